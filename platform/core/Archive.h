@@ -1,0 +1,147 @@
+#pragma once
+
+#include "platform/core/ArchiveError.h"
+#include "platform/core/ByteStream.h"
+#include "platform/core/Object.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace plat {
+
+// Stores objects and values into a byte stream, or loads them back.
+//
+// Values are little-endian. Strings are their UTF-8 bytes preceded by a count. Counts use
+// the count form: 16 bits, or 0xFFFF followed by 32 bits. Object references are tagged:
+// the first object of a class carries the class name and schema, later ones refer to the
+// class by index; an object stored twice is stored once and then referred to, so shared
+// references and cycles load as the same graph. A null reference has a tag of its own.
+//
+// Loading trusts nothing: counts and lengths are checked against what the stream still
+// holds, indices against what was loaded, classes against what the caller expects, and the
+// nesting of objects is bounded. Every failure throws ArchiveError.
+class Archive {
+public:
+    enum class Mode { store, load };
+
+    Archive(ByteStream& stream, Mode mode);
+    ~Archive();
+    Archive(const Archive&) = delete;
+    Archive& operator=(const Archive&) = delete;
+
+    bool isStoring() const { return m_mode == Mode::store; }
+    bool isLoading() const { return m_mode == Mode::load; }
+    ByteStream& stream() { return m_stream; }
+
+    // The document (or other owner) the objects are stored for; the archive never uses it.
+    void setContext(void* context) { m_context = context; }
+    void* context() const { return m_context; }
+
+    // Values.
+    void writeU8(uint8_t v);
+    void writeU16(uint16_t v);
+    void writeU32(uint32_t v);
+    void writeU64(uint64_t v);
+    void writeI8(int8_t v) { writeU8(static_cast<uint8_t>(v)); }
+    void writeI16(int16_t v) { writeU16(static_cast<uint16_t>(v)); }
+    void writeI32(int32_t v) { writeU32(static_cast<uint32_t>(v)); }
+    void writeI64(int64_t v) { writeU64(static_cast<uint64_t>(v)); }
+    void writeFloat(float v);
+    void writeDouble(double v);
+    void writeBytes(const void* data, size_t size);
+    void writeString(std::string_view text);
+    void writeCount(uint32_t count);
+
+    uint8_t readU8();
+    uint16_t readU16();
+    uint32_t readU32();
+    uint64_t readU64();
+    int8_t readI8() { return static_cast<int8_t>(readU8()); }
+    int16_t readI16() { return static_cast<int16_t>(readU16()); }
+    int32_t readI32() { return static_cast<int32_t>(readU32()); }
+    int64_t readI64() { return static_cast<int64_t>(readU64()); }
+    float readFloat();
+    double readDouble();
+    void readBytes(void* buffer, size_t size);
+    std::string readString();
+    // A count of items that each take at least minItemBytes in the stream; a count the
+    // stream cannot hold throws before the caller allocates for it.
+    uint32_t readCount(size_t minItemBytes = 1);
+    // Throws unless the stream still holds count * itemBytes bytes (when it knows its size).
+    void requireAvailable(uint64_t count, uint64_t itemBytes);
+
+    // Objects. writeObject accepts null.
+    void writeObject(const Object* object);
+    // Loads a reference; null when null was stored. With an expected class, an object of
+    // another class throws ArchiveError(badClass). A newly made object is owned by the
+    // caller; a reference to an object loaded before returns that same object.
+    Object* readObject(const RuntimeClass* expected = nullptr);
+    template <class T>
+    T* readObjectAs() { return static_cast<T*>(readObject(&T::classObject)); }
+
+    // Registers an object that exists outside the stream (the performance root, say), so
+    // that references to it store and load as references to that object.
+    void mapObject(Object* object);
+
+    // The schema the object being loaded was stored with; valid inside its Serialize.
+    uint32_t objectSchema() const { return m_loadingSchema; }
+
+    // Objects may nest this deep when loading before the archive gives up.
+    void setMaxDepth(uint32_t depth) { m_maxDepth = depth; }
+
+    void flush() { m_stream.flush(); }
+
+    // Stream-style shorthands for Serialize functions.
+    Archive& operator<<(uint8_t v) { writeU8(v); return *this; }
+    Archive& operator<<(int8_t v) { writeI8(v); return *this; }
+    Archive& operator<<(uint16_t v) { writeU16(v); return *this; }
+    Archive& operator<<(int16_t v) { writeI16(v); return *this; }
+    Archive& operator<<(uint32_t v) { writeU32(v); return *this; }
+    Archive& operator<<(int32_t v) { writeI32(v); return *this; }
+    Archive& operator<<(uint64_t v) { writeU64(v); return *this; }
+    Archive& operator<<(int64_t v) { writeI64(v); return *this; }
+    Archive& operator<<(float v) { writeFloat(v); return *this; }
+    Archive& operator<<(double v) { writeDouble(v); return *this; }
+    Archive& operator<<(std::string_view v) { writeString(v); return *this; }
+    Archive& operator<<(const std::string& v) { writeString(v); return *this; }
+    Archive& operator<<(const char* v) { writeString(v); return *this; }
+    Archive& operator<<(const Object* v) { writeObject(v); return *this; }
+
+    Archive& operator>>(uint8_t& v) { v = readU8(); return *this; }
+    Archive& operator>>(int8_t& v) { v = readI8(); return *this; }
+    Archive& operator>>(uint16_t& v) { v = readU16(); return *this; }
+    Archive& operator>>(int16_t& v) { v = readI16(); return *this; }
+    Archive& operator>>(uint32_t& v) { v = readU32(); return *this; }
+    Archive& operator>>(int32_t& v) { v = readI32(); return *this; }
+    Archive& operator>>(uint64_t& v) { v = readU64(); return *this; }
+    Archive& operator>>(int64_t& v) { v = readI64(); return *this; }
+    Archive& operator>>(float& v) { v = readFloat(); return *this; }
+    Archive& operator>>(double& v) { v = readDouble(); return *this; }
+    Archive& operator>>(std::string& v) { v = readString(); return *this; }
+
+private:
+    void checkMode(Mode wanted) const;
+
+    ByteStream& m_stream;
+    Mode m_mode;
+    void* m_context = nullptr;
+    uint32_t m_loadingSchema = 0;
+    uint32_t m_depth = 0;
+    uint32_t m_maxDepth = 2048;
+
+    // Storing: what has been written, by address, and each class's index.
+    std::unordered_map<const Object*, uint32_t> m_storedObjects;
+    std::unordered_map<const RuntimeClass*, uint32_t> m_storedClasses;
+    // Loading: what has been read, by index.
+    std::vector<Object*> m_loadedObjects;
+    struct LoadedClass {
+        const RuntimeClass* cls;
+        uint32_t schema;
+    };
+    std::vector<LoadedClass> m_loadedClasses;
+};
+
+}  // namespace plat

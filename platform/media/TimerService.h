@@ -1,0 +1,25 @@
+#pragma once
+
+#include "platform/media/Clock.h"
+
+#include <cstdint>
+#include <functional>
+
+namespace plat::media {
+
+// Periodic and one-shot media timers. Ids are never 0: 0 means the timer could not be set.
+// A one-shot timer ends by itself after its callback. kill() of a timer whose callback is
+// running waits for the callback to return, unless it is called from that callback.
+class TimerService {
+public:
+    using Callback = std::function<void()>;
+
+    virtual ~TimerService() = default;
+    virtual uint32_t setPeriodic(uint32_t periodMs, uint32_t resolutionMs, Callback callback) = 0;
+    virtual uint32_t setOneShot(uint32_t delayMs, uint32_t resolutionMs, Callback callback) = 0;
+    virtual bool kill(uint32_t id) = 0;
+    // The clock the timers keep time by.
+    virtual const Clock& clock() const = 0;
+};
+
+}  // namespace plat::media
