@@ -23,6 +23,19 @@ namespace plat {
 // Loading trusts nothing: counts and lengths are checked against what the stream still
 // holds, indices against what was loaded, classes against what the caller expects, and the
 // nesting of objects is bounded. Every failure throws ArchiveError.
+//
+// A load that fails leaves nothing behind. The outermost readObject (one called while no
+// object is being loaded) keeps every object the archive makes until it returns. When it
+// fails, for whatever reason, it disposes of them before it rethrows, in two passes over
+// them, newest first: unlinkAfterFailedLoad() on each, in which an object drops what it holds
+// of objects it got from readObject without destroying any; then releaseAfterFailedLoad() on
+// each, which deletes by default. Because no object holds another any more in the second
+// pass, each is destroyed exactly once, whatever references, cycles or ownership the objects
+// had set up among themselves. Reference-counted classes therefore clear their links in the
+// first pass (releasing without deleting) and delete themselves in the second. Objects
+// given to mapObject and objects loaded by earlier successful calls are left alone; the
+// indices of the objects made are forgotten. On success, a new object belongs to whoever
+// called readObject for it: the caller, or the Serialize of the object that refers to it.
 class Archive {
 public:
     enum class Mode { store, load };
@@ -76,20 +89,25 @@ public:
     // Objects. writeObject accepts null.
     void writeObject(const Object* object);
     // Loads a reference; null when null was stored. With an expected class, an object of
-    // another class throws ArchiveError(badClass). A newly made object is owned by the
-    // caller; a reference to an object loaded before returns that same object.
+    // another class throws ArchiveError(badClass), before anything is made. A newly made
+    // object is owned by the caller; a reference to an object loaded before returns that
+    // same object. A class stored with a schema other than its own throws badSchema unless
+    // the class is versionable.
     Object* readObject(const RuntimeClass* expected = nullptr);
     template <class T>
     T* readObjectAs() { return static_cast<T*>(readObject(&T::classObject)); }
 
     // Registers an object that exists outside the stream (the performance root, say), so
-    // that references to it store and load as references to that object.
+    // that references to it store and load as references to that object. Storing and
+    // loading must map the same objects in the same order, before the objects that refer to
+    // them.
     void mapObject(Object* object);
 
     // The schema the object being loaded was stored with; valid inside its Serialize.
     uint32_t objectSchema() const { return m_loadingSchema; }
 
-    // Objects may nest this deep when loading before the archive gives up.
+    // Objects may nest this deep before the archive gives up, when loading and (so that
+    // nothing is stored that could not be loaded) when storing.
     void setMaxDepth(uint32_t depth) { m_maxDepth = depth; }
 
     void flush() { m_stream.flush(); }
@@ -123,7 +141,15 @@ public:
     Archive& operator>>(std::string& v) { v = readString(); return *this; }
 
 private:
+    struct LoadedClass {
+        const RuntimeClass* cls;
+        uint32_t schema;
+    };
+
     void checkMode(Mode wanted) const;
+    Object* readObjectTagged(const RuntimeClass* expected);
+    const LoadedClass& readClass();
+    void discardMadeObjects(size_t loadedBefore);
 
     ByteStream& m_stream;
     Mode m_mode;
@@ -137,11 +163,9 @@ private:
     std::unordered_map<const RuntimeClass*, uint32_t> m_storedClasses;
     // Loading: what has been read, by index.
     std::vector<Object*> m_loadedObjects;
-    struct LoadedClass {
-        const RuntimeClass* cls;
-        uint32_t schema;
-    };
     std::vector<LoadedClass> m_loadedClasses;
+    // The objects made since the outermost readObject began.
+    std::vector<Object*> m_madeObjects;
 };
 
 }  // namespace plat

@@ -59,7 +59,10 @@ public:
     const std::shared_ptr<MessageLoopState>& state() const { return m_state; }
 
 private:
+    friend class Thread;
     MessageLoop();
+    // Makes loop the calling thread's loop (a Thread owns the loop of its own thread).
+    static void makeCurrent(MessageLoop* loop);
     std::shared_ptr<MessageLoopState> m_state;
 };
 

@@ -17,7 +17,12 @@ inline constexpr uint32_t kNoSchema = 0xFFFFu;
 // What the program knows of a class at run time: its name, its base, the schema it stores
 // with, and how to make one. Every RuntimeClass registers itself in one process-wide
 // registry when its library loads, so an archive can make an object of a class that lives
-// in another shared library (a plug-in, say) from its stored name.
+// in another shared library (a plug-in, say) from its stored name; it unregisters when the
+// library unloads.
+//
+// Two classes with the same name: the one registered first keeps the name and the later one
+// is traced and ignored by name lookups, so a plug-in cannot take over a name of the
+// program. When the first one unloads, the next one of that name takes its place.
 struct RuntimeClass {
     const char* name;
     const RuntimeClass* base;
@@ -51,6 +56,14 @@ public:
     virtual const RuntimeClass* runtimeClass() const;
     // Writes or reads this object's own fields; the archive says which.
     virtual void Serialize(Archive& archive);
+
+    // When a load fails, the archive disposes of every object it made during that load in
+    // two passes (see Archive). First each one drops, without destroying
+    // anything, whatever it holds of objects it got from readObject (references, list
+    // nodes, owning pointers); then each one is released. Reference-counted classes
+    // override both; the defaults suit classes that hold loaded objects without owning them.
+    virtual void unlinkAfterFailedLoad() {}
+    virtual void releaseAfterFailedLoad() { delete this; }
 
     bool isKindOf(const RuntimeClass* cls) const;
 

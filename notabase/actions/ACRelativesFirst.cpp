@@ -1,0 +1,38 @@
+#include "notabase/actions/ACRelativesFirst.h"
+
+#include "notabase/model/ECBase.h"
+
+int ACRelativesFirst::Apply(ECBase* element)
+{
+    if (!element)
+        return 0;
+    if (!begin())
+        return -1;
+    Nesting nesting(*this);
+
+    const bool bypassed = ShouldBypass(element);
+    MCEventList* relatives = relativesOf(element);
+    int r = 0;
+    if (relatives && !relatives->IsEmpty()) {
+        bool limited = !bypassed && depthLimited();
+        bool skip = false;
+        if (limited && ++m_curDepth > m_maxDepth) {
+            --m_curDepth;
+            limited = false;
+            skip = true;
+        }
+        for (MCPosition p = relatives->GetHeadPosition(); p && !skip;) {
+            r = Apply(relatives->GetNext(p));
+            if (r == -1 || r == 2 || r == 3)
+                break;
+        }
+        if (limited)
+            --m_curDepth;
+    }
+    if (r == -1 || r == 2)
+        return r;
+    r = DoAction(element);
+    if (r == 0 && ShouldClip(element))
+        r = 1;
+    return r;
+}

@@ -1,0 +1,179 @@
+#include "notabase/lists/MCDataArray.h"
+
+#include "notabase/model/ECBase.h"
+#include "notabase/model/ECPerformance.h"
+#include "platform/core/Archive.h"
+
+#include <algorithm>
+#include <mutex>
+#include <string>
+#include <unordered_set>
+
+PLAT_IMPLEMENT_SERIAL(MCDataArray, plat::Object, 0)
+
+namespace {
+
+constexpr int typeToSlot[MCDataArray::maxSlots] = {0, 3, 1, 4, 5, 2};
+constexpr int slotToType[MCDataArray::maxSlots] = {0, 2, 5, 1, 3, 4};
+
+[[noreturn]] void fail(const std::string& what)
+{
+    throw plat::ArchiveError(plat::ArchiveError::Cause::generic, "element data: " + what);
+}
+
+// The components that loads have put into data arrays and that are still held there. An
+// archive hands out an object it loaded before when the stream refers to it again; a damaged
+// stream can so give one component to two elements, which would both delete it. Elements
+// free components on whatever thread drops the graph, hence the lock.
+class LoadedComponents {
+public:
+    static LoadedComponents& instance()
+    {
+        static LoadedComponents registry;
+        return registry;
+    }
+    bool claim(const plat::Object* component)
+    {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        return m_held.insert(component).second;
+    }
+    void forget(const plat::Object* component)
+    {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        m_held.erase(component);
+    }
+
+private:
+    std::mutex m_mutex;
+    std::unordered_set<const plat::Object*> m_held;
+};
+
+// A component read from an archive. An element in a component's place is refused, since the
+// element would then be owned twice; so is a component that an array holds already.
+plat::Object* readComponent(plat::Archive& archive)
+{
+    plat::Object* component = archive.readObject();
+    if (!component)
+        return nullptr;
+    if (plat::dynamicDowncast<ECBase>(component))
+        throw plat::ArchiveError(plat::ArchiveError::Cause::badClass, "element data: an element stored as a data component");
+    if (!LoadedComponents::instance().claim(component))
+        throw plat::ArchiveError(plat::ArchiveError::Cause::generic, "element data: one component stored for two elements");
+    return component;
+}
+
+}  // namespace
+
+void MCDataArray::Forget(const plat::Object* component)
+{
+    if (component)
+        LoadedComponents::instance().forget(component);
+}
+
+int MCDataArray::ViewCodeToIndex(int type)
+{
+    return type >= 0 && type < maxSlots ? typeToSlot[type] : 0;
+}
+
+int MCDataArray::IndexToViewCode(int slot)
+{
+    return slot >= 0 && slot < maxSlots ? slotToType[slot] : 0;
+}
+
+bool MCDataArray::IsSerializable(const plat::Object* component)
+{
+    if (!component)
+        return false;
+    const plat::RuntimeClass* cls = component->runtimeClass();
+    return cls && cls->factory && cls->schema != plat::kNoSchema;
+}
+
+void MCDataArray::SetSize(int n)
+{
+    if (n <= 0) {
+        RemoveAll();
+        return;
+    }
+    m_slots.resize(static_cast<size_t>(n), nullptr);
+}
+
+plat::Object* MCDataArray::GetAt(int i) const
+{
+    return i >= 0 && i < GetSize() ? m_slots[static_cast<size_t>(i)] : nullptr;
+}
+
+void MCDataArray::SetAt(int i, plat::Object* component)
+{
+    if (i >= 0 && i < GetSize())
+        m_slots[static_cast<size_t>(i)] = component;
+}
+
+void MCDataArray::SetAtGrow(int i, plat::Object* component)
+{
+    if (i < 0)
+        return;
+    if (i >= GetSize())
+        SetSize(i + 1);
+    m_slots[static_cast<size_t>(i)] = component;
+}
+
+int MCDataArray::Add(plat::Object* component)
+{
+    m_slots.push_back(component);
+    return GetSize() - 1;
+}
+
+void MCDataArray::Serialize(plat::Archive& archive)
+{
+    if (archive.isStoring()) {
+        int count = 0;
+        int highest = 0;
+        for (int slot = 0; slot < GetSize(); ++slot) {
+            if (IsSerializable(GetAt(slot))) {
+                ++count;
+                highest = slot;
+            }
+        }
+        archive.writeU8(static_cast<uint8_t>(count));
+        archive.writeU8(static_cast<uint8_t>(highest));
+        for (int slot = 0; slot <= highest && slot < GetSize(); ++slot) {
+            if (IsSerializable(GetAt(slot))) {
+                archive.writeU8(static_cast<uint8_t>(IndexToViewCode(slot)));
+                archive.writeObject(GetAt(slot));
+            }
+        }
+        return;
+    }
+
+    if (GetSize() != 0)
+        fail("loaded into an element that already holds data");
+    if (ECPerformance::GetActiveVersion() >= 3) {
+        const int count = archive.readU8();
+        const int highest = archive.readU8();
+        if (highest >= maxSlots || count > highest + 1)
+            fail("bad slot count " + std::to_string(count) + " up to slot " + std::to_string(highest));
+        SetSize(highest + 1);
+        for (int i = 0; i < count; ++i) {
+            const int type = archive.readU8();
+            const int slot = type < maxSlots ? typeToSlot[type] : maxSlots;
+            if (slot > highest)
+                fail("data type " + std::to_string(type) + " beyond the stored slots");
+            if (GetAt(slot))
+                fail("data type " + std::to_string(type) + " stored twice");
+            m_slots[static_cast<size_t>(slot)] = readComponent(archive);
+        }
+        return;
+    }
+
+    // Older documents: one entry per data type from 0 on, nulls included. There are only six
+    // data types: a longer array is damaged, and would overwrite slot 0 if read on.
+    const uint32_t count = archive.readCount();
+    if (count > static_cast<uint32_t>(maxSlots))
+        fail("old-form array of " + std::to_string(count) + " entries");
+    int size = 0;
+    for (uint32_t type = 0; type < count; ++type)
+        size = std::max(size, typeToSlot[type] + 1);
+    SetSize(size);
+    for (uint32_t type = 0; type < count; ++type)
+        m_slots[static_cast<size_t>(typeToSlot[type])] = readComponent(archive);
+}

@@ -1,0 +1,329 @@
+#include "notabase/model/ECBase.h"
+
+#include "notabase/actions/ACBase.h"
+#include "notabase/model/EventTypes.h"
+#include "notabase/values/MCTime.h"
+#include "notabase/values/MCVoiceTrack.h"
+#include "platform/core/Archive.h"
+
+PLAT_IMPLEMENT_SERIAL(ECBase, plat::Object, plat::kVersionableSchema | 2)
+
+namespace {
+
+ECBase::DataMaker s_dataMaker = nullptr;
+
+// Finds the first element of one id in a walk; the search behind GetAncestor and
+// GetDescendant.
+class FirstOfType : public ACBase {
+public:
+    FirstOfType(int reverse, int id) : ACBase(reverse), m_id(id) {}
+
+    int DoAction(ECBase* element) override
+    {
+        if (element->GetEventId() != m_id)
+            return 0;
+        m_found = element;
+        return 2;
+    }
+    ECBase* found() const { return m_found; }
+
+private:
+    int m_id;
+    ECBase* m_found = nullptr;
+};
+
+unsigned char depthLimit(int depth)
+{
+    if (depth < 0 || depth >= ACBase::noDepthLimit)
+        return ACBase::noDepthLimit;
+    return static_cast<unsigned char>(depth);
+}
+
+}  // namespace
+
+ECBase::DataMaker ECBase::SetDataMaker(DataMaker maker)
+{
+    const DataMaker previous = s_dataMaker;
+    s_dataMaker = maker;
+    return previous;
+}
+
+ECBase::ECBase()
+{
+    m_data.SetSize(2);
+}
+
+ECBase::ECBase(const ECBase& /*other*/) : plat::Object()
+{
+    m_data.SetSize(2);
+}
+
+ECBase::~ECBase()
+{
+    markDestroying();
+    RemoveData(-1);
+    m_parents.RemoveAll();
+}
+
+uint32_t ECBase::Unref(int deleteAtZero)
+{
+    if (m_refCount > 0)
+        --m_refCount;
+    if (deleteAtZero && m_refCount == 0 && !m_destroying) {
+        delete this;
+        return 0;
+    }
+    return m_refCount;
+}
+
+void ECBase::Serialize(plat::Archive& archive)
+{
+    if (archive.isStoring()) {
+        archive.writeU8(static_cast<uint8_t>(m_flags & 0xFF));
+        if (m_flags & flagHasData)
+            m_data.Serialize(archive);
+        return;
+    }
+    const uint8_t low = archive.readU8();
+    // A loaded element holds the loaded components only; one without any keeps its empty slots.
+    bool holdsData = false;
+    for (int slot = 0; slot < m_data.GetSize(); ++slot)
+        holdsData = holdsData || m_data.GetAt(slot);
+    if (holdsData || (low & flagHasData))
+        RemoveData(-1);
+    m_flags = static_cast<uint16_t>((m_flags & 0xFF00) | low);
+    if (low & flagHasData)
+        m_data.Serialize(archive);
+    updateDataFlag();
+    m_flags &= static_cast<uint16_t>(~flagSelected);
+    // Only an element that keeps children may say it has some.
+    if (!GetChildren())
+        m_flags &= static_cast<uint16_t>(~flagHasChildren);
+}
+
+ECBase* ECBase::Copy(plat::Object* other)
+{
+    if (auto* element = plat::dynamicDowncast<ECBase>(other))
+        *this = *element;
+    return this;
+}
+
+int ECBase::GetEventId() const
+{
+    return EventId::Base;
+}
+
+int ECBase::GetParentTypes(std::vector<int>& /*types*/) const
+{
+    return 0;
+}
+
+int ECBase::IsSelected() const
+{
+    return (m_flags & flagSelected) ? 1 : 0;
+}
+
+void ECBase::SetSelected(int selected)
+{
+    if (selected & 1)
+        m_flags |= flagSelected;
+    else
+        m_flags &= static_cast<uint16_t>(~flagSelected);
+}
+
+MCTime* ECBase::GetTime()
+{
+    return nullptr;
+}
+
+void ECBase::SetTime(const MCTime* /*time*/)
+{
+}
+
+MCTime* ECBase::GetDuration()
+{
+    return nullptr;
+}
+
+void ECBase::SetDuration(const MCTime* /*duration*/)
+{
+}
+
+MCVoiceTrack* ECBase::GetVoiceTrack()
+{
+    return nullptr;
+}
+
+void ECBase::SetVoiceTrack(int /*voice*/, int /*track*/)
+{
+}
+
+void ECBase::SetVoiceTrack(const MCVoiceTrack* /*voiceTrack*/)
+{
+}
+
+int ECBase::GetVoice()
+{
+    const MCVoiceTrack* vt = GetVoiceTrack();
+    return vt ? vt->GetVoice() : MCVoiceTrack::noVoice;
+}
+
+void ECBase::SetVoice(int voice)
+{
+    if (MCVoiceTrack* vt = GetVoiceTrack())
+        vt->SetVoice(voice);
+}
+
+int ECBase::GetTrack()
+{
+    const MCVoiceTrack* vt = GetVoiceTrack();
+    return vt ? vt->GetTrack() : MCVoiceTrack::noTrack;
+}
+
+void ECBase::SetTrack(int track)
+{
+    if (MCVoiceTrack* vt = GetVoiceTrack())
+        vt->SetTrack(track);
+}
+
+MCEventList* ECBase::GetParents()
+{
+    return &m_parents;
+}
+
+ECBase* ECBase::GetAncestor(int type, int depth)
+{
+    FirstOfType search(1, type);
+    search.ClipNone();
+    search.BypassNone();
+    search.SetDepth(depthLimit(depth));
+    search.Apply(this);
+    return search.found();
+}
+
+int ECBase::AddParent(ECBase* parent)
+{
+    m_parents.AddTail(parent);
+    return 1;
+}
+
+int ECBase::RemoveParent(ECBase* parent)
+{
+    return m_parents.RemoveEvent(parent);
+}
+
+int ECBase::RemoveFromParents()
+{
+    // Each removal changes the parent list, so the parents are taken from a snapshot held by
+    // a list of its own, which keeps them alive meanwhile and then lets go without deleting:
+    // a parent outlives this call as it would outlive its RemoveChild. This element holds a
+    // reference on itself until the last parent is done with it.
+    if (m_parents.IsEmpty())
+        return 1;
+    MCEventList parents;
+    parents.AddTail(m_parents);
+    Ref();
+    for (MCPosition p = parents.GetHeadPosition(); p;)
+        parents.GetNext(p)->RemoveChild(this, 0);
+    parents.DetachAll();
+    Unref(1);
+    return 1;
+}
+
+MCEventList* ECBase::GetChildren()
+{
+    return nullptr;
+}
+
+ECBase* ECBase::GetDescendant(int type, int depth)
+{
+    FirstOfType search(0, type);
+    search.BypassNone();
+    search.SetDepth(depthLimit(depth));
+    search.Apply(this);
+    return search.found();
+}
+
+int ECBase::AddChild(ECBase* /*child*/, int /*sorted*/)
+{
+    return 0;
+}
+
+int ECBase::RemoveChild(ECBase* /*child*/, int /*recursive*/)
+{
+    return 0;
+}
+
+int ECBase::RemoveChildren(int /*recursive*/)
+{
+    return 0;
+}
+
+plat::Object* ECBase::GetData(int type, int create)
+{
+    // Only data types 0..5 exist; any other asks for type 0, whose slot it shares, so that the
+    // maker is never asked for a type it has no table row for.
+    if (type < 0 || type >= MCDataArray::maxSlots)
+        type = 0;
+    const int slot = MCDataArray::ViewCodeToIndex(type);
+    plat::Object* component = m_data.GetAt(slot);
+    if (!component && create && s_dataMaker) {
+        component = s_dataMaker(type, this);
+        if (component) {
+            m_data.SetAtGrow(slot, component);
+            if (MCDataArray::IsSerializable(component))
+                m_flags |= flagHasData;
+        }
+    }
+    return component;
+}
+
+MCDataArray* ECBase::GetData()
+{
+    return &m_data;
+}
+
+void ECBase::RemoveData(int type)
+{
+    if (type == -1) {
+        for (int slot = 0; slot < m_data.GetSize(); ++slot) {
+            MCDataArray::Forget(m_data.GetAt(slot));
+            delete m_data.GetAt(slot);
+            m_data.SetAt(slot, nullptr);
+        }
+        m_data.RemoveAll();
+        m_flags &= static_cast<uint16_t>(~flagHasData);
+        return;
+    }
+    const int slot = MCDataArray::ViewCodeToIndex(type < 0 || type >= MCDataArray::maxSlots ? 0 : type);
+    if (slot < m_data.GetSize()) {
+        MCDataArray::Forget(m_data.GetAt(slot));
+        delete m_data.GetAt(slot);
+        m_data.SetAt(slot, nullptr);
+    }
+    updateDataFlag();
+}
+
+void ECBase::updateDataFlag()
+{
+    m_flags &= static_cast<uint16_t>(~flagHasData);
+    for (int slot = 0; slot < m_data.GetSize(); ++slot) {
+        if (MCDataArray::IsSerializable(m_data.GetAt(slot))) {
+            m_flags |= flagHasData;
+            return;
+        }
+    }
+}
+
+void ECBase::unlinkAfterFailedLoad()
+{
+    m_parents.DetachAll();
+    for (int slot = 0; slot < m_data.GetSize(); ++slot)
+        MCDataArray::Forget(m_data.GetAt(slot));
+    m_data.RemoveAll();
+    m_flags &= static_cast<uint16_t>(~flagHasData);
+}
+
+void ECBase::PostSerialize(plat::Archive& /*archive*/)
+{
+}

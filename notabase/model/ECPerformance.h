@@ -1,0 +1,54 @@
+#pragma once
+
+#include "notabase/model/ECWithTimeChild.h"
+#include "platform/core/RecursiveLock.h"
+
+class ECConductor;
+
+// The root element of one document's piece. It carries the document's format version, guards
+// the graph below it with a re-entrant lock, and caches its conductor. One performance of the
+// process is the active one; its version decides how elements are read from an archive.
+class ECPerformance : public ECWithTimeChild {
+    PLAT_DECLARE_SERIAL(ECPerformance)
+public:
+    // Version reported when no performance is active: everything reads in the newest form.
+    static constexpr int newestVersion = 0x7FFFFFFF;
+
+    ECPerformance();
+    ~ECPerformance() override;
+    ECPerformance(const ECPerformance&) = delete;
+    ECPerformance& operator=(const ECPerformance&) = delete;
+    bool operator==(const ECPerformance& other) const { return this == &other; }
+
+    static ECPerformance* GetActivePerformance();
+    // Makes the given performance (or null) the active one; returns the one that was.
+    static ECPerformance* SetActivePerformance(ECPerformance* performance);
+    static int GetActiveVersion();
+
+    int GetVersion() const { return m_version; }
+    void SetVersion(int version) { m_version = version; }
+
+    void Lock() { m_lock.lock(); }
+    void Unlock() { m_lock.unlock(); }
+    plat::RecursiveLock& GetLock() { return m_lock; }
+
+    // The conductor: the first element of its id below the performance, cached once found as a
+    // child of the performance. The cache is dropped when that child leaves. Null when there is
+    // none.
+    ECConductor* GetConductor();
+
+    // The ECWithTimeChild record, under the lock; after a load the conductor is looked up.
+    void Serialize(plat::Archive& archive) override;
+    // Takes over the voice/track word.
+    ECBase* Copy(plat::Object* other) override;
+    int GetEventId() const override;
+    int RemoveChild(ECBase* child, int recursive) override;
+    int RemoveChildren(int recursive) override;
+
+private:
+    static ECPerformance* s_pActivePerformance;
+
+    plat::RecursiveLock m_lock{"performance", plat::LockLevel::performance};
+    int m_version = 0;
+    ECBase* m_conductor = nullptr;
+};

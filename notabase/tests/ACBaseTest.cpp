@@ -1,0 +1,249 @@
+#include "notabase/actions/ACBase.h"
+#include "notabase/actions/ACRelativesFirst.h"
+#include "notabase/tests/TestElements.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <string>
+
+namespace {
+
+// Records the elements it acts on by name; a per-element result steers the walk.
+template <class Base>
+class Recorder : public Base {
+public:
+    explicit Recorder(const std::map<const ECBase*, std::string>& names) : m_names(names) {}
+
+    int BeginAction() override
+    {
+        ++begins;
+        Base::BeginAction();
+        return refuse ? 0 : 1;
+    }
+    int DoAction(ECBase* element) override
+    {
+        visited.push_back(m_names.at(element));
+        const auto it = results.find(visited.back());
+        return it == results.end() ? 0 : it->second;
+    }
+    void EndAction() override { ++ends; }
+
+    std::vector<std::string> visited;
+    std::map<std::string, int> results;
+    int begins = 0;
+    int ends = 0;
+    bool refuse = false;
+
+private:
+    const std::map<const ECBase*, std::string>& m_names;
+};
+
+// staff
+//   measure1: beam (n1, n2), n1, n2, n3
+//   measure2: n4
+//   envelope: p1, p2
+class ACBaseTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        staff = add(new TEStaff, "staff");
+        measure1 = add(new TEMeasure(0), "measure1");
+        measure2 = add(new TEMeasure(4), "measure2");
+        beam = add(new TEBeam, "beam");
+        envelope = add(new TEEnvelope, "envelope");
+        staff->AddChild(measure1, 0);
+        staff->AddChild(measure2, 0);
+        staff->AddChild(envelope, 0);
+        measure1->AddChild(beam, 0);
+        for (int i = 1; i <= 3; ++i) {
+            ECBase* n = add(new TENote(static_cast<float>(i)), "n" + std::to_string(i));
+            measure1->AddChild(n, 0);
+            if (i < 3)
+                beam->AddChild(n, 0);
+        }
+        measure2->AddChild(add(new TENote(5), "n4"), 0);
+        envelope->AddChild(add(new TEPoint, "p1"), 0);
+        envelope->AddChild(add(new TEPoint, "p2"), 0);
+    }
+    void TearDown() override { delete staff; }
+
+    ECBase* add(ECBase* e, const std::string& name)
+    {
+        names[e] = name;
+        byName[name] = e;
+        return e;
+    }
+
+    using Names = std::vector<std::string>;
+    std::map<const ECBase*, std::string> names;
+    std::map<std::string, ECBase*> byName;
+    ECBase* staff = nullptr;
+    ECBase* measure1 = nullptr;
+    ECBase* measure2 = nullptr;
+    ECBase* beam = nullptr;
+    ECBase* envelope = nullptr;
+};
+
+TEST_F(ACBaseTest, DefaultListsClipSpannersAndBypassEnvelopes)
+{
+    Recorder<ACBase> action(names);
+    EXPECT_EQ(action.Apply(staff), 0);
+    EXPECT_EQ(action.visited, (Names{"staff", "measure1", "beam", "n1", "n2", "n3", "measure2", "n4", "p1", "p2"}));
+
+    Recorder<ACBase> plain(names);
+    plain.ClipNone();
+    plain.BypassNone();
+    plain.Apply(measure1);
+    EXPECT_EQ(plain.visited, (Names{"measure1", "beam", "n1", "n2", "n1", "n2", "n3"}));
+
+    Recorder<ACBase> clipNotes(names);
+    clipNotes.ClipEvtType(-1);
+    clipNotes.ClipEvtType(EventId::Measure);
+    clipNotes.BypassEvtType(EventId::Staff);
+    clipNotes.Apply(staff);
+    EXPECT_EQ(clipNotes.visited, (Names{"measure1", "measure2", "p1", "p2"})) << "the default bypass list stays";
+}
+
+TEST_F(ACBaseTest, ResultsSteerTheWalk)
+{
+    const struct {
+        const char* what;
+        std::map<std::string, int> results;
+        int expect;
+        Names visited;
+    } cases[] = {
+        {"1 skips what lies below", {{"measure1", 1}}, 0, {"staff", "measure1", "measure2", "n4", "p1", "p2"}},
+        {"3 cuts only that row of siblings", {{"n1", 3}}, 0, {"staff", "measure1", "beam", "n1", "measure2", "n4", "p1", "p2"}},
+        {"2 stops everything", {{"n2", 2}}, 2, {"staff", "measure1", "beam", "n1", "n2"}},
+        {"-1 aborts", {{"n1", -1}}, -1, {"staff", "measure1", "beam", "n1"}},
+        {"-1 at the start", {{"staff", -1}}, -1, {"staff"}},
+        {"other values go on as 0 without the clip", {{"beam", 7}, {"n3", 9}}, 0,
+         {"staff", "measure1", "beam", "n1", "n2", "n1", "n2", "n3", "measure2", "n4", "p1", "p2"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Recorder<ACBase> action(names);
+        action.results = c.results;
+        EXPECT_EQ(action.Apply(staff), c.expect);
+        EXPECT_EQ(action.visited, c.visited);
+    }
+}
+
+TEST_F(ACBaseTest, DepthLimit)
+{
+    const struct {
+        unsigned char depth;
+        Names visited;
+    } cases[] = {
+        {0, {"measure1"}},
+        {1, {"measure1", "beam", "n1", "n2", "n3"}},
+        {255, {"measure1", "beam", "n1", "n2", "n3"}},
+    };
+    for (const auto& c : cases) {
+        Recorder<ACBase> action(names);
+        action.SetDepth(c.depth);
+        EXPECT_EQ(action.GetDepth(), c.depth);
+        action.Apply(measure1);
+        EXPECT_EQ(action.visited, c.visited) << int(c.depth);
+    }
+    // Bypassed elements do not count as a level: the envelope's points stand at depth 1.
+    Recorder<ACBase> fromStaff(names);
+    fromStaff.SetDepth(1);
+    fromStaff.Apply(staff);
+    EXPECT_EQ(fromStaff.visited, (Names{"staff", "measure1", "measure2", "p1", "p2"}));
+}
+
+TEST_F(ACBaseTest, ReverseWalksParents)
+{
+    Recorder<ACBase> action(names);
+    action.SetReverse(1);
+    EXPECT_EQ(action.IsReverse(), 1);
+    action.ClipNone();
+    action.Apply(byName["n1"]);
+    EXPECT_EQ(action.visited, (Names{"n1", "measure1", "staff", "beam", "measure1", "staff"}));
+}
+
+TEST_F(ACBaseTest, BeginOnceEndOnceUntilReset)
+{
+    Recorder<ACBase> refusing(names);
+    refusing.refuse = true;
+    EXPECT_EQ(refusing.Apply(staff), -1);
+    EXPECT_TRUE(refusing.visited.empty());
+    EXPECT_EQ(refusing.ends, 0);
+
+    Recorder<ACBase> action(names);
+    action.Apply(staff);
+    EXPECT_EQ(action.begins, 1);
+    EXPECT_EQ(action.ends, 1) << "once for the whole walk, not once per nested level";
+    action.Apply(measure2);
+    EXPECT_EQ(action.begins, 1) << "results gather across walks";
+    EXPECT_EQ(action.ends, 2);
+    action.Reset();
+    action.Apply(measure2);
+    EXPECT_EQ(action.begins, 2);
+
+    Recorder<ACBase> limited(names);
+    limited.SetDepth(3);
+    limited.Apply(staff);
+    EXPECT_EQ(limited.ends, 1) << "also through bypassed levels";
+}
+
+TEST_F(ACBaseTest, ListForm)
+{
+    MCEventList list;
+    list.AddTail(measure1);
+    list.AddTail(measure2);
+    {
+        Recorder<ACBase> action(names);
+        action.results = {{"n1", 2}};
+        EXPECT_EQ(action.Apply(&list, 0), 2);
+        EXPECT_EQ(action.visited, (Names{"measure1", "beam", "n1"}));
+        EXPECT_EQ(action.ends, 1);
+    }
+    {
+        Recorder<ACBase> action(names);
+        action.results = {{"n1", 2}};
+        EXPECT_EQ(action.Apply(&list, 1), 0);
+        EXPECT_EQ(action.visited, (Names{"measure1", "beam", "n1", "measure2", "n4"}));
+        EXPECT_EQ(action.ends, 1);
+        action.Apply(measure2);
+        EXPECT_EQ(action.ends, 1) << "after the list form, single walks leave EndAction to the caller";
+    }
+    {
+        Recorder<ACBase> action(names);
+        action.results = {{"measure1", -1}};
+        EXPECT_EQ(action.Apply(&list, 0), 2) << "an abort ends the list with 2";
+        MCEventList empty;
+        Recorder<ACBase> none(names);
+        EXPECT_EQ(none.Apply(&empty, 0), 0);
+        EXPECT_EQ(none.ends, 1);
+    }
+}
+
+TEST_F(ACBaseTest, RelativesFirst)
+{
+    Recorder<ACRelativesFirst> action(names);
+    EXPECT_EQ(action.Apply(measure1), 0);
+    EXPECT_EQ(action.visited, (Names{"n1", "n2", "beam", "n1", "n2", "n3", "measure1"}));
+    EXPECT_EQ(action.ends, 1);
+
+    Recorder<ACRelativesFirst> fromStaff(names);
+    fromStaff.results = {{"n4", 2}};
+    EXPECT_EQ(fromStaff.Apply(staff), 2);
+    EXPECT_EQ(fromStaff.visited.back(), "n4");
+    EXPECT_EQ(std::count(fromStaff.visited.begin(), fromStaff.visited.end(), "staff"), 0);
+
+    Recorder<ACRelativesFirst> shallow(names);
+    shallow.SetDepth(0);
+    shallow.Apply(measure1);
+    EXPECT_EQ(shallow.visited, (Names{"measure1"}));
+
+    // A bypassed element is still acted on after its relatives.
+    Recorder<ACRelativesFirst> envelopeWalk(names);
+    envelopeWalk.Apply(envelope);
+    EXPECT_EQ(envelopeWalk.visited, (Names{"p1", "p2", "envelope"}));
+}
+
+}  // namespace

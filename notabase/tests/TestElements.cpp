@@ -1,0 +1,26 @@
+#include "notabase/tests/TestElements.h"
+
+PLAT_IMPLEMENT_SERIAL(TENote, ECWithTime, plat::kVersionableSchema | 2)
+PLAT_IMPLEMENT_SERIAL(TERest, ECWithTime, plat::kVersionableSchema | 2)
+PLAT_IMPLEMENT_SERIAL(TEMeasure, ECWithTimeChild, plat::kVersionableSchema | 2)
+PLAT_IMPLEMENT_SERIAL(TEStaff, ECWithTimeChild, plat::kVersionableSchema | 2)
+PLAT_IMPLEMENT_SERIAL(TEBeam, ECWithChild, plat::kVersionableSchema | 2)
+PLAT_IMPLEMENT_SERIAL(TEEnvelope, ECWithTimeChild, plat::kVersionableSchema | 2)
+PLAT_IMPLEMENT_SERIAL(TEPoint, ECWithTime, plat::kVersionableSchema | 2)
+PLAT_IMPLEMENT_SERIAL(TEConductor, ECWithTimeChild, plat::kVersionableSchema | 2)
+PLAT_IMPLEMENT_SERIAL(TEData, plat::Object, 1)
+
+int TEData::s_alive = 0;
+int TETransientData::s_alive = 0;
+
+std::vector<uint8_t> storeObject(const plat::Object* root)
+{
+    return storeWith([root](plat::Archive& archive) { archive.writeObject(root); });
+}
+
+plat::Object* loadObject(const std::vector<uint8_t>& bytes)
+{
+    plat::Object* result = nullptr;
+    loadWith(bytes, [&result](plat::Archive& archive) { result = archive.readObject(); });
+    return result;
+}

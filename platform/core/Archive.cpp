@@ -1,0 +1,367 @@
+#include "platform/core/Archive.h"
+
+#include "platform/core/Strings.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+namespace plat {
+
+namespace {
+
+// The tag before every object reference.
+enum Tag : uint8_t {
+    kNullTag = 0,         // a null reference
+    kNewClassTag = 1,     // class name and schema follow, then a new object of that class
+    kClassIndexTag = 2,   // the index of a class stored before follows, then a new object
+    kObjectIndexTag = 3,  // the index of an object stored before follows
+};
+
+constexpr uint16_t kCountEscape = 0xFFFF;
+constexpr size_t kMaxClassNameLength = 1024;
+// Strings from a stream of unknown length are read in pieces of this size, so a corrupt
+// length ends at the end of the stream instead of in one huge allocation.
+constexpr size_t kStringChunk = 64 * 1024;
+
+// Sets a value for the length of a scope and puts the old one back, also when unwinding.
+template <class T>
+class ScopedValue {
+public:
+    ScopedValue(T& target, T value) : m_target(target), m_saved(target) { m_target = value; }
+    ~ScopedValue() { m_target = m_saved; }
+    ScopedValue(const ScopedValue&) = delete;
+    ScopedValue& operator=(const ScopedValue&) = delete;
+
+private:
+    T& m_target;
+    T m_saved;
+};
+
+}  // namespace
+
+Archive::Archive(ByteStream& stream, Mode mode) : m_stream(stream), m_mode(mode) {}
+
+Archive::~Archive()
+{
+    if (!isStoring())
+        return;
+    try {
+        m_stream.flush();
+    } catch (...) {
+        // A destructor cannot report it; storing code calls flush() to see write errors.
+    }
+}
+
+void Archive::checkMode(Mode wanted) const
+{
+    if (m_mode != wanted)
+        throw ArchiveError(ArchiveError::Cause::generic,
+                           wanted == Mode::store ? "the archive is not storing" : "the archive is not loading");
+}
+
+// Values.
+
+void Archive::writeBytes(const void* data, size_t size)
+{
+    checkMode(Mode::store);
+    if (size > 0)
+        m_stream.write(data, size);
+}
+
+void Archive::writeU8(uint8_t v) { writeBytes(&v, 1); }
+
+void Archive::writeU16(uint16_t v)
+{
+    const uint8_t bytes[2] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)};
+    writeBytes(bytes, sizeof bytes);
+}
+
+void Archive::writeU32(uint32_t v)
+{
+    uint8_t bytes[4];
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = static_cast<uint8_t>(v >> (8 * i));
+    writeBytes(bytes, sizeof bytes);
+}
+
+void Archive::writeU64(uint64_t v)
+{
+    uint8_t bytes[8];
+    for (int i = 0; i < 8; ++i)
+        bytes[i] = static_cast<uint8_t>(v >> (8 * i));
+    writeBytes(bytes, sizeof bytes);
+}
+
+void Archive::writeFloat(float v) { writeU32(std::bit_cast<uint32_t>(v)); }
+
+void Archive::writeDouble(double v) { writeU64(std::bit_cast<uint64_t>(v)); }
+
+void Archive::writeCount(uint32_t count)
+{
+    if (count < kCountEscape) {
+        writeU16(static_cast<uint16_t>(count));
+        return;
+    }
+    writeU16(kCountEscape);
+    writeU32(count);
+}
+
+void Archive::writeString(std::string_view text)
+{
+    if (text.size() > UINT32_MAX)
+        throw ArchiveError(ArchiveError::Cause::generic, "a string is too long to store");
+    writeCount(static_cast<uint32_t>(text.size()));
+    writeBytes(text.data(), text.size());
+}
+
+void Archive::readBytes(void* buffer, size_t size)
+{
+    checkMode(Mode::load);
+    auto* out = static_cast<uint8_t*>(buffer);
+    size_t done = 0;
+    while (done < size) {
+        const size_t n = m_stream.read(out + done, size - done);
+        if (n == 0)
+            throw ArchiveError(ArchiveError::Cause::endOfFile, "the data ends unexpectedly");
+        done += n;
+    }
+}
+
+uint8_t Archive::readU8()
+{
+    uint8_t v = 0;
+    readBytes(&v, 1);
+    return v;
+}
+
+uint16_t Archive::readU16()
+{
+    uint8_t bytes[2];
+    readBytes(bytes, sizeof bytes);
+    return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8));
+}
+
+uint32_t Archive::readU32()
+{
+    uint8_t bytes[4];
+    readBytes(bytes, sizeof bytes);
+    uint32_t v = 0;
+    for (int i = 3; i >= 0; --i)
+        v = (v << 8) | bytes[i];
+    return v;
+}
+
+uint64_t Archive::readU64()
+{
+    uint8_t bytes[8];
+    readBytes(bytes, sizeof bytes);
+    uint64_t v = 0;
+    for (int i = 7; i >= 0; --i)
+        v = (v << 8) | bytes[i];
+    return v;
+}
+
+float Archive::readFloat() { return std::bit_cast<float>(readU32()); }
+
+double Archive::readDouble() { return std::bit_cast<double>(readU64()); }
+
+void Archive::requireAvailable(uint64_t count, uint64_t itemBytes)
+{
+    const std::optional<uint64_t> left = m_stream.remaining();
+    if (!left || itemBytes == 0 || count == 0)
+        return;
+    if (count > *left / itemBytes)
+        throw ArchiveError(ArchiveError::Cause::endOfFile,
+                           format("a count of %llu items is more than the data holds",
+                                  static_cast<unsigned long long>(count)));
+}
+
+uint32_t Archive::readCount(size_t minItemBytes)
+{
+    uint32_t count = readU16();
+    if (count == kCountEscape)
+        count = readU32();
+    requireAvailable(count, minItemBytes);
+    return count;
+}
+
+std::string Archive::readString()
+{
+    const uint32_t length = readCount(1);
+    std::string text;
+    if (m_stream.remaining()) {
+        text.resize(length);
+        readBytes(text.data(), length);
+        return text;
+    }
+    while (text.size() < length) {
+        const size_t piece = std::min<size_t>(kStringChunk, length - text.size());
+        const size_t at = text.size();
+        text.resize(at + piece);
+        readBytes(text.data() + at, piece);
+    }
+    return text;
+}
+
+// Objects.
+
+void Archive::mapObject(Object* object)
+{
+    if (!object)
+        return;
+    if (isStoring()) {
+        m_storedObjects.emplace(object, static_cast<uint32_t>(m_storedObjects.size()));
+        return;
+    }
+    if (std::find(m_loadedObjects.begin(), m_loadedObjects.end(), object) == m_loadedObjects.end())
+        m_loadedObjects.push_back(object);
+}
+
+void Archive::writeObject(const Object* object)
+{
+    checkMode(Mode::store);
+    if (!object) {
+        writeU8(kNullTag);
+        return;
+    }
+    if (const auto it = m_storedObjects.find(object); it != m_storedObjects.end()) {
+        writeU8(kObjectIndexTag);
+        writeU32(it->second);
+        return;
+    }
+    const RuntimeClass* cls = object->runtimeClass();
+    if (!cls->factory || cls->storedSchema() == kNoSchema)
+        throw ArchiveError(ArchiveError::Cause::badClass, format("objects of class %s cannot be stored", cls->name));
+    // The same bound as loading, so nothing is stored that could not be loaded again.
+    if (m_depth >= m_maxDepth)
+        throw ArchiveError(ArchiveError::Cause::generic, "objects are nested too deeply to store");
+
+    if (const auto it = m_storedClasses.find(cls); it != m_storedClasses.end()) {
+        writeU8(kClassIndexTag);
+        writeU32(it->second);
+    } else {
+        writeU8(kNewClassTag);
+        writeString(cls->name);
+        writeU32(cls->storedSchema());
+        m_storedClasses.emplace(cls, static_cast<uint32_t>(m_storedClasses.size()));
+    }
+    // Registered before its fields, so references back to it from inside are references.
+    m_storedObjects.emplace(object, static_cast<uint32_t>(m_storedObjects.size()));
+    const ScopedValue depth(m_depth, m_depth + 1);
+    const_cast<Object*>(object)->Serialize(*this);
+}
+
+Object* Archive::readObject(const RuntimeClass* expected)
+{
+    checkMode(Mode::load);
+    if (m_depth > 0)
+        return readObjectTagged(expected);
+
+    const size_t loadedBefore = m_loadedObjects.size();
+    try {
+        Object* object = readObjectTagged(expected);
+        m_madeObjects.clear();
+        return object;
+    } catch (...) {
+        discardMadeObjects(loadedBefore);
+        throw;
+    }
+}
+
+Object* Archive::readObjectTagged(const RuntimeClass* expected)
+{
+    const uint8_t tag = readU8();
+    const LoadedClass* loaded = nullptr;
+    switch (tag) {
+    case kNullTag:
+        return nullptr;
+    case kObjectIndexTag: {
+        const uint32_t index = readU32();
+        if (index >= m_loadedObjects.size())
+            throw ArchiveError(ArchiveError::Cause::badIndex, format("a reference to object %u, which was never loaded", index));
+        Object* object = m_loadedObjects[index];
+        if (expected && !object->isKindOf(expected))
+            throw ArchiveError(ArchiveError::Cause::badClass,
+                               format("an object of class %s where %s was expected", object->runtimeClass()->name,
+                                      expected->name));
+        return object;
+    }
+    case kNewClassTag:
+        loaded = &readClass();
+        break;
+    case kClassIndexTag: {
+        const uint32_t index = readU32();
+        if (index >= m_loadedClasses.size())
+            throw ArchiveError(ArchiveError::Cause::badIndex, format("a reference to class %u, which was never loaded", index));
+        loaded = &m_loadedClasses[index];
+        break;
+    }
+    default:
+        throw ArchiveError(ArchiveError::Cause::generic, format("an unknown object tag %u", tag));
+    }
+
+    const RuntimeClass* cls = loaded->cls;
+    const uint32_t schema = loaded->schema;
+    if (expected && !cls->isDerivedFrom(expected))
+        throw ArchiveError(ArchiveError::Cause::badClass,
+                           format("an object of class %s where %s was expected", cls->name, expected->name));
+    if (m_depth >= m_maxDepth)
+        throw ArchiveError(ArchiveError::Cause::generic, "objects are nested too deeply");
+
+    Object* object = cls->createObject();
+    if (!object)
+        throw ArchiveError(ArchiveError::Cause::badClass, format("an object of class %s cannot be made", cls->name));
+    m_madeObjects.push_back(object);
+    m_loadedObjects.push_back(object);
+
+    const ScopedValue depth(m_depth, m_depth + 1);
+    const ScopedValue loadingSchema(m_loadingSchema, schema);
+    object->Serialize(*this);
+    return object;
+}
+
+const Archive::LoadedClass& Archive::readClass()
+{
+    const uint32_t length = readCount(1);
+    if (length == 0 || length > kMaxClassNameLength)
+        throw ArchiveError(ArchiveError::Cause::badClass, "a class name of impossible length");
+    std::string name(length, '\0');
+    readBytes(name.data(), length);
+    const uint32_t schema = readU32();
+
+    const RuntimeClass* cls = RuntimeClass::fromName(name);
+    if (!cls || !cls->factory || cls->storedSchema() == kNoSchema)
+        throw ArchiveError(ArchiveError::Cause::badClass, format("an unknown class \"%s\"", name.c_str()));
+    if (!cls->isVersionable() && schema != cls->storedSchema())
+        throw ArchiveError(ArchiveError::Cause::badSchema,
+                           format("class %s stored with schema %u, this program reads schema %u", cls->name, schema,
+                                  cls->storedSchema()));
+    m_loadedClasses.push_back({cls, schema});
+    return m_loadedClasses.back();
+}
+
+void Archive::discardMadeObjects(size_t loadedBefore)
+{
+    std::vector<Object*> made = std::move(m_madeObjects);
+    m_madeObjects.clear();
+    if (loadedBefore < m_loadedObjects.size())
+        m_loadedObjects.resize(loadedBefore);
+    // First every object lets go of the others, then each is released on its own: no object
+    // can destroy another that is still to be released.
+    for (auto it = made.rbegin(); it != made.rend(); ++it) {
+        try {
+            (*it)->unlinkAfterFailedLoad();
+        } catch (...) {
+            // The load error that got us here is the one to report.
+        }
+    }
+    for (auto it = made.rbegin(); it != made.rend(); ++it) {
+        try {
+            (*it)->releaseAfterFailedLoad();
+        } catch (...) {
+        }
+    }
+}
+
+}  // namespace plat

@@ -1,0 +1,428 @@
+#include "platform/core/Profile.h"
+
+#include "platform/core/Paths.h"
+#include "platform/core/Trace.h"
+
+#include <QSettings>
+#include <QStringList>
+#include <QVariant>
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <charconv>
+#include <cstdlib>
+#include <limits>
+#include <mutex>
+
+namespace plat {
+
+namespace {
+
+constexpr const char* kOrganisation = "Tarnwick";
+
+// Which file the profile lives in, as the program set it. Guarded by the one profile mutex,
+// which also serialises every use of the settings object.
+struct Config {
+    std::mutex mutex;
+    std::string application;
+    std::string folder;
+};
+
+Config& config()
+{
+    static Config instance;
+    return instance;
+}
+
+std::string baseFolderLocked()
+{
+    const Config& c = config();
+    if (!c.folder.empty())
+        return c.folder;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/')
+        return xdg;
+    if (const char* home = std::getenv("HOME"); home && home[0] == '/')
+        return paths::join(home, ".config");
+    if (const passwd* user = ::getpwuid(::getuid()); user && user->pw_dir)
+        return paths::join(user->pw_dir, ".config");
+    return "/tmp";
+}
+
+std::string applicationLocked()
+{
+    const Config& c = config();
+    if (!c.application.empty())
+        return c.application;
+    const std::string program = paths::name(paths::programPath());
+    return program.empty() ? std::string("Quavix") : program;
+}
+
+std::string userFolderLocked() { return paths::join(baseFolderLocked(), kOrganisation); }
+
+bool isSeparator(QChar c) { return c == u'/' || c == u'\\'; }
+
+// The levels of a section path; empty levels (a leading separator, doubled separators) drop.
+QStringList sectionLevels(std::string_view section)
+{
+    QStringList levels;
+    QString level;
+    for (QChar c : QString::fromUtf8(section.data(), static_cast<qsizetype>(section.size()))) {
+        if (isSeparator(c)) {
+            if (!level.isEmpty())
+                levels.append(level);
+            level.clear();
+        } else {
+            level.append(c);
+        }
+    }
+    if (!level.isEmpty())
+        levels.append(level);
+    return levels;
+}
+
+std::optional<QString> valueName(std::string_view name)
+{
+    if (name.empty() || name.find_first_of("/\\") != std::string_view::npos)
+        return std::nullopt;
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+QString childPath(const QString& group, const QString& child)
+{
+    return group.isEmpty() ? child : group + u'/' + child;
+}
+
+// The stored spelling of candidate among names: the exact one when stored, else the first
+// that differs only in case.
+std::optional<QString> storedSpelling(const QStringList& names, const QString& candidate)
+{
+    if (names.contains(candidate))
+        return candidate;
+    for (const QString& n : names) {
+        if (n.compare(candidate, Qt::CaseInsensitive) == 0)
+            return n;
+    }
+    return std::nullopt;
+}
+
+QStringList childGroups(QSettings& settings, const QString& group)
+{
+    if (group.isEmpty())
+        return settings.childGroups();
+    settings.beginGroup(group);
+    QStringList groups = settings.childGroups();
+    settings.endGroup();
+    return groups;
+}
+
+QStringList childKeys(QSettings& settings, const QString& group)
+{
+    if (group.isEmpty())
+        return settings.childKeys();
+    settings.beginGroup(group);
+    QStringList keys = settings.childKeys();
+    settings.endGroup();
+    return keys;
+}
+
+// The group path of the section as stored. A level that does not exist yet keeps the
+// caller's spelling when create is set; otherwise the section is missing.
+std::optional<QString> resolveSection(QSettings& settings, const QStringList& levels, bool create)
+{
+    QString group;
+    for (qsizetype i = 0; i < levels.size(); ++i) {
+        const std::optional<QString> stored = storedSpelling(childGroups(settings, group), levels[i]);
+        if (!stored) {
+            if (!create)
+                return std::nullopt;
+            for (; i < levels.size(); ++i)
+                group = childPath(group, levels[i]);
+            return group;
+        }
+        group = childPath(group, *stored);
+    }
+    return group;
+}
+
+// The full key of an existing value, or nothing.
+std::optional<QString> findValue(QSettings& settings, std::string_view section, std::string_view name)
+{
+    const std::optional<QString> key = valueName(name);
+    if (!key)
+        return std::nullopt;
+    const QStringList levels = sectionLevels(section);
+    const QString exact = childPath(levels.join(u'/'), *key);
+    if (settings.contains(exact))
+        return exact;
+    const std::optional<QString> group = resolveSection(settings, levels, false);
+    if (!group)
+        return std::nullopt;
+    const std::optional<QString> stored = storedSpelling(childKeys(settings, *group), *key);
+    if (!stored)
+        return std::nullopt;
+    return childPath(*group, *stored);
+}
+
+std::optional<int32_t> parseInt(const QString& text)
+{
+    const std::string digits = text.trimmed().toStdString();
+    const char* first = digits.data();
+    const char* last = first + digits.size();
+    if (first != last && *first == '+' && last - first > 1 && first[1] != '-')
+        ++first;
+    int32_t value = 0;
+    const auto [end, error] = std::from_chars(first, last, value);
+    if (error != std::errc() || end != last || first == last)
+        return std::nullopt;
+    return value;
+}
+
+bool isIntegral(const QVariant& value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+struct Profile::Store {
+    std::string path;  // the file that settings was opened on
+    std::unique_ptr<QSettings> settings;
+
+    // The settings object for the current application and folder, reopened when either
+    // changed. The caller holds the profile mutex.
+    QSettings& open()
+    {
+        const std::string wanted = paths::join(userFolderLocked(), applicationLocked() + ".conf");
+        if (!settings || wanted != path)
+            reopen(wanted);
+        return *settings;
+    }
+
+    void reopen(const std::string& file)
+    {
+        settings.reset();
+        path = file;
+        settings = std::make_unique<QSettings>(QString::fromStdString(path), QSettings::IniFormat);
+        // Every write is synced at once, so the object needs no event loop. Detached from
+        // any thread, it posts no deferred-sync events that a thread without a Qt event
+        // loop would never deliver.
+        settings->moveToThread(nullptr);
+    }
+
+    // Writes pending changes; on failure drops what could not be written, so reads go on
+    // telling what the file holds.
+    bool commit()
+    {
+        settings->sync();
+        if (settings->status() == QSettings::NoError)
+            return true;
+        trace("Profile: cannot write %s", path.c_str());
+        reopen(path);
+        return false;
+    }
+
+    bool write(std::string_view section, std::string_view name, const QVariant& value)
+    {
+        const std::optional<QString> key = valueName(name);
+        if (!key)
+            return false;
+        QSettings& s = open();
+        if (!s.isWritable())
+            return false;
+        const QString group = *resolveSection(s, sectionLevels(section), true);
+        const QString stored = storedSpelling(childKeys(s, group), *key).value_or(*key);
+        s.setValue(childPath(group, stored), value);
+        return commit();
+    }
+
+    std::optional<QVariant> read(std::string_view section, std::string_view name)
+    {
+        QSettings& s = open();
+        const std::optional<QString> key = findValue(s, section, name);
+        if (!key)
+            return std::nullopt;
+        return s.value(*key);
+    }
+};
+
+void Profile::setApplication(std::string_view title)
+{
+    std::lock_guard lock(config().mutex);
+    config().application = title;
+}
+
+std::string Profile::application()
+{
+    std::lock_guard lock(config().mutex);
+    return applicationLocked();
+}
+
+void Profile::setFolder(std::string_view folder)
+{
+    std::lock_guard lock(config().mutex);
+    config().folder = paths::withSlashes(folder);
+}
+
+std::string Profile::userFolder()
+{
+    std::lock_guard lock(config().mutex);
+    return userFolderLocked();
+}
+
+Profile& Profile::instance()
+{
+    static Profile profile;
+    return profile;
+}
+
+Profile::Profile() : m_store(std::make_unique<Store>()) {}
+
+Profile::~Profile() = default;
+
+std::string Profile::filePath() const
+{
+    std::lock_guard lock(config().mutex);
+    return m_store->open().fileName().toStdString();
+}
+
+std::optional<int32_t> Profile::getInt(std::string_view section, std::string_view name) const
+{
+    std::lock_guard lock(config().mutex);
+    const std::optional<QVariant> value = m_store->read(section, name);
+    if (!value)
+        return std::nullopt;
+    if (isIntegral(*value)) {
+        bool ok = false;
+        const qlonglong number = value->toLongLong(&ok);
+        if (!ok || number < std::numeric_limits<int32_t>::min() ||
+            number > std::numeric_limits<int32_t>::max())
+            return std::nullopt;
+        return static_cast<int32_t>(number);
+    }
+    if (value->typeId() == QMetaType::QString)
+        return parseInt(value->toString());
+    return std::nullopt;
+}
+
+std::optional<std::string> Profile::getString(std::string_view section, std::string_view name) const
+{
+    std::lock_guard lock(config().mutex);
+    const std::optional<QVariant> value = m_store->read(section, name);
+    if (!value)
+        return std::nullopt;
+    if (value->typeId() == QMetaType::QString || isIntegral(*value))
+        return value->toString().toStdString();
+    // A hand-edited file may hold a text with commas unquoted, which the format reads as a
+    // list; the list's items were separated by ", " when it was written.
+    if (value->typeId() == QMetaType::QStringList)
+        return value->toStringList().join(u", ").toStdString();
+    return std::nullopt;
+}
+
+std::optional<std::vector<uint8_t>> Profile::getBinary(std::string_view section,
+                                                       std::string_view name) const
+{
+    std::lock_guard lock(config().mutex);
+    const std::optional<QVariant> value = m_store->read(section, name);
+    if (!value || value->typeId() != QMetaType::QByteArray)
+        return std::nullopt;
+    const QByteArray bytes = value->toByteArray();
+    return std::vector<uint8_t>(bytes.begin(), bytes.end());
+}
+
+bool Profile::setInt(std::string_view section, std::string_view name, int32_t value)
+{
+    std::lock_guard lock(config().mutex);
+    return m_store->write(section, name, QVariant(static_cast<int>(value)));
+}
+
+bool Profile::setString(std::string_view section, std::string_view name, std::string_view value)
+{
+    std::lock_guard lock(config().mutex);
+    return m_store->write(section, name,
+                          QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
+}
+
+bool Profile::setBinary(std::string_view section, std::string_view name,
+                        const std::vector<uint8_t>& value)
+{
+    std::lock_guard lock(config().mutex);
+    return m_store->write(section, name,
+                          QByteArray(reinterpret_cast<const char*>(value.data()),
+                                     static_cast<qsizetype>(value.size())));
+}
+
+bool Profile::contains(std::string_view section, std::string_view name) const
+{
+    std::lock_guard lock(config().mutex);
+    return findValue(m_store->open(), section, name).has_value();
+}
+
+std::vector<std::string> Profile::valueNames(std::string_view section) const
+{
+    std::lock_guard lock(config().mutex);
+    QSettings& s = m_store->open();
+    std::vector<std::string> names;
+    if (const std::optional<QString> group = resolveSection(s, sectionLevels(section), false)) {
+        for (const QString& key : childKeys(s, *group))
+            names.push_back(key.toStdString());
+    }
+    return names;
+}
+
+std::vector<std::string> Profile::sectionNames(std::string_view section) const
+{
+    std::lock_guard lock(config().mutex);
+    QSettings& s = m_store->open();
+    std::vector<std::string> names;
+    if (const std::optional<QString> group = resolveSection(s, sectionLevels(section), false)) {
+        for (const QString& child : childGroups(s, *group))
+            names.push_back(child.toStdString());
+    }
+    return names;
+}
+
+bool Profile::removeValue(std::string_view section, std::string_view name)
+{
+    std::lock_guard lock(config().mutex);
+    if (!valueName(name))
+        return false;
+    QSettings& s = m_store->open();
+    const std::optional<QString> key = findValue(s, section, name);
+    if (!key)
+        return true;
+    if (!s.isWritable())
+        return false;
+    s.remove(*key);
+    return m_store->commit();
+}
+
+bool Profile::removeSection(std::string_view section)
+{
+    std::lock_guard lock(config().mutex);
+    const QStringList levels = sectionLevels(section);
+    // The top level is not a section one deletes: that would wipe every setting.
+    if (levels.isEmpty())
+        return false;
+    QSettings& s = m_store->open();
+    const std::optional<QString> group = resolveSection(s, levels, false);
+    if (!group)
+        return true;
+    if (!s.isWritable())
+        return false;
+    s.remove(*group);
+    return m_store->commit();
+}
+
+}  // namespace plat

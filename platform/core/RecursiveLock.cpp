@@ -1,0 +1,104 @@
+#include "platform/core/RecursiveLock.h"
+
+#include "platform/core/Trace.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
+#include <vector>
+
+namespace plat {
+
+namespace {
+
+#ifdef QUAVIX_LOCK_ORDER_CHECK
+// The named locks the calling thread holds, in the order it took them (once per lock call).
+thread_local std::vector<const RecursiveLock*> t_held;
+#endif
+
+std::mutex& handlerMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+RecursiveLock::ViolationHandler& handlerSlot()
+{
+    static RecursiveLock::ViolationHandler handler;
+    return handler;
+}
+
+void reportViolation(const RecursiveLock& held, const RecursiveLock& taken)
+{
+    RecursiveLock::ViolationHandler handler;
+    {
+        const std::lock_guard lock(handlerMutex());
+        handler = handlerSlot();
+    }
+    if (handler) {
+        handler(held, taken);
+        return;
+    }
+    static constexpr const char* kFormat = "lock order violated: \"%s\" (level %d) taken while \"%s\" (level %d) is held";
+    trace(kFormat, taken.name(), static_cast<int>(taken.level()), held.name(), static_cast<int>(held.level()));
+    // The process is about to end: say why even when tracing is off.
+    if (!isTraceEnabled()) {
+        std::fprintf(stderr, kFormat, taken.name(), static_cast<int>(taken.level()), held.name(),
+                     static_cast<int>(held.level()));
+        std::fputc('\n', stderr);
+    }
+    std::abort();
+}
+
+}  // namespace
+
+RecursiveLock::RecursiveLock(const char* name, LockLevel level) : m_name(name), m_level(level) {}
+
+void RecursiveLock::lock()
+{
+#ifdef QUAVIX_LOCK_ORDER_CHECK
+    // Checked before blocking, so a breach is reported even when it would deadlock.
+    if (std::find(t_held.begin(), t_held.end(), this) == t_held.end()) {
+        // Names the highest lock held, the one furthest out of order.
+        const auto highest = std::max_element(t_held.begin(), t_held.end(), [](const RecursiveLock* a, const RecursiveLock* b) {
+            return a->level() < b->level();
+        });
+        if (highest != t_held.end() && (*highest)->level() > m_level)
+            reportViolation(**highest, *this);
+    }
+    m_mutex.lock();
+    t_held.push_back(this);
+#else
+    m_mutex.lock();
+#endif
+}
+
+bool RecursiveLock::try_lock()
+{
+    // A try cannot deadlock, so it is not checked against the order.
+    if (!m_mutex.try_lock())
+        return false;
+#ifdef QUAVIX_LOCK_ORDER_CHECK
+    t_held.push_back(this);
+#endif
+    return true;
+}
+
+void RecursiveLock::unlock()
+{
+#ifdef QUAVIX_LOCK_ORDER_CHECK
+    // Locks may be released out of order; drop this lock's most recent entry.
+    if (const auto it = std::find(t_held.rbegin(), t_held.rend(), this); it != t_held.rend())
+        t_held.erase(std::next(it).base());
+#endif
+    m_mutex.unlock();
+}
+
+RecursiveLock::ViolationHandler RecursiveLock::setViolationHandler(ViolationHandler handler)
+{
+    const std::lock_guard lock(handlerMutex());
+    return std::exchange(handlerSlot(), std::move(handler));
+}
+
+}  // namespace plat

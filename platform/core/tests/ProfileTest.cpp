@@ -1,0 +1,252 @@
+#include "platform/core/Profile.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace plat {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Points the profile at a fresh temporary folder for each test, so no test reads or writes
+// the user's settings. The folder is left pointing at the removed one afterwards, never back
+// at the user's.
+class ProfileTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (fs::temp_directory_path() / "profile-test-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        m_folder = pattern;
+        Profile::setFolder(m_folder.string());
+        Profile::setApplication("ProfileTest");
+    }
+
+    void TearDown() override
+    {
+        std::error_code ignored;
+        fs::remove_all(m_folder, ignored);
+    }
+
+    fs::path conf(const std::string& application) const
+    {
+        return m_folder / "Tarnwick" / (application + ".conf");
+    }
+
+    // Opens what is on disk now under another name, so nothing cached from the writes
+    // answers the reads.
+    void reopenFromDisk()
+    {
+        static int generation = 0;
+        const std::string copy = "ProfileTestCopy" + std::to_string(++generation);
+        fs::copy_file(conf("ProfileTest"), conf(copy));
+        Profile::setApplication(copy);
+    }
+
+    void writeConf(const std::string& text)
+    {
+        fs::create_directories(conf("ProfileTest").parent_path());
+        std::ofstream(conf("ProfileTest"), std::ios::binary) << text;
+    }
+
+    fs::path m_folder;
+};
+
+TEST_F(ProfileTest, EveryValueTypeSurvivesTheFile)
+{
+    Profile& profile = Profile::instance();
+    EXPECT_EQ(profile.filePath(), conf("ProfileTest").string());
+
+    const std::vector<uint8_t> bytes{0x00, 0x01, 0x7F, 0x80, 0xFF, '\n', '=', '@'};
+    const std::vector<std::string> texts{
+        "", "Arial, -12, 1, 0, 0, 0", "@ByteArray(x)", "a=b;c#d", "Grüße ♪", " spaced ", "42",
+        "line\nbreak", "back\\slash \"quoted\""};
+    ASSERT_TRUE(profile.setInt("Settings", "Tempo", 120));
+    ASSERT_TRUE(profile.setInt("Settings", "Lowest", INT32_MIN));
+    ASSERT_TRUE(profile.setInt("Settings", "Highest", INT32_MAX));
+    ASSERT_TRUE(profile.setBinary("Settings", "Blob", bytes));
+    ASSERT_TRUE(profile.setBinary("Settings", "EmptyBlob", {}));
+    for (size_t i = 0; i < texts.size(); ++i)
+        ASSERT_TRUE(profile.setString("Texts", "t" + std::to_string(i), texts[i]));
+
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(pass == 0 ? "as written" : "read again from the file");
+        EXPECT_EQ(profile.getInt("Settings", "Tempo"), 120);
+        EXPECT_EQ(profile.getInt("Settings", "Lowest"), INT32_MIN);
+        EXPECT_EQ(profile.getInt("Settings", "Highest"), INT32_MAX);
+        EXPECT_EQ(profile.getBinary("Settings", "Blob"), bytes);
+        EXPECT_EQ(profile.getBinary("Settings", "EmptyBlob"), std::vector<uint8_t>{});
+        for (size_t i = 0; i < texts.size(); ++i)
+            EXPECT_EQ(profile.getString("Texts", "t" + std::to_string(i)), texts[i]) << i;
+        reopenFromDisk();
+    }
+}
+
+// The file keeps no types: a value is read as whatever it holds.
+TEST_F(ProfileTest, ValuesReadAcrossTypes)
+{
+    writeConf("[Stored]\n"
+              "Number=42\n"
+              "Negative=-7\n"
+              "Padded=\" 13 \"\n"
+              "Plus=+5\n"
+              "Junk=12abc\n"
+              "Empty=\n"
+              "TooBig=4294967296\n"
+              "Word=hello\n"
+              "Blob=@ByteArray(AB)\n"
+              "List=Arial, -12, 1\n");
+    struct Case {
+        const char* name;
+        std::optional<int32_t> asInt;
+        std::optional<std::string> asString;
+        bool isBinary;
+    };
+    const Case cases[] = {
+        {"Number", 42, "42", false},
+        {"Negative", -7, "-7", false},
+        {"Padded", 13, " 13 ", false},
+        {"Plus", 5, "+5", false},
+        {"Junk", std::nullopt, "12abc", false},
+        {"Empty", std::nullopt, "", false},
+        {"TooBig", std::nullopt, "4294967296", false},
+        {"Word", std::nullopt, "hello", false},
+        {"Blob", std::nullopt, std::nullopt, true},
+        {"List", std::nullopt, "Arial, -12, 1", false},
+        {"Missing", std::nullopt, std::nullopt, false},
+    };
+    Profile& profile = Profile::instance();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(profile.getInt("Stored", c.name), c.asInt);
+        EXPECT_EQ(profile.getString("Stored", c.name), c.asString);
+        EXPECT_EQ(profile.getBinary("Stored", c.name).has_value(), c.isBinary);
+        EXPECT_EQ(profile.contains("Stored", c.name), std::string(c.name) != "Missing");
+    }
+
+    // And what this program writes reads across types after the file is read again.
+    ASSERT_TRUE(profile.setInt("Written", "Int", 77));
+    ASSERT_TRUE(profile.setString("Written", "Text", "-31"));
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(pass == 0 ? "as written" : "read again from the file");
+        EXPECT_EQ(profile.getString("Written", "Int"), "77");
+        EXPECT_EQ(profile.getInt("Written", "Text"), -31);
+        EXPECT_FALSE(profile.getBinary("Written", "Int"));
+        reopenFromDisk();
+    }
+}
+
+TEST_F(ProfileTest, SectionPathsAndNameCase)
+{
+    Profile& profile = Profile::instance();
+    ASSERT_TRUE(profile.setInt("Settings\\Tempo\\Allegro", "Beats", 132));
+    ASSERT_TRUE(profile.setString("", "TopLevel", "yes"));
+
+    const char* spellings[] = {"Settings\\Tempo\\Allegro", "\\Settings\\Tempo\\Allegro",
+                               "Settings/Tempo/Allegro", "settings\\TEMPO\\allegro",
+                               "Settings\\\\Tempo\\Allegro\\"};
+    for (const char* section : spellings) {
+        SCOPED_TRACE(section);
+        EXPECT_EQ(profile.getInt(section, "Beats"), 132);
+        EXPECT_EQ(profile.getInt(section, "BEATS"), 132);
+    }
+    EXPECT_EQ(profile.getString("", "toplevel"), "yes");
+
+    // A write through another spelling changes the stored value, not a second copy.
+    ASSERT_TRUE(profile.setInt("SETTINGS\\tempo\\ALLEGRO", "beats", 140));
+    EXPECT_EQ(profile.getInt("Settings\\Tempo\\Allegro", "Beats"), 140);
+    EXPECT_EQ(profile.sectionNames(""), std::vector<std::string>{"Settings"});
+    EXPECT_EQ(profile.valueNames("Settings\\Tempo\\Allegro"), std::vector<std::string>{"Beats"});
+
+    // Names that would reach into another section are refused.
+    for (const char* bad : {"", "a/b", "a\\b"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_FALSE(profile.setInt("Settings", bad, 1));
+        EXPECT_FALSE(profile.getInt("Settings", bad));
+    }
+    EXPECT_EQ(profile.sectionNames("Settings"), std::vector<std::string>{"Tempo"});
+}
+
+TEST_F(ProfileTest, ListingAndDeleting)
+{
+    Profile& profile = Profile::instance();
+    ASSERT_TRUE(profile.setInt("Mixer", "Volume", 100));
+    ASSERT_TRUE(profile.setString("Mixer", "Name", "Main"));
+    ASSERT_TRUE(profile.setInt("Mixer\\Channel1", "Pan", 64));
+    ASSERT_TRUE(profile.setInt("Mixer\\Channel2", "Pan", 32));
+    ASSERT_TRUE(profile.setInt("Mixer\\Channel2\\Send", "Level", 5));
+    ASSERT_TRUE(profile.setInt("Other", "Kept", 1));
+
+    auto sorted = [](std::vector<std::string> names) {
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    EXPECT_EQ(sorted(profile.valueNames("Mixer")), (std::vector<std::string>{"Name", "Volume"}));
+    EXPECT_EQ(sorted(profile.sectionNames("Mixer")),
+              (std::vector<std::string>{"Channel1", "Channel2"}));
+    EXPECT_TRUE(profile.valueNames("Nowhere").empty());
+    EXPECT_TRUE(profile.sectionNames("Nowhere").empty());
+
+    EXPECT_TRUE(profile.removeValue("Mixer", "volume"));
+    EXPECT_FALSE(profile.getInt("Mixer", "Volume"));
+    EXPECT_TRUE(profile.removeValue("Mixer", "Volume"));  // already gone
+    EXPECT_TRUE(profile.removeValue("Nowhere", "Volume"));
+
+    EXPECT_TRUE(profile.removeSection("mixer\\channel2"));
+    EXPECT_FALSE(profile.getInt("Mixer\\Channel2\\Send", "Level"));
+    EXPECT_FALSE(profile.getInt("Mixer\\Channel2", "Pan"));
+    EXPECT_EQ(profile.getInt("Mixer\\Channel1", "Pan"), 64);
+    EXPECT_EQ(profile.sectionNames("Mixer"), std::vector<std::string>{"Channel1"});
+
+    EXPECT_FALSE(profile.removeSection(""));
+    EXPECT_FALSE(profile.removeSection("\\"));
+    EXPECT_TRUE(profile.removeSection("Mixer"));
+    EXPECT_TRUE(profile.removeSection("Mixer"));
+    reopenFromDisk();
+    EXPECT_FALSE(profile.contains("Mixer", "Name"));
+    EXPECT_FALSE(profile.getInt("Mixer\\Channel1", "Pan"));
+    EXPECT_EQ(profile.getInt("Other", "Kept"), 1);
+}
+
+// A profile that cannot be written says so, and does not pretend to hold the value.
+TEST_F(ProfileTest, FailedWriteIsReported)
+{
+    const fs::path blocker = m_folder / "not-a-folder";
+    std::ofstream(blocker) << "x";
+    Profile::setFolder(blocker.string());
+    Profile& profile = Profile::instance();
+    EXPECT_FALSE(profile.setInt("Settings", "Tempo", 120));
+    EXPECT_FALSE(profile.getInt("Settings", "Tempo"));
+    EXPECT_FALSE(profile.setString("Settings", "Name", "x"));
+    EXPECT_FALSE(profile.getString("Settings", "Name"));
+}
+
+TEST_F(ProfileTest, ConcurrentReadsAndWrites)
+{
+    Profile& profile = Profile::instance();
+    constexpr int kRounds = 50;
+    auto writer = [&profile](const std::string& section) {
+        for (int i = 0; i < kRounds; ++i) {
+            EXPECT_TRUE(profile.setInt(section, "Counter", i));
+            EXPECT_EQ(profile.getInt(section, "Counter"), i);
+            EXPECT_TRUE(profile.setString(section, "Text", std::to_string(i)));
+            profile.valueNames(section);
+        }
+    };
+    std::thread device(writer, "Device");
+    writer("Main");
+    device.join();
+    reopenFromDisk();
+    EXPECT_EQ(profile.getInt("Main", "Counter"), kRounds - 1);
+    EXPECT_EQ(profile.getInt("Device", "Counter"), kRounds - 1);
+    EXPECT_EQ(profile.getString("Device", "Text"), std::to_string(kRounds - 1));
+}
+
+}  // namespace
+}  // namespace plat

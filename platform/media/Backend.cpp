@@ -1,0 +1,186 @@
+#include "platform/media/Backend.h"
+
+#include "platform/media/RealTimerService.h"
+#include "platform/media/memory/MemoryProvider.h"
+
+#include <cstdlib>
+#include <mutex>
+
+namespace plat::media {
+
+namespace {
+
+std::mutex& instanceMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::unique_ptr<Backend>& instanceSlot()
+{
+    static std::unique_ptr<Backend> backend;
+    return backend;
+}
+
+std::string_view trim(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
+// The families this build has. Unknown names are skipped, so a selection written for a
+// fuller build still works.
+std::unique_ptr<DeviceProvider> makeProvider(std::string_view name, TimerService& timers)
+{
+    if (name == "memory")
+        return std::make_unique<MemoryProvider>(timers);
+    return nullptr;
+}
+
+}  // namespace
+
+Backend::Backend(std::unique_ptr<TimerService> timers, std::vector<std::unique_ptr<DeviceProvider>> providers)
+    : m_timers(std::move(timers)), m_providers(std::move(providers))
+{
+    for (const auto& provider : m_providers) {
+        int i = 0;
+        for (auto& caps : provider->midiOuts())
+            m_midiOuts.push_back({provider.get(), i++, std::move(caps)});
+        i = 0;
+        for (auto& caps : provider->midiIns())
+            m_midiIns.push_back({provider.get(), i++, std::move(caps)});
+        i = 0;
+        for (auto& caps : provider->waveOuts())
+            m_waveOuts.push_back({provider.get(), i++, std::move(caps)});
+        i = 0;
+        for (auto& caps : provider->waveIns())
+            m_waveIns.push_back({provider.get(), i++, std::move(caps)});
+    }
+}
+
+Backend::~Backend()
+{
+    // Devices of the families may run timers: the families go first.
+    m_providers.clear();
+}
+
+Backend& Backend::instance()
+{
+    std::lock_guard lock(instanceMutex());
+    auto& slot = instanceSlot();
+    if (!slot)
+        slot = fromSelection(selection());
+    return *slot;
+}
+
+std::unique_ptr<Backend> Backend::install(std::unique_ptr<Backend> backend)
+{
+    std::lock_guard lock(instanceMutex());
+    std::unique_ptr<Backend> previous = std::move(instanceSlot());
+    instanceSlot() = std::move(backend);
+    return previous;
+}
+
+std::string Backend::selection()
+{
+    const char* value = std::getenv("QUAVIX_MEDIA");
+    if (value && *value)
+        return value;
+    return std::string(kDefaultSelection);
+}
+
+std::unique_ptr<Backend> Backend::fromSelection(std::string_view names)
+{
+    auto timers = std::make_unique<RealTimerService>();
+    std::vector<std::unique_ptr<DeviceProvider>> providers;
+    while (!names.empty()) {
+        const size_t comma = names.find(',');
+        const std::string_view name = trim(names.substr(0, comma));
+        names = comma == std::string_view::npos ? std::string_view() : names.substr(comma + 1);
+        bool duplicate = false;
+        for (const auto& p : providers)
+            duplicate = duplicate || p->name() == name;
+        if (duplicate)
+            continue;
+        if (auto provider = makeProvider(name, *timers))
+            providers.push_back(std::move(provider));
+    }
+    return std::make_unique<Backend>(std::move(timers), std::move(providers));
+}
+
+bool Backend::midiOutCaps(int index, MidiOutPort::Caps& caps) const
+{
+    if (index < 0 || index >= midiOutCount())
+        return false;
+    caps = m_midiOuts[static_cast<size_t>(index)].caps;
+    return true;
+}
+
+bool Backend::midiInCaps(int index, MidiInPort::Caps& caps) const
+{
+    if (index < 0 || index >= midiInCount())
+        return false;
+    caps = m_midiIns[static_cast<size_t>(index)].caps;
+    return true;
+}
+
+bool Backend::waveOutCaps(int index, WaveOutDevice::Caps& caps) const
+{
+    if (index < 0 || index >= waveOutCount())
+        return false;
+    caps = m_waveOuts[static_cast<size_t>(index)].caps;
+    return true;
+}
+
+bool Backend::waveInCaps(int index, WaveInDevice::Caps& caps) const
+{
+    if (index < 0 || index >= waveInCount())
+        return false;
+    caps = m_waveIns[static_cast<size_t>(index)].caps;
+    return true;
+}
+
+std::unique_ptr<MidiOutPort> Backend::createMidiOut(int index)
+{
+    if (index < 0 || index >= midiOutCount())
+        return nullptr;
+    const auto& entry = m_midiOuts[static_cast<size_t>(index)];
+    return entry.provider->createMidiOut(entry.localIndex);
+}
+
+std::unique_ptr<MidiInPort> Backend::createMidiIn(int index)
+{
+    if (index < 0 || index >= midiInCount())
+        return nullptr;
+    const auto& entry = m_midiIns[static_cast<size_t>(index)];
+    return entry.provider->createMidiIn(entry.localIndex);
+}
+
+std::unique_ptr<WaveOutDevice> Backend::createWaveOut(int index)
+{
+    if (index < 0 || index >= waveOutCount())
+        return nullptr;
+    const auto& entry = m_waveOuts[static_cast<size_t>(index)];
+    return entry.provider->createWaveOut(entry.localIndex);
+}
+
+std::unique_ptr<WaveInDevice> Backend::createWaveIn(int index)
+{
+    if (index < 0 || index >= waveInCount())
+        return nullptr;
+    const auto& entry = m_waveIns[static_cast<size_t>(index)];
+    return entry.provider->createWaveIn(entry.localIndex);
+}
+
+DeviceProvider* Backend::provider(std::string_view name) const
+{
+    for (const auto& p : m_providers)
+        if (p->name() == name)
+            return p.get();
+    return nullptr;
+}
+
+}  // namespace plat::media

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "platform/media/MidiOutPort.h"
+#include "platform/media/TimerService.h"
+
+#include <cstdint>
+#include <memory>
+#include <span>
+
+namespace plat::media {
+
+// The stream timeline of a MIDI output port, shared by the backends: queued blocks, pause,
+// restart and stop, and the order of done() and marker() callbacks (the contract of
+// MidiOutPort). It plays each event when the stream reaches its time, by one-shot timers of
+// the timer service, and hands the bytes to a sink; a backend adds only the sink.
+class StreamScheduler {
+public:
+    class Sink {
+    public:
+        virtual ~Sink() = default;
+        // Plays bytes now; streamMs is the event's place on the stream timeline.
+        virtual void emit(uint32_t streamMs, std::span<const uint8_t> bytes) = 0;
+    };
+
+    StreamScheduler(TimerService& timers, Sink& sink, MidiOutPort::Events* events);
+    // Waits for a callback in progress; nothing is called back afterwards.
+    ~StreamScheduler();
+    StreamScheduler(const StreamScheduler&) = delete;
+    StreamScheduler& operator=(const StreamScheduler&) = delete;
+
+    // 0, or kErrorInvalidParam for words that do not form whole events.
+    int queue(const StreamBlock& block);
+    void restart();
+    void pause();
+    // Returns every queued block through done(), on the calling thread, and goes back to
+    // stream time 0, paused.
+    void stop();
+
+    uint32_t streamTimeMs() const;
+    size_t queuedBlocks() const;
+    bool isRunning() const;
+
+    // Checks that words form whole events and gives the block's length in ms.
+    static bool validate(std::span<const uint32_t> words, uint32_t& durationMs);
+    // Bytes of a short message with this status byte; 0 for a byte that starts none.
+    static size_t shortMessageLength(uint8_t status);
+
+private:
+    struct Core;
+    // Timer callbacks hold the core weakly, so one that fires during destruction finds it
+    // closed instead of freed.
+    std::shared_ptr<Core> m_core;
+};
+
+}  // namespace plat::media

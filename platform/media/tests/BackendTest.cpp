@@ -1,0 +1,78 @@
+#include "platform/media/Backend.h"
+#include "platform/media/ManualTimerService.h"
+#include "platform/media/MediaError.h"
+#include "platform/media/memory/MemoryProvider.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace plat::media {
+namespace {
+
+TEST(BackendTest, FamiliesFollowEachOtherInSelectionOrder)
+{
+    auto timers = std::make_unique<ManualTimerService>();
+    auto* clock = timers.get();
+    std::vector<std::unique_ptr<DeviceProvider>> providers;
+    providers.push_back(std::make_unique<MemoryProvider>(*clock, 2, 1));
+    providers.push_back(std::make_unique<MemoryProvider>(*clock, 1, 2));
+    auto* second = static_cast<MemoryProvider*>(providers[1].get());
+    Backend backend(std::move(timers), std::move(providers));
+
+    EXPECT_EQ(backend.midiOutCount(), 3);
+    EXPECT_EQ(backend.midiInCount(), 3);
+    EXPECT_EQ(backend.waveOutCount(), 0);
+
+    MidiOutPort::Caps caps;
+    ASSERT_TRUE(backend.midiOutCaps(2, caps));
+    EXPECT_EQ(caps.name, "Memory MIDI Out 1");
+    EXPECT_FALSE(backend.midiOutCaps(3, caps));
+    EXPECT_FALSE(backend.midiOutCaps(-1, caps));
+
+    // Global index 2 is the second family's first output.
+    auto port = backend.createMidiOut(2);
+    ASSERT_TRUE(port);
+    ASSERT_EQ(port->open(nullptr), kOk);
+    EXPECT_TRUE(second->midiOut(0).isOpen());
+    EXPECT_EQ(port->close(), kOk);
+    EXPECT_EQ(backend.createMidiOut(3), nullptr);
+    EXPECT_EQ(backend.createMidiIn(-1), nullptr);
+    EXPECT_EQ(backend.createWaveOut(0), nullptr);
+}
+
+TEST(BackendTest, SelectionSkipsUnknownAndRepeatedNames)
+{
+    auto backend = Backend::fromSelection(" bogus, memory ,memory,alsa-not-here");
+    ASSERT_NE(backend->provider("memory"), nullptr);
+    EXPECT_EQ(backend->provider("bogus"), nullptr);
+    EXPECT_EQ(backend->midiOutCount(), MemoryProvider::kDefaultMidiOuts);
+    EXPECT_EQ(backend->midiInCount(), MemoryProvider::kDefaultMidiIns);
+
+    EXPECT_EQ(Backend::fromSelection("")->midiOutCount(), 0);
+}
+
+TEST(BackendTest, TheEnvironmentChoosesTheProcessSelection)
+{
+    const char* saved = std::getenv("QUAVIX_MEDIA");
+    const std::string previous = saved ? saved : "";
+    setenv("QUAVIX_MEDIA", "memory", 1);
+    EXPECT_EQ(Backend::selection(), "memory");
+    unsetenv("QUAVIX_MEDIA");
+    EXPECT_EQ(Backend::selection(), Backend::kDefaultSelection);
+    if (saved)
+        setenv("QUAVIX_MEDIA", previous.c_str(), 1);
+}
+
+TEST(BackendTest, InstallReplacesTheProcessBackend)
+{
+    auto timers = std::make_unique<ManualTimerService>();
+    std::vector<std::unique_ptr<DeviceProvider>> providers;
+    providers.push_back(std::make_unique<MemoryProvider>(*timers, 4, 0));
+    auto previous = Backend::install(std::make_unique<Backend>(std::move(timers), std::move(providers)));
+    EXPECT_EQ(Backend::instance().midiOutCount(), 4);
+    Backend::install(std::move(previous));
+}
+
+}  // namespace
+}  // namespace plat::media

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "platform/core/Event.h"
+#include "platform/media/MidiOutPort.h"
+#include "wavegate/CMidiStreamBuffer.h"
+#include "wavegate/CWGDevice.h"
+
+#include <atomic>
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+// A MIDI output: plays each slice as one stream block at 1 ms per tick, plays immediate
+// messages and timed test notes, turns wave-start markers into start signals, and, as the
+// device manager's timing device, polls the performances each time a block comes back.
+class CMidiOut : public CWGDevice, private plat::media::MidiOutPort::Events {
+public:
+    enum Flags : uint8_t {
+        WG_PRIMED = 0x01,    // open, not yet started: slices are accepted and wait
+        WG_RUNNING = 0x02,
+    };
+
+    // Messages the port's callbacks post to the device thread.
+    static constexpr plat::MessageId WM_WG_BUFFERDONE = plat::kFirstPrivateMessage + 0x3C9;
+    // Posted by the device manager when this output starts or stops driving the clock.
+    static constexpr plat::MessageId WM_WG_PRIORITY_HIGH = 0x3088;
+    static constexpr plat::MessageId WM_WG_PRIORITY_NORMAL = 0x3089;
+
+    explicit CMidiOut(int index = 0);
+    ~CMidiOut() override;
+
+    static int GetDeviceCaps(int index, WG_DevCaps* caps);
+
+    int PlayData(CWGEventList& list, uint32_t from, uint32_t to) override;
+    int PlayMidi(uint32_t msg);
+    // Sends the note-on now and its note-off after durationMs; notes started while a note
+    // timer runs end with the notes of that timer.
+    int PlayNote(uint32_t noteOn, uint32_t durationMs);
+    // Sends a system-exclusive message now.
+    int PlaySysEx(const uint8_t* bytes, int length);
+
+    uint8_t GetFlags() const { return m_flags; }
+    int GetBuffersOut() const { return m_buffersOut; }
+
+protected:
+    int DevOpen() override;
+    int DevStart() override;
+    int DevPause() override;
+    int DevStop() override;
+    int DevClose() override;
+    intptr_t WndProc(plat::MessageId msg, uintptr_t wParam, intptr_t lParam) override;
+
+private:
+    void done(uintptr_t user) override;
+    void marker(uintptr_t user, size_t wordOffset) override;
+
+    int SendBuffer(std::unique_ptr<CMidiStreamBuffer> buffer);
+    void FinishBuffer(uintptr_t user);
+    // As the timing device: the polls that keep this output the prefetch count ahead.
+    void PollAsTimingDevice();
+    void TurnOffNotes();
+
+    std::atomic<uint8_t> m_flags = 0;
+    std::atomic<int> m_buffersOut = 0;
+    plat::Event m_allDoneEvent{true, false};
+
+    // Guards the port against closing while another thread sends on it.
+    mutable std::mutex m_portLock;
+    std::unique_ptr<plat::media::MidiOutPort> m_port;
+
+    std::mutex m_bufferLock;
+    std::list<std::unique_ptr<CMidiStreamBuffer>> m_buffers;
+
+    std::mutex m_noteLock;
+    uint32_t m_noteTimer = 0;
+    std::vector<uint32_t> m_pendingNotes;
+};

@@ -1,0 +1,836 @@
+#include "wavegate/CWavegate.h"
+
+#include "platform/core/MessageLoop.h"
+#include "platform/core/Thread.h"
+#include "platform/core/Trace.h"
+#include "platform/media/Backend.h"
+#include "wavegate/CMidiOut.h"
+
+#include <algorithm>
+#include <chrono>
+#include <iterator>
+#include <mutex>
+#include <thread>
+
+using plat::media::Backend;
+
+CWavegate* CWavegate::s_pSharedWavegate = nullptr;
+
+int InitWavegate()
+{
+    return 0;
+}
+
+namespace {
+
+bool validPair(int type, int direction)
+{
+    return type >= 0 && type <= 1 && direction >= 0 && direction <= 1;
+}
+
+// A note-off, for ordering: status 8n, or 9n with velocity 0.
+bool isNoteOff(const CWGEventData& event)
+{
+    return event.type == CWGEventData::WG_EVENT_MIDI
+        && ((event.data & 0xF0) == 0x80 || (event.data & 0xFF00F0) == 0x90);
+}
+
+}  // namespace
+
+CWavegate* CWavegate::InitWavegate()
+{
+    if (!s_pSharedWavegate)
+        s_pSharedWavegate = new CWavegate;
+    return s_pSharedWavegate;
+}
+
+void CWavegate::ExitWavegate()
+{
+    if (!s_pSharedWavegate)
+        return;
+    delete s_pSharedWavegate;
+    s_pSharedWavegate = nullptr;
+}
+
+CWavegate::CWavegate() = default;
+
+CWavegate::~CWavegate()
+{
+    {
+        std::lock_guard lock(m_mainLock);
+        if (m_backend) {
+            if (const uint32_t id = m_tickTimer.exchange(0))
+                m_backend->timers().kill(id);
+            if (const uint32_t id = m_delayTimer.exchange(0))
+                m_backend->timers().kill(id);
+        }
+    }
+    if (m_initialized)
+        CloseDevices();
+    // The driver thread goes before the devices and lists it works on.
+    StopDriverThread();
+    std::lock_guard lock(m_mainLock);
+    m_midiOutLists.clear();
+    m_waveOutLists.clear();
+    for (auto& byType : m_deviceCount)
+        for (int& count : byType)
+            count = 0;
+    for (auto& byType : m_devices)
+        for (auto& devices : byType)
+            devices.clear();
+    m_performances.clear();
+    std::lock_guard recordLock(m_recordLock);
+    m_recordings.clear();
+}
+
+uint32_t CWavegate::Now() const
+{
+    return m_backend ? m_backend->nowMs() : Backend::instance().nowMs();
+}
+
+int CWavegate::Initialize(uint32_t flags)
+{
+    if (m_initialized)
+        return 1;
+    m_backend = &Backend::instance();
+    if (!StartDriverThread())
+        return 0;
+    const bool midi = flags & WG_INIT_MIDI;
+    const bool wave = flags & WG_INIT_WAVE;
+    std::lock_guard lock(m_mainLock);
+    m_deviceCount[WG_MIDI][WG_IN] = midi ? m_backend->midiInCount() : 0;
+    m_deviceCount[WG_MIDI][WG_OUT] = midi ? m_backend->midiOutCount() : 0;
+    m_deviceCount[WG_WAVE][WG_IN] = wave ? m_backend->waveInCount() : 0;
+    m_deviceCount[WG_WAVE][WG_OUT] = wave ? m_backend->waveOutCount() : 0;
+    m_midiOutLists.resize(static_cast<size_t>(m_deviceCount[WG_MIDI][WG_OUT]));
+    m_waveOutLists.resize(static_cast<size_t>(m_deviceCount[WG_WAVE][WG_OUT]));
+    for (int type = 0; type < 2; ++type)
+        for (int direction = 0; direction < 2; ++direction)
+            for (int index = 0; index < m_deviceCount[type][direction]; ++index)
+                m_devices[type][direction].push_back(_CreateDevice(type, direction, index));
+    m_pollEvent = std::make_unique<plat::Event>(false, true);
+    m_initialized = 1;
+    return 1;
+}
+
+std::unique_ptr<CWGDevice> CWavegate::_CreateDevice(int type, int direction, int index)
+{
+    if (type == WG_MIDI && direction == WG_OUT)
+        return std::make_unique<CMidiOut>(index);
+    // MIDI inputs and the wave devices get their own classes; until then their slots hold
+    // base devices, which count and report but do not open.
+    return std::make_unique<CWGDevice>(index);
+}
+
+bool CWavegate::StartDriverThread()
+{
+    m_driverThread = std::make_unique<plat::Thread>("CWavegate");
+    const bool started = m_driverThread->start(
+        [this] {
+            m_driverWindow = std::make_unique<plat::MessageWindow>(
+                "CWavegate",
+                [this](plat::MessageId msg, uintptr_t wParam, intptr_t lParam) { return DriverProc(msg, wParam, lParam); });
+            m_driverRef = m_driverWindow->ref();
+        },
+        [this] { m_driverWindow.reset(); });
+    if (!started) {
+        plat::trace("CWavegate: the driver thread cannot start");
+        m_driverThread.reset();
+    }
+    return started;
+}
+
+void CWavegate::StopDriverThread()
+{
+    if (!m_driverThread)
+        return;
+    m_driverThread->quit();
+    m_driverThread->join(kPollWaitMs);
+    m_driverThread.reset();
+}
+
+bool CWavegate::SyncDriverThread(uint32_t timeoutMs)
+{
+    if (!m_driverThread || !m_driverThread->loop())
+        return false;
+    if (m_driverThread->id() == std::this_thread::get_id())
+        return true;
+    auto handled = std::make_shared<plat::Event>(true, false);
+    if (!m_driverThread->loop()->postTask([handled] { handled->set(); }))
+        return false;
+    return handled->wait(timeoutMs) == plat::Event::WaitResult::signalled;
+}
+
+// ---- queries
+
+int CWavegate::GetDeviceCount(int type, int direction) const
+{
+    return validPair(type, direction) ? m_deviceCount[type][direction] : 0;
+}
+
+CWGDevice* CWavegate::GetDevice(int type, int direction, int index) const
+{
+    if (!validPair(type, direction) || index < 0 || index >= m_deviceCount[type][direction])
+        return nullptr;
+    return m_devices[type][direction][static_cast<size_t>(index)].get();
+}
+
+int CWavegate::GetDeviceCaps(int type, int direction, int index, WG_DevCaps* caps) const
+{
+    if (!caps || !GetDevice(type, direction, index))
+        return 0;
+    if (type == WG_MIDI && direction == WG_OUT)
+        return CMidiOut::GetDeviceCaps(index, caps);
+    return 0;
+}
+
+int CWavegate::IsDeviceEnabled(int type, int direction, int index) const
+{
+    if (index == WG_ALL_DEVICES) {
+        for (int i = 0; i < GetDeviceCount(type, direction); ++i)
+            if (GetDevice(type, direction, i)->IsEnabled())
+                return 1;
+        return 0;
+    }
+    const CWGDevice* device = GetDevice(type, direction, index);
+    return device ? device->IsEnabled() : 0;
+}
+
+uint32_t CWavegate::GetDeviceState(int type, int direction, int index) const
+{
+    const CWGDevice* device = GetDevice(type, direction, index);
+    return device ? device->GetState() : 0;
+}
+
+WG_DevFormat* CWavegate::GetDeviceFormat(int type, int direction, int index) const
+{
+    CWGDevice* device = GetDevice(type, direction, index);
+    return device ? device->GetFormat() : nullptr;
+}
+
+int CWavegate::IsActive()
+{
+    if (!m_initialized)
+        return 0;
+    {
+        std::lock_guard lock(m_mainLock);
+        for (const auto& record : m_performances)
+            if (record.active)
+                return 1;
+    }
+    std::lock_guard lock(m_recordLock);
+    for (const auto& record : m_recordings)
+        if (record.active)
+            return 1;
+    return 0;
+}
+
+// ---- settings
+
+void CWavegate::EnableDevice(int type, int direction, int index, int enable)
+{
+    if (index == WG_ALL_DEVICES) {
+        for (int i = 0; i < GetDeviceCount(type, direction); ++i)
+            EnableDevice(type, direction, i, enable);
+        return;
+    }
+    if (CWGDevice* device = GetDevice(type, direction, index)) {
+        if (!enable && device == m_timingDevice)
+            m_timingDevice = nullptr;
+        device->SetEnabled(enable);
+    }
+}
+
+int CWavegate::SetDeviceFormat(int type, int direction, int index, const WG_DevFormat* format)
+{
+    if (index == WG_ALL_DEVICES) {
+        int result = 1;
+        for (int i = 0; i < GetDeviceCount(type, direction); ++i)
+            if (!GetDevice(type, direction, i)->SetFormat(format))
+                result = 0;
+        return result;
+    }
+    CWGDevice* device = GetDevice(type, direction, index);
+    return device ? device->SetFormat(format) : 0;
+}
+
+void CWavegate::SetPrefetchBufferCount(int count)
+{
+    if (count == m_prefetchBufferCount)
+        return;
+    if (count < 2)
+        count = 2;
+    m_prefetchBufferCount = count;
+    m_performanceLatency = static_cast<uint32_t>(count) * kGranularityMs;
+}
+
+void CWavegate::ConnectMidiThru(int device, int channel)
+{
+    if (device < GetDeviceCount(WG_MIDI, WG_OUT) && channel < 16) {
+        m_thruDevice = device;
+        m_thruChannel = channel;
+    }
+}
+
+void CWavegate::SetNotificationCallback(WGNotifyProc callback, uintptr_t user)
+{
+    m_notifier.SetNotificationCallback(callback, user);
+}
+
+void CWavegate::Notify(uint32_t code, uintptr_t p1, uintptr_t p2)
+{
+    m_notifier.Notify(code, p1, p2);
+}
+
+// ---- single devices
+
+int CWavegate::OpenDevice(int type, int direction, int index)
+{
+    CWGDevice* device = GetDevice(type, direction, index);
+    return device ? device->Open(index) : 0;
+}
+
+int CWavegate::StartDevice(int type, int direction, int index)
+{
+    CWGDevice* device = GetDevice(type, direction, index);
+    return device ? device->Start() : 0;
+}
+
+int CWavegate::PauseDevice(int type, int direction, int index)
+{
+    CWGDevice* device = GetDevice(type, direction, index);
+    if (!device)
+        return 0;
+    if (device == m_timingDevice)
+        m_timingDevice = nullptr;
+    return device->Pause();
+}
+
+int CWavegate::StopDevice(int type, int direction, int index)
+{
+    CWGDevice* device = GetDevice(type, direction, index);
+    if (!device)
+        return 0;
+    if (device == m_timingDevice)
+        m_timingDevice = nullptr;
+    return device->Stop();
+}
+
+int CWavegate::CloseDevice(int type, int direction, int index)
+{
+    CWGDevice* device = GetDevice(type, direction, index);
+    if (!device)
+        return 0;
+    if (device == m_timingDevice)
+        m_timingDevice = nullptr;
+    return device->Close();
+}
+
+// ---- all devices
+
+int CWavegate::OpenDevices()
+{
+    std::lock_guard lock(m_mainLock);
+    int result = 0;
+    for (int type = 0; type < 2; ++type)
+        for (int direction = 0; direction < 2; ++direction)
+            for (int index = 0; index < m_deviceCount[type][direction]; ++index)
+                if (OpenDevice(type, direction, index) == 1)
+                    result = 1;
+    // The first slices are queued before the start, so the outputs begin the prefetch
+    // count ahead.
+    if (!m_timingDevice && m_syncMode != 2)
+        for (int i = 0; i < m_prefetchBufferCount; ++i)
+            _WriteBuffers();
+    return result;
+}
+
+bool CWavegate::StartTickTimer()
+{
+    const plat::WindowRef window = m_driverRef;
+    m_tickTimer = m_backend->timers().setPeriodic(kGranularityMs, 10, [window] { window.post(WM_WG_TICK); });
+    if (!m_tickTimer) {
+        Notify(800, 0, 0);
+        return false;
+    }
+    return true;
+}
+
+int CWavegate::StartDevices()
+{
+    if (!m_initialized)
+        return 0;
+    std::lock_guard lock(m_mainLock);
+    if (!m_timingDevice) {
+        for (int index = 0; index < m_deviceCount[WG_MIDI][WG_OUT]; ++index) {
+            CWGDevice* device = m_devices[WG_MIDI][WG_OUT][static_cast<size_t>(index)].get();
+            if (device->GetState() & CWGDevice::WG_OPEN) {
+                m_timingDeviceNum = index;
+                m_timingDevice = device;
+                device->GetHWnd().post(CMidiOut::WM_WG_PRIORITY_HIGH);
+                m_playStartTime = Now();
+                break;
+            }
+        }
+    }
+    if (!m_timingDevice && !m_tickTimer) {
+        if (!StartTickTimer())
+            return 0;
+        m_playStartTime = Now();
+    }
+    if (m_recordStartTime == 0)
+        m_recordStartTime = m_playStartTime.load();
+    for (int type = 0; type < 2; ++type)
+        for (int direction = 0; direction < 2; ++direction)
+            for (int index = 0; index < m_deviceCount[type][direction]; ++index)
+                StartDevice(type, direction, index);
+    // A timing device that would not start returns no blocks, and nothing would ever poll:
+    // the tick timer takes over.
+    if (CWGDevice* timing = m_timingDevice; timing && !(timing->GetState() & CWGDevice::WG_STARTED)) {
+        m_timingDevice = nullptr;
+        if (!m_tickTimer && !StartTickTimer())
+            return 0;
+    }
+    return 1;
+}
+
+int CWavegate::PauseDevices()
+{
+    m_timingDevice = nullptr;
+    std::lock_guard lock(m_mainLock);
+    for (int type = 0; type < 2; ++type)
+        for (int direction = 0; direction < 2; ++direction)
+            for (int index = 0; index < m_deviceCount[type][direction]; ++index)
+                PauseDevice(type, direction, index);
+    return 1;
+}
+
+int CWavegate::StopDevices()
+{
+    m_timingDevice = nullptr;
+    std::lock_guard lock(m_mainLock);
+    if (m_backend) {
+        if (const uint32_t id = m_tickTimer.exchange(0))
+            m_backend->timers().kill(id);
+        if (const uint32_t id = m_delayTimer.exchange(0))
+            m_backend->timers().kill(id);
+    }
+    for (int type = 0; type < 2; ++type)
+        for (int direction = 0; direction < 2; ++direction)
+            for (int index = 0; index < m_deviceCount[type][direction]; ++index)
+                StopDevice(type, direction, index);
+    m_playStartTime = 0;
+    m_recordStartTime = 0;
+    m_bufferTime = 0;
+    return 1;
+}
+
+int CWavegate::CloseDevices()
+{
+    StopDevices();
+    std::lock_guard lock(m_mainLock);
+    for (int type = 0; type < 2; ++type)
+        for (int direction = 0; direction < 2; ++direction)
+            for (int index = 0; index < m_deviceCount[type][direction]; ++index)
+                CloseDevice(type, direction, index);
+    return 1;
+}
+
+uint32_t CWavegate::DelayStart(int type, int direction, int index, uint32_t delayMs)
+{
+    if (delayMs < 10) {
+        StartDevice(type, direction, index);
+        return 0;
+    }
+    if (!m_backend)
+        return 0;
+    // The device travels in the message words, so nothing is left to free when the timer
+    // is killed or the message cannot be delivered.
+    const plat::WindowRef window = m_driverRef;
+    const uintptr_t pair = static_cast<uintptr_t>((type & 1) << 1 | (direction & 1));
+    const uint32_t id = m_backend->timers().setOneShot(delayMs, 0, [this, window, pair, index] {
+        m_delayTimer = 0;
+        window.post(WM_WG_DELAYSTART, pair, index);
+    });
+    m_delayTimer = id;
+    return id;
+}
+
+void CWavegate::StopDelay(uint32_t id)
+{
+    if (id != 0 && id == m_delayTimer && m_backend) {
+        m_backend->timers().kill(id);
+        m_delayTimer = 0;
+    }
+}
+
+// ---- sends
+
+CWGEventList* CWavegate::MidiOutList(int device)
+{
+    if (device < 0 || device >= static_cast<int>(m_midiOutLists.size()))
+        return nullptr;
+    return &m_midiOutLists[static_cast<size_t>(device)];
+}
+
+void CWavegate::SendMidiMsg(int device, uint32_t msg, int queued)
+{
+    if (m_defaultMidiDeviceEnabled)
+        device = m_defaultMidiDevice;
+    if (!queued) {
+        if (auto* out = static_cast<CMidiOut*>(GetDevice(WG_MIDI, WG_OUT, device)))
+            out->PlayMidi(msg);
+        return;
+    }
+    std::lock_guard lock(m_mainLock);
+    if (CWGEventList* list = MidiOutList(device)) {
+        auto event = std::make_unique<CWGEventData>();
+        event->SetMidiData(msg);
+        event->device = device;
+        list->push_front(std::move(event));
+    }
+}
+
+void CWavegate::SendMidiNote(int device, uint32_t noteOn, uint32_t noteOff, uint32_t durationMs, int queued)
+{
+    if (m_defaultMidiDeviceEnabled)
+        device = m_defaultMidiDevice;
+    if (!queued) {
+        if (auto* out = static_cast<CMidiOut*>(GetDevice(WG_MIDI, WG_OUT, device)))
+            out->PlayNote(noteOn, durationMs);
+        return;
+    }
+    std::lock_guard lock(m_mainLock);
+    CWGEventList* list = MidiOutList(device);
+    if (!list)
+        return;
+    auto on = std::make_unique<CWGEventData>();
+    on->SetMidiData(noteOn);
+    on->device = device;
+    list->push_front(std::move(on));
+    auto off = std::make_unique<CWGEventData>();
+    off->SetMidiData(noteOff);
+    off->device = device;
+    off->time = m_bufferTime + durationMs;
+    auto it = list->end();
+    while (it != list->begin() && (*std::prev(it))->time > off->time)
+        --it;
+    list->insert(it, std::move(off));
+}
+
+void CWavegate::SendSysExMsg(int device, const uint8_t* data, int length, int queued)
+{
+    if (m_defaultMidiDeviceEnabled)
+        device = m_defaultMidiDevice;
+    if (!data || length <= 0)
+        return;
+    if (!queued) {
+        if (auto* out = static_cast<CMidiOut*>(GetDevice(WG_MIDI, WG_OUT, device)))
+            out->PlaySysEx(data, length);
+        return;
+    }
+    auto event = std::make_unique<CWGEventData>();
+    event->SetSysExData(data, static_cast<uint32_t>(length));
+    if (event->type != CWGEventData::WG_EVENT_SYSEX)
+        return;
+    event->device = device;
+    std::lock_guard lock(m_mainLock);
+    if (CWGEventList* list = MidiOutList(device))
+        list->push_front(std::move(event));
+}
+
+void CWavegate::OnPanicButton()
+{
+    for (int device = 0; device < GetDeviceCount(WG_MIDI, WG_OUT); ++device) {
+        auto* out = static_cast<CMidiOut*>(GetDevice(WG_MIDI, WG_OUT, device));
+        for (uint32_t channel = 0; channel < 16; ++channel) {
+            for (uint32_t key = 0; key < 128; ++key)
+                out->PlayMidi((0x90 | channel) | key << 8);
+            out->PlayMidi((0xB0 | channel) | 121u << 8);
+            out->PlayMidi((0xB0 | channel) | 123u << 8);
+        }
+        out->PlayMidi(0xFF);
+    }
+}
+
+// ---- performances and recordings
+
+int CWavegate::StartPerformance(WGPerformanceProc callback, uintptr_t user, int active, int tag)
+{
+    std::lock_guard lock(m_mainLock);
+    if (tag == 0)
+        tag = GetUniqueTag();
+    m_performances.push_back(PerformanceRecord{m_nextSerial++, tag, active, callback, user});
+    return tag;
+}
+
+void CWavegate::StopPerformance(int tag)
+{
+    std::lock_guard lock(m_mainLock);
+    std::erase_if(m_performances, [tag](const PerformanceRecord& r) { return tag == -1 || r.tag == tag; });
+}
+
+void CWavegate::QueueSlavedPerformance()
+{
+    if (m_syncMode != 2)
+        return;
+    {
+        std::lock_guard lock(m_mainLock);
+        ReopenMidiOutputs();
+        m_bufferTime = 0;
+    }
+    for (int i = 0; i < m_prefetchBufferCount; ++i)
+        _PollPerformances();
+}
+
+void CWavegate::ReopenMidiOutputs()
+{
+    for (int index = 0; index < m_deviceCount[WG_MIDI][WG_OUT]; ++index) {
+        CloseDevice(WG_MIDI, WG_OUT, index);
+        OpenDevice(WG_MIDI, WG_OUT, index);
+    }
+}
+
+void CWavegate::_MergeData(std::unique_ptr<CWGEventData> event, CWGEventList& list)
+{
+    const bool noteOff = isNoteOff(*event);
+    auto it = list.end();
+    while (it != list.begin()) {
+        const uint32_t before = (*std::prev(it))->time;
+        if (noteOff ? before < event->time : before <= event->time)
+            break;
+        --it;
+    }
+    list.insert(it, std::move(event));
+}
+
+void CWavegate::PlayBuffer(CWGEventList& list)
+{
+    std::lock_guard lock(m_mainLock);
+    const bool toDefault = m_defaultMidiDeviceEnabled;
+    while (!list.empty()) {
+        std::unique_ptr<CWGEventData> event = std::move(list.front());
+        list.pop_front();
+        if (!event)
+            continue;
+        switch (event->type) {
+        case CWGEventData::WG_EVENT_MIDI:
+        case CWGEventData::WG_EVENT_WAVESTART:
+            if (CWGEventList* target = MidiOutList(toDefault ? m_defaultMidiDevice.load() : event->device))
+                _MergeData(std::move(event), *target);
+            break;
+        case CWGEventData::WG_EVENT_SYSEX:
+            if (toDefault) {
+                if (CWGEventList* target = MidiOutList(m_defaultMidiDevice))
+                    _MergeData(std::move(event), *target);
+            } else if (CWGEventList* own = MidiOutList(event->device)) {
+                // The copies go out at the event's own time on every output.
+                for (int other = 0; other < static_cast<int>(m_midiOutLists.size()); ++other)
+                    if (other != event->device)
+                        _MergeData(event->CopySysEx(other), m_midiOutLists[static_cast<size_t>(other)]);
+                _MergeData(std::move(event), *own);
+            }
+            break;
+        case CWGEventData::WG_EVENT_WAVEPARAMS:
+            if (event->device >= 0 && event->device < static_cast<int>(m_waveOutLists.size()))
+                _MergeData(std::move(event), m_waveOutLists[static_cast<size_t>(event->device)]);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+int CWavegate::StartRecording(WGRecordingProc callback, uintptr_t user, int active)
+{
+    std::lock_guard lock(m_recordLock);
+    const int tag = GetUniqueTag();
+    m_recordings.push_back(RecordingRecord{m_nextSerial++, tag, active, callback, user});
+    return tag;
+}
+
+void CWavegate::StopRecording(int tag)
+{
+    std::lock_guard lock(m_recordLock);
+    auto it = std::find_if(m_recordings.begin(), m_recordings.end(), [tag](const RecordingRecord& r) { return r.tag == tag; });
+    if (it != m_recordings.end())
+        m_recordings.erase(it);
+}
+
+void CWavegate::ForwardRecordedData(CWGEventData* event)
+{
+    std::lock_guard lock(m_recordLock);
+    // A callback may end its own or another recording: walk a copy of the serials.
+    std::vector<uint64_t> serials;
+    for (const auto& record : m_recordings)
+        serials.push_back(record.serial);
+    for (uint64_t serial : serials) {
+        auto it = std::find_if(m_recordings.begin(), m_recordings.end(), [serial](const RecordingRecord& r) { return r.serial == serial; });
+        if (it != m_recordings.end() && it->callback)
+            it->callback(it->user, it->tag, event);
+    }
+}
+
+bool CWavegate::_PollPerformances()
+{
+    if (!m_pollEvent || m_pollEvent->wait(kPollWaitMs) != plat::Event::WaitResult::signalled)
+        return false;
+    {
+        std::lock_guard lock(m_mainLock);
+        PollLocked();
+    }
+    m_pollEvent->set();
+    return true;
+}
+
+bool CWavegate::_PollForTimingDevice(const CWGDevice* device)
+{
+    if (!m_pollEvent || m_pollEvent->wait(kPollWaitMs) != plat::Event::WaitResult::signalled)
+        return false;
+    bool polled = false;
+    for (;;) {
+        if (m_timingDevice != device)
+            break;
+        if (m_mainLock.try_lock()) {
+            std::lock_guard lock(m_mainLock, std::adopt_lock);
+            if (m_timingDevice == device) {
+                PollLocked();
+                polled = true;
+            }
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    m_pollEvent->set();
+    return polled;
+}
+
+void CWavegate::PollLocked()
+{
+    const uint32_t from = m_bufferTime;
+    const uint32_t to = from + kGranularityMs;
+    // A callback may register or end performances: walk a copy of the serials.
+    std::vector<uint64_t> serials;
+    for (const auto& record : m_performances)
+        serials.push_back(record.serial);
+    for (uint64_t serial : serials) {
+        auto it = std::find_if(m_performances.begin(), m_performances.end(), [serial](const PerformanceRecord& r) { return r.serial == serial; });
+        if (it == m_performances.end())
+            continue;
+        if (it->callback && it->callback(it->user, it->tag, from, to) == 0) {
+            it = std::find_if(m_performances.begin(), m_performances.end(), [serial](const PerformanceRecord& r) { return r.serial == serial; });
+            if (it != m_performances.end())
+                m_performances.erase(it);
+        }
+    }
+    _WriteBuffers();
+}
+
+void CWavegate::_WriteBuffers()
+{
+    const uint32_t from = m_bufferTime;
+    const uint32_t to = from + kGranularityMs;
+    for (int index = 0; index < static_cast<int>(m_midiOutLists.size()); ++index) {
+        CWGEventList& list = m_midiOutLists[static_cast<size_t>(index)];
+        CWGDevice* device = GetDevice(WG_MIDI, WG_OUT, index);
+        if (!device || !device->IsEnabled() || !device->PlayData(list, from, to))
+            list.clear();
+    }
+    for (int index = 0; index < static_cast<int>(m_waveOutLists.size()); ++index) {
+        CWGEventList& list = m_waveOutLists[static_cast<size_t>(index)];
+        CWGDevice* device = GetDevice(WG_WAVE, WG_OUT, index);
+        if (!device || !device->IsEnabled() || !device->PlayData(list, from, to))
+            list.clear();
+    }
+    m_bufferTime = to;
+}
+
+void CWavegate::OnTick()
+{
+    // A tick posted before the timer was killed finds the devices stopped.
+    if (!m_tickTimer)
+        return;
+    int32_t ahead = static_cast<int32_t>(m_bufferTime - (Now() - m_playStartTime));
+    while (ahead < static_cast<int32_t>(m_performanceLatency)) {
+        _PollPerformances();
+        ahead += static_cast<int32_t>(kGranularityMs);
+    }
+}
+
+void CWavegate::_SyncPerformances(int code, uint32_t a, uint32_t b)
+{
+    std::lock_guard lock(m_mainLock);
+    const uint32_t from = code == WG_SYNC_CLOCK ? a : m_bufferTime.load();
+    const uint32_t to = code == WG_SYNC_CLOCK ? b : m_bufferTime + kGranularityMs;
+    std::vector<uint64_t> serials;
+    for (const auto& record : m_performances)
+        serials.push_back(record.serial);
+    for (uint64_t serial : serials) {
+        auto it = std::find_if(m_performances.begin(), m_performances.end(), [serial](const PerformanceRecord& r) { return r.serial == serial; });
+        if (it != m_performances.end() && it->callback)
+            it->callback(it->user, code, from, to);
+    }
+}
+
+void CWavegate::SetSyncMode(uint32_t mode)
+{
+    if (mode > 2)
+        return;
+    const uint32_t old = m_syncMode.exchange(mode);
+    if (mode == old)
+        return;
+    if (mode == 2) {
+        std::lock_guard lock(m_mainLock);
+        _SyncPerformances(WG_SYNC_STOP, 0, 0);
+        ReopenMidiOutputs();
+        m_bufferTime = 0;
+    } else if (old == 2) {
+        OpenDevices();
+        StartDevices();
+    }
+}
+
+intptr_t CWavegate::DriverProc(plat::MessageId msg, uintptr_t wParam, intptr_t lParam)
+{
+    switch (msg) {
+    case WM_WG_TICK:
+        OnTick();
+        return 0;
+    case WM_WG_DELAYSTART:
+        StartDevice(static_cast<int>(wParam >> 1 & 1), static_cast<int>(wParam & 1), static_cast<int>(lParam));
+        return 0;
+    default:
+        break;
+    }
+    if (m_syncMode != 2)
+        return 0;
+    switch (msg) {
+    case WM_WG_EXTSTART:
+        StartDevices();
+        _SyncPerformances(WG_SYNC_START, 0, 0);
+        break;
+    case WM_WG_EXTCONTINUE:
+        _SyncPerformances(WG_SYNC_CONTINUE, 0, 0);
+        StartDevices();
+        break;
+    case WM_WG_EXTSTOP:
+        {
+            std::lock_guard lock(m_mainLock);
+            _SyncPerformances(WG_SYNC_STOP, 0, 0);
+            ReopenMidiOutputs();
+            m_performances.clear();
+        }
+        m_bufferTime = 0;
+        break;
+    case WM_WG_SONGPOSITION:
+        m_syncPosition = static_cast<uint32_t>(wParam);
+        _SyncPerformances(WG_SYNC_POSITION, 0, 0);
+        break;
+    case WM_WG_CLOCKTICK:
+        _SyncPerformances(WG_SYNC_CLOCK, static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam));
+        break;
+    default:
+        break;
+    }
+    return 0;
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <list>
+
+// Plain records and callback types that Wavegate shares with its clients.
+
+// A wave device format: linear PCM as 18 bytes (tag, channels, rate, average rate, block
+// alignment, bits per sample, size of extra bytes, which is always 0 here).
+#pragma pack(push, 1)
+struct WG_DevFormat {
+    uint16_t formatTag = 0;
+    uint16_t channels = 0;
+    uint32_t samplesPerSec = 0;
+    uint32_t avgBytesPerSec = 0;
+    uint16_t blockAlign = 0;
+    uint16_t bitsPerSample = 0;
+    uint16_t extraSize = 0;
+};
+#pragma pack(pop)
+static_assert(sizeof(WG_DevFormat) == 18);
+
+inline constexpr uint16_t WG_FORMAT_PCM = 1;
+
+// Pan, volume and frequency of a wave player.
+struct WG_DSParams {
+    int32_t pan = 0;
+    int32_t volume = 0;
+    int32_t frequency = 0;
+};
+
+// The wave playback parameters a client passes with a wave event. The file name and the
+// player words hold addresses or handles, so they are pointer-sized.
+struct WG_WaveParams {
+    int32_t tag = 0;           // the performance
+    int32_t track = 0;
+    WG_DSParams params;
+    const char* fileName = nullptr;   // null: only the buffer parameters change
+    uintptr_t player = 0;             // prepared player; the wave-start marker carries it
+};
+
+// What a device reports about itself. Names are UTF-8, cut to fit, always terminated.
+struct WG_DevCaps {
+    uint16_t manufacturer = 0;
+    uint16_t product = 0;
+    uint32_t driverVersion = 0;
+    char name[32] = {};
+    uint16_t technology = 0;
+    uint16_t voices = 0;
+    uint16_t notes = 0;
+    uint16_t channelMask = 0;
+    uint32_t support = 0;
+};
+
+// A recorded wave buffer as the wave input hands it to recording clients.
+struct WG_WaveHeader;
+
+class CWGEventData;
+
+// Called for each 100 ms slice (tagOrCode = the performance's tag; [from, to) in ms of play
+// time) or, with a negative code, for an external sync command. Returns 0 to end the
+// performance.
+using WGPerformanceProc = int (*)(uintptr_t user, int tagOrCode, uint32_t from, uint32_t to);
+// Called for each recorded event; the event is valid during the call only.
+using WGRecordingProc = int (*)(uintptr_t user, int tag, CWGEventData* event);
+// Called for every notification code (see CWGNotify).
+using WGNotifyProc = void (*)(uintptr_t user, uint32_t code, uintptr_t p1, uintptr_t p2);

@@ -1,0 +1,216 @@
+#include "WavegateTestSupport.h"
+
+#include "platform/media/MediaError.h"
+
+#include <gtest/gtest.h>
+
+#include <mutex>
+
+namespace {
+
+using Operation = plat::media::MemoryMidiOut::Operation;
+
+// A C major scale at 120 beats per minute, one quarter note (500 ms) per key, starting at
+// the first slice it is polled for. Each slice hands its note-ons before its note-offs,
+// so the manager has to put the note-offs first. Odd notes end with a note-on of
+// velocity 0. After the slice of the last note-off it answers 0.
+struct ScaleScript {
+    static constexpr uint8_t kKeys[8] = {60, 62, 64, 65, 67, 69, 71, 72};
+    static constexpr uint32_t kNoteMs = 500;
+
+    static int Proc(uintptr_t user, int tagOrCode, uint32_t from, uint32_t to)
+    {
+        auto* self = reinterpret_cast<ScaleScript*>(user);
+        if (tagOrCode < 0)
+            return 1;
+        self->slices.emplace_back(from, to);
+        if (self->slices.size() == 1)
+            self->origin = from;
+        CWGEventList list;
+        for (uint32_t i = 0; i < 8; ++i) {
+            const uint32_t on = self->origin + i * kNoteMs;
+            if (on >= from && on < to)
+                list.push_back(MidiEvent(on, 0x00640090u | uint32_t{kKeys[i]} << 8, self->device));
+        }
+        for (uint32_t i = 0; i < 8; ++i) {
+            const uint32_t off = self->origin + (i + 1) * kNoteMs;
+            const uint32_t status = i % 2 ? 0x90 : 0x80;
+            if (off >= from && off < to)
+                list.push_back(MidiEvent(off, status | uint32_t{kKeys[i]} << 8, self->device));
+        }
+        CWavegate::GetWavegate()->PlayBuffer(list);
+        const uint32_t end = self->origin + 8 * kNoteMs;
+        return end >= from && end < to ? 0 : 1;
+    }
+
+    int device = 0;
+    uint32_t origin = 0;
+    std::vector<std::pair<uint32_t, uint32_t>> slices;
+};
+
+// Counts polls and nothing else; thread-safe for reading from the test.
+struct CountingScript {
+    static int Proc(uintptr_t user, int tagOrCode, uint32_t from, uint32_t)
+    {
+        auto* self = reinterpret_cast<CountingScript*>(user);
+        std::lock_guard lock(self->mutex);
+        if (tagOrCode >= 0)
+            self->froms.push_back(from);
+        return 1;
+    }
+    std::vector<uint32_t> Froms()
+    {
+        std::lock_guard lock(mutex);
+        return froms;
+    }
+    std::mutex mutex;
+    std::vector<uint32_t> froms;
+};
+
+class PerformanceTest : public WavegateTest {
+protected:
+    int32_t Ahead(const CWavegate& wg) const
+    {
+        return static_cast<int32_t>(wg.GetBufferTime() - (m_timers->clock().nowMs() - wg.GetPlayStartTime()));
+    }
+};
+
+}  // namespace
+
+TEST_F(PerformanceTest, AScalePlaysOnTimeWithNoteOffsFirstAndThePrefetchKept)
+{
+    CWavegate& wg = Init();
+    ScaleScript scale;
+    const int tag = wg.StartPerformance(&ScaleScript::Proc, reinterpret_cast<uintptr_t>(&scale), 1, 0);
+    EXPECT_EQ(tag, 2);
+    EXPECT_EQ(wg.IsActive(), 1);
+    ASSERT_EQ(wg.OpenDevices(), 1);
+    EXPECT_EQ(wg.GetBufferTime(), 200u) << "the first slices are queued before the start";
+    ASSERT_EQ(wg.StartDevices(), 1);
+    ASSERT_EQ(wg.GetTimingDevice(), wg.GetDevice(0, 1, 0));
+
+    CMidiOut& out = MidiOut(0);
+    for (int slice = 0; slice < 48; ++slice) {
+        Step(100);
+        // Exactly the prefetch count of blocks stays queued, the latency ahead of the sound.
+        EXPECT_EQ(out.GetBuffersOut(), 2) << "slice " << slice;
+        EXPECT_EQ(m_memory->midiOut(0).queuedBlocks(), 2u) << "slice " << slice;
+        EXPECT_EQ(Ahead(wg), 200) << "slice " << slice;
+    }
+
+    // Polled from 200 until the slice of the last note-off, then dropped.
+    ASSERT_EQ(scale.slices.size(), 41u);
+    EXPECT_EQ(scale.slices.front(), (std::pair<uint32_t, uint32_t>{200, 300}));
+    EXPECT_EQ(scale.slices.back(), (std::pair<uint32_t, uint32_t>{4200, 4300}));
+    EXPECT_EQ(wg.IsActive(), 0);
+
+    const auto played = m_memory->midiOut(0).played();
+    ASSERT_EQ(played.size(), 16u);
+    for (size_t i = 0; i < 8; ++i) {
+        // Note i starts at 200 + 500 i; at each boundary the previous note ends first.
+        const size_t on = i == 0 ? 0 : 2 * i;
+        EXPECT_EQ(played[on].streamMs, 200 + 500 * i) << "note " << i;
+        EXPECT_EQ(played[on].clockMs, kStartMs + 200 + 500 * i) << "note " << i;
+        EXPECT_EQ(played[on].bytes, (std::vector<uint8_t>{0x90, ScaleScript::kKeys[i], 0x64})) << "note " << i;
+        const size_t off = 2 * i + 1;
+        EXPECT_EQ(played[off].streamMs, 700 + 500 * i) << "note " << i;
+        EXPECT_EQ(played[off].bytes[1], ScaleScript::kKeys[i]) << "note " << i;
+        EXPECT_EQ(played[off].bytes[0], i % 2 ? 0x90 : 0x80) << "note " << i;
+    }
+    EXPECT_TRUE(m_memory->midiOut(1).played().empty());
+}
+
+TEST_F(PerformanceTest, StopPerformanceRemovesOneTagOrEvery)
+{
+    CWavegate& wg = Init();
+    CountingScript a, b, c;
+    const int ta = wg.StartPerformance(&CountingScript::Proc, reinterpret_cast<uintptr_t>(&a), 1, 0);
+    wg.StartPerformance(&CountingScript::Proc, reinterpret_cast<uintptr_t>(&b), 0, 40);
+    wg.StartPerformance(&CountingScript::Proc, reinterpret_cast<uintptr_t>(&c), 1, 40);
+    wg.StopPerformance(ta);
+    EXPECT_EQ(wg.IsActive(), 1);
+    wg._PollPerformances();
+    EXPECT_TRUE(a.Froms().empty());
+    EXPECT_EQ(b.Froms().size(), 1u);
+    EXPECT_EQ(c.Froms().size(), 1u);
+    wg.StopPerformance(40);
+    EXPECT_EQ(wg.IsActive(), 0);
+    wg.StartPerformance(&CountingScript::Proc, reinterpret_cast<uintptr_t>(&a), 1, 0);
+    wg.StartPerformance(&CountingScript::Proc, reinterpret_cast<uintptr_t>(&b), 1, 0);
+    wg.StopPerformance(-1);
+    wg._PollPerformances();
+    EXPECT_TRUE(a.Froms().empty());
+    EXPECT_EQ(wg.IsActive(), 0);
+}
+
+TEST_F(PerformanceTest, ABlockThatCouldNotBeSentIsMadeUpAtTheNextReturn)
+{
+    CWavegate& wg = Init();
+    CountingScript script;
+    wg.StartPerformance(&CountingScript::Proc, reinterpret_cast<uintptr_t>(&script), 1, 0);
+    wg.OpenDevices();
+    ASSERT_EQ(wg.StartDevices(), 1);
+    CMidiOut& out = MidiOut(0);
+    Step(100);
+    ASSERT_EQ(out.GetBuffersOut(), 2);
+
+    m_memory->midiOut(0).setFailure(Operation::queue, plat::media::kErrorNoMemory);
+    Step(100);
+    EXPECT_EQ(out.GetBuffersOut(), 1) << "the slice polled at 200 was lost";
+    m_memory->midiOut(0).setFailure(Operation::queue, plat::media::kOk);
+
+    Step(100);
+    EXPECT_EQ(out.GetBuffersOut(), 2) << "two polls at the next return";
+    EXPECT_EQ(script.Froms(), (std::vector<uint32_t>{200, 300, 400, 500}));
+    Step(300);
+    EXPECT_EQ(out.GetBuffersOut(), 2);
+    EXPECT_EQ(script.Froms().size(), 7u) << "then one poll per returned block again";
+}
+
+TEST_F(PerformanceTest, ATimingDeviceThatCannotStartHandsTheClockToTheTicks)
+{
+    CWavegate& wg = Init();
+    CountingScript script;
+    wg.StartPerformance(&CountingScript::Proc, reinterpret_cast<uintptr_t>(&script), 1, 0);
+    m_memory->midiOut(0).setFailure(Operation::restart, plat::media::kErrorNotReady);
+    wg.OpenDevices();
+    EXPECT_EQ(wg.StartDevices(), 1);
+    EXPECT_EQ(wg.GetTimingDevice(), nullptr);
+    EXPECT_EQ(wg.GetDeviceState(0, 1, 1) & CWGDevice::WG_STARTED, CWGDevice::WG_STARTED);
+    Step(300);
+    EXPECT_EQ(script.Froms(), (std::vector<uint32_t>{200, 300, 400}));
+    EXPECT_EQ(MidiOut(1).GetBuffersOut(), 2);
+}
+
+class TickPerformanceTest : public PerformanceTest {
+protected:
+    void SetUp() override { InstallBackend(0, 0); }
+};
+
+TEST_F(TickPerformanceTest, WithoutMidiOutputsTheTicksPollAndCatchUpAfterAStall)
+{
+    CWavegate& wg = Init();
+    CountingScript script;
+    wg.StartPerformance(&CountingScript::Proc, reinterpret_cast<uintptr_t>(&script), 1, 0);
+    wg.OpenDevices();
+    ASSERT_EQ(wg.StartDevices(), 1);
+    EXPECT_EQ(wg.GetTimingDevice(), nullptr);
+    Step(300);
+    EXPECT_EQ(script.Froms(), (std::vector<uint32_t>{200, 300, 400}));
+    EXPECT_EQ(Ahead(wg), 200);
+
+    // The driver thread stalls for half a second: the ticks wait behind the lock.
+    {
+        std::lock_guard lock(wg.GetMainLock());
+        m_timers->advance(500);
+    }
+    Settle();
+    EXPECT_EQ(script.Froms().size(), 8u) << "the first tick after the stall polls five slices";
+    EXPECT_EQ(Ahead(wg), 200);
+    Step(100);
+    EXPECT_EQ(script.Froms().size(), 9u);
+
+    wg.StopDevices();
+    Step(300);
+    EXPECT_EQ(script.Froms().size(), 9u) << "no ticks after stop";
+}

@@ -1,0 +1,67 @@
+#include "WavegateTestSupport.h"
+
+#include "wavegate/CWGStartSignals.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+TEST(CWGStartSignalsTest, HandlesNameLiveSignalsOnly)
+{
+    CWGStartSignals signals;
+    int fired = 0;
+    const uint32_t a = signals.Register([&] { ++fired; });
+    const uint32_t b = signals.Register([&] { fired += 10; });
+    EXPECT_NE(a, 0u);
+    EXPECT_NE(a, b);
+    EXPECT_TRUE(signals.Fire(b));
+    signals.Unregister(b);
+    EXPECT_FALSE(signals.Fire(b));
+    EXPECT_FALSE(signals.Fire(0));
+    EXPECT_TRUE(signals.Fire(a));
+    EXPECT_EQ(fired, 11);
+}
+
+class WaveStartMarkerTest : public WavegateTest {
+protected:
+    // Files a wave-start marker for handle at time into output 0's stream.
+    void QueueMarker(uint32_t handle, uint32_t time)
+    {
+        WG_WaveParams params;
+        params.player = handle;
+        auto marker = std::make_unique<CWGEventData>();
+        marker->SetWaveStart(&params);
+        marker->time = time;
+        CWGEventList list;
+        list.push_back(std::move(marker));
+        CWavegate::GetWavegate()->PlayBuffer(list);
+    }
+};
+
+TEST_F(WaveStartMarkerTest, AMarkerSignalsItsPlayerWhenTheStreamReachesIt)
+{
+    CWavegate& wg = Init();
+    std::atomic<uint32_t> signalledAt = 0;
+    const uint32_t handle = wg.GetStartSignals().Register([&] { signalledAt = m_timers->clock().nowMs(); });
+    wg.OpenDevices();
+    ASSERT_EQ(wg.StartDevices(), 1);
+    QueueMarker(handle, 250);
+    Step(240);
+    EXPECT_EQ(signalledAt, 0u);
+    Step(20);
+    EXPECT_EQ(signalledAt, kStartMs + 250);
+}
+
+TEST_F(WaveStartMarkerTest, AMarkerWhosePlayerIsGoneFindsNothing)
+{
+    CWavegate& wg = Init();
+    bool signalled = false;
+    const uint32_t handle = wg.GetStartSignals().Register([&] { signalled = true; });
+    wg.OpenDevices();
+    ASSERT_EQ(wg.StartDevices(), 1);
+    QueueMarker(handle, 250);
+    QueueMarker(handle + 1000, 260);   // never registered
+    wg.GetStartSignals().Unregister(handle);
+    Step(400);
+    EXPECT_FALSE(signalled);
+}
