@@ -18,6 +18,9 @@ class MessageLoopState;
 // pumps, waits in a send of its own, or waits with Event::waitServing. Posted messages and
 // timers are delivered only by run, pump and runUntil.
 //
+// Sent messages come first, then posted messages and tasks in the order they were queued,
+// then window timers that are due (one tick each, however late).
+//
 // The queue can be watched through a file descriptor (wakeFd) so that another event loop
 // (Qt's, on the main thread) can pump it when something arrives.
 class MessageLoop {
@@ -28,10 +31,12 @@ public:
     // Runs until a quit message arrives; returns its exit code.
     int run();
     // Delivers what is pending now (sent, posted, due timers), runs the idle hook once the
-    // queue is empty, and returns without waiting.
+    // queue is empty, and returns without waiting. A quit met here or in runUntil stays
+    // pending, so the next run (or the loop this one is nested in) ends at once.
     void pump();
     // Runs until condition() holds or the time-out passes; returns whether it held. The
-    // condition is checked after each delivery. A quit message also ends the wait (false).
+    // condition is checked after each delivery, and every few milliseconds in case another
+    // thread makes it hold. A quit message also ends the wait (false).
     bool runUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 
     // Asks the loop to end with that exit code; callable from any thread.
@@ -39,7 +44,8 @@ public:
     // Runs task on this loop's thread, in order with posted messages; callable from any thread.
     bool postTask(std::function<void()> task);
     // Runs task on this loop's thread and waits for it; on the owner thread it runs at once.
-    // While waiting, the caller keeps serving what is sent to its own windows.
+    // While waiting, the caller keeps serving what is sent to its own windows. A loop that has
+    // ended for good runs nothing.
     void sendTask(const std::function<void()>& task);
 
     // Called when the loop has drained its queue; returns true to be called again before the

@@ -48,7 +48,8 @@ public:
     bool post(MessageId id, uintptr_t wParam = 0, intptr_t lParam = 0);
 
     // A window timer: kTimerMessage with wParam = id every ms milliseconds, delivered by the
-    // owner's loop. Setting an existing id restarts it. Callable from any thread.
+    // owner's loop. Setting an existing id restarts it; 0 ms counts as 1. Callable from any
+    // thread.
     bool setTimer(uintptr_t id, uint32_t ms);
     bool killTimer(uintptr_t id);
 

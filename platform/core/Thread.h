@@ -23,7 +23,8 @@ public:
     Thread& operator=(const Thread&) = delete;
 
     bool start(std::function<void()> init = {}, std::function<void()> done = {});
-    // The thread's loop; valid between start() and join().
+    // The thread's loop; valid from start() for the life of this object. Once the loop has
+    // ended it takes nothing more: posts fail and sends to the thread's windows return 0.
     MessageLoop* loop() const;
 
     void quit(int exitCode = 0);

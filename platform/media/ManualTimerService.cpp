@@ -43,7 +43,7 @@ struct ManualTimerService::Impl {
     {
         std::unique_lock lock(mutex);
         if (advancing)
-            throw std::logic_error("ManualTimerService::advance called from a timer callback");
+            throw std::logic_error("ManualTimerService::advance is not re-entrant");
         advancing = true;
         syncLocked();
         const uint64_t target = now + ms;

@@ -7,7 +7,10 @@
 
 namespace plat::media {
 
-// Periodic and one-shot media timers. Ids are never 0: 0 means the timer could not be set.
+// Periodic and one-shot media timers. Ids are never 0: 0 means the timer could not be set
+// (a period or delay of 0, or no callback). The resolution is a hint: timers keep to the
+// millisecond whatever it says. A periodic timer keeps its cadence from the moment it was set;
+// a tick that comes late is fired once and the ticks missed meanwhile are skipped.
 // A one-shot timer ends by itself after its callback. kill() of a timer whose callback is
 // running waits for the callback to return, unless it is called from that callback.
 class TimerService {

@@ -93,6 +93,7 @@ TEST_F(RecursiveLockTest, TryLockIsNotCheckedButCountsAsHeld)
 
 TEST(RecursiveLockDeathTest, DefaultHandlerAborts)
 {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_DEATH(
         {
             RecursiveLock::setViolationHandler({});

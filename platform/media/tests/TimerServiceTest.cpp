@@ -140,6 +140,30 @@ TEST(RealTimerServiceTest, PeriodHoldsOnAverageOverASecond)
     EXPECT_LE(ticks.load(), 12);
 }
 
+TEST(RealTimerServiceTest, LateTickFiresOnceAndKeepsTheCadence)
+{
+    RealTimerService service;
+    using Steady = std::chrono::steady_clock;
+    const auto start = Steady::now();
+    std::vector<Steady::duration> at;  // only touched on the timer thread until the kill
+    plat::Event third(true, false);
+    const uint32_t id = service.setPeriodic(20, 1, [&] {
+        at.push_back(Steady::now() - start);
+        if (at.size() == 1)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));  // misses five ticks
+        if (at.size() == 3)
+            third.set();
+    });
+    ASSERT_EQ(third.wait(5000), plat::Event::WaitResult::signalled);
+    EXPECT_TRUE(service.kill(id));
+    // The overdue tick fires once when the first callback returns (about 120 ms); the other
+    // missed ticks are skipped rather than fired in a burst, and the next one falls on the
+    // original 20 ms grid.
+    ASSERT_GE(at.size(), 3u);
+    EXPECT_GE(at[1], std::chrono::milliseconds(120));
+    EXPECT_GE(at[2], std::chrono::milliseconds(140));
+}
+
 TEST(RealTimerServiceTest, OneShotFiresOnceOnTheTimerThread)
 {
     RealTimerService service;
