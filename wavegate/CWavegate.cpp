@@ -296,34 +296,42 @@ int CWavegate::StartDevice(int type, int direction, int index)
     return device ? device->Start() : 0;
 }
 
-int CWavegate::PauseDevice(int type, int direction, int index)
+int CWavegate::ForEachDevice(int (CWavegate::*action)(int, int, int))
+{
+    int any = 0;
+    for (int type = 0; type < 2; ++type)
+        for (int direction = 0; direction < 2; ++direction)
+            for (int index = 0; index < m_deviceCount[type][direction]; ++index)
+                if ((this->*action)(type, direction, index) == 1)
+                    any = 1;
+    return any;
+}
+
+CWGDevice* CWavegate::LeaveTiming(int type, int direction, int index)
 {
     CWGDevice* device = GetDevice(type, direction, index);
-    if (!device)
-        return 0;
-    if (device == m_timingDevice)
+    // A device that stops running can no longer clock the performances.
+    if (device && device == m_timingDevice)
         m_timingDevice = nullptr;
-    return device->Pause();
+    return device;
+}
+
+int CWavegate::PauseDevice(int type, int direction, int index)
+{
+    CWGDevice* device = LeaveTiming(type, direction, index);
+    return device ? device->Pause() : 0;
 }
 
 int CWavegate::StopDevice(int type, int direction, int index)
 {
-    CWGDevice* device = GetDevice(type, direction, index);
-    if (!device)
-        return 0;
-    if (device == m_timingDevice)
-        m_timingDevice = nullptr;
-    return device->Stop();
+    CWGDevice* device = LeaveTiming(type, direction, index);
+    return device ? device->Stop() : 0;
 }
 
 int CWavegate::CloseDevice(int type, int direction, int index)
 {
-    CWGDevice* device = GetDevice(type, direction, index);
-    if (!device)
-        return 0;
-    if (device == m_timingDevice)
-        m_timingDevice = nullptr;
-    return device->Close();
+    CWGDevice* device = LeaveTiming(type, direction, index);
+    return device ? device->Close() : 0;
 }
 
 // ---- all devices
@@ -331,12 +339,7 @@ int CWavegate::CloseDevice(int type, int direction, int index)
 int CWavegate::OpenDevices()
 {
     std::lock_guard lock(m_mainLock);
-    int result = 0;
-    for (int type = 0; type < 2; ++type)
-        for (int direction = 0; direction < 2; ++direction)
-            for (int index = 0; index < m_deviceCount[type][direction]; ++index)
-                if (OpenDevice(type, direction, index) == 1)
-                    result = 1;
+    const int result = ForEachDevice(&CWavegate::OpenDevice);
     // The first slices are queued before the start, so the outputs begin the prefetch
     // count ahead.
     if (!m_timingDevice && m_syncMode != 2)
@@ -380,10 +383,7 @@ int CWavegate::StartDevices()
     }
     if (m_recordStartTime == 0)
         m_recordStartTime = m_playStartTime.load();
-    for (int type = 0; type < 2; ++type)
-        for (int direction = 0; direction < 2; ++direction)
-            for (int index = 0; index < m_deviceCount[type][direction]; ++index)
-                StartDevice(type, direction, index);
+    ForEachDevice(&CWavegate::StartDevice);
     // A timing device that would not start returns no blocks, and nothing would ever poll:
     // the tick timer takes over.
     if (CWGDevice* timing = m_timingDevice; timing && !(timing->GetState() & CWGDevice::WG_STARTED)) {
@@ -398,10 +398,7 @@ int CWavegate::PauseDevices()
 {
     m_timingDevice = nullptr;
     std::lock_guard lock(m_mainLock);
-    for (int type = 0; type < 2; ++type)
-        for (int direction = 0; direction < 2; ++direction)
-            for (int index = 0; index < m_deviceCount[type][direction]; ++index)
-                PauseDevice(type, direction, index);
+    ForEachDevice(&CWavegate::PauseDevice);
     return 1;
 }
 
@@ -415,10 +412,7 @@ int CWavegate::StopDevices()
         if (const uint32_t id = m_delayTimer.exchange(0))
             m_backend->timers().kill(id);
     }
-    for (int type = 0; type < 2; ++type)
-        for (int direction = 0; direction < 2; ++direction)
-            for (int index = 0; index < m_deviceCount[type][direction]; ++index)
-                StopDevice(type, direction, index);
+    ForEachDevice(&CWavegate::StopDevice);
     m_playStartTime = 0;
     m_recordStartTime = 0;
     m_bufferTime = 0;
@@ -429,10 +423,7 @@ int CWavegate::CloseDevices()
 {
     StopDevices();
     std::lock_guard lock(m_mainLock);
-    for (int type = 0; type < 2; ++type)
-        for (int direction = 0; direction < 2; ++direction)
-            for (int index = 0; index < m_deviceCount[type][direction]; ++index)
-                CloseDevice(type, direction, index);
+    ForEachDevice(&CWavegate::CloseDevice);
     return 1;
 }
 

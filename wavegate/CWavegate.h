@@ -196,6 +196,10 @@ private:
     ~CWavegate();
 
     uint32_t Now() const;
+    // The device, no longer the timing device if it was.
+    CWGDevice* LeaveTiming(int type, int direction, int index);
+    // Runs action on every device; 1 when it succeeded on any.
+    int ForEachDevice(int (CWavegate::*action)(int type, int direction, int index));
     bool StartDriverThread();
     void StopDriverThread();
     intptr_t DriverProc(plat::MessageId msg, uintptr_t wParam, intptr_t lParam);
