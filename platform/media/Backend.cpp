@@ -1,5 +1,7 @@
 #include "platform/media/Backend.h"
 
+#include "platform/core/Profile.h"
+#include "platform/core/Strings.h"
 #include "platform/media/RealTimerService.h"
 #include "platform/media/memory/MemoryProvider.h"
 
@@ -20,15 +22,6 @@ std::unique_ptr<Backend>& instanceSlot()
 {
     static std::unique_ptr<Backend> backend;
     return backend;
-}
-
-std::string_view trim(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
 }
 
 // The families this build has. Unknown names are skipped, so a selection written for a
@@ -89,6 +82,8 @@ std::string Backend::selection()
     const char* value = std::getenv("QUAVIX_MEDIA");
     if (value && *value)
         return value;
+    if (auto stored = Profile::instance().getString(kSelectionSection, kSelectionValue); stored && !stored->empty())
+        return *stored;
     return std::string(kDefaultSelection);
 }
 
@@ -98,7 +93,7 @@ std::unique_ptr<Backend> Backend::fromSelection(std::string_view names)
     std::vector<std::unique_ptr<DeviceProvider>> providers;
     while (!names.empty()) {
         const size_t comma = names.find(',');
-        const std::string_view name = trim(names.substr(0, comma));
+        const std::string_view name = plat::trim(names.substr(0, comma));
         names = comma == std::string_view::npos ? std::string_view() : names.substr(comma + 1);
         bool duplicate = false;
         for (const auto& p : providers)

@@ -15,7 +15,8 @@ namespace plat::media {
 // timers every device and client keeps time by.
 //
 // The process has one, made on first use from the selection: a comma-separated list of
-// family names taken from the environment variable QUAVIX_MEDIA, else the default list.
+// family names taken from the environment variable QUAVIX_MEDIA (for tests and headless
+// runs), else from the setting "MediaDevices" of section "Settings", else the default list.
 // Names of families this build does not have are skipped. Tests install their own backend
 // (memory devices on a manual clock) before anything uses the devices.
 class Backend {
@@ -31,9 +32,11 @@ public:
     // Nothing may hold devices of the previous one.
     static std::unique_ptr<Backend> install(std::unique_ptr<Backend> backend);
 
-    // The families named by QUAVIX_MEDIA, or the default list.
+    // The families named by QUAVIX_MEDIA, by the setting, or the default list.
     static std::string selection();
     static constexpr std::string_view kDefaultSelection = "synth,alsa";
+    static constexpr std::string_view kSelectionSection = "Settings";
+    static constexpr std::string_view kSelectionValue = "MediaDevices";
     // A backend of the named families on the real clock.
     static std::unique_ptr<Backend> fromSelection(std::string_view names);
 

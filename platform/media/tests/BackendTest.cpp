@@ -1,4 +1,5 @@
 #include "platform/media/Backend.h"
+#include "platform/core/Profile.h"
 #include "platform/media/ManualTimerService.h"
 #include "platform/media/MediaError.h"
 #include "platform/media/memory/MemoryProvider.h"
@@ -6,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
 
 namespace plat::media {
 namespace {
@@ -52,16 +55,28 @@ TEST(BackendTest, SelectionSkipsUnknownAndRepeatedNames)
     EXPECT_EQ(Backend::fromSelection("")->midiOutCount(), 0);
 }
 
-TEST(BackendTest, TheEnvironmentChoosesTheProcessSelection)
+TEST(BackendTest, TheEnvironmentOverridesTheSettingWhichOverridesTheDefault)
 {
+    namespace fs = std::filesystem;
+    std::string folder = (fs::temp_directory_path() / "backend-test-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(folder.data()), nullptr);
+    plat::Profile::setFolder(folder);
+    plat::Profile::setApplication("BackendTest");
     const char* saved = std::getenv("QUAVIX_MEDIA");
     const std::string previous = saved ? saved : "";
-    setenv("QUAVIX_MEDIA", "memory", 1);
-    EXPECT_EQ(Backend::selection(), "memory");
+
     unsetenv("QUAVIX_MEDIA");
     EXPECT_EQ(Backend::selection(), Backend::kDefaultSelection);
+    ASSERT_TRUE(plat::Profile::instance().setString(Backend::kSelectionSection, Backend::kSelectionValue, "memory,synth"));
+    EXPECT_EQ(Backend::selection(), "memory,synth");
+    setenv("QUAVIX_MEDIA", "memory", 1);
+    EXPECT_EQ(Backend::selection(), "memory");
+
     if (saved)
         setenv("QUAVIX_MEDIA", previous.c_str(), 1);
+    else
+        unsetenv("QUAVIX_MEDIA");
+    fs::remove_all(folder);
 }
 
 TEST(BackendTest, InstallReplacesTheProcessBackend)
