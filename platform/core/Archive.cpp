@@ -38,6 +38,23 @@ private:
     T m_saved;
 };
 
+// Little-endian integers of any width, whatever the host's byte order.
+template <class T>
+void toLittleEndian(T v, uint8_t (&bytes)[sizeof(T)])
+{
+    for (size_t i = 0; i < sizeof(T); ++i)
+        bytes[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+template <class T>
+T fromLittleEndian(const uint8_t (&bytes)[sizeof(T)])
+{
+    T v = 0;
+    for (size_t i = sizeof(T); i-- > 0;)
+        v = static_cast<T>((v << 8) | bytes[i]);
+    return v;
+}
+
 }  // namespace
 
 Archive::Archive(ByteStream& stream, Mode mode) : m_stream(stream), m_mode(mode) {}
@@ -73,23 +90,22 @@ void Archive::writeU8(uint8_t v) { writeBytes(&v, 1); }
 
 void Archive::writeU16(uint16_t v)
 {
-    const uint8_t bytes[2] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)};
+    uint8_t bytes[sizeof v];
+    toLittleEndian(v, bytes);
     writeBytes(bytes, sizeof bytes);
 }
 
 void Archive::writeU32(uint32_t v)
 {
-    uint8_t bytes[4];
-    for (int i = 0; i < 4; ++i)
-        bytes[i] = static_cast<uint8_t>(v >> (8 * i));
+    uint8_t bytes[sizeof v];
+    toLittleEndian(v, bytes);
     writeBytes(bytes, sizeof bytes);
 }
 
 void Archive::writeU64(uint64_t v)
 {
-    uint8_t bytes[8];
-    for (int i = 0; i < 8; ++i)
-        bytes[i] = static_cast<uint8_t>(v >> (8 * i));
+    uint8_t bytes[sizeof v];
+    toLittleEndian(v, bytes);
     writeBytes(bytes, sizeof bytes);
 }
 
@@ -137,29 +153,23 @@ uint8_t Archive::readU8()
 
 uint16_t Archive::readU16()
 {
-    uint8_t bytes[2];
+    uint8_t bytes[sizeof(uint16_t)];
     readBytes(bytes, sizeof bytes);
-    return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8));
+    return fromLittleEndian<uint16_t>(bytes);
 }
 
 uint32_t Archive::readU32()
 {
-    uint8_t bytes[4];
+    uint8_t bytes[sizeof(uint32_t)];
     readBytes(bytes, sizeof bytes);
-    uint32_t v = 0;
-    for (int i = 3; i >= 0; --i)
-        v = (v << 8) | bytes[i];
-    return v;
+    return fromLittleEndian<uint32_t>(bytes);
 }
 
 uint64_t Archive::readU64()
 {
-    uint8_t bytes[8];
+    uint8_t bytes[sizeof(uint64_t)];
     readBytes(bytes, sizeof bytes);
-    uint64_t v = 0;
-    for (int i = 7; i >= 0; --i)
-        v = (v << 8) | bytes[i];
-    return v;
+    return fromLittleEndian<uint64_t>(bytes);
 }
 
 float Archive::readFloat() { return std::bit_cast<float>(readU32()); }

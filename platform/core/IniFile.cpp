@@ -314,6 +314,15 @@ struct Identity {
     }
 };
 
+// Adds a name unless the list has it already, in any case.
+void addName(std::vector<std::string>& names, std::string name)
+{
+    for (const std::string& known : names)
+        if (equalsNoCase(known, name))
+            return;
+    names.push_back(std::move(name));
+}
+
 }  // namespace
 
 struct IniFile::State {
@@ -618,11 +627,7 @@ std::vector<std::string> IniFile::sections() const
         if (parsed.kind != Kind::section)
             continue;
         std::string name = decode(line, parsed.name);
-        bool seen = false;
-        for (const std::string& known : names)
-            seen = seen || equalsNoCase(known, name);
-        if (!seen)
-            names.push_back(std::move(name));
+        addName(names, std::move(name));
     }
     return names;
 }
@@ -642,11 +647,7 @@ std::vector<std::string> IniFile::keys(std::string_view section) const
         if (parsed.kind != Kind::key)
             continue;
         std::string name = decode(lines[i], parsed.name);
-        bool seen = false;
-        for (const std::string& known : names)
-            seen = seen || equalsNoCase(known, name);
-        if (!seen)
-            names.push_back(std::move(name));
+        addName(names, std::move(name));
     }
     return names;
 }
