@@ -67,13 +67,15 @@ ECBase::~ECBase()
 
 uint32_t ECBase::Unref(int deleteAtZero)
 {
-    if (m_refCount > 0)
-        --m_refCount;
-    if (deleteAtZero && m_refCount == 0 && !m_destroying) {
+    uint32_t count = m_refCount.load();
+    while (count > 0 && !m_refCount.compare_exchange_weak(count, count - 1)) {
+    }
+    const uint32_t left = count > 0 ? count - 1 : 0;
+    if (deleteAtZero && left == 0 && !m_destroying) {
         delete this;
         return 0;
     }
-    return m_refCount;
+    return left;
 }
 
 void ECBase::Serialize(plat::Archive& archive)

@@ -4,6 +4,7 @@
 #include "notabase/lists/MCEventList.h"
 #include "platform/core/Object.h"
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -122,7 +123,9 @@ private:
     bool m_destroying = false;
     // 32 bits rather than 16: a parent of more than 65535 children is held once by each
     // child's parent list, and a 16-bit count would wrap and free it while in use.
-    uint32_t m_refCount = 0;
+    // Atomic: commands and states may be applied from any thread, and applying one holds a
+    // reference on its performance.
+    std::atomic<uint32_t> m_refCount = 0;
     MCDataArray m_data;
     MCEventList m_parents;
 };

@@ -11,6 +11,8 @@ ECPerformance* ECPerformance::s_pActivePerformance = nullptr;
 
 ECPerformance::ECPerformance()
 {
+    m_commandMgr.SetOwner(this);
+    m_stateMgr.SetOwner(this);
     SetTime(&MCTime::TimeZero());
 }
 

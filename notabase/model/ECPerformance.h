@@ -1,7 +1,11 @@
 #pragma once
 
+#include "notabase/commands/MCCommandMgr.h"
 #include "notabase/model/ECWithTimeChild.h"
+#include "notabase/states/MCStateMgr.h"
 #include "platform/core/RecursiveLock.h"
+
+#include <string>
 
 class ECConductor;
 
@@ -37,6 +41,39 @@ public:
     // none.
     ECConductor* GetConductor();
 
+    // The managers that run the commands and deliver the states applied to this performance.
+    MCCommandMgr& GetCommandMgr() { return m_commandMgr; }
+    MCStateMgr& GetStateMgr() { return m_stateMgr; }
+
+    // Forwarded to the command manager; handlers are called after those already registered.
+    void AddCommandHandler(MCCommandMgr::Handler handler, void* userData)
+    {
+        m_commandMgr.AddCommandHandler(handler, userData, 0x7FFFFFFF);
+    }
+    void RemoveCommandHandlers() { m_commandMgr.RemoveCommandHandlers(); }
+    void SetCommandRate(unsigned int rate) { m_commandMgr.SetCommandRate(rate); }
+    int Undo(int count) { return m_commandMgr.Undo(count); }
+    int Redo(int count) { return m_commandMgr.Redo(count); }
+    int GetUndoIndex() const { return m_commandMgr.GetUndoIndex(); }
+    void SetUndoIndex(int index) { m_commandMgr.SetUndoIndex(index); }
+    int GetUndoCount() const { return m_commandMgr.GetUndoCount(); }
+    int ClearUndo() { return m_commandMgr.ClearUndo(); }
+    int GetUndoString(std::string& out, int position) const
+    {
+        return m_commandMgr.GetUndoString(out, position);
+    }
+    int GetRedoString(std::string& out, int position) const
+    {
+        return m_commandMgr.GetRedoString(out, position);
+    }
+
+    // Forwarded to the state manager.
+    void AddStateHandler(MCStateMgr::Handler handler, void* userData)
+    {
+        m_stateMgr.AddStateHandler(handler, userData);
+    }
+    void RemoveStateHandlers() { m_stateMgr.RemoveStateHandlers(); }
+
     // The ECWithTimeChild record, under the lock; after a load the conductor is looked up.
     void Serialize(plat::Archive& archive) override;
     // Takes over the voice/track word.
@@ -49,6 +86,10 @@ private:
     static ECPerformance* s_pActivePerformance;
 
     plat::RecursiveLock m_lock{"performance", plat::LockLevel::performance};
+    // Built after the lock and destroyed before it (the state manager first): a command
+    // timer that goes runs its waiting commands under the lock.
+    MCCommandMgr m_commandMgr;
+    MCStateMgr m_stateMgr;
     int m_version = 0;
     ECBase* m_conductor = nullptr;
 };

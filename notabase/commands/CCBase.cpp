@@ -1,0 +1,126 @@
+#include "notabase/commands/CCBase.h"
+
+#include "notabase/commands/CommandIds.h"
+#include "notabase/commands/MCCommandMgr.h"
+#include "notabase/lists/MCEventList.h"
+#include "notabase/model/ECBase.h"
+#include "notabase/model/ECPerformance.h"
+
+PLAT_IMPLEMENT_DYNCREATE(CCBase, plat::Object)
+
+namespace {
+
+constexpr uint32_t kPhaseMask = 0xF000u;
+constexpr uint32_t kCountMask = 0xFFFF0000u;
+
+}  // namespace
+
+CCBase::CCBase() : m_flags(kCanUndo) {}
+
+CCBase::~CCBase() = default;
+
+unsigned short CCBase::Ref()
+{
+    const uint32_t count = ((m_flags >> 16) + 1) & 0xFFFFu;
+    m_flags = (m_flags & ~kCountMask) | (count << 16);
+    return static_cast<unsigned short>(count);
+}
+
+unsigned short CCBase::Unref(int deleteAtZero)
+{
+    uint32_t count = m_flags >> 16;
+    if (count > 0) {
+        --count;
+        m_flags = (m_flags & ~kCountMask) | (count << 16);
+    }
+    if (deleteAtZero && count == 0) {
+        delete this;
+        return 0;
+    }
+    return static_cast<unsigned short>(count);
+}
+
+unsigned short CCBase::GetRefCount() const
+{
+    return static_cast<unsigned short>(m_flags >> 16);
+}
+
+void CCBase::SetCommandPhase(int phase)
+{
+    m_flags = (m_flags & ~kPhaseMask) | ((static_cast<uint32_t>(phase) & 0xFu) << 12);
+}
+
+MCEventList& CCBase::discardList()
+{
+    if (!m_discardList)
+        m_discardList = std::make_unique<MCEventList>(10);
+    return *m_discardList;
+}
+
+void CCBase::Discard(ECBase* element)
+{
+    if (!element)
+        return;
+    MCEventList& list = discardList();
+    if (!list.Find(element))
+        list.AddTail(element);
+}
+
+void CCBase::Discard(MCEventList* elements)
+{
+    MCEventList& list = discardList();
+    if (!elements)
+        return;
+    // Elements already listed are skipped, not taken as the end of the walk: lists that
+    // overlap only in part must still have all their elements discarded.
+    for (MCPosition position = elements->GetHeadPosition(); position;) {
+        ECBase* element = elements->GetNext(position);
+        if (!list.Find(element))
+            list.AddTail(element);
+    }
+}
+
+int CCBase::GetCommandId()
+{
+    return CommandIds::CCBase;
+}
+
+int CCBase::Apply(ECPerformance* performance)
+{
+    return MCCommandMgr::ApplyCommand(this, performance);
+}
+
+int CCBase::Prepare()
+{
+    m_conductor = m_target ? m_target->GetConductor() : nullptr;
+    return m_conductor ? 1 : 0;
+}
+
+int CCBase::Process()
+{
+    ProcessDiscardList();
+    return 1;
+}
+
+int CCBase::Finish()
+{
+    return 1;
+}
+
+void CCBase::Abort() {}
+
+void CCBase::Undo() {}
+
+void CCBase::ProcessDiscardList()
+{
+    if (!m_discardList)
+        return;
+    for (MCPosition position = m_discardList->GetHeadPosition(); position;) {
+        ECBase* element = m_discardList->GetNext(position);
+        element->Ref();
+        element->RemoveFromParents();
+        element->RemoveChildren(0);
+        element->Unref(1);
+    }
+    m_discardList.reset();
+}

@@ -1,0 +1,175 @@
+#include "notabase/states/MCStateMgr.h"
+
+#include "notabase/model/ECPerformance.h"
+#include "notabase/states/SCBase.h"
+#include "platform/core/MessageWindow.h"
+#include "platform/core/Trace.h"
+
+#include <memory>
+#include <mutex>
+#include <utility>
+
+namespace {
+
+// The hidden window shared by every state manager of the process, and the handlers that
+// are not a performance's.
+struct StateWindow {
+    std::mutex mutex;
+    std::unique_ptr<plat::MessageWindow> window;
+    plat::WindowRef ref;
+    MCStateMgr::Handler globalHandler = nullptr;
+    void* globalUserData = nullptr;
+    MCStateMgr::MainWindowHandler mainWindowHandler;
+};
+
+StateWindow& shared()
+{
+    static StateWindow instance;
+    return instance;
+}
+
+plat::WindowRef stateWindow()
+{
+    StateWindow& s = shared();
+    std::lock_guard guard(s.mutex);
+    return s.ref;
+}
+
+}  // namespace
+
+MCStateMgr::MCStateMgr()
+{
+    Initialize();
+}
+
+MCStateMgr::~MCStateMgr()
+{
+    RemoveStateHandlers();
+}
+
+void MCStateMgr::Initialize()
+{
+    StateWindow& s = shared();
+    std::lock_guard guard(s.mutex);
+    if (s.window)
+        return;
+    s.window = std::make_unique<plat::MessageWindow>(
+        "MCStateMgr", [](plat::MessageId id, uintptr_t wParam, intptr_t lParam) -> intptr_t {
+            if (id != kStateMessage)
+                return 0;
+            OnStateMsg(wParam, lParam);
+            // Tells the sender the state was delivered.
+            return 1;
+        });
+    s.ref = s.window->ref();
+    if (!s.ref.isAlive())
+        plat::trace("MCStateMgr::Initialize -- CreateWindow FAILED\n");
+}
+
+void MCStateMgr::Shutdown()
+{
+    // The window goes once the lock is left.
+    std::unique_ptr<plat::MessageWindow> window;
+    {
+        StateWindow& s = shared();
+        std::lock_guard guard(s.mutex);
+        window = std::move(s.window);
+        s.ref = plat::WindowRef();
+    }
+}
+
+void MCStateMgr::AddStateHandler(Handler handler, void* userData)
+{
+    m_handlers.push_back({handler, userData});
+}
+
+void MCStateMgr::RemoveStateHandlers()
+{
+    m_handlers.clear();
+}
+
+void MCStateMgr::SetGlobalHandler(Handler handler, void* userData)
+{
+    Initialize();
+    StateWindow& s = shared();
+    std::lock_guard guard(s.mutex);
+    s.globalHandler = handler;
+    s.globalUserData = userData;
+}
+
+MCStateMgr::MainWindowHandler MCStateMgr::SetMainWindowHandler(MainWindowHandler handler)
+{
+    StateWindow& s = shared();
+    std::lock_guard guard(s.mutex);
+    return std::exchange(s.mainWindowHandler, std::move(handler));
+}
+
+void MCStateMgr::ApplyState(SCBase* state, ECPerformance* performance)
+{
+    if (!state)
+        return;
+    const plat::WindowRef window = stateWindow();
+    if (!window.isAlive()) {
+        if (state->IsAutoDelete())
+            delete state;
+        return;
+    }
+    state->SetTarget(performance);
+    if (performance)
+        performance->Ref();
+    const intptr_t address = reinterpret_cast<intptr_t>(state);
+    const bool delivered = state->IsSynchronous()
+        ? window.send(kStateMessage, 0, address) != 0
+        : window.post(kStateMessage, 0, address);
+    if (delivered)
+        return;
+    // The window went away before it took the state: give back what was taken.
+    if (performance)
+        performance->Unref(0);
+    if (state->IsAutoDelete())
+        delete state;
+}
+
+int MCStateMgr::OnStateMsg(uintptr_t /*wParam*/, intptr_t lParam)
+{
+    SCBase* state = reinterpret_cast<SCBase*>(lParam);
+    if (!state)
+        return 0;
+    state->DoState();
+    if (ECPerformance* target = state->GetTarget()) {
+        target->GetStateMgr().OnState(state);
+    } else {
+        MainWindowHandler mainWindow;
+        {
+            StateWindow& s = shared();
+            std::lock_guard guard(s.mutex);
+            mainWindow = s.mainWindowHandler;
+        }
+        if (mainWindow)
+            mainWindow(state);
+    }
+    if (state->IsAutoDelete())
+        delete state;
+    return 0;
+}
+
+void MCStateMgr::OnState(SCBase* state)
+{
+    // A handler may register or remove handlers: walk a copy.
+    const std::vector<Registration> handlers = m_handlers;
+    for (const Registration& r : handlers)
+        r.handler(m_owner, 0, state, r.userData);
+    Handler global = nullptr;
+    void* globalUserData = nullptr;
+    {
+        StateWindow& s = shared();
+        std::lock_guard guard(s.mutex);
+        global = s.globalHandler;
+        globalUserData = s.globalUserData;
+    }
+    if (global)
+        global(m_owner, 0, state, globalUserData);
+    // The reference ApplyState took; the performance, and this manager with it, may go here.
+    if (ECPerformance* target = state->GetTarget())
+        target->Unref(1);
+}

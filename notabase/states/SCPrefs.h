@@ -1,0 +1,14 @@
+#pragma once
+
+#include "notabase/states/SCBase.h"
+
+// Preferences changed (1600). Acting on itself it rereads the settings of this library
+// (selection colour, undo levels), so every handler already sees the new values.
+class SCPrefs : public SCBase {
+public:
+    static constexpr int kPrefsChanged = 1600;
+
+    explicit SCPrefs(int code = kPrefsChanged);
+
+    void DoState() override;
+};
