@@ -113,13 +113,13 @@ int SaveStringPreference(const char* section, const char* name, const char* valu
     return plat::Profile::instance().setString(section, name, value ? value : "") ? 1 : 0;
 }
 
-plat::FontSpec LoadFontPreference(const char* section, const char* name, const char* faceName,
+plat::FontDescription LoadFontPreference(const char* section, const char* name, const char* faceName,
                                   int height, int bold, int italic, int underline, int charSet)
 {
-    plat::FontSpec font;
+    plat::FontDescription font;
     font.faceName = faceName ? faceName : "";
     font.height = height;
-    font.weight = bold ? plat::FontSpec::kBoldWeight : plat::FontSpec::kNormalWeight;
+    font.weight = bold ? plat::FontDescription::kBoldWeight : plat::FontDescription::kNormalWeight;
     font.italic = italic != 0;
     font.underline = underline != 0;
     font.charSet = charSet;
@@ -138,8 +138,8 @@ plat::FontSpec LoadFontPreference(const char* section, const char* name, const c
     font.faceName = std::string(fields[0]);
     font.height = leadingInt(field(1));
     if (!field(2).empty())
-        font.weight = leadingInt(field(2)) == 1 ? plat::FontSpec::kBoldWeight
-                                                : plat::FontSpec::kNormalWeight;
+        font.weight = leadingInt(field(2)) == 1 ? plat::FontDescription::kBoldWeight
+                                                : plat::FontDescription::kNormalWeight;
     if (!field(3).empty())
         font.italic = leadingInt(field(3)) == 1;
     if (!field(4).empty())
@@ -149,7 +149,7 @@ plat::FontSpec LoadFontPreference(const char* section, const char* name, const c
     return font;
 }
 
-int SaveFontPreference(const char* section, const char* name, const plat::FontSpec& font)
+int SaveFontPreference(const char* section, const char* name, const plat::FontDescription& font)
 {
     std::string text = font.faceName;
     for (int value : {font.height, font.isBold() ? 1 : 0, font.italic ? 1 : 0,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/core/FontSpec.h"
+#include "platform/core/FontDescription.h"
 #include "platform/core/WindowPlacement.h"
 
 #include <string>
@@ -22,9 +22,9 @@ int SaveStringPreference(const char* section, const char* name, const char* valu
 
 // A font is kept as one text "face, height, bold, italic, underline, charset". The arguments
 // give the font used for fields that are not stored.
-plat::FontSpec LoadFontPreference(const char* section, const char* name, const char* faceName,
+plat::FontDescription LoadFontPreference(const char* section, const char* name, const char* faceName,
                                   int height, int bold, int italic, int underline, int charSet);
-int SaveFontPreference(const char* section, const char* name, const plat::FontSpec& font);
+int SaveFontPreference(const char* section, const char* name, const plat::FontDescription& font);
 
 // A window placement is kept as the values "x", "y", "Width", "Height", "Iconic" and
 // "Maximized" of its section. Loading returns 1 when a size was stored and 0 when the work

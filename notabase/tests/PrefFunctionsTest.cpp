@@ -136,10 +136,10 @@ TEST_F(PrefFunctionsTest, FloatsIgnoreTheProcessLocale)
 
 TEST_F(PrefFunctionsTest, FontStringsRoundTripAndFillMissingFields)
 {
-    plat::FontSpec font;
+    plat::FontDescription font;
     font.faceName = "Times New Roman";
     font.height = -13;
-    font.weight = plat::FontSpec::kBoldWeight;
+    font.weight = plat::FontDescription::kBoldWeight;
     font.italic = true;
     font.underline = false;
     font.charSet = 2;
@@ -148,7 +148,7 @@ TEST_F(PrefFunctionsTest, FontStringsRoundTripAndFillMissingFields)
     EXPECT_EQ(LoadFontPreference("Settings\\Fonts", "Score", "Arial", 10, 0, 0, 1, 0), font);
 
     // Nothing stored: the arguments.
-    const plat::FontSpec defaults = LoadFontPreference("Settings\\Fonts", "Missing", "Arial", 10, 1, 0, 1, 3);
+    const plat::FontDescription defaults = LoadFontPreference("Settings\\Fonts", "Missing", "Arial", 10, 1, 0, 1, 3);
     EXPECT_EQ(defaults.faceName, "Arial");
     EXPECT_EQ(defaults.height, 10);
     EXPECT_TRUE(defaults.isBold());
@@ -158,7 +158,7 @@ TEST_F(PrefFunctionsTest, FontStringsRoundTripAndFillMissingFields)
 
     // Only the face name: height 0, the other fields from the arguments.
     SaveStringPreference("Settings\\Fonts", "FaceOnly", "Courier");
-    const plat::FontSpec faceOnly = LoadFontPreference("Settings\\Fonts", "FaceOnly", "Arial", 10, 1, 1, 0, 7);
+    const plat::FontDescription faceOnly = LoadFontPreference("Settings\\Fonts", "FaceOnly", "Arial", 10, 1, 1, 0, 7);
     EXPECT_EQ(faceOnly.faceName, "Courier");
     EXPECT_EQ(faceOnly.height, 0);
     EXPECT_TRUE(faceOnly.isBold());
@@ -169,17 +169,17 @@ TEST_F(PrefFunctionsTest, FontStringsRoundTripAndFillMissingFields)
 
 TEST_F(PrefFunctionsTest, StoredFontFlagsWinOverTheDefaultsBothWays)
 {
-    plat::FontSpec bold;
+    plat::FontDescription bold;
     bold.faceName = "Arial";
-    bold.weight = plat::FontSpec::kBoldWeight;
+    bold.weight = plat::FontDescription::kBoldWeight;
     SaveFontPreference("Settings\\Fonts", "Bold", bold);
     EXPECT_TRUE(LoadFontPreference("Settings\\Fonts", "Bold", "Arial", 0, 0, 0, 0, 0).isBold());
 
     // A font saved plain, italic off and underline off stays so under defaults that are on.
-    plat::FontSpec plain;
+    plat::FontDescription plain;
     plain.faceName = "Arial";
     SaveFontPreference("Settings\\Fonts", "Plain", plain);
-    const plat::FontSpec loaded = LoadFontPreference("Settings\\Fonts", "Plain", "Arial", 0, 1, 1, 1, 0);
+    const plat::FontDescription loaded = LoadFontPreference("Settings\\Fonts", "Plain", "Arial", 0, 1, 1, 1, 0);
     EXPECT_FALSE(loaded.isBold());
     EXPECT_FALSE(loaded.italic);
     EXPECT_FALSE(loaded.underline);

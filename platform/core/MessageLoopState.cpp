@@ -96,15 +96,15 @@ std::optional<MessageLoopState::Clock::time_point> MessageLoopState::nextTimerLo
 void MessageLoopState::armTimerFdLocked()
 {
     drainFd(m_timerFd);
-    itimerspec spec{};
+    itimerspec due{};
     if (const auto next = nextTimerLocked()) {
         // steady_clock counts CLOCK_MONOTONIC; a zero value would disarm, so use at least 1 ns.
         const auto ns = std::max<int64_t>(
             1, std::chrono::duration_cast<std::chrono::nanoseconds>(next->time_since_epoch()).count());
-        spec.it_value.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
-        spec.it_value.tv_nsec = static_cast<long>(ns % 1'000'000'000);
+        due.it_value.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
+        due.it_value.tv_nsec = static_cast<long>(ns % 1'000'000'000);
     }
-    timerfd_settime(m_timerFd, TFD_TIMER_ABSTIME, &spec, nullptr);
+    timerfd_settime(m_timerFd, TFD_TIMER_ABSTIME, &due, nullptr);
 }
 
 bool MessageLoopState::post(const std::shared_ptr<MessageWindowCore>& window, MessageId id, uintptr_t wParam,

@@ -7,7 +7,7 @@ namespace plat {
 // A font as the libraries below the user interface describe it; the interface turns it into
 // a real font. The height follows the classic logical-font rule: a negative height is the
 // character height, a positive one the cell height, 0 the default size.
-struct FontSpec {
+struct FontDescription {
     static constexpr int kNormalWeight = 400;
     static constexpr int kBoldWeight = 700;
 
@@ -20,7 +20,7 @@ struct FontSpec {
 
     bool isBold() const { return weight == kBoldWeight; }
 
-    bool operator==(const FontSpec&) const = default;
+    bool operator==(const FontDescription&) const = default;
 };
 
 }  // namespace plat
