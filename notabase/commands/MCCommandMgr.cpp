@@ -7,7 +7,7 @@
 #include "notabase/model/ECPerformance.h"
 #include "notabase/states/MCStateMgr.h"
 #include "notabase/states/SCCommand.h"
-#include "platform/core/MessageWindow.h"
+#include "platform/core/HiddenWindow.h"
 #include "platform/core/Trace.h"
 
 #include <algorithm>
@@ -17,23 +17,15 @@
 namespace {
 
 // The hidden window shared by every command manager of the process.
-struct CommandWindow {
-    std::mutex mutex;
-    std::unique_ptr<plat::MessageWindow> window;
-    plat::WindowRef ref;
-};
-
-CommandWindow& commandWindowState()
+plat::HiddenWindow& commandWindowState()
 {
-    static CommandWindow instance;
-    return instance;
+    static plat::HiddenWindow window("MCCommandMgr");
+    return window;
 }
 
 plat::WindowRef commandWindow()
 {
-    CommandWindow& w = commandWindowState();
-    std::lock_guard guard(w.mutex);
-    return w.ref;
+    return commandWindowState().ref();
 }
 
 // Undo groups dropped from any stack wait here until the program is idle, so that a group is
@@ -68,33 +60,21 @@ MCCommandMgr::~MCCommandMgr()
 
 void MCCommandMgr::Initialize()
 {
-    CommandWindow& w = commandWindowState();
-    std::lock_guard guard(w.mutex);
-    if (w.window)
-        return;
-    w.window = std::make_unique<plat::MessageWindow>(
-        "MCCommandMgr", [](plat::MessageId id, uintptr_t wParam, intptr_t lParam) -> intptr_t {
+    const bool alive = commandWindowState().create(
+        [](plat::MessageId id, uintptr_t wParam, intptr_t lParam) -> intptr_t {
             if (id != kCommandMessage || wParam > 1)
                 return 0;
             OnCommandMsg(wParam, lParam);
             // Tells the sender the command was taken.
             return 1;
         });
-    w.ref = w.window->ref();
-    if (!w.ref.isAlive())
+    if (!alive)
         plat::trace("MCCommandMgr::Initialize -- CreateWindow FAILED\n");
 }
 
 void MCCommandMgr::Shutdown()
 {
-    // The window goes once the lock is left.
-    std::unique_ptr<plat::MessageWindow> window;
-    {
-        CommandWindow& w = commandWindowState();
-        std::lock_guard guard(w.mutex);
-        window = std::move(w.window);
-        w.ref = plat::WindowRef();
-    }
+    commandWindowState().destroy();
 }
 
 MCCommandMgr* MCCommandMgr::managerOf(ECPerformance* performance)

@@ -2,7 +2,7 @@
 
 #include "notabase/model/ECPerformance.h"
 #include "notabase/states/SCBase.h"
-#include "platform/core/MessageWindow.h"
+#include "platform/core/HiddenWindow.h"
 #include "platform/core/Trace.h"
 
 #include <memory>
@@ -14,9 +14,8 @@ namespace {
 // The hidden window shared by every state manager of the process, and the handlers that
 // are not a performance's.
 struct StateWindow {
-    std::mutex mutex;
-    std::unique_ptr<plat::MessageWindow> window;
-    plat::WindowRef ref;
+    plat::HiddenWindow window{"MCStateMgr"};
+    std::mutex mutex;  // guards the handlers
     MCStateMgr::Handler globalHandler = nullptr;
     void* globalUserData = nullptr;
     MCStateMgr::MainWindowHandler mainWindowHandler;
@@ -30,9 +29,7 @@ StateWindow& shared()
 
 plat::WindowRef stateWindow()
 {
-    StateWindow& s = shared();
-    std::lock_guard guard(s.mutex);
-    return s.ref;
+    return shared().window.ref();
 }
 
 }  // namespace
@@ -49,33 +46,21 @@ MCStateMgr::~MCStateMgr()
 
 void MCStateMgr::Initialize()
 {
-    StateWindow& s = shared();
-    std::lock_guard guard(s.mutex);
-    if (s.window)
-        return;
-    s.window = std::make_unique<plat::MessageWindow>(
-        "MCStateMgr", [](plat::MessageId id, uintptr_t wParam, intptr_t lParam) -> intptr_t {
+    const bool alive = shared().window.create(
+        [](plat::MessageId id, uintptr_t wParam, intptr_t lParam) -> intptr_t {
             if (id != kStateMessage)
                 return 0;
             OnStateMsg(wParam, lParam);
             // Tells the sender the state was delivered.
             return 1;
         });
-    s.ref = s.window->ref();
-    if (!s.ref.isAlive())
+    if (!alive)
         plat::trace("MCStateMgr::Initialize -- CreateWindow FAILED\n");
 }
 
 void MCStateMgr::Shutdown()
 {
-    // The window goes once the lock is left.
-    std::unique_ptr<plat::MessageWindow> window;
-    {
-        StateWindow& s = shared();
-        std::lock_guard guard(s.mutex);
-        window = std::move(s.window);
-        s.ref = plat::WindowRef();
-    }
+    shared().window.destroy();
 }
 
 void MCStateMgr::AddStateHandler(Handler handler, void* userData)
