@@ -136,8 +136,10 @@ TEST(RealTimerServiceTest, PeriodHoldsOnAverageOverASecond)
     ASSERT_NE(id, 0u);
     std::this_thread::sleep_for(std::chrono::milliseconds(1050));
     EXPECT_TRUE(service.kill(id));
-    EXPECT_GE(ticks.load(), 8);
-    EXPECT_LE(ticks.load(), 12);
+    // Ten ticks are due; a busy machine may make the service skip one or two late ones,
+    // but never fire extra ones.
+    EXPECT_GE(ticks.load(), 7);
+    EXPECT_LE(ticks.load(), 11);
 }
 
 TEST(RealTimerServiceTest, LateTickFiresOnceAndKeepsTheCadence)
