@@ -515,6 +515,30 @@ MCUndoItem* MCCommandMgr::groupAt(int position) const
     return m_undoStack[static_cast<size_t>(position)].get();
 }
 
+void MCCommandMgr::Replay(int groups, bool undo)
+{
+    // The inverse commands are reported together as one state 500; inside a notify bracket
+    // they join it, and the bracket stays open for what its caller applies next.
+    const int notifying = GetNotifyMode();
+    SetNotifyMode(1);
+    for (int i = 0; i < groups; ++i) {
+        MCUndoItem* group = nullptr;
+        {
+            std::lock_guard guard(m_mutex);
+            group = groupAt(undo ? m_undoIndex : m_undoIndex - 1);
+        }
+        if (!group)
+            break;
+        if (undo)
+            group->UndoCommands();
+        else
+            group->RedoCommands();
+        std::lock_guard guard(m_mutex);
+        m_undoIndex += undo ? 1 : -1;
+    }
+    SetNotifyMode(notifying);
+}
+
 int MCCommandMgr::Undo(int count)
 {
     int n = 0;
@@ -526,23 +550,7 @@ int MCCommandMgr::Undo(int count)
         if (n < 1)
             return 0;
     }
-    // The inverse commands are reported together as one state 500; inside a notify bracket
-    // they join it, and the bracket stays open for what its caller applies next.
-    const int notifying = GetNotifyMode();
-    SetNotifyMode(1);
-    for (int i = 0; i < n; ++i) {
-        MCUndoItem* group = nullptr;
-        {
-            std::lock_guard guard(m_mutex);
-            group = groupAt(m_undoIndex);
-        }
-        if (!group)
-            break;
-        group->UndoCommands();
-        std::lock_guard guard(m_mutex);
-        ++m_undoIndex;
-    }
-    SetNotifyMode(notifying);
+    Replay(n, true);
     return 1;
 }
 
@@ -557,21 +565,7 @@ int MCCommandMgr::Redo(int count)
         if (n < 1)
             return 0;
     }
-    const int notifying = GetNotifyMode();
-    SetNotifyMode(1);
-    for (int i = 0; i < n; ++i) {
-        MCUndoItem* group = nullptr;
-        {
-            std::lock_guard guard(m_mutex);
-            group = groupAt(m_undoIndex - 1);
-        }
-        if (!group)
-            break;
-        group->RedoCommands();
-        std::lock_guard guard(m_mutex);
-        --m_undoIndex;
-    }
-    SetNotifyMode(notifying);
+    Replay(n, false);
     return 1;
 }
 

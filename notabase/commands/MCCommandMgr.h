@@ -130,6 +130,8 @@ private:
     void FinishUndo(std::unique_ptr<MCUndoItem> group);
     void FinishNotify();
     MCUndoItem* groupAt(int position) const;
+    // Undoes the next groups of the stack, or redoes the last undone ones.
+    void Replay(int groups, bool undo);
 
     // Guards the modes, counts, groups and the pending notification: commands may be applied
     // (and so filed) from any thread.
