@@ -58,12 +58,7 @@ CWavegate::~CWavegate()
 {
     {
         std::lock_guard lock(m_mainLock);
-        if (m_backend) {
-            if (const uint32_t id = m_tickTimer.exchange(0))
-                m_backend->timers().kill(id);
-            if (const uint32_t id = m_delayTimer.exchange(0))
-                m_backend->timers().kill(id);
-        }
+        KillTimers();
     }
     if (m_initialized)
         CloseDevices();
@@ -296,6 +291,16 @@ int CWavegate::StartDevice(int type, int direction, int index)
     return device ? device->Start() : 0;
 }
 
+void CWavegate::KillTimers()
+{
+    if (!m_backend)
+        return;
+    if (const uint32_t id = m_tickTimer.exchange(0))
+        m_backend->timers().kill(id);
+    if (const uint32_t id = m_delayTimer.exchange(0))
+        m_backend->timers().kill(id);
+}
+
 int CWavegate::ForEachDevice(int (CWavegate::*action)(int, int, int))
 {
     int any = 0;
@@ -406,12 +411,7 @@ int CWavegate::StopDevices()
 {
     m_timingDevice = nullptr;
     std::lock_guard lock(m_mainLock);
-    if (m_backend) {
-        if (const uint32_t id = m_tickTimer.exchange(0))
-            m_backend->timers().kill(id);
-        if (const uint32_t id = m_delayTimer.exchange(0))
-            m_backend->timers().kill(id);
-    }
+    KillTimers();
     ForEachDevice(&CWavegate::StopDevice);
     m_playStartTime = 0;
     m_recordStartTime = 0;

@@ -198,6 +198,8 @@ private:
     uint32_t Now() const;
     // The device, no longer the timing device if it was.
     CWGDevice* LeaveTiming(int type, int direction, int index);
+    // Kills the tick and delayed-start timers.
+    void KillTimers();
     // Runs action on every device; 1 when it succeeded on any.
     int ForEachDevice(int (CWavegate::*action)(int type, int direction, int index));
     bool StartDriverThread();
