@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake ninja-build pkg-config
+  g++ cmake ninja-build pkg-config ccache python3
   qt6-base-dev qt6-svg-dev
   libfluidsynth-dev timgm6mb-soundfont
   libasound2-dev libgsf-1-dev libcdio-dev libcdio-cdda-dev

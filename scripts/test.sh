@@ -14,6 +14,7 @@ case "${1:-}" in
 esac
 
 scripts/setup-deps.sh
+scripts/check-layers.py
 cmake -S . -B "$build" -G Ninja "${options[@]}"
 cmake --build "$build" --parallel "$(nproc)"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}

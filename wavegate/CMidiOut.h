@@ -1,5 +1,7 @@
 #pragma once
 
+#include "wavegate/WavegateExport.h"
+
 #include "platform/core/Event.h"
 #include "platform/media/MidiOutPort.h"
 #include "wavegate/CMidiStreamBuffer.h"
@@ -15,7 +17,7 @@
 // A MIDI output: plays each slice as one stream block at 1 ms per tick, plays immediate
 // messages and timed test notes, turns wave-start markers into start signals, and, as the
 // device manager's timing device, polls the performances each time a block comes back.
-class CMidiOut : public CWGDevice, private plat::media::MidiOutPort::Events {
+class WAVEGATE_API CMidiOut : public CWGDevice, private plat::media::MidiOutPort::Events {
 public:
     enum Flags : uint8_t {
         WG_PRIMED = 0x01,    // open, not yet started: slices are accepted and wait

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "wavegate/WavegateExport.h"
+
 #include "platform/media/MidiOutPort.h"
 #include "wavegate/CWGEventData.h"
 
@@ -11,7 +13,7 @@
 // One slice [from, to) of a MIDI output, packed into stream words at 1 ms per tick: each
 // event is its delta, stream id 0, its code word and its parameter words, and a closing
 // no-op makes the deltas add up to exactly to - from.
-class CMidiStreamBuffer {
+class WAVEGATE_API CMidiStreamBuffer {
 public:
     static constexpr uint32_t kShortCode = 0x00000000u;
     static constexpr uint32_t kLongCode = 0x80000000u;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "wavegate/WavegateExport.h"
+
 #include "platform/core/Message.h"
 #include "platform/core/MessageWindow.h"
 #include "wavegate/CWGEventData.h"
@@ -19,7 +21,7 @@ class Thread;
 // stop / close machine around the driver steps of the derived class, and a thread of its
 // own with a hidden window, to which driver callbacks post so the device's work runs off
 // the driver's thread. The thread starts the first time the device opens.
-class CWGDevice {
+class WAVEGATE_API CWGDevice {
 public:
     enum State : uint32_t {
         WG_CLOSED = 0x0001,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "wavegate/WavegateExport.h"
+
 #include "wavegate/WGTypes.h"
 
 #include <cstdint>
@@ -10,7 +12,7 @@
 // system-exclusive message, wave parameters, a recorded wave buffer, a wave-start marker or
 // a file meta value. A record owns its system-exclusive bytes and its wave parameter block,
 // so it can be moved but not copied: two records never free the same block.
-class CWGEventData {
+class WAVEGATE_API CWGEventData {
 public:
     enum Type : int {
         WG_EVENT_NONE = 0,

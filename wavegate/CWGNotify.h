@@ -1,5 +1,7 @@
 #pragma once
 
+#include "wavegate/WavegateExport.h"
+
 #include "wavegate/WGTypes.h"
 
 #include <cstdint>
@@ -9,7 +11,7 @@
 // Turns a notification code of the device layer into its report: the driver's error text,
 // a trace line, and a call of the callback the program registered, so a device failure
 // reaches the program.
-class CWGNotify {
+class WAVEGATE_API CWGNotify {
 public:
     // Results of the sound-buffer mixer that have a text of their own.
     enum DSResult : int {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "wavegate/WavegateExport.h"
+
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -8,7 +10,7 @@
 // Wave-start markers of a MIDI stream name their player by a handle from here, never by its
 // address: a player registers the signal that starts it and unregisters it before it goes,
 // so a marker that plays after its player is gone finds nothing instead of a freed object.
-class CWGStartSignals {
+class WAVEGATE_API CWGStartSignals {
 public:
     using Signal = std::function<void()>;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "wavegate/WavegateExport.h"
+
 #include "platform/core/Event.h"
 #include "platform/core/Message.h"
 #include "platform/core/MessageWindow.h"
@@ -37,7 +39,7 @@ class Backend;
 // time and the performances, and is held while performance callbacks run (so they may call
 // back on the same thread); recordLock guards the recordings and is held while recording
 // callbacks run. Sends that are not queued take no lock.
-class CWavegate {
+class WAVEGATE_API CWavegate {
 public:
     enum : int { WG_MIDI = 0, WG_WAVE = 1, WG_IN = 0, WG_OUT = 1 };
     enum : uint32_t { WG_INIT_MIDI = 1, WG_INIT_WAVE = 2 };
@@ -253,4 +255,4 @@ private:
 };
 
 // Exported for old clients; it does nothing and returns 0.
-int InitWavegate();
+WAVEGATE_API int InitWavegate();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "wavegate/WavegateExport.h"
+
 #include <cstdint>
 #include <list>
 
@@ -8,7 +10,7 @@
 // A wave device format: linear PCM as 18 bytes (tag, channels, rate, average rate, block
 // alignment, bits per sample, size of extra bytes, which is always 0 here).
 #pragma pack(push, 1)
-struct WG_DevFormat {
+struct WAVEGATE_API WG_DevFormat {
     uint16_t formatTag = 0;
     uint16_t channels = 0;
     uint32_t samplesPerSec = 0;
@@ -23,7 +25,7 @@ static_assert(sizeof(WG_DevFormat) == 18);
 inline constexpr uint16_t WG_FORMAT_PCM = 1;
 
 // Pan, volume and frequency of a wave player.
-struct WG_DSParams {
+struct WAVEGATE_API WG_DSParams {
     int32_t pan = 0;
     int32_t volume = 0;
     int32_t frequency = 0;
@@ -31,7 +33,7 @@ struct WG_DSParams {
 
 // The wave playback parameters a client passes with a wave event. The file name and the
 // player words hold addresses or handles, so they are pointer-sized.
-struct WG_WaveParams {
+struct WAVEGATE_API WG_WaveParams {
     int32_t tag = 0;           // the performance
     int32_t track = 0;
     WG_DSParams params;
@@ -40,7 +42,7 @@ struct WG_WaveParams {
 };
 
 // What a device reports about itself. Names are UTF-8, cut to fit, always terminated.
-struct WG_DevCaps {
+struct WAVEGATE_API WG_DevCaps {
     uint16_t manufacturer = 0;
     uint16_t product = 0;
     uint32_t driverVersion = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "notabase/NotabaseExport.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -13,7 +15,7 @@ class MCEventList;
 // The walk follows child lists, or parent lists in reverse. Elements whose id is in the clip
 // list are acted on but not descended into; elements in the bypass list are walked through
 // without DoAction; a maximum depth bounds the walk.
-class ACBase {
+class NOTABASE_API ACBase {
 public:
     enum : uint16_t {
         flagBegun = 0x0001,

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "notabase/NotabaseExport.h"
+
 #include "notabase/actions/ACBase.h"
 
 // The walk that visits an element's relatives before the element itself.
-class ACRelativesFirst : public ACBase {
+class NOTABASE_API ACRelativesFirst : public ACBase {
 public:
     ACRelativesFirst() : ACBase(0) {}
 

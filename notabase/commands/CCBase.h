@@ -1,5 +1,7 @@
 #pragma once
 
+#include "notabase/NotabaseExport.h"
+
 #include "platform/core/Object.h"
 
 #include <cstdint>
@@ -18,7 +20,7 @@ class MCEventList;
 // Commands are reference-counted: one made with new has count 0; the manager holds it while
 // it runs and releases it afterwards, deleting it unless someone else holds a reference. A
 // caller that reads a command after applying it calls Ref first and Unref(1) when done.
-class CCBase : public plat::Object {
+class NOTABASE_API CCBase : public plat::Object {
     PLAT_DECLARE_DYNCREATE(CCBase)
 
 public:

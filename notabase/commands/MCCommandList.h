@@ -1,5 +1,7 @@
 #pragma once
 
+#include "notabase/NotabaseExport.h"
+
 #include "notabase/lists/MCPtrList.h"
 
 namespace plat {
@@ -12,7 +14,7 @@ class ECPerformance;
 // A list of commands applied and run as one unit. Every node holds a reference on its
 // command (Ref when the node is made, Unref(1) when it is freed), so destroying or emptying
 // the list releases them.
-class MCCommandList : public MCPtrList {
+class NOTABASE_API MCCommandList : public MCPtrList {
 public:
     explicit MCCommandList(int blockSize = 10);
     ~MCCommandList() override;

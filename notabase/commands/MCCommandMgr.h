@@ -1,5 +1,7 @@
 #pragma once
 
+#include "notabase/NotabaseExport.h"
+
 #include "platform/core/Message.h"
 
 #include <cstdint>
@@ -30,7 +32,7 @@ class SCCommand;
 // bracket) the commands processed are gathered into one state 500 delivered when the bracket
 // closes. Membership is decided when a command is applied, so a posted command joins the
 // bracket it was applied in, whenever it runs.
-class MCCommandMgr {
+class NOTABASE_API MCCommandMgr {
 public:
     // Called as (owner performance, phase, the MCCommandList being run, user data). Answers:
     // 1 agreed, 0 not yet (prepare) or failed (process), -1 stop the run.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "notabase/NotabaseExport.h"
+
 #include "notabase/commands/MCCommandList.h"
 #include "platform/core/MessageWindow.h"
 
@@ -13,7 +15,7 @@ class MCCommandMgr;
 // starts a one-shot window timer of `rate` milliseconds, later arrivals join the queue
 // without pushing the deadline back, and when it fires the whole queue runs as one run. The
 // timer's window belongs to the thread that made it (the main thread).
-class MCCommandTimer {
+class NOTABASE_API MCCommandTimer {
 public:
     static constexpr uintptr_t kTimerId = 123;
 

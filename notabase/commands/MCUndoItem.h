@@ -1,5 +1,7 @@
 #pragma once
 
+#include "notabase/NotabaseExport.h"
+
 #include "notabase/commands/MCCommandList.h"
 
 #include <string>
@@ -9,7 +11,7 @@ class ECPerformance;
 
 // One step of the undo history: the finished undoable commands of one user action, under the
 // name the undo and redo menus show.
-class MCUndoItem {
+class NOTABASE_API MCUndoItem {
 public:
     explicit MCUndoItem(const std::string& name);
     ~MCUndoItem();

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "notabase/NotabaseExport.h"
+
 #include <cstdint>
 #include <memory>
 
 // A fixed number of bits in 16-bit words: bit n is bit n % 16 of word n / 16.
-class MCBitArray {
+class NOTABASE_API MCBitArray {
 public:
     MCBitArray() = default;
     explicit MCBitArray(int bits) { SetSize(bits); }

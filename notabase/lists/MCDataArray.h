@@ -1,12 +1,14 @@
 #pragma once
 
+#include "notabase/NotabaseExport.h"
+
 #include "platform/core/Object.h"
 
 #include <vector>
 
 // The data components of one element, by slot. Data types (view codes) 0..5 map to slots
 // 0, 3, 1, 4, 5, 2. The array never deletes a component: the element that holds it does.
-class MCDataArray : public plat::Object {
+class NOTABASE_API MCDataArray : public plat::Object {
     PLAT_DECLARE_SERIAL(MCDataArray)
 public:
     // Most slots an element can fill: one per data type.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "notabase/NotabaseExport.h"
+
 #include "notabase/lists/MCObList.h"
 
 #include <vector>
@@ -10,7 +12,7 @@ class MCTime;
 // The list of elements. Every node holds one counted reference on its element (ECBase::Ref
 // when the node is made, ECBase::Unref(1) when it is freed), so an element lives as long as a
 // list holds it. The accessors hand out ECBase pointers.
-class MCEventList : public MCObList {
+class NOTABASE_API MCEventList : public MCObList {
     PLAT_DECLARE_SERIAL(MCEventList)
 public:
     explicit MCEventList(int blockSize = 10);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "notabase/NotabaseExport.h"
+
 #include "notabase/lists/MCPtrList.h"
 
 #include <cstdint>
@@ -11,7 +13,7 @@ using MCCallback = int (*)(ECBase* element, int code, void* param, void* data);
 
 // A list of callbacks, each with the user data given when it was registered. The list owns its
 // records.
-class MCFuncList : public MCPtrList {
+class NOTABASE_API MCFuncList : public MCPtrList {
 public:
     struct Record {
         MCCallback callback;

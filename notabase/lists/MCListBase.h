@@ -1,5 +1,7 @@
 #pragma once
 
+#include "notabase/NotabaseExport.h"
+
 #include <cstddef>
 #include <vector>
 
@@ -13,7 +15,7 @@ using MCPosition = MCListPosition*;
 // references). A derived list whose FreeNode does more than free must call RemoveAll in its
 // own destructor: by the time this base's destructor runs, the derived FreeNode is gone.
 template <class T>
-class MCListBase {
+class NOTABASE_API MCListBase {
 public:
     struct Node {
         T data;

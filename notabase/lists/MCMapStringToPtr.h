@@ -1,5 +1,7 @@
 #pragma once
 
+#include "notabase/NotabaseExport.h"
+
 #include "notabase/lists/MCListBase.h"
 #include "platform/core/Object.h"
 
@@ -9,7 +11,7 @@
 // A map from text keys to pointers: 71 buckets, each a chain with its newest node at the
 // head. Keys compare exactly. Keys of any length are kept whole. The map owns its nodes; it
 // deletes its values (as archive objects) only when asked to.
-class MCMapStringToPtr : public plat::Object {
+class NOTABASE_API MCMapStringToPtr : public plat::Object {
 public:
     static constexpr int bucketCount = 71;
 

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "notabase/NotabaseExport.h"
+
 #include "notabase/lists/MCListBase.h"
 #include "platform/core/Object.h"
 
 // A linked list of archive objects. It does not own its objects.
-class MCObList : public plat::Object, public MCListBase<plat::Object*> {
+class NOTABASE_API MCObList : public plat::Object, public MCListBase<plat::Object*> {
     PLAT_DECLARE_SERIAL(MCObList)
 public:
     // The block size is accepted for compatibility and not used: nodes are made one by one.

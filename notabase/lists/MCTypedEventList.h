@@ -1,10 +1,12 @@
 #pragma once
 
+#include "notabase/NotabaseExport.h"
+
 #include "notabase/lists/MCEventList.h"
 
 // An element list whose accessors hand out a derived element type. It adds nothing else.
 template <class T>
-class MCTypedEventList : public MCEventList {
+class NOTABASE_API MCTypedEventList : public MCEventList {
 public:
     using MCEventList::MCEventList;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "notabase/NotabaseExport.h"
+
 #include "notabase/lists/MCDataArray.h"
 #include "notabase/lists/MCEventList.h"
 #include "platform/core/Object.h"
@@ -16,7 +18,7 @@ class MCVoiceTrack;
 // an element holds a counted reference on it, and the element is deleted when the last goes.
 // An element carries up to six data components that other libraries attach by data type, a
 // selection flag, and its element id.
-class ECBase : public plat::Object {
+class NOTABASE_API ECBase : public plat::Object {
     PLAT_DECLARE_SERIAL(ECBase)
 public:
     // Bits of the flags word. Bits 8-15 belong to derived classes and are not written by the

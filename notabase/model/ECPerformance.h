@@ -1,5 +1,7 @@
 #pragma once
 
+#include "notabase/NotabaseExport.h"
+
 #include "notabase/commands/MCCommandMgr.h"
 #include "notabase/model/ECWithTimeChild.h"
 #include "notabase/states/MCStateMgr.h"
@@ -12,7 +14,7 @@ class ECConductor;
 // The root element of one document's piece. It carries the document's format version, guards
 // the graph below it with a re-entrant lock, and caches its conductor. One performance of the
 // process is the active one; its version decides how elements are read from an archive.
-class ECPerformance : public ECWithTimeChild {
+class NOTABASE_API ECPerformance : public ECWithTimeChild {
     PLAT_DECLARE_SERIAL(ECPerformance)
 public:
     // Version reported when no performance is active: everything reads in the newest form.

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "notabase/NotabaseExport.h"
+
 #include "notabase/model/ECBase.h"
 
 // An element with an ordered list of children. A child stands in the child list exactly when
 // this element stands in the child's parent list; each side holds one reference on the other.
-class ECWithChild : public ECBase {
+class NOTABASE_API ECWithChild : public ECBase {
     PLAT_DECLARE_SERIAL(ECWithChild)
 public:
     ~ECWithChild() override;

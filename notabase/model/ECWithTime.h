@@ -1,11 +1,13 @@
 #pragma once
 
+#include "notabase/NotabaseExport.h"
+
 #include "notabase/model/ECBase.h"
 #include "notabase/values/MCTime.h"
 #include "notabase/values/MCVoiceTrack.h"
 
 // An element with a time (TimeNull by default: no time) and a voice/track word.
-class ECWithTime : public ECBase {
+class NOTABASE_API ECWithTime : public ECBase {
     PLAT_DECLARE_SERIAL(ECWithTime)
 public:
     // Assignment takes over the voice/track word, not the time.

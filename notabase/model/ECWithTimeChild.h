@@ -1,11 +1,13 @@
 #pragma once
 
+#include "notabase/NotabaseExport.h"
+
 #include "notabase/model/ECWithChild.h"
 #include "notabase/values/MCTime.h"
 #include "notabase/values/MCVoiceTrack.h"
 
 // An element with children, a time (TimeNull by default) and a voice/track word.
-class ECWithTimeChild : public ECWithChild {
+class NOTABASE_API ECWithTimeChild : public ECWithChild {
     PLAT_DECLARE_SERIAL(ECWithTimeChild)
 public:
     // Assignment takes over the voice/track word, not the time nor the children.

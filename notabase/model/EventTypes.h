@@ -1,5 +1,7 @@
 #pragma once
 
+#include "notabase/NotabaseExport.h"
+
 namespace plat {
 struct RuntimeClass;
 }
@@ -88,7 +90,7 @@ enum : int {
 // The runtime class of a creatable element id; null for the ids without a class, the envelope
 // containers and points, the bank selects, the glissando, any id outside 0..74, and the
 // classes that are not part of this program.
-const plat::RuntimeClass* GetEventRuntimeClass(int id);
+NOTABASE_API const plat::RuntimeClass* GetEventRuntimeClass(int id);
 // A new element of a creatable id with reference count 0, owned by the caller; null for the
 // others.
-ECBase* CreateEvent(int id);
+NOTABASE_API ECBase* CreateEvent(int id);

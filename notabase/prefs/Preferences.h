@@ -1,5 +1,7 @@
 #pragma once
 
+#include "notabase/NotabaseExport.h"
+
 #include "platform/core/FontDescription.h"
 #include "platform/core/WindowPlacement.h"
 
@@ -9,25 +11,25 @@
 // the program's profile. Loads fall back to the caller's default when nothing usable is
 // stored; saves return non-zero on success.
 
-int LoadIntPreference(const char* section, const char* name, int defaultValue);
-int SaveIntPreference(const char* section, const char* name, int value);
+NOTABASE_API int LoadIntPreference(const char* section, const char* name, int defaultValue);
+NOTABASE_API int SaveIntPreference(const char* section, const char* name, int value);
 
 // Floats are kept as text with six decimals, written and read in the C locale whatever the
 // process locale is, so a profile moves between machines unchanged.
-float LoadFloatPreference(const char* section, const char* name, float defaultValue);
-int SaveFloatPreference(const char* section, const char* name, float value);
+NOTABASE_API float LoadFloatPreference(const char* section, const char* name, float defaultValue);
+NOTABASE_API int SaveFloatPreference(const char* section, const char* name, float value);
 
-std::string LoadStringPreference(const char* section, const char* name, const char* defaultValue);
-int SaveStringPreference(const char* section, const char* name, const char* value);
+NOTABASE_API std::string LoadStringPreference(const char* section, const char* name, const char* defaultValue);
+NOTABASE_API int SaveStringPreference(const char* section, const char* name, const char* value);
 
 // A font is kept as one text "face, height, bold, italic, underline, charset". The arguments
 // give the font used for fields that are not stored.
-plat::FontDescription LoadFontPreference(const char* section, const char* name, const char* faceName,
+NOTABASE_API plat::FontDescription LoadFontPreference(const char* section, const char* name, const char* faceName,
                                   int height, int bold, int italic, int underline, int charSet);
-int SaveFontPreference(const char* section, const char* name, const plat::FontDescription& font);
+NOTABASE_API int SaveFontPreference(const char* section, const char* name, const plat::FontDescription& font);
 
 // A window placement is kept as the values "x", "y", "Width", "Height", "Iconic" and
 // "Maximized" of its section. Loading returns 1 when a size was stored and 0 when the work
 // area of the screen stood in for it.
-int LoadWindowPrefs(const char* section, plat::WindowPlacement& placement);
-void SaveWindowPrefs(const char* section, const plat::WindowPlacement& placement);
+NOTABASE_API int LoadWindowPrefs(const char* section, plat::WindowPlacement& placement);
+NOTABASE_API void SaveWindowPrefs(const char* section, const plat::WindowPlacement& placement);

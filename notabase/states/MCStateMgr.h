@@ -1,5 +1,7 @@
 #pragma once
 
+#include "notabase/NotabaseExport.h"
+
 #include "platform/core/Message.h"
 
 #include <cstdint>
@@ -14,7 +16,7 @@ class SCBase;
 // performance holds one. States travel to one hidden window of the process ("MCStateMgr",
 // made on the thread that builds the first manager: the main thread), so that handlers run
 // on that thread whichever thread applied the state.
-class MCStateMgr {
+class NOTABASE_API MCStateMgr {
 public:
     // Called as (owner performance, 0, state, user data); the answer is ignored.
     using Handler = int (*)(ECBase* owner, int phase, void* state, void* userData);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "notabase/NotabaseExport.h"
+
 #include <cstdint>
 
 class ECPerformance;
@@ -12,7 +14,7 @@ class ECPerformance;
 // An auto-delete state (the default) belongs to the state manager once applied and is
 // deleted after delivery; one with auto-delete off stays its sender's, who may read what the
 // handlers wrote into it after a synchronous apply.
-class SCBase {
+class NOTABASE_API SCBase {
 public:
     static constexpr uint32_t kAutoDelete = 0x01;
     static constexpr uint32_t kSynchronous = 0x02;

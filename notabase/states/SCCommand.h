@@ -1,5 +1,7 @@
 #pragma once
 
+#include "notabase/NotabaseExport.h"
+
 #include "notabase/commands/MCCommandList.h"
 #include "notabase/states/SCBase.h"
 
@@ -7,7 +9,7 @@ class CCBase;
 
 // Reports commands: 500 for the commands processed while notification was gathered, 501 for
 // a command that was aborted. The list holds a reference on each command.
-class SCCommand : public SCBase {
+class NOTABASE_API SCCommand : public SCBase {
 public:
     static constexpr int kProcessed = 500;
     static constexpr int kAborted = 501;

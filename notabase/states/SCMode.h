@@ -1,5 +1,7 @@
 #pragma once
 
+#include "notabase/NotabaseExport.h"
+
 #include "notabase/states/SCBase.h"
 
 class ECBase;
@@ -7,7 +9,7 @@ class ECBase;
 // The edit mode of the program (1500-1503), kept for the process, with the element type
 // being entered and a hook that names the element being edited in mode 1502. Delivered
 // synchronously; the mode changes before any handler sees the state.
-class SCMode : public SCBase {
+class NOTABASE_API SCMode : public SCBase {
 public:
     using EventFunc = ECBase* (*)(void* userData);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "notabase/NotabaseExport.h"
+
 #include "notabase/lists/MCEventList.h"
 #include "notabase/states/SCBase.h"
 
@@ -14,7 +16,7 @@ class MCFocusWnd;
 // receives it brings it to effect with UpdateSelection, which also records what the new
 // selection is and which elements came and went. Delivered synchronously. When the state is
 // deleted, the window recorded in it gets the keyboard focus back.
-class SCSelection : public SCBase {
+class NOTABASE_API SCSelection : public SCBase {
 public:
     static constexpr int kClear = 1700;
     static constexpr int kReplace = 1701;

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "notabase/NotabaseExport.h"
+
 #include "notabase/states/SCBase.h"
 
 #include <string>
 
 // Status text and progress (1801 begin, 1802 set, 1803 step, 1804 end). The class counts
 // its living states, so that senders can hold back while receivers fall behind.
-class SCStatus : public SCBase {
+class NOTABASE_API SCStatus : public SCBase {
 public:
     explicit SCStatus(int code);
     SCStatus(int code, const std::string& message);

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "notabase/NotabaseExport.h"
+
 #include "notabase/states/SCBase.h"
 #include "notabase/values/MCTime.h"
 
 // A position (1900 current time, 1901 play or record position, 1902 metronome lead-in,
 // 1905-1908 region bounds, 1910 position after a jump). The class counts its living states:
 // the metronome sends no further time state while three or more exist.
-class SCTime : public SCBase {
+class NOTABASE_API SCTime : public SCBase {
 public:
     SCTime();
     SCTime(int code, const MCTime& time);

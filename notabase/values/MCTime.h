@@ -1,5 +1,7 @@
 #pragma once
 
+#include "notabase/NotabaseExport.h"
+
 #include <cstdint>
 
 namespace plat {
@@ -7,7 +9,7 @@ class Archive;
 }
 
 // A bar/pulse/tick position with the tick resolution it is counted in.
-struct BPTTime {
+struct NOTABASE_API BPTTime {
     int32_t bar;
     int32_t pulse;
     int32_t tick;
@@ -18,7 +20,7 @@ struct BPTTime {
 // 3 (clock seconds) and 4 (unwrapped) it is a plain float; in mode 2 it is a bar/pulse/tick
 // record. The record is kept inline rather than on the heap: the value behaves exactly as an
 // owning deep-copied record would, without an allocation per mode-2 value.
-class MCTime {
+class NOTABASE_API MCTime {
 public:
     enum Mode : uint8_t { normal = 0, absolute = 1, barPulseTick = 2, clock = 3, unwrapped = 4 };
 

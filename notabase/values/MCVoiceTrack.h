@@ -1,11 +1,13 @@
 #pragma once
 
+#include "notabase/NotabaseExport.h"
+
 #include <cstdint>
 
 // Which voice and track an element belongs to: voice in bits 0-3 (15 none), track in bits 4-14
 // (2047 none). Once converted for playback (bit 15 set) the word holds a device in bits 0-7 and
 // a channel in bits 8-14 instead.
-class MCVoiceTrack {
+class NOTABASE_API MCVoiceTrack {
 public:
     static constexpr int noVoice = 15;
     static constexpr int noTrack = 2047;

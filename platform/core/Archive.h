@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/core/PlatCoreExport.h"
+
 #include "platform/core/ArchiveError.h"
 #include "platform/core/ByteStream.h"
 #include "platform/core/Object.h"
@@ -36,7 +38,7 @@ namespace plat {
 // given to mapObject and objects loaded by earlier successful calls are left alone; the
 // indices of the objects made are forgotten. On success, a new object belongs to whoever
 // called readObject for it: the caller, or the Serialize of the object that refers to it.
-class Archive {
+class PLATCORE_API Archive {
 public:
     enum class Mode { store, load };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/core/PlatCoreExport.h"
+
 #include <stdexcept>
 #include <string>
 
@@ -7,7 +9,7 @@ namespace plat {
 
 // Thrown when an archive cannot be read or written. Nothing read from a stream is trusted:
 // every inconsistency ends in one of these, never in a crash.
-class ArchiveError : public std::runtime_error {
+class PLATCORE_API ArchiveError : public std::runtime_error {
 public:
     enum class Cause {
         generic,     // a malformed stream, a limit exceeded, an object that cannot be made

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/core/PlatCoreExport.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -8,7 +10,7 @@ namespace plat {
 
 // A sequence of bytes an archive reads from or writes to: a file, a memory buffer, a stream
 // inside a compound file.
-class ByteStream {
+class PLATCORE_API ByteStream {
 public:
     virtual ~ByteStream() = default;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/core/PlatCoreExport.h"
+
 #include "platform/core/Message.h"
 
 #include <cstdint>
@@ -9,7 +11,7 @@
 namespace plat {
 
 // A waitable event with manual or automatic reset.
-class Event {
+class PLATCORE_API Event {
 public:
     enum class WaitResult { signalled, timedOut };
 

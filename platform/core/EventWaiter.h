@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/core/PlatCoreExport.h"
+
 #include <condition_variable>
 #include <mutex>
 
@@ -8,7 +10,7 @@ namespace plat {
 // Something a thread sleeps on while it waits for one or more events: Event::set wakes every
 // waiter registered with it. A thread's message loop state is one, so a thread can wait for an
 // event and for messages sent to it at the same time.
-class EventWaiter {
+class PLATCORE_API EventWaiter {
 public:
     void wake()
     {

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "platform/core/PlatCoreExport.h"
+
 #include <stdexcept>
 #include <string>
 
 namespace plat {
 
 // Thrown when a file cannot be opened, read or written; carries the cause and the path.
-class FileError : public std::runtime_error {
+class PLATCORE_API FileError : public std::runtime_error {
 public:
     enum class Cause {
         generic,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/core/PlatCoreExport.h"
+
 #include "platform/core/ByteStream.h"
 
 #include <cstdint>
@@ -12,7 +14,7 @@ namespace plat {
 // are buffered. While open, the file is locked against other streams (shared for reading,
 // exclusive for writing), so a document being written is not read half-made; a file locked
 // by another stream gives FileError(locked). Every failure throws FileError with the path.
-class FileStream : public ByteStream {
+class PLATCORE_API FileStream : public ByteStream {
 public:
     enum class Mode {
         read,    // an existing file

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/core/PlatCoreExport.h"
+
 #include <string>
 
 namespace plat {
@@ -7,7 +9,7 @@ namespace plat {
 // A font as the libraries below the user interface describe it; the interface turns it into
 // a real font. The height follows the classic logical-font rule: a negative height is the
 // character height, a positive one the cell height, 0 the default size.
-struct FontDescription {
+struct PLATCORE_API FontDescription {
     static constexpr int kNormalWeight = 400;
     static constexpr int kBoldWeight = 700;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/core/PlatCoreExport.h"
+
 #include "platform/core/MessageWindow.h"
 
 #include <memory>
@@ -10,7 +12,7 @@ namespace plat {
 
 // A process-wide hidden window that the first user makes on its own thread (the thread that
 // is to serve it) and that any thread then reaches through a weak reference.
-class HiddenWindow {
+class PLATCORE_API HiddenWindow {
 public:
     explicit HiddenWindow(std::string name) : m_name(std::move(name)) {}
     HiddenWindow(const HiddenWindow&) = delete;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/core/PlatCoreExport.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -31,7 +33,7 @@ namespace plat {
 // (Profile::userFolder()), which is made when the file is first written. When no file of
 // the exact name exists but one whose name differs only in case does, that one is used.
 // "\" in a path is read as "/". All calls are thread-safe.
-class IniFile {
+class PLATCORE_API IniFile {
 public:
     explicit IniFile(std::string_view path);
     ~IniFile();

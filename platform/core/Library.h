@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/core/PlatCoreExport.h"
+
 #include <string>
 #include <string_view>
 
@@ -8,7 +10,7 @@ namespace plat {
 // A shared library loaded into the process (plug-ins, the outside libraries): loaded on
 // construction or load(), unloaded with its owner. A failure leaves the library unloaded and
 // keeps the system's text of why in error().
-class Library {
+class PLATCORE_API Library {
 public:
     Library() = default;
     // Loads path (see load()).

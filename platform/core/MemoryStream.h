@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/core/PlatCoreExport.h"
+
 #include "platform/core/ByteStream.h"
 
 #include <cstdint>
@@ -11,7 +13,7 @@ namespace plat {
 // A byte stream in memory. Reads from a span it borrows (which must outlive the stream) or
 // from a vector it owns; writes append to the vector it owns. What was written can be read
 // back from the same stream, from the start.
-class MemoryStream : public ByteStream {
+class PLATCORE_API MemoryStream : public ByteStream {
 public:
     MemoryStream() = default;
     explicit MemoryStream(std::vector<uint8_t> data);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/core/PlatCoreExport.h"
+
 #include "platform/core/Message.h"
 
 #include <chrono>
@@ -23,7 +25,7 @@ class MessageLoopState;
 //
 // The queue can be watched through a file descriptor (wakeFd) so that another event loop
 // (Qt's, on the main thread) can pump it when something arrives.
-class MessageLoop {
+class PLATCORE_API MessageLoop {
 public:
     // The loop of the calling thread.
     static MessageLoop& current();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/core/PlatCoreExport.h"
+
 #include "platform/core/EventWaiter.h"
 #include "platform/core/Message.h"
 
@@ -18,7 +20,7 @@ class MessageWindowCore;
 
 // The queues of one thread's message loop, shared by every thread that sends or posts to it.
 // Any thread may enqueue; only the owner thread delivers.
-class MessageLoopState final : public EventWaiter, public std::enable_shared_from_this<MessageLoopState> {
+class PLATCORE_API MessageLoopState final : public EventWaiter, public std::enable_shared_from_this<MessageLoopState> {
 public:
     using Clock = std::chrono::steady_clock;
 

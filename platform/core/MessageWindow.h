@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/core/PlatCoreExport.h"
+
 #include "platform/core/Message.h"
 
 #include <cstdint>
@@ -14,7 +16,7 @@ class MessageWindowCore;
 
 // A weak handle to a window that any thread may keep and use: sends and posts to a window
 // that is gone fail quietly (0, false).
-class WindowRef {
+class PLATCORE_API WindowRef {
 public:
     WindowRef() = default;
     explicit WindowRef(std::weak_ptr<MessageWindowCore> core) : m_core(std::move(core)) {}
@@ -33,7 +35,7 @@ private:
 // another thread it queues the message for the owner and waits for the result; while it
 // waits the sender keeps serving what is sent to its own windows, so two threads that send
 // to each other never deadlock. post() queues the message and returns.
-class MessageWindow {
+class PLATCORE_API MessageWindow {
 public:
     using Handler = std::function<intptr_t(MessageId id, uintptr_t wParam, intptr_t lParam)>;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/core/PlatCoreExport.h"
+
 #include "platform/core/Message.h"
 
 #include <atomic>
@@ -15,7 +17,7 @@ class MessageLoopState;
 
 // The shared part of a MessageWindow: what senders on other threads and WindowRefs hold on
 // to. The handler is touched only on the owner thread, so it needs no lock.
-class MessageWindowCore {
+class PLATCORE_API MessageWindowCore {
 public:
     using Handler = std::function<intptr_t(MessageId id, uintptr_t wParam, intptr_t lParam)>;
 

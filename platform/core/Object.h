@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/core/PlatCoreExport.h"
+
 #include <cstdint>
 #include <string_view>
 
@@ -23,7 +25,7 @@ inline constexpr uint32_t kNoSchema = 0xFFFFu;
 // Two classes with the same name: the one registered first keeps the name and the later one
 // is traced and ignored by name lookups, so a plug-in cannot take over a name of the
 // program. When the first one unloads, the next one of that name takes its place.
-struct RuntimeClass {
+struct PLATCORE_API RuntimeClass {
     const char* name;
     const RuntimeClass* base;
     uint32_t schema;             // may carry kVersionableSchema
@@ -49,7 +51,7 @@ struct RuntimeClass {
 };
 
 // The root of every class that has run-time class information or is stored in an archive.
-class Object {
+class PLATCORE_API Object {
 public:
     virtual ~Object() = default;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/core/PlatCoreExport.h"
+
 #include <string>
 #include <string_view>
 
@@ -10,23 +12,23 @@ namespace plat::paths {
 
 // The running program's file and the folder it lies in, from /proc/self/exe; empty when
 // that cannot be read.
-std::string programPath();
-std::string programFolder();
+PLATCORE_API std::string programPath();
+PLATCORE_API std::string programFolder();
 
 // Everything before the last separator ("a/b/c.txt" gives "a/b", "/c.txt" gives "/",
 // "c.txt" gives ""), and everything after it.
-std::string folder(std::string_view path);
-std::string name(std::string_view path);
+PLATCORE_API std::string folder(std::string_view path);
+PLATCORE_API std::string name(std::string_view path);
 // The name's last dot and what follows it (".KVT"); "" when the name has no dot other than
 // a leading one (".profile").
-std::string extension(std::string_view path);
+PLATCORE_API std::string extension(std::string_view path);
 // base and rest with one "/" between them; rest when base is empty or rest is absolute.
-std::string join(std::string_view base, std::string_view rest);
+PLATCORE_API std::string join(std::string_view base, std::string_view rest);
 // The path with every "\" turned into "/".
-std::string withSlashes(std::string_view path);
+PLATCORE_API std::string withSlashes(std::string_view path);
 
 // Whether name matches pattern, where "*" stands for any run of characters, "?" for exactly
 // one, and letters match without regard to ASCII case ("*.KVT" matches "song.kvt").
-bool matches(std::string_view name, std::string_view pattern);
+PLATCORE_API bool matches(std::string_view name, std::string_view pattern);
 
 }  // namespace plat::paths

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/core/PlatCoreExport.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -30,7 +32,7 @@ namespace plat {
 // the program file's name is used) and setFolder() chooses the base folder (empty: the
 // user's configuration folder, $XDG_CONFIG_HOME or ~/.config). Tests call setFolder() with
 // a temporary folder before anything else, so they never touch the user's settings.
-class Profile {
+class PLATCORE_API Profile {
 public:
     static void setApplication(std::string_view title);
     static std::string application();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/core/PlatCoreExport.h"
+
 #include <functional>
 #include <mutex>
 
@@ -16,7 +18,7 @@ enum class LockLevel : int {
 // check on every lock that no lock of a higher level is already held by the thread (taking
 // a lock the thread already holds is always allowed), and report a breach to the
 // violation handler.
-class RecursiveLock {
+class PLATCORE_API RecursiveLock {
 public:
     RecursiveLock(const char* name, LockLevel level);
     RecursiveLock(const RecursiveLock&) = delete;

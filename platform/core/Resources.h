@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/core/PlatCoreExport.h"
+
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
@@ -17,7 +19,7 @@ namespace plat {
 // The current module belongs to the calling thread: a ModuleSwitch on the main thread does
 // not change what a device thread looks up. A thread that never switched reads the program's
 // module.
-class Resources {
+class PLATCORE_API Resources {
 public:
     using Entry = std::pair<uint32_t, std::string_view>;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/core/PlatCoreExport.h"
+
 #include "platform/core/Message.h"
 
 #include <functional>
@@ -14,7 +16,7 @@ class MessageLoop;
 // A thread that runs a message loop. init runs on the new thread before its loop starts
 // (to make the thread's hidden windows); start() returns once init has finished. done runs
 // on the thread after its loop ends (to destroy them).
-class Thread {
+class PLATCORE_API Thread {
 public:
     explicit Thread(std::string name);
     // Quits the loop and joins.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/core/PlatCoreExport.h"
+
 #include <functional>
 #include <string_view>
 
@@ -8,14 +10,14 @@ namespace plat {
 // Diagnostic lines, printf-style (in the C locale), written to stderr only when the
 // environment variable QUAVIX_TRACE is set (read once, at the first trace). A trailing line
 // end is added when the text has none.
-void trace(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+PLATCORE_API void trace(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
-bool isTraceEnabled();
+PLATCORE_API bool isTraceEnabled();
 
 // Receives every trace line, without its trailing line end, whether or not QUAVIX_TRACE is
 // set, in place of stderr; for tests. An empty sink restores stderr. Returns the previous
 // sink. The sink may be called from any thread, one line at a time, and must not trace.
 using TraceSink = std::function<void(std::string_view line)>;
-TraceSink setTraceSink(TraceSink sink);
+PLATCORE_API TraceSink setTraceSink(TraceSink sink);
 
 }  // namespace plat

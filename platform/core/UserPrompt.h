@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/core/PlatCoreExport.h"
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -9,7 +11,7 @@ namespace plat {
 // A message shown to the user and the button they answer with. The core libraries never
 // show anything themselves: the program installs a hook that shows a message box, and tests
 // install a scripted one. Without a hook the message is traced and its default answer given.
-class UserPrompt {
+class PLATCORE_API UserPrompt {
 public:
     enum class Buttons { ok, okCancel, abortRetryIgnore, yesNoCancel, yesNo, retryCancel };
     enum class Icon { none, error, question, warning, information };

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "platform/core/PlatCoreExport.h"
+
 #include <functional>
 
 namespace plat {
 
 // Where a top-level window stands, and how it shows: the form in which window positions are
 // kept in the settings. The interface reads and applies it on real windows.
-struct WindowPlacement {
+struct PLATCORE_API WindowPlacement {
     enum class Show { normal, minimized, maximized };
     // The one flag: a minimized window comes back maximized when restored.
     static constexpr unsigned kRestoreToMaximized = 0x0002;
@@ -37,7 +39,7 @@ struct WindowPlacement {
 
 // What the desktop offers windows: the size of its work area (the screen less panels) and
 // the thickness of a window border.
-struct ScreenMetrics {
+struct PLATCORE_API ScreenMetrics {
     int workAreaWidth = 1024;
     int workAreaHeight = 768;
     int borderWidth = 0;
@@ -47,7 +49,7 @@ struct ScreenMetrics {
 // The program installs a provider that asks the real screen; without one, the defaults above
 // stand for a headless process. Returns the previous provider.
 using ScreenMetricsProvider = std::function<ScreenMetrics()>;
-ScreenMetricsProvider setScreenMetricsProvider(ScreenMetricsProvider provider);
-ScreenMetrics currentScreenMetrics();
+PLATCORE_API ScreenMetricsProvider setScreenMetricsProvider(ScreenMetricsProvider provider);
+PLATCORE_API ScreenMetrics currentScreenMetrics();
 
 }  // namespace plat

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/media/PlatMediaExport.h"
+
 #include "platform/media/DeviceProvider.h"
 #include "platform/media/TimerService.h"
 
@@ -19,7 +21,7 @@ namespace plat::media {
 // runs), else from the setting "MediaDevices" of section "Settings", else the default list.
 // Names of families this build does not have are skipped. Tests install their own backend
 // (memory devices on a manual clock) before anything uses the devices.
-class Backend {
+class PLATMEDIA_API Backend {
 public:
     Backend(std::unique_ptr<TimerService> timers, std::vector<std::unique_ptr<DeviceProvider>> providers);
     ~Backend();

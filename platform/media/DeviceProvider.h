@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/media/PlatMediaExport.h"
+
 #include "platform/media/MidiInPort.h"
 #include "platform/media/MidiOutPort.h"
 #include "platform/media/WaveInDevice.h"
@@ -15,7 +17,7 @@ namespace plat::media {
 // memory devices of tests). Indices are the family's own, from 0; the backend puts the
 // families one after the other. A family lists its devices once, when it is made, so the
 // indices stay put while the program runs.
-class DeviceProvider {
+class PLATMEDIA_API DeviceProvider {
 public:
     virtual ~DeviceProvider() = default;
 

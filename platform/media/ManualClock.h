@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/media/PlatMediaExport.h"
+
 #include "platform/media/Clock.h"
 
 #include <atomic>
@@ -7,7 +9,7 @@
 namespace plat::media {
 
 // A clock that stands still until a test moves it; readable from any thread.
-class ManualClock final : public Clock {
+class PLATMEDIA_API ManualClock final : public Clock {
 public:
     explicit ManualClock(uint32_t startMs = 0) : m_now(startMs) {}
     uint32_t nowMs() const override { return m_now.load(std::memory_order_acquire); }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/media/PlatMediaExport.h"
+
 #include "platform/media/ManualClock.h"
 #include "platform/media/TimerService.h"
 
@@ -11,7 +13,7 @@ namespace plat::media {
 // turn and runs the callbacks there, on the calling thread, in deadline order (timers due
 // at the same moment in the order they were set), so playback is stepped exactly and
 // nothing sleeps.
-class ManualTimerService final : public TimerService {
+class PLATMEDIA_API ManualTimerService final : public TimerService {
 public:
     explicit ManualTimerService(uint32_t startMs = 0);
     ~ManualTimerService() override;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/media/PlatMediaExport.h"
+
 #include <string>
 
 namespace plat::media {
@@ -22,6 +24,6 @@ inline constexpr int kErrorStillPlaying = 33;
 inline constexpr int kErrorNotReady = 67;
 
 // A readable text for an error number; an unknown number gets a generic text with it.
-std::string mediaErrorText(int error);
+PLATMEDIA_API std::string mediaErrorText(int error);
 
 }  // namespace plat::media

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/media/PlatMediaExport.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -10,7 +12,7 @@ namespace plat::media {
 // since start(); one-byte real-time messages arrive as messages of their own. Callbacks run
 // on a backend thread with no backend lock held and must not block.
 // Every operation answers 0 or an error number (MediaError.h).
-class MidiInPort {
+class PLATMEDIA_API MidiInPort {
 public:
     struct Caps {
         std::string name;

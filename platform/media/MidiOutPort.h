@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/media/PlatMediaExport.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -16,7 +18,7 @@ namespace plat::media {
 //           2 nothing (a no-op or a comment).
 // A block lasts the sum of its deltas. The words stay the caller's: they must stay valid
 // and unchanged until done() names the block.
-struct StreamBlock {
+struct PLATMEDIA_API StreamBlock {
     std::span<const uint32_t> words;
     uintptr_t user = 0;
 };
@@ -36,7 +38,7 @@ inline constexpr uint32_t kStreamNop = 0x02000000u;
 //   lock held, and must not block: they post or record, nothing more;
 // - shortMsg() and longMsg() may be called from any thread at any time while open.
 // Every operation answers 0 or an error number (MediaError.h).
-class MidiOutPort {
+class PLATMEDIA_API MidiOutPort {
 public:
     struct Caps {
         std::string name;

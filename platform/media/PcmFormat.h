@@ -1,11 +1,13 @@
 #pragma once
 
+#include "platform/media/PlatMediaExport.h"
+
 #include <cstdint>
 
 namespace plat::media {
 
 // Linear PCM: interleaved frames of little-endian samples (8-bit samples are unsigned).
-struct PcmFormat {
+struct PLATMEDIA_API PcmFormat {
     uint16_t channels = 1;
     uint32_t samplesPerSec = 22050;
     uint16_t bitsPerSample = 16;

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "platform/media/PlatMediaExport.h"
+
 #include "platform/media/Clock.h"
 
 namespace plat::media {
 
 // The machine's monotonic clock.
-class RealClock final : public Clock {
+class PLATMEDIA_API RealClock final : public Clock {
 public:
     uint32_t nowMs() const override;
 };

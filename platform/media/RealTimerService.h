@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/media/PlatMediaExport.h"
+
 #include "platform/media/RealClock.h"
 #include "platform/media/TimerService.h"
 
@@ -8,7 +10,7 @@
 namespace plat::media {
 
 // Timers on the monotonic clock, with their callbacks on one timer thread of the service.
-class RealTimerService final : public TimerService {
+class PLATMEDIA_API RealTimerService final : public TimerService {
 public:
     RealTimerService();
     ~RealTimerService() override;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/media/PlatMediaExport.h"
+
 #include "platform/media/MidiOutPort.h"
 #include "platform/media/TimerService.h"
 
@@ -13,7 +15,7 @@ namespace plat::media {
 // restart and stop, and the order of done() and marker() callbacks (the contract of
 // MidiOutPort). It plays each event when the stream reaches its time, by one-shot timers of
 // the timer service, and hands the bytes to a sink; a backend adds only the sink.
-class StreamScheduler {
+class PLATMEDIA_API StreamScheduler {
 public:
     class Sink {
     public:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/media/PlatMediaExport.h"
+
 #include "platform/media/Clock.h"
 
 #include <cstdint>
@@ -13,7 +15,7 @@ namespace plat::media {
 // a tick that comes late is fired once and the ticks missed meanwhile are skipped.
 // A one-shot timer ends by itself after its callback. kill() of a timer whose callback is
 // running waits for the callback to return, unless it is called from that callback.
-class TimerService {
+class PLATMEDIA_API TimerService {
 public:
     using Callback = std::function<void()>;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/media/PlatMediaExport.h"
+
 #include "platform/media/PcmFormat.h"
 
 #include <cstdint>
@@ -12,7 +14,7 @@ namespace plat::media {
 // hands each back through done() with the number of bytes recorded. stop() and reset()
 // hand back every buffer still added (reset() also the one being filled, partly filled).
 // Every operation answers 0 or an error number (MediaError.h).
-class WaveInDevice {
+class PLATMEDIA_API WaveInDevice {
 public:
     struct Caps {
         std::string name;

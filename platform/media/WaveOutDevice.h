@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/media/PlatMediaExport.h"
+
 #include "platform/media/PcmFormat.h"
 
 #include <cstdint>
@@ -11,7 +13,7 @@ namespace plat::media {
 // A PCM output. Bytes written while open are queued and played in order once started; the
 // device keeps its own pace by its clock. Every operation answers 0 or an error number
 // (MediaError.h).
-class WaveOutDevice {
+class PLATMEDIA_API WaveOutDevice {
 public:
     struct Caps {
         std::string name;

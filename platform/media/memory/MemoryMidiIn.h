@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/media/PlatMediaExport.h"
+
 #include "platform/media/MidiInPort.h"
 #include "platform/media/TimerService.h"
 
@@ -13,7 +15,7 @@ namespace plat::media {
 // A memory MIDI input as a test sees it: the test feeds messages, which reach the open
 // port's client at once (on the feeding thread) while the port is started, stamped with
 // the media clock's ms since start.
-class MemoryMidiIn {
+class PLATMEDIA_API MemoryMidiIn {
 public:
     MemoryMidiIn(std::string name, TimerService& timers);
     MemoryMidiIn(const MemoryMidiIn&) = delete;

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "platform/media/PlatMediaExport.h"
+
 #include "platform/media/MidiInPort.h"
 #include "platform/media/memory/MemoryMidiIn.h"
 
 namespace plat::media {
 
 // A port on a memory MIDI input.
-class MemoryMidiInPort final : public MidiInPort {
+class PLATMEDIA_API MemoryMidiInPort final : public MidiInPort {
 public:
     explicit MemoryMidiInPort(MemoryMidiIn& device) : m_device(device) {}
     ~MemoryMidiInPort() override;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/media/PlatMediaExport.h"
+
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -11,7 +13,7 @@ class StreamScheduler;
 
 // A memory MIDI output as a test sees it: everything it played, and failures to inject.
 // It outlives the port objects opened on it, so a test reads it after the port is gone.
-class MemoryMidiOut {
+class PLATMEDIA_API MemoryMidiOut {
 public:
     struct Played {
         uint32_t streamMs;        // place on the stream timeline; 0 for immediate messages

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/media/PlatMediaExport.h"
+
 #include "platform/media/MidiOutPort.h"
 #include "platform/media/StreamScheduler.h"
 #include "platform/media/TimerService.h"
@@ -11,7 +13,7 @@ namespace plat::media {
 
 // A port on a memory MIDI output: its stream plays on the backend's timers and records
 // every event into the MemoryMidiOut.
-class MemoryMidiOutPort final : public MidiOutPort, public StreamScheduler::Sink {
+class PLATMEDIA_API MemoryMidiOutPort final : public MidiOutPort, public StreamScheduler::Sink {
 public:
     MemoryMidiOutPort(MemoryMidiOut& device, TimerService& timers);
     ~MemoryMidiOutPort() override;

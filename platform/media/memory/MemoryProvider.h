@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/media/PlatMediaExport.h"
+
 #include "platform/media/DeviceProvider.h"
 #include "platform/media/TimerService.h"
 #include "platform/media/memory/MemoryMidiIn.h"
@@ -12,7 +14,7 @@ namespace plat::media {
 
 // The "memory" family: MIDI outputs that record what they play and MIDI inputs that a test
 // feeds, all timed by the backend's timers (a manual clock in tests).
-class MemoryProvider final : public DeviceProvider {
+class PLATMEDIA_API MemoryProvider final : public DeviceProvider {
 public:
     static constexpr int kDefaultMidiOuts = 2;
     static constexpr int kDefaultMidiIns = 1;

@@ -1,0 +1,125 @@
+#!/usr/bin/env python3
+"""Checks that includes point one way: between libraries, inside a library's folders, and to Qt.
+
+Exits 1 and names each include that breaks a rule; a folder that no table knows is an error too,
+so a new library or folder has to be placed in the layers before it builds.
+"""
+import pathlib
+import re
+import sys
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+
+# Library folder -> the library folders it may include (itself always).
+LIBRARIES = {
+    "platform/core": [],
+    "platform/storage": ["platform/core"],
+    "platform/media": ["platform/core"],
+    "platform/ui": ["platform/core", "platform/storage", "platform/media"],
+    "notabase": ["platform/core", "platform/storage", "platform/media"],
+    "wavegate": ["platform/core", "platform/storage", "platform/media"],
+    "sequencer": ["platform/core", "platform/storage", "platform/media", "notabase", "wavegate"],
+    "interface": ["platform/core", "platform/storage", "platform/media", "platform/ui",
+                  "notabase", "wavegate", "sequencer"],
+    "rack": ["platform/core", "platform/storage", "platform/media", "platform/ui"],
+}
+for upper in ("app", "inspector", "mixer", "preferences"):
+    LIBRARIES[upper] = ["platform/core", "platform/storage", "platform/media", "platform/ui",
+                        "notabase", "wavegate", "sequencer", "interface"]
+
+# Libraries whose code may use Qt. platform/core keeps Qt private: its sources use QtCore
+# for the settings store, its headers never show it.
+QT_LIBRARIES = {"platform/ui", "interface", "app", "inspector", "mixer", "preferences", "rack"}
+QT_PRIVATE = {"platform/core"}
+
+# Inside a library: the rank of each folder. A folder includes only folders of its rank or
+# lower. Headers at the library's root (its export macro) may be included from any folder;
+# its tests/ folder sits above every folder.
+FOLDER_RANKS = {
+    "notabase": {
+        "values": 0, "prefs": 0,
+        "lists": 1,
+        "model": 2,
+        "actions": 3,
+        "commands": 4, "states": 4,
+        "performance": 5,
+    },
+}
+
+INCLUDE = re.compile(r'^[ \t]*#[ \t]*include[ \t]*([<"])([^">]+)[">]', re.MULTILINE)
+QT_HEADER = re.compile(r"^(Q[A-Z]\w*|Qt\w*/)")
+
+
+def library_of(relative):
+    best = None
+    for lib in LIBRARIES:
+        if relative == lib or relative.startswith(lib + "/"):
+            if best is None or len(lib) > len(best):
+                best = lib
+    return best
+
+
+def folder_in(lib, relative):
+    rest = relative[len(lib) + 1:]
+    parts = rest.split("/")
+    return parts[0] if len(parts) > 1 else None
+
+
+def check_file(path, problems):
+    relative = path.relative_to(ROOT).as_posix()
+    lib = library_of(relative)
+    if lib is None:
+        return
+    text = path.read_text(errors="replace")
+    ranks = FOLDER_RANKS.get(lib)
+    own_folder = folder_in(lib, relative)
+    if ranks is not None and own_folder not in (None, "tests") and own_folder not in ranks:
+        problems.append(f"{relative}: folder '{own_folder}' has no place in the layers of {lib}"
+                        " (add it to FOLDER_RANKS in scripts/check-layers.py)")
+    for match in INCLUDE.finditer(text):
+        bracket, target = match.groups()
+        line = text.count("\n", 0, match.start()) + 1
+        where = f"{relative}:{line}"
+        if bracket == "<":
+            if QT_HEADER.match(target):
+                if lib in QT_LIBRARIES:
+                    continue
+                if lib in QT_PRIVATE and path.suffix == ".cpp":
+                    continue
+                problems.append(f"{where}: {lib} must not include Qt ({target})")
+            continue
+        target_lib = library_of(target)
+        if target_lib is None:
+            continue
+        if target_lib != lib and target_lib not in LIBRARIES[lib]:
+            problems.append(f"{where}: {lib} must not include {target}")
+            continue
+        if target_lib == lib and ranks is not None and own_folder not in (None, "tests"):
+            target_folder = folder_in(lib, target)
+            if target_folder is None:
+                continue
+            if target_folder == "tests":
+                problems.append(f"{where}: {lib}/{own_folder} must not include {target}")
+            elif target_folder in ranks and own_folder in ranks and ranks[target_folder] > ranks[own_folder]:
+                problems.append(f"{where}: {lib}/{own_folder} must not include the higher folder {target}")
+
+
+def main():
+    problems = []
+    for path in sorted(ROOT.rglob("*")):
+        if path.suffix not in (".h", ".cpp", ".hpp", ".cc"):
+            continue
+        parts = path.relative_to(ROOT).parts
+        if parts[0].startswith("build") or parts[0].startswith("."):
+            continue
+        check_file(path, problems)
+    for problem in problems:
+        print(problem, file=sys.stderr)
+    if problems:
+        print(f"check-layers: {len(problems)} include(s) break the layers", file=sys.stderr)
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
