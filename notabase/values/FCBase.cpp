@@ -1,0 +1,3 @@
+#include "notabase/values/FCBase.h"
+
+FCBase::~FCBase() = default;
