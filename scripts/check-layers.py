@@ -37,10 +37,10 @@ QT_PRIVATE = {"platform/core"}
 # its tests/ folder sits above every folder.
 FOLDER_RANKS = {
     "notabase": {
-        "values": 0, "prefs": 0,
+        "values": 0, "prefs": 0, "layers": 0,
         "lists": 1,
         "model": 2,
-        "actions": 3,
+        "actions": 3, "plugins": 3,
         "commands": 4, "states": 4,
         "performance": 5,
     },
