@@ -5,10 +5,11 @@
 
 #include <algorithm>
 #include <exception>
+#include <iterator>
 
 ACBase::ACBase(int reverse)
     : m_flags(flagClip | flagBypass),
-      m_clip{EventId::Beam, EventId::Slur, EventId::Tie, EventId::Glissando},
+      m_clip(std::begin(EventId::defaultClip), std::end(EventId::defaultClip)),
       m_bypass{EventId::ChanPressureEnv, EventId::ControllerEnv, EventId::Envelope, EventId::MeterEnv,
                EventId::NRPNEnv,         EventId::PatchEnv,      EventId::PitchBendEnv, EventId::PolyPressureEnv,
                EventId::RPNEnv,          EventId::TempoEnv,      63,                    69}

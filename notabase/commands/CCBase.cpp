@@ -2,9 +2,9 @@
 
 #include "notabase/commands/CommandIds.h"
 #include "notabase/commands/MCCommandMgr.h"
-#include "notabase/lists/MCEventList.h"
 #include "notabase/model/ECBase.h"
 #include "notabase/model/ECPerformance.h"
+#include "notabase/model/MCEventList.h"
 
 PLAT_IMPLEMENT_DYNCREATE(CCBase, plat::Object)
 

@@ -2,8 +2,8 @@
 
 #include "notabase/NotabaseExport.h"
 
-#include "notabase/lists/MCDataArray.h"
-#include "notabase/lists/MCEventList.h"
+#include "notabase/model/MCDataArray.h"
+#include "notabase/model/MCEventList.h"
 #include "platform/core/Object.h"
 
 #include <atomic>

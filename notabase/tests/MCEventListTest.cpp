@@ -1,5 +1,5 @@
-#include "notabase/lists/MCEventList.h"
-#include "notabase/lists/MCTypedEventList.h"
+#include "notabase/model/MCEventList.h"
+#include "notabase/model/MCTypedEventList.h"
 #include "notabase/tests/TestElements.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "notabase/lists/MCEventList.h"
+#include "notabase/model/MCEventList.h"
 
 #include "notabase/model/ECBase.h"
 #include "notabase/values/MCTime.h"

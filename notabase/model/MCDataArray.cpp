@@ -1,4 +1,4 @@
-#include "notabase/lists/MCDataArray.h"
+#include "notabase/model/MCDataArray.h"
 
 #include "notabase/model/ECBase.h"
 #include "notabase/model/ECPerformance.h"

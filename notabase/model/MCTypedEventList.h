@@ -2,7 +2,7 @@
 
 #include "notabase/NotabaseExport.h"
 
-#include "notabase/lists/MCEventList.h"
+#include "notabase/model/MCEventList.h"
 
 // An element list whose accessors hand out a derived element type. It adds nothing else.
 template <class T>
