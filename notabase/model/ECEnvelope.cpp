@@ -1,0 +1,572 @@
+#include "notabase/model/ECEnvelope.h"
+
+#include "notabase/model/ECEnvPoint.h"
+#include "notabase/model/ECPerformance.h"
+#include "notabase/model/EventTypes.h"
+#include "platform/core/Archive.h"
+#include "platform/core/Trace.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+PLAT_IMPLEMENT_SERIAL(ECEnvelope, ECWithTimeChild, plat::kVersionableSchema | 2)
+
+namespace {
+
+constexpr float minimumDelta = 0.005f;
+constexpr float minimumStep = 0.002f;
+
+ECEnvPoint* pointOf(const MCEventList& points, MCPosition position)
+{
+    return static_cast<ECEnvPoint*>(points.GetAt(position));
+}
+
+MCPosition previous(const MCEventList& points, MCPosition position)
+{
+    points.GetPrev(position);
+    return position;
+}
+
+float distance(const MCTime& a, const MCTime& b)
+{
+    return std::fabs(a.GetSeconds() - b.GetSeconds());
+}
+
+// Toward zero, held to the range of int: a point's value may be the largest float.
+int truncToInt(float value)
+{
+    if (std::isnan(value))
+        return 0;
+    if (value >= 2147483648.0f)
+        return std::numeric_limits<int>::max();
+    if (value <= -2147483648.0f)
+        return std::numeric_limits<int>::min();
+    return static_cast<int>(value);
+}
+
+// Half away from zero.
+int roundToInt(float value)
+{
+    return truncToInt(value >= 0.0f ? value + 0.5f : value - 0.5f);
+}
+
+}  // namespace
+
+ECEnvelope::ECEnvelope() : m_minDeltaTime(0.05f)
+{
+}
+
+ECEnvelope::ECEnvelope(const ECEnvelope& other) : ECWithTimeChild(other)
+{
+    *this = other;
+    UpdateChildren();
+}
+
+ECEnvelope& ECEnvelope::operator=(const ECEnvelope& other)
+{
+    ECWithTimeChild::operator=(other);
+    m_defaultValue = other.m_defaultValue;
+    m_lowerLimit = other.m_lowerLimit;
+    m_upperLimit = other.m_upperLimit;
+    m_minDeltaTime = other.m_minDeltaTime;
+    m_name = other.m_name;
+    m_comment = other.m_comment;
+    m_envFlags = other.m_envFlags;
+    return *this;
+}
+
+ECEnvelope::~ECEnvelope() = default;
+
+ECBase* ECEnvelope::Copy(plat::Object* other)
+{
+    if (auto* envelope = plat::dynamicDowncast<ECEnvelope>(other))
+        *this = *envelope;
+    return this;
+}
+
+int ECEnvelope::GetEventId() const
+{
+    return EventId::Envelope;
+}
+
+int ECEnvelope::GetParentTypes(std::vector<int>& types) const
+{
+    types.insert(types.end(), {EventId::ConductorStaff, EventId::Staff, EventId::Track, EventId::WaveTrack});
+    return static_cast<int>(types.size());
+}
+
+int ECEnvelope::AddChild(ECBase* child, int /*sorted*/)
+{
+    auto* point = plat::dynamicDowncast<ECEnvPoint>(child);
+    if (!point || !point->GetTime())
+        return 0;
+    if (*point->GetTime() < MCTime::TimeZero())
+        point->SetTime(&MCTime::TimeZero());
+    if (GetPointAt(*point->GetTime())) {
+        plat::trace("ECEnvelope::AddChild -- cannot add %s at same time\n", point->runtimeClass()->name);
+        return 0;
+    }
+    // Always in time order, whatever the caller asks: every lookup relies on it.
+    const int result = ECWithTimeChild::AddChild(child, 1);
+    UpdateChildren();
+    return result;
+}
+
+int ECEnvelope::RemoveChild(ECBase* child, int recursive)
+{
+    const int result = ECWithTimeChild::RemoveChild(child, recursive);
+    UpdateChildren();
+    return result;
+}
+
+int ECEnvelope::RemoveChildren(int recursive)
+{
+    const int result = ECWithTimeChild::RemoveChildren(recursive);
+    m_anchorGroups.clear();
+    UpdateChildren();
+    return result;
+}
+
+void ECEnvelope::UpdateChildren()
+{
+    m_cursor = GetChildren()->GetHeadPosition();
+}
+
+void ECEnvelope::unlinkAfterFailedLoad()
+{
+    ECWithTimeChild::unlinkAfterFailedLoad();
+    for (auto& group : m_anchorGroups)
+        group->DetachAll();
+    m_cursor = nullptr;
+}
+
+MCPosition ECEnvelope::firstFrom(const MCTime& time, bool strict)
+{
+    const MCEventList& points = *GetChildren();
+    if (points.IsEmpty()) {
+        m_cursor = nullptr;
+        return nullptr;
+    }
+    auto satisfies = [&](MCPosition p) {
+        const MCTime& t = *pointOf(points, p)->GetTime();
+        return strict ? t > time : t >= time;
+    };
+    // Start from whichever of the cursor, the first and the last point is nearest the time.
+    MCPosition start = m_cursor ? m_cursor : points.GetHeadPosition();
+    float nearest = distance(*pointOf(points, start)->GetTime(), time);
+    for (MCPosition end : {points.GetHeadPosition(), points.GetTailPosition()}) {
+        const float d = distance(*pointOf(points, end)->GetTime(), time);
+        if (d < nearest) {
+            nearest = d;
+            start = end;
+        }
+    }
+    MCPosition p = start;
+    if (satisfies(p)) {
+        for (MCPosition q = previous(points, p); q && satisfies(q); q = previous(points, q))
+            p = q;
+        m_cursor = p;
+        return p;
+    }
+    for (points.GetNext(p); p; points.GetNext(p)) {
+        if (satisfies(p)) {
+            m_cursor = p;
+            return p;
+        }
+    }
+    m_cursor = points.GetTailPosition();
+    return nullptr;
+}
+
+ECEnvPoint* ECEnvelope::lookUp(const MCTime& time, Lookup mode)
+{
+    const MCEventList& points = *GetChildren();
+    const bool strict = mode == Lookup::beforeEqual || mode == Lookup::after;
+    const MCPosition first = firstFrom(time, strict);
+    if (mode == Lookup::afterEqual || mode == Lookup::after)
+        return first ? pointOf(points, first) : nullptr;
+    const MCPosition answer = first ? previous(points, first) : points.GetTailPosition();
+    if (answer)
+        m_cursor = answer;
+    return answer ? pointOf(points, answer) : nullptr;
+}
+
+ECEnvPoint* ECEnvelope::GetPointBefore(const MCTime& time)
+{
+    return lookUp(time, Lookup::before);
+}
+
+ECEnvPoint* ECEnvelope::GetPointBeforeEqual(const MCTime& time)
+{
+    return lookUp(time, Lookup::beforeEqual);
+}
+
+ECEnvPoint* ECEnvelope::GetPointAt(const MCTime& time)
+{
+    ECEnvPoint* point = lookUp(time, Lookup::afterEqual);
+    return point && *point->GetTime() == time ? point : nullptr;
+}
+
+ECEnvPoint* ECEnvelope::GetPointAfterEqual(const MCTime& time)
+{
+    return lookUp(time, Lookup::afterEqual);
+}
+
+ECEnvPoint* ECEnvelope::GetPointAfter(const MCTime& time)
+{
+    return lookUp(time, Lookup::after);
+}
+
+ECEnvPoint* ECEnvelope::GetPointAtIndex(int index) const
+{
+    const MCEventList& points = *const_cast<ECEnvelope*>(this)->GetChildren();
+    const MCPosition position = points.FindIndex(index);
+    return position ? pointOf(points, position) : nullptr;
+}
+
+int ECEnvelope::GetPointCount() const
+{
+    return const_cast<ECEnvelope*>(this)->GetChildren()->GetCount();
+}
+
+int ECEnvelope::indexOf(const ECEnvPoint* point)
+{
+    const MCEventList& points = *GetChildren();
+    if (!point || points.IsEmpty())
+        return -1;
+    // Count from the end nearer the point's time.
+    const MCTime& time = *const_cast<ECEnvPoint*>(point)->GetTime();
+    const bool fromHead = distance(time, *pointOf(points, points.GetHeadPosition())->GetTime())
+                          <= distance(time, *pointOf(points, points.GetTailPosition())->GetTime());
+    if (fromHead) {
+        int index = 0;
+        for (MCPosition p = points.GetHeadPosition(); p; ++index) {
+            if (points.GetNext(p) == point)
+                return index;
+        }
+    } else {
+        int index = points.GetCount() - 1;
+        for (MCPosition p = points.GetTailPosition(); p; --index) {
+            if (points.GetPrev(p) == point)
+                return index;
+        }
+    }
+    return -1;
+}
+
+int ECEnvelope::GetIndexBefore(const MCTime& time)
+{
+    return indexOf(GetPointBefore(time));
+}
+
+int ECEnvelope::GetIndexBeforeEqual(const MCTime& time)
+{
+    return indexOf(GetPointBeforeEqual(time));
+}
+
+int ECEnvelope::GetIndexAt(const MCTime& time)
+{
+    return indexOf(GetPointAt(time));
+}
+
+int ECEnvelope::GetIndexAfterEqual(const MCTime& time)
+{
+    return indexOf(GetPointAfterEqual(time));
+}
+
+int ECEnvelope::GetIndexAfter(const MCTime& time)
+{
+    return indexOf(GetPointAfter(time));
+}
+
+int ECEnvelope::GetIndexForPoint(const ECEnvPoint* point)
+{
+    return indexOf(point);
+}
+
+bool ECEnvelope::IsEndPoint(const ECEnvPoint* point) const
+{
+    const MCEventList& points = *const_cast<ECEnvelope*>(this)->GetChildren();
+    return point && !points.IsEmpty() && (points.GetHead() == point || points.GetTail() == point);
+}
+
+int ECEnvelope::appendInRange(const MCTime& start, const MCTime& end, MCEventList& list, uint8_t flag)
+{
+    const MCEventList& points = *GetChildren();
+    int appended = 0;
+    for (MCPosition p = firstFrom(start, false); p;) {
+        ECEnvPoint* point = static_cast<ECEnvPoint*>(points.GetNext(p));
+        if (!(*point->GetTime() < end))
+            break;
+        const bool wanted = flag == ECEnvPoint::flagAnchor ? point->IsAnchor()
+                            : flag == ECEnvPoint::flagAnchorHead ? point->IsAnchorHead()
+                                                                 : true;
+        if (wanted) {
+            list.AddTail(point);
+            appended = 1;
+        }
+    }
+    return appended;
+}
+
+int ECEnvelope::GetPointsInRange(const MCTime& start, const MCTime& end, MCEventList& list)
+{
+    return appendInRange(start, end, list, 0);
+}
+
+int ECEnvelope::GetAnchorPointsInRange(const MCTime& start, const MCTime& end, MCEventList& list)
+{
+    return appendInRange(start, end, list, ECEnvPoint::flagAnchor);
+}
+
+int ECEnvelope::GetAnchorHeadPointsInRange(const MCTime& start, const MCTime& end, MCEventList& list)
+{
+    return appendInRange(start, end, list, ECEnvPoint::flagAnchorHead);
+}
+
+int ECEnvelope::finishValue(float value, const MCTime& time, const ECEnvPoint* point, int clamp, float& result)
+{
+    if (clamp) {
+        if (m_lowerLimit >= value)
+            value = m_lowerLimit;
+        if (m_upperLimit <= value)
+            value = m_upperLimit;
+    }
+    int changed;
+    if (IntValued()) {
+        const int rounded = roundToInt(value);
+        changed = rounded != m_lastIntValue ? 1 : 0;
+        m_lastIntValue = rounded;
+        result = static_cast<float>(rounded);
+    } else {
+        changed = value != m_lastFloatValue ? 1 : 0;
+        m_lastFloatValue = value;
+        result = value;
+    }
+    m_lastTime = time;
+    if (point)
+        m_lastStyle = point->GetStyle();
+    return changed;
+}
+
+int ECEnvelope::GetValue(const MCTime& time, float& value, int clamp)
+{
+    ECEnvPoint* before = GetPointBeforeEqual(time);
+    if (!before)
+        return finishValue(m_defaultValue, time, nullptr, clamp, value);
+    float v = before->GetValue();
+    if (before->GetStyle() == ECEnvPoint::styleLinear && *before->GetTime() != time) {
+        if (ECEnvPoint* after = GetPointAfter(time)) {
+            const float delta = after->GetValue() - v;
+            const bool flat = delta == 0.0f || (IntValued() && std::fabs(delta) < 1.0f);
+            if (!flat) {
+                const float t0 = before->GetTime()->GetSeconds();
+                const float t1 = after->GetTime()->GetSeconds();
+                v = v + (delta / (t1 - t0)) * (time.GetSeconds() - t0);
+            }
+        }
+    }
+    return finishValue(v, time, before, clamp, value);
+}
+
+int ECEnvelope::GetValue(ECEnvPoint* point, float& value, int clamp)
+{
+    return finishValue(point->GetValue(), *point->GetTime(), point, clamp, value);
+}
+
+void ECEnvelope::emit(ECEnvPoint* point, const MCTime& time, std::vector<EVALUE>& list, int clamp)
+{
+    float value = 0.0f;
+    const int changed = point ? GetValue(point, value, clamp) : GetValue(time, value, clamp);
+    if (changed)
+        list.push_back({point ? *point->GetTime() : time, value});
+}
+
+int ECEnvelope::GetValues(const MCTime& start, const MCTime& end, float stepScale, std::vector<EVALUE>& list, int clamp)
+{
+    const float candidate = m_minDeltaTime.GetMode() == MCTime::barPulseTick ? 0.0f : m_minDeltaTime.GetSeconds() * stepScale;
+    const MCTime step(candidate > minimumStep ? candidate : minimumStep);
+
+    // The points of the slice, taken one by one from the first at or after start.
+    const MCEventList& points = *GetChildren();
+    MCPosition pending = firstFrom(start, false);
+    auto nextPending = [&]() -> ECEnvPoint* {
+        ECEnvPoint* point = pending ? pointOf(points, pending) : nullptr;
+        return point && *point->GetTime() < end ? point : nullptr;
+    };
+    auto take = [&]() {
+        ECEnvPoint* point = nextPending();
+        points.GetNext(pending);
+        return point;
+    };
+
+    // A slice that does not continue the previous one starts from the segment in force at its
+    // start; a step segment's value is handed out at once.
+    if (m_lastEndTime != start && m_lastTime != start) {
+        m_lastTime = start;
+        ECEnvPoint* first = nextPending();
+        if (!first || *first->GetTime() != start) {
+            if (ECEnvPoint* before = GetPointBefore(start)) {
+                m_lastStyle = before->GetStyle();
+                if (m_lastStyle == ECEnvPoint::styleStep) {
+                    float value = 0.0f;
+                    if (GetValue(before, value, clamp))
+                        list.push_back({start, value});
+                }
+            }
+        }
+    }
+
+    MCTime current = m_lastTime;
+    while (current < end) {
+        if (m_lastStyle != ECEnvPoint::styleStep) {
+            MCTime next = current;
+            next += step;
+            // Far from 0 a float step can be lost in rounding; the ramp is then done.
+            if (!(next > current))
+                break;
+            current = next;
+            ECEnvPoint* point = nextPending();
+            if (point && *point->GetTime() <= current) {
+                take();
+                current = *point->GetTime();
+                emit(point, current, list, clamp);
+            } else {
+                emit(nullptr, current, list, clamp);
+            }
+        } else if (ECEnvPoint* point = nextPending()) {
+            take();
+            current = *point->GetTime();
+            emit(point, current, list, clamp);
+        } else {
+            current = end;
+        }
+    }
+    m_lastEndTime = end;
+    return list.empty() ? 0 : 1;
+}
+
+void ECEnvelope::Reset()
+{
+    m_lastFloatValue = 3.4028235e38f;
+    m_lastIntValue = 2147483647;
+    m_lastTime = MCTime::TimeZero();
+    m_lastEndTime = MCTime::TimeZero();
+}
+
+void ECEnvelope::SetLimits(float lower, float upper)
+{
+    m_lowerLimit = lower;
+    m_upperLimit = upper;
+}
+
+void ECEnvelope::SetMinDeltaTime(const MCTime& time)
+{
+    m_minDeltaTime = time;
+    if (m_minDeltaTime.GetMode() != MCTime::barPulseTick && m_minDeltaTime.GetSeconds() < minimumDelta)
+        m_minDeltaTime.SetSeconds(minimumDelta);
+}
+
+int ECEnvelope::IsEnabled() const
+{
+    return (m_envFlags & flagEnabled) && GetPointCount() > 0 ? 1 : 0;
+}
+
+void ECEnvelope::Enable(int enable)
+{
+    m_envFlags = enable ? (m_envFlags | flagEnabled) : (m_envFlags & ~uint32_t(flagEnabled));
+}
+
+void ECEnvelope::SetIntValued(int on)
+{
+    if (on && !IntValued())
+        m_lastIntValue = truncToInt(m_lastFloatValue + 0.5f);
+    else if (!on && IntValued())
+        m_lastFloatValue = static_cast<float>(m_lastIntValue);
+    m_envFlags = on ? (m_envFlags | flagIntValued) : (m_envFlags & ~uint32_t(flagIntValued));
+}
+
+void ECEnvelope::AddAnchorGroup(const MCEventList* list)
+{
+    auto group = std::make_unique<MCEventList>();
+    if (list)
+        group->AddTail(*list);
+    m_anchorGroups.push_back(std::move(group));
+}
+
+MCEventList* ECEnvelope::GetAnchorGroup(const ECEnvPoint* point) const
+{
+    for (const auto& group : m_anchorGroups) {
+        if (group->Find(const_cast<ECEnvPoint*>(point)))
+            return group.get();
+    }
+    return nullptr;
+}
+
+void ECEnvelope::RemoveAnchorGroup(const MCEventList* group)
+{
+    const auto it = std::find_if(m_anchorGroups.begin(), m_anchorGroups.end(),
+                                 [group](const auto& held) { return held.get() == group; });
+    if (it != m_anchorGroups.end())
+        m_anchorGroups.erase(it);
+}
+
+void ECEnvelope::Serialize(plat::Archive& archive)
+{
+    ECWithTimeChild::Serialize(archive);
+    if (archive.isStoring()) {
+        archive.writeFloat(m_defaultValue);
+        archive.writeFloat(m_lowerLimit);
+        archive.writeFloat(m_upperLimit);
+        archive.writeString(m_name);
+        archive.writeString(m_comment);
+        archive.writeU32(m_envFlags);
+        m_minDeltaTime.Serialize(archive, -1);
+        archive.writeCount(static_cast<uint32_t>(m_anchorGroups.size()));
+        for (const auto& group : m_anchorGroups) {
+            archive.writeCount(static_cast<uint32_t>(group->GetCount()));
+            for (MCPosition p = group->GetHeadPosition(); p;)
+                archive.writeObject(group->GetNext(p));
+        }
+        return;
+    }
+
+    MCEventList& points = *GetChildren();
+    for (MCPosition p = points.GetHeadPosition(); p;) {
+        if (!plat::dynamicDowncast<ECEnvPoint>(points.GetNext(p)))
+            throw plat::ArchiveError(plat::ArchiveError::Cause::badClass, "an envelope holding an element that is not a point");
+    }
+    m_defaultValue = archive.readFloat();
+    m_lowerLimit = archive.readFloat();
+    m_upperLimit = archive.readFloat();
+    m_name = archive.readString();
+    m_comment = archive.readString();
+    m_envFlags = archive.readU32();
+    m_minDeltaTime.Serialize(archive, ECPerformance::GetActiveVersion());
+    // Each group is the envelope's own: its points are references to points of the archive.
+    m_anchorGroups.clear();
+    const uint32_t groups = archive.readCount();
+    for (uint32_t g = 0; g < groups; ++g) {
+        auto group = std::make_unique<MCEventList>();
+        try {
+            const uint32_t count = archive.readCount();
+            for (uint32_t i = 0; i < count; ++i) {
+                if (ECEnvPoint* point = archive.readObjectAs<ECEnvPoint>())
+                    group->AddTail(point);
+            }
+        } catch (...) {
+            // The archive deletes the points it made; the group must not release them too.
+            group->DetachAll();
+            throw;
+        }
+        m_anchorGroups.push_back(std::move(group));
+    }
+    for (MCPosition p = points.GetHeadPosition(); p;) {
+        ECBase* point = points.GetNext(p);
+        if (*point->GetTime() < MCTime::TimeZero())
+            point->SetTime(&MCTime::TimeZero());
+    }
+    points.Sort();
+    UpdateChildren();
+}
