@@ -1,9 +1,11 @@
 #include "notabase/model/ECPerformance.h"
 
 #include "notabase/model/EventTypes.h"
+#include "notabase/model/MCLoadVersion.h"
 #include "platform/core/Archive.h"
 
 #include <mutex>
+#include <optional>
 
 PLAT_IMPLEMENT_SERIAL(ECPerformance, ECWithTimeChild, plat::kVersionableSchema | 2)
 
@@ -36,9 +38,26 @@ ECPerformance* ECPerformance::SetActivePerformance(ECPerformance* performance)
     return previous;
 }
 
+namespace {
+
+int versionOrActive(std::optional<int> version)
+{
+    if (version)
+        return *version;
+    const ECPerformance* active = ECPerformance::GetActivePerformance();
+    return active ? active->GetVersion() : ECPerformance::newestVersion;
+}
+
+}  // namespace
+
+int ECPerformance::GetActiveVersion(const plat::Archive& archive)
+{
+    return versionOrActive(MCLoadVersion::Of(archive));
+}
+
 int ECPerformance::GetActiveVersion()
 {
-    return s_pActivePerformance ? s_pActivePerformance->m_version : newestVersion;
+    return versionOrActive(MCLoadVersion::InUse());
 }
 
 namespace {

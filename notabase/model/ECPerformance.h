@@ -13,7 +13,8 @@ class ECConductor;
 
 // The root element of one document's piece. It carries the document's format version, guards
 // the graph below it with a re-entrant lock, and caches its conductor. One performance of the
-// process is the active one; its version decides how elements are read from an archive.
+// process is the active one; its version decides how elements are read from an archive that
+// has no version of its own attached (MCLoadVersion).
 class NOTABASE_API ECPerformance : public ECWithTimeChild {
     PLAT_DECLARE_SERIAL(ECPerformance)
 public:
@@ -29,6 +30,11 @@ public:
     static ECPerformance* GetActivePerformance();
     // Makes the given performance (or null) the active one; returns the one that was.
     static ECPerformance* SetActivePerformance(ECPerformance* performance);
+    // The version a load from the archive reads under: the one attached to it, else the active
+    // performance's, else the newest.
+    static int GetActiveVersion(const plat::Archive& archive);
+    // The same for the archive in use on this thread, or without one, the active
+    // performance's version.
     static int GetActiveVersion();
 
     int GetVersion() const { return m_version; }

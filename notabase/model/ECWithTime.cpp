@@ -57,7 +57,7 @@ void ECWithTime::Serialize(plat::Archive& archive)
         m_time.Serialize(archive, -1);
         archive.writeU16(m_voiceTrack.GetValue());
     } else {
-        m_time.Serialize(archive, ECPerformance::GetActiveVersion());
+        m_time.Serialize(archive, ECPerformance::GetActiveVersion(archive));
         m_voiceTrack.SetValue(archive.readU16());
     }
 }

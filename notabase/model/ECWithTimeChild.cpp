@@ -58,7 +58,7 @@ void ECWithTimeChild::Serialize(plat::Archive& archive)
         GetTime()->Serialize(archive, -1);
         archive.writeU16(m_voiceTrack.GetValue());
     } else {
-        m_time.Serialize(archive, ECPerformance::GetActiveVersion());
+        m_time.Serialize(archive, ECPerformance::GetActiveVersion(archive));
         m_voiceTrack.SetValue(archive.readU16());
     }
 }

@@ -147,7 +147,7 @@ void MCDataArray::Serialize(plat::Archive& archive)
 
     if (GetSize() != 0)
         fail("loaded into an element that already holds data");
-    if (ECPerformance::GetActiveVersion() >= 3) {
+    if (ECPerformance::GetActiveVersion(archive) >= 3) {
         const int count = archive.readU8();
         const int highest = archive.readU8();
         if (highest >= maxSlots || count > highest + 1)
