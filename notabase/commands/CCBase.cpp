@@ -3,7 +3,7 @@
 #include "notabase/commands/CommandIds.h"
 #include "notabase/commands/MCCommandMgr.h"
 #include "notabase/model/ECBase.h"
-#include "notabase/model/ECPerformance.h"
+#include "notabase/model/ECPerformanceBase.h"
 #include "notabase/model/MCEventList.h"
 
 PLAT_IMPLEMENT_DYNCREATE(CCBase, plat::Object)
@@ -85,7 +85,7 @@ int CCBase::GetCommandId()
     return CommandIds::CCBase;
 }
 
-int CCBase::Apply(ECPerformance* performance)
+int CCBase::Apply(ECPerformanceBase* performance)
 {
     return MCCommandMgr::ApplyCommand(this, performance);
 }

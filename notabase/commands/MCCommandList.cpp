@@ -38,13 +38,13 @@ void MCCommandList::FreeNode(Node* n)
         command->Unref(1);
 }
 
-ECPerformance* MCCommandList::GetTarget() const
+ECPerformanceBase* MCCommandList::GetTarget() const
 {
     CCBase* head = GetHead();
     return head ? head->GetTarget() : nullptr;
 }
 
-void MCCommandList::SetTarget(ECPerformance* performance)
+void MCCommandList::SetTarget(ECPerformanceBase* performance)
 {
     for (MCPosition position = GetHeadPosition(); position;)
         GetNext(position)->SetTarget(performance);
@@ -82,7 +82,7 @@ CCBase* MCCommandList::GetCommand(int commandId, const plat::RuntimeClass* cls)
     return command;
 }
 
-int MCCommandList::Apply(ECPerformance* performance)
+int MCCommandList::Apply(ECPerformanceBase* performance)
 {
     return MCCommandMgr::ApplyCommands(this, performance);
 }

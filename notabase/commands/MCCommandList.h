@@ -9,7 +9,7 @@ struct RuntimeClass;
 }
 
 class CCBase;
-class ECPerformance;
+class ECPerformanceBase;
 
 // A list of commands applied and run as one unit. Every node holds a reference on its
 // command (Ref when the node is made, Unref(1) when it is freed), so destroying or emptying
@@ -35,8 +35,8 @@ public:
     void SetAt(MCPosition position, void* item) override;
 
     // The target of the head command; null for an empty list.
-    ECPerformance* GetTarget() const;
-    void SetTarget(ECPerformance* performance);
+    ECPerformanceBase* GetTarget() const;
+    void SetTarget(ECPerformanceBase* performance);
     // 1 when every command is synchronous (also for an empty list).
     int IsSynchronous() const;
     void SetSynchronous(int on);
@@ -45,7 +45,7 @@ public:
     // of that class, appended to the list (which holds it). Null otherwise.
     CCBase* GetCommand(int commandId, const plat::RuntimeClass* cls = nullptr);
 
-    int Apply(ECPerformance* performance);
+    int Apply(ECPerformanceBase* performance);
 
 protected:
     Node* NewNode(Node* prev, Node* next, void* item) override;

@@ -1,6 +1,6 @@
 #include "notabase/model/ECWithTime.h"
 
-#include "notabase/model/ECPerformance.h"
+#include "notabase/model/ECPerformanceBase.h"
 #include "notabase/model/EventTypes.h"
 #include "platform/core/Archive.h"
 
@@ -57,7 +57,7 @@ void ECWithTime::Serialize(plat::Archive& archive)
         m_time.Serialize(archive, -1);
         archive.writeU16(m_voiceTrack.GetValue());
     } else {
-        m_time.Serialize(archive, ECPerformance::GetActiveVersion(archive));
+        m_time.Serialize(archive, ECPerformanceBase::GetActiveVersion(archive));
         m_voiceTrack.SetValue(archive.readU16());
     }
 }

@@ -1,6 +1,6 @@
 #include "notabase/model/ECWithTimeChild.h"
 
-#include "notabase/model/ECPerformance.h"
+#include "notabase/model/ECPerformanceBase.h"
 #include "notabase/model/EventTypes.h"
 #include "platform/core/Archive.h"
 
@@ -58,7 +58,7 @@ void ECWithTimeChild::Serialize(plat::Archive& archive)
         GetTime()->Serialize(archive, -1);
         archive.writeU16(m_voiceTrack.GetValue());
     } else {
-        m_time.Serialize(archive, ECPerformance::GetActiveVersion(archive));
+        m_time.Serialize(archive, ECPerformanceBase::GetActiveVersion(archive));
         m_voiceTrack.SetValue(archive.readU16());
     }
 }

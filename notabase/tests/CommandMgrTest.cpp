@@ -2,7 +2,7 @@
 #include "notabase/commands/MCCommandList.h"
 #include "notabase/commands/MCCommandMgr.h"
 #include "notabase/commands/MCCommandTimer.h"
-#include "notabase/model/ECPerformance.h"
+#include "notabase/performance/ECPerformance.h"
 #include "notabase/states/SCCommand.h"
 #include "platform/core/MessageLoop.h"
 #include "platform/core/MessageWindow.h"
