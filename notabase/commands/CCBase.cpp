@@ -73,8 +73,7 @@ void CCBase::Discard(MCEventList* elements)
         return;
     // Elements already listed are skipped, not taken as the end of the walk: lists that
     // overlap only in part must still have all their elements discarded.
-    for (MCPosition position = elements->GetHeadPosition(); position;) {
-        ECBase* element = elements->GetNext(position);
+    for (ECBase* element : *elements) {
         if (!list.Find(element))
             list.AddTail(element);
     }
@@ -115,8 +114,7 @@ void CCBase::ProcessDiscardList()
 {
     if (!m_discardList)
         return;
-    for (MCPosition position = m_discardList->GetHeadPosition(); position;) {
-        ECBase* element = m_discardList->GetNext(position);
+    for (ECBase* element : *m_discardList) {
         element->Ref();
         element->RemoveFromParents();
         element->RemoveChildren(0);

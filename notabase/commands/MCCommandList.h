@@ -16,8 +16,14 @@ class ECPerformanceBase;
 // the list releases them.
 class NOTABASE_API MCCommandList : public MCPtrList {
 public:
+    using Iterator = MCListIterator<Node, CCBase*>;
+
     explicit MCCommandList(int blockSize = 10);
     ~MCCommandList() override;
+
+    // Hands out the commands, head to tail: `for (CCBase* command : list)`.
+    Iterator begin() const { return Iterator(headNode()); }
+    Iterator end() const { return Iterator(); }
 
     CCBase* GetHead() const { return static_cast<CCBase*>(MCPtrList::GetHead()); }
     CCBase* GetTail() const { return static_cast<CCBase*>(MCPtrList::GetTail()); }

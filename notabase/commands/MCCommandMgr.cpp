@@ -139,8 +139,7 @@ int MCCommandMgr::ApplyCommands(MCCommandList* commands, ECPerformanceBase* perf
         return 0;
     performance->Ref();
     auto run = std::make_unique<MCCommandList>(10);
-    for (MCPosition position = commands->GetHeadPosition(); position;) {
-        CCBase* command = commands->GetNext(position);
+    for (CCBase* command : *commands) {
         InitCommand(command, performance);
         run->AddTail(command);
     }
@@ -158,8 +157,7 @@ int MCCommandMgr::ApplyCommands(MCCommandList* commands, ECPerformanceBase* perf
     }
     plat::trace("MCCommandMgr::ApplyCommands -- no command window\n");
     MCCommandMgr* manager = managerOf(performance);
-    for (MCPosition position = run->GetHeadPosition(); position;) {
-        CCBase* command = run->GetNext(position);
+    for (CCBase* command : *run) {
         manager->settleUndo(command, false);
         manager->settleNotify(command, false);
         command->Unref(1);
@@ -211,13 +209,12 @@ int MCCommandMgr::OnCommand(MCCommandList& commands, int applications)
         ok = Finish(commands, performance);
     // Commands that left the run early were counted when applied: settle them, so that an
     // abort does not leave the undo and notification brackets waiting for ever.
-    for (MCPosition position = commands.GetHeadPosition(); position;) {
-        CCBase* command = commands.GetNext(position);
+    for (CCBase* command : commands) {
         settleUndo(command, false);
         settleNotify(command, false);
     }
-    for (MCPosition position = commands.GetHeadPosition(); position;)
-        commands.GetNext(position)->Unref(1);
+    for (CCBase* command : commands)
+        command->Unref(1);
     commands.RemoveAll();
     if (performance) {
         performance->Unlock();
@@ -250,8 +247,7 @@ int MCCommandMgr::callHandlers(MCCommandList& commands, int phase)
 
 int MCCommandMgr::Prepare(MCCommandList& commands)
 {
-    for (MCPosition position = commands.GetHeadPosition(); position;) {
-        CCBase* command = commands.GetNext(position);
+    for (CCBase* command : commands) {
         command->SetCommandPhase(0);
         if (!command->Prepare())
             return Abort(command);
@@ -270,8 +266,7 @@ int MCCommandMgr::Prepare(MCCommandList& commands)
 
 int MCCommandMgr::Process(MCCommandList& commands)
 {
-    for (MCPosition position = commands.GetHeadPosition(); position;) {
-        CCBase* command = commands.GetNext(position);
+    for (CCBase* command : commands) {
         command->SetCommandPhase(1);
         if (!command->Process())
             return Abort(command);
@@ -281,8 +276,7 @@ int MCCommandMgr::Process(MCCommandList& commands)
 
 int MCCommandMgr::Finish(MCCommandList& commands, ECPerformanceBase* /*performance*/)
 {
-    for (MCPosition position = commands.GetHeadPosition(); position;) {
-        CCBase* command = commands.GetNext(position);
+    for (CCBase* command : commands) {
         command->SetCommandPhase(2);
         if (!command->Finish())
             return Abort(command);

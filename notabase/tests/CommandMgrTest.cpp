@@ -78,8 +78,8 @@ std::string describe(SCCommand& state)
 {
     std::string text = std::to_string(state.GetCode()) + ":";
     MCCommandList& commands = state.GetCommands();
-    for (MCPosition position = commands.GetHeadPosition(); position;)
-        text += " " + static_cast<TestCommand*>(commands.GetNext(position))->name();
+    for (CCBase* command : commands)
+        text += " " + static_cast<TestCommand*>(command)->name();
     return text;
 }
 

@@ -39,8 +39,8 @@ std::vector<ECBase*> contents(MCEventList* list)
     std::vector<ECBase*> result;
     if (!list)
         return result;
-    for (MCPosition position = list->GetHeadPosition(); position;)
-        result.push_back(list->GetNext(position));
+    for (ECBase* element : *list)
+        result.push_back(element);
     return result;
 }
 
