@@ -154,8 +154,8 @@ int ACBase::visit(ECBase* element)
         --m_curDepth;
         return 1;
     }
-    for (MCPosition p = relatives->GetHeadPosition(); p;) {
-        const int s = Apply(relatives->GetNext(p));
+    for (ECBase* relative : *relatives) {
+        const int s = Apply(relative);
         if (s == -1) {
             r = -1;
             break;
@@ -180,8 +180,7 @@ int ACBase::Apply(MCEventList* list, int goOn)
     m_flags |= flagNoAutoEnd;
     int r = 0;
     if (list) {
-        for (MCPosition p = list->GetHeadPosition(); p;) {
-            ECBase* element = list->GetNext(p);
+        for (ECBase* element : *list) {
             if (!element)
                 continue;
             r = Apply(element);

@@ -3,7 +3,7 @@
 #include "notabase/commands/CommandIds.h"
 #include "notabase/commands/MCCommandMgr.h"
 #include "notabase/model/ECBase.h"
-#include "notabase/model/ECPerformance.h"
+#include "notabase/model/ECPerformanceBase.h"
 #include "notabase/model/MCEventList.h"
 
 PLAT_IMPLEMENT_DYNCREATE(CCBase, plat::Object)
@@ -73,8 +73,7 @@ void CCBase::Discard(MCEventList* elements)
         return;
     // Elements already listed are skipped, not taken as the end of the walk: lists that
     // overlap only in part must still have all their elements discarded.
-    for (MCPosition position = elements->GetHeadPosition(); position;) {
-        ECBase* element = elements->GetNext(position);
+    for (ECBase* element : *elements) {
         if (!list.Find(element))
             list.AddTail(element);
     }
@@ -85,7 +84,7 @@ int CCBase::GetCommandId()
     return CommandIds::CCBase;
 }
 
-int CCBase::Apply(ECPerformance* performance)
+int CCBase::Apply(ECPerformanceBase* performance)
 {
     return MCCommandMgr::ApplyCommand(this, performance);
 }
@@ -115,8 +114,7 @@ void CCBase::ProcessDiscardList()
 {
     if (!m_discardList)
         return;
-    for (MCPosition position = m_discardList->GetHeadPosition(); position;) {
-        ECBase* element = m_discardList->GetNext(position);
+    for (ECBase* element : *m_discardList) {
         element->Ref();
         element->RemoveFromParents();
         element->RemoveChildren(0);

@@ -9,7 +9,7 @@
 
 class ECBase;
 class ECConductor;
-class ECPerformance;
+class ECPerformanceBase;
 class MCEventList;
 
 // The base of every command: every change of a piece is made by one. A command is applied to
@@ -54,8 +54,8 @@ public:
     int IsRecordedForNotify() const { return (m_flags & kRecordedForNotify) ? 1 : 0; }
     void SetRecordedForNotify(int on) { setFlag(kRecordedForNotify, on); }
 
-    ECPerformance* GetTarget() const { return m_target; }
-    void SetTarget(ECPerformance* performance) { m_target = performance; }
+    ECPerformanceBase* GetTarget() const { return m_target; }
+    void SetTarget(ECPerformanceBase* performance) { m_target = performance; }
     ECConductor* GetConductor() const { return m_conductor; }
 
     MCEventList* GetDiscardList() const { return m_discardList.get(); }
@@ -65,7 +65,7 @@ public:
     void Discard(MCEventList* elements);
 
     virtual int GetCommandId();
-    virtual int Apply(ECPerformance* performance);
+    virtual int Apply(ECPerformanceBase* performance);
     // Fetches the target's conductor; fails when there is none.
     virtual int Prepare();
     // Cuts the discarded elements loose.
@@ -83,6 +83,6 @@ private:
 
     uint32_t m_flags;
     std::unique_ptr<MCEventList> m_discardList;
-    ECPerformance* m_target = nullptr;
+    ECPerformanceBase* m_target = nullptr;
     ECConductor* m_conductor = nullptr;
 };

@@ -4,7 +4,7 @@
 #include "notabase/commands/MCCommandList.h"
 #include "notabase/commands/MCCommandTimer.h"
 #include "notabase/commands/MCUndoItem.h"
-#include "notabase/model/ECPerformance.h"
+#include "notabase/model/ECPerformanceBase.h"
 #include "notabase/states/MCStateMgr.h"
 #include "notabase/states/SCCommand.h"
 #include "platform/core/HiddenWindow.h"
@@ -77,12 +77,12 @@ void MCCommandMgr::Shutdown()
     commandWindowState().destroy();
 }
 
-MCCommandMgr* MCCommandMgr::managerOf(ECPerformance* performance)
+MCCommandMgr* MCCommandMgr::managerOf(ECPerformanceBase* performance)
 {
     return &performance->GetCommandMgr();
 }
 
-int MCCommandMgr::InitCommand(CCBase* command, ECPerformance* performance)
+int MCCommandMgr::InitCommand(CCBase* command, ECPerformanceBase* performance)
 {
     MCCommandMgr* manager = managerOf(performance);
     {
@@ -107,7 +107,7 @@ int MCCommandMgr::InitCommand(CCBase* command, ECPerformance* performance)
     return 1;
 }
 
-int MCCommandMgr::ApplyCommand(CCBase* command, ECPerformance* performance)
+int MCCommandMgr::ApplyCommand(CCBase* command, ECPerformanceBase* performance)
 {
     if (!command || !performance)
         return 0;
@@ -133,14 +133,13 @@ int MCCommandMgr::ApplyCommand(CCBase* command, ECPerformance* performance)
     return 0;
 }
 
-int MCCommandMgr::ApplyCommands(MCCommandList* commands, ECPerformance* performance)
+int MCCommandMgr::ApplyCommands(MCCommandList* commands, ECPerformanceBase* performance)
 {
     if (!commands || !performance || commands->IsEmpty())
         return 0;
     performance->Ref();
     auto run = std::make_unique<MCCommandList>(10);
-    for (MCPosition position = commands->GetHeadPosition(); position;) {
-        CCBase* command = commands->GetNext(position);
+    for (CCBase* command : *commands) {
         InitCommand(command, performance);
         run->AddTail(command);
     }
@@ -158,8 +157,7 @@ int MCCommandMgr::ApplyCommands(MCCommandList* commands, ECPerformance* performa
     }
     plat::trace("MCCommandMgr::ApplyCommands -- no command window\n");
     MCCommandMgr* manager = managerOf(performance);
-    for (MCPosition position = run->GetHeadPosition(); position;) {
-        CCBase* command = run->GetNext(position);
+    for (CCBase* command : *run) {
         manager->settleUndo(command, false);
         manager->settleNotify(command, false);
         command->Unref(1);
@@ -201,7 +199,7 @@ int MCCommandMgr::OnCommand(MCCommandList& commands, int applications)
 {
     if (commands.IsEmpty())
         return 0;
-    ECPerformance* performance = commands.GetTarget();
+    ECPerformanceBase* performance = commands.GetTarget();
     if (performance)
         performance->Lock();
     int ok = performance ? Prepare(commands) : 0;
@@ -211,13 +209,12 @@ int MCCommandMgr::OnCommand(MCCommandList& commands, int applications)
         ok = Finish(commands, performance);
     // Commands that left the run early were counted when applied: settle them, so that an
     // abort does not leave the undo and notification brackets waiting for ever.
-    for (MCPosition position = commands.GetHeadPosition(); position;) {
-        CCBase* command = commands.GetNext(position);
+    for (CCBase* command : commands) {
         settleUndo(command, false);
         settleNotify(command, false);
     }
-    for (MCPosition position = commands.GetHeadPosition(); position;)
-        commands.GetNext(position)->Unref(1);
+    for (CCBase* command : commands)
+        command->Unref(1);
     commands.RemoveAll();
     if (performance) {
         performance->Unlock();
@@ -250,8 +247,7 @@ int MCCommandMgr::callHandlers(MCCommandList& commands, int phase)
 
 int MCCommandMgr::Prepare(MCCommandList& commands)
 {
-    for (MCPosition position = commands.GetHeadPosition(); position;) {
-        CCBase* command = commands.GetNext(position);
+    for (CCBase* command : commands) {
         command->SetCommandPhase(0);
         if (!command->Prepare())
             return Abort(command);
@@ -270,8 +266,7 @@ int MCCommandMgr::Prepare(MCCommandList& commands)
 
 int MCCommandMgr::Process(MCCommandList& commands)
 {
-    for (MCPosition position = commands.GetHeadPosition(); position;) {
-        CCBase* command = commands.GetNext(position);
+    for (CCBase* command : commands) {
         command->SetCommandPhase(1);
         if (!command->Process())
             return Abort(command);
@@ -279,10 +274,9 @@ int MCCommandMgr::Process(MCCommandList& commands)
     return callHandlers(commands, 1) == 1 ? 1 : 0;
 }
 
-int MCCommandMgr::Finish(MCCommandList& commands, ECPerformance* /*performance*/)
+int MCCommandMgr::Finish(MCCommandList& commands, ECPerformanceBase* /*performance*/)
 {
-    for (MCPosition position = commands.GetHeadPosition(); position;) {
-        CCBase* command = commands.GetNext(position);
+    for (CCBase* command : commands) {
         command->SetCommandPhase(2);
         if (!command->Finish())
             return Abort(command);
@@ -417,7 +411,7 @@ void MCCommandMgr::SetCommandRate(unsigned int rate)
         m_timer = std::make_unique<MCCommandTimer>(this, rate);
 }
 
-void MCCommandMgr::BeginUndo(ECPerformance* performance, const std::string& name)
+void MCCommandMgr::BeginUndo(ECPerformanceBase* performance, const std::string& name)
 {
     if (!performance)
         return;
@@ -426,7 +420,7 @@ void MCCommandMgr::BeginUndo(ECPerformance* performance, const std::string& name
     manager->SetNotifyMode(1);
 }
 
-void MCCommandMgr::EndUndo(ECPerformance* performance)
+void MCCommandMgr::EndUndo(ECPerformanceBase* performance)
 {
     if (!performance)
         return;
@@ -435,13 +429,13 @@ void MCCommandMgr::EndUndo(ECPerformance* performance)
     manager->SetNotifyMode(0);
 }
 
-void MCCommandMgr::BeginNotify(ECPerformance* performance)
+void MCCommandMgr::BeginNotify(ECPerformanceBase* performance)
 {
     if (performance)
         managerOf(performance)->SetNotifyMode(1);
 }
 
-void MCCommandMgr::EndNotify(ECPerformance* performance)
+void MCCommandMgr::EndNotify(ECPerformanceBase* performance)
 {
     if (performance)
         managerOf(performance)->SetNotifyMode(0);

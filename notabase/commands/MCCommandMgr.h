@@ -14,7 +14,7 @@
 
 class CCBase;
 class ECBase;
-class ECPerformance;
+class ECPerformanceBase;
 class MCCommandList;
 class MCCommandTimer;
 class MCUndoItem;
@@ -49,18 +49,18 @@ public:
     MCCommandMgr(const MCCommandMgr&) = delete;
     MCCommandMgr& operator=(const MCCommandMgr&) = delete;
 
-    void SetOwner(ECPerformance* owner) { m_owner = owner; }
-    ECPerformance* GetOwner() const { return m_owner; }
+    void SetOwner(ECPerformanceBase* owner) { m_owner = owner; }
+    ECPerformanceBase* GetOwner() const { return m_owner; }
 
     // Hands a command (or a list) to the hidden window: synchronous ones run before this
     // returns, others are queued. 0 for a null or empty argument, and when the command could
     // not be handed over (then nothing of it stays applied); 1 otherwise, which says nothing
     // of whether the run succeeded.
-    static int ApplyCommand(CCBase* command, ECPerformance* performance);
-    static int ApplyCommands(MCCommandList* commands, ECPerformance* performance);
+    static int ApplyCommand(CCBase* command, ECPerformanceBase* performance);
+    static int ApplyCommands(MCCommandList* commands, ECPerformanceBase* performance);
     // Files the command for the open undo group and notification, holds it and sets its
     // target. Always 1.
-    static int InitCommand(CCBase* command, ECPerformance* performance);
+    static int InitCommand(CCBase* command, ECPerformanceBase* performance);
     static int OnCommandMsg(uintptr_t wParam, intptr_t lParam);
     // Destroys the hidden window, on the thread that owns it, for an orderly end of the
     // program; until the next manager is made, applying a command fails with 0.
@@ -78,10 +78,10 @@ public:
     void SetCommandRate(unsigned int rate);
     MCCommandTimer* GetCommandTimer() const { return m_timer.get(); }
 
-    static void BeginUndo(ECPerformance* performance, const std::string& name);
-    static void EndUndo(ECPerformance* performance);
-    static void BeginNotify(ECPerformance* performance);
-    static void EndNotify(ECPerformance* performance);
+    static void BeginUndo(ECPerformanceBase* performance, const std::string& name);
+    static void EndUndo(ECPerformanceBase* performance);
+    static void BeginNotify(ECPerformanceBase* performance);
+    static void EndNotify(ECPerformanceBase* performance);
 
     int GetUndoMode() const;
     // Turning undo mode on requires a name.
@@ -108,7 +108,7 @@ public:
 protected:
     int Prepare(MCCommandList& commands);
     int Process(MCCommandList& commands);
-    int Finish(MCCommandList& commands, ECPerformance* performance);
+    int Finish(MCCommandList& commands, ECPerformanceBase* performance);
     int Abort(CCBase* command);
     static void Initialize();
 
@@ -121,7 +121,7 @@ private:
         void* userData;
     };
 
-    static MCCommandMgr* managerOf(ECPerformance* performance);
+    static MCCommandMgr* managerOf(ECPerformanceBase* performance);
     int callHandlers(MCCommandList& commands, int phase);
     // Ends the undo and notification membership of a command that finished (finished: it
     // joins its group and the notification) or left its run early (it joins nothing); a
@@ -142,7 +142,7 @@ private:
     int m_undoIndex = -1;
     int m_undoPending = 0;
     int m_notifyPending = 0;
-    ECPerformance* m_owner = nullptr;
+    ECPerformanceBase* m_owner = nullptr;
     std::vector<Registration> m_handlers;
     std::unique_ptr<MCCommandTimer> m_timer;
     std::deque<std::unique_ptr<MCUndoItem>> m_undoStack;  // newest group first

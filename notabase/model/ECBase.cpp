@@ -37,8 +37,7 @@ ECBase* firstOfType(ECBase* element, int id, bool up, int levels)
     MCEventList* relatives = up ? element->GetParents() : element->GetChildren();
     if (!relatives)
         return nullptr;
-    for (MCPosition p = relatives->GetHeadPosition(); p;) {
-        ECBase* relative = relatives->GetNext(p);
+    for (ECBase* relative : *relatives) {
         if (!relative)
             continue;
         if (ECBase* found = firstOfType(relative, id, up, levels < 0 ? levels : levels - 1))
@@ -233,8 +232,8 @@ int ECBase::RemoveFromParents()
     MCEventList parents;
     parents.AddTail(m_parents);
     Ref();
-    for (MCPosition p = parents.GetHeadPosition(); p;)
-        parents.GetNext(p)->RemoveChild(this, 0);
+    for (ECBase* parent : parents)
+        parent->RemoveChild(this, 0);
     parents.DetachAll();
     Unref(1);
     return 1;

@@ -116,8 +116,8 @@ int ECWithChild::RemoveChildren(int recursive)
 
 void ECWithChild::unlinkAfterFailedLoad()
 {
-    for (MCPosition p = m_children.GetHeadPosition(); p;)
-        m_children.GetNext(p)->GetParents()->DetachEvent(this);
+    for (ECBase* child : m_children)
+        child->GetParents()->DetachEvent(this);
     m_children.DetachAll();
     updateChildFlag();
     ECBase::unlinkAfterFailedLoad();

@@ -9,6 +9,10 @@ template <class T>
 class NOTABASE_API MCTypedEventList : public MCEventList {
 public:
     using MCEventList::MCEventList;
+    using Iterator = MCListIterator<Node, T*>;
+
+    Iterator begin() const { return Iterator(headNode()); }
+    Iterator end() const { return Iterator(); }
 
     T* GetHead() const { return static_cast<T*>(MCEventList::GetHead()); }
     T* GetTail() const { return static_cast<T*>(MCEventList::GetTail()); }

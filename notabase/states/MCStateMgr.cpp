@@ -1,6 +1,6 @@
 #include "notabase/states/MCStateMgr.h"
 
-#include "notabase/model/ECPerformance.h"
+#include "notabase/model/ECPerformanceBase.h"
 #include "notabase/states/SCBase.h"
 #include "platform/core/HiddenWindow.h"
 #include "platform/core/Trace.h"
@@ -89,7 +89,7 @@ MCStateMgr::MainWindowHandler MCStateMgr::SetMainWindowHandler(MainWindowHandler
     return std::exchange(s.mainWindowHandler, std::move(handler));
 }
 
-void MCStateMgr::ApplyState(SCBase* state, ECPerformance* performance)
+void MCStateMgr::ApplyState(SCBase* state, ECPerformanceBase* performance)
 {
     if (!state)
         return;
@@ -121,7 +121,7 @@ int MCStateMgr::OnStateMsg(uintptr_t /*wParam*/, intptr_t lParam)
     if (!state)
         return 0;
     state->DoState();
-    if (ECPerformance* target = state->GetTarget()) {
+    if (ECPerformanceBase* target = state->GetTarget()) {
         target->GetStateMgr().OnState(state);
     } else {
         MainWindowHandler mainWindow;
@@ -155,6 +155,6 @@ void MCStateMgr::OnState(SCBase* state)
     if (global)
         global(m_owner, 0, state, globalUserData);
     // The reference ApplyState took; the performance, and this manager with it, may go here.
-    if (ECPerformance* target = state->GetTarget())
+    if (ECPerformanceBase* target = state->GetTarget())
         target->Unref(1);
 }

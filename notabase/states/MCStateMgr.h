@@ -9,7 +9,7 @@
 #include <vector>
 
 class ECBase;
-class ECPerformance;
+class ECPerformanceBase;
 class SCBase;
 
 // Delivers the states applied to one performance to that performance's state handlers. Every
@@ -30,8 +30,8 @@ public:
     MCStateMgr(const MCStateMgr&) = delete;
     MCStateMgr& operator=(const MCStateMgr&) = delete;
 
-    void SetOwner(ECPerformance* owner) { m_owner = owner; }
-    ECPerformance* GetOwner() const { return m_owner; }
+    void SetOwner(ECPerformanceBase* owner) { m_owner = owner; }
+    ECPerformanceBase* GetOwner() const { return m_owner; }
 
     void AddStateHandler(Handler handler, void* userData);
     void RemoveStateHandlers();
@@ -44,7 +44,7 @@ public:
     // Sends a synchronous state (delivered before this returns) or posts any other. The
     // target performance is held until delivery ends. When the state cannot be delivered an
     // auto-delete state is deleted, and one with auto-delete off stays its sender's.
-    static void ApplyState(SCBase* state, ECPerformance* performance);
+    static void ApplyState(SCBase* state, ECPerformanceBase* performance);
     static int OnStateMsg(uintptr_t wParam, intptr_t lParam);
     // Destroys the hidden window, on the thread that owns it, for an orderly end of the
     // program; until the next manager is made, applied states are not delivered.
@@ -60,6 +60,6 @@ private:
         Handler handler;
         void* userData;
     };
-    ECPerformance* m_owner = nullptr;
+    ECPerformanceBase* m_owner = nullptr;
     std::vector<Registration> m_handlers;
 };

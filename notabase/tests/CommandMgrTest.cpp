@@ -2,7 +2,7 @@
 #include "notabase/commands/MCCommandList.h"
 #include "notabase/commands/MCCommandMgr.h"
 #include "notabase/commands/MCCommandTimer.h"
-#include "notabase/model/ECPerformance.h"
+#include "notabase/performance/ECPerformance.h"
 #include "notabase/states/SCCommand.h"
 #include "platform/core/MessageLoop.h"
 #include "platform/core/MessageWindow.h"
@@ -78,8 +78,8 @@ std::string describe(SCCommand& state)
 {
     std::string text = std::to_string(state.GetCode()) + ":";
     MCCommandList& commands = state.GetCommands();
-    for (MCPosition position = commands.GetHeadPosition(); position;)
-        text += " " + static_cast<TestCommand*>(commands.GetNext(position))->name();
+    for (CCBase* command : commands)
+        text += " " + static_cast<TestCommand*>(command)->name();
     return text;
 }
 

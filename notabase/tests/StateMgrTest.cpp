@@ -1,4 +1,4 @@
-#include "notabase/model/ECPerformance.h"
+#include "notabase/performance/ECPerformance.h"
 #include "notabase/states/MCStateMgr.h"
 #include "notabase/states/SCBase.h"
 #include "platform/core/MessageLoop.h"
