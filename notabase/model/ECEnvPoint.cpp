@@ -1,7 +1,7 @@
 #include "notabase/model/ECEnvPoint.h"
 
 #include "notabase/model/ECEnvelope.h"
-#include "notabase/model/ECPerformance.h"
+#include "notabase/model/ECPerformanceBase.h"
 #include "notabase/model/EventTypes.h"
 #include "platform/core/Archive.h"
 
@@ -95,7 +95,7 @@ void ECEnvPoint::Serialize(plat::Archive& archive)
         archive.writeFloat(m_value);
         return;
     }
-    if (ECPerformance::GetActiveVersion() < 3) {
+    if (ECPerformanceBase::GetActiveVersion(archive) < 3) {
         SetAnchor(1);
         SetAnchorHead(1);
         SetStyle(styleLinear);

@@ -1,7 +1,7 @@
 #include "notabase/model/ECEnvelope.h"
 
 #include "notabase/model/ECEnvPoint.h"
-#include "notabase/model/ECPerformance.h"
+#include "notabase/model/ECPerformanceBase.h"
 #include "notabase/model/EventTypes.h"
 #include "platform/core/Archive.h"
 #include "platform/core/Trace.h"
@@ -543,7 +543,7 @@ void ECEnvelope::Serialize(plat::Archive& archive)
     m_name = archive.readString();
     m_comment = archive.readString();
     m_envFlags = archive.readU32();
-    m_minDeltaTime.Serialize(archive, ECPerformance::GetActiveVersion());
+    m_minDeltaTime.Serialize(archive, ECPerformanceBase::GetActiveVersion(archive));
     // Each group is the envelope's own: its points are references to points of the archive.
     m_anchorGroups.clear();
     const uint32_t groups = archive.readCount();
