@@ -39,8 +39,8 @@ FOLDER_RANKS = {
     "notabase": {
         "values": 0, "prefs": 0, "layers": 0,
         "lists": 1,
-        "model": 2,
-        "actions": 3, "plugins": 3,
+        "model": 2, "data": 2, "plugins": 2,
+        "actions": 3,
         "commands": 4, "states": 4,
         "performance": 5,
     },

@@ -1,6 +1,8 @@
 #include "notabase/model/ECBase.h"
 
+#include "notabase/data/DCBase.h"
 #include "notabase/model/EventTypes.h"
+#include "notabase/plugins/CPluginData.h"
 #include "notabase/values/MCTime.h"
 #include "notabase/values/MCVoiceTrack.h"
 #include "platform/core/Archive.h"
@@ -8,8 +10,6 @@
 PLAT_IMPLEMENT_SERIAL(ECBase, plat::Object, plat::kVersionableSchema | 2)
 
 namespace {
-
-ECBase::DataMaker s_dataMaker = nullptr;
 
 // A depth of 255 or more is no bound, as in walks.
 constexpr int unboundedDepth = 255;
@@ -52,13 +52,6 @@ int levelsOf(int depth)
 }
 
 }  // namespace
-
-ECBase::DataMaker ECBase::SetDataMaker(DataMaker maker)
-{
-    const DataMaker previous = s_dataMaker;
-    s_dataMaker = maker;
-    return previous;
-}
 
 ECBase::ECBase()
 {
@@ -106,8 +99,13 @@ void ECBase::Serialize(plat::Archive& archive)
     if (holdsData || (low & flagHasData))
         RemoveData(-1);
     m_flags = static_cast<uint16_t>((m_flags & 0xFF00) | low);
-    if (low & flagHasData)
+    if (low & flagHasData) {
         m_data.Serialize(archive);
+        for (int slot = 0; slot < m_data.GetSize(); ++slot) {
+            if (DCBase* component = m_data.GetAt(slot))
+                component->SetOwner(this);
+        }
+    }
     updateDataFlag();
     m_flags &= static_cast<uint16_t>(~flagSelected);
     // Only an element that keeps children may say it has some.
@@ -264,16 +262,15 @@ int ECBase::RemoveChildren(int /*recursive*/)
     return 0;
 }
 
-plat::Object* ECBase::GetData(int type, int create)
+DCBase* ECBase::GetData(int type, int create)
 {
-    // Only data types 0..5 exist; any other asks for type 0, whose slot it shares, so that the
-    // maker is never asked for a type it has no table row for.
+    // Only data types 0..5 exist; any other asks for type 0, whose slot it shares.
     if (type < 0 || type >= MCDataArray::maxSlots)
         type = 0;
     const int slot = MCDataArray::ViewCodeToIndex(type);
-    plat::Object* component = m_data.GetAt(slot);
-    if (!component && create && s_dataMaker) {
-        component = s_dataMaker(type, this);
+    DCBase* component = m_data.GetAt(slot);
+    if (!component && create) {
+        component = CPluginData::CreateData(type, this);
         if (component) {
             m_data.SetAtGrow(slot, component);
             if (MCDataArray::IsSerializable(component))

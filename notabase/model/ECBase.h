@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <vector>
 
+class DCBase;
 class MCTime;
 class MCVoiceTrack;
 
@@ -28,12 +29,6 @@ public:
         flagHasChildren = 0x0002,  // the child list is not empty
         flagSelected = 0x0004,
     };
-
-    // Makes a data component of a data type for an element, or null; installed by the data
-    // registry.
-    using DataMaker = plat::Object* (*)(int dataType, ECBase* element);
-    // Installs the maker GetData uses to create components; returns the previous one.
-    static DataMaker SetDataMaker(DataMaker maker);
 
     ECBase();
     // A copy starts fresh: no references, parents, data or selection.
@@ -85,8 +80,9 @@ public:
     virtual int RemoveChild(ECBase* child, int recursive);
     virtual int RemoveChildren(int recursive);
     // The component of a data type (types outside 0..5 count as type 0); with create, a missing
-    // one is made through the data maker and stored.
-    virtual plat::Object* GetData(int type, int create);
+    // one is made from the class registered with CPluginData for the type and this element's
+    // id, and kept.
+    virtual DCBase* GetData(int type, int create);
     virtual MCDataArray* GetData();
     // Deletes the component of a data type, or every component for -1.
     virtual void RemoveData(int type);

@@ -1,5 +1,6 @@
 #include "notabase/model/MCDataArray.h"
 
+#include "notabase/data/DCBase.h"
 #include "notabase/model/ECBase.h"
 #include "notabase/model/ECPerformanceBase.h"
 #include "platform/core/Archive.h"
@@ -32,12 +33,12 @@ public:
         static LoadedComponents registry;
         return registry;
     }
-    bool claim(const plat::Object* component)
+    bool claim(const DCBase* component)
     {
         std::lock_guard<std::mutex> guard(m_mutex);
         return m_held.insert(component).second;
     }
-    void forget(const plat::Object* component)
+    void forget(const DCBase* component)
     {
         std::lock_guard<std::mutex> guard(m_mutex);
         m_held.erase(component);
@@ -45,18 +46,19 @@ public:
 
 private:
     std::mutex m_mutex;
-    std::unordered_set<const plat::Object*> m_held;
+    std::unordered_set<const DCBase*> m_held;
 };
 
-// A component read from an archive. An element in a component's place is refused, since the
-// element would then be owned twice; so is a component that an array holds already.
-plat::Object* readComponent(plat::Archive& archive)
+// A component read from an archive. Anything but a data component is refused (an element in a
+// component's place would be owned twice); so is a component that an array holds already.
+DCBase* readComponent(plat::Archive& archive)
 {
-    plat::Object* component = archive.readObject();
-    if (!component)
+    plat::Object* object = archive.readObject();
+    if (!object)
         return nullptr;
-    if (plat::dynamicDowncast<ECBase>(component))
-        throw plat::ArchiveError(plat::ArchiveError::Cause::badClass, "element data: an element stored as a data component");
+    auto* component = plat::dynamicDowncast<DCBase>(object);
+    if (!component)
+        throw plat::ArchiveError(plat::ArchiveError::Cause::badClass, "element data: an object that is not a data component");
     if (!LoadedComponents::instance().claim(component))
         throw plat::ArchiveError(plat::ArchiveError::Cause::generic, "element data: one component stored for two elements");
     return component;
@@ -64,7 +66,7 @@ plat::Object* readComponent(plat::Archive& archive)
 
 }  // namespace
 
-void MCDataArray::Forget(const plat::Object* component)
+void MCDataArray::Forget(const DCBase* component)
 {
     if (component)
         LoadedComponents::instance().forget(component);
@@ -80,7 +82,7 @@ int MCDataArray::IndexToViewCode(int slot)
     return slot >= 0 && slot < maxSlots ? slotToType[slot] : 0;
 }
 
-bool MCDataArray::IsSerializable(const plat::Object* component)
+bool MCDataArray::IsSerializable(const DCBase* component)
 {
     if (!component)
         return false;
@@ -97,18 +99,18 @@ void MCDataArray::SetSize(int n)
     m_slots.resize(static_cast<size_t>(n), nullptr);
 }
 
-plat::Object* MCDataArray::GetAt(int i) const
+DCBase* MCDataArray::GetAt(int i) const
 {
     return i >= 0 && i < GetSize() ? m_slots[static_cast<size_t>(i)] : nullptr;
 }
 
-void MCDataArray::SetAt(int i, plat::Object* component)
+void MCDataArray::SetAt(int i, DCBase* component)
 {
     if (i >= 0 && i < GetSize())
         m_slots[static_cast<size_t>(i)] = component;
 }
 
-void MCDataArray::SetAtGrow(int i, plat::Object* component)
+void MCDataArray::SetAtGrow(int i, DCBase* component)
 {
     if (i < 0)
         return;
@@ -117,7 +119,7 @@ void MCDataArray::SetAtGrow(int i, plat::Object* component)
     m_slots[static_cast<size_t>(i)] = component;
 }
 
-int MCDataArray::Add(plat::Object* component)
+int MCDataArray::Add(DCBase* component)
 {
     m_slots.push_back(component);
     return GetSize() - 1;

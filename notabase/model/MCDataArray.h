@@ -6,6 +6,8 @@
 
 #include <vector>
 
+class DCBase;
+
 // The data components of one element, by slot. Data types (view codes) 0..5 map to slots
 // 0, 3, 1, 4, 5, 2. The array never deletes a component: the element that holds it does.
 class NOTABASE_API MCDataArray : public plat::Object {
@@ -20,23 +22,23 @@ public:
     static int ViewCodeToIndex(int type);
     static int IndexToViewCode(int slot);
     // Whether a component is written with its element: it must be an archive object.
-    static bool IsSerializable(const plat::Object* component);
+    static bool IsSerializable(const DCBase* component);
 
     int GetSize() const { return static_cast<int>(m_slots.size()); }
     // Keeps the first min(old, n) entries and clears new ones; 0 frees the storage.
     void SetSize(int n);
-    plat::Object* GetAt(int i) const;
-    plat::Object*& ElementAt(int i) { return m_slots.at(static_cast<size_t>(i)); }
-    plat::Object*& operator[](int i) { return ElementAt(i); }
-    void SetAt(int i, plat::Object* component);
-    void SetAtGrow(int i, plat::Object* component);
-    int Add(plat::Object* component);
+    DCBase* GetAt(int i) const;
+    DCBase*& ElementAt(int i) { return m_slots.at(static_cast<size_t>(i)); }
+    DCBase*& operator[](int i) { return ElementAt(i); }
+    void SetAt(int i, DCBase* component);
+    void SetAtGrow(int i, DCBase* component);
+    int Add(DCBase* component);
     // Frees the storage; the components are not deleted.
     void RemoveAll() { m_slots.clear(); m_slots.shrink_to_fit(); }
 
     // A component that an element is about to delete, or let go without deleting, is no
     // longer held by a data array.
-    static void Forget(const plat::Object* component);
+    static void Forget(const DCBase* component);
 
     // Storing: the number of archive components, the highest slot holding one, then each as a
     // data-type byte and the object. Loading reads that form under version 3 and later, and
@@ -46,5 +48,5 @@ public:
     void Serialize(plat::Archive& archive) override;
 
 private:
-    std::vector<plat::Object*> m_slots;
+    std::vector<DCBase*> m_slots;
 };

@@ -12,14 +12,22 @@ protected:
 };
 
 // The bytes ECBase::Serialize writes for an element, without the archive's object framing.
+// An element's record on its own. The element is mapped first, as an element whose record is
+// written is in a document, so that its components refer to it as their owner.
 std::vector<uint8_t> recordOf(ECBase& element)
 {
-    return storeWith([&element](plat::Archive& a) { element.Serialize(a); });
+    return storeWith([&element](plat::Archive& a) {
+        a.mapObject(&element);
+        element.Serialize(a);
+    });
 }
 
 void loadRecord(ECBase& element, const std::vector<uint8_t>& bytes)
 {
-    loadWith(bytes, [&element](plat::Archive& a) { element.Serialize(a); });
+    loadWith(bytes, [&element](plat::Archive& a) {
+        a.mapObject(&element);
+        element.Serialize(a);
+    });
 }
 
 TEST_F(ECBaseTest, ReferenceCountLifecycle)
@@ -99,16 +107,11 @@ TEST_F(ECBaseTest, SelectionIsStoredButNeverLoaded)
     EXPECT_EQ(loaded.GetTime()->GetSeconds(), 2.0f);
 }
 
-plat::Object* makeData(int type, ECBase*)
+// Registers a component class for a data type and element id; the test's guard takes it back.
+void registerData(const plat::RuntimeClass* cls, int type, int id)
 {
-    return type == 4 ? static_cast<plat::Object*>(new TETransientData) : new TEData(100 + type);
-}
-
-int s_askedType = -1;
-plat::Object* recordType(int type, ECBase*)
-{
-    s_askedType = type;
-    return new TEData(type);
+    const CPluginData registration(cls, type, id);
+    CPluginData::AddPlugin(&registration);
 }
 
 TEST_F(ECBaseTest, DataComponentsByType)
@@ -117,13 +120,17 @@ TEST_F(ECBaseTest, DataComponentsByType)
     EXPECT_EQ(e.GetData(2, 1), nullptr) << "nothing registered makes nothing";
     EXPECT_EQ(e.GetFlags() & ECBase::flagHasData, 0);
 
-    ECBase::SetDataMaker(&makeData);
+    registerData(&TEData::classObject, 2, EventId::Base);
+    registerData(&TETransientData::classObject, 4, EventId::Base);
     auto* two = static_cast<TEData*>(e.GetData(2, 1));
     ASSERT_NE(two, nullptr);
+    EXPECT_EQ(two->GetOwner(), &e);
+    EXPECT_TRUE(two->IsDirty()) << "a new component is dirty";
     EXPECT_EQ(e.GetData()->GetAt(1), two) << "type 2 lives in slot 1";
     EXPECT_EQ(e.GetData()->GetSize(), 2);
     EXPECT_EQ(e.GetData(2, 1), two);
     EXPECT_NE(e.GetFlags() & ECBase::flagHasData, 0);
+    EXPECT_EQ(TENote().GetData(2, 1), nullptr) << "registered for another element id";
 
     const auto bytes = recordOf(e);
     ASSERT_GE(bytes.size(), 4u);
@@ -145,13 +152,12 @@ TEST_F(ECBaseTest, DataComponentsByType)
 
 TEST_F(ECBaseTest, TypesOutsideTheTableAskForTypeZero)
 {
-    ECBase::SetDataMaker(&recordType);
+    registerData(&TEData::classObject, 0, EventId::Base);
     ECBase e;
     for (int type : {7, -3, 75, 6}) {
-        s_askedType = -1;
         e.RemoveData(-1);
-        plat::Object* d = e.GetData(type, 1);
-        EXPECT_EQ(s_askedType, 0) << type;
+        DCBase* d = e.GetData(type, 1);
+        ASSERT_NE(d, nullptr) << type;
         EXPECT_EQ(e.GetData()->GetAt(0), d);
         EXPECT_EQ(e.GetData(0, 0), d);
     }
@@ -163,8 +169,8 @@ TEST_F(ECBaseTest, DataArrayRoundTripsInBothForms)
     e.GetData()->SetAtGrow(3, new TEData(11));  // type 1
     e.GetData()->SetAtGrow(2, new TEData(55));  // type 5
     e.GetData(0, 0);
-    ECBase::SetDataMaker(&makeData);
-    e.GetData(0, 1);  // sets flag bit 0
+    registerData(&TEData::classObject, 0, EventId::Base);
+    static_cast<TEData*>(e.GetData(0, 1))->value = 100;  // sets flag bit 0
     const auto bytes = recordOf(e);
     ECBase loaded;
     loadRecord(loaded, bytes);
@@ -172,9 +178,11 @@ TEST_F(ECBaseTest, DataArrayRoundTripsInBothForms)
     EXPECT_EQ(static_cast<TEData*>(loaded.GetData(5, 0))->value, 55);
     EXPECT_EQ(static_cast<TEData*>(loaded.GetData(0, 0))->value, 100);
     EXPECT_EQ(loaded.GetData()->GetSize(), 4);
+    EXPECT_EQ(loaded.GetData(5, 0)->GetOwner(), &loaded) << "a loaded component belongs to its element";
 
     // Documents before version 3: a count, then one object or null per data type.
     TEData five(5);
+    TEData::s_storeOldLayout = true;
     const auto old = storeWith([&five](plat::Archive& a) {
         a.writeU8(ECBase::flagHasData);
         a.writeCount(3);
@@ -182,6 +190,7 @@ TEST_F(ECBaseTest, DataArrayRoundTripsInBothForms)
         a.writeObject(&five);
         a.writeObject(nullptr);
     });
+    TEData::s_storeOldLayout = false;
     ActiveVersion v2(2);
     ECBase oldForm;
     loadRecord(oldForm, old);
@@ -224,34 +233,25 @@ TEST_F(ECBaseTest, DamagedDataArraysAreRefused)
     }
 }
 
-plat::Object* s_sharedComponent = nullptr;
-plat::Object* sharedComponent(int, ECBase*)
-{
-    return s_sharedComponent;
-}
-
 TEST_F(ECBaseTest, AComponentStoredForTwoElementsIsRefused)
 {
     const int alive = TEData::s_alive;
-    TEData shared(7);
-    s_sharedComponent = &shared;
-    ECBase::SetDataMaker(&sharedComponent);
+    registerData(&TEData::classObject, 0, EventId::Note);
     auto* measure = new TEMeasure(0);
     auto* a = new TENote(1);
     auto* b = new TENote(2);
     measure->AddChild(a, 0);
     measure->AddChild(b, 0);
-    a->GetData(0, 1);
-    b->GetData(0, 1);
+    DCBase* shared = a->GetData(0, 1);
+    DCBase* own = b->GetData(0, 1);
+    b->GetData()->SetAt(0, shared);
     const auto bytes = storeObject(measure);
-    a->GetData()->SetAt(0, nullptr);
-    b->GetData()->SetAt(0, nullptr);
+    b->GetData()->SetAt(0, own);
     delete measure;
-    s_sharedComponent = nullptr;
 
     // Loaded, both elements would own (and delete) the one component.
     EXPECT_THROW(loadObject(bytes), plat::ArchiveError);
-    EXPECT_EQ(TEData::s_alive, alive + 1);
+    EXPECT_EQ(TEData::s_alive, alive);
 }
 
 TEST_F(ECBaseTest, AncestorSearchStartsWithTheElement)

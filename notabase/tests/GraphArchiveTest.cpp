@@ -58,8 +58,11 @@ struct Piece {
                         t.SetBarPulseTick(m, n, 120, 480);
                     note->SetTime(&t);
                     note->SetVoiceTrack(n % 4, s + 1);
-                    if (n == 2)
-                        note->GetData()->SetAtGrow(3, new TEData(s * 1000 + m));
+                    if (n == 2) {
+                        auto* data = new TEData(s * 1000 + m);
+                        data->SetOwner(note);
+                        note->GetData()->SetAtGrow(3, data);
+                    }
                     note->GetData(0, 0);
                     measure->AddChild(note, 1);
                     if (n < 2)

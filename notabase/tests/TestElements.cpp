@@ -8,9 +8,11 @@ PLAT_IMPLEMENT_SERIAL(TEBeam, ECWithChild, plat::kVersionableSchema | 2)
 PLAT_IMPLEMENT_SERIAL(TEEnvelope, ECWithTimeChild, plat::kVersionableSchema | 2)
 PLAT_IMPLEMENT_SERIAL(TEPoint, ECWithTime, plat::kVersionableSchema | 2)
 PLAT_IMPLEMENT_SERIAL(TEConductor, ECWithTimeChild, plat::kVersionableSchema | 2)
-PLAT_IMPLEMENT_SERIAL(TEData, plat::Object, 1)
+PLAT_IMPLEMENT_SERIAL(TEData, DCBase, 1)
+PLAT_IMPLEMENT_DYNCREATE(TETransientData, DCBase)
 
 int TEData::s_alive = 0;
+bool TEData::s_storeOldLayout = false;
 int TETransientData::s_alive = 0;
 
 std::vector<uint8_t> storeObject(const plat::Object* root)

@@ -3,11 +3,13 @@
 // Small element classes for building graphs in tests: each reports the id of the class it
 // stands in for, so walks, clip and bypass lists treat it as that class.
 
+#include "notabase/data/DCBase.h"
 #include "notabase/model/ECWithChild.h"
 #include "notabase/model/ECWithTime.h"
 #include "notabase/model/ECWithTimeChild.h"
 #include "notabase/model/EventTypes.h"
 #include "notabase/performance/ECPerformance.h"
+#include "notabase/plugins/CPluginData.h"
 #include "platform/core/Archive.h"
 #include "platform/core/MemoryStream.h"
 
@@ -67,26 +69,41 @@ public:
 };
 
 // A data component stored with its element.
-class TEData : public plat::Object {
+class TEData : public DCBase {
     PLAT_DECLARE_SERIAL(TEData)
 public:
     TEData() { ++s_alive; }
     explicit TEData(int32_t value) : value(value) { ++s_alive; }
+    TEData(const TEData& other) : DCBase(other), value(other.value) { ++s_alive; }
     ~TEData() override { --s_alive; }
     void Serialize(plat::Archive& archive) override
     {
+        if (archive.isStoring() && s_storeOldLayout) {
+            // The component head of documents before version 3: a block of 12 bytes.
+            archive.writeU32(0xA5A5A5A5u);
+            archive.writeU32(GetCell().GetCellWord());
+            archive.writeI32(GetCell().GetValue());
+            archive.writeObject(GetOwner());
+        } else {
+            DCBase::Serialize(archive);
+        }
         if (archive.isStoring())
             archive.writeI32(value);
         else
             value = archive.readI32();
     }
 
+    FCInt& cell() { return GetCell(); }
+
     int32_t value = 0;
     static int s_alive;
+    // Stores the head as documents before version 3 did.
+    static bool s_storeOldLayout;
 };
 
 // A data component that is not an archive object: it is never stored.
-class TETransientData : public plat::Object {
+class TETransientData : public DCBase {
+    PLAT_DECLARE_DYNCREATE(TETransientData)
 public:
     TETransientData() { ++s_alive; }
     ~TETransientData() override { --s_alive; }
@@ -94,20 +111,28 @@ public:
 };
 
 // Keeps the process-wide state the model reads (active performance, tick resolution, data
-// maker) as it was before a test.
+// component registrations) as it was before a test, and starts the test with no component
+// class registered.
 class ModelStateGuard {
 public:
     ModelStateGuard()
         : m_active(ECPerformance::SetActivePerformance(nullptr)),
-          m_ppq(MCTime::GlobalPPQ),
-          m_maker(ECBase::SetDataMaker(nullptr))
+          m_ppq(MCTime::GlobalPPQ)
     {
+        for (int type = 0; type < CPluginData::dataTypeCount; ++type) {
+            for (int id = 0; id < EventId::Count; ++id) {
+                const CPluginData cell(CPluginData::GetDataClass(type, id), type, id);
+                m_dataClasses.push_back(cell);
+                CPluginData::RemovePlugin(&cell);
+            }
+        }
     }
     ~ModelStateGuard()
     {
         ECPerformance::SetActivePerformance(m_active);
         MCTime::GlobalPPQ = m_ppq;
-        ECBase::SetDataMaker(m_maker);
+        for (const CPluginData& cell : m_dataClasses)
+            CPluginData::AddPlugin(&cell);
     }
     ModelStateGuard(const ModelStateGuard&) = delete;
     ModelStateGuard& operator=(const ModelStateGuard&) = delete;
@@ -115,7 +140,7 @@ public:
 private:
     ECPerformance* m_active;
     long m_ppq;
-    ECBase::DataMaker m_maker;
+    std::vector<CPluginData> m_dataClasses;
 };
 
 // Makes the active performance report a format version for the length of a scope.

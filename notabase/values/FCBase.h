@@ -25,7 +25,7 @@ public:
     // Only bit 0 of the argument is used.
     void SetDirty(int dirty) { m_cell = (m_cell & ~uint32_t(flagDirty)) | (static_cast<uint32_t>(dirty) & flagDirty); }
 
-protected:
+    // The whole cell word, for the owner that stores the cell.
     uint32_t GetCellWord() const { return m_cell; }
     void SetCellWord(uint32_t word) { m_cell = word; }
 
