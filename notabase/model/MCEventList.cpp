@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <stdexcept>
 #include <unordered_set>
+#include <vector>
 
 PLAT_IMPLEMENT_SERIAL(MCEventList, MCObList, 0x80000001u)
 
@@ -253,6 +254,37 @@ void MCEventList::RemoveDuplicates()
         if (!seen.insert(nd->data).second)
             RemoveAt(pos(nd));
         nd = prev;
+    }
+}
+
+void MCEventList::CollapseToAncestors()
+{
+    // Every descendant of every element, each visited once however many parents it has.
+    std::unordered_set<const ECBase*> below;
+    std::vector<ECBase*> pending;
+    for (ECBase* element : *this) {
+        if (MCEventList* children = element->GetChildren()) {
+            for (ECBase* child : *children)
+                pending.push_back(child);
+        }
+    }
+    while (!pending.empty()) {
+        ECBase* element = pending.back();
+        pending.pop_back();
+        if (!below.insert(element).second)
+            continue;
+        if (MCEventList* children = element->GetChildren()) {
+            for (ECBase* child : *children)
+                pending.push_back(child);
+        }
+    }
+    if (below.empty())
+        return;
+    for (Node* nd = headNode(); nd;) {
+        Node* next = nd->next;
+        if (below.count(toElement(nd->data)))
+            RemoveAt(pos(nd));
+        nd = next;
     }
 }
 

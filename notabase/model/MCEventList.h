@@ -71,6 +71,10 @@ public:
     void Sort();
     // Leaves each element once, at its last place.
     void RemoveDuplicates();
+    // Removes every element that lies below another element of the list (among its children,
+    // their children, and so on), so that each remaining element stands for the part of the
+    // graph below it.
+    void CollapseToAncestors();
 
     // Storing writes the elements as MCObList does. Loading appends each element read that is
     // not in the list yet and adds the parent to that element's parents: this rebuilds both
