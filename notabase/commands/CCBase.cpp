@@ -3,8 +3,10 @@
 #include "notabase/commands/CommandIds.h"
 #include "notabase/commands/MCCommandMgr.h"
 #include "notabase/model/ECBase.h"
+#include "notabase/model/ECMirror.h"
 #include "notabase/model/ECPerformanceBase.h"
 #include "notabase/model/MCEventList.h"
+#include "notabase/model/MCMirrored.h"
 
 PLAT_IMPLEMENT_DYNCREATE(CCBase, plat::Object)
 
@@ -79,6 +81,12 @@ void CCBase::Discard(MCEventList* elements)
     }
 }
 
+void CCBase::DiscardMirrors(ECBase* element)
+{
+    if (MCMirrored* mirrored = MCMirrored::Of(element))
+        Discard(&mirrored->GetMirrors());
+}
+
 int CCBase::GetCommandId()
 {
     return CommandIds::CCBase;
@@ -115,6 +123,8 @@ void CCBase::ProcessDiscardList()
     if (!m_discardList)
         return;
     for (ECBase* element : *m_discardList) {
+        if (auto* mirror = plat::dynamicDowncast<ECMirror>(element))
+            mirror->SetMirrorEvent(nullptr, 1);
         element->Ref();
         element->RemoveFromParents();
         element->RemoveChildren(0);
