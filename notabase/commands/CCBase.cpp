@@ -7,6 +7,7 @@
 #include "notabase/model/ECPerformanceBase.h"
 #include "notabase/model/MCEventList.h"
 #include "notabase/model/MCMirrored.h"
+#include "notabase/score/ECConductor.h"
 
 PLAT_IMPLEMENT_DYNCREATE(CCBase, plat::Object)
 
@@ -99,7 +100,7 @@ int CCBase::Apply(ECPerformanceBase* performance)
 
 int CCBase::Prepare()
 {
-    m_conductor = m_target ? m_target->GetConductor() : nullptr;
+    m_conductor = m_target ? plat::dynamicDowncast<ECConductor>(m_target->FindConductor()) : nullptr;
     return m_conductor ? 1 : 0;
 }
 
