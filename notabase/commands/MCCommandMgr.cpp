@@ -383,6 +383,7 @@ void MCCommandMgr::FinishNotify()
 
 void MCCommandMgr::AddCommandHandler(Handler handler, void* userData, int position)
 {
+    // No token is kept: RemoveCommandHandlers removes them all together.
     const auto add = [this](const Registration& r) {
         m_handlers.add([r](ECBase* owner, int phase, void* commands) {
             return r.handler(owner, phase, commands, r.userData);

@@ -148,7 +148,9 @@ private:
     ECPerformanceBase* m_owner = nullptr;
     // The handlers in call order, and the list that calls them. The list calls in the order
     // callbacks were added, so a handler inserted before others makes the list anew.
-    std::mutex m_handlerMutex;  // guards the order; the list may be called meanwhile
+    // Guards the order; the list may be called meanwhile. Held while a removal waits for a
+    // handler running on another thread, which must not add or remove handlers itself then.
+    std::mutex m_handlerMutex;
     std::vector<Registration> m_handlerOrder;
     plat::CallbackList<int(ECBase*, int, void*)> m_handlers;
     std::unique_ptr<MCCommandTimer> m_timer;

@@ -66,7 +66,9 @@ void MCStateMgr::Shutdown()
 void MCStateMgr::AddStateHandler(Handler handler, void* userData)
 {
     // Removed all together by RemoveStateHandlers: no token is kept.
-    m_handlers.add([handler, userData](ECBase* owner, void* state) { handler(owner, 0, state, userData); }).release();
+    m_handlers.add([handler, userData](ECBase* owner, void* state) {
+        handler(owner, 0, state, userData);
+    }).release();
 }
 
 void MCStateMgr::RemoveStateHandlers()
