@@ -5,6 +5,7 @@
 #include "notabase/model/ECBase.h"
 #include "notabase/model/ECPerformanceBase.h"
 #include "notabase/model/MCEventList.h"
+#include "platform/core/RefPtr.h"
 
 PLAT_IMPLEMENT_DYNCREATE(CCBase, plat::Object)
 
@@ -115,10 +116,9 @@ void CCBase::ProcessDiscardList()
     if (!m_discardList)
         return;
     for (ECBase* element : *m_discardList) {
-        element->Ref();
+        const plat::RefPtr<ECBase> held(element);
         element->RemoveFromParents();
         element->RemoveChildren(0);
-        element->Unref(1);
     }
     m_discardList.reset();
 }

@@ -37,8 +37,8 @@ public:
 
     unsigned short Ref();
     // Lowers the count (not below 0); when deleteAtZero is non-zero and the count is 0, the
-    // command is deleted and 0 returned.
-    unsigned short Unref(int deleteAtZero);
+    // command is deleted and 0 returned. Held through plat::RefPtr, which releases with Unref().
+    unsigned short Unref(int deleteAtZero = 1);
     unsigned short GetRefCount() const;
 
     int IsSynchronous() const { return (m_flags & kSynchronous) ? 1 : 0; }

@@ -92,8 +92,9 @@ public:
     // Reference counting. The count is the number of list nodes that hold the element.
     uint32_t Ref() { return ++m_refCount; }
     // Decrements a count above 0; with deleteAtZero, deletes the element at 0 and returns 0.
-    // An element that is already being destroyed is never deleted again.
-    uint32_t Unref(int deleteAtZero);
+    // An element that is already being destroyed is never deleted again. Held through
+    // plat::RefPtr, which releases with Unref().
+    uint32_t Unref(int deleteAtZero = 1);
     uint32_t GetRefCount() const { return m_refCount; }
 
     uint16_t GetFlags() const { return m_flags; }
