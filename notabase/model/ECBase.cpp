@@ -6,6 +6,7 @@
 #include "notabase/values/MCTime.h"
 #include "notabase/values/MCVoiceTrack.h"
 #include "platform/core/Archive.h"
+#include "platform/core/RefPtr.h"
 
 PLAT_IMPLEMENT_SERIAL(ECBase, plat::Object, plat::kVersionableSchema | 2)
 
@@ -237,11 +238,10 @@ int ECBase::RemoveFromParents()
         return 1;
     MCEventList parents;
     parents.AddTail(m_parents);
-    Ref();
+    const plat::RefPtr<ECBase> self(this);
     for (ECBase* parent : parents)
         parent->RemoveChild(this, 0);
     parents.DetachAll();
-    Unref(1);
     return 1;
 }
 
