@@ -109,9 +109,16 @@ int ECConductorStaff::RemoveChildren(int recursive)
     return ECStaff::RemoveChildren(recursive);
 }
 
+ECPerformanceBase* ECConductorStaff::GetPerformance()
+{
+    if (m_conductor)
+        m_performance = m_conductor->GetPerformance();
+    return m_performance;
+}
+
 ECTempoEnv* ECConductorStaff::GetTempoEnv()
 {
-    if (m_tempoEnv || !m_performance)
+    if (m_tempoEnv || !GetPerformance())
         return m_tempoEnv;
     plat::RefPtr<ECTempoEnv> map(new ECTempoEnv);
     map->SetVoiceTrack(structuralVoice, 0);
@@ -124,7 +131,7 @@ ECTempoEnv* ECConductorStaff::GetTempoEnv()
 
 ECMeterEnv* ECConductorStaff::GetMeterEnv()
 {
-    if (m_meterEnv || !m_performance)
+    if (m_meterEnv || !GetPerformance())
         return m_meterEnv;
     plat::RefPtr<ECMeterEnv> map(new ECMeterEnv);
     map->SetVoiceTrack(structuralVoice, 0);
@@ -147,7 +154,7 @@ ECStaff* ECConductorStaff::GetStaff(int number, int create)
     if (number >= 0 && number <= GetMaxStaffNumber())
         return m_staves[static_cast<size_t>(number)];
     // A negative number names no staff, whether or not one may be made.
-    if (!create || number < 0 || !m_performance)
+    if (!create || number < 0 || !GetPerformance())
         return nullptr;
     plat::RefPtr<ECStaff> staff(new ECStaff);
     staff->SetVoiceTrack(structuralVoice, number);

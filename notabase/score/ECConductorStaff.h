@@ -56,7 +56,9 @@ public:
     int RemoveChildren(int recursive) override;
 
     ECConductor* GetConductor() const { return m_conductor; }
-    ECPerformanceBase* GetPerformance() const { return m_performance; }
+    // The performance the staff's commands are applied to: its conductor's, looked up again
+    // whenever the conductor has moved.
+    ECPerformanceBase* GetPerformance();
 
     // The maps, made on first use and added by a synchronous command applied to the performance;
     // null when that cannot run.

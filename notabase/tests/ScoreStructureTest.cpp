@@ -99,6 +99,21 @@ TEST_F(ScoreStructureTest, ThePerformanceAnswersItsConductorAsTheConductorClass)
     EXPECT_EQ(loose->GetPerformance(), &third);
 }
 
+TEST_F(ScoreStructureTest, AConductorMovedToAnotherPerformanceAppliesItsCommandsThere)
+{
+    ECConductorStaff& cs = conductorStaff();
+    plat::RefPtr<ECConductor> keep(m_conductor);
+    m_performance->RemoveChild(m_conductor, 0);
+    auto* other = new ECPerformance;
+    other->Ref();
+    other->AddChild(m_conductor, 0);
+    EXPECT_EQ(cs.GetPerformance(), other);
+    EXPECT_NE(cs.GetTempoEnv(), nullptr) << "made by a command of the performance it is in now";
+    other->RemoveChild(m_conductor, 0);
+    m_performance->AddChild(m_conductor, 0);
+    releasePiece(other);
+}
+
 TEST_F(ScoreStructureTest, TracksStandInNumberOrder)
 {
     addStaves(3);
