@@ -66,7 +66,7 @@ int CMidiOut::PlayData(CWGEventList& list, uint32_t from, uint32_t to)
         return 0;
     }
     auto buffer = std::make_unique<CMidiStreamBuffer>(from, to);
-    while (!list.empty() && static_cast<int32_t>(list.front()->time - to) < 0) {
+    while (!list.empty() && plat::media::MediaTime(list.front()->time) < plat::media::MediaTime(to)) {
         buffer->AddStreamData(std::move(list.front()));
         list.pop_front();
     }

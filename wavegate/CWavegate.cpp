@@ -13,6 +13,7 @@
 #include <thread>
 
 using plat::media::Backend;
+using plat::media::MediaTime;
 
 CWavegate* CWavegate::s_pSharedWavegate = nullptr;
 
@@ -78,9 +79,14 @@ CWavegate::~CWavegate()
     m_recordings.clear();
 }
 
-uint32_t CWavegate::Now() const
+MediaTime CWavegate::Now() const
 {
-    return m_backend ? m_backend->nowMs() : Backend::instance().nowMs();
+    return m_backend ? m_backend->clock().now() : Backend::instance().clock().now();
+}
+
+MediaTime CWavegate::PlayTimeNow() const
+{
+    return MediaTime() + (Now() - m_playStartTime.load());
 }
 
 int CWavegate::Initialize(uint32_t flags)
@@ -386,7 +392,7 @@ int CWavegate::StartDevices()
             return 0;
         m_playStartTime = Now();
     }
-    if (m_recordStartTime == 0)
+    if (m_recordStartTime.load() == MediaTime())
         m_recordStartTime = m_playStartTime.load();
     ForEachDevice(&CWavegate::StartDevice);
     // A timing device that would not start returns no blocks, and nothing would ever poll:
@@ -413,9 +419,9 @@ int CWavegate::StopDevices()
     std::lock_guard lock(m_mainLock);
     KillTimers();
     ForEachDevice(&CWavegate::StopDevice);
-    m_playStartTime = 0;
-    m_recordStartTime = 0;
-    m_bufferTime = 0;
+    m_playStartTime = MediaTime();
+    m_recordStartTime = MediaTime();
+    m_bufferTime = MediaTime();
     return 1;
 }
 
@@ -502,9 +508,9 @@ void CWavegate::SendMidiNote(int device, uint32_t noteOn, uint32_t noteOff, uint
     auto off = std::make_unique<CWGEventData>();
     off->SetMidiData(noteOff);
     off->device = device;
-    off->time = m_bufferTime + durationMs;
+    off->time = (m_bufferTime.load() + durationMs).ms();
     auto it = list->end();
-    while (it != list->begin() && (*std::prev(it))->time > off->time)
+    while (it != list->begin() && MediaTime((*std::prev(it))->time) > MediaTime(off->time))
         --it;
     list->insert(it, std::move(off));
 }
@@ -568,7 +574,7 @@ void CWavegate::QueueSlavedPerformance()
     {
         std::lock_guard lock(m_mainLock);
         ReopenMidiOutputs();
-        m_bufferTime = 0;
+        m_bufferTime = MediaTime();
     }
     for (int i = 0; i < m_prefetchBufferCount; ++i)
         _PollPerformances();
@@ -585,10 +591,11 @@ void CWavegate::ReopenMidiOutputs()
 void CWavegate::_MergeData(std::unique_ptr<CWGEventData> event, CWGEventList& list)
 {
     const bool noteOff = isNoteOff(*event);
+    const MediaTime time(event->time);
     auto it = list.end();
     while (it != list.begin()) {
-        const uint32_t before = (*std::prev(it))->time;
-        if (noteOff ? before < event->time : before <= event->time)
+        const MediaTime before((*std::prev(it))->time);
+        if (noteOff ? before < time : before <= time)
             break;
         --it;
     }
@@ -698,8 +705,8 @@ bool CWavegate::_PollForTimingDevice(const CWGDevice* device)
 
 void CWavegate::PollLocked()
 {
-    const uint32_t from = m_bufferTime;
-    const uint32_t to = from + kGranularityMs;
+    const uint32_t from = m_bufferTime.load().ms();
+    const uint32_t to = (m_bufferTime.load() + kGranularityMs).ms();
     // A callback may register or end performances: walk a copy of the serials.
     std::vector<uint64_t> serials;
     for (const auto& record : m_performances)
@@ -719,18 +726,18 @@ void CWavegate::PollLocked()
 
 void CWavegate::_WriteBuffers()
 {
-    const uint32_t from = m_bufferTime;
-    const uint32_t to = from + kGranularityMs;
+    const MediaTime to = m_bufferTime.load() + kGranularityMs;
+    const uint32_t from = m_bufferTime.load().ms();
     for (int index = 0; index < static_cast<int>(m_midiOutLists.size()); ++index) {
         CWGEventList& list = m_midiOutLists[static_cast<size_t>(index)];
         CWGDevice* device = GetDevice(WG_MIDI, WG_OUT, index);
-        if (!device || !device->IsEnabled() || !device->PlayData(list, from, to))
+        if (!device || !device->IsEnabled() || !device->PlayData(list, from, to.ms()))
             list.clear();
     }
     for (int index = 0; index < static_cast<int>(m_waveOutLists.size()); ++index) {
         CWGEventList& list = m_waveOutLists[static_cast<size_t>(index)];
         CWGDevice* device = GetDevice(WG_WAVE, WG_OUT, index);
-        if (!device || !device->IsEnabled() || !device->PlayData(list, from, to))
+        if (!device || !device->IsEnabled() || !device->PlayData(list, from, to.ms()))
             list.clear();
     }
     m_bufferTime = to;
@@ -741,7 +748,7 @@ void CWavegate::OnTick()
     // A tick posted before the timer was killed finds the devices stopped.
     if (!m_tickTimer)
         return;
-    int32_t ahead = static_cast<int32_t>(m_bufferTime - (Now() - m_playStartTime));
+    int32_t ahead = m_bufferTime.load() - PlayTimeNow();
     while (ahead < static_cast<int32_t>(m_performanceLatency)) {
         _PollPerformances();
         ahead += static_cast<int32_t>(kGranularityMs);
@@ -751,8 +758,8 @@ void CWavegate::OnTick()
 void CWavegate::_SyncPerformances(int code, uint32_t a, uint32_t b)
 {
     std::lock_guard lock(m_mainLock);
-    const uint32_t from = code == WG_SYNC_CLOCK ? a : m_bufferTime.load();
-    const uint32_t to = code == WG_SYNC_CLOCK ? b : m_bufferTime + kGranularityMs;
+    const uint32_t from = code == WG_SYNC_CLOCK ? a : m_bufferTime.load().ms();
+    const uint32_t to = code == WG_SYNC_CLOCK ? b : (m_bufferTime.load() + kGranularityMs).ms();
     std::vector<uint64_t> serials;
     for (const auto& record : m_performances)
         serials.push_back(record.serial);
@@ -774,7 +781,7 @@ void CWavegate::SetSyncMode(uint32_t mode)
         std::lock_guard lock(m_mainLock);
         _SyncPerformances(WG_SYNC_STOP, 0, 0);
         ReopenMidiOutputs();
-        m_bufferTime = 0;
+        m_bufferTime = MediaTime();
     } else if (old == 2) {
         OpenDevices();
         StartDevices();
@@ -811,7 +818,7 @@ intptr_t CWavegate::DriverProc(plat::MessageId msg, uintptr_t wParam, intptr_t l
             ReopenMidiOutputs();
             m_performances.clear();
         }
-        m_bufferTime = 0;
+        m_bufferTime = MediaTime();
         break;
     case WM_WG_SONGPOSITION:
         m_syncPosition = static_cast<uint32_t>(wParam);

@@ -6,6 +6,7 @@
 #include "platform/core/Message.h"
 #include "platform/core/MessageWindow.h"
 #include "platform/core/RecursiveLock.h"
+#include "platform/media/MediaTime.h"
 #include "wavegate/CWGDevice.h"
 #include "wavegate/CWGEventData.h"
 #include "wavegate/CWGNotify.h"
@@ -96,11 +97,11 @@ public:
     int MidiThruEnabled() const { return m_midiThruEnabled; }
     int GetMidiThruDevice() const { return m_thruDevice; }
     int GetMidiThruChannel() const { return m_thruChannel; }
-    uint32_t GetPlayStartTime() const { return m_playStartTime; }
-    uint32_t GetRecordStartTime() const { return m_recordStartTime; }
-    uint32_t GetBufferTime() const { return m_bufferTime; }
-    uint32_t GetElapsedPlayTime() const { return Now() - m_playStartTime; }
-    uint32_t GetElapsedRecordTime() const { return Now() - m_recordStartTime; }
+    uint32_t GetPlayStartTime() const { return m_playStartTime.load().ms(); }
+    uint32_t GetRecordStartTime() const { return m_recordStartTime.load().ms(); }
+    uint32_t GetBufferTime() const { return m_bufferTime.load().ms(); }
+    uint32_t GetElapsedPlayTime() const { return static_cast<uint32_t>(Now() - m_playStartTime.load()); }
+    uint32_t GetElapsedRecordTime() const { return static_cast<uint32_t>(Now() - m_recordStartTime.load()); }
     uint32_t GetPerformanceGranularity() const { return kGranularityMs; }
     int GetPrefetchBufferCount() const { return m_prefetchBufferCount; }
     uint32_t GetPerformanceLatency() const { return m_performanceLatency; }
@@ -197,7 +198,9 @@ private:
     CWavegate();
     ~CWavegate();
 
-    uint32_t Now() const;
+    plat::media::MediaTime Now() const;
+    // The play time the clock has reached: ms since playing started.
+    plat::media::MediaTime PlayTimeNow() const;
     // The device, no longer the timing device if it was.
     CWGDevice* LeaveTiming(int type, int direction, int index);
     // Kills the tick and delayed-start timers.
@@ -223,9 +226,9 @@ private:
     std::atomic<int> m_thruDevice = 0;
     std::atomic<int> m_thruChannel = -1;
     std::atomic<int> m_prefetchBufferCount = 2;
-    std::atomic<uint32_t> m_playStartTime = 0;
-    std::atomic<uint32_t> m_recordStartTime = 0;
-    std::atomic<uint32_t> m_bufferTime = 0;
+    std::atomic<plat::media::MediaTime> m_playStartTime;     // on the clock
+    std::atomic<plat::media::MediaTime> m_recordStartTime;   // on the clock
+    std::atomic<plat::media::MediaTime> m_bufferTime;        // play time
     std::atomic<uint32_t> m_performanceLatency = 200;
     std::atomic<uint32_t> m_syncMode = 0;
     std::atomic<uint32_t> m_syncPosition = 0;
