@@ -91,7 +91,7 @@ void BM_PollAndWrite(benchmark::State& state)
     wg.OpenDevices();
     int sinceFlush = 0;
     for (auto _ : state) {
-        wg._PollPerformances();
+        wg.PollPerformances();
         if (++sinceFlush == 64) {
             state.PauseTiming();
             rig.Flush();

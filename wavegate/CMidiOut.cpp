@@ -165,7 +165,7 @@ void CMidiOut::PollAsTimingDevice()
     const int prefetch = wavegate->GetPrefetchBufferCount();
     for (int i = 0; i < prefetch && m_buffersOut - 1 < prefetch; ++i) {
         const int before = m_buffersOut;
-        if (!wavegate->_PollForTimingDevice(this) || m_buffersOut == before)
+        if (!wavegate->PollForTimingDevice(this) || m_buffersOut == before)
             break;
     }
 }

@@ -108,13 +108,13 @@ int CWavegate::Initialize(uint32_t flags)
     for (int type = 0; type < 2; ++type)
         for (int direction = 0; direction < 2; ++direction)
             for (int index = 0; index < m_deviceCount[type][direction]; ++index)
-                m_devices[type][direction].push_back(_CreateDevice(type, direction, index));
+                m_devices[type][direction].push_back(CreateDevice(type, direction, index));
     m_pollEvent = std::make_unique<plat::Event>(false, true);
     m_initialized = 1;
     return 1;
 }
 
-std::unique_ptr<CWGDevice> CWavegate::_CreateDevice(int type, int direction, int index)
+std::unique_ptr<CWGDevice> CWavegate::CreateDevice(int type, int direction, int index)
 {
     if (type == WG_MIDI && direction == WG_OUT)
         return std::make_unique<CMidiOut>(index);
@@ -355,7 +355,7 @@ int CWavegate::OpenDevices()
     // count ahead.
     if (!m_timingDevice && m_syncMode != 2)
         for (int i = 0; i < m_prefetchBufferCount; ++i)
-            _WriteBuffers();
+            WriteBuffers();
     return result;
 }
 
@@ -577,7 +577,7 @@ void CWavegate::QueueSlavedPerformance()
         m_bufferTime = MediaTime();
     }
     for (int i = 0; i < m_prefetchBufferCount; ++i)
-        _PollPerformances();
+        PollPerformances();
 }
 
 void CWavegate::ReopenMidiOutputs()
@@ -588,7 +588,7 @@ void CWavegate::ReopenMidiOutputs()
     }
 }
 
-void CWavegate::_MergeData(std::unique_ptr<CWGEventData> event, CWGEventList& list)
+void CWavegate::MergeData(std::unique_ptr<CWGEventData> event, CWGEventList& list)
 {
     const bool noteOff = isNoteOff(*event);
     const MediaTime time(event->time);
@@ -615,23 +615,23 @@ void CWavegate::PlayBuffer(CWGEventList& list)
         case CWGEventData::WG_EVENT_MIDI:
         case CWGEventData::WG_EVENT_WAVESTART:
             if (CWGEventList* target = MidiOutList(toDefault ? m_defaultMidiDevice.load() : event->device))
-                _MergeData(std::move(event), *target);
+                MergeData(std::move(event), *target);
             break;
         case CWGEventData::WG_EVENT_SYSEX:
             if (toDefault) {
                 if (CWGEventList* target = MidiOutList(m_defaultMidiDevice))
-                    _MergeData(std::move(event), *target);
+                    MergeData(std::move(event), *target);
             } else if (CWGEventList* own = MidiOutList(event->device)) {
                 // The copies go out at the event's own time on every output.
                 for (int other = 0; other < static_cast<int>(m_midiOutLists.size()); ++other)
                     if (other != event->device)
-                        _MergeData(event->CopySysEx(other), m_midiOutLists[static_cast<size_t>(other)]);
-                _MergeData(std::move(event), *own);
+                        MergeData(event->CopySysEx(other), m_midiOutLists[static_cast<size_t>(other)]);
+                MergeData(std::move(event), *own);
             }
             break;
         case CWGEventData::WG_EVENT_WAVEPARAMS:
             if (event->device >= 0 && event->device < static_cast<int>(m_waveOutLists.size()))
-                _MergeData(std::move(event), m_waveOutLists[static_cast<size_t>(event->device)]);
+                MergeData(std::move(event), m_waveOutLists[static_cast<size_t>(event->device)]);
             break;
         default:
             break;
@@ -669,7 +669,7 @@ void CWavegate::ForwardRecordedData(CWGEventData* event)
     }
 }
 
-bool CWavegate::_PollPerformances()
+bool CWavegate::PollPerformances()
 {
     if (!m_pollEvent || m_pollEvent->wait(kPollWaitMs) != plat::Event::WaitResult::signalled)
         return false;
@@ -681,7 +681,7 @@ bool CWavegate::_PollPerformances()
     return true;
 }
 
-bool CWavegate::_PollForTimingDevice(const CWGDevice* device)
+bool CWavegate::PollForTimingDevice(const CWGDevice* device)
 {
     if (!m_pollEvent || m_pollEvent->wait(kPollWaitMs) != plat::Event::WaitResult::signalled)
         return false;
@@ -721,10 +721,10 @@ void CWavegate::PollLocked()
                 m_performances.erase(it);
         }
     }
-    _WriteBuffers();
+    WriteBuffers();
 }
 
-void CWavegate::_WriteBuffers()
+void CWavegate::WriteBuffers()
 {
     const MediaTime to = m_bufferTime.load() + kGranularityMs;
     const uint32_t from = m_bufferTime.load().ms();
@@ -750,12 +750,12 @@ void CWavegate::OnTick()
         return;
     int32_t ahead = m_bufferTime.load() - PlayTimeNow();
     while (ahead < static_cast<int32_t>(m_performanceLatency)) {
-        _PollPerformances();
+        PollPerformances();
         ahead += static_cast<int32_t>(kGranularityMs);
     }
 }
 
-void CWavegate::_SyncPerformances(int code, uint32_t a, uint32_t b)
+void CWavegate::SyncPerformances(int code, uint32_t a, uint32_t b)
 {
     std::lock_guard lock(m_mainLock);
     const uint32_t from = code == WG_SYNC_CLOCK ? a : m_bufferTime.load().ms();
@@ -779,7 +779,7 @@ void CWavegate::SetSyncMode(uint32_t mode)
         return;
     if (mode == 2) {
         std::lock_guard lock(m_mainLock);
-        _SyncPerformances(WG_SYNC_STOP, 0, 0);
+        SyncPerformances(WG_SYNC_STOP, 0, 0);
         ReopenMidiOutputs();
         m_bufferTime = MediaTime();
     } else if (old == 2) {
@@ -805,16 +805,16 @@ intptr_t CWavegate::DriverProc(plat::MessageId msg, uintptr_t wParam, intptr_t l
     switch (msg) {
     case WM_WG_EXTSTART:
         StartDevices();
-        _SyncPerformances(WG_SYNC_START, 0, 0);
+        SyncPerformances(WG_SYNC_START, 0, 0);
         break;
     case WM_WG_EXTCONTINUE:
-        _SyncPerformances(WG_SYNC_CONTINUE, 0, 0);
+        SyncPerformances(WG_SYNC_CONTINUE, 0, 0);
         StartDevices();
         break;
     case WM_WG_EXTSTOP:
         {
             std::lock_guard lock(m_mainLock);
-            _SyncPerformances(WG_SYNC_STOP, 0, 0);
+            SyncPerformances(WG_SYNC_STOP, 0, 0);
             ReopenMidiOutputs();
             m_performances.clear();
         }
@@ -822,10 +822,10 @@ intptr_t CWavegate::DriverProc(plat::MessageId msg, uintptr_t wParam, intptr_t l
         break;
     case WM_WG_SONGPOSITION:
         m_syncPosition = static_cast<uint32_t>(wParam);
-        _SyncPerformances(WG_SYNC_POSITION, 0, 0);
+        SyncPerformances(WG_SYNC_POSITION, 0, 0);
         break;
     case WM_WG_CLOCKTICK:
-        _SyncPerformances(WG_SYNC_CLOCK, static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam));
+        SyncPerformances(WG_SYNC_CLOCK, static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam));
         break;
     default:
         break;

@@ -160,16 +160,16 @@ public:
 
     // One poll of every performance and one write of every output; false when the poll
     // was skipped because another poll held the gate past the time-out.
-    bool _PollPerformances();
+    bool PollPerformances();
     // The poll of a returned block of the timing device. It gives up, instead of waiting,
     // once device is no longer the timing device: whoever took that role away may hold
     // mainLock while it waits for this device's blocks to come back.
-    bool _PollForTimingDevice(const CWGDevice* device);
+    bool PollForTimingDevice(const CWGDevice* device);
     // The caller holds mainLock.
-    void _WriteBuffers();
+    void WriteBuffers();
     // Files event into list: ascending time, a note-off before events of equal time, any
     // other event after them.
-    static void _MergeData(std::unique_ptr<CWGEventData> event, CWGEventList& list);
+    static void MergeData(std::unique_ptr<CWGEventData> event, CWGEventList& list);
 
     // Wave-start markers name their player by a handle from here.
     CWGStartSignals& GetStartSignals() { return m_startSignals; }
@@ -210,11 +210,11 @@ private:
     bool StartDriverThread();
     void StopDriverThread();
     intptr_t DriverProc(plat::MessageId msg, uintptr_t wParam, intptr_t lParam);
-    std::unique_ptr<CWGDevice> _CreateDevice(int type, int direction, int index);
+    std::unique_ptr<CWGDevice> CreateDevice(int type, int direction, int index);
     void OnTick();
     // Polls and writes; the caller holds the poll gate and mainLock.
     void PollLocked();
-    void _SyncPerformances(int code, uint32_t a, uint32_t b);
+    void SyncPerformances(int code, uint32_t a, uint32_t b);
     void ReopenMidiOutputs();
     bool StartTickTimer();
     CWGEventList* MidiOutList(int device);

@@ -66,7 +66,7 @@ TEST(CWavegateMergeTest, NoteOffsGoBeforeEqualTimesAndOtherEventsAfter)
         CWGEventList list;
         for (const auto& [time, msg] : c.existing)
             list.push_back(MidiEvent(time, msg));
-        CWavegate::_MergeData(MidiEvent(c.added.first, c.added.second), list);
+        CWavegate::MergeData(MidiEvent(c.added.first, c.added.second), list);
         EXPECT_EQ(messagesOf(list), c.order) << c.what;
         const auto times = timesOf(list);
         EXPECT_TRUE(std::is_sorted(times.begin(), times.end())) << c.what;
