@@ -10,12 +10,11 @@
 #include <chrono>
 #include <iterator>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 
 using plat::media::Backend;
 using plat::media::MediaTime;
-
-CWavegate* CWavegate::s_pSharedWavegate = nullptr;
 
 int InitWavegate()
 {
@@ -23,6 +22,8 @@ int InitWavegate()
 }
 
 namespace {
+
+std::atomic<CWavegate*> g_live{nullptr};
 
 bool validPair(int type, int direction)
 {
@@ -38,22 +39,17 @@ bool isNoteOff(const CWGEventData& event)
 
 }  // namespace
 
-CWavegate* CWavegate::InitWavegate()
+CWavegate::CWavegate()
 {
-    if (!s_pSharedWavegate)
-        s_pSharedWavegate = new CWavegate;
-    return s_pSharedWavegate;
+    CWavegate* none = nullptr;
+    if (!g_live.compare_exchange_strong(none, this))
+        throw std::logic_error("CWavegate: a device manager already exists");
 }
 
-void CWavegate::ExitWavegate()
+CWavegate* CWavegate::GetWavegate()
 {
-    if (!s_pSharedWavegate)
-        return;
-    delete s_pSharedWavegate;
-    s_pSharedWavegate = nullptr;
+    return g_live.load();
 }
-
-CWavegate::CWavegate() = default;
 
 CWavegate::~CWavegate()
 {
@@ -75,8 +71,42 @@ CWavegate::~CWavegate()
         for (auto& devices : byType)
             devices.clear();
     m_performances.clear();
-    std::lock_guard recordLock(m_recordLock);
-    m_recordings.clear();
+    {
+        std::lock_guard recordLock(m_recordLock);
+        m_recordings.clear();
+    }
+    // Every thread that could ask for the manager has ended.
+    g_live = nullptr;
+}
+
+void CWavegate::DeviceHost::Notify(uint32_t code, uintptr_t p1, uintptr_t p2)
+{
+    m_manager.Notify(code, p1, p2);
+}
+
+uint32_t CWavegate::DeviceHost::GetSyncMode() const
+{
+    return m_manager.GetSyncMode();
+}
+
+int CWavegate::DeviceHost::GetPrefetchBufferCount() const
+{
+    return m_manager.GetPrefetchBufferCount();
+}
+
+bool CWavegate::DeviceHost::IsTimingDevice(const CWGDevice* device) const
+{
+    return device && device == m_manager.m_timingDevice;
+}
+
+bool CWavegate::DeviceHost::PollForTimingDevice(const CWGDevice* device)
+{
+    return m_manager.PollForTimingDevice(device);
+}
+
+CWGStartSignals& CWavegate::DeviceHost::GetStartSignals()
+{
+    return m_manager.GetStartSignals();
 }
 
 MediaTime CWavegate::Now() const
@@ -117,10 +147,10 @@ int CWavegate::Initialize(uint32_t flags)
 std::unique_ptr<CWGDevice> CWavegate::CreateDevice(int type, int direction, int index)
 {
     if (type == WG_MIDI && direction == WG_OUT)
-        return std::make_unique<CMidiOut>(index);
+        return std::make_unique<CMidiOut>(index, &m_deviceHost);
     // MIDI inputs and the wave devices get their own classes; until then their slots hold
     // base devices, which count and report but do not open.
-    return std::make_unique<CWGDevice>(index);
+    return std::make_unique<CWGDevice>(index, &m_deviceHost);
 }
 
 bool CWavegate::StartDriverThread()
@@ -181,7 +211,7 @@ int CWavegate::GetDeviceCaps(int type, int direction, int index, WG_DevCaps* cap
     if (!caps || !GetDevice(type, direction, index))
         return 0;
     if (type == WG_MIDI && direction == WG_OUT)
-        return CMidiOut::GetDeviceCaps(index, caps);
+        return CMidiOut::GetDeviceCaps(index, caps, &m_deviceHost);
     return 0;
 }
 
@@ -236,8 +266,8 @@ void CWavegate::EnableDevice(int type, int direction, int index, int enable)
         return;
     }
     if (CWGDevice* device = GetDevice(type, direction, index)) {
-        if (!enable && device == m_timingDevice)
-            m_timingDevice = nullptr;
+        if (!enable)
+            DropTiming(device);
         device->SetEnabled(enable);
     }
 }
@@ -322,9 +352,25 @@ CWGDevice* CWavegate::LeaveTiming(int type, int direction, int index)
 {
     CWGDevice* device = GetDevice(type, direction, index);
     // A device that stops running can no longer clock the performances.
-    if (device && device == m_timingDevice)
-        m_timingDevice = nullptr;
+    if (device)
+        DropTiming(device);
     return device;
+}
+
+void CWavegate::TakeTiming(int index, CWGDevice* device)
+{
+    m_timingDeviceNum = index;
+    m_timingDevice = device;
+    device->GetHWnd().post(CMidiOut::WM_WG_PRIORITY_HIGH);
+}
+
+void CWavegate::DropTiming(CWGDevice* device)
+{
+    CWGDevice* old = device;
+    const bool dropped = device ? m_timingDevice.compare_exchange_strong(old, nullptr)
+                                : (old = m_timingDevice.exchange(nullptr)) != nullptr;
+    if (dropped)
+        old->GetHWnd().post(CMidiOut::WM_WG_PRIORITY_NORMAL);
 }
 
 int CWavegate::PauseDevice(int type, int direction, int index)
@@ -379,9 +425,7 @@ int CWavegate::StartDevices()
         for (int index = 0; index < m_deviceCount[WG_MIDI][WG_OUT]; ++index) {
             CWGDevice* device = m_devices[WG_MIDI][WG_OUT][static_cast<size_t>(index)].get();
             if (device->GetState() & CWGDevice::WG_OPEN) {
-                m_timingDeviceNum = index;
-                m_timingDevice = device;
-                device->GetHWnd().post(CMidiOut::WM_WG_PRIORITY_HIGH);
+                TakeTiming(index, device);
                 m_playStartTime = Now();
                 break;
             }
@@ -398,7 +442,7 @@ int CWavegate::StartDevices()
     // A timing device that would not start returns no blocks, and nothing would ever poll:
     // the tick timer takes over.
     if (CWGDevice* timing = m_timingDevice; timing && !(timing->GetState() & CWGDevice::WG_STARTED)) {
-        m_timingDevice = nullptr;
+        DropTiming(timing);
         if (!m_tickTimer && !StartTickTimer())
             return 0;
     }
@@ -407,7 +451,7 @@ int CWavegate::StartDevices()
 
 int CWavegate::PauseDevices()
 {
-    m_timingDevice = nullptr;
+    DropTiming();
     std::lock_guard lock(m_mainLock);
     ForEachDevice(&CWavegate::PauseDevice);
     return 1;
@@ -415,7 +459,7 @@ int CWavegate::PauseDevices()
 
 int CWavegate::StopDevices()
 {
-    m_timingDevice = nullptr;
+    DropTiming();
     std::lock_guard lock(m_mainLock);
     KillTimers();
     ForEachDevice(&CWavegate::StopDevice);

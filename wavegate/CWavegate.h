@@ -8,6 +8,7 @@
 #include "platform/core/RecursiveLock.h"
 #include "platform/media/MediaTime.h"
 #include "wavegate/CWGDevice.h"
+#include "wavegate/CWGDeviceHost.h"
 #include "wavegate/CWGEventData.h"
 #include "wavegate/CWGNotify.h"
 #include "wavegate/CWGStartSignals.h"
@@ -27,7 +28,8 @@ class Backend;
 }
 
 // The device manager: the one object through which the program reaches every MIDI and wave
-// device of the process. It addresses devices by (type, direction, index), runs them singly
+// device of the process. Its owner makes it and destroys it; while it lives, GetWavegate()
+// answers it, and only one lives at a time. It addresses devices by (type, direction, index), runs them singly
 // or all together, keeps one time-ordered output list per output device, polls the
 // registered performances once per 100 ms slice a prefetch count of slices ahead of the
 // sound, and hands recorded input to the recording clients.
@@ -66,12 +68,12 @@ public:
         WG_SYNC_POSITION = -6,
     };
 
-    // The one instance of the process.
-    static CWavegate* s_pSharedWavegate;
-    // Makes the instance when there is none; returns it.
-    static CWavegate* InitWavegate();
-    static void ExitWavegate();
-    static CWavegate* GetWavegate() { return s_pSharedWavegate; }
+    // Throws std::logic_error while another manager lives.
+    CWavegate();
+    // Closes every device and ends the driver thread.
+    ~CWavegate();
+    // The live manager, or null.
+    static CWavegate* GetWavegate();
 
     CWavegate(const CWavegate&) = delete;
     CWavegate& operator=(const CWavegate&) = delete;
@@ -161,10 +163,6 @@ public:
     // One poll of every performance and one write of every output; false when the poll
     // was skipped because another poll held the gate past the time-out.
     bool PollPerformances();
-    // The poll of a returned block of the timing device. It gives up, instead of waiting,
-    // once device is no longer the timing device: whoever took that role away may hold
-    // mainLock while it waits for this device's blocks to come back.
-    bool PollForTimingDevice(const CWGDevice* device);
     // The caller holds mainLock.
     void WriteBuffers();
     // Files event into list: ascending time, a note-off before events of equal time, any
@@ -195,14 +193,35 @@ private:
         uintptr_t user;
     };
 
-    CWavegate();
-    ~CWavegate();
+    // The manager as its devices see it.
+    class DeviceHost final : public CWGDeviceHost {
+    public:
+        explicit DeviceHost(CWavegate& manager) : m_manager(manager) {}
+        void Notify(uint32_t code, uintptr_t p1, uintptr_t p2) override;
+        uint32_t GetSyncMode() const override;
+        int GetPrefetchBufferCount() const override;
+        bool IsTimingDevice(const CWGDevice* device) const override;
+        bool PollForTimingDevice(const CWGDevice* device) override;
+        CWGStartSignals& GetStartSignals() override;
+
+    private:
+        CWavegate& m_manager;
+    };
 
     plat::media::MediaTime Now() const;
     // The play time the clock has reached: ms since playing started.
     plat::media::MediaTime PlayTimeNow() const;
     // The device, no longer the timing device if it was.
     CWGDevice* LeaveTiming(int type, int direction, int index);
+    // The poll of a returned block of the timing device. It gives up, instead of waiting,
+    // once device is no longer the timing device: whoever took that role away may hold
+    // mainLock while it waits for this device's blocks to come back.
+    bool PollForTimingDevice(const CWGDevice* device);
+    // Makes the MIDI output the timing device, its thread raised for the role.
+    void TakeTiming(int index, CWGDevice* device);
+    // Ends the role of device (of whichever device has it, for null); that device's thread
+    // goes back to normal priority.
+    void DropTiming(CWGDevice* device = nullptr);
     // Kills the tick and delayed-start timers.
     void KillTimers();
     // Runs action on every device; 1 when it succeeded on any.
@@ -240,7 +259,7 @@ private:
     std::atomic<int> m_defaultMidiDeviceEnabled = 0;
     std::list<PerformanceRecord> m_performances;
     std::list<RecordingRecord> m_recordings;
-    uint64_t m_nextSerial = 1;
+    std::atomic<uint64_t> m_nextSerial = 1;   // shared by performances and recordings
     std::atomic<uint32_t> m_tickTimer = 0;
     std::atomic<uint32_t> m_delayTimer = 0;
     std::vector<CWGEventList> m_midiOutLists;
@@ -253,6 +272,8 @@ private:
     std::unique_ptr<plat::Event> m_pollEvent;
     CWGNotify m_notifier;
     CWGStartSignals m_startSignals;
+    // Mutable: a query such as GetDeviceCaps may report a failure through it.
+    mutable DeviceHost m_deviceHost{*this};
     plat::RecursiveLock m_mainLock{"CWavegate main", plat::LockLevel::deviceManager};
     plat::RecursiveLock m_recordLock{"CWavegate record", plat::LockLevel::deviceManager};
 };
