@@ -157,7 +157,8 @@ std::string CWGNotify::GetErrorText(uint32_t code, uintptr_t p1)
         GetDSErrorText(static_cast<int>(p1), buffer, sizeof buffer);
         return buffer;
     }
-    if (code >= 200 && code <= 799)
+    // An underrun carries a lateness, not an error number.
+    if (code >= 200 && code <= 799 && code != 311)
         return plat::media::mediaErrorText(static_cast<int>(p1));
     return {};
 }
@@ -171,6 +172,7 @@ std::string CWGNotify::FormatNotification(uint32_t code, uintptr_t p1, uintptr_t
     case 2: return plat::format("Polled performance %d stopped", n1);
     case 3: return plat::format("Midi recording %d stopped", n1);
     case 4: return plat::format("Wave recording %d stopped", n1);
+    case 311: return plat::format("Underrun on MIDI stream device %d: buffer %d ms late", n2, n1);
     case 800: return "Error creating media event timer";
     case 801: return plat::format("File %s does not exist", fileName(p2));
     case 802: return plat::format("Out of memory in file %s", fileName(p2));

@@ -23,6 +23,7 @@ TEST(CWGNotifyTest, EachCodeHasItsLine)
          "Error opening MIDI stream device 1: " + plat::media::mediaErrorText(plat::media::kErrorAllocated)},
         {310, plat::media::kErrorInvalidHandle, 0,
          "Error sending MIDI short message on device 0: " + plat::media::mediaErrorText(plat::media::kErrorInvalidHandle)},
+        {311, 50, 1, "Underrun on MIDI stream device 1: buffer 50 ms late"},
         {407, 2, 1, "Error resetting WAVE in device 1: " + plat::media::mediaErrorText(2)},
         {600, 2, reinterpret_cast<uintptr_t>(file), "Error (2) opening file song.wav for reading"},
         {614, 5, 0, "Error (5) opening file  for writing"},
@@ -34,6 +35,7 @@ TEST(CWGNotifyTest, EachCodeHasItsLine)
     };
     for (const auto& c : cases)
         EXPECT_EQ(CWGNotify::FormatNotification(c.code, c.p1, c.p2), c.line) << c.code;
+    EXPECT_EQ(CWGNotify::GetErrorText(311, 50), "") << "an underrun carries no error number";
 }
 
 TEST(CWGNotifyTest, DSErrorTextIsCutToTheBuffer)

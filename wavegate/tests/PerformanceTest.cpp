@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <mutex>
 
 namespace {
@@ -65,6 +67,38 @@ struct CountingScript {
     }
     std::mutex mutex;
     std::vector<uint32_t> froms;
+};
+
+// A note-on or note-off every 10 ms from 200 to 1490 on output 0; the time travels in the
+// message's velocity byte so that every event played can be told apart.
+struct TenMsScript {
+    static int Proc(uintptr_t, int tagOrCode, uint32_t from, uint32_t to)
+    {
+        if (tagOrCode < 0)
+            return 1;
+        CWGEventList list;
+        for (uint32_t t = std::max(from, 200u); t < to && t < 1500; t += 10)
+            list.push_back(MidiEvent(t, (t / 10 % 2 ? 0x3C80u : 0x3C90u) | (t / 10 % 128) << 16));
+        CWavegate::GetWavegate()->PlayBuffer(list);
+        return 1;
+    }
+};
+
+// The notifications a manager sends, from whichever thread sends them.
+struct NotificationLog {
+    static void Proc(uintptr_t user, uint32_t code, uintptr_t p1, uintptr_t p2)
+    {
+        auto* self = reinterpret_cast<NotificationLog*>(user);
+        std::lock_guard lock(self->mutex);
+        self->entries.push_back({code, p1, p2});
+    }
+    std::vector<std::array<uintptr_t, 3>> Entries()
+    {
+        std::lock_guard lock(mutex);
+        return entries;
+    }
+    std::mutex mutex;
+    std::vector<std::array<uintptr_t, 3>> entries;
 };
 
 class PerformanceTest : public WavegateTest {
@@ -180,6 +214,53 @@ TEST_F(PerformanceTest, ATimingDeviceThatCannotStartHandsTheClockToTheTicks)
     Step(300);
     EXPECT_EQ(script.Froms(), (std::vector<uint32_t>{200, 300, 400}));
     EXPECT_EQ(MidiOut(1).GetBuffersOut(), 2);
+}
+
+TEST_F(PerformanceTest, AfterAStalledPollTheOutputReturnsToItsTimelineAndTheUnderrunIsReported)
+{
+    CWavegate& wg = Init();
+    NotificationLog notifications;
+    wg.SetNotificationCallback(&NotificationLog::Proc, reinterpret_cast<uintptr_t>(&notifications));
+    TenMsScript script;
+    wg.StartPerformance(&TenMsScript::Proc, reinterpret_cast<uintptr_t>(&script), 1, 0);
+    wg.OpenDevices();
+    ASSERT_EQ(wg.StartDevices(), 1);
+    Step(500);
+
+    // The poll is held up for 400 ms, longer than the output is ahead: the stream runs dry.
+    uint32_t lateFrom = 0;
+    uint32_t stallEnd = 0;
+    {
+        std::lock_guard lock(wg.GetMainLock());
+        lateFrom = wg.GetBufferTime();
+        m_timers->advance(400);
+        stallEnd = wg.GetElapsedPlayTime();
+    }
+    ASSERT_LT(lateFrom, stallEnd);
+    Settle();
+    // The slices written late play at once and come back at once; their returns are polled
+    // before the clock moves on.
+    m_timers->advance(0);
+    Settle();
+    Step(1100);
+
+    // Each output reports its underrun once, from its own thread.
+    auto reported = notifications.Entries();
+    std::sort(reported.begin(), reported.end());
+    const uintptr_t late = stallEnd - lateFrom;
+    EXPECT_EQ(reported, (std::vector<std::array<uintptr_t, 3>>{{311, late, 0}, {311, late, 1}}))
+        << "how late the first slice after the stall came, on each output";
+    const auto played = m_memory->midiOut(0).played();
+    ASSERT_EQ(played.size(), 130u) << "nothing lost";
+    for (size_t i = 0; i < played.size(); ++i) {
+        const uint32_t time = 200 + 10 * static_cast<uint32_t>(i);
+        SCOPED_TRACE(testing::Message() << "event at " << time);
+        EXPECT_EQ(played[i].bytes[2], time / 10 % 128);
+        EXPECT_EQ(played[i].streamMs, time) << "the stream kept its timeline";
+        // What the stall held up goes out as soon as it comes; everything after it on time.
+        const uint32_t expected = time >= lateFrom && time < stallEnd ? stallEnd : time;
+        EXPECT_EQ(played[i].clockMs, kStartMs + expected);
+    }
 }
 
 class TickPerformanceTest : public PerformanceTest {
