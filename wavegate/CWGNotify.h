@@ -2,6 +2,7 @@
 
 #include "wavegate/WavegateExport.h"
 
+#include "platform/core/CallbackList.h"
 #include "wavegate/WGTypes.h"
 
 #include <cstdint>
@@ -35,6 +36,8 @@ public:
 
     // The callback runs on the thread that reports, which may be a device thread holding
     // the device manager's lock: it must not block (post to the user interface instead).
+    // It replaces the one registered before, which is not running on another thread and is
+    // never called again once this returns; null only removes it.
     void SetNotificationCallback(WGNotifyProc callback, uintptr_t user);
     void Notify(uint32_t code, uintptr_t p1, uintptr_t p2);
 
@@ -48,7 +51,7 @@ public:
     static void GetDSErrorText(int hr, char* buffer, int size);
 
 private:
-    std::mutex m_mutex;
-    WGNotifyProc m_callback = nullptr;
-    uintptr_t m_user = 0;
+    plat::CallbackList<void(uint32_t code, uintptr_t p1, uintptr_t p2)> m_callbacks;
+    std::mutex m_connectionMutex;
+    plat::Connection m_connection;   // of the registered callback, under m_connectionMutex
 };
