@@ -1,12 +1,16 @@
 #include "WavegateTestSupport.h"
 
+#include "platform/core/Event.h"
 #include "platform/media/MediaError.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <mutex>
+#include <string>
+#include <thread>
 
 namespace {
 
@@ -261,6 +265,92 @@ TEST_F(PerformanceTest, AfterAStalledPollTheOutputReturnsToItsTimelineAndTheUnde
         const uint32_t expected = time >= lateFrom && time < stallEnd ? stallEnd : time;
         EXPECT_EQ(played[i].clockMs, kStartMs + expected);
     }
+}
+
+namespace {
+
+// Performances that log their calls and, on their first one, start or stop others.
+struct Meddler {
+    static int Proc(uintptr_t user, int tagOrCode, uint32_t, uint32_t)
+    {
+        auto* self = reinterpret_cast<Meddler*>(user);
+        if (tagOrCode < 0)
+            return 1;
+        self->log->push_back(self->name);
+        ++self->calls;
+        if (self->calls == 1 && self->stops)
+            CWavegate::GetWavegate()->StopPerformance(self->stops);
+        if (self->calls == 1 && self->starts)
+            CWavegate::GetWavegate()->StartPerformance(&Proc, reinterpret_cast<uintptr_t>(self->starts), 1, 0);
+        return self->calls == self->lastCall ? 0 : 1;
+    }
+    const char* name;
+    std::vector<std::string>* log;
+    int stops = 0;                // a tag to stop at the first call
+    Meddler* starts = nullptr;    // a performance to start at the first call
+    int lastCall = 0;             // the call that answers 0
+    int calls = 0;
+};
+
+}  // namespace
+
+TEST_F(PerformanceTest, PerformancesMayStartAndStopOthersDuringAPoll)
+{
+    CWavegate& wg = Init();
+    std::vector<std::string> log;
+    Meddler started{"started", &log};
+    Meddler first{"first", &log, 50, &started};
+    Meddler ending{"ending", &log, 0, nullptr, 2};
+    Meddler stopped{"stopped", &log};
+    wg.StartPerformance(&Meddler::Proc, reinterpret_cast<uintptr_t>(&first), 1, 0);
+    wg.StartPerformance(&Meddler::Proc, reinterpret_cast<uintptr_t>(&ending), 1, 0);
+    wg.StartPerformance(&Meddler::Proc, reinterpret_cast<uintptr_t>(&stopped), 1, 50);
+    for (int poll = 0; poll < 3; ++poll)
+        ASSERT_TRUE(wg.PollPerformances());
+    // A performance stopped during a poll is not called even in that poll; one started
+    // during a poll joins at the next; one that answers 0 is not called again.
+    EXPECT_EQ(log, (std::vector<std::string>{"first", "ending", "first", "ending", "started", "first", "started"}));
+}
+
+TEST_F(PerformanceTest, AStopFromAnotherThreadWaitsForTheRunningPollAndEndsThePerformance)
+{
+    CWavegate& wg = Init();
+    struct Blocking {
+        static int Proc(uintptr_t user, int tagOrCode, uint32_t, uint32_t)
+        {
+            auto* self = reinterpret_cast<Blocking*>(user);
+            if (tagOrCode < 0)
+                return 1;
+            if (++self->calls == 1) {
+                self->entered.set();
+                self->release.wait(5000);
+                self->finished = true;
+            }
+            return 1;
+        }
+        std::atomic<int> calls{0};
+        std::atomic<bool> finished{false};
+        plat::Event entered{true, false};
+        plat::Event release{true, false};
+    } blocking;
+    const int tag = wg.StartPerformance(&Blocking::Proc, reinterpret_cast<uintptr_t>(&blocking), 1, 0);
+    wg.OpenDevices();
+    ASSERT_EQ(wg.StartDevices(), 1);
+    m_timers->advance(100);   // the first block comes back: the timing device's thread polls
+    ASSERT_EQ(blocking.entered.wait(5000), plat::Event::WaitResult::signalled);
+
+    bool finishedWhenStopped = false;
+    std::thread stopper([&] {
+        wg.StopPerformance(tag);
+        finishedWhenStopped = blocking.finished;
+    });
+    blocking.release.set();
+    stopper.join();
+    EXPECT_TRUE(finishedWhenStopped);
+    Settle();
+    Step(500);
+    EXPECT_EQ(blocking.calls, 1);
+    EXPECT_EQ(wg.IsActive(), 0);
 }
 
 class TickPerformanceTest : public PerformanceTest {
