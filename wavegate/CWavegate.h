@@ -30,10 +30,10 @@ class Backend;
 
 // The device manager: the one object through which the program reaches every MIDI and wave
 // device of the process. Its owner makes it and destroys it; while it lives, GetWavegate()
-// answers it, and only one lives at a time. It addresses devices by (type, direction, index), runs them singly
-// or all together, keeps one time-ordered output list per output device, polls the
-// registered performances once per 100 ms slice a prefetch count of slices ahead of the
-// sound, and hands recorded input to the recording clients.
+// answers it, and only one lives at a time. It addresses devices by (type, direction,
+// index), runs them singly or all together, keeps one time-ordered output list per output
+// device, polls the registered performances once per 100 ms slice a prefetch count of slices
+// ahead of the sound, and hands recorded input to the recording clients.
 //
 // Clock: when a MIDI output is open at start, the first one is the timing device and its
 // thread polls each time it gets a played block back; otherwise a 100 ms timer posts ticks
