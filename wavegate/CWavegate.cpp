@@ -786,8 +786,10 @@ void CWavegate::OnTick()
     // A tick posted before the timer was killed finds the devices stopped.
     if (!m_tickTimer)
         return;
+    // The last slice written starts a full latency ahead of the sound, so it ends a slice
+    // later than that.
     int32_t ahead = m_bufferTime.load() - PlayTimeNow();
-    while (ahead < static_cast<int32_t>(m_performanceLatency)) {
+    while (ahead < static_cast<int32_t>(m_performanceLatency + kGranularityMs)) {
         PollPerformances();
         ahead += static_cast<int32_t>(kGranularityMs);
     }
