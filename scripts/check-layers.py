@@ -40,6 +40,11 @@ FOLDER_RANKS = {
         "draw": 0, "timer": 0,
         "window": 1,
     },
+    "rack": {
+        "plinthart": 0,
+        "plinthui": 1,
+        "rackplayer": 2,
+    },
     "notabase": {
         "values": 0, "prefs": 0,
         "lists": 1,
