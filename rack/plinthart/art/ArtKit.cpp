@@ -262,7 +262,7 @@ void ArtKit::key(QPainter& painter, const QRect& rect, KeyLook look, Glyph glyph
         const QColor accent = accentColor(glyph);
         painter.fillRect(QRect(content.left() + 2, inner.top() + 1, content.width() - 4, 2), accent);
         painter.fillRect(QRect(content.left() + 2, inner.top() + 3, content.width() - 4, 1), accent.lighter(140).darker(130));
-        ink = glyph == Glyph::none ? accent.darker(170) : accent.darker(115);
+        ink = glyph == Glyph::none ? accent.darker(170) : accent.darker(accent.lightness() > 150 ? 150 : 115);
     } else if (glyph == Glyph::record && look != KeyLook::disabled) {
         ink = QColor(200, 34, 40);
     }

@@ -7,6 +7,7 @@
 #include "rack/plinthart/ResourceBitmap.h"
 
 #include "platform/ui/draw/BitmapResources.h"
+#include "platform/ui/draw/DrawContext.h"
 
 namespace rack {
 namespace {
@@ -320,6 +321,29 @@ TEST_F(PrettyButtonTest, TheLibraryCountsItsUsers)
     EXPECT_EQ(ctl_Terminate(), 0);
     EXPECT_NE(WindowClass::find(kPrettyButtonClass), nullptr);
     EXPECT_NE(ControlModule::instance().toolTip, nullptr);
+}
+
+}  // namespace
+}  // namespace rack
+
+namespace rack {
+namespace {
+
+TEST(FaceGalleryTest, ScreenshotOfEveryFace)
+{
+    const std::vector<LookDescriptor::Face> faces = LookDescriptor::allFaces();
+    plat::ui::Bitmap gallery(8 * 82 + 4, int((faces.size() + 7) / 8) * 38 + 4);
+    {
+        plat::ui::DrawContext dc(gallery);
+        dc.fillRect(QRect(QPoint(0, 0), gallery.size()), plat::ui::Brush::solid(0x302C2A));
+        for (size_t i = 0; i < faces.size(); ++i) {
+            const std::unique_ptr<plat::ui::Bitmap> face = LoadResourceBitmap(
+                kPlinthUiModule, plat::ui::BitmapResources::resourceName(uint32_t(faces[i].id)), nullptr);
+            ASSERT_NE(face, nullptr);
+            dc.blit(4 + int(i % 8) * 82, 4 + int(i / 8) * 38, face->width(), face->height(), *face, 0, 0);
+        }
+    }
+    test::saveScreenshot(gallery.image(), "plinthui-faces");
 }
 
 }  // namespace
