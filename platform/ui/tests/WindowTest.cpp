@@ -170,6 +170,22 @@ TEST_F(WindowTest, AWindowDestroyedInsideItsOwnMessageGoesSafely)
     EXPECT_TRUE(cls.of(kUserMessage + 1).empty());
 }
 
+TEST_F(WindowTest, DestroyingAgainWhileHearingOfTheEndChangesNothing)
+{
+    RecordingClass cls("RecTestDestroyTwice");
+    cls.answer = [](Window* window, MessageId message, uintptr_t, intptr_t) -> std::optional<intptr_t> {
+        if (message == kDestroyMessage)
+            window->destroy();
+        return std::nullopt;
+    };
+    Window* parent = make(cls, 0, QRect(0, 0, 10, 10));
+    Window* child = make(cls, style::kChild, QRect(0, 0, 5, 5), parent);
+    parent->destroy();
+    EXPECT_FALSE(Window::isWindow(parent));
+    EXPECT_FALSE(Window::isWindow(child));
+    EXPECT_EQ(cls.of(kDestroyMessage).size(), 2u);
+}
+
 TEST_F(WindowTest, PropertiesAreTypedNamedAndOutliveTheWindowWhileHeld)
 {
     struct Block {

@@ -104,8 +104,10 @@ bool Window::isWindow(const Window* window)
 
 void Window::tearDown()
 {
-    if (!m_alive)
+    // A procedure that destroys its window again while it hears of the end changes nothing.
+    if (!m_alive || m_tearingDown)
         return;
+    m_tearingDown = true;
     const WindowWidget::Dispatch dispatch;
     send(kDestroyMessage);
     ToolTip::windowDestroyed(this);
@@ -129,7 +131,7 @@ void Window::tearDown()
 
 void Window::destroy()
 {
-    if (!m_alive)
+    if (!m_alive || m_tearingDown)
         return;
     tearDown();
     m_widget->hide();

@@ -176,6 +176,7 @@ private:
     bool m_needsErase = true;
     bool m_alive = false;
     bool m_created = false;
+    bool m_tearingDown = false;
 };
 
 // What a window does with a message its procedure leaves: paints nothing but the
