@@ -88,8 +88,6 @@ TEST_F(WindowTest, CreationSendsCreateSizeAndMoveAndDestructionGoesParentFirst)
     EXPECT_EQ(cls.received, (std::vector<Received>{{top, kDestroyMessage, 0, 0}, {child, kDestroyMessage, 0, 0}}));
     EXPECT_FALSE(Window::isWindow(top));
     EXPECT_FALSE(Window::isWindow(child));
-    EXPECT_EQ(top->send(kUserMessage), 0);
-    EXPECT_FALSE(top->post(kUserMessage));
 }
 
 TEST_F(WindowTest, CreationFailsForUnknownClassOrphanChildOrRefusal)

@@ -41,8 +41,11 @@ struct PLATUI_API CreateInfo {
 // procedure draws into the window's retained client image, which the widget shows.
 //
 // A window is made with create() and ends with destroy() (or when its parent ends); the
-// pointer stays the window's handle until then. Everything runs on the interface thread.
-// Sending calls the procedure at once; posting queues the message for the event loop.
+// pointer is the window's handle until then. Afterwards only isWindow() may be asked about
+// it: a window destroyed while one of its messages is handled lives on, dead, until control
+// is back in the event loop (its sends answer 0 meanwhile), any other is deleted at once.
+// Everything runs on the interface thread. Sending calls the procedure at once; posting
+// queues the message for the event loop.
 class PLATUI_API Window {
 public:
     // Makes a window of a registered class. rect is the outer rectangle, in the parent's
@@ -59,10 +62,10 @@ public:
     // turn), kills its timers, drops its properties and takes it off the screen.
     void destroy();
 
-    // Calls the procedure now and answers its result; 0 for a destroyed window.
+    // Calls the procedure now and answers its result; 0 once the window is destroyed.
     intptr_t send(MessageId message, uintptr_t wParam = 0, intptr_t lParam = 0);
-    // Queues the message; false for a destroyed window. It is dropped if the window ends
-    // before the event loop delivers it.
+    // Queues the message; false once the window is destroyed. It is dropped if the window
+    // ends before the event loop delivers it.
     bool post(MessageId message, uintptr_t wParam = 0, intptr_t lParam = 0);
 
     uintptr_t id() const { return m_id; }
