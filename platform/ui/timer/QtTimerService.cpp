@@ -2,6 +2,7 @@
 
 #include <QTimer>
 
+#include <algorithm>
 #include <map>
 
 namespace plat::ui {
@@ -12,7 +13,14 @@ struct QtTimerService::Impl {
 
     uint32_t add(uint32_t ms, bool periodic, Callback callback)
     {
-        if (ms == 0 || !callback)
+        if (ms == 0)
+            return 0;
+        return start(ms, periodic, std::move(callback));
+    }
+
+    uint32_t start(uint32_t ms, bool periodic, Callback callback)
+    {
+        if (!callback)
             return 0;
         do {
             ++lastId;
@@ -67,6 +75,18 @@ uint32_t QtTimerService::setPeriodic(uint32_t periodMs, uint32_t, Callback callb
 uint32_t QtTimerService::setOneShot(uint32_t delayMs, uint32_t, Callback callback)
 {
     return m_impl->add(delayMs, false, std::move(callback));
+}
+
+uint32_t QtTimerService::setOneShotAt(int64_t deadlineNs, Callback callback)
+{
+    const int64_t waitNs = std::max<int64_t>(0, deadlineNs - m_clock.nowNs());
+    const int64_t waitMs = std::min<int64_t>((waitNs + 999'999) / 1'000'000, 0x7FFFFFFF);
+    return m_impl->start(uint32_t(waitMs), false, std::move(callback));
+}
+
+std::unique_ptr<media::TimerService> QtTimerService::createLane(const std::string&)
+{
+    return std::make_unique<QtTimerService>();
 }
 
 bool QtTimerService::kill(uint32_t id)
