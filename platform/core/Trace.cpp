@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 namespace plat {
 
@@ -25,9 +26,14 @@ TraceState& state()
 
 }  // namespace
 
+bool traceWantedBy(const char* value)
+{
+    return value != nullptr && *value != '\0' && std::string_view(value) != "0";
+}
+
 bool isTraceEnabled()
 {
-    static const bool enabled = std::getenv("QUAVIX_TRACE") != nullptr;
+    static const bool enabled = traceWantedBy(std::getenv("QUAVIX_TRACE"));
     return enabled;
 }
 

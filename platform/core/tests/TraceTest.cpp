@@ -23,6 +23,16 @@ private:
     plat::TraceSink m_previous;
 };
 
+TEST(TraceSettingTest, ZeroAndEmptyTurnTracingOff)
+{
+    EXPECT_FALSE(plat::traceWantedBy(nullptr));
+    EXPECT_FALSE(plat::traceWantedBy(""));
+    EXPECT_FALSE(plat::traceWantedBy("0"));
+    EXPECT_TRUE(plat::traceWantedBy("1"));
+    EXPECT_TRUE(plat::traceWantedBy("yes"));
+    EXPECT_TRUE(plat::traceWantedBy("00"));
+}
+
 TEST_F(TraceTest, SinkReceivesFormattedLinesWithoutLineEnds)
 {
     plat::trace("CPlugin: cannot load %s (%d)\n", "Echo.so", 126);
