@@ -59,7 +59,6 @@ int AudioEngine::addSource(AudioSource& source)
             plat::trace("Audio engine: %s cannot open: %s", m_sink->name().c_str(), mediaErrorText(error).c_str());
             return error;
         }
-        startLocked();
     }
     for (auto& slot : m_sources) {
         if (slot.load() == nullptr) {
@@ -67,7 +66,9 @@ int AudioEngine::addSource(AudioSource& source)
             break;
         }
     }
-    ++m_sourceCount;
+    // The first source is in place before the first block is rendered.
+    if (m_sourceCount++ == 0)
+        startLocked();
     return kOk;
 }
 
