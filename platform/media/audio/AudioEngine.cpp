@@ -46,7 +46,8 @@ AudioEngine::~AudioEngine()
 
 bool AudioEngine::isRunning() const
 {
-    return m_thread.joinable() && !m_stopping.load();
+    std::lock_guard lock(m_mutex);
+    return m_thread.joinable();
 }
 
 int AudioEngine::addSource(AudioSource& source)
