@@ -3,8 +3,11 @@
 #include "notabase/commands/CommandIds.h"
 #include "notabase/commands/MCCommandMgr.h"
 #include "notabase/model/ECBase.h"
+#include "notabase/model/ECMeter.h"
 #include "notabase/model/ECPerformanceBase.h"
+#include "notabase/model/ECTempo.h"
 #include "notabase/model/MCEventList.h"
+#include "notabase/score/ECConductor.h"
 
 PLAT_IMPLEMENT_DYNCREATE(CCBase, plat::Object)
 
@@ -79,6 +82,14 @@ void CCBase::Discard(MCEventList* elements)
     }
 }
 
+void CCBase::DiscardMirrors(ECBase* element)
+{
+    if (auto* meter = plat::dynamicDowncast<ECMeter>(element))
+        Discard(&meter->GetMirrors());
+    else if (auto* tempo = plat::dynamicDowncast<ECTempo>(element))
+        Discard(&tempo->GetMirrors());
+}
+
 int CCBase::GetCommandId()
 {
     return CommandIds::CCBase;
@@ -91,7 +102,7 @@ int CCBase::Apply(ECPerformanceBase* performance)
 
 int CCBase::Prepare()
 {
-    m_conductor = m_target ? m_target->GetConductor() : nullptr;
+    m_conductor = m_target ? plat::dynamicDowncast<ECConductor>(m_target->FindConductor()) : nullptr;
     return m_conductor ? 1 : 0;
 }
 

@@ -63,6 +63,9 @@ public:
     void Discard(ECBase* element);
     // Appends each element of the list, head to tail, that is not on the list yet.
     void Discard(MCEventList* elements);
+    // Discards the mirrors of a meter or tempo mark, which show it on other staves and go with
+    // it; any other element has none.
+    void DiscardMirrors(ECBase* element);
 
     virtual int GetCommandId();
     virtual int Apply(ECPerformanceBase* performance);

@@ -83,6 +83,14 @@ uint32_t ECBase::Unref(int deleteAtZero)
     return left;
 }
 
+uint32_t ECBase::ReleaseCommandHold()
+{
+    uint32_t count = m_commandHolds.load();
+    while (count > 0 && !m_commandHolds.compare_exchange_weak(count, count - 1)) {
+    }
+    return count > 0 ? count - 1 : 0;
+}
+
 void ECBase::Serialize(plat::Archive& archive)
 {
     if (archive.isStoring()) {

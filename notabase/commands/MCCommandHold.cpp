@@ -1,0 +1,34 @@
+#include "notabase/commands/MCCommandHold.h"
+
+#include "notabase/model/ECBase.h"
+#include "notabase/model/EventTypes.h"
+
+void MCCommandHold::Reset(ECBase* element)
+{
+    if (element) {
+        element->Ref();
+        element->AddCommandHold();
+    }
+    ECBase* old = m_element;
+    m_element = element;
+    if (!old)
+        return;
+    if (old->ReleaseCommandHold() == 0 && old->IsTakeApartPending()) {
+        old->SetTakeApartPending(false);
+        if (IsOutsidePieces(old))
+            TakeApart(old);
+    }
+    old->Unref(1);
+}
+
+bool MCCommandHold::IsOutsidePieces(ECBase* element)
+{
+    return element->GetAncestor(EventId::Performance, -1) == nullptr;
+}
+
+void MCCommandHold::TakeApart(ECBase* element)
+{
+    const int id = element->GetEventId();
+    const bool spanner = id == EventId::Glissando || id == EventId::Slur || id == EventId::Tie;
+    element->RemoveChildren(spanner ? 0 : 1);
+}
