@@ -8,6 +8,7 @@
 #include "notabase/model/MCEventList.h"
 #include "notabase/model/MCMirrored.h"
 #include "notabase/score/ECConductor.h"
+#include "platform/core/RefPtr.h"
 
 PLAT_IMPLEMENT_DYNCREATE(CCBase, plat::Object)
 
@@ -126,10 +127,9 @@ void CCBase::ProcessDiscardList()
     for (ECBase* element : *m_discardList) {
         if (auto* mirror = plat::dynamicDowncast<ECMirror>(element))
             mirror->SetMirrorEvent(nullptr, 1);
-        element->Ref();
+        const plat::RefPtr<ECBase> held(element);
         element->RemoveFromParents();
         element->RemoveChildren(0);
-        element->Unref(1);
     }
     m_discardList.reset();
 }

@@ -228,21 +228,13 @@ int MCCommandMgr::OnCommand(MCCommandList& commands, int applications)
 
 int MCCommandMgr::callHandlers(MCCommandList& commands, int phase)
 {
-    // Walk a copy: a handler may register or remove handlers.
-    std::vector<Registration> handlers;
-    {
-        std::lock_guard guard(m_mutex);
-        handlers = m_handlers;
-    }
     int result = 1;
-    for (const Registration& r : handlers) {
-        const int answer = r.handler(m_owner, phase, &commands, r.userData);
-        if (answer == -1)
-            return -1;
+    const auto stops = [&result](int answer) {
         if (answer == 0)
             result = 0;
-    }
-    return result;
+        return answer == -1;
+    };
+    return m_handlers.callUntil(stops, m_owner, phase, &commands) ? -1 : result;
 }
 
 int MCCommandMgr::Prepare(MCCommandList& commands)
@@ -391,16 +383,28 @@ void MCCommandMgr::FinishNotify()
 
 void MCCommandMgr::AddCommandHandler(Handler handler, void* userData, int position)
 {
-    std::lock_guard guard(m_mutex);
-    if (position >= 0 && static_cast<size_t>(position) < m_handlers.size())
-        m_handlers.insert(m_handlers.begin() + position, {handler, userData});
-    else
-        m_handlers.push_back({handler, userData});
+    // No token is kept: RemoveCommandHandlers removes them all together.
+    const auto add = [this](const Registration& r) {
+        m_handlers.add([r](ECBase* owner, int phase, void* commands) {
+            return r.handler(owner, phase, commands, r.userData);
+        }).release();
+    };
+    std::lock_guard guard(m_handlerMutex);
+    if (position < 0 || static_cast<size_t>(position) >= m_handlerOrder.size()) {
+        m_handlerOrder.push_back({handler, userData});
+        add(m_handlerOrder.back());
+        return;
+    }
+    m_handlerOrder.insert(m_handlerOrder.begin() + position, {handler, userData});
+    m_handlers.clear();
+    for (const Registration& r : m_handlerOrder)
+        add(r);
 }
 
 void MCCommandMgr::RemoveCommandHandlers()
 {
-    std::lock_guard guard(m_mutex);
+    std::lock_guard guard(m_handlerMutex);
+    m_handlerOrder.clear();
     m_handlers.clear();
 }
 

@@ -2,6 +2,7 @@
 
 #include "notabase/NotabaseExport.h"
 
+#include "platform/core/CallbackList.h"
 #include "platform/core/Message.h"
 
 #include <cstdint>
@@ -71,7 +72,9 @@ public:
     int OnCommand(MCCommandList& commands, int applications = 1);
 
     // Inserts the handler before the one at index position; appends when there is none there.
+    // Handlers may be added and removed from any thread, and from inside a handler.
     void AddCommandHandler(Handler handler, void* userData, int position);
+    // Once it returns, no handler of this manager runs on another thread or is called again.
     void RemoveCommandHandlers();
     // A non-zero rate batches asynchronous commands on a timer of that many milliseconds; 0
     // runs them one by one. The previous timer's waiting commands run first.
@@ -143,7 +146,13 @@ private:
     int m_undoPending = 0;
     int m_notifyPending = 0;
     ECPerformanceBase* m_owner = nullptr;
-    std::vector<Registration> m_handlers;
+    // The handlers in call order, and the list that calls them. The list calls in the order
+    // callbacks were added, so a handler inserted before others makes the list anew.
+    // Guards the order; the list may be called meanwhile. Held while a removal waits for a
+    // handler running on another thread, which must not add or remove handlers itself then.
+    std::mutex m_handlerMutex;
+    std::vector<Registration> m_handlerOrder;
+    plat::CallbackList<int(ECBase*, int, void*)> m_handlers;
     std::unique_ptr<MCCommandTimer> m_timer;
     std::deque<std::unique_ptr<MCUndoItem>> m_undoStack;  // newest group first
     std::unique_ptr<MCUndoItem> m_openGroup;

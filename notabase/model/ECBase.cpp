@@ -6,6 +6,7 @@
 #include "notabase/values/MCTime.h"
 #include "notabase/values/MCVoiceTrack.h"
 #include "platform/core/Archive.h"
+#include "platform/core/RefPtr.h"
 
 PLAT_IMPLEMENT_SERIAL(ECBase, plat::Object, plat::kVersionableSchema | 2)
 
@@ -238,12 +239,11 @@ int ECBase::RemoveFromParents()
     if (m_parents.IsEmpty())
         return 1;
     const std::vector<ECBase*> parents(m_parents.begin(), m_parents.end());
-    Ref();
+    const plat::RefPtr<ECBase> self(this);
     for (ECBase* parent : parents) {
         if (m_parents.Find(parent))
             parent->RemoveChild(this, 0);
     }
-    Unref(1);
     return 1;
 }
 

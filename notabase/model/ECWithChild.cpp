@@ -2,6 +2,7 @@
 
 #include "notabase/model/EventTypes.h"
 #include "platform/core/Archive.h"
+#include "platform/core/RefPtr.h"
 
 PLAT_IMPLEMENT_SERIAL(ECWithChild, ECBase, plat::kVersionableSchema | 2)
 
@@ -84,16 +85,18 @@ int ECWithChild::RemoveChild(ECBase* child, int recursive)
     if (!child || !m_children.Find(child))
         return 0;
     KeepAlive keep(*this);
-    child->Ref();
-    if (recursive)
-        child->RemoveChildren(1);
-    const bool unlinked = child->RemoveParent(this) != 0;
-    if (unlinked)
-        unlinkChild(child);
-    // A child that dissolves when emptied (a chord, a group) may have left this list by itself
-    // while it removed its own children.
-    const bool gone = unlinked || !m_children.Find(child);
-    child->Unref(1);
+    bool gone = false;
+    {
+        const plat::RefPtr<ECBase> held(child);
+        if (recursive)
+            child->RemoveChildren(1);
+        const bool unlinked = child->RemoveParent(this) != 0;
+        if (unlinked)
+            unlinkChild(child);
+        // A child that dissolves when emptied (a chord, a group) may have left this list by
+        // itself while it removed its own children.
+        gone = unlinked || !m_children.Find(child);
+    }
     updateChildFlag();
     return gone ? 1 : 0;
 }
@@ -102,13 +105,11 @@ int ECWithChild::RemoveChildren(int recursive)
 {
     KeepAlive keep(*this);
     while (!m_children.IsEmpty()) {
-        ECBase* child = m_children.GetTail();
-        child->Ref();
+        const plat::RefPtr<ECBase> child(m_children.GetTail());
         if (recursive)
             child->RemoveChildren(1);
         child->RemoveParent(this);
-        unlinkChild(child);
-        child->Unref(1);
+        unlinkChild(child.get());
     }
     updateChildFlag();
     return 1;

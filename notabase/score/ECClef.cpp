@@ -2,6 +2,7 @@
 
 #include "notabase/model/ECPerformanceBase.h"
 #include "notabase/model/EventTypes.h"
+#include "notabase/score/ECStaff.h"
 #include "platform/core/Archive.h"
 
 PLAT_IMPLEMENT_SERIAL(ECClef, ECWithTime, plat::kVersionableSchema | 2)
@@ -43,6 +44,11 @@ int ECClef::GetParentTypes(std::vector<int>& types) const
 {
     types.push_back(EventId::Measure);
     return static_cast<int>(types.size());
+}
+
+void ECClef::SetTime(const MCTime* time)
+{
+    ECStaff::SetCachedEventTime(this, GetHand(), time, [this](const MCTime* t) { ECWithTime::SetTime(t); });
 }
 
 void ECClef::Serialize(plat::Archive& archive)

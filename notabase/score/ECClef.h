@@ -28,6 +28,8 @@ public:
     ECBase* Copy(plat::Object* other) override;
     int GetEventId() const override;
     int GetParentTypes(std::vector<int>& types) const override;
+    // Under a staff, the staff's cache follows the element to its new time.
+    void SetTime(const MCTime* time) override;
 
     unsigned char GetClefType() const { return clefByte() & 0x7F; }
     void SetClefType(unsigned char type) { setClefByte(static_cast<uint8_t>((clefByte() & 0x80) | (type & 0x7F))); }

@@ -109,9 +109,16 @@ int ECConductorStaff::RemoveChildren(int recursive)
     return ECStaff::RemoveChildren(recursive);
 }
 
+ECPerformanceBase* ECConductorStaff::GetPerformance()
+{
+    if (m_conductor)
+        m_performance = m_conductor->GetPerformance();
+    return m_performance;
+}
+
 ECTempoEnv* ECConductorStaff::GetTempoEnv()
 {
-    if (m_tempoEnv || !m_performance)
+    if (m_tempoEnv || !GetPerformance())
         return m_tempoEnv;
     plat::RefPtr<ECTempoEnv> map(new ECTempoEnv);
     map->SetVoiceTrack(structuralVoice, 0);
@@ -124,7 +131,7 @@ ECTempoEnv* ECConductorStaff::GetTempoEnv()
 
 ECMeterEnv* ECConductorStaff::GetMeterEnv()
 {
-    if (m_meterEnv || !m_performance)
+    if (m_meterEnv || !GetPerformance())
         return m_meterEnv;
     plat::RefPtr<ECMeterEnv> map(new ECMeterEnv);
     map->SetVoiceTrack(structuralVoice, 0);
@@ -147,7 +154,7 @@ ECStaff* ECConductorStaff::GetStaff(int number, int create)
     if (number >= 0 && number <= GetMaxStaffNumber())
         return m_staves[static_cast<size_t>(number)];
     // A negative number names no staff, whether or not one may be made.
-    if (!create || number < 0 || !m_performance)
+    if (!create || number < 0 || !GetPerformance())
         return nullptr;
     plat::RefPtr<ECStaff> staff(new ECStaff);
     staff->SetVoiceTrack(structuralVoice, number);
@@ -179,7 +186,8 @@ void ECConductorStaff::renumberStaves(int from, int delta)
 
 int ECConductorStaff::InsertStaff(ECStaff* staff, int index)
 {
-    if (!staff)
+    // Without a conductor to hold it, a staff in the table would be held by nothing.
+    if (!staff || !m_conductor)
         return -1;
     const int count = GetMaxStaffNumber();
     if (index < 1 || index > count + 1)
@@ -187,8 +195,7 @@ int ECConductorStaff::InsertStaff(ECStaff* staff, int index)
     renumberStaves(index, 1);
     staff->SetVoiceTrack(structuralVoice, index);
     m_staves.insert(m_staves.begin() + index, staff);
-    if (m_conductor)
-        m_conductor->AddChild(staff, 1);
+    m_conductor->AddChild(staff, 1);
 
     // The staff's own measures in time order, matched to the bars; new ones where they run out.
     ACFindEvents find;
@@ -237,6 +244,14 @@ void ECConductorStaff::OrderStaves()
     }
     for (ECConductorMeasure* bar : m_conductorMeasures)
         bar->OrderMeasures();
+}
+
+void ECConductorStaff::RebuildStaffCaches()
+{
+    for (size_t number = 1; number < m_staves.size(); ++number) {
+        if (m_staves[number])
+            m_staves[number]->RebuildCache();
+    }
 }
 
 float ECConductorStaff::measureLengthOf(ECMeter* meter) const

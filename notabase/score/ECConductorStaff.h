@@ -56,7 +56,9 @@ public:
     int RemoveChildren(int recursive) override;
 
     ECConductor* GetConductor() const { return m_conductor; }
-    ECPerformanceBase* GetPerformance() const { return m_performance; }
+    // The performance the staff's commands are applied to: its conductor's, looked up again
+    // whenever the conductor has moved.
+    ECPerformanceBase* GetPerformance();
 
     // The maps, made on first use and added by a synchronous command applied to the performance;
     // null when that cannot run.
@@ -71,13 +73,15 @@ public:
     // Gives the staff the number index (or the next one, when index is outside 1 .. count + 1),
     // moving the staves from there up by one with everything under them, adds it to the
     // conductor, and registers a measure of it for every bar: its own measures in time order,
-    // new ones when it has too few. Returns the number.
+    // new ones when it has too few. Returns the number; -1 without a conductor.
     int InsertStaff(ECStaff* staff, int index);
     // Takes the staff out of the conductor and the bars, moving the staves after it down by one.
     // Its measures stay with it.
     void RemoveStaff(ECStaff* staff);
     // Orders the staves table, and the bars' tables, by track number.
     void OrderStaves();
+    // Builds the clef and key cache of every staff anew from its measures.
+    void RebuildStaffCaches();
 
     int GetMaxStaffNumber() const { return static_cast<int>(m_staves.size()) - 1; }
     int GetMaxMeasureNumber() const { return static_cast<int>(m_conductorMeasures.size()); }

@@ -2,6 +2,7 @@
 
 #include "notabase/model/ECPerformanceBase.h"
 #include "notabase/model/EventTypes.h"
+#include "notabase/score/ECStaff.h"
 #include "platform/core/Archive.h"
 
 #include <cstdlib>
@@ -47,6 +48,11 @@ int ECKey::GetParentTypes(std::vector<int>& types) const
 {
     types.push_back(EventId::Measure);
     return static_cast<int>(types.size());
+}
+
+void ECKey::SetTime(const MCTime* time)
+{
+    ECStaff::SetCachedEventTime(this, GetHand(), time, [this](const MCTime* t) { ECWithTime::SetTime(t); });
 }
 
 void ECKey::Serialize(plat::Archive& archive)

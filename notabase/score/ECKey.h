@@ -30,6 +30,8 @@ public:
     ECBase* Copy(plat::Object* other) override;
     int GetEventId() const override;
     int GetParentTypes(std::vector<int>& types) const override;
+    // Under a staff, the staff's cache follows the element to its new time.
+    void SetTime(const MCTime* time) override;
 
     // Each setter keeps the low bits that fit: three for the counts, one for mode and hand.
     unsigned char GetNumSharps() const { return keyByte() & 0x07; }

@@ -65,7 +65,10 @@ void MCStateMgr::Shutdown()
 
 void MCStateMgr::AddStateHandler(Handler handler, void* userData)
 {
-    m_handlers.push_back({handler, userData});
+    // Removed all together by RemoveStateHandlers: no token is kept.
+    m_handlers.add([handler, userData](ECBase* owner, void* state) {
+        handler(owner, 0, state, userData);
+    }).release();
 }
 
 void MCStateMgr::RemoveStateHandlers()
@@ -140,10 +143,7 @@ int MCStateMgr::OnStateMsg(uintptr_t /*wParam*/, intptr_t lParam)
 
 void MCStateMgr::OnState(SCBase* state)
 {
-    // A handler may register or remove handlers: walk a copy.
-    const std::vector<Registration> handlers = m_handlers;
-    for (const Registration& r : handlers)
-        r.handler(m_owner, 0, state, r.userData);
+    m_handlers.call(m_owner, state);
     Handler global = nullptr;
     void* globalUserData = nullptr;
     {

@@ -2,11 +2,11 @@
 
 #include "notabase/NotabaseExport.h"
 
+#include "platform/core/CallbackList.h"
 #include "platform/core/Message.h"
 
 #include <cstdint>
 #include <functional>
-#include <vector>
 
 class ECBase;
 class ECPerformanceBase;
@@ -33,7 +33,9 @@ public:
     void SetOwner(ECPerformanceBase* owner) { m_owner = owner; }
     ECPerformanceBase* GetOwner() const { return m_owner; }
 
+    // Handlers may be added and removed from any thread, and from inside a handler.
     void AddStateHandler(Handler handler, void* userData);
+    // Once it returns, no handler of this manager runs on another thread or is called again.
     void RemoveStateHandlers();
 
     // The one global handler, called after the performance's own; a later call replaces it.
@@ -56,10 +58,7 @@ protected:
     static void Initialize();
 
 private:
-    struct Registration {
-        Handler handler;
-        void* userData;
-    };
     ECPerformanceBase* m_owner = nullptr;
-    std::vector<Registration> m_handlers;
+    // Called as (owner, state).
+    plat::CallbackList<void(ECBase*, void*)> m_handlers;
 };

@@ -412,6 +412,31 @@ TEST_F(CommandMgrTest, HandlersAreInsertedAtTheirPosition)
                           "c 1", "finish x"}));
 }
 
+TEST_F(CommandMgrTest, HandlersRemovedDuringARunAreNotCalledAndAddedOnesWaitForTheNext)
+{
+    ScriptedHandler late{&m_log, "late"}, removed{&m_log, "removed"};
+    struct Rearranger {
+        MCCommandMgr* manager;
+        ScriptedHandler* late;
+        bool done = false;
+        static int call(ECBase*, int, void*, void* user)
+        {
+            auto* self = static_cast<Rearranger*>(user);
+            if (!self->done) {
+                self->done = true;
+                self->manager->RemoveCommandHandlers();
+                self->manager->AddCommandHandler(ScriptedHandler::call, self->late, 0);
+            }
+            return 1;
+        }
+    } rearranger{&manager(), &late};
+    manager().AddCommandHandler(Rearranger::call, &rearranger, 0);
+    manager().AddCommandHandler(ScriptedHandler::call, &removed, 1);
+    command("x")->Apply(m_performance);
+    EXPECT_EQ(m_log, (Log{"prepare x", "process x", "late 1", "finish x"}));
+    manager().RemoveCommandHandlers();
+}
+
 // --- Threads ----------------------------------------------------------------------------
 
 TEST_F(CommandMgrTest, SynchronousCommandFromAWorkerRunsOnTheMainThreadWhileMainSendsToIt)

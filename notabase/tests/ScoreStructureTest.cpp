@@ -99,6 +99,21 @@ TEST_F(ScoreStructureTest, ThePerformanceAnswersItsConductorAsTheConductorClass)
     EXPECT_EQ(loose->GetPerformance(), &third);
 }
 
+TEST_F(ScoreStructureTest, AConductorMovedToAnotherPerformanceAppliesItsCommandsThere)
+{
+    ECConductorStaff& cs = conductorStaff();
+    plat::RefPtr<ECConductor> keep(m_conductor);
+    m_performance->RemoveChild(m_conductor, 0);
+    auto* other = new ECPerformance;
+    other->Ref();
+    other->AddChild(m_conductor, 0);
+    EXPECT_EQ(cs.GetPerformance(), other);
+    EXPECT_NE(cs.GetTempoEnv(), nullptr) << "made by a command of the performance it is in now";
+    other->RemoveChild(m_conductor, 0);
+    m_performance->AddChild(m_conductor, 0);
+    releasePiece(other);
+}
+
 TEST_F(ScoreStructureTest, TracksStandInNumberOrder)
 {
     addStaves(3);
@@ -155,6 +170,7 @@ TEST_F(ScoreStructureTest, InsertingAndRemovingAStaffRenumbersTheStavesAndWhatTh
         EXPECT_EQ(cs.GetMeasure(s + 1, 2)->GetParents()->GetHead(), before[static_cast<size_t>(s)]);
     }
     EXPECT_EQ(inserted->GetChildren()->GetCount(), 2) << "a removed staff keeps its measures";
+    inserted->RemoveChildren(1);
 
     // Outside 1 .. count + 1 a staff goes last.
     EXPECT_EQ(cs.InsertStaff(new ECStaff, 0), 4);
@@ -418,7 +434,7 @@ TEST_F(ScoreStructureTest, TheMapsAreMadeOnFirstUseAndAnswerLookups)
     EXPECT_EQ(end, MCTime::TimeNull());
 
     // A map removed is made anew on the next use.
-    cs.RemoveChild(tempo, 0);
+    cs.RemoveChild(tempo, 1);
     ECTempoEnv* again = cs.GetTempoEnv();
     EXPECT_NE(again, nullptr);
     EXPECT_EQ(again->GetPointCount(), 0);
@@ -464,7 +480,7 @@ TEST_F(ScoreStructureTest, ATrackTakenOutDirectlyLeavesTheTablesToo)
     ECConductorStaff& cs = conductorStaff();
     ECStaff* middle = cs.GetStaff(2, 0);
     ECStaff* last = cs.GetStaff(3, 0);
-    m_conductor->RemoveChild(middle, 0);
+    m_conductor->RemoveChild(middle, 1);
     EXPECT_EQ(cs.GetMaxStaffNumber(), 2);
     EXPECT_EQ(cs.GetStaff(2, 0), last);
     EXPECT_EQ(last->GetTrack(), 2);
