@@ -46,17 +46,23 @@ private:
     plat::Archive m_archive;
 };
 
-// Reads an old record into a new element of the class through its own Serialize, under the
-// record's format version and the oldest class schema, and checks that the whole record was
-// read.
+// Reads an old record into an element through its own Serialize, under the record's format
+// version and the oldest class schema, and checks that the whole record was read.
+template <class T>
+void loadOldRecordInto(T& element, OldRecord& record)
+{
+    plat::MemoryStream stream(record.bytes());
+    plat::Archive archive(stream, plat::Archive::Mode::load);
+    const MCLoadVersion version(archive, record.version());
+    element.Serialize(archive);
+    EXPECT_EQ(stream.remaining(), 0u) << "the record was not read to its end";
+}
+
+// The same into a new element of the class.
 template <class T>
 std::unique_ptr<T> loadOldRecord(OldRecord& record)
 {
     auto element = std::make_unique<T>();
-    plat::MemoryStream stream(record.bytes());
-    plat::Archive archive(stream, plat::Archive::Mode::load);
-    const MCLoadVersion version(archive, record.version());
-    element->Serialize(archive);
-    EXPECT_EQ(stream.remaining(), 0u) << "the record was not read to its end";
+    loadOldRecordInto(*element, record);
     return element;
 }
