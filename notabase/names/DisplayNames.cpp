@@ -1,5 +1,10 @@
 #include "notabase/names/DisplayNames.h"
 
+#include "notabase/model/ECChordSymbol.h"
+#include "notabase/model/ECDynamic.h"
+#include "notabase/model/ECFlowControl.h"
+#include "notabase/model/ECTempo.h"
+#include "notabase/model/ECText.h"
 #include "notabase/model/EventTypes.h"
 #include "notabase/names/NotabaseStrings.h"
 #include "notabase/prefs/Preferences.h"
@@ -88,6 +93,41 @@ std::string GetEventString(int eventId)
     if (eventId < 0 || eventId >= EventId::Count)
         return {};
     return tableText(eventNames[static_cast<size_t>(eventId)]);
+}
+
+std::string GetEventString(ECBase* event)
+{
+    if (!event)
+        return {};
+    const int id = event->GetEventId();
+    switch (id) {
+    case EventId::Accent: return GetAccentString(0);
+    case EventId::Accidental: return GetAccidentalString(0);
+    case EventId::Clef: return GetClefString(0);
+    case EventId::Dot: return GetDotString(0);
+    case EventId::Mordent: return GetMordentString(0);
+    case EventId::Ornament: return GetOrnamentString(0);
+    case EventId::Repeat: return GetRepeatString(0);
+    default: break;
+    }
+    // An element of another class that reports one of these ids goes by the id's name.
+    if (id == EventId::ChordSymbol) {
+        if (auto* symbol = plat::dynamicDowncast<ECChordSymbol>(event))
+            return GetChordSymbolString(static_cast<unsigned char>(symbol->GetChordFlavor()));
+    } else if (id == EventId::Dynamic) {
+        if (auto* dynamic = plat::dynamicDowncast<ECDynamic>(event))
+            return GetDynamicString(dynamic->GetDynamicType());
+    } else if (id == EventId::FlowControl) {
+        if (auto* flow = plat::dynamicDowncast<ECFlowControl>(event))
+            return GetFlowString(flow->GetFlowControlType());
+    } else if (id == EventId::Tempo) {
+        if (auto* tempo = plat::dynamicDowncast<ECTempo>(event))
+            return GetTempoString(tempo->GetTempoType());
+    } else if (id == EventId::Text) {
+        if (auto* text = plat::dynamicDowncast<ECText>(event))
+            return GetTextString(text->GetTextType());
+    }
+    return GetEventString(id);
 }
 
 std::string GetAccentString(unsigned char)

@@ -4,6 +4,8 @@
 
 #include <string>
 
+class ECBase;
+
 // The words every window shows for the elements of a piece and their kinds, mostly from the
 // library's string table, and the numbers that named marks stand for. A code without a name
 // gives an empty string (or the words or number said below); nothing here fails.
@@ -11,6 +13,11 @@
 // The name of an element id: "Note", "Staff", ...; empty for the ids without one (envelopes,
 // points, bank selects and the ids of no class).
 NOTABASE_API std::string GetEventString(int eventId);
+// The name of an element: the fixed word of accents, accidentals, clefs, dots, mordents,
+// ornaments and repeats; by its kind for a chord symbol (its quality), a dynamic (its mark),
+// a flow control (its jump), a tempo mark (its word) and a text (its kind), which may be
+// empty; the name of its id for every other element. Empty for null.
+NOTABASE_API std::string GetEventString(ECBase* event);
 
 // Fixed words, whatever the type.
 NOTABASE_API std::string GetAccentString(unsigned char type);

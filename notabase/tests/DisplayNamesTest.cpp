@@ -1,6 +1,19 @@
 #include "notabase/names/DisplayNames.h"
 
+#include "notabase/model/ECAccent.h"
+#include "notabase/model/ECBankMSB.h"
+#include "notabase/model/ECChordSymbol.h"
+#include "notabase/model/ECDot.h"
+#include "notabase/model/ECDynamic.h"
+#include "notabase/model/ECFlowControl.h"
+#include "notabase/model/ECLyric.h"
+#include "notabase/model/ECNote.h"
+#include "notabase/model/ECPan.h"
+#include "notabase/model/ECRepeat.h"
+#include "notabase/model/ECTempo.h"
+#include "notabase/model/ECText.h"
 #include "notabase/model/EventTypes.h"
+#include "notabase/score/ECClef.h"
 #include "notabase/prefs/Preferences.h"
 #include "platform/core/Profile.h"
 #include "platform/core/Resources.h"
@@ -9,7 +22,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -51,6 +66,45 @@ TEST_F(DisplayNamesTest, EveryElementIdHasItsName)
     for (int id = -2; id < EventId::Count + 3; ++id) {
         const auto found = named.find(id);
         EXPECT_EQ(GetEventString(id), found == named.end() ? "" : found->second) << id;
+    }
+}
+
+// An element of its own class that reports the id of texts.
+class TextLike : public ECWithTime {
+public:
+    int GetEventId() const override { return EventId::Text; }
+};
+
+TEST_F(DisplayNamesTest, ElementsAreNamedByTheirKind)
+{
+    EXPECT_EQ(GetEventString(nullptr), "");
+    const struct {
+        std::function<ECBase*()> make;
+        const char* name;
+    } cases[] = {
+        {[] { return new ECAccent(5); }, "Accent"},
+        {[] { return new ECDot(2); }, "Dot"},
+        {[] { return new ECClef; }, "Clef"},
+        {[] { return new ECRepeat(3); }, "Repeat"},
+        {[] { return new ECChordSymbol(0, 0, 19, 0); }, "m6"},
+        {[] { return new ECChordSymbol; }, ""},
+        {[] { return new ECDynamic; }, "mf"},
+        {[] { return new ECDynamic(11, MCTime(1.0f)); }, "cresc."},
+        {[] { return new ECFlowControl(7); }, "D.C. al Fine"},
+        {[] { return new ECFlowControl(2); }, ""},
+        {[] { return new ECTempo(14, MCTime(0.0f)); }, "Allegro"},
+        {[] { return new ECTempo; }, ""},
+        {[] { return new ECText(8, "Sonata"); }, "Title"},
+        {[] { return new ECText; }, ""},
+        {[] { return new ECLyric("la"); }, "Lyric"},
+        {[] { return new ECNote; }, "Note"},
+        {[] { return new ECPan; }, "Pan"},
+        {[] { return new ECBankMSB; }, ""},
+        {[] { return new TextLike; }, "Text"},
+    };
+    for (const auto& c : cases) {
+        std::unique_ptr<ECBase> element(c.make());
+        EXPECT_EQ(GetEventString(element.get()), c.name) << element->runtimeClass()->name;
     }
 }
 
