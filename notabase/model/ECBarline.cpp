@@ -24,6 +24,16 @@ ECBarline& ECBarline::operator=(const ECBarline& other)
     return *this;
 }
 
+void ECBarline::SetBarlineType(int type)
+{
+    setByte(static_cast<uint8_t>(((GetFlags() >> 8) & ~typeMask) | (type & typeMask)));
+}
+
+void ECBarline::SetBarlinePos(int position)
+{
+    setByte(static_cast<uint8_t>(((GetFlags() >> 8) & typeMask) | ((position & 0x03) << 6)));
+}
+
 ECBase* ECBarline::Copy(plat::Object* other)
 {
     if (auto* barline = plat::dynamicDowncast<ECBarline>(other))

@@ -23,12 +23,12 @@ public:
     int GetEventId() const override;
     int GetParentTypes(std::vector<int>& types) const override;
 
-    int GetBarlineType() const { return (GetFlags() >> 8) & typeMask; }
+    virtual int GetBarlineType() const { return (GetFlags() >> 8) & typeMask; }
     // The low six bits.
-    void SetBarlineType(int type) { setByte(static_cast<uint8_t>(((GetFlags() >> 8) & ~typeMask) | (type & typeMask))); }
-    int GetBarlinePos() const { return (GetFlags() >> 14) & 0x03; }
+    virtual void SetBarlineType(int type);
+    virtual int GetBarlinePos() const { return (GetFlags() >> 14) & 0x03; }
     // The low two bits.
-    void SetBarlinePos(int position) { setByte(static_cast<uint8_t>(((GetFlags() >> 8) & typeMask) | ((position & 0x03) << 6))); }
+    virtual void SetBarlinePos(int position);
 
 private:
     static constexpr int typeMask = 0x3F;

@@ -17,7 +17,10 @@ public:
     // The point (not its time) and the type; not the duration.
     ECPedal& operator=(const ECPedal& other);
     // Equal types and durations.
-    bool operator==(const ECPedal& other) const { return GetPedalType() == other.GetPedalType() && m_duration == other.m_duration; }
+    bool operator==(const ECPedal& other) const
+    {
+        return GetPedalType() == other.GetPedalType() && m_duration == other.m_duration;
+    }
     bool operator!=(const ECPedal& other) const { return !(*this == other); }
 
     // The ECControlChange record, the type byte, the duration.

@@ -17,7 +17,10 @@ public:
     // The point (not its time) and the type; not the duration.
     ECTranspose& operator=(const ECTranspose& other);
     // Equal types and durations.
-    bool operator==(const ECTranspose& other) const { return GetTransposeType() == other.GetTransposeType() && m_duration == other.m_duration; }
+    bool operator==(const ECTranspose& other) const
+    {
+        return GetTransposeType() == other.GetTransposeType() && m_duration == other.m_duration;
+    }
     bool operator!=(const ECTranspose& other) const { return !(*this == other); }
 
     // The ECEnvPoint record, the type byte, the duration.

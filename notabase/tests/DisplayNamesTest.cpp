@@ -116,7 +116,8 @@ TEST_F(DisplayNamesTest, KindsHaveTheirNames)
         bool complete;  // every other code up to 40 is empty; else only 0 and codes above 28
     } cases[] = {
         {GetChordSymbolString,
-         {{1, "m"}, {2, "^D"}, {6, "sus[^F9]"}, {8, "7"}, {11, "sus"}, {19, "m6"}, {22, "add 9"}, {23, "maj7 (add 9)"}, {27, "7 sus"}},
+         {{1, "m"}, {2, "^D"}, {6, "sus[^F9]"}, {8, "7"}, {11, "sus"}, {19, "m6"}, {22, "add 9"},
+          {23, "maj7 (add 9)"}, {27, "7 sus"}},
          false},
         {GetDynamicString,
          {{0, "pppp"}, {1, "ppp"}, {2, "pp"}, {3, "p"}, {4, "mp"}, {5, "mf"}, {6, "f"}, {7, "ff"}, {8, "fff"},
@@ -193,8 +194,8 @@ TEST_F(DisplayNamesTest, ControllerNames)
     const std::map<int, std::string> named = {
         {0, "Bank Select"}, {1, "Mod Wheel"}, {2, "Breath Controller"}, {4, "Foot Controller"},
         {5, "Portamento Time"}, {6, "Data Entry"}, {7, "Volume"}, {8, "Balance"}, {10, "Pan"},
-        {11, "Expression"}, {12, "Effect Control 1"}, {13, "Effect Control 2"}, {16, "General Purpose 1"}, {17, "General Purpose 2"}, {18, "General Purpose 3"},
-        {19, "General Purpose 4"}, {64, "Damper Pedal"}, {65, "Portamento On/Off"}, {66, "Sostenuto"},
+        {11, "Expression"}, {12, "Effect Control 1"}, {13, "Effect Control 2"}, {16, "General Purpose 1"},
+        {17, "General Purpose 2"}, {18, "General Purpose 3"}, {19, "General Purpose 4"}, {64, "Damper Pedal"}, {65, "Portamento On/Off"}, {66, "Sostenuto"},
         {67, "Soft Pedal"}, {70, "Sound Ctrl 1 (Sound Variation)"},
         {71, "Sound Ctrl 2 (Timbre/Harmonic Intensity)"}, {72, "Sound Ctrl 3 (Release Time)"},
         {73, "Sound Ctrl 4 (Attack Time)"}, {74, "Sound Ctrl 5 (Brightness)"}, {84, "Portamento Control"},
