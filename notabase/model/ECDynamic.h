@@ -15,7 +15,7 @@ class NOTABASE_API ECDynamic : public ECControlChange {
 public:
     // Types: 0..9 "pppp" .. "ffff", 11 cresc., 12 decresc., 13 dim., 16 user defined; 10, 14 and
     // 15 have no name.
-    enum : unsigned char { typeMF = 5, typeCrescendo = 11, typeDecrescendo = 12, typeDiminuendo = 13, typeUser = 16 };
+    enum : unsigned char { typeMF = 5, typeCrescendo = 11, typeDecrescendo = 12, typeDiminuendo = 13 };
 
     // mf, no duration, no text.
     ECDynamic();

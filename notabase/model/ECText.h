@@ -18,7 +18,7 @@ public:
     // 4 instrument name, 5 marker, 6 cue point, 7 dedication information, 8 title, 9 subtitle,
     // 10 composer, 11 arranger, 12 text author, 13 opus number, 14 rehearsal number,
     // 15 rehearsal letter, 16 subject header, 17 quote, 18 verse, 19 metric scheme, 20 tune.
-    enum : unsigned char { typePlain = 0, typeCopyright = 1, typeSequenceName = 2, typeTitle = 8, lastType = 20 };
+    enum : unsigned char { typePlain = 0, typeTitle = 8, lastType = 20 };
 
     // A plain text, empty, in the default point size of its type.
     ECText();
