@@ -52,6 +52,12 @@ CCRemoveItem* CCRemove::AddItem(std::unique_ptr<CCRemoveItem> item)
     return m_items.back().get();
 }
 
+void CCRemove::DropItem(size_t index)
+{
+    if (index < m_items.size())
+        m_items.erase(m_items.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
 CCRemoveItem* CCRemove::Remove(ECBase* element)
 {
     if (!element || FindRemovePosition(element) >= 0)
@@ -100,5 +106,6 @@ void CCRemove::Undo()
         if ((*it)->GetParent())
             inverse->Add((*it)->GetChild(), (*it)->GetParent(), FCMidi::MidiNull());
     }
+    GiveBackMirrors(*inverse);
     inverse->Apply(GetTarget());
 }

@@ -9,6 +9,7 @@
 #include "notabase/score/ECStaff.h"
 #include "notabase/tests/ScorePiece.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,16 @@ protected:
         return made;
     }
     std::vector<uint8_t> bytes() { return storePiece(*m_performance); }
+    // Where two stored pieces first differ, for a readable failure; -1 when they are the same.
+    static long firstDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
+    {
+        const size_t common = std::min(a.size(), b.size());
+        for (size_t i = 0; i < common; ++i) {
+            if (a[i] != b[i])
+                return static_cast<long>(i);
+        }
+        return a.size() == b.size() ? -1 : static_cast<long>(common);
+    }
     static float timeOf(ECBase* element) { return element->GetTime()->GetSeconds(); }
     static std::vector<ECBase*> childrenOf(ECBase* element)
     {
