@@ -20,6 +20,12 @@ int CCAdd::GetCommandId()
     return CommandIds::CCAdd;
 }
 
+void CCAdd::DropItem(size_t index)
+{
+    if (index < m_items.size())
+        m_items.erase(m_items.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
 CCAddItem* CCAdd::AddItem(std::unique_ptr<CCAddItem> item)
 {
     m_items.push_back(std::move(item));

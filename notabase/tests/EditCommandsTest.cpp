@@ -83,9 +83,14 @@ TEST_F(EditCommandsTest, EveryCommandIsMadeByNameAndReportsItsId)
         const char* name;
         int id;
     } commands[] = {
+        {"CCAddClef", CommandIds::CCAddClef},       {"CCAddDynamic", CommandIds::CCAddDynamic},
+        {"CCAddEnvPoint", CommandIds::CCAddEnvPoint}, {"CCAddKey", CommandIds::CCAddKey},
+        {"CCAddPedal", CommandIds::CCAddPedal},     {"CCAddTranspose", CommandIds::CCAddTranspose},
         {"CCEdit", CommandIds::CCEdit},             {"CCEditData", CommandIds::CCEditData},
         {"CCEditDuration", CommandIds::CCEditDuration}, {"CCEditFilter", CommandIds::CCEditFilter},
         {"CCEditGraph", CommandIds::CCEditGraph},   {"CCEditTime", CommandIds::CCEditTime},
+        {"CCRemoveClef", CommandIds::CCRemoveClef}, {"CCRemoveEnvPoint", CommandIds::CCRemoveEnvPoint},
+        {"CCRemoveKey", CommandIds::CCRemoveKey},
     };
     for (const auto& c : commands) {
         SCOPED_TRACE(c.name);
