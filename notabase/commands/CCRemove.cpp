@@ -7,6 +7,7 @@
 #include "notabase/model/ECBase.h"
 #include "notabase/model/MCEventList.h"
 #include "notabase/values/FCMidi.h"
+#include "platform/core/RefPtr.h"
 
 PLAT_IMPLEMENT_DYNCREATE(CCRemove, CCBase)
 
@@ -92,8 +93,17 @@ int CCRemove::Process()
 
 void CCRemove::DoRemove()
 {
-    for (const auto& item : m_items)
-        item->GetChild()->RemoveFromParents();
+    for (const auto& item : m_items) {
+        // Each parent lets go of the element, which keeps what it holds. Not through the
+        // element's own RemoveFromParents: a chord or tuplet would dissolve there, handing its
+        // notes up to the measure, where a removal takes it out whole.
+        ECBase* element = item->GetChild();
+        const plat::RefPtr<ECBase> hold(element);
+        MCEventList parents(10);
+        parents.AddTail(*element->GetParents());
+        for (ECBase* parent : parents)
+            parent->RemoveChild(element, 0);
+    }
 }
 
 void CCRemove::Undo()

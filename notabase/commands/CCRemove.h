@@ -45,7 +45,7 @@ public:
 protected:
     // The index of the item holding the element, or -1.
     int FindRemovePosition(ECBase* element) const;
-    // Detaches each item's element from all its parents.
+    // Detaches each item's element from all its parents; it keeps its own children.
     void DoRemove();
     // Takes an item made by a derived command's Remove.
     CCRemoveItem* AddItem(std::unique_ptr<CCRemoveItem> item);
