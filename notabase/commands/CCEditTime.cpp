@@ -3,6 +3,7 @@
 #include "notabase/commands/CCEditTimeItem.h"
 #include "notabase/commands/CommandIds.h"
 #include "notabase/model/ECBase.h"
+#include "notabase/model/EventTypes.h"
 #include "notabase/model/MCEventList.h"
 #include "notabase/score/ECConductor.h"
 #include "notabase/score/ECConductorMeasure.h"
@@ -49,16 +50,46 @@ void CCEditTime::AppendMissingBars()
     m_appendedIndex = 0;
     m_appendedCount = 0;
     ECConductor* conductor = GetConductor();
-    if (!conductor)
+    ECConductorStaff* bars = conductor ? conductor->GetConductorStaff() : nullptr;
+    if (!bars)
         return;
-    const int before = conductor->GetMaxMeasureNumber();
+    std::vector<CCEditTimeItem*> moving;
     for (const auto& edit : GetEditList()) {
         auto* item = dynamic_cast<CCEditTimeItem*>(edit.get());
         if (item && item->GetMissingBarTrack() >= 0)
-            item->SetNewParent(conductor->GetMeasure(item->GetMissingBarTrack(), item->GetNewTime(), 1, 1));
+            moving.push_back(item);
+    }
+    if (moving.empty())
+        return;
+    const int before = bars->GetMaxMeasureNumber();
+    // The bars an undo took away come back as they were.
+    MCEventList gone(10);
+    bool barGone = false;
+    for (ECBase* element : m_appendedBars) {
+        if (element->GetParents()->IsEmpty()) {
+            gone.AddTail(element);
+            barGone = barGone || element->GetEventId() == EventId::ConductorMeasure;
+        }
+    }
+    if (barGone) {
+        const MCTime end = bars->GetMaxMeasureEndTime();
+        bars->InsertMeasures(-1, gone, end, conductor->GetMeterAtTime(end));
+    }
+    for (CCEditTimeItem* item : moving)
+        item->SetNewParent(conductor->GetMeasure(item->GetMissingBarTrack(), item->GetNewTime(), 1, 1));
+    const int after = bars->GetMaxMeasureNumber();
+    for (int number = before + 1; number <= after; ++number) {
+        auto* bar = plat::dynamicDowncast<ECConductorMeasure>(bars->GetMeasure(0, number));
+        if (!bar || m_appendedBars.Find(bar))
+            continue;
+        m_appendedBars.AddTail(bar);
+        for (ECMeasure* measure : bar->GetMeasures()) {
+            if (measure && measure != bar)
+                m_appendedBars.AddTail(measure);
+        }
     }
     m_appendedIndex = before;
-    m_appendedCount = conductor->GetMaxMeasureNumber() - before;
+    m_appendedCount = after - before;
 }
 
 int CCEditTime::Process()

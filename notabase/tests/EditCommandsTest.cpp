@@ -1,3 +1,4 @@
+#include "notabase/commands/CCAdd.h"
 #include "notabase/commands/CCEdit.h"
 #include "notabase/commands/CCEditData.h"
 #include "notabase/commands/CCEditDataItem.h"
@@ -412,6 +413,18 @@ TEST_F(EditCommandsTest, BarsAMoveNeedsPastTheEndAreMadeByTheCommandAndGoWithIts
         m_performance->Redo(1);
         EXPECT_EQ(bytes(), after);
     }
+
+    // A later step that fills an appended bar finds that same bar after undo and redo.
+    ECMeasure* appended = measureAt(2, 4.0f);
+    auto* later = new ECNote(MCTime(5.0f), MCTime(1.0f));
+    act(new CCAdd(later, appended, FCMidi::MidiNull()));
+    const std::vector<uint8_t> filled = bytes();
+    m_performance->Undo(2);
+    EXPECT_EQ(bytes(), before);
+    m_performance->Redo(2);
+    EXPECT_EQ(measureAt(2, 4.0f), appended);
+    EXPECT_EQ(bytes(), filled);
+    m_performance->Undo(1);
 
     // A bar that holds something by the time of the undo stays, and so do the bars before it.
     note(2, 5.0f);
