@@ -12,6 +12,7 @@
 #include "notabase/values/MCTime.h"
 #include "platform/core/RefPtr.h"
 
+#include <unordered_set>
 #include <vector>
 
 PLAT_IMPLEMENT_DYNCREATE(CCEditTime, CCEdit)
@@ -35,13 +36,11 @@ CCEditTimeItem* CCEditTime::EditTime(ECBase* element, const MCTime* time)
 {
     if (!element || !time)
         return nullptr;
-    for (const auto& item : GetEditList()) {
-        if (auto* same = dynamic_cast<CCEditTimeItem*>(item.get()); same && same->GetEvent() == element)
-            return same;
-    }
+    if (auto* same = dynamic_cast<CCEditTimeItem*>(FindEditItem(element)))
+        return same;
     auto item = std::make_unique<CCEditTimeItem>(element, time);
     CCEditTimeItem* made = item.get();
-    AddEditItem(std::move(item));
+    AddEditItem(std::move(item), element);
     return made;
 }
 
@@ -99,6 +98,7 @@ int CCEditTime::Process()
     AppendMissingBars();
     const int recordOld = IsRecordedForUndo();
     MCEventList parents;
+    std::unordered_set<ECBase*> collected;
     std::vector<int> types;
     for (const auto& edit : GetEditList()) {
         edit->Process(recordOld);
@@ -108,7 +108,7 @@ int CCEditTime::Process()
         types.clear();
         item->GetEvent()->GetParentTypes(types);
         ECBase* parent = FindAncestorOf(item->GetEvent(), types);
-        if (parent && !parents.Find(parent))
+        if (parent && collected.insert(parent).second)
             parents.AddTail(parent);
     }
     SortChildrenByTime(parents);
