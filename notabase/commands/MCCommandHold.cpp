@@ -29,7 +29,7 @@ bool MCCommandHold::IsOutsidePieces(ECBase* element)
 
 void MCCommandHold::TakeApart(ECBase* element)
 {
-    // A locked group keeps its children: unlock it first.
+    // A group locked while out of the piece keeps its children until its lock bits go.
     if (auto* group = plat::dynamicDowncast<ECGroup>(element)) {
         group->RemoveGroupType(ECGroup::typeLockWhenParentless);
         group->RemoveGroupType(ECGroup::typeLocked);
