@@ -97,12 +97,21 @@ int CCEditTime::Process()
         return 0;
     AppendMissingBars();
     const int recordOld = IsRecordedForUndo();
+    // Elements going back to their places go in the reverse order of their leaving, so that each
+    // finds its place as it left it.
+    for (auto it = GetEditList().rbegin(); it != GetEditList().rend(); ++it) {
+        auto* item = dynamic_cast<CCEditTimeItem*>(it->get());
+        if (item && item->IsReturn())
+            item->Process(recordOld);
+    }
     MCEventList parents;
     std::unordered_set<ECBase*> collected;
     std::vector<int> types;
     for (const auto& edit : GetEditList()) {
-        edit->Process(recordOld);
         auto* item = dynamic_cast<CCEditTimeItem*>(edit.get());
+        if (item && item->IsReturn())
+            continue;
+        edit->Process(recordOld);
         if (!item || item->GetNewParent())
             continue;
         types.clear();
@@ -154,8 +163,11 @@ void CCEditTime::Undo()
     plat::RefPtr<CCEditTime> inverse(new CCEditTime);
     inverse->SetSynchronous(IsSynchronous());
     for (const auto& edit : GetEditList()) {
-        if (const auto* item = dynamic_cast<const CCEditTimeItem*>(edit.get()))
-            inverse->EditTime(item->GetEvent(), &item->GetOldTime());
+        const auto* item = dynamic_cast<const CCEditTimeItem*>(edit.get());
+        if (!item)
+            continue;
+        if (CCEditTimeItem* back = inverse->EditTime(item->GetEvent(), &item->GetOldTime()))
+            back->ReturnAs(*item);
     }
     inverse->m_trimIndex = m_appendedIndex;
     inverse->m_trimCount = m_appendedCount;
