@@ -5,7 +5,9 @@
 #include "platform/core/Trace.h"
 #include "platform/media/Backend.h"
 #include "platform/media/MediaError.h"
-#include "wavegate/CWavegate.h"
+#include "platform/media/ThreadPriority.h"
+#include "wavegate/CWGDeviceHost.h"
+#include "wavegate/CWGStartSignals.h"
 
 #include <algorithm>
 #include <chrono>
@@ -20,7 +22,7 @@ constexpr uint32_t kStopWaitMs = 5000;
 
 }  // namespace
 
-CMidiOut::CMidiOut(int index) : CWGDevice(index) {}
+CMidiOut::CMidiOut(int index, CWGDeviceHost* host) : CWGDevice(index, host) {}
 
 CMidiOut::~CMidiOut()
 {
@@ -36,11 +38,11 @@ CMidiOut::~CMidiOut()
     StopThread();
 }
 
-int CMidiOut::GetDeviceCaps(int index, WG_DevCaps* caps)
+int CMidiOut::GetDeviceCaps(int index, WG_DevCaps* caps, CWGDeviceHost* host)
 {
     plat::media::MidiOutPort::Caps portCaps;
     if (!caps || !Backend::instance().midiOutCaps(index, portCaps)) {
-        Report(309, plat::media::kErrorBadDeviceId, static_cast<uintptr_t>(index));
+        Report(host, 309, plat::media::kErrorBadDeviceId, static_cast<uintptr_t>(index));
         return 0;
     }
     *caps = WG_DevCaps{};
@@ -59,14 +61,13 @@ int CMidiOut::GetDeviceCaps(int index, WG_DevCaps* caps)
 
 int CMidiOut::PlayData(CWGEventList& list, uint32_t from, uint32_t to)
 {
-    const CWavegate* wavegate = CWavegate::GetWavegate();
-    const bool slaved = wavegate && wavegate->GetSyncMode() == 2;
+    const bool slaved = GetHost() && GetHost()->GetSyncMode() == 2;
     if (!(m_flags & (WG_PRIMED | WG_RUNNING)) && !slaved) {
         plat::trace("CMidiOut::PlayData ERROR:  turning back play data");
         return 0;
     }
     auto buffer = std::make_unique<CMidiStreamBuffer>(from, to);
-    while (!list.empty() && static_cast<int32_t>(list.front()->time - to) < 0) {
+    while (!list.empty() && plat::media::MediaTime(list.front()->time) < plat::media::MediaTime(to)) {
         buffer->AddStreamData(std::move(list.front()));
         list.pop_front();
     }
@@ -146,26 +147,25 @@ void CMidiOut::marker(uintptr_t user, size_t wordOffset)
             break;
         }
     }
-    CWavegate* wavegate = CWavegate::GetWavegate();
-    if (!isStart || !wavegate) {
+    if (!isStart || !GetHost()) {
         plat::trace("LOST CALLBACK!");
         return;
     }
-    wavegate->GetStartSignals().Fire(handle);
+    GetHost()->GetStartSignals().Fire(handle);
 }
 
 void CMidiOut::PollAsTimingDevice()
 {
-    CWavegate* wavegate = CWavegate::GetWavegate();
-    if (!wavegate || wavegate->GetTimingDevice() != this)
+    CWGDeviceHost* host = GetHost();
+    if (!host || !host->IsTimingDevice(this))
         return;
     // One poll per returned block keeps the output the prefetch count ahead. A poll that
     // was skipped earlier left it a block short; it is made up here, at most a prefetch
     // count of polls at a time, and only while each poll adds a block.
-    const int prefetch = wavegate->GetPrefetchBufferCount();
+    const int prefetch = host->GetPrefetchBufferCount();
     for (int i = 0; i < prefetch && m_buffersOut - 1 < prefetch; ++i) {
         const int before = m_buffersOut;
-        if (!wavegate->_PollForTimingDevice(this) || m_buffersOut == before)
+        if (!host->PollForTimingDevice(this) || m_buffersOut == before)
             break;
     }
 }
@@ -178,9 +178,10 @@ intptr_t CMidiOut::WndProc(plat::MessageId msg, uintptr_t wParam, intptr_t lPara
         FinishBuffer(wParam);
         return 0;
     case WM_WG_PRIORITY_HIGH:
-        RaiseThreadPriority();
+        plat::media::ThreadPriority::set(plat::media::ThreadPriority::Level::polling);
         return 0;
     case WM_WG_PRIORITY_NORMAL:
+        plat::media::ThreadPriority::set(plat::media::ThreadPriority::Level::normal);
         return 0;
     default:
         return CWGDevice::WndProc(msg, wParam, lParam);

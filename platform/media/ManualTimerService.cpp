@@ -1,5 +1,6 @@
 #include "platform/media/ManualTimerService.h"
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 #include <stdexcept>
@@ -8,28 +9,27 @@ namespace plat::media {
 
 struct ManualTimerService::Impl {
     struct Timer {
-        uint64_t period;
+        int64_t periodNs;
         bool periodic;
-        uint64_t due;    // on the unwrapped time line, so deadlines past 0xFFFFFFFF order correctly
+        int64_t dueNs;   // on the clock's nanosecond line, which does not wrap
         uint64_t order;  // timers due together fire in the order they were set
         std::shared_ptr<Callback> callback;
     };
 
-    Impl(ManualClock& clock, uint32_t startMs) : clock(clock), now(startMs) {}
-
-    // Follows the clock when a test moved it directly (forwards only: the clock wraps).
-    void syncLocked() { now += static_cast<uint32_t>(clock.nowMs() - static_cast<uint32_t>(now)); }
+    explicit Impl(ManualClock& clock) : clock(clock) {}
 
     uint32_t add(uint32_t ms, bool periodic, Callback callback)
     {
         if (ms == 0 || !callback)
             return 0;
         const std::lock_guard lock(mutex);
-        syncLocked();
         do {
             ++lastId;
         } while (lastId == 0 || timers.contains(lastId));
-        timers.emplace(lastId, Timer{ms, periodic, now + ms, nextOrder++, std::make_shared<Callback>(std::move(callback))});
+        const int64_t periodNs = int64_t{ms} * 1'000'000;
+        // From the clock as it stands, also when a test moved it directly.
+        timers.emplace(lastId, Timer{periodNs, periodic, clock.nowNs() + periodNs, nextOrder++,
+                                     std::make_shared<Callback>(std::move(callback))});
         return lastId;
     }
 
@@ -45,25 +45,25 @@ struct ManualTimerService::Impl {
         if (advancing)
             throw std::logic_error("ManualTimerService::advance is not re-entrant");
         advancing = true;
-        syncLocked();
-        const uint64_t target = now + ms;
+        const int64_t target = clock.nowNs() + int64_t{ms} * 1'000'000;
         for (;;) {
             auto next = timers.end();
             for (auto it = timers.begin(); it != timers.end(); ++it) {
                 const Timer& timer = it->second;
-                if (timer.due <= target &&
-                    (next == timers.end() || timer.due < next->second.due ||
-                     (timer.due == next->second.due && timer.order < next->second.order)))
+                if (timer.dueNs <= target &&
+                    (next == timers.end() || timer.dueNs < next->second.dueNs ||
+                     (timer.dueNs == next->second.dueNs && timer.order < next->second.order)))
                     next = it;
             }
             if (next == timers.end())
                 break;
             const uint32_t id = next->first;
             Timer& timer = next->second;
-            now = timer.due;
-            clock.set(static_cast<uint32_t>(now));
+            // A timer that fell due while the clock was moved directly fires now: the clock
+            // never goes back.
+            clock.setNs(std::max(clock.nowNs(), timer.dueNs));
             if (timer.periodic)
-                timer.due += timer.period;
+                timer.dueNs += timer.periodNs;
             const std::shared_ptr<Callback> callback = timer.callback;
             const bool periodic = timer.periodic;
             lock.unlock();
@@ -79,22 +79,20 @@ struct ManualTimerService::Impl {
             if (!periodic)
                 timers.erase(id);
         }
-        now = target;
-        clock.set(static_cast<uint32_t>(now));
+        clock.setNs(std::max(clock.nowNs(), target));
         advancing = false;
     }
 
     ManualClock& clock;
     mutable std::mutex mutex;
     std::map<uint32_t, Timer> timers;
-    uint64_t now;
     uint64_t nextOrder = 0;
     uint32_t lastId = 0;
     bool advancing = false;
 };
 
 ManualTimerService::ManualTimerService(uint32_t startMs)
-    : m_clock(startMs), m_impl(std::make_unique<Impl>(m_clock, startMs))
+    : m_clock(startMs), m_impl(std::make_unique<Impl>(m_clock))
 {
 }
 

@@ -23,7 +23,9 @@ public:
     bool kill(uint32_t id) override;
     const Clock& clock() const override { return m_clock; }
 
-    // Moves the clock forward by ms, running every callback that falls due on the way.
+    // Moves the clock forward by ms, running every callback that falls due on the way. A
+    // timer that fell due while a test moved the clock directly fires first, at the time the
+    // clock shows: the clock never goes back.
     void advance(uint32_t ms);
     ManualClock& manualClock() { return m_clock; }
     size_t activeTimers() const;

@@ -25,15 +25,15 @@ struct StreamScheduler::Core : std::enable_shared_from_this<Core> {
     struct Block {
         std::span<const uint32_t> words;
         uintptr_t user;
-        uint32_t lastTime;   // stream time of the event before `next`
+        MediaTime lastTime;  // stream time of the event before `next`
         size_t next;         // word index of the next event
     };
 
     Core(TimerService& t, Sink& s, MidiOutPort::Events* e) : timers(t), sink(s), events(e) {}
 
-    uint32_t streamTimeLocked(uint32_t now) const { return running ? now - base : pausedAt; }
+    MediaTime streamTimeLocked(MediaTime now) const { return running ? MediaTime() + (now - base) : pausedAt; }
     void process();
-    void onTimer(uint64_t token, uint32_t deadline);
+    void onTimer(uint64_t token, MediaTime deadline);
 
     TimerService& timers;
     Sink& sink;
@@ -43,16 +43,16 @@ struct StreamScheduler::Core : std::enable_shared_from_this<Core> {
     // and the destructor can wait for the one in progress.
     std::mutex processMutex;
     bool armed = false;            // under processMutex
-    uint32_t armedDeadline = 0;    // clock ms, under processMutex
+    MediaTime armedDeadline;       // on the clock, under processMutex
     std::vector<uint8_t> bytes;    // under processMutex
 
     mutable std::mutex mutex;
     std::deque<Block> blocks;
     bool running = false;
     bool closing = false;
-    uint32_t base = 0;            // clock ms at stream time 0 while running
-    uint32_t pausedAt = 0;        // stream time while not running
-    uint32_t timelineEnd = 0;     // stream time at which the last queued block ends
+    MediaTime base;               // the clock at stream time 0 while running
+    MediaTime pausedAt;           // stream time while not running
+    MediaTime timelineEnd;        // stream time at which the last queued block ends
     uint64_t nextToken = 1;
     std::vector<std::pair<uint64_t, uint32_t>> pendingTimers;  // token, timer id
 };
@@ -118,9 +118,9 @@ size_t StreamScheduler::shortMessageLength(uint8_t status)
 
 uint32_t StreamScheduler::streamTimeMs() const
 {
-    const uint32_t now = m_core->timers.clock().nowMs();
+    const MediaTime now = m_core->timers.clock().now();
     std::lock_guard lock(m_core->mutex);
-    return m_core->streamTimeLocked(now);
+    return m_core->streamTimeLocked(now).ms();
 }
 
 size_t StreamScheduler::queuedBlocks() const
@@ -141,10 +141,10 @@ int StreamScheduler::queue(const StreamBlock& block)
     if (!validate(block.words, duration))
         return kErrorInvalidParam;
     {
-        const uint32_t now = m_core->timers.clock().nowMs();
+        const MediaTime now = m_core->timers.clock().now();
         std::lock_guard lock(m_core->mutex);
         // A block that comes late starts now: the stream never plays into the past.
-        const uint32_t start = std::max(m_core->timelineEnd, m_core->streamTimeLocked(now));
+        const MediaTime start = std::max(m_core->timelineEnd, m_core->streamTimeLocked(now));
         m_core->blocks.push_back(Core::Block{block.words, block.user, start, 0});
         m_core->timelineEnd = start + duration;
     }
@@ -155,11 +155,11 @@ int StreamScheduler::queue(const StreamBlock& block)
 void StreamScheduler::restart()
 {
     {
-        const uint32_t now = m_core->timers.clock().nowMs();
+        const MediaTime now = m_core->timers.clock().now();
         std::lock_guard lock(m_core->mutex);
         if (m_core->running)
             return;
-        m_core->base = now - m_core->pausedAt;
+        m_core->base = now - m_core->pausedAt.ms();
         m_core->running = true;
     }
     m_core->process();
@@ -167,11 +167,11 @@ void StreamScheduler::restart()
 
 void StreamScheduler::pause()
 {
-    const uint32_t now = m_core->timers.clock().nowMs();
+    const MediaTime now = m_core->timers.clock().now();
     std::lock_guard lock(m_core->mutex);
     if (!m_core->running)
         return;
-    m_core->pausedAt = now - m_core->base;
+    m_core->pausedAt = MediaTime() + (now - m_core->base);
     m_core->running = false;
 }
 
@@ -183,15 +183,15 @@ void StreamScheduler::stop()
         std::lock_guard lock(m_core->mutex);
         returned.swap(m_core->blocks);
         m_core->running = false;
-        m_core->pausedAt = 0;
-        m_core->timelineEnd = 0;
+        m_core->pausedAt = MediaTime();
+        m_core->timelineEnd = MediaTime();
     }
     if (m_core->events)
         for (const Core::Block& block : returned)
             m_core->events->done(block.user);
 }
 
-void StreamScheduler::Core::onTimer(uint64_t token, uint32_t deadline)
+void StreamScheduler::Core::onTimer(uint64_t token, MediaTime deadline)
 {
     {
         std::lock_guard processLock(processMutex);
@@ -208,28 +208,28 @@ void StreamScheduler::Core::process()
     std::lock_guard processLock(processMutex);
     for (;;) {
         enum class Action { none, emit, marker, done } action = Action::none;
-        uint32_t eventTime = 0;
+        MediaTime eventTime;
         uintptr_t user = 0;
         size_t offset = 0;
-        uint32_t nextDeadline = 0;
+        MediaTime nextDeadline;
         bool haveDeadline = false;
         {
-            const uint32_t now = timers.clock().nowMs();
+            const MediaTime now = timers.clock().now();
             std::lock_guard lock(mutex);
             if (closing || blocks.empty())
                 return;
-            const uint32_t streamNow = streamTimeLocked(now);
+            const MediaTime streamNow = streamTimeLocked(now);
             Block& block = blocks.front();
             if (block.next >= block.words.size()) {
                 user = block.user;
                 blocks.pop_front();
                 action = Action::done;
             } else {
-                const uint32_t t = block.lastTime + block.words[block.next];
-                if (static_cast<int32_t>(t - streamNow) > 0) {
+                const MediaTime t = block.lastTime + block.words[block.next];
+                if (t > streamNow) {
                     if (running) {
                         haveDeadline = true;
-                        nextDeadline = base + t;
+                        nextDeadline = base + t.ms();
                     }
                 } else {
                     offset = block.next;
@@ -257,9 +257,8 @@ void StreamScheduler::Core::process()
         switch (action) {
         case Action::none:
             // An earlier or equal timer already armed covers this deadline.
-            if (haveDeadline && !(armed && static_cast<int32_t>(armedDeadline - nextDeadline) <= 0)) {
-                const uint32_t now = timers.clock().nowMs();
-                const uint32_t delay = static_cast<uint32_t>(std::max<int32_t>(1, static_cast<int32_t>(nextDeadline - now)));
+            if (haveDeadline && !(armed && armedDeadline <= nextDeadline)) {
+                const uint32_t delay = static_cast<uint32_t>(std::max(1, nextDeadline - timers.clock().now()));
                 uint64_t token = 0;
                 {
                     std::lock_guard lock(mutex);
@@ -280,11 +279,11 @@ void StreamScheduler::Core::process()
             return;
         case Action::emit:
             if (!bytes.empty())
-                sink.emit(eventTime, bytes);
+                sink.emit(eventTime.ms(), bytes);
             break;
         case Action::marker:
             if (!bytes.empty())
-                sink.emit(eventTime, bytes);
+                sink.emit(eventTime.ms(), bytes);
             if (events)
                 events->marker(user, offset);
             break;

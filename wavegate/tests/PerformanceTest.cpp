@@ -129,7 +129,7 @@ TEST_F(PerformanceTest, StopPerformanceRemovesOneTagOrEvery)
     wg.StartPerformance(&CountingScript::Proc, reinterpret_cast<uintptr_t>(&c), 1, 40);
     wg.StopPerformance(ta);
     EXPECT_EQ(wg.IsActive(), 1);
-    wg._PollPerformances();
+    wg.PollPerformances();
     EXPECT_TRUE(a.Froms().empty());
     EXPECT_EQ(b.Froms().size(), 1u);
     EXPECT_EQ(c.Froms().size(), 1u);
@@ -138,7 +138,7 @@ TEST_F(PerformanceTest, StopPerformanceRemovesOneTagOrEvery)
     wg.StartPerformance(&CountingScript::Proc, reinterpret_cast<uintptr_t>(&a), 1, 0);
     wg.StartPerformance(&CountingScript::Proc, reinterpret_cast<uintptr_t>(&b), 1, 0);
     wg.StopPerformance(-1);
-    wg._PollPerformances();
+    wg.PollPerformances();
     EXPECT_TRUE(a.Froms().empty());
     EXPECT_EQ(wg.IsActive(), 0);
 }
