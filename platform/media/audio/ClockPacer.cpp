@@ -22,28 +22,27 @@ ClockPacer::~ClockPacer()
 void ClockPacer::start(uint32_t sampleRate)
 {
     std::lock_guard lock(m_mutex);
-    m_rate = sampleRate;
-    m_origin = m_timers.clock().nowMs();
+    m_rate.store(sampleRate, std::memory_order_release);
+    m_origin.store(m_timers.clock().nowMs(), std::memory_order_release);
     m_active = true;
 }
 
 uint32_t ClockPacer::originMs() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_origin;
+    return m_origin.load(std::memory_order_acquire);
 }
 
 uint64_t ClockPacer::frameAt(uint32_t ms) const
 {
-    std::lock_guard lock(m_mutex);
-    const int32_t since = static_cast<int32_t>(ms - m_origin);
-    return since <= 0 ? 0 : static_cast<uint64_t>(since) * m_rate / 1000;
+    const int32_t since = static_cast<int32_t>(ms - m_origin.load(std::memory_order_acquire));
+    return since <= 0 ? 0 : static_cast<uint64_t>(since) * m_rate.load(std::memory_order_acquire) / 1000;
 }
 
 uint32_t ClockPacer::deadlineOf(uint64_t frame) const
 {
     // Rounded up: a frame never goes out before its time.
-    return m_origin + static_cast<uint32_t>((frame * 1000 + m_rate - 1) / m_rate);
+    const uint32_t rate = m_rate.load(std::memory_order_relaxed);
+    return m_origin.load(std::memory_order_relaxed) + static_cast<uint32_t>((frame * 1000 + rate - 1) / rate);
 }
 
 void ClockPacer::disarm()

@@ -4,6 +4,7 @@
 
 #include "platform/media/TimerService.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -32,7 +33,7 @@ public:
     void waitCaughtUp();
 
     uint32_t originMs() const;
-    // The frame whose time the clock shows at ms (0 for a time before the start).
+    // The frame whose time the clock shows at ms (0 for a time before the start). Takes no lock.
     uint64_t frameAt(uint32_t ms) const;
     const Clock& clock() const { return m_timers.clock(); }
 
@@ -44,8 +45,9 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
     std::condition_variable m_caughtUp;
-    uint32_t m_rate = 48000;
-    uint32_t m_origin = 0;
+    // Read without the lock by frameAt(), which the audio thread calls.
+    std::atomic<uint32_t> m_rate{48000};
+    std::atomic<uint32_t> m_origin{0};
     bool m_active = false;
     bool m_waiting = false;
     uint32_t m_deadline = 0;
