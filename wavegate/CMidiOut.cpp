@@ -130,6 +130,12 @@ void CMidiOut::done(uintptr_t user)
         FinishBuffer(user);
 }
 
+void CMidiOut::underrun(uintptr_t, uint32_t lateMs)
+{
+    // Reported from the device thread: the port calls this under the caller's port lock.
+    GetHWnd().post(WM_WG_UNDERRUN, lateMs, 0);
+}
+
 void CMidiOut::marker(uintptr_t user, size_t wordOffset)
 {
     uint32_t handle = 0;
@@ -176,6 +182,9 @@ intptr_t CMidiOut::WndProc(plat::MessageId msg, uintptr_t wParam, intptr_t lPara
     case WM_WG_BUFFERDONE:
         PollAsTimingDevice();
         FinishBuffer(wParam);
+        return 0;
+    case WM_WG_UNDERRUN:
+        Report(311, wParam, static_cast<uintptr_t>(GetDevice()));
         return 0;
     case WM_WG_PRIORITY_HIGH:
         plat::media::ThreadPriority::set(plat::media::ThreadPriority::Level::polling);

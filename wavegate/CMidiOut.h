@@ -26,6 +26,7 @@ public:
 
     // Messages the port's callbacks post to the device thread.
     static constexpr plat::MessageId WM_WG_BUFFERDONE = plat::kFirstPrivateMessage + 0x3C9;
+    static constexpr plat::MessageId WM_WG_UNDERRUN = plat::kFirstPrivateMessage + 0x3CA;
     // Posted by the device manager when this output starts or stops driving the clock: the
     // device thread then runs at a raised priority, or at normal priority again.
     static constexpr plat::MessageId WM_WG_PRIORITY_HIGH = 0x3088;
@@ -59,6 +60,7 @@ protected:
 private:
     void done(uintptr_t user) override;
     void marker(uintptr_t user, size_t wordOffset) override;
+    void underrun(uintptr_t user, uint32_t lateMs) override;
 
     int SendBuffer(std::unique_ptr<CMidiStreamBuffer> buffer);
     void FinishBuffer(uintptr_t user);

@@ -601,14 +601,27 @@ int CWavegate::StartPerformance(WGPerformanceProc callback, uintptr_t user, int 
     std::lock_guard lock(m_mainLock);
     if (tag == 0)
         tag = GetUniqueTag();
-    m_performances.push_back(PerformanceRecord{m_nextSerial++, tag, active, callback, user});
+    const uint64_t serial = m_nextSerial++;
+    m_performances.push_back(Registration{serial, tag, active,
+                                          m_performanceCalls.add([this, callback, user, tag, serial](int code, uint32_t from, uint32_t to) {
+                                              if (!callback)
+                                                  return;
+                                              const int result = callback(user, code == kPoll ? tag : code, from, to);
+                                              if (code == kPoll && result == 0)
+                                                  EndPerformance(serial);
+                                          })});
     return tag;
+}
+
+void CWavegate::EndPerformance(uint64_t serial)
+{
+    std::erase_if(m_performances, [serial](const Registration& r) { return r.serial == serial; });
 }
 
 void CWavegate::StopPerformance(int tag)
 {
     std::lock_guard lock(m_mainLock);
-    std::erase_if(m_performances, [tag](const PerformanceRecord& r) { return tag == -1 || r.tag == tag; });
+    std::erase_if(m_performances, [tag](const Registration& r) { return tag == -1 || r.tag == tag; });
 }
 
 void CWavegate::QueueSlavedPerformance()
@@ -687,14 +700,18 @@ int CWavegate::StartRecording(WGRecordingProc callback, uintptr_t user, int acti
 {
     std::lock_guard lock(m_recordLock);
     const int tag = GetUniqueTag();
-    m_recordings.push_back(RecordingRecord{m_nextSerial++, tag, active, callback, user});
+    // Recording tags are unique: no serial is needed to tell the recordings apart.
+    m_recordings.push_back(Registration{0, tag, active, m_recordingCalls.add([callback, user, tag](CWGEventData* event) {
+                                            if (callback)
+                                                callback(user, tag, event);
+                                        })});
     return tag;
 }
 
 void CWavegate::StopRecording(int tag)
 {
     std::lock_guard lock(m_recordLock);
-    auto it = std::find_if(m_recordings.begin(), m_recordings.end(), [tag](const RecordingRecord& r) { return r.tag == tag; });
+    auto it = std::find_if(m_recordings.begin(), m_recordings.end(), [tag](const Registration& r) { return r.tag == tag; });
     if (it != m_recordings.end())
         m_recordings.erase(it);
 }
@@ -702,15 +719,7 @@ void CWavegate::StopRecording(int tag)
 void CWavegate::ForwardRecordedData(CWGEventData* event)
 {
     std::lock_guard lock(m_recordLock);
-    // A callback may end its own or another recording: walk a copy of the serials.
-    std::vector<uint64_t> serials;
-    for (const auto& record : m_recordings)
-        serials.push_back(record.serial);
-    for (uint64_t serial : serials) {
-        auto it = std::find_if(m_recordings.begin(), m_recordings.end(), [serial](const RecordingRecord& r) { return r.serial == serial; });
-        if (it != m_recordings.end() && it->callback)
-            it->callback(it->user, it->tag, event);
-    }
+    m_recordingCalls.call(event);
 }
 
 bool CWavegate::PollPerformances()
@@ -749,22 +758,7 @@ bool CWavegate::PollForTimingDevice(const CWGDevice* device)
 
 void CWavegate::PollLocked()
 {
-    const uint32_t from = m_bufferTime.load().ms();
-    const uint32_t to = (m_bufferTime.load() + kGranularityMs).ms();
-    // A callback may register or end performances: walk a copy of the serials.
-    std::vector<uint64_t> serials;
-    for (const auto& record : m_performances)
-        serials.push_back(record.serial);
-    for (uint64_t serial : serials) {
-        auto it = std::find_if(m_performances.begin(), m_performances.end(), [serial](const PerformanceRecord& r) { return r.serial == serial; });
-        if (it == m_performances.end())
-            continue;
-        if (it->callback && it->callback(it->user, it->tag, from, to) == 0) {
-            it = std::find_if(m_performances.begin(), m_performances.end(), [serial](const PerformanceRecord& r) { return r.serial == serial; });
-            if (it != m_performances.end())
-                m_performances.erase(it);
-        }
-    }
+    m_performanceCalls.call(kPoll, m_bufferTime.load().ms(), (m_bufferTime.load() + kGranularityMs).ms());
     WriteBuffers();
 }
 
@@ -804,14 +798,7 @@ void CWavegate::SyncPerformances(int code, uint32_t a, uint32_t b)
     std::lock_guard lock(m_mainLock);
     const uint32_t from = code == WG_SYNC_CLOCK ? a : m_bufferTime.load().ms();
     const uint32_t to = code == WG_SYNC_CLOCK ? b : (m_bufferTime.load() + kGranularityMs).ms();
-    std::vector<uint64_t> serials;
-    for (const auto& record : m_performances)
-        serials.push_back(record.serial);
-    for (uint64_t serial : serials) {
-        auto it = std::find_if(m_performances.begin(), m_performances.end(), [serial](const PerformanceRecord& r) { return r.serial == serial; });
-        if (it != m_performances.end() && it->callback)
-            it->callback(it->user, code, from, to);
-    }
+    m_performanceCalls.call(code, from, to);
 }
 
 void CWavegate::SetSyncMode(uint32_t mode)

@@ -2,6 +2,7 @@
 
 #include "wavegate/WavegateExport.h"
 
+#include "platform/core/CallbackList.h"
 #include "platform/core/Event.h"
 #include "platform/core/Message.h"
 #include "platform/core/MessageWindow.h"
@@ -178,20 +179,16 @@ public:
     plat::RecursiveLock& GetMainLock() { return m_mainLock; }
 
 private:
-    struct PerformanceRecord {
+    // A registered performance or recording: its tag, whether it counts for IsActive, and
+    // the connection of its callback in the matching callback list.
+    struct Registration {
         uint64_t serial;
         int tag;
         int active;
-        WGPerformanceProc callback;
-        uintptr_t user;
+        plat::Connection connection;
     };
-    struct RecordingRecord {
-        uint64_t serial;
-        int tag;
-        int active;
-        WGRecordingProc callback;
-        uintptr_t user;
-    };
+    // The code a performance's callback gets for an ordinary poll; sync commands are negative.
+    static constexpr int kPoll = 0;
 
     // The manager as its devices see it.
     class DeviceHost final : public CWGDeviceHost {
@@ -235,6 +232,8 @@ private:
     void PollLocked();
     void SyncPerformances(int code, uint32_t a, uint32_t b);
     void ReopenMidiOutputs();
+    // Removes the performance that answered 0 to a poll; the caller holds mainLock.
+    void EndPerformance(uint64_t serial);
     bool StartTickTimer();
     CWGEventList* MidiOutList(int device);
 
@@ -257,9 +256,11 @@ private:
     std::atomic<CWGDevice*> m_timingDevice = nullptr;
     std::atomic<int> m_defaultMidiDevice = 0;
     std::atomic<int> m_defaultMidiDeviceEnabled = 0;
-    std::list<PerformanceRecord> m_performances;
-    std::list<RecordingRecord> m_recordings;
-    std::atomic<uint64_t> m_nextSerial = 1;   // shared by performances and recordings
+    plat::CallbackList<void(int code, uint32_t from, uint32_t to)> m_performanceCalls;
+    std::list<Registration> m_performances;   // under mainLock, in registration order
+    uint64_t m_nextSerial = 1;                // under mainLock
+    plat::CallbackList<void(CWGEventData* event)> m_recordingCalls;
+    std::list<Registration> m_recordings;     // under recordLock, in registration order
     std::atomic<uint32_t> m_tickTimer = 0;
     std::atomic<uint32_t> m_delayTimer = 0;
     std::vector<CWGEventList> m_midiOutLists;

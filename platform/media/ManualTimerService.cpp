@@ -9,34 +9,59 @@ namespace plat::media {
 
 struct ManualTimerService::Impl {
     struct Timer {
-        int64_t periodNs;
-        bool periodic;
-        int64_t dueNs;   // on the clock's nanosecond line, which does not wrap
-        uint64_t order;  // timers due together fire in the order they were set
+        int64_t periodNs;  // 0 for a one-shot timer
+        int64_t dueNs;     // on the clock's nanosecond line, which does not wrap
+        uint64_t order;    // timers due together fire in the order they were set
         std::shared_ptr<Callback> callback;
+        const void* lane;  // the lane that set it, or null
     };
 
     explicit Impl(ManualClock& clock) : clock(clock) {}
 
-    uint32_t add(uint32_t ms, bool periodic, Callback callback)
+    // When a timer falls due: at ns on the clock, or ns after the clock as it stands (also
+    // when a test moved it directly).
+    struct When {
+        int64_t ns;
+        bool absolute;
+    };
+    uint32_t add(int64_t periodNs, When when, Callback callback, const void* lane)
     {
-        if (ms == 0 || !callback)
+        if (!callback)
             return 0;
         const std::lock_guard lock(mutex);
         do {
             ++lastId;
         } while (lastId == 0 || timers.contains(lastId));
-        const int64_t periodNs = int64_t{ms} * 1'000'000;
-        // From the clock as it stands, also when a test moved it directly.
-        timers.emplace(lastId, Timer{periodNs, periodic, clock.nowNs() + periodNs, nextOrder++,
-                                     std::make_shared<Callback>(std::move(callback))});
+        const int64_t dueNs = when.absolute ? when.ns : clock.nowNs() + when.ns;
+        timers.emplace(lastId, Timer{periodNs, dueNs, nextOrder++,
+                                     std::make_shared<Callback>(std::move(callback)), lane});
         return lastId;
     }
+
+    uint32_t periodic(uint32_t ms, Callback callback, const void* lane)
+    {
+        return ms ? add(nsOf(ms), {nsOf(ms), false}, std::move(callback), lane) : 0;
+    }
+    uint32_t oneShot(uint32_t ms, Callback callback, const void* lane)
+    {
+        return ms ? add(0, {nsOf(ms), false}, std::move(callback), lane) : 0;
+    }
+    uint32_t oneShotAt(int64_t deadlineNs, Callback callback, const void* lane)
+    {
+        return add(0, {deadlineNs, true}, std::move(callback), lane);
+    }
+    static int64_t nsOf(uint32_t ms) { return int64_t{ms} * 1'000'000; }
 
     bool kill(uint32_t id)
     {
         const std::lock_guard lock(mutex);
         return timers.erase(id) != 0;
+    }
+
+    void killLane(const void* lane)
+    {
+        const std::lock_guard lock(mutex);
+        std::erase_if(timers, [lane](const auto& entry) { return entry.second.lane == lane; });
     }
 
     void advance(uint32_t ms)
@@ -62,10 +87,10 @@ struct ManualTimerService::Impl {
             // A timer that fell due while the clock was moved directly fires now: the clock
             // never goes back.
             clock.setNs(std::max(clock.nowNs(), timer.dueNs));
-            if (timer.periodic)
+            const bool periodic = timer.periodNs != 0;
+            if (periodic)
                 timer.dueNs += timer.periodNs;
             const std::shared_ptr<Callback> callback = timer.callback;
-            const bool periodic = timer.periodic;
             lock.unlock();
             try {
                 (*callback)();
@@ -98,19 +123,56 @@ ManualTimerService::ManualTimerService(uint32_t startMs)
 
 ManualTimerService::~ManualTimerService() = default;
 
+// A lane shares the service's timers and order; it only tags the timers it sets, so that it
+// can kill them when it goes.
+class ManualTimerService::Lane final : public TimerService {
+public:
+    explicit Lane(ManualTimerService& service) : m_service(service) {}
+    ~Lane() override { m_service.m_impl->killLane(this); }
+
+    uint32_t setPeriodic(uint32_t periodMs, uint32_t, Callback callback) override
+    {
+        return m_service.m_impl->periodic(periodMs, std::move(callback), this);
+    }
+    uint32_t setOneShot(uint32_t delayMs, uint32_t, Callback callback) override
+    {
+        return m_service.m_impl->oneShot(delayMs, std::move(callback), this);
+    }
+    uint32_t setOneShotAt(int64_t deadlineNs, Callback callback) override
+    {
+        return m_service.m_impl->oneShotAt(deadlineNs, std::move(callback), this);
+    }
+    bool kill(uint32_t id) override { return m_service.kill(id); }
+    const Clock& clock() const override { return m_service.clock(); }
+    std::unique_ptr<TimerService> createLane(const std::string&) override { return std::make_unique<Lane>(m_service); }
+
+private:
+    ManualTimerService& m_service;
+};
+
 uint32_t ManualTimerService::setPeriodic(uint32_t periodMs, uint32_t, Callback callback)
 {
-    return m_impl->add(periodMs, true, std::move(callback));
+    return m_impl->periodic(periodMs, std::move(callback), nullptr);
 }
 
 uint32_t ManualTimerService::setOneShot(uint32_t delayMs, uint32_t, Callback callback)
 {
-    return m_impl->add(delayMs, false, std::move(callback));
+    return m_impl->oneShot(delayMs, std::move(callback), nullptr);
+}
+
+uint32_t ManualTimerService::setOneShotAt(int64_t deadlineNs, Callback callback)
+{
+    return m_impl->oneShotAt(deadlineNs, std::move(callback), nullptr);
 }
 
 bool ManualTimerService::kill(uint32_t id)
 {
     return m_impl->kill(id);
+}
+
+std::unique_ptr<TimerService> ManualTimerService::createLane(const std::string&)
+{
+    return std::make_unique<Lane>(*this);
 }
 
 void ManualTimerService::advance(uint32_t ms)

@@ -20,8 +20,10 @@ public:
 
     uint32_t setPeriodic(uint32_t periodMs, uint32_t resolutionMs, Callback callback) override;
     uint32_t setOneShot(uint32_t delayMs, uint32_t resolutionMs, Callback callback) override;
+    uint32_t setOneShotAt(int64_t deadlineNs, Callback callback) override;
     bool kill(uint32_t id) override;
     const Clock& clock() const override { return m_clock; }
+    std::unique_ptr<TimerService> createLane(const std::string& name) override;
 
     // Moves the clock forward by ms, running every callback that falls due on the way. A
     // timer that fell due while a test moved the clock directly fires first, at the time the
@@ -32,6 +34,7 @@ public:
 
 private:
     struct Impl;
+    class Lane;
     ManualClock m_clock;
     std::unique_ptr<Impl> m_impl;
 };

@@ -381,10 +381,21 @@ struct RecordingLog {
         self->seen.emplace_back(tag, static_cast<uint32_t>(event->data));
         if (self->stopSelf)
             CWavegate::GetWavegate()->StopRecording(tag);
+        if (self->stopOther) {
+            CWavegate::GetWavegate()->StopRecording(self->stopOther);
+            self->stopOther = 0;
+        }
+        if (self->start) {
+            self->startedTag = CWavegate::GetWavegate()->StartRecording(&Proc, reinterpret_cast<uintptr_t>(self->start), 1);
+            self->start = nullptr;
+        }
         return 1;
     }
     std::vector<std::pair<int, uint32_t>> seen;
     bool stopSelf = false;
+    int stopOther = 0;
+    RecordingLog* start = nullptr;
+    int startedTag = 0;
 };
 
 }  // namespace
@@ -406,4 +417,24 @@ TEST_F(CWavegateManagerTest, RecordedDataReachesEveryRecordingInOrder)
     wg.StopRecording(a);
     wg.ForwardRecordedData(event.get());
     EXPECT_EQ(first.seen.size(), 2u);
+}
+
+TEST_F(CWavegateManagerTest, ARecordingMayStartAndStopOthersWhileDataIsForwarded)
+{
+    CWavegate& wg = Init();
+    RecordingLog meddler, stopped, started;
+    meddler.start = &started;
+    const int a = wg.StartRecording(&RecordingLog::Proc, reinterpret_cast<uintptr_t>(&meddler), 1);
+    const int b = wg.StartRecording(&RecordingLog::Proc, reinterpret_cast<uintptr_t>(&stopped), 1);
+    meddler.stopOther = b;
+    const auto event = MidiEvent(5, 0x403C90);
+    wg.ForwardRecordedData(event.get());
+    EXPECT_EQ(meddler.seen.size(), 1u);
+    EXPECT_TRUE(stopped.seen.empty()) << "stopped before its turn came";
+    EXPECT_TRUE(started.seen.empty()) << "started during the call: it joins at the next";
+    wg.ForwardRecordedData(event.get());
+    EXPECT_EQ(meddler.seen.size(), 2u);
+    EXPECT_TRUE(stopped.seen.empty());
+    EXPECT_EQ(started.seen, (std::vector<std::pair<int, uint32_t>>{{meddler.startedTag, 0x403C90}}));
+    EXPECT_NE(meddler.startedTag, a);
 }
