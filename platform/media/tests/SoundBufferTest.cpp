@@ -268,3 +268,48 @@ TEST(SoundBufferTest, SampleWidthsAndRefusedFormats)
 
 }  // namespace
 }  // namespace plat::media
+
+#include "platform/media/Backend.h"
+#include "platform/media/memory/MemoryProvider.h"
+
+namespace plat::media {
+namespace {
+
+// A family with nothing but one sound output.
+class EngineOnlyProvider final : public DeviceProvider {
+public:
+    explicit EngineOnlyProvider(std::shared_ptr<AudioEngine> engine) : m_engine(std::move(engine)) {}
+    std::string name() const override { return "engine"; }
+    std::vector<MidiOutPort::Caps> midiOuts() const override { return {}; }
+    std::vector<MidiInPort::Caps> midiIns() const override { return {}; }
+    std::vector<WaveOutDevice::Caps> waveOuts() const override { return {}; }
+    std::vector<WaveInDevice::Caps> waveIns() const override { return {}; }
+    std::unique_ptr<MidiOutPort> createMidiOut(int) override { return nullptr; }
+    std::unique_ptr<MidiInPort> createMidiIn(int) override { return nullptr; }
+    std::unique_ptr<WaveOutDevice> createWaveOut(int) override { return nullptr; }
+    std::unique_ptr<WaveInDevice> createWaveIn(int) override { return nullptr; }
+    std::vector<SoundOutput> soundOutputs() const override { return {{"Engine output", m_engine}}; }
+
+private:
+    std::shared_ptr<AudioEngine> m_engine;
+};
+
+TEST(SoundBufferTest, TheBackendListsTheSoundOutputsOfItsFamilies)
+{
+    auto timers = std::make_unique<ManualTimerService>(0);
+    auto engine = std::make_shared<AudioEngine>(*timers, std::make_unique<MemoryAudioSink>(16));
+    std::vector<std::unique_ptr<DeviceProvider>> providers;
+    providers.push_back(std::make_unique<MemoryProvider>(*timers));
+    providers.push_back(std::make_unique<EngineOnlyProvider>(engine));
+    Backend backend(std::move(timers), std::move(providers));
+    ASSERT_EQ(backend.soundOutputCount(), 1);
+    EXPECT_EQ(backend.soundOutput(0)->name, "Engine output");
+    EXPECT_EQ(backend.soundOutput(0)->engine, engine);
+    EXPECT_EQ(backend.soundOutput(1), nullptr);
+    EXPECT_EQ(backend.soundOutput(-1), nullptr);
+    // The engine goes with its family, before the backend's timers.
+    engine.reset();
+}
+
+}  // namespace
+}  // namespace plat::media
