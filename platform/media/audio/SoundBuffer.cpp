@@ -105,6 +105,7 @@ int SoundBuffer::play(bool looping, uint64_t atFrame)
     }
     m_looping.store(looping);
     m_startFrame.store(atFrame);
+    m_stopFrame.store(kNever);
     m_restart.store(true);
     m_playing.store(true, std::memory_order_release);
     return kOk;
@@ -114,6 +115,12 @@ int SoundBuffer::stop()
 {
     if (m_playing.exchange(false))
         finish();
+    return kOk;
+}
+
+int SoundBuffer::stopAt(uint64_t atFrame)
+{
+    m_stopFrame.store(atFrame, std::memory_order_release);
     return kOk;
 }
 
@@ -146,8 +153,15 @@ int SoundBuffer::setNotificationPositions(std::span<const NotifyPosition> positi
             return kErrorInvalidParam;
     }
     std::copy(positions.begin(), positions.end(), m_notify.begin());
-    m_notifyCount = positions.size();
+    m_notifyCount.store(positions.size(), std::memory_order_release);
     return kOk;
+}
+
+void SoundBuffer::clearNotifications()
+{
+    m_notifyCount.store(0, std::memory_order_release);
+    // A block being mixed may still be setting one.
+    m_device.waitForMix();
 }
 
 int SoundBuffer::setVolume(int32_t volume)
@@ -193,7 +207,8 @@ void SoundBuffer::updateGains()
 
 void SoundBuffer::finish()
 {
-    for (size_t i = 0; i < m_notifyCount; ++i) {
+    const size_t count = m_notifyCount.load(std::memory_order_acquire);
+    for (size_t i = 0; i < count; ++i) {
         if (m_notify[i].offset == kNotifyAtStop)
             m_notify[i].event->set();
     }
@@ -230,14 +245,15 @@ uint32_t SoundBuffer::readFrames(float* out, uint32_t frames)
         if (cursor >= size && looping)
             cursor -= size;
     }
-    // The notifications whose byte was played.
+    // The notifications whose offset the play cursor has reached.
     const uint64_t played = uint64_t{done} * align;
-    for (size_t i = 0; i < m_notifyCount; ++i) {
+    const size_t count = m_notifyCount.load(std::memory_order_acquire);
+    for (size_t i = 0; i < count; ++i) {
         const uint32_t offset = m_notify[i].offset;
-        if (offset == kNotifyAtStop)
+        if (offset == kNotifyAtStop || played == 0)
             continue;
-        const uint32_t ahead = offset >= start ? offset - start : offset + size - start;
-        if (ahead < played)
+        const uint32_t ahead = offset > start ? offset - start : offset + size - start;
+        if (ahead <= played)
             m_notify[i].event->set();
     }
     m_cursor.store(cursor >= size ? cursor - size : cursor, std::memory_order_release);
@@ -263,6 +279,15 @@ void SoundBuffer::mix(float* left, float* right, uint32_t frames, uint64_t first
     if (startFrame >= firstFrame + frames)
         return;
     uint32_t at = startFrame > firstFrame ? static_cast<uint32_t>(startFrame - firstFrame) : 0;
+    // A stop at a frame of this block ends the sound there.
+    const uint64_t stopFrame = m_stopFrame.load(std::memory_order_acquire);
+    if (stopFrame <= firstFrame + at) {
+        if (m_playing.exchange(false))
+            finish();
+        return;
+    }
+    if (stopFrame < firstFrame + frames)
+        frames = static_cast<uint32_t>(stopFrame - firstFrame);
     const float gainLeft = m_gainLeft.load(std::memory_order_relaxed);
     const float gainRight = m_gainRight.load(std::memory_order_relaxed);
     const uint32_t rate = frequency();

@@ -36,6 +36,7 @@ public:
     // buffer played once.
     static constexpr uint32_t kNotifyAtStop = 0xFFFFFFFF;
     static constexpr size_t kMaxNotifications = 16;
+    static constexpr uint64_t kNever = ~uint64_t{0};
     // Attenuation in hundredths of a decibel: 0 is unchanged, -10000 silent.
     static constexpr int32_t kVolumeMin = -10000;
     static constexpr int32_t kVolumeMax = 0;
@@ -67,6 +68,9 @@ public:
     // the next block mixed when that frame has passed (0: at once).
     int play(bool looping, uint64_t atFrame = 0);
     int stop();
+    // Stops at the engine frame atFrame: what lies before it is still heard. A frame already
+    // mixed stops it at the next block.
+    int stopAt(uint64_t atFrame);
     uint32_t status() const;
     // The byte of the ring to be played next.
     uint32_t currentPosition() const { return m_cursor.load(std::memory_order_acquire); }
@@ -75,6 +79,9 @@ public:
     // Replaces the notifications; refused while playing, for offsets outside the ring, or for
     // more than kMaxNotifications.
     int setNotificationPositions(std::span<const NotifyPosition> positions);
+    // Drops every notification, also while playing; once it returns no event of them is set
+    // any more.
+    void clearNotifications();
 
     // Refused (kErrorInvalidParam) outside kVolumeMin .. kVolumeMax.
     int setVolume(int32_t volume);
@@ -107,6 +114,7 @@ private:
     std::atomic<bool> m_looping{false};
     std::atomic<bool> m_restart{false};
     std::atomic<uint64_t> m_startFrame{0};
+    std::atomic<uint64_t> m_stopFrame{kNever};
     std::atomic<uint32_t> m_cursor{0};
     std::atomic<int32_t> m_volume{0};
     std::atomic<int32_t> m_pan{0};
@@ -115,7 +123,7 @@ private:
     std::atomic<float> m_gainRight{1.0f};
 
     std::array<NotifyPosition, kMaxNotifications> m_notify{};
-    size_t m_notifyCount = 0;
+    std::atomic<size_t> m_notifyCount{0};
 
     // Engine thread only.
     SRC_STATE_tag* m_resampler = nullptr;

@@ -10,6 +10,40 @@ SoundDevice::SoundDevice(AudioEngine& engine) : m_engine(engine) {}
 SoundDevice::~SoundDevice()
 {
     stop();
+    std::vector<std::unique_ptr<SoundBuffer>> retired;
+    {
+        std::lock_guard lock(m_mutex);
+        retired.swap(m_retired);
+    }
+}
+
+void SoundDevice::retire(std::unique_ptr<SoundBuffer> buffer)
+{
+    freeStopped();
+    if (!buffer)
+        return;
+    std::lock_guard lock(m_mutex);
+    m_retired.push_back(std::move(buffer));
+}
+
+void SoundDevice::freeStopped()
+{
+    std::vector<std::unique_ptr<SoundBuffer>> stopped;
+    {
+        std::lock_guard lock(m_mutex);
+        for (auto& buffer : m_retired)
+            if (buffer->status() == 0)
+                stopped.push_back(std::move(buffer));
+        std::erase(m_retired, nullptr);
+    }
+    // Freed outside the lock: a buffer detaches itself under it.
+}
+
+void SoundDevice::waitForMix()
+{
+    const uint64_t cycle = m_cycle.load();
+    if (cycle & 1)
+        m_cycle.wait(cycle);
 }
 
 int SoundDevice::start()
@@ -40,6 +74,7 @@ bool SoundDevice::isStarted() const
 
 std::unique_ptr<SoundBuffer> SoundDevice::createBuffer(const PcmFormat& format, uint32_t bytes, int* error)
 {
+    freeStopped();
     auto refuse = [error](int code) {
         if (error)
             *error = code;
@@ -106,9 +141,7 @@ void SoundDevice::detach(SoundBuffer* buffer)
     if (!found)
         return;
     // A block that began before the slot was cleared may still be mixing the buffer.
-    const uint64_t cycle = m_cycle.load();
-    if (cycle & 1)
-        m_cycle.wait(cycle);
+    waitForMix();
 }
 
 }  // namespace plat::media

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 namespace plat::media {
 
@@ -40,6 +41,11 @@ public:
     // outside kMinBufferBytes .. kMaxBufferBytes, or when kMaxBuffers exist.
     std::unique_ptr<SoundBuffer> createBuffer(const PcmFormat& format, uint32_t bytes, int* error = nullptr);
 
+    // Keeps a buffer that its owner lets go while it still plays up to its stop frame (see
+    // SoundBuffer::stopAt), and frees it once it has stopped; its notifications must be
+    // cleared. Buffers retired earlier that have stopped are freed here.
+    void retire(std::unique_ptr<SoundBuffer> buffer);
+
     AudioEngine& engine() { return m_engine; }
     // The engine frame that the media clock's current time falls on.
     uint64_t currentFrame() const;
@@ -51,11 +57,15 @@ private:
     bool attach(SoundBuffer* buffer);
     // Once it returns the buffer is not being mixed and never will be again.
     void detach(SoundBuffer* buffer);
+    // Waits until a block being mixed, if any, is done.
+    void waitForMix();
+    void freeStopped();
 
     AudioEngine& m_engine;
     std::mutex m_mutex;
     bool m_started = false;
     std::array<std::atomic<SoundBuffer*>, kMaxBuffers> m_buffers{};
+    std::vector<std::unique_ptr<SoundBuffer>> m_retired;   // under m_mutex
     // Odd while render() runs.
     std::atomic<uint64_t> m_cycle{0};
 };
