@@ -2,10 +2,10 @@
 // measures.
 
 #include "notabase/actions/ACBase.h"
-#include "notabase/model/ECPerformance.h"
 #include "notabase/model/ECWithTime.h"
 #include "notabase/model/ECWithTimeChild.h"
 #include "notabase/model/EventTypes.h"
+#include "notabase/performance/ECPerformance.h"
 #include "platform/core/Archive.h"
 #include "platform/core/MemoryStream.h"
 

@@ -5,10 +5,11 @@
 
 #include <algorithm>
 #include <exception>
+#include <iterator>
 
 ACBase::ACBase(int reverse)
     : m_flags(flagClip | flagBypass),
-      m_clip{EventId::Beam, EventId::Slur, EventId::Tie, EventId::Glissando},
+      m_clip(std::begin(EventId::defaultClip), std::end(EventId::defaultClip)),
       m_bypass{EventId::ChanPressureEnv, EventId::ControllerEnv, EventId::Envelope, EventId::MeterEnv,
                EventId::NRPNEnv,         EventId::PatchEnv,      EventId::PitchBendEnv, EventId::PolyPressureEnv,
                EventId::RPNEnv,          EventId::TempoEnv,      63,                    69}
@@ -153,8 +154,8 @@ int ACBase::visit(ECBase* element)
         --m_curDepth;
         return 1;
     }
-    for (MCPosition p = relatives->GetHeadPosition(); p;) {
-        const int s = Apply(relatives->GetNext(p));
+    for (ECBase* relative : *relatives) {
+        const int s = Apply(relative);
         if (s == -1) {
             r = -1;
             break;
@@ -179,8 +180,7 @@ int ACBase::Apply(MCEventList* list, int goOn)
     m_flags |= flagNoAutoEnd;
     int r = 0;
     if (list) {
-        for (MCPosition p = list->GetHeadPosition(); p;) {
-            ECBase* element = list->GetNext(p);
+        for (ECBase* element : *list) {
             if (!element)
                 continue;
             r = Apply(element);

@@ -21,10 +21,12 @@ int ACRelativesFirst::Apply(ECBase* element)
             limited = false;
             skip = true;
         }
-        for (MCPosition p = relatives->GetHeadPosition(); p && !skip;) {
-            r = Apply(relatives->GetNext(p));
-            if (r == -1 || r == 2 || r == 3)
-                break;
+        if (!skip) {
+            for (ECBase* relative : *relatives) {
+                r = Apply(relative);
+                if (r == -1 || r == 2 || r == 3)
+                    break;
+            }
         }
         if (limited)
             --m_curDepth;

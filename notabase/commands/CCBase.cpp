@@ -2,9 +2,10 @@
 
 #include "notabase/commands/CommandIds.h"
 #include "notabase/commands/MCCommandMgr.h"
-#include "notabase/lists/MCEventList.h"
 #include "notabase/model/ECBase.h"
-#include "notabase/model/ECPerformance.h"
+#include "notabase/model/ECPerformanceBase.h"
+#include "notabase/model/MCEventList.h"
+#include "platform/core/RefPtr.h"
 
 PLAT_IMPLEMENT_DYNCREATE(CCBase, plat::Object)
 
@@ -73,8 +74,7 @@ void CCBase::Discard(MCEventList* elements)
         return;
     // Elements already listed are skipped, not taken as the end of the walk: lists that
     // overlap only in part must still have all their elements discarded.
-    for (MCPosition position = elements->GetHeadPosition(); position;) {
-        ECBase* element = elements->GetNext(position);
+    for (ECBase* element : *elements) {
         if (!list.Find(element))
             list.AddTail(element);
     }
@@ -85,7 +85,7 @@ int CCBase::GetCommandId()
     return CommandIds::CCBase;
 }
 
-int CCBase::Apply(ECPerformance* performance)
+int CCBase::Apply(ECPerformanceBase* performance)
 {
     return MCCommandMgr::ApplyCommand(this, performance);
 }
@@ -115,12 +115,10 @@ void CCBase::ProcessDiscardList()
 {
     if (!m_discardList)
         return;
-    for (MCPosition position = m_discardList->GetHeadPosition(); position;) {
-        ECBase* element = m_discardList->GetNext(position);
-        element->Ref();
+    for (ECBase* element : *m_discardList) {
+        const plat::RefPtr<ECBase> held(element);
         element->RemoveFromParents();
         element->RemoveChildren(0);
-        element->Unref(1);
     }
     m_discardList.reset();
 }

@@ -9,7 +9,7 @@
 
 class ECBase;
 class ECConductor;
-class ECPerformance;
+class ECPerformanceBase;
 class MCEventList;
 
 // The base of every command: every change of a piece is made by one. A command is applied to
@@ -37,8 +37,8 @@ public:
 
     unsigned short Ref();
     // Lowers the count (not below 0); when deleteAtZero is non-zero and the count is 0, the
-    // command is deleted and 0 returned.
-    unsigned short Unref(int deleteAtZero);
+    // command is deleted and 0 returned. Held through plat::RefPtr, which releases with Unref().
+    unsigned short Unref(int deleteAtZero = 1);
     unsigned short GetRefCount() const;
 
     int IsSynchronous() const { return (m_flags & kSynchronous) ? 1 : 0; }
@@ -54,8 +54,8 @@ public:
     int IsRecordedForNotify() const { return (m_flags & kRecordedForNotify) ? 1 : 0; }
     void SetRecordedForNotify(int on) { setFlag(kRecordedForNotify, on); }
 
-    ECPerformance* GetTarget() const { return m_target; }
-    void SetTarget(ECPerformance* performance) { m_target = performance; }
+    ECPerformanceBase* GetTarget() const { return m_target; }
+    void SetTarget(ECPerformanceBase* performance) { m_target = performance; }
     ECConductor* GetConductor() const { return m_conductor; }
 
     MCEventList* GetDiscardList() const { return m_discardList.get(); }
@@ -65,7 +65,7 @@ public:
     void Discard(MCEventList* elements);
 
     virtual int GetCommandId();
-    virtual int Apply(ECPerformance* performance);
+    virtual int Apply(ECPerformanceBase* performance);
     // Fetches the target's conductor; fails when there is none.
     virtual int Prepare();
     // Cuts the discarded elements loose.
@@ -83,6 +83,6 @@ private:
 
     uint32_t m_flags;
     std::unique_ptr<MCEventList> m_discardList;
-    ECPerformance* m_target = nullptr;
+    ECPerformanceBase* m_target = nullptr;
     ECConductor* m_conductor = nullptr;
 };

@@ -38,22 +38,22 @@ void MCCommandList::FreeNode(Node* n)
         command->Unref(1);
 }
 
-ECPerformance* MCCommandList::GetTarget() const
+ECPerformanceBase* MCCommandList::GetTarget() const
 {
     CCBase* head = GetHead();
     return head ? head->GetTarget() : nullptr;
 }
 
-void MCCommandList::SetTarget(ECPerformance* performance)
+void MCCommandList::SetTarget(ECPerformanceBase* performance)
 {
-    for (MCPosition position = GetHeadPosition(); position;)
-        GetNext(position)->SetTarget(performance);
+    for (CCBase* command : *this)
+        command->SetTarget(performance);
 }
 
 int MCCommandList::IsSynchronous() const
 {
-    for (MCPosition position = GetHeadPosition(); position;) {
-        if (!GetNext(position)->IsSynchronous())
+    for (const CCBase* command : *this) {
+        if (!command->IsSynchronous())
             return 0;
     }
     return 1;
@@ -61,14 +61,13 @@ int MCCommandList::IsSynchronous() const
 
 void MCCommandList::SetSynchronous(int on)
 {
-    for (MCPosition position = GetHeadPosition(); position;)
-        GetNext(position)->SetSynchronous(on);
+    for (CCBase* command : *this)
+        command->SetSynchronous(on);
 }
 
 CCBase* MCCommandList::GetCommand(int commandId, const plat::RuntimeClass* cls)
 {
-    for (MCPosition position = GetHeadPosition(); position;) {
-        CCBase* command = GetNext(position);
+    for (CCBase* command : *this) {
         if (command->GetCommandId() == commandId)
             return command;
     }
@@ -82,7 +81,7 @@ CCBase* MCCommandList::GetCommand(int commandId, const plat::RuntimeClass* cls)
     return command;
 }
 
-int MCCommandList::Apply(ECPerformance* performance)
+int MCCommandList::Apply(ECPerformanceBase* performance)
 {
     return MCCommandMgr::ApplyCommands(this, performance);
 }

@@ -9,15 +9,21 @@ struct RuntimeClass;
 }
 
 class CCBase;
-class ECPerformance;
+class ECPerformanceBase;
 
 // A list of commands applied and run as one unit. Every node holds a reference on its
 // command (Ref when the node is made, Unref(1) when it is freed), so destroying or emptying
 // the list releases them.
 class NOTABASE_API MCCommandList : public MCPtrList {
 public:
+    using Iterator = MCListIterator<Node, CCBase*>;
+
     explicit MCCommandList(int blockSize = 10);
     ~MCCommandList() override;
+
+    // Hands out the commands, head to tail: `for (CCBase* command : list)`.
+    Iterator begin() const { return Iterator(headNode()); }
+    Iterator end() const { return Iterator(); }
 
     CCBase* GetHead() const { return static_cast<CCBase*>(MCPtrList::GetHead()); }
     CCBase* GetTail() const { return static_cast<CCBase*>(MCPtrList::GetTail()); }
@@ -35,8 +41,8 @@ public:
     void SetAt(MCPosition position, void* item) override;
 
     // The target of the head command; null for an empty list.
-    ECPerformance* GetTarget() const;
-    void SetTarget(ECPerformance* performance);
+    ECPerformanceBase* GetTarget() const;
+    void SetTarget(ECPerformanceBase* performance);
     // 1 when every command is synchronous (also for an empty list).
     int IsSynchronous() const;
     void SetSynchronous(int on);
@@ -45,7 +51,7 @@ public:
     // of that class, appended to the list (which holds it). Null otherwise.
     CCBase* GetCommand(int commandId, const plat::RuntimeClass* cls = nullptr);
 
-    int Apply(ECPerformance* performance);
+    int Apply(ECPerformanceBase* performance);
 
 protected:
     Node* NewNode(Node* prev, Node* next, void* item) override;

@@ -4,7 +4,7 @@
 #include "notabase/commands/MCCommandList.h"
 #include "notabase/commands/MCCommandTimer.h"
 #include "notabase/commands/MCUndoItem.h"
-#include "notabase/model/ECPerformance.h"
+#include "notabase/model/ECPerformanceBase.h"
 #include "notabase/states/MCStateMgr.h"
 #include "notabase/states/SCCommand.h"
 #include "platform/core/HiddenWindow.h"
@@ -77,12 +77,12 @@ void MCCommandMgr::Shutdown()
     commandWindowState().destroy();
 }
 
-MCCommandMgr* MCCommandMgr::managerOf(ECPerformance* performance)
+MCCommandMgr* MCCommandMgr::managerOf(ECPerformanceBase* performance)
 {
     return &performance->GetCommandMgr();
 }
 
-int MCCommandMgr::InitCommand(CCBase* command, ECPerformance* performance)
+int MCCommandMgr::InitCommand(CCBase* command, ECPerformanceBase* performance)
 {
     MCCommandMgr* manager = managerOf(performance);
     {
@@ -107,7 +107,7 @@ int MCCommandMgr::InitCommand(CCBase* command, ECPerformance* performance)
     return 1;
 }
 
-int MCCommandMgr::ApplyCommand(CCBase* command, ECPerformance* performance)
+int MCCommandMgr::ApplyCommand(CCBase* command, ECPerformanceBase* performance)
 {
     if (!command || !performance)
         return 0;
@@ -133,14 +133,13 @@ int MCCommandMgr::ApplyCommand(CCBase* command, ECPerformance* performance)
     return 0;
 }
 
-int MCCommandMgr::ApplyCommands(MCCommandList* commands, ECPerformance* performance)
+int MCCommandMgr::ApplyCommands(MCCommandList* commands, ECPerformanceBase* performance)
 {
     if (!commands || !performance || commands->IsEmpty())
         return 0;
     performance->Ref();
     auto run = std::make_unique<MCCommandList>(10);
-    for (MCPosition position = commands->GetHeadPosition(); position;) {
-        CCBase* command = commands->GetNext(position);
+    for (CCBase* command : *commands) {
         InitCommand(command, performance);
         run->AddTail(command);
     }
@@ -158,8 +157,7 @@ int MCCommandMgr::ApplyCommands(MCCommandList* commands, ECPerformance* performa
     }
     plat::trace("MCCommandMgr::ApplyCommands -- no command window\n");
     MCCommandMgr* manager = managerOf(performance);
-    for (MCPosition position = run->GetHeadPosition(); position;) {
-        CCBase* command = run->GetNext(position);
+    for (CCBase* command : *run) {
         manager->settleUndo(command, false);
         manager->settleNotify(command, false);
         command->Unref(1);
@@ -201,7 +199,7 @@ int MCCommandMgr::OnCommand(MCCommandList& commands, int applications)
 {
     if (commands.IsEmpty())
         return 0;
-    ECPerformance* performance = commands.GetTarget();
+    ECPerformanceBase* performance = commands.GetTarget();
     if (performance)
         performance->Lock();
     int ok = performance ? Prepare(commands) : 0;
@@ -211,13 +209,12 @@ int MCCommandMgr::OnCommand(MCCommandList& commands, int applications)
         ok = Finish(commands, performance);
     // Commands that left the run early were counted when applied: settle them, so that an
     // abort does not leave the undo and notification brackets waiting for ever.
-    for (MCPosition position = commands.GetHeadPosition(); position;) {
-        CCBase* command = commands.GetNext(position);
+    for (CCBase* command : commands) {
         settleUndo(command, false);
         settleNotify(command, false);
     }
-    for (MCPosition position = commands.GetHeadPosition(); position;)
-        commands.GetNext(position)->Unref(1);
+    for (CCBase* command : commands)
+        command->Unref(1);
     commands.RemoveAll();
     if (performance) {
         performance->Unlock();
@@ -231,27 +228,18 @@ int MCCommandMgr::OnCommand(MCCommandList& commands, int applications)
 
 int MCCommandMgr::callHandlers(MCCommandList& commands, int phase)
 {
-    // Walk a copy: a handler may register or remove handlers.
-    std::vector<Registration> handlers;
-    {
-        std::lock_guard guard(m_mutex);
-        handlers = m_handlers;
-    }
     int result = 1;
-    for (const Registration& r : handlers) {
-        const int answer = r.handler(m_owner, phase, &commands, r.userData);
-        if (answer == -1)
-            return -1;
+    const auto stops = [&result](int answer) {
         if (answer == 0)
             result = 0;
-    }
-    return result;
+        return answer == -1;
+    };
+    return m_handlers.callUntil(stops, m_owner, phase, &commands) ? -1 : result;
 }
 
 int MCCommandMgr::Prepare(MCCommandList& commands)
 {
-    for (MCPosition position = commands.GetHeadPosition(); position;) {
-        CCBase* command = commands.GetNext(position);
+    for (CCBase* command : commands) {
         command->SetCommandPhase(0);
         if (!command->Prepare())
             return Abort(command);
@@ -270,8 +258,7 @@ int MCCommandMgr::Prepare(MCCommandList& commands)
 
 int MCCommandMgr::Process(MCCommandList& commands)
 {
-    for (MCPosition position = commands.GetHeadPosition(); position;) {
-        CCBase* command = commands.GetNext(position);
+    for (CCBase* command : commands) {
         command->SetCommandPhase(1);
         if (!command->Process())
             return Abort(command);
@@ -279,10 +266,9 @@ int MCCommandMgr::Process(MCCommandList& commands)
     return callHandlers(commands, 1) == 1 ? 1 : 0;
 }
 
-int MCCommandMgr::Finish(MCCommandList& commands, ECPerformance* /*performance*/)
+int MCCommandMgr::Finish(MCCommandList& commands, ECPerformanceBase* /*performance*/)
 {
-    for (MCPosition position = commands.GetHeadPosition(); position;) {
-        CCBase* command = commands.GetNext(position);
+    for (CCBase* command : commands) {
         command->SetCommandPhase(2);
         if (!command->Finish())
             return Abort(command);
@@ -397,16 +383,28 @@ void MCCommandMgr::FinishNotify()
 
 void MCCommandMgr::AddCommandHandler(Handler handler, void* userData, int position)
 {
-    std::lock_guard guard(m_mutex);
-    if (position >= 0 && static_cast<size_t>(position) < m_handlers.size())
-        m_handlers.insert(m_handlers.begin() + position, {handler, userData});
-    else
-        m_handlers.push_back({handler, userData});
+    // No token is kept: RemoveCommandHandlers removes them all together.
+    const auto add = [this](const Registration& r) {
+        m_handlers.add([r](ECBase* owner, int phase, void* commands) {
+            return r.handler(owner, phase, commands, r.userData);
+        }).release();
+    };
+    std::lock_guard guard(m_handlerMutex);
+    if (position < 0 || static_cast<size_t>(position) >= m_handlerOrder.size()) {
+        m_handlerOrder.push_back({handler, userData});
+        add(m_handlerOrder.back());
+        return;
+    }
+    m_handlerOrder.insert(m_handlerOrder.begin() + position, {handler, userData});
+    m_handlers.clear();
+    for (const Registration& r : m_handlerOrder)
+        add(r);
 }
 
 void MCCommandMgr::RemoveCommandHandlers()
 {
-    std::lock_guard guard(m_mutex);
+    std::lock_guard guard(m_handlerMutex);
+    m_handlerOrder.clear();
     m_handlers.clear();
 }
 
@@ -417,7 +415,7 @@ void MCCommandMgr::SetCommandRate(unsigned int rate)
         m_timer = std::make_unique<MCCommandTimer>(this, rate);
 }
 
-void MCCommandMgr::BeginUndo(ECPerformance* performance, const std::string& name)
+void MCCommandMgr::BeginUndo(ECPerformanceBase* performance, const std::string& name)
 {
     if (!performance)
         return;
@@ -426,7 +424,7 @@ void MCCommandMgr::BeginUndo(ECPerformance* performance, const std::string& name
     manager->SetNotifyMode(1);
 }
 
-void MCCommandMgr::EndUndo(ECPerformance* performance)
+void MCCommandMgr::EndUndo(ECPerformanceBase* performance)
 {
     if (!performance)
         return;
@@ -435,13 +433,13 @@ void MCCommandMgr::EndUndo(ECPerformance* performance)
     manager->SetNotifyMode(0);
 }
 
-void MCCommandMgr::BeginNotify(ECPerformance* performance)
+void MCCommandMgr::BeginNotify(ECPerformanceBase* performance)
 {
     if (performance)
         managerOf(performance)->SetNotifyMode(1);
 }
 
-void MCCommandMgr::EndNotify(ECPerformance* performance)
+void MCCommandMgr::EndNotify(ECPerformanceBase* performance)
 {
     if (performance)
         managerOf(performance)->SetNotifyMode(0);

@@ -2,6 +2,7 @@
 
 #include "notabase/NotabaseExport.h"
 
+#include "platform/core/CallbackList.h"
 #include "platform/core/Message.h"
 
 #include <cstdint>
@@ -14,7 +15,7 @@
 
 class CCBase;
 class ECBase;
-class ECPerformance;
+class ECPerformanceBase;
 class MCCommandList;
 class MCCommandTimer;
 class MCUndoItem;
@@ -49,18 +50,18 @@ public:
     MCCommandMgr(const MCCommandMgr&) = delete;
     MCCommandMgr& operator=(const MCCommandMgr&) = delete;
 
-    void SetOwner(ECPerformance* owner) { m_owner = owner; }
-    ECPerformance* GetOwner() const { return m_owner; }
+    void SetOwner(ECPerformanceBase* owner) { m_owner = owner; }
+    ECPerformanceBase* GetOwner() const { return m_owner; }
 
     // Hands a command (or a list) to the hidden window: synchronous ones run before this
     // returns, others are queued. 0 for a null or empty argument, and when the command could
     // not be handed over (then nothing of it stays applied); 1 otherwise, which says nothing
     // of whether the run succeeded.
-    static int ApplyCommand(CCBase* command, ECPerformance* performance);
-    static int ApplyCommands(MCCommandList* commands, ECPerformance* performance);
+    static int ApplyCommand(CCBase* command, ECPerformanceBase* performance);
+    static int ApplyCommands(MCCommandList* commands, ECPerformanceBase* performance);
     // Files the command for the open undo group and notification, holds it and sets its
     // target. Always 1.
-    static int InitCommand(CCBase* command, ECPerformance* performance);
+    static int InitCommand(CCBase* command, ECPerformanceBase* performance);
     static int OnCommandMsg(uintptr_t wParam, intptr_t lParam);
     // Destroys the hidden window, on the thread that owns it, for an orderly end of the
     // program; until the next manager is made, applying a command fails with 0.
@@ -71,17 +72,19 @@ public:
     int OnCommand(MCCommandList& commands, int applications = 1);
 
     // Inserts the handler before the one at index position; appends when there is none there.
+    // Handlers may be added and removed from any thread, and from inside a handler.
     void AddCommandHandler(Handler handler, void* userData, int position);
+    // Once it returns, no handler of this manager runs on another thread or is called again.
     void RemoveCommandHandlers();
     // A non-zero rate batches asynchronous commands on a timer of that many milliseconds; 0
     // runs them one by one. The previous timer's waiting commands run first.
     void SetCommandRate(unsigned int rate);
     MCCommandTimer* GetCommandTimer() const { return m_timer.get(); }
 
-    static void BeginUndo(ECPerformance* performance, const std::string& name);
-    static void EndUndo(ECPerformance* performance);
-    static void BeginNotify(ECPerformance* performance);
-    static void EndNotify(ECPerformance* performance);
+    static void BeginUndo(ECPerformanceBase* performance, const std::string& name);
+    static void EndUndo(ECPerformanceBase* performance);
+    static void BeginNotify(ECPerformanceBase* performance);
+    static void EndNotify(ECPerformanceBase* performance);
 
     int GetUndoMode() const;
     // Turning undo mode on requires a name.
@@ -108,7 +111,7 @@ public:
 protected:
     int Prepare(MCCommandList& commands);
     int Process(MCCommandList& commands);
-    int Finish(MCCommandList& commands, ECPerformance* performance);
+    int Finish(MCCommandList& commands, ECPerformanceBase* performance);
     int Abort(CCBase* command);
     static void Initialize();
 
@@ -121,7 +124,7 @@ private:
         void* userData;
     };
 
-    static MCCommandMgr* managerOf(ECPerformance* performance);
+    static MCCommandMgr* managerOf(ECPerformanceBase* performance);
     int callHandlers(MCCommandList& commands, int phase);
     // Ends the undo and notification membership of a command that finished (finished: it
     // joins its group and the notification) or left its run early (it joins nothing); a
@@ -142,8 +145,14 @@ private:
     int m_undoIndex = -1;
     int m_undoPending = 0;
     int m_notifyPending = 0;
-    ECPerformance* m_owner = nullptr;
-    std::vector<Registration> m_handlers;
+    ECPerformanceBase* m_owner = nullptr;
+    // The handlers in call order, and the list that calls them. The list calls in the order
+    // callbacks were added, so a handler inserted before others makes the list anew.
+    // Guards the order; the list may be called meanwhile. Held while a removal waits for a
+    // handler running on another thread, which must not add or remove handlers itself then.
+    std::mutex m_handlerMutex;
+    std::vector<Registration> m_handlerOrder;
+    plat::CallbackList<int(ECBase*, int, void*)> m_handlers;
     std::unique_ptr<MCCommandTimer> m_timer;
     std::deque<std::unique_ptr<MCUndoItem>> m_undoStack;  // newest group first
     std::unique_ptr<MCUndoItem> m_openGroup;

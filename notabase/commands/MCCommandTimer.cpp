@@ -35,8 +35,8 @@ void MCCommandTimer::AddCommands(MCCommandList* commands)
 {
     if (!commands || commands->IsEmpty())
         return;
-    for (MCPosition position = commands->GetHeadPosition(); position;)
-        m_queue.AddTail(commands->GetNext(position));
+    for (CCBase* command : *commands)
+        m_queue.AddTail(command);
     ++m_applications;
     StartTimer();
 }

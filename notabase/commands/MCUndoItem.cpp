@@ -38,8 +38,7 @@ void MCUndoItem::UndoCommands()
 
 void MCUndoItem::RedoCommands()
 {
-    for (MCPosition position = m_commands.GetHeadPosition(); position;) {
-        CCBase* command = m_commands.GetNext(position);
+    for (CCBase* command : m_commands) {
         const int synchronous = command->IsSynchronous();
         command->SetSynchronous(1);
         command->Apply(m_target);

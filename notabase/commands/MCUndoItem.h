@@ -7,7 +7,7 @@
 #include <string>
 
 class CCBase;
-class ECPerformance;
+class ECPerformanceBase;
 
 // One step of the undo history: the finished undoable commands of one user action, under the
 // name the undo and redo menus show.
@@ -19,7 +19,7 @@ public:
     MCUndoItem& operator=(const MCUndoItem&) = delete;
 
     const std::string& GetName() const { return m_name; }
-    ECPerformance* GetTarget() const { return m_target; }
+    ECPerformanceBase* GetTarget() const { return m_target; }
     const MCCommandList& GetCommands() const { return m_commands; }
 
     // Appends the command (the group holds a reference); the first command gives the target.
@@ -37,7 +37,7 @@ private:
 
     std::string m_name;
     MCCommandList m_commands;
-    ECPerformance* m_target = nullptr;
+    ECPerformanceBase* m_target = nullptr;
     // Commands applied for this group that have not finished yet; kept by the manager so
     // that a command filed at application time lands in this group, whenever it runs.
     int m_pending = 0;

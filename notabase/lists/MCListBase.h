@@ -3,11 +3,46 @@
 #include "notabase/NotabaseExport.h"
 
 #include <cstddef>
+#include <iterator>
 #include <vector>
 
 // A place in one of the model's linked lists: the address of a node, null for none.
 struct MCListPosition;
 using MCPosition = MCListPosition*;
+
+// Walks a list's nodes from one to the end, handing out each item as Value. Like GetNext,
+// it has taken the next node before the item is used, so a loop body may remove the item it
+// was given (but not the one after it).
+template <class Node, class Value>
+class MCListIterator {
+public:
+    using iterator_concept = std::forward_iterator_tag;
+    using iterator_category = std::input_iterator_tag;
+    using value_type = Value;
+    using difference_type = std::ptrdiff_t;
+
+    MCListIterator() = default;
+    explicit MCListIterator(Node* node) : m_node(node), m_next(node ? node->next : nullptr) {}
+
+    Value operator*() const { return static_cast<Value>(m_node->data); }
+    MCListIterator& operator++()
+    {
+        m_node = m_next;
+        m_next = m_node ? m_node->next : nullptr;
+        return *this;
+    }
+    MCListIterator operator++(int)
+    {
+        MCListIterator before = *this;
+        ++*this;
+        return before;
+    }
+    bool operator==(const MCListIterator& other) const { return m_node == other.m_node; }
+
+private:
+    Node* m_node = nullptr;
+    Node* m_next = nullptr;
+};
 
 // The doubly linked list shared by MCObList and MCPtrList: a count, a head and a tail, one
 // node allocated per item. Nodes are made and freed through the virtual NewNode and FreeNode
@@ -23,6 +58,8 @@ public:
         Node* next;
     };
 
+    using Iterator = MCListIterator<Node, T>;
+
     MCListBase() = default;
     MCListBase(const MCListBase&) = delete;
     MCListBase& operator=(const MCListBase&) = delete;
@@ -30,6 +67,10 @@ public:
 
     int GetCount() const { return m_count; }
     bool IsEmpty() const { return m_count == 0; }
+
+    // From the head to the tail: `for (T item : list)`.
+    Iterator begin() const { return Iterator(m_head); }
+    Iterator end() const { return Iterator(); }
 
     MCPosition GetHeadPosition() const { return pos(m_head); }
     MCPosition GetTailPosition() const { return pos(m_tail); }

@@ -34,8 +34,8 @@ void MCObList::Serialize(plat::Archive& archive)
 {
     if (archive.isStoring()) {
         archive.writeCount(static_cast<uint32_t>(GetCount()));
-        for (MCPosition p = GetHeadPosition(); p;)
-            archive.writeObject(GetNext(p));
+        for (const plat::Object* item : *this)
+            archive.writeObject(item);
         return;
     }
     const uint32_t count = archive.readCount();

@@ -1,10 +1,10 @@
 #include "notabase/model/ECBase.h"
 
-#include "notabase/actions/ACBase.h"
 #include "notabase/model/EventTypes.h"
 #include "notabase/values/MCTime.h"
 #include "notabase/values/MCVoiceTrack.h"
 #include "platform/core/Archive.h"
+#include "platform/core/RefPtr.h"
 
 PLAT_IMPLEMENT_SERIAL(ECBase, plat::Object, plat::kVersionableSchema | 2)
 
@@ -12,31 +12,44 @@ namespace {
 
 ECBase::DataMaker s_dataMaker = nullptr;
 
-// Finds the first element of one id in a walk; the search behind GetAncestor and
-// GetDescendant.
-class FirstOfType : public ACBase {
-public:
-    FirstOfType(int reverse, int id) : ACBase(reverse), m_id(id) {}
+// A depth of 255 or more is no bound, as in walks.
+constexpr int unboundedDepth = 255;
 
-    int DoAction(ECBase* element) override
-    {
-        if (element->GetEventId() != m_id)
-            return 0;
-        m_found = element;
-        return 2;
-    }
-    ECBase* found() const { return m_found; }
-
-private:
-    int m_id;
-    ECBase* m_found = nullptr;
-};
-
-unsigned char depthLimit(int depth)
+bool isDefaultClip(int id)
 {
-    if (depth < 0 || depth >= ACBase::noDepthLimit)
-        return ACBase::noDepthLimit;
-    return static_cast<unsigned char>(depth);
+    for (int clipped : EventId::defaultClip) {
+        if (clipped == id)
+            return true;
+    }
+    return false;
+}
+
+// The first element of an id among the element and its relatives, depth first, relatives in
+// list order: parents when going up, children when going down. levels bounds how many steps
+// it goes (negative: any). Going down, the default-clip elements (beams, slurs, ties and
+// glissandi) are visited but not descended into.
+ECBase* firstOfType(ECBase* element, int id, bool up, int levels)
+{
+    const int elementId = element->GetEventId();
+    if (elementId == id)
+        return element;
+    if (levels == 0 || (!up && isDefaultClip(elementId)))
+        return nullptr;
+    MCEventList* relatives = up ? element->GetParents() : element->GetChildren();
+    if (!relatives)
+        return nullptr;
+    for (ECBase* relative : *relatives) {
+        if (!relative)
+            continue;
+        if (ECBase* found = firstOfType(relative, id, up, levels < 0 ? levels : levels - 1))
+            return found;
+    }
+    return nullptr;
+}
+
+int levelsOf(int depth)
+{
+    return depth < 0 || depth >= unboundedDepth ? -1 : depth;
 }
 
 }  // namespace
@@ -195,12 +208,7 @@ MCEventList* ECBase::GetParents()
 
 ECBase* ECBase::GetAncestor(int type, int depth)
 {
-    FirstOfType search(1, type);
-    search.ClipNone();
-    search.BypassNone();
-    search.SetDepth(depthLimit(depth));
-    search.Apply(this);
-    return search.found();
+    return firstOfType(this, type, true, levelsOf(depth));
 }
 
 int ECBase::AddParent(ECBase* parent)
@@ -224,11 +232,10 @@ int ECBase::RemoveFromParents()
         return 1;
     MCEventList parents;
     parents.AddTail(m_parents);
-    Ref();
-    for (MCPosition p = parents.GetHeadPosition(); p;)
-        parents.GetNext(p)->RemoveChild(this, 0);
+    const plat::RefPtr<ECBase> self(this);
+    for (ECBase* parent : parents)
+        parent->RemoveChild(this, 0);
     parents.DetachAll();
-    Unref(1);
     return 1;
 }
 
@@ -239,11 +246,7 @@ MCEventList* ECBase::GetChildren()
 
 ECBase* ECBase::GetDescendant(int type, int depth)
 {
-    FirstOfType search(0, type);
-    search.BypassNone();
-    search.SetDepth(depthLimit(depth));
-    search.Apply(this);
-    return search.found();
+    return firstOfType(this, type, false, levelsOf(depth));
 }
 
 int ECBase::AddChild(ECBase* /*child*/, int /*sorted*/)

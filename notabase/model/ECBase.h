@@ -2,8 +2,8 @@
 
 #include "notabase/NotabaseExport.h"
 
-#include "notabase/lists/MCDataArray.h"
-#include "notabase/lists/MCEventList.h"
+#include "notabase/model/MCDataArray.h"
+#include "notabase/model/MCEventList.h"
 #include "platform/core/Object.h"
 
 #include <atomic>
@@ -96,8 +96,9 @@ public:
     // Reference counting. The count is the number of list nodes that hold the element.
     uint32_t Ref() { return ++m_refCount; }
     // Decrements a count above 0; with deleteAtZero, deletes the element at 0 and returns 0.
-    // An element that is already being destroyed is never deleted again.
-    uint32_t Unref(int deleteAtZero);
+    // An element that is already being destroyed is never deleted again. Held through
+    // plat::RefPtr, which releases with Unref().
+    uint32_t Unref(int deleteAtZero = 1);
     uint32_t GetRefCount() const { return m_refCount; }
 
     uint16_t GetFlags() const { return m_flags; }

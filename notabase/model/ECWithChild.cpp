@@ -2,6 +2,7 @@
 
 #include "notabase/model/EventTypes.h"
 #include "platform/core/Archive.h"
+#include "platform/core/RefPtr.h"
 
 PLAT_IMPLEMENT_SERIAL(ECWithChild, ECBase, plat::kVersionableSchema | 2)
 
@@ -87,13 +88,15 @@ int ECWithChild::RemoveChild(ECBase* child, int recursive)
     if (!position)
         return 0;
     KeepAlive keep(*this);
-    child->Ref();
-    if (recursive)
-        child->RemoveChildren(1);
-    const bool unlinked = child->RemoveParent(this) != 0;
-    if (unlinked)
-        m_children.RemoveAt(m_children.Find(child));
-    child->Unref(1);
+    bool unlinked = false;
+    {
+        const plat::RefPtr<ECBase> held(child);
+        if (recursive)
+            child->RemoveChildren(1);
+        unlinked = child->RemoveParent(this) != 0;
+        if (unlinked)
+            m_children.RemoveAt(m_children.Find(child));
+    }
     updateChildFlag();
     return unlinked ? 1 : 0;
 }
@@ -102,13 +105,11 @@ int ECWithChild::RemoveChildren(int recursive)
 {
     KeepAlive keep(*this);
     while (!m_children.IsEmpty()) {
-        ECBase* child = m_children.GetTail();
-        child->Ref();
+        const plat::RefPtr<ECBase> child(m_children.GetTail());
         if (recursive)
             child->RemoveChildren(1);
         child->RemoveParent(this);
         m_children.RemoveTail();
-        child->Unref(1);
     }
     updateChildFlag();
     return 1;
@@ -116,8 +117,8 @@ int ECWithChild::RemoveChildren(int recursive)
 
 void ECWithChild::unlinkAfterFailedLoad()
 {
-    for (MCPosition p = m_children.GetHeadPosition(); p;)
-        m_children.GetNext(p)->GetParents()->DetachEvent(this);
+    for (ECBase* child : m_children)
+        child->GetParents()->DetachEvent(this);
     m_children.DetachAll();
     updateChildFlag();
     ECBase::unlinkAfterFailedLoad();

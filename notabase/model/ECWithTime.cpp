@@ -1,23 +1,21 @@
 #include "notabase/model/ECWithTime.h"
 
-#include "notabase/model/ECPerformance.h"
+#include "notabase/model/ECPerformanceBase.h"
 #include "notabase/model/EventTypes.h"
 #include "platform/core/Archive.h"
 
 PLAT_IMPLEMENT_SERIAL(ECWithTime, ECBase, plat::kVersionableSchema | 2)
 
-ECWithTime::ECWithTime() : m_time(MCTime::TimeNull())
-{
-}
+ECWithTime::ECWithTime() = default;
 
-ECWithTime::ECWithTime(const ECWithTime& other) : ECBase(other), m_time(other.m_time), m_voiceTrack(other.m_voiceTrack)
+ECWithTime::ECWithTime(const ECWithTime& other) : ECBase(other), m_timeVoiceTrack(other.m_timeVoiceTrack)
 {
 }
 
 ECWithTime& ECWithTime::operator=(const ECWithTime& other)
 {
     ECBase::operator=(other);
-    m_voiceTrack = other.m_voiceTrack;
+    m_timeVoiceTrack.voiceTrack = other.m_timeVoiceTrack.voiceTrack;
     return *this;
 }
 
@@ -36,28 +34,22 @@ int ECWithTime::GetEventId() const
 void ECWithTime::SetTime(const MCTime* time)
 {
     if (time)
-        m_time = *time;
+        m_timeVoiceTrack.time = *time;
 }
 
 void ECWithTime::SetVoiceTrack(int voice, int track)
 {
-    m_voiceTrack.SetVoiceTrack(voice, track);
+    m_timeVoiceTrack.voiceTrack.SetVoiceTrack(voice, track);
 }
 
 void ECWithTime::SetVoiceTrack(const MCVoiceTrack* voiceTrack)
 {
     if (voiceTrack)
-        m_voiceTrack = *voiceTrack;
+        m_timeVoiceTrack.voiceTrack = *voiceTrack;
 }
 
 void ECWithTime::Serialize(plat::Archive& archive)
 {
     ECBase::Serialize(archive);
-    if (archive.isStoring()) {
-        m_time.Serialize(archive, -1);
-        archive.writeU16(m_voiceTrack.GetValue());
-    } else {
-        m_time.Serialize(archive, ECPerformance::GetActiveVersion());
-        m_voiceTrack.SetValue(archive.readU16());
-    }
+    m_timeVoiceTrack.Serialize(archive, ECPerformanceBase::GetActiveVersion(archive));
 }

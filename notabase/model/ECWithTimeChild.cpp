@@ -1,24 +1,22 @@
 #include "notabase/model/ECWithTimeChild.h"
 
-#include "notabase/model/ECPerformance.h"
+#include "notabase/model/ECPerformanceBase.h"
 #include "notabase/model/EventTypes.h"
 #include "platform/core/Archive.h"
 
 PLAT_IMPLEMENT_SERIAL(ECWithTimeChild, ECWithChild, plat::kVersionableSchema | 2)
 
-ECWithTimeChild::ECWithTimeChild() : m_time(MCTime::TimeNull())
-{
-}
+ECWithTimeChild::ECWithTimeChild() = default;
 
 ECWithTimeChild::ECWithTimeChild(const ECWithTimeChild& other)
-    : ECWithChild(other), m_time(other.m_time), m_voiceTrack(other.m_voiceTrack)
+    : ECWithChild(other), m_timeVoiceTrack(other.m_timeVoiceTrack)
 {
 }
 
 ECWithTimeChild& ECWithTimeChild::operator=(const ECWithTimeChild& other)
 {
     ECWithChild::operator=(other);
-    m_voiceTrack = other.m_voiceTrack;
+    m_timeVoiceTrack.voiceTrack = other.m_timeVoiceTrack.voiceTrack;
     return *this;
 }
 
@@ -37,28 +35,22 @@ int ECWithTimeChild::GetEventId() const
 void ECWithTimeChild::SetTime(const MCTime* time)
 {
     if (time)
-        m_time = *time;
+        m_timeVoiceTrack.time = *time;
 }
 
 void ECWithTimeChild::SetVoiceTrack(int voice, int track)
 {
-    m_voiceTrack.SetVoiceTrack(voice, track);
+    m_timeVoiceTrack.voiceTrack.SetVoiceTrack(voice, track);
 }
 
 void ECWithTimeChild::SetVoiceTrack(const MCVoiceTrack* voiceTrack)
 {
     if (voiceTrack)
-        m_voiceTrack = *voiceTrack;
+        m_timeVoiceTrack.voiceTrack = *voiceTrack;
 }
 
 void ECWithTimeChild::Serialize(plat::Archive& archive)
 {
     ECWithChild::Serialize(archive);
-    if (archive.isStoring()) {
-        GetTime()->Serialize(archive, -1);
-        archive.writeU16(m_voiceTrack.GetValue());
-    } else {
-        m_time.Serialize(archive, ECPerformance::GetActiveVersion());
-        m_voiceTrack.SetValue(archive.readU16());
-    }
+    m_timeVoiceTrack.Serialize(archive, ECPerformanceBase::GetActiveVersion(archive));
 }

@@ -3,8 +3,7 @@
 #include "notabase/NotabaseExport.h"
 
 #include "notabase/model/ECWithChild.h"
-#include "notabase/values/MCTime.h"
-#include "notabase/values/MCVoiceTrack.h"
+#include "notabase/values/MCTimeVoiceTrack.h"
 
 // An element with children, a time (TimeNull by default) and a voice/track word.
 class NOTABASE_API ECWithTimeChild : public ECWithChild {
@@ -17,9 +16,9 @@ public:
     void Serialize(plat::Archive& archive) override;
     ECBase* Copy(plat::Object* other) override;
     int GetEventId() const override;
-    MCTime* GetTime() override { return &m_time; }
+    MCTime* GetTime() override { return &m_timeVoiceTrack.time; }
     void SetTime(const MCTime* time) override;
-    MCVoiceTrack* GetVoiceTrack() override { return &m_voiceTrack; }
+    MCVoiceTrack* GetVoiceTrack() override { return &m_timeVoiceTrack.voiceTrack; }
     void SetVoiceTrack(int voice, int track) override;
     void SetVoiceTrack(const MCVoiceTrack* voiceTrack) override;
 
@@ -29,6 +28,5 @@ protected:
     ECWithTimeChild(const ECWithTimeChild& other);
 
 private:
-    MCTime m_time;
-    MCVoiceTrack m_voiceTrack;
+    MCTimeVoiceTrack m_timeVoiceTrack;
 };

@@ -85,6 +85,10 @@ enum : int {
     WithTimeChild = 74,
     Count = 75,
 };
+
+// The elements a walk visits but does not descend into unless told otherwise: what they span
+// is reached through its own parents.
+inline constexpr int defaultClip[] = {Beam, Slur, Tie, Glissando};
 }  // namespace EventId
 
 // The runtime class of a creatable element id; null for the ids without a class, the envelope

@@ -1,6 +1,6 @@
 #include "notabase/states/MCStateMgr.h"
 
-#include "notabase/model/ECPerformance.h"
+#include "notabase/model/ECPerformanceBase.h"
 #include "notabase/states/SCBase.h"
 #include "platform/core/HiddenWindow.h"
 #include "platform/core/Trace.h"
@@ -65,7 +65,10 @@ void MCStateMgr::Shutdown()
 
 void MCStateMgr::AddStateHandler(Handler handler, void* userData)
 {
-    m_handlers.push_back({handler, userData});
+    // Removed all together by RemoveStateHandlers: no token is kept.
+    m_handlers.add([handler, userData](ECBase* owner, void* state) {
+        handler(owner, 0, state, userData);
+    }).release();
 }
 
 void MCStateMgr::RemoveStateHandlers()
@@ -89,7 +92,7 @@ MCStateMgr::MainWindowHandler MCStateMgr::SetMainWindowHandler(MainWindowHandler
     return std::exchange(s.mainWindowHandler, std::move(handler));
 }
 
-void MCStateMgr::ApplyState(SCBase* state, ECPerformance* performance)
+void MCStateMgr::ApplyState(SCBase* state, ECPerformanceBase* performance)
 {
     if (!state)
         return;
@@ -121,7 +124,7 @@ int MCStateMgr::OnStateMsg(uintptr_t /*wParam*/, intptr_t lParam)
     if (!state)
         return 0;
     state->DoState();
-    if (ECPerformance* target = state->GetTarget()) {
+    if (ECPerformanceBase* target = state->GetTarget()) {
         target->GetStateMgr().OnState(state);
     } else {
         MainWindowHandler mainWindow;
@@ -140,10 +143,7 @@ int MCStateMgr::OnStateMsg(uintptr_t /*wParam*/, intptr_t lParam)
 
 void MCStateMgr::OnState(SCBase* state)
 {
-    // A handler may register or remove handlers: walk a copy.
-    const std::vector<Registration> handlers = m_handlers;
-    for (const Registration& r : handlers)
-        r.handler(m_owner, 0, state, r.userData);
+    m_handlers.call(m_owner, state);
     Handler global = nullptr;
     void* globalUserData = nullptr;
     {
@@ -155,6 +155,6 @@ void MCStateMgr::OnState(SCBase* state)
     if (global)
         global(m_owner, 0, state, globalUserData);
     // The reference ApplyState took; the performance, and this manager with it, may go here.
-    if (ECPerformance* target = state->GetTarget())
+    if (ECPerformanceBase* target = state->GetTarget())
         target->Unref(1);
 }

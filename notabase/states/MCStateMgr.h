@@ -2,14 +2,14 @@
 
 #include "notabase/NotabaseExport.h"
 
+#include "platform/core/CallbackList.h"
 #include "platform/core/Message.h"
 
 #include <cstdint>
 #include <functional>
-#include <vector>
 
 class ECBase;
-class ECPerformance;
+class ECPerformanceBase;
 class SCBase;
 
 // Delivers the states applied to one performance to that performance's state handlers. Every
@@ -30,10 +30,12 @@ public:
     MCStateMgr(const MCStateMgr&) = delete;
     MCStateMgr& operator=(const MCStateMgr&) = delete;
 
-    void SetOwner(ECPerformance* owner) { m_owner = owner; }
-    ECPerformance* GetOwner() const { return m_owner; }
+    void SetOwner(ECPerformanceBase* owner) { m_owner = owner; }
+    ECPerformanceBase* GetOwner() const { return m_owner; }
 
+    // Handlers may be added and removed from any thread, and from inside a handler.
     void AddStateHandler(Handler handler, void* userData);
+    // Once it returns, no handler of this manager runs on another thread or is called again.
     void RemoveStateHandlers();
 
     // The one global handler, called after the performance's own; a later call replaces it.
@@ -44,7 +46,7 @@ public:
     // Sends a synchronous state (delivered before this returns) or posts any other. The
     // target performance is held until delivery ends. When the state cannot be delivered an
     // auto-delete state is deleted, and one with auto-delete off stays its sender's.
-    static void ApplyState(SCBase* state, ECPerformance* performance);
+    static void ApplyState(SCBase* state, ECPerformanceBase* performance);
     static int OnStateMsg(uintptr_t wParam, intptr_t lParam);
     // Destroys the hidden window, on the thread that owns it, for an orderly end of the
     // program; until the next manager is made, applied states are not delivered.
@@ -56,10 +58,7 @@ protected:
     static void Initialize();
 
 private:
-    struct Registration {
-        Handler handler;
-        void* userData;
-    };
-    ECPerformance* m_owner = nullptr;
-    std::vector<Registration> m_handlers;
+    ECPerformanceBase* m_owner = nullptr;
+    // Called as (owner, state).
+    plat::CallbackList<void(ECBase*, void*)> m_handlers;
 };

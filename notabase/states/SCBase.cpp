@@ -35,7 +35,7 @@ void SCBase::SetAutoDelete(int on)
     m_flags = on ? (m_flags | kAutoDelete) : (m_flags & ~kAutoDelete);
 }
 
-void SCBase::Apply(ECPerformance* performance)
+void SCBase::Apply(ECPerformanceBase* performance)
 {
     MCStateMgr::ApplyState(this, performance);
 }

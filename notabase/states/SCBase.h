@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-class ECPerformance;
+class ECPerformanceBase;
 
 // A state notification: a small object with a numeric code that is applied to a performance
 // and delivered on the main thread, first to itself (DoState), then to the performance's
@@ -29,17 +29,17 @@ public:
     virtual void SetSynchronous(int on);
     virtual int IsAutoDelete() const;
     virtual void SetAutoDelete(int on);
-    virtual void Apply(ECPerformance* performance);
+    virtual void Apply(ECPerformanceBase* performance);
     virtual void DoState();
 
     // The code is kept in 24 bits.
     int GetCode() const { return static_cast<int>(m_flags >> 8); }
     void SetCode(int code);
 
-    ECPerformance* GetTarget() const { return m_target; }
-    void SetTarget(ECPerformance* performance) { m_target = performance; }
+    ECPerformanceBase* GetTarget() const { return m_target; }
+    void SetTarget(ECPerformanceBase* performance) { m_target = performance; }
 
 private:
     uint32_t m_flags;
-    ECPerformance* m_target = nullptr;
+    ECPerformanceBase* m_target = nullptr;
 };

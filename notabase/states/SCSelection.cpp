@@ -51,8 +51,8 @@ void SCSelection::AddToSelection(MCEventList* elements)
 {
     if (!elements)
         return;
-    for (MCPosition position = elements->GetHeadPosition(); position;)
-        AddToSelection(elements->GetNext(position));
+    for (ECBase* element : *elements)
+        AddToSelection(element);
 }
 
 void SCSelection::RemoveFromSelection(ECBase* element)
@@ -65,8 +65,8 @@ void SCSelection::RemoveFromSelection(MCEventList* elements)
 {
     if (!elements)
         return;
-    for (MCPosition position = elements->GetHeadPosition(); position;)
-        RemoveFromSelection(elements->GetNext(position));
+    for (ECBase* element : *elements)
+        RemoveFromSelection(element);
 }
 
 void SCSelection::ClearSelection()
@@ -90,8 +90,7 @@ int SCSelection::UpdateSelection(MCEventList& current)
         m_newSelection.AddEvents(m_request);
     } else if (code != kClear) {
         m_newSelection.AddEvents(current);
-        for (MCPosition position = m_request.GetHeadPosition(); position;) {
-            ECBase* element = m_request.GetNext(position);
+        for (ECBase* element : m_request) {
             const bool present = m_newSelection.Find(element) != nullptr;
             if (code == kAdd) {
                 if (!present)
@@ -106,20 +105,18 @@ int SCSelection::UpdateSelection(MCEventList& current)
         }
     }
 
-    for (MCPosition position = m_newSelection.GetHeadPosition(); position;) {
-        ECBase* element = m_newSelection.GetNext(position);
+    for (ECBase* element : m_newSelection) {
         if (!current.Find(element))
             m_added.AddEvent(element, 1);
     }
-    for (MCPosition position = current.GetHeadPosition(); position;) {
-        ECBase* element = current.GetNext(position);
+    for (ECBase* element : current) {
         if (!m_newSelection.Find(element))
             m_dropped.AddEvent(element, 1);
     }
-    for (MCPosition position = m_added.GetHeadPosition(); position;)
-        m_added.GetNext(position)->SetSelected(1);
-    for (MCPosition position = m_dropped.GetHeadPosition(); position;)
-        m_dropped.GetNext(position)->SetSelected(0);
+    for (ECBase* element : m_added)
+        element->SetSelected(1);
+    for (ECBase* element : m_dropped)
+        element->SetSelected(0);
 
     current.RemoveAll();
     current.AddEvents(m_newSelection);

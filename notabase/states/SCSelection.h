@@ -2,7 +2,7 @@
 
 #include "notabase/NotabaseExport.h"
 
-#include "notabase/lists/MCEventList.h"
+#include "notabase/model/MCEventList.h"
 #include "notabase/states/SCBase.h"
 
 #include <cstdint>

@@ -247,4 +247,53 @@ TEST_F(ACBaseTest, RelativesFirst)
     EXPECT_EQ(envelopeWalk.visited, (Names{"p1", "p2", "envelope"}));
 }
 
+// The first element of an id found by a walk: what the element searches answer.
+class FindFirst : public ACBase {
+public:
+    FindFirst(int reverse, int id) : ACBase(reverse), m_id(id) {}
+    int DoAction(ECBase* element) override
+    {
+        if (element->GetEventId() != m_id)
+            return 0;
+        found = element;
+        return 2;
+    }
+    ECBase* found = nullptr;
+
+private:
+    int m_id;
+};
+
+TEST_F(ACBaseTest, ElementSearchesFindWhatTheWalkFinds)
+{
+    // A second parent for n4 and a rest under the beam only, so that list order, clipping
+    // and depth all decide something.
+    ECBase* n4 = byName["n4"];
+    beam->AddChild(n4, 0);
+    ECBase* under = add(new TERest, "rest");
+    beam->AddChild(under, 0);
+    const int ids[] = {EventId::Staff, EventId::Measure, EventId::Beam, EventId::Note, EventId::Rest,
+                       EventId::Envelope, EventId::EnvPoint, EventId::Clef};
+    for (const auto& [name, element] : byName) {
+        for (int id : ids) {
+            for (int depth : {-1, 0, 1, 2, 3, 254, 255, 300}) {
+                SCOPED_TRACE(name + " id " + std::to_string(id) + " depth " + std::to_string(depth));
+                const unsigned char limit = depth < 0 || depth >= ACBase::noDepthLimit
+                    ? ACBase::noDepthLimit : static_cast<unsigned char>(depth);
+                FindFirst up(1, id);
+                up.ClipNone();
+                up.BypassNone();
+                up.SetDepth(limit);
+                up.Apply(element);
+                EXPECT_EQ(element->GetAncestor(id, depth), up.found);
+                FindFirst down(0, id);
+                down.BypassNone();
+                down.SetDepth(limit);
+                down.Apply(element);
+                EXPECT_EQ(element->GetDescendant(id, depth), down.found);
+            }
+        }
+    }
+}
+
 }  // namespace

@@ -1,9 +1,9 @@
 #include "notabase/commands/CCBase.h"
 #include "notabase/commands/CommandIds.h"
 #include "notabase/commands/MCCommandList.h"
-#include "notabase/lists/MCEventList.h"
-#include "notabase/model/ECPerformance.h"
 #include "notabase/model/ECWithTimeChild.h"
+#include "notabase/model/MCEventList.h"
+#include "notabase/performance/ECPerformance.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "notabase/commands/MCCommandList.h"
 #include "notabase/commands/MCCommandMgr.h"
 #include "notabase/commands/MCCommandTimer.h"
-#include "notabase/model/ECPerformance.h"
+#include "notabase/performance/ECPerformance.h"
 #include "notabase/states/SCCommand.h"
 #include "platform/core/MessageLoop.h"
 #include "platform/core/MessageWindow.h"
@@ -78,8 +78,8 @@ std::string describe(SCCommand& state)
 {
     std::string text = std::to_string(state.GetCode()) + ":";
     MCCommandList& commands = state.GetCommands();
-    for (MCPosition position = commands.GetHeadPosition(); position;)
-        text += " " + static_cast<TestCommand*>(commands.GetNext(position))->name();
+    for (CCBase* command : commands)
+        text += " " + static_cast<TestCommand*>(command)->name();
     return text;
 }
 
@@ -410,6 +410,31 @@ TEST_F(CommandMgrTest, HandlersAreInsertedAtTheirPosition)
     command("x")->Apply(m_performance);
     EXPECT_EQ(m_log, (Log{"prepare x", "b 0", "d 0", "a 0", "c 0", "process x", "b 1", "d 1", "a 1",
                           "c 1", "finish x"}));
+}
+
+TEST_F(CommandMgrTest, HandlersRemovedDuringARunAreNotCalledAndAddedOnesWaitForTheNext)
+{
+    ScriptedHandler late{&m_log, "late"}, removed{&m_log, "removed"};
+    struct Rearranger {
+        MCCommandMgr* manager;
+        ScriptedHandler* late;
+        bool done = false;
+        static int call(ECBase*, int, void*, void* user)
+        {
+            auto* self = static_cast<Rearranger*>(user);
+            if (!self->done) {
+                self->done = true;
+                self->manager->RemoveCommandHandlers();
+                self->manager->AddCommandHandler(ScriptedHandler::call, self->late, 0);
+            }
+            return 1;
+        }
+    } rearranger{&manager(), &late};
+    manager().AddCommandHandler(Rearranger::call, &rearranger, 0);
+    manager().AddCommandHandler(ScriptedHandler::call, &removed, 1);
+    command("x")->Apply(m_performance);
+    EXPECT_EQ(m_log, (Log{"prepare x", "process x", "late 1", "finish x"}));
+    manager().RemoveCommandHandlers();
 }
 
 // --- Threads ----------------------------------------------------------------------------

@@ -28,8 +28,8 @@ protected:
     {
         std::vector<float> result;
         MCEventList* children = parent->GetChildren();
-        for (MCPosition p = children->GetHeadPosition(); p;) {
-            const MCTime* t = children->GetNext(p)->GetTime();
+        for (ECBase* child : *children) {
+            const MCTime* t = child->GetTime();
             result.push_back(t ? t->GetSeconds() : -1.0f);
         }
         return result;

@@ -106,8 +106,7 @@ std::string describe(ECBase* root)
         out << " p" << e->GetParents()->GetCount() << " [";
         if (MCEventList* children = e->GetChildren()) {
             std::vector<ECBase*> fresh;
-            for (MCPosition p = children->GetHeadPosition(); p;) {
-                ECBase* child = children->GetNext(p);
+            for (ECBase* child : *children) {
                 const auto [it, added] = numbers.emplace(child, static_cast<int>(numbers.size()));
                 out << ' ' << it->second;
                 if (added)

@@ -15,8 +15,8 @@ namespace {
 std::vector<int> values(const MCPtrList& list)
 {
     std::vector<int> result;
-    for (MCPosition p = list.GetHeadPosition(); p;)
-        result.push_back(static_cast<int>(reinterpret_cast<intptr_t>(list.GetNext(p))));
+    for (void* item : list)
+        result.push_back(static_cast<int>(reinterpret_cast<intptr_t>(item)));
     return result;
 }
 
@@ -105,8 +105,8 @@ TEST(MCObListTest, ClassFilteredStepsAndArchiveRecord)
     ASSERT_NE(copy, nullptr);
     ASSERT_EQ(copy->GetCount(), 3);
     std::vector<std::unique_ptr<plat::Object>> owned;
-    for (MCPosition q = copy->GetHeadPosition(); q;)
-        owned.emplace_back(copy->GetNext(q));
+    for (plat::Object* item : *copy)
+        owned.emplace_back(item);
     EXPECT_EQ(owned[1]->runtimeClass(), &TEMeasure::classObject);
     EXPECT_EQ(static_cast<TENote*>(owned[2].get())->GetTime()->GetSeconds(), 2.0f);
 }

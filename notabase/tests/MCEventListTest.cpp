@@ -1,9 +1,11 @@
-#include "notabase/lists/MCEventList.h"
-#include "notabase/lists/MCTypedEventList.h"
+#include "notabase/model/MCEventList.h"
+#include "notabase/model/MCTypedEventList.h"
 #include "notabase/tests/TestElements.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 
 namespace {
@@ -26,8 +28,8 @@ protected:
     static std::vector<float> times(const MCEventList& list)
     {
         std::vector<float> result;
-        for (MCPosition p = list.GetHeadPosition(); p;) {
-            const MCTime* t = list.GetNext(p)->GetTime();
+        for (ECBase* element : list) {
+            const MCTime* t = element->GetTime();
             result.push_back(t ? t->GetSeconds() : -1.0f);
         }
         return result;
@@ -209,6 +211,32 @@ TEST_F(MCEventListTest, StoredListLoadsItsElementsOnce)
     EXPECT_EQ(copy->GetHead(), copy->GetTail());
     EXPECT_EQ(copy->GetHead()->GetRefCount(), 2u);
     EXPECT_EQ(copy->GetAt(copy->FindIndex(1))->GetEventId(), EventId::Rest);
+}
+
+static_assert(std::forward_iterator<MCEventList::Iterator>);
+static_assert(std::forward_iterator<MCTypedEventList<Tracked>::Iterator>);
+
+TEST_F(MCEventListTest, RangeForHandsOutElementsAndToleratesRemovingTheOneInHand)
+{
+    MCTypedEventList<Tracked> list;
+    for (int i = 1; i <= 6; ++i)
+        list.AddTail(new Tracked(static_cast<float>(i)));
+    std::vector<float> seen;
+    for (Tracked* element : list) {
+        const float t = element->GetTime()->GetSeconds();
+        seen.push_back(t);
+        // Removing the element in hand deletes it (its last reference) and frees its node.
+        if (static_cast<int>(t) % 2 == 1)
+            list.RemoveEvent(element);
+    }
+    EXPECT_EQ(seen, (std::vector<float>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(times(list), (std::vector<float>{2, 4, 6}));
+    EXPECT_EQ(Tracked::s_alive, 3);
+
+    const MCEventList& plain = list;
+    EXPECT_EQ(std::ranges::count_if(plain, [](ECBase* e) { return e->GetTime()->GetSeconds() > 3; }), 2);
+    MCEventList empty;
+    EXPECT_EQ(empty.begin(), empty.end());
 }
 
 }  // namespace

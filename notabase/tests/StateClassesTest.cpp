@@ -1,8 +1,8 @@
 #include "notabase/commands/CCBase.h"
 #include "notabase/commands/MCCommandMgr.h"
-#include "notabase/lists/MCEventList.h"
-#include "notabase/model/ECPerformance.h"
 #include "notabase/model/ECWithTime.h"
+#include "notabase/model/MCEventList.h"
+#include "notabase/performance/ECPerformance.h"
 #include "notabase/prefs/Preferences.h"
 #include "notabase/states/MCFocusWnd.h"
 #include "notabase/states/SCCommand.h"
@@ -39,8 +39,8 @@ std::vector<ECBase*> contents(MCEventList* list)
     std::vector<ECBase*> result;
     if (!list)
         return result;
-    for (MCPosition position = list->GetHeadPosition(); position;)
-        result.push_back(list->GetNext(position));
+    for (ECBase* element : *list)
+        result.push_back(element);
     return result;
 }
 

@@ -1,4 +1,4 @@
-#include "notabase/model/ECPerformance.h"
+#include "notabase/performance/ECPerformance.h"
 #include "notabase/states/MCStateMgr.h"
 #include "notabase/states/SCBase.h"
 #include "platform/core/MessageLoop.h"
@@ -233,6 +233,34 @@ TEST_F(StateMgrTest, StatesFromAnotherThreadAreDeliveredOnTheMainThread)
     EXPECT_EQ(m_global.thread, std::this_thread::get_id());
     ASSERT_EQ(m_log.size(), 8u);
     EXPECT_EQ(m_log.front().substr(0, 8), "DoState ");
+}
+
+// Clears the handlers of its performance and registers the second tap, while a state is
+// being delivered.
+struct Rearranger {
+    ECPerformance* performance;
+    Tap* late;
+    static int call(ECBase*, int, void*, void* user)
+    {
+        auto* self = static_cast<Rearranger*>(user);
+        self->performance->RemoveStateHandlers();
+        self->performance->AddStateHandler(recordingHandler, self->late);
+        return 1;
+    }
+};
+
+TEST_F(StateMgrTest, HandlersRemovedDuringADeliveryAreNotCalledAndAddedOnesWaitForTheNext)
+{
+    m_performance->RemoveStateHandlers();
+    Rearranger rearranger{m_performance, &m_second};
+    m_performance->AddStateHandler(Rearranger::call, &rearranger);
+    m_performance->AddStateHandler(recordingHandler, &m_first);
+    for (int code : {2000, 2001}) {
+        auto* state = new ProbeState(code, &m_log, nullptr);
+        state->SetSynchronous(1);
+        state->Apply(m_performance);
+    }
+    EXPECT_EQ(m_log, (Log{"DoState 2000", "global 2000", "DoState 2001", "second 2001", "global 2001"}));
 }
 
 }  // namespace

@@ -3,11 +3,11 @@
 // Small element classes for building graphs in tests: each reports the id of the class it
 // stands in for, so walks, clip and bypass lists treat it as that class.
 
-#include "notabase/model/ECPerformance.h"
 #include "notabase/model/ECWithChild.h"
 #include "notabase/model/ECWithTime.h"
 #include "notabase/model/ECWithTimeChild.h"
 #include "notabase/model/EventTypes.h"
+#include "notabase/performance/ECPerformance.h"
 #include "platform/core/Archive.h"
 #include "platform/core/MemoryStream.h"
 

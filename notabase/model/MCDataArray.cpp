@@ -1,7 +1,7 @@
-#include "notabase/lists/MCDataArray.h"
+#include "notabase/model/MCDataArray.h"
 
 #include "notabase/model/ECBase.h"
-#include "notabase/model/ECPerformance.h"
+#include "notabase/model/ECPerformanceBase.h"
 #include "platform/core/Archive.h"
 
 #include <algorithm>
@@ -147,7 +147,7 @@ void MCDataArray::Serialize(plat::Archive& archive)
 
     if (GetSize() != 0)
         fail("loaded into an element that already holds data");
-    if (ECPerformance::GetActiveVersion() >= 3) {
+    if (ECPerformanceBase::GetActiveVersion(archive) >= 3) {
         const int count = archive.readU8();
         const int highest = archive.readU8();
         if (highest >= maxSlots || count > highest + 1)

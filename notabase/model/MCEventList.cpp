@@ -1,4 +1,4 @@
-#include "notabase/lists/MCEventList.h"
+#include "notabase/model/MCEventList.h"
 
 #include "notabase/model/ECBase.h"
 #include "notabase/values/MCTime.h"
@@ -108,8 +108,8 @@ void MCEventList::AddEvents(const MCEventList& list, int sorted)
     }
     MCEventList snapshot;
     snapshot.AddTail(list);
-    for (MCPosition p = snapshot.GetHeadPosition(); p;)
-        AddEvent(snapshot.GetNext(p), 1);
+    for (ECBase* element : snapshot)
+        AddEvent(element, 1);
 }
 
 int MCEventList::RemoveEvent(ECBase* element)
@@ -126,15 +126,15 @@ void MCEventList::RemoveEvents(const MCEventList& list)
     // A snapshot keeps the elements alive and lets a list remove its own elements.
     MCEventList snapshot;
     snapshot.AddTail(list);
-    for (MCPosition p = snapshot.GetHeadPosition(); p;)
-        RemoveEvent(snapshot.GetNext(p));
+    for (ECBase* element : snapshot)
+        RemoveEvent(element);
 }
 
 int MCEventList::GetEventType() const
 {
     int type = -1;
-    for (MCPosition p = GetHeadPosition(); p;) {
-        const int id = GetNext(p)->GetEventId();
+    for (const ECBase* element : *this) {
+        const int id = element->GetEventId();
         if (type == -1)
             type = id;
         else if (id != type)
@@ -145,8 +145,8 @@ int MCEventList::GetEventType() const
 
 int MCEventList::GetEventTypes(std::vector<int>& types) const
 {
-    for (MCPosition p = GetHeadPosition(); p;) {
-        const int id = GetNext(p)->GetEventId();
+    for (const ECBase* element : *this) {
+        const int id = element->GetEventId();
         bool known = false;
         for (int t : types)
             known = known || t == id;
@@ -260,14 +260,12 @@ void MCEventList::SerializeFromParent(plat::Archive& archive, ECBase* parent)
 {
     if (archive.isStoring()) {
         archive.writeCount(static_cast<uint32_t>(GetCount()));
-        for (MCPosition p = GetHeadPosition(); p;)
-            archive.writeObject(GetNext(p));
+        for (const ECBase* element : *this)
+            archive.writeObject(element);
         return;
     }
     const uint32_t count = archive.readCount();
-    std::unordered_set<const ECBase*> present;
-    for (MCPosition p = GetHeadPosition(); p;)
-        present.insert(GetNext(p));
+    std::unordered_set<const ECBase*> present(begin(), end());
     for (uint32_t i = 0; i < count; ++i) {
         ECBase* element = archive.readObjectAs<ECBase>();
         if (!element)

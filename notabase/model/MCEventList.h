@@ -18,6 +18,12 @@ public:
     explicit MCEventList(int blockSize = 10);
     ~MCEventList() override;
 
+    using Iterator = MCListIterator<Node, ECBase*>;
+
+    // Hands out the elements, head to tail: `for (ECBase* element : list)`.
+    Iterator begin() const { return Iterator(headNode()); }
+    Iterator end() const { return Iterator(); }
+
     using MCObList::GetNext;
     using MCObList::GetPrev;
     ECBase* GetHead() const { return toElement(MCObList::GetHead()); }

@@ -2,13 +2,17 @@
 
 #include "notabase/NotabaseExport.h"
 
-#include "notabase/lists/MCEventList.h"
+#include "notabase/model/MCEventList.h"
 
 // An element list whose accessors hand out a derived element type. It adds nothing else.
 template <class T>
 class NOTABASE_API MCTypedEventList : public MCEventList {
 public:
     using MCEventList::MCEventList;
+    using Iterator = MCListIterator<Node, T*>;
+
+    Iterator begin() const { return Iterator(headNode()); }
+    Iterator end() const { return Iterator(); }
 
     T* GetHead() const { return static_cast<T*>(MCEventList::GetHead()); }
     T* GetTail() const { return static_cast<T*>(MCEventList::GetTail()); }
