@@ -165,11 +165,13 @@ void CMidiOut::PollAsTimingDevice()
     CWGDeviceHost* host = GetHost();
     if (!host || !host->IsTimingDevice(this))
         return;
-    // One poll per returned block keeps the output the prefetch count ahead. A poll that
-    // was skipped earlier left it a block short; it is made up here, at most a prefetch
-    // count of polls at a time, and only while each poll adds a block.
-    const int prefetch = host->GetPrefetchBufferCount();
-    for (int i = 0; i < prefetch && m_buffersOut - 1 < prefetch; ++i) {
+    // Besides the block now playing, the output holds the prefetch count of blocks, so each
+    // slice is written a full latency ahead of its start. One poll per returned block keeps
+    // it so. A poll that was skipped earlier (and the start, when only the prefetch count was
+    // queued) left it a block short; that is made up here, a few polls at a time, and only
+    // while each poll adds a block.
+    const int wanted = host->GetPrefetchBufferCount() + 1;
+    for (int i = 0; i < wanted && m_buffersOut - 1 < wanted; ++i) {
         const int before = m_buffersOut;
         if (!host->PollForTimingDevice(this) || m_buffersOut == before)
             break;

@@ -64,7 +64,7 @@ private:
 
     int SendBuffer(std::unique_ptr<CMidiStreamBuffer> buffer);
     void FinishBuffer(uintptr_t user);
-    // As the timing device: the polls that keep this output the prefetch count ahead.
+    // As the timing device: the polls that keep this output a full latency ahead.
     void PollAsTimingDevice();
     void TurnOffNotes();
 

@@ -621,14 +621,15 @@ int CWavegate::StartPerformance(WGPerformanceProc callback, uintptr_t user, int 
     if (tag == 0)
         tag = GetUniqueTag();
     const uint64_t serial = m_nextSerial++;
-    m_performances.push_back(Registration{serial, tag, active,
-                                          m_performanceCalls.add([this, callback, user, tag, serial](int code, uint32_t from, uint32_t to) {
-                                              if (!callback)
-                                                  return;
-                                              const int result = callback(user, code == kPoll ? tag : code, from, to);
-                                              if (code == kPoll && result == 0)
-                                                  EndPerformance(serial, tag);
-                                          })});
+    plat::Connection connection = m_performanceCalls.add([this, callback, user, tag, serial](int code, uint32_t from, uint32_t to) {
+        if (!callback)
+            return;
+        // A performance that answers 0 to a poll has ended; the answer to a sync command is
+        // ignored.
+        if (callback(user, code == kPoll ? tag : code, from, to) == 0 && code == kPoll)
+            EndPerformance(serial, tag);
+    });
+    m_performances.push_back(Registration{serial, tag, active, std::move(connection)});
     return tag;
 }
 
@@ -775,11 +776,12 @@ int CWavegate::StartRecording(WGRecordingProc callback, uintptr_t user, int acti
 {
     std::lock_guard lock(m_recordLock);
     const int tag = GetUniqueTag();
+    plat::Connection connection = m_recordingCalls.add([callback, user, tag](CWGEventData* event) {
+        if (callback)
+            callback(user, tag, event);
+    });
     // Recording tags are unique: no serial is needed to tell the recordings apart.
-    m_recordings.push_back(Registration{0, tag, active, m_recordingCalls.add([callback, user, tag](CWGEventData* event) {
-                                            if (callback)
-                                                callback(user, tag, event);
-                                        })});
+    m_recordings.push_back(Registration{0, tag, active, std::move(connection)});
     return tag;
 }
 
@@ -861,8 +863,10 @@ void CWavegate::OnTick()
     // A tick posted before the timer was killed finds the devices stopped.
     if (!m_tickTimer)
         return;
+    // The last slice written starts a full latency ahead of the sound, so it ends a slice
+    // later than that.
     int32_t ahead = m_bufferTime.load() - PlayTimeNow();
-    while (ahead < static_cast<int32_t>(m_performanceLatency)) {
+    while (ahead < static_cast<int32_t>(m_performanceLatency + kGranularityMs)) {
         PollPerformances();
         ahead += static_cast<int32_t>(kGranularityMs);
     }

@@ -130,10 +130,11 @@ TEST_F(PerformanceTest, AScalePlaysOnTimeWithNoteOffsFirstAndThePrefetchKept)
     CMidiOut& out = MidiOut(0);
     for (int slice = 0; slice < 48; ++slice) {
         Step(100);
-        // Exactly the prefetch count of blocks stays queued, the latency ahead of the sound.
-        EXPECT_EQ(out.GetBuffersOut(), 2) << "slice " << slice;
-        EXPECT_EQ(m_memory->midiOut(0).queuedBlocks(), 2u) << "slice " << slice;
-        EXPECT_EQ(Ahead(wg), 200) << "slice " << slice;
+        // The block playing and the prefetch count of blocks stay queued: the last slice
+        // written starts the latency ahead of the sound.
+        EXPECT_EQ(out.GetBuffersOut(), 3) << "slice " << slice;
+        EXPECT_EQ(m_memory->midiOut(0).queuedBlocks(), 3u) << "slice " << slice;
+        EXPECT_EQ(Ahead(wg), 300) << "slice " << slice;
     }
 
     // Polled from 200 until the slice of the last note-off, then dropped.
@@ -190,19 +191,19 @@ TEST_F(PerformanceTest, ABlockThatCouldNotBeSentIsMadeUpAtTheNextReturn)
     ASSERT_EQ(wg.StartDevices(), 1);
     CMidiOut& out = MidiOut(0);
     Step(100);
-    ASSERT_EQ(out.GetBuffersOut(), 2);
+    ASSERT_EQ(out.GetBuffersOut(), 3);
 
     m_memory->midiOut(0).setFailure(Operation::queue, plat::media::kErrorNoMemory);
     Step(100);
-    EXPECT_EQ(out.GetBuffersOut(), 1) << "the slice polled at 200 was lost";
+    EXPECT_EQ(out.GetBuffersOut(), 2) << "the slice polled at 200 was lost";
     m_memory->midiOut(0).setFailure(Operation::queue, plat::media::kOk);
 
     Step(100);
-    EXPECT_EQ(out.GetBuffersOut(), 2) << "two polls at the next return";
-    EXPECT_EQ(script.Froms(), (std::vector<uint32_t>{200, 300, 400, 500}));
+    EXPECT_EQ(out.GetBuffersOut(), 3) << "two polls at the next return";
+    EXPECT_EQ(script.Froms(), (std::vector<uint32_t>{200, 300, 400, 500, 600}));
     Step(300);
-    EXPECT_EQ(out.GetBuffersOut(), 2);
-    EXPECT_EQ(script.Froms().size(), 7u) << "then one poll per returned block again";
+    EXPECT_EQ(out.GetBuffersOut(), 3);
+    EXPECT_EQ(script.Froms().size(), 8u) << "then one poll per returned block again";
 }
 
 TEST_F(PerformanceTest, ATimingDeviceThatCannotStartHandsTheClockToTheTicks)
@@ -216,8 +217,8 @@ TEST_F(PerformanceTest, ATimingDeviceThatCannotStartHandsTheClockToTheTicks)
     EXPECT_EQ(wg.GetTimingDevice(), nullptr);
     EXPECT_EQ(wg.GetDeviceState(0, 1, 1) & CWGDevice::WG_STARTED, CWGDevice::WG_STARTED);
     Step(300);
-    EXPECT_EQ(script.Froms(), (std::vector<uint32_t>{200, 300, 400}));
-    EXPECT_EQ(MidiOut(1).GetBuffersOut(), 2);
+    EXPECT_EQ(script.Froms(), (std::vector<uint32_t>{200, 300, 400, 500}));
+    EXPECT_EQ(MidiOut(1).GetBuffersOut(), 3);
 }
 
 TEST_F(PerformanceTest, AfterAStalledPollTheOutputReturnsToItsTimelineAndTheUnderrunIsReported)
@@ -340,16 +341,18 @@ TEST_F(PerformanceTest, AStopFromAnotherThreadWaitsForTheRunningPollAndEndsThePe
     ASSERT_EQ(blocking.entered.wait(5000), plat::Event::WaitResult::signalled);
 
     bool finishedWhenStopped = false;
+    int callsWhenStopped = 0;
     std::thread stopper([&] {
         wg.StopPerformance(tag);
         finishedWhenStopped = blocking.finished;
+        callsWhenStopped = blocking.calls;
     });
     blocking.release.set();
     stopper.join();
     EXPECT_TRUE(finishedWhenStopped);
     Settle();
     Step(500);
-    EXPECT_EQ(blocking.calls, 1);
+    EXPECT_EQ(blocking.calls, callsWhenStopped) << "never called after the stop returned";
     EXPECT_EQ(wg.IsActive(), 0);
 }
 
@@ -367,8 +370,8 @@ TEST_F(TickPerformanceTest, WithoutMidiOutputsTheTicksPollAndCatchUpAfterAStall)
     ASSERT_EQ(wg.StartDevices(), 1);
     EXPECT_EQ(wg.GetTimingDevice(), nullptr);
     Step(300);
-    EXPECT_EQ(script.Froms(), (std::vector<uint32_t>{200, 300, 400}));
-    EXPECT_EQ(Ahead(wg), 200);
+    EXPECT_EQ(script.Froms(), (std::vector<uint32_t>{200, 300, 400, 500}));
+    EXPECT_EQ(Ahead(wg), 300);
 
     // The driver thread stalls for half a second: the ticks wait behind the lock.
     {
@@ -376,12 +379,12 @@ TEST_F(TickPerformanceTest, WithoutMidiOutputsTheTicksPollAndCatchUpAfterAStall)
         m_timers->advance(500);
     }
     Settle();
-    EXPECT_EQ(script.Froms().size(), 8u) << "the first tick after the stall polls five slices";
-    EXPECT_EQ(Ahead(wg), 200);
+    EXPECT_EQ(script.Froms().size(), 9u) << "the first tick after the stall polls five slices";
+    EXPECT_EQ(Ahead(wg), 300);
     Step(100);
-    EXPECT_EQ(script.Froms().size(), 9u);
+    EXPECT_EQ(script.Froms().size(), 10u);
 
     wg.StopDevices();
     Step(300);
-    EXPECT_EQ(script.Froms().size(), 9u) << "no ticks after stop";
+    EXPECT_EQ(script.Froms().size(), 10u) << "no ticks after stop";
 }

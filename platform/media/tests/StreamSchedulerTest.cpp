@@ -254,10 +254,10 @@ TEST(StreamSchedulerLanes, ASinkThatBlocksHoldsUpOnlyItsOwnStream)
         void emit(uint32_t, std::span<const uint8_t>) override { played.set(); }
         plat::Event played{true, false};
     } free;
+    const auto block = noteBlock(0, 20, 60);   // outlives the streams that play it
     RealTimerService timers;
     StreamScheduler stuck(timers, blocking, nullptr);
     StreamScheduler other(timers, free, nullptr);
-    const auto block = noteBlock(0, 20, 60);
     stuck.queue({block, 1});
     stuck.restart();
     ASSERT_EQ(blocking.entered.wait(5000), plat::Event::WaitResult::signalled);
