@@ -36,6 +36,15 @@ QT_PRIVATE = {"platform/core"}
 # lower. Headers at the library's root (its export macro) may be included from any folder;
 # its tests/ folder sits above every folder.
 FOLDER_RANKS = {
+    "platform/ui": {
+        "draw": 0, "timer": 0,
+        "window": 1,
+    },
+    "rack": {
+        "plinthart": 0,
+        "plinthui": 1,
+        "rackplayer": 2,
+    },
     "notabase": {
         "values": 0, "prefs": 0, "layers": 0,
         "lists": 1,
@@ -43,6 +52,12 @@ FOLDER_RANKS = {
         "actions": 3,
         "commands": 4, "states": 4, "score": 4,
         "performance": 5,
+    },
+    # The device interfaces and the clock sit at the library's root; the audio engine and the
+    # memory devices below the backends that use them.
+    "platform/media": {
+        "audio": 0, "memory": 0,
+        "file": 1, "synth": 1, "alsa": 1,
     },
 }
 
