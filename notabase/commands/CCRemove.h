@@ -48,6 +48,9 @@ protected:
     void DoRemove();
     // Takes an item made by a derived command's Remove.
     CCRemoveItem* AddItem(std::unique_ptr<CCRemoveItem> item);
+    // Drops every item without taking anything apart: for a command that took apart what it
+    // removed itself.
+    void ClearItems() { m_items.clear(); }
 
 private:
     std::vector<std::unique_ptr<CCRemoveItem>> m_items;
