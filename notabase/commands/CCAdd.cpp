@@ -6,7 +6,6 @@
 #include "notabase/model/ECBase.h"
 #include "notabase/model/MCEventList.h"
 
-#include <algorithm>
 
 PLAT_IMPLEMENT_DYNCREATE(CCAdd, CCBase)
 
@@ -22,19 +21,16 @@ int CCAdd::GetCommandId()
     return CommandIds::CCAdd;
 }
 
+void CCAdd::DropItem(size_t index)
+{
+    if (index < m_items.size())
+        m_items.erase(m_items.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
 CCAddItem* CCAdd::AddItem(std::unique_ptr<CCAddItem> item)
 {
     m_items.push_back(std::move(item));
     return m_items.back().get();
-}
-
-int CCAdd::RemoveItem(const CCAddItem* item)
-{
-    const auto at = std::find_if(m_items.begin(), m_items.end(), [item](const auto& own) { return own.get() == item; });
-    if (at == m_items.end())
-        return 0;
-    m_items.erase(at);
-    return 1;
 }
 
 CCAddItem* CCAdd::Add(ECBase* child, ECBase* parent, const FCMidi& data)

@@ -38,8 +38,8 @@ public:
 protected:
     // Takes an item made by a derived command's Add.
     CCAddItem* AddItem(std::unique_ptr<CCAddItem> item);
-    // Drops the item, which lets go of its child; 0 when it is not one of this command's.
-    int RemoveItem(const CCAddItem* item);
+    // Deletes the item at an index of the list.
+    void DropItem(size_t index);
 
 private:
     std::vector<std::unique_ptr<CCAddItem>> m_items;

@@ -3,10 +3,10 @@
 #include "notabase/NotabaseExport.h"
 
 #include "notabase/commands/MCCommandHold.h"
+#include "notabase/model/ECBase.h"
 #include "notabase/values/FCMidi.h"
 #include "platform/core/RefPtr.h"
 
-class ECBase;
 
 // One element for a CCAdd to hang under a parent, with a MIDI message carried along. The item
 // holds the child (for undo and redo) and the parent. Derived items add their own data.

@@ -73,9 +73,9 @@ void CCAddMeter::DoAddMeter()
         if (map->AddChild(meter, 1))
             return;
         // The map already has a meter at that time: the command is emptied and does nothing.
-        for (const auto& item : GetItems()) {
-            if (item->GetChild() == meter) {
-                RemoveItem(item.get());
+        for (size_t i = 0; i < GetItems().size(); ++i) {
+            if (GetItems()[i]->GetChild() == meter) {
+                DropItem(i);
                 break;
             }
         }

@@ -10,6 +10,8 @@
 #include "notabase/score/ECConductor.h"
 #include "platform/core/RefPtr.h"
 
+#include <algorithm>
+
 PLAT_IMPLEMENT_DYNCREATE(CCBase, plat::Object)
 
 namespace {
@@ -108,6 +110,7 @@ int CCBase::Prepare()
 int CCBase::Process()
 {
     ProcessDiscardList();
+    relinkMirrors();
     return 1;
 }
 
@@ -120,16 +123,59 @@ void CCBase::Abort() {}
 
 void CCBase::Undo() {}
 
+namespace {
+
+void cutLoose(ECBase* element)
+{
+    if (auto* mirror = plat::dynamicDowncast<ECMirror>(element))
+        mirror->SetMirrorEvent(nullptr, 1);
+    const plat::RefPtr<ECBase> held(element);
+    element->RemoveFromParents();
+    element->RemoveChildren(0);
+}
+
+}  // namespace
+
 void CCBase::ProcessDiscardList()
 {
-    if (!m_discardList)
-        return;
-    for (ECBase* element : *m_discardList) {
-        if (auto* mirror = plat::dynamicDowncast<ECMirror>(element))
-            mirror->SetMirrorEvent(nullptr, 1);
-        const plat::RefPtr<ECBase> held(element);
-        element->RemoveFromParents();
-        element->RemoveChildren(0);
+    if (m_discardList) {
+        for (ECBase* element : *m_discardList) {
+            auto* mirror = plat::dynamicDowncast<ECMirror>(element);
+            const bool known = mirror && std::any_of(m_cutMirrors.begin(), m_cutMirrors.end(),
+                                                     [mirror](const MirrorLink& link) { return link.mirror.get() == mirror; });
+            if (mirror && !known) {
+                MirrorLink link{plat::RefPtr<ECBase>(mirror), plat::RefPtr<ECBase>(mirror->GetMirrorEvent()), {}};
+                for (ECBase* parent : *mirror->GetParents())
+                    link.parents.emplace_back(parent);
+                m_cutMirrors.push_back(std::move(link));
+            }
+            cutLoose(element);
+        }
+        m_discardList.reset();
     }
-    m_discardList.reset();
+    // Run again after an undo put them back.
+    for (const MirrorLink& link : m_cutMirrors) {
+        auto* mirror = static_cast<ECMirror*>(link.mirror.get());
+        if (mirror->GetMirrorEvent() || !mirror->GetParents()->IsEmpty())
+            cutLoose(mirror);
+    }
+}
+
+void CCBase::GiveBackMirrors(CCBase& inverse) const
+{
+    inverse.m_mirrorsToRelink.insert(inverse.m_mirrorsToRelink.end(), m_cutMirrors.begin(), m_cutMirrors.end());
+}
+
+void CCBase::relinkMirrors()
+{
+    for (const MirrorLink& link : m_mirrorsToRelink) {
+        auto* mirror = static_cast<ECMirror*>(link.mirror.get());
+        if (!mirror->GetParents()->IsEmpty() || mirror->GetMirrorEvent())
+            continue;
+        for (const auto& parent : link.parents)
+            parent->AddChild(mirror, 1);
+        if (link.shown)
+            mirror->SetMirrorEvent(link.shown.get(), 1);
+    }
+    m_mirrorsToRelink.clear();
 }

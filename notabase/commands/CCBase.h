@@ -3,9 +3,11 @@
 #include "notabase/NotabaseExport.h"
 
 #include "platform/core/Object.h"
+#include "platform/core/RefPtr.h"
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class ECBase;
 class ECConductor;
@@ -67,26 +69,43 @@ public:
     // and go with it; any other element has none.
     void DiscardMirrors(ECBase* element);
 
+    // Hands the mirrors this command cut loose to the command that undoes it, which puts them
+    // back where they stood, showing what they showed, when it runs.
+    void GiveBackMirrors(CCBase& inverse) const;
+
     virtual int GetCommandId();
     virtual int Apply(ECPerformanceBase* performance);
     // Fetches the target's conductor; fails when there is none.
     virtual int Prepare();
     // Cuts the discarded elements loose; a discarded mirror leaves the mirror list of the
-    // element it mirrors first.
+    // element it mirrors first. Then puts back the mirrors given by the command this one undoes.
     virtual int Process();
     virtual int Finish();
     virtual void Abort();
     virtual void Undo();
 
 protected:
+    // Each mirror cut loose is remembered with what it showed and where it stood; a later run
+    // (a redo) cuts loose again those that an undo put back.
     void ProcessDiscardList();
 
 private:
+    // A mirror cut loose by a command: what it showed and the parents it stood under.
+    struct MirrorLink {
+        plat::RefPtr<ECBase> mirror;
+        plat::RefPtr<ECBase> shown;
+        std::vector<plat::RefPtr<ECBase>> parents;
+    };
+
     void setFlag(uint32_t bit, int on) { m_flags = on ? (m_flags | bit) : (m_flags & ~bit); }
     MCEventList& discardList();
+    void relinkMirrors();
 
     uint32_t m_flags;
     std::unique_ptr<MCEventList> m_discardList;
     ECPerformanceBase* m_target = nullptr;
     ECConductor* m_conductor = nullptr;
+    std::vector<MirrorLink> m_cutMirrors;
+    // Given by the command this one undoes.
+    std::vector<MirrorLink> m_mirrorsToRelink;
 };

@@ -7,6 +7,7 @@
 #include "notabase/model/ECBase.h"
 #include "notabase/model/MCEventList.h"
 #include "notabase/values/FCMidi.h"
+#include "platform/core/RefPtr.h"
 
 PLAT_IMPLEMENT_DYNCREATE(CCRemove, CCBase)
 
@@ -52,6 +53,12 @@ CCRemoveItem* CCRemove::AddItem(std::unique_ptr<CCRemoveItem> item)
     return m_items.back().get();
 }
 
+void CCRemove::DropItem(size_t index)
+{
+    if (index < m_items.size())
+        m_items.erase(m_items.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
 CCRemoveItem* CCRemove::Remove(ECBase* element)
 {
     if (!element || FindRemovePosition(element) >= 0)
@@ -86,8 +93,17 @@ int CCRemove::Process()
 
 void CCRemove::DoRemove()
 {
-    for (const auto& item : m_items)
-        item->GetChild()->RemoveFromParents();
+    for (const auto& item : m_items) {
+        // Each parent lets go of the element, which keeps what it holds. Not through the
+        // element's own RemoveFromParents: a chord or tuplet would dissolve there, handing its
+        // notes up to the measure, where a removal takes it out whole.
+        ECBase* element = item->GetChild();
+        const plat::RefPtr<ECBase> hold(element);
+        MCEventList parents(10);
+        parents.AddTail(*element->GetParents());
+        for (ECBase* parent : parents)
+            parent->RemoveChild(element, 0);
+    }
 }
 
 void CCRemove::Undo()
@@ -100,5 +116,6 @@ void CCRemove::Undo()
         if ((*it)->GetParent())
             inverse->Add((*it)->GetChild(), (*it)->GetParent(), FCMidi::MidiNull());
     }
+    GiveBackMirrors(*inverse);
     inverse->Apply(GetTarget());
 }

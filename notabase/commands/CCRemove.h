@@ -28,7 +28,8 @@ public:
     int GetCommandId() override;
     int Process() override;
     // Applies a CCAdd of the elements under their recorded parents, synchronous when this command
-    // is; an element whose parent was never found cannot be put back and is left out.
+    // is; an element whose parent was never found cannot be put back and is left out. The
+    // mirrors that went with the elements come back with them.
     void Undo() override;
 
     // Each element of the list through the one-element Remove.
@@ -44,10 +45,12 @@ public:
 protected:
     // The index of the item holding the element, or -1.
     int FindRemovePosition(ECBase* element) const;
-    // Detaches each item's element from all its parents.
+    // Detaches each item's element from all its parents; it keeps its own children.
     void DoRemove();
     // Takes an item made by a derived command's Remove.
     CCRemoveItem* AddItem(std::unique_ptr<CCRemoveItem> item);
+    // Deletes the item at an index of the list.
+    void DropItem(size_t index);
     // Drops every item without taking anything apart: for a command that took apart what it
     // removed itself.
     void ClearItems() { m_items.clear(); }

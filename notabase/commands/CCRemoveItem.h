@@ -3,9 +3,9 @@
 #include "notabase/NotabaseExport.h"
 
 #include "notabase/commands/MCCommandHold.h"
+#include "notabase/model/ECBase.h"
 #include "platform/core/RefPtr.h"
 
-class ECBase;
 
 // One element for a CCRemove to take out of the piece, with the parent that undo puts it back
 // under: the nearest ancestor of the first of its parent types that has one, found when the

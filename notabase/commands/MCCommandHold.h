@@ -29,7 +29,7 @@ public:
     // Whether no performance holds the element: it is outside every piece.
     static bool IsOutsidePieces(ECBase* element);
     // Lets go of what the element spans and holds: a slur, tie or glissando lets go of the notes
-    // it spans, any other element takes its whole subtree apart.
+    // it spans, any other element takes its whole subtree apart (a locked group is unlocked).
     static void TakeApart(ECBase* element);
 
 private:

@@ -490,10 +490,24 @@ void ECEnvelope::SetIntValued(int on)
 
 void ECEnvelope::AddAnchorGroup(const MCEventList* list)
 {
+    InsertAnchorGroup(-1, list);
+}
+
+void ECEnvelope::InsertAnchorGroup(int index, const MCEventList* list)
+{
     auto group = std::make_unique<MCEventList>();
     if (list)
         group->AddTail(*list);
-    m_anchorGroups.push_back(std::move(group));
+    if (index < 0 || index > GetAnchorGroupCount())
+        index = GetAnchorGroupCount();
+    m_anchorGroups.insert(m_anchorGroups.begin() + index, std::move(group));
+}
+
+int ECEnvelope::GetAnchorGroupIndex(const MCEventList* group) const
+{
+    const auto it = std::find_if(m_anchorGroups.begin(), m_anchorGroups.end(),
+                                 [group](const auto& held) { return held.get() == group; });
+    return it == m_anchorGroups.end() ? -1 : static_cast<int>(it - m_anchorGroups.begin());
 }
 
 MCEventList* ECEnvelope::GetAnchorGroup(const ECEnvPoint* point) const

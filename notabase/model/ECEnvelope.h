@@ -119,6 +119,11 @@ public:
 
     // A new group holding the list's points.
     void AddAnchorGroup(const MCEventList* list);
+    // The same at a place among the groups (-1 or past the end: after the last), so that a group
+    // taken out and put back keeps its place, as the document stores the groups in order.
+    void InsertAnchorGroup(int index, const MCEventList* list);
+    // The place of one of this envelope's groups; -1 for any other list.
+    int GetAnchorGroupIndex(const MCEventList* group) const;
     // The first group holding the point, or null.
     MCEventList* GetAnchorGroup(const ECEnvPoint* point) const;
     // Deletes the group when it is one of this envelope's.

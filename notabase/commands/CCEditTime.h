@@ -1,0 +1,49 @@
+#pragma once
+
+#include "notabase/NotabaseExport.h"
+
+#include "notabase/commands/CCEdit.h"
+
+class CCEditTimeItem;
+class MCTime;
+
+// Moves elements to new times, keeping the graph in order: an element of a measure goes into
+// the bar of its track at its new time (leaving a chord, or taking a copy of its tuplet along),
+// the first or last point of a span keeps the other end of the span, and every parent whose
+// children changed times sorts them again. Undo moves each element back to the time it had.
+//
+// Bars needed past the end of the piece are appended while the command runs, and its undo takes
+// them away again while they are still empty and last, so that undo leaves the piece as it was.
+class NOTABASE_API CCEditTime : public CCEdit {
+    PLAT_DECLARE_DYNCREATE(CCEditTime)
+public:
+    CCEditTime() = default;
+    CCEditTime(ECBase* element, const MCTime* time);
+
+    int GetCommandId() override;
+    int Process() override;
+    void Undo() override;
+    CCEditItem* EditEvent(ECBase* element) override;
+
+    // The element's item, made with the time when there is none yet (a second call does not
+    // change its time).
+    virtual CCEditTimeItem* EditTime(ECBase* element, const MCTime* time);
+
+    // The bars the last run appended: the index of the first and their number (0 for none).
+    int GetAppendedBarIndex() const { return m_appendedIndex; }
+    int GetAppendedBarCount() const { return m_appendedCount; }
+
+protected:
+    // Appends the bars that items moving past the end need, and gives those items their measure.
+    void AppendMissingBars();
+    // Takes away the bars this command is to trim, from the last, while each is the piece's last
+    // bar and holds nothing on any staff.
+    void TrimBars();
+
+private:
+    int m_appendedIndex = 0;
+    int m_appendedCount = 0;
+    // Set on an undo's command: the bars the undone command appended.
+    int m_trimIndex = 0;
+    int m_trimCount = 0;
+};

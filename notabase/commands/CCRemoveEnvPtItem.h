@@ -1,0 +1,44 @@
+#pragma once
+
+#include "notabase/NotabaseExport.h"
+
+#include "notabase/commands/CCRemoveItem.h"
+#include "notabase/model/MCEventList.h"
+#include "notabase/values/MCTime.h"
+#include "platform/core/RefPtr.h"
+
+#include <memory>
+
+// One envelope point for a CCRemoveEnvPoint to remove, with the anchor group that goes with it,
+// the place the group had among its envelope's groups, and what else the removal moved.
+class NOTABASE_API CCRemoveEnvPtItem : public CCRemoveItem {
+public:
+    CCRemoveEnvPtItem() = default;
+    explicit CCRemoveEnvPtItem(ECBase* point) : CCRemoveItem(point) {}
+    ~CCRemoveEnvPtItem() override;
+
+    // Null until set.
+    virtual MCEventList* GetAnchorList() const { return m_anchorList.get(); }
+    // Takes a copy of the list's points, once: an item that has a list keeps it.
+    virtual void SetAnchorList(const MCEventList* list);
+
+    // -1 until the group was taken out of its envelope.
+    int GetGroupIndex() const { return m_groupIndex; }
+    void SetGroupIndex(int index) { m_groupIndex = index; }
+
+    // The point the removal moved to time 0 (the one a pause at 0 had pushed before it) and the
+    // time it had; null when none was moved.
+    ECBase* GetMovedPoint() const { return m_movedPoint.get(); }
+    const MCTime& GetMovedFrom() const { return m_movedFrom; }
+    void SetMovedPoint(ECBase* point, const MCTime& from)
+    {
+        m_movedPoint.reset(point);
+        m_movedFrom = from;
+    }
+
+private:
+    std::unique_ptr<MCEventList> m_anchorList;
+    int m_groupIndex = -1;
+    plat::RefPtr<ECBase> m_movedPoint;
+    MCTime m_movedFrom;
+};
