@@ -38,16 +38,7 @@ int CCAddMeter::Prepare()
 {
     if (!CCBase::Prepare())
         return 0;
-    dropNeighbours();
-    ECMeterEnv* map = meterMap(*this);
-    ECMeter* old = map ? GetConductor()->GetMeterAtTime(GetMeterTime(0)) : nullptr;
-    if (!old || !m_infos[0])
-        return 1;
-    m_infos[1] = std::make_unique<CCMeterInfo>(old);
-    if (auto* next = static_cast<ECMeter*>(map->GetPointAtIndex(map->GetIndexForPoint(old) + 1)))
-        takeFollower(next, *GetMeter(0) == *next);
-    if (GetMeterTime(1) == GetMeterTime(0))
-        m_infos[1]->SetRemove(1);
+    takeNeighbours();
     return 1;
 }
 
@@ -55,8 +46,24 @@ int CCAddMeter::Process()
 {
     if (!CCBase::Process())
         return 0;
+    // An earlier command of the same run may have changed the meter map since Prepare.
+    takeNeighbours();
     DoAddMeter();
     return 1;
+}
+
+void CCAddMeter::takeNeighbours()
+{
+    dropNeighbours();
+    ECMeterEnv* map = meterMap(*this);
+    ECMeter* old = map ? GetConductor()->GetMeterAtTime(GetMeterTime(0)) : nullptr;
+    if (!old || !m_infos[0])
+        return;
+    m_infos[1] = std::make_unique<CCMeterInfo>(old);
+    if (auto* next = static_cast<ECMeter*>(map->GetPointAtIndex(map->GetIndexForPoint(old) + 1)))
+        takeFollower(next, *GetMeter(0) == *next);
+    if (GetMeterTime(1) == GetMeterTime(0))
+        m_infos[1]->SetRemove(1);
 }
 
 void CCAddMeter::DoAddMeter()

@@ -22,7 +22,8 @@ public:
     ~CCAddMeter() override;
 
     int GetCommandId() override;
-    // Takes snapshots 1 and 2 from the meter map as it stands now.
+    // Takes snapshots 1 and 2 from the meter map as it stands now; Process takes them again, as
+    // the map stands when the meter goes in.
     int Prepare() override;
     int Process() override;
     // Removes the following meter when it has become equal to the new one.
@@ -37,4 +38,7 @@ public:
 
 protected:
     void DoAddMeter();
+
+private:
+    void takeNeighbours();
 };

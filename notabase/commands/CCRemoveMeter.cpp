@@ -49,11 +49,30 @@ int CCRemoveMeter::Prepare()
 {
     if (!CCBase::Prepare())
         return 0;
+    return takeNeighbours();
+}
+
+int CCRemoveMeter::Process()
+{
+    if (!CCRemove::Process())
+        return 0;
+    // An earlier command of the same run may have moved the meter, removed it or changed the
+    // meters around it since Prepare.
+    if (takeNeighbours())
+        DoRemoveMeter();
+    return 1;
+}
+
+int CCRemoveMeter::takeNeighbours()
+{
     dropNeighbours();
     ECMeterEnv* map = meterMap(*this);
+    ECMeter* meter = GetMeter(0);
     // A meter the map does not hold has no stretch to re-bar.
-    if (!map || !m_infos[0] || map->GetIndexForPoint(GetMeter(0)) < 0)
+    if (!map || !meter || map->GetIndexForPoint(meter) < 0)
         return 0;
+    m_infos[0] = std::make_unique<CCMeterInfo>(meter);
+    m_infos[0]->SetRemove(1);
     ECMeter* earlier = GetConductor()->GetMeterBeforeTime(GetMeterTime(0));
     if (!earlier)
         return 0;
@@ -61,14 +80,6 @@ int CCRemoveMeter::Prepare()
     // Two places on: past the removed meter.
     if (auto* next = static_cast<ECMeter*>(map->GetPointAtIndex(map->GetIndexForPoint(earlier) + 2)))
         takeFollower(next, *earlier == *next);
-    return 1;
-}
-
-int CCRemoveMeter::Process()
-{
-    if (!CCRemove::Process())
-        return 0;
-    DoRemoveMeter();
     return 1;
 }
 

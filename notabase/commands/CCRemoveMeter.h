@@ -24,6 +24,8 @@ public:
     int GetCommandId() override;
     // Fails for a meter that is not in the meter map and for one without a meter before it.
     int Prepare() override;
+    // Takes the snapshots again, as the map stands when the meter goes; a meter that an earlier
+    // command of the run took out already is left alone.
     int Process() override;
     int Finish() override;
     // Puts back the removed follower, then the removed meter (which re-bars its stretch again)
@@ -36,4 +38,9 @@ public:
 
 protected:
     void DoRemoveMeter();
+
+private:
+    // Snapshot 0 anew from the meter as it stands, then 1 and 2; 0 when there is nothing to
+    // remove.
+    int takeNeighbours();
 };

@@ -115,6 +115,10 @@ void MCMeterRebar::removeEqualFollower(CCBase& command)
     const CCMeterInfo* follower = m_infos[2].get();
     if (!follower || !follower->ShouldRemove())
         return;
+    // Another command of the same run may have taken it out already.
+    ECMeterEnv* map = m_conductorStaff ? m_conductorStaff->GetMeterEnv() : nullptr;
+    if (!map || map->GetIndexForPoint(follower->GetMeter()) < 0)
+        return;
     m_followerRemoval.reset(new CCRemoveMeter(follower->GetMeter()));
     m_followerRemoval->SetSynchronous(1);
     // Not an undo step of its own: this command's undo undoes it first.

@@ -3,6 +3,8 @@
 #include "notabase/commands/CCMeterInfo.h"
 #include "notabase/commands/CCRemoveMeter.h"
 #include "notabase/commands/CommandIds.h"
+#include "notabase/commands/ConfigureRemove.h"
+#include "notabase/commands/MCCommandList.h"
 #include "notabase/model/ECMirror.h"
 #include "notabase/tests/RebarPiece.h"
 
@@ -378,6 +380,38 @@ TEST_F(MeterCommandsTest, UndoRestoresTheFollowerBeforeTheRemovedMeterLooksAtThe
     EXPECT_EQ(meters(), "4/4@0 3/4@12");
     m_performance->Undo(1);
     EXPECT_EQ(meters(), "4/4@0 3/4@4 4/4@7 3/4@11");
+    EXPECT_EQ(stored(), before);
+}
+
+// A selection of two meters becomes two removals run as one list: the second takes its snapshots
+// when it runs, after the first has moved its meter and taken out the meter before it.
+TEST_F(MeterCommandsTest, MetersRemovedTogetherReBarOneAfterTheOther)
+{
+    addStaves(1);
+    putMeter(0.0f, 4, 4);
+    barsUpTo(8.0f);
+    ECMeter* threeFour = putMeter(8.0f, 3, 4);
+    barsUpTo(14.0f);
+    ECMeter* twoFour = putMeter(14.0f, 2, 4);
+    barsUpTo(18.0f);
+    ECNote* note = putNote(1, 15.0f);
+    const std::vector<uint8_t> before = stored();
+
+    MCEventList selection;
+    selection.AddTail(threeFour);
+    selection.AddTail(twoFour);
+    MCCommandList commands;
+    ASSERT_EQ(ConfigureRemove(&selection, commands), 1);
+    MCCommandMgr::BeginUndo(m_performance, "Delete");
+    commands.SetSynchronous(1);
+    commands.Apply(m_performance);
+    MCCommandMgr::EndUndo(m_performance);
+    EXPECT_EQ(meters(), "4/4@0");
+    EXPECT_EQ(bars(), (Times{0, 4, 8, 12, 16, 20, 24}));
+    EXPECT_EQ(timeOf(note), 17.0f);
+    EXPECT_EQ(barOf(note), 5);
+
+    m_performance->Undo(1);
     EXPECT_EQ(stored(), before);
 }
 
