@@ -1,5 +1,5 @@
-// Random runs of the commands that change bars (meters added and removed, bars inserted), each one
-// user action: every step keeps the bars in step with the meter map and every element in the bar
+// Random runs of the commands that change bars (meters added and removed, bars inserted) and of
+// tempo marks added, each one user action: every step keeps the bars in step with the meter map and every element in the bar
 // holding its time; undoing the steps one by one gives back the stored piece of each step before,
 // and redoing them gives back each step after.
 //
@@ -10,6 +10,7 @@
 
 #include "notabase/commands/CCAddMeasure.h"
 #include "notabase/commands/CCAddMeter.h"
+#include "notabase/commands/CCAddTempo.h"
 #include "notabase/commands/CCRemoveMeter.h"
 #include "notabase/tests/RebarPiece.h"
 
@@ -123,7 +124,9 @@ protected:
         const int meterCount = meterMap().GetPointCount();
         std::uniform_int_distribution<int> what(0, 9);
         const int choice = what(random);
-        if (choice < 5) {
+        if (choice >= 8)
+            return addTempo(random);
+        if (choice < 4) {
             static constexpr unsigned char numerators[] = {2, 3, 4, 5, 6};
             std::uniform_int_distribution<int> bar(1, barCount);
             std::uniform_int_distribution<int> pick(0, 4);
@@ -153,6 +156,31 @@ protected:
         const int bars = count(random);
         act(new CCAddMeasure(bars, at));
         return "insert " + std::to_string(bars) + " bars at " + std::to_string(at);
+    }
+
+    // A metronome mark, a tempo word, "a tempo", or a gradual change or pause of two quarter notes
+    // (whose end mark needs a free place too), at a free quarter note of the first 30.
+    std::string addTempo(std::mt19937& random)
+    {
+        static constexpr unsigned char types[] = {ECTempo::typeMetronome, 14, ECTempo::typeATempo,
+                                                  ECTempo::typeAccelerando, 22, ECTempo::typeRitardando, 25};
+        std::uniform_int_distribution<int> pick(0, 6);
+        std::uniform_int_distribution<int> quarter(1, 29);
+        const unsigned char type = types[pick(random)];
+        const float time = static_cast<float>(quarter(random));
+        const float duration = ECTempo::HasDuration(type) ? 2.0f : 0.0f;
+        if (tempoMap().GetPointAt(MCTime(time)) || (duration > 0.0f && tempoMap().GetPointAt(MCTime(time + duration))))
+            return {};
+        auto* tempo = new ECTempo(type, MCTime(duration));
+        MCTime at(time);
+        tempo->SetTime(&at);
+        MCTime length(duration);
+        tempo->SetDuration(&length);
+        tempo->SetValue(75.0f);
+        auto* command = new CCAddTempo;
+        command->Add(tempo, &tempoMap(), FCMidi::MidiNull());
+        act(command);
+        return "tempo of type " + std::to_string(type) + " at " + number(time);
     }
 
     // The bars follow each other in the lengths of the meters in force, every meter begins a
