@@ -110,13 +110,14 @@ TEST_F(MeasureCommandsTest, ABarInsertedBeforeAMeterChangeTakesTheMeterBeforeIt)
     addStaves(1);
     putMeter(0.0f, 4, 4);
     barsUpTo(8.0f);
-    putMeter(8.0f, 3, 4);
+    ECMeter* threeFour = putMeter(8.0f, 3, 4);
     barsUpTo(14.0f);
     ECNote* note = putNote(1, 9.0f);
     const std::vector<uint8_t> before = stored();
     act(new CCAddMeasure(1, 2));
     EXPECT_EQ(bars(), (Times{0, 4, 8, 12, 15, 18}));
     EXPECT_EQ(meters(), "4/4@0 3/4@12");
+    EXPECT_EQ(threeFour->GetBarPulseTick().bar, 3) << "the meter map placed the moved meter anew";
     EXPECT_EQ(timeOf(note), 13.0f);
     EXPECT_EQ(barOf(note), 4);
     m_performance->Undo(1);

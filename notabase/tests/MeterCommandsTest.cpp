@@ -269,6 +269,7 @@ TEST_F(MeterCommandsTest, RemovingAMeterReBarsItsStretchInTheMeterBeforeIt)
     EXPECT_EQ(bars(), (Times{0, 4, 8, 12, 16}));
     EXPECT_EQ(meters(), "4/4@0");
     EXPECT_EQ(timeOf(atEnd), 16.0f);
+    EXPECT_EQ(atEnd->GetClockTime().GetSeconds(), 8.0f) << "the tempo map worked out its clock time anew";
     EXPECT_EQ(barOf(note), 3);
     EXPECT_EQ(remove->GetMeter(1)->GetNumerator(), 4);
     EXPECT_EQ(remove->GetMeterInfo(2), nullptr);
