@@ -6,6 +6,7 @@
 #include "notabase/model/ECBase.h"
 #include "notabase/model/MCEventList.h"
 
+
 PLAT_IMPLEMENT_DYNCREATE(CCAdd, CCBase)
 
 CCAdd::CCAdd(ECBase* child, ECBase* parent, const FCMidi& data)

@@ -51,6 +51,9 @@ protected:
     CCRemoveItem* AddItem(std::unique_ptr<CCRemoveItem> item);
     // Deletes the item at an index of the list.
     void DropItem(size_t index);
+    // Drops every item without taking anything apart: for a command that took apart what it
+    // removed itself.
+    void ClearItems() { m_items.clear(); }
 
 private:
     std::vector<std::unique_ptr<CCRemoveItem>> m_items;

@@ -5,10 +5,12 @@
 #include "notabase/commands/CCRemoveClef.h"
 #include "notabase/commands/CCRemoveEnvPoint.h"
 #include "notabase/commands/CCRemoveKey.h"
+#include "notabase/commands/CCRemoveMeter.h"
 #include "notabase/commands/CommandIds.h"
 #include "notabase/commands/MCCommandList.h"
 #include "notabase/model/ECBase.h"
 #include "notabase/model/ECEnvPoint.h"
+#include "notabase/model/ECMeter.h"
 #include "notabase/model/ECText.h"
 #include "notabase/model/EventTypes.h"
 #include "notabase/model/MCEventList.h"
@@ -45,8 +47,6 @@ int ConfigureRemove(MCEventList* selection, MCCommandList& commands)
         case EventId::Measure:
         case EventId::Performance:
         case EventId::Staff:
-        // Meters come and go with the bars they shape, through the re-barring commands.
-        case EventId::Meter:
             continue;
         case EventId::Clef:
             if (laterThanZero(element))
@@ -55,6 +55,11 @@ int ConfigureRemove(MCEventList* selection, MCCommandList& commands)
         case EventId::Key:
             if (laterThanZero(element))
                 commands.AddTail(new CCRemoveKey(plat::dynamicDowncast<ECKey>(element)));
+            continue;
+        case EventId::Meter:
+            // The bars it shaped take the meter before it.
+            if (laterThanZero(element))
+                commands.AddTail(new CCRemoveMeter(plat::dynamicDowncast<ECMeter>(element)));
             continue;
         case EventId::Dynamic:
         case EventId::Pedal:

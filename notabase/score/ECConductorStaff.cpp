@@ -254,6 +254,14 @@ void ECConductorStaff::RebuildStaffCaches()
     }
 }
 
+void ECConductorStaff::RecalculateMaps()
+{
+    if (m_meterEnv)
+        m_meterEnv->RecalculateBPTTimes();
+    if (m_tempoEnv)
+        m_tempoEnv->RecalculateClockTimes();
+}
+
 float ECConductorStaff::measureLengthOf(ECMeter* meter) const
 {
     const float length = meter ? meter->GetMeasureLength() : defaultMeasureLength;

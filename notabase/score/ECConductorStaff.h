@@ -118,6 +118,13 @@ public:
     // Takes count bars from the index out of the tables, the last first, shortening the piece by
     // the bar length of the meter in force at each. The measures stay children of their staves.
     int RemoveMeasures(int index, int count);
+    // Moves the end of the piece, for a command that changed the length of bars in place
+    // (ECConductorMeasure::SetMeasureTime) and moved what follows them.
+    void MoveEndTime(const MCTime& delta) { m_endTime += delta; }
+    // Works out anew what the maps derive from their points' times (the meters' bar positions,
+    // the tempo marks' clock times), after a command moved the points; a map not made yet stays
+    // unmade.
+    void RecalculateMaps();
 
 private:
     int lastMeasureIndex() const { return static_cast<int>(m_conductorMeasures.size()) - 1; }

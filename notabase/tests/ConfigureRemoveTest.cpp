@@ -1,5 +1,6 @@
 #include "notabase/commands/CCEdit.h"
 #include "notabase/commands/CCRemove.h"
+#include "notabase/commands/CCRemoveMeter.h"
 #include "notabase/commands/ConfigureRemove.h"
 #include "notabase/commands/MCCommandList.h"
 #include "notabase/model/ECBeam.h"
@@ -82,11 +83,13 @@ protected:
         m_named["staff"] = staff(1);
         m_named["conductorStaff"] = &conductorStaff();
         m_named["performance"] = m_performance;
-        // Looked at only: meters are left to the re-barring commands.
+        // Looked at only: the commands made for them are not applied.
         m_meter.reset(new ECMeter);
         MCTime at(4.0f);
         m_meter->SetTime(&at);
         m_named["meter"] = m_meter.get();
+        m_meter0.reset(new ECMeter);
+        m_named["meter0"] = m_meter0.get();
     }
     ECBase* mark(ECBase* element, float time, ECMeasure* measure)
     {
@@ -111,7 +114,10 @@ protected:
         std::vector<std::string> out;
         for (CCBase* command : commands) {
             MCEventList events;
-            if (auto* remove = plat::dynamicDowncast<CCRemove>(command))
+            // A meter's removal lists its mirrors; the meter is its snapshot 0.
+            if (auto* meter = plat::dynamicDowncast<CCRemoveMeter>(command))
+                events.AddTail(meter->GetMeter(0));
+            else if (auto* remove = plat::dynamicDowncast<CCRemove>(command))
                 remove->GetRemoveEvents(events);
             else if (auto* edit = plat::dynamicDowncast<CCEdit>(command))
                 edit->GetEditEvents(events);
@@ -125,6 +131,7 @@ protected:
 
     std::map<std::string, ECBase*> m_named;
     plat::RefPtr<ECBase> m_meter;
+    plat::RefPtr<ECBase> m_meter0;
 };
 
 }  // namespace
@@ -137,10 +144,11 @@ TEST_F(ConfigureRemoveTest, ASelectionBecomesTheCommandsThatDeleteIt)
     } cases[] = {
         // Structure is not removed this way, and what lies below a selected element goes with it.
         {{"bar1", "note1", "note2"}, {}},
-        {{"staff", "beam", "conductorStaff", "performance", "meter"}, {}},
+        {{"staff", "beam", "conductorStaff", "performance"}, {}},
         {{"note1", "rest", "chord"}, {"36: note1 rest chord"}},
-        // Clefs and keys after time 0, one command each; at 0 they stay.
+        // Clefs, keys and meters after time 0, one command each; at 0 they stay.
         {{"clef0", "clef4"}, {"37: clef4"}},
+        {{"meter0", "meter"}, {"41: meter"}},
         {{"keyAt0", "key0", "key4"}, {"39: key0", "39: key4"}},
         // Envelope marks one command each, whatever their time.
         {{"tempo0", "tempo4"}, {"38: tempo0", "38: tempo4"}},

@@ -1,0 +1,174 @@
+#include "notabase/commands/CCAddTempo.h"
+#include "notabase/commands/CCTempoInfo.h"
+#include "notabase/commands/CommandIds.h"
+#include "notabase/names/DisplayNames.h"
+#include "notabase/tests/RebarPiece.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class TempoCommandsTest : public RebarTest {
+protected:
+    void SetUp() override
+    {
+        RebarTest::SetUp();
+        addStaves(1);
+        putMeter(0.0f, 4, 4);
+        barsUpTo(32.0f);
+    }
+    static ECTempo* mark(unsigned char type, float time, float duration = 0.0f)
+    {
+        auto* tempo = new ECTempo(type, MCTime(duration));
+        MCTime at(time);
+        tempo->SetTime(&at);
+        MCTime length(duration);
+        tempo->SetDuration(&length);
+        return tempo;
+    }
+    // Adds the marks as one undoable step; the command is handed back held.
+    plat::RefPtr<CCAddTempo> add(std::vector<ECTempo*> marks)
+    {
+        plat::RefPtr<CCAddTempo> command(new CCAddTempo);
+        for (ECTempo* tempo : marks)
+            command->Add(tempo, &tempoMap(), FCMidi::MidiNull());
+        act(command.get());
+        return command;
+    }
+    // The map as "time:tempo" with the style of each mark ('/' a ramp).
+    std::string map()
+    {
+        std::string text;
+        for (ECBase* point : *tempoMap().GetChildren()) {
+            auto* tempo = static_cast<ECTempo*>(point);
+            text += (text.empty() ? "" : " ") + number(timeOf(tempo)) + ":" + number(tempo->GetValue())
+                    + (tempo->GetStyle() == ECEnvPoint::styleLinear ? "/" : "");
+        }
+        return text;
+    }
+};
+
+TEST_F(TempoCommandsTest, GradualChangesRampFromTheTempoBeforeThemAndEndWithAMarkOfTheirOwn)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::pair<float, float>> marks;  // plain marks already in the map
+        unsigned char type;
+        const char* after;
+    };
+    const Case cases[] = {
+        {"accel. with no mark after it", {{0, 100}}, ECTempo::typeAccelerando, "0:100 8:100/ 12:133"},
+        {"accel. to 1.33 times the next mark", {{0, 100}, {16, 150}}, ECTempo::typeAccelerando, "0:100 8:100/ 12:199.5 16:150"},
+        {"accel. never above 400", {{0, 100}, {16, 350}}, ECTempo::typeAccelerando, "0:100 8:100/ 12:400 16:350"},
+        {"rall. halves", {{0, 100}}, 22, "0:100 8:100/ 12:50"},
+        {"rit. after 30", {{0, 30}}, ECTempo::typeRitardando, "0:30 8:30/ 12:22.5"},
+        {"rit. after 20 stays at 20", {{0, 20}}, ECTempo::typeRitardando, "0:20 8:20/ 12:20"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        for (const auto& [time, tempo] : c.marks)
+            putTempo(time, tempo);
+        const std::vector<uint8_t> before = stored();
+        ECTempo* change = mark(c.type, 8.0f, 4.0f);
+        auto command = add({change});
+        EXPECT_EQ(map(), c.after);
+        EXPECT_EQ(tempoMap().GetAnchorGroupCount(), 1);
+        EXPECT_EQ(change->IsAnchorHead(), 1);
+
+        m_performance->Undo(1);
+        EXPECT_EQ(stored(), before);
+        m_performance->Redo(1);
+        EXPECT_EQ(map(), c.after) << "the same group comes back";
+        m_performance->Undo(1);
+        EXPECT_EQ(stored(), before);
+    }
+}
+
+// A pause holds the tempo its map gives a pause (here the default: half the tempo before it)
+// up to its end, where a mark brings back the tempo before it.
+TEST_F(TempoCommandsTest, APauseReturnsToTheTempoBeforeIt)
+{
+    putTempo(0.0f, 120.0f);
+    ECTempo* pause = mark(ECTempo::typePause + 1, 8.0f, 2.0f);
+    add({pause});
+    ASSERT_EQ(tempoMap().GetPointCount(), 3);
+    EXPECT_EQ(pause->GetStyle(), ECEnvPoint::styleStep);
+    EXPECT_EQ(pause->GetValue(), 60.0f);
+    auto* end = static_cast<ECTempo*>(tempoMap().GetPointAtIndex(2));
+    EXPECT_EQ(timeOf(end), 10.0f);
+    EXPECT_EQ(end->GetValue(), 120.0f);
+}
+
+TEST_F(TempoCommandsTest, WordsTakeTheTempoOfTheWordAndATempoTheLastPlainOne)
+{
+    constexpr unsigned char allegro = 14;
+    ECTempo* word = mark(allegro, 0.0f);
+    word->SetValue(77.0f);
+    ECTempo* metronome = mark(ECTempo::typeMetronome, 4.0f);
+    metronome->SetValue(100.0f);
+    add({word, metronome});
+    EXPECT_EQ(word->GetValue(), static_cast<float>(GetTempoValue(allegro)));
+    EXPECT_EQ(metronome->GetValue(), 100.0f) << "a metronome mark keeps its tempo";
+
+    add({mark(ECTempo::typeAccelerando, 6.0f, 2.0f)});
+    add({mark(ECTempo::typeRitardando, 10.0f, 2.0f)});
+    ECTempo* back = mark(ECTempo::typeATempo, 14.0f);
+    add({back});
+    EXPECT_EQ(back->GetValue(), 100.0f) << "past the gradual changes, to the last plain mark";
+    EXPECT_EQ(back->GetStyle(), ECEnvPoint::styleStep);
+}
+
+TEST_F(TempoCommandsTest, ATempoWithNoPlainMarkBeforeItTakesTheMapsDefault)
+{
+    add({mark(ECTempo::typeAccelerando, 0.0f, 2.0f)});
+    ECTempo* back = mark(ECTempo::typeATempo, 4.0f);
+    add({back});
+    EXPECT_EQ(back->GetValue(), 60.0f);
+}
+
+TEST_F(TempoCommandsTest, APauseWithoutAWordAtZeroPushesTheMarkThereOneTickBack)
+{
+    ECTempo* first = putTempo(0.0f, 90.0f);
+    const std::vector<uint8_t> before = stored();
+    ECTempo* pause = mark(ECTempo::typePause, 0.0f, 1.0f);
+    auto command = add({pause});
+    EXPECT_EQ(command->GetCommandId(), CommandIds::CCAddTempo);
+    EXPECT_FLOAT_EQ(timeOf(first), -1.0f / 480.0f);
+    EXPECT_EQ(tempoMap().GetPointAt(MCTime::TimeZero()), pause);
+
+    // A second one there is refused, and nothing moves.
+    const std::vector<uint8_t> paused = stored();
+    const int steps = m_performance->GetUndoCount();
+    add({mark(ECTempo::typePause, 0.0f, 1.0f)});
+    EXPECT_EQ(stored(), paused);
+    EXPECT_EQ(m_performance->GetUndoCount(), steps) << "the command was aborted";
+
+    m_performance->Undo(1);
+    EXPECT_EQ(timeOf(first), 0.0f);
+    EXPECT_EQ(stored(), before);
+}
+
+TEST_F(TempoCommandsTest, TheSnapshotHoldsItsMark)
+{
+    ECTempo* tempo = mark(ECTempo::typeMetronome, 6.0f);
+    {
+        CCTempoInfo info(tempo);
+        EXPECT_EQ(tempo->GetRefCount(), 1u);
+        EXPECT_EQ(info.GetTime().GetSeconds(), 6.0f);
+        CCTempoInfo copy(info);
+        copy.SetRemove(1);
+        EXPECT_EQ(copy.ShouldRemove(), 1);
+        EXPECT_EQ(copy.GetTempo(), tempo);
+        EXPECT_EQ(tempo->GetRefCount(), 2u);
+        tempo->Ref();
+    }
+    EXPECT_EQ(tempo->GetRefCount(), 1u);
+    tempo->Unref(1);
+}
+
+}  // namespace
