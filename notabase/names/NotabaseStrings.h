@@ -9,16 +9,13 @@ namespace NotabaseStrings {
 
 inline constexpr const char* module = "Notabase";
 
-// The first id of each group of the table.
+// The groups of the table: element names 11904..11956, chord qualities 12010..12036,
+// controllers 12100..12156, dynamics 12170..12183, flow control 12200..12208, tempo words
+// 12360..12385, text kinds 12400..12420.
 enum : uint32_t {
-    firstEventName = 11904,    // element names, 11904..11956
-    firstChordQuality = 12009, // flavor f is firstChordQuality + f, 1..27
-    firstController = 12100,   // controller names, 12100..12156
-    undefinedController = 12156,
-    firstDynamic = 12170,      // 12170..12183
-    firstFlow = 12200,         // 12200..12208
-    firstTempoWord = 12360,    // 12360..12385
-    firstTextKind = 12400,     // 12400..12420
+    firstChordQuality = 12009,  // flavor f is firstChordQuality + f, 1..27
+    firstController = 12100,
+    firstFlow = 12200,
 };
 
 // The text of an id of the table; empty for an id it does not hold.

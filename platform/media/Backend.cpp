@@ -7,6 +7,7 @@
 #include "platform/media/alsa/AlsaPcmSink.h"
 #include "platform/media/alsa/AlsaProvider.h"
 #include "platform/media/audio/AudioEngine.h"
+#include "platform/media/file/FileProvider.h"
 #include "platform/media/memory/MemoryProvider.h"
 #include "platform/media/synth/SynthProvider.h"
 
@@ -38,6 +39,8 @@ std::unique_ptr<DeviceProvider> makeProvider(std::string_view name, TimerService
         return std::make_unique<MemoryProvider>(timers);
     if (name == "alsa")
         return std::make_unique<AlsaProvider>();
+    if (name == "file")
+        return std::make_unique<FileProvider>(timers, FileProvider::captureFile());
     if (name == "synth") {
         // The synthesizer plays through the machine's default sound output.
         std::shared_ptr<AudioEngine> engine;
@@ -68,8 +71,11 @@ Backend::Backend(std::unique_ptr<TimerService> timers, std::vector<std::unique_p
         i = 0;
         for (auto& caps : provider->waveIns())
             m_waveIns.push_back({provider.get(), i++, std::move(caps)});
+        for (auto& output : provider->soundOutputs())
+            if (output.engine)
+                m_soundOutputs.push_back(std::move(output));
     }
-    if (!m_providers.empty() && m_midiOuts.empty() && m_waveOuts.empty()) {
+    if (!m_providers.empty() && m_midiOuts.empty() && m_waveOuts.empty() && m_soundOutputs.empty()) {
         static std::atomic<bool> said{false};
         if (!said.exchange(true))
             plat::trace("Media devices: there is no output device at all: nothing will sound");
@@ -182,6 +188,13 @@ std::unique_ptr<WaveOutDevice> Backend::createWaveOut(int index)
         return nullptr;
     const auto& entry = m_waveOuts[static_cast<size_t>(index)];
     return entry.provider->createWaveOut(entry.localIndex);
+}
+
+const DeviceProvider::SoundOutput* Backend::soundOutput(int index) const
+{
+    if (index < 0 || index >= soundOutputCount())
+        return nullptr;
+    return &m_soundOutputs[static_cast<size_t>(index)];
 }
 
 std::unique_ptr<WaveInDevice> Backend::createWaveIn(int index)

@@ -1,12 +1,14 @@
 #include "platform/media/file/WavFileWriter.h"
 
 #include <array>
-#include <cerrno>
 #include <cstring>
 
 namespace plat::media {
 
 namespace {
+
+using riff::RiffError;
+using riff::RiffFile;
 
 // The RIFF size counts everything after its own field: "WAVE", the fmt chunk and the data
 // chunk, whose bytes may add at most this much.
@@ -35,7 +37,7 @@ WavFileWriter::~WavFileWriter()
 
 bool WavFileWriter::fail(const char* what)
 {
-    m_error = std::string(what) + " \"" + m_path + "\": " + std::strerror(errno);
+    m_error = std::string(what) + " \"" + m_path + "\": " + std::strerror(m_file.lastErrno());
     return false;
 }
 
@@ -45,47 +47,40 @@ bool WavFileWriter::open(const std::string& path, const PcmFormat& format)
     m_path = path;
     m_format = format;
     m_dataBytes = 0;
-    m_padded = false;
     m_error.clear();
     if (format.channels == 0 || format.samplesPerSec == 0 || format.bitsPerSample % 8 != 0 || format.bitsPerSample == 0) {
         m_error = "Unsupported sound format for \"" + path + "\"";
         return false;
     }
-    m_file.reset(std::fopen(path.c_str(), "wb"));
-    if (!m_file)
+    if (m_file.create(path) != RiffError::None)
         return fail("Cannot create");
-    if (!writeHeader()) {
-        m_file.reset();
+    m_riff = riff::RiffChunk{};
+    m_riff.formType = riff::fourcc('W', 'A', 'V', 'E');
+    riff::RiffChunk fmt;
+    fmt.id = riff::fourcc('f', 'm', 't', ' ');
+    std::array<uint8_t, 16> body{};
+    put16(&body[0], 1);  // linear PCM
+    put16(&body[2], m_format.channels);
+    put32(&body[4], m_format.samplesPerSec);
+    put32(&body[8], m_format.avgBytesPerSec());
+    put16(&body[12], m_format.blockAlign());
+    put16(&body[14], m_format.bitsPerSample);
+    m_data = riff::RiffChunk{};
+    m_data.id = riff::fourcc('d', 'a', 't', 'a');
+    if (m_file.createChunk(m_riff, RiffFile::Kind::Riff) != RiffError::None ||
+        m_file.createChunk(fmt) != RiffError::None || m_file.write(body.data(), body.size()) != RiffError::None ||
+        m_file.ascend(fmt) != RiffError::None || m_file.createChunk(m_data) != RiffError::None ||
+        !flush()) {
+        fail("Cannot write");
+        m_file.close();
         return false;
     }
     return true;
 }
 
-bool WavFileWriter::writeHeader()
-{
-    std::array<uint8_t, kHeaderBytes> header{};
-    std::memcpy(&header[0], "RIFF", 4);
-    put32(&header[4], static_cast<uint32_t>(kHeaderBytes - 8 + m_dataBytes + (m_padded ? 1 : 0)));
-    std::memcpy(&header[8], "WAVEfmt ", 8);
-    put32(&header[16], 16);
-    put16(&header[20], 1);  // linear PCM
-    put16(&header[22], m_format.channels);
-    put32(&header[24], m_format.samplesPerSec);
-    put32(&header[28], m_format.avgBytesPerSec());
-    put16(&header[32], m_format.blockAlign());
-    put16(&header[34], m_format.bitsPerSample);
-    std::memcpy(&header[36], "data", 4);
-    put32(&header[40], static_cast<uint32_t>(m_dataBytes));
-    if (std::fseek(m_file.get(), 0, SEEK_SET) != 0 || std::fwrite(header.data(), 1, header.size(), m_file.get()) != header.size())
-        return fail("Cannot write");
-    if (std::fseek(m_file.get(), 0, SEEK_END) != 0)
-        return fail("Cannot write");
-    return true;
-}
-
 bool WavFileWriter::write(std::span<const uint8_t> bytes)
 {
-    if (!m_file)
+    if (!isOpen())
         return false;
     if (bytes.size() % m_format.blockAlign() != 0) {
         m_error = "Not whole frames for \"" + m_path + "\"";
@@ -95,7 +90,7 @@ bool WavFileWriter::write(std::span<const uint8_t> bytes)
         m_error = "The sound file \"" + m_path + "\" is full";
         return false;
     }
-    if (std::fwrite(bytes.data(), 1, bytes.size(), m_file.get()) != bytes.size())
+    if (m_file.write(bytes) != RiffError::None)
         return fail("Cannot write");
     m_dataBytes += bytes.size();
     return true;
@@ -103,28 +98,22 @@ bool WavFileWriter::write(std::span<const uint8_t> bytes)
 
 bool WavFileWriter::flush()
 {
-    if (!m_file)
+    if (!isOpen())
         return false;
-    if (!writeHeader())
-        return false;
-    if (std::fflush(m_file.get()) != 0)
+    if (m_file.updateSize(m_data) != RiffError::None || m_file.updateSize(m_riff) != RiffError::None ||
+        m_file.flush() != RiffError::None)
         return fail("Cannot write");
     return true;
 }
 
 bool WavFileWriter::close()
 {
-    if (!m_file)
+    if (!isOpen())
         return true;
-    bool ok = true;
-    // A data chunk of odd length is padded to a whole word, outside its counted size.
-    if (m_dataBytes % 2 != 0) {
-        const uint8_t pad = 0;
-        ok = std::fwrite(&pad, 1, 1, m_file.get()) == 1 || fail("Cannot write");
-        m_padded = ok;
-    }
-    ok = flush() && ok;
-    if (std::fclose(m_file.release()) != 0 && ok)
+    // Ascending pads a data chunk of odd length to a whole word, outside its counted size.
+    bool ok = (m_file.ascend(m_data) == RiffError::None && m_file.ascend(m_riff) == RiffError::None) ||
+              fail("Cannot write");
+    if (m_file.close() != RiffError::None && ok)
         ok = fail("Cannot close");
     return ok;
 }

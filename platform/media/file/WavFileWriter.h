@@ -3,10 +3,10 @@
 #include "platform/media/PlatMediaExport.h"
 
 #include "platform/media/PcmFormat.h"
+#include "platform/storage/RiffChunk.h"
+#include "platform/storage/RiffFile.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <memory>
 #include <span>
 #include <string>
 
@@ -31,7 +31,7 @@ public:
     bool flush();
     bool close();
 
-    bool isOpen() const { return m_file != nullptr; }
+    bool isOpen() const { return m_file.isOpen(); }
     uint64_t dataBytes() const { return m_dataBytes; }
     const std::string& error() const { return m_error; }
 
@@ -39,16 +39,13 @@ public:
 
 private:
     bool fail(const char* what);
-    bool writeHeader();
 
-    struct FileCloser {
-        void operator()(std::FILE* file) const { std::fclose(file); }
-    };
-    std::unique_ptr<std::FILE, FileCloser> m_file;
+    riff::RiffFile m_file;
+    riff::RiffChunk m_riff;
+    riff::RiffChunk m_data;
     std::string m_path;
     PcmFormat m_format;
     uint64_t m_dataBytes = 0;
-    bool m_padded = false;
     std::string m_error;
 };
 

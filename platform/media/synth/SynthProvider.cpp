@@ -61,4 +61,12 @@ std::unique_ptr<MidiOutPort> SynthProvider::createMidiOut(int index)
     return std::make_unique<SynthMidiOutPort>(*m_engine, *m_synth);
 }
 
+std::vector<DeviceProvider::SoundOutput> SynthProvider::soundOutputs() const
+{
+    // Waves sound through the engine even when the sound font could not be loaded.
+    if (!m_engine)
+        return {};
+    return {SoundOutput{m_engine->sinkName(), m_engine}};
+}
+
 }  // namespace plat::media

@@ -43,6 +43,8 @@ public:
     std::unique_ptr<MidiInPort> createMidiIn(int) override { return nullptr; }
     std::unique_ptr<WaveOutDevice> createWaveOut(int) override { return nullptr; }
     std::unique_ptr<WaveInDevice> createWaveIn(int) override { return nullptr; }
+    // The engine the synthesizer plays through, so that wave players sound with it.
+    std::vector<SoundOutput> soundOutputs() const override;
 
 private:
     std::shared_ptr<AudioEngine> m_engine;
