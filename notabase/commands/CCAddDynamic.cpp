@@ -14,6 +14,8 @@ namespace {
 constexpr float kCrescendoFactor = 1.3333f;
 constexpr float kDecrescendoFactor = 0.75f;
 constexpr unsigned char kUserDefined = 16;
+// The gradual mark without a name that rises, like "cresc.".
+constexpr unsigned char kRisingUnnamed = 14;
 
 }  // namespace
 
@@ -48,7 +50,7 @@ int CCAddDynamic::PrepareItem(CCAddEnvPtItem* item)
     dynamic->SetStyle(ECEnvPoint::styleLinear);
     // Looked up before either point is in the envelope.
     ECEnvPoint* after = envelope ? envelope->GetPointAfterEqual(start) : nullptr;
-    const bool rising = type == ECDynamic::typeCrescendo || type == 14;
+    const bool rising = type == ECDynamic::typeCrescendo || type == kRisingUnnamed;
     float endValue = 0.0f;
     if (after)
         endValue = after->GetValue();

@@ -64,6 +64,9 @@ int CCAddEnvPoint::ProcessItem(CCAddEnvPtItem* item)
     auto* envelope = plat::dynamicDowncast<ECEnvelope>(item->GetParent());
     if (!anchors || !envelope)
         return 1;
+    // A group is registered once, whoever brings it.
+    if (auto* point = plat::dynamicDowncast<ECEnvPoint>(item->GetChild()); point && envelope->GetAnchorGroup(point))
+        return 1;
     bool head = true;
     for (ECBase* element : *anchors) {
         if (auto* point = plat::dynamicDowncast<ECEnvPoint>(element)) {

@@ -20,21 +20,26 @@ int CCEdit::GetCommandId()
     return CommandIds::CCEdit;
 }
 
-CCEditItem* CCEdit::AddEditItem(std::unique_ptr<CCEditItem> item)
+CCEditItem* CCEdit::AddEditItem(std::unique_ptr<CCEditItem> item, const void* key)
 {
     m_items.push_back(std::move(item));
+    m_index.emplace(key, m_items.back().get());
     return m_items.back().get();
+}
+
+CCEditItem* CCEdit::FindEditItem(const void* key) const
+{
+    const auto found = m_index.find(key);
+    return found == m_index.end() ? nullptr : found->second;
 }
 
 CCEditItem* CCEdit::EditEvent(ECBase* element)
 {
     if (!element)
         return nullptr;
-    for (const auto& item : m_items) {
-        if (item->GetEvent() == element)
-            return item.get();
-    }
-    return AddEditItem(std::make_unique<CCEditItem>(element));
+    if (CCEditItem* item = FindEditItem(element))
+        return item;
+    return AddEditItem(std::make_unique<CCEditItem>(element), element);
 }
 
 int CCEdit::GetEditEvents(MCEventList& events)

@@ -6,6 +6,7 @@
 #include "notabase/commands/CCEditItem.h"
 
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 class ECBase;
@@ -38,7 +39,10 @@ public:
     const std::vector<std::unique_ptr<CCEditItem>>& GetEditList() const { return m_items; }
 
 protected:
-    CCEditItem* AddEditItem(std::unique_ptr<CCEditItem> item);
+    // Appends an item found again by its key: the element, data component or layer it edits.
+    CCEditItem* AddEditItem(std::unique_ptr<CCEditItem> item, const void* key);
+    // The item of a key, or null.
+    CCEditItem* FindEditItem(const void* key) const;
     // Runs each item's Process with the command's recorded-for-undo bit.
     void ProcessItems();
     // The nearest element above the element (through its parents, nothing skipped) whose id is
@@ -50,4 +54,6 @@ protected:
 
 private:
     std::vector<std::unique_ptr<CCEditItem>> m_items;
+    // An edit of many elements looks each up once when it is made and once more by its undo.
+    std::unordered_map<const void*, CCEditItem*> m_index;
 };

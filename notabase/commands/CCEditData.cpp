@@ -21,13 +21,11 @@ CCEditDataItem* CCEditData::EditData(DCBase* data, int viewCode)
 {
     if (!data)
         return nullptr;
-    for (const auto& item : GetEditList()) {
-        if (auto* same = dynamic_cast<CCEditDataItem*>(item.get()); same && same->GetData() == data)
-            return same;
-    }
+    if (auto* same = dynamic_cast<CCEditDataItem*>(FindEditItem(data)))
+        return same;
     auto item = std::make_unique<CCEditDataItem>(data, viewCode);
     CCEditDataItem* made = item.get();
-    AddEditItem(std::move(item));
+    AddEditItem(std::move(item), data);
     return made;
 }
 

@@ -8,6 +8,7 @@
 #include "notabase/values/MCTime.h"
 #include "platform/core/RefPtr.h"
 
+#include <unordered_set>
 #include <vector>
 
 PLAT_IMPLEMENT_DYNCREATE(CCEditDuration, CCEdit)
@@ -41,13 +42,11 @@ CCEditDurItem* CCEditDuration::EditDuration(ECBase* element, const MCTime* durat
 {
     if (!element)
         return nullptr;
-    for (const auto& item : GetEditList()) {
-        if (auto* same = dynamic_cast<CCEditDurItem*>(item.get()); same && same->GetEvent() == element)
-            return same;
-    }
+    if (auto* same = dynamic_cast<CCEditDurItem*>(FindEditItem(element)))
+        return same;
     auto item = std::make_unique<CCEditDurItem>(element, duration ? duration : &MCTime::TimeZero());
     CCEditDurItem* made = item.get();
-    AddEditItem(std::move(item));
+    AddEditItem(std::move(item), element);
     return made;
 }
 
@@ -57,10 +56,11 @@ int CCEditDuration::Process()
         return 0;
     const int recordOld = IsRecordedForUndo();
     MCEventList envelopes;
+    std::unordered_set<ECBase*> collected;
     for (const auto& item : GetEditList()) {
         item->Process(recordOld);
         ECBase* envelope = FindAncestorOf(item->GetEvent(), kEnvelopeIds);
-        if (envelope && !envelopes.Find(envelope))
+        if (envelope && collected.insert(envelope).second)
             envelopes.AddTail(envelope);
     }
     SortChildrenByTime(envelopes);

@@ -21,13 +21,11 @@ CCEditFilterItem* CCEditFilter::EditFilter(LCBase* filter)
 {
     if (!filter)
         return nullptr;
-    for (const auto& item : GetEditList()) {
-        if (auto* same = dynamic_cast<CCEditFilterItem*>(item.get()); same && same->GetFilter() == filter)
-            return same;
-    }
+    if (auto* same = dynamic_cast<CCEditFilterItem*>(FindEditItem(filter)))
+        return same;
     auto item = std::make_unique<CCEditFilterItem>(filter);
     CCEditFilterItem* made = item.get();
-    AddEditItem(std::move(item));
+    AddEditItem(std::move(item), filter);
     return made;
 }
 

@@ -3,6 +3,7 @@
 #include "notabase/commands/CCEditTimeItem.h"
 #include "notabase/commands/CommandIds.h"
 #include "notabase/model/ECBase.h"
+#include "notabase/model/EventTypes.h"
 #include "notabase/model/MCEventList.h"
 #include "notabase/score/ECConductor.h"
 #include "notabase/score/ECConductorMeasure.h"
@@ -11,6 +12,7 @@
 #include "notabase/values/MCTime.h"
 #include "platform/core/RefPtr.h"
 
+#include <unordered_set>
 #include <vector>
 
 PLAT_IMPLEMENT_DYNCREATE(CCEditTime, CCEdit)
@@ -34,13 +36,11 @@ CCEditTimeItem* CCEditTime::EditTime(ECBase* element, const MCTime* time)
 {
     if (!element || !time)
         return nullptr;
-    for (const auto& item : GetEditList()) {
-        if (auto* same = dynamic_cast<CCEditTimeItem*>(item.get()); same && same->GetEvent() == element)
-            return same;
-    }
+    if (auto* same = dynamic_cast<CCEditTimeItem*>(FindEditItem(element)))
+        return same;
     auto item = std::make_unique<CCEditTimeItem>(element, time);
     CCEditTimeItem* made = item.get();
-    AddEditItem(std::move(item));
+    AddEditItem(std::move(item), element);
     return made;
 }
 
@@ -49,16 +49,46 @@ void CCEditTime::AppendMissingBars()
     m_appendedIndex = 0;
     m_appendedCount = 0;
     ECConductor* conductor = GetConductor();
-    if (!conductor)
+    ECConductorStaff* bars = conductor ? conductor->GetConductorStaff() : nullptr;
+    if (!bars)
         return;
-    const int before = conductor->GetMaxMeasureNumber();
+    std::vector<CCEditTimeItem*> moving;
     for (const auto& edit : GetEditList()) {
         auto* item = dynamic_cast<CCEditTimeItem*>(edit.get());
         if (item && item->GetMissingBarTrack() >= 0)
-            item->SetNewParent(conductor->GetMeasure(item->GetMissingBarTrack(), item->GetNewTime(), 1, 1));
+            moving.push_back(item);
+    }
+    if (moving.empty())
+        return;
+    const int before = bars->GetMaxMeasureNumber();
+    // The bars an undo took away come back as they were.
+    MCEventList gone(10);
+    bool barGone = false;
+    for (ECBase* element : m_appendedBars) {
+        if (element->GetParents()->IsEmpty()) {
+            gone.AddTail(element);
+            barGone = barGone || element->GetEventId() == EventId::ConductorMeasure;
+        }
+    }
+    if (barGone) {
+        const MCTime end = bars->GetMaxMeasureEndTime();
+        bars->InsertMeasures(-1, gone, end, conductor->GetMeterAtTime(end));
+    }
+    for (CCEditTimeItem* item : moving)
+        item->SetNewParent(conductor->GetMeasure(item->GetMissingBarTrack(), item->GetNewTime(), 1, 1));
+    const int after = bars->GetMaxMeasureNumber();
+    for (int number = before + 1; number <= after; ++number) {
+        auto* bar = plat::dynamicDowncast<ECConductorMeasure>(bars->GetMeasure(0, number));
+        if (!bar || m_appendedBars.Find(bar))
+            continue;
+        m_appendedBars.AddTail(bar);
+        for (ECMeasure* measure : bar->GetMeasures()) {
+            if (measure && measure != bar)
+                m_appendedBars.AddTail(measure);
+        }
     }
     m_appendedIndex = before;
-    m_appendedCount = conductor->GetMaxMeasureNumber() - before;
+    m_appendedCount = after - before;
 }
 
 int CCEditTime::Process()
@@ -67,17 +97,27 @@ int CCEditTime::Process()
         return 0;
     AppendMissingBars();
     const int recordOld = IsRecordedForUndo();
+    // Elements going back to their places go in the reverse order of their leaving, so that each
+    // finds its place as it left it.
+    for (auto it = GetEditList().rbegin(); it != GetEditList().rend(); ++it) {
+        auto* item = dynamic_cast<CCEditTimeItem*>(it->get());
+        if (item && item->IsReturn())
+            item->Process(recordOld);
+    }
     MCEventList parents;
+    std::unordered_set<ECBase*> collected;
     std::vector<int> types;
     for (const auto& edit : GetEditList()) {
-        edit->Process(recordOld);
         auto* item = dynamic_cast<CCEditTimeItem*>(edit.get());
+        if (item && item->IsReturn())
+            continue;
+        edit->Process(recordOld);
         if (!item || item->GetNewParent())
             continue;
         types.clear();
         item->GetEvent()->GetParentTypes(types);
         ECBase* parent = FindAncestorOf(item->GetEvent(), types);
-        if (parent && !parents.Find(parent))
+        if (parent && collected.insert(parent).second)
             parents.AddTail(parent);
     }
     SortChildrenByTime(parents);
@@ -123,8 +163,11 @@ void CCEditTime::Undo()
     plat::RefPtr<CCEditTime> inverse(new CCEditTime);
     inverse->SetSynchronous(IsSynchronous());
     for (const auto& edit : GetEditList()) {
-        if (const auto* item = dynamic_cast<const CCEditTimeItem*>(edit.get()))
-            inverse->EditTime(item->GetEvent(), &item->GetOldTime());
+        const auto* item = dynamic_cast<const CCEditTimeItem*>(edit.get());
+        if (!item)
+            continue;
+        if (CCEditTimeItem* back = inverse->EditTime(item->GetEvent(), &item->GetOldTime()))
+            back->ReturnAs(*item);
     }
     inverse->m_trimIndex = m_appendedIndex;
     inverse->m_trimCount = m_appendedCount;

@@ -3,6 +3,7 @@
 #include "notabase/NotabaseExport.h"
 
 #include "notabase/commands/CCEdit.h"
+#include "notabase/model/MCEventList.h"
 
 class CCEditTimeItem;
 class MCTime;
@@ -14,6 +15,7 @@ class MCTime;
 //
 // Bars needed past the end of the piece are appended while the command runs, and its undo takes
 // them away again while they are still empty and last, so that undo leaves the piece as it was.
+// A redo puts back the same bars, which later steps may name.
 class NOTABASE_API CCEditTime : public CCEdit {
     PLAT_DECLARE_DYNCREATE(CCEditTime)
 public:
@@ -43,6 +45,8 @@ protected:
 private:
     int m_appendedIndex = 0;
     int m_appendedCount = 0;
+    // Every bar this command appended, with its measures.
+    MCEventList m_appendedBars;
     // Set on an undo's command: the bars the undone command appended.
     int m_trimIndex = 0;
     int m_trimCount = 0;

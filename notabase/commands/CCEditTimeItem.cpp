@@ -37,8 +37,14 @@ void CCEditTimeItem::Process(int recordOld)
     ECBase* element = GetEvent();
     if (!element || m_newTime == MCTime::TimeNull())
         return;
-    if (recordOld && m_oldTime == MCTime::TimeNull())
+    if (recordOld && m_oldTime == MCTime::TimeNull()) {
         m_oldTime = *element->GetTime();
+        recordPlaces();
+    }
+    if (IsReturn()) {
+        returnToPlaces();
+        return;
+    }
     // A bar that could not be made leaves the element where it is.
     if (m_missingBarTrack >= 0 && !m_newParent)
         return;
@@ -85,4 +91,83 @@ void CCEditTimeItem::moveInPlace()
         }
     }
     element->SetTime(&m_newTime);
+}
+
+CCEditTimeItem::Places CCEditTimeItem::placesOf(ECBase* element)
+{
+    Places found{plat::RefPtr<ECBase>(element), {}};
+    for (ECBase* parent : *element->GetParents()) {
+        int index = 0;
+        for (ECBase* child : *parent->GetChildren()) {
+            if (child == element)
+                break;
+            ++index;
+        }
+        found.places.push_back({plat::RefPtr<ECBase>(parent), index});
+    }
+    return found;
+}
+
+void CCEditTimeItem::recordPlaces()
+{
+    // Only what stands in a measure changes places; a point of an envelope keeps its span by its
+    // own rules, a grace note its note.
+    ECBase* element = GetEvent();
+    if (element->GetEventId() == EventId::GraceNote || !element->GetAncestor(EventId::Measure, -1))
+        return;
+    m_places.push_back(placesOf(element));
+    for (ECBase* parent : *element->GetParents()) {
+        const int id = parent->GetEventId();
+        if (id == EventId::Chord || id == EventId::Tuplet)
+            m_places.push_back(placesOf(parent));
+    }
+}
+
+void CCEditTimeItem::ReturnAs(const CCEditTimeItem& done)
+{
+    m_returnPlaces = done.m_places;
+}
+
+void CCEditTimeItem::returnToPlaces()
+{
+    ECBase* element = GetEvent();
+    const plat::RefPtr<ECBase> hold(element);
+    element->SetTime(&m_newTime);
+    // Leaving a tuplet copy made for it empties it, and the copy goes.
+    element->RemoveFromParents();
+    // The chords and tuplets it left first, where they went with it.
+    for (size_t i = 1; i < m_returnPlaces.size(); ++i) {
+        const Places& container = m_returnPlaces[i];
+        if (!container.element->GetParents()->IsEmpty())
+            continue;
+        for (const Place& place : container.places)
+            placeAt(place.parent.get(), container.element.get(), place.index);
+    }
+    for (const Place& place : m_returnPlaces.front().places)
+        placeAt(place.parent.get(), element, place.index);
+}
+
+void CCEditTimeItem::placeAt(ECBase* parent, ECBase* child, int index)
+{
+    MCEventList* children = parent->GetChildren();
+    if (!children)
+        return;
+    if (!children->Find(child))
+        parent->AddChild(child, 1);
+    MCPosition at = children->Find(child);
+    if (!at || index < 0 || index >= children->GetCount() || children->FindIndex(index) == at)
+        return;
+    // Only among children of the child's own time: the time order stays.
+    const MCPosition target = children->FindIndex(index);
+    const MCTime* own = child->GetTime();
+    const MCTime* there = children->GetAt(target)->GetTime();
+    if (!own || !there || !(*own == *there))
+        return;
+    const plat::RefPtr<ECBase> hold(child);
+    children->RemoveAt(at);
+    const MCPosition before = children->FindIndex(index);
+    if (before)
+        children->InsertBefore(before, child);
+    else
+        children->AddTail(child);
 }

@@ -7,6 +7,8 @@
 #include "notabase/values/MCTime.h"
 #include "platform/core/RefPtr.h"
 
+#include <vector>
+
 class ECTuplet;
 
 // One element a CCEditTime moves to a new time. An element of a measure that must change places
@@ -34,13 +36,41 @@ public:
 
     void Process(int recordOld) override;
 
+    // Makes this item (of an undo's command) put its element back exactly where the done item
+    // found it on its first run in an undo step: in each of its parents at its place there, with
+    // a chord or tuplet it left put back first when it went with it. Without such a record the
+    // element only gets its time back.
+    void ReturnAs(const CCEditTimeItem& done);
+    bool IsReturn() const { return !m_returnPlaces.empty(); }
+
 private:
+    // A parent and the element's place among its children.
+    struct Place {
+        plat::RefPtr<ECBase> parent;
+        int index = -1;
+    };
+    // The places of an element in each of its parents.
+    struct Places {
+        plat::RefPtr<ECBase> element;
+        std::vector<Place> places;
+    };
+    static Places placesOf(ECBase* element);
+    // Adds the child through the parent, which keeps its own order and caches, then moves it to
+    // its place when that keeps the children in time order.
+    static void placeAt(ECBase* parent, ECBase* child, int index);
     // Moves the element, which has no new parent: a span point keeps the other end of its span.
     void moveInPlace();
+    // Records where the element and its chord or tuplet stand.
+    void recordPlaces();
+    void returnToPlaces();
 
     MCTime m_newTime;
     MCTime m_oldTime = MCTime::TimeNull();
     plat::RefPtr<ECBase> m_newParent;
     plat::RefPtr<ECTuplet> m_oldTuplet;
     int m_missingBarTrack = -1;
+    // Recorded on the first run in an undo step: the element's places, then those of its chords
+    // and tuplets. Given to an undo's item, the places it puts the element back to.
+    std::vector<Places> m_places;
+    std::vector<Places> m_returnPlaces;
 };

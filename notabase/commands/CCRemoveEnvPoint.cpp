@@ -94,6 +94,10 @@ int CCRemoveEnvPoint::ProcessItem(CCRemoveEnvPtItem* item)
     if (const MCEventList* group = envelope->GetAnchorGroup(point)) {
         item->SetGroupIndex(envelope->GetAnchorGroupIndex(group));
         envelope->RemoveAnchorGroup(group);
+    } else {
+        // Another removal run before this one took the group (both ends of a span selected):
+        // that one puts it back.
+        item->ForgetAnchorList();
     }
     auto* tempoMap = plat::dynamicDowncast<ECTempoEnv>(envelope);
     if (!tempoMap)

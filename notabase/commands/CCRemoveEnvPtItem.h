@@ -21,6 +21,8 @@ public:
     virtual MCEventList* GetAnchorList() const { return m_anchorList.get(); }
     // Takes a copy of the list's points, once: an item that has a list keeps it.
     virtual void SetAnchorList(const MCEventList* list);
+    // The group went with another command's point: this item has none to take or put back.
+    void ForgetAnchorList() { m_anchorList.reset(); }
 
     // -1 until the group was taken out of its envelope.
     int GetGroupIndex() const { return m_groupIndex; }

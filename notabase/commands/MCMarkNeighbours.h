@@ -19,8 +19,11 @@
 //
 // Three snapshots (Info: CCKeyInfo or CCClefInfo): 0 the mark the command adds or removes, 1 the
 // one in force at its time (adding) or just before it (removing), 2 the next one of its hand.
-// Snapshot 0 lives as long as the command; 1 and 2 are made by each Prepare and forgotten by each
-// Undo. AddCommand and RemoveCommand are the family's two commands, which undo each other.
+// Snapshot 0 lives as long as the command; 1 and 2 are made by Prepare and forgotten by Undo.
+// A redo takes out again what the first run took out, whatever else of its undo step has run
+// before it: it finds the piece as the first run found it, but a redo runs the commands of a
+// step one by one, where the first run may have prepared them all before processing any.
+// AddCommand and RemoveCommand are the family's two commands, which undo each other.
 template <class Info, class AddCommand, class RemoveCommand>
 class MCMarkNeighbours {
 public:
@@ -63,6 +66,15 @@ public:
     void FindNeighbours(CCBase& command, bool adding)
     {
         ForgetNeighbours();
+        if (m_undone) {
+            m_undone = false;
+            for (int index = 1; index <= 2; ++index) {
+                m_infos[index] = std::move(m_undoneInfos[index - 1]);
+                if (m_infos[index] && m_infos[index]->ShouldRemove())
+                    command.DiscardMirrors(m_infos[index]->GetMark());
+            }
+            return;
+        }
         const Info* subject = Get(0);
         ECMeasure* measure = subject ? subject->GetMeasure() : nullptr;
         auto* staff = measure ? plat::dynamicDowncast<ECStaff>(measure->GetAncestor(EventId::Staff, -1)) : nullptr;
@@ -137,7 +149,8 @@ public:
     }
 
     // Puts back the neighbours marked for removal, each through its own add, then forgets the
-    // neighbours. The first of those adds brings back the mirrors the command cut loose.
+    // neighbours until a redo. The first of those adds brings back the mirrors the command cut
+    // loose.
     void PutBackMarked(const CCBase& command, bool giveMirrors)
     {
         for (int index = 1; index <= 2; ++index) {
@@ -151,9 +164,14 @@ public:
             }
             add->Apply(command.GetTarget());
         }
-        ForgetNeighbours();
+        m_undoneInfos[0] = std::move(m_infos[1]);
+        m_undoneInfos[1] = std::move(m_infos[2]);
+        m_undone = true;
     }
 
 private:
     std::unique_ptr<Info> m_infos[3];
+    // Snapshots 1 and 2 of the run an undo took back, for the redo.
+    std::unique_ptr<Info> m_undoneInfos[2];
+    bool m_undone = false;
 };

@@ -1,3 +1,4 @@
+#include "notabase/commands/CCAdd.h"
 #include "notabase/commands/CCEdit.h"
 #include "notabase/commands/CCEditData.h"
 #include "notabase/commands/CCEditDataItem.h"
@@ -290,24 +291,14 @@ TEST_F(EditCommandsTest, MovingANoteOutOfAChordOrATupletOrAGraceNote)
     build(1, 8.0f);
     ECMeasure* bar1 = measureAt(1, 0.0f);
     ECMeasure* bar2 = measureAt(1, 4.0f);
-
-    // A note of a chord leaves it, also within the bar.
     auto* chord = new ECChord;
     MCTime t(2.0f);
     chord->SetTime(&t);
-    auto* low = new ECNote(t, MCTime(1.0f));
     auto* high = new ECNote(t, MCTime(1.0f));
-    chord->AddChild(low, 1);
+    auto* low = new ECNote(t, MCTime(1.0f));
     chord->AddChild(high, 1);
+    chord->AddChild(low, 1);
     bar1->AddChild(chord, 1);
-    t = 3.0f;
-    auto* out = new CCEditTime(high, &t);
-    EXPECT_EQ(static_cast<CCEditTimeItem*>(out->GetEditList().front().get())->GetNewParent(), bar1);
-    act(out);
-    EXPECT_EQ(childrenOf(chord), std::vector<ECBase*>{low});
-    EXPECT_EQ(childrenOf(bar1), (std::vector<ECBase*>{chord, high}));
-
-    // A note of a tuplet takes a copy of its tuplet to the new bar.
     auto* tuplet = new ECTuplet(3, 2, ECTuplet::unitsEighth);
     t = 0.0f;
     tuplet->SetTime(&t);
@@ -317,6 +308,19 @@ TEST_F(EditCommandsTest, MovingANoteOutOfAChordOrATupletOrAGraceNote)
         tuplet->AddChild(members.back(), 1);
     }
     bar1->AddChild(tuplet, 1);
+    auto* grace = new ECGraceNote(MCTime(1.9f), MCTime(0.25f));
+    low->AddChild(grace, 1);
+    const std::vector<uint8_t> before = bytes();
+
+    // A note of a chord leaves it, also within the bar.
+    t = 3.0f;
+    auto* out = new CCEditTime(high, &t);
+    EXPECT_EQ(static_cast<CCEditTimeItem*>(out->GetEditList().front().get())->GetNewParent(), bar1);
+    act(out);
+    EXPECT_EQ(childrenOf(chord), std::vector<ECBase*>{low});
+    EXPECT_EQ(childrenOf(bar1), (std::vector<ECBase*>{tuplet, chord, high}));
+
+    // A note of a tuplet takes a copy of its tuplet to the new bar.
     t = 4.5f;
     auto* away = new CCEditTime(members[1], &t);
     auto* item = static_cast<CCEditTimeItem*>(away->GetEditList().front().get());
@@ -333,8 +337,6 @@ TEST_F(EditCommandsTest, MovingANoteOutOfAChordOrATupletOrAGraceNote)
     EXPECT_EQ(childrenOf(copy), std::vector<ECBase*>{members[1]});
 
     // A grace note only changes its time.
-    auto* grace = new ECGraceNote(MCTime(0.9f), MCTime(0.25f));
-    low->AddChild(grace, 1);
     t = 6.0f;
     auto* ornament = new CCEditTime(grace, &t);
     EXPECT_EQ(static_cast<CCEditTimeItem*>(ornament->GetEditList().front().get())->GetNewParent(), nullptr);
@@ -342,11 +344,53 @@ TEST_F(EditCommandsTest, MovingANoteOutOfAChordOrATupletOrAGraceNote)
     EXPECT_EQ(timeOf(grace), 6.0f);
     EXPECT_EQ(childrenOf(low), std::vector<ECBase*>{grace});
 
-    // Undo brings back every time.
+    // Undo brings back every time, and every note to the chord or tuplet it left, in its place;
+    // the tuplet's copy goes.
+    const std::vector<uint8_t> after = bytes();
     m_performance->Undo(3);
-    EXPECT_EQ(timeOf(grace), 0.9f);
+    EXPECT_EQ(timeOf(grace), 1.9f);
     EXPECT_EQ(timeOf(members[1]), 1.0f / 3);
     EXPECT_EQ(timeOf(high), 2.0f);
+    EXPECT_EQ(childrenOf(chord), (std::vector<ECBase*>{high, low}));
+    EXPECT_EQ(childrenOf(tuplet), (std::vector<ECBase*>{members[0], members[1], members[2]}));
+    EXPECT_TRUE(bar2->GetChildren()->IsEmpty());
+    EXPECT_EQ(bytes(), before);
+    m_performance->Redo(3);
+    EXPECT_EQ(bytes(), after);
+}
+
+TEST_F(EditCommandsTest, AChordWhoseNotesAllMoveAwayComesBackWithThem)
+{
+    build(1, 8.0f);
+    ECMeasure* bar1 = measureAt(1, 0.0f);
+    ECNote* first = note(1, 1.0f);
+    auto* chord = new ECChord;
+    MCTime t(1.0f);
+    chord->SetTime(&t);
+    auto* a = new ECNote(t, MCTime(1.0f));
+    auto* b = new ECNote(t, MCTime(1.0f));
+    chord->AddChild(a, 1);
+    chord->AddChild(b, 1);
+    bar1->AddChild(chord, 1);
+    ECNote* last = note(1, 1.0f);
+    const std::vector<uint8_t> before = bytes();
+
+    auto* move = new CCEditTime;
+    MCTime later(5.0f);
+    move->EditTime(a, &later);
+    move->EditTime(b, &later);
+    move->EditTime(first, &later);
+    act(move);
+    EXPECT_TRUE(chord->GetParents()->IsEmpty()) << "the emptied chord went";
+    EXPECT_EQ(childrenOf(bar1), std::vector<ECBase*>{last});
+    const std::vector<uint8_t> after = bytes();
+    for (int round = 0; round < 2; ++round) {
+        m_performance->Undo(1);
+        EXPECT_EQ(childrenOf(bar1), (std::vector<ECBase*>{first, chord, last})) << "each in its place among equal times";
+        EXPECT_EQ(bytes(), before);
+        m_performance->Redo(1);
+        EXPECT_EQ(bytes(), after);
+    }
 }
 
 TEST_F(EditCommandsTest, MovingAnEndOfASpanKeepsTheOtherEnd)
@@ -412,6 +456,18 @@ TEST_F(EditCommandsTest, BarsAMoveNeedsPastTheEndAreMadeByTheCommandAndGoWithIts
         m_performance->Redo(1);
         EXPECT_EQ(bytes(), after);
     }
+
+    // A later step that fills an appended bar finds that same bar after undo and redo.
+    ECMeasure* appended = measureAt(2, 4.0f);
+    auto* later = new ECNote(MCTime(5.0f), MCTime(1.0f));
+    act(new CCAdd(later, appended, FCMidi::MidiNull()));
+    const std::vector<uint8_t> filled = bytes();
+    m_performance->Undo(2);
+    EXPECT_EQ(bytes(), before);
+    m_performance->Redo(2);
+    EXPECT_EQ(measureAt(2, 4.0f), appended);
+    EXPECT_EQ(bytes(), filled);
+    m_performance->Undo(1);
 
     // A bar that holds something by the time of the undo stays, and so do the bars before it.
     note(2, 5.0f);

@@ -5,6 +5,7 @@
 #include "notabase/commands/CCAddTranspose.h"
 #include "notabase/commands/CCRemoveEnvPoint.h"
 #include "notabase/commands/CCRemoveEnvPtItem.h"
+#include "notabase/commands/MCCommandList.h"
 #include "notabase/model/ECControllerEnv.h"
 #include "notabase/model/ECDynamic.h"
 #include "notabase/model/ECPedal.h"
@@ -277,4 +278,32 @@ TEST_F(EnvPointCommandsTest, RemovingAPauseAtZeroBringsBackTheMarkItPushedAndUnd
     EXPECT_EQ(bytes(), before);
     m_performance->Redo(1);
     EXPECT_EQ(bytes(), after);
+}
+
+TEST_F(EnvPointCommandsTest, BothEndsOfASpanRemovedInOneStepComeBackAsOneGroup)
+{
+    auto* first = at(new ECPedal(0, MCTime(2.0f)), 2.0f);
+    auto* second = at(new ECPedal(0, MCTime(2.0f)), 6.0f);
+    add<CCAddPedal>(first);
+    add<CCAddPedal>(second);
+    ECEnvPoint* firstEnd = m_envelope->GetPointAt(MCTime(4.0f));
+    const std::vector<uint8_t> before = bytes();
+
+    MCCommandList commands;
+    commands.AddTail(new CCRemoveEnvPoint(first));
+    commands.AddTail(new CCRemoveEnvPoint(firstEnd));
+    MCCommandMgr::BeginUndo(m_performance, "Delete");
+    commands.SetSynchronous(1);
+    commands.Apply(m_performance);
+    MCCommandMgr::EndUndo(m_performance);
+    EXPECT_EQ(m_envelope->GetPointCount(), 2);
+    const std::vector<uint8_t> after = bytes();
+
+    for (int round = 0; round < 2; ++round) {
+        m_performance->Undo(1);
+        EXPECT_EQ(m_envelope->GetAnchorGroupCount(), 2);
+        EXPECT_EQ(firstDifference(bytes(), before), -1) << "the group once, in its place";
+        m_performance->Redo(1);
+        EXPECT_EQ(firstDifference(bytes(), after), -1);
+    }
 }

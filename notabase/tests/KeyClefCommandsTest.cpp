@@ -3,6 +3,7 @@
 #include "notabase/commands/CCRemove.h"
 #include "notabase/commands/CCRemoveClef.h"
 #include "notabase/commands/CCRemoveKey.h"
+#include "notabase/commands/MCCommandList.h"
 #include "notabase/model/ECMirror.h"
 #include "notabase/score/ECClef.h"
 #include "notabase/score/ECKey.h"
@@ -233,4 +234,27 @@ TYPED_TEST(KeyClefCommandsTest, MirrorsComeBackWithTheMarksTheyShow)
     this->m_performance->Undo(1);
     EXPECT_EQ(this->inForce(5.0f), shown);
     EXPECT_EQ(this->inForce(1.0f), before4);
+}
+
+TYPED_TEST(KeyClefCommandsTest, ARedoTakesOutWhatTheFirstRunTookOut)
+{
+    this->place(0.0f, 1);
+    auto* b = this->place(4.0f, 2);
+    auto* c = this->place(8.0f, 1);
+    auto* d = this->place(12.0f, 2);
+    const std::vector<uint8_t> before = this->bytes();
+
+    // Both removals prepared before either runs: each takes out the next one as a repeat.
+    MCCommandList commands;
+    commands.AddTail(new typename TypeParam::Remove(b));
+    commands.AddTail(new typename TypeParam::Remove(c));
+    MCCommandMgr::BeginUndo(this->m_performance, "Delete");
+    commands.SetSynchronous(1);
+    commands.Apply(this->m_performance);
+    MCCommandMgr::EndUndo(this->m_performance);
+    EXPECT_TRUE(d->GetParents()->IsEmpty());
+    const std::vector<uint8_t> after = this->bytes();
+
+    // A redo runs them one after the other, and still takes out the same marks.
+    this->roundTrip(before, after);
 }
