@@ -190,6 +190,17 @@ TEST_F(MeasureCommandsTest, AMarkOfTimeZeroGoesBackToItsStaffWhateverItsTrackWor
     EXPECT_EQ(stored(), before);
 }
 
+TEST_F(MeasureCommandsTest, ItemsWithoutABarGetNewBarsMade)
+{
+    fourBarsOfFour();
+    auto* add = new CCAddMeasure(1, 1);
+    auto* stray = new ECNote(MCTime(1.0f), MCTime(1.0f));
+    add->Add(stray, nullptr, FCMidi::MidiNull());
+    act(add);
+    EXPECT_EQ(bars(), (Times{0, 4, 8, 12, 16, 20})) << "the bar is made, not left out after the shift";
+    EXPECT_EQ(noteTimes(1), "1/1 9/3 13/4 17/5");
+}
+
 TEST_F(MeasureCommandsTest, APieceWithoutAMeterGetsNoBars)
 {
     addStaves(1);
