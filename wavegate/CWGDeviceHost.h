@@ -2,9 +2,12 @@
 
 #include "wavegate/WavegateExport.h"
 
+#include "platform/core/MessageWindow.h"
+
 #include <cstdint>
 
 class CWGDevice;
+class CWGEventData;
 class CWGStartSignals;
 
 // What a device needs of the device manager that made it, handed to the device at its
@@ -22,6 +25,17 @@ public:
     virtual bool PollForTimingDevice(const CWGDevice* device) = 0;
     // Where wave-start markers find their players.
     virtual CWGStartSignals& GetStartSignals() = 0;
+
+    // What a MIDI input needs: the thru settings and the immediate send they play on, the
+    // driver window that takes the external clock's messages, the recording clients, and how
+    // far playing started after recording (ms, negative when before).
+    virtual int MidiThruEnabled() const = 0;
+    virtual int GetMidiThruDevice() const = 0;
+    virtual int GetMidiThruChannel() const = 0;
+    virtual void SendMidiMsg(int device, uint32_t msg, int queued) = 0;
+    virtual plat::WindowRef GetDriverWindow() const = 0;
+    virtual void ForwardRecordedData(CWGEventData* event) = 0;
+    virtual int32_t GetPlayStartOffset() const = 0;
 
 protected:
     ~CWGDeviceHost() = default;

@@ -201,6 +201,13 @@ private:
         bool IsTimingDevice(const CWGDevice* device) const override;
         bool PollForTimingDevice(const CWGDevice* device) override;
         CWGStartSignals& GetStartSignals() override;
+        int MidiThruEnabled() const override;
+        int GetMidiThruDevice() const override;
+        int GetMidiThruChannel() const override;
+        void SendMidiMsg(int device, uint32_t msg, int queued) override;
+        plat::WindowRef GetDriverWindow() const override;
+        void ForwardRecordedData(CWGEventData* event) override;
+        int32_t GetPlayStartOffset() const override;
 
     private:
         CWavegate& m_manager;
