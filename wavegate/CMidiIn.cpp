@@ -28,6 +28,14 @@ CMidiIn::CMidiIn(int index, CWGDeviceHost* host) : CWGDevice(index, host) {}
 CMidiIn::~CMidiIn()
 {
     Close();
+    // A port that would not close still calls back until it is gone; it goes before the
+    // members its callbacks use.
+    std::unique_ptr<plat::media::MidiInPort> port;
+    {
+        std::lock_guard lock(m_portLock);
+        port = std::move(m_port);
+    }
+    port.reset();
     StopThread();
 }
 
