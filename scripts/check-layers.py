@@ -48,9 +48,9 @@ FOLDER_RANKS = {
     "notabase": {
         "values": 0, "prefs": 0, "layers": 0,
         "lists": 1,
-        "model": 2, "data": 2, "plugins": 2,
+        "model": 2, "data": 2, "plugins": 2, "names": 2,
         "actions": 3,
-        "commands": 4, "states": 4,
+        "commands": 4, "states": 4, "score": 4,
         "performance": 5,
     },
     # The device interfaces and the clock sit at the library's root; the audio engine and the

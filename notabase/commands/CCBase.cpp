@@ -3,8 +3,11 @@
 #include "notabase/commands/CommandIds.h"
 #include "notabase/commands/MCCommandMgr.h"
 #include "notabase/model/ECBase.h"
+#include "notabase/model/ECMirror.h"
 #include "notabase/model/ECPerformanceBase.h"
 #include "notabase/model/MCEventList.h"
+#include "notabase/model/MCMirrored.h"
+#include "notabase/score/ECConductor.h"
 #include "platform/core/RefPtr.h"
 
 PLAT_IMPLEMENT_DYNCREATE(CCBase, plat::Object)
@@ -80,6 +83,12 @@ void CCBase::Discard(MCEventList* elements)
     }
 }
 
+void CCBase::DiscardMirrors(ECBase* element)
+{
+    if (MCMirrored* mirrored = MCMirrored::Of(element))
+        Discard(&mirrored->GetMirrors());
+}
+
 int CCBase::GetCommandId()
 {
     return CommandIds::CCBase;
@@ -92,7 +101,7 @@ int CCBase::Apply(ECPerformanceBase* performance)
 
 int CCBase::Prepare()
 {
-    m_conductor = m_target ? m_target->GetConductor() : nullptr;
+    m_conductor = m_target ? plat::dynamicDowncast<ECConductor>(m_target->FindConductor()) : nullptr;
     return m_conductor ? 1 : 0;
 }
 
@@ -116,6 +125,8 @@ void CCBase::ProcessDiscardList()
     if (!m_discardList)
         return;
     for (ECBase* element : *m_discardList) {
+        if (auto* mirror = plat::dynamicDowncast<ECMirror>(element))
+            mirror->SetMirrorEvent(nullptr, 1);
         const plat::RefPtr<ECBase> held(element);
         element->RemoveFromParents();
         element->RemoveChildren(0);

@@ -97,6 +97,16 @@ public:
     uint32_t Unref(int deleteAtZero = 1);
     uint32_t GetRefCount() const { return m_refCount; }
 
+    // Add and remove commands keep the elements they change for undo and redo (MCCommandHold).
+    // The holds are counted so that an element a remove command took out of the piece is taken
+    // apart only once no command can put it back; until then its taking apart is pending.
+    uint32_t AddCommandHold() { return ++m_commandHolds; }
+    // Lowers the count, not below 0; returns what is left.
+    uint32_t ReleaseCommandHold();
+    uint32_t GetCommandHolds() const { return m_commandHolds; }
+    bool IsTakeApartPending() const { return m_takeApartPending; }
+    void SetTakeApartPending(bool pending) { m_takeApartPending = pending; }
+
     uint16_t GetFlags() const { return m_flags; }
 
     // After a failed load: drops the parent links and the data components without deleting
@@ -125,6 +135,8 @@ private:
     // Atomic: commands and states may be applied from any thread, and applying one holds a
     // reference on its performance.
     std::atomic<uint32_t> m_refCount = 0;
+    std::atomic<uint32_t> m_commandHolds = 0;
+    std::atomic<bool> m_takeApartPending = false;
     MCDataArray m_data;
     MCEventList m_parents;
 };

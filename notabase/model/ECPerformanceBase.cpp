@@ -13,14 +13,6 @@ ECPerformanceBase* ECPerformanceBase::s_pActivePerformance = nullptr;
 
 namespace {
 
-// The conductor class is defined with the score structure, which builds on this file; until
-// then the element found by its id is handed out through this one conversion. Element classes
-// derive from ECBase by single inheritance, so the address is the same.
-ECConductor* asConductor(ECBase* element)
-{
-    return reinterpret_cast<ECConductor*>(element);
-}
-
 int versionOrActive(std::optional<int> version, const ECPerformanceBase* active)
 {
     if (version)
@@ -65,16 +57,16 @@ int ECPerformanceBase::GetActiveVersion()
     return versionOrActive(MCLoadVersion::InUse(), s_pActivePerformance);
 }
 
-ECConductor* ECPerformanceBase::GetConductor()
+ECBase* ECPerformanceBase::FindConductor()
 {
     if (m_conductor)
-        return asConductor(m_conductor);
+        return m_conductor;
     ECBase* found = GetDescendant(EventId::Conductor, -1);
     // Only a child is cached: its removal passes through this performance's RemoveChild and
     // RemoveChildren, which drop the cache, so the cache never outlives the conductor.
     if (found && found->GetParents()->Find(this))
         m_conductor = found;
-    return asConductor(found);
+    return found;
 }
 
 void ECPerformanceBase::Serialize(plat::Archive& archive)
@@ -84,7 +76,7 @@ void ECPerformanceBase::Serialize(plat::Archive& archive)
         m_conductor = nullptr;
     ECWithTimeChild::Serialize(archive);
     if (archive.isLoading())
-        GetConductor();
+        FindConductor();
 }
 
 int ECPerformanceBase::GetEventId() const

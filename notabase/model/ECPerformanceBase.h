@@ -5,7 +5,6 @@
 #include "notabase/model/ECWithTimeChild.h"
 #include "platform/core/RecursiveLock.h"
 
-class ECConductor;
 class MCCommandMgr;
 class MCStateMgr;
 
@@ -39,10 +38,10 @@ public:
     void Unlock() { m_lock.unlock(); }
     plat::RecursiveLock& GetLock() { return m_lock; }
 
-    // The conductor: the first element of its id below the performance, cached once found as a
-    // child of the performance. The cache is dropped when that child leaves. Null when there is
-    // none.
-    ECConductor* GetConductor();
+    // The conductor element: the first element of its id below the performance, cached once
+    // found as a child of the performance. The cache is dropped when that child leaves. Null when
+    // there is none. ECPerformance::GetConductor answers it as the conductor class.
+    ECBase* FindConductor();
 
     // The managers that run the commands and deliver the states applied to this performance.
     virtual MCCommandMgr& GetCommandMgr() = 0;

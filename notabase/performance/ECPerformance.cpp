@@ -1,5 +1,7 @@
 #include "notabase/performance/ECPerformance.h"
 
+#include "notabase/score/ECConductor.h"
+
 PLAT_IMPLEMENT_SERIAL(ECPerformance, ECPerformanceBase, plat::kVersionableSchema | 2)
 
 ECPerformance::ECPerformance()
@@ -24,6 +26,11 @@ ECPerformance* ECPerformance::GetActivePerformance()
 ECPerformance* ECPerformance::SetActivePerformance(ECPerformance* performance)
 {
     return static_cast<ECPerformance*>(SetActive(performance));
+}
+
+ECConductor* ECPerformance::GetConductor()
+{
+    return plat::dynamicDowncast<ECConductor>(FindConductor());
 }
 
 ECBase* ECPerformance::Copy(plat::Object* other)

@@ -8,6 +8,8 @@
 
 #include <string>
 
+class ECConductor;
+
 // The root element of one document's piece (see ECPerformanceBase) together with the command
 // manager that runs the commands applied to it, with its undo history, and the state manager
 // that delivers its states.
@@ -23,6 +25,10 @@ public:
     static ECPerformance* GetActivePerformance();
     // Makes the given performance (or null) the active one; returns the one that was.
     static ECPerformance* SetActivePerformance(ECPerformance* performance);
+
+    // The conductor found below the performance (FindConductor); null when there is none, or
+    // when the element found is not a conductor.
+    ECConductor* GetConductor();
 
     MCCommandMgr& GetCommandMgr() override { return m_commandMgr; }
     MCStateMgr& GetStateMgr() override { return m_stateMgr; }

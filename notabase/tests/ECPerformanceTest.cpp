@@ -42,7 +42,7 @@ bool LockProbe::s_lockedWhileLoading = false;
 
 ECBase* conductorOf(ECPerformance& performance)
 {
-    return reinterpret_cast<ECBase*>(performance.GetConductor());
+    return performance.FindConductor();
 }
 
 TEST_F(ECPerformanceTest, ActivePerformanceDecidesTheVersion)

@@ -19,7 +19,9 @@ TEST(EventTypesTest, IdsWithoutACreatableClassGiveNull)
 TEST(EventTypesTest, EveryClassMadeByIdReportsThatId)
 {
     // The classes of this library must be there; the others join the table as they are built.
-    for (int id : {EventId::Base, EventId::Performance, EventId::WithChild, EventId::WithTime, EventId::WithTimeChild})
+    for (int id : {EventId::Base, EventId::Performance, EventId::WithChild, EventId::WithTime, EventId::WithTimeChild,
+                   EventId::Conductor, EventId::ConductorMeasure, EventId::ConductorStaff, EventId::Measure,
+                   EventId::Meter, EventId::Staff, EventId::Tempo, EventId::Track, EventId::WaveTrack})
         EXPECT_NE(GetEventRuntimeClass(id), nullptr) << id;
     EXPECT_EQ(GetEventRuntimeClass(EventId::WithChild), &ECWithChild::classObject);
     for (int id = 0; id < EventId::Count; ++id) {

@@ -174,7 +174,7 @@ TEST_F(GraphArchiveTest, AGraphLoadsBackEqualAndStoresTheSameBytes)
     EXPECT_EQ(LiveNote::s_alive, 400) << "notes under two parents load once";
     EXPECT_EQ(describe(&loaded), original);
     EXPECT_EQ(storeDocument(loaded), bytes);
-    ECBase* conductor = reinterpret_cast<ECBase*>(loaded.GetConductor());
+    ECBase* conductor = loaded.FindConductor();
     ASSERT_NE(conductor, nullptr);
     EXPECT_EQ(conductor->GetParents()->GetHead(), &loaded);
 
@@ -188,12 +188,12 @@ TEST_F(GraphArchiveTest, AGraphLoadsBackEqualAndStoresTheSameBytes)
 TEST_F(GraphArchiveTest, RemovingTheWholeGraphFreesEveryElement)
 {
     Piece piece(2, 10, 4);
-    ECBase* conductor = reinterpret_cast<ECBase*>(piece.performance.GetConductor());
+    ECBase* conductor = piece.performance.FindConductor();
     ASSERT_NE(conductor, nullptr);
     EXPECT_EQ(piece.performance.RemoveChildren(1), 1);
     EXPECT_EQ(LiveNote::s_alive, 0);
     EXPECT_EQ(piece.performance.GetRefCount(), 0u);
-    EXPECT_EQ(piece.performance.GetConductor(), nullptr);
+    EXPECT_EQ(piece.performance.FindConductor(), nullptr);
 }
 
 TEST_F(GraphArchiveTest, ElementsOfTheFirstFormatReadBareTimes)

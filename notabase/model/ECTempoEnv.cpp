@@ -1,0 +1,254 @@
+#include "notabase/model/ECTempoEnv.h"
+
+#include "notabase/model/ECTempo.h"
+#include "notabase/model/EventTypes.h"
+#include "platform/core/Archive.h"
+
+#include <algorithm>
+#include <cmath>
+
+PLAT_IMPLEMENT_SERIAL(ECTempoEnv, ECEnvelope, plat::kVersionableSchema | 2)
+
+namespace {
+
+double timeOf(ECTempo* mark)
+{
+    return mark->GetTime()->GetSeconds();
+}
+
+double clockOf(const ECTempo* mark)
+{
+    return mark->GetClockTime().GetSeconds();
+}
+
+bool isRamp(const ECTempo* mark)
+{
+    return mark->GetStyle() != ECEnvPoint::styleStep;
+}
+
+// The rate of change of the rate (quarter notes per second, per second) of a ramp from one mark
+// to the next; 0 makes the segment a step. A ramp gains rate at (next rate - rate) / (quarter
+// notes between them) per second. A slowing ramp so steep that at that pace the music would stop
+// before the next mark (the clock time there would be the square root of a negative number)
+// slows evenly from the one rate to the other instead, which always arrives.
+double rampAcceleration(ECTempo* from, ECTempo* to)
+{
+    double span = timeOf(to) - timeOf(from);
+    if (span == 0.0)
+        span = 1.0;
+    const double v0 = from->GetRate();
+    const double v1 = to->GetRate();
+    const double a = (v1 - v0) / span;
+    if (v0 * v0 + 2.0 * a * span >= 0.0)
+        return a;
+    return (v1 * v1 - v0 * v0) / (2.0 * span);
+}
+
+// Seconds to cover `quarters` from a mark at its rate, gaining `acceleration`. The root is taken
+// in the form 2x / (v + sqrt(v^2 + 2ax)), the same value as (-v + sqrt(v^2 + 2ax)) / a without
+// cancelling digits on gentle ramps.
+double secondsOnRamp(double rate, double acceleration, double quarters)
+{
+    const double radicand = std::max(0.0, rate * rate + 2.0 * acceleration * quarters);
+    const double denominator = rate + std::sqrt(radicand);
+    return denominator > 0.0 ? 2.0 * quarters / denominator : 0.0;
+}
+
+MCTime clockTime(double seconds)
+{
+    MCTime time(static_cast<float>(seconds));
+    time.SetMode(MCTime::clock);
+    return time;
+}
+
+}  // namespace
+
+ECTempoEnv::ECTempoEnv()
+{
+    SetDefaultValue(60.0f);
+    SetLimits(20.0f, 400.0f);
+    SetIntValued(0);
+}
+
+ECTempoEnv::ECTempoEnv(const ECTempoEnv& other) : ECEnvelope(other)
+{
+}
+
+ECTempoEnv& ECTempoEnv::operator=(const ECTempoEnv& other)
+{
+    if (this != &other)
+        ECEnvelope::operator=(other);
+    return *this;
+}
+
+ECBase* ECTempoEnv::Copy(plat::Object* other)
+{
+    if (auto* map = plat::dynamicDowncast<ECTempoEnv>(other))
+        *this = *map;
+    return this;
+}
+
+int ECTempoEnv::GetEventId() const
+{
+    return EventId::TempoEnv;
+}
+
+int ECTempoEnv::GetParentTypes(std::vector<int>& types) const
+{
+    types.push_back(EventId::ConductorStaff);
+    return static_cast<int>(types.size());
+}
+
+int ECTempoEnv::AddChild(ECBase* child, int sorted)
+{
+    // Clock time is counted through tempo marks; a map of anything else has none.
+    if (!plat::dynamicDowncast<ECTempo>(child))
+        return 0;
+    if (!ECEnvelope::AddChild(child, sorted))
+        return 0;
+    child->SetVoiceTrack(GetVoiceTrack());
+    RecalculateClockTimes();
+    return 1;
+}
+
+int ECTempoEnv::RemoveChild(ECBase* child, int recursive)
+{
+    if (!ECEnvelope::RemoveChild(child, recursive))
+        return 0;
+    RecalculateClockTimes();
+    return 1;
+}
+
+int ECTempoEnv::RemoveChildren(int recursive)
+{
+    if (!ECEnvelope::RemoveChildren(recursive))
+        return 0;
+    RecalculateClockTimes();
+    return 1;
+}
+
+void ECTempoEnv::unlinkAfterFailedLoad()
+{
+    m_marks.clear();
+    ECEnvelope::unlinkAfterFailedLoad();
+}
+
+void ECTempoEnv::Serialize(plat::Archive& archive)
+{
+    ECEnvelope::Serialize(archive);
+    if (archive.isStoring())
+        return;
+    for (ECBase* point : *GetChildren()) {
+        if (!plat::dynamicDowncast<ECTempo>(point))
+            throw plat::ArchiveError(plat::ArchiveError::Cause::badClass, "a tempo map holding a point that is not a tempo mark");
+    }
+    RecalculateClockTimes();
+}
+
+void ECTempoEnv::rebuildMarks()
+{
+    m_marks.clear();
+    for (ECBase* point : *GetChildren())
+        m_marks.push_back(static_cast<ECTempo*>(point));
+}
+
+const std::vector<ECTempo*>& ECTempoEnv::marks()
+{
+    if (m_marks.size() != static_cast<size_t>(GetChildren()->GetCount()))
+        rebuildMarks();
+    return m_marks;
+}
+
+void ECTempoEnv::RecalculateClockTimes()
+{
+    rebuildMarks();
+
+    // Pauses: a pause head slows the tempo in force before it; the other pause marks of its
+    // group bring back the tempo in force before the group.
+    for (size_t i = 0; i < m_marks.size(); ++i) {
+        ECTempo* mark = m_marks[i];
+        if (!ECTempo::IsPauseTempo(mark->GetTempoType()))
+            continue;
+        float base = GetDefaultValue();
+        if (mark->IsAnchorHead()) {
+            if (i > 0)
+                base = m_marks[i - 1]->GetTempo(1.0f);
+            mark->SetValue(static_cast<float>(base / std::pow(2.0, mark->GetPausePercent() / 100.0)));
+            continue;
+        }
+        const MCEventList* group = GetAnchorGroup(mark);
+        auto* head = group && !group->IsEmpty() ? plat::dynamicDowncast<ECTempo>(group->GetHead()) : nullptr;
+        if (head && head != mark) {
+            const auto at = std::find(m_marks.begin(), m_marks.end(), head);
+            if (at != m_marks.end() && at != m_marks.begin())
+                base = (*(at - 1))->GetTempo(1.0f);
+        }
+        mark->SetValue(base);
+    }
+
+    // Clock times, each from the one before.
+    ECTempo* previous = nullptr;
+    for (ECTempo* mark : m_marks) {
+        if (!previous) {
+            if (*mark->GetTime() > MCTime::TimeZero())
+                mark->SetTime(&MCTime::TimeZero());
+            mark->SetClockTime(clockTime(0.0));
+        } else {
+            const double quarters = timeOf(mark) - timeOf(previous);
+            const double a = isRamp(previous) ? rampAcceleration(previous, mark) : 0.0;
+            const double seconds = a != 0.0 ? secondsOnRamp(previous->GetRate(), a, quarters)
+                                            : quarters * previous->GetSpeed();
+            mark->SetClockTime(clockTime(clockOf(previous) + seconds));
+        }
+        previous = mark;
+    }
+}
+
+void ECTempoEnv::GetClockTime(MCTime& time)
+{
+    if (time.GetMode() != MCTime::normal)
+        return;
+    const std::vector<ECTempo*>& all = marks();
+    const double t = time.GetSeconds();
+    // The first mark later than the time; the one before it is in force.
+    const auto next = std::upper_bound(all.begin(), all.end(), t,
+                                       [](double value, ECTempo* mark) { return value < timeOf(mark); });
+    if (next == all.begin()) {
+        time.SetMode(MCTime::clock);
+        return;
+    }
+    ECTempo* mark = *(next - 1);
+    if (timeOf(mark) == t) {
+        time = mark->GetClockTime();
+        return;
+    }
+    const double quarters = t - timeOf(mark);
+    const double a = next != all.end() && isRamp(mark) ? rampAcceleration(mark, *next) : 0.0;
+    const double seconds = a != 0.0 ? secondsOnRamp(mark->GetRate(), a, quarters) : quarters * mark->GetSpeed();
+    time = clockTime(clockOf(mark) + seconds);
+}
+
+void ECTempoEnv::GetNormalizedTime(MCTime& time)
+{
+    if (time.GetMode() != MCTime::clock)
+        return;
+    const std::vector<ECTempo*>& all = marks();
+    const double c = time.GetSeconds();
+    const auto next = std::upper_bound(all.begin(), all.end(), c,
+                                       [](double value, const ECTempo* mark) { return value < clockOf(mark); });
+    if (next == all.begin()) {
+        time.SetMode(MCTime::normal);
+        return;
+    }
+    ECTempo* mark = *(next - 1);
+    if (clockOf(mark) == c) {
+        time = *mark->GetTime();
+        return;
+    }
+    const double seconds = c - clockOf(mark);
+    const double a = next != all.end() && isRamp(mark) ? rampAcceleration(mark, *next) : 0.0;
+    const double quarters = a != 0.0 ? a * seconds * seconds / 2.0 + mark->GetRate() * seconds
+                                     : seconds / mark->GetSpeed();
+    MCTime result(static_cast<float>(timeOf(mark) + quarters));
+    time = result;
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "notabase/NotabaseExport.h"
+
+#include "notabase/model/ECEnvelope.h"
+
+#include <vector>
+
+class ECTempo;
+
+// The tempo map of a piece: its tempo marks in time order, a child of the conductor staff. It
+// converts musical time (quarter notes) to clock time (seconds) and back, through steps, ramps
+// (a segment whose first mark has a style other than 0 changes speed evenly over clock time)
+// and pauses (a pause mark slows the tempo by its percentage until the next mark of its anchor
+// group restores it). Each mark keeps its clock time; the map recomputes them whenever a mark is
+// added, removed or loaded, or a mark's duration changes.
+//
+// Conversions find their segment by binary search over the marks in time (or clock) order, so a
+// random time costs a logarithmic lookup however long the map is.
+class NOTABASE_API ECTempoEnv : public ECEnvelope {
+    PLAT_DECLARE_SERIAL(ECTempoEnv)
+public:
+    // Default 60 quarter notes per minute, limits 20 and 400, float values.
+    ECTempoEnv();
+    ECTempoEnv(const ECTempoEnv& other);
+    ECTempoEnv& operator=(const ECTempoEnv& other);
+
+    // The ECEnvelope record; a loaded map holds tempo marks only and recomputes their clock times.
+    void Serialize(plat::Archive& archive) override;
+    ECBase* Copy(plat::Object* other) override;
+    int GetEventId() const override;
+    int GetParentTypes(std::vector<int>& types) const override;
+    // Takes tempo marks only (each takes the map's voice/track word); then recomputes the clock
+    // times.
+    int AddChild(ECBase* child, int sorted) override;
+    int RemoveChild(ECBase* child, int recursive) override;
+    int RemoveChildren(int recursive) override;
+    void unlinkAfterFailedLoad() override;
+
+    // Converts a musical time in place to clock seconds; other modes are left alone. Before the
+    // first mark a quarter note lasts a second.
+    void GetClockTime(MCTime& time);
+    // Converts clock seconds in place to musical time; other modes are left alone.
+    void GetNormalizedTime(MCTime& time);
+    // Sets the tempo of each pause mark, then the clock time of every mark. The first mark is
+    // moved to time 0.
+    void RecalculateClockTimes();
+
+private:
+    // The marks in time order, as the child list holds them.
+    const std::vector<ECTempo*>& marks();
+    void rebuildMarks();
+
+    std::vector<ECTempo*> m_marks;
+};
