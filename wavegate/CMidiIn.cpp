@@ -8,7 +8,6 @@
 #include "wavegate/CWavegate.h"
 
 #include <algorithm>
-#include <cstring>
 
 using plat::media::Backend;
 
@@ -46,13 +45,7 @@ int CMidiIn::GetDeviceCaps(int index, WG_DevCaps* caps, CWGDeviceHost* host)
         Report(host, 204, plat::media::kErrorBadDeviceId, static_cast<uintptr_t>(index));
         return 0;
     }
-    *caps = WG_DevCaps{};
-    caps->manufacturer = portCaps.manufacturer;
-    caps->product = portCaps.product;
-    caps->driverVersion = portCaps.driverVersion;
-    const size_t n = std::min(portCaps.name.size(), sizeof caps->name - 1);
-    std::memcpy(caps->name, portCaps.name.data(), n);
-    caps->support = portCaps.support;
+    FillPortCaps(caps, portCaps);
     return 1;
 }
 
