@@ -8,6 +8,7 @@
 #include "notabase/commands/MCCommandList.h"
 #include "notabase/model/ECControllerEnv.h"
 #include "notabase/model/ECDynamic.h"
+#include "notabase/model/ECMirror.h"
 #include "notabase/model/ECPedal.h"
 #include "notabase/model/ECTempo.h"
 #include "notabase/model/ECTempoEnv.h"
@@ -306,4 +307,37 @@ TEST_F(EnvPointCommandsTest, BothEndsOfASpanRemovedInOneStepComeBackAsOneGroup)
         m_performance->Redo(1);
         EXPECT_EQ(firstDifference(bytes(), after), -1);
     }
+}
+
+TEST_F(EnvPointCommandsTest, APointWithoutAnEnvelopeIsRemovedAndLeftOutOfTheUndo)
+{
+    plat::RefPtr<ECDynamic> loose(at(new ECDynamic, 1.0f));
+    auto* remove = new CCRemoveEnvPoint(loose.get());
+    EXPECT_EQ(remove->GetItems().front()->GetParent(), nullptr);
+    act(remove);
+    m_performance->Undo(1);
+    EXPECT_TRUE(loose->GetParents()->IsEmpty());
+    m_performance->Redo(1);
+}
+
+TEST_F(EnvPointCommandsTest, ATempoMarksMirrorsComeBackWithIt)
+{
+    ECTempoEnv* tempoMap = conductorStaff().GetTempoEnv();
+    auto* first = new ECTempo;
+    tempoMap->AddChild(first, 1);
+    auto* mark = at(new ECTempo, 4.0f);
+    tempoMap->AddChild(mark, 1);
+    auto* mirror = new ECMirror;
+    MCTime t(4.0f);
+    mirror->SetTime(&t);
+    measureAt(1, 4.0f)->AddChild(mirror, 1);
+    mirror->SetMirrorEvent(mark, 1);
+    const std::vector<uint8_t> before = bytes();
+
+    act(new CCRemoveEnvPoint(mark));
+    EXPECT_EQ(mirror->GetMirrorEvent(), nullptr);
+    EXPECT_TRUE(mirror->GetParents()->IsEmpty());
+    m_performance->Undo(1);
+    EXPECT_EQ(mirror->GetMirrorEvent(), mark);
+    EXPECT_EQ(firstDifference(bytes(), before), -1);
 }
