@@ -5,6 +5,7 @@
 #include "notabase/actions/ACSortChildren.h"
 #include "notabase/commands/CCRemoveMeasure.h"
 #include "notabase/commands/CommandIds.h"
+#include "notabase/commands/MCCommandHold.h"
 #include "notabase/model/ECMeter.h"
 #include "notabase/model/ECPerformanceBase.h"
 #include "notabase/model/EventTypes.h"
@@ -13,8 +14,21 @@
 #include "notabase/score/ECMeasure.h"
 
 #include <algorithm>
+#include <vector>
 
 PLAT_IMPLEMENT_DYNCREATE(CCAddMeasure, CCAdd)
+
+namespace {
+
+// The staff a clef or key stands on: that of its measure, which holds whatever the mark's own
+// voice/track word says.
+int staffOf(ECBase* mark)
+{
+    ECBase* measure = mark->GetAncestor(EventId::Measure, 1);
+    return (measure ? measure : mark)->GetTrack();
+}
+
+}  // namespace
 
 CCAddMeasure::CCAddMeasure() = default;
 
@@ -71,7 +85,7 @@ void CCAddMeasure::PrepareAdd()
         find.Apply(conductor);
         for (ECBase* mark : find.GetEvents()) {
             // Only a mark that has a measure of its staff to go back to is lifted.
-            if (conductor->GetMeasure(mark->GetTrack(), MCTime::TimeZero(), 0, 1))
+            if (conductor->GetMeasure(staffOf(mark), MCTime::TimeZero(), 0, 1))
                 m_timeZeroMarks.AddTail(mark);
         }
     }
@@ -106,8 +120,11 @@ void CCAddMeasure::DoAdd()
     const int count = std::max(m_insertCount, 0);
     const MCTime delta(m_meter->GetMeasureLength() * static_cast<float>(count));
     // Out of the graph, the marks of time zero are not moved with the bars.
-    for (ECBase* mark : m_timeZeroMarks)
+    std::vector<int> staves;
+    for (ECBase* mark : m_timeZeroMarks) {
+        staves.push_back(staffOf(mark));
         mark->RemoveFromParents();
+    }
     ACDeltaTime shift(delta, m_insertTime, MCTime::TimeMax(), ACFindTime::openEnd);
     shift.Apply(GetTarget());
     ACSortChildren sort(3);
@@ -124,8 +141,9 @@ void CCAddMeasure::DoAdd()
         m_conductorStaff->InsertMeasures(m_insertIndex, m_measuresToInsert, m_insertTime, m_meter.get());
     m_conductorStaff->RecalculateMaps();
 
+    auto staff = staves.begin();
     for (ECBase* mark : m_timeZeroMarks) {
-        ECMeasure* measure = conductor->GetMeasure(mark->GetTrack(), MCTime::TimeZero(), 0, 1);
+        ECMeasure* measure = conductor->GetMeasure(*staff++, MCTime::TimeZero(), 0, 1);
         mark->SetTime(measure->GetTime());
         measure->AddChild(mark, 1);
     }
@@ -138,5 +156,17 @@ void CCAddMeasure::Undo()
     plat::RefPtr<CCRemoveMeasure> remove(new CCRemoveMeasure(m_insertCount, m_insertIndex));
     remove->SetSynchronous(1);
     remove->Apply(GetTarget());
+    // A redo puts back these very bars rather than new ones: the steps after this one on the
+    // redo stack name their measures.
+    for (const auto& item : remove->GetItems()) {
+        ECBase* element = item->GetChild();
+        const int id = element ? element->GetEventId() : -1;
+        if ((id != EventId::Measure && id != EventId::ConductorMeasure) || !MCCommandHold::IsOutsidePieces(element))
+            continue;
+        const bool held = std::any_of(GetItems().begin(), GetItems().end(),
+                                      [element](const auto& own) { return own->GetChild() == element; });
+        if (!held)
+            CCAdd::Add(element, nullptr, FCMidi::MidiNull());
+    }
     remove->takeApartRemoved();
 }

@@ -14,7 +14,8 @@ class ECMeter;
 // by their length, and new bars (a conductor measure and a measure on every staff) fill the gap
 // in the meter of the bar before the insertion point. Bars inserted at the very start leave the
 // clefs and keys of time zero at time zero, in the new first bars. Measures given through Add
-// are put back as the bars instead of new ones. Undo removes the same bars again.
+// are put back as the bars instead of new ones. Undo removes the same bars again, and a redo puts
+// back those same bars.
 class NOTABASE_API CCAddMeasure : public CCAdd {
     PLAT_DECLARE_DYNCREATE(CCAddMeasure)
 public:
@@ -27,7 +28,8 @@ public:
     // new bars; fails in a piece without a meter there.
     int Prepare() override;
     int Process() override;
-    // Removes the inserted bars with a CCRemoveMeasure and takes apart at once what it removed.
+    // Removes the inserted bars with a CCRemoveMeasure; keeps their measures, for a redo to put
+    // back, and takes apart at once anything else it removed.
     void Undo() override;
     CCAddItem* Add(ECBase* child, ECBase* parent, const FCMidi& data) override;
 

@@ -24,8 +24,21 @@
 #include "platform/core/Trace.h"
 
 #include <algorithm>
+#include <vector>
 
 PLAT_IMPLEMENT_DYNCREATE(CCRemoveMeasure, CCRemove)
+
+namespace {
+
+// The staff a clef or key stands on: that of its measure, which holds whatever the mark's own
+// voice/track word says.
+int staffOf(ECBase* mark)
+{
+    ECBase* measure = mark->GetAncestor(EventId::Measure, 1);
+    return (measure ? measure : mark)->GetTrack();
+}
+
+}  // namespace
 
 CCRemoveMeasure::CCRemoveMeasure()
 {
@@ -264,8 +277,11 @@ void CCRemoveMeasure::DoRemoveMeasure()
     if (m_removeCount <= 0)
         return;
     ECConductor* conductor = GetConductor();
-    for (ECBase* mark : m_keptMarks)
+    std::vector<int> staves;
+    for (ECBase* mark : m_keptMarks) {
+        staves.push_back(staffOf(mark));
         mark->RemoveFromParents();
+    }
     m_conductorStaff->RemoveMeasures(m_removeIndex, m_removeCount);
     DoRemove();
     m_conductorStaff->RebuildStaffCaches();
@@ -280,8 +296,9 @@ void CCRemoveMeasure::DoRemoveMeasure()
     sort.Apply(conductor);
     m_conductorStaff->RecalculateMaps();
 
+    auto staff = staves.begin();
     for (ECBase* mark : m_keptMarks) {
-        const int track = mark->GetTrack();
+        const int track = *staff++;
         ECMeasure* measure = nullptr;
         MCTime at = m_regionStart;
         if (m_regionStart == MCTime::TimeZero()) {

@@ -59,7 +59,8 @@ protected:
 private:
     friend class CCAddMeasure;
     // CCAddMeasure's undo: what the removal took out is taken apart at once, unless another
-    // command still holds it, and the items are dropped.
+    // command still holds it (then the last hold takes it apart if it is still out), and the
+    // items are dropped.
     void takeApartRemoved();
     void keep(ECBase* mark);
     bool isKept(ECBase* mark) const;

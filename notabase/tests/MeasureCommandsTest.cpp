@@ -1,3 +1,4 @@
+#include "notabase/commands/CCAdd.h"
 #include "notabase/commands/CCAddMeasure.h"
 #include "notabase/commands/CCRemoveMeasure.h"
 #include "notabase/commands/CommandIds.h"
@@ -153,6 +154,51 @@ TEST_F(MeasureCommandsTest, GivenBarsAreInsertedInsteadOfNewOnesAndSurviveUndoAn
     EXPECT_EQ(m_conductor->GetMeasure(1, 2), measure);
     EXPECT_EQ(measure->GetChildren()->GetHead(), carried);
     add->Unref(1);
+}
+
+// A later step names the measures of the inserted bars; redone, it must find them in the piece.
+TEST_F(MeasureCommandsTest, ARedoPutsBackTheSameBarsForTheStepsAfterIt)
+{
+    fourBarsOfFour();
+    act(new CCAddMeasure(1, 2));
+    ECMeasure* inserted = m_conductor->GetMeasure(1, 3);
+    auto* note = new ECNote(MCTime(9.0f), MCTime(0.5f));
+    note->SetVoiceTrack(0, 1);
+    act(new CCAdd(note, inserted, FCMidi::MidiNull()));
+    const std::vector<uint8_t> after = stored();
+    m_performance->Undo(2);
+    m_performance->Redo(2);
+    EXPECT_EQ(m_conductor->GetMeasure(1, 3), inserted);
+    EXPECT_EQ(barOf(note), 3);
+    EXPECT_EQ(stored(), after);
+}
+
+// A key whose own word names no track goes back to the staff it stood on.
+TEST_F(MeasureCommandsTest, AMarkOfTimeZeroGoesBackToItsStaffWhateverItsTrackWord)
+{
+    fourBarsOfFour();
+    auto* key = new ECKey(4, 0, 0);
+    key->SetTime(&MCTime::TimeZero());
+    key->SetHand(1);
+    m_conductor->GetMeasure(2, 1)->AddChild(key, 1);
+    ASSERT_EQ(key->GetTrack(), 2047);
+    const std::vector<uint8_t> before = stored();
+    act(new CCAddMeasure(1, 0));
+    EXPECT_EQ(key->GetParents()->GetHead(), m_conductor->GetMeasure(2, 1));
+    EXPECT_EQ(timeOf(key), 0.0f);
+    m_performance->Undo(1);
+    EXPECT_EQ(stored(), before);
+}
+
+TEST_F(MeasureCommandsTest, ItemsWithoutABarGetNewBarsMade)
+{
+    fourBarsOfFour();
+    auto* add = new CCAddMeasure(1, 1);
+    auto* stray = new ECNote(MCTime(1.0f), MCTime(1.0f));
+    add->Add(stray, nullptr, FCMidi::MidiNull());
+    act(add);
+    EXPECT_EQ(bars(), (Times{0, 4, 8, 12, 16, 20})) << "the bar is made, not left out after the shift";
+    EXPECT_EQ(noteTimes(1), "1/1 9/3 13/4 17/5");
 }
 
 TEST_F(MeasureCommandsTest, APieceWithoutAMeterGetsNoBars)

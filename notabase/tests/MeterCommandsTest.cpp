@@ -417,6 +417,24 @@ TEST_F(MeterCommandsTest, MetersRemovedTogetherReBarOneAfterTheOther)
     EXPECT_EQ(stored(), before);
 }
 
+// A meter equal to the one before it may stand in a piece (added as a mere point). A later step
+// whose undo takes a meter away just before it must leave it there: it was no leftover of that
+// step.
+TEST_F(MeterCommandsTest, UndoLeavesAMeterThatWasRedundantBeforeTheStep)
+{
+    addStaves(1);
+    putMeter(0.0f, 4, 4);
+    barsUpTo(8.0f);
+    putMeter(8.0f, 4, 4);
+    barsUpTo(16.0f);
+    const std::vector<uint8_t> before = stored();
+    act(new CCAddMeter(newMeter(4.0f, 3, 4)));
+    EXPECT_EQ(meters(), "4/4@0 3/4@4 4/4@7");
+    m_performance->Undo(1);
+    EXPECT_EQ(meters(), "4/4@0 4/4@8");
+    EXPECT_EQ(stored(), before);
+}
+
 TEST_F(MeterCommandsTest, TheMirrorsOfARemovedMeterGoAndComeBackWithIt)
 {
     addStaves(2);

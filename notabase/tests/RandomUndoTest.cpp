@@ -1,27 +1,42 @@
 // Random sequences of user actions on a small piece, each one undo step: adding, editing, moving
-// and deleting notes, adding and deleting keys, clefs and pedal marks. After the sequence every
-// step is undone and then redone, and after each the stored piece must equal the one stored
-// when the piece was last in that state.
+// and deleting notes, adding and deleting keys, clefs, pedal and tempo marks, adding and deleting
+// meters (which re-bar the piece) and inserting bars. After the sequence every step is undone and
+// then redone, and after each the stored piece must equal the one stored when the piece was last
+// in that state; after each step the bars also follow the meter map and every note lies in the
+// bar that holds its time.
+//
+// A meter that shortens the bars of a stretch leaves the music of the stretch where it stands
+// and moves what follows earlier: music at the end of the stretch then lies among the music
+// after it (or past the end of the piece, which gets bars appended), and no undo can tell the
+// two apart again. Such meter steps are not drawn.
 //
 // QUAVIX_UNDO_SEED=n runs one sequence with that seed; a failure names the seed and the step.
 
 #include "notabase/commands/CCAdd.h"
 #include "notabase/commands/CCAddClef.h"
 #include "notabase/commands/CCAddKey.h"
+#include "notabase/commands/CCAddMeasure.h"
+#include "notabase/commands/CCAddMeter.h"
 #include "notabase/commands/CCAddPedal.h"
+#include "notabase/commands/CCAddTempo.h"
 #include "notabase/commands/CCEdit.h"
 #include "notabase/commands/CCEditDuration.h"
 #include "notabase/commands/CCEditTime.h"
 #include "notabase/commands/ConfigureRemove.h"
 #include "notabase/commands/MCCommandList.h"
 #include "notabase/model/ECControllerEnv.h"
+#include "notabase/model/ECMeter.h"
+#include "notabase/model/ECMeterEnv.h"
 #include "notabase/model/ECPedal.h"
+#include "notabase/model/ECTempo.h"
+#include "notabase/model/ECTempoEnv.h"
 #include "notabase/score/ECClef.h"
 #include "notabase/score/ECKey.h"
 #include "notabase/tests/CommandPiece.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <random>
 #include <sstream>
@@ -44,6 +59,10 @@ protected:
         m_undoLevels = MCCommandMgr::GetUndoLevels();
         MCCommandMgr::SetUndoLevels(kSteps);
         build(kStaves, 4.0f * kBars);
+        conductorStaff().GetMeterEnv()->AddChild(new ECMeter(4, 4, 0), 1);
+        auto* tempo = new ECTempo;
+        tempo->SetTempo(120.0f, 1.0f);
+        conductorStaff().GetTempoEnv()->AddChild(tempo, 1);
         for (int s = 1; s <= kStaves; ++s) {
             auto* envelope = new ECControllerEnv;
             staff(s)->AddChild(envelope, 1);
@@ -94,16 +113,72 @@ protected:
     }
     ECBase* anyOf(const std::vector<ECBase*>& elements) { return elements.empty() ? nullptr : elements[pick(static_cast<int>(elements.size()))]; }
 
+    ECMeterEnv& meters() { return *conductorStaff().GetMeterEnv(); }
+    ECTempoEnv& tempos() { return *conductorStaff().GetTempoEnv(); }
+
+    // Whether giving the bars of [start, end) a new length would lay music of the stretch over
+    // what follows it, or past the end of the piece.
+    bool piles(const MCTime& start, const MCTime& end, float newLength)
+    {
+        MCEventList stretch(10);
+        m_conductor->GetMeasures(0, start, end, stretch);
+        const float newEnd = start.GetSeconds() + newLength * static_cast<float>(stretch.GetCount());
+        const bool toTheEnd = !(end < m_conductor->GetMaxMeasureEndTime());
+        auto lands = [&](ECBase* e) {
+            const float at = timeOf(e);
+            if (at >= newEnd && at < end.GetSeconds())
+                return true;
+            // Past the new end of the piece a note would need bars appended.
+            const MCTime* duration = e->GetDuration();
+            return toTheEnd && at < end.GetSeconds() && duration && at + duration->GetSeconds() > newEnd;
+        };
+        std::vector<ECBase*> music = childrenOf(&tempos());
+        for (ECControllerEnv* envelope : m_envelopes) {
+            for (ECBase* point : childrenOf(envelope))
+                music.push_back(point);
+        }
+        for (int s = 1; s <= kStaves; ++s) {
+            for (int bar = 1; bar <= m_conductor->GetMaxMeasureNumber(); ++bar) {
+                for (ECBase* child : childrenOf(m_conductor->GetMeasure(s, bar)))
+                    music.push_back(child);
+            }
+        }
+        return std::any_of(music.begin(), music.end(), lands);
+    }
+
+    // The bars follow each other in the lengths of the meters in force, every measure of a bar
+    // has the bar's time, and every note lies in the bar that holds its time.
+    void expectBarsInStep()
+    {
+        float t = 0.0f;
+        for (int bar = 1; bar <= m_conductor->GetMaxMeasureNumber(); ++bar) {
+            ASSERT_EQ(timeOf(m_conductor->GetMeasure(0, bar)), t) << "bar " << bar;
+            const float end = t + m_conductor->GetMeterAtTime(MCTime(t))->GetMeasureLength();
+            for (int s = 1; s <= kStaves; ++s) {
+                ECMeasure* measure = m_conductor->GetMeasure(s, bar);
+                ASSERT_EQ(timeOf(measure), t) << "bar " << bar;
+                for (ECBase* child : childrenOf(measure)) {
+                    if (child->GetEventId() == EventId::Note) {
+                        EXPECT_GE(timeOf(child), t) << "bar " << bar;
+                        EXPECT_LT(timeOf(child), end) << "bar " << bar;
+                    }
+                }
+            }
+            t = end;
+        }
+        EXPECT_EQ(m_conductor->GetMaxMeasureEndTime().GetSeconds(), t);
+    }
+
     // One random action as an undo step; false when the one drawn had nothing to act on.
     bool step(std::string& what)
     {
         const int s = 1 + pick(kStaves);
         const std::vector<ECBase*> notes = elementsOf(s, EventId::Note);
         const int bars = m_conductor->GetMaxMeasureNumber();
-        switch (pick(9)) {
+        switch (pick(13)) {
         case 0: {
             const float time = freeNoteSlot(s, bars);
-            if (time < 0.0f)
+            if (time < 0.0f || !measureAt(s, time))
                 return false;
             auto* made = new ECNote(MCTime(time), MCTime(0.5f * (1 + pick(4))));
             made->SetVoiceTrack(0, s);
@@ -149,6 +224,11 @@ protected:
             }
             for (ECBase* point : childrenOf(m_envelopes[static_cast<size_t>(s) - 1]))
                 candidates.push_back(point);
+            // Not the first tempo mark: the map would move the next one to time 0 for good.
+            for (ECBase* point : childrenOf(&tempos())) {
+                if (timeOf(point) > 0.0f)
+                    candidates.push_back(point);
+            }
             const int count = 1 + pick(3);
             for (int i = 0; i < count; ++i) {
                 if (ECBase* chosen = anyOf(candidates))
@@ -167,6 +247,8 @@ protected:
         case 5:
         case 6: {
             const float time = keySlot(pick(bars), pick(4));
+            if (!measureAt(s, time))
+                return false;
             auto* key = new ECKey(static_cast<unsigned char>(pick(3)), 0, 0);
             MCTime t(time);
             key->SetTime(&t);
@@ -176,11 +258,80 @@ protected:
         }
         case 7: {
             const float time = clefSlot(pick(bars), pick(4));
+            if (!measureAt(s, time))
+                return false;
             auto* clef = new ECClef(static_cast<unsigned char>(pick(3)));
             MCTime t(time);
             clef->SetTime(&t);
             what = "add a clef at " + std::to_string(time);
             act(new CCAddClef(clef, measureAt(s, time)));
+            return true;
+        }
+        case 9: {
+            // A meter at a bar line: 2/4, 3/4, 4/4, 5/4 or 6/8.
+            static constexpr unsigned char numerators[] = {2, 3, 4, 5, 6};
+            const unsigned char numerator = numerators[pick(5)];
+            const int bar = 1 + pick(bars);
+            const plat::RefPtr<ECMeter> meter(new ECMeter(numerator, numerator == 6 ? 8 : 4, 0));
+            meter->SetTime(m_conductor->GetMeasure(0, bar)->GetTime());
+            ECMeter* old = m_conductor->GetMeterAtTime(*meter->GetTime());
+            MCTime start;
+            MCTime end;
+            m_conductor->GetMeterScope(old, start, end);
+            if (*old != *meter && piles(*meter->GetTime(), end, meter->GetMeasureLength()))
+                return false;
+            what = "add a meter of " + std::to_string(numerator) + " at bar " + std::to_string(bar);
+            act(new CCAddMeter(meter.get()));
+            return true;
+        }
+        case 10: {
+            // Deleting a meter after the first, as a selection of it.
+            if (meters().GetPointCount() < 2)
+                return false;
+            auto* meter = static_cast<ECMeter*>(meters().GetPointAtIndex(1 + pick(meters().GetPointCount() - 1)));
+            MCTime start;
+            MCTime end;
+            m_conductor->GetMeterScope(meter, start, end);
+            if (piles(start, end, m_conductor->GetMeterBeforeTime(start)->GetMeasureLength()))
+                return false;
+            MCEventList selection;
+            selection.AddTail(meter);
+            MCCommandList commands;
+            ConfigureRemove(&selection, commands);
+            what = "delete the meter at " + std::to_string(timeOf(meter));
+            MCCommandMgr::BeginUndo(m_performance, "Delete");
+            commands.SetSynchronous(1);
+            commands.Apply(m_performance);
+            MCCommandMgr::EndUndo(m_performance);
+            return true;
+        }
+        case 11: {
+            const int count = 1 + pick(2);
+            const int index = pick(bars + 1);
+            what = "insert " + std::to_string(count) + " bars at " + std::to_string(index);
+            act(new CCAddMeasure(count, index));
+            return true;
+        }
+        case 12: {
+            // A metronome mark, a tempo word, "a tempo", or a gradual change or pause of two
+            // beats whose end mark needs a free place too.
+            static constexpr unsigned char types[] = {ECTempo::typeMetronome, 14, ECTempo::typeATempo,
+                                                      ECTempo::typeAccelerando, 22, ECTempo::typeRitardando, 25};
+            const unsigned char type = types[pick(7)];
+            const float time = static_cast<float>(1 + pick(4 * bars - 1));
+            const float length = ECTempo::HasDuration(type) ? 2.0f : 0.0f;
+            if (tempos().GetPointAt(MCTime(time)) || (length > 0.0f && tempos().GetPointAt(MCTime(time + length))))
+                return false;
+            auto* tempo = new ECTempo(type, MCTime(length));
+            MCTime t(time);
+            tempo->SetTime(&t);
+            MCTime duration(length);
+            tempo->SetDuration(&duration);
+            tempo->SetValue(static_cast<float>(60 + 10 * pick(10)));
+            auto* add = new CCAddTempo;
+            add->Add(tempo, &tempos(), FCMidi::MidiNull());
+            what = "add a tempo mark of type " + std::to_string(type) + " at " + std::to_string(time);
+            act(add);
             return true;
         }
         default: {
@@ -234,6 +385,10 @@ protected:
             if (!step(what))
                 continue;
             steps.push_back(what);
+            {
+                SCOPED_TRACE("after step " + std::to_string(steps.size()) + ": " + what);
+                expectBarsInStep();
+            }
             states.push_back(bytes());
             shapes.push_back(describePiece(m_performance));
         }
