@@ -2,6 +2,7 @@
 #include "notabase/commands/CCAddEnvPoint.h"
 #include "notabase/commands/CCAddEnvPtItem.h"
 #include "notabase/commands/CCAddPedal.h"
+#include "notabase/commands/CCAddTempo.h"
 #include "notabase/commands/CCAddTranspose.h"
 #include "notabase/commands/CCRemoveEnvPoint.h"
 #include "notabase/commands/CCRemoveEnvPtItem.h"
@@ -339,5 +340,41 @@ TEST_F(EnvPointCommandsTest, ATempoMarksMirrorsComeBackWithIt)
     EXPECT_TRUE(mirror->GetParents()->IsEmpty());
     m_performance->Undo(1);
     EXPECT_EQ(mirror->GetMirrorEvent(), mark);
+    EXPECT_EQ(firstDifference(bytes(), before), -1);
+}
+
+TEST_F(EnvPointCommandsTest, RemovedTempoMarksComeBackAsTheyWere)
+{
+    ECTempoEnv* tempoMap = conductorStaff().GetTempoEnv();
+    auto* first = new ECTempo;
+    first->SetTempo(120.0f, 1.0f);
+    tempoMap->AddChild(first, 1);
+    auto* slowing = at(new ECTempo(ECTempo::typeRitardando, MCTime(2.0f)), 4.0f);
+    auto* back = at(new ECTempo(ECTempo::typeATempo, MCTime(0.0f)), 8.0f);
+    for (ECTempo* mark : {slowing, back}) {
+        auto* add = new CCAddTempo;
+        add->Add(mark, tempoMap, FCMidi::MidiNull());
+        act(add);
+    }
+    ECEnvPoint* slowed = tempoMap->GetPointAt(MCTime(6.0f));
+    ASSERT_NE(slowed, nullptr);
+    // The tempo before "a tempo" changes afterwards: the mark keeps the tempo it took.
+    first->SetTempo(100.0f, 1.0f);
+    tempoMap->RecalculateClockTimes();
+    const std::vector<uint8_t> before = bytes();
+
+    // Both ends of the slowing, one of them twice, and the "a tempo", as a selection would give.
+    MCCommandList commands;
+    for (ECBase* mark : {static_cast<ECBase*>(back), static_cast<ECBase*>(slowing), static_cast<ECBase*>(slowed), static_cast<ECBase*>(slowed)})
+        commands.AddTail(new CCRemoveEnvPoint(static_cast<ECEnvPoint*>(mark)));
+    MCCommandMgr::BeginUndo(m_performance, "Delete");
+    commands.SetSynchronous(1);
+    commands.Apply(m_performance);
+    MCCommandMgr::EndUndo(m_performance);
+    EXPECT_EQ(tempoMap->GetPointCount(), 1);
+
+    m_performance->Undo(1);
+    EXPECT_EQ(tempoMap->GetPointCount(), 4);
+    EXPECT_EQ(back->GetValue(), 120.0f);
     EXPECT_EQ(firstDifference(bytes(), before), -1);
 }
