@@ -14,7 +14,7 @@ ROOT = pathlib.Path(__file__).resolve().parent.parent
 LIBRARIES = {
     "platform/core": [],
     "platform/storage": ["platform/core"],
-    "platform/media": ["platform/core"],
+    "platform/media": ["platform/core", "platform/storage"],
     "platform/ui": ["platform/core", "platform/storage", "platform/media"],
     "notabase": ["platform/core", "platform/storage", "platform/media"],
     "wavegate": ["platform/core", "platform/storage", "platform/media"],

@@ -63,6 +63,11 @@ public:
     std::unique_ptr<WaveOutDevice> createWaveOut(int index);
     std::unique_ptr<WaveInDevice> createWaveIn(int index);
 
+    // The sound outputs of the families, the first family's first.
+    int soundOutputCount() const { return static_cast<int>(m_soundOutputs.size()); }
+    // Null for an index outside 0 .. count - 1.
+    const DeviceProvider::SoundOutput* soundOutput(int index) const;
+
     // The family of that name, or null.
     DeviceProvider* provider(std::string_view name) const;
 
@@ -80,6 +85,7 @@ private:
     std::vector<Entry<MidiInPort::Caps>> m_midiIns;
     std::vector<Entry<WaveOutDevice::Caps>> m_waveOuts;
     std::vector<Entry<WaveInDevice::Caps>> m_waveIns;
+    std::vector<DeviceProvider::SoundOutput> m_soundOutputs;
 };
 
 }  // namespace plat::media
