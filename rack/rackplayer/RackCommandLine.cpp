@@ -9,9 +9,11 @@ namespace rack {
 
 namespace {
 
+// "/M", "-p": a letter behind '/' or '-'. A longer token that begins with '/' is an
+// absolute path, never an option.
 bool isOption(std::string_view token)
 {
-    return token.size() >= 2 && (token[0] == '/' || token[0] == '-');
+    return token.size() >= 2 && (token[0] == '-' || (token[0] == '/' && token.size() == 2));
 }
 
 char optionLetter(std::string_view token)
@@ -32,10 +34,9 @@ std::string cut(std::string_view text, size_t size)
 RackCommandLine RackCommandLine::parse(std::string_view commandLine)
 {
     RackCommandLine result;
-    const size_t first = commandLine.find_first_not_of(" \t");
-    result.playFirst = first != std::string_view::npos && first + 1 < commandLine.size() &&
-                       (commandLine[first] == '/' || commandLine[first] == '-') &&
-                       std::toupper(static_cast<unsigned char>(commandLine[first + 1])) == 'P';
+    std::string firstToken;
+    result.playFirst = GetLongStringVector(0, commandLine, firstToken) && commandLine[size_t(GetStringIndex(0, commandLine))] != '"' &&
+                       isOption(firstToken) && optionLetter(firstToken) == 'P';
 
     std::string_view rest = commandLine;
     int index = 0;

@@ -10,8 +10,9 @@ namespace rack {
 
 // What the rack's command line asks: "/M" a second copy may run, "/N" "text" the text of
 // the Close and Exit items, "/P" play the CD, "/R" "command" a command to run at the end,
-// and a file to open. Options begin with '/' or '-', in either case; file names keep their
-// case and their whole length.
+// and a file to open. Options are a letter, in either case, behind '-' or '/' ("/m", "-P");
+// any other token (an absolute path begins with '/' too) names a file, which keeps its case
+// and its whole length.
 struct RACKCORE_API RackCommandLine {
     bool secondCopy = false;
     bool autoPlay = false;

@@ -177,9 +177,11 @@ void toggleBand(uint32_t command)
     if (Window::isWindow(band)) {
         if (shown) {
             band->move(QRect(0, topOf(command), kBandWidth, isMixer ? state.mixerHeight : kDeckHeight));
+            band->show(true);
             band->invalidate();
         } else {
             band->move(QRect(0, 0, 0, 0));
+            band->show(false);
         }
     }
     moveDecks(isMixer ? kCmdWave : command + 1);
@@ -312,10 +314,13 @@ void createBands(Window* frame)
         band->move(QRect(0, topOf(command), kBandWidth, command == kCmdMixer ? state.mixerHeight : kDeckHeight));
         latchButton(command, true);
     }
-    for (Window* band : {state.mixer, state.waveDeck, state.midiDeck, state.cdDeck})
-        if (Window::isWindow(band)) {
-            band->show(true);
-            band->update();
+    const bool shown[] = {state.showMixer, state.showWave, state.showMidi, state.showCd};
+    Window* bands[] = {state.mixer, state.waveDeck, state.midiDeck, state.cdDeck};
+    for (size_t i = 0; i < std::size(bands); ++i)
+        if (Window::isWindow(bands[i])) {
+            // A hidden band keeps size 0 and stays off the screen.
+            bands[i]->show(shown[i]);
+            bands[i]->update();
         }
 }
 

@@ -7,6 +7,7 @@
 #include "rack/outside/plinthstore/ObjectStore.h"
 #include "rack/outside/plinthtune/MidiPorts.h"
 #include "rack/plinthart/GraphicCache.h"
+#include "rack/plinthart/PlinthProfile.h"
 #include "rack/plinthui/PlinthUi.h"
 #include "rack/rackplayer/DeckFrames.h"
 #include "rack/rackplayer/GlobalAtoms.h"
@@ -95,7 +96,8 @@ void registerClasses()
 
 std::string rack_InstanceKey()
 {
-    return std::string(kFrameClass) + "/" + GetString(kStrWindowTitle, 128);
+    // Copies that share a profile are one rack.
+    return std::string(kFrameClass) + "/" + GetString(kStrWindowTitle, 128) + "/" + PlinthProfile::path();
 }
 
 int rack_Startup(std::string_view commandLine, std::string_view programPath)

@@ -25,7 +25,8 @@ inline constexpr std::string_view kRequestOpen = "OPEN ";
 inline constexpr std::string_view kRequestInitCd = "INITCD";
 inline constexpr std::string_view kRequestShow = "SHOW";
 
-// The key under which the running copy answers: the frame's class and the window title.
+// The key under which the running copy answers: the frame's class, the window title and
+// the profile file, so copies that share a profile are one rack.
 RACKCORE_API std::string rack_InstanceKey();
 
 // Answers 1 to run the program, 0 to end at once with code 0 (a running copy took over).
