@@ -71,21 +71,27 @@ bool InstanceChannel::listen(Handler handler)
     QObject::connect(server.get(), &QLocalServer::newConnection, server.get(), [this] {
         while (QLocalSocket* socket = m_server->nextPendingConnection()) {
             QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
-                // The request is small and comes whole: read it without waiting long.
-                const std::optional<std::string> request = readFrame(*socket, 1000);
-                if (!request) {
-                    socket->abort();
-                    return;
-                }
-                const std::string answer = m_handler ? m_handler(*request) : std::string();
-                socket->write(frame(answer));
-                socket->flush();
-            });
+            QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket] { answer(*socket); });
+            // A request that came with the connection is told of by no further signal.
+            if (socket->bytesAvailable() > 0)
+                answer(*socket);
         }
     });
     m_server = std::move(server);
     return true;
+}
+
+void InstanceChannel::answer(QLocalSocket& socket)
+{
+    // The request is small and comes whole: read it without waiting long.
+    const std::optional<std::string> request = readFrame(socket, 1000);
+    if (!request) {
+        socket.abort();
+        return;
+    }
+    const std::string reply = m_handler ? m_handler(*request) : std::string();
+    socket.write(frame(reply));
+    socket.flush();
 }
 
 bool InstanceChannel::isListening() const

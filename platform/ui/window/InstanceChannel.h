@@ -9,6 +9,7 @@
 #include <string_view>
 
 class QLocalServer;
+class QLocalSocket;
 
 namespace plat::ui {
 
@@ -40,6 +41,8 @@ public:
     static std::string socketName(std::string_view key);
 
 private:
+    void answer(QLocalSocket& socket);
+
     std::string m_name;
     Handler m_handler;
     std::unique_ptr<QLocalServer> m_server;

@@ -12,6 +12,8 @@
 #include "platform/media/memory/MemoryProvider.h"
 #include "platform/ui/timer/UiTimers.h"
 
+#include <QGuiApplication>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -28,6 +30,8 @@ class RackFixture : public testing::Test {
 protected:
     void SetUp() override
     {
+        // As in the program: the rack ends itself once its decks have stopped.
+        QGuiApplication::setQuitOnLastWindowClosed(false);
         std::error_code ignored;
         std::filesystem::remove(PlinthProfile::path(), ignored);
         rackState().reset();

@@ -23,6 +23,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <unistd.h>
+
 namespace rack {
 namespace {
 
@@ -277,7 +279,7 @@ TEST_F(RackFrameTest, TheMidiInputDialogStoresTheDeviceAndSwitchesFeedthrough)
 
 TEST_F(RackFrameTest, NamedFilesOpenByTheirKindAndBusyDecksRefuseThem)
 {
-    const std::string path = PlinthProfile::path() + ".Take.wav";
+    const std::string path = (std::filesystem::temp_directory_path() / ("Take " + std::to_string(::getpid()) + ".wav")).string();
     {
         std::ofstream out(path, std::ios::binary);
         const uint8_t header[] = {'R', 'I', 'F', 'F', 40, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,
@@ -317,7 +319,7 @@ TEST_F(RackFrameTest, AFileOnTheCommandLineOpensOnceTheFrameExistsAndTheExitComm
         started.push_back(argv);
         return true;
     });
-    const std::string path = PlinthProfile::path() + ".song.mid";
+    const std::string path = (std::filesystem::temp_directory_path() / ("song-" + std::to_string(::getpid()) + ".mid")).string();
     {
         std::ofstream out(path, std::ios::binary);
         const uint8_t smf[] = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96,
