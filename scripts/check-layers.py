@@ -55,6 +55,12 @@ FOLDER_RANKS = {
         "commands": 4, "states": 4,
         "performance": 5,
     },
+    # The device interfaces and the clock sit at the library's root; the audio engine and the
+    # memory devices below the backends that use them.
+    "platform/media": {
+        "audio": 0, "memory": 0,
+        "file": 1, "synth": 1, "alsa": 1,
+    },
 }
 
 INCLUDE = re.compile(r'^[ \t]*#[ \t]*include[ \t]*([<"])([^">]+)[">]', re.MULTILINE)

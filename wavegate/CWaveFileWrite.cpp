@@ -104,7 +104,7 @@ long CWaveFileWrite::Write(const WG_WaveHeader* header)
 
 int CWaveFileWrite::DevClose()
 {
-    plat::trace("file write DevClose()");
+    plat::trace("file write _DevClose()");
     if (!m_file)
         return 1;
     int result = 1;

@@ -5,6 +5,7 @@
 #include "platform/core/Trace.h"
 #include "platform/media/Backend.h"
 #include "wavegate/CMidiOut.h"
+#include "wavegate/CWaveIn.h"
 #include "wavegate/CWaveOut.h"
 #include "wavegate/CWavePlay.h"
 
@@ -106,6 +107,11 @@ bool CWavegate::DeviceHost::PollForTimingDevice(const CWGDevice* device)
     return m_manager.PollForTimingDevice(device);
 }
 
+void CWavegate::DeviceHost::ForwardRecordedData(CWGEventData* event)
+{
+    m_manager.ForwardRecordedData(event);
+}
+
 CWGStartSignals& CWavegate::DeviceHost::GetStartSignals()
 {
     return m_manager.GetStartSignals();
@@ -154,8 +160,10 @@ std::unique_ptr<CWGDevice> CWavegate::CreateDevice(int type, int direction, int 
         return std::make_unique<CMidiOut>(index, &m_deviceHost);
     if (type == WG_WAVE && direction == WG_OUT)
         return std::make_unique<CWaveOut>(index, &m_deviceHost);
-    // MIDI inputs and the wave devices get their own classes; until then their slots hold
-    // base devices, which count and report but do not open.
+    if (type == WG_WAVE && direction == WG_IN)
+        return std::make_unique<CWaveIn>(index, &m_deviceHost);
+    // MIDI inputs get their own class; until then their slots hold base devices, which
+    // count and report but do not open.
     return std::make_unique<CWGDevice>(index, &m_deviceHost);
 }
 
@@ -220,6 +228,8 @@ int CWavegate::GetDeviceCaps(int type, int direction, int index, WG_DevCaps* cap
         return CMidiOut::GetDeviceCaps(index, caps, &m_deviceHost);
     if (type == WG_WAVE && direction == WG_OUT)
         return CWaveOut::GetDeviceCaps(index, caps);
+    if (type == WG_WAVE && direction == WG_IN)
+        return CWaveIn::GetDeviceCaps(index, caps, &m_deviceHost);
     return 0;
 }
 

@@ -210,6 +210,7 @@ private:
         bool IsTimingDevice(const CWGDevice* device) const override;
         bool PollForTimingDevice(const CWGDevice* device) override;
         CWGStartSignals& GetStartSignals() override;
+        void ForwardRecordedData(CWGEventData* event) override;
 
     private:
         CWavegate& m_manager;

@@ -7,6 +7,7 @@
 #include "platform/media/alsa/AlsaPcmSink.h"
 #include "platform/media/alsa/AlsaProvider.h"
 #include "platform/media/audio/AudioEngine.h"
+#include "platform/media/file/FileProvider.h"
 #include "platform/media/memory/MemoryProvider.h"
 #include "platform/media/synth/SynthProvider.h"
 
@@ -38,6 +39,8 @@ std::unique_ptr<DeviceProvider> makeProvider(std::string_view name, TimerService
         return std::make_unique<MemoryProvider>(timers);
     if (name == "alsa")
         return std::make_unique<AlsaProvider>();
+    if (name == "file")
+        return std::make_unique<FileProvider>(timers, FileProvider::captureFile());
     if (name == "synth") {
         // The synthesizer plays through the machine's default sound output.
         std::shared_ptr<AudioEngine> engine;

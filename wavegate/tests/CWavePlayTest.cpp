@@ -167,8 +167,9 @@ TEST_F(WavePlayEventTest, WaveEventsStartAtTheirTimeAndANewPlayerReplacesTheOld)
 
     const size_t at300 = FirstSound(m_sink->frameCount(), [&](size_t i) { return At(i); });
     EXPECT_EQ(at300, FrameOfPlayTime(300));
-    EXPECT_FLOAT_EQ(m_sink->left(at300 + 100), first[200] / 32768.0f);
-    // The parameter event took effect at its poll, some time before 500 ms, and no later.
+    EXPECT_FLOAT_EQ(m_sink->right(at300 + 100), first[201] / 32768.0f);
+    // The parameter event takes effect when its slice is polled, a latency ahead of 500 ms,
+    // and no later.
     const size_t at500 = FrameOfPlayTime(500);
     EXPECT_EQ(m_sink->left(at500), 0.0f);
     EXPECT_FLOAT_EQ(m_sink->right(at500), first[2 * (at500 - at300) + 1] / 32768.0f);

@@ -114,6 +114,7 @@ public:
     bool IsTimingDevice(const CWGDevice*) const override { return false; }
     bool PollForTimingDevice(const CWGDevice*) override { return false; }
     CWGStartSignals& GetStartSignals() override { return signals; }
+    void ForwardRecordedData(CWGEventData*) override {}
 
     std::vector<uint32_t> codes;
     CWGStartSignals signals;

@@ -35,7 +35,10 @@ int AlsaMidiInPort::open(Events* events)
         m_events = events;
         m_started = false;
     }
-    m_sequencer.setHandler(m_port, [this](const snd_seq_event_t& event) { onEvent(event); });
+    m_handler = m_sequencer.addHandler([this, port = m_port](const snd_seq_event_t& event) {
+        if (event.dest.port == port)
+            onEvent(event);
+    });
     return kOk;
 }
 
@@ -80,7 +83,8 @@ int AlsaMidiInPort::close()
     if (port < 0)
         return kErrorInvalidHandle;
     stop();
-    // Not under the lock: the input thread may be waiting for it in onEvent().
+    // Not under the lock: the input thread may be waiting for it in the handler.
+    m_handler.disconnect();
     m_sequencer.deletePort(port);
     std::lock_guard lock(m_mutex);
     m_port = -1;

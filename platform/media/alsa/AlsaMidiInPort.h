@@ -34,6 +34,7 @@ private:
     Events* m_events = nullptr;
     std::mutex m_mutex;
     int m_port = -1;
+    plat::Connection m_handler;
     bool m_started = false;
     std::chrono::steady_clock::time_point m_startTime;
 };

@@ -71,7 +71,10 @@ int AlsaMidiOutPort::open(Events* events)
     m_state = State::stopped;
     m_timelineEndMs = 0;
     m_pending.clear();
-    m_sequencer.setHandler(port, [this](const snd_seq_event_t& event) { onEcho(event); });
+    m_handler = m_sequencer.addHandler([this, port](const snd_seq_event_t& event) {
+        if (event.dest.port == port)
+            onEcho(event);
+    });
     return kOk;
 }
 
@@ -231,6 +234,8 @@ int AlsaMidiOutPort::close()
         return kErrorInvalidHandle;
     // Blocks still queued are returned first, as a driver does before it closes.
     stop();
+    // Not under the lock: the input thread may be waiting for it in the handler.
+    m_handler.disconnect();
     m_sequencer.deletePort(port);
     std::lock_guard lock(m_mutex);
     m_sequencer.withHandle([&](snd_seq_t* seq) { return snd_seq_free_queue(seq, m_queue); });

@@ -49,6 +49,7 @@ private:
 
     std::mutex m_mutex;
     int m_port = -1;
+    plat::Connection m_handler;
     int m_queue = -1;
     enum class State { stopped, running, paused } m_state = State::stopped;
     uint64_t m_timelineEndMs = 0;

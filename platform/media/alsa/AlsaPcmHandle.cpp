@@ -86,11 +86,11 @@ bool AlsaPcmHandle::configure(snd_pcm_stream_t stream, const Setup& setup, std::
     m_periodFrames = period;
     m_bufferFrames = buffer;
     if (stream == SND_PCM_STREAM_PLAYBACK) {
-        // Playing starts with the first period, not once the whole buffer is full.
+        // Playing starts once the buffer is full: the engine fills it at once.
         snd_pcm_sw_params_t* sw = nullptr;
         snd_pcm_sw_params_alloca(&sw);
         snd_pcm_sw_params_current(m_pcm, sw);
-        snd_pcm_sw_params_set_start_threshold(m_pcm, sw, period);
+        snd_pcm_sw_params_set_start_threshold(m_pcm, sw, buffer);
         snd_pcm_sw_params_set_avail_min(m_pcm, sw, period);
         snd_pcm_sw_params(m_pcm, sw);
     }

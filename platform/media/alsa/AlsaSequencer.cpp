@@ -85,23 +85,13 @@ int AlsaSequencer::createPort(const std::string& name, unsigned capabilities)
 
 void AlsaSequencer::deletePort(int port)
 {
-    setHandler(port, nullptr);
     std::lock_guard lock(m_outputMutex);
     snd_seq_delete_simple_port(m_seq, port);
 }
 
-void AlsaSequencer::setHandler(int port, Handler handler)
+plat::Connection AlsaSequencer::addHandler(Handler handler)
 {
-    {
-        std::lock_guard lock(m_handlersMutex);
-        if (handler) {
-            m_handlers[port] = std::make_shared<Handler>(std::move(handler));
-            return;
-        }
-        m_handlers.erase(port);
-    }
-    if (std::this_thread::get_id() != m_thread.get_id())
-        std::lock_guard wait(m_dispatchMutex);
+    return m_handlers.add(std::move(handler));
 }
 
 void AlsaSequencer::run()
@@ -120,15 +110,7 @@ void AlsaSequencer::run()
             snd_seq_event_t* event = nullptr;
             if (snd_seq_event_input(m_seq, &event) < 0 || !event)
                 break;
-            std::lock_guard dispatching(m_dispatchMutex);
-            std::shared_ptr<Handler> handler;
-            {
-                std::lock_guard lock(m_handlersMutex);
-                if (auto it = m_handlers.find(event->dest.port); it != m_handlers.end())
-                    handler = it->second;
-            }
-            if (handler)
-                (*handler)(*event);
+            m_handlers.call(*event);
         }
     }
 }

@@ -2,12 +2,13 @@
 
 #include "platform/media/PlatMediaExport.h"
 
+#include "platform/core/CallbackList.h"
+
 #include <alsa/asoundlib.h>
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -43,10 +44,10 @@ public:
     // SND_SEQ_PORT_CAP_*.
     int createPort(const std::string& name, unsigned capabilities);
     void deletePort(int port);
-    // Events addressed to port go to handler, on the input thread; an empty handler removes it,
-    // and once that returns the old handler is not running and never runs again (unless
-    // removed from inside itself).
-    void setHandler(int port, Handler handler);
+    // Every incoming event goes to every handler, on the input thread: a port's handler takes
+    // those addressed to it. Disconnecting the returned token removes the handler; once that
+    // returns the handler is not running and never runs again.
+    [[nodiscard]] plat::Connection addHandler(Handler handler);
 
     // Runs f with the handle under the output lock.
     template <class F>
@@ -64,9 +65,7 @@ private:
     snd_seq_t* m_seq;
     int m_client = -1;
     std::mutex m_outputMutex;
-    mutable std::mutex m_handlersMutex;
-    std::mutex m_dispatchMutex;   // held by the input thread while a handler runs
-    std::map<int, std::shared_ptr<Handler>> m_handlers;
+    plat::CallbackList<void(const snd_seq_event_t&)> m_handlers;
     int m_wakeFd = -1;
     std::atomic<bool> m_quit{false};
     std::thread m_thread;

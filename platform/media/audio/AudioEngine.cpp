@@ -46,7 +46,8 @@ AudioEngine::~AudioEngine()
 
 bool AudioEngine::isRunning() const
 {
-    return m_thread.joinable() && !m_stopping.load();
+    std::lock_guard lock(m_mutex);
+    return m_thread.joinable();
 }
 
 int AudioEngine::addSource(AudioSource& source)
@@ -59,7 +60,6 @@ int AudioEngine::addSource(AudioSource& source)
             plat::trace("Audio engine: %s cannot open: %s", m_sink->name().c_str(), mediaErrorText(error).c_str());
             return error;
         }
-        startLocked();
     }
     for (auto& slot : m_sources) {
         if (slot.load() == nullptr) {
@@ -67,7 +67,9 @@ int AudioEngine::addSource(AudioSource& source)
             break;
         }
     }
-    ++m_sourceCount;
+    // The first source is in place before the first block is rendered.
+    if (m_sourceCount++ == 0)
+        startLocked();
     return kOk;
 }
 

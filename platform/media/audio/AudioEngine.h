@@ -75,7 +75,7 @@ private:
     const uint32_t m_rate;
     const uint32_t m_blockFrames;
 
-    std::mutex m_mutex;   // the control side: sources, start and stop
+    mutable std::mutex m_mutex;   // the control side: sources, start and stop
     std::array<std::atomic<AudioSource*>, kMaxSources> m_sources{};
     size_t m_sourceCount = 0;
     std::thread m_thread;

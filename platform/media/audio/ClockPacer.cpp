@@ -1,5 +1,9 @@
 #include "platform/media/audio/ClockPacer.h"
 
+#include "platform/media/RealClock.h"
+
+#include <chrono>
+
 namespace plat::media {
 
 namespace {
@@ -11,7 +15,10 @@ bool reached(uint32_t now, uint32_t deadline)
 
 }  // namespace
 
-ClockPacer::ClockPacer(TimerService& timers) : m_timers(timers) {}
+ClockPacer::ClockPacer(TimerService& timers)
+    : m_timers(timers), m_realClock(dynamic_cast<const RealClock*>(&timers.clock()) != nullptr)
+{
+}
 
 ClockPacer::~ClockPacer()
 {
@@ -72,6 +79,13 @@ bool ClockPacer::waitUntilFrame(uint64_t frame)
         if (reached(now, m_deadline)) {
             m_waiting = false;
             return true;
+        }
+        if (m_realClock) {
+            // The machine's clock needs no timer: sleep until the deadline.
+            m_waiting = true;
+            m_caughtUp.notify_all();
+            m_wake.wait_for(lock, std::chrono::milliseconds(static_cast<int32_t>(m_deadline - now)));
+            continue;
         }
         if (m_timer == 0 || m_timerDue != m_deadline) {
             const uint32_t stale = m_timer;

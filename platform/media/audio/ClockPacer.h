@@ -12,9 +12,9 @@
 namespace plat::media {
 
 // Holds an audio thread to the media clock: frame n of a stream that started at start() may go
-// out once the clock has reached the time of frame n. Waits end by one-shot timers of the
-// timer service, so on a manual clock a test steps the stream exactly and renders it faster
-// than real time.
+// out once the clock has reached the time of frame n. On the machine's clock the pacer sleeps
+// until then; on any other clock a wait ends by a one-shot timer of the timer service, so on a
+// manual clock a test steps the stream exactly and renders it faster than real time.
 class PLATMEDIA_API ClockPacer {
 public:
     explicit ClockPacer(TimerService& timers);
@@ -42,6 +42,7 @@ private:
     void disarm();
 
     TimerService& m_timers;
+    const bool m_realClock;
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
     std::condition_variable m_caughtUp;

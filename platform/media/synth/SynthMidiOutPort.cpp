@@ -5,6 +5,7 @@
 #include "platform/media/synth/FluidSynthInstance.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace plat::media {
 
@@ -41,6 +42,7 @@ int SynthMidiOutPort::open(Events* events)
     m_origin = 0;
     m_pausedAt = 0;
     m_timelineEndMs = 0;
+    m_silentFrames = 0;
     m_left.assign(m_engine.blockFrames(), 0.0f);
     m_right.assign(m_engine.blockFrames(), 0.0f);
     m_quit.store(false);
@@ -85,6 +87,7 @@ int SynthMidiOutPort::close()
         }
         delete command.bytes;
     }
+    m_outstanding.store(0);
     m_synth.reset();
     m_open = false;
     return kOk;
@@ -127,10 +130,18 @@ int SynthMidiOutPort::queue(const StreamBlock& streamBlock)
             block->events.push_back(event);
         i += 3 + paramWords;
     }
+    // The audio thread has room for every block not yet returned, so a queued block never
+    // waits there in front of a later restart or stop.
+    if (m_outstanding.fetch_add(1) >= kMaxQueuedBlocks) {
+        m_outstanding.fetch_sub(1);
+        return kErrorNoMemory;
+    }
     Block* raw = block.release();
     const int error = push({Command::Kind::queue, 0, raw, nullptr});
-    if (error)
+    if (error) {
+        m_outstanding.fetch_sub(1);
         delete raw;
+    }
     return error;
 }
 
@@ -215,6 +226,7 @@ bool SynthMidiOutPort::notify(const Notice& notice)
 
 void SynthMidiOutPort::silence()
 {
+    m_silentFrames = 0;
     fluid_synth_t* synth = m_synth.synth();
     for (int channel = 0; channel < 16; ++channel) {
         fluid_synth_cc(synth, channel, 64, 0);  // sustain
@@ -225,6 +237,7 @@ void SynthMidiOutPort::silence()
 
 void SynthMidiOutPort::apply(uint32_t packed)
 {
+    m_silentFrames = 0;
     fluid_synth_t* synth = m_synth.synth();
     const int status = static_cast<int>(packed & 0xFF);
     const int channel = status & 0x0F;
@@ -264,6 +277,7 @@ void SynthMidiOutPort::apply(uint32_t packed)
 
 void SynthMidiOutPort::applySysex(const uint8_t* bytes, size_t length)
 {
+    m_silentFrames = 0;
     // FluidSynth takes the message without its framing bytes.
     if (length > 0 && bytes[0] == 0xF0) {
         ++bytes;
@@ -337,6 +351,16 @@ void SynthMidiOutPort::render(float* left, float* right, uint32_t frames, uint64
         noticed = noticed || command.kind == Command::Kind::stop || command.kind == Command::Kind::longMsg;
     }
 
+    // A sleeping synthesizer wakes a block before its next event.
+    if (m_silentFrames > 0 && m_running && m_activeCount > 0) {
+        const Block& block = *m_active[m_activeHead % kActiveBlocks];
+        const Block* next = block.next < block.events.size() ? &block : nullptr;
+        if (!next && m_activeCount > 1)
+            next = m_active[(m_activeHead + 1) % kActiveBlocks];
+        if (next && next->next < next->events.size() &&
+            eventFrame(*next, next->events[next->next]) < static_cast<int64_t>(firstFrame + 2 * frames))
+            m_silentFrames = 0;
+    }
     uint32_t pos = 0;
     bool held = false;  // the notice queue is full: what needs a notice waits for the next block
     while (pos < frames) {
@@ -386,13 +410,26 @@ void SynthMidiOutPort::render(float* left, float* right, uint32_t frames, uint64
                 until = static_cast<uint32_t>(std::min<int64_t>(frames, pos + wait));
             }
         }
-        m_synth.render(m_left.data() + pos, m_right.data() + pos, until - pos);
+        if (m_silentFrames >= m_engine.sampleRate()) {
+            std::fill(m_left.begin() + pos, m_left.begin() + until, 0.0f);
+            std::fill(m_right.begin() + pos, m_right.begin() + until, 0.0f);
+        } else {
+            m_synth.render(m_left.data() + pos, m_right.data() + pos, until - pos);
+        }
         pos = until;
     }
+    float loudest = 0;
     for (uint32_t i = 0; i < frames; ++i) {
         left[i] += m_left[i];
         right[i] += m_right[i];
+        loudest = std::max({loudest, std::fabs(m_left[i]), std::fabs(m_right[i])});
     }
+    // A synthesizer with no voice whose reverberation has died away is left to sleep until
+    // the next message: nothing is lost, and an idle program costs next to nothing.
+    if (loudest < kSilence && fluid_synth_get_active_voice_count(m_synth.synth()) == 0)
+        m_silentFrames = std::min<uint64_t>(m_silentFrames + frames, m_engine.sampleRate());
+    else
+        m_silentFrames = 0;
     if (noticed) {
         m_signal.store(1, std::memory_order_release);
         m_signal.notify_one();
@@ -405,9 +442,10 @@ void SynthMidiOutPort::deliver(const Notice& notice)
 {
     switch (notice.kind) {
     case Notice::Kind::done:
+        delete notice.block;
+        m_outstanding.fetch_sub(1);
         if (m_events)
             m_events->done(notice.user);
-        delete notice.block;
         break;
     case Notice::Kind::marker:
         if (m_events)

@@ -29,6 +29,10 @@ class FluidSynthInstance;
 // done() from that thread, in order, before anything queued after the stop.
 class PLATMEDIA_API SynthMidiOutPort final : public MidiOutPort, private AudioSource {
 public:
+    // Blocks queued and not yet returned through done(); queue() refuses more
+    // (kErrorNoMemory), as a driver out of buffer headers does.
+    static constexpr size_t kMaxQueuedBlocks = 256;
+
     SynthMidiOutPort(AudioEngine& engine, FluidSynthInstance& synth);
     ~SynthMidiOutPort() override;
 
@@ -75,7 +79,8 @@ private:
     };
     static constexpr size_t kCommands = 1024;
     static constexpr size_t kNotices = 4096;
-    static constexpr size_t kActiveBlocks = 256;
+    static constexpr size_t kActiveBlocks = kMaxQueuedBlocks;
+    static constexpr float kSilence = 1e-6f;   // -120 dB
 
     int push(const Command& command);
     void render(float* left, float* right, uint32_t frames, uint64_t firstFrame) override;
@@ -102,6 +107,7 @@ private:
     SpscQueue<Notice, kNotices> m_notices;
     std::atomic<uint32_t> m_signal{0};
     std::atomic<bool> m_quit{false};
+    std::atomic<size_t> m_outstanding{0};   // blocks queued and not yet returned
     std::thread m_callbackThread;
 
     // The audio thread's own; the control side touches them only while the port is no source.
@@ -112,6 +118,8 @@ private:
     int64_t m_origin = 0;         // engine frame of stream time 0 while running
     uint64_t m_pausedAt = 0;      // stream frames while not running
     uint64_t m_timelineEndMs = 0;
+    // Frames of silence without a voice, up to a second's worth: then the synthesizer sleeps.
+    uint64_t m_silentFrames = 0;
     std::vector<float> m_left;
     std::vector<float> m_right;
 };

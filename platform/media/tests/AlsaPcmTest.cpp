@@ -67,6 +67,8 @@ TEST(AlsaPcmTest, ThePlaybackSinkWritesEveryFrameThroughTheDevice)
 
     const auto bytes = readBytes(out);
     ASSERT_EQ(bytes.size(), rendered * 4);
+    // Every frame in order, none twice or left out, the first block included (the source
+    // is in place before the engine renders anything).
     for (size_t frame : {size_t(0), size_t(1), size_t(12345), size_t(rendered - 1)}) {
         SCOPED_TRACE(frame);
         const auto left = static_cast<int16_t>(bytes[4 * frame] | (bytes[4 * frame + 1] << 8));

@@ -135,12 +135,14 @@ TEST(BackendTest, AMachineWithoutSoundDevicesListsNoneAndSaysSoOnce)
     auto first = Backend::fromSelection("alsa");
     EXPECT_EQ(first->midiOutCount() + first->midiInCount() + first->waveOutCount() + first->waveInCount(), 0);
     ASSERT_NE(first->provider("alsa"), nullptr);
-    // Nothing alarming: only that there is no output device at all, and that only once.
-    EXPECT_EQ(trace.count("no output device at all"), 1u);
-    EXPECT_EQ(trace.size(), 1u);
+    // Nothing alarming: only that there is no output device at all, once in the process (so
+    // not here when an earlier test of this process has said it).
+    const size_t said = trace.count("no output device at all");
+    EXPECT_LE(said, 1u);
+    EXPECT_EQ(trace.size(), said);
     auto second = Backend::fromSelection("synth,alsa");
     EXPECT_EQ(second->midiOutCount(), 0);  // the synthesizer has nothing to play through
-    EXPECT_EQ(trace.count("no output device at all"), 1u);
+    EXPECT_EQ(trace.count("no output device at all"), said);
     EXPECT_EQ(trace.count("Quavix Synth: there is no audio output"), 1u);
 }
 

@@ -6,6 +6,7 @@
 #include "platform/media/audio/MemoryAudioSink.h"
 #include "platform/media/audio/SpscQueue.h"
 #include "platform/media/file/WavFileSink.h"
+#include "platform/media/synth/SynthMidiOutPort.h"
 #include "platform/media/synth/SynthProvider.h"
 #include "platform/media/tests/SynthTestSupport.h"
 #include "platform/media/tests/WavTestFile.h"
@@ -192,10 +193,30 @@ TEST(SynthTest, PauseRestartAndStopKeepTheStreamContract)
     const uint8_t unframed[] = {0x7E, 0x7F};
     EXPECT_EQ(port->longMsg(unframed), kErrorInvalidParam);
 
+    // The port holds a bounded number of blocks; a full port refuses more until blocks
+    // come back, and a restart behind a full queue still gets through.
+    ASSERT_EQ(port->pause(), kOk);
+    for (uintptr_t user = 100; user < 100 + SynthMidiOutPort::kMaxQueuedBlocks; ++user)
+        ASSERT_EQ(port->queue({empty, user}), kOk);
+    EXPECT_EQ(port->queue({empty, 999}), kErrorNoMemory);
+    ASSERT_EQ(port->restart(), kOk);
+    timers.advance(250);
+    engine->waitCaughtUp();
+    events.waitForDone(5);
+    EXPECT_EQ(port->queue({empty, 1000}), kOk);
+    ASSERT_EQ(port->stop(), kOk);
+    timers.advance(10);
+    engine->waitCaughtUp();
+    events.waitForDone(4 + SynthMidiOutPort::kMaxQueuedBlocks + 1);
+
     // Blocks still queued at close come back from close itself.
     ASSERT_EQ(port->queue({empty, 5}), kOk);
     ASSERT_EQ(port->close(), kOk);
-    EXPECT_EQ(events.done(), (std::vector<uintptr_t>{1, 2, 3, 4, 5}));
+    const auto done = events.done();
+    ASSERT_EQ(done.size(), 4 + SynthMidiOutPort::kMaxQueuedBlocks + 2);
+    EXPECT_EQ(done[4], 100u);
+    EXPECT_EQ(done[done.size() - 2], 1000u);
+    EXPECT_EQ(done.back(), 5u);
     EXPECT_EQ(port->close(), kErrorInvalidHandle);
     EXPECT_FALSE(engine->isRunning());
 }
