@@ -4,6 +4,7 @@
 #include "rack/rackplayer/tests/RackFixture.h"
 #include "rack/rackplayer/wave/WaveEngine.h"
 
+#include "platform/media/file/FileProvider.h"
 #include "platform/ui/tests/RecordingClass.h"
 #include "platform/ui/window/Window.h"
 
@@ -299,6 +300,39 @@ TEST_F(WaveEngineTest, FormatsFitByTheSamplerSettingsOrTheStandardFormats)
     EXPECT_EQ(best.channels, 1);
     EXPECT_EQ(best.bitsPerSample, 16);
     EXPECT_EQ(wdrv_BestInputFormat(8000, 2).samplesPerSec, 11025u);
+}
+
+TEST_F(WaveEngineTest, RecordsWhatTheFileBackedInputHearsAtThePaceOfTheClock)
+{
+    // The platform's file-backed input plays a generated file as its microphone.
+    const WaveRecord source = makeWave(22050);
+    auto timers = std::make_unique<plat::media::ManualTimerService>(0);
+    plat::media::ManualTimerService& clock = *timers;
+    std::vector<std::unique_ptr<plat::media::DeviceProvider>> providers;
+    providers.push_back(std::make_unique<plat::media::FileProvider>(clock, source.path));
+    plat::media::Backend::install(std::make_unique<plat::media::Backend>(std::move(timers), std::move(providers)));
+
+    const int index = obj_NewWave(nullptr);
+    WaveRecord wave = *obj_GetWave(0, index);
+    wave.setFormat(WaveFormat::pcm(22050, 2, 16));
+    ASSERT_EQ(wdrv_Record(m_deck, kWaveMapper, wave, kWaveRecordEnded, 1), 0);
+    // An eighth of a second paused: heard, not kept.
+    clock.advance(125);
+    deliver();
+    ASSERT_EQ(wdrv_Pause(wave.key, 0), 0);
+    clock.advance(250);
+    deliver();
+    const int loaded = wdrv_Stop(wave.key);
+    ASSERT_GE(loaded, 0);
+    const std::vector<uint8_t> recorded = readFile(wave.path);
+    const std::vector<uint8_t> original = readFile(source.path);
+    const uint32_t dataBytes = le32(recorded, 40);
+    // Two whole buffers of 11,024 bytes were written after the resume.
+    EXPECT_EQ(dataBytes, 2u * 11024u);
+    ASSERT_EQ(recorded.size(), 44u + dataBytes);
+    EXPECT_EQ(le32(recorded, 4), dataBytes + 36);
+    EXPECT_TRUE(std::equal(recorded.begin() + 44, recorded.end(), original.begin() + 44 + 11024));
+    EXPECT_EQ(obj_GetWave(0, loaded)->length, int32_t(dataBytes / 2));
 }
 
 TEST_F(WaveEngineTest, StereoPlaybackGoesThroughTheMixerLevels)
