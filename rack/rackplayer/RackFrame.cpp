@@ -498,6 +498,8 @@ void rack_FitFrame()
     const QRect outer = frame->windowRect();
     const QMargins margins = frame->nonClientMargins();
     const int height = margins.top() + margins.bottom() + BandLayout::compute(rackState()).total + 1;
+    // The rack has the size of its bands: the user does not resize it.
+    frame->widget()->setFixedSize(outer.width(), height);
     frame->move(QRect(outer.left(), outer.top(), outer.width(), height));
 }
 

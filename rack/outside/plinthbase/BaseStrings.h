@@ -16,7 +16,6 @@ inline constexpr int kStrMidiFilter = 298;
 inline constexpr int kStrWaveFilter = 299;
 inline constexpr int kStrUnnamedRecording = 320;
 inline constexpr int kStrTrackLabel = 549;
-inline constexpr int kStrAboutItem = 1689;
 inline constexpr int kStrOnTopItem = 1690;
 
 // The text of a string id cut to size - 1 bytes (never inside a character), as a buffer of

@@ -84,7 +84,6 @@ struct Recording {
     std::unique_ptr<InputEvents> events;
     WaveRecord wave;
     plat::riff::RiffFile file;
-    int32_t samples = 0;
     uint32_t lastBufferTime = 0;
     int bytesPerSample = 2;
     int32_t fullScale = 32767;
@@ -96,7 +95,6 @@ struct Recording {
     std::array<InputBuffer, kBuffers> buffers;
     int buffersInUse = 0;
     int due = 0;
-    uint32_t startTime = 0;
 };
 
 struct OutputBuffer {
@@ -281,7 +279,6 @@ void onInputData(uint64_t serial, size_t bytes, int bufferIndex)
                 return;
             }
             recording->dataBytes += int64_t(toWrite);
-            recording->samples = int32_t(recording->dataBytes / recording->bytesPerSample);
             if (toWrite < buffer.bytes || recording->dataBytes >= recording->diskLimit) {
                 MsgBox(recording->notify, kStrDiskLimit, kStrStoppedCaption, kMbOk);
                 endRecording(recording, true);
@@ -588,7 +585,7 @@ int wdrv_Record(Window* notify, int inputDevice, WaveRecord& wave, uint32_t noti
     if (recording.buffersInUse < 2 || recording.device->start() != 0)
         return fail();
     recording.state = startPaused ? 2 : 1;
-    recording.startTime = recording.lastBufferTime = now();
+    recording.lastBufferTime = now();
     e.recordings.push_front(std::move(owned));
     return 0;
 }
