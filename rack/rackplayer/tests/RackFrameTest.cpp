@@ -335,6 +335,53 @@ TEST_F(RackFrameTest, AFileOnTheCommandLineOpensOnceTheFrameExistsAndTheExitComm
     std::remove(path.c_str());
 }
 
+TEST_F(RackFrameTest, TheMidiEditorTakesTheCurrentFileOutOfTheDeckAndEndsFeedthrough)
+{
+    // An editor program on the search path.
+    const std::string folder = (std::filesystem::temp_directory_path() / ("editor-" + std::to_string(::getpid()))).string();
+    std::filesystem::create_directories(folder);
+    const std::string editor = folder + "/quavix";
+    std::ofstream(editor) << "#!/bin/sh\n";
+    std::filesystem::permissions(editor, std::filesystem::perms::owner_all);
+    const std::string oldPath = getenv("PATH") ? getenv("PATH") : "";
+    setenv("PATH", (folder + ":" + oldPath).c_str(), 1);
+    std::vector<std::vector<std::string>> started;
+    bool editorStarts = false;
+    SetProgramStarter([&started, &editorStarts](const std::vector<std::string>& argv) {
+        started.push_back(argv);
+        return editorStarts;
+    });
+    const std::string song = folder + "/Song.mid";
+    {
+        std::ofstream out(song, std::ios::binary);
+        const uint8_t smf[] = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96,
+                               'M', 'T', 'r', 'k', 0, 0, 0, 4, 0, 0xFF, 0x2F, 0};
+        out.write(reinterpret_cast<const char*>(smf), sizeof smf);
+    }
+    PlinthProfile::setString("Stereo", "MidiFeedthru", "On");
+    Window* frame = start(song);
+    EXPECT_TRUE(frame->menu()->contains(kCmdMidiEditor));
+    ASSERT_EQ(rackState().midiCount, 1);
+    EXPECT_TRUE(rackState().midiFeedthru);
+
+    // The editor does not start: said, and the file stays.
+    command(kCmdMidiEditor);
+    EXPECT_FALSE(rackState().midiFeedthru);
+    EXPECT_FALSE(mid_IsInOpen());
+    ASSERT_EQ(prompts.size(), 1u);
+    EXPECT_EQ(prompts[0].caption, "MIDI Editor");
+    EXPECT_EQ(obj_GetMidiCount(), 1);
+    editorStarts = true;
+    command(kCmdMidiEditor);
+    EXPECT_EQ(obj_GetMidiCount(), 0);
+    EXPECT_EQ(rackState().midiCount, 0);
+    ASSERT_EQ(started.size(), 2u);
+    EXPECT_EQ(started[1], (std::vector<std::string>{editor, song}));
+
+    setenv("PATH", oldPath.c_str(), 1);
+    std::filesystem::remove_all(folder);
+}
+
 TEST_F(RackFrameTest, ScreenshotOfTheRack)
 {
     Window* frame = start();
