@@ -29,7 +29,7 @@ double processCpuSeconds()
     return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
 }
 
-// The rack, started once for the benchmark program.
+// The rack, started for one run of the benchmark and ended before the program's statics.
 class IdleRack {
 public:
     IdleRack()
@@ -71,7 +71,7 @@ private:
 
 void BM_RackIdleWithEveryBand(benchmark::State& state)
 {
-    static IdleRack rack;
+    IdleRack rack;
     if (!rack.running()) {
         state.SkipWithError("the rack did not start");
         return;
