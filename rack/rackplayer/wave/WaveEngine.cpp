@@ -390,8 +390,13 @@ void pollOutputs()
     for (auto& playback : engine().playbacks)
         if (playback->state == 1)
             playing.push_back(playback.get());
-    for (Playback* playback : playing)
-        serviceOutput(playback);
+    for (Playback* playback : playing) {
+        // A deck told of an end may have stopped another playback meanwhile.
+        const auto& live = engine().playbacks;
+        if (std::any_of(live.begin(), live.end(), [playback](const auto& p) { return p.get() == playback; }) &&
+            playback->state == 1)
+            serviceOutput(playback);
+    }
 }
 
 void startPolling()
