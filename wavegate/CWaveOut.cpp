@@ -216,9 +216,20 @@ void CWaveOut::SetWaveParams(const WG_WaveParams* params)
         return;
     std::lock_guard lock(m_lock);
     TrackRecord* track = GetTrack(GetPerformance(params->tag), params->track);
-    if (track && track->player) {
-        track->player->SetBufferParameters(params->params);
-        const WG_DSParams applied = track->player->GetBufferParameters();
+    CWavePlay* player = track ? track->player : nullptr;
+    if (!player) {
+        // Events are polled a latency ahead of their time: a change that comes before the
+        // track's player has started is for the player that is about to, the newest one
+        // prepared for the track.
+        for (auto it = m_players.rbegin(); it != m_players.rend() && !player; ++it) {
+            const WG_WaveParams own = it->second->GetWaveParameters();
+            if (own.tag == params->tag && own.track == params->track)
+                player = it->second;
+        }
+    }
+    if (track && player) {
+        player->SetBufferParameters(params->params);
+        const WG_DSParams applied = player->GetBufferParameters();
         track->pan = applied.pan;
         track->volume = applied.volume;
         track->frequency = applied.frequency;

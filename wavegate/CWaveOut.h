@@ -70,7 +70,8 @@ public:
     // players on them, playing or only prepared, are stopped and deleted.
     void DeletePerformance(int tag, int deletePlayers);
     void DeleteTrack(int tag, int track, int deletePlayers);
-    // Applies pan, volume and frequency to the player of the params' track.
+    // Applies pan, volume and frequency to the player of the params' track, or, before one
+    // has started there, to the newest player prepared for it.
     void SetWaveParams(const WG_WaveParams* params);
     int IsActive();
 
