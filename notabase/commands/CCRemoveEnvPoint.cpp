@@ -125,8 +125,10 @@ void CCRemoveEnvPoint::Undo()
             continue;
         CCAddEnvPoint* inverse = nullptr;
         if (pointItem->GetChild()->GetEventId() == EventId::Tempo) {
-            if (!tempos)
+            if (!tempos) {
                 tempos.reset(new CCAddTempo);
+                tempos->SetRestoring(1);
+            }
             inverse = tempos.get();
         } else {
             if (!points)
