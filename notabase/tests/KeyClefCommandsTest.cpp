@@ -104,7 +104,8 @@ TYPED_TEST(KeyClefCommandsTest, AMarkAtTheTimeOfOneOfItsHandReplacesItUntilUndon
 
     auto* replacing = this->fresh(4.0f, 4);
     auto* add = new typename TypeParam::Add(replacing, this->measureAt(1, 4.0f));
-    EXPECT_EQ(add->Add(this->fresh(5.0f, 5), this->measureAt(1, 4.0f), FCMidi::MidiNull()), nullptr) << "one mark a command";
+    const plat::RefPtr<ECBase> second(this->fresh(5.0f, 5));
+    EXPECT_EQ(add->Add(second.get(), this->measureAt(1, 4.0f), FCMidi::MidiNull()), nullptr) << "one mark a command";
     add->Ref();
     this->act(add);
     EXPECT_EQ(TypeParam::snapshot(*add, 0), replacing);

@@ -214,8 +214,8 @@ TEST_F(MeterCommandsTest, AMeterCommandTakesOneMeterAndAnEmptyOneDoesNothing)
     auto* first = new ECMeter(3, 4, 0);
     CCAddMeter add(first);
     EXPECT_EQ(add.GetCommandId(), CommandIds::CCAddMeter);
-    const plat::RefPtr<ECMeter> second(new ECMeter(2, 4, 0));
-    EXPECT_EQ(add.Add(second.get(), nullptr, FCMidi::MidiNull()), nullptr) << "one meter a command";
+    const plat::RefPtr<ECMeter> refused(new ECMeter(2, 4, 0));
+    EXPECT_EQ(add.Add(refused.get(), nullptr, FCMidi::MidiNull()), nullptr) << "one meter a command";
     EXPECT_EQ(add.GetItems().size(), 1u);
     EXPECT_EQ(add.GetMeter(0), first);
     EXPECT_EQ(add.GetMeterInfo(3), nullptr);
@@ -231,7 +231,7 @@ TEST_F(MeterCommandsTest, AMeterCommandTakesOneMeterAndAnEmptyOneDoesNothing)
 
     CCRemoveMeter remove(first);
     EXPECT_EQ(remove.GetCommandId(), CommandIds::CCRemoveMeter);
-    EXPECT_EQ(remove.Remove(second.get()), nullptr);
+    EXPECT_EQ(remove.Remove(refused.get()), nullptr);
     EXPECT_EQ(remove.GetMeter(0), first);
     EXPECT_EQ(remove.GetMeterInfo(0)->ShouldRemove(), 1);
 }
