@@ -55,6 +55,8 @@ int CCAddTempo::PrepareItem(CCAddEnvPtItem* item)
 {
     if (!CCAddEnvPoint::PrepareItem(item))
         return 0;
+    if (m_restoring)
+        return 1;
     auto* mark = plat::dynamicDowncast<ECTempo>(item->GetChild());
     auto* map = plat::dynamicDowncast<ECEnvelope>(item->GetParent());
     if (!mark || !map || !mark->GetTime())

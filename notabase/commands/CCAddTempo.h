@@ -26,7 +26,15 @@ public:
     int Finish() override;
     void Undo() override;
 
+    // Marks put back by an undo keep what they had: their tempos, styles and groups are not
+    // prepared again from the marks around them, which may have changed since.
+    int IsRestoring() const { return m_restoring; }
+    void SetRestoring(int restoring) { m_restoring = restoring ? 1 : 0; }
+
 protected:
     int PrepareItem(CCAddEnvPtItem* item) override;
     int ProcessItem(CCAddEnvPtItem* item) override;
+
+private:
+    int m_restoring = 0;
 };

@@ -2,7 +2,7 @@
 
 #include "notabase/commands/CCAddEnvPoint.h"
 #include "notabase/commands/CCAddEnvPtItem.h"
-#include "notabase/commands/CCEditTime.h"
+#include "notabase/commands/CCAddTempo.h"
 #include "notabase/commands/CCRemoveEnvPtItem.h"
 #include "notabase/commands/CommandIds.h"
 #include "notabase/model/ECEnvPoint.h"
@@ -105,10 +105,8 @@ int CCRemoveEnvPoint::ProcessItem(CCRemoveEnvPtItem* item)
     // A pause at 0 had pushed the mark standing there just before 0.
     auto* tempo = plat::dynamicDowncast<ECTempo>(own);
     if (tempo && tempo->GetTempoType() == ECTempo::typePause && *tempo->GetTime() == MCTime::TimeZero()) {
-        if (ECEnvPoint* before = tempoMap->GetPointBefore(MCTime::TimeZero())) {
-            item->SetMovedPoint(before, *before->GetTime());
+        if (ECEnvPoint* before = tempoMap->GetPointBefore(MCTime::TimeZero()))
             before->SetTime(&MCTime::TimeZero());
-        }
     }
     // The marks of a pause took their tempos from their group.
     tempoMap->RecalculateClockTimes();
@@ -120,30 +118,28 @@ void CCRemoveEnvPoint::Undo()
     if (GetItems().empty())
         return;
     plat::RefPtr<CCAddEnvPoint> points;
-    plat::RefPtr<CCAddEnvPoint> tempos;
+    plat::RefPtr<CCAddTempo> tempos;
     for (const auto& item : GetItems()) {
         auto* pointItem = dynamic_cast<CCRemoveEnvPtItem*>(item.get());
         if (!pointItem || !plat::dynamicDowncast<ECEnvPoint>(pointItem->GetChild()) || !pointItem->GetParent())
             continue;
-        plat::RefPtr<CCAddEnvPoint>& inverse =
-            pointItem->GetChild()->GetEventId() == EventId::Tempo ? tempos : points;
-        if (!inverse) {
-            inverse.reset(new CCAddEnvPoint);
-            inverse->SetSynchronous(IsSynchronous());
+        CCAddEnvPoint* inverse = nullptr;
+        if (pointItem->GetChild()->GetEventId() == EventId::Tempo) {
+            if (!tempos) {
+                tempos.reset(new CCAddTempo);
+                tempos->SetRestoring(1);
+            }
+            inverse = tempos.get();
+        } else {
+            if (!points)
+                points.reset(new CCAddEnvPoint);
+            inverse = points.get();
         }
+        inverse->SetSynchronous(IsSynchronous());
         if (auto* back = dynamic_cast<CCAddEnvPtItem*>(
                 inverse->Add(pointItem->GetChild(), pointItem->GetParent(), FCMidi::MidiNull()))) {
             back->SetAnchorList(pointItem->GetAnchorList());
             back->SetGroupIndex(pointItem->GetGroupIndex());
-        }
-    }
-    // A mark the removal moved to 0 goes back first, to make room for the pause.
-    for (const auto& item : GetItems()) {
-        auto* pointItem = dynamic_cast<CCRemoveEnvPtItem*>(item.get());
-        if (pointItem && pointItem->GetMovedPoint()) {
-            plat::RefPtr<CCEditTime> back(new CCEditTime(pointItem->GetMovedPoint(), &pointItem->GetMovedFrom()));
-            back->SetSynchronous(IsSynchronous());
-            back->Apply(GetTarget());
         }
     }
     // The mirrors of removed tempo marks come back with the marks.

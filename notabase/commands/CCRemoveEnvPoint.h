@@ -21,11 +21,8 @@ public:
     // Drops the items PrepareItem refuses.
     int Prepare() override;
     int Process() override;
-    // Applies one CCAddEnvPoint for the points; the tempo marks come back through a second one,
-    // applied after it, and a mark moved to 0 for a removed pause goes back first. Tempo marks
-    // come back as they were: a tempo command would prepare them anew from their kinds (a tempo
-    // word from the preferences, "a tempo" from the marks before it, a gradual change with a new
-    // end mark), which is not what was removed.
+    // Applies one CCAddEnvPoint for the points, then one CCAddTempo for the tempo marks, which
+    // pushes back before 0 a mark that a removed pause at 0 had pushed there.
     void Undo() override;
 
     // A new item (a CCRemoveEnvPtItem); null when the command holds the element already.

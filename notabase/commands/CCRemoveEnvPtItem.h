@@ -4,13 +4,11 @@
 
 #include "notabase/commands/CCRemoveItem.h"
 #include "notabase/model/MCEventList.h"
-#include "notabase/values/MCTime.h"
-#include "platform/core/RefPtr.h"
 
 #include <memory>
 
-// One envelope point for a CCRemoveEnvPoint to remove, with the anchor group that goes with it,
-// the place the group had among its envelope's groups, and what else the removal moved.
+// One envelope point for a CCRemoveEnvPoint to remove, with the anchor group that goes with it
+// and the place the group had among its envelope's groups.
 class NOTABASE_API CCRemoveEnvPtItem : public CCRemoveItem {
 public:
     CCRemoveEnvPtItem() = default;
@@ -28,19 +26,7 @@ public:
     int GetGroupIndex() const { return m_groupIndex; }
     void SetGroupIndex(int index) { m_groupIndex = index; }
 
-    // The point the removal moved to time 0 (the one a pause at 0 had pushed before it) and the
-    // time it had; null when none was moved.
-    ECBase* GetMovedPoint() const { return m_movedPoint.get(); }
-    const MCTime& GetMovedFrom() const { return m_movedFrom; }
-    void SetMovedPoint(ECBase* point, const MCTime& from)
-    {
-        m_movedPoint.reset(point);
-        m_movedFrom = from;
-    }
-
 private:
     std::unique_ptr<MCEventList> m_anchorList;
     int m_groupIndex = -1;
-    plat::RefPtr<ECBase> m_movedPoint;
-    MCTime m_movedFrom;
 };

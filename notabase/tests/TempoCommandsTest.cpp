@@ -1,6 +1,9 @@
 #include "notabase/commands/CCAddTempo.h"
 #include "notabase/commands/CCTempoInfo.h"
+#include "notabase/commands/CCRemoveEnvPoint.h"
 #include "notabase/commands/CommandIds.h"
+#include "notabase/commands/ConfigureRemove.h"
+#include "notabase/commands/MCCommandList.h"
 #include "notabase/names/DisplayNames.h"
 #include "notabase/tests/RebarPiece.h"
 
@@ -150,6 +153,43 @@ TEST_F(TempoCommandsTest, APauseWithoutAWordAtZeroPushesTheMarkThereOneTickBack)
 
     m_performance->Undo(1);
     EXPECT_EQ(timeOf(first), 0.0f);
+    EXPECT_EQ(stored(), before);
+}
+
+// Undoing a deletion puts marks back as they were, not prepared again from the marks around
+// them now: "a tempo" keeps the tempo it took, and a span whose two ends were both selected comes
+// back as the one group it was.
+TEST_F(TempoCommandsTest, DeletedMarksComeBackAsTheyWere)
+{
+    putTempo(0.0f, 120.0f);
+    ECTempo* plain = mark(ECTempo::typeMetronome, 4.0f);
+    plain->SetValue(100.0f);
+    add({plain});
+    ECTempo* back = mark(ECTempo::typeATempo, 12.0f);
+    add({back});
+    ASSERT_EQ(back->GetValue(), 100.0f);
+    ECTempo* slower = mark(ECTempo::typeMetronome, 8.0f);
+    slower->SetValue(80.0f);
+    add({slower});
+    ECTempo* rit = mark(ECTempo::typeRitardando, 16.0f, 2.0f);
+    add({rit});
+    const std::vector<uint8_t> before = stored();
+
+    MCEventList selection;
+    selection.AddTail(back);
+    selection.AddTail(rit);
+    selection.AddTail(tempoMap().GetPointAt(MCTime(18.0f)));
+    MCCommandList commands;
+    ASSERT_EQ(ConfigureRemove(&selection, commands), 1);
+    MCCommandMgr::BeginUndo(m_performance, "Delete");
+    commands.SetSynchronous(1);
+    commands.Apply(m_performance);
+    MCCommandMgr::EndUndo(m_performance);
+    EXPECT_EQ(map(), "0:120 4:100 8:80");
+
+    m_performance->Undo(1);
+    EXPECT_EQ(back->GetValue(), 100.0f);
+    EXPECT_EQ(tempoMap().GetAnchorGroupCount(), 1);
     EXPECT_EQ(stored(), before);
 }
 
