@@ -24,12 +24,12 @@ public:
         m_memory = memory.get();
         providers.push_back(std::move(memory));
         m_previous = Backend::install(std::make_unique<Backend>(std::move(timers), std::move(providers)));
-        m_wavegate = CWavegate::InitWavegate();
+        m_wavegate = std::make_unique<CWavegate>();
         m_wavegate->Initialize(CWavegate::WG_INIT_MIDI);
     }
     ~Rig()
     {
-        CWavegate::ExitWavegate();
+        m_wavegate.reset();
         Backend::install(std::move(m_previous));
     }
 
@@ -54,7 +54,7 @@ private:
     plat::media::ManualTimerService* m_timers = nullptr;
     plat::media::MemoryProvider* m_memory = nullptr;
     std::unique_ptr<Backend> m_previous;
-    CWavegate* m_wavegate = nullptr;
+    std::unique_ptr<CWavegate> m_wavegate;
 };
 
 struct Script {
@@ -91,7 +91,7 @@ void BM_PollAndWrite(benchmark::State& state)
     wg.OpenDevices();
     int sinceFlush = 0;
     for (auto _ : state) {
-        wg._PollPerformances();
+        wg.PollPerformances();
         if (++sinceFlush == 64) {
             state.PauseTiming();
             rig.Flush();

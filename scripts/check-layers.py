@@ -36,6 +36,15 @@ QT_PRIVATE = {"platform/core"}
 # lower. Headers at the library's root (its export macro) may be included from any folder;
 # its tests/ folder sits above every folder.
 FOLDER_RANKS = {
+    "platform/ui": {
+        "draw": 0, "timer": 0,
+        "window": 1,
+    },
+    "rack": {
+        "plinthart": 0,
+        "plinthui": 1,
+        "rackplayer": 2,
+    },
     "notabase": {
         "values": 0, "prefs": 0, "layers": 0,
         "lists": 1,

@@ -5,7 +5,9 @@
 #include "platform/core/Trace.h"
 #include "platform/media/Backend.h"
 #include "platform/media/MediaError.h"
-#include "wavegate/CWavegate.h"
+#include "platform/media/ThreadPriority.h"
+#include "wavegate/CWGDeviceHost.h"
+#include "wavegate/CWGStartSignals.h"
 
 #include <algorithm>
 #include <chrono>
@@ -20,7 +22,7 @@ constexpr uint32_t kStopWaitMs = 5000;
 
 }  // namespace
 
-CMidiOut::CMidiOut(int index) : CWGDevice(index) {}
+CMidiOut::CMidiOut(int index, CWGDeviceHost* host) : CWGDevice(index, host) {}
 
 CMidiOut::~CMidiOut()
 {
@@ -36,11 +38,11 @@ CMidiOut::~CMidiOut()
     StopThread();
 }
 
-int CMidiOut::GetDeviceCaps(int index, WG_DevCaps* caps)
+int CMidiOut::GetDeviceCaps(int index, WG_DevCaps* caps, CWGDeviceHost* host)
 {
     plat::media::MidiOutPort::Caps portCaps;
     if (!caps || !Backend::instance().midiOutCaps(index, portCaps)) {
-        Report(309, plat::media::kErrorBadDeviceId, static_cast<uintptr_t>(index));
+        Report(host, 309, plat::media::kErrorBadDeviceId, static_cast<uintptr_t>(index));
         return 0;
     }
     *caps = WG_DevCaps{};
@@ -59,14 +61,13 @@ int CMidiOut::GetDeviceCaps(int index, WG_DevCaps* caps)
 
 int CMidiOut::PlayData(CWGEventList& list, uint32_t from, uint32_t to)
 {
-    const CWavegate* wavegate = CWavegate::GetWavegate();
-    const bool slaved = wavegate && wavegate->GetSyncMode() == 2;
+    const bool slaved = GetHost() && GetHost()->GetSyncMode() == 2;
     if (!(m_flags & (WG_PRIMED | WG_RUNNING)) && !slaved) {
         plat::trace("CMidiOut::PlayData ERROR:  turning back play data");
         return 0;
     }
     auto buffer = std::make_unique<CMidiStreamBuffer>(from, to);
-    while (!list.empty() && static_cast<int32_t>(list.front()->time - to) < 0) {
+    while (!list.empty() && plat::media::MediaTime(list.front()->time) < plat::media::MediaTime(to)) {
         buffer->AddStreamData(std::move(list.front()));
         list.pop_front();
     }
@@ -129,6 +130,12 @@ void CMidiOut::done(uintptr_t user)
         FinishBuffer(user);
 }
 
+void CMidiOut::underrun(uintptr_t, uint32_t lateMs)
+{
+    // Reported from the device thread: the port calls this under the caller's port lock.
+    GetHWnd().post(WM_WG_UNDERRUN, lateMs, 0);
+}
+
 void CMidiOut::marker(uintptr_t user, size_t wordOffset)
 {
     uint32_t handle = 0;
@@ -146,26 +153,27 @@ void CMidiOut::marker(uintptr_t user, size_t wordOffset)
             break;
         }
     }
-    CWavegate* wavegate = CWavegate::GetWavegate();
-    if (!isStart || !wavegate) {
+    if (!isStart || !GetHost()) {
         plat::trace("LOST CALLBACK!");
         return;
     }
-    wavegate->GetStartSignals().Fire(handle);
+    GetHost()->GetStartSignals().Fire(handle);
 }
 
 void CMidiOut::PollAsTimingDevice()
 {
-    CWavegate* wavegate = CWavegate::GetWavegate();
-    if (!wavegate || wavegate->GetTimingDevice() != this)
+    CWGDeviceHost* host = GetHost();
+    if (!host || !host->IsTimingDevice(this))
         return;
-    // One poll per returned block keeps the output the prefetch count ahead. A poll that
-    // was skipped earlier left it a block short; it is made up here, at most a prefetch
-    // count of polls at a time, and only while each poll adds a block.
-    const int prefetch = wavegate->GetPrefetchBufferCount();
-    for (int i = 0; i < prefetch && m_buffersOut - 1 < prefetch; ++i) {
+    // Besides the block now playing, the output holds the prefetch count of blocks, so each
+    // slice is written a full latency ahead of its start. One poll per returned block keeps
+    // it so. A poll that was skipped earlier (and the start, when only the prefetch count was
+    // queued) left it a block short; that is made up here, a few polls at a time, and only
+    // while each poll adds a block.
+    const int wanted = host->GetPrefetchBufferCount() + 1;
+    for (int i = 0; i < wanted && m_buffersOut - 1 < wanted; ++i) {
         const int before = m_buffersOut;
-        if (!wavegate->_PollForTimingDevice(this) || m_buffersOut == before)
+        if (!host->PollForTimingDevice(this) || m_buffersOut == before)
             break;
     }
 }
@@ -177,10 +185,14 @@ intptr_t CMidiOut::WndProc(plat::MessageId msg, uintptr_t wParam, intptr_t lPara
         PollAsTimingDevice();
         FinishBuffer(wParam);
         return 0;
+    case WM_WG_UNDERRUN:
+        Report(311, wParam, static_cast<uintptr_t>(GetDevice()));
+        return 0;
     case WM_WG_PRIORITY_HIGH:
-        RaiseThreadPriority();
+        plat::media::ThreadPriority::set(plat::media::ThreadPriority::Level::polling);
         return 0;
     case WM_WG_PRIORITY_NORMAL:
+        plat::media::ThreadPriority::set(plat::media::ThreadPriority::Level::normal);
         return 0;
     default:
         return CWGDevice::WndProc(msg, wParam, lParam);

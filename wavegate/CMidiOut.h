@@ -26,14 +26,17 @@ public:
 
     // Messages the port's callbacks post to the device thread.
     static constexpr plat::MessageId WM_WG_BUFFERDONE = plat::kFirstPrivateMessage + 0x3C9;
-    // Posted by the device manager when this output starts or stops driving the clock.
+    static constexpr plat::MessageId WM_WG_UNDERRUN = plat::kFirstPrivateMessage + 0x3CA;
+    // Posted by the device manager when this output starts or stops driving the clock: the
+    // device thread then runs at a raised priority, or at normal priority again.
     static constexpr plat::MessageId WM_WG_PRIORITY_HIGH = 0x3088;
     static constexpr plat::MessageId WM_WG_PRIORITY_NORMAL = 0x3089;
 
-    explicit CMidiOut(int index = 0);
+    explicit CMidiOut(int index = 0, CWGDeviceHost* host = nullptr);
     ~CMidiOut() override;
 
-    static int GetDeviceCaps(int index, WG_DevCaps* caps);
+    // A failure is reported to host, when there is one.
+    static int GetDeviceCaps(int index, WG_DevCaps* caps, CWGDeviceHost* host = nullptr);
 
     int PlayData(CWGEventList& list, uint32_t from, uint32_t to) override;
     int PlayMidi(uint32_t msg);
@@ -57,10 +60,11 @@ protected:
 private:
     void done(uintptr_t user) override;
     void marker(uintptr_t user, size_t wordOffset) override;
+    void underrun(uintptr_t user, uint32_t lateMs) override;
 
     int SendBuffer(std::unique_ptr<CMidiStreamBuffer> buffer);
     void FinishBuffer(uintptr_t user);
-    // As the timing device: the polls that keep this output the prefetch count ahead.
+    // As the timing device: the polls that keep this output a full latency ahead.
     void PollAsTimingDevice();
     void TurnOffNotes();
 

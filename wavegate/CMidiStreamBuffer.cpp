@@ -53,13 +53,13 @@ bool CMidiStreamBuffer::CapStreamBuffer()
     m_events.clear();
 
     uint32_t delta = 0;
-    if (static_cast<int32_t>(m_endTime - m_currentTime) < 0)
+    if (m_endTime < m_currentTime)
         plat::trace("***");
     else
-        delta = m_endTime - m_currentTime;
+        delta = static_cast<uint32_t>(m_endTime - m_currentTime);
     const uint32_t eventDeltas = m_deltaSum;
     m_deltaSum += delta;
-    const uint32_t wanted = m_endTime - m_startTime;
+    const uint32_t wanted = static_cast<uint32_t>(m_endTime - m_startTime);
     if (m_deltaSum != wanted) {
         // Events past the end made the slice longer; the closing delta gives back what it
         // can, never going below 0 (a negative delta would read as a wait of weeks).
@@ -78,8 +78,8 @@ bool CMidiStreamBuffer::CapStreamBuffer()
 void CMidiStreamBuffer::BufferStreamData(const CWGEventData& event)
 {
     uint32_t delta = 0;
-    if (static_cast<int32_t>(event.time - m_currentTime) > 0)
-        delta = event.time - m_currentTime;
+    if (const plat::media::MediaTime time(event.time); time > m_currentTime)
+        delta = static_cast<uint32_t>(time - m_currentTime);
     m_deltaSum += delta;
     m_currentTime += delta;
 

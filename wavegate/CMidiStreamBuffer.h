@@ -2,6 +2,7 @@
 
 #include "wavegate/WavegateExport.h"
 
+#include "platform/media/MediaTime.h"
 #include "platform/media/MidiOutPort.h"
 #include "wavegate/CWGEventData.h"
 
@@ -43,8 +44,8 @@ private:
     CWGEventList m_events;
     std::vector<uint32_t> m_memory;
     size_t m_words = 0;
-    uint32_t m_currentTime = 0;
-    uint32_t m_startTime = 0;
-    uint32_t m_endTime = 0;
+    plat::media::MediaTime m_currentTime;
+    plat::media::MediaTime m_startTime;
+    plat::media::MediaTime m_endTime;
     uint32_t m_deltaSum = 0;
 };

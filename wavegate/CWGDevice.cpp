@@ -4,7 +4,7 @@
 #include "platform/core/MessageLoop.h"
 #include "platform/core/Strings.h"
 #include "platform/core/Thread.h"
-#include "wavegate/CWavegate.h"
+#include "wavegate/CWGDeviceHost.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ constexpr FormatEntry kFormats[CWGDevice::kFormatCount] = {
 
 }  // namespace
 
-CWGDevice::CWGDevice(int index) : m_defaultIndex(index) {}
+CWGDevice::CWGDevice(int index, CWGDeviceHost* host) : m_host(host), m_defaultIndex(index) {}
 
 CWGDevice::~CWGDevice()
 {
@@ -74,13 +74,6 @@ bool CWGDevice::IsDeviceThread() const
     return m_thread && m_thread->id() == std::this_thread::get_id();
 }
 
-void CWGDevice::RaiseThreadPriority()
-{
-    std::lock_guard lock(m_threadMutex);
-    if (m_thread)
-        m_thread->raisePriority();
-}
-
 bool CWGDevice::Sync(uint32_t timeoutMs)
 {
     plat::MessageLoop* loop = nullptr;
@@ -98,10 +91,15 @@ bool CWGDevice::Sync(uint32_t timeoutMs)
     return handled->wait(timeoutMs) == plat::Event::WaitResult::signalled;
 }
 
-void CWGDevice::Report(uint32_t code, uintptr_t p1, uintptr_t p2)
+void CWGDevice::Report(uint32_t code, uintptr_t p1, uintptr_t p2) const
 {
-    if (CWavegate* wavegate = CWavegate::GetWavegate())
-        wavegate->Notify(code, p1, p2);
+    Report(m_host, code, p1, p2);
+}
+
+void CWGDevice::Report(CWGDeviceHost* host, uint32_t code, uintptr_t p1, uintptr_t p2)
+{
+    if (host)
+        host->Notify(code, p1, p2);
 }
 
 WG_DevFormat* CWGDevice::GetFormat()

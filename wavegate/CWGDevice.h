@@ -16,11 +16,13 @@
 namespace plat {
 class Thread;
 }
+class CWGDeviceHost;
 
 // The base of every device: its index, state bits and format, the open / start / pause /
 // stop / close machine around the driver steps of the derived class, and a thread of its
 // own with a hidden window, to which driver callbacks post so the device's work runs off
-// the driver's thread. The thread starts the first time the device opens.
+// the driver's thread. The thread starts the first time the device opens. A device reaches
+// the manager that made it through the host it was given.
 class WAVEGATE_API CWGDevice {
 public:
     enum State : uint32_t {
@@ -34,8 +36,9 @@ public:
 
     static constexpr int kFormatCount = 14;
 
-    // index: the system device a start opens when the device is not open yet.
-    explicit CWGDevice(int index = 0);
+    // index: the system device a start opens when the device is not open yet; host: the
+    // manager that made the device (null for a device used alone).
+    explicit CWGDevice(int index = 0, CWGDeviceHost* host = nullptr);
     virtual ~CWGDevice();
     CWGDevice(const CWGDevice&) = delete;
     CWGDevice& operator=(const CWGDevice&) = delete;
@@ -84,10 +87,10 @@ protected:
     uint32_t TestState(uint32_t bits) const { return m_state & bits; }
 
     // Reports a failure through the device manager, when there is one.
-    static void Report(uint32_t code, uintptr_t p1, uintptr_t p2);
+    void Report(uint32_t code, uintptr_t p1, uintptr_t p2) const;
+    static void Report(CWGDeviceHost* host, uint32_t code, uintptr_t p1, uintptr_t p2);
+    CWGDeviceHost* GetHost() const { return m_host; }
     bool IsDeviceThread() const;
-    // Best effort, for the thread of the device that drives the clock.
-    void RaiseThreadPriority();
     // Ends the device thread; a derived class calls it first in its destructor, so that no
     // message reaches its WndProc while it is torn down.
     void StopThread();
@@ -95,6 +98,7 @@ protected:
 private:
     bool EnsureThread();
 
+    CWGDeviceHost* const m_host;
     std::atomic<int> m_device = 0;
     std::atomic<uint32_t> m_state = WG_CLOSED;
     int m_defaultIndex;

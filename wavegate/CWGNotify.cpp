@@ -5,6 +5,7 @@
 #include "platform/media/MediaError.h"
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -120,24 +121,31 @@ const char* fileName(uintptr_t p)
 
 void CWGNotify::SetNotificationCallback(WGNotifyProc callback, uintptr_t user)
 {
-    std::lock_guard lock(m_mutex);
-    m_callback = callback;
-    m_user = user;
+    // The previous callback goes first, so that no notification reaches both. Disconnecting
+    // waits for a call of it on another thread, so it happens outside the lock.
+    plat::Connection previous;
+    {
+        std::lock_guard lock(m_connectionMutex);
+        previous = std::exchange(m_connection, plat::Connection());
+    }
+    previous.disconnect();
+    if (!callback)
+        return;
+    plat::Connection connection =
+        m_callbacks.add([callback, user](uint32_t code, uintptr_t p1, uintptr_t p2) { callback(user, code, p1, p2); });
+    {
+        std::lock_guard lock(m_connectionMutex);
+        previous = std::exchange(m_connection, std::move(connection));
+    }
+    // One that another thread registered meanwhile gives way to this one.
+    previous.disconnect();
 }
 
 void CWGNotify::Notify(uint32_t code, uintptr_t p1, uintptr_t p2)
 {
     if (plat::isTraceEnabled())
         plat::trace("%s", FormatNotification(code, p1, p2).c_str());
-    WGNotifyProc callback = nullptr;
-    uintptr_t user = 0;
-    {
-        std::lock_guard lock(m_mutex);
-        callback = m_callback;
-        user = m_user;
-    }
-    if (callback)
-        callback(user, code, p1, p2);
+    m_callbacks.call(code, p1, p2);
 }
 
 void CWGNotify::GetDSErrorText(int hr, char* buffer, int size)
@@ -157,7 +165,8 @@ std::string CWGNotify::GetErrorText(uint32_t code, uintptr_t p1)
         GetDSErrorText(static_cast<int>(p1), buffer, sizeof buffer);
         return buffer;
     }
-    if (code >= 200 && code <= 799)
+    // An underrun carries a lateness, not an error number.
+    if (code >= 200 && code <= 799 && code != 311)
         return plat::media::mediaErrorText(static_cast<int>(p1));
     return {};
 }
@@ -171,6 +180,7 @@ std::string CWGNotify::FormatNotification(uint32_t code, uintptr_t p1, uintptr_t
     case 2: return plat::format("Polled performance %d stopped", n1);
     case 3: return plat::format("Midi recording %d stopped", n1);
     case 4: return plat::format("Wave recording %d stopped", n1);
+    case 311: return plat::format("Underrun on MIDI stream device %d: buffer %d ms late", n2, n1);
     case 800: return "Error creating media event timer";
     case 801: return plat::format("File %s does not exist", fileName(p2));
     case 802: return plat::format("Out of memory in file %s", fileName(p2));

@@ -2,6 +2,7 @@
 
 #include "wavegate/WavegateExport.h"
 
+#include "platform/core/CallbackList.h"
 #include "wavegate/WGTypes.h"
 
 #include <cstdint>
@@ -35,11 +36,14 @@ public:
 
     // The callback runs on the thread that reports, which may be a device thread holding
     // the device manager's lock: it must not block (post to the user interface instead).
+    // It replaces the one registered before, which is not running on another thread and is
+    // never called again once this returns; null only removes it.
     void SetNotificationCallback(WGNotifyProc callback, uintptr_t user);
     void Notify(uint32_t code, uintptr_t p1, uintptr_t p2);
 
     // The trace line of a code, without its line end. For the file codes (600-614, 801,
-    // 802) p2 is the file name (a const char*, or 0).
+    // 802) p2 is the file name (a const char*, or 0). Code 311, an underrun of a MIDI
+    // stream, carries how many ms its buffer came late in p1 and the device in p2.
     static std::string FormatNotification(uint32_t code, uintptr_t p1, uintptr_t p2);
     // The error text of p1 by the code's range; empty for codes outside the driver ranges.
     static std::string GetErrorText(uint32_t code, uintptr_t p1);
@@ -47,7 +51,7 @@ public:
     static void GetDSErrorText(int hr, char* buffer, int size);
 
 private:
-    std::mutex m_mutex;
-    WGNotifyProc m_callback = nullptr;
-    uintptr_t m_user = 0;
+    plat::CallbackList<void(uint32_t code, uintptr_t p1, uintptr_t p2)> m_callbacks;
+    std::mutex m_connectionMutex;
+    plat::Connection m_connection;   // of the registered callback, under m_connectionMutex
 };

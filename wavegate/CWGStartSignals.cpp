@@ -1,29 +1,40 @@
 #include "wavegate/CWGStartSignals.h"
 
+#include <utility>
+
 uint32_t CWGStartSignals::Register(Signal signal)
 {
     std::lock_guard lock(m_mutex);
     do {
         ++m_next;
-    } while (m_next == 0 || m_signals.contains(m_next));
-    m_signals.emplace(m_next, std::move(signal));
-    return m_next;
+    } while (m_next == 0 || m_handles.contains(m_next));
+    const uint32_t handle = m_next;
+    m_handles.emplace(handle, m_signals.add([handle, signal = std::move(signal)](uint32_t fired) {
+        if (fired != handle)
+            return false;
+        if (signal)
+            signal();
+        return true;
+    }));
+    return handle;
 }
 
 void CWGStartSignals::Unregister(uint32_t handle)
 {
-    std::lock_guard lock(m_mutex);
-    m_signals.erase(handle);
+    plat::Connection connection;
+    {
+        std::lock_guard lock(m_mutex);
+        const auto it = m_handles.find(handle);
+        if (it == m_handles.end())
+            return;
+        connection = std::move(it->second);
+        m_handles.erase(it);
+    }
+    // Outside the lock: this waits for the signal if it runs on another thread.
+    connection.disconnect();
 }
 
 bool CWGStartSignals::Fire(uint32_t handle)
 {
-    // The signal runs under the lock, so Unregister waits for it.
-    std::lock_guard lock(m_mutex);
-    auto it = m_signals.find(handle);
-    if (it == m_signals.end())
-        return false;
-    if (it->second)
-        it->second();
-    return true;
+    return m_signals.callUntil([](bool fired) { return fired; }, handle);
 }

@@ -2,6 +2,8 @@
 
 #include "wavegate/WavegateExport.h"
 
+#include "platform/core/CallbackList.h"
+
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -16,13 +18,15 @@ public:
 
     // A handle for signal; never 0. The signal runs on a driver thread and must not block.
     uint32_t Register(Signal signal);
-    // After this returns, the signal is not running and never runs again.
+    // After this returns, the signal is not running on another thread and never runs again.
     void Unregister(uint32_t handle);
     // Runs the signal of handle; false when there is none.
     bool Fire(uint32_t handle);
 
 private:
+    // Each signal answers for its own handle only.
+    plat::CallbackList<bool(uint32_t handle)> m_signals;
     std::mutex m_mutex;
-    uint32_t m_next = 0;
-    std::unordered_map<uint32_t, Signal> m_signals;
+    uint32_t m_next = 0;                                        // under m_mutex
+    std::unordered_map<uint32_t, plat::Connection> m_handles;   // under m_mutex
 };

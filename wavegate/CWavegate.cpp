@@ -10,11 +10,11 @@
 #include <chrono>
 #include <iterator>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 
 using plat::media::Backend;
-
-CWavegate* CWavegate::s_pSharedWavegate = nullptr;
+using plat::media::MediaTime;
 
 int InitWavegate()
 {
@@ -22,6 +22,8 @@ int InitWavegate()
 }
 
 namespace {
+
+std::atomic<CWavegate*> g_live{nullptr};
 
 bool validPair(int type, int direction)
 {
@@ -37,22 +39,17 @@ bool isNoteOff(const CWGEventData& event)
 
 }  // namespace
 
-CWavegate* CWavegate::InitWavegate()
+CWavegate::CWavegate()
 {
-    if (!s_pSharedWavegate)
-        s_pSharedWavegate = new CWavegate;
-    return s_pSharedWavegate;
+    CWavegate* none = nullptr;
+    if (!g_live.compare_exchange_strong(none, this))
+        throw std::logic_error("CWavegate: a device manager already exists");
 }
 
-void CWavegate::ExitWavegate()
+CWavegate* CWavegate::GetWavegate()
 {
-    if (!s_pSharedWavegate)
-        return;
-    delete s_pSharedWavegate;
-    s_pSharedWavegate = nullptr;
+    return g_live.load();
 }
-
-CWavegate::CWavegate() = default;
 
 CWavegate::~CWavegate()
 {
@@ -74,13 +71,52 @@ CWavegate::~CWavegate()
         for (auto& devices : byType)
             devices.clear();
     m_performances.clear();
-    std::lock_guard recordLock(m_recordLock);
-    m_recordings.clear();
+    {
+        std::lock_guard recordLock(m_recordLock);
+        m_recordings.clear();
+    }
+    // Every thread that could ask for the manager has ended.
+    g_live = nullptr;
 }
 
-uint32_t CWavegate::Now() const
+void CWavegate::DeviceHost::Notify(uint32_t code, uintptr_t p1, uintptr_t p2)
 {
-    return m_backend ? m_backend->nowMs() : Backend::instance().nowMs();
+    m_manager.Notify(code, p1, p2);
+}
+
+uint32_t CWavegate::DeviceHost::GetSyncMode() const
+{
+    return m_manager.GetSyncMode();
+}
+
+int CWavegate::DeviceHost::GetPrefetchBufferCount() const
+{
+    return m_manager.GetPrefetchBufferCount();
+}
+
+bool CWavegate::DeviceHost::IsTimingDevice(const CWGDevice* device) const
+{
+    return device && device == m_manager.m_timingDevice;
+}
+
+bool CWavegate::DeviceHost::PollForTimingDevice(const CWGDevice* device)
+{
+    return m_manager.PollForTimingDevice(device);
+}
+
+CWGStartSignals& CWavegate::DeviceHost::GetStartSignals()
+{
+    return m_manager.GetStartSignals();
+}
+
+MediaTime CWavegate::Now() const
+{
+    return m_backend ? m_backend->clock().now() : Backend::instance().clock().now();
+}
+
+MediaTime CWavegate::PlayTimeNow() const
+{
+    return MediaTime() + (Now() - m_playStartTime.load());
 }
 
 int CWavegate::Initialize(uint32_t flags)
@@ -102,19 +138,19 @@ int CWavegate::Initialize(uint32_t flags)
     for (int type = 0; type < 2; ++type)
         for (int direction = 0; direction < 2; ++direction)
             for (int index = 0; index < m_deviceCount[type][direction]; ++index)
-                m_devices[type][direction].push_back(_CreateDevice(type, direction, index));
+                m_devices[type][direction].push_back(CreateDevice(type, direction, index));
     m_pollEvent = std::make_unique<plat::Event>(false, true);
     m_initialized = 1;
     return 1;
 }
 
-std::unique_ptr<CWGDevice> CWavegate::_CreateDevice(int type, int direction, int index)
+std::unique_ptr<CWGDevice> CWavegate::CreateDevice(int type, int direction, int index)
 {
     if (type == WG_MIDI && direction == WG_OUT)
-        return std::make_unique<CMidiOut>(index);
+        return std::make_unique<CMidiOut>(index, &m_deviceHost);
     // MIDI inputs and the wave devices get their own classes; until then their slots hold
     // base devices, which count and report but do not open.
-    return std::make_unique<CWGDevice>(index);
+    return std::make_unique<CWGDevice>(index, &m_deviceHost);
 }
 
 bool CWavegate::StartDriverThread()
@@ -175,7 +211,7 @@ int CWavegate::GetDeviceCaps(int type, int direction, int index, WG_DevCaps* cap
     if (!caps || !GetDevice(type, direction, index))
         return 0;
     if (type == WG_MIDI && direction == WG_OUT)
-        return CMidiOut::GetDeviceCaps(index, caps);
+        return CMidiOut::GetDeviceCaps(index, caps, &m_deviceHost);
     return 0;
 }
 
@@ -230,8 +266,8 @@ void CWavegate::EnableDevice(int type, int direction, int index, int enable)
         return;
     }
     if (CWGDevice* device = GetDevice(type, direction, index)) {
-        if (!enable && device == m_timingDevice)
-            m_timingDevice = nullptr;
+        if (!enable)
+            DropTiming(device);
         device->SetEnabled(enable);
     }
 }
@@ -316,9 +352,25 @@ CWGDevice* CWavegate::LeaveTiming(int type, int direction, int index)
 {
     CWGDevice* device = GetDevice(type, direction, index);
     // A device that stops running can no longer clock the performances.
-    if (device && device == m_timingDevice)
-        m_timingDevice = nullptr;
+    if (device)
+        DropTiming(device);
     return device;
+}
+
+void CWavegate::TakeTiming(int index, CWGDevice* device)
+{
+    m_timingDeviceNum = index;
+    m_timingDevice = device;
+    device->GetHWnd().post(CMidiOut::WM_WG_PRIORITY_HIGH);
+}
+
+void CWavegate::DropTiming(CWGDevice* device)
+{
+    CWGDevice* old = device;
+    const bool dropped = device ? m_timingDevice.compare_exchange_strong(old, nullptr)
+                                : (old = m_timingDevice.exchange(nullptr)) != nullptr;
+    if (dropped)
+        old->GetHWnd().post(CMidiOut::WM_WG_PRIORITY_NORMAL);
 }
 
 int CWavegate::PauseDevice(int type, int direction, int index)
@@ -349,7 +401,7 @@ int CWavegate::OpenDevices()
     // count ahead.
     if (!m_timingDevice && m_syncMode != 2)
         for (int i = 0; i < m_prefetchBufferCount; ++i)
-            _WriteBuffers();
+            WriteBuffers();
     return result;
 }
 
@@ -373,9 +425,7 @@ int CWavegate::StartDevices()
         for (int index = 0; index < m_deviceCount[WG_MIDI][WG_OUT]; ++index) {
             CWGDevice* device = m_devices[WG_MIDI][WG_OUT][static_cast<size_t>(index)].get();
             if (device->GetState() & CWGDevice::WG_OPEN) {
-                m_timingDeviceNum = index;
-                m_timingDevice = device;
-                device->GetHWnd().post(CMidiOut::WM_WG_PRIORITY_HIGH);
+                TakeTiming(index, device);
                 m_playStartTime = Now();
                 break;
             }
@@ -386,13 +436,13 @@ int CWavegate::StartDevices()
             return 0;
         m_playStartTime = Now();
     }
-    if (m_recordStartTime == 0)
+    if (m_recordStartTime.load() == MediaTime())
         m_recordStartTime = m_playStartTime.load();
     ForEachDevice(&CWavegate::StartDevice);
     // A timing device that would not start returns no blocks, and nothing would ever poll:
     // the tick timer takes over.
     if (CWGDevice* timing = m_timingDevice; timing && !(timing->GetState() & CWGDevice::WG_STARTED)) {
-        m_timingDevice = nullptr;
+        DropTiming(timing);
         if (!m_tickTimer && !StartTickTimer())
             return 0;
     }
@@ -401,7 +451,7 @@ int CWavegate::StartDevices()
 
 int CWavegate::PauseDevices()
 {
-    m_timingDevice = nullptr;
+    DropTiming();
     std::lock_guard lock(m_mainLock);
     ForEachDevice(&CWavegate::PauseDevice);
     return 1;
@@ -409,13 +459,13 @@ int CWavegate::PauseDevices()
 
 int CWavegate::StopDevices()
 {
-    m_timingDevice = nullptr;
+    DropTiming();
     std::lock_guard lock(m_mainLock);
     KillTimers();
     ForEachDevice(&CWavegate::StopDevice);
-    m_playStartTime = 0;
-    m_recordStartTime = 0;
-    m_bufferTime = 0;
+    m_playStartTime = MediaTime();
+    m_recordStartTime = MediaTime();
+    m_bufferTime = MediaTime();
     return 1;
 }
 
@@ -502,9 +552,9 @@ void CWavegate::SendMidiNote(int device, uint32_t noteOn, uint32_t noteOff, uint
     auto off = std::make_unique<CWGEventData>();
     off->SetMidiData(noteOff);
     off->device = device;
-    off->time = m_bufferTime + durationMs;
+    off->time = (m_bufferTime.load() + durationMs).ms();
     auto it = list->end();
-    while (it != list->begin() && (*std::prev(it))->time > off->time)
+    while (it != list->begin() && MediaTime((*std::prev(it))->time) > MediaTime(off->time))
         --it;
     list->insert(it, std::move(off));
 }
@@ -551,14 +601,28 @@ int CWavegate::StartPerformance(WGPerformanceProc callback, uintptr_t user, int 
     std::lock_guard lock(m_mainLock);
     if (tag == 0)
         tag = GetUniqueTag();
-    m_performances.push_back(PerformanceRecord{m_nextSerial++, tag, active, callback, user});
+    const uint64_t serial = m_nextSerial++;
+    plat::Connection connection = m_performanceCalls.add([this, callback, user, tag, serial](int code, uint32_t from, uint32_t to) {
+        if (!callback)
+            return;
+        // A performance that answers 0 to a poll has ended; the answer to a sync command is
+        // ignored.
+        if (callback(user, code == kPoll ? tag : code, from, to) == 0 && code == kPoll)
+            EndPerformance(serial);
+    });
+    m_performances.push_back(Registration{serial, tag, active, std::move(connection)});
     return tag;
+}
+
+void CWavegate::EndPerformance(uint64_t serial)
+{
+    std::erase_if(m_performances, [serial](const Registration& r) { return r.serial == serial; });
 }
 
 void CWavegate::StopPerformance(int tag)
 {
     std::lock_guard lock(m_mainLock);
-    std::erase_if(m_performances, [tag](const PerformanceRecord& r) { return tag == -1 || r.tag == tag; });
+    std::erase_if(m_performances, [tag](const Registration& r) { return tag == -1 || r.tag == tag; });
 }
 
 void CWavegate::QueueSlavedPerformance()
@@ -568,10 +632,10 @@ void CWavegate::QueueSlavedPerformance()
     {
         std::lock_guard lock(m_mainLock);
         ReopenMidiOutputs();
-        m_bufferTime = 0;
+        m_bufferTime = MediaTime();
     }
     for (int i = 0; i < m_prefetchBufferCount; ++i)
-        _PollPerformances();
+        PollPerformances();
 }
 
 void CWavegate::ReopenMidiOutputs()
@@ -582,13 +646,14 @@ void CWavegate::ReopenMidiOutputs()
     }
 }
 
-void CWavegate::_MergeData(std::unique_ptr<CWGEventData> event, CWGEventList& list)
+void CWavegate::MergeData(std::unique_ptr<CWGEventData> event, CWGEventList& list)
 {
     const bool noteOff = isNoteOff(*event);
+    const MediaTime time(event->time);
     auto it = list.end();
     while (it != list.begin()) {
-        const uint32_t before = (*std::prev(it))->time;
-        if (noteOff ? before < event->time : before <= event->time)
+        const MediaTime before((*std::prev(it))->time);
+        if (noteOff ? before < time : before <= time)
             break;
         --it;
     }
@@ -608,23 +673,23 @@ void CWavegate::PlayBuffer(CWGEventList& list)
         case CWGEventData::WG_EVENT_MIDI:
         case CWGEventData::WG_EVENT_WAVESTART:
             if (CWGEventList* target = MidiOutList(toDefault ? m_defaultMidiDevice.load() : event->device))
-                _MergeData(std::move(event), *target);
+                MergeData(std::move(event), *target);
             break;
         case CWGEventData::WG_EVENT_SYSEX:
             if (toDefault) {
                 if (CWGEventList* target = MidiOutList(m_defaultMidiDevice))
-                    _MergeData(std::move(event), *target);
+                    MergeData(std::move(event), *target);
             } else if (CWGEventList* own = MidiOutList(event->device)) {
                 // The copies go out at the event's own time on every output.
                 for (int other = 0; other < static_cast<int>(m_midiOutLists.size()); ++other)
                     if (other != event->device)
-                        _MergeData(event->CopySysEx(other), m_midiOutLists[static_cast<size_t>(other)]);
-                _MergeData(std::move(event), *own);
+                        MergeData(event->CopySysEx(other), m_midiOutLists[static_cast<size_t>(other)]);
+                MergeData(std::move(event), *own);
             }
             break;
         case CWGEventData::WG_EVENT_WAVEPARAMS:
             if (event->device >= 0 && event->device < static_cast<int>(m_waveOutLists.size()))
-                _MergeData(std::move(event), m_waveOutLists[static_cast<size_t>(event->device)]);
+                MergeData(std::move(event), m_waveOutLists[static_cast<size_t>(event->device)]);
             break;
         default:
             break;
@@ -636,14 +701,19 @@ int CWavegate::StartRecording(WGRecordingProc callback, uintptr_t user, int acti
 {
     std::lock_guard lock(m_recordLock);
     const int tag = GetUniqueTag();
-    m_recordings.push_back(RecordingRecord{m_nextSerial++, tag, active, callback, user});
+    plat::Connection connection = m_recordingCalls.add([callback, user, tag](CWGEventData* event) {
+        if (callback)
+            callback(user, tag, event);
+    });
+    // Recording tags are unique: no serial is needed to tell the recordings apart.
+    m_recordings.push_back(Registration{0, tag, active, std::move(connection)});
     return tag;
 }
 
 void CWavegate::StopRecording(int tag)
 {
     std::lock_guard lock(m_recordLock);
-    auto it = std::find_if(m_recordings.begin(), m_recordings.end(), [tag](const RecordingRecord& r) { return r.tag == tag; });
+    auto it = std::find_if(m_recordings.begin(), m_recordings.end(), [tag](const Registration& r) { return r.tag == tag; });
     if (it != m_recordings.end())
         m_recordings.erase(it);
 }
@@ -651,18 +721,10 @@ void CWavegate::StopRecording(int tag)
 void CWavegate::ForwardRecordedData(CWGEventData* event)
 {
     std::lock_guard lock(m_recordLock);
-    // A callback may end its own or another recording: walk a copy of the serials.
-    std::vector<uint64_t> serials;
-    for (const auto& record : m_recordings)
-        serials.push_back(record.serial);
-    for (uint64_t serial : serials) {
-        auto it = std::find_if(m_recordings.begin(), m_recordings.end(), [serial](const RecordingRecord& r) { return r.serial == serial; });
-        if (it != m_recordings.end() && it->callback)
-            it->callback(it->user, it->tag, event);
-    }
+    m_recordingCalls.call(event);
 }
 
-bool CWavegate::_PollPerformances()
+bool CWavegate::PollPerformances()
 {
     if (!m_pollEvent || m_pollEvent->wait(kPollWaitMs) != plat::Event::WaitResult::signalled)
         return false;
@@ -674,7 +736,7 @@ bool CWavegate::_PollPerformances()
     return true;
 }
 
-bool CWavegate::_PollForTimingDevice(const CWGDevice* device)
+bool CWavegate::PollForTimingDevice(const CWGDevice* device)
 {
     if (!m_pollEvent || m_pollEvent->wait(kPollWaitMs) != plat::Event::WaitResult::signalled)
         return false;
@@ -698,39 +760,24 @@ bool CWavegate::_PollForTimingDevice(const CWGDevice* device)
 
 void CWavegate::PollLocked()
 {
-    const uint32_t from = m_bufferTime;
-    const uint32_t to = from + kGranularityMs;
-    // A callback may register or end performances: walk a copy of the serials.
-    std::vector<uint64_t> serials;
-    for (const auto& record : m_performances)
-        serials.push_back(record.serial);
-    for (uint64_t serial : serials) {
-        auto it = std::find_if(m_performances.begin(), m_performances.end(), [serial](const PerformanceRecord& r) { return r.serial == serial; });
-        if (it == m_performances.end())
-            continue;
-        if (it->callback && it->callback(it->user, it->tag, from, to) == 0) {
-            it = std::find_if(m_performances.begin(), m_performances.end(), [serial](const PerformanceRecord& r) { return r.serial == serial; });
-            if (it != m_performances.end())
-                m_performances.erase(it);
-        }
-    }
-    _WriteBuffers();
+    m_performanceCalls.call(kPoll, m_bufferTime.load().ms(), (m_bufferTime.load() + kGranularityMs).ms());
+    WriteBuffers();
 }
 
-void CWavegate::_WriteBuffers()
+void CWavegate::WriteBuffers()
 {
-    const uint32_t from = m_bufferTime;
-    const uint32_t to = from + kGranularityMs;
+    const MediaTime to = m_bufferTime.load() + kGranularityMs;
+    const uint32_t from = m_bufferTime.load().ms();
     for (int index = 0; index < static_cast<int>(m_midiOutLists.size()); ++index) {
         CWGEventList& list = m_midiOutLists[static_cast<size_t>(index)];
         CWGDevice* device = GetDevice(WG_MIDI, WG_OUT, index);
-        if (!device || !device->IsEnabled() || !device->PlayData(list, from, to))
+        if (!device || !device->IsEnabled() || !device->PlayData(list, from, to.ms()))
             list.clear();
     }
     for (int index = 0; index < static_cast<int>(m_waveOutLists.size()); ++index) {
         CWGEventList& list = m_waveOutLists[static_cast<size_t>(index)];
         CWGDevice* device = GetDevice(WG_WAVE, WG_OUT, index);
-        if (!device || !device->IsEnabled() || !device->PlayData(list, from, to))
+        if (!device || !device->IsEnabled() || !device->PlayData(list, from, to.ms()))
             list.clear();
     }
     m_bufferTime = to;
@@ -741,26 +788,21 @@ void CWavegate::OnTick()
     // A tick posted before the timer was killed finds the devices stopped.
     if (!m_tickTimer)
         return;
-    int32_t ahead = static_cast<int32_t>(m_bufferTime - (Now() - m_playStartTime));
-    while (ahead < static_cast<int32_t>(m_performanceLatency)) {
-        _PollPerformances();
+    // The last slice written starts a full latency ahead of the sound, so it ends a slice
+    // later than that.
+    int32_t ahead = m_bufferTime.load() - PlayTimeNow();
+    while (ahead < static_cast<int32_t>(m_performanceLatency + kGranularityMs)) {
+        PollPerformances();
         ahead += static_cast<int32_t>(kGranularityMs);
     }
 }
 
-void CWavegate::_SyncPerformances(int code, uint32_t a, uint32_t b)
+void CWavegate::SyncPerformances(int code, uint32_t a, uint32_t b)
 {
     std::lock_guard lock(m_mainLock);
-    const uint32_t from = code == WG_SYNC_CLOCK ? a : m_bufferTime.load();
-    const uint32_t to = code == WG_SYNC_CLOCK ? b : m_bufferTime + kGranularityMs;
-    std::vector<uint64_t> serials;
-    for (const auto& record : m_performances)
-        serials.push_back(record.serial);
-    for (uint64_t serial : serials) {
-        auto it = std::find_if(m_performances.begin(), m_performances.end(), [serial](const PerformanceRecord& r) { return r.serial == serial; });
-        if (it != m_performances.end() && it->callback)
-            it->callback(it->user, code, from, to);
-    }
+    const uint32_t from = code == WG_SYNC_CLOCK ? a : m_bufferTime.load().ms();
+    const uint32_t to = code == WG_SYNC_CLOCK ? b : (m_bufferTime.load() + kGranularityMs).ms();
+    m_performanceCalls.call(code, from, to);
 }
 
 void CWavegate::SetSyncMode(uint32_t mode)
@@ -772,9 +814,9 @@ void CWavegate::SetSyncMode(uint32_t mode)
         return;
     if (mode == 2) {
         std::lock_guard lock(m_mainLock);
-        _SyncPerformances(WG_SYNC_STOP, 0, 0);
+        SyncPerformances(WG_SYNC_STOP, 0, 0);
         ReopenMidiOutputs();
-        m_bufferTime = 0;
+        m_bufferTime = MediaTime();
     } else if (old == 2) {
         OpenDevices();
         StartDevices();
@@ -798,27 +840,27 @@ intptr_t CWavegate::DriverProc(plat::MessageId msg, uintptr_t wParam, intptr_t l
     switch (msg) {
     case WM_WG_EXTSTART:
         StartDevices();
-        _SyncPerformances(WG_SYNC_START, 0, 0);
+        SyncPerformances(WG_SYNC_START, 0, 0);
         break;
     case WM_WG_EXTCONTINUE:
-        _SyncPerformances(WG_SYNC_CONTINUE, 0, 0);
+        SyncPerformances(WG_SYNC_CONTINUE, 0, 0);
         StartDevices();
         break;
     case WM_WG_EXTSTOP:
         {
             std::lock_guard lock(m_mainLock);
-            _SyncPerformances(WG_SYNC_STOP, 0, 0);
+            SyncPerformances(WG_SYNC_STOP, 0, 0);
             ReopenMidiOutputs();
             m_performances.clear();
         }
-        m_bufferTime = 0;
+        m_bufferTime = MediaTime();
         break;
     case WM_WG_SONGPOSITION:
         m_syncPosition = static_cast<uint32_t>(wParam);
-        _SyncPerformances(WG_SYNC_POSITION, 0, 0);
+        SyncPerformances(WG_SYNC_POSITION, 0, 0);
         break;
     case WM_WG_CLOCKTICK:
-        _SyncPerformances(WG_SYNC_CLOCK, static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam));
+        SyncPerformances(WG_SYNC_CLOCK, static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam));
         break;
     default:
         break;

@@ -2,11 +2,14 @@
 
 #include "wavegate/WavegateExport.h"
 
+#include "platform/core/CallbackList.h"
 #include "platform/core/Event.h"
 #include "platform/core/Message.h"
 #include "platform/core/MessageWindow.h"
 #include "platform/core/RecursiveLock.h"
+#include "platform/media/MediaTime.h"
 #include "wavegate/CWGDevice.h"
+#include "wavegate/CWGDeviceHost.h"
 #include "wavegate/CWGEventData.h"
 #include "wavegate/CWGNotify.h"
 #include "wavegate/CWGStartSignals.h"
@@ -26,14 +29,16 @@ class Backend;
 }
 
 // The device manager: the one object through which the program reaches every MIDI and wave
-// device of the process. It addresses devices by (type, direction, index), runs them singly
-// or all together, keeps one time-ordered output list per output device, polls the
-// registered performances once per 100 ms slice a prefetch count of slices ahead of the
-// sound, and hands recorded input to the recording clients.
+// device of the process. Its owner makes it and destroys it; while it lives, GetWavegate()
+// answers it, and only one lives at a time. It addresses devices by (type, direction,
+// index), runs them singly or all together, keeps one time-ordered output list per output
+// device, polls the registered performances once per 100 ms slice, writing each slice a
+// full latency (the prefetch count of slices) ahead of its start, and hands recorded input
+// to the recording clients.
 //
 // Clock: when a MIDI output is open at start, the first one is the timing device and its
 // thread polls each time it gets a played block back; otherwise a 100 ms timer posts ticks
-// to the driver thread, which polls until the output is the latency ahead.
+// to the driver thread, which polls until the last slice written starts the latency ahead.
 //
 // Locks: mainLock guards the device arrays in bulk operations, the output lists, the buffer
 // time and the performances, and is held while performance callbacks run (so they may call
@@ -65,12 +70,12 @@ public:
         WG_SYNC_POSITION = -6,
     };
 
-    // The one instance of the process.
-    static CWavegate* s_pSharedWavegate;
-    // Makes the instance when there is none; returns it.
-    static CWavegate* InitWavegate();
-    static void ExitWavegate();
-    static CWavegate* GetWavegate() { return s_pSharedWavegate; }
+    // Throws std::logic_error while another manager lives.
+    CWavegate();
+    // Closes every device and ends the driver thread.
+    ~CWavegate();
+    // The live manager, or null.
+    static CWavegate* GetWavegate();
 
     CWavegate(const CWavegate&) = delete;
     CWavegate& operator=(const CWavegate&) = delete;
@@ -96,11 +101,11 @@ public:
     int MidiThruEnabled() const { return m_midiThruEnabled; }
     int GetMidiThruDevice() const { return m_thruDevice; }
     int GetMidiThruChannel() const { return m_thruChannel; }
-    uint32_t GetPlayStartTime() const { return m_playStartTime; }
-    uint32_t GetRecordStartTime() const { return m_recordStartTime; }
-    uint32_t GetBufferTime() const { return m_bufferTime; }
-    uint32_t GetElapsedPlayTime() const { return Now() - m_playStartTime; }
-    uint32_t GetElapsedRecordTime() const { return Now() - m_recordStartTime; }
+    uint32_t GetPlayStartTime() const { return m_playStartTime.load().ms(); }
+    uint32_t GetRecordStartTime() const { return m_recordStartTime.load().ms(); }
+    uint32_t GetBufferTime() const { return m_bufferTime.load().ms(); }
+    uint32_t GetElapsedPlayTime() const { return static_cast<uint32_t>(Now() - m_playStartTime.load()); }
+    uint32_t GetElapsedRecordTime() const { return static_cast<uint32_t>(Now() - m_recordStartTime.load()); }
     uint32_t GetPerformanceGranularity() const { return kGranularityMs; }
     int GetPrefetchBufferCount() const { return m_prefetchBufferCount; }
     uint32_t GetPerformanceLatency() const { return m_performanceLatency; }
@@ -159,16 +164,12 @@ public:
 
     // One poll of every performance and one write of every output; false when the poll
     // was skipped because another poll held the gate past the time-out.
-    bool _PollPerformances();
-    // The poll of a returned block of the timing device. It gives up, instead of waiting,
-    // once device is no longer the timing device: whoever took that role away may hold
-    // mainLock while it waits for this device's blocks to come back.
-    bool _PollForTimingDevice(const CWGDevice* device);
+    bool PollPerformances();
     // The caller holds mainLock.
-    void _WriteBuffers();
+    void WriteBuffers();
     // Files event into list: ascending time, a note-off before events of equal time, any
     // other event after them.
-    static void _MergeData(std::unique_ptr<CWGEventData> event, CWGEventList& list);
+    static void MergeData(std::unique_ptr<CWGEventData> event, CWGEventList& list);
 
     // Wave-start markers name their player by a handle from here.
     CWGStartSignals& GetStartSignals() { return m_startSignals; }
@@ -179,27 +180,46 @@ public:
     plat::RecursiveLock& GetMainLock() { return m_mainLock; }
 
 private:
-    struct PerformanceRecord {
+    // A registered performance or recording: its tag, whether it counts for IsActive, and
+    // the connection of its callback in the matching callback list.
+    struct Registration {
         uint64_t serial;
         int tag;
         int active;
-        WGPerformanceProc callback;
-        uintptr_t user;
+        plat::Connection connection;
     };
-    struct RecordingRecord {
-        uint64_t serial;
-        int tag;
-        int active;
-        WGRecordingProc callback;
-        uintptr_t user;
+    // The code a performance's callback gets for an ordinary poll; sync commands are negative.
+    static constexpr int kPoll = 0;
+
+    // The manager as its devices see it.
+    class DeviceHost final : public CWGDeviceHost {
+    public:
+        explicit DeviceHost(CWavegate& manager) : m_manager(manager) {}
+        void Notify(uint32_t code, uintptr_t p1, uintptr_t p2) override;
+        uint32_t GetSyncMode() const override;
+        int GetPrefetchBufferCount() const override;
+        bool IsTimingDevice(const CWGDevice* device) const override;
+        bool PollForTimingDevice(const CWGDevice* device) override;
+        CWGStartSignals& GetStartSignals() override;
+
+    private:
+        CWavegate& m_manager;
     };
 
-    CWavegate();
-    ~CWavegate();
-
-    uint32_t Now() const;
+    plat::media::MediaTime Now() const;
+    // The play time the clock has reached: ms since playing started.
+    plat::media::MediaTime PlayTimeNow() const;
     // The device, no longer the timing device if it was.
     CWGDevice* LeaveTiming(int type, int direction, int index);
+    // The poll of a returned block of the timing device. It gives up, instead of waiting,
+    // once device is no longer the timing device: whoever took that role away may hold
+    // mainLock while it waits for this device's blocks to come back.
+    bool PollForTimingDevice(const CWGDevice* device);
+    // Makes the MIDI output the timing device, its thread raised for the role.
+    void TakeTiming(int index, CWGDevice* device);
+    // Ends the role of device (of whichever device has it, for null); that device's thread
+    // goes back to normal priority.
+    void DropTiming(CWGDevice* device = nullptr);
     // Kills the tick and delayed-start timers.
     void KillTimers();
     // Runs action on every device; 1 when it succeeded on any.
@@ -207,12 +227,14 @@ private:
     bool StartDriverThread();
     void StopDriverThread();
     intptr_t DriverProc(plat::MessageId msg, uintptr_t wParam, intptr_t lParam);
-    std::unique_ptr<CWGDevice> _CreateDevice(int type, int direction, int index);
+    std::unique_ptr<CWGDevice> CreateDevice(int type, int direction, int index);
     void OnTick();
     // Polls and writes; the caller holds the poll gate and mainLock.
     void PollLocked();
-    void _SyncPerformances(int code, uint32_t a, uint32_t b);
+    void SyncPerformances(int code, uint32_t a, uint32_t b);
     void ReopenMidiOutputs();
+    // Removes the performance that answered 0 to a poll; the caller holds mainLock.
+    void EndPerformance(uint64_t serial);
     bool StartTickTimer();
     CWGEventList* MidiOutList(int device);
 
@@ -223,9 +245,9 @@ private:
     std::atomic<int> m_thruDevice = 0;
     std::atomic<int> m_thruChannel = -1;
     std::atomic<int> m_prefetchBufferCount = 2;
-    std::atomic<uint32_t> m_playStartTime = 0;
-    std::atomic<uint32_t> m_recordStartTime = 0;
-    std::atomic<uint32_t> m_bufferTime = 0;
+    std::atomic<plat::media::MediaTime> m_playStartTime;     // on the clock
+    std::atomic<plat::media::MediaTime> m_recordStartTime;   // on the clock
+    std::atomic<plat::media::MediaTime> m_bufferTime;        // play time
     std::atomic<uint32_t> m_performanceLatency = 200;
     std::atomic<uint32_t> m_syncMode = 0;
     std::atomic<uint32_t> m_syncPosition = 0;
@@ -235,9 +257,11 @@ private:
     std::atomic<CWGDevice*> m_timingDevice = nullptr;
     std::atomic<int> m_defaultMidiDevice = 0;
     std::atomic<int> m_defaultMidiDeviceEnabled = 0;
-    std::list<PerformanceRecord> m_performances;
-    std::list<RecordingRecord> m_recordings;
-    uint64_t m_nextSerial = 1;
+    plat::CallbackList<void(int code, uint32_t from, uint32_t to)> m_performanceCalls;
+    std::list<Registration> m_performances;   // under mainLock, in registration order
+    uint64_t m_nextSerial = 1;                // under mainLock
+    plat::CallbackList<void(CWGEventData* event)> m_recordingCalls;
+    std::list<Registration> m_recordings;     // under recordLock, in registration order
     std::atomic<uint32_t> m_tickTimer = 0;
     std::atomic<uint32_t> m_delayTimer = 0;
     std::vector<CWGEventList> m_midiOutLists;
@@ -250,6 +274,8 @@ private:
     std::unique_ptr<plat::Event> m_pollEvent;
     CWGNotify m_notifier;
     CWGStartSignals m_startSignals;
+    // Mutable: a query such as GetDeviceCaps may report a failure through it.
+    mutable DeviceHost m_deviceHost{*this};
     plat::RecursiveLock m_mainLock{"CWavegate main", plat::LockLevel::deviceManager};
     plat::RecursiveLock m_recordLock{"CWavegate record", plat::LockLevel::deviceManager};
 };

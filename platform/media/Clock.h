@@ -2,16 +2,22 @@
 
 #include "platform/media/PlatMediaExport.h"
 
+#include "platform/media/MediaTime.h"
+
 #include <cstdint>
 
 namespace plat::media {
 
-// The media clock: milliseconds as a 32-bit count that wraps (about every 49.7 days), so
-// differences are taken in unsigned arithmetic.
+// The media clock. Its nanosecond reading never wraps and is what deadlines are taken from;
+// its millisecond reading is that same reading as a MediaTime.
 class PLATMEDIA_API Clock {
 public:
     virtual ~Clock() = default;
-    virtual uint32_t nowMs() const = 0;
+    virtual int64_t nowNs() const = 0;
+
+    MediaTime now() const { return MediaTime::fromNs(nowNs()); }
+    // The raw count of now(), for the edges that carry 32-bit times.
+    uint32_t nowMs() const { return now().ms(); }
 };
 
 }  // namespace plat::media

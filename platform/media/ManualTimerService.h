@@ -20,16 +20,21 @@ public:
 
     uint32_t setPeriodic(uint32_t periodMs, uint32_t resolutionMs, Callback callback) override;
     uint32_t setOneShot(uint32_t delayMs, uint32_t resolutionMs, Callback callback) override;
+    uint32_t setOneShotAt(int64_t deadlineNs, Callback callback) override;
     bool kill(uint32_t id) override;
     const Clock& clock() const override { return m_clock; }
+    std::unique_ptr<TimerService> createLane(const std::string& name) override;
 
-    // Moves the clock forward by ms, running every callback that falls due on the way.
+    // Moves the clock forward by ms, running every callback that falls due on the way. A
+    // timer that fell due while a test moved the clock directly fires first, at the time the
+    // clock shows: the clock never goes back.
     void advance(uint32_t ms);
     ManualClock& manualClock() { return m_clock; }
     size_t activeTimers() const;
 
 private:
     struct Impl;
+    class Lane;
     ManualClock m_clock;
     std::unique_ptr<Impl> m_impl;
 };

@@ -34,8 +34,12 @@ inline constexpr uint32_t kStreamNop = 0x02000000u;
 // - done() comes once per block, in queue order, when the stream passes the block's end;
 //   stop() also returns every block still queued through done();
 // - marker() comes when an event with the callback flag plays;
-// - callbacks run on a backend thread (or in the caller of stop()), never with a backend
-//   lock held, and must not block: they post or record, nothing more;
+// - a block queued after the stream ran dry keeps its place on the timeline: its events
+//   whose time has passed play at once, the later ones at their time, and underrun() says
+//   how late it came, once until a block comes in time again;
+// - callbacks run on a backend thread (or in the caller of stop() or, for underrun(), of
+//   queue()), never with a backend lock held, and must not block: they post or record,
+//   nothing more;
 // - shortMsg() and longMsg() may be called from any thread at any time while open.
 // Every operation answers 0 or an error number (MediaError.h).
 class PLATMEDIA_API MidiOutPort {
@@ -58,6 +62,8 @@ public:
         virtual void done(uintptr_t user) = 0;
         // The event at wordOffset of the block named by user has played.
         virtual void marker(uintptr_t user, size_t wordOffset) = 0;
+        // The block named by user came lateMs after its place on the stream's timeline.
+        virtual void underrun(uintptr_t /*user*/, uint32_t /*lateMs*/) {}
     };
 
     virtual ~MidiOutPort() = default;

@@ -9,7 +9,7 @@ namespace plat::media {
 // The machine's monotonic clock.
 class PLATMEDIA_API RealClock final : public Clock {
 public:
-    uint32_t nowMs() const override;
+    int64_t nowNs() const override;
 };
 
 }  // namespace plat::media

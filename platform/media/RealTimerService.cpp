@@ -1,5 +1,7 @@
 #include "platform/media/RealTimerService.h"
 
+#include "platform/media/ThreadPriority.h"
+
 #include <pthread.h>
 
 #include <cerrno>
@@ -34,13 +36,12 @@ void sleepUntil(SteadyClock::time_point deadline)
 
 struct RealTimerService::Impl {
     struct Timer {
-        std::chrono::milliseconds period;
-        bool periodic;
+        std::chrono::milliseconds period;   // 0 for a one-shot timer
         SteadyClock::time_point due;
         std::shared_ptr<Callback> callback;
     };
 
-    Impl() : thread([this] { run(); }) {}
+    explicit Impl(const std::string& threadName) : name(threadName.substr(0, 15)), thread([this] { run(); }) {}
 
     ~Impl()
     {
@@ -52,18 +53,16 @@ struct RealTimerService::Impl {
         thread.join();
     }
 
-    uint32_t add(uint32_t ms, bool periodic, Callback callback)
+    uint32_t add(std::chrono::milliseconds period, SteadyClock::time_point due, Callback callback)
     {
-        if (ms == 0 || !callback)
+        if (!callback)
             return 0;
         const std::lock_guard lock(mutex);
         // Ids are never 0 and never one still in use, also after the counter wraps.
         do {
             ++lastId;
         } while (lastId == 0 || timers.contains(lastId));
-        const auto period = std::chrono::milliseconds(ms);
-        timers.emplace(lastId, Timer{period, periodic, SteadyClock::now() + period,
-                                     std::make_shared<Callback>(std::move(callback))});
+        timers.emplace(lastId, Timer{period, due, std::make_shared<Callback>(std::move(callback))});
         cv.notify_all();
         return lastId;
     }
@@ -81,7 +80,8 @@ struct RealTimerService::Impl {
 
     void run()
     {
-        pthread_setname_np(pthread_self(), "media timers");
+        pthread_setname_np(pthread_self(), name.c_str());
+        ThreadPriority::set(ThreadPriority::Level::sending);
         std::unique_lock lock(mutex);
         while (!stopping) {
             auto next = timers.end();
@@ -111,7 +111,8 @@ struct RealTimerService::Impl {
     void fire(std::unique_lock<std::mutex>& lock, uint32_t id)
     {
         Timer& timer = timers.at(id);
-        if (timer.periodic) {
+        const bool periodic = timer.period.count() != 0;
+        if (periodic) {
             // The next deadline keeps the cadence from the first one, so periods do not drift;
             // after a delay the missed ticks are skipped, not fired in a burst.
             const auto now = SteadyClock::now();
@@ -120,7 +121,6 @@ struct RealTimerService::Impl {
                 timer.due += ((now - timer.due) / timer.period + 1) * timer.period;
         }
         const std::shared_ptr<Callback> callback = timer.callback;
-        const bool periodic = timer.periodic;
         running = id;
         lock.unlock();
         (*callback)();
@@ -137,21 +137,37 @@ struct RealTimerService::Impl {
     uint32_t lastId = 0;
     uint32_t running = 0;
     bool stopping = false;
+    const std::string name;
     std::thread thread;  // last: starts once the rest is ready
 };
 
-RealTimerService::RealTimerService() : m_impl(std::make_unique<Impl>()) {}
+RealTimerService::RealTimerService(const std::string& threadName) : m_impl(std::make_unique<Impl>(threadName)) {}
 
 RealTimerService::~RealTimerService() = default;
 
 uint32_t RealTimerService::setPeriodic(uint32_t periodMs, uint32_t, Callback callback)
 {
-    return m_impl->add(periodMs, true, std::move(callback));
+    if (periodMs == 0)
+        return 0;
+    const std::chrono::milliseconds period(periodMs);
+    return m_impl->add(period, SteadyClock::now() + period, std::move(callback));
 }
 
 uint32_t RealTimerService::setOneShot(uint32_t delayMs, uint32_t, Callback callback)
 {
-    return m_impl->add(delayMs, false, std::move(callback));
+    if (delayMs == 0)
+        return 0;
+    return m_impl->add({}, SteadyClock::now() + std::chrono::milliseconds(delayMs), std::move(callback));
+}
+
+uint32_t RealTimerService::setOneShotAt(int64_t deadlineNs, Callback callback)
+{
+    return m_impl->add({}, SteadyClock::time_point(std::chrono::nanoseconds(deadlineNs)), std::move(callback));
+}
+
+std::unique_ptr<TimerService> RealTimerService::createLane(const std::string& name)
+{
+    return std::make_unique<RealTimerService>(name);
 }
 
 bool RealTimerService::kill(uint32_t id)

@@ -2,7 +2,6 @@
 
 #include "platform/media/MediaError.h"
 
-#include <algorithm>
 #include <deque>
 #include <mutex>
 #include <vector>
@@ -13,6 +12,7 @@ namespace {
 
 constexpr uint32_t kKindMask = 0x3F000000u;
 constexpr uint32_t kParamBytesMask = 0x00FFFFFFu;
+constexpr int64_t kNsPerMs = 1'000'000;
 
 size_t paramWords(uint32_t code)
 {
@@ -25,36 +25,50 @@ struct StreamScheduler::Core : std::enable_shared_from_this<Core> {
     struct Block {
         std::span<const uint32_t> words;
         uintptr_t user;
-        uint32_t lastTime;   // stream time of the event before `next`
+        MediaTime lastTime;  // stream time of the event before `next`
         size_t next;         // word index of the next event
     };
 
-    Core(TimerService& t, Sink& s, MidiOutPort::Events* e) : timers(t), sink(s), events(e) {}
+    Core(TimerService& timers, Sink& s, MidiOutPort::Events* e)
+        : clock(timers.clock()), lane(timers.createLane("midi stream")), sink(s), events(e)
+    {
+    }
 
-    uint32_t streamTimeLocked(uint32_t now) const { return running ? now - base : pausedAt; }
+    // Where the stream stands, in ns of stream time; it does not wrap.
+    int64_t positionNsLocked(int64_t nowNs) const { return running ? nowNs - originNs : pausedNs; }
+    // The clock's ns reading at which stream time t falls, the stream standing at positionNs.
+    int64_t deadlineNsLocked(MediaTime t, int64_t positionNs) const
+    {
+        const int64_t wholeMs = positionNs / kNsPerMs;
+        return originNs + (wholeMs + (t - MediaTime::fromNs(positionNs))) * kNsPerMs;
+    }
+    // Makes sure the lane calls process() at deadlineNs or earlier.
+    void armLocked(int64_t deadlineNs);
     void process();
-    void onTimer(uint64_t token, uint32_t deadline);
+    void onTimer(int64_t deadlineNs);
 
-    TimerService& timers;
+    const Clock& clock;
+    std::unique_ptr<TimerService> lane;
     Sink& sink;
     MidiOutPort::Events* events;
 
-    // Held while playing and calling back, so callbacks keep their order across threads
-    // and the destructor can wait for the one in progress.
+    // Held while playing and calling back, so callbacks keep their order and the destructor
+    // can wait for the one in progress. Never held by queue() or restart(), so a sink that
+    // blocks holds up only its own stream.
     std::mutex processMutex;
-    bool armed = false;            // under processMutex
-    uint32_t armedDeadline = 0;    // clock ms, under processMutex
     std::vector<uint8_t> bytes;    // under processMutex
 
     mutable std::mutex mutex;
     std::deque<Block> blocks;
     bool running = false;
     bool closing = false;
-    uint32_t base = 0;            // clock ms at stream time 0 while running
-    uint32_t pausedAt = 0;        // stream time while not running
-    uint32_t timelineEnd = 0;     // stream time at which the last queued block ends
-    uint64_t nextToken = 1;
-    std::vector<std::pair<uint64_t, uint32_t>> pendingTimers;  // token, timer id
+    int64_t originNs = 0;         // the clock at stream time 0, while running
+    int64_t pausedNs = 0;         // where the stream stands while not running
+    bool anchored = false;        // a block has placed the timeline since open or stop
+    MediaTime timelineEnd;        // stream time at which the last queued block ends
+    bool underrun = false;        // the last block came after its place on the timeline
+    bool armed = false;
+    int64_t armedNs = 0;          // the deadline of the last timer set, while armed
 };
 
 StreamScheduler::StreamScheduler(TimerService& timers, Sink& sink, MidiOutPort::Events* events)
@@ -64,15 +78,12 @@ StreamScheduler::StreamScheduler(TimerService& timers, Sink& sink, MidiOutPort::
 
 StreamScheduler::~StreamScheduler()
 {
-    std::vector<std::pair<uint64_t, uint32_t>> pending;
     {
         std::scoped_lock lock(m_core->processMutex, m_core->mutex);
         m_core->closing = true;
-        pending.swap(m_core->pendingTimers);
     }
-    // Outside the locks: kill() waits for a callback, which finds the core closed.
-    for (const auto& [token, id] : pending)
-        m_core->timers.kill(id);
+    // The lane's timers go with it; one that fires meanwhile finds the core closed.
+    m_core->lane.reset();
 }
 
 bool StreamScheduler::validate(std::span<const uint32_t> words, uint32_t& durationMs)
@@ -118,9 +129,9 @@ size_t StreamScheduler::shortMessageLength(uint8_t status)
 
 uint32_t StreamScheduler::streamTimeMs() const
 {
-    const uint32_t now = m_core->timers.clock().nowMs();
+    const int64_t nowNs = m_core->clock.nowNs();
     std::lock_guard lock(m_core->mutex);
-    return m_core->streamTimeLocked(now);
+    return MediaTime::fromNs(m_core->positionNsLocked(nowNs)).ms();
 }
 
 size_t StreamScheduler::queuedBlocks() const
@@ -140,38 +151,55 @@ int StreamScheduler::queue(const StreamBlock& block)
     uint32_t duration = 0;
     if (!validate(block.words, duration))
         return kErrorInvalidParam;
+    bool reportUnderrun = false;
+    int32_t lateMs = 0;
     {
-        const uint32_t now = m_core->timers.clock().nowMs();
+        const int64_t nowNs = m_core->clock.nowNs();
         std::lock_guard lock(m_core->mutex);
-        // A block that comes late starts now: the stream never plays into the past.
-        const uint32_t start = std::max(m_core->timelineEnd, m_core->streamTimeLocked(now));
+        const MediaTime streamNow = MediaTime::fromNs(m_core->positionNsLocked(nowNs));
+        MediaTime start = m_core->timelineEnd;
+        if (!m_core->anchored) {
+            // The first block places the timeline where the stream stands: it never plays
+            // into the past.
+            start = streamNow;
+            m_core->anchored = true;
+        } else if (start < streamNow) {
+            // The stream ran dry. The block keeps its place on the timeline, so the stream
+            // returns to it: what is past plays at once, the rest at its time.
+            lateMs = streamNow - start;
+            reportUnderrun = !m_core->underrun;
+            m_core->underrun = true;
+        } else {
+            m_core->underrun = false;
+        }
         m_core->blocks.push_back(Core::Block{block.words, block.user, start, 0});
         m_core->timelineEnd = start + duration;
+        if (m_core->running)
+            m_core->armLocked(nowNs);
     }
-    m_core->process();
+    if (reportUnderrun && m_core->events)
+        m_core->events->underrun(block.user, static_cast<uint32_t>(lateMs));
     return kOk;
 }
 
 void StreamScheduler::restart()
 {
-    {
-        const uint32_t now = m_core->timers.clock().nowMs();
-        std::lock_guard lock(m_core->mutex);
-        if (m_core->running)
-            return;
-        m_core->base = now - m_core->pausedAt;
-        m_core->running = true;
-    }
-    m_core->process();
+    const int64_t nowNs = m_core->clock.nowNs();
+    std::lock_guard lock(m_core->mutex);
+    if (m_core->running)
+        return;
+    m_core->originNs = nowNs - m_core->pausedNs;
+    m_core->running = true;
+    m_core->armLocked(nowNs);
 }
 
 void StreamScheduler::pause()
 {
-    const uint32_t now = m_core->timers.clock().nowMs();
+    const int64_t nowNs = m_core->clock.nowNs();
     std::lock_guard lock(m_core->mutex);
     if (!m_core->running)
         return;
-    m_core->pausedAt = now - m_core->base;
+    m_core->pausedNs = nowNs - m_core->originNs;
     m_core->running = false;
 }
 
@@ -183,108 +211,97 @@ void StreamScheduler::stop()
         std::lock_guard lock(m_core->mutex);
         returned.swap(m_core->blocks);
         m_core->running = false;
-        m_core->pausedAt = 0;
-        m_core->timelineEnd = 0;
+        m_core->pausedNs = 0;
+        m_core->anchored = false;
+        m_core->timelineEnd = MediaTime();
+        m_core->underrun = false;
     }
     if (m_core->events)
         for (const Core::Block& block : returned)
             m_core->events->done(block.user);
 }
 
-void StreamScheduler::Core::onTimer(uint64_t token, uint32_t deadline)
+void StreamScheduler::Core::armLocked(int64_t deadlineNs)
+{
+    // A timer already set for this deadline or an earlier one covers it.
+    if (closing || (armed && armedNs <= deadlineNs))
+        return;
+    std::weak_ptr<Core> weak = weak_from_this();
+    const uint32_t id = lane->setOneShotAt(deadlineNs, [weak, deadlineNs] {
+        if (auto core = weak.lock())
+            core->onTimer(deadlineNs);
+    });
+    if (id != 0) {
+        armed = true;
+        armedNs = deadlineNs;
+    }
+}
+
+void StreamScheduler::Core::onTimer(int64_t deadlineNs)
 {
     {
-        std::lock_guard processLock(processMutex);
-        if (armed && armedDeadline == deadline)
+        std::lock_guard lock(mutex);
+        if (armed && armedNs == deadlineNs)
             armed = false;
     }
     process();
-    std::lock_guard lock(mutex);
-    std::erase_if(pendingTimers, [token](const auto& entry) { return entry.first == token; });
 }
 
 void StreamScheduler::Core::process()
 {
     std::lock_guard processLock(processMutex);
     for (;;) {
-        enum class Action { none, emit, marker, done } action = Action::none;
-        uint32_t eventTime = 0;
+        enum class Action { emit, marker, done } action = Action::emit;
+        MediaTime eventTime;
         uintptr_t user = 0;
         size_t offset = 0;
-        uint32_t nextDeadline = 0;
-        bool haveDeadline = false;
         {
-            const uint32_t now = timers.clock().nowMs();
+            const int64_t nowNs = clock.nowNs();
             std::lock_guard lock(mutex);
-            if (closing || blocks.empty())
+            // A paused stream plays nothing, not even what lies at the point where it stands.
+            if (closing || !running || blocks.empty())
                 return;
-            const uint32_t streamNow = streamTimeLocked(now);
+            const int64_t positionNs = positionNsLocked(nowNs);
             Block& block = blocks.front();
             if (block.next >= block.words.size()) {
                 user = block.user;
                 blocks.pop_front();
                 action = Action::done;
             } else {
-                const uint32_t t = block.lastTime + block.words[block.next];
-                if (static_cast<int32_t>(t - streamNow) > 0) {
-                    if (running) {
-                        haveDeadline = true;
-                        nextDeadline = base + t;
-                    }
-                } else {
-                    offset = block.next;
-                    const uint32_t code = block.words[offset + 2];
-                    block.lastTime = t;
-                    block.next += 3 + paramWords(code);
-                    eventTime = t;
-                    user = block.user;
-                    bytes.clear();
-                    if ((code & kKindMask) == kStreamShortMessage) {
-                        if (code & kStreamLongFlag) {
-                            const size_t n = code & kParamBytesMask;
-                            for (size_t b = 0; b < n; ++b)
-                                bytes.push_back(static_cast<uint8_t>(block.words[offset + 3 + b / 4] >> (8 * (b % 4))));
-                        } else {
-                            const size_t n = shortMessageLength(static_cast<uint8_t>(code));
-                            for (size_t b = 0; b < n; ++b)
-                                bytes.push_back(static_cast<uint8_t>(code >> (8 * b)));
-                        }
-                    }
-                    action = (code & kStreamCallbackFlag) ? Action::marker : Action::emit;
+                const MediaTime t = block.lastTime + block.words[block.next];
+                if (t > MediaTime::fromNs(positionNs)) {
+                    armLocked(deadlineNsLocked(t, positionNs));
+                    return;
                 }
+                offset = block.next;
+                const uint32_t code = block.words[offset + 2];
+                block.lastTime = t;
+                block.next += 3 + paramWords(code);
+                eventTime = t;
+                user = block.user;
+                bytes.clear();
+                if ((code & kKindMask) == kStreamShortMessage) {
+                    if (code & kStreamLongFlag) {
+                        const size_t n = code & kParamBytesMask;
+                        for (size_t b = 0; b < n; ++b)
+                            bytes.push_back(static_cast<uint8_t>(block.words[offset + 3 + b / 4] >> (8 * (b % 4))));
+                    } else {
+                        const size_t n = shortMessageLength(static_cast<uint8_t>(code));
+                        for (size_t b = 0; b < n; ++b)
+                            bytes.push_back(static_cast<uint8_t>(code >> (8 * b)));
+                    }
+                }
+                action = (code & kStreamCallbackFlag) ? Action::marker : Action::emit;
             }
         }
         switch (action) {
-        case Action::none:
-            // An earlier or equal timer already armed covers this deadline.
-            if (haveDeadline && !(armed && static_cast<int32_t>(armedDeadline - nextDeadline) <= 0)) {
-                const uint32_t now = timers.clock().nowMs();
-                const uint32_t delay = static_cast<uint32_t>(std::max<int32_t>(1, static_cast<int32_t>(nextDeadline - now)));
-                uint64_t token = 0;
-                {
-                    std::lock_guard lock(mutex);
-                    token = nextToken++;
-                }
-                std::weak_ptr<Core> weak = weak_from_this();
-                const uint32_t id = timers.setOneShot(delay, 1, [weak, token, nextDeadline] {
-                    if (auto core = weak.lock())
-                        core->onTimer(token, nextDeadline);
-                });
-                if (id != 0) {
-                    armed = true;
-                    armedDeadline = nextDeadline;
-                    std::lock_guard lock(mutex);
-                    pendingTimers.emplace_back(token, id);
-                }
-            }
-            return;
         case Action::emit:
             if (!bytes.empty())
-                sink.emit(eventTime, bytes);
+                sink.emit(eventTime.ms(), bytes);
             break;
         case Action::marker:
             if (!bytes.empty())
-                sink.emit(eventTime, bytes);
+                sink.emit(eventTime.ms(), bytes);
             if (events)
                 events->marker(user, offset);
             break;

@@ -12,9 +12,11 @@
 namespace plat::media {
 
 // The stream timeline of a MIDI output port, shared by the backends: queued blocks, pause,
-// restart and stop, and the order of done() and marker() callbacks (the contract of
-// MidiOutPort). It plays each event when the stream reaches its time, by one-shot timers of
-// the timer service, and hands the bytes to a sink; a backend adds only the sink.
+// restart and stop, and the order of done(), marker() and underrun() callbacks (the
+// contract of MidiOutPort). It hands each event's bytes to a sink at the event's time,
+// computed from the stream's origin on the clock's nanosecond reading; it plays on a lane
+// of the timer service of its own, so a sink that blocks holds up no other stream. A
+// backend adds only the sink.
 class PLATMEDIA_API StreamScheduler {
 public:
     class Sink {
@@ -25,12 +27,15 @@ public:
     };
 
     StreamScheduler(TimerService& timers, Sink& sink, MidiOutPort::Events* events);
-    // Waits for a callback in progress; nothing is called back afterwards.
+    // Waits for a callback in progress; nothing is called back afterwards. Not from a
+    // callback of the stream itself.
     ~StreamScheduler();
     StreamScheduler(const StreamScheduler&) = delete;
     StreamScheduler& operator=(const StreamScheduler&) = delete;
 
-    // 0, or kErrorInvalidParam for words that do not form whole events.
+    // 0, or kErrorInvalidParam for words that do not form whole events. The first block
+    // after opening or stop() begins the timeline where the stream stands; each later one
+    // follows the one before, also when it comes late.
     int queue(const StreamBlock& block);
     void restart();
     void pause();

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 TEST(CWGNotifyTest, EachCodeHasItsLine)
@@ -23,6 +25,7 @@ TEST(CWGNotifyTest, EachCodeHasItsLine)
          "Error opening MIDI stream device 1: " + plat::media::mediaErrorText(plat::media::kErrorAllocated)},
         {310, plat::media::kErrorInvalidHandle, 0,
          "Error sending MIDI short message on device 0: " + plat::media::mediaErrorText(plat::media::kErrorInvalidHandle)},
+        {311, 50, 1, "Underrun on MIDI stream device 1: buffer 50 ms late"},
         {407, 2, 1, "Error resetting WAVE in device 1: " + plat::media::mediaErrorText(2)},
         {600, 2, reinterpret_cast<uintptr_t>(file), "Error (2) opening file song.wav for reading"},
         {614, 5, 0, "Error (5) opening file  for writing"},
@@ -34,6 +37,7 @@ TEST(CWGNotifyTest, EachCodeHasItsLine)
     };
     for (const auto& c : cases)
         EXPECT_EQ(CWGNotify::FormatNotification(c.code, c.p1, c.p2), c.line) << c.code;
+    EXPECT_EQ(CWGNotify::GetErrorText(311, 50), "") << "an underrun carries no error number";
 }
 
 TEST(CWGNotifyTest, DSErrorTextIsCutToTheBuffer)
@@ -76,4 +80,47 @@ TEST(CWGNotifyTest, ARegisteredCallbackHearsEveryNotification)
     EXPECT_EQ(g_calls[0].code, 306u);
     EXPECT_EQ(g_calls[0].p1, 11u);
     EXPECT_EQ(g_calls[0].p2, 2u);
+}
+
+namespace {
+
+struct Counting {
+    static void Proc(uintptr_t user, uint32_t, uintptr_t, uintptr_t)
+    {
+        auto* self = reinterpret_cast<Counting*>(user);
+        ++self->calls;
+        if (self->replaced)
+            ++self->callsAfterReplaced;
+    }
+    std::atomic<int> calls{0};
+    std::atomic<bool> replaced{false};
+    std::atomic<int> callsAfterReplaced{0};
+};
+
+}  // namespace
+
+TEST(CWGNotifyTest, AReplacedCallbackIsNeverCalledOnceTheReplacementReturns)
+{
+    CWGNotify notifier;
+    Counting first, second;
+    notifier.SetNotificationCallback(&Counting::Proc, reinterpret_cast<uintptr_t>(&first));
+    std::atomic<bool> stop{false};
+    std::thread reporter([&] {
+        while (!stop)
+            notifier.Notify(306, 1, 0);
+    });
+    while (first.calls == 0) {
+    }
+    notifier.SetNotificationCallback(&Counting::Proc, reinterpret_cast<uintptr_t>(&second));
+    first.replaced = true;
+    while (second.calls == 0) {
+    }
+    notifier.SetNotificationCallback(nullptr, 0);
+    second.replaced = true;
+    const int last = second.calls;
+    stop = true;
+    reporter.join();
+    EXPECT_EQ(first.callsAfterReplaced, 0);
+    EXPECT_EQ(second.callsAfterReplaced, 0);
+    EXPECT_EQ(second.calls, last) << "null removes the callback";
 }

@@ -1,10 +1,17 @@
 #include "WavegateTestSupport.h"
 
 #include "platform/media/MediaError.h"
+#include "platform/media/ThreadPriority.h"
 
 #include <gtest/gtest.h>
 
+#include <sched.h>
+
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -25,6 +32,20 @@ std::vector<uint32_t> messagesOf(const CWGEventList& list)
     for (const auto& e : list)
         out.push_back(static_cast<uint32_t>(e->data));
     return out;
+}
+
+// How many of this process's device threads run at a raised (real-time) priority.
+int raisedDeviceThreads()
+{
+    int raised = 0;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream comm(task.path() / "comm");
+        std::string name;
+        std::getline(comm, name);
+        if (name == "CWGDevice" && sched_getscheduler(std::stoi(task.path().filename().string())) != SCHED_OTHER)
+            ++raised;
+    }
+    return raised;
 }
 
 struct Notification {
@@ -66,7 +87,7 @@ TEST(CWavegateMergeTest, NoteOffsGoBeforeEqualTimesAndOtherEventsAfter)
         CWGEventList list;
         for (const auto& [time, msg] : c.existing)
             list.push_back(MidiEvent(time, msg));
-        CWavegate::_MergeData(MidiEvent(c.added.first, c.added.second), list);
+        CWavegate::MergeData(MidiEvent(c.added.first, c.added.second), list);
         EXPECT_EQ(messagesOf(list), c.order) << c.what;
         const auto times = timesOf(list);
         EXPECT_TRUE(std::is_sorted(times.begin(), times.end())) << c.what;
@@ -97,7 +118,7 @@ TEST_F(CWavegateManagerTest, WithoutFlagsThereAreNoDevicesAndEveryOperationAnswe
 TEST_F(CWavegateManagerTest, DevicesComeFromTheBackendOnceAndTheInstanceIsShared)
 {
     CWavegate& wg = Init();
-    EXPECT_EQ(CWavegate::InitWavegate(), &wg);
+    EXPECT_THROW(CWavegate(), std::logic_error) << "one manager at a time";
     EXPECT_EQ(CWavegate::GetWavegate(), &wg);
     EXPECT_EQ(InitWavegate(), 0);
     EXPECT_EQ(wg.GetDeviceCount(0, 1), 2);
@@ -113,6 +134,8 @@ TEST_F(CWavegateManagerTest, DevicesComeFromTheBackendOnceAndTheInstanceIsShared
     EXPECT_EQ(wg.GetDeviceCaps(0, 1, 1, &caps), 1);
     EXPECT_STREQ(caps.name, "Memory MIDI Out 2");
     EXPECT_EQ(wg.GetDeviceCaps(0, 1, 1, nullptr), 0);
+    Exit();
+    EXPECT_EQ(CWavegate::GetWavegate(), nullptr);
 }
 
 TEST_F(CWavegateManagerTest, SettingsAndTags)
@@ -260,6 +283,29 @@ TEST_F(CWavegateManagerTest, TheTimingDeviceIsTheFirstOpenOutput)
     EXPECT_EQ(wg.GetBufferTime(), 0u);
 }
 
+TEST_F(CWavegateManagerTest, TheTimingDeviceThreadIsRaisedOnlyWhileItDrivesTheClock)
+{
+    using plat::media::ThreadPriority;
+    const bool allowed = std::async(std::launch::async, [] { return ThreadPriority::set(ThreadPriority::Level::polling); }).get();
+    if (!allowed)
+        GTEST_SKIP() << "real-time scheduling is refused here";
+    CWavegate& wg = Init();
+    wg.OpenDevices();
+    ASSERT_EQ(wg.StartDevices(), 1);
+    Settle();
+    EXPECT_EQ(raisedDeviceThreads(), 1);
+    wg.StopDevices();
+    Settle();
+    EXPECT_EQ(raisedDeviceThreads(), 0) << "lowered again at stop";
+
+    ASSERT_EQ(wg.StartDevices(), 1);
+    Settle();
+    EXPECT_EQ(raisedDeviceThreads(), 1);
+    wg.CloseDevice(0, 1, wg.GetTimingDeviceNum());
+    Settle();
+    EXPECT_EQ(raisedDeviceThreads(), 0) << "and when it closes";
+}
+
 TEST_F(CWavegateManagerTest, ADeviceFailureReachesTheRegisteredCallback)
 {
     g_notifications.clear();
@@ -322,7 +368,7 @@ TEST_F(CWavegateManagerTest, PlayBufferFilesEachTypeIntoItsOutput)
             for (const auto& p : played)
                 EXPECT_EQ(p.streamMs, 230u) << c.what;
         }
-        CWavegate::ExitWavegate();
+        Exit();
     }
 }
 
@@ -335,10 +381,21 @@ struct RecordingLog {
         self->seen.emplace_back(tag, static_cast<uint32_t>(event->data));
         if (self->stopSelf)
             CWavegate::GetWavegate()->StopRecording(tag);
+        if (self->stopOther) {
+            CWavegate::GetWavegate()->StopRecording(self->stopOther);
+            self->stopOther = 0;
+        }
+        if (self->start) {
+            self->startedTag = CWavegate::GetWavegate()->StartRecording(&Proc, reinterpret_cast<uintptr_t>(self->start), 1);
+            self->start = nullptr;
+        }
         return 1;
     }
     std::vector<std::pair<int, uint32_t>> seen;
     bool stopSelf = false;
+    int stopOther = 0;
+    RecordingLog* start = nullptr;
+    int startedTag = 0;
 };
 
 }  // namespace
@@ -360,4 +417,24 @@ TEST_F(CWavegateManagerTest, RecordedDataReachesEveryRecordingInOrder)
     wg.StopRecording(a);
     wg.ForwardRecordedData(event.get());
     EXPECT_EQ(first.seen.size(), 2u);
+}
+
+TEST_F(CWavegateManagerTest, ARecordingMayStartAndStopOthersWhileDataIsForwarded)
+{
+    CWavegate& wg = Init();
+    RecordingLog meddler, stopped, started;
+    meddler.start = &started;
+    const int a = wg.StartRecording(&RecordingLog::Proc, reinterpret_cast<uintptr_t>(&meddler), 1);
+    const int b = wg.StartRecording(&RecordingLog::Proc, reinterpret_cast<uintptr_t>(&stopped), 1);
+    meddler.stopOther = b;
+    const auto event = MidiEvent(5, 0x403C90);
+    wg.ForwardRecordedData(event.get());
+    EXPECT_EQ(meddler.seen.size(), 1u);
+    EXPECT_TRUE(stopped.seen.empty()) << "stopped before its turn came";
+    EXPECT_TRUE(started.seen.empty()) << "started during the call: it joins at the next";
+    wg.ForwardRecordedData(event.get());
+    EXPECT_EQ(meddler.seen.size(), 2u);
+    EXPECT_TRUE(stopped.seen.empty());
+    EXPECT_EQ(started.seen, (std::vector<std::pair<int, uint32_t>>{{meddler.startedTag, 0x403C90}}));
+    EXPECT_NE(meddler.startedTag, a);
 }

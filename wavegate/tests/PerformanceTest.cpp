@@ -1,10 +1,16 @@
 #include "WavegateTestSupport.h"
 
+#include "platform/core/Event.h"
 #include "platform/media/MediaError.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <atomic>
 #include <mutex>
+#include <string>
+#include <thread>
 
 namespace {
 
@@ -67,6 +73,38 @@ struct CountingScript {
     std::vector<uint32_t> froms;
 };
 
+// A note-on or note-off every 10 ms from 200 to 1490 on output 0; the time travels in the
+// message's velocity byte so that every event played can be told apart.
+struct TenMsScript {
+    static int Proc(uintptr_t, int tagOrCode, uint32_t from, uint32_t to)
+    {
+        if (tagOrCode < 0)
+            return 1;
+        CWGEventList list;
+        for (uint32_t t = std::max(from, 200u); t < to && t < 1500; t += 10)
+            list.push_back(MidiEvent(t, (t / 10 % 2 ? 0x3C80u : 0x3C90u) | (t / 10 % 128) << 16));
+        CWavegate::GetWavegate()->PlayBuffer(list);
+        return 1;
+    }
+};
+
+// The notifications a manager sends, from whichever thread sends them.
+struct NotificationLog {
+    static void Proc(uintptr_t user, uint32_t code, uintptr_t p1, uintptr_t p2)
+    {
+        auto* self = reinterpret_cast<NotificationLog*>(user);
+        std::lock_guard lock(self->mutex);
+        self->entries.push_back({code, p1, p2});
+    }
+    std::vector<std::array<uintptr_t, 3>> Entries()
+    {
+        std::lock_guard lock(mutex);
+        return entries;
+    }
+    std::mutex mutex;
+    std::vector<std::array<uintptr_t, 3>> entries;
+};
+
 class PerformanceTest : public WavegateTest {
 protected:
     int32_t Ahead(const CWavegate& wg) const
@@ -92,10 +130,11 @@ TEST_F(PerformanceTest, AScalePlaysOnTimeWithNoteOffsFirstAndThePrefetchKept)
     CMidiOut& out = MidiOut(0);
     for (int slice = 0; slice < 48; ++slice) {
         Step(100);
-        // Exactly the prefetch count of blocks stays queued, the latency ahead of the sound.
-        EXPECT_EQ(out.GetBuffersOut(), 2) << "slice " << slice;
-        EXPECT_EQ(m_memory->midiOut(0).queuedBlocks(), 2u) << "slice " << slice;
-        EXPECT_EQ(Ahead(wg), 200) << "slice " << slice;
+        // The block playing and the prefetch count of blocks stay queued: the last slice
+        // written starts the latency ahead of the sound.
+        EXPECT_EQ(out.GetBuffersOut(), 3) << "slice " << slice;
+        EXPECT_EQ(m_memory->midiOut(0).queuedBlocks(), 3u) << "slice " << slice;
+        EXPECT_EQ(Ahead(wg), 300) << "slice " << slice;
     }
 
     // Polled from 200 until the slice of the last note-off, then dropped.
@@ -129,7 +168,7 @@ TEST_F(PerformanceTest, StopPerformanceRemovesOneTagOrEvery)
     wg.StartPerformance(&CountingScript::Proc, reinterpret_cast<uintptr_t>(&c), 1, 40);
     wg.StopPerformance(ta);
     EXPECT_EQ(wg.IsActive(), 1);
-    wg._PollPerformances();
+    wg.PollPerformances();
     EXPECT_TRUE(a.Froms().empty());
     EXPECT_EQ(b.Froms().size(), 1u);
     EXPECT_EQ(c.Froms().size(), 1u);
@@ -138,7 +177,7 @@ TEST_F(PerformanceTest, StopPerformanceRemovesOneTagOrEvery)
     wg.StartPerformance(&CountingScript::Proc, reinterpret_cast<uintptr_t>(&a), 1, 0);
     wg.StartPerformance(&CountingScript::Proc, reinterpret_cast<uintptr_t>(&b), 1, 0);
     wg.StopPerformance(-1);
-    wg._PollPerformances();
+    wg.PollPerformances();
     EXPECT_TRUE(a.Froms().empty());
     EXPECT_EQ(wg.IsActive(), 0);
 }
@@ -152,19 +191,19 @@ TEST_F(PerformanceTest, ABlockThatCouldNotBeSentIsMadeUpAtTheNextReturn)
     ASSERT_EQ(wg.StartDevices(), 1);
     CMidiOut& out = MidiOut(0);
     Step(100);
-    ASSERT_EQ(out.GetBuffersOut(), 2);
+    ASSERT_EQ(out.GetBuffersOut(), 3);
 
     m_memory->midiOut(0).setFailure(Operation::queue, plat::media::kErrorNoMemory);
     Step(100);
-    EXPECT_EQ(out.GetBuffersOut(), 1) << "the slice polled at 200 was lost";
+    EXPECT_EQ(out.GetBuffersOut(), 2) << "the slice polled at 200 was lost";
     m_memory->midiOut(0).setFailure(Operation::queue, plat::media::kOk);
 
     Step(100);
-    EXPECT_EQ(out.GetBuffersOut(), 2) << "two polls at the next return";
-    EXPECT_EQ(script.Froms(), (std::vector<uint32_t>{200, 300, 400, 500}));
+    EXPECT_EQ(out.GetBuffersOut(), 3) << "two polls at the next return";
+    EXPECT_EQ(script.Froms(), (std::vector<uint32_t>{200, 300, 400, 500, 600}));
     Step(300);
-    EXPECT_EQ(out.GetBuffersOut(), 2);
-    EXPECT_EQ(script.Froms().size(), 7u) << "then one poll per returned block again";
+    EXPECT_EQ(out.GetBuffersOut(), 3);
+    EXPECT_EQ(script.Froms().size(), 8u) << "then one poll per returned block again";
 }
 
 TEST_F(PerformanceTest, ATimingDeviceThatCannotStartHandsTheClockToTheTicks)
@@ -178,8 +217,143 @@ TEST_F(PerformanceTest, ATimingDeviceThatCannotStartHandsTheClockToTheTicks)
     EXPECT_EQ(wg.GetTimingDevice(), nullptr);
     EXPECT_EQ(wg.GetDeviceState(0, 1, 1) & CWGDevice::WG_STARTED, CWGDevice::WG_STARTED);
     Step(300);
-    EXPECT_EQ(script.Froms(), (std::vector<uint32_t>{200, 300, 400}));
-    EXPECT_EQ(MidiOut(1).GetBuffersOut(), 2);
+    EXPECT_EQ(script.Froms(), (std::vector<uint32_t>{200, 300, 400, 500}));
+    EXPECT_EQ(MidiOut(1).GetBuffersOut(), 3);
+}
+
+TEST_F(PerformanceTest, AfterAStalledPollTheOutputReturnsToItsTimelineAndTheUnderrunIsReported)
+{
+    CWavegate& wg = Init();
+    NotificationLog notifications;
+    wg.SetNotificationCallback(&NotificationLog::Proc, reinterpret_cast<uintptr_t>(&notifications));
+    TenMsScript script;
+    wg.StartPerformance(&TenMsScript::Proc, reinterpret_cast<uintptr_t>(&script), 1, 0);
+    wg.OpenDevices();
+    ASSERT_EQ(wg.StartDevices(), 1);
+    Step(500);
+
+    // The poll is held up for 400 ms, longer than the output is ahead: the stream runs dry.
+    uint32_t lateFrom = 0;
+    uint32_t stallEnd = 0;
+    {
+        std::lock_guard lock(wg.GetMainLock());
+        lateFrom = wg.GetBufferTime();
+        m_timers->advance(400);
+        stallEnd = wg.GetElapsedPlayTime();
+    }
+    ASSERT_LT(lateFrom, stallEnd);
+    Settle();
+    // The slices written late play at once and come back at once; their returns are polled
+    // before the clock moves on.
+    m_timers->advance(0);
+    Settle();
+    Step(1100);
+
+    // Each output reports its underrun once, from its own thread.
+    auto reported = notifications.Entries();
+    std::sort(reported.begin(), reported.end());
+    const uintptr_t late = stallEnd - lateFrom;
+    EXPECT_EQ(reported, (std::vector<std::array<uintptr_t, 3>>{{311, late, 0}, {311, late, 1}}))
+        << "how late the first slice after the stall came, on each output";
+    const auto played = m_memory->midiOut(0).played();
+    ASSERT_EQ(played.size(), 130u) << "nothing lost";
+    for (size_t i = 0; i < played.size(); ++i) {
+        const uint32_t time = 200 + 10 * static_cast<uint32_t>(i);
+        SCOPED_TRACE(testing::Message() << "event at " << time);
+        EXPECT_EQ(played[i].bytes[2], time / 10 % 128);
+        EXPECT_EQ(played[i].streamMs, time) << "the stream kept its timeline";
+        // What the stall held up goes out as soon as it comes; everything after it on time.
+        const uint32_t expected = time >= lateFrom && time < stallEnd ? stallEnd : time;
+        EXPECT_EQ(played[i].clockMs, kStartMs + expected);
+    }
+}
+
+namespace {
+
+// Performances that log their calls and, on their first one, start or stop others.
+struct Meddler {
+    static int Proc(uintptr_t user, int tagOrCode, uint32_t, uint32_t)
+    {
+        auto* self = reinterpret_cast<Meddler*>(user);
+        if (tagOrCode < 0)
+            return 1;
+        self->log->push_back(self->name);
+        ++self->calls;
+        if (self->calls == 1 && self->stops)
+            CWavegate::GetWavegate()->StopPerformance(self->stops);
+        if (self->calls == 1 && self->starts)
+            CWavegate::GetWavegate()->StartPerformance(&Proc, reinterpret_cast<uintptr_t>(self->starts), 1, 0);
+        return self->calls == self->lastCall ? 0 : 1;
+    }
+    const char* name;
+    std::vector<std::string>* log;
+    int stops = 0;                // a tag to stop at the first call
+    Meddler* starts = nullptr;    // a performance to start at the first call
+    int lastCall = 0;             // the call that answers 0
+    int calls = 0;
+};
+
+}  // namespace
+
+TEST_F(PerformanceTest, PerformancesMayStartAndStopOthersDuringAPoll)
+{
+    CWavegate& wg = Init();
+    std::vector<std::string> log;
+    Meddler started{"started", &log};
+    Meddler first{"first", &log, 50, &started};
+    Meddler ending{"ending", &log, 0, nullptr, 2};
+    Meddler stopped{"stopped", &log};
+    wg.StartPerformance(&Meddler::Proc, reinterpret_cast<uintptr_t>(&first), 1, 0);
+    wg.StartPerformance(&Meddler::Proc, reinterpret_cast<uintptr_t>(&ending), 1, 0);
+    wg.StartPerformance(&Meddler::Proc, reinterpret_cast<uintptr_t>(&stopped), 1, 50);
+    for (int poll = 0; poll < 3; ++poll)
+        ASSERT_TRUE(wg.PollPerformances());
+    // A performance stopped during a poll is not called even in that poll; one started
+    // during a poll joins at the next; one that answers 0 is not called again.
+    EXPECT_EQ(log, (std::vector<std::string>{"first", "ending", "first", "ending", "started", "first", "started"}));
+}
+
+TEST_F(PerformanceTest, AStopFromAnotherThreadWaitsForTheRunningPollAndEndsThePerformance)
+{
+    CWavegate& wg = Init();
+    struct Blocking {
+        static int Proc(uintptr_t user, int tagOrCode, uint32_t, uint32_t)
+        {
+            auto* self = reinterpret_cast<Blocking*>(user);
+            if (tagOrCode < 0)
+                return 1;
+            if (++self->calls == 1) {
+                self->entered.set();
+                self->release.wait(5000);
+                self->finished = true;
+            }
+            return 1;
+        }
+        std::atomic<int> calls{0};
+        std::atomic<bool> finished{false};
+        plat::Event entered{true, false};
+        plat::Event release{true, false};
+    } blocking;
+    const int tag = wg.StartPerformance(&Blocking::Proc, reinterpret_cast<uintptr_t>(&blocking), 1, 0);
+    wg.OpenDevices();
+    ASSERT_EQ(wg.StartDevices(), 1);
+    m_timers->advance(100);   // the first block comes back: the timing device's thread polls
+    ASSERT_EQ(blocking.entered.wait(5000), plat::Event::WaitResult::signalled);
+
+    bool finishedWhenStopped = false;
+    int callsWhenStopped = 0;
+    std::thread stopper([&] {
+        wg.StopPerformance(tag);
+        finishedWhenStopped = blocking.finished;
+        callsWhenStopped = blocking.calls;
+    });
+    blocking.release.set();
+    stopper.join();
+    EXPECT_TRUE(finishedWhenStopped);
+    Settle();
+    Step(500);
+    EXPECT_EQ(blocking.calls, callsWhenStopped) << "never called after the stop returned";
+    EXPECT_EQ(wg.IsActive(), 0);
 }
 
 class TickPerformanceTest : public PerformanceTest {
@@ -196,8 +370,8 @@ TEST_F(TickPerformanceTest, WithoutMidiOutputsTheTicksPollAndCatchUpAfterAStall)
     ASSERT_EQ(wg.StartDevices(), 1);
     EXPECT_EQ(wg.GetTimingDevice(), nullptr);
     Step(300);
-    EXPECT_EQ(script.Froms(), (std::vector<uint32_t>{200, 300, 400}));
-    EXPECT_EQ(Ahead(wg), 200);
+    EXPECT_EQ(script.Froms(), (std::vector<uint32_t>{200, 300, 400, 500}));
+    EXPECT_EQ(Ahead(wg), 300);
 
     // The driver thread stalls for half a second: the ticks wait behind the lock.
     {
@@ -205,12 +379,12 @@ TEST_F(TickPerformanceTest, WithoutMidiOutputsTheTicksPollAndCatchUpAfterAStall)
         m_timers->advance(500);
     }
     Settle();
-    EXPECT_EQ(script.Froms().size(), 8u) << "the first tick after the stall polls five slices";
-    EXPECT_EQ(Ahead(wg), 200);
+    EXPECT_EQ(script.Froms().size(), 9u) << "the first tick after the stall polls five slices";
+    EXPECT_EQ(Ahead(wg), 300);
     Step(100);
-    EXPECT_EQ(script.Froms().size(), 9u);
+    EXPECT_EQ(script.Froms().size(), 10u);
 
     wg.StopDevices();
     Step(300);
-    EXPECT_EQ(script.Froms().size(), 9u) << "no ticks after stop";
+    EXPECT_EQ(script.Froms().size(), 10u) << "no ticks after stop";
 }

@@ -77,7 +77,7 @@ TEST_F(SyncModeTest, SlavedModeFollowsTheExternalTransport)
 
     // Entering mode 2: stop to every performance, outputs reopened, buffer time 0.
     wg.SetSyncMode(2);
-    EXPECT_EQ(script.Take(), (std::vector<Call>{{-3, 300, 400}}));
+    EXPECT_EQ(script.Take(), (std::vector<Call>{{-3, 400, 500}}));
     EXPECT_EQ(m_memory->midiOut(0).openCount(), opens + 1);
     EXPECT_EQ(wg.GetBufferTime(), 0u);
     EXPECT_EQ(wg.GetDeviceState(0, 1, 0), CWGDevice::WG_OPEN);

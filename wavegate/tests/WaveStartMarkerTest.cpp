@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/core/Event.h"
+
 #include <atomic>
+#include <thread>
 
 TEST(CWGStartSignalsTest, HandlesNameLiveSignalsOnly)
 {
@@ -20,6 +23,41 @@ TEST(CWGStartSignalsTest, HandlesNameLiveSignalsOnly)
     EXPECT_FALSE(signals.Fire(0));
     EXPECT_TRUE(signals.Fire(a));
     EXPECT_EQ(fired, 11);
+}
+
+TEST(CWGStartSignalsTest, ASignalMayUnregisterItselfAndUnregisterWaitsForOneRunningElsewhere)
+{
+    CWGStartSignals signals;
+    int selfCalls = 0;
+    uint32_t self = 0;
+    self = signals.Register([&] {
+        ++selfCalls;
+        signals.Unregister(self);
+    });
+    EXPECT_TRUE(signals.Fire(self));
+    EXPECT_FALSE(signals.Fire(self));
+    EXPECT_EQ(selfCalls, 1);
+
+    plat::Event entered(true, false);
+    plat::Event release(true, false);
+    std::atomic<bool> finished{false};
+    const uint32_t slow = signals.Register([&] {
+        entered.set();
+        release.wait(5000);
+        finished = true;
+    });
+    std::thread firing([&] { signals.Fire(slow); });
+    ASSERT_EQ(entered.wait(5000), plat::Event::WaitResult::signalled);
+    bool finishedWhenUnregistered = false;
+    std::thread unregistering([&] {
+        signals.Unregister(slow);
+        finishedWhenUnregistered = finished;
+    });
+    release.set();
+    unregistering.join();
+    firing.join();
+    EXPECT_TRUE(finishedWhenUnregistered) << "Unregister returned while the signal still ran";
+    EXPECT_FALSE(signals.Fire(slow));
 }
 
 class WaveStartMarkerTest : public WavegateTest {

@@ -35,17 +35,21 @@ protected:
 
     void TearDown() override
     {
-        CWavegate::ExitWavegate();
+        Exit();
         if (m_installed)
             plat::media::Backend::install(std::move(m_previous));
     }
 
+    // Makes the manager when there is none, and initializes it.
     CWavegate& Init(uint32_t flags = CWavegate::WG_INIT_MIDI)
     {
-        CWavegate* wavegate = CWavegate::InitWavegate();
-        EXPECT_EQ(wavegate->Initialize(flags), 1);
-        return *wavegate;
+        if (!m_wavegate)
+            m_wavegate = std::make_unique<CWavegate>();
+        EXPECT_EQ(m_wavegate->Initialize(flags), 1);
+        return *m_wavegate;
     }
+
+    void Exit() { m_wavegate.reset(); }
 
     CMidiOut& MidiOut(int index)
     {
@@ -78,6 +82,7 @@ protected:
 
 private:
     std::unique_ptr<plat::media::Backend> m_previous;
+    std::unique_ptr<CWavegate> m_wavegate;
     bool m_installed = false;
 };
 

@@ -6,12 +6,17 @@ namespace plat::media {
 
 MemoryMidiIn::MemoryMidiIn(std::string name, TimerService& timers) : m_name(std::move(name)), m_timers(timers) {}
 
+uint32_t MemoryMidiIn::sinceStartLocked() const
+{
+    return static_cast<uint32_t>(m_timers.clock().now() - m_start);
+}
+
 bool MemoryMidiIn::feed(uint32_t packed)
 {
     std::lock_guard lock(m_mutex);
     if (!m_events || !m_started)
         return false;
-    m_events->data(packed, m_timers.clock().nowMs() - m_startMs);
+    m_events->data(packed, sinceStartLocked());
     return true;
 }
 
@@ -20,7 +25,7 @@ bool MemoryMidiIn::feedSysEx(std::span<const uint8_t> bytes)
     std::lock_guard lock(m_mutex);
     if (!m_events || !m_started || bytes.empty())
         return false;
-    m_events->longData(bytes, m_timers.clock().nowMs() - m_startMs);
+    m_events->longData(bytes, sinceStartLocked());
     return true;
 }
 
@@ -65,7 +70,7 @@ void MemoryMidiIn::setStarted(bool started)
 {
     std::lock_guard lock(m_mutex);
     if (started && !m_started)
-        m_startMs = m_timers.clock().nowMs();
+        m_start = m_timers.clock().now();
     m_started = started;
 }
 

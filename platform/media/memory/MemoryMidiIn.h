@@ -2,6 +2,7 @@
 
 #include "platform/media/PlatMediaExport.h"
 
+#include "platform/media/MediaTime.h"
 #include "platform/media/MidiInPort.h"
 #include "platform/media/TimerService.h"
 
@@ -39,13 +40,16 @@ public:
     void setStarted(bool started);
 
 private:
+    // Ms since the port started; the caller holds m_mutex.
+    uint32_t sinceStartLocked() const;
+
     const std::string m_name;
     TimerService& m_timers;
     // Held while feeding, so a port that closes waits for a delivery in progress.
     mutable std::mutex m_mutex;
     MidiInPort::Events* m_events = nullptr;
     bool m_started = false;
-    uint32_t m_startMs = 0;
+    MediaTime m_start;
     int m_openFailure = 0;
 };
 

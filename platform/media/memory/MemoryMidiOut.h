@@ -20,6 +20,7 @@ public:
         uint32_t clockMs;         // media clock when it played
         std::vector<uint8_t> bytes;
         bool immediate;           // sent with shortMsg/longMsg rather than through the stream
+        int64_t clockNs = 0;      // the same moment on the clock's nanosecond reading
     };
 
     enum class Operation { open, queue, restart, pause, stop, close, shortMsg, longMsg, count };

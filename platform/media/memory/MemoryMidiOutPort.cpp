@@ -87,7 +87,7 @@ int MemoryMidiOutPort::shortMsg(uint32_t packed)
     std::vector<uint8_t> bytes;
     for (size_t b = 0; b < n; ++b)
         bytes.push_back(static_cast<uint8_t>(packed >> (8 * b)));
-    m_device.record({0, m_timers.clock().nowMs(), std::move(bytes), true});
+    record(0, std::move(bytes), true);
     return kOk;
 }
 
@@ -97,7 +97,7 @@ int MemoryMidiOutPort::longMsg(std::span<const uint8_t> bytes)
         return error;
     if (bytes.empty())
         return kErrorInvalidParam;
-    m_device.record({0, m_timers.clock().nowMs(), std::vector<uint8_t>(bytes.begin(), bytes.end()), true});
+    record(0, std::vector<uint8_t>(bytes.begin(), bytes.end()), true);
     return kOk;
 }
 
@@ -108,7 +108,13 @@ std::string MemoryMidiOutPort::errorText(int error) const
 
 void MemoryMidiOutPort::emit(uint32_t streamMs, std::span<const uint8_t> bytes)
 {
-    m_device.record({streamMs, m_timers.clock().nowMs(), std::vector<uint8_t>(bytes.begin(), bytes.end()), false});
+    record(streamMs, std::vector<uint8_t>(bytes.begin(), bytes.end()), false);
+}
+
+void MemoryMidiOutPort::record(uint32_t streamMs, std::vector<uint8_t> bytes, bool immediate)
+{
+    const int64_t ns = m_timers.clock().nowNs();
+    m_device.record({streamMs, MediaTime::fromNs(ns).ms(), std::move(bytes), immediate, ns});
 }
 
 }  // namespace plat::media

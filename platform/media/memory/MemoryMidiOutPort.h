@@ -8,6 +8,7 @@
 #include "platform/media/memory/MemoryMidiOut.h"
 
 #include <memory>
+#include <vector>
 
 namespace plat::media {
 
@@ -32,6 +33,7 @@ public:
 
 private:
     int check(MemoryMidiOut::Operation operation) const;
+    void record(uint32_t streamMs, std::vector<uint8_t> bytes, bool immediate);
 
     MemoryMidiOut& m_device;
     TimerService& m_timers;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 
@@ -29,8 +30,54 @@ TEST(ClockTest, ManualClockMovesOnlyWhenToldAndWraps)
     clock.advance(0x20);
     EXPECT_EQ(clock.nowMs(), 0x10u);
     EXPECT_EQ(static_cast<uint32_t>(clock.nowMs() - 0xFFFFFFF0u), 0x20u);
-    clock.set(7);
+    clock.set(MediaTime(7));
     EXPECT_EQ(clock.nowMs(), 7u);
+}
+
+TEST(ClockTest, TheMillisecondReadingIsTheNanosecondReadingCut)
+{
+    ManualClock clock(0xFFFFFFFFu);
+    EXPECT_EQ(clock.nowNs(), int64_t{0xFFFFFFFF} * 1'000'000);
+    clock.setNs(clock.nowNs() + 1'999'999);
+    EXPECT_EQ(clock.now(), MediaTime(0)) << "wrapped, and the part of a ms below it is dropped";
+    clock.set(MediaTime(0xFFFFFFFEu));
+    EXPECT_EQ(clock.nowNs(), int64_t{0xFFFFFFFE} * 1'000'000) << "back by the shorter way, onto the whole ms";
+
+    const RealClock real;
+    const int64_t ns = real.nowNs();
+    EXPECT_LE(real.now() - MediaTime::fromNs(ns), 50);
+    EXPECT_GE(real.now() - MediaTime::fromNs(ns), 0);
+}
+
+TEST(MediaTimeTest, ComparisonAndDifferenceHoldAcrossTheWrap)
+{
+    struct Case {
+        uint32_t a, b;
+        int32_t aMinusB;
+    };
+    const Case cases[] = {
+        {10, 3, 7},
+        {3, 10, -7},
+        {0x00000005u, 0xFFFFFFFBu, 10},    // a lies 10 ms after b, past the wrap
+        {0xFFFFFFFBu, 0x00000005u, -10},
+        {0x7FFFFFFFu, 0u, 0x7FFFFFFF},     // the farthest apart two times may lie
+        {7, 7, 0},
+    };
+    for (const Case& c : cases) {
+        const MediaTime a(c.a), b(c.b);
+        SCOPED_TRACE(testing::Message() << c.a << " vs " << c.b);
+        EXPECT_EQ(a - b, c.aMinusB);
+        EXPECT_EQ(a < b, c.aMinusB < 0);
+        EXPECT_EQ(a > b, c.aMinusB > 0);
+        EXPECT_EQ(a == b, c.aMinusB == 0);
+        EXPECT_EQ(b + (a - b), a);
+        EXPECT_EQ(std::max(a, b), c.aMinusB >= 0 ? a : b);
+    }
+    EXPECT_EQ(MediaTime(0xFFFFFFF0u) + 0x20, MediaTime(0x10));
+    EXPECT_EQ(MediaTime(0x10) - 0x20, MediaTime(0xFFFFFFF0u));
+    MediaTime t(0xFFFFFF9Cu);
+    t += 100;
+    EXPECT_EQ(t.ms(), 0u);
 }
 
 }  // namespace

@@ -1,10 +1,14 @@
+#include "platform/core/Event.h"
 #include "platform/media/ManualTimerService.h"
 #include "platform/media/MediaError.h"
+#include "platform/media/RealTimerService.h"
 #include "platform/media/StreamScheduler.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -27,6 +31,10 @@ struct Recorder : StreamScheduler::Sink, MidiOutPort::Events {
     void marker(uintptr_t user, size_t offset) override
     {
         log.push_back("marker " + std::to_string(user) + ":" + std::to_string(offset) + "@" + std::to_string(clock.nowMs()));
+    }
+    void underrun(uintptr_t user, uint32_t lateMs) override
+    {
+        log.push_back("underrun " + std::to_string(user) + " " + std::to_string(lateMs) + "@" + std::to_string(clock.nowMs()));
     }
     const Clock& clock;
     std::vector<std::string> log;
@@ -126,6 +134,66 @@ TEST_F(StreamSchedulerTest, ABlockQueuedLateStartsNowInsteadOfInThePast)
     EXPECT_THAT(recorder.log, ElementsAre("play 310@1310 144 60 64"));
 }
 
+TEST_F(StreamSchedulerTest, ABlockThatComesAfterTheStreamRanDryKeepsItsPlaceOnTheTimeline)
+{
+    const auto first = noteBlock(50, 100, 60);
+    // Events at 10 and 60 into the block, which belongs at stream time 100.
+    const std::vector<uint32_t> late = {10, 0, 0x00403E90u, 50, 0, 0x00004090u, 40, 0, kStreamNop};
+    const auto next = noteBlock(0, 100, 62);
+    stream.queue({first, 1});
+    stream.restart();
+    timers.advance(130);
+    recorder.log.clear();
+
+    stream.queue({late, 2});
+    EXPECT_THAT(recorder.log, ElementsAre("underrun 2 30@1130")) << "reported by the caller of queue";
+
+    // A block that comes late while the stream is still behind is the same underrun; one in
+    // time ends it, and the next late one is reported again.
+    timers.advance(100);
+    stream.queue({next, 3});
+    stream.queue({first, 4});
+    timers.advance(200);
+    stream.queue({first, 5});
+    EXPECT_THAT(recorder.log, ElementsAre("underrun 2 30@1130", "play 110@1130 144 62 64", "play 160@1160 144 64 0",
+                                          "done 2@1200", "play 200@1230 144 62 64", "done 3@1300",
+                                          "play 350@1350 144 60 64", "done 4@1400", "underrun 5 30@1430"));
+}
+
+TEST_F(StreamSchedulerTest, APausedStreamPlaysNothingEvenAtThePointWhereItStands)
+{
+    const auto block = noteBlock(0, 100, 60);
+    stream.queue({block, 1});
+    timers.advance(100);
+    EXPECT_TRUE(recorder.log.empty());
+    stream.restart();
+    timers.advance(0);
+    EXPECT_THAT(recorder.log, ElementsAre("play 0@1100 144 60 64"));
+}
+
+TEST_F(StreamSchedulerTest, AnEventsDeadlineCountsFromTheStreamsOriginInNanoseconds)
+{
+    std::vector<int64_t> playedAtNs;
+    struct NsSink : StreamScheduler::Sink {
+        explicit NsSink(const Clock& c, std::vector<int64_t>& at) : clock(c), at(at) {}
+        void emit(uint32_t, std::span<const uint8_t>) override { at.push_back(clock.nowNs()); }
+        const Clock& clock;
+        std::vector<int64_t>& at;
+    } sink(timers.clock(), playedAtNs);
+    StreamScheduler timed(timers, sink, nullptr);
+
+    // The stream starts 0.4 ms into a millisecond, and its timer is next set 5.4 ms later.
+    const auto block = noteBlock(10, 100, 60);
+    timers.manualClock().setNs(1'000'400'000);
+    timed.queue({block, 1});
+    timed.restart();
+    timers.manualClock().setNs(1'005'800'000);
+    timers.advance(4);
+    EXPECT_TRUE(playedAtNs.empty());
+    timers.advance(1);
+    EXPECT_EQ(playedAtNs, std::vector<int64_t>{1'010'400'000}) << "neither rounded to a whole ms nor delayed past it";
+}
+
 TEST_F(StreamSchedulerTest, WordsThatDoNotFormWholeEventsAreRefused)
 {
     struct Case {
@@ -167,6 +235,39 @@ TEST(StreamSchedulerLifetime, DestroyingTheStreamWithATimerPendingCallsNothingLa
     }
     timers.advance(200);
     EXPECT_TRUE(recorder.log.empty());
+}
+
+// On the real clock each stream plays on a thread of its own: one whose sink blocks holds up
+// neither another stream nor the caller that queues on it.
+TEST(StreamSchedulerLanes, ASinkThatBlocksHoldsUpOnlyItsOwnStream)
+{
+    struct GateSink : StreamScheduler::Sink {
+        void emit(uint32_t, std::span<const uint8_t>) override
+        {
+            entered.set();
+            release.wait(5000);
+        }
+        plat::Event entered{true, false};
+        plat::Event release{true, false};
+    } blocking;
+    struct SignalSink : StreamScheduler::Sink {
+        void emit(uint32_t, std::span<const uint8_t>) override { played.set(); }
+        plat::Event played{true, false};
+    } free;
+    const auto block = noteBlock(0, 20, 60);   // outlives the streams that play it
+    RealTimerService timers;
+    StreamScheduler stuck(timers, blocking, nullptr);
+    StreamScheduler other(timers, free, nullptr);
+    stuck.queue({block, 1});
+    stuck.restart();
+    ASSERT_EQ(blocking.entered.wait(5000), plat::Event::WaitResult::signalled);
+
+    other.queue({block, 2});
+    other.restart();
+    EXPECT_EQ(free.played.wait(5000), plat::Event::WaitResult::signalled);
+    auto queued = std::async(std::launch::async, [&] { return stuck.queue({block, 3}); });
+    EXPECT_EQ(queued.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    blocking.release.set();
 }
 
 }  // namespace

@@ -128,6 +128,67 @@ TEST(ManualTimerServiceTest, AdvanceFromACallbackIsRefused)
     EXPECT_EQ(service.clock().nowMs(), 5u);
 }
 
+TEST(ManualTimerServiceTest, LanesKeepTheOneOrderAndTakeTheirTimersWithThem)
+{
+    ManualTimerService service(1000);
+    std::vector<Fired> fired;
+    const auto record = [&](const char* name) { return [&, name] { fired.emplace_back(name, service.clock().nowMs()); }; };
+    auto lane = service.createLane("lane");
+    EXPECT_EQ(&lane->clock(), &service.clock());
+    service.setPeriodic(10, 1, record("service"));
+    lane->setPeriodic(10, 1, record("lane"));
+    lane->setOneShotAt(service.clock().nowNs() + 5'000'000, record("at"));
+    service.advance(20);
+    lane.reset();
+    service.advance(10);
+    EXPECT_EQ(fired, (std::vector<Fired>{{"at", 1005}, {"service", 1010}, {"lane", 1010}, {"service", 1020},
+                                         {"lane", 1020}, {"service", 1030}}));
+    EXPECT_EQ(service.activeTimers(), 1u);
+}
+
+TEST(ManualTimerServiceTest, ADeadlineAlreadyPastFiresAtTheNextAdvanceWithoutMovingTheClockBack)
+{
+    ManualTimerService service(1000);
+    std::vector<Fired> fired;
+    service.setOneShot(10, 1, [&] { fired.emplace_back("due", service.clock().nowMs()); });
+    service.manualClock().advance(50);   // the clock moved on without the timers
+    service.setOneShotAt(service.clock().nowNs() - 20'000'000, [&] { fired.emplace_back("past", service.clock().nowMs()); });
+    service.advance(0);
+    EXPECT_EQ(fired, (std::vector<Fired>{{"due", 1050}, {"past", 1050}}));
+    EXPECT_EQ(service.clock().nowMs(), 1050u);
+}
+
+TEST(RealTimerServiceTest, OneShotAtFiresNoEarlierThanItsDeadline)
+{
+    RealTimerService service;
+    plat::Event fired(true, false);
+    std::atomic<int64_t> firedNs{0};
+    const int64_t deadline = service.clock().nowNs() + 20'000'000;
+    ASSERT_NE(service.setOneShotAt(deadline, [&] {
+        firedNs = service.clock().nowNs();
+        fired.set();
+    }), 0u);
+    ASSERT_EQ(fired.wait(5000), plat::Event::WaitResult::signalled);
+    EXPECT_GE(firedNs.load(), deadline);
+}
+
+TEST(RealTimerServiceTest, ALaneWhoseCallbackBlocksHoldsUpNoOtherTimers)
+{
+    RealTimerService service;
+    auto lane = service.createLane("blocked lane");
+    plat::Event entered(true, false);
+    plat::Event release(true, false);
+    plat::Event other(true, false);
+    lane->setOneShot(1, 1, [&] {
+        entered.set();
+        release.wait(5000);
+    });
+    ASSERT_EQ(entered.wait(5000), plat::Event::WaitResult::signalled);
+    service.setOneShot(1, 1, [&] { other.set(); });
+    EXPECT_EQ(other.wait(5000), plat::Event::WaitResult::signalled);
+    release.set();
+}
+
 TEST(RealTimerServiceTest, PeriodHoldsOnAverageOverASecond)
 {
     RealTimerService service;

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "wavegate/WavegateExport.h"
+
+#include <cstdint>
+
+class CWGDevice;
+class CWGStartSignals;
+
+// What a device needs of the device manager that made it, handed to the device at its
+// creation: the manager outlives its devices. A device made without one (a test's device,
+// used alone) reports to nobody, is never the timing device and runs in sync mode 0.
+class WAVEGATE_API CWGDeviceHost {
+public:
+    // Reports a device failure (the notification codes of CWGNotify).
+    virtual void Notify(uint32_t code, uintptr_t p1, uintptr_t p2) = 0;
+    virtual uint32_t GetSyncMode() const = 0;
+    virtual int GetPrefetchBufferCount() const = 0;
+    virtual bool IsTimingDevice(const CWGDevice* device) const = 0;
+    // The poll of a returned block of the timing device; false when device is not (or no
+    // longer) the timing device or the poll was skipped.
+    virtual bool PollForTimingDevice(const CWGDevice* device) = 0;
+    // Where wave-start markers find their players.
+    virtual CWGStartSignals& GetStartSignals() = 0;
+
+protected:
+    ~CWGDeviceHost() = default;
+};
