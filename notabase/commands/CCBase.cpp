@@ -3,10 +3,10 @@
 #include "notabase/commands/CommandIds.h"
 #include "notabase/commands/MCCommandMgr.h"
 #include "notabase/model/ECBase.h"
-#include "notabase/model/ECMeter.h"
+#include "notabase/model/ECMirror.h"
 #include "notabase/model/ECPerformanceBase.h"
-#include "notabase/model/ECTempo.h"
 #include "notabase/model/MCEventList.h"
+#include "notabase/model/MCMirrored.h"
 #include "notabase/score/ECConductor.h"
 #include "platform/core/RefPtr.h"
 
@@ -85,10 +85,8 @@ void CCBase::Discard(MCEventList* elements)
 
 void CCBase::DiscardMirrors(ECBase* element)
 {
-    if (auto* meter = plat::dynamicDowncast<ECMeter>(element))
-        Discard(&meter->GetMirrors());
-    else if (auto* tempo = plat::dynamicDowncast<ECTempo>(element))
-        Discard(&tempo->GetMirrors());
+    if (MCMirrored* mirrored = MCMirrored::Of(element))
+        Discard(&mirrored->GetMirrors());
 }
 
 int CCBase::GetCommandId()
@@ -127,6 +125,8 @@ void CCBase::ProcessDiscardList()
     if (!m_discardList)
         return;
     for (ECBase* element : *m_discardList) {
+        if (auto* mirror = plat::dynamicDowncast<ECMirror>(element))
+            mirror->SetMirrorEvent(nullptr, 1);
         const plat::RefPtr<ECBase> held(element);
         element->RemoveFromParents();
         element->RemoveChildren(0);

@@ -63,15 +63,16 @@ public:
     void Discard(ECBase* element);
     // Appends each element of the list, head to tail, that is not on the list yet.
     void Discard(MCEventList* elements);
-    // Discards the mirrors of a meter or tempo mark, which show it on other staves and go with
-    // it; any other element has none.
+    // Discards the mirrors of a key, clef, meter or tempo mark, which show it on other staves
+    // and go with it; any other element has none.
     void DiscardMirrors(ECBase* element);
 
     virtual int GetCommandId();
     virtual int Apply(ECPerformanceBase* performance);
     // Fetches the target's conductor; fails when there is none.
     virtual int Prepare();
-    // Cuts the discarded elements loose.
+    // Cuts the discarded elements loose; a discarded mirror leaves the mirror list of the
+    // element it mirrors first.
     virtual int Process();
     virtual int Finish();
     virtual void Abort();

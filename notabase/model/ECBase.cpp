@@ -230,18 +230,20 @@ int ECBase::RemoveParent(ECBase* parent)
 
 int ECBase::RemoveFromParents()
 {
-    // Each removal changes the parent list, so the parents are taken from a snapshot held by
-    // a list of its own, which keeps them alive meanwhile and then lets go without deleting:
-    // a parent outlives this call as it would outlive its RemoveChild. This element holds a
-    // reference on itself until the last parent is done with it.
+    // Each removal changes the parent list, so the parents are taken from a snapshot. The
+    // snapshot holds no references: a parent may take itself out of the graph while this
+    // element leaves it (a chord or a group that dissolves when emptied) and must then be
+    // freed by its own last reference. A parent is asked only while this element's parent
+    // list still holds it, which keeps it alive for the call. This element holds a reference
+    // on itself until the last parent is done with it.
     if (m_parents.IsEmpty())
         return 1;
-    MCEventList parents;
-    parents.AddTail(m_parents);
+    const std::vector<ECBase*> parents(m_parents.begin(), m_parents.end());
     const plat::RefPtr<ECBase> self(this);
-    for (ECBase* parent : parents)
-        parent->RemoveChild(this, 0);
-    parents.DetachAll();
+    for (ECBase* parent : parents) {
+        if (m_parents.Find(parent))
+            parent->RemoveChild(this, 0);
+    }
     return 1;
 }
 

@@ -49,19 +49,20 @@ std::vector<unsigned char> readBytes(plat::Archive& archive)
 
 }  // namespace
 
-ECMeter::ECMeter()
+ECMeter::ECMeter() : MCMirrored(static_cast<ECBase&>(*this))
 {
     SetMeter(4, 4, 0);
 }
 
 ECMeter::ECMeter(unsigned char numerator, unsigned char denominator, unsigned char type)
+    : MCMirrored(static_cast<ECBase&>(*this))
 {
     // A refused meter stays 4/4.
     if (!SetMeter(numerator, denominator, type))
         SetMeter(4, 4, 0);
 }
 
-ECMeter::ECMeter(const ECMeter& other) : ECEnvPoint(other)
+ECMeter::ECMeter(const ECMeter& other) : ECEnvPoint(other), MCMirrored(static_cast<ECBase&>(*this))
 {
     *this = other;
 }

@@ -3,7 +3,7 @@
 #include "notabase/NotabaseExport.h"
 
 #include "notabase/model/ECEnvPoint.h"
-#include "notabase/model/MCEventList.h"
+#include "notabase/model/MCMirrored.h"
 #include "notabase/values/MCTime.h"
 
 #include <cstdint>
@@ -18,7 +18,7 @@
 // Lengths inside a meter are counted at 256 ticks per quarter note, a whole note being 1024, and
 // are stored in 16 bits: a meter whose bar would not fit (longer than 65535 ticks, such as 64/1)
 // is refused. Lengths at another resolution are computed and handed out in 32 bits.
-class NOTABASE_API ECMeter : public ECEnvPoint {
+class NOTABASE_API ECMeter : public ECEnvPoint, public MCMirrored {
     PLAT_DECLARE_SERIAL(ECMeter)
 public:
     // The resolution lengths are kept in, and the longest bar it can hold.
@@ -69,7 +69,6 @@ public:
     const std::vector<unsigned char>& GetCompoundNumerator() const { return m_compoundNumerator; }
     const std::vector<unsigned char>& GetCompoundDenominator() const { return m_compoundDenominator; }
     unsigned short GetStressPulsesPerMeasure() const { return m_stressPulsesPerMeasure; }
-    MCEventList& GetMirrors() { return m_mirrors; }
 
     // Where the meter map found this meter to begin.
     BPTTime& GetBarPulseTick() { return m_barPulseTick; }
@@ -127,5 +126,4 @@ private:
     std::vector<unsigned short> m_stressTicks;
     std::vector<unsigned short> m_pulsesPerStress;
     BPTTime m_barPulseTick{0, 0, 0, static_cast<int32_t>(MCTime::GlobalPPQ)};
-    MCEventList m_mirrors;
 };

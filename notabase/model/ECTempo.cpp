@@ -20,13 +20,13 @@ bool isPositive(float value)
 
 }  // namespace
 
-ECTempo::ECTempo()
+ECTempo::ECTempo() : MCMirrored(static_cast<ECBase&>(*this))
 {
     setTempoType(typeMetronome);
     ECEnvPoint::SetValue(m_tempo);
 }
 
-ECTempo::ECTempo(const ECTempo& other) : ECEnvPoint(other)
+ECTempo::ECTempo(const ECTempo& other) : ECEnvPoint(other), MCMirrored(static_cast<ECBase&>(*this))
 {
     *this = other;
     m_duration = other.m_duration;

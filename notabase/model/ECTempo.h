@@ -3,7 +3,7 @@
 #include "notabase/NotabaseExport.h"
 
 #include "notabase/model/ECEnvPoint.h"
-#include "notabase/model/MCEventList.h"
+#include "notabase/model/MCMirrored.h"
 #include "notabase/values/MCTime.h"
 
 #include <string>
@@ -12,7 +12,7 @@
 // rate, quarter notes per second, and speed, seconds per quarter note), the kind of mark (a
 // metronome mark, a tempo word, a gradual change with a duration, a pause, a return) and the
 // clock time at which it falls, which the tempo map keeps up to date.
-class NOTABASE_API ECTempo : public ECEnvPoint {
+class NOTABASE_API ECTempo : public ECEnvPoint, public MCMirrored {
     PLAT_DECLARE_SERIAL(ECTempo)
 public:
     // Tempo types: 0 no word, 1 a metronome mark, 2..20 tempo words, 21..23 accel., rall. and
@@ -82,7 +82,6 @@ public:
     // The text, or when it is empty the word of the type.
     std::string GetText() const;
     void SetText(const std::string& text) { m_text = text; }
-    MCEventList& GetMirrors() { return m_mirrors; }
 
 private:
     void setTempoType(unsigned char type) { SetFlags(static_cast<uint16_t>((GetFlags() & 0x00FF) | (type << 8))); }
@@ -95,5 +94,4 @@ private:
     float m_speed = 1.0f;
     float m_beat = 1.0f;
     float m_pausePercent = 100.0f;
-    MCEventList m_mirrors;
 };

@@ -82,23 +82,23 @@ int ECWithChild::AddChild(ECBase* child, int sorted)
 
 int ECWithChild::RemoveChild(ECBase* child, int recursive)
 {
-    if (!child)
-        return 0;
-    const MCPosition position = m_children.Find(child);
-    if (!position)
+    if (!child || !m_children.Find(child))
         return 0;
     KeepAlive keep(*this);
-    bool unlinked = false;
+    bool gone = false;
     {
         const plat::RefPtr<ECBase> held(child);
         if (recursive)
             child->RemoveChildren(1);
-        unlinked = child->RemoveParent(this) != 0;
+        const bool unlinked = child->RemoveParent(this) != 0;
         if (unlinked)
-            m_children.RemoveAt(m_children.Find(child));
+            unlinkChild(child);
+        // A child that dissolves when emptied (a chord, a group) may have left this list by
+        // itself while it removed its own children.
+        gone = unlinked || !m_children.Find(child);
     }
     updateChildFlag();
-    return unlinked ? 1 : 0;
+    return gone ? 1 : 0;
 }
 
 int ECWithChild::RemoveChildren(int recursive)
@@ -109,10 +109,22 @@ int ECWithChild::RemoveChildren(int recursive)
         if (recursive)
             child->RemoveChildren(1);
         child->RemoveParent(this);
-        m_children.RemoveTail();
+        unlinkChild(child.get());
     }
     updateChildFlag();
     return 1;
+}
+
+void ECWithChild::unlinkChild(ECBase* child)
+{
+    // Usually the tail; searched from there.
+    for (MCPosition position = m_children.GetTailPosition(); position;) {
+        const MCPosition at = position;
+        if (m_children.GetPrev(position) == child) {
+            m_children.RemoveAt(at);
+            return;
+        }
+    }
 }
 
 void ECWithChild::unlinkAfterFailedLoad()

@@ -28,7 +28,8 @@ public:
     // children. The child is deleted when no other list holds it.
     int RemoveChild(ECBase* child, int recursive) override;
     // Removes every child, last first. A child whose RemoveParent fails is still taken out of
-    // this list, so that the list always ends empty.
+    // this list, so that the list always ends empty; a child that takes itself out of the list
+    // meanwhile (a chord or group dissolving) is not looked for again.
     int RemoveChildren(int recursive) override;
     // After a failed load: also drops the child links on both sides, deleting nothing.
     void unlinkAfterFailedLoad() override;
@@ -38,6 +39,8 @@ protected:
     ECWithChild(const ECWithChild& other);
 
     void updateChildFlag();
+    // Takes the child's node out of the child list (searched from the tail), if it is there.
+    void unlinkChild(ECBase* child);
     // Reads or writes the child list that follows the element head.
     void serializeChildren(plat::Archive& archive);
 

@@ -1,6 +1,7 @@
 #include "notabase/model/MCEventList.h"
 
 #include "notabase/model/ECBase.h"
+#include "notabase/model/ECMirror.h"
 #include "notabase/values/MCTime.h"
 #include "platform/core/Archive.h"
 
@@ -244,6 +245,22 @@ void MCEventList::Sort()
     size_t k = 0;
     for (Node* nd = headNode(); nd; nd = nd->next)
         nd->data = items[k++];
+}
+
+void MCEventList::ReplaceMirrors(int removeDuplicates)
+{
+    for (MCPosition position = GetHeadPosition(); position;) {
+        const MCPosition at = position;
+        auto* mirror = plat::dynamicDowncast<ECMirror>(GetNext(position));
+        if (!mirror)
+            continue;
+        if (ECBase* mirrored = mirror->GetMirrorEvent())
+            SetAt(at, mirrored);
+        else
+            RemoveAt(at);
+    }
+    if (removeDuplicates)
+        RemoveDuplicates();
 }
 
 void MCEventList::RemoveDuplicates()

@@ -71,6 +71,9 @@ public:
     void Sort();
     // Leaves each element once, at its last place.
     void RemoveDuplicates();
+    // Puts in place of each mirror the element it mirrors (a mirror of nothing leaves the
+    // list); then, with removeDuplicates, leaves each element once.
+    void ReplaceMirrors(int removeDuplicates);
     // Removes every element that lies below another element of the list (among its children,
     // their children, and so on), so that each remaining element stands for the part of the
     // graph below it.

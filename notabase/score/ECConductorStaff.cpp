@@ -246,6 +246,14 @@ void ECConductorStaff::OrderStaves()
         bar->OrderMeasures();
 }
 
+void ECConductorStaff::RebuildStaffCaches()
+{
+    for (size_t number = 1; number < m_staves.size(); ++number) {
+        if (m_staves[number])
+            m_staves[number]->RebuildCache();
+    }
+}
+
 float ECConductorStaff::measureLengthOf(ECMeter* meter) const
 {
     const float length = meter ? meter->GetMeasureLength() : defaultMeasureLength;

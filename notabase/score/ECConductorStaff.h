@@ -80,6 +80,8 @@ public:
     void RemoveStaff(ECStaff* staff);
     // Orders the staves table, and the bars' tables, by track number.
     void OrderStaves();
+    // Builds the clef and key cache of every staff anew from its measures.
+    void RebuildStaffCaches();
 
     int GetMaxStaffNumber() const { return static_cast<int>(m_staves.size()) - 1; }
     int GetMaxMeasureNumber() const { return static_cast<int>(m_conductorMeasures.size()); }

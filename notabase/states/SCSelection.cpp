@@ -1,6 +1,7 @@
 #include "notabase/states/SCSelection.h"
 
 #include "notabase/model/ECBase.h"
+#include "notabase/model/ECMirror.h"
 #include "notabase/states/MCFocusWnd.h"
 
 #include <atomic>
@@ -36,8 +37,16 @@ SCSelection::~SCSelection()
 
 ECBase* SCSelection::GetEvent(ECBase* element)
 {
+    element = standsFor(element);
     if (!element || m_request.Find(element))
         return nullptr;
+    return element;
+}
+
+ECBase* SCSelection::standsFor(ECBase* element)
+{
+    if (auto* mirror = plat::dynamicDowncast<ECMirror>(element))
+        return mirror->GetMirrorEvent();
     return element;
 }
 
@@ -57,8 +66,8 @@ void SCSelection::AddToSelection(MCEventList* elements)
 
 void SCSelection::RemoveFromSelection(ECBase* element)
 {
-    if (element)
-        m_request.RemoveEvent(element);
+    if (ECBase* e = standsFor(element))
+        m_request.RemoveEvent(e);
 }
 
 void SCSelection::RemoveFromSelection(MCEventList* elements)

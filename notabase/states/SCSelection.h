@@ -65,10 +65,14 @@ public:
     static void SetColor(unsigned long color);
 
 protected:
-    // The element a request stands for: null for null or for an element already requested.
+    // The element a request stands for (a mirror stands for the element it mirrors): null for
+    // null, for a mirror of nothing, or for an element already requested.
     ECBase* GetEvent(ECBase* element);
 
 private:
+    // The element a mirror mirrors (null for a mirror of nothing); any other element itself.
+    static ECBase* standsFor(ECBase* element);
+
     static constexpr uint8_t kDynamic = 0x01;
     static constexpr uint8_t kUpdated = 0x02;
 
