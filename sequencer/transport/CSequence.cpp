@@ -872,6 +872,8 @@ void CSequence::SendPrestart()
     CWavegate* manager = wavegate();
     if (!manager)
         return;
+    // Sent at once rather than queued: each queued message would go to the head of the output
+    // list, ahead of the one before it. The pause lets a device finish one before the next.
     const int devices = manager->GetDeviceCount(CWavegate::WG_MIDI, CWavegate::WG_OUT);
     for (size_t i = 0; i < messages.size(); ++i) {
         if (i > 0) {
@@ -879,7 +881,7 @@ void CSequence::SendPrestart()
             pause.waitServing(kPrestartPauseMs);
         }
         for (int device = 0; device < devices; ++device)
-            manager->SendSysExMsg(device, messages[i].GetSysExBuf(), static_cast<int>(messages[i].GetSysExBufLength()), 1);
+            manager->SendSysExMsg(device, messages[i].GetSysExBuf(), static_cast<int>(messages[i].GetSysExBufLength()), 0);
     }
 }
 
