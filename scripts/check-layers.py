@@ -14,7 +14,7 @@ ROOT = pathlib.Path(__file__).resolve().parent.parent
 LIBRARIES = {
     "platform/core": [],
     "platform/storage": ["platform/core"],
-    "platform/media": ["platform/core"],
+    "platform/media": ["platform/core", "platform/storage"],
     "platform/ui": ["platform/core", "platform/storage", "platform/media"],
     "notabase": ["platform/core", "platform/storage", "platform/media"],
     "wavegate": ["platform/core", "platform/storage", "platform/media"],
@@ -59,6 +59,12 @@ FOLDER_RANKS = {
         "values": 0, "states": 0,
         "events": 1, "data": 1, "layers": 1, "transport": 1, "play": 1, "record": 1, "score": 1,
         "monitor": 1, "prefetch": 1, "prefs": 1,
+    },
+    # The device interfaces and the clock sit at the library's root; the audio engine and the
+    # memory devices below the backends that use them.
+    "platform/media": {
+        "audio": 0, "memory": 0,
+        "file": 1, "synth": 1, "alsa": 1,
     },
 }
 

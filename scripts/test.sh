@@ -14,6 +14,8 @@ case "${1:-}" in
 esac
 
 scripts/setup-deps.sh
+# A clone in another folder (a CI checkout, a worktree) hits the same compiler cache.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=true
 scripts/check-layers.py
 cmake -S . -B "$build" -G Ninja "${options[@]}"
 cmake --build "$build" --parallel "$(nproc)"

@@ -138,7 +138,7 @@ void CMidiOut::underrun(uintptr_t, uint32_t lateMs)
 
 void CMidiOut::marker(uintptr_t user, size_t wordOffset)
 {
-    uint32_t handle = 0;
+    uintptr_t handle = 0;
     bool isStart = false;
     {
         std::lock_guard lock(m_bufferLock);
@@ -146,9 +146,9 @@ void CMidiOut::marker(uintptr_t user, size_t wordOffset)
             if (reinterpret_cast<uintptr_t>(buffer.get()) != user)
                 continue;
             const auto words = buffer->GetWords();
-            if (wordOffset + 4 < words.size() && (words[wordOffset + 2] >> 24) == 0xC2 && words[wordOffset + 3] == 1) {
+            if (wordOffset + 5 < words.size() && (words[wordOffset + 2] >> 24) == 0xC2 && words[wordOffset + 3] == 1) {
                 isStart = true;
-                handle = words[wordOffset + 4];
+                handle = static_cast<uintptr_t>(words[wordOffset + 4] | static_cast<uint64_t>(words[wordOffset + 5]) << 32);
             }
             break;
         }

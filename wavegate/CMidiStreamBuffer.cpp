@@ -23,7 +23,7 @@ void CMidiStreamBuffer::AddStreamData(std::unique_ptr<CWGEventData> event)
         event->size = static_cast<uint32_t>((event->length + 3) / 4);
         break;
     case CWGEventData::WG_EVENT_WAVESTART:
-        event->size = 2;
+        event->size = 3;
         break;
     default:
         return;
@@ -100,7 +100,9 @@ void CMidiStreamBuffer::BufferStreamData(const CWGEventData& event)
     case CWGEventData::WG_EVENT_WAVESTART:
         words[2] = kMarkerCode;
         words[3] = static_cast<uint32_t>(event.data);
+        // The player's handle, whole: low word, then high word.
         words[4] = static_cast<uint32_t>(event.length);
+        words[5] = static_cast<uint32_t>(static_cast<uint64_t>(event.length) >> 32);
         break;
     default:
         break;

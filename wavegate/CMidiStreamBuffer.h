@@ -18,7 +18,7 @@ class WAVEGATE_API CMidiStreamBuffer {
 public:
     static constexpr uint32_t kShortCode = 0x00000000u;
     static constexpr uint32_t kLongCode = 0x80000000u;
-    static constexpr uint32_t kMarkerCode = 0xC2000000u | 8u;
+    static constexpr uint32_t kMarkerCode = 0xC2000000u | 12u;
     static constexpr uint32_t kNopCode = 0x02000000u;
 
     CMidiStreamBuffer() = default;

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 class CWGDevice;
+class CWGEventData;
 class CWGStartSignals;
 
 // What a device needs of the device manager that made it, handed to the device at its
@@ -22,6 +23,8 @@ public:
     virtual bool PollForTimingDevice(const CWGDevice* device) = 0;
     // Where wave-start markers find their players.
     virtual CWGStartSignals& GetStartSignals() = 0;
+    // Hands recorded input to the recording clients.
+    virtual void ForwardRecordedData(CWGEventData* event) = 0;
 
 protected:
     ~CWGDeviceHost() = default;

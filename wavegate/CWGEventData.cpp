@@ -87,7 +87,7 @@ void CWGEventData::SetWaveStart(const WG_WaveParams* params)
     type = WG_EVENT_WAVESTART;
     data = 1;
     length = marker;
-    size = 2;
+    size = 3;
 }
 
 void CWGEventData::SetFileMeta(uintptr_t value)

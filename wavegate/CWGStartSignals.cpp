@@ -2,14 +2,14 @@
 
 #include <utility>
 
-uint32_t CWGStartSignals::Register(Signal signal)
+uintptr_t CWGStartSignals::Register(Signal signal)
 {
     std::lock_guard lock(m_mutex);
     do {
         ++m_next;
     } while (m_next == 0 || m_handles.contains(m_next));
-    const uint32_t handle = m_next;
-    m_handles.emplace(handle, m_signals.add([handle, signal = std::move(signal)](uint32_t fired) {
+    const uintptr_t handle = m_next;
+    m_handles.emplace(handle, m_signals.add([handle, signal = std::move(signal)](uintptr_t fired) {
         if (fired != handle)
             return false;
         if (signal)
@@ -19,7 +19,7 @@ uint32_t CWGStartSignals::Register(Signal signal)
     return handle;
 }
 
-void CWGStartSignals::Unregister(uint32_t handle)
+void CWGStartSignals::Unregister(uintptr_t handle)
 {
     plat::Connection connection;
     {
@@ -34,7 +34,7 @@ void CWGStartSignals::Unregister(uint32_t handle)
     connection.disconnect();
 }
 
-bool CWGStartSignals::Fire(uint32_t handle)
+bool CWGStartSignals::Fire(uintptr_t handle)
 {
     return m_signals.callUntil([](bool fired) { return fired; }, handle);
 }

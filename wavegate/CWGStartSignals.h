@@ -16,17 +16,21 @@ class WAVEGATE_API CWGStartSignals {
 public:
     using Signal = std::function<void()>;
 
-    // A handle for signal; never 0. The signal runs on a driver thread and must not block.
-    uint32_t Register(Signal signal);
+    // A handle for signal; never 0. Handles are pointer-sized and use the upper half of the
+    // word where there is one, so every path they travel must keep all of it. The signal runs
+    // on a driver thread and must not block.
+    uintptr_t Register(Signal signal);
     // After this returns, the signal is not running on another thread and never runs again.
-    void Unregister(uint32_t handle);
+    void Unregister(uintptr_t handle);
     // Runs the signal of handle; false when there is none.
-    bool Fire(uint32_t handle);
+    bool Fire(uintptr_t handle);
 
 private:
+    static constexpr uintptr_t kFirstHandle = sizeof(uintptr_t) > 4 ? uintptr_t{1} << (4 * sizeof(uintptr_t)) : 1;
+
     // Each signal answers for its own handle only.
-    plat::CallbackList<bool(uint32_t handle)> m_signals;
+    plat::CallbackList<bool(uintptr_t handle)> m_signals;
     std::mutex m_mutex;
-    uint32_t m_next = 0;                                        // under m_mutex
-    std::unordered_map<uint32_t, plat::Connection> m_handles;   // under m_mutex
+    uintptr_t m_next = kFirstHandle - 1;                         // under m_mutex
+    std::unordered_map<uintptr_t, plat::Connection> m_handles;   // under m_mutex
 };

@@ -5,6 +5,9 @@
 #include "platform/core/Trace.h"
 #include "platform/media/Backend.h"
 #include "wavegate/CMidiOut.h"
+#include "wavegate/CWaveIn.h"
+#include "wavegate/CWaveOut.h"
+#include "wavegate/CWavePlay.h"
 
 #include <algorithm>
 #include <chrono>
@@ -104,6 +107,11 @@ bool CWavegate::DeviceHost::PollForTimingDevice(const CWGDevice* device)
     return m_manager.PollForTimingDevice(device);
 }
 
+void CWavegate::DeviceHost::ForwardRecordedData(CWGEventData* event)
+{
+    m_manager.ForwardRecordedData(event);
+}
+
 CWGStartSignals& CWavegate::DeviceHost::GetStartSignals()
 {
     return m_manager.GetStartSignals();
@@ -128,11 +136,13 @@ int CWavegate::Initialize(uint32_t flags)
         return 0;
     const bool midi = flags & WG_INIT_MIDI;
     const bool wave = flags & WG_INIT_WAVE;
+    if (wave)
+        CWaveOut::DSInit();
     std::lock_guard lock(m_mainLock);
     m_deviceCount[WG_MIDI][WG_IN] = midi ? m_backend->midiInCount() : 0;
     m_deviceCount[WG_MIDI][WG_OUT] = midi ? m_backend->midiOutCount() : 0;
     m_deviceCount[WG_WAVE][WG_IN] = wave ? m_backend->waveInCount() : 0;
-    m_deviceCount[WG_WAVE][WG_OUT] = wave ? m_backend->waveOutCount() : 0;
+    m_deviceCount[WG_WAVE][WG_OUT] = wave ? CWaveOut::DSNumDrivers() : 0;
     m_midiOutLists.resize(static_cast<size_t>(m_deviceCount[WG_MIDI][WG_OUT]));
     m_waveOutLists.resize(static_cast<size_t>(m_deviceCount[WG_WAVE][WG_OUT]));
     for (int type = 0; type < 2; ++type)
@@ -148,8 +158,12 @@ std::unique_ptr<CWGDevice> CWavegate::CreateDevice(int type, int direction, int 
 {
     if (type == WG_MIDI && direction == WG_OUT)
         return std::make_unique<CMidiOut>(index, &m_deviceHost);
-    // MIDI inputs and the wave devices get their own classes; until then their slots hold
-    // base devices, which count and report but do not open.
+    if (type == WG_WAVE && direction == WG_OUT)
+        return std::make_unique<CWaveOut>(index, &m_deviceHost);
+    if (type == WG_WAVE && direction == WG_IN)
+        return std::make_unique<CWaveIn>(index, &m_deviceHost);
+    // MIDI inputs get their own class; until then their slots hold base devices, which
+    // count and report but do not open.
     return std::make_unique<CWGDevice>(index, &m_deviceHost);
 }
 
@@ -212,6 +226,10 @@ int CWavegate::GetDeviceCaps(int type, int direction, int index, WG_DevCaps* cap
         return 0;
     if (type == WG_MIDI && direction == WG_OUT)
         return CMidiOut::GetDeviceCaps(index, caps, &m_deviceHost);
+    if (type == WG_WAVE && direction == WG_OUT)
+        return CWaveOut::GetDeviceCaps(index, caps);
+    if (type == WG_WAVE && direction == WG_IN)
+        return CWaveIn::GetDeviceCaps(index, caps, &m_deviceHost);
     return 0;
 }
 
@@ -474,6 +492,7 @@ int CWavegate::CloseDevices()
     StopDevices();
     std::lock_guard lock(m_mainLock);
     ForEachDevice(&CWavegate::CloseDevice);
+    CWaveOut::DSExit();
     return 1;
 }
 
@@ -608,21 +627,72 @@ int CWavegate::StartPerformance(WGPerformanceProc callback, uintptr_t user, int 
         // A performance that answers 0 to a poll has ended; the answer to a sync command is
         // ignored.
         if (callback(user, code == kPoll ? tag : code, from, to) == 0 && code == kPoll)
-            EndPerformance(serial);
+            EndPerformance(serial, tag);
     });
     m_performances.push_back(Registration{serial, tag, active, std::move(connection)});
     return tag;
 }
 
-void CWavegate::EndPerformance(uint64_t serial)
+void CWavegate::EndPerformance(uint64_t serial, int tag)
 {
+    DeleteWavePerformances(tag);
     std::erase_if(m_performances, [serial](const Registration& r) { return r.serial == serial; });
 }
 
 void CWavegate::StopPerformance(int tag)
 {
     std::lock_guard lock(m_mainLock);
+    DeleteWavePerformances(tag);
     std::erase_if(m_performances, [tag](const Registration& r) { return tag == -1 || r.tag == tag; });
+}
+
+void CWavegate::DeleteWavePerformances(int tag)
+{
+    for (int index = 0; index < m_deviceCount[WG_WAVE][WG_OUT]; ++index)
+        static_cast<CWaveOut*>(GetDevice(WG_WAVE, WG_OUT, index))->DeletePerformance(tag, 1);
+}
+
+void CWavegate::DiscardWaveEvents(CWGEventList& list)
+{
+    for (const auto& event : list) {
+        const WG_WaveParams* params = event ? event->GetWaveParams() : nullptr;
+        if (!params || !params->player)
+            continue;
+        for (int index = 0; index < m_deviceCount[WG_WAVE][WG_OUT]; ++index) {
+            auto* out = static_cast<CWaveOut*>(GetDevice(WG_WAVE, WG_OUT, index));
+            if (CWavePlay* player = out->FindPlayer(params->player); player && out->DisposePlayer(player)) {
+                delete player;
+                break;
+            }
+        }
+    }
+    list.clear();
+}
+
+int CWavegate::PlayWaveFile(const char* path, int device, void (*callback)(uintptr_t, uintptr_t), uintptr_t user)
+{
+    if (!path)
+        return 0;
+    WG_WaveParams params;
+    params.tag = GetUniqueTag();
+    params.fileName = path;
+    auto* player = new CWavePlay();
+    // With auto-delete the player deletes itself once it has played.
+    if (!player->Play(&params, device, 0, callback, user, 1)) {
+        if (auto* out = static_cast<CWaveOut*>(GetDevice(WG_WAVE, WG_OUT, device)))
+            out->DisposePlayer(player);
+        delete player;
+        return 0;
+    }
+    return params.tag;
+}
+
+int CWavegate::SetWaveParams(const WG_WaveParams* params)
+{
+    std::lock_guard lock(m_mainLock);
+    for (int index = 0; index < m_deviceCount[WG_WAVE][WG_OUT]; ++index)
+        static_cast<CWaveOut*>(GetDevice(WG_WAVE, WG_OUT, index))->SetWaveParams(params);
+    return 1;
 }
 
 void CWavegate::QueueSlavedPerformance()
@@ -688,8 +758,13 @@ void CWavegate::PlayBuffer(CWGEventList& list)
             }
             break;
         case CWGEventData::WG_EVENT_WAVEPARAMS:
-            if (event->device >= 0 && event->device < static_cast<int>(m_waveOutLists.size()))
+            if (event->device >= 0 && event->device < static_cast<int>(m_waveOutLists.size())) {
                 MergeData(std::move(event), m_waveOutLists[static_cast<size_t>(event->device)]);
+            } else {
+                CWGEventList dropped;
+                dropped.push_back(std::move(event));
+                DiscardWaveEvents(dropped);
+            }
             break;
         default:
             break;
@@ -778,7 +853,7 @@ void CWavegate::WriteBuffers()
         CWGEventList& list = m_waveOutLists[static_cast<size_t>(index)];
         CWGDevice* device = GetDevice(WG_WAVE, WG_OUT, index);
         if (!device || !device->IsEnabled() || !device->PlayData(list, from, to.ms()))
-            list.clear();
+            DiscardWaveEvents(list);
     }
     m_bufferTime = to;
 }
@@ -832,6 +907,11 @@ intptr_t CWavegate::DriverProc(plat::MessageId msg, uintptr_t wParam, intptr_t l
     case WM_WG_DELAYSTART:
         StartDevice(static_cast<int>(wParam >> 1 & 1), static_cast<int>(wParam & 1), static_cast<int>(lParam));
         return 0;
+    case WM_WG_STARTWAVE:
+        for (int index = 0; index < m_deviceCount[WG_WAVE][WG_OUT]; ++index)
+            if (static_cast<CWaveOut*>(GetDevice(WG_WAVE, WG_OUT, index))->StartPlayer(wParam))
+                break;
+        return 0;
     default:
         break;
     }
@@ -851,6 +931,8 @@ intptr_t CWavegate::DriverProc(plat::MessageId msg, uintptr_t wParam, intptr_t l
             std::lock_guard lock(m_mainLock);
             SyncPerformances(WG_SYNC_STOP, 0, 0);
             ReopenMidiOutputs();
+            // The wave players of the performances stop with them.
+            DeleteWavePerformances(-1);
             m_performances.clear();
         }
         m_bufferTime = MediaTime();

@@ -60,6 +60,8 @@ public:
     static constexpr plat::MessageId WM_WG_EXTSTOP = 0x3084;
     static constexpr plat::MessageId WM_WG_SONGPOSITION = 0x3085;
     static constexpr plat::MessageId WM_WG_CLOCKTICK = 0x3086;
+    // wParam: the handle of a wave player whose start time has come.
+    static constexpr plat::MessageId WM_WG_STARTWAVE = 0x3087;
 
     // Sync commands, passed as the performance callback's code.
     enum SyncCommand : int {
@@ -160,6 +162,13 @@ public:
     int StartRecording(WGRecordingProc callback, uintptr_t user, int active);
     void StopRecording(int tag);
     void ForwardRecordedData(CWGEventData* event);
+
+    // Plays a wave file on a wave output at once, in a performance of its own; the tag of
+    // that performance, or 0 when it cannot play. callback (may be null) is called with user
+    // and the player's handle when it has played.
+    int PlayWaveFile(const char* path, int device, void (*callback)(uintptr_t user, uintptr_t player), uintptr_t user);
+    // Applies pan, volume and frequency to the player of the params' track on every wave output.
+    int SetWaveParams(const WG_WaveParams* params);
     void SetSyncMode(uint32_t mode);
 
     // One poll of every performance and one write of every output; false when the poll
@@ -201,6 +210,7 @@ private:
         bool IsTimingDevice(const CWGDevice* device) const override;
         bool PollForTimingDevice(const CWGDevice* device) override;
         CWGStartSignals& GetStartSignals() override;
+        void ForwardRecordedData(CWGEventData* event) override;
 
     private:
         CWavegate& m_manager;
@@ -234,7 +244,13 @@ private:
     void SyncPerformances(int code, uint32_t a, uint32_t b);
     void ReopenMidiOutputs();
     // Removes the performance that answered 0 to a poll; the caller holds mainLock.
-    void EndPerformance(uint64_t serial);
+    void EndPerformance(uint64_t serial, int tag);
+    // The wave players and tracks of tag (all for -1) on every wave output; the caller
+    // holds mainLock.
+    void DeleteWavePerformances(int tag);
+    // Deletes the events of a wave list that no device took, with the players prepared for
+    // them.
+    void DiscardWaveEvents(CWGEventList& list);
     bool StartTickTimer();
     CWGEventList* MidiOutList(int device);
 

@@ -54,8 +54,25 @@ struct WAVEGATE_API WG_DevCaps {
     uint32_t support = 0;
 };
 
-// A recorded wave buffer as the wave input hands it to recording clients.
-struct WG_WaveHeader;
+// A wave buffer: recorded by the wave input and handed to recording clients, or written to
+// a wave file.
+struct WAVEGATE_API WG_WaveHeader {
+    uint8_t* data = nullptr;
+    uint32_t bufferLength = 0;    // bytes at data
+    uint32_t bytesRecorded = 0;   // bytes filled
+    uintptr_t user = 0;
+    uint32_t flags = 0;
+};
+
+// A place in a wave file: milliseconds, sample frames or bytes. The value is signed so that a
+// seek from the current place or from the end can move back.
+struct WAVEGATE_API WG_MMTime {
+    uint32_t type = 0;
+    int64_t value = 0;
+};
+inline constexpr uint32_t WG_TIME_MS = 1;
+inline constexpr uint32_t WG_TIME_SAMPLES = 2;
+inline constexpr uint32_t WG_TIME_BYTES = 4;
 
 class CWGEventData;
 

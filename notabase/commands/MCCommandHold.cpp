@@ -1,6 +1,7 @@
 #include "notabase/commands/MCCommandHold.h"
 
 #include "notabase/model/ECBase.h"
+#include "notabase/model/ECGroup.h"
 #include "notabase/model/EventTypes.h"
 
 void MCCommandHold::Reset(ECBase* element)
@@ -28,6 +29,11 @@ bool MCCommandHold::IsOutsidePieces(ECBase* element)
 
 void MCCommandHold::TakeApart(ECBase* element)
 {
+    // A group locked while out of the piece keeps its children until its lock bits go.
+    if (auto* group = plat::dynamicDowncast<ECGroup>(element)) {
+        group->RemoveGroupType(ECGroup::typeLockWhenParentless);
+        group->RemoveGroupType(ECGroup::typeLocked);
+    }
     const int id = element->GetEventId();
     const bool spanner = id == EventId::Glissando || id == EventId::Slur || id == EventId::Tie;
     element->RemoveChildren(spanner ? 0 : 1);

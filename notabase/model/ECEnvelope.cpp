@@ -3,6 +3,7 @@
 #include "notabase/model/ECEnvPoint.h"
 #include "notabase/model/ECPerformanceBase.h"
 #include "notabase/model/EventTypes.h"
+#include "notabase/names/DisplayNames.h"
 #include "platform/core/Archive.h"
 #include "platform/core/Trace.h"
 
@@ -104,7 +105,7 @@ int ECEnvelope::AddChild(ECBase* child, int /*sorted*/)
     if (*point->GetTime() < MCTime::TimeZero())
         point->SetTime(&MCTime::TimeZero());
     if (GetPointAt(*point->GetTime())) {
-        plat::trace("ECEnvelope::AddChild -- cannot add %s at same time\n", point->runtimeClass()->name);
+        plat::trace("ECEnvelope::AddChild -- cannot add %s at same time\n", GetEventString(point->GetEventId()).c_str());
         return 0;
     }
     // Always in time order, whatever the caller asks: every lookup relies on it.

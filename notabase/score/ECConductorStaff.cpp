@@ -186,7 +186,8 @@ void ECConductorStaff::renumberStaves(int from, int delta)
 
 int ECConductorStaff::InsertStaff(ECStaff* staff, int index)
 {
-    if (!staff)
+    // Without a conductor to hold it, a staff in the table would be held by nothing.
+    if (!staff || !m_conductor)
         return -1;
     const int count = GetMaxStaffNumber();
     if (index < 1 || index > count + 1)
@@ -194,8 +195,7 @@ int ECConductorStaff::InsertStaff(ECStaff* staff, int index)
     renumberStaves(index, 1);
     staff->SetVoiceTrack(structuralVoice, index);
     m_staves.insert(m_staves.begin() + index, staff);
-    if (m_conductor)
-        m_conductor->AddChild(staff, 1);
+    m_conductor->AddChild(staff, 1);
 
     // The staff's own measures in time order, matched to the bars; new ones where they run out.
     ACFindEvents find;

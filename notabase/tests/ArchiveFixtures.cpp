@@ -1,5 +1,7 @@
 #include "notabase/tests/ArchiveFixtures.h"
 
+#include "notabase/values/MCTime.h"
+
 #include <algorithm>
 #include <stdexcept>
 #include <string>
@@ -15,4 +17,55 @@ void setStoredSchema(std::vector<uint8_t>& bytes, std::string_view className, ui
     at += static_cast<std::ptrdiff_t>(tag.size());
     for (int i = 0; i < 4; ++i)
         *at++ = static_cast<uint8_t>(schema >> (8 * i));
+}
+
+OldRecord::OldRecord(int version) : m_version(version), m_archive(m_stream, plat::Archive::Mode::store)
+{
+}
+
+OldRecord& OldRecord::head()
+{
+    return u8(0);
+}
+
+OldRecord& OldRecord::timedHead(float t, uint16_t voiceTrack)
+{
+    head();
+    time(t);
+    m_archive.writeU16(voiceTrack);
+    return *this;
+}
+
+OldRecord& OldRecord::time(float t)
+{
+    if (m_version < 1)
+        m_archive.writeFloat(t);
+    else
+        MCTime(t).Serialize(m_archive, m_version);
+    return *this;
+}
+
+OldRecord& OldRecord::u8(uint8_t value)
+{
+    m_archive.writeU8(value);
+    return *this;
+}
+
+OldRecord& OldRecord::i32(int32_t value)
+{
+    m_archive.writeI32(value);
+    return *this;
+}
+
+OldRecord& OldRecord::string(std::string_view text)
+{
+    m_archive.writeString(text);
+    return *this;
+}
+
+std::vector<uint8_t> OldRecord::bytes()
+{
+    m_archive.flush();
+    const auto written = m_stream.bytes();
+    return {written.begin(), written.end()};
 }

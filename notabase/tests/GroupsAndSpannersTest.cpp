@@ -1,3 +1,4 @@
+#include "notabase/commands/MCCommandHold.h"
 #include "notabase/model/ECBeam.h"
 #include "notabase/model/ECBrac.h"
 #include "notabase/model/ECDot.h"
@@ -54,6 +55,10 @@ TEST_F(GroupsAndSpannersTest, AGroupThatLocksWhileParentlessKeepsItsChildren)
     EXPECT_EQ(group->RemoveFromParents(), 1);
     EXPECT_TRUE(group->HasType(ECGroup::typeLocked));
     EXPECT_EQ(group->GetChildren()->GetCount(), 1);
+
+    // Taken apart as a released remove command does: the lock bits go first.
+    MCCommandHold::TakeApart(group);
+    EXPECT_TRUE(group->GetChildren()->IsEmpty());
 }
 
 TEST_F(GroupsAndSpannersTest, GroupTypeBitsDecideWhatLosingParentsOrChildrenDoes)

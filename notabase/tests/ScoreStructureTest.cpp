@@ -170,6 +170,7 @@ TEST_F(ScoreStructureTest, InsertingAndRemovingAStaffRenumbersTheStavesAndWhatTh
         EXPECT_EQ(cs.GetMeasure(s + 1, 2)->GetParents()->GetHead(), before[static_cast<size_t>(s)]);
     }
     EXPECT_EQ(inserted->GetChildren()->GetCount(), 2) << "a removed staff keeps its measures";
+    inserted->RemoveChildren(1);
 
     // Outside 1 .. count + 1 a staff goes last.
     EXPECT_EQ(cs.InsertStaff(new ECStaff, 0), 4);
@@ -433,7 +434,7 @@ TEST_F(ScoreStructureTest, TheMapsAreMadeOnFirstUseAndAnswerLookups)
     EXPECT_EQ(end, MCTime::TimeNull());
 
     // A map removed is made anew on the next use.
-    cs.RemoveChild(tempo, 0);
+    cs.RemoveChild(tempo, 1);
     ECTempoEnv* again = cs.GetTempoEnv();
     EXPECT_NE(again, nullptr);
     EXPECT_EQ(again->GetPointCount(), 0);
@@ -479,7 +480,7 @@ TEST_F(ScoreStructureTest, ATrackTakenOutDirectlyLeavesTheTablesToo)
     ECConductorStaff& cs = conductorStaff();
     ECStaff* middle = cs.GetStaff(2, 0);
     ECStaff* last = cs.GetStaff(3, 0);
-    m_conductor->RemoveChild(middle, 0);
+    m_conductor->RemoveChild(middle, 1);
     EXPECT_EQ(cs.GetMaxStaffNumber(), 2);
     EXPECT_EQ(cs.GetStaff(2, 0), last);
     EXPECT_EQ(last->GetTrack(), 2);

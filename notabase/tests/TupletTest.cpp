@@ -206,6 +206,24 @@ TEST_F(TupletTest, BorrowedMetersAndTheirSteps)
     ASSERT_EQ(triplet.SetupBorrowedMeter(&common, &borrowed), 1);
     EXPECT_EQ(borrowed.GetMeasureLength(), 6.0f) << "four groups of three written eighths";
     EXPECT_EQ(borrowed.GetCompoundNumerator(), (std::vector<unsigned char>{3, 3, 3, 3}));
+
+    // Beats of 2 + 4 eighths: the second beat takes two whole groups and leaves no part of its
+    // own, which is dropped rather than given to the meter as an empty part.
+    ECMeter twoFour;
+    ASSERT_EQ(twoFour.SetMeter(std::vector<unsigned char>{2, 4}, std::vector<unsigned char>{8}, 1), 1);
+    ECMeter regrouped;
+    ASSERT_EQ(triplet.SetupBorrowedMeter(&twoFour, &regrouped), 1);
+    EXPECT_EQ(regrouped.GetCompoundNumerator(), (std::vector<unsigned char>{3, 3, 3}));
+    auto measure = std::make_unique<ECMeasure>();
+    MCTime zero(0.0f);
+    measure->SetTime(&zero);
+    ECTuplet* placed = tupletAt(1.5f);
+    measure->AddChild(placed, 1);
+    MCTime start, end;
+    ASSERT_EQ(placed->GetTupletRange(measure.get(), &twoFour, start, end, 0), 1);
+    EXPECT_EQ(start.GetSeconds(), 1.0f);
+    EXPECT_EQ(end.GetSeconds(), 2.0f);
+    EXPECT_EQ(placed->IsValid(measure.get(), &twoFour), 0);
 }
 
 TEST_F(TupletTest, AnUntimedTupletIsPlacedByItsMembersWithoutChangingIt)

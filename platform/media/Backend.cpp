@@ -2,9 +2,16 @@
 
 #include "platform/core/Profile.h"
 #include "platform/core/Strings.h"
+#include "platform/core/Trace.h"
 #include "platform/media/RealTimerService.h"
+#include "platform/media/alsa/AlsaPcmSink.h"
+#include "platform/media/alsa/AlsaProvider.h"
+#include "platform/media/audio/AudioEngine.h"
+#include "platform/media/file/FileProvider.h"
 #include "platform/media/memory/MemoryProvider.h"
+#include "platform/media/synth/SynthProvider.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <mutex>
 
@@ -24,12 +31,25 @@ std::unique_ptr<Backend>& instanceSlot()
     return backend;
 }
 
-// The families this build has. Unknown names are skipped, so a selection written for a
-// fuller build still works.
+// The families this build has. Unknown names are named in the trace and skipped, so a
+// selection written for a fuller build still works.
 std::unique_ptr<DeviceProvider> makeProvider(std::string_view name, TimerService& timers)
 {
     if (name == "memory")
         return std::make_unique<MemoryProvider>(timers);
+    if (name == "alsa")
+        return std::make_unique<AlsaProvider>();
+    if (name == "file")
+        return std::make_unique<FileProvider>(timers, FileProvider::captureFile());
+    if (name == "synth") {
+        // The synthesizer plays through the machine's default sound output.
+        std::shared_ptr<AudioEngine> engine;
+        if (AlsaProvider::hasPlayback())
+            engine = std::make_shared<AudioEngine>(
+                timers, std::make_unique<AlsaPcmSink>(timers.clock(), AlsaProvider::kDefaultPcm));
+        return std::make_unique<SynthProvider>(std::move(engine), SynthProvider::soundFont());
+    }
+    plat::trace("Media devices: \"%.*s\" is no device family; it is skipped", static_cast<int>(name.size()), name.data());
     return nullptr;
 }
 
@@ -51,6 +71,14 @@ Backend::Backend(std::unique_ptr<TimerService> timers, std::vector<std::unique_p
         i = 0;
         for (auto& caps : provider->waveIns())
             m_waveIns.push_back({provider.get(), i++, std::move(caps)});
+        for (auto& output : provider->soundOutputs())
+            if (output.engine)
+                m_soundOutputs.push_back(std::move(output));
+    }
+    if (!m_providers.empty() && m_midiOuts.empty() && m_waveOuts.empty() && m_soundOutputs.empty()) {
+        static std::atomic<bool> said{false};
+        if (!said.exchange(true))
+            plat::trace("Media devices: there is no output device at all: nothing will sound");
     }
 }
 
@@ -98,7 +126,7 @@ std::unique_ptr<Backend> Backend::fromSelection(std::string_view names)
         bool duplicate = false;
         for (const auto& p : providers)
             duplicate = duplicate || p->name() == name;
-        if (duplicate)
+        if (duplicate || name.empty())
             continue;
         if (auto provider = makeProvider(name, *timers))
             providers.push_back(std::move(provider));
@@ -160,6 +188,13 @@ std::unique_ptr<WaveOutDevice> Backend::createWaveOut(int index)
         return nullptr;
     const auto& entry = m_waveOuts[static_cast<size_t>(index)];
     return entry.provider->createWaveOut(entry.localIndex);
+}
+
+const DeviceProvider::SoundOutput* Backend::soundOutput(int index) const
+{
+    if (index < 0 || index >= soundOutputCount())
+        return nullptr;
+    return &m_soundOutputs[static_cast<size_t>(index)];
 }
 
 std::unique_ptr<WaveInDevice> Backend::createWaveIn(int index)

@@ -18,9 +18,12 @@ namespace plat::media {
 //
 // The process has one, made on first use from the selection: a comma-separated list of
 // family names taken from the environment variable QUAVIX_MEDIA (for tests and headless
-// runs), else from the setting "MediaDevices" of section "Settings", else the default list.
-// Names of families this build does not have are skipped. Tests install their own backend
-// (memory devices on a manual clock) before anything uses the devices.
+// runs), else from the setting "MediaDevices" of section "Settings", else the default list:
+// "synth" (Quavix Synth, playing through the machine's default sound output), "alsa" (the
+// machine's MIDI ports and recording device), "memory" (test devices). Names of families this
+// build does not have are named in the trace and skipped; a selection without any output
+// device is said once in the trace. Tests install their own backend (memory devices on a
+// manual clock) before anything uses the devices.
 class PLATMEDIA_API Backend {
 public:
     Backend(std::unique_ptr<TimerService> timers, std::vector<std::unique_ptr<DeviceProvider>> providers);
@@ -63,6 +66,11 @@ public:
     std::unique_ptr<WaveOutDevice> createWaveOut(int index);
     std::unique_ptr<WaveInDevice> createWaveIn(int index);
 
+    // The sound outputs of the families, the first family's first.
+    int soundOutputCount() const { return static_cast<int>(m_soundOutputs.size()); }
+    // Null for an index outside 0 .. count - 1.
+    const DeviceProvider::SoundOutput* soundOutput(int index) const;
+
     // The family of that name, or null.
     DeviceProvider* provider(std::string_view name) const;
 
@@ -80,6 +88,7 @@ private:
     std::vector<Entry<MidiInPort::Caps>> m_midiIns;
     std::vector<Entry<WaveOutDevice::Caps>> m_waveOuts;
     std::vector<Entry<WaveInDevice::Caps>> m_waveIns;
+    std::vector<DeviceProvider::SoundOutput> m_soundOutputs;
 };
 
 }  // namespace plat::media

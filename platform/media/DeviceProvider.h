@@ -13,6 +13,8 @@
 
 namespace plat::media {
 
+class AudioEngine;
+
 // One family of devices (the software synthesizer, the sound system's ports, files, the
 // memory devices of tests). Indices are the family's own, from 0; the backend puts the
 // families one after the other. A family lists its devices once, when it is made, so the
@@ -33,6 +35,15 @@ public:
     virtual std::unique_ptr<MidiInPort> createMidiIn(int index) = 0;
     virtual std::unique_ptr<WaveOutDevice> createWaveOut(int index) = 0;
     virtual std::unique_ptr<WaveInDevice> createWaveIn(int index) = 0;
+
+    // An audio engine of the family that sound buffers are mixed into: a sound output that
+    // the wave players of the program reach, heard together with what else plays through it.
+    struct SoundOutput {
+        std::string name;
+        std::shared_ptr<AudioEngine> engine;
+    };
+    // The family's sound outputs, in a stable order; none by default.
+    virtual std::vector<SoundOutput> soundOutputs() const { return {}; }
 };
 
 }  // namespace plat::media

@@ -51,7 +51,7 @@ TEST(CMidiStreamBufferTest, LongMessagesAndMarkersTakeTheirParameterWords)
     s->time = 20;
     list.push_back(std::move(s));
     WG_WaveParams params;
-    params.player = 77;
+    params.player = static_cast<uintptr_t>(0x0000000500000077ull);
     auto m = std::make_unique<CWGEventData>();
     m->SetWaveStart(&params);
     m->time = 50;
@@ -62,7 +62,7 @@ TEST(CMidiStreamBufferTest, LongMessagesAndMarkersTakeTheirParameterWords)
 
     EXPECT_EQ(pack(0, 100, std::move(list)), (std::vector<uint32_t>{
                                                  20, 0, 0x80000005u, 0x421041F0u, 0x000000F7u,
-                                                 30, 0, 0xC2000008u, 1, 77,
+                                                 30, 0, 0xC200000Cu, 1, 0x77, 5,
                                                  50, 0, CMidiStreamBuffer::kNopCode,
                                              }));
 }

@@ -61,18 +61,18 @@ TEST(CWGEventDataTest, SettersReplaceAnOwnedBlockWithoutLeakingIt)
 TEST(CWGEventDataTest, BorrowedBlocksStayTheirOwnersAndMarkersCarryThePlayerWord)
 {
     WG_WaveParams params;
-    params.player = 0xABCDEF12u;
+    params.player = static_cast<uintptr_t>(0x12345678ABCDEF12ull);
     {
         CWGEventData marker;
         marker.SetWaveStart(&params);
         EXPECT_EQ(marker.type, CWGEventData::WG_EVENT_WAVESTART);
         EXPECT_EQ(marker.data, 1u);
-        EXPECT_EQ(marker.length, 0xABCDEF12u);
-        EXPECT_EQ(marker.size, 2u);
+        EXPECT_EQ(marker.length, static_cast<uintptr_t>(0x12345678ABCDEF12ull));
+        EXPECT_EQ(marker.size, 3u);
         CWGEventData header;
         header.SetWaveHeader(reinterpret_cast<WG_WaveHeader*>(&params));
     }
-    EXPECT_EQ(params.player, 0xABCDEF12u);
+    EXPECT_EQ(params.player, static_cast<uintptr_t>(0x12345678ABCDEF12ull));
 }
 
 TEST(CWGEventDataTest, AMovedRecordHandsOverItsBlock)

@@ -13,8 +13,8 @@ TEST(CWGStartSignalsTest, HandlesNameLiveSignalsOnly)
 {
     CWGStartSignals signals;
     int fired = 0;
-    const uint32_t a = signals.Register([&] { ++fired; });
-    const uint32_t b = signals.Register([&] { fired += 10; });
+    const uintptr_t a = signals.Register([&] { ++fired; });
+    const uintptr_t b = signals.Register([&] { fired += 10; });
     EXPECT_NE(a, 0u);
     EXPECT_NE(a, b);
     EXPECT_TRUE(signals.Fire(b));
@@ -29,7 +29,7 @@ TEST(CWGStartSignalsTest, ASignalMayUnregisterItselfAndUnregisterWaitsForOneRunn
 {
     CWGStartSignals signals;
     int selfCalls = 0;
-    uint32_t self = 0;
+    uintptr_t self = 0;
     self = signals.Register([&] {
         ++selfCalls;
         signals.Unregister(self);
@@ -41,7 +41,7 @@ TEST(CWGStartSignalsTest, ASignalMayUnregisterItselfAndUnregisterWaitsForOneRunn
     plat::Event entered(true, false);
     plat::Event release(true, false);
     std::atomic<bool> finished{false};
-    const uint32_t slow = signals.Register([&] {
+    const uintptr_t slow = signals.Register([&] {
         entered.set();
         release.wait(5000);
         finished = true;
@@ -63,7 +63,7 @@ TEST(CWGStartSignalsTest, ASignalMayUnregisterItselfAndUnregisterWaitsForOneRunn
 class WaveStartMarkerTest : public WavegateTest {
 protected:
     // Files a wave-start marker for handle at time into output 0's stream.
-    void QueueMarker(uint32_t handle, uint32_t time)
+    void QueueMarker(uintptr_t handle, uint32_t time)
     {
         WG_WaveParams params;
         params.player = handle;
@@ -80,7 +80,7 @@ TEST_F(WaveStartMarkerTest, AMarkerSignalsItsPlayerWhenTheStreamReachesIt)
 {
     CWavegate& wg = Init();
     std::atomic<uint32_t> signalledAt = 0;
-    const uint32_t handle = wg.GetStartSignals().Register([&] { signalledAt = m_timers->clock().nowMs(); });
+    const uintptr_t handle = wg.GetStartSignals().Register([&] { signalledAt = m_timers->clock().nowMs(); });
     wg.OpenDevices();
     ASSERT_EQ(wg.StartDevices(), 1);
     QueueMarker(handle, 250);
@@ -94,7 +94,7 @@ TEST_F(WaveStartMarkerTest, AMarkerWhosePlayerIsGoneFindsNothing)
 {
     CWavegate& wg = Init();
     bool signalled = false;
-    const uint32_t handle = wg.GetStartSignals().Register([&] { signalled = true; });
+    const uintptr_t handle = wg.GetStartSignals().Register([&] { signalled = true; });
     wg.OpenDevices();
     ASSERT_EQ(wg.StartDevices(), 1);
     QueueMarker(handle, 250);

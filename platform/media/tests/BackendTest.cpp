@@ -1,5 +1,6 @@
 #include "platform/media/Backend.h"
 #include "platform/core/Profile.h"
+#include "platform/core/Trace.h"
 #include "platform/media/ManualTimerService.h"
 #include "platform/media/MediaError.h"
 #include "platform/media/memory/MemoryProvider.h"
@@ -8,6 +9,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
 #include <unistd.h>
 
 namespace plat::media {
@@ -87,6 +89,61 @@ TEST(BackendTest, InstallReplacesTheProcessBackend)
     auto previous = Backend::install(std::make_unique<Backend>(std::move(timers), std::move(providers)));
     EXPECT_EQ(Backend::instance().midiOutCount(), 4);
     Backend::install(std::move(previous));
+}
+
+class TraceLines {
+public:
+    TraceLines()
+    {
+        m_previous = plat::setTraceSink([this](std::string_view line) {
+            std::lock_guard lock(m_mutex);
+            m_lines.emplace_back(line);
+        });
+    }
+    ~TraceLines() { plat::setTraceSink(m_previous); }
+    size_t count(const std::string& text) const
+    {
+        std::lock_guard lock(m_mutex);
+        return static_cast<size_t>(std::count_if(m_lines.begin(), m_lines.end(),
+                                                 [&](const std::string& l) { return l.find(text) != std::string::npos; }));
+    }
+    size_t size() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_lines.size();
+    }
+
+private:
+    plat::TraceSink m_previous;
+    mutable std::mutex m_mutex;
+    std::vector<std::string> m_lines;
+};
+
+TEST(BackendTest, AnUnknownFamilyIsNamedInTheTrace)
+{
+    TraceLines trace;
+    auto backend = Backend::fromSelection("memory,midiman");
+    EXPECT_EQ(trace.count("\"midiman\" is no device family"), 1u);
+    EXPECT_EQ(backend->midiOutCount(), MemoryProvider::kDefaultMidiOuts);
+}
+
+TEST(BackendTest, AMachineWithoutSoundDevicesListsNoneAndSaysSoOnce)
+{
+    if (::access("/dev/snd", F_OK) == 0)
+        GTEST_SKIP() << "this machine has sound devices";
+    TraceLines trace;
+    auto first = Backend::fromSelection("alsa");
+    EXPECT_EQ(first->midiOutCount() + first->midiInCount() + first->waveOutCount() + first->waveInCount(), 0);
+    ASSERT_NE(first->provider("alsa"), nullptr);
+    // Nothing alarming: only that there is no output device at all, once in the process (so
+    // not here when an earlier test of this process has said it).
+    const size_t said = trace.count("no output device at all");
+    EXPECT_LE(said, 1u);
+    EXPECT_EQ(trace.size(), said);
+    auto second = Backend::fromSelection("synth,alsa");
+    EXPECT_EQ(second->midiOutCount(), 0);  // the synthesizer has nothing to play through
+    EXPECT_EQ(trace.count("no output device at all"), said);
+    EXPECT_EQ(trace.count("Quavix Synth: there is no audio output"), 1u);
 }
 
 }  // namespace

@@ -1,0 +1,90 @@
+#include "platform/media/alsa/AlsaProvider.h"
+
+#include "platform/media/alsa/AlsaMidiInPort.h"
+#include "platform/media/alsa/AlsaMidiOutPort.h"
+#include "platform/media/alsa/AlsaPcmHandle.h"
+#include "platform/media/alsa/AlsaWaveIn.h"
+
+#include <unistd.h>
+
+namespace plat::media {
+
+namespace {
+
+bool hasSoundDevices()
+{
+    return ::access("/dev/snd", F_OK) == 0;
+}
+
+}  // namespace
+
+AlsaProvider::AlsaProvider() : m_sequencer(AlsaSequencer::open())
+{
+    if (m_sequencer) {
+        m_destinations = m_sequencer->destinations();
+        m_sources = m_sequencer->sources();
+    }
+    m_capture = hasSoundDevices() && AlsaPcmHandle::probe(kDefaultPcm, SND_PCM_STREAM_CAPTURE);
+}
+
+AlsaProvider::~AlsaProvider() = default;
+
+bool AlsaProvider::hasPlayback()
+{
+    return hasSoundDevices() && AlsaPcmHandle::probe(kDefaultPcm, SND_PCM_STREAM_PLAYBACK);
+}
+
+std::vector<MidiOutPort::Caps> AlsaProvider::midiOuts() const
+{
+    std::vector<MidiOutPort::Caps> list;
+    for (const auto& destination : m_destinations) {
+        MidiOutPort::Caps caps;
+        caps.name = destination.name;
+        caps.technology = 1;  // a port
+        list.push_back(std::move(caps));
+    }
+    return list;
+}
+
+std::vector<MidiInPort::Caps> AlsaProvider::midiIns() const
+{
+    std::vector<MidiInPort::Caps> list;
+    for (const auto& source : m_sources) {
+        MidiInPort::Caps caps;
+        caps.name = source.name;
+        list.push_back(std::move(caps));
+    }
+    return list;
+}
+
+std::vector<WaveInDevice::Caps> AlsaProvider::waveIns() const
+{
+    if (!m_capture)
+        return {};
+    WaveInDevice::Caps caps;
+    caps.name = "Default recording device";
+    return {caps};
+}
+
+std::unique_ptr<MidiOutPort> AlsaProvider::createMidiOut(int index)
+{
+    if (index < 0 || static_cast<size_t>(index) >= m_destinations.size())
+        return nullptr;
+    return std::make_unique<AlsaMidiOutPort>(*m_sequencer, m_destinations[static_cast<size_t>(index)]);
+}
+
+std::unique_ptr<MidiInPort> AlsaProvider::createMidiIn(int index)
+{
+    if (index < 0 || static_cast<size_t>(index) >= m_sources.size())
+        return nullptr;
+    return std::make_unique<AlsaMidiInPort>(*m_sequencer, m_sources[static_cast<size_t>(index)]);
+}
+
+std::unique_ptr<WaveInDevice> AlsaProvider::createWaveIn(int index)
+{
+    if (index != 0 || !m_capture)
+        return nullptr;
+    return std::make_unique<AlsaWaveIn>(kDefaultPcm);
+}
+
+}  // namespace plat::media

@@ -1,0 +1,169 @@
+#include "platform/media/audio/AudioEngine.h"
+
+#include "platform/core/Trace.h"
+#include "platform/media/MediaError.h"
+
+#include <pthread.h>
+#include <sched.h>
+
+#include <algorithm>
+
+namespace plat::media {
+
+namespace {
+
+// Real-time priority where the system grants it; said once in the trace when it does not.
+void raisePriority()
+{
+    sched_param param{};
+    param.sched_priority = std::max(1, sched_get_priority_max(SCHED_FIFO) / 2);
+    if (pthread_setschedparam(pthread_self(), SCHED_FIFO, &param) != 0) {
+        static std::atomic<bool> said{false};
+        if (!said.exchange(true))
+            plat::trace("Audio engine: real-time priority refused; running at normal priority");
+    }
+}
+
+}  // namespace
+
+AudioEngine::AudioEngine(TimerService& timers, std::unique_ptr<AudioSink> sink, uint32_t sampleRate, uint32_t blockFrames)
+    : m_timers(timers),
+      m_sink(std::move(sink)),
+      m_rate(sampleRate),
+      m_blockFrames(blockFrames),
+      m_pacer(timers),
+      m_left(blockFrames),
+      m_right(blockFrames),
+      m_interleaved(2 * static_cast<size_t>(blockFrames))
+{
+}
+
+AudioEngine::~AudioEngine()
+{
+    std::lock_guard lock(m_mutex);
+    stopLocked();
+}
+
+bool AudioEngine::isRunning() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_thread.joinable();
+}
+
+int AudioEngine::addSource(AudioSource& source)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_sourceCount == kMaxSources)
+        return kErrorAllocated;
+    if (m_sourceCount == 0) {
+        if (const int error = m_sink->open(m_rate, m_blockFrames)) {
+            plat::trace("Audio engine: %s cannot open: %s", m_sink->name().c_str(), mediaErrorText(error).c_str());
+            return error;
+        }
+    }
+    for (auto& slot : m_sources) {
+        if (slot.load() == nullptr) {
+            slot.store(&source);
+            break;
+        }
+    }
+    // The first source is in place before the first block is rendered.
+    if (m_sourceCount++ == 0)
+        startLocked();
+    return kOk;
+}
+
+void AudioEngine::removeSource(AudioSource& source)
+{
+    std::lock_guard lock(m_mutex);
+    bool found = false;
+    for (auto& slot : m_sources) {
+        if (slot.load() == &source) {
+            slot.store(nullptr);
+            found = true;
+        }
+    }
+    if (!found)
+        return;
+    // A block that began before the slot was cleared may still be calling the source.
+    const uint64_t cycle = m_cycle.load();
+    if (cycle & 1)
+        m_cycle.wait(cycle);
+    if (--m_sourceCount == 0)
+        stopLocked();
+}
+
+uint64_t AudioEngine::frameAt(uint32_t ms) const
+{
+    return m_pacer.frameAt(ms) + m_lead;
+}
+
+void AudioEngine::startLocked()
+{
+    m_rendered.store(0);
+    m_sinkError.store(0);
+    m_lead = m_sink->leadFrames();
+    m_pacer.start(m_rate);
+    m_stopping.store(false);
+    m_thread = std::thread([this] { run(); });
+}
+
+void AudioEngine::stopLocked()
+{
+    if (!m_thread.joinable())
+        return;
+    m_stopping.store(true);
+    m_sink->interrupt();
+    m_pacer.interrupt();
+    m_thread.join();
+    m_sink->close();
+    if (const int error = m_sinkError.load())
+        plat::trace("Audio engine: %s failed while playing (%s); it went on without sound",
+                    m_sink->name().c_str(), mediaErrorText(error).c_str());
+}
+
+void AudioEngine::renderBlock(uint64_t firstFrame)
+{
+    m_cycle.fetch_add(1);
+    std::fill(m_left.begin(), m_left.end(), 0.0f);
+    std::fill(m_right.begin(), m_right.end(), 0.0f);
+    for (auto& slot : m_sources)
+        if (AudioSource* source = slot.load())
+            source->render(m_left.data(), m_right.data(), m_blockFrames, firstFrame);
+    m_cycle.fetch_add(1);
+    m_cycle.notify_all();
+    for (uint32_t i = 0; i < m_blockFrames; ++i) {
+        m_interleaved[2 * i] = std::clamp(m_left[i], -1.0f, 1.0f);
+        m_interleaved[2 * i + 1] = std::clamp(m_right[i], -1.0f, 1.0f);
+    }
+}
+
+void AudioEngine::run()
+{
+    raisePriority();
+    uint64_t frame = 0;
+    while (!m_stopping.load(std::memory_order_acquire)) {
+        if (m_sinkError.load(std::memory_order_relaxed) == 0) {
+            const int error = m_sink->waitWritable();
+            if (m_stopping.load(std::memory_order_acquire))
+                break;
+            if (error != kOk)
+                m_sinkError.store(error, std::memory_order_release);
+        }
+        // The clock sets the pace of a sink that takes frames as fast as they come (a file,
+        // memory, a device that does not play in real time) and of a failed one, so streams
+        // keep their time; a device that plays in real time is never held back by it.
+        const uint64_t due = frame + m_blockFrames;
+        if (!m_pacer.waitUntilFrame(due > m_lead ? due - m_lead : 0))
+            break;
+        renderBlock(frame);
+        if (m_sinkError.load(std::memory_order_relaxed) == 0) {
+            if (const int error = m_sink->write(m_interleaved))
+                m_sinkError.store(error, std::memory_order_release);
+        }
+        frame += m_blockFrames;
+        m_rendered.store(frame, std::memory_order_release);
+    }
+}
+
+}  // namespace plat::media

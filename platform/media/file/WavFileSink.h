@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/media/PlatMediaExport.h"
+
+#include "platform/media/audio/AudioSink.h"
+#include "platform/media/file/WavFileWriter.h"
+
+#include <string>
+#include <vector>
+
+namespace plat::media {
+
+// Writes what an engine renders into a 16-bit stereo WAV file, at the pace of the media
+// clock. The file is made anew at each open; its header is brought up to date about once a
+// second of sound, so a crash leaves a readable file.
+class PLATMEDIA_API WavFileSink final : public AudioSink {
+public:
+    explicit WavFileSink(std::string path);
+
+    std::string name() const override { return "WAV file \"" + m_path + "\""; }
+    int open(uint32_t sampleRate, uint32_t blockFrames) override;
+    int waitWritable() override;
+    int write(std::span<const float> interleaved) override;
+    void close() override;
+    void interrupt() override {}
+    uint32_t leadFrames() const override { return 0; }
+
+    // Why the file could not be made or written, empty while it works.
+    const std::string& error() const { return m_writer.error(); }
+
+private:
+    std::string m_path;
+    WavFileWriter m_writer;
+    std::vector<uint8_t> m_bytes;
+    uint32_t m_flushFrames = 0;
+    uint32_t m_sinceFlush = 0;
+};
+
+}  // namespace plat::media
