@@ -1,5 +1,6 @@
 #include "sequencer/score/CMidiScoreMgr.h"
 
+#include "notabase/model/ECFlowControl.h"
 #include "sequencer/data/DCsqBase.h"
 
 int CMidiScoreMgr::GetPrecedence(const DCsqBase* data)
@@ -11,10 +12,13 @@ int CMidiScoreMgr::GetPrecedence(const DCsqBase* data)
     case SeqClassType::Staff:
     case SeqClassType::WaveTrack:
         return 2000;
-    case SeqClassType::FlowControl:
-        // The flow type that lifts repeat starts and jumps above the other marks is read from
-        // the flow-control element, which the data model does not have yet.
-        return data->GetOwner() ? 900 : 0;
+    case SeqClassType::FlowControl: {
+        const auto* flow = plat::dynamicDowncast<ECFlowControl>(data->GetOwner());
+        if (!data->GetOwner())
+            return 0;
+        const int type = flow ? flow->GetFlowControlType() : 0;
+        return type == 1 ? 1000 : type == 4 ? 950 : 900;
+    }
     case SeqClassType::SysMsg:
         return 800;
     case SeqClassType::ChannelMode:

@@ -19,7 +19,7 @@ public:
     CSequence* GetSequence() const { return m_sequence; }
 
     // Of data at one time, the higher precedence stands first in the data list: tracks 2000,
-    // flow control 900 (1000 for a repeat start, 950 for a jump), system messages 800,
+    // flow control 900 (1000 for flow type 1, 950 for type 4), system messages 800,
     // channel modes 750, meters 700, keys 650, texts 600, MIDI 500, notes 400, waves 300,
     // lyrics 200, the rest 0.
     static int GetPrecedence(const DCsqBase* data);

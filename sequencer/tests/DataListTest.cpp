@@ -1,6 +1,7 @@
 #include "SequencerTestSupport.h"
 
 #include "notabase/commands/CCRemove.h"
+#include "notabase/model/ECFlowControl.h"
 #include "notabase/model/ECGraceNote.h"
 #include "notabase/model/ECMeter.h"
 #include "notabase/model/ECMeterEnv.h"
@@ -57,7 +58,7 @@ protected:
 
 // One data object of the list with the element it belongs to.
 struct Entry {
-    plat::RefPtr<ECNote> owner;
+    plat::RefPtr<ECBase> owner;
     std::unique_ptr<DCsqBase> data;
     float time = 0.0f;  // where the list must stand it
     int precedence = 0;
@@ -69,29 +70,41 @@ TEST_F(DataListTest, RandomInsertsAndRemovesKeepTheOrderOfASortedOracle)
     // Data of every listed kind at a few shared times, some before zero: the list must stand
     // them by time, then by higher precedence, then by the order they went in, whatever the
     // insert cursor's place.
-    const std::vector<std::function<DCsqBase*()>> kinds = {
-        [] { return new DCsqNote; },        [] { return new DCsqMidi; },  [] { return new DCsqMeter; },
-        [] { return new DCsqKey; },         [] { return new DCsqText; },  [] { return new DCsqSysMsg; },
-        [] { return new DCsqChannelMode; }, [] { return new DCsqWave; },  [] { return new DCsqLyric; },
-        [] { return new DCsqFlowControl; },
+    struct Kind {
+        std::function<DCsqBase*()> make;
+        int precedence;
+        int flowType;  // the owner is a flow-control mark of this type; -1: a note
+    };
+    const std::vector<Kind> kinds = {
+        {[] { return new DCsqNote; }, 400, -1},        {[] { return new DCsqMidi; }, 500, -1},
+        {[] { return new DCsqMeter; }, 700, -1},       {[] { return new DCsqKey; }, 650, -1},
+        {[] { return new DCsqText; }, 600, -1},        {[] { return new DCsqSysMsg; }, 800, -1},
+        {[] { return new DCsqChannelMode; }, 750, -1}, {[] { return new DCsqWave; }, 300, -1},
+        {[] { return new DCsqLyric; }, 200, -1},       {[] { return new DCsqFlowControl; }, 1000, 1},
+        {[] { return new DCsqFlowControl; }, 950, 4},  {[] { return new DCsqFlowControl; }, 900, 2},
     };
     const float times[] = {-1.0f, -0.5f, 0.0f, 0.5f, 1.0f, 1.0f, 1.5f, 2.0f};
     const unsigned char reset[] = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
     std::mt19937 random(20240611);
 
-    std::vector<Entry> entries(120);
+    std::vector<Entry> entries(150);
     for (Entry& entry : entries) {
         const float time = times[random() % std::size(times)];
-        entry.owner = plat::RefPtr<ECNote>(new ECNote(MCTime(time), MCTime(0.25f)));
-        entry.data.reset(kinds[random() % kinds.size()]());
-        entry.data->SetOwner(entry.owner.get());
+        const Kind& kind = kinds[random() % kinds.size()];
+        ECBase* owner = kind.flowType < 0 ? static_cast<ECBase*>(new ECNote) : new ECFlowControl(static_cast<unsigned char>(kind.flowType));
+        const MCTime at(time);
+        owner->SetTime(&at);
+        entry.owner = plat::RefPtr<ECBase>(owner);
+        entry.data.reset(kind.make());
+        entry.data->SetOwner(owner);
         auto* system = plat::dynamicDowncast<DCsqSysMsg>(entry.data.get());
         const bool prestart = system && random() % 2;
         if (prestart)
             system->SetSysExData(FCMidiSysEx(reset, sizeof reset));
         // Only system-exclusive messages may stay before zero; the rest are moved there.
         entry.time = time < 0.0f && !prestart ? 0.0f : time;
-        entry.precedence = CMidiScoreMgr::GetPrecedence(entry.data.get());
+        entry.precedence = kind.precedence;
+        ASSERT_EQ(CMidiScoreMgr::GetPrecedence(entry.data.get()), kind.precedence);
     }
 
     CSequence sequence;

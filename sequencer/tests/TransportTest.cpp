@@ -5,7 +5,7 @@
 #include "notabase/model/ECMeterEnv.h"
 #include "notabase/model/ECTempo.h"
 #include "notabase/model/ECTempoEnv.h"
-#include "notabase/model/ECWithTime.h"
+#include "notabase/model/ECSystemMessage.h"
 #include "platform/core/RecursiveLock.h"
 #include "sequencer/data/DCsqSysMsg.h"
 #include "sequencer/layers/LCsqPreferences.h"
@@ -23,14 +23,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-// A system message element under the conductor staff, as the data model will have it.
-class TestSystemMessage : public ECWithTime {
-    PLAT_DECLARE_SERIAL(TestSystemMessage)
-public:
-    int GetEventId() const override { return EventId::SystemMessage; }
-};
-PLAT_IMPLEMENT_SERIAL(TestSystemMessage, ECWithTime, plat::kVersionableSchema | 2)
 
 namespace {
 
@@ -55,6 +47,8 @@ protected:
     void TearDown() override
     {
         m_sequence.reset();
+        // The states still on their way belong to the state manager until delivered.
+        plat::MessageLoop::current().pump();
         plat::RecursiveLock::setViolationHandler(m_previousHandler);
         EXPECT_TRUE(m_breaches.empty()) << "lock order broken: " << m_breaches.front();
     }
@@ -191,6 +185,7 @@ TEST_F(TransportTest, ANewSequenceHasItsDefaults)
     }
     fresh.SetNumLeadInMeasures(0);
     EXPECT_EQ(fresh.GetNumLeadInMeasures(), 1);
+    plat::MessageLoop::current().pump();
 }
 
 TEST_F(TransportTest, OptionReadersFollowTheSyncMode)
@@ -483,7 +478,7 @@ TEST_F(TransportTest, PreStartMessagesGoToEveryOutputBeforeThePlay)
         size_t length;
     };
     for (const Message& m : {Message{-2.0f, gmOn, sizeof gmOn}, Message{-1.0f, volume, sizeof volume}, Message{4.0f, later, sizeof later}}) {
-        auto* element = new TestSystemMessage;
+        auto* element = new ECSystemMessage;
         MCTime at(m.time);
         element->SetTime(&at);
         element->SetVoiceTrack(0, 0);

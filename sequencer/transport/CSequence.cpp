@@ -27,6 +27,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 #include <utility>
 
 PLAT_IMPLEMENT_DYNAMIC(CSequence, plat::Object)
@@ -340,7 +341,7 @@ void CSequence::SetScoreSpeed(float speed)
     } else {
         m_scoreSpeed = speed;
         m_speedFactor = m_userSpeed * m_scoreSpeed;
-        m_actualSpeed = TestState(stateFastForward) ? m_fastSpeed : m_speedFactor;
+        m_actualSpeed = TestState(stateFastForward) ? m_fastSpeed.load() : m_speedFactor.load();
     }
     UpdateBPMDisplay(m_scoreSpeed * 60.0f * m_userSpeed, 0);
 }
@@ -512,6 +513,18 @@ void CSequence::AddState(uint32_t bits)
 }
 
 // ---- transport
+
+MCTime CSequence::GetLocation()
+{
+    const std::lock_guard lock(m_lock);
+    return m_location;
+}
+
+MCTime CSequence::GetStartPosition()
+{
+    const std::lock_guard lock(m_lock);
+    return m_startPosition;
+}
 
 void CSequence::SetSyncLeadIn()
 {
@@ -1081,7 +1094,7 @@ void CSequence::InitTimingFactors()
     if (tempo > 0.0f)
         m_scoreSpeed = tempo / 60.0f;
     m_speedFactor = m_userSpeed * m_scoreSpeed;
-    m_actualSpeed = TestState(stateFastForward) ? m_fastSpeed : m_speedFactor;
+    m_actualSpeed = TestState(stateFastForward) ? m_fastSpeed.load() : m_speedFactor.load();
     const CWavegate* manager = wavegate();
     m_absoluteReference = timeOf(0.0f, MCTime::absolute);
     m_absoluteReference.SetMSec(manager ? static_cast<long>(manager->GetBufferTime()) : 0);
@@ -1109,7 +1122,7 @@ void CSequence::AdjustTimingFactors(float scoreSpeed)
         m_scoreSpeed = scoreSpeed;
     }
     m_speedFactor = m_userSpeed * m_scoreSpeed;
-    m_actualSpeed = TestState(stateFastForward) ? m_fastSpeed : m_speedFactor;
+    m_actualSpeed = TestState(stateFastForward) ? m_fastSpeed.load() : m_speedFactor.load();
 }
 
 void CSequence::HandleSyncTiming(uint32_t clockMs)
@@ -1334,7 +1347,7 @@ void CSequence::InsertData(DCsqBase* data)
     if (ECBase* owner = data->GetOwner()) {
         const MCTime* time = owner->GetTime();
         const auto* sysMsg = plat::dynamicDowncast<DCsqSysMsg>(data);
-        const bool prestart = sysMsg && data->GetClassType() == SeqClassType::SysMsg && sysMsg->GetSysExData().HasData();
+        const bool prestart = sysMsg && sysMsg->GetSysExData().HasData();
         if (time && *time < MCTime(0.0f) && !isNull(*time) && !prestart) {
             const MCTime zero(0.0f);
             owner->SetTime(&zero);

@@ -200,8 +200,9 @@ public:
     // Sends the system-exclusive messages placed before time zero to every MIDI output.
     void SendPrestart();
 
-    const MCTime& GetLocation() const { return m_location; }
-    const MCTime& GetStartPosition() const { return m_startPosition; }
+    // Copies taken under the sequence lock: the callback moves them while playing.
+    MCTime GetLocation();
+    MCTime GetStartPosition();
     void ResetUnwrappedTimeOffset() { m_unwrapOffset = 0.0f; }
     MCTime GetStepPlayThreshold() const { return m_stepPlayThreshold; }
     int GetPerformTag() const { return m_performTag; }
@@ -209,6 +210,7 @@ public:
     int GetRecordLoopCount() const { return m_recordLoopCount; }
     uint32_t GetFlowState() const { return m_flowState; }
     void SetFlowState(uint32_t state) { m_flowState = state; }
+    // The window of the slice being filled; read under the sequence lock.
     const MCTime& GetCurrentWindowBegin() const { return m_windowBegin; }
     const MCTime& GetCurrentWindowEnd() const { return m_windowEnd; }
 
@@ -391,11 +393,12 @@ private:
     MCTime m_stepDuration{1.0f};
     MCTime m_stepPlayThreshold{0.1f};
     MCTime m_preRecordAllowance{0.5f};
-    float m_userSpeed = 1.0f;
-    float m_scoreSpeed = 1.0f;
-    float m_speedFactor = 1.0f;
-    float m_fastSpeed = 4.0f;
-    float m_actualSpeed = 1.0f;
+    // Written under the locks, read by the views at any time.
+    std::atomic<float> m_userSpeed{1.0f};
+    std::atomic<float> m_scoreSpeed{1.0f};
+    std::atomic<float> m_speedFactor{1.0f};
+    std::atomic<float> m_fastSpeed{4.0f};
+    std::atomic<float> m_actualSpeed{1.0f};
     SyncCounters m_sync;
     float m_masterGain = 1.0f;
     MCEventList m_pendingRemovals;
