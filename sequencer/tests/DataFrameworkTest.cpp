@@ -1,4 +1,4 @@
-#include "SequencerTestSupport.h"
+#include "sequencer/tests/SequencerTestSupport.h"
 
 #include "notabase/actions/ACFindEvents.h"
 #include "notabase/actions/ACPostSerialize.h"

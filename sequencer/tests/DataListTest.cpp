@@ -1,4 +1,4 @@
-#include "SequencerTestSupport.h"
+#include "sequencer/tests/SequencerTestSupport.h"
 
 #include "notabase/commands/CCRemove.h"
 #include "notabase/model/ECFlowControl.h"

@@ -1,4 +1,4 @@
-#include "SequencerTestSupport.h"
+#include "sequencer/tests/SequencerTestSupport.h"
 
 #include "notabase/model/ECEnvPoint.h"
 #include "notabase/model/ECMeter.h"
@@ -6,6 +6,7 @@
 #include "notabase/model/ECTempo.h"
 #include "notabase/model/ECTempoEnv.h"
 #include "notabase/model/ECSystemMessage.h"
+#include "notabase/states/SCTime.h"
 #include "platform/core/RecursiveLock.h"
 #include "sequencer/data/DCsqSysMsg.h"
 #include "sequencer/layers/LCsqPreferences.h"
@@ -442,6 +443,47 @@ TEST_F(TransportTest, PlayWhileTheCallbackDrainsKeepsOneRegistration)
     Seq().Play();
     Slice(2);
     EXPECT_EQ(m_devices.Wavegate().IsActive(), 1);
+    Rest();
+}
+
+// The document's answer to a locate request (1901): SetLocation, there and then.
+struct LocatingDocument {
+    static int Handler(ECBase*, int, void* state, void* user)
+    {
+        auto* self = static_cast<LocatingDocument*>(user);
+        auto* time = dynamic_cast<SCTime*>(static_cast<SCBase*>(state));
+        if (time && time->GetCode() == 1901) {
+            self->located.push_back(time->GetTime().GetSeconds());
+            self->sequence->SetLocation(time->GetTime());
+        }
+        return 0;
+    }
+    CSequence* sequence;
+    std::vector<float> located;
+};
+
+TEST_F(TransportTest, PlayLocatesToTheLoopWhileTheCallbackStillDrains)
+{
+    // Play with the loop on first asks the document to locate to the loop's start; the document
+    // stops the transport and waits for the callback to drain, which it can because Play holds
+    // no lock meanwhile.
+    StartDevices();
+    LocatingDocument document{m_sequence.get(), {}};
+    m_piece.Performance()->AddStateHandler(&LocatingDocument::Handler, &document);
+    Seq().SetLocation(MCTime(0.0f));
+    Seq().Play();
+    Slice();
+    Seq().Stop(0);
+    ASSERT_EQ(PlayState(), CSequence::stateStopping);
+    Seq().SetLoopRegion(MCTime(2.0f), MCTime(6.0f));
+    Seq().EnableLoopRegion(1);
+    WhileTheClockRuns([this] { Seq().Play(); });
+    EXPECT_EQ(document.located, std::vector<float>{2.0f});
+    EXPECT_EQ(PlayState(), CSequence::statePlaying);
+    const Window next = NextSlices(1).at(0);
+    EXPECT_GE(next.begin, 2.0f - 1e-4f) << "the play goes on from the loop's start";
+    EXPECT_LT(next.begin, 6.0f);
+    m_piece.Performance()->RemoveStateHandlers();
     Rest();
 }
 
