@@ -231,6 +231,9 @@ void CSequence::LeaveWavegate()
         manager->StopPerformance(tag);
     if (recordTag != 0)
         manager->StopRecording(recordTag);
+    // A callback that has just given up its registration may still be returning: the device
+    // manager holds its main lock until then.
+    const std::lock_guard barrier(manager->GetMainLock());
 }
 
 void CSequence::WaitForRest()
