@@ -7,7 +7,7 @@
 
 PLAT_IMPLEMENT_SERIAL(DCsqTrack, DCsqFilter, plat::kVersionableSchema | 2)
 
-DCsqTrack::DCsqTrack(const DCsqTrack& other) : DCsqFilter(other), m_voiceMaps(other.m_voiceMaps), m_sequence(other.m_sequence)
+DCsqTrack::DCsqTrack(const DCsqTrack& other) : DCsqFilter(other), m_voiceMaps(other.m_voiceMaps)
 {
 }
 
@@ -16,7 +16,6 @@ DCsqTrack& DCsqTrack::operator=(const DCsqTrack& other)
     if (this != &other) {
         DCsqFilter::operator=(other);
         m_voiceMaps = other.m_voiceMaps;
-        m_sequence = other.m_sequence;
     }
     return *this;
 }

@@ -7,8 +7,7 @@
 
 #include <array>
 
-// The sequencer data of a track element: the output address of each of its 8 voices and the
-// sequence that plays it. The kinds by which the conductor numbers its tracks: 0 the
+// The sequencer data of a track element: the output address of each of its 8 voices. The kinds by which the conductor numbers its tracks: 0 the
 // conductor staff, 1 a staff, 2 a wave track.
 class SEQUENCER_API DCsqTrack : public DCsqFilter {
     PLAT_DECLARE_SERIAL(DCsqTrack)
@@ -27,9 +26,6 @@ public:
     // The map of a voice 0-7; null for any other voice.
     MCVoiceMap* GetVoiceMap(int voice);
 
-    CSequence* GetSequence() const { return m_sequence; }
-    void SetSequence(CSequence* sequence) { m_sequence = sequence; }
-
     // The data of the conductor's track of that kind and number, without making it; null when
     // the sequence has no conductor or the track or its data is missing.
     static DCsqTrack* GetTrackData(unsigned int track, int kind, CSequence* sequence);
@@ -38,5 +34,4 @@ public:
 
 private:
     std::array<MCVoiceMap, voiceCount> m_voiceMaps;
-    CSequence* m_sequence = nullptr;
 };

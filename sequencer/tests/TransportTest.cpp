@@ -189,6 +189,83 @@ TEST_F(TransportTest, ANewSequenceHasItsDefaults)
     plat::MessageLoop::current().pump();
 }
 
+TEST_F(TransportTest, AttachWiresEveryMemberAndDetachLetsGo)
+{
+    EXPECT_EQ(Seq().GetPerformance(), m_piece.Performance());
+    EXPECT_EQ(Seq().GetConductor(), m_piece.Conductor());
+    const std::vector<CSequence*> members = {
+        Seq().GetPlayer().GetSequence(),        Seq().GetMetronome().GetSequence(),  Seq().GetMidiRecorder().GetSequence(),
+        Seq().GetWaveRecorder().GetSequence(),  Seq().GetMidiScoreMgr().GetSequence(), Seq().GetWaveScoreMgr().GetSequence(),
+        Seq().GetMeterLevelMgr().GetSequence(), Seq().GetHighlightMgr().GetSequence(), Seq().GetWavePrefetchMgr().GetSequence(),
+    };
+    for (CSequence* member : members)
+        EXPECT_EQ(member, &Seq());
+    m_piece.AddNote(1, 1.0f, 1.0f, 60);
+    Seq().CheckDataIntegrity();
+    ASSERT_NE(Seq().GetHead(), nullptr);
+    Seq().Detach();
+    EXPECT_EQ(Seq().GetPerformance(), nullptr);
+    EXPECT_EQ(Seq().GetConductor(), nullptr);
+    EXPECT_EQ(Seq().GetHead(), nullptr);
+    EXPECT_EQ(Seq().GetTail(), nullptr);
+    EXPECT_EQ(Seq().GetPlayPosition(), nullptr);
+    EXPECT_EQ(Seq().GetPlayer().GetSequence(), nullptr);
+    EXPECT_EQ(Seq().GetWavePrefetchMgr().GetSequence(), nullptr);
+}
+
+TEST_F(TransportTest, TimesConvertBetweenTheirModes)
+{
+    auto* meter = new ECMeter(4, 4, 0);
+    MCTime zero(0.0f);
+    meter->SetTime(&zero);
+    m_piece.ConductorStaff()->GetMeterEnv()->AddChild(meter, 1);
+    StartDevices();
+    Seq().SetLocation(MCTime(1.0f));
+    Seq().Play();
+    Slice(3);
+    MCTime window;
+    {
+        const std::lock_guard lock(Seq().GetLock());
+        window = Seq().GetCurrentWindowBegin();
+    }
+    // Performance time and musical time map onto each other through the window's reference.
+    MCTime back = window;
+    Seq().AbsoluteTime(back);
+    EXPECT_EQ(back.GetMode(), MCTime::absolute);
+    MCTime later(back.GetSeconds() + 0.5f);
+    later.SetMode(MCTime::absolute);
+    Seq().NormalizeTime(later);
+    EXPECT_EQ(later.GetMode(), MCTime::normal);
+    EXPECT_NEAR(later.GetSeconds(), window.GetSeconds() + 1.0f, 1e-4) << "two quarter notes a second";
+    Seq().NormalizeTime(back);
+    EXPECT_NEAR(back.GetSeconds(), window.GetSeconds(), 1e-4);
+    // Clock seconds along the tempo map, and bars of 4/4 counted from 0 (bar 2 begins at 8.0).
+    MCTime clock(3.0f);
+    clock.SetMode(MCTime::clock);
+    Seq().NormalizeTime(clock);
+    EXPECT_NEAR(clock.GetSeconds(), 6.0f, 1e-4);
+    MCTime bar(2, 0, 0, 480);
+    Seq().NormalizeTime(bar);
+    EXPECT_EQ(bar.GetMode(), MCTime::normal);
+    EXPECT_NEAR(bar.GetSeconds(), 8.0f, 1e-4);
+    MCTime none = MCTime::TimeNull();
+    none.SetMode(MCTime::clock);
+    Seq().NormalizeTime(none);
+    EXPECT_EQ(none.GetMode(), MCTime::normal);
+    EXPECT_EQ(none, MCTime::TimeNull());
+    MCTime unwrapped(5.0f);
+    unwrapped.SetMode(MCTime::unwrapped);
+    Seq().NormalizeTime(unwrapped);
+    EXPECT_EQ(unwrapped, MCTime(5.0f)) << "nothing jumped back over yet";
+    // A mode the conversion does not start from is left alone.
+    MCTime asIs(7.0f);
+    asIs.SetMode(MCTime::clock);
+    Seq().AbsoluteTime(asIs);
+    EXPECT_EQ(asIs.GetMode(), MCTime::clock);
+    EXPECT_EQ(asIs.GetSeconds(), 7.0f);
+    Rest();
+}
+
 TEST_F(TransportTest, OptionReadersFollowTheSyncMode)
 {
     // Every option on, then read under each sync mode.

@@ -523,12 +523,6 @@ MCTime CSequence::GetLocation()
     return m_location;
 }
 
-MCTime CSequence::GetStartPosition()
-{
-    const std::lock_guard lock(m_lock);
-    return m_startPosition;
-}
-
 void CSequence::SetSyncLeadIn()
 {
     if (GetLeadInTime() >= MCTime(1.0f) || !m_conductor)
@@ -1133,8 +1127,6 @@ void CSequence::HandleSyncTiming(uint32_t clockMs)
     Locked locked(*this);
     if (m_sync.haveLastClock) {
         m_sync.intervalSum += static_cast<int>(clockMs - m_sync.lastClockTime);
-        if (m_sync.clockCount == 0)
-            m_sync.groupStartTime = clockMs;
         ++m_sync.clockCount;
     }
     if (m_sync.clockCount >= 8) {
@@ -1149,7 +1141,6 @@ void CSequence::HandleSyncTiming(uint32_t clockMs)
             if (!recordTempo)
                 SetUserSpeed(bpm / (m_scoreSpeed * 60.0f));
         }
-        m_sync.previousIntervalSum = m_sync.intervalSum;
         m_sync.intervalSum = 0;
         m_sync.clockCount = 0;
     }
@@ -1251,15 +1242,6 @@ void CSequence::AbsoluteTime(MCTime& time)
         return;
     time = timeOf((time.GetSeconds() - m_normalizedReference.GetSeconds()) / m_actualSpeed + m_absoluteReference.GetSeconds(),
                   MCTime::absolute);
-}
-
-int CSequence::TimeInCurrentWindow(const MCTime& time) const
-{
-    if (time < m_windowBegin)
-        return -1;
-    if (time >= m_windowEnd)
-        return 1;
-    return 0;
 }
 
 MCTime& CSequence::GetLastNoteTime()

@@ -200,9 +200,8 @@ public:
     // Sends the system-exclusive messages placed before time zero to every MIDI output.
     void SendPrestart();
 
-    // Copies taken under the sequence lock: the callback moves them while playing.
+    // A copy taken under the sequence lock: the callback moves it while playing.
     MCTime GetLocation();
-    MCTime GetStartPosition();
     void ResetUnwrappedTimeOffset() { m_unwrapOffset = 0.0f; }
     MCTime GetStepPlayThreshold() const { return m_stepPlayThreshold; }
     int GetPerformTag() const { return m_performTag; }
@@ -262,8 +261,6 @@ public:
     void NormalizeTime(MCTime& time);
     // Mode 0 or 2 to performance seconds (mode 1).
     void AbsoluteTime(MCTime& time);
-    // -1 before the current window, 1 at or after its end, 0 inside.
-    int TimeInCurrentWindow(const MCTime& time) const;
     // The end of the last note (or flow mark, or wave clip) in the data list, plus 0.001.
     MCTime& GetLastNoteTime();
     // Lead-in measures times the measure length at the location; 0 without record lead-in.
@@ -306,12 +303,11 @@ private:
     friend class Locked;
     // Marks the thread on which this sequence's performance callback runs.
     class CallbackScope;
+    // The external clocks of the group being measured.
     struct SyncCounters {
         int intervalSum = 0;
         int clockCount = 0;
-        int previousIntervalSum = 0;
         uint32_t lastClockTime = 0;
-        uint32_t groupStartTime = 0;
         bool haveLastClock = false;
     };
 
