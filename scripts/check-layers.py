@@ -43,7 +43,9 @@ FOLDER_RANKS = {
     "rack": {
         "plinthart": 0,
         "plinthui": 1,
-        "rackplayer": 2,
+        "outside": 2,
+        "rackplayer": 3,
+        "program": 4,
     },
     "notabase": {
         "values": 0, "prefs": 0, "layers": 0,

@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <utility>
 
 using plat::media::Backend;
@@ -45,17 +44,11 @@ int CMidiOut::GetDeviceCaps(int index, WG_DevCaps* caps, CWGDeviceHost* host)
         Report(host, 309, plat::media::kErrorBadDeviceId, static_cast<uintptr_t>(index));
         return 0;
     }
-    *caps = WG_DevCaps{};
-    caps->manufacturer = portCaps.manufacturer;
-    caps->product = portCaps.product;
-    caps->driverVersion = portCaps.driverVersion;
-    const size_t n = std::min(portCaps.name.size(), sizeof caps->name - 1);
-    std::memcpy(caps->name, portCaps.name.data(), n);
+    FillPortCaps(caps, portCaps);
     caps->technology = portCaps.technology;
     caps->voices = portCaps.voices;
     caps->notes = portCaps.notes;
     caps->channelMask = portCaps.channelMask;
-    caps->support = portCaps.support;
     return 1;
 }
 

@@ -7,8 +7,10 @@
 #include "wavegate/CWGEventData.h"
 #include "wavegate/WGTypes.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -90,6 +92,19 @@ protected:
     void Report(uint32_t code, uintptr_t p1, uintptr_t p2) const;
     static void Report(CWGDeviceHost* host, uint32_t code, uintptr_t p1, uintptr_t p2);
     CWGDeviceHost* GetHost() const { return m_host; }
+    // Starts caps afresh with what the MIDI input and output ports both tell of themselves:
+    // maker, product, driver version, support bits and the name, cut to fit.
+    template <class PortCaps>
+    static void FillPortCaps(WG_DevCaps* caps, const PortCaps& portCaps)
+    {
+        *caps = WG_DevCaps{};
+        caps->manufacturer = portCaps.manufacturer;
+        caps->product = portCaps.product;
+        caps->driverVersion = portCaps.driverVersion;
+        const size_t n = std::min(portCaps.name.size(), sizeof caps->name - 1);
+        std::memcpy(caps->name, portCaps.name.data(), n);
+        caps->support = portCaps.support;
+    }
     bool IsDeviceThread() const;
     // Ends the device thread; a derived class calls it first in its destructor, so that no
     // message reaches its WndProc while it is torn down.

@@ -2,6 +2,8 @@
 
 #include "wavegate/WavegateExport.h"
 
+#include "platform/core/MessageWindow.h"
+
 #include <cstdint>
 
 class CWGDevice;
@@ -25,6 +27,16 @@ public:
     virtual CWGStartSignals& GetStartSignals() = 0;
     // Hands recorded input to the recording clients.
     virtual void ForwardRecordedData(CWGEventData* event) = 0;
+
+    // What a MIDI input needs: the thru settings and the immediate send they play on, the
+    // driver window that takes the external clock's messages, and how
+    // far playing started after recording (ms, negative when before).
+    virtual int MidiThruEnabled() const = 0;
+    virtual int GetMidiThruDevice() const = 0;
+    virtual int GetMidiThruChannel() const = 0;
+    virtual void SendMidiMsg(int device, uint32_t msg, int queued) = 0;
+    virtual plat::WindowRef GetDriverWindow() const = 0;
+    virtual int32_t GetPlayStartOffset() const = 0;
 
 protected:
     ~CWGDeviceHost() = default;

@@ -4,6 +4,7 @@
 #include "platform/core/Thread.h"
 #include "platform/core/Trace.h"
 #include "platform/media/Backend.h"
+#include "wavegate/CMidiIn.h"
 #include "wavegate/CMidiOut.h"
 #include "wavegate/CWaveIn.h"
 #include "wavegate/CWaveOut.h"
@@ -117,6 +118,36 @@ CWGStartSignals& CWavegate::DeviceHost::GetStartSignals()
     return m_manager.GetStartSignals();
 }
 
+int CWavegate::DeviceHost::MidiThruEnabled() const
+{
+    return m_manager.MidiThruEnabled();
+}
+
+int CWavegate::DeviceHost::GetMidiThruDevice() const
+{
+    return m_manager.GetMidiThruDevice();
+}
+
+int CWavegate::DeviceHost::GetMidiThruChannel() const
+{
+    return m_manager.GetMidiThruChannel();
+}
+
+void CWavegate::DeviceHost::SendMidiMsg(int device, uint32_t msg, int queued)
+{
+    m_manager.SendMidiMsg(device, msg, queued);
+}
+
+plat::WindowRef CWavegate::DeviceHost::GetDriverWindow() const
+{
+    return m_manager.GetHWnd();
+}
+
+int32_t CWavegate::DeviceHost::GetPlayStartOffset() const
+{
+    return m_manager.m_playStartTime.load() - m_manager.m_recordStartTime.load();
+}
+
 MediaTime CWavegate::Now() const
 {
     return m_backend ? m_backend->clock().now() : Backend::instance().clock().now();
@@ -158,12 +189,12 @@ std::unique_ptr<CWGDevice> CWavegate::CreateDevice(int type, int direction, int 
 {
     if (type == WG_MIDI && direction == WG_OUT)
         return std::make_unique<CMidiOut>(index, &m_deviceHost);
+    if (type == WG_MIDI && direction == WG_IN)
+        return std::make_unique<CMidiIn>(index, &m_deviceHost);
     if (type == WG_WAVE && direction == WG_OUT)
         return std::make_unique<CWaveOut>(index, &m_deviceHost);
     if (type == WG_WAVE && direction == WG_IN)
         return std::make_unique<CWaveIn>(index, &m_deviceHost);
-    // MIDI inputs get their own class; until then their slots hold base devices, which
-    // count and report but do not open.
     return std::make_unique<CWGDevice>(index, &m_deviceHost);
 }
 
@@ -226,6 +257,8 @@ int CWavegate::GetDeviceCaps(int type, int direction, int index, WG_DevCaps* cap
         return 0;
     if (type == WG_MIDI && direction == WG_OUT)
         return CMidiOut::GetDeviceCaps(index, caps, &m_deviceHost);
+    if (type == WG_MIDI && direction == WG_IN)
+        return CMidiIn::GetDeviceCaps(index, caps, &m_deviceHost);
     if (type == WG_WAVE && direction == WG_OUT)
         return CWaveOut::GetDeviceCaps(index, caps);
     if (type == WG_WAVE && direction == WG_IN)

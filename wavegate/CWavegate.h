@@ -211,6 +211,12 @@ private:
         bool PollForTimingDevice(const CWGDevice* device) override;
         CWGStartSignals& GetStartSignals() override;
         void ForwardRecordedData(CWGEventData* event) override;
+        int MidiThruEnabled() const override;
+        int GetMidiThruDevice() const override;
+        int GetMidiThruChannel() const override;
+        void SendMidiMsg(int device, uint32_t msg, int queued) override;
+        plat::WindowRef GetDriverWindow() const override;
+        int32_t GetPlayStartOffset() const override;
 
     private:
         CWavegate& m_manager;

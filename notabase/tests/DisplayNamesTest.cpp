@@ -7,6 +7,7 @@
 #include "notabase/model/ECDynamic.h"
 #include "notabase/model/ECFlowControl.h"
 #include "notabase/model/ECLyric.h"
+#include "notabase/model/ECLyricBlock.h"
 #include "notabase/model/ECNote.h"
 #include "notabase/model/ECPan.h"
 #include "notabase/model/ECRepeat.h"
@@ -97,6 +98,7 @@ TEST_F(DisplayNamesTest, ElementsAreNamedByTheirKind)
         {[] { return new ECText(8, "Sonata"); }, "Title"},
         {[] { return new ECText; }, ""},
         {[] { return new ECLyric("la"); }, "Lyric"},
+        {[] { return new ECLyricBlock("la la"); }, "Lyric"},
         {[] { return new ECNote; }, "Note"},
         {[] { return new ECPan; }, "Pan"},
         {[] { return new ECBankMSB; }, ""},

@@ -13,6 +13,7 @@
 #include "notabase/model/ECDynamic.h"
 #include "notabase/model/ECFlowControl.h"
 #include "notabase/model/ECLyric.h"
+#include "notabase/model/ECLyricBlock.h"
 #include "notabase/model/ECMordent.h"
 #include "notabase/model/ECNRPNEnv.h"
 #include "notabase/model/ECNRPNPoint.h"
@@ -132,6 +133,15 @@ std::vector<ClassCase> everyClass()
              l->SetAuxType(1);
              l->SetItalic(1);
              MCTime d(0.75f);
+             l->SetDuration(&d);
+             return l;
+         }, 3},
+        {EventId::LyricBlock, [] {
+             auto* l = new ECLyricBlock("Gloria in excelsis Deo");
+             l->SetVerse(2);
+             l->SetAuxType(3);
+             l->SetPointSize(14);
+             MCTime d(16.0f);
              l->SetDuration(&d);
              return l;
          }, 3},

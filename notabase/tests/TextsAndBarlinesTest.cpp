@@ -2,6 +2,7 @@
 #include "notabase/model/ECChordSymbol.h"
 #include "notabase/model/ECFlowControl.h"
 #include "notabase/model/ECLyric.h"
+#include "notabase/model/ECLyricBlock.h"
 #include "notabase/model/ECText.h"
 #include "notabase/tests/ArchiveFixtures.h"
 #include "notabase/tests/TestElements.h"
@@ -189,6 +190,39 @@ TEST_F(TextsAndBarlinesTest, LyricsKeepVerseAuxiliaryTypeAndDuration)
     EXPECT_EQ(into.GetVerse(), 1);
     EXPECT_EQ(into.GetAuxType(), 2);
     EXPECT_EQ(into.GetPointSize(), 10);
+}
+
+TEST_F(TextsAndBarlinesTest, LyricBlocksAreLyricsOfThePerformance)
+{
+    ECLyricBlock block("Kyrie eleison");
+    EXPECT_EQ(block.GetEventId(), 31);
+    EXPECT_EQ(block.GetTextType(), 0);
+    std::vector<int> parents;
+    block.GetParentTypes(parents);
+    EXPECT_EQ(parents, std::vector<int>{44});
+
+    // Copied and compared as a lyric: a copy takes the duration, an assignment does not.
+    block.SetVerse(3);
+    block.SetAuxType(1);
+    MCTime whole(8.0f);
+    block.SetDuration(&whole);
+    ECLyricBlock copy(block);
+    EXPECT_TRUE(copy == block);
+    EXPECT_EQ(copy.GetDuration()->GetSeconds(), 8.0f);
+    ECLyricBlock into("x");
+    into.Copy(&block);
+    EXPECT_TRUE(into == block);
+    EXPECT_EQ(into.GetDuration()->GetSeconds(), 0.0f);
+    into.SetText("Christe eleison");
+    EXPECT_TRUE(into != block);
+
+    // A block of a version 2 document is its text alone, of verse 1.
+    OldRecord v2(2);
+    v2.timedHead(0.0f, 0).u8(0).string("old words").i32(0x0A00);
+    const auto old = loadOldRecord<ECLyricBlock>(v2);
+    ASSERT_TRUE(old);
+    EXPECT_EQ(old->GetText(), "old words");
+    EXPECT_EQ(old->GetVerse(), 1);
 }
 
 TEST_F(TextsAndBarlinesTest, ChordSymbolsPackTheirWord)

@@ -115,6 +115,12 @@ public:
     bool PollForTimingDevice(const CWGDevice*) override { return false; }
     CWGStartSignals& GetStartSignals() override { return signals; }
     void ForwardRecordedData(CWGEventData*) override {}
+    int MidiThruEnabled() const override { return 0; }
+    int GetMidiThruDevice() const override { return 0; }
+    int GetMidiThruChannel() const override { return -1; }
+    void SendMidiMsg(int, uint32_t, int) override {}
+    plat::WindowRef GetDriverWindow() const override { return {}; }
+    int32_t GetPlayStartOffset() const override { return 0; }
 
     std::vector<uint32_t> codes;
     CWGStartSignals signals;

@@ -149,8 +149,11 @@ void FileWaveIn::arm()
     const Buffer& head = m_buffers.front();
     const uint64_t fullAt = m_delivered + head.bytes.size() - head.bytes.size() % m_format.blockAlign();
     const uint64_t frames = fullAt / m_format.blockAlign();
+    // Rounded up: at a deadline rounded down the clock brings one frame too few, and the timer
+    // would fire again and again at the same moment.
     const int64_t deadline =
-        m_startNs + static_cast<int64_t>(static_cast<__int128>(frames) * 1'000'000'000 / m_format.samplesPerSec);
+        m_startNs + static_cast<int64_t>((static_cast<__int128>(frames) * 1'000'000'000 + m_format.samplesPerSec - 1) /
+                                         m_format.samplesPerSec);
     m_timer = m_lane->setOneShotAt(deadline, [this] { deliverDue(); });
 }
 

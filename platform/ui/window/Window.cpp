@@ -304,6 +304,35 @@ bool Window::isVisible() const
     return m_alive && m_widget->isVisible();
 }
 
+void Window::setTopmost(bool topmost)
+{
+    if (!m_alive || m_widget->parentWidget() != nullptr || isTopmost() == topmost)
+        return;
+    // Changing a window's flags takes it off the screen: put it back where it was.
+    const bool visible = m_widget->isVisible();
+    const QRect geometry = m_widget->geometry();
+    m_widget->setWindowFlag(Qt::WindowStaysOnTopHint, topmost);
+    m_widget->setGeometry(geometry);
+    if (visible)
+        m_widget->show();
+}
+
+bool Window::isTopmost() const
+{
+    return m_alive && m_widget->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+void Window::acceptFiles(bool accept)
+{
+    if (m_alive)
+        m_widget->setAcceptDrops(accept);
+}
+
+bool Window::acceptsFiles() const
+{
+    return m_alive && m_widget->acceptDrops();
+}
+
 void Window::enable(bool enabled)
 {
     if (!m_alive || m_widget->isEnabled() == enabled)

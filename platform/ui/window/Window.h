@@ -108,6 +108,14 @@ public:
     bool isEnabled() const;
     void setFocus();
 
+    // A top-level window kept above the windows of other programs, or in the normal layer;
+    // its position and size stay. A shown window stays shown.
+    void setTopmost(bool topmost);
+    bool isTopmost() const;
+    // Whether files dragged from a file manager may be dropped here (kDropFilesMessage).
+    void acceptFiles(bool accept);
+    bool acceptsFiles() const;
+
     // Marks the client image for painting (erasing it with the class background first):
     // kPaintMessage comes from the event loop, or at once from update().
     void invalidate(bool erase = true);

@@ -39,6 +39,9 @@ inline constexpr MessageId kLeftButtonDownMessage = 0x0201;
 inline constexpr MessageId kLeftButtonUpMessage = 0x0202;
 inline constexpr MessageId kRightButtonDownMessage = 0x0204;
 inline constexpr MessageId kRightButtonUpMessage = 0x0205;
+// Files dropped on a window that accepts them: wParam points to a std::vector<std::string>
+// of the files' full paths (valid during the call), lParam holds the drop point.
+inline constexpr MessageId kDropFilesMessage = 0x0233;
 // The first message a window class may define for itself.
 inline constexpr MessageId kUserMessage = plat::kFirstPrivateMessage;
 

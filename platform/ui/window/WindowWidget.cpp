@@ -6,6 +6,10 @@
 #include "platform/ui/window/ToolTip.h"
 
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -34,6 +38,20 @@ public:
     const uintptr_t wParam;
     const intptr_t lParam;
 };
+
+// The local files a drag carries, as full paths; empty when it carries anything else.
+std::vector<std::string> droppedFiles(const QMimeData* data)
+{
+    std::vector<std::string> files;
+    if (!data || !data->hasUrls())
+        return files;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile())
+            return {};
+        files.push_back(url.toLocalFile().toStdString());
+    }
+    return files;
+}
 
 uintptr_t mouseFlags(const QMouseEvent* event)
 {
@@ -241,6 +259,29 @@ void WindowWidget::leaveEvent(QEvent*)
 {
     if (m_window.m_alive)
         ToolTip::relayLeave(&m_window);
+}
+
+void WindowWidget::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (m_window.m_alive && !droppedFiles(event->mimeData()).empty())
+        event->acceptProposedAction();
+}
+
+void WindowWidget::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (m_window.m_alive && !droppedFiles(event->mimeData()).empty())
+        event->acceptProposedAction();
+}
+
+void WindowWidget::dropEvent(QDropEvent* event)
+{
+    const std::vector<std::string> files = droppedFiles(event->mimeData());
+    if (!m_window.m_alive || files.empty())
+        return;
+    event->acceptProposedAction();
+    const QMargins margins = m_window.nonClientMargins();
+    const QPoint point = event->position().toPoint() - QPoint(margins.left(), margins.top());
+    m_window.send(kDropFilesMessage, reinterpret_cast<uintptr_t>(&files), makeLParam(point.x(), point.y()));
 }
 
 }  // namespace plat::ui

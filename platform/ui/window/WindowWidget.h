@@ -44,6 +44,9 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void forwardMouse(QMouseEvent* event, MessageId message);

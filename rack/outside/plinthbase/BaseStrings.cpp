@@ -1,0 +1,63 @@
+#include "rack/outside/plinthbase/BaseStrings.h"
+
+#include <algorithm>
+#include <iterator>
+#include <string_view>
+#include <utility>
+
+namespace rack {
+
+namespace {
+
+constexpr std::pair<int, std::string_view> kStrings[] = {
+    {2, "Stereo Rack"},
+    {256, "The recording has reached the disk limit and was stopped. What was recorded is kept."},
+    {275, "Open Wave Files"},
+    {277, "Open MIDI Files"},
+    {298, "MIDI Files (*.mid *.midi *.rmi)|*.mid *.midi *.rmi|All Files (*)|*"},
+    {299, "Wave Files (*.wav)|*.wav|All Files (*)|*"},
+    {314, "Recording"},
+    {315, "MIDI Feed-through"},
+    {320, "Untitled Recording"},
+    {517, "The MIDI input device could not be opened. MIDI feed-through is off."},
+    {518, "The MIDI output device could not be opened. MIDI feed-through is off."},
+    {521, "The wave deck is playing. Stop it before opening another wave file."},
+    {522, "The wave deck is recording. Stop it before opening another wave file."},
+    {523, "The MIDI deck is playing. Stop it before opening another MIDI file."},
+    {549, "Track"},
+    {564, "There is not enough room on the disk to record."},
+    {576, "MIDI Editor"},
+    {580, "The MIDI file could not be handed to the MIDI editor."},
+    {768, "Recording Stopped"},
+    {770, "Writing the recording failed, and the recording was stopped. What was written is kept."},
+    {1264, "The wave could not be saved as %s."},
+    {1296, "The file %s is not a wave file the rack can play (PCM, 8 or 16 bits, mono or stereo)."},
+    {1298, "The file %s is not a MIDI file the rack can play."},
+    {1301, "The file %s is read-only: it cannot be recorded over."},
+    {1689, "&About Stereo Rack..."},
+    {1690, "Always on &Top"},
+    {1700, "Stereo Rack\n\nPlays wave and MIDI files and audio CDs from its decks, and records wave audio."},
+    {1701, "Stereo Rack help: the toolbar buttons show and hide the mixer and the decks; the Options menu "
+           "sets continuous play, MIDI input and recording."},
+};
+
+}  // namespace
+
+std::string GetString(int id, size_t size)
+{
+    const auto* found = std::find_if(std::begin(kStrings), std::end(kStrings),
+                                     [id](const auto& entry) { return entry.first == id; });
+    if (found == std::end(kStrings) || size == 0)
+        return {};
+    std::string text(found->second);
+    if (text.size() >= size) {
+        size_t cut = size - 1;
+        // Back up to the start of a UTF-8 character.
+        while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+            --cut;
+        text.resize(cut);
+    }
+    return text;
+}
+
+}  // namespace rack

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "rack/outside/plinthtune/PlinthTuneExport.h"
+
+namespace plat::ui {
+class Window;
+}
+
+// The rack's MIDI devices: one input and one output of the platform's MIDI devices, and
+// feed-through, which passes everything the input receives to the output while both are
+// open. Calls come from the interface thread; the input's messages are passed on from the
+// device's own thread.
+namespace rack {
+
+// Counted; the last terminate closes what is still open. Both answer 0.
+PLINTHTUNE_API int mid_Initialize();
+PLINTHTUNE_API int mid_Terminate();
+// Opens input device index (in the platform's device order) and starts it. Non-zero on
+// success; 0 when the library is not initialised or the device does not open.
+PLINTHTUNE_API int mid_OpenIn(plat::ui::Window* window, int index);
+// Opens output device id (-1: the first output). Non-zero on success.
+PLINTHTUNE_API int mid_OpenOut(int id);
+PLINTHTUNE_API void mid_CloseIn();
+PLINTHTUNE_API void mid_CloseOut();
+// Whether the input or the output is open.
+PLINTHTUNE_API bool mid_IsInOpen();
+PLINTHTUNE_API bool mid_IsOutOpen();
+
+}  // namespace rack

@@ -1,0 +1,222 @@
+#include "rack/rackplayer/RackStartup.h"
+
+#include "rack/outside/plinthbase/BaseStrings.h"
+#include "rack/outside/plinthbase/MessageBoxes.h"
+#include "rack/outside/plinthbase/ProgramStart.h"
+#include "rack/outside/plinthfade/MixerBand.h"
+#include "rack/outside/plinthstore/ObjectStore.h"
+#include "rack/outside/plinthtune/MidiPorts.h"
+#include "rack/plinthart/GraphicCache.h"
+#include "rack/plinthart/PlinthProfile.h"
+#include "rack/plinthui/PlinthUi.h"
+#include "rack/rackplayer/DeckFrames.h"
+#include "rack/rackplayer/GlobalAtoms.h"
+#include "rack/rackplayer/RackCommandLine.h"
+#include "rack/rackplayer/RackFrame.h"
+#include "rack/rackplayer/RackProfile.h"
+#include "rack/rackplayer/RackState.h"
+#include "rack/rackplayer/wave/WaveEngine.h"
+
+#include "platform/core/Trace.h"
+#include "platform/ui/window/InstanceChannel.h"
+#include "platform/ui/window/Window.h"
+#include "platform/ui/window/WindowClass.h"
+#include "platform/ui/window/WindowMessage.h"
+
+#include <QApplication>
+#include <QWidget>
+
+#include <memory>
+
+namespace rack {
+
+namespace {
+
+constexpr const char* kDeckClasses[] = {kWaveDeckClass, kMidiDeckClass, kCdDeckClass};
+
+// The channel the running copy answers other copies on.
+std::unique_ptr<plat::ui::InstanceChannel>& channel()
+{
+    static std::unique_ptr<plat::ui::InstanceChannel> instance;
+    return instance;
+}
+
+std::string answerCopy(const std::string& request)
+{
+    plat::ui::Window* frame = rackState().frame;
+    if (!plat::ui::Window::isWindow(frame))
+        return "NO";
+    if (request.starts_with(kRequestOpen)) {
+        const uint16_t atom = GlobalAtoms::add(std::string_view(request).substr(kRequestOpen.size()));
+        // Sent, so the file is open before the other copy hears back.
+        frame->send(plat::ui::kCommandMessage, kCmdOpenNamedFile, atom);
+        return "OK";
+    }
+    if (request == kRequestInitCd) {
+        frame->post(plat::ui::kCommandMessage, kCmdInitializeCd, 0);
+        return "OK";
+    }
+    if (request == kRequestShow) {
+        QWidget* widget = frame->widget();
+        if (widget->isMinimized())
+            widget->showNormal();
+        widget->raise();
+        widget->activateWindow();
+        return "OK";
+    }
+    return "NO";
+}
+
+void registerClasses()
+{
+    using plat::ui::Brush;
+    using plat::ui::StockBrush;
+    plat::ui::WindowClass frame;
+    frame.name = kFrameClass;
+    frame.proc = Win_RackFrame;
+    frame.background = Brush::stock(StockBrush::black);
+    plat::ui::WindowClass::registerClass(std::move(frame));
+    plat::ui::WindowClass wave;
+    wave.name = kWaveDeckClass;
+    wave.proc = Win_WaveDeckFrame;
+    wave.background = Brush::stock(StockBrush::lightGray);
+    plat::ui::WindowClass::registerClass(std::move(wave));
+    plat::ui::WindowClass midi;
+    midi.name = kMidiDeckClass;
+    midi.proc = Win_MidiDeckFrame;
+    midi.background = Brush::stock(StockBrush::lightGray);
+    plat::ui::WindowClass::registerClass(std::move(midi));
+    plat::ui::WindowClass cd;
+    cd.name = kCdDeckClass;
+    cd.proc = Win_CdDeckFrame;
+    plat::ui::WindowClass::registerClass(std::move(cd));
+}
+
+}  // namespace
+
+std::string rack_InstanceKey()
+{
+    // Copies that share a profile are one rack.
+    return std::string(kFrameClass) + "/" + GetString(kStrWindowTitle, 128) + "/" + PlinthProfile::path();
+}
+
+int rack_Startup(std::string_view commandLine, std::string_view programPath)
+{
+    RackState& state = rackState();
+    state.closeText.clear();
+    state.exitCommand.clear();
+    state.secondCopy = false;
+    state.pendingAtom = 0;
+    state.frame = state.mixer = state.waveDeck = state.midiDeck = state.cdDeck = nullptr;
+    state.midiOutputDevice = -1;
+    state.mixerHeight = 105;
+
+    const std::string key = rack_InstanceKey();
+    const RackCommandLine parsed = RackCommandLine::parse(commandLine);
+    state.secondCopy = parsed.secondCopy;
+    state.autoPlay = parsed.autoPlay;
+    state.closeText = parsed.closeText;
+    state.exitCommand = parsed.exitCommand;
+    if (!parsed.fileName.empty() && !parsed.secondCopy) {
+        // The running copy opens the file before this one goes on.
+        if (!plat::ui::InstanceChannel::send(key, std::string(kRequestOpen) + parsed.fileName))
+            state.pendingAtom = GlobalAtoms::add(parsed.fileName);
+    }
+
+    if (!parsed.secondCopy && plat::ui::InstanceChannel::isRunning(key)) {
+        if (parsed.playFirst)
+            plat::ui::InstanceChannel::send(key, kRequestInitCd);
+        plat::ui::InstanceChannel::send(key, kRequestShow);
+        if (state.pendingAtom != 0) {
+            GlobalAtoms::remove(state.pendingAtom);
+            state.pendingAtom = 0;
+        }
+        return 0;
+    }
+
+    RackProfile::readStartup(state);
+    RackProfile::writeRunStereo(programPath);
+
+    ctl_Initialize();
+    mix_Initialize();
+    grp_Initialize();
+    obj_Initialize();
+    wdrv_Initialize();
+    mid_Initialize();
+
+    registerClasses();
+    if (!rack_CreateFrame()) {
+        plat::trace("rack_Startup -- the frame could not be made");
+        return 0;
+    }
+    if (!parsed.secondCopy) {
+        channel() = std::make_unique<plat::ui::InstanceChannel>(key);
+        if (!channel()->listen(answerCopy))
+            channel().reset();
+    }
+    return 1;
+}
+
+void rack_Shutdown()
+{
+    RackState& state = rackState();
+    GWShutDown();
+    channel().reset();
+    if (state.pendingAtom != 0) {
+        GlobalAtoms::remove(state.pendingAtom);
+        state.pendingAtom = 0;
+    }
+    RackProfile::writeShutdown(state);
+    // Feed-through ends while the MIDI library still runs: it closes its devices itself.
+    if (state.midiFeedthru) {
+        state.midiFeedthru = false;
+        mid_CloseIn();
+        mid_CloseOut();
+    }
+    ctl_Terminate();
+    mix_Terminate();
+    obj_Terminate();
+    wdrv_Terminate();
+    mid_Terminate();
+    grp_Terminate();
+    plat::ui::WindowClass::unregisterClass(kFrameClass);
+    for (const char* deckClass : kDeckClasses)
+        plat::ui::WindowClass::unregisterClass(deckClass);
+    if (!state.exitCommand.empty())
+        RunCommandLine(state.exitCommand);
+}
+
+void rack_OpenNamedFile(plat::ui::Window* frame, uint16_t atom)
+{
+    const std::optional<std::string> name = GlobalAtoms::name(atom);
+    if (!name)
+        return;
+    RackState& state = rackState();
+    switch (obj_GetType(*name)) {
+    case kObjWave:
+        if (state.waveState == kDeckPlaying) {
+            MsgBox(frame, 521, 0, kMbOk | kMbIconExclamation);
+        } else if (state.waveState == kDeckRecording) {
+            MsgBox(frame, 522, 0, kMbOk | kMbIconExclamation);
+        } else if (const int index = obj_LoadWave(frame, name->c_str()); index != -1) {
+            state.currentWave = index;
+            state.waveCount = obj_GetWaveCount();
+            wave_ShowLoaded();
+        }
+        break;
+    case kObjMidi:
+        if (state.midiState == kDeckPlaying) {
+            MsgBox(frame, 523, 0, kMbOk | kMbIconExclamation);
+        } else if (const int index = obj_LoadMidi(frame, name->c_str()); index != -1) {
+            state.currentMidi = index;
+            state.midiCount = obj_GetMidiCount();
+            midi_ShowLoaded();
+        }
+        break;
+    default:
+        break;
+    }
+    GlobalAtoms::remove(atom);
+}
+
+}  // namespace rack
