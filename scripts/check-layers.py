@@ -55,6 +55,13 @@ FOLDER_RANKS = {
         "commands": 4, "states": 4, "score": 4,
         "performance": 5,
     },
+    # The sequence, its data, its player and its recorders call each other, so they share a
+    # rank; values and states stand below them.
+    "sequencer": {
+        "values": 0, "states": 0,
+        "events": 1, "data": 1, "layers": 1, "transport": 1, "play": 1, "record": 1, "score": 1,
+        "monitor": 1, "prefetch": 1, "prefs": 1,
+    },
     # The device interfaces and the clock sit at the library's root; the audio engine and the
     # memory devices below the backends that use them.
     "platform/media": {

@@ -1,0 +1,60 @@
+#include "sequencer/data/DCsqMidi.h"
+
+#include "notabase/model/ECBase.h"
+#include "platform/core/Archive.h"
+#include "sequencer/data/DCsqTrack.h"
+#include "sequencer/transport/CSequence.h"
+
+#include <new>
+
+PLAT_IMPLEMENT_SERIAL(DCsqMidi, DCsqBase, plat::kVersionableSchema | 2)
+
+DCsqMidi& DCsqMidi::operator=(const DCsqMidi& other)
+{
+    if (this != &other) {
+        DCsqBase::operator=(other);
+        m_message = other.m_message;
+    }
+    return *this;
+}
+
+void DCsqMidi::Serialize(plat::Archive& archive)
+{
+    DCsqBase::Serialize(archive);
+    if (archive.isStoring())
+        archive.writeU32(m_message.GetValue());
+    else
+        m_message.SetValue(archive.readU32());
+}
+
+DCBase* DCsqMidi::Copy(plat::Object* other)
+{
+    if (auto* data = plat::dynamicDowncast<DCsqMidi>(other))
+        *this = *data;
+    return this;
+}
+
+int DCsqMidi::GetClassType() const
+{
+    return SeqClassType::Midi;
+}
+
+bool DCsqMidi::Plays(CSequence* sequence) const
+{
+    return GetOwner() && sequence && !sequence->IgnoreTrack(OwnerTrackNumber());
+}
+
+void DCsqMidi::GetEventData(CSeqEventList& list, CSequence* sequence)
+{
+    if (!Plays(sequence))
+        return;
+    ECBase* owner = GetOwner();
+    std::unique_ptr<CSeqEvent> event(new (std::nothrow) CSeqEvent);
+    if (!event)
+        return;
+    const MCTime* time = owner->GetTime();
+    const MCVoiceTrack* word = owner->GetVoiceTrack();
+    event->SetMidiEvent(m_message, owner, DCsqTrack::GetTrackData(owner, 1, sequence), time ? *time : MCTime::TimeZero(),
+                        word ? *word : MCVoiceTrack());
+    list.push_back(std::move(event));
+}

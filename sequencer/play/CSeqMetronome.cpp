@@ -1,0 +1,3 @@
+#include "sequencer/play/CSeqMetronome.h"
+
+PLAT_IMPLEMENT_DYNAMIC(CSeqMetronome, CSeqPlay)

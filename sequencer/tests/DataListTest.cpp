@@ -1,0 +1,287 @@
+#include "sequencer/tests/SequencerTestSupport.h"
+
+#include "notabase/commands/CCRemove.h"
+#include "notabase/model/ECFlowControl.h"
+#include "notabase/model/ECGraceNote.h"
+#include "notabase/model/ECMeter.h"
+#include "notabase/model/ECMeterEnv.h"
+#include "notabase/model/ECTempo.h"
+#include "notabase/model/ECTempoEnv.h"
+#include "platform/core/RefPtr.h"
+#include "sequencer/data/DCsqChannelMode.h"
+#include "sequencer/data/DCsqFlowControl.h"
+#include "sequencer/data/DCsqKey.h"
+#include "sequencer/data/DCsqLyric.h"
+#include "sequencer/data/DCsqMeter.h"
+#include "sequencer/data/DCsqMidi.h"
+#include "sequencer/data/DCsqSysMsg.h"
+#include "sequencer/data/DCsqText.h"
+#include "sequencer/data/DCsqWave.h"
+#include "sequencer/score/CMidiScoreMgr.h"
+#include "sequencer/transport/CSequence.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <random>
+#include <vector>
+
+namespace {
+
+// The list from head to tail, checked link by link against the walk back from the tail.
+std::vector<DCsqBase*> walk(const CSequence& sequence)
+{
+    std::vector<DCsqBase*> forward;
+    DCsqBase* previous = nullptr;
+    for (DCsqBase* data = sequence.GetHead(); data; data = data->GetNext()) {
+        EXPECT_EQ(data->GetPrev(), previous) << "the back link of node " << forward.size();
+        forward.push_back(data);
+        previous = data;
+        if (forward.size() > 10000)
+            break;
+    }
+    EXPECT_EQ(sequence.GetTail(), previous);
+    return forward;
+}
+
+bool contains(const std::vector<DCsqBase*>& list, const DCsqBase* data)
+{
+    return std::find(list.begin(), list.end(), data) != list.end();
+}
+
+class DataListTest : public ::testing::Test {
+protected:
+    SequencerEnvironment m_environment;
+};
+
+// One data object of the list with the element it belongs to.
+struct Entry {
+    plat::RefPtr<ECBase> owner;
+    std::unique_ptr<DCsqBase> data;
+    float time = 0.0f;  // where the list must stand it
+    int precedence = 0;
+    long inserted = -1;  // when it went in last; -1 while out of the list
+};
+
+TEST_F(DataListTest, RandomInsertsAndRemovesKeepTheOrderOfASortedOracle)
+{
+    // Data of every listed kind at a few shared times, some before zero: the list must stand
+    // them by time, then by higher precedence, then by the order they went in, whatever the
+    // insert cursor's place.
+    struct Kind {
+        std::function<DCsqBase*()> make;
+        int precedence;
+        int flowType;  // the owner is a flow-control mark of this type; -1: a note
+    };
+    const std::vector<Kind> kinds = {
+        {[] { return new DCsqNote; }, 400, -1},        {[] { return new DCsqMidi; }, 500, -1},
+        {[] { return new DCsqMeter; }, 700, -1},       {[] { return new DCsqKey; }, 650, -1},
+        {[] { return new DCsqText; }, 600, -1},        {[] { return new DCsqSysMsg; }, 800, -1},
+        {[] { return new DCsqChannelMode; }, 750, -1}, {[] { return new DCsqWave; }, 300, -1},
+        {[] { return new DCsqLyric; }, 200, -1},       {[] { return new DCsqFlowControl; }, 1000, 1},
+        {[] { return new DCsqFlowControl; }, 950, 4},  {[] { return new DCsqFlowControl; }, 900, 2},
+    };
+    const float times[] = {-1.0f, -0.5f, 0.0f, 0.5f, 1.0f, 1.0f, 1.5f, 2.0f};
+    const unsigned char reset[] = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
+    std::mt19937 random(20240611);
+
+    std::vector<Entry> entries(150);
+    for (Entry& entry : entries) {
+        const float time = times[random() % std::size(times)];
+        const Kind& kind = kinds[random() % kinds.size()];
+        ECBase* owner = kind.flowType < 0 ? static_cast<ECBase*>(new ECNote) : new ECFlowControl(static_cast<unsigned char>(kind.flowType));
+        const MCTime at(time);
+        owner->SetTime(&at);
+        entry.owner = plat::RefPtr<ECBase>(owner);
+        entry.data.reset(kind.make());
+        entry.data->SetOwner(owner);
+        auto* system = plat::dynamicDowncast<DCsqSysMsg>(entry.data.get());
+        const bool prestart = system && random() % 2;
+        if (prestart)
+            system->SetSysExData(FCMidiSysEx(reset, sizeof reset));
+        // Only system-exclusive messages may stay before zero; the rest are moved there.
+        entry.time = time < 0.0f && !prestart ? 0.0f : time;
+        entry.precedence = kind.precedence;
+        ASSERT_EQ(CMidiScoreMgr::GetPrecedence(entry.data.get()), kind.precedence);
+    }
+
+    CSequence sequence;
+    long clock = 0;
+    for (int step = 0; step < 1500; ++step) {
+        Entry& entry = entries[random() % entries.size()];
+        if (entry.inserted < 0 || random() % 3 != 0) {
+            // Inserting data that stands in the list already moves it to its place anew.
+            sequence.InsertData(entry.data.get());
+            entry.inserted = clock++;
+            EXPECT_EQ(sequence.GetRecordPosition(), entry.data.get()) << "the insert cursor follows the inserts";
+        } else {
+            sequence.RemoveData(entry.data.get());
+            entry.inserted = -1;
+            EXPECT_EQ(entry.data->GetPrev(), nullptr);
+            EXPECT_EQ(entry.data->GetNext(), nullptr);
+        }
+        EXPECT_EQ(entry.owner->GetTime()->GetSeconds(), entry.time) << "step " << step;
+
+        std::vector<const Entry*> oracle;
+        for (const Entry& e : entries)
+            if (e.inserted >= 0)
+                oracle.push_back(&e);
+        std::sort(oracle.begin(), oracle.end(), [](const Entry* a, const Entry* b) {
+            if (a->time != b->time)
+                return a->time < b->time;
+            if (a->precedence != b->precedence)
+                return a->precedence > b->precedence;
+            return a->inserted < b->inserted;
+        });
+        const std::vector<DCsqBase*> list = walk(sequence);
+        ASSERT_EQ(list.size(), oracle.size()) << "step " << step;
+        for (size_t i = 0; i < list.size(); ++i)
+            ASSERT_EQ(list[i], oracle[i]->data.get()) << "step " << step << ", node " << i;
+        for (DCsqBase* cursor : {sequence.GetRecordPosition(), sequence.GetPlayPosition()})
+            EXPECT_TRUE(list.empty() ? cursor == nullptr : contains(list, cursor)) << "a cursor left the list at step " << step;
+    }
+    // The data leave the list before their elements go.
+    for (Entry& entry : entries)
+        sequence.RemoveData(entry.data.get());
+    EXPECT_EQ(sequence.GetHead(), nullptr);
+}
+
+TEST_F(DataListTest, CursorsStepAsideWhenTheirNodeLeaves)
+{
+    std::vector<plat::RefPtr<ECNote>> notes;
+    std::vector<std::unique_ptr<DCsqNote>> data;
+    CSequence sequence;
+    for (float time : {0.0f, 1.0f, 2.0f}) {
+        notes.emplace_back(new ECNote(MCTime(time), MCTime(1.0f)));
+        data.push_back(std::make_unique<DCsqNote>());
+        data.back()->SetOwner(notes.back().get());
+    }
+    sequence.InsertData(data[1].get());
+    EXPECT_EQ(sequence.GetHead(), data[1].get());
+    EXPECT_EQ(sequence.GetTail(), data[1].get());
+    EXPECT_EQ(sequence.GetRecordPosition(), data[1].get());
+    EXPECT_EQ(sequence.GetPlayPosition(), data[1].get()) << "the first insert sets both cursors";
+    sequence.InsertData(data[0].get());
+    sequence.InsertData(data[2].get());
+
+    sequence.SetPlayPosition(data[0].get());
+    sequence.SetRecordPosition(data[1].get());
+    sequence.RemoveData(data[0].get());
+    EXPECT_EQ(sequence.GetPlayPosition(), data[1].get()) << "at the head a cursor goes to the next node";
+    sequence.RemoveData(data[1].get());
+    EXPECT_EQ(sequence.GetRecordPosition(), data[2].get());
+    sequence.InsertData(data[0].get());
+    sequence.SetRecordPosition(data[2].get());
+    sequence.RemoveData(data[2].get());
+    EXPECT_EQ(sequence.GetRecordPosition(), data[0].get()) << "elsewhere it goes to the previous node";
+    sequence.RemoveData(data[0].get());
+    EXPECT_EQ(sequence.GetHead(), nullptr);
+    EXPECT_EQ(sequence.GetRecordPosition(), nullptr);
+    EXPECT_EQ(sequence.GetPlayPosition(), nullptr);
+    sequence.RemoveData(data[0].get());
+    sequence.RemoveData(nullptr);
+}
+
+TEST_F(DataListTest, TheRebuildListsThePlayableDataOfThePieceAndFindsItsEnd)
+{
+    Piece piece;
+    piece.AddStaves(2);
+    piece.AddBarsUpTo(12.0f);
+    CSequence sequence;
+    sequence.Attach(piece.Performance());
+
+    ECNote* late = piece.AddNote(1, 4.0f, 1.0f, 60);
+    ECNote* early = piece.AddNote(2, 0.0f, 2.0f, 61);
+    ECNote* chordNote = piece.AddNote(1, 4.0f, 0.5f, 64);
+    // A meter change at bar 3 stands before the notes of its time; tempo marks and tracks
+    // carry data but never stand in the list.
+    auto* meter = new ECMeter(3, 4, 0);
+    MCTime bar3(8.0f);
+    meter->SetTime(&bar3);
+    piece.ConductorStaff()->GetMeterEnv()->AddChild(meter, 1);
+    meter->GetData(0, 1);
+    ECNote* onMeter = piece.AddNote(2, 8.0f, 1.0f, 62);
+    auto* tempo = new ECTempo;
+    MCTime two(2.0f);
+    tempo->SetTime(&two);
+    tempo->SetTempo(90.0f, 1.0f);
+    piece.ConductorStaff()->GetTempoEnv()->AddChild(tempo, 1);
+    tempo->GetData(0, 1);
+    piece.Conductor()->GetTrack(1, 1, 0)->GetData(0, 1);
+    piece.Conductor()->GetTrack(0, 0, 0)->GetData(0, 1);
+
+    sequence.CheckDataIntegrity();
+    std::vector<ECBase*> owners;
+    for (DCsqBase* data : walk(sequence))
+        owners.push_back(data->GetOwner());
+    EXPECT_EQ(owners, (std::vector<ECBase*>{early, late, chordNote, meter, onMeter}));
+    EXPECT_FLOAT_EQ(sequence.GetLastNoteTime().GetSeconds(), 9.001f);
+    EXPECT_EQ(sequence.GetBeginning(), early->GetData(0, 0));
+
+    // A rebuild after edits made behind the list's back starts afresh.
+    MCTime moved(10.0f);
+    early->SetTime(&moved);
+    sequence.CheckDataIntegrity();
+    EXPECT_EQ(walk(sequence).back()->GetOwner(), early);
+    EXPECT_FLOAT_EQ(sequence.GetLastNoteTime().GetSeconds(), 12.001f);
+    sequence.CheckEventOrder(early);
+    EXPECT_EQ(walk(sequence).size(), 5u);
+}
+
+TEST_F(DataListTest, AnEmptyPieceEndsAtOnceAndPreStartMessagesLieBeforeTheBeginning)
+{
+    CSequence sequence;
+    EXPECT_FLOAT_EQ(sequence.GetLastNoteTime().GetSeconds(), 0.001f);
+    EXPECT_EQ(sequence.GetBeginning(), nullptr);
+
+    const unsigned char reset[] = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
+    plat::RefPtr<ECNote> before(new ECNote(MCTime(-0.5f), MCTime(0.0f)));
+    plat::RefPtr<ECNote> after(new ECNote(MCTime(0.5f), MCTime(1.0f)));
+    DCsqSysMsg prestart;
+    prestart.SetOwner(before.get());
+    prestart.SetSysExData(FCMidiSysEx(reset, sizeof reset));
+    DCsqNote note;
+    note.SetOwner(after.get());
+    sequence.InsertData(&note);
+    sequence.InsertData(&prestart);
+    EXPECT_EQ(sequence.GetHead(), &prestart);
+    EXPECT_EQ(before->GetTime()->GetSeconds(), -0.5f);
+    EXPECT_EQ(sequence.GetBeginning(), &note);
+    EXPECT_FLOAT_EQ(sequence.GetLastNoteTime().GetSeconds(), 1.501f);
+    sequence.RemoveData(&note);
+    sequence.RemoveData(&prestart);
+}
+
+TEST_F(DataListTest, ARemoveCommandTakesTheDataBelowWhatItRemoves)
+{
+    Piece piece;
+    piece.AddStaves(1);
+    piece.AddBarsUpTo(8.0f);
+    CSequence sequence;
+    sequence.Attach(piece.Performance());
+    ECNote* kept = piece.AddNote(1, 0.0f, 1.0f, 60);
+    ECNote* removed = piece.AddNote(1, 1.0f, 1.0f, 62);
+    auto* grace = new ECGraceNote;
+    MCTime graceTime(0.9f);
+    grace->SetTime(&graceTime);
+    grace->SetVoiceTrack(0, 1);
+    removed->AddChild(grace, 0);
+    grace->GetData(0, 1);
+    sequence.CheckDataIntegrity();
+    ASSERT_EQ(walk(sequence).size(), 3u);
+
+    auto* remove = new CCRemove(removed);
+    const plat::RefPtr<CCBase> held(remove);
+    EXPECT_EQ(sequence.PrepareRemove(remove), 1);
+    remove->SetSynchronous(1);
+    remove->Apply(piece.Performance());
+    EXPECT_EQ(sequence.ProcessRemove(remove), 1);
+    const std::vector<DCsqBase*> list = walk(sequence);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list.front()->GetOwner(), kept);
+    EXPECT_EQ(removed->GetData(0, 0) ? static_cast<DCsqBase*>(removed->GetData(0, 0))->GetNext() : nullptr, nullptr);
+}
+
+}  // namespace
