@@ -99,7 +99,10 @@ int ECGroup::RemoveChild(ECBase* child, int recursive)
 
 int ECGroup::RemoveChildren(int recursive)
 {
-    if (HasType(typeLocked))
+    // The lock keeps the children through edits. A recursive removal takes the whole subtree
+    // apart for good (a piece closed, a removed staff freed): a locked group that refused it
+    // would hold its children, and they it, for ever.
+    if (HasType(typeLocked) && !recursive)
         return 0;
     if (!ECWithTimeChild::RemoveChildren(recursive))
         return 0;

@@ -40,6 +40,8 @@ public:
     int RemoveFromParents() override;
     // 0 while locked.
     int RemoveChild(ECBase* child, int recursive) override;
+    // 0 while locked, unless recursive: taking apart the subtree that holds it takes a locked
+    // group apart as well.
     int RemoveChildren(int recursive) override;
 
     unsigned char GetGroupType() const { return static_cast<unsigned char>(GetFlags() >> 8); }

@@ -1,3 +1,4 @@
+#include "notabase/commands/CCRemoveTrack.h"
 #include "notabase/commands/MCCommandHold.h"
 #include "notabase/model/ECBeam.h"
 #include "notabase/model/ECBrac.h"
@@ -9,7 +10,10 @@
 #include "notabase/model/ECSlur.h"
 #include "notabase/model/ECTie.h"
 #include "notabase/model/MCEmbeddedItem.h"
+#include "notabase/score/ECMeasure.h"
+#include "notabase/score/ECStaff.h"
 #include "notabase/tests/ArchiveFixtures.h"
+#include "notabase/tests/ScorePiece.h"
 #include "notabase/tests/TestElements.h"
 
 #include <gtest/gtest.h>
@@ -278,6 +282,80 @@ TEST_F(GroupsAndSpannersTest, AnItemStoredForTwoFramesIsRefused)
         std::unique_ptr<plat::Object> loadedFirst(archive.readObject());
         EXPECT_THROW(archive.readObject(), plat::ArchiveError);
     });
+}
+
+// A group that counts the groups alive, so a test shows which were freed.
+class CountedGroup : public ECGroup {
+public:
+    explicit CountedGroup(unsigned char type) : ECGroup(type) { ++s_alive; }
+    ~CountedGroup() override { --s_alive; }
+    static int s_alive;
+};
+int CountedGroup::s_alive = 0;
+
+class LockedGroupsTest : public ScoreTest {
+protected:
+    void SetUp() override
+    {
+        ScoreTest::SetUp();
+        CountedGroup::s_alive = 0;
+        addStaves(2);
+        addBarsUpTo(8.0f);
+    }
+    // Locked groups of every kind on a staff, each holding two notes of it: locked outright,
+    // locked with the parentless lock as well, a type byte damaged to all ones, and a slur and
+    // a beam locked on top of their own bits.
+    std::vector<ECGroup*> addLockedGroups(int staffNumber)
+    {
+        ECStaff* staff = conductorStaff().GetStaff(staffNumber, 0);
+        std::vector<ECGroup*> groups{new CountedGroup(ECGroup::typeLocked),
+                                     new CountedGroup(ECGroup::typeLocked | ECGroup::typeLockWhenParentless),
+                                     new CountedGroup(0xFF), new ECSlur, new ECBeam};
+        float time = 0.0f;
+        for (ECGroup* group : groups) {
+            group->AddChild(addNote(staffNumber, time), 0);
+            group->AddChild(addNote(staffNumber, time + 0.5f), 0);
+            if (plat::dynamicDowncast<ECBeam>(group))
+                m_conductor->GetMeasure(staffNumber, MCTime(time), 0, 0)->AddChild(group, 0);
+            else
+                staff->AddChild(group, 0);
+            group->AddGroupType(ECGroup::typeLocked);
+            time += 1.0f;
+        }
+        return groups;
+    }
+};
+
+TEST_F(LockedGroupsTest, ALockedGroupKeepsItsNotesThroughEditsAndLetsGoWhenTakenApart)
+{
+    const std::vector<ECGroup*> groups = addLockedGroups(1);
+    addLockedGroups(2);
+    ASSERT_EQ(CountedNote::s_alive, 20);
+    ASSERT_EQ(CountedGroup::s_alive, 6);
+
+    // Edits leave a locked group as it is, also where a note leaves its measure.
+    for (ECGroup* group : groups) {
+        SCOPED_TRACE(static_cast<int>(group->GetGroupType()));
+        ECBase* note = group->GetChildren()->GetHead();
+        EXPECT_EQ(group->RemoveChild(note, 0), 0);
+        EXPECT_EQ(group->RemoveChildren(0), 0);
+        EXPECT_EQ(note->RemoveFromParents(), 1);
+        EXPECT_EQ(note->GetParents()->GetCount(), 1);
+        EXPECT_EQ(group->GetChildren()->GetCount(), 2);
+    }
+
+    // A removed staff that no command can bring back is taken apart with its locked groups.
+    auto* remove = new CCRemoveTrack;
+    remove->Remove(conductorStaff().GetStaff(2, 0));
+    remove->SetSynchronous(1);
+    remove->Apply(m_performance);
+    EXPECT_EQ(CountedNote::s_alive, 10);
+    EXPECT_EQ(CountedGroup::s_alive, 3);
+
+    // So is the piece.
+    m_performance->RemoveChildren(1);
+    EXPECT_EQ(CountedNote::s_alive, 0);
+    EXPECT_EQ(CountedGroup::s_alive, 0);
 }
 
 }  // namespace

@@ -132,9 +132,8 @@ protected:
     }
 
     // Two staves and a wave track over two bars of 4/4, holding one element of every class
-    // that a piece holds, each with values other than its defaults; without groups, leave out
-    // beams, slurs, ties, glissandi and plain groups.
-    void buildPiece(bool withGroups = true)
+    // that a piece holds, each with values other than its defaults.
+    void buildPiece()
     {
         ECConductorStaff& cs = conductorStaff();
         cs.GetMeterEnv()->AddChild(at(0.0f, new ECMeter(4, 4, 255)), 1);
@@ -193,12 +192,10 @@ protected:
         auto* tuplet = at(3.5f, new ECTuplet(3, 2, 11));
         tuplet->AddChild(note(3.5f, 0.1666f, 1), 0);
         measure->AddChild(tuplet, 1);
-        if (withGroups) {
-            auto* beam = new ECBeam;
-            beam->AddChild(first, 0);
-            beam->AddChild(next, 0);
-            measure->AddChild(beam, 0);
-        }
+        auto* beam = new ECBeam;
+        beam->AddChild(first, 0);
+        beam->AddChild(next, 0);
+        measure->AddChild(beam, 0);
 
         // Words and marks of the measure.
         auto* symbol = at(0.0f, new ECChordSymbol(1, 0, 5, 1));
@@ -216,8 +213,7 @@ protected:
         second->AddChild(mirror, 1);
 
         // Spanners and groups of the staff.
-        if (withGroups)
-            addGroups(staff, first, next, rest);
+        addGroups(staff, first, next, rest);
 
         // The staff's performance data.
         auto* controller = new ECControllerEnv;
@@ -352,9 +348,9 @@ TEST_F(WholePieceTest, APieceOfEveryClassIsStoredAndLoadedEqual)
 
 TEST_F(WholePieceTest, DamagedPiecesLoadOrFailWithoutHarm)
 {
-    // Without groups: a damaged group type may lock a group, which then keeps its children when
-    // the piece is taken apart.
-    buildPiece(false);
+    // A damaged group type may lock a group; it still lets go of its children when the piece
+    // is taken apart.
+    buildPiece();
     const std::vector<uint8_t> bytes = storePiece(*m_performance);
     int refused = 0;
     for (size_t at = 0; at < bytes.size(); ++at) {
