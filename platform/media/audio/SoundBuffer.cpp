@@ -245,6 +245,9 @@ uint32_t SoundBuffer::readFrames(float* out, uint32_t frames)
         if (cursor >= size && looping)
             cursor -= size;
     }
+    // The cursor moves before any notification is set: a waiter woken by one must find the
+    // cursor past its offset, or it would see nothing to do and wait for the next one.
+    m_cursor.store(cursor >= size ? cursor - size : cursor, std::memory_order_release);
     // The notifications whose offset the play cursor has reached.
     const uint64_t played = uint64_t{done} * align;
     const size_t count = m_notifyCount.load(std::memory_order_acquire);
@@ -256,7 +259,6 @@ uint32_t SoundBuffer::readFrames(float* out, uint32_t frames)
         if (ahead <= played)
             m_notify[i].event->set();
     }
-    m_cursor.store(cursor >= size ? cursor - size : cursor, std::memory_order_release);
     return done;
 }
 
