@@ -53,6 +53,25 @@ void forEachTrackData(CSequence* sequence, int kind, Visit visit)
     }
 }
 
+// Sets the sequence link of the data of every track of the sequence's conductor, the conductor
+// staff included; make says whether missing data is made.
+void linkTracks(CSequence* sequence, bool make, CSequence* link)
+{
+    ECConductor* conductor = sequence ? sequence->GetConductor() : nullptr;
+    if (!conductor)
+        return;
+    for (int kind : {ECConductor::conductorTrack, ECConductor::staffTrack, ECConductor::waveTrack}) {
+        const int first = kind == ECConductor::conductorTrack ? 0 : 1;
+        const int last = kind == ECConductor::conductorTrack ? 0 : conductor->GetMaxTrackNumber(kind);
+        for (int number = first; number <= last; ++number) {
+            ECTrack* element = conductor->GetTrack(kind, number, 0);
+            auto* data = plat::dynamicDowncast<DCsqTrack>(element ? element->GetData(0, make ? 1 : 0) : nullptr);
+            if (data && (make || data->GetSequence() == sequence))
+                data->SetSequence(link);
+        }
+    }
+}
+
 ECText* findTrackName(ECBase* element)
 {
     MCEventList* children = element->GetChildren();
@@ -311,18 +330,12 @@ DCsqTrack* DCsqTrack::GetTrackData(ECBase* element, int kind, CSequence* sequenc
 
 void DCsqTrack::AttachTracks(CSequence* sequence)
 {
-    ECConductor* conductor = sequence ? sequence->GetConductor() : nullptr;
-    if (!conductor)
-        return;
-    for (int kind : {ECConductor::conductorTrack, ECConductor::staffTrack, ECConductor::waveTrack}) {
-        const int first = kind == ECConductor::conductorTrack ? 0 : 1;
-        const int last = kind == ECConductor::conductorTrack ? 0 : conductor->GetMaxTrackNumber(kind);
-        for (int number = first; number <= last; ++number) {
-            ECTrack* element = conductor->GetTrack(kind, number, 0);
-            if (auto* data = plat::dynamicDowncast<DCsqTrack>(element ? element->GetData(0, 1) : nullptr))
-                data->SetSequence(sequence);
-        }
-    }
+    linkTracks(sequence, true, sequence);
+}
+
+void DCsqTrack::DetachTracks(CSequence* sequence)
+{
+    linkTracks(sequence, false, nullptr);
 }
 
 void DCsqTrack::ReapplyMixerSettings(CSequence* sequence, int gainOnly)

@@ -116,6 +116,8 @@ public:
     // Gives the conductor staff, every staff and every wave track of the sequence its data
     // (made when missing) and links that data to the sequence.
     static void AttachTracks(CSequence* sequence);
+    // Unlinks the sequence from the data of its tracks, so that none points to it once it is gone.
+    static void DetachTracks(CSequence* sequence);
     // Every staff and wave track of the sequence applies its stored gain again (a new master
     // gain) or, without gainOnly, all its mixer settings and full expression (a piece loaded).
     static void ReapplyMixerSettings(CSequence* sequence, int gainOnly);

@@ -351,6 +351,17 @@ TEST_F(TrackDataTest, CopiesTakeStateParametersAndVoiceMapsButNoFilters)
     plat::MessageLoop::current().pump();
 }
 
+TEST_F(TrackDataTest, DetachedTracksNoLongerPointToTheSequence)
+{
+    DCsqTrack::DetachTracks(m_sequence.get());
+    for (DCsqTrack* data : {Data(ECConductor::conductorTrack, 0), Data(ECConductor::staffTrack, 3), Data(ECConductor::waveTrack, 1)})
+        EXPECT_EQ(data->GetSequence(), nullptr);
+    TrackStateLog log(m_piece.Performance());
+    Staff(3)->UpdateMuteState(3, 1);
+    EXPECT_EQ(Staff(3)->IsActive(), 0);
+    EXPECT_TRUE(log.Take().empty());
+}
+
 // A filter that counts its instances, so that a test sees each deleted exactly once.
 class CountedFilter : public LCsqBase {
 public:
