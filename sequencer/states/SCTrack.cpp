@@ -1,0 +1,3 @@
+#include "sequencer/states/SCTrack.h"
+
+SCTrack::~SCTrack() = default;
