@@ -33,10 +33,6 @@ public:
     // Lists the track; a staff or a wave track gets its twin, added as a new track. A track of
     // another kind is only listed.
     void CopyTrack(ECTrack* track);
-    // The twins are made from the tracks given; these do nothing.
-    void AddEvtType(int) {}
-    void RemoveEvtType(int) {}
-
     // Copies each source staff's elements into its twin with commands of their own that are
     // not undone by themselves (this command's Undo takes them out).
     int Finish() override;
