@@ -47,7 +47,8 @@ public:
 
     // Empties dest and fills it with fresh copies of the elements of source, written and read
     // back for the document; 1 when dest holds copies then. 0 for an empty source or when the
-    // elements cannot be written or read back, with dest left as it was.
+    // elements cannot be written or read back, with dest left as it was. The copies are the
+    // caller's: one it does not put into a piece it takes apart (its links hold it).
     static int DoCopyEvents(MCEventList& dest, MCEventList& source, void* document);
     // A fresh copy of one element, held by no list (its count as the load left it), or null.
     static ECBase* DoCopyEvent(ECBase* element, void* document);

@@ -4,6 +4,8 @@
 #include "notabase/clipboard/MCOleDataIn.h"
 #include "notabase/clipboard/MCOleDataInfo.h"
 #include "notabase/commands/CommandIds.h"
+#include "notabase/commands/MCCommandHold.h"
+#include "notabase/model/ECBase.h"
 #include "platform/core/Trace.h"
 
 #include <exception>
@@ -15,7 +17,15 @@ CCPaste::CCPaste()
     SetCanUndo(0);
 }
 
-CCPaste::~CCPaste() = default;
+CCPaste::~CCPaste()
+{
+    // Pasted elements hold one another through their links and would never be freed: what
+    // no piece and no command took over by now is taken apart.
+    for (ECBase* element : m_events) {
+        if (element->GetCommandHolds() == 0 && MCCommandHold::IsOutsidePieces(element))
+            MCCommandHold::TakeApart(element);
+    }
+}
 
 int CCPaste::GetCommandId()
 {

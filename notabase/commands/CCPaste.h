@@ -12,8 +12,9 @@ class MCOleDataInfo;
 
 // Reads elements and their side information from the clipboard, for the target document.
 // Changes nothing in the piece and cannot be undone: the caller puts the elements it takes
-// from GetEvents into the piece with its own commands. Data that cannot be read pastes
-// nothing.
+// from GetEvents into the piece with its own commands before it lets the paste go; what is
+// then in no piece and held by no command goes with the paste. Data that cannot be read
+// pastes nothing.
 class NOTABASE_API CCPaste : public CCBase {
     PLAT_DECLARE_DYNCREATE(CCPaste)
 public:

@@ -1,6 +1,7 @@
 #include "notabase/clipboard/MCClipFormat.h"
 #include "notabase/clipboard/MCOleDataInfo.h"
 #include "notabase/clipboard/MCOleDataOut.h"
+#include "notabase/commands/CCAdd.h"
 #include "notabase/commands/CCCopy.h"
 #include "notabase/commands/CCDrag.h"
 #include "notabase/commands/CCDrop.h"
@@ -59,6 +60,18 @@ protected:
     {
         CommandTest::SetUp();
         build(1, 8.0f);
+    }
+    void TearDown() override
+    {
+        takeApart(m_sources);
+        m_sources.RemoveAll();
+        CommandTest::TearDown();
+    }
+    // Elements outside a piece hold one another through their links.
+    static void takeApart(const MCEventList& elements)
+    {
+        for (ECBase* element : elements)
+            element->RemoveChildren(1);
     }
 
     // Elements of most kinds that travel, with children of their own, outside any piece.
@@ -239,6 +252,7 @@ TEST_F(CopyPasteTest, DoCopyEventsMakesIndependentCopies)
     ECBase* chordCopy = dest.GetHead();
     chordCopy->RemoveChildren(1);
     EXPECT_EQ(m_sources.GetHead()->GetChildren()->GetCount(), 2);
+    takeApart(dest);
 
     plat::RefPtr<ECBase> single(CCCopy::DoCopyEvent(m_sources.GetTail(), nullptr));
     ASSERT_TRUE(single);
@@ -358,4 +372,24 @@ TEST_F(CopyPasteTest, ADropWithoutDroppedDataReadsTheClipboard)
     drop->SetDocument(&m_document);
     apply(drop.get());
     EXPECT_EQ(drop->GetEvents().GetCount(), m_sources.GetCount());
+}
+
+TEST_F(CopyPasteTest, WhatNoPieceTookGoesWithThePaste)
+{
+    auto* measure = new TEMeasure;
+    measure->AddChild(new CountedNote(1.0f), 1);
+    measure->AddChild(new CountedNote(1.5f), 1);
+    m_sources.AddEvent(measure, 0);
+    m_sources.AddEvent(new CountedNote(2.0f), 0);
+    copySources();
+    const int sources = CountedNote::s_alive;
+    ASSERT_EQ(sources, 3);
+    {
+        const auto pasted = paste();
+        EXPECT_EQ(CountedNote::s_alive, 2 * sources);
+        ECBase* lone = pasted->GetEvents().GetTail();
+        ASSERT_EQ(lone->runtimeClass(), &CountedNote::classObject);
+        apply(new CCAdd(lone, measureAt(1, 2.0f), FCMidi::MidiNull()));
+    }
+    EXPECT_EQ(CountedNote::s_alive, sources + 1) << "the measure's notes went with the paste, the note put into the piece stays";
 }

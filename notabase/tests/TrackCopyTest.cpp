@@ -118,7 +118,9 @@ protected:
     {
         plat::RefPtr<ECBase> copy(CCCopy::DoCopyEvent(element, nullptr));
         ACSetVoiceTrack(2000, 15).Apply(copy.get());
-        return std::string(copy->runtimeClass()->name) + " " + hex(storeObject(copy.get()));
+        std::string record = std::string(copy->runtimeClass()->name) + " " + hex(storeObject(copy.get()));
+        copy->RemoveChildren(1);
+        return record;
     }
 
     const CPluginData m_noteData{&TEData::classObject, 0, EventId::Note};
