@@ -295,6 +295,26 @@ TEST_F(CopyPasteTest, DamagedPayloadsPasteNothingOrWhatTheyHold)
     }
     offer(kMusicDataFormat, data);
     EXPECT_EQ(paste()->GetEvents().GetCount(), m_sources.GetCount()) << "the whole payload still pastes";
+
+    // A list whose later element holds an earlier one as its child: cut inside the later one,
+    // the earlier one, read whole, must not be left linked to it.
+    auto* child = new CountedNote(1.0f);
+    auto* parent = new TEMeasure;
+    parent->AddChild(child, 1);
+    MCEventList linked;
+    linked.AddEvent(child, 0);
+    linked.AddEvent(parent, 0);
+    MCOleDataOut out;
+    ASSERT_EQ(out.CacheEvents(linked), 1);
+    const std::vector<uint8_t> linkedData = *out.GetData()->data(kMusicDataFormat);
+    for (size_t length = 0; length < linkedData.size(); ++length) {
+        offer(kMusicDataFormat,
+              std::vector<uint8_t>(linkedData.begin(), linkedData.begin() + static_cast<std::ptrdiff_t>(length)));
+        EXPECT_TRUE(paste()->GetEvents().IsEmpty()) << length;
+    }
+    offer(kMusicDataFormat, linkedData);
+    EXPECT_EQ(paste()->GetEvents().GetCount(), 2);
+    parent->RemoveChildren(1);
 }
 
 TEST_F(CopyPasteTest, ADragOffersTheDataToTheDropTargetOnly)
