@@ -51,7 +51,7 @@ FOLDER_RANKS = {
         "values": 0, "prefs": 0, "layers": 0,
         "lists": 1,
         "model": 2, "data": 2, "plugins": 2, "names": 2,
-        "actions": 3,
+        "actions": 3, "clipboard": 3,
         "commands": 4, "states": 4, "score": 4,
         "performance": 5,
     },

@@ -49,16 +49,14 @@ private:
     std::unordered_set<const DCBase*> m_held;
 };
 
-// A component read from an archive. Anything but a data component is refused (an element in a
-// component's place would be owned twice); so is a component that an array holds already.
+// A component read from an archive. Anything but a data component is refused before it is made
+// (an element in a component's place would be owned twice, and foreign data may name any
+// class); so is a component that an array holds already.
 DCBase* readComponent(plat::Archive& archive)
 {
-    plat::Object* object = archive.readObject();
-    if (!object)
-        return nullptr;
-    auto* component = plat::dynamicDowncast<DCBase>(object);
+    auto* component = archive.readObjectAs<DCBase>();
     if (!component)
-        throw plat::ArchiveError(plat::ArchiveError::Cause::badClass, "element data: an object that is not a data component");
+        return nullptr;
     if (!LoadedComponents::instance().claim(component))
         throw plat::ArchiveError(plat::ArchiveError::Cause::generic, "element data: one component stored for two elements");
     return component;

@@ -279,6 +279,29 @@ Object* Archive::readObject(const RuntimeClass* expected)
     }
 }
 
+void Archive::loadInto(Object& object)
+{
+    checkMode(Mode::load);
+    if (m_depth > 0) {
+        object.Serialize(*this);
+        return;
+    }
+    const size_t loadedBefore = m_loadedObjects.size();
+    try {
+        const ScopedValue depth(m_depth, m_depth + 1);
+        object.Serialize(*this);
+        m_madeObjects.clear();
+    } catch (...) {
+        try {
+            object.unlinkAfterFailedLoad();
+        } catch (...) {
+            // The load error that got us here is the one to report.
+        }
+        discardMadeObjects(loadedBefore);
+        throw;
+    }
+}
+
 Object* Archive::readObjectTagged(const RuntimeClass* expected)
 {
     const uint8_t tag = readU8();

@@ -99,6 +99,13 @@ public:
     template <class T>
     T* readObjectAs() { return static_cast<T*>(readObject(&T::classObject)); }
 
+    // Loads an object that exists outside the stream and reads its own fields (a list stored
+    // without a tag of its own, say) as one load: when it fails, the object first drops what
+    // it took (unlinkAfterFailedLoad), then every object made during the whole load is
+    // disposed of as for a failed readObject, so objects it read early cannot be left linked
+    // to ones made later. The object itself is left to its owner.
+    void loadInto(Object& object);
+
     // Registers an object that exists outside the stream (the performance root, say), so
     // that references to it store and load as references to that object. Storing and
     // loading must map the same objects in the same order, before the objects that refer to
