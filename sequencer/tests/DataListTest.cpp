@@ -5,12 +5,18 @@
 #include "notabase/commands/CCAddKey.h"
 #include "notabase/commands/CCAddMeter.h"
 #include "notabase/commands/CCAddTrack.h"
+#include "notabase/commands/CCEdit.h"
+#include "notabase/commands/CCEditGraph.h"
+#include "notabase/commands/CCEditGraphItem.h"
+#include "notabase/commands/CCEditItem.h"
 #include "notabase/commands/CCEditTime.h"
 #include "notabase/commands/CCRemove.h"
 #include "notabase/commands/CCRemoveKey.h"
 #include "notabase/commands/CCRemoveMeter.h"
 #include "notabase/commands/MCCommandMgr.h"
+#include "notabase/model/ECWave.h"
 #include "notabase/score/ECKey.h"
+#include "notabase/score/ECTrack.h"
 #include "notabase/model/ECFlowControl.h"
 #include "notabase/model/ECGraceNote.h"
 #include "notabase/model/ECMeter.h"
@@ -28,6 +34,7 @@
 #include "sequencer/data/DCsqSysMsg.h"
 #include "sequencer/data/DCsqText.h"
 #include "sequencer/data/DCsqWave.h"
+#include "sequencer/data/DCsqWaveTrack.h"
 #include "sequencer/score/CMidiScoreMgr.h"
 #include "sequencer/transport/CSequence.h"
 
@@ -462,6 +469,55 @@ TEST_F(DataListTest, KeysMetersAndTracksFollowTheirCommands)
     ASSERT_NE(added, nullptr);
     EXPECT_NE(plat::dynamicDowncast<DCsqStaff>(added->GetData(0, 0)), nullptr);
     expectInStep(sequence, performance, "staff added");
+}
+
+TEST_F(DataListTest, GraphEditsAndClipsMovedToAnotherTrackStayInStep)
+{
+    Piece piece;
+    piece.AddStaves(1);
+    piece.AddBarsUpTo(8.0f);
+    ECPerformance* performance = piece.Performance();
+    CSequence sequence;
+    sequence.Attach(performance);
+    ECNote* cut = piece.AddNote(1, 1.0f, 1.0f, 60);
+    piece.AddNote(1, 2.0f, 1.0f, 62);
+    sequence.CheckDataIntegrity();
+    const plat::RefPtr<ECBase> held(cut);
+
+    // A graph edit that cuts a note from the piece without linking it again takes its data out;
+    // its undo links it back and puts the data in again.
+    auto* edit = new CCEditGraph;
+    edit->GetGraphItems(1).push_back(std::make_unique<CCEditGraphItem>(cut));
+    act(performance, edit);
+    EXPECT_EQ(walk(sequence).size(), 1u);
+    expectInStep(sequence, performance, "note cut");
+    performance->Undo(1);
+    EXPECT_EQ(walk(sequence).size(), 2u);
+    expectInStep(sequence, performance, "note linked back");
+
+    // A clip added to a wave track gets its data; an edit naming another wave track moves it
+    // there, and its undo moves it back.
+    auto* tracks = new CCAddTrack;
+    tracks->AddWaveTrack(2);
+    act(performance, tracks);
+    ECTrack* first = piece.Conductor()->GetTrack(2, 1, 0);
+    ECTrack* second = piece.Conductor()->GetTrack(2, 2, 0);
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(plat::dynamicDowncast<DCsqWaveTrack>(first->GetData(0, 0)), nullptr);
+    auto* clip = new ECWave(MCTime(1.5f), "clip.wav");
+    clip->SetVoiceTrack(0, 1);
+    act(performance, new CCAdd(clip, first, FCMidi::MidiNull()));
+    ASSERT_NE(plat::dynamicDowncast<DCsqWave>(clip->GetData(0, 0)), nullptr);
+    expectInStep(sequence, performance, "clip added");
+    auto* move = new CCEdit;
+    move->EditEvent(clip)->GetNewEvent()->SetVoiceTrack(0, 2);
+    act(performance, move);
+    EXPECT_EQ(clip->GetAncestor(EventId::WaveTrack, -1), second);
+    expectInStep(sequence, performance, "clip moved");
+    performance->Undo(1);
+    EXPECT_EQ(clip->GetAncestor(EventId::WaveTrack, -1), first);
+    expectInStep(sequence, performance, "clip moved back");
 }
 
 TEST_F(DataListTest, ADetachedOrDestroyedSequenceNoLongerFollowsTheEdits)

@@ -156,7 +156,10 @@ CSequence::~CSequence()
 void CSequence::Attach(ECPerformance* performance)
 {
     if (performance) {
-        // One registration however often the sequence is attached.
+        // One registration however often the sequence is attached, and none left with a
+        // performance it leaves.
+        if (m_performance && m_performance != performance)
+            m_performance->RemoveCommandHandler(&CSequence::OnCommand, this);
         performance->RemoveCommandHandler(&CSequence::OnCommand, this);
         m_performance = performance;
         m_conductor = performance->GetConductor();
