@@ -1685,6 +1685,10 @@ int CSequence::OnCommand(ECBase* /*target*/, int phase, void* commands, void* us
             break;
         }
     }
+    // What the batch's meter removals collected is not taken by their own handler: let go of
+    // it, so no removed element is kept alive until the next edit.
+    Locked locked(*sequence);
+    sequence->m_pendingRemovals.RemoveAll();
     return 1;
 }
 
