@@ -11,9 +11,12 @@
 #include "notabase/commands/CCEditItem.h"
 #include "notabase/commands/CCEditTime.h"
 #include "notabase/commands/CCRemove.h"
+#include "notabase/commands/CCRemoveEnvPoint.h"
 #include "notabase/commands/CCRemoveKey.h"
 #include "notabase/commands/CCRemoveMeter.h"
 #include "notabase/commands/MCCommandMgr.h"
+#include "notabase/model/ECControlChange.h"
+#include "notabase/model/ECControllerEnv.h"
 #include "notabase/model/ECWave.h"
 #include "notabase/score/ECKey.h"
 #include "notabase/score/ECTrack.h"
@@ -518,6 +521,34 @@ TEST_F(DataListTest, GraphEditsAndClipsMovedToAnotherTrackStayInStep)
     performance->Undo(1);
     EXPECT_EQ(clip->GetAncestor(EventId::WaveTrack, -1), first);
     expectInStep(sequence, performance, "clip moved back");
+}
+
+TEST_F(DataListTest, ARemovedEnvelopePointLeavesTheList)
+{
+    // A controller point carrying data stands in the list after a rebuild; removed from its
+    // envelope and freed, it must not stay linked.
+    Piece piece;
+    piece.AddStaves(1);
+    piece.AddBarsUpTo(8.0f);
+    CSequence sequence;
+    sequence.Attach(piece.Performance());
+    auto* envelope = new ECControllerEnv;
+    piece.Conductor()->GetTrack(1, 1, 0)->AddChild(envelope, 1);
+    auto* point = new ECControlChange(7);
+    MCTime two(2.0f);
+    point->SetTime(&two);
+    point->SetVoiceTrack(0, 1);
+    envelope->AddChild(point, 1);
+    point->GetData(0, 1);
+    piece.AddNote(1, 1.0f, 1.0f, 60);
+    sequence.CheckDataIntegrity();
+    ASSERT_EQ(walk(sequence).size(), 2u);
+    auto* remove = new CCRemoveEnvPoint(point);
+    remove->SetSynchronous(1);
+    remove->Apply(piece.Performance());
+    const std::vector<DCsqBase*> list = walk(sequence);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list.front()->GetOwner()->GetEventId(), EventId::Note);
 }
 
 TEST_F(DataListTest, ADetachedOrDestroyedSequenceNoLongerFollowsTheEdits)

@@ -1668,6 +1668,8 @@ int CSequence::OnCommand(ECBase* /*target*/, int phase, void* commands, void* us
             break;
         case CommandIds::CCRemove:
         case CommandIds::CCRemoveMeasure:
+        // A removed point whose data stands in the list must not stay linked to it.
+        case CommandIds::CCRemoveEnvPoint:
             sequence->ProcessRemove(plat::dynamicDowncast<CCRemove>(command));
             break;
         case CommandIds::CCRemoveKey:
