@@ -20,11 +20,11 @@ public:
     void Detach() { m_sequence = nullptr; }
     CSequence* GetSequence() const { return m_sequence; }
 
-    // The sequencer data of an element an edit added, made when missing, and linked into the
-    // sequence's data list when its kind plays from there. A message with data fills the data
-    // of a note (a note on, or a note off) or a system message; the data an element has kept
-    // (an undone removal) stays as it is under a null message. Null for kinds whose data the
-    // list does not hold, and for a note given a message that is no note.
+    // The sequencer data of an element an edit added, made when missing: linked into the
+    // sequence's data list for the kinds that play from there, unlinked for accents and staves,
+    // none (null) for other kinds. A message with data fills the data of a note (a note on, or
+    // a note off) or a system message; data an element kept (an undone removal) stays as it is
+    // under a null message. Null too for a note given a message that is no note.
     DCsqBase* AddEventData(ECBase* element, const FCMidi& message);
 
     // Of data at one time, the higher precedence stands first in the data list: tracks 2000,
