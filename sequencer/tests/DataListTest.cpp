@@ -2,10 +2,13 @@
 
 #include "notabase/actions/ACFindEvents.h"
 #include "notabase/commands/CCAdd.h"
+#include "notabase/commands/CCAddEnvPoint.h"
+#include "notabase/commands/CCAddEnvPtItem.h"
 #include "notabase/commands/CCAddKey.h"
 #include "notabase/commands/CCAddMeter.h"
 #include "notabase/commands/CCAddTrack.h"
 #include "notabase/commands/CCEdit.h"
+#include "notabase/commands/CCEditDuration.h"
 #include "notabase/commands/CCEditGraph.h"
 #include "notabase/commands/CCEditGraphItem.h"
 #include "notabase/commands/CCEditItem.h"
@@ -17,6 +20,7 @@
 #include "notabase/commands/MCCommandMgr.h"
 #include "notabase/model/ECControlChange.h"
 #include "notabase/model/ECControllerEnv.h"
+#include "notabase/model/ECPedal.h"
 #include "notabase/model/ECWave.h"
 #include "notabase/score/ECKey.h"
 #include "notabase/score/ECTrack.h"
@@ -48,6 +52,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -549,6 +554,48 @@ TEST_F(DataListTest, ARemovedEnvelopePointLeavesTheList)
     const std::vector<DCsqBase*> list = walk(sequence);
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(list.front()->GetOwner()->GetEventId(), EventId::Note);
+}
+
+TEST_F(DataListTest, ADurationEditPlacesTheEndOfItsSpanAgain)
+{
+    // A pedal held from 2 to 4, then a note at 5: lengthening the pedal to 4 quarter notes moves
+    // its release to 6, past the note.
+    Piece piece;
+    piece.AddStaves(1);
+    piece.AddBarsUpTo(8.0f);
+    ECPerformance* performance = piece.Performance();
+    CSequence sequence;
+    sequence.Attach(performance);
+    auto* envelope = new ECControllerEnv;
+    piece.Conductor()->GetTrack(1, 1, 0)->AddChild(envelope, 1);
+    auto* down = new ECPedal(0, MCTime(2.0f));
+    auto* up = new ECPedal(0, MCTime(0.0f));
+    for (auto [pedal, time] : {std::pair{down, 2.0f}, std::pair{up, 4.0f}}) {
+        MCTime at(time);
+        pedal->SetTime(&at);
+        pedal->SetVoiceTrack(0, 1);
+    }
+    auto* add = new CCAddEnvPoint;
+    auto* item = static_cast<CCAddEnvPtItem*>(add->Add(down, envelope, FCMidi::MidiNull()));
+    MCEventList span;
+    span.AddTail(down);
+    span.AddTail(up);
+    item->SetAnchorList(&span);
+    act(performance, add);
+    down->GetData(0, 1);
+    up->GetData(0, 1);
+    ECNote* note = piece.AddNote(1, 5.0f, 1.0f, 60);
+    sequence.CheckDataIntegrity();
+    ASSERT_EQ(walk(sequence).size(), 3u);
+
+    MCTime longer(4.0f);
+    act(performance, new CCEditDuration(down, &longer));
+    ASSERT_FLOAT_EQ(up->GetTime()->GetSeconds(), 6.0f);
+    std::vector<ECBase*> owners;
+    for (DCsqBase* data : walk(sequence))
+        owners.push_back(data->GetOwner());
+    EXPECT_EQ(owners, (std::vector<ECBase*>{down, note, up}));
+    expectInStep(sequence, performance, "pedal lengthened");
 }
 
 TEST_F(DataListTest, ADetachedOrDestroyedSequenceNoLongerFollowsTheEdits)
