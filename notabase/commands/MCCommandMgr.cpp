@@ -401,6 +401,18 @@ void MCCommandMgr::AddCommandHandler(Handler handler, void* userData, int positi
         add(r);
 }
 
+void MCCommandMgr::RemoveCommandHandler(Handler handler, void* userData)
+{
+    std::lock_guard guard(m_handlerMutex);
+    std::erase_if(m_handlerOrder, [&](const Registration& r) { return r.handler == handler && r.userData == userData; });
+    m_handlers.clear();
+    for (const Registration& r : m_handlerOrder) {
+        m_handlers.add([r](ECBase* owner, int phase, void* commands) {
+            return r.handler(owner, phase, commands, r.userData);
+        }).release();
+    }
+}
+
 void MCCommandMgr::RemoveCommandHandlers()
 {
     std::lock_guard guard(m_handlerMutex);

@@ -74,6 +74,9 @@ public:
     // Inserts the handler before the one at index position; appends when there is none there.
     // Handlers may be added and removed from any thread, and from inside a handler.
     void AddCommandHandler(Handler handler, void* userData, int position);
+    // Removes every registration of the handler with that user data, with the same promise as
+    // RemoveCommandHandlers for what it removes.
+    void RemoveCommandHandler(Handler handler, void* userData);
     // Once it returns, no handler of this manager runs on another thread or is called again.
     void RemoveCommandHandlers();
     // A non-zero rate batches asynchronous commands on a timer of that many milliseconds; 0

@@ -38,6 +38,10 @@ public:
     {
         m_commandMgr.AddCommandHandler(handler, userData, 0x7FFFFFFF);
     }
+    void RemoveCommandHandler(MCCommandMgr::Handler handler, void* userData)
+    {
+        m_commandMgr.RemoveCommandHandler(handler, userData);
+    }
     void RemoveCommandHandlers() { m_commandMgr.RemoveCommandHandlers(); }
     void SetCommandRate(unsigned int rate) { m_commandMgr.SetCommandRate(rate); }
     int Undo(int count) { return m_commandMgr.Undo(count); }

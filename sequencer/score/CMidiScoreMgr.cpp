@@ -1,7 +1,12 @@
 #include "sequencer/score/CMidiScoreMgr.h"
 
+#include "notabase/model/ECBase.h"
 #include "notabase/model/ECFlowControl.h"
-#include "sequencer/data/DCsqBase.h"
+#include "notabase/model/EventTypes.h"
+#include "notabase/model/MCEventList.h"
+#include "sequencer/data/DCsqNote.h"
+#include "sequencer/data/DCsqSysMsg.h"
+#include "sequencer/transport/CSequence.h"
 
 int CMidiScoreMgr::GetPrecedence(const DCsqBase* data)
 {
@@ -39,5 +44,82 @@ int CMidiScoreMgr::GetPrecedence(const DCsqBase* data)
         return 200;
     default:
         return 0;
+    }
+}
+
+DCsqBase* CMidiScoreMgr::AddEventData(ECBase* element, const FCMidi& message)
+{
+    if (!element || !m_sequence)
+        return nullptr;
+    const int id = element->GetEventId();
+    switch (id) {
+    case EventId::Accent:
+    case EventId::ConductorStaff:
+    case EventId::Staff:
+        return plat::dynamicDowncast<DCsqBase>(element->GetData(0, 1));
+    case EventId::Note:
+    case EventId::GraceNote: {
+        auto* data = plat::dynamicDowncast<DCsqNote>(element->GetData(0, 1));
+        if (!data)
+            return nullptr;
+        if (message.HasData()) {
+            if (message.IsNoteOn()) {
+                data->SetNoteOnData(message);
+                FCMidi off = message;
+                off.SetDataByte2(0);
+                data->SetNoteOffData(off);
+            } else if (message.IsNoteOff()) {
+                data->SetNoteOffData(message);
+            } else {
+                return nullptr;
+            }
+        }
+        m_sequence->InsertData(data);
+        if (id == EventId::Note) {
+            // Grace notes hang under their note and play from their own note on when they
+            // have one.
+            if (MCEventList* children = element->GetChildren()) {
+                for (ECBase* child : *children) {
+                    if (child->GetEventId() != EventId::GraceNote)
+                        continue;
+                    const auto* own = plat::dynamicDowncast<DCsqNote>(child->GetData(0, 0));
+                    const FCMidi graceOn = own && own->GetMidiData().HasData() ? own->GetMidiData() : message;
+                    AddEventData(child, graceOn);
+                }
+            }
+        }
+        return data;
+    }
+    case EventId::SystemMessage: {
+        auto* data = plat::dynamicDowncast<DCsqSysMsg>(element->GetData(0, 1));
+        if (!data)
+            return nullptr;
+        // A system-exclusive message comes with its own bytes, not in a short message.
+        if (message.HasData() && message.GetStatusByte() != 0xF0)
+            data->SetMidiData(message);
+        m_sequence->InsertData(data);
+        return data;
+    }
+    case EventId::ChannelMode: {
+        auto* data = plat::dynamicDowncast<DCsqMidi>(element->GetData(0, 1));
+        if (!data)
+            return nullptr;
+        if (message.HasData())
+            data->SetMidiData(message);
+        m_sequence->InsertData(data);
+        return data;
+    }
+    case EventId::FlowControl:
+    case EventId::Key:
+    case EventId::Lyric:
+    case EventId::Meter:
+    case EventId::Text: {
+        auto* data = plat::dynamicDowncast<DCsqBase>(element->GetData(0, 1));
+        if (data)
+            m_sequence->InsertData(data);
+        return data;
+    }
+    default:
+        return nullptr;
     }
 }

@@ -564,6 +564,56 @@ TEST_F(TransportTest, PlayLocatesToTheLoopWhileTheCallbackStillDrains)
     Rest();
 }
 
+TEST_F(TransportTest, RecordLocatesToTheLoopWhileTheCallbackStillDrains)
+{
+    // Recording from the middle of a play with the loop on asks the document to locate to the
+    // loop's start, which stops the play and waits for the callback: Record holds no lock
+    // meanwhile, so the wait ends as soon as the callback drains.
+    StartDevices();
+    LocatingDocument document{m_sequence.get(), {}};
+    m_piece.Performance()->AddStateHandler(&LocatingDocument::Handler, &document);
+    Seq().SetLocation(MCTime(0.0f));
+    Seq().Play();
+    Slice(3);
+    Seq().SetLoopRegion(MCTime(2.0f), MCTime(6.0f));
+    Seq().EnableLoopRegion(1);
+    WhileTheClockRuns([this] { Seq().Record(); });
+    EXPECT_EQ(document.located, std::vector<float>{2.0f});
+    EXPECT_EQ(PlayState(), CSequence::statePlaying);
+    EXPECT_EQ(Seq().TestState(CSequence::stateRecordLeadIn), 1);
+    EXPECT_NE(Seq().GetRecordTag(), 0);
+    m_piece.Performance()->RemoveStateHandlers();
+    Rest();
+    EXPECT_EQ(Seq().TestState(CSequence::stateRecordStopped), 1);
+}
+
+TEST_F(TransportTest, MidiWritingStopsAtOnceUnderThePerformanceLock)
+{
+    // The MIDI-file writer holds the performance lock, which the callback needs to drain a stop
+    // and under which the device manager's lock may not be taken: the stop completes there and
+    // then, and the registration ends at the next slice.
+    StartDevices();
+    Seq().SetLocation(MCTime(0.0f));
+    Seq().Play();
+    Slice();
+    ASSERT_EQ(PlayState(), CSequence::statePlaying);
+    m_piece.Performance()->Lock();
+    Seq().SetMidiWriting(1);
+    const uint32_t state = PlayState();
+    const int writing = Seq().TestState(CSequence::stateMidiWriting);
+    m_piece.Performance()->Unlock();
+    EXPECT_EQ(state, CSequence::stateStopped);
+    EXPECT_EQ(writing, 1);
+    Slice();
+    EXPECT_EQ(m_devices.Wavegate().IsActive(), 0);
+    Seq().SetMidiWriting(0);
+    EXPECT_EQ(Seq().TestState(CSequence::stateMidiWriting), 0);
+    Seq().Play();
+    Slice();
+    EXPECT_EQ(m_devices.Wavegate().IsActive(), 1) << "a later play registers anew";
+    Rest();
+}
+
 TEST_F(TransportTest, ALocateClampsToThePieceAndMovesThePlayPosition)
 {
     ECNote* first = m_piece.AddNote(1, 1.0f, 1.0f, 60);
@@ -706,6 +756,56 @@ TEST_F(TransportTest, ExternalClockDrivesTheSlavedSequence)
     wg.SetSyncMode(0);
 }
 
+TEST_F(TransportTest, ARecordingFollowingExternalClockWritesItsTempoIntoThePiece)
+{
+    StartDevices();
+    CWavegate& wg = m_devices.Wavegate();
+    wg.SetSyncMode(2);
+    wg.EnableSlaveTempoRecording(1);
+    m_devices.Settle();
+    Seq().SetLocation(MCTime(0.0f));
+    Seq().Record();
+    // Edits made by the recording run one by one rather than on the command timer.
+    m_piece.Performance()->SetCommandRate(0);
+    m_devices.Settle();
+    ASSERT_EQ(Seq().TestState(CSequence::stateRecording), 1);
+    auto post = [&](plat::MessageId msg, uintptr_t w = 0, intptr_t l = 0) {
+        ASSERT_TRUE(wg.GetHWnd().post(msg, w, l));
+        m_devices.Settle();
+        plat::MessageLoop::current().pump();
+    };
+    ECTempoEnv* tempos = m_piece.ConductorStaff()->GetTempoEnv();
+    ECTempo* first = m_piece.Conductor()->GetTempoAtTime(MCTime(0.0f));
+    ASSERT_NE(first, nullptr);
+
+    // Before the external transport starts, the clock's tempo becomes the piece's own.
+    for (int clock = 0; clock < 9; ++clock)
+        post(CWavegate::WM_WG_CLOCKTICK, 0, 1000 + 25 * clock);
+    EXPECT_NEAR(first->GetTempo(1.0f), 100.0f, 1e-3);
+    EXPECT_FLOAT_EQ(Seq().GetUserSpeed(), 1.0f);
+    EXPECT_EQ(tempos->GetPointCount(), 1);
+
+    // Once it runs, a change of tempo is a new tempo mark; the same tempo again adds nothing.
+    post(CWavegate::WM_WG_EXTSTART);
+    for (int clock = 1; clock <= 8; ++clock)
+        post(CWavegate::WM_WG_CLOCKTICK, 0, 1200 + 30 * clock);
+    ASSERT_EQ(tempos->GetPointCount(), 2);
+    for (int clock = 9; clock <= 16; ++clock)
+        post(CWavegate::WM_WG_CLOCKTICK, 0, 1200 + 30 * clock);
+    EXPECT_EQ(tempos->GetPointCount(), 2);
+    ECTempo* recorded = nullptr;
+    for (ECBase* point : *tempos->GetChildren())
+        if (point != first)
+            recorded = plat::dynamicDowncast<ECTempo>(point);
+    ASSERT_NE(recorded, nullptr);
+    EXPECT_NEAR(recorded->GetTempo(1.0f), 20000.0f / 240.0f, 1e-2);
+    EXPECT_GE(recorded->GetTime()->GetSeconds(), 0.0f);
+    EXPECT_NEAR(first->GetTempo(1.0f), 100.0f, 1e-3) << "the first tempo stays";
+    Seq().Stop(1);
+    wg.EnableSlaveTempoRecording(0);
+    wg.SetSyncMode(0);
+}
+
 TEST_F(TransportTest, ForwardWhileRecordingLeavesTheRecordingToo)
 {
     StartDevices();
@@ -780,6 +880,7 @@ TEST_F(TransportTest, StopAndPauseWhileTheCallbackDrainsFromAnotherThread)
         Seq().Pause();
         Seq().Stop(round % 2);
         Seq().Play();
+        Seq().SetUserSpeed(round % 3 ? 1.0f : 1.5f);
         Seq().Forward();
         if (round % 5 == 0)
             Seq().SetLocation(MCTime(static_cast<float>(round % 7)));

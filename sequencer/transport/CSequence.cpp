@@ -3,18 +3,39 @@
 #include "notabase/actions/ACFindData.h"
 #include "notabase/actions/ACFindEvents.h"
 #include "notabase/actions/ACFindTime.h"
+#include "notabase/commands/CCAdd.h"
+#include "notabase/commands/CCAddItem.h"
+#include "notabase/commands/CCAddKey.h"
+#include "notabase/commands/CCAddMeter.h"
+#include "notabase/commands/CCAddTempo.h"
+#include "notabase/commands/CCAddTrack.h"
+#include "notabase/commands/CCEdit.h"
+#include "notabase/commands/CCEditData.h"
+#include "notabase/commands/CCEditDurItem.h"
+#include "notabase/commands/CCEditDuration.h"
+#include "notabase/commands/CCEditGraph.h"
+#include "notabase/commands/CCEditGraphItem.h"
+#include "notabase/commands/CCEditTime.h"
+#include "notabase/commands/CCKeyInfo.h"
+#include "notabase/commands/CCMeterInfo.h"
 #include "notabase/commands/CCRemove.h"
 #include "notabase/commands/CCRemoveItem.h"
+#include "notabase/commands/CCRemoveKey.h"
+#include "notabase/commands/CCRemoveMeter.h"
 #include "notabase/commands/CCRemoveTrack.h"
+#include "notabase/commands/CommandIds.h"
+#include "notabase/commands/MCCommandList.h"
 #include "notabase/model/ECBase.h"
 #include "notabase/model/ECMeter.h"
 #include "notabase/model/ECMeterEnv.h"
+#include "notabase/model/ECTempo.h"
 #include "notabase/model/ECTempoEnv.h"
 #include "notabase/model/EventTypes.h"
 #include "notabase/performance/ECPerformance.h"
 #include "notabase/prefs/Preferences.h"
 #include "notabase/score/ECConductor.h"
 #include "notabase/score/ECConductorStaff.h"
+#include "notabase/score/ECStaff.h"
 #include "notabase/states/SCTime.h"
 #include "platform/core/Trace.h"
 #include "sequencer/data/DCsqBase.h"
@@ -135,8 +156,14 @@ CSequence::~CSequence()
 void CSequence::Attach(ECPerformance* performance)
 {
     if (performance) {
+        // One registration however often the sequence is attached, and none left with a
+        // performance it leaves.
+        if (m_performance && m_performance != performance)
+            m_performance->RemoveCommandHandler(&CSequence::OnCommand, this);
+        performance->RemoveCommandHandler(&CSequence::OnCommand, this);
         m_performance = performance;
         m_conductor = performance->GetConductor();
+        performance->AddCommandHandler(&CSequence::OnCommand, this);
     }
     m_player.Attach(this);
     m_metronome.Attach(this);
@@ -152,8 +179,11 @@ void CSequence::Attach(ECPerformance* performance)
 
 void CSequence::Detach()
 {
-    // The media layer must not call a sequence that has no piece to play.
+    // The media layer must not call a sequence that has no piece to play, nor the performance
+    // a sequence that has gone.
     LeaveWavegate();
+    if (m_performance)
+        m_performance->RemoveCommandHandler(&CSequence::OnCommand, this);
     Locked locked(*this);
     m_player.Detach();
     m_metronome.Detach();
@@ -408,7 +438,7 @@ void CSequence::SetMidiWriting(int on)
         ClearState(stateMidiWriting);
         return;
     }
-    Stop(1);
+    StopAtOnce();
     SetIgnoreTrackStates(LoadIntPreference(kMidiSaveSection, "Ignore Track State", 1));
     SetIgnoreFilters(LoadIntPreference(kMidiSaveSection, "Ignore Filters", 0));
     SetIgnoreFlowControl(LoadIntPreference(kMidiSaveSection, "Ignore Repeats", 0));
@@ -659,6 +689,53 @@ void CSequence::Stop(int wait)
     }
     if (waitHere)
         WaitForRest();
+}
+
+void CSequence::StopAtOnce()
+{
+    Locked locked(*this);
+    if (!TestState(stateRecordStopped)) {
+        // The record callback takes neither of the locks this thread may hold.
+        if (const int tag = m_recordTag.exchange(0)) {
+            Defer([tag] {
+                if (CWavegate* manager = wavegate())
+                    manager->StopRecording(tag);
+            });
+        }
+        m_stopRequested = 1;
+        m_recordLoopCount = 0;
+        m_midiRecorder.Stop();
+        m_waveRecorder.Stop();
+        ClearRecordState();
+        AddState(stateRecordStopped);
+    }
+    if (!TestState(stateStopped)) {
+        m_stopRequested = 1;
+        if (TestState(statePlaying | statePlayLeadIn | stateStepPlaying))
+            m_player.PrepareToStop();
+        if (TestState(statePlaying | statePlayLeadIn | stateStepPlaying | stateStopping | statePausing)) {
+            int done = 0;
+            CWGEventList closing;
+            closing.splice(closing.end(), m_player.GetOutputEvents(MCTime::TimeMax(), 1, done));
+            // The closing events are short messages: note and pedal offs.
+            if (CWavegate* manager = wavegate()) {
+                for (const auto& record : closing) {
+                    if (record && record->type == CWGEventData::WG_EVENT_MIDI)
+                        manager->SendMidiMsg(record->device, static_cast<uint32_t>(record->data), 0);
+                }
+            }
+        }
+        m_player.FlushQueues();
+        m_metronome.FlushQueues();
+        ClearPlayState();
+        AddState(stateStopped);
+        // The callback answers 0 at its next slice; a registration that is never polled again
+        // stays listed, to be removed when the sequence leaves the device manager.
+        m_liveTag = 0;
+        PerformanceIsStopped();
+    }
+    SetOption(2, 0);
+    m_sync = SyncCounters();
 }
 
 void CSequence::Record()
@@ -1127,6 +1204,8 @@ void CSequence::HandleSyncTiming(uint32_t clockMs)
     Locked locked(*this);
     if (m_sync.haveLastClock) {
         m_sync.intervalSum += static_cast<int>(clockMs - m_sync.lastClockTime);
+        if (m_sync.clockCount == 0)
+            m_sync.groupStartTime = clockMs;
         ++m_sync.clockCount;
     }
     if (m_sync.clockCount >= 8) {
@@ -1136,11 +1215,38 @@ void CSequence::HandleSyncTiming(uint32_t clockMs)
             const float bpm = 20000.0f / static_cast<float>(m_sync.intervalSum);
             const CWavegate* manager = wavegate();
             const bool recordTempo = manager && manager->SlaveTempoRecordingEnabled() && TestState(stateRecording);
-            // Recording the external tempo into the piece needs the tempo edit commands, which the
-            // data model does not have yet; meanwhile such a recording keeps the piece's tempo.
-            if (!recordTempo)
+            if (!recordTempo) {
                 SetUserSpeed(bpm / (m_scoreSpeed * 60.0f));
+            } else if (m_sync.intervalSum != m_sync.previousIntervalSum) {
+                if (!Option(16) && !Option(17)) {
+                    // Before the external transport started, the clock sets the piece's tempo.
+                    ECTempo* first = m_conductor ? m_conductor->GetTempoAtTime(MCTime::TimeZero()) : nullptr;
+                    if (!first)
+                        return;
+                    auto* edit = new CCEdit;
+                    if (auto* copy = plat::dynamicDowncast<ECTempo>(edit->EditEvent(first)->GetNewEvent()))
+                        copy->SetTempo(bpm, 1.0f);
+                    ECPerformance* performance = m_performance;
+                    Defer([edit, performance] { edit->Apply(performance); });
+                    SetUserSpeed(1.0f);
+                } else if (ECConductorStaff* staff = m_conductor ? m_conductor->GetConductorStaff() : nullptr) {
+                    // A tempo mark where the group of clocks began, in the music.
+                    const uint32_t lead = manager->GetPlayStartTime() - manager->GetRecordStartTime();
+                    const uint32_t groupStart = m_sync.groupStartTime - std::min(m_sync.groupStartTime, lead);
+                    MCTime at = timeOf(0.0f, MCTime::absolute);
+                    at.SetMSec(static_cast<long>(groupStart));
+                    NormalizeTime(at);
+                    auto* tempo = new ECTempo;
+                    tempo->SetTempo(bpm, 1.0f);
+                    tempo->SetTime(&at);
+                    auto* add = new CCAddTempo;
+                    add->Add(tempo, staff->GetTempoEnv(), FCMidi::MidiNull());
+                    ECPerformance* performance = m_performance;
+                    Defer([add, performance] { add->Apply(performance); });
+                }
+            }
         }
+        m_sync.previousIntervalSum = m_sync.intervalSum;
         m_sync.intervalSum = 0;
         m_sync.clockCount = 0;
     }
@@ -1445,7 +1551,7 @@ void CSequence::RemoveData(DCsqBase* data)
 
 void CSequence::CheckEventOrder(ECBase* element)
 {
-    if (DCsqBase* data = ListData(element)) {
+    if (DCsqBase* data = ListData(element); data && StandsInList(data)) {
         Locked locked(*this);
         RemoveData(data);
         InsertData(data);
@@ -1488,6 +1594,106 @@ DCsqBase* CSequence::GetBeginning()
     return nullptr;
 }
 
+int CSequence::OnCommand(ECBase* /*target*/, int phase, void* commands, void* user)
+{
+    auto* sequence = static_cast<CSequence*>(user);
+    auto* list = static_cast<MCCommandList*>(commands);
+    if (phase != 0 && phase != 1)
+        return -1;
+    if (!sequence || !list)
+        return 1;
+    if (phase == 0) {
+        // Every pass of the prepare phase collects the batch's removals anew, so a pass
+        // repeated, or a batch that never got processed, leaves nothing behind.
+        {
+            Locked locked(*sequence);
+            sequence->m_pendingRemovals.RemoveAll();
+        }
+        for (CCBase* command : *list) {
+            switch (command->GetCommandId()) {
+            case CommandIds::CCRemove:
+            case CommandIds::CCRemoveEnvPoint:
+            case CommandIds::CCRemoveMeasure:
+            case CommandIds::CCRemoveMeter:
+            case CommandIds::CCRemoveTrack:
+                sequence->PrepareRemove(plat::dynamicDowncast<CCRemove>(command));
+                break;
+            default:
+                break;
+            }
+        }
+        return 1;
+    }
+    for (CCBase* command : *list) {
+        switch (command->GetCommandId()) {
+        case CommandIds::CCAdd:
+        case CommandIds::CCAddNoteModifier:
+        case CommandIds::CCAddSysEx:
+        case CommandIds::CCAddTuplet:
+            if (auto* add = plat::dynamicDowncast<CCAdd>(command))
+                sequence->ProcessAdd(add);
+            break;
+        case CommandIds::CCAddKey:
+            if (auto* add = plat::dynamicDowncast<CCAddKey>(command))
+                sequence->ProcessAddKey(add);
+            break;
+        case CommandIds::CCAddMeter:
+            if (auto* add = plat::dynamicDowncast<CCAddMeter>(command))
+                sequence->ProcessAddMeter(add);
+            break;
+        case CommandIds::CCAddTrack:
+        case CommandIds::CCCopyTracks:
+            if (auto* add = plat::dynamicDowncast<CCAddTrack>(command))
+                sequence->ProcessAddTrack(add);
+            break;
+        case CommandIds::CCEdit:
+            if (auto* edit = plat::dynamicDowncast<CCEdit>(command))
+                sequence->ProcessEdit(edit);
+            break;
+        case CommandIds::CCEditData:
+        case CommandIds::CCEditPatch:
+            sequence->ProcessEditData(plat::dynamicDowncast<CCEditData>(command));
+            break;
+        case CommandIds::CCEditDuration:
+            if (auto* edit = plat::dynamicDowncast<CCEditDuration>(command))
+                sequence->ProcessEditDuration(edit);
+            break;
+        case CommandIds::CCEditGraph:
+            if (auto* edit = plat::dynamicDowncast<CCEditGraph>(command))
+                sequence->ProcessEditGraph(edit);
+            break;
+        case CommandIds::CCEditTime:
+            if (auto* edit = plat::dynamicDowncast<CCEditTime>(command))
+                sequence->ProcessEditTime(edit);
+            break;
+        case CommandIds::CCRemove:
+        case CommandIds::CCRemoveMeasure:
+        // A removed point whose data stands in the list must not stay linked to it.
+        case CommandIds::CCRemoveEnvPoint:
+            sequence->ProcessRemove(plat::dynamicDowncast<CCRemove>(command));
+            break;
+        case CommandIds::CCRemoveKey:
+            if (auto* remove = plat::dynamicDowncast<CCRemoveKey>(command))
+                sequence->ProcessRemoveKey(remove);
+            break;
+        case CommandIds::CCRemoveMeter:
+            if (auto* remove = plat::dynamicDowncast<CCRemoveMeter>(command))
+                sequence->ProcessRemoveMeter(remove);
+            break;
+        case CommandIds::CCRemoveTrack:
+            sequence->ProcessRemoveTrack(plat::dynamicDowncast<CCRemoveTrack>(command));
+            break;
+        default:
+            break;
+        }
+    }
+    // What the batch's meter removals collected is not taken by their own handler: let go of
+    // it, so no removed element is kept alive until the next edit.
+    Locked locked(*sequence);
+    sequence->m_pendingRemovals.RemoveAll();
+    return 1;
+}
+
 int CSequence::PrepareRemove(CCRemove* command)
 {
     if (!command)
@@ -1528,5 +1734,201 @@ int CSequence::ProcessRemoveTrack(CCRemoveTrack* /*command*/)
     m_pendingRemovals.RemoveAll();
     if (staff)
         m_meterLevelMgr.UpdateTrackCount();
+    return 1;
+}
+
+int CSequence::ProcessRemoveKey(CCRemoveKey* command)
+{
+    if (!command)
+        return 0;
+    Locked locked(*this);
+    for (int i = 0; i < 3; ++i) {
+        if (const CCKeyInfo* info = command->GetKeyInfo(i); info && info->ShouldRemove())
+            RemoveData(ListData(info->GetKey()));
+    }
+    return 1;
+}
+
+int CSequence::ProcessRemoveMeter(CCRemoveMeter* command)
+{
+    if (!command)
+        return 0;
+    Locked locked(*this);
+    for (int i = 0; i < 3; ++i) {
+        if (const CCMeterInfo* info = command->GetMeterInfo(i); info && info->ShouldRemove())
+            RemoveData(ListData(info->GetMeter()));
+    }
+    return 1;
+}
+
+int CSequence::ProcessAdd(CCAdd* command)
+{
+    if (!command)
+        return 0;
+    Locked locked(*this);
+    for (const auto& item : command->GetItems()) {
+        ECBase* element = item ? item->GetChild() : nullptr;
+        if (!element)
+            continue;
+        switch (element->GetEventId()) {
+        case EventId::Note: {
+            // A staff that gets a note is no longer empty.
+            const MCVoiceTrack* voiceTrack = element->GetVoiceTrack();
+            if (m_conductor && voiceTrack && !voiceTrack->IsConverted()) {
+                if (auto* staff = plat::dynamicDowncast<ECStaff>(m_conductor->GetTrack(1, voiceTrack->GetTrack(), 0)))
+                    staff->SetStaffEmpty(0);
+            }
+            m_midiScoreMgr.AddEventData(element, item->GetMidiData());
+            break;
+        }
+        case EventId::Wave:
+            if (!m_waveScoreMgr.AddEventData(element))
+                return 0;
+            break;
+        default:
+            m_midiScoreMgr.AddEventData(element, item->GetMidiData());
+            break;
+        }
+    }
+    return 1;
+}
+
+int CSequence::ProcessAddKey(CCAddKey* command)
+{
+    if (!command)
+        return 0;
+    Locked locked(*this);
+    if (const CCKeyInfo* added = command->GetKeyInfo(0); added && !added->ShouldRemove())
+        m_midiScoreMgr.AddEventData(added->GetKey(), FCMidi::MidiNull());
+    for (int i = 1; i < 3; ++i) {
+        if (const CCKeyInfo* info = command->GetKeyInfo(i); info && info->ShouldRemove())
+            RemoveData(ListData(info->GetKey()));
+    }
+    return 1;
+}
+
+int CSequence::ProcessAddMeter(CCAddMeter* command)
+{
+    if (!command)
+        return 0;
+    Locked locked(*this);
+    if (const CCMeterInfo* added = command->GetMeterInfo(0); added && !added->ShouldRemove())
+        m_midiScoreMgr.AddEventData(added->GetMeter(), FCMidi::MidiNull());
+    for (int i = 1; i < 3; ++i) {
+        if (const CCMeterInfo* info = command->GetMeterInfo(i); info && info->ShouldRemove())
+            RemoveData(ListData(info->GetMeter()));
+    }
+    return 1;
+}
+
+int CSequence::ProcessAddTrack(CCAddTrack* command)
+{
+    if (!command)
+        return 0;
+    Locked locked(*this);
+    MCEventList tracks;
+    command->GetAddEvents(tracks);
+    bool staffAdded = false;
+    for (ECBase* track : tracks) {
+        switch (track->GetEventId()) {
+        case EventId::ConductorStaff:
+        case EventId::Staff:
+            if (!m_midiScoreMgr.AddEventData(track, FCMidi::MidiNull()))
+                return 0;
+            staffAdded = staffAdded || track->GetEventId() == EventId::Staff;
+            break;
+        case EventId::WaveTrack:
+            if (!m_waveScoreMgr.AddEventData(track))
+                return 0;
+            break;
+        default:
+            break;
+        }
+    }
+    if (staffAdded)
+        m_meterLevelMgr.UpdateTrackCount();
+    return 1;
+}
+
+int CSequence::ProcessEdit(CCEdit* command)
+{
+    if (!command)
+        return 0;
+    Locked locked(*this);
+    if (!m_conductor)
+        return 1;
+    MCEventList edited;
+    command->GetEditEvents(edited);
+    for (ECBase* wave : edited) {
+        if (wave->GetEventId() != EventId::Wave)
+            continue;
+        const MCVoiceTrack* voiceTrack = wave->GetVoiceTrack();
+        const int number = voiceTrack ? voiceTrack->GetTrack() : MCVoiceTrack::noTrack;
+        ECBase* current = wave->GetAncestor(EventId::WaveTrack, -1);
+        ECBase* named = m_conductor->GetTrack(2, number, 0);
+        if (!named || named == current)
+            continue;
+        // Added before it leaves the old track, so the clip is never without an owner.
+        named->AddChild(wave, 1);
+        if (current)
+            current->RemoveChild(wave, 0);
+    }
+    return 1;
+}
+
+int CSequence::ProcessEditData(CCEditData* /*command*/)
+{
+    return 1;
+}
+
+int CSequence::ProcessEditTime(CCEditTime* command)
+{
+    if (!command)
+        return 0;
+    Locked locked(*this);
+    MCEventList moved;
+    command->GetEditEvents(moved);
+    moved.Sort();
+    std::vector<DCsqBase*> listed;
+    for (ECBase* element : moved) {
+        DCsqBase* data = ListData(element);
+        if (!data || !StandsInList(data))
+            continue;
+        RemoveData(data);
+        listed.push_back(data);
+    }
+    for (DCsqBase* data : listed)
+        InsertData(data);
+    return 1;
+}
+
+int CSequence::ProcessEditDuration(CCEditDuration* command)
+{
+    if (!command)
+        return 0;
+    Locked locked(*this);
+    for (const auto& item : command->GetEditList()) {
+        const auto* duration = dynamic_cast<const CCEditDurItem*>(item.get());
+        const MCEventList* anchors = duration ? duration->GetAnchorList() : nullptr;
+        if (!anchors)
+            continue;
+        for (ECBase* element : *anchors)
+            CheckEventOrder(element);
+    }
+    return 1;
+}
+
+int CSequence::ProcessEditGraph(CCEditGraph* command)
+{
+    if (!command)
+        return 0;
+    Locked locked(*this);
+    for (const auto& item : command->GetGraphItems(1))
+        RemoveData(ListData(item ? item->GetEvent() : nullptr));
+    for (const auto& item : command->GetGraphItems(0)) {
+        DCsqBase* data = ListData(item ? item->GetEvent() : nullptr);
+        if (data && StandsInList(data))
+            InsertData(data);
+    }
     return 1;
 }

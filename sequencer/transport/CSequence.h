@@ -24,7 +24,18 @@
 #include <thread>
 #include <vector>
 
+class CCAdd;
+class CCAddKey;
+class CCAddMeter;
+class CCAddTrack;
+class CCEdit;
+class CCEditData;
+class CCEditDuration;
+class CCEditGraph;
+class CCEditTime;
 class CCRemove;
+class CCRemoveKey;
+class CCRemoveMeter;
 class CCRemoveTrack;
 class DCsqBase;
 class DCsqFlowControl;
@@ -140,7 +151,9 @@ public:
     // At least 1; refreshes the lead-in time.
     void SetNumLeadInMeasures(int measures);
 
-    // On: stops, then takes the MIDI-writing switches from the preferences.
+    // On: stops at once, then takes the MIDI-writing switches from the preferences. The
+    // MIDI-file writer calls it holding the performance lock, so the stop neither waits for the
+    // callback nor calls anything that takes the device manager's lock.
     void SetMidiWriting(int on);
 
     // Options. The readers marked so answer 0 while the device manager follows external
@@ -244,17 +257,45 @@ public:
     // Where InsertData puts the data, searching from the insert cursor: 0 before the head,
     // 1 before the cursor, 2 after it, 3 after the tail. The cursor is left where it stopped.
     int FindInsertPosition(DCsqBase* data);
-    // Removes and inserts again the data of an element, if it has any.
+    // Removes and inserts again the data of an element, if it has data that the list holds.
     void CheckEventOrder(ECBase* element);
     // Builds the list afresh from every element of the performance.
     void CheckDataIntegrity();
     // The first node whose element's time is not negative, or null.
     DCsqBase* GetBeginning();
+
+    // Edits keep the list in step through the performance's command handler, registered on
+    // attach: before a batch runs (phase 0) the removals collect what leaves the list; while
+    // it is processed (phase 1) each command reaches its handler below. 1 for phases 0 and 1,
+    // -1 for any other.
+    static int OnCommand(ECBase* target, int phase, void* commands, void* user);
     // Before a remove command runs: collects the elements whose data leaves the list.
     int PrepareRemove(CCRemove* command);
     // After a remove command ran: unlinks the collected data.
     int ProcessRemove(CCRemove* command);
     int ProcessRemoveTrack(CCRemoveTrack* command);
+    // The key or meter snapshots a command marked for removal leave the list.
+    int ProcessRemoveKey(CCRemoveKey* command);
+    int ProcessRemoveMeter(CCRemoveMeter* command);
+    // Added elements get their data through the score managers, which link it in; 0 when a
+    // wave clip's data cannot be had.
+    int ProcessAdd(CCAdd* command);
+    // The added key or meter goes in unless the command took it out again; the neighbours it
+    // replaced leave.
+    int ProcessAddKey(CCAddKey* command);
+    int ProcessAddMeter(CCAddMeter* command);
+    // Added staves and wave tracks get their data; 0 when one cannot.
+    int ProcessAddTrack(CCAddTrack* command);
+    // A wave clip whose voice/track names another wave track moves to it.
+    int ProcessEdit(CCEdit* command);
+    // Data edits change nothing in the list.
+    int ProcessEditData(CCEditData* command);
+    // Elements moved in time go back in, in their sorted order.
+    int ProcessEditTime(CCEditTime* command);
+    // The anchor groups whose times a duration edit moved are placed again.
+    int ProcessEditDuration(CCEditDuration* command);
+    // The points of the old graph leave, those of the new one go in.
+    int ProcessEditGraph(CCEditGraph* command);
 
     // Time conversions. A time of a mode not converted from is left as it is.
     // Mode 1 (performance seconds), 2 (bar/pulse/tick), 3 (clock) or 4 (unwrapped) to mode 0.
@@ -279,7 +320,9 @@ public:
     // tempo at the location.
     void InitTimingFactors();
     void AdjustTimingFactors(float scoreSpeed);
-    // One external MIDI clock, time-stamped in ms.
+    // One external MIDI clock, time-stamped in ms. Every eighth clock gives a tempo, which the
+    // play follows, or which a recording with slave tempo recording on writes into the piece:
+    // as its first tempo before an external start or continue, as a new tempo mark after one.
     void HandleSyncTiming(uint32_t clockMs);
     // Tells the views the tempo (3502); unless forced, not while four or more master states
     // are on their way.
@@ -307,7 +350,9 @@ private:
     struct SyncCounters {
         int intervalSum = 0;
         int clockCount = 0;
+        int previousIntervalSum = 0;
         uint32_t lastClockTime = 0;
+        uint32_t groupStartTime = 0;
         bool haveLastClock = false;
     };
 
@@ -329,6 +374,9 @@ private:
     void LeaveWavegate();
     // Waits for the stop event, serving what is sent to this thread meanwhile.
     void WaitForRest();
+    // Brings the transport to rest there and then; the notes still sounding end through the
+    // devices' immediate path, and the callback's registration ends at its next slice.
+    void StopAtOnce();
     // Applies a synchronous locate (1901) to the performance; the locks must not be held.
     void ApplyLocate(const MCTime& time);
     void ApplyState(SCBase* state);
