@@ -362,6 +362,28 @@ TEST_F(TrackDataTest, DetachedTracksNoLongerPointToTheSequence)
     EXPECT_TRUE(log.Take().empty());
 }
 
+TEST_F(TrackDataTest, TheSequenceFollowsItsTracksFromAttachToDetach)
+{
+    EXPECT_EQ(Data(ECConductor::staffTrack, 3)->GetSequence(), m_sequence.get());
+    EXPECT_EQ(Data(ECConductor::conductorTrack, 0)->GetSequence(), m_sequence.get());
+    m_piece.AddStaves(1);
+    auto* add = new CCAddTrack;
+    add->AddWaveTrack(1);
+    add->SetSynchronous(1);
+    add->Apply(m_piece.Performance());
+    DCsqTrack* addedStaff = Data(ECConductor::staffTrack, 4);
+    DCsqTrack* addedWave = Data(ECConductor::waveTrack, 2);
+    ASSERT_NE(addedStaff, nullptr);
+    ASSERT_NE(addedWave, nullptr);
+    EXPECT_EQ(addedStaff->GetSequence(), m_sequence.get());
+    EXPECT_EQ(addedWave->GetSequence(), m_sequence.get());
+
+    DCsqTrack* firstStaff = Data(ECConductor::staffTrack, 3);
+    m_sequence->Detach();
+    for (DCsqTrack* data : {addedStaff, addedWave, firstStaff})
+        EXPECT_EQ(data->GetSequence(), nullptr);
+}
+
 // A filter that counts its instances, so that a test sees each deleted exactly once.
 class CountedFilter : public LCsqBase {
 public:

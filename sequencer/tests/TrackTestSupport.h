@@ -22,7 +22,8 @@ class TrackFixture : public ::testing::Test {
 protected:
     explicit TrackFixture(int midiOuts = 2) : m_devices(midiOuts) {}
 
-    // Staves and wave tracks, each track's data made and given the sequence.
+    // Staves and wave tracks, played by a sequence attached to the piece (which links the data
+    // of every track to itself).
     void Build(int staves, int waveTracks)
     {
         if (staves > 0)
@@ -35,7 +36,6 @@ protected:
         }
         m_sequence = std::make_unique<CSequence>();
         m_sequence->Attach(m_piece.Performance());
-        DCsqTrack::AttachTracks(m_sequence.get());
     }
 
     DCsqTrack* Data(int kind, int number) { return DCsqTrack::GetTrackData(static_cast<unsigned>(number), kind, m_sequence.get()); }

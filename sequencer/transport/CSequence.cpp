@@ -40,6 +40,7 @@
 #include "platform/core/Trace.h"
 #include "sequencer/data/DCsqBase.h"
 #include "sequencer/data/DCsqSysMsg.h"
+#include "sequencer/data/DCsqTrack.h"
 #include "sequencer/layers/LCsqPreferences.h"
 #include "sequencer/prefs/MCSeqPreferences.h"
 #include "sequencer/states/SCMaster.h"
@@ -164,6 +165,9 @@ void CSequence::Attach(ECPerformance* performance)
         m_performance = performance;
         m_conductor = performance->GetConductor();
         performance->AddCommandHandler(&CSequence::OnCommand, this);
+        // Track data reaches the sequence for mute, solo and mixer changes; made here, with no
+        // lock held, since a missing conductor staff is made by a command.
+        DCsqTrack::AttachTracks(this);
     }
     m_player.Attach(this);
     m_metronome.Attach(this);
@@ -184,6 +188,7 @@ void CSequence::Detach()
     LeaveWavegate();
     if (m_performance)
         m_performance->RemoveCommandHandler(&CSequence::OnCommand, this);
+    DCsqTrack::DetachTracks(this);
     Locked locked(*this);
     m_player.Detach();
     m_metronome.Detach();
@@ -1835,11 +1840,13 @@ int CSequence::ProcessAddTrack(CCAddTrack* command)
         case EventId::Staff:
             if (!m_midiScoreMgr.AddEventData(track, FCMidi::MidiNull()))
                 return 0;
+            LinkTrackData(track);
             staffAdded = staffAdded || track->GetEventId() == EventId::Staff;
             break;
         case EventId::WaveTrack:
             if (!m_waveScoreMgr.AddEventData(track))
                 return 0;
+            LinkTrackData(track);
             break;
         default:
             break;
@@ -1848,6 +1855,12 @@ int CSequence::ProcessAddTrack(CCAddTrack* command)
     if (staffAdded)
         m_meterLevelMgr.UpdateTrackCount();
     return 1;
+}
+
+void CSequence::LinkTrackData(ECBase* track)
+{
+    if (auto* data = plat::dynamicDowncast<DCsqTrack>(track->GetData(0, 0)))
+        data->SetSequence(this);
 }
 
 int CSequence::ProcessEdit(CCEdit* command)

@@ -286,6 +286,8 @@ public:
     int ProcessAddMeter(CCAddMeter* command);
     // Added staves and wave tracks get their data; 0 when one cannot.
     int ProcessAddTrack(CCAddTrack* command);
+    // Links the data of an added staff or wave track to this sequence.
+    void LinkTrackData(ECBase* track);
     // A wave clip whose voice/track names another wave track moves to it.
     int ProcessEdit(CCEdit* command);
     // Data edits change nothing in the list.
