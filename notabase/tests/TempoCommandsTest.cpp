@@ -156,6 +156,25 @@ TEST_F(TempoCommandsTest, APauseWithoutAWordAtZeroPushesTheMarkThereOneTickBack)
     EXPECT_EQ(stored(), before);
 }
 
+// A command whose pauses at 0 go to two maps: the first pushes the mark at 0 of its map back a
+// tick, the second finds a pause at 0 in its own map and fails the command. The pushed mark must
+// not stay before 0.
+TEST_F(TempoCommandsTest, AFailedPauseCommandPutsBackEveryMarkItPushed)
+{
+    ECTempo* first = putTempo(0.0f, 90.0f);
+    plat::RefPtr<ECTempoEnv> other(new ECTempoEnv);
+    other->AddChild(mark(ECTempo::typePause, 0.0f, 1.0f), 1);
+    const std::vector<uint8_t> before = stored();
+
+    plat::RefPtr<CCAddTempo> command(new CCAddTempo);
+    command->Add(mark(ECTempo::typePause, 0.0f, 1.0f), &tempoMap(), FCMidi::MidiNull());
+    command->Add(mark(ECTempo::typePause, 0.0f, 1.0f), other.get(), FCMidi::MidiNull());
+    act(command.get());
+    EXPECT_EQ(timeOf(first), 0.0f);
+    EXPECT_EQ(stored(), before);
+    EXPECT_EQ(m_performance->GetUndoCount(), 0) << "the command was aborted";
+}
+
 // Undoing a deletion puts marks back as they were, not prepared again from the marks around
 // them now: "a tempo" keeps the tempo it took, and a span whose two ends were both selected comes
 // back as the one group it was.
