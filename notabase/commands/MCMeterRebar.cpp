@@ -132,21 +132,33 @@ void MCMeterRebar::dropBars(int index, int count)
     if (count <= 0 || index <= 0)
         return;
     const int tracks = m_conductorStaff->GetMaxStaffNumber();
-    std::vector<plat::RefPtr<ECBase>> measures;
-    for (int number = index + count; number > index; --number) {
+    std::vector<std::pair<int, plat::RefPtr<ECMeasure>>> measures;
+    for (int number = index + 1; number <= index + count; ++number) {
         for (int track = 0; track <= tracks; ++track) {
-            ECMeasure* measure = m_conductorStaff->GetMeasure(track, number);
-            ECMeasure* before = m_conductorStaff->GetMeasure(track, index);
-            if (!measure)
-                continue;
-            measures.emplace_back(measure);
-            if (before)
-                moveChildren(measure, before);
+            if (ECMeasure* measure = m_conductorStaff->GetMeasure(track, number))
+                measures.emplace_back(track, measure);
         }
     }
     m_conductorStaff->RemoveMeasures(index, count);
-    for (const plat::RefPtr<ECBase>& measure : measures)
+    // Out of the bars' tables, what the measures hold goes to the bars that now hold its times
+    // (the bar before them for what has no time).
+    for (const auto& [track, measure] : measures) {
+        const MCEventList* children = measure->GetChildren();
+        const std::vector<ECBase*> moving = children ? std::vector<ECBase*>(children->begin(), children->end())
+                                                     : std::vector<ECBase*>{};
+        for (ECBase* child : moving) {
+            const MCTime* time = child->GetTime();
+            ECMeasure* target = time ? m_conductorStaff->GetMeasure(track, *time, 0, 0) : nullptr;
+            if (!target)
+                target = m_conductorStaff->GetMeasure(track, index);
+            if (!target)
+                continue;
+            const plat::RefPtr<ECBase> held(child);
+            measure->RemoveChild(child, 0);
+            target->AddChild(child, 1);
+        }
         measure->RemoveFromParents();
+    }
 }
 
 MCTime MCMeterRebar::rebar(CCBase& command, const MCTime& from, const MCTime& to, ECMeter* meter,
@@ -194,16 +206,15 @@ MCTime MCMeterRebar::rebar(CCBase& command, const MCTime& from, const MCTime& to
         m_conductorStaff->InsertMeasures(first + bars, newBars - bars, from + added, meter);
         m_insertLocation = first + bars + 1;
         m_insertCount = newBars - bars;
-    } else if (newBars < bars) {
-        dropBars(first + newBars, bars - newBars);
     }
-    m_conductorStaff->MoveEndTime(endAfter - m_conductorStaff->GetMaxMeasureEndTime());
-
     MCTime t = from;
     for (int number = first + 1; number <= first + newBars; ++number) {
         static_cast<ECConductorMeasure*>(m_conductorStaff->GetMeasure(0, number))->SetMeasureTime(&t);
         t += newLength;
     }
+    if (newBars < bars)
+        dropBars(first + newBars, bars - newBars);
+    m_conductorStaff->MoveEndTime(endAfter - m_conductorStaff->GetMaxMeasureEndTime());
     ACSortChildren sort(3);
     sort.AddEvtType(EventId::ConductorStaff);
     sort.AddEvtType(EventId::Staff);

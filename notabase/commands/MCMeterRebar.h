@@ -99,7 +99,8 @@ private:
     // Moves every child of one element to another, in time order there.
     static void moveChildren(ECBase* from, ECBase* to);
     // Takes count bars from the index out of the piece: their measures' children go to the
-    // measures of the bar before on the same staves, and the measures leave their staves.
+    // measures of the same staves in the bars that hold their times, and the measures leave
+    // their staves.
     void dropBars(int index, int count);
     // Puts the measures of a remembered bar in place of those of the bar of that number, with
     // what they hold.
