@@ -104,7 +104,8 @@ int MCMeterRebar::barsForMusic(CCBase& command, const MCTime& from, const MCTime
         case EventId::Meter:
             continue;
         default:
-            if (plat::dynamicDowncast<ECEnvelope>(element))
+            // The bar lines, brackets and the like of the bars are no music of the stretch.
+            if (plat::dynamicDowncast<ECEnvelope>(element) || element->GetAncestor(EventId::ConductorMeasure, 1))
                 continue;
             last = std::max(last, element->GetTime()->GetSeconds());
         }
