@@ -58,6 +58,7 @@ protected:
         auto* tempo = new ECTempo;
         tempo->SetTempo(120.0f, 1.0f);
         conductorStaff().GetTempoEnv()->AddChild(tempo, 1);
+        m_envelopes.clear();
         for (int s = 1; s <= kStaves; ++s) {
             auto* envelope = new ECControllerEnv;
             staff(s)->AddChild(envelope, 1);
