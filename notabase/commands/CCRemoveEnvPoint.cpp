@@ -71,13 +71,12 @@ int CCRemoveEnvPoint::PrepareItem(CCRemoveEnvPtItem* item)
 int CCRemoveEnvPoint::Process()
 {
     // A point that an earlier command of the same run took out (the other end of its span) is
-    // not this command's to remove, nor to put back.
-    for (size_t i = 0; i < GetItems().size();) {
-        const MCEventList* parents = GetItems()[i]->GetChild()->GetParents();
+    // not this command's to put back.
+    m_alreadyOut.clear();
+    for (const auto& item : GetItems()) {
+        const MCEventList* parents = item->GetChild()->GetParents();
         if (parents && parents->IsEmpty())
-            DropItem(i);
-        else
-            ++i;
+            m_alreadyOut.emplace_back(item->GetChild());
     }
     // The times of the marks of the tempo maps the points leave: the first mark of a map always
     // stands at 0, so removing it moves the next one there.
@@ -157,7 +156,11 @@ void CCRemoveEnvPoint::Undo()
     std::vector<CCRemoveEnvPtItem*> removed;
     for (const auto& item : GetItems()) {
         auto* pointItem = dynamic_cast<CCRemoveEnvPtItem*>(item.get());
-        if (pointItem && plat::dynamicDowncast<ECEnvPoint>(pointItem->GetChild()) && pointItem->GetParent())
+        if (!pointItem || !plat::dynamicDowncast<ECEnvPoint>(pointItem->GetChild()) || !pointItem->GetParent())
+            continue;
+        const bool out = std::any_of(m_alreadyOut.begin(), m_alreadyOut.end(),
+                                     [pointItem](const auto& point) { return point.get() == pointItem->GetChild(); });
+        if (!out)
             removed.push_back(pointItem);
     }
     // A span comes back through its first mark, and the marks earliest first: a tempo map whose

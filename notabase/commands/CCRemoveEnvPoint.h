@@ -47,4 +47,6 @@ private:
     // The tempo marks that became the first of their map and were moved to time 0 by it, with
     // the times they had: Undo puts them back before the removed marks return.
     std::vector<std::pair<plat::RefPtr<ECBase>, MCTime>> m_movedToZero;
+    // The points that were out of their envelopes already when Process ran.
+    std::vector<plat::RefPtr<ECBase>> m_alreadyOut;
 };
