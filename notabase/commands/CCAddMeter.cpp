@@ -48,6 +48,7 @@ int CCAddMeter::Process()
         return 0;
     // An earlier command of the same run may have changed the meter map since Prepare.
     takeNeighbours();
+    startProcess();
     DoAddMeter();
     return 1;
 }
@@ -104,7 +105,7 @@ void CCAddMeter::DoAddMeter()
     const MCTime start = GetMeterTime(0);
     const MCTime newLength = GetMeterDuration(0);
     const MCTime oldLength = GetMeterDuration(1);
-    const MCTime adjustEnd = rebar(*this, start, scopeEnd, newLength, oldLength, true);
+    const MCTime adjustEnd = rebar(*this, start, scopeEnd, meter, newLength, oldLength, true);
     if (m_infos[1]->ShouldRemove())
         old->RemoveFromParents();
     map->AddChild(meter, 1);
@@ -116,6 +117,7 @@ int CCAddMeter::Finish()
     if (!CCBase::Finish())
         return 0;
     removeEqualFollower(*this);
+    keepAddedBars();
     return 1;
 }
 
@@ -131,5 +133,6 @@ void CCAddMeter::Undo()
         auto* remove = new CCRemoveMeter(GetMeter(0));
         applyInverse(*this, remove, remove);
     }
+    dropAppendedBars(*this);
     dropNeighbours();
 }

@@ -29,8 +29,9 @@ public:
     // Removes the following meter when it has become equal to the new one.
     int Finish() override;
     // Puts back the removed follower, then the replaced meter or, when none was replaced, removes
-    // the new meter again, each by its own meter command; drops snapshots 1 and 2, so that a redo
-    // takes them anew.
+    // the new meter again (also the first meter of a piece), each by its own meter command, which
+    // gives the re-barred stretch back its bars; bars appended meanwhile at the end of the piece
+    // go again. Drops snapshots 1 and 2, so that a redo takes them anew.
     void Undo() override;
     // One meter per command: null, changing nothing, once the command has its meter, and for an
     // element that is not a meter. The parent is not used: the meter goes into the meter map.

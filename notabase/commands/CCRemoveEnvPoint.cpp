@@ -13,6 +13,8 @@
 #include "notabase/values/FCMidi.h"
 #include "platform/core/RefPtr.h"
 
+#include <algorithm>
+
 PLAT_IMPLEMENT_DYNCREATE(CCRemoveEnvPoint, CCRemove)
 
 CCRemoveEnvPoint::CCRemoveEnvPoint(ECEnvPoint* point)
@@ -68,11 +70,43 @@ int CCRemoveEnvPoint::PrepareItem(CCRemoveEnvPtItem* item)
 
 int CCRemoveEnvPoint::Process()
 {
+    // A point that an earlier command of the same run took out (the other end of its span) is
+    // not this command's to put back.
+    m_alreadyOut.clear();
+    for (const auto& item : GetItems()) {
+        const MCEventList* parents = item->GetChild()->GetParents();
+        if (parents && parents->IsEmpty())
+            m_alreadyOut.emplace_back(item->GetChild());
+    }
+    // The times of the marks of the tempo maps the points leave: the first mark of a map always
+    // stands at 0, so removing it moves the next one there.
+    m_movedToZero.clear();
+    std::vector<std::pair<plat::RefPtr<ECBase>, MCTime>> later;
+    for (const auto& item : GetItems()) {
+        auto* tempoMap = plat::dynamicDowncast<ECTempoEnv>(item->GetParent());
+        if (!tempoMap)
+            continue;
+        for (ECBase* mark : *tempoMap->GetChildren()) {
+            const bool known = std::any_of(later.begin(), later.end(), [mark](const auto& m) { return m.first.get() == mark; });
+            if (!known && *mark->GetTime() > MCTime::TimeZero())
+                later.emplace_back(mark, *mark->GetTime());
+        }
+    }
     if (!CCRemove::Process())
         return 0;
     for (const auto& item : GetItems()) {
         if (auto* pointItem = dynamic_cast<CCRemoveEnvPtItem*>(item.get()))
             ProcessItem(pointItem);
+    }
+    for (auto& [mark, time] : later) {
+        if (*mark->GetTime() != MCTime::TimeZero())
+            continue;
+        // A removed mark keeps its own time (the other end of a removed span may have been moved
+        // before it left); one that stays is put back by Undo.
+        if (mark->GetParents() && !mark->GetParents()->IsEmpty())
+            m_movedToZero.emplace_back(std::move(mark), time);
+        else
+            mark->SetTime(&time);
     }
     return 1;
 }
@@ -119,10 +153,27 @@ void CCRemoveEnvPoint::Undo()
         return;
     plat::RefPtr<CCAddEnvPoint> points;
     plat::RefPtr<CCAddTempo> tempos;
+    std::vector<CCRemoveEnvPtItem*> removed;
     for (const auto& item : GetItems()) {
         auto* pointItem = dynamic_cast<CCRemoveEnvPtItem*>(item.get());
         if (!pointItem || !plat::dynamicDowncast<ECEnvPoint>(pointItem->GetChild()) || !pointItem->GetParent())
             continue;
+        const bool out = std::any_of(m_alreadyOut.begin(), m_alreadyOut.end(),
+                                     [pointItem](const auto& point) { return point.get() == pointItem->GetChild(); });
+        if (!out)
+            removed.push_back(pointItem);
+    }
+    // A span comes back through its first mark, and the marks earliest first: a tempo map whose
+    // marks all went moves the first mark that comes back to time 0.
+    auto comesBackAs = [](CCRemoveEnvPtItem* item) {
+        const MCEventList* anchors = item->GetAnchorList();
+        ECBase* head = anchors && !anchors->IsEmpty() ? anchors->GetHead() : nullptr;
+        return head && plat::dynamicDowncast<ECEnvPoint>(head) ? head : item->GetChild();
+    };
+    std::stable_sort(removed.begin(), removed.end(), [&comesBackAs](CCRemoveEnvPtItem* a, CCRemoveEnvPtItem* b) {
+        return *comesBackAs(a)->GetTime() < *comesBackAs(b)->GetTime();
+    });
+    for (CCRemoveEnvPtItem* pointItem : removed) {
         CCAddEnvPoint* inverse = nullptr;
         if (pointItem->GetChild()->GetEventId() == EventId::Tempo) {
             if (!tempos) {
@@ -137,7 +188,7 @@ void CCRemoveEnvPoint::Undo()
         }
         inverse->SetSynchronous(IsSynchronous());
         if (auto* back = dynamic_cast<CCAddEnvPtItem*>(
-                inverse->Add(pointItem->GetChild(), pointItem->GetParent(), FCMidi::MidiNull()))) {
+                inverse->Add(comesBackAs(pointItem), pointItem->GetParent(), FCMidi::MidiNull()))) {
             back->SetAnchorList(pointItem->GetAnchorList());
             back->SetGroupIndex(pointItem->GetGroupIndex());
         }
@@ -149,6 +200,10 @@ void CCRemoveEnvPoint::Undo()
         GiveBackMirrors(*points);
     if (points)
         points->Apply(GetTarget());
-    if (tempos)
+    if (tempos) {
+        for (auto& [mark, time] : m_movedToZero)
+            mark->SetTime(&time);
         tempos->Apply(GetTarget());
+    }
+    m_movedToZero.clear();
 }

@@ -58,7 +58,9 @@ int CCRemoveMeter::Process()
         return 0;
     // An earlier command of the same run may have moved the meter, removed it or changed the
     // meters around it since Prepare.
-    if (takeNeighbours())
+    const int found = takeNeighbours();
+    startProcess();
+    if (found)
         DoRemoveMeter();
     return 1;
 }
@@ -74,8 +76,9 @@ int CCRemoveMeter::takeNeighbours()
     m_infos[0] = std::make_unique<CCMeterInfo>(meter);
     m_infos[0]->SetRemove(1);
     ECMeter* earlier = GetConductor()->GetMeterBeforeTime(GetMeterTime(0));
+    // The first meter of a piece stays, unless this undoes its adding.
     if (!earlier)
-        return 0;
+        return undoStep() ? 1 : 0;
     m_infos[1] = std::make_unique<CCMeterInfo>(earlier);
     // Two places on: past the removed meter.
     if (auto* next = static_cast<ECMeter*>(map->GetPointAtIndex(map->GetIndexForPoint(earlier) + 2)))
@@ -85,9 +88,15 @@ int CCRemoveMeter::takeNeighbours()
 
 void CCRemoveMeter::DoRemoveMeter()
 {
-    if (!m_infos[0] || !m_infos[1])
-        return;
     ECMeter* meter = GetMeter(0);
+    if (!meter)
+        return;
+    if (!m_infos[1]) {
+        // An undo of a meter added with none in force before it: no bar changed length then.
+        if (undoStep())
+            meter->RemoveFromParents();
+        return;
+    }
     MCTime scopeStart;
     MCTime scopeEnd;
     GetConductor()->GetMeterScope(meter, scopeStart, scopeEnd);
@@ -96,7 +105,7 @@ void CCRemoveMeter::DoRemoveMeter()
     const MCTime start = GetMeterTime(0);
     const MCTime newLength = GetMeterDuration(1);
     const MCTime oldLength = GetMeterDuration(0);
-    const MCTime adjustEnd = rebar(*this, start, scopeEnd, newLength, oldLength, false);
+    const MCTime adjustEnd = rebar(*this, start, scopeEnd, GetMeter(1), newLength, oldLength, false);
     meter->RemoveFromParents();
     adjustChildren(*this, start, adjustEnd, oldLength > newLength ? 1 : 0);
 }
@@ -106,6 +115,7 @@ int CCRemoveMeter::Finish()
     if (!CCBase::Finish())
         return 0;
     removeEqualFollower(*this);
+    keepAddedBars();
     return 1;
 }
 
@@ -125,5 +135,6 @@ void CCRemoveMeter::Undo()
     }
     if (!mirrors->GetItems().empty())
         applyInverse(*this, mirrors.get(), nullptr);
+    dropAppendedBars(*this);
     dropNeighbours();
 }

@@ -22,14 +22,16 @@ public:
     ~CCRemoveMeter() override;
 
     int GetCommandId() override;
-    // Fails for a meter that is not in the meter map and for one without a meter before it.
+    // Fails for a meter that is not in the meter map and for one without a meter before it (but
+    // for the undo of that meter's adding, which takes it out without re-barring).
     int Prepare() override;
     // Takes the snapshots again, as the map stands when the meter goes; a meter that an earlier
     // command of the run took out already is left alone.
     int Process() override;
     int Finish() override;
-    // Puts back the removed follower, then the removed meter (which re-bars its stretch again)
-    // and its mirrors.
+    // Puts back the removed follower, then the removed meter (which re-bars its stretch again,
+    // into the bars it had) and its mirrors; bars appended meanwhile at the end of the piece go
+    // again.
     void Undo() override;
     void Remove(MCEventList* elements) override;
     // A meter becomes snapshot 0 (one per command: null once there is one) and its mirrors

@@ -1,3 +1,4 @@
+#include "notabase/commands/CCAdd.h"
 #include "notabase/commands/CCAddMeter.h"
 #include "notabase/commands/CCAdjustMeasureChildren.h"
 #include "notabase/commands/CCMeterInfo.h"
@@ -455,6 +456,165 @@ TEST_F(MeterCommandsTest, TheMirrorsOfARemovedMeterGoAndComeBackWithIt)
     m_performance->Undo(1);
     EXPECT_EQ(mirror->GetParents()->GetHead(), holder);
     EXPECT_EQ(stored(), before);
+}
+
+// Music may already run past the end of the piece (a long last note). The re-barring of an undo
+// appends bars for it, as any adjustment does; the undo must take them back, or the piece it
+// leaves has a bar more than before the step.
+TEST_F(MeterCommandsTest, UndoLeavesNoBarsAppendedForMusicThatAlreadyRanPastTheEnd)
+{
+    struct Case {
+        const char* what;
+        bool remove;  // remove the meter at 8 rather than add one there
+        unsigned char numerator;
+        unsigned char denominator;
+        Times barsAfter;
+    };
+    const Case cases[] = {
+        {"an equal meter added as a mere point", false, 4, 4, {0, 4, 8, 12, 16}},
+        {"longer bars up to the end", false, 5, 4, {0, 4, 8, 13, 18}},
+        {"a meter of the same length removed", true, 2, 2, {0, 4, 8, 12, 16, 20}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        addStaves(1);
+        putMeter(0.0f, 4, 4);
+        barsUpTo(8.0f);
+        ECMeter* removed = c.remove ? putMeter(8.0f, c.numerator, c.denominator) : nullptr;
+        barsUpTo(16.0f);
+        putNote(1, 15.5f, 2.0f);
+        const std::vector<uint8_t> before = stored();
+
+        if (removed)
+            act(new CCRemoveMeter(removed));
+        else
+            act(new CCAddMeter(newMeter(8.0f, c.numerator, c.denominator)));
+        EXPECT_EQ(bars(), c.barsAfter);
+        m_performance->Undo(1);
+        EXPECT_EQ(bars(), (Times{0, 4, 8, 12, 16}));
+        EXPECT_EQ(stored(), before);
+        m_performance->Redo(1);
+        EXPECT_EQ(bars(), c.barsAfter);
+        m_performance->Undo(1);
+        EXPECT_EQ(stored(), before);
+    }
+}
+
+// The bars a meter appended are named by later steps (a note added into one of them). A redo of
+// the meter must put back those very bars, not new ones, or the redo of the later step adds the
+// note to a bar that is no longer in the piece.
+TEST_F(MeterCommandsTest, ARedoPutsBackTheBarsTheMeterAddedForTheStepsAfterIt)
+{
+    fourBarsOfFour();
+    putNote(1, 15.0f);
+    act(new CCAddMeter(newMeter(0.0f, 3, 4)));
+    ASSERT_EQ(bars(), (Times{0, 3, 6, 9, 12, 15, 18}));
+    ECMeasure* added = m_conductor->GetMeasure(2, 6);
+    auto* note = new ECNote(MCTime(16.0f), MCTime(1.0f));
+    note->SetVoiceTrack(0, 2);
+    act(new CCAdd(note, added, FCMidi::MidiNull()));
+    const std::vector<uint8_t> after = stored();
+
+    m_performance->Undo(2);
+    EXPECT_EQ(bars(), (Times{0, 4, 8, 12, 16}));
+    m_performance->Redo(2);
+    EXPECT_EQ(m_conductor->GetMeasure(2, 6), added);
+    EXPECT_EQ(barOf(note), 6);
+    EXPECT_EQ(stored(), after);
+}
+
+// Shorter bars leave the music of their stretch where it stands and move what follows the
+// stretch earlier. Music at the end of the stretch would then lie among (or after) what follows
+// it; the stretch gets the bars of the new length that its music needs instead, and undo takes
+// them out again.
+TEST_F(MeterCommandsTest, ShorterBarsKeepTheMusicOfTheirStretchAheadOfWhatFollows)
+{
+    // 4/4 bars at 0, 4, 8, 12, then 2/4 at 16, 18, end 20: 3/4 at 4 needs a fourth bar for the
+    // note at 14.5, so the stretch ends at 16 as before.
+    addStaves(1);
+    putMeter(0.0f, 4, 4);
+    barsUpTo(16.0f);
+    ECMeter* twoFour = putMeter(16.0f, 2, 4);
+    barsUpTo(20.0f);
+    ECNote* last = putNote(1, 14.5f);
+    ECNote* after = putNote(1, 16.5f);
+    const std::vector<uint8_t> before = stored();
+
+    auto* add = new CCAddMeter(newMeter(4.0f, 3, 4));
+    add->Ref();
+    act(add);
+    EXPECT_EQ(bars(), (Times{0, 4, 7, 10, 13, 16, 18, 20}));
+    EXPECT_EQ(meters(), "4/4@0 3/4@4 2/4@16");
+    EXPECT_EQ(timeOf(twoFour), 16.0f);
+    EXPECT_EQ(timeOf(last), 14.5f);
+    EXPECT_EQ(timeOf(after), 16.5f);
+    EXPECT_EQ(barOf(last), 5);
+    EXPECT_EQ(barOf(after), 6);
+    EXPECT_EQ(add->GetMeasureInsertLocation(), 5);
+    EXPECT_EQ(add->GetMeasureInsertCount(), 1);
+    m_performance->Undo(1);
+    EXPECT_EQ(stored(), before);
+    m_performance->Redo(1);
+    EXPECT_EQ(bars(), (Times{0, 4, 7, 10, 13, 16, 18, 20}));
+    m_performance->Undo(1);
+    EXPECT_EQ(stored(), before);
+    add->Unref(1);
+}
+
+TEST_F(MeterCommandsTest, RemovingAMeterKeepsTheMusicOfItsStretchAheadOfWhatFollows)
+{
+    // 2/4 bars at 0, 2; 4/4 at 4, 8; 3/4 at 12, 15, end 18. Without the 4/4 the stretch needs
+    // three bars of 2/4 for the note at 9; what follows moves 2 earlier.
+    addStaves(1);
+    putMeter(0.0f, 2, 4);
+    barsUpTo(4.0f);
+    ECMeter* fourFour = putMeter(4.0f, 4, 4);
+    barsUpTo(12.0f);
+    putMeter(12.0f, 3, 4);
+    barsUpTo(18.0f);
+    ECNote* last = putNote(1, 9.0f);
+    ECNote* after = putNote(1, 12.5f);
+    const std::vector<uint8_t> before = stored();
+
+    act(new CCRemoveMeter(fourFour));
+    EXPECT_EQ(bars(), (Times{0, 2, 4, 6, 8, 10, 13, 16}));
+    EXPECT_EQ(meters(), "2/4@0 3/4@10");
+    EXPECT_EQ(timeOf(last), 9.0f);
+    EXPECT_EQ(timeOf(after), 10.5f);
+    EXPECT_EQ(barOf(last), 5);
+    EXPECT_EQ(barOf(after), 6);
+    m_performance->Undo(1);
+    EXPECT_EQ(stored(), before);
+    m_performance->Redo(1);
+    EXPECT_EQ(meters(), "2/4@0 3/4@10");
+    m_performance->Undo(1);
+    EXPECT_EQ(stored(), before);
+}
+
+// A piece without a meter takes its first one as a mere point (no bar changes length); undoing
+// that takes it out again, although a first meter is otherwise never removed.
+TEST_F(MeterCommandsTest, UndoingAPiecesFirstMeterTakesItOut)
+{
+    addStaves(1);
+    barsUpTo(12.0f);
+    putNote(1, 5.0f);
+    const std::vector<uint8_t> before = stored();
+    auto* add = new CCAddMeter(newMeter(0.0f, 3, 4));
+    add->Ref();
+    act(add);
+    EXPECT_EQ(meters(), "3/4@0");
+    EXPECT_EQ(bars(), (Times{0, 4, 8, 12}));
+    m_performance->Undo(1);
+    EXPECT_EQ(meters(), "");
+    EXPECT_EQ(stored(), before);
+    m_performance->Redo(1);
+    EXPECT_EQ(meters(), "3/4@0");
+    EXPECT_EQ(add->GetMeterInfo(0)->ShouldRemove(), 0);
+    m_performance->Undo(1);
+    EXPECT_EQ(stored(), before);
+    add->Unref(1);
 }
 
 TEST_F(MeterCommandsTest, TheSnapshotsHoldTheirMeters)

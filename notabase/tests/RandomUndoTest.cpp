@@ -5,12 +5,8 @@
 // in that state; after each step the bars also follow the meter map and every note lies in the
 // bar that holds its time.
 //
-// A meter that shortens the bars of a stretch leaves the music of the stretch where it stands
-// and moves what follows earlier: music at the end of the stretch then lies among the music
-// after it (or past the end of the piece, which gets bars appended), and no undo can tell the
-// two apart again. Such meter steps are not drawn.
-//
-// QUAVIX_UNDO_SEED=n runs one sequence with that seed; a failure names the seed and the step.
+// Each sequence starts from the small piece anew, so QUAVIX_UNDO_SEED=n runs just the sequence
+// of that seed; a failure names the seed and the step.
 
 #include "notabase/commands/CCAdd.h"
 #include "notabase/commands/CCAddClef.h"
@@ -36,7 +32,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <random>
 #include <sstream>
@@ -49,7 +44,7 @@ constexpr int kBars = 4;
 // Moves may go this many bars past the last, which the move appends.
 constexpr int kFurthestBar = 6;
 constexpr int kSteps = 40;
-constexpr unsigned kSeeds = 25;
+constexpr unsigned kSeeds = 100;
 
 class RandomUndoTest : public CommandTest {
 protected:
@@ -63,6 +58,7 @@ protected:
         auto* tempo = new ECTempo;
         tempo->SetTempo(120.0f, 1.0f);
         conductorStaff().GetTempoEnv()->AddChild(tempo, 1);
+        m_envelopes.clear();
         for (int s = 1; s <= kStaves; ++s) {
             auto* envelope = new ECControllerEnv;
             staff(s)->AddChild(envelope, 1);
@@ -115,36 +111,6 @@ protected:
 
     ECMeterEnv& meters() { return *conductorStaff().GetMeterEnv(); }
     ECTempoEnv& tempos() { return *conductorStaff().GetTempoEnv(); }
-
-    // Whether giving the bars of [start, end) a new length would lay music of the stretch over
-    // what follows it, or past the end of the piece.
-    bool piles(const MCTime& start, const MCTime& end, float newLength)
-    {
-        MCEventList stretch(10);
-        m_conductor->GetMeasures(0, start, end, stretch);
-        const float newEnd = start.GetSeconds() + newLength * static_cast<float>(stretch.GetCount());
-        const bool toTheEnd = !(end < m_conductor->GetMaxMeasureEndTime());
-        auto lands = [&](ECBase* e) {
-            const float at = timeOf(e);
-            if (at >= newEnd && at < end.GetSeconds())
-                return true;
-            // Past the new end of the piece a note would need bars appended.
-            const MCTime* duration = e->GetDuration();
-            return toTheEnd && at < end.GetSeconds() && duration && at + duration->GetSeconds() > newEnd;
-        };
-        std::vector<ECBase*> music = childrenOf(&tempos());
-        for (ECControllerEnv* envelope : m_envelopes) {
-            for (ECBase* point : childrenOf(envelope))
-                music.push_back(point);
-        }
-        for (int s = 1; s <= kStaves; ++s) {
-            for (int bar = 1; bar <= m_conductor->GetMaxMeasureNumber(); ++bar) {
-                for (ECBase* child : childrenOf(m_conductor->GetMeasure(s, bar)))
-                    music.push_back(child);
-            }
-        }
-        return std::any_of(music.begin(), music.end(), lands);
-    }
 
     // The bars follow each other in the lengths of the meters in force, every measure of a bar
     // has the bar's time, and every note lies in the bar that holds its time.
@@ -224,11 +190,8 @@ protected:
             }
             for (ECBase* point : childrenOf(m_envelopes[static_cast<size_t>(s) - 1]))
                 candidates.push_back(point);
-            // Not the first tempo mark: the map would move the next one to time 0 for good.
-            for (ECBase* point : childrenOf(&tempos())) {
-                if (timeOf(point) > 0.0f)
-                    candidates.push_back(point);
-            }
+            for (ECBase* point : childrenOf(&tempos()))
+                candidates.push_back(point);
             const int count = 1 + pick(3);
             for (int i = 0; i < count; ++i) {
                 if (ECBase* chosen = anyOf(candidates))
@@ -274,12 +237,6 @@ protected:
             const int bar = 1 + pick(bars);
             const plat::RefPtr<ECMeter> meter(new ECMeter(numerator, numerator == 6 ? 8 : 4, 0));
             meter->SetTime(m_conductor->GetMeasure(0, bar)->GetTime());
-            ECMeter* old = m_conductor->GetMeterAtTime(*meter->GetTime());
-            MCTime start;
-            MCTime end;
-            m_conductor->GetMeterScope(old, start, end);
-            if (*old != *meter && piles(*meter->GetTime(), end, meter->GetMeasureLength()))
-                return false;
             what = "add a meter of " + std::to_string(numerator) + " at bar " + std::to_string(bar);
             act(new CCAddMeter(meter.get()));
             return true;
@@ -289,11 +246,6 @@ protected:
             if (meters().GetPointCount() < 2)
                 return false;
             auto* meter = static_cast<ECMeter*>(meters().GetPointAtIndex(1 + pick(meters().GetPointCount() - 1)));
-            MCTime start;
-            MCTime end;
-            m_conductor->GetMeterScope(meter, start, end);
-            if (piles(start, end, m_conductor->GetMeterBeforeTime(start)->GetMeasureLength()))
-                return false;
             MCEventList selection;
             selection.AddTail(meter);
             MCCommandList commands;
@@ -427,9 +379,10 @@ TEST_F(RandomUndoTest, EveryStepUndoesAndRedoesToTheSamePiece)
         return;
     }
     for (unsigned seed = 1; seed <= kSeeds && !HasFatalFailure(); ++seed) {
+        if (seed > 1) {
+            TearDown();
+            SetUp();
+        }
         run(seed);
-        // The next sequence starts from the piece this one left, with a fresh history.
-        m_performance->ClearUndo();
-        MCCommandMgr::OnIdle();
     }
 }

@@ -156,6 +156,27 @@ TEST_F(TempoCommandsTest, APauseWithoutAWordAtZeroPushesTheMarkThereOneTickBack)
     EXPECT_EQ(stored(), before);
 }
 
+// A command whose pauses at 0 go to two maps: the first pushes the mark at 0 of its map back a
+// tick, the second finds a pause at 0 in its own map and fails the command. The pushed mark must
+// not stay before 0.
+TEST_F(TempoCommandsTest, AFailedPauseCommandPutsBackEveryMarkItPushed)
+{
+    ECTempo* first = putTempo(0.0f, 90.0f);
+    plat::RefPtr<ECTempoEnv> other(new ECTempoEnv);
+    other->AddChild(mark(ECTempo::typePause, 0.0f, 1.0f), 1);
+    const std::vector<uint8_t> before = stored();
+
+    plat::RefPtr<CCAddTempo> command(new CCAddTempo);
+    command->Add(mark(ECTempo::typePause, 0.0f, 1.0f), &tempoMap(), FCMidi::MidiNull());
+    command->Add(mark(ECTempo::typePause, 0.0f, 1.0f), other.get(), FCMidi::MidiNull());
+    act(command.get());
+    EXPECT_EQ(timeOf(first), 0.0f);
+    EXPECT_EQ(stored(), before);
+    EXPECT_EQ(m_performance->GetUndoCount(), 0) << "the command was aborted";
+    // The map outside the piece lets its mark go.
+    other->RemoveChildren(1);
+}
+
 // Undoing a deletion puts marks back as they were, not prepared again from the marks around
 // them now: "a tempo" keeps the tempo it took, and a span whose two ends were both selected comes
 // back as the one group it was.
@@ -191,6 +212,73 @@ TEST_F(TempoCommandsTest, DeletedMarksComeBackAsTheyWere)
     EXPECT_EQ(back->GetValue(), 100.0f);
     EXPECT_EQ(tempoMap().GetAnchorGroupCount(), 1);
     EXPECT_EQ(stored(), before);
+}
+
+// The first mark of a tempo map always stands at 0: deleting it moves the next mark there. Undo
+// puts that mark back at its own time before the deleted ones return (else the map refuses the
+// first of them), and a deleted mark keeps its own time even when the map moved it before it
+// left. Deletions run one command a mark, as a selection does.
+TEST_F(TempoCommandsTest, DeletingTheFirstMarksComesBackWithUndo)
+{
+    struct Case {
+        const char* what;
+        bool span;                  // the map holds an "accel." from 0 to 2 (else a mark of 120 at 0)
+        std::vector<int> selected;  // indices into the map's marks
+        const char* after;
+    };
+    const Case cases[] = {
+        {"a plain first mark", false, {0}, "0:90"},
+        {"both ends of a span, its start first", true, {0, 1}, "0:90"},
+        {"both ends of a span, its end first", true, {1, 0}, "0:90"},
+        {"the end of a span", true, {1}, "0:90"},
+        {"a plain first mark and the next", false, {0, 1}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        if (c.span)
+            add({mark(ECTempo::typeAccelerando, 0.0f, 2.0f)});
+        else
+            putTempo(0.0f, 120.0f);
+        putTempo(8.0f, 90.0f);
+        const std::vector<uint8_t> before = stored();
+        const std::string mapBefore = map();
+
+        MCEventList selection;
+        for (int i : c.selected)
+            selection.AddTail(tempoMap().GetPointAtIndex(i));
+        MCCommandList commands;
+        ASSERT_EQ(ConfigureRemove(&selection, commands), 1);
+        MCCommandMgr::BeginUndo(m_performance, "Delete");
+        commands.SetSynchronous(1);
+        commands.Apply(m_performance);
+        MCCommandMgr::EndUndo(m_performance);
+        EXPECT_EQ(map(), c.after);
+        const std::vector<uint8_t> deleted = stored();
+
+        m_performance->Undo(1);
+        EXPECT_EQ(map(), mapBefore);
+        EXPECT_EQ(stored(), before);
+        m_performance->Redo(1);
+        EXPECT_EQ(stored(), deleted);
+        m_performance->Undo(1);
+        EXPECT_EQ(stored(), before);
+    }
+}
+
+// Into an empty map a mark comes at 0 whatever its time; a span keeps its length.
+TEST_F(TempoCommandsTest, TheFirstMarkOfAnEmptyMapGoesToZeroAndUndoAndRedoKeepItThere)
+{
+    tempoMap();
+    const std::vector<uint8_t> empty = stored();
+    add({mark(ECTempo::typeAccelerando, 10.0f, 2.0f)});
+    EXPECT_EQ(tempos(), "0 12");
+    const std::vector<uint8_t> added = stored();
+    m_performance->Undo(1);
+    EXPECT_EQ(stored(), empty);
+    m_performance->Redo(1);
+    EXPECT_EQ(stored(), added);
 }
 
 TEST_F(TempoCommandsTest, TheSnapshotHoldsItsMark)
