@@ -10,7 +10,10 @@ MCGroup::~MCGroup() = default;
 
 bool MCGroup::operator==(const MCGroup& other) const
 {
-    auto same = [](const Table& a, const Table& b) {
+    // Free entries do not count.
+    auto same = [](Table a, Table b) {
+        CleanTable(a);
+        CleanTable(b);
         return std::equal(a.begin(), a.end(), b.begin(), b.end(),
                           [](const tag_group& x, const tag_group& y) { return x.value == y.value; });
     };

@@ -89,6 +89,7 @@ public:
     // Marks every entry of both tables free.
     void RemoveAll();
 
+    // The same groups in use, in staff order.
     bool operator==(const MCGroup& other) const;
 
 protected:
