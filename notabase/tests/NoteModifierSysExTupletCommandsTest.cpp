@@ -3,6 +3,7 @@
 #include "notabase/commands/CCAddSysExItem.h"
 #include "notabase/commands/CCAddTuplet.h"
 #include "notabase/commands/CommandIds.h"
+#include "notabase/commands/MCCommandList.h"
 #include "notabase/model/ECAccent.h"
 #include "notabase/model/ECAccidental.h"
 #include "notabase/model/ECChord.h"
@@ -18,6 +19,15 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+// Counts the accents of this class alive; copies are plain accents.
+class LiveAccent : public ECAccent {
+public:
+    LiveAccent() { ++s_alive; }
+    ~LiveAccent() override { --s_alive; }
+    static int s_alive;
+};
+int LiveAccent::s_alive = 0;
 
 class NoteModifierSysExTupletCommandsTest : public CommandTest {
 protected:
@@ -97,6 +107,22 @@ TEST_F(NoteModifierSysExTupletCommandsTest, AnAccentOnAChordGoesToEachOfItsNotes
     ASSERT_EQ(m_performance->Undo(1), 1);
     for (ECBase* note : childrenOf(chord))
         EXPECT_EQ(countOf(note, EventId::Accent), 0);
+
+    // An accent nobody else holds is freed once copied.
+    LiveAccent::s_alive = 0;
+    plat::RefPtr<CCAddNoteModifier> again(new CCAddNoteModifier(new LiveAccent, chord));
+    EXPECT_EQ(again->GetItems().size(), 3u);
+    EXPECT_EQ(LiveAccent::s_alive, 0);
+}
+
+TEST_F(NoteModifierSysExTupletCommandsTest, CommandListsMakeTheCommandsByClass)
+{
+    MCCommandList list;
+    EXPECT_EQ(list.GetCommand(CommandIds::CCAddNoteModifier, &CCAddNoteModifier::classObject)->GetCommandId(),
+              CommandIds::CCAddNoteModifier);
+    EXPECT_EQ(list.GetCommand(CommandIds::CCAddSysEx, &CCAddSysEx::classObject)->GetCommandId(), CommandIds::CCAddSysEx);
+    EXPECT_EQ(list.GetCommand(CommandIds::CCAddTuplet, &CCAddTuplet::classObject)->GetCommandId(),
+              CommandIds::CCAddTuplet);
 }
 
 TEST_F(NoteModifierSysExTupletCommandsTest, WhereEachKindOfModifierGoes)

@@ -1,6 +1,7 @@
 #include "notabase/commands/CCGroupStaves.h"
 #include "notabase/commands/CCOrderTracks.h"
 #include "notabase/commands/CommandIds.h"
+#include "notabase/commands/MCCommandList.h"
 #include "notabase/tests/CommandPiece.h"
 
 #include <gtest/gtest.h>
@@ -153,6 +154,15 @@ TEST_F(StaffArrangementCommandsTest, OrderingRenumbersTracksAndWhatIsUnderThem)
     const std::vector<uint8_t> unchanged = bytes();
     ASSERT_EQ(m_performance->Undo(1), 1);
     EXPECT_EQ(firstDifference(bytes(), unchanged), -1);
+}
+
+TEST_F(StaffArrangementCommandsTest, CommandListsMakeTheCommandsByClass)
+{
+    MCCommandList list;
+    EXPECT_EQ(list.GetCommand(CommandIds::CCGroupStaves, &CCGroupStaves::classObject)->GetCommandId(),
+              CommandIds::CCGroupStaves);
+    EXPECT_EQ(list.GetCommand(CommandIds::CCOrderTracks, &CCOrderTracks::classObject)->GetCommandId(),
+              CommandIds::CCOrderTracks);
 }
 
 }  // namespace
