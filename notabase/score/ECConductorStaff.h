@@ -20,8 +20,8 @@ class MCEventList;
 // The master staff of a piece, track 0 of the conductor. It keeps what spans all staves: the
 // numbered staves, the bars (one conductor measure each, knowing the measure of that bar on
 // every staff) with the end of the last bar, the staff groups, and the tempo and meter maps,
-// which it makes on first use. It renumbers the staves, and the elements under them, when one is inserted or
-// removed, and gives a new staff a measure for every bar.
+// which it makes on first use. It renumbers the staves, and the elements under them, when one
+// is inserted or removed, and gives a new staff a measure for every bar.
 //
 // Staff numbers are positions in the staves table, from 1; number 0 is the conductor staff. Bar
 // numbers are from 1 (bar number n is bar index n - 1); bar 0 starts at time 0 and each bar
