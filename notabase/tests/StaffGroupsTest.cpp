@@ -296,3 +296,20 @@ TEST(StaffGroupsTest, IDsStayUniqueWhileAllAreHeld)
     ASSERT_EQ(groups.RemoveGroup(id), 1);
     expectConsistent(groups, 128);
 }
+
+TEST(StaffGroupsTest, ASecondaryGroupThatWouldCutThroughAnotherIsRefused)
+{
+    MCGroup groups = singles(5);
+    int outer = -1, inner = -1;
+    ASSERT_EQ(groups.GroupTracks(1, 4, MCGroup::kindGroup, outer), 1);
+    ASSERT_EQ(groups.GroupTracks(1, 3, MCGroup::kindSingle, inner), 1);
+    ASSERT_EQ(secondary(groups), "1-3 k2 #" + std::to_string(inner) + " 4-4 k2 #7 5-5 k2 #9");
+    // Staff 2 lies inside the secondary group 1..3: no secondary group of its own can be made
+    // without putting it in two, and no group is made in an entry the range does not free.
+    const MCGroup before = groups;
+    int made = -1;
+    EXPECT_EQ(groups.GroupTracks(2, 2, MCGroup::kindSingle, made), 0);
+    EXPECT_EQ(made, -1);
+    EXPECT_TRUE(groups == before);
+    expectConsistent(groups, 5);
+}
