@@ -237,18 +237,7 @@ int MCGroup::GroupPrimary(int first, int last, unsigned char kind, int& group)
         freed = true;
     }
     // A range that held no group names no staff.
-    const int free = firstFree(m_primary);
-    const int id = GetNextAvailableID();
-    if (!freed || free < 0 || id < 0)
-        return 0;
-    tag_group& entry = m_primary[static_cast<size_t>(free)];
-    entry.setFirst(first);
-    entry.setLast(last);
-    entry.setKind(kind);
-    entry.setId(id);
-    entry.setInUse(true);
-    group = id;
-    return 1;
+    return freed ? fillFree(m_primary, first, last, kind, group) : 0;
 }
 
 int MCGroup::GroupSecondary(int first, int last, unsigned char kind, int& group)
@@ -256,12 +245,17 @@ int MCGroup::GroupSecondary(int first, int last, unsigned char kind, int& group)
     const int relation = Relation(m_secondary, first, last);
     if ((relation != 4 && relation != 1) || cutsThrough(m_secondary, first, last))
         return 0;
-    const bool freed = freeWithin(m_secondary, first, last);
-    const int free = firstFree(m_secondary);
+    return freeWithin(m_secondary, first, last) ? fillFree(m_secondary, first, last, kind, group) : 0;
+}
+
+int MCGroup::fillFree(Table& table, int first, int last, unsigned char kind, int& group)
+{
+    const int free = firstFree(table);
     const int id = GetNextAvailableID();
-    if (!freed || free < 0 || id < 0)
+    if (free < 0 || id < 0)
         return 0;
-    tag_group& entry = m_secondary[static_cast<size_t>(free)];
+    // The entry keeps its bar-across bit.
+    tag_group& entry = table[static_cast<size_t>(free)];
     entry.setFirst(first);
     entry.setLast(last);
     entry.setKind(kind);

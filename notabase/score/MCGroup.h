@@ -116,6 +116,9 @@ private:
     // A new single-staff entry in use, with a new ID (0 when none is left: staff registration
     // cannot be refused).
     tag_group newEntry(int first, int last, int kind) const;
+    // Makes the group in the first free entry of the table, with a new ID given back in group;
+    // 0 without a free entry or a free ID.
+    int fillFree(Table& table, int first, int last, unsigned char kind, int& group);
     // The index of the first free entry; -1 when there is none.
     static int firstFree(const Table& table);
     // Whether a group in use overlaps the staves without lying within them.
