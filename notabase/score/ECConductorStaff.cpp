@@ -216,6 +216,7 @@ int ECConductorStaff::InsertStaff(ECStaff* staff, int index)
             staff->AddChild(measure, 1);
         bar->AddMeasureOnTrack(measure, index);
     }
+    m_groups.InsertTrack(index, staff->GetStaffType() == 1 ? MCGroup::kindGroup : MCGroup::kindSingle);
     return index;
 }
 
@@ -232,6 +233,22 @@ void ECConductorStaff::RemoveStaff(ECStaff* staff)
         m_conductor->RemoveChild(staff, 0);
     for (auto bar = m_conductorMeasures.rbegin(); bar != m_conductorMeasures.rend(); ++bar)
         (*bar)->RemoveMeasureOnTrack(number);
+    m_groups.RemoveTrack(number);
+}
+
+int ECConductorStaff::GroupStaves(int first, int last, int kind, int& group)
+{
+    return m_groups.GroupTracks(first, last, static_cast<unsigned char>(kind), group);
+}
+
+int ECConductorStaff::RemoveGroup(int group)
+{
+    return m_groups.RemoveGroup(group);
+}
+
+int ECConductorStaff::GetGroupInfo(int group, int& first, int& last, int& kind) const
+{
+    return m_groups.GetGroupInfo(group, first, last, kind);
 }
 
 void ECConductorStaff::OrderStaves()
@@ -529,10 +546,13 @@ void ECConductorStaff::PostSerialize(plat::Archive& archive)
     if (archive.isStoring()) {
         MCObjectArray::Store(archive, m_staves);
         MCObjectArray::Store(archive, m_conductorMeasures);
+        m_groups.Serialize(archive);
         return;
     }
     std::vector<ECStaff*> staves = MCObjectArray::Load<ECStaff>(archive);
     std::vector<ECConductorMeasure*> bars = MCObjectArray::Load<ECConductorMeasure>(archive);
+    MCGroup groups;
+    groups.Serialize(archive);
     // The tables point at the conductor's staves and at this staff's bars, which the first pass
     // loaded; a table that does not match them would point at nothing that lives.
     if (staves.size() != static_cast<size_t>(m_loadedStaffCount) + 1 || staves.front() != this)
@@ -549,5 +569,6 @@ void ECConductorStaff::PostSerialize(plat::Archive& archive)
     }
     m_staves = std::move(staves);
     m_conductorMeasures = std::move(bars);
+    m_groups = std::move(groups);
     m_measureCursor = 0;
 }

@@ -3,6 +3,7 @@
 #include "notabase/NotabaseExport.h"
 
 #include "notabase/score/ECStaff.h"
+#include "notabase/score/MCGroup.h"
 #include "notabase/values/MCTime.h"
 
 #include <vector>
@@ -18,9 +19,9 @@ class MCEventList;
 
 // The master staff of a piece, track 0 of the conductor. It keeps what spans all staves: the
 // numbered staves, the bars (one conductor measure each, knowing the measure of that bar on
-// every staff) with the end of the last bar, and the tempo and meter maps, which it makes on
-// first use. It renumbers the staves, and the elements under them, when one is inserted or
-// removed, and gives a new staff a measure for every bar.
+// every staff) with the end of the last bar, the staff groups, and the tempo and meter maps,
+// which it makes on first use. It renumbers the staves, and the elements under them, when one
+// is inserted or removed, and gives a new staff a measure for every bar.
 //
 // Staff numbers are positions in the staves table, from 1; number 0 is the conductor staff. Bar
 // numbers are from 1 (bar number n is bar index n - 1); bar 0 starts at time 0 and each bar
@@ -43,7 +44,7 @@ public:
 
     // The ECStaff record, then references to the conductor and the performance, the staff count,
     // the last bar index, the end time and (read from version 3 on) references to the tempo and
-    // meter maps. The staves and bars tables are written by the second pass.
+    // meter maps. The staves and bars tables and the staff groups are written by the second pass.
     void Serialize(plat::Archive& archive) override;
     void PostSerialize(plat::Archive& archive) override;
     ECBase* Copy(plat::Object* other) override;
@@ -82,6 +83,14 @@ public:
     void OrderStaves();
     // Builds the clef and key cache of every staff anew from its measures.
     void RebuildStaffCaches();
+
+    // The staff groups, which follow the staves as they are inserted and removed.
+    MCGroup& GetGroup() { return m_groups; }
+    // Groups the staves first..last; 1 with the new group's ID in group, 0 when refused.
+    int GroupStaves(int first, int last, int kind, int& group);
+    int RemoveGroup(int group);
+    // 0 with the outputs untouched when no group has the ID.
+    int GetGroupInfo(int group, int& first, int& last, int& kind) const;
 
     int GetMaxStaffNumber() const { return static_cast<int>(m_staves.size()) - 1; }
     int GetMaxMeasureNumber() const { return static_cast<int>(m_conductorMeasures.size()); }
@@ -143,6 +152,7 @@ private:
     MCTime m_endTime{0.0f};
     // The bars in order; no references: they are this staff's children.
     std::vector<ECConductorMeasure*> m_conductorMeasures;
+    MCGroup m_groups;
     ECTempoEnv* m_tempoEnv = nullptr;
     ECMeterEnv* m_meterEnv = nullptr;
     // The counts a load read, checked against the tables of the second pass.
