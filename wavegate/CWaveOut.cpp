@@ -186,6 +186,8 @@ std::vector<CWavePlay*> CWaveOut::DetachTracks(int tag, int track, bool players)
         else
             ++it;
     }
+    if (!detached.empty())
+        PlayerFedChanged();
     return detached;
 }
 
@@ -263,6 +265,7 @@ bool CWaveOut::DisposePlayer(CWavePlay* player)
         for (auto& track : performance.tracks)
             if (track.player == player)
                 track.player = nullptr;
+    PlayerFedChanged();
     return true;
 }
 
@@ -314,12 +317,33 @@ CWavePlay* CWaveOut::FindPlayer(uintptr_t handle)
 
 bool CWaveOut::SyncPlayers(uint32_t timeoutMs)
 {
-    // Under the lock no player can be deleted meanwhile; feeding never needs the lock.
-    std::lock_guard lock(m_lock);
-    bool fed = true;
-    for (const auto& [handle, player] : m_players)
-        fed = player->WaitFed(timeoutMs) && fed;
-    return fed;
+    // The output's lock is held only while looking: a player that ends by itself needs it
+    // for its stop, and under it no player can be deleted meanwhile.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        uint64_t seen = 0;
+        {
+            std::lock_guard fed(m_fedLock);
+            seen = m_fedGeneration;
+        }
+        {
+            std::lock_guard lock(m_lock);
+            if (std::all_of(m_players.begin(), m_players.end(), [](const auto& p) { return p.second->IsFed(); }))
+                return true;
+        }
+        std::unique_lock fed(m_fedLock);
+        if (!m_fedChanged.wait_until(fed, deadline, [&] { return m_fedGeneration != seen; }))
+            return false;
+    }
+}
+
+void CWaveOut::PlayerFedChanged()
+{
+    {
+        std::lock_guard fed(m_fedLock);
+        ++m_fedGeneration;
+    }
+    m_fedChanged.notify_all();
 }
 
 int CWaveOut::GetPlayerCount()

@@ -6,6 +6,7 @@
 #include "wavegate/CWGDevice.h"
 #include "wavegate/WGTypes.h"
 
+#include <condition_variable>
 #include <cstdint>
 #include <list>
 #include <map>
@@ -100,9 +101,11 @@ public:
     bool StartPlayer(uintptr_t handle);
     // The registered player of that handle, or null.
     CWavePlay* FindPlayer(uintptr_t handle);
-    // Waits until every player has refilled what its sound has played; false on time-out.
-    // For tests that step a manual clock.
+    // Waits until every player has refilled what its sound has played, or has ended; false on
+    // time-out. For tests that step a manual clock.
     bool SyncPlayers(uint32_t timeoutMs = 5000);
+    // Told by a player whose fed state may have become true, and when a player leaves.
+    void PlayerFedChanged();
     int GetPlayerCount();
     // Reports a failure of this output.
     void ReportFailure(uint32_t code, uintptr_t error) const;
@@ -125,5 +128,10 @@ private:
     std::recursive_mutex m_lock;
     std::list<PerformanceRecord> m_performances;
     std::map<uintptr_t, CWavePlay*> m_players;   // by handle
+    // A leaf lock, so that players can tell of their progress whatever locks their callers
+    // hold; the count tells a waiter that something changed since it last looked.
+    std::mutex m_fedLock;
+    std::condition_variable m_fedChanged;
+    uint64_t m_fedGeneration = 0;
     plat::media::SoundDevice* m_sound = nullptr;
 };

@@ -277,7 +277,7 @@ void CWavePlay::NotifyProc()
                     ended = true;
             }
         }
-        m_fed.notify_all();
+        FedChanged();
         if (ended)
             break;
     }
@@ -287,17 +287,30 @@ void CWavePlay::NotifyProc()
         m_notifyEnded = true;
         stopRequested = m_stopRequested;
     }
-    m_fed.notify_all();
+    FedChanged();
     if (!stopRequested)
         Stop();
+    {
+        std::lock_guard lock(m_lock);
+        m_notifyDone = true;
+    }
+    FedChanged();
 }
 
-bool CWavePlay::WaitFed(uint32_t timeoutMs)
+bool CWavePlay::IsFed() const
 {
-    std::unique_lock lock(m_lock);
-    return m_fed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] {
-        return m_notifyEnded || m_stopRequested || !m_prepared || BlocksToWrite() == 0;
-    });
+    std::lock_guard lock(m_lock);
+    // A player that ends by itself is fed once its stop has run: its callback called and its
+    // deletion posted.
+    if (m_notifyEnded)
+        return m_notifyDone;
+    return m_stopRequested || !m_prepared || BlocksToWrite() == 0;
+}
+
+void CWavePlay::FedChanged() const
+{
+    if (m_waveOut)
+        m_waveOut->PlayerFedChanged();
 }
 
 // ---- playing
@@ -411,7 +424,7 @@ int CWavePlay::Stop()
     m_terminate.set();
     const uint32_t timer = std::exchange(m_startTimer, 0);
     lock.unlock();
-    m_fed.notify_all();
+    FedChanged();
     if (timer)
         plat::media::Backend::instance().timers().kill(timer);
     // The threads finish before what they use goes; the one that called Stop() is left to
@@ -440,7 +453,7 @@ int CWavePlay::Stop()
         m_autoDelete = false;
     const int tag = m_params.tag;
     lock.unlock();
-    m_fed.notify_all();
+    FedChanged();
     if (callback)
         callback(user, m_handle);
     if (autoDelete && m_waveOut)

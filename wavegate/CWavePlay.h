@@ -8,7 +8,6 @@
 
 #include <array>
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -67,9 +66,10 @@ public:
     int IsPrepared() const;
     int IsPlaying() const;
     bool IsStartSignalled() const { return m_startEvent.isSet(); }
-    // Waits until every block the sound has left behind is refilled, or the player has
-    // ended; false on time-out. For tests that step a manual clock.
-    bool WaitFed(uint32_t timeoutMs = 5000);
+    // Whether every block the sound has left behind is refilled, or the player has ended (one
+    // that ends by itself: once its stop has run). Each change towards it is told to the
+    // output (PlayerFedChanged).
+    bool IsFed() const;
 
     // The buffer frequency for a frequency parameter (-10000 .. 10000) on a file of rate r: 0
     // keeps the file's rate; otherwise 100 .. 100000 Hz.
@@ -87,9 +87,9 @@ private:
     void ApplyBufferParameters(const WG_DSParams& params, bool force);
     void Report(uint32_t code, uintptr_t error) const;
     void JoinThreads();
+    void FedChanged() const;
 
     mutable std::recursive_mutex m_lock;
-    std::condition_variable_any m_fed;
     std::unique_ptr<CWaveFileRead> m_reader;
     std::unique_ptr<plat::media::SoundBuffer> m_buffer;
     CWavegate* m_manager = nullptr;
@@ -105,6 +105,7 @@ private:
     bool m_playing = false;
     bool m_silenced = false;   // replaced: plays on up to the frame its successor starts at
     bool m_notifyEnded = false;
+    bool m_notifyDone = false;   // the notification thread has finished, its own stop included
     WG_WaveParams m_params;
     std::string m_fileName;
     uintptr_t m_handle = 0;
