@@ -133,7 +133,7 @@ TEST_F(EventDataTest, KeysMetersAndTextsMakeMetaEventsOnlyWhileAFileIsWritten)
 
 TEST_F(EventDataTest, FlowMarksChooseWherePlaybackGoesOnPassByPass)
 {
-    m_piece.AddNote(1, 0.0f, 1.0f, 60);
+    Note(1, 0.0f, 1.0f, 60);
     CSequence& seq = Sequence();
     DCsqBase* beginning = seq.GetBeginning();
     ASSERT_NE(beginning, nullptr);
@@ -299,7 +299,7 @@ TEST_F(EventDataTest, DataComparesByWhatItPlays)
 
 TEST_F(EventDataTest, TheNoteOffSplitterMakesTheOffHalfOfEveryPlayingNoteWithATrack)
 {
-    ECNote* note = m_piece.AddNote(1, 2.0f, 1.5f, 64);
+    ECNote* note = Note(1, 2.0f, 1.5f, 64);
     ASSERT_NE(note, nullptr);
     CSequence& seq = Sequence();
     CSeqEventList events;

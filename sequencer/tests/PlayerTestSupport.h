@@ -68,7 +68,6 @@ protected:
         m_piece.AddStaves(m_staves);
         for (int staff = 1; staff <= m_staves; ++staff)
             MapStaff(staff, 0, staff - 1);
-        m_piece.AddBarsUpTo(kBars * 4.0f);
     }
     void TearDown() override
     {
@@ -98,6 +97,27 @@ protected:
         m_piece.ConductorStaff()->GetTempoEnv()->RecalculateClockTimes();
     }
 
+    // A meter mark; meters go in before the first note, which lays out the bars.
+    void SetMeter(float time, int numerator, int denominator)
+    {
+        auto* meter = new ECMeter(static_cast<unsigned char>(numerator), static_cast<unsigned char>(denominator), 0);
+        const MCTime at(time);
+        meter->SetTime(&at);
+        m_piece.ConductorStaff()->GetMeterEnv()->AddChild(meter, 1);
+    }
+
+    // A note on a staff, on the key, with velocity 100 and a note-off of velocity 0.
+    ECNote* Note(int staff, float time, float duration, int key)
+    {
+        if (!m_barsLaid) {
+            m_piece.AddBarsUpTo(kBars * 4.0f);
+            m_barsLaid = true;
+        }
+        ECNote* note = m_piece.AddNote(staff, time, duration, key);
+        EXPECT_NE(note, nullptr) << "a bar at " << time;
+        return note;
+    }
+
     // A controller (or any short message) on a staff at a time, carried by a controller point
     // with sequencer data of its own.
     ECControlChange* AddMessage(int staff, float time, uint32_t message)
@@ -124,6 +144,10 @@ protected:
         m_sequence->CheckDataIntegrity();
         m_sequence->EnableAutoStop(autoStop);
         m_sequence->EnableAutoRewind(0);
+        if (!m_barsLaid) {
+            m_piece.AddBarsUpTo(kBars * 4.0f);
+            m_barsLaid = true;
+        }
         m_sequence->SetLocation(MCTime(location));
         return *m_sequence;
     }
@@ -165,4 +189,5 @@ protected:
 
 private:
     int m_staves;
+    bool m_barsLaid = false;
 };
