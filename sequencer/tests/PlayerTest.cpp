@@ -207,4 +207,44 @@ TEST_F(PlayerTest, AsClockMasterItSendsTheSongPositionTheLeadInClocksAndStartOrC
     m_devices.Wavegate().SetSyncMode(0);
 }
 
+// The player's own choices at a stop, without the device manager.
+class ExposedPlayer : public CSeqPlay {
+public:
+    using CSeqPlay::SortList;
+    using CSeqPlay::TransferEvent;
+};
+
+TEST_F(PlayerTest, AtAStopOnlyTheOffOfANoteThatSoundsGoesOut)
+{
+    ExposedPlayer player;
+    auto midi = [](uint32_t message, int voice, int track, float time) {
+        auto event = std::make_unique<CSeqEvent>();
+        event->SetMidiEvent(FCMidi(message), nullptr, nullptr, MCTime(time), MCVoiceTrack(voice, track));
+        return event;
+    };
+    // Queued in time order: the on and off of a note not begun, the off of a sounding note, an
+    // off of the same key on another voice, a controller.
+    CSeqEventList queue;
+    queue.push_back(midi(0x003C80, 0, 1, 2.0f));   // off of a sounding note
+    queue.push_back(midi(0x643E90, 0, 1, 1.5f));   // on of a note not begun
+    queue.push_back(midi(0x003E90, 0, 1, 2.5f));   // ...and its off (velocity 0)
+    queue.push_back(midi(0x003E80, 1, 1, 2.6f));   // the same key on voice 1: that note sounds
+    queue.push_back(midi(0x4007B0, 0, 1, 1.0f));
+    ExposedPlayer::SortList(queue);
+    std::vector<float> times;
+    for (const auto& event : queue)
+        times.push_back(event->GetTimeStamp().GetSeconds());
+    EXPECT_EQ(times, (std::vector<float>{1.0f, 1.5f, 2.0f, 2.5f, 2.6f}));
+    std::vector<int> answers;
+    for (const auto& event : queue)
+        answers.push_back(player.TransferEvent(*event));
+    EXPECT_EQ(answers, (std::vector<int>{0, 0, 1, 0, 1}));
+
+    // A finishing request with nothing queued is done at once.
+    int done = 0;
+    CSequence& seq = Sequence();
+    seq.GetPlayer().GetOutputEvents(MCTime(0.0f), 1, done);
+    EXPECT_EQ(done, 1);
+}
+
 }  // namespace
