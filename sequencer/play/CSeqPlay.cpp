@@ -136,7 +136,6 @@ void CSeqPlay::PrepareToStop(int stop)
             ++it;
         }
     }
-    m_notes.clear();
     if (SyncMode() == 1) {
         if (auto event = timingEvent(kStop, PerformanceTime(0.0f)))
             m_pending.push_back(std::move(event));
@@ -206,8 +205,10 @@ void CSeqPlay::ToOutputTime(MCTime& time)
 CWGEventList& CSeqPlay::GetOutputEvents(const MCTime& until, int finishing, int& done)
 {
     done = 0;
-    if (!m_sequence)
+    if (!m_sequence) {
+        done = finishing ? 1 : 0;
         return m_output;
+    }
     if (!finishing) {
         CSeqEventList window;
         if (!GetLeadInTimingEvents(window)) {

@@ -84,9 +84,10 @@ protected:
             expected.erase(match);
         }
         for (size_t i = 1; i < heard.size(); ++i) {
-            if (heard[i].ms == heard[i - 1].ms)
+            if (heard[i].ms == heard[i - 1].ms) {
                 EXPECT_FALSE(IsNoteOff(heard[i].bytes) && !IsNoteOff(heard[i - 1].bytes))
                     << Describe(heard[i - 1]) << " before " << Describe(heard[i]);
+            }
         }
     }
 };

@@ -27,10 +27,11 @@ protected:
         std::map<std::pair<int, int>, int> sounding;
         for (const Heard& h : heard) {
             const std::pair<int, int> note{h.bytes[0] & 0x0F, h.bytes.size() > 1 ? h.bytes[1] : 0};
-            if (IsNoteOn(h.bytes))
+            if (IsNoteOn(h.bytes)) {
                 ++sounding[note];
-            else if (IsNoteOff(h.bytes))
+            } else if (IsNoteOff(h.bytes)) {
                 EXPECT_GE(--sounding[note], 0) << "an off without an on: " << Describe(h);
+            }
         }
         for (const auto& [note, count] : sounding)
             EXPECT_EQ(count, 0) << "channel " << note.first << " key " << note.second << " still sounds";
@@ -80,8 +81,9 @@ TEST_F(PlayerTest, AStopWhileNotesSoundClosesThemAtOnceAndPlaysNothingMore)
     const std::vector<Heard> ons = NoteOns(heard);
     ASSERT_EQ(ons.size(), 3u) << "the notes begun before the stop";
     for (const Heard& h : heard) {
-        if (IsNoteOff(h.bytes) && h.bytes[1] != 67)
+        if (IsNoteOff(h.bytes) && h.bytes[1] != 67) {
             EXPECT_LE(h.ms, stopped) << "the held note closes at the stop, not at its end: " << Describe(h);
+        }
         EXPECT_NE(h.bytes[1], 71) << "a note after the stop never sounds";
     }
     EXPECT_EQ(ons[0].ms, t0);
