@@ -6,3 +6,7 @@ int DCsqLyric::GetClassType() const
 {
     return SeqClassType::Lyric;
 }
+
+void DCsqLyric::GetEventData(CSeqEventList& /*list*/, CSequence* /*sequence*/)
+{
+}

@@ -25,6 +25,12 @@ DCBase* DCsqNote::Copy(plat::Object* other)
     return this;
 }
 
+void DCsqNote::ChangeMidiPitch(int key)
+{
+    GetNoteOnData().SetDataByte1(static_cast<uint8_t>(key));
+    m_noteOff.SetDataByte1(static_cast<uint8_t>(key));
+}
+
 int DCsqNote::GetClassType() const
 {
     return SeqClassType::Note;

@@ -13,6 +13,12 @@ public:
     DCsqNote() = default;
     DCsqNote(const DCsqNote& other) : DCsqMidi(other), m_noteOff(other.m_noteOff) {}
     DCsqNote& operator=(const DCsqNote& other);
+    // Equal note-on and note-off messages.
+    bool operator==(const DCsqNote& other) const
+    {
+        return DCsqMidi::operator==(other) && m_noteOff.GetValue() == other.m_noteOff.GetValue();
+    }
+    bool operator!=(const DCsqNote& other) const { return !(*this == other); }
 
     DCBase* Copy(plat::Object* other) override;
     int GetClassType() const override;
@@ -21,6 +27,8 @@ public:
     FCMidi& GetNoteOnData() { return GetMidiData(); }
     void SetNoteOnData(const FCMidi& message) { SetMidiData(message); }
     FCMidi& GetNoteOffData() { return m_noteOff; }
+    // Sets the key of both messages.
+    void ChangeMidiPitch(int key);
     void SetNoteOffData(const FCMidi& message) { m_noteOff = message; }
 
 private:

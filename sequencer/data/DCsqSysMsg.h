@@ -13,6 +13,9 @@ public:
     DCsqSysMsg() = default;
     DCsqSysMsg(const DCsqSysMsg& other) : DCsqMidi(other), m_sysEx(other.m_sysEx) {}
     DCsqSysMsg& operator=(const DCsqSysMsg& other);
+    // System messages are never equal to anything.
+    bool operator==(const DCsqSysMsg&) const { return false; }
+    bool operator!=(const DCsqSysMsg&) const { return true; }
 
     DCBase* Copy(plat::Object* other) override;
     int GetClassType() const override;

@@ -1,8 +1,67 @@
 #include "sequencer/play/CSeqPlay.h"
 
+#include "notabase/model/ECBase.h"
+#include "notabase/model/ECTempoEnv.h"
+#include "notabase/score/ECConductor.h"
+#include "notabase/score/ECConductorStaff.h"
+#include "sequencer/data/DCsqBase.h"
+#include "sequencer/data/DCsqTrack.h"
+#include "sequencer/layers/LCsqMakeNoteOff.h"
+#include "sequencer/transport/CSequence.h"
+#include "wavegate/CWavegate.h"
+
+#include <cmath>
+#include <new>
+
 PLAT_IMPLEMENT_DYNAMIC(CSeqPlay, plat::Object)
 
-CSeqPlay::~CSeqPlay() = default;
+namespace {
+
+constexpr uint8_t kClock = 0xF8;
+constexpr uint8_t kStart = 0xFA;
+constexpr uint8_t kContinue = 0xFB;
+constexpr uint8_t kStop = 0xFC;
+constexpr uint8_t kSongPosition = 0xF2;
+
+std::unique_ptr<CSeqEvent> timingEvent(uint8_t status, const MCTime& time)
+{
+    std::unique_ptr<CSeqEvent> event(new (std::nothrow) CSeqEvent);
+    if (event)
+        event->SetTimingEvent(FCMidi(status), time);
+    return event;
+}
+
+ECTempoEnv* tempoMap(CSequence* sequence)
+{
+    ECConductor* conductor = sequence ? sequence->GetConductor() : nullptr;
+    ECConductorStaff* staff = conductor ? conductor->GetConductorStaff() : nullptr;
+    return staff ? staff->GetTempoEnv() : nullptr;
+}
+
+}  // namespace
+
+CSeqPlay::~CSeqPlay()
+{
+    Detach();
+}
+
+MCTime CSeqPlay::PerformanceTime(float seconds)
+{
+    MCTime time(seconds);
+    time.SetMode(MCTime::absolute);
+    return time;
+}
+
+int CSeqPlay::SyncMode()
+{
+    const CWavegate* manager = CWavegate::GetWavegate();
+    return manager ? static_cast<int>(manager->GetSyncMode()) : 0;
+}
+
+bool CSeqPlay::Writing() const
+{
+    return m_sequence->TestState(CSequence::stateMidiWriting | CSequence::stateStepPlaying) != 0;
+}
 
 void CSeqPlay::Attach(CSequence* sequence)
 {
@@ -12,27 +71,314 @@ void CSeqPlay::Attach(CSequence* sequence)
 void CSeqPlay::Detach()
 {
     FlushQueues();
+    m_output.clear();
     m_sequence = nullptr;
 }
 
-void CSeqPlay::PrepareToPlay() {}
-
-void CSeqPlay::PrepareToStop() {}
-
-void CSeqPlay::PrepareToPause() {}
-
 void CSeqPlay::FlushQueues()
 {
-    m_output.clear();
+    m_pending.clear();
+    m_paused.clear();
+    m_staging.clear();
 }
 
-CWGEventList& CSeqPlay::GetOutputEvents(const MCTime& /*until*/, int finishing, int& done)
+void CSeqPlay::PrepareToPlay()
 {
-    done = finishing ? 1 : 0;
+    if (!m_sequence)
+        return;
+    const CWavegate* manager = CWavegate::GetWavegate();
+    if (!m_paused.empty()) {
+        // The events held over the pause keep their distance from the moment it began.
+        const float now = manager ? static_cast<float>(manager->GetBufferTime()) / 1000.0f : m_pauseTime.GetSeconds();
+        const float shift = now - m_pauseTime.GetSeconds();
+        for (auto& event : m_paused)
+            event->SetTimeStamp(PerformanceTime(event->GetTimeStamp().GetSeconds() + shift));
+        m_pending.splice(m_pending.end(), m_paused);
+    }
+    m_leadInClocks = static_cast<int>(m_sequence->GetLeadInTime().GetSeconds() * 24.0f);
+    m_clocksSent = 0;
+    m_leadInDone = 0;
+    m_startPosition = m_sequence->GetLocation();
+    m_startPosition.SetMode(MCTime::normal);
+}
+
+void CSeqPlay::PrepareToStop()
+{
+    PrepareToStop(1);
+}
+
+void CSeqPlay::PrepareToPause()
+{
+    PrepareToStop(0);
+}
+
+void CSeqPlay::PrepareToStop(int stop)
+{
+    m_paused.clear();
+    m_staging.clear();
+    if (!stop) {
+        const CWavegate* manager = CWavegate::GetWavegate();
+        m_pauseTime = PerformanceTime(manager ? static_cast<float>(manager->GetBufferTime()) / 1000.0f : 0.0f);
+    }
+    m_paused.splice(m_paused.end(), m_pending);
+    SortList(m_paused);
+    m_notes.clear();
+    // The note-off of a note that sounds goes out at once; a note not begun yet never sounds.
+    for (auto it = m_paused.begin(); it != m_paused.end();) {
+        if (TransferEvent(**it)) {
+            (*it)->SetTimeStamp(PerformanceTime(0.0f));
+            auto next = std::next(it);
+            m_pending.splice(m_pending.end(), m_paused, it);
+            it = next;
+        } else if (stop) {
+            it = m_paused.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (SyncMode() == 1) {
+        if (auto event = timingEvent(kStop, PerformanceTime(0.0f)))
+            m_pending.push_back(std::move(event));
+    }
+}
+
+int CSeqPlay::TransferEvent(CSeqEvent& event)
+{
+    if (event.GetDataType() != CSeqEvent::typeMidi)
+        return 0;
+    const FCMidi& message = event.GetMidiData();
+    const uint16_t voiceTrack = event.GetVoiceTrack().GetValue();
+    const uint8_t key = message.GetDataByte1();
+    if (message.IsNoteOn()) {
+        m_notes.insert(m_notes.begin(), SoundingNote{voiceTrack, key});
+        return 0;
+    }
+    if (!message.IsNoteOff())
+        return 0;
+    for (auto it = m_notes.begin(); it != m_notes.end(); ++it) {
+        if (it->voiceTrack == voiceTrack && it->key == key) {
+            m_notes.erase(it);
+            return 0;
+        }
+    }
+    return 1;
+}
+
+void CSeqPlay::SortList(CSeqEventList& list)
+{
+    list.sort([](const std::unique_ptr<CSeqEvent>& a, const std::unique_ptr<CSeqEvent>& b) {
+        return a->GetTimeStamp().GetSeconds() < b->GetTimeStamp().GetSeconds();
+    });
+}
+
+void CSeqPlay::ToOutputTime(MCTime& time)
+{
+    if (Writing()) {
+        // Unwrapped time: the musical time plus what loops and repeats jumped back over, which
+        // the sequence takes away from an unwrapped time when it normalizes one.
+        MCTime offset(0.0f);
+        offset.SetMode(MCTime::unwrapped);
+        m_sequence->NormalizeTime(offset);
+        MCTime unwrapped(time.GetSeconds() - offset.GetSeconds());
+        unwrapped.SetMode(MCTime::unwrapped);
+        time = unwrapped;
+        return;
+    }
+    ECTempoEnv* tempo = tempoMap(m_sequence);
+    const uint32_t linear = CSequence::stateFastForward | CSequence::statePlayLeadIn | CSequence::stateRecordLeadIn;
+    if (!tempo || m_sequence->TestState(linear) || time.GetMode() != MCTime::normal) {
+        m_sequence->AbsoluteTime(time);
+        return;
+    }
+    // Along the tempo map from the window's begin, so that an event past a tempo change (the
+    // off half of a long note) comes when the new tempo brings it, not the tempo of now.
+    const MCTime& begin = m_sequence->GetCurrentWindowBegin();
+    MCTime anchor = begin;
+    m_sequence->AbsoluteTime(anchor);
+    MCTime from = begin;
+    tempo->GetClockTime(from);
+    MCTime to = time;
+    tempo->GetClockTime(to);
+    time = PerformanceTime(anchor.GetSeconds() + (to.GetSeconds() - from.GetSeconds()) / m_sequence->GetUserSpeed());
+}
+
+CWGEventList& CSeqPlay::GetOutputEvents(const MCTime& until, int finishing, int& done)
+{
+    done = 0;
+    if (!m_sequence) {
+        done = finishing ? 1 : 0;
+        return m_output;
+    }
+    if (!finishing) {
+        CSeqEventList window;
+        if (!GetLeadInTimingEvents(window)) {
+            GetCurrentWindowEvents(window);
+            ProcessEventList(window, 0x0B | (m_sequence->IgnoreFilters() ? 0u : 0x20u));
+        }
+        for (auto& event : window)
+            ToOutputTime(event->GetTimeStamp());
+        m_staging.splice(m_staging.end(), window);
+        if (!Writing())
+            m_sequence->GetWavePrefetchMgr().DoPrefetch(m_sequence->GetCurrentWindowBegin(), 0);
+    }
+    // The new window's events first, then those carried over from earlier windows.
+    m_staging.splice(m_staging.end(), m_pending);
+    DeliverStaged(until);
+    if (finishing && m_pending.empty()) {
+        done = 1;
+        m_leadInDone = 0;
+        m_leadInClocks = 0;
+        m_clocksSent = 0;
+    }
     return m_output;
 }
 
-CWGEventList& CSeqPlay::GetOutputState(const MCTime& /*time*/)
+void CSeqPlay::DeliverStaged(const MCTime& until)
 {
+    while (!m_staging.empty()) {
+        std::unique_ptr<CSeqEvent> event = std::move(m_staging.front());
+        m_staging.pop_front();
+        if (!(event->GetTimeStamp().GetSeconds() < until.GetSeconds())) {
+            m_pending.push_back(std::move(event));
+            continue;
+        }
+        event->ConvertData(m_output, 0);
+    }
+}
+
+CWGEventList& CSeqPlay::GetOutputState(const MCTime& time)
+{
+    FlushQueues();
+    if (!m_sequence)
+        return m_output;
+    GetCurrentStateEvents(time, m_staging);
+    ProcessEventList(m_staging, 0x2B);
+    for (auto& event : m_staging) {
+        event->SetTimeStamp(PerformanceTime(0.0f));
+        event->ConvertData(m_output, 0);
+    }
+    m_staging.clear();
     return m_output;
+}
+
+void CSeqPlay::GetCurrentStateEvents(const MCTime& time, CSeqEventList& list)
+{
+    if (SyncMode() != 1 || m_sequence->TestState(CSequence::stateMidiWriting))
+        return;
+    // The song position pointer, in sixteenth notes.
+    const int position = static_cast<int>(time.GetSeconds() / 0.25f);
+    FCMidi message(kSongPosition);
+    message.SetDataByte1(static_cast<uint8_t>(position & 0x7F));
+    message.SetDataByte2(static_cast<uint8_t>((position >> 7) & 0x7F));
+    std::unique_ptr<CSeqEvent> event(new (std::nothrow) CSeqEvent);
+    if (!event)
+        return;
+    event->SetTimingEvent(message, time);
+    list.push_back(std::move(event));
+}
+
+void CSeqPlay::GetCurrentWindowEvents(CSeqEventList& list)
+{
+    if (m_sequence->TestState(CSequence::statePlayLeadIn | CSequence::stateRecordLeadIn))
+        return;
+    const MCTime begin = m_sequence->GetCurrentWindowBegin();
+    const MCTime end = m_sequence->GetCurrentWindowEnd();
+    DCsqBase* position = m_sequence->GetPlayPosition();
+    while (position) {
+        ECBase* owner = position->GetOwner();
+        const MCTime* time = owner ? owner->GetTime() : nullptr;
+        if (time && !(*time < begin)) {
+            if (!(*time < end))
+                break;
+            // Repeats and jumps are not taken: playback goes on past every flow mark.
+            if (position->GetClassType() != SeqClassType::FlowControl)
+                position->GetEventData(list, m_sequence);
+        }
+        position = position->GetNext();
+    }
+    m_sequence->SetPlayPosition(position);
+    GetTimingEvents(end, list);
+}
+
+int CSeqPlay::GetLeadInTimingEvents(CSeqEventList& list)
+{
+    if (SyncMode() != 1 || m_sequence->TestState(CSequence::stateMidiWriting) || m_leadInDone)
+        return 0;
+    const MCTime end = m_sequence->GetCurrentWindowEnd();
+    while (!m_leadInDone) {
+        const MCTime at(m_startPosition.GetSeconds() + static_cast<float>(m_clocksSent) / 24.0f);
+        if (!(at < end))
+            break;
+        if (m_clocksSent < m_leadInClocks) {
+            if (auto clock = timingEvent(kClock, at))
+                list.push_back(std::move(clock));
+            if (++m_clocksSent < m_leadInClocks)
+                continue;
+        }
+        // The last clock of the lead-in is followed by the start, or a continue away from 0.
+        const uint8_t status = m_sequence->GetLocation() == MCTime(0.0f) ? kStart : kContinue;
+        if (auto start = timingEvent(status, at))
+            list.push_back(std::move(start));
+        m_clocksSent = 0;
+        m_leadInClocks = 0;
+        m_leadInDone = 1;
+    }
+    return 1;
+}
+
+void CSeqPlay::GetTimingEvents(const MCTime& until, CSeqEventList& list)
+{
+    if (SyncMode() != 1 || m_sequence->TestState(CSequence::stateMidiWriting))
+        return;
+    CSeqEventList clocks;
+    for (;;) {
+        const MCTime at(m_startPosition.GetSeconds() + static_cast<float>(m_clocksSent) / 24.0f);
+        if (!(at < until))
+            break;
+        if (auto clock = timingEvent(kClock, at))
+            clocks.push_back(std::move(clock));
+        ++m_clocksSent;
+    }
+    list.splice(list.begin(), clocks);
+}
+
+void CSeqPlay::ProcessEventList(CSeqEventList& list, unsigned long mask)
+{
+    if (!m_sequence)
+        return;
+    LCsqMakeNoteOff makeNoteOff;
+    std::vector<LCBase*> sequenceFilters;
+    m_sequence->GetFilterList(sequenceFilters, mask);
+    CSeqEventList made;
+    for (auto& event : list) {
+        if (!event->GetTrack())
+            continue;
+        m_filters.clear();
+        m_filters.push_back(&makeNoteOff);
+        m_filters.insert(m_filters.end(), sequenceFilters.begin(), sequenceFilters.end());
+        ProcessEvent(event.get(), m_filters, made);
+    }
+    m_filters.clear();
+    list.splice(list.end(), made);
+}
+
+void CSeqPlay::ProcessEvent(CSeqEvent* event, const std::vector<LCBase*>& filters, CSeqEventList& out)
+{
+    // The event itself stays in the caller's list; each filter sees it and what the filters
+    // before it made.
+    std::vector<CSeqEvent*> work{event};
+    CSeqEventList made;
+    for (LCBase* layer : filters) {
+        auto* filter = plat::dynamicDowncast<LCsqBase>(layer);
+        if (!filter)
+            continue;
+        CSeqEventList products;
+        const size_t count = work.size();
+        for (size_t i = 0; i < count; ++i)
+            filter->ProcessEvent(work[i], products);
+        for (auto& product : products)
+            work.push_back(product.get());
+        made.splice(made.end(), products);
+    }
+    out.splice(out.end(), made);
 }

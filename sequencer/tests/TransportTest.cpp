@@ -402,12 +402,12 @@ TEST_F(TransportTest, SlicesMapToMusicalTimeThroughTempoAndSpeed)
     SetTempo(2.1f, 60.0f);  // half speed from 2.1
     Seq().SetLocation(MCTime(0.0f));
     Seq().Play();
-    // 120 beats per minute: 0.2 quarter notes per slice. The slice that begins past 2.1 plays at
-    // half that speed, from where the last one ended.
+    // 120 beats per minute: 0.2 quarter notes per slice. The tempo mark at 2.1 cuts its slice:
+    // the slice goes on from the mark at half that speed, and so do the slices after it.
     const std::vector<Window> windows = NextSlices(14);
     const float expected[][2] = {{0.0f, 0.2f}, {0.2f, 0.4f}, {0.4f, 0.6f}, {0.6f, 0.8f}, {0.8f, 1.0f},
                                  {1.0f, 1.2f}, {1.2f, 1.4f}, {1.4f, 1.6f}, {1.6f, 1.8f}, {1.8f, 2.0f},
-                                 {2.0f, 2.2f}, {2.2f, 2.3f}, {2.3f, 2.4f}, {2.4f, 2.5f}};
+                                 {2.1f, 2.15f}, {2.15f, 2.25f}, {2.25f, 2.35f}, {2.35f, 2.45f}};
     ASSERT_EQ(windows.size(), std::size(expected));
     for (size_t i = 0; i < windows.size(); ++i) {
         EXPECT_NEAR(windows[i].begin, expected[i][0], 1e-4) << "slice " << i;
@@ -420,14 +420,14 @@ TEST_F(TransportTest, SlicesMapToMusicalTimeThroughTempoAndSpeed)
     Seq().SetUserSpeed(2.0f);
     EXPECT_FLOAT_EQ(Seq().GetActualSpeed(), 2.0f);
     const Window doubled = NextSlices(1).at(0);
-    EXPECT_NEAR(doubled.begin, 2.5f, 1e-4);
-    EXPECT_NEAR(doubled.end, 2.7f, 1e-4);
+    EXPECT_NEAR(doubled.begin, 2.45f, 1e-4);
+    EXPECT_NEAR(doubled.end, 2.65f, 1e-4);
     // Fast forward runs at the fast speed and back.
     Seq().Forward();
     EXPECT_FLOAT_EQ(Seq().GetActualSpeed(), 4.0f);
     const Window fast = NextSlices(1).at(0);
-    EXPECT_NEAR(fast.begin, 2.7f, 1e-4);
-    EXPECT_NEAR(fast.end, 3.1f, 1e-4);
+    EXPECT_NEAR(fast.begin, 2.65f, 1e-4);
+    EXPECT_NEAR(fast.end, 3.05f, 1e-4);
     Seq().Forward();
     EXPECT_FLOAT_EQ(Seq().GetActualSpeed(), 2.0f);
     EXPECT_EQ(Seq().TestState(CSequence::stateFastForward), 0);

@@ -26,6 +26,7 @@
 #include "notabase/commands/CommandIds.h"
 #include "notabase/commands/MCCommandList.h"
 #include "notabase/model/ECBase.h"
+#include "notabase/model/ECEnvPoint.h"
 #include "notabase/model/ECMeter.h"
 #include "notabase/model/ECMeterEnv.h"
 #include "notabase/model/ECTempo.h"
@@ -1032,6 +1033,35 @@ int CSequence::PerformProc(uintptr_t user, int code, uint32_t a, uint32_t b)
 
 void CSequence::GatherEvents(const MCTime& until, int finishing, int& playerDone, int& metronomeDone)
 {
+    // A tempo mark inside the window cuts it: what lies before the mark is gathered at the old
+    // tempo, the timing is re-based at the mark, and the rest is gathered at the new tempo.
+    ECConductorStaff* staff = m_conductor ? m_conductor->GetConductorStaff() : nullptr;
+    ECTempoEnv* tempo = staff ? staff->GetTempoEnv() : nullptr;
+    const uint32_t uncut = stateMidiWriting | stateStepPlaying | statePlayLeadIn | stateRecordLeadIn | stateFastForward;
+    while (tempo && !finishing && !TestState(uncut)) {
+        ECEnvPoint* point = tempo->GetPointAfter(m_windowBegin);
+        const MCTime* at = point ? point->GetTime() : nullptr;
+        float bpm = 0.0f;
+        if (!at || !(*at < m_windowEnd) || !tempo->GetValue(*at, bpm, 0) || bpm <= 0.0f)
+            break;
+        const MCTime mark(at->GetSeconds());
+        MCTime markPerformed = mark;
+        AbsoluteTime(markPerformed);
+        m_windowEnd = mark;
+        int done = 0;
+        DeferPlayBuffer(m_player.GetOutputEvents(markPerformed, 0, done));
+        DeferPlayBuffer(m_metronome.GetOutputEvents(markPerformed, 0, done));
+        m_absoluteReference = markPerformed;
+        m_normalizedReference = mark;
+        m_location = mark;
+        m_windowBegin = mark;
+        m_scoreSpeed = bpm / 60.0f;
+        m_speedFactor = m_userSpeed * m_scoreSpeed;
+        m_actualSpeed = m_speedFactor.load();
+        UpdateBPMDisplay(m_windowBegin, 1);
+        m_windowEnd = m_rawWindowEnd;
+        NormalizeTime(m_windowEnd);
+    }
     DeferPlayBuffer(m_player.GetOutputEvents(until, finishing, playerDone));
     DeferPlayBuffer(m_metronome.GetOutputEvents(until, finishing, metronomeDone));
 }
