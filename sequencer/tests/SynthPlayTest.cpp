@@ -74,6 +74,7 @@ protected:
     void TearDown() override
     {
         m_sequence.reset();
+        m_piece.reset();
         plat::MessageLoop::current().pump();
         m_wavegate.reset();
         m_engine.reset();
@@ -119,6 +120,8 @@ protected:
     std::shared_ptr<plat::media::AudioEngine> m_engine;
     Probe m_probe;
     std::unique_ptr<CWavegate> m_wavegate;
+    // The sequence goes before the piece it plays.
+    std::unique_ptr<Piece> m_piece;
     std::unique_ptr<CSequence> m_sequence;
     bool m_playing = false;
 
@@ -129,7 +132,8 @@ private:
 
 TEST_F(SynthPlayTest, EveryNoteOfThePieceSoundsWithinFiveMillisecondsOfItsNoteOn)
 {
-    Piece piece;
+    m_piece = std::make_unique<Piece>();
+    Piece& piece = *m_piece;
     piece.AddStaves(1);
     auto* tempo = new ECTempo;
     const MCTime zero(0.0f);
