@@ -4,14 +4,19 @@
 #include "sequencer/values/MCVoiceMap.h"
 #include "wavegate/CWavegate.h"
 
+#include <algorithm>
+#include <limits>
 #include <new>
 #include <utility>
 #include <vector>
 
 namespace {
 
-// Record time in ms: the seconds truncated toward zero. A time before the performance began
-// is due at once, and one past the range of a record waits for good.
+// Record time in ms: the seconds truncated toward zero. The seconds are a float worked out
+// through the tempo map, so a time meant to fall on a millisecond can come a unit of its last
+// place short of it; that is let through to the millisecond instead of making the event 1 ms
+// early. A time before the performance began is due at once, and one past the
+// range of a record waits for good.
 uint32_t recordTime(const MCTime& time)
 {
     const double ms = static_cast<double>(time.GetSeconds()) * 1000.0;
@@ -19,7 +24,8 @@ uint32_t recordTime(const MCTime& time)
         return 0;
     if (ms >= 4294967295.0)
         return 0xFFFFFFFFu;
-    return static_cast<uint32_t>(ms);
+    const double slack = ms * 2.0 * std::numeric_limits<float>::epsilon();
+    return static_cast<uint32_t>(std::min(ms + slack, 4294967295.0));
 }
 
 FCMidi controller(uint8_t channel, unsigned number, unsigned long value)

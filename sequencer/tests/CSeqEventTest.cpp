@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -134,6 +135,27 @@ TEST_F(CSeqEventTest, TheMutedBitOutlivesTheSetters)
     event.ConvertData(out, kDefault);
     off->ConvertData(out, kDefault);
     EXPECT_TRUE(out.empty());
+}
+
+TEST_F(CSeqEventTest, RecordTimesAreWholeMillisecondsCutFromTheSeconds)
+{
+    struct Case {
+        float seconds;
+        uint32_t ms;
+    };
+    // A time a float step short of a millisecond is that millisecond; a real fraction is cut.
+    for (const Case& c : {Case{1.5f, 1500}, Case{std::nextafter(0.5f, 0.0f), 500}, Case{0.4999f, 499},
+                          Case{std::nextafter(3600.0f, 0.0f), 3600000}, Case{2.0004f, 2000},
+                          Case{-1.0f, 0},
+                          Case{0.0f, 0}}) {
+        SCOPED_TRACE(c.seconds);
+        CSeqEvent event;
+        event.SetMidiEvent(FCMidi(msg(0x90, 60, 100)), nullptr, nullptr, MCTime(c.seconds), m_voice0);
+        CWGEventList out;
+        event.ConvertData(out, kDefault);
+        ASSERT_EQ(out.size(), 1u);
+        EXPECT_EQ(out.front()->time, c.ms);
+    }
 }
 
 TEST_F(CSeqEventTest, SysExRecordsCarryTheirOwnCopy)

@@ -62,8 +62,8 @@ private:
 class PlayPieceTest : public PlayerFixture {
 protected:
     // Plays the piece from 0 to its end and compares what output 0 played with the oracle: the
-    // same messages, each within the millisecond (a record carries whole milliseconds, cut from
-    // float seconds), and at a millisecond shared by a note-off and a note-on the off first.
+    // same messages, each in the whole millisecond its exact time falls in, and at a
+    // millisecond shared by a note-off and a note-on the off first.
     void PlayAndCompare(const Oracle& oracle)
     {
         CSequence& seq = Sequence();
@@ -78,7 +78,7 @@ protected:
         ASSERT_EQ(heard.size(), expected.size());
         for (const Heard& h : heard) {
             auto match = std::find_if(expected.begin(), expected.end(), [&](const Oracle::Expected& e) {
-                return e.bytes == h.bytes && std::fabs(e.ms - h.ms) <= 1.0;
+                return e.bytes == h.bytes && h.ms == static_cast<uint32_t>(e.ms + 1e-3);
             });
             ASSERT_NE(match, expected.end()) << "unexpected " << Describe(h);
             expected.erase(match);
