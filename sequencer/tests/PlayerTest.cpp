@@ -209,6 +209,30 @@ TEST_F(PlayerTest, AsClockMasterItSendsTheSongPositionTheLeadInClocksAndStartOrC
     m_devices.Wavegate().SetSyncMode(0);
 }
 
+TEST_F(PlayerTest, ALeadInShorterThanThePieceStillPlaysItBeforeStoppingByItself)
+{
+    // One quarter note of music after a bar of lead-in clocks: the lead-in passes the last
+    // note's time long before the music begins.
+    SetMeter(0.0f, 4, 4);
+    Note(1, 0.0f, 1.0f, 60);
+    StartDevices();
+    m_devices.Wavegate().SetSyncMode(1);
+    Take(2);
+    CSequence& seq = Sequence(0.0f, 1);
+    m_devices.Step(1000);
+    Take(2);
+    seq.EnableRecordLeadIn(0);
+    seq.Play();
+    PlayToTheEnd();
+    EXPECT_EQ(PlayState(), CSequence::stateStopped);
+    const std::vector<Heard> heard = Take(1);
+    const std::vector<Heard> ons = NoteOns(heard);
+    ASSERT_EQ(ons.size(), 1u) << "the note after the lead-in";
+    EXPECT_EQ(ons[0].ms, heard[0].ms + 2000);
+    ExpectNothingHangs(heard);
+    m_devices.Wavegate().SetSyncMode(0);
+}
+
 // The player's own choices at a stop, without the device manager.
 class ExposedPlayer : public CSeqPlay {
 public:

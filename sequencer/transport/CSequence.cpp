@@ -1101,7 +1101,9 @@ int CSequence::PerformProc(int code, uint32_t begin, uint32_t end)
         else if (m_conductor)
             limit = m_conductor->GetMaxMeasureEndTime();
     }
-    const bool atEnd = !TestState(stateRecording | stateRecordLeadIn) && m_windowBegin >= limit;
+    // A lead-in counts its own time from the start position, not the piece's: it cannot reach
+    // the end.
+    const bool atEnd = !TestState(stateRecording | stateRecordLeadIn | statePlayLeadIn) && m_windowBegin >= limit;
     const bool flowEnded = (m_flowState & 8) != 0;
     const int finishing = (flowEnded || TestState(stateStopping) || TestState(statePausing) || atEnd) ? 1 : 0;
     int playerDone = 0;
