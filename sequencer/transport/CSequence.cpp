@@ -1834,26 +1834,30 @@ int CSequence::ProcessAddKey(CCAddKey* command)
 {
     if (!command)
         return 0;
-    Locked locked(*this);
-    if (const CCKeyInfo* added = command->GetKeyInfo(0); added && !added->ShouldRemove())
-        m_midiScoreMgr.AddEventData(added->GetKey(), FCMidi::MidiNull());
-    for (int i = 1; i < 3; ++i) {
-        if (const CCKeyInfo* info = command->GetKeyInfo(i); info && info->ShouldRemove())
-            RemoveData(ListData(info->GetKey()));
-    }
-    return 1;
+    return ProcessAddedMark([command](int i) -> std::pair<ECBase*, bool> {
+        const CCKeyInfo* info = command->GetKeyInfo(i);
+        return {info ? info->GetKey() : nullptr, info && info->ShouldRemove()};
+    });
 }
 
 int CSequence::ProcessAddMeter(CCAddMeter* command)
 {
     if (!command)
         return 0;
+    return ProcessAddedMark([command](int i) -> std::pair<ECBase*, bool> {
+        const CCMeterInfo* info = command->GetMeterInfo(i);
+        return {info ? info->GetMeter() : nullptr, info && info->ShouldRemove()};
+    });
+}
+
+int CSequence::ProcessAddedMark(const std::function<std::pair<ECBase*, bool>(int)>& snapshot)
+{
     Locked locked(*this);
-    if (const CCMeterInfo* added = command->GetMeterInfo(0); added && !added->ShouldRemove())
-        m_midiScoreMgr.AddEventData(added->GetMeter(), FCMidi::MidiNull());
+    if (const auto [added, removed] = snapshot(0); added && !removed)
+        m_midiScoreMgr.AddEventData(added, FCMidi::MidiNull());
     for (int i = 1; i < 3; ++i) {
-        if (const CCMeterInfo* info = command->GetMeterInfo(i); info && info->ShouldRemove())
-            RemoveData(ListData(info->GetMeter()));
+        if (const auto [neighbour, removed] = snapshot(i); neighbour && removed)
+            RemoveData(ListData(neighbour));
     }
     return 1;
 }

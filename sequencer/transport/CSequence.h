@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <functional>
 #include <thread>
+#include <utility>
 #include <vector>
 
 class CCAdd;
@@ -284,6 +285,9 @@ public:
     // replaced leave.
     int ProcessAddKey(CCAddKey* command);
     int ProcessAddMeter(CCAddMeter* command);
+    // The part the two share, over the command's snapshots 0 to 2: each its mark (or null) and
+    // whether the command takes that mark out.
+    int ProcessAddedMark(const std::function<std::pair<ECBase*, bool>(int)>& snapshot);
     // Added staves and wave tracks get their data; 0 when one cannot.
     int ProcessAddTrack(CCAddTrack* command);
     // Links the data of an added staff or wave track to this sequence.
