@@ -1,15 +1,10 @@
 // Undo and redo of one edit of 10,000 selected notes (a change of voice, and a move in time)
 // on a staff of 2,500 bars.
 
-#include "notabase/commands/CCAddTrack.h"
+#include "bench/BenchNotePiece.h"
 #include "notabase/commands/CCEdit.h"
 #include "notabase/commands/CCEditTime.h"
 #include "notabase/commands/MCCommandMgr.h"
-#include "notabase/model/ECNote.h"
-#include "notabase/performance/ECPerformance.h"
-#include "notabase/score/ECConductor.h"
-#include "notabase/score/ECConductorStaff.h"
-#include "notabase/score/ECMeasure.h"
 
 #include <benchmark/benchmark.h>
 
@@ -19,51 +14,21 @@ namespace {
 
 constexpr int kNotes = 10000;
 
-// A one-staff piece of 4/4 bars holding a quarter note a beat, a quarter of a beat late.
+// The notes a quarter of a beat off the beat.
 class Piece {
 public:
-    Piece()
-    {
-        m_performance->Ref();
-        m_conductor = new ECConductor;
-        m_performance->AddChild(m_conductor, 0);
-        auto* add = new CCAddTrack;
-        add->AddMidiTrack(0, 1);
-        add->SetSynchronous(1);
-        add->Apply(m_performance);
-        m_conductor->GetConductorStaff()->GetConductorMeasureAtTime(MCTime(kNotes - 1.0f), 1, 1);
-        for (int n = 0; n < kNotes; ++n) {
-            const MCTime time(static_cast<float>(n) + 0.25f);
-            auto* note = new ECNote(time, MCTime(1.0f));
-            note->SetVoiceTrack(0, 1);
-            m_conductor->GetMeasure(1, time, 0, 0)->AddChild(note, 1);
-            m_notes.push_back(note);
-        }
-    }
-    ~Piece()
-    {
-        m_performance->ClearUndo();
-        MCCommandMgr::OnIdle();
-        m_performance->RemoveChildren(1);
-        m_performance->Unref(1);
-    }
-    Piece(const Piece&) = delete;
-    Piece& operator=(const Piece&) = delete;
-
     void act(CCBase* command)
     {
-        MCCommandMgr::BeginUndo(m_performance, "Edit");
+        MCCommandMgr::BeginUndo(performance(), "Edit");
         command->SetSynchronous(1);
-        command->Apply(m_performance);
-        MCCommandMgr::EndUndo(m_performance);
+        command->Apply(performance());
+        MCCommandMgr::EndUndo(performance());
     }
-    ECPerformance* performance() { return m_performance; }
-    const std::vector<ECNote*>& notes() const { return m_notes; }
+    ECPerformance* performance() const { return m_piece.performance(); }
+    const std::vector<ECNote*>& notes() const { return m_piece.notes(); }
 
 private:
-    ECPerformance* m_performance = new ECPerformance;
-    ECConductor* m_conductor = nullptr;
-    std::vector<ECNote*> m_notes;
+    BenchNotePiece m_piece{kNotes, 0.25f};
 };
 
 void undoAndRedo(benchmark::State& state, Piece& piece)
