@@ -10,7 +10,7 @@ CWGEventData::~CWGEventData()
 
 CWGEventData::CWGEventData(CWGEventData&& other) noexcept
     : type(other.type), time(other.time), device(other.device), size(other.size), data(other.data),
-      length(other.length)
+      length(other.length), m_fileName(std::move(other.m_fileName))
 {
     other.type = WG_EVENT_NONE;
     other.data = 0;
@@ -28,6 +28,7 @@ CWGEventData& CWGEventData::operator=(CWGEventData&& other) noexcept
         size = std::exchange(other.size, 0u);
         data = std::exchange(other.data, uintptr_t{0});
         length = std::exchange(other.length, uintptr_t{0});
+        m_fileName = std::move(other.m_fileName);
     }
     return *this;
 }
@@ -40,6 +41,7 @@ void CWGEventData::FreeData()
         delete reinterpret_cast<WG_WaveParams*>(data);
     if (type == WG_EVENT_SYSEX || type == WG_EVENT_WAVEPARAMS)
         data = 0;
+    m_fileName.reset();
 }
 
 void CWGEventData::SetMidiData(uint32_t msg)
@@ -68,9 +70,18 @@ void CWGEventData::SetWaveData(WG_WaveParams* params)
 {
     if (type == WG_EVENT_WAVEPARAMS && reinterpret_cast<WG_WaveParams*>(data) == params)
         return;
+    // Copy first: the name may be this record's own copy.
+    std::unique_ptr<char[]> name;
+    if (params && params->fileName) {
+        const size_t n = std::strlen(params->fileName) + 1;
+        name = std::make_unique<char[]>(n);
+        std::memcpy(name.get(), params->fileName, n);
+        params->fileName = name.get();
+    }
     FreeData();
     type = WG_EVENT_WAVEPARAMS;
     data = reinterpret_cast<uintptr_t>(params);
+    m_fileName = std::move(name);
 }
 
 void CWGEventData::SetWaveHeader(WG_WaveHeader* header)

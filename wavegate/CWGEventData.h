@@ -38,7 +38,9 @@ public:
     // Keeps a copy of the bytes. n = 0 (or more than kMaxSysExBytes, or no bytes) changes
     // nothing.
     void SetSysExData(const uint8_t* bytes, uint32_t n);
-    // Takes the block, which must come from new.
+    // Takes the block, which must come from new, and keeps its own copy of the file name it
+    // names (the block then points at the copy): the element the name came from may go before
+    // the record is played.
     void SetWaveData(WG_WaveParams* params);
     // The header stays its owner's.
     void SetWaveHeader(WG_WaveHeader* header);
@@ -67,6 +69,8 @@ public:
 private:
     // Frees the block the record owns, if any.
     void FreeData();
+
+    std::unique_ptr<char[]> m_fileName;   // the wave block's file name
 };
 
 // A time-ordered list of records that owns them.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
 #include <type_traits>
 
 static_assert(!std::is_copy_constructible_v<CWGEventData>, "records own blocks: copies would free them twice");
@@ -56,6 +58,26 @@ TEST(CWGEventDataTest, SettersReplaceAnOwnedBlockWithoutLeakingIt)
     event.SetWaveData(new WG_WaveParams{});
     event.SetMidiData(0x90);
     EXPECT_EQ(event.GetWaveParams(), nullptr);
+}
+
+TEST(CWGEventDataTest, AWaveRecordKeepsItsOwnFileNameWhereverItGoes)
+{
+    auto name = std::make_unique<std::string>("/music/clip.wav");
+    auto* params = new WG_WaveParams{};
+    params->fileName = name->c_str();
+    CWGEventData event;
+    event.SetWaveData(params);
+    name.reset();   // the element that named the file is gone
+    EXPECT_STREQ(event.GetWaveParams()->fileName, "/music/clip.wav");
+    event.SetWaveData(event.GetWaveParams());   // its own block again
+    CWGEventData moved(std::move(event));
+    CWGEventData assigned;
+    assigned = std::move(moved);
+    EXPECT_STREQ(assigned.GetWaveParams()->fileName, "/music/clip.wav");
+
+    auto* parametersOnly = new WG_WaveParams{};
+    assigned.SetWaveData(parametersOnly);
+    EXPECT_EQ(assigned.GetWaveParams()->fileName, nullptr);
 }
 
 TEST(CWGEventDataTest, BorrowedBlocksStayTheirOwnersAndMarkersCarryThePlayerWord)
