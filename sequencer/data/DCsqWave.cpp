@@ -1,5 +1,13 @@
 #include "sequencer/data/DCsqWave.h"
 
+#include "notabase/model/ECWave.h"
+#include "notabase/score/ECConductor.h"
+#include "sequencer/data/DCsqWaveTrack.h"
+#include "sequencer/events/CSeqEvent.h"
+#include "sequencer/transport/CSequence.h"
+
+#include <memory>
+
 PLAT_IMPLEMENT_SERIAL(DCsqWave, DCsqBase, plat::kVersionableSchema | 2)
 
 DCsqWave& DCsqWave::operator=(const DCsqWave& other)
@@ -21,4 +29,31 @@ DCBase* DCsqWave::Copy(plat::Object* other)
 int DCsqWave::GetClassType() const
 {
     return SeqClassType::Wave;
+}
+
+void DCsqWave::GetEventData(CSeqEventList& list, CSequence* sequence)
+{
+    if (!sequence || sequence->TestState(CSequence::stateMidiWriting))
+        return;
+    auto* clip = plat::dynamicDowncast<ECWave>(GetOwner());
+    if (!clip)
+        return;
+    auto* track = plat::dynamicDowncast<DCsqWaveTrack>(DCsqTrack::GetTrackData(clip, ECConductor::waveTrack, sequence));
+    if (!track)
+        return;
+    const MCVoiceTrack* word = clip->GetVoiceTrack();
+    auto params = std::make_unique<WG_WaveParams>();
+    params->tag = sequence->GetPerformTag();
+    params->track = word ? word->GetTrack() : MCVoiceTrack::noTrack;
+    params->params = track->GetDSParams();
+    // The record made of the event keeps its own copy of the name.
+    params->fileName = clip->GetFileName().c_str();
+    // No player prepared ahead: the output prepares one when the event reaches it, a latency
+    // before the clip's time.
+    params->player = 0;
+    auto event = std::make_unique<CSeqEvent>();
+    const MCTime* time = clip->GetTime();
+    event->SetWaveParamEvent(params.release(), clip, track, time ? *time : MCTime::TimeZero(),
+                             word ? *word : MCVoiceTrack());
+    list.push_back(std::move(event));
 }

@@ -18,6 +18,9 @@ public:
 
     DCBase* Copy(plat::Object* other) override;
     int GetClassType() const override;
+    // One wave-parameter event that starts the clip on its wave track with the track's player
+    // words; nothing while a MIDI file is written or when the track has no data.
+    void GetEventData(CSeqEventList& list, CSequence* sequence) override;
 
     const WG_DSParams& GetDSParams() const { return m_params; }
     void SetDSParams(const WG_DSParams& params) { m_params = params; }
