@@ -8,6 +8,7 @@
 #include "notabase/model/ECTempo.h"
 #include "notabase/model/ECTempoEnv.h"
 #include "notabase/model/ECWave.h"
+#include "platform/core/MessageLoop.h"
 #include "platform/media/audio/MemoryAudioSink.h"
 #include "sequencer/transport/CSequence.h"
 #include "wavegate/tests/WavePlayTestSupport.h"
@@ -32,6 +33,8 @@ protected:
     {
         m_sequence.reset();
         m_piece.reset();
+        // The states the sequence posted (the tempo shown) are handled, and freed, here.
+        plat::MessageLoop::current().pump();
         WavePlayTest::TearDown();
     }
 
