@@ -351,9 +351,18 @@ void CSeqPlay::ProcessEventList(CSeqEventList& list, unsigned long mask)
     m_sequence->GetFilterList(sequenceFilters, mask);
     CSeqEventList made;
     for (auto& event : list) {
-        if (!event->GetTrack())
+        DCsqTrack* track = event->GetTrack();
+        if (!track)
             continue;
+        // The events of a muted track, or one silenced by another's solo, keep their place in
+        // the queues but make nothing.
+        if (!track->IsActive() && !m_sequence->IgnoreTrackStates()) {
+            event->SetMuted(1);
+            continue;
+        }
         m_filters.clear();
+        const int voice = event->GetVoiceTrack().GetVoice();
+        track->GetFilterList(m_filters, static_cast<unsigned int>(voice), mask);
         m_filters.push_back(&makeNoteOff);
         m_filters.insert(m_filters.end(), sequenceFilters.begin(), sequenceFilters.end());
         ProcessEvent(event.get(), m_filters, made);
