@@ -2,7 +2,16 @@
 
 #include "notabase/commands/CCAdd.h"
 #include "notabase/model/ECChanPressureEnv.h"
+#include "notabase/model/ECChannelPressure.h"
+#include "notabase/model/ECControlChange.h"
 #include "notabase/model/ECControllerEnv.h"
+#include "notabase/model/ECDynamic.h"
+#include "notabase/model/ECNRPNPoint.h"
+#include "notabase/model/ECPedal.h"
+#include "notabase/model/ECPitchBend.h"
+#include "notabase/model/ECPolyPressure.h"
+#include "notabase/model/ECProgramChange.h"
+#include "notabase/model/ECRPNPoint.h"
 #include "notabase/model/ECNRPNEnv.h"
 #include "notabase/model/ECPatchEnv.h"
 #include "notabase/model/ECPerformanceBase.h"
@@ -492,4 +501,120 @@ void CMidiEnvelopeMgr::GetMidiData(CSeqEventList& list, const MCTime& from, cons
         for (const EVALUE& entry : values)
             MakeEventData(envelope.get(), entry.time, Fold(envelope.get(), entry.value, folded), list);
     }
+}
+
+void CMidiEnvelopeMgr::ClearState()
+{
+    m_rpnMSB = m_rpnLSB = -1;
+    m_nrpnMSB = m_nrpnLSB = -1;
+    m_dataEntryMSB = 0;
+    m_bankMSB = 0;
+    m_bankLSB = 0;
+}
+
+bool CMidiEnvelopeMgr::ControllerSpecialCase(int controller, const FCMidi& message)
+{
+    const int value = message.GetDataByte2();
+    // 127 in a parameter number selects nothing.
+    const int number = value == 127 ? -1 : value;
+    switch (controller) {
+    case 0:
+        m_bankMSB = value;
+        return true;
+    case 32:
+        m_bankLSB = value;
+        return true;
+    case 99:
+    case 98:
+        (controller == 99 ? m_nrpnMSB : m_nrpnLSB) = number;
+        m_rpnMSB = m_rpnLSB = -1;
+        m_dataEntryMSB = 0;
+        return true;
+    case 101:
+    case 100:
+        (controller == 101 ? m_rpnMSB : m_rpnLSB) = number;
+        m_nrpnMSB = m_nrpnLSB = -1;
+        m_dataEntryMSB = 0;
+        return true;
+    default:
+        return false;
+    }
+}
+
+ECEnvPoint* CMidiEnvelopeMgr::ControllerParameterData(int controller, const FCMidi& message, bool registered, bool& handled)
+{
+    const int msb = registered ? m_rpnMSB : m_nrpnMSB;
+    const int lsb = registered ? m_rpnLSB : m_nrpnLSB;
+    handled = msb >= 0 && lsb >= 0 && (controller == 6 || controller == 38 || controller == 96 || controller == 97);
+    if (!handled || controller == 96 || controller == 97)
+        return nullptr;
+    int value = 0;
+    if (controller == 6) {
+        m_dataEntryMSB = message.GetDataByte2() << 7;
+        value = m_dataEntryMSB;
+    } else {
+        value = m_dataEntryMSB + message.GetDataByte2();
+    }
+    ECEnvPoint* point = nullptr;
+    if (registered)
+        point = new (std::nothrow) ECRPNPoint(static_cast<unsigned char>(msb), static_cast<unsigned char>(lsb));
+    else
+        point = new (std::nothrow) ECNRPNPoint(static_cast<unsigned char>(msb), static_cast<unsigned char>(lsb));
+    if (point)
+        point->SetValue(static_cast<float>(value));
+    return point;
+}
+
+ECEnvPoint* CMidiEnvelopeMgr::GetEnvPoint(const FCMidi& message)
+{
+    ECEnvPoint* point = nullptr;
+    float value = 0.0f;
+    switch (message.GetStatusMSB()) {
+    case 0xA0:
+        point = new (std::nothrow) ECPolyPressure(message.GetDataByte1());
+        value = message.GetDataByte2();
+        break;
+    case 0xB0: {
+        const int controller = message.GetDataByte1();
+        if (controller >= controllerCount || ControllerSpecialCase(controller, message))
+            return nullptr;
+        bool handled = false;
+        if (ECEnvPoint* parameter = ControllerParameterData(controller, message, false, handled); handled)
+            return parameter;
+        if (ECEnvPoint* parameter = ControllerParameterData(controller, message, true, handled); handled)
+            return parameter;
+        if (controller == 7) {
+            auto* dynamic = new (std::nothrow) ECDynamic(16, MCTime(0.0f));
+            if (dynamic)
+                dynamic->SetControllerNum(7);
+            point = dynamic;
+        } else if (controller == 64) {
+            auto* pedal = new (std::nothrow) ECPedal;
+            if (pedal)
+                pedal->SetControllerNum(64);
+            point = pedal;
+        } else {
+            point = new (std::nothrow) ECControlChange(static_cast<unsigned char>(controller));
+        }
+        value = message.GetDataByte2();
+        break;
+    }
+    case 0xC0:
+        point = new (std::nothrow) ECProgramChange;
+        value = ECPatchEnv::MakePatchValue(static_cast<unsigned char>(m_bankMSB), static_cast<unsigned char>(m_bankLSB), message.GetDataByte1());
+        break;
+    case 0xD0:
+        point = new (std::nothrow) ECChannelPressure;
+        value = message.GetDataByte1();
+        break;
+    case 0xE0:
+        point = new (std::nothrow) ECPitchBend;
+        value = static_cast<float>(message.GetDataByte2() * 128 + message.GetDataByte1());
+        break;
+    default:
+        return nullptr;
+    }
+    if (point)
+        point->SetValue(value);
+    return point;
 }

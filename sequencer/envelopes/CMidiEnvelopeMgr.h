@@ -14,7 +14,9 @@ class CSequence;
 class DCsqStaff;
 class ECChanPressureEnv;
 class ECControllerEnv;
+class ECEnvPoint;
 class ECEnvelope;
+class FCMidi;
 class ECNRPNEnv;
 class ECPatchEnv;
 class ECPitchBendEnv;
@@ -27,7 +29,9 @@ class MCVoiceTrack;
 // key of polyphonic pressure, per registered and non-registered parameter, and one each for
 // channel pressure, pitch bend and the patch. For playback it turns them into sequencer events,
 // as the state at a time (to chase a locate) and as the changes within a window, folding the
-// staff's mixer settings into modulation, volume, pan, reverb and chorus.
+// staff's mixer settings into modulation, volume, pan, reverb and chorus. For transcription it
+// turns recorded channel messages into envelope points, following bank select and parameter
+// selection as a MIDI receiver does.
 //
 // The envelopes are elements under the staff, which owns them; the manager keeps a reference
 // to each so that one taken out of the score while the manager still lists it stays valid.
@@ -74,6 +78,15 @@ public:
     // Appends the changes of every envelope in [from, to).
     void GetMidiData(CSeqEventList& list, const MCTime& from, const MCTime& to);
 
+    // A new point for a recorded channel message, owned by the caller; null for a message
+    // that only changes the receiver state (bank select, parameter selection, data increment
+    // and decrement) and for anything that is no envelope data.
+    ECEnvPoint* GetEnvPoint(const FCMidi& message);
+    // Forgets the bank and the parameter selected by earlier messages. A transcription calls
+    // it before its first message, so that a selection left over from an earlier recording or
+    // import does not change what the new messages mean.
+    void ClearState();
+
     DCsqStaff* GetStaff() const { return m_staff; }
     int GetVoice() const { return m_voice; }
 
@@ -89,6 +102,10 @@ private:
     float Fold(ECEnvelope* envelope, float value, unsigned& folded) const;
     void MakeEventData(ECEnvelope* envelope, const MCTime& time, float value, CSeqEventList& list) const;
     CSequence* Sequence() const;
+    // Bank select and parameter selection: the state changes and there is no point.
+    bool ControllerSpecialCase(int controller, const FCMidi& message);
+    // Data entry for the selected parameter, or null when none is selected.
+    ECEnvPoint* ControllerParameterData(int controller, const FCMidi& message, bool registered, bool& handled);
 
     std::unique_ptr<std::array<ECControllerEnv*, controllerCount>> m_controllers;
     std::unique_ptr<std::array<ECPolyPressureEnv*, keyCount>> m_polyPressure;
@@ -99,6 +116,15 @@ private:
     ECChanPressureEnv* m_chanPressure = nullptr;
     // Holds the reference to every envelope the slots above name.
     std::vector<plat::RefPtr<ECEnvelope>> m_all;
+    // Receiver state: the selected parameters (-1 none), the last data-entry MSB shifted
+    // into place, and the bank.
+    int m_rpnMSB = -1;
+    int m_rpnLSB = -1;
+    int m_nrpnMSB = -1;
+    int m_nrpnLSB = -1;
+    int m_dataEntryMSB = 0;
+    int m_bankMSB = 0;
+    int m_bankLSB = 0;
     DCsqStaff* m_staff = nullptr;
     int m_voice = 0;
 };

@@ -6,6 +6,7 @@
 
 #include "notabase/model/ECChanPressureEnv.h"
 #include "notabase/model/ECChannelPressure.h"
+#include "notabase/model/ECDynamic.h"
 #include "notabase/model/ECNRPNEnv.h"
 #include "notabase/model/ECNRPNPoint.h"
 #include "notabase/model/ECPatchEnv.h"
@@ -13,12 +14,15 @@
 #include "notabase/model/ECPitchBendEnv.h"
 #include "notabase/model/ECPolyPressure.h"
 #include "notabase/model/ECPolyPressureEnv.h"
+#include "notabase/model/ECPedal.h"
 #include "notabase/model/ECProgramChange.h"
+#include "notabase/model/ECRPNPoint.h"
 #include "notabase/model/MCEventList.h"
 #include "sequencer/envelopes/CMidiEnvelopeMgr.h"
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace {
@@ -313,6 +317,71 @@ TEST_F(EnvelopeMgrTest, OnlyVoicesWithASustainEnvelopeGetAPedalOff)
     EXPECT_EQ(off.GetVoiceTrack().GetTrack(), 2);
     EXPECT_EQ(off.GetTrack(), &staff);
     EXPECT_EQ(off.GetTimeStamp(), MCTime(3.0f));
+}
+
+// What a recorded message became: the point's class, its controller or parameter, its value.
+std::string Describe(ECEnvPoint* point)
+{
+    if (!point)
+        return "none";
+    const plat::RefPtr<ECBase> owned(point);
+    std::string text = point->runtimeClass()->name;
+    unsigned char msb = 0;
+    unsigned char lsb = 0;
+    if (auto* nrpn = plat::dynamicDowncast<ECNRPNPoint>(point)) {
+        nrpn->GetNRPNValue(msb, lsb);
+        text += " " + std::to_string(msb) + "/" + std::to_string(lsb);
+    } else if (auto* rpn = plat::dynamicDowncast<ECRPNPoint>(point)) {
+        rpn->GetRPNValue(msb, lsb);
+        text += " " + std::to_string(msb) + "/" + std::to_string(lsb);
+    } else if (auto* controller = plat::dynamicDowncast<ECControlChange>(point)) {
+        text += " " + std::to_string(controller->GetControllerNum());
+    }
+    return text + " = " + std::to_string(static_cast<long>(point->GetValue()));
+}
+
+TEST_F(EnvelopeMgrTest, RecordedMessagesBecomePointsAsAReceiverReadsThem)
+{
+    struct Case {
+        const char* what;
+        std::vector<uint32_t> messages;
+        std::vector<std::string> points;
+    };
+    const Case cases[] = {
+        {"NRPN data entry, then an RPN number deselects the NRPN",
+         {0x0163B0, 0x0262B0, 0x0A06B0, 0x0526B0, 0x0065B0, 0x0306B0},
+         {"none", "none", "ECNRPNPoint 1/2 = 1280", "ECNRPNPoint 1/2 = 1285", "none", "ECControlChange 6 = 3"}},
+        {"127 selects no parameter",
+         {0x7F63B0, 0x0262B0, 0x0A06B0},
+         {"none", "none", "ECControlChange 6 = 10"}},
+        {"RPN data entry; increment and decrement change nothing",
+         {0x0065B0, 0x0064B0, 0x0206B0, 0x0060B0, 0x0061B0},
+         {"none", "none", "ECRPNPoint 0/0 = 256", "none", "none"}},
+        {"bank select then program", {0x0100B0, 0x0220B0, 0x0005C0}, {"none", "none", "ECProgramChange = 16645"}},
+        {"channel messages",
+         {0x4003E0, 0x0045D0, 0x203CA0, 0x6407B0, 0x7F40B0, 0x200BB0},
+         {"ECPitchBend = 8195", "ECChannelPressure = 69", "ECPolyPressure = 32", "ECDynamic 7 = 100", "ECPedal 64 = 127",
+          "ECControlChange 11 = 32"}},
+        {"no envelope data", {0x0078B0, 0x643C90, 0x0000F8}, {"none", "none", "none"}},
+    };
+    for (const Case& c : cases) {
+        CMidiEnvelopeMgr manager(&Staff(), 0);
+        std::vector<std::string> points;
+        for (uint32_t message : c.messages)
+            points.push_back(Describe(manager.GetEnvPoint(FCMidi(message))));
+        EXPECT_EQ(points, c.points) << c.what;
+    }
+    EXPECT_EQ(ECPatchEnv::MakePatchValue(1, 2, 5), 16645.0f);
+}
+
+TEST_F(EnvelopeMgrTest, ClearingTheReceiverForgetsTheBankAndTheParameter)
+{
+    CMidiEnvelopeMgr manager(&Staff(), 0);
+    for (uint32_t message : {0x0500B0u, 0x0163B0u, 0x0262B0u})
+        EXPECT_EQ(Describe(manager.GetEnvPoint(FCMidi(message))), "none");
+    manager.ClearState();
+    EXPECT_EQ(Describe(manager.GetEnvPoint(FCMidi(0x0007C0))), "ECProgramChange = 7") << "bank 0";
+    EXPECT_EQ(Describe(manager.GetEnvPoint(FCMidi(0x0A06B0))), "ECControlChange 6 = 10") << "no parameter";
 }
 
 }  // namespace
