@@ -4,6 +4,8 @@
 
 #include "sequencer/tests/PlayerTestSupport.h"
 
+#include "notabase/commands/CCAdd.h"
+#include "notabase/commands/CCRemove.h"
 #include "notabase/model/ECChanPressureEnv.h"
 #include "notabase/model/ECChannelPressure.h"
 #include "notabase/model/ECDynamic.h"
@@ -99,6 +101,31 @@ TEST_F(EnvelopeMgrTest, MadeEnvelopesStandUnderTheStaffWithItsTrackAndTheVoice)
     EXPECT_EQ(manager->GetNRPNEnv(2, 1, 0), nullptr);
     EXPECT_EQ(manager->GetRPNEnv(1, 2, 0), nullptr);
     EXPECT_EQ(manager->GetEnvelopeList().size(), 4u);
+}
+
+TEST_F(EnvelopeMgrTest, EnvelopesTakenOutOfTheScoreOrPutInByACommandFollowTheManager)
+{
+    ECBase* staffElement = m_piece.Conductor()->GetTrack(1, 1, 0);
+    auto apply = [&](CCBase* command) {
+        command->SetSynchronous(1);
+        command->Apply(m_piece.Performance());
+    };
+    CMidiEnvelopeMgr* manager = Staff().GetMidiEnvelopeMgr(0, 1);
+    const plat::RefPtr<ECEnvelope> volume(manager->GetControllerEnv(7, 1));
+    apply(new CCRemove(volume.get()));
+    EXPECT_EQ(manager->GetControllerEnv(7, 0), nullptr) << "a removed envelope no longer plays";
+    EXPECT_TRUE(manager->GetEnvelopeList().empty());
+    apply(new CCAdd(volume.get(), staffElement, FCMidi::MidiNull()));
+    EXPECT_EQ(manager->GetControllerEnv(7, 0), volume.get()) << "put back, it plays again";
+
+    // An envelope of voice 2 added by a command, as a paste or a transcription adds it.
+    auto* expression = new ECControllerEnv;
+    expression->SetControllerType(11);
+    expression->SetVoiceTrack(2, 1);
+    apply(new CCAdd(expression, staffElement, FCMidi::MidiNull()));
+    ASSERT_NE(Staff().GetMidiEnvelopeMgr(2, 0), nullptr);
+    EXPECT_EQ(Staff().GetMidiEnvelopeMgr(2, 0)->GetControllerEnv(11, 0), expression);
+    EXPECT_EQ(manager->GetEnvelopeList().size(), 1u);
 }
 
 TEST_F(EnvelopeMgrTest, AnAddedEnvelopeReplacesTheOneOfItsKindAndKey)
