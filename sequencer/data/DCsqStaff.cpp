@@ -94,7 +94,15 @@ void DCsqStaff::SendController(int controller, float base, float scale, float of
         outputs[static_cast<size_t>(voice)] = output;
         if (shared)
             continue;
-        float value = base * scale + offset;
+        // The voice's envelope of the controller, where there is one, stands in for the
+        // resting value.
+        float resting = base;
+        CMidiEnvelopeMgr* manager = m_envelopeMgrs[static_cast<size_t>(voice)].get();
+        if (ECControllerEnv* envelope = manager ? manager->GetControllerEnv(controller, 0) : nullptr) {
+            CSequence* sequence = GetSequence();
+            envelope->GetValue(sequence ? sequence->GetLocation() : MCTime::TimeZero(), resting, 1);
+        }
+        float value = resting * scale + offset;
         value = std::isnan(value) ? 0.0f : std::clamp(value, 0.0f, 127.0f);
         const auto level = static_cast<uint32_t>(std::lround(value));
         const uint32_t message = (0xB0u | map.GetChannel()) | static_cast<uint32_t>(controller) << 8 | level << 16;

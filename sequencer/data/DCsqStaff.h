@@ -86,7 +86,8 @@ public:
 
 private:
     // Sends base + offset, or base × scale, held to 0..127 and rounded, as the controller on
-    // the output of each voice whose device and channel no lower voice has.
+    // the output of each voice whose device and channel no lower voice has; the value of the
+    // voice's envelope of the controller at the sequence's location replaces base.
     void SendController(int controller, float base, float scale, float offset);
 
     // The manager of the first voice on the voice's device and channel.

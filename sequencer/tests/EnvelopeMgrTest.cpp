@@ -280,6 +280,23 @@ TEST_F(EnvelopeMgrTest, ASettingWithoutEnvelopeIsSentLiveExceptWhileAMidiFileIsW
     EXPECT_TRUE(Immediate().empty());
 }
 
+TEST_F(EnvelopeMgrTest, AMixerChangeSendsTheEnvelopeValueInForceInsteadOfTheRestingValue)
+{
+    StartDevices();
+    DCsqStaff& staff = Staff();
+    CMidiEnvelopeMgr* manager = staff.GetMidiEnvelopeMgr(0, 1);
+    AddPoint(manager->GetControllerEnv(7, 1), new ECControlChange(7), 0.0f, 100.0f);
+    AddPoint(manager->GetControllerEnv(7, 0), new ECControlChange(7), 8.0f, 20.0f);
+    Immediate();
+    staff.SetTrackGain(0.5f);
+    staff.SetTrackPan(0.5f);
+    EXPECT_EQ(Immediate(), (std::vector<std::vector<uint8_t>>{{0xB0, 7, 50}, {0xB0, 10, 96}})) << "100 x 0.5; no pan envelope: 64 + 32";
+    m_sequence->SetLocation(MCTime(9.0f));
+    Immediate();
+    staff.SetTrackGain(0.5f);
+    EXPECT_EQ(Immediate(), (std::vector<std::vector<uint8_t>>{{0xB0, 7, 10}})) << "the value at the location";
+}
+
 TEST_F(EnvelopeMgrTest, AWindowHoldsTheChangesWithinIt)
 {
     CMidiEnvelopeMgr* manager = Staff().GetMidiEnvelopeMgr(0, 1);
