@@ -214,7 +214,10 @@ ECEnvelope* CMidiEnvelopeMgr::AddEnvelope(ECEnvelope* envelope)
         replaced = m_chanPressure;
         break;
     case EventId::ControllerEnv: {
+        // A stored envelope may carry any number in its flags.
         const int controller = static_cast<ECControllerEnv*>(envelope)->GetControllerType();
+        if (controller >= controllerCount)
+            return nullptr;
         if (!m_controllers) {
             m_controllers.reset(new (std::nothrow) std::array<ECControllerEnv*, controllerCount>{});
             if (!m_controllers)
@@ -238,6 +241,8 @@ ECEnvelope* CMidiEnvelopeMgr::AddEnvelope(ECEnvelope* envelope)
         break;
     case EventId::PolyPressureEnv: {
         const int key = static_cast<ECPolyPressureEnv*>(envelope)->GetKey();
+        if (key >= keyCount)
+            return nullptr;
         if (!m_polyPressure) {
             m_polyPressure.reset(new (std::nothrow) std::array<ECPolyPressureEnv*, keyCount>{});
             if (!m_polyPressure)

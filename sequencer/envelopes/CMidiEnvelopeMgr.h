@@ -64,7 +64,8 @@ public:
     ECPolyPressureEnv* GetPolyPressureEnv(int key, int create);
 
     // Takes the envelope in place of the one of the same kind and key (which it answers, or
-    // null). An envelope of any other kind is not taken: null.
+    // null). An envelope of any other kind, or with a controller or key out of range (a
+    // damaged document), is not taken: null.
     ECEnvelope* AddEnvelope(ECEnvelope* envelope);
     // 0 when the envelope is not one of the manager's.
     int RemoveEnvelope(ECEnvelope* envelope);

@@ -128,6 +128,12 @@ TEST_F(EnvelopeMgrTest, EnvelopesTakenOutOfTheScoreOrPutInByACommandFollowTheMan
     EXPECT_EQ(manager->GetEnvelopeList().size(), 1u);
 }
 
+// An envelope whose flags say what no setter lets through.
+template <class Env>
+struct Damaged : Env {
+    using ECBase::SetFlags;
+};
+
 TEST_F(EnvelopeMgrTest, AnAddedEnvelopeReplacesTheOneOfItsKindAndKey)
 {
     CMidiEnvelopeMgr manager(&Staff(), 0);
@@ -150,6 +156,15 @@ TEST_F(EnvelopeMgrTest, AnAddedEnvelopeReplacesTheOneOfItsKindAndKey)
     auto* plain = new ECEnvelope;
     const plat::RefPtr<ECEnvelope> plainHeld(plain);
     EXPECT_EQ(manager.AddEnvelope(plain), nullptr);
+    // Nor a controller or key out of range, as a damaged document may hold.
+    auto* modeMessage = new Damaged<ECControllerEnv>;
+    modeMessage->SetFlags(static_cast<uint16_t>(modeMessage->GetFlags() | 0x7F00));
+    const plat::RefPtr<ECEnvelope> modeHeld(modeMessage);
+    EXPECT_EQ(manager.AddEnvelope(modeMessage), nullptr);
+    auto* badKey = new Damaged<ECPolyPressureEnv>;
+    badKey->SetFlags(static_cast<uint16_t>(0xC800 | (badKey->GetFlags() & 0xFF)));
+    const plat::RefPtr<ECEnvelope> badKeyHeld(badKey);
+    EXPECT_EQ(manager.AddEnvelope(badKey), nullptr);
     EXPECT_EQ(manager.GetEnvelopeList().size(), 2u);
 
     EXPECT_EQ(manager.RemoveEnvelope(first), 0) << "no longer one of the manager's";
