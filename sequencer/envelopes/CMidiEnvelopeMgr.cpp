@@ -70,7 +70,8 @@ CMidiEnvelopeMgr::~CMidiEnvelopeMgr() = default;
 CMidiEnvelopeMgr* CMidiEnvelopeMgr::GetEnvMgr(CSequence* sequence, const MCVoiceTrack& voiceTrack, int create)
 {
     ECConductor* conductor = sequence ? sequence->GetConductor() : nullptr;
-    if (!conductor)
+    // A word holding an output address names no staff.
+    if (!conductor || voiceTrack.IsConverted())
         return nullptr;
     ECTrack* track = conductor->GetTrack(1, voiceTrack.GetTrack(), create);
     auto* staff = track ? plat::dynamicDowncast<DCsqStaff>(track->GetData(0, create)) : nullptr;

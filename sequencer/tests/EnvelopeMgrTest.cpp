@@ -73,8 +73,14 @@ protected:
 
 TEST_F(EnvelopeMgrTest, MadeEnvelopesStandUnderTheStaffWithItsTrackAndTheVoice)
 {
-    CMidiEnvelopeMgr* manager = Staff(2).GetMidiEnvelopeMgr(3, 1);
+    CMidiEnvelopeMgr* manager = CMidiEnvelopeMgr::GetEnvMgr(m_sequence.get(), MCVoiceTrack(3, 2), 1);
     ASSERT_NE(manager, nullptr);
+    EXPECT_EQ(Staff(2).GetMidiEnvelopeMgr(3, 0), manager);
+    EXPECT_EQ(CMidiEnvelopeMgr::GetEnvMgr(nullptr, MCVoiceTrack(3, 2), 1), nullptr);
+    EXPECT_EQ(CMidiEnvelopeMgr::GetEnvMgr(m_sequence.get(), MCVoiceTrack(4, 2), 0), nullptr) << "not made";
+    MCVoiceTrack converted;
+    converted.SetDevice(0);
+    EXPECT_EQ(CMidiEnvelopeMgr::GetEnvMgr(m_sequence.get(), converted, 1), nullptr) << "an output address names no staff";
     EXPECT_EQ(Staff(2).GetMidiEnvelopeMgr(8, 1), nullptr);
     EXPECT_EQ(manager->GetControllerEnv(7, 0), nullptr);
     ECControllerEnv* volume = manager->GetControllerEnv(7, 1);
