@@ -4,8 +4,14 @@
 
 #include "sequencer/data/DCsqTrack.h"
 
+#include <array>
+#include <memory>
+
+class CMidiEnvelopeMgr;
+
 // The sequencer data of a staff. Its mixer setters send the new controller value to the
-// outputs of its voices at once, one message for each device and channel its voices use.
+// outputs of its voices at once, one message for each device and channel its voices use. Each
+// voice has a manager of its controller envelopes, made when first needed.
 class SEQUENCER_API DCsqStaff : public DCsqTrack {
     PLAT_DECLARE_SERIAL(DCsqStaff)
 public:
@@ -18,6 +24,28 @@ public:
         controllerReverb = 91,
         controllerChorus = 93,
     };
+
+    // Envelope kinds by element type, as GetEnvelope and GetEnvelopes take them.
+    enum : int {
+        envChanPressure = 11,
+        envController = 19,
+        envNRPN = 38,
+        envPatch = 42,
+        envPitchBend = 46,
+        envPolyPressure = 48,
+        envRPN = 52,
+        envTransposition = 63,
+        envVelocity = 69,
+    };
+    // Bits of the flags of GetEnvelope.
+    enum : unsigned long { envCreate = 0x1, envFallBack = 0x2 };
+
+    DCsqStaff();
+    // A copy has the track's settings and gain factor; the envelope managers stay with the
+    // staff whose envelopes they list.
+    DCsqStaff(const DCsqStaff& other);
+    DCsqStaff& operator=(const DCsqStaff& other);
+    ~DCsqStaff() override;
 
     int GetClassType() const override;
     int GetTrackType() const override;
@@ -37,10 +65,34 @@ public:
     // The sequence's master gain times the track gain, as last sent.
     float GetTrackGainFactor() const { return m_gainFactor; }
 
+    // The envelope manager of a voice 0-7, made when create is 1; null for other voices.
+    CMidiEnvelopeMgr* GetMidiEnvelopeMgr(int voice, int create);
+    // The MIDI envelopes (kinds 11 .. 52) come from the manager of the first voice that plays
+    // on the same device and channel as the voice, so voices sharing an output share them;
+    // a is the controller or key, a and b the parameter number. envCreate makes what is
+    // missing. Velocity envelopes are never made: kind 69 answers null.
+    ECEnvelope* GetEnvelope(int type, unsigned long flags, int voice, int a, int b) override;
+    // Appends the envelopes of one MIDI kind of the voice's shared manager; nonzero when the
+    // list is not empty.
+    int GetEnvelopes(MCEventList& list, int type, unsigned long flags, int voice) override;
+    // The envelopes' events in [from, to), voice by voice; a window from 0 begins with their
+    // state there. Nothing for a track the sequence leaves out, or an empty staff while
+    // empty staves are muted.
+    void GetEnvelopeData(const MCTime& from, const MCTime& to, CSeqEventList& list) override;
+    // The envelopes' state at the time, voice by voice, to chase a locate.
+    void GetStateData(const MCTime& time, CSeqEventList& list) override;
+    // A sustain-pedal off for each voice that has a sustain envelope, at the time.
+    virtual void GetSustainPedalOffData(const MCTime& time, CSeqEventList& list);
+
 private:
     // Sends base + offset, or base × scale, held to 0..127 and rounded, as the controller on
-    // the output of each voice whose device and channel no lower voice has.
+    // the output of each voice whose device and channel no lower voice has; the value of the
+    // voice's envelope of the controller at the sequence's location replaces base.
     void SendController(int controller, float base, float scale, float offset);
 
+    // The manager of the first voice on the voice's device and channel.
+    CMidiEnvelopeMgr* SharedEnvelopeMgr(int voice, int create);
+
     float m_gainFactor = 1.0f;
+    std::array<std::unique_ptr<CMidiEnvelopeMgr>, voiceCount> m_envelopeMgrs;
 };

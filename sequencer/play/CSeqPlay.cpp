@@ -4,13 +4,16 @@
 #include "notabase/model/ECTempoEnv.h"
 #include "notabase/score/ECConductor.h"
 #include "notabase/score/ECConductorStaff.h"
+#include "notabase/score/ECTrack.h"
 #include "sequencer/data/DCsqBase.h"
+#include "sequencer/data/DCsqStaff.h"
 #include "sequencer/data/DCsqTrack.h"
 #include "sequencer/layers/LCsqMakeNoteOff.h"
 #include "sequencer/transport/CSequence.h"
 #include "wavegate/CWavegate.h"
 
 #include <cmath>
+#include <functional>
 #include <new>
 
 PLAT_IMPLEMENT_DYNAMIC(CSeqPlay, plat::Object)
@@ -105,11 +108,34 @@ void CSeqPlay::PrepareToPlay()
 void CSeqPlay::PrepareToStop()
 {
     PrepareToStop(1);
+    PreparePedalOff();
 }
 
 void CSeqPlay::PrepareToPause()
 {
     PrepareToStop(0);
+    PreparePedalOff();
+}
+
+void CSeqPlay::PreparePedalOff()
+{
+    if (!m_sequence)
+        return;
+    const CWavegate* manager = CWavegate::GetWavegate();
+    MCTime now = PerformanceTime(manager ? static_cast<float>(manager->GetBufferTime()) / 1000.0f : 0.0f);
+    m_sequence->NormalizeTime(now);
+    ForEachTrack(0, [&](DCsqTrack& track) {
+        if (auto* staff = track.GetTrackType() == 1 ? plat::dynamicDowncast<DCsqStaff>(&track) : nullptr)
+            staff->GetSustainPedalOffData(now, m_staging);
+    });
+    ProcessEventList(m_staging, 0x2B);
+    // Due at once, ahead of everything queued.
+    while (!m_staging.empty()) {
+        std::unique_ptr<CSeqEvent> event = std::move(m_staging.back());
+        m_staging.pop_back();
+        event->SetTimeStamp(PerformanceTime(0.0f));
+        m_pending.push_front(std::move(event));
+    }
 }
 
 void CSeqPlay::PrepareToStop(int stop)
@@ -263,6 +289,7 @@ CWGEventList& CSeqPlay::GetOutputState(const MCTime& time)
 
 void CSeqPlay::GetCurrentStateEvents(const MCTime& time, CSeqEventList& list)
 {
+    ForEachTrack(1, [&](DCsqTrack& track) { track.GetStateData(time, list); });
     if (SyncMode() != 1 || m_sequence->TestState(CSequence::stateMidiWriting))
         return;
     // The song position pointer, in sixteenth notes.
@@ -297,7 +324,27 @@ void CSeqPlay::GetCurrentWindowEvents(CSeqEventList& list)
         position = position->GetNext();
     }
     m_sequence->SetPlayPosition(position);
+    // The controller changes go ahead of the notes: at one moment a program or controller
+    // change must reach the output before the note that it is for.
+    CSeqEventList changes;
+    ForEachTrack(0, [&](DCsqTrack& track) { track.GetEnvelopeData(begin, end, changes); });
+    list.splice(list.begin(), changes);
     GetTimingEvents(end, list);
+}
+
+void CSeqPlay::ForEachTrack(int create, const std::function<void(DCsqTrack&)>& visit) const
+{
+    ECConductor* conductor = m_sequence->GetConductor();
+    if (!conductor)
+        return;
+    for (int kind : {ECConductor::conductorTrack, ECConductor::staffTrack, ECConductor::waveTrack}) {
+        const int last = conductor->GetMaxTrackNumber(kind);
+        for (int number = 1; number <= last; ++number) {
+            ECTrack* track = conductor->GetTrack(kind, number, 0);
+            if (auto* data = track ? plat::dynamicDowncast<DCsqTrack>(track->GetData(0, create)) : nullptr)
+                visit(*data);
+        }
+    }
 }
 
 int CSeqPlay::GetLeadInTimingEvents(CSeqEventList& list)
@@ -351,9 +398,18 @@ void CSeqPlay::ProcessEventList(CSeqEventList& list, unsigned long mask)
     m_sequence->GetFilterList(sequenceFilters, mask);
     CSeqEventList made;
     for (auto& event : list) {
-        if (!event->GetTrack())
+        DCsqTrack* track = event->GetTrack();
+        if (!track)
             continue;
+        // The events of a muted track, or one silenced by another's solo, keep their place in
+        // the queues but make nothing.
+        if (!track->IsActive() && !m_sequence->IgnoreTrackStates()) {
+            event->SetMuted(1);
+            continue;
+        }
         m_filters.clear();
+        const int voice = event->GetVoiceTrack().GetVoice();
+        track->GetFilterList(m_filters, static_cast<unsigned int>(voice), mask);
         m_filters.push_back(&makeNoteOff);
         m_filters.insert(m_filters.end(), sequenceFilters.begin(), sequenceFilters.end());
         ProcessEvent(event.get(), m_filters, made);

@@ -8,9 +8,11 @@
 #include "wavegate/CWGEventData.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class CSequence;
+class DCsqTrack;
 class LCBase;
 
 // The event-window producer of a sequence. For each window of the performance it walks the
@@ -63,8 +65,12 @@ protected:
     // Appends the events of the data in the sequence's current window, from the play position,
     // and moves the play position past them.
     void GetCurrentWindowEvents(CSeqEventList& list);
+    // Appends every track's envelope state at the time, then the song position in sync mode 1.
     void GetCurrentStateEvents(const MCTime& time, CSeqEventList& list);
     void PrepareToStop(int stop);
+    // Puts the sustain-pedal offs of the staves that have a sustain envelope at the head of the
+    // pending queue, due at once.
+    void PreparePedalOff();
     // Sorts by time, keeping the order of equal times.
     static void SortList(CSeqEventList& list);
     // Runs the filters in order over the event and what earlier filters made of it; appends
@@ -86,6 +92,9 @@ private:
     // Converts each event that is due into records, queues the others.
     void DeliverStaged(const MCTime& until);
     bool Writing() const;
+    // Calls visit with the data of the conductor staff, every staff and every wave track, in
+    // that order (the data made when missing with create 1).
+    void ForEachTrack(int create, const std::function<void(DCsqTrack&)>& visit) const;
     static int SyncMode();
     static MCTime PerformanceTime(float seconds);
 

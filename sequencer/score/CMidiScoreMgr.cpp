@@ -4,8 +4,11 @@
 #include "notabase/model/ECFlowControl.h"
 #include "notabase/model/EventTypes.h"
 #include "notabase/model/MCEventList.h"
+#include "notabase/model/ECEnvelope.h"
 #include "sequencer/data/DCsqNote.h"
+#include "sequencer/data/DCsqStaff.h"
 #include "sequencer/data/DCsqSysMsg.h"
+#include "sequencer/envelopes/CMidiEnvelopeMgr.h"
 #include "sequencer/transport/CSequence.h"
 
 int CMidiScoreMgr::GetPrecedence(const DCsqBase* data)
@@ -118,6 +121,21 @@ DCsqBase* CMidiScoreMgr::AddEventData(ECBase* element, const FCMidi& message)
         if (data)
             m_sequence->InsertData(data);
         return data;
+    }
+    case EventId::ChanPressureEnv:
+    case EventId::ControllerEnv:
+    case EventId::NRPNEnv:
+    case EventId::PatchEnv:
+    case EventId::PitchBendEnv:
+    case EventId::PolyPressureEnv:
+    case EventId::RPNEnv: {
+        // An envelope put (back) into the score plays through its staff voice's manager.
+        const MCVoiceTrack* voiceTrack = element->GetVoiceTrack();
+        auto* staff = plat::dynamicDowncast<DCsqStaff>(DCsqTrack::GetTrackData(element, 1, m_sequence));
+        CMidiEnvelopeMgr* manager = staff && voiceTrack ? staff->GetMidiEnvelopeMgr(voiceTrack->GetVoice(), 1) : nullptr;
+        if (manager)
+            manager->AddEnvelope(static_cast<ECEnvelope*>(element));
+        return nullptr;
     }
     default:
         return nullptr;

@@ -27,6 +27,7 @@
 #include "notabase/commands/MCCommandList.h"
 #include "notabase/model/ECBase.h"
 #include "notabase/model/ECEnvPoint.h"
+#include "notabase/model/ECEnvelope.h"
 #include "notabase/model/ECMeter.h"
 #include "notabase/model/ECMeterEnv.h"
 #include "notabase/model/ECTempo.h"
@@ -40,8 +41,10 @@
 #include "notabase/states/SCTime.h"
 #include "platform/core/Trace.h"
 #include "sequencer/data/DCsqBase.h"
+#include "sequencer/data/DCsqStaff.h"
 #include "sequencer/data/DCsqSysMsg.h"
 #include "sequencer/data/DCsqTrack.h"
+#include "sequencer/envelopes/CMidiEnvelopeMgr.h"
 #include "sequencer/layers/LCsqPreferences.h"
 #include "sequencer/prefs/MCSeqPreferences.h"
 #include "sequencer/states/SCMaster.h"
@@ -1751,12 +1754,23 @@ int CSequence::PrepareRemove(CCRemove* command)
     return 1;
 }
 
-int CSequence::ProcessRemove(CCRemove* /*command*/)
+int CSequence::ProcessRemove(CCRemove* command)
 {
     Locked locked(*this);
     for (ECBase* element : m_pendingRemovals)
         RemoveData(ListData(element));
     m_pendingRemovals.RemoveAll();
+    if (!command)
+        return 1;
+    // An envelope taken out of the score no longer plays.
+    for (const auto& item : command->GetItems()) {
+        auto* envelope = item ? plat::dynamicDowncast<ECEnvelope>(item->GetChild()) : nullptr;
+        auto* staff = envelope ? plat::dynamicDowncast<DCsqStaff>(DCsqTrack::GetTrackData(envelope, 1, this)) : nullptr;
+        for (int voice = 0; staff && voice < DCsqTrack::voiceCount; ++voice) {
+            if (CMidiEnvelopeMgr* manager = staff->GetMidiEnvelopeMgr(voice, 0))
+                manager->RemoveEnvelope(envelope);
+        }
+    }
     return 1;
 }
 
