@@ -133,9 +133,9 @@ CMidiEnvelopeMgr* DCsqStaff::SharedEnvelopeMgr(int voice, int create)
     return nullptr;
 }
 
-ECEnvelope* DCsqStaff::GetEnvelope(int type, unsigned long flags, int voice, int a, int b)
+// The envelope kinds a voice's MIDI envelope manager holds.
+bool DCsqStaff::IsMidiEnvelopeType(int type)
 {
-    const int create = (flags & envCreate) ? 1 : 0;
     switch (type) {
     case envChanPressure:
     case envController:
@@ -144,10 +144,17 @@ ECEnvelope* DCsqStaff::GetEnvelope(int type, unsigned long flags, int voice, int
     case envPitchBend:
     case envPolyPressure:
     case envRPN:
-        break;
+        return true;
     default:
-        return nullptr;
+        return false;
     }
+}
+
+ECEnvelope* DCsqStaff::GetEnvelope(int type, unsigned long flags, int voice, int a, int b)
+{
+    const int create = (flags & envCreate) ? 1 : 0;
+    if (!IsMidiEnvelopeType(type))
+        return nullptr;
     CMidiEnvelopeMgr* manager = SharedEnvelopeMgr(voice, create);
     if (!manager)
         return nullptr;
@@ -171,18 +178,8 @@ ECEnvelope* DCsqStaff::GetEnvelope(int type, unsigned long flags, int voice, int
 
 int DCsqStaff::GetEnvelopes(MCEventList& list, int type, unsigned long /*flags*/, int voice)
 {
-    switch (type) {
-    case envChanPressure:
-    case envController:
-    case envNRPN:
-    case envPatch:
-    case envPitchBend:
-    case envPolyPressure:
-    case envRPN:
-        break;
-    default:
+    if (!IsMidiEnvelopeType(type))
         return 0;
-    }
     if (CMidiEnvelopeMgr* manager = SharedEnvelopeMgr(voice, 0)) {
         for (ECEnvelope* envelope : manager->GetEnvelopeList()) {
             if (envelope->GetEventId() == type)

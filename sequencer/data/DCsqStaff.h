@@ -92,6 +92,7 @@ private:
 
     // The manager of the first voice on the voice's device and channel.
     CMidiEnvelopeMgr* SharedEnvelopeMgr(int voice, int create);
+    static bool IsMidiEnvelopeType(int type);
 
     float m_gainFactor = 1.0f;
     std::array<std::unique_ptr<CMidiEnvelopeMgr>, voiceCount> m_envelopeMgrs;
