@@ -178,8 +178,12 @@ void ECConductor::OrderTracks(int orderStaves)
 {
     if (!m_conductorStaff)
         return;
-    if (orderStaves)
+    if (orderStaves) {
         m_conductorStaff->OrderStaves();
+        // The wave-track table answers a number by place, so it follows the new numbers too.
+        std::stable_sort(m_waveTracks.begin(), m_waveTracks.end(),
+                         [](ECWaveTrack* a, ECWaveTrack* b) { return a->GetTrack() < b->GetTrack(); });
+    }
     MCEventList& children = *GetChildren();
     // Taken out with a reference of their own, so that none is freed meanwhile; put back by
     // number, then any the tables do not know, in their order.

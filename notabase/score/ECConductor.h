@@ -63,7 +63,7 @@ public:
     // -1 for a track that is not one of the kind's.
     int GetTrackNumber(int kind, ECTrack* track);
     // Child order: the conductor staff first, then the staves by number, then the wave tracks by
-    // number. With orderStaves the staves table is first sorted by track number.
+    // number. With orderStaves the staves and wave-track tables are first sorted by track number.
     void OrderTracks(int orderStaves);
 
     // Bars, from the conductor staff.

@@ -1,3 +1,4 @@
+#include "notabase/commands/CCAddTrack.h"
 #include "notabase/commands/CCGroupStaves.h"
 #include "notabase/commands/CCOrderTracks.h"
 #include "notabase/commands/CommandIds.h"
@@ -154,6 +155,33 @@ TEST_F(StaffArrangementCommandsTest, OrderingRenumbersTracksAndWhatIsUnderThem)
     const std::vector<uint8_t> unchanged = bytes();
     ASSERT_EQ(m_performance->Undo(1), 1);
     EXPECT_EQ(firstDifference(bytes(), unchanged), -1);
+}
+
+TEST_F(StaffArrangementCommandsTest, OrderedWaveTracksAreFoundByTheirNewNumbers)
+{
+    build(1, 8.0f);
+    plat::RefPtr<CCAddTrack> add(new CCAddTrack);
+    add->AddWaveTrack(3);
+    act(add.get(), "wave tracks");
+    const auto wave = [this](int number) { return m_conductor->GetTrack(ECConductor::waveTrack, number, 0); };
+    ECTrack* first = wave(1);
+    ECTrack* third = wave(3);
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(third, nullptr);
+
+    plat::RefPtr<CCOrderTracks> order(new CCOrderTracks);
+    order->OrderTrack(first, 3);
+    order->OrderTrack(third, 1);
+    act(order.get(), "order");
+    EXPECT_EQ(wave(1), third);
+    EXPECT_EQ(wave(3), first);
+    for (int number = 1; number <= 3; ++number)
+        EXPECT_EQ(wave(number)->GetTrack(), number) << "the table and the stored number agree";
+
+    ASSERT_EQ(m_performance->Undo(1), 1);
+    EXPECT_EQ(wave(1), first);
+    EXPECT_EQ(wave(3), third);
+    EXPECT_EQ(first->GetTrack(), 1);
 }
 
 TEST_F(StaffArrangementCommandsTest, CommandListsMakeTheCommandsByClass)
