@@ -82,7 +82,7 @@ int ECWithChild::AddChild(ECBase* child, int sorted)
 
 int ECWithChild::RemoveChild(ECBase* child, int recursive)
 {
-    if (!child || !m_children.Find(child))
+    if (!child || !hasChild(child))
         return 0;
     KeepAlive keep(*this);
     bool gone = false;
@@ -95,7 +95,7 @@ int ECWithChild::RemoveChild(ECBase* child, int recursive)
             unlinkChild(child);
         // A child that dissolves when emptied (a chord, a group) may have left this list by
         // itself while it removed its own children.
-        gone = unlinked || !m_children.Find(child);
+        gone = unlinked || !hasChild(child);
     }
     updateChildFlag();
     return gone ? 1 : 0;
@@ -113,6 +113,17 @@ int ECWithChild::RemoveChildren(int recursive)
     }
     updateChildFlag();
     return 1;
+}
+
+bool ECWithChild::hasChild(const ECBase* child) const
+{
+    // Children are mostly taken out near the end of the list (bars appended last, the last
+    // events of a bar).
+    for (MCPosition position = m_children.GetTailPosition(); position;) {
+        if (m_children.GetPrev(position) == child)
+            return true;
+    }
+    return false;
 }
 
 void ECWithChild::unlinkChild(ECBase* child)

@@ -41,6 +41,8 @@ protected:
     void updateChildFlag();
     // Takes the child's node out of the child list (searched from the tail), if it is there.
     void unlinkChild(ECBase* child);
+    // Whether the child is in the child list (searched from the tail).
+    bool hasChild(const ECBase* child) const;
     // Reads or writes the child list that follows the element head.
     void serializeChildren(plat::Archive& archive);
 
