@@ -3,7 +3,6 @@
 #include "notabase/commands/CCAddClef.h"
 #include "notabase/commands/CommandIds.h"
 #include "notabase/score/ECClef.h"
-#include "notabase/score/ECMeasure.h"
 
 PLAT_IMPLEMENT_DYNCREATE(CCRemoveClef, CCRemove)
 
@@ -23,12 +22,8 @@ int CCRemoveClef::GetCommandId()
 
 CCRemoveItem* CCRemoveClef::Remove(ECBase* element)
 {
-    if (auto* mark = plat::dynamicDowncast<ECClef>(element)) {
-        if (m_marks.HasSubject())
-            return nullptr;
-        m_marks.SetSubject(mark, nullptr, 1);
-        DiscardMirrors(mark);
-    }
+    if (!m_marks.TakeSubject(*this, element))
+        return nullptr;
     return CCRemove::Remove(element);
 }
 
@@ -48,23 +43,5 @@ int CCRemoveClef::Process()
 
 void CCRemoveClef::Undo()
 {
-    ECBase* subject = m_marks.GetMark(0);
-    if (subject) {
-        auto add = m_marks.MakeAdd(m_marks.GetMark(0), m_marks.Get(0)->GetMeasure());
-        GiveBackMirrors(*add);
-        add->Apply(GetTarget());
-        m_marks.PutBackMarked(*this, false);
-    }
-    // Other elements given to the command go back as a plain removal's would.
-    plat::RefPtr<CCAdd> others(new CCAdd);
-    others->SetSynchronous(IsSynchronous());
-    for (auto it = GetItems().rbegin(); it != GetItems().rend(); ++it) {
-        if ((*it)->GetChild() != subject && (*it)->GetParent())
-            others->Add((*it)->GetChild(), (*it)->GetParent(), FCMidi::MidiNull());
-    }
-    if (!others->GetItems().empty()) {
-        if (!subject)
-            GiveBackMirrors(*others);
-        others->Apply(GetTarget());
-    }
+    m_marks.UndoRemoval(*this);
 }

@@ -3,7 +3,6 @@
 #include "notabase/commands/CCAddKey.h"
 #include "notabase/commands/CommandIds.h"
 #include "notabase/score/ECKey.h"
-#include "notabase/score/ECMeasure.h"
 
 PLAT_IMPLEMENT_DYNCREATE(CCRemoveKey, CCRemove)
 
@@ -23,12 +22,8 @@ int CCRemoveKey::GetCommandId()
 
 CCRemoveItem* CCRemoveKey::Remove(ECBase* element)
 {
-    if (auto* mark = plat::dynamicDowncast<ECKey>(element)) {
-        if (m_marks.HasSubject())
-            return nullptr;
-        m_marks.SetSubject(mark, nullptr, 1);
-        DiscardMirrors(mark);
-    }
+    if (!m_marks.TakeSubject(*this, element))
+        return nullptr;
     return CCRemove::Remove(element);
 }
 
@@ -48,23 +43,5 @@ int CCRemoveKey::Process()
 
 void CCRemoveKey::Undo()
 {
-    ECBase* subject = m_marks.GetMark(0);
-    if (subject) {
-        auto add = m_marks.MakeAdd(m_marks.GetMark(0), m_marks.Get(0)->GetMeasure());
-        GiveBackMirrors(*add);
-        add->Apply(GetTarget());
-        m_marks.PutBackMarked(*this, false);
-    }
-    // Other elements given to the command go back as a plain removal's would.
-    plat::RefPtr<CCAdd> others(new CCAdd);
-    others->SetSynchronous(IsSynchronous());
-    for (auto it = GetItems().rbegin(); it != GetItems().rend(); ++it) {
-        if ((*it)->GetChild() != subject && (*it)->GetParent())
-            others->Add((*it)->GetChild(), (*it)->GetParent(), FCMidi::MidiNull());
-    }
-    if (!others->GetItems().empty()) {
-        if (!subject)
-            GiveBackMirrors(*others);
-        others->Apply(GetTarget());
-    }
+    m_marks.UndoRemoval(*this);
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "notabase/actions/ACFindEvents.h"
+#include "notabase/commands/CCAdd.h"
 #include "notabase/commands/CCBase.h"
+#include "notabase/commands/CCRemoveItem.h"
 #include "notabase/model/EventTypes.h"
 #include "notabase/model/MCEventList.h"
 #include "notabase/score/ECMeasure.h"
@@ -167,6 +169,43 @@ public:
         m_undoneInfos[0] = std::move(m_infos[1]);
         m_undoneInfos[1] = std::move(m_infos[2]);
         m_undone = true;
+    }
+
+    // The removal command's taking of an element: a mark becomes its subject (one a command:
+    // false for a second), its mirrors cut loose; anything else passes.
+    bool TakeSubject(CCBase& command, ECBase* element)
+    {
+        if (auto* mark = plat::dynamicDowncast<Mark>(element)) {
+            if (HasSubject())
+                return false;
+            SetSubject(mark, nullptr, 1);
+            command.DiscardMirrors(mark);
+        }
+        return true;
+    }
+
+    // The removal command's undo: puts back the subject and the neighbour taken out with it,
+    // then any other element given to the command, as a plain removal's undo would.
+    void UndoRemoval(const RemoveCommand& command)
+    {
+        ECBase* subject = GetMark(0);
+        if (subject) {
+            plat::RefPtr<AddCommand> add = MakeAdd(GetMark(0), Get(0)->GetMeasure());
+            command.GiveBackMirrors(*add);
+            add->Apply(command.GetTarget());
+            PutBackMarked(command, false);
+        }
+        plat::RefPtr<CCAdd> others(new CCAdd);
+        others->SetSynchronous(command.IsSynchronous());
+        for (auto it = command.GetItems().rbegin(); it != command.GetItems().rend(); ++it) {
+            if ((*it)->GetChild() != subject && (*it)->GetParent())
+                others->Add((*it)->GetChild(), (*it)->GetParent(), FCMidi::MidiNull());
+        }
+        if (!others->GetItems().empty()) {
+            if (!subject)
+                command.GiveBackMirrors(*others);
+            others->Apply(command.GetTarget());
+        }
     }
 
 private:
