@@ -213,6 +213,26 @@ TEST_F(TransportTest, AttachWiresEveryMemberAndDetachLetsGo)
     EXPECT_EQ(Seq().GetWavePrefetchMgr().GetSequence(), nullptr);
 }
 
+TEST(TransportAttachTest, ThePiecesMapsAreMadeWhenAttachedNeverInTheCallback)
+{
+    // The callback reads the tempo and meter maps on the driver thread; a missing one would be
+    // made there by a command. Attaching makes them first.
+    SequencerEnvironment environment;
+    Piece piece;
+    const auto maps = [&piece] {
+        int found = 0;
+        for (ECBase* child : *piece.Conductor()->GetChildren())
+            if (child->GetEventId() == EventId::ConductorStaff)
+                for (ECBase* map : *child->GetChildren())
+                    found += map->GetEventId() == EventId::TempoEnv || map->GetEventId() == EventId::MeterEnv;
+        return found;
+    };
+    EXPECT_EQ(maps(), 0);
+    CSequence sequence;
+    sequence.Attach(piece.Performance());
+    EXPECT_EQ(maps(), 2);
+}
+
 TEST_F(TransportTest, TimesConvertBetweenTheirModes)
 {
     auto* meter = new ECMeter(4, 4, 0);

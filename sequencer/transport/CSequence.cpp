@@ -172,6 +172,12 @@ void CSequence::Attach(ECPerformance* performance)
         // Track data reaches the sequence for mute, solo and mixer changes; made here, with no
         // lock held, since a missing conductor staff is made by a command.
         DCsqTrack::AttachTracks(this);
+        // So are missing tempo and meter maps: the callback reads them on the driver thread,
+        // where no command may run.
+        if (ECConductorStaff* staff = m_conductor ? m_conductor->GetConductorStaff() : nullptr) {
+            staff->GetTempoEnv();
+            staff->GetMeterEnv();
+        }
     }
     m_player.Attach(this);
     m_metronome.Attach(this);
