@@ -1670,47 +1670,41 @@ int CSequence::OnCommand(ECBase* /*target*/, int phase, void* commands, void* us
         }
         return 1;
     }
+    // Every handler takes null: a command of another class under one of these ids is passed
+    // over.
     for (CCBase* command : *list) {
         switch (command->GetCommandId()) {
         case CommandIds::CCAdd:
         case CommandIds::CCAddNoteModifier:
         case CommandIds::CCAddSysEx:
         case CommandIds::CCAddTuplet:
-            if (auto* add = plat::dynamicDowncast<CCAdd>(command))
-                sequence->ProcessAdd(add);
+            sequence->ProcessAdd(plat::dynamicDowncast<CCAdd>(command));
             break;
         case CommandIds::CCAddKey:
-            if (auto* add = plat::dynamicDowncast<CCAddKey>(command))
-                sequence->ProcessAddKey(add);
+            sequence->ProcessAddKey(plat::dynamicDowncast<CCAddKey>(command));
             break;
         case CommandIds::CCAddMeter:
-            if (auto* add = plat::dynamicDowncast<CCAddMeter>(command))
-                sequence->ProcessAddMeter(add);
+            sequence->ProcessAddMeter(plat::dynamicDowncast<CCAddMeter>(command));
             break;
         case CommandIds::CCAddTrack:
         case CommandIds::CCCopyTracks:
-            if (auto* add = plat::dynamicDowncast<CCAddTrack>(command))
-                sequence->ProcessAddTrack(add);
+            sequence->ProcessAddTrack(plat::dynamicDowncast<CCAddTrack>(command));
             break;
         case CommandIds::CCEdit:
-            if (auto* edit = plat::dynamicDowncast<CCEdit>(command))
-                sequence->ProcessEdit(edit);
+            sequence->ProcessEdit(plat::dynamicDowncast<CCEdit>(command));
             break;
         case CommandIds::CCEditData:
         case CommandIds::CCEditPatch:
             sequence->ProcessEditData(plat::dynamicDowncast<CCEditData>(command));
             break;
         case CommandIds::CCEditDuration:
-            if (auto* edit = plat::dynamicDowncast<CCEditDuration>(command))
-                sequence->ProcessEditDuration(edit);
+            sequence->ProcessEditDuration(plat::dynamicDowncast<CCEditDuration>(command));
             break;
         case CommandIds::CCEditGraph:
-            if (auto* edit = plat::dynamicDowncast<CCEditGraph>(command))
-                sequence->ProcessEditGraph(edit);
+            sequence->ProcessEditGraph(plat::dynamicDowncast<CCEditGraph>(command));
             break;
         case CommandIds::CCEditTime:
-            if (auto* edit = plat::dynamicDowncast<CCEditTime>(command))
-                sequence->ProcessEditTime(edit);
+            sequence->ProcessEditTime(plat::dynamicDowncast<CCEditTime>(command));
             break;
         case CommandIds::CCRemove:
         case CommandIds::CCRemoveMeasure:
@@ -1719,12 +1713,10 @@ int CSequence::OnCommand(ECBase* /*target*/, int phase, void* commands, void* us
             sequence->ProcessRemove(plat::dynamicDowncast<CCRemove>(command));
             break;
         case CommandIds::CCRemoveKey:
-            if (auto* remove = plat::dynamicDowncast<CCRemoveKey>(command))
-                sequence->ProcessRemoveKey(remove);
+            sequence->ProcessRemoveKey(plat::dynamicDowncast<CCRemoveKey>(command));
             break;
         case CommandIds::CCRemoveMeter:
-            if (auto* remove = plat::dynamicDowncast<CCRemoveMeter>(command))
-                sequence->ProcessRemoveMeter(remove);
+            sequence->ProcessRemoveMeter(plat::dynamicDowncast<CCRemoveMeter>(command));
             break;
         case CommandIds::CCRemoveTrack:
             sequence->ProcessRemoveTrack(plat::dynamicDowncast<CCRemoveTrack>(command));
