@@ -7,50 +7,23 @@
 #include "platform/media/file/WavFileSink.h"
 #include "platform/media/synth/SynthProvider.h"
 #include "wavegate/CWaveFileRead.h"
+#include "wavegate/tests/WavePlayTestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <chrono>
 #include <cmath>
-#include <condition_variable>
 #include <filesystem>
-#include <future>
-#include <mutex>
+#include <string>
 #include <vector>
 
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr uint32_t kRate = 48000;
+constexpr uint32_t kRate = plat::media::AudioEngine::kDefaultSampleRate;
 constexpr uint32_t kFramesPerMs = kRate / 1000;
 
-// A performance polled after the sequence's in every slice: once it has seen a slice, so has
-// the sequence.
-struct Probe {
-    static int Poll(uintptr_t user, int tag, uint32_t /*from*/, uint32_t to)
-    {
-        auto* self = reinterpret_cast<Probe*>(user);
-        if (tag < 0)
-            return 1;
-        std::lock_guard lock(self->mutex);
-        self->written = std::max(self->written, to);
-        self->polled.notify_all();
-        return 1;
-    }
-    bool WaitWritten(uint32_t ms)
-    {
-        std::unique_lock lock(mutex);
-        return polled.wait_for(lock, std::chrono::seconds(10), [&] { return written >= ms; });
-    }
-    std::mutex mutex;
-    std::condition_variable polled;
-    uint32_t written = 0;
-};
-
-class SynthPlayTest : public ::testing::Test {
+class SynthPlayTest : public WavePlayTest {
 protected:
     void SetUp() override
     {
@@ -58,76 +31,31 @@ protected:
         std::error_code error;
         if (!fs::exists(font, error))
             GTEST_SKIP() << "the General MIDI sound font is not installed: " << font;
-        m_folder = fs::temp_directory_path() / ("quavix-seqsynth-" + std::to_string(::getpid()));
-        fs::create_directories(m_folder);
-        m_path = (m_folder / "piece.wav").string();
-        auto timers = std::make_unique<plat::media::ManualTimerService>(50000);
-        m_timers = timers.get();
-        m_engine = std::make_shared<plat::media::AudioEngine>(*m_timers, std::make_unique<plat::media::WavFileSink>(m_path), kRate);
-        std::vector<std::unique_ptr<plat::media::DeviceProvider>> providers;
-        providers.push_back(std::make_unique<plat::media::SynthProvider>(m_engine, font));
-        m_previous = plat::media::Backend::install(std::make_unique<plat::media::Backend>(std::move(timers), std::move(providers)));
-        m_installed = true;
-        m_wavegate = std::make_unique<CWavegate>();
-        ASSERT_EQ(m_wavegate->Initialize(CWavegate::WG_INIT_MIDI), 1);
+        m_path = m_folder.File("piece.wav");
+        Install(std::make_unique<plat::media::WavFileSink>(m_path),
+                [&](plat::media::TimerService&, std::shared_ptr<plat::media::AudioEngine> engine) {
+                    std::vector<std::unique_ptr<plat::media::DeviceProvider>> synth;
+                    synth.push_back(std::make_unique<plat::media::SynthProvider>(engine, font));
+                    return synth;
+                });
     }
     void TearDown() override
     {
         m_sequence.reset();
         m_piece.reset();
         plat::MessageLoop::current().pump();
-        m_wavegate.reset();
-        m_engine.reset();
-        if (m_installed)
-            plat::media::Backend::install(std::move(m_previous));
-        std::error_code error;
-        if (!m_folder.empty())
-            fs::remove_all(m_folder, error);
-    }
-
-    // Moves the clock in steps of 5 ms; while playing, waits after each for the poll of every
-    // slice the returned blocks ask for, so the clock never outruns the sequence.
-    void Step(uint32_t ms)
-    {
-        for (uint32_t done = 0; done < ms; done += 5) {
-            m_timers->advance(std::min(5u, ms - done));
-            m_engine->waitCaughtUp();
-            if (!m_playing)
-                continue;
-            const uint32_t playTime = m_timers->clock().nowMs() - m_wavegate->GetPlayStartTime();
-            if (playTime < CWavegate::kGranularityMs + 6)
-                continue;
-            const auto ahead = static_cast<uint32_t>(m_wavegate->GetPrefetchBufferCount()) + 1;
-            const uint32_t wanted = ((playTime - 6) / CWavegate::kGranularityMs + ahead) * CWavegate::kGranularityMs;
-            ASSERT_TRUE(m_probe.WaitWritten(wanted)) << "at " << playTime << " ms no poll wrote to " << wanted;
-        }
-    }
-
-    void CloseWhileTheClockMoves()
-    {
-        auto closing = std::async(std::launch::async, [this] { return m_wavegate->CloseDevices(); });
-        while (closing.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
-            m_timers->advance(5);
-            m_engine->waitCaughtUp();
-        }
-        ASSERT_EQ(closing.get(), 1);
+        WavePlayTest::TearDown();
     }
 
     SequencerEnvironment m_environment;
-    fs::path m_folder;
+    TempFolder m_folder{"quavix-seqsynth"};
     std::string m_path;
-    plat::media::ManualTimerService* m_timers = nullptr;
-    std::shared_ptr<plat::media::AudioEngine> m_engine;
-    Probe m_probe;
-    std::unique_ptr<CWavegate> m_wavegate;
+    // A performance polled after the sequence's in every slice: once it has seen a slice, so
+    // has the sequence.
+    SliceProbe m_probe;
     // The sequence goes before the piece it plays.
     std::unique_ptr<Piece> m_piece;
     std::unique_ptr<CSequence> m_sequence;
-    bool m_playing = false;
-
-private:
-    std::unique_ptr<plat::media::Backend> m_previous;
-    bool m_installed = false;
 };
 
 TEST_F(SynthPlayTest, EveryNoteOfThePieceSoundsWithinFiveMillisecondsOfItsNoteOn)
@@ -178,17 +106,15 @@ TEST_F(SynthPlayTest, EveryNoteOfThePieceSoundsWithinFiveMillisecondsOfItsNoteOn
     Step(200);
     const uint32_t t0 = m_wavegate->GetBufferTime();
     m_sequence->Play();
-    ASSERT_NE(m_wavegate->StartPerformance(&Probe::Poll, reinterpret_cast<uintptr_t>(&m_probe), 1, 0), 0);
-    m_playing = true;
+    ASSERT_NE(m_wavegate->StartPerformance(&SliceProbe::Poll, reinterpret_cast<uintptr_t>(&m_probe), 1, 0), 0);
     for (int ms = 0; ms < 10000 && (m_sequence->GetState() & CSequence::stateStopped) == 0; ms += 100)
-        Step(100);
+        StepPlaying(m_probe, 100);
     ASSERT_FALSE(HasFatalFailure());
     ASSERT_NE(m_sequence->GetState() & CSequence::stateStopped, 0u);
-    Step(1500);
+    StepPlaying(m_probe, 1500);
     std::vector<size_t> expected;
     for (float time : times)
         expected.push_back(static_cast<size_t>(m_engine->frameAt(m_wavegate->GetPlayStartTime() + t0 + static_cast<uint32_t>(time * 500.0f))));
-    m_playing = false;
     CloseWhileTheClockMoves();
 
     CWaveFileRead reader;

@@ -5,12 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cmath>
-#include <condition_variable>
 #include <filesystem>
-#include <future>
-#include <mutex>
 
 namespace {
 
@@ -57,57 +53,14 @@ struct Piece {
             list.push_back(std::move(event));
         }
         CWavegate::GetWavegate()->PlayBuffer(list);
-        std::lock_guard lock(self->mutex);
-        self->written = std::max(self->written, to);
-        self->polled.notify_all();
+        self->probe.Written(to);
         return 1;
     }
 
-    // False when the slices up to ms were not asked for within a few seconds.
-    bool WaitWritten(uint32_t ms)
-    {
-        std::unique_lock lock(mutex);
-        return polled.wait_for(lock, std::chrono::seconds(10), [&] { return written >= ms; });
-    }
-
-    std::mutex mutex;
-    std::condition_variable polled;
-    uint32_t written = 0;   // the end of the slices asked for so far
+    SliceProbe probe;
 };
 
-class MidiAndWaveRenderTest : public WavePlayTest {
-protected:
-    // Moves the clock while the piece plays. The synthesizer returns its blocks from a thread
-    // of its own, and each returned block has the manager poll for the next slice: without
-    // waiting for that poll the manual clock outruns it, and a slice queued late plays late.
-    // A block has come back once the engine has rendered past its end, which its blocks of
-    // 256 frames reach within 6 ms; each one returned tops the output up to the block playing
-    // and the prefetch count of blocks ahead.
-    void StepPlaying(Piece& piece, uint32_t ms)
-    {
-        for (uint32_t done = 0; done < ms; done += 5) {
-            Step(std::min(5u, ms - done));
-            const uint32_t playTime = m_timers->clock().nowMs() - m_wavegate->GetPlayStartTime();
-            if (playTime < CWavegate::kGranularityMs + 6)
-                continue;
-            const auto ahead = static_cast<uint32_t>(m_wavegate->GetPrefetchBufferCount()) + 1;
-            const uint32_t wanted = ((playTime - 6) / CWavegate::kGranularityMs + ahead) * CWavegate::kGranularityMs;
-            ASSERT_TRUE(piece.WaitWritten(wanted)) << "at " << playTime << " ms no poll asked for the slices up to " << wanted;
-        }
-    }
-
-    // A stopped synthesizer hands its blocks back only as the engine renders on: the clock
-    // moves while the devices close.
-    void CloseWhileTheClockMoves()
-    {
-        auto closing = std::async(std::launch::async, [this] { return m_wavegate->CloseDevices(); });
-        while (closing.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
-            m_timers->advance(5);
-            m_engine->waitCaughtUp();
-        }
-        ASSERT_EQ(closing.get(), 1);
-    }
-};
+class MidiAndWaveRenderTest : public WavePlayTest {};
 
 TEST_F(MidiAndWaveRenderTest, APieceWithNotesAndAWaveRendersBothAtTheirTimesIntoOneFile)
 {
@@ -134,7 +87,7 @@ TEST_F(MidiAndWaveRenderTest, APieceWithNotesAndAWaveRendersBothAtTheirTimesInto
               piece.wave.tag);
     ASSERT_EQ(m_wavegate->OpenDevices(), 1);
     ASSERT_EQ(m_wavegate->StartDevices(), 1);
-    StepPlaying(piece, 1900);
+    StepPlaying(piece.probe, 1900);
     ASSERT_FALSE(HasFatalFailure());
     const auto frameOf = [&](uint32_t ms) {
         return static_cast<size_t>(m_engine->frameAt(m_wavegate->GetPlayStartTime() + ms));

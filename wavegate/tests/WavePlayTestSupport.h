@@ -11,7 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <future>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 // A family with nothing but extra devices given to it: sound outputs over engines of the
@@ -32,6 +37,36 @@ public:
 
 private:
     std::vector<SoundOutput> m_outputs;
+};
+
+// How far the manager has polled the performances: told the end of each slice by a
+// performance (or polled as one itself, registered after the one under test, so that once it
+// has seen a slice so has the other).
+class SliceProbe {
+public:
+    static int Poll(uintptr_t user, int tag, uint32_t /*from*/, uint32_t to)
+    {
+        if (tag >= 0)
+            reinterpret_cast<SliceProbe*>(user)->Written(to);
+        return 1;
+    }
+    void Written(uint32_t to)
+    {
+        std::lock_guard lock(m_mutex);
+        m_written = std::max(m_written, to);
+        m_polled.notify_all();
+    }
+    // False when the slices up to ms were not asked for within a few seconds.
+    bool WaitWritten(uint32_t ms)
+    {
+        std::unique_lock lock(m_mutex);
+        return m_polled.wait_for(lock, std::chrono::seconds(10), [&] { return m_written >= ms; });
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_polled;
+    uint32_t m_written = 0;   // the end of the slices asked for so far
 };
 
 // A device manager whose one wave output mixes into an audio engine on a manual clock, with
@@ -95,6 +130,37 @@ protected:
             Settle();
             ms -= step;
         }
+    }
+
+    // Moves the clock while a piece plays into a synthesizer. The synthesizer returns its
+    // blocks from a thread of its own, and each returned block has the manager poll for the
+    // next slice: without waiting for that poll the manual clock outruns it, and a slice
+    // queued late plays late. A block has come back once the engine has rendered past its end,
+    // which its blocks of 256 frames reach within 6 ms; each one returned tops the output up
+    // to the block playing and the prefetch count of blocks ahead.
+    void StepPlaying(SliceProbe& probe, uint32_t ms)
+    {
+        for (uint32_t done = 0; done < ms; done += 5) {
+            Step(std::min(5u, ms - done));
+            const uint32_t playTime = m_timers->clock().nowMs() - m_wavegate->GetPlayStartTime();
+            if (playTime < CWavegate::kGranularityMs + 6)
+                continue;
+            const auto ahead = static_cast<uint32_t>(m_wavegate->GetPrefetchBufferCount()) + 1;
+            const uint32_t wanted = ((playTime - 6) / CWavegate::kGranularityMs + ahead) * CWavegate::kGranularityMs;
+            ASSERT_TRUE(probe.WaitWritten(wanted)) << "at " << playTime << " ms no poll asked for the slices up to " << wanted;
+        }
+    }
+
+    // A stopped synthesizer hands its blocks back only as the engine renders on: the clock
+    // moves while the devices close.
+    void CloseWhileTheClockMoves()
+    {
+        auto closing = std::async(std::launch::async, [this] { return m_wavegate->CloseDevices(); });
+        while (closing.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+            m_timers->advance(5);
+            m_engine->waitCaughtUp();
+        }
+        ASSERT_EQ(closing.get(), 1);
     }
 
     plat::media::ManualTimerService* m_timers = nullptr;
