@@ -40,6 +40,14 @@ FOLDER_RANKS = {
         "draw": 0, "timer": 0,
         "window": 1,
     },
+    # The Interface's shared services stand lowest; the document core and the controls use
+    # them; MIDI files, views and pickers use documents and controls; dialogs use them all.
+    "interface": {
+        "core": 0,
+        "document": 1, "controls": 1,
+        "midifile": 2, "views": 2, "pickers": 2,
+        "dialogs": 3,
+    },
     "rack": {
         "plinthart": 0,
         "plinthui": 1,
