@@ -38,7 +38,7 @@ std::unique_ptr<DeviceProvider> makeProvider(std::string_view name, TimerService
     if (name == "memory")
         return std::make_unique<MemoryProvider>(timers);
     if (name == "alsa")
-        return std::make_unique<AlsaProvider>();
+        return std::make_unique<AlsaProvider>(timers.clock());
     if (name == "file")
         return std::make_unique<FileProvider>(timers, FileProvider::captureFile());
     if (name == "synth") {

@@ -18,7 +18,7 @@ bool hasSoundDevices()
 
 }  // namespace
 
-AlsaProvider::AlsaProvider() : m_sequencer(AlsaSequencer::open())
+AlsaProvider::AlsaProvider(const Clock& clock) : m_clock(clock), m_sequencer(AlsaSequencer::open())
 {
     if (m_sequencer) {
         m_destinations = m_sequencer->destinations();
@@ -70,7 +70,7 @@ std::unique_ptr<MidiOutPort> AlsaProvider::createMidiOut(int index)
 {
     if (index < 0 || static_cast<size_t>(index) >= m_destinations.size())
         return nullptr;
-    return std::make_unique<AlsaMidiOutPort>(*m_sequencer, m_destinations[static_cast<size_t>(index)]);
+    return std::make_unique<AlsaMidiOutPort>(*m_sequencer, m_destinations[static_cast<size_t>(index)], m_clock);
 }
 
 std::unique_ptr<MidiInPort> AlsaProvider::createMidiIn(int index)

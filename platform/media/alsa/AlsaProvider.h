@@ -2,6 +2,7 @@
 
 #include "platform/media/PlatMediaExport.h"
 
+#include "platform/media/Clock.h"
 #include "platform/media/DeviceProvider.h"
 #include "platform/media/alsa/AlsaSequencer.h"
 
@@ -18,7 +19,8 @@ class PLATMEDIA_API AlsaProvider final : public DeviceProvider {
 public:
     static constexpr const char* kDefaultPcm = "default";
 
-    AlsaProvider();
+    // clock: the media clock, which the MIDI outputs' streams keep to.
+    explicit AlsaProvider(const Clock& clock);
     ~AlsaProvider() override;
 
     std::string name() const override { return "alsa"; }
@@ -37,6 +39,7 @@ public:
     static bool hasPlayback();
 
 private:
+    const Clock& m_clock;
     std::unique_ptr<AlsaSequencer> m_sequencer;
     std::vector<AlsaSequencer::Address> m_destinations;
     std::vector<AlsaSequencer::Address> m_sources;
