@@ -26,8 +26,11 @@
 #include "platform/ui/window/WindowStyle.h"
 
 #include <QDialog>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
 #include <array>
 
 namespace rack {
@@ -393,6 +396,32 @@ void onCommand(Window* frame, uint32_t command, intptr_t lParam)
     }
 }
 
+// The frame's rectangle, moved onto the screen nearest to it when no screen shows any of
+// it (a position stored with a screen that is gone), and kept inside that screen.
+QRect onAvailableScreen(const QRect& rect)
+{
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    QRect best;
+    long long nearest = -1;
+    for (const QScreen* screen : screens) {
+        const QRect area = screen->availableGeometry();
+        if (area.intersects(rect))
+            return rect;
+        const QPoint centre = area.center() - rect.topLeft();
+        const long long distance = (long long)centre.x() * centre.x() + (long long)centre.y() * centre.y();
+        if (nearest < 0 || distance < nearest) {
+            nearest = distance;
+            best = area;
+        }
+    }
+    if (best.isEmpty())
+        return rect;
+    QRect moved = rect;
+    moved.moveLeft(std::clamp(rect.left(), best.left(), std::max(best.left(), best.right() + 1 - rect.width())));
+    moved.moveTop(std::clamp(rect.top(), best.top(), std::max(best.top(), best.bottom() + 1 - rect.height())));
+    return moved;
+}
+
 }  // namespace
 
 bool rack_CreateFrame()
@@ -402,11 +431,13 @@ bool rack_CreateFrame()
     rack_LayoutBands();
     const QPoint location = RackProfile::windowLocation();
     // The menu bar's height joins once the menu is set: rack_FitFrame settles the height.
-    Window* frame = Window::create(kFrameClass, GetString(kStrWindowTitle), 0,
-                                   QRect(location, QSize(kFrameClientWidth, BandLayout::compute(state).total + 1)),
-                                   nullptr);
+    const std::string title = GetString(kStrWindowTitle);
+    Window* frame = Window::create(
+        kFrameClass, title, 0,
+        onAvailableScreen(QRect(location, QSize(kFrameClientWidth, BandLayout::compute(state).total + 1))), nullptr);
     if (!frame)
         return false;
+    frame->widget()->setWindowTitle(QString::fromStdString(title));
     frame->show(true);
     frame->update();
     return true;

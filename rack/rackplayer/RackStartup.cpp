@@ -41,6 +41,8 @@ std::unique_ptr<plat::ui::InstanceChannel>& channel()
     return instance;
 }
 
+// Answers at once: opening a file may show a message box, so it is queued for the event
+// loop, and the other copy hears back before any box opens.
 std::string answerCopy(const std::string& request)
 {
     plat::ui::Window* frame = rackState().frame;
@@ -48,8 +50,9 @@ std::string answerCopy(const std::string& request)
         return "NO";
     if (request.starts_with(kRequestOpen)) {
         const uint16_t atom = GlobalAtoms::add(std::string_view(request).substr(kRequestOpen.size()));
-        // Sent, so the file is open before the other copy hears back.
-        frame->send(plat::ui::kCommandMessage, kCmdOpenNamedFile, atom);
+        if (atom == 0)
+            return "NO";
+        frame->post(plat::ui::kCommandMessage, kCmdOpenNamedFile, atom);
         return "OK";
     }
     if (request == kRequestInitCd) {
@@ -61,7 +64,11 @@ std::string answerCopy(const std::string& request)
         if (widget->isMinimized())
             widget->showNormal();
         widget->raise();
-        widget->activateWindow();
+        // A modal box of the rack's stays above the frame and keeps the keyboard.
+        QWidget* modal = QApplication::activeModalWidget();
+        QWidget* front = modal ? modal : widget;
+        front->raise();
+        front->activateWindow();
         return "OK";
     }
     return "NO";

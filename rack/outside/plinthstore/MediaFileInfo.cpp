@@ -1,11 +1,12 @@
 #include "rack/outside/plinthstore/MediaFileInfo.h"
 
+#include "platform/core/RegularFile.h"
 #include "platform/storage/RiffChunk.h"
 #include "platform/storage/RiffFile.h"
 
 #include <algorithm>
-#include <fstream>
 #include <iterator>
+#include <limits>
 #include <map>
 #include <vector>
 
@@ -22,8 +23,8 @@ constexpr uint32_t kWave = fourcc('W', 'A', 'V', 'E');
 constexpr uint32_t kRmid = fourcc('R', 'M', 'I', 'D');
 constexpr uint32_t kFmt = fourcc('f', 'm', 't', ' ');
 constexpr uint32_t kData = fourcc('d', 'a', 't', 'a');
-// The largest MIDI file read whole.
-constexpr std::streamsize kMaxMidiFile = 16 << 20;
+// The most of a MIDI file that is read.
+constexpr size_t kMaxMidiFile = 16 << 20;
 
 uint32_t be32(const uint8_t* at)
 {
@@ -38,13 +39,10 @@ uint16_t be16(const uint8_t* at)
 // The bytes of a Standard MIDI File, taken out of a RIFF MIDI file when it is one.
 std::optional<std::vector<uint8_t>> smfBytes(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    std::optional<std::vector<uint8_t>> read = plat::RegularFile::readHead(path, kMaxMidiFile);
+    if (!read)
         return std::nullopt;
-    std::vector<uint8_t> bytes;
-    bytes.resize(size_t(kMaxMidiFile));
-    in.read(reinterpret_cast<char*>(bytes.data()), kMaxMidiFile);
-    bytes.resize(size_t(in.gcount()));
+    std::vector<uint8_t>& bytes = *read;
     if (bytes.size() >= 12 && std::equal(bytes.begin(), bytes.begin() + 4, "RIFF") &&
         std::equal(bytes.begin() + 8, bytes.begin() + 12, "RMID")) {
         // The "data" chunk of the RIFF form holds the Standard MIDI File.
@@ -56,7 +54,8 @@ std::optional<std::vector<uint8_t>> smfBytes(const std::string& path)
                 const size_t end = std::min(bytes.size(), at + 8 + size);
                 return std::vector<uint8_t>(bytes.begin() + long(at) + 8, bytes.begin() + long(end));
             }
-            at += 8 + size + (size & 1);
+            // In 64 bits: a size near 4 GiB must not wrap the walk back onto itself.
+            at += 8 + uint64_t(size) + (size & 1);
         }
         return std::nullopt;
     }
@@ -82,10 +81,11 @@ bool readVarLen(const std::vector<uint8_t>& bytes, size_t& at, size_t end, uint3
 
 int MediaFileInfo::fileType(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    char head[12] = {};
-    in.read(head, sizeof head);
-    const std::streamsize got = in.gcount();
+    const std::optional<std::vector<uint8_t>> read = plat::RegularFile::readHead(path, 12);
+    if (!read)
+        return -1;
+    const char* head = reinterpret_cast<const char*>(read->data());
+    const size_t got = read->size();
     if (got >= 4 && std::equal(head, head + 4, "MThd"))
         return kObjMidi;
     if (got == 12 && std::equal(head, head + 4, "RIFF")) {
@@ -100,7 +100,7 @@ int MediaFileInfo::fileType(const std::string& path)
 bool MediaFileInfo::readWave(const std::string& path, WaveRecord& record)
 {
     RiffFile file;
-    if (file.openRead(path) != RiffError::None)
+    if (!plat::RegularFile::isRegular(path) || file.openRead(path) != RiffError::None)
         return false;
     RiffChunk form;
     form.formType = kWave;
@@ -217,7 +217,10 @@ std::optional<int32_t> MediaFileInfo::midiLengthTenths(const std::string& path)
         }
         seconds += double(lastTick - tick) * tempo / (1e6 * division);
     }
-    return static_cast<int32_t>(seconds * 10 + 0.5);
+    // The record holds 32-bit tenths (over six years): a longer file shows the most it can.
+    const double tenths = seconds * 10 + 0.5;
+    return tenths >= double(std::numeric_limits<int32_t>::max()) ? std::numeric_limits<int32_t>::max()
+                                                                  : static_cast<int32_t>(tenths);
 }
 
 }  // namespace rack
