@@ -10,7 +10,10 @@
 #include "rack/plinthart/GraphicCache.h"
 #include "rack/plinthart/GraphicIds.h"
 #include "rack/plinthui/ControlIds.h"
-#include "rack/rackplayer/DeckFrames.h"
+#include "rack/rackplayer/CdDeck.h"
+#include "rack/rackplayer/DeckControls.h"
+#include "rack/rackplayer/MidiDeck.h"
+#include "rack/rackplayer/WaveDeck.h"
 #include "rack/rackplayer/MidiInputDialog.h"
 #include "rack/rackplayer/RackBands.h"
 #include "rack/rackplayer/RackMenu.h"
@@ -118,12 +121,6 @@ int topOf(uint32_t command)
     }
 }
 
-void sendDeck(Window* deck, uint32_t command, intptr_t lParam = 0)
-{
-    if (Window::isWindow(deck))
-        deck->send(kCommandMessage, command, lParam);
-}
-
 void postDeck(Window* deck, uint32_t command)
 {
     if (Window::isWindow(deck))
@@ -165,6 +162,18 @@ void showToolbar()
     rack_CheckMenu(state.frame, nullptr, kCmdToolbar, state.showToolbar);
 }
 
+// Stops a deck for good.
+void stopDeck(uint32_t command)
+{
+    RackState& state = rackState();
+    switch (command) {
+    case kCmdWave: wave_Stop(state.waveDeck, true); break;
+    case kCmdMidi: midi_Stop(state.midiDeck, true); break;
+    case kCmdCd: cd_Stop(state.cdDeck, true, true, kCdStopKindSuccess); break;
+    default: break;
+    }
+}
+
 // Shows or hides the mixer or a deck.
 void toggleBand(uint32_t command)
 {
@@ -172,7 +181,7 @@ void toggleBand(uint32_t command)
     const bool isMixer = command == kCmdMixer;
     Window* band = isMixer ? state.mixer : deckOf(command);
     if (!isMixer)
-        sendDeck(band, kDeckStop, 1);
+        stopDeck(command);
     bool& shown = shownFlag(command);
     shown = !shown;
     latchButton(command, shown);
@@ -214,7 +223,7 @@ void runWaveEditor()
     const WaveRecord* wave = state.waveCount > 0 ? obj_GetWave(0, state.currentWave) : nullptr;
     const std::string name = wave ? wave->path : std::string();
     if (state.waveState != kDeckIdle)
-        sendDeck(state.waveDeck, kDeckStop, 1);
+        wave_Stop(state.waveDeck, true);
     RunProgram("RunWaveEditor", name.c_str(), 1);
 }
 
@@ -235,7 +244,7 @@ void runMidiEditor()
         rack_SetFeedthru();
     }
     if (state.midiState == kDeckPlaying)
-        sendDeck(state.midiDeck, kDeckStop, 1);
+        midi_Stop(state.midiDeck, true);
     if ((ms_OpenMidiFile(name) & 0xFFFF) != 0) {
         plat::ui::Cursor::setShape(plat::ui::CursorShape::arrow);
         MsgBox(state.frame, 580, 576, kMbOk | kMbIconStop);
@@ -354,9 +363,9 @@ intptr_t onCreate(Window* frame)
 void closeDecks()
 {
     RackState& state = rackState();
-    sendDeck(state.cdDeck, kDeckStop, state.cdStopsAtExit ? 1 : 0);
-    sendDeck(state.midiDeck, kDeckStop, 1);
-    sendDeck(state.waveDeck, kDeckStop, 1);
+    cd_Stop(state.cdDeck, true, state.cdStopsAtExit, kCdStopKindSuccess);
+    midi_Stop(state.midiDeck, true);
+    wave_Stop(state.waveDeck, true);
 }
 
 void onCommand(Window* frame, uint32_t command, intptr_t lParam)
@@ -488,6 +497,11 @@ intptr_t Win_RackFrame(Window* window, plat::ui::MessageId message, uintptr_t wP
     default:
         return defWindowProc(window, message, wParam, lParam);
     }
+}
+
+int rack_RunDialog(QDialog& dialog)
+{
+    return runDialog(dialog);
 }
 
 void rack_SetDeckLoaded(int deck, bool loaded)

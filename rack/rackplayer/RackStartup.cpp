@@ -9,7 +9,9 @@
 #include "rack/plinthart/GraphicCache.h"
 #include "rack/plinthart/PlinthProfile.h"
 #include "rack/plinthui/PlinthUi.h"
-#include "rack/rackplayer/DeckFrames.h"
+#include "rack/rackplayer/CdDeck.h"
+#include "rack/rackplayer/MidiDeck.h"
+#include "rack/rackplayer/WaveDeck.h"
 #include "rack/rackplayer/GlobalAtoms.h"
 #include "rack/rackplayer/RackCommandLine.h"
 #include "rack/rackplayer/RackFrame.h"
@@ -85,17 +87,17 @@ void registerClasses()
     plat::ui::WindowClass::registerClass(std::move(frame));
     plat::ui::WindowClass wave;
     wave.name = kWaveDeckClass;
-    wave.proc = Win_WaveDeckFrame;
+    wave.proc = Win_WaveDeck;
     wave.background = Brush::stock(StockBrush::lightGray);
     plat::ui::WindowClass::registerClass(std::move(wave));
     plat::ui::WindowClass midi;
     midi.name = kMidiDeckClass;
-    midi.proc = Win_MidiDeckFrame;
+    midi.proc = Win_MidiDeck;
     midi.background = Brush::stock(StockBrush::lightGray);
     plat::ui::WindowClass::registerClass(std::move(midi));
     plat::ui::WindowClass cd;
     cd.name = kCdDeckClass;
-    cd.proc = Win_CdDeckFrame;
+    cd.proc = Win_CdDeck;
     plat::ui::WindowClass::registerClass(std::move(cd));
 }
 
