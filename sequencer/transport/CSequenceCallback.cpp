@@ -139,8 +139,16 @@ int CSequence::PerformProc(int code, uint32_t begin, uint32_t end)
     NormalizeTime(m_windowBegin);
     if (!TestState(stateRecordLeadIn | statePlayLeadIn)) {
         const float tempo = TempoAt(m_windowBegin);
-        if (tempo > 0.0f)
+        if (tempo > 0.0f && m_followMap) {
+            // The timeline follows the map already: the tempo only tells the speeds and the
+            // display.
+            m_scoreSpeed = tempo / 60.0f;
+            m_speedFactor = m_userSpeed * m_scoreSpeed;
+            m_actualSpeed = m_speedFactor.load();
+            UpdateBPMDisplay(m_scoreSpeed * 60.0f * m_userSpeed, 0);
+        } else if (tempo > 0.0f) {
             SetScoreSpeed(tempo / 60.0f);
+        }
     }
     m_rawWindowEnd = timeOf(0.0f, MCTime::absolute);
     m_rawWindowEnd.SetMSec(static_cast<long>(end));
@@ -192,7 +200,8 @@ int CSequence::PerformProc(int code, uint32_t begin, uint32_t end)
             m_absoluteReference = reference;
             m_normalizedReference = m_location;
             m_windowBegin = m_location;
-            m_windowEnd -= m_leadInTime;
+            m_windowEnd = m_rawWindowEnd;
+            NormalizeTime(m_windowEnd);
             m_metronome.PrepareToPlay();
         }
     }
@@ -216,10 +225,15 @@ int CSequence::PerformProc(int code, uint32_t begin, uint32_t end)
     return 1;
 }
 
-float CSequence::TempoAt(const MCTime& time)
+ECTempoEnv* CSequence::TempoMap() const
 {
     ECConductorStaff* staff = m_conductor ? m_conductor->GetConductorStaff() : nullptr;
-    ECTempoEnv* tempo = staff ? staff->GetTempoEnv() : nullptr;
+    return staff ? staff->GetTempoEnv() : nullptr;
+}
+
+float CSequence::TempoAt(const MCTime& time)
+{
+    ECTempoEnv* tempo = TempoMap();
     if (!tempo)
         return 0.0f;
     float value = 0.0f;
@@ -241,6 +255,8 @@ void CSequence::InitTimingFactors()
     m_absoluteReference = timeOf(0.0f, MCTime::absolute);
     m_absoluteReference.SetMSec(manager ? static_cast<long>(manager->GetBufferTime()) : 0);
     m_normalizedReference = timeOf(m_location.GetSeconds(), MCTime::normal);
+    m_followMap = TempoMap() && !TestState(stateFastForward);
+    m_clockRate = m_userSpeed;
     if (SyncMode() == 1)
         m_startPosition = m_location;
 }
@@ -248,13 +264,17 @@ void CSequence::InitTimingFactors()
 void CSequence::AdjustTimingFactors(float scoreSpeed)
 {
     Locked locked(*this);
-    const float oldAbsolute = m_absoluteReference.GetSeconds();
-    const float oldNormalized = m_normalizedReference.GetSeconds();
     const CWavegate* manager = wavegate();
-    m_absoluteReference = timeOf(0.0f, MCTime::absolute);
-    m_absoluteReference.SetMSec(manager ? static_cast<long>(manager->GetBufferTime()) : 0);
-    m_normalizedReference =
-        timeOf(oldNormalized + (m_absoluteReference.GetSeconds() - oldAbsolute) * m_actualSpeed, MCTime::normal);
+    MCTime rebase = timeOf(0.0f, MCTime::absolute);
+    rebase.SetMSec(manager ? static_cast<long>(manager->GetBufferTime()) : 0);
+    // What is queued from the rebase point on was timed at the old speed: back to musical time
+    // on the old timeline, and timed again below on the new one.
+    m_player.QueuedToMusical(rebase);
+    m_metronome.QueuedToMusical(rebase);
+    MCTime position = rebase;
+    NormalizeTime(position);
+    m_absoluteReference = rebase;
+    m_normalizedReference = position;
     m_location = m_normalizedReference;
     if (scoreSpeed <= 0.0f) {
         const float tempo = TempoAt(m_location);
@@ -265,6 +285,10 @@ void CSequence::AdjustTimingFactors(float scoreSpeed)
     }
     m_speedFactor = m_userSpeed * m_scoreSpeed;
     m_actualSpeed = TestState(stateFastForward) ? m_fastSpeed.load() : m_speedFactor.load();
+    m_followMap = TempoMap() && !TestState(stateFastForward);
+    m_clockRate = m_userSpeed;
+    m_player.QueuedToPerformance();
+    m_metronome.QueuedToPerformance();
 }
 
 void CSequence::HandleSyncTiming(uint32_t clockMs)

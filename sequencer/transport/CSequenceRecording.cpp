@@ -36,6 +36,7 @@ void CSequence::Record()
         if (GetStepMode()) {
             m_midiRecorder.PrepareToStepRecord();
             m_stepTime = m_location;
+            SetStepRecordValue();
             AddState(stateStepRecording);
         } else {
             m_waveRecorder.PrepareToRecord();

@@ -5,6 +5,7 @@
 #include "notabase/model/ECMeterEnv.h"
 #include "notabase/model/ECTempoEnv.h"
 #include "notabase/model/EventTypes.h"
+#include "notabase/prefs/Preferences.h"
 #include "notabase/score/ECConductor.h"
 #include "notabase/score/ECConductorStaff.h"
 #include "sequencer/data/DCsqBase.h"
@@ -12,6 +13,7 @@
 #include "sequencer/transport/SequenceSupport.h"
 
 #include <algorithm>
+#include <cmath>
 
 using namespace sequence_support;
 
@@ -22,6 +24,15 @@ void CSequence::NormalizeTime(MCTime& time)
     Locked locked(*this);
     switch (time.GetMode()) {
     case MCTime::absolute:
+        if (ECTempoEnv* map = m_followMap ? TempoMap() : nullptr) {
+            MCTime clock = timeOf(m_normalizedReference.GetSeconds(), MCTime::normal);
+            map->GetClockTime(clock);
+            clock = timeOf(clock.GetSeconds() + (time.GetSeconds() - m_absoluteReference.GetSeconds()) * m_clockRate,
+                           MCTime::clock);
+            map->GetNormalizedTime(clock);
+            time = timeOf(clock.GetSeconds(), MCTime::normal);
+            break;
+        }
         time = timeOf((time.GetSeconds() - m_absoluteReference.GetSeconds()) * m_actualSpeed + m_normalizedReference.GetSeconds(),
                       MCTime::normal);
         break;
@@ -56,6 +67,15 @@ void CSequence::AbsoluteTime(MCTime& time)
         NormalizeTime(time);
     if (time.GetMode() != MCTime::normal)
         return;
+    if (ECTempoEnv* map = m_followMap ? TempoMap() : nullptr) {
+        MCTime clock = timeOf(time.GetSeconds(), MCTime::normal);
+        MCTime reference = timeOf(m_normalizedReference.GetSeconds(), MCTime::normal);
+        map->GetClockTime(clock);
+        map->GetClockTime(reference);
+        time = timeOf((clock.GetSeconds() - reference.GetSeconds()) / m_clockRate + m_absoluteReference.GetSeconds(),
+                      MCTime::absolute);
+        return;
+    }
     time = timeOf((time.GetSeconds() - m_normalizedReference.GetSeconds()) / m_actualSpeed + m_absoluteReference.GetSeconds(),
                   MCTime::absolute);
 }
@@ -109,4 +129,96 @@ MCTime CSequence::GetLeadInTime()
             m_leadInTime = MCTime(static_cast<float>(m_leadInMeasures) * meter->GetMeasureLength());
     }
     return m_leadInTime;
+}
+
+void CSequence::UnwrappedTime(MCTime& time)
+{
+    Locked locked(*this);
+    if (time.GetMode() == MCTime::barPulseTick)
+        NormalizeTime(time);
+    if (time.GetMode() != MCTime::normal)
+        return;
+    time = timeOf(time.GetSeconds() + m_unwrapOffset.GetSeconds(), MCTime::unwrapped);
+}
+
+void CSequence::ClockTime(MCTime& time)
+{
+    Locked locked(*this);
+    if (time.GetMode() == MCTime::barPulseTick)
+        NormalizeTime(time);
+    if (time.GetMode() != MCTime::normal)
+        return;
+    if (isNull(time)) {
+        time.SetMode(MCTime::clock);
+        return;
+    }
+    if (ECTempoEnv* map = TempoMap())
+        map->GetClockTime(time);
+}
+
+void CSequence::BarPulseTickTime(MCTime& time)
+{
+    Locked locked(*this);
+    if (time.GetMode() == MCTime::absolute || time.GetMode() == MCTime::clock)
+        NormalizeTime(time);
+    if (time.GetMode() != MCTime::normal)
+        return;
+    ECConductorStaff* staff = m_conductor ? m_conductor->GetConductorStaff() : nullptr;
+    if (ECMeterEnv* meters = staff ? staff->GetMeterEnv() : nullptr)
+        meters->GetBarPulseTick(time, MCTime::GlobalPPQ);
+}
+
+int CSequence::TimeInCurrentWindow(const MCTime* time)
+{
+    if (!time)
+        return -1;
+    Locked locked(*this);
+    if (*time < m_windowBegin)
+        return -1;
+    return *time < m_windowEnd ? 0 : 1;
+}
+
+MCTime CSequence::GetStepRecordTime()
+{
+    Locked locked(*this);
+    const MCTime result = m_stepTime;
+    // Counted in fine ticks, so steps of triplets and dotted values add up without drift; a
+    // step that lands a hair off a beat is put on it.
+    constexpr long kTicks = 100000;
+    MCTime duration = m_stepDuration;
+    NormalizeTime(duration);
+    MCTime next = m_stepTime;
+    next.SetTicks(m_stepTime.GetTicks(kTicks) + duration.GetTicks(kTicks), kTicks);
+    const float value = next.GetSeconds();
+    const float above = std::ceil(value);
+    const float below = std::floor(value);
+    if (above - value <= 0.0015f)
+        next = MCTime(above);
+    else if (value - below <= 0.0015f)
+        next = MCTime(below);
+    m_stepTime = next;
+    m_location = next;
+    return result;
+}
+
+MCTime CSequence::GetStepRecordDuration()
+{
+    Locked locked(*this);
+    MCTime duration = m_stepDuration;
+    NormalizeTime(duration);
+    return duration;
+}
+
+void CSequence::SetStepPlayThreshold(const MCTime& threshold)
+{
+    Locked locked(*this);
+    m_stepPlayThreshold = threshold.GetSeconds() < 0.001f ? MCTime(0.001f) : threshold;
+    SaveFloatPreference("Sequencer\\Midi\\Play", "Step-play Threshold", m_stepPlayThreshold.GetSeconds());
+}
+
+void CSequence::SetPreRecordAllowance(const MCTime& allowance)
+{
+    Locked locked(*this);
+    m_preRecordAllowance = allowance.GetSeconds() < 0.0f ? MCTime(0.0f) : allowance;
+    SaveFloatPreference("Sequencer\\Midi\\Play", "Pre-Record Allowance", m_preRecordAllowance.GetSeconds());
 }

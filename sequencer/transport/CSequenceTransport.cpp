@@ -11,6 +11,7 @@
 #include "sequencer/data/DCsqSysMsg.h"
 #include "sequencer/states/SCPerform.h"
 #include "sequencer/transport/CSequenceLocked.h"
+#include "sequencer/transport/MCFlowControl.h"
 #include "sequencer/transport/SequenceSupport.h"
 #include "wavegate/CWavegate.h"
 
@@ -45,10 +46,10 @@ void CSequence::Play()
     bool needLocate = false;
     {
         Locked locked(*this);
-        // Step play plays one chord at a time; it is not part of this build, so in step mode
-        // Play plays nothing.
-        if (GetStepMode())
+        if (GetStepMode()) {
+            StepPlay();
             return;
+        }
         if (TestState(stateFastForward)) {
             ClearState(stateFastForward);
             AdjustTimingFactors(-1.0f);
@@ -66,17 +67,41 @@ void CSequence::Play()
     if (needLocate)
         ApplyLocate(locate);
     bool prestart = false;
+    bool fromTheTop = false;
+    bool resume = false;
     {
         Locked locked(*this);
-        prestart = !TestState(statePaused) && m_location == MCTime(0.0f) && AutoSendPrestart();
+        resume = TestState(statePaused);
+        fromTheTop = !resume && m_location == MCTime(0.0f);
+        prestart = fromTheTop && AutoSendPrestart();
     }
     if (prestart)
         SendPrestart();
+    if (fromTheTop && !needLocate) {
+        // A piece with an intro mark starts there.
+        MCTime intro;
+        bool haveIntro = false;
+        {
+            Locked locked(*this);
+            if (const MCTime* at = MCFlowControl().PerformIntro(this)) {
+                intro = *at;
+                haveIntro = true;
+            }
+        }
+        if (haveIntro)
+            ApplyLocate(intro);
+    }
+    // A resumed play goes on where it paused: its loop marks stand, and the repeats keep the
+    // passes they made.
+    if (!resume)
+        SetLoopPoints(0);
 
     Locked locked(*this);
     // A handler of the locate may have started or changed the transport meanwhile.
     if (TestState(statePlaying) || GetStepMode())
         return;
+    if (!resume)
+        MCFlowControl().Reset(this);
     InitTimingFactors();
     m_stopRequested = 0;
     m_options &= ~(7u << 16);
