@@ -273,7 +273,7 @@ public:
 
     // Everything that reaches the document: transport codes, track, master and voice states,
     // finished command batches, a file opened or created.
-    void OnUpdate(long code, plat::Object* hint);
+    void OnUpdate(long code, SCBase* hint);
     // Mute, solo, record arm and mixer values of a track (3400 to 3411).
     void OnTrackState(long code, SCTrack* state);
     // Master volume (3500) and user speed (3501).
