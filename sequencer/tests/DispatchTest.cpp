@@ -17,7 +17,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -192,6 +194,37 @@ TEST_F(DispatchTest, OpeningAFileAddsTheDefaultMeterTempoAndProgramAndMovesVoice
         EXPECT_NE(patches->GetPointAfterEqual(MCTime::TimeZero()), nullptr) << staff;
     }
     EXPECT_EQ(seq.GetLocation(), MCTime(0.0f));
+}
+
+// The mixer changes a staff's switches and gains on its thread while the driver thread reads them
+// for every slice; they are atomic, so neither side takes a lock (a race here shows under
+// ThreadSanitizer).
+TEST_F(DispatchTest, TrackSwitchesAndGainsChangeWhileTheDriverThreadReadsThem)
+{
+    for (int i = 0; i < 16; ++i)
+        Note(1, 0.25f * static_cast<float>(i), 0.25f, 60 + i);
+    CSequence& seq = Sequence();
+    StartDevices();
+    seq.Play();
+    std::atomic<bool> done{false};
+    std::thread mixer([&] {
+        for (int i = 0; !done; ++i) {
+            StaffData(1)->SetActive(i & 1);
+            StaffData(1)->SetTrackGain((i & 1) ? 0.5f : 0.75f);
+            seq.SetMasterGain((i & 2) ? 1.0f : 0.8f);
+        }
+        StaffData(1)->SetActive(1);
+        StaffData(1)->SetTrackGain(0.5f);
+        seq.SetMasterGain(1.0f);
+    });
+    m_devices.Step(1000);
+    done = true;
+    mixer.join();
+    m_devices.Step(2000);
+    EXPECT_EQ(StaffData(1)->IsActive(), 1);
+    EXPECT_FLOAT_EQ(StaffData(1)->GetTrackGainFactor(), 0.5f);
+    seq.Stop(0);
+    m_devices.Step(500);
 }
 
 }  // namespace
