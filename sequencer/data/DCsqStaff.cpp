@@ -22,12 +22,12 @@ PLAT_IMPLEMENT_SERIAL(DCsqStaff, DCsqTrack, plat::kVersionableSchema | 2)
 
 DCsqStaff::DCsqStaff() = default;
 
-DCsqStaff::DCsqStaff(const DCsqStaff& other) : DCsqTrack(other), m_gainFactor(other.m_gainFactor) {}
+DCsqStaff::DCsqStaff(const DCsqStaff& other) : DCsqTrack(other), m_gainFactor(other.m_gainFactor.load()) {}
 
 DCsqStaff& DCsqStaff::operator=(const DCsqStaff& other)
 {
     DCsqTrack::operator=(other);
-    m_gainFactor = other.m_gainFactor;
+    m_gainFactor = other.m_gainFactor.load();
     return *this;
 }
 
@@ -47,7 +47,7 @@ void DCsqStaff::SetTrackGain(float gain)
 {
     DCsqTrack::SetTrackGain(gain);
     m_gainFactor = MasterGain() * GetTrackGain();
-    SendController(controllerVolume, 127.0f, m_gainFactor, 0.0f);
+    SendController(controllerVolume, 127.0f, m_gainFactor.load(), 0.0f);
 }
 
 void DCsqStaff::SetTrackPan(float pan)

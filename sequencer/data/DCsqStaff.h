@@ -5,6 +5,7 @@
 #include "sequencer/data/DCsqTrack.h"
 
 #include <array>
+#include <atomic>
 #include <memory>
 
 class CMidiEnvelopeMgr;
@@ -63,7 +64,7 @@ public:
     void SetTrackExpression() override;
 
     // The sequence's master gain times the track gain, as last sent.
-    float GetTrackGainFactor() const { return m_gainFactor; }
+    float GetTrackGainFactor() const { return m_gainFactor.load(std::memory_order_relaxed); }
 
     // The envelope manager of a voice 0-7, made when create is 1; null for other voices.
     CMidiEnvelopeMgr* GetMidiEnvelopeMgr(int voice, int create);
@@ -94,6 +95,6 @@ private:
     CMidiEnvelopeMgr* SharedEnvelopeMgr(int voice, int create);
     static bool IsMidiEnvelopeType(int type);
 
-    float m_gainFactor = 1.0f;
+    std::atomic<float> m_gainFactor{1.0f};
     std::array<std::unique_ptr<CMidiEnvelopeMgr>, voiceCount> m_envelopeMgrs;
 };

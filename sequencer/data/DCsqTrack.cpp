@@ -114,7 +114,8 @@ DCsqTrack& DCsqTrack::operator=(const DCsqTrack& other)
     DCsqFilter::operator=(other);
     const uint32_t word = GetCell().GetCellWord();
     GetCell().SetCellWord((word & ~kStateBits) | (other.GetCell().GetCellWord() & kStateBits));
-    m_gain = other.m_gain;
+    m_stateBits = other.m_stateBits.load() & kStateBits;
+    m_gain = other.m_gain.load();
     m_pan = other.m_pan;
     m_transposition = other.m_transposition;
     m_chorus = other.m_chorus;
@@ -138,7 +139,7 @@ DCsqTrack::~DCsqTrack()
 
 bool DCsqTrack::operator==(const DCsqTrack& other) const
 {
-    return m_gain == other.m_gain && m_pan == other.m_pan && m_transposition == other.m_transposition;
+    return m_gain.load() == other.m_gain.load() && m_pan == other.m_pan && m_transposition == other.m_transposition;
 }
 
 DCBase* DCsqTrack::Copy(plat::Object* other)
@@ -384,6 +385,16 @@ void DCsqTrack::SetStateBit(uint32_t bit, int on)
 {
     const uint32_t word = GetCell().GetCellWord();
     GetCell().SetCellWord(on ? (word | bit) : (word & ~bit));
+    if (on)
+        m_stateBits.fetch_or(bit, std::memory_order_relaxed);
+    else
+        m_stateBits.fetch_and(~bit, std::memory_order_relaxed);
+}
+
+void DCsqTrack::SetSequence(CSequence* sequence)
+{
+    m_sequence = sequence;
+    m_stateBits = GetCell().GetCellWord() & kStateBits;
 }
 
 void DCsqTrack::UpdateActiveStates()

@@ -6,6 +6,8 @@
 #include "sequencer/values/MCVoiceMap.h"
 
 #include <array>
+#include <atomic>
+#include <cstdint>
 #include <vector>
 
 class ECEnvelope;
@@ -75,10 +77,12 @@ public:
     // Appends the envelopes' state at a time, for chasing; nothing here.
     virtual void GetStateData(const MCTime& time, CSeqEventList& list);
 
-    int IsMuted() const { return (GetCell().GetCellWord() & flagMuted) ? 1 : 0; }
-    int IsSoloed() const { return (GetCell().GetCellWord() & flagSoloed) ? 1 : 0; }
-    int IsActive() const { return (GetCell().GetCellWord() & flagActive) ? 1 : 0; }
-    float GetTrackGain() const { return m_gain; }
+    // Read by the driver thread while the main thread changes them: kept atomically beside the
+    // flag word, which holds them for storing.
+    int IsMuted() const { return (m_stateBits.load(std::memory_order_relaxed) & flagMuted) ? 1 : 0; }
+    int IsSoloed() const { return (m_stateBits.load(std::memory_order_relaxed) & flagSoloed) ? 1 : 0; }
+    int IsActive() const { return (m_stateBits.load(std::memory_order_relaxed) & flagActive) ? 1 : 0; }
+    float GetTrackGain() const { return m_gain.load(std::memory_order_relaxed); }
     float GetTrackPan() const { return m_pan; }
     float GetTrackTransposition() const { return m_transposition; }
     float GetTrackChorus() const { return m_chorus; }
@@ -90,7 +94,8 @@ public:
 
     // The sequence that plays the track; not owned.
     CSequence* GetSequence() const { return m_sequence; }
-    void SetSequence(CSequence* sequence) { m_sequence = sequence; }
+    // Also takes the state bits from the flag word, as a load leaves them there.
+    void SetSequence(CSequence* sequence);
 
     // Filter lists. A null filter, or a voice that is neither 0-7 nor allVoices, is ignored.
     void AddVoiceFilter(LCBase* filter, unsigned int voice);
@@ -138,7 +143,8 @@ private:
     // Applies a synchronous track state to the sequence's performance.
     void SendTrackState(int code, int track, int value);
 
-    float m_gain = 1.0f;
+    std::atomic<float> m_gain{1.0f};
+    std::atomic<uint32_t> m_stateBits{flagActive};
     float m_pan = 0.0f;
     float m_transposition = 0.0f;
     float m_chorus = 0.0f;

@@ -26,6 +26,11 @@ public:
     void Pause() {}
     void RecordMidiChannelMessage(int /*device*/, uint32_t /*message*/, uint32_t /*timeMs*/) {}
 
+    // The staff that recording goes to (record arm), 0 for none.
+    void SelectBaseRecordingTrack(int track) { m_baseTrack = track; }
+    int GetBaseRecordingTrack() const { return m_baseTrack; }
+
 private:
     CSequence* m_sequence = nullptr;
+    int m_baseTrack = 0;
 };
