@@ -209,8 +209,16 @@ void CSequence::Serialize(plat::Archive& archive)
         m_playPosition = m_head;
     }
     // The members come to the sequence, and the preferences with them; the performance and the
-    // conductor stay those just read.
+    // conductor stay those just read. The preferences hold a lead-in count too: the
+    // document's own stays.
+    const int storedLeadIn = m_leadInMeasures;
     Attach(nullptr);
+    if (current) {
+        StoreLock locked(m_performance, m_lock);
+        m_leadInMeasures = storedLeadIn;
+    }
+    // Where an automatic stop ends the play, from the list just loaded.
+    GetLastNoteTime();
 }
 
 void CSequence::unlinkAfterFailedLoad()
