@@ -50,6 +50,13 @@ public:
     int GetClassType() const override;
     using DCsqFilter::GetFilter;
 
+    // The six parameters, then for each voice its filter list and its voice map, then the track
+    // filter list. Documents of versions 0-1 hold gain and pan only, version 2 one more word.
+    // Loaded values are held to their ranges.
+    void Serialize(plat::Archive& archive) override;
+    // Drops the loaded filters without deleting them: the archive disposes of them.
+    void unlinkAfterFailedLoad() override;
+
     // -1 here; the kind of the track element in the classes below.
     virtual int GetTrackType() const;
     // The parameter setters store a value held to its range; the staff classes also send it.
@@ -131,12 +138,23 @@ public:
     static int AnyTracksMuted(CSequence* sequence);
 
 protected:
+    // Gain and pan as documents before version 3 store them.
+    void SerializeOldParameters(plat::Archive& archive);
+    // Holds loaded parameters to their ranges, as the setters do, without sending them.
+    void HoldParameters();
     // The track number in the owner's voice/track word; 2047 when it has none.
     int OwnerTrack() const;
     // The sequence's master gain; 1.0 without a sequence.
     float MasterGain() const;
 
 private:
+    // Every filter of the lists, each once.
+    std::vector<LCBase*> OwnedFilters() const;
+    // A filter that stands in no list any more is its caller's again.
+    void ReleaseIfUnlisted(LCBase* filter);
+    static void StoreFilterList(plat::Archive& archive, const std::vector<LCBase*>& list);
+    // Reads a list, claiming each filter not already one of this track's.
+    void LoadFilterList(plat::Archive& archive, std::vector<LCBase*>& list);
     void SetStateBit(uint32_t bit, int on);
     // Which staves and wave tracks play now; each kind is told to the views in a 3403 state.
     void UpdateActiveStates();

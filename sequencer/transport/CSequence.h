@@ -7,6 +7,7 @@
 #include "platform/core/Event.h"
 #include "platform/core/Object.h"
 #include "platform/core/RecursiveLock.h"
+#include "sequencer/data/MCLoadClaims.h"
 #include "sequencer/monitor/CHighlightMgr.h"
 #include "sequencer/monitor/CMeterLevelMgr.h"
 #include "sequencer/play/CSeqMetronome.h"
@@ -21,6 +22,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -423,6 +425,25 @@ public:
     // The sequence lock, for code that reads the data list or the timing values.
     plat::RecursiveLock& GetLock() { return m_lock; }
 
+    // Storing with the document (CSequenceStore.cpp). The performance, the conductor, the
+    // head and tail of the data list as references, the user speed, the region switches, the
+    // loop data, the lead-in count, the four region times and the two filter lists; documents
+    // of versions 0 to 2 hold the four references and the user speed only. Loading goes into a
+    // fresh sequence (through Archive::loadInto), refuses a data list that is not one chain of
+    // the elements' own data from head to tail, and leaves the sequence attached to nothing
+    // but its members; the filters it loads are the sequence's own.
+    void Serialize(plat::Archive& archive) override;
+    // Drops the filters a failed load took, without deleting them.
+    void unlinkAfterFailedLoad() override;
+    // The data of the hidden loop marks, or null.
+    DCsqFlowControl* GetLoopStartData() const { return m_loopStartData; }
+    DCsqFlowControl* GetLoopEndData() const { return m_loopEndData; }
+    // Set when the sequence was loaded from a file, until it is detached.
+    int LoadedFromFile() const { return Option(11); }
+    // How long before the record region a recording already takes input.
+    void SetPreRecordAllowance(const MCTime& allowance) { m_preRecordAllowance = allowance; }
+    const MCTime& GetPreRecordAllowance() const { return m_preRecordAllowance; }
+
 private:
     // Holds the performance lock (when attached) and then the sequence lock; when the
     // outermost hold of this thread ends, runs what was queued for the device manager.
@@ -479,6 +500,13 @@ private:
     LCBase* GetFilter(std::vector<LCBase*>& list, int type);
     // The slice's events from the player and the metronome, queued for the device manager.
     void GatherEvents(const MCTime& until, int finishing, int& playerDone, int& metronomeDone);
+    // Storing: throws ArchiveError unless the list from head to tail is one chain without a
+    // cycle, each node the data of its own element.
+    static void ValidateDataList(DCsqBase* head, DCsqBase* tail);
+    // Storing: a filter list of the record; loaded filters are claimed and kept as the
+    // sequence's own.
+    static void StoreFilterList(plat::Archive& archive, const std::vector<LCBase*>& list);
+    std::vector<LCBase*> LoadFilterList(plat::Archive& archive);
     // The data of an element for the list, or null.
     static DCsqBase* ListData(ECBase* element);
     static bool StandsInList(const DCsqBase* data);
@@ -507,6 +535,8 @@ private:
     DCsqBase* m_playPosition = nullptr;
     DCsqFlowControl* m_loopStartData = nullptr;
     DCsqFlowControl* m_loopEndData = nullptr;
+    // The filters a load made, which the sequence owns (the lists do not own theirs).
+    std::vector<std::unique_ptr<LCBase, MCLoadClaims::Deleter>> m_loadedFilters;
     int m_leadInMeasures = 2;
     int m_recordLoopCount = 0;
     MCTime m_unwrapOffset;
