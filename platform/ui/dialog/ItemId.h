@@ -15,6 +15,11 @@ PLATUI_API int itemId(const QWidget* control);
 // there is none.
 PLATUI_API QWidget* itemWidget(const QWidget* parent, int id);
 
+// Puts control in the place of the item id of parent (its layout slot, or its geometry when it
+// has no layout), with the item's id, tool tip, enabled state and place in the tab order; the
+// item is deleted. False when parent has no such item.
+PLATUI_API bool attachToItem(QWidget* parent, int id, QWidget* control);
+
 template <class Control>
 Control* item(const QWidget* parent, int id)
 {

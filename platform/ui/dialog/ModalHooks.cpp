@@ -7,6 +7,7 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
+#include <QMenu>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -40,6 +41,7 @@ ModalHooks::Hooks defaults()
     hooks.openUrl = [](const std::string& address) {
         return QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
     };
+    hooks.popupMenu = [](QMenu& menu, const QPoint& at) { return menu.exec(at); };
     return hooks;
 }
 
@@ -115,6 +117,11 @@ bool ModalHooks::openUrl(const std::string& address)
     return current().openUrl(address);
 }
 
+QAction* ModalHooks::popupMenu(QMenu& menu, const QPoint& at)
+{
+    return current().popupMenu(menu, at);
+}
+
 ModalHooks::Hooks ModalHooks::install(const Hooks& hooks)
 {
     Hooks previous = current();
@@ -128,6 +135,8 @@ ModalHooks::Hooks ModalHooks::install(const Hooks& hooks)
         current().help = hooks.help;
     if (hooks.openUrl)
         current().openUrl = hooks.openUrl;
+    if (hooks.popupMenu)
+        current().popupMenu = hooks.popupMenu;
     return previous;
 }
 

@@ -8,7 +8,10 @@
 #include <optional>
 #include <string>
 
+class QAction;
 class QDialog;
+class QMenu;
+class QPoint;
 class QWidget;
 
 namespace plat::ui {
@@ -35,6 +38,9 @@ public:
         std::function<std::optional<ColorRef>(ColorRef initial, QWidget* parent)> chooseColor;
         std::function<void(const std::string& context)> help;
         std::function<bool(const std::string& address)> openUrl;
+        // Shows a popup menu at a screen position until the user picks or leaves; the picked
+        // action, or null.
+        std::function<QAction*(QMenu& menu, const QPoint& at)> popupMenu;
     };
 
     static int runDialog(QDialog& dialog);
@@ -42,6 +48,7 @@ public:
     static std::optional<ColorRef> chooseColor(ColorRef initial, QWidget* parent);
     static void help(const std::string& context);
     static bool openUrl(const std::string& address);
+    static QAction* popupMenu(QMenu& menu, const QPoint& at);
 
     // Replaces the hooks that are set in hooks; returns all of them as they were.
     static Hooks install(const Hooks& hooks);

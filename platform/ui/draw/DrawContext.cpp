@@ -62,7 +62,7 @@ DrawContext::DrawContext(Bitmap& target) : DrawContext(target.image())
 DrawContext::DrawContext(DrawContext&& other) noexcept
     : m_target(other.m_target), m_ownPainter(std::move(other.m_ownPainter)),
       m_painter(std::exchange(other.m_painter, nullptr)), m_finished(std::move(other.m_finished)),
-      m_font(other.m_font), m_textColor(other.m_textColor), m_backgroundColor(other.m_backgroundColor),
+      m_font(other.m_font), m_fontObject(other.m_fontObject), m_textColor(other.m_textColor), m_backgroundColor(other.m_backgroundColor),
       m_backgroundMode(other.m_backgroundMode), m_position(other.m_position), m_palette(other.m_palette)
 {
     other.m_finished = nullptr;
@@ -184,14 +184,15 @@ void DrawContext::drawEdge(const QRect& rect, Edge edge, bool fillFace)
         m_painter->fillRect(rect.adjusted(2, 2, -2, -2), toQColor(face));
 }
 
-void DrawContext::setFont(const Font* font)
+const Font* DrawContext::setFont(const Font* font)
 {
     m_font = font ? font->qfont() : QApplication::font();
+    return std::exchange(m_fontObject, font);
 }
 
-void DrawContext::setTextColor(ColorRef color)
+ColorRef DrawContext::setTextColor(ColorRef color)
 {
-    m_textColor = color;
+    return std::exchange(m_textColor, color);
 }
 
 void DrawContext::setBackgroundColor(ColorRef color)

@@ -73,9 +73,12 @@ public:
     void patternInvert(const QRegion& region);
     void drawEdge(const QRect& rect, Edge edge, bool fillFace = false);
 
-    // The font for text; null selects the default font.
-    void setFont(const Font* font);
-    void setTextColor(ColorRef color);
+    // The font for text; null selects the default font. Answers the font selected before.
+    const Font* setFont(const Font* font);
+    const Font* font() const { return m_fontObject; }
+    // Answers the colour set before.
+    ColorRef setTextColor(ColorRef color);
+    ColorRef textColor() const { return m_textColor; }
     void setBackgroundColor(ColorRef color);
     void setBackgroundMode(BackgroundMode mode);
     // Draws text with the top left of its cell at (x, y).
@@ -104,6 +107,7 @@ private:
     QPainter* m_painter;
     std::function<void()> m_finished;
     QFont m_font;
+    const Font* m_fontObject = nullptr;
     ColorRef m_textColor = 0;
     ColorRef m_backgroundColor = 0xFFFFFF;
     BackgroundMode m_backgroundMode = BackgroundMode::opaque;

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <map>
 #include <mutex>
+#include <vector>
 
 namespace plat::ui {
 
@@ -22,6 +23,8 @@ std::string folded(std::string_view text)
 struct Registry {
     std::mutex mutex;
     std::map<std::string, std::map<std::string, ImageResources::Entry>> modules;
+    // Module names in the order they registered: the libraries' chain.
+    std::vector<std::string> order;
 };
 
 Registry& registry()
@@ -43,13 +46,17 @@ void ImageResources::registerModule(std::string_view module, std::span<const Ent
     for (const Entry& entry : entries)
         table.emplace(folded(entry.name), entry);
     const std::lock_guard lock(registry().mutex);
-    registry().modules[folded(module)] = std::move(table);
+    const std::string name = folded(module);
+    if (!registry().modules.contains(name))
+        registry().order.push_back(name);
+    registry().modules[name] = std::move(table);
 }
 
 void ImageResources::unregisterModule(std::string_view module)
 {
     const std::lock_guard lock(registry().mutex);
     registry().modules.erase(folded(module));
+    std::erase(registry().order, folded(module));
 }
 
 bool ImageResources::contains(std::string_view module, std::string_view name)
@@ -84,9 +91,23 @@ std::optional<QImage> ImageResources::load(std::string_view module, std::string_
 
 std::optional<QImage> ImageResources::find(std::string_view name, int scale)
 {
-    if (auto image = load(Resources::currentModule(), name, scale))
+    const std::string current = folded(Resources::currentModule()), program = folded(Resources::programModule());
+    if (auto image = load(current, name, scale))
         return image;
-    return load(Resources::programModule(), name, scale);
+    if (auto image = load(program, name, scale))
+        return image;
+    std::vector<std::string> chain;
+    {
+        const std::lock_guard lock(registry().mutex);
+        chain = registry().order;
+    }
+    for (const std::string& module : chain) {
+        if (module == current || module == program)
+            continue;
+        if (auto image = load(module, name, scale))
+            return image;
+    }
+    return std::nullopt;
 }
 
 ImageResources::Registration::Registration(std::string_view module, std::span<const Entry> entries)

@@ -19,8 +19,9 @@ namespace plat::ui {
 // device pixel ratio 1 and 2; the image it gives has its device pixel ratio set to the
 // scale. Names and modules match without regard to ASCII case.
 //
-// find() looks in the calling thread's current resource module (plat::Resources) and then
-// in the program's, so switching the module switches the images as it switches the texts.
+// find() looks in the calling thread's current resource module (plat::Resources), then in
+// the program's, then in every other module in the order they registered (the libraries'
+// chain), so switching the module switches the images as it switches the texts.
 class PLATUI_API ImageResources {
 public:
     struct Entry {
@@ -36,7 +37,7 @@ public:
 
     static bool contains(std::string_view module, std::string_view name);
     static std::optional<QImage> load(std::string_view module, std::string_view name, int scale = 1);
-    // From the current module, else the program's.
+    // From the current module, else the program's, else the chain of the others.
     static std::optional<QImage> find(std::string_view name, int scale = 1);
     static std::optional<QImage> find(uint32_t id, int scale = 1) { return find(imageName(id), scale); }
 

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <map>
 #include <mutex>
+#include <vector>
 
 namespace plat::ui {
 
@@ -22,6 +23,8 @@ std::string folded(std::string_view text)
 struct Registry {
     std::mutex mutex;
     std::map<std::string, std::map<uint32_t, MenuResources::Menu>> modules;
+    // Module names in the order they registered: the libraries' chain.
+    std::vector<std::string> order;
 };
 
 Registry& registry()
@@ -38,13 +41,17 @@ void MenuResources::registerModule(std::string_view module, std::span<const Menu
     for (const Menu& menu : menus)
         table.emplace(menu.id, menu);
     const std::lock_guard lock(registry().mutex);
-    registry().modules[folded(module)] = std::move(table);
+    const std::string name = folded(module);
+    if (!registry().modules.contains(name))
+        registry().order.push_back(name);
+    registry().modules[name] = std::move(table);
 }
 
 void MenuResources::unregisterModule(std::string_view module)
 {
     const std::lock_guard lock(registry().mutex);
     registry().modules.erase(folded(module));
+    std::erase(registry().order, folded(module));
 }
 
 std::optional<MenuResources::Menu> MenuResources::load(std::string_view module, uint32_t id)
@@ -61,9 +68,23 @@ std::optional<MenuResources::Menu> MenuResources::load(std::string_view module, 
 
 std::optional<MenuResources::Menu> MenuResources::find(uint32_t id)
 {
-    if (auto menu = load(Resources::currentModule(), id))
+    const std::string current = folded(Resources::currentModule()), program = folded(Resources::programModule());
+    if (auto menu = load(current, id))
         return menu;
-    return load(Resources::programModule(), id);
+    if (auto menu = load(program, id))
+        return menu;
+    std::vector<std::string> chain;
+    {
+        const std::lock_guard lock(registry().mutex);
+        chain = registry().order;
+    }
+    for (const std::string& module : chain) {
+        if (module == current || module == program)
+            continue;
+        if (auto menu = load(module, id))
+            return menu;
+    }
+    return std::nullopt;
 }
 
 MenuResources::Registration::Registration(std::string_view module, std::span<const Menu> menus) : m_module(module)

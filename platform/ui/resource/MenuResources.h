@@ -24,7 +24,8 @@ struct PLATUI_API MenuEntry {
 };
 
 // The menus of the windows' libraries by module and menu id. find() looks in the calling
-// thread's current resource module and then in the program's.
+// thread's current resource module, then in the program's, then in the other modules in the
+// order they registered.
 class PLATUI_API MenuResources {
 public:
     struct Menu {
