@@ -3,6 +3,7 @@
 #include "interface/InterfaceExport.h"
 
 #include <QIcon>
+#include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 
