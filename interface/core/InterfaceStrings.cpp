@@ -1,6 +1,7 @@
 #include "interface/core/InterfaceModule.h"
 
 #include "platform/core/Resources.h"
+#include "platform/ui/resource/MenuResources.h"
 
 namespace {
 
@@ -93,5 +94,18 @@ constexpr plat::Resources::Entry kStrings[] = {
 };
 
 const plat::Resources::Registration registration(InterfaceModule::kName, kStrings);
+
+// The note edit's context menu.
+const plat::ui::MenuResources::Menu kMenus[] = {
+    {11610,
+     {{11611, "&Note Numbers", {}},
+      {11612, "Note Names (&Sharps)", {}},
+      {11613, "Note Names (&Flats)", {}},
+      {11614, "&Drum Names", {}},
+      {0, "", {}},
+      {11615, "Show Note Nu&mber", {}}}},
+};
+
+const plat::ui::MenuResources::Registration menus(InterfaceModule::kName, kMenus);
 
 }  // namespace
