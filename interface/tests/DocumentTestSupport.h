@@ -90,7 +90,8 @@ protected:
         return names;
     }
 
-    // A new document with staves and bars, and a note on each staff at each quarter.
+    // A new document with staves (numbered from 1) and bars, and a note on each staff at each
+    // quarter.
     static void FillPiece(MCOpusDoc& doc, int staves, int quarters)
     {
         ASSERT_TRUE(doc.OnNewDocument());
@@ -100,7 +101,7 @@ protected:
         add->Apply(doc.GetBaseEvent());
         ECConductor* conductor = doc.GetBaseEvent()->GetConductor();
         conductor->GetConductorStaff()->GetConductorMeasureAtTime(MCTime(quarters - 0.001f), 1, 1);
-        for (int staff = 0; staff < staves; ++staff) {
+        for (int staff = 1; staff <= staves; ++staff) {
             for (int q = 0; q < quarters; ++q) {
                 ECMeasure* measure = conductor->GetMeasure(staff, MCTime(float(q)), 0, 0);
                 ASSERT_NE(measure, nullptr);
