@@ -76,6 +76,8 @@ protected:
     }
     void TearDown() override
     {
+        // The states posted meanwhile reach their handlers (and are freed).
+        plat::MessageLoop::current().pump();
         MCOpusDoc::SetActiveDoc(nullptr);
         MCOpusDoc::WaitThreadsFinished(0);
         std::filesystem::remove_all(m_dir);

@@ -72,7 +72,8 @@ protected:
     ECKey* AddKey(int sharps, int flats)
     {
         auto* key = new ECKey(static_cast<unsigned char>(sharps), static_cast<unsigned char>(flats), 0);
-        key->SetTime(new MCTime(0.0f));
+        const MCTime start(0.0f);
+        key->SetTime(&start);
         m_measure->AddChild(key, 1);
         return key;
     }
