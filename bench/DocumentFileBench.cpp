@@ -147,6 +147,15 @@ void BM_DocumentLoadArchive(benchmark::State& state)
 }
 BENCHMARK(BM_DocumentLoadArchive)->Unit(benchmark::kMillisecond);
 
+// The part of loading the archive that builds the sequence's data list afresh.
+void BM_DocumentLoadDataList(benchmark::State& state)
+{
+    Fixture& f = fixture();
+    for (auto _ : state)
+        f.doc.GetSequence()->CheckDataIntegrity();
+}
+BENCHMARK(BM_DocumentLoadDataList)->Unit(benchmark::kMillisecond);
+
 void BM_DocumentLoadContainer(benchmark::State& state)
 {
     Fixture& f = fixture();
