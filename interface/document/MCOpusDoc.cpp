@@ -5,7 +5,14 @@
 #include "notabase/actions/ACPostSerialize.h"
 #include "notabase/commands/CCAddClef.h"
 #include "notabase/commands/CCAddKey.h"
+#include "notabase/clipboard/MCClipFormat.h"
+#include "notabase/commands/CCCopy.h"
+#include "notabase/commands/CCCopyTracks.h"
+#include "notabase/commands/CCPaste.h"
 #include "notabase/commands/CCRemove.h"
+#include "notabase/commands/MCCommandList.h"
+#include "notabase/model/EventTypes.h"
+#include "notabase/score/ECTrack.h"
 #include "notabase/commands/CommandIds.h"
 #include "notabase/layers/LCBase.h"
 #include "notabase/performance/ECPerformance.h"
@@ -800,6 +807,107 @@ void MCOpusDoc::OnUpdate(long hint, SCBase* state)
         break;
     }
     UpdateAllViews(hint, state);
+}
+
+void MCOpusDoc::OnFileClose()
+{
+    if (m_performance) {
+        auto* stop = new SCPerform(3300);
+        stop->SetSynchronous(1);
+        stop->Apply(m_performance);
+    }
+    if (SaveModified())
+        OnCloseDocument();
+}
+
+int MCOpusDoc::OnFileSave()
+{
+    if (m_performance) {
+        auto* stop = new SCPerform(3300);
+        stop->SetSynchronous(1);
+        stop->Apply(m_performance);
+    }
+    return DoSave(m_pathName, 1);
+}
+
+int MCOpusDoc::OnFileSaveAs()
+{
+    if (m_performance) {
+        auto* stop = new SCPerform(3300);
+        stop->SetSynchronous(1);
+        stop->Apply(m_performance);
+    }
+    return DoSave("", 1);
+}
+
+int MCOpusDoc::SaveModified()
+{
+    if (!IsModified())
+        return 1;
+    const std::string name = m_title.empty() ? std::string("Untitled") : m_title;
+    switch (Message(plat::format("Save changes to %s?", name.c_str()), plat::UserPrompt::Icon::warning,
+                    plat::UserPrompt::Buttons::yesNoCancel)) {
+    case plat::UserPrompt::Answer::cancel:
+        return 0;
+    case plat::UserPrompt::Answer::yes:
+        return DoSave(m_pathName, 1);
+    default:
+        return 1;
+    }
+}
+
+void MCOpusDoc::OnEditCopy()
+{
+    if (!m_performance)
+        return;
+    auto* copy = new CCCopy;
+    copy->SetSynchronous(1);
+    copy->SetDocument(this);
+    copy->CopyEvents(&m_selection);
+    copy->Apply(m_performance);
+}
+
+int MCOpusDoc::OnUpdateEditCopy() const
+{
+    return m_selection.IsEmpty() ? 0 : 1;
+}
+
+void MCOpusDoc::OnEditPaste()
+{
+    if (!m_performance)
+        return;
+    plat::RefPtr<CCPaste> paste(new CCPaste);
+    paste->SetSynchronous(1);
+    paste->SetDocument(this);
+    paste->Apply(m_performance);
+    // Pasted staves go in after the last selected staff; with none selected, all at the end
+    // in the order they were copied.
+    int position = -1;
+    for (ECBase* element : m_selection)
+        if (element->GetEventId() == EventId::Staff)
+            position = element->GetTrack();
+    MCCommandList tracks;
+    for (ECBase* element : paste->GetEvents()) {
+        const int id = element->GetEventId();
+        auto* track = plat::dynamicDowncast<ECTrack>(element);
+        if ((id != EventId::Staff && id != EventId::WaveTrack) || !track)
+            continue;
+        auto* add = new CCCopyTracks;
+        add->SetSynchronous(1);
+        add->SetDocument(this);
+        add->SetInsertPosition(position);
+        if (position >= 0)
+            ++position;
+        add->CopyTrack(track);
+        tracks.AddTail(add);
+    }
+    if (!tracks.IsEmpty())
+        tracks.Apply(m_performance);
+}
+
+int MCOpusDoc::OnUpdateEditPaste() const
+{
+    return CCPaste::ClipboardHasFormat(MCClipFormat(kMusicDataFormat), 0) ? 1 : 0;
 }
 
 void MCOpusDoc::OnEditUndo()

@@ -132,7 +132,18 @@ public:
     virtual void WriteHeader(plat::Archive& archive);
     virtual void OnUpdate(long hint, SCBase* state);
 
+    // File menu: each stops the transport first.
+    void OnFileClose();
+    int OnFileSave();
+    int OnFileSaveAs();
+    // Asks whether to save a modified document; 0 when the user cancelled or the save failed.
+    int SaveModified();
+
     // Edit menu.
+    void OnEditCopy();
+    int OnUpdateEditCopy() const;
+    void OnEditPaste();
+    int OnUpdateEditPaste() const;
     void OnEditUndo();
     void OnEditRedo();
     // Whether there is something to undo (redo), and the menu text naming it.

@@ -564,3 +564,48 @@ TEST_F(DocumentFileTest, ADynamicToggleTogglesAgainstTheSelectionItBeganWith)
 }
 
 }  // namespace
+
+namespace {
+
+using namespace documenttest;
+
+class DocumentEditTest : public DocumentTest {};
+
+TEST_F(DocumentEditTest, PastedStavesWithNoStaffSelectedAllGoAtTheEndInTheirOrder)
+{
+    MCOpusDoc doc;
+    FillPiece(doc, 2, 1);
+    ECConductor* conductor = doc.GetBaseEvent()->GetConductor();
+    auto staff = [&](int n) { return conductor->GetTrack(ECConductor::staffTrack, n, 0); };
+    auto firstKey = [&](int n) {
+        ACFindEvents find;
+        find.AddEvtType(EventId::Note);
+        find.Apply(staff(n));
+        ECBase* note = find.GetEvents().GetHead();
+        auto* data = note ? plat::dynamicDowncast<DCsqNote>(note->GetData(0, 0)) : nullptr;
+        return data ? int(data->GetNoteOnData().GetDataByte1()) : -1;
+    };
+    auto select = [&](int code, std::vector<ECBase*> elements) {
+        auto* state = new SCSelection(code);
+        for (ECBase* e : elements)
+            state->AddToSelection(e);
+        state->SetSynchronous(1);
+        state->Apply(doc.GetBaseEvent());
+    };
+    const int key1 = firstKey(1), key2 = firstKey(2);
+    ASSERT_NE(key1, key2);
+    EXPECT_EQ(doc.OnUpdateEditCopy(), 0);
+    select(SCSelection::kReplace, {staff(1), staff(2)});
+    EXPECT_EQ(doc.OnUpdateEditCopy(), 1);
+    doc.OnEditCopy();
+    EXPECT_EQ(doc.OnUpdateEditPaste(), 1);
+    select(SCSelection::kClear, {});
+    doc.OnEditPaste();
+    ASSERT_EQ(conductor->GetMaxTrackNumber(ECConductor::staffTrack), 4);
+    EXPECT_EQ(firstKey(1), key1);
+    EXPECT_EQ(firstKey(2), key2);
+    EXPECT_EQ(firstKey(3), key1);
+    EXPECT_EQ(firstKey(4), key2);
+}
+
+}  // namespace
