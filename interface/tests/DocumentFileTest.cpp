@@ -4,6 +4,8 @@
 #include "interface/document/MCOpusHeader.h"
 #include "notabase/actions/ACFindEvents.h"
 #include "notabase/layers/LCBase.h"
+#include "notabase/model/EventTypes.h"
+#include "notabase/score/ECMeasure.h"
 #include "notabase/states/SCSelection.h"
 #include "platform/core/Archive.h"
 #include "platform/core/ArchiveError.h"
@@ -606,6 +608,69 @@ TEST_F(DocumentEditTest, PastedStavesWithNoStaffSelectedAllGoAtTheEndInTheirOrde
     EXPECT_EQ(firstKey(2), key2);
     EXPECT_EQ(firstKey(3), key1);
     EXPECT_EQ(firstKey(4), key2);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace documenttest;
+
+class DocumentRoundTripTest : public DocumentTest {};
+
+TEST_F(DocumentRoundTripTest, EveryElementKindStoredLoadedAndStoredAgainGivesTheSameBytes)
+{
+    const std::string path = File("every.kvd");
+    std::vector<int> placed;
+    {
+        MCOpusDoc doc;
+        FillPiece(doc, 2, 8);
+        ECConductor* conductor = doc.GetBaseEvent()->GetConductor();
+        // Every element kind goes under the first element of staff 2 (or of the piece) that
+        // can hold it, with its data when it has some.
+        ECBase* staff = conductor->GetTrack(ECConductor::staffTrack, 2, 0);
+        // The score's structure (conductor, staves, tracks, bars) is there already, built as
+        // the program builds it.
+        const std::vector<int> structure = {EventId::Performance, EventId::Conductor, EventId::ConductorStaff,
+                                            EventId::ConductorMeasure, EventId::Staff, EventId::Track,
+                                            EventId::WaveTrack, EventId::Measure};
+        for (int id = 0; id < EventId::Count; ++id) {
+            if (std::find(structure.begin(), structure.end(), id) != structure.end())
+                continue;
+            ECBase* element = CreateEvent(id);
+            if (!element)
+                continue;
+            plat::RefPtr<ECBase> held(element);
+            std::vector<int> parents;
+            element->GetParentTypes(parents);
+            const MCTime at(float(id % 8));
+            element->SetTime(&at);
+            element->SetVoiceTrack(0, 2);
+            for (int type : parents) {
+                ECBase* parent = staff->GetEventId() == type ? staff : staff->GetDescendant(type, -1);
+                if (!parent)
+                    parent = doc.GetBaseEvent()->GetDescendant(type, -1);
+                if (parent && parent != element && parent->AddChild(element, 1)) {
+                    element->GetData(0, 1);
+                    placed.push_back(id);
+                    break;
+                }
+            }
+        }
+        doc.GetSequence()->CheckDataIntegrity();
+        doc.GetSequence()->SetPlayRegion(MCTime(1.0f), MCTime(5.0f));
+        doc.GetSequence()->EnablePlayRegion(1);
+        doc.GetHeader()->SetFormat(MCOpusHeader::formatNative);
+        ASSERT_EQ(doc.DoSave(path, 1), 1);
+    }
+    EXPECT_GE(placed.size(), 30u) << "most kinds find a parent";
+    const std::vector<uint8_t> first = contentsOf(path);
+    MCOpusDoc again;
+    ASSERT_EQ(again.OnOpenDocument(path), 1) << (m_prompts.Texts().empty() ? "" : m_prompts.Texts()[0]);
+    const std::string second = File("second.kvd");
+    ASSERT_EQ(again.DoSave(second, 1), 1);
+    again.ReleaseRootStorage();
+    EXPECT_EQ(contentsOf(second), first);
 }
 
 }  // namespace
