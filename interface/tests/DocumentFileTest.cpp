@@ -3,6 +3,9 @@
 #include "interface/document/DocumentStrings.h"
 #include "interface/document/MCOpusHeader.h"
 #include "notabase/actions/ACFindEvents.h"
+#include "notabase/commands/CCRemove.h"
+#include "notabase/commands/MCCommandMgr.h"
+#include "platform/core/MessageLoop.h"
 #include "notabase/layers/LCBase.h"
 #include "notabase/model/EventTypes.h"
 #include "notabase/score/ECMeasure.h"
@@ -14,6 +17,8 @@
 #include "sequencer/data/DCsqBase.h"
 
 #include <atomic>
+#include <chrono>
+#include <thread>
 #include <climits>
 #include <cstring>
 #include <sys/stat.h>
@@ -530,6 +535,53 @@ TEST_F(DocumentFileTest, ClosedPerformancesAreFreedOnWorkersThatTheExitWaitsFor)
         EXPECT_EQ(doc.GetBaseEvent(), nullptr);
     }
     EXPECT_EQ(MCOpusDoc::WaitThreadsFinished(0), 1);
+
+    // A graph that takes a while to free: the wait returns only once it is freed.
+    struct SlowNote : ECNote {
+        explicit SlowNote(std::atomic<bool>& freed) : m_freed(freed) {}
+        ~SlowNote() override
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            m_freed = true;
+        }
+        std::atomic<bool>& m_freed;
+    };
+    std::atomic<bool> freed{false};
+    {
+        MCOpusDoc doc;
+        FillPiece(doc, 1, 1);
+        doc.GetBaseEvent()->GetConductor()->GetMeasure(1, MCTime(0.0f), 0, 0)->AddChild(new SlowNote(freed), 1);
+        doc.OnCloseDocument();
+    }
+    EXPECT_EQ(MCOpusDoc::WaitThreadsFinished(0), 1);
+    EXPECT_TRUE(freed);
+}
+
+TEST_F(DocumentFileTest, ElementsTakenOutOfThePieceLeaveTheSelection)
+{
+    MCOpusDoc doc;
+    FillPiece(doc, 1, 2);
+    ACFindEvents find;
+    find.AddEvtType(EventId::Note);
+    find.Apply(doc.GetBaseEvent());
+    ECBase* first = find.GetEvents().GetHead();
+    ECBase* second = find.GetEvents().GetTail();
+    auto* select = new SCSelection(SCSelection::kReplace);
+    select->AddToSelection(first);
+    select->AddToSelection(second);
+    select->SetSynchronous(1);
+    select->Apply(doc.GetBaseEvent());
+    ASSERT_EQ(doc.GetSelection().GetCount(), 2);
+    // The removal's notification (500) reaches the document when the bracket closes.
+    MCCommandMgr::BeginUndo(doc.GetBaseEvent(), "Delete");
+    auto* remove = new CCRemove(first);
+    remove->SetSynchronous(1);
+    remove->Apply(doc.GetBaseEvent());
+    MCCommandMgr::EndUndo(doc.GetBaseEvent());
+    plat::MessageLoop::current().pump();
+    EXPECT_EQ(doc.GetSelection().GetCount(), 1);
+    EXPECT_EQ(doc.GetSelection().GetHead(), second);
+    EXPECT_EQ(first->IsSelected(), 0);
 }
 
 TEST_F(DocumentFileTest, ADynamicToggleTogglesAgainstTheSelectionItBeganWith)
