@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-svg-dev
   libfluidsynth-dev timgm6mb-soundfont fluidsynth
   libasound2-dev libsamplerate0-dev alsa-utils libgsf-1-dev libcdio-dev libcdio-cdda-dev libcdio-paranoia-dev
+  python3-olefile
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation2
   locales
