@@ -208,8 +208,18 @@ ECBase* CMidiScoreMgr::GetEventForData(const FCMidi& message, int device, const 
         auto* note = new (std::nothrow) ECNote;
         if (!note)
             return nullptr;
-        if (duration == MCTime::TimeNull())
-            SetPendingNote(GetMatchKey(device, message.GetStatusLSB(), message.GetDataByte1()), note);
+        if (duration == MCTime::TimeNull()) {
+            // A note still sounding on the key ends where the new one begins, rather than
+            // keeping no length of its own.
+            const uint32_t key = GetMatchKey(device, message.GetStatusLSB(), message.GetDataByte1());
+            if (plat::RefPtr<ECBase> earlier = GetPendingNote(key); earlier && earlier->GetTime()) {
+                MCTime length(time.GetSeconds() - earlier->GetTime()->GetSeconds());
+                if (!(length > MCTime::TimeZero()))
+                    length = 0.1f;
+                earlier->SetDuration(&length);
+            }
+            SetPendingNote(key, note);
+        }
         else
             note->SetDuration(&duration);
         element = note;
@@ -502,7 +512,12 @@ ECBase* CMidiScoreMgr::AddMeterEvent(const MCTime& time, MCVoiceTrack voiceTrack
     auto* element = new (std::nothrow) ECMeter;
     if (!element)
         return nullptr;
-    element->SetMeter(static_cast<unsigned char>(numerator), static_cast<unsigned char>(denominator), 255);
+    // A meter the model cannot hold (no beats, a denominator that is no power of two) is not
+    // added: a bar of no length would leave the conductor making bars for ever.
+    if (!element->SetMeter(static_cast<unsigned char>(numerator), static_cast<unsigned char>(denominator), 255)) {
+        element->Unref(1);
+        return nullptr;
+    }
     element->SetTime(&time);
     element->SetVoiceTrack(&voiceTrack);
     return DoAdd(element, nullptr) ? element : nullptr;
