@@ -257,7 +257,7 @@ ECBase* CMidiScoreMgr::GetEventForData(const FCMidi& message, int device, const 
         return system;
     } else {
         CMidiEnvelopeMgr* manager = CMidiEnvelopeMgr::GetEnvMgr(m_sequence, voiceTrack, 1);
-        return manager ? manager->GetEnvPoint(message) : nullptr;
+        element = manager ? manager->GetEnvPoint(message) : nullptr;
     }
     if (!element)
         return nullptr;
