@@ -350,7 +350,11 @@ int CMidiScoreMgr::DoAdd(ECBase* element, const FCMidi* message)
         return 0;
     ECBase* parent = GetParent(element);
     if (!parent) {
-        element->Unref(1);
+        // A note that cannot be added waits for no note off. The element is released: freed
+        // unless the caller still holds it.
+        for (auto* pending : {&m_pendingNotes, &m_pendingPedals})
+            std::erase_if(*pending, [element](const auto& entry) { return entry.second.get() == element; });
+        plat::RefPtr<ECBase> release(element);
         return 0;
     }
     CCAdd* command = nullptr;
@@ -424,11 +428,7 @@ ECBase* CMidiScoreMgr::AddTupletEvent(const MCTime& time, MCVoiceTrack voiceTrac
         child->SetTime(&time);
         child->SetDuration(&duration);
     }
-    tuplet->Ref();
-    if (!DoAdd(tuplet, &message))
-        return nullptr;
-    tuplet->Unref(0);
-    return tuplet;
+    return DoAdd(tuplet, &message) ? tuplet : nullptr;
 }
 
 ECBase* CMidiScoreMgr::AddTextEvent(const MCTime& time, MCVoiceTrack voiceTrack, const unsigned char* text,
