@@ -10,6 +10,7 @@
 #include "notabase/commands/CCAddTempo.h"
 #include "notabase/commands/CCAddTrack.h"
 #include "notabase/commands/CCAddTuplet.h"
+#include "notabase/commands/CCCopy.h"
 #include "notabase/commands/CCRemove.h"
 #include "notabase/commands/MCCommandMgr.h"
 #include "notabase/model/ECBase.h"
@@ -406,18 +407,22 @@ ECBase* CMidiScoreMgr::AddTupletEvent(const MCTime& time, MCVoiceTrack voiceTrac
 {
     if (!m_sequence || !m_sequence->GetConductor())
         return nullptr;
-    ECBase* tuplet = SCMode::GetEvent();
+    // A copy of the entry template: the template itself stays the input mode's.
+    ECBase* entry = SCMode::GetEvent();
+    ECBase* tuplet = entry ? CCCopy::DoCopyEvent(entry, nullptr) : nullptr;
     if (!tuplet)
         return nullptr;
-    // The entry template comes referenced for us.
-    plat::RefPtr<ECBase> hold = plat::RefPtr<ECBase>::adopt(tuplet);
+    plat::RefPtr<ECBase> hold(tuplet);
     tuplet->SetTime(&time);
     ACSetVoiceTrack setter(voiceTrack.GetTrack(), voiceTrack.GetVoice());
     setter.Apply(tuplet);
     ECConductor* conductor = m_sequence->GetConductor();
     ECMeasure* measure = conductor->GetMeasure(0, time, 1, 1);
     auto* asTuplet = plat::dynamicDowncast<ECTuplet>(tuplet);
-    if (!asTuplet || asTuplet->IsValid(measure, conductor->GetMeterAtTime(time)) != 0)
+    // Without a meter in force the piece runs in 4/4.
+    ECMeter common(4, 4, 0);
+    ECMeter* meter = conductor->GetMeterAtTime(time);
+    if (!measure || !asTuplet || asTuplet->IsValid(measure, meter ? meter : &common) != 0)
         return AddMidiEvent(time, voiceTrack, message, device, duration);
     ACFindEvents find(ACFindEvents::noMaximum);
     if (MCEventList* children = tuplet->GetChildren())

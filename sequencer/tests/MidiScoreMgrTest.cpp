@@ -4,6 +4,8 @@
 #include "notabase/model/ECText.h"
 #include "notabase/score/ECKey.h"
 #include "notabase/score/ECStaff.h"
+#include "notabase/score/ECTuplet.h"
+#include "notabase/states/SCMode.h"
 #include "sequencer/data/DCsqChannelMode.h"
 #include "sequencer/data/DCsqTrack.h"
 #include "sequencer/score/CMidiScoreMgr.h"
@@ -242,9 +244,57 @@ TEST_F(MidiScoreMgrTest, ARecordedNoteIsQuantizedAtItsNoteOff)
     EXPECT_FLOAT_EQ(played->GetTime()->GetSeconds(), 2.1f);
 }
 
-TEST_F(MidiScoreMgrTest, ATupletWithoutAnEntryTemplateAddsNothing)
+TEST_F(MidiScoreMgrTest, ATupletEntryAddsACopyOfTheTemplateAboveThePlayedKey)
 {
-    EXPECT_EQ(Score().AddTupletEvent(MCTime(0.0f), MCVoiceTrack(0, 1), Message(0x90, 60, 100), 0, MCTime(0.5f)), nullptr);
+    EXPECT_EQ(Score().AddTupletEvent(MCTime(0.0f), MCVoiceTrack(0, 1), Message(0x90, 60, 100), 0, MCTime(0.5f)), nullptr)
+        << "no entry template";
+
+    m_piece.AddBarsUpTo(8.0f);
+    plat::RefPtr<ECTuplet> entry(new ECTuplet(3, 2, ECTuplet::unitsEighth));
+    for (int key : {60, 64, 67}) {
+        auto* note = new ECNote(MCTime(0.0f), MCTime(1.0f / 3));
+        entry->AddChild(note, 1);
+        auto* data = plat::dynamicDowncast<DCsqNote>(note->GetData(0, 1));
+        data->SetNoteOnData(Message(0x90, static_cast<unsigned>(key), 90));
+    }
+    SCMode::SetEventFunc([](void* template_) { return static_cast<ECBase*>(template_); }, entry.get());
+    SCMode::SetMode(SCMode::kEventMode);
+    ECBase* added = Score().AddTupletEvent(MCTime(1.0f), MCVoiceTrack(0, 1), Message(0x92, 62, 100), 0, MCTime(1.0f / 3));
+    SCMode::SetMode(SCMode::kFirstMode);
+    SCMode::SetEventFunc(nullptr, nullptr);
+    ASSERT_NE(added, nullptr);
+    EXPECT_NE(added, entry.get()) << "the template stays the input mode's";
+    EXPECT_EQ(added->GetEventId(), EventId::Tuplet);
+    std::vector<int> keys;
+    for (ECBase* note : *added->GetChildren()) {
+        EXPECT_FLOAT_EQ(note->GetTime()->GetSeconds(), 1.0f);
+        EXPECT_FLOAT_EQ(note->GetDuration()->GetSeconds(), 1.0f / 3);
+        const FCMidi& on = plat::dynamicDowncast<DCsqNote>(note->GetData(0, 0))->GetNoteOnData();
+        keys.push_back(on.GetDataByte1());
+        EXPECT_EQ(on.GetStatusByte(), 0x92);
+    }
+    EXPECT_EQ(keys, (std::vector<int>{62, 66, 69}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MidiScoreMgrTest, ANewStaffTakesAChannelNoOtherVoiceUses)
+{
+    MemoryDevices devices;
+    m_piece.AddStaves(2);
+    std::vector<unsigned> channels;
+    for (int track = 1; track <= 4; ++track) {
+        DCsqTrack* data = DCsqTrack::GetTrackData(static_cast<unsigned>(track), 1, &m_sequence);
+        ASSERT_NE(data, nullptr);
+        for (int voice = 1; voice < 8; ++voice)
+            EXPECT_EQ(data->GetVoiceMap(voice)->GetChannel(), data->GetVoiceMap(0)->GetChannel());
+        channels.push_back(data->GetVoiceMap(0)->GetChannel());
+    }
+    EXPECT_NE(channels[2], channels[3]) << "the two staves added to the sequence";
+    EXPECT_NE(channels[2], channels[0]);
+    EXPECT_NE(channels[3], 9u) << "never the drum channel";
 }
 
 }  // namespace
