@@ -274,6 +274,8 @@ TEST_F(MidiScoreMgrTest, ATupletEntryAddsACopyOfTheTemplateAboveThePlayedKey)
         EXPECT_EQ(on.GetStatusByte(), 0x92);
     }
     EXPECT_EQ(keys, (std::vector<int>{62, 66, 69}));
+    // Children and parents hold each other: the template is taken apart to be freed.
+    entry->RemoveChildren(1);
 }
 
 }  // namespace
