@@ -233,6 +233,25 @@ TEST_F(MidiReadTest, BoundsDecisions)
     }
 }
 
+TEST_F(MidiReadTest, ProgressIsAnnouncedPerHundredBytesOfATrack)
+{
+    std::vector<uint8_t> events;
+    for (int i = 0; i < 100; ++i)
+        events.insert(events.end(), {0x00, 0x90, 0x3C, 0x40, 0x00, 0x80, 0x3C, 0x00});
+    events.insert(events.end(), {0x00, 0xFF, 0x2F, 0x00});
+    ASSERT_EQ(Load(SmfBytes().Header(0, 1, 96).Track(events).Bytes()), 1);
+    std::vector<int> codes;
+    for (int code : m_doc.States()) {
+        if (code >= 1801 && code <= 1804)
+            codes.push_back(code);
+    }
+    // 804 bytes: one step each time the reading passes another 100 bytes.
+    std::vector<int> expected = {1801};
+    expected.insert(expected.end(), 9, 1802);
+    expected.push_back(1804);
+    EXPECT_EQ(codes, expected);
+}
+
 TEST_F(MidiReadTest, KeysAndMetersTheModelCannotHoldAreDropped)
 {
     const auto bytes = SmfBytes()

@@ -59,9 +59,12 @@ public:
         m_performance = new ECPerformance;
         m_performance->Ref();
         m_performance->AddChild(new ECConductor, 0);
+        m_performance->AddStateHandler(&MidiTestDocument::OnState, this);
         return m_performance;
     }
     ECPerformance* GetPerformance() override { return m_performance; }
+    // The codes of the states the performance received.
+    const std::vector<int>& States() const { return m_states; }
     CSequence& GetSequence() override { return m_sequence; }
     void SetMidiFileStatus(const MCMidiFile&, int fileType) override { m_fileType = fileType; }
     int GetMidiFileEvents(const MCTime& from, const MCTime& to, int track, CWGEventList& list) override
@@ -114,6 +117,11 @@ public:
     }
 
 private:
+    static int OnState(ECBase*, int, void* state, void* user)
+    {
+        static_cast<MidiTestDocument*>(user)->m_states.push_back(static_cast<SCBase*>(state)->GetCode());
+        return 0;
+    }
     void Release()
     {
         m_sequence.Detach();
@@ -131,6 +139,7 @@ private:
     int m_fileType = 0;
     std::vector<Scripted> m_script;
     std::vector<plat::RefPtr<ECBase>> m_elements;
+    std::vector<int> m_states;
 };
 
 // A note as a piece holds it or a file says it: start and length in quarter notes, key and

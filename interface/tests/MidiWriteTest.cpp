@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+#include <thread>
+
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -72,6 +75,36 @@ TEST_F(MidiWriteTest, RefusesWhatItCannotWrite)
         EXPECT_TRUE(m_file.GetBytes().empty());
     }
     EXPECT_FALSE(m_doc.GetSequence().TestState(CSequence::stateMidiWriting));
+}
+
+// A disk that fills after a number of bytes.
+class FullFile : public MCMidiMemFile {
+public:
+    explicit FullFile(size_t room) : MCMidiMemFile("full.mid"), m_room(room) {}
+    void Write(const void* data, size_t size) override
+    {
+        if (GetPosition() + size > m_room)
+            throw std::runtime_error("disk full");
+        MCMidiMemFile::Write(data, size);
+    }
+
+private:
+    size_t m_room;
+};
+
+TEST_F(MidiWriteTest, AFailingFilePassesItsErrorOnAndReleasesThePiece)
+{
+    for (int i = 0; i < 50; ++i)
+        m_doc.Midi(static_cast<uint32_t>(i * 100), 1, 0x403C90);
+    FullFile file(64);
+    EXPECT_THROW(MCMidiWrite().SaveMidiFile(file, m_doc, 0, 480), std::runtime_error);
+    EXPECT_FALSE(m_doc.GetSequence().TestState(CSequence::stateMidiWriting));
+    // The lock was given back: another thread takes it at once.
+    std::thread other([this] {
+        EXPECT_TRUE(m_doc.GetPerformance()->GetLock().try_lock());
+        m_doc.GetPerformance()->GetLock().unlock();
+    });
+    other.join();
 }
 
 TEST_F(MidiWriteTest, HeaderCountsTheTracksWritten)
