@@ -24,17 +24,6 @@ namespace {
 
 constexpr int kConductor = 0;
 
-uint32_t BigEndian32(const unsigned char* bytes)
-{
-    return static_cast<uint32_t>(bytes[0]) << 24 | static_cast<uint32_t>(bytes[1]) << 16 |
-           static_cast<uint32_t>(bytes[2]) << 8 | bytes[3];
-}
-
-uint16_t BigEndian16(const unsigned char* bytes)
-{
-    return static_cast<uint16_t>(bytes[0] << 8 | bytes[1]);
-}
-
 // The data bytes a system common or real-time status takes.
 int SystemDataBytes(unsigned char status)
 {
@@ -180,7 +169,8 @@ bool MCMidiRead::ReadChunkHeader(char id[4], uint32_t& length)
     if (m_file->Read(header, sizeof header) < sizeof header)
         return false;
     std::memcpy(id, header, 4);
-    length = BigEndian32(header + 4);
+    std::memcpy(&length, header + 4, 4);
+    length = dwSwap(length);
     return true;
 }
 
@@ -210,9 +200,11 @@ int MCMidiRead::ReadHeaderChunk()
         return MIDIFILE_BAD_HEADER;
     }
     m_file->Seek(position + rest);
-    m_format = BigEndian16(fields);
-    m_trackCount = BigEndian16(fields + 2);
-    const uint16_t division = BigEndian16(fields + 4);
+    uint16_t words[3];
+    std::memcpy(words, fields, sizeof words);
+    m_format = wSwap(words[0]);
+    m_trackCount = wSwap(words[1]);
+    const uint16_t division = wSwap(words[2]);
     if (division & 0x8000) {
         Fail(MIDIFILE_BAD_HEADER, "its time-code division is not supported");
         return MIDIFILE_BAD_HEADER;

@@ -30,6 +30,7 @@
 #include "sequencer/values/MCVoiceMap.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -56,14 +57,6 @@ private:
     ECPerformance* m_performance;
     CSequence* m_sequence;
 };
-
-void PutBigEndian32(unsigned char* out, uint32_t value)
-{
-    out[0] = static_cast<unsigned char>(value >> 24);
-    out[1] = static_cast<unsigned char>(value >> 16);
-    out[2] = static_cast<unsigned char>(value >> 8);
-    out[3] = static_cast<unsigned char>(value);
-}
 
 bool TrackWritten(CSequence* sequence, int track)
 {
@@ -129,12 +122,9 @@ void MCMidiWrite::Put(const void* bytes, size_t size)
 void MCMidiWrite::WriteHeaderChunk()
 {
     unsigned char header[14] = {'M', 'T', 'h', 'd', 0, 0, 0, 6};
-    header[8] = static_cast<unsigned char>(m_format >> 8);
-    header[9] = static_cast<unsigned char>(m_format);
-    header[10] = static_cast<unsigned char>(m_trackCount >> 8);
-    header[11] = static_cast<unsigned char>(m_trackCount);
-    header[12] = static_cast<unsigned char>(m_division >> 8);
-    header[13] = static_cast<unsigned char>(m_division);
+    const uint16_t words[3] = {wSwap(static_cast<uint16_t>(m_format)), wSwap(static_cast<uint16_t>(m_trackCount)),
+                               wSwap(static_cast<uint16_t>(m_division))};
+    std::memcpy(header + 8, words, sizeof words);
     Put(header, sizeof header);
 }
 
@@ -186,7 +176,8 @@ void MCMidiWrite::PatchTrackChunk()
     m_chunkLength -= 8;
     m_file->Seek(m_chunkStart);
     unsigned char header[8] = {'M', 'T', 'r', 'k'};
-    PutBigEndian32(header + 4, static_cast<uint32_t>(std::min<uint64_t>(m_chunkLength, 0xFFFFFFFF)));
+    const uint32_t length = dwSwap(static_cast<uint32_t>(std::min<uint64_t>(m_chunkLength, 0xFFFFFFFF)));
+    std::memcpy(header + 4, &length, sizeof length);
     Put(header, sizeof header);
     m_file->Seek(m_chunkEnd);
 }
