@@ -180,7 +180,7 @@ void DCsqTrack::Serialize(plat::Archive& archive)
 {
     DCsqFilter::Serialize(archive);
     if (archive.isStoring()) {
-        archive << m_gain << m_pan << m_transposition << m_chorus << m_reverb << m_modulation;
+        archive << m_gain.load() << m_pan << m_transposition << m_chorus << m_reverb << m_modulation;
         for (int voice = 0; voice < voiceCount; ++voice) {
             StoreFilterList(archive, m_voiceFilters[static_cast<size_t>(voice)]);
             m_voiceMaps[static_cast<size_t>(voice)].Serialize(archive);
@@ -192,7 +192,9 @@ void DCsqTrack::Serialize(plat::Archive& archive)
         SerializeOldParameters(archive);
         return;
     }
-    archive >> m_gain >> m_pan >> m_transposition >> m_chorus >> m_reverb >> m_modulation;
+    float gain = 0.0f;
+    archive >> gain >> m_pan >> m_transposition >> m_chorus >> m_reverb >> m_modulation;
+    m_gain = gain;
     HoldParameters();
     for (LCBase* filter : OwnedFilters()) {
         MCLoadClaims::Forget(filter);
@@ -210,7 +212,9 @@ void DCsqTrack::Serialize(plat::Archive& archive)
 
 void DCsqTrack::SerializeOldParameters(plat::Archive& archive)
 {
-    archive >> m_gain >> m_pan;
+    float gain = 0.0f;
+    archive >> gain >> m_pan;
+    m_gain = gain;
     if (ECPerformanceBase::GetActiveVersion(archive) == 2)
         archive.readU32();
     HoldParameters();
@@ -218,7 +222,8 @@ void DCsqTrack::SerializeOldParameters(plat::Archive& archive)
 
 void DCsqTrack::HoldParameters()
 {
-    m_gain = (m_gain > 0.0f && std::isfinite(m_gain)) ? m_gain : 0.0f;
+    const float gain = m_gain.load();
+    m_gain = (gain > 0.0f && std::isfinite(gain)) ? gain : 0.0f;
     m_pan = std::isnan(m_pan) ? 0.0f : std::clamp(m_pan, -1.0f, 1.0f);
     if (!std::isfinite(m_transposition))
         m_transposition = 0.0f;

@@ -435,14 +435,8 @@ public:
     void Serialize(plat::Archive& archive) override;
     // Drops the filters a failed load took, without deleting them.
     void unlinkAfterFailedLoad() override;
-    // The data of the hidden loop marks, or null.
-    DCsqFlowControl* GetLoopStartData() const { return m_loopStartData; }
-    DCsqFlowControl* GetLoopEndData() const { return m_loopEndData; }
     // Set when the sequence was loaded from a file, until it is detached.
     int LoadedFromFile() const { return Option(11); }
-    // How long before the record region a recording already takes input.
-    void SetPreRecordAllowance(const MCTime& allowance) { m_preRecordAllowance = allowance; }
-    const MCTime& GetPreRecordAllowance() const { return m_preRecordAllowance; }
 
 private:
     // Holds the performance lock (when attached) and then the sequence lock; when the
