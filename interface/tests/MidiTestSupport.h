@@ -248,15 +248,11 @@ private:
 // The folder of test files made to break MIDI readers, or empty where this checkout has none.
 inline std::filesystem::path MidiCorpusFolder()
 {
-    for (std::filesystem::path folder = std::filesystem::path(__FILE__).parent_path(); !folder.empty();
-         folder = folder.parent_path()) {
-        const std::filesystem::path candidate = folder / ".." / "shared" / "corpus" / "midi";
-        if (std::filesystem::is_directory(candidate))
-            return candidate;
-        if (folder == folder.parent_path())
-            break;
-    }
-    return {};
+    // The shared test files lie beside the checkout. __FILE__ may be relative to the build
+    // folder (the compiler cache rewrites it), so the source folder comes from the build.
+    const std::filesystem::path candidate =
+        std::filesystem::path(QUAVIX_SOURCE_DIR).parent_path() / "shared" / "corpus" / "midi";
+    return std::filesystem::is_directory(candidate) ? candidate : std::filesystem::path();
 }
 
 inline std::vector<uint8_t> ReadWholeFile(const std::filesystem::path& path)

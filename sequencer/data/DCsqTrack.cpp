@@ -179,6 +179,8 @@ void DCsqTrack::LoadFilterList(plat::Archive& archive, std::vector<LCBase*>& lis
 void DCsqTrack::Serialize(plat::Archive& archive)
 {
     DCsqFilter::Serialize(archive);
+    if (archive.isLoading())
+        m_stateBits = GetCell().GetCellWord() & kStateBits;
     if (archive.isStoring()) {
         archive << m_gain.load() << m_pan << m_transposition << m_chorus << m_reverb << m_modulation;
         for (int voice = 0; voice < voiceCount; ++voice) {
