@@ -54,6 +54,8 @@ struct Playing {
     int32_t nextSector = 0;
     int32_t endSector = 0;  // one past the last
     uint64_t written = 0;
+    // The device's count when it opened: what it played of this track is counted from there.
+    uint64_t playedAtOpen = 0;
     uint32_t poll = 0;
 
     ~Playing()
@@ -222,7 +224,7 @@ void pollPlaying()
     Playing* p = d.playing.get();
     if (!p)
         return;
-    const uint64_t played = p->device->playedBytes();
+    const uint64_t played = p->device->playedBytes() - std::min(p->device->playedBytes(), p->playedAtOpen);
     while (p->nextSector < p->endSector && p->written - std::min(played, p->written) < kQueuedBytes) {
         const int16_t* samples = cdio_paranoia_read(p->paranoia, nullptr);
         if (!samples) {
@@ -372,6 +374,7 @@ int obj_PlayCD(plat::ui::Window* window, const CdTrackRecord* track, int32_t sta
         plat::trace("obj_PlayCD -- no wave output opens for CD audio");
         return 0;
     }
+    p->playedAtOpen = p->device->playedBytes();
     d.playing = std::move(p);
     pollPlaying();
     if (!d.playing)
