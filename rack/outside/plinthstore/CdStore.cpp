@@ -104,7 +104,7 @@ void quietLibrary()
     (void)once;
 }
 
-enum class OpenError { none, noDrive, noDisc };
+enum class OpenError { none, noDrive, noDisc, unreadable };
 
 CdioHandle openSource(const std::string& source, OpenError& error)
 {
@@ -132,8 +132,9 @@ CdioHandle openSource(const std::string& source, OpenError& error)
         cdio_free(found);
     }
     CdioHandle cdio(cdio_open(device.c_str(), driver));
+    // A drive that does not open holds no disc; an image that does not open is damaged.
     if (!cdio)
-        error = OpenError::noDisc;
+        error = driver == DRIVER_DEVICE ? OpenError::noDisc : OpenError::unreadable;
     return cdio;
 }
 
@@ -260,7 +261,7 @@ int readDisc(plat::ui::Window* window, bool quiet)
     if (error == OpenError::noDrive)
         return fail(kStrNoDrive);
     if (!cdio)
-        return fail(kStrNoDisc);
+        return fail(error == OpenError::unreadable ? kStrUnreadable : kStrNoDisc);
     const track_t first = cdio_get_first_track_num(cdio.get());
     const track_t count = cdio_get_num_tracks(cdio.get());
     if (first == CDIO_INVALID_TRACK || count == CDIO_INVALID_TRACK || count == 0)
