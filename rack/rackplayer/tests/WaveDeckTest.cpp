@@ -2,7 +2,10 @@
 #include "rack/outside/plinthstore/tests/StoreTestFiles.h"
 #include "rack/plinthui/ControlIds.h"
 #include "rack/rackplayer/DeckControls.h"
+#include "rack/outside/plinthstore/FileChooser.h"
 #include "rack/rackplayer/MidiDeck.h"
+#include "rack/rackplayer/PlaylistDialog.h"
+#include "rack/rackplayer/RackFrame.h"
 #include "rack/rackplayer/RackStartup.h"
 #include "rack/rackplayer/WaveDeck.h"
 #include "rack/rackplayer/tests/RackFixture.h"
@@ -10,6 +13,7 @@
 #include "platform/core/UserPrompt.h"
 #include "platform/ui/window/Window.h"
 
+#include <QListWidget>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -229,6 +233,47 @@ TEST_F(WaveDeckTest, CancellingTheSavePromptOfAnUnsavedRecordingKeepsIt)
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_NE(asked[0].find("not saved"), std::string::npos);
     EXPECT_EQ(rackState().waveCount, 1);
+}
+
+TEST_F(WaveDeckTest, ThePlayListEditorAddsAtTheSelectionRemovesAndLoadsTheListInOrder)
+{
+    const std::string a = makeWave("a.wav", 0.2);
+    const std::string b = makeWave("b.wav", 0.2);
+    const std::string c = makeWave("Long Name With Blanks And More Than A Hundred And Twenty Seven Characters, "
+                                   "So That No Name Is Ever Cut Short On Its Way Into The Rack.wav",
+                                   0.2);
+    load(a);
+    load(b);
+    FileChooser::setHook([&c](plat::ui::Window*, const FileRequest& request) {
+        EXPECT_TRUE(request.multiple);
+        return std::vector<std::string>{c};
+    });
+    rack_SetDialogRunner([](QDialog& dialog) {
+        auto* editor = dynamic_cast<PlaylistDialog*>(&dialog);
+        if (!editor)
+            return int(QDialog::Rejected);
+        QListWidget* list = nullptr;
+        for (QListWidget* widget : dialog.findChildren<QListWidget*>())
+            if (widget->property("itemId").toInt() == PlaylistDialog::kListBox)
+                list = widget;
+        EXPECT_EQ(list->count(), 2);
+        // The new file goes in front of the selected b; then a goes.
+        list->setCurrentRow(1);
+        editor->add();
+        list->setCurrentRow(0);
+        editor->remove();
+        EXPECT_EQ(list->count(), 2);
+        editor->apply();
+        return int(QDialog::Accepted);
+    });
+    command(kDeckCmdPlaylist);
+    FileChooser::setHook({});
+    rack_SetDialogRunner({});
+    deliver();
+    ASSERT_EQ(obj_GetWaveCount(), 2);
+    EXPECT_EQ(obj_GetWave(0, 0)->path, c);
+    EXPECT_EQ(obj_GetWave(0, 1)->path, b);
+    EXPECT_EQ(rackState().waveCount, 2);
 }
 
 TEST_F(WaveDeckTest, ScreenshotOfTheWaveDeckPlaying)
