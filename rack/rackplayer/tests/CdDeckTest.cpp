@@ -10,6 +10,8 @@
 #include "platform/core/IniFile.h"
 #include "platform/ui/window/Window.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -245,7 +247,23 @@ TEST_F(CdDeckTest, RenamingATrackThatStandsTwiceInThePlayListRenamesBothAndOkSto
         EXPECT_EQ(order->item(3)->text(), "Shore Song");
         EXPECT_EQ(tracks->item(1)->text(), "Shore Song");
         EXPECT_EQ(tracks->currentRow(), 2);
-        static_cast<QLineEdit*>(find(CdPlaylistDialog::kTitleEdit))->setText("Harbour Lights");
+        auto* title = static_cast<QLineEdit*>(find(CdPlaylistDialog::kTitleEdit));
+        title->setText("Harbour Lights");
+        // Enter in the title goes on to the next control; it does not end the dialog.
+        dialog.show();
+        title->setFocus();
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(title, &enter);
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_NE(QApplication::focusWidget(), title);
+        // Delete in the play list removes the selected entry, the same place staying selected.
+        order->setCurrentRow(3);
+        QKeyEvent remove(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+        QApplication::sendEvent(order, &remove);
+        EXPECT_EQ(order->count(), 3);
+        EXPECT_EQ(order->currentRow(), 2);
+        tracks->setCurrentRow(1);
+        editor->add();
         editor->apply();
         return int(QDialog::Accepted);
     });
