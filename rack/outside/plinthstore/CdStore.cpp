@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace rack {
@@ -33,9 +34,12 @@ constexpr int kStrTrack = 549;
 constexpr const char* kDiscFile = "rackcd.ini";
 constexpr int kSectorsPerSecond = 75;
 constexpr size_t kSectorBytes = CDIO_CD_FRAMESIZE_RAW;
-// How much sound is kept queued at the output, and how often it is topped up.
+// How much sound is kept queued at the output, and how often it is topped up. Reading runs
+// on the interface thread, so each turn reads a few sectors only (twice what a turn plays),
+// and a drive that retries holds the window up for those few at most.
 constexpr uint64_t kQueuedBytes = 44100 * 4 / 2;
 constexpr uint32_t kPollMs = 50;
+constexpr int kSectorsPerPoll = 8;
 // The most play-order entries a stored disc may have.
 constexpr int kMaxOrder = 999;
 
@@ -81,6 +85,7 @@ struct Disc {
     CdPlayObject play;
     GlobalHandle orderHandle = nullptr;
     std::unique_ptr<Playing> playing;
+    CdDoorHook doorHook;
 };
 
 Disc& disc()
@@ -226,7 +231,9 @@ void pollPlaying()
     if (!p)
         return;
     const uint64_t played = p->device->playedBytes() - std::min(p->device->playedBytes(), p->playedAtOpen);
-    while (p->nextSector < p->endSector && p->written - std::min(played, p->written) < kQueuedBytes) {
+    for (int read = 0; read < kSectorsPerPoll && p->nextSector < p->endSector &&
+                       p->written - std::min(played, p->written) < kQueuedBytes;
+         ++read) {
         const int16_t* samples = cdio_paranoia_read(p->paranoia, nullptr);
         if (!samples) {
             finishPlaying(kMciFailure);
@@ -405,9 +412,20 @@ void obj_EmptyCD(int, int)
     broadcastChange();
 }
 
+CdDoorHook obj_SetCDDoorHook(CdDoorHook hook)
+{
+    return std::exchange(disc().doorHook, std::move(hook));
+}
+
 int obj_SetCDDoor(plat::ui::Window*, int32_t* value)
 {
     Disc& d = disc();
+    if (d.doorHook) {
+        if (!value || *value != kCdDoorRequest)
+            return 0;
+        stopPlaying(d);
+        return d.doorHook(value);
+    }
     OpenError error = OpenError::none;
     CdioHandle cdio = openSource(d.source, error);
     if (!cdio || !value || *value != kCdDoorRequest)

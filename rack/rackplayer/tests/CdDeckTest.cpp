@@ -212,6 +212,32 @@ TEST_F(CdDeckTest, PauseStopsTheDiscAndResumesFromTheElapsedTime)
     EXPECT_TRUE(std::equal(wave.heard.begin() + long(heardWhilePaused), wave.heard.end(), first.begin() + 75 * kSectorBytes));
 }
 
+TEST_F(CdDeckTest, EjectingEmptiesTheDeckAndADoorThatEndsClosedOnlySetsATimer)
+{
+    bool open = false;
+    obj_SetCDDoorHook([&open](int32_t* value) {
+        open = !open;
+        *value = open ? 1 : 0;
+        return 1;
+    });
+    command(kSlotPlay);
+    command(kCdCmdEject);
+    EXPECT_EQ(obj_GetCDCount(), 0);
+    EXPECT_EQ(cdDeckState().playCount, 0);
+    EXPECT_EQ(cdDeckState().elapsedTenths, 0);
+    // The store's notice of the emptied disc stops the deck.
+    deliver();
+    EXPECT_EQ(rackState().cdState, kDeckIdle);
+    const size_t timers = m_timers.activeTimers();
+    // Closing: the disc is not read here, only a timer of 100 ms is set, and ends itself.
+    command(kCdCmdEject);
+    EXPECT_EQ(m_timers.activeTimers(), timers + 1);
+    EXPECT_EQ(obj_GetCDCount(), 0);
+    advance(100);
+    EXPECT_EQ(m_timers.activeTimers(), timers);
+    obj_SetCDDoorHook({});
+}
+
 TEST_F(CdDeckTest, AFailureEmptiesTheCd)
 {
     command(kSlotPlay);
