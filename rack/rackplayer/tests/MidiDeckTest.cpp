@@ -197,6 +197,38 @@ TEST_F(MidiDeckTest, PreviousWithinTheFirstSecondGoesBackAndAScanMovesThePositio
     EXPECT_EQ(bitty.positionMs, 18000);
 }
 
+TEST_F(MidiDeckTest, ARightPressOnTheTempoShowsItsHelpUntilReleased)
+{
+    mouse(plat::ui::kRightButtonDownMessage, 70, 30);
+    EXPECT_EQ(midiDeckState().mouseMode, MidiMouseMode::tempoHelp);
+    EXPECT_EQ(Window::capture(), m_deck);
+    mouse(plat::ui::kRightButtonUpMessage, 70, 30);
+    EXPECT_EQ(midiDeckState().mouseMode, MidiMouseMode::none);
+    EXPECT_EQ(Window::capture(), nullptr);
+    // Outside the tempo, nothing.
+    mouse(plat::ui::kRightButtonDownMessage, 200, 30);
+    EXPECT_EQ(midiDeckState().mouseMode, MidiMouseMode::none);
+}
+
+TEST_F(MidiDeckTest, ADroppedWaveGoesToTheWaveDeckAndEndsTheDrop)
+{
+    const std::string wave = m_folder + "/take.wav";
+    test::writeFile(wave, test::waveFileBytes(11025, 1, 8, std::vector<uint8_t>(1000, 128)));
+    std::vector<std::string> files = {makeSong("a.mid", 1), wave, makeSong("b.mid", 1)};
+    m_deck->send(plat::ui::kDropFilesMessage, reinterpret_cast<uintptr_t>(&files), 0);
+    deliver();
+    EXPECT_EQ(rackState().midiCount, 1);
+    EXPECT_EQ(rackState().waveCount, 1);
+    EXPECT_EQ(obj_GetWave(0, rackState().currentWave)->path, wave);
+    EXPECT_TRUE(prompts.empty());
+    // Some of them not loading is said.
+    std::vector<std::string> some = {makeSong("c.mid", 1), m_folder + "/missing.mid"};
+    m_deck->send(plat::ui::kDropFilesMessage, reinterpret_cast<uintptr_t>(&some), 0);
+    ASSERT_FALSE(prompts.empty());
+    EXPECT_NE(prompts.back().text.find("Some"), std::string::npos);
+    EXPECT_EQ(rackState().midiCount, 2);
+}
+
 TEST_F(MidiDeckTest, ScreenshotOfTheMidiDeckPlaying)
 {
     take(makeSong("Evening Reel.mid", 40));
