@@ -346,6 +346,8 @@ void CSequence::OnCommandFinish(long /*code*/, SCCommand* state)
     CheckList(changed, envelopes, content, flow, wave, timing, envelope);
     ECConductorStaff* staff = m_conductor ? m_conductor->GetConductorStaff() : nullptr;
     if (timing && staff) {
+        // The callback reads the maps on the driver thread.
+        Locked locked(*this);
         staff->GetMeterEnv()->RecalculateBPTTimes();
         staff->GetTempoEnv()->RecalculateClockTimes();
         GetLeadInTime();
