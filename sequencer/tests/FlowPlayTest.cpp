@@ -529,3 +529,43 @@ TEST_F(FlowPlayTest, ChangingTheTempoInForceWhilePlayingGoesOnFromThePlacePlayed
 }
 
 }  // namespace
+
+namespace {
+
+// A recording runs over the repeats as written; only the loop goes round, counting its passes.
+TEST_F(FlowPlayTest, WhileRecordingRepeatsAreNotTakenButTheLoopIs)
+{
+    FlowOracle oracle;
+    SetTempo(0.0f, 120.0f);
+    oracle.Tempo(0.0f, 120.0f);
+    Quarters(8.0f, oracle);
+    Mark(2.0f, 0);
+    Mark(4.0f, 1, 1);
+    oracle.Segment(0.0f, 8.0f);
+    CSequence& seq = Prepared();
+    seq.EnableRecordLeadIn(0);
+    StartDevices();
+    Take();
+    const uint32_t t0 = m_devices.Wavegate().GetBufferTime();
+    seq.Record();
+    ASSERT_EQ(seq.TestState(CSequence::stateRecording), 1);
+    m_devices.Step(3000);
+    seq.Stop(0);
+    m_devices.Step(1000);
+    Compare(oracle, t0, 3000.0);
+    EXPECT_EQ(seq.GetRecordLoopCount(), 0);
+
+    // With the loop on, each pass over the loop's end starts the recording again.
+    seq.SetLoopRegion(MCTime(1.0f), MCTime(3.0f));
+    seq.EnableLoopRegion(1);
+    seq.SetLocation(MCTime(1.0f));
+    seq.Record();
+    m_devices.Step(2600);
+    EXPECT_EQ(seq.GetRecordLoopCount(), 2) << "two passes over the loop's end in 2.6 s of 1 s passes";
+    EXPECT_EQ(seq.TestState(CSequence::stateRecording), 1);
+    seq.Stop(0);
+    m_devices.Step(1000);
+    EXPECT_EQ(seq.GetRecordLoopCount(), 0);
+}
+
+}  // namespace
