@@ -7,6 +7,7 @@
 #include "notabase/model/ECFlowControl.h"
 #include "notabase/model/ECText.h"
 #include "notabase/prefs/Preferences.h"
+#include "notabase/states/SCMode.h"
 #include "notabase/states/SCTime.h"
 #include "sequencer/data/DCsqFlowControl.h"
 #include "sequencer/states/SCPerform.h"
@@ -311,6 +312,39 @@ TEST_F(PositionTest, TimeConversionsAndStepRecordValues)
     EXPECT_FLOAT_EQ(LoadFloatPreference("Sequencer\\Midi\\Play", "Step-play Threshold", 1.0f), 0.001f);
     seq.SetPreRecordAllowance(MCTime(-2.0f));
     EXPECT_FLOAT_EQ(seq.GetPreRecordAllowance().GetSeconds(), 0.0f);
+}
+
+}  // namespace
+
+namespace {
+
+ECBase* templateNote(void* user)
+{
+    auto* note = static_cast<ECBase*>(user);
+    if (note)
+        note->Ref();
+    return note;
+}
+
+TEST_F(PositionTest, TheStepDurationComesFromTheNoteOfTheInsertionMode)
+{
+    CSequence& seq = Sequence();
+    const plat::RefPtr<ECNote> eighth(new ECNote(MCTime(0.0f), MCTime(0.5f)));
+    SCMode::SetMode(SCMode::kEventMode);
+    SCMode::SetEventType(EventId::Note);
+    SCMode::SetEventFunc(&templateNote, eighth.get());
+    seq.OnUpdate(SCMode::kEventMode, nullptr);
+    EXPECT_FLOAT_EQ(seq.GetStepRecordDuration().GetSeconds(), 0.5f);
+    SCMode::SetEventFunc(&templateNote, nullptr);
+    seq.OnUpdate(SCMode::kEventMode, nullptr);
+    EXPECT_FLOAT_EQ(seq.GetStepRecordDuration().GetSeconds(), 1.0f) << "a quarter without a template";
+    SCMode::SetEventFunc(&templateNote, eighth.get());
+    SCMode::SetEventType(EventId::Text);
+    seq.OnUpdate(SCMode::kEventMode, nullptr);
+    EXPECT_FLOAT_EQ(seq.GetStepRecordDuration().GetSeconds(), 1.0f) << "another mode keeps it";
+    EXPECT_EQ(eighth->GetRefCount(), 1u) << "the template is released";
+    SCMode::SetEventFunc(nullptr, nullptr);
+    SCMode::SetMode(SCMode::kFirstMode);
 }
 
 }  // namespace
