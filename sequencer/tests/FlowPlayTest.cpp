@@ -569,3 +569,45 @@ TEST_F(FlowPlayTest, WhileRecordingRepeatsAreNotTakenButTheLoopIs)
 }
 
 }  // namespace
+
+namespace {
+
+// First and second endings: the second time through, the first ending is skipped to the
+// repeat's end, and the music goes on after it.
+TEST_F(FlowPlayTest, TheSecondTimeThroughTheFirstEndingIsSkipped)
+{
+    FlowOracle oracle;
+    SetTempo(0.0f, 120.0f);
+    oracle.Tempo(0.0f, 120.0f);
+    Quarters(10.0f, oracle);
+    Mark(1.0f, 0);  // repeat start
+    Mark(4.0f, 2);  // first ending
+    Mark(6.0f, 1);  // repeat end
+    oracle.Segment(0.0f, 6.0f);
+    oracle.Segment(1.0f, 4.0f);
+    oracle.Segment(6.0f, 10.0f);
+    Prepared();
+    PlayAndCompare(oracle);
+    ExpectWritten(oracle, WriteOut());
+}
+
+// D.S. al coda: back to the segno, then from the to-coda mark to the coda.
+TEST_F(FlowPlayTest, DalSegnoGoesBackToTheSegnoAndOnToTheCoda)
+{
+    FlowOracle oracle;
+    SetTempo(0.0f, 120.0f);
+    oracle.Tempo(0.0f, 120.0f);
+    Quarters(14.0f, oracle);
+    Mark(2.0f, 3);    // segno
+    Mark(5.0f, 4);    // to coda
+    Mark(8.0f, 10);   // D.S.
+    Mark(12.0f, 4);   // coda
+    oracle.Segment(0.0f, 8.0f);
+    oracle.Segment(2.0f, 5.0f);
+    oracle.Segment(12.0f, 14.0f);
+    Prepared();
+    PlayAndCompare(oracle);
+    ExpectWritten(oracle, WriteOut());
+}
+
+}  // namespace
