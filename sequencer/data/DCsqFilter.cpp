@@ -62,8 +62,12 @@ void DCsqFilter::Serialize(plat::Archive& archive)
 void DCsqFilter::unlinkAfterFailedLoad()
 {
     DCsqBase::unlinkAfterFailedLoad();
-    MCLoadClaims::Forget(m_filter.get());
-    (void)m_filter.release();
+    // What the load read goes with the archive; a filter the data made itself goes here.
+    if (MCLoadClaims::IsClaimed(m_filter.get())) {
+        MCLoadClaims::Forget(m_filter.get());
+        (void)m_filter.release();
+    }
+    m_filter.reset();
     for (auto& object : m_retired) {
         MCLoadClaims::Forget(object.get());
         (void)object.release();
