@@ -1,6 +1,7 @@
 #include "sequencer/data/DCsqFilter.h"
 
 #include "notabase/layers/LCBase.h"
+#include "notabase/model/ECBase.h"
 #include "notabase/model/ECPerformanceBase.h"
 #include "platform/core/Archive.h"
 #include "sequencer/data/MCLoadClaims.h"
@@ -73,6 +74,11 @@ void DCsqFilter::unlinkAfterFailedLoad()
         (void)object.release();
     }
     m_retired.clear();
+    for (auto& element : m_retiredElements) {
+        if (ECBase* held = element.release())
+            held->Unref(0);
+    }
+    m_retiredElements.clear();
 }
 
 void DCsqFilter::ReadFilter(plat::Archive& archive)
@@ -88,6 +94,14 @@ void DCsqFilter::Retire(plat::Object* object)
 {
     if (!object)
         return;
+    if (auto* element = plat::dynamicDowncast<ECBase>(object)) {
+        m_retiredElements.emplace_back(element);
+        return;
+    }
+    // The data an element holds belongs to it.
+    auto* component = plat::dynamicDowncast<DCBase>(object);
+    if (component && component->GetOwner() && component->GetOwner()->GetData(0, 0) == component)
+        throw plat::ArchiveError(plat::ArchiveError::Cause::generic, "old record: an element's data");
     for (const auto& held : m_retired) {
         if (held.get() == object)
             return;
