@@ -236,8 +236,13 @@ void DCsqTrack::HoldParameters()
 
 void DCsqTrack::unlinkAfterFailedLoad()
 {
-    for (LCBase* filter : OwnedFilters())
-        MCLoadClaims::Forget(filter);
+    // What the load read goes with the archive; what the data made itself goes here.
+    for (LCBase* filter : OwnedFilters()) {
+        if (MCLoadClaims::IsClaimed(filter))
+            MCLoadClaims::Forget(filter);
+        else
+            delete filter;
+    }
     for (auto& list : m_voiceFilters)
         list.clear();
     m_trackFilters.clear();
