@@ -6,6 +6,17 @@
 namespace {
 
 constexpr plat::Resources::Entry kStrings[] = {
+    // Device pickers and device properties.
+    {11504, "Device Unavailable"},
+    {11542, "%c)  %s"},
+    {11790, "Driver Version %d.%d"},
+    {11791, "FM Synthesizer"},
+    {11792, "MIDI Mapper"},
+    {11793, "MIDI Port"},
+    {11794, "Square Wave Synthesizer"},
+    {11795, "Internal Synthesizer"},
+    {38400, "Display &Instrument Names"},
+    {38401, "Display &Device Names"},
     // Time edit formats and their blanks.
     {11550, "%03d:%02d"},
     {11551, "%03d:%02d:%03d"},
@@ -124,8 +135,10 @@ constexpr plat::Resources::Entry kStrings[] = {
 
 const plat::Resources::Registration registration(InterfaceModule::kName, kStrings);
 
-// The note edit's context menu.
+// The context menus of the device pickers and the note edit.
 const plat::ui::MenuResources::Menu kMenus[] = {
+    // The device pickers' context menu.
+    {11605, {{0, "Device", {{38400, "Display &Instrument Names", {}}, {38401, "Display &Device Names", {}}}}}},
     {11610,
      {{11611, "&Note Numbers", {}},
       {11612, "Note Names (&Sharps)", {}},

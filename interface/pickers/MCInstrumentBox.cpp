@@ -46,7 +46,11 @@ std::string MCInstrumentBox::GetSelectedInstrumentFile() const
 
 void MCInstrumentBox::SetSelectedInstrument(const std::string& name)
 {
-    const int found = findText(QString::fromStdString(name), Qt::MatchStartsWith);
+    // A whole name wins over a longer one it begins: "General Midi" must not pick
+    // "General Midi Drums" only because that file comes first.
+    int found = findText(QString::fromStdString(name), Qt::MatchFixedString);
+    if (found < 0)
+        found = findText(QString::fromStdString(name), Qt::MatchStartsWith);
     if (found >= 0)
         setCurrentIndex(found);
 }

@@ -21,7 +21,7 @@ public:
     void RemoveInstruments();
     std::string GetSelectedInstrument() const;
     std::string GetSelectedInstrumentFile() const;
-    // Selects the first entry whose name begins with name, without regard to case; nothing
-    // changes when none does.
+    // Selects the first entry of that name, else the first whose name begins with it, without
+    // regard to case; nothing changes when none does.
     void SetSelectedInstrument(const std::string& name);
 };

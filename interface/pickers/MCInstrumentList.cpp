@@ -52,11 +52,16 @@ std::string MCInstrumentList::GetSelectedInstrumentFile() const
 
 void MCInstrumentList::SetSelectedInstrument(const std::string& name)
 {
+    // A whole name wins over a longer one it begins: "General Midi" must not pick
+    // "General Midi Drums" only because that file comes first.
     const QString wanted = QString::fromStdString(name);
-    for (int i = 0; i < count(); ++i) {
-        if (item(i)->text().startsWith(wanted, Qt::CaseInsensitive)) {
-            setCurrentRow(i);
-            return;
+    for (const bool whole : {true, false}) {
+        for (int i = 0; i < count(); ++i) {
+            const QString text = item(i)->text();
+            if (whole ? text.compare(wanted, Qt::CaseInsensitive) == 0 : text.startsWith(wanted, Qt::CaseInsensitive)) {
+                setCurrentRow(i);
+                return;
+            }
         }
     }
 }

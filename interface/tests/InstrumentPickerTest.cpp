@@ -50,14 +50,20 @@ TEST_F(InstrumentPickerTest, BoxAndListShowTheNamedDefinitions)
     EXPECT_EQ(box.itemText(0), "Synth Module");
     EXPECT_EQ(list.GetSelectedInstrument(), "");
     EXPECT_EQ(list.GetSelectedInstrumentFile(), "");
-    // A prefix selects the first entry that begins with it.
+    // A whole name wins over a longer one that comes first; a prefix selects the first entry
+    // that begins with it.
     box.SetSelectedInstrument("synth");
+    EXPECT_EQ(box.GetSelectedInstrument(), "Synth");
+    box.SetSelectedInstrument("synth m");
     EXPECT_EQ(box.GetSelectedInstrument(), "Synth Module");
     list.SetSelectedInstrument("SYNTH");
+    EXPECT_EQ(list.GetSelectedInstrument(), "Synth");
+    EXPECT_EQ(list.currentRow(), 1);
+    list.SetSelectedInstrument("Syn");
     EXPECT_EQ(list.GetSelectedInstrument(), "Synth Module");
-    list.SetSelectedInstrument("Synth");
     box.SetSelectedInstrument("Organ");
     EXPECT_EQ(box.GetSelectedInstrument(), "Synth Module");
+    list.SetSelectedInstrument("Synth");
     list.setCurrentRow(1);
     EXPECT_EQ(list.GetSelectedInstrumentFile(), instruments + "/b.ini");
     EXPECT_TRUE(prompts.empty());
