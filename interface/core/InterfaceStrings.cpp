@@ -36,6 +36,9 @@ constexpr plat::Resources::Entry kStrings[] = {
     {11614, "&Drum Names"},
     {11615, "Show Note Nu&mber"},
     {11617, "Drum:  %d"},
+    // The audition window.
+    {11665, "&Advanced >>"},
+    {11666, "&Advanced <<"},
     // Warning and input dialogs.
     {11702, "Please enter a string in the field below"},
     {11703, "&Name:"},
