@@ -72,6 +72,7 @@ FOLDER_RANKS = {
         "values": 0, "states": 0,
         "events": 1, "data": 1, "envelopes": 1, "layers": 1, "transport": 1, "play": 1, "record": 1, "score": 1,
         "monitor": 1, "prefetch": 1, "prefs": 1,
+        "commands": 1, "actions": 1,
     },
     # The device interfaces and the clock sit at the library's root; the audio engine and the
     # memory devices below the backends that use them.

@@ -1,0 +1,268 @@
+// Reading and writing Standard MIDI Files: events per second of processor time for an import
+// with full transcription (a file of every GS sound when the shared test files are there, a
+// dense piece of 16 channels, a file of 100,000 events) and for an export of 100,000 events,
+// with the peak resident memory of the process.
+
+#include "interface/midifile/MCMidiDocument.h"
+#include "interface/midifile/MCMidiMemFile.h"
+#include "interface/midifile/MCMidiRead.h"
+#include "interface/midifile/MCMidiWrite.h"
+#include "notabase/commands/CCAddTrack.h"
+#include "notabase/commands/MCCommandMgr.h"
+#include "notabase/performance/ECPerformance.h"
+#include "notabase/score/ECConductor.h"
+#include "platform/core/Profile.h"
+#include "sequencer/InitSequencer.h"
+#include "sequencer/transport/CSequence.h"
+
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <vector>
+
+namespace {
+
+class BenchDocument : public MCMidiDocument {
+public:
+    BenchDocument() = default;
+    ~BenchDocument() override { Release(); }
+    BenchDocument(const BenchDocument&) = delete;
+    BenchDocument& operator=(const BenchDocument&) = delete;
+
+    ECPerformance* CreatePerformance(int) override
+    {
+        Release();
+        m_performance = new ECPerformance;
+        m_performance->Ref();
+        m_performance->AddChild(new ECConductor, 0);
+        return m_performance;
+    }
+    ECPerformance* GetPerformance() override { return m_performance; }
+    CSequence& GetSequence() override { return m_sequence; }
+    void SetMidiFileStatus(const MCMidiFile&, int) override {}
+    // The records handed over window by window, as the sequence would.
+    int GetMidiFileEvents(const MCTime& from, const MCTime& to, int, CWGEventList& list) override
+    {
+        const long end = to.GetMSec();
+        (void)from;
+        while (m_next < m_records.size() && static_cast<long>(m_records[m_next]->time) < end)
+            list.push_back(std::move(m_records[m_next++]));
+        return m_next >= m_records.size() ? 1 : 0;
+    }
+    void SetRecords(std::vector<std::unique_ptr<CWGEventData>> records)
+    {
+        m_records = std::move(records);
+        m_next = 0;
+    }
+
+private:
+    void Release()
+    {
+        m_sequence.Detach();
+        if (m_performance) {
+            m_performance->ClearUndo();
+            MCCommandMgr::OnIdle();
+            m_performance->RemoveChildren(1);
+            m_performance->Unref(1);
+            m_performance = nullptr;
+        }
+    }
+
+    CSequence m_sequence;
+    ECPerformance* m_performance = nullptr;
+    std::vector<std::unique_ptr<CWGEventData>> m_records;
+    size_t m_next = 0;
+};
+
+void Setup()
+{
+    static const bool done = [] {
+        setenv("QUAVIX_MEDIA", "memory", 0);
+        const std::filesystem::path folder = std::filesystem::temp_directory_path() / "quavix-bench-settings";
+        std::filesystem::create_directories(folder);
+        plat::Profile::setFolder(folder.string());
+        return InitSequencer() != 0;
+    }();
+    (void)done;
+}
+
+void PutVarLength(std::vector<uint8_t>& out, uint32_t value)
+{
+    uint8_t bytes[4];
+    int count = 0;
+    bytes[count++] = value & 0x7F;
+    while ((value >>= 7) > 0)
+        bytes[count++] = static_cast<uint8_t>(0x80 | (value & 0x7F));
+    while (count > 0)
+        out.push_back(bytes[--count]);
+}
+
+// A format 0 file at 480 ticks a quarter: on each of the channels, notes of a sixteenth played
+// one after another, with a program change per channel first; about `events` events.
+std::vector<uint8_t> DenseFile(int channels, long events)
+{
+    std::vector<uint8_t> track;
+    for (int channel = 0; channel < channels; ++channel) {
+        track.insert(track.end(), {0x00, static_cast<uint8_t>(0xC0 | channel), static_cast<uint8_t>(channel * 7)});
+    }
+    const long perChannel = events / (2L * channels);
+    for (long i = 0; i < perChannel; ++i) {
+        const uint8_t key = static_cast<uint8_t>(36 + (i * 7) % 48);
+        for (int channel = 0; channel < channels; ++channel)
+            track.insert(track.end(), {0x00, static_cast<uint8_t>(0x90 | channel), key, 0x64});
+        PutVarLength(track, 120);
+        for (int channel = 0; channel < channels; ++channel)
+            track.insert(track.end(), {static_cast<uint8_t>(0x80 | channel), key, 0x00, 0x00});
+        track.pop_back();
+    }
+    track.insert(track.end(), {0x00, 0xFF, 0x2F, 0x00});
+    std::vector<uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0, 'M', 'T', 'r', 'k'};
+    const uint32_t size = static_cast<uint32_t>(track.size());
+    file.insert(file.end(), {static_cast<uint8_t>(size >> 24), static_cast<uint8_t>(size >> 16),
+                             static_cast<uint8_t>(size >> 8), static_cast<uint8_t>(size)});
+    file.insert(file.end(), track.begin(), track.end());
+    return file;
+}
+
+std::vector<uint8_t> CorpusFile(const char* name)
+{
+    for (std::filesystem::path folder = std::filesystem::path(__FILE__).parent_path(); !folder.empty();
+         folder = folder.parent_path()) {
+        const std::filesystem::path candidate = folder / ".." / "shared" / "corpus" / "midi" / name;
+        if (std::filesystem::is_regular_file(candidate)) {
+            std::ifstream in(candidate, std::ios::binary);
+            return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+        }
+        if (folder == folder.parent_path())
+            break;
+    }
+    return {};
+}
+
+// The events of a file: everything after a delta time.
+long CountEvents(const std::vector<uint8_t>& bytes)
+{
+    long events = 0;
+    size_t at = 14;
+    while (at + 8 <= bytes.size()) {
+        const size_t length = static_cast<size_t>(bytes[at + 4]) << 24 | static_cast<size_t>(bytes[at + 5]) << 16 |
+                              static_cast<size_t>(bytes[at + 6]) << 8 | bytes[at + 7];
+        const size_t end = std::min(bytes.size(), at + 8 + length);
+        size_t i = at + 8;
+        uint8_t running = 0;
+        while (i < end) {
+            while (i < end && (bytes[i] & 0x80))
+                ++i;
+            if (++i >= end)
+                break;
+            const uint8_t status = bytes[i];
+            ++events;
+            if (status == 0xFF || status == 0xF0 || status == 0xF7) {
+                i += status == 0xFF ? 2 : 1;
+                size_t size = 0;
+                while (i < end && (bytes[i] & 0x80))
+                    size = size << 7 | (bytes[i++] & 0x7F);
+                if (i < end)
+                    size = size << 7 | bytes[i++];
+                i += size;
+                continue;
+            }
+            if (status & 0x80) {
+                running = status;
+                ++i;
+            }
+            i += (running & 0xE0) == 0xC0 ? 1 : 2;
+        }
+        at = end;
+    }
+    return events;
+}
+
+void ReportMemory(benchmark::State& state)
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_rss_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+void Import(benchmark::State& state, const std::vector<uint8_t>& bytes)
+{
+    Setup();
+    if (bytes.empty()) {
+        state.SkipWithError("the shared MIDI test files are not in this checkout");
+        return;
+    }
+    const long events = CountEvents(bytes);
+    for (auto _ : state) {
+        auto doc = std::make_unique<BenchDocument>();
+        MCMidiMemFile file("bench.mid", bytes);
+        MCMidiRead reader;
+        if (!reader.LoadMidiFile(file, *doc))
+            state.SkipWithError(reader.GetErrorText().c_str());
+        // Freeing the piece is not part of the import.
+        state.PauseTiming();
+        doc.reset();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * events);
+    state.counters["events"] = static_cast<double>(events);
+    ReportMemory(state);
+}
+
+void BM_ImportAllGsSounds(benchmark::State& state)
+{
+    Import(state, CorpusFile("test-all-gs-sounds.mid"));
+}
+
+void BM_ImportDensePiece(benchmark::State& state)
+{
+    // 16 channels, 8 notes a second each for a minute at 120 beats a minute.
+    Import(state, DenseFile(16, 16L * 8 * 60 * 2));
+}
+
+void BM_Import100kEvents(benchmark::State& state)
+{
+    Import(state, DenseFile(16, 100000));
+}
+
+void BM_Export100kEvents(benchmark::State& state)
+{
+    Setup();
+    BenchDocument doc;
+    doc.GetSequence().Attach(doc.CreatePerformance(1));
+    constexpr long events = 100000;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::vector<std::unique_ptr<CWGEventData>> records;
+        records.reserve(events);
+        for (long i = 0; i < events; ++i) {
+            auto record = std::make_unique<CWGEventData>();
+            const uint32_t channel = static_cast<uint32_t>(i % 16);
+            const uint32_t key = static_cast<uint32_t>(36 + (i / 32) % 48);
+            record->SetMidiData((i / 16) % 2 ? (0x80 | channel | key << 8) : (0x90 | channel | key << 8 | 0x64u << 16));
+            record->time = static_cast<uint32_t>(i / 16 * 125);
+            records.push_back(std::move(record));
+        }
+        doc.SetRecords(std::move(records));
+        MCMidiMemFile file("bench.mid");
+        state.ResumeTiming();
+        if (!MCMidiWrite().SaveMidiFile(file, doc, 0, 480))
+            state.SkipWithError("the file was not written");
+        benchmark::DoNotOptimize(file.GetBytes().data());
+    }
+    state.SetItemsProcessed(state.iterations() * events);
+    ReportMemory(state);
+}
+
+}  // namespace
+
+BENCHMARK(BM_ImportAllGsSounds)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportDensePiece)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Import100kEvents)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Export100kEvents)->Unit(benchmark::kMillisecond);
