@@ -41,6 +41,10 @@ public:
     int GetShownState() const { return m_shownState; }
     int GetNextState() const { return m_nextState; }
     bool IsHot() const { return m_hot; }
+    // Whether the button stands for one choice of a radio group (it took a radio button's
+    // place).
+    bool IsRadio() const { return m_radio; }
+    void SetRadio(bool radio) { m_radio = radio; }
 
 protected:
     // Whether the hover frame follows the pointer while the button is disabled.
@@ -64,6 +68,7 @@ protected:
     int m_mode;
     int m_style = Push;
     bool m_hot = false;
+    bool m_radio = false;
 
 private:
     void setHot(bool hot);

@@ -10,6 +10,7 @@
 #include "platform/ui/resource/ImageResources.h"
 
 #include <QApplication>
+#include <QRadioButton>
 #include <QPainter>
 
 #include <cmath>
@@ -34,8 +35,10 @@ bool MCButton::AutoLoad(int id, QWidget* parent)
     QWidget* item = plat::ui::itemWidget(parent, id);
     auto* button = dynamic_cast<QAbstractButton*>(item);
     const std::string caption = button ? button->text().toStdString() : std::string();
+    const bool radio = dynamic_cast<QRadioButton*>(item) != nullptr;
     if (!item || !plat::ui::attachToItem(parent, id, this))
         return false;
+    SetRadio(radio);
     setText(QString::fromStdString(caption));
     setAccessibleName(QString::fromStdString(caption));
     if (caption.empty())

@@ -9,6 +9,7 @@
 #include "platform/ui/resource/ImageResources.h"
 
 #include <QPainter>
+#include <QRadioButton>
 
 #include <cmath>
 
@@ -21,8 +22,10 @@ bool MCButton2::AutoLoad(int id, QWidget* parent, plat::ui::ColorRef face, plat:
 {
     auto* button = dynamic_cast<QAbstractButton*>(plat::ui::itemWidget(parent, id));
     const std::string caption = button ? button->text().toStdString() : std::string();
+    const bool radio = dynamic_cast<QRadioButton*>(button) != nullptr;
     if (!button || !plat::ui::attachToItem(parent, id, this))
         return false;
+    SetRadio(radio);
     setText(QString::fromStdString(caption));
     setAccessibleName(QString::fromStdString(caption));
     if (caption.empty())

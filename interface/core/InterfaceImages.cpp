@@ -169,6 +169,40 @@ QImage paintSliderThumb(int scale)
     });
 }
 
+// The program tree's icons: a folder for a group or bank, a note for a voice, and a note on
+// a lit key for the voice selected.
+QImage paintTreeIcon(int kind, int scale)
+{
+    QImage image(16 * scale, 16 * scale, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.scale(scale, scale);
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (kind == 0) {
+        painter.setPen(QColor(150, 110, 30));
+        painter.setBrush(QColor(240, 200, 90));
+        painter.drawRoundedRect(QRectF(1.5, 4.5, 13, 9), 1, 1);
+        painter.drawRect(QRectF(1.5, 2.5, 5, 2));
+        return image;
+    }
+    if (kind == 2) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(70, 130, 220));
+        painter.drawRoundedRect(QRectF(0.5, 0.5, 15, 15), 3, 3);
+    }
+    const QColor ink = kind == 2 ? Qt::white : QColor(30, 30, 30);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(ink);
+    painter.drawEllipse(QRectF(3, 10, 6, 4.5));
+    painter.fillRect(QRectF(7.6, 2.5, 1.4, 9.5), ink);
+    QPainterPath flag;
+    flag.moveTo(9, 2.5);
+    flag.cubicTo(11.5, 4, 13, 5, 12, 8);
+    flag.cubicTo(12, 6.5, 10.5, 5.5, 9, 5.2);
+    painter.drawPath(flag);
+    return image;
+}
+
 const std::vector<ImageResources::Entry>& entries()
 {
     static const std::vector<ImageResources::Entry> all = [] {
@@ -176,6 +210,9 @@ const std::vector<ImageResources::Entry>& entries()
         for (const ElementIcon& icon : kElementIcons)
             list.push_back({ImageResources::imageName(icon.id), [icon](int scale) { return paintElementIcon(icon, scale); }});
         list.push_back({ImageResources::imageName(11600), paintCheckBoxes});
+        for (int kind = 0; kind < 3; ++kind)
+            list.push_back({ImageResources::imageName(uint32_t(11641 + kind)),
+                            [kind](int scale) { return paintTreeIcon(kind, scale); }});
         list.push_back({ImageResources::imageName(11680), paintDial});
         list.push_back({ImageResources::imageName(11692), paintSliderTrack});
         list.push_back({ImageResources::imageName(11693), paintSliderThumb});

@@ -6,6 +6,17 @@
 namespace {
 
 constexpr plat::Resources::Entry kStrings[] = {
+    // Device pickers and device properties.
+    {11504, "Device Unavailable"},
+    {11542, "%c)  %s"},
+    {11790, "Driver Version %d.%d"},
+    {11791, "FM Synthesizer"},
+    {11792, "MIDI Mapper"},
+    {11793, "MIDI Port"},
+    {11794, "Square Wave Synthesizer"},
+    {11795, "Internal Synthesizer"},
+    {38400, "Display &Instrument Names"},
+    {38401, "Display &Device Names"},
     // Time edit formats and their blanks.
     {11550, "%03d:%02d"},
     {11551, "%03d:%02d:%03d"},
@@ -25,10 +36,42 @@ constexpr plat::Resources::Entry kStrings[] = {
     {11614, "&Drum Names"},
     {11615, "Show Note Nu&mber"},
     {11617, "Drum:  %d"},
+    // The audition window.
+    {11665, "&Advanced >>"},
+    {11666, "&Advanced <<"},
     // Warning and input dialogs.
     {11702, "Please enter a string in the field below"},
     {11703, "&Name:"},
     {11713, "&Don't warn me about this again"},
+    // The built-in chords, by type.
+    {11860, "major"},
+    {11861, "minor"},
+    {11862, "diminished"},
+    {11863, "augmented"},
+    {11864, "major 7"},
+    {11865, "minor 7"},
+    {11866, "sus b9"},
+    {11867, "major 7 sharp 4"},
+    {11868, "7"},
+    {11869, "minor flat 6"},
+    {11870, "minor 7 flat 5"},
+    {11871, "sus"},
+    {11872, "minor major 7"},
+    {11873, "major 7 sharp 5"},
+    {11874, "7 sharp 11"},
+    {11875, "7 alt"},
+    {11876, "7 flat 9"},
+    {11877, "7 sharp 9"},
+    {11878, "7 sharp 5"},
+    {11879, "minor 6"},
+    {11880, "6"},
+    {11881, "9"},
+    {11882, "add 9"},
+    {11883, "major 7 add 9"},
+    {11884, "6 9"},
+    {11885, "minor 9"},
+    {11886, "minor 6 9"},
+    {11887, "7 sus"},
     // Drum names, note 27 upward (string id = note + 38473).
     {38500, "High Q"},
     {38501, "Slap"},
@@ -95,8 +138,10 @@ constexpr plat::Resources::Entry kStrings[] = {
 
 const plat::Resources::Registration registration(InterfaceModule::kName, kStrings);
 
-// The note edit's context menu.
+// The context menus of the device pickers and the note edit.
 const plat::ui::MenuResources::Menu kMenus[] = {
+    // The device pickers' context menu.
+    {11605, {{0, "Device", {{38400, "Display &Instrument Names", {}}, {38401, "Display &Device Names", {}}}}}},
     {11610,
      {{11611, "&Note Numbers", {}},
       {11612, "Note Names (&Sharps)", {}},

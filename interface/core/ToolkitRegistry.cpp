@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <map>
 #include <mutex>
 #include <set>
 
@@ -25,10 +26,11 @@ std::string normalised(std::string path)
     return path;
 }
 
-// Keys created empty in this process, by lowered section path.
+// Keys created empty in this process, by lowered section path, for each settings file.
 struct EmptyKeys {
     std::mutex mutex;
-    std::set<std::string> sections;
+    std::map<std::string, std::set<std::string>> files;
+    std::set<std::string>& sections() { return files[plat::Profile::instance().filePath()]; }
 };
 
 EmptyKeys& emptyKeys()
@@ -40,7 +42,7 @@ EmptyKeys& emptyKeys()
 bool isKnownEmpty(const std::string& section)
 {
     const std::lock_guard lock(emptyKeys().mutex);
-    return emptyKeys().sections.contains(lowered(section));
+    return emptyKeys().sections().contains(lowered(section));
 }
 
 // What lies directly below section among the keys created empty.
@@ -49,7 +51,7 @@ std::vector<std::string> emptyChildren(const std::string& section)
     const std::string prefix = section.empty() ? std::string() : lowered(section) + "\\";
     std::vector<std::string> names;
     const std::lock_guard lock(emptyKeys().mutex);
-    for (const std::string& key : emptyKeys().sections) {
+    for (const std::string& key : emptyKeys().sections()) {
         if (key.size() > prefix.size() && key.starts_with(prefix) && key.find('\\', prefix.size()) == std::string::npos)
             names.push_back(key.substr(prefix.size()));
     }
@@ -116,7 +118,7 @@ bool ToolkitRegistry::CreateKey(const std::string& path)
         for (size_t start = 0; start <= section->size();) {
             const size_t end = std::min(section->find('\\', start), section->size());
             level = section->substr(0, end);
-            emptyKeys().sections.insert(lowered(level));
+            emptyKeys().sections().insert(lowered(level));
             start = end + 1;
         }
     }
@@ -204,7 +206,7 @@ bool ToolkitRegistry::DeleteKey(const std::string& path)
     if (!profile.removeSection(*section))
         return false;
     const std::lock_guard lock(emptyKeys().mutex);
-    emptyKeys().sections.erase(lowered(*section));
+    emptyKeys().sections().erase(lowered(*section));
     return true;
 }
 

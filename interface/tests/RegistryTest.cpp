@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <string>
 #include <vector>
 
@@ -29,13 +31,18 @@ protected:
     }
 };
 
-// Runs first in its program, before any other MCRegistry is made.
-TEST(RegistryAppKeyTest, TheAppKeyIsEmptyUntilTheFirstRegistryIsMade)
+// In a program of its own, so that no MCRegistry was made before.
+TEST(RegistryAppKeyDeathTest, TheAppKeyIsEmptyUntilTheFirstRegistryIsMade)
 {
-    EXPECT_EQ(MCRegistry::GetAppKey(), "");
-    const MCRegistry registry(0);
-    EXPECT_FALSE(registry.IsConnected());
-    EXPECT_EQ(MCRegistry::GetAppKey(), "Software\\Tarnwick\\" + plat::Profile::application());
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            const bool emptyBefore = MCRegistry::GetAppKey().empty();
+            const MCRegistry registry(0);
+            const bool built = MCRegistry::GetAppKey() == "Software\\Tarnwick\\" + plat::Profile::application();
+            std::_Exit(emptyBefore && built && !registry.IsConnected() ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
     EXPECT_EQ(MCRegistry::GetFullKey("Settings\\Parts"), MCRegistry::GetAppKey() + "\\Settings\\Parts");
 }
 

@@ -8,6 +8,7 @@ namespace plat::ui {
 namespace {
 
 constexpr const char* kItemIdProperty = "plat.itemId";
+constexpr const char* kGroupProperty = "plat.groupStart";
 
 }  // namespace
 
@@ -32,6 +33,16 @@ QWidget* itemWidget(const QWidget* parent, int id)
     return nullptr;
 }
 
+void setGroupStart(QWidget* control, bool start)
+{
+    control->setProperty(kGroupProperty, start);
+}
+
+bool isGroupStart(const QWidget* control)
+{
+    return control && control->property(kGroupProperty).toBool();
+}
+
 bool attachToItem(QWidget* parent, int id, QWidget* control)
 {
     QWidget* placeholder = itemWidget(parent, id);
@@ -43,6 +54,7 @@ bool attachToItem(QWidget* parent, int id, QWidget* control)
     if (!placeholder->toolTip().isEmpty())
         control->setToolTip(placeholder->toolTip());
     control->setEnabled(placeholder->isEnabled());
+    setGroupStart(control, isGroupStart(placeholder));
     bool placed = false;
     if (holder && holder->layout()) {
         QLayoutItem* old = holder->layout()->replaceWidget(placeholder, control, Qt::FindChildrenRecursively);

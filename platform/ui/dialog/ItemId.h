@@ -15,6 +15,11 @@ PLATUI_API int itemId(const QWidget* control);
 // there is none.
 PLATUI_API QWidget* itemWidget(const QWidget* parent, int id);
 
+// Whether control starts a group of controls (the radio buttons of one choice run from a
+// control that starts a group up to the next one that does).
+PLATUI_API void setGroupStart(QWidget* control, bool start);
+PLATUI_API bool isGroupStart(const QWidget* control);
+
 // Puts control in the place of the item id of parent (its layout slot, or its geometry when it
 // has no layout), with the item's id, tool tip, enabled state and place in the tab order; the
 // item is deleted. False when parent has no such item.

@@ -93,7 +93,7 @@ TEST(ResourceModulesTest, ImagesAndMenusFollowTheCurrentModuleAndFallBackToThePr
         };
     };
     const ImageResources::Entry program[] = {{"KNOB", painted(Qt::red)}, {ImageResources::imageName(200), painted(Qt::gray)}};
-    const ImageResources::Entry library[] = {{"knob", painted(Qt::blue)}};
+    const ImageResources::Entry library[] = {{"knob", painted(Qt::blue)}, {"ONLYHERE", painted(Qt::green)}};
     const ImageResources::Registration programImages(Resources::programModule(), program);
     const ImageResources::Registration libraryImages("Knobset", library);
     const MenuResources::Menu programMenus[] = {{11610, {{1, "&Number", {}}, {0, "", {}}, {0, "&Format", {{2, "&Sharps", {}}}}}}};
@@ -116,6 +116,8 @@ TEST(ResourceModulesTest, ImagesAndMenusFollowTheCurrentModuleAndFallBackToThePr
         EXPECT_EQ(menu->entries[2].entries[0].id, 2u);
     }
     EXPECT_EQ(ImageResources::find("KNOB")->pixel(0, 0), qRgb(255, 0, 0));
+    // What neither the current module nor the program has comes from the libraries' chain.
+    EXPECT_EQ(ImageResources::find("OnlyHere")->pixel(0, 0), qRgb(0, 255, 0));
     EXPECT_FALSE(ImageResources::find("MISSING"));
     EXPECT_FALSE(ImageResources::find("KNOB", 0));
     EXPECT_FALSE(MenuResources::find(11611));
