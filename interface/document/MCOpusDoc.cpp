@@ -169,7 +169,7 @@ unsigned MCOpusDoc::ThreadDestroyProc(void* performance)
     return 0;
 }
 
-int MCOpusDoc::OnUpdateHandler(ECBase* /*performance*/, int phase, void* state, void* doc)
+int MCOpusDoc::OnUpdate(ECBase* /*performance*/, int phase, void* state, void* doc)
 {
     if (phase == 0 && state && doc) {
         auto* s = static_cast<SCBase*>(state);
@@ -192,7 +192,7 @@ ECPerformance* MCOpusDoc::CreatePerformance(int withConductor)
 {
     auto* performance = new ECPerformance;
     performance->Ref();
-    performance->AddStateHandler(&MCOpusDoc::OnUpdateHandler, this);
+    performance->AddStateHandler(&MCOpusDoc::OnUpdate, this);
     if (withConductor)
         performance->AddChild(new ECConductor, 1);
     m_performance = performance;
