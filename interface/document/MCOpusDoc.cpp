@@ -24,7 +24,6 @@
 #include "notabase/states/SCSelection.h"
 #include "platform/core/Archive.h"
 #include "platform/core/ArchiveError.h"
-#include "platform/core/FileError.h"
 #include "platform/core/MemoryStream.h"
 #include "platform/core/Strings.h"
 #include "platform/core/Trace.h"
