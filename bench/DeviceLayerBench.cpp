@@ -5,6 +5,7 @@
 #include "platform/media/MediaError.h"
 #include "platform/media/MidiOutPort.h"
 #include "platform/media/ManualTimerService.h"
+#include "platform/media/RealClock.h"
 #include "platform/media/RealTimerService.h"
 #include "platform/media/alsa/AlsaMidiInPort.h"
 #include "platform/media/alsa/AlsaMidiOutPort.h"
@@ -279,7 +280,8 @@ void BM_AlsaPortLatenessOnTheRealClock(benchmark::State& state)
         return;
     }
     for (auto _ : state) {
-        AlsaMidiOutPort out(*sequencer, through);
+        const RealClock clock;
+        AlsaMidiOutPort out(*sequencer, through, clock);
         AlsaMidiInPort in(*sequencer, through);
         Arrivals arrivals;
         in.open(&arrivals);

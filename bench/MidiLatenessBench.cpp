@@ -17,8 +17,8 @@
 
 // How late MIDI events leave, on the real clock: a performance hands one event per
 // millisecond to a memory MIDI output, which notes the monotonic clock as each one leaves;
-// an event's lateness is that reading minus the moment playing started plus the event's
-// play time. Beside it, a bare thread that sleeps to the same deadlines shows what this
+// an event's lateness is that reading minus the instant of its play time on the play clock
+// (the start of the play start's millisecond plus the event's play time). Beside it, a bare thread that sleeps to the same deadlines shows what this
 // machine allows at best. Each benchmark plays once; the figures are counters in
 // microseconds.
 
@@ -112,8 +112,8 @@ std::vector<std::pair<uint32_t, int64_t>> play(const Script& script)
     wg->SetNotificationCallback(&countUnderruns, 0);
     wg->StartPerformance(&Script::Proc, reinterpret_cast<uintptr_t>(&script), 1, 0);
     wg->OpenDevices();
-    const int64_t startNs = steadyNs();
     wg->StartDevices();
+    const int64_t startNs = Backend::instance().clock().nsAt(plat::media::MediaTime(wg->GetPlayStartTime()));
     std::this_thread::sleep_until(Steady::time_point(std::chrono::nanoseconds(startNs)) +
                                   std::chrono::milliseconds(kFirstEventMs + kEvents + script.stallMs + 100));
     wg->StopDevices();

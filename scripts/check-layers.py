@@ -36,9 +36,12 @@ QT_PRIVATE = {"platform/core"}
 # lower. Headers at the library's root (its export macro) may be included from any folder;
 # its tests/ folder sits above every folder.
 FOLDER_RANKS = {
+    # Drawing and timers stand lowest; images and resource modules use drawing; commands and
+    # dialogs use resources.
     "platform/ui": {
         "draw": 0, "timer": 0,
-        "window": 1,
+        "image": 1, "resource": 1, "window": 1,
+        "command": 2, "dialog": 2,
     },
     # The Interface's shared services stand lowest; the document core and the controls use
     # them; MIDI files, views and pickers use documents and controls; dialogs use them all.
@@ -69,6 +72,7 @@ FOLDER_RANKS = {
         "values": 0, "states": 0,
         "events": 1, "data": 1, "envelopes": 1, "layers": 1, "transport": 1, "play": 1, "record": 1, "score": 1,
         "monitor": 1, "prefetch": 1, "prefs": 1,
+        "commands": 1, "actions": 1,
     },
     # The device interfaces and the clock sit at the library's root; the audio engine and the
     # memory devices below the backends that use them.

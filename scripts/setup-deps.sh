@@ -7,7 +7,8 @@ packages=(
   g++ cmake ninja-build pkg-config ccache python3
   qt6-base-dev qt6-svg-dev
   libfluidsynth-dev timgm6mb-soundfont fluidsynth
-  libasound2-dev libsamplerate0-dev alsa-utils libgsf-1-dev libcdio-dev libcdio-cdda-dev
+  libasound2-dev libsamplerate0-dev alsa-utils libgsf-1-dev libcdio-dev libcdio-cdda-dev libcdio-paranoia-dev
+  python3-olefile
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation2
   locales

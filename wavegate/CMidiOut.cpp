@@ -280,11 +280,14 @@ int CMidiOut::DevOpen()
 int CMidiOut::DevStart()
 {
     m_flags &= static_cast<uint8_t>(~WG_PRIMED);
+    // A stream that starts from its time 0 during a play starts at the play's start, so its
+    // events keep the play clock; a paused one resumes where it stands.
+    const auto playStart = GetHost() && !TestState(WG_PAUSED) ? GetHost()->GetPlayStart() : std::nullopt;
     int error = plat::media::kErrorInvalidHandle;
     {
         std::lock_guard lock(m_portLock);
         if (m_port)
-            error = m_port->restart();
+            error = playStart ? m_port->restartAt(*playStart) : m_port->restart();
     }
     if (error != plat::media::kOk) {
         Report(301, static_cast<uintptr_t>(error), static_cast<uintptr_t>(GetDevice()));

@@ -3,8 +3,10 @@
 #include "wavegate/WavegateExport.h"
 
 #include "platform/core/MessageWindow.h"
+#include "platform/media/MediaTime.h"
 
 #include <cstdint>
+#include <optional>
 
 class CWGDevice;
 class CWGEventData;
@@ -27,6 +29,9 @@ public:
     virtual CWGStartSignals& GetStartSignals() = 0;
     // Hands recorded input to the recording clients.
     virtual void ForwardRecordedData(CWGEventData* event) = 0;
+    // The clock millisecond at which play time 0 falls, while a play runs: a MIDI stream
+    // that starts from its time 0 puts that time there.
+    virtual std::optional<plat::media::MediaTime> GetPlayStart() const = 0;
 
     // What a MIDI input needs: the thru settings and the immediate send they play on, the
     // driver window that takes the external clock's messages, and how

@@ -65,23 +65,26 @@ int CWaveFileRead::Seek(const WG_MMTime* time, int origin)
     if (!m_file || !time)
         return 0;
     const WG_DevFormat* format = GetFormat();
-    const int64_t align = format && format->blockAlign ? format->blockAlign : 1;
-    int64_t base = 0;
+    // Wide enough for any time and format a file can claim: a time below 2^63 times a rate
+    // below 2^32 and an alignment below 2^16, plus a place below 2^32.
+    using Wide = __int128;
+    const Wide align = format && format->blockAlign ? format->blockAlign : 1;
+    Wide base = 0;
     switch (origin) {
     case 0: base = 0; break;
     case 1: base = m_position; break;
     case 2: base = m_dataSize; break;
     default: base = -1; break;
     }
-    int64_t offset = 0;
+    Wide offset = 0;
     switch (time->type) {
-    case WG_TIME_MS: offset = time->value * (format ? format->samplesPerSec : 0) / 1000 * align; break;
-    case WG_TIME_SAMPLES: offset = time->value * align; break;
+    case WG_TIME_MS: offset = Wide{time->value} * (format ? format->samplesPerSec : 0) / 1000 * align; break;
+    case WG_TIME_SAMPLES: offset = Wide{time->value} * align; break;
     case WG_TIME_BYTES: offset = time->value; break;
     default: base = -1; break;
     }
-    const int64_t target = base + offset;
-    if (base < 0 || target < 0 || target >= int64_t{m_dataSize} ||
+    const Wide target = base + offset;
+    if (base < 0 || target < 0 || target >= Wide{m_dataSize} ||
         m_file->seek(m_dataChunk.dataOffset + static_cast<uint64_t>(target)) != RiffError::None) {
         ReportFile(602, m_file->lastErrno());
         m_position = 0;

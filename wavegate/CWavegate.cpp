@@ -143,6 +143,13 @@ plat::WindowRef CWavegate::DeviceHost::GetDriverWindow() const
     return m_manager.GetHWnd();
 }
 
+std::optional<MediaTime> CWavegate::DeviceHost::GetPlayStart() const
+{
+    if (!m_manager.m_playing)
+        return std::nullopt;
+    return m_manager.m_playStartTime.load();
+}
+
 int32_t CWavegate::DeviceHost::GetPlayStartOffset() const
 {
     return m_manager.m_playStartTime.load() - m_manager.m_recordStartTime.load();
@@ -489,6 +496,9 @@ int CWavegate::StartDevices()
     }
     if (m_recordStartTime.load() == MediaTime())
         m_recordStartTime = m_playStartTime.load();
+    // The MIDI outputs put their streams' time 0 on the play start, so MIDI, audio and the
+    // performances keep one time line, not one a fraction of a millisecond behind the other.
+    m_playing = true;
     ForEachDevice(&CWavegate::StartDevice);
     // A timing device that would not start returns no blocks, and nothing would ever poll:
     // the tick timer takes over.
@@ -514,6 +524,7 @@ int CWavegate::StopDevices()
     std::lock_guard lock(m_mainLock);
     KillTimers();
     ForEachDevice(&CWavegate::StopDevice);
+    m_playing = false;
     m_playStartTime = MediaTime();
     m_recordStartTime = MediaTime();
     m_bufferTime = MediaTime();

@@ -211,6 +211,7 @@ private:
         bool PollForTimingDevice(const CWGDevice* device) override;
         CWGStartSignals& GetStartSignals() override;
         void ForwardRecordedData(CWGEventData* event) override;
+        std::optional<plat::media::MediaTime> GetPlayStart() const override;
         int MidiThruEnabled() const override;
         int GetMidiThruDevice() const override;
         int GetMidiThruChannel() const override;
@@ -268,6 +269,7 @@ private:
     std::atomic<int> m_thruChannel = -1;
     std::atomic<int> m_prefetchBufferCount = 2;
     std::atomic<plat::media::MediaTime> m_playStartTime;     // on the clock
+    std::atomic<bool> m_playing = false;                     // m_playStartTime holds a play's start
     std::atomic<plat::media::MediaTime> m_recordStartTime;   // on the clock
     std::atomic<plat::media::MediaTime> m_bufferTime;        // play time
     std::atomic<uint32_t> m_performanceLatency = 200;

@@ -52,8 +52,11 @@ int CCAdd::Process()
     if (!CCBase::Process())
         return 0;
     for (const auto& item : m_items) {
-        // An item without a parent has nowhere to go.
-        if (item->GetChild() && item->GetParent())
+        // A removal undone puts back every link it cut, each at its place; otherwise an item
+        // without a parent has nowhere to go.
+        if (!item->GetLinks().IsEmpty())
+            item->GetLinks().Restore();
+        else if (item->GetChild() && item->GetParent())
             item->GetParent()->AddChild(item->GetChild(), 1);
     }
     return 1;

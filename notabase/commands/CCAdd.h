@@ -23,7 +23,8 @@ public:
     ~CCAdd() override;
 
     int GetCommandId() override;
-    // Adds each item's child to its parent; an item without a parent is left out.
+    // Adds each item's child to its parent; an item without a parent is left out. An item that
+    // carries the links a removal cut puts those back instead (MCLinkJournal::Restore).
     int Process() override;
     // Applies a CCRemove of the children, synchronous when this command is.
     void Undo() override;

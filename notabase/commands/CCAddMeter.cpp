@@ -6,6 +6,7 @@
 #include "notabase/model/ECMeterEnv.h"
 #include "notabase/score/ECConductor.h"
 #include "notabase/score/ECConductorStaff.h"
+#include "notabase/score/ECMeasure.h"
 #include "notabase/values/FCMidi.h"
 #include "platform/core/Trace.h"
 
@@ -53,10 +54,28 @@ int CCAddMeter::Process()
     return 1;
 }
 
+void CCAddMeter::placeOnBarLine()
+{
+    ECMeter* meter = GetMeter(0);
+    if (!meter || !m_conductorStaff || !meter->GetTime())
+        return;
+    // Past the last bar there is no bar line to keep: the bars appended there take the meter.
+    const MCTime at = *meter->GetTime();
+    if (at < MCTime::TimeZero() || !(at < m_conductorStaff->GetMaxMeasureEndTime()))
+        return;
+    ECBase* bar = m_conductorStaff->GetMeasure(0, m_conductorStaff->GetMeasureNumberAtTime(at));
+    if (!bar || !bar->GetTime() || *bar->GetTime() == at)
+        return;
+    const MCTime start = *bar->GetTime();
+    meter->SetTime(&start);
+    m_infos[0]->GetTime() = start;
+}
+
 void CCAddMeter::takeNeighbours()
 {
     dropNeighbours();
     ECMeterEnv* map = meterMap(*this);
+    placeOnBarLine();
     ECMeter* old = map ? GetConductor()->GetMeterAtTime(GetMeterTime(0)) : nullptr;
     if (!old || !m_infos[0])
         return;

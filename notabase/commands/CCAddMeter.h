@@ -11,6 +11,8 @@ class ECMeter;
 // next meter change take its bar length, everything after them moves by the change of length,
 // and the timed children of those bars go into the measures that now hold them. A meter already
 // standing at that time is replaced; a following meter that becomes equal to the new one goes.
+// A meter given a time inside a bar (a time signature of a MIDI file can fall there) takes
+// effect from the start of that bar: bars always follow one another, each as long as its meter.
 //
 // Snapshots (GetMeterInfo): 0 the new meter, 1 the meter in force at its time (removed when it
 // stood at that very time), 2 the meter after that one (removed when equal to the new meter).
@@ -42,4 +44,6 @@ protected:
 
 private:
     void takeNeighbours();
+    // Moves the new meter (and its snapshot) back to the start of the bar that holds its time.
+    void placeOnBarLine();
 };

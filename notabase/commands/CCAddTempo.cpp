@@ -94,8 +94,9 @@ int CCAddTempo::PrepareItem(CCAddEnvPtItem* item)
         return 1;
     ECEnvPoint* previous = map->GetPointBeforeEqual(at);
     const float base = previous ? previous->GetValue() : map->GetDefaultValue();
+    // A pause holds what the tempo map gives it (ECTempo::GetPauseTempo), from the start.
     const bool pause = ECTempo::IsPauseTempo(type);
-    const float start = clampTempo(pause ? base * 0.25f : base);
+    const float start = pause ? mark->GetPauseTempo(base) : clampTempo(base);
     mark->SetValue(start);
     mark->SetStyle(pause ? ECEnvPoint::styleStep : ECEnvPoint::styleLinear);
 

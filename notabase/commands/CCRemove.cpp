@@ -96,11 +96,15 @@ void CCRemove::DoRemove()
     for (const auto& item : m_items) {
         // Each parent lets go of the element, which keeps what it holds. Not through the
         // element's own RemoveFromParents: a chord or tuplet would dissolve there, handing its
-        // notes up to the measure, where a removal takes it out whole.
+        // notes up to the measure, where a removal takes it out whole. Every link cut, also
+        // by a parent that leaves in turn (a chord losing its last note), goes into the
+        // item's journal for undo.
         ECBase* element = item->GetChild();
         const plat::RefPtr<ECBase> hold(element);
         MCEventList parents(10);
         parents.AddTail(*element->GetParents());
+        item->GetLinks().Clear();
+        const MCLinkJournal::Recording recording(item->GetLinks());
         for (ECBase* parent : parents)
             parent->RemoveChild(element, 0);
     }
@@ -113,7 +117,10 @@ void CCRemove::Undo()
     plat::RefPtr<CCAdd> inverse(new CCAdd);
     inverse->SetSynchronous(IsSynchronous());
     for (auto it = m_items.rbegin(); it != m_items.rend(); ++it) {
-        if ((*it)->GetParent())
+        const MCLinkJournal& links = (*it)->GetLinks();
+        if (!links.IsEmpty())
+            inverse->Add((*it)->GetChild(), (*it)->GetParent(), FCMidi::MidiNull())->SetLinks(links);
+        else if ((*it)->GetParent())
             inverse->Add((*it)->GetChild(), (*it)->GetParent(), FCMidi::MidiNull());
     }
     GiveBackMirrors(*inverse);

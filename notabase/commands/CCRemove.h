@@ -12,8 +12,9 @@ class ECBase;
 class MCEventList;
 
 // Takes elements out of the piece: each is detached from every parent it has, keeping its own
-// children. Undo puts each back under the parent its item recorded, in time order there, the
-// last removed first. The base of every remove command.
+// children. Undo gives back the very graph the removal took, the last removed first: each
+// element under every parent it had, at its place there, with whatever left with it (a chord or
+// tuplet that left its measure with its last note). The base of every remove command.
 //
 // When the command goes (its undo item left the stack, say), what it took out and nothing put
 // back is taken apart, so that removed elements holding one another are freed; an element that
@@ -27,9 +28,9 @@ public:
 
     int GetCommandId() override;
     int Process() override;
-    // Applies a CCAdd of the elements under their recorded parents, synchronous when this command
-    // is; an element whose parent was never found cannot be put back and is left out. The
-    // mirrors that went with the elements come back with them.
+    // Applies a CCAdd of the elements, synchronous when this command is, whose items carry the
+    // links the removal cut; an element that had no parent when it was removed, and none was
+    // recorded for, is left out. The mirrors that went with the elements come back with them.
     void Undo() override;
 
     // Each element of the list through the one-element Remove.
@@ -45,7 +46,8 @@ public:
 protected:
     // The index of the item holding the element, or -1.
     int FindRemovePosition(ECBase* element) const;
-    // Detaches each item's element from all its parents; it keeps its own children.
+    // Detaches each item's element from all its parents; it keeps its own children. Each item
+    // records the links its element's removal cut.
     void DoRemove();
     // Takes an item made by a derived command's Remove.
     CCRemoveItem* AddItem(std::unique_ptr<CCRemoveItem> item);

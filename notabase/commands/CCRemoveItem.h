@@ -4,12 +4,14 @@
 
 #include "notabase/commands/MCCommandHold.h"
 #include "notabase/model/ECBase.h"
+#include "notabase/model/MCLinkJournal.h"
 #include "platform/core/RefPtr.h"
 
 
-// One element for a CCRemove to take out of the piece, with the parent that undo puts it back
-// under: the nearest ancestor of the first of its parent types that has one, found when the
-// child is set.
+// One element for a CCRemove to take out of the piece, with its parent: the nearest ancestor of
+// the first of its parent types that has one, found when the child is set. Processing the
+// removal records every link it cut (the element from each of its parents, and what went with
+// it), which undo puts back.
 class NOTABASE_API CCRemoveItem {
 public:
     CCRemoveItem() = default;
@@ -24,8 +26,11 @@ public:
     void SetChild(ECBase* child);
     // Only the first parent given is kept.
     void SetParent(ECBase* parent);
+    // The links the last processing of the removal cut.
+    MCLinkJournal& GetLinks() { return m_links; }
 
 private:
     MCCommandHold m_child;
     plat::RefPtr<ECBase> m_parent;
+    MCLinkJournal m_links;
 };

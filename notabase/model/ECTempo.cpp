@@ -143,6 +143,11 @@ float ECTempo::GetPausePercent() const
     return IsPauseTempo(GetTempoType()) ? m_pausePercent : 0.0f;
 }
 
+float ECTempo::GetPauseTempo(float base) const
+{
+    return static_cast<float>(base / std::pow(2.0, GetPausePercent() / 100.0));
+}
+
 void ECTempo::SetPausePercent(float percent)
 {
     m_pausePercent = percent > 0.0f ? std::min(percent, 400.0f) : 0.0f;

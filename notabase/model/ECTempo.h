@@ -77,6 +77,10 @@ public:
     float GetPausePercent() const;
     // Held to 0..400.
     void SetPausePercent(float percent);
+    // The tempo a pause holds after a tempo of base: base / 2^(pause percent / 100), so half
+    // the tempo at the 100 percent a new mark has. The one rule for the tempo map and the
+    // command that adds a pause.
+    float GetPauseTempo(float base) const;
     const MCTime& GetClockTime() const { return m_clockTime; }
     void SetClockTime(const MCTime& time) { m_clockTime = time; }
     // The text, or when it is empty the word of the type.

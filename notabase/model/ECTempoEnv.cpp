@@ -173,7 +173,7 @@ void ECTempoEnv::RecalculateClockTimes()
         if (mark->IsAnchorHead()) {
             if (i > 0)
                 base = m_marks[i - 1]->GetTempo(1.0f);
-            mark->SetValue(static_cast<float>(base / std::pow(2.0, mark->GetPausePercent() / 100.0)));
+            mark->SetValue(mark->GetPauseTempo(base));
             continue;
         }
         const MCEventList* group = GetAnchorGroup(mark);

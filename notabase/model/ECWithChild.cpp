@@ -1,6 +1,7 @@
 #include "notabase/model/ECWithChild.h"
 
 #include "notabase/model/EventTypes.h"
+#include "notabase/model/MCLinkJournal.h"
 #include "platform/core/Archive.h"
 #include "platform/core/RefPtr.h"
 
@@ -90,9 +91,10 @@ int ECWithChild::RemoveChild(ECBase* child, int recursive)
         const plat::RefPtr<ECBase> held(child);
         if (recursive)
             child->RemoveChildren(1);
+        const int parentPlace = parentPlaceOf(child);
         const bool unlinked = child->RemoveParent(this) != 0;
         if (unlinked)
-            unlinkChild(child);
+            MCLinkJournal::RecordCut(this, child, unlinkChild(child), parentPlace);
         // A child that dissolves when emptied (a chord, a group) may have left this list by
         // itself while it removed its own children.
         gone = unlinked || !hasChild(child);
@@ -108,8 +110,11 @@ int ECWithChild::RemoveChildren(int recursive)
         const plat::RefPtr<ECBase> child(m_children.GetTail());
         if (recursive)
             child->RemoveChildren(1);
-        child->RemoveParent(this);
-        unlinkChild(child.get());
+        const int parentPlace = parentPlaceOf(child.get());
+        const bool unlinked = child->RemoveParent(this) != 0;
+        const int childPlace = unlinkChild(child.get());
+        if (unlinked)
+            MCLinkJournal::RecordCut(this, child.get(), childPlace, parentPlace);
     }
     updateChildFlag();
     return 1;
@@ -126,16 +131,32 @@ bool ECWithChild::hasChild(const ECBase* child) const
     return false;
 }
 
-void ECWithChild::unlinkChild(ECBase* child)
+int ECWithChild::unlinkChild(ECBase* child)
 {
     // Usually the tail; searched from there.
-    for (MCPosition position = m_children.GetTailPosition(); position;) {
+    int place = 0;
+    for (MCPosition position = m_children.GetTailPosition(); position; ++place) {
         const MCPosition at = position;
         if (m_children.GetPrev(position) == child) {
             m_children.RemoveAt(at);
-            return;
+            return place;
         }
     }
+    return -1;
+}
+
+int ECWithChild::parentPlaceOf(ECBase* child)
+{
+    // Only a journal needs it.
+    if (!MCLinkJournal::IsRecording())
+        return -1;
+    int place = 0;
+    for (ECBase* parent : *child->GetParents()) {
+        if (parent == this)
+            return place;
+        ++place;
+    }
+    return -1;
 }
 
 void ECWithChild::unlinkAfterFailedLoad()

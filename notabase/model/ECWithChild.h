@@ -39,8 +39,12 @@ protected:
     ECWithChild(const ECWithChild& other);
 
     void updateChildFlag();
-    // Takes the child's node out of the child list (searched from the tail), if it is there.
-    void unlinkChild(ECBase* child);
+    // Takes the child's node out of the child list (searched from the tail), if it is there;
+    // gives the number of children that stood after it, or -1. A journal that records
+    // (MCLinkJournal) is told of every link cut.
+    int unlinkChild(ECBase* child);
+    // Where this element stands among the child's parents, while a journal records; else -1.
+    int parentPlaceOf(ECBase* child);
     // Whether the child is in the child list (searched from the tail).
     bool hasChild(const ECBase* child) const;
     // Reads or writes the child list that follows the element head.

@@ -140,6 +140,55 @@ TEST_F(MeterCommandsTest, ThreeFourAtFourReBarsTheRestOfThePieceAndUndoRestoresI
     add->Unref(1);
 }
 
+// Bars follow one another, each as long as the meter in force where it starts, and the piece
+// ends where the last bar does.
+TEST_F(MeterCommandsTest, AMeterInsideABarTakesEffectFromTheStartOfThatBar)
+{
+    auto contiguous = [this] {
+        const Times times = bars();
+        for (size_t i = 0; i + 1 < times.size(); ++i) {
+            const auto* meter = m_conductor->GetMeterAtTime(MCTime(times[i]));
+            if (!meter || times[i + 1] - times[i] != meter->GetMeasureLength())
+                return false;
+        }
+        return true;
+    };
+    fourBarsOfFour();
+    ECNote* inBar = putNote(1, 6.0f);
+    ECNote* later = putNote(2, 12.5f);
+    ASSERT_TRUE(contiguous());
+    const std::vector<uint8_t> before = stored();
+
+    auto* add = new CCAddMeter(newMeter(6.0f, 3, 4));
+    add->Ref();
+    act(add);
+    EXPECT_EQ(bars(), (Times{0, 4, 7, 10, 13}));
+    EXPECT_EQ(meters(), "4/4@0 3/4@4");
+    EXPECT_TRUE(contiguous());
+    EXPECT_EQ(add->GetMeterTime(0).GetSeconds(), 4.0f);
+    EXPECT_EQ(barOf(inBar), 2);
+    EXPECT_EQ(barOf(later), 4);
+
+    m_performance->Undo(1);
+    EXPECT_TRUE(contiguous());
+    EXPECT_EQ(stored(), before);
+    m_performance->Redo(1);
+    EXPECT_EQ(bars(), (Times{0, 4, 7, 10, 13}));
+    m_performance->Undo(1);
+    EXPECT_EQ(stored(), before);
+    add->Unref(1);
+
+    // Inside a bar of another meter, that meter is replaced.
+    act(new CCAddMeter(newMeter(8.0f, 2, 4)));
+    ASSERT_TRUE(contiguous());
+    const std::vector<uint8_t> twoFour = stored();
+    act(new CCAddMeter(newMeter(9.0f, 3, 4)));
+    EXPECT_EQ(meters(), "4/4@0 3/4@8");
+    EXPECT_TRUE(contiguous());
+    m_performance->Undo(1);
+    EXPECT_EQ(stored(), twoFour);
+}
+
 TEST_F(MeterCommandsTest, WorkedExamplesOfAddingAMeterAndTheirUndo)
 {
     struct Case {

@@ -4,13 +4,20 @@
 #include "notabase/commands/CCRemoveTrack.h"
 #include "notabase/commands/CommandIds.h"
 #include "notabase/commands/MCCommandList.h"
+#include "notabase/model/ECAccidental.h"
+#include "notabase/model/ECBeam.h"
+#include "notabase/model/ECChord.h"
+#include "notabase/model/ECNote.h"
 #include "notabase/score/ECMeasure.h"
+#include "notabase/score/ECTuplet.h"
 #include "notabase/score/ECStaff.h"
 #include "notabase/score/ECWaveTrack.h"
 #include "notabase/tests/ScorePiece.h"
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -142,7 +149,7 @@ TEST_F(ScoreCommandsTest, AddedElementsStandByTimeAndComeBackInReverseOrderAfter
     EXPECT_EQ(measure->GetChildren()->GetHead(), early) << "each in its place by time";
 }
 
-TEST_F(ScoreCommandsTest, RemovingDetachesFromEveryParentAndUndoRestoresUnderTheFirstParentType)
+TEST_F(ScoreCommandsTest, RemovingDetachesFromEveryParentAndUndoRestoresEveryLink)
 {
     addStaves(1);
     addBarsUpTo(4.0f);
@@ -162,8 +169,10 @@ TEST_F(ScoreCommandsTest, RemovingDetachesFromEveryParentAndUndoRestoresUnderThe
     EXPECT_TRUE(beam->GetChildren()->IsEmpty());
 
     m_performance->Undo(1);
-    ASSERT_EQ(note->GetParents()->GetCount(), 1);
+    ASSERT_EQ(note->GetParents()->GetCount(), 2);
     EXPECT_EQ(note->GetParents()->GetHead(), measure);
+    EXPECT_EQ(note->GetParents()->GetTail(), beam);
+    EXPECT_EQ(beam->GetChildren()->GetHead(), note);
 }
 
 TEST_F(ScoreCommandsTest, WhatNoCommandCanPutBackIsTakenApart)
@@ -222,15 +231,148 @@ TEST_F(ScoreCommandsTest, ElementsWithoutAParentAreLeftOut)
     apply(new CCAdd(loose, nullptr, FCMidi::MidiNull()));
     EXPECT_EQ(loose->GetParents()->GetCount(), 0);
 
-    // No parent type to find one by: removed, but not put back.
+    // No parent type to find one by: undo still puts it back under the parent it had.
     measureOf(1, 1)->AddChild(loose, 1);
     auto* remove = new CCRemove(loose);
     EXPECT_EQ(remove->GetItems().front()->GetParent(), nullptr);
     act(remove);
+    EXPECT_EQ(loose->GetParents()->GetCount(), 0);
+    m_runs = {};
+    m_performance->Undo(1);
+    EXPECT_EQ(m_runs.processed, (std::vector<std::string>{"0:1"}));
+    EXPECT_EQ(loose->GetParents()->GetHead(), measureOf(1, 1));
+
+    // Out of the graph by the time the removal runs: nothing to put back.
+    plat::RefPtr<TENote> outside(new TENote(2.0f));
+    act(new CCRemove(outside.get()));
     m_runs = {};
     m_performance->Undo(1);
     EXPECT_EQ(m_runs.processed, (std::vector<std::string>{"0:0"}));
-    EXPECT_EQ(loose->GetParents()->GetCount(), 0);
+    EXPECT_EQ(outside->GetParents()->GetCount(), 0);
+}
+
+namespace {
+
+// Every element below the root once, depth first, with the numbers of its children and of its
+// parents in their order: two graphs are the same graph when these texts are equal.
+std::string linksOf(ECBase* root)
+{
+    std::map<const ECBase*, int> numbers;
+    std::vector<ECBase*> order;
+    std::vector<ECBase*> pending{root};
+    while (!pending.empty()) {
+        ECBase* e = pending.back();
+        pending.pop_back();
+        if (!numbers.emplace(e, static_cast<int>(numbers.size())).second)
+            continue;
+        order.push_back(e);
+        if (MCEventList* children = e->GetChildren()) {
+            const std::vector<ECBase*> next(children->begin(), children->end());
+            pending.insert(pending.end(), next.rbegin(), next.rend());
+        }
+    }
+    std::ostringstream out;
+    for (ECBase* e : order) {
+        out << numbers[e] << ' ' << e->runtimeClass()->name << " <";
+        for (ECBase* parent : *e->GetParents())
+            out << ' ' << (numbers.count(parent) ? std::to_string(numbers[parent]) : "?");
+        out << " > [";
+        if (MCEventList* children = e->GetChildren()) {
+            for (ECBase* child : *children)
+                out << ' ' << numbers[child];
+        }
+        out << " ]\n";
+    }
+    return out.str();
+}
+
+ECNote* scoreNote(float time)
+{
+    auto* note = new ECNote(MCTime(time), MCTime(0.25f));
+    note->SetVoiceTrack(0, 1);
+    return note;
+}
+
+template <class E>
+E* at(E* element, float time)
+{
+    MCTime t(time);
+    element->SetTime(&t);
+    element->SetVoiceTrack(0, 1);
+    return element;
+}
+
+}  // namespace
+
+// A bar holding two beamed notes, a chord of two notes, a chord of one note with its accidental,
+// and a triplet: removing any note, or several, and undoing gives back the same graph, every
+// element under every parent it had at its place, also a chord or tuplet that left with its last
+// note.
+TEST_F(ScoreCommandsTest, UndoingARemovalGivesBackTheVeryGraphItTook)
+{
+    addStaves(1);
+    addBarsUpTo(8.0f);
+    ECMeasure* measure = measureOf(1, 1);
+    ECNote* beamedFirst = scoreNote(0.0f);
+    ECNote* beamedSecond = scoreNote(0.5f);
+    measure->AddChild(beamedFirst, 1);
+    auto* beam = at(new ECBeam, 0.0f);
+    measure->AddChild(beam, 1);
+    measure->AddChild(beamedSecond, 1);
+    beam->AddChild(beamedFirst, 1);
+    beam->AddChild(beamedSecond, 1);
+    auto* chord = at(new ECChord, 1.0f);
+    measure->AddChild(chord, 1);
+    ECNote* low = scoreNote(1.0f);
+    ECNote* high = scoreNote(1.0f);
+    chord->AddChild(low, 1);
+    chord->AddChild(high, 1);
+    auto* single = at(new ECChord, 2.0f);
+    measure->AddChild(single, 1);
+    ECNote* alone = scoreNote(2.0f);
+    single->AddChild(at(new ECAccidental, 2.0f), 1);
+    single->AddChild(alone, 1);
+    auto* triplet = at(new ECTuplet(3, 2, 3), 3.0f);
+    measure->AddChild(triplet, 1);
+    std::vector<ECNote*> triplets;
+    for (float t : {3.0f, 3.0f + 1.0f / 3.0f, 3.0f + 2.0f / 3.0f}) {
+        triplets.push_back(scoreNote(t));
+        triplet->AddChild(triplets.back(), 1);
+    }
+    const std::string before = linksOf(m_performance);
+    const std::vector<uint8_t> stored = storePiece(*m_performance);
+
+    struct Case {
+        const char* what;
+        std::vector<ECNote*> notes;
+    };
+    const Case cases[] = {
+        {"the first beamed note", {beamedFirst}},
+        {"the second beamed note", {beamedSecond}},
+        {"one note of a chord", {low}},
+        {"the other note of a chord", {high}},
+        {"the last note of a chord, which leaves with it", {alone}},
+        {"a note of a tuplet", {triplets[1]}},
+        {"every note of a tuplet, which leaves with the last", {triplets[0], triplets[2], triplets[1]}},
+        {"notes of each", {high, triplets[0], beamedFirst, alone}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto* remove = new CCRemove;
+        for (ECNote* note : c.notes)
+            remove->Remove(note);
+        act(remove);
+        for (ECNote* note : c.notes)
+            EXPECT_TRUE(note->GetParents()->IsEmpty());
+        ASSERT_NE(linksOf(m_performance), before);
+        m_performance->Undo(1);
+        EXPECT_EQ(linksOf(m_performance), before);
+        EXPECT_EQ(storePiece(*m_performance), stored);
+        // Redone and undone again, from the journal the redo recorded.
+        m_performance->Redo(1);
+        m_performance->Undo(1);
+        EXPECT_EQ(linksOf(m_performance), before);
+    }
 }
 
 TEST_F(ScoreCommandsTest, NewStavesStandOneAfterAnotherFromTheInsertPosition)

@@ -107,6 +107,38 @@ TEST_F(TempoCommandsTest, APauseReturnsToTheTempoBeforeIt)
     EXPECT_EQ(end->GetValue(), 120.0f);
 }
 
+// The command and the map hold a pause to one rule, the map's: the tempo before it slowed by the
+// pause's percent. Whoever looks at the mark while the command runs (the sequencer prepares its
+// playback data in the prepare phase) sees the tempo the map keeps.
+TEST_F(TempoCommandsTest, APauseHoldsTheMapsTempoFromTheStart)
+{
+    struct Seen {
+        ECTempo* mark = nullptr;
+        std::vector<float> values;
+    } seen;
+    m_performance->AddCommandHandler(
+        [](ECBase*, int phase, void*, void* user) {
+            auto* s = static_cast<Seen*>(user);
+            if ((phase == 0 || phase == 1) && s->mark)
+                s->values.push_back(s->mark->GetValue());
+            return 1;
+        },
+        &seen);
+    putTempo(0.0f, 90.0f);
+    constexpr unsigned char generalPause = ECTempo::typePause + 1;
+    for (float percent : {100.0f, 200.0f}) {
+        SCOPED_TRACE(percent);
+        seen.values.clear();
+        seen.mark = mark(generalPause, 8.0f + percent / 50.0f, 1.0f);
+        seen.mark->SetPausePercent(percent);
+        add({seen.mark});
+        const float held = 90.0f / (percent / 100.0f * 2.0f);
+        EXPECT_EQ(seen.values, (std::vector<float>{held, held})) << "prepared, then processed";
+        tempoMap().RecalculateClockTimes();
+        EXPECT_EQ(seen.mark->GetValue(), held);
+    }
+}
+
 TEST_F(TempoCommandsTest, WordsTakeTheTempoOfTheWordAndATempoTheLastPlainOne)
 {
     constexpr unsigned char allegro = 14;

@@ -13,7 +13,9 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <functional>
 #include <mutex>
+#include <utility>
 
 namespace plat::media {
 
@@ -32,23 +34,19 @@ std::unique_ptr<Backend>& instanceSlot()
 }
 
 // The families this build has. Unknown names are named in the trace and skipped, so a
-// selection written for a fuller build still works.
-std::unique_ptr<DeviceProvider> makeProvider(std::string_view name, TimerService& timers)
+// selection written for a fuller build still works. playback gives the engine over the
+// machine's default sound output, or null.
+std::unique_ptr<DeviceProvider> makeProvider(std::string_view name, TimerService& timers,
+                                             const std::function<std::shared_ptr<AudioEngine>()>& playback)
 {
     if (name == "memory")
         return std::make_unique<MemoryProvider>(timers);
     if (name == "alsa")
-        return std::make_unique<AlsaProvider>();
+        return std::make_unique<AlsaProvider>(timers, playback());
     if (name == "file")
         return std::make_unique<FileProvider>(timers, FileProvider::captureFile());
-    if (name == "synth") {
-        // The synthesizer plays through the machine's default sound output.
-        std::shared_ptr<AudioEngine> engine;
-        if (AlsaProvider::hasPlayback())
-            engine = std::make_shared<AudioEngine>(
-                timers, std::make_unique<AlsaPcmSink>(timers.clock(), AlsaProvider::kDefaultPcm));
-        return std::make_unique<SynthProvider>(std::move(engine), SynthProvider::soundFont());
-    }
+    if (name == "synth")
+        return std::make_unique<SynthProvider>(playback(), SynthProvider::soundFont());
     plat::trace("Media devices: \"%.*s\" is no device family; it is skipped", static_cast<int>(name.size()), name.data());
     return nullptr;
 }
@@ -118,6 +116,16 @@ std::string Backend::selection()
 std::unique_ptr<Backend> Backend::fromSelection(std::string_view names)
 {
     auto timers = std::make_unique<RealTimerService>();
+    // The synthesizer and the wave outputs play through one engine over the machine's default
+    // sound output, made when the first family needs it: a device that takes one stream only
+    // is then opened once.
+    std::shared_ptr<AudioEngine> engine;
+    bool probed = false;
+    const auto playback = [&]() -> std::shared_ptr<AudioEngine> {
+        if (!std::exchange(probed, true) && AlsaProvider::hasPlayback())
+            engine = std::make_shared<AudioEngine>(*timers, std::make_unique<AlsaPcmSink>(timers->clock(), AlsaProvider::kDefaultPcm));
+        return engine;
+    };
     std::vector<std::unique_ptr<DeviceProvider>> providers;
     while (!names.empty()) {
         const size_t comma = names.find(',');
@@ -128,7 +136,7 @@ std::unique_ptr<Backend> Backend::fromSelection(std::string_view names)
             duplicate = duplicate || p->name() == name;
         if (duplicate || name.empty())
             continue;
-        if (auto provider = makeProvider(name, *timers))
+        if (auto provider = makeProvider(name, *timers, playback))
             providers.push_back(std::move(provider));
     }
     return std::make_unique<Backend>(std::move(timers), std::move(providers));

@@ -20,7 +20,8 @@ namespace plat::media {
 // family names taken from the environment variable QUAVIX_MEDIA (for tests and headless
 // runs), else from the setting "MediaDevices" of section "Settings", else the default list:
 // "synth" (Quavix Synth, playing through the machine's default sound output), "alsa" (the
-// machine's MIDI ports and recording device), "memory" (test devices). Names of families this
+// machine's MIDI ports, recording device and a wave output through its default sound output, over
+// the same engine as the synthesizer), "memory" (test devices). Names of families this
 // build does not have are named in the trace and skipped; a selection without any output
 // device is said once in the trace. Tests install their own backend (memory devices on a
 // manual clock) before anything uses the devices.

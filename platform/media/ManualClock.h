@@ -17,7 +17,7 @@ public:
 
     void advance(uint32_t ms) { m_ns.fetch_add(int64_t{ms} * 1'000'000, std::memory_order_acq_rel); }
     // Moves the clock to that millisecond, forwards or back by the shorter way round.
-    void set(MediaTime time) { setNs((nowNs() / 1'000'000 + (time - now())) * 1'000'000); }
+    void set(MediaTime time) { setNs(nsAt(time)); }
     void setNs(int64_t ns) { m_ns.store(ns, std::memory_order_release); }
 
 private:

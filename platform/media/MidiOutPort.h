@@ -2,6 +2,8 @@
 
 #include "platform/media/PlatMediaExport.h"
 
+#include "platform/media/MediaTime.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -72,6 +74,10 @@ public:
     virtual int open(Events* events) = 0;
     virtual int queue(const StreamBlock& block) = 0;
     virtual int restart() = 0;
+    // restart() as if called at the start of clock millisecond `at` (now, when that lies
+    // ahead): the stream counts on from there, so what lies before now plays at once. A
+    // stream started by its play's start time keeps that play's timeline to the microsecond.
+    virtual int restartAt(MediaTime at) = 0;
     virtual int pause() = 0;
     // Silences the port, returns every queued block and sets the stream back to time 0.
     virtual int stop() = 0;

@@ -2,6 +2,7 @@
 
 #include "platform/media/MediaError.h"
 
+#include <algorithm>
 #include <deque>
 #include <mutex>
 #include <vector>
@@ -42,6 +43,8 @@ struct StreamScheduler::Core : std::enable_shared_from_this<Core> {
         const int64_t wholeMs = positionNs / kNsPerMs;
         return originNs + (wholeMs + (t - MediaTime::fromNs(positionNs))) * kNsPerMs;
     }
+    // Runs the stream as from the clock's reading startNs.
+    void startFrom(int64_t startNs, int64_t nowNs);
     // Makes sure the lane calls process() at deadlineNs or earlier.
     void armLocked(int64_t deadlineNs);
     void process();
@@ -185,12 +188,23 @@ int StreamScheduler::queue(const StreamBlock& block)
 void StreamScheduler::restart()
 {
     const int64_t nowNs = m_core->clock.nowNs();
-    std::lock_guard lock(m_core->mutex);
-    if (m_core->running)
+    m_core->startFrom(nowNs, nowNs);
+}
+
+void StreamScheduler::restartAt(MediaTime at)
+{
+    const int64_t nowNs = m_core->clock.nowNs();
+    m_core->startFrom(std::min(nowNs, m_core->clock.nsAt(at)), nowNs);
+}
+
+void StreamScheduler::Core::startFrom(int64_t startNs, int64_t nowNs)
+{
+    std::lock_guard lock(mutex);
+    if (running)
         return;
-    m_core->originNs = nowNs - m_core->pausedNs;
-    m_core->running = true;
-    m_core->armLocked(nowNs);
+    originNs = startNs - pausedNs;
+    running = true;
+    armLocked(nowNs);
 }
 
 void StreamScheduler::pause()

@@ -38,6 +38,10 @@ public:
     // follows the one before, also when it comes late.
     int queue(const StreamBlock& block);
     void restart();
+    // restart() as if it had been called at the start of clock millisecond `at`: the stream
+    // counts on from there, so what lies before now plays at once. An `at` after now counts
+    // as now.
+    void restartAt(MediaTime at);
     void pause();
     // Returns every queued block through done(), on the calling thread, and goes back to
     // stream time 0, paused.

@@ -1,6 +1,6 @@
 #include "rack/rackplayer/RackBands.h"
 
-#include "rack/rackplayer/DeckFrames.h"
+#include "rack/rackplayer/DeckControls.h"
 #include "rack/rackplayer/RackState.h"
 
 namespace rack {

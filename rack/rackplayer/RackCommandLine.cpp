@@ -34,40 +34,37 @@ std::string cut(std::string_view text, size_t size)
 RackCommandLine RackCommandLine::parse(std::string_view commandLine)
 {
     RackCommandLine result;
-    std::string firstToken;
-    result.playFirst = GetLongStringVector(0, commandLine, firstToken) && commandLine[size_t(GetStringIndex(0, commandLine))] != '"' &&
-                       isOption(firstToken) && optionLetter(firstToken) == 'P';
-
-    std::string_view rest = commandLine;
-    int index = 0;
-    std::string token;
-    while (GetLongStringVector(index, rest, token)) {
-        const int at = GetStringIndex(index, rest);
-        const bool quoted = rest[size_t(at)] == '"';
-        ++index;
-        if (!quoted && isOption(token)) {
-            const char letter = optionLetter(token);
+    size_t pos = 0;
+    TextToken token;
+    bool first = true;
+    // Token by token, once through the line.
+    while (NextStringToken(commandLine, pos, token)) {
+        const bool option = !token.quoted && isOption(token.text);
+        if (first)
+            result.playFirst = option && optionLetter(token.text) == 'P';
+        first = false;
+        if (option) {
+            const char letter = optionLetter(token.text);
             if (letter == 'M') {
                 result.secondCopy = true;
             } else if (letter == 'P') {
                 result.autoPlay = true;
             } else if (letter == 'N' || letter == 'R') {
-                // The text between the next two quotes; parsing starts again behind them.
-                const size_t open = rest.find('"', size_t(at) + 2);
-                const size_t close = open == std::string_view::npos ? open : rest.find('"', open + 1);
+                // The text between the next two quotes; parsing goes on behind them.
+                const size_t open = commandLine.find('"', token.start + 2);
+                const size_t close = open == std::string_view::npos ? open : commandLine.find('"', open + 1);
                 if (close == std::string_view::npos)
                     continue;
                 (letter == 'N' ? result.closeText : result.exitCommand) =
-                    cut(rest.substr(open + 1, close - open - 1), kMaxText);
-                rest = rest.substr(close + 1);
-                index = 0;
+                    cut(commandLine.substr(open + 1, close - open - 1), kMaxText);
+                pos = close + 1;
             }
             continue;
         }
         // A quoted text that never closes is no file name.
-        if (quoted && rest.find('"', size_t(at) + 1) == std::string_view::npos)
+        if (token.quoted && token.start + 1 + token.text.size() >= commandLine.size())
             continue;
-        result.fileName = token;
+        result.fileName = token.text;
     }
     return result;
 }

@@ -42,7 +42,5 @@ inline constexpr uint32_t kDeckClose = 9;
 inline constexpr uint32_t kDeckSave = 10;
 inline constexpr uint32_t kDeckInitializeCd = 24;
 inline constexpr uint32_t kDeckPlay = 48;
-// lParam 1: stop for good.
-inline constexpr uint32_t kDeckStop = 50;
 
 }  // namespace rack

@@ -10,7 +10,10 @@
 #include "rack/plinthart/GraphicCache.h"
 #include "rack/plinthart/GraphicIds.h"
 #include "rack/plinthui/ControlIds.h"
-#include "rack/rackplayer/DeckFrames.h"
+#include "rack/rackplayer/CdDeck.h"
+#include "rack/rackplayer/DeckControls.h"
+#include "rack/rackplayer/MidiDeck.h"
+#include "rack/rackplayer/WaveDeck.h"
 #include "rack/rackplayer/MidiInputDialog.h"
 #include "rack/rackplayer/RackBands.h"
 #include "rack/rackplayer/RackMenu.h"
@@ -26,8 +29,11 @@
 #include "platform/ui/window/WindowStyle.h"
 
 #include <QDialog>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
 #include <array>
 
 namespace rack {
@@ -115,12 +121,6 @@ int topOf(uint32_t command)
     }
 }
 
-void sendDeck(Window* deck, uint32_t command, intptr_t lParam = 0)
-{
-    if (Window::isWindow(deck))
-        deck->send(kCommandMessage, command, lParam);
-}
-
 void postDeck(Window* deck, uint32_t command)
 {
     if (Window::isWindow(deck))
@@ -162,6 +162,18 @@ void showToolbar()
     rack_CheckMenu(state.frame, nullptr, kCmdToolbar, state.showToolbar);
 }
 
+// Stops a deck for good.
+void stopDeck(uint32_t command)
+{
+    RackState& state = rackState();
+    switch (command) {
+    case kCmdWave: wave_Stop(state.waveDeck, true); break;
+    case kCmdMidi: midi_Stop(state.midiDeck, true); break;
+    case kCmdCd: cd_Stop(state.cdDeck, true, true, kCdStopKindSuccess); break;
+    default: break;
+    }
+}
+
 // Shows or hides the mixer or a deck.
 void toggleBand(uint32_t command)
 {
@@ -169,7 +181,7 @@ void toggleBand(uint32_t command)
     const bool isMixer = command == kCmdMixer;
     Window* band = isMixer ? state.mixer : deckOf(command);
     if (!isMixer)
-        sendDeck(band, kDeckStop, 1);
+        stopDeck(command);
     bool& shown = shownFlag(command);
     shown = !shown;
     latchButton(command, shown);
@@ -211,7 +223,7 @@ void runWaveEditor()
     const WaveRecord* wave = state.waveCount > 0 ? obj_GetWave(0, state.currentWave) : nullptr;
     const std::string name = wave ? wave->path : std::string();
     if (state.waveState != kDeckIdle)
-        sendDeck(state.waveDeck, kDeckStop, 1);
+        wave_Stop(state.waveDeck, true);
     RunProgram("RunWaveEditor", name.c_str(), 1);
 }
 
@@ -232,7 +244,7 @@ void runMidiEditor()
         rack_SetFeedthru();
     }
     if (state.midiState == kDeckPlaying)
-        sendDeck(state.midiDeck, kDeckStop, 1);
+        midi_Stop(state.midiDeck, true);
     if ((ms_OpenMidiFile(name) & 0xFFFF) != 0) {
         plat::ui::Cursor::setShape(plat::ui::CursorShape::arrow);
         MsgBox(state.frame, 580, 576, kMbOk | kMbIconStop);
@@ -351,9 +363,9 @@ intptr_t onCreate(Window* frame)
 void closeDecks()
 {
     RackState& state = rackState();
-    sendDeck(state.cdDeck, kDeckStop, state.cdStopsAtExit ? 1 : 0);
-    sendDeck(state.midiDeck, kDeckStop, 1);
-    sendDeck(state.waveDeck, kDeckStop, 1);
+    cd_Stop(state.cdDeck, true, state.cdStopsAtExit, kCdStopKindSuccess);
+    midi_Stop(state.midiDeck, true);
+    wave_Stop(state.waveDeck, true);
 }
 
 void onCommand(Window* frame, uint32_t command, intptr_t lParam)
@@ -393,6 +405,32 @@ void onCommand(Window* frame, uint32_t command, intptr_t lParam)
     }
 }
 
+// The frame's rectangle, moved onto the screen nearest to it when no screen shows any of
+// it (a position stored with a screen that is gone), and kept inside that screen.
+QRect onAvailableScreen(const QRect& rect)
+{
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    QRect best;
+    long long nearest = -1;
+    for (const QScreen* screen : screens) {
+        const QRect area = screen->availableGeometry();
+        if (area.intersects(rect))
+            return rect;
+        const QPoint centre = area.center() - rect.topLeft();
+        const long long distance = (long long)centre.x() * centre.x() + (long long)centre.y() * centre.y();
+        if (nearest < 0 || distance < nearest) {
+            nearest = distance;
+            best = area;
+        }
+    }
+    if (best.isEmpty())
+        return rect;
+    QRect moved = rect;
+    moved.moveLeft(std::clamp(rect.left(), best.left(), std::max(best.left(), best.right() + 1 - rect.width())));
+    moved.moveTop(std::clamp(rect.top(), best.top(), std::max(best.top(), best.bottom() + 1 - rect.height())));
+    return moved;
+}
+
 }  // namespace
 
 bool rack_CreateFrame()
@@ -402,11 +440,13 @@ bool rack_CreateFrame()
     rack_LayoutBands();
     const QPoint location = RackProfile::windowLocation();
     // The menu bar's height joins once the menu is set: rack_FitFrame settles the height.
-    Window* frame = Window::create(kFrameClass, GetString(kStrWindowTitle), 0,
-                                   QRect(location, QSize(kFrameClientWidth, BandLayout::compute(state).total + 1)),
-                                   nullptr);
+    const std::string title = GetString(kStrWindowTitle);
+    Window* frame = Window::create(
+        kFrameClass, title, 0,
+        onAvailableScreen(QRect(location, QSize(kFrameClientWidth, BandLayout::compute(state).total + 1))), nullptr);
     if (!frame)
         return false;
+    frame->widget()->setWindowTitle(QString::fromStdString(title));
     frame->show(true);
     frame->update();
     return true;
@@ -457,6 +497,11 @@ intptr_t Win_RackFrame(Window* window, plat::ui::MessageId message, uintptr_t wP
     default:
         return defWindowProc(window, message, wParam, lParam);
     }
+}
+
+int rack_RunDialog(QDialog& dialog)
+{
+    return runDialog(dialog);
 }
 
 void rack_SetDeckLoaded(int deck, bool loaded)

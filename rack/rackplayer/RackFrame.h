@@ -40,5 +40,7 @@ RACKCORE_API void rack_SetFeedthru();
 // How the frame runs its modal dialogs: exec by default; tests answer them.
 using DialogRunner = std::function<int(QDialog& dialog)>;
 RACKCORE_API DialogRunner rack_SetDialogRunner(DialogRunner runner);
+// Runs a modal dialog of the rack's through the runner.
+RACKCORE_API int rack_RunDialog(QDialog& dialog);
 
 }  // namespace rack

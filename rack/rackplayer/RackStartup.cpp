@@ -9,7 +9,9 @@
 #include "rack/plinthart/GraphicCache.h"
 #include "rack/plinthart/PlinthProfile.h"
 #include "rack/plinthui/PlinthUi.h"
-#include "rack/rackplayer/DeckFrames.h"
+#include "rack/rackplayer/CdDeck.h"
+#include "rack/rackplayer/MidiDeck.h"
+#include "rack/rackplayer/WaveDeck.h"
 #include "rack/rackplayer/GlobalAtoms.h"
 #include "rack/rackplayer/RackCommandLine.h"
 #include "rack/rackplayer/RackFrame.h"
@@ -41,6 +43,8 @@ std::unique_ptr<plat::ui::InstanceChannel>& channel()
     return instance;
 }
 
+// Answers at once: opening a file may show a message box, so it is queued for the event
+// loop, and the other copy hears back before any box opens.
 std::string answerCopy(const std::string& request)
 {
     plat::ui::Window* frame = rackState().frame;
@@ -48,8 +52,9 @@ std::string answerCopy(const std::string& request)
         return "NO";
     if (request.starts_with(kRequestOpen)) {
         const uint16_t atom = GlobalAtoms::add(std::string_view(request).substr(kRequestOpen.size()));
-        // Sent, so the file is open before the other copy hears back.
-        frame->send(plat::ui::kCommandMessage, kCmdOpenNamedFile, atom);
+        if (atom == 0)
+            return "NO";
+        frame->post(plat::ui::kCommandMessage, kCmdOpenNamedFile, atom);
         return "OK";
     }
     if (request == kRequestInitCd) {
@@ -61,7 +66,11 @@ std::string answerCopy(const std::string& request)
         if (widget->isMinimized())
             widget->showNormal();
         widget->raise();
-        widget->activateWindow();
+        // A modal box of the rack's stays above the frame and keeps the keyboard.
+        QWidget* modal = QApplication::activeModalWidget();
+        QWidget* front = modal ? modal : widget;
+        front->raise();
+        front->activateWindow();
         return "OK";
     }
     return "NO";
@@ -78,17 +87,17 @@ void registerClasses()
     plat::ui::WindowClass::registerClass(std::move(frame));
     plat::ui::WindowClass wave;
     wave.name = kWaveDeckClass;
-    wave.proc = Win_WaveDeckFrame;
+    wave.proc = Win_WaveDeck;
     wave.background = Brush::stock(StockBrush::lightGray);
     plat::ui::WindowClass::registerClass(std::move(wave));
     plat::ui::WindowClass midi;
     midi.name = kMidiDeckClass;
-    midi.proc = Win_MidiDeckFrame;
+    midi.proc = Win_MidiDeck;
     midi.background = Brush::stock(StockBrush::lightGray);
     plat::ui::WindowClass::registerClass(std::move(midi));
     plat::ui::WindowClass cd;
     cd.name = kCdDeckClass;
-    cd.proc = Win_CdDeckFrame;
+    cd.proc = Win_CdDeck;
     plat::ui::WindowClass::registerClass(std::move(cd));
 }
 

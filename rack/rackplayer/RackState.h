@@ -65,6 +65,7 @@ struct RACKCORE_API RackState {
 
     int waveState = kDeckIdle;
     int midiState = kDeckIdle;
+    int cdState = kDeckIdle;
     int currentWave = 0;
     int waveCount = 0;
     int currentMidi = 0;

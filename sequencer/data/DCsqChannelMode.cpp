@@ -1,6 +1,8 @@
 #include "sequencer/data/DCsqChannelMode.h"
 
 #include "notabase/model/ECChannelMode.h"
+#include "notabase/model/ECPerformanceBase.h"
+#include "platform/core/Archive.h"
 
 #include <iterator>
 #include <new>
@@ -50,6 +52,17 @@ DCsqChannelMode& DCsqChannelMode::operator=(const DCsqChannelMode& other)
 bool DCsqChannelMode::operator==(const DCsqChannelMode& other) const
 {
     return m_mode4Channels == other.m_mode4Channels && m_basicChannel == other.m_basicChannel && m_device == other.m_device;
+}
+
+void DCsqChannelMode::Serialize(plat::Archive& archive)
+{
+    DCsqMidi::Serialize(archive);
+    if (archive.isStoring()) {
+        archive << m_basicChannel << m_mode4Channels;
+        return;
+    }
+    if (ECPerformanceBase::GetActiveVersion(archive) >= 4)
+        archive >> m_basicChannel >> m_mode4Channels;
 }
 
 DCBase* DCsqChannelMode::Copy(plat::Object* other)

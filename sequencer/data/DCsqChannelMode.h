@@ -19,6 +19,9 @@ public:
     bool operator==(const DCsqChannelMode& other) const;
     bool operator!=(const DCsqChannelMode& other) const { return !(*this == other); }
 
+    // The message record, then the basic channel and the mode-4 channel count (read from
+    // version 4 on); the device is not stored.
+    void Serialize(plat::Archive& archive) override;
     DCBase* Copy(plat::Object* other) override;
     int GetClassType() const override;
     // One or two controller messages on the basic channel, by the element's mode type; none

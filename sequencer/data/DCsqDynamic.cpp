@@ -1,5 +1,9 @@
 #include "sequencer/data/DCsqDynamic.h"
 
+#include "notabase/model/ECPerformanceBase.h"
+#include "platform/core/Archive.h"
+#include "sequencer/data/DCsqMidi.h"
+
 #include <iterator>
 
 PLAT_IMPLEMENT_SERIAL(DCsqDynamic, DCsqFilter, plat::kVersionableSchema | 2)
@@ -11,6 +15,15 @@ DCsqDynamic& DCsqDynamic::operator=(const DCsqDynamic& other)
         m_percentChange = other.m_percentChange;
     }
     return *this;
+}
+
+void DCsqDynamic::Serialize(plat::Archive& archive)
+{
+    DCsqFilter::Serialize(archive);
+    if (archive.isLoading() && ECPerformanceBase::GetActiveVersion(archive) < 3) {
+        Retire(archive.readObjectAs<DCsqMidi>());
+        m_percentChange = archive.readFloat();
+    }
 }
 
 DCBase* DCsqDynamic::Copy(plat::Object* other)

@@ -13,6 +13,9 @@ public:
     DCsqDynamic(const DCsqDynamic& other) : DCsqFilter(other), m_percentChange(other.m_percentChange) {}
     DCsqDynamic& operator=(const DCsqDynamic& other);
 
+    // Nothing is stored; documents before version 3 hold a message data object, dropped, and
+    // the percent change.
+    void Serialize(plat::Archive& archive) override;
     DCBase* Copy(plat::Object* other) override;
     int GetClassType() const override;
 

@@ -1,6 +1,10 @@
 #include "sequencer/data/DCsqFilter.h"
 
 #include "notabase/layers/LCBase.h"
+#include "notabase/model/ECPerformanceBase.h"
+#include "platform/core/Archive.h"
+#include "sequencer/data/MCLoadClaims.h"
+#include "sequencer/layers/LCsqBase.h"
 
 PLAT_IMPLEMENT_SERIAL(DCsqFilter, DCsqBase, plat::kVersionableSchema | 2)
 
@@ -28,12 +32,72 @@ DCsqFilter& DCsqFilter::operator=(const DCsqFilter& other)
 {
     if (this != &other) {
         DCsqBase::operator=(other);
-        m_filter = copyOf(other.m_filter.get());
+        SetFilter(copyOf(other.m_filter.get()).release());
     }
     return *this;
 }
 
-DCsqFilter::~DCsqFilter() = default;
+DCsqFilter::~DCsqFilter()
+{
+    MCLoadClaims::Forget(m_filter.get());
+    for (const auto& object : m_retired)
+        MCLoadClaims::Forget(object.get());
+}
+
+void DCsqFilter::SetFilter(LCBase* filter)
+{
+    if (filter == m_filter.get())
+        return;
+    MCLoadClaims::Forget(m_filter.get());
+    m_filter.reset(filter);
+}
+
+void DCsqFilter::Serialize(plat::Archive& archive)
+{
+    DCsqBase::Serialize(archive);
+    if (archive.isLoading() && ECPerformanceBase::GetActiveVersion(archive) < 3)
+        ReadOldFilterList(archive);
+}
+
+void DCsqFilter::unlinkAfterFailedLoad()
+{
+    DCsqBase::unlinkAfterFailedLoad();
+    MCLoadClaims::Forget(m_filter.get());
+    (void)m_filter.release();
+    for (auto& object : m_retired) {
+        MCLoadClaims::Forget(object.get());
+        (void)object.release();
+    }
+    m_retired.clear();
+}
+
+void DCsqFilter::ReadFilter(plat::Archive& archive)
+{
+    auto* filter = archive.readObjectAs<LCsqBase>();
+    if (filter == m_filter.get())
+        return;
+    MCLoadClaims::Claim(filter, "filter data");
+    SetFilter(filter);
+}
+
+void DCsqFilter::Retire(plat::Object* object)
+{
+    if (!object)
+        return;
+    for (const auto& held : m_retired) {
+        if (held.get() == object)
+            return;
+    }
+    MCLoadClaims::Claim(object, "old record");
+    m_retired.emplace_back(object);
+}
+
+void DCsqFilter::ReadOldFilterList(plat::Archive& archive)
+{
+    const uint32_t count = archive.readCount();
+    for (uint32_t i = 0; i < count; ++i)
+        Retire(archive.readObjectAs<LCBase>());
+}
 
 DCBase* DCsqFilter::Copy(plat::Object* other)
 {

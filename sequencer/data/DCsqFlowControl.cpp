@@ -1,6 +1,8 @@
 #include "sequencer/data/DCsqFlowControl.h"
 
 #include "notabase/model/ECFlowControl.h"
+#include "notabase/model/ECPerformanceBase.h"
+#include "platform/core/Archive.h"
 #include "sequencer/transport/CSequence.h"
 
 PLAT_IMPLEMENT_SERIAL(DCsqFlowControl, DCsqBase, plat::kVersionableSchema | 2)
@@ -38,6 +40,13 @@ DCsqFlowControl& DCsqFlowControl::operator=(const DCsqFlowControl& other)
         SetNumRepetitions(other.GetNumRepetitions());
     }
     return *this;
+}
+
+void DCsqFlowControl::Serialize(plat::Archive& archive)
+{
+    DCsqBase::Serialize(archive);
+    if (archive.isLoading() && ECPerformanceBase::GetActiveVersion(archive) < 4)
+        SetEnabled(1);
 }
 
 DCBase* DCsqFlowControl::Copy(plat::Object* other)

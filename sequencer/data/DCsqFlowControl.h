@@ -21,6 +21,8 @@ public:
     bool operator==(const DCsqFlowControl&) const { return false; }
     bool operator!=(const DCsqFlowControl&) const { return true; }
 
+    // The base record; a mark of a document before version 4 is enabled.
+    void Serialize(plat::Archive& archive) override;
     DCBase* Copy(plat::Object* other) override;
     int GetClassType() const override;
 

@@ -1,6 +1,7 @@
 #include "sequencer/data/DCsqNote.h"
 
 #include "notabase/model/ECBase.h"
+#include "platform/core/Archive.h"
 #include "sequencer/data/DCsqTrack.h"
 #include "sequencer/layers/LCsqBase.h"
 #include "sequencer/transport/CSequence.h"
@@ -16,6 +17,15 @@ DCsqNote& DCsqNote::operator=(const DCsqNote& other)
         m_noteOff = other.m_noteOff;
     }
     return *this;
+}
+
+void DCsqNote::Serialize(plat::Archive& archive)
+{
+    DCsqMidi::Serialize(archive);
+    if (archive.isStoring())
+        archive.writeU32(m_noteOff.GetValue());
+    else
+        m_noteOff.SetValue(archive.readU32());
 }
 
 DCBase* DCsqNote::Copy(plat::Object* other)

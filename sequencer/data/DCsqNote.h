@@ -20,6 +20,8 @@ public:
     }
     bool operator!=(const DCsqNote& other) const { return !(*this == other); }
 
+    // The message record, then the 4 bytes of the note-off word.
+    void Serialize(plat::Archive& archive) override;
     DCBase* Copy(plat::Object* other) override;
     int GetClassType() const override;
     void GetEventData(CSeqEventList& list, CSequence* sequence) override;

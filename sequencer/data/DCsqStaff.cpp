@@ -1,5 +1,6 @@
 #include "sequencer/data/DCsqStaff.h"
 
+#include "notabase/commands/CCAdd.h"
 #include "notabase/model/ECChanPressureEnv.h"
 #include "notabase/model/ECControllerEnv.h"
 #include "notabase/model/ECNRPNEnv.h"
@@ -7,9 +8,18 @@
 #include "notabase/model/ECPitchBendEnv.h"
 #include "notabase/model/ECPolyPressureEnv.h"
 #include "notabase/model/ECRPNEnv.h"
+#include "notabase/model/ECPerformanceBase.h"
+#include "notabase/model/EventTypes.h"
 #include "notabase/model/MCEventList.h"
 #include "notabase/score/ECStaff.h"
+#include "platform/core/Archive.h"
+#include "sequencer/data/MCLoadClaims.h"
 #include "sequencer/envelopes/CMidiEnvelopeMgr.h"
+#include "sequencer/layers/LCMidiTranspose.h"
+#include "sequencer/layers/LCMidiVelocity.h"
+#include "sequencer/layers/LCMidiVoiceMap.h"
+#include "sequencer/layers/LCMidiVolume.h"
+#include "sequencer/layers/LCsqTranspose.h"
 #include "sequencer/transport/CSequence.h"
 #include "wavegate/CWavegate.h"
 
@@ -20,18 +30,153 @@
 
 PLAT_IMPLEMENT_SERIAL(DCsqStaff, DCsqTrack, plat::kVersionableSchema | 2)
 
-DCsqStaff::DCsqStaff() = default;
+DCsqStaff::DCsqStaff()
+{
+    TransposeFilter();
+}
 
-DCsqStaff::DCsqStaff(const DCsqStaff& other) : DCsqTrack(other), m_gainFactor(other.m_gainFactor) {}
+DCsqStaff::DCsqStaff(const DCsqStaff& other) : DCsqTrack(other), m_gainFactor(other.m_gainFactor.load())
+{
+    TransposeFilter();
+}
 
 DCsqStaff& DCsqStaff::operator=(const DCsqStaff& other)
 {
     DCsqTrack::operator=(other);
-    m_gainFactor = other.m_gainFactor;
+    m_gainFactor = other.m_gainFactor.load();
     return *this;
 }
 
-DCsqStaff::~DCsqStaff() = default;
+DCsqStaff::~DCsqStaff()
+{
+    for (const auto& manager : m_envelopeMgrs)
+        MCLoadClaims::Forget(manager.get());
+}
+
+LCsqTranspose* DCsqStaff::TransposeFilter()
+{
+    if (auto* filter = plat::dynamicDowncast<LCsqTranspose>(GetFilter(FilterTranspose, allVoices)))
+        return filter;
+    auto filter = std::make_unique<LCsqTranspose>();
+    AddTrackFilter(filter.get());
+    return filter.release();
+}
+
+ECEnvelope* DCsqStaff::GetTranspositionEnv(int create)
+{
+    if (m_transpositionEnv || create != 1)
+        return m_transpositionEnv.get();
+    ECBase* staff = GetOwner();
+    auto* performance = staff ? plat::dynamicDowncast<ECPerformanceBase>(staff->GetAncestor(EventId::Performance, -1)) : nullptr;
+    if (!performance)
+        return nullptr;
+    plat::RefPtr<ECEnvelope> envelope(new ECEnvelope);
+    envelope->SetEnvelopeName("Transposition");
+    envelope->SetDefaultValue(0.0f);
+    envelope->SetVoiceTrack(static_cast<int>(allVoices), staff->GetTrack());
+    auto* add = new CCAdd;
+    add->SetSynchronous(1);
+    add->Add(envelope.get(), staff, FCMidi::MidiNull());
+    add->Apply(performance);
+    m_transpositionEnv = envelope;
+    TransposeFilter()->SetEnvelope(m_transpositionEnv.get());
+    return m_transpositionEnv.get();
+}
+
+ECEnvelope* DCsqStaff::GetVelocityEnv(int voice, int /*create*/)
+{
+    if (voice < 0 || voice >= voiceCount)
+        return nullptr;
+    return m_velocityEnvs[static_cast<size_t>(voice)].get();
+}
+
+void DCsqStaff::Serialize(plat::Archive& archive)
+{
+    if (archive.isStoring()) {
+        DCsqTrack::Serialize(archive);
+        for (int voice = 0; voice < voiceCount; ++voice) {
+            archive.writeObject(m_envelopeMgrs[static_cast<size_t>(voice)].get());
+            archive.writeObject(m_velocityEnvs[static_cast<size_t>(voice)].get());
+        }
+        archive.writeObject(m_transpositionEnv.get());
+        archive.writeFloat(m_gainFactor);
+        return;
+    }
+    const int version = ECPerformanceBase::GetActiveVersion(archive);
+    if (version < 3) {
+        // Version 0 holds the filter record where later ones hold the track's.
+        if (version <= 0)
+            DCsqFilter::Serialize(archive);
+        else
+            DCsqTrack::Serialize(archive);
+        LoadOldLayers(archive);
+        return;
+    }
+    DCsqTrack::Serialize(archive);
+    for (int voice = 0; voice < voiceCount; ++voice) {
+        auto& manager = m_envelopeMgrs[static_cast<size_t>(voice)];
+        MCLoadClaims::Forget(manager.get());
+        manager.reset();
+        auto* loaded = archive.readObjectAs<CMidiEnvelopeMgr>();
+        if (loaded) {
+            if (loaded->GetStaff() != this || loaded->GetVoice() != voice)
+                throw plat::ArchiveError(plat::ArchiveError::Cause::generic, "staff: an envelope manager of another voice");
+            MCLoadClaims::Claim(loaded, "staff envelopes");
+            manager.reset(loaded);
+        }
+        m_velocityEnvs[static_cast<size_t>(voice)].reset(archive.readObjectAs<ECEnvelope>());
+    }
+    m_transpositionEnv.reset(archive.readObjectAs<ECEnvelope>());
+    const float factor = archive.readFloat();
+    m_gainFactor = (factor >= 0.0f && std::isfinite(factor)) ? factor : 0.0f;
+    TransposeFilter()->SetEnvelope(m_transpositionEnv.get());
+}
+
+void DCsqStaff::LoadOldLayers(plat::Archive& archive)
+{
+    const int version = ECPerformanceBase::GetActiveVersion(archive);
+    const int32_t transposition = archive.readI32();
+    SetTrackTransposition(static_cast<float>(transposition));
+    archive.readU16();
+    archive.readU8();
+    if (version <= 0) {
+        DCsqTrack::SetTrackGain(archive.readFloat());
+        HoldParameters();
+    }
+    auto* velocity = archive.readObjectAs<LCMidiVelocity>();
+    Retire(velocity);
+    auto* volume = archive.readObjectAs<LCMidiVolume>();
+    Retire(volume);
+    Retire(archive.readObjectAs<LCMidiTranspose>());
+    auto* voiceMap = archive.readObjectAs<LCMidiVoiceMap>();
+    Retire(voiceMap);
+    // The layers name their staff: another one is a damaged record.
+    if ((velocity && velocity->GetStaff() && velocity->GetStaff() != this) || (volume && volume->GetStaff() && volume->GetStaff() != this))
+        throw plat::ArchiveError(plat::ArchiveError::Cause::generic, "staff: an old layer of another staff");
+    if (!voiceMap)
+        return;
+    for (int voice = 0; voice < voiceCount; ++voice) {
+        MCVoiceMap* map = GetVoiceMap(voice);
+        map->SetDevice(static_cast<unsigned int>(voiceMap->GetVoiceDevice(static_cast<unsigned int>(voice))));
+        const int channel = voiceMap->GetVoiceChannel(static_cast<unsigned int>(voice));
+        map->SetChannel(channel >= 0 && channel < 16 ? static_cast<unsigned int>(channel) : 0u);
+    }
+}
+
+void DCsqStaff::unlinkAfterFailedLoad()
+{
+    for (auto& manager : m_envelopeMgrs) {
+        MCLoadClaims::Forget(manager.get());
+        (void)manager.release();
+    }
+    for (auto& envelope : m_velocityEnvs) {
+        if (ECEnvelope* held = envelope.release())
+            held->Unref(0);
+    }
+    if (ECEnvelope* held = m_transpositionEnv.release())
+        held->Unref(0);
+    DCsqTrack::unlinkAfterFailedLoad();
+}
 
 int DCsqStaff::GetClassType() const
 {
@@ -47,7 +192,7 @@ void DCsqStaff::SetTrackGain(float gain)
 {
     DCsqTrack::SetTrackGain(gain);
     m_gainFactor = MasterGain() * GetTrackGain();
-    SendController(controllerVolume, 127.0f, m_gainFactor, 0.0f);
+    SendController(controllerVolume, 127.0f, m_gainFactor.load(), 0.0f);
 }
 
 void DCsqStaff::SetTrackPan(float pan)
@@ -153,6 +298,14 @@ bool DCsqStaff::IsMidiEnvelopeType(int type)
 ECEnvelope* DCsqStaff::GetEnvelope(int type, unsigned long flags, int voice, int a, int b)
 {
     const int create = (flags & envCreate) ? 1 : 0;
+    if (type == envTransposition)
+        return GetTranspositionEnv((flags & (envCreate | envFallBack)) ? 1 : 0);
+    if (type == envVelocity) {
+        ECEnvelope* envelope = GetVelocityEnv(voice, create);
+        if (!envelope && (flags & envFallBack))
+            envelope = GetVelocityEnv(0, 1);
+        return envelope;
+    }
     if (!IsMidiEnvelopeType(type))
         return nullptr;
     CMidiEnvelopeMgr* manager = SharedEnvelopeMgr(voice, create);
@@ -178,6 +331,12 @@ ECEnvelope* DCsqStaff::GetEnvelope(int type, unsigned long flags, int voice, int
 
 int DCsqStaff::GetEnvelopes(MCEventList& list, int type, unsigned long /*flags*/, int voice)
 {
+    if (type == envTransposition) {
+        if (!m_transpositionEnv)
+            return 0;
+        list.AddTail(m_transpositionEnv.get());
+        return 1;
+    }
     if (!IsMidiEnvelopeType(type))
         return 0;
     if (CMidiEnvelopeMgr* manager = SharedEnvelopeMgr(voice, 0)) {

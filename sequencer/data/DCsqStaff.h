@@ -4,14 +4,20 @@
 
 #include "sequencer/data/DCsqTrack.h"
 
+#include "platform/core/RefPtr.h"
+
 #include <array>
+#include <atomic>
 #include <memory>
 
 class CMidiEnvelopeMgr;
+class LCsqTranspose;
 
 // The sequencer data of a staff. Its mixer setters send the new controller value to the
 // outputs of its voices at once, one message for each device and channel its voices use. Each
-// voice has a manager of its controller envelopes, made when first needed.
+// voice has a manager of its controller envelopes, made when first needed. A transposition
+// filter among its track filters moves its notes by the track's transposition and by its
+// transposition envelope.
 class SEQUENCER_API DCsqStaff : public DCsqTrack {
     PLAT_DECLARE_SERIAL(DCsqStaff)
 public:
@@ -40,6 +46,7 @@ public:
     // Bits of the flags of GetEnvelope.
     enum : unsigned long { envCreate = 0x1, envFallBack = 0x2 };
 
+    // Has its transposition filter.
     DCsqStaff();
     // A copy has the track's settings and gain factor; the envelope managers stay with the
     // staff whose envelopes they list.
@@ -49,6 +56,13 @@ public:
 
     int GetClassType() const override;
     int GetTrackType() const override;
+
+    // The track record, then each voice's envelope manager and velocity envelope, the
+    // transposition envelope and the gain factor. Documents of versions 0 to 2 hold the older
+    // track record and the older per-staff layers, whose voice map gives the voices their
+    // outputs.
+    void Serialize(plat::Archive& archive) override;
+    void unlinkAfterFailedLoad() override;
 
     // Volume: 127 times the gain factor, which is first made the sequence's master gain times
     // the track gain.
@@ -63,7 +77,7 @@ public:
     void SetTrackExpression() override;
 
     // The sequence's master gain times the track gain, as last sent.
-    float GetTrackGainFactor() const { return m_gainFactor; }
+    float GetTrackGainFactor() const { return m_gainFactor.load(std::memory_order_relaxed); }
 
     // The envelope manager of a voice 0-7, made when create is 1; null for other voices.
     CMidiEnvelopeMgr* GetMidiEnvelopeMgr(int voice, int create);
@@ -84,16 +98,29 @@ public:
     // A sustain-pedal off for each voice that has a sustain envelope, at the time.
     virtual void GetSustainPedalOffData(const MCTime& time, CSeqEventList& list);
 
+    // The envelope named "Transposition" that drives the transposition filter. With create 1 a
+    // missing one is made and added under the staff, which must stand in a performance (else
+    // null).
+    ECEnvelope* GetTranspositionEnv(int create);
+    // The velocity envelope a document stored for a voice 0-7; none is ever made.
+    ECEnvelope* GetVelocityEnv(int voice, int create);
+
 private:
     // Sends base + offset, or base × scale, held to 0..127 and rounded, as the controller on
     // the output of each voice whose device and channel no lower voice has; the value of the
     // voice's envelope of the controller at the sequence's location replaces base.
     void SendController(int controller, float base, float scale, float offset);
 
+    // The transposition filter of the track list, made and added when missing.
+    LCsqTranspose* TransposeFilter();
+    // Reads the layers of an older staff: the voice map's outputs become the voices'.
+    void LoadOldLayers(plat::Archive& archive);
     // The manager of the first voice on the voice's device and channel.
     CMidiEnvelopeMgr* SharedEnvelopeMgr(int voice, int create);
     static bool IsMidiEnvelopeType(int type);
 
-    float m_gainFactor = 1.0f;
+    std::atomic<float> m_gainFactor{1.0f};
     std::array<std::unique_ptr<CMidiEnvelopeMgr>, voiceCount> m_envelopeMgrs;
+    std::array<plat::RefPtr<ECEnvelope>, voiceCount> m_velocityEnvs;
+    plat::RefPtr<ECEnvelope> m_transpositionEnv;
 };

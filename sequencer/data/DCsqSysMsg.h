@@ -17,6 +17,8 @@ public:
     bool operator==(const DCsqSysMsg&) const { return false; }
     bool operator!=(const DCsqSysMsg&) const { return true; }
 
+    // The message record, then a 32-bit byte count and the system-exclusive bytes.
+    void Serialize(plat::Archive& archive) override;
     DCBase* Copy(plat::Object* other) override;
     int GetClassType() const override;
     // The short message when it has data, else the system-exclusive message.

@@ -1,6 +1,8 @@
 #include "sequencer/data/DCsqTempo.h"
 
+#include "notabase/model/ECPerformanceBase.h"
 #include "notabase/model/ECTempo.h"
+#include "platform/core/Archive.h"
 
 #include <cmath>
 
@@ -13,6 +15,13 @@ DCsqTempo& DCsqTempo::operator=(const DCsqTempo& other)
         m_percentChange = other.m_percentChange;
     }
     return *this;
+}
+
+void DCsqTempo::Serialize(plat::Archive& archive)
+{
+    DCsqBase::Serialize(archive);
+    if (archive.isLoading() && ECPerformanceBase::GetActiveVersion(archive) < 3)
+        m_percentChange = archive.readFloat();
 }
 
 DCBase* DCsqTempo::Copy(plat::Object* other)

@@ -15,6 +15,8 @@ public:
     bool operator==(const DCsqTempo& other) const { return m_percentChange == other.m_percentChange; }
     bool operator!=(const DCsqTempo& other) const { return !(*this == other); }
 
+    // The base record; documents before version 3 also hold the percent.
+    void Serialize(plat::Archive& archive) override;
     DCBase* Copy(plat::Object* other) override;
     int GetClassType() const override;
 

@@ -5,10 +5,13 @@
 #include "notabase/model/ECText.h"
 #include "notabase/model/EventTypes.h"
 #include "notabase/model/MCEventList.h"
+#include "notabase/model/ECPerformanceBase.h"
 #include "notabase/performance/ECPerformance.h"
 #include "notabase/score/ECConductor.h"
 #include "notabase/score/ECTrack.h"
 #include "notabase/values/MCVoiceTrack.h"
+#include "platform/core/Archive.h"
+#include "sequencer/data/MCLoadClaims.h"
 #include "sequencer/layers/LCsqBase.h"
 #include "sequencer/states/SCTrack.h"
 #include "sequencer/transport/CSequence.h"
@@ -114,7 +117,8 @@ DCsqTrack& DCsqTrack::operator=(const DCsqTrack& other)
     DCsqFilter::operator=(other);
     const uint32_t word = GetCell().GetCellWord();
     GetCell().SetCellWord((word & ~kStateBits) | (other.GetCell().GetCellWord() & kStateBits));
-    m_gain = other.m_gain;
+    m_stateBits = other.m_stateBits.load() & kStateBits;
+    m_gain = other.m_gain.load();
     m_pan = other.m_pan;
     m_transposition = other.m_transposition;
     m_chorus = other.m_chorus;
@@ -128,17 +132,114 @@ DCsqTrack& DCsqTrack::operator=(const DCsqTrack& other)
 DCsqTrack::~DCsqTrack()
 {
     // A filter may stand in several lists; each one is deleted once.
+    std::vector<std::unique_ptr<LCBase>> doomed;
+    for (LCBase* filter : OwnedFilters()) {
+        MCLoadClaims::Forget(filter);
+        doomed.emplace_back(filter);
+    }
+}
+
+std::vector<LCBase*> DCsqTrack::OwnedFilters() const
+{
     std::set<LCBase*> owned(m_trackFilters.begin(), m_trackFilters.end());
     for (const auto& list : m_voiceFilters)
         owned.insert(list.begin(), list.end());
-    std::vector<std::unique_ptr<LCBase>> doomed;
-    for (LCBase* filter : owned)
-        doomed.emplace_back(filter);
+    return {owned.begin(), owned.end()};
+}
+
+void DCsqTrack::ReleaseIfUnlisted(LCBase* filter)
+{
+    const auto owned = OwnedFilters();
+    if (std::find(owned.begin(), owned.end(), filter) == owned.end())
+        MCLoadClaims::Forget(filter);
+}
+
+void DCsqTrack::StoreFilterList(plat::Archive& archive, const std::vector<LCBase*>& list)
+{
+    archive.writeCount(static_cast<uint32_t>(list.size()));
+    for (const LCBase* filter : list)
+        archive.writeObject(filter);
+}
+
+void DCsqTrack::LoadFilterList(plat::Archive& archive, std::vector<LCBase*>& list)
+{
+    const uint32_t count = archive.readCount();
+    for (uint32_t i = 0; i < count; ++i) {
+        LCBase* filter = archive.readObjectAs<LCBase>();
+        if (!filter)
+            continue;
+        // A filter for every voice stands in all 8 lists and is stored once.
+        const auto owned = OwnedFilters();
+        if (std::find(owned.begin(), owned.end(), filter) == owned.end())
+            MCLoadClaims::Claim(filter, "track filters");
+        list.push_back(filter);
+    }
+}
+
+void DCsqTrack::Serialize(plat::Archive& archive)
+{
+    DCsqFilter::Serialize(archive);
+    if (archive.isStoring()) {
+        archive << m_gain << m_pan << m_transposition << m_chorus << m_reverb << m_modulation;
+        for (int voice = 0; voice < voiceCount; ++voice) {
+            StoreFilterList(archive, m_voiceFilters[static_cast<size_t>(voice)]);
+            m_voiceMaps[static_cast<size_t>(voice)].Serialize(archive);
+        }
+        StoreFilterList(archive, m_trackFilters);
+        return;
+    }
+    if (ECPerformanceBase::GetActiveVersion(archive) < 3) {
+        SerializeOldParameters(archive);
+        return;
+    }
+    archive >> m_gain >> m_pan >> m_transposition >> m_chorus >> m_reverb >> m_modulation;
+    HoldParameters();
+    for (LCBase* filter : OwnedFilters()) {
+        MCLoadClaims::Forget(filter);
+        delete filter;
+    }
+    for (auto& list : m_voiceFilters)
+        list.clear();
+    m_trackFilters.clear();
+    for (int voice = 0; voice < voiceCount; ++voice) {
+        LoadFilterList(archive, m_voiceFilters[static_cast<size_t>(voice)]);
+        m_voiceMaps[static_cast<size_t>(voice)].Serialize(archive);
+    }
+    LoadFilterList(archive, m_trackFilters);
+}
+
+void DCsqTrack::SerializeOldParameters(plat::Archive& archive)
+{
+    archive >> m_gain >> m_pan;
+    if (ECPerformanceBase::GetActiveVersion(archive) == 2)
+        archive.readU32();
+    HoldParameters();
+}
+
+void DCsqTrack::HoldParameters()
+{
+    m_gain = (m_gain > 0.0f && std::isfinite(m_gain)) ? m_gain : 0.0f;
+    m_pan = std::isnan(m_pan) ? 0.0f : std::clamp(m_pan, -1.0f, 1.0f);
+    if (!std::isfinite(m_transposition))
+        m_transposition = 0.0f;
+    m_chorus = clamped(m_chorus, 0.0f, 1.0f);
+    m_reverb = clamped(m_reverb, 0.0f, 1.0f);
+    m_modulation = clamped(m_modulation, 0.0f, 1.0f);
+}
+
+void DCsqTrack::unlinkAfterFailedLoad()
+{
+    for (LCBase* filter : OwnedFilters())
+        MCLoadClaims::Forget(filter);
+    for (auto& list : m_voiceFilters)
+        list.clear();
+    m_trackFilters.clear();
+    DCsqFilter::unlinkAfterFailedLoad();
 }
 
 bool DCsqTrack::operator==(const DCsqTrack& other) const
 {
-    return m_gain == other.m_gain && m_pan == other.m_pan && m_transposition == other.m_transposition;
+    return m_gain.load() == other.m_gain.load() && m_pan == other.m_pan && m_transposition == other.m_transposition;
 }
 
 DCBase* DCsqTrack::Copy(plat::Object* other)
@@ -267,6 +368,7 @@ void DCsqTrack::RemoveVoiceFilter(LCBase* filter, unsigned int voice)
     } else if (voice < voiceCount) {
         eraseFirst(m_voiceFilters[voice], filter);
     }
+    ReleaseIfUnlisted(filter);
 }
 
 void DCsqTrack::AddTrackFilter(LCBase* filter)
@@ -278,6 +380,7 @@ void DCsqTrack::AddTrackFilter(LCBase* filter)
 void DCsqTrack::RemoveTrackFilter(LCBase* filter)
 {
     eraseFirst(m_trackFilters, filter);
+    ReleaseIfUnlisted(filter);
 }
 
 void DCsqTrack::GetFilterList(std::vector<LCBase*>& list, unsigned int voice, unsigned long which) const
@@ -384,6 +487,16 @@ void DCsqTrack::SetStateBit(uint32_t bit, int on)
 {
     const uint32_t word = GetCell().GetCellWord();
     GetCell().SetCellWord(on ? (word | bit) : (word & ~bit));
+    if (on)
+        m_stateBits.fetch_or(bit, std::memory_order_relaxed);
+    else
+        m_stateBits.fetch_and(~bit, std::memory_order_relaxed);
+}
+
+void DCsqTrack::SetSequence(CSequence* sequence)
+{
+    m_sequence = sequence;
+    m_stateBits = GetCell().GetCellWord() & kStateBits;
 }
 
 void DCsqTrack::UpdateActiveStates()

@@ -6,6 +6,8 @@
 #include "sequencer/values/MCVoiceMap.h"
 
 #include <array>
+#include <atomic>
+#include <cstdint>
 #include <vector>
 
 class ECEnvelope;
@@ -48,6 +50,13 @@ public:
     int GetClassType() const override;
     using DCsqFilter::GetFilter;
 
+    // The six parameters, then for each voice its filter list and its voice map, then the track
+    // filter list. Documents of versions 0-1 hold gain and pan only, version 2 one more word.
+    // Loaded values are held to their ranges.
+    void Serialize(plat::Archive& archive) override;
+    // Drops the loaded filters without deleting them: the archive disposes of them.
+    void unlinkAfterFailedLoad() override;
+
     // -1 here; the kind of the track element in the classes below.
     virtual int GetTrackType() const;
     // The parameter setters store a value held to its range; the staff classes also send it.
@@ -75,10 +84,12 @@ public:
     // Appends the envelopes' state at a time, for chasing; nothing here.
     virtual void GetStateData(const MCTime& time, CSeqEventList& list);
 
-    int IsMuted() const { return (GetCell().GetCellWord() & flagMuted) ? 1 : 0; }
-    int IsSoloed() const { return (GetCell().GetCellWord() & flagSoloed) ? 1 : 0; }
-    int IsActive() const { return (GetCell().GetCellWord() & flagActive) ? 1 : 0; }
-    float GetTrackGain() const { return m_gain; }
+    // Read by the driver thread while the main thread changes them: kept atomically beside the
+    // flag word, which holds them for storing.
+    int IsMuted() const { return (m_stateBits.load(std::memory_order_relaxed) & flagMuted) ? 1 : 0; }
+    int IsSoloed() const { return (m_stateBits.load(std::memory_order_relaxed) & flagSoloed) ? 1 : 0; }
+    int IsActive() const { return (m_stateBits.load(std::memory_order_relaxed) & flagActive) ? 1 : 0; }
+    float GetTrackGain() const { return m_gain.load(std::memory_order_relaxed); }
     float GetTrackPan() const { return m_pan; }
     float GetTrackTransposition() const { return m_transposition; }
     float GetTrackChorus() const { return m_chorus; }
@@ -90,7 +101,8 @@ public:
 
     // The sequence that plays the track; not owned.
     CSequence* GetSequence() const { return m_sequence; }
-    void SetSequence(CSequence* sequence) { m_sequence = sequence; }
+    // Also takes the state bits from the flag word, as a load leaves them there.
+    void SetSequence(CSequence* sequence);
 
     // Filter lists. A null filter, or a voice that is neither 0-7 nor allVoices, is ignored.
     void AddVoiceFilter(LCBase* filter, unsigned int voice);
@@ -126,19 +138,31 @@ public:
     static int AnyTracksMuted(CSequence* sequence);
 
 protected:
+    // Gain and pan as documents before version 3 store them.
+    void SerializeOldParameters(plat::Archive& archive);
+    // Holds loaded parameters to their ranges, as the setters do, without sending them.
+    void HoldParameters();
     // The track number in the owner's voice/track word; 2047 when it has none.
     int OwnerTrack() const;
     // The sequence's master gain; 1.0 without a sequence.
     float MasterGain() const;
 
 private:
+    // Every filter of the lists, each once.
+    std::vector<LCBase*> OwnedFilters() const;
+    // A filter that stands in no list any more is its caller's again.
+    void ReleaseIfUnlisted(LCBase* filter);
+    static void StoreFilterList(plat::Archive& archive, const std::vector<LCBase*>& list);
+    // Reads a list, claiming each filter not already one of this track's.
+    void LoadFilterList(plat::Archive& archive, std::vector<LCBase*>& list);
     void SetStateBit(uint32_t bit, int on);
     // Which staves and wave tracks play now; each kind is told to the views in a 3403 state.
     void UpdateActiveStates();
     // Applies a synchronous track state to the sequence's performance.
     void SendTrackState(int code, int track, int value);
 
-    float m_gain = 1.0f;
+    std::atomic<float> m_gain{1.0f};
+    std::atomic<uint32_t> m_stateBits{flagActive};
     float m_pan = 0.0f;
     float m_transposition = 0.0f;
     float m_chorus = 0.0f;

@@ -1,7 +1,9 @@
 #include "sequencer/data/DCsqWave.h"
 
+#include "notabase/model/ECPerformanceBase.h"
 #include "notabase/model/ECWave.h"
 #include "notabase/score/ECConductor.h"
+#include "platform/core/Archive.h"
 #include "sequencer/data/DCsqWaveTrack.h"
 #include "sequencer/events/CSeqEvent.h"
 #include "sequencer/transport/CSequence.h"
@@ -17,6 +19,17 @@ DCsqWave& DCsqWave::operator=(const DCsqWave& other)
         m_params = other.m_params;
     }
     return *this;
+}
+
+void DCsqWave::Serialize(plat::Archive& archive)
+{
+    DCsqBase::Serialize(archive);
+    if (archive.isStoring()) {
+        archive << m_params.pan << m_params.volume << m_params.frequency;
+        return;
+    }
+    if (ECPerformanceBase::GetActiveVersion(archive) >= 2)
+        archive >> m_params.pan >> m_params.volume >> m_params.frequency;
 }
 
 DCBase* DCsqWave::Copy(plat::Object* other)

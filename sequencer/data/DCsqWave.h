@@ -16,6 +16,8 @@ public:
     bool operator==(const DCsqWave&) const { return false; }
     bool operator!=(const DCsqWave&) const { return true; }
 
+    // The base record, then the pan, volume and frequency words (read from version 2 on).
+    void Serialize(plat::Archive& archive) override;
     DCBase* Copy(plat::Object* other) override;
     int GetClassType() const override;
     // One wave-parameter event that starts the clip on its wave track with the track's player

@@ -1,5 +1,7 @@
 #include "sequencer/data/DCsqWaveTrack.h"
 
+#include "notabase/model/ECPerformanceBase.h"
+#include "platform/core/Archive.h"
 #include "sequencer/transport/CSequence.h"
 #include "wavegate/CWavegate.h"
 
@@ -20,6 +22,19 @@ int32_t parameterWord(float value)
 }
 
 }  // namespace
+
+void DCsqWaveTrack::Serialize(plat::Archive& archive)
+{
+    DCsqTrack::Serialize(archive);
+    if (archive.isStoring()) {
+        archive << m_frequency << m_params.pan << m_params.volume << m_params.frequency;
+        return;
+    }
+    if (ECPerformanceBase::GetActiveVersion(archive) < 2)
+        return;
+    archive >> m_frequency >> m_params.pan >> m_params.volume >> m_params.frequency;
+    m_frequency = std::isnan(m_frequency) ? 0.0f : std::clamp(m_frequency, -1.0f, 1.0f);
+}
 
 DCBase* DCsqWaveTrack::Copy(plat::Object* other)
 {

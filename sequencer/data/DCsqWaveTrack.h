@@ -21,6 +21,9 @@ public:
     bool operator==(const DCsqWaveTrack&) const { return false; }
     bool operator!=(const DCsqWaveTrack&) const { return true; }
 
+    // The track record, then the frequency and the pan, volume and frequency words (read from
+    // version 2 on).
+    void Serialize(plat::Archive& archive) override;
     DCBase* Copy(plat::Object* other) override;
     int GetClassType() const override;
     int GetTrackType() const override;

@@ -25,14 +25,16 @@
 #include "notabase/values/FCMidi.h"
 #include "notabase/values/MCTime.h"
 #include "notabase/values/MCVoiceTrack.h"
+#include "platform/core/Archive.h"
 #include "sequencer/data/DCsqStaff.h"
 #include "sequencer/transport/CSequence.h"
 
 #include <algorithm>
 #include <cmath>
 #include <new>
+#include <string>
 
-PLAT_IMPLEMENT_DYNAMIC(CMidiEnvelopeMgr, plat::Object)
+PLAT_IMPLEMENT_SERIAL(CMidiEnvelopeMgr, plat::Object, plat::kVersionableSchema | 2)
 
 namespace {
 
@@ -623,4 +625,95 @@ ECEnvPoint* CMidiEnvelopeMgr::GetEnvPoint(const FCMidi& message)
     if (point)
         point->SetValue(value);
     return point;
+}
+
+void CMidiEnvelopeMgr::RemoveAllEnvelopes()
+{
+    m_controllers.reset();
+    m_polyPressure.reset();
+    m_rpn.clear();
+    m_nrpn.clear();
+    m_patch = nullptr;
+    m_pitchBend = nullptr;
+    m_chanPressure = nullptr;
+    m_all.clear();
+}
+
+void CMidiEnvelopeMgr::unlinkAfterFailedLoad()
+{
+    for (auto& held : m_all) {
+        if (ECEnvelope* envelope = held.release())
+            envelope->Unref(0);
+    }
+    RemoveAllEnvelopes();
+    m_staff = nullptr;
+}
+
+void CMidiEnvelopeMgr::TakeLoaded(ECEnvelope* envelope)
+{
+    if (!envelope)
+        return;
+    const bool known = std::any_of(m_all.begin(), m_all.end(), [envelope](const auto& held) { return held.get() == envelope; });
+    if (known || AddEnvelope(envelope) != nullptr || m_all.empty() || m_all.back().get() != envelope)
+        throw plat::ArchiveError(plat::ArchiveError::Cause::generic, "controller envelopes: an envelope out of place");
+}
+
+void CMidiEnvelopeMgr::Serialize(plat::Archive& archive)
+{
+    if (archive.isStoring()) {
+        archive.writeU32(m_controllers ? 1 : 0);
+        if (m_controllers) {
+            for (int controller = controllerCount - 1; controller >= 0; --controller)
+                archive.writeObject((*m_controllers)[static_cast<size_t>(controller)]);
+        }
+        archive.writeU32(m_polyPressure ? 1 : 0);
+        if (m_polyPressure) {
+            for (int key = keyCount - 1; key >= 0; --key)
+                archive.writeObject((*m_polyPressure)[static_cast<size_t>(key)]);
+        }
+        archive.writeObject(m_patch);
+        archive.writeObject(m_pitchBend);
+        archive.writeObject(m_chanPressure);
+        archive.writeObject(m_staff);
+        archive.writeI32(m_voice);
+        archive.writeCount(static_cast<uint32_t>(m_rpn.size()));
+        for (ECRPNEnv* envelope : m_rpn)
+            archive.writeObject(envelope);
+        archive.writeCount(static_cast<uint32_t>(m_nrpn.size()));
+        for (ECNRPNEnv* envelope : m_nrpn)
+            archive.writeObject(envelope);
+        return;
+    }
+
+    RemoveAllEnvelopes();
+    if (archive.readU32()) {
+        for (int controller = controllerCount - 1; controller >= 0; --controller) {
+            auto* envelope = archive.readObjectAs<ECControllerEnv>();
+            if (envelope && envelope->GetControllerType() != controller)
+                throw plat::ArchiveError(plat::ArchiveError::Cause::generic, "controller envelopes: a controller in the wrong slot");
+            TakeLoaded(envelope);
+        }
+    }
+    if (archive.readU32()) {
+        for (int key = keyCount - 1; key >= 0; --key) {
+            auto* envelope = archive.readObjectAs<ECPolyPressureEnv>();
+            if (envelope && envelope->GetKey() != key)
+                throw plat::ArchiveError(plat::ArchiveError::Cause::generic, "controller envelopes: a key in the wrong slot");
+            TakeLoaded(envelope);
+        }
+    }
+    TakeLoaded(archive.readObjectAs<ECPatchEnv>());
+    TakeLoaded(archive.readObjectAs<ECPitchBendEnv>());
+    TakeLoaded(archive.readObjectAs<ECChanPressureEnv>());
+    m_staff = archive.readObjectAs<DCsqStaff>();
+    const int32_t voice = archive.readI32();
+    if (voice < 0 || voice >= DCsqStaff::voiceCount)
+        throw plat::ArchiveError(plat::ArchiveError::Cause::generic, "controller envelopes: voice " + std::to_string(voice));
+    m_voice = voice;
+    const uint32_t rpnCount = archive.readCount();
+    for (uint32_t i = 0; i < rpnCount; ++i)
+        TakeLoaded(archive.readObjectAs<ECRPNEnv>());
+    const uint32_t nrpnCount = archive.readCount();
+    for (uint32_t i = 0; i < nrpnCount; ++i)
+        TakeLoaded(archive.readObjectAs<ECNRPNEnv>());
 }

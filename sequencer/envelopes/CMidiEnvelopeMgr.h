@@ -36,7 +36,7 @@ class MCVoiceTrack;
 // The envelopes are elements under the staff, which owns them; the manager keeps a reference
 // to each so that one taken out of the score while the manager still lists it stays valid.
 class SEQUENCER_API CMidiEnvelopeMgr : public plat::Object {
-    PLAT_DECLARE_DYNAMIC(CMidiEnvelopeMgr)
+    PLAT_DECLARE_SERIAL(CMidiEnvelopeMgr)
 public:
     static constexpr int controllerCount = 120;
     static constexpr int keyCount = 128;
@@ -88,6 +88,15 @@ public:
     // import does not change what the new messages mean.
     void ClearState();
 
+    // A flag and the 120 controller envelopes from 119 down, a flag and the 128 poly-pressure
+    // envelopes from key 127 down (each array only when its flag is set), the patch, pitch-bend
+    // and channel-pressure envelopes, the staff, the voice, then the RPN and NRPN envelopes.
+    // Loading first lets go of every envelope; a loaded envelope of the wrong kind or key
+    // is an archive error.
+    void Serialize(plat::Archive& archive) override;
+    // Drops the envelope references without deleting anything: the archive disposes of them.
+    void unlinkAfterFailedLoad() override;
+
     DCsqStaff* GetStaff() const { return m_staff; }
     int GetVoice() const { return m_voice; }
 
@@ -96,6 +105,11 @@ private:
     // staff element when the staff stands in a performance.
     void Register(ECEnvelope* envelope);
     void NotifyCreate(ECEnvelope* envelope);
+    // Lets go of every envelope and frees the two arrays.
+    void RemoveAllEnvelopes();
+    // Takes a loaded envelope into its slot; a damaged record naming the wrong kind, key or
+    // an envelope twice throws.
+    void TakeLoaded(ECEnvelope* envelope);
     // Empties the slot or list entry that holds the envelope.
     void ClearSlot(ECEnvelope* envelope);
     // The value combined with the staff's mixer setting of the controller and held to 0..127;

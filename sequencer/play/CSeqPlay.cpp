@@ -1,6 +1,7 @@
 #include "sequencer/play/CSeqPlay.h"
 
 #include "notabase/model/ECBase.h"
+#include "notabase/model/ECFlowControl.h"
 #include "notabase/model/ECTempoEnv.h"
 #include "notabase/score/ECConductor.h"
 #include "notabase/score/ECConductorStaff.h"
@@ -25,6 +26,8 @@ constexpr uint8_t kStart = 0xFA;
 constexpr uint8_t kContinue = 0xFB;
 constexpr uint8_t kStop = 0xFC;
 constexpr uint8_t kSongPosition = 0xF2;
+// More jumps than this in one window can only be a loop that takes no time.
+constexpr int kMaxJumpsPerWindow = 256;
 
 std::unique_ptr<CSeqEvent> timingEvent(uint8_t status, const MCTime& time)
 {
@@ -200,14 +203,7 @@ void CSeqPlay::SortList(CSeqEventList& list)
 void CSeqPlay::ToOutputTime(MCTime& time)
 {
     if (Writing()) {
-        // Unwrapped time: the musical time plus what loops and repeats jumped back over, which
-        // the sequence takes away from an unwrapped time when it normalizes one.
-        MCTime offset(0.0f);
-        offset.SetMode(MCTime::unwrapped);
-        m_sequence->NormalizeTime(offset);
-        MCTime unwrapped(time.GetSeconds() - offset.GetSeconds());
-        unwrapped.SetMode(MCTime::unwrapped);
-        time = unwrapped;
+        m_sequence->UnwrappedTime(time);
         return;
     }
     ECTempoEnv* tempo = tempoMap(m_sequence);
@@ -236,14 +232,25 @@ CWGEventList& CSeqPlay::GetOutputEvents(const MCTime& until, int finishing, int&
         return m_output;
     }
     if (!finishing) {
-        CSeqEventList window;
-        if (!GetLeadInTimingEvents(window)) {
-            GetCurrentWindowEvents(window);
-            ProcessEventList(window, 0x0B | (m_sequence->IgnoreFilters() ? 0u : 0x20u));
+        // A flow mark ends the window where it stands; play goes on where the mark sends it,
+        // for the rest of the window. A loop shorter than the window goes round more than once,
+        // but a jump that gains no time would go round for good: the count stops it.
+        for (int jumps = 0;; ++jumps) {
+            CSeqEventList window;
+            DCsqBase* flow = nullptr;
+            if (!GetLeadInTimingEvents(window)) {
+                flow = GetCurrentWindowEvents(window);
+                ProcessEventList(window, 0x0B | (m_sequence->IgnoreFilters() ? 0u : 0x20u));
+            }
+            for (auto& event : window)
+                ToOutputTime(event->GetTimeStamp());
+            m_staging.splice(m_staging.end(), window);
+            if (!flow || jumps >= kMaxJumpsPerWindow)
+                break;
+            m_sequence->UpdatePosition(flow);
+            if (m_sequence->TestState(CSequence::stateRecordLeadIn))
+                break;
         }
-        for (auto& event : window)
-            ToOutputTime(event->GetTimeStamp());
-        m_staging.splice(m_staging.end(), window);
         if (!Writing())
             m_sequence->GetWavePrefetchMgr().DoPrefetch(m_sequence->GetCurrentWindowBegin(), 0);
     }
@@ -304,12 +311,13 @@ void CSeqPlay::GetCurrentStateEvents(const MCTime& time, CSeqEventList& list)
     list.push_back(std::move(event));
 }
 
-void CSeqPlay::GetCurrentWindowEvents(CSeqEventList& list)
+DCsqBase* CSeqPlay::GetCurrentWindowEvents(CSeqEventList& list)
 {
     if (m_sequence->TestState(CSequence::statePlayLeadIn | CSequence::stateRecordLeadIn))
-        return;
+        return nullptr;
     const MCTime begin = m_sequence->GetCurrentWindowBegin();
-    const MCTime end = m_sequence->GetCurrentWindowEnd();
+    MCTime end = m_sequence->GetCurrentWindowEnd();
+    DCsqBase* flow = nullptr;
     DCsqBase* position = m_sequence->GetPlayPosition();
     while (position) {
         ECBase* owner = position->GetOwner();
@@ -317,11 +325,22 @@ void CSeqPlay::GetCurrentWindowEvents(CSeqEventList& list)
         if (time && !(*time < begin)) {
             if (!(*time < end))
                 break;
-            // Repeats and jumps are not taken: playback goes on past every flow mark.
-            if (position->GetClassType() != SeqClassType::FlowControl)
+            if (position->GetClassType() != SeqClassType::FlowControl) {
                 position->GetEventData(list, m_sequence);
+            } else if (!m_sequence->IgnoreFlowControl()) {
+                flow = position;
+                break;
+            }
         }
         position = position->GetNext();
+    }
+    if (flow) {
+        // Marks that never jump are passed; the others decide in UpdatePosition.
+        const auto* mark = plat::dynamicDowncast<ECFlowControl>(flow->GetOwner());
+        const int type = mark ? mark->GetFlowControlType() : 0;
+        if (type == 0 || (type >= 13 && type <= 17) || type == 19)
+            position = flow->GetNext();
+        end = *flow->GetOwner()->GetTime();
     }
     m_sequence->SetPlayPosition(position);
     // The controller changes go ahead of the notes: at one moment a program or controller
@@ -330,6 +349,29 @@ void CSeqPlay::GetCurrentWindowEvents(CSeqEventList& list)
     ForEachTrack(0, [&](DCsqTrack& track) { track.GetEnvelopeData(begin, end, changes); });
     list.splice(list.begin(), changes);
     GetTimingEvents(end, list);
+    return flow;
+}
+
+void CSeqPlay::QueuedToMusical(const MCTime& from)
+{
+    if (!m_sequence)
+        return;
+    for (auto& event : m_pending) {
+        MCTime& time = event->GetTimeStamp();
+        if (time.GetMode() == MCTime::absolute && !(time < from))
+            m_sequence->NormalizeTime(time);
+    }
+}
+
+void CSeqPlay::QueuedToPerformance()
+{
+    if (!m_sequence)
+        return;
+    for (auto& event : m_pending) {
+        MCTime& time = event->GetTimeStamp();
+        if (time.GetMode() == MCTime::normal)
+            m_sequence->AbsoluteTime(time);
+    }
 }
 
 void CSeqPlay::ForEachTrack(int create, const std::function<void(DCsqTrack&)>& visit) const

@@ -12,6 +12,7 @@
 #include <vector>
 
 class CSequence;
+class DCsqBase;
 class DCsqTrack;
 class LCBase;
 
@@ -54,6 +55,12 @@ public:
     // filters make is appended to the list.
     void ProcessEventList(CSeqEventList& list, unsigned long mask);
 
+    // A change of speed: the queued events in performance time due at or after from go back
+    // to musical time on the sequence's present timeline; QueuedToPerformance times them on
+    // the timeline the sequence has next.
+    void QueuedToMusical(const MCTime& from);
+    void QueuedToPerformance();
+
     CSequence* GetSequence() const { return m_sequence; }
 
 protected:
@@ -63,8 +70,9 @@ protected:
     // Puts a MIDI clock before the list for every clock tick before until (sync mode 1).
     void GetTimingEvents(const MCTime& until, CSeqEventList& list);
     // Appends the events of the data in the sequence's current window, from the play position,
-    // and moves the play position past them.
-    void GetCurrentWindowEvents(CSeqEventList& list);
+    // and moves the play position past them. A flow mark in the window (unless flow control is
+    // ignored) ends the walk and the window there: it is returned, else null.
+    DCsqBase* GetCurrentWindowEvents(CSeqEventList& list);
     // Appends every track's envelope state at the time, then the song position in sync mode 1.
     void GetCurrentStateEvents(const MCTime& time, CSeqEventList& list);
     void PrepareToStop(int stop);

@@ -400,7 +400,8 @@ int CountedFilter::s_alive = 0;
 TEST(TrackFilters, AFilterForEveryVoiceStandsInEachListAndIsDeletedOnce)
 {
     {
-        DCsqStaff staff;
+        // The lists of a plain track: a staff's track list also holds its transposition filter.
+        DCsqTrack staff;
         auto* everyVoice = new CountedFilter(FilterTranspose);
         auto* voiceThree = new CountedFilter(FilterTranspose);
         auto* track = new CountedFilter(FilterAccent);

@@ -7,6 +7,7 @@
 #include "platform/core/Event.h"
 #include "platform/core/Object.h"
 #include "platform/core/RecursiveLock.h"
+#include "sequencer/data/MCLoadClaims.h"
 #include "sequencer/monitor/CHighlightMgr.h"
 #include "sequencer/monitor/CMeterLevelMgr.h"
 #include "sequencer/play/CSeqMetronome.h"
@@ -21,6 +22,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -43,9 +45,13 @@ class DCsqFlowControl;
 class ECBase;
 class ECConductor;
 class ECPerformance;
+class ECTempoEnv;
 class LCBase;
 class LCsqPreferences;
 class SCBase;
+class SCCommand;
+class SCMaster;
+class SCTrack;
 
 // The sequence of one document: its transport (play, pause, stop, record, fast forward,
 // locate), the options and regions that shape it, its speeds, the time-ordered list of the
@@ -91,6 +97,9 @@ public:
     static constexpr uint32_t kStopWaitMs = 5000;
     // The pause between two pre-start messages, so a device finishes one before the next.
     static constexpr uint32_t kPrestartPauseMs = 300;
+    // The flow types of the hidden loop marks.
+    static constexpr int kLoopStart = 17;
+    static constexpr int kLoopEnd = 18;
 
     CSequence();
     // Stops, waits for the callback to drain, and leaves the media layer.
@@ -129,6 +138,8 @@ public:
     float GetFastSpeed() const { return m_fastSpeed; }
     float GetActualSpeed() const { return m_actualSpeed; }
     float GetMasterGain() const { return m_masterGain; }
+    // A negative or not-a-number gain is 0; every track applies its own gain again under it.
+    void SetMasterGain(float gain);
 
     void SetInputMidiDevice(int device) { m_inputMidiDevice = device; }
     int GetInputMidiDevice() const { return m_inputMidiDevice; }
@@ -208,6 +219,12 @@ public:
     void Pause();
     void Step();
     void Forward();
+    // To the next marker (a marker, cue point or rehearsal text, or a flow mark) after the
+    // location, or the end of the piece.
+    void Next();
+    // To the marker before the location, or 0; the first press while away from where the play
+    // started goes back there.
+    void Previous();
     // The locate: stops (unless step recording or step playing), clamps the time to the
     // piece, moves the play position, and sends the state of the music there.
     void SetLocation(const MCTime& time);
@@ -218,6 +235,23 @@ public:
     MCTime GetLocation();
     void ResetUnwrappedTimeOffset() { m_unwrapOffset = 0.0f; }
     MCTime GetStepPlayThreshold() const { return m_stepPlayThreshold; }
+    // At least 0.001; kept as a preference.
+    void SetStepPlayThreshold(const MCTime& threshold);
+    // At least 0; kept as a preference.
+    void SetPreRecordAllowance(const MCTime& allowance);
+    MCTime GetPreRecordAllowance() const { return m_preRecordAllowance; }
+    // The step time before it moves on by the step duration (snapped to a whole quarter note
+    // within 0.0015); the location follows it.
+    MCTime GetStepRecordTime();
+    MCTime GetStepRecordDuration();
+    // The step duration from the note or tuplet of the insertion mode.
+    void SetStepRecordValue();
+    // Consecutive presses of Previous.
+    int GetPreviousPressCount() const { return m_previousPressCount; }
+    // The voice (0 .. 7) that input goes to.
+    int GetCurrentVoice() const { return m_currentVoice; }
+    // The musical length jumped back over by repeats and loops since the play began.
+    MCTime GetUnwrappedTimeOffset() const { return m_unwrapOffset; }
     int GetPerformTag() const { return m_performTag; }
     int GetRecordTag() const { return m_recordTag; }
     int GetRecordLoopCount() const { return m_recordLoopCount; }
@@ -238,6 +272,35 @@ public:
     CMeterLevelMgr& GetMeterLevelMgr() { return m_meterLevelMgr; }
     CHighlightMgr& GetHighlightMgr() { return m_highlightMgr; }
     CWavePrefetchMgr& GetWavePrefetchMgr() { return m_wavePrefetchMgr; }
+
+    // Everything that reaches the document: transport codes, track, master and voice states,
+    // finished command batches, a file opened or created.
+    void OnUpdate(long code, SCBase* hint);
+    // Mute, solo, record arm and mixer values of a track (3400 to 3411).
+    void OnTrackState(long code, SCTrack* state);
+    // Master volume (3500) and user speed (3501).
+    void OnMasterState(long code, SCMaster* state);
+    // After a batch of commands: what the edits make stale is computed again.
+    void OnCommandFinish(long code, SCCommand* state);
+    // Sets the flags from the ids of the changed elements, and collects the envelopes whose
+    // points changed.
+    static void CheckList(MCEventList& changed, MCEventList& envelopes, int& content, int& flow, int& wave,
+                          int& timing, int& envelope);
+    // Makes a freshly opened or created piece ready to play.
+    void OnFileInit();
+
+    // Loops, regions and step play.
+    // With 0 and the loop region on, puts the hidden loop marks at the region's bounds (adding
+    // or moving them); else takes them out.
+    void SetLoopPoints(int remove);
+    DCsqFlowControl* GetLoopStartData() const { return m_loopStartData; }
+    void SetLoopStartData(DCsqFlowControl* data) { m_loopStartData = data; }
+    DCsqFlowControl* GetLoopEndData() const { return m_loopEndData; }
+    void SetLoopEndData(DCsqFlowControl* data) { m_loopEndData = data; }
+    void GoToNextMarker(int forward);
+    // Plays the next chord group (notes within the step-play threshold) at once.
+    void StepPlay();
+    void AdvancePlayPosition();
 
     // The data list.
     DCsqBase* GetHead() const { return m_head; }
@@ -312,6 +375,22 @@ public:
     MCTime& GetLastNoteTime();
     // Lead-in measures times the measure length at the location; 0 without record lead-in.
     MCTime GetLeadInTime();
+    // Mode 0 or 2 to unwrapped time (mode 4).
+    void UnwrappedTime(MCTime& time);
+    // Mode 0 or 2 to clock seconds along the tempo map (mode 3).
+    void ClockTime(MCTime& time);
+    // Mode 0, 1 or 3 to bar/pulse/tick (mode 2).
+    void BarPulseTickTime(MCTime& time);
+    // -1 before the current window, 1 at or after its end, 0 inside.
+    int TimeInCurrentWindow(const MCTime* time);
+    // Where play goes on after a flow mark the player reached: the play position moves to the
+    // mark's target and, when the mark jumps, the timing follows the jump.
+    void UpdatePosition(DCsqBase* flow);
+    // The records of the window [from, to) in unwrapped time (thousandths of a quarter note),
+    // repeats played out, merged into out in time order with note-offs first at a shared time.
+    // 1 once the end of the music is reached (to is then moved to it). From 0 the repeats start
+    // afresh. track: the one track to write, or 2046 for every track.
+    int GetMidiFileEvents(MCTime& from, MCTime& to, int track, CWGEventList& out);
 
     // The performance callback given to the device manager; user is the sequence.
     static int PerformProc(uintptr_t user, int code, uint32_t a, uint32_t b);
@@ -322,8 +401,9 @@ public:
     int RecordProc(int tag, CWGEventData* event);
 
     // Timing factors: set at the first slice of a play, re-based without a jump in musical
-    // time when the speed or the tempo changes. A score speed of 0 or below is read from the
-    // tempo at the location.
+    // time when the speed or the tempo changes; the events the player still holds are timed
+    // again on the new timeline. A score speed of 0 or below is read from the tempo at the
+    // location.
     void InitTimingFactors();
     void AdjustTimingFactors(float scoreSpeed);
     // One external MIDI clock, time-stamped in ms. Every eighth clock gives a tempo, which the
@@ -344,6 +424,25 @@ public:
 
     // The sequence lock, for code that reads the data list or the timing values.
     plat::RecursiveLock& GetLock() { return m_lock; }
+
+    // Storing with the document (CSequenceStore.cpp). The performance, the conductor, the
+    // head and tail of the data list as references, the user speed, the region switches, the
+    // loop data, the lead-in count, the four region times and the two filter lists; documents
+    // of versions 0 to 2 hold the four references and the user speed only. Loading goes into a
+    // fresh sequence (through Archive::loadInto), refuses a data list that is not one chain of
+    // the elements' own data from head to tail, and leaves the sequence attached to nothing
+    // but its members; the filters it loads are the sequence's own.
+    void Serialize(plat::Archive& archive) override;
+    // Drops the filters a failed load took, without deleting them.
+    void unlinkAfterFailedLoad() override;
+    // The data of the hidden loop marks, or null.
+    DCsqFlowControl* GetLoopStartData() const { return m_loopStartData; }
+    DCsqFlowControl* GetLoopEndData() const { return m_loopEndData; }
+    // Set when the sequence was loaded from a file, until it is detached.
+    int LoadedFromFile() const { return Option(11); }
+    // How long before the record region a recording already takes input.
+    void SetPreRecordAllowance(const MCTime& allowance) { m_preRecordAllowance = allowance; }
+    const MCTime& GetPreRecordAllowance() const { return m_preRecordAllowance; }
 
 private:
     // Holds the performance lock (when attached) and then the sequence lock; when the
@@ -390,12 +489,24 @@ private:
     void SetSyncLeadIn();
     // Under the locks: the tempo at a time in beats per minute, or 0 without a tempo map.
     float TempoAt(const MCTime& time);
+    ECTempoEnv* TempoMap() const;
+    // The data, while a flow mark of the conductor staff still holds it; else null.
+    DCsqFlowControl* LiveLoopData(DCsqFlowControl* data);
+    // One loop mark: added at the bound when missing, moved there when elsewhere.
+    DCsqFlowControl* PlaceLoopMark(DCsqFlowControl* data, int type, const MCTime& bound);
     void AnnounceRegion(int startCode, int endCode, bool on, const MCTime& start, const MCTime& end);
     // Removes the first node holding the filter.
     void RemoveFilter(std::vector<LCBase*>& list, LCBase* filter);
     LCBase* GetFilter(std::vector<LCBase*>& list, int type);
     // The slice's events from the player and the metronome, queued for the device manager.
     void GatherEvents(const MCTime& until, int finishing, int& playerDone, int& metronomeDone);
+    // Storing: throws ArchiveError unless the list from head to tail is one chain without a
+    // cycle, each node the data of its own element.
+    static void ValidateDataList(DCsqBase* head, DCsqBase* tail);
+    // Storing: a filter list of the record; loaded filters are claimed and kept as the
+    // sequence's own.
+    static void StoreFilterList(plat::Archive& archive, const std::vector<LCBase*>& list);
+    std::vector<LCBase*> LoadFilterList(plat::Archive& archive);
     // The data of an element for the list, or null.
     static DCsqBase* ListData(ECBase* element);
     static bool StandsInList(const DCsqBase* data);
@@ -422,6 +533,10 @@ private:
     DCsqBase* m_tail = nullptr;
     DCsqBase* m_recordPosition = nullptr;
     DCsqBase* m_playPosition = nullptr;
+    DCsqFlowControl* m_loopStartData = nullptr;
+    DCsqFlowControl* m_loopEndData = nullptr;
+    // The filters a load made, which the sequence owns (the lists do not own theirs).
+    std::vector<std::unique_ptr<LCBase, MCLoadClaims::Deleter>> m_loadedFilters;
     int m_leadInMeasures = 2;
     int m_recordLoopCount = 0;
     MCTime m_unwrapOffset;
@@ -450,7 +565,7 @@ private:
     std::atomic<float> m_fastSpeed{4.0f};
     std::atomic<float> m_actualSpeed{1.0f};
     SyncCounters m_sync;
-    float m_masterGain = 1.0f;
+    std::atomic<float> m_masterGain{1.0f};
     MCEventList m_pendingRemovals;
     plat::Event m_stopEvent{true, true};
     int m_midiFileTrack = kEveryTrack;
@@ -459,6 +574,15 @@ private:
     int m_inputWaveDevice = 0;
     int m_outputWaveDevice = 0;
     uint32_t m_flowState = 0;
+    int m_previousPressCount = 0;
+    int m_currentVoice = 0;
+    // Performance time maps to musical time along the tempo map (clock seconds at the
+    // normalized reference plus elapsed seconds times the user speed), so ramps and steps keep
+    // one timeline; without a tempo map, and while fast-forwarding, it is linear at the actual
+    // speed.
+    bool m_followMap = false;
+    // The user speed the timeline runs at since its last re-basing.
+    float m_clockRate = 1.0f;
 
     plat::RecursiveLock m_lock{"sequence", plat::LockLevel::sequence};
     // Under m_lock.

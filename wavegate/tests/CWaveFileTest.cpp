@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -133,6 +135,47 @@ TEST(CWaveFile, SeekMovesWithinTheSoundAndReadsFollow)
         ASSERT_EQ(reader.Read(two, 2), expected);
         EXPECT_EQ(two[0], sound[c.position]);
     }
+}
+
+TEST(CWaveFile, SeekOfAnyTimeInAnExtremeFormatLandsInsideTheSoundOrFails)
+{
+    TempFolder folder("wavefile");
+    // A file claiming 4294967295 Hz with 65535 bytes a frame: two frames of sound. A time
+    // times the rate or the alignment leaves 64 bits; none of these places is in the sound.
+    const uint32_t rate = 4294967295u;
+    const std::string path = folder.Write(
+        "x.wav", WaveFileImage().Chunk("fmt ", WaveFileImage::Format(1, 65535, rate, 8)).Chunk("data", WaveFileImage::Ramp(131070)).Bytes());
+    RecordingHost host;
+    CWaveFileRead reader(&host);
+    reader.SetFilename(path.c_str());
+    ASSERT_EQ(reader.Open(0), 1);
+    ASSERT_EQ(reader.GetFormat()->blockAlign, 65535);
+
+    struct Case {
+        WG_MMTime time;
+        int origin;
+    };
+    const Case cases[] = {
+        {{WG_TIME_MS, 4294967297}, 0},                        // about 50 days in
+        {{WG_TIME_MS, -4294967297}, 2},
+        {{WG_TIME_SAMPLES, 281479271743490}, 0},              // (2^64 - 1) / 65535 + 1 frames
+        {{WG_TIME_SAMPLES, 281479271743489}, 1},
+        {{WG_TIME_BYTES, INT64_MAX}, 1},
+        {{WG_TIME_MS, INT64_MIN}, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.time.type << " " << c.time.value << " origin " << c.origin);
+        WG_MMTime at{WG_TIME_BYTES, 100};
+        ASSERT_EQ(reader.Seek(&at, 0), 1);
+        host.codes.clear();
+        EXPECT_EQ(reader.Seek(&c.time, c.origin), 0);
+        EXPECT_EQ(reader.GetFilePosition(), 0u);
+        EXPECT_EQ(host.codes, std::vector<uint32_t>{602});
+    }
+    // A time inside the sound still lands: one frame is about 0.23 microseconds.
+    const WG_MMTime frame{WG_TIME_SAMPLES, 1};
+    EXPECT_EQ(reader.Seek(&frame, 0), 1);
+    EXPECT_EQ(reader.GetFilePosition(), 65535u);
 }
 
 struct BrokenCase {

@@ -159,6 +159,25 @@ TEST_F(PerformanceTest, AScalePlaysOnTimeWithNoteOffsFirstAndThePrefetchKept)
     EXPECT_TRUE(m_memory->midiOut(1).played().empty());
 }
 
+TEST_F(PerformanceTest, APlayThatStartsInsideAMillisecondKeepsThePlayClockToTheNanosecond)
+{
+    CWavegate& wg = Init();
+    wg.StartPerformance(&TenMsScript::Proc, 0, 1, 0);
+    ASSERT_EQ(wg.OpenDevices(), 1);
+    // The play starts 0.4 ms into a millisecond; its start time is that whole millisecond,
+    // and play time t is the start of millisecond start + t for every client.
+    m_timers->manualClock().setNs(int64_t{kStartMs} * 1'000'000 + 400'000);
+    ASSERT_EQ(wg.StartDevices(), 1);
+    ASSERT_EQ(wg.GetPlayStartTime(), kStartMs);
+    Step(600);
+
+    const auto played = m_memory->midiOut(0).played();
+    ASSERT_EQ(played.size(), 41u) << "200 to 600";
+    for (const auto& event : played)
+        EXPECT_EQ(event.clockNs, (int64_t{kStartMs} + event.streamMs) * 1'000'000) << "the event of " << event.streamMs;
+    wg.StopDevices();
+}
+
 TEST_F(PerformanceTest, StopPerformanceRemovesOneTagOrEvery)
 {
     CWavegate& wg = Init();

@@ -115,6 +115,7 @@ public:
     bool PollForTimingDevice(const CWGDevice*) override { return false; }
     CWGStartSignals& GetStartSignals() override { return signals; }
     void ForwardRecordedData(CWGEventData*) override {}
+    std::optional<plat::media::MediaTime> GetPlayStart() const override { return std::nullopt; }
     int MidiThruEnabled() const override { return 0; }
     int GetMidiThruDevice() const override { return 0; }
     int GetMidiThruChannel() const override { return -1; }

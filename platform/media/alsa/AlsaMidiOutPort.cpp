@@ -29,8 +29,8 @@ int failed(const char* what, int error)
 
 }  // namespace
 
-AlsaMidiOutPort::AlsaMidiOutPort(AlsaSequencer& sequencer, AlsaSequencer::Address destination)
-    : m_sequencer(sequencer), m_destination(std::move(destination))
+AlsaMidiOutPort::AlsaMidiOutPort(AlsaSequencer& sequencer, AlsaSequencer::Address destination, const Clock& clock)
+    : m_sequencer(sequencer), m_destination(std::move(destination)), m_clock(clock)
 {
 }
 
@@ -80,13 +80,18 @@ int AlsaMidiOutPort::open(Events* events)
 
 uint64_t AlsaMidiOutPort::queueTimeMs()
 {
+    return static_cast<uint64_t>(queueTimeNs() / 1'000'000);
+}
+
+int64_t AlsaMidiOutPort::queueTimeNs()
+{
     snd_seq_queue_status_t* status = nullptr;
     snd_seq_queue_status_alloca(&status);
     const int error = m_sequencer.withHandle([&](snd_seq_t* seq) { return snd_seq_get_queue_status(seq, m_queue, status); });
     if (error < 0)
         return 0;
     const snd_seq_real_time_t* time = snd_seq_queue_status_get_real_time(status);
-    return static_cast<uint64_t>(time->tv_sec) * 1000 + time->tv_nsec / 1'000'000;
+    return static_cast<int64_t>(time->tv_sec) * 1'000'000'000 + time->tv_nsec;
 }
 
 int AlsaMidiOutPort::queue(const StreamBlock& block)
@@ -157,14 +162,36 @@ int AlsaMidiOutPort::queue(const StreamBlock& block)
 
 int AlsaMidiOutPort::restart()
 {
+    return start(0);
+}
+
+int AlsaMidiOutPort::restartAt(MediaTime at)
+{
+    return start(std::max<int64_t>(0, m_clock.nowNs() - m_clock.nsAt(at)));
+}
+
+int AlsaMidiOutPort::start(int64_t leadNs)
+{
     std::lock_guard lock(m_mutex);
     if (m_port < 0)
         return kErrorInvalidHandle;
     if (m_state == State::running)
         return kOk;
+    // A start resets the queue to 0, so the lead is set after it, on top of where it stood.
+    const int64_t positionNs = (m_state == State::paused ? queueTimeNs() : 0) + leadNs;
     const int error = m_sequencer.withHandle([&](snd_seq_t* seq) {
-        const int result = m_state == State::stopped ? snd_seq_start_queue(seq, m_queue, nullptr)
-                                                     : snd_seq_continue_queue(seq, m_queue, nullptr);
+        int result = m_state == State::stopped ? snd_seq_start_queue(seq, m_queue, nullptr)
+                                               : snd_seq_continue_queue(seq, m_queue, nullptr);
+        if (result >= 0 && leadNs > 0) {
+            snd_seq_event_t event;
+            snd_seq_ev_clear(&event);
+            const snd_seq_real_time_t position{static_cast<unsigned>(positionNs / 1'000'000'000),
+                                               static_cast<unsigned>(positionNs % 1'000'000'000)};
+            snd_seq_ev_set_queue_pos_real(&event, m_queue, &position);
+            snd_seq_ev_set_source(&event, m_port);
+            snd_seq_ev_set_direct(&event);
+            result = snd_seq_event_output(seq, &event);
+        }
         return result < 0 ? result : snd_seq_drain_output(seq);
     });
     if (error < 0)

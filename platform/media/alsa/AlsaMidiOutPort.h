@@ -2,6 +2,7 @@
 
 #include "platform/media/PlatMediaExport.h"
 
+#include "platform/media/Clock.h"
 #include "platform/media/MidiOutPort.h"
 #include "platform/media/alsa/AlsaMidiCodec.h"
 #include "platform/media/alsa/AlsaSequencer.h"
@@ -14,17 +15,20 @@ namespace plat::media {
 // A MIDI output to one ALSA sequencer destination, through a port of ours connected to it.
 // Its stream is a sequencer queue of its own: every event of a block is stamped with its
 // real time on the queue when the block is queued, so the kernel sends it on time (no thread
-// of ours sleeps until then); pause and restart stop and continue the queue. The end of each
+// of ours sleeps until then); pause and restart stop and continue the queue, and a restart
+// that should have come earlier moves the queue on by the difference. The end of each
 // block and each marker are echo events to ourselves, which the input thread turns into
 // done() and marker().
 class PLATMEDIA_API AlsaMidiOutPort final : public MidiOutPort {
 public:
-    AlsaMidiOutPort(AlsaSequencer& sequencer, AlsaSequencer::Address destination);
+    // clock: the media clock, which restartAt() counts from.
+    AlsaMidiOutPort(AlsaSequencer& sequencer, AlsaSequencer::Address destination, const Clock& clock);
     ~AlsaMidiOutPort() override;
 
     int open(Events* events) override;
     int queue(const StreamBlock& block) override;
     int restart() override;
+    int restartAt(MediaTime at) override;
     int pause() override;
     int stop() override;
     int close() override;
@@ -39,11 +43,15 @@ private:
     };
     int newQueue();
     uint64_t queueTimeMs();
+    int64_t queueTimeNs();
+    // Starts or continues the queue, moved on by leadNs: the stream should have run that long.
+    int start(int64_t leadNs);
     void onEcho(const snd_seq_event_t& event);
     int sendDirect(snd_seq_event_t& event);
 
     AlsaSequencer& m_sequencer;
     AlsaSequencer::Address m_destination;
+    const Clock& m_clock;
     AlsaMidiCodec m_codec;   // under m_mutex
     Events* m_events = nullptr;
 

@@ -4,6 +4,8 @@
 #include "platform/media/alsa/AlsaMidiOutPort.h"
 #include "platform/media/alsa/AlsaPcmHandle.h"
 #include "platform/media/alsa/AlsaWaveIn.h"
+#include "platform/media/audio/SoundBuffer.h"
+#include "platform/media/audio/SoundWaveOut.h"
 
 #include <unistd.h>
 
@@ -18,7 +20,8 @@ bool hasSoundDevices()
 
 }  // namespace
 
-AlsaProvider::AlsaProvider() : m_sequencer(AlsaSequencer::open())
+AlsaProvider::AlsaProvider(TimerService& timers, std::shared_ptr<AudioEngine> playback)
+    : m_timers(timers), m_playback(std::move(playback)), m_sequencer(AlsaSequencer::open())
 {
     if (m_sequencer) {
         m_destinations = m_sequencer->destinations();
@@ -70,7 +73,26 @@ std::unique_ptr<MidiOutPort> AlsaProvider::createMidiOut(int index)
 {
     if (index < 0 || static_cast<size_t>(index) >= m_destinations.size())
         return nullptr;
-    return std::make_unique<AlsaMidiOutPort>(*m_sequencer, m_destinations[static_cast<size_t>(index)]);
+    return std::make_unique<AlsaMidiOutPort>(*m_sequencer, m_destinations[static_cast<size_t>(index)], m_timers.clock());
+}
+
+std::vector<WaveOutDevice::Caps> AlsaProvider::waveOuts() const
+{
+    if (!m_playback)
+        return {};
+    WaveOutDevice::Caps caps;
+    caps.name = kPlaybackName;
+    // The engine resamples whatever rate the sound buffer takes.
+    caps.maxSamplesPerSec = SoundBuffer::kFrequencyMax;
+    caps.maxChannels = 2;
+    return {caps};
+}
+
+std::unique_ptr<WaveOutDevice> AlsaProvider::createWaveOut(int index)
+{
+    if (index != 0 || !m_playback)
+        return nullptr;
+    return std::make_unique<SoundWaveOut>(m_playback, m_timers);
 }
 
 std::unique_ptr<MidiInPort> AlsaProvider::createMidiIn(int index)

@@ -3,6 +3,7 @@
 #include "platform/media/PlatMediaExport.h"
 
 #include "platform/media/DeviceProvider.h"
+#include "platform/media/TimerService.h"
 #include "platform/media/alsa/AlsaSequencer.h"
 
 #include <memory>
@@ -12,31 +13,37 @@
 namespace plat::media {
 
 // The "alsa" family: a MIDI output for each sequencer destination and a MIDI input for each
-// source of the machine, and its "default" PCM for recording. A machine without /dev/snd
-// (a container, a server) has none of them, and nothing is said about it.
+// source of the machine, its "default" PCM for recording, and a wave output over the engine
+// that plays through its "default" PCM (see hasPlayback()). A machine without /dev/snd (a
+// container, a server) has none of them, and nothing is said about it.
 class PLATMEDIA_API AlsaProvider final : public DeviceProvider {
 public:
     static constexpr const char* kDefaultPcm = "default";
+    static constexpr const char* kPlaybackName = "Default playback device";
 
-    AlsaProvider();
+    // timers: the media clock and timers the devices keep to. playback: the engine over the
+    // machine's sound output that the wave output plays through; null for none.
+    AlsaProvider(TimerService& timers, std::shared_ptr<AudioEngine> playback);
     ~AlsaProvider() override;
 
     std::string name() const override { return "alsa"; }
 
     std::vector<MidiOutPort::Caps> midiOuts() const override;
     std::vector<MidiInPort::Caps> midiIns() const override;
-    std::vector<WaveOutDevice::Caps> waveOuts() const override { return {}; }
+    std::vector<WaveOutDevice::Caps> waveOuts() const override;
     std::vector<WaveInDevice::Caps> waveIns() const override;
 
     std::unique_ptr<MidiOutPort> createMidiOut(int index) override;
     std::unique_ptr<MidiInPort> createMidiIn(int index) override;
-    std::unique_ptr<WaveOutDevice> createWaveOut(int) override { return nullptr; }
+    std::unique_ptr<WaveOutDevice> createWaveOut(int index) override;
     std::unique_ptr<WaveInDevice> createWaveIn(int index) override;
 
     // True when the machine can play sound through ALSA's "default" PCM.
     static bool hasPlayback();
 
 private:
+    TimerService& m_timers;
+    std::shared_ptr<AudioEngine> m_playback;
     std::unique_ptr<AlsaSequencer> m_sequencer;
     std::vector<AlsaSequencer::Address> m_destinations;
     std::vector<AlsaSequencer::Address> m_sources;

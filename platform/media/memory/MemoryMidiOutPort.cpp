@@ -50,6 +50,14 @@ int MemoryMidiOutPort::restart()
     return kOk;
 }
 
+int MemoryMidiOutPort::restartAt(MediaTime at)
+{
+    if (const int error = check(MemoryMidiOut::Operation::restart))
+        return error;
+    m_stream->restartAt(at);
+    return kOk;
+}
+
 int MemoryMidiOutPort::pause()
 {
     if (const int error = check(MemoryMidiOut::Operation::pause))

@@ -22,6 +22,7 @@ public:
     int open(Events* events) override;
     int queue(const StreamBlock& block) override;
     int restart() override;
+    int restartAt(MediaTime at) override;
     int pause() override;
     int stop() override;
     int close() override;

@@ -150,6 +150,12 @@ int SynthMidiOutPort::restart()
     return push({Command::Kind::restart, m_engine.clock().nowMs(), nullptr, nullptr});
 }
 
+int SynthMidiOutPort::restartAt(MediaTime at)
+{
+    const MediaTime now = m_engine.clock().now();
+    return push({Command::Kind::restart, (at > now ? now : at).ms(), nullptr, nullptr});
+}
+
 int SynthMidiOutPort::pause()
 {
     return push({Command::Kind::pause, 0, nullptr, nullptr});

@@ -21,7 +21,8 @@ class FluidSynthInstance;
 // rendering, each at its place on the engine's sample clock, as close as FluidSynth allows
 // (it applies events between blocks of 64 frames: an event lands on the block boundary
 // nearest its frame). Stream time 0 is the frame the engine renders when the media clock
-// shows the time restart() was called, so the stream keeps to the media clock.
+// shows the time restart() was called (or the time restartAt() names), so the stream keeps to the
+// media clock.
 //
 // Every operation only queues a command for the audio thread (no lock is shared with it and
 // the synthesizer is never called from another thread); done() and marker() come on a
@@ -39,6 +40,7 @@ public:
     int open(Events* events) override;
     int queue(const StreamBlock& block) override;
     int restart() override;
+    int restartAt(MediaTime at) override;
     int pause() override;
     int stop() override;
     int close() override;

@@ -1,4 +1,5 @@
 #include "platform/media/MediaError.h"
+#include "platform/media/RealClock.h"
 #include "platform/media/alsa/AlsaMidiInPort.h"
 #include "platform/media/alsa/AlsaMidiOutPort.h"
 #include "platform/media/alsa/AlsaSequencer.h"
@@ -32,6 +33,7 @@ protected:
             GTEST_SKIP() << "no Midi Through port";
     }
 
+    RealClock clock;
     std::unique_ptr<AlsaSequencer> sequencer;
     AlsaSequencer::Address through;
 };
@@ -63,7 +65,7 @@ public:
 
 TEST_F(AlsaPortsTest, AStreamArrivesOnTimeThroughTheLoopback)
 {
-    AlsaMidiOutPort out(*sequencer, through);
+    AlsaMidiOutPort out(*sequencer, through, clock);
     AlsaMidiInPort in(*sequencer, through);
     RecordingEvents events;
     Received received;

@@ -49,6 +49,16 @@ TEST(ClockTest, TheMillisecondReadingIsTheNanosecondReadingCut)
     EXPECT_GE(real.now() - MediaTime::fromNs(ns), 0);
 }
 
+TEST(ClockTest, NsAtGivesTheStartOfTheNearestMillisecondOfThatName)
+{
+    ManualClock clock;
+    clock.setNs(int64_t{0x1'0000'0005} * 1'000'000 + 700'000);   // ms 5 after the first wrap, 0.7 ms in
+    EXPECT_EQ(clock.nsAt(MediaTime(5)), int64_t{0x1'0000'0005} * 1'000'000);
+    EXPECT_EQ(clock.nsAt(MediaTime(3)), int64_t{0x1'0000'0003} * 1'000'000);
+    EXPECT_EQ(clock.nsAt(MediaTime(0xFFFFFFFEu)), int64_t{0xFFFFFFFE} * 1'000'000) << "before the wrap";
+    EXPECT_EQ(clock.nsAt(MediaTime(9)), int64_t{0x1'0000'0009} * 1'000'000) << "ahead";
+}
+
 TEST(MediaTimeTest, ComparisonAndDifferenceHoldAcrossTheWrap)
 {
     struct Case {

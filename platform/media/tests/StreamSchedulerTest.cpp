@@ -194,6 +194,48 @@ TEST_F(StreamSchedulerTest, AnEventsDeadlineCountsFromTheStreamsOriginInNanoseco
     EXPECT_EQ(playedAtNs, std::vector<int64_t>{1'010'400'000}) << "neither rounded to a whole ms nor delayed past it";
 }
 
+TEST_F(StreamSchedulerTest, RestartAtCountsFromTheStartOfTheMillisecondItNames)
+{
+    struct NsSink : StreamScheduler::Sink {
+        explicit NsSink(const Clock& c) : clock(c) {}
+        void emit(uint32_t, std::span<const uint8_t>) override { at.push_back(clock.nowNs()); }
+        const Clock& clock;
+        std::vector<int64_t> at;
+    };
+    struct Case {
+        const char* what;
+        uint32_t atMs;
+        uint32_t pauseAfterMs;   // 0: started from stream time 0
+        std::vector<int64_t> playedNs;
+    };
+    // The clock stands 0.4 ms into millisecond 1000 at every (re)start; notes at 10 and 20.
+    const Case cases[] = {
+        {"from this millisecond", 1000, 0, {1'010'000'000, 1'020'000'000}},
+        {"from an earlier one: what is past plays at once", 985, 0, {1'000'400'000, 1'005'000'000}},
+        {"from a later one: from now", 1003, 0, {1'010'400'000, 1'020'400'000}},
+        {"a paused stream counts on from where it stands", 1000, 15, {1'005'000'000}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ManualTimerService clockTimers;
+        NsSink sink(clockTimers.clock());
+        StreamScheduler timed(clockTimers, sink, nullptr);
+        const std::vector<uint32_t> block{10, 0, 0x00400090u | 60u << 8, 10, 0, 0x00400090u | 62u << 8, 80, 0, kStreamNop};
+        timed.queue({block, 1});
+        if (c.pauseAfterMs) {
+            // The first note plays, then the stream stands at 15 while the clock moves on.
+            timed.restart();
+            clockTimers.advance(c.pauseAfterMs);
+            timed.pause();
+            sink.at.clear();
+        }
+        clockTimers.manualClock().setNs(1'000'400'000);
+        timed.restartAt(MediaTime(c.atMs));
+        clockTimers.advance(100);
+        EXPECT_EQ(sink.at, c.playedNs);
+    }
+}
+
 TEST_F(StreamSchedulerTest, WordsThatDoNotFormWholeEventsAreRefused)
 {
     struct Case {

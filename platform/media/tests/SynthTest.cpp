@@ -133,6 +133,36 @@ TEST(SynthTest, EventsLandOnTheSynthesizerBlockNearestTheirFrame)
     }
 }
 
+TEST(SynthTest, RestartAtPutsStreamTimeZeroOnTheMillisecondItNames)
+{
+    // Started 40 ms late by the clock, as from the millisecond the play started in: a dry
+    // note at 100 sounds at the frame of that millisecond + 100, not 40 ms later.
+    ManualTimerService timers;
+    auto owned = std::make_unique<MemoryAudioSink>(48000);
+    const MemoryAudioSink* sink = owned.get();
+    auto engine = std::make_shared<AudioEngine>(timers, std::move(owned));
+    SynthProvider provider(engine, kFont);
+    auto port = provider.createMidiOut(0);
+    ASSERT_TRUE(port);
+    RecordingEvents events;
+    ASSERT_EQ(port->open(&events), kOk);
+    const auto words =
+        blockWords({{0, controller(0, 91, 0)}, {0, controller(0, 93, 0)}, {100, noteOn(0, 64, 110)}}, 0, 300);
+    ASSERT_EQ(port->queue({words, 1}), kOk);
+    const MediaTime playStart = timers.clock().now();
+    timers.advance(40);
+    ASSERT_EQ(port->restartAt(playStart), kOk);
+    timers.advance(300);
+    engine->waitCaughtUp();
+    const auto frame = static_cast<size_t>(engine->frameAt((playStart + 100).ms()));
+    size_t first = frame - 100;
+    while (first < sink->frameCount() && std::fabs(sink->left(first)) < 1e-5f)
+        ++first;
+    EXPECT_GE(static_cast<long>(first) - static_cast<long>(frame), -32);
+    EXPECT_LE(static_cast<long>(first) - static_cast<long>(frame), 32 + 24);
+    EXPECT_EQ(port->close(), kOk);
+}
+
 TEST(SynthTest, PauseRestartAndStopKeepTheStreamContract)
 {
     ManualTimerService timers;

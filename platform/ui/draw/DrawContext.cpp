@@ -8,7 +8,9 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QPaintDevice>
 #include <QPainter>
+#include <QRegion>
 
 #include <algorithm>
 
@@ -35,9 +37,20 @@ QString toQString(std::string_view text)
 }  // namespace
 
 DrawContext::DrawContext(QImage& target, std::function<void()> finished)
-    : m_target(&target), m_painter(std::make_unique<QPainter>(&target)), m_finished(std::move(finished)),
-      m_font(QApplication::font())
+    : m_target(&target), m_ownPainter(std::make_unique<QPainter>(&target)), m_painter(m_ownPainter.get()),
+      m_finished(std::move(finished)), m_font(QApplication::font())
 {
+    m_painter->setRenderHint(QPainter::Antialiasing, false);
+    m_painter->setPen(Pen::stock(StockPen::black).qpen());
+}
+
+DrawContext::DrawContext(QPainter& painter)
+    : m_target(painter.device() && painter.device()->devType() == QInternal::Image
+                   ? static_cast<QImage*>(painter.device())
+                   : nullptr),
+      m_painter(&painter), m_font(QApplication::font())
+{
+    m_painter->save();
     m_painter->setRenderHint(QPainter::Antialiasing, false);
     m_painter->setPen(Pen::stock(StockPen::black).qpen());
 }
@@ -47,8 +60,9 @@ DrawContext::DrawContext(Bitmap& target) : DrawContext(target.image())
 }
 
 DrawContext::DrawContext(DrawContext&& other) noexcept
-    : m_target(other.m_target), m_painter(std::move(other.m_painter)), m_finished(std::move(other.m_finished)),
-      m_font(other.m_font), m_textColor(other.m_textColor), m_backgroundColor(other.m_backgroundColor),
+    : m_target(other.m_target), m_ownPainter(std::move(other.m_ownPainter)),
+      m_painter(std::exchange(other.m_painter, nullptr)), m_finished(std::move(other.m_finished)),
+      m_font(other.m_font), m_fontObject(other.m_fontObject), m_textColor(other.m_textColor), m_backgroundColor(other.m_backgroundColor),
       m_backgroundMode(other.m_backgroundMode), m_position(other.m_position), m_palette(other.m_palette)
 {
     other.m_finished = nullptr;
@@ -58,15 +72,22 @@ DrawContext::~DrawContext()
 {
     if (!m_painter)
         return;
+    if (!m_ownPainter) {
+        m_painter->restore();
+        return;
+    }
     m_painter->end();
-    m_painter.reset();
+    m_ownPainter.reset();
     if (m_finished)
         m_finished();
 }
 
 QSize DrawContext::size() const
 {
-    return m_target->size();
+    if (m_target)
+        return m_target->deviceIndependentSize().toSize();
+    const QPaintDevice* device = m_painter->device();
+    return device ? QSize(device->width(), device->height()) : QSize();
 }
 
 void DrawContext::blit(int x, int y, int width, int height, const Bitmap& source, int sourceX, int sourceY,
@@ -118,6 +139,26 @@ void DrawContext::invertRect(const QRect& rect)
     m_painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
+void DrawContext::patternInvert(const QRegion& region)
+{
+    if (region.isEmpty())
+        return;
+    // The halftone pattern: every other pixel set, alternating from row to row.
+    static const QBrush halftone = [] {
+        QImage tile(2, 2, QImage::Format_RGB32);
+        tile.fill(Qt::black);
+        tile.setPixel(0, 0, 0xFFFFFFFF);
+        tile.setPixel(1, 1, 0xFFFFFFFF);
+        return QBrush(tile);
+    }();
+    m_painter->save();
+    m_painter->setClipRegion(region, Qt::IntersectClip);
+    m_painter->setBrushOrigin(0, 0);
+    m_painter->setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    m_painter->fillRect(region.boundingRect(), halftone);
+    m_painter->restore();
+}
+
 void DrawContext::drawEdge(const QRect& rect, Edge edge, bool fillFace)
 {
     if (rect.width() < 2 || rect.height() < 2)
@@ -143,14 +184,15 @@ void DrawContext::drawEdge(const QRect& rect, Edge edge, bool fillFace)
         m_painter->fillRect(rect.adjusted(2, 2, -2, -2), toQColor(face));
 }
 
-void DrawContext::setFont(const Font* font)
+const Font* DrawContext::setFont(const Font* font)
 {
     m_font = font ? font->qfont() : QApplication::font();
+    return std::exchange(m_fontObject, font);
 }
 
-void DrawContext::setTextColor(ColorRef color)
+ColorRef DrawContext::setTextColor(ColorRef color)
 {
-    m_textColor = color;
+    return std::exchange(m_textColor, color);
 }
 
 void DrawContext::setBackgroundColor(ColorRef color)
@@ -214,13 +256,13 @@ void DrawContext::lineTo(int x, int y)
 
 void DrawContext::setPixel(int x, int y, ColorRef color)
 {
-    if (m_target->valid(x, y))
+    if (!m_target || m_target->valid(x, y))
         m_painter->fillRect(QRect(x, y, 1, 1), toQColor(color));
 }
 
 ColorRef DrawContext::pixel(int x, int y) const
 {
-    return m_target->valid(x, y) ? fromQColor(m_target->pixelColor(x, y)) : 0;
+    return m_target && m_target->valid(x, y) ? fromQColor(m_target->pixelColor(x, y)) : 0;
 }
 
 const Palette* DrawContext::selectPalette(const Palette* palette)

@@ -14,6 +14,7 @@
 #include <string_view>
 
 class QPainter;
+class QRegion;
 
 namespace plat::ui {
 
@@ -39,11 +40,14 @@ enum class Edge { raised, sunken };
 // without smoothing, so single pixels land where they are asked for.
 //
 // The handle must not outlive its image. When it ends it calls its finish callback (a
-// window uses it to show what was drawn).
+// window uses it to show what was drawn). A handle over a painter a widget's paintEvent
+// made draws in the widget's logical coordinates at the screen's resolution; it leaves the
+// painter's own settings as it found them.
 class PLATUI_API DrawContext {
 public:
     explicit DrawContext(QImage& target, std::function<void()> finished = {});
     explicit DrawContext(Bitmap& target);
+    explicit DrawContext(QPainter& painter);
     ~DrawContext();
     DrawContext(DrawContext&&) noexcept;
     DrawContext& operator=(DrawContext&&) = delete;
@@ -64,11 +68,17 @@ public:
     void frameRect(const QRect& rect, const Brush& brush);
     // Inverts every pixel of the rectangle.
     void invertRect(const QRect& rect);
+    // Inverts the pixels of region where the halftone pattern is set (every other pixel,
+    // in a checkerboard); drawing it twice gives the original pixels back.
+    void patternInvert(const QRegion& region);
     void drawEdge(const QRect& rect, Edge edge, bool fillFace = false);
 
-    // The font for text; null selects the default font.
-    void setFont(const Font* font);
-    void setTextColor(ColorRef color);
+    // The font for text; null selects the default font. Answers the font selected before.
+    const Font* setFont(const Font* font);
+    const Font* font() const { return m_fontObject; }
+    // Answers the colour set before.
+    ColorRef setTextColor(ColorRef color);
+    ColorRef textColor() const { return m_textColor; }
     void setBackgroundColor(ColorRef color);
     void setBackgroundMode(BackgroundMode mode);
     // Draws text with the top left of its cell at (x, y).
@@ -93,9 +103,11 @@ public:
 
 private:
     QImage* m_target;
-    std::unique_ptr<QPainter> m_painter;
+    std::unique_ptr<QPainter> m_ownPainter;
+    QPainter* m_painter;
     std::function<void()> m_finished;
     QFont m_font;
+    const Font* m_fontObject = nullptr;
     ColorRef m_textColor = 0;
     ColorRef m_backgroundColor = 0xFFFFFF;
     BackgroundMode m_backgroundMode = BackgroundMode::opaque;

@@ -13,6 +13,18 @@ Pen Pen::solid(ColorRef color, int width)
     return Pen(pen);
 }
 
+Pen Pen::styled(int style, ColorRef color, int width)
+{
+    static constexpr Qt::PenStyle kStyles[] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine, Qt::DashDotLine,
+                                               Qt::DashDotDotLine, Qt::NoPen};
+    if (style == 5)
+        return null();
+    Pen pen = solid(color, width);
+    if (style > 0 && style < 5)
+        pen.m_pen.setStyle(kStyles[style]);
+    return pen;
+}
+
 Pen Pen::null()
 {
     return Pen(QPen(Qt::NoPen));

@@ -14,6 +14,9 @@ enum class StockPen { white, black, null };
 class PLATUI_API Pen {
 public:
     static Pen solid(ColorRef color, int width = 1);
+    // A pen of a classic style number: 0 solid, 1 dashes, 2 dots, 3 dash-dot, 4 dash-dot-dot,
+    // 5 none; other numbers are solid.
+    static Pen styled(int style, ColorRef color, int width = 1);
     static Pen null();
     static const Pen& stock(StockPen which);
 

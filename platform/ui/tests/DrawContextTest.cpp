@@ -8,6 +8,8 @@
 #include "platform/ui/draw/Pen.h"
 
 #include <QFontMetrics>
+#include <QPainter>
+#include <QRegion>
 
 #include <gtest/gtest.h>
 
@@ -172,6 +174,54 @@ TEST(DrawContextTest, PalettesSelectAndRealiseWithoutChangingAnything)
     EXPECT_EQ(dc.realizePalette(), 0);
     EXPECT_EQ(dc.selectPalette(nullptr), &palette);
     EXPECT_EQ(palette.entryCount(), 2u);
+}
+
+TEST(DrawContextTest, OverAWidgetsPainterItDrawsAtTheDeviceRatioAndLeavesThePainterAsItWas)
+{
+    for (const int ratio : {1, 2}) {
+        SCOPED_TRACE(ratio);
+        QImage image(20 * ratio, 10 * ratio, QImage::Format_RGB32);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        const QPen before(Qt::green, 3);
+        painter.setPen(before);
+        {
+            DrawContext dc(painter);
+            EXPECT_EQ(dc.size(), QSize(20, 10));
+            dc.fillRect(QRect(2, 2, 3, 3), Brush::solid(rgb(255, 0, 0)));
+        }
+        EXPECT_EQ(painter.pen(), before);
+        painter.end();
+        // Logical (2, 2) to (4, 4) covers device pixels 2 x ratio to 5 x ratio - 1.
+        EXPECT_EQ(image.pixel(2 * ratio, 2 * ratio), qRgb(255, 0, 0));
+        EXPECT_EQ(image.pixel(5 * ratio - 1, 5 * ratio - 1), qRgb(255, 0, 0));
+        EXPECT_EQ(image.pixel(5 * ratio, 5 * ratio), qRgb(255, 255, 255));
+    }
+}
+
+TEST(DrawContextTest, PatternInvertTwiceGivesTheOriginalPixels)
+{
+    QImage image(16, 16, QImage::Format_RGB32);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            image.setPixel(x, y, qRgb(x * 16, y * 16, 77));
+    const QImage original = image;
+    const QRegion frame = QRegion(2, 2, 10, 8).xored(QRegion(3, 3, 8, 6));
+    {
+        DrawContext dc(image);
+        dc.patternInvert(frame);
+    }
+    EXPECT_NE(image, original);
+    // Inside the frame nothing changed; on it, every other pixel.
+    EXPECT_EQ(image.pixel(5, 5), original.pixel(5, 5));
+    EXPECT_NE(image.pixel(2, 2), original.pixel(2, 2));
+    EXPECT_EQ(image.pixel(3, 2), original.pixel(3, 2));
+    {
+        DrawContext dc(image);
+        dc.patternInvert(frame);
+    }
+    EXPECT_EQ(image, original);
 }
 
 }  // namespace

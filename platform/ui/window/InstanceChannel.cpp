@@ -1,18 +1,26 @@
 #include "platform/ui/window/InstanceChannel.h"
 
+#include "platform/core/Trace.h"
+
 #include <QByteArray>
 #include <QCryptographicHash>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QPointer>
 
+#include <cerrno>
+#include <cstdlib>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace plat::ui {
 
 namespace {
 
-// Requests and answers travel as a 32-bit length and that many bytes.
-constexpr qint64 kMaxMessage = 1 << 20;
+// Requests and answers travel as a 32-bit little-endian length and that many bytes.
+constexpr int kHeader = 4;
 
 QByteArray frame(std::string_view text)
 {
@@ -24,17 +32,23 @@ QByteArray frame(std::string_view text)
     return bytes;
 }
 
-// Reads one framed message, waiting at most timeoutMs for each part.
+uint32_t frameSize(const QByteArray& bytes)
+{
+    uint32_t size = 0;
+    for (int i = 0; i < kHeader; ++i)
+        size |= uint32_t(uint8_t(bytes[i])) << (8 * i);
+    return size;
+}
+
+// Reads one framed answer, waiting at most timeoutMs for each part (the second copy's side,
+// which has nothing else to do meanwhile).
 std::optional<std::string> readFrame(QLocalSocket& socket, int timeoutMs)
 {
-    while (socket.bytesAvailable() < 4)
+    while (socket.bytesAvailable() < kHeader)
         if (!socket.waitForReadyRead(timeoutMs))
             return std::nullopt;
-    QByteArray header = socket.read(4);
-    uint32_t size = 0;
-    for (int i = 0; i < 4; ++i)
-        size |= uint32_t(uint8_t(header[i])) << (8 * i);
-    if (size > kMaxMessage)
+    const uint32_t size = frameSize(socket.read(kHeader));
+    if (size > InstanceChannel::kMaxMessage)
         return std::nullopt;
     while (socket.bytesAvailable() < qint64(size))
         if (!socket.waitForReadyRead(timeoutMs))
@@ -43,55 +57,150 @@ std::optional<std::string> readFrame(QLocalSocket& socket, int timeoutMs)
     return std::string(body.constData(), size_t(body.size()));
 }
 
+// A folder only the user can enter: it exists (made when missing), is a real folder (no
+// link), belongs to the user and grants nothing to anyone else.
+bool isPrivateFolder(const std::string& folder, bool make)
+{
+    if (folder.empty())
+        return false;
+    if (make && ::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+        return false;
+    struct stat info {};
+    if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::geteuid())
+        return false;
+    return (info.st_mode & 077) == 0;
+}
+
+std::string privateFolder()
+{
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && runtime[0] == '/' &&
+                                                              isPrivateFolder(runtime, false))
+        return runtime;
+    const char* temporary = std::getenv("TMPDIR");
+    const std::string base = temporary && temporary[0] == '/' ? temporary : "/tmp";
+    const std::string folder = base + "/quavix-" + std::to_string(::geteuid());
+    return isPrivateFolder(folder, true) ? folder : std::string();
+}
+
+// Whether the peer on the other end of a connected local socket runs as this user.
+bool peerIsThisUser(const QLocalSocket& socket)
+{
+    ucred credentials{};
+    socklen_t size = sizeof credentials;
+    const auto descriptor = int(socket.socketDescriptor());
+    if (descriptor < 0 || ::getsockopt(descriptor, SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0 ||
+        size != sizeof credentials)
+        return false;
+    return credentials.uid == ::geteuid();
+}
+
+// Whether a copy listens on the socket at path.
+bool answers(const std::string& path)
+{
+    if (path.empty())
+        return false;
+    QLocalSocket socket;
+    socket.connectToServer(QString::fromStdString(path));
+    return socket.waitForConnected(1000);
+}
+
 }  // namespace
 
-InstanceChannel::InstanceChannel(std::string_view key) : m_name(socketName(key)) {}
+// One peer's connection and what it has sent so far.
+struct InstanceChannel::Connection {
+    QPointer<QLocalSocket> socket;
+    QByteArray received;
+};
+
+InstanceChannel::InstanceChannel(std::string_view key) : m_path(socketPath(key)) {}
 
 InstanceChannel::~InstanceChannel() = default;
 
-std::string InstanceChannel::socketName(std::string_view key)
+std::string InstanceChannel::socketPath(std::string_view key)
 {
-    // The key may hold any characters; the name holds a digest of it and the user id.
+    const std::string folder = privateFolder();
+    if (folder.empty())
+        return {};
+    // The key may hold any characters; the name holds a digest of it.
     const QByteArray digest = QCryptographicHash::hash(QByteArray(key.data(), qsizetype(key.size())),
                                                        QCryptographicHash::Sha1)
                                   .toHex()
                                   .left(16);
-    return "quavix-" + digest.toStdString() + "-" + std::to_string(getuid());
+    return folder + "/quavix-" + digest.toStdString() + ".socket";
 }
 
 bool InstanceChannel::listen(Handler handler)
 {
     if (m_server)
         return true;
+    if (m_path.empty())
+        return false;
+    const QString path = QString::fromStdString(m_path);
     auto server = std::make_unique<QLocalServer>();
-    server->setSocketOptions(QLocalServer::AbstractNamespaceOption);
-    if (!server->listen(QString::fromStdString(m_name)))
+    server->setSocketOptions(QLocalServer::UserAccessOption);
+    // Listening replaces a socket at the path, so a running copy is asked first; a socket left
+    // by a copy that ended without closing it answers nobody and is taken over.
+    if (answers(m_path))
+        return false;
+    QLocalServer::removeServer(path);
+    if (!server->listen(path))
         return false;
     m_handler = std::move(handler);
-    QObject::connect(server.get(), &QLocalServer::newConnection, server.get(), [this] {
-        while (QLocalSocket* socket = m_server->nextPendingConnection()) {
-            QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket] { answer(*socket); });
-            // A request that came with the connection is told of by no further signal.
-            if (socket->bytesAvailable() > 0)
-                answer(*socket);
-        }
-    });
+    QObject::connect(server.get(), &QLocalServer::newConnection, server.get(), [this] { accept(); });
     m_server = std::move(server);
     return true;
 }
 
-void InstanceChannel::answer(QLocalSocket& socket)
+void InstanceChannel::accept()
 {
-    // The request is small and comes whole: read it without waiting long.
-    const std::optional<std::string> request = readFrame(socket, 1000);
-    if (!request) {
-        socket.abort();
+    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+        QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        if (!peerIsThisUser(*socket)) {
+            plat::trace("InstanceChannel -- a peer of another user was refused");
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        auto connection = std::make_shared<Connection>();
+        connection->socket = socket;
+        QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, connection] { readFrom(connection); });
+        // A request that came with the connection is told of by no further signal.
+        if (socket->bytesAvailable() > 0)
+            readFrom(connection);
+    }
+}
+
+void InstanceChannel::readFrom(const std::shared_ptr<Connection>& connection)
+{
+    QLocalSocket* socket = connection->socket;
+    if (!socket)
+        return;
+    // Only what has arrived: a peer that sends slowly is served as its bytes come.
+    const qint64 room = qint64(kHeader) + kMaxMessage - connection->received.size();
+    connection->received += socket->read(std::max<qint64>(room, 0));
+    if (connection->received.size() < kHeader)
+        return;
+    const uint32_t size = frameSize(connection->received);
+    if (size > kMaxMessage) {
+        socket->abort();
         return;
     }
-    const std::string reply = m_handler ? m_handler(*request) : std::string();
-    socket.write(frame(reply));
-    socket.flush();
+    const qint64 whole = kHeader + qint64(size);
+    if (connection->received.size() < whole)
+        return;
+    // One request per connection: more is not a copy of this program talking.
+    if (connection->received.size() > whole || socket->bytesAvailable() > 0) {
+        socket->abort();
+        return;
+    }
+    const std::string request(connection->received.constData() + kHeader, size);
+    connection->received.clear();
+    const std::string reply = m_handler ? m_handler(request) : std::string();
+    // The peer may have gone while the handler ran.
+    if (!connection->socket)
+        return;
+    connection->socket->write(frame(reply.size() <= kMaxMessage ? std::string_view(reply) : std::string_view()));
+    connection->socket->flush();
 }
 
 bool InstanceChannel::isListening() const
@@ -101,9 +210,11 @@ bool InstanceChannel::isListening() const
 
 std::optional<std::string> InstanceChannel::send(std::string_view key, std::string_view request, int timeoutMs)
 {
+    const std::string path = socketPath(key);
+    if (path.empty() || request.size() > kMaxMessage)
+        return std::nullopt;
     QLocalSocket socket;
-    socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
-    socket.connectToServer(QString::fromStdString(socketName(key)));
+    socket.connectToServer(QString::fromStdString(path));
     if (!socket.waitForConnected(timeoutMs))
         return std::nullopt;
     socket.write(frame(request));
@@ -114,10 +225,7 @@ std::optional<std::string> InstanceChannel::send(std::string_view key, std::stri
 
 bool InstanceChannel::isRunning(std::string_view key)
 {
-    QLocalSocket socket;
-    socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
-    socket.connectToServer(QString::fromStdString(socketName(key)));
-    return socket.waitForConnected(1000);
+    return answers(socketPath(key));
 }
 
 }  // namespace plat::ui

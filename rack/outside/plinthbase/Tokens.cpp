@@ -22,27 +22,12 @@ struct Token {
 Token findToken(int index, std::string_view text)
 {
     size_t pos = 0;
-    for (int i = 0; pos < text.size(); ++i) {
-        while (pos < text.size() && isBlank(text[pos]))
-            ++pos;
-        if (pos >= text.size())
-            break;
-        Token token;
-        token.start = pos;
-        if (text[pos] == '"') {
-            const size_t close = text.find('"', pos + 1);
-            token.textBegin = pos + 1;
-            token.textEnd = close == std::string_view::npos ? text.size() : close;
-            pos = close == std::string_view::npos ? text.size() : close + 1;
-        } else {
-            token.textBegin = pos;
-            while (pos < text.size() && !isBlank(text[pos]))
-                ++pos;
-            token.textEnd = pos;
+    TextToken next;
+    for (int i = 0; NextStringToken(text, pos, next); ++i)
+        if (i == index) {
+            const auto begin = size_t(next.text.data() - text.data());
+            return Token{next.start, begin, begin + next.text.size()};
         }
-        if (i == index)
-            return token;
-    }
     return {};
 }
 
@@ -68,6 +53,28 @@ T clampTo(int64_t value)
 }
 
 }  // namespace
+
+bool NextStringToken(std::string_view text, size_t& pos, TextToken& token)
+{
+    while (pos < text.size() && isBlank(text[pos]))
+        ++pos;
+    if (pos >= text.size())
+        return false;
+    token.start = pos;
+    token.quoted = text[pos] == '"';
+    if (token.quoted) {
+        const size_t close = text.find('"', pos + 1);
+        const size_t end = close == std::string_view::npos ? text.size() : close;
+        token.text = text.substr(pos + 1, end - pos - 1);
+        pos = close == std::string_view::npos ? text.size() : close + 1;
+    } else {
+        const size_t begin = pos;
+        while (pos < text.size() && !isBlank(text[pos]))
+            ++pos;
+        token.text = text.substr(begin, pos - begin);
+    }
+    return true;
+}
 
 int GetLongStringVector(int index, std::string_view text, std::string& out)
 {

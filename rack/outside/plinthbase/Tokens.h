@@ -20,6 +20,18 @@ PLINTHBASE_API int GetStringVector(int index, std::string_view text, std::string
 // token), -1 when there is none.
 PLINTHBASE_API int GetStringIndex(int index, std::string_view text);
 
+// One token of a text: where it starts (its opening quote for a quoted token), its text
+// without quotes, and whether it was quoted.
+struct PLINTHBASE_API TextToken {
+    size_t start = 0;
+    std::string_view text;
+    bool quoted = false;
+};
+// The token at or behind pos, with pos moved behind it; false when none is left. Reading a
+// text token by token this way costs its length once, where asking by index costs it anew
+// for every token.
+PLINTHBASE_API bool NextStringToken(std::string_view text, size_t& pos, TextToken& token);
+
 // The leading decimal number of a text, after blanks and an optional sign; 0 when there is
 // none. Each clamps to its type's range.
 PLINTHBASE_API int16_t Asci2Int(std::string_view text);

@@ -2,6 +2,7 @@
 
 #include "rack/outside/plinthbase/BaseStrings.h"
 #include "rack/outside/plinthbase/MessageBoxes.h"
+#include "rack/outside/plinthstore/CdStore.h"
 #include "rack/outside/plinthstore/FileChooser.h"
 #include "rack/outside/plinthstore/MediaFileInfo.h"
 #include "rack/outside/plinthstore/RecordSetupDialog.h"
@@ -23,9 +24,9 @@ namespace rack {
 
 namespace {
 
-constexpr int kStrWaveLoadFailed = 1296;
-constexpr int kStrMidiLoadFailed = 1298;
-constexpr int kStrSaveFailed = 1264;
+constexpr int kStrWaveLoadFailed = 1400;
+constexpr int kStrMidiLoadFailed = 1401;
+constexpr int kStrSaveFailed = 1402;
 constexpr const char* kRecordingPattern = "Recording %03d.wav";
 
 struct Store {
@@ -143,12 +144,18 @@ int obj_Terminate()
 {
     Store& s = store();
     if (s.useCount > 0 && --s.useCount == 0) {
+        obj_StopCD(nullptr, 1, 1);
         s.waves.clear();
         s.midis.clear();
         s.unsaved.clear();
         s.users.clear();
     }
     return 0;
+}
+
+void obj_BroadcastChange(int kind)
+{
+    broadcast(kind);
 }
 
 void obj_RegisterUser(plat::ui::Window* deck, int kind)
@@ -287,6 +294,16 @@ int obj_SaveWave(plat::ui::Window* window, int, int index, int mode)
     wave->path = target;
     wave->name = target;
     obj_SetUserDir(kObjWave, plat::paths::folder(target));
+    broadcast(kObjWave);
+    return 0;
+}
+
+int obj_FillWaveDataBlock(WaveRecord* wave, int, int, int)
+{
+    if (!wave)
+        return -1;
+    wave->length = 0;
+    store().unsaved.erase(wave->key);
     broadcast(kObjWave);
     return 0;
 }

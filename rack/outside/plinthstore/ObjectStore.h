@@ -23,6 +23,9 @@ PLINTHSTORE_API int obj_Terminate();
 PLINTHSTORE_API void obj_RegisterUser(plat::ui::Window* deck, int kind);
 PLINTHSTORE_API void obj_UnregisterUser(plat::ui::Window* deck, int kind);
 
+// Tells the decks registered for kind that its objects changed.
+PLINTHSTORE_API void obj_BroadcastChange(int kind);
+
 // kObjWave, kObjMidi, or -1 for any other file.
 PLINTHSTORE_API int obj_GetType(std::string_view path);
 
@@ -46,6 +49,9 @@ PLINTHSTORE_API int obj_GetState(int unused, const WaveRecord* wave);
 // asks for a name even when it has none. The recording is moved to the chosen file. 0 on
 // success (or when there was nothing to save), 1 when the user cancelled, -1 on failure.
 PLINTHSTORE_API int obj_SaveWave(plat::ui::Window* window, int unused, int index, int mode);
+// Empties the wave's data, so a recording starts over it: its length becomes 0 and it has
+// nothing unsaved left. Answers 0, -1 for no wave.
+PLINTHSTORE_API int obj_FillWaveDataBlock(WaveRecord* wave, int, int, int);
 // A path for a new recording, unique in the user's music folder ("Recording 001.wav",
 // ...); 0, or -1 when the folder cannot be made.
 PLINTHSTORE_API int obj_MakeName(plat::ui::Window* window, int unused, std::string& out);

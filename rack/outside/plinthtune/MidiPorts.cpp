@@ -1,5 +1,7 @@
 #include "rack/outside/plinthtune/MidiPorts.h"
 
+#include "rack/outside/plinthtune/MidiPlayer.h"
+
 #include "platform/core/Trace.h"
 #include "platform/media/Backend.h"
 
@@ -63,6 +65,7 @@ int mid_Terminate()
     if (ports().useCount == 0)
         return 0;
     if (--ports().useCount == 0) {
+        mid_Stop();
         mid_CloseIn();
         mid_CloseOut();
     }
@@ -126,6 +129,18 @@ void mid_CloseOut()
         port->stop();
         port->close();
     }
+}
+
+int mid_SendShort(uint32_t packed)
+{
+    std::lock_guard lock(ports().outLock);
+    return ports().out && ports().out->shortMsg(packed) == 0 ? 1 : 0;
+}
+
+int mid_SendLong(std::span<const uint8_t> bytes)
+{
+    std::lock_guard lock(ports().outLock);
+    return ports().out && ports().out->longMsg(bytes) == 0 ? 1 : 0;
 }
 
 bool mid_IsInOpen()

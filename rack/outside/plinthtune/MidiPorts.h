@@ -2,6 +2,9 @@
 
 #include "rack/outside/plinthtune/PlinthTuneExport.h"
 
+#include <cstdint>
+#include <span>
+
 namespace plat::ui {
 class Window;
 }
@@ -22,6 +25,9 @@ PLINTHTUNE_API int mid_OpenIn(plat::ui::Window* window, int index);
 PLINTHTUNE_API int mid_OpenOut(int id);
 PLINTHTUNE_API void mid_CloseIn();
 PLINTHTUNE_API void mid_CloseOut();
+// Sends a message to the open output now; 0 when none is open (any thread).
+PLINTHTUNE_API int mid_SendShort(uint32_t packed);
+PLINTHTUNE_API int mid_SendLong(std::span<const uint8_t> bytes);
 // Whether the input or the output is open.
 PLINTHTUNE_API bool mid_IsInOpen();
 PLINTHTUNE_API bool mid_IsOutOpen();

@@ -54,6 +54,18 @@ TEST(RackCommandLineTest, LongTextsAreCutAndLongPathsKeptWhole)
     EXPECT_EQ(parsed.fileName, path);
 }
 
+// Read token by token, the line costs its length once; asked by index, as it was, half a
+// million arguments would take hours (65,536 took 8 s), beyond the test's time-out.
+TEST(RackCommandLineTest, HalfAMillionArgumentsAreReadInOnePass)
+{
+    std::vector<std::string> arguments(1 << 19, "x");
+    arguments.insert(arguments.begin(), {"/N", "Bye"});
+    arguments.back() = "/home/Ann/last.wav";
+    const RackCommandLine parsed = RackCommandLine::parse(RackCommandLine::join(arguments));
+    EXPECT_EQ(parsed.closeText, "Bye");
+    EXPECT_EQ(parsed.fileName, "/home/Ann/last.wav");
+}
+
 TEST(RackCommandLineTest, ArgumentsJoinedReadBackAsTheSameRequest)
 {
     const std::vector<std::string> arguments = {"/N", "Bye", "-r", "run me", "/home/Ann/My Take.wav"};

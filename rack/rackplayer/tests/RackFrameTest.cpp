@@ -14,6 +14,8 @@
 #include "platform/ui/window/Window.h"
 
 #include <QCheckBox>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QComboBox>
 #include <QWidget>
 
@@ -23,6 +25,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace rack {
@@ -223,6 +226,17 @@ TEST_F(RackFrameTest, LoopsOnTopAndLocationAreKeptInTheProfile)
     EXPECT_EQ(PlinthProfile::getString("Stereo", "MidiLoop", "", 10), "On");
 }
 
+TEST_F(RackFrameTest, TheFrameBearsItsTitleAndAPlaceOffEveryScreenComesBackOnOne)
+{
+    PlinthProfile::setString("Stereo", "WindowLocation", "5000 -4000");
+    Window* frame = start();
+    EXPECT_EQ(frame->widget()->windowTitle(), "Stereo Rack");
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(frame->windowRect().topLeft())) << frame->windowRect().x() << ","
+                                                                << frame->windowRect().y();
+    EXPECT_TRUE(screen.intersects(frame->windowRect()));
+}
+
 TEST_F(RackFrameTest, FeedthroughPassesInputOnAndShutdownClosesItBeforeTheLibraryEnds)
 {
     PlinthProfile::setString("Stereo", "MidiFeedthru", "On");
@@ -310,6 +324,14 @@ TEST_F(RackFrameTest, NamedFilesOpenByTheirKindAndBusyDecksRefuseThem)
     ASSERT_EQ(started.size(), 1u);
     EXPECT_EQ(started[0], (std::vector<std::string>{"wave-editor", path}));
     std::remove(path.c_str());
+
+    // A named pipe would block the opening for ever: it is not opened at all.
+    const std::string pipe = path + ".pipe.wav";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    frame->send(kCommandMessage, kCmdOpenNamedFile, GlobalAtoms::add(pipe));
+    EXPECT_EQ(obj_GetWaveCount(), 1);
+    EXPECT_EQ(GlobalAtoms::count(), 0u);
+    std::remove(pipe.c_str());
 }
 
 TEST_F(RackFrameTest, AFileOnTheCommandLineOpensOnceTheFrameExistsAndTheExitCommandRunsAtTheEnd)

@@ -4,16 +4,24 @@
 
 #include "platform/core/Paths.h"
 #include "platform/core/Profile.h"
+#include "platform/core/UserPrompt.h"
 #include "platform/ui/window/EventLoop.h"
+#include "platform/ui/window/InstanceChannel.h"
 #include "platform/ui/window/Window.h"
 
+#include <QApplication>
+#include <QMessageBox>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <optional>
+#include <thread>
 #include <fstream>
 
 #include <unistd.h>
@@ -34,8 +42,91 @@ protected:
         RackFixture::TearDown();
     }
 
+    void start()
+    {
+        ASSERT_EQ(rack_Startup("", "/opt/rack/rackplayer"), 1);
+        m_started = true;
+        deliver();
+    }
+
+    // Sends a request from another thread, as a second copy does, while this thread serves
+    // the rack; whatever the rack does with the request afterwards is left in its queue.
+    std::optional<std::string> ask(const std::string& request)
+    {
+        m_answered = false;
+        std::optional<std::string> answer;
+        std::thread sender([&] {
+            answer = plat::ui::InstanceChannel::send(rack_InstanceKey(), request, 5000);
+            m_answered = true;
+        });
+        while (!m_answered)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        sender.join();
+        return answer;
+    }
+
+    static std::string waveFile(const std::string& name)
+    {
+        const std::string path =
+            (std::filesystem::temp_directory_path() / (name + " " + std::to_string(::getpid()) + ".wav")).string();
+        std::ofstream out(path, std::ios::binary);
+        const uint8_t wave[] = {'R', 'I', 'F', 'F', 40, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,
+                                1, 0, 1, 0, 0x11, 0x2B, 0, 0, 0x11, 0x2B, 0, 0, 1, 0, 8, 0,
+                                'd', 'a', 't', 'a', 4, 0, 0, 0, 128, 128, 128, 128};
+        out.write(reinterpret_cast<const char*>(wave), sizeof wave);
+        return path;
+    }
+
     bool m_started = false;
+    std::atomic<bool> m_answered = false;
 };
+
+// The request is answered first and the file opened afterwards from the event loop, so a
+// message box about it never runs while the other copy's connection is being served.
+TEST_F(SecondCopyTest, AFileHandedOverIsAnsweredBeforeAnyMessageAboutItOpens)
+{
+    const std::string path = waveFile("Busy Deck");
+    start();
+    rackState().waveState = kDeckPlaying;
+    std::vector<bool> answeredAtPrompt;
+    plat::UserPrompt::ScopedHook hook([&](const plat::UserPrompt::Message& message) {
+        // A box is modal: while it shows, the other copy must be able to hear its answer.
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        while (!m_answered && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        answeredAtPrompt.push_back(m_answered);
+        return plat::UserPrompt::defaultAnswer(message);
+    });
+    EXPECT_EQ(ask(std::string(kRequestOpen) + path), "OK");
+    deliver();
+    EXPECT_EQ(answeredAtPrompt, std::vector<bool>{true});
+    EXPECT_EQ(obj_GetWaveCount(), 0);
+    rackState().waveState = kDeckIdle;
+    EXPECT_EQ(ask(std::string(kRequestOpen) + path), "OK");
+    deliver();
+    EXPECT_EQ(obj_GetWaveCount(), 1);
+    std::remove(path.c_str());
+}
+
+// A second copy that gave up waiting asks the rack to show itself: a modal box of the
+// rack's stays in front of the frame.
+TEST_F(SecondCopyTest, ShowingTheRackKeepsItsModalBoxInFront)
+{
+    start();
+    QWidget* frame = rackState().frame->widget();
+    QMessageBox box(QMessageBox::Information, "Stereo Rack", "A box", QMessageBox::Ok, frame);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.show();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(QApplication::activeModalWidget(), &box);
+    EXPECT_EQ(ask(std::string(kRequestShow)), "OK");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), &box);
+    box.hide();
+    EXPECT_EQ(ask(std::string(kRequestShow)), "OK");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), frame);
+}
 
 TEST_F(SecondCopyTest, ASecondCopyHandsItsFileToTheRunningRackAndEndsWithZero)
 {
@@ -70,6 +161,7 @@ TEST_F(SecondCopyTest, ASecondCopyHandsItsFileToTheRunningRackAndEndsWithZero)
     ASSERT_TRUE(second.waitForStarted(10000));
     // This rack serves the second copy's requests meanwhile.
     plat::ui::EventLoop::run();
+    deliver();
     ASSERT_EQ(second.state(), QProcess::NotRunning);
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);

@@ -9,6 +9,7 @@
 #include "rack/plinthart/PlinthProfile.h"
 
 #include "platform/core/MessageWindow.h"
+#include "platform/core/RegularFile.h"
 #include "platform/core/Trace.h"
 #include "platform/media/Backend.h"
 #include "platform/storage/RiffFile.h"
@@ -621,7 +622,7 @@ int wdrv_Play(Window* notify, int outputDevice, const WaveRecord& wave, int32_t 
     playback.wave = wave;
     playback.notify = notify;
     playback.notifyCommand = notifyCommand;
-    if (playback.file.openRead(wave.path) != plat::riff::RiffError::None) {
+    if (!plat::RegularFile::isRegular(wave.path) || playback.file.openRead(wave.path) != plat::riff::RiffError::None) {
         playback.device->close();
         return kWaveFailed;
     }

@@ -1,0 +1,61 @@
+#include "interface/controls/MCTimeSource.h"
+
+#include "notabase/model/ECMeter.h"
+#include "notabase/model/ECMeterEnv.h"
+#include "notabase/score/ECConductor.h"
+#include "notabase/score/ECConductorStaff.h"
+#include "sequencer/transport/CSequence.h"
+
+namespace {
+
+MCTimeSource::Provider& provider()
+{
+    static MCTimeSource::Provider active;
+    return active;
+}
+
+}  // namespace
+
+MCTimeSource::~MCTimeSource() = default;
+
+void MCTimeSource::SetActiveProvider(Provider active)
+{
+    provider() = std::move(active);
+}
+
+MCTimeSource* MCTimeSource::Active()
+{
+    return provider() ? provider()() : nullptr;
+}
+
+void MCSequenceTimeSource::BarPulseTickTime(MCTime& time)
+{
+    if (time.GetMode() == MCTime::barPulseTick)
+        return;
+    if (time.GetMode() != MCTime::normal)
+        m_sequence.NormalizeTime(time);
+    ECConductor* conductor = m_sequence.GetConductor();
+    ECConductorStaff* staff = conductor ? conductor->GetConductorStaff() : nullptr;
+    ECMeterEnv* meters = staff ? staff->GetMeterEnv() : nullptr;
+    if (meters) {
+        meters->GetBarPulseTick(time, int(MCTime::GlobalPPQ));
+        return;
+    }
+    // Without meters, four beats to the bar.
+    const long ticks = time.GetTicks(MCTime::GlobalPPQ);
+    const long perBar = 4 * MCTime::GlobalPPQ;
+    time.SetBarPulseTick(int(ticks / perBar), int(ticks % perBar / MCTime::GlobalPPQ), int(ticks % MCTime::GlobalPPQ),
+                         int(MCTime::GlobalPPQ));
+}
+
+void MCSequenceTimeSource::NormalizeTime(MCTime& time)
+{
+    m_sequence.NormalizeTime(time);
+}
+
+int MCSequenceTimeSource::MeterNumerator(const MCTime& time)
+{
+    ECConductor* conductor = m_sequence.GetConductor();
+    const ECMeter* meter = conductor ? conductor->GetMeterAtTime(time) : nullptr;
+    return meter && meter->GetNumerator() > 0 ? meter->GetNumerator() : 4;
+}

@@ -1,0 +1,61 @@
+#include "interface/document/DocumentStrings.h"
+
+#include "platform/core/Profile.h"
+#include "platform/core/Resources.h"
+
+namespace DocumentStrings {
+
+namespace {
+
+constexpr plat::Resources::Entry strings[] = {
+    {cannotOpen, "The file cannot be opened by %s."},
+    {newerVersion, "This file was created using a newer version of %s and cannot be loaded with the current "
+                   "version.  Please contact Ombrelune to obtain a newer copy of the program."},
+    {olderVersion, "This file was created with an older version of %s.  If you save the file it will be "
+                   "stored in a newer file format (which may be unreadable in older programs)."},
+    {midiWriteError, "There was an error writing the MIDI file.  Please contact Ombrelune Technical Support "
+                     "to report this error."},
+    {saveAsNative, "If you save this file as a Midi file you will lose all notation information.  Would you "
+                   "like to save the file as a QuavixSession file instead?"},
+    {sendSaveTitle, "Save File Before Send"},
+    {sendSaveText, "Before this file can be sent through the mail you must save your changes.  Would you like "
+                   "to save the file now?"},
+    {menuEdit, "&Edit"},
+    {menuView, "&View"},
+    {menuMusic, "&Music"},
+    {menuActions, "&Actions"},
+    {menuTools, "&Tools"},
+    {menuPalette, "&Palette"},
+    {menuPreferences, "&Preferences"},
+    {protectedPrompt, "This document is protected.  In order to %s this document you must enter a valid "
+                      "password."},
+    {creatorPrompt, "You must enter the creator password to continue."},
+    {operationOpen, "open"},
+    {operationEdit, "edit"},
+    {operationPrint, "print"},
+    {operationCopy, "copy information from"},
+    {firstPrefsCategory + 0, "General..."},
+    {firstPrefsCategory + 1, "Sequencer..."},
+    {firstPrefsCategory + 2, "Devices..."},
+    {firstPrefsCategory + 3, "Notation..."},
+    {unableToOpenMidi, "Unable to open MIDI file"},
+    {type2NotSupported, "Saving of MIDI Type 2 files is not supported yet"},
+    {alreadyOpen, "The file, %s, is already open for editing."},
+};
+
+const plat::Resources::Registration registration(module, strings);
+
+}  // namespace
+
+std::string text(uint32_t id)
+{
+    const plat::Resources::ModuleSwitch table(module);
+    return plat::Resources::string(id);
+}
+
+std::string applicationName()
+{
+    return plat::Profile::application();
+}
+
+}  // namespace DocumentStrings

@@ -1,0 +1,268 @@
+#include "platform/storage/Storage.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using plat::Storage;
+using plat::StorageError;
+
+std::vector<uint8_t> readFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeFile(const fs::path& path, const std::vector<uint8_t>& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<uint8_t> pattern(size_t size, uint8_t seed)
+{
+    std::vector<uint8_t> bytes(size);
+    for (size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<uint8_t>(seed + i * 7 + (i >> 8));
+    return bytes;
+}
+
+class StorageTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char folder[] = "/tmp/storage-test-XXXXXX";
+        ASSERT_NE(::mkdtemp(folder), nullptr);
+        m_dir = folder;
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+    std::string file(const char* name) const { return (m_dir / name).string(); }
+    // Every entry of the folder, hidden ones included.
+    std::vector<std::string> entries() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(m_dir))
+            names.push_back(entry.path().filename().string());
+        return names;
+    }
+
+    fs::path m_dir;
+};
+
+TEST_F(StorageTest, StreamsRoundTripWhateverTheirSize)
+{
+    // 100 bytes lands in the mini-stream, 70000 in full sectors; an empty stream is legal.
+    const std::vector<std::vector<uint8_t>> bodies = {pattern(100, 1), pattern(70000, 2), {}};
+    const std::string path = file("doc.kvd");
+    Storage::write(path, {{"Contents", bodies[0]}, {"Big", bodies[1]}, {"Empty", bodies[2]}});
+
+    EXPECT_TRUE(Storage::isStorageFile(path));
+    auto storage = Storage::open(path);
+    EXPECT_EQ(storage->kind(), Storage::Kind::compound);
+    EXPECT_EQ(storage->access(), Storage::Access::readWrite);
+    std::vector<std::string> names = storage->streamNames();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"Big", "Contents", "Empty"}));
+    EXPECT_EQ(storage->readStream("Contents"), bodies[0]);
+    EXPECT_EQ(storage->readStream("CONTENTS"), bodies[0]);
+    EXPECT_EQ(storage->readStream("Big"), bodies[1]);
+    EXPECT_EQ(storage->readStream("Empty"), bodies[2]);
+    try {
+        storage->readStream("Missing");
+        FAIL() << "a missing stream was read";
+    } catch (const StorageError& e) {
+        EXPECT_EQ(e.cause(), StorageError::Cause::notFound);
+    }
+}
+
+TEST_F(StorageTest, AnotherReaderSeesExactlyOneRootStreamNamedContents)
+{
+    if (std::system("/usr/bin/python3 -c 'import olefile' 2>/dev/null") != 0)
+        GTEST_SKIP() << "python3-olefile is not installed";
+    const std::string path = file("doc.kvd");
+    const std::vector<uint8_t> body = pattern(5000, 9);
+    Storage::write(path, {{"Contents", body}});
+    const std::string script = m_dir / "check.py";
+    {
+        std::ofstream py(script);
+        py << "import olefile, sys\n"
+              "ole = olefile.OleFileIO(sys.argv[1])\n"
+              "print(ole.listdir(streams=True, storages=True))\n"
+              "sys.stdout.buffer.write(ole.openstream('Contents').read())\n";
+    }
+    const std::string out = (m_dir / "out").string();
+    ASSERT_EQ(std::system(("/usr/bin/python3 " + script + " " + path + " > " + out).c_str()), 0);
+    const std::vector<uint8_t> printed = readFile(out);
+    const std::string listing = "[['Contents']]\n";
+    ASSERT_GE(printed.size(), listing.size());
+    EXPECT_EQ(std::string(printed.begin(), printed.begin() + static_cast<long>(listing.size())), listing);
+    EXPECT_EQ(std::vector<uint8_t>(printed.begin() + static_cast<long>(listing.size()), printed.end()), body);
+}
+
+TEST_F(StorageTest, AFileThatIsNoCompoundFileOpensAsItsOwnBytesAndIsNeverChanged)
+{
+    const std::string path = file("song.mid");
+    const std::vector<uint8_t> bytes = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96};
+    writeFile(path, bytes);
+    struct stat before {};
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+    {
+        auto storage = Storage::open(path);
+        EXPECT_EQ(storage->kind(), Storage::Kind::converted);
+        EXPECT_EQ(storage->streamNames(), std::vector<std::string>{"Contents"});
+        EXPECT_EQ(storage->readStream("Contents"), bytes);
+    }
+    struct stat after {};
+    ASSERT_EQ(::stat(path.c_str(), &after), 0);
+    EXPECT_EQ(readFile(path), bytes);
+    EXPECT_EQ(before.st_mtim.tv_sec, after.st_mtim.tv_sec);
+    EXPECT_EQ(before.st_mtim.tv_nsec, after.st_mtim.tv_nsec);
+}
+
+TEST_F(StorageTest, ASecondOpenerOfAnOpenDocumentIsRefusedAsLocked)
+{
+    const std::string path = file("doc.kvd");
+    Storage::write(path, {{"Contents", pattern(10, 3)}});
+    auto first = Storage::open(path);
+    try {
+        Storage::open(path);
+        FAIL() << "the file was opened twice";
+    } catch (const StorageError& e) {
+        EXPECT_EQ(e.cause(), StorageError::Cause::locked);
+    }
+    first.reset();
+    EXPECT_NO_THROW(Storage::open(path));
+}
+
+TEST_F(StorageTest, AReadOnlyDocumentOpensForReading)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not bind root";
+    const std::string path = file("doc.kvd");
+    Storage::write(path, {{"Contents", pattern(10, 3)}});
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    auto storage = Storage::open(path);
+    EXPECT_EQ(storage->access(), Storage::Access::readOnly);
+    EXPECT_EQ(storage->readStream("Contents"), pattern(10, 3));
+}
+
+TEST_F(StorageTest, WhatIsNoRegularFileIsRefusedWithoutBlocking)
+{
+    const std::string fifo = file("pipe");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_THROW(Storage::open(fifo), StorageError);
+    EXPECT_THROW(Storage::open(m_dir.string()), StorageError);
+    try {
+        Storage::open(file("absent"));
+        FAIL();
+    } catch (const StorageError& e) {
+        EXPECT_EQ(e.cause(), StorageError::Cause::notFound);
+    }
+}
+
+TEST_F(StorageTest, DamagedContainersAreRefusedCleanly)
+{
+    const std::vector<uint8_t> good = Storage::build({{"Contents", pattern(9000, 5)}});
+    const std::string path = file("bad.kvd");
+    // Every cut of the header sector and a sample beyond it; then bytes flipped throughout.
+    std::vector<size_t> cuts;
+    for (size_t n = 8; n < 600; n += 1)
+        cuts.push_back(n);
+    for (size_t n = 600; n < good.size(); n += 97)
+        cuts.push_back(n);
+    for (size_t cut : cuts) {
+        writeFile(path, std::vector<uint8_t>(good.begin(), good.begin() + static_cast<long>(cut)));
+        try {
+            auto storage = Storage::open(path);
+            // libgsf may still make sense of a cut past the directory; what it hands out is
+            // bounded by the file.
+            if (storage->hasStream("Contents")) {
+                EXPECT_LE(storage->readStream("Contents").size(), cut);
+            }
+        } catch (const StorageError&) {
+        }
+    }
+    for (size_t at = 8; at < good.size(); at += 13) {
+        std::vector<uint8_t> bad = good;
+        bad[at] ^= 0xA5;
+        writeFile(path, bad);
+        try {
+            auto storage = Storage::open(path);
+            if (storage->hasStream("Contents")) {
+                EXPECT_LE(storage->readStream("Contents").size(), bad.size());
+            }
+        } catch (const StorageError&) {
+        }
+    }
+}
+
+TEST_F(StorageTest, AWriteInterruptedAtAnyPointLeavesTheOldFileWholeAndNoTemporaryFile)
+{
+    const std::string path = file("doc.kvd");
+    Storage::write(path, {{"Contents", pattern(300, 1)}});
+    const std::vector<uint8_t> old = readFile(path);
+    const std::vector<uint8_t> next = Storage::build({{"Contents", pattern(200000, 2)}});
+    struct Interrupted {};
+    for (uint64_t stopAt : {uint64_t(0), uint64_t(1) << 16, uint64_t(3) << 16, uint64_t(next.size())}) {
+        EXPECT_THROW(Storage::replaceFile(path, next, [stopAt](uint64_t written) {
+                         if (written >= stopAt)
+                             throw Interrupted{};
+                     }),
+                     Interrupted);
+        EXPECT_EQ(readFile(path), old) << "interrupted at " << stopAt;
+        EXPECT_EQ(entries(), std::vector<std::string>{"doc.kvd"});
+    }
+    Storage::replaceFile(path, next);
+    EXPECT_EQ(readFile(path), next);
+    EXPECT_EQ(entries(), std::vector<std::string>{"doc.kvd"});
+}
+
+TEST_F(StorageTest, AProcessKilledWhileSavingLeavesTheOldFileByteIdentical)
+{
+    const std::string path = file("doc.kvd");
+    Storage::write(path, {{"Contents", pattern(300, 1)}});
+    const std::vector<uint8_t> old = readFile(path);
+    const std::vector<uint8_t> next = Storage::build({{"Contents", pattern(150000, 2)}});
+    for (uint64_t killAt : {uint64_t(0), uint64_t(1) << 16, uint64_t(next.size())}) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            Storage::replaceFile(path, next, [killAt](uint64_t written) {
+                if (written >= killAt)
+                    ::_exit(3);
+            });
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 3);
+        EXPECT_EQ(readFile(path), old) << "killed at " << killAt;
+    }
+}
+
+TEST_F(StorageTest, ANewFileKeepsTheOldFilesPermissions)
+{
+    const std::string path = file("doc.kvd");
+    Storage::write(path, {{"Contents", pattern(10, 1)}});
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    Storage::write(path, {{"Contents", pattern(10, 2)}});
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+}  // namespace

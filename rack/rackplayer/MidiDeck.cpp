@@ -1,0 +1,508 @@
+#include "rack/rackplayer/MidiDeck.h"
+
+#include "rack/outside/plinthbase/MessageBoxes.h"
+#include "rack/outside/plinthstore/ObjectStore.h"
+#include "rack/outside/plinthtune/MidiPlayer.h"
+#include "rack/outside/plinthtune/MidiPorts.h"
+#include "rack/plinthart/DigitDisplay.h"
+#include "rack/plinthart/GraphicCache.h"
+#include "rack/plinthart/GraphicIds.h"
+#include "rack/plinthui/ControlIds.h"
+#include "rack/plinthui/PlinthUi.h"
+#include "rack/rackplayer/DeckControls.h"
+#include "rack/rackplayer/PlaylistDialog.h"
+#include "rack/rackplayer/RackFrame.h"
+#include "rack/rackplayer/RackState.h"
+#include "rack/rackplayer/WaveDeck.h"
+
+#include "platform/ui/draw/Brush.h"
+#include "platform/ui/draw/DrawContext.h"
+#include "platform/ui/window/Cursor.h"
+#include "platform/ui/window/Window.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace rack {
+
+namespace {
+
+using plat::ui::Window;
+using plat::ui::kCommandMessage;
+
+constexpr int kStrCaption = 512;
+constexpr int kStrNoPlay = 528;
+constexpr int kStrNoneDropped = 568;
+constexpr int kStrSomeDropped = 570;
+constexpr int kMeterLeft = 392;
+constexpr int kMeterTop = 20;
+constexpr int kMeterHeight = 31;
+constexpr int kTempoHelpText = 90;
+
+MidiDeckState g_state;
+
+Window* deckWindow()
+{
+    return rackState().midiDeck;
+}
+
+MidiRecord* currentMidi()
+{
+    const RackState& state = rackState();
+    return state.midiCount > 0 ? obj_GetMidi(0, state.currentMidi) : nullptr;
+}
+
+void stopTimer(Window* deck)
+{
+    if (g_state.timerRunning)
+        deck->killTimer(kMidiDeckTimer);
+    g_state.timerRunning = false;
+}
+
+void showBusy(Window* deck)
+{
+    g_state.paused = false;
+    midi_Repaint(deck);
+    DeckControls::enableSlot(deck, kSlotPlay, false);
+    for (const uint32_t slot : {kSlotPause, kSlotStop, kSlotScanBack, kSlotScanForward, kSlotPrevious, kSlotNext})
+        DeckControls::enableSlot(deck, slot, true);
+    DeckControls::enableButton(deck, kDeckCmdPlaylist, false);
+    rack_SetDeckLoaded(kDeckMidi, false);
+}
+
+void becomeIdle(Window* deck)
+{
+    stopTimer(deck);
+    rackState().midiState = kDeckIdle;
+    mid_CloseOut();
+    midi_ShowLoaded(deck);
+}
+
+// plinthtune plays the current file from the stored position; the tempo shows normal again.
+bool playCurrent(Window* deck)
+{
+    const MidiRecord* midi = currentMidi();
+    if (!midi || !mid_Play(deck, midi->path.c_str(), uint32_t(std::max(g_state.positionTenths, 0)) * 100, 0, 1,
+                           kDeckCmdEnded))
+        return false;
+    g_state.tempoPosition = kTempoNormal;
+    midi_Repaint(deck);
+    return true;
+}
+
+void play(Window* deck)
+{
+    RackState& state = rackState();
+    if (state.midiCount == 0) {
+        if (state.midiState == kDeckIdle && obj_LoadMidi(deck, nullptr) >= 0)
+            state.currentMidi = obj_GetMidiCount() - 1;
+        state.midiCount = obj_GetMidiCount();
+        if (state.midiCount == 0)
+            return;
+    }
+    if (state.midiState != kDeckIdle)
+        return;
+    plat::ui::Cursor::setShape(plat::ui::CursorShape::wait);
+    if (!mid_OpenOut(state.midiOutputDevice)) {
+        plat::ui::Cursor::setShape(plat::ui::CursorShape::arrow);
+        MsgBox(deck, kStrNoPlay, kStrCaption, kMbOk | kMbIconStop);
+        return;
+    }
+    if (!playCurrent(deck)) {
+        mid_CloseOut();
+        state.midiState = kDeckIdle;
+        plat::ui::Cursor::setShape(plat::ui::CursorShape::arrow);
+        MsgBox(deck, kStrNoPlay, kStrCaption, kMbOk | kMbIconStop);
+        return;
+    }
+    state.midiState = kDeckPlaying;
+    showBusy(deck);
+    deck->setTimer(kMidiDeckTimer, kMidiDeckTimerMs);
+    g_state.timerRunning = true;
+    plat::ui::Cursor::setShape(plat::ui::CursorShape::arrow);
+}
+
+void pause(Window* deck)
+{
+    if (rackState().midiState != kDeckPlaying)
+        return;
+    if (g_state.paused) {
+        g_state.paused = false;
+        if (!playCurrent(deck)) {
+            midi_Stop(deck, true);
+            return;
+        }
+        DeckControls::enableSlot(deck, kSlotPrevious, true);
+        DeckControls::enableSlot(deck, kSlotNext, true);
+        DeckControls::latchSlot(deck, kSlotPause, kLatchOff);
+        return;
+    }
+    g_state.paused = true;
+    mid_Stop();
+    DeckControls::enableSlot(deck, kSlotPrevious, false);
+    DeckControls::enableSlot(deck, kSlotNext, false);
+    DeckControls::latchSlot(deck, kSlotPause, kLatchOn);
+}
+
+void scan(Window* deck, uint32_t command, intptr_t code)
+{
+    const RackState& state = rackState();
+    if (code == kNotifyPress) {
+        g_state.scanSpeed = 1;
+        g_state.scanSteps = 0;
+        if (state.midiState == kDeckPlaying && !g_state.paused) {
+            mid_Stop();
+            DeckControls::latchSlot(deck, kSlotPause, kLatchOn);
+            g_state.scanning = true;
+        }
+    } else if (code == kNotifyRelease) {
+        if (g_state.scanning) {
+            g_state.scanning = false;
+            DeckControls::latchSlot(deck, kSlotPause, kLatchOff);
+            if (!playCurrent(deck))
+                midi_Stop(deck, true);
+        }
+    } else if (code == kNotifyRepeat) {
+        const MidiRecord* midi = currentMidi();
+        if (!midi)
+            return;
+        const int32_t step = DeckControls::scanStep(g_state.scanSpeed, g_state.scanSteps);
+        g_state.positionTenths = command == kSlotScanBack ? std::max(g_state.positionTenths - step, 0)
+                                                          : std::min(g_state.positionTenths + step, midi->lengthTenths);
+        PaintTime(deck, nullptr, kDeckTimeLeft, kDeckDigitsTop, g_state.positionTenths, true);
+    }
+}
+
+void skip(Window* deck, uint32_t command)
+{
+    RackState& state = rackState();
+    if (state.midiCount == 0)
+        return;
+    bool resume = false;
+    if (state.midiState == kDeckPlaying && !g_state.paused) {
+        mid_Stop();
+        resume = true;
+    }
+    if (command == kSlotNext)
+        state.currentMidi = state.currentMidi + 1 >= state.midiCount ? 0 : state.currentMidi + 1;
+    else if (g_state.positionTenths < 10)
+        state.currentMidi = state.currentMidi == 0 ? state.midiCount - 1 : state.currentMidi - 1;
+    g_state.positionTenths = 0;
+    if (resume) {
+        if (!playCurrent(deck))
+            midi_Stop(deck, true);
+    } else if (g_state.paused) {
+        midi_Repaint(deck);
+    } else {
+        midi_ShowLoaded(deck);
+    }
+}
+
+void refresh(Window* deck)
+{
+    RackState& state = rackState();
+    if (state.midiState != kDeckIdle)
+        midi_Stop(deck, true);
+    state.midiCount = obj_GetMidiCount();
+    if (state.currentMidi >= state.midiCount)
+        state.currentMidi = std::max(state.midiCount - 1, 0);
+    midi_ShowLoaded(deck);
+}
+
+void close(Window* deck)
+{
+    RackState& state = rackState();
+    if (state.midiState != kDeckIdle || state.midiCount == 0)
+        return;
+    obj_EmptyMidi(0, state.currentMidi);
+    state.midiCount = obj_GetMidiCount();
+    if (state.currentMidi >= state.midiCount)
+        state.currentMidi = 0;
+    midi_ShowLoaded(deck);
+}
+
+void dropFiles(Window* deck, const std::vector<std::string>& files)
+{
+    RackState& state = rackState();
+    int tried = 0;
+    int loaded = 0;
+    int last = -1;
+    for (const std::string& file : files) {
+        ++tried;
+        const int type = obj_GetType(file);
+        if (type == kObjWave) {
+            if (wave_TakeFile(file))
+                ++loaded;
+            break;
+        }
+        if (type == kObjMidi)
+            if (const int index = obj_LoadMidi(deck, file.c_str()); index >= 0) {
+                ++loaded;
+                last = index;
+            }
+    }
+    if (loaded == 0)
+        MsgBox(deck, kStrNoneDropped, kStrCaption, kMbOk | kMbIconStop);
+    else if (loaded < tried)
+        MsgBox(deck, kStrSomeDropped, kStrCaption, kMbOk | kMbIconExclamation);
+    state.midiCount = obj_GetMidiCount();
+    if (last >= 0 && state.midiState == kDeckIdle)
+        state.currentMidi = last;
+    if (loaded > 0)
+        midi_ShowLoaded(deck);
+}
+
+void paintTimeAndMeter(Window* deck, plat::ui::DrawContext& dc)
+{
+    const RackState& state = rackState();
+    if (!g_state.meterOn || g_state.meterBusy || g_state.timeBusy)
+        return;
+    g_state.meterBusy = g_state.timeBusy = true;
+    int32_t tenths = g_state.positionTenths;
+    if (const plat::ui::Bitmap* meter = GetGraphicPart(kPartMidiMeter))
+        dc.blit(kMeterLeft, kMeterTop, meter->width(), meter->height(), *meter, 0, 0);
+    MidiBitty bitty;
+    if (state.midiState == kDeckPlaying && !g_state.paused && mid_PickupBitty(state.midiOutputDevice, bitty)) {
+        const plat::ui::Bitmap* single = GetGraphicPart(kPartSingleMidiMeter);
+        for (int channel = 0; channel < 16 && single; ++channel) {
+            const int activity = std::clamp(int(bitty.activity[channel]), 0, 8);
+            if (activity == 0)
+                continue;
+            const int x = kMeterLeft + 4 * channel + (channel >= 8 ? 5 : 0);
+            dc.blit(x, kMeterTop, single->width(), single->height(), *single, 0, 0);
+            dc.fillRect(QRect(x, kMeterTop, single->width(), kMeterHeight * (8 - activity) / 8),
+                        plat::ui::Brush::stock(plat::ui::StockBrush::black));
+        }
+        tenths = bitty.positionMs / 100;
+    }
+    PaintTime(deck, &dc, kDeckTimeLeft, kDeckDigitsTop, tenths, state.midiCount > 0);
+    g_state.positionTenths = tenths;
+    g_state.meterBusy = g_state.timeBusy = false;
+}
+
+void paint(Window* deck)
+{
+    plat::ui::DrawContext dc = deck->beginPaint();
+    const RackState& state = rackState();
+    if (const plat::ui::Bitmap* background = GetGraphicPart(kPartMidiBackground)) {
+        dc.selectPalette(GetGraphicPalette());
+        dc.realizePalette();
+        dc.blit(0, 0, deck->clientRect().width(), deck->clientRect().height(), *background, 0, 0);
+    }
+    Paint_NN_Index(deck, &dc, kDeckIndexLeft, kDeckDigitsTop, state.currentMidi, state.midiCount > 0);
+    paintTimeAndMeter(deck, dc);
+    const MidiRecord* midi = currentMidi();
+    DeckControls::paintName(dc, midi ? midi->path : std::string(), midi ? midi->lengthTenths : 0);
+}
+
+// The tempo drag and the tempo help, by the mouse.
+void mouse(Window* deck, plat::ui::MessageId message, intptr_t lParam)
+{
+    const int x = int(int16_t(plat::ui::loWord(uintptr_t(lParam))));
+    const int y = int(int16_t(plat::ui::hiWord(uintptr_t(lParam))));
+    switch (message) {
+    case plat::ui::kLeftButtonDownMessage:
+        if (g_state.mouseMode == MidiMouseMode::none && x >= 77 && x <= 93 && y > g_state.tempoPosition + 17 &&
+            y < g_state.tempoPosition + 25) {
+            g_state.mouseMode = MidiMouseMode::tempoDrag;
+            g_state.cursorPosition = plat::ui::Cursor::position();
+            g_state.lastY = y;
+            deck->setCapture();
+            plat::ui::Cursor::show(false);
+        }
+        break;
+    case plat::ui::kMouseMoveMessage:
+        if (g_state.mouseMode == MidiMouseMode::tempoDrag && y != g_state.lastY) {
+            g_state.tempoPosition = std::clamp(g_state.tempoPosition + y - g_state.lastY, 0, 30);
+            g_state.lastY = y;
+            mid_RateControl(kMidiRateTable[size_t(g_state.tempoPosition)]);
+        }
+        break;
+    case plat::ui::kLeftButtonUpMessage:
+        if (g_state.mouseMode == MidiMouseMode::tempoDrag) {
+            g_state.mouseMode = MidiMouseMode::none;
+            Window::releaseCapture();
+            plat::ui::Cursor::show(true);
+            plat::ui::Cursor::setPosition(g_state.cursorPosition);
+        }
+        break;
+    case plat::ui::kRightButtonDownMessage:
+        if (g_state.mouseMode == MidiMouseMode::none && x >= 63 && x <= 93 && y >= 18 && y <= 46) {
+            g_state.mouseMode = MidiMouseMode::tempoHelp;
+            g_state.cursorPosition = plat::ui::Cursor::position();
+            deck->setCapture();
+            ctl_ShowButtonInformation(deck, 62, -36, kTempoHelpText);
+        }
+        break;
+    case plat::ui::kRightButtonUpMessage:
+        if (g_state.mouseMode == MidiMouseMode::tempoHelp) {
+            g_state.mouseMode = MidiMouseMode::none;
+            Window::releaseCapture();
+            ctl_ShowButtonInformation(deck, 0, 0, 0);
+            plat::ui::Cursor::setPosition(g_state.cursorPosition);
+        }
+        break;
+    default: break;
+    }
+}
+
+intptr_t onCreate(Window* deck)
+{
+    g_state = MidiDeckState();
+    DeckControls::createStrip(deck);
+    DeckControls::createButton(deck, "+A", kDeckCmdPlaylist, QRect(9, 38, 43, 19), 31);
+    DeckControls::createButton(deck, "!B", kMidiCmdLoop, QRect(591, 37, 34, 21));
+    DeckControls::latchButton(deck, kMidiCmdLoop, rackState().midiLoop ? kLatchOn : kLatchOff);
+    deck->acceptFiles(true);
+    obj_RegisterUser(deck, kObjMidi);
+    rackState().midiCount = obj_GetMidiCount();
+    midi_ShowLoaded(deck);
+    return 0;
+}
+
+void onCommand(Window* deck, uint32_t command, intptr_t code)
+{
+    RackState& state = rackState();
+    switch (command) {
+    case kDeckCmdPlaylist:
+        if (state.midiState == kDeckIdle && PlaylistDialog::run(deck, kObjMidi) == 1)
+            refresh(deck);
+        break;
+    case kDeckCmdClose: close(deck); break;
+    case kSlotPlay: play(deck); break;
+    case kSlotPause: pause(deck); break;
+    case kSlotStop: midi_Stop(deck, true); break;
+    case kSlotScanBack:
+    case kSlotScanForward: scan(deck, command, code); break;
+    case kSlotPrevious:
+    case kSlotNext:
+        if (code == kNotifyRepeat)
+            skip(deck, command);
+        break;
+    case kMidiCmdLoop:
+        if (Window::isWindow(state.frame))
+            state.frame->send(kCommandMessage, kMidiCmdLoop, 0);
+        DeckControls::latchButton(deck, kMidiCmdLoop, state.midiLoop ? kLatchOn : kLatchOff);
+        break;
+    case kDeckCmdEnded: midi_Stop(deck, code != 0); break;
+    default: break;
+    }
+}
+
+}  // namespace
+
+MidiDeckState& midiDeckState()
+{
+    return g_state;
+}
+
+intptr_t Win_MidiDeck(Window* window, plat::ui::MessageId message, uintptr_t wParam, intptr_t lParam)
+{
+    switch (message) {
+    case plat::ui::kCreateMessage: return onCreate(window);
+    case plat::ui::kDestroyMessage:
+        stopTimer(window);
+        // Unlike the original deck, this one takes its name off plinthstore's list, so no
+        // change is ever posted to a window that is gone.
+        obj_UnregisterUser(window, kObjMidi);
+        return 0;
+    case plat::ui::kPaintMessage: paint(window); return 0;
+    case kCommandMessage: onCommand(window, plat::ui::loWord(wParam), lParam); return 0;
+    case kSysCommandMessage:
+        if ((wParam & ~uintptr_t(0xF)) == kObjectsChanged) {
+            refresh(window);
+            return 0;
+        }
+        return plat::ui::defWindowProc(window, message, wParam, lParam);
+    case plat::ui::kTimerMessage:
+        if (wParam == kMidiDeckTimer && !g_state.scanning && !g_state.paused) {
+            plat::ui::DrawContext dc = window->drawContext();
+            paintTimeAndMeter(window, dc);
+        }
+        return 0;
+    case plat::ui::kLeftButtonDownMessage:
+    case plat::ui::kLeftButtonUpMessage:
+    case plat::ui::kMouseMoveMessage:
+    case plat::ui::kRightButtonDownMessage:
+    case plat::ui::kRightButtonUpMessage: mouse(window, message, lParam); return 0;
+    case plat::ui::kDropFilesMessage:
+        if (wParam)
+            dropFiles(window, *reinterpret_cast<const std::vector<std::string>*>(wParam));
+        return 0;
+    case plat::ui::kSetFocusMessage: midi_Repaint(window); return 0;
+    default: return plat::ui::defWindowProc(window, message, wParam, lParam);
+    }
+}
+
+void midi_Repaint(Window* deck)
+{
+    if (!deck)
+        deck = deckWindow();
+    if (!Window::isWindow(deck))
+        return;
+    deck->invalidate(false);
+    deck->update();
+}
+
+void midi_ShowLoaded(Window* deck, bool enableSkip)
+{
+    if (!deck)
+        deck = deckWindow();
+    if (!Window::isWindow(deck))
+        return;
+    const RackState& state = rackState();
+    midi_Repaint(deck);
+    if (state.midiState != kDeckIdle)
+        return;
+    const bool any = state.midiCount > 0;
+    DeckControls::latchButton(deck, kDeckCmdPlaylist, any ? kLatchOn : kLatchOff);
+    DeckControls::enableButton(deck, kDeckCmdPlaylist, true);
+    DeckControls::enableSlot(deck, kSlotPlay, true);
+    DeckControls::enableSlot(deck, kSlotPause, false);
+    DeckControls::enableSlot(deck, kSlotStop, false);
+    for (const uint32_t slot : {kSlotScanBack, kSlotScanForward, kSlotPrevious, kSlotNext})
+        DeckControls::enableSlot(deck, slot, enableSkip && any);
+    rack_SetDeckLoaded(kDeckMidi, true);
+}
+
+void midi_Stop(Window* deck, bool forGood)
+{
+    if (!deck)
+        deck = deckWindow();
+    RackState& state = rackState();
+    if (!Window::isWindow(deck) || state.midiState != kDeckPlaying)
+        return;
+    if (g_state.paused) {
+        DeckControls::latchSlot(deck, kSlotPause, kLatchOff);
+        g_state.paused = false;
+    }
+    g_state.scanning = false;
+    g_state.positionTenths = 0;
+    mid_Stop();
+    if (!forGood) {
+        ++state.currentMidi;
+        bool playOn = true;
+        if (state.currentMidi >= state.midiCount) {
+            state.currentMidi = 0;
+            playOn = state.midiLoop;
+        }
+        if (playOn && playCurrent(deck))
+            return;
+    }
+    becomeIdle(deck);
+}
+
+bool midi_TakeFile(const std::string& path)
+{
+    RackState& state = rackState();
+    const int index = obj_LoadMidi(deckWindow(), path.c_str());
+    if (index < 0)
+        return false;
+    state.midiCount = obj_GetMidiCount();
+    if (state.midiState == kDeckIdle)
+        state.currentMidi = index;
+    midi_ShowLoaded();
+    return true;
+}
+
+}  // namespace rack

@@ -1,0 +1,3 @@
+#include "sequencer/states/SCVoice.h"
+
+SCVoice::~SCVoice() = default;

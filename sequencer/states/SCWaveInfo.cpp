@@ -1,0 +1,3 @@
+#include "sequencer/states/SCWaveInfo.h"
+
+SCWaveInfo::~SCWaveInfo() = default;

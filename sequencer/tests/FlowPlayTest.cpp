@@ -1,0 +1,403 @@
+// Repeats, D.C. with coda, the loop region and tempo ramps play on one timeline: every message at
+// the millisecond that an oracle, working from the elements, the tempo marks and the order in
+// which the flow marks send the play, gives. The same pieces written as MIDI-file events come out
+// in unwrapped time with the repeats played out.
+
+#include "sequencer/tests/PlayerTestSupport.h"
+
+#include "notabase/model/ECFlowControl.h"
+#include "notabase/prefs/Preferences.h"
+#include "notabase/states/SCTime.h"
+#include "sequencer/data/DCsqFlowControl.h"
+#include "sequencer/transport/MCFlowControl.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// What a piece with flow marks should play: the notes, the tempo marks (steps) and the musical
+// segments in the order the play goes through them.
+class FlowOracle {
+public:
+    void Tempo(float time, float bpm) { m_tempos[time] = bpm; }
+    void Note(int channel, float time, float duration, int key) { m_notes.push_back({channel, time, duration, key}); }
+    void Segment(float from, float to) { m_segments.emplace_back(from, to); }
+
+    // Seconds along the tempo marks from 0 to the time (60 per minute before the first).
+    double Clock(double time) const
+    {
+        double seconds = 0.0;
+        double from = 0.0;
+        double bpm = 60.0;
+        for (const auto& [at, value] : m_tempos) {
+            const double to = std::min<double>(time, at);
+            if (to > from)
+                seconds += (to - from) * 60.0 / bpm;
+            from = std::max<double>(from, at);
+            bpm = value;
+        }
+        if (time > from)
+            seconds += (time - from) * 60.0 / bpm;
+        return seconds;
+    }
+
+    struct Expected {
+        double at;  // ms from the start, or thousandths of a quarter
+        std::vector<uint8_t> bytes;
+    };
+    // Each note of a segment, on at its place in the segment, off its duration later; clock
+    // milliseconds when performed, thousandths of a quarter note (unwrapped) when not.
+    std::vector<Expected> Expect(bool performed) const
+    {
+        std::vector<Expected> expected;
+        double elapsed = 0.0;
+        for (const auto& [from, to] : m_segments) {
+            for (const auto& n : m_notes) {
+                if (n.time < from || !(n.time < to))
+                    continue;
+                const auto on = static_cast<uint8_t>(0x90 | n.channel);
+                if (performed) {
+                    const double begin = elapsed + (Clock(n.time) - Clock(from)) * 1000.0;
+                    const double end = elapsed + (Clock(n.time + n.duration) - Clock(from)) * 1000.0;
+                    expected.push_back({begin, {on, static_cast<uint8_t>(n.key), 100}});
+                    expected.push_back({end, {on, static_cast<uint8_t>(n.key), 0}});
+                } else {
+                    expected.push_back({(elapsed + n.time - from) * 1000.0, {on, static_cast<uint8_t>(n.key), 100}});
+                    expected.push_back({(elapsed + n.time - from + n.duration) * 1000.0, {on, static_cast<uint8_t>(n.key), 0}});
+                }
+            }
+            elapsed += performed ? (Clock(to) - Clock(from)) * 1000.0 : (to - from);
+        }
+        return expected;
+    }
+
+private:
+    struct Played {
+        int channel;
+        float time;
+        float duration;
+        int key;
+    };
+    std::map<float, float> m_tempos;
+    std::vector<Played> m_notes;
+    std::vector<std::pair<float, float>> m_segments;
+};
+
+class FlowPlayTest : public PlayerFixture {
+protected:
+    FlowPlayTest() : PlayerFixture(1) {}
+
+    ECFlowControl* Mark(float time, int type, int repetitions = 1)
+    {
+        auto* mark = new ECFlowControl;
+        mark->SetFlowControlType(static_cast<unsigned char>(type));
+        const MCTime at(time);
+        mark->SetTime(&at);
+        m_piece.ConductorStaff()->AddChild(mark, 1);
+        if (auto* data = plat::dynamicDowncast<DCsqFlowControl>(mark->GetData(0, 1)))
+            data->SetNumRepetitions(repetitions);
+        return mark;
+    }
+
+    // Quarter notes on staff 1 from 0 up to the end, rising keys, into the piece and the oracle.
+    void Quarters(float end, FlowOracle& oracle)
+    {
+        for (int i = 0; static_cast<float>(i) < end; ++i) {
+            Note(1, static_cast<float>(i), 1.0f, 40 + i);
+            oracle.Note(0, static_cast<float>(i), 1.0f, 40 + i);
+        }
+    }
+
+    CSequence& Prepared(float location = 0.0f)
+    {
+        CSequence& seq = Sequence(location);
+        MCFlowControl().Coordinate(&seq);
+        return seq;
+    }
+
+    // Compares what output 0 played up to `untilMs` after t0 with the oracle: the same
+    // messages, each within a millisecond of its exact time, and at a shared millisecond the
+    // off first.
+    void Compare(const FlowOracle& oracle, uint32_t t0, double untilMs = 1e12)
+    {
+        std::vector<Heard> heard;
+        for (const Heard& h : Take()) {
+            if (h.ms < t0 + untilMs)
+                heard.push_back(h);
+        }
+        std::vector<FlowOracle::Expected> expected;
+        for (const auto& e : oracle.Expect(true)) {
+            if (e.at < untilMs)
+                expected.push_back(e);
+        }
+        for (const Heard& h : heard) {
+            auto match = std::find_if(expected.begin(), expected.end(), [&](const FlowOracle::Expected& e) {
+                return e.bytes == h.bytes && std::abs(static_cast<double>(h.ms) - (t0 + e.at)) <= 1.0;
+            });
+            EXPECT_NE(match, expected.end()) << "unexpected " << Describe(h);
+            if (match != expected.end())
+                expected.erase(match);
+        }
+        for (const auto& e : expected)
+            ADD_FAILURE() << "not heard: @" << t0 + e.at << " " << Describe({0, 0, e.bytes});
+        for (size_t i = 1; i < heard.size(); ++i) {
+            if (heard[i].ms == heard[i - 1].ms) {
+                EXPECT_FALSE(IsNoteOff(heard[i].bytes) && !IsNoteOff(heard[i - 1].bytes))
+                    << Describe(heard[i - 1]) << " before " << Describe(heard[i]);
+            }
+        }
+    }
+
+    void PlayAndCompare(const FlowOracle& oracle)
+    {
+        StartDevices();
+        Take();
+        const uint32_t t0 = m_devices.Wavegate().GetBufferTime();
+        m_sequence->Play();
+        PlayToTheEnd();
+        ASSERT_EQ(PlayState(), CSequence::stateStopped);
+        Compare(oracle, t0);
+    }
+
+    // The piece as MIDI-file events, window after window of one quarter note.
+    std::vector<FlowOracle::Expected> WriteOut()
+    {
+        CSequence& seq = *m_sequence;
+        seq.SetMidiWriting(1);
+        seq.SetLocation(MCTime(0.0f));
+        CWGEventList out;
+        int done = 0;
+        for (int i = 0; i < 1000 && !done; ++i) {
+            MCTime from(static_cast<float>(i));
+            MCTime to(static_cast<float>(i + 1));
+            done = seq.GetMidiFileEvents(from, to, CSequence::kEveryTrack, out);
+        }
+        seq.SetMidiWriting(0);
+        EXPECT_EQ(done, 1) << "the end of the music was reached";
+        std::vector<FlowOracle::Expected> written;
+        for (const auto& record : out) {
+            if (record->type != CWGEventData::WG_EVENT_MIDI)
+                continue;
+            const auto word = static_cast<uint32_t>(record->data);
+            std::vector<uint8_t> bytes{static_cast<uint8_t>(word), static_cast<uint8_t>(word >> 8),
+                                       static_cast<uint8_t>(word >> 16)};
+            written.push_back({static_cast<double>(record->time), bytes});
+        }
+        return written;
+    }
+
+    static void ExpectWritten(const FlowOracle& oracle, const std::vector<FlowOracle::Expected>& written)
+    {
+        std::vector<FlowOracle::Expected> expected = oracle.Expect(false);
+        std::stable_sort(expected.begin(), expected.end(), [](const auto& a, const auto& b) {
+            if (std::lround(a.at) != std::lround(b.at))
+                return a.at < b.at;
+            return a.bytes[2] == 0 && b.bytes[2] != 0;
+        });
+        ASSERT_EQ(written.size(), expected.size());
+        for (size_t i = 0; i < written.size(); ++i) {
+            EXPECT_NEAR(written[i].at, expected[i].at, 1.0) << i;
+            EXPECT_EQ(written[i].bytes, expected[i].bytes) << i << " at " << written[i].at;
+        }
+    }
+};
+
+TEST_F(FlowPlayTest, ARepeatWithTwoRepetitionsPlaysItsSectionThreeTimesThenGoesOn)
+{
+    FlowOracle oracle;
+    SetTempo(0.0f, 120.0f);
+    oracle.Tempo(0.0f, 120.0f);
+    SetTempo(5.0f, 90.0f);  // inside the repeated section: each pass slows there
+    oracle.Tempo(5.0f, 90.0f);
+    Quarters(10.0f, oracle);
+    Mark(2.0f, 0);
+    Mark(6.0f, 1, 2);
+    oracle.Segment(0.0f, 6.0f);
+    oracle.Segment(2.0f, 6.0f);
+    oracle.Segment(2.0f, 6.0f);
+    oracle.Segment(6.0f, 10.0f);
+    Prepared();
+    PlayAndCompare(oracle);
+    ExpectWritten(oracle, WriteOut());
+}
+
+TEST_F(FlowPlayTest, DaCapoGoesBackToTheTopAndTheSecondTimeJumpsToTheCoda)
+{
+    FlowOracle oracle;
+    SetTempo(0.0f, 120.0f);
+    oracle.Tempo(0.0f, 120.0f);
+    Quarters(12.0f, oracle);
+    Mark(4.0f, 4);   // to coda: taken only after the D.C.
+    Mark(8.0f, 6);   // D.C.
+    Mark(10.0f, 4);  // the coda
+    oracle.Segment(0.0f, 8.0f);
+    oracle.Segment(0.0f, 4.0f);
+    oracle.Segment(10.0f, 12.0f);
+    Prepared();
+    PlayAndCompare(oracle);
+    ExpectWritten(oracle, WriteOut());
+}
+
+TEST_F(FlowPlayTest, IgnoringRepeatsWritesThePieceAsItStands)
+{
+    FlowOracle oracle;
+    SetTempo(0.0f, 120.0f);
+    Quarters(8.0f, oracle);
+    Mark(2.0f, 0);
+    Mark(4.0f, 1, 1);
+    oracle.Segment(0.0f, 8.0f);
+    Prepared();
+    SaveIntPreference("Sequencer\\Midi\\Save", "Ignore Repeats", 1);
+    ExpectWritten(oracle, WriteOut());
+}
+
+TEST_F(FlowPlayTest, TheLoopRegionGoesRoundUntilStoppedWithHiddenMarksAtItsBounds)
+{
+    FlowOracle oracle;
+    SetTempo(0.0f, 120.0f);
+    oracle.Tempo(0.0f, 120.0f);
+    Quarters(10.0f, oracle);
+    CSequence& seq = Prepared(2.0f);
+    seq.SetLoopRegion(MCTime(2.0f), MCTime(6.0f));
+    seq.EnableLoopRegion(1);
+    for (int pass = 0; pass < 4; ++pass)
+        oracle.Segment(2.0f, 6.0f);
+    StartDevices();
+    Take();
+    const uint32_t t0 = m_devices.Wavegate().GetBufferTime();
+    seq.Play();
+    // The hidden marks: a loop start at 2 and a loop end at 6 under the conductor staff.
+    ASSERT_NE(seq.GetLoopStartData(), nullptr);
+    ASSERT_NE(seq.GetLoopEndData(), nullptr);
+    EXPECT_EQ(*seq.GetLoopStartData()->GetOwner()->GetTime(), MCTime(2.0f));
+    EXPECT_EQ(*seq.GetLoopEndData()->GetOwner()->GetTime(), MCTime(6.0f));
+    m_devices.Step(3 * 2000 + 600);
+    seq.Stop(0);
+    m_devices.Step(1000);
+    ASSERT_EQ(PlayState(), CSequence::stateStopped);
+    // Three full passes and the start of the fourth; the stop ends what sounds.
+    Compare(oracle, t0, 3 * 2000.0 + 500.0);
+    // A new region moves the same marks; the loop off takes them out.
+    DCsqFlowControl* start = seq.GetLoopStartData();
+    seq.SetLoopRegion(MCTime(3.0f), MCTime(7.0f));
+    seq.SetLocation(MCTime(3.0f));
+    seq.Play();
+    EXPECT_EQ(seq.GetLoopStartData(), start);
+    EXPECT_EQ(*start->GetOwner()->GetTime(), MCTime(3.0f));
+    seq.Stop(0);
+    m_devices.Step(500);
+    seq.EnableLoopRegion(0);
+    seq.Play();
+    EXPECT_EQ(seq.GetLoopStartData(), nullptr);
+    EXPECT_EQ(seq.GetLoopEndData(), nullptr);
+    int marks = 0;
+    for (ECBase* child : *m_piece.ConductorStaff()->GetChildren())
+        marks += child->GetEventId() == EventId::FlowControl ? 1 : 0;
+    EXPECT_EQ(marks, 0);
+    seq.Stop(0);
+    m_devices.Step(500);
+}
+
+// Tempo ramps: the window's musical place and the events' times follow the same map, so eighth
+// notes through a ramp keep the map's spacing and the music after it is not early.
+TEST_F(FlowPlayTest, EighthNotesThroughATempoRampPlayWhereTheTempoMapPutsThem)
+{
+    SetTempo(0.0f, 90.0f);
+    SetTempo(8.0f, 120.0f);
+    ECTempoEnv* map = m_piece.ConductorStaff()->GetTempoEnv();
+    for (ECBase* mark : *map->GetChildren()) {
+        if (*mark->GetTime() == MCTime(0.0f))
+            static_cast<ECEnvPoint*>(mark)->SetStyle(ECEnvPoint::styleLinear);
+    }
+    map->RecalculateClockTimes();
+    std::vector<std::pair<double, std::vector<uint8_t>>> expected;
+    for (int i = 0; i < 32; ++i) {
+        const float time = 0.5f * static_cast<float>(i);
+        Note(1, time, i == 10 ? 4.0f : 0.5f, 50 + (i % 20));
+        for (const float at : {time, time + (i == 10 ? 4.0f : 0.5f)}) {
+            MCTime clock(at);
+            map->GetClockTime(clock);
+            const uint8_t velocity = at == time ? 100 : 0;
+            expected.push_back({clock.GetSeconds() * 1000.0, {0x90, static_cast<uint8_t>(50 + (i % 20)), velocity}});
+        }
+    }
+    Sequence();
+    StartDevices();
+    Take();
+    const uint32_t t0 = m_devices.Wavegate().GetBufferTime();
+    m_sequence->Play();
+    PlayToTheEnd();
+    std::vector<Heard> heard = Take();
+    ASSERT_EQ(heard.size(), expected.size());
+    for (const Heard& h : heard) {
+        auto match = std::find_if(expected.begin(), expected.end(), [&](const auto& e) {
+            return e.second == h.bytes && std::abs(static_cast<double>(h.ms) - (t0 + e.first)) <= 1.0;
+        });
+        EXPECT_NE(match, expected.end()) << "off the map: " << Describe(h);
+        if (match != expected.end())
+            expected.erase(match);
+    }
+}
+
+// A speed change while notes sound times again what is queued: the held note ends where the
+// new speed puts its end, before the next note on its key begins.
+TEST_F(FlowPlayTest, ASpeedChangeRetimesTheQueuedEndOfAHeldNote)
+{
+    SetTempo(0.0f, 120.0f);
+    Note(1, 0.0f, 2.0f, 60);
+    Note(1, 2.0f, 1.0f, 60);
+    Sequence();
+    StartDevices();
+    Take();
+    const uint32_t t0 = m_devices.Wavegate().GetBufferTime();
+    m_sequence->Play();
+    m_devices.Step(400);
+    const uint32_t rebase = m_devices.Wavegate().GetBufferTime();
+    m_sequence->SetUserSpeed(2.0f);
+    PlayToTheEnd();
+    const std::vector<Heard> heard = Take();
+    // Musical place at the change, then the rest of the held note at twice the speed.
+    const double quarters = (rebase - t0) / 500.0;
+    const auto end = static_cast<uint32_t>(rebase + (2.0 - quarters) * 250.0);
+    const std::vector<Heard> expected = {{0, t0, {0x90, 60, 100}},
+                                         {0, end, {0x90, 60, 0}},
+                                         {0, end, {0x90, 60, 100}},
+                                         {0, end + 250, {0x90, 60, 0}}};
+    ASSERT_EQ(heard.size(), expected.size());
+    for (size_t i = 0; i < heard.size(); ++i) {
+        EXPECT_EQ(heard[i].bytes, expected[i].bytes) << i;
+        EXPECT_NEAR(heard[i].ms, expected[i].ms, 1.0) << i << ": " << Describe(heard[i]);
+    }
+}
+
+TEST_F(FlowPlayTest, FastForwardRetimesTheQueuedEndOfAHeldNote)
+{
+    SetTempo(0.0f, 120.0f);
+    Note(1, 0.0f, 4.0f, 60);
+    Note(1, 4.0f, 1.0f, 62);
+    Sequence();
+    StartDevices();
+    Take();
+    const uint32_t t0 = m_devices.Wavegate().GetBufferTime();
+    m_sequence->Play();
+    m_devices.Step(400);
+    const uint32_t rebase = m_devices.Wavegate().GetBufferTime();
+    m_sequence->Forward();  // four quarter notes a second
+    m_devices.Step(2000);
+    const std::vector<Heard> heard = Take();
+    const double quarters = (rebase - t0) / 500.0;
+    const auto end = static_cast<uint32_t>(rebase + (4.0 - quarters) * 250.0);
+    ASSERT_GE(heard.size(), 3u);
+    EXPECT_EQ(heard[1].bytes, (std::vector<uint8_t>{0x90, 60, 0}));
+    EXPECT_NEAR(heard[1].ms, end, 1.0);
+    EXPECT_EQ(heard[2].bytes, (std::vector<uint8_t>{0x90, 62, 100}));
+    EXPECT_NEAR(heard[2].ms, end, 1.0);
+    m_sequence->Stop(1);
+}
+
+}  // namespace

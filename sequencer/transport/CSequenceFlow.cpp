@@ -1,0 +1,150 @@
+#include "sequencer/transport/CSequence.h"
+
+#include "notabase/model/ECFlowControl.h"
+#include "notabase/score/ECConductor.h"
+#include "notabase/states/SCTime.h"
+#include "sequencer/data/DCsqFlowControl.h"
+#include "sequencer/transport/CSequenceLocked.h"
+#include "sequencer/transport/MCFlowControl.h"
+#include "sequencer/transport/SequenceSupport.h"
+
+using namespace sequence_support;
+
+namespace {
+
+constexpr int kLoopEnd = 18;
+
+bool isNoteOff(const CWGEventData& record)
+{
+    if (record.type != CWGEventData::WG_EVENT_MIDI)
+        return false;
+    const auto status = static_cast<uint8_t>(record.data & 0xF0);
+    const auto velocity = static_cast<uint8_t>((record.data >> 16) & 0x7F);
+    return status == 0x80 || (status == 0x90 && velocity == 0);
+}
+
+// Into a list in time order: a note-off before every record of its millisecond, anything else
+// after the records already there at its millisecond.
+void mergeRecord(CWGEventList& out, std::unique_ptr<CWGEventData> record)
+{
+    const bool off = isNoteOff(*record);
+    auto it = out.end();
+    while (it != out.begin()) {
+        const uint32_t earlier = (*std::prev(it))->time;
+        if (off ? earlier < record->time : earlier <= record->time)
+            break;
+        --it;
+    }
+    out.insert(it, std::move(record));
+}
+
+}  // namespace
+
+void CSequence::UpdatePosition(DCsqBase* data)
+{
+    auto* flow = plat::dynamicDowncast<DCsqFlowControl>(data);
+    if (!flow)
+        return;
+    Locked locked(*this);
+    if (IgnoreFlowControl()) {
+        m_playPosition = flow->GetNext();
+        return;
+    }
+    int jump = 0;
+    DCsqBase* target = flow->GetNextTarget(&jump);
+    m_playPosition = target;
+    ECBase* owner = flow->GetOwner();
+    const MCTime* at = owner ? owner->GetTime() : nullptr;
+    if (!target || !jump || !at) {
+        // Play goes on from the mark: what the window held before it has been gathered.
+        if (at && !TestState(stateStepPlaying))
+            m_windowBegin = timeOf(at->GetSeconds(), MCTime::normal);
+        return;
+    }
+    const auto* mark = plat::dynamicDowncast<ECFlowControl>(owner);
+    const bool loopEnd = mark && mark->GetFlowControlType() == kLoopEnd;
+    const MCTime source = timeOf(at->GetSeconds(), MCTime::normal);
+    const MCTime targetTime = timeOf(dataTime(target).GetSeconds(), MCTime::normal);
+    // A recording goes on over repeats as written; only the loop goes round.
+    if (TestState(stateRecording) && !loopEnd)
+        return;
+    m_unwrapOffset = timeOf(m_unwrapOffset.GetSeconds() + source.GetSeconds() - targetTime.GetSeconds(), MCTime::normal);
+    if (TestState(stateMidiWriting)) {
+        m_location = targetTime;
+        m_windowBegin = m_location;
+        m_windowEnd = m_rawWindowEnd;
+        NormalizeTime(m_windowEnd);
+        return;
+    }
+    if (TestState(stateStepPlaying)) {
+        m_location = targetTime;
+        return;
+    }
+    MCTime performed = source;
+    AbsoluteTime(performed);
+    m_absoluteReference = performed;
+    m_location = targetTime;
+    m_normalizedReference = targetTime;
+    m_windowBegin = m_absoluteReference;
+    NormalizeTime(m_windowBegin);
+    if (const float tempo = TempoAt(m_windowBegin); tempo > 0.0f) {
+        m_scoreSpeed = tempo / 60.0f;
+        m_speedFactor = m_userSpeed * m_scoreSpeed;
+        m_actualSpeed = TestState(stateFastForward) ? m_fastSpeed.load() : m_speedFactor.load();
+        UpdateBPMDisplay(m_windowBegin, 1);
+    }
+    m_windowEnd = m_rawWindowEnd;
+    NormalizeTime(m_windowEnd);
+    if (TestState(stateRecording) && loopEnd) {
+        // The next pass records again. The recorders are set up once the slice has let go of
+        // the locks.
+        ++m_recordLoopCount;
+        Defer([this] { Record(); });
+    }
+    m_metronome.PrepareToPlay();
+    ApplyState(new SCTime(1910, m_location));
+}
+
+int CSequence::GetMidiFileEvents(MCTime& from, MCTime& to, int track, CWGEventList& out)
+{
+    Locked locked(*this);
+    m_midiFileTrack = track;
+    int done = 0;
+    if (from.GetSeconds() == 0.0f) {
+        MCFlowControl().Reset(this);
+        m_unwrapOffset = MCTime(0.0f);
+    }
+    const MCTime until = timeOf(to.GetSeconds(), MCTime::unwrapped);
+    m_rawWindowBegin = timeOf(from.GetSeconds(), MCTime::unwrapped);
+    m_windowBegin = m_rawWindowBegin;
+    NormalizeTime(m_windowBegin);
+    m_rawWindowEnd = until;
+    m_windowEnd = m_rawWindowEnd;
+    NormalizeTime(m_windowEnd);
+    int playerDone = 0;
+    CWGEventList& records = m_player.GetOutputEvents(until, 0, playerDone);
+    while (!records.empty()) {
+        std::unique_ptr<CWGEventData> record = std::move(records.front());
+        records.pop_front();
+        if (record)
+            mergeRecord(out, std::move(record));
+    }
+    if (!m_playPosition) {
+        MCTime end = m_conductor ? m_conductor->GetMaxMeasureEndTime() : MCTime(0.0f);
+        UnwrappedTime(end);
+        if (!(to.GetSeconds() < end.GetSeconds())) {
+            to = timeOf(end.GetSeconds(), to.GetMode());
+            done = 1;
+            // What still waits in the queue (the offs of notes held past the last bar) goes
+            // into the file too, rather than leaving those notes sounding.
+            CWGEventList& rest = m_player.GetOutputEvents(MCTime::TimeMax(), 1, playerDone);
+            while (!rest.empty()) {
+                std::unique_ptr<CWGEventData> record = std::move(rest.front());
+                rest.pop_front();
+                if (record)
+                    mergeRecord(out, std::move(record));
+            }
+        }
+    }
+    return done;
+}
