@@ -245,14 +245,20 @@ private:
     std::vector<uint8_t> m_bytes;
 };
 
-// The folder of test files made to break MIDI readers, or empty where this checkout has none.
+// The folder of test files made to break MIDI readers, or empty where this checkout has none:
+// "shared/corpus/midi" beside a folder that holds the program.
 inline std::filesystem::path MidiCorpusFolder()
 {
-    // The shared test files lie beside the checkout. __FILE__ may be relative to the build
-    // folder (the compiler cache rewrites it), so the source folder comes from the build.
-    const std::filesystem::path candidate =
-        std::filesystem::path(QUAVIX_SOURCE_DIR).parent_path() / "shared" / "corpus" / "midi";
-    return std::filesystem::is_directory(candidate) ? candidate : std::filesystem::path();
+    std::error_code error;
+    for (std::filesystem::path folder = std::filesystem::canonical("/proc/self/exe", error).parent_path();
+         !error && !folder.empty(); folder = folder.parent_path()) {
+        const std::filesystem::path candidate = folder / ".." / "shared" / "corpus" / "midi";
+        if (std::filesystem::is_directory(candidate))
+            return candidate;
+        if (folder == folder.parent_path())
+            break;
+    }
+    return {};
 }
 
 inline std::vector<uint8_t> ReadWholeFile(const std::filesystem::path& path)
