@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <unordered_set>
 
@@ -88,24 +89,51 @@ bool MCDataArray::IsSerializable(const DCBase* component)
     return cls && cls->factory && cls->schema != plat::kNoSchema;
 }
 
+std::vector<DCBase*>& MCDataArray::slots()
+{
+    m_slots.resize(static_cast<size_t>(m_size), nullptr);
+    return m_slots;
+}
+
 void MCDataArray::SetSize(int n)
 {
     if (n <= 0) {
         RemoveAll();
         return;
     }
-    m_slots.resize(static_cast<size_t>(n), nullptr);
+    m_size = n;
+    // Storage is made only once a slot is written; what lies past the new size goes.
+    if (m_slots.size() > static_cast<size_t>(n))
+        m_slots.resize(static_cast<size_t>(n));
+}
+
+void MCDataArray::RemoveAll()
+{
+    m_slots.clear();
+    m_slots.shrink_to_fit();
+    m_size = 0;
 }
 
 DCBase* MCDataArray::GetAt(int i) const
 {
-    return i >= 0 && i < GetSize() ? m_slots[static_cast<size_t>(i)] : nullptr;
+    return i >= 0 && static_cast<size_t>(i) < m_slots.size() ? m_slots[static_cast<size_t>(i)] : nullptr;
+}
+
+DCBase*& MCDataArray::ElementAt(int i)
+{
+    if (i < 0 || i >= m_size)
+        throw std::out_of_range("MCDataArray: no slot " + std::to_string(i));
+    return slots()[static_cast<size_t>(i)];
 }
 
 void MCDataArray::SetAt(int i, DCBase* component)
 {
-    if (i >= 0 && i < GetSize())
-        m_slots[static_cast<size_t>(i)] = component;
+    if (i < 0 || i >= GetSize())
+        return;
+    // A slot never written is empty already.
+    if (!component && static_cast<size_t>(i) >= m_slots.size())
+        return;
+    slots()[static_cast<size_t>(i)] = component;
 }
 
 void MCDataArray::SetAtGrow(int i, DCBase* component)
@@ -114,12 +142,13 @@ void MCDataArray::SetAtGrow(int i, DCBase* component)
         return;
     if (i >= GetSize())
         SetSize(i + 1);
-    m_slots[static_cast<size_t>(i)] = component;
+    slots()[static_cast<size_t>(i)] = component;
 }
 
 int MCDataArray::Add(DCBase* component)
 {
-    m_slots.push_back(component);
+    SetSize(GetSize() + 1);
+    slots().back() = component;
     return GetSize() - 1;
 }
 
@@ -160,7 +189,7 @@ void MCDataArray::Serialize(plat::Archive& archive)
                 fail("data type " + std::to_string(type) + " beyond the stored slots");
             if (GetAt(slot))
                 fail("data type " + std::to_string(type) + " stored twice");
-            m_slots[static_cast<size_t>(slot)] = readComponent(archive);
+            slots()[static_cast<size_t>(slot)] = readComponent(archive);
         }
         return;
     }
@@ -175,5 +204,5 @@ void MCDataArray::Serialize(plat::Archive& archive)
         size = std::max(size, typeToSlot[type] + 1);
     SetSize(size);
     for (uint32_t type = 0; type < count; ++type)
-        m_slots[static_cast<size_t>(typeToSlot[type])] = readComponent(archive);
+        slots()[static_cast<size_t>(typeToSlot[type])] = readComponent(archive);
 }

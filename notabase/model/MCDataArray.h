@@ -24,17 +24,18 @@ public:
     // Whether a component is written with its element: it must be an archive object.
     static bool IsSerializable(const DCBase* component);
 
-    int GetSize() const { return static_cast<int>(m_slots.size()); }
+    int GetSize() const { return m_size; }
     // Keeps the first min(old, n) entries and clears new ones; 0 frees the storage.
     void SetSize(int n);
     DCBase* GetAt(int i) const;
-    DCBase*& ElementAt(int i) { return m_slots.at(static_cast<size_t>(i)); }
+    // Throws std::out_of_range outside the array.
+    DCBase*& ElementAt(int i);
     DCBase*& operator[](int i) { return ElementAt(i); }
     void SetAt(int i, DCBase* component);
     void SetAtGrow(int i, DCBase* component);
     int Add(DCBase* component);
     // Frees the storage; the components are not deleted.
-    void RemoveAll() { m_slots.clear(); m_slots.shrink_to_fit(); }
+    void RemoveAll();
 
     // A component that an element is about to delete, or let go without deleting, is no
     // longer held by a data array.
@@ -48,5 +49,10 @@ public:
     void Serialize(plat::Archive& archive) override;
 
 private:
+    // The slots up to the size, made when the first is written: most elements never hold a
+    // component, and a piece has millions of elements.
+    std::vector<DCBase*>& slots();
+
     std::vector<DCBase*> m_slots;
+    int m_size = 0;
 };

@@ -314,14 +314,15 @@ void MCEventList::SerializeFromParent(plat::Archive& archive, ECBase* parent)
         return;
     }
     const uint32_t count = archive.readCount();
-    std::unordered_set<const ECBase*> present(begin(), end());
     for (uint32_t i = 0; i < count; ++i) {
         ECBase* element = archive.readObjectAs<ECBase>();
         if (!element)
             continue;
         if (element == parent || element->IsLoading())
             throw plat::ArchiveError(plat::ArchiveError::Cause::generic, "an element stored as its own descendant");
-        if (!present.insert(element).second)
+        // An element stands in this list exactly when the parent stands in its own parent
+        // list, which is short: an element stored twice in the list is taken once.
+        if (element->GetParents()->Find(parent))
             continue;
         AddTail(element);
         element->GetParents()->AddTail(parent);

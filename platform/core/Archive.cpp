@@ -216,12 +216,63 @@ std::string Archive::readString()
 
 // Objects.
 
+namespace {
+
+// The slot of an address: its bits above the alignment, unmixed. Objects are mostly stored in
+// the order they were made, close together in memory, so neighbours in the stream probe
+// neighbouring slots, which keeps a table far larger than the cache fast; the heap spreads
+// them evenly enough over the slots.
+size_t slotOf(const Object* object, size_t mask)
+{
+    return static_cast<size_t>(reinterpret_cast<uintptr_t>(object) >> 4) & mask;
+}
+
+}  // namespace
+
+const Archive::StoredObject* Archive::findStored(const Object* object) const
+{
+    if (m_storedObjects.empty())
+        return nullptr;
+    const size_t mask = m_storedObjects.size() - 1;
+    for (size_t slot = slotOf(object, mask);; slot = (slot + 1) & mask) {
+        const StoredObject& entry = m_storedObjects[slot];
+        if (entry.object == object)
+            return &entry;
+        if (!entry.object)
+            return nullptr;
+    }
+}
+
+void Archive::addStored(const Object* object)
+{
+    // At most half full, so that a probe ends soon.
+    if (2 * (static_cast<size_t>(m_storedCount) + 1) > m_storedObjects.size()) {
+        std::vector<StoredObject> old = std::move(m_storedObjects);
+        m_storedObjects.assign(std::max<size_t>(64, old.size() * 2), StoredObject{nullptr, 0});
+        const size_t mask = m_storedObjects.size() - 1;
+        for (const StoredObject& entry : old) {
+            if (!entry.object)
+                continue;
+            size_t slot = slotOf(entry.object, mask);
+            while (m_storedObjects[slot].object)
+                slot = (slot + 1) & mask;
+            m_storedObjects[slot] = entry;
+        }
+    }
+    const size_t mask = m_storedObjects.size() - 1;
+    size_t slot = slotOf(object, mask);
+    while (m_storedObjects[slot].object)
+        slot = (slot + 1) & mask;
+    m_storedObjects[slot] = {object, m_storedCount++};
+}
+
 void Archive::mapObject(Object* object)
 {
     if (!object)
         return;
     if (isStoring()) {
-        m_storedObjects.emplace(object, static_cast<uint32_t>(m_storedObjects.size()));
+        if (!findStored(object))
+            addStored(object);
         return;
     }
     if (std::find(m_loadedObjects.begin(), m_loadedObjects.end(), object) == m_loadedObjects.end())
@@ -235,9 +286,9 @@ void Archive::writeObject(const Object* object)
         writeU8(kNullTag);
         return;
     }
-    if (const auto it = m_storedObjects.find(object); it != m_storedObjects.end()) {
+    if (const StoredObject* stored = findStored(object)) {
         writeU8(kObjectIndexTag);
-        writeU32(it->second);
+        writeU32(stored->index);
         return;
     }
     const RuntimeClass* cls = object->runtimeClass();
@@ -257,7 +308,7 @@ void Archive::writeObject(const Object* object)
         m_storedClasses.emplace(cls, static_cast<uint32_t>(m_storedClasses.size()));
     }
     // Registered before its fields, so references back to it from inside are references.
-    m_storedObjects.emplace(object, static_cast<uint32_t>(m_storedObjects.size()));
+    addStored(object);
     const ScopedValue depth(m_depth, m_depth + 1);
     const_cast<Object*>(object)->Serialize(*this);
 }

@@ -184,8 +184,19 @@ private:
     uint32_t m_depth = 0;
     uint32_t m_maxDepth = 2048;
 
-    // Storing: what has been written, by address, and each class's index.
-    std::unordered_map<const Object*, uint32_t> m_storedObjects;
+    // Storing: what has been written, by address, in an open-addressed table (a piece stores
+    // millions of objects: a node of its own per entry would cost more time and memory than the
+    // object's record), and each class's index.
+    struct StoredObject {
+        const Object* object;
+        uint32_t index;
+    };
+    // The entry of the object, or null.
+    const StoredObject* findStored(const Object* object) const;
+    // Gives an object that has none the next index.
+    void addStored(const Object* object);
+    std::vector<StoredObject> m_storedObjects;
+    uint32_t m_storedCount = 0;
     std::unordered_map<const RuntimeClass*, uint32_t> m_storedClasses;
     // Loading: what has been read, by index.
     std::vector<Object*> m_loadedObjects;
