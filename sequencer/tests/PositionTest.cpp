@@ -348,3 +348,36 @@ TEST_F(PositionTest, TheStepDurationComesFromTheNoteOfTheInsertionMode)
 }
 
 }  // namespace
+
+namespace {
+
+// Step play goes through a repeat as playing does: after the step at the repeat's end the
+// next step starts from the repeat's start.
+TEST_F(PositionTest, StepPlayTakesTheRepeat)
+{
+    Note(1, 0.0f, 1.0f, 60);
+    Note(1, 1.0f, 1.0f, 61);
+    Note(1, 2.0f, 1.0f, 62);
+    Mark(1.0f, 0);
+    Mark(3.0f, 1);
+    CSequence& seq = Sequence(0.0f);
+    MCFlowControl().Coordinate(&seq);
+    StartDevices();
+    Sent();
+    seq.Step();
+    std::vector<int> keys;
+    for (int step = 0; step < 6; ++step) {
+        seq.Play();
+        m_devices.Step(500);
+        for (const auto& bytes : Sent()) {
+            if (IsNoteOn(bytes))
+                keys.push_back(bytes[1]);
+        }
+    }
+    EXPECT_EQ(keys, (std::vector<int>{60, 61, 62, 61, 62}));
+    EXPECT_FLOAT_EQ(seq.GetUnwrappedTimeOffset().GetSeconds(), 2.0f) << "the repeat's length, jumped back over once";
+    seq.Stop(0);
+    m_devices.Step(500);
+}
+
+}  // namespace
