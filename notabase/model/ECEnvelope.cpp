@@ -376,7 +376,7 @@ int ECEnvelope::GetValue(ECEnvPoint* point, float& value, int clamp)
     return finishValue(point->GetValue(), *point->GetTime(), point, clamp, value);
 }
 
-void ECEnvelope::emit(ECEnvPoint* point, const MCTime& time, std::vector<EVALUE>& list, int clamp)
+void ECEnvelope::appendValue(ECEnvPoint* point, const MCTime& time, std::vector<EVALUE>& list, int clamp)
 {
     float value = 0.0f;
     const int changed = point ? GetValue(point, value, clamp) : GetValue(time, value, clamp);
@@ -432,14 +432,14 @@ int ECEnvelope::GetValues(const MCTime& start, const MCTime& end, float stepScal
             if (point && *point->GetTime() <= current) {
                 take();
                 current = *point->GetTime();
-                emit(point, current, list, clamp);
+                appendValue(point, current, list, clamp);
             } else {
-                emit(nullptr, current, list, clamp);
+                appendValue(nullptr, current, list, clamp);
             }
         } else if (ECEnvPoint* point = nextPending()) {
             take();
             current = *point->GetTime();
-            emit(point, current, list, clamp);
+            appendValue(point, current, list, clamp);
         } else {
             current = end;
         }

@@ -141,7 +141,7 @@ private:
     // Clamping, rounding and the change flag shared by both forms of GetValue.
     int finishValue(float value, const MCTime& time, const ECEnvPoint* point, int clamp, float& result);
     // Evaluates at a point or a time and appends the value when it changed.
-    void emit(ECEnvPoint* point, const MCTime& time, std::vector<EVALUE>& list, int clamp);
+    void appendValue(ECEnvPoint* point, const MCTime& time, std::vector<EVALUE>& list, int clamp);
 
     float m_defaultValue = 0.0f;
     float m_lowerLimit = -3.4028235e38f;

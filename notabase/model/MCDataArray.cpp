@@ -89,7 +89,7 @@ bool MCDataArray::IsSerializable(const DCBase* component)
     return cls && cls->factory && cls->schema != plat::kNoSchema;
 }
 
-std::vector<DCBase*>& MCDataArray::slots()
+std::vector<DCBase*>& MCDataArray::madeSlots()
 {
     m_slots.resize(static_cast<size_t>(m_size), nullptr);
     return m_slots;
@@ -123,7 +123,7 @@ DCBase*& MCDataArray::ElementAt(int i)
 {
     if (i < 0 || i >= m_size)
         throw std::out_of_range("MCDataArray: no slot " + std::to_string(i));
-    return slots()[static_cast<size_t>(i)];
+    return madeSlots()[static_cast<size_t>(i)];
 }
 
 void MCDataArray::SetAt(int i, DCBase* component)
@@ -133,7 +133,7 @@ void MCDataArray::SetAt(int i, DCBase* component)
     // A slot never written is empty already.
     if (!component && static_cast<size_t>(i) >= m_slots.size())
         return;
-    slots()[static_cast<size_t>(i)] = component;
+    madeSlots()[static_cast<size_t>(i)] = component;
 }
 
 void MCDataArray::SetAtGrow(int i, DCBase* component)
@@ -142,13 +142,13 @@ void MCDataArray::SetAtGrow(int i, DCBase* component)
         return;
     if (i >= GetSize())
         SetSize(i + 1);
-    slots()[static_cast<size_t>(i)] = component;
+    madeSlots()[static_cast<size_t>(i)] = component;
 }
 
 int MCDataArray::Add(DCBase* component)
 {
     SetSize(GetSize() + 1);
-    slots().back() = component;
+    madeSlots().back() = component;
     return GetSize() - 1;
 }
 
@@ -189,7 +189,7 @@ void MCDataArray::Serialize(plat::Archive& archive)
                 fail("data type " + std::to_string(type) + " beyond the stored slots");
             if (GetAt(slot))
                 fail("data type " + std::to_string(type) + " stored twice");
-            slots()[static_cast<size_t>(slot)] = readComponent(archive);
+            madeSlots()[static_cast<size_t>(slot)] = readComponent(archive);
         }
         return;
     }
@@ -204,5 +204,5 @@ void MCDataArray::Serialize(plat::Archive& archive)
         size = std::max(size, typeToSlot[type] + 1);
     SetSize(size);
     for (uint32_t type = 0; type < count; ++type)
-        slots()[static_cast<size_t>(typeToSlot[type])] = readComponent(archive);
+        madeSlots()[static_cast<size_t>(typeToSlot[type])] = readComponent(archive);
 }

@@ -51,7 +51,7 @@ public:
 private:
     // The slots up to the size, made when the first is written: most elements never hold a
     // component, and a piece has millions of elements.
-    std::vector<DCBase*>& slots();
+    std::vector<DCBase*>& madeSlots();
 
     std::vector<DCBase*> m_slots;
     int m_size = 0;
