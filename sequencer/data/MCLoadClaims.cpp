@@ -9,16 +9,18 @@
 
 namespace {
 
+// Both live until the process ends: data is freed while statics go away at exit (a document
+// held by a static, say), and must still find them.
 std::mutex& claimsLock()
 {
-    static std::mutex lock;
-    return lock;
+    static auto* lock = new std::mutex;
+    return *lock;
 }
 
 std::unordered_set<const plat::Object*>& claims()
 {
-    static std::unordered_set<const plat::Object*> held;
-    return held;
+    static auto* held = new std::unordered_set<const plat::Object*>;
+    return *held;
 }
 
 }  // namespace

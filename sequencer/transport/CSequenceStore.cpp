@@ -9,6 +9,7 @@
 #include "platform/core/Archive.h"
 #include "sequencer/data/DCsqBase.h"
 #include "sequencer/data/DCsqFlowControl.h"
+#include "sequencer/transport/CSequenceLocked.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,30 +22,6 @@ namespace {
 constexpr int kRegionOptionBits[] = {3, 4, 5, 9};
 // Set while the sequence was loaded from a file.
 constexpr int kLoadedOption = 11;
-
-// The performance lock (when there is a performance) and then the sequence lock, the order of
-// every path.
-class StoreLock {
-public:
-    StoreLock(ECPerformance* performance, plat::RecursiveLock& lock) : m_performance(performance), m_lock(lock)
-    {
-        if (m_performance)
-            m_performance->Lock();
-        m_lock.lock();
-    }
-    ~StoreLock()
-    {
-        m_lock.unlock();
-        if (m_performance)
-            m_performance->Unlock();
-    }
-    StoreLock(const StoreLock&) = delete;
-    StoreLock& operator=(const StoreLock&) = delete;
-
-private:
-    ECPerformance* m_performance;
-    plat::RecursiveLock& m_lock;
-};
 
 [[noreturn]] void fail(const std::string& what)
 {
@@ -115,7 +92,7 @@ std::vector<LCBase*> CSequence::LoadFilterList(plat::Archive& archive)
 void CSequence::Serialize(plat::Archive& archive)
 {
     if (archive.isStoring()) {
-        StoreLock locked(m_performance, m_lock);
+        Locked locked(*this);
         archive.writeObject(m_performance);
         archive.writeObject(m_conductor);
         archive.writeObject(m_head);
@@ -183,7 +160,7 @@ void CSequence::Serialize(plat::Archive& archive)
     }
 
     {
-        StoreLock locked(performance, m_lock);
+        Locked locked(*this);
         SetOption(kLoadedOption, 1);
         m_performance = performance;
         m_conductor = conductor;
@@ -217,7 +194,7 @@ void CSequence::Serialize(plat::Archive& archive)
     const int storedLeadIn = m_leadInMeasures;
     Attach(nullptr);
     if (current) {
-        StoreLock locked(m_performance, m_lock);
+        Locked locked(*this);
         m_leadInMeasures = storedLeadIn;
     }
     // Where an automatic stop ends the play, from the list just loaded.
