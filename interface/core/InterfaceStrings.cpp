@@ -6,6 +6,10 @@
 namespace {
 
 constexpr plat::Resources::Entry kStrings[] = {
+    // Track pickers.
+    {11505, "Please enter a valid combination of track numbers such as 1, 2, 3 or 1-3, 4, 5-10"},
+    {11540, "%2d)  %s"},
+    {11541, "Track %d"},
     // Device pickers and device properties.
     {11504, "Device Unavailable"},
     {11542, "%c)  %s"},
