@@ -43,6 +43,12 @@ constexpr plat::Resources::Entry kStrings[] = {
     // The audition window.
     {11665, "&Advanced >>"},
     {11666, "&Advanced <<"},
+    // Wave file dialogs.
+    {11764, "Open"},
+    {11765, "Wave Files (*.wav)\n*.wav\n"},
+    {11770, "Save Wave File"},
+    {11771, "Save"},
+    {11773, "Wave Files (*.wav)\n*.wav\n"},
     // Warning and input dialogs.
     {11702, "Please enter a string in the field below"},
     {11703, "&Name:"},
