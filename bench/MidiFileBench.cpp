@@ -132,8 +132,9 @@ std::vector<uint8_t> DenseFile(int channels, long events)
 
 std::vector<uint8_t> CorpusFile(const char* name)
 {
-    for (std::filesystem::path folder = std::filesystem::path(__FILE__).parent_path(); !folder.empty();
-         folder = folder.parent_path()) {
+    std::error_code error;
+    for (std::filesystem::path folder = std::filesystem::canonical("/proc/self/exe", error).parent_path();
+         !error && !folder.empty(); folder = folder.parent_path()) {
         const std::filesystem::path candidate = folder / ".." / "shared" / "corpus" / "midi" / name;
         if (std::filesystem::is_regular_file(candidate)) {
             std::ifstream in(candidate, std::ios::binary);

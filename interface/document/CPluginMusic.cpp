@@ -3,7 +3,6 @@
 #include "platform/core/Object.h"
 
 #include <algorithm>
-#include <mutex>
 #include <utility>
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include "interface/document/DocumentStrings.h"
 #include "interface/document/MCUserAbort.h"
+#include "notabase/actions/ACFindEvents.h"
 #include "notabase/actions/ACPostSerialize.h"
 #include "notabase/commands/CCAddClef.h"
 #include "notabase/commands/CCAddKey.h"
@@ -23,7 +24,6 @@
 #include "notabase/states/SCSelection.h"
 #include "platform/core/Archive.h"
 #include "platform/core/ArchiveError.h"
-#include "platform/core/FileError.h"
 #include "platform/core/MemoryStream.h"
 #include "platform/core/Strings.h"
 #include "platform/core/Trace.h"
@@ -33,6 +33,7 @@
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
+#include <set>
 #include <thread>
 #include <utility>
 
@@ -167,7 +168,7 @@ unsigned MCOpusDoc::ThreadDestroyProc(void* performance)
     return 0;
 }
 
-int MCOpusDoc::OnUpdateHandler(ECBase* /*performance*/, int phase, void* state, void* doc)
+int MCOpusDoc::OnUpdate(ECBase* /*performance*/, int phase, void* state, void* doc)
 {
     if (phase == 0 && state && doc) {
         auto* s = static_cast<SCBase*>(state);
@@ -190,7 +191,7 @@ ECPerformance* MCOpusDoc::CreatePerformance(int withConductor)
 {
     auto* performance = new ECPerformance;
     performance->Ref();
-    performance->AddStateHandler(&MCOpusDoc::OnUpdateHandler, this);
+    performance->AddStateHandler(&MCOpusDoc::OnUpdate, this);
     if (withConductor)
         performance->AddChild(new ECConductor, 1);
     m_performance = performance;
@@ -557,11 +558,29 @@ void MCOpusDoc::SerializeSequence(plat::Archive& archive)
         playEnd.Serialize(archive, version);
         recordStart.Serialize(archive, version);
         recordEnd.Serialize(archive, version);
+        // The document owns the filters read here. A damaged file could name one twice, or
+        // name a filter that belongs to an element's data: those are not taken again.
+        std::set<const LCBase*> owned;
+        bool graphFiltersKnown = false;
+        auto takeable = [&](LCBase* filter) {
+            if (!graphFiltersKnown) {
+                ACFindEvents all;
+                all.BypassNone();
+                all.Apply(m_performance);
+                for (ECBase* element : all.GetEvents())
+                    if (auto* data = plat::dynamicDowncast<DCsqBase>(element->GetData(0, 0)))
+                        if (LCBase* own = data->GetFilter())
+                            owned.insert(own);
+                graphFiltersKnown = true;
+            }
+            return owned.insert(filter).second;
+        };
         std::vector<std::unique_ptr<LCBase>> lists[2];
         for (auto& list : lists) {
             const uint32_t count = archive.readCount(2);
             for (uint32_t i = 0; i < count; ++i) {
-                if (LCBase* filter = archive.readObjectAs<LCBase>())
+                LCBase* filter = archive.readObjectAs<LCBase>();
+                if (filter && takeable(filter))
                     list.emplace_back(filter);
             }
         }

@@ -75,8 +75,8 @@ public:
     static int WaitThreadsFinished(int close);
     // The worker: takes the graph below the performance apart and releases it.
     static unsigned ThreadDestroyProc(void* performance);
-    // The state handler registered with the performance.
-    static int OnUpdateHandler(ECBase* performance, int phase, void* state, void* doc);
+    // The state handler registered with the performance: OnUpdate(code, state) for phase 0.
+    static int OnUpdate(ECBase* performance, int phase, void* state, void* doc);
 
     MCOpusHeader* GetHeader() { return &m_header; }
     CSequence* GetSequence() { return &m_sequence; }

@@ -726,3 +726,32 @@ TEST_F(DocumentRoundTripTest, EveryElementKindStoredLoadedAndStoredAgainGivesThe
 }
 
 }  // namespace
+
+namespace {
+
+using namespace documenttest;
+
+class DocumentFilterTest : public DocumentTest {};
+
+TEST_F(DocumentFilterTest, AFilterNamedTwiceIsOwnedOnce)
+{
+    const std::string path = File("twice.kvd");
+    {
+        MCOpusDoc doc;
+        FillPiece(doc, 1, 1);
+        LCBase filter;
+        doc.GetSequence()->AddInputFilter(&filter);
+        doc.GetSequence()->AddOutputFilter(&filter);
+        doc.GetHeader()->SetFormat(MCOpusHeader::formatNative);
+        ASSERT_EQ(doc.DoSave(path, 1), 1);
+        doc.GetSequence()->RemoveInputFilter(&filter);
+        doc.GetSequence()->RemoveOutputFilter(&filter);
+    }
+    MCOpusDoc doc;
+    ASSERT_EQ(doc.OnOpenDocument(path), 1);
+    std::vector<LCBase*> filters;
+    doc.GetSequence()->GetFilterList(filters, 0x4 | 0x8);
+    EXPECT_EQ(filters.size(), 1u);
+}
+
+}  // namespace

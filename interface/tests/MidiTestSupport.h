@@ -245,11 +245,13 @@ private:
     std::vector<uint8_t> m_bytes;
 };
 
-// The folder of test files made to break MIDI readers, or empty where this checkout has none.
+// The folder of test files made to break MIDI readers, or empty where this checkout has none:
+// "shared/corpus/midi" beside a folder that holds the program.
 inline std::filesystem::path MidiCorpusFolder()
 {
-    for (std::filesystem::path folder = std::filesystem::path(__FILE__).parent_path(); !folder.empty();
-         folder = folder.parent_path()) {
+    std::error_code error;
+    for (std::filesystem::path folder = std::filesystem::canonical("/proc/self/exe", error).parent_path();
+         !error && !folder.empty(); folder = folder.parent_path()) {
         const std::filesystem::path candidate = folder / ".." / "shared" / "corpus" / "midi";
         if (std::filesystem::is_directory(candidate))
             return candidate;

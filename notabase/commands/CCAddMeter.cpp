@@ -6,9 +6,10 @@
 #include "notabase/model/ECMeterEnv.h"
 #include "notabase/score/ECConductor.h"
 #include "notabase/score/ECConductorStaff.h"
-#include "notabase/score/ECMeasure.h"
 #include "notabase/values/FCMidi.h"
 #include "platform/core/Trace.h"
+
+#include <cmath>
 
 PLAT_IMPLEMENT_DYNCREATE(CCAddMeter, CCAdd)
 
@@ -57,16 +58,24 @@ int CCAddMeter::Process()
 void CCAddMeter::placeOnBarLine()
 {
     ECMeter* meter = GetMeter(0);
-    if (!meter || !m_conductorStaff || !meter->GetTime())
+    ECConductor* conductor = GetConductor();
+    if (!meter || !meter->GetTime() || !conductor)
         return;
-    // Past the last bar there is no bar line to keep: the bars appended there take the meter.
+    // The bar lines come from the meter in force, not from the measures: while a file loads,
+    // meters arrive one after another before the measures follow them.
     const MCTime at = *meter->GetTime();
-    if (at < MCTime::TimeZero() || !(at < m_conductorStaff->GetMaxMeasureEndTime()))
+    ECMeter* inForce = conductor->GetMeterAtTime(at);
+    if (at < MCTime::TimeZero() || !inForce || !inForce->GetTime())
         return;
-    ECBase* bar = m_conductorStaff->GetMeasure(0, m_conductorStaff->GetMeasureNumberAtTime(at));
-    if (!bar || !bar->GetTime() || *bar->GetTime() == at)
+    const float length = inForce->GetMeasureLength();
+    const float from = inForce->GetTime()->GetSeconds();
+    if (!(length > 0.0f) || at.GetSeconds() < from)
         return;
-    const MCTime start = *bar->GetTime();
+    // A time a float step short of a bar line is on it.
+    const float bars = std::floor((at.GetSeconds() - from) / length + 1.0e-4f);
+    const MCTime start(from + bars * length);
+    if (start == at)
+        return;
     meter->SetTime(&start);
     m_infos[0]->GetTime() = start;
 }

@@ -20,7 +20,7 @@ void DCBase::Serialize(plat::Archive& archive)
     m_cell.SetValue(archive.readI32());
     // The element whose data array holds the component makes itself the owner once the array
     // is read, whatever a damaged record names.
-    m_owner = archive.readObjectAs<ECBase>();
+    m_owner = archive.readReferenceAs<ECBase>();
 }
 
 DCBase* DCBase::Copy(plat::Object* other)

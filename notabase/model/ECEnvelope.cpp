@@ -567,7 +567,7 @@ void ECEnvelope::Serialize(plat::Archive& archive)
         try {
             const uint32_t count = archive.readCount();
             for (uint32_t i = 0; i < count; ++i) {
-                if (ECEnvPoint* point = archive.readObjectAs<ECEnvPoint>())
+                if (ECEnvPoint* point = archive.readReferenceAs<ECEnvPoint>())
                     group->AddTail(point);
             }
         } catch (...) {

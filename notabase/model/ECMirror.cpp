@@ -54,13 +54,9 @@ void ECMirror::PostSerialize(plat::Archive& archive)
         archive.writeObject(m_event);
         return;
     }
-    ECBase* event = archive.readObjectAs<ECBase>();
+    // A reference: an element nothing holds is refused by the archive itself.
+    ECBase* event = archive.readReferenceAs<ECBase>();
     if (event && (!MCMirrored::Of(event) || event->GetParents()->IsEmpty())) {
-        // Every element of the piece is held by its parent; one that nothing holds was made by
-        // this very reference and belongs to no one but this call. The performance is the one
-        // root a damaged reference could name, and it is never made here.
-        if (event->GetRefCount() == 0 && event->GetEventId() != EventId::Performance)
-            delete event;
         throw plat::ArchiveError(plat::ArchiveError::Cause::generic,
                                  "a mirror of an element that is not a key, clef, meter or tempo mark of the piece");
     }

@@ -447,7 +447,7 @@ void ECConductor::Serialize(plat::Archive& archive)
         return;
     }
     m_performance = nullptr;
-    auto* staff = archive.readObjectAs<ECConductorStaff>();
+    auto* staff = archive.readReferenceAs<ECConductorStaff>();
     if (staff && !GetChildren()->Find(staff))
         throw plat::ArchiveError(plat::ArchiveError::Cause::generic, "conductor whose conductor staff is not its child");
     m_conductorStaff = staff;

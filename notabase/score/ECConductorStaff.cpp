@@ -519,8 +519,8 @@ void ECConductorStaff::Serialize(plat::Archive& archive)
         return;
     }
     const int version = ECPerformanceBase::GetActiveVersion(archive);
-    m_conductor = archive.readObjectAs<ECConductor>();
-    m_performance = archive.readObjectAs<ECPerformanceBase>();
+    m_conductor = archive.readReferenceAs<ECConductor>();
+    m_performance = archive.readReferenceAs<ECPerformanceBase>();
     m_loadedStaffCount = archive.readI32();
     m_loadedLastMeasureIndex = archive.readI32();
     if (m_loadedStaffCount < 0 || m_loadedLastMeasureIndex < -1)
@@ -529,8 +529,8 @@ void ECConductorStaff::Serialize(plat::Archive& archive)
     m_tempoEnv = nullptr;
     m_meterEnv = nullptr;
     if (version >= 3) {
-        ECTempoEnv* tempo = archive.readObjectAs<ECTempoEnv>();
-        ECMeterEnv* meter = archive.readObjectAs<ECMeterEnv>();
+        ECTempoEnv* tempo = archive.readReferenceAs<ECTempoEnv>();
+        ECMeterEnv* meter = archive.readReferenceAs<ECMeterEnv>();
         // The maps are children, loaded before; anything else would be held by nothing.
         MCEventList& children = *GetChildren();
         if ((tempo && !children.Find(tempo)) || (meter && !children.Find(meter)))

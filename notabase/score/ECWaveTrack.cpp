@@ -53,6 +53,6 @@ void ECWaveTrack::Serialize(plat::Archive& archive)
         archive.writeObject(m_performance);
         return;
     }
-    m_conductor = archive.readObjectAs<ECConductor>();
-    m_performance = archive.readObjectAs<ECPerformanceBase>();
+    m_conductor = archive.readReferenceAs<ECConductor>();
+    m_performance = archive.readReferenceAs<ECPerformanceBase>();
 }

@@ -25,7 +25,7 @@ std::vector<T*> Load(plat::Archive& archive)
 {
     std::vector<T*> entries(archive.readCount(1));
     for (T*& entry : entries)
-        entry = archive.readObjectAs<T>();
+        entry = archive.readReferenceAs<T>();
     return entries;
 }
 

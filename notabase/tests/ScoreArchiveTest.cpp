@@ -1,5 +1,6 @@
 #include "notabase/commands/CCAddTrack.h"
 #include "notabase/model/ECMeter.h"
+#include "notabase/plugins/CPluginData.h"
 #include "notabase/model/ECMeterEnv.h"
 #include "notabase/model/ECTempo.h"
 #include "notabase/model/ECTempoEnv.h"
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -183,4 +185,58 @@ TEST_F(ScoreArchiveTest, DamagedPiecesLoadOrFailWithoutHarm)
     }
     EXPECT_GT(refused, 0);
     EXPECT_GT(loadedCount, 0);
+}
+
+// A field that refers to an object of the piece names one that the piece holds. A piece whose
+// field names an object outside it (what a damaged or crafted file can hold) is stored with that
+// object in full in the field; loading it must refuse it rather than make an object nothing
+// owns, which would leak and be stored again with the piece.
+TEST_F(ScoreArchiveTest, AReferenceToAnObjectThePieceDoesNotHoldIsRefused)
+{
+    const CPluginData data(&TEData::classObject, 0, EventId::Note);
+    CPluginData::AddPlugin(&data);
+    struct Case {
+        const char* what;
+        std::function<void(std::vector<plat::RefPtr<ECBase>>&)> craft;
+    };
+    const Case cases[] = {
+        {"the owner of a data component",
+         [this](std::vector<plat::RefPtr<ECBase>>& outside) {
+             outside.emplace_back(new TENote(1.0f));
+             addNote(1, 1.0f)->GetData(0, 1)->SetOwner(outside.back().get());
+         }},
+        {"the conductor of a wave track",
+         [this](std::vector<plat::RefPtr<ECBase>>& outside) {
+             outside.emplace_back(new ECConductor);
+             m_conductor->AddChild(new ECWaveTrack(static_cast<ECConductor*>(outside.back().get()), m_performance), 1);
+         }},
+        {"the performance of a wave track",
+         [this](std::vector<plat::RefPtr<ECBase>>& outside) {
+             outside.emplace_back(new ECPerformance);
+             m_conductor->AddChild(new ECWaveTrack(m_conductor, static_cast<ECPerformance*>(outside.back().get())), 1);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        addStaves(1);
+        addBarsUpTo(4.0f);
+        const std::vector<uint8_t> sound = storePiece(*m_performance);
+        ECPerformance* loaded = loadPiece(sound);
+        releasePiece(loaded);
+
+        std::vector<plat::RefPtr<ECBase>> outside;
+        c.craft(outside);
+        const int components = TEData::s_alive;
+        const std::vector<uint8_t> crafted = storePiece(*m_performance);
+        ECPerformance* accepted = nullptr;
+        EXPECT_THROW(accepted = loadPiece(crafted), plat::ArchiveError);
+        if (accepted)
+            releasePiece(accepted);
+        EXPECT_EQ(TEData::s_alive, components) << "nothing of the refused piece is left";
+        m_performance->RemoveChildren(1);
+        for (const auto& element : outside)
+            element->RemoveChildren(1);
+    }
 }

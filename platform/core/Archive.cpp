@@ -262,21 +262,43 @@ void Archive::writeObject(const Object* object)
     const_cast<Object*>(object)->Serialize(*this);
 }
 
-Object* Archive::readObject(const RuntimeClass* expected)
+template <class Step>
+auto Archive::outermost(Step&& step)
 {
-    checkMode(Mode::load);
-    if (m_depth > 0)
-        return readObjectTagged(expected);
-
     const size_t loadedBefore = m_loadedObjects.size();
     try {
-        Object* object = readObjectTagged(expected);
+        auto result = step();
+        requireClaimed();
         m_madeObjects.clear();
-        return object;
+        return result;
     } catch (...) {
         discardMadeObjects(loadedBefore);
         throw;
     }
+}
+
+void Archive::requireClaimed() const
+{
+    if (!m_unclaimed.empty())
+        throw ArchiveError(ArchiveError::Cause::generic,
+                           format("a reference to an object of class %s that nothing holds",
+                                  m_unclaimed.front()->runtimeClass()->name));
+}
+
+Object* Archive::readObject(const RuntimeClass* expected)
+{
+    checkMode(Mode::load);
+    if (m_depth > 0)
+        return readObjectTagged(expected, true);
+    return outermost([&] { return readObjectTagged(expected, true); });
+}
+
+Object* Archive::readReference(const RuntimeClass* expected)
+{
+    checkMode(Mode::load);
+    if (m_depth > 0)
+        return readObjectTagged(expected, false);
+    return outermost([&] { return readObjectTagged(expected, false); });
 }
 
 void Archive::loadInto(Object& object)
@@ -290,6 +312,7 @@ void Archive::loadInto(Object& object)
     try {
         const ScopedValue depth(m_depth, m_depth + 1);
         object.Serialize(*this);
+        requireClaimed();
         m_madeObjects.clear();
     } catch (...) {
         try {
@@ -302,7 +325,7 @@ void Archive::loadInto(Object& object)
     }
 }
 
-Object* Archive::readObjectTagged(const RuntimeClass* expected)
+Object* Archive::readObjectTagged(const RuntimeClass* expected, bool owning)
 {
     const uint8_t tag = readU8();
     const LoadedClass* loaded = nullptr;
@@ -318,6 +341,8 @@ Object* Archive::readObjectTagged(const RuntimeClass* expected)
             throw ArchiveError(ArchiveError::Cause::badClass,
                                format("an object of class %s where %s was expected", object->runtimeClass()->name,
                                       expected->name));
+        if (owning && !m_unclaimed.empty())
+            std::erase(m_unclaimed, object);
         return object;
     }
     case kNewClassTag:
@@ -347,6 +372,8 @@ Object* Archive::readObjectTagged(const RuntimeClass* expected)
         throw ArchiveError(ArchiveError::Cause::badClass, format("an object of class %s cannot be made", cls->name));
     m_madeObjects.push_back(object);
     m_loadedObjects.push_back(object);
+    if (!owning)
+        m_unclaimed.push_back(object);
 
     const ScopedValue depth(m_depth, m_depth + 1);
     const ScopedValue loadingSchema(m_loadingSchema, schema);
@@ -378,6 +405,7 @@ void Archive::discardMadeObjects(size_t loadedBefore)
 {
     std::vector<Object*> made = std::move(m_madeObjects);
     m_madeObjects.clear();
+    m_unclaimed.clear();
     if (loadedBefore < m_loadedObjects.size())
         m_loadedObjects.resize(loadedBefore);
     // First every object lets go of the others, then each is released on its own: no object

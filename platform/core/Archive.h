@@ -38,6 +38,8 @@ namespace plat {
 // given to mapObject and objects loaded by earlier successful calls are left alone; the
 // indices of the objects made are forgotten. On success, a new object belongs to whoever
 // called readObject for it: the caller, or the Serialize of the object that refers to it.
+// A field that only refers to an object another one owns is read with readReference, which
+// makes nothing that no owner claims: such a stray object fails the outermost load.
 class PLATCORE_API Archive {
 public:
     enum class Mode { store, load };
@@ -99,6 +101,16 @@ public:
     template <class T>
     T* readObjectAs() { return static_cast<T*>(readObject(&T::classObject)); }
 
+    // Loads a reference to an object that something else owns (a back pointer, a table entry, a
+    // neighbour): one the archive holds already, or one stored in full here because storing met
+    // the reference first, which an owning readObject must then claim before the outermost load
+    // ends. A reference to anything else (an object nothing owns, which would be left over)
+    // fails the load with ArchiveError. Null when null was stored; the class is checked as for
+    // readObject.
+    Object* readReference(const RuntimeClass* expected = nullptr);
+    template <class T>
+    T* readReferenceAs() { return static_cast<T*>(readReference(&T::classObject)); }
+
     // Loads an object that exists outside the stream and reads its own fields (a list stored
     // without a tag of its own, say) as one load: when it fails, the object first drops what
     // it took (unlinkAfterFailedLoad), then every object made during the whole load is
@@ -156,7 +168,12 @@ private:
     };
 
     void checkMode(Mode wanted) const;
-    Object* readObjectTagged(const RuntimeClass* expected);
+    Object* readObjectTagged(const RuntimeClass* expected, bool owning);
+    // Runs one outermost load step: on failure every object made since it began is disposed of.
+    template <class Step>
+    auto outermost(Step&& step);
+    // Throws when an object that a reference made was claimed by no owner.
+    void requireClaimed() const;
     const LoadedClass& readClass();
     void discardMadeObjects(size_t loadedBefore);
 
@@ -175,6 +192,8 @@ private:
     std::vector<LoadedClass> m_loadedClasses;
     // The objects made since the outermost readObject began.
     std::vector<Object*> m_madeObjects;
+    // Objects a reference made that no owning readObject has claimed yet.
+    std::vector<Object*> m_unclaimed;
 };
 
 }  // namespace plat

@@ -316,6 +316,10 @@ std::vector<uint8_t> Storage::build(const std::vector<Stream>& streams)
 
 void Storage::replaceFile(const std::string& path, std::span<const uint8_t> bytes, const WriteProbe& probe)
 {
+    // A file the user may not write stays as it is, though the folder would let a rename
+    // replace it.
+    if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0)
+        throw StorageError(StorageError::Cause::accessDenied, path, "cannot write " + path + ": it is read-only");
     const std::string folder = folderOf(path);
     std::string temp = folder + "/." + nameOf(path) + ".XXXXXX";
     Fd fd(::mkostemp(temp.data(), O_CLOEXEC));

@@ -72,7 +72,8 @@ public:
     // The bytes of a compound file whose root holds the given streams.
     static std::vector<uint8_t> build(const std::vector<Stream>& streams);
     // Replaces (or creates) the file at path with the bytes, through a temporary file beside
-    // it. Throws StorageError(writeFailed) or the probe's exception; the old file stays whole.
+    // it. Throws StorageError (accessDenied for a file the user may not write, writeFailed) or
+    // the probe's exception; the old file stays whole.
     static void replaceFile(const std::string& path, std::span<const uint8_t> bytes,
                             const WriteProbe& probe = {});
     // build() then replaceFile().

@@ -17,6 +17,8 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include <initializer_list>
+
 namespace rack {
 
 namespace {
@@ -112,9 +114,8 @@ CdPlaylistDialog::CdPlaylistDialog(plat::ui::Window* deck)
         pl_Clear(m_newNames);
         reject();
     });
-    m_name->installEventFilter(this);
-    m_order->installEventFilter(this);
-    m_tracks->installEventFilter(this);
+    for (QWidget* widget : std::initializer_list<QWidget*>{m_name, m_order, m_tracks, m_title, m_artist})
+        widget->installEventFilter(this);
 }
 
 int CdPlaylistDialog::run(plat::ui::Window* deck)
@@ -223,10 +224,18 @@ bool CdPlaylistDialog::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_name && event->type() == QEvent::FocusOut && m_nameChanged)
         rename();
-    if ((watched == m_order || watched == m_tracks) && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete && watched == m_order) {
-        removeSelected();
-        return true;
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (watched == m_order && key == Qt::Key_Delete) {
+            removeSelected();
+            return true;
+        }
+        // Enter names a track in the name edit; elsewhere it moves on rather than ending
+        // the dialog.
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && watched != m_name) {
+            focusNextChild();
+            return true;
+        }
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -31,6 +31,7 @@
 #include <QDialog>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSessionManager>
 #include <QWidget>
 
 #include <algorithm>
@@ -447,6 +448,9 @@ bool rack_CreateFrame()
     if (!frame)
         return false;
     frame->widget()->setWindowTitle(QString::fromStdString(title));
+    // The desktop's end of session, answered on the frame's behalf.
+    QObject::connect(qGuiApp, &QGuiApplication::commitDataRequest, frame->widget(),
+                     [](QSessionManager&) { rack_EndSession(); });
     frame->show(true);
     frame->update();
     return true;
@@ -497,6 +501,16 @@ intptr_t Win_RackFrame(Window* window, plat::ui::MessageId message, uintptr_t wP
     default:
         return defWindowProc(window, message, wParam, lParam);
     }
+}
+
+bool rack_EndSession()
+{
+    RackState& state = rackState();
+    if (!Window::isWindow(state.frame))
+        return true;
+    closeDecks();
+    RackProfile::writeShutdown(state);
+    return true;
 }
 
 int rack_RunDialog(QDialog& dialog)

@@ -25,6 +25,11 @@ RACKCORE_API bool rack_CreateFrame();
 RACKCORE_API intptr_t Win_RackFrame(plat::ui::Window* window, plat::ui::MessageId message, uintptr_t wParam,
                                     intptr_t lParam);
 
+// The desktop's session ends: the decks stop (a recording ends and is kept), and the
+// profile is written, as at shutdown. Answers true: the rack lets the session end. The frame
+// calls it when the desktop asks; the program's shutdown may follow or not.
+RACKCORE_API bool rack_EndSession();
+
 // Called by the decks: 0 while the deck is busy greys its File items, 1 enables them.
 RACKCORE_API void rack_SetDeckLoaded(int deck, bool loaded);
 // Checks or unchecks an item of menu (null: the frame's menu).

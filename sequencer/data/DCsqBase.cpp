@@ -28,8 +28,8 @@ void DCsqBase::PostSerialize(plat::Archive& archive)
         archive.writeObject(m_next);
         return;
     }
-    m_prev = archive.readObjectAs<DCsqBase>();
-    m_next = archive.readObjectAs<DCsqBase>();
+    m_prev = archive.readReferenceAs<DCsqBase>();
+    m_next = archive.readReferenceAs<DCsqBase>();
 }
 
 int DCsqBase::GetClassType() const

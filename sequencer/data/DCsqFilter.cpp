@@ -1,6 +1,7 @@
 #include "sequencer/data/DCsqFilter.h"
 
 #include "notabase/layers/LCBase.h"
+#include "notabase/model/ECBase.h"
 #include "notabase/model/ECPerformanceBase.h"
 #include "platform/core/Archive.h"
 #include "sequencer/data/MCLoadClaims.h"
@@ -62,13 +63,22 @@ void DCsqFilter::Serialize(plat::Archive& archive)
 void DCsqFilter::unlinkAfterFailedLoad()
 {
     DCsqBase::unlinkAfterFailedLoad();
-    MCLoadClaims::Forget(m_filter.get());
-    (void)m_filter.release();
+    // What the load read goes with the archive; a filter the data made itself goes here.
+    if (MCLoadClaims::IsClaimed(m_filter.get())) {
+        MCLoadClaims::Forget(m_filter.get());
+        (void)m_filter.release();
+    }
+    m_filter.reset();
     for (auto& object : m_retired) {
         MCLoadClaims::Forget(object.get());
         (void)object.release();
     }
     m_retired.clear();
+    for (auto& element : m_retiredElements) {
+        if (ECBase* held = element.release())
+            held->Unref(0);
+    }
+    m_retiredElements.clear();
 }
 
 void DCsqFilter::ReadFilter(plat::Archive& archive)
@@ -84,6 +94,14 @@ void DCsqFilter::Retire(plat::Object* object)
 {
     if (!object)
         return;
+    if (auto* element = plat::dynamicDowncast<ECBase>(object)) {
+        m_retiredElements.emplace_back(element);
+        return;
+    }
+    // The data an element holds belongs to it.
+    auto* component = plat::dynamicDowncast<DCBase>(object);
+    if (component && component->GetOwner() && component->GetOwner()->GetData(0, 0) == component)
+        throw plat::ArchiveError(plat::ArchiveError::Cause::generic, "old record: an element's data");
     for (const auto& held : m_retired) {
         if (held.get() == object)
             return;

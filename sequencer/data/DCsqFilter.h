@@ -2,6 +2,7 @@
 
 #include "sequencer/SequencerExport.h"
 
+#include "platform/core/RefPtr.h"
 #include "sequencer/data/DCsqBase.h"
 
 #include <memory>
@@ -35,7 +36,8 @@ protected:
     // Reads the filter object of the data's own record (an LCsqBase) and takes it.
     void ReadFilter(plat::Archive& archive);
     // Keeps an object read from an old record and dropped, unused, until the data goes; null
-    // is fine. A damaged record giving it to another owner too is an archive error.
+    // is fine. An element is held by a reference. A damaged record giving anything else to
+    // another owner too (another record, or an element's data) is an archive error.
     void Retire(plat::Object* object);
     // Reads a list of old filters and retires each.
     void ReadOldFilterList(plat::Archive& archive);
@@ -43,4 +45,5 @@ protected:
 private:
     std::unique_ptr<LCBase> m_filter;
     std::vector<std::unique_ptr<plat::Object>> m_retired;
+    std::vector<plat::RefPtr<ECBase>> m_retiredElements;
 };

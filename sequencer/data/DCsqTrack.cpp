@@ -179,6 +179,8 @@ void DCsqTrack::LoadFilterList(plat::Archive& archive, std::vector<LCBase*>& lis
 void DCsqTrack::Serialize(plat::Archive& archive)
 {
     DCsqFilter::Serialize(archive);
+    if (archive.isLoading())
+        m_stateBits = GetCell().GetCellWord() & kStateBits;
     if (archive.isStoring()) {
         archive << m_gain.load() << m_pan << m_transposition << m_chorus << m_reverb << m_modulation;
         for (int voice = 0; voice < voiceCount; ++voice) {
@@ -234,8 +236,13 @@ void DCsqTrack::HoldParameters()
 
 void DCsqTrack::unlinkAfterFailedLoad()
 {
-    for (LCBase* filter : OwnedFilters())
-        MCLoadClaims::Forget(filter);
+    // What the load read goes with the archive; what the data made itself goes here.
+    for (LCBase* filter : OwnedFilters()) {
+        if (MCLoadClaims::IsClaimed(filter))
+            MCLoadClaims::Forget(filter);
+        else
+            delete filter;
+    }
     for (auto& list : m_voiceFilters)
         list.clear();
     m_trackFilters.clear();

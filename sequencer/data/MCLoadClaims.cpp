@@ -40,6 +40,12 @@ void MCLoadClaims::Forget(const plat::Object* object)
     claims().erase(object);
 }
 
+bool MCLoadClaims::IsClaimed(const plat::Object* object)
+{
+    std::lock_guard<std::mutex> guard(claimsLock());
+    return claims().count(object) != 0;
+}
+
 void MCLoadClaims::Deleter::operator()(plat::Object* object) const
 {
     Forget(object);

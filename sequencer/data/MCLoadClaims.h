@@ -19,6 +19,8 @@ public:
     static void Claim(const plat::Object* object, const char* what);
     // The object is no longer held by the owner that claimed it (or was never claimed).
     static void Forget(const plat::Object* object);
+    // Whether a load gave the object to an owner that still holds it.
+    static bool IsClaimed(const plat::Object* object);
 
     // Deletes a claimed object, forgetting the claim first.
     struct Deleter {

@@ -4,7 +4,12 @@
 
 #include "sequencer/tests/PlayerTestSupport.h"
 
+#include "notabase/commands/CCEdit.h"
+#include "notabase/commands/CCEditItem.h"
 #include "notabase/commands/CCRemove.h"
+#include "notabase/model/ECControlChange.h"
+#include "notabase/model/ECControllerEnv.h"
+#include "notabase/model/ECFlowControl.h"
 #include "notabase/model/ECPatchEnv.h"
 #include "notabase/prefs/Preferences.h"
 #include "notabase/states/SCCommand.h"
@@ -14,6 +19,7 @@
 #include "sequencer/states/SCPerform.h"
 #include "sequencer/states/SCTrack.h"
 #include "sequencer/states/SCVoice.h"
+#include "sequencer/states/SCWaveInfo.h"
 
 #include <gtest/gtest.h>
 
@@ -225,6 +231,79 @@ TEST_F(DispatchTest, TrackSwitchesAndGainsChangeWhileTheDriverThreadReadsThem)
     EXPECT_FLOAT_EQ(StaffData(1)->GetTrackGainFactor(), 0.5f);
     seq.Stop(0);
     m_devices.Step(500);
+}
+
+TEST_F(DispatchTest, ChangedElementsSetTheFlagsOfTheirKindAndEnvelopePointsNameTheirEnvelope)
+{
+    ECControlChange* point = AddMessage(1, 0.0f, 0x5007B0);
+    struct Case {
+        ECBase* element;
+        int content, flow, wave, timing, envelope;
+    };
+    const plat::RefPtr<ECBase> note(new ECNote(MCTime(0.0f), MCTime(1.0f)));
+    const plat::RefPtr<ECBase> mark(new ECFlowControl);
+    const plat::RefPtr<ECBase> tempo(new ECTempo);
+    const Case cases[] = {{note.get(), 1, 0, 0, 0, 0},
+                          {mark.get(), 0, 1, 0, 0, 0},
+                          {tempo.get(), 0, 0, 0, 1, 0},
+                          {point, 0, 0, 0, 0, 1}};
+    for (const Case& c : cases) {
+        MCEventList changed;
+        MCEventList envelopes;
+        changed.AddTail(c.element);
+        int flags[5] = {};
+        CSequence::CheckList(changed, envelopes, flags[0], flags[1], flags[2], flags[3], flags[4]);
+        EXPECT_EQ(flags[0], c.content);
+        EXPECT_EQ(flags[1], c.flow);
+        EXPECT_EQ(flags[2], c.wave);
+        EXPECT_EQ(flags[3], c.timing);
+        EXPECT_EQ(flags[4], c.envelope);
+        EXPECT_EQ(envelopes.GetCount(), c.envelope) << "the point's envelope";
+    }
+}
+
+// A controller edited while the transport rests is heard at once.
+TEST_F(DispatchTest, AnEditedControllerIsSentAtOnceWhileStopped)
+{
+    auto* point = new ECControlChange(7);
+    point->SetTime(&MCTime::TimeZero());
+    StaffData(1)->GetMidiEnvelopeMgr(0, 1)->GetControllerEnv(7, 1)->AddChild(point, 1);
+    point->SetValue(80.0f);
+    CSequence& seq = Sequence();
+    m_piece.Performance()->AddStateHandler(&ForwardingDocument::Handler, &seq);
+    StartDevices();
+    m_devices.Out(0).takePlayed();
+    MCCommandMgr::BeginNotify(m_piece.Performance());
+    auto* edit = new CCEdit;
+    plat::dynamicDowncast<ECEnvPoint>(edit->EditEvent(point)->GetNewEvent())->SetValue(20.0f);
+    edit->SetSynchronous(1);
+    edit->Apply(m_piece.Performance());
+    MCCommandMgr::EndNotify(m_piece.Performance());
+    m_devices.Step(500);
+    bool heard = false;
+    for (const auto& played : m_devices.Out(0).takePlayed())
+        heard = heard || played.bytes == std::vector<uint8_t>{0xB0, 0x07, 20};
+    EXPECT_TRUE(heard);
+    m_piece.Performance()->RemoveStateHandlers();
+}
+
+TEST_F(DispatchTest, VoiceAndWaveInformationStatesCopyTheirFields)
+{
+    SCWaveInfo info;
+    info.SetFilename("take.wav");
+    info.SetTime(MCTime(2.5f));
+    info.SetTrack(3);
+    const SCWaveInfo copy(info);
+    EXPECT_EQ(copy.GetCode(), 3700);
+    EXPECT_EQ(copy.GetFilename(), "take.wav");
+    EXPECT_EQ(copy.GetTime(), MCTime(2.5f));
+    EXPECT_EQ(copy.GetTrack(), 3);
+    SCVoice voice;
+    voice.SetVoice(6);
+    SCVoice assigned(0);
+    assigned = voice;
+    EXPECT_EQ(assigned.GetCode(), 3600);
+    EXPECT_EQ(assigned.GetVoice(), 6);
 }
 
 }  // namespace

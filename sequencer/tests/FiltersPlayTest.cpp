@@ -5,6 +5,8 @@
 
 #include "notabase/model/ECAccent.h"
 #include "notabase/prefs/Preferences.h"
+#include "sequencer/data/DCsqConductorStaff.h"
+#include "sequencer/data/DCsqTempo.h"
 #include "sequencer/layers/LCsqPreferences.h"
 
 #include <gtest/gtest.h>
@@ -99,6 +101,42 @@ TEST_F(FiltersPlayTest, AnAccentedNoteSoundsLouderAndShorter)
     EXPECT_TRUE(IsNoteOff(heard[1].bytes));
     EXPECT_EQ(heard[2].bytes, (std::vector<uint8_t>{0x90, 62, 100}));
     EXPECT_EQ(heard[3].ms, 1500u);
+}
+
+TEST_F(FiltersPlayTest, AMidiFileBeingWrittenGetsTheTempoChanges)
+{
+    SetTempo(0.0f, 120.0f);
+    SetTempo(2.0f, 90.0f);
+    Note(1, 0.0f, 1.0f, 60);
+    CSequence& seq = Sequence();
+    auto* conductor = plat::dynamicDowncast<DCsqConductorStaff>(m_piece.ConductorStaff()->GetData(0, 1));
+    ASSERT_NE(conductor, nullptr);
+    CSeqEventList list;
+    conductor->GetEnvelopeData(MCTime(0.0f), MCTime(4.0f), list);
+    EXPECT_TRUE(list.empty()) << "playing makes no tempo events";
+
+    seq.SetMidiWriting(1);
+    conductor->GetEnvelopeData(MCTime(0.0f), MCTime(4.0f), list);
+    // The tempo at the start, then each value of the map in the window.
+    std::vector<std::pair<float, float>> tempos;
+    for (const auto& event : list) {
+        ASSERT_EQ(event->GetDataType(), CSeqEvent::typeMeta);
+        EXPECT_EQ(event->GetTrack(), conductor);
+        auto* data = reinterpret_cast<DCsqTempo*>(event->GetValue());
+        auto* mark = plat::dynamicDowncast<ECTempo>(data->GetOwner());
+        ASSERT_NE(mark, nullptr);
+        EXPECT_EQ(mark->GetTempoType(), 1);
+        tempos.emplace_back(event->GetTimeStamp().GetSeconds(), mark->GetTempo(1.0f));
+    }
+    EXPECT_EQ(tempos, (std::vector<std::pair<float, float>>{{0.0f, 120.0f}, {2.0f, 90.0f}}));
+    // A later window of the same file adds only what changes in it, and the marks of the
+    // first window stay alive for the writer.
+    CSeqEventList later;
+    conductor->GetEnvelopeData(MCTime(4.0f), MCTime(8.0f), later);
+    EXPECT_TRUE(later.empty());
+    auto* first = reinterpret_cast<DCsqTempo*>(list.front()->GetValue());
+    EXPECT_EQ(plat::dynamicDowncast<ECTempo>(first->GetOwner())->GetTempo(1.0f), 120.0f);
+    seq.SetMidiWriting(0);
 }
 
 }  // namespace

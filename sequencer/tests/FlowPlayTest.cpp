@@ -5,6 +5,11 @@
 
 #include "sequencer/tests/PlayerTestSupport.h"
 
+#include "notabase/commands/CCAddMeasure.h"
+#include "notabase/commands/CCEdit.h"
+#include "notabase/commands/CCEditItem.h"
+#include "notabase/commands/CCEditTime.h"
+#include "notabase/commands/MCCommandMgr.h"
 #include "notabase/model/ECFlowControl.h"
 #include "notabase/prefs/Preferences.h"
 #include "notabase/states/SCTime.h"
@@ -169,7 +174,6 @@ protected:
     {
         CSequence& seq = *m_sequence;
         seq.SetMidiWriting(1);
-        seq.SetLocation(MCTime(0.0f));
         CWGEventList out;
         int done = 0;
         for (int i = 0; i < 1000 && !done; ++i) {
@@ -223,6 +227,8 @@ TEST_F(FlowPlayTest, ARepeatWithTwoRepetitionsPlaysItsSectionThreeTimesThenGoesO
     oracle.Segment(6.0f, 10.0f);
     Prepared();
     PlayAndCompare(oracle);
+    ExpectWritten(oracle, WriteOut());
+    // A second save from the top writes the same again, repeats and all.
     ExpectWritten(oracle, WriteOut());
 }
 
@@ -398,6 +404,210 @@ TEST_F(FlowPlayTest, FastForwardRetimesTheQueuedEndOfAHeldNote)
     EXPECT_EQ(heard[2].bytes, (std::vector<uint8_t>{0x90, 62, 100}));
     EXPECT_NEAR(heard[2].ms, end, 1.0);
     m_sequence->Stop(1);
+}
+
+}  // namespace
+
+namespace {
+
+// Forwards the batches' state 500 (and every other state) to the sequence, as the document does.
+struct EditingDocument {
+    static int Handler(ECBase*, int, void* state, void* user)
+    {
+        auto* base = static_cast<SCBase*>(state);
+        if (base->GetCode() == 500)
+            static_cast<CSequence*>(user)->OnUpdate(base->GetCode(), base);
+        return 0;
+    }
+};
+
+// Edits while the piece plays: a note moved, a tempo mark changed and a bar inserted ahead of
+// the play are heard from the next slice on, each message once, nothing left sounding.
+TEST_F(FlowPlayTest, EditsAheadOfThePlayAreHeardAsThePieceNowStands)
+{
+    SetTempo(0.0f, 120.0f);
+    SetTempo(10.0f, 120.0f);
+    std::vector<ECNote*> notes;
+    for (int i = 0; i < 16; ++i)
+        notes.push_back(Note(1, static_cast<float>(i), 1.0f, 40 + i));
+    CSequence& seq = Sequence();
+    m_piece.Performance()->AddStateHandler(&EditingDocument::Handler, &seq);
+    StartDevices();
+    Take();
+    const uint32_t t0 = m_devices.Wavegate().GetBufferTime();
+    seq.Play();
+    m_devices.Step(1000);
+    ASSERT_LT(seq.GetLocation(), MCTime(6.0f));
+    auto batch = [this](CCBase* command) {
+        MCCommandMgr::BeginNotify(m_piece.Performance());
+        command->SetSynchronous(1);
+        command->Apply(m_piece.Performance());
+        MCCommandMgr::EndNotify(m_piece.Performance());
+    };
+    const MCTime later(8.5f);
+    batch(new CCEditTime(notes[8], &later));
+    m_devices.Step(300);
+    ECTempo* mark = m_piece.Conductor()->GetTempoAtTime(MCTime(10.0f));
+    auto* edit = new CCEdit;
+    plat::dynamicDowncast<ECTempo>(edit->EditEvent(mark)->GetNewEvent())->SetTempo(60.0f, 1.0f);
+    batch(edit);
+    m_devices.Step(300);
+    batch(new CCAddMeasure(1, 3));
+    PlayToTheEnd();
+    ASSERT_EQ(PlayState(), CSequence::stateStopped);
+
+    // What the piece says now, along its tempo map as it stands.
+    ECTempoEnv* map = m_piece.ConductorStaff()->GetTempoEnv();
+    std::vector<std::pair<double, std::vector<uint8_t>>> expected;
+    for (ECNote* note : notes) {
+        const float on = note->GetTime()->GetSeconds();
+        const float off = on + note->GetDuration()->GetSeconds();
+        const auto key = static_cast<uint8_t>(note->GetData(0, 0) ? plat::dynamicDowncast<DCsqNote>(note->GetData(0, 0))->GetNoteOnData().GetDataByte1() : 0);
+        for (const auto& [at, velocity] : {std::pair{on, 100}, std::pair{off, 0}}) {
+            MCTime clock(at);
+            map->GetClockTime(clock);
+            expected.push_back({t0 + clock.GetSeconds() * 1000.0, {0x90, key, static_cast<uint8_t>(velocity)}});
+        }
+    }
+    EXPECT_FLOAT_EQ(notes[8]->GetTime()->GetSeconds(), 8.5f);
+    const std::vector<Heard> heard = Take();
+    EXPECT_EQ(heard.size(), expected.size()) << "each message once";
+    for (const Heard& h : heard) {
+        auto match = std::find_if(expected.begin(), expected.end(), [&](const auto& e) {
+            return e.second == h.bytes && std::abs(static_cast<double>(h.ms) - e.first) <= 1.0;
+        });
+        EXPECT_NE(match, expected.end()) << "unexpected " << Describe(h);
+        if (match != expected.end())
+            expected.erase(match);
+    }
+    for (const auto& e : expected)
+        ADD_FAILURE() << "not heard @" << e.first << " " << Describe({0, 0, e.second});
+    m_piece.Performance()->RemoveStateHandlers();
+}
+
+}  // namespace
+
+namespace {
+
+// The tempo in force where the play stands changes: the play goes on from where it is at the
+// new tempo, nothing heard twice.
+TEST_F(FlowPlayTest, ChangingTheTempoInForceWhilePlayingGoesOnFromThePlacePlayed)
+{
+    SetTempo(0.0f, 120.0f);
+    std::vector<ECNote*> notes;
+    for (int i = 0; i < 12; ++i)
+        notes.push_back(Note(1, static_cast<float>(i), 1.0f, 40 + i));
+    CSequence& seq = Sequence();
+    m_piece.Performance()->AddStateHandler(&EditingDocument::Handler, &seq);
+    StartDevices();
+    Take();
+    seq.Play();
+    m_devices.Step(1500);
+    ECTempo* mark = m_piece.Conductor()->GetTempoAtTime(MCTime(0.0f));
+    auto* edit = new CCEdit;
+    plat::dynamicDowncast<ECTempo>(edit->EditEvent(mark)->GetNewEvent())->SetTempo(60.0f, 1.0f);
+    MCCommandMgr::BeginNotify(m_piece.Performance());
+    edit->SetSynchronous(1);
+    edit->Apply(m_piece.Performance());
+    MCCommandMgr::EndNotify(m_piece.Performance());
+    PlayToTheEnd();
+    std::vector<uint32_t> ons;
+    for (const Heard& h : Take()) {
+        if (IsNoteOn(h.bytes)) {
+            EXPECT_EQ(h.bytes[1], 40 + ons.size()) << "in order, each once";
+            ons.push_back(h.ms);
+        }
+    }
+    ASSERT_EQ(ons.size(), notes.size());
+    EXPECT_EQ(ons[1] - ons[0], 500u);
+    EXPECT_EQ(ons.back() - ons[ons.size() - 2], 1000u) << "the new tempo from the edit on";
+    for (size_t i = 1; i < ons.size(); ++i) {
+        EXPECT_GE(ons[i] - ons[i - 1], 500u) << i;
+        EXPECT_LE(ons[i] - ons[i - 1], 1000u) << i << ": no stall where the old and new timelines meet";
+    }
+    m_piece.Performance()->RemoveStateHandlers();
+}
+
+}  // namespace
+
+namespace {
+
+// A recording runs over the repeats as written; only the loop goes round, counting its passes.
+TEST_F(FlowPlayTest, WhileRecordingRepeatsAreNotTakenButTheLoopIs)
+{
+    FlowOracle oracle;
+    SetTempo(0.0f, 120.0f);
+    oracle.Tempo(0.0f, 120.0f);
+    Quarters(8.0f, oracle);
+    Mark(2.0f, 0);
+    Mark(4.0f, 1, 1);
+    oracle.Segment(0.0f, 8.0f);
+    CSequence& seq = Prepared();
+    seq.EnableRecordLeadIn(0);
+    StartDevices();
+    Take();
+    const uint32_t t0 = m_devices.Wavegate().GetBufferTime();
+    seq.Record();
+    ASSERT_EQ(seq.TestState(CSequence::stateRecording), 1);
+    m_devices.Step(3000);
+    seq.Stop(0);
+    m_devices.Step(1000);
+    Compare(oracle, t0, 3000.0);
+    EXPECT_EQ(seq.GetRecordLoopCount(), 0);
+
+    // With the loop on, each pass over the loop's end starts the recording again.
+    seq.SetLoopRegion(MCTime(1.0f), MCTime(3.0f));
+    seq.EnableLoopRegion(1);
+    seq.SetLocation(MCTime(1.0f));
+    seq.Record();
+    m_devices.Step(2600);
+    EXPECT_EQ(seq.GetRecordLoopCount(), 2) << "two passes over the loop's end in 2.6 s of 1 s passes";
+    EXPECT_EQ(seq.TestState(CSequence::stateRecording), 1);
+    seq.Stop(0);
+    m_devices.Step(1000);
+    EXPECT_EQ(seq.GetRecordLoopCount(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// First and second endings: the second time through, the first ending is skipped to the
+// repeat's end, and the music goes on after it.
+TEST_F(FlowPlayTest, TheSecondTimeThroughTheFirstEndingIsSkipped)
+{
+    FlowOracle oracle;
+    SetTempo(0.0f, 120.0f);
+    oracle.Tempo(0.0f, 120.0f);
+    Quarters(10.0f, oracle);
+    Mark(1.0f, 0);  // repeat start
+    Mark(4.0f, 2);  // first ending
+    Mark(6.0f, 1);  // repeat end
+    oracle.Segment(0.0f, 6.0f);
+    oracle.Segment(1.0f, 4.0f);
+    oracle.Segment(6.0f, 10.0f);
+    Prepared();
+    PlayAndCompare(oracle);
+    ExpectWritten(oracle, WriteOut());
+}
+
+// D.S. al coda: back to the segno, then from the to-coda mark to the coda.
+TEST_F(FlowPlayTest, DalSegnoGoesBackToTheSegnoAndOnToTheCoda)
+{
+    FlowOracle oracle;
+    SetTempo(0.0f, 120.0f);
+    oracle.Tempo(0.0f, 120.0f);
+    Quarters(14.0f, oracle);
+    Mark(2.0f, 3);    // segno
+    Mark(5.0f, 4);    // to coda
+    Mark(8.0f, 10);   // D.S.
+    Mark(12.0f, 4);   // coda
+    oracle.Segment(0.0f, 8.0f);
+    oracle.Segment(2.0f, 5.0f);
+    oracle.Segment(12.0f, 14.0f);
+    Prepared();
+    PlayAndCompare(oracle);
+    ExpectWritten(oracle, WriteOut());
 }
 
 }  // namespace

@@ -286,4 +286,19 @@ TEST_F(PlaybackFiltersTest, AVelocityEnvelopeScalesNoteOnsOnly)
     EXPECT_EQ(soft->GetMidiData().GetDataByte2(), 1);
 }
 
+TEST_F(PlaybackFiltersTest, AStaffTransposesThroughItsOwnFilter)
+{
+    // Every staff has its transposition filter; without a piece it makes no envelope.
+    DCsqStaff staff;
+    auto* filter = plat::dynamicDowncast<LCsqTranspose>(staff.GetFilter(FilterTranspose, 0));
+    ASSERT_NE(filter, nullptr);
+    EXPECT_EQ(staff.GetTranspositionEnv(1), nullptr);
+    EXPECT_EQ(staff.GetEnvelope(DCsqStaff::envTransposition, DCsqStaff::envCreate, 0, 0, 0), nullptr);
+    EXPECT_EQ(staff.GetEnvelope(DCsqStaff::envVelocity, DCsqStaff::envCreate | DCsqStaff::envFallBack, 3, 0, 0), nullptr);
+    staff.SetTrackTransposition(-3.0f);
+    auto note = NoteEvent(60, 100, 1.0f, 0, &staff);
+    filter->ProcessEvent(note.get(), m_made);
+    EXPECT_EQ(note->GetMidiData().GetDataByte1(), 57);
+}
+
 }  // namespace

@@ -269,6 +269,24 @@ TEST_F(SequenceStoreTest, ALoadedPiecePlaysAsTheOneStored)
         EXPECT_EQ(replayed[i], original[i]) << Describe(replayed[i]) << " against " << Describe(original[i]);
 }
 
+TEST_F(SequenceStoreTest, StoringWhilePlayingLeavesThePlayWhereItIs)
+{
+    BuildPiece();
+    StartDevices();
+    m_sequence->Play();
+    m_devices.Step(1500);
+    ASSERT_EQ(PlayState(), CSequence::statePlaying);
+    DCsqBase* position = m_sequence->GetPlayPosition();
+    ASSERT_NE(position, m_sequence->GetHead());
+    Store(m_piece.Performance(), *m_sequence);
+    EXPECT_EQ(m_sequence->GetPlayPosition(), position);
+    m_sequence->Stop(0);
+    m_devices.Step(500);
+    ASSERT_EQ(PlayState(), CSequence::stateStopped);
+    Store(m_piece.Performance(), *m_sequence);
+    EXPECT_EQ(m_sequence->GetPlayPosition(), m_sequence->GetHead());
+}
+
 TEST_F(SequenceStoreTest, TheRegionFlagsByteCarriesItsFourSwitches)
 {
     // With no piece the record begins with four null references and the speed.

@@ -222,6 +222,12 @@ int CSequence::PerformProc(int code, uint32_t begin, uint32_t end)
         ForgetRegistration(code);
         return 0;
     }
+    // The next slice goes on from where this one ended, even when an edit changes the tempo
+    // map in between: the timeline is anchored at the slice's end.
+    if (!TestState(stateRecordLeadIn | statePlayLeadIn)) {
+        m_absoluteReference = m_rawWindowEnd;
+        m_normalizedReference = m_windowEnd;
+    }
     return 1;
 }
 

@@ -346,12 +346,17 @@ void CSequence::OnCommandFinish(long /*code*/, SCCommand* state)
     CheckList(changed, envelopes, content, flow, wave, timing, envelope);
     ECConductorStaff* staff = m_conductor ? m_conductor->GetConductorStaff() : nullptr;
     if (timing && staff) {
+        // The callback reads the maps on the driver thread.
+        Locked locked(*this);
         staff->GetMeterEnv()->RecalculateBPTTimes();
         staff->GetTempoEnv()->RecalculateClockTimes();
         GetLeadInTime();
     }
-    if (flow)
+    if (flow) {
+        // The callback follows the marks' targets on the driver thread.
+        Locked locked(*this);
         MCFlowControl().Coordinate(this);
+    }
     if ((flow || wave) && TestState(stateStopped)) {
         const MCTime at = GetLocation();
         m_wavePrefetchMgr.Reset(at);
@@ -503,7 +508,10 @@ void CSequence::OnFileInit()
             CheckDataIntegrity();
     }
     SetLoopPoints(0);
-    MCFlowControl().Coordinate(this);
+    {
+        Locked locked(*this);
+        MCFlowControl().Coordinate(this);
+    }
     SetLocation(MCTime(0.0f));
     for (const int kind : {ECConductor::staffTrack, ECConductor::waveTrack}) {
         forEachTrackData(m_conductor, kind, [](int, ECTrack*, DCsqTrack& data) {

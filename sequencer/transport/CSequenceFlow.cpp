@@ -111,8 +111,11 @@ int CSequence::GetMidiFileEvents(MCTime& from, MCTime& to, int track, CWGEventLi
     m_midiFileTrack = track;
     int done = 0;
     if (from.GetSeconds() == 0.0f) {
+        // Every pass from the top (a chunk of each track, a second save) walks the whole list.
         MCFlowControl().Reset(this);
         m_unwrapOffset = MCTime(0.0f);
+        m_playPosition = m_head;
+        m_player.FlushQueues();
     }
     const MCTime until = timeOf(to.GetSeconds(), MCTime::unwrapped);
     m_rawWindowBegin = timeOf(from.GetSeconds(), MCTime::unwrapped);

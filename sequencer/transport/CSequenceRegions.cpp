@@ -155,8 +155,8 @@ void CSequence::SetLoopPoints(int remove)
     }
     MCCommandMgr::EndNotify(m_performance);
     // The loop end must know the start it goes back to before the first slice.
-    MCFlowControl().Coordinate(this);
     Locked locked(*this);
+    MCFlowControl().Coordinate(this);
     m_loopStartData = start;
     m_loopEndData = end;
     if (place) {

@@ -134,8 +134,11 @@ void CSequence::Serialize(plat::Archive& archive)
         m_recordRegionEnd.Serialize(archive, -1);
         StoreFilterList(archive, m_inputFilters);
         StoreFilterList(archive, m_outputFilters);
-        m_recordPosition = m_head;
-        m_playPosition = m_head;
+        // A save while the transport runs must not send the play back to the start.
+        if (TestState(stateStopped) && !TestState(kRecordStates & ~stateRecordStopped)) {
+            m_recordPosition = m_head;
+            m_playPosition = m_head;
+        }
         return;
     }
 

@@ -152,6 +152,48 @@ public:
 };
 PLAT_IMPLEMENT_SERIAL(ArcCounted, ArcTestObject, 0)
 
+// Owns its parts and refers to two objects it does not own: one read before the parts (a part
+// met there first is stored in full there), one after them.
+class ArcHolder : public ArcTestObject {
+    PLAT_DECLARE_SERIAL(ArcHolder)
+public:
+    plat::Object* before = nullptr;
+    std::vector<std::unique_ptr<ArcNode>> parts;
+    plat::Object* after = nullptr;
+
+    std::vector<plat::Object*> references() const override
+    {
+        std::vector<plat::Object*> all{before, after};
+        for (const auto& part : parts)
+            all.push_back(part.get());
+        return all;
+    }
+    void Serialize(Archive& ar) override
+    {
+        if (ar.isStoring()) {
+            ar.writeObject(before);
+            ar.writeCount(static_cast<uint32_t>(parts.size()));
+            for (const auto& part : parts)
+                ar.writeObject(part.get());
+            ar.writeObject(after);
+            return;
+        }
+        before = ar.readReference(&ArcTestObject::classObject);
+        const uint32_t count = ar.readCount(1);
+        for (uint32_t i = 0; i < count; ++i)
+            parts.emplace_back(ar.readObjectAs<ArcNode>());
+        after = ar.readReference(&ArcTestObject::classObject);
+    }
+    void unlinkAfterFailedLoad() override
+    {
+        for (auto& part : parts)
+            (void)part.release();
+        parts.clear();
+        before = after = nullptr;
+    }
+};
+PLAT_IMPLEMENT_SERIAL(ArcHolder, ArcTestObject, 0)
+
 // Remembers the schema it was loaded with, before and after loading a nested object.
 class ArcVersioned : public ArcTestObject {
     PLAT_DECLARE_SERIAL(ArcVersioned)
@@ -301,8 +343,14 @@ protected:
         auto versioned = std::make_unique<ArcVersioned>();
         versioned->extra = 77;
         versioned->nested = g.a;
+        // Refers to its first part before owning it, and to c, which the holder below has.
+        auto parted = std::make_unique<ArcHolder>();
+        parted->parts.push_back(std::make_unique<ArcNode>());
+        parted->parts.push_back(std::make_unique<ArcNode>());
+        parted->before = parted->parts.front().get();
+        parted->after = g.c;
         auto holder = std::make_unique<ArcNode>();
-        holder->links = {versioned.get(), top, g.c};
+        holder->links = {versioned.get(), top, g.c, parted.get()};
         std::vector<uint8_t> bytes = store(holder.get());
         mid->removeChildren();
         top->removeChildren();
@@ -637,7 +685,12 @@ TEST_F(ArchiveTest, RichGraphRoundTripsAndTearsDown)
     ASSERT_EQ(g_live, 0);
     auto* holder = dynamic_cast<ArcNode*>(load(bytes));
     ASSERT_NE(holder, nullptr);
-    ASSERT_EQ(holder->links.size(), 3u);
+    ASSERT_EQ(holder->links.size(), 4u);
+    auto* parted = dynamic_cast<ArcHolder*>(holder->links[3]);
+    ASSERT_NE(parted, nullptr);
+    ASSERT_EQ(parted->parts.size(), 2u);
+    EXPECT_EQ(parted->before, parted->parts.front().get());
+    EXPECT_EQ(parted->after, holder->links[2]);
     auto* top = dynamic_cast<ArcCounted*>(holder->links[1]);
     ASSERT_NE(top, nullptr);
     ASSERT_EQ(top->children.size(), 2u);
@@ -703,6 +756,57 @@ TEST_F(ArchiveTest, CorruptedBytesFailCleanlyOrLoad)
         }
     }
     EXPECT_GT(failures, 0);
+}
+
+// A reference names an object the archive holds or one an owner then reads; an object that a
+// reference made and nothing claims fails the load, wherever the reference is read, and nothing
+// of the load is left.
+TEST_F(ArchiveTest, AReferenceToAnObjectNothingOwnsFailsTheLoad)
+{
+    auto stranger = std::make_unique<ArcNode>();
+    auto owned = std::make_unique<ArcNode>();
+    struct Case {
+        const char* what;
+        plat::Object* before;
+        plat::Object* after;
+        bool loads;
+    };
+    const Case cases[] = {
+        {"a part, then a part", owned.get(), owned.get(), true},
+        {"nothing", nullptr, nullptr, true},
+        {"an object no part is, before the parts", stranger.get(), nullptr, false},
+        {"an object no part is, after them", owned.get(), stranger.get(), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ArcHolder holder;
+        holder.parts.push_back(std::move(owned));
+        holder.before = c.before;
+        holder.after = c.after;
+        const std::vector<uint8_t> bytes = store(&holder);
+        owned = std::move(holder.parts.front());
+        holder.parts.clear();
+        const int live = g_live;
+        if (c.loads) {
+            plat::Object* loaded = load(bytes);
+            auto* back = dynamic_cast<ArcHolder*>(loaded);
+            ASSERT_NE(back, nullptr);
+            EXPECT_EQ(back->before, c.before ? back->parts.front().get() : nullptr);
+            EXPECT_EQ(back->after, c.after ? back->parts.front().get() : nullptr);
+            destroyGraph(loaded);
+        } else {
+            EXPECT_THROW(load(bytes), ArchiveError);
+        }
+        EXPECT_EQ(g_live, live) << "nothing of the load is left";
+    }
+
+    // A reference read on its own, outside any object.
+    const std::vector<uint8_t> bytes = store(stranger.get());
+    plat::MemoryStream stream{std::span<const uint8_t>(bytes)};
+    Archive ar(stream, Archive::Mode::load);
+    const int live = g_live;
+    EXPECT_THROW(ar.readReference(), ArchiveError);
+    EXPECT_EQ(g_live, live);
 }
 
 TEST_F(ArchiveTest, WritingWhileLoadingIsAnError)

@@ -147,7 +147,7 @@ TEST_F(StorageTest, ASecondOpenerOfAnOpenDocumentIsRefusedAsLocked)
     EXPECT_NO_THROW(Storage::open(path));
 }
 
-TEST_F(StorageTest, AReadOnlyDocumentOpensForReading)
+TEST_F(StorageTest, AReadOnlyDocumentOpensForReadingAndIsNotReplaced)
 {
     if (::geteuid() == 0)
         GTEST_SKIP() << "permissions do not bind root";
@@ -157,6 +157,10 @@ TEST_F(StorageTest, AReadOnlyDocumentOpensForReading)
     auto storage = Storage::open(path);
     EXPECT_EQ(storage->access(), Storage::Access::readOnly);
     EXPECT_EQ(storage->readStream("Contents"), pattern(10, 3));
+    // Nor is it replaced, though the folder is writable.
+    const std::vector<uint8_t> before = readFile(path);
+    EXPECT_THROW(Storage::write(path, {{"Contents", pattern(20, 4)}}), StorageError);
+    EXPECT_EQ(readFile(path), before);
 }
 
 TEST_F(StorageTest, WhatIsNoRegularFileIsRefusedWithoutBlocking)

@@ -82,10 +82,28 @@ private:
 
 class InstanceChannelTest : public testing::Test {
 protected:
+    // Each test has a runtime folder of its own: a test that opens its folder to another user
+    // must not take the channel from tests running beside it in other processes.
     void SetUp() override
     {
         m_key = "InstanceChannelTest/" + std::to_string(::getpid()) + "/" +
                 testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::string pattern = (std::filesystem::temp_directory_path() / "channel-runtime-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        m_runtime = pattern;
+        if (const char* saved = std::getenv("XDG_RUNTIME_DIR"))
+            m_savedRuntime = saved;
+        ::setenv("XDG_RUNTIME_DIR", m_runtime.c_str(), 1);
+    }
+
+    void TearDown() override
+    {
+        if (m_savedRuntime)
+            ::setenv("XDG_RUNTIME_DIR", m_savedRuntime->c_str(), 1);
+        else
+            ::unsetenv("XDG_RUNTIME_DIR");
+        std::error_code ignored;
+        std::filesystem::remove_all(m_runtime, ignored);
     }
 
     // Sends from another thread, as a second copy would, while this thread serves the
@@ -122,6 +140,8 @@ protected:
     }
 
     std::string m_key;
+    std::string m_runtime;
+    std::optional<std::string> m_savedRuntime;
 };
 
 TEST_F(InstanceChannelTest, ACopyAnswersTheRequestOfAnotherAndNoSecondListenerIsTaken)

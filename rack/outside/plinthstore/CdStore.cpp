@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace rack {
@@ -33,9 +34,12 @@ constexpr int kStrTrack = 549;
 constexpr const char* kDiscFile = "rackcd.ini";
 constexpr int kSectorsPerSecond = 75;
 constexpr size_t kSectorBytes = CDIO_CD_FRAMESIZE_RAW;
-// How much sound is kept queued at the output, and how often it is topped up.
+// How much sound is kept queued at the output, and how often it is topped up. Reading runs
+// on the interface thread, so each turn reads a few sectors only (twice what a turn plays),
+// and a drive that retries holds the window up for those few at most.
 constexpr uint64_t kQueuedBytes = 44100 * 4 / 2;
 constexpr uint32_t kPollMs = 50;
+constexpr int kSectorsPerPoll = 8;
 // The most play-order entries a stored disc may have.
 constexpr int kMaxOrder = 999;
 
@@ -54,6 +58,8 @@ struct Playing {
     int32_t nextSector = 0;
     int32_t endSector = 0;  // one past the last
     uint64_t written = 0;
+    // The device's count when it opened: what it played of this track is counted from there.
+    uint64_t playedAtOpen = 0;
     uint32_t poll = 0;
 
     ~Playing()
@@ -79,6 +85,7 @@ struct Disc {
     CdPlayObject play;
     GlobalHandle orderHandle = nullptr;
     std::unique_ptr<Playing> playing;
+    CdDoorHook doorHook;
 };
 
 Disc& disc()
@@ -102,7 +109,7 @@ void quietLibrary()
     (void)once;
 }
 
-enum class OpenError { none, noDrive, noDisc };
+enum class OpenError { none, noDrive, noDisc, unreadable };
 
 CdioHandle openSource(const std::string& source, OpenError& error)
 {
@@ -130,8 +137,9 @@ CdioHandle openSource(const std::string& source, OpenError& error)
         cdio_free(found);
     }
     CdioHandle cdio(cdio_open(device.c_str(), driver));
+    // A drive that does not open holds no disc; an image that does not open is damaged.
     if (!cdio)
-        error = OpenError::noDisc;
+        error = driver == DRIVER_DEVICE ? OpenError::noDisc : OpenError::unreadable;
     return cdio;
 }
 
@@ -222,8 +230,10 @@ void pollPlaying()
     Playing* p = d.playing.get();
     if (!p)
         return;
-    const uint64_t played = p->device->playedBytes();
-    while (p->nextSector < p->endSector && p->written - std::min(played, p->written) < kQueuedBytes) {
+    const uint64_t played = p->device->playedBytes() - std::min(p->device->playedBytes(), p->playedAtOpen);
+    for (int read = 0; read < kSectorsPerPoll && p->nextSector < p->endSector &&
+                       p->written - std::min(played, p->written) < kQueuedBytes;
+         ++read) {
         const int16_t* samples = cdio_paranoia_read(p->paranoia, nullptr);
         if (!samples) {
             finishPlaying(kMciFailure);
@@ -258,7 +268,7 @@ int readDisc(plat::ui::Window* window, bool quiet)
     if (error == OpenError::noDrive)
         return fail(kStrNoDrive);
     if (!cdio)
-        return fail(kStrNoDisc);
+        return fail(error == OpenError::unreadable ? kStrUnreadable : kStrNoDisc);
     const track_t first = cdio_get_first_track_num(cdio.get());
     const track_t count = cdio_get_num_tracks(cdio.get());
     if (first == CDIO_INVALID_TRACK || count == CDIO_INVALID_TRACK || count == 0)
@@ -372,6 +382,7 @@ int obj_PlayCD(plat::ui::Window* window, const CdTrackRecord* track, int32_t sta
         plat::trace("obj_PlayCD -- no wave output opens for CD audio");
         return 0;
     }
+    p->playedAtOpen = p->device->playedBytes();
     d.playing = std::move(p);
     pollPlaying();
     if (!d.playing)
@@ -401,9 +412,20 @@ void obj_EmptyCD(int, int)
     broadcastChange();
 }
 
+CdDoorHook obj_SetCDDoorHook(CdDoorHook hook)
+{
+    return std::exchange(disc().doorHook, std::move(hook));
+}
+
 int obj_SetCDDoor(plat::ui::Window*, int32_t* value)
 {
     Disc& d = disc();
+    if (d.doorHook) {
+        if (!value || *value != kCdDoorRequest)
+            return 0;
+        stopPlaying(d);
+        return d.doorHook(value);
+    }
     OpenError error = OpenError::none;
     CdioHandle cdio = openSource(d.source, error);
     if (!cdio || !value || *value != kCdDoorRequest)

@@ -4,6 +4,7 @@
 #include "rack/outside/plinthstore/PlinthStoreExport.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -72,6 +73,10 @@ PLINTHSTORE_API void obj_EmptyCD(int, int);
 // Opens the drive's door, or closes it when it is open. Non-zero when it acted, with
 // *value then non-zero for an open door; 0 for an image or a drive that cannot.
 PLINTHSTORE_API int obj_SetCDDoor(plat::ui::Window* window, int32_t* value);
+// What moves the drive's door, for tests that have no drive: given the request, it answers
+// as obj_SetCDDoor does. An empty hook puts the drive back; the one replaced is answered.
+using CdDoorHook = std::function<int(int32_t* value)>;
+PLINTHSTORE_API CdDoorHook obj_SetCDDoorHook(CdDoorHook hook);
 // Stores the disc's title, artist, play order and track names.
 PLINTHSTORE_API void obj_SaveCD();
 PLINTHSTORE_API CdPlayObject* obj_GetCDPlayObject();

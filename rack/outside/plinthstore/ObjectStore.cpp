@@ -196,7 +196,8 @@ int obj_NewWave(plat::ui::Window*)
     record->name = GetString(kStrUnnamedRecording, 30);
     record->setFormat(obj_GetRecordFormat());
     store().waves.push_back(std::move(record));
-    broadcast(kObjWave);
+    // Only the deck about to record asks for one, and it knows: a notice arriving once it
+    // records would make it stop.
     return static_cast<int>(store().waves.size()) - 1;
 }
 
@@ -304,7 +305,6 @@ int obj_FillWaveDataBlock(WaveRecord* wave, int, int, int)
         return -1;
     wave->length = 0;
     store().unsaved.erase(wave->key);
-    broadcast(kObjWave);
     return 0;
 }
 

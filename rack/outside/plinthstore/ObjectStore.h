@@ -34,7 +34,7 @@ PLINTHSTORE_API int obj_GetType(std::string_view path);
 // can play is refused with a message.
 PLINTHSTORE_API int obj_LoadWave(plat::ui::Window* window, const char* path);
 // A new empty wave to record into, named with the unnamed-recording name, in the format
-// of the recording set-up.
+// of the recording set-up. The decks are not told: the one that asks records into it.
 PLINTHSTORE_API int obj_NewWave(plat::ui::Window* frame);
 PLINTHSTORE_API int obj_GetWaveCount();
 // The record of wave index; null when there is none. Valid until the wave is removed.

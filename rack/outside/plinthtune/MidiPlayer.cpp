@@ -292,6 +292,12 @@ int mid_PickupBitty(int, MidiBitty& record)
     return 1;
 }
 
+void mid_EndPlayer()
+{
+    mid_Stop();
+    player().window.reset();
+}
+
 bool mid_IsPlaying()
 {
     std::lock_guard lock(player().lock);

@@ -38,6 +38,8 @@ PLINTHTUNE_API void mid_RateControl(int rate);
 // Non-zero while playing, with the position in the file's own time and the activity of each
 // channel.
 PLINTHTUNE_API int mid_PickupBitty(int outputDevice, MidiBitty& record);
+// Stops playing and lets go of what the player keeps; mid_Terminate calls it last.
+PLINTHTUNE_API void mid_EndPlayer();
 // Whether a file is playing.
 PLINTHTUNE_API bool mid_IsPlaying();
 

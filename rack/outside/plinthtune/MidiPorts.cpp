@@ -65,7 +65,7 @@ int mid_Terminate()
     if (ports().useCount == 0)
         return 0;
     if (--ports().useCount == 0) {
-        mid_Stop();
+        mid_EndPlayer();
         mid_CloseIn();
         mid_CloseOut();
     }

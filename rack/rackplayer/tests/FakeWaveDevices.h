@@ -67,6 +67,7 @@ public:
     {
         m_state.outOpen = true;
         m_state.outFormat = format;
+        m_playedAtOpen = m_state.played;
         return 0;
     }
     int write(std::span<const uint8_t> bytes) override
@@ -92,11 +93,13 @@ public:
         m_state.queued.clear();
         return 0;
     }
-    uint64_t playedBytes() const override { return m_state.played; }
+    // Counted from the open, as every device does.
+    uint64_t playedBytes() const override { return m_state.played - m_playedAtOpen; }
     std::string errorText(int) const override { return "fake"; }
 
 private:
     FakeWaveState& m_state;
+    uint64_t m_playedAtOpen = 0;
 };
 
 class FakeWaveIn final : public plat::media::WaveInDevice {

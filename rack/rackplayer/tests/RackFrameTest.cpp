@@ -8,6 +8,8 @@
 #include "rack/rackplayer/RackFrame.h"
 #include "rack/rackplayer/RackMenu.h"
 #include "rack/rackplayer/RackStartup.h"
+#include "rack/rackplayer/WaveDeck.h"
+#include "rack/outside/plinthstore/MediaFileInfo.h"
 #include "rack/rackplayer/tests/RackFixture.h"
 
 #include "platform/ui/window/Menu.h"
@@ -235,6 +237,36 @@ TEST_F(RackFrameTest, TheFrameBearsItsTitleAndAPlaceOffEveryScreenComesBackOnOne
     EXPECT_TRUE(screen.contains(frame->windowRect().topLeft())) << frame->windowRect().x() << ","
                                                                 << frame->windowRect().y();
     EXPECT_TRUE(screen.intersects(frame->windowRect()));
+}
+
+TEST_F(RackFrameTest, TheEndOfTheSessionEndsARecordingCleanlyAndWritesTheProfile)
+{
+    const std::string home = (std::filesystem::temp_directory_path() / ("end-session-" + std::to_string(::getpid()))).string();
+    std::filesystem::create_directories(home);
+    const std::string oldHome = getenv("HOME") ? getenv("HOME") : "";
+    setenv("HOME", home.c_str(), 1);
+    Window* frame = start();
+    command(kCmdMidiLoop);
+    Window* deck = rackState().waveDeck;
+    deck->send(kCommandMessage, kWaveCmdRecord, kNotifyClick);
+    deck->send(kCommandMessage, kWaveCmdRecord, kNotifyClick);
+    ASSERT_EQ(rackState().waveState, kDeckRecording);
+    ASSERT_TRUE(wave.record(std::vector<uint8_t>(4000, 190)));
+    advance(100);
+    EXPECT_TRUE(rack_EndSession());
+    EXPECT_EQ(rackState().waveState, kDeckIdle);
+    ASSERT_EQ(obj_GetWaveCount(), 1);
+    const WaveRecord* made = obj_GetWave(0, 0);
+    EXPECT_GT(made->length, 0);
+    // The recording's file is whole: its header tells its length.
+    WaveRecord reread;
+    EXPECT_TRUE(MediaFileInfo::readWave(made->path, reread));
+    EXPECT_EQ(reread.length, made->length);
+    EXPECT_EQ(PlinthProfile::getString("Stereo", "MidiLoop", "", 10), "Off");
+    EXPECT_TRUE(Window::isWindow(frame));
+    stop();
+    setenv("HOME", oldHome.c_str(), 1);
+    std::filesystem::remove_all(home);
 }
 
 TEST_F(RackFrameTest, FeedthroughPassesInputOnAndShutdownClosesItBeforeTheLibraryEnds)

@@ -730,7 +730,9 @@ int wdrv_GetStatus(int32_t key, WaveStatus& status)
         const int64_t due = int64_t(format.samplesPerSec) * format.channels * since / 1000;
         const int64_t position = (playback->startOffset + playback->playedBytes) / playback->bytesPerSample + due;
         status.samplePosition = int32_t(position);
-        status.elapsedMs = units_SAMPLES_TO_MS(format, position) + int32_t(since);
+        // The position already holds the samples due since the last buffer: adding that
+        // time again would run the clock at twice its speed between buffers.
+        status.elapsedMs = units_SAMPLES_TO_MS(format, position);
         status.samplesPerSec = int32_t(format.samplesPerSec);
         status.channels = format.channels;
         status.fullScale = playback->fullScale;
@@ -764,7 +766,7 @@ int wdrv_GetStatus(int32_t key, WaveStatus& status)
         if (recording->state == 1)
             samples += int64_t(format.samplesPerSec) * format.channels * since / 1000;
         status.samplePosition = int32_t(samples);
-        status.elapsedMs = units_SAMPLES_TO_MS(format, samples) + (recording->state == 1 ? int32_t(since) : 0);
+        status.elapsedMs = units_SAMPLES_TO_MS(format, samples);
         status.samplesPerSec = int32_t(format.samplesPerSec);
         status.channels = format.channels;
         status.fullScale = recording->fullScale;

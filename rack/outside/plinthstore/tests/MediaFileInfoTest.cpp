@@ -30,6 +30,13 @@ void* operator new(size_t size)
     throw std::bad_alloc();
 }
 
+void* operator new(size_t size, const std::nothrow_t&) noexcept
+{
+    if (g_counting && size > g_largest)
+        g_largest = size;
+    return std::malloc(size ? size : 1);
+}
+
 void operator delete(void* memory) noexcept
 {
     std::free(memory);
