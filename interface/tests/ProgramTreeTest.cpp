@@ -148,14 +148,15 @@ TEST_F(ProgramTreeTest, TheTreeLoadsLazilyAndSelectsTheProgramInForce)
     tree.ExpandAll(true);
     EXPECT_EQ(low->childCount(), 3);
 
-    // The same file again keeps the tree; no program clears the selection only.
-    QTreeWidgetItem* keys = tree.topLevelItem(0);
+    // The same file again keeps the tree (the opened group keeps its voices); no program
+    // clears the selection only. Refresh builds the tree anew, every group closed.
     tree.LoadInstrument(file, -1, 5);
-    EXPECT_EQ(tree.topLevelItem(0), keys);
+    EXPECT_EQ(tree.topLevelItem(0)->childCount(), 4);
     EXPECT_TRUE(tree.selectedItems().isEmpty());
     EXPECT_EQ(tree.GetProgram(), 5);
     tree.Refresh();
-    EXPECT_NE(tree.topLevelItem(0), keys);
+    EXPECT_EQ(tree.topLevelItemCount(), 2);
+    EXPECT_EQ(tree.topLevelItem(0)->childCount(), 0);
     EXPECT_EQ(tree.GetBank(), -1);
 
     // By banks: the voices of a bank from every group.
