@@ -170,10 +170,18 @@ TEST_F(ProgramTreeTest, TheTreeLoadsLazilyAndSelectsTheProgramInForce)
     tree.topLevelItem(1)->setExpanded(false);
     tree.topLevelItem(1)->setExpanded(true);
     EXPECT_EQ(tree.topLevelItem(1)->childCount(), 2);  // Organ and Strings
-    EXPECT_EQ(tree.GetNextItemWithString("strings", tree.topLevelItem(1)->child(0), false),
+    EXPECT_EQ(tree.GetNextItemWithString("strings", tree.topLevelItem(1)->child(0), MCProgramTree::next, false),
               tree.topLevelItem(1)->child(1));
-    EXPECT_EQ(tree.GetNextItemWithString("Extra", nullptr, true), tree.topLevelItem(1));
-    EXPECT_EQ(tree.GetNextItemWithString("extra", nullptr, true), nullptr);
+    EXPECT_EQ(tree.GetNextItemWithString("Extra", nullptr, MCProgramTree::next, true), tree.topLevelItem(1));
+    EXPECT_EQ(tree.GetNextItemWithString("extra", nullptr, MCProgramTree::next, true), nullptr);
+    EXPECT_EQ(tree.GetNextItemWithString("Organ", tree.topLevelItem(1), MCProgramTree::child, false),
+              tree.topLevelItem(1)->child(0));
+    EXPECT_EQ(tree.GetNextItemWithString("Extra", tree.topLevelItem(1)->child(1), MCProgramTree::parent, true),
+              tree.topLevelItem(1));
+    // The start itself is not tested.
+    EXPECT_EQ(tree.GetNextItemWithString("Extra", tree.topLevelItem(1), MCProgramTree::next, true), nullptr);
+    EXPECT_EQ(tree.GetNextItemWithString("main", tree.topLevelItem(1)->child(0), MCProgramTree::previousVisible, false),
+              tree.topLevelItem(0));
 
     // A missing file is an empty tree.
     tree.LoadInstrument(folder.path() + "/Missing.INI", 0, 0);
