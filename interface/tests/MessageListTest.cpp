@@ -1,6 +1,11 @@
+// The meter map speaks of emit, which Qt defines away: it comes before any Qt header.
+#include "notabase/model/ECMeter.h"
+#include "notabase/model/ECMeterEnv.h"
+
 #include "interface/tests/DocumentTestSupport.h"
 #include "interface/tests/WidgetTestSupport.h"
 
+#include "interface/controls/MCTimeEdit.h"
 #include "interface/controls/MCTimeSource.h"
 #include "interface/pickers/MCChanModeList.h"
 #include "interface/pickers/MCSysExList.h"
@@ -134,6 +139,30 @@ TEST_F(MessageListTest, SystemExclusiveMessagesBeforeAndFromTimeZero)
     ASSERT_EQ(prestart.topLevelItemCount(), 1);
     EXPECT_EQ(prestart.topLevelItem(0)->text(0), "Reset");
     EXPECT_EQ(prestart.topLevelItem(0)->text(1), "");
+}
+
+TEST_F(MessageListTest, TheSequencesTimesFollowItsMeters)
+{
+    // 3/4 from the start, 2/4 from quarter 6 (bar 3).
+    const auto meter = [this](float time, unsigned char beats) {
+        auto* added = new ECMeter(beats, 4, 0);
+        const MCTime at(time);
+        added->SetTime(&at);
+        staff()->GetMeterEnv()->AddChild(added, 1);
+    };
+    meter(0.0f, 3);
+    meter(6.0f, 2);
+    std::string text;
+    const auto shown = [&](float quarters) {
+        MCTimeEdit::FormatTimeString(text, MCTime(quarters), 1, 0, 0);
+        return text;
+    };
+    EXPECT_EQ(shown(0.0f), "001:01:000");
+    EXPECT_EQ(shown(4.5f), "002:02:240");
+    EXPECT_EQ(shown(7.0f), "003:02:000");
+    EXPECT_EQ(times->MeterNumerator(MCTime(1.0f)), 3);
+    EXPECT_EQ(times->MeterNumerator(MCTime(6.5f)), 2);
+    EXPECT_FLOAT_EQ(MCTimeEdit::GetTimeFromString("003:02:000", times.get(), 1, 0).GetSeconds(), 7.0f);
 }
 
 }  // namespace
