@@ -8,7 +8,7 @@
 
 #include "platform/core/Profile.h"
 #include "platform/ui/window/EventLoop.h"
-#include "platform/ui/window/Window.h"
+#include "platform/ui/rackwindow/Window.h"
 
 #include <QApplication>
 #include <QTimer>

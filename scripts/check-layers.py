@@ -37,11 +37,12 @@ QT_PRIVATE = {"platform/core"}
 # its tests/ folder sits above every folder.
 FOLDER_RANKS = {
     # Drawing and timers stand lowest; images and resource modules use drawing; commands and
-    # dialogs use resources.
+    # dialogs use resources. The window-procedure layer the rack speaks stands apart, above the
+    # event loop and menus it uses.
     "platform/ui": {
         "draw": 0, "timer": 0,
         "image": 1, "resource": 1, "window": 1,
-        "command": 2, "dialog": 2,
+        "command": 2, "dialog": 2, "rackwindow": 2,
     },
     # The Interface's shared services stand lowest; the document core and the controls use
     # them; MIDI files, views and pickers use documents and controls; dialogs use them all.

@@ -35,7 +35,6 @@ bool MCSpinEdit::SubclassSpinEdit(int id, QWidget* parent, int options)
 
 void MCSpinEdit::InitWindow(int options)
 {
-    m_options = options;
     m_spin.SetAccel({{0, 1}, {2, 5}, {3, 10}, {5, 50}});
     m_spin.SetWrapAround((options & kWrap) != 0);
     m_spin.setEnabled(!m_indeterminate);

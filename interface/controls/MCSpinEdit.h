@@ -61,5 +61,4 @@ protected:
 
     bool m_indeterminate = false;
     MCSpin m_spin;
-    int m_options = 0;
 };

@@ -37,11 +37,11 @@ void MCSequenceTimeSource::BarPulseTickTime(MCTime& time)
     ECConductor* conductor = m_sequence.GetConductor();
     ECConductorStaff* staff = conductor ? conductor->GetConductorStaff() : nullptr;
     ECMeterEnv* meters = staff ? staff->GetMeterEnv() : nullptr;
-    if (meters) {
+    if (meters && conductor->GetMeterAtTime(time)) {
         meters->GetBarPulseTick(time, int(MCTime::GlobalPPQ));
         return;
     }
-    // Without meters, four beats to the bar.
+    // Without a meter in force, four beats to the bar.
     const long ticks = time.GetTicks(MCTime::GlobalPPQ);
     const long perBar = 4 * MCTime::GlobalPPQ;
     time.SetBarPulseTick(int(ticks / perBar), int(ticks % perBar / MCTime::GlobalPPQ), int(ticks % MCTime::GlobalPPQ),

@@ -6,6 +6,10 @@
 namespace {
 
 constexpr plat::Resources::Entry kStrings[] = {
+    // Track pickers.
+    {11505, "Please enter a valid combination of track numbers such as 1, 2, 3 or 1-3, 4, 5-10"},
+    {11540, "%2d)  %s"},
+    {11541, "Track %d"},
     // Device pickers and device properties.
     {11504, "Device Unavailable"},
     {11542, "%c)  %s"},
@@ -39,6 +43,12 @@ constexpr plat::Resources::Entry kStrings[] = {
     // The audition window.
     {11665, "&Advanced >>"},
     {11666, "&Advanced <<"},
+    // Wave file dialogs.
+    {11764, "Open"},
+    {11765, "Wave Files (*.wav)\n*.wav\n"},
+    {11770, "Save Wave File"},
+    {11771, "Save"},
+    {11773, "Wave Files (*.wav)\n*.wav\n"},
     // Warning and input dialogs.
     {11702, "Please enter a string in the field below"},
     {11703, "&Name:"},

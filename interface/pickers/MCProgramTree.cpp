@@ -331,22 +331,37 @@ void MCProgramTree::ExpandAll(bool expand)
     QApplication::restoreOverrideCursor();
 }
 
-QTreeWidgetItem* MCProgramTree::GetNextItemWithString(const QString& text, QTreeWidgetItem* start, bool exact) const
+QTreeWidgetItem* MCProgramTree::GetNextItemWithString(const QString& text, QTreeWidgetItem* start, int relation,
+                                                      bool exact) const
 {
     const auto matches = [&](const QTreeWidgetItem* item) {
         return exact ? item->text(0) == text : item->text(0).contains(text, Qt::CaseInsensitive);
     };
-    if (!start) {
-        for (int i = 0; i < topLevelItemCount(); ++i)
-            if (matches(topLevelItem(i)))
-                return topLevelItem(i);
-        return nullptr;
-    }
-    QTreeWidgetItem* parent = start->parent();
-    const int count = parent ? parent->childCount() : topLevelItemCount();
-    int index = parent ? parent->indexOfChild(start) : indexOfTopLevelItem(start);
-    while (++index < count) {
-        QTreeWidgetItem* item = parent ? parent->child(index) : topLevelItem(index);
+    const auto step = [&](QTreeWidgetItem* item) -> QTreeWidgetItem* {
+        if (!item)
+            return relation == next || relation == nextVisible ? topLevelItem(0) : nullptr;
+        QTreeWidgetItem* holder = item->parent();
+        const int index = holder ? holder->indexOfChild(item) : indexOfTopLevelItem(item);
+        const auto sibling = [&](int at) -> QTreeWidgetItem* {
+            if (at < 0)
+                return nullptr;
+            return holder ? holder->child(at) : topLevelItem(at);
+        };
+        switch (relation) {
+        case next: return sibling(index + 1);
+        case previous: return sibling(index - 1);
+        case parent: return holder;
+        case child: return item->child(0);
+        case nextVisible: return itemBelow(item);
+        case previousVisible: return itemAbove(item);
+        default: return nullptr;
+        }
+    };
+    // A bounded walk: no more steps than the tree has items.
+    int budget = 0;
+    for (int i = 0; i < topLevelItemCount(); ++i)
+        budget += 1 + topLevelItem(i)->childCount();
+    for (QTreeWidgetItem* item = step(start); item && budget-- > 0; item = step(item)) {
         if (matches(item))
             return item;
     }

@@ -54,8 +54,12 @@ public:
     void Refresh();
     void ExpandAll(bool expand);
     void ClearCache() { m_bank = m_program = -1; }
-    // From start, stepping to the next sibling (or, for start null, through the top level).
-    QTreeWidgetItem* GetNextItemWithString(const QString& text, QTreeWidgetItem* start, bool exact) const;
+    // How GetNextItemWithString steps, the same way each time.
+    enum Relation { next = 1, previous = 2, parent = 3, child = 4, nextVisible = 6, previousVisible = 7 };
+    // The first item reached from start (not start itself) whose text equals text (exact) or
+    // contains it without regard to case; null when none. From no start, the steps begin
+    // before the first top-level item.
+    QTreeWidgetItem* GetNextItemWithString(const QString& text, QTreeWidgetItem* start, int relation, bool exact) const;
 
     bool GetShowProg() const { return m_showProg; }
     void SetShowProg(bool show) { m_showProg = show; }

@@ -1,6 +1,9 @@
 #include "interface/tests/WidgetTestSupport.h"
 
+#include "interface/controls/MCCheckBox.h"
 #include "interface/controls/MCCheckList.h"
+#include "interface/controls/MCMenuButton.h"
+#include "interface/core/ColorWellButton.h"
 #include "interface/controls/MCSpinEdit.h"
 #include "interface/controls/MCStaticEdit.h"
 #include "platform/media/ManualTimerService.h"
@@ -8,7 +11,9 @@
 #include "platform/ui/dialog/ItemId.h"
 #include "platform/ui/timer/UiTimers.h"
 
+#include <QFormLayout>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QTest>
 #include <QVBoxLayout>
@@ -261,6 +266,44 @@ TEST_F(StaticEditTest, WithEditingOffClicksGoToTheParentAndTypingIsIgnored)
     window.mouse.clear();
     QTest::mouseClick(edit, Qt::RightButton);
     EXPECT_EQ(window.mouse, (std::vector<QEvent::Type>{QEvent::MouseButtonPress, QEvent::MouseButtonRelease}));
+}
+
+TEST(EditControlsScreenshotTest, TheSmallControlsTogether)
+{
+    QWidget sheet;
+    auto* form = new QFormLayout(&sheet);
+    auto* spin = new MCSpinEdit;
+    spin->InitWindow(MCSpinEdit::kVisibleSpin);
+    spin->SetRange(1, 999);
+    spin->SetValue(120);
+    form->addRow("Spin edit:", spin);
+    auto* indeterminate = new MCSpinEdit;
+    indeterminate->InitWindow(MCSpinEdit::kVisibleSpin);
+    indeterminate->SetIndeterminate(true);
+    form->addRow("Indeterminate:", indeterminate);
+    auto* shown = new MCStaticEdit;
+    shown->setText("Melody");
+    form->addRow("Static edit:", shown);
+    auto* editing = new MCStaticEdit;
+    editing->setText("Bass line");
+    form->addRow("Editing:", editing);
+    auto* box = new MCCheckBox;
+    box->setText("&Loop");
+    box->SetIndeterminate(true);
+    box->setCheckState(Qt::PartiallyChecked);
+    form->addRow("Check box:", box);
+    auto* well = new ColorWellButton;
+    well->SetColor(0x2060C0);
+    form->addRow("Colour well:", well);
+    QMenu menu;
+    menu.addAction("Major");
+    auto* options = new MCMenuButton;
+    options->setText("Options");
+    options->SetMenu(&menu);
+    form->addRow("Menu button:", options);
+    sheet.show();
+    editing->SetEditing(true);
+    EXPECT_FALSE(widgettest::saveScreenshot(sheet, "edit-controls").empty());
 }
 
 }  // namespace

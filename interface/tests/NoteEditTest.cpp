@@ -112,8 +112,26 @@ TEST(DrumsBoxTest, TheListNamesEveryNoteAndSelectsByNote)
 class NoticeWindow : public QWidget, public plat::ui::NoticeListener {
 public:
     std::vector<std::pair<int, int>> notices;
+    int menus = 0;
     void onNotice(int id, int code, QWidget*) override { notices.emplace_back(id, code); }
+
+protected:
+    void contextMenuEvent(QContextMenuEvent*) override { ++menus; }
 };
+
+TEST(DrumsBoxTest, AChoiceAndAMenuRequestGoToTheParentWithoutABuddy)
+{
+    const widgettest::ProfileFolder folder;
+    NoticeWindow window;
+    auto* box = new MCDrumsBox;
+    ASSERT_TRUE(box->Create(&window, 1810));
+    box->setCurrentIndex(40);
+    emit box->activated(40);
+    EXPECT_EQ(window.notices, (std::vector<std::pair<int, int>>{{1810, 0x30D0}}));
+    QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(1, 1), QPoint(1, 1));
+    QApplication::sendEvent(box, &request);
+    EXPECT_EQ(window.menus, 1);
+}
 
 class NoteEditTest : public testing::Test {
 protected:

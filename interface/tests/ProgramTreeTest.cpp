@@ -148,14 +148,15 @@ TEST_F(ProgramTreeTest, TheTreeLoadsLazilyAndSelectsTheProgramInForce)
     tree.ExpandAll(true);
     EXPECT_EQ(low->childCount(), 3);
 
-    // The same file again keeps the tree; no program clears the selection only.
-    QTreeWidgetItem* keys = tree.topLevelItem(0);
+    // The same file again keeps the tree (the opened group keeps its voices); no program
+    // clears the selection only. Refresh builds the tree anew, every group closed.
     tree.LoadInstrument(file, -1, 5);
-    EXPECT_EQ(tree.topLevelItem(0), keys);
+    EXPECT_EQ(tree.topLevelItem(0)->childCount(), 4);
     EXPECT_TRUE(tree.selectedItems().isEmpty());
     EXPECT_EQ(tree.GetProgram(), 5);
     tree.Refresh();
-    EXPECT_NE(tree.topLevelItem(0), keys);
+    EXPECT_EQ(tree.topLevelItemCount(), 2);
+    EXPECT_EQ(tree.topLevelItem(0)->childCount(), 0);
     EXPECT_EQ(tree.GetBank(), -1);
 
     // By banks: the voices of a bank from every group.
@@ -169,10 +170,18 @@ TEST_F(ProgramTreeTest, TheTreeLoadsLazilyAndSelectsTheProgramInForce)
     tree.topLevelItem(1)->setExpanded(false);
     tree.topLevelItem(1)->setExpanded(true);
     EXPECT_EQ(tree.topLevelItem(1)->childCount(), 2);  // Organ and Strings
-    EXPECT_EQ(tree.GetNextItemWithString("strings", tree.topLevelItem(1)->child(0), false),
+    EXPECT_EQ(tree.GetNextItemWithString("strings", tree.topLevelItem(1)->child(0), MCProgramTree::next, false),
               tree.topLevelItem(1)->child(1));
-    EXPECT_EQ(tree.GetNextItemWithString("Extra", nullptr, true), tree.topLevelItem(1));
-    EXPECT_EQ(tree.GetNextItemWithString("extra", nullptr, true), nullptr);
+    EXPECT_EQ(tree.GetNextItemWithString("Extra", nullptr, MCProgramTree::next, true), tree.topLevelItem(1));
+    EXPECT_EQ(tree.GetNextItemWithString("extra", nullptr, MCProgramTree::next, true), nullptr);
+    EXPECT_EQ(tree.GetNextItemWithString("Organ", tree.topLevelItem(1), MCProgramTree::child, false),
+              tree.topLevelItem(1)->child(0));
+    EXPECT_EQ(tree.GetNextItemWithString("Extra", tree.topLevelItem(1)->child(1), MCProgramTree::parent, true),
+              tree.topLevelItem(1));
+    // The start itself is not tested.
+    EXPECT_EQ(tree.GetNextItemWithString("Extra", tree.topLevelItem(1), MCProgramTree::next, true), nullptr);
+    EXPECT_EQ(tree.GetNextItemWithString("main", tree.topLevelItem(1)->child(0), MCProgramTree::previousVisible, false),
+              tree.topLevelItem(0));
 
     // A missing file is an empty tree.
     tree.LoadInstrument(folder.path() + "/Missing.INI", 0, 0);

@@ -3,7 +3,7 @@
 #include "rack/plinthart/GraphicCache.h"
 
 #include "platform/ui/draw/DrawContext.h"
-#include "platform/ui/window/Window.h"
+#include "platform/ui/rackwindow/Window.h"
 
 #include <optional>
 

@@ -4,7 +4,7 @@
 #include "rack/plinthart/ResourceBitmap.h"
 #include "rack/plinthart/art/PartArtwork.h"
 
-#include "platform/ui/window/Cursor.h"
+#include "platform/ui/rackwindow/Cursor.h"
 
 #include <array>
 #include <map>

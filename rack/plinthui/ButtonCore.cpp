@@ -7,8 +7,8 @@
 #include "rack/plinthart/GraphicCache.h"
 
 #include "platform/ui/draw/DrawContext.h"
-#include "platform/ui/window/Cursor.h"
-#include "platform/ui/window/Window.h"
+#include "platform/ui/rackwindow/Cursor.h"
+#include "platform/ui/rackwindow/Window.h"
 
 #include <algorithm>
 

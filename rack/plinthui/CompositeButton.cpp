@@ -6,7 +6,7 @@
 #include "rack/plinthui/LookDescriptor.h"
 
 #include "platform/ui/draw/DrawContext.h"
-#include "platform/ui/window/Window.h"
+#include "platform/ui/rackwindow/Window.h"
 
 // CMPSTBTTN: a strip of bitmap slots, each a button of its own with a command id that the
 // owner gives it.

@@ -3,8 +3,8 @@
 #include "rack/plinthui/ControlIds.h"
 #include "rack/plinthui/PlinthUi.h"
 
-#include "platform/ui/window/Cursor.h"
-#include "platform/ui/window/WindowClass.h"
+#include "platform/ui/rackwindow/Cursor.h"
+#include "platform/ui/rackwindow/WindowClass.h"
 
 namespace rack {
 

@@ -5,7 +5,7 @@
 #include "rack/plinthui/PlinthUiExport.h"
 
 #include "platform/ui/draw/Font.h"
-#include "platform/ui/window/ToolTip.h"
+#include "platform/ui/rackwindow/ToolTip.h"
 
 #include <array>
 #include <memory>

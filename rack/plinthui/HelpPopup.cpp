@@ -7,9 +7,9 @@
 #include "rack/plinthart/PlinthProfile.h"
 
 #include "platform/ui/draw/DrawContext.h"
-#include "platform/ui/window/Screen.h"
-#include "platform/ui/window/Window.h"
-#include "platform/ui/window/WindowStyle.h"
+#include "platform/ui/rackwindow/Screen.h"
+#include "platform/ui/rackwindow/Window.h"
+#include "platform/ui/rackwindow/WindowStyle.h"
 
 #include <QFontMetrics>
 

@@ -6,7 +6,7 @@
 #include "rack/plinthui/LookDescriptor.h"
 
 #include "platform/ui/draw/DrawContext.h"
-#include "platform/ui/window/Window.h"
+#include "platform/ui/rackwindow/Window.h"
 
 // PRTTBUTTON: one bitmap button.
 namespace rack {

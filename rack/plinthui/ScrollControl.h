@@ -2,7 +2,7 @@
 
 #include "rack/plinthui/PlinthUiExport.h"
 
-#include "platform/ui/window/WindowMessage.h"
+#include "platform/ui/rackwindow/WindowMessage.h"
 
 #include <cstdint>
 

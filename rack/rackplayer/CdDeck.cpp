@@ -13,7 +13,7 @@
 
 #include "platform/ui/draw/DrawContext.h"
 #include "platform/ui/timer/UiTimers.h"
-#include "platform/ui/window/Window.h"
+#include "platform/ui/rackwindow/Window.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 #include "rack/rackplayer/RackFrame.h"
 
 #include "platform/core/Strings.h"
-#include "platform/ui/window/Window.h"
+#include "platform/ui/rackwindow/Window.h"
 
 #include <QDialogButtonBox>
 #include <QEvent>

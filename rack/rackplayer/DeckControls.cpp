@@ -8,8 +8,8 @@
 #include "platform/core/Strings.h"
 #include "platform/ui/draw/Brush.h"
 #include "platform/ui/draw/DrawContext.h"
-#include "platform/ui/window/Window.h"
-#include "platform/ui/window/WindowStyle.h"
+#include "platform/ui/rackwindow/Window.h"
+#include "platform/ui/rackwindow/WindowStyle.h"
 
 #include <QString>
 

@@ -17,8 +17,8 @@
 
 #include "platform/ui/draw/Brush.h"
 #include "platform/ui/draw/DrawContext.h"
-#include "platform/ui/window/Cursor.h"
-#include "platform/ui/window/Window.h"
+#include "platform/ui/rackwindow/Cursor.h"
+#include "platform/ui/rackwindow/Window.h"
 
 #include <algorithm>
 #include <vector>

@@ -2,7 +2,7 @@
 
 #include "rack/rackplayer/RackCoreExport.h"
 
-#include "platform/ui/window/WindowMessage.h"
+#include "platform/ui/rackwindow/WindowMessage.h"
 
 #include <QPoint>
 

@@ -22,11 +22,11 @@
 #include "rack/rackplayer/RackState.h"
 
 #include "platform/ui/draw/DrawContext.h"
-#include "platform/ui/window/Cursor.h"
+#include "platform/ui/rackwindow/Cursor.h"
 #include "platform/ui/window/EventLoop.h"
 #include "platform/ui/window/Menu.h"
-#include "platform/ui/window/Window.h"
-#include "platform/ui/window/WindowStyle.h"
+#include "platform/ui/rackwindow/Window.h"
+#include "platform/ui/rackwindow/WindowStyle.h"
 
 #include <QDialog>
 #include <QGuiApplication>

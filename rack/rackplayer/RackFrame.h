@@ -3,7 +3,7 @@
 #include "rack/rackplayer/RackCoreExport.h"
 #include "rack/rackplayer/RackCommands.h"
 
-#include "platform/ui/window/WindowMessage.h"
+#include "platform/ui/rackwindow/WindowMessage.h"
 
 #include <functional>
 

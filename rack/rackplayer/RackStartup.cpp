@@ -21,9 +21,9 @@
 
 #include "platform/core/Trace.h"
 #include "platform/ui/window/InstanceChannel.h"
-#include "platform/ui/window/Window.h"
-#include "platform/ui/window/WindowClass.h"
-#include "platform/ui/window/WindowMessage.h"
+#include "platform/ui/rackwindow/Window.h"
+#include "platform/ui/rackwindow/WindowClass.h"
+#include "platform/ui/rackwindow/WindowMessage.h"
 
 #include <QApplication>
 #include <QWidget>

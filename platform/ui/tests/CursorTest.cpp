@@ -1,8 +1,8 @@
 #include "platform/ui/tests/RecordingClass.h"
 #include "platform/ui/tests/UiTestEnvironment.h"
 
-#include "platform/ui/window/Cursor.h"
-#include "platform/ui/window/WindowStyle.h"
+#include "platform/ui/rackwindow/Cursor.h"
+#include "platform/ui/rackwindow/WindowStyle.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>

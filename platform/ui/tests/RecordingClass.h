@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/ui/window/Window.h"
-#include "platform/ui/window/WindowClass.h"
+#include "platform/ui/rackwindow/Window.h"
+#include "platform/ui/rackwindow/WindowClass.h"
 
 #include <functional>
 #include <string>

@@ -3,8 +3,8 @@
 
 #include "platform/media/ManualTimerService.h"
 #include "platform/ui/timer/UiTimers.h"
-#include "platform/ui/window/ToolTip.h"
-#include "platform/ui/window/WindowStyle.h"
+#include "platform/ui/rackwindow/ToolTip.h"
+#include "platform/ui/rackwindow/WindowStyle.h"
 
 #include <QMouseEvent>
 #include <QWidget>

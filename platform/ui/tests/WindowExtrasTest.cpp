@@ -4,7 +4,7 @@
 #include "platform/core/MessageLoop.h"
 #include "platform/ui/window/EventLoop.h"
 #include "platform/ui/window/InstanceChannel.h"
-#include "platform/ui/window/WindowStyle.h"
+#include "platform/ui/rackwindow/WindowStyle.h"
 
 #include <QDropEvent>
 #include <QWidget>

@@ -3,8 +3,8 @@
 
 #include "platform/media/ManualTimerService.h"
 #include "platform/ui/timer/UiTimers.h"
-#include "platform/ui/window/Screen.h"
-#include "platform/ui/window/WindowStyle.h"
+#include "platform/ui/rackwindow/Screen.h"
+#include "platform/ui/rackwindow/WindowStyle.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

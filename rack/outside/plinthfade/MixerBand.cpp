@@ -6,8 +6,8 @@
 
 #include "platform/ui/draw/Brush.h"
 #include "platform/ui/draw/DrawContext.h"
-#include "platform/ui/window/Window.h"
-#include "platform/ui/window/WindowClass.h"
+#include "platform/ui/rackwindow/Window.h"
+#include "platform/ui/rackwindow/WindowClass.h"
 
 #include <QPainter>
 

@@ -2,7 +2,7 @@
 
 #include "rack/outside/plinthfade/PlinthFadeExport.h"
 
-#include "platform/ui/window/WindowMessage.h"
+#include "platform/ui/rackwindow/WindowMessage.h"
 
 #include <cstdint>
 

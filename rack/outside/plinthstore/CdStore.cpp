@@ -10,7 +10,7 @@
 #include "platform/core/Trace.h"
 #include "platform/media/Backend.h"
 #include "platform/ui/timer/UiTimers.h"
-#include "platform/ui/window/Window.h"
+#include "platform/ui/rackwindow/Window.h"
 
 #include <cdio/cdio.h>
 #include <cdio/logging.h>

@@ -1,6 +1,6 @@
 #include "rack/outside/plinthstore/FileChooser.h"
 
-#include "platform/ui/window/Window.h"
+#include "platform/ui/rackwindow/Window.h"
 
 #include <QFileDialog>
 #include <QStringList>

@@ -9,7 +9,7 @@
 
 #include "platform/core/Paths.h"
 #include "platform/core/Strings.h"
-#include "platform/ui/window/Window.h"
+#include "platform/ui/rackwindow/Window.h"
 
 #include <QDir>
 #include <QStandardPaths>

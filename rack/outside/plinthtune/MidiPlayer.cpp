@@ -6,8 +6,8 @@
 #include "platform/core/MessageWindow.h"
 #include "platform/core/Trace.h"
 #include "platform/media/Backend.h"
-#include "platform/ui/window/Window.h"
-#include "platform/ui/window/WindowMessage.h"
+#include "platform/ui/rackwindow/Window.h"
+#include "platform/ui/rackwindow/WindowMessage.h"
 
 #include <algorithm>
 #include <array>

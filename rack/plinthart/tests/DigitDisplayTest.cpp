@@ -5,8 +5,8 @@
 
 #include "platform/ui/draw/Bitmap.h"
 #include "platform/ui/draw/DrawContext.h"
-#include "platform/ui/window/WindowClass.h"
-#include "platform/ui/window/WindowStyle.h"
+#include "platform/ui/rackwindow/WindowClass.h"
+#include "platform/ui/rackwindow/WindowStyle.h"
 
 #include <QWidget>
 

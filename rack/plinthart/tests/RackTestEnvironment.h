@@ -4,7 +4,7 @@
 
 #include "platform/core/Profile.h"
 #include "platform/ui/draw/DrawContext.h"
-#include "platform/ui/window/Window.h"
+#include "platform/ui/rackwindow/Window.h"
 
 #include <QDir>
 #include <QImage>

@@ -12,8 +12,8 @@
 
 #include "platform/media/ManualTimerService.h"
 #include "platform/ui/timer/UiTimers.h"
-#include "platform/ui/window/Window.h"
-#include "platform/ui/window/WindowStyle.h"
+#include "platform/ui/rackwindow/Window.h"
+#include "platform/ui/rackwindow/WindowStyle.h"
 
 #include <gtest/gtest.h>
 

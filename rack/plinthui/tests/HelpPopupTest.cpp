@@ -4,7 +4,7 @@
 
 #include "rack/plinthart/PlinthProfile.h"
 
-#include "platform/ui/window/Screen.h"
+#include "platform/ui/rackwindow/Screen.h"
 
 #include <QFontMetrics>
 

@@ -5,7 +5,7 @@
 #include "rack/plinthui/ScrollScale.h"
 #include "rack/plinthui/ScrollState.h"
 
-#include "platform/ui/window/Cursor.h"
+#include "platform/ui/rackwindow/Cursor.h"
 
 #include <QWidget>
 

@@ -8,7 +8,7 @@
 #include "rack/rackplayer/tests/RackFixture.h"
 
 #include "platform/core/IniFile.h"
-#include "platform/ui/window/Window.h"
+#include "platform/ui/rackwindow/Window.h"
 
 #include <QApplication>
 #include <QKeyEvent>

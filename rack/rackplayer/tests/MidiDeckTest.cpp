@@ -9,7 +9,7 @@
 #include "rack/rackplayer/tests/RackFixture.h"
 
 #include "platform/media/ManualTimerService.h"
-#include "platform/ui/window/Window.h"
+#include "platform/ui/rackwindow/Window.h"
 
 #include <QWidget>
 

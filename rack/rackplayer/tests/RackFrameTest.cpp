@@ -13,7 +13,7 @@
 #include "rack/rackplayer/tests/RackFixture.h"
 
 #include "platform/ui/window/Menu.h"
-#include "platform/ui/window/Window.h"
+#include "platform/ui/rackwindow/Window.h"
 
 #include <QCheckBox>
 #include <QGuiApplication>

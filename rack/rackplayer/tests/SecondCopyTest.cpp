@@ -7,7 +7,7 @@
 #include "platform/core/UserPrompt.h"
 #include "platform/ui/window/EventLoop.h"
 #include "platform/ui/window/InstanceChannel.h"
-#include "platform/ui/window/Window.h"
+#include "platform/ui/rackwindow/Window.h"
 
 #include <QApplication>
 #include <QMessageBox>

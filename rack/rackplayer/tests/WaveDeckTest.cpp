@@ -11,7 +11,7 @@
 #include "rack/rackplayer/tests/RackFixture.h"
 
 #include "platform/core/UserPrompt.h"
-#include "platform/ui/window/Window.h"
+#include "platform/ui/rackwindow/Window.h"
 
 #include <QListWidget>
 #include <QWidget>

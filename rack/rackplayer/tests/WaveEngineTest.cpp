@@ -6,7 +6,7 @@
 
 #include "platform/media/file/FileProvider.h"
 #include "platform/ui/tests/RecordingClass.h"
-#include "platform/ui/window/Window.h"
+#include "platform/ui/rackwindow/Window.h"
 
 #include <gtest/gtest.h>
 

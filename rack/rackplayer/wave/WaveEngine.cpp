@@ -14,7 +14,7 @@
 #include "platform/media/Backend.h"
 #include "platform/storage/RiffFile.h"
 #include "platform/ui/timer/UiTimers.h"
-#include "platform/ui/window/Window.h"
+#include "platform/ui/rackwindow/Window.h"
 
 #include <algorithm>
 #include <array>

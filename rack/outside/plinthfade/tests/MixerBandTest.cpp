@@ -2,8 +2,8 @@
 #include "rack/outside/plinthfx/StereoProcess.h"
 
 #include "platform/ui/tests/UiTestEnvironment.h"
-#include "platform/ui/window/Window.h"
-#include "platform/ui/window/WindowStyle.h"
+#include "platform/ui/rackwindow/Window.h"
+#include "platform/ui/rackwindow/WindowStyle.h"
 
 #include <QMouseEvent>
 #include <QWidget>

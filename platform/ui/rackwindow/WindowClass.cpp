@@ -1,4 +1,4 @@
-#include "platform/ui/window/WindowClass.h"
+#include "platform/ui/rackwindow/WindowClass.h"
 
 #include "platform/core/Strings.h"
 

@@ -1,7 +1,7 @@
-#include "platform/ui/window/ToolTip.h"
+#include "platform/ui/rackwindow/ToolTip.h"
 
 #include "platform/ui/timer/UiTimers.h"
-#include "platform/ui/window/Window.h"
+#include "platform/ui/rackwindow/Window.h"
 
 #include <QToolTip>
 

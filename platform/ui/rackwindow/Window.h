@@ -3,8 +3,8 @@
 #include "platform/ui/PlatUiExport.h"
 
 #include "platform/ui/draw/DrawContext.h"
-#include "platform/ui/window/WindowClass.h"
-#include "platform/ui/window/WindowMessage.h"
+#include "platform/ui/rackwindow/WindowClass.h"
+#include "platform/ui/rackwindow/WindowMessage.h"
 
 #include <QImage>
 #include <QMargins>

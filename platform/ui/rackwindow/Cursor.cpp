@@ -1,4 +1,4 @@
-#include "platform/ui/window/Cursor.h"
+#include "platform/ui/rackwindow/Cursor.h"
 
 #include <QCursor>
 #include <QGuiApplication>

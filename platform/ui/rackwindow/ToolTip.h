@@ -2,7 +2,7 @@
 
 #include "platform/ui/PlatUiExport.h"
 
-#include "platform/ui/window/WindowMessage.h"
+#include "platform/ui/rackwindow/WindowMessage.h"
 
 #include <QPoint>
 #include <QRect>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ui/window/Window.h"
+#include "platform/ui/rackwindow/Window.h"
 
 #include <QWidget>
 

@@ -1,9 +1,9 @@
-#include "platform/ui/window/WindowWidget.h"
+#include "platform/ui/rackwindow/WindowWidget.h"
 
-#include "platform/ui/window/Cursor.h"
-#include "platform/ui/window/Screen.h"
-#include "platform/ui/window/WindowStyle.h"
-#include "platform/ui/window/ToolTip.h"
+#include "platform/ui/rackwindow/Cursor.h"
+#include "platform/ui/rackwindow/Screen.h"
+#include "platform/ui/rackwindow/WindowStyle.h"
+#include "platform/ui/rackwindow/ToolTip.h"
 
 #include <QCoreApplication>
 #include <QDragEnterEvent>

@@ -1,12 +1,12 @@
-#include "platform/ui/window/Window.h"
+#include "platform/ui/rackwindow/Window.h"
 
 #include "platform/ui/draw/Brush.h"
 #include "platform/ui/timer/UiTimers.h"
 #include "platform/ui/window/Menu.h"
-#include "platform/ui/window/Screen.h"
-#include "platform/ui/window/ToolTip.h"
-#include "platform/ui/window/WindowStyle.h"
-#include "platform/ui/window/WindowWidget.h"
+#include "platform/ui/rackwindow/Screen.h"
+#include "platform/ui/rackwindow/ToolTip.h"
+#include "platform/ui/rackwindow/WindowStyle.h"
+#include "platform/ui/rackwindow/WindowWidget.h"
 
 #include <QMenuBar>
 #include <QPainter>

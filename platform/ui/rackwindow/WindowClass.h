@@ -3,8 +3,8 @@
 #include "platform/ui/PlatUiExport.h"
 
 #include "platform/ui/draw/Brush.h"
-#include "platform/ui/window/Cursor.h"
-#include "platform/ui/window/WindowMessage.h"
+#include "platform/ui/rackwindow/Cursor.h"
+#include "platform/ui/rackwindow/WindowMessage.h"
 
 #include <functional>
 #include <memory>

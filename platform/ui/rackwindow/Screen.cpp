@@ -1,4 +1,4 @@
-#include "platform/ui/window/Screen.h"
+#include "platform/ui/rackwindow/Screen.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "interface/InterfaceExport.h"
+
+#include <QFileDialog>
+
+#include <string>
+
+// Choosing a file to save wave audio to, from the folder last used (the program's folder at
+// first); asks before replacing a file.
+class INTERFACE_API MCWaveSaveDlg : public QFileDialog {
+public:
+    explicit MCWaveSaveDlg(QWidget* parent = nullptr);
+
+    bool DoSave(std::string& file);
+};
