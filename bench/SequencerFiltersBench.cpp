@@ -1,5 +1,5 @@
 #include "bench/BenchMidiBackend.h"
-#include "bench/BenchProfile.h"
+#include "bench/BenchPlayerPiece.h"
 #include "bench/BenchSequence.h"
 #include "notabase/model/ECEnvelope.h"
 #include "notabase/values/MCVoiceTrack.h"
@@ -52,64 +52,45 @@ void BM_QuantizeNotes(benchmark::State& state)
 }
 BENCHMARK(BM_QuantizeNotes)->Unit(benchmark::kMillisecond);
 
-constexpr int kStaves = 16;
-
-// A piece of 16 staves at 120 beats per minute, a note every 1/800 s spread over the staves.
-// With filters each staff transposes by its track and a transposition envelope, scales its
-// velocities by an envelope and accents every voice; without, its track list is emptied.
-class Piece {
-public:
-    Piece(float quarters, float spacing, bool filters) : m_piece(kStaves, quarters)
-    {
-        m_notes = static_cast<int>(m_piece.AddNotes(1.0f, quarters, spacing, spacing * 0.5f, false).size());
-        m_piece.MapVoices(DCsqTrack::voiceCount);
-        m_velocity.SetDefaultValue(1.1f);
-        for (int track = 1; track <= kStaves; ++track) {
-            auto* data = plat::dynamicDowncast<DCsqStaff>(m_piece.StaffData(track));
-            auto* transpose = plat::dynamicDowncast<LCsqTranspose>(data->GetFilter(FilterTranspose, DCsqTrack::allVoices));
-            if (!filters) {
-                data->RemoveTrackFilter(transpose);
-                delete transpose;
-                continue;
-            }
-            data->SetTrackTransposition(2.0f);
-            data->GetTranspositionEnv(1);
-            auto* velocity = new LCsqVelocity;
-            velocity->SetEnvelope(&m_velocity);
-            data->AddTrackFilter(velocity);
-            auto* accent = new LCsqAccent;
-            accent->SetVelocityOnChange(1.1f);
-            accent->SetVelocityOffChange(1.0f);
-            accent->SetDurationChange(0.9f);
-            data->AddVoiceFilter(accent, DCsqTrack::allVoices);
+// With filters each staff of the piece transposes by its track and a transposition envelope,
+// scales its velocities by the envelope given and accents every voice; without, its track list
+// is emptied.
+void setFilters(BenchPlayerPiece& piece, bool filters, ECEnvelope& velocityEnvelope)
+{
+    for (int track = 1; track <= BenchPlayerPiece::kStaves; ++track) {
+        auto* data = plat::dynamicDowncast<DCsqStaff>(piece.StaffData(track));
+        auto* transpose = plat::dynamicDowncast<LCsqTranspose>(data->GetFilter(FilterTranspose, DCsqTrack::allVoices));
+        if (!filters) {
+            data->RemoveTrackFilter(transpose);
+            delete transpose;
+            continue;
         }
+        data->SetTrackTransposition(2.0f);
+        data->GetTranspositionEnv(1);
+        auto* velocity = new LCsqVelocity;
+        velocity->SetEnvelope(&velocityEnvelope);
+        data->AddTrackFilter(velocity);
+        auto* accent = new LCsqAccent;
+        accent->SetVelocityOnChange(1.1f);
+        accent->SetVelocityOffChange(1.0f);
+        accent->SetDurationChange(0.9f);
+        data->AddVoiceFilter(accent, DCsqTrack::allVoices);
     }
+}
 
-    std::unique_ptr<CSequence> NewSequence()
-    {
-        std::unique_ptr<CSequence> sequence = m_piece.NewSequence();
-        sequence->EnableAutoRewind(0);
-        sequence->SetLocation(MCTime(0.0f));
-        return sequence;
-    }
-    int Notes() const { return m_notes; }
-
-private:
-    // The velocity filters' envelope outlives the performance that holds them.
-    ECEnvelope m_velocity;
-    BenchProfile m_profile;
-    BenchSequence m_piece;
-    int m_notes = 0;
-};
-
-// The player's events per second of processor time through the sequence's callback, with
-// every filter of each track (argument 1) or none (argument 0).
+// The player's events per second of processor time through the sequence's callback, on the
+// player benchmarks' piece at 1600 notes a second, with every filter of each track
+// (argument 1) or none (argument 0).
 void BM_PlayerEventsWithFilters(benchmark::State& state)
 {
     const bool filters = state.range(0) != 0;
     constexpr float kQuarters = 64.0f;
+    // The velocity filters' envelope outlives the performance that holds them.
+    ECEnvelope velocity;
+    velocity.SetDefaultValue(1.1f);
     BenchMidiBackend backend(0);
-    Piece piece(kQuarters, 2.0f / 1600.0f, filters);
+    BenchPlayerPiece piece(kQuarters, 2.0f / 1600.0f);
+    setFilters(piece, filters, velocity);
     std::unique_ptr<CSequence> sequence = piece.NewSequence();
     BenchSequence::MeasurePlayerEvents(state, backend.Wavegate(), *sequence, piece.Notes(), kQuarters);
 }

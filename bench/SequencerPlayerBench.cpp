@@ -1,10 +1,9 @@
 #include "bench/BenchMidiBackend.h"
-#include "bench/BenchProfile.h"
+#include "bench/BenchPlayerPiece.h"
 #include "bench/BenchSequence.h"
 #include "platform/media/Backend.h"
 #include "platform/media/RealTimerService.h"
 #include "platform/media/memory/MemoryProvider.h"
-#include "sequencer/data/DCsqTrack.h"
 #include "sequencer/transport/CSequence.h"
 #include "wavegate/CWavegate.h"
 
@@ -24,34 +23,6 @@ namespace {
 using plat::media::Backend;
 using Steady = std::chrono::steady_clock;
 
-constexpr int kStaves = 16;
-
-// A piece of 16 staves at 120 beats per minute, staff n on channel n - 1 of output 0: notes
-// spaced evenly over the staves, each lasting half the spacing, from a quarter note on.
-class Piece {
-public:
-    Piece(float quarters, float spacing) : m_piece(kStaves, quarters)
-    {
-        m_notes = static_cast<int>(m_piece.AddNotes(1.0f, quarters, spacing, spacing * 0.5f, false).size());
-        m_piece.MapVoices(DCsqTrack::voiceCount);
-    }
-
-    // A sequence over the piece, located at its start.
-    std::unique_ptr<CSequence> NewSequence()
-    {
-        std::unique_ptr<CSequence> sequence = m_piece.NewSequence();
-        sequence->EnableAutoRewind(0);
-        sequence->SetLocation(MCTime(0.0f));
-        return sequence;
-    }
-    int Notes() const { return m_notes; }
-
-private:
-    BenchProfile m_profile;
-    BenchSequence m_piece;
-    int m_notes = 0;
-};
-
 // The player gathering, filtering, splitting and converting the events of one slice after
 // another through the sequence's callback, with no output to hand the records to (they are
 // let go at once). The argument is the notes per second; the piece is played through, then
@@ -61,7 +32,7 @@ void BM_PlayerEventsPerSecond(benchmark::State& state)
     const auto notesPerSecond = static_cast<float>(state.range(0));
     constexpr float kQuarters = 64.0f;
     BenchMidiBackend backend(0);
-    Piece piece(kQuarters, 2.0f / notesPerSecond);
+    BenchPlayerPiece piece(kQuarters, 2.0f / notesPerSecond);
     std::unique_ptr<CSequence> sequence = piece.NewSequence();
     BenchSequence::MeasurePlayerEvents(state, backend.Wavegate(), *sequence, piece.Notes(), kQuarters);
 }
@@ -85,7 +56,7 @@ void BM_PlayedEventLateness(benchmark::State& state)
             auto wavegate = std::make_unique<CWavegate>();
             wavegate->Initialize(CWavegate::WG_INIT_MIDI);
             // 0.02 quarter notes are 10 ms at 120 beats per minute.
-            Piece piece(7.0f, 0.02f);
+            BenchPlayerPiece piece(7.0f, 0.02f);
             std::unique_ptr<CSequence> sequence = piece.NewSequence();
             sequence->EnableAutoStop(1);
             wavegate->OpenDevices();
