@@ -225,8 +225,7 @@ intptr_t onCreate(Window* deck)
     else
         DeckControls::createButton(deck, "!A", kCdCmdEject, QRect(364, 35, 34, 24));
     DeckControls::createButton(deck, "+A", kDeckCmdPlaylist, QRect(9, 38, 43, 19), 40);
-    DeckControls::createButton(deck, "!B", kCdCmdLoop, QRect(591, 37, 34, 21));
-    DeckControls::latchButton(deck, kCdCmdLoop, state.cdLoop ? kLatchOn : kLatchOff);
+    DeckControls::createLoopButton(deck, kCdCmdLoop, state.cdLoop);
     obj_InitCD();
     g_state.playCount = obj_GetCDPlayCount();
     cd_ShowLoaded(deck);

@@ -155,6 +155,12 @@ int DeckControls::skipIndex(uint32_t command, int index, int count, int32_t tent
     return index;
 }
 
+void DeckControls::createLoopButton(Window* deck, uint32_t command, bool loop)
+{
+    createButton(deck, "!B", command, QRect(591, 37, 34, 21));
+    latchButton(deck, command, loop ? kLatchOn : kLatchOff);
+}
+
 void DeckControls::toggleLoop(Window* deck, uint32_t command, const bool& loop)
 {
     if (Window* frame = rackState().frame; Window::isWindow(frame))

@@ -83,6 +83,8 @@ public:
     // to start the same one again.
     static int skipIndex(uint32_t command, int index, int count, int32_t tenths);
 
+    // The loop button of the command id, latched as loop stands.
+    static void createLoopButton(plat::ui::Window* deck, uint32_t command, bool loop);
     // Passes a loop button's command to the frame, which flips the loop, and latches the
     // button as loop then stands.
     static void toggleLoop(plat::ui::Window* deck, uint32_t command, const bool& loop);

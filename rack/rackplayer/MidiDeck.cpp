@@ -316,8 +316,7 @@ intptr_t onCreate(Window* deck)
     g_state = MidiDeckState();
     DeckControls::createStrip(deck);
     DeckControls::createButton(deck, "+A", kDeckCmdPlaylist, QRect(9, 38, 43, 19), 31);
-    DeckControls::createButton(deck, "!B", kMidiCmdLoop, QRect(591, 37, 34, 21));
-    DeckControls::latchButton(deck, kMidiCmdLoop, rackState().midiLoop ? kLatchOn : kLatchOff);
+    DeckControls::createLoopButton(deck, kMidiCmdLoop, rackState().midiLoop);
     deck->acceptFiles(true);
     obj_RegisterUser(deck, kObjMidi);
     rackState().midiCount = obj_GetMidiCount();

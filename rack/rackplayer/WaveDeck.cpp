@@ -398,8 +398,7 @@ intptr_t onCreate(Window* deck)
     DeckControls::createStrip(deck);
     DeckControls::createButton(deck, "+R", kWaveCmdRecordSetup, QRect(365, 11, 34, 18));
     DeckControls::createButton(deck, "+A", kDeckCmdPlaylist, QRect(9, 38, 43, 19), 92);
-    DeckControls::createButton(deck, "!B", kWaveCmdLoop, QRect(591, 37, 34, 21));
-    DeckControls::latchButton(deck, kWaveCmdLoop, rackState().waveLoop ? kLatchOn : kLatchOff);
+    DeckControls::createLoopButton(deck, kWaveCmdLoop, rackState().waveLoop);
     deck->acceptFiles(true);
     obj_RegisterUser(deck, kObjWave);
     RackState& state = rackState();
