@@ -3,7 +3,6 @@
 #include "rack/outside/plinthstore/CdStore.h"
 #include "rack/outside/plinthstore/ObjectStore.h"
 #include "rack/plinthart/DigitDisplay.h"
-#include "rack/plinthart/GraphicCache.h"
 #include "rack/plinthart/GraphicIds.h"
 #include "rack/plinthui/ControlIds.h"
 #include "rack/rackplayer/CdPlaylistDialog.h"
@@ -43,9 +42,7 @@ const CdTrackRecord* currentTrack()
 
 void stopTimer(Window* deck)
 {
-    if (g_state.timerRunning)
-        deck->killTimer(kCdPlayTimer);
-    g_state.timerRunning = false;
+    DeckControls::stopTimer(deck, kCdPlayTimer, g_state.timerRunning);
 }
 
 void showBusy(Window* deck)
@@ -53,10 +50,7 @@ void showBusy(Window* deck)
     g_state.paused = false;
     DeckControls::latchSlot(deck, kSlotPause, kLatchOff);
     cd_Repaint(deck);
-    DeckControls::enableSlot(deck, kSlotPlay, false);
-    for (const uint32_t slot : {kSlotPause, kSlotStop, kSlotScanBack, kSlotScanForward, kSlotPrevious, kSlotNext})
-        DeckControls::enableSlot(deck, slot, true);
-    DeckControls::enableButton(deck, kDeckCmdPlaylist, false);
+    DeckControls::showBusy(deck, true);
     rack_SetDeckLoaded(kDeckCd, false);
 }
 
@@ -123,10 +117,7 @@ void next(Window* deck, uint32_t command)
         cd_Stop(deck, true, true, kCdStopKindSuccess);
         g_state.resume = true;
     }
-    if (command == kSlotNext)
-        g_state.position = g_state.position + 1 >= g_state.playCount ? 0 : g_state.position + 1;
-    else if (g_state.elapsedTenths < 10)
-        g_state.position = g_state.position == 0 ? g_state.playCount - 1 : g_state.position - 1;
+    g_state.position = DeckControls::skipIndex(command, g_state.position, g_state.playCount, g_state.elapsedTenths);
     g_state.elapsedTenths = 0;
     if (g_state.resume) {
         g_state.resume = false;
@@ -157,10 +148,8 @@ void scan(Window* deck, uint32_t command, intptr_t code)
         const CdTrackRecord* track = currentTrack();
         if (!track)
             return;
-        const int32_t step = DeckControls::scanStep(g_state.scanSpeed, g_state.scanSteps);
-        g_state.elapsedTenths = command == kSlotScanBack ? std::max(g_state.elapsedTenths - step, 0)
-                                                         : std::min(g_state.elapsedTenths + step, track->lengthTenths);
-        PaintTime(deck, nullptr, kDeckTimeLeft, kDeckDigitsTop, g_state.elapsedTenths, true);
+        DeckControls::scanRepeat(deck, command, g_state.scanSpeed, g_state.scanSteps, g_state.elapsedTenths,
+                                 track->lengthTenths);
     }
 }
 
@@ -217,11 +206,7 @@ void paintTime(Window* deck, plat::ui::DrawContext& dc)
 void paint(Window* deck)
 {
     plat::ui::DrawContext dc = deck->beginPaint();
-    if (const plat::ui::Bitmap* background = GetGraphicPart(kPartCdBackground)) {
-        dc.selectPalette(GetGraphicPalette());
-        dc.realizePalette();
-        dc.blit(0, 0, deck->clientRect().width(), deck->clientRect().height(), *background, 0, 0);
-    }
+    DeckControls::paintBackground(dc, deck, kPartCdBackground);
     const CdTrackRecord* track = currentTrack();
     DeckControls::paintName(dc, track ? track->name : std::string(), track ? track->lengthTenths : 0);
     const int index = trackAt(g_state.position);
@@ -240,8 +225,7 @@ intptr_t onCreate(Window* deck)
     else
         DeckControls::createButton(deck, "!A", kCdCmdEject, QRect(364, 35, 34, 24));
     DeckControls::createButton(deck, "+A", kDeckCmdPlaylist, QRect(9, 38, 43, 19), 40);
-    DeckControls::createButton(deck, "!B", kCdCmdLoop, QRect(591, 37, 34, 21));
-    DeckControls::latchButton(deck, kCdCmdLoop, state.cdLoop ? kLatchOn : kLatchOff);
+    DeckControls::createLoopButton(deck, kCdCmdLoop, state.cdLoop);
     obj_InitCD();
     g_state.playCount = obj_GetCDPlayCount();
     cd_ShowLoaded(deck);
@@ -277,11 +261,7 @@ void onCommand(Window* deck, uint32_t command, intptr_t code)
         if (code == kNotifyRepeat)
             next(deck, command);
         break;
-    case kCdCmdLoop:
-        if (Window::isWindow(state.frame))
-            state.frame->send(kCommandMessage, kCdCmdLoop, 0);
-        DeckControls::latchButton(deck, kCdCmdLoop, state.cdLoop ? kLatchOn : kLatchOff);
-        break;
+    case kCdCmdLoop: DeckControls::toggleLoop(deck, kCdCmdLoop, state.cdLoop); break;
     case kCdCmdEject: eject(deck); break;
     default: break;
     }
@@ -335,10 +315,7 @@ void cd_Repaint(Window* deck)
 {
     if (!deck)
         deck = deckWindow();
-    if (!Window::isWindow(deck))
-        return;
-    deck->invalidate(false);
-    deck->update();
+    DeckControls::repaint(deck);
 }
 
 void cd_ShowLoaded(Window* deck)
@@ -350,14 +327,7 @@ void cd_ShowLoaded(Window* deck)
     cd_Repaint(deck);
     if (rackState().cdState != kDeckIdle)
         return;
-    const bool any = g_state.playCount != 0;
-    DeckControls::latchButton(deck, kDeckCmdPlaylist, any ? kLatchOn : kLatchOff);
-    DeckControls::enableButton(deck, kDeckCmdPlaylist, true);
-    DeckControls::enableSlot(deck, kSlotPlay, true);
-    DeckControls::enableSlot(deck, kSlotPause, false);
-    DeckControls::enableSlot(deck, kSlotStop, false);
-    for (const uint32_t slot : {kSlotScanBack, kSlotScanForward, kSlotPrevious, kSlotNext})
-        DeckControls::enableSlot(deck, slot, any);
+    DeckControls::showIdle(deck, g_state.playCount != 0, true);
     rack_SetDeckLoaded(kDeckCd, true);
 }
 

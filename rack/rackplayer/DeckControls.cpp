@@ -1,11 +1,16 @@
 #include "rack/rackplayer/DeckControls.h"
 
+#include "rack/outside/plinthbase/MessageBoxes.h"
 #include "rack/outside/plinthbase/TextFit.h"
+#include "rack/outside/plinthstore/ObjectStore.h"
+#include "rack/plinthart/DigitDisplay.h"
 #include "rack/plinthart/GraphicCache.h"
 #include "rack/plinthart/GraphicIds.h"
 #include "rack/plinthui/ControlIds.h"
+#include "rack/rackplayer/RackState.h"
 
 #include "platform/core/Strings.h"
+#include "platform/ui/draw/Bitmap.h"
 #include "platform/ui/draw/Brush.h"
 #include "platform/ui/draw/DrawContext.h"
 #include "platform/ui/rackwindow/Window.h"
@@ -13,12 +18,17 @@
 
 #include <QString>
 
+#include <algorithm>
+
 namespace rack {
 
 namespace {
 
 using plat::ui::Window;
 
+constexpr int kStrCaption = 512;
+constexpr int kStrNoneDropped = 568;
+constexpr int kStrSomeDropped = 570;
 constexpr QRect kStripRect(71, 34, 280, 24);
 constexpr uint32_t kSlots[] = {kSlotPrevious, kSlotScanBack, kSlotStop, kSlotPause, kSlotPlay, kSlotScanForward,
                                kSlotNext};
@@ -90,12 +100,109 @@ void DeckControls::latchButton(Window* deck, uint32_t id, uintptr_t value)
         button->send(plat::ui::kCommandMessage, kControlLatch, intptr_t(value));
 }
 
-int32_t DeckControls::scanStep(int& speed, int& steps)
+void DeckControls::repaint(Window* deck)
+{
+    if (!Window::isWindow(deck))
+        return;
+    deck->invalidate(false);
+    deck->update();
+}
+
+void DeckControls::stopTimer(Window* deck, uintptr_t timer, bool& running)
+{
+    if (running)
+        deck->killTimer(timer);
+    running = false;
+}
+
+void DeckControls::showIdle(Window* deck, bool any, bool enableSkip)
+{
+    latchButton(deck, kDeckCmdPlaylist, any ? kLatchOn : kLatchOff);
+    enableButton(deck, kDeckCmdPlaylist, true);
+    enableSlot(deck, kSlotPlay, true);
+    enableSlot(deck, kSlotPause, false);
+    enableSlot(deck, kSlotStop, false);
+    for (const uint32_t slot : {kSlotScanBack, kSlotScanForward, kSlotPrevious, kSlotNext})
+        enableSlot(deck, slot, enableSkip && any);
+}
+
+void DeckControls::showBusy(Window* deck, bool canSkip)
+{
+    enableSlot(deck, kSlotPlay, false);
+    enableSlot(deck, kSlotPause, true);
+    enableSlot(deck, kSlotStop, true);
+    for (const uint32_t slot : {kSlotScanBack, kSlotScanForward, kSlotPrevious, kSlotNext})
+        enableSlot(deck, slot, canSkip);
+    enableButton(deck, kDeckCmdPlaylist, false);
+}
+
+void DeckControls::scanRepeat(Window* deck, uint32_t command, int& speed, int& steps, int32_t& tenths,
+                              int32_t length)
 {
     const int32_t step = speed * 10;
     if (++steps % 16 == 0)
         ++speed;
-    return step;
+    tenths = command == kSlotScanBack ? std::max(tenths - step, 0) : std::min(tenths + step, length);
+    PaintTime(deck, nullptr, kDeckTimeLeft, kDeckDigitsTop, tenths, true);
+}
+
+int DeckControls::skipIndex(uint32_t command, int index, int count, int32_t tenths)
+{
+    if (command == kSlotNext)
+        return index + 1 >= count ? 0 : index + 1;
+    if (tenths < 10)
+        return index == 0 ? count - 1 : index - 1;
+    return index;
+}
+
+void DeckControls::createLoopButton(Window* deck, uint32_t command, bool loop)
+{
+    createButton(deck, "!B", command, QRect(591, 37, 34, 21));
+    latchButton(deck, command, loop ? kLatchOn : kLatchOff);
+}
+
+void DeckControls::toggleLoop(Window* deck, uint32_t command, const bool& loop)
+{
+    if (Window* frame = rackState().frame; Window::isWindow(frame))
+        frame->send(plat::ui::kCommandMessage, command, 0);
+    latchButton(deck, command, loop ? kLatchOn : kLatchOff);
+}
+
+DeckControls::Dropped DeckControls::loadDropped(Window* deck, const std::vector<std::string>& files, int ownType,
+                                                int (*load)(Window*, const char*), int otherType,
+                                                bool (*take)(const std::string&))
+{
+    Dropped dropped;
+    int tried = 0;
+    for (const std::string& file : files) {
+        ++tried;
+        const int type = obj_GetType(file);
+        if (type == otherType) {
+            if (take(file))
+                ++dropped.loaded;
+            break;
+        }
+        if (type == ownType) {
+            if (const int index = load(deck, file.c_str()); index >= 0) {
+                ++dropped.loaded;
+                dropped.last = index;
+            }
+        }
+    }
+    if (dropped.loaded == 0)
+        MsgBox(deck, kStrNoneDropped, kStrCaption, kMbOk | kMbIconStop);
+    else if (dropped.loaded < tried)
+        MsgBox(deck, kStrSomeDropped, kStrCaption, kMbOk | kMbIconExclamation);
+    return dropped;
+}
+
+void DeckControls::paintBackground(plat::ui::DrawContext& dc, Window* deck, int part)
+{
+    if (const plat::ui::Bitmap* background = GetGraphicPart(part)) {
+        dc.selectPalette(GetGraphicPalette());
+        dc.realizePalette();
+        dc.blit(0, 0, deck->clientRect().width(), deck->clientRect().height(), *background, 0, 0);
+    }
 }
 
 void DeckControls::paintName(plat::ui::DrawContext& dc, const std::string& name, int32_t lengthTenths)

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace plat::ui {
 class DrawContext;
@@ -40,8 +41,8 @@ inline constexpr int kDeckIndexLeft = 475;
 inline constexpr int kDeckTimeLeft = 520;
 inline constexpr int kDeckDigitsTop = 20;
 
-// What the three decks share: their controls, the stepping of a held scan, and the name
-// field.
+// What the three decks share: their controls and how they show idle or busy, a held scan and
+// the skip keys, the loop button, dropped files, and the background and name field.
 class RACKCORE_API DeckControls {
 public:
     // The transport strip (id 48 at 71,34), its slots taking 53, 51, 50, 49, 48, 52, 54 and
@@ -60,9 +61,47 @@ public:
     static void enableButton(plat::ui::Window* deck, uint32_t id, bool enabled);
     static void latchButton(plat::ui::Window* deck, uint32_t id, uintptr_t value);
 
-    // One repeat of a held scan key: the step in tenths (the speed times a second), the
-    // speed rising by one after every 16 steps.
-    static int32_t scanStep(int& speed, int& steps);
+    // Invalidates and updates the deck at once; nothing when it is gone.
+    static void repaint(plat::ui::Window* deck);
+    // Kills the deck's timer when it runs.
+    static void stopTimer(plat::ui::Window* deck, uintptr_t timer, bool& running);
+
+    // The controls of an idle deck: play on, pause and stop off, scan and skip while it holds
+    // something (any) and enableSkip, the playlist button on and latched while it holds something.
+    static void showIdle(plat::ui::Window* deck, bool any, bool enableSkip);
+    // The controls of a busy deck: play off, pause and stop on, scan and skip as canSkip, the
+    // playlist button off.
+    static void showBusy(plat::ui::Window* deck, bool canSkip);
+
+    // One repeat of a held scan key (command kSlotScanBack or kSlotScanForward): tenths moves
+    // by the speed times a second, within 0 and length, and shows on the time display; the
+    // speed rises by one after every 16 repeats.
+    static void scanRepeat(plat::ui::Window* deck, uint32_t command, int& speed, int& steps, int32_t& tenths,
+                           int32_t length);
+    // The index a skip key (kSlotNext or kSlotPrevious) leads to among count: next wraps to the
+    // first; previous goes back, wrapping, within the first second (tenths) and otherwise stays
+    // to start the same one again.
+    static int skipIndex(uint32_t command, int index, int count, int32_t tenths);
+
+    // The loop button of the command id, latched as loop stands.
+    static void createLoopButton(plat::ui::Window* deck, uint32_t command, bool loop);
+    // Passes a loop button's command to the frame, which flips the loop, and latches the
+    // button as loop then stands.
+    static void toggleLoop(plat::ui::Window* deck, uint32_t command, const bool& loop);
+
+    // Files dropped on a deck: those of ownType loaded by load; the first of otherType goes to
+    // the other deck by take and ends the drop. Says when none or only some could be loaded.
+    struct Dropped {
+        int loaded = 0;
+        // The index load gave the last file it loaded, -1 when none.
+        int last = -1;
+    };
+    static Dropped loadDropped(plat::ui::Window* deck, const std::vector<std::string>& files, int ownType,
+                               int (*load)(plat::ui::Window*, const char*), int otherType,
+                               bool (*take)(const std::string&));
+
+    // The deck's background part, on the artwork's palette.
+    static void paintBackground(plat::ui::DrawContext& dc, plat::ui::Window* deck, int part);
 
     // The name field: black, the name's file-name part upper-cased and fitted in yellow,
     // and the length in tenths as MM:SS beside it. An empty name leaves the field black.

@@ -32,8 +32,6 @@ using plat::ui::kCommandMessage;
 
 constexpr int kStrCaption = 512;
 constexpr int kStrNoPlay = 528;
-constexpr int kStrNoneDropped = 568;
-constexpr int kStrSomeDropped = 570;
 constexpr int kMeterLeft = 392;
 constexpr int kMeterTop = 20;
 constexpr int kMeterHeight = 31;
@@ -54,19 +52,14 @@ MidiRecord* currentMidi()
 
 void stopTimer(Window* deck)
 {
-    if (g_state.timerRunning)
-        deck->killTimer(kMidiDeckTimer);
-    g_state.timerRunning = false;
+    DeckControls::stopTimer(deck, kMidiDeckTimer, g_state.timerRunning);
 }
 
 void showBusy(Window* deck)
 {
     g_state.paused = false;
     midi_Repaint(deck);
-    DeckControls::enableSlot(deck, kSlotPlay, false);
-    for (const uint32_t slot : {kSlotPause, kSlotStop, kSlotScanBack, kSlotScanForward, kSlotPrevious, kSlotNext})
-        DeckControls::enableSlot(deck, slot, true);
-    DeckControls::enableButton(deck, kDeckCmdPlaylist, false);
+    DeckControls::showBusy(deck, true);
     rack_SetDeckLoaded(kDeckMidi, false);
 }
 
@@ -166,10 +159,8 @@ void scan(Window* deck, uint32_t command, intptr_t code)
         const MidiRecord* midi = currentMidi();
         if (!midi)
             return;
-        const int32_t step = DeckControls::scanStep(g_state.scanSpeed, g_state.scanSteps);
-        g_state.positionTenths = command == kSlotScanBack ? std::max(g_state.positionTenths - step, 0)
-                                                          : std::min(g_state.positionTenths + step, midi->lengthTenths);
-        PaintTime(deck, nullptr, kDeckTimeLeft, kDeckDigitsTop, g_state.positionTenths, true);
+        DeckControls::scanRepeat(deck, command, g_state.scanSpeed, g_state.scanSteps, g_state.positionTenths,
+                                 midi->lengthTenths);
     }
 }
 
@@ -183,10 +174,7 @@ void skip(Window* deck, uint32_t command)
         mid_Stop();
         resume = true;
     }
-    if (command == kSlotNext)
-        state.currentMidi = state.currentMidi + 1 >= state.midiCount ? 0 : state.currentMidi + 1;
-    else if (g_state.positionTenths < 10)
-        state.currentMidi = state.currentMidi == 0 ? state.midiCount - 1 : state.currentMidi - 1;
+    state.currentMidi = DeckControls::skipIndex(command, state.currentMidi, state.midiCount, g_state.positionTenths);
     g_state.positionTenths = 0;
     if (resume) {
         if (!playCurrent(deck))
@@ -224,31 +212,12 @@ void close(Window* deck)
 void dropFiles(Window* deck, const std::vector<std::string>& files)
 {
     RackState& state = rackState();
-    int tried = 0;
-    int loaded = 0;
-    int last = -1;
-    for (const std::string& file : files) {
-        ++tried;
-        const int type = obj_GetType(file);
-        if (type == kObjWave) {
-            if (wave_TakeFile(file))
-                ++loaded;
-            break;
-        }
-        if (type == kObjMidi)
-            if (const int index = obj_LoadMidi(deck, file.c_str()); index >= 0) {
-                ++loaded;
-                last = index;
-            }
-    }
-    if (loaded == 0)
-        MsgBox(deck, kStrNoneDropped, kStrCaption, kMbOk | kMbIconStop);
-    else if (loaded < tried)
-        MsgBox(deck, kStrSomeDropped, kStrCaption, kMbOk | kMbIconExclamation);
+    const DeckControls::Dropped dropped =
+        DeckControls::loadDropped(deck, files, kObjMidi, obj_LoadMidi, kObjWave, wave_TakeFile);
     state.midiCount = obj_GetMidiCount();
-    if (last >= 0 && state.midiState == kDeckIdle)
-        state.currentMidi = last;
-    if (loaded > 0)
+    if (dropped.last >= 0 && state.midiState == kDeckIdle)
+        state.currentMidi = dropped.last;
+    if (dropped.loaded > 0)
         midi_ShowLoaded(deck);
 }
 
@@ -284,11 +253,7 @@ void paint(Window* deck)
 {
     plat::ui::DrawContext dc = deck->beginPaint();
     const RackState& state = rackState();
-    if (const plat::ui::Bitmap* background = GetGraphicPart(kPartMidiBackground)) {
-        dc.selectPalette(GetGraphicPalette());
-        dc.realizePalette();
-        dc.blit(0, 0, deck->clientRect().width(), deck->clientRect().height(), *background, 0, 0);
-    }
+    DeckControls::paintBackground(dc, deck, kPartMidiBackground);
     Paint_NN_Index(deck, &dc, kDeckIndexLeft, kDeckDigitsTop, state.currentMidi, state.midiCount > 0);
     paintTimeAndMeter(deck, dc);
     const MidiRecord* midi = currentMidi();
@@ -351,8 +316,7 @@ intptr_t onCreate(Window* deck)
     g_state = MidiDeckState();
     DeckControls::createStrip(deck);
     DeckControls::createButton(deck, "+A", kDeckCmdPlaylist, QRect(9, 38, 43, 19), 31);
-    DeckControls::createButton(deck, "!B", kMidiCmdLoop, QRect(591, 37, 34, 21));
-    DeckControls::latchButton(deck, kMidiCmdLoop, rackState().midiLoop ? kLatchOn : kLatchOff);
+    DeckControls::createLoopButton(deck, kMidiCmdLoop, rackState().midiLoop);
     deck->acceptFiles(true);
     obj_RegisterUser(deck, kObjMidi);
     rackState().midiCount = obj_GetMidiCount();
@@ -379,11 +343,7 @@ void onCommand(Window* deck, uint32_t command, intptr_t code)
         if (code == kNotifyRepeat)
             skip(deck, command);
         break;
-    case kMidiCmdLoop:
-        if (Window::isWindow(state.frame))
-            state.frame->send(kCommandMessage, kMidiCmdLoop, 0);
-        DeckControls::latchButton(deck, kMidiCmdLoop, state.midiLoop ? kLatchOn : kLatchOff);
-        break;
+    case kMidiCmdLoop: DeckControls::toggleLoop(deck, kMidiCmdLoop, state.midiLoop); break;
     case kDeckCmdEnded: midi_Stop(deck, code != 0); break;
     default: break;
     }
@@ -438,10 +398,7 @@ void midi_Repaint(Window* deck)
 {
     if (!deck)
         deck = deckWindow();
-    if (!Window::isWindow(deck))
-        return;
-    deck->invalidate(false);
-    deck->update();
+    DeckControls::repaint(deck);
 }
 
 void midi_ShowLoaded(Window* deck, bool enableSkip)
@@ -454,14 +411,7 @@ void midi_ShowLoaded(Window* deck, bool enableSkip)
     midi_Repaint(deck);
     if (state.midiState != kDeckIdle)
         return;
-    const bool any = state.midiCount > 0;
-    DeckControls::latchButton(deck, kDeckCmdPlaylist, any ? kLatchOn : kLatchOff);
-    DeckControls::enableButton(deck, kDeckCmdPlaylist, true);
-    DeckControls::enableSlot(deck, kSlotPlay, true);
-    DeckControls::enableSlot(deck, kSlotPause, false);
-    DeckControls::enableSlot(deck, kSlotStop, false);
-    for (const uint32_t slot : {kSlotScanBack, kSlotScanForward, kSlotPrevious, kSlotNext})
-        DeckControls::enableSlot(deck, slot, enableSkip && any);
+    DeckControls::showIdle(deck, state.midiCount > 0, enableSkip);
     rack_SetDeckLoaded(kDeckMidi, true);
 }
 

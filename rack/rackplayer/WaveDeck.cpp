@@ -38,8 +38,6 @@ constexpr int kStrRecordOver = 1298;
 constexpr int kStrRecordOverCaption = 314;
 constexpr int kStrSaveBeforeClose = 1296;
 constexpr int kStrSaveCaption = 1264;
-constexpr int kStrNoneDropped = 568;
-constexpr int kStrSomeDropped = 570;
 constexpr int kAnswerCancel = 2;
 constexpr int kAnswerYes = 6;
 constexpr int kAnswerNo = 7;
@@ -72,9 +70,7 @@ void startTimer(Window* deck)
 
 void stopTimer(Window* deck)
 {
-    if (g_state.timerRunning)
-        deck->killTimer(kWaveDeckTimer);
-    g_state.timerRunning = false;
+    DeckControls::stopTimer(deck, kWaveDeckTimer, g_state.timerRunning);
 }
 
 void showBusy(Window* deck)
@@ -84,12 +80,7 @@ void showBusy(Window* deck)
     wave_Repaint(deck);
     DeckControls::latchButton(deck, kWaveCmdRecord, recording ? kLatchOn : kLatchOff);
     DeckControls::enableButton(deck, kWaveCmdRecord, recording);
-    DeckControls::enableSlot(deck, kSlotPlay, false);
-    DeckControls::enableSlot(deck, kSlotPause, true);
-    DeckControls::enableSlot(deck, kSlotStop, true);
-    for (const uint32_t slot : {kSlotScanBack, kSlotScanForward, kSlotPrevious, kSlotNext})
-        DeckControls::enableSlot(deck, slot, !recording);
-    DeckControls::enableButton(deck, kDeckCmdPlaylist, false);
+    DeckControls::showBusy(deck, !recording);
     rack_SetDeckLoaded(kDeckWave, false);
 }
 
@@ -279,12 +270,9 @@ void scan(Window* deck, uint32_t command, intptr_t code)
                 becomeIdle(deck);
         }
     } else if (code == kNotifyRepeat && wave) {
-        const int32_t step = DeckControls::scanStep(g_state.scanSpeed, g_state.scanSteps);
         const int64_t perTenth = std::max<int64_t>(1, int64_t(wave->format.samplesPerSec) * wave->format.channels / 10);
-        const int32_t length = int32_t(wave->length / perTenth);
-        g_state.positionTenths = command == kSlotScanBack ? std::max(g_state.positionTenths - step, 0)
-                                                          : std::min(g_state.positionTenths + step, length);
-        PaintTime(deck, nullptr, kDeckTimeLeft, kDeckDigitsTop, g_state.positionTenths, true);
+        DeckControls::scanRepeat(deck, command, g_state.scanSpeed, g_state.scanSteps, g_state.positionTenths,
+                                 int32_t(wave->length / perTenth));
     }
 }
 
@@ -299,11 +287,7 @@ void skip(Window* deck, uint32_t command)
             wdrv_Stop(wave->key);
         resume = true;
     }
-    if (command == kSlotNext) {
-        state.currentWave = state.currentWave + 1 >= state.waveCount ? 0 : state.currentWave + 1;
-    } else if (g_state.paintedTenths < 10) {
-        state.currentWave = state.currentWave == 0 ? state.waveCount - 1 : state.currentWave - 1;
-    }
+    state.currentWave = DeckControls::skipIndex(command, state.currentWave, state.waveCount, g_state.paintedTenths);
     g_state.positionTenths = 0;
     g_state.paintedTenths = 0;
     if (resume) {
@@ -352,32 +336,12 @@ void close(Window* deck)
 void dropFiles(Window* deck, const std::vector<std::string>& files)
 {
     RackState& state = rackState();
-    int tried = 0;
-    int loaded = 0;
-    int last = -1;
-    for (const std::string& file : files) {
-        ++tried;
-        const int type = obj_GetType(file);
-        if (type == kObjMidi) {
-            if (midi_TakeFile(file))
-                ++loaded;
-            break;
-        }
-        if (type == kObjWave) {
-            if (const int index = obj_LoadWave(deck, file.c_str()); index >= 0) {
-                ++loaded;
-                last = index;
-            }
-        }
-    }
-    if (loaded == 0)
-        MsgBox(deck, kStrNoneDropped, kStrCaption, kMbOk | kMbIconStop);
-    else if (loaded < tried)
-        MsgBox(deck, kStrSomeDropped, kStrCaption, kMbOk | kMbIconExclamation);
+    const DeckControls::Dropped dropped =
+        DeckControls::loadDropped(deck, files, kObjWave, obj_LoadWave, kObjMidi, midi_TakeFile);
     state.waveCount = obj_GetWaveCount();
-    if (last >= 0 && state.waveState == kDeckIdle)
-        state.currentWave = last;
-    if (loaded > 0)
+    if (dropped.last >= 0 && state.waveState == kDeckIdle)
+        state.currentWave = dropped.last;
+    if (dropped.loaded > 0)
         wave_ShowLoaded(deck);
 }
 
@@ -413,11 +377,7 @@ void paint(Window* deck)
 {
     plat::ui::DrawContext dc = deck->beginPaint();
     const RackState& state = rackState();
-    if (const plat::ui::Bitmap* background = GetGraphicPart(kPartWaveBackground)) {
-        dc.selectPalette(GetGraphicPalette());
-        dc.realizePalette();
-        dc.blit(0, 0, deck->clientRect().width(), deck->clientRect().height(), *background, 0, 0);
-    }
+    DeckControls::paintBackground(dc, deck, kPartWaveBackground);
     Paint_NN_Index(deck, &dc, kDeckIndexLeft, kDeckDigitsTop, state.currentWave, state.waveCount > 0);
     const WaveRecord* wave = currentWave();
     std::string name;
@@ -438,8 +398,7 @@ intptr_t onCreate(Window* deck)
     DeckControls::createStrip(deck);
     DeckControls::createButton(deck, "+R", kWaveCmdRecordSetup, QRect(365, 11, 34, 18));
     DeckControls::createButton(deck, "+A", kDeckCmdPlaylist, QRect(9, 38, 43, 19), 92);
-    DeckControls::createButton(deck, "!B", kWaveCmdLoop, QRect(591, 37, 34, 21));
-    DeckControls::latchButton(deck, kWaveCmdLoop, rackState().waveLoop ? kLatchOn : kLatchOff);
+    DeckControls::createLoopButton(deck, kWaveCmdLoop, rackState().waveLoop);
     deck->acceptFiles(true);
     obj_RegisterUser(deck, kObjWave);
     RackState& state = rackState();
@@ -469,11 +428,7 @@ void onCommand(Window* deck, uint32_t command, intptr_t code)
         if (code == kNotifyRepeat)
             skip(deck, command);
         break;
-    case kWaveCmdLoop:
-        if (Window::isWindow(state.frame))
-            state.frame->send(kCommandMessage, kWaveCmdLoop, 0);
-        DeckControls::latchButton(deck, kWaveCmdLoop, state.waveLoop ? kLatchOn : kLatchOff);
-        break;
+    case kWaveCmdLoop: DeckControls::toggleLoop(deck, kWaveCmdLoop, state.waveLoop); break;
     case kDeckCmdEnded: wave_Stop(deck, false); break;
     case kWaveCmdRecordEnded: recordingEnded(deck, int(code)); break;
     case kWaveCmdRecordSetup:
@@ -528,10 +483,7 @@ void wave_Repaint(Window* deck)
 {
     if (!deck)
         deck = deckWindow();
-    if (!Window::isWindow(deck))
-        return;
-    deck->invalidate(false);
-    deck->update();
+    DeckControls::repaint(deck);
 }
 
 void wave_ShowLoaded(Window* deck, bool enableSkip)
@@ -544,16 +496,9 @@ void wave_ShowLoaded(Window* deck, bool enableSkip)
     wave_Repaint(deck);
     if (state.waveState != kDeckIdle)
         return;
-    const bool any = state.waveCount > 0;
-    DeckControls::latchButton(deck, kDeckCmdPlaylist, any ? kLatchOn : kLatchOff);
-    DeckControls::enableButton(deck, kDeckCmdPlaylist, true);
     DeckControls::enableButton(deck, kWaveCmdRecord, true);
     DeckControls::latchButton(deck, kWaveCmdRecord, kLatchOff);
-    DeckControls::enableSlot(deck, kSlotPlay, true);
-    DeckControls::enableSlot(deck, kSlotPause, false);
-    DeckControls::enableSlot(deck, kSlotStop, false);
-    for (const uint32_t slot : {kSlotScanBack, kSlotScanForward, kSlotPrevious, kSlotNext})
-        DeckControls::enableSlot(deck, slot, enableSkip && any);
+    DeckControls::showIdle(deck, state.waveCount > 0, enableSkip);
     rack_SetDeckLoaded(kDeckWave, true);
 }
 

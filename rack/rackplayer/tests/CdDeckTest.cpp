@@ -5,7 +5,7 @@
 #include "rack/rackplayer/DeckControls.h"
 #include "rack/rackplayer/RackFrame.h"
 #include "rack/rackplayer/RackStartup.h"
-#include "rack/rackplayer/tests/RackFixture.h"
+#include "rack/rackplayer/tests/DeckFixture.h"
 
 #include "platform/core/IniFile.h"
 #include "platform/ui/rackwindow/Window.h"
@@ -26,9 +26,6 @@
 
 namespace rack {
 namespace {
-
-using plat::ui::Window;
-using plat::ui::kCommandMessage;
 
 constexpr int kSectorBytes = 2352;
 
@@ -88,39 +85,24 @@ private:
     int m_first[3] = {};
 };
 
-class CdDeckTest : public test::RackFixture {
+class CdDeckTest : public test::DeckFixture {
 protected:
     void SetUp() override
     {
-        RackFixture::SetUp();
+        DeckFixture::SetUp();
         // The titles stored for the disc by an earlier test go.
         std::error_code ignored;
         std::filesystem::remove(plat::IniFile("rackcd.ini").path(), ignored);
         obj_SetCDSource(m_image.cue());
-        ASSERT_EQ(rack_Startup("", "/opt/rack/rackplayer"), 1);
-        m_started = true;
-        deliver();
-        m_deck = rackState().cdDeck;
-        ASSERT_NE(m_deck, nullptr);
+        startRack(&RackState::cdDeck);
     }
 
     void TearDown() override
     {
-        if (m_started) {
-            if (Window::isWindow(rackState().frame))
-                rackState().frame->send(plat::ui::kCloseMessage);
-            deliver();
-            rack_Shutdown();
-        }
+        stopRack();
         rack_SetDialogRunner({});
         obj_SetCDSource("");
-        RackFixture::TearDown();
-    }
-
-    void command(uint32_t id, intptr_t code = kNotifyClick)
-    {
-        m_deck->send(kCommandMessage, id, code);
-        deliver();
+        DeckFixture::TearDown();
     }
 
     // The speaker plays what is queued while the clock runs, until the deck is idle.
@@ -133,8 +115,6 @@ protected:
     }
 
     CdImage m_image;
-    Window* m_deck = nullptr;
-    bool m_started = false;
 };
 
 TEST_F(CdDeckTest, TheImageGivesThreeTracksAndTheirLengths)
@@ -315,9 +295,7 @@ TEST_F(CdDeckTest, ScreenshotOfTheCdDeckPlaying)
         wave.play(44100 * 4 / 20);
         advance(50);
     }
-    m_deck->update();
-    const QImage image = m_deck->widget()->grab().toImage();
-    test::saveScreenshot(image, "rack-cd-deck-playing");
+    const QImage image = screenshot("rack-cd-deck-playing");
     EXPECT_EQ(image.width(), 633);
 }
 

@@ -6,25 +6,17 @@
 #include "rack/rackplayer/DeckControls.h"
 #include "rack/rackplayer/MidiDeck.h"
 #include "rack/rackplayer/RackStartup.h"
-#include "rack/rackplayer/tests/RackFixture.h"
+#include "rack/rackplayer/tests/DeckFixture.h"
 
 #include "platform/media/ManualTimerService.h"
 #include "platform/ui/rackwindow/Window.h"
 
-#include <QWidget>
-
 #include <gtest/gtest.h>
-
-#include <filesystem>
-
-#include <unistd.h>
 
 namespace rack {
 namespace {
 
-namespace fs = std::filesystem;
 using plat::ui::Window;
-using plat::ui::kCommandMessage;
 
 // A file of seconds at 120 bpm (96 ticks a quarter): a chord held on channels 1 and 10 and a
 // note on every beat.
@@ -44,51 +36,21 @@ std::vector<uint8_t> song(int seconds)
     return smf;
 }
 
-class MidiDeckTest : public test::RackFixture {
+class MidiDeckTest : public test::DeckFixture {
 protected:
     void SetUp() override
     {
-        RackFixture::SetUp();
-        std::string pattern = (fs::temp_directory_path() / "midi-deck-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        m_folder = pattern;
-        ASSERT_EQ(rack_Startup("", "/opt/rack/rackplayer"), 1);
-        m_started = true;
-        deliver();
-        m_deck = rackState().midiDeck;
-        ASSERT_NE(m_deck, nullptr);
+        DeckFixture::SetUp();
+        ASSERT_NO_FATAL_FAILURE(makeFolder("midi-deck"));
+        startRack(&RackState::midiDeck);
     }
 
-    void TearDown() override
-    {
-        if (m_started) {
-            if (Window::isWindow(rackState().frame))
-                rackState().frame->send(plat::ui::kCloseMessage);
-            deliver();
-            rack_Shutdown();
-        }
-        std::error_code ignored;
-        fs::remove_all(m_folder, ignored);
-        RackFixture::TearDown();
-    }
-
-    std::string makeSong(const std::string& name, int seconds)
-    {
-        const std::string path = m_folder + "/" + name;
-        test::writeFile(path, song(seconds));
-        return path;
-    }
+    std::string makeSong(const std::string& name, int seconds) { return writeFile(name, song(seconds)); }
 
     // A file taken into the deck, and the store's notice of it delivered.
     void take(const std::string& path)
     {
         ASSERT_TRUE(midi_TakeFile(path));
-        deliver();
-    }
-
-    void command(uint32_t id, intptr_t code = kNotifyClick)
-    {
-        m_deck->send(kCommandMessage, id, code);
         deliver();
     }
 
@@ -106,10 +68,6 @@ protected:
     {
         m_deck->send(message, 0, plat::ui::makeLParam(x, y));
     }
-
-    std::string m_folder;
-    Window* m_deck = nullptr;
-    bool m_started = false;
 };
 
 TEST_F(MidiDeckTest, TheTempoIsDraggedOverItsPositionsAndAPlayStartShowsItNormalAgain)
@@ -234,9 +192,7 @@ TEST_F(MidiDeckTest, ScreenshotOfTheMidiDeckPlaying)
     take(makeSong("Evening Reel.mid", 40));
     command(kSlotPlay);
     run(2550);
-    m_deck->update();
-    const QImage image = m_deck->widget()->grab().toImage();
-    test::saveScreenshot(image, "rack-midi-deck-playing");
+    const QImage image = screenshot("rack-midi-deck-playing");
     EXPECT_EQ(image.width(), 633);
 }
 

@@ -8,60 +8,41 @@
 #include "rack/rackplayer/RackFrame.h"
 #include "rack/rackplayer/RackStartup.h"
 #include "rack/rackplayer/WaveDeck.h"
-#include "rack/rackplayer/tests/RackFixture.h"
+#include "rack/rackplayer/tests/DeckFixture.h"
 
 #include "platform/core/UserPrompt.h"
 #include "platform/ui/rackwindow/Window.h"
 
 #include <QListWidget>
-#include <QWidget>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
 
 #include <unistd.h>
 
 namespace rack {
 namespace {
 
-namespace fs = std::filesystem;
-using plat::ui::Window;
-using plat::ui::kCommandMessage;
-
 // 11025 Hz mono 8-bit: a byte a sample, 11025 a second.
 constexpr uint32_t kRate = 11025;
 
-class WaveDeckTest : public test::RackFixture {
+class WaveDeckTest : public test::DeckFixture {
 protected:
     void SetUp() override
     {
-        RackFixture::SetUp();
-        std::string pattern = (fs::temp_directory_path() / "wave-deck-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        m_folder = pattern;
+        DeckFixture::SetUp();
+        ASSERT_NO_FATAL_FAILURE(makeFolder("wave-deck"));
         m_oldHome = getenv("HOME") ? getenv("HOME") : "";
         setenv("HOME", m_folder.c_str(), 1);
-        ASSERT_EQ(rack_Startup("", "/opt/rack/rackplayer"), 1);
-        m_started = true;
-        deliver();
-        m_deck = rackState().waveDeck;
-        ASSERT_NE(m_deck, nullptr);
+        startRack(&RackState::waveDeck);
     }
 
     void TearDown() override
     {
-        if (m_started) {
-            if (Window::isWindow(rackState().frame))
-                rackState().frame->send(plat::ui::kCloseMessage);
-            deliver();
-            rack_Shutdown();
-        }
+        stopRack();
         setenv("HOME", m_oldHome.c_str(), 1);
-        std::error_code ignored;
-        fs::remove_all(m_folder, ignored);
-        RackFixture::TearDown();
+        DeckFixture::TearDown();
     }
 
     // A wave of seconds of a soft sine, loaded into the deck.
@@ -70,20 +51,12 @@ protected:
         std::vector<uint8_t> data(size_t(seconds * kRate));
         for (size_t i = 0; i < data.size(); ++i)
             data[i] = uint8_t(128 + std::lround(90 * std::sin(2 * M_PI * 330.0 * double(i) / kRate)));
-        const std::string path = m_folder + "/" + name;
-        test::writeFile(path, test::waveFileBytes(kRate, 1, 8, data));
-        return path;
+        return writeFile(name, test::waveFileBytes(kRate, 1, 8, data));
     }
 
     void load(const std::string& path)
     {
         ASSERT_TRUE(wave_TakeFile(path));
-        deliver();
-    }
-
-    void command(uint32_t id, intptr_t code = kNotifyClick)
-    {
-        m_deck->send(kCommandMessage, id, code);
         deliver();
     }
 
@@ -96,10 +69,7 @@ protected:
         }
     }
 
-    std::string m_folder;
     std::string m_oldHome;
-    Window* m_deck = nullptr;
-    bool m_started = false;
 };
 
 TEST_F(WaveDeckTest, PreviousRestartsAWaveUnderWayAndWithinTheFirstSecondGoesBackWrapping)
@@ -281,9 +251,7 @@ TEST_F(WaveDeckTest, ScreenshotOfTheWaveDeckPlaying)
     load(makeWave("Harbour Morning.wav", 20));
     command(kSlotPlay);
     run(3000);
-    m_deck->update();
-    const QImage image = m_deck->widget()->grab().toImage();
-    test::saveScreenshot(image, "rack-wave-deck-playing");
+    const QImage image = screenshot("rack-wave-deck-playing");
     EXPECT_EQ(image.width(), 633);
 }
 
