@@ -7,8 +7,8 @@
 #include "rack/rackplayer/RackState.h"
 #include "rack/rackplayer/tests/RackFixture.h"
 
-#include "platform/ui/window/Window.h"
-#include "platform/ui/window/WindowMessage.h"
+#include "platform/ui/rackwindow/Window.h"
+#include "platform/ui/rackwindow/WindowMessage.h"
 
 #include <QImage>
 #include <QWidget>
