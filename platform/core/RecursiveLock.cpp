@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
-#include <vector>
+#include <iterator>
 
 namespace plat {
 
@@ -14,7 +14,40 @@ namespace {
 
 #ifdef QUAVIX_LOCK_ORDER_CHECK
 // The named locks the calling thread holds, in the order it took them (once per lock call).
-thread_local std::vector<const RecursiveLock*> t_held;
+// Plain storage without a destructor: a lock taken while the thread's other thread-local
+// objects are destroyed (a static object's destructor at exit) still finds it whole.
+struct HeldLocks {
+    static constexpr size_t kCapacity = 256;
+    const RecursiveLock* locks[kCapacity];
+    // May pass the capacity: holds that deep are counted but not checked.
+    size_t count;
+
+    const RecursiveLock* const* begin() const { return locks; }
+    const RecursiveLock* const* end() const { return locks + std::min(count, kCapacity); }
+    void push(const RecursiveLock* lock)
+    {
+        if (count < kCapacity)
+            locks[count] = lock;
+        ++count;
+    }
+    // Locks may be released out of order; drops this lock's most recent entry.
+    void pop(const RecursiveLock* lock)
+    {
+        if (count == 0)
+            return;
+        if (count > kCapacity) {
+            --count;
+            return;
+        }
+        const auto last = std::find(std::make_reverse_iterator(end()), std::make_reverse_iterator(begin()), lock);
+        if (last == std::make_reverse_iterator(begin()))
+            return;
+        const RecursiveLock** at = locks + (std::next(last).base() - begin());
+        std::copy(at + 1, locks + count, at);
+        --count;
+    }
+};
+thread_local HeldLocks t_held{};
 #endif
 
 std::mutex& handlerMutex()
@@ -68,7 +101,7 @@ void RecursiveLock::lock()
             reportViolation(**highest, *this);
     }
     m_mutex.lock();
-    t_held.push_back(this);
+    t_held.push(this);
 #else
     m_mutex.lock();
 #endif
@@ -80,7 +113,7 @@ bool RecursiveLock::try_lock()
     if (!m_mutex.try_lock())
         return false;
 #ifdef QUAVIX_LOCK_ORDER_CHECK
-    t_held.push_back(this);
+    t_held.push(this);
 #endif
     return true;
 }
@@ -88,9 +121,7 @@ bool RecursiveLock::try_lock()
 void RecursiveLock::unlock()
 {
 #ifdef QUAVIX_LOCK_ORDER_CHECK
-    // Locks may be released out of order; drop this lock's most recent entry.
-    if (const auto it = std::find(t_held.rbegin(), t_held.rend(), this); it != t_held.rend())
-        t_held.erase(std::next(it).base());
+    t_held.pop(this);
 #endif
     m_mutex.unlock();
 }
