@@ -207,6 +207,11 @@ TEST_F(MidiReadTest, BoundsDecisions)
     std::vector<uint8_t> manyChunks = SmfBytes().Header(2, 2046, 96).Bytes();
     for (int i = 0; i < 2046; ++i)
         manyChunks = SmfBytes().Raw(manyChunks).Track({0x00, 0xFF, 0x2F, 0x00}).Bytes();
+    // Sixteen tracks, each in bars of an eighth note up to 19,999 quarter notes: 40,000 bars.
+    std::vector<uint8_t> manyBars = {0x00, 0xFF, 0x58, 0x04, 0x01, 0x03, 0x18, 0x08};
+    for (uint8_t channel = 0; channel < 16; ++channel)
+        manyBars.insert(manyBars.end(), {0x00, static_cast<uint8_t>(0x90 | channel), 0x3C, 0x40});
+    manyBars.insert(manyBars.end(), {0x81, 0x9C, 0x1F, 0x90, 0x3C, 0x00});
     const std::vector<Case> cases = {
         {"a variable-length number of five bytes", SmfBytes().Header(0, 1, 96).Track(with({0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 0x90, 0x3C, 0x40})).Bytes(), 1, 1, "damaged"},
         {"a meta length past the chunk", SmfBytes().Header(0, 1, 96).Track(with({0x00, 0xFF, 0x01, 0x7F, 'a'})).Bytes(), 1, 1, "damaged"},
@@ -221,6 +226,7 @@ TEST_F(MidiReadTest, BoundsDecisions)
         {"an event far beyond the end of any piece", SmfBytes().Header(0, 1, 1).Track({0xFF, 0xFF, 0xFF, 0x7F, 0x90, 0x3C, 0x40}).Bytes(), 0, 0, "quarter notes"},
         {"a bar of a 32nd note with a late event", SmfBytes().Header(0, 1, 1).Track({0x00, 0xFF, 0x58, 0x02, 0x01, 0x07, 0xBE, 0x40, 0x90, 0x3C, 0x40}).Bytes(), 0, 0, "bars"},
         {"more tracks than a piece holds", manyChunks, 0, 0, "tracks"},
+        {"more bars over all tracks than a piece holds", SmfBytes().Header(0, 1, 1).Track(manyBars).Bytes(), 0, 16, "bars each"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
