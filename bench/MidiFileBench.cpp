@@ -3,7 +3,9 @@
 // dense piece of 16 channels, a file of 100,000 events) and for an export of 100,000 events,
 // with the peak resident memory of the process.
 
+#include "interface/document/MCOpusDoc.h"
 #include "interface/midifile/MCMidiDocument.h"
+#include "interface/midifile/MCMidiFormats.h"
 #include "interface/midifile/MCMidiMemFile.h"
 #include "interface/midifile/MCMidiRead.h"
 #include "interface/midifile/MCMidiWrite.h"
@@ -11,6 +13,7 @@
 #include "notabase/commands/MCCommandMgr.h"
 #include "notabase/performance/ECPerformance.h"
 #include "notabase/score/ECConductor.h"
+#include "platform/core/MemoryStream.h"
 #include "platform/core/Profile.h"
 #include "sequencer/InitSequencer.h"
 #include "sequencer/transport/CSequence.h"
@@ -261,8 +264,56 @@ void BM_Export100kEvents(benchmark::State& state)
     ReportMemory(state);
 }
 
+// The same through the music document: its performance, sequence and command handling.
+void BM_DocumentImportAllGsSounds(benchmark::State& state)
+{
+    Setup();
+    const std::vector<uint8_t> bytes = CorpusFile("test-all-gs-sounds.mid");
+    if (bytes.empty()) {
+        state.SkipWithError("the shared MIDI test files are not in this checkout");
+        return;
+    }
+    for (auto _ : state) {
+        auto doc = std::make_unique<MCOpusDoc>();
+        plat::MemoryStream contents(bytes);
+        if (!MCMidiFormats::ReadMidi(contents, *doc))
+            state.SkipWithError("the file was not read");
+        state.PauseTiming();
+        doc.reset();
+        MCOpusDoc::WaitThreadsFinished(0);
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * CountEvents(bytes));
+    ReportMemory(state);
+}
+
+// A piece of 100,000 events read into a document, written back by the sequence's MIDI-file
+// events.
+void BM_DocumentExport100kEvents(benchmark::State& state)
+{
+    Setup();
+    const std::vector<uint8_t> bytes = DenseFile(16, 100000);
+    MCOpusDoc doc;
+    plat::MemoryStream contents(bytes);
+    if (!MCMidiFormats::ReadMidi(contents, doc)) {
+        state.SkipWithError("the file was not read");
+        return;
+    }
+    size_t written = 0;
+    for (auto _ : state) {
+        plat::MemoryStream out;
+        MCMidiFormats::WriteMidi(out, doc, 1, 480);
+        written = out.bytes().size();
+    }
+    state.SetItemsProcessed(state.iterations() * CountEvents(bytes));
+    state.counters["bytes"] = static_cast<double>(written);
+    ReportMemory(state);
+}
+
 }  // namespace
 
+BENCHMARK(BM_DocumentImportAllGsSounds)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DocumentExport100kEvents)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportAllGsSounds)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportDensePiece)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Import100kEvents)->Unit(benchmark::kMillisecond);

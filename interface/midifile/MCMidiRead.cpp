@@ -133,7 +133,8 @@ int MCMidiRead::LoadMidiFile(MCMidiFile& file, MCMidiDocument& doc)
                 if (result == MIDIFILE_SHORT || result == MIDIFILE_NO_TRACK_CHUNK) {
                     // The file ends before the tracks its header declares.
                     if (m_chunksRead == 0) {
-                        Fail(result, "it holds no track");
+                        Fail(MIDIFILE_NO_TRACK_CHUNK, "it holds no track");
+                        result = MIDIFILE_NO_TRACK_CHUNK;
                         break;
                     }
                     Warn(plat::format("it holds %d of the %d tracks its header declares", m_chunksRead, m_trackCount));

@@ -46,8 +46,8 @@ public:
     // Import limits: the latest event time, in quarter notes; the most bars the conductor may
     // be asked for; the most bars over all staves; the highest track number.
     static constexpr float kMaxQuarterNotes = 20000.0f;
-    static constexpr double kMaxMeasures = 200000.0;
-    static constexpr double kMaxStaffMeasures = 2000000.0;
+    static constexpr double kMaxMeasures = 50000.0;
+    static constexpr double kMaxStaffMeasures = 500000.0;
     static constexpr int kMaxTrack = 2045;
 
     MCMidiRead();

@@ -214,14 +214,11 @@ void MCMidiWrite::WriteList(CWGEventList& list)
             case SeqClassType::Meter:
                 WriteMeterEvent(time, static_cast<DCsqMeter*>(data));
                 break;
-            case SeqClassType::Tempo: {
-                // The record holds the one reference on the tempo's element.
-                ECBase* element = data->GetOwner();
+            case SeqClassType::Tempo:
+                // The tempo marks the sequence makes for a file are its own: it keeps them
+                // until the file is written, so the record holds no reference to give back.
                 WriteTempoEvent(time, static_cast<DCsqTempo*>(data));
-                if (element)
-                    element->Unref(1);
                 break;
-            }
             case SeqClassType::Text:
                 WriteTextEvent(time, static_cast<DCsqText*>(data));
                 break;

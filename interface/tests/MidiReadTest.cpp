@@ -3,6 +3,7 @@
 #include "interface/midifile/MCMidiRead.h"
 #include "interface/midifile/MCRmiRead.h"
 #include "interface/tests/MidiTestSupport.h"
+#include "notabase/score/ECMeasure.h"
 
 #include <gtest/gtest.h>
 
@@ -68,7 +69,7 @@ TEST_F(MidiReadTest, RefusedFilesLeaveThePositionWhereItWas)
         {"header of 4 bytes", SmfBytes().Chunk("MThd", {0, 0, 0, 1}).Track(track).Bytes(), MIDIFILE_BAD_HEADER},
         {"header longer than the file", SmfBytes().Chunk("MThd", {0, 0, 0, 1, 0, 96}, 0x7FFFFFF0).Bytes(),
          MIDIFILE_BAD_HEADER},
-        {"no track chunk", SmfBytes().Header(0, 1, 96).Bytes(), MIDIFILE_SHORT},
+        {"no track chunk", SmfBytes().Header(0, 1, 96).Bytes(), MIDIFILE_NO_TRACK_CHUNK},
         {"only alien chunks", SmfBytes().Header(0, 1, 96).Chunk("XFIH", {1, 2, 3}).Bytes(), MIDIFILE_NO_TRACK_CHUNK},
     };
     for (const Case& c : cases) {
@@ -206,6 +207,11 @@ TEST_F(MidiReadTest, BoundsDecisions)
     std::vector<uint8_t> manyChunks = SmfBytes().Header(2, 2046, 96).Bytes();
     for (int i = 0; i < 2046; ++i)
         manyChunks = SmfBytes().Raw(manyChunks).Track({0x00, 0xFF, 0x2F, 0x00}).Bytes();
+    // Sixteen tracks, each in bars of an eighth note up to 19,999 quarter notes: 40,000 bars.
+    std::vector<uint8_t> manyBars = {0x00, 0xFF, 0x58, 0x04, 0x01, 0x03, 0x18, 0x08};
+    for (uint8_t channel = 0; channel < 16; ++channel)
+        manyBars.insert(manyBars.end(), {0x00, static_cast<uint8_t>(0x90 | channel), 0x3C, 0x40});
+    manyBars.insert(manyBars.end(), {0x81, 0x9C, 0x1F, 0x90, 0x3C, 0x00});
     const std::vector<Case> cases = {
         {"a variable-length number of five bytes", SmfBytes().Header(0, 1, 96).Track(with({0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 0x90, 0x3C, 0x40})).Bytes(), 1, 1, "damaged"},
         {"a meta length past the chunk", SmfBytes().Header(0, 1, 96).Track(with({0x00, 0xFF, 0x01, 0x7F, 'a'})).Bytes(), 1, 1, "damaged"},
@@ -220,6 +226,7 @@ TEST_F(MidiReadTest, BoundsDecisions)
         {"an event far beyond the end of any piece", SmfBytes().Header(0, 1, 1).Track({0xFF, 0xFF, 0xFF, 0x7F, 0x90, 0x3C, 0x40}).Bytes(), 0, 0, "quarter notes"},
         {"a bar of a 32nd note with a late event", SmfBytes().Header(0, 1, 1).Track({0x00, 0xFF, 0x58, 0x02, 0x01, 0x07, 0xBE, 0x40, 0x90, 0x3C, 0x40}).Bytes(), 0, 0, "bars"},
         {"more tracks than a piece holds", manyChunks, 0, 0, "tracks"},
+        {"more bars over all tracks than a piece holds", SmfBytes().Header(0, 1, 1).Track(manyBars).Bytes(), 0, 16, "bars each"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -250,6 +257,34 @@ TEST_F(MidiReadTest, ProgressIsAnnouncedPerHundredBytesOfATrack)
     expected.insert(expected.end(), 9, 1802);
     expected.push_back(1804);
     EXPECT_EQ(codes, expected);
+}
+
+TEST_F(MidiReadTest, ATimeSignatureAfterMessagesOfItsTimeRebarsTheBarsTheyMade)
+{
+    // Channel messages at time 0 make the first bar before the file's 6/8 arrives; the bar
+    // takes the 6/8, and a 3/4 six quarter notes on stands on the bar line there.
+    const std::vector<std::vector<uint8_t>> before = {
+        {},
+        {0x00, 0xC0, 0x05},
+        {0x00, 0xC0, 0x05, 0x00, 0xC1, 0x05, 0x00, 0x92, 0x3C, 0x40},
+        {0x00, 0xB0, 0x07, 0x05},
+    };
+    for (const auto& head : before) {
+        SCOPED_TRACE(head.size());
+        std::vector<uint8_t> events = head;
+        const std::vector<uint8_t> meters = {0x00, 0xFF, 0x58, 0x04, 0x06, 0x03, 0x18, 0x08, 0x83, 0x60, 0xFF, 0x58,
+                                             0x04, 0x03, 0x02, 0x18, 0x08, 0x00, 0xFF, 0x2F, 0x00};
+        events.insert(events.end(), meters.begin(), meters.end());
+        ASSERT_EQ(Load(SmfBytes().Header(0, 1, 80).Track(events).Bytes()), 1);
+        std::vector<std::tuple<float, int, int>> found;
+        for (ECBase* mark : ConductorMarks(m_doc.Conductor(), false))
+            found.emplace_back(mark->GetTime()->GetSeconds(), static_cast<ECMeter*>(mark)->GetNumerator(),
+                               static_cast<ECMeter*>(mark)->GetDenominator());
+        EXPECT_EQ(found, (std::vector<std::tuple<float, int, int>>{{0.0f, 6, 8}, {6.0f, 3, 4}}));
+        ECMeasure* second = m_doc.Conductor()->GetMeasure(0, 2);
+        ASSERT_NE(second, nullptr);
+        EXPECT_FLOAT_EQ(second->GetTime()->GetSeconds(), 3.0f);
+    }
 }
 
 TEST_F(MidiReadTest, KeysAndMetersTheModelCannotHoldAreDropped)

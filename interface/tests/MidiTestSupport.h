@@ -102,14 +102,12 @@ public:
         record->time = time;
         m_script.push_back({time, track, std::move(record)});
     }
-    // A sequencer-data record of an element the document keeps alive; a tempo's record holds a
-    // reference of its own, which the writer gives back.
+    // A sequencer-data record of an element the document keeps alive, as the sequence keeps
+    // the marks it hands the writer.
     void Meta(uint32_t time, int track, ECBase* element)
     {
         m_elements.emplace_back(element);
         auto* data = plat::dynamicDowncast<DCsqBase>(element->GetData(0, 1));
-        if (element->GetEventId() == EventId::Tempo)
-            element->Ref();
         auto record = std::make_unique<CWGEventData>();
         record->SetFileMeta(reinterpret_cast<uintptr_t>(data));
         record->time = time;

@@ -97,7 +97,7 @@ int CMidiScoreMgr::Recording(uint32_t mask) const
 
 int CMidiScoreMgr::RecordConfig() const
 {
-    return m_recordLink.recordConfig ? m_recordLink.recordConfig() : 0;
+    return m_sequence ? m_sequence->GetMidiRecorder().GetRecordConfig() : 0;
 }
 
 int CMidiScoreMgr::MeasureBatch() const
@@ -232,19 +232,19 @@ ECBase* CMidiScoreMgr::GetEventForData(const FCMidi& message, int device, const 
         MCTime length(time.GetSeconds() - start.GetSeconds());
         if (!(length > MCTime::TimeZero()))
             length = 0.1f;
-        if (Recording(CSequence::stateRecording) && m_recordLink.quantize) {
-            MCTime newStart = start;
-            MCTime newLength = length;
-            if (m_recordLink.quantize(note.get(), newStart, newLength)) {
-                if (newStart != MCTime::TimeNull()) {
-                    note->SetTime(&newStart);
-                    m_sequence->CheckEventOrder(note.get());
-                }
-                if (newLength != MCTime::TimeNull())
-                    length = newLength;
-            }
-        }
         note->SetDuration(&length);
+        LCsqQuantize& quantizer = m_sequence->GetMidiRecorder().GetQuantizer();
+        if (Recording(CSequence::stateRecording) && quantizer.IsEnabled()) {
+            MCTime newStart;
+            MCTime newLength;
+            quantizer.QuantizeEvent(note.get(), newStart, newLength);
+            if (newStart != MCTime::TimeNull()) {
+                note->SetTime(&newStart);
+                m_sequence->CheckEventOrder(note.get());
+            }
+            if (newLength != MCTime::TimeNull())
+                note->SetDuration(&newLength);
+        }
         MakeMeasureAt(time);
         return nullptr;
     } else if (message.IsChannelModeMsg()) {
@@ -506,26 +506,37 @@ ECBase* CMidiScoreMgr::AddTempoEvent(const MCTime& time, MCVoiceTrack voiceTrack
 
 ECBase* CMidiScoreMgr::AddMeterEvent(const MCTime& time, MCVoiceTrack voiceTrack, int numerator, int denominator)
 {
-    if (!m_sequence || !m_sequence->GetConductor())
+    ECConductor* conductor = m_sequence ? m_sequence->GetConductor() : nullptr;
+    if (!conductor)
         return nullptr;
-    if (ECMeter* current = m_sequence->GetConductor()->GetMeterAtTime(time)) {
+    // A meter the model cannot hold (no beats, a denominator that is no power of two) is not
+    // added: a bar of no length would leave the conductor making bars for ever.
+    plat::RefPtr<ECMeter> element(new (std::nothrow) ECMeter);
+    if (!element || !element->SetMeter(static_cast<unsigned char>(numerator), static_cast<unsigned char>(denominator), 255))
+        return nullptr;
+    ECMeter* current = conductor->GetMeterAtTime(time);
+    if (!current && conductor->GetMaxMeasureEndTime() > MCTime::TimeZero()) {
+        // Bars made before any meter (for a message at the same time as the file's first
+        // time signature, say) stand in 4/4: that meter is made explicit at the start, so
+        // the new one re-bars them rather than leaving them 4/4 under a meter of its own.
+        auto* common = new (std::nothrow) ECMeter;
+        if (!common)
+            return nullptr;
+        common->SetTime(&MCTime::TimeZero());
+        common->SetVoiceTrack(&voiceTrack);
+        if (!DoAdd(common, nullptr))
+            return nullptr;
+        current = conductor->GetMeterAtTime(time);
+    }
+    if (current) {
         const float length = current->GetMeasureLength();
         const MCTime* at = current->GetTime();
         if (length > 0.0f && at && std::fmod(time.GetSeconds() - at->GetSeconds(), length) != 0.0f)
             return nullptr;
     }
-    auto* element = new (std::nothrow) ECMeter;
-    if (!element)
-        return nullptr;
-    // A meter the model cannot hold (no beats, a denominator that is no power of two) is not
-    // added: a bar of no length would leave the conductor making bars for ever.
-    if (!element->SetMeter(static_cast<unsigned char>(numerator), static_cast<unsigned char>(denominator), 255)) {
-        element->Unref(1);
-        return nullptr;
-    }
     element->SetTime(&time);
     element->SetVoiceTrack(&voiceTrack);
-    return DoAdd(element, nullptr) ? element : nullptr;
+    return DoAdd(element.get(), nullptr) ? element.get() : nullptr;
 }
 
 ECBase* CMidiScoreMgr::AddKeySignature(const MCTime& time, MCVoiceTrack voiceTrack, unsigned char sharps,

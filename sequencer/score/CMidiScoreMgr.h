@@ -7,7 +7,6 @@
 #include "platform/core/RefPtr.h"
 
 #include <cstdint>
-#include <functional>
 #include <unordered_map>
 
 class CSequence;
@@ -24,16 +23,6 @@ class FCMidi;
 // and the elements reach the piece only through the performance's command manager.
 class SEQUENCER_API CMidiScoreMgr {
 public:
-    // What transcription asks of the MIDI recorder while recording: the record configuration
-    // (1: a new track for each newly played channel) and, while the recorder's quantization
-    // filter is on, the quantizing of a finished note, which gives a new start and duration
-    // (TimeNull where either stays) and answers 0 when the filter is off. Installed by the
-    // recorder; without it the configuration is 0 and nothing is quantized.
-    struct RecordLink {
-        std::function<int()> recordConfig;
-        std::function<int(ECBase* note, MCTime& start, MCTime& duration)> quantize;
-    };
-
     CMidiScoreMgr();
     ~CMidiScoreMgr();
     CMidiScoreMgr(const CMidiScoreMgr&) = delete;
@@ -43,8 +32,6 @@ public:
     // Forgets the sequence and the pending notes and pedals.
     void Detach();
     CSequence* GetSequence() const { return m_sequence; }
-
-    void SetRecordLink(RecordLink link) { m_recordLink = std::move(link); }
 
     // The element of one message, added under its parent: a note (added at its note on; the
     // note off sets its duration and answers null), a channel mode, a system message or an
@@ -134,5 +121,4 @@ private:
     std::unordered_map<uint32_t, plat::RefPtr<ECBase>> m_pendingPedals;
     uint16_t m_omniMask = 0xFFFF;
     uint16_t m_polyMask = 0xFFFF;
-    RecordLink m_recordLink;
 };

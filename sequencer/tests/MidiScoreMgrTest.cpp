@@ -8,6 +8,7 @@
 #include "notabase/states/SCMode.h"
 #include "sequencer/data/DCsqChannelMode.h"
 #include "sequencer/data/DCsqTrack.h"
+#include "sequencer/layers/LCsqQuantize.h"
 #include "sequencer/score/CMidiScoreMgr.h"
 #include "sequencer/tests/SequencerTestSupport.h"
 #include "sequencer/transport/CSequence.h"
@@ -201,8 +202,7 @@ TEST_F(MidiScoreMgrTest, ChannelModesFollowTheOmniAndPolyMasks)
 
 TEST_F(MidiScoreMgrTest, ARecordingThatMakesATrackPerChannelNamesAndRoutesTheNewStaff)
 {
-    int config = 1;
-    Score().SetRecordLink({[&config] { return config; }, nullptr});
+    m_sequence.GetMidiRecorder().SetRecordConfig(1);
     m_sequence.AddState(CSequence::stateRecording);
     plat::RefPtr<ECBase> note(Midi(1.0f, 3, Message(0x95, 60, 100), 1));
     m_sequence.ClearState(CSequence::stateRecording);
@@ -226,22 +226,29 @@ TEST_F(MidiScoreMgrTest, ARecordingThatMakesATrackPerChannelNamesAndRoutesTheNew
 
 TEST_F(MidiScoreMgrTest, ARecordedNoteIsQuantizedAtItsNoteOff)
 {
-    Score().SetRecordLink({nullptr, [](ECBase*, MCTime& start, MCTime& length) {
-                               start = MCTime(1.0f);
-                               length = MCTime::TimeNull();
-                               (void)length;
-                               return 1;
-                           }});
+    // The recorder's quantizer moves note starts to the nearest sixteenth.
+    LCsqQuantize& quantizer = m_sequence.GetMidiRecorder().GetQuantizer();
+    quantizer.SetPrimaryDivision(4);
+    quantizer.SetQuantizationPercent(100);
+    quantizer.SetQuantizationMode(LCsqQuantize::modeNoteStarts);
+    quantizer.SetEnabled(1);
     m_sequence.AddState(CSequence::stateRecording);
-    plat::RefPtr<ECBase> note(Midi(1.1f, 1, Message(0x90, 60, 100)));
-    Midi(1.6f, 1, Message(0x80, 60));
+    plat::RefPtr<ECBase> note(Midi(1.02f, 1, Message(0x90, 60, 100)));
+    Midi(1.52f, 1, Message(0x80, 60));
     m_sequence.ClearState(CSequence::stateRecording);
     EXPECT_FLOAT_EQ(note->GetTime()->GetSeconds(), 1.0f);
     EXPECT_NEAR(Length(note.get()), 0.5f, 1e-5f) << "the length the note off gave stays";
     // Not recording: nothing is quantized.
-    plat::RefPtr<ECBase> played(Midi(2.1f, 1, Message(0x90, 62, 100)));
-    Midi(2.6f, 1, Message(0x80, 62));
-    EXPECT_FLOAT_EQ(played->GetTime()->GetSeconds(), 2.1f);
+    plat::RefPtr<ECBase> played(Midi(2.02f, 1, Message(0x90, 62, 100)));
+    Midi(2.52f, 1, Message(0x80, 62));
+    EXPECT_FLOAT_EQ(played->GetTime()->GetSeconds(), 2.02f);
+    // Nor with the quantizer off.
+    quantizer.SetEnabled(0);
+    m_sequence.AddState(CSequence::stateRecording);
+    plat::RefPtr<ECBase> loose(Midi(3.02f, 1, Message(0x90, 64, 100)));
+    Midi(3.52f, 1, Message(0x80, 64));
+    m_sequence.ClearState(CSequence::stateRecording);
+    EXPECT_FLOAT_EQ(loose->GetTime()->GetSeconds(), 3.02f);
 }
 
 TEST_F(MidiScoreMgrTest, ATupletEntryAddsACopyOfTheTemplateAboveThePlayedKey)

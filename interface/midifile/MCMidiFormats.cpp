@@ -1,0 +1,86 @@
+#include "interface/midifile/MCMidiFormats.h"
+
+#include "interface/document/DocumentStrings.h"
+#include "interface/document/MCOpusDoc.h"
+#include "interface/midifile/MCMidiMemFile.h"
+#include "interface/midifile/MCMidiRead.h"
+#include "interface/midifile/MCMidiWrite.h"
+#include "interface/midifile/MCOpusMidiDocument.h"
+#include "interface/midifile/MCRmiRead.h"
+#include "platform/core/MemoryStream.h"
+#include "platform/core/UserPrompt.h"
+#include "platform/storage/Storage.h"
+
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+// The document's file as the readers see it, named for the messages.
+MCMidiMemFile FileOf(plat::MemoryStream& contents, MCOpusDoc& doc)
+{
+    const auto bytes = contents.bytes();
+    // While it is being opened the document knows its file only as its storage.
+    const plat::Storage* storage = doc.GetRootStorage();
+    const std::string name = storage ? storage->path() : !doc.GetPathName().empty() ? doc.GetPathName() : doc.GetTitle();
+    return MCMidiMemFile(name, std::vector<uint8_t>(bytes.begin(), bytes.end()));
+}
+
+}  // namespace
+
+void MCMidiFormats::Install()
+{
+    MCOpusDoc::MidiFormats formats;
+    formats.readRmi = &MCMidiFormats::ReadRmi;
+    formats.readMidi = &MCMidiFormats::ReadMidi;
+    formats.writeMidi = &MCMidiFormats::WriteMidi;
+    MCOpusDoc::SetMidiFormats(formats);
+}
+
+void MCMidiFormats::Warn(const std::string& text)
+{
+    plat::UserPrompt::Message message;
+    message.caption = DocumentStrings::applicationName();
+    message.text = text;
+    message.icon = plat::UserPrompt::Icon::warning;
+    plat::UserPrompt::ask(message);
+}
+
+int MCMidiFormats::ReadRmi(plat::MemoryStream& contents, MCOpusDoc& doc)
+{
+    MCMidiMemFile file = FileOf(contents, doc);
+    MCOpusMidiDocument target(doc);
+    MCRmiRead reader;
+    const int read = reader.LoadRmiFile(file, target);
+    if (read && !reader.GetWarningText().empty())
+        Warn(reader.GetWarningText());
+    return read;
+}
+
+int MCMidiFormats::ReadMidi(plat::MemoryStream& contents, MCOpusDoc& doc)
+{
+    MCMidiMemFile file = FileOf(contents, doc);
+    MCOpusMidiDocument target(doc);
+    MCMidiRead reader;
+    if (reader.LoadMidiFile(file, target)) {
+        if (!reader.GetWarningText().empty())
+            Warn(reader.GetWarningText());
+        return 1;
+    }
+    // A file that is no MIDI file is left for the next reader; a MIDI file the reader refused
+    // is not read as anything else.
+    if (reader.GetResult() == MIDIFILE_NOT_MIDI || reader.GetResult() == MIDIFILE_SHORT)
+        return 0;
+    throw std::runtime_error(reader.GetErrorText());
+}
+
+void MCMidiFormats::WriteMidi(plat::ByteStream& out, MCOpusDoc& doc, int type, int ppq)
+{
+    // The chunk lengths are patched once each chunk is written, which the stream cannot do:
+    // the file is made in memory and then handed over whole.
+    MCMidiMemFile file(doc.GetPathName());
+    MCOpusMidiDocument source(doc);
+    if (!MCMidiWrite().SaveMidiFile(file, source, type, ppq))
+        throw std::runtime_error("a MIDI file of this type or resolution cannot be written");
+    out.write(file.GetBytes().data(), file.GetBytes().size());
+}
