@@ -31,6 +31,7 @@
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 #include <utility>
 
@@ -382,22 +383,21 @@ void MCOpusDoc::Read(plat::Archive& archive)
     auto* contents = dynamic_cast<plat::MemoryStream*>(&archive.stream());
     const MidiFormats formats = copyHook(midiFormats());
     if (contents) {
-        // Each reader sees the file from its start, and may leave it anywhere.
-        if (formats.readRmi) {
-            contents->seek(0);
-            if (formats.readRmi(*contents, *this)) {
-                archive.flush();
-                return;
-            }
-        }
-        if (formats.readMidi) {
+        // Each reader sees the file from its start, and may leave it anywhere. A reader that
+        // throws found a MIDI file it cannot read: the user learns why, and the open ends.
+        for (const auto* reader : {&formats.readRmi, &formats.readMidi}) {
+            if (!*reader)
+                continue;
             contents->seek(0);
             int taken = 0;
             try {
-                taken = formats.readMidi(*contents, *this);
+                taken = (*reader)(*contents, *this);
             } catch (const std::exception& e) {
                 plat::trace("MIDI file refused: %s", e.what());
-                Message(DocumentStrings::text(DocumentStrings::unableToOpenMidi), plat::UserPrompt::Icon::warning);
+                std::string text = DocumentStrings::text(DocumentStrings::unableToOpenMidi);
+                if (dynamic_cast<const std::runtime_error*>(&e) && *e.what())
+                    text += plat::format("\n\n%s", e.what());
+                Message(text, plat::UserPrompt::Icon::warning);
                 throw MCUserAbort("unable to open MIDI file");
             }
             if (taken) {
@@ -409,6 +409,9 @@ void MCOpusDoc::Read(plat::Archive& archive)
     }
 
     ReadHeader(archive);
+    // A reader that gave up part way may have left a piece behind.
+    if (m_performance)
+        DestroyPerformance();
     CreatePerformance(0);
     m_performance->SetVersion(m_header.GetVersion());
     // Elements read in the form of the document's version, which they ask of the active

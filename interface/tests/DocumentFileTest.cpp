@@ -392,7 +392,7 @@ TEST_F(DocumentFileTest, ReadersAreTriedRiffMidiThenMidiThenNative)
     m_prompts.Clear();
     MCOpusDoc doc;
     EXPECT_EQ(doc.OnOpenDocument(midi), 0);
-    EXPECT_EQ(m_prompts.Texts(), std::vector<std::string>{"Unable to open MIDI file"});
+    EXPECT_EQ(m_prompts.Texts(), std::vector<std::string>{"Unable to open MIDI file\n\nbad track"});
     EXPECT_EQ(doc.GetBaseEvent(), nullptr);
     MCOpusDoc::SetMidiFormats(previous);
 }
