@@ -2,6 +2,8 @@
 
 #include "interface/document/MCOpusDoc.h"
 #include "interface/midifile/MCMidiFile.h"
+#include "notabase/model/ECBase.h"
+#include "sequencer/data/DCsqBase.h"
 
 ECPerformance* MCOpusMidiDoc::CreatePerformance(int create)
 {
@@ -33,5 +35,19 @@ int MCOpusMidiDoc::GetMidiFileEvents(const MCTime& from, const MCTime& to, int t
 {
     MCTime begin = from;
     MCTime end = to;
-    return m_doc.GetSequence()->GetMidiFileEvents(begin, end, track, list);
+    CWGEventList window;
+    const int done = m_doc.GetSequence()->GetMidiFileEvents(begin, end, track, window);
+    // The writer gives back one reference on the element of each tempo record; the sequence
+    // keeps its tempo marks for the file alive with references of its own and gives the records
+    // none, so each record takes its one here.
+    for (const auto& record : window) {
+        if (!record || record->type != CWGEventData::WG_EVENT_FILEMETA)
+            continue;
+        auto* data = reinterpret_cast<DCsqBase*>(record->data);
+        if (data && data->GetClassType() == SeqClassType::Tempo)
+            if (ECBase* element = data->GetOwner())
+                element->Ref();
+    }
+    list.splice(list.end(), window);
+    return done;
 }

@@ -21,6 +21,7 @@ public:
     // The header takes the file type as its format, and the status of the file when the
     // file's name is that of one on disk.
     void SetMidiFileStatus(const MCMidiFile& file, int fileType) override;
+    // The sequence's records, each tempo record holding the reference the writer gives back.
     int GetMidiFileEvents(const MCTime& from, const MCTime& to, int track, CWGEventList& list) override;
 
 private:
