@@ -2,7 +2,7 @@
 # Builds the fuzz targets with clang, libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer
 # in build-fuzz/, then runs each for the given number of seconds from its seed corpus.
 #   scripts/fuzz.sh SECONDS [TARGET...]     (targets: MidiFileFuzz RmiFileFuzz TipFileFuzz
-#   InstrumentFileFuzz; default all)
+#   InstrumentFileFuzz DocumentFileFuzz RackMidiFileFuzz; default all)
 # What a run finds goes to fuzz/crashes/<target>/, which the normal test run replays; new
 # inputs that widen the coverage go to build-fuzz/corpus/<target>/.
 set -euo pipefail
@@ -15,7 +15,7 @@ if [[ -z "$seconds" || ! "$seconds" =~ ^[0-9]+$ ]]; then
 fi
 shift
 targets=("$@")
-[[ ${#targets[@]} -eq 0 ]] && targets=(MidiFileFuzz RmiFileFuzz TipFileFuzz InstrumentFileFuzz)
+[[ ${#targets[@]} -eq 0 ]] && targets=(MidiFileFuzz RmiFileFuzz TipFileFuzz InstrumentFileFuzz DocumentFileFuzz RackMidiFileFuzz)
 
 scripts/setup-deps.sh
 if ! command -v clang++ >/dev/null || ! ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1; then

@@ -2,7 +2,6 @@
 
 #include "interface/document/DocumentStrings.h"
 #include "interface/document/MCUserAbort.h"
-#include "notabase/actions/ACFindEvents.h"
 #include "notabase/actions/ACPostSerialize.h"
 #include "notabase/commands/CCAddClef.h"
 #include "notabase/commands/CCAddKey.h"
@@ -27,13 +26,12 @@
 #include "platform/core/MemoryStream.h"
 #include "platform/core/Strings.h"
 #include "platform/core/Trace.h"
-#include "sequencer/data/DCsqBase.h"
 
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
-#include <set>
+#include <stdexcept>
 #include <thread>
 #include <utility>
 
@@ -202,11 +200,11 @@ ECPerformance* MCOpusDoc::CreatePerformance(int withConductor)
 
 void MCOpusDoc::ClearLoadedFilters()
 {
-    for (const auto& filter : m_filters) {
-        m_sequence.RemoveInputFilter(filter.get());
-        m_sequence.RemoveOutputFilter(filter.get());
+    for (LCBase* filter : m_loadedFilters) {
+        m_sequence.RemoveInputFilter(filter);
+        m_sequence.RemoveOutputFilter(filter);
     }
-    m_filters.clear();
+    m_loadedFilters.clear();
 }
 
 void MCOpusDoc::DestroyPerformance()
@@ -385,22 +383,21 @@ void MCOpusDoc::Read(plat::Archive& archive)
     auto* contents = dynamic_cast<plat::MemoryStream*>(&archive.stream());
     const MidiFormats formats = copyHook(midiFormats());
     if (contents) {
-        // Each reader sees the file from its start, and may leave it anywhere.
-        if (formats.readRmi) {
-            contents->seek(0);
-            if (formats.readRmi(*contents, *this)) {
-                archive.flush();
-                return;
-            }
-        }
-        if (formats.readMidi) {
+        // Each reader sees the file from its start, and may leave it anywhere. A reader that
+        // throws found a MIDI file it cannot read: the user learns why, and the open ends.
+        for (const auto* reader : {&formats.readRmi, &formats.readMidi}) {
+            if (!*reader)
+                continue;
             contents->seek(0);
             int taken = 0;
             try {
-                taken = formats.readMidi(*contents, *this);
+                taken = (*reader)(*contents, *this);
             } catch (const std::exception& e) {
                 plat::trace("MIDI file refused: %s", e.what());
-                Message(DocumentStrings::text(DocumentStrings::unableToOpenMidi), plat::UserPrompt::Icon::warning);
+                std::string text = DocumentStrings::text(DocumentStrings::unableToOpenMidi);
+                if (dynamic_cast<const std::runtime_error*>(&e) && *e.what())
+                    text += plat::format("\n\n%s", e.what());
+                Message(text, plat::UserPrompt::Icon::warning);
                 throw MCUserAbort("unable to open MIDI file");
             }
             if (taken) {
@@ -412,6 +409,9 @@ void MCOpusDoc::Read(plat::Archive& archive)
     }
 
     ReadHeader(archive);
+    // A reader that gave up part way may have left a piece behind.
+    if (m_performance)
+        DestroyPerformance();
     CreatePerformance(0);
     m_performance->SetVersion(m_header.GetVersion());
     // Elements read in the form of the document's version, which they ask of the active
@@ -497,109 +497,57 @@ void MCOpusDoc::WriteHeader(plat::Archive& archive)
     m_header.Serialize(archive);
 }
 
-// The sequence's record: the links into the graph, the user speed, the region switches, the
-// loop marks, the lead-in, the four region times and the filters.
-//
-// The record stands in this one place until the sequence stores itself; the data list is never
-// taken from the file: it is built afresh from the loaded graph, so a damaged file cannot
-// hand the player a list that loops or points elsewhere.
+namespace {
+
+// The sequence's record, loaded as one load of the archive. A record that names another
+// performance than the document's fails it; whatever the sequence took from the record is then
+// let go before the archive frees the objects the load made.
+class SequenceLoad final : public plat::Object {
+public:
+    SequenceLoad(CSequence& sequence, ECPerformance* performance) : m_sequence(sequence), m_performance(performance) {}
+
+    void Serialize(plat::Archive& archive) override
+    {
+        m_sequence.Serialize(archive);
+        if (m_sequence.GetPerformance() != m_performance)
+            throw plat::ArchiveError(plat::ArchiveError::Cause::generic, "the sequence belongs to another piece");
+    }
+    void unlinkAfterFailedLoad() override
+    {
+        m_sequence.unlinkAfterFailedLoad();
+        std::vector<LCBase*> filters;
+        m_sequence.GetFilterList(filters, 0x4 | 0x8);
+        for (LCBase* filter : filters) {
+            m_sequence.RemoveInputFilter(filter);
+            m_sequence.RemoveOutputFilter(filter);
+        }
+        m_sequence.Detach();
+    }
+    // The loader lives on the stack of the document's read.
+    void releaseAfterFailedLoad() override {}
+
+private:
+    CSequence& m_sequence;
+    ECPerformance* m_performance;
+};
+
+}  // namespace
+
+// The sequence stores and loads its own record. The data list is not taken from the file as it
+// stands: once the record has passed the sequence's checks, the list is built afresh from the
+// loaded graph, so the order the player walks is the one the elements' times give.
 void MCOpusDoc::SerializeSequence(plat::Archive& archive)
 {
     if (archive.isStoring()) {
-        archive.writeObject(m_performance);
-        archive.writeObject(m_performance ? m_performance->GetConductor() : nullptr);
-        archive.writeObject(m_sequence.GetHead());
-        archive.writeObject(m_sequence.GetTail());
-        archive.writeFloat(m_sequence.GetUserSpeed());
-        const uint32_t options = m_sequence.GetOptions();
-        const uint8_t flags = static_cast<uint8_t>(((options >> 3) & 1) | (((options >> 4) & 1) << 1)
-                                                   | (((options >> 5) & 1) << 2) | (((options >> 9) & 1) << 3));
-        archive.writeU8(flags);
-        // The loop marks of a loop played: the sequence keeps none between plays.
-        archive.writeObject(nullptr);
-        archive.writeObject(nullptr);
-        archive.writeI32(m_sequence.GetNumLeadInMeasures());
-        MCTime start, end;
-        m_sequence.GetPlayRegion(start, end);
-        start.Serialize(archive, -1);
-        end.Serialize(archive, -1);
-        m_sequence.GetRecordRegion(start, end);
-        start.Serialize(archive, -1);
-        end.Serialize(archive, -1);
-        for (unsigned long mask : {0x4ul, 0x8ul}) {
-            std::vector<LCBase*> filters;
-            m_sequence.GetFilterList(filters, mask);
-            archive.writeCount(static_cast<uint32_t>(filters.size()));
-            for (LCBase* filter : filters)
-                archive.writeObject(filter);
-        }
+        m_sequence.Serialize(archive);
         return;
     }
-
-    ECPerformance* performance = archive.readObjectAs<ECPerformance>();
-    archive.readObjectAs<ECConductor>();
-    // Read past: the list is rebuilt below.
-    archive.readObjectAs<DCsqBase>();
-    archive.readObjectAs<DCsqBase>();
-    if (performance != m_performance)
-        throw plat::ArchiveError(plat::ArchiveError::Cause::generic, "the sequence belongs to another piece");
-    const int version = m_performance->GetVersion();
-    m_sequence.Attach(m_performance);
-    if (version >= 0 && version < 3) {
-        m_sequence.SetUserSpeed(static_cast<float>(archive.readDouble()));
-    } else {
-        m_sequence.SetUserSpeed(archive.readFloat());
-        const uint8_t flags = archive.readU8();
-        archive.readObjectAs<DCsqBase>();
-        archive.readObjectAs<DCsqBase>();
-        const int32_t leadIn = archive.readI32();
-        MCTime playStart, playEnd, recordStart, recordEnd;
-        playStart.Serialize(archive, version);
-        playEnd.Serialize(archive, version);
-        recordStart.Serialize(archive, version);
-        recordEnd.Serialize(archive, version);
-        // The document owns the filters read here. A damaged file could name one twice, or
-        // name a filter that belongs to an element's data: those are not taken again.
-        std::set<const LCBase*> owned;
-        bool graphFiltersKnown = false;
-        auto takeable = [&](LCBase* filter) {
-            if (!graphFiltersKnown) {
-                ACFindEvents all;
-                all.BypassNone();
-                all.Apply(m_performance);
-                for (ECBase* element : all.GetEvents())
-                    if (auto* data = plat::dynamicDowncast<DCsqBase>(element->GetData(0, 0)))
-                        if (LCBase* own = data->GetFilter())
-                            owned.insert(own);
-                graphFiltersKnown = true;
-            }
-            return owned.insert(filter).second;
-        };
-        std::vector<std::unique_ptr<LCBase>> lists[2];
-        for (auto& list : lists) {
-            const uint32_t count = archive.readCount(2);
-            for (uint32_t i = 0; i < count; ++i) {
-                LCBase* filter = archive.readObjectAs<LCBase>();
-                if (filter && takeable(filter))
-                    list.emplace_back(filter);
-            }
-        }
-        m_sequence.SetNumLeadInMeasures(leadIn > 0 && leadIn < 1000 ? leadIn : 2);
-        m_sequence.SetPlayRegion(playStart, playEnd);
-        m_sequence.SetRecordRegion(recordStart, recordEnd);
-        m_sequence.EnableLoopRegion(flags & 1);
-        m_sequence.EnablePlayRegion((flags >> 1) & 1);
-        m_sequence.EnableRecordRegion((flags >> 2) & 1);
-        m_sequence.EnableLoopRecordSameTrack((flags >> 3) & 1);
-        for (auto& filter : lists[0]) {
-            m_sequence.AddInputFilter(filter.get());
-            m_filters.push_back(std::move(filter));
-        }
-        for (auto& filter : lists[1]) {
-            m_sequence.AddOutputFilter(filter.get());
-            m_filters.push_back(std::move(filter));
-        }
-    }
+    SequenceLoad load(m_sequence, m_performance);
+    archive.loadInto(load);
+    // The filters the sequence read are its own; the document takes them out of its lists
+    // again when its contents go.
+    m_loadedFilters.clear();
+    m_sequence.GetFilterList(m_loadedFilters, 0x4 | 0x8);
     m_sequence.CheckDataIntegrity();
 }
 
@@ -825,6 +773,7 @@ void MCOpusDoc::OnUpdate(long hint, SCBase* state)
             m_performState.SetCode(static_cast<int>(hint));
         break;
     }
+    m_sequence.OnUpdate(hint, state);
     UpdateAllViews(hint, state);
 }
 

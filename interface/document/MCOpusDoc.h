@@ -173,7 +173,8 @@ private:
     // Where the last OnSaveDocument wrote (its name may differ from the one asked for).
     std::string m_savedPath;
     bool m_modified = false;
-    // The filters read with the sequence, which the sequence uses but does not own.
-    std::vector<std::unique_ptr<LCBase>> m_filters;
+    // The filters read with the sequence (which owns them), taken out of its lists when the
+    // contents go.
+    std::vector<LCBase*> m_loadedFilters;
     plat::CallbackList<void(long, SCBase*)> m_views;
 };

@@ -8,7 +8,31 @@
 #include "sequencer/transport/CSequenceLocked.h"
 #include "sequencer/transport/SequenceSupport.h"
 
+#include <algorithm>
+#include <cmath>
+#include <unordered_set>
+#include <vector>
+
 using namespace sequence_support;
+
+namespace {
+
+// An element before time zero goes to zero as its data joins the list, except a system
+// message holding system-exclusive bytes (the pre-start messages).
+void HoldAtZero(DCsqBase* data)
+{
+    ECBase* owner = data->GetOwner();
+    const MCTime* time = owner ? owner->GetTime() : nullptr;
+    if (!time || !(*time < MCTime(0.0f)) || isNull(*time))
+        return;
+    const auto* sysMsg = plat::dynamicDowncast<DCsqSysMsg>(data);
+    if (sysMsg && sysMsg->GetSysExData().HasData())
+        return;
+    const MCTime zero(0.0f);
+    owner->SetTime(&zero);
+}
+
+}  // namespace
 
 // ---- the data list
 
@@ -44,15 +68,7 @@ void CSequence::InsertData(DCsqBase* data)
     // Inserted twice, the data would stand twice and close a cycle.
     if (data->GetPrev() || data->GetNext() || m_head == data)
         RemoveData(data);
-    if (ECBase* owner = data->GetOwner()) {
-        const MCTime* time = owner->GetTime();
-        const auto* sysMsg = plat::dynamicDowncast<DCsqSysMsg>(data);
-        const bool prestart = sysMsg && sysMsg->GetSysExData().HasData();
-        if (time && *time < MCTime(0.0f) && !isNull(*time) && !prestart) {
-            const MCTime zero(0.0f);
-            owner->SetTime(&zero);
-        }
-    }
+    HoldAtZero(data);
     if (!m_head) {
         data->SetPrev(nullptr);
         data->SetNext(nullptr);
@@ -170,25 +186,82 @@ void CSequence::CheckEventOrder(ECBase* element)
 void CSequence::CheckDataIntegrity()
 {
     Locked locked(*this);
-    MCEventList elements;
+    // Every element once, where it was last collected.
+    std::vector<ECBase*> elements;
     if (m_performance) {
         ACFindEvents find;
         find.BypassNone();
         find.Apply(m_performance);
-        elements.AddEvents(find.GetEvents());
-        elements.RemoveDuplicates();
-    }
-    for (ECBase* element : elements) {
-        if (DCsqBase* data = ListData(element)) {
-            data->SetPrev(nullptr);
-            data->SetNext(nullptr);
+        MCEventList& found = find.GetEvents();
+        const std::vector<ECBase*> all(found.begin(), found.end());
+        elements.reserve(all.size());
+        std::unordered_set<const ECBase*> seen;
+        seen.reserve(all.size());
+        for (auto it = all.rbegin(); it != all.rend(); ++it) {
+            if (seen.insert(*it).second)
+                elements.push_back(*it);
         }
+        std::reverse(elements.begin(), elements.end());
     }
-    m_head = m_tail = m_recordPosition = m_playPosition = nullptr;
+
+    // The list is what inserting each data in the order collected makes: ascending time, higher
+    // precedence first at one time, and the order collected among equals. That is a stable sort
+    // by time and precedence, done at once instead of one insert after another (which walks
+    // back over the whole list for every staff). Times that do not order as plain numbers (bar,
+    // pulse and tick times, not-a-number), and data that is not its own element's, take the
+    // inserts.
+    struct Item {
+        DCsqBase* data;
+        float time;
+        int precedence;
+    };
+    std::vector<Item> items;
+    items.reserve(elements.size());
+    bool plain = true;
     for (ECBase* element : elements) {
         DCsqBase* data = ListData(element);
-        if (data && StandsInList(data))
-            InsertData(data);
+        if (!data)
+            continue;
+        data->SetPrev(nullptr);
+        data->SetNext(nullptr);
+        if (!StandsInList(data))
+            continue;
+        plain = plain && data->GetOwner() == element;
+        items.push_back({data, 0.0f, 0});
+    }
+    m_head = m_tail = m_recordPosition = m_playPosition = nullptr;
+    for (Item& item : items) {
+        HoldAtZero(item.data);
+        const MCTime time = dataTime(item.data);
+        item.time = time.GetSeconds();
+        item.precedence = CMidiScoreMgr::GetPrecedence(item.data);
+        plain = plain && time.GetMode() != MCTime::barPulseTick && !std::isnan(item.time);
+    }
+    if (!plain) {
+        for (const Item& item : items)
+            InsertData(item.data);
+        GetLastNoteTime();
+        return;
+    }
+    if (!items.empty()) {
+        // The cursors stand where the inserts would leave them: the position cursor on the
+        // first data inserted, the insert cursor on the last.
+        DCsqBase* first = items.front().data;
+        DCsqBase* last = items.back().data;
+        std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
+            return a.time < b.time || (a.time == b.time && a.precedence > b.precedence);
+        });
+        DCsqBase* previous = nullptr;
+        for (const Item& item : items) {
+            item.data->SetPrev(previous);
+            if (previous)
+                previous->SetNext(item.data);
+            previous = item.data;
+        }
+        m_head = items.front().data;
+        m_tail = items.back().data;
+        m_playPosition = first;
+        m_recordPosition = last;
     }
     GetLastNoteTime();
 }
