@@ -19,7 +19,7 @@
 #include "platform/media/alsa/AlsaProvider.h"
 #include "platform/media/audio/AudioEngine.h"
 #include "platform/ui/tests/RecordingClass.h"
-#include "platform/ui/window/Window.h"
+#include "platform/ui/rackwindow/Window.h"
 
 #include <gtest/gtest.h>
 
