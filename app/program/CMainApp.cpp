@@ -330,6 +330,7 @@ void CMainApp::OfferBugReport()
 
 MCOpusDoc* CMainApp::OpenFile(const std::string& path)
 {
+    plat::trace("CMainApp::OpenFile -- %s", path.c_str());
     for (MCOpusDoc* doc : m_template->GetDocuments()) {
         if (doc->GetPathName() == path) {
             if (MCOpusWnd* frame = m_template->GetFrames(doc).empty() ? nullptr : m_template->GetFrames(doc).front())

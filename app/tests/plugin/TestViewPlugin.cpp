@@ -77,7 +77,7 @@ constexpr plat::Resources::Entry kStrings[] = {
 const plat::Resources::Registration strings(kModule, kStrings);
 
 const plat::ui::MenuResources::Menu kMenus[] = {
-    {9100, {{33240, "Show &Palette"}, {}, {33242, "Show &Inspector"}}},
+    {9100, {{33240, "Show &Palette", {}}, {0, "", {}}, {33242, "Show &Inspector", {}}}},
 };
 const plat::ui::MenuResources::Registration menus(kModule, kMenus);
 
