@@ -323,6 +323,8 @@ void CMainFrame::DeviceReleaseCheck()
 
 void CMainFrame::OnStateWithoutPerformance(SCBase* state)
 {
+    // The sender's choice comes back afterwards: a state on the sender's stack stays its own.
+    const int autoDelete = state->IsAutoDelete();
     state->SetAutoDelete(0);
     state->SetSynchronous(1);
     m_flags |= 2;
@@ -331,7 +333,7 @@ void CMainFrame::OnStateWithoutPerformance(SCBase* state)
             state->Apply(doc->GetBaseEvent());
     }
     m_flags &= ~2;
-    state->SetAutoDelete(1);
+    state->SetAutoDelete(autoDelete);
     state->SetTarget(nullptr);
     OnStateChange(state->GetCode(), state);
 }

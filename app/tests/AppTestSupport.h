@@ -92,6 +92,7 @@ protected:
         MCStateMgr::SetMainWindowHandler([this](SCBase* state) { m_frame->OnStateWithoutPerformance(state); });
         MCHotKey::SetCommandSender([this](uint16_t id) { m_router.execute(id); });
         ASSERT_EQ(m_frame->Create(), 1);
+        m_frame->EnableMediaDevices(1);
         CSplashWnd::Instance()->Hide();
         m_frame->resize(900, 600);
         m_frame->ActivateFrame();
