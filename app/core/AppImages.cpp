@@ -4,6 +4,7 @@
 #include "platform/ui/resource/ImageResources.h"
 
 #include <QLinearGradient>
+#include <QPixmap>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
@@ -84,10 +85,42 @@ QImage PaintSplash(int scale)
     return image;
 }
 
+QImage PaintIcon(int scale)
+{
+    const int size = 32;
+    QImage image(size * scale, size * scale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(28, 44, 96));
+    p.drawRoundedRect(QRectF(1, 1, 30, 30), 6, 6);
+    p.setPen(QPen(QColor(230, 240, 255), 2.2));
+    p.setBrush(QColor(230, 240, 255));
+    // Two quavers joined by a beam.
+    p.drawEllipse(QRectF(6, 19, 8, 6));
+    p.drawEllipse(QRectF(17, 16, 8, 6));
+    p.drawLine(QPointF(13.5, 22), QPointF(13.5, 8));
+    p.drawLine(QPointF(24.5, 19), QPointF(24.5, 5));
+    p.setPen(QPen(QColor(230, 240, 255), 3.2));
+    p.drawLine(QPointF(13.5, 8), QPointF(24.5, 5));
+    return image;
+}
+
+QIcon ProgramIcon()
+{
+    QIcon icon;
+    for (int scale : {1, 2, 4})
+        icon.addPixmap(QPixmap::fromImage(PaintIcon(scale)));
+    return icon;
+}
+
 namespace {
 
 const plat::ui::ImageResources::Entry kImages[] = {
     {plat::ui::ImageResources::imageName(splash), [](int scale) { return PaintSplash(scale); }},
+    {plat::ui::ImageResources::imageName(programIcon), [](int scale) { return PaintIcon(scale); }},
 };
 
 const plat::ui::ImageResources::Registration registration(AppStrings::module, kImages);

@@ -1,10 +1,12 @@
 #include "app/program/CMainApp.h"
 
+#include "app/core/AppImages.h"
 #include "app/core/AppStrings.h"
 #include "app/core/CBugReport.h"
 #include "app/core/CCommandLineInfo.h"
 #include "app/core/CCopyData.h"
 #include "app/frame/CMainFrame.h"
+#include "app/frame/CMainMenus.h"
 #include "app/frame/CSplashWnd.h"
 #include "interface/core/MCPaths.h"
 #include "interface/core/TipDialog.h"
@@ -40,97 +42,6 @@
 #include <filesystem>
 
 namespace {
-
-using plat::ui::CommandActions;
-using plat::ui::MenuEntry;
-
-// The rows are made when the program runs: key sequences need the application object.
-std::vector<CommandActions::Row> commandRows()
-{
-    return {
-    {57600, "&New\tCtrl+N", QKeySequence::New, {}, false},
-    {57601, "&Open...\tCtrl+O", QKeySequence::Open, {}, false},
-    {57602, "&Close", {}, {}, false},
-    {57603, "&Save\tCtrl+S", QKeySequence::Save, {}, false},
-    {57604, "Save &As...", {}, {}, false},
-    {38600, "Save as &Template...", {}, {}, false},
-    {57665, "E&xit", {}, {}, false},
-    {901, "Select", {}, {}, true},
-    {902, "Insert", {}, {}, true},
-    {903, "Hot Keys", {}, {}, true},
-    {912, "Palette", {}, {}, true},
-    {913, "Mixer", {}, {}, true},
-    {914, "Inspector", {}, {}, true},
-    {773, "Options", {}, {}, true},
-    {774, "Step", {}, {}, true},
-    {775, "Record", {}, {}, false},
-    {776, "Pause", {}, {}, false},
-    {777, "Stop", {}, {}, false},
-    {778, "Play", {}, {}, false},
-    {779, "Previous", {}, {}, false},
-    {780, "Next", {}, {}, false},
-    {781, "Rewind", {}, {}, false},
-    {782, "Fast Forward", {}, {}, false},
-    {33230, "&File Toolbar", {}, {}, true},
-    {33231, "&Music Edit Toolbar", {}, {}, true},
-    {33232, "&Transport Toolbar", {}, {}, true},
-    {33233, "T&ime Toolbar", {}, {}, true},
-    {33234, "Hide All\tCtrl+K", QKeySequence(Qt::CTRL | Qt::Key_K), {}, false},
-    {33240, "Music &Palette", {}, {}, true},
-    {33241, "&Mixer", {}, {}, true},
-    {33242, "&Inspector", {}, {}, true},
-    {33200, "MIDI &Panic", {}, {}, false},
-    {33210, "&Select Mode", {}, {}, true},
-    {33211, "&Insert Mode", {}, {}, true},
-    {33212, "&Hot Keys", {}, {}, true},
-    {33220, "&Clear Selection", {}, {}, false},
-    {39000, "&Close Window", {}, {}, false},
-    {39001, "Close &All Windows", {}, {}, false},
-    {33310, "&Tip of the Day...", {}, {}, false},
-    {33300, "Quavix &Home Page", {}, {}, false},
-    {33302, "Quavix &News", {}, {}, false},
-    {33303, "Technical &Support", {}, {}, false},
-    {33304, "&Free Downloads", {}, {}, false},
-    {57664, "&About Quavix...", {}, {}, false},
-    };
-}
-
-MenuEntry item(uint32_t id, const char* text)
-{
-    return {id, text, {}};
-}
-
-MenuEntry separator()
-{
-    return {0, "", {}};
-}
-
-MenuEntry popup(const std::string& text, std::vector<MenuEntry> entries)
-{
-    return {0, text, std::move(entries)};
-}
-
-std::vector<MenuEntry> menuBar()
-{
-    return {
-        popup("&File", {item(57600, "&New\tCtrl+N"), item(57601, "&Open...\tCtrl+O"), item(57602, "&Close"), item(57603, "&Save\tCtrl+S"),
-                      item(57604, "Save &As..."), item(38600, "Save as &Template..."), separator(), item(57665, "E&xit")}),
-        popup(DocumentStrings::text(DocumentStrings::menuEdit), {item(33220, "&Clear Selection")}),
-        popup(DocumentStrings::text(DocumentStrings::menuView),
-         {item(33230, "&File Toolbar"), item(33231, "&Music Edit Toolbar"), item(33232, "&Transport Toolbar"),
-          item(33233, "T&ime Toolbar"), item(33234, "Hide All\tCtrl+K"), separator(), item(33240, "Music &Palette"), item(33241, "&Mixer"),
-          item(33242, "&Inspector")}),
-        popup("T&ransport",
-         {item(778, "Play"), item(777, "Stop"), item(776, "Pause"), item(775, "Record"), item(774, "Step"), separator(), item(781, "Rewind"),
-          item(782, "Fast Forward"), item(779, "Previous"), item(780, "Next")}),
-        popup(DocumentStrings::text(DocumentStrings::menuTools),
-         {item(33210, "&Select Mode"), item(33211, "&Insert Mode"), item(33212, "&Hot Keys"), separator(), item(33200, "MIDI &Panic")}),
-        popup("&Window", {item(39000, "&Close Window"), item(39001, "Close &All Windows")}),
-        popup("&Help",
-         {item(33310, "&Tip of the Day..."), separator(), item(33300, "Quavix &Home Page"), item(33302, "Quavix &News"),
-          item(33303, "Technical &Support"), item(33304, "&Free Downloads"), separator(), item(57664, "&About Quavix...")}),
-    };
-}
 
 plat::UserPrompt::Answer tell(const std::string& text, plat::UserPrompt::Icon icon)
 {
@@ -227,6 +138,7 @@ bool CMainApp::InitInstance()
                                                 CCopyData::Encode(CCopyData::kCommandLineTag, HandOverText()));
     }
     plat::ui::ModalHooks::installMessageBoxes();
+    QApplication::setWindowIcon(AppImages::ProgramIcon());
     OfferBugReport();
     MCOpusDoc::SetSaveDialog([](std::string& name, int& format, int replace) {
         MCSaveDialog dialog(QApplication::activeWindow());
@@ -242,8 +154,8 @@ bool CMainApp::InitInstance()
         return dialog.VerifyPassword();
     });
 
-    m_actions = std::make_unique<CommandActions>(m_router);
-    m_actions->add(commandRows());
+    m_actions = std::make_unique<plat::ui::CommandActions>(m_router);
+    CMainMenus::AddCommands(*m_actions);
     m_template = std::make_unique<MCOpusTemplate>(131, nullptr, nullptr);
     m_frame = std::make_unique<CMainFrame>(*m_actions, *m_template);
     m_router.setTarget(plat::ui::CommandRouter::Link::mainFrame, m_frame.get());
@@ -256,7 +168,7 @@ bool CMainApp::InitInstance()
     });
     if (!m_frame->Create())
         return false;
-    BuildMenus();
+    CMainMenus::Build(*m_frame, *m_actions);
     m_frame->setWindowTitle(kApplication);
 
     m_wavegate = std::make_unique<CWavegate>();
@@ -302,16 +214,6 @@ void CMainApp::InitComponents()
     plat::trace("CMainApp::InitComponents -- %s", splash->Message().c_str());
 }
 
-void CMainApp::BuildMenus()
-{
-    const std::vector<MenuEntry> entries = menuBar();
-    for (const MenuEntry& popup : entries) {
-        QMenu* menu = m_frame->menuBar()->addMenu(QString::fromStdString(popup.text));
-        m_actions->fillMenu(menu, popup.entries);
-    }
-    m_actions->addShortcutsTo(m_frame.get());
-}
-
 void CMainApp::OfferBugReport()
 {
     const std::string path = CBugReport::ReportPath();
@@ -330,7 +232,6 @@ void CMainApp::OfferBugReport()
 
 MCOpusDoc* CMainApp::OpenFile(const std::string& path)
 {
-    plat::trace("CMainApp::OpenFile -- %s", path.c_str());
     for (MCOpusDoc* doc : m_template->GetDocuments()) {
         if (doc->GetPathName() == path) {
             if (MCOpusWnd* frame = m_template->GetFrames(doc).empty() ? nullptr : m_template->GetFrames(doc).front())
@@ -344,6 +245,7 @@ MCOpusDoc* CMainApp::OpenFile(const std::string& path)
         for (MCOpusWnd* frame : m_template->GetFrames(doc))
             frame->ActivateFrame();
     }
+    plat::trace("CMainApp::OpenFile -- %s %s", doc ? "opened" : "could not open", path.c_str());
     UpdateBugReportDocuments();
     return doc;
 }
@@ -365,7 +267,9 @@ int CMainApp::ProcessCommandLine(const char* text)
         return 1;
     int result = 1;
     for (const std::string& file : info.m_files) {
-        if (!OpenFile(file))
+        std::error_code error;
+        const std::filesystem::path absolute = std::filesystem::absolute(file, error);
+        if (!OpenFile(error ? file : absolute.lexically_normal().string()))
             result = 0;
     }
     return result;

@@ -63,7 +63,6 @@ public:
     plat::ui::CommandActions* Actions() const { return m_actions.get(); }
 
 private:
-    void BuildMenus();
     void OfferBugReport();
     void UpdateBugReportDocuments();
 

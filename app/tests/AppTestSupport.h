@@ -5,6 +5,7 @@
 // document template with the device manager on memory devices.
 
 #include "app/frame/CMainFrame.h"
+#include "app/frame/CMainMenus.h"
 #include "app/frame/CSplashWnd.h"
 #include "interface/document/CPluginView.h"
 #include "interface/document/MCHotKey.h"
@@ -87,12 +88,14 @@ protected:
         m_wavegate = std::make_unique<CWavegate>();
         m_actions = std::make_unique<plat::ui::CommandActions>(m_router);
         m_template = std::make_unique<MCOpusTemplate>(131, nullptr, nullptr);
+        CMainMenus::AddCommands(*m_actions);
         m_frame = std::make_unique<CMainFrame>(*m_actions, *m_template);
         m_router.setTarget(plat::ui::CommandRouter::Link::mainFrame, m_frame.get());
         MCStateMgr::SetMainWindowHandler([this](SCBase* state) { m_frame->OnStateWithoutPerformance(state); });
         MCHotKey::SetCommandSender([this](uint16_t id) { m_router.execute(id); });
         ASSERT_EQ(m_frame->Create(), 1);
         m_frame->EnableMediaDevices(1);
+        CMainMenus::Build(*m_frame, *m_actions);
         CSplashWnd::Instance()->Hide();
         m_frame->resize(900, 600);
         m_frame->ActivateFrame();

@@ -13,9 +13,12 @@
 #include "platform/core/Strings.h"
 #include "platform/core/Trace.h"
 #include "platform/core/UserPrompt.h"
+#include "platform/ui/resource/ImageResources.h"
 #include "sequencer/data/DCsqTrack.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <QPixmap>
 #include <QMdiArea>
 
 #include <pwd.h>
@@ -227,6 +230,10 @@ MCOpusWnd* MCOpusTemplate::CreateNewFrameClass(MCOpusDoc* doc, MCOpusWnd* /*othe
     frame->setWidget(view);
     frame->SetTemplate(this);
     frame->InitFrame(doc, plugin->GetViewID());
+    // The view's own icon, from the module that registered it.
+    if (const auto icon = plat::ui::ImageResources::load(plugin->GetModule(),
+                                                         plat::ui::ImageResources::imageName(plugin->GetResID())))
+        frame->setWindowIcon(QIcon(QPixmap::fromImage(*icon)));
     m_mdiArea->addSubWindow(frame);
     frame->hide();
     frame->OnUpdateFrameTitle();
