@@ -19,10 +19,10 @@ using plat::ui::MenuEntry;
 std::vector<CommandActions::Row> commandRows()
 {
     return {
-    {57600, "&New\tCtrl+N", QKeySequence::New, {}, false},
-    {57601, "&Open...\tCtrl+O", QKeySequence::Open, {}, false},
+    {57600, "&New", QKeySequence::New, {}, false},
+    {57601, "&Open...", QKeySequence::Open, {}, false},
     {57602, "&Close", {}, {}, false},
-    {57603, "&Save\tCtrl+S", QKeySequence::Save, {}, false},
+    {57603, "&Save", QKeySequence::Save, {}, false},
     {57604, "Save &As...", {}, {}, false},
     {38600, "Save as &Template...", {}, {}, false},
     {57665, "E&xit", {}, {}, false},
@@ -46,7 +46,7 @@ std::vector<CommandActions::Row> commandRows()
     {33231, "&Music Edit Toolbar", {}, {}, true},
     {33232, "&Transport Toolbar", {}, {}, true},
     {33233, "T&ime Toolbar", {}, {}, true},
-    {33234, "Hide All\tCtrl+K", QKeySequence(Qt::CTRL | Qt::Key_K), {}, false},
+    {33234, "Hide All", QKeySequence(Qt::CTRL | Qt::Key_K), {}, false},
     {33240, "Music &Palette", {}, {}, true},
     {33241, "&Mixer", {}, {}, true},
     {33242, "&Inspector", {}, {}, true},

@@ -4,6 +4,7 @@
 // their own, two test views registered in the view registry, and a main frame over a
 // document template with the device manager on memory devices.
 
+#include "app/core/AppImages.h"
 #include "app/frame/CMainFrame.h"
 #include "app/frame/CMainMenus.h"
 #include "app/frame/CSplashWnd.h"
@@ -88,6 +89,7 @@ protected:
         m_wavegate = std::make_unique<CWavegate>();
         m_actions = std::make_unique<plat::ui::CommandActions>(m_router);
         m_template = std::make_unique<MCOpusTemplate>(131, nullptr, nullptr);
+        QApplication::setWindowIcon(AppImages::ProgramIcon());
         CMainMenus::AddCommands(*m_actions);
         m_frame = std::make_unique<CMainFrame>(*m_actions, *m_template);
         m_router.setTarget(plat::ui::CommandRouter::Link::mainFrame, m_frame.get());

@@ -250,7 +250,7 @@ TEST_F(MainFrameTest, DocumentFramesInTheMainFrame)
     MCOpusDoc* doc = NewDocument();
     m_template->CreateNewFrameClass(doc, nullptr, &MCOpusWnd::classObject, &apptest::ViewB::classObject)
         ->ActivateFrame();
-    m_frame->Client()->tileSubWindows();
+    m_frame->Client()->cascadeSubWindows();
     QCoreApplication::processEvents();
     apptest::saveScreenshot(*m_frame, "main-frame.png");
     EXPECT_EQ(m_template->GetFrames(doc).size(), 2u);
