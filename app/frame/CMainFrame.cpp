@@ -552,8 +552,8 @@ bool CMainFrame::onCommand(uint32_t id)
         return true;
     }
     if (id >= 33230 && id <= 33233) {
-        QToolBar* bar = m_toolBars[id - 33230];
-        bar->setVisible(!bar->isVisible());
+        if (QToolBar* bar = m_toolBars[id - 33230])
+            bar->setVisible(!bar->isVisible());
         return true;
     }
     if (id >= 33240 && id <= 33242) {
@@ -602,8 +602,10 @@ bool CMainFrame::onCommand(uint32_t id)
         return true;
     case 33234: {
         const bool hide = AnyToolBarVisible();
-        for (QToolBar* bar : m_toolBars)
-            bar->setVisible(!hide);
+        for (QToolBar* bar : m_toolBars) {
+            if (bar)
+                bar->setVisible(!hide);
+        }
         return true;
     }
     case 33300:
@@ -663,7 +665,10 @@ bool CMainFrame::onUpdateCommand(uint32_t id, plat::ui::CommandState& state)
         return true;
     }
     if (id >= 33230 && id <= 33233) {
-        state.checked = m_toolBars[id - 33230]->isVisible();
+        // An update pass may come while the frame is still being made.
+        const QToolBar* bar = m_toolBars[id - 33230];
+        state.enabled = bar != nullptr;
+        state.checked = bar && bar->isVisible();
         return true;
     }
     if (id >= 33240 && id <= 33242) {
@@ -698,7 +703,7 @@ bool CMainFrame::onUpdateCommand(uint32_t id, plat::ui::CommandState& state)
         return true;
     case 39000:
     case 39001:
-        state.enabled = m_client->activeSubWindow() != nullptr;
+        state.enabled = m_client && m_client->activeSubWindow() != nullptr;
         return true;
     case 33200:
     case 33220:

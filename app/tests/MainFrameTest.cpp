@@ -3,6 +3,7 @@
 #include "app/core/AppStrings.h"
 #include "app/frame/CClientWnd.h"
 #include "interface/core/MCBitmap.h"
+#include "wavegate/CWGDevice.h"
 #include "notabase/states/SCMode.h"
 #include "platform/core/Paths.h"
 #include "sequencer/states/SCPerform.h"
@@ -254,6 +255,78 @@ TEST_F(MainFrameTest, DocumentFramesInTheMainFrame)
     QCoreApplication::processEvents();
     apptest::saveScreenshot(*m_frame, "main-frame.png");
     EXPECT_EQ(m_template->GetFrames(doc).size(), 2u);
+}
+
+}  // namespace
+
+namespace {
+
+class FrameActivationTest : public apptest::FrameTest {
+protected:
+    bool MidiOutOpen() const
+    {
+        return (m_wavegate->GetDeviceState(CWavegate::WG_MIDI, CWavegate::WG_OUT, 0) & CWGDevice::WG_OPEN) != 0;
+    }
+};
+
+TEST_F(FrameActivationTest, DevicesFollowTheProgramsActivation)
+{
+    ASSERT_GT(m_wavegate->GetDeviceCount(CWavegate::WG_MIDI, CWavegate::WG_OUT), 0) << "memory devices";
+    ASSERT_TRUE(MidiOutOpen());
+    m_frame->OnActivateApp(false);
+    EXPECT_FALSE(MidiOutOpen()) << "idle in the background: released";
+    EXPECT_FALSE(m_frame->AutoSaveTimerRunning());
+    m_frame->OnActivateApp(true);
+    EXPECT_TRUE(MidiOutOpen());
+    EXPECT_TRUE(m_frame->AutoSaveTimerRunning());
+
+    // Playing in the background keeps them until the transport stops.
+    MCOpusDoc* doc = NewDocument();
+    ASSERT_TRUE(m_wavegate->StartPerformance(silentPerformance, 0, 1, 78));
+    m_frame->OnActivateApp(false);
+    EXPECT_TRUE(MidiOutOpen());
+    m_wavegate->StopPerformance(78);
+    auto* stop = new SCPerform(3300);
+    stop->SetSynchronous(1);
+    stop->Apply(doc->GetBaseEvent());
+    EXPECT_FALSE(MidiOutOpen()) << "the first transport notice finds the program idle in the background";
+}
+
+TEST_F(FrameActivationTest, FirstRunPlacementWizardAndTheAutomaticDocument)
+{
+    // A fresh frame on fresh settings: maximised, 30 pixels inside the work area when restored.
+    m_template.reset();
+    m_frame.reset();
+    plat::Profile::instance().removeSection("Main");
+    SaveIntPreference("Settings", "FirstRun", 1);
+    SaveIntPreference("Settings\\New", "AutoNew", 1);
+    int wizards = 0;
+    CMainFrame::SetHooks({[&] { ++wizards; }, {}});
+    m_template = std::make_unique<MCOpusTemplate>(131, nullptr, nullptr);
+    m_frame = std::make_unique<CMainFrame>(*m_actions, *m_template);
+    m_router.setTarget(plat::ui::CommandRouter::Link::mainFrame, m_frame.get());
+    ASSERT_EQ(m_frame->Create(), 1);
+    m_frame->ActivateFrame();
+    m_frame->ActivateFrame();
+    CMainFrame::SetHooks({});
+    EXPECT_EQ(wizards, 1);
+    EXPECT_EQ(LoadIntPreference("Settings", "FirstRun", 1), 0);
+    EXPECT_TRUE(m_frame->isMaximized());
+    plat::WindowPlacement work;
+    LoadWindowPrefs("Main", work);
+    const QRect normal = m_frame->normalGeometry();
+    EXPECT_EQ(normal.left(), work.normalPosition.left + 30);
+    EXPECT_EQ(normal.top(), work.normalPosition.top + 30);
+
+    // Ten milliseconds later the automatic template makes the first document.
+    ASSERT_TRUE(m_frame->AutoNewTimerRunning());
+    EXPECT_TRUE(m_template->GetDocuments().empty());
+    m_timers.advance(10);
+    EXPECT_FALSE(m_frame->AutoNewTimerRunning()) << "one shot";
+    ASSERT_EQ(m_template->GetDocuments().size(), 1u) << "Templates/Single Staff.kvt beside the program";
+    EXPECT_TRUE(m_template->GetDocuments().front()->GetPathName().empty());
+    m_frame->OpenAutoTemplate();
+    EXPECT_EQ(m_template->GetDocuments().size(), 1u) << "only when no document is open";
 }
 
 }  // namespace
