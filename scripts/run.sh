@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Quavix and starts it. Arguments go to the program (files to
-# open). Without a graphical display the program runs in a virtual one (xvfb-run) when that is
-# installed, and otherwise this script says what is needed.
+# open). Without a graphical display it says how to run the program in a virtual one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup-deps.sh
@@ -11,14 +10,10 @@ if [ ! -x build/bin/Quavix ]; then
   echo "run.sh: build/bin/Quavix was not built; see the build output above." >&2
   exit 1
 fi
-if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ] || [ -n "${QT_QPA_PLATFORM:-}" ]; then
-  exec build/bin/Quavix "$@"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+  echo "run.sh: Quavix is built (build/bin/Quavix) but needs a graphical display, and DISPLAY is not set." >&2
+  echo "run.sh: Run this script from a desktop session, or in a virtual display:" >&2
+  echo "run.sh:   xvfb-run -a -s '-screen 0 1280x1024x24' scripts/run.sh" >&2
+  exit 1
 fi
-if command -v xvfb-run >/dev/null 2>&1; then
-  echo "run.sh: no graphical display (DISPLAY is not set): starting Quavix in a virtual display (xvfb-run)." >&2
-  echo "run.sh: its windows are not visible there; start it from a desktop session to use it." >&2
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" build/bin/Quavix "$@"
-fi
-echo "run.sh: Quavix needs a graphical display. Run it from a desktop session (with DISPLAY set)," >&2
-echo "run.sh: or install xvfb (scripts/setup-deps.sh does) to run it in a virtual display." >&2
-exit 1
+exec build/bin/Quavix "$@"
