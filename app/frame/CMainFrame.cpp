@@ -12,6 +12,7 @@
 #include "interface/core/MCPaths.h"
 #include "interface/core/MCProgress.h"
 #include "interface/document/CPluginEffects.h"
+#include "interface/document/DocumentStrings.h"
 #include "interface/document/MCHotKey.h"
 #include "interface/document/MCOpusDoc.h"
 #include "interface/document/MCOpusTemplate.h"
@@ -43,6 +44,8 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
 #include <QThread>
@@ -246,7 +249,7 @@ void CMainFrame::OnStateChange(int code, SCBase* state)
     m_actions.requestUpdate();
     switch (code) {
     case 1303:
-        CPluginEffects::UpdateMenu();
+        UpdateEffectsMenu();
         break;
     case 1502:
         if (QDockWidget* palette = m_toolWindows[0]) {
@@ -266,7 +269,7 @@ void CMainFrame::OnStateChange(int code, SCBase* state)
     case 1703:
     case 1705:
         if (auto* selection = dynamic_cast<SCSelection*>(state); !selection || !selection->IsDynamic())
-            CPluginEffects::UpdateMenu();
+            UpdateEffectsMenu();
         break;
     case 3304: {
         MCOpusDoc* doc = ActiveDocument();
@@ -475,6 +478,27 @@ void CMainFrame::ToggleToolWindow(int index)
         if (window->widget())
             window->widget()->setFocus();
     }
+}
+
+void CMainFrame::UpdateEffectsMenu()
+{
+    const QString title = QString::fromStdString(DocumentStrings::text(DocumentStrings::menuActions));
+    QMenu* menu = nullptr;
+    for (QAction* action : menuBar()->actions()) {
+        if (action->text() == title)
+            menu = action->menu();
+    }
+    if (!menu)
+        return;
+    menu->clear();
+    if (const std::vector<MCMenuItem>* items = CPluginEffects::UpdateMenu()) {
+        for (const MCMenuItem& item : *items) {
+            QAction* action = m_actions.action(item.command);
+            action->setText(QString::fromStdString(item.text));
+            menu->addAction(action);
+        }
+    }
+    menu->setEnabled(!menu->isEmpty());
 }
 
 std::string CMainFrame::WebLink(const std::string& key)

@@ -89,6 +89,9 @@ public:
     // The document whose frame is active, as the commands see it.
     static MCOpusDoc* ActiveDocument();
 
+    // The "&Actions" menu gets the effects of the active document's selection.
+    void UpdateEffectsMenu();
+
     // The web address of a key of section "URL" in "addr.sys" beside the program, or "".
     static std::string WebLink(const std::string& key);
 

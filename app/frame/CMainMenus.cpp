@@ -87,6 +87,8 @@ std::vector<MenuEntry> menuBar()
         popup("&File", {item(57600, "&New\tCtrl+N"), item(57601, "&Open...\tCtrl+O"), item(57602, "&Close"), item(57603, "&Save\tCtrl+S"),
                       item(57604, "Save &As..."), item(38600, "Save as &Template..."), separator(), item(57665, "E&xit")}),
         popup(DocumentStrings::text(DocumentStrings::menuEdit), {item(33220, "&Clear Selection")}),
+        // Filled with the effects of the selection as it changes.
+        popup(DocumentStrings::text(DocumentStrings::menuActions), {}),
         popup(DocumentStrings::text(DocumentStrings::menuView),
          {item(33230, "&File Toolbar"), item(33231, "&Music Edit Toolbar"), item(33232, "&Transport Toolbar"),
           item(33233, "T&ime Toolbar"), item(33234, "Hide All\tCtrl+K"), separator(), item(33240, "Music &Palette"), item(33241, "&Mixer"),

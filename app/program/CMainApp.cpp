@@ -17,6 +17,7 @@
 #include "interface/document/MCOpusWnd.h"
 #include "interface/document/MCPasswordDialog.h"
 #include "interface/document/MCSaveDialog.h"
+#include "notabase/commands/MCCommandMgr.h"
 #include "notabase/plugins/CPlugin.h"
 #include "notabase/prefs/Preferences.h"
 #include "notabase/states/MCStateMgr.h"
@@ -31,6 +32,7 @@
 #include "sequencer/InitSequencer.h"
 #include "wavegate/CWavegate.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMenuBar>
@@ -169,6 +171,10 @@ bool CMainApp::InitInstance()
     if (!m_frame->Create())
         return false;
     CMainMenus::Build(*m_frame, *m_actions);
+    m_frame->UpdateEffectsMenu();
+    // Idle time: when the event loop is about to wait.
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, m_frame.get(),
+                     [this] { OnIdle(); });
     m_frame->setWindowTitle(kApplication);
 
     m_wavegate = std::make_unique<CWavegate>();
@@ -199,6 +205,11 @@ bool CMainApp::InitInstance()
     m_frame->show();
     ProcessCommandLine(nullptr);
     return true;
+}
+
+void CMainApp::OnIdle()
+{
+    MCCommandMgr::OnIdle();
 }
 
 void CMainApp::InitComponents()

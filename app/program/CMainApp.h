@@ -40,6 +40,8 @@ public:
     // Starts answering other copies and marks the program running; 0 on failure.
     int RegisterFrameClass();
     void InitComponents();
+    // Idle time goes to the command manager, which frees the undo groups it let go.
+    void OnIdle();
     // Runs a command line (this copy's own when text is null); 0 when a file named could not
     // be opened.
     int ProcessCommandLine(const char* text);

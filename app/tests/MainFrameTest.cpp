@@ -3,6 +3,8 @@
 #include "app/core/AppStrings.h"
 #include "app/frame/CClientWnd.h"
 #include "interface/core/MCBitmap.h"
+#include "interface/document/CPluginEffects.h"
+#include "notabase/states/SCSelection.h"
 #include "wavegate/CWGDevice.h"
 #include "notabase/states/SCMode.h"
 #include "platform/core/Paths.h"
@@ -327,6 +329,40 @@ TEST_F(FrameActivationTest, FirstRunPlacementWizardAndTheAutomaticDocument)
     EXPECT_TRUE(m_template->GetDocuments().front()->GetPathName().empty());
     m_frame->OpenAutoTemplate();
     EXPECT_EQ(m_template->GetDocuments().size(), 1u) << "only when no document is open";
+}
+
+}  // namespace
+
+namespace {
+
+class EffectsMenuTest : public apptest::FrameTest {};
+
+class TestEffectForm : public plat::Object {
+    PLAT_DECLARE_DYNAMIC(TestEffectForm)
+};
+PLAT_IMPLEMENT_DYNAMIC(TestEffectForm, plat::Object)
+
+TEST_F(EffectsMenuTest, TheActionsMenuOffersTheEffectsOfTheSelection)
+{
+    const plat::Resources::Entry names[] = {{9300, "Humanize..."}};
+    plat::Resources::Registration strings("AppTestEffects", names);
+    CPluginEffects effect(CPluginEffects::kPerformanceType, 9300, nullptr, &TestEffectForm::classObject);
+    ASSERT_EQ(CPluginEffects::AddPlugin(&effect), 1);
+    QMenu* actions = nullptr;
+    for (QAction* action : m_frame->menuBar()->actions()) {
+        if (action->text() == "&Actions")
+            actions = action->menu();
+    }
+    ASSERT_NE(actions, nullptr);
+    EXPECT_TRUE(actions->isEmpty()) << "no document yet";
+    MCOpusDoc* doc = NewDocument();
+    auto* context = new SCSelection(1705);
+    context->SetSynchronous(1);
+    context->Apply(doc->GetBaseEvent());
+    ASSERT_EQ(actions->actions().size(), 1) << "nothing selected: the effects of the whole piece";
+    EXPECT_EQ(actions->actions()[0], m_actions->find(effect.GetCommandID()));
+    EXPECT_TRUE(m_router.update(effect.GetCommandID()).enabled);
+    CPluginEffects::RemovePlugin(&effect);
 }
 
 }  // namespace
