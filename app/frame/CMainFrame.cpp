@@ -525,7 +525,7 @@ void CMainFrame::SaveAsTemplate()
     if (!chosen)
         return;
     std::string path = *chosen;
-    if (MCGetExtension(path).empty())
+    if (plat::paths::extension(path).empty())
         path += ".kvt";
     namespace fs = std::filesystem;
     std::error_code error;
@@ -534,8 +534,21 @@ void CMainFrame::SaveAsTemplate()
     const std::string previous = doc->GetPathName();
     const int format = doc->GetHeader()->GetFormat();
     doc->GetHeader()->SetFormat(MCOpusHeader::formatNative);
-    doc->OnSaveDocument(path);
+    const int saved = doc->OnSaveDocument(path);
     doc->GetHeader()->SetFormat(format);
+    // Saving left the document holding the template's file (and its backup beside it): it
+    // goes back to its own, so neither a later save nor the auto-save touches the template.
+    if (saved) {
+        doc->ReleaseRootStorage();
+        doc->DeleteBackupFile();
+        if (!previous.empty()) {
+            try {
+                doc->CreateRootStorage(previous);
+            } catch (const std::exception& error) {
+                plat::trace("CMainFrame::SaveAsTemplate -- %s stays closed: %s", previous.c_str(), error.what());
+            }
+        }
+    }
     if (!previous.empty())
         doc->SetPathName(previous, 0);
     if (exists(path))

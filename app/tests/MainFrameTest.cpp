@@ -366,3 +366,35 @@ TEST_F(EffectsMenuTest, TheActionsMenuOffersTheEffectsOfTheSelection)
 }
 
 }  // namespace
+
+namespace {
+
+class SaveAsTemplateTest : public apptest::FrameTest {};
+
+TEST_F(SaveAsTemplateTest, WritesAReadOnlyTemplateAndKeepsTheDocumentsFile)
+{
+    MCOpusDoc* doc = NewDocument();
+    ASSERT_TRUE(doc->OnSaveDocument(File("song.kvd")));
+    doc->SetPathName(File("song.kvd"), 0);
+    plat::ui::ModalHooks::Hooks hooks;
+    hooks.chooseFile = [this](const plat::ui::ModalHooks::FileRequest& request) {
+        EXPECT_TRUE(request.save);
+        return std::optional<std::string>(File("Mine"));
+    };
+    plat::ui::ModalHooks::Scoped scope(hooks);
+    ASSERT_TRUE(m_router.execute(38600));
+    const std::string made = File("Mine.kvt");
+    ASSERT_TRUE(std::filesystem::exists(made));
+    const auto perms = std::filesystem::status(made).permissions();
+    EXPECT_EQ(perms & std::filesystem::perms::owner_write, std::filesystem::perms::none) << "read-only";
+    EXPECT_EQ(doc->GetPathName(), File("song.kvd"));
+    EXPECT_FALSE(std::filesystem::exists(File("~Mine.kvt"))) << "no backup of the template";
+    // Saved again over the read-only one.
+    ASSERT_TRUE(m_router.execute(38600));
+    EXPECT_TRUE(std::filesystem::exists(made));
+    MCOpusDoc* opened = m_template->OpenDocumentTemplate(made);
+    ASSERT_NE(opened, nullptr) << "the template opens";
+    EXPECT_TRUE(opened->GetPathName().empty());
+}
+
+}  // namespace

@@ -3,6 +3,7 @@
 #include "interface/core/MCPaths.h"
 #include "interface/document/DocumentStrings.h"
 #include "notabase/prefs/Preferences.h"
+#include "platform/core/Paths.h"
 #include "platform/core/Strings.h"
 #include "platform/ui/dialog/ModalHooks.h"
 
@@ -18,8 +19,12 @@ namespace {
 
 constexpr const char* kOpenSection = "Settings\\Open";
 
-std::string lowerCase(std::string text)
+// The file name's extension without its dot, in lower case ("" for a name without one).
+std::string extensionOf(const std::string& path)
 {
+    std::string text = plat::paths::extension(path);
+    if (!text.empty())
+        text.erase(0, 1);
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return text;
@@ -57,7 +62,7 @@ MCSaveDialog::MCSaveDialog(QWidget* parent) : QFileDialog(parent)
 
 int MCSaveDialog::GetSaveFormat(const std::string& path)
 {
-    const std::string extension = lowerCase(MCGetExtension(path));
+    const std::string extension = extensionOf(path);
     for (int i = 0; i < kFormatCount; ++i) {
         if (extension == kFormats[i].extension)
             return i;
@@ -67,7 +72,7 @@ int MCSaveDialog::GetSaveFormat(const std::string& path)
 
 int MCSaveDialog::FormatForPath(int format, const std::string& path)
 {
-    const std::string extension = lowerCase(MCGetExtension(path));
+    const std::string extension = extensionOf(path);
     if (format == 0 && extension == "mid")
         return 2;
     if ((format == 1 || format == 2) && extension == "kvd")

@@ -119,3 +119,14 @@ TEST(PasswordDialogTest, AsksOnlyWhenThereIsAPasswordAndComparesExactly)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SaveDialogTest, OnlyTheFileNameHasAnExtension)
+{
+    EXPECT_EQ(MCSaveDialog::FormatForPath(0, "/home/me/songs.mid/tune"), 0) << "a dot in a folder";
+    EXPECT_EQ(MCSaveDialog::GetSaveFormat("/home/me/a.kvd/tune"), -1);
+    EXPECT_EQ(MCSaveDialog::GetSaveFormat("/home/me/.mid"), -1) << "a hidden name, no extension";
+}
+
+}  // namespace
