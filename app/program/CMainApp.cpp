@@ -21,6 +21,7 @@
 #include "notabase/plugins/CPlugin.h"
 #include "notabase/prefs/Preferences.h"
 #include "notabase/states/MCStateMgr.h"
+#include "platform/core/MessageLoop.h"
 #include "platform/core/Paths.h"
 #include "platform/core/Profile.h"
 #include "platform/core/Strings.h"
@@ -292,7 +293,11 @@ int CMainApp::ExitInstance()
         return 0;
     m_frame.reset();
     m_template.reset();
+    // What the closing documents posted reaches its handlers (and is freed) before the end.
+    plat::MessageLoop::current().pump();
     MCOpusDoc::WaitThreadsFinished(1);
+    // The plug-ins go while the registries they left their registrations in still stand.
+    CPlugin::UnInitialize();
     m_wavegate.reset();
     SaveIntPreference("Settings", "Running", 0);
     m_channel.reset();

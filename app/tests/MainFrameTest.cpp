@@ -150,8 +150,8 @@ TEST_F(MainFrameTest, HotKeySwitchIsAStateEveryDocumentHears)
     MCOpusDoc* second = NewDocument();
     int firstHeard = 0;
     int secondHeard = 0;
-    m_connections.push_back(first->AddView([&](long hint, SCBase*) { firstHeard += hint == 5000; }));
-    m_connections.push_back(second->AddView([&](long hint, SCBase*) { secondHeard += hint == 5000; }));
+    const plat::Connection firstView = first->AddView([&](long hint, SCBase*) { firstHeard += hint == 5000; });
+    const plat::Connection secondView = second->AddView([&](long hint, SCBase*) { secondHeard += hint == 5000; });
     m_frame->HotKeys().Enable(0);
     ASSERT_TRUE(m_router.execute(33212));
     EXPECT_EQ(firstHeard, 1);
