@@ -42,6 +42,8 @@
 
 #include <sys/stat.h>
 
+#include <cstdio>
+
 #include <filesystem>
 
 namespace {
@@ -136,9 +138,13 @@ bool CMainApp::InitInstance()
     if (!ActivatePrevInstance())
         return false;
     if (!RegisterFrameClass()) {
-        // Another copy began to listen meanwhile: it takes the command line.
-        return !plat::ui::InstanceChannel::send(InstanceKey(),
-                                                CCopyData::Encode(CCopyData::kCommandLineTag, HandOverText()));
+        // Another copy began to listen meanwhile: it takes the command line. When none
+        // answers either, the channel's folder cannot be used and this copy cannot run alone.
+        if (!plat::ui::InstanceChannel::send(InstanceKey(),
+                                             CCopyData::Encode(CCopyData::kCommandLineTag, HandOverText())))
+            std::fprintf(stderr, "Quavix: the channel between running copies cannot be opened in %s\n",
+                         plat::ui::InstanceChannel::socketPath(InstanceKey()).c_str());
+        return false;
     }
     plat::ui::ModalHooks::installMessageBoxes();
     QApplication::setWindowIcon(AppImages::ProgramIcon());
@@ -173,6 +179,8 @@ bool CMainApp::InitInstance()
         return false;
     CMainMenus::Build(*m_frame, *m_actions);
     m_frame->UpdateEffectsMenu();
+    m_recentFiles.Load();
+    UpdateRecentFileMenu();
     // Idle time: when the event loop is about to wait.
     QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, m_frame.get(),
                      [this] { OnIdle(); });
@@ -258,8 +266,44 @@ MCOpusDoc* CMainApp::OpenFile(const std::string& path)
             frame->ActivateFrame();
     }
     plat::trace("CMainApp::OpenFile -- %s %s", doc ? "opened" : "could not open", path.c_str());
+    if (doc && !isTemplate)
+        AddToRecentFileList(path);
     UpdateBugReportDocuments();
     return doc;
+}
+
+void CMainApp::AddToRecentFileList(const std::string& path)
+{
+    // Templates are opened as new documents and never come back by this list.
+    if (plat::paths::matches(plat::paths::name(path), "*.KVT"))
+        return;
+    m_recentFiles.Add(path);
+    m_recentFiles.Save();
+    UpdateRecentFileMenu();
+}
+
+void CMainApp::UpdateRecentFileMenu()
+{
+    if (!m_frame || !m_actions)
+        return;
+    QAction* exit = m_actions->find(57665);
+    QMenu* file = nullptr;
+    for (QAction* entry : m_frame->menuBar()->actions()) {
+        if (entry->menu() && exit && entry->menu()->actions().contains(exit))
+            file = entry->menu();
+    }
+    if (!file)
+        return;
+    for (uint32_t i = 0; i < m_recentFiles.Size(); ++i) {
+        if (QAction* old = m_actions->find(kFirstRecentFile + i))
+            file->removeAction(old);
+    }
+    const std::vector<std::string>& items = m_recentFiles.Items();
+    for (size_t i = 0; i < items.size(); ++i) {
+        QAction* action = m_actions->action(kFirstRecentFile + static_cast<uint32_t>(i));
+        action->setText(QString::fromStdString(plat::format("&%zu %s", i + 1, items[i].c_str())));
+        file->insertAction(exit, action);
+    }
 }
 
 void CMainApp::UpdateBugReportDocuments()
@@ -308,6 +352,18 @@ int CMainApp::ExitInstance()
 bool CMainApp::onCommand(uint32_t id)
 {
     MCOpusDoc* doc = MCOpusDoc::GetActiveDoc();
+    if (id >= kFirstRecentFile && id < kFirstRecentFile + m_recentFiles.Size()) {
+        const size_t index = id - kFirstRecentFile;
+        // A copy: opening moves the entry up the list.
+        const std::string path = index < m_recentFiles.Items().size() ? m_recentFiles.Items()[index] : std::string();
+        if (!path.empty() && !OpenFile(path)) {
+            // A file that is gone leaves the list.
+            m_recentFiles.Remove(index);
+            m_recentFiles.Save();
+            UpdateRecentFileMenu();
+        }
+        return true;
+    }
     switch (id) {
     case 57600:
         if (MCOpusDoc* created = m_template->OpenNewDocument()) {
@@ -358,6 +414,8 @@ bool CMainApp::onCommand(uint32_t id)
 
 bool CMainApp::onUpdateCommand(uint32_t id, plat::ui::CommandState& state)
 {
+    if (id >= kFirstRecentFile && id < kFirstRecentFile + m_recentFiles.Size())
+        return true;
     switch (id) {
     case 57602:
     case 57603:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/core/CRecentFileList.h"
 #include "platform/ui/command/CommandRouter.h"
 #include "platform/ui/command/CommandTarget.h"
 
@@ -47,6 +48,9 @@ public:
     int ProcessCommandLine(const char* text);
     // Opens a file of any kind the template reads (a template as a new document) and shows it.
     MCOpusDoc* OpenFile(const std::string& path);
+    // Puts a file opened or saved into the recent-file list; templates never enter it.
+    void AddToRecentFileList(const std::string& path);
+    const CRecentFileList& RecentFiles() const { return m_recentFiles; }
     // The answer to another copy's request.
     std::string OnCopyData(const std::string& record);
 
@@ -64,8 +68,11 @@ public:
     plat::ui::CommandRouter& Router() { return m_router; }
     plat::ui::CommandActions* Actions() const { return m_actions.get(); }
 
+    static constexpr uint32_t kFirstRecentFile = 57616;
+
 private:
     void OfferBugReport();
+    void UpdateRecentFileMenu();
     void UpdateBugReportDocuments();
 
     std::vector<std::string> m_args;
@@ -76,4 +83,5 @@ private:
     std::unique_ptr<MCOpusTemplate> m_template;
     std::unique_ptr<CWavegate> m_wavegate;
     std::unique_ptr<CMainFrame> m_frame;
+    CRecentFileList m_recentFiles{7};
 };

@@ -185,6 +185,7 @@ TEST_F(ProgramTest, OneCopyTakesTheOtherCopysFilesAndEndsCleanly)
     EXPECT_EQ(m_first.exitCode(), 0) << m_output;
     const std::string after = readText((m_dir / "config" / "Tarnwick" / "Quavix.conf").string());
     EXPECT_NE(after.find("Running=0"), std::string::npos) << after;
+    EXPECT_NE(after.find("File2=" + first), std::string::npos) << "the recent files, newest first: " << after;
     EXPECT_FALSE(plat::ui::InstanceChannel::isRunning(CMainApp::InstanceKey()));
 }
 
