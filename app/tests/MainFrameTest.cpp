@@ -179,6 +179,11 @@ TEST_F(MainFrameTest, TransportButtonsNeedADocument)
 {
     EXPECT_FALSE(m_router.update(778).enabled);
     EXPECT_FALSE(m_router.update(33212).enabled);
+    // P with hot keys on but no document: taken by the table, and the disabled play runs not.
+    m_frame->HotKeys().Enable(1);
+    m_frame->Client()->setFocus();
+    QTest::keyClick(m_frame->Client(), Qt::Key_P);
+    EXPECT_FALSE(m_router.execute(778));
     NewDocument();
     EXPECT_TRUE(m_router.update(778).enabled);
     EXPECT_TRUE(m_router.update(777).enabled);
