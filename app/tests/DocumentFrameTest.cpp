@@ -156,3 +156,34 @@ TEST_F(DocumentFrameTest, WithoutAViewTheProgramSaysSo)
 }
 
 }  // namespace
+
+namespace {
+
+class FrameHelpTest : public apptest::FrameTest {};
+
+TEST_F(FrameHelpTest, HelpAndPlacementOfAFrame)
+{
+    std::vector<std::string> contexts;
+    plat::ui::ModalHooks::Hooks hooks;
+    hooks.help = [&](const std::string& context) { contexts.push_back(context); };
+    plat::ui::ModalHooks::Scoped scope(hooks);
+    MCOpusDoc* doc = NewDocument();
+    MCOpusWnd* frame = m_template->GetFrames(doc).front();
+    EXPECT_EQ(frame->OnHelpHitTest(), 9100u + 0x20000u);
+    EXPECT_EQ(frame->OnCommandHelp(0), 1);
+    EXPECT_EQ(frame->OnCommandHelp(77), 1);
+    EXPECT_EQ(contexts, (std::vector<std::string>{std::to_string(9100 + 0x20000), "77"}));
+    MCOpusWnd bare;
+    EXPECT_EQ(bare.OnHelpHitTest(), 0u) << "no view plug-in";
+    EXPECT_EQ(bare.OnCommandHelp(0), 0);
+
+    const plat::WindowPlacement whole = frame->GetDefaultPlacement("Frames\\Nothing");
+    EXPECT_EQ(whole.normalPosition.left, 0);
+    EXPECT_GT(whole.normalPosition.width(), 0);
+    plat::WindowPlacement stored;
+    stored.normalPosition = {10, 20, 310, 220};
+    SaveWindowPrefs("Frames\\Score", stored);
+    EXPECT_EQ(frame->GetDefaultPlacement("Frames\\Score").normalPosition, stored.normalPosition);
+}
+
+}  // namespace
