@@ -103,6 +103,7 @@ int CMainApp::ActivatePrevInstance()
     const auto answer =
         plat::ui::InstanceChannel::send(key, CCopyData::Encode(CCopyData::kCommandLineTag, HandOverText()));
     plat::trace("CMainApp::ActivatePrevInstance -- handed over: %s", answer ? answer->c_str() : "no answer");
+    m_handedOver = answer.has_value();
     return answer ? 0 : 1;
 }
 
@@ -140,8 +141,10 @@ bool CMainApp::InitInstance()
     if (!RegisterFrameClass()) {
         // Another copy began to listen meanwhile: it takes the command line. When none
         // answers either, the channel's folder cannot be used and this copy cannot run alone.
-        if (!plat::ui::InstanceChannel::send(InstanceKey(),
-                                             CCopyData::Encode(CCopyData::kCommandLineTag, HandOverText())))
+        m_handedOver = plat::ui::InstanceChannel::send(
+                           InstanceKey(), CCopyData::Encode(CCopyData::kCommandLineTag, HandOverText()))
+                           .has_value();
+        if (!m_handedOver)
             std::fprintf(stderr, "Quavix: the channel between running copies cannot be opened in %s\n",
                          plat::ui::InstanceChannel::socketPath(InstanceKey()).c_str());
         return false;

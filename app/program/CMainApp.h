@@ -63,6 +63,8 @@ public:
     bool onCommand(uint32_t id) override;
     bool onUpdateCommand(uint32_t id, plat::ui::CommandState& state) override;
 
+    // Whether this copy's command line went to a running copy (start-up then ends normally).
+    bool HandedOver() const { return m_handedOver; }
     CMainFrame* Frame() const { return m_frame.get(); }
     MCOpusTemplate* Template() const { return m_template.get(); }
     plat::ui::CommandRouter& Router() { return m_router; }
@@ -77,6 +79,7 @@ private:
 
     std::vector<std::string> m_args;
     bool m_classRegistered = false;
+    bool m_handedOver = false;
     plat::ui::CommandRouter m_router;
     std::unique_ptr<plat::ui::CommandActions> m_actions;
     std::unique_ptr<plat::ui::InstanceChannel> m_channel;

@@ -60,6 +60,8 @@ int main(int argc, char** argv)
                     app.Frame()->OnActivateApp(state == Qt::ApplicationActive);
             });
             result = application.exec();
+        } else if (!app.HandedOver()) {
+            result = 1;
         }
         app.ExitInstance();
     }
