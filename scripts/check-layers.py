@@ -52,6 +52,14 @@ FOLDER_RANKS = {
         "midifile": 2, "views": 2, "pickers": 2,
         "dialogs": 3,
     },
+    # The program: its shared pieces (texts, pictures, command line, hot keys, crash report),
+    # then its windows, then the application; the background library and the template maker
+    # stand apart at the bottom.
+    "app": {
+        "core": 0, "backdrape": 0, "templates": 0,
+        "frame": 1,
+        "program": 2,
+    },
     "rack": {
         "plinthart": 0,
         "plinthui": 1,

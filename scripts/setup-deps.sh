@@ -11,6 +11,7 @@ packages=(
   python3-olefile
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation2
+  xvfb xauth
   locales
 )
 

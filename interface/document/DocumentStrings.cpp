@@ -13,6 +13,17 @@ constexpr plat::Resources::Entry strings[] = {
                    "version.  Please contact Ombrelune to obtain a newer copy of the program."},
     {olderVersion, "This file was created with an older version of %s.  If you save the file it will be "
                    "stored in a newer file format (which may be unreadable in older programs)."},
+    {wrongPassword, "The password you entered is incorrect."},
+    {fileNotFound, "The file, %s, cannot be found.  It has probably been deleted or moved to another location."},
+    {fileBadPath, "The file, %s, cannot be opened.  All or part of the path is invalid."},
+    {fileTooManyOpen, "The file, %s, cannot be opened.  The permitted number of open files was exceeded."},
+    {fileAccessDenied, "The file, %s, cannot be opened.  The file could not be accessed."},
+    {fileHardware, "The file, %s, cannot be opened.  There was a hardware error."},
+    {fileSharing, "The file, %s, cannot be opened due to a sharing violation."},
+    {fileOther, "The file, %s, could not be opened."},
+    {filterNative, "Ombrelune Music File (*.kvd)\n*.kvd\n"},
+    {filterMidi0, "Type 0 Midi File (*.mid)\n*.mid\n"},
+    {filterMidi1, "Type 1 Midi File (*.mid)\n*.mid\n"},
     {midiWriteError, "There was an error writing the MIDI file.  Please contact Ombrelune Technical Support "
                      "to report this error."},
     {saveAsNative, "If you save this file as a Midi file you will lose all notation information.  Would you "
@@ -41,6 +52,11 @@ constexpr plat::Resources::Entry strings[] = {
     {unableToOpenMidi, "Unable to open MIDI file"},
     {type2NotSupported, "Saving of MIDI Type 2 files is not supported yet"},
     {alreadyOpen, "The file, %s, is already open for editing."},
+    {failedToCreateDoc, "Failed to create empty document."},
+    {noViewPlugin, "The document %s cannot be shown: no view plug-in is installed in the folder \"PlugIns\" "
+                   "beside the program."},
+    {saveAsTitle, "Save As"},
+    {saveCopyTitle, "Save Copy As"},
 };
 
 const plat::Resources::Registration registration(module, strings);

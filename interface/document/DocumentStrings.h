@@ -12,9 +12,17 @@ inline constexpr const char* module = "InterfaceDocument";
 
 enum : uint32_t {
     cannotOpen = 11500,           // "The file cannot be opened by %s."
+    wrongPassword = 11501,
     newerVersion = 11502,
     olderVersion = 11503,
     midiWriteError = 11506,
+    fileNotFound = 11510,         // 11510..11516: why a file named for opening cannot be read
+    fileBadPath = 11511,
+    fileTooManyOpen = 11512,
+    fileAccessDenied = 11513,
+    fileHardware = 11514,
+    fileSharing = 11515,
+    fileOther = 11516,
     saveAsNative = 11525,
     sendSaveTitle = 11526,
     sendSaveText = 11527,
@@ -25,6 +33,9 @@ enum : uint32_t {
     menuTools = 11574,
     menuPalette = 11575,
     menuPreferences = 11576,
+    filterNative = 11591,
+    filterMidi0 = 11593,
+    filterMidi1 = 11594,
     protectedPrompt = 11725,
     creatorPrompt = 11726,
     operationOpen = 11727,
@@ -36,6 +47,10 @@ enum : uint32_t {
     unableToOpenMidi = 11800,
     type2NotSupported = 11801,
     alreadyOpen = 11802,
+    failedToCreateDoc = 11803,
+    noViewPlugin = 11804,
+    saveAsTitle = 11805,
+    saveCopyTitle = 11806,
 };
 
 // The text of an id of the table; empty for an id it does not hold.

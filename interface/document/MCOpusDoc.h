@@ -123,6 +123,8 @@ public:
     void CreateBackupFile(const std::string& path);
     void DeleteBackupFile();
     const std::string& GetBackupPath() const { return m_backupPath; }
+    // Where the auto-save of a document without a file of its own goes.
+    void SetBackupPath(const std::string& path) { m_backupPath = path; }
 
     // The archive.
     void Serialize(plat::Archive& archive) override;

@@ -1,0 +1,130 @@
+#include "app/core/AppImages.h"
+
+#include "app/core/AppStrings.h"
+#include "platform/ui/resource/ImageResources.h"
+
+#include <QLinearGradient>
+#include <QPixmap>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+
+#include <array>
+#include <cmath>
+
+namespace AppImages {
+
+namespace {
+
+// A filled note head with its stem, at (x, y) on the staff.
+void drawNote(QPainter& p, double x, double y, bool stemUp)
+{
+    p.save();
+    p.translate(x, y);
+    p.rotate(-20);
+    p.drawEllipse(QRectF(-7, -5, 14, 10));
+    p.restore();
+    const double stemX = stemUp ? x + 6.2 : x - 6.2;
+    p.drawLine(QPointF(stemX, y), QPointF(stemX, stemUp ? y - 38 : y + 38));
+}
+
+}  // namespace
+
+QImage PaintSplash(int scale)
+{
+    const int w = 530;
+    const int h = 460;
+    QImage image(w * scale, h * scale, QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+
+    QLinearGradient sky(0, 0, 0, h);
+    sky.setColorAt(0.0, QColor(12, 20, 48));
+    sky.setColorAt(0.6, QColor(28, 44, 96));
+    sky.setColorAt(1.0, QColor(8, 12, 30));
+    p.fillRect(QRect(0, 0, w, h), sky);
+    QRadialGradient glow(QPointF(w * 0.7, h * 0.35), 260);
+    glow.setColorAt(0.0, QColor(90, 140, 220, 120));
+    glow.setColorAt(1.0, QColor(90, 140, 220, 0));
+    p.fillRect(QRect(0, 0, w, h), glow);
+
+    // A staff sweeping across the picture with a phrase on it.
+    const double top = 200;
+    p.setPen(QPen(QColor(180, 210, 255, 150), 1.4));
+    for (int line = 0; line < 5; ++line) {
+        QPainterPath path;
+        const double y = top + line * 12;
+        path.moveTo(-10, y + 30);
+        path.cubicTo(w * 0.3, y - 30, w * 0.6, y + 50, w + 10, y - 10);
+        p.drawPath(path);
+    }
+    p.setPen(QPen(QColor(230, 240, 255), 2.0));
+    p.setBrush(QColor(230, 240, 255));
+    constexpr std::array<std::array<double, 2>, 7> kNotes{{{70, 232}, {120, 214}, {170, 208}, {225, 220},
+                                                           {285, 226}, {345, 214}, {405, 200}}};
+    for (size_t i = 0; i < kNotes.size(); ++i)
+        drawNote(p, kNotes[i][0], kNotes[i][1], i % 3 != 2);
+
+    // The name.
+    QFont title("DejaVu Serif", 64, QFont::Bold);
+    title.setItalic(true);
+    p.setFont(title);
+    p.setPen(QColor(255, 255, 255));
+    p.drawText(QRect(0, 70, w, 100), Qt::AlignHCenter | Qt::AlignVCenter, "Quavix");
+    QFont subtitle("DejaVu Sans", 13);
+    p.setFont(subtitle);
+    p.setPen(QColor(170, 200, 240));
+    p.drawText(QRect(0, 160, w, 30), Qt::AlignHCenter, "Compose  \u00b7  Sequence  \u00b7  Play");
+
+    // The strip of the messages.
+    p.fillRect(QRect(0, 425, w, 35), QColor(0, 0, 0, 110));
+    p.setPen(QColor(90, 120, 180));
+    p.drawLine(0, 425, w, 425);
+    p.end();
+    return image;
+}
+
+QImage PaintIcon(int scale)
+{
+    const int size = 32;
+    QImage image(size * scale, size * scale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(28, 44, 96));
+    p.drawRoundedRect(QRectF(1, 1, 30, 30), 6, 6);
+    p.setPen(QPen(QColor(230, 240, 255), 2.2));
+    p.setBrush(QColor(230, 240, 255));
+    // Two quavers joined by a beam.
+    p.drawEllipse(QRectF(6, 19, 8, 6));
+    p.drawEllipse(QRectF(17, 16, 8, 6));
+    p.drawLine(QPointF(13.5, 22), QPointF(13.5, 8));
+    p.drawLine(QPointF(24.5, 19), QPointF(24.5, 5));
+    p.setPen(QPen(QColor(230, 240, 255), 3.2));
+    p.drawLine(QPointF(13.5, 8), QPointF(24.5, 5));
+    return image;
+}
+
+QIcon ProgramIcon()
+{
+    QIcon icon;
+    for (int scale : {1, 2, 4})
+        icon.addPixmap(QPixmap::fromImage(PaintIcon(scale)));
+    return icon;
+}
+
+namespace {
+
+const plat::ui::ImageResources::Entry kImages[] = {
+    {plat::ui::ImageResources::imageName(splash), [](int scale) { return PaintSplash(scale); }},
+    {plat::ui::ImageResources::imageName(programIcon), [](int scale) { return PaintIcon(scale); }},
+};
+
+const plat::ui::ImageResources::Registration registration(AppStrings::module, kImages);
+
+}  // namespace
+
+}  // namespace AppImages

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The texts of the program, registered with plat::Resources as the program's module.
+namespace AppStrings {
+inline constexpr const char* module = "Quavix";
+
+enum : uint32_t {
+    exceptionReport = 150,     // "%s": the report file
+    urlFileMissing = 151,
+    splashVersion = 201,
+    loadingResources = 203,
+    loadingApplication = 204,
+    loadingComponents = 205,
+    loadingPlugins = 206,
+    oneMoment = 207,
+    credits = 210,
+    showAll = 920,
+    hideAll = 921,
+    autosaving = 11580,
+    frameClass = 57344,
+};
+
+std::string text(uint32_t id);
+}  // namespace AppStrings

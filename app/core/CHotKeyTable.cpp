@@ -1,0 +1,83 @@
+#include "app/core/CHotKeyTable.h"
+
+#include "interface/document/MCHotKey.h"
+
+#include <QAbstractSpinBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+#include <QTreeView>
+
+CHotKeyTable::~CHotKeyTable() = default;
+
+void CHotKeyTable::AddDefaults()
+{
+    struct Row {
+        unsigned key;
+        unsigned command;
+        bool repeat;
+    };
+    static constexpr Row kRows[] = {
+        {'O', 773, false},   {'P', 778, false},      {'R', 775, false},       {'S', 777, false},
+        {'W', 781, false},   {'F', 782, false},      {'G', 38670, false},     {'X', 33270, false},
+        {VK_SPACE, 0, false}, {'T', 774, true},      {VK_LEFT, 0, true},      {VK_RIGHT, 0, true},
+        {VK_UP, 0, true},    {VK_DOWN, 0, true},
+    };
+    for (const Row& row : kRows)
+        AddHotKey(row.key, 0, 0, 0, row.command)->SetAllowRepeat(row.repeat ? 1 : 0);
+}
+
+MCHotKey* CHotKeyTable::AddHotKey(unsigned key, int control, int alt, int shift, unsigned command)
+{
+    auto entry = std::make_unique<MCHotKey>();
+    entry->SetInput(key, control, alt, shift);
+    entry->SetOutput(command);
+    m_entries.push_back(std::move(entry));
+    return m_entries.back().get();
+}
+
+MCHotKey* CHotKeyTable::Find(unsigned key, int control, int alt, int shift) const
+{
+    for (const auto& entry : m_entries) {
+        if (entry->CompareInput(key, control, alt, shift))
+            return entry.get();
+    }
+    return nullptr;
+}
+
+int CHotKeyTable::Translate(unsigned key, int control, int alt, int shift, bool repeat)
+{
+    if (!IsEnabled())
+        return 0;
+    MCHotKey* entry = Find(key, control, alt, shift);
+    if (!entry)
+        return 0;
+    if (repeat && !entry->GetAllowRepeat())
+        return 1;
+    entry->Apply();
+    return 1;
+}
+
+unsigned CHotKeyTable::VirtualKey(int qtKey)
+{
+    if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9))
+        return static_cast<unsigned>(qtKey);
+    switch (qtKey) {
+    case Qt::Key_Space: return VK_SPACE;
+    case Qt::Key_Left: return VK_LEFT;
+    case Qt::Key_Up: return VK_UP;
+    case Qt::Key_Right: return VK_RIGHT;
+    case Qt::Key_Down: return VK_DOWN;
+    default: return 0;
+    }
+}
+
+bool CHotKeyTable::KeepsKeys(const QWidget* focus)
+{
+    return qobject_cast<const QLineEdit*>(focus) || qobject_cast<const QTextEdit*>(focus) ||
+           qobject_cast<const QPlainTextEdit*>(focus) || qobject_cast<const QAbstractSpinBox*>(focus) ||
+           qobject_cast<const QComboBox*>(focus) || qobject_cast<const QListView*>(focus) ||
+           qobject_cast<const QTreeView*>(focus);
+}

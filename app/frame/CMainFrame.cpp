@@ -1,0 +1,816 @@
+#include "app/frame/CMainFrame.h"
+
+#include "app/core/AppImages.h"
+#include "app/core/AppStrings.h"
+#include "app/core/CTransportEnable.h"
+#include "app/frame/CClientWnd.h"
+#include "app/frame/CSplashWnd.h"
+#include "app/frame/CToolPlaceholderWnd.h"
+#include "interface/core/MCBitmap.h"
+#include "interface/core/MCImageMgr.h"
+#include "interface/core/MCPalette.h"
+#include "interface/core/MCPaths.h"
+#include "interface/core/MCProgress.h"
+#include "interface/document/CPluginEffects.h"
+#include "interface/document/DocumentStrings.h"
+#include "interface/document/MCHotKey.h"
+#include "interface/document/MCOpusDoc.h"
+#include "interface/document/MCOpusTemplate.h"
+#include "interface/document/MCOpusWnd.h"
+#include "interface/document/SCEffect.h"
+#include "interface/document/SCHotKey.h"
+#include "notabase/performance/ECPerformance.h"
+#include "notabase/prefs/Preferences.h"
+#include "notabase/states/MCStateMgr.h"
+#include "notabase/states/SCMode.h"
+#include "notabase/states/SCSelection.h"
+#include "platform/core/IniFile.h"
+#include "platform/core/Paths.h"
+#include "platform/core/Profile.h"
+#include "platform/core/Strings.h"
+#include "platform/core/Trace.h"
+#include "platform/core/UserPrompt.h"
+#include "platform/ui/command/CommandActions.h"
+#include "platform/ui/dialog/ModalHooks.h"
+#include "platform/ui/timer/UiTimers.h"
+#include "sequencer/states/SCPerform.h"
+#include "wavegate/CWGDevice.h"
+#include "wavegate/CWavegate.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDockWidget>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QThread>
+#include <QToolBar>
+
+#include <filesystem>
+
+namespace {
+
+constexpr const char* kSaveSection = "Settings\\Save";
+constexpr const char* kToolbarSection = "Main\\Toolbars\\v2";
+constexpr const char* kToolBarNames[4] = {"File", "Music Edit", "Transport", "Time"};
+constexpr const char* kToolWindowNames[3] = {"Music Palette", "Mixer", "Inspector"};
+
+// The buttons of the toolbars, until their own classes fill them.
+constexpr uint32_t kFileBar[] = {57600, 57601, 57603};
+constexpr uint32_t kEditBar[] = {901, 902, 903, 0, 912, 913, 914};
+constexpr uint32_t kTransportBar[] = {781, 779, 776, 777, 778, 775, 780, 782, 0, 774, 773};
+
+bool exists(const std::string& path)
+{
+    std::error_code error;
+    return std::filesystem::exists(path, error);
+}
+
+}  // namespace
+
+CMainFrame::Hooks& CMainFrame::hooks()
+{
+    static Hooks installed;
+    return installed;
+}
+
+void CMainFrame::SetHooks(Hooks installed)
+{
+    hooks() = std::move(installed);
+}
+
+CMainFrame::CMainFrame(plat::ui::CommandActions& actions, MCOpusTemplate& docTemplate)
+    : m_actions(actions), m_template(docTemplate)
+{
+    setObjectName("MainFrame");
+    m_hotKeys.AddDefaults();
+}
+
+CMainFrame::~CMainFrame()
+{
+    qApp->removeEventFilter(this);
+    if (m_autoNewTimer)
+        plat::ui::UiTimers::kill(m_autoNewTimer);
+    if (m_autoSaveTimer)
+        plat::ui::UiTimers::kill(m_autoSaveTimer);
+    MCStateMgr::SetGlobalHandler(nullptr, nullptr);
+    if (MCPalette::GetSharedPalette() == m_palette.get()) {
+        MCPalette::SetSharedPalette(nullptr);
+        MCImageMgr::GetImageMgr().SetPalette(nullptr);
+    }
+}
+
+MCOpusDoc* CMainFrame::ActiveDocument()
+{
+    return MCOpusDoc::GetActiveDoc();
+}
+
+QDockWidget* CMainFrame::ToolWindow(int index) const
+{
+    return m_toolWindows[static_cast<size_t>(index)];
+}
+
+int CMainFrame::Create()
+{
+    m_client = new CClientWnd(this);
+    m_client->setViewMode(QMdiArea::SubWindowView);
+    setCentralWidget(m_client);
+    m_template.SetMdiArea(m_client);
+
+    // The shared palette comes from the splash picture's colours.
+    auto bitmap = std::make_unique<MCBitmap>();
+    if (bitmap->Create(AppImages::splash)) {
+        m_palette = std::make_unique<MCPalette>();
+        if (m_palette->Create(bitmap.get())) {
+            MCPalette::SetSharedPalette(m_palette.get());
+            MCImageMgr::GetImageMgr().SetPalette(m_palette.get());
+        } else {
+            m_palette.reset();
+        }
+    }
+
+    CSplashWnd::Create()->SetMessage(AppStrings::loadingResources);
+    MCStateMgr::SetGlobalHandler(&CMainFrame::StateHandler, this);
+    SetAutoSaveTimer(1);
+
+    const std::span<const uint32_t> bars[4] = {kFileBar, kEditBar, kTransportBar, {}};
+    for (size_t i = 0; i < m_toolBars.size(); ++i) {
+        auto* bar = new QToolBar(tr(kToolBarNames[i]), this);
+        bar->setObjectName(kToolBarNames[i]);
+        bar->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
+        bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        m_actions.fillToolBar(bar, bars[i]);
+        addToolBar(Qt::TopToolBarArea, bar);
+        m_toolBars[i] = bar;
+    }
+    statusBar()->setSizeGripEnabled(true);
+    statusBar()->showMessage(tr("Ready"));
+    qApp->installEventFilter(this);
+    CSplashWnd::Instance()->SetMessage(AppStrings::loadingApplication);
+    return 1;
+}
+
+void CMainFrame::ActivateFrame()
+{
+    if (IsFirstActivationDone()) {
+        show();
+        return;
+    }
+    RestoreLayout();
+    if (LoadIntPreference("Settings", "FirstRun", 1)) {
+        if (hooks().deviceWizard)
+            hooks().deviceWizard();
+        SaveIntPreference("Settings", "FirstRun", 0);
+    }
+    if (LoadIntPreference("Settings\\Tips", "ShowStartUp", 1) && hooks().tipOfTheDay)
+        hooks().tipOfTheDay();
+    if (LoadIntPreference("Settings\\New", "AutoNew", 1) && !m_autoNewTimer) {
+        m_autoNewTimer = plat::ui::UiTimers::set(10, [this] {
+            plat::ui::UiTimers::kill(m_autoNewTimer);
+            m_autoNewTimer = 0;
+            OpenAutoTemplate();
+        });
+    }
+    m_flags |= 1;
+}
+
+void CMainFrame::RestoreLayout()
+{
+    plat::WindowPlacement placement;
+    const bool stored = LoadWindowPrefs("Main", placement) != 0;
+    // Nothing stored, or a frame that was closed minimised, opens maximised and 30 pixels
+    // inside the work area when restored.
+    if (!stored || placement.show == plat::WindowPlacement::Show::minimized) {
+        auto& r = placement.normalPosition;
+        r = {r.left + 30, r.top + 30, r.right - 30, r.bottom - 30};
+        placement.show = plat::WindowPlacement::Show::maximized;
+    }
+    const auto& r = placement.normalPosition;
+    setGeometry(r.left, r.top, std::max(200, r.width()), std::max(150, r.height()));
+    if (placement.show == plat::WindowPlacement::Show::maximized)
+        showMaximized();
+    else
+        showNormal();
+
+    CreateToolWindows();
+    onCommand(33210);
+    m_hotKeys.Enable(LoadIntPreference("Main", "Hotkeys", 0) ? 0 : 1);
+    onCommand(33212);
+    if (const auto state = plat::Profile::instance().getBinary(kToolbarSection, "State"))
+        restoreState(QByteArray(reinterpret_cast<const char*>(state->data()), static_cast<qsizetype>(state->size())));
+}
+
+void CMainFrame::SaveLayout()
+{
+    plat::WindowPlacement placement;
+    const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
+    placement.normalPosition = {normal.left(), normal.top(), normal.right() + 1, normal.bottom() + 1};
+    placement.show = isMinimized()   ? plat::WindowPlacement::Show::minimized
+                     : isMaximized() ? plat::WindowPlacement::Show::maximized
+                                     : plat::WindowPlacement::Show::normal;
+    SaveWindowPrefs("Main", placement);
+    SaveIntPreference("Main", "Mode", SCMode::GetMode());
+    SaveIntPreference("Main", "Hotkeys", m_hotKeys.IsEnabled());
+}
+
+void CMainFrame::CreateToolWindows()
+{
+    const Qt::DockWidgetArea areas[3] = {Qt::LeftDockWidgetArea, Qt::BottomDockWidgetArea, Qt::RightDockWidgetArea};
+    for (size_t i = 0; i < m_toolWindows.size(); ++i) {
+        if (m_toolWindows[i])
+            continue;
+        QString name = kToolWindowNames[i];
+        auto* window = new CToolPlaceholderWnd(tr(kToolWindowNames[i]), name.remove(' '), this);
+        addDockWidget(areas[i], window);
+        m_toolWindows[i] = window;
+    }
+}
+
+// ---- State handling -------------------------------------------------------------------
+
+int CMainFrame::StateHandler(ECBase*, int phase, void* state, void* user)
+{
+    auto* frame = static_cast<CMainFrame*>(user);
+    auto* s = static_cast<SCBase*>(state);
+    if (phase == 0 && frame && s)
+        frame->OnStateChange(s->GetCode(), s);
+    return 0;
+}
+
+void CMainFrame::OnStateChange(int code, SCBase* state)
+{
+    if (m_flags & 2)
+        return;
+    m_actions.requestUpdate();
+    switch (code) {
+    case 1303:
+        UpdateEffectsMenu();
+        break;
+    case 1502:
+        if (QDockWidget* palette = m_toolWindows[0]) {
+            palette->show();
+            palette->setFocus();
+        }
+        if (m_toolWindows[2] && LoadIntPreference("Components\\Inspector", "AutoHide", 1))
+            m_toolWindows[2]->hide();
+        break;
+    case 1600:
+        m_client->LoadBackground();
+        SetAutoSaveTimer(1);
+        break;
+    case 1700:
+    case 1701:
+    case 1702:
+    case 1703:
+    case 1705:
+        if (auto* selection = dynamic_cast<SCSelection*>(state); !selection || !selection->IsDynamic())
+            UpdateEffectsMenu();
+        break;
+    case 3304: {
+        MCOpusDoc* doc = ActiveDocument();
+        if (!doc)
+            break;
+        if (doc->GetSequence()->TestState(0x00020000) && m_toolWindows[0])
+            m_toolWindows[0]->show();
+        DeviceReleaseCheck();
+        break;
+    }
+    case 5000:
+        m_hotKeys.Enable(1);
+        break;
+    case 5001:
+        m_hotKeys.Enable(0);
+        break;
+    case 5002: {
+        auto* hotKey = dynamic_cast<SCHotKey*>(state);
+        MCOpusDoc* doc = ActiveDocument();
+        if (!hotKey || !hotKey->GetHotKey() || hotKey->GetHotKey()->GetInput() != CHotKeyTable::VK_SPACE || !doc ||
+            !doc->GetBaseEvent())
+            break;
+        const CSequence* sequence = doc->GetSequence();
+        const int transport = sequence->TestState(0x00020000) ? 3303 : sequence->TestState(0x10) ? 3300 : 3302;
+        auto* perform = new SCPerform(transport);
+        perform->SetSynchronous(1);
+        perform->Apply(doc->GetBaseEvent());
+        break;
+    }
+    default:
+        if ((code >= 3300 && code <= 3303) || (code >= 3305 && code <= 3312))
+            DeviceReleaseCheck();
+        break;
+    }
+}
+
+void CMainFrame::DeviceReleaseCheck()
+{
+    CWavegate* wavegate = CWavegate::GetWavegate();
+    const bool busy = wavegate && wavegate->IsActive();
+    if (!m_appActive && !busy) {
+        EnableMediaDevices(0);
+        return;
+    }
+    if ((m_flags & 4) && !busy) {
+        m_flags &= ~4;
+        if (m_appActive) {
+            if (m_autoSaveTimer)
+                plat::ui::UiTimers::kill(m_autoSaveTimer);
+            m_autoSaveTimer = plat::ui::UiTimers::set(kRetryAutoSaveMs, [this] { OnAutoSave(); });
+        }
+    }
+}
+
+void CMainFrame::OnStateWithoutPerformance(SCBase* state)
+{
+    // The sender's choice comes back afterwards: a state on the sender's stack stays its own.
+    const int autoDelete = state->IsAutoDelete();
+    state->SetAutoDelete(0);
+    state->SetSynchronous(1);
+    m_flags |= 2;
+    for (MCOpusDoc* doc : m_template.GetDocuments()) {
+        if (doc->GetBaseEvent())
+            state->Apply(doc->GetBaseEvent());
+    }
+    m_flags &= ~2;
+    state->SetAutoDelete(autoDelete);
+    state->SetTarget(nullptr);
+    OnStateChange(state->GetCode(), state);
+}
+
+void CMainFrame::ApplyWithoutPerformance(SCBase* state)
+{
+    state->SetSynchronous(1);
+    MCStateMgr::ApplyState(state, nullptr);
+}
+
+void CMainFrame::OnActivateApp(bool active)
+{
+    m_appActive = active;
+    if (!IsFirstActivationDone())
+        return;
+    SetAutoSaveTimer(active ? 1 : 0);
+    EnableMediaDevices(active ? 1 : 0);
+}
+
+// ---- Devices, timers and auto-save ------------------------------------------------------
+
+int CMainFrame::EnableMediaDevices(int open)
+{
+    CWavegate* wavegate = CWavegate::GetWavegate();
+    if (!wavegate || wavegate->IsActive())
+        return 0;
+    int result = 0;
+    if (open) {
+        wavegate->Initialize(0xFFFF);
+        wavegate->EnableDevice(CWavegate::WG_MIDI, CWavegate::WG_IN, CWavegate::WG_ALL_DEVICES, 1);
+        wavegate->EnableDevice(CWavegate::WG_MIDI, CWavegate::WG_OUT, CWavegate::WG_ALL_DEVICES, 1);
+        wavegate->EnableDevice(CWavegate::WG_WAVE, CWavegate::WG_IN, CWavegate::WG_ALL_DEVICES, 0);
+        wavegate->EnableDevice(CWavegate::WG_WAVE, CWavegate::WG_OUT, CWavegate::WG_ALL_DEVICES, 1);
+        WG_DevFormat format{};
+        CWGDevice::FillFormat(&format, LoadIntPreference("Sequencer\\WaveAudio", "Default Input Format", 8));
+        wavegate->SetDeviceFormat(CWavegate::WG_WAVE, CWavegate::WG_IN, CWavegate::WG_ALL_DEVICES, &format);
+        CWGDevice::FillFormat(&format, LoadIntPreference("Sequencer\\WaveAudio", "Default Output Format", 9));
+        wavegate->SetDeviceFormat(CWavegate::WG_WAVE, CWavegate::WG_OUT, CWavegate::WG_ALL_DEVICES, &format);
+        result = wavegate->OpenDevices();
+        if (wavegate->GetSyncMode() == 2)
+            result = wavegate->StartDevice(CWavegate::WG_MIDI, CWavegate::WG_IN, 0);
+        else
+            result = wavegate->StartDevices();
+        for (MCOpusDoc* doc : m_template.GetDocuments()) {
+            CSequence* sequence = doc->GetSequence();
+            sequence->GetWavePrefetchMgr().DoPrefetch(sequence->GetLocation(), 1);
+        }
+    } else {
+        for (MCOpusDoc* doc : m_template.GetDocuments())
+            doc->GetSequence()->GetWavePrefetchMgr().Reset(MCTime::TimeNull());
+        result = wavegate->CloseDevices();
+    }
+    return result;
+}
+
+void CMainFrame::SetAutoSaveTimer(int arm)
+{
+    if (m_autoSaveTimer) {
+        plat::ui::UiTimers::kill(m_autoSaveTimer);
+        m_autoSaveTimer = 0;
+    }
+    const int period = LoadIntPreference(kSaveSection, "AutoSavePeriod", 10);
+    if (arm && LoadIntPreference(kSaveSection, "AutoSave", 1) && period > 0)
+        m_autoSaveTimer = plat::ui::UiTimers::set(static_cast<uint32_t>(period) * 60000u, [this] { OnAutoSave(); });
+}
+
+void CMainFrame::OnAutoSave()
+{
+    CWavegate* wavegate = CWavegate::GetWavegate();
+    if (wavegate && wavegate->IsActive()) {
+        if (m_autoSaveTimer)
+            plat::ui::UiTimers::kill(m_autoSaveTimer);
+        m_autoSaveTimer = 0;
+        m_flags |= 4;
+        return;
+    }
+    SetAutoSaveTimer(0);
+    const bool saveNew = LoadIntPreference(kSaveSection, "AutoSaveNew", 0) != 0;
+    const std::vector<MCOpusDoc*> docs = m_template.GetDocuments();
+    if (!docs.empty()) {
+        MCProgressBegin(AppStrings::text(AppStrings::autosaving), 0, static_cast<int>(docs.size()));
+        for (MCOpusDoc* doc : docs) {
+            if (doc->IsModified()) {
+                if (!doc->GetPathName().empty()) {
+                    doc->SaveBackupFile();
+                } else if (saveNew) {
+                    // An untitled document is kept in the settings folder, never by asking
+                    // for a name from a timer.
+                    const std::string folder = plat::paths::join(plat::Profile::userFolder(), "Autosave");
+                    std::error_code error;
+                    std::filesystem::create_directories(folder, error);
+                    if (doc->GetBackupPath().empty())
+                        doc->SetBackupPath(plat::paths::join(folder, "~" + doc->GetTitle() + ".kvd"));
+                    doc->SaveBackupFile();
+                }
+            }
+            MCProgressStep();
+        }
+        MCProgressEnd();
+    }
+    SetAutoSaveTimer(1);
+}
+
+void CMainFrame::OpenAutoTemplate()
+{
+    if (!m_template.GetDocuments().empty())
+        return;
+    const std::string name = LoadStringPreference("Settings\\New", "AutoTemplate", "Single Staff");
+    const std::string path = MCGetAppPath("Templates/" + name + ".kvt");
+    if (!exists(path))
+        return;
+    if (MCOpusDoc* doc = m_template.OpenDocumentTemplate(path)) {
+        for (MCOpusWnd* frame : m_template.GetFrames(doc))
+            frame->ActivateFrame();
+    }
+}
+
+// ---- Commands ------------------------------------------------------------------------
+
+bool CMainFrame::AnyToolBarVisible() const
+{
+    for (const QToolBar* bar : m_toolBars) {
+        if (bar && bar->isVisible())
+            return true;
+    }
+    return false;
+}
+
+void CMainFrame::ToggleToolWindow(int index)
+{
+    QDockWidget* window = m_toolWindows[static_cast<size_t>(index)];
+    if (!window)
+        return;
+    if (window->isVisible()) {
+        window->hide();
+    } else {
+        window->show();
+        window->raise();
+        if (window->widget())
+            window->widget()->setFocus();
+    }
+}
+
+void CMainFrame::UpdateEffectsMenu()
+{
+    const QString title = QString::fromStdString(DocumentStrings::text(DocumentStrings::menuActions));
+    QMenu* menu = nullptr;
+    for (QAction* action : menuBar()->actions()) {
+        if (action->text() == title)
+            menu = action->menu();
+    }
+    if (!menu)
+        return;
+    menu->clear();
+    if (const std::vector<MCMenuItem>* items = CPluginEffects::UpdateMenu()) {
+        for (const MCMenuItem& item : *items) {
+            QAction* action = m_actions.action(item.command);
+            action->setText(QString::fromStdString(item.text));
+            menu->addAction(action);
+        }
+    }
+    menu->setEnabled(!menu->isEmpty());
+}
+
+std::string CMainFrame::WebLink(const std::string& key)
+{
+    const plat::IniFile file(plat::paths::join(plat::paths::programFolder(), "addr.sys"));
+    std::string address = file.getString("URL", key, "");
+    if (address.size() > 512)
+        address.resize(512);
+    return address;
+}
+
+void CMainFrame::SaveAsTemplate()
+{
+    MCOpusDoc* doc = ActiveDocument();
+    if (!doc)
+        return;
+    plat::ui::ModalHooks::FileRequest request;
+    request.parent = this;
+    request.caption = "Save As Template";
+    request.folder = MCGetAppPath("Templates");
+    request.filter = "Quavix Template (*.kvt)";
+    request.save = true;
+    std::optional<std::string> chosen = plat::ui::ModalHooks::chooseFile(request);
+    if (!chosen)
+        return;
+    std::string path = *chosen;
+    if (plat::paths::extension(path).empty())
+        path += ".kvt";
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (exists(path))
+        fs::permissions(path, fs::perms::owner_write, fs::perm_options::add, error);
+    const std::string previous = doc->GetPathName();
+    const int format = doc->GetHeader()->GetFormat();
+    doc->GetHeader()->SetFormat(MCOpusHeader::formatNative);
+    const int saved = doc->OnSaveDocument(path);
+    doc->GetHeader()->SetFormat(format);
+    // Saving left the document holding the template's file (and its backup beside it): it
+    // goes back to its own, so neither a later save nor the auto-save touches the template.
+    if (saved) {
+        doc->ReleaseRootStorage();
+        doc->DeleteBackupFile();
+        if (!previous.empty()) {
+            try {
+                doc->CreateRootStorage(previous);
+            } catch (const std::exception& error) {
+                plat::trace("CMainFrame::SaveAsTemplate -- %s stays closed: %s", previous.c_str(), error.what());
+            }
+        }
+    }
+    if (!previous.empty())
+        doc->SetPathName(previous, 0);
+    if (exists(path))
+        fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove, error);
+}
+
+void CMainFrame::CloseAllChildren()
+{
+    // A child that stays after it was asked to close (its document's save was cancelled)
+    // ends the loop instead of being asked again.
+    QMdiSubWindow* previous = nullptr;
+    while (QMdiSubWindow* child = m_client->activeSubWindow()) {
+        if (child == previous)
+            break;
+        previous = child;
+        child->close();
+    }
+}
+
+bool CMainFrame::onCommand(uint32_t id)
+{
+    MCOpusDoc* doc = ActiveDocument();
+    if (CTransportEnable::StateOf(id)) {
+        if (!doc || !doc->GetBaseEvent())
+            return true;
+        auto* state = new SCPerform(CTransportEnable::StateOf(id));
+        state->Apply(doc->GetBaseEvent());
+        return true;
+    }
+    if (id >= 912 && id <= 914) {
+        QAction* button = m_actions.find(id);
+        QDockWidget* window = m_toolWindows[id - 912];
+        if (button && !button->isChecked() && window)
+            window->hide();
+        else
+            ToggleToolWindow(static_cast<int>(id - 912));
+        return true;
+    }
+    if (id >= 33230 && id <= 33233) {
+        if (QToolBar* bar = m_toolBars[id - 33230])
+            bar->setVisible(!bar->isVisible());
+        return true;
+    }
+    if (id >= 33240 && id <= 33242) {
+        ToggleToolWindow(static_cast<int>(id - 33240));
+        return true;
+    }
+    if (id >= 38630 && id <= 38649) {
+        if (MCOpusWnd* frame = doc ? m_template.GetViewFrame(doc, id) : nullptr) {
+            if (frame->isMinimized())
+                frame->showNormal();
+            else
+                frame->show();
+            m_client->setActiveSubWindow(frame);
+            frame->setFocus();
+        }
+        return true;
+    }
+    if (id >= 38700 && id <= 38955) {
+        if (QDockWidget* inspector = m_toolWindows[2]; inspector && !inspector->isVisible())
+            inspector->show();
+        auto* effect = new SCEffect(5100);
+        effect->SetCommandID(id);
+        ApplyWithoutPerformance(effect);
+        return true;
+    }
+    switch (id) {
+    case 901:
+    case 902:
+    case 903: return onCommand(id - 901 + 33210);
+    case 33200:
+        if (CWavegate* wavegate = CWavegate::GetWavegate())
+            wavegate->OnPanicButton();
+        return true;
+    case 33210:
+    case 33211:
+        ApplyWithoutPerformance(new SCMode(id == 33210 ? 1500 : 1502));
+        return true;
+    case 33212:
+        ApplyWithoutPerformance(new SCHotKey(m_hotKeys.IsEnabled() ? 5001 : 5000));
+        return true;
+    case 33220:
+        if (ECPerformance* performance = ECPerformance::GetActivePerformance()) {
+            auto* clear = new SCSelection(1700);
+            clear->Apply(performance);
+        }
+        return true;
+    case 33234: {
+        const bool hide = AnyToolBarVisible();
+        for (QToolBar* bar : m_toolBars) {
+            if (bar)
+                bar->setVisible(!hide);
+        }
+        return true;
+    }
+    case 33300:
+    case 33302:
+    case 33303:
+    case 33304: {
+        const char* key = id == 33300 ? "Home" : id == 33302 ? "News" : id == 33303 ? "Support" : "Free";
+        const std::string address = WebLink(key);
+        if (address.empty())
+            plat::UserPrompt::ask({plat::Profile::application(), AppStrings::text(AppStrings::urlFileMissing),
+                                   plat::UserPrompt::Buttons::ok, plat::UserPrompt::Icon::warning, std::nullopt});
+        else
+            plat::ui::ModalHooks::openUrl(address);
+        return true;
+    }
+    case 33310:
+        if (hooks().tipOfTheDay)
+            hooks().tipOfTheDay();
+        return true;
+    case 38600:
+        SaveAsTemplate();
+        return true;
+    case 38611:
+        if (QDockWidget* inspector = m_toolWindows[2]) {
+            inspector->show();
+            if (inspector->widget())
+                inspector->widget()->setFocus();
+        }
+        return true;
+    case 39000:
+        if (QMdiSubWindow* child = m_client->activeSubWindow())
+            child->close();
+        return true;
+    case 39001:
+        CloseAllChildren();
+        return true;
+    default: return false;
+    }
+}
+
+bool CMainFrame::onUpdateCommand(uint32_t id, plat::ui::CommandState& state)
+{
+    MCOpusDoc* doc = ActiveDocument();
+    if (CTransportEnable::IsTransportCommand(id) && id != 773) {
+        CTransportEnable::Document info;
+        if (doc) {
+            info.state = doc->GetSequence()->GetState();
+            info.loopRegion = doc->GetSequence()->LoopRegionEnabled() != 0;
+            info.stepMode = doc->GetSequence()->GetStepMode() != 0;
+        }
+        state = CTransportEnable::Update(id, doc ? &info : nullptr);
+        return true;
+    }
+    if (id >= 912 && id <= 914) {
+        const QDockWidget* window = m_toolWindows[id - 912];
+        state.checked = window && window->isVisible();
+        return true;
+    }
+    if (id >= 33230 && id <= 33233) {
+        // An update pass may come while the frame is still being made.
+        const QToolBar* bar = m_toolBars[id - 33230];
+        state.enabled = bar != nullptr;
+        state.checked = bar && bar->isVisible();
+        return true;
+    }
+    if (id >= 33240 && id <= 33242) {
+        const QDockWidget* window = m_toolWindows[id - 33240];
+        state.checked = window && window->isVisible();
+        return true;
+    }
+    if (id >= 38630 && id <= 38649) {
+        state.enabled = doc != nullptr;
+        return true;
+    }
+    if (id >= 38700 && id <= 38955)
+        return true;
+    switch (id) {
+    case 901:
+    case 902:
+    case 903: return onUpdateCommand(id - 901 + 33210, state);
+    case 33210:
+    case 33211:
+        state.enabled = doc != nullptr;
+        state.checked = SCMode::GetMode() == (id == 33210 ? 1500 : 1502);
+        return true;
+    case 33212:
+        state.enabled = doc != nullptr;
+        state.checked = m_hotKeys.IsEnabled() != 0;
+        return true;
+    case 33234:
+        state.text = AppStrings::text(AnyToolBarVisible() ? AppStrings::hideAll : AppStrings::showAll);
+        return true;
+    case 38600:
+        state.enabled = doc != nullptr;
+        return true;
+    case 39000:
+    case 39001:
+        state.enabled = m_client && m_client->activeSubWindow() != nullptr;
+        return true;
+    case 33200:
+    case 33220:
+    case 33300:
+    case 33302:
+    case 33303:
+    case 33304:
+    case 33310:
+    case 38611: return true;
+    default: return false;
+    }
+}
+
+// ---- Window events --------------------------------------------------------------------
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+        return QMainWindow::eventFilter(watched, event);
+    auto* widget = static_cast<QWidget*>(watched);
+    // Only keys meant for this frame's windows, and only once per key (Qt offers a key to
+    // the focus widget and then to its parents).
+    const QWidget* focus = QApplication::focusWidget();
+    if (widget->window() != this || widget != (focus ? focus : this))
+        return QMainWindow::eventFilter(watched, event);
+    if (CHotKeyTable::KeepsKeys(widget))
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const unsigned vk = CHotKeyTable::VirtualKey(key->key());
+    if (!vk)
+        return false;
+    const Qt::KeyboardModifiers mods = key->modifiers();
+    return m_hotKeys.Translate(vk, mods.testFlag(Qt::ControlModifier), mods.testFlag(Qt::AltModifier),
+                               mods.testFlag(Qt::ShiftModifier), key->isAutoRepeat()) != 0;
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile() && m_openFile)
+            m_openFile(url.toLocalFile().toStdString());
+    }
+    event->acceptProposedAction();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    CWavegate* wavegate = CWavegate::GetWavegate();
+    if (wavegate && wavegate->IsActive()) {
+        for (MCOpusDoc* doc : m_template.GetDocuments()) {
+            doc->GetSequence()->Stop(1);
+            doc->GetSequence()->GetWavePrefetchMgr().Reset(MCTime::TimeNull());
+        }
+        QThread::msleep(1000);
+    }
+    const QByteArray state = saveState();
+    plat::Profile::instance().setBinary(kToolbarSection, "State",
+                                        std::vector<uint8_t>(state.begin(), state.end()));
+    for (MCOpusDoc* doc : m_template.GetDocuments()) {
+        if (!m_template.CloseDocument(doc)) {
+            event->ignore();
+            return;
+        }
+    }
+    SaveLayout();
+    event->accept();
+}

@@ -1,0 +1,128 @@
+#pragma once
+
+#include "app/core/CHotKeyTable.h"
+#include "platform/ui/command/CommandTarget.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class CClientWnd;
+class CToolPlaceholderWnd;
+class ECBase;
+class MCOpusDoc;
+class MCOpusTemplate;
+class MCPalette;
+class QToolBar;
+class SCBase;
+namespace plat::ui {
+class CommandActions;
+}
+
+// The main window of the program: the MDI area with its background, the four toolbars, the
+// status bar, the hot keys and the three tool windows. It is the one global state handler:
+// every state reaches it after the performance's own handlers. It runs the timer that makes
+// the first document and the auto-save timer, and holds the media devices only while the
+// program is active or the transport busy.
+class CMainFrame : public QMainWindow, public plat::ui::CommandTarget {
+public:
+    static constexpr int kAutoNewTimer = 125;
+    static constexpr int kAutoSaveTimer = 130;
+    static constexpr int kRetryAutoSaveMs = 1000;
+
+    // What the first run and the tip command run; the program installs them (the device
+    // wizard and the tip of the day), tests replace them.
+    struct Hooks {
+        std::function<void()> deviceWizard;
+        std::function<void()> tipOfTheDay;
+    };
+
+    CMainFrame(plat::ui::CommandActions& actions, MCOpusTemplate& docTemplate);
+    ~CMainFrame() override;
+
+    static void SetHooks(Hooks hooks);
+
+    // The create handler: background area, palette, splash, global state handler, auto-save
+    // timer, toolbars and status bar. 0 on failure.
+    int Create();
+    // The first call restores the layout, makes the tool windows and runs the first-run
+    // work; later calls only show the frame.
+    void ActivateFrame();
+    bool IsFirstActivationDone() const { return (m_flags & 1) != 0; }
+    void RestoreLayout();
+    void SaveLayout();
+
+    // The state handler given to the state manager, with the frame as user value.
+    static int StateHandler(ECBase* performance, int phase, void* state, void* user);
+    void OnStateChange(int code, SCBase* state);
+    // A state applied without a performance: every open document's performance gets it, then
+    // the frame handles it once.
+    void OnStateWithoutPerformance(SCBase* state);
+    // The program became active or went to the background.
+    void OnActivateApp(bool active);
+
+    int EnableMediaDevices(int open);
+    void SetAutoSaveTimer(int arm);
+    void OnAutoSave();
+    void OpenAutoTemplate();
+    bool AutoSaveTimerRunning() const { return m_autoSaveTimer != 0; }
+    bool AutoNewTimerRunning() const { return m_autoNewTimer != 0; }
+    bool AutoSavePending() const { return (m_flags & 4) != 0; }
+
+    // Opens a file dropped on the frame; the program installs it.
+    void SetFileOpener(std::function<void(const std::string& path)> opener) { m_openFile = std::move(opener); }
+
+    // The program's active state as the device check sees it; tests set it.
+    void SetAppActive(bool active) { m_appActive = active; }
+
+    bool onCommand(uint32_t id) override;
+    bool onUpdateCommand(uint32_t id, plat::ui::CommandState& state) override;
+
+    CHotKeyTable& HotKeys() { return m_hotKeys; }
+    CClientWnd* Client() const { return m_client; }
+    QToolBar* ToolBar(int index) const { return m_toolBars[static_cast<size_t>(index)]; }
+    QDockWidget* ToolWindow(int index) const;
+    MCOpusTemplate& Template() const { return m_template; }
+    // The document whose frame is active, as the commands see it.
+    static MCOpusDoc* ActiveDocument();
+
+    // The "&Actions" menu gets the effects of the active document's selection.
+    void UpdateEffectsMenu();
+
+    // The web address of a key of section "URL" in "addr.sys" beside the program, or "".
+    static std::string WebLink(const std::string& key);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void CreateToolWindows();
+    void ToggleToolWindow(int index);
+    void SaveAsTemplate();
+    void CloseAllChildren();
+    void ApplyWithoutPerformance(SCBase* state);
+    void DeviceReleaseCheck();
+    bool AnyToolBarVisible() const;
+    static Hooks& hooks();
+
+    plat::ui::CommandActions& m_actions;
+    MCOpusTemplate& m_template;
+    CClientWnd* m_client = nullptr;
+    std::array<QToolBar*, 4> m_toolBars{};
+    CHotKeyTable m_hotKeys;
+    // The music palette, the mixer and the inspector.
+    std::array<CToolPlaceholderWnd*, 3> m_toolWindows{};
+    uint32_t m_autoNewTimer = 0;
+    uint32_t m_autoSaveTimer = 0;
+    // Bit 0 first activation done, bit 1 broadcasting a state, bit 2 auto-save pending.
+    uint8_t m_flags = 0;
+    bool m_appActive = true;
+    std::unique_ptr<MCPalette> m_palette;
+    std::function<void(const std::string& path)> m_openFile;
+};

@@ -1,0 +1,189 @@
+#include "app/tests/AppTestSupport.h"
+
+#include "interface/document/DocumentStrings.h"
+#include "notabase/actions/ACFindEvents.h"
+#include "notabase/prefs/Preferences.h"
+#include "sequencer/data/DCsqTrack.h"
+#include "notabase/score/ECConductorStaff.h"
+#include "notabase/model/ECText.h"
+#include "notabase/model/EventTypes.h"
+
+#include "app/frame/CClientWnd.h"
+
+#include <QMenuBar>
+
+namespace {
+
+using apptest::FrameTest;
+using apptest::ViewA;
+using apptest::ViewB;
+
+class DocumentFrameTest : public FrameTest {};
+
+TEST_F(DocumentFrameTest, TheDefaultViewIsTheFirstMarkedVisible)
+{
+    // Nothing marked: the first registered view, and later documents keep what was used.
+    MCOpusDoc* first = NewDocument();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(m_template->GetFrames(first).front()->GetViewID(), 38630u);
+    SaveIntPreference("\\PlugIns\\Views\\&Piano Roll", "Visible", 1);
+    MCOpusDoc* second = NewDocument();
+    EXPECT_EQ(m_template->GetFrames(second).front()->GetViewID(), 38631u);
+    SaveIntPreference("\\PlugIns\\Views\\&Piano Roll", "Visible", 0);
+    MCOpusDoc* third = NewDocument();
+    EXPECT_EQ(m_template->GetFrames(third).front()->GetViewID(), 38631u) << "the classes last used";
+    EXPECT_EQ(m_template->GetFrames(third).front()->windowTitle(), "Untitled3 - Piano Roll");
+}
+
+TEST_F(DocumentFrameTest, FirstActivationUpdatesTheViewsOnceAndSetsTheActiveDocument)
+{
+    MCOpusDoc* doc = NewDocument();
+    MCOpusWnd* frame = m_template->GetFrames(doc).front();
+    auto* view = dynamic_cast<ViewA*>(frame->widget());
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->updates, 1);
+    frame->ActivateFrame();
+    EXPECT_EQ(view->updates, 1);
+    EXPECT_EQ(MCOpusWnd::FrameOf(view), frame);
+    EXPECT_EQ(MCOpusDoc::GetActiveDoc(), doc);
+    EXPECT_EQ(frame->GetPerformance(), doc->GetBaseEvent());
+    MCOpusDoc* other = NewDocument();
+    EXPECT_EQ(MCOpusDoc::GetActiveDoc(), other);
+    frame->ActivateFrame();
+    EXPECT_EQ(MCOpusDoc::GetActiveDoc(), doc);
+}
+
+TEST_F(DocumentFrameTest, ClosingHidesWhileAnotherFrameShowsTheDocument)
+{
+    MCOpusDoc* doc = NewDocument();
+    MCOpusWnd* score = m_template->GetFrames(doc).front();
+    MCOpusWnd* roll = m_template->CreateNewFrameClass(doc, score, &MCOpusWnd::classObject, &ViewB::classObject);
+    roll->ActivateFrame();
+    score->close();
+    EXPECT_FALSE(score->isVisible()) << "hidden";
+    EXPECT_EQ(m_template->GetDocuments().size(), 1u) << "the document stays open";
+    EXPECT_EQ(m_template->GetViewFrame(doc, 38630), score);
+    roll->close();
+    EXPECT_TRUE(m_template->GetDocuments().empty()) << "the last visible frame closes the document";
+    EXPECT_EQ(MCOpusDoc::GetActiveDoc(), nullptr);
+}
+
+TEST_F(DocumentFrameTest, TheViewMenuReplacesTheMenuBarsViewOrFollowsEdit)
+{
+    m_frame->menuBar()->clear();
+    m_frame->menuBar()->addMenu("&File");
+    m_frame->menuBar()->addMenu(QString::fromStdString(DocumentStrings::text(DocumentStrings::menuEdit)));
+    m_frame->menuBar()->addMenu("&Help");
+    const plat::ui::MenuResources::Menu menus[] = {{9100, {{33240, "Show &Palette", {}}}}};
+    plat::ui::MenuResources::Registration registration("AppTestViews", menus);
+    NewDocument();
+    QStringList titles;
+    for (QAction* action : m_frame->menuBar()->actions())
+        titles << action->text();
+    EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&View", "&Help"}));
+    QMenu* view = m_frame->menuBar()->actions()[2]->menu();
+    ASSERT_NE(view, nullptr);
+    ASSERT_EQ(view->actions().size(), 1);
+    EXPECT_EQ(view->actions()[0]->text(), "Show &Palette");
+    // A second frame of the same view replaces it rather than adding another.
+    NewDocument();
+    EXPECT_EQ(m_frame->menuBar()->actions().size(), 4);
+}
+
+TEST_F(DocumentFrameTest, FilesThatCannotBeReadAreNamedWithTheCause)
+{
+    EXPECT_EQ(m_template->OpenDocumentFile(File("missing.kvd")), nullptr);
+    ASSERT_EQ(m_prompts.Texts().size(), 1u);
+    EXPECT_EQ(m_prompts.Texts()[0], "The file, " + File("missing.kvd") +
+                                        ", cannot be found.  It has probably been deleted or moved to another "
+                                        "location.");
+    m_prompts.Clear();
+    EXPECT_EQ(m_template->OpenDocumentFile(m_dir), nullptr) << "a folder";
+    ASSERT_EQ(m_prompts.Texts().size(), 1u);
+    EXPECT_NE(m_prompts.Texts()[0].find("cannot be opened"), std::string::npos) << m_prompts.Texts()[0];
+    EXPECT_TRUE(m_template->GetDocuments().empty());
+}
+
+TEST_F(DocumentFrameTest, ATemplateOpensAsANewNativeUntitledDocument)
+{
+    SaveIntPreference("Sequencer\\Midi\\Play", "Default Device", 3);
+    MCOpusDoc* made = NewDocument();
+    FillPiece(*made, 2, 4);
+    ECBase* conductorStaff = made->GetBaseEvent()->GetDescendant(EventId::ConductorStaff, -1);
+    ASSERT_NE(conductorStaff, nullptr);
+    auto* copyright = new ECText;
+    copyright->SetTextType(1);
+    copyright->SetText("Copyright (c) someone");
+    conductorStaff->AddChild(copyright, 1);
+    made->GetHeader()->SetFormat(MCOpusHeader::formatNative);
+    ASSERT_TRUE(made->OnSaveDocument(File("quartet.kvt")));
+    m_template->CloseDocument(made);
+
+    MCOpusDoc* doc = m_template->OpenDocumentTemplate(File("quartet.kvt"));
+    ASSERT_NE(doc, nullptr);
+    EXPECT_TRUE(doc->GetPathName().empty()) << "saving asks for a name";
+    EXPECT_EQ(doc->GetHeader()->GetFormat(), MCOpusHeader::formatNative);
+    EXPECT_EQ(doc->GetTitle().rfind("Untitled", 0), 0u);
+    ACFindEvents staves;
+    staves.AddEvtType(EventId::Staff);
+    staves.SetDepth(2);
+    staves.Apply(doc->GetBaseEvent());
+    ASSERT_FALSE(staves.GetEvents().IsEmpty());
+    for (ECBase* staff : staves.GetEvents()) {
+        auto* track = plat::dynamicDowncast<DCsqTrack>(staff->GetData(0, 0));
+        ASSERT_NE(track, nullptr);
+        ASSERT_NE(track->GetVoiceMap(0), nullptr);
+        EXPECT_EQ(track->GetVoiceMap(0)->GetDevice(), 3u);
+    }
+    ACFindEvents texts;
+    texts.AddEvtType(EventId::Text);
+    texts.Apply(doc->GetBaseEvent()->GetDescendant(EventId::ConductorStaff, -1));
+    ASSERT_EQ(texts.GetEvents().GetCount(), 1);
+    const std::string line = plat::dynamicDowncast<ECText>(texts.GetEvents().GetHead())->GetText();
+    EXPECT_EQ(line.rfind("Copyright \xC2\xA9 ", 0), 0u) << line;
+}
+
+TEST_F(DocumentFrameTest, WithoutAViewTheProgramSaysSo)
+{
+    CPluginView::RemovePlugin(&m_score);
+    CPluginView::RemovePlugin(&m_roll);
+    MCOpusTemplate fresh(131, nullptr, nullptr);
+    fresh.SetMdiArea(m_frame->Client());
+    EXPECT_EQ(fresh.OpenNewDocument(), nullptr);
+    ASSERT_EQ(m_prompts.Texts().size(), 1u);
+    EXPECT_NE(m_prompts.Texts()[0].find("no view plug-in is installed"), std::string::npos);
+    EXPECT_TRUE(fresh.GetDocuments().empty());
+}
+
+}  // namespace
+
+namespace {
+
+class FrameHelpTest : public apptest::FrameTest {};
+
+TEST_F(FrameHelpTest, HelpAndPlacementOfAFrame)
+{
+    std::vector<std::string> contexts;
+    plat::ui::ModalHooks::Hooks hooks;
+    hooks.help = [&](const std::string& context) { contexts.push_back(context); };
+    plat::ui::ModalHooks::Scoped scope(hooks);
+    MCOpusDoc* doc = NewDocument();
+    MCOpusWnd* frame = m_template->GetFrames(doc).front();
+    EXPECT_EQ(frame->OnHelpHitTest(), 9100u + 0x20000u);
+    EXPECT_EQ(frame->OnCommandHelp(0), 1);
+    EXPECT_EQ(frame->OnCommandHelp(77), 1);
+    EXPECT_EQ(contexts, (std::vector<std::string>{std::to_string(9100 + 0x20000), "77"}));
+    MCOpusWnd bare;
+    EXPECT_EQ(bare.OnHelpHitTest(), 0u) << "no view plug-in";
+    EXPECT_EQ(bare.OnCommandHelp(0), 0);
+
+    const plat::WindowPlacement whole = frame->GetDefaultPlacement("Frames\\Nothing");
+    EXPECT_EQ(whole.normalPosition.left, 0);
+    EXPECT_GT(whole.normalPosition.width(), 0);
+    plat::WindowPlacement stored;
+    stored.normalPosition = {10, 20, 310, 220};
+    SaveWindowPrefs("Frames\\Score", stored);
+    EXPECT_EQ(frame->GetDefaultPlacement("Frames\\Score").normalPosition, stored.normalPosition);
+}
+
+}  // namespace

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "interface/InterfaceExport.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class ECPerformance;
+class MCOpusDoc;
+class MCOpusWnd;
+class QMdiArea;
+namespace plat {
+struct RuntimeClass;
+}
+
+// The document template of the program: it makes the documents, opens files and templates
+// into them, and makes the frames in which the view plug-ins show them, in the program's
+// MDI area. It owns its documents; a document goes when its last frame closes it.
+class INTERFACE_API MCOpusTemplate {
+public:
+    // viewClass and frameClass may be null: the first frame made chooses them from the view
+    // registry.
+    MCOpusTemplate(unsigned resourceId, const plat::RuntimeClass* viewClass, const plat::RuntimeClass* frameClass);
+    virtual ~MCOpusTemplate();
+    MCOpusTemplate(const MCOpusTemplate&) = delete;
+    MCOpusTemplate& operator=(const MCOpusTemplate&) = delete;
+
+    // Runs a command id from a view's menu; the program installs it.
+    using CommandRouter = std::function<void(uint32_t id)>;
+    static CommandRouter SetCommandRouter(CommandRouter router);
+    static void RouteCommand(uint32_t id);
+
+    void SetMdiArea(QMdiArea* area) { m_mdiArea = area; }
+    QMdiArea* GetMdiArea() const { return m_mdiArea; }
+    unsigned GetResourceId() const { return m_resourceId; }
+
+    // Opens a document file; null (after telling the user why) when it cannot. The frame is
+    // made but not shown: the caller shows it.
+    virtual MCOpusDoc* OpenDocumentFile(const std::string& path);
+    // Opens a template file as a new untitled native document.
+    virtual MCOpusDoc* OpenDocumentTemplate(const std::string& path);
+    // A new empty document.
+    virtual MCOpusDoc* OpenNewDocument();
+    // The frame of the default view of doc (the first view plug-in marked "Visible").
+    virtual MCOpusWnd* CreateNewFrame(MCOpusDoc* doc, MCOpusWnd* other);
+    // The frame of the view plug-in of viewClass.
+    virtual MCOpusWnd* CreateNewFrameClass(MCOpusDoc* doc, MCOpusWnd* other, const plat::RuntimeClass* frameClass,
+                                           const plat::RuntimeClass* viewClass);
+
+    // Asks to save a modified document, then closes it with its frames; 0 when the user kept
+    // it open.
+    int CloseDocument(MCOpusDoc* doc);
+    std::vector<MCOpusDoc*> GetDocuments() const;
+    std::vector<MCOpusWnd*> GetFrames(const MCOpusDoc* doc) const;
+    // The frame of doc that shows the view of viewId, or null.
+    MCOpusWnd* GetViewFrame(const MCOpusDoc* doc, unsigned viewId) const;
+
+    const plat::RuntimeClass* GetFrameClass() const { return m_frameClass; }
+    const plat::RuntimeClass* GetViewClass() const { return m_viewClass; }
+
+    // Every staff's voice maps play on the preferred MIDI output.
+    static void UpdateTracks(ECPerformance* performance);
+    // The copyright texts of the conductor staff name the year and the owner.
+    static void UpdateOwnerLine(ECPerformance* performance, int year, const std::string& owner);
+
+private:
+    MCOpusDoc* CommonOpen(const std::string& path);
+    void SetDefaultTitle(MCOpusDoc* doc);
+    void RemoveDocument(MCOpusDoc* doc);
+
+    unsigned m_resourceId;
+    const plat::RuntimeClass* m_viewClass;
+    const plat::RuntimeClass* m_frameClass;
+    int m_untitledCount = 0;
+    QMdiArea* m_mdiArea = nullptr;
+    std::vector<std::unique_ptr<MCOpusDoc>> m_documents;
+};

@@ -1,0 +1,234 @@
+#include "interface/document/MCOpusWnd.h"
+
+#include "interface/core/MCResourceModule.h"
+#include "interface/document/CPluginView.h"
+#include "interface/document/DocumentStrings.h"
+#include "interface/document/MCOpusDoc.h"
+#include "interface/document/MCOpusTemplate.h"
+#include "notabase/performance/ECPerformance.h"
+#include "notabase/prefs/Preferences.h"
+#include "notabase/states/SCSelection.h"
+#include "notabase/states/SCTime.h"
+#include "platform/core/Strings.h"
+#include "platform/ui/dialog/ModalHooks.h"
+#include "platform/ui/resource/MenuResources.h"
+#include "wavegate/CWavegate.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QScreen>
+
+PLAT_IMPLEMENT_DYNCREATE(MCOpusWnd, plat::Object)
+
+QEvent::Type MCOpusWnd::InitialUpdateEvent()
+{
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
+
+MCOpusWnd* MCOpusWnd::FrameOf(const QWidget* view)
+{
+    for (QWidget* w = view ? view->parentWidget() : nullptr; w; w = w->parentWidget()) {
+        if (auto* frame = dynamic_cast<MCOpusWnd*>(w))
+            return frame;
+    }
+    return nullptr;
+}
+
+MCOpusWnd::MCOpusWnd()
+{
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    connect(this, &QMdiSubWindow::windowStateChanged, this, [this](Qt::WindowStates before, Qt::WindowStates now) {
+        const bool wasActive = before.testFlag(Qt::WindowActive);
+        const bool isActive = now.testFlag(Qt::WindowActive);
+        if (wasActive != isActive)
+            OnMDIActivate(isActive);
+    });
+}
+
+MCOpusWnd::~MCOpusWnd() = default;
+
+void MCOpusWnd::SetDocument(MCOpusDoc* doc)
+{
+    m_document = doc;
+    SetPerformance(doc ? doc->GetBaseEvent() : nullptr);
+}
+
+void MCOpusWnd::InitFrame(MCOpusDoc* doc, unsigned viewId)
+{
+    SetDocument(doc);
+    m_viewId = viewId;
+    m_flags |= 1;
+}
+
+plat::WindowPlacement MCOpusWnd::GetDefaultPlacement(const char* section)
+{
+    plat::WindowPlacement placement;
+    if (LoadWindowPrefs(section, placement))
+        return placement;
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    placement.normalPosition = {0, 0, area.width(), area.height()};
+    placement.show = plat::WindowPlacement::Show::normal;
+    return placement;
+}
+
+void MCOpusWnd::ActivateFrame()
+{
+    if (!IsActivated()) {
+        const QEvent::Type type = InitialUpdateEvent();
+        for (QWidget* child : findChildren<QWidget*>()) {
+            QEvent update(type);
+            QCoreApplication::sendEvent(child, &update);
+        }
+        LoadPrefs();
+        m_flags |= 2;
+    }
+    show();
+    if (QMdiArea* area = mdiArea())
+        area->setActiveSubWindow(this);
+    OnUpdateFrameTitle();
+}
+
+QMainWindow* MCOpusWnd::mainWindow() const
+{
+    return qobject_cast<QMainWindow*>(window());
+}
+
+void MCOpusWnd::OnUpdateFrameTitle()
+{
+    const CPluginView* plugin = CPluginView::FindPlugin(m_viewId);
+    std::string viewTitle;
+    if (m_document && plugin && plugin->LoadTitleString(viewTitle)) {
+        setWindowTitle(QString::fromStdString(
+            plat::format("%s - %s", m_document->GetTitle().c_str(), viewTitle.c_str())));
+        return;
+    }
+    setWindowTitle(QString::fromStdString(m_document ? m_document->GetTitle() : std::string()));
+}
+
+void MCOpusWnd::OnUpdateFrameMenu(bool activate)
+{
+    if (activate)
+        ReplaceViewMenu();
+}
+
+void MCOpusWnd::ReplaceViewMenu()
+{
+    QMainWindow* main = mainWindow();
+    if (!main)
+        return;
+    QMenuBar* bar = main->menuBar();
+    const std::string viewText = DocumentStrings::text(DocumentStrings::menuView);
+    const std::string editText = DocumentStrings::text(DocumentStrings::menuEdit);
+    QList<QAction*> actions = bar->actions();
+    int position = -1;
+    for (int i = 0; i < actions.size(); ++i) {
+        if (actions[i]->text().toStdString() == viewText) {
+            position = i;
+            QMenu* old = actions[i]->menu();
+            bar->removeAction(actions[i]);
+            if (old)
+                old->deleteLater();
+            break;
+        }
+    }
+    if (position < 0) {
+        position = 0;
+        for (int i = 0; i < actions.size(); ++i) {
+            if (actions[i]->text().toStdString() == editText) {
+                position = i + 1;
+                break;
+            }
+        }
+    }
+    const CPluginView* plugin = CPluginView::FindPlugin(m_viewId);
+    if (!plugin)
+        return;
+    const auto menu = plat::ui::MenuResources::load(plugin->GetModule(), plugin->GetResID());
+    if (!menu || menu->entries.empty())
+        return;
+    auto* popup = new QMenu(QString::fromStdString(viewText), bar);
+    for (const plat::ui::MenuEntry& entry : menu->entries) {
+        if (entry.isSeparator()) {
+            popup->addSeparator();
+            continue;
+        }
+        QAction* action = popup->addAction(QString::fromStdString(entry.text));
+        const uint32_t id = entry.id;
+        connect(action, &QAction::triggered, this, [id] { MCOpusTemplate::RouteCommand(id); });
+    }
+    actions = bar->actions();
+    bar->insertMenu(position < actions.size() ? actions[position] : nullptr, popup);
+}
+
+unsigned MCOpusWnd::OnHelpHitTest() const
+{
+    const CPluginView* plugin = CPluginView::FindPlugin(m_viewId);
+    return plugin ? plugin->GetResID() + 0x20000 : 0;
+}
+
+int MCOpusWnd::OnCommandHelp(unsigned helpId)
+{
+    const CPluginView* plugin = CPluginView::FindPlugin(m_viewId);
+    if (!plugin)
+        return 0;
+    if (helpId == 0)
+        helpId = plugin->GetResID() + 0x20000;
+    plat::ui::ModalHooks::help(plat::format("%u", helpId));
+    return 1;
+}
+
+void MCOpusWnd::OnMDIActivate(bool activate)
+{
+    MCOpusDoc* const before = MCOpusDoc::GetActiveDoc();
+    if (activate) {
+        MCOpusDoc::SetActiveDoc(m_document);
+        OnUpdateFrameMenu(true);
+    } else {
+        const QMdiArea* area = mdiArea();
+        if (!area || !area->activeSubWindow() || area->activeSubWindow() == this)
+            MCOpusDoc::SetActiveDoc(nullptr);
+        return;
+    }
+    MCOpusDoc* const now = MCOpusDoc::GetActiveDoc();
+    if (now == before || !now || !now->GetBaseEvent())
+        return;
+    // The devices take the controller and program settings of the document that came to the
+    // front, unless they are busy playing another.
+    auto* context = new SCSelection(1705);
+    context->SetSynchronous(1);
+    context->Apply(now->GetBaseEvent());
+    const MCTime location = now->GetSequence()->GetLocation();
+    auto* time = new SCTime(1900, location);
+    time->SetSynchronous(1);
+    time->Apply(now->GetBaseEvent());
+    CWavegate* wavegate = CWavegate::GetWavegate();
+    if (wavegate && !wavegate->IsActive())
+        wavegate->PlayBuffer(now->GetSequence()->GetPlayer().GetOutputState(location));
+}
+
+void MCOpusWnd::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    if (!m_document || !m_template)
+        return;
+    for (MCOpusWnd* other : m_template->GetFrames(m_document)) {
+        if (other != this && other->isVisible()) {
+            if (QMdiArea* area = mdiArea())
+                area->activateNextSubWindow();
+            hide();
+            return;
+        }
+    }
+    m_template->CloseDocument(m_document);
+}
+
+void MCOpusWnd::OnDestroy()
+{
+    if (IsActivated())
+        SavePrefs();
+}
