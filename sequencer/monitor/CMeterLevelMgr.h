@@ -2,23 +2,65 @@
 
 #include "sequencer/SequencerExport.h"
 
+#include "sequencer/monitor/MCTimedQueue.h"
+
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
 class CSequence;
 
-// The level meters of a sequence's tracks. So far it keeps its sequence and measures nothing;
-// resetting the levels and recounting the tracks do nothing.
+// The level meters of a sequence's MIDI tracks. The player (on the driver thread) and the MIDI
+// recorder (on the recording thread) feed velocities with the play time at which they sound;
+// the mixer polls the current level of every track. Feeding takes no lock and allocates
+// nothing: samples go through a fixed queue, and a sample that finds it full is dropped. The
+// reader drains it under a lock of its own.
+//
+// Times are milliseconds of play time (the device manager's elapsed play time), the base the
+// player's event times have; 0 is due at once.
 class SEQUENCER_API CMeterLevelMgr {
 public:
+    // A sample due this much after the poll still counts in it.
+    static constexpr uint32_t kEarlyMs = 10;
+    static constexpr size_t kQueueSize = 4096;
+
     CMeterLevelMgr() = default;
+    ~CMeterLevelMgr();
     CMeterLevelMgr(const CMeterLevelMgr&) = delete;
     CMeterLevelMgr& operator=(const CMeterLevelMgr&) = delete;
 
-    void Attach(CSequence* sequence) { m_sequence = sequence; }
-    void Detach() { m_sequence = nullptr; }
+    void Attach(CSequence* sequence);
+    void Detach();
     CSequence* GetSequence() const { return m_sequence; }
 
-    void ResetLevels() {}
-    void UpdateTrackCount() {}
+    // One slot per MIDI track and slot 0, which is never a track.
+    void UpdateTrackCount();
+    int GetSlotCount();
+    // A velocity (0-127) of a track at a time of play. Any thread; never blocks.
+    void SetMeterLevel(unsigned track, unsigned level, uint32_t time);
+    // Per slot (track number) the loudest velocity due since the last poll / 128, times the
+    // track's gain; 0.0 for a slot without a track. At the device manager's play time, or at
+    // the time given.
+    const std::vector<float>& GetCurrentLevels();
+    const std::vector<float>& GetCurrentLevels(uint32_t now);
+    // Drops every queued sample.
+    void ResetLevels();
 
 private:
+    struct Sample {
+        uint32_t track;
+        uint32_t level;
+        uint32_t time;
+    };
+    // Under m_lock: moves what the feeders queued into m_held.
+    void Drain();
+
     CSequence* m_sequence = nullptr;
+    MCTimedQueue<Sample, kQueueSize> m_queue;
+    std::recursive_mutex m_lock;
+    int m_slotCount = 1;
+    std::vector<unsigned> m_peaks = std::vector<unsigned>(1, 0);
+    std::vector<float> m_levels = std::vector<float>(1, 0.0f);
+    // Samples taken from the queue that are not yet due.
+    std::vector<Sample> m_held;
 };

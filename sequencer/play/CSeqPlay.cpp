@@ -276,6 +276,28 @@ void CSeqPlay::DeliverStaged(const MCTime& until)
             continue;
         }
         event->ConvertData(m_output, 0);
+        FeedMonitors(*event);
+    }
+}
+
+void CSeqPlay::FeedMonitors(CSeqEvent& event)
+{
+    if (event.IsMuted() || m_sequence->TestState(CSequence::stateMidiWriting))
+        return;
+    const uint32_t type = event.GetDataType();
+    if (type != CSeqEvent::typeMidi && type != CSeqEvent::typeNote)
+        return;
+    const FCMidi& message = event.GetMidiData();
+    const MCVoiceTrack word = event.GetVoiceTrack();
+    const auto track = static_cast<unsigned>(word.GetTrack());
+    const long ms = event.GetTimeStamp().GetMSec();
+    const uint32_t time = ms > 0 ? static_cast<uint32_t>(ms) : 0;
+    if (message.IsNoteOn()) {
+        m_sequence->GetMeterLevelMgr().SetMeterLevel(track, message.GetDataByte2(), time);
+        if (type == CSeqEvent::typeMidi)
+            m_sequence->GetHighlightMgr().SetHighlightOn(event.GetBaseEvent(), time);
+    } else if (type == CSeqEvent::typeMidi && message.IsNoteOff()) {
+        m_sequence->GetHighlightMgr().SetHighlightOff(event.GetBaseEvent(), time);
     }
 }
 

@@ -99,6 +99,8 @@ private:
     void ToOutputTime(MCTime& time);
     // Converts each event that is due into records, queues the others.
     void DeliverStaged(const MCTime& until);
+    // A note that goes out feeds its track's level meter and the highlighting of its element.
+    void FeedMonitors(CSeqEvent& event);
     bool Writing() const;
     // Calls visit with the data of the conductor staff, every staff and every wave track, in
     // that order (the data made when missing with create 1).

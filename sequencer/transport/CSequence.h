@@ -240,6 +240,8 @@ public:
     // At least 0; kept as a preference.
     void SetPreRecordAllowance(const MCTime& allowance);
     MCTime GetPreRecordAllowance() const { return m_preRecordAllowance; }
+    // Where the current play or recording started.
+    MCTime GetStartPosition() const { return m_startPosition; }
     // The step time before it moves on by the step duration (snapped to a whole quarter note
     // within 0.0015); the location follows it.
     MCTime GetStepRecordTime();
