@@ -94,18 +94,10 @@ void CMidiRecorder::Attach(CSequence* sequence)
     m_splitPitch = static_cast<unsigned>(LoadIntPreference(kRecordSection, "Split Pitch", 60));
     m_ignoresDevice = LoadIntPreference(kRecordSection, "Ignore Device", 1);
     _ConfigureRouting();
-    if (m_scoreMgr) {
-        m_scoreMgr->SetRecordLink({[this] { return m_recordConfig; },
-                                   [this](ECBase* note, MCTime& start, MCTime& duration) {
-                                       return m_quantizer.IsEnabled() ? m_quantizer.QuantizeEvent(note, start, duration) : 0;
-                                   }});
-    }
 }
 
 void CMidiRecorder::Detach()
 {
-    if (m_scoreMgr)
-        m_scoreMgr->SetRecordLink({});
     m_sequence = nullptr;
     m_scoreMgr = nullptr;
     m_inputFilter = nullptr;

@@ -4,6 +4,7 @@
 #include "notabase/score/ECConductor.h"
 #include "notabase/states/SCTime.h"
 #include "sequencer/data/DCsqFlowControl.h"
+#include "sequencer/states/SCPerform.h"
 #include "sequencer/transport/CSequenceLocked.h"
 #include "sequencer/transport/MCFlowControl.h"
 #include "sequencer/transport/SequenceSupport.h"
@@ -96,10 +97,11 @@ void CSequence::UpdatePosition(DCsqBase* data)
     m_windowEnd = m_rawWindowEnd;
     NormalizeTime(m_windowEnd);
     if (TestState(stateRecording) && loopEnd) {
-        // The next pass records again. The recorders are set up once the slice has let go of
-        // the locks.
+        // The next pass records again. Setting up the recorders applies commands (new tracks
+        // for the take), which must run on the main thread: the driver thread asks for it with
+        // a posted record state and never waits for the main thread.
         ++m_recordLoopCount;
-        Defer([this] { Record(); });
+        ApplyState(new SCPerform(SCPerform::codeRecord));
     }
     m_metronome.PrepareToPlay();
     ApplyState(new SCTime(1910, m_location));
