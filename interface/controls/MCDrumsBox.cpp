@@ -11,14 +11,17 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 
+#include <algorithm>
+
 MCDrumsBox::MCDrumsBox(QWidget* parent)
     : QComboBox(parent), m_showNumber(LoadIntPreference("Settings\\Interface\\NoteEdit", "ShowNoteNumber", 0) != 0)
 {
     connect(this, &QComboBox::activated, this, [this] {
+        // A buddy hears the choice itself; without one the listening window above hears it.
         QWidget* to = target();
         if (auto* listener = dynamic_cast<plat::ui::NoticeListener*>(to))
             listener->onNotice(plat::ui::itemId(this), kNotice, this);
-        else if (to)
+        else if (to && !m_buddy)
             plat::ui::notifyParent(this, kNotice);
     });
 }
@@ -30,16 +33,20 @@ std::string MCDrumsBox::DrumName(int note)
     return plat::format(InterfaceModule::String(11617).c_str(), note);
 }
 
-bool MCDrumsBox::Create(QWidget* parent, int id)
+bool MCDrumsBox::Create(const QRect& rect, QWidget* parent, int id)
 {
     if (!parent)
         return false;
     setParent(parent);
     plat::ui::setItemId(this, id);
     hide();
+    setGeometry(rect);
     setFont(parent->font());
     view()->setMinimumWidth(160);
+    view()->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    view()->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     LoadDrumNames();
+    setMaxVisibleItems(std::max(1, 100 / std::max(1, view()->sizeHintForRow(0))));
     return true;
 }
 

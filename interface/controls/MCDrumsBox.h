@@ -19,7 +19,9 @@ public:
     // The name of a note, without its number.
     static std::string DrumName(int note);
 
-    bool Create(QWidget* parent, int id);
+    // Placed at rect, hidden, in the parent's font; its list drops about 100 pixels below it
+    // and is 160 pixels wide.
+    bool Create(const QRect& rect, QWidget* parent, int id);
     void LoadDrumNames();
     // The selected note; -1 when none.
     int GetValue() const;

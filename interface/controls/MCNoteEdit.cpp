@@ -194,7 +194,7 @@ void MCNoteEdit::InitWindow(int options)
     SetRange(0, 127);
     if (QWidget* holder = parentWidget()) {
         m_drums->setParent(holder);
-        m_drums->Create(holder, plat::ui::itemId(this));
+        m_drums->Create(geometry(), holder, plat::ui::itemId(this));
         plat::ui::setItemId(m_drums, 0);
     }
     m_drums->SetBuddy(this);

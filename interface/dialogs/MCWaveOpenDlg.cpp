@@ -11,6 +11,7 @@
 #include "platform/ui/dialog/ModalHooks.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -80,8 +81,9 @@ void MCWaveOpenDlg::readControls()
     m_time = m_timeEdit->GetTimeValue();
 }
 
-bool MCWaveOpenDlg::DoOpen(std::string& file, uint32_t context, uint32_t titleId, bool extended)
+bool MCWaveOpenDlg::DoOpen(std::string& file, uint32_t extraFlags, uint32_t context, uint32_t titleId, bool extended)
 {
+    setFileMode(extraFlags & kMultiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     QString suffix;
     setNameFilter(FilterOf(InterfaceModule::String(11765), &suffix));
     setDefaultSuffix(suffix);
@@ -96,10 +98,20 @@ bool MCWaveOpenDlg::DoOpen(std::string& file, uint32_t context, uint32_t titleId
     if (ok) {
         readControls();
         const QStringList chosen = selectedFiles();
-        file = chosen.first().toStdString();
-        const std::string folder = chosen.size() == 1 ? MCGetFilePath(file) : directory().absolutePath().toStdString();
+        std::string folder;
+        if (chosen.size() == 1) {
+            file = chosen.first().toStdString();
+            folder = MCGetFilePath(file);
+        } else {
+            folder = directory().absolutePath().toStdString();
+            file = folder;
+            for (const QString& path : chosen)
+                file += '\0' + QFileInfo(path).fileName().toStdString();
+        }
         SaveStringPreference(kSection, "WaveDirectory", folder.c_str());
-        SaveIntPreference(kSection, "WaveTrack", std::max(m_track, 0));
+        // A track never set (the plain dialog) keeps the one last chosen.
+        if (m_track >= 0)
+            SaveIntPreference(kSection, "WaveTrack", m_track);
     }
     m_initialised = false;
     return ok;

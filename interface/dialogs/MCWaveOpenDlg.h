@@ -20,10 +20,15 @@ public:
     // Context codes: a musical time, a clock time.
     static constexpr uint32_t kMusicalContext = 1912, kClockContext = 1911;
 
+    // Extra flags of DoOpen: several files may be chosen.
+    static constexpr uint32_t kMultiSelect = 0x200;
+
     explicit MCWaveOpenDlg(QWidget* parent = nullptr);
 
-    // Runs the dialog; true when the user chose a file, which file then names.
-    bool DoOpen(std::string& file, uint32_t context = kMusicalContext, uint32_t titleId = 0, bool extended = false);
+    // Runs the dialog; true when the user chose a file, which file then names. With several
+    // files chosen, file holds their folder and then each name, each after a NUL.
+    bool DoOpen(std::string& file, uint32_t extraFlags = 0, uint32_t context = kMusicalContext, uint32_t titleId = 0,
+                bool extended = false);
     // 1-based.
     int GetTrack() const { return m_track + 1; }
     void SetTrack(int track) { m_track = track - 1; }

@@ -7,6 +7,7 @@
 #include "platform/ui/dialog/ItemId.h"
 #include "platform/ui/dialog/ModalHooks.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QGridLayout>
@@ -95,7 +96,11 @@ TEST(DrumsBoxTest, TheListNamesEveryNoteAndSelectsByNote)
     const widgettest::ProfileFolder folder;
     QWidget window;
     auto* box = new MCDrumsBox;
-    ASSERT_TRUE(box->Create(&window, 1800));
+    EXPECT_FALSE(box->Create(QRect(10, 20, 120, 24), nullptr, 1800));
+    ASSERT_TRUE(box->Create(QRect(10, 20, 120, 24), &window, 1800));
+    EXPECT_EQ(box->geometry(), QRect(10, 20, 120, 24));
+    EXPECT_TRUE(box->isHidden());
+    EXPECT_GE(box->view()->minimumWidth(), 160);
     EXPECT_EQ(box->count(), 128);
     EXPECT_EQ(box->itemText(36), "Kick 1");
     EXPECT_EQ(box->itemData(36).toInt(), 36);
@@ -124,13 +129,36 @@ TEST(DrumsBoxTest, AChoiceAndAMenuRequestGoToTheParentWithoutABuddy)
     const widgettest::ProfileFolder folder;
     NoticeWindow window;
     auto* box = new MCDrumsBox;
-    ASSERT_TRUE(box->Create(&window, 1810));
+    ASSERT_TRUE(box->Create(QRect(0, 0, 100, 20), &window, 1810));
     box->setCurrentIndex(40);
     emit box->activated(40);
     EXPECT_EQ(window.notices, (std::vector<std::pair<int, int>>{{1810, 0x30D0}}));
     QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(1, 1), QPoint(1, 1));
     QApplication::sendEvent(box, &request);
     EXPECT_EQ(window.menus, 1);
+}
+
+TEST(DrumsBoxTest, ABuddyAloneHearsTheChoiceAndTheMenuRequest)
+{
+    const widgettest::ProfileFolder folder;
+    NoticeWindow window, buddy;
+    auto* box = new MCDrumsBox;
+    ASSERT_TRUE(box->Create(QRect(0, 0, 100, 20), &window, 1820));
+    box->SetBuddy(&buddy);
+    box->setCurrentIndex(36);
+    emit box->activated(36);
+    EXPECT_EQ(buddy.notices, (std::vector<std::pair<int, int>>{{1820, 0x30D0}}));
+    EXPECT_TRUE(window.notices.empty());
+    QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(1, 1), QPoint(1, 1));
+    QApplication::sendEvent(box, &request);
+    EXPECT_EQ(buddy.menus, 1);
+    EXPECT_EQ(window.menus, 0);
+
+    // A buddy that does not listen leaves the window above unbothered.
+    QWidget deaf;
+    box->SetBuddy(&deaf);
+    emit box->activated(36);
+    EXPECT_TRUE(window.notices.empty());
 }
 
 class NoteEditTest : public testing::Test {

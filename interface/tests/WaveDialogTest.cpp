@@ -59,7 +59,7 @@ TEST_F(WaveDialogTest, TheOpenDialogRemembersTheFolderAndTheTrack)
     MCWaveOpenDlg open;
     open.SetTrack(3);
     std::string chosen;
-    ASSERT_TRUE(open.DoOpen(chosen, MCWaveOpenDlg::kMusicalContext, 0, true));
+    ASSERT_TRUE(open.DoOpen(chosen, 0, MCWaveOpenDlg::kMusicalContext, 0, true));
     EXPECT_EQ(chosen, file);
     EXPECT_EQ(open.GetTrack(), 6);
     EXPECT_EQ(shownTime, "zero");
@@ -87,7 +87,48 @@ TEST_F(WaveDialogTest, TheOpenDialogRemembersTheFolderAndTheTrack)
     MCWaveOpenDlg plain;
     EXPECT_TRUE(plain.DoOpen(chosen));
     EXPECT_EQ(LoadStringPreference("Settings\\Open", "WaveDirectory", ""), folder.path());
-    EXPECT_EQ(LoadIntPreference("Settings\\Open", "WaveTrack", -1), 0);
+    EXPECT_EQ(LoadIntPreference("Settings\\Open", "WaveTrack", -1), 5);
+
+    // A track set by the caller is kept, the extension shown or not.
+    MCWaveOpenDlg preset;
+    preset.SetTrack(2);
+    EXPECT_TRUE(preset.DoOpen(chosen));
+    EXPECT_EQ(preset.GetTrack(), 2);
+    EXPECT_EQ(LoadIntPreference("Settings\\Open", "WaveTrack", -1), 1);
+}
+
+TEST_F(WaveDialogTest, SeveralFilesComeAsTheFolderAndTheirNames)
+{
+    const std::string first = wave("a.wav");
+    wave("b.wav");
+    bool several = false;
+    answer = [&](QDialog& dialog) {
+        auto& chooser = static_cast<QFileDialog&>(dialog);
+        several = chooser.fileMode() == QFileDialog::ExistingFiles;
+        chooser.setDirectory(QString::fromStdString(folder.path()));
+        chooser.selectFile("\"a.wav\" \"b.wav\"");
+        static_cast<QDialog&>(chooser).accept();
+        return chooser.result();
+    };
+    MCWaveOpenDlg open;
+    std::string chosen;
+    ASSERT_TRUE(open.DoOpen(chosen, MCWaveOpenDlg::kMultiSelect));
+    EXPECT_TRUE(several);
+    EXPECT_EQ(chosen, folder.path() + std::string("\0a.wav\0b.wav", 12));
+    EXPECT_EQ(LoadStringPreference("Settings\\Open", "WaveDirectory", ""), folder.path());
+
+    // Without the flag only one file can be chosen.
+    answer = [&](QDialog& dialog) {
+        auto& chooser = static_cast<QFileDialog&>(dialog);
+        several = chooser.fileMode() == QFileDialog::ExistingFiles;
+        chooser.selectFile(QString::fromStdString(first));
+        static_cast<QDialog&>(chooser).accept();
+        return chooser.result();
+    };
+    MCWaveOpenDlg single;
+    ASSERT_TRUE(single.DoOpen(chosen));
+    EXPECT_FALSE(several);
+    EXPECT_EQ(chosen, first);
 }
 
 TEST_F(WaveDialogTest, TheSaveDialogStartsBesideTheProgramAndRemembersTheFolder)
