@@ -145,10 +145,11 @@ TEST_F(DevicePickerTest, TheDevicePropertiesChooseTheMapsOfAnOutput)
         auto* instruments = plat::ui::item<MCInstrumentList>(properties, MCDeviceProperties::kInstruments);
         EXPECT_EQ(instruments->GetSelectedInstrument(), "General Midi");
         auto* drums = plat::ui::item<MCInstrumentList>(properties, MCDeviceProperties::kDrums);
-        drums->clearSelection();
-        drums->setCurrentItem(nullptr);
+        EXPECT_EQ(drums->GetSelectedInstrument(), "General Midi Drums");
         shown.show();
         EXPECT_FALSE(widgettest::saveScreenshot(shown, "device-properties").empty());
+        drums->clearSelection();
+        drums->setCurrentItem(nullptr);
         if (ok)
             shown.accept();
         else
