@@ -5,7 +5,11 @@
 #include "interface/dialogs/MCWaveOpenDlg.h"
 
 #include "notabase/prefs/Preferences.h"
+#include "platform/core/Strings.h"
+#include "platform/core/UserPrompt.h"
 #include "platform/ui/dialog/ModalHooks.h"
+
+#include <QFileInfo>
 
 MCWaveSaveDlg::MCWaveSaveDlg(QWidget* parent) : QFileDialog(parent)
 {
@@ -27,4 +31,19 @@ bool MCWaveSaveDlg::DoSave(std::string& file)
     file = selectedFiles().first().toStdString();
     SaveStringPreference("Settings\\Open", "WaveDirectory", MCGetFilePath(file).c_str());
     return true;
+}
+
+void MCWaveSaveDlg::accept()
+{
+    const QStringList chosen = selectedFiles();
+    if (!chosen.isEmpty()) {
+        const QFileInfo info(chosen.first());
+        if (!info.isDir() && !info.absoluteDir().exists()) {
+            plat::UserPrompt::ask({windowTitle().toStdString(),
+                                   plat::format("The folder \"%s\" does not exist.", info.absolutePath().toStdString().c_str()),
+                                   plat::UserPrompt::Buttons::ok, plat::UserPrompt::Icon::warning, std::nullopt});
+            return;
+        }
+    }
+    QFileDialog::accept();
 }

@@ -5,6 +5,7 @@
 #include "interface/dialogs/MCWaveOpenDlg.h"
 #include "interface/dialogs/MCWaveSaveDlg.h"
 #include "notabase/prefs/Preferences.h"
+#include "platform/core/UserPrompt.h"
 #include "platform/ui/dialog/ItemId.h"
 #include "platform/ui/dialog/ModalHooks.h"
 
@@ -14,6 +15,7 @@
 
 #include <fstream>
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -147,6 +149,30 @@ TEST_F(WaveDialogTest, TheSaveDialogStartsBesideTheProgramAndRemembersTheFolder)
     ASSERT_TRUE(save.DoSave(file));
     EXPECT_EQ(startedIn, MCGetAppPath());
     EXPECT_EQ(file, folder.path() + "/mix.wav");
+    EXPECT_EQ(LoadStringPreference("Settings\\Open", "WaveDirectory", ""), folder.path());
+}
+
+TEST_F(WaveDialogTest, TheSaveDialogRefusesAFolderThatDoesNotExist)
+{
+    std::vector<std::string> told;
+    const plat::UserPrompt::ScopedHook prompt{[&](const plat::UserPrompt::Message& message) {
+        told.push_back(message.text);
+        return plat::UserPrompt::Answer::ok;
+    }};
+    const std::string missing = folder.path() + "/missing";
+    answer = [&](QDialog& dialog) {
+        auto& chooser = static_cast<QFileDialog&>(dialog);
+        chooser.selectFile(QString::fromStdString(missing + "/mix.wav"));
+        static_cast<QDialog&>(chooser).accept();
+        EXPECT_FALSE(told.empty());
+        return chooser.result();
+    };
+    SaveStringPreference("Settings\\Open", "WaveDirectory", folder.path().c_str());
+    MCWaveSaveDlg save;
+    std::string file = "unchanged";
+    EXPECT_FALSE(save.DoSave(file));
+    EXPECT_EQ(file, "unchanged");
+    EXPECT_EQ(told, std::vector<std::string>{"The folder \"" + missing + "\" does not exist."});
     EXPECT_EQ(LoadStringPreference("Settings\\Open", "WaveDirectory", ""), folder.path());
 }
 
