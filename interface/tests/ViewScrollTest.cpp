@@ -148,6 +148,25 @@ TEST_F(ViewScrollTest, AStripScrollRedrawsOnlyTheUncoveredStripAndMatchesAFullDr
     EXPECT_EQ(fresh.grab().toImage(), shifted);
 }
 
+TEST_F(ViewScrollTest, RefreshCopiesAnAreaOfTheOffscreenPicture)
+{
+    GridView view;
+    show(view, QSize(2000, 2000));
+    view.ScrollTo(QPoint(20, 0));
+    const QImage shown = view.grab().toImage();
+    QImage copy(view.size(), QImage::Format_ARGB32_Premultiplied);
+    copy.fill(Qt::red);
+    {
+        QPainter painter(&copy);
+        view.Refresh(painter, Rect{40, 10, 140, 60});
+        view.Refresh(painter, Rect{200, 80, 200, 90});  // a zero-width line is one pixel wide
+    }
+    EXPECT_EQ(copy.copy(20, 10, 100, 50), shown.copy(20, 10, 100, 50).convertToFormat(copy.format()));
+    EXPECT_EQ(copy.pixel(180, 85), shown.pixel(180, 85));
+    EXPECT_EQ(copy.pixel(181, 85), QColor(Qt::red).rgb());
+    EXPECT_EQ(copy.pixel(19, 10), QColor(Qt::red).rgb());
+}
+
 TEST_F(ViewScrollTest, ScrollToAndVisibilityRequests)
 {
     GridView view;

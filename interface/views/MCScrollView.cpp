@@ -83,6 +83,22 @@ MCScrollView::Mapping MCScrollView::PreparedMapping() const
     return mapping;
 }
 
+void MCScrollView::Refresh(QPainter& painter, const Rect& rectVP)
+{
+    Rect lp = VPtoLP(rectVP);
+    if (lp.Width() == 0)
+        lp.right = lp.left + scrollmath::DPtoLP(PreparedMapping(), QSize(1, 1)).width();
+    if (m_offscreen.isNull())
+        return;
+    // The offscreen picture holds the content rectangle, whose top-left is the logical origin.
+    const Rect device = scrollmath::LPtoDP(PreparedMapping(), lp).Normalized();
+    const QRect source = toQRect(device.Offset({-m_rectContent.left, -m_rectContent.top}));
+    painter.save();
+    painter.resetTransform();
+    painter.drawPixmap(toQRect(device), m_offscreen, source);
+    painter.restore();
+}
+
 QPoint MCScrollView::roundToDevice(QPoint vp) const
 {
     return DPtoVP(VPtoDP(vp));

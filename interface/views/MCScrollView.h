@@ -68,8 +68,16 @@ public:
     // Marks the content for drawing at the next paint; repaints nothing by itself.
     virtual void SetNeedsDraw(bool needs) { setFlag(kNeedsDraw, needs); }
 
+    // Copies rectVP from the offscreen picture onto painter (in LP); a zero-width area is
+    // widened to one device pixel.
+    virtual void Refresh(QPainter& painter, const Rect& rectVP);
+
     // The mapping a paint would use now (OnPrepareDC applied).
     Mapping PreparedMapping() const;
+    QPoint LPtoDP(QPoint p) const { return scrollmath::LPtoDP(PreparedMapping(), p); }
+    QPoint DPtoLP(QPoint p) const { return scrollmath::DPtoLP(PreparedMapping(), p); }
+    QPoint HMtoDP(QPoint p) const { return scrollmath::HMtoDP(PreparedMapping(), p); }
+    QPoint DPtoHM(QPoint p) const { return scrollmath::DPtoHM(PreparedMapping(), p); }
     Rect LPtoDP(const Rect& r) const { return scrollmath::LPtoDP(PreparedMapping(), r); }
     Rect DPtoLP(const Rect& r) const { return scrollmath::DPtoLP(PreparedMapping(), r); }
     QPoint LPtoVP(QPoint p) const { return p + m_ptScroll; }
