@@ -32,7 +32,8 @@ TEST(ViewScrollMathTest, LogicalAndDeviceConvertBothWaysThroughTheMapping)
     EXPECT_EQ(LPtoDP(zoom, QPoint(100, 100)), QPoint(60, -30));
     EXPECT_EQ(DPtoLP(zoom, QPoint(60, -30)), QPoint(100, 100));
     EXPECT_EQ(LPtoDP(zoom, QPoint(3, 0)), QPoint(12, 20));  // 1.5 rounds up
-    EXPECT_EQ(LPtoDP(zoom, QSize(10, 10)), QSize(5, -5));
+    EXPECT_EQ(LPtoDP(zoom, QSize(10, -10)), QSize(5, -5));
+    EXPECT_EQ(DPtoLP(zoom, QSize(-3, 4)), QSize(-6, 8));
     EXPECT_EQ(DPtoLP(zoom, Rect{10, 20, 20, 30}), (Rect{0, 0, 20, -20}));
     EXPECT_EQ(DPtoLP(zoom, Rect{10, 20, 20, 30}).Normalized(), (Rect{0, -20, 20, 0}));
 

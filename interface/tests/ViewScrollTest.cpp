@@ -200,6 +200,18 @@ TEST_F(ViewScrollTest, AFlippedViewScrollsBetweenMinusItsHiddenHeightAndZero)
     key(&view, QEvent::KeyPress, Qt::Key_End);
     EXPECT_EQ(view.ScrollPosition(), QPoint(1000 - content.Width(), 0));
     widgettest::saveScreenshot(view, "ViewScrollFlipped");
+
+    // Strips shifted on the device the right way round: the same picture as a full draw.
+    view.drawn.clear();
+    view.ScrollBy(QPoint(0, -30), true);
+    view.ScrollBy(QPoint(0, 12), true);
+    ASSERT_EQ(view.drawn.size(), 2u);
+    EXPECT_EQ(view.drawn[1].Normalized().Height(), 12);
+    GridView fresh(true);
+    show(fresh, QSize(1000, 2000));
+    fresh.ScrollTo(view.ScrollPosition());
+    const QRect shown(0, 0, content.Width(), content.Height());  // the bars were not updated alike
+    EXPECT_EQ(fresh.grab(shown).toImage(), view.grab(shown).toImage());
 }
 
 TEST_F(ViewScrollTest, KeysScrollByLinesPagesAndToTheEnds)

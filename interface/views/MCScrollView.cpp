@@ -237,7 +237,10 @@ bool MCScrollView::ScrollPointToVisible(QPoint pt, int margin)
 void MCScrollView::PerformScroll()
 {
     const Mapping m = PreparedMapping();
-    const QSize device = scrollmath::LPtoDP(m, m_sizePending);
+    // Where the content moves on the device: a flipped view moves opposite to its y.
+    const QPoint moved = scrollmath::LPtoDP(m, QPoint(m_sizePending.width(), m_sizePending.height())) -
+                         scrollmath::LPtoDP(m, QPoint(0, 0));
+    const QSize device(moved.x(), moved.y());
     const int cw = m_rectContent.Width(), ch = m_rectContent.Height();
     const bool full = m_offscreen.isNull() || (m_sizePending.width() != 0 && m_sizePending.height() != 0) ||
                       std::abs(device.width()) >= cw || std::abs(device.height()) >= ch;

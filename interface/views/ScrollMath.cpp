@@ -67,14 +67,14 @@ Rect DPtoLP(const Mapping& m, const Rect& r)
 
 QSize LPtoDP(const Mapping& m, QSize s)
 {
-    return {MulDiv(s.width(), m.viewportExt.width(), m.windowExt.width()),
-            MulDiv(s.height(), m.viewportExt.height(), m.windowExt.height())};
+    return {MulDiv(s.width(), std::abs(m.viewportExt.width()), std::abs(m.windowExt.width())),
+            MulDiv(s.height(), std::abs(m.viewportExt.height()), std::abs(m.windowExt.height()))};
 }
 
 QSize DPtoLP(const Mapping& m, QSize s)
 {
-    return {MulDiv(s.width(), m.windowExt.width(), m.viewportExt.width()),
-            MulDiv(s.height(), m.windowExt.height(), m.viewportExt.height())};
+    return {MulDiv(s.width(), std::abs(m.windowExt.width()), std::abs(m.viewportExt.width())),
+            MulDiv(s.height(), std::abs(m.windowExt.height()), std::abs(m.viewportExt.height()))};
 }
 
 QPoint HMtoDP(const Mapping& m, QPoint p)

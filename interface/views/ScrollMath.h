@@ -43,7 +43,7 @@ INTERFACE_API QPoint LPtoDP(const Mapping& m, QPoint p);
 INTERFACE_API QPoint DPtoLP(const Mapping& m, QPoint p);
 INTERFACE_API Rect LPtoDP(const Mapping& m, const Rect& r);
 INTERFACE_API Rect DPtoLP(const Mapping& m, const Rect& r);
-// Sizes scale by the extents only.
+// Sizes scale by the magnitudes of the extents: a size keeps its sign in either space.
 INTERFACE_API QSize LPtoDP(const Mapping& m, QSize s);
 INTERFACE_API QSize DPtoLP(const Mapping& m, QSize s);
 // Hundredths of a millimetre, with the viewport extent holding device pixels per inch.
