@@ -148,6 +148,48 @@ TEST_F(ViewScrollTest, AStripScrollRedrawsOnlyTheUncoveredStripAndMatchesAFullDr
     EXPECT_EQ(fresh.grab().toImage(), shifted);
 }
 
+TEST_F(ViewScrollTest, TheBarsMoveTheViewAndAResizeKeepsItsPlace)
+{
+    GridView view;
+    show(view, QSize(2000, 1000));
+    QScrollBar* bar = view.HorizontalBar();
+    bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(view.ScrollPosition(), QPoint(100, 0));
+    bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    EXPECT_EQ(view.ScrollPosition(), QPoint(90, 0));
+    EXPECT_EQ(bar->value(), scrollmath::PositionToBar(90, 0, 32767, 2000));
+    view.OnHScroll(MCScrollView::SB_THUMBTRACK, scrollmath::PositionToBar(700, 0, 32767, 2000));
+    EXPECT_EQ(view.ScrollPosition(), QPoint(700, 0));
+    view.VerticalBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_EQ(view.ScrollPosition(), QPoint(700, 1000 - content.Height()));
+
+    const QPoint before = view.ScrollPosition();
+    view.resize(400, 300);
+    EXPECT_EQ(view.ContentRect().Width(), content.Width() + 80);
+    EXPECT_NEAR(view.ScrollPosition().x(), before.x(), 1);
+    // Taller now, the view at its bottom stays at its (new, smaller) bottom.
+    EXPECT_EQ(view.ScrollPosition().y(), 1000 - (content.Height() + 60));
+    EXPECT_EQ(view.HorizontalBar()->pageStep(), int((content.Width() + 80) / 2000.0 * 32767 + 0.5));
+}
+
+TEST_F(ViewScrollTest, AnInvertedDragBlockShowsOverThePictureAndGoesAgain)
+{
+    GridView view;
+    show(view, QSize(2000, 2000));
+    view.SetDragSelect(1, true);
+    const QImage before = view.grab().toImage();
+    mouse(&view, QEvent::MouseButtonPress, QPoint(10, 10));
+    mouse(&view, QEvent::MouseMove, QPoint(60, 40));
+    const QImage during = view.grab().toImage();
+    widgettest::saveScreenshot(view, "ViewScrollDragBlock");
+    const QRgb plain = before.pixel(30, 25), inverted = during.pixel(30, 25);
+    EXPECT_EQ(qRed(inverted), 255 - qRed(plain));
+    EXPECT_EQ(qBlue(inverted), 255 - qBlue(plain));
+    EXPECT_EQ(during.pixel(70, 25), before.pixel(70, 25));
+    mouse(&view, QEvent::MouseButtonRelease, QPoint(60, 40));
+    EXPECT_EQ(view.grab().toImage(), before);
+}
+
 TEST_F(ViewScrollTest, RefreshCopiesAnAreaOfTheOffscreenPicture)
 {
     GridView view;

@@ -7,6 +7,7 @@
 #include "platform/core/Resources.h"
 #include "platform/ui/dialog/ItemId.h"
 
+#include <QAction>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -177,6 +178,35 @@ TEST_F(ViewToolWindowTest, SystemKeysGoToTheOwnerButAltAloneStays)
 
     MCToolWnd orphan;  // no owner: nothing to hand it to, and nothing breaks
     press(&orphan, Qt::Key_F, Qt::AltModifier);
+}
+
+TEST_F(ViewToolWindowTest, TheFramesShortcutsActFirst)
+{
+    QWidget frame;
+    auto* play = new QAction("Play", &frame);
+    play->setShortcut(QKeySequence(Qt::Key_Space));
+    auto* menu = new QAction("File", &frame);
+    menu->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F));
+    int played = 0, opened = 0;
+    QObject::connect(play, &QAction::triggered, [&] { ++played; });
+    QObject::connect(menu, &QAction::triggered, [&] { ++opened; });
+    KeyLog owner;
+    MCToolWnd tool(&owner);
+    tool.InitToolLayout(&frame, 5100);
+    auto press = [&](int key, Qt::KeyboardModifiers modifiers) {
+        QKeyEvent event(QEvent::KeyPress, key, modifiers);
+        QApplication::sendEvent(&tool, &event);
+    };
+    press(Qt::Key_Space, Qt::NoModifier);
+    press(Qt::Key_F, Qt::AltModifier);
+    EXPECT_EQ(played, 1);
+    EXPECT_EQ(opened, 1);
+    EXPECT_TRUE(owner.keys.empty());  // taken by the shortcut, not passed on
+    menu->setEnabled(false);
+    press(Qt::Key_F, Qt::AltModifier);
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(owner.keys.size(), 1u);
+    tool.setParent(nullptr);
 }
 
 TEST_F(ViewToolWindowTest, ADialogBarKeepsItsSizeAndCaptionsItselfFromItsString)

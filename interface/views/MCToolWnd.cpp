@@ -6,7 +6,9 @@
 #include "platform/ui/dialog/ItemId.h"
 #include "platform/ui/resource/ImageResources.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QKeySequence>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QPixmap>
@@ -64,8 +66,28 @@ bool MCToolWnd::event(QEvent* event)
     return QWidget::event(event);
 }
 
+bool MCToolWnd::triggerFrameShortcut(const QKeyEvent* event) const
+{
+    const QWidget* frame = parentWidget() ? parentWidget()->window() : nullptr;
+    if (!frame)
+        return false;
+    const QKeySequence pressed(event->keyCombination());
+    for (QAction* action : frame->findChildren<QAction*>()) {
+        if (action->isEnabled() && action->shortcuts().contains(pressed)) {
+            action->trigger();
+            return true;
+        }
+    }
+    return false;
+}
+
 void MCToolWnd::keyPressEvent(QKeyEvent* event)
 {
+    // The frame's shortcuts work while a tool window has the focus, as its keys come first.
+    if (triggerFrameShortcut(event)) {
+        event->accept();
+        return;
+    }
     // A system key (Alt with another key) belongs to the owner's menus; Alt alone stays here.
     // Without an owner it is left to the window.
     if (m_owner && (event->modifiers() & Qt::AltModifier) && event->key() != Qt::Key_Alt) {

@@ -8,8 +8,9 @@
 
 // The base of the floating tool windows (the inspector, the mixer and the program's own
 // tools): a tool window that never docks, floats where it was last left (or inside its
-// owner's top-right corner), captions itself from the string of its id, and hands system
-// keys (Alt with a key) to its owner, whose menus they are meant for.
+// owner's top-right corner), captions itself from the string of its id, lets the shortcuts of
+// its parent's frame act first, and hands system keys (Alt with a key) to its owner, whose
+// menus they are meant for.
 class INTERFACE_API MCToolWnd : public QWidget {
 public:
     // The window frame and edge the default position keeps clear of the owner's border.
@@ -39,5 +40,7 @@ protected:
     QSize m_sizeDefault{100, 100};
 
 private:
+    // Triggers the enabled action of the parent's frame whose shortcut the key is.
+    bool triggerFrameShortcut(const QKeyEvent* event) const;
     QWidget* m_owner;
 };
