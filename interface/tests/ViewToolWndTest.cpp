@@ -8,7 +8,9 @@
 #include "platform/ui/dialog/ItemId.h"
 
 #include <QAction>
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QToolTip>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -238,6 +240,15 @@ TEST_F(ViewToolWindowTest, ADialogBarKeepsItsSizeAndCaptionsItselfFromItsString)
     EXPECT_FALSE(button->isVisible());
     bar.ShowChildren(0);
     EXPECT_TRUE(button->isVisible());
+
+    button->setGeometry(10, 4, 80, 24);
+    auto tipAt = [&](QPoint at) {
+        QHelpEvent help(QEvent::ToolTip, at, bar.mapToGlobal(at));
+        QApplication::sendEvent(&bar, &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(tipAt(QPoint(20, 10)), "Play");
+    EXPECT_FALSE(tooltips::ShowToolTip(&bar, QPoint(200, 10), bar.mapToGlobal(QPoint(200, 10))));
     widgettest::saveScreenshot(bar, "ViewDialogBar");
 }
 
