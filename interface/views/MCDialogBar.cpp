@@ -1,0 +1,67 @@
+#include "interface/views/MCDialogBar.h"
+
+#include "interface/views/ToolTipProtocol.h"
+#include "platform/core/Resources.h"
+#include "platform/ui/dialog/ItemId.h"
+
+#include <QHelpEvent>
+#include <QPainter>
+
+MCDialogBar::MCDialogBar(QWidget* parent) : QWidget(parent) {}
+
+bool MCDialogBar::Create(QWidget* parent, int id)
+{
+    setParent(parent);
+    plat::ui::setItemId(this, id);
+    InitBar();
+    setWindowTitle(QString::fromStdString(plat::Resources::string(uint32_t(id))));
+    return true;
+}
+
+QSize MCDialogBar::CalcFixedLayout(bool, bool) const
+{
+    return m_sizeDefault;
+}
+
+QSize MCDialogBar::CalcDynamicLayout(int, int) const
+{
+    return m_sizeDefault;
+}
+
+void MCDialogBar::ShowChildren(int)
+{
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (!child->isWindow())
+            child->show();
+}
+
+int MCDialogBar::OnHelpHitTest() const
+{
+    return plat::ui::itemId(this) + kHelpIdBase;
+}
+
+void MCDialogBar::DrawBorders(QPainter& painter, const QRect& rect)
+{
+    // A raised edge above and below, as the bar sits between other bars of the frame.
+    painter.setPen(palette().color(QPalette::Light));
+    painter.drawLine(rect.topLeft(), rect.topRight());
+    painter.setPen(palette().color(QPalette::Dark));
+    painter.drawLine(rect.bottomLeft(), rect.bottomRight());
+}
+
+bool MCDialogBar::event(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        tooltips::ShowToolTip(this, help->pos(), help->globalPos());
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void MCDialogBar::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Window));
+    DrawBorders(painter, rect());
+}
