@@ -61,9 +61,10 @@ void DCsqWave::GetEventData(CSeqEventList& list, CSequence* sequence)
     params->params = track->GetDSParams();
     // The record made of the event keeps its own copy of the name.
     params->fileName = clip->GetFileName().c_str();
-    // No player prepared ahead: the output prepares one when the event reaches it, a latency
-    // before the clip's time.
-    params->player = 0;
+    // The player prepared ahead, when it is ready; else the output prepares one when the event
+    // reaches it, a latency before the clip's time. The output owns a player it is handed.
+    CWavePlay* prepared = sequence->GetWavePrefetchMgr().GetWavePlayObj(clip, 1);
+    params->player = prepared ? prepared->GetHandle() : 0;
     auto event = std::make_unique<CSeqEvent>();
     const MCTime* time = clip->GetTime();
     event->SetWaveParamEvent(params.release(), clip, track, time ? *time : MCTime::TimeZero(),

@@ -86,6 +86,10 @@ protected:
     static void ProcessEvent(CSeqEvent* event, const std::vector<LCBase*>& filters, CSeqEventList& out);
     // Whether a queued event must go out at a stop: the note-off of a note that sounds.
     int TransferEvent(CSeqEvent& event);
+    // The queue of events not yet due and the records handed out, for players that make
+    // their own events (the metronome).
+    CSeqEventList& PendingEvents() { return m_pending; }
+    CWGEventList& OutputRecords() { return m_output; }
 
 private:
     // A note-on seen while preparing a stop: its voice/track word and its key.

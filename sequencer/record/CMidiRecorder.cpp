@@ -15,6 +15,7 @@
 #include "notabase/score/ECStaff.h"
 #include "notabase/states/SCFile.h"
 #include "notabase/states/SCMode.h"
+#include "platform/core/MessageLoop.h"
 #include "platform/core/Resources.h"
 #include "platform/core/Strings.h"
 #include "sequencer/commands/CCAdvanceClock.h"
@@ -85,6 +86,8 @@ bool Walk(ECBase* element, const std::function<bool(ECBase*)>& visit)
 void CMidiRecorder::Attach(CSequence* sequence)
 {
     m_sequence = sequence;
+    m_homeLoop = &plat::MessageLoop::current();
+    m_alive = std::make_shared<int>(0);
     m_scoreMgr = sequence ? &sequence->GetMidiScoreMgr() : nullptr;
     m_inputFilter = sequence ? plat::dynamicDowncast<LCsqPreferences>(sequence->GetInputFilter(kFilterPreferences)) : nullptr;
     const CWavegate* manager = CWavegate::GetWavegate();
@@ -101,6 +104,8 @@ void CMidiRecorder::Detach()
     m_sequence = nullptr;
     m_scoreMgr = nullptr;
     m_inputFilter = nullptr;
+    m_homeLoop = nullptr;
+    m_alive.reset();
     m_deviceCount = 0;
     m_rows.clear();
 }
@@ -512,6 +517,20 @@ void CMidiRecorder::_PrepareInLoop()
 }
 
 void CMidiRecorder::_InsertTracks(int first, int count)
+{
+    if (!m_homeLoop || m_homeLoop->isOwnerThread()) {
+        InsertTracksNow(first, count);
+        return;
+    }
+    // A later pass of loop recording is prepared by the performance callback, which must not
+    // wait for the document's thread: the tracks are made there.
+    m_homeLoop->postTask([this, first, count, alive = std::weak_ptr<int>(m_alive)] {
+        if (!alive.expired())
+            InsertTracksNow(first, count);
+    });
+}
+
+void CMidiRecorder::InsertTracksNow(int first, int count)
 {
     ECPerformance* performance = m_sequence ? m_sequence->GetPerformance() : nullptr;
     ECConductor* conductor = m_sequence ? m_sequence->GetConductor() : nullptr;

@@ -8,10 +8,14 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class CMidiScoreMgr;
 class CSequence;
+namespace plat {
+class MessageLoop;
+}
 class FCMidi;
 class LCsqPreferences;
 
@@ -26,7 +30,8 @@ class LCsqPreferences;
 // what the recorder applies from there is queued to the command manager (in the undo and
 // notify brackets it was applied in), so a stop that waits for the recording lock on the
 // document's thread cannot deadlock with it. Preparation and stop run on the transport's
-// thread.
+// thread, except the later passes of loop recording, which the performance callback
+// prepares: the tracks they insert are made on the document's thread, never waited for.
 class SEQUENCER_API CMidiRecorder {
 public:
     // Voice/track words of one device row: per channel, below and at or above the split.
@@ -105,6 +110,13 @@ private:
     void Record(unsigned device, const FCMidi* message, uint32_t ms);
     // Arms base ... last and disarms the other tracks (code 3404), or with every track off.
     void ApplyArming(bool allOff);
+    // Inserts and names the tracks; on the document's thread.
+    void InsertTracksNow(int first, int count);
+
+    // The thread that attached the recorder (the document's), and a token that tasks posted
+    // to it check, so none runs after Detach.
+    plat::MessageLoop* m_homeLoop = nullptr;
+    std::shared_ptr<int> m_alive;
 
     CSequence* m_sequence = nullptr;
     CMidiScoreMgr* m_scoreMgr = nullptr;

@@ -154,6 +154,7 @@ public:
 
     CWavegate& Wavegate() { return *m_wavegate; }
     plat::media::MemoryMidiOut& Out(int index) { return m_memory->midiOut(index); }
+    plat::media::MemoryMidiIn& In(int index) { return m_memory->midiIn(index); }
     plat::media::ManualTimerService& Timers() { return *m_timers; }
 
     // Opens and starts every device; the first MIDI output clocks the slices.

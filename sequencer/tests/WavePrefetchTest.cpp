@@ -1,0 +1,173 @@
+#include "sequencer/tests/SequencerTestSupport.h"
+
+#include "notabase/commands/CCAdd.h"
+#include "notabase/commands/CCAddTrack.h"
+#include "notabase/model/ECFlowControl.h"
+#include "notabase/model/ECTempo.h"
+#include "notabase/model/ECTempoEnv.h"
+#include "notabase/model/ECWave.h"
+#include "platform/core/MessageLoop.h"
+#include "platform/media/audio/MemoryAudioSink.h"
+#include "sequencer/data/DCsqFlowControl.h"
+#include "sequencer/prefetch/CWavePrefetchMgr.h"
+#include "sequencer/transport/CSequence.h"
+#include "sequencer/transport/MCFlowControl.h"
+#include "wavegate/CWaveFileWrite.h"
+#include "wavegate/tests/WavePlayTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A piece at 120 with one wave track of clips, over a wave output on the manual clock.
+class WavePrefetchTest : public WavePlayTest {
+protected:
+    void SetUp() override
+    {
+        Install(std::make_unique<plat::media::MemoryAudioSink>(48000 * 8));
+        char pattern[] = "/tmp/quavix-prefetch-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        m_folder = pattern;
+        m_file = m_folder + "/clip.wav";
+        WG_DevFormat format;
+        format.formatTag = WG_FORMAT_PCM;
+        format.channels = 1;
+        format.samplesPerSec = 22050;
+        format.avgBytesPerSec = 44100;
+        format.blockAlign = 2;
+        format.bitsPerSample = 16;
+        std::vector<uint8_t> sound(44100, 0x10);
+        CWaveFileWrite writer;
+        writer.SetFormat(&format);
+        writer.SetFilename(m_file.c_str());
+        ASSERT_EQ(writer.Open(0), 1);
+        WG_WaveHeader all{sound.data(), 44100, 44100};
+        writer.Write(&all);
+        writer.Close();
+
+        m_piece = std::make_unique<Piece>();
+        auto* tempo = new ECTempo;
+        tempo->SetTime(&MCTime::TimeZero());
+        tempo->SetTempo(120.0f, 1.0f);
+        tempo->SetStyle(ECEnvPoint::styleStep);
+        m_piece->ConductorStaff()->GetTempoEnv()->AddChild(tempo, 1);
+        m_piece->AddBarsUpTo(32.0f);
+        auto* tracks = new CCAddTrack;
+        tracks->AddWaveTrack(1);
+        tracks->SetSynchronous(1);
+        tracks->Apply(m_piece->Performance());
+        m_wavegate->OpenDevices();
+        m_wavegate->StartDevices();
+        Step(20);
+    }
+    void TearDown() override
+    {
+        m_sequence.reset();
+        m_piece.reset();
+        plat::MessageLoop::current().pump();
+        std::error_code ignored;
+        std::filesystem::remove_all(m_folder, ignored);
+        WavePlayTest::TearDown();
+    }
+
+    ECWave* Clip(float time)
+    {
+        auto* clip = new ECWave(MCTime(time), m_file);
+        clip->SetVoiceTrack(0, 1);
+        auto* add = new CCAdd(clip, m_piece->Conductor()->GetTrack(ECConductor::waveTrack, 1, 0), FCMidi::MidiNull());
+        add->SetSynchronous(1);
+        add->Apply(m_piece->Performance());
+        m_clips[time] = clip;
+        return clip;
+    }
+
+    CWavePrefetchMgr& Prefetch()
+    {
+        if (!m_sequence) {
+            m_sequence = std::make_unique<CSequence>();
+            m_sequence->Attach(m_piece->Performance());
+            m_sequence->CheckDataIntegrity();
+            MCFlowControl().Coordinate(m_sequence.get());
+        }
+        return m_sequence->GetWavePrefetchMgr();
+    }
+
+    // Which clips have a player prepared, by start.
+    std::vector<float> Prepared()
+    {
+        std::vector<float> starts;
+        for (const auto& [time, clip] : m_clips)
+            if (Prefetch().GetWavePlayObj(clip, 0))
+                starts.push_back(time);
+        return starts;
+    }
+
+    SequencerEnvironment m_environment;
+    std::string m_folder;
+    std::string m_file;
+    std::unique_ptr<Piece> m_piece;
+    std::unique_ptr<CSequence> m_sequence;
+    std::map<float, ECWave*> m_clips;
+};
+
+TEST_F(WavePrefetchTest, ClipsWithinThePrefetchTimeArePreparedOnce)
+{
+    for (float time : {1.0f, 3.0f, 3.9f, 4.5f, 8.0f})
+        Clip(time);
+    Prefetch().SetPrefetchTime(0.0f);
+    Prefetch().SetPrefetchTime(-1.0f);
+    EXPECT_FLOAT_EQ(Prefetch().GetPrefetchTime(), 2.0f);
+    // 2 s at 120 are four quarter notes.
+    Prefetch().DoPrefetch(MCTime(0.0f), 1);
+    EXPECT_EQ(Prepared(), (std::vector<float>{1.0f, 3.0f, 3.9f}));
+    Prefetch().DoPrefetch(MCTime(0.0f), 1);
+    EXPECT_EQ(Prefetch().GetPreparedCount(), 3u) << "none prepared twice";
+
+    // Taking a player without removing it leaves it; removing hands it over.
+    CWavePlay* kept = Prefetch().GetWavePlayObj(m_clips[1.0f], 0);
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(Prefetch().GetWavePlayObj(m_clips[1.0f], 0), kept);
+    std::unique_ptr<CWavePlay> taken(Prefetch().GetWavePlayObj(m_clips[1.0f], 1));
+    EXPECT_EQ(taken.get(), kept);
+    EXPECT_EQ(Prefetch().GetWavePlayObj(m_clips[1.0f], 1), nullptr);
+    taken.reset();
+
+    // A locate frees the players of the clips before it; the null time frees them all.
+    Prefetch().Reset(MCTime(3.5f));
+    EXPECT_EQ(Prepared(), (std::vector<float>{3.9f}));
+    Prefetch().DoPrefetch(MCTime(3.5f), 1);
+    EXPECT_EQ(Prepared(), (std::vector<float>{3.9f, 4.5f}));
+    Prefetch().Reset(MCTime::TimeNull());
+    EXPECT_EQ(Prefetch().GetPreparedCount(), 0u);
+}
+
+TEST_F(WavePrefetchTest, ARepeatAheadPreparesFromItsTargetForTheTimeLeft)
+{
+    for (float time : {0.5f, 1.0f, 3.0f})
+        Clip(time);
+    // A repeat from 0 to 2 (one second at 120), taken once.
+    auto* begin = new ECFlowControl;
+    begin->SetFlowControlType(0);
+    begin->SetTime(&MCTime::TimeZero());
+    m_piece->ConductorStaff()->AddChild(begin, 1);
+    auto* end = new ECFlowControl;
+    end->SetFlowControlType(1);
+    const MCTime two(2.0f);
+    end->SetTime(&two);
+    m_piece->ConductorStaff()->AddChild(end, 1);
+    if (auto* data = plat::dynamicDowncast<DCsqFlowControl>(end->GetData(0, 1)))
+        data->SetNumRepetitions(1);
+    Prefetch().UpdateFlowControl();
+    Prefetch().DoPrefetch(MCTime(0.0f), 1);
+    // One second up to the sign, one more from its target: the clip at 3 is more than 2 s
+    // of play away.
+    EXPECT_EQ(Prepared(), (std::vector<float>{0.5f, 1.0f}));
+}
+
+}  // namespace
