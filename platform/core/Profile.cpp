@@ -8,6 +8,7 @@
 #include <QVariant>
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <charconv>
@@ -193,11 +194,51 @@ bool isIntegral(const QVariant& value)
     }
 }
 
+// Whether writing value where stored is would leave the file's text as it is: the file keeps
+// no types, so an integer and its decimal text are the same.
+bool writesSame(const QVariant& stored, const QVariant& value)
+{
+    const bool storedText = stored.typeId() == QMetaType::QString || isIntegral(stored);
+    const bool valueText = value.typeId() == QMetaType::QString || isIntegral(value);
+    if (storedText && valueText)
+        return stored.toString() == value.toString();
+    if (stored.typeId() == QMetaType::QByteArray && value.typeId() == QMetaType::QByteArray)
+        return stored.toByteArray() == value.toByteArray();
+    return false;
+}
+
+// What tells one version of the file from another: a sync replaces the file, so its inode
+// changes as well as its time and size.
+struct FileStamp {
+    ino_t inode = 0;
+    off_t size = -1;
+    timespec modified{};
+
+    static FileStamp of(const std::string& path)
+    {
+        FileStamp stamp;
+        struct stat info {};
+        if (::stat(path.c_str(), &info) == 0) {
+            stamp.inode = info.st_ino;
+            stamp.size = info.st_size;
+            stamp.modified = info.st_mtim;
+        }
+        return stamp;
+    }
+    bool operator==(const FileStamp& other) const
+    {
+        return inode == other.inode && size == other.size && modified.tv_sec == other.modified.tv_sec &&
+               modified.tv_nsec == other.modified.tv_nsec;
+    }
+};
+
 }  // namespace
 
 struct Profile::Store {
     std::string path;  // the file that settings was opened on
     std::unique_ptr<QSettings> settings;
+    // The file as settings last read or wrote it; none before it exists.
+    std::optional<FileStamp> known;
 
     // The settings object for the current application and folder, reopened when either
     // changed. The caller holds the profile mutex.
@@ -218,6 +259,7 @@ struct Profile::Store {
         // any thread, it posts no deferred-sync events that a thread without a Qt event
         // loop would never deliver.
         settings->moveToThread(nullptr);
+        known = FileStamp::of(path);
     }
 
     // Writes pending changes; on failure drops what could not be written, so reads go on
@@ -225,8 +267,10 @@ struct Profile::Store {
     bool commit()
     {
         settings->sync();
-        if (settings->status() == QSettings::NoError)
+        if (settings->status() == QSettings::NoError) {
+            known = FileStamp::of(path);
             return true;
+        }
         trace("Profile: cannot write %s", path.c_str());
         reopen(path);
         return false;
@@ -241,8 +285,13 @@ struct Profile::Store {
         if (!s.isWritable())
             return false;
         const QString group = *resolveSection(s, sectionLevels(section), true);
-        const QString stored = storedSpelling(childKeys(s, group), *key).value_or(*key);
-        s.setValue(childPath(group, stored), value);
+        const std::optional<QString> stored = storedSpelling(childKeys(s, group), *key);
+        // Writing what the file already holds needs no sync, as long as nobody else has
+        // replaced the file since it was read.
+        if (stored && writesSame(s.value(childPath(group, *stored)), value) && known &&
+            *known == FileStamp::of(path))
+            return true;
+        s.setValue(childPath(group, stored.value_or(*key)), value);
         return commit();
     }
 

@@ -26,7 +26,8 @@ namespace plat {
 // read as the type asked for, so callers tell "not stored" from any stored value.
 //
 // Every write reaches the file before the setter returns; a setter returns false when the
-// file cannot be written. One Profile serves every thread: all calls are serialised.
+// file cannot be written. Writing the value the file already holds leaves the file as it is
+// (each write is synced to the disk, which is slow), unless the file was replaced since. One Profile serves every thread: all calls are serialised.
 //
 // Which file: setApplication() names it (the program calls it once at start-up; until then
 // the program file's name is used) and setFolder() chooses the base folder (empty: the

@@ -441,13 +441,11 @@ bool rack_CreateFrame()
     rack_LayoutBands();
     const QPoint location = RackProfile::windowLocation();
     // The menu bar's height joins once the menu is set: rack_FitFrame settles the height.
-    const std::string title = GetString(kStrWindowTitle);
     Window* frame = Window::create(
-        kFrameClass, title, 0,
+        kFrameClass, GetString(kStrWindowTitle), 0,
         onAvailableScreen(QRect(location, QSize(kFrameClientWidth, BandLayout::compute(state).total + 1))), nullptr);
     if (!frame)
         return false;
-    frame->widget()->setWindowTitle(QString::fromStdString(title));
     // The desktop's end of session, answered on the frame's behalf.
     QObject::connect(qGuiApp, &QGuiApplication::commitDataRequest, frame->widget(),
                      [](QSessionManager&) { rack_EndSession(); });

@@ -490,7 +490,8 @@ void CSeqPlay::ProcessEvent(CSeqEvent* event, const std::vector<LCBase*>& filter
     CSeqEventList made;
     for (LCBase* layer : filters) {
         auto* filter = plat::dynamicDowncast<LCsqBase>(layer);
-        if (!filter)
+        // A disabled filter keeps its place in the chain but acts on nothing.
+        if (!filter || !filter->IsEnabled())
             continue;
         CSeqEventList products;
         const size_t count = work.size();

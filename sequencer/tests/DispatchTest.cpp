@@ -11,9 +11,11 @@
 #include "notabase/model/ECControllerEnv.h"
 #include "notabase/model/ECFlowControl.h"
 #include "notabase/model/ECPatchEnv.h"
+#include "notabase/model/ECProgramChange.h"
 #include "notabase/prefs/Preferences.h"
 #include "notabase/states/SCCommand.h"
 #include "platform/core/UserPrompt.h"
+#include "sequencer/commands/CCEditPatch.h"
 #include "sequencer/envelopes/CMidiEnvelopeMgr.h"
 #include "sequencer/states/SCMaster.h"
 #include "sequencer/states/SCPerform.h"
@@ -284,6 +286,38 @@ TEST_F(DispatchTest, AnEditedControllerIsSentAtOnceWhileStopped)
     for (const auto& played : m_devices.Out(0).takePlayed())
         heard = heard || played.bytes == std::vector<uint8_t>{0xB0, 0x07, 20};
     EXPECT_TRUE(heard);
+    m_piece.Performance()->RemoveStateHandlers();
+}
+
+// So is a patch edited there: the patch in force at the current position, beside the first
+// point's patch the edit itself sends as it finishes.
+TEST_F(DispatchTest, AnEditedPatchIsSentAtOnceWhileStopped)
+{
+    auto* first = new ECProgramChange;
+    first->SetTime(&MCTime::TimeZero());
+    first->SetVoice(0);
+    ECEnvelope* patches = StaffData(1)->GetEnvelope(DCsqStaff::envPatch, DCsqStaff::envCreate, 0, -1, -1);
+    patches->AddChild(first, 1);
+    first->SetValue(ECPatchEnv::MakePatchValue(0, 0, 20));
+    CSequence& seq = Sequence();
+    seq.SetLocation(MCTime(8.0f));
+    m_piece.Performance()->AddStateHandler(&ForwardingDocument::Handler, &seq);
+    StartDevices();
+    m_devices.Out(0).takePlayed();
+    MCCommandMgr::BeginNotify(m_piece.Performance());
+    auto* edit = new CCEditPatch;
+    edit->EditPatch(plat::dynamicDowncast<ECStaff>(m_piece.Conductor()->GetTrack(1, 1, 0)), 0, MCTime(8.0f))->SetPatch(33, 0);
+    edit->SetSynchronous(1);
+    edit->Apply(m_piece.Performance());
+    MCCommandMgr::EndNotify(m_piece.Performance());
+    m_devices.Step(500);
+    std::vector<std::vector<uint8_t>> programs;
+    for (const auto& played : m_devices.Out(0).takePlayed()) {
+        if (played.bytes[0] == 0xC0)
+            programs.push_back(played.bytes);
+    }
+    const std::vector<std::vector<uint8_t>> expected = {{0xC0, 20}, {0xC0, 33}};
+    EXPECT_EQ(programs, expected);
     m_piece.Performance()->RemoveStateHandlers();
 }
 

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -86,6 +87,25 @@ TEST_F(FiltersPlayTest, ATransposedTrackPlaysTransposedWithMatchingNoteOffs)
     auto order = [](const Heard& a, const Heard& b) { return a.ms != b.ms ? a.ms < b.ms : a.bytes < b.bytes; };
     std::sort(heard.begin(), heard.end(), order);
     std::sort(expected.begin(), expected.end(), order);
+    EXPECT_EQ(heard, expected);
+}
+
+// A disabled filter stays in the chain but does nothing: the track plays as written.
+TEST_F(FiltersPlayTest, ADisabledTranspositionFilterLeavesTheNotesAsWritten)
+{
+    Note(1, 0.0f, 1.0f, 60);
+    Note(1, 0.5f, 1.0f, 64);
+    DCsqStaff* staff = plat::dynamicDowncast<DCsqStaff>(m_piece.Conductor()->GetTrack(1, 1, 0)->GetData(0, 1));
+    staff->SetTrackTransposition(7.0f);
+    LCBase* transpose = staff->GetFilter(FilterTranspose, DCsqTrack::allVoices);
+    ASSERT_NE(transpose, nullptr);
+    transpose->SetEnabled(0);
+    std::vector<Heard> heard = PlayAll();
+    std::vector<Heard> expected = {
+        {0, 0, {0x90, 60, 100}}, {0, 250, {0x90, 64, 100}}, {0, 500, {0x90, 60, 0}}, {0, 750, {0x90, 64, 0}},
+    };
+    auto order = [](const Heard& a, const Heard& b) { return a.ms != b.ms ? a.ms < b.ms : a.bytes < b.bytes; };
+    std::sort(heard.begin(), heard.end(), order);
     EXPECT_EQ(heard, expected);
 }
 

@@ -27,6 +27,7 @@
 #include "notabase/states/SCTime.h"
 #include "platform/core/RefPtr.h"
 #include "platform/core/UserPrompt.h"
+#include "sequencer/commands/CCEditPatch.h"
 #include "sequencer/data/DCsqNote.h"
 #include "sequencer/data/DCsqStaff.h"
 #include "sequencer/data/DCsqTrack.h"
@@ -328,6 +329,12 @@ void CSequence::OnCommandFinish(long /*code*/, SCCommand* state)
         case CommandIds::CCEditTime:
             if (auto* edit = plat::dynamicDowncast<CCEdit>(command))
                 edit->GetEditEvents(changed);
+            break;
+        case CommandIds::CCEditPatch:
+            // Its patch points join the edited elements: their envelopes start afresh, and
+            // while the transport rests the patch now in force is heard at once.
+            if (auto* patch = plat::dynamicDowncast<CCEditPatch>(command))
+                patch->GetEditEvents(changed);
             break;
         case CommandIds::CCRemove:
         case CommandIds::CCRemoveTrack:

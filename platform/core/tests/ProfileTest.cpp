@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -225,6 +227,44 @@ TEST_F(ProfileTest, FailedWriteIsReported)
     EXPECT_FALSE(profile.getInt("Settings", "Tempo"));
     EXPECT_FALSE(profile.setString("Settings", "Name", "x"));
     EXPECT_FALSE(profile.getString("Settings", "Name"));
+}
+
+// Writing what the file already holds does not write it again; a file replaced meanwhile
+// (by another copy of the program) gets the value all the same.
+TEST_F(ProfileTest, RewritingAStoredValueLeavesTheFileAlone)
+{
+    Profile& profile = Profile::instance();
+    ASSERT_TRUE(profile.setInt("Settings", "Tempo", 120));
+    ASSERT_TRUE(profile.setString("Settings", "Name", "Allegro"));
+    ASSERT_TRUE(profile.setBinary("Settings", "Blob", {1, 2, 3}));
+    const auto inode = [this] {
+        struct stat info {};
+        return ::stat(conf("ProfileTest").c_str(), &info) == 0 ? info.st_ino : ino_t(0);
+    };
+    const ino_t written = inode();
+    ASSERT_NE(written, 0u);
+    EXPECT_TRUE(profile.setInt("Settings", "Tempo", 120));
+    EXPECT_TRUE(profile.setString("Settings", "tempo", "120")) << "the file keeps no types";
+    EXPECT_TRUE(profile.setString("Settings", "Name", "Allegro"));
+    EXPECT_TRUE(profile.setBinary("Settings", "Blob", {1, 2, 3}));
+    EXPECT_EQ(inode(), written) << "nothing was synced";
+    EXPECT_TRUE(profile.setInt("Settings", "Tempo", 96));
+    EXPECT_NE(inode(), written);
+
+    // Another writer puts 60 in the file; setting 96 again must replace it.
+    std::stringstream text;
+    text << std::ifstream(conf("ProfileTest")).rdbuf();
+    std::string changed = text.str();
+    const size_t at = changed.find("Tempo=96");
+    ASSERT_NE(at, std::string::npos) << changed;
+    changed.replace(at, 8, "Tempo=60");
+    const fs::path replacement = m_folder / "replacement";
+    std::ofstream(replacement) << changed;
+    fs::rename(replacement, conf("ProfileTest"));
+    EXPECT_TRUE(profile.setInt("Settings", "Tempo", 96));
+    reopenFromDisk();
+    EXPECT_EQ(profile.getInt("Settings", "Tempo"), 96);
+    EXPECT_EQ(profile.getString("Settings", "Name"), "Allegro");
 }
 
 TEST_F(ProfileTest, ConcurrentReadsAndWrites)

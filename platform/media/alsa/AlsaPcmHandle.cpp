@@ -43,7 +43,10 @@ bool AlsaPcmHandle::probe(const std::string& device, snd_pcm_stream_t stream)
 {
     quietAlsaLibrary();
     snd_pcm_t* pcm = nullptr;
-    if (snd_pcm_open(&pcm, device.c_str(), stream, SND_PCM_NONBLOCK) < 0)
+    silenceAlsaErrors(true);
+    const int result = snd_pcm_open(&pcm, device.c_str(), stream, SND_PCM_NONBLOCK);
+    silenceAlsaErrors(false);
+    if (result < 0)
         return false;
     snd_pcm_close(pcm);
     return true;

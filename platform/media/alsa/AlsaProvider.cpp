@@ -7,18 +7,7 @@
 #include "platform/media/audio/SoundBuffer.h"
 #include "platform/media/audio/SoundWaveOut.h"
 
-#include <unistd.h>
-
 namespace plat::media {
-
-namespace {
-
-bool hasSoundDevices()
-{
-    return ::access("/dev/snd", F_OK) == 0;
-}
-
-}  // namespace
 
 AlsaProvider::AlsaProvider(TimerService& timers, std::shared_ptr<AudioEngine> playback)
     : m_timers(timers), m_playback(std::move(playback)), m_sequencer(AlsaSequencer::open())
@@ -27,14 +16,14 @@ AlsaProvider::AlsaProvider(TimerService& timers, std::shared_ptr<AudioEngine> pl
         m_destinations = m_sequencer->destinations();
         m_sources = m_sequencer->sources();
     }
-    m_capture = hasSoundDevices() && AlsaPcmHandle::probe(kDefaultPcm, SND_PCM_STREAM_CAPTURE);
+    m_capture = AlsaPcmHandle::probe(kDefaultPcm, SND_PCM_STREAM_CAPTURE);
 }
 
 AlsaProvider::~AlsaProvider() = default;
 
 bool AlsaProvider::hasPlayback()
 {
-    return hasSoundDevices() && AlsaPcmHandle::probe(kDefaultPcm, SND_PCM_STREAM_PLAYBACK);
+    return AlsaPcmHandle::probe(kDefaultPcm, SND_PCM_STREAM_PLAYBACK);
 }
 
 std::vector<MidiOutPort::Caps> AlsaProvider::midiOuts() const

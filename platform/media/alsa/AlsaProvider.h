@@ -14,8 +14,9 @@ namespace plat::media {
 
 // The "alsa" family: a MIDI output for each sequencer destination and a MIDI input for each
 // source of the machine, its "default" PCM for recording, and a wave output over the engine
-// that plays through its "default" PCM (see hasPlayback()). A machine without /dev/snd (a
-// container, a server) has none of them, and nothing is said about it.
+// that plays through its "default" PCM (see hasPlayback()). "default" itself is tried, since
+// it may work without sound devices (a sound server's plug-in, the user's own configuration);
+// where it does not (a container, a server) there are no PCM devices, and nothing is said.
 class PLATMEDIA_API AlsaProvider final : public DeviceProvider {
 public:
     static constexpr const char* kDefaultPcm = "default";

@@ -12,8 +12,12 @@ namespace plat::media {
 
 namespace {
 
+thread_local bool t_silent = false;
+
 void toTrace(const char* file, int line, const char* function, int, const char* fmt, ...)
 {
+    if (t_silent)
+        return;
     char text[512];
     va_list args;
     va_start(args, fmt);
@@ -28,6 +32,11 @@ void quietAlsaLibrary()
 {
     static std::once_flag once;
     std::call_once(once, [] { snd_lib_error_set_handler(toTrace); });
+}
+
+void silenceAlsaErrors(bool silent)
+{
+    t_silent = silent;
 }
 
 }  // namespace plat::media

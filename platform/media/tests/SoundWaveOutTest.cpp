@@ -12,9 +12,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
+#include <string>
 #include <unistd.h>
 #include <vector>
 
@@ -240,6 +243,32 @@ TEST(AlsaWaveOutTest, TheFamilyListsAWaveOutputThatPlaysThroughTheEngineOverTheP
     AlsaProvider none(timers, nullptr);
     EXPECT_TRUE(none.waveOuts().empty());
     EXPECT_EQ(none.createWaveOut(0), nullptr);
+}
+
+// ALSA's "default" may work on a machine without sound devices: here a private configuration
+// makes it ALSA's "null" plug-in. The family then lists its wave output and its recording
+// device, quietly.
+TEST(AlsaWaveOutTest, ADefaultPcmThatWorksWithoutSoundDevicesGivesTheWaveOutput)
+{
+    TempFolder folder;
+    const std::string config = folder.file("asoundrc");
+    std::ofstream(config) << "pcm.!default { type null }\n";
+    const char* previous = std::getenv("ALSA_CONFIG_PATH");
+    const std::optional<std::string> restore = previous ? std::optional<std::string>(previous) : std::nullopt;
+    setenv("ALSA_CONFIG_PATH", config.c_str(), 1);
+    testing::internal::CaptureStderr();
+    auto backend = Backend::fromSelection("alsa");
+    EXPECT_EQ(backend->waveOutCount(), 1);
+    EXPECT_EQ(backend->waveInCount(), 1);
+    WaveOutDevice::Caps caps;
+    ASSERT_TRUE(backend->waveOutCaps(0, caps));
+    EXPECT_EQ(caps.name, AlsaProvider::kPlaybackName);
+    backend.reset();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    if (restore)
+        setenv("ALSA_CONFIG_PATH", restore->c_str(), 1);
+    else
+        unsetenv("ALSA_CONFIG_PATH");
 }
 
 TEST(AlsaWaveOutTest, AMachineWithoutSoundDevicesHasNoWaveOutputAndSaysNothing)

@@ -69,8 +69,8 @@ Window* Window::create(std::string_view className, std::string_view text, uint32
     window->m_parent = parent;
     window->m_id = id;
     window->m_style = style;
-    window->m_text = text;
     window->m_alive = true;
+    window->setText(text);
     liveWindows().insert(window);
     if (parent)
         parent->m_children.push_back(window);
@@ -168,6 +168,9 @@ const std::string& Window::className() const
 void Window::setText(std::string_view text)
 {
     m_text = text;
+    // The desktop shows a top-level window's text as its title.
+    if ((m_style & style::kChild) == 0)
+        m_widget->setWindowTitle(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 void Window::setPropertyValue(std::string_view name, std::shared_ptr<void> value, std::type_index type)

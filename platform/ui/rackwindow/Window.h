@@ -75,6 +75,7 @@ public:
     Window* parent() const { return m_parent; }
     const std::vector<Window*>& children() const { return m_children; }
     const std::string& text() const { return m_text; }
+    // A top-level window shows its text as its title.
     void setText(std::string_view text);
 
     // Named values hung on the window, each shared with whoever uses it, so a block stays

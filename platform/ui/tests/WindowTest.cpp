@@ -90,6 +90,26 @@ TEST_F(WindowTest, CreationSendsCreateSizeAndMoveAndDestructionGoesParentFirst)
     EXPECT_FALSE(Window::isWindow(child));
 }
 
+// A top-level window's text is the title of its widget, from creation on and whenever it
+// changes; a child's is only its own.
+TEST_F(WindowTest, ATopLevelWindowsTextIsItsTitle)
+{
+    RecordingClass cls("RecTestTitle");
+    Window* top = make(cls, 0, QRect(100, 100, 300, 200));
+    ASSERT_NE(top, nullptr);
+    Window* child = make(cls, style::kChild, QRect(10, 20, 50, 30), top);
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(top->widget()->windowTitle(), "caption");
+
+    top->setText("New title");
+    EXPECT_EQ(top->text(), "New title");
+    EXPECT_EQ(top->widget()->windowTitle(), "New title");
+    child->setText("label");
+    EXPECT_EQ(child->text(), "label");
+    EXPECT_EQ(child->widget()->windowTitle(), "");
+    EXPECT_EQ(top->widget()->windowTitle(), "New title");
+}
+
 TEST_F(WindowTest, CreationFailsForUnknownClassOrphanChildOrRefusal)
 {
     RecordingClass cls("RecTestRefuse");
