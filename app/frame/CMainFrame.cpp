@@ -5,7 +5,9 @@
 #include "app/core/CTransportEnable.h"
 #include "app/frame/CClientWnd.h"
 #include "app/frame/CSplashWnd.h"
+#include "app/frame/CMainStatusBar.h"
 #include "app/frame/CToolPlaceholderWnd.h"
+#include "app/frame/CTransportBar.h"
 #include "interface/core/MCBitmap.h"
 #include "interface/core/MCImageMgr.h"
 #include "interface/core/MCPalette.h"
@@ -23,6 +25,7 @@
 #include "notabase/prefs/Preferences.h"
 #include "notabase/states/MCStateMgr.h"
 #include "notabase/states/SCMode.h"
+#include "notabase/states/SCPrefs.h"
 #include "notabase/states/SCSelection.h"
 #include "platform/core/IniFile.h"
 #include "platform/core/Paths.h"
@@ -52,6 +55,7 @@
 #include <QToolBar>
 
 #include <filesystem>
+#include <optional>
 
 namespace {
 
@@ -63,7 +67,6 @@ constexpr const char* kToolWindowNames[3] = {"Music Palette", "Mixer", "Inspecto
 // The buttons of the toolbars, until their own classes fill them.
 constexpr uint32_t kFileBar[] = {57600, 57601, 57603};
 constexpr uint32_t kEditBar[] = {901, 902, 903, 0, 912, 913, 914};
-constexpr uint32_t kTransportBar[] = {781, 779, 776, 777, 778, 775, 780, 782, 0, 774, 773};
 
 bool exists(const std::string& path)
 {
@@ -138,8 +141,21 @@ int CMainFrame::Create()
     MCStateMgr::SetGlobalHandler(&CMainFrame::StateHandler, this);
     SetAutoSaveTimer(1);
 
-    const std::span<const uint32_t> bars[4] = {kFileBar, kEditBar, kTransportBar, {}};
+    const auto activeStateWord = []() -> std::optional<uint32_t> {
+        if (MCOpusDoc* doc = ActiveDocument())
+            return doc->GetSequence()->GetState();
+        return std::nullopt;
+    };
+    const std::span<const uint32_t> bars[4] = {kFileBar, kEditBar, {}, {}};
     for (size_t i = 0; i < m_toolBars.size(); ++i) {
+        if (i == 2) {
+            m_transportBar = new CTransportBar(m_actions, activeStateWord, this);
+            if (!m_transportBar->InitBar())
+                return 0;
+            addToolBar(Qt::TopToolBarArea, m_transportBar);
+            m_toolBars[i] = m_transportBar;
+            continue;
+        }
         auto* bar = new QToolBar(tr(kToolBarNames[i]), this);
         bar->setObjectName(kToolBarNames[i]);
         bar->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
@@ -148,8 +164,11 @@ int CMainFrame::Create()
         addToolBar(Qt::TopToolBarArea, bar);
         m_toolBars[i] = bar;
     }
-    statusBar()->setSizeGripEnabled(true);
-    statusBar()->showMessage(tr("Ready"));
+    m_statusBar = new CMainStatusBar(activeStateWord, [this] { ApplyWithoutPerformance(new SCPrefs()); }, this);
+    setStatusBar(m_statusBar);
+    m_statusBar->setSizeGripEnabled(true);
+    m_statusBar->showMessage(tr("Ready"));
+    m_statusBar->OnUpdate(SCMode::GetMode(), nullptr);
     qApp->installEventFilter(this);
     CSplashWnd::Instance()->SetMessage(AppStrings::loadingApplication);
     return 1;
@@ -247,6 +266,10 @@ void CMainFrame::OnStateChange(int code, SCBase* state)
     if (m_flags & 2)
         return;
     m_actions.requestUpdate();
+    if (m_transportBar)
+        m_transportBar->Update(code, state);
+    if (m_statusBar)
+        m_statusBar->OnUpdate(code, state);
     switch (code) {
     case 1303:
         UpdateEffectsMenu();

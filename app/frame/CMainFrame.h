@@ -11,6 +11,8 @@
 #include <memory>
 
 class CClientWnd;
+class CMainStatusBar;
+class CTransportBar;
 class CToolPlaceholderWnd;
 class ECBase;
 class MCOpusDoc;
@@ -84,6 +86,8 @@ public:
     CHotKeyTable& HotKeys() { return m_hotKeys; }
     CClientWnd* Client() const { return m_client; }
     QToolBar* ToolBar(int index) const { return m_toolBars[static_cast<size_t>(index)]; }
+    CTransportBar* TransportBar() const { return m_transportBar; }
+    CMainStatusBar* StatusBar() const { return m_statusBar; }
     QDockWidget* ToolWindow(int index) const;
     MCOpusTemplate& Template() const { return m_template; }
     // The document whose frame is active, as the commands see it.
@@ -115,6 +119,8 @@ private:
     MCOpusTemplate& m_template;
     CClientWnd* m_client = nullptr;
     std::array<QToolBar*, 4> m_toolBars{};
+    CTransportBar* m_transportBar = nullptr;
+    CMainStatusBar* m_statusBar = nullptr;
     CHotKeyTable m_hotKeys;
     // The music palette, the mixer and the inspector.
     std::array<CToolPlaceholderWnd*, 3> m_toolWindows{};
