@@ -6,6 +6,7 @@
 #include "app/frame/CClientWnd.h"
 #include "app/frame/CSplashWnd.h"
 #include "app/frame/CMainStatusBar.h"
+#include "app/frame/CTimeBar.h"
 #include "app/frame/CToolPlaceholderWnd.h"
 #include "app/frame/CTransportBar.h"
 #include "interface/core/MCBitmap.h"
@@ -35,6 +36,7 @@
 #include "platform/core/UserPrompt.h"
 #include "platform/ui/command/CommandActions.h"
 #include "platform/ui/dialog/ModalHooks.h"
+#include "interface/controls/MCTimeSource.h"
 #include "platform/ui/timer/UiTimers.h"
 #include "sequencer/states/SCPerform.h"
 #include "wavegate/CWGDevice.h"
@@ -97,6 +99,7 @@ CMainFrame::CMainFrame(plat::ui::CommandActions& actions, MCOpusTemplate& docTem
 CMainFrame::~CMainFrame()
 {
     qApp->removeEventFilter(this);
+    MCTimeSource::SetActiveProvider(nullptr);
     if (m_autoNewTimer)
         plat::ui::UiTimers::kill(m_autoNewTimer);
     if (m_autoSaveTimer)
@@ -156,6 +159,19 @@ int CMainFrame::Create()
             m_toolBars[i] = m_transportBar;
             continue;
         }
+        if (i == 3) {
+            const auto fromActive = [](SCBase* state) {
+                const MCOpusDoc* doc = ActiveDocument();
+                return doc && state && doc->GetBaseEvent() &&
+                       static_cast<ECPerformanceBase*>(doc->GetBaseEvent()) == state->GetTarget();
+            };
+            m_timeBar = new CTimeBar(fromActive, [] { return ActiveDocument() != nullptr; },
+                                     [this](uint32_t id) { m_actions.action(id)->trigger(); }, this);
+            m_timeBar->InitBar();
+            addToolBar(Qt::TopToolBarArea, m_timeBar);
+            m_toolBars[i] = m_timeBar;
+            continue;
+        }
         auto* bar = new QToolBar(tr(kToolBarNames[i]), this);
         bar->setObjectName(kToolBarNames[i]);
         bar->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
@@ -164,6 +180,20 @@ int CMainFrame::Create()
         addToolBar(Qt::TopToolBarArea, bar);
         m_toolBars[i] = bar;
     }
+    // The time edits read the active document's meters.
+    MCTimeSource::SetActiveProvider([this]() -> MCTimeSource* {
+        MCOpusDoc* doc = ActiveDocument();
+        if (!doc) {
+            m_timeSource.reset();
+            m_timeSourceSequence = nullptr;
+            return nullptr;
+        }
+        if (!m_timeSource || m_timeSourceSequence != doc->GetSequence()) {
+            m_timeSource = std::make_unique<MCSequenceTimeSource>(*doc->GetSequence());
+            m_timeSourceSequence = doc->GetSequence();
+        }
+        return m_timeSource.get();
+    });
     m_statusBar = new CMainStatusBar(activeStateWord, [this] { ApplyWithoutPerformance(new SCPrefs()); }, this);
     setStatusBar(m_statusBar);
     m_statusBar->setSizeGripEnabled(true);
@@ -270,6 +300,8 @@ void CMainFrame::OnStateChange(int code, SCBase* state)
         m_transportBar->Update(code, state);
     if (m_statusBar)
         m_statusBar->OnUpdate(code, state);
+    if (m_timeBar)
+        m_timeBar->Update(code, state);
     switch (code) {
     case 1303:
         UpdateEffectsMenu();

@@ -12,6 +12,8 @@
 
 class CClientWnd;
 class CMainStatusBar;
+class CTimeBar;
+class MCSequenceTimeSource;
 class CTransportBar;
 class CToolPlaceholderWnd;
 class ECBase;
@@ -88,6 +90,7 @@ public:
     QToolBar* ToolBar(int index) const { return m_toolBars[static_cast<size_t>(index)]; }
     CTransportBar* TransportBar() const { return m_transportBar; }
     CMainStatusBar* StatusBar() const { return m_statusBar; }
+    CTimeBar* TimeBar() const { return m_timeBar; }
     QDockWidget* ToolWindow(int index) const;
     MCOpusTemplate& Template() const { return m_template; }
     // The document whose frame is active, as the commands see it.
@@ -121,6 +124,10 @@ private:
     std::array<QToolBar*, 4> m_toolBars{};
     CTransportBar* m_transportBar = nullptr;
     CMainStatusBar* m_statusBar = nullptr;
+    CTimeBar* m_timeBar = nullptr;
+    // The time source the time edits read, for the active document's sequence.
+    std::unique_ptr<MCSequenceTimeSource> m_timeSource;
+    const void* m_timeSourceSequence = nullptr;
     CHotKeyTable m_hotKeys;
     // The music palette, the mixer and the inspector.
     std::array<CToolPlaceholderWnd*, 3> m_toolWindows{};

@@ -1,6 +1,11 @@
 #include "app/tests/AppTestSupport.h"
 
 #include "app/frame/CMainStatusBar.h"
+#include "app/frame/CTimeBar.h"
+#include "app/frame/CTimeDisplay.h"
+#include "interface/controls/MCTimeEdit.h"
+#include "notabase/states/SCTime.h"
+#include "notabase/performance/ECPerformance.h"
 #include "app/frame/CTransportBar.h"
 #include "interface/controls/MCButton2.h"
 #include "interface/controls/MCStaticEdit.h"
@@ -9,6 +14,7 @@
 #include "sequencer/transport/CSequence.h"
 
 #include <QAction>
+#include <QFontMetrics>
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -249,6 +255,154 @@ TEST_F(BarsTest, ScreenshotWhilePlaying)
     EXPECT_EQ(Pressed(778), 0);
     EXPECT_TRUE(Shown(779));
     apptest::saveScreenshot(*m_frame, "main-frame-bars-stopped.png");
+}
+
+}  // namespace
+
+namespace {
+
+class TimeBarTest : public BarsTest {
+protected:
+    void SetUp() override
+    {
+        BarsTest::SetUp();
+        // Wide enough that no toolbar folds into an extension menu.
+        m_frame->resize(1400, 600);
+        plat::ui::test::deliverPosted();
+    }
+
+    CTimeBar& Time() { return *m_frame->TimeBar(); }
+    CTimeDisplay& Display() { return *Time().Display(); }
+
+    // A position as the document's performance sends it.
+    void Position(MCOpusDoc* doc, const MCTime& time)
+    {
+        SCTime state(1900, time);
+        state.SetTarget(doc ? static_cast<ECPerformanceBase*>(doc->GetBaseEvent()) : nullptr);
+        Time().Update(1900, &state);
+    }
+};
+
+TEST_F(TimeBarTest, PositionsOfTheActiveDocumentShowOnTheTimer)
+{
+    MCOpusDoc* other = NewDocument();
+    MCOpusDoc* doc = NewDocument();
+    ASSERT_EQ(CMainFrame::ActiveDocument(), doc);
+    const MCTime start = Display().GetTime();
+    // A burst of positions: the bar keeps the latest and draws once when the timer fires.
+    for (int bar = 1; bar <= 50; ++bar)
+        Position(doc, MCTime(bar, 0, 0, int(MCTime::GlobalPPQ)));
+    EXPECT_TRUE(Display().GetTime() == start) << "nothing drawn before the timer";
+    EXPECT_TRUE(Time().GetTime() == MCTime(50, 0, 0, int(MCTime::GlobalPPQ))) << "the go-to command sees the latest";
+    m_timers.advance(CTimeBar::kRefreshMs);
+    EXPECT_TRUE(Display().GetTime() == MCTime(50, 0, 0, int(MCTime::GlobalPPQ)));
+
+    // Another document's positions change nothing.
+    Position(other, MCTime(7, 0, 0, int(MCTime::GlobalPPQ)));
+    m_timers.advance(CTimeBar::kRefreshMs);
+    EXPECT_TRUE(Display().GetTime() == MCTime(50, 0, 0, int(MCTime::GlobalPPQ)));
+
+    // The lead-in counts bar and beat.
+    SCTime leadIn(1902, 2, 3);
+    leadIn.SetTarget(static_cast<ECPerformanceBase*>(doc->GetBaseEvent()));
+    Time().Update(1902, &leadIn);
+    m_timers.advance(CTimeBar::kRefreshMs);
+    EXPECT_TRUE(Display().GetTime() == MCTime(3, 2, 0, int(MCTime::GlobalPPQ)));
+
+    // Closing shows the null time, opening zero; both at once.
+    Time().Update(1303, nullptr);
+    EXPECT_TRUE(Display().GetTime() == MCTime::TimeNull());
+    Time().Update(1300, nullptr);
+    EXPECT_TRUE(Display().GetTime() == MCTime::TimeZero());
+}
+
+TEST_F(TimeBarTest, FormatsAndUnitsShapeTheDisplay)
+{
+    NewDocument();
+    struct Case {
+        int format;
+        const char* sample;
+        std::array<const char*, 3> labels;
+    };
+    const Case cases[] = {
+        {0, "000:00", {"Bar", nullptr, "Beat"}},
+        {1, "000:00:000", {"Bar", "Beat", "Tick"}},
+        {2, "000:00:0.00", {"Bar", "Beat", "Tick"}},
+        {4, "0:00:00.00", {"Hr", "Min", "Sec"}},
+        {3, "000000", {nullptr, nullptr, nullptr}},
+    };
+    Display().SetUnitsVisible(false);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.format);
+        EXPECT_STREQ(CTimeDisplay::SampleText(c.format), c.sample);
+        const auto labels = CTimeDisplay::UnitLabels(c.format);
+        for (size_t i = 0; i < 3; ++i)
+            EXPECT_EQ(labels[i] ? std::string(labels[i]) : "", c.labels[i] ? std::string(c.labels[i]) : "");
+        Display().SetFormat(c.format);
+        Time().ResizeBar();
+        const QFontMetrics metrics(*Display().TimeFont());
+        EXPECT_EQ(Display().TimeRect().width(), metrics.horizontalAdvance(c.sample));
+        EXPECT_EQ(Display().width(), Display().TimeRect().width() + 12);
+        std::string expected;
+        MCTimeEdit::FormatTimeString(expected, Display().GetTime(), c.format, 0, 0);
+        EXPECT_EQ(Display().TimeText().toStdString(), expected);
+    }
+    Display().SetFormat(1);
+    Time().ResizeBar();
+    const int plain = Time().sizeHint().height();
+    Time().ToggleUnits();
+    EXPECT_TRUE(Display().UnitsVisible());
+    EXPECT_GT(Time().sizeHint().height(), plain) << "units make the bar taller";
+    EXPECT_GT(Display().UnitsRect().top(), Display().TimeRect().bottom());
+}
+
+TEST_F(TimeBarTest, SettingsSurviveARestart)
+{
+    {
+        CTimeDisplay display;
+        display.SetBackgroundColor(0x203040);
+        display.SetTimeColor(0x00FF00);
+        display.SetFormat(4);
+        display.SetUnitsVisible(true);
+        QFont font("DejaVu Sans");
+        font.setPixelSize(30);
+        display.SetTimeFont(font);
+    }
+    CTimeDisplay display;
+    EXPECT_EQ(display.BackgroundColor(), 0x203040u);
+    EXPECT_EQ(display.TimeColor(), 0x00FF00u);
+    EXPECT_EQ(display.UnitsColor(), 0xFFFFu);
+    EXPECT_EQ(display.GetFormat(), 4);
+    EXPECT_TRUE(display.UnitsVisible());
+    EXPECT_EQ(display.TimeFont()->pixelSize(), 30);
+}
+
+TEST_F(TimeBarTest, ClickAsksForGoToOnlyWithADocument)
+{
+    bool document = false;
+    std::vector<uint32_t> sent;
+    CTimeBar bar([](SCBase*) { return true; }, [&] { return document; }, [&](uint32_t id) { sent.push_back(id); });
+    bar.InitBar();
+    bar.show();
+    QTest::mouseClick(bar.Display(), Qt::LeftButton);
+    EXPECT_TRUE(sent.empty());
+    document = true;
+    QTest::mouseClick(bar.Display(), Qt::LeftButton);
+    EXPECT_EQ(sent, std::vector<uint32_t>{CTimeBar::kGotoCommand});
+}
+
+TEST_F(TimeBarTest, ScreenshotWithUnitsWhilePlaying)
+{
+    MCOpusDoc* doc = NewDocument();
+    if (!Display().UnitsVisible())
+        Time().ToggleUnits();
+    Deliver(doc, 3302);
+    Status().SetMessageText("Playing");
+    Position(doc, MCTime(12, 2, 240, int(MCTime::GlobalPPQ)));
+    m_timers.advance(CTimeBar::kRefreshMs);
+    plat::ui::test::deliverPosted();
+    apptest::saveScreenshot(*m_frame, "main-frame-time-bar.png");
+    apptest::saveScreenshot(*Time().Display(), "time-display.png");
 }
 
 }  // namespace
