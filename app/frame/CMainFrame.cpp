@@ -5,6 +5,8 @@
 #include "app/core/CTransportEnable.h"
 #include "app/frame/CClientWnd.h"
 #include "app/frame/CSplashWnd.h"
+#include "app/frame/CEditBar.h"
+#include "app/frame/CFileBar.h"
 #include "app/frame/CMainStatusBar.h"
 #include "app/frame/CTimeBar.h"
 #include "app/frame/CToolPlaceholderWnd.h"
@@ -63,12 +65,8 @@ namespace {
 
 constexpr const char* kSaveSection = "Settings\\Save";
 constexpr const char* kToolbarSection = "Main\\Toolbars\\v2";
-constexpr const char* kToolBarNames[4] = {"File", "Music Edit", "Transport", "Time"};
 constexpr const char* kToolWindowNames[3] = {"Music Palette", "Mixer", "Inspector"};
 
-// The buttons of the toolbars, until their own classes fill them.
-constexpr uint32_t kFileBar[] = {57600, 57601, 57603};
-constexpr uint32_t kEditBar[] = {901, 902, 903, 0, 912, 913, 914};
 
 bool exists(const std::string& path)
 {
@@ -149,37 +147,23 @@ int CMainFrame::Create()
             return doc->GetSequence()->GetState();
         return std::nullopt;
     };
-    const std::span<const uint32_t> bars[4] = {kFileBar, kEditBar, {}, {}};
-    for (size_t i = 0; i < m_toolBars.size(); ++i) {
-        if (i == 2) {
-            m_transportBar = new CTransportBar(m_actions, activeStateWord, this);
-            if (!m_transportBar->InitBar())
-                return 0;
-            addToolBar(Qt::TopToolBarArea, m_transportBar);
-            m_toolBars[i] = m_transportBar;
-            continue;
-        }
-        if (i == 3) {
-            const auto fromActive = [](SCBase* state) {
-                const MCOpusDoc* doc = ActiveDocument();
-                return doc && state && doc->GetBaseEvent() &&
-                       static_cast<ECPerformanceBase*>(doc->GetBaseEvent()) == state->GetTarget();
-            };
-            m_timeBar = new CTimeBar(fromActive, [] { return ActiveDocument() != nullptr; },
-                                     [this](uint32_t id) { m_actions.action(id)->trigger(); }, this);
-            m_timeBar->InitBar();
-            addToolBar(Qt::TopToolBarArea, m_timeBar);
-            m_toolBars[i] = m_timeBar;
-            continue;
-        }
-        auto* bar = new QToolBar(tr(kToolBarNames[i]), this);
-        bar->setObjectName(kToolBarNames[i]);
-        bar->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
-        bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-        m_actions.fillToolBar(bar, bars[i]);
+    m_fileBar = new CFileBar(m_actions, this);
+    m_editBar = new CEditBar(m_actions, this);
+    m_transportBar = new CTransportBar(m_actions, activeStateWord, this);
+    if (!m_fileBar->InitBar() || !m_editBar->InitBar() || !m_transportBar->InitBar())
+        return 0;
+    const auto fromActive = [](SCBase* state) {
+        const MCOpusDoc* doc = ActiveDocument();
+        return doc && state && doc->GetBaseEvent() &&
+               static_cast<ECPerformanceBase*>(doc->GetBaseEvent()) == state->GetTarget();
+    };
+    m_timeBar = new CTimeBar(fromActive, [] { return ActiveDocument() != nullptr; },
+                             [this](uint32_t id) { m_actions.action(id)->trigger(); }, this);
+    m_timeBar->InitBar();
+    m_toolBars = {m_fileBar, m_editBar, m_transportBar, m_timeBar};
+    for (QToolBar* bar : m_toolBars)
         addToolBar(Qt::TopToolBarArea, bar);
-        m_toolBars[i] = bar;
-    }
+    m_editBar->Update(m_hotKeys.IsEnabled() ? 5000 : 5001, nullptr);
     // The time edits read the active document's meters.
     MCTimeSource::SetActiveProvider([this]() -> MCTimeSource* {
         MCOpusDoc* doc = ActiveDocument();
@@ -296,6 +280,8 @@ void CMainFrame::OnStateChange(int code, SCBase* state)
     if (m_flags & 2)
         return;
     m_actions.requestUpdate();
+    if (m_editBar)
+        m_editBar->Update(code, state);
     if (m_transportBar)
         m_transportBar->Update(code, state);
     if (m_statusBar)

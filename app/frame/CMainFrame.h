@@ -11,6 +11,8 @@
 #include <memory>
 
 class CClientWnd;
+class CEditBar;
+class CFileBar;
 class CMainStatusBar;
 class CTimeBar;
 class MCSequenceTimeSource;
@@ -88,6 +90,8 @@ public:
     CHotKeyTable& HotKeys() { return m_hotKeys; }
     CClientWnd* Client() const { return m_client; }
     QToolBar* ToolBar(int index) const { return m_toolBars[static_cast<size_t>(index)]; }
+    CFileBar* FileBar() const { return m_fileBar; }
+    CEditBar* EditBar() const { return m_editBar; }
     CTransportBar* TransportBar() const { return m_transportBar; }
     CMainStatusBar* StatusBar() const { return m_statusBar; }
     CTimeBar* TimeBar() const { return m_timeBar; }
@@ -122,6 +126,8 @@ private:
     MCOpusTemplate& m_template;
     CClientWnd* m_client = nullptr;
     std::array<QToolBar*, 4> m_toolBars{};
+    CFileBar* m_fileBar = nullptr;
+    CEditBar* m_editBar = nullptr;
     CTransportBar* m_transportBar = nullptr;
     CMainStatusBar* m_statusBar = nullptr;
     CTimeBar* m_timeBar = nullptr;

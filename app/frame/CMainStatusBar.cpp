@@ -4,6 +4,7 @@
 #include "interface/controls/MCStaticEdit.h"
 #include "interface/core/MCResourceModule.h"
 #include "interface/dialogs/MCQuantizationDlg.h"
+#include "platform/ui/dialog/ModalHooks.h"
 #include "platform/ui/draw/ColorRef.h"
 #include "notabase/names/DisplayNames.h"
 #include "notabase/prefs/Preferences.h"
@@ -262,7 +263,7 @@ void CMainStatusBar::ProgressEnd()
 void CMainStatusBar::OnQuantize()
 {
     MCQuantizationDlg dialog(window());
-    dialog.exec();
+    plat::ui::ModalHooks::runDialog(dialog);
     UpdateLatches(true);
 }
 

@@ -1,5 +1,7 @@
 #include "app/tests/AppTestSupport.h"
 
+#include "app/frame/CEditBar.h"
+#include "app/frame/CFileBar.h"
 #include "app/frame/CMainStatusBar.h"
 #include "app/frame/CTimeBar.h"
 #include "app/frame/CTimeDisplay.h"
@@ -9,6 +11,7 @@
 #include "app/frame/CTransportBar.h"
 #include "interface/controls/MCButton2.h"
 #include "interface/controls/MCStaticEdit.h"
+#include "notabase/states/SCMode.h"
 #include "notabase/states/SCStatus.h"
 #include "sequencer/states/SCPerform.h"
 #include "sequencer/transport/CSequence.h"
@@ -403,6 +406,61 @@ TEST_F(TimeBarTest, ScreenshotWithUnitsWhilePlaying)
     plat::ui::test::deliverPosted();
     apptest::saveScreenshot(*m_frame, "main-frame-time-bar.png");
     apptest::saveScreenshot(*Time().Display(), "time-display.png");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(BarsTest, EditBarFollowsModeAndHotKeyStates)
+{
+    CEditBar& bar = *m_frame->EditBar();
+    NewDocument();
+    struct Case {
+        int code;
+        int select, insert, hotKeys;
+    };
+    bar.Update(5001, nullptr);
+    const Case cases[] = {{1500, 1, 0, 0}, {1502, 0, 1, 0}, {5000, 0, 1, 1}, {1500, 1, 0, 1}, {5001, 1, 0, 0}};
+    for (const Case& c : cases) {
+        bar.Update(c.code, nullptr);
+        EXPECT_EQ(bar.GetModeButton(0), c.select) << c.code;
+        EXPECT_EQ(bar.GetModeButton(1), c.insert) << c.code;
+        EXPECT_EQ(bar.GetModeButton(2), c.hotKeys) << c.code;
+    }
+    EXPECT_EQ(bar.SetToolButton(1, 1), 0) << "the setter answers the previous state";
+    EXPECT_EQ(bar.GetToolButton(1), 1);
+
+    // Insert mode chosen elsewhere (as a view does) presses insert without a click here.
+    ASSERT_TRUE(m_router.execute(33211));
+    EXPECT_EQ(bar.GetModeButton(1), 1);
+    EXPECT_EQ(bar.CurrentMode(), 1502);
+    // A press on select asks for the select command; the state that follows shows it.
+    m_actions->updateAll();
+    QTest::mouseClick(bar.Button(901), Qt::LeftButton);
+    plat::ui::test::deliverPosted();
+    EXPECT_EQ(SCMode::GetMode(), 1500);
+    EXPECT_EQ(bar.GetModeButton(0), 1);
+    EXPECT_EQ(bar.GetModeButton(1), 0);
+}
+
+TEST_F(BarsTest, FileBarSendsItsCommands)
+{
+    CFileBar& bar = *m_frame->FileBar();
+    m_actions->updateAll();
+    for (const uint32_t command : CFileBar::kCommands) {
+        QAction* action = m_actions->find(command);
+        ASSERT_NE(action, nullptr);
+        EXPECT_EQ(bar.Button(command)->isEnabled(), action->isEnabled()) << command;
+    }
+    // The frame alone handles no file command: enabled here, each would reach its action.
+    QAction* newFile = m_actions->find(57600);
+    newFile->setEnabled(true);
+    EXPECT_TRUE(bar.Button(57600)->isEnabled());
+    QSignalSpy sent(newFile, &QAction::triggered);
+    QTest::mouseClick(bar.Button(57600), Qt::LeftButton);
+    EXPECT_EQ(sent.count(), 1);
+    EXPECT_EQ(bar.Button(57600)->GetDisabledState(), 2);
 }
 
 }  // namespace
