@@ -56,7 +56,7 @@ FOLDER_RANKS = {
     # then its windows, then the application; the background library and the template maker
     # stand apart at the bottom.
     "app": {
-        "core": 0, "backdrape": 0, "templates": 0,
+        "core": 0, "backdrape": 0, "knobset": 0, "templates": 0,
         "frame": 1,
         "program": 2,
     },

@@ -5,7 +5,12 @@
 #include "app/core/CTransportEnable.h"
 #include "app/frame/CClientWnd.h"
 #include "app/frame/CSplashWnd.h"
+#include "app/frame/CEditBar.h"
+#include "app/frame/CFileBar.h"
+#include "app/frame/CMainStatusBar.h"
+#include "app/frame/CTimeBar.h"
 #include "app/frame/CToolPlaceholderWnd.h"
+#include "app/frame/CTransportBar.h"
 #include "interface/core/MCBitmap.h"
 #include "interface/core/MCImageMgr.h"
 #include "interface/core/MCPalette.h"
@@ -23,6 +28,7 @@
 #include "notabase/prefs/Preferences.h"
 #include "notabase/states/MCStateMgr.h"
 #include "notabase/states/SCMode.h"
+#include "notabase/states/SCPrefs.h"
 #include "notabase/states/SCSelection.h"
 #include "platform/core/IniFile.h"
 #include "platform/core/Paths.h"
@@ -32,6 +38,7 @@
 #include "platform/core/UserPrompt.h"
 #include "platform/ui/command/CommandActions.h"
 #include "platform/ui/dialog/ModalHooks.h"
+#include "interface/controls/MCTimeSource.h"
 #include "platform/ui/timer/UiTimers.h"
 #include "sequencer/states/SCPerform.h"
 #include "wavegate/CWGDevice.h"
@@ -52,18 +59,14 @@
 #include <QToolBar>
 
 #include <filesystem>
+#include <optional>
 
 namespace {
 
 constexpr const char* kSaveSection = "Settings\\Save";
 constexpr const char* kToolbarSection = "Main\\Toolbars\\v2";
-constexpr const char* kToolBarNames[4] = {"File", "Music Edit", "Transport", "Time"};
 constexpr const char* kToolWindowNames[3] = {"Music Palette", "Mixer", "Inspector"};
 
-// The buttons of the toolbars, until their own classes fill them.
-constexpr uint32_t kFileBar[] = {57600, 57601, 57603};
-constexpr uint32_t kEditBar[] = {901, 902, 903, 0, 912, 913, 914};
-constexpr uint32_t kTransportBar[] = {781, 779, 776, 777, 778, 775, 780, 782, 0, 774, 773};
 
 bool exists(const std::string& path)
 {
@@ -94,6 +97,7 @@ CMainFrame::CMainFrame(plat::ui::CommandActions& actions, MCOpusTemplate& docTem
 CMainFrame::~CMainFrame()
 {
     qApp->removeEventFilter(this);
+    MCTimeSource::SetActiveProvider(nullptr);
     if (m_autoNewTimer)
         plat::ui::UiTimers::kill(m_autoNewTimer);
     if (m_autoSaveTimer)
@@ -138,18 +142,47 @@ int CMainFrame::Create()
     MCStateMgr::SetGlobalHandler(&CMainFrame::StateHandler, this);
     SetAutoSaveTimer(1);
 
-    const std::span<const uint32_t> bars[4] = {kFileBar, kEditBar, kTransportBar, {}};
-    for (size_t i = 0; i < m_toolBars.size(); ++i) {
-        auto* bar = new QToolBar(tr(kToolBarNames[i]), this);
-        bar->setObjectName(kToolBarNames[i]);
-        bar->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
-        bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-        m_actions.fillToolBar(bar, bars[i]);
+    const auto activeStateWord = []() -> std::optional<uint32_t> {
+        if (MCOpusDoc* doc = ActiveDocument())
+            return doc->GetSequence()->GetState();
+        return std::nullopt;
+    };
+    m_fileBar = new CFileBar(m_actions, this);
+    m_editBar = new CEditBar(m_actions, this);
+    m_transportBar = new CTransportBar(m_actions, activeStateWord, this);
+    if (!m_fileBar->InitBar() || !m_editBar->InitBar() || !m_transportBar->InitBar())
+        return 0;
+    const auto fromActive = [](SCBase* state) {
+        const MCOpusDoc* doc = ActiveDocument();
+        return doc && state && doc->GetBaseEvent() &&
+               static_cast<ECPerformanceBase*>(doc->GetBaseEvent()) == state->GetTarget();
+    };
+    m_timeBar = new CTimeBar(fromActive, [] { return ActiveDocument() != nullptr; },
+                             [this](uint32_t id) { m_actions.action(id)->trigger(); }, this);
+    m_timeBar->InitBar();
+    m_toolBars = {m_fileBar, m_editBar, m_transportBar, m_timeBar};
+    for (QToolBar* bar : m_toolBars)
         addToolBar(Qt::TopToolBarArea, bar);
-        m_toolBars[i] = bar;
-    }
-    statusBar()->setSizeGripEnabled(true);
-    statusBar()->showMessage(tr("Ready"));
+    m_editBar->Update(m_hotKeys.IsEnabled() ? 5000 : 5001, nullptr);
+    // The time edits read the active document's meters.
+    MCTimeSource::SetActiveProvider([this]() -> MCTimeSource* {
+        MCOpusDoc* doc = ActiveDocument();
+        if (!doc) {
+            m_timeSource.reset();
+            m_timeSourceSequence = nullptr;
+            return nullptr;
+        }
+        if (!m_timeSource || m_timeSourceSequence != doc->GetSequence()) {
+            m_timeSource = std::make_unique<MCSequenceTimeSource>(*doc->GetSequence());
+            m_timeSourceSequence = doc->GetSequence();
+        }
+        return m_timeSource.get();
+    });
+    m_statusBar = new CMainStatusBar(activeStateWord, [this] { ApplyWithoutPerformance(new SCPrefs()); }, this);
+    setStatusBar(m_statusBar);
+    m_statusBar->setSizeGripEnabled(true);
+    m_statusBar->showMessage(tr("Ready"));
+    m_statusBar->OnUpdate(SCMode::GetMode(), nullptr);
     qApp->installEventFilter(this);
     CSplashWnd::Instance()->SetMessage(AppStrings::loadingApplication);
     return 1;
@@ -247,6 +280,14 @@ void CMainFrame::OnStateChange(int code, SCBase* state)
     if (m_flags & 2)
         return;
     m_actions.requestUpdate();
+    if (m_editBar)
+        m_editBar->Update(code, state);
+    if (m_transportBar)
+        m_transportBar->Update(code, state);
+    if (m_statusBar)
+        m_statusBar->OnUpdate(code, state);
+    if (m_timeBar)
+        m_timeBar->Update(code, state);
     switch (code) {
     case 1303:
         UpdateEffectsMenu();

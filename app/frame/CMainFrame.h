@@ -11,6 +11,12 @@
 #include <memory>
 
 class CClientWnd;
+class CEditBar;
+class CFileBar;
+class CMainStatusBar;
+class CTimeBar;
+class MCSequenceTimeSource;
+class CTransportBar;
 class CToolPlaceholderWnd;
 class ECBase;
 class MCOpusDoc;
@@ -84,6 +90,11 @@ public:
     CHotKeyTable& HotKeys() { return m_hotKeys; }
     CClientWnd* Client() const { return m_client; }
     QToolBar* ToolBar(int index) const { return m_toolBars[static_cast<size_t>(index)]; }
+    CFileBar* FileBar() const { return m_fileBar; }
+    CEditBar* EditBar() const { return m_editBar; }
+    CTransportBar* TransportBar() const { return m_transportBar; }
+    CMainStatusBar* StatusBar() const { return m_statusBar; }
+    CTimeBar* TimeBar() const { return m_timeBar; }
     QDockWidget* ToolWindow(int index) const;
     MCOpusTemplate& Template() const { return m_template; }
     // The document whose frame is active, as the commands see it.
@@ -115,6 +126,14 @@ private:
     MCOpusTemplate& m_template;
     CClientWnd* m_client = nullptr;
     std::array<QToolBar*, 4> m_toolBars{};
+    CFileBar* m_fileBar = nullptr;
+    CEditBar* m_editBar = nullptr;
+    CTransportBar* m_transportBar = nullptr;
+    CMainStatusBar* m_statusBar = nullptr;
+    CTimeBar* m_timeBar = nullptr;
+    // The time source the time edits read, for the active document's sequence.
+    std::unique_ptr<MCSequenceTimeSource> m_timeSource;
+    const void* m_timeSourceSequence = nullptr;
     CHotKeyTable m_hotKeys;
     // The music palette, the mixer and the inspector.
     std::array<CToolPlaceholderWnd*, 3> m_toolWindows{};

@@ -1,0 +1,154 @@
+#include "app/frame/CTimeBar.h"
+
+#include "app/frame/CTimeDisplay.h"
+#include "notabase/states/SCTime.h"
+#include "platform/ui/dialog/ModalHooks.h"
+#include "platform/ui/timer/UiTimers.h"
+
+#include <QContextMenuEvent>
+#include <QFontDialog>
+#include <QMenu>
+
+CTimeBar::CTimeBar(std::function<bool(SCBase*)> fromActive, std::function<bool()> hasActive,
+                   std::function<void(uint32_t)> command, QWidget* parent)
+    : QToolBar(tr("Time"), parent), m_fromActive(std::move(fromActive)), m_hasActive(std::move(hasActive)),
+      m_command(std::move(command))
+{
+    setObjectName("Time");
+    setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
+}
+
+CTimeBar::~CTimeBar()
+{
+    if (m_timer)
+        plat::ui::UiTimers::kill(m_timer);
+}
+
+void CTimeBar::InitBar()
+{
+    m_panel = new QWidget(this);
+    m_display = new CTimeDisplay(m_panel);
+    m_display->setGeometry(5, 5, 100, 30);
+    m_display->SetClickHandler([this] {
+        if (m_hasActive && m_hasActive() && m_command)
+            m_command(kGotoCommand);
+    });
+    addWidget(m_panel);
+    ResizeBar();
+}
+
+void CTimeBar::ResizeBar()
+{
+    m_display->CalcLayout();
+    const QRect grown = m_display->geometry().adjusted(-5, -5, 5, 5);
+    m_panel->setFixedSize(grown.right() + 1, grown.bottom() + 1);
+    m_panel->update();
+    updateGeometry();
+}
+
+MCTime CTimeBar::GetTime() const
+{
+    return m_hasPending ? m_pending : m_display->GetTime();
+}
+
+void CTimeBar::Update(int code, SCBase* state)
+{
+    if (!m_display)
+        return;
+    auto* time = dynamic_cast<SCTime*>(state);
+    switch (code) {
+    case 1300:
+    case 1301:
+    case 1705:
+        m_hasPending = false;
+        m_display->SetTime(MCTime::TimeZero(), true);
+        break;
+    case 1303:
+        m_hasPending = false;
+        m_display->SetTime(MCTime::TimeNull(), true);
+        break;
+    case 1900:
+        if (time && m_fromActive && m_fromActive(state)) {
+            m_pending = time->GetTime();
+            ShowPending();
+        }
+        break;
+    case 1902:
+        if (time && m_fromActive && m_fromActive(state)) {
+            m_pending = MCTime(time->GetLeadInMeasure(), time->GetLeadInPulse(), 0, int(MCTime::GlobalPPQ));
+            ShowPending();
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void CTimeBar::ShowPending()
+{
+    m_hasPending = true;
+    if (m_timer)
+        return;
+    m_timer = plat::ui::UiTimers::set(kRefreshMs, [this] {
+        plat::ui::UiTimers::kill(m_timer);
+        m_timer = 0;
+        if (m_hasPending) {
+            m_hasPending = false;
+            m_display->SetTime(m_pending, true);
+        }
+    });
+}
+
+void CTimeBar::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    QAction* units = menu.addAction(tr("Display Units"));
+    units->setCheckable(true);
+    units->setChecked(m_display->UnitsVisible());
+    menu.addSeparator();
+    QAction* background = menu.addAction(tr("Background..."));
+    QAction* timeFont = menu.addAction(tr("Time Font..."));
+    QAction* unitsFont = menu.addAction(tr("Units Font..."));
+    QAction* chosen = plat::ui::ModalHooks::popupMenu(menu, event->globalPos());
+    if (chosen == units)
+        ToggleUnits();
+    else if (chosen == background)
+        ChooseBackground();
+    else if (chosen == timeFont)
+        ChooseTimeFont();
+    else if (chosen == unitsFont)
+        ChooseUnitsFont();
+    event->accept();
+}
+
+void CTimeBar::ToggleUnits()
+{
+    m_display->SetUnitsVisible(!m_display->UnitsVisible());
+    ResizeBar();
+}
+
+void CTimeBar::ChooseBackground()
+{
+    if (const auto color = plat::ui::ModalHooks::chooseColor(m_display->BackgroundColor(), this)) {
+        m_display->SetBackgroundColor(*color);
+        m_display->update();
+    }
+}
+
+void CTimeBar::ChooseTimeFont()
+{
+    QFontDialog dialog(m_display->TimeFont().value_or(font()), this);
+    if (plat::ui::ModalHooks::runDialog(dialog) != QDialog::Accepted)
+        return;
+    m_display->SetTimeFont(dialog.selectedFont());
+    ResizeBar();
+}
+
+void CTimeBar::ChooseUnitsFont()
+{
+    QFontDialog dialog(m_display->UnitsFont().value_or(font()), this);
+    if (plat::ui::ModalHooks::runDialog(dialog) != QDialog::Accepted)
+        return;
+    m_display->SetUnitsFont(dialog.selectedFont());
+    ResizeBar();
+}

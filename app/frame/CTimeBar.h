@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QToolBar>
+
+#include <cstdint>
+#include <functional>
+
+#include "notabase/values/MCTime.h"
+
+class CTimeDisplay;
+class SCBase;
+
+// The Time toolbar: one large read-out of the active document's position. Positions arrive
+// as states on the interface thread; while a piece plays the bar keeps only the latest and a
+// short interface timer shows it, so a burst of positions costs one drawing and nothing is
+// done on the player's thread.
+class CTimeBar : public QToolBar {
+public:
+    static constexpr uint32_t kRefreshMs = 40;
+    static constexpr uint32_t kGotoCommand = 38670;
+
+    // fromActive answers whether a state comes from the active document's performance;
+    // command sends the frame a command.
+    CTimeBar(std::function<bool(SCBase*)> fromActive, std::function<bool()> hasActive,
+             std::function<void(uint32_t)> command, QWidget* parent = nullptr);
+    ~CTimeBar() override;
+
+    void InitBar();
+    void Update(int code, SCBase* state);
+    // The time shown (the latest position, also while it waits for the timer).
+    MCTime GetTime() const;
+    CTimeDisplay* Display() const { return m_display; }
+    // Fits the bar to the read-out after a change of its layout.
+    void ResizeBar();
+
+    // The context menu's commands.
+    void ToggleUnits();
+    void ChooseBackground();
+    void ChooseTimeFont();
+    void ChooseUnitsFont();
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void ShowPending();
+
+    std::function<bool(SCBase*)> m_fromActive;
+    std::function<bool()> m_hasActive;
+    std::function<void(uint32_t)> m_command;
+    QWidget* m_panel = nullptr;
+    CTimeDisplay* m_display = nullptr;
+    MCTime m_pending;
+    bool m_hasPending = false;
+    uint32_t m_timer = 0;
+};
