@@ -448,6 +448,10 @@ void CMainFrame::OpenAutoTemplate()
     const std::string path = MCGetAppPath("Templates/" + name + ".kvt");
     if (!exists(path))
         return;
+    if (m_templateOpener) {
+        m_templateOpener(path);
+        return;
+    }
     if (MCOpusDoc* doc = m_template.OpenDocumentTemplate(path)) {
         for (MCOpusWnd* frame : m_template.GetFrames(doc))
             frame->ActivateFrame();

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 class CClientWnd;
 class CToolPlaceholderWnd;
@@ -86,6 +87,10 @@ public:
     QToolBar* ToolBar(int index) const { return m_toolBars[static_cast<size_t>(index)]; }
     QDockWidget* ToolWindow(int index) const;
     MCOpusTemplate& Template() const { return m_template; }
+    // Opens a template as a new document the way the application does; without it, the
+    // document template opens it.
+    using TemplateOpener = std::function<void(const std::string& path)>;
+    void SetTemplateOpener(TemplateOpener opener) { m_templateOpener = std::move(opener); }
     // The document whose frame is active, as the commands see it.
     static MCOpusDoc* ActiveDocument();
 
@@ -113,6 +118,7 @@ private:
 
     plat::ui::CommandActions& m_actions;
     MCOpusTemplate& m_template;
+    TemplateOpener m_templateOpener;
     CClientWnd* m_client = nullptr;
     std::array<QToolBar*, 4> m_toolBars{};
     CHotKeyTable m_hotKeys;
