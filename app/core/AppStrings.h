@@ -21,6 +21,8 @@ enum : uint32_t {
     filterNative = 356,
     filterMidi = 357,
     filterAll = 358,
+    templateExists = 386,       // "%s": the name
+    templateNameInvalid = 387,
     credits = 210,
     showAll = 920,
     hideAll = 921,

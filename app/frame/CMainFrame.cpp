@@ -4,6 +4,7 @@
 #include "app/core/AppStrings.h"
 #include "app/core/CTransportEnable.h"
 #include "app/frame/CClientWnd.h"
+#include "app/frame/CSaveTemplateDlg.h"
 #include "app/frame/CSplashWnd.h"
 #include "app/frame/CToolPlaceholderWnd.h"
 #include "interface/core/MCBitmap.h"
@@ -519,18 +520,10 @@ void CMainFrame::SaveAsTemplate()
     MCOpusDoc* doc = ActiveDocument();
     if (!doc)
         return;
-    plat::ui::ModalHooks::FileRequest request;
-    request.parent = this;
-    request.caption = "Save As Template";
-    request.folder = MCGetAppPath("Templates");
-    request.filter = "Quavix Template (*.kvt)";
-    request.save = true;
-    std::optional<std::string> chosen = plat::ui::ModalHooks::chooseFile(request);
-    if (!chosen)
+    CSaveTemplateDlg dialog(this);
+    if (plat::ui::ModalHooks::runDialog(dialog) != QDialog::Accepted)
         return;
-    std::string path = *chosen;
-    if (plat::paths::extension(path).empty())
-        path += ".kvt";
+    const std::string path = dialog.GetTemplatePath();
     namespace fs = std::filesystem;
     std::error_code error;
     if (exists(path))

@@ -1,6 +1,6 @@
 #include "app/program/CNewMusicDlg.h"
 
-#include "app/program/CTemplateListCtrl.h"
+#include "app/core/CTemplateListCtrl.h"
 #include "interface/core/MCPaths.h"
 #include "notabase/prefs/Preferences.h"
 #include "platform/core/Paths.h"

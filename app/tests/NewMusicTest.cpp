@@ -4,11 +4,13 @@
 #include "AppTestSupport.h"
 
 #include "app/program/CNewMusicDlg.h"
-#include "app/program/CTemplateListCtrl.h"
+#include "app/core/CTemplateListCtrl.h"
+#include "app/frame/CSaveTemplateDlg.h"
 #include "app/program/MCDocManager.h"
 #include "notabase/prefs/Preferences.h"
 #include "platform/ui/dialog/ItemId.h"
 
+#include <QLineEdit>
 #include <QPushButton>
 
 namespace {
@@ -62,7 +64,14 @@ TEST_F(NewMusicTest, TheDialogSelectsTheTemplateChosenLastAndStoresTheNewChoice)
     EXPECT_EQ(dialog.windowTitle(), "New Music Document");
     auto* list = plat::ui::item<CTemplateListCtrl>(&dialog, CNewMusicDlg::kListId);
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(Names(*list), (std::vector<std::string>{"Piano", "Single Staff", "String Quartet"}));
+    // The templates beside the program, in order (other tests may add their own meanwhile).
+    const std::vector<std::string> names = Names(*list);
+    std::vector<std::string> shipped;
+    for (const std::string& one : names) {
+        if (one == "Piano" || one == "Single Staff" || one == "String Quartet")
+            shipped.push_back(one);
+    }
+    EXPECT_EQ(shipped, (std::vector<std::string>{"Piano", "Single Staff", "String Quartet"}));
     std::string name;
     ASSERT_EQ(list->GetSelectedTemplate(name), 1);
     EXPECT_EQ(name, "Piano");
@@ -124,6 +133,57 @@ TEST_F(NewMusicTest, FileNewMakesAnUntitledDocumentFromTheChosenTemplate)
     manager.SetNewMusicRunner([](std::string&) { return false; });
     manager.OnFileNew();
     EXPECT_EQ(m_template->GetDocuments().size(), 1u);
+}
+
+TEST_F(NewMusicTest, SaveAsTemplateRefusesANameInUseInAnyCaseAndNamesOutsideTheFolder)
+{
+    Touch("Piano.kvt");
+    Touch("Choir.KVT");
+    CSaveTemplateDlg dialog(nullptr, m_dir);
+    EXPECT_EQ(dialog.windowTitle(), "Save As Template");
+    auto* edit = plat::ui::item<QLineEdit>(&dialog, CSaveTemplateDlg::kNameId);
+    auto* list = plat::ui::item<CTemplateListCtrl>(&dialog, CSaveTemplateDlg::kListId);
+    auto* save = plat::ui::item<QPushButton>(&dialog, 1);
+    ASSERT_NE(edit, nullptr);
+    ASSERT_NE(list, nullptr);
+    ASSERT_NE(save, nullptr);
+    EXPECT_EQ(save->text(), "Save");
+    EXPECT_EQ(Names(*list), (std::vector<std::string>{"Choir", "Piano"}));
+    dialog.show();
+    edit->setText("Duet");
+    apptest::saveScreenshot(dialog, "save-template-dialog.png");
+
+    struct Case {
+        std::string name;
+        std::string message;
+    };
+    const Case refused[] = {
+        {"Piano", "A template named \"Piano\" already exists.  Please select a different name."},
+        {"choir", "A template named \"choir\" already exists.  Please select a different name."},
+        {"../Escape", "A template name cannot be empty or contain \\ or /.  Please enter a different name."},
+        {"sub\\name", "A template name cannot be empty or contain \\ or /.  Please enter a different name."},
+        {"", "A template name cannot be empty or contain \\ or /.  Please enter a different name."},
+    };
+    for (const Case& c : refused) {
+        m_prompts.Clear();
+        edit->setText(QString::fromStdString(c.name));
+        save->click();
+        EXPECT_TRUE(dialog.isVisible()) << c.name;
+        ASSERT_EQ(m_prompts.Texts().size(), 1u) << c.name;
+        EXPECT_EQ(m_prompts.Texts()[0], c.message);
+        EXPECT_EQ(edit->selectedText(), edit->text());
+    }
+    EXPECT_FALSE(std::filesystem::exists(File("../Escape.kvt")));
+
+    // A click in the list takes that name into the edit.
+    list->SelectTemplate("Choir");
+    emit list->itemClicked(list->currentItem());
+    EXPECT_EQ(edit->text(), "Choir");
+
+    edit->setText("Duet 2.0");
+    save->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.GetTemplatePath(), File("Duet 2.0.kvt"));
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "app/program/CTemplateListCtrl.h"
+#include "app/core/CTemplateListCtrl.h"
 
 #include "interface/core/MCPaths.h"
 #include "interface/document/DocumentStrings.h"
