@@ -3,7 +3,11 @@
 #include "app/program/CDocUpgrade.h"
 #include "interface/tests/DocumentTestSupport.h"
 #include "notabase/actions/ACFindEvents.h"
+#include "notabase/model/ECChannelMode.h"
+#include "notabase/model/ECFlowControl.h"
 #include "notabase/model/ECNote.h"
+#include "notabase/model/ECText.h"
+#include "notabase/score/ECConductorStaff.h"
 
 namespace {
 
@@ -50,6 +54,59 @@ TEST_F(DocUpgradeTest, OlderVersionsPutTheElementsOfATrackOnItsNumber)
         EXPECT_EQ(notes[1]->GetTrack(), 2046) << "every-track elements stay";
         for (ECBase* note : Notes(doc, 1))
             EXPECT_EQ(note->GetTrack(), 1);
+        doc.OnCloseDocument();
+    }
+}
+
+static std::vector<ECBase*> Found(ECBase* root, int id)
+{
+    ACFindEvents find(ACFindEvents::noMaximum);
+    find.AddEvtType(id);
+    find.Apply(root);
+    std::vector<ECBase*> found;
+    MCPosition position = find.GetEvents().GetHeadPosition();
+    while (position)
+        found.push_back(find.GetEvents().GetNext(position));
+    return found;
+}
+
+TEST_F(DocUpgradeTest, FlowMarksTextsAndChannelModesOfVersionThreeAndOlderTakeTheirCurrentPlaces)
+{
+    for (const int version : {2, 3, 4}) {
+        const bool upgraded = version <= 3;
+        MCOpusDoc doc;
+        FillPiece(doc, 1, 2);
+        doc.GetBaseEvent()->SetVersion(version);
+        ECConductor* conductor = doc.GetBaseEvent()->GetConductor();
+        ECBase* conductorStaff = conductor->GetConductorStaff();
+        ECBase* staff = conductor->GetTrack(1, 1, 0);
+        auto add = [](ECBase* parent, ECBase* child, int track) {
+            child->SetTime(&MCTime::TimeZero());
+            child->SetVoiceTrack(2, track);
+            parent->AddChild(child, 1);
+            return child;
+        };
+        add(conductorStaff, new ECFlowControl(15), 0);
+        ECBase* ending = add(conductorStaff, new ECFlowControl(ECFlowControl::typeEnding), 0);
+        add(staff, new ECFlowControl(ECFlowControl::typeEnding), 1);
+        ECBase* title = add(staff, new ECText(5, "Title"), 1);
+        ECBase* lyric = add(staff, new ECText(1, "la"), 1);
+        ECBase* mode = add(conductor->GetMeasure(1, MCTime(0.0f), 0, 0), new ECChannelMode, 1);
+
+        CDocUpgrade(&doc).Run();
+        const std::vector<ECBase*> marks = Found(doc.GetBaseEvent(), ending->GetEventId());
+        if (upgraded) {
+            EXPECT_EQ(marks, std::vector<ECBase*>{ending}) << "version " << version;
+            EXPECT_EQ(title->GetTrack(), 0);
+            EXPECT_EQ(title->GetVoice(), 2);
+            EXPECT_EQ(Found(staff, mode->GetEventId()).size(), 0u);
+            EXPECT_EQ(Found(conductorStaff, mode->GetEventId()), std::vector<ECBase*>{mode});
+        } else {
+            EXPECT_EQ(marks.size(), 3u);
+            EXPECT_EQ(title->GetTrack(), 1);
+            EXPECT_EQ(Found(staff, mode->GetEventId()), std::vector<ECBase*>{mode});
+        }
+        EXPECT_EQ(lyric->GetTrack(), 1);
         doc.OnCloseDocument();
     }
 }
