@@ -146,7 +146,8 @@ MCOpusDoc* MCDocManager::OpenDocumentFile(const char* path)
     if (IsTemplatePath(full))
         return OpenTemplate(full.c_str());
     MCOpusDoc* doc = m_template.OpenDocumentFile(full);
-    return SetUpDocument(doc, 0) ? doc : nullptr;
+    SetUpDocument(doc, 0);
+    return doc;
 }
 
 void MCDocManager::OnFileNew()
@@ -177,7 +178,8 @@ void MCDocManager::OnFileOpen()
 MCOpusDoc* MCDocManager::OpenTemplate(const char* path)
 {
     MCOpusDoc* doc = m_template.OpenDocumentTemplate(path ? path : "");
-    return SetUpDocument(doc, 1) ? doc : nullptr;
+    SetUpDocument(doc, 1);
+    return doc;
 }
 
 int MCDocManager::DoPromptOpen(std::string& fileName, const std::string& title, uint32_t flags)

@@ -123,6 +123,19 @@ TEST_F(DocManagerTest, APathInQuotesOpensOnceAndASecondOpenActivatesTheDocument)
     EXPECT_EQ(m_template->GetDocuments().size(), 2u);
 }
 
+TEST_F(DocManagerTest, APathLongerThanTheOldBufferOpensWhole)
+{
+    std::string folder = "deep";
+    while (folder.size() < 300)
+        folder += "/a folder with a long name";
+    std::filesystem::create_directories(File(folder));
+    const std::string path = SavedPiece(folder + "/piece.kvd", 1);
+    ASSERT_GT(path.size(), 300u);
+    MCOpusDoc* doc = m_manager->OpenDocumentFile(("\"" + path + "\"").c_str());
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->GetPathName(), path);
+}
+
 TEST_F(DocManagerTest, TheSetUpPassStampsTheVersionAnnouncesTheStateAndShowsTheRememberedViews)
 {
     const std::string path = SavedPiece("piece.kvd", 1);
