@@ -10,15 +10,25 @@ inline constexpr const char* module = "Quavix";
 enum : uint32_t {
     exceptionReport = 150,     // "%s": the report file
     urlFileMissing = 151,
+    waveMissing = 152,  // "%s" the wave file, "%d" its track
     splashVersion = 201,
     loadingResources = 203,
     loadingApplication = 204,
     loadingComponents = 205,
     loadingPlugins = 206,
     oneMoment = 207,
+    filterAllMusic = 355,  // filter entries: description and pattern, each ended by a newline
+    filterNative = 356,
+    filterMidi = 357,
+    filterAll = 358,
+    templateExists = 386,       // "%s": the name
+    templateNameInvalid = 387,
     credits = 210,
     showAll = 920,
     hideAll = 921,
+    waveOpenError = 1435,    // "%s"
+    waveChosenNotPcm = 1436,
+    waveNotPcm = 1437,       // "%s"
     autosaving = 11580,
     frameClass = 57344,
 };

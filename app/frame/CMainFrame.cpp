@@ -4,6 +4,7 @@
 #include "app/core/AppStrings.h"
 #include "app/core/CTransportEnable.h"
 #include "app/frame/CClientWnd.h"
+#include "app/frame/CSaveTemplateDlg.h"
 #include "app/frame/CSplashWnd.h"
 #include "app/frame/CEditBar.h"
 #include "app/frame/CFileBar.h"
@@ -489,6 +490,10 @@ void CMainFrame::OpenAutoTemplate()
     const std::string path = MCGetAppPath("Templates/" + name + ".kvt");
     if (!exists(path))
         return;
+    if (m_templateOpener) {
+        m_templateOpener(path);
+        return;
+    }
     if (MCOpusDoc* doc = m_template.OpenDocumentTemplate(path)) {
         for (MCOpusWnd* frame : m_template.GetFrames(doc))
             frame->ActivateFrame();
@@ -556,18 +561,10 @@ void CMainFrame::SaveAsTemplate()
     MCOpusDoc* doc = ActiveDocument();
     if (!doc)
         return;
-    plat::ui::ModalHooks::FileRequest request;
-    request.parent = this;
-    request.caption = "Save As Template";
-    request.folder = MCGetAppPath("Templates");
-    request.filter = "Quavix Template (*.kvt)";
-    request.save = true;
-    std::optional<std::string> chosen = plat::ui::ModalHooks::chooseFile(request);
-    if (!chosen)
+    CSaveTemplateDlg dialog(this);
+    if (plat::ui::ModalHooks::runDialog(dialog) != QDialog::Accepted)
         return;
-    std::string path = *chosen;
-    if (plat::paths::extension(path).empty())
-        path += ".kvt";
+    const std::string path = dialog.GetTemplatePath();
     namespace fs = std::filesystem;
     std::error_code error;
     if (exists(path))

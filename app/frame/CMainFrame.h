@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 class CClientWnd;
 class CEditBar;
@@ -97,6 +98,10 @@ public:
     CTimeBar* TimeBar() const { return m_timeBar; }
     QDockWidget* ToolWindow(int index) const;
     MCOpusTemplate& Template() const { return m_template; }
+    // Opens a template as a new document the way the application does; without it, the
+    // document template opens it.
+    using TemplateOpener = std::function<void(const std::string& path)>;
+    void SetTemplateOpener(TemplateOpener opener) { m_templateOpener = std::move(opener); }
     // The document whose frame is active, as the commands see it.
     static MCOpusDoc* ActiveDocument();
 
@@ -124,6 +129,7 @@ private:
 
     plat::ui::CommandActions& m_actions;
     MCOpusTemplate& m_template;
+    TemplateOpener m_templateOpener;
     CClientWnd* m_client = nullptr;
     std::array<QToolBar*, 4> m_toolBars{};
     CFileBar* m_fileBar = nullptr;

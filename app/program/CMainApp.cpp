@@ -8,6 +8,8 @@
 #include "app/frame/CMainFrame.h"
 #include "app/frame/CMainMenus.h"
 #include "app/frame/CSplashWnd.h"
+#include "app/program/CNewMusicDlg.h"
+#include "app/program/MCDocManager.h"
 #include "interface/core/MCPaths.h"
 #include "interface/core/TipDialog.h"
 #include "interface/document/DocumentStrings.h"
@@ -17,6 +19,7 @@
 #include "interface/document/MCOpusWnd.h"
 #include "interface/document/MCPasswordDialog.h"
 #include "interface/document/MCSaveDialog.h"
+#include "interface/midifile/MCMidiFormats.h"
 #include "notabase/commands/MCCommandMgr.h"
 #include "notabase/plugins/CPlugin.h"
 #include "notabase/prefs/Preferences.h"
@@ -65,6 +68,7 @@ CMainApp::~CMainApp()
     m_router.setTarget(plat::ui::CommandRouter::Link::mainFrame, nullptr);
     m_router.setTarget(plat::ui::CommandRouter::Link::application, nullptr);
     m_frame.reset();
+    m_docManager.reset();
     m_template.reset();
     CSplashWnd::Destroy();
 }
@@ -168,8 +172,24 @@ bool CMainApp::InitInstance()
 
     m_actions = std::make_unique<plat::ui::CommandActions>(m_router);
     CMainMenus::AddCommands(*m_actions);
+    // MIDI and RIFF MIDI files open as documents from here on.
+    MCMidiFormats::Install();
     m_template = std::make_unique<MCOpusTemplate>(131, nullptr, nullptr);
+    m_docManager = std::make_unique<MCDocManager>(*m_template);
     m_frame = std::make_unique<CMainFrame>(*m_actions, *m_template);
+    m_docManager->SetMainWindow(m_frame.get());
+    m_docManager->SetFileOpener([this](const std::string& path) { return OpenFile(path); });
+    m_docManager->SetNewMusicRunner([this](std::string& path) {
+        CNewMusicDlg dialog(m_frame.get());
+        if (plat::ui::ModalHooks::runDialog(dialog) != QDialog::Accepted)
+            return false;
+        path = dialog.GetTemplatePath();
+        return true;
+    });
+    m_frame->SetTemplateOpener([this](const std::string& path) {
+        m_docManager->OpenTemplate(path.c_str());
+        UpdateBugReportDocuments();
+    });
     m_router.setTarget(plat::ui::CommandRouter::Link::mainFrame, m_frame.get());
     m_router.setTarget(plat::ui::CommandRouter::Link::application, this);
     MCHotKey::SetCommandSender([this](uint16_t command) { m_router.execute(command); });
@@ -255,19 +275,8 @@ void CMainApp::OfferBugReport()
 
 MCOpusDoc* CMainApp::OpenFile(const std::string& path)
 {
-    for (MCOpusDoc* doc : m_template->GetDocuments()) {
-        if (doc->GetPathName() == path) {
-            if (MCOpusWnd* frame = m_template->GetFrames(doc).empty() ? nullptr : m_template->GetFrames(doc).front())
-                frame->ActivateFrame();
-            return doc;
-        }
-    }
     const bool isTemplate = plat::paths::matches(plat::paths::name(path), "*.KVT");
-    MCOpusDoc* doc = isTemplate ? m_template->OpenDocumentTemplate(path) : m_template->OpenDocumentFile(path);
-    if (doc) {
-        for (MCOpusWnd* frame : m_template->GetFrames(doc))
-            frame->ActivateFrame();
-    }
+    MCOpusDoc* doc = m_docManager->OpenDocumentFile(path.c_str());
     plat::trace("CMainApp::OpenFile -- %s %s", doc ? "opened" : "could not open", path.c_str());
     if (doc && !isTemplate)
         AddToRecentFileList(path);
@@ -339,6 +348,7 @@ int CMainApp::ExitInstance()
     if (!m_classRegistered)
         return 0;
     m_frame.reset();
+    m_docManager.reset();
     m_template.reset();
     // What the closing documents posted reaches its handlers (and is freed) before the end.
     plat::MessageLoop::current().pump();
@@ -369,22 +379,12 @@ bool CMainApp::onCommand(uint32_t id)
     }
     switch (id) {
     case 57600:
-        if (MCOpusDoc* created = m_template->OpenNewDocument()) {
-            for (MCOpusWnd* frame : m_template->GetFrames(created))
-                frame->ActivateFrame();
-        }
+        m_docManager->OnFileNew();
         UpdateBugReportDocuments();
         return true;
-    case 57601: {
-        plat::ui::ModalHooks::FileRequest request;
-        request.parent = m_frame.get();
-        request.caption = "Open";
-        request.folder = LoadStringPreference("Settings\\Open", "Directory", MCGetAppPath().c_str());
-        request.filter = "Quavix Files (*.kvd *.kvt *.mid *.rmi);;All Files (*)";
-        if (const auto path = plat::ui::ModalHooks::chooseFile(request))
-            OpenFile(*path);
+    case 57601:
+        m_docManager->OnFileOpen();
         return true;
-    }
     case 57602:
         if (doc)
             m_template->CloseDocument(doc);

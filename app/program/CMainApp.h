@@ -9,6 +9,7 @@
 #include <vector>
 
 class CMainFrame;
+class MCDocManager;
 class CWavegate;
 class MCOpusDoc;
 class MCOpusTemplate;
@@ -67,6 +68,7 @@ public:
     bool HandedOver() const { return m_handedOver; }
     CMainFrame* Frame() const { return m_frame.get(); }
     MCOpusTemplate* Template() const { return m_template.get(); }
+    MCDocManager* DocManager() const { return m_docManager.get(); }
     plat::ui::CommandRouter& Router() { return m_router; }
     plat::ui::CommandActions* Actions() const { return m_actions.get(); }
 
@@ -84,6 +86,7 @@ private:
     std::unique_ptr<plat::ui::CommandActions> m_actions;
     std::unique_ptr<plat::ui::InstanceChannel> m_channel;
     std::unique_ptr<MCOpusTemplate> m_template;
+    std::unique_ptr<MCDocManager> m_docManager;
     std::unique_ptr<CWavegate> m_wavegate;
     std::unique_ptr<CMainFrame> m_frame;
     CRecentFileList m_recentFiles{7};

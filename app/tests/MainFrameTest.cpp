@@ -2,17 +2,21 @@
 
 #include "app/core/AppStrings.h"
 #include "app/frame/CClientWnd.h"
+#include "app/frame/CSaveTemplateDlg.h"
+#include "interface/core/MCPaths.h"
 #include "interface/core/MCBitmap.h"
 #include "interface/document/CPluginEffects.h"
 #include "notabase/states/SCSelection.h"
 #include "wavegate/CWGDevice.h"
 #include "notabase/states/SCMode.h"
 #include "platform/core/Paths.h"
+#include "platform/ui/dialog/ItemId.h"
 #include "sequencer/states/SCPerform.h"
 
 #include <QDockWidget>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTest>
 #include <QToolBar>
 
@@ -381,25 +385,41 @@ TEST_F(SaveAsTemplateTest, WritesAReadOnlyTemplateAndKeepsTheDocumentsFile)
     MCOpusDoc* doc = NewDocument();
     ASSERT_TRUE(doc->OnSaveDocument(File("song.kvd")));
     doc->SetPathName(File("song.kvd"), 0);
+    // The name is this test's own: the templates folder beside the program is shared.
+    const std::string name = "Mine " + std::to_string(::getpid());
+    int shown = 0;
     plat::ui::ModalHooks::Hooks hooks;
-    hooks.chooseFile = [this](const plat::ui::ModalHooks::FileRequest& request) {
-        EXPECT_TRUE(request.save);
-        return std::optional<std::string>(File("Mine"));
+    hooks.runDialog = [&](QDialog& dialog) {
+        ++shown;
+        auto* edit = plat::ui::item<QLineEdit>(&dialog, CSaveTemplateDlg::kNameId);
+        EXPECT_NE(edit, nullptr);
+        if (edit)
+            edit->setText(QString::fromStdString(name));
+        plat::ui::item<QPushButton>(&dialog, 1)->click();
+        if (dialog.result() != QDialog::Accepted)
+            dialog.reject();
+        return dialog.result();
     };
     plat::ui::ModalHooks::Scoped scope(hooks);
     ASSERT_TRUE(m_router.execute(38600));
-    const std::string made = File("Mine.kvt");
+    const std::string made = MCGetAppPath("Templates/" + name + ".kvt");
     ASSERT_TRUE(std::filesystem::exists(made));
     const auto perms = std::filesystem::status(made).permissions();
     EXPECT_EQ(perms & std::filesystem::perms::owner_write, std::filesystem::perms::none) << "read-only";
     EXPECT_EQ(doc->GetPathName(), File("song.kvd"));
-    EXPECT_FALSE(std::filesystem::exists(File("~Mine.kvt"))) << "no backup of the template";
-    // Saved again over the read-only one.
+    EXPECT_FALSE(std::filesystem::exists(MCGetAppPath("Templates/~" + name + ".kvt"))) << "no backup of the template";
+    // The same name again is refused: the template stays as it was.
+    const auto written = std::filesystem::last_write_time(made);
     ASSERT_TRUE(m_router.execute(38600));
-    EXPECT_TRUE(std::filesystem::exists(made));
+    EXPECT_EQ(shown, 2);
+    EXPECT_EQ(std::filesystem::last_write_time(made), written);
+    ASSERT_FALSE(m_prompts.Texts().empty());
+    EXPECT_EQ(m_prompts.Texts().back(), "A template named \"" + name + "\" already exists.  Please select a different name.");
     MCOpusDoc* opened = m_template->OpenDocumentTemplate(made);
-    ASSERT_NE(opened, nullptr) << "the template opens";
-    EXPECT_TRUE(opened->GetPathName().empty());
+    EXPECT_NE(opened, nullptr) << "the template opens";
+    EXPECT_TRUE(opened && opened->GetPathName().empty());
+    std::filesystem::permissions(made, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    std::filesystem::remove(made);
 }
 
 }  // namespace
