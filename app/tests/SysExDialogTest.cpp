@@ -4,7 +4,10 @@
 
 #include "app/tests/AppTestSupport.h"
 
+#include "app/dialogs/CSysExDlg.h"
 #include "app/dialogs/CSysExEditDlg.h"
+#include "interface/dialogs/MCWarnDialog.h"
+#include "interface/pickers/MCSysExList.h"
 #include "interface/controls/MCTimeEdit.h"
 #include "interface/controls/MCTimeSource.h"
 #include "notabase/model/ECSystemMessage.h"
@@ -239,6 +242,123 @@ TEST_F(SysExDialogTest, ImportAndExportThroughFiles)
     dialog.OnPreset(CSysExEditDlg::kXGSystemOn);
     dialog.resize(480, 300);
     apptest::saveScreenshot(dialog, "sysex-editor.png");
+}
+
+// The pre-start messages, top to bottom, as the list shows them, with their times.
+std::vector<std::pair<std::string, float>> prestartOrder(CSysExDlg& dialog)
+{
+    std::vector<std::pair<std::string, float>> order;
+    auto* list = plat::ui::item<MCSysExList>(&dialog, CSysExDlg::kPrestartList);
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        auto* message = dynamic_cast<ECSystemMessage*>(list->GetEvent(row));
+        order.emplace_back(message->GetMessageName(), message->GetTime()->GetSeconds());
+    }
+    return order;
+}
+
+// Moving a pre-start message re-times the whole sequence to -n .. -1 in its new order; the
+// first cannot go up nor the last down, and the move is one undo step.
+TEST_F(SysExDialogTest, MovingPrestartMessagesRetimesTheSequence)
+{
+    addSysEx(-7.0f, "A", "f0 01 f7");
+    ECSystemMessage* b = addSysEx(-5.0f, "B", "f0 02 f7");
+    ECSystemMessage* c = addSysEx(-0.5f, "C", "f0 03 f7");
+    addSysEx(1.0f, "Later", "f0 04 f7");
+    CSysExDlg dialog(&doc);
+    dialog.show();
+    auto* list = plat::ui::item<MCSysExList>(&dialog, CSysExDlg::kPrestartList);
+    using Order = std::vector<std::pair<std::string, float>>;
+    EXPECT_EQ(prestartOrder(dialog), (Order{{"A", -7.0f}, {"B", -5.0f}, {"C", -0.5f}}));
+
+    list->SelectEvent(c);
+    plat::ui::item<QAbstractButton>(&dialog, CSysExDlg::kMoveUp)->click();
+    EXPECT_EQ(prestartOrder(dialog), (Order{{"A", -3.0f}, {"C", -2.0f}, {"B", -1.0f}}));
+    EXPECT_EQ(list->topLevelItem(1)->isSelected(), true);
+    EXPECT_TRUE(doc.IsModified());
+
+    list->SelectEvent(b);
+    dialog.OnMoveDown();
+    EXPECT_EQ(prestartOrder(dialog), (Order{{"A", -3.0f}, {"C", -2.0f}, {"B", -1.0f}}));
+    list->SelectEvent(list->GetEvent(0));
+    dialog.OnMoveUp();
+    EXPECT_EQ(prestartOrder(dialog), (Order{{"A", -3.0f}, {"C", -2.0f}, {"B", -1.0f}}));
+
+    list->SelectEvent(c);
+    dialog.OnMoveUp();
+    EXPECT_EQ(prestartOrder(dialog), (Order{{"C", -3.0f}, {"A", -2.0f}, {"B", -1.0f}}));
+    performance()->Undo(1);
+    dialog.RefreshLists();
+    EXPECT_EQ(prestartOrder(dialog), (Order{{"A", -3.0f}, {"C", -2.0f}, {"B", -1.0f}}));
+    auto* normal = plat::ui::item<MCSysExList>(&dialog, CSysExDlg::kList);
+    ASSERT_EQ(normal->topLevelItemCount(), 1);
+    EXPECT_EQ(normal->topLevelItem(0)->text(0), "Later");
+    dialog.resize(520, 420);
+    apptest::saveScreenshot(dialog, "sysex-messages.png");
+}
+
+// New and Edit run the editor (through the dialog hook) and show the result in the lists; Edit
+// and Remove act on the list that last had the focus; Remove asks first and does nothing
+// without consent or without a selection.
+TEST_F(SysExDialogTest, NewEditAndRemoveFromTheLists)
+{
+    ECSystemMessage* early = addSysEx(-1.0f, "Early", "f0 01 f7");
+    std::function<void(QDialog&)> answer;
+    int runs = 0;
+    plat::ui::ModalHooks::Hooks hooks;
+    hooks.runDialog = [&](QDialog& dialog) {
+        ++runs;
+        dialog.show();
+        answer(dialog);
+        return dialog.result();
+    };
+    plat::ui::ModalHooks::Scoped scope(hooks);
+    CSysExDlg dialog(&doc);
+    dialog.show();
+    auto* prestart = plat::ui::item<MCSysExList>(&dialog, CSysExDlg::kPrestartList);
+    auto* normal = plat::ui::item<MCSysExList>(&dialog, CSysExDlg::kList);
+
+    answer = [](QDialog& editor) {
+        plat::ui::item<QLineEdit>(&editor, CSysExEditDlg::kName)->setText("Reset");
+        plat::ui::item<QPlainTextEdit>(&editor, CSysExEditDlg::kData)->setPlainText("f0 7e 7f 09 01 f7");
+        editor.accept();
+    };
+    dialog.OnNew();
+    ASSERT_EQ(normal->topLevelItemCount(), 1);
+    EXPECT_EQ(normal->topLevelItem(0)->text(0), "Reset");
+
+    answer = [](QDialog& editor) {
+        EXPECT_EQ(plat::ui::item<QLineEdit>(&editor, CSysExEditDlg::kName)->text(), "Early");
+        plat::ui::item<QLineEdit>(&editor, CSysExEditDlg::kName)->setText("First");
+        editor.accept();
+    };
+    dialog.OnEdit();
+    EXPECT_EQ(runs, 1) << "nothing selected: no editor";
+    QApplication::setActiveWindow(&dialog);
+    prestart->SelectEvent(early);
+    EXPECT_EQ(dialog.GetActiveList(), prestart);
+    dialog.OnEdit();
+    EXPECT_EQ(early->GetMessageName(), "First");
+    EXPECT_EQ(prestart->topLevelItem(0)->text(0), "First");
+
+    answer = [](QDialog& warning) { warning.reject(); };
+    QApplication::setActiveWindow(&dialog);
+    normal->SelectEvent(normal->GetEvent(0));
+    EXPECT_EQ(dialog.GetActiveList(), normal);
+    const int before = runs;
+    dialog.OnRemove();
+    EXPECT_EQ(runs, before + 1);
+    EXPECT_EQ(messages().size(), 2u);
+    answer = [](QDialog& warning) {
+        EXPECT_NE(dynamic_cast<MCWarnDialog*>(&warning), nullptr);
+        warning.accept();
+    };
+    dialog.OnRemove();
+    EXPECT_EQ(normal->topLevelItemCount(), 0);
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0], early);
+    normal->clearSelection();
+    dialog.OnRemove();
+    EXPECT_EQ(messages().size(), 1u);
 }
 
 }  // namespace
