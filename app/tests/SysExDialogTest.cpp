@@ -12,7 +12,10 @@
 #include "interface/controls/MCTimeSource.h"
 #include "notabase/model/ECSystemMessage.h"
 #include "notabase/score/ECConductorStaff.h"
+#include "platform/media/Backend.h"
+#include "platform/media/memory/MemoryProvider.h"
 #include "sequencer/data/DCsqSysMsg.h"
+#include "wavegate/CMidiOut.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -359,6 +362,53 @@ TEST_F(SysExDialogTest, NewEditAndRemoveFromTheLists)
     normal->clearSelection();
     dialog.OnRemove();
     EXPECT_EQ(messages().size(), 1u);
+}
+
+// Send Now puts each selected playing message on every MIDI output, queued for the next slice
+// of the driver; unselected ones stay home. Send Pre-Start sends the pre-start sequence.
+TEST_F(SysExDialogTest, SendNowReachesEveryMidiOutput)
+{
+    auto timers = std::make_unique<plat::media::ManualTimerService>(10000);
+    plat::media::ManualTimerService* clock = timers.get();
+    auto memory = std::make_unique<plat::media::MemoryProvider>(*clock, 3, 0);
+    plat::media::MemoryProvider* outputs = memory.get();
+    std::vector<std::unique_ptr<plat::media::DeviceProvider>> providers;
+    providers.push_back(std::move(memory));
+    auto previous = plat::media::Backend::install(
+        std::make_unique<plat::media::Backend>(std::move(timers), std::move(providers)));
+    {
+        CWavegate wavegate;
+        ASSERT_EQ(wavegate.Initialize(CWavegate::WG_INIT_MIDI), 1);
+        wavegate.OpenDevices();
+        ASSERT_EQ(wavegate.StartDevices(), 1);
+        addSysEx(-1.0f, "Early", "f0 01 f7");
+        ECSystemMessage* chosen = addSysEx(1.0f, "Chosen", "f0 7e 7f 09 01 f7");
+        addSysEx(2.0f, "Other", "f0 02 f7");
+        CSysExDlg dialog(&doc);
+        dialog.show();
+        plat::ui::item<MCSysExList>(&dialog, CSysExDlg::kList)->SelectEvent(chosen);
+        plat::ui::item<QAbstractButton>(&dialog, CSysExDlg::kSendNow)->click();
+        for (int step = 0; step < 40; ++step) {
+            clock->advance(10);
+            wavegate.SyncDriverThread();
+            for (int i = 0; i < 3; ++i)
+                static_cast<CMidiOut*>(wavegate.GetDevice(CWavegate::WG_MIDI, CWavegate::WG_OUT, i))->Sync();
+        }
+        for (int i = 0; i < 3; ++i) {
+            SCOPED_TRACE(i);
+            const auto played = outputs->midiOut(i).played();
+            ASSERT_EQ(played.size(), 1u);
+            EXPECT_EQ(played[0].bytes, (std::vector<uint8_t>{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}));
+        }
+        plat::ui::item<QAbstractButton>(&dialog, CSysExDlg::kSendPrestart)->click();
+        for (int i = 0; i < 3; ++i) {
+            SCOPED_TRACE(i);
+            const auto played = outputs->midiOut(i).played();
+            ASSERT_EQ(played.size(), 2u);
+            EXPECT_EQ(played[1].bytes, (std::vector<uint8_t>{0xF0, 0x01, 0xF7}));
+        }
+    }
+    plat::media::Backend::install(std::move(previous));
 }
 
 }  // namespace
