@@ -21,6 +21,7 @@
 #include "notabase/prefs/Preferences.h"
 #include "notabase/score/ECConductor.h"
 #include "notabase/score/ECConductorStaff.h"
+#include "platform/core/RefPtr.h"
 #include "platform/core/UserPrompt.h"
 #include "platform/ui/dialog/ItemId.h"
 #include "platform/ui/dialog/ModalHooks.h"
@@ -312,11 +313,11 @@ void CSysExEditDlg::applyChange(const FCMidiSysEx& bytes)
         return;
     MCCommandList list;
     if (!m_element) {
-        auto* message = new ECSystemMessage(0);
+        plat::RefPtr<ECSystemMessage> message(new ECSystemMessage(0));
         message->SetMessageName(m_name);
         message->SetTime(&m_time);
         auto* add = static_cast<CCAddSysEx*>(list.GetCommand(CommandIds::CCAddSysEx, &CCAddSysEx::classObject));
-        add->Add(message, conductor->GetConductorStaff(), bytes);
+        add->Add(message.get(), conductor->GetConductorStaff(), bytes);
     } else {
         const MCTime* at = m_element->GetTime();
         if (!at || *at != m_time) {
