@@ -34,6 +34,9 @@ constexpr plat::Resources::Entry kStrings[] = {
     {sysExWriteError, "There was an unexpected error while saving sysex binary.\nError code: %d"},
     {showAll, "Show All\tCtrl+K"},
     {hideAll, "Hide All\tCtrl+K"},
+    {undoStart, "< Start >"},
+    {clearUndoTitle, "Clear Undo History"},
+    {clearUndo, "This operation clears the undo stack and cannot be undone.  Do you want to proceed?"},
     {autosaving, "Autosaving Modified Documents..."},
     {frameClass, "Quavix 6"},
 };

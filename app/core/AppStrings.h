@@ -31,6 +31,9 @@ enum : uint32_t {
     sysExWriteError = 839,      // "%d": the system error code
     showAll = 920,
     hideAll = 921,
+    undoStart = 1455,
+    clearUndoTitle = 1456,
+    clearUndo = 1457,
     autosaving = 11580,
     frameClass = 57344,
 };
