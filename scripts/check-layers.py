@@ -53,12 +53,13 @@ FOLDER_RANKS = {
         "dialogs": 3,
     },
     # The program: its shared pieces (texts, pictures, command line, hot keys, crash report),
-    # then its windows, then the application; the background library and the template maker
-    # stand apart at the bottom.
+    # then its dialogs, then its windows, then the application; the background and button
+    # picture libraries and the template maker stand apart at the bottom.
     "app": {
         "core": 0, "backdrape": 0, "knobset": 0, "templates": 0,
-        "frame": 1,
-        "program": 2,
+        "dialogs": 1,
+        "frame": 2,
+        "program": 3,
     },
     "rack": {
         "plinthart": 0,

@@ -116,9 +116,31 @@ QIcon ProgramIcon()
     return icon;
 }
 
+QImage PaintMoveArrow(int scale, bool up, bool pressed)
+{
+    QImage image(20 * scale, 18 * scale, QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
+    // Pure blue is the buttons' transparent colour.
+    image.fill(QColor(0, 0, 255));
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(24, 24, 24));
+    const qreal shift = pressed ? 1 : 0;
+    const qreal top = 4 + shift, bottom = 13 + shift, left = 4 + shift, right = 16 + shift;
+    const QPointF tip(10 + shift, up ? top : bottom);
+    const QPointF points[] = {tip, QPointF(left, up ? bottom : top), QPointF(right, up ? bottom : top)};
+    p.drawPolygon(points, 3);
+    return image;
+}
+
 namespace {
 
 const plat::ui::ImageResources::Entry kImages[] = {
+    {"MOVEUP0", [](int scale) { return PaintMoveArrow(scale, true, false); }},
+    {"MOVEUP1", [](int scale) { return PaintMoveArrow(scale, true, true); }},
+    {"MOVEDOWN0", [](int scale) { return PaintMoveArrow(scale, false, false); }},
+    {"MOVEDOWN1", [](int scale) { return PaintMoveArrow(scale, false, true); }},
     {plat::ui::ImageResources::imageName(splash), [](int scale) { return PaintSplash(scale); }},
     {plat::ui::ImageResources::imageName(programIcon), [](int scale) { return PaintIcon(scale); }},
 };

@@ -4,13 +4,17 @@
 #include <QImage>
 
 // The program's own pictures, painted in code and registered as images of the program's
-// module: the splash picture (200), which is also the source of the shared palette.
+// module: the splash picture (200), which is also the source of the shared palette, and the
+// list arrows.
 namespace AppImages {
 inline constexpr unsigned splash = 200;
 inline constexpr unsigned programIcon = 128;
 
 QImage PaintSplash(int scale);
 QImage PaintIcon(int scale);
+// The arrows of the buttons that move an entry of a list up or down ("MOVEUP0", "MOVEUP1",
+// "MOVEDOWN0", "MOVEDOWN1"), on pure blue.
+QImage PaintMoveArrow(int scale, bool up, bool pressed);
 // The program's icon at 16, 32 and 64 pixels.
 QIcon ProgramIcon();
 }  // namespace AppImages

@@ -24,11 +24,26 @@ enum : uint32_t {
     templateExists = 386,       // "%s": the name
     templateNameInvalid = 387,
     credits = 210,
+    sysExListTip = 805,
+    sysExSendTip = 806,
+    sysExNoUndoTitle = 815,
+    sysExNoUndo = 816,
+    sysExNameTip = 821,
+    sysExTimeTip = 822,
+    sysExDataTip = 824,
+    sysExFileFilter = 835,
+    sysExReadErrorTitle = 836,
+    sysExReadError = 837,       // "%d": the system error code
+    sysExWriteErrorTitle = 838,
+    sysExWriteError = 839,      // "%d": the system error code
     showAll = 920,
     hideAll = 921,
     waveOpenError = 1435,    // "%s"
     waveChosenNotPcm = 1436,
     waveNotPcm = 1437,       // "%s"
+    undoStart = 1455,
+    clearUndoTitle = 1456,
+    clearUndo = 1457,
     autosaving = 11580,
     frameClass = 57344,
 };
