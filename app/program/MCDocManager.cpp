@@ -340,10 +340,8 @@ int MCDocManager::RelinkMissingWave(ECWave* clip, MCCommandList* list)
 {
     if (!clip || !list)
         return 0;
-    auto* remove = static_cast<CCRemove*>(list->GetCommand(CommandIds::CCRemove, &CCRemove::classObject));
-    remove->SetSynchronous(1);
-    remove->Remove(clip);
-
+    // The clip stays unless a file to replace it was chosen: a wave on a drive that is only
+    // missing for now must not be lost with the next save.
     const std::string text =
         plat::format(AppStrings::text(AppStrings::waveMissing).c_str(), clip->GetFileName().c_str(), clip->GetTrack());
     if (Tell(text, plat::UserPrompt::Buttons::yesNo) != plat::UserPrompt::Answer::yes)
@@ -368,6 +366,9 @@ int MCDocManager::RelinkMissingWave(ECWave* clip, MCCommandList* list)
     wave->SetVoiceTrack(0, waveTrack->GetTrack());
     const MCTime duration(static_cast<float>(CWaveFile::FileDuration(chosen.c_str())) / 1000.0f);
     wave->SetDuration(&duration);
+    auto* remove = static_cast<CCRemove*>(list->GetCommand(CommandIds::CCRemove, &CCRemove::classObject));
+    remove->SetSynchronous(1);
+    remove->Remove(clip);
     auto* add = static_cast<CCAdd*>(list->GetCommand(CommandIds::CCAdd, &CCAdd::classObject));
     add->SetSynchronous(1);
     add->Add(wave, waveTrack, FCMidi::MidiNull());

@@ -49,7 +49,8 @@ public:
     int SetUpDocument(MCOpusDoc* document, int newDocument);
     void NameTracks(MCOpusDoc* document);
     void RelinkWaves(MCOpusDoc* document);
-    // The clip goes in every case; 1 when the user linked a readable PCM file in its place.
+    // Asks for a new file; 1 when the user linked a readable PCM file, which replaces the clip.
+    // Otherwise the clip stays.
     int RelinkMissingWave(ECWave* clip, MCCommandList* list);
 
     COpenDialog& OpenDialog() { return m_openDialog; }
