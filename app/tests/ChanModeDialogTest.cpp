@@ -1,8 +1,4 @@
-// The meter map speaks of emit, which Qt defines away: it comes before any Qt header.
-#include "notabase/model/ECMeter.h"
-#include "notabase/model/ECMeterEnv.h"
-
-#include "app/tests/AppTestSupport.h"
+#include "app/tests/ConductorDialogTest.h"
 
 #include "app/dialogs/CChanModeDlg.h"
 #include "app/dialogs/CChanModeEditDlg.h"
@@ -21,38 +17,9 @@
 
 namespace {
 
-class ChanModeDialogTest : public documenttest::DocumentTest {
+class ChanModeDialogTest : public ConductorDialogTest {
 protected:
-    MCOpusDoc doc;
-    std::unique_ptr<MCSequenceTimeSource> times;
-
-    void SetUp() override
-    {
-        DocumentTest::SetUp();
-        FillPiece(doc, 1, 8);
-        times = std::make_unique<MCSequenceTimeSource>(*doc.GetSequence());
-        MCTimeSource::SetActiveProvider([this] { return times.get(); });
-    }
-    void TearDown() override
-    {
-        MCTimeSource::SetActiveProvider(nullptr);
-        DocumentTest::TearDown();
-    }
-
-    ECPerformance* performance() { return doc.GetBaseEvent(); }
-    ECConductorStaff* staff() { return performance()->GetConductor()->GetConductorStaff(); }
-
-    std::vector<ECChannelMode*> modes()
-    {
-        std::vector<ECChannelMode*> found;
-        if (MCEventList* children = staff()->GetChildren()) {
-            for (ECBase* child : *children) {
-                if (auto* mode = dynamic_cast<ECChannelMode*>(child))
-                    found.push_back(mode);
-            }
-        }
-        return found;
-    }
+    std::vector<ECChannelMode*> modes() { return conductorChildren<ECChannelMode>(); }
 
     ECChannelMode* addMode(float time, int type, int device, int channel)
     {

@@ -1,8 +1,4 @@
-// The meter map speaks of emit, which Qt defines away: it comes before any Qt header.
-#include "notabase/model/ECMeter.h"
-#include "notabase/model/ECMeterEnv.h"
-
-#include "app/tests/AppTestSupport.h"
+#include "app/tests/ConductorDialogTest.h"
 
 #include "app/dialogs/CSysExDlg.h"
 #include "app/dialogs/CSysExEditDlg.h"
@@ -34,39 +30,9 @@ std::vector<uint8_t> bytesOf(const FCMidiSysEx& message)
     return {message.GetSysExBuf(), message.GetSysExBuf() + message.GetSysExBufLength()};
 }
 
-class SysExDialogTest : public documenttest::DocumentTest {
+class SysExDialogTest : public ConductorDialogTest {
 protected:
-    MCOpusDoc doc;
-    std::unique_ptr<MCSequenceTimeSource> times;
-
-    void SetUp() override
-    {
-        DocumentTest::SetUp();
-        FillPiece(doc, 1, 8);
-        times = std::make_unique<MCSequenceTimeSource>(*doc.GetSequence());
-        MCTimeSource::SetActiveProvider([this] { return times.get(); });
-    }
-    void TearDown() override
-    {
-        MCTimeSource::SetActiveProvider(nullptr);
-        DocumentTest::TearDown();
-    }
-
-    ECPerformance* performance() { return doc.GetBaseEvent(); }
-    ECConductorStaff* staff() { return performance()->GetConductor()->GetConductorStaff(); }
-
-    // The system messages directly under the conductor staff, in child order.
-    std::vector<ECSystemMessage*> messages()
-    {
-        std::vector<ECSystemMessage*> found;
-        if (MCEventList* children = staff()->GetChildren()) {
-            for (ECBase* child : *children) {
-                if (auto* message = dynamic_cast<ECSystemMessage*>(child))
-                    found.push_back(message);
-            }
-        }
-        return found;
-    }
+    std::vector<ECSystemMessage*> messages() { return conductorChildren<ECSystemMessage>(); }
 
     static std::vector<uint8_t> bytesOf(ECSystemMessage* element)
     {

@@ -1,4 +1,3 @@
-// The meter map speaks of emit, which Qt defines away: it comes before any Qt header.
 #include "notabase/model/ECMeter.h"
 #include "notabase/model/ECMeterEnv.h"
 

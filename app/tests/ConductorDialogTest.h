@@ -1,0 +1,48 @@
+#pragma once
+
+#include "app/tests/AppTestSupport.h"
+
+#include "interface/controls/MCTimeSource.h"
+#include "notabase/score/ECConductor.h"
+#include "notabase/score/ECConductorStaff.h"
+
+#include <memory>
+#include <vector>
+
+// A one-staff piece whose dialogs edit the messages under its conductor staff, with the time
+// edits converting through the piece's own meter map.
+class ConductorDialogTest : public documenttest::DocumentTest {
+protected:
+    MCOpusDoc doc;
+    std::unique_ptr<MCSequenceTimeSource> times;
+
+    void SetUp() override
+    {
+        DocumentTest::SetUp();
+        FillPiece(doc, 1, 8);
+        times = std::make_unique<MCSequenceTimeSource>(*doc.GetSequence());
+        MCTimeSource::SetActiveProvider([this] { return times.get(); });
+    }
+    void TearDown() override
+    {
+        MCTimeSource::SetActiveProvider(nullptr);
+        DocumentTest::TearDown();
+    }
+
+    ECPerformance* performance() { return doc.GetBaseEvent(); }
+    ECConductorStaff* staff() { return performance()->GetConductor()->GetConductorStaff(); }
+
+    // The elements of one kind directly under the conductor staff, in child order.
+    template <typename Element>
+    std::vector<Element*> conductorChildren()
+    {
+        std::vector<Element*> found;
+        if (MCEventList* children = staff()->GetChildren()) {
+            for (ECBase* child : *children) {
+                if (auto* element = dynamic_cast<Element*>(child))
+                    found.push_back(element);
+            }
+        }
+        return found;
+    }
+};
