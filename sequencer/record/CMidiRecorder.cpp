@@ -293,6 +293,9 @@ void CMidiRecorder::Record(unsigned device, const FCMidi* message, uint32_t ms)
         return;
 
     const bool stepping = m_sequence->TestState(CSequence::stateStepRecording) != 0;
+    // A rest means something only to step recording.
+    if (!message && !stepping)
+        return;
     if (stepping) {
         const bool noteOn = message && message->IsNoteOn();
         const bool noteOff = message && message->IsNoteOff();
