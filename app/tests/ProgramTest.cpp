@@ -51,7 +51,7 @@ protected:
         // The program as installed: itself, the files beside it and the test views.
         const fs::path prog = m_dir / "prog";
         fs::create_directories(prog / "PlugIns");
-        for (const char* name : {"Quavix", "libBackdrape.so", "addr.sys", "Music.tip"})
+        for (const char* name : {"Quavix", "libBackdrape.so", "libKnobset.so", "addr.sys", "Music.tip"})
             fs::copy(fs::path(QUAVIX_BIN) / name, prog / name);
         fs::copy(fs::path(QUAVIX_BIN) / "Templates", prog / "Templates", fs::copy_options::recursive);
         fs::copy(fs::path(QUAVIX_TEST_PLUGINS) / "libTestView.so", prog / "PlugIns" / "libTestView.so");

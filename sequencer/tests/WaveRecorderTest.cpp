@@ -275,7 +275,9 @@ TEST_F(WaveRecorderTest, AWaveFileWithoutSoundMakesNoClip)
 TEST_F(WaveRecorderTest, AnAddedWaveTrackPlaysAtItsStoredGainUnderTheMasterGain)
 {
     m_sequence->SetMasterGain(0.5f);
+    // Held by the test: a track in no piece is otherwise taken apart when the loop runs.
     auto* track = new ECWaveTrack(m_piece.Conductor(), m_piece.Performance());
+    track->Ref();
     auto* data = plat::dynamicDowncast<DCsqWaveTrack>(track->GetData(0, 1));
     ASSERT_NE(data, nullptr);
     data->SetTrackGain(1.0f);
@@ -285,7 +287,6 @@ TEST_F(WaveRecorderTest, AnAddedWaveTrackPlaysAtItsStoredGainUnderTheMasterGain)
     plat::MessageLoop::current().pump();
     EXPECT_NE(data->GetDSParams().volume, before) << "the gain is applied again under the sequence's master gain";
     EXPECT_EQ(m_sequence->GetWaveScoreMgr().AddEventData(nullptr), nullptr);
-    track->Ref();
     track->Unref(1);
 }
 
