@@ -5,11 +5,13 @@
 #include "sequencer/layers/LCsqAccent.h"
 #include "sequencer/layers/LCsqPreferences.h"
 #include "sequencer/layers/LCsqQuantize.h"
+#include "sequencer/play/CSeqMetronome.h"
 #include "sequencer/record/CMidiRecorder.h"
 #include "sequencer/transport/CSequence.h"
 #include "wavegate/CWaveOut.h"
 #include "wavegate/CWavegate.h"
 
+#include <algorithm>
 #include <string>
 
 std::array<int, MCSeqPreferences::entryCount> MCSeqPreferences::s_playbackEntries{};
@@ -160,6 +162,21 @@ void MCSeqPreferences::UpdatePreferences(CSequence* sequence)
     sequence->SetIgnoreTrackStates(LoadIntPreference(kSave, "Ignore Track State", 1));
     sequence->SetIgnoreFilters(LoadIntPreference(kSave, "Ignore Filters", 0));
     sequence->SetIgnoreFlowControl(LoadIntPreference(kSave, "Ignore Repeats", 0));
+
+    // The two clicks: note-ons on the metronome's channel, held to what a message can carry.
+    CSeqMetronome& metronome = sequence->GetMetronome();
+    const auto dataByte = [](int value) { return static_cast<MIDIWORD>(std::clamp(value, 0, 127)); };
+    const MIDIWORD status = 0x90u | static_cast<MIDIWORD>(std::clamp(LoadIntPreference(kMetronome, "Channel", 10), 1, 16) - 1);
+    const MIDIWORD first = status | dataByte(LoadIntPreference(kMetronome, "Pitch 1", 76)) << 8 |
+                           dataByte(LoadIntPreference(kMetronome, "Velocity 1", 127)) << 16;
+    const MIDIWORD second = status | dataByte(LoadIntPreference(kMetronome, "Pitch 2", 77)) << 8 |
+                            dataByte(LoadIntPreference(kMetronome, "Velocity 2", 127)) << 16;
+    metronome.EnableMetroPlay(LoadIntPreference(kMetronome, "Play Enable", 0));
+    metronome.EnableMetroRecord(LoadIntPreference(kMetronome, "Record Enable", 1));
+    metronome.SetMetronomeMidi(LoadIntPreference(kMetronome, "Source", 1));
+    metronome.SetMetronomeDevice(static_cast<unsigned>(std::max(0, LoadIntPreference(kMetronome, "Device", 0))));
+    metronome.SetPrimaryPulse(FCMidi(first));
+    metronome.SetSecondaryPulse(FCMidi(second));
 
     sequence->SetInputWaveDevice(LoadIntPreference(kWaveAudio, "Default Input Device", 0));
     sequence->SetOutputWaveDevice(LoadIntPreference(kWaveAudio, "Default Output Device", 0));

@@ -14,8 +14,10 @@
 
 namespace {
 
-constexpr uint8_t kPrimaryKey = 64;
-constexpr uint8_t kSecondaryKey = 50;
+// The clicks the preferences give a sequence when it is attached: note-ons on channel 10.
+constexpr uint8_t kClickStatus = 0x99;
+constexpr uint8_t kPrimaryKey = 76;
+constexpr uint8_t kSecondaryKey = 77;
 
 // The metronome clicks on output 1; the music plays on output 0.
 class MetronomeTest : public PlayerFixture {
@@ -144,7 +146,7 @@ TEST_F(MetronomeTest, ADownbeatStartClicksThePrimaryFirstAndEachClickOnce)
         if (!played.immediate)
             heard.push_back({1, played.streamMs, played.bytes});
     ASSERT_GE(heard.size(), 4u);
-    EXPECT_EQ(heard[0].bytes, (std::vector<uint8_t>{0x90, kPrimaryKey, 127}));
+    EXPECT_EQ(heard[0].bytes, (std::vector<uint8_t>{kClickStatus, kPrimaryKey, 127}));
     int ons = 0;
     int offs = 0;
     for (const Heard& h : heard) {

@@ -7,6 +7,7 @@
 #include "platform/core/Profile.h"
 #include "sequencer/layers/LCsqPreferences.h"
 #include "sequencer/layers/LCsqQuantize.h"
+#include "sequencer/play/CSeqMetronome.h"
 #include "sequencer/prefs/MCSeqPreferences.h"
 #include "sequencer/transport/CSequence.h"
 #include "wavegate/CWaveOut.h"
@@ -179,6 +180,14 @@ TEST_F(SeqPreferencesTest, AnUpdateHandsEveryValueToItsReceiver)
     SaveIntPreference("Sequencer\\Shuttle", "Replace Mode", 1);
     SaveIntPreference("Sequencer\\Shuttle", "LeadInCount", 3);
     SaveIntPreference("Sequencer", "GlobalPPQ", 480);
+    SaveIntPreference("Sequencer\\Midi\\Metronome", "Channel", 3);
+    SaveIntPreference("Sequencer\\Midi\\Metronome", "Pitch 1", 60);
+    SaveIntPreference("Sequencer\\Midi\\Metronome", "Velocity 1", 300);  // held to 127
+    SaveIntPreference("Sequencer\\Midi\\Metronome", "Pitch 2", 61);
+    SaveIntPreference("Sequencer\\Midi\\Metronome", "Velocity 2", 90);
+    SaveIntPreference("Sequencer\\Midi\\Metronome", "Play Enable", 1);
+    SaveIntPreference("Sequencer\\Midi\\Metronome", "Record Enable", 0);
+    SaveIntPreference("Sequencer\\Midi\\Metronome", "Source", 0);
     const long ppq = MCTime::GlobalPPQ;
     MCSeqPreferences::UpdatePreferences(&sequence);
 
@@ -219,6 +228,12 @@ TEST_F(SeqPreferencesTest, AnUpdateHandsEveryValueToItsReceiver)
     EXPECT_EQ(sequence.RecordReplaceEnabled(), 1);
     EXPECT_EQ(sequence.GetNumLeadInMeasures(), 3);
     EXPECT_EQ(MCTime::GlobalPPQ, 480);
+    const CSeqMetronome& metronome = sequence.GetMetronome();
+    EXPECT_EQ(metronome.GetPrimaryPulse().GetValue(), 0x7F3C92u);
+    EXPECT_EQ(metronome.GetSecondaryPulse().GetValue(), 0x5A3D92u);
+    EXPECT_EQ(metronome.MetroPlayEnabled(), 1);
+    EXPECT_EQ(metronome.MetroRecordEnabled(), 0);
+    EXPECT_EQ(metronome.GetMetronomeMidi(), 0);
     MCTime::SetGlobalPPQ(ppq);
     MCSeqPreferences::UpdatePreferences(nullptr);
 
