@@ -600,7 +600,8 @@ TEST_F(TransportTest, RecordLocatesToTheLoopWhileTheCallbackStillDrains)
     WhileTheClockRuns([this] { Seq().Record(); });
     EXPECT_EQ(document.located, std::vector<float>{2.0f});
     EXPECT_EQ(PlayState(), CSequence::statePlaying);
-    EXPECT_EQ(Seq().TestState(CSequence::stateRecordLeadIn), 1);
+    // The clock runs freely while Record waits, so the lead-in may already be over.
+    EXPECT_NE(Seq().TestState(CSequence::stateRecordLeadIn | CSequence::stateRecording), 0);
     EXPECT_NE(Seq().GetRecordTag(), 0);
     m_piece.Performance()->RemoveStateHandlers();
     Rest();
