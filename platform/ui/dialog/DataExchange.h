@@ -20,7 +20,7 @@ public:
 // a validation that fails calls fail(), which tells the user through the prompt hook, puts
 // the focus on the prepared control (selecting its text) and throws DataExchangeFailure.
 //
-// The exchanges of other controls (the Parts' own) are free functions over the same object:
+// The exchanges of other controls (our own controls') are free functions over the same object:
 // they call control<T>(id) and read or write the control as saving() says.
 class PLATUI_API DataExchange {
 public:
