@@ -1,7 +1,10 @@
 #include "app/tests/AppTestSupport.h"
 
+#include "app/dialogs/ACFindTrackVoice.h"
 #include "app/dialogs/CMouseSelectDlg.h"
 #include "interface/controls/MCCheckList.h"
+#include "notabase/actions/ACFindEvents.h"
+#include "notabase/model/EventTypes.h"
 #include "notabase/names/DisplayNames.h"
 #include "notabase/prefs/Preferences.h"
 #include "notabase/states/MCStateMgr.h"
@@ -12,6 +15,10 @@
 #include <QLabel>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -121,6 +128,102 @@ TEST_F(MouseSelectDialogTest, NothingCheckedStoresNotes)
     EXPECT_EQ(dialog.GetUnselected().size(), 29u);
     for (unsigned type : CMouseSelectDlg::SelectableTypes())
         EXPECT_EQ(Stored(type), type == 37 ? 1 : 0) << type;
+}
+
+// Three staves (tracks 1 to 3) with a note at each of four quarters, all on voice 0.
+class TrackVoiceFilterTest : public documenttest::DocumentTest {
+protected:
+    MCOpusDoc doc;
+
+    void SetUp() override
+    {
+        DocumentTest::SetUp();
+        FillPiece(doc, 3, 4);
+    }
+
+    ECPerformance* performance() { return doc.GetBaseEvent(); }
+
+    // The note of a track at a quarter.
+    ECBase* Note(int track, int quarter)
+    {
+        ACFindEvents all;
+        all.AddEvtType(EventId::Note);
+        all.Apply(performance());
+        for (ECBase* note : all.GetEvents()) {
+            if (note->GetVoiceTrack()->GetTrack() == track && note->GetTime()->GetSeconds() == float(quarter))
+                return note;
+        }
+        return nullptr;
+    }
+
+    // The (track, quarter) of each note found, sorted.
+    static std::vector<std::pair<int, int>> Found(ACFindTrackVoice& find)
+    {
+        std::vector<std::pair<int, int>> found;
+        for (ECBase* note : find.GetEvents()) {
+            const MCVoiceTrack* word = note->GetVoiceTrack();
+            found.emplace_back(word ? word->GetTrack() : -1, static_cast<int>(note->GetTime()->GetSeconds()));
+        }
+        std::sort(found.begin(), found.end());
+        return found;
+    }
+};
+
+// Track 0 and the wildcard track pass any track filter, the wildcard voice any voice filter;
+// below a rejected track nothing is searched, below a rejected voice the search goes on; the
+// time range leaves out its end.
+TEST_F(TrackVoiceFilterTest, FiltersByTrackVoiceAndTime)
+{
+    Note(2, 0)->SetVoiceTrack(0, 0);
+    Note(2, 1)->SetVoiceTrack(0, MCVoiceTrack::noTrack);
+    Note(1, 2)->SetVoiceTrack(0, 2);
+    Note(3, 2)->SetVoiceTrack(3, 3);
+    Note(3, 3)->SetVoiceTrack(MCVoiceTrack::noVoice, 3);
+    using Rows = std::vector<std::pair<int, int>>;
+    struct Case {
+        std::vector<unsigned> tracks, voices;
+        float from, to;
+        Rows found;
+    };
+    const Case cases[] = {
+        {{2}, {}, 0, 4, {{0, 0}, {2, 2}, {2, 3}, {2047, 1}}},
+        {{3}, {3}, 0, 4, {{3, 2}, {3, 3}}},
+        {{1, 2}, {0}, 1, 3, {{1, 1}, {2, 2}, {2, 2}, {2047, 1}}},
+        {{}, {5}, 0, 4, {{3, 3}}},
+    };
+    for (const Case& c : cases) {
+        ACFindTrackVoice find(MCTime(0.0f), MCTime(4.0f));
+        find.AddEvtType(EventId::Note);
+        find.SetTracks(c.tracks);
+        find.SetVoices(c.voices);
+        find.SetTimeRange(MCTime(c.from), MCTime(c.to), ACFindTime::openEnd);
+        find.Apply(performance());
+        EXPECT_EQ(Found(find), c.found) << c.tracks.size() << "/" << c.voices.size() << "/" << c.from;
+    }
+}
+
+// Searching only the listed elements (depth 0) judges each by itself, not its children.
+TEST_F(TrackVoiceFilterTest, DepthZeroJudgesOnlyTheListedElements)
+{
+    ECBase* note = Note(2, 1);
+    ASSERT_NE(note, nullptr);
+    ECBase* measure = performance()->GetConductor()->GetMeasure(2, MCTime(1.0f), 0, 0);
+    ASSERT_NE(measure, nullptr);
+    MCEventList list;
+    list.AddTail(measure);
+    list.AddTail(note);
+    ACFindTrackVoice find(MCTime(0.0f), MCTime(4.0f));
+    find.AddEvtType(EventId::Note);
+    find.SetDepth(0);
+    find.Apply(&list, 1);
+    EXPECT_EQ(Found(find), (std::vector<std::pair<int, int>>{{2, 1}}));
+
+    ACFindTrackVoice deep(MCTime(0.0f), MCTime(4.0f));
+    deep.AddEvtType(EventId::Note);
+    MCEventList measureOnly;
+    measureOnly.AddTail(measure);
+    deep.Apply(&measureOnly, 1);
+    EXPECT_FALSE(Found(deep).empty());
 }
 
 }  // namespace
