@@ -50,6 +50,9 @@ constexpr plat::Resources::Entry kStrings[] = {
     {clearUndo, "This operation clears the undo stack and cannot be undone.  Do you want to proceed?"},
     {autosaving, "Autosaving Modified Documents..."},
     {frameClass, "Quavix 6"},
+    {gotoAdvancedOff, "&Advanced >>"},
+    {gotoAdvancedOn, "&Advanced <<"},
+    {gotoPastEnd, "The location you specified is past the end of this file.  Relocating to the end."},
 };
 
 const plat::Resources::Registration registration(module, kStrings);
