@@ -49,6 +49,8 @@ enum : uint32_t {
     gotoAdvancedOff = 161,
     gotoAdvancedOn = 162,
     gotoPastEnd = 1085,
+    badPlayRegion = 1165,
+    badRecordRegion = 1166,
 };
 
 std::string text(uint32_t id);

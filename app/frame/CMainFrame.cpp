@@ -4,6 +4,7 @@
 #include "app/core/AppStrings.h"
 #include "app/core/CTransportEnable.h"
 #include "app/dialogs/CGoToDlg.h"
+#include "app/dialogs/CPerformanceOptionsDlg.h"
 #include "app/frame/CClientWnd.h"
 #include "app/frame/CSaveTemplateDlg.h"
 #include "app/frame/CSplashWnd.h"
@@ -703,6 +704,10 @@ bool CMainFrame::onCommand(uint32_t id)
         return true;
     case 38600:
         SaveAsTemplate();
+        return true;
+    case 773:
+        if (doc)
+            CPerformanceOptionsDlg::Run(doc, this);
         return true;
     case CTimeBar::kGotoCommand:
         if (doc && doc->GetBaseEvent() && m_timeBar)
