@@ -50,6 +50,11 @@ constexpr plat::Resources::Entry kStrings[] = {
     {clearUndo, "This operation clears the undo stack and cannot be undone.  Do you want to proceed?"},
     {autosaving, "Autosaving Modified Documents..."},
     {frameClass, "Quavix 6"},
+    {gotoAdvancedOff, "&Advanced >>"},
+    {gotoAdvancedOn, "&Advanced <<"},
+    {gotoPastEnd, "The location you specified is past the end of this file.  Relocating to the end."},
+    {badPlayRegion, "You have specified an invalid play region.  Be sure the start and stop times are not the same or there will be no playback."},
+    {badRecordRegion, "You have specified an invalid record region.  Be sure the start and stop times are not the same or there will be no recording."},
 };
 
 const plat::Resources::Registration registration(module, kStrings);

@@ -46,6 +46,11 @@ enum : uint32_t {
     clearUndo = 1457,
     autosaving = 11580,
     frameClass = 57344,
+    gotoAdvancedOff = 161,
+    gotoAdvancedOn = 162,
+    gotoPastEnd = 1085,
+    badPlayRegion = 1165,
+    badRecordRegion = 1166,
 };
 
 std::string text(uint32_t id);

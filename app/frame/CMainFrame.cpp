@@ -3,6 +3,8 @@
 #include "app/core/AppImages.h"
 #include "app/core/AppStrings.h"
 #include "app/core/CTransportEnable.h"
+#include "app/dialogs/CGoToDlg.h"
+#include "app/dialogs/CPerformanceOptionsDlg.h"
 #include "app/frame/CClientWnd.h"
 #include "app/frame/CSaveTemplateDlg.h"
 #include "app/frame/CSplashWnd.h"
@@ -703,6 +705,14 @@ bool CMainFrame::onCommand(uint32_t id)
     case 38600:
         SaveAsTemplate();
         return true;
+    case 773:
+        if (doc)
+            CPerformanceOptionsDlg::Run(doc, this);
+        return true;
+    case CTimeBar::kGotoCommand:
+        if (doc && doc->GetBaseEvent() && m_timeBar)
+            CGoToDlg::Run(doc->GetBaseEvent(), m_timeBar->GetTime(), this);
+        return true;
     case 38611:
         if (QDockWidget* inspector = m_toolWindows[2]) {
             inspector->show();
@@ -774,6 +784,7 @@ bool CMainFrame::onUpdateCommand(uint32_t id, plat::ui::CommandState& state)
         state.text = AppStrings::text(AnyToolBarVisible() ? AppStrings::hideAll : AppStrings::showAll);
         return true;
     case 38600:
+    case CTimeBar::kGotoCommand:
         state.enabled = doc != nullptr;
         return true;
     case 39000:

@@ -1,0 +1,156 @@
+#include "app/tests/ConductorDialogTest.h"
+
+#include "app/core/AppStrings.h"
+#include "app/dialogs/CGoToDlg.h"
+#include "interface/controls/MCTimeEdit.h"
+#include "notabase/model/ECText.h"
+#include "notabase/prefs/Preferences.h"
+#include "notabase/score/ECConductor.h"
+#include "notabase/score/ECConductorStaff.h"
+#include "platform/ui/dialog/ControlNotice.h"
+
+#include <QCheckBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSlider>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class GoToDialogTest : public ConductorDialogTest {
+protected:
+    void SetUp() override
+    {
+        ConductorDialogTest::SetUp();
+        for (const auto& [name, value] : {std::pair{"ShowMarkers", 1}, {"ShowRehearsal", 1}, {"ShowText", 0},
+                                          {"ShowCue", 1}, {"Advanced", 1}})
+            SaveIntPreference("Settings\\Goto", name, value);
+    }
+
+    void addText(float time, int type, const std::string& text)
+    {
+        auto* element = new ECText(static_cast<unsigned char>(type), text);
+        const MCTime at(time);
+        element->SetTime(&at);
+        EXPECT_TRUE(staff()->AddChild(element, 1));
+    }
+
+    MCTime end() { return performance()->GetConductor()->GetMaxMeasureEndTime(); }
+
+    static std::vector<std::string> listed(CGoToDlg& dialog)
+    {
+        std::vector<std::string> texts;
+        auto* list = plat::ui::item<QListWidget>(&dialog, CGoToDlg::kMarkerList);
+        for (int i = 0; i < list->count(); ++i)
+            texts.push_back(list->item(i)->text().toStdString());
+        return texts;
+    }
+
+    static long beatsOf(const MCTime& time) { return time.GetTicks(MCTime::GlobalPPQ) / MCTime::GlobalPPQ; }
+};
+
+// Markers, rehearsal letters and cue points are listed in time order by their filters; an
+// empty marker and text types the list does not know are left out; a filter clicked off
+// takes its texts away and is remembered when the dialog goes.
+TEST_F(GoToDialogTest, MarkerListFollowsTheFilters)
+{
+    addText(2.0f, 5, "Verse");
+    addText(1.0f, 5, "");
+    addText(3.0f, 6, "Hit");
+    addText(0.0f, 14, "A");
+    addText(1.5f, 7, "Tempo words");
+    {
+        CGoToDlg dialog(performance(), MCTime::TimeZero());
+        dialog.show();
+        EXPECT_EQ(listed(dialog), (std::vector<std::string>{"A", "Verse", "Hit"}));
+        plat::ui::item<QCheckBox>(&dialog, CGoToDlg::kShowCue)->click();
+        EXPECT_EQ(listed(dialog), (std::vector<std::string>{"A", "Verse"}));
+        plat::ui::item<QCheckBox>(&dialog, CGoToDlg::kShowRehearsal)->click();
+        EXPECT_EQ(listed(dialog), (std::vector<std::string>{"Verse"}));
+        plat::ui::item<QCheckBox>(&dialog, CGoToDlg::kShowRehearsal)->click();
+        plat::ui::item<QCheckBox>(&dialog, CGoToDlg::kShowCue)->click();
+
+        // Picking a marker moves the time and the slider to it.
+        auto* list = plat::ui::item<QListWidget>(&dialog, CGoToDlg::kMarkerList);
+        list->setCurrentRow(2);
+        EXPECT_EQ(dialog.GetTime(), MCTime(3.0f));
+        EXPECT_EQ(plat::ui::item<MCTimeEdit>(&dialog, CGoToDlg::kTime)->GetTimeValue(), MCTime(3.0f));
+        EXPECT_EQ(plat::ui::item<QSlider>(&dialog, CGoToDlg::kSlider)->value(), beatsOf(MCTime(3.0f)));
+        list->setCurrentRow(1);
+        apptest::saveScreenshot(dialog, "goto.png");
+        plat::ui::item<QCheckBox>(&dialog, CGoToDlg::kShowCue)->click();
+    }
+    EXPECT_EQ(LoadIntPreference("Settings\\Goto", "ShowCue", 1), 0);
+    EXPECT_EQ(LoadIntPreference("Settings\\Goto", "ShowMarkers", 0), 1);
+}
+
+// The slider counts whole beats up to the end; the two end buttons go to zero and to the end.
+TEST_F(GoToDialogTest, SliderAndEndButtons)
+{
+    CGoToDlg dialog(performance(), MCTime(1.0f));
+    dialog.show();
+    auto* slider = plat::ui::item<QSlider>(&dialog, CGoToDlg::kSlider);
+    auto* edit = plat::ui::item<MCTimeEdit>(&dialog, CGoToDlg::kTime);
+    EXPECT_EQ(slider->maximum(), beatsOf(end()));
+    EXPECT_EQ(slider->value(), beatsOf(MCTime(1.0f)));
+    slider->setValue(3);
+    EXPECT_EQ(edit->GetTimeValue().GetTicks(MCTime::GlobalPPQ), 3 * MCTime::GlobalPPQ);
+    EXPECT_EQ(dialog.GetTime(), edit->GetTimeValue());
+    // A changed time edit moves the slider to its whole beats.
+    edit->SetTimeValue(MCTime(5.0f));
+    plat::ui::notifyParent(edit, MCTimeEdit::kNotice);
+    EXPECT_EQ(slider->value(), beatsOf(MCTime(5.0f)));
+    EXPECT_EQ(dialog.GetTime(), MCTime(5.0f));
+    plat::ui::item<QPushButton>(&dialog, CGoToDlg::kEnd)->click();
+    EXPECT_EQ(edit->GetTimeValue(), end());
+    EXPECT_EQ(slider->value(), slider->maximum());
+    plat::ui::item<QPushButton>(&dialog, CGoToDlg::kBegin)->click();
+    EXPECT_EQ(edit->GetTimeValue(), MCTime::TimeZero());
+    EXPECT_EQ(slider->value(), 0);
+}
+
+// The advanced button shows and hides the marker part and names what it will do.
+TEST_F(GoToDialogTest, AdvancedTogglesTheMarkerPart)
+{
+    CGoToDlg dialog(performance(), MCTime::TimeZero());
+    dialog.show();
+    auto* button = plat::ui::item<QPushButton>(&dialog, CGoToDlg::kAdvanced);
+    auto* list = plat::ui::item<QListWidget>(&dialog, CGoToDlg::kMarkerList);
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_EQ(button->text().toStdString(), "&Advanced <<");
+    const int fullHeight = dialog.height();
+    button->click();
+    EXPECT_FALSE(list->isVisible());
+    EXPECT_EQ(button->text().toStdString(), "&Advanced >>");
+    EXPECT_LT(dialog.height(), fullHeight);
+    EXPECT_FALSE(dialog.IsAdvanced());
+}
+
+// OK locates the sequence; a time past the end is told and replaced by the end.
+TEST_F(GoToDialogTest, OkLocatesAndAPastEndTimeGoesToTheEnd)
+{
+    {
+        CGoToDlg dialog(performance(), MCTime(2.0f));
+        dialog.show();
+        dialog.accept();
+        EXPECT_TRUE(m_prompts.Texts().empty());
+        EXPECT_EQ(doc.GetSequence()->GetLocation(), MCTime(2.0f));
+    }
+    CGoToDlg dialog(performance(), MCTime::TimeZero());
+    dialog.show();
+    const MCTime past(end().GetSeconds() + 4.0f);
+    plat::ui::item<MCTimeEdit>(&dialog, CGoToDlg::kTime)->SetTimeValue(past);
+    dialog.accept();
+    ASSERT_EQ(m_prompts.Texts().size(), 1u);
+    EXPECT_EQ(m_prompts.Texts()[0], AppStrings::text(AppStrings::gotoPastEnd));
+    EXPECT_EQ(m_prompts.Icons()[0], plat::UserPrompt::Icon::information);
+    EXPECT_EQ(dialog.GetTime(), end());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(doc.GetSequence()->GetLocation(), end());
+}
+
+}  // namespace
