@@ -3,6 +3,7 @@
 #include "app/core/AppImages.h"
 #include "app/core/AppStrings.h"
 #include "app/core/CTransportEnable.h"
+#include "app/dialogs/CAddStaffDlg.h"
 #include "app/frame/CClientWnd.h"
 #include "app/frame/CSaveTemplateDlg.h"
 #include "app/frame/CSplashWnd.h"
@@ -702,6 +703,10 @@ bool CMainFrame::onCommand(uint32_t id)
         return true;
     case 38600:
         SaveAsTemplate();
+        return true;
+    case 38662:
+        if (MCOpusDoc* doc = ActiveDocument())
+            CAddStaffDlg::Run(doc, this);
         return true;
     case 38611:
         if (QDockWidget* inspector = m_toolWindows[2]) {

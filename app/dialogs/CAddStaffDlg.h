@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QDialog>
+
+#include <string>
+
+class MCOpusDoc;
+class MCPartBox;
+class MCTrackBox;
+class QLineEdit;
+class QRadioButton;
+class QSpinBox;
+class ECPerformance;
+
+// Adds staves made from a named part before or after a staff or after the last, with a name
+// text, clef and key signature, as one undoable step. The part and location chosen are
+// remembered under "Settings\AddStaff".
+class CAddStaffDlg : public QDialog {
+public:
+    static constexpr int kCount = 1245, kLocation = 1246, kStaff = 1249, kName = 1250, kPart = 1251;
+
+    explicit CAddStaffDlg(MCOpusDoc* doc, QWidget* parent = nullptr);
+    ~CAddStaffDlg() override;
+
+    static int Run(MCOpusDoc* doc, QWidget* parent = nullptr);
+
+    void accept() override;
+
+    // Adds one staff of the part at the staff position; count tells whether the position goes
+    // into the name.
+    static void AddStaff(ECPerformance* performance, const std::string& name, const std::string& part, int position,
+                         int count);
+
+private:
+    void UpdateEnabling();
+    int Location() const;
+
+    MCOpusDoc* m_doc;
+    int m_staves = 0;
+    QSpinBox* m_count;
+    QRadioButton* m_locations[3];
+    MCTrackBox* m_staff;
+    QLineEdit* m_name;
+    MCPartBox* m_part;
+};
