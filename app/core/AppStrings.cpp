@@ -50,6 +50,7 @@ constexpr plat::Resources::Entry kStrings[] = {
     {clearUndo, "This operation clears the undo stack and cannot be undone.  Do you want to proceed?"},
     {autosaving, "Autosaving Modified Documents..."},
     {frameClass, "Quavix 6"},
+    {partLabelMissing, "You must provide a label for the part."},
 };
 
 const plat::Resources::Registration registration(module, kStrings);

@@ -46,6 +46,7 @@ enum : uint32_t {
     clearUndo = 1457,
     autosaving = 11580,
     frameClass = 57344,
+    partLabelMissing = 1280,
 };
 
 std::string text(uint32_t id);

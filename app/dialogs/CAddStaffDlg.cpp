@@ -1,5 +1,7 @@
 #include "app/dialogs/CAddStaffDlg.h"
 
+#include "app/dialogs/CDefinePartDlg.h"
+#include "interface/controls/MCMenuButton.h"
 #include "interface/document/MCOpusDoc.h"
 #include "interface/pickers/MCPartBox.h"
 #include "interface/pickers/MCTrackBox.h"
@@ -25,7 +27,9 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLineEdit>
+#include <QMenu>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -72,7 +76,21 @@ CAddStaffDlg::CAddStaffDlg(MCOpusDoc* doc, QWidget* parent) : QDialog(parent), m
     m_part = new MCPartBox(this);
     plat::ui::setItemId(m_part, kPart);
     m_part->RefreshParts();
-    details->addRow("&Part:", m_part);
+    m_partMenu = new QMenu(this);
+    QAction* define = m_partMenu->addAction("Define &New Part...");
+    define->setData(kDefinePart);
+    connect(define, &QAction::triggered, this, [this] { OnDefinePart(); });
+    QAction* remove = m_partMenu->addAction("&Remove Part Definition");
+    remove->setData(kRemovePart);
+    connect(remove, &QAction::triggered, this, [this] { OnRemovePart(); });
+    auto* partMenu = new MCMenuButton(this);
+    partMenu->setText("...");
+    partMenu->SetMenu(m_partMenu);
+    plat::ui::setItemId(partMenu, kPartMenu);
+    auto* partRow = new QHBoxLayout;
+    partRow->addWidget(m_part, 1);
+    partRow->addWidget(partMenu);
+    details->addRow("&Part:", partRow);
     layout->addLayout(details);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -97,6 +115,25 @@ int CAddStaffDlg::Run(MCOpusDoc* doc, QWidget* parent)
 {
     CAddStaffDlg dialog(doc, parent);
     return dialog.exec();
+}
+
+void CAddStaffDlg::OnDefinePart()
+{
+    const std::string label = CDefinePartDlg::Run(this);
+    if (label.empty())
+        return;
+    m_part->RefreshParts();
+    m_part->setCurrentIndex(m_part->findText(QString::fromStdString(label)));
+}
+
+void CAddStaffDlg::OnRemovePart()
+{
+    const std::string part = m_part->currentText().toStdString();
+    if (m_part->currentIndex() < 0 || part.empty())
+        return;
+    m_part->RemovePart(part);
+    m_part->RefreshParts();
+    m_part->setCurrentIndex(-1);
 }
 
 int CAddStaffDlg::Location() const

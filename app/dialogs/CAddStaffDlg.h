@@ -8,6 +8,7 @@ class MCOpusDoc;
 class MCPartBox;
 class MCTrackBox;
 class QLineEdit;
+class QMenu;
 class QRadioButton;
 class QSpinBox;
 class ECPerformance;
@@ -17,7 +18,8 @@ class ECPerformance;
 // remembered under "Settings\AddStaff".
 class CAddStaffDlg : public QDialog {
 public:
-    static constexpr int kCount = 1245, kLocation = 1246, kStaff = 1249, kName = 1250, kPart = 1251;
+    static constexpr int kCount = 1245, kLocation = 1246, kStaff = 1249, kName = 1250, kPart = 1251, kPartMenu = 1252,
+                         kDefinePart = 32820, kRemovePart = 32821;
 
     explicit CAddStaffDlg(MCOpusDoc* doc, QWidget* parent = nullptr);
     ~CAddStaffDlg() override;
@@ -25,6 +27,11 @@ public:
     static int Run(MCOpusDoc* doc, QWidget* parent = nullptr);
 
     void accept() override;
+
+    // Defines a new part and chooses it.
+    void OnDefinePart();
+    // Forgets the chosen part.
+    void OnRemovePart();
 
     // Adds one staff of the part at the staff position; count tells whether the position goes
     // into the name.
@@ -42,4 +49,5 @@ private:
     MCTrackBox* m_staff;
     QLineEdit* m_name;
     MCPartBox* m_part;
+    QMenu* m_partMenu;
 };

@@ -792,7 +792,8 @@ bool CMainFrame::onUpdateCommand(uint32_t id, plat::ui::CommandState& state)
     case 33303:
     case 33304:
     case 33310:
-    case 38611: return true;
+    case 38611:
+    case 38662: return true;
     default: return false;
     }
 }

@@ -1,6 +1,7 @@
 #include "app/tests/ConductorDialogTest.h"
 
 #include "app/dialogs/CAddStaffDlg.h"
+#include "app/dialogs/CDefinePartDlg.h"
 #include "interface/pickers/MCPartBox.h"
 #include "interface/pickers/MCTrackBox.h"
 #include "notabase/model/ECText.h"
@@ -10,7 +11,9 @@
 #include "notabase/score/ECStaff.h"
 #include "platform/ui/dialog/ItemId.h"
 
+#include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QRadioButton>
 #include <QSpinBox>
 
@@ -130,6 +133,118 @@ TEST_F(ScoreStructureDialogTest, PartAndLocationAreRemembered)
     EXPECT_TRUE(plat::ui::item<QRadioButton>(&dialog, CAddStaffDlg::kLocation)->isChecked());
     SaveIntPreference("Settings\\AddStaff", "Location", 2);
     SaveStringPreference("Settings\\AddStaff", "Part", "<Default>");
+}
+
+// The key lists name no accidentals, 1 to 7 sharps, then 1 to 7 flats; the minor list sets the
+// mode; a count of sharps clears the flats and the other way round; every list follows.
+TEST_F(ScoreStructureDialogTest, DefinePartKeyChoices)
+{
+    CDefinePartDlg dialog;
+    auto* majors = plat::ui::item<QComboBox>(&dialog, CDefinePartDlg::kMajor);
+    auto* minors = plat::ui::item<QComboBox>(&dialog, CDefinePartDlg::kMinor);
+    auto* sharps = plat::ui::item<QComboBox>(&dialog, CDefinePartDlg::kSharps);
+    auto* flats = plat::ui::item<QComboBox>(&dialog, CDefinePartDlg::kFlats);
+    EXPECT_EQ(majors->itemText(7), "C-Sharp");
+    struct Case {
+        QComboBox* list;
+        int index, sharps, flats, mode;
+    };
+    const Case cases[] = {{majors, 0, 0, 0, 0}, {majors, 7, 7, 0, 0}, {majors, 8, 0, 1, 0},
+                          {minors, 14, 0, 7, 1}, {minors, 3, 3, 0, 1}, {flats, 4, 0, 4, 1},
+                          {sharps, 2, 2, 0, 1}};
+    for (const Case& c : cases) {
+        c.list->setCurrentIndex(c.index);
+        emit c.list->activated(c.index);
+        EXPECT_EQ(dialog.GetSharps(), c.sharps) << c.index;
+        EXPECT_EQ(dialog.GetFlats(), c.flats) << c.index;
+        EXPECT_EQ(dialog.GetMode(), c.mode) << c.index;
+        const int key = c.sharps > 0 ? c.sharps : c.flats > 0 ? c.flats + 7 : 0;
+        EXPECT_EQ(majors->currentIndex(), key);
+        EXPECT_EQ(minors->currentIndex(), key);
+        EXPECT_EQ(sharps->currentIndex(), c.sharps);
+        EXPECT_EQ(flats->currentIndex(), c.flats);
+    }
+}
+
+// A drum staff reads the drum clef and takes no clef, key or instrument; a grand staff takes
+// a key and instrument but no clef.
+TEST_F(ScoreStructureDialogTest, DefinePartEnablingByStaffType)
+{
+    CDefinePartDlg dialog;
+    auto* types = plat::ui::item<QComboBox>(&dialog, CDefinePartDlg::kStaffType);
+    auto* clefs = plat::ui::item<QComboBox>(&dialog, CDefinePartDlg::kClef);
+    const auto choose = [types](int index) {
+        types->setCurrentIndex(index);
+        emit types->activated(index);
+    };
+    choose(2);
+    EXPECT_EQ(dialog.GetStaffType(), 3);
+    EXPECT_EQ(dialog.GetClef(), 8);
+    EXPECT_EQ(clefs->currentText(), "Drum");
+    EXPECT_FALSE(clefs->isEnabled());
+    EXPECT_FALSE(plat::ui::item<QComboBox>(&dialog, CDefinePartDlg::kMajor)->isEnabled());
+    EXPECT_FALSE(plat::ui::item<QComboBox>(&dialog, CDefinePartDlg::kInstrument)->isEnabled());
+    choose(1);
+    EXPECT_EQ(dialog.GetStaffType(), 1);
+    EXPECT_FALSE(clefs->isEnabled());
+    EXPECT_TRUE(plat::ui::item<QComboBox>(&dialog, CDefinePartDlg::kMajor)->isEnabled());
+    EXPECT_TRUE(plat::ui::item<QComboBox>(&dialog, CDefinePartDlg::kInstrument)->isEnabled());
+    choose(3);
+    EXPECT_TRUE(clefs->isEnabled());
+}
+
+// OK without a label warns and stays open; with one it stores the part under that name.
+TEST_F(ScoreStructureDialogTest, DefinePartStoresThePart)
+{
+    documenttest::PromptLog prompts;
+    CDefinePartDlg dialog;
+    dialog.show();
+    auto* label = plat::ui::item<QLineEdit>(&dialog, CDefinePartDlg::kLabel);
+    EXPECT_EQ(label->text(), "New Part");
+    label->clear();
+    dialog.accept();
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    ASSERT_EQ(prompts.Texts().size(), 1u);
+    EXPECT_EQ(prompts.Texts()[0], "You must provide a label for the part.");
+
+    label->setText("Cello");
+    auto* clefs = plat::ui::item<QComboBox>(&dialog, CDefinePartDlg::kClef);
+    clefs->setCurrentIndex(5);
+    emit clefs->activated(5);
+    auto* minors = plat::ui::item<QComboBox>(&dialog, CDefinePartDlg::kMinor);
+    minors->setCurrentIndex(9);
+    emit minors->activated(9);
+    auto* instruments = plat::ui::item<QComboBox>(&dialog, CDefinePartDlg::kInstrument);
+    ASSERT_EQ(instruments->count(), 128);
+    instruments->setCurrentIndex(42);
+    apptest::saveScreenshot(dialog, "define-part.png");
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    int staff = -1, clef = -1, sharps = -1, flats = -1, mode = -1, program = -1;
+    ASSERT_TRUE(MCPartBox::GetPartParams("Cello", staff, clef, sharps, flats, mode, program));
+    EXPECT_EQ(staff, 0);
+    EXPECT_EQ(clef, 3);
+    EXPECT_EQ(sharps, 0);
+    EXPECT_EQ(flats, 2);
+    EXPECT_EQ(mode, 1);
+    EXPECT_EQ(program, 42);
+    MCPartBox().RemovePart("Cello");
+}
+
+// The part menu's removal forgets the chosen part and leaves none chosen.
+TEST_F(ScoreStructureDialogTest, RemovePartDefinitionFromTheMenu)
+{
+    CAddStaffDlg dialog(&doc);
+    auto* parts = plat::ui::item<MCPartBox>(&dialog, CAddStaffDlg::kPart);
+    parts->setCurrentIndex(parts->findText("Harp"));
+    for (QAction* action : dialog.findChild<QMenu*>()->actions()) {
+        if (action->data().toInt() == CAddStaffDlg::kRemovePart)
+            action->trigger();
+    }
+    EXPECT_EQ(parts->findText("Harp"), -1);
+    EXPECT_EQ(parts->currentIndex(), -1);
+    int staff = 0, clef = 0, sharps = 0, flats = 0, mode = 0, program = 0;
+    EXPECT_FALSE(MCPartBox::GetPartParams("Harp", staff, clef, sharps, flats, mode, program));
 }
 
 }  // namespace
