@@ -8,11 +8,17 @@
 #include "notabase/commands/CCAdd.h"
 #include "notabase/commands/CCAddClef.h"
 #include "notabase/commands/CCAddKey.h"
+#include "notabase/commands/CCAddEnvPoint.h"
 #include "notabase/commands/CCAddTrack.h"
 #include "notabase/commands/CCEdit.h"
+#include "notabase/commands/CCEditData.h"
+#include "notabase/commands/CCEditDataItem.h"
 #include "notabase/commands/CommandIds.h"
 #include "notabase/commands/MCCommandList.h"
 #include "notabase/commands/MCCommandMgr.h"
+#include "notabase/model/ECEnvPoint.h"
+#include "notabase/model/ECPatchEnv.h"
+#include "notabase/model/ECProgramChange.h"
 #include "notabase/model/ECText.h"
 #include "notabase/performance/ECPerformance.h"
 #include "notabase/prefs/Preferences.h"
@@ -23,6 +29,9 @@
 #include "notabase/score/ECStaff.h"
 #include "notabase/values/FCMidi.h"
 #include "platform/ui/dialog/ItemId.h"
+#include "sequencer/data/DCsqStaff.h"
+#include "sequencer/envelopes/CMidiEnvelopeMgr.h"
+#include "sequencer/values/MCVoiceMap.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -236,6 +245,36 @@ void CAddStaffDlg::AddStaff(ECPerformance* performance, const std::string& name,
                 fresh->SetTime(&zero);
                 fresh->SetVoiceTrack(hand * 5, track);
                 list.AddTail(new CCAddKey(fresh, firstMeasure));
+            }
+        }
+    }
+    auto* data = dynamic_cast<DCsqStaff*>(staff->GetData(0, 1));
+    if (program >= 0) {
+        CMidiEnvelopeMgr* envelopes = data ? data->GetMidiEnvelopeMgr(0, 1) : nullptr;
+        ECPatchEnv* patches = envelopes ? envelopes->GetPatchEnv(1) : nullptr;
+        if (!patches)
+            return;
+        const float value = ECPatchEnv::MakePatchValue(0, 0, static_cast<unsigned char>(program & 0x7F));
+        if (ECEnvPoint* point = patches->GetPointAt(zero)) {
+            auto* edit = static_cast<CCEdit*>(list.GetCommand(CommandIds::CCEdit, &CCEdit::classObject));
+            if (auto* copy = dynamic_cast<ECEnvPoint*>(edit->EditEvent(point)->GetNewEvent()))
+                copy->SetValue(value);
+        } else {
+            auto* change = new ECProgramChange;
+            change->SetTime(&zero);
+            change->SetValue(value);
+            change->SetVoiceTrack(0, patches->GetTrack());
+            static_cast<CCAddEnvPoint*>(list.GetCommand(CommandIds::CCAddEnvPoint, &CCAddEnvPoint::classObject))
+                ->Add(change, patches, FCMidi::MidiNull());
+        }
+    }
+    // Drums sound on the tenth channel.
+    if (staffType == 3 && data) {
+        auto* edit = static_cast<CCEditData*>(list.GetCommand(CommandIds::CCEditData, &CCEditData::classObject));
+        if (auto* copy = dynamic_cast<DCsqStaff*>(edit->EditData(data, 0)->GetNewData())) {
+            for (int voice = 0; voice < 8; ++voice) {
+                if (MCVoiceMap* map = copy->GetVoiceMap(voice))
+                    map->SetChannel(9);
             }
         }
     }

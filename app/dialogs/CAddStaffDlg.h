@@ -14,7 +14,7 @@ class QSpinBox;
 class ECPerformance;
 
 // Adds staves made from a named part before or after a staff or after the last, with a name
-// text, clef and key signature, as one undoable step. The part and location chosen are
+// text, clef, key signature and instrument (drums on the tenth channel), as one undoable step. The part and location chosen are
 // remembered under "Settings\AddStaff".
 class CAddStaffDlg : public QDialog {
 public:

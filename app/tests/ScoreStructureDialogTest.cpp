@@ -4,12 +4,17 @@
 #include "app/dialogs/CDefinePartDlg.h"
 #include "interface/pickers/MCPartBox.h"
 #include "interface/pickers/MCTrackBox.h"
+#include "notabase/model/ECEnvPoint.h"
+#include "notabase/model/ECPatchEnv.h"
 #include "notabase/model/ECText.h"
 #include "notabase/prefs/Preferences.h"
 #include "notabase/score/ECClef.h"
 #include "notabase/score/ECKey.h"
 #include "notabase/score/ECStaff.h"
 #include "platform/ui/dialog/ItemId.h"
+#include "sequencer/data/DCsqStaff.h"
+#include "sequencer/envelopes/CMidiEnvelopeMgr.h"
+#include "sequencer/values/MCVoiceMap.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -52,6 +57,16 @@ protected:
         }
         return {};
     }
+    DCsqStaff* dataOf(int number) { return dynamic_cast<DCsqStaff*>(staffAt(number)->GetData(0, 0)); }
+    // The program at the start of the staff's first voice; -1 without one.
+    int programOf(int number)
+    {
+        DCsqStaff* data = dataOf(number);
+        CMidiEnvelopeMgr* envelopes = data ? data->GetMidiEnvelopeMgr(0, 0) : nullptr;
+        ECPatchEnv* patches = envelopes ? envelopes->GetPatchEnv(0) : nullptr;
+        ECEnvPoint* point = patches ? patches->GetPointAt(MCTime(0.0f)) : nullptr;
+        return point ? ECPatchEnv::GetProgram(point->GetValue()) : -1;
+    }
 
     // Fills the dialog by item id and presses OK.
     // The staff is an entry of the picker, which lists only named staves.
@@ -90,6 +105,7 @@ TEST_F(ScoreStructureDialogTest, SeveralStavesOfAPartAreNumberedAndUndoneAsOne)
         EXPECT_EQ(staffAt(number)->GetKeyAtTime(MCTime(0.0f), 0)->GetNumSharps(), 2);
         ASSERT_NE(staffAt(number)->GetClefAtTime(MCTime(0.0f), 0), nullptr);
         EXPECT_EQ(staffAt(number)->GetClefAtTime(MCTime(0.0f), 0)->GetClefType(), 0);
+        EXPECT_EQ(programOf(number), 73);
     }
     EXPECT_TRUE(doc.IsModified());
     performance()->Undo(1);
@@ -122,6 +138,20 @@ TEST_F(ScoreStructureDialogTest, GrandStaffGetsAKeyOnBothHands)
         EXPECT_EQ(key->GetMode(), 1);
         EXPECT_EQ(key->GetVoice(), hand * 5);
     }
+}
+
+// A drum part reads the drum clef and plays every voice on the tenth channel.
+TEST_F(ScoreStructureDialogTest, DrumStaffPlaysOnTheTenthChannel)
+{
+    addStaves(1, 2, 1, "", "Drums");
+    ASSERT_EQ(staves(), 2);
+    ASSERT_NE(staffAt(2)->GetClefAtTime(MCTime(0.0f), 0), nullptr);
+    EXPECT_EQ(staffAt(2)->GetClefAtTime(MCTime(0.0f), 0)->GetClefType(), 8);
+    ASSERT_NE(dataOf(2), nullptr);
+    for (int voice = 0; voice < 8; ++voice)
+        EXPECT_EQ(dataOf(2)->GetVoiceMap(voice)->GetChannel(), 9u) << voice;
+    EXPECT_EQ(programOf(2), 0);
+    EXPECT_NE(dataOf(1)->GetVoiceMap(0)->GetChannel(), 9u);
 }
 
 // The part and location chosen are remembered for the next time.
