@@ -32,6 +32,7 @@
 #include "sequencer/data/DCsqStaff.h"
 #include "sequencer/envelopes/CMidiEnvelopeMgr.h"
 #include "sequencer/values/MCVoiceMap.h"
+#include "wavegate/CWavegate.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -280,4 +281,27 @@ void CAddStaffDlg::AddStaff(ECPerformance* performance, const std::string& name,
     }
     list.SetSynchronous(1);
     list.Apply(performance);
+    SendPatch(staff);
+}
+
+void CAddStaffDlg::SendPatch(ECStaff* staff)
+{
+    auto* data = dynamic_cast<DCsqStaff*>(staff->GetData(0, 0));
+    MCVoiceMap* map = data ? data->GetVoiceMap(0) : nullptr;
+    CMidiEnvelopeMgr* envelopes = map ? data->GetMidiEnvelopeMgr(0, 1) : nullptr;
+    ECPatchEnv* patches = envelopes ? envelopes->GetPatchEnv(1) : nullptr;
+    CWavegate* wavegate = CWavegate::GetWavegate();
+    if (!patches || !wavegate)
+        return;
+    float value = 0.0f;
+    patches->GetValue(MCTime(0.0f), value, 1);
+    const auto control = [](uint32_t status, uint32_t first, uint32_t second) {
+        return status | (first & 0x7F) << 8 | (second & 0x7F) << 16;
+    };
+    const uint32_t channel = map->GetChannel() & 0x0F;
+    const int device = static_cast<int>(map->GetDevice());
+    wavegate->SendMidiMsg(device, control(0xB0 | channel, 120, 0), 0);
+    wavegate->SendMidiMsg(device, control(0xB0 | channel, 0, uint32_t(ECPatchEnv::GetBankMSB(value))), 0);
+    wavegate->SendMidiMsg(device, control(0xB0 | channel, 32, uint32_t(ECPatchEnv::GetBankLSB(value))), 0);
+    wavegate->SendMidiMsg(device, control(0xC0 | channel, uint32_t(ECPatchEnv::GetProgram(value)), 0), 0);
 }

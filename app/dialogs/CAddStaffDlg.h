@@ -12,6 +12,7 @@ class QMenu;
 class QRadioButton;
 class QSpinBox;
 class ECPerformance;
+class ECStaff;
 
 // Adds staves made from a named part before or after a staff or after the last, with a name
 // text, clef, key signature and instrument (drums on the tenth channel), as one undoable step. The part and location chosen are
@@ -37,6 +38,10 @@ public:
     // into the name.
     static void AddStaff(ECPerformance* performance, const std::string& name, const std::string& part, int position,
                          int count);
+
+    // Sends the staff's patch at its start to the device and channel of its first voice, so
+    // that it sounds at once: all sound off, the bank and the program.
+    static void SendPatch(ECStaff* staff);
 
 private:
     void UpdateEnabling();

@@ -11,10 +11,14 @@
 #include "notabase/score/ECClef.h"
 #include "notabase/score/ECKey.h"
 #include "notabase/score/ECStaff.h"
+#include "platform/media/Backend.h"
+#include "platform/media/memory/MemoryProvider.h"
 #include "platform/ui/dialog/ItemId.h"
 #include "sequencer/data/DCsqStaff.h"
 #include "sequencer/envelopes/CMidiEnvelopeMgr.h"
 #include "sequencer/values/MCVoiceMap.h"
+#include "wavegate/CMidiOut.h"
+#include "wavegate/CWavegate.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -152,6 +156,44 @@ TEST_F(ScoreStructureDialogTest, DrumStaffPlaysOnTheTenthChannel)
         EXPECT_EQ(dataOf(2)->GetVoiceMap(voice)->GetChannel(), 9u) << voice;
     EXPECT_EQ(programOf(2), 0);
     EXPECT_NE(dataOf(1)->GetVoiceMap(0)->GetChannel(), 9u);
+}
+
+// A new staff's patch goes out at once on its first voice's device and channel: all sound off,
+// bank MSB, bank LSB, then the program.
+TEST_F(ScoreStructureDialogTest, NewStaffSendsItsPatch)
+{
+    auto timers = std::make_unique<plat::media::ManualTimerService>(10000);
+    plat::media::ManualTimerService* clock = timers.get();
+    auto memory = std::make_unique<plat::media::MemoryProvider>(*clock, 1, 0);
+    plat::media::MemoryProvider* outputs = memory.get();
+    std::vector<std::unique_ptr<plat::media::DeviceProvider>> providers;
+    providers.push_back(std::move(memory));
+    auto previous = plat::media::Backend::install(
+        std::make_unique<plat::media::Backend>(std::move(timers), std::move(providers)));
+    {
+        CWavegate wavegate;
+        ASSERT_EQ(wavegate.Initialize(CWavegate::WG_INIT_MIDI), 1);
+        wavegate.OpenDevices();
+        ASSERT_EQ(wavegate.StartDevices(), 1);
+        addStaves(1, 2, 1, "", "Flute");
+        ASSERT_NE(dataOf(2), nullptr);
+        const uint8_t channel = static_cast<uint8_t>(dataOf(2)->GetVoiceMap(0)->GetChannel());
+        for (int step = 0; step < 10; ++step) {
+            clock->advance(10);
+            wavegate.SyncDriverThread();
+            static_cast<CMidiOut*>(wavegate.GetDevice(CWavegate::WG_MIDI, CWavegate::WG_OUT, 0))->Sync();
+        }
+        const auto played = outputs->midiOut(0).played();
+        // The new staff's data may announce its volume first; the patch comes last.
+        ASSERT_GE(played.size(), 4u);
+        const std::vector<std::vector<uint8_t>> expected = {{uint8_t(0xB0 | channel), 120, 0},
+                                                            {uint8_t(0xB0 | channel), 0, 0},
+                                                            {uint8_t(0xB0 | channel), 32, 0},
+                                                            {uint8_t(0xC0 | channel), 73}};
+        for (size_t i = 0; i < 4; ++i)
+            EXPECT_EQ(played[played.size() - 4 + i].bytes, expected[i]) << i;
+    }
+    plat::media::Backend::install(std::move(previous));
 }
 
 // The part and location chosen are remembered for the next time.
