@@ -3,6 +3,7 @@
 #include "app/core/AppImages.h"
 #include "app/core/AppStrings.h"
 #include "app/core/CTransportEnable.h"
+#include "app/dialogs/CAddMeasuresDlg.h"
 #include "app/dialogs/CAddStaffDlg.h"
 #include "app/frame/CClientWnd.h"
 #include "app/frame/CSaveTemplateDlg.h"
@@ -708,6 +709,10 @@ bool CMainFrame::onCommand(uint32_t id)
         if (MCOpusDoc* doc = ActiveDocument())
             CAddStaffDlg::Run(doc, this);
         return true;
+    case 38665:
+        if (MCOpusDoc* doc = ActiveDocument())
+            CAddMeasuresDlg::Run(doc, this);
+        return true;
     case 38611:
         if (QDockWidget* inspector = m_toolWindows[2]) {
             inspector->show();
@@ -793,7 +798,8 @@ bool CMainFrame::onUpdateCommand(uint32_t id, plat::ui::CommandState& state)
     case 33304:
     case 33310:
     case 38611:
-    case 38662: return true;
+    case 38662:
+    case 38665: return true;
     default: return false;
     }
 }

@@ -1,15 +1,19 @@
 #include "app/tests/ConductorDialogTest.h"
 
+#include "app/dialogs/CAddMeasuresDlg.h"
 #include "app/dialogs/CAddStaffDlg.h"
 #include "app/dialogs/CDefinePartDlg.h"
 #include "interface/pickers/MCPartBox.h"
 #include "interface/pickers/MCTrackBox.h"
 #include "notabase/model/ECEnvPoint.h"
+#include "notabase/model/ECMeter.h"
+#include "notabase/model/ECMeterEnv.h"
 #include "notabase/model/ECPatchEnv.h"
 #include "notabase/model/ECText.h"
 #include "notabase/prefs/Preferences.h"
 #include "notabase/score/ECClef.h"
 #include "notabase/score/ECKey.h"
+#include "notabase/score/ECMeasure.h"
 #include "notabase/score/ECStaff.h"
 #include "platform/media/Backend.h"
 #include "platform/media/memory/MemoryProvider.h"
@@ -317,6 +321,48 @@ TEST_F(ScoreStructureDialogTest, RemovePartDefinitionFromTheMenu)
     EXPECT_EQ(parts->currentIndex(), -1);
     int staff = 0, clef = 0, sharps = 0, flats = 0, mode = 0, program = 0;
     EXPECT_FALSE(MCPartBox::GetPartParams("Harp", staff, clef, sharps, flats, mode, program));
+}
+
+// Bars go before or after the chosen bar or at the end; the bar number waits for a location
+// that needs it; one undo takes the bars away.
+TEST_F(ScoreStructureDialogTest, AddMeasuresAtEachLocation)
+{
+    ECConductor* conductor = performance()->GetConductor();
+    // New bars take the meter in force where they go.
+    auto* meter = new ECMeter(4, 4, 0);
+    const MCTime zero(0.0f);
+    meter->SetTime(&zero);
+    staff()->GetMeterEnv()->AddChild(meter, 1);
+    const int bars = conductor->GetMaxMeasureNumber();
+    ASSERT_GE(bars, 2);
+    struct Case {
+        int location, measure, count;
+        int secondBarAfter;  // where the bar that was second stands afterwards
+    };
+    const Case cases[] = {{0, 2, 2, 4}, {1, 1, 1, 3}, {2, 1, 3, 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.location);
+        ECMeasure* second = conductor->GetMeasure(0, 2);
+        ASSERT_NE(second, nullptr);
+        CAddMeasuresDlg dialog(&doc);
+        dialog.show();
+        auto* measure = plat::ui::item<QSpinBox>(&dialog, CAddMeasuresDlg::kMeasure);
+        EXPECT_FALSE(measure->isEnabled());
+        plat::ui::item<QSpinBox>(&dialog, CAddMeasuresDlg::kCount)->setValue(c.count);
+        plat::ui::item<QRadioButton>(&dialog, CAddMeasuresDlg::kLocation + c.location)->click();
+        EXPECT_EQ(measure->isEnabled(), c.location != 2);
+        EXPECT_EQ(measure->maximum(), bars);
+        measure->setValue(c.measure);
+        if (c.location == 0)
+            apptest::saveScreenshot(dialog, "add-measures.png");
+        dialog.accept();
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+        EXPECT_EQ(conductor->GetMaxMeasureNumber(), bars + c.count);
+        EXPECT_EQ(conductor->GetMeasure(0, c.secondBarAfter), second);
+        EXPECT_TRUE(doc.IsModified());
+        performance()->Undo(1);
+        EXPECT_EQ(conductor->GetMaxMeasureNumber(), bars);
+    }
 }
 
 }  // namespace
