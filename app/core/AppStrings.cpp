@@ -55,6 +55,7 @@ constexpr plat::Resources::Entry kStrings[] = {
     {gotoPastEnd, "The location you specified is past the end of this file.  Relocating to the end."},
     {badPlayRegion, "You have specified an invalid play region.  Be sure the start and stop times are not the same or there will be no playback."},
     {badRecordRegion, "You have specified an invalid record region.  Be sure the start and stop times are not the same or there will be no recording."},
+    {partLabelMissing, "You must provide a label for the part."},
 };
 
 const plat::Resources::Registration registration(module, kStrings);

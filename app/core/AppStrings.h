@@ -51,6 +51,7 @@ enum : uint32_t {
     gotoPastEnd = 1085,
     badPlayRegion = 1165,
     badRecordRegion = 1166,
+    partLabelMissing = 1280,
 };
 
 std::string text(uint32_t id);

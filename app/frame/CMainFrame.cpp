@@ -3,6 +3,8 @@
 #include "app/core/AppImages.h"
 #include "app/core/AppStrings.h"
 #include "app/core/CTransportEnable.h"
+#include "app/dialogs/CAddMeasuresDlg.h"
+#include "app/dialogs/CAddStaffDlg.h"
 #include "app/dialogs/CGoToDlg.h"
 #include "app/dialogs/CPerformanceOptionsDlg.h"
 #include "app/frame/CClientWnd.h"
@@ -713,6 +715,14 @@ bool CMainFrame::onCommand(uint32_t id)
         if (doc && doc->GetBaseEvent() && m_timeBar)
             CGoToDlg::Run(doc->GetBaseEvent(), m_timeBar->GetTime(), this);
         return true;
+    case 38662:
+        if (doc)
+            CAddStaffDlg::Run(doc, this);
+        return true;
+    case 38665:
+        if (doc)
+            CAddMeasuresDlg::Run(doc, this);
+        return true;
     case 38611:
         if (QDockWidget* inspector = m_toolWindows[2]) {
             inspector->show();
@@ -798,7 +808,9 @@ bool CMainFrame::onUpdateCommand(uint32_t id, plat::ui::CommandState& state)
     case 33303:
     case 33304:
     case 33310:
-    case 38611: return true;
+    case 38611:
+    case 38662:
+    case 38665: return true;
     default: return false;
     }
 }

@@ -1,0 +1,95 @@
+#include "app/dialogs/CAddMeasuresDlg.h"
+
+#include "interface/document/MCOpusDoc.h"
+#include "notabase/commands/CCAddMeasure.h"
+#include "notabase/model/ECMeter.h"
+#include "notabase/commands/CommandIds.h"
+#include "notabase/commands/MCCommandList.h"
+#include "notabase/commands/MCCommandMgr.h"
+#include "notabase/performance/ECPerformance.h"
+#include "notabase/score/ECConductor.h"
+#include "platform/ui/dialog/ItemId.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+CAddMeasuresDlg::CAddMeasuresDlg(MCOpusDoc* doc, QWidget* parent) : QDialog(parent), m_doc(doc)
+{
+    setWindowTitle("Add Measures");
+    if (ECPerformance* performance = m_doc ? m_doc->GetBaseEvent() : nullptr)
+        m_measures = performance->GetConductor()->GetMaxMeasureNumber();
+    auto* layout = new QVBoxLayout(this);
+    auto* form = new QFormLayout;
+    m_count = new QSpinBox(this);
+    m_count->setRange(1, 1000);
+    plat::ui::setItemId(m_count, kCount);
+    form->addRow("&Number of measures:", m_count);
+    layout->addLayout(form);
+    auto* where = new QGroupBox("Location", this);
+    auto* whereLayout = new QVBoxLayout(where);
+    const char* labels[] = {"&Before Measure", "&After Measure", "At &End of Score"};
+    for (int i = 0; i < 3; ++i) {
+        m_locations[i] = new QRadioButton(labels[i], where);
+        plat::ui::setItemId(m_locations[i], kLocation + i);
+        whereLayout->addWidget(m_locations[i]);
+        connect(m_locations[i], &QRadioButton::clicked, this, [this] { UpdateEnabling(); });
+    }
+    plat::ui::setGroupStart(m_locations[0], true);
+    m_measure = new QSpinBox(where);
+    m_measure->setRange(1, std::max(1, m_measures));
+    plat::ui::setItemId(m_measure, kMeasure);
+    whereLayout->addWidget(m_measure);
+    layout->addWidget(where);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &CAddMeasuresDlg::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &CAddMeasuresDlg::reject);
+    layout->addWidget(buttons);
+    m_locations[2]->setChecked(true);
+    UpdateEnabling();
+}
+
+int CAddMeasuresDlg::Run(MCOpusDoc* doc, QWidget* parent)
+{
+    CAddMeasuresDlg dialog(doc, parent);
+    return dialog.exec();
+}
+
+int CAddMeasuresDlg::Location() const
+{
+    for (int i = 0; i < 3; ++i) {
+        if (m_locations[i]->isChecked())
+            return i;
+    }
+    return 2;
+}
+
+void CAddMeasuresDlg::UpdateEnabling()
+{
+    m_measure->setEnabled(Location() != 2);
+}
+
+void CAddMeasuresDlg::accept()
+{
+    ECPerformance* performance = m_doc ? m_doc->GetBaseEvent() : nullptr;
+    if (!performance)
+        return;
+    const int location = Location();
+    const int measure = m_measure->value();
+    const int index = location == 0 ? measure - 1 : location == 1 ? measure : m_measures;
+    MCCommandMgr::BeginUndo(performance, "Add Measure");
+    MCCommandList list;
+    auto* add = static_cast<CCAddMeasure*>(list.GetCommand(CommandIds::CCAddMeasure, &CCAddMeasure::classObject));
+    add->SetInsertCount(m_count->value());
+    add->SetInsertIndex(index);
+    list.SetSynchronous(1);
+    list.Apply(performance);
+    MCCommandMgr::EndUndo(performance);
+    m_doc->SetModifiedFlag();
+    QDialog::accept();
+}
