@@ -1,4 +1,4 @@
-#include "interface/document/CPluginInspector.h"
+#include "interface/document/CPluginElementPage.h"
 
 #include "notabase/model/ECBase.h"
 #include "notabase/model/MCEventList.h"
@@ -16,7 +16,7 @@ struct SharedPage {
 };
 
 struct Registry {
-    std::map<uint16_t, CPluginInspector::List> lists;
+    std::map<uint16_t, CPluginElementPage::List> lists;
     std::map<const plat::RuntimeClass*, SharedPage> pages;
 };
 Registry& registry()
@@ -27,17 +27,17 @@ Registry& registry()
 
 }  // namespace
 
-CPluginInspector::CPluginInspector(uint16_t eventType, const plat::RuntimeClass* pageClass, int order)
+CPluginElementPage::CPluginElementPage(uint16_t eventType, const plat::RuntimeClass* pageClass, int order)
     : m_eventType(eventType), m_pageClass(pageClass), m_order(order)
 {
 }
 
-CPluginInspector::CPluginInspector(const CPluginInspector& other)
+CPluginElementPage::CPluginElementPage(const CPluginElementPage& other)
     : CPlugin(other), m_eventType(other.m_eventType), m_pageClass(other.m_pageClass), m_order(other.m_order)
 {
 }
 
-CPluginInspector& CPluginInspector::operator=(const CPluginInspector& other)
+CPluginElementPage& CPluginElementPage::operator=(const CPluginElementPage& other)
 {
     if (this != &other && !m_registered) {
         m_eventType = other.m_eventType;
@@ -47,25 +47,25 @@ CPluginInspector& CPluginInspector::operator=(const CPluginInspector& other)
     return *this;
 }
 
-CPluginInspector::~CPluginInspector()
+CPluginElementPage::~CPluginElementPage()
 {
     RemovePlugin(this);
 }
 
-int CPluginInspector::AddPlugin(CPluginInspector* plugin)
+int CPluginElementPage::AddPlugin(CPluginElementPage* plugin)
 {
     if (!plugin || plugin->m_registered)
         return 0;
     List* list = FindPlugins(plugin->m_eventType, 1);
     const auto at = std::find_if(list->begin(), list->end(),
-                                 [plugin](const CPluginInspector* p) { return p->m_order > plugin->m_order; });
+                                 [plugin](const CPluginElementPage* p) { return p->m_order > plugin->m_order; });
     list->insert(at, plugin);
     plugin->m_registered = true;
     ++registry().pages[plugin->m_pageClass].registrations;
     return 1;
 }
 
-void CPluginInspector::RemovePlugin(CPluginInspector* plugin)
+void CPluginElementPage::RemovePlugin(CPluginElementPage* plugin)
 {
     if (!plugin || !plugin->m_registered)
         return;
@@ -82,7 +82,7 @@ void CPluginInspector::RemovePlugin(CPluginInspector* plugin)
         r.pages.erase(shared);
 }
 
-CPluginInspector::List* CPluginInspector::FindPlugins(uint16_t eventType, int create)
+CPluginElementPage::List* CPluginElementPage::FindPlugins(uint16_t eventType, int create)
 {
     Registry& r = registry();
     auto found = r.lists.find(eventType);
@@ -91,7 +91,7 @@ CPluginInspector::List* CPluginInspector::FindPlugins(uint16_t eventType, int cr
     return create == 1 ? &r.lists[eventType] : nullptr;
 }
 
-plat::Object* CPluginInspector::GetInspectorPage() const
+plat::Object* CPluginElementPage::GetInspectorPage() const
 {
     if (!m_pageClass)
         return nullptr;
@@ -101,19 +101,19 @@ plat::Object* CPluginInspector::GetInspectorPage() const
     return shared.page.get();
 }
 
-int CPluginInspector::GetInspectors(int eventType, PageList& pages)
+int CPluginElementPage::GetInspectors(int eventType, PageList& pages)
 {
     pages.clear();
     const List* list = FindPlugins(static_cast<uint16_t>(eventType), 0);
     if (!list || list->empty())
         return 0;
-    for (const CPluginInspector* plugin : *list)
+    for (const CPluginElementPage* plugin : *list)
         if (plat::Object* page = plugin->GetInspectorPage())
             pages.push_back(page);
     return 1;
 }
 
-int CPluginInspector::GetInspectors(MCEventList& selection, PageList& pages)
+int CPluginElementPage::GetInspectors(MCEventList& selection, PageList& pages)
 {
     std::vector<int> types;
     for (ECBase* element : selection) {
@@ -145,7 +145,7 @@ int CPluginInspector::GetInspectors(MCEventList& selection, PageList& pages)
     return pages.empty() ? 0 : 1;
 }
 
-int CPluginInspector::ListsEqual(const PageList& a, const PageList& b)
+int CPluginElementPage::ListsEqual(const PageList& a, const PageList& b)
 {
     auto within = [](const PageList& x, const PageList& y) {
         return std::all_of(x.begin(), x.end(), [&y](plat::Object* p) { return std::find(y.begin(), y.end(), p) != y.end(); });
