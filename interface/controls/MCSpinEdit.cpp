@@ -4,6 +4,7 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPalette>
 
 #include <charconv>
 
@@ -11,6 +12,12 @@ MCSpinEdit::MCSpinEdit(QWidget* parent) : QLineEdit(parent), m_spin(this)
 {
     m_spin.SetBuddy(this, this);
     m_spin.hide();
+    // A value spun in stays selected for the next keystroke, but an edit without the focus
+    // does not show its selection: a dialog full of spin edits would look all highlighted.
+    QPalette colours = palette();
+    colours.setColor(QPalette::Inactive, QPalette::Highlight, colours.color(QPalette::Inactive, QPalette::Base));
+    colours.setColor(QPalette::Inactive, QPalette::HighlightedText, colours.color(QPalette::Inactive, QPalette::Text));
+    setPalette(colours);
 }
 
 MCSpinEdit::~MCSpinEdit() = default;
