@@ -92,6 +92,13 @@ void MCCheckList::loadImages()
 void MCCheckList::applyImage(QTreeWidgetItem* item)
 {
     const int state = item->data(0, kStateRole).toInt();
+    if (state == kNoBox && m_boxes) {
+        // A row without a box keeps the box's room, so its text lines up with the others.
+        QPixmap blank(m_unchecked.availableSizes().value(0, QSize(16, 16)));
+        blank.fill(Qt::transparent);
+        item->setIcon(0, QIcon(blank));
+        return;
+    }
     item->setIcon(0, state == kChecked ? m_checked : state == kUnchecked ? m_unchecked : QIcon());
 }
 
