@@ -1,5 +1,6 @@
 #include "app/dialogs/CMouseSelectDlg.h"
 
+#include "app/core/CDialogToolTips.h"
 #include "interface/controls/MCCheckList.h"
 #include "notabase/names/DisplayNames.h"
 #include "notabase/prefs/Preferences.h"
@@ -31,6 +32,7 @@ const std::vector<unsigned>& CMouseSelectDlg::SelectableTypes()
 CMouseSelectDlg::CMouseSelectDlg(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle("Mouse Select Options");
+    CDialogToolTips::Install(this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel("Select the following events when drag-selecting with the mouse :", this));
     m_list = new MCCheckList(this);
