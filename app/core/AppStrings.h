@@ -53,6 +53,12 @@ enum : uint32_t {
     badPlayRegion = 1165,
     badRecordRegion = 1166,
     partLabelMissing = 1280,
+    removeStavesNoUndoTitle = 1296,
+    removeStavesNoUndo = 1297,
+    addMeasuresPastEnd = 1410,  // "%d": the number of measures
+    removeMeasuresNoUndoTitle = 1430,
+    removeMeasuresNoUndo = 1431,
+    removeMeasuresAll = 1432,
 };
 
 std::string text(uint32_t id);

@@ -7,6 +7,8 @@
 #include "app/dialogs/CAddStaffDlg.h"
 #include "app/dialogs/CGoToDlg.h"
 #include "app/dialogs/CPerformanceOptionsDlg.h"
+#include "app/dialogs/CRemoveMeasuresDlg.h"
+#include "app/dialogs/CRemoveStavesDlg.h"
 #include "app/frame/CClientWnd.h"
 #include "app/frame/CSaveTemplateDlg.h"
 #include "app/frame/CSplashWnd.h"
@@ -723,6 +725,14 @@ bool CMainFrame::onCommand(uint32_t id)
         if (doc)
             CAddMeasuresDlg::Run(doc, this);
         return true;
+    case 38666:
+        if (doc)
+            CRemoveMeasuresDlg::Run(doc, this);
+        return true;
+    case 38663:
+        if (doc)
+            CRemoveStavesDlg::Run(doc, this);
+        return true;
     case 38611:
         if (QDockWidget* inspector = m_toolWindows[2]) {
             inspector->show();
@@ -810,7 +820,9 @@ bool CMainFrame::onUpdateCommand(uint32_t id, plat::ui::CommandState& state)
     case 33310:
     case 38611:
     case 38662:
-    case 38665: return true;
+    case 38663:
+    case 38665:
+    case 38666: return true;
     default: return false;
     }
 }
