@@ -1,5 +1,8 @@
 #include "app/dialogs/CAddMeasuresDlg.h"
 
+#include "app/core/AppStrings.h"
+#include "app/core/CDialogToolTips.h"
+#include "interface/document/DocumentStrings.h"
 #include "interface/document/MCOpusDoc.h"
 #include "notabase/commands/CCAddMeasure.h"
 #include "notabase/model/ECMeter.h"
@@ -8,7 +11,10 @@
 #include "notabase/commands/MCCommandMgr.h"
 #include "notabase/performance/ECPerformance.h"
 #include "notabase/score/ECConductor.h"
+#include "platform/core/Strings.h"
+#include "platform/core/UserPrompt.h"
 #include "platform/ui/dialog/ItemId.h"
+#include "platform/ui/dialog/ModalHooks.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -22,6 +28,7 @@
 CAddMeasuresDlg::CAddMeasuresDlg(MCOpusDoc* doc, QWidget* parent) : QDialog(parent), m_doc(doc)
 {
     setWindowTitle("Add Measures");
+    CDialogToolTips::Install(this);
     if (ECPerformance* performance = m_doc ? m_doc->GetBaseEvent() : nullptr)
         m_measures = performance->GetConductor()->GetMaxMeasureNumber();
     auto* layout = new QVBoxLayout(this);
@@ -57,7 +64,7 @@ CAddMeasuresDlg::CAddMeasuresDlg(MCOpusDoc* doc, QWidget* parent) : QDialog(pare
 int CAddMeasuresDlg::Run(MCOpusDoc* doc, QWidget* parent)
 {
     CAddMeasuresDlg dialog(doc, parent);
-    return dialog.exec();
+    return plat::ui::ModalHooks::runDialog(dialog);
 }
 
 int CAddMeasuresDlg::Location() const
@@ -79,8 +86,20 @@ void CAddMeasuresDlg::accept()
     ECPerformance* performance = m_doc ? m_doc->GetBaseEvent() : nullptr;
     if (!performance)
         return;
+    // The piece may have changed since the dialog was opened.
+    m_measures = performance->GetConductor()->GetMaxMeasureNumber();
+    int measure = m_measure->value();
+    if (m_measures < measure) {
+        const plat::UserPrompt::Answer answer = plat::UserPrompt::ask(
+            {DocumentStrings::applicationName(),
+             plat::format(AppStrings::text(AppStrings::addMeasuresPastEnd).c_str(), m_measures),
+             plat::UserPrompt::Buttons::okCancel, plat::UserPrompt::Icon::question, std::nullopt});
+        if (answer != plat::UserPrompt::Answer::ok)
+            return;
+        measure = m_measures;
+        m_measure->setValue(measure);
+    }
     const int location = Location();
-    const int measure = m_measure->value();
     const int index = location == 0 ? measure - 1 : location == 1 ? measure : m_measures;
     MCCommandMgr::BeginUndo(performance, "Add Measure");
     MCCommandList list;

@@ -5,6 +5,8 @@
 #include "app/dialogs/CDefinePartDlg.h"
 #include "interface/pickers/MCPartBox.h"
 #include "interface/pickers/MCTrackBox.h"
+#include "notabase/commands/CCAddMeasure.h"
+#include "notabase/commands/CCRemoveMeasure.h"
 #include "notabase/model/ECEnvPoint.h"
 #include "notabase/model/ECMeter.h"
 #include "notabase/model/ECMeterEnv.h"
@@ -363,6 +365,52 @@ TEST_F(ScoreStructureDialogTest, AddMeasuresAtEachLocation)
         performance()->Undo(1);
         EXPECT_EQ(conductor->GetMaxMeasureNumber(), bars);
     }
+}
+
+// Bars that went while the dialog was open leave its bar number past the end: it asks whether
+// to add at the end instead; Cancel keeps it open, OK adds after the last bar.
+TEST_F(ScoreStructureDialogTest, AddMeasuresPastTheEndAsksFirst)
+{
+    ECConductor* conductor = performance()->GetConductor();
+    auto* meter = new ECMeter(4, 4, 0);
+    const MCTime zero(0.0f);
+    meter->SetTime(&zero);
+    staff()->GetMeterEnv()->AddChild(meter, 1);
+    auto* grow = new CCAddMeasure;
+    grow->SetInsertCount(10 - conductor->GetMaxMeasureNumber());
+    grow->SetInsertIndex(conductor->GetMaxMeasureNumber());
+    grow->SetSynchronous(1);
+    grow->Apply(performance());
+    ASSERT_EQ(conductor->GetMaxMeasureNumber(), 10);
+
+    CAddMeasuresDlg dialog(&doc);
+    dialog.show();
+    plat::ui::item<QSpinBox>(&dialog, CAddMeasuresDlg::kCount)->setValue(2);
+    plat::ui::item<QRadioButton>(&dialog, CAddMeasuresDlg::kLocation + 1)->click();
+    auto* measure = plat::ui::item<QSpinBox>(&dialog, CAddMeasuresDlg::kMeasure);
+    measure->setValue(10);
+    auto* cut = new CCRemoveMeasure(5, 0);
+    cut->SetSynchronous(1);
+    cut->Apply(performance());
+    ASSERT_EQ(conductor->GetMaxMeasureNumber(), 5);
+    ECMeasure* last = conductor->GetMeasure(0, 5);
+
+    m_prompts.Answer(plat::UserPrompt::Answer::cancel);
+    dialog.accept();
+    ASSERT_EQ(m_prompts.Texts().size(), 1u);
+    EXPECT_EQ(m_prompts.Texts()[0], "There are only 5 measures in this document.  Would you like to add the measures "
+                                    "at the end of the document?");
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(conductor->GetMaxMeasureNumber(), 5);
+
+    m_prompts.Answer(plat::UserPrompt::Answer::ok);
+    dialog.accept();
+    EXPECT_EQ(m_prompts.Texts().size(), 2u);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(measure->value(), 5);
+    EXPECT_EQ(conductor->GetMaxMeasureNumber(), 7);
+    EXPECT_EQ(conductor->GetMeasure(0, 5), last);
 }
 
 }  // namespace
