@@ -192,23 +192,34 @@ TEST_F(RemoveStructureDialogTest, RangeStartsAsTheSelectedBars)
     EXPECT_EQ(plat::ui::item<MCSpinEdit>(&dialog, CRemoveMeasuresDlg::kCount)->GetValue(), 5);
 }
 
-// Every bar cannot go: the dialog says so and stays open, asking nothing more; a removal the
-// user does not confirm changes nothing either, the undo history included.
+// Every bar cannot go: the dialog says so and stays open, asking nothing more; neither does a
+// bar number it cannot take. A removal the user does not confirm changes nothing either, the
+// undo history included.
 TEST_F(RemoveStructureDialogTest, RefusedRemovalsChangeNothing)
 {
     deleteLastNote();
+    select({conductor()->GetMeasure(1, 2)});
     plat::ui::ModalHooks::Scoped scope(hooks);
     CRemoveMeasuresDlg dialog(&doc);
     dialog.show();
+    auto* count = plat::ui::item<MCSpinEdit>(&dialog, CRemoveMeasuresDlg::kCount);
+    auto* from = plat::ui::item<MCSpinEdit>(&dialog, CRemoveMeasuresDlg::kFrom);
+    type(count, kBars);
     dialog.accept();
     EXPECT_NE(dialog.result(), QDialog::Accepted);
     ASSERT_EQ(m_prompts.Texts().size(), 1u);
     EXPECT_EQ(m_prompts.Texts()[0], "The document must have at least one measure.");
     EXPECT_EQ(warnings, 0);
 
-    select({conductor()->GetMeasure(1, 2)});
+    type(from, 0);
+    dialog.accept();
+    ASSERT_EQ(m_prompts.Texts().size(), 2u);
+    EXPECT_EQ(m_prompts.Texts()[1], "Enter a whole number from 1 to 10.");
+    EXPECT_EQ(warnings, 0);
+
     consent = false;
-    type(plat::ui::item<MCSpinEdit>(&dialog, CRemoveMeasuresDlg::kCount), 9);
+    type(from, 3);
+    EXPECT_EQ(dialog.GetCount(), kBars - 2);
     dialog.accept();
     EXPECT_EQ(warnings, 1);
     EXPECT_TRUE(dialog.isVisible());
