@@ -2,7 +2,6 @@
 #include "app/frame/CMainFrame.h"
 #include "app/program/CMainApp.h"
 #include "app/program/CQuavixApplication.h"
-#include "platform/ui/window/EventLoop.h"
 
 #include <QSocketNotifier>
 
@@ -60,9 +59,7 @@ int main(int argc, char** argv)
                 if (app.Frame())
                     app.Frame()->OnActivateApp(state == Qt::ApplicationActive);
             });
-            // The program's loop also delivers what the devices and the sequencer post to the
-            // main thread's queue: transport states, the end of a play, device notices.
-            result = plat::ui::EventLoop::run();
+            result = application.exec();
         } else if (!app.HandedOver()) {
             result = 1;
         }

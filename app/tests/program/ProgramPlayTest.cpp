@@ -14,7 +14,6 @@
 #include "app/program/CQuavixApplication.h"
 #include "interface/document/MCOpusDoc.h"
 #include "notabase/prefs/Preferences.h"
-#include "platform/core/MessageLoop.h"
 #include "platform/core/Profile.h"
 #include "platform/core/UserPrompt.h"
 #include "platform/media/Backend.h"
@@ -212,9 +211,7 @@ protected:
         while (!done()) {
             if (clock.elapsed() > milliseconds)
                 return false;
-            // As the program's loop does: the interface's events and the main thread's queue.
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            plat::MessageLoop::current().pump();
             QThread::msleep(5);
         }
         return true;
