@@ -134,9 +134,34 @@ QImage PaintMoveArrow(int scale, bool up, bool pressed)
     return image;
 }
 
+QImage PaintGoToEdge(int scale, bool toEnd, bool pressed)
+{
+    QImage image(20 * scale, 18 * scale, QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
+    image.fill(QColor(0, 0, 255));
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(24, 24, 24));
+    const qreal shift = pressed ? 1 : 0;
+    const qreal top = 4 + shift, bottom = 14 + shift, middle = 9 + shift;
+    // The bar line stands on the side the arrow points to.
+    const qreal bar = toEnd ? 14 + shift : 4 + shift;
+    p.drawRect(QRectF(bar, top, 2, bottom - top));
+    const qreal tip = toEnd ? bar : bar + 2;
+    const qreal base = toEnd ? bar - 8 : bar + 10;
+    const QPointF points[] = {QPointF(tip, middle), QPointF(base, top), QPointF(base, bottom)};
+    p.drawPolygon(points, 3);
+    return image;
+}
+
 namespace {
 
 const plat::ui::ImageResources::Entry kImages[] = {
+    {"GOTOBEGIN0", [](int scale) { return PaintGoToEdge(scale, false, false); }},
+    {"GOTOBEGIN1", [](int scale) { return PaintGoToEdge(scale, false, true); }},
+    {"GOTOEND0", [](int scale) { return PaintGoToEdge(scale, true, false); }},
+    {"GOTOEND1", [](int scale) { return PaintGoToEdge(scale, true, true); }},
     {"MOVEUP0", [](int scale) { return PaintMoveArrow(scale, true, false); }},
     {"MOVEUP1", [](int scale) { return PaintMoveArrow(scale, true, true); }},
     {"MOVEDOWN0", [](int scale) { return PaintMoveArrow(scale, false, false); }},

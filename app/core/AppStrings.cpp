@@ -50,6 +50,7 @@ constexpr plat::Resources::Entry kStrings[] = {
     {clearUndo, "This operation clears the undo stack and cannot be undone.  Do you want to proceed?"},
     {autosaving, "Autosaving Modified Documents..."},
     {frameClass, "Quavix 6"},
+    {advancedTip, "Toggle advanced settings"},
     {gotoAdvancedOff, "&Advanced >>"},
     {gotoAdvancedOn, "&Advanced <<"},
     {gotoPastEnd, "The location you specified is past the end of this file.  Relocating to the end."},

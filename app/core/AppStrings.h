@@ -46,6 +46,7 @@ enum : uint32_t {
     clearUndo = 1457,
     autosaving = 11580,
     frameClass = 57344,
+    advancedTip = 160,  // the tip of the dialogs' advanced button, whose item id it is
     gotoAdvancedOff = 161,
     gotoAdvancedOn = 162,
     gotoPastEnd = 1085,

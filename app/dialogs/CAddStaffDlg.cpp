@@ -1,5 +1,6 @@
 #include "app/dialogs/CAddStaffDlg.h"
 
+#include "app/core/CDialogToolTips.h"
 #include "app/dialogs/CDefinePartDlg.h"
 #include "interface/controls/MCMenuButton.h"
 #include "interface/document/MCOpusDoc.h"
@@ -7,8 +8,8 @@
 #include "interface/pickers/MCTrackBox.h"
 #include "notabase/commands/CCAdd.h"
 #include "notabase/commands/CCAddClef.h"
-#include "notabase/commands/CCAddKey.h"
 #include "notabase/commands/CCAddEnvPoint.h"
+#include "notabase/commands/CCAddKey.h"
 #include "notabase/commands/CCAddTrack.h"
 #include "notabase/commands/CCEdit.h"
 #include "notabase/commands/CCEditData.h"
@@ -53,6 +54,7 @@ constexpr const char* kSection = "Settings\\AddStaff";
 CAddStaffDlg::CAddStaffDlg(MCOpusDoc* doc, QWidget* parent) : QDialog(parent), m_doc(doc)
 {
     setWindowTitle("Add Staff");
+    CDialogToolTips::Install(this);
     if (ECPerformance* performance = m_doc ? m_doc->GetBaseEvent() : nullptr)
         m_staves = performance->GetConductor()->GetMaxTrackNumber(1);
     auto* layout = new QVBoxLayout(this);

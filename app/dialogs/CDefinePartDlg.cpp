@@ -1,6 +1,7 @@
 #include "app/dialogs/CDefinePartDlg.h"
 
 #include "app/core/AppStrings.h"
+#include "app/core/CDialogToolTips.h"
 #include "interface/core/MCPaths.h"
 #include "interface/document/DocumentStrings.h"
 #include "interface/pickers/MCPartBox.h"
@@ -46,6 +47,7 @@ int indexOfValue(const QComboBox* box, int value)
 CDefinePartDlg::CDefinePartDlg(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle("Define Part");
+    CDialogToolTips::Install(this);
     auto* layout = new QGridLayout(this);
     const auto add = [&](QWidget* control, int id, const char* text, int row, int column) {
         plat::ui::setItemId(control, id);

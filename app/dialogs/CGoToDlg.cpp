@@ -1,6 +1,9 @@
 #include "app/dialogs/CGoToDlg.h"
 
 #include "app/core/AppStrings.h"
+#include "app/core/CDialogToolTips.h"
+#include "app/core/GoToEdgeButton.h"
+#include "interface/controls/MCButton.h"
 #include "interface/controls/MCDataExchange.h"
 #include "interface/controls/MCTimeEdit.h"
 #include "notabase/actions/ACFindEvents.h"
@@ -54,6 +57,7 @@ CGoToDlg::CGoToDlg(ECPerformance* performance, const MCTime& time, QWidget* pare
       m_advanced(LoadIntPreference(kSection, "Advanced", 0))
 {
     setWindowTitle("Go To");
+    CDialogToolTips::Install(this);
     if (m_performance) {
         if (ECConductor* conductor = m_performance->GetConductor())
             m_end = conductor->GetMaxMeasureEndTime();
@@ -63,12 +67,8 @@ CGoToDlg::CGoToDlg(ECPerformance* performance, const MCTime& time, QWidget* pare
     auto* top = new QGridLayout;
     auto* timeEdit = new MCTimeEdit(this);
     plat::ui::setItemId(timeEdit, kTime);
-    auto* begin = new QPushButton("|<", this);
-    plat::ui::setItemId(begin, kBegin);
-    auto* end = new QPushButton(">|", this);
-    plat::ui::setItemId(end, kEnd);
-    for (QPushButton* button : {begin, end})
-        button->setFixedWidth(32);
+    MCButton* begin = MakeGoToEdgeButton(this, kBegin, false);
+    MCButton* end = MakeGoToEdgeButton(this, kEnd, true);
     m_slider = new QSlider(Qt::Horizontal, this);
     plat::ui::setItemId(m_slider, kSlider);
     m_slider->setRange(0, wholeBeats(m_end));

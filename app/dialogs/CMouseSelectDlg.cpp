@@ -1,5 +1,6 @@
 #include "app/dialogs/CMouseSelectDlg.h"
 
+#include "app/core/CDialogToolTips.h"
 #include "notabase/states/MCStateMgr.h"
 #include "notabase/states/SCMode.h"
 
@@ -15,6 +16,7 @@ constexpr unsigned kNote = 37;
 CMouseSelectDlg::CMouseSelectDlg(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle("Mouse Select Options");
+    CDialogToolTips::Install(this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel("Select the following events when drag-selecting with the mouse :", this));
     m_types = new CSelectTypeList(kSection, this);

@@ -1,6 +1,9 @@
 #include "app/dialogs/CPerformanceOptionsDlg.h"
 
 #include "app/core/AppStrings.h"
+#include "app/core/CDialogToolTips.h"
+#include "app/core/GoToEdgeButton.h"
+#include "interface/controls/MCButton.h"
 #include "interface/controls/MCDataExchange.h"
 #include "interface/controls/MCSpinEdit.h"
 #include "interface/controls/MCTimeEdit.h"
@@ -21,6 +24,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPalette>
+#include <QAbstractButton>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -46,6 +50,7 @@ CPerformanceOptionsDlg::CPerformanceOptionsDlg(MCOpusDoc* doc, QWidget* parent)
       m_playStop(MCTime::TimeZero()), m_recordStart(MCTime::TimeZero()), m_recordStop(MCTime::TimeZero())
 {
     setWindowTitle("Performance Options");
+    CDialogToolTips::Install(this);
     if (m_performance) {
         if (ECConductor* conductor = m_performance->GetConductor())
             m_end = conductor->GetMaxMeasureEndTime();
@@ -90,12 +95,7 @@ CPerformanceOptionsDlg::CPerformanceOptionsDlg(MCOpusDoc* doc, QWidget* parent)
         edit->setPalette(palette);
         return edit;
     };
-    const auto edgeButton = [this](int id, const char* text) {
-        auto* button = new QPushButton(text, this);
-        plat::ui::setItemId(button, id);
-        button->setFixedWidth(32);
-        return button;
-    };
+    const auto edgeButton = [this](int id, bool toEnd) { return MakeGoToEdgeButton(this, id, toEnd); };
 
     auto* transport = new QGroupBox("Transport", this);
     auto* transportLayout = new QVBoxLayout(transport);
@@ -108,15 +108,15 @@ CPerformanceOptionsDlg::CPerformanceOptionsDlg(MCOpusDoc* doc, QWidget* parent)
     auto* regionLayout = new QGridLayout(regions);
     const QColor green(0, 127, 0), red(127, 0, 0);
     regionLayout->addWidget(check(kPlayRegion, "Play Region :"), 0, 0);
-    regionLayout->addWidget(edgeButton(kPlayBegin, "|<"), 0, 1);
+    regionLayout->addWidget(edgeButton(kPlayBegin, false), 0, 1);
     regionLayout->addWidget(timeEdit(kPlayStart, green), 0, 2);
     regionLayout->addWidget(timeEdit(kPlayStop, green), 0, 3);
-    regionLayout->addWidget(edgeButton(kPlayEnd, ">|"), 0, 4);
+    regionLayout->addWidget(edgeButton(kPlayEnd, true), 0, 4);
     regionLayout->addWidget(check(kRecordRegion, "Record Region :"), 1, 0);
-    regionLayout->addWidget(edgeButton(kRecordBegin, "|<"), 1, 1);
+    regionLayout->addWidget(edgeButton(kRecordBegin, false), 1, 1);
     regionLayout->addWidget(timeEdit(kRecordStart, red), 1, 2);
     regionLayout->addWidget(timeEdit(kRecordStop, red), 1, 3);
-    regionLayout->addWidget(edgeButton(kRecordEnd, ">|"), 1, 4);
+    regionLayout->addWidget(edgeButton(kRecordEnd, true), 1, 4);
     layout->addWidget(regions);
 
     auto* recording = new QGroupBox("Recording", this);
@@ -162,11 +162,11 @@ CPerformanceOptionsDlg::CPerformanceOptionsDlg(MCOpusDoc* doc, QWidget* parent)
     const std::pair<int, MCTime CPerformanceOptionsDlg::*> edges[] = {
         {kPlayBegin, &CPerformanceOptionsDlg::m_playStart}, {kRecordBegin, &CPerformanceOptionsDlg::m_recordStart}};
     for (const auto& [id, member] : edges)
-        connect(plat::ui::item<QPushButton>(this, id), &QPushButton::clicked, this,
+        connect(plat::ui::item<QAbstractButton>(this, id), &QAbstractButton::clicked, this,
                 [this, id, member] { setRegionEdge(id == kPlayBegin ? kPlayStart : kRecordStart, this->*member, MCTime::TimeZero()); });
-    connect(plat::ui::item<QPushButton>(this, kPlayEnd), &QPushButton::clicked, this,
+    connect(plat::ui::item<QAbstractButton>(this, kPlayEnd), &QAbstractButton::clicked, this,
             [this] { setRegionEdge(kPlayStop, m_playStop, m_end); });
-    connect(plat::ui::item<QPushButton>(this, kRecordEnd), &QPushButton::clicked, this,
+    connect(plat::ui::item<QAbstractButton>(this, kRecordEnd), &QAbstractButton::clicked, this,
             [this] { setRegionEdge(kRecordStop, m_recordStop, m_end); });
     updateData(false);
 }

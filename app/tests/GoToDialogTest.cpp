@@ -11,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QListWidget>
+#include <QAbstractButton>
 #include <QPushButton>
 #include <QSlider>
 
@@ -105,10 +106,10 @@ TEST_F(GoToDialogTest, SliderAndEndButtons)
     plat::ui::notifyParent(edit, MCTimeEdit::kNotice);
     EXPECT_EQ(slider->value(), beatsOf(MCTime(5.0f)));
     EXPECT_EQ(dialog.GetTime(), MCTime(5.0f));
-    plat::ui::item<QPushButton>(&dialog, CGoToDlg::kEnd)->click();
+    plat::ui::item<QAbstractButton>(&dialog, CGoToDlg::kEnd)->click();
     EXPECT_EQ(edit->GetTimeValue(), end());
     EXPECT_EQ(slider->value(), slider->maximum());
-    plat::ui::item<QPushButton>(&dialog, CGoToDlg::kBegin)->click();
+    plat::ui::item<QAbstractButton>(&dialog, CGoToDlg::kBegin)->click();
     EXPECT_EQ(edit->GetTimeValue(), MCTime::TimeZero());
     EXPECT_EQ(slider->value(), 0);
 }

@@ -9,6 +9,7 @@
 #include "sequencer/transport/CSequence.h"
 
 #include <QCheckBox>
+#include <QAbstractButton>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -163,9 +164,9 @@ TEST_F(PerformanceOptionsDialogTest, ResetAndEdgeButtons)
     sequence().SetPlayRegion(MCTime(1.0f), MCTime(2.0f));
     Dlg dialog(&doc);
     dialog.show();
-    at<QPushButton>(dialog, Dlg::kPlayEnd)->click();
+    at<QAbstractButton>(dialog, Dlg::kPlayEnd)->click();
     EXPECT_EQ(at<MCTimeEdit>(dialog, Dlg::kPlayStop)->GetTimeValue(), end());
-    at<QPushButton>(dialog, Dlg::kPlayBegin)->click();
+    at<QAbstractButton>(dialog, Dlg::kPlayBegin)->click();
     EXPECT_EQ(at<MCTimeEdit>(dialog, Dlg::kPlayStart)->GetTimeValue(), MCTime::TimeZero());
     at<MCTimeEdit>(dialog, Dlg::kPlayStart)->SetTimeValue(MCTime(1.0f));
     at<QPushButton>(dialog, Dlg::kReset)->click();
