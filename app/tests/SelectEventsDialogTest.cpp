@@ -397,4 +397,25 @@ TEST_F(SelectEventsDialogTest, BeginAndEndButtonsSetTheTimes)
     EXPECT_EQ(Selected(), AllNotes());
 }
 
+// The main frame's Select Events command runs the dialog for the active document.
+class SelectEventsCommandTest : public apptest::FrameTest {};
+
+TEST_F(SelectEventsCommandTest, RunsTheDialogForTheActiveDocument)
+{
+    EXPECT_TRUE(m_router.update(33221).enabled);
+    ASSERT_NE(NewDocument(), nullptr);
+    int shown = 0;
+    plat::ui::ModalHooks::Hooks hooks;
+    hooks.runDialog = [&](QDialog& dialog) {
+        if (dynamic_cast<CSelectEventsDlg*>(&dialog))
+            ++shown;
+        EXPECT_EQ(dialog.windowTitle(), "Select Events");
+        dialog.reject();
+        return dialog.result();
+    };
+    plat::ui::ModalHooks::Scoped scope(hooks);
+    ASSERT_TRUE(m_router.execute(33221));
+    EXPECT_EQ(shown, 1);
+}
+
 }  // namespace
