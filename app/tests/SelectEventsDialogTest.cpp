@@ -314,6 +314,7 @@ TEST_F(SelectEventsDialogTest, AdvancedTogglesTheFiltersAndIsRemembered)
         EXPECT_FALSE(tracks->isVisible());
         EXPECT_EQ(button->text().toStdString(), AppStrings::text(AppStrings::gotoAdvancedOff));
         const int basicHeight = dialog.height();
+        apptest::saveScreenshot(dialog, "select-events-basic.png");
         button->click();
         EXPECT_TRUE(dialog.IsAdvanced());
         EXPECT_TRUE(tracks->isVisible());
