@@ -398,25 +398,25 @@ TEST_F(SelectEventsDialogTest, BeginAndEndButtonsSetTheTimes)
     EXPECT_EQ(Selected(), AllNotes());
 }
 
-// The main frame's Select Events command runs the dialog for the active document.
+// The main frame's selection commands run their dialogs for the active document.
 class SelectEventsCommandTest : public apptest::FrameTest {};
 
-TEST_F(SelectEventsCommandTest, RunsTheDialogForTheActiveDocument)
+TEST_F(SelectEventsCommandTest, RunTheirDialogsForTheActiveDocument)
 {
-    EXPECT_TRUE(m_router.update(33221).enabled);
     ASSERT_NE(NewDocument(), nullptr);
-    int shown = 0;
-    plat::ui::ModalHooks::Hooks hooks;
-    hooks.runDialog = [&](QDialog& dialog) {
-        if (dynamic_cast<CSelectEventsDlg*>(&dialog))
-            ++shown;
-        EXPECT_EQ(dialog.windowTitle(), "Select Events");
-        dialog.reject();
-        return dialog.result();
-    };
-    plat::ui::ModalHooks::Scoped scope(hooks);
-    ASSERT_TRUE(m_router.execute(33221));
-    EXPECT_EQ(shown, 1);
+    for (const auto& [id, title] : {std::pair<uint32_t, const char*>{33221, "Select Events"}, {33222, "Mouse Select Options"}}) {
+        EXPECT_TRUE(m_router.update(id).enabled) << id;
+        std::vector<std::string> shown;
+        plat::ui::ModalHooks::Hooks hooks;
+        hooks.runDialog = [&](QDialog& dialog) {
+            shown.push_back(dialog.windowTitle().toStdString());
+            dialog.reject();
+            return dialog.result();
+        };
+        plat::ui::ModalHooks::Scoped scope(hooks);
+        ASSERT_TRUE(m_router.execute(id));
+        EXPECT_EQ(shown, std::vector<std::string>{title});
+    }
 }
 
 }  // namespace
