@@ -54,11 +54,12 @@ FOLDER_RANKS = {
     },
     # The program: its shared pieces (texts, pictures, command line, hot keys, crash report),
     # then its dialogs, then its windows, then the application; the background and button
-    # picture libraries and the template maker stand apart at the bottom.
+    # picture libraries stand apart at the bottom, the template maker beside the windows (it
+    # makes staves as the add-staff dialog does).
     "app": {
-        "core": 0, "backdrape": 0, "knobset": 0, "templates": 0,
+        "core": 0, "backdrape": 0, "knobset": 0,
         "dialogs": 1,
-        "frame": 2,
+        "frame": 2, "templates": 2,
         "program": 3,
     },
     "rack": {

@@ -189,12 +189,23 @@ void CAddStaffDlg::accept()
 void CAddStaffDlg::AddStaff(ECPerformance* performance, const std::string& name, const std::string& part,
                             int position, int count)
 {
-    int staffType = 0, clef = 0, sharps = 0, flats = 0, mode = 0, program = 0;
-    MCPartBox::GetPartParams(part, staffType, clef, sharps, flats, mode, program);
+    PartParams params;
+    MCPartBox::GetPartParams(part, params.staffType, params.clef, params.sharps, params.flats, params.mode,
+                             params.program);
+    std::string text = name.empty() ? part : name;
+    if (text == "<Default>")
+        text = "Track";
+    if (count > 1)
+        text += std::to_string(position);
+    AddStaff(performance, text, params, position);
+}
 
+ECStaff* CAddStaffDlg::AddStaff(ECPerformance* performance, const std::string& text, const PartParams& part,
+                                int position)
+{
     MCCommandList adding;
     auto* add = static_cast<CCAddTrack*>(adding.GetCommand(CommandIds::CCAddTrack, &CCAddTrack::classObject));
-    add->AddMidiTrack(static_cast<unsigned char>(staffType), 1);
+    add->AddMidiTrack(static_cast<unsigned char>(part.staffType), 1);
     add->SetInsertPosition(position);
     adding.SetSynchronous(1);
     adding.Apply(performance);
@@ -202,48 +213,43 @@ void CAddStaffDlg::AddStaff(ECPerformance* performance, const std::string& name,
     ECConductor* conductor = performance->GetConductor();
     auto* staff = dynamic_cast<ECStaff*>(conductor->GetTrack(1, position, 0));
     if (!staff)
-        return;
+        return nullptr;
     const int track = staff->GetTrack();
     const MCTime zero(0.0f);
 
     MCCommandList list(10);
-    std::string text = name.empty() ? part : name;
-    if (text == "<Default>")
-        text = "Track";
-    if (count > 1)
-        text += std::to_string(position);
     auto* label = new ECText(3, text);
     label->SetTime(&zero);
     label->SetVoiceTrack(0, track);
     static_cast<CCAdd*>(list.GetCommand(CommandIds::CCAdd, &CCAdd::classObject))->Add(label, staff, FCMidi::MidiNull());
 
     ECMeasure* firstMeasure = conductor->GetMeasure(track, 1);
-    if (staffType != 1) {
+    if (part.staffType != 1) {
         ECClef* existing = staff->GetClefAtTime(zero, 0);
         if (existing && *existing->GetTime() == zero) {
             auto* edit = static_cast<CCEdit*>(list.GetCommand(CommandIds::CCEdit, &CCEdit::classObject));
             if (auto* copy = dynamic_cast<ECClef*>(edit->EditEvent(existing)->GetNewEvent()))
-                copy->SetClefType(static_cast<unsigned char>(clef));
+                copy->SetClefType(static_cast<unsigned char>(part.clef));
         } else if (firstMeasure) {
-            auto* fresh = new ECClef(static_cast<unsigned char>(clef));
+            auto* fresh = new ECClef(static_cast<unsigned char>(part.clef));
             fresh->SetTime(&zero);
             fresh->SetVoiceTrack(0, track);
             list.AddTail(new CCAddClef(fresh, firstMeasure));
         }
     }
-    if (sharps >= 0 && flats >= 0) {
-        for (unsigned char hand = 0; hand < (staffType == 1 ? 2 : 1); ++hand) {
+    if (part.sharps >= 0 && part.flats >= 0) {
+        for (unsigned char hand = 0; hand < (part.staffType == 1 ? 2 : 1); ++hand) {
             ECKey* existing = staff->GetKeyAtTime(zero, hand);
             if (existing && *existing->GetTime() == zero) {
                 auto* edit = static_cast<CCEdit*>(list.GetCommand(CommandIds::CCEdit, &CCEdit::classObject));
                 if (auto* copy = dynamic_cast<ECKey*>(edit->EditEvent(existing)->GetNewEvent())) {
-                    copy->SetNumSharps(static_cast<unsigned char>(sharps));
-                    copy->SetNumFlats(static_cast<unsigned char>(flats));
-                    copy->SetMode(mode);
+                    copy->SetNumSharps(static_cast<unsigned char>(part.sharps));
+                    copy->SetNumFlats(static_cast<unsigned char>(part.flats));
+                    copy->SetMode(part.mode);
                 }
             } else if (firstMeasure) {
-                auto* fresh = new ECKey(static_cast<unsigned char>(sharps), static_cast<unsigned char>(flats),
-                                        static_cast<unsigned char>(mode));
+                auto* fresh = new ECKey(static_cast<unsigned char>(part.sharps), static_cast<unsigned char>(part.flats),
+                                        static_cast<unsigned char>(part.mode));
                 fresh->SetHand(hand);
                 fresh->SetTime(&zero);
                 fresh->SetVoiceTrack(hand * 5, track);
@@ -252,12 +258,12 @@ void CAddStaffDlg::AddStaff(ECPerformance* performance, const std::string& name,
         }
     }
     auto* data = dynamic_cast<DCsqStaff*>(staff->GetData(0, 1));
-    if (program >= 0) {
+    if (part.program >= 0) {
         CMidiEnvelopeMgr* envelopes = data ? data->GetMidiEnvelopeMgr(0, 1) : nullptr;
         ECPatchEnv* patches = envelopes ? envelopes->GetPatchEnv(1) : nullptr;
         if (!patches)
-            return;
-        const float value = ECPatchEnv::MakePatchValue(0, 0, static_cast<unsigned char>(program & 0x7F));
+            return staff;
+        const float value = ECPatchEnv::MakePatchValue(0, 0, static_cast<unsigned char>(part.program & 0x7F));
         if (ECEnvPoint* point = patches->GetPointAt(zero)) {
             auto* edit = static_cast<CCEdit*>(list.GetCommand(CommandIds::CCEdit, &CCEdit::classObject));
             if (auto* copy = dynamic_cast<ECEnvPoint*>(edit->EditEvent(point)->GetNewEvent()))
@@ -272,7 +278,7 @@ void CAddStaffDlg::AddStaff(ECPerformance* performance, const std::string& name,
         }
     }
     // Drums sound on the tenth channel.
-    if (staffType == 3 && data) {
+    if (part.staffType == 3 && data) {
         auto* edit = static_cast<CCEditData*>(list.GetCommand(CommandIds::CCEditData, &CCEditData::classObject));
         if (auto* copy = dynamic_cast<DCsqStaff*>(edit->EditData(data, 0)->GetNewData())) {
             for (int voice = 0; voice < 8; ++voice) {
@@ -284,6 +290,7 @@ void CAddStaffDlg::AddStaff(ECPerformance* performance, const std::string& name,
     list.SetSynchronous(1);
     list.Apply(performance);
     SendPatch(staff);
+    return staff;
 }
 
 void CAddStaffDlg::SendPatch(ECStaff* staff)

@@ -34,10 +34,25 @@ public:
     // Forgets the chosen part.
     void OnRemovePart();
 
+    // What a staff is made from: a named part's values, or values given outright.
+    struct PartParams {
+        int staffType = 0;
+        int clef = 0;
+        int sharps = 0;
+        int flats = 0;
+        int mode = 0;
+        int program = 0;
+    };
+
     // Adds one staff of the part at the staff position; count tells whether the position goes
     // into the name.
     static void AddStaff(ECPerformance* performance, const std::string& name, const std::string& part, int position,
                          int count);
+    // Adds one staff at the staff position with the name text and the part's clef (not on a
+    // grand staff), key (unless sharps or flats is -1), program (unless -1) and, on a drum
+    // staff, the tenth channel, and sends its patch. Returns the staff, null when none was made.
+    static ECStaff* AddStaff(ECPerformance* performance, const std::string& text, const PartParams& part,
+                             int position);
 
     // Sends the staff's patch at its start to the device and channel of its first voice, so
     // that it sounds at once: all sound off, the bank and the program.

@@ -6,9 +6,11 @@
 #include "app/dialogs/CAddMeasuresDlg.h"
 #include "app/dialogs/CAddStaffDlg.h"
 #include "app/dialogs/CGoToDlg.h"
+#include "app/dialogs/CMouseSelectDlg.h"
 #include "app/dialogs/CPerformanceOptionsDlg.h"
 #include "app/dialogs/CRemoveMeasuresDlg.h"
 #include "app/dialogs/CRemoveStavesDlg.h"
+#include "app/dialogs/CSelectEventsDlg.h"
 #include "app/frame/CClientWnd.h"
 #include "app/frame/CSaveTemplateDlg.h"
 #include "app/frame/CSplashWnd.h"
@@ -681,6 +683,16 @@ bool CMainFrame::onCommand(uint32_t id)
             clear->Apply(performance);
         }
         return true;
+    case 33221:
+        if (doc)
+            CSelectEventsDlg::Run(doc, this);
+        return true;
+    case 33222:
+        if (doc) {
+            CMouseSelectDlg dialog(this);
+            plat::ui::ModalHooks::runDialog(dialog);
+        }
+        return true;
     case 33234: {
         const bool hide = AnyToolBarVisible();
         for (QToolBar* bar : m_toolBars) {
@@ -813,6 +825,8 @@ bool CMainFrame::onUpdateCommand(uint32_t id, plat::ui::CommandState& state)
         return true;
     case 33200:
     case 33220:
+    case 33221:
+    case 33222:
     case 33300:
     case 33302:
     case 33303:

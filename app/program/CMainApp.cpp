@@ -153,6 +153,7 @@ bool CMainApp::InitInstance()
                          plat::ui::InstanceChannel::socketPath(InstanceKey()).c_str());
         return false;
     }
+    m_queueDelivery = std::make_unique<plat::ui::EventLoop::QueueDelivery>();
     plat::ui::ModalHooks::installMessageBoxes();
     QApplication::setWindowIcon(AppImages::ProgramIcon());
     OfferBugReport();
@@ -358,6 +359,7 @@ int CMainApp::ExitInstance()
     m_wavegate.reset();
     SaveIntPreference("Settings", "Running", 0);
     m_channel.reset();
+    m_queueDelivery.reset();
     m_classRegistered = false;
     return 0;
 }

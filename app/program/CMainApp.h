@@ -3,6 +3,7 @@
 #include "app/core/CRecentFileList.h"
 #include "platform/ui/command/CommandRouter.h"
 #include "platform/ui/command/CommandTarget.h"
+#include "platform/ui/window/EventLoop.h"
 
 #include <memory>
 #include <string>
@@ -80,6 +81,9 @@ private:
     void UpdateBugReportDocuments();
 
     std::vector<std::string> m_args;
+    // The documents, the sequencer and the devices post to the main thread's queue; the
+    // interface's loop delivers it from start-up to the end.
+    std::unique_ptr<plat::ui::EventLoop::QueueDelivery> m_queueDelivery;
     bool m_classRegistered = false;
     bool m_handedOver = false;
     plat::ui::CommandRouter m_router;

@@ -145,6 +145,10 @@ int MCMidiRead::LoadMidiFile(MCMidiFile& file, MCMidiDocument& doc)
                     break;
             }
             if (result == MIDIFILE_OK) {
+                // A file that sets no tempo plays at 120 beats a minute; the piece says so, or
+                // it would play at the model's own default.
+                if (ECConductor* conductor = m_sequence->GetConductor(); conductor && !conductor->GetTempoAtTime(MCTime::TimeZero()))
+                    ScoreMgr().AddTempoEvent(MCTime::TimeZero(), MCVoiceTrack(0, kConductor), kFileDefaultTempo, 1.0f);
                 if (DCsqBase* tail = m_sequence->GetTail()) {
                     if (ECBase* last = tail->GetOwner(); last && last->GetTime())
                         if (ECConductor* conductor = m_sequence->GetConductor())
@@ -510,6 +514,12 @@ int MCMidiRead::ReadMetaEvent(MCMidiBuf& buffer, MCTime& time)
         if (m_tempo == 0)
             m_tempo = 1;
         m_bpm = static_cast<float>(1000000.0 / static_cast<double>(m_tempo) * 60.0);
+        // Until its first tempo a file plays at 120 beats a minute. The piece's first tempo
+        // mark always stands at its start, so a file whose first tempo comes later gets
+        // that default as a mark of its own first.
+        if (ECConductor* conductor = m_sequence->GetConductor();
+            conductor && time > MCTime::TimeZero() && !conductor->GetTempoAtTime(time))
+            score.AddTempoEvent(MCTime::TimeZero(), MCVoiceTrack(0, kConductor), kFileDefaultTempo, 1.0f);
         score.AddTempoEvent(time, MCVoiceTrack(0, kConductor), m_bpm, 1.0f);
         break;
     }

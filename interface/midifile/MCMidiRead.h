@@ -99,7 +99,8 @@ private:
     int m_division = 0;
     unsigned char m_runningStatus = 0;
     long m_tempo = 500000;
-    float m_bpm = 120.0f;
+    static constexpr float kFileDefaultTempo = 120.0f;
+    float m_bpm = kFileDefaultTempo;
     long m_tickCount = 0;
     int m_trackNumber = 0;
     int m_channelTrackCounter = 0;

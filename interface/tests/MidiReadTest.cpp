@@ -124,6 +124,33 @@ TEST_F(MidiReadTest, FormatOneChunksAreTracksAndChunkZeroIsTheConductor)
     EXPECT_EQ(texts, expected);
 }
 
+TEST_F(MidiReadTest, AFileWithoutATempoAtItsStartPlaysAtOneHundredAndTwentyUntilItSetsOne)
+{
+    const struct {
+        const char* name;
+        std::vector<uint8_t> track;
+        std::vector<std::pair<float, float>> tempi;  // time in quarters, beats a minute
+    } cases[] = {
+        {"no tempo", {0x00, 0x90, 0x3C, 0x40, 0x60, 0x80, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00}, {{0.0f, 120.0f}}},
+        {"a tempo at the second beat",
+         {0x00, 0x90, 0x3C, 0x40, 0x60, 0x80, 0x3C, 0x00, 0x00, 0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40, 0x00, 0xFF, 0x2F,
+          0x00},
+         {{0.0f, 120.0f}, {1.0f, 60.0f}}},
+        {"a tempo at the start", {0x00, 0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40, 0x00, 0xFF, 0x2F, 0x00}, {{0.0f, 60.0f}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MidiTestDocument doc;
+        MCMidiMemFile file("song.mid", SmfBytes().Header(0, 1, 96).Track(c.track).Bytes());
+        MCMidiRead reader;
+        ASSERT_EQ(reader.LoadMidiFile(file, doc), 1) << reader.GetErrorText();
+        std::vector<std::pair<float, float>> tempi;
+        for (ECBase* mark : ConductorMarks(doc.Conductor(), true))
+            tempi.emplace_back(mark->GetTime()->GetSeconds(), static_cast<ECTempo*>(mark)->GetTempo(1.0f));
+        EXPECT_EQ(tempi, c.tempi);
+    }
+}
+
 TEST_F(MidiReadTest, FormatZeroSpreadsChannelsOverTracksInTheOrderTheyAppear)
 {
     // Channel 10 first, then channel 1; running status carries a second note on; under running
@@ -183,8 +210,9 @@ TEST_F(MidiReadTest, SystemExclusiveEscapesSequenceNumbersAndTempoZero)
     EXPECT_EQ(static_cast<ECFlowControl*>(flows[0])->GetSequenceNumber(), 7);
     EXPECT_EQ(flows[0]->GetVoiceTrack()->GetVoice(), 14);
     const auto tempi = ConductorMarks(m_doc.Conductor(), true);
-    ASSERT_EQ(tempi.size(), 1u);
-    EXPECT_FLOAT_EQ(static_cast<ECTempo*>(tempi[0])->GetTempo(1.0f), 60000000.0f) << "0 microseconds read as 1";
+    ASSERT_EQ(tempi.size(), 2u) << "the file's default before its first tempo, then that tempo";
+    EXPECT_FLOAT_EQ(static_cast<ECTempo*>(tempi[0])->GetTempo(1.0f), 120.0f);
+    EXPECT_FLOAT_EQ(static_cast<ECTempo*>(tempi[1])->GetTempo(1.0f), 60000000.0f) << "0 microseconds read as 1";
 }
 
 // Damaged tracks: the reader keeps what comes before the damage and says what it lost; files

@@ -8,6 +8,7 @@
 #include "platform/media/alsa/AlsaProvider.h"
 #include "platform/media/audio/AudioEngine.h"
 #include "platform/media/file/FileProvider.h"
+#include "platform/media/file/WavFileSink.h"
 #include "platform/media/memory/MemoryProvider.h"
 #include "platform/media/synth/SynthProvider.h"
 
@@ -113,6 +114,11 @@ std::string Backend::selection()
     return std::string(kDefaultSelection);
 }
 
+std::string Backend::playbackFile()
+{
+    return Profile::instance().getString(kSelectionSection, kPlaybackFileValue).value_or(std::string());
+}
+
 std::unique_ptr<Backend> Backend::fromSelection(std::string_view names)
 {
     auto timers = std::make_unique<RealTimerService>();
@@ -122,7 +128,11 @@ std::unique_ptr<Backend> Backend::fromSelection(std::string_view names)
     std::shared_ptr<AudioEngine> engine;
     bool probed = false;
     const auto playback = [&]() -> std::shared_ptr<AudioEngine> {
-        if (!std::exchange(probed, true) && AlsaProvider::hasPlayback())
+        if (std::exchange(probed, true))
+            return engine;
+        if (const std::string file = playbackFile(); !file.empty())
+            engine = std::make_shared<AudioEngine>(*timers, std::make_unique<WavFileSink>(file));
+        else if (AlsaProvider::hasPlayback())
             engine = std::make_shared<AudioEngine>(*timers, std::make_unique<AlsaPcmSink>(timers->clock(), AlsaProvider::kDefaultPcm));
         return engine;
     };

@@ -23,7 +23,10 @@ namespace plat::media {
 // machine's MIDI ports, recording device and a wave output through its default sound output, over
 // the same engine as the synthesizer), "memory" (test devices). Names of families this
 // build does not have are named in the trace and skipped; a selection without any output
-// device is said once in the trace. Tests install their own backend (memory devices on a
+// device is said once in the trace. When the setting "PlaybackFile" of section "Settings"
+// names a file, what the synthesizer and the wave outputs play goes into that WAV file
+// instead of the sound output (for rendering a piece, and for tests of the whole program).
+// Tests install their own backend (memory devices on a
 // manual clock) before anything uses the devices.
 class PLATMEDIA_API Backend {
 public:
@@ -43,6 +46,9 @@ public:
     static constexpr std::string_view kDefaultSelection = "synth,alsa";
     static constexpr std::string_view kSelectionSection = "Settings";
     static constexpr std::string_view kSelectionValue = "MediaDevices";
+    static constexpr std::string_view kPlaybackFileValue = "PlaybackFile";
+    // The WAV file the setting names for playback, empty when the sound output plays.
+    static std::string playbackFile();
     // A backend of the named families on the real clock.
     static std::unique_ptr<Backend> fromSelection(std::string_view names);
 

@@ -8,14 +8,19 @@
 
 namespace plat::ui {
 
-int EventLoop::run()
+EventLoop::QueueDelivery::QueueDelivery()
 {
     MessageLoop& queue = MessageLoop::current();
-    QSocketNotifier notifier(queue.wakeFd(), QSocketNotifier::Read);
-    auto pump = [&queue] { queue.pump(); };
-    QObject::connect(&notifier, &QSocketNotifier::activated, &notifier, pump);
-    // What was queued before the loop started is delivered at once.
-    QTimer::singleShot(0, &notifier, pump);
+    m_notifier = std::make_unique<QSocketNotifier>(queue.wakeFd(), QSocketNotifier::Read);
+    QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [&queue] { queue.pump(); });
+    QTimer::singleShot(0, m_notifier.get(), [&queue] { queue.pump(); });
+}
+
+EventLoop::QueueDelivery::~QueueDelivery() = default;
+
+int EventLoop::run()
+{
+    const QueueDelivery delivery;
     return QCoreApplication::exec();
 }
 

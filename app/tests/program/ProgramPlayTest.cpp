@@ -1,0 +1,319 @@
+// The whole program in a virtual display, playing a Standard MIDI File through the built-in
+// synthesizer into a WAV file: the program starts with the file on its command line, plays
+// it, saves it as its own document, closes it, opens that document again and plays it once
+// more. The rendered sound is checked against the file's notes, and the second play against
+// the first.
+//
+// The program runs in this process, from a folder of its own that holds what lies beside the
+// installed program (the resource libraries, the templates and the test view plug-in), and
+// the test drives it by its commands, as the menus and the transport bar do. Skipped where
+// Xvfb, the sound font or the shared MIDI corpus is missing.
+
+#include "app/frame/CMainFrame.h"
+#include "app/program/CMainApp.h"
+#include "app/program/CQuavixApplication.h"
+#include "interface/document/MCOpusDoc.h"
+#include "notabase/prefs/Preferences.h"
+#include "platform/core/Profile.h"
+#include "platform/core/UserPrompt.h"
+#include "platform/media/Backend.h"
+#include "platform/media/synth/SynthProvider.h"
+#include "platform/ui/command/CommandRouter.h"
+#include "platform/ui/dialog/ModalHooks.h"
+#include "sequencer/transport/CSequence.h"
+
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#ifndef QUAVIX_CORPUS
+#define QUAVIX_CORPUS "../shared/corpus"
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr uint32_t kPlay = 778, kStop = 777, kSaveAs = 57604, kClose = 57602;
+
+// The scale of the corpus file: eight quarter notes at 120 beats a minute from C4 up to C5,
+// each 0.5 s, back to back.
+constexpr int kNotes = 8;
+constexpr double kNoteSeconds = 0.5;
+constexpr int kScale[kNotes] = {60, 62, 64, 65, 67, 69, 71, 72};
+
+double frequencyOf(int key) { return 440.0 * std::pow(2.0, (key - 69) / 12.0); }
+
+// A mono rendering, read from a WAV file the engine is still writing: the samples up to the
+// end of what is in the file, whatever the header says yet.
+struct Sound {
+    uint32_t rate = 0;
+    std::vector<float> samples;
+
+    static Sound Read(const fs::path& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        Sound sound;
+        const auto u32 = [&](size_t at) {
+            return static_cast<uint32_t>(static_cast<uint8_t>(bytes[at])) |
+                   static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 1])) << 8 |
+                   static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 2])) << 16 |
+                   static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 3])) << 24;
+        };
+        if (bytes.size() < 12)
+            return sound;
+        uint16_t channels = 0;
+        size_t at = 12;
+        while (at + 8 <= bytes.size()) {
+            const std::string id(bytes.data() + at, 4);
+            const uint32_t size = u32(at + 4);
+            if (id == "fmt " && at + 16 <= bytes.size()) {
+                channels = static_cast<uint16_t>(static_cast<uint8_t>(bytes[at + 10]) | static_cast<uint8_t>(bytes[at + 11]) << 8);
+                sound.rate = u32(at + 12);
+            }
+            if (id == "data") {
+                at += 8;
+                break;
+            }
+            at += 8 + size + (size & 1);
+        }
+        if (channels == 0)
+            return sound;
+        for (; at + 2u * channels <= bytes.size(); at += 2u * channels) {
+            float sum = 0;
+            for (uint16_t c = 0; c < channels; ++c) {
+                const auto value = static_cast<int16_t>(static_cast<uint8_t>(bytes[at + 2 * c]) |
+                                                        static_cast<uint8_t>(bytes[at + 2 * c + 1]) << 8);
+                sum += value / 32768.0f;
+            }
+            sound.samples.push_back(sum / static_cast<float>(channels));
+        }
+        return sound;
+    }
+
+    size_t FrameAt(double seconds) const { return static_cast<size_t>(seconds * rate); }
+
+    double Rms(double from, double to) const
+    {
+        const size_t first = std::min(FrameAt(from), samples.size()), last = std::min(FrameAt(to), samples.size());
+        if (last <= first)
+            return 0;
+        double sum = 0;
+        for (size_t i = first; i < last; ++i)
+            sum += static_cast<double>(samples[i]) * samples[i];
+        return std::sqrt(sum / static_cast<double>(last - first));
+    }
+
+    // The strength of one frequency between two times (a Goertzel filter).
+    double Strength(double from, double to, double frequency) const
+    {
+        const size_t first = std::min(FrameAt(from), samples.size()), last = std::min(FrameAt(to), samples.size());
+        const double coefficient = 2 * std::cos(2 * std::numbers::pi * frequency / rate);
+        double previous = 0, beforePrevious = 0;
+        for (size_t i = first; i < last; ++i) {
+            const double current = samples[i] + coefficient * previous - beforePrevious;
+            beforePrevious = previous;
+            previous = current;
+        }
+        return std::sqrt(previous * previous + beforePrevious * beforePrevious - coefficient * previous * beforePrevious) /
+               static_cast<double>(std::max<size_t>(1, last - first));
+    }
+
+    // The first time from `from` on where 10 ms of sound is louder than the threshold; -1 when
+    // there is none.
+    double OnsetAfter(double from, double threshold) const
+    {
+        for (double t = from; FrameAt(t + 0.01) <= samples.size(); t += 0.005) {
+            if (Rms(t, t + 0.01) > threshold)
+                return t;
+        }
+        return -1;
+    }
+};
+
+class ProgramPlayTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_midi = fs::path(QUAVIX_CORPUS) / "midi" / "test-c-major-scale.mid";
+        if (!fs::exists("/usr/bin/Xvfb"))
+            GTEST_SKIP() << "Xvfb is not installed (scripts/setup-deps.sh installs it)";
+        if (!fs::exists(plat::media::SynthProvider::kDefaultSoundFont))
+            GTEST_SKIP() << "the sound font is not installed (scripts/setup-deps.sh installs it)";
+        if (!fs::exists(m_midi))
+            GTEST_SKIP() << "the shared MIDI corpus is not there: " << m_midi;
+
+        char folder[] = "/tmp/quavix-play-XXXXXX";
+        ASSERT_NE(::mkdtemp(folder), nullptr);
+        m_dir = folder;
+        for (const char* sub : {"config", "runtime", "data", "files"})
+            fs::create_directories(m_dir / sub);
+        fs::permissions(m_dir / "runtime", fs::perms::owner_all, fs::perm_options::replace);
+        fs::copy(m_midi, m_dir / "files" / "scale.mid");
+        ::setenv("XDG_CONFIG_HOME", (m_dir / "config").c_str(), 1);
+        ::setenv("XDG_RUNTIME_DIR", (m_dir / "runtime").c_str(), 1);
+        ::setenv("XDG_DATA_HOME", (m_dir / "data").c_str(), 1);
+        ::setenv("QUAVIX_MEDIA", "synth", 1);
+
+        plat::Profile::setFolder((m_dir / "config").string());
+        plat::Profile::setApplication(CMainApp::kApplication);
+        SaveIntPreference("Settings\\Tips", "ShowStartUp", 0);
+        SaveIntPreference("Settings", "FirstRun", 0);
+        plat::Profile::instance().setString(plat::media::Backend::kSelectionSection,
+                                            plat::media::Backend::kPlaybackFileValue, Render().string());
+
+        m_display = ":" + std::to_string(300 + ::getpid() % 200);
+        m_xvfb.start("/usr/bin/Xvfb", {QString::fromStdString(m_display), "-screen", "0", "1280x1024x24", "-nolisten",
+                                       "tcp"});
+        ASSERT_TRUE(m_xvfb.waitForStarted(5000));
+        const std::string socket = "/tmp/.X11-unix/X" + m_display.substr(1);
+        for (int i = 0; i < 100 && !fs::exists(socket); ++i)
+            QThread::msleep(50);
+        ASSERT_TRUE(fs::exists(socket)) << "Xvfb did not come up on " << m_display;
+        ::setenv("DISPLAY", m_display.c_str(), 1);
+        ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    }
+
+    void TearDown() override
+    {
+        if (m_xvfb.state() != QProcess::NotRunning) {
+            m_xvfb.terminate();
+            m_xvfb.waitForFinished(5000);
+        }
+        if (!m_dir.empty())
+            fs::remove_all(m_dir);
+    }
+
+    fs::path Render() const { return m_dir / "render.wav"; }
+
+    // Runs the event loop until done() holds or the time is up; whether it held.
+    static bool RunUntil(const std::function<bool()>& done, int milliseconds)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done()) {
+            if (clock.elapsed() > milliseconds)
+                return false;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            QThread::msleep(5);
+        }
+        return true;
+    }
+
+    // Plays the active document from its start to its end and gives what the file holds then.
+    Sound PlayToTheEnd(CMainApp& app)
+    {
+        MCOpusDoc* doc = MCOpusDoc::GetActiveDoc();
+        EXPECT_NE(doc, nullptr);
+        if (!doc)
+            return {};
+        const auto playing = [doc] { return (doc->GetSequence()->GetState() & CSequence::statePlaying) != 0; };
+        EXPECT_TRUE(app.Router().execute(kPlay));
+        EXPECT_TRUE(RunUntil(playing, 5000)) << "play did not start";
+        // The transport stops by itself after the last note.
+        EXPECT_TRUE(RunUntil([&] { return !playing(); }, 20000)) << "play did not stop after the last note";
+        if (playing())
+            app.Router().execute(kStop);
+        // Let the release ring out and the engine write it.
+        RunUntil([] { return false; }, 2000);
+        return Sound::Read(Render());
+    }
+
+    fs::path m_midi;
+    fs::path m_dir;
+    std::string m_display;
+    QProcess m_xvfb;
+};
+
+// Checks one play of the scale that starts at onset: each note sounds, at its own pitch, for
+// its half second, and the piece is quiet after its end.
+void ExpectTheScale(const Sound& sound, double onset, const char* which)
+{
+    SCOPED_TRACE(which);
+    ASSERT_GE(onset, 0) << "no sound";
+    const double loud = sound.Rms(onset, onset + kNotes * kNoteSeconds);
+    for (int i = 0; i < kNotes; ++i) {
+        const double from = onset + i * kNoteSeconds + 0.1, to = onset + (i + 1) * kNoteSeconds - 0.05;
+        EXPECT_GT(sound.Rms(from, to), loud * 0.2) << "note " << i << " is not heard";
+        const double own = sound.Strength(from, to, frequencyOf(kScale[i]));
+        for (int neighbour : {kScale[i] - 1, kScale[i] + 1})
+            EXPECT_GT(own, 3 * sound.Strength(from, to, frequencyOf(neighbour))) << "note " << i << " is not key " << kScale[i];
+    }
+    const double after = onset + kNotes * kNoteSeconds + 1.0;
+    EXPECT_LT(sound.Rms(after, after + 0.5), loud * 0.05) << "sound after the last note";
+}
+
+TEST_F(ProgramPlayTest, AMidiFileFromTheCommandLinePlaysAndPlaysTheSameAfterItWasSavedAndOpenedAgain)
+{
+    static int argc = 1;
+    static char name[] = "Quavix";
+    static char* argv[] = {name, nullptr};
+    CQuavixApplication application(argc, argv);
+    // Nothing modal may wait for a user: dialogs end as their default button would, a file
+    // chooser answers the native document's name.
+    const fs::path saved = m_dir / "files" / "scale.kvd";
+    plat::ui::ModalHooks::Hooks answers;
+    answers.runDialog = [](QDialog&) { return int(QDialog::Accepted); };
+    answers.chooseFile = [saved](const plat::ui::ModalHooks::FileRequest&) { return std::optional<std::string>(saved.string()); };
+    plat::ui::ModalHooks::Scoped hooks(answers);
+    const plat::UserPrompt::Hook previousPrompt = plat::UserPrompt::setHook(
+        [](const plat::UserPrompt::Message& message) { return plat::UserPrompt::defaultAnswer(message); });
+
+    {
+        CMainApp app({(m_dir / "files" / "scale.mid").string()});
+        ASSERT_TRUE(app.InitInstance());
+        ASSERT_TRUE(RunUntil([] { return MCOpusDoc::GetActiveDoc() != nullptr; }, 10000)) << "the file did not open";
+        const Sound first = PlayToTheEnd(app);
+        ASSERT_GT(first.rate, 0u) << "nothing was rendered into " << Render();
+        const double firstOnset = first.OnsetAfter(0, 0.01);
+        ExpectTheScale(first, firstOnset, "the MIDI file");
+
+        app.Router().execute(kSaveAs);
+        ASSERT_TRUE(RunUntil([&] { return fs::exists(saved) && fs::file_size(saved) > 0; }, 10000)) << "not saved";
+        MCOpusDoc::WaitThreadsFinished(1);
+        app.Router().execute(kClose);
+        ASSERT_TRUE(RunUntil([] { return MCOpusDoc::GetActiveDoc() == nullptr; }, 10000)) << "not closed";
+        ASSERT_NE(app.OpenFile(saved.string()), nullptr);
+        ASSERT_TRUE(RunUntil([] { return MCOpusDoc::GetActiveDoc() != nullptr; }, 10000));
+
+        // While the synthesizer stays open the engine goes on writing the same file, and the
+        // second play follows the first in it; a sink opened anew starts the file again.
+        const Sound both = PlayToTheEnd(app);
+        const double firstEnd = both.samples.size() >= first.samples.size()
+                                    ? static_cast<double>(first.samples.size()) / both.rate
+                                    : 0.0;
+        const double secondOnset = both.OnsetAfter(firstEnd, 0.01);
+        ExpectTheScale(both, secondOnset, "the saved document");
+        // Note for note as loud as the first time.
+        for (int i = 0; i < kNotes; ++i) {
+            const double from = i * kNoteSeconds + 0.1, to = (i + 1) * kNoteSeconds - 0.05;
+            const double once = first.Rms(firstOnset + from, firstOnset + to);
+            const double again = both.Rms(secondOnset + from, secondOnset + to);
+            EXPECT_NEAR(again, once, once * 0.1) << "note " << i;
+        }
+
+        app.Frame()->close();
+        RunUntil([] { return false; }, 200);
+        app.ExitInstance();
+    }
+    plat::UserPrompt::setHook(previousPrompt);
+}
+
+}  // namespace
