@@ -2,6 +2,7 @@
 
 #include "platform/ui/dialog/ItemId.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPalette>
@@ -12,12 +13,36 @@ MCSpinEdit::MCSpinEdit(QWidget* parent) : QLineEdit(parent), m_spin(this)
 {
     m_spin.SetBuddy(this, this);
     m_spin.hide();
-    // A value spun in stays selected for the next keystroke, but an edit without the focus
-    // does not show its selection: a dialog full of spin edits would look all highlighted.
+    ShowSelection(false);
+}
+
+void MCSpinEdit::ShowSelection(bool show)
+{
+    // A value spun or set stays selected for the next keystroke, but an edit without the
+    // focus does not show its selection: a dialog full of spin edits would look all
+    // highlighted.
+    // Only the selection's two colours change: an edit may have its own text colour.
     QPalette colours = palette();
-    colours.setColor(QPalette::Inactive, QPalette::Highlight, colours.color(QPalette::Inactive, QPalette::Base));
-    colours.setColor(QPalette::Inactive, QPalette::HighlightedText, colours.color(QPalette::Inactive, QPalette::Text));
+    const QPalette standard = QApplication::palette(this);
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        colours.setColor(group, QPalette::Highlight,
+                         show ? standard.color(group, QPalette::Highlight) : colours.color(group, QPalette::Base));
+        colours.setColor(group, QPalette::HighlightedText,
+                         show ? standard.color(group, QPalette::HighlightedText) : colours.color(group, QPalette::Text));
+    }
     setPalette(colours);
+}
+
+void MCSpinEdit::focusInEvent(QFocusEvent* event)
+{
+    ShowSelection(true);
+    QLineEdit::focusInEvent(event);
+}
+
+void MCSpinEdit::focusOutEvent(QFocusEvent* event)
+{
+    ShowSelection(false);
+    QLineEdit::focusOutEvent(event);
 }
 
 MCSpinEdit::~MCSpinEdit() = default;

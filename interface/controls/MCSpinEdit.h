@@ -53,11 +53,15 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     // Whether character may be typed here.
     virtual bool AcceptsCharacter(QChar character) const;
     // After a typed character was taken (or refused) while indeterminate.
     virtual void AfterTyping(bool accepted);
     void placeSpin();
+    // Draws the selection as selected, or as plain text while the edit has no focus.
+    void ShowSelection(bool show);
 
     bool m_indeterminate = false;
     MCSpin m_spin;

@@ -486,13 +486,13 @@ void MCTimeEdit::mousePressEvent(QMouseEvent* event)
 
 void MCTimeEdit::focusInEvent(QFocusEvent* event)
 {
-    QLineEdit::focusInEvent(event);
+    MCSpinEdit::focusInEvent(event);
     SetGroup(m_group, true);
 }
 
 void MCTimeEdit::focusOutEvent(QFocusEvent* event)
 {
-    QLineEdit::focusOutEvent(event);
+    MCSpinEdit::focusOutEvent(event);
     UpdateFromText();
     SetTimeValue(m_time, true);
 }

@@ -11,6 +11,7 @@
 #include "platform/ui/dialog/ItemId.h"
 #include "platform/ui/timer/UiTimers.h"
 
+#include <QApplication>
 #include <QFormLayout>
 #include <QLineEdit>
 #include <QMenu>
@@ -99,6 +100,32 @@ protected:
         edit->setFocus();
     }
 };
+
+TEST_F(SpinEditTest, OnlyTheEditWithTheFocusShowsItsSelectionAndItsOwnTextColourStays)
+{
+    auto* other = new MCSpinEdit(&window);
+    window.layout()->addWidget(other);
+    QPalette red = other->palette();
+    red.setColor(QPalette::Active, QPalette::Text, Qt::red);
+    other->setPalette(red);
+    QApplication::setActiveWindow(&window);
+    edit->setFocus();
+    other->SetValue(12);
+    other->selectAll();
+    ASSERT_TRUE(other->hasSelectedText());
+
+    const auto showsSelection = [](const MCSpinEdit* e) {
+        const QPalette colours = e->palette();
+        return colours.color(QPalette::Active, QPalette::Highlight) != colours.color(QPalette::Active, QPalette::Base);
+    };
+    EXPECT_FALSE(showsSelection(other)) << "selected, but without the focus";
+    other->setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(other->hasFocus());
+    EXPECT_TRUE(showsSelection(other));
+    EXPECT_FALSE(showsSelection(edit));
+    EXPECT_EQ(other->palette().color(QPalette::Active, QPalette::Text), QColor(Qt::red));
+}
 
 TEST_F(SpinEditTest, TheMinusSignOnlyWhereTheRangeGoesBelowZeroAndOtherCharactersDropped)
 {
