@@ -64,6 +64,16 @@ constexpr plat::Resources::Entry kStrings[] = {
     {removeMeasuresNoUndoTitle, "Cannot Undo Remove Measures"},
     {removeMeasuresNoUndo, "You cannot undo removal of measures.  Are you sure you want to continue?"},
     {removeMeasuresAll, "The document must have at least one measure."},
+    {goToBeginTip, "Go to the start of the piece\nStart of piece"},
+    {goToEndTip, "Go to the end of the piece\nEnd of piece"},
+    {recordBeginTip, "Record from the start of the piece\nStart of piece"},
+    {recordEndTip, "Record to the end of the piece\nEnd of piece"},
+    {playBeginTip, "Play from the start of the piece\nStart of piece"},
+    {playEndTip, "Play to the end of the piece\nEnd of piece"},
+    {removeFromFirstTip, "Remove from the first measure\nFirst measure"},
+    {removeToLastTip, "Remove to the last measure\nLast measure"},
+    {selectFromStartTip, "Select from the start of the piece\nStart of piece"},
+    {selectToEndTip, "Select to the end of the piece\nEnd of piece"},
 };
 
 const plat::Resources::Registration registration(module, kStrings);

@@ -59,6 +59,19 @@ enum : uint32_t {
     removeMeasuresNoUndoTitle = 1430,
     removeMeasuresNoUndo = 1431,
     removeMeasuresAll = 1432,
+    // The tips of the buttons beside times that set them to the start or the end of the
+    // piece, under the buttons' item ids in Go To, Performance Options, Remove Measures and
+    // Select Events.
+    goToBeginTip = 1058,
+    goToEndTip = 1060,
+    recordBeginTip = 1144,
+    recordEndTip = 1145,
+    playBeginTip = 1148,
+    playEndTip = 1149,
+    removeFromFirstTip = 1424,
+    removeToLastTip = 1425,
+    selectFromStartTip = 1489,
+    selectToEndTip = 1492,
 };
 
 std::string text(uint32_t id);

@@ -10,6 +10,9 @@
 
 #include <QCheckBox>
 #include <QAbstractButton>
+#include <QApplication>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -164,6 +167,14 @@ TEST_F(PerformanceOptionsDialogTest, ResetAndEdgeButtons)
     sequence().SetPlayRegion(MCTime(1.0f), MCTime(2.0f));
     Dlg dialog(&doc);
     dialog.show();
+    // The edge buttons say what they do when the pointer rests on them.
+    for (const auto& [id, tip] : {std::pair{Dlg::kPlayBegin, "Start of piece"}, {Dlg::kRecordEnd, "End of piece"}}) {
+        QWidget* button = at<QAbstractButton>(dialog, id);
+        const QPoint inside = button->rect().center();
+        QHelpEvent help(QEvent::ToolTip, inside, button->mapToGlobal(inside));
+        QApplication::sendEvent(button, &help);
+        EXPECT_EQ(QToolTip::text().toStdString(), tip) << id;
+    }
     at<QAbstractButton>(dialog, Dlg::kPlayEnd)->click();
     EXPECT_EQ(at<MCTimeEdit>(dialog, Dlg::kPlayStop)->GetTimeValue(), end());
     at<QAbstractButton>(dialog, Dlg::kPlayBegin)->click();
