@@ -106,7 +106,9 @@ void DCsqChannelMode::GetEventData(CSeqEventList& list, CSequence* sequence)
     if (!add(mode.first, mode.firstValue))
         return;
     if (mode.second != 0) {
-        const uint8_t value = type == 8 ? m_mode4Channels : mode.secondValue;
+        // A count past the sixteen channels ("ALL") is sent as 0: every channel the
+        // receiver has.
+        const uint8_t value = type == 8 ? (m_mode4Channels > 16 ? 0 : m_mode4Channels) : mode.secondValue;
         if (!add(mode.second, value))
             return;
     }

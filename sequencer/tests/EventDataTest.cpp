@@ -46,11 +46,15 @@ TEST_F(EventDataTest, ChannelModesMakeTheirControllersOnTheBasicChannelForTheirO
     struct Case {
         int type;
         std::vector<uint32_t> messages;  // packed, status in the low byte
+        uint8_t mode4Channels = 4;
     };
     const Case cases[] = {
         {0, {0x0078B2}},           {1, {0x0079B2}},           {2, {0x7F7AB2}},           {3, {0x007AB2}},
         {4, {0x007BB2}},           {5, {0x007DB2, 0x007FB2}}, {6, {0x007DB2, 0x017EB2}}, {7, {0x007CB2, 0x007FB2}},
         {8, {0x007CB2, 0x047EB2}},
+        // "ALL" channels is stored as 0xFF and sent as 0, which asks for as many channels as
+        // the receiver has voices: a data byte never has its top bit set.
+        {8, {0x007CB2, 0x007EB2}, 0xFF},
     };
     CSequence& seq = Sequence();
     for (const Case& c : cases) {
@@ -62,7 +66,7 @@ TEST_F(EventDataTest, ChannelModesMakeTheirControllersOnTheBasicChannelForTheirO
         auto* data = DataOf<DCsqChannelMode>(mode.get());
         ASSERT_NE(data, nullptr);
         data->SetBasicChannel(2);
-        data->SetMode4Channels(4);
+        data->SetMode4Channels(c.mode4Channels);
         data->SetDevice(3);
         CSeqEventList events;
         data->GetEventData(events, &seq);
