@@ -116,43 +116,48 @@ QIcon ProgramIcon()
     return icon;
 }
 
-QImage PaintMoveArrow(int scale, bool up, bool pressed)
+namespace {
+
+// A button face of 20 by 18 on pure blue, the buttons' transparent colour, drawn in dark grey
+// by draw with the painter and the shift of the pressed state.
+template <class Draw>
+QImage PaintOnBlue(int scale, bool pressed, Draw draw)
 {
     QImage image(20 * scale, 18 * scale, QImage::Format_RGB32);
     image.setDevicePixelRatio(scale);
-    // Pure blue is the buttons' transparent colour.
     image.fill(QColor(0, 0, 255));
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(24, 24, 24));
-    const qreal shift = pressed ? 1 : 0;
-    const qreal top = 4 + shift, bottom = 13 + shift, left = 4 + shift, right = 16 + shift;
-    const QPointF tip(10 + shift, up ? top : bottom);
-    const QPointF points[] = {tip, QPointF(left, up ? bottom : top), QPointF(right, up ? bottom : top)};
-    p.drawPolygon(points, 3);
+    draw(p, pressed ? 1.0 : 0.0);
     return image;
+}
+
+}  // namespace
+
+QImage PaintMoveArrow(int scale, bool up, bool pressed)
+{
+    return PaintOnBlue(scale, pressed, [up](QPainter& p, qreal shift) {
+        const qreal top = 4 + shift, bottom = 13 + shift, left = 4 + shift, right = 16 + shift;
+        const QPointF tip(10 + shift, up ? top : bottom);
+        const QPointF points[] = {tip, QPointF(left, up ? bottom : top), QPointF(right, up ? bottom : top)};
+        p.drawPolygon(points, 3);
+    });
 }
 
 QImage PaintGoToEdge(int scale, bool toEnd, bool pressed)
 {
-    QImage image(20 * scale, 18 * scale, QImage::Format_RGB32);
-    image.setDevicePixelRatio(scale);
-    image.fill(QColor(0, 0, 255));
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(24, 24, 24));
-    const qreal shift = pressed ? 1 : 0;
-    const qreal top = 4 + shift, bottom = 14 + shift, middle = 9 + shift;
-    // The bar line stands on the side the arrow points to.
-    const qreal bar = toEnd ? 14 + shift : 4 + shift;
-    p.drawRect(QRectF(bar, top, 2, bottom - top));
-    const qreal tip = toEnd ? bar : bar + 2;
-    const qreal base = toEnd ? bar - 8 : bar + 10;
-    const QPointF points[] = {QPointF(tip, middle), QPointF(base, top), QPointF(base, bottom)};
-    p.drawPolygon(points, 3);
-    return image;
+    return PaintOnBlue(scale, pressed, [toEnd](QPainter& p, qreal shift) {
+        const qreal top = 4 + shift, bottom = 14 + shift, middle = 9 + shift;
+        // The bar line stands on the side the arrow points to.
+        const qreal bar = toEnd ? 14 + shift : 4 + shift;
+        p.drawRect(QRectF(bar, top, 2, bottom - top));
+        const qreal tip = toEnd ? bar : bar + 2;
+        const qreal base = toEnd ? bar - 8 : bar + 10;
+        const QPointF points[] = {QPointF(tip, middle), QPointF(base, top), QPointF(base, bottom)};
+        p.drawPolygon(points, 3);
+    });
 }
 
 namespace {

@@ -2,6 +2,7 @@
 // command line, closed by a request to end. Skipped where Xvfb is not installed.
 
 #include "app/program/CMainApp.h"
+#include "app/tests/VirtualDisplay.h"
 #include "notabase/prefs/Preferences.h"
 #include "platform/core/Profile.h"
 #include "platform/ui/window/InstanceChannel.h"
@@ -43,7 +44,7 @@ class ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!fs::exists("/usr/bin/Xvfb"))
+        if (!VirtualDisplay::Installed())
             GTEST_SKIP() << "Xvfb is not installed (scripts/setup-deps.sh installs it)";
         char folder[] = "/tmp/quavix-program-XXXXXX";
         ASSERT_NE(::mkdtemp(folder), nullptr);
@@ -72,14 +73,7 @@ protected:
         m_previousRuntime = std::getenv("XDG_RUNTIME_DIR") ? std::getenv("XDG_RUNTIME_DIR") : "";
         ::setenv("XDG_RUNTIME_DIR", (m_dir / "runtime").c_str(), 1);
 
-        m_display = ":" + std::to_string(70 + ::getpid() % 200);
-        m_xvfb.start("/usr/bin/Xvfb", {QString::fromStdString(m_display), "-screen", "0", "1280x1024x24", "-nolisten",
-                                       "tcp"});
-        ASSERT_TRUE(m_xvfb.waitForStarted(5000));
-        const std::string socket = "/tmp/.X11-unix/X" + m_display.substr(1);
-        for (int i = 0; i < 100 && !fs::exists(socket); ++i)
-            QThread::msleep(50);
-        ASSERT_TRUE(fs::exists(socket)) << "Xvfb did not come up on " << m_display;
+        ASSERT_TRUE(m_display.Start(70 + ::getpid() % 200)) << "Xvfb did not come up";
     }
 
     void TearDown() override
@@ -89,10 +83,6 @@ protected:
                 process->kill();
                 process->waitForFinished(5000);
             }
-        }
-        if (m_xvfb.state() != QProcess::NotRunning) {
-            m_xvfb.terminate();
-            m_xvfb.waitForFinished(5000);
         }
         if (!m_dir.empty()) {
             plat::Profile::setApplication(m_previousApplication);
@@ -105,7 +95,7 @@ protected:
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove("QT_QPA_PLATFORM");
-        env.insert("DISPLAY", QString::fromStdString(m_display));
+        env.insert("DISPLAY", QString::fromStdString(m_display.Name()));
         env.insert("XDG_CONFIG_HOME", QString::fromStdString((m_dir / "config").string()));
         env.insert("XDG_RUNTIME_DIR", QString::fromStdString((m_dir / "runtime").string()));
         env.insert("XDG_DATA_HOME", QString::fromStdString((m_dir / "data").string()));
@@ -140,11 +130,10 @@ protected:
     }
 
     fs::path m_dir;
-    std::string m_display;
+    VirtualDisplay m_display;
     std::string m_previousApplication;
     std::string m_previousRuntime;
     std::string m_output;
-    QProcess m_xvfb;
     QProcess m_first;
     QProcess m_second;
 };

@@ -12,6 +12,7 @@
 #include "app/frame/CMainFrame.h"
 #include "app/program/CMainApp.h"
 #include "app/program/CQuavixApplication.h"
+#include "app/tests/VirtualDisplay.h"
 #include "interface/document/MCOpusDoc.h"
 #include "notabase/prefs/Preferences.h"
 #include "platform/core/Profile.h"
@@ -153,7 +154,7 @@ protected:
     void SetUp() override
     {
         m_midi = fs::path(QUAVIX_CORPUS) / "midi" / "test-c-major-scale.mid";
-        if (!fs::exists("/usr/bin/Xvfb"))
+        if (!VirtualDisplay::Installed())
             GTEST_SKIP() << "Xvfb is not installed (scripts/setup-deps.sh installs it)";
         if (!fs::exists(plat::media::SynthProvider::kDefaultSoundFont))
             GTEST_SKIP() << "the sound font is not installed (scripts/setup-deps.sh installs it)";
@@ -179,24 +180,13 @@ protected:
         plat::Profile::instance().setString(plat::media::Backend::kSelectionSection,
                                             plat::media::Backend::kPlaybackFileValue, Render().string());
 
-        m_display = ":" + std::to_string(300 + ::getpid() % 200);
-        m_xvfb.start("/usr/bin/Xvfb", {QString::fromStdString(m_display), "-screen", "0", "1280x1024x24", "-nolisten",
-                                       "tcp"});
-        ASSERT_TRUE(m_xvfb.waitForStarted(5000));
-        const std::string socket = "/tmp/.X11-unix/X" + m_display.substr(1);
-        for (int i = 0; i < 100 && !fs::exists(socket); ++i)
-            QThread::msleep(50);
-        ASSERT_TRUE(fs::exists(socket)) << "Xvfb did not come up on " << m_display;
-        ::setenv("DISPLAY", m_display.c_str(), 1);
+        ASSERT_TRUE(m_display.Start(300 + ::getpid() % 200)) << "Xvfb did not come up";
+        ::setenv("DISPLAY", m_display.Name().c_str(), 1);
         ::setenv("QT_QPA_PLATFORM", "xcb", 1);
     }
 
     void TearDown() override
     {
-        if (m_xvfb.state() != QProcess::NotRunning) {
-            m_xvfb.terminate();
-            m_xvfb.waitForFinished(5000);
-        }
         if (!m_dir.empty())
             fs::remove_all(m_dir);
     }
@@ -238,8 +228,7 @@ protected:
 
     fs::path m_midi;
     fs::path m_dir;
-    std::string m_display;
-    QProcess m_xvfb;
+    VirtualDisplay m_display;
 };
 
 // Checks one play of the scale that starts at onset: each note sounds, at its own pitch, for
