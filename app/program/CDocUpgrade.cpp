@@ -69,7 +69,9 @@ const std::vector<int> kOldTrackEvents = {
     EventId::Tempo,    EventId::Text,      EventId::Tie,             EventId::Transpose,
 };
 
-std::vector<ECBase*> Children(ECBase* track, const std::vector<int>& types, int depth)
+// The elements found, each held until the caller is done with them: treating one may take
+// others out of the piece.
+std::vector<plat::RefPtr<ECBase>> Children(ECBase* track, const std::vector<int>& types, int depth)
 {
     ACFindEvents find(ACFindEvents::noMaximum);
     find.AddEvtTypes(types);
@@ -77,10 +79,10 @@ std::vector<ECBase*> Children(ECBase* track, const std::vector<int>& types, int 
     if (depth > 0)
         find.SetDepth(static_cast<unsigned char>(depth));
     find.Apply(track);
-    std::vector<ECBase*> found;
+    std::vector<plat::RefPtr<ECBase>> found;
     MCPosition position = find.GetEvents().GetHeadPosition();
     while (position)
-        found.push_back(find.GetEvents().GetNext(position));
+        found.emplace_back(find.GetEvents().GetNext(position));
     return found;
 }
 
@@ -149,11 +151,11 @@ void CDocUpgrade::Run()
         });
     }
     ForEachTrack([this](int kind, int, ECTrack* track) {
-        for (ECBase* element : Children(track, {EventId::FlowControl, EventId::Text}, 1)) {
+        for (const auto& element : Children(track, {EventId::FlowControl, EventId::Text}, 1)) {
             if (element->GetEventId() == EventId::FlowControl)
-                UpgradeFlowControl(track, static_cast<ECFlowControl*>(element));
+                UpgradeFlowControl(track, static_cast<ECFlowControl*>(element.get()));
             else
-                UpgradeText(static_cast<ECText*>(element));
+                UpgradeText(static_cast<ECText*>(element.get()));
         }
         if (kind == 1) {
             ConvertPatchPoints(track);
@@ -214,9 +216,8 @@ void CDocUpgrade::UnlinkData(ECBase* element)
 
 void CDocUpgrade::ConvertTrackEvents(ECTrack* track)
 {
-    for (ECBase* event : Children(track, kOldTrackEvents, 1)) {
-        // Converting one event may take others out of the track (a tie with its note).
-        const plat::RefPtr<ECBase> hold(event);
+    for (const auto& held : Children(track, kOldTrackEvents, 1)) {
+        ECBase* event = held.get();
         switch (event->GetEventId()) {
         case EventId::ChannelPressure:
         case EventId::ControlChange:
@@ -592,8 +593,8 @@ void CDocUpgrade::MoveChannelModes(ECTrack* staff)
     ECBase* conductorStaff = m_document->GetBaseEvent()->GetDescendant(EventId::ConductorStaff, -1);
     if (!conductorStaff)
         return;
-    for (ECBase* mode : Children(staff, {EventId::ChannelMode}, 0)) {
-        plat::RefPtr<ECBase> hold(mode);
+    for (const auto& held : Children(staff, {EventId::ChannelMode}, 0)) {
+        ECBase* mode = held.get();
         Remove(mode);
         auto* add = new CCAdd;
         add->Add(mode, conductorStaff, FCMidi::MidiNull());
@@ -620,8 +621,8 @@ void CDocUpgrade::SetLowerHandClefTracks(ECStaff* staff)
 
 void CDocUpgrade::EditPowerOfTwoTuplets(ECStaff* staff)
 {
-    for (ECBase* element : Children(staff, {EventId::Tuplet}, 2)) {
-        auto* tuplet = static_cast<ECTuplet*>(element);
+    for (const auto& element : Children(staff, {EventId::Tuplet}, 2)) {
+        auto* tuplet = static_cast<ECTuplet*>(element.get());
         const int normal = tuplet->GetNormal();
         const int actual = tuplet->GetIrregular();
         if (normal == 0 || normal >= actual || actual % normal != 0 || !IsPowerOfTwo(actual / normal))
