@@ -270,7 +270,7 @@ TEST_F(DocUpgradeTest, OldTrackEventsOfVersionTwoBecomePointsOfTheirEnvelopes)
     }
 }
 
-TEST_F(DocUpgradeTest, EventsOfAStaffWithoutSequencerDataAreConvertedAndOthersWithoutAnEnvelopeStay)
+TEST_F(DocUpgradeTest, NoOldEventIsLostForWantOfAnEnvelope)
 {
     MCOpusDoc doc;
     FillPiece(doc, 1, 4);
@@ -279,6 +279,9 @@ TEST_F(DocUpgradeTest, EventsOfAStaffWithoutSequencerDataAreConvertedAndOthersWi
     ECBase* staff = conductor->GetTrack(1, 1, 0);
     staff->RemoveData(0);
     ECEnvPoint* bend = OldEvent(staff, new ECPitchBend, 1.0f, 0, 1, Msg(0xE0, 0, 0x20));
+    // An envelope holds one point a time: the second controller at a time keeps its old form.
+    ECEnvPoint* pan = OldEvent(staff, new ECControlChange, 2.0f, 0, 1, Msg(0xB0, 10, 1));
+    ECEnvPoint* panAgain = OldEvent(staff, new ECControlChange, 2.0f, 0, 1, Msg(0xB0, 10, 2));
     // The conductor staff has no controller envelopes: its old controller keeps playing.
     ECEnvPoint* kept = OldEvent(conductor->GetConductorStaff(), new ECControlChange, 1.0f, 0, 0, Msg(0xB0, 1, 9));
 
@@ -287,6 +290,9 @@ TEST_F(DocUpgradeTest, EventsOfAStaffWithoutSequencerDataAreConvertedAndOthersWi
     ASSERT_NE(envelope, nullptr) << "the staff's data and envelope are made";
     EXPECT_TRUE(IsChildOf(bend, envelope));
     EXPECT_EQ(bend->GetValue(), 0x20 * 128);
+    EXPECT_TRUE(IsChildOf(pan, Envelope(staff, 19, 0, 10)));
+    EXPECT_TRUE(IsChildOf(panAgain, staff));
+    EXPECT_NE(panAgain->GetData(0, 0), nullptr);
     EXPECT_TRUE(IsChildOf(kept, conductor->GetConductorStaff()));
     auto* data = plat::dynamicDowncast<DCsqMidi>(kept->GetData(0, 0));
     ASSERT_NE(data, nullptr);
