@@ -55,6 +55,8 @@ namespace {
 constexpr unsigned char kObsoleteFlowType = 15;
 // The staff type of a grand staff, whose second hand has clefs and keys of its own.
 constexpr unsigned char kTwoHandStaff = 1;
+// The gradual dynamic without a name that rises, as cresc. does.
+constexpr unsigned char kRisingHairpin = 14;
 constexpr int kVolumeController = 7;
 constexpr int kSustainController = 64;
 constexpr int kVoices = 8;
@@ -422,7 +424,7 @@ void CDocUpgrade::SetHairpinEnd(ECDynamic* dynamic)
     const float value = dynamic->GetValue();
     auto* data = plat::dynamicDowncast<DCsqDynamic>(dynamic->GetData(0, 0));
     const float amount = data ? data->GetPercentChange() / 100.0f * value : 0.0f;
-    if (type == ECDynamic::typeCrescendo || type == 14)
+    if (type == ECDynamic::typeCrescendo || type == kRisingHairpin)
         end->SetValue(std::max(value + amount, value));
     else
         end->SetValue(std::min(value - amount, value));
