@@ -567,6 +567,9 @@ void CDocUpgrade::CleanUpEnvelopes(ECTrack* staff)
             continue;
         for (ECEnvelope* envelope : manager->GetEnvelopeList()) {
             if (!IsChildOf(envelope, staff)) {
+                // Held by the list alone, it and its points would hold one another for ever.
+                if (envelope->GetParents()->IsEmpty() && envelope->GetCommandHolds() == 0)
+                    envelope->RemoveChildren(1);
                 manager->RemoveEnvelope(envelope);
                 continue;
             }

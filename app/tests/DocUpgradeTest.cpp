@@ -572,6 +572,11 @@ TEST_F(DocUpgradeTest, EnvelopeCleanUpDropsPointsAtOneTimeEmptyEnvelopesAndThose
         EXPECT_EQ(IsChildOf(empty.get(), staff), !cleaned);
         std::vector<ECEnvelope*> listed = data->GetMidiEnvelopeMgr(0, 0)->GetEnvelopeList();
         EXPECT_EQ(std::count(listed.begin(), listed.end(), lost.get()), cleaned ? 0 : 1);
+        if (cleaned) {
+            EXPECT_EQ(lost->GetChildren()->GetCount(), 0) << "its points no longer hold it";
+        } else {
+            lost->RemoveChildren(1);
+        }
         doc.OnCloseDocument();
     }
 }
