@@ -43,6 +43,9 @@
 #include <string>
 #include <vector>
 
+#ifndef QUAVIX_SCREENSHOT_DIR
+#define QUAVIX_SCREENSHOT_DIR "screenshots"
+#endif
 #ifndef QUAVIX_CORPUS
 #define QUAVIX_CORPUS "../shared/corpus"
 #endif
@@ -217,6 +220,8 @@ protected:
         const auto playing = [doc] { return (doc->GetSequence()->GetState() & CSequence::statePlaying) != 0; };
         EXPECT_TRUE(app.Router().execute(kPlay));
         EXPECT_TRUE(RunUntil(playing, 5000)) << "play did not start";
+        fs::create_directories(QUAVIX_SCREENSHOT_DIR);
+        app.Frame()->grab().save(QString::fromStdString(std::string(QUAVIX_SCREENSHOT_DIR) + "/program-playing.png"));
         // The transport stops by itself after the last note.
         EXPECT_TRUE(RunUntil([&] { return !playing(); }, 20000)) << "play did not stop after the last note";
         if (playing())
