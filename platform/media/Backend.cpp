@@ -3,10 +3,12 @@
 #include "platform/core/Profile.h"
 #include "platform/core/Strings.h"
 #include "platform/core/Trace.h"
+#include "platform/media/MediaError.h"
 #include "platform/media/RealTimerService.h"
 #include "platform/media/alsa/AlsaPcmSink.h"
 #include "platform/media/alsa/AlsaProvider.h"
 #include "platform/media/audio/AudioEngine.h"
+#include "platform/media/audio/BeepSource.h"
 #include "platform/media/file/FileProvider.h"
 #include "platform/media/file/WavFileSink.h"
 #include "platform/media/memory/MemoryProvider.h"
@@ -83,8 +85,25 @@ Backend::Backend(std::unique_ptr<TimerService> timers, std::vector<std::unique_p
 
 Backend::~Backend()
 {
+    if (m_beep)
+        m_soundOutputs.front().engine->removeSource(*m_beep);
     // Devices of the families may run timers: the families go first.
     m_providers.clear();
+}
+
+void Backend::beep()
+{
+    if (m_soundOutputs.empty())
+        return;
+    AudioEngine& engine = *m_soundOutputs.front().engine;
+    std::lock_guard lock(m_beepMutex);
+    if (!m_beep) {
+        auto source = std::make_unique<BeepSource>(engine.sampleRate());
+        if (engine.addSource(*source) != kOk)
+            return;
+        m_beep = std::move(source);
+    }
+    m_beep->start(engine.frameAt(nowMs()));
 }
 
 Backend& Backend::instance()

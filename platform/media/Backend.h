@@ -6,11 +6,14 @@
 #include "platform/media/TimerService.h"
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace plat::media {
+
+class BeepSource;
 
 // The media devices of the process: the device families chosen for it, their devices in
 // one stable order per kind (the first family's devices first), and the media clock and
@@ -81,6 +84,10 @@ public:
     // The family of that name, or null.
     DeviceProvider* provider(std::string_view name) const;
 
+    // Sounds the system's beep now through the first sound output; nothing without one.
+    // Callable from any thread.
+    void beep();
+
 private:
     template <class Caps>
     struct Entry {
@@ -96,6 +103,9 @@ private:
     std::vector<Entry<WaveOutDevice::Caps>> m_waveOuts;
     std::vector<Entry<WaveInDevice::Caps>> m_waveIns;
     std::vector<DeviceProvider::SoundOutput> m_soundOutputs;
+    std::mutex m_beepMutex;
+    // Made and added to the engine at the first beep; taken off it before the families go.
+    std::unique_ptr<BeepSource> m_beep;
 };
 
 }  // namespace plat::media

@@ -2,6 +2,7 @@
 #include "platform/media/ManualTimerService.h"
 #include "platform/media/MediaError.h"
 #include "platform/media/audio/AudioEngine.h"
+#include "platform/media/audio/BeepSource.h"
 #include "platform/media/audio/MemoryAudioSink.h"
 #include "platform/media/audio/SoundBuffer.h"
 #include "platform/media/audio/SoundDevice.h"
@@ -309,6 +310,67 @@ TEST(SoundBufferTest, TheBackendListsTheSoundOutputsOfItsFamilies)
     EXPECT_EQ(backend.soundOutput(-1), nullptr);
     // The engine goes with its family, before the backend's timers.
     engine.reset();
+}
+
+// A source that adds nothing: it keeps the engine running from the start of the test.
+class Silence final : public AudioSource {
+public:
+    void render(float*, float*, uint32_t, uint64_t) override {}
+};
+
+double Energy(const MemoryAudioSink& sink, size_t from, size_t to)
+{
+    double sum = 0;
+    for (size_t i = from; i < to && i < sink.frameCount(); ++i)
+        sum += static_cast<double>(sink.left(i)) * sink.left(i);
+    return sum;
+}
+
+TEST(SoundBufferTest, TheBeepSoundsThroughTheFirstSoundOutputAtTheTimeItIsAskedFor)
+{
+    auto owned = std::make_unique<ManualTimerService>(1000);
+    ManualTimerService& timers = *owned;
+    auto sinkOwned = std::make_unique<MemoryAudioSink>(48000);
+    MemoryAudioSink& sink = *sinkOwned;
+    auto engine = std::make_shared<AudioEngine>(timers, std::move(sinkOwned));
+    std::vector<std::unique_ptr<DeviceProvider>> providers;
+    providers.push_back(std::make_unique<EngineOnlyProvider>(engine));
+    Backend backend(std::move(owned), std::move(providers));
+    Silence silence;
+    ASSERT_EQ(engine->addSource(silence), kOk);  // the sample clock starts at 1000 ms
+
+    timers.advance(100);
+    engine->waitCaughtUp();
+    backend.beep();  // at 1100 ms: frame 4800
+    timers.advance(300);
+    engine->waitCaughtUp();
+    const auto length = static_cast<size_t>(48000 * BeepSource::kSeconds);
+    EXPECT_EQ(Energy(sink, 0, 4800), 0.0) << "nothing before the beep";
+    EXPECT_GT(Energy(sink, 4800, 4800 + length / 4), 1.0) << "the tone from its frame on";
+    EXPECT_GT(Energy(sink, 4800 + length / 2, 4800 + length), 0.0);
+    EXPECT_EQ(Energy(sink, 4800 + length, sink.frameCount()), 0.0) << "and over after its length";
+
+    engine->removeSource(silence);
+    engine.reset();
+}
+
+TEST(SoundBufferTest, ABeepAskedForAFrameAlreadyRenderedStartsWholeAtTheNextOne)
+{
+    BeepSource beep(48000);
+    std::vector<float> left(256, 0.0f), right(256, 0.0f);
+    beep.start(100);
+    beep.render(left.data(), right.data(), 256, 1000);
+    // The tone's first 256 frames, from its own start: rising from nothing.
+    EXPECT_EQ(left[0], 0.0f);
+    double energy = 0;
+    for (float sample : left)
+        energy += static_cast<double>(sample) * sample;
+    EXPECT_GT(energy, 0.1);
+    EXPECT_EQ(left, right);
+
+    // Without sound outputs a backend's beep does nothing.
+    Backend silent(std::make_unique<ManualTimerService>(0), {});
+    silent.beep();
 }
 
 }  // namespace
