@@ -30,10 +30,12 @@
 #include "platform/core/Strings.h"
 #include "platform/core/Trace.h"
 #include "platform/core/UserPrompt.h"
+#include "platform/media/Backend.h"
 #include "platform/ui/command/CommandActions.h"
 #include "platform/ui/dialog/ModalHooks.h"
 #include "platform/ui/window/InstanceChannel.h"
 #include "sequencer/InitSequencer.h"
+#include "sequencer/play/CSeqMetronome.h"
 #include "wavegate/CWavegate.h"
 
 #include <QAbstractEventDispatcher>
@@ -211,6 +213,8 @@ bool CMainApp::InitInstance()
     m_frame->setWindowTitle(kApplication);
 
     m_wavegate = std::make_unique<CWavegate>();
+    // A metronome that does not click through MIDI beeps through the sound output.
+    CSeqMetronome::SetBeepHook([] { plat::media::Backend::instance().beep(); });
     m_frame->EnableMediaDevices(1);
     // The built-in synthesizer plays when nothing else is chosen.
     for (int i = 0; i < m_wavegate->GetDeviceCount(CWavegate::WG_MIDI, CWavegate::WG_OUT); ++i) {
@@ -356,6 +360,7 @@ int CMainApp::ExitInstance()
     MCOpusDoc::WaitThreadsFinished(1);
     // The plug-ins go while the registries they left their registrations in still stand.
     CPlugin::UnInitialize();
+    CSeqMetronome::SetBeepHook({});
     m_wavegate.reset();
     SaveIntPreference("Settings", "Running", 0);
     m_channel.reset();

@@ -1,7 +1,7 @@
 // The whole program in a virtual display, playing a Standard MIDI File through the built-in
 // synthesizer into a WAV file: the program starts with the file on its command line, plays
 // it, saves it as its own document, closes it, opens that document again and plays it once
-// more. The file is the C major scale of the shared MIDI corpus, or, where that folder is
+// more, and a last time with the metronome beeping. The file is the C major scale of the shared MIDI corpus, or, where that folder is
 // absent, the same scale written by the test. The rendered sound is checked against the file's notes, and the second play against
 // the first.
 //
@@ -19,9 +19,11 @@
 #include "platform/core/Profile.h"
 #include "platform/core/UserPrompt.h"
 #include "platform/media/Backend.h"
+#include "platform/media/audio/BeepSource.h"
 #include "platform/media/synth/SynthProvider.h"
 #include "platform/ui/command/CommandRouter.h"
 #include "platform/ui/dialog/ModalHooks.h"
+#include "sequencer/play/CSeqMetronome.h"
 #include "sequencer/transport/CSequence.h"
 
 #include <QDialog>
@@ -330,6 +332,21 @@ TEST_F(ProgramPlayTest, AMidiFileFromTheCommandLinePlaysAndPlaysTheSameAfterItWa
             const double once = first.Rms(firstOnset + from, firstOnset + to);
             const double again = both.Rms(secondOnset + from, secondOnset + to);
             EXPECT_NEAR(again, once, once * 0.1) << "note " << i;
+        }
+
+        // The metronome, set to beep rather than click through MIDI, beeps through the same
+        // output on every beat: the beep's tone stands out of the scale at each beat's start.
+        CSeqMetronome& metronome = MCOpusDoc::GetActiveDoc()->GetSequence()->GetMetronome();
+        metronome.SetMetronomeMidi(0);
+        metronome.EnableMetroPlay(1);
+        const Sound all = PlayToTheEnd(app);
+        const double thirdOnset = all.OnsetAfter(static_cast<double>(both.samples.size()) / all.rate, 0.01);
+        ASSERT_GE(thirdOnset, 0) << "no sound with the metronome on";
+        for (int beat = 0; beat < kNotes; ++beat) {
+            const double from = beat * kNoteSeconds, to = from + plat::media::BeepSource::kSeconds;
+            const double withBeep = all.Strength(thirdOnset + from, thirdOnset + to, plat::media::BeepSource::kFrequency);
+            const double without = both.Strength(secondOnset + from, secondOnset + to, plat::media::BeepSource::kFrequency);
+            EXPECT_GT(withBeep, 3 * without) << "no beep on beat " << beat;
         }
 
         app.Frame()->close();
