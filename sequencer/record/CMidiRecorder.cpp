@@ -101,6 +101,11 @@ void CMidiRecorder::Attach(CSequence* sequence)
 
 void CMidiRecorder::Detach()
 {
+    {
+        std::lock_guard lock(m_pendingMutex);
+        m_pending.clear();
+        m_pendingPosted = false;
+    }
     m_sequence = nullptr;
     m_scoreMgr = nullptr;
     m_inputFilter = nullptr;
@@ -270,24 +275,61 @@ MCVoiceTrack CMidiRecorder::GetRealVoiceTrack(unsigned device, unsigned channel,
 
 void CMidiRecorder::RecordMidiChannelMessage(unsigned device, uint32_t message, uint32_t ms)
 {
-    const FCMidi midi(message);
-    Record(device, &midi, ms);
+    if (!m_sequence)
+        return;
+    // Where the message falls is taken as it arrives, by the timing in force then.
+    Arrival arrival{device, FCMidi(message), MCTime(static_cast<float>(ms) / 1000.0f), false, false};
+    arrival.time.SetMode(MCTime::absolute);
+    m_sequence->NormalizeTime(arrival.time);
+    arrival.leadIn = m_sequence->TestState(CSequence::stateRecordLeadIn) != 0;
+    if (!m_homeLoop || m_homeLoop->isOwnerThread()) {
+        RecordPending();
+        Record(arrival);
+        return;
+    }
+    // The score is changed on the document's thread only: the recording thread queues the
+    // message and never waits for that thread, which may itself be waiting for the recording
+    // lock (a stop) while the message comes in.
+    {
+        std::lock_guard lock(m_pendingMutex);
+        m_pending.push_back(arrival);
+        if (m_pendingPosted)
+            return;
+        m_pendingPosted = true;
+    }
+    m_homeLoop->postTask([this, alive = std::weak_ptr<int>(m_alive)] {
+        if (!alive.expired())
+            RecordPending();
+    });
+}
+
+void CMidiRecorder::RecordPending()
+{
+    std::vector<Arrival> pending;
+    {
+        std::lock_guard lock(m_pendingMutex);
+        pending.swap(m_pending);
+        m_pendingPosted = false;
+    }
+    for (const Arrival& arrival : pending)
+        Record(arrival);
 }
 
 void CMidiRecorder::StepRecordRest()
 {
-    Record(0, nullptr, 0);
+    RecordPending();
+    Record(Arrival{0, FCMidi::MidiNull(), MCTime(0.0f), false, true});
 }
 
-void CMidiRecorder::Record(unsigned device, const FCMidi* message, uint32_t ms)
+void CMidiRecorder::Record(const Arrival& arrival)
 {
     if (!m_sequence || !m_scoreMgr)
         return;
     ECPerformance* performance = m_sequence->GetPerformance();
     if (!performance)
         return;
-    MCTime time(static_cast<float>(ms) / 1000.0f);
-    time.SetMode(MCTime::absolute);
+    const FCMidi* message = arrival.rest ? nullptr : &arrival.message;
+    MCTime time = arrival.time;
     MCTime duration = MCTime::TimeNull();
     if (message && m_inputFilter && m_inputFilter->FilterEvent(*message))
         return;
@@ -331,10 +373,9 @@ void CMidiRecorder::Record(unsigned device, const FCMidi* message, uint32_t ms)
         MCTime step = m_sequence->GetStepRecordDuration();
         duration = ECNote::ScaleDuration(&step, 0);
     } else {
-        m_sequence->NormalizeTime(time);
         const MCTime allowance = m_sequence->GetPreRecordAllowance();
         const float early = allowance.GetSeconds();
-        if (m_sequence->TestState(CSequence::stateRecordLeadIn)) {
+        if (arrival.leadIn) {
             time = MCTime(time.GetSeconds() - m_sequence->GetLeadInTime().GetSeconds());
             const MCTime start = m_sequence->GetStartPosition();
             if (time.GetSeconds() + early >= start.GetSeconds())
@@ -366,19 +407,19 @@ void CMidiRecorder::Record(unsigned device, const FCMidi* message, uint32_t ms)
     const bool keyed = kind == 0x90 || kind == 0x80 || kind == 0xA0;
     const unsigned pitch = keyed ? message->GetDataByte1() : 0;
     const unsigned velocity = keyed ? message->GetDataByte2() : 0;
-    const MCVoiceTrack voiceTrack = GetRealVoiceTrack(device, message->GetStatusLSB(), pitch);
+    const MCVoiceTrack voiceTrack = GetRealVoiceTrack(arrival.device, message->GetStatusLSB(), pitch);
 
     if (stepping) {
         if (SCMode::GetEventType() == kTupletMode)
-            m_scoreMgr->AddTupletEvent(time, voiceTrack, *message, static_cast<int>(device), duration);
+            m_scoreMgr->AddTupletEvent(time, voiceTrack, *message, static_cast<int>(arrival.device), duration);
         else
-            m_scoreMgr->AddMidiEvent(time, voiceTrack, *message, static_cast<int>(device), duration);
+            m_scoreMgr->AddMidiEvent(time, voiceTrack, *message, static_cast<int>(arrival.device), duration);
     } else {
         FCMidi placed(*message);
         if (!keyed && m_quantizer.IsEnabled())
             m_quantizer.QuantizeEvent(placed, time, voiceTrack);
         MCCommandMgr::BeginNotify(performance);
-        m_scoreMgr->AddMidiEvent(time, voiceTrack, placed, static_cast<int>(device), duration);
+        m_scoreMgr->AddMidiEvent(time, voiceTrack, placed, static_cast<int>(arrival.device), duration);
         MCCommandMgr::EndNotify(performance);
         m_sequence->GetMeterLevelMgr().SetMeterLevel(static_cast<unsigned>(voiceTrack.GetTrack()), velocity, 0);
     }
@@ -611,6 +652,8 @@ void CMidiRecorder::_ClearTrack(int track)
 
 void CMidiRecorder::Stop()
 {
+    // What came in before the stop is recorded.
+    RecordPending();
     if (m_scoreMgr) {
         m_scoreMgr->CapMeasures(m_lastTime);
         m_scoreMgr->ClearPendingEvents();
@@ -630,6 +673,7 @@ void CMidiRecorder::Stop()
 
 void CMidiRecorder::Pause()
 {
+    RecordPending();
     if (m_scoreMgr)
         m_scoreMgr->ClearPendingEvents();
 }

@@ -2,6 +2,7 @@
 
 #include "sequencer/SequencerExport.h"
 
+#include "notabase/values/FCMidi.h"
 #include "notabase/values/MCTime.h"
 #include "notabase/values/MCVoiceTrack.h"
 #include "sequencer/layers/LCsqQuantize.h"
@@ -9,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 class CMidiScoreMgr;
@@ -16,7 +18,6 @@ class CSequence;
 namespace plat {
 class MessageLoop;
 }
-class FCMidi;
 class LCsqPreferences;
 
 // The MIDI recorder of a sequence. Each channel message that reaches the record callback is
@@ -27,9 +28,10 @@ class LCsqPreferences;
 // chord) and caps the measures when recording stops.
 //
 // Messages arrive on the recording thread, which waits on nothing of the document's thread:
-// what the recorder applies from there is queued to the command manager (in the undo and
-// notify brackets it was applied in), so a stop that waits for the recording lock on the
-// document's thread cannot deadlock with it. Preparation and stop run on the transport's
+// each is placed in time as it arrives and queued, and the document's thread records the
+// queue in order (and records what is left before a stop or a pause), so the score is only
+// ever changed there and a stop that waits for the recording lock on the document's thread
+// cannot deadlock with a message coming in. Preparation and stop run on the transport's
 // thread, except the later passes of loop recording, which the performance callback
 // prepares: the tracks they insert are made on the document's thread, never waited for.
 class SEQUENCER_API CMidiRecorder {
@@ -107,7 +109,18 @@ private:
     size_t RowOf(unsigned device) const;
     // The record input's low channel (0-15) from the preferences.
     static int LowChannel();
-    void Record(unsigned device, const FCMidi* message, uint32_t ms);
+    // A message as it came in: its device, its musical time by the timing then, and whether
+    // a lead-in was running; or a rest of step recording.
+    struct Arrival {
+        unsigned device;
+        FCMidi message;
+        MCTime time;
+        bool leadIn;
+        bool rest;
+    };
+    void Record(const Arrival& arrival);
+    // Records the messages queued by the recording thread, in order; on the document's thread.
+    void RecordPending();
     // Arms base ... last and disarms the other tracks (code 3404), or with every track off.
     void ApplyArming(bool allOff);
     // Inserts and names the tracks; on the document's thread.
@@ -117,6 +130,9 @@ private:
     // to it check, so none runs after Detach.
     plat::MessageLoop* m_homeLoop = nullptr;
     std::shared_ptr<int> m_alive;
+    std::mutex m_pendingMutex;
+    std::vector<Arrival> m_pending;
+    bool m_pendingPosted = false;
 
     CSequence* m_sequence = nullptr;
     CMidiScoreMgr* m_scoreMgr = nullptr;

@@ -162,15 +162,17 @@ protected:
     }
 
     plat::media::MemoryMidiIn& Input() { return m_devices.In(0); }
-    // Waits until the input's thread has handed on what it was fed.
-    // Step recording adds its notes with commands sent to this thread, so this thread serves
-    // them while it waits.
+    // Waits until the input's thread has handed on what it was fed, then lets this thread
+    // record it: the recorder queues what comes in to this thread, which records it (one
+    // turn) and runs the commands that posts (the next).
     void SettleInput()
     {
         CWGDevice* input = m_devices.Wavegate().GetDevice(CWavegate::WG_MIDI, CWavegate::WG_IN, 0);
         for (int round = 0; round < 500 && !input->Sync(5); ++round)
             plat::MessageLoop::current().pump();
         m_devices.Settle();
+        for (int turn = 0; turn < 2; ++turn)
+            plat::MessageLoop::current().pump();
     }
     void Feed(uint32_t message)
     {
@@ -314,6 +316,30 @@ TEST_F(MidiRecordTest, TheRecordRegionPunchesInAndOut)
     EXPECT_NEAR(notes[0].length, 1.2f, 0.03f);
     EXPECT_EQ(notes[1].key, 62);
     EXPECT_NEAR(notes[1].time, 1.5f, 0.03f);
+}
+
+// The recording thread never waits for this one: a key that comes in while this thread
+// does not serve its queue (as while a stop waits for the recording lock) is handed on at
+// once and recorded when this thread next runs its messages.
+TEST_F(MidiRecordTest, AKeyComingInWhileThisThreadIsBusyDoesNotHoldTheRecordingThread)
+{
+    m_sequence->SetLocation(MCTime(0.0f));
+    m_sequence->Step();
+    m_sequence->Record();
+    ASSERT_EQ(m_sequence->TestState(CSequence::stateStepRecording), 1);
+    m_devices.Step(20);
+    m_piece.Performance()->SetCommandRate(0);
+
+    CWGDevice* input = m_devices.Wavegate().GetDevice(CWavegate::WG_MIDI, CWavegate::WG_IN, 0);
+    ASSERT_TRUE(Input().feed(Packed(0x90, 60, 100)));
+    EXPECT_TRUE(input->Sync(2000)) << "the input's thread waited for this thread";
+    EXPECT_TRUE(Notes().empty()) << "nothing is added off this thread";
+    SettleInput();
+    Feed(Packed(0x80, 60));
+    ASSERT_EQ(Notes().size(), 1u);
+    EXPECT_EQ(Notes()[0].key, 60);
+    m_sequence->Stop(0);
+    m_devices.Step(100);
 }
 
 TEST_F(MidiRecordTest, StepRecordingAddsOneChordPerStepAsOneUndoEntry)
