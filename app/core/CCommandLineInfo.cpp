@@ -1,7 +1,8 @@
 #include "app/core/CCommandLineInfo.h"
 
+#include "platform/core/Strings.h"
+
 #include <algorithm>
-#include <cctype>
 
 std::vector<std::string> CCommandLineInfo::Split(const std::string& text)
 {
@@ -64,9 +65,7 @@ void CCommandLineInfo::Parse(const std::string& text)
 void CCommandLineInfo::ParseParam(const std::string& param, bool flag, bool /*last*/)
 {
     if (flag) {
-        std::string lower = param;
-        std::transform(lower.begin(), lower.end(), lower.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        const std::string lower = plat::lowerAscii(param);
         if (lower == "pt")
             m_nShellCommand = FilePrintTo;
         else if (lower == "p")

@@ -49,9 +49,7 @@ std::string upperTrimmed(const std::string& text)
     const size_t first = text.find_first_not_of(" \t");
     if (first == std::string::npos)
         return {};
-    std::string result = text.substr(first, text.find_last_not_of(" \t") - first + 1);
-    std::transform(result.begin(), result.end(), result.begin(), [](unsigned char c) { return char(std::toupper(c)); });
-    return result;
+    return plat::upperAscii(text.substr(first, text.find_last_not_of(" \t") - first + 1));
 }
 
 // The classic integer reading: an optional sign, then digits up to the first other character;

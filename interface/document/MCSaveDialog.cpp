@@ -11,7 +11,6 @@
 #include <QStringList>
 
 #include <algorithm>
-#include <cctype>
 
 PLAT_IMPLEMENT_DYNAMIC(MCSaveDialog, plat::Object)
 
@@ -22,12 +21,8 @@ constexpr const char* kOpenSection = "Settings\\Open";
 // The file name's extension without its dot, in lower case ("" for a name without one).
 std::string extensionOf(const std::string& path)
 {
-    std::string text = plat::paths::extension(path);
-    if (!text.empty())
-        text.erase(0, 1);
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
+    const std::string text = plat::paths::extension(path);
+    return plat::lowerAscii(text.empty() ? text : text.substr(1));
 }
 
 // The display part of a filter string "text\npattern\n".

@@ -33,7 +33,9 @@ private:
     locale_t m_previous;
 };
 
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char lowerChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+char upperChar(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
@@ -154,8 +156,8 @@ int compareNoCase(std::string_view a, std::string_view b)
 {
     const size_t common = a.size() < b.size() ? a.size() : b.size();
     for (size_t i = 0; i < common; ++i) {
-        const unsigned char ca = static_cast<unsigned char>(lowerAscii(a[i]));
-        const unsigned char cb = static_cast<unsigned char>(lowerAscii(b[i]));
+        const unsigned char ca = static_cast<unsigned char>(lowerChar(a[i]));
+        const unsigned char cb = static_cast<unsigned char>(lowerChar(b[i]));
         if (ca != cb)
             return ca < cb ? -1 : 1;
     }
@@ -165,6 +167,22 @@ int compareNoCase(std::string_view a, std::string_view b)
 }
 
 bool equalsNoCase(std::string_view a, std::string_view b) { return a.size() == b.size() && compareNoCase(a, b) == 0; }
+
+std::string upperAscii(std::string_view text)
+{
+    std::string result(text);
+    for (char& c : result)
+        c = upperChar(c);
+    return result;
+}
+
+std::string lowerAscii(std::string_view text)
+{
+    std::string result(text);
+    for (char& c : result)
+        c = lowerChar(c);
+    return result;
+}
 
 std::string_view trim(std::string_view text)
 {

@@ -34,6 +34,9 @@ PLATCORE_API std::optional<double> parseDouble(std::string_view text);
 // Negative, zero or positive, like strcmp.
 PLATCORE_API int compareNoCase(std::string_view a, std::string_view b);
 PLATCORE_API bool equalsNoCase(std::string_view a, std::string_view b);
+// The text with its ASCII letters in upper or in lower case; other bytes as they are.
+PLATCORE_API std::string upperAscii(std::string_view text);
+PLATCORE_API std::string lowerAscii(std::string_view text);
 
 // The text without leading and trailing spaces, tabs and line ends.
 PLATCORE_API std::string_view trim(std::string_view text);

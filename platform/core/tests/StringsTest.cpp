@@ -119,7 +119,7 @@ TEST(StringsTest, ParseDouble)
         EXPECT_EQ(plat::parseDouble(c.text), c.expected) << '"' << c.text << '"';
 }
 
-TEST(StringsTest, CompareNoCaseAndTrim)
+TEST(StringsTest, CaseAndTrim)
 {
     struct Case {
         const char* a;
@@ -138,6 +138,10 @@ TEST(StringsTest, CompareNoCaseAndTrim)
     for (const auto& [text, expected] : std::vector<std::pair<const char*, const char*>>{
              {"  Allegro \t\r\n", "Allegro"}, {"x", "x"}, {" \t ", ""}, {"", ""}, {"a b", "a b"}})
         EXPECT_EQ(plat::trim(text), expected) << '"' << text << '"';
+
+    // Only ASCII letters change case; other bytes, UTF-8 ones among them, stay.
+    EXPECT_EQ(plat::upperAscii("Größe [a-z] 7"), "GRößE [A-Z] 7");
+    EXPECT_EQ(plat::lowerAscii("Größe [A-Z] 7"), "größe [a-z] 7");
 }
 
 // A locale whose decimal mark is a comma. Built into a temporary folder with localedef when

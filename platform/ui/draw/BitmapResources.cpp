@@ -1,21 +1,13 @@
 #include "platform/ui/draw/BitmapResources.h"
 
-#include <algorithm>
-#include <cctype>
+#include "platform/core/Strings.h"
+
 #include <map>
 #include <mutex>
 
 namespace plat::ui {
 
 namespace {
-
-std::string folded(std::string_view text)
-{
-    std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(),
-                   [](unsigned char c) { return char(std::toupper(c)); });
-    return result;
-}
 
 struct Registry {
     std::mutex mutex;
@@ -39,22 +31,22 @@ void BitmapResources::registerModule(std::string_view module, std::span<const En
 {
     std::map<std::string, Entry> table;
     for (const Entry& entry : entries)
-        table.emplace(folded(entry.name), entry);
+        table.emplace(plat::upperAscii(entry.name), entry);
     const std::lock_guard lock(registry().mutex);
-    registry().modules[folded(module)] = std::move(table);
+    registry().modules[plat::upperAscii(module)] = std::move(table);
 }
 
 void BitmapResources::unregisterModule(std::string_view module)
 {
     const std::lock_guard lock(registry().mutex);
-    registry().modules.erase(folded(module));
+    registry().modules.erase(plat::upperAscii(module));
 }
 
 bool BitmapResources::contains(std::string_view module, std::string_view name)
 {
     const std::lock_guard lock(registry().mutex);
-    const auto found = registry().modules.find(folded(module));
-    return found != registry().modules.end() && found->second.contains(folded(name));
+    const auto found = registry().modules.find(plat::upperAscii(module));
+    return found != registry().modules.end() && found->second.contains(plat::upperAscii(name));
 }
 
 std::optional<BitmapResources::Loaded> BitmapResources::load(std::string_view module, std::string_view name)
@@ -62,10 +54,10 @@ std::optional<BitmapResources::Loaded> BitmapResources::load(std::string_view mo
     Entry entry;
     {
         const std::lock_guard lock(registry().mutex);
-        const auto found = registry().modules.find(folded(module));
+        const auto found = registry().modules.find(plat::upperAscii(module));
         if (found == registry().modules.end())
             return std::nullopt;
-        const auto resource = found->second.find(folded(name));
+        const auto resource = found->second.find(plat::upperAscii(name));
         if (resource == found->second.end())
             return std::nullopt;
         entry = resource->second;

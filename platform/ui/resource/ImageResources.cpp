@@ -1,9 +1,9 @@
 #include "platform/ui/resource/ImageResources.h"
 
 #include "platform/core/Resources.h"
+#include "platform/core/Strings.h"
 
 #include <algorithm>
-#include <cctype>
 #include <map>
 #include <mutex>
 #include <vector>
@@ -11,14 +11,6 @@
 namespace plat::ui {
 
 namespace {
-
-std::string folded(std::string_view text)
-{
-    std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(),
-                   [](unsigned char c) { return char(std::toupper(c)); });
-    return result;
-}
 
 struct Registry {
     std::mutex mutex;
@@ -44,9 +36,9 @@ void ImageResources::registerModule(std::string_view module, std::span<const Ent
 {
     std::map<std::string, Entry> table;
     for (const Entry& entry : entries)
-        table.emplace(folded(entry.name), entry);
+        table.emplace(plat::upperAscii(entry.name), entry);
     const std::lock_guard lock(registry().mutex);
-    const std::string name = folded(module);
+    const std::string name = plat::upperAscii(module);
     if (!registry().modules.contains(name))
         registry().order.push_back(name);
     registry().modules[name] = std::move(table);
@@ -55,15 +47,15 @@ void ImageResources::registerModule(std::string_view module, std::span<const Ent
 void ImageResources::unregisterModule(std::string_view module)
 {
     const std::lock_guard lock(registry().mutex);
-    registry().modules.erase(folded(module));
-    std::erase(registry().order, folded(module));
+    registry().modules.erase(plat::upperAscii(module));
+    std::erase(registry().order, plat::upperAscii(module));
 }
 
 bool ImageResources::contains(std::string_view module, std::string_view name)
 {
     const std::lock_guard lock(registry().mutex);
-    const auto found = registry().modules.find(folded(module));
-    return found != registry().modules.end() && found->second.contains(folded(name));
+    const auto found = registry().modules.find(plat::upperAscii(module));
+    return found != registry().modules.end() && found->second.contains(plat::upperAscii(name));
 }
 
 std::optional<QImage> ImageResources::load(std::string_view module, std::string_view name, int scale)
@@ -73,10 +65,10 @@ std::optional<QImage> ImageResources::load(std::string_view module, std::string_
     std::function<QImage(int)> paint;
     {
         const std::lock_guard lock(registry().mutex);
-        const auto found = registry().modules.find(folded(module));
+        const auto found = registry().modules.find(plat::upperAscii(module));
         if (found == registry().modules.end())
             return std::nullopt;
-        const auto entry = found->second.find(folded(name));
+        const auto entry = found->second.find(plat::upperAscii(name));
         if (entry == found->second.end())
             return std::nullopt;
         paint = entry->second.paint;
@@ -91,7 +83,7 @@ std::optional<QImage> ImageResources::load(std::string_view module, std::string_
 
 std::optional<QImage> ImageResources::find(std::string_view name, int scale)
 {
-    const std::string current = folded(Resources::currentModule()), program = folded(Resources::programModule());
+    const std::string current = plat::upperAscii(Resources::currentModule()), program = plat::upperAscii(Resources::programModule());
     if (auto image = load(current, name, scale))
         return image;
     if (auto image = load(program, name, scale))

@@ -1,9 +1,9 @@
 #include "platform/ui/resource/MenuResources.h"
 
 #include "platform/core/Resources.h"
+#include "platform/core/Strings.h"
 
 #include <algorithm>
-#include <cctype>
 #include <map>
 #include <mutex>
 #include <vector>
@@ -11,14 +11,6 @@
 namespace plat::ui {
 
 namespace {
-
-std::string folded(std::string_view text)
-{
-    std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(),
-                   [](unsigned char c) { return char(std::toupper(c)); });
-    return result;
-}
 
 struct Registry {
     std::mutex mutex;
@@ -41,7 +33,7 @@ void MenuResources::registerModule(std::string_view module, std::span<const Menu
     for (const Menu& menu : menus)
         table.emplace(menu.id, menu);
     const std::lock_guard lock(registry().mutex);
-    const std::string name = folded(module);
+    const std::string name = plat::upperAscii(module);
     if (!registry().modules.contains(name))
         registry().order.push_back(name);
     registry().modules[name] = std::move(table);
@@ -50,14 +42,14 @@ void MenuResources::registerModule(std::string_view module, std::span<const Menu
 void MenuResources::unregisterModule(std::string_view module)
 {
     const std::lock_guard lock(registry().mutex);
-    registry().modules.erase(folded(module));
-    std::erase(registry().order, folded(module));
+    registry().modules.erase(plat::upperAscii(module));
+    std::erase(registry().order, plat::upperAscii(module));
 }
 
 std::optional<MenuResources::Menu> MenuResources::load(std::string_view module, uint32_t id)
 {
     const std::lock_guard lock(registry().mutex);
-    const auto found = registry().modules.find(folded(module));
+    const auto found = registry().modules.find(plat::upperAscii(module));
     if (found == registry().modules.end())
         return std::nullopt;
     const auto menu = found->second.find(id);
@@ -68,7 +60,7 @@ std::optional<MenuResources::Menu> MenuResources::load(std::string_view module, 
 
 std::optional<MenuResources::Menu> MenuResources::find(uint32_t id)
 {
-    const std::string current = folded(Resources::currentModule()), program = folded(Resources::programModule());
+    const std::string current = plat::upperAscii(Resources::currentModule()), program = plat::upperAscii(Resources::programModule());
     if (auto menu = load(current, id))
         return menu;
     if (auto menu = load(program, id))
