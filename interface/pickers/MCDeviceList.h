@@ -3,6 +3,7 @@
 #include "interface/InterfaceExport.h"
 
 #include "interface/pickers/MCDeviceLabels.h"
+#include "interface/pickers/MCDevicePicker.h"
 
 #include <QListWidget>
 
@@ -12,7 +13,7 @@
 // wave inputs, wave outputs), each labelled by its letter and either its own name or its
 // instrument map's; each entry carries the device index. The context menu switches the labels
 // and remembers the choice for every picker made afterwards.
-class INTERFACE_API MCDeviceList : public QListWidget {
+class INTERFACE_API MCDeviceList : public MCDevicePicker<QListWidget> {
 public:
     explicit MCDeviceList(QWidget* parent = nullptr);
 
@@ -24,22 +25,8 @@ public:
     }
 
     // Takes the item's place, sets the type and (unless -1) the format, and lists the devices.
-    bool SubclassDeviceList(int id, QWidget* parent, int type, int format);
-    int GetType() const { return m_type; }
-    void SetType(int type, bool reload = true);
-    int GetFormat() const { return m_format; }
-    void SetFormat(int format, bool reload = true);
-    bool IsContextMenuEnabled() const { return m_contextMenu; }
-    void EnableContextMenu(bool enable) { m_contextMenu = enable; }
-    int GetSelectedDevice() const;
-    void SetSelectedDevice(int device);
-    void LoadDevices();
-
-protected:
-    void contextMenuEvent(QContextMenuEvent* event) override;
-
-private:
-    bool m_contextMenu = true;
-    int m_type = MCDeviceLabels::midiOutInstruments;
-    int m_format;
+    bool SubclassDeviceList(int id, QWidget* parent, int type, int format) { return Attach(id, parent, type, format); }
+    int GetSelectedDevice() const override;
+    void SetSelectedDevice(int device) override;
+    void LoadDevices() override;
 };
