@@ -23,13 +23,17 @@ LIBRARIES = {
                   "notabase", "wavegate", "sequencer"],
     "rack": ["platform/core", "platform/storage", "platform/media", "platform/ui"],
 }
-for upper in ("app", "inspector", "mixer", "preferences"):
+# The tool libraries and the palette stand beside each other over Interface; the program uses
+# them all.
+TOOLS = ("inspector", "mixer", "preferences", "glyphtray")
+for upper in TOOLS:
     LIBRARIES[upper] = ["platform/core", "platform/storage", "platform/media", "platform/ui",
                         "notabase", "wavegate", "sequencer", "interface"]
+LIBRARIES["app"] = LIBRARIES["inspector"] + list(TOOLS)
 
 # Libraries whose code may use Qt. platform/core keeps Qt private: its sources use QtCore
 # for the settings store, its headers never show it.
-QT_LIBRARIES = {"platform/ui", "interface", "app", "inspector", "mixer", "preferences", "rack"}
+QT_LIBRARIES = {"platform/ui", "interface", "app", "inspector", "mixer", "preferences", "glyphtray", "rack"}
 QT_PRIVATE = {"platform/core"}
 
 # Inside a library: the rank of each folder. A folder includes only folders of its rank or
@@ -50,7 +54,7 @@ FOLDER_RANKS = {
         "core": 0,
         "document": 1, "controls": 1,
         "midifile": 2, "views": 2, "pickers": 2,
-        "dialogs": 3,
+        "dialogs": 3, "pages": 3,
     },
     # The program: its shared pieces (texts, pictures, command line, hot keys, crash report),
     # then its dialogs, then its windows, then the application; the background and button

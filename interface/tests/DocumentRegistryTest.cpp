@@ -1,7 +1,7 @@
 #include "DocumentTestSupport.h"
 
 #include "interface/document/CPluginEffects.h"
-#include "interface/document/CPluginElementPage.h"
+#include "interface/document/CPluginInspector.h"
 #include "interface/document/CPluginMusic.h"
 #include "interface/document/CPluginPrefs.h"
 #include "interface/document/CPluginView.h"
@@ -138,13 +138,13 @@ TEST_F(DocumentRegistryTest, MusicPagesAreOwnedByTheirRegistrationAndNotShared)
 
 TEST_F(DocumentRegistryTest, InspectorPagesAreThoseEverySelectedTypeHas)
 {
-    CPluginElementPage noteA(EventId::Note, &PageA::classObject, 2);
-    CPluginElementPage noteB(EventId::Note, &PageB::classObject, 1);
-    CPluginElementPage restB(EventId::Rest, &PageB::classObject, 1);
-    for (CPluginElementPage* p : {&noteA, &noteB, &restB})
-        CPluginElementPage::AddPlugin(p);
-    CPluginElementPage::PageList pages;
-    ASSERT_EQ(CPluginElementPage::GetInspectors(EventId::Note, pages), 1);
+    CPluginInspector noteA(EventId::Note, &PageA::classObject, 2);
+    CPluginInspector noteB(EventId::Note, &PageB::classObject, 1);
+    CPluginInspector restB(EventId::Rest, &PageB::classObject, 1);
+    for (CPluginInspector* p : {&noteA, &noteB, &restB})
+        CPluginInspector::AddPlugin(p);
+    CPluginInspector::PageList pages;
+    ASSERT_EQ(CPluginInspector::GetInspectors(EventId::Note, pages), 1);
     ASSERT_EQ(pages.size(), 2u);
     EXPECT_EQ(pages[0], noteB.GetInspectorPage()) << "sorted by order";
     EXPECT_EQ(noteB.GetInspectorPage(), restB.GetInspectorPage()) << "one page per class";
@@ -153,24 +153,24 @@ TEST_F(DocumentRegistryTest, InspectorPagesAreThoseEverySelectedTypeHas)
     MCEventList selection;
     selection.AddTail(note.get());
     selection.AddTail(rest.get());
-    ASSERT_EQ(CPluginElementPage::GetInspectors(selection, pages), 1);
-    EXPECT_EQ(pages, CPluginElementPage::PageList{restB.GetInspectorPage()});
+    ASSERT_EQ(CPluginInspector::GetInspectors(selection, pages), 1);
+    EXPECT_EQ(pages, CPluginInspector::PageList{restB.GetInspectorPage()});
     MCEventList restFirst;
     restFirst.AddTail(rest.get());
     restFirst.AddTail(note.get());
-    CPluginElementPage::PageList other;
-    CPluginElementPage::GetInspectors(restFirst, other);
-    EXPECT_EQ(CPluginElementPage::ListsEqual(pages, other), 1);
+    CPluginInspector::PageList other;
+    CPluginInspector::GetInspectors(restFirst, other);
+    EXPECT_EQ(CPluginInspector::ListsEqual(pages, other), 1);
 
     // The shared page stays while a registration of its class is left.
-    CPluginElementPage::RemovePlugin(&noteB);
-    EXPECT_EQ(CPluginElementPage::GetInspectors(EventId::Rest, other), 1);
+    CPluginInspector::RemovePlugin(&noteB);
+    EXPECT_EQ(CPluginInspector::GetInspectors(EventId::Rest, other), 1);
     EXPECT_EQ(other.size(), 1u);
-    CPluginElementPage::RemovePlugin(&restB);
-    EXPECT_EQ(CPluginElementPage::FindPlugins(EventId::Rest, 0), nullptr);
-    EXPECT_EQ(CPluginElementPage::GetInspectors(selection, pages), 1) << "a type without pages is passed over";
-    EXPECT_EQ(pages, CPluginElementPage::PageList{noteA.GetInspectorPage()});
-    EXPECT_EQ(CPluginElementPage::GetInspectors(restFirst, pages), 0) << "unless it comes first";
+    CPluginInspector::RemovePlugin(&restB);
+    EXPECT_EQ(CPluginInspector::FindPlugins(EventId::Rest, 0), nullptr);
+    EXPECT_EQ(CPluginInspector::GetInspectors(selection, pages), 1) << "a type without pages is passed over";
+    EXPECT_EQ(pages, CPluginInspector::PageList{noteA.GetInspectorPage()});
+    EXPECT_EQ(CPluginInspector::GetInspectors(restFirst, pages), 0) << "unless it comes first";
 }
 
 TEST(DocumentHotKeyTest, HotKeysCompareAndSendTheirCommandOrState)

@@ -4,7 +4,6 @@
 #include "platform/core/Resources.h"
 #include "platform/ui/dialog/ItemId.h"
 
-#include <QHelpEvent>
 #include <QPainter>
 
 MCDialogBar::MCDialogBar(QWidget* parent) : QWidget(parent) {}
@@ -51,12 +50,7 @@ void MCDialogBar::DrawBorders(QPainter& painter, const QRect& rect)
 
 bool MCDialogBar::event(QEvent* event)
 {
-    if (event->type() == QEvent::ToolTip) {
-        const auto* help = static_cast<QHelpEvent*>(event);
-        tooltips::ShowToolTip(this, help->pos(), help->globalPos());
-        return true;
-    }
-    return QWidget::event(event);
+    return tooltips::HandleToolTipEvent(this, event) || QWidget::event(event);
 }
 
 void MCDialogBar::paintEvent(QPaintEvent*)

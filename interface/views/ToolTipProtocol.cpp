@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QString>
+#include <QHelpEvent>
 #include <QToolTip>
 #include <QWidget>
 
@@ -59,6 +60,15 @@ bool ShowToolTip(const QWidget* window, QPoint point, QPoint globalPoint)
     const QPoint at = info.notButton ? info.tool->mapToGlobal(QPoint(info.tool->width() / 2, info.tool->height()))
                                      : globalPoint;
     QToolTip::showText(at, QString::fromStdString(*text), info.tool);
+    return true;
+}
+
+bool HandleToolTipEvent(const QWidget* window, QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return false;
+    const auto* help = static_cast<QHelpEvent*>(event);
+    ShowToolTip(window, help->pos(), help->globalPos());
     return true;
 }
 

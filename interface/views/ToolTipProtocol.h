@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+class QEvent;
 class QWidget;
 
 // How the Interface's bars, pages and forms find the tool tip for the control under the
@@ -37,5 +38,9 @@ INTERFACE_API std::optional<std::string> ToolTipText(int id);
 // Shows the tip for the control at point of window (a tool-tip event's position); false when
 // there is none, and any tip shown is hidden.
 INTERFACE_API bool ShowToolTip(const QWidget* window, QPoint point, QPoint globalPoint);
+
+// For a window's event(): a tool-tip event is answered with the tip of the control under the
+// pointer (true: the event is taken); any other event is left to the window (false).
+INTERFACE_API bool HandleToolTipEvent(const QWidget* window, QEvent* event);
 
 }  // namespace tooltips

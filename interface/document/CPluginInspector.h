@@ -17,19 +17,19 @@ struct RuntimeClass;
 // All registrations of a page class share one page object, made on first request and deleted
 // when the last registration of that class goes. Each type's list is sorted by order; the
 // registry holds registrations without owning them.
-class INTERFACE_API CPluginElementPage : public CPlugin {
+class INTERFACE_API CPluginInspector : public CPlugin {
 public:
-    using List = std::vector<CPluginElementPage*>;
+    using List = std::vector<CPluginInspector*>;
     using PageList = std::vector<plat::Object*>;
 
-    CPluginElementPage(uint16_t eventType, const plat::RuntimeClass* pageClass, int order);
+    CPluginInspector(uint16_t eventType, const plat::RuntimeClass* pageClass, int order);
     // A copy has the same fields and is not registered.
-    CPluginElementPage(const CPluginElementPage& other);
-    CPluginElementPage& operator=(const CPluginElementPage& other);
-    ~CPluginElementPage() override;
+    CPluginInspector(const CPluginInspector& other);
+    CPluginInspector& operator=(const CPluginInspector& other);
+    ~CPluginInspector() override;
 
-    static int AddPlugin(CPluginElementPage* plugin);
-    static void RemovePlugin(CPluginElementPage* plugin);
+    static int AddPlugin(CPluginInspector* plugin);
+    static void RemovePlugin(CPluginInspector* plugin);
     static List* FindPlugins(uint16_t eventType, int create);
     static List* GetPlugins(uint16_t eventType, int create) { return FindPlugins(eventType, create); }
     // The pages of the type's registrations, in order; 0 when the type has none.

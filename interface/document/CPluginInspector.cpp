@@ -1,4 +1,4 @@
-#include "interface/document/CPluginElementPage.h"
+#include "interface/document/CPluginInspector.h"
 
 #include "notabase/model/ECBase.h"
 #include "notabase/model/MCEventList.h"
@@ -16,7 +16,7 @@ struct SharedPage {
 };
 
 struct Registry {
-    std::map<uint16_t, CPluginElementPage::List> lists;
+    std::map<uint16_t, CPluginInspector::List> lists;
     std::map<const plat::RuntimeClass*, SharedPage> pages;
 };
 Registry& registry()
@@ -27,17 +27,17 @@ Registry& registry()
 
 }  // namespace
 
-CPluginElementPage::CPluginElementPage(uint16_t eventType, const plat::RuntimeClass* pageClass, int order)
+CPluginInspector::CPluginInspector(uint16_t eventType, const plat::RuntimeClass* pageClass, int order)
     : m_eventType(eventType), m_pageClass(pageClass), m_order(order)
 {
 }
 
-CPluginElementPage::CPluginElementPage(const CPluginElementPage& other)
+CPluginInspector::CPluginInspector(const CPluginInspector& other)
     : CPlugin(other), m_eventType(other.m_eventType), m_pageClass(other.m_pageClass), m_order(other.m_order)
 {
 }
 
-CPluginElementPage& CPluginElementPage::operator=(const CPluginElementPage& other)
+CPluginInspector& CPluginInspector::operator=(const CPluginInspector& other)
 {
     if (this != &other && !m_registered) {
         m_eventType = other.m_eventType;
@@ -47,25 +47,25 @@ CPluginElementPage& CPluginElementPage::operator=(const CPluginElementPage& othe
     return *this;
 }
 
-CPluginElementPage::~CPluginElementPage()
+CPluginInspector::~CPluginInspector()
 {
     RemovePlugin(this);
 }
 
-int CPluginElementPage::AddPlugin(CPluginElementPage* plugin)
+int CPluginInspector::AddPlugin(CPluginInspector* plugin)
 {
     if (!plugin || plugin->m_registered)
         return 0;
     List* list = FindPlugins(plugin->m_eventType, 1);
     const auto at = std::find_if(list->begin(), list->end(),
-                                 [plugin](const CPluginElementPage* p) { return p->m_order > plugin->m_order; });
+                                 [plugin](const CPluginInspector* p) { return p->m_order > plugin->m_order; });
     list->insert(at, plugin);
     plugin->m_registered = true;
     ++registry().pages[plugin->m_pageClass].registrations;
     return 1;
 }
 
-void CPluginElementPage::RemovePlugin(CPluginElementPage* plugin)
+void CPluginInspector::RemovePlugin(CPluginInspector* plugin)
 {
     if (!plugin || !plugin->m_registered)
         return;
@@ -82,7 +82,7 @@ void CPluginElementPage::RemovePlugin(CPluginElementPage* plugin)
         r.pages.erase(shared);
 }
 
-CPluginElementPage::List* CPluginElementPage::FindPlugins(uint16_t eventType, int create)
+CPluginInspector::List* CPluginInspector::FindPlugins(uint16_t eventType, int create)
 {
     Registry& r = registry();
     auto found = r.lists.find(eventType);
@@ -91,7 +91,7 @@ CPluginElementPage::List* CPluginElementPage::FindPlugins(uint16_t eventType, in
     return create == 1 ? &r.lists[eventType] : nullptr;
 }
 
-plat::Object* CPluginElementPage::GetInspectorPage() const
+plat::Object* CPluginInspector::GetInspectorPage() const
 {
     if (!m_pageClass)
         return nullptr;
@@ -101,19 +101,19 @@ plat::Object* CPluginElementPage::GetInspectorPage() const
     return shared.page.get();
 }
 
-int CPluginElementPage::GetInspectors(int eventType, PageList& pages)
+int CPluginInspector::GetInspectors(int eventType, PageList& pages)
 {
     pages.clear();
     const List* list = FindPlugins(static_cast<uint16_t>(eventType), 0);
     if (!list || list->empty())
         return 0;
-    for (const CPluginElementPage* plugin : *list)
+    for (const CPluginInspector* plugin : *list)
         if (plat::Object* page = plugin->GetInspectorPage())
             pages.push_back(page);
     return 1;
 }
 
-int CPluginElementPage::GetInspectors(MCEventList& selection, PageList& pages)
+int CPluginInspector::GetInspectors(MCEventList& selection, PageList& pages)
 {
     std::vector<int> types;
     for (ECBase* element : selection) {
@@ -145,7 +145,7 @@ int CPluginElementPage::GetInspectors(MCEventList& selection, PageList& pages)
     return pages.empty() ? 0 : 1;
 }
 
-int CPluginElementPage::ListsEqual(const PageList& a, const PageList& b)
+int CPluginInspector::ListsEqual(const PageList& a, const PageList& b)
 {
     auto within = [](const PageList& x, const PageList& y) {
         return std::all_of(x.begin(), x.end(), [&y](plat::Object* p) { return std::find(y.begin(), y.end(), p) != y.end(); });

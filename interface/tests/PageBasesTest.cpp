@@ -1,0 +1,271 @@
+#include "DocumentTestSupport.h"
+#include "interface/document/CCTranspose.h"
+#include "notabase/commands/MCCommandList.h"
+#include "interface/pages/MCInspectorForm.h"
+#include "interface/pages/MCInspectorFormPage.h"
+#include "interface/pages/MCInspectorPage.h"
+#include "interface/pages/MCPrefsPage.h"
+#include "notabase/model/MCEventList.h"
+#include "notabase/score/ECMeasure.h"
+#include "platform/ui/dialog/DataExchange.h"
+#include "platform/ui/dialog/ItemId.h"
+#include "platform/ui/dialog/PropertySheet.h"
+#include "sequencer/data/DCsqMidi.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+using namespace documenttest;
+
+int Key(ECBase* e)
+{
+    return plat::dynamicDowncast<DCsqMidi>(e->GetData(0, 0))->GetMidiData().GetDataByte1();
+}
+
+// A page with one field, the transposition it applies to every element; it counts how often
+// it was initialised.
+class TransposePage : public MCInspectorPage {
+public:
+    static constexpr int kAmountId = 2001;
+    TransposePage()
+    {
+        auto* layout = new QVBoxLayout(this);
+        auto* edit = new QLineEdit(this);
+        plat::ui::setItemId(edit, kAmountId);
+        layout->addWidget(edit);
+    }
+    bool InitPage() override
+    {
+        ++inits;
+        return true;
+    }
+    void UpdatePage() override { amount = 0; }
+    void UpdateEvent(ECBase* event, MCCommandList& commands) override
+    {
+        if (amount == 0)
+            return;
+        auto* command = new CCTranspose;
+        command->TransposeEvent(event);
+        command->SetTransposeAmount(amount);
+        command->SetTransposeInterval(0, 1);
+        command->SetSynchronous(1);
+        commands.AddTail(command);
+    }
+    void DoDataExchange(plat::ui::DataExchange& exchange) override { exchange.integer(kAmountId, amount); }
+    QLineEdit* Edit() { return static_cast<QLineEdit*>(plat::ui::itemWidget(this, kAmountId)); }
+
+    int amount = 0;
+    int inits = 0;
+};
+
+class InspectorPageTest : public DocumentTest {
+protected:
+    void SetUp() override
+    {
+        DocumentTest::SetUp();
+        FillPiece(m_doc, 1, 2);
+        ECMeasure* measure = m_doc.GetBaseEvent()->GetConductor()->GetMeasure(1, MCTime(0.0f), 0, 0);
+        ASSERT_NE(measure, nullptr);
+        for (ECBase* e : *measure->GetChildren())
+            if (e->GetEventId() == EventId::Note)
+                m_notes.AddTail(e);
+        ASSERT_EQ(m_notes.GetCount(), 2);
+        m_doc.SetModifiedFlag(0);
+        m_page.SetDocument(&m_doc);
+        m_page.SetEventList(&m_notes);
+    }
+    std::vector<int> Keys() const
+    {
+        std::vector<int> keys;
+        for (ECBase* e : m_notes)
+            keys.push_back(Key(e));
+        return keys;
+    }
+
+    MCOpusDoc m_doc;
+    MCEventList m_notes;
+    TransposePage m_page;
+};
+
+TEST_F(InspectorPageTest, ApplyOfTwoElementsIsOneUndoStepNamedAfterTheirType)
+{
+    ASSERT_TRUE(m_page.onSetActive());
+    const std::vector<int> before = Keys();
+    m_page.Edit()->setText("2");
+    m_page.SetModifiedFlag(true);
+    ASSERT_TRUE(m_page.onApply());
+
+    EXPECT_EQ(Keys(), (std::vector<int>{before[0] + 2, before[1] + 2}));
+    EXPECT_FALSE(m_page.IsModified());
+    EXPECT_TRUE(m_doc.IsModified());
+    std::string undo;
+    ASSERT_TRUE(m_doc.OnUpdateEditUndo(undo));
+    EXPECT_EQ(undo.substr(0, undo.find('\t')), "Undo Edit Note");
+
+    m_doc.OnEditUndo();
+    EXPECT_EQ(Keys(), before);
+    EXPECT_FALSE(m_doc.OnUpdateEditUndo(undo));
+}
+
+TEST_F(InspectorPageTest, AnApplyThatChangesNothingLeavesDocumentAndHistoryAlone)
+{
+    ASSERT_TRUE(m_page.onSetActive());
+    std::string undo;
+    // Not modified: nothing is even read.
+    m_page.Edit()->setText("5");
+    EXPECT_TRUE(m_page.onApply());
+    // Modified, but the value asks for no command.
+    m_page.Edit()->setText("0");
+    m_page.SetModifiedFlag(true);
+    EXPECT_TRUE(m_page.onApply());
+    EXPECT_FALSE(m_page.IsModified());
+    EXPECT_FALSE(m_doc.IsModified());
+    EXPECT_FALSE(m_doc.OnUpdateEditUndo(undo));
+}
+
+TEST_F(InspectorPageTest, ABadValueStopsTheApplyAndKeepsThePageChanged)
+{
+    ASSERT_TRUE(m_page.onSetActive());
+    const std::vector<int> before = Keys();
+    m_page.Edit()->setText("two");
+    m_page.SetModifiedFlag(true);
+    EXPECT_FALSE(m_page.onApply());
+    EXPECT_TRUE(m_page.IsModified());
+    EXPECT_EQ(Keys(), before);
+    EXPECT_FALSE(m_doc.IsModified());
+    EXPECT_EQ(m_prompts.Texts().size(), 1u);
+}
+
+TEST_F(InspectorPageTest, CancelReloadsTheValuesAndKeepsThePage)
+{
+    ASSERT_TRUE(m_page.onSetActive());
+    m_page.Edit()->setText("7");
+    m_page.SetModifiedFlag(true);
+    EXPECT_FALSE(m_page.OnQueryCancel());
+    EXPECT_EQ(m_page.Edit()->text(), "0");
+    EXPECT_FALSE(m_page.IsModified());
+}
+
+TEST_F(InspectorPageTest, InitialisesOnItsFirstExchangeAndAgainAfterTheSheetLetItGo)
+{
+    EXPECT_EQ(m_page.inits, 0);
+    m_page.onSetActive();
+    m_page.updateData(false);
+    EXPECT_EQ(m_page.inits, 1);
+    m_page.PostNcDestroy();
+    m_page.onSetActive();
+    EXPECT_EQ(m_page.inits, 2);
+    EXPECT_EQ(m_page.GetSize(), m_page.GetSize());
+    EXPECT_FALSE(m_page.GetSize().isEmpty());
+}
+
+// A form that records what reaches it.
+class RecordingForm : public MCInspectorForm {
+public:
+    RecordingForm(MCInspectorPage* page, int templateId) : MCInspectorForm(page, templateId) {}
+    void UpdateForm() override
+    {
+        MCInspectorForm::UpdateForm();
+        ++updates;
+    }
+    void UpdateEvent(ECBase*, MCCommandList&) override { ++events; }
+    int updates = 0;
+    int events = 0;
+};
+
+class FormPage : public MCInspectorFormPage {
+public:
+    explicit FormPage(int placeholder)
+    {
+        auto* layout = new QVBoxLayout(this);
+        if (placeholder) {
+            auto* area = new QWidget(this);
+            plat::ui::setItemId(area, placeholder);
+            layout->addWidget(area);
+        }
+        m_nPlaceholderID = placeholder;
+        for (int i = 0; i < 2; ++i)
+            SetForm(i, std::make_unique<RecordingForm>(this, 7000 + i));
+    }
+    void Choose(int form) { m_nCurForm = form; }
+    RecordingForm* Form(int i) const { return static_cast<RecordingForm*>(GetForm(i)); }
+};
+
+TEST(InspectorFormPageTest, ShowsTheChosenFormInItsAreaAndHandsItTheWork)
+{
+    for (const int placeholder : {0, 3000}) {
+        SCOPED_TRACE(placeholder);
+        FormPage page(placeholder);
+        MCOpusDoc doc;
+        MCEventList events;
+        page.SetDocument(&doc);
+        page.SetEventList(&events);
+        page.Choose(1);
+        page.onSetActive();
+
+        QWidget* area = placeholder ? plat::ui::itemWidget(&page, placeholder) : &page;
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_EQ(page.Form(i)->parentWidget(), area);
+            EXPECT_EQ(plat::ui::itemId(page.Form(i)), MCInspectorFormPage::kFirstFormId + i);
+            EXPECT_EQ(page.Form(i)->GetDocument(), &doc);
+        }
+        EXPECT_EQ(page.GetShownForm(), 1);
+        EXPECT_FALSE(page.Form(0)->isVisibleTo(&page));
+        EXPECT_TRUE(page.Form(1)->isVisibleTo(&page));
+
+        page.UpdatePage();
+        MCCommandList commands;
+        page.UpdateEvent(nullptr, commands);
+        EXPECT_EQ(page.Form(1)->updates, 1);
+        EXPECT_EQ(page.Form(1)->events, 1);
+        EXPECT_EQ(page.Form(0)->events, 0);
+        EXPECT_EQ(page.OnHelpHitTest(), 7001 + MCInspectorForm::kHelpIdBase);
+
+        // A form's edit is the page's.
+        page.Form(1)->SetModifiedFlag(true);
+        EXPECT_TRUE(page.IsModified());
+
+        page.DisplayForm(-1);
+        EXPECT_FALSE(page.Form(1)->isVisibleTo(&page));
+        EXPECT_EQ(page.OnHelpHitTest(), 0);
+        EXPECT_EQ(page.GetForm(2), nullptr);
+        EXPECT_EQ(page.GetForm(-1), nullptr);
+    }
+}
+
+// A page whose one setting is a text, kept in a member standing for the settings store.
+class TextPrefsPage : public MCPrefsPage {
+public:
+    explicit TextPrefsPage(std::string& store) : m_store(store) {}
+    void SavePrefs() override { m_store = "saved"; }
+
+private:
+    std::string& m_store;
+};
+
+TEST(PrefsPageTest, OkAndApplySaveTheSettingsAndCancelSavesNothing)
+{
+    for (const char* action : {"ok", "apply", "cancel"}) {
+        SCOPED_TRACE(action);
+        std::string store;
+        plat::ui::PropertySheet sheet("Preferences");
+        auto* page = new TextPrefsPage(store);
+        sheet.addPage(page, "General");
+        sheet.setActivePage(0);
+        page->setModified(true);
+        if (std::string(action) == "ok")
+            sheet.accept();
+        else if (std::string(action) == "apply")
+            sheet.applyButton()->click();
+        else
+            sheet.reject();
+        EXPECT_EQ(store, std::string(action) == "cancel" ? "" : "saved");
+        EXPECT_FALSE(std::string(action) != "cancel" && page->isModified());
+    }
+}
+
+}  // namespace
