@@ -4,8 +4,17 @@
 #include "interface/pages/MCInspectorForm.h"
 #include "interface/pages/MCInspectorFormPage.h"
 #include "interface/pages/MCInspectorPage.h"
+#include "interface/pages/MCMusicButton.h"
+#include "interface/pages/MCMusicForm.h"
+#include "interface/pages/MCMusicPage.h"
 #include "interface/pages/MCPrefsPage.h"
+#include "notabase/model/ECNote.h"
 #include "notabase/model/MCEventList.h"
+#include "notabase/states/MCStateMgr.h"
+#include "notabase/states/SCMode.h"
+#include "platform/core/Archive.h"
+#include "platform/core/MemoryStream.h"
+#include "platform/ui/dialog/ControlNotice.h"
 #include "notabase/score/ECMeasure.h"
 #include "platform/ui/dialog/DataExchange.h"
 #include "platform/ui/dialog/ItemId.h"
@@ -269,3 +278,158 @@ TEST(PrefsPageTest, OkAndApplySaveTheSettingsAndCancelSavesNothing)
 }
 
 }  // namespace
+
+namespace palette {
+
+using namespace documenttest;
+
+// A palette window that records what its pages and forms tell it.
+class PaletteWindow : public QWidget, public plat::ui::NoticeListener {
+public:
+    void onNotice(int, int code, QWidget* control) override { notices.push_back({code, control}); }
+    std::vector<std::pair<int, QWidget*>> notices;
+};
+
+TEST(MusicButtonTest, HoldsItsElementAndGivingItTheSameOneKeepsItAlive)
+{
+    MCMusicButton button;
+    auto* note = new ECNote(MCTime(0.0f), MCTime(1.0f));
+    button.SetEvent(note, 3);
+    ASSERT_EQ(note->GetRefCount(), 1u);
+    button.SetEvent(note, 4);
+    EXPECT_EQ(note->GetRefCount(), 1u);
+    EXPECT_EQ(button.GetEvent(), note);
+    EXPECT_EQ(button.GetEventCode(), 4);
+    note->Ref();
+    button.SetEvent(nullptr, 0);
+    EXPECT_EQ(note->GetRefCount(), 1u);
+    EXPECT_EQ(button.GetEventCode(), 0);
+    note->Unref();
+}
+
+TEST(MusicButtonTest, StoresItsPlaceStateAndElementWhetherOrNotItHoldsOne)
+{
+    for (const bool withNote : {true, false}) {
+        SCOPED_TRACE(withNote);
+        QWidget parent;
+        MCMusicButton stored(&parent);
+        stored.InitWindow();
+        stored.setGeometry(5, 6, 30, 20);
+        stored.SetButtonState(1);
+        if (withNote)
+            stored.SetEvent(new ECNote(MCTime(2.0f), MCTime(0.5f)), 7);
+        plat::MemoryStream stream;
+        {
+            plat::Archive out(stream, plat::Archive::Mode::store);
+            stored.Serialize(out);
+            out.writeI32(0x5A5A);
+        }
+        stream.seek(0);
+        // The loading button holds an element where the stored one held none, and none where
+        // it held one: the record still reads to its end.
+        MCMusicButton loaded(&parent);
+        if (!withNote)
+            loaded.SetEvent(new ECNote(MCTime(0.0f), MCTime(1.0f)), 1);
+        plat::Archive in(stream, plat::Archive::Mode::load);
+        loaded.Serialize(in);
+        EXPECT_EQ(in.readI32(), 0x5A5A);
+        EXPECT_EQ(loaded.geometry(), QRect(5, 6, 30, 20));
+        EXPECT_EQ(loaded.GetButtonState(), 1);
+        EXPECT_EQ(loaded.GetButtonMode(), stored.GetButtonMode());
+        EXPECT_EQ(loaded.GetTransparentColor(), MCMusicButton::kTransparentRed);
+        ASSERT_EQ(loaded.GetEvent() != nullptr, withNote);
+        if (withNote) {
+            EXPECT_EQ(loaded.GetEvent()->GetEventId(), EventId::Note);
+            EXPECT_EQ(loaded.GetEventCode(), 7);
+        }
+    }
+}
+
+std::optional<QImage> whiteSymbol(QWidget*, const MCDrawItem& item)
+{
+    QImage image(item.rect.size(), QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    return image;
+}
+
+TEST(MusicButtonTest, APressedButtonIsSunkUnlessItAlsoHasTheFocus)
+{
+    MCMusicButton::SetSymbolDrawItemFunc(whiteSymbol);
+    MCMusicButton button;
+    MCDrawItem item;
+    item.rect = QRect(0, 0, 20, 20);
+    item.selected = true;
+    const QImage pressed = *button.CreateImage(item);
+    EXPECT_NE(pressed.pixelColor(0, 10), QColor(Qt::white));
+    EXPECT_NE(pressed.pixelColor(10, 0), QColor(Qt::white));
+    EXPECT_NE(pressed.pixelColor(1, 10), QColor(Qt::white));
+    EXPECT_EQ(pressed.pixelColor(10, 10), QColor(Qt::white));
+    item.focus = true;
+    const QImage focused = *button.CreateImage(item);
+    EXPECT_EQ(focused.pixelColor(0, 10), QColor(Qt::white));
+    MCMusicButton::SetSymbolDrawItemFunc(nullptr);
+}
+
+TEST(MusicPageTest, SymbolListTakesNonZeroIdsAndRemovesOneOccurrence)
+{
+    MCMusicPage::RemoveSymbols();
+    MCMusicPage::AddSymbol(0);
+    EXPECT_TRUE(MCMusicPage::GetSymbols().empty());
+    for (const unsigned id : {5u, 9u, 5u})
+        MCMusicPage::AddSymbol(id);
+    MCMusicPage::RemoveSymbol(42);
+    MCMusicPage::RemoveSymbol(5);
+    EXPECT_EQ(MCMusicPage::GetSymbols(), (std::vector<unsigned>{9u, 5u}));
+    EXPECT_TRUE(MCMusicPage::FindSymbol(5));
+    MCMusicPage::RemoveSymbols();
+    EXPECT_FALSE(MCMusicPage::FindSymbol(9));
+}
+
+class MusicPageDocumentTest : public DocumentTest {};
+
+TEST_F(MusicPageDocumentTest, ControlsFollowTheOpenDocumentAndAChoiceSwitchesToInserting)
+{
+    PaletteWindow palette;
+    MCMusicPage::SetMusicWnd(&palette);
+    auto* page = new MCMusicPage(&palette);
+    auto* button = new MCMusicButton(page);
+    button->SetButtonState(1);
+    EXPECT_EQ(page->GetTitle(), "Music");
+
+    MCOpusDoc::SetActiveDoc(nullptr);
+    ASSERT_TRUE(page->onSetActive());
+    EXPECT_FALSE(button->isEnabled());
+    ASSERT_EQ(palette.notices.size(), 1u);
+    EXPECT_EQ(palette.notices[0], std::make_pair(MCMusicPage::kPageActivated, static_cast<QWidget*>(page)));
+
+    MCOpusDoc doc;
+    ASSERT_TRUE(doc.OnNewDocument());
+    MCOpusDoc::SetActiveDoc(&doc);
+    page->ClearPage();
+    EXPECT_TRUE(button->isEnabled());
+    EXPECT_EQ(button->GetButtonState(), 0);
+
+    // The choice goes to the program (no performance), at once.
+    int heard = 0;
+    const auto previous = MCStateMgr::SetMainWindowHandler([&heard](SCBase* state) { heard = state->GetCode(); });
+    page->SetEventType(EventId::Note);
+    MCStateMgr::SetMainWindowHandler(previous);
+    EXPECT_EQ(MCMusicPage::GetSymbolPage(), page);
+    EXPECT_EQ(SCMode::GetEventType(), EventId::Note);
+    EXPECT_EQ(heard, SCMode::kEventMode);
+
+    // Forms: the palette hears each change, and nothing when no form was set and none is.
+    palette.notices.clear();
+    MCMusicForm::SetMusicForm(nullptr);
+    EXPECT_TRUE(palette.notices.empty());
+    MCMusicForm form(4100);
+    MCMusicForm::SetMusicForm(&form);
+    MCMusicForm::SetMusicForm(nullptr);
+    ASSERT_EQ(palette.notices.size(), 2u);
+    EXPECT_EQ(palette.notices[0].second, &form);
+    EXPECT_EQ(palette.notices[1].second, nullptr);
+    EXPECT_EQ(form.OnHelpHitTest(), 4100 + MCMusicForm::kHelpIdBase);
+    MCMusicPage::SetMusicWnd(nullptr);
+}
+
+}  // namespace palette
