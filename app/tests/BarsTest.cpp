@@ -1,5 +1,6 @@
 #include "app/tests/AppTestSupport.h"
 
+#include "app/core/AppCommandTable.h"
 #include "app/frame/CEditBar.h"
 #include "app/frame/CFileBar.h"
 #include "app/frame/CMainStatusBar.h"
@@ -448,7 +449,7 @@ TEST_F(BarsTest, FileBarSendsItsCommands)
 {
     CFileBar& bar = *m_frame->FileBar();
     m_actions->updateAll();
-    for (const uint32_t command : CFileBar::kCommands) {
+    for (const uint32_t command : AppCommandTable::kFileBar) {
         QAction* action = m_actions->find(command);
         ASSERT_NE(action, nullptr);
         EXPECT_EQ(bar.Button(command)->isEnabled(), action->isEnabled()) << command;
