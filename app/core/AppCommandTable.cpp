@@ -26,6 +26,13 @@ constexpr Command checked(Command c)
     return c;
 }
 
+constexpr Command radio(Command c)
+{
+    c.checkable = true;
+    c.radio = true;
+    return c;
+}
+
 constexpr Command picture(Command c, const char* prefix)
 {
     c.picture = prefix;
@@ -105,8 +112,8 @@ constexpr Command kCommands[] = {
                    'O')),
 
     // Tools
-    checked(item(SelectMode, "&Select Mode", "Clicks in the music select\nSelect Mode")),
-    checked(item(InsertMode, "&Insert Mode", "Clicks in the music insert the palette's choice\nInsert Mode")),
+    radio(item(SelectMode, "&Select Mode", "Clicks in the music select\nSelect Mode")),
+    radio(item(InsertMode, "&Insert Mode", "Clicks in the music insert the palette's choice\nInsert Mode")),
     checked(item(HotKeySwitch, "&Hot Keys", "Single keys drive the transport: P plays, S stops, R records, space plays or stops\nHot Keys")),
     item(MidiPanic, "MIDI P&anic", "Silence every MIDI output at once\nMIDI Panic"),
 

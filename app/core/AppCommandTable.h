@@ -31,8 +31,10 @@ struct Command {
     bool hotKeyRepeats = false;
     // The prefix of the toolbar button's pictures ("PLAY" for "PLAY0", "PLAY1", ...), or null.
     const char* picture = nullptr;
-    // The item shows a check (or radio) mark.
+    // The item shows a check mark.
     bool checkable = false;
+    // The item shows a radio mark: one of the rows next to it that are radio rows too.
+    bool radio = false;
     Reach reach = Reach::menu;
     // For a button: the menu command it stands for.
     uint32_t standsFor = 0;

@@ -7,6 +7,7 @@
 #include "platform/ui/command/CommandActions.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QMenuBar>
 
 #include <string>
@@ -41,13 +42,25 @@ std::string documentText(uint32_t id)
 
 void CMainMenus::AddCommands(CommandActions& actions)
 {
+    QActionGroup* group = nullptr;
     for (const AppCommandTable::Command& command : AppCommandTable::Commands()) {
         QList<QKeySequence> keys =
             QKeySequence::listFromString(QString::fromLatin1(command.keys), QKeySequence::PortableText);
         keys.removeAll(QKeySequence());
         actions.add({command.id, command.text, keys.value(0), {}, command.checkable});
+        QAction* action = actions.action(command.id);
         if (keys.size() > 1)
-            actions.action(command.id)->setShortcuts(keys);
+            action->setShortcuts(keys);
+        // Radio rows next to one another are one choice; the update pass sets the mark.
+        if (!command.radio) {
+            group = nullptr;
+            continue;
+        }
+        if (!group) {
+            group = new QActionGroup(&actions);
+            group->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+        }
+        group->addAction(action);
     }
 }
 

@@ -48,6 +48,9 @@ void CTimeBar::ResizeBar()
     m_display->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     m_display->CalcLayout();
     m_display->setFixedSize(m_display->size());
+    // The new size counts at once, not after the next turn of the event loop.
+    m_panel->layout()->activate();
+    layout()->invalidate();
     m_panel->update();
     updateGeometry();
 }

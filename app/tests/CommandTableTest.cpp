@@ -293,6 +293,7 @@ TEST_F(ProgramCommandsTest, EveryCommandIsWithinReachAndRunsByItsUpdateRule)
         EXPECT_EQ(action->statusTip().toStdString(), prompt.substr(0, prompt.find('\n')));
         EXPECT_EQ(action->toolTip().toStdString(), prompt.substr(prompt.find('\n') + 1));
         EXPECT_EQ(action->isCheckable(), command.checkable);
+        EXPECT_EQ(action->actionGroup() != nullptr, command.radio) << "a radio mark";
         EXPECT_EQ(action->shortcuts(), keysOf(command));
         switch (command.reach) {
         case Reach::menu: EXPECT_EQ(onMenus.count(action), 1u) << "on a menu"; break;
