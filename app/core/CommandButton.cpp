@@ -24,8 +24,13 @@ MCButton2* MakeCommandButton(QWidget* parent, uint32_t command)
     plat::ui::setItemId(button, int(command));
     button->LoadBitmaps(prefix, kFace, kHighlight, kShadow);
     button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    if (row)
+    if (row) {
         button->setAccessibleName(QString::fromUtf8(row->text).remove('&'));
+        // The prompt shows in the status bar, the tip beside the pointer.
+        const QString prompt = QString::fromUtf8(row->prompt);
+        button->setStatusTip(prompt.section('\n', 0, 0));
+        button->setToolTip(prompt.section('\n', 1));
+    }
     return button;
 }
 

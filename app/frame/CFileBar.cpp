@@ -36,7 +36,6 @@ bool CFileBar::InitBar()
         connect(button, &QAbstractButton::clicked, action, [action] { action->trigger(); });
         connect(action, &QAction::changed, button, [button, action] { button->setEnabled(action->isEnabled()); });
         button->setEnabled(action->isEnabled());
-        button->setToolTip(action->toolTip());
     }
     return true;
 }

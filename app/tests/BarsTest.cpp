@@ -463,6 +463,7 @@ TEST_F(BarsTest, ButtonsSitSideBySideInTheirRows)
         int x = 5;
         for (size_t i = 0; i < buttons.size(); ++i) {
             EXPECT_EQ(plat::ui::itemId(buttons[i]), expected[i]);
+            EXPECT_FALSE(buttons[i]->toolTip().isEmpty()) << expected[i];
             if (expected[i] == gapBefore)
                 x += 10;
             EXPECT_EQ(buttons[i]->geometry(), QRect(QPoint(x, 5), buttons[i]->sizeHint())) << expected[i];
