@@ -24,6 +24,7 @@
 #include "app/program/CMainApp.h"
 #include "app/program/CNewMusicDlg.h"
 #include "interface/controls/MCButton2.h"
+#include "interface/core/MCRegistry.h"
 #include "interface/core/TipDialog.h"
 #include "interface/document/MCSaveDialog.h"
 #include "platform/core/MessageLoop.h"
@@ -85,6 +86,10 @@ protected:
         ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
         ::setenv("QUAVIX_MEDIA", "memory", 1);
         m_previousApplication = plat::Profile::application();
+        // The registry object keeps the key of the program it first served: that stays the test
+        // program's, as the other tests in this process expect, not the one this program
+        // names.
+        MCRegistry(0);
         plat::Profile::setApplication(CMainApp::kApplication);
         SaveIntPreference("Settings\\Tips", "ShowStartUp", 0);
         SaveIntPreference("Settings", "FirstRun", 0);
@@ -368,6 +373,8 @@ TEST_F(ProgramCommandsTest, EveryCommandIsWithinReachAndRunsByItsUpdateRule)
             EXPECT_TRUE(m_dialogs.empty());
         }
     }
+    // The edit mode is the program's, not the document's: back to selecting.
+    EXPECT_TRUE(Router().execute(SelectMode));
     EXPECT_EQ(m_fileChoosers, 1) << "Open asks for a file";
     EXPECT_EQ(m_opened.size(), 4u) << "the four web links";
 
