@@ -1,6 +1,9 @@
 #include "app/core/AppStrings.h"
 
+#include "app/core/AppCommandTable.h"
 #include "platform/core/Resources.h"
+
+#include <vector>
 
 namespace AppStrings {
 
@@ -13,6 +16,8 @@ constexpr plat::Resources::Entry kStrings[] = {
                      "support to replace this file."},
     {waveMissing, "The wave file, %s, located on track %d cannot be found.  Would you like to specify a new path "
                   "for the wave file?"},
+    {browserMissing, "No web browser could be started to show %s.  Please open the address in a web browser "
+                     "yourself."},
     {splashVersion, "Version 6.06"},
     {loadingResources, "Loading Resources..."},
     {loadingApplication, "Loading Application..."},
@@ -76,7 +81,16 @@ constexpr plat::Resources::Entry kStrings[] = {
     {selectToEndTip, "Select to the end of the piece\nEnd of piece"},
 };
 
-const plat::Resources::Registration registration(module, kStrings);
+// The texts, then each command's prompt under its id, where the command actions look.
+std::vector<plat::Resources::Entry> allStrings()
+{
+    std::vector<plat::Resources::Entry> all(std::begin(kStrings), std::end(kStrings));
+    for (const AppCommandTable::Command& command : AppCommandTable::Commands())
+        all.emplace_back(command.id, command.prompt);
+    return all;
+}
+
+const plat::Resources::Registration registration(module, allStrings());
 
 }  // namespace
 

@@ -11,6 +11,7 @@ enum : uint32_t {
     exceptionReport = 150,     // "%s": the report file
     urlFileMissing = 151,
     waveMissing = 152,  // "%s" the wave file, "%d" its track
+    browserMissing = 153,  // "%s": the web address
     splashVersion = 201,
     loadingResources = 203,
     loadingApplication = 204,

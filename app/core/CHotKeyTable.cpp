@@ -1,5 +1,7 @@
 #include "app/core/CHotKeyTable.h"
 
+#include "app/core/AppCommandTable.h"
+
 #include "interface/document/MCHotKey.h"
 
 #include <QAbstractSpinBox>
@@ -14,19 +16,15 @@ CHotKeyTable::~CHotKeyTable() = default;
 
 void CHotKeyTable::AddDefaults()
 {
-    struct Row {
-        unsigned key;
-        unsigned command;
-        bool repeat;
-    };
-    static constexpr Row kRows[] = {
-        {'O', 773, false},   {'P', 778, false},      {'R', 775, false},       {'S', 777, false},
-        {'W', 781, false},   {'F', 782, false},      {'G', 38670, false},     {'X', 33270, false},
-        {VK_SPACE, 0, false}, {'T', 774, true},      {VK_LEFT, 0, true},      {VK_RIGHT, 0, true},
-        {VK_UP, 0, true},    {VK_DOWN, 0, true},
-    };
-    for (const Row& row : kRows)
-        AddHotKey(row.key, 0, 0, 0, row.command)->SetAllowRepeat(row.repeat ? 1 : 0);
+    // The letters send the commands whose rows name them; the space bar and the arrows go to
+    // the active document as hot-key states.
+    for (const AppCommandTable::Command& command : AppCommandTable::Commands()) {
+        if (command.hotKey)
+            AddHotKey(unsigned(command.hotKey), 0, 0, 0, command.id)->SetAllowRepeat(command.hotKeyRepeats ? 1 : 0);
+    }
+    AddHotKey(VK_SPACE, 0, 0, 0, 0);
+    for (const unsigned arrow : {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN})
+        AddHotKey(arrow, 0, 0, 0, 0)->SetAllowRepeat(1);
 }
 
 MCHotKey* CHotKeyTable::AddHotKey(unsigned key, int control, int alt, int shift, unsigned command)

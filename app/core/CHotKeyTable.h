@@ -18,7 +18,8 @@ public:
     CHotKeyTable(const CHotKeyTable&) = delete;
     CHotKeyTable& operator=(const CHotKeyTable&) = delete;
 
-    // The program's table: O, P, R, S, W, F, G, X, space, T and the arrows.
+    // The program's table: the hot keys of the command table (O, X, G, and P, S, R, T, W, F
+    // of the transport), then the space bar and the arrows.
     void AddDefaults();
     MCHotKey* AddHotKey(unsigned key, int control, int alt, int shift, unsigned command);
     MCHotKey* Find(unsigned key, int control, int alt, int shift) const;

@@ -30,6 +30,7 @@
 #include "notabase/score/ECStaff.h"
 #include "notabase/values/FCMidi.h"
 #include "platform/ui/dialog/ItemId.h"
+#include "platform/ui/dialog/ModalHooks.h"
 #include "sequencer/data/DCsqStaff.h"
 #include "sequencer/envelopes/CMidiEnvelopeMgr.h"
 #include "sequencer/values/MCVoiceMap.h"
@@ -126,7 +127,7 @@ CAddStaffDlg::~CAddStaffDlg()
 int CAddStaffDlg::Run(MCOpusDoc* doc, QWidget* parent)
 {
     CAddStaffDlg dialog(doc, parent);
-    return dialog.exec();
+    return plat::ui::ModalHooks::runDialog(dialog);
 }
 
 void CAddStaffDlg::OnDefinePart()

@@ -1,5 +1,7 @@
 #include "app/frame/CEditBar.h"
 
+#include "app/core/AppCommandTable.h"
+#include "app/core/CommandButton.h"
 #include "interface/controls/MCButton2.h"
 #include "interface/core/MCResourceModule.h"
 #include "notabase/states/SCMode.h"
@@ -7,13 +9,7 @@
 #include "platform/ui/dialog/ItemId.h"
 
 #include <QAction>
-
-namespace {
-
-constexpr const char* kModePrefixes[] = {"MODESELECT", "MODEEDIT", "MODEHOTKEY"};
-constexpr const char* kToolPrefixes[] = {"TOOLMUSIC", "TOOLMIXER", "TOOLPROPERTIES"};
-
-}  // namespace
+#include <QBoxLayout>
 
 CEditBar::CEditBar(plat::ui::CommandActions& actions, QWidget* parent)
     : QToolBar(tr("Music Edit"), parent), m_actions(actions)
@@ -27,35 +23,30 @@ bool CEditBar::InitBar()
     if (!SetResourceModule("Knobset"))
         return false;
     auto* panel = new QWidget(this);
-    int x = 5;
-    int height = 0;
-    auto place = [&](const char* prefix, uint32_t id, int mode) {
-        auto* button = new MCButton2(panel);
-        button->setObjectName(prefix);
-        plat::ui::setItemId(button, int(id));
-        button->LoadBitmaps(prefix, 0xFF00FF, 0x0000FF, 0xFF0000);
+    QBoxLayout* row = MakeToolBarRow(panel);
+    // The modes, a gap, then the tool windows.
+    size_t group = 0;
+    size_t index = 0;
+    for (const uint32_t id : AppCommandTable::kEditBar) {
+        if (id == 0) {
+            row->addSpacing(10);
+            ++group;
+            index = 0;
+            continue;
+        }
+        MCButton2* button = MakeCommandButton(panel, id);
         button->SetButtonStyle(MCButton2::Toggle);
-        if (mode)
-            button->SetButtonMode(mode);
+        if (group == 0)
+            button->SetButtonMode(MCButton2::NotifyOnPress);
         button->SetDisabledState(2);
-        const QSize size = button->sizeHint();
-        button->setGeometry(x, 5, size.width(), size.height());
-        x += size.width();
-        height = size.height();
-        return button;
-    };
-    for (size_t i = 0; i < m_modes.size(); ++i)
-        m_modes[i] = place(kModePrefixes[i], kModeCommands[i], MCButton2::NotifyOnPress);
-    x += 10;
-    for (size_t i = 0; i < m_tools.size(); ++i)
-        m_tools[i] = place(kToolPrefixes[i], kToolCommands[i], 0);
+        row->addWidget(button);
+        (group == 0 ? m_modes : m_tools)[index++] = button;
+    }
     ResetResourceModule();
-    panel->setFixedSize(x + 7, height + 10);
     addWidget(panel);
 
-    for (size_t i = 0; i < m_tools.size(); ++i) {
-        QAction* action = m_actions.action(kToolCommands[i]);
-        MCButton2* button = m_tools[i];
+    for (MCButton2* button : m_tools) {
+        QAction* action = m_actions.action(uint32_t(plat::ui::itemId(button)));
         // The windows can close on their own: the button shows whether its window is there.
         connect(action, &QAction::changed, button, [button, action] {
             button->setEnabled(action->isEnabled());
@@ -63,9 +54,8 @@ bool CEditBar::InitBar()
                 button->SetButtonState(action->isChecked() ? 1 : 0);
         });
     }
-    for (size_t i = 0; i < m_modes.size(); ++i) {
-        QAction* action = m_actions.action(kModeCommands[i]);
-        MCButton2* button = m_modes[i];
+    for (MCButton2* button : m_modes) {
+        QAction* action = m_actions.action(uint32_t(plat::ui::itemId(button)));
         connect(action, &QAction::changed, button, [button, action] { button->setEnabled(action->isEnabled()); });
     }
     Update(SCMode::GetMode(), nullptr);
@@ -80,11 +70,9 @@ void CEditBar::onNotice(int id, int code, QWidget*)
 
 MCButton2* CEditBar::Button(uint32_t command) const
 {
-    for (size_t i = 0; i < 3; ++i) {
-        if (kModeCommands[i] == command)
-            return m_modes[i];
-        if (kToolCommands[i] == command)
-            return m_tools[i];
+    for (MCButton2* button : {m_modes[0], m_modes[1], m_modes[2], m_tools[0], m_tools[1], m_tools[2]}) {
+        if (button && uint32_t(plat::ui::itemId(button)) == command)
+            return button;
     }
     return nullptr;
 }

@@ -19,9 +19,6 @@ class CommandActions;
 // windows.
 class CEditBar : public QToolBar, public plat::ui::NoticeListener {
 public:
-    static constexpr std::array<uint32_t, 3> kModeCommands = {901, 902, 903};
-    static constexpr std::array<uint32_t, 3> kToolCommands = {912, 913, 914};
-
     explicit CEditBar(plat::ui::CommandActions& actions, QWidget* parent = nullptr);
 
     bool InitBar();

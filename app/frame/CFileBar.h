@@ -14,8 +14,6 @@ class CommandActions;
 // sends its command and is enabled as the command is.
 class CFileBar : public QToolBar {
 public:
-    static constexpr std::array<uint32_t, 4> kCommands = {57600, 57601, 57603, 57607};
-
     explicit CFileBar(plat::ui::CommandActions& actions, QWidget* parent = nullptr);
 
     // Loads the pictures and places the buttons; false when the library is missing.

@@ -1,16 +1,21 @@
 #include "app/frame/CMainFrame.h"
 
+#include "app/core/AppCommandIds.h"
+#include "app/core/AppCommandTable.h"
 #include "app/core/AppImages.h"
 #include "app/core/AppStrings.h"
 #include "app/core/CTransportEnable.h"
 #include "app/dialogs/CAddMeasuresDlg.h"
 #include "app/dialogs/CAddStaffDlg.h"
+#include "app/dialogs/CChanModeDlg.h"
 #include "app/dialogs/CGoToDlg.h"
 #include "app/dialogs/CMouseSelectDlg.h"
 #include "app/dialogs/CPerformanceOptionsDlg.h"
 #include "app/dialogs/CRemoveMeasuresDlg.h"
 #include "app/dialogs/CRemoveStavesDlg.h"
 #include "app/dialogs/CSelectEventsDlg.h"
+#include "app/dialogs/CSysExDlg.h"
+#include "app/dialogs/CUndoHistoryDlg.h"
 #include "app/frame/CClientWnd.h"
 #include "app/frame/CSaveTemplateDlg.h"
 #include "app/frame/CSplashWnd.h"
@@ -644,6 +649,7 @@ void CMainFrame::CloseAllChildren()
 
 bool CMainFrame::onCommand(uint32_t id)
 {
+    using namespace AppCommandIds;
     MCOpusDoc* doc = ActiveDocument();
     if (CTransportEnable::StateOf(id)) {
         if (!doc || !doc->GetBaseEvent())
@@ -652,25 +658,26 @@ bool CMainFrame::onCommand(uint32_t id)
         state->Apply(doc->GetBaseEvent());
         return true;
     }
-    if (id >= 912 && id <= 914) {
+    if (id >= PaletteButton && id <= InspectorButton) {
+        // The button latched up hides its window; latched down it shows it.
         QAction* button = m_actions.find(id);
-        QDockWidget* window = m_toolWindows[id - 912];
+        QDockWidget* window = m_toolWindows[id - PaletteButton];
         if (button && !button->isChecked() && window)
             window->hide();
         else
-            ToggleToolWindow(static_cast<int>(id - 912));
+            ToggleToolWindow(static_cast<int>(id - PaletteButton));
         return true;
     }
-    if (id >= 33230 && id <= 33233) {
-        if (QToolBar* bar = m_toolBars[id - 33230])
+    if (id >= FileToolbar && id <= TimeToolbar) {
+        if (QToolBar* bar = m_toolBars[id - FileToolbar])
             bar->setVisible(!bar->isVisible());
         return true;
     }
-    if (id >= 33240 && id <= 33242) {
-        ToggleToolWindow(static_cast<int>(id - 33240));
+    if (id >= MusicPalette && id <= Inspector) {
+        ToggleToolWindow(static_cast<int>(id - MusicPalette));
         return true;
     }
-    if (id >= 38630 && id <= 38649) {
+    if (id >= FirstView && id <= LastView) {
         if (MCOpusWnd* frame = doc ? m_template.GetViewFrame(doc, id) : nullptr) {
             if (frame->isMinimized())
                 frame->showNormal();
@@ -681,7 +688,7 @@ bool CMainFrame::onCommand(uint32_t id)
         }
         return true;
     }
-    if (id >= 38700 && id <= 38955) {
+    if (id >= FirstEffect && id <= LastEffect) {
         if (QDockWidget* inspector = m_toolWindows[2]; inspector && !inspector->isVisible())
             inspector->show();
         auto* effect = new SCEffect(5100);
@@ -690,37 +697,43 @@ bool CMainFrame::onCommand(uint32_t id)
         return true;
     }
     switch (id) {
-    case 901:
-    case 902:
-    case 903: return onCommand(id - 901 + 33210);
-    case 33200:
+    case SelectModeButton:
+    case InsertModeButton:
+    case HotKeySwitchButton: return onCommand(id - SelectModeButton + SelectMode);
+    case MidiPanic:
         if (CWavegate* wavegate = CWavegate::GetWavegate())
             wavegate->OnPanicButton();
         return true;
-    case 33210:
-    case 33211:
-        ApplyWithoutPerformance(new SCMode(id == 33210 ? 1500 : 1502));
+    case SelectMode:
+    case InsertMode:
+        ApplyWithoutPerformance(new SCMode(id == SelectMode ? 1500 : 1502));
         return true;
-    case 33212:
+    case HotKeySwitch:
         ApplyWithoutPerformance(new SCHotKey(m_hotKeys.IsEnabled() ? 5001 : 5000));
         return true;
-    case 33220:
+    case UndoHistory:
+        if (doc && doc->GetBaseEvent()) {
+            CUndoHistoryDlg dialog(doc->GetBaseEvent(), this);
+            plat::ui::ModalHooks::runDialog(dialog);
+        }
+        return true;
+    case ClearSelection:
         if (ECPerformance* performance = ECPerformance::GetActivePerformance()) {
             auto* clear = new SCSelection(1700);
             clear->Apply(performance);
         }
         return true;
-    case 33221:
+    case SelectEvents:
         if (doc)
             CSelectEventsDlg::Run(doc, this);
         return true;
-    case 33222:
+    case MouseSelectOptions:
         if (doc) {
             CMouseSelectDlg dialog(this);
             plat::ui::ModalHooks::runDialog(dialog);
         }
         return true;
-    case 33234: {
+    case HideAllToolbars: {
         const bool hide = AnyToolBarVisible();
         for (QToolBar* bar : m_toolBars) {
             if (bar)
@@ -728,62 +741,77 @@ bool CMainFrame::onCommand(uint32_t id)
         }
         return true;
     }
-    case 33300:
-    case 33302:
-    case 33303:
-    case 33304: {
-        const char* key = id == 33300 ? "Home" : id == 33302 ? "News" : id == 33303 ? "Support" : "Free";
+    case SystemExclusive:
+        if (doc) {
+            CSysExDlg dialog(doc, this);
+            plat::ui::ModalHooks::runDialog(dialog);
+        }
+        return true;
+    case ChannelMode:
+        if (doc) {
+            CChanModeDlg dialog(doc, this);
+            plat::ui::ModalHooks::runDialog(dialog);
+        }
+        return true;
+    case WebHome:
+    case WebNews:
+    case WebSupport:
+    case WebFree: {
+        const char* key = id == WebHome ? "Home" : id == WebNews ? "News" : id == WebSupport ? "Support" : "Free";
         const std::string address = WebLink(key);
+        const auto warn = [](const std::string& text) {
+            plat::UserPrompt::ask({plat::Profile::application(), text, plat::UserPrompt::Buttons::ok,
+                                   plat::UserPrompt::Icon::warning, std::nullopt});
+        };
         if (address.empty())
-            plat::UserPrompt::ask({plat::Profile::application(), AppStrings::text(AppStrings::urlFileMissing),
-                                   plat::UserPrompt::Buttons::ok, plat::UserPrompt::Icon::warning, std::nullopt});
-        else
-            plat::ui::ModalHooks::openUrl(address);
+            warn(AppStrings::text(AppStrings::urlFileMissing));
+        else if (!plat::ui::ModalHooks::openUrl(address))
+            warn(plat::format(AppStrings::text(AppStrings::browserMissing).c_str(), address.c_str()));
         return true;
     }
-    case 33310:
+    case TipOfTheDay:
         if (hooks().tipOfTheDay)
             hooks().tipOfTheDay();
         return true;
-    case 38600:
+    case AppCommandIds::SaveAsTemplate:
         SaveAsTemplate();
         return true;
-    case 773:
+    case PerformanceOptions:
         if (doc)
             CPerformanceOptionsDlg::Run(doc, this);
         return true;
-    case CTimeBar::kGotoCommand:
+    case GoTo:
         if (doc && doc->GetBaseEvent() && m_timeBar)
             CGoToDlg::Run(doc->GetBaseEvent(), m_timeBar->GetTime(), this);
         return true;
-    case 38662:
+    case AddStaff:
         if (doc)
             CAddStaffDlg::Run(doc, this);
         return true;
-    case 38665:
-        if (doc)
-            CAddMeasuresDlg::Run(doc, this);
-        return true;
-    case 38666:
-        if (doc)
-            CRemoveMeasuresDlg::Run(doc, this);
-        return true;
-    case 38663:
+    case RemoveStaves:
         if (doc)
             CRemoveStavesDlg::Run(doc, this);
         return true;
-    case 38611:
+    case AddMeasures:
+        if (doc)
+            CAddMeasuresDlg::Run(doc, this);
+        return true;
+    case RemoveMeasures:
+        if (doc)
+            CRemoveMeasuresDlg::Run(doc, this);
+        return true;
+    case Properties:
         if (QDockWidget* inspector = m_toolWindows[2]) {
             inspector->show();
             if (inspector->widget())
                 inspector->widget()->setFocus();
         }
         return true;
-    case 39000:
+    case CloseWindow:
         if (QMdiSubWindow* child = m_client->activeSubWindow())
             child->close();
         return true;
-    case 39001:
+    case CloseAllWindows:
         CloseAllChildren();
         return true;
     default: return false;
@@ -792,8 +820,9 @@ bool CMainFrame::onCommand(uint32_t id)
 
 bool CMainFrame::onUpdateCommand(uint32_t id, plat::ui::CommandState& state)
 {
+    using namespace AppCommandIds;
     MCOpusDoc* doc = ActiveDocument();
-    if (CTransportEnable::IsTransportCommand(id) && id != 773) {
+    if (CTransportEnable::IsTransportCommand(id)) {
         CTransportEnable::Document info;
         if (doc) {
             info.state = doc->GetSequence()->GetState();
@@ -803,67 +832,84 @@ bool CMainFrame::onUpdateCommand(uint32_t id, plat::ui::CommandState& state)
         state = CTransportEnable::Update(id, doc ? &info : nullptr);
         return true;
     }
-    if (id >= 912 && id <= 914) {
-        const QDockWidget* window = m_toolWindows[id - 912];
+    if (id >= PaletteButton && id <= InspectorButton) {
+        const QDockWidget* window = m_toolWindows[id - PaletteButton];
         state.checked = window && window->isVisible();
         return true;
     }
-    if (id >= 33230 && id <= 33233) {
+    if (id >= FileToolbar && id <= TimeToolbar) {
         // An update pass may come while the frame is still being made.
-        const QToolBar* bar = m_toolBars[id - 33230];
+        const QToolBar* bar = m_toolBars[id - FileToolbar];
         state.enabled = bar != nullptr;
         state.checked = bar && bar->isVisible();
         return true;
     }
-    if (id >= 33240 && id <= 33242) {
-        const QDockWidget* window = m_toolWindows[id - 33240];
+    if (id >= MusicPalette && id <= Inspector) {
+        const QDockWidget* window = m_toolWindows[id - MusicPalette];
         state.checked = window && window->isVisible();
         return true;
     }
-    if (id >= 38630 && id <= 38649) {
+    if (id >= FirstView && id <= LastView) {
         state.enabled = doc != nullptr;
         return true;
     }
-    if (id >= 38700 && id <= 38955)
+    if (id >= FirstEffect && id <= LastEffect)
         return true;
     switch (id) {
-    case 901:
-    case 902:
-    case 903: return onUpdateCommand(id - 901 + 33210, state);
-    case 33210:
-    case 33211:
+    case SelectModeButton:
+    case InsertModeButton:
+    case HotKeySwitchButton: return onUpdateCommand(id - SelectModeButton + SelectMode, state);
+    case SelectMode:
+    case InsertMode:
         state.enabled = doc != nullptr;
-        state.checked = SCMode::GetMode() == (id == 33210 ? 1500 : 1502);
+        state.checked = SCMode::GetMode() == (id == SelectMode ? 1500 : 1502);
         return true;
-    case 33212:
+    case HotKeySwitch:
         state.enabled = doc != nullptr;
         state.checked = m_hotKeys.IsEnabled() != 0;
         return true;
-    case 33234:
+    case HideAllToolbars:
         state.text = AppStrings::text(AnyToolBarVisible() ? AppStrings::hideAll : AppStrings::showAll);
         return true;
-    case 38600:
-    case CTimeBar::kGotoCommand:
+    case AppCommandIds::SaveAsTemplate:
+    case UndoHistory:
+    case GoTo:
         state.enabled = doc != nullptr;
         return true;
-    case 39000:
-    case 39001:
+    case CloseWindow:
+    case CloseAllWindows:
         state.enabled = m_client && m_client->activeSubWindow() != nullptr;
         return true;
-    case 33200:
-    case 33220:
-    case 33221:
-    case 33222:
-    case 33300:
-    case 33302:
-    case 33303:
-    case 33304:
-    case 33310:
-    case 38611:
-    case 38662:
-    case 38663:
-    case 38665:
-    case 38666: return true;
+    // The editing commands belong to the active view and document; they reach the frame only
+    // when neither takes them, and then there is nothing to edit. Undo and Redo lose the name
+    // of the step the last document gave them.
+    case EditUndo:
+    case EditRedo:
+        state.enabled = false;
+        state.text = AppCommandTable::Text(id);
+        return true;
+    case EditCut:
+    case EditCopy:
+    case EditPaste:
+    case EditClear:
+        state.enabled = false;
+        return true;
+    case MidiPanic:
+    case ClearSelection:
+    case SelectEvents:
+    case MouseSelectOptions:
+    case SystemExclusive:
+    case ChannelMode:
+    case WebHome:
+    case WebNews:
+    case WebSupport:
+    case WebFree:
+    case TipOfTheDay:
+    case Properties:
+    case AddStaff:
+    case RemoveStaves:
+    case AddMeasures:
+    case RemoveMeasures: return true;
     default: return false;
     }
 }

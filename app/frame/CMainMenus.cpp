@@ -1,74 +1,26 @@
 #include "app/frame/CMainMenus.h"
 
+#include "app/core/AppCommandIds.h"
+#include "app/core/AppCommandTable.h"
 #include "app/frame/CMainFrame.h"
 #include "interface/document/DocumentStrings.h"
 #include "platform/ui/command/CommandActions.h"
-#include "platform/ui/resource/MenuResources.h"
 
+#include <QAction>
+#include <QActionGroup>
 #include <QMenuBar>
 
 #include <string>
-#include <vector>
 
 namespace {
 
 using plat::ui::CommandActions;
 using plat::ui::MenuEntry;
+using namespace AppCommandIds;
 
-// The rows are made when the program runs: key sequences need the application object.
-std::vector<CommandActions::Row> commandRows()
+MenuEntry item(uint32_t id)
 {
-    return {
-    {57600, "&New", QKeySequence::New, {}, false},
-    {57601, "&Open...", QKeySequence::Open, {}, false},
-    {57602, "&Close", {}, {}, false},
-    {57603, "&Save", QKeySequence::Save, {}, false},
-    {57604, "Save &As...", {}, {}, false},
-    {38600, "Save as &Template...", {}, {}, false},
-    {57665, "E&xit", {}, {}, false},
-    {901, "Select", {}, {}, true},
-    {902, "Insert", {}, {}, true},
-    {903, "Hot Keys", {}, {}, true},
-    {912, "Palette", {}, {}, true},
-    {913, "Mixer", {}, {}, true},
-    {914, "Inspector", {}, {}, true},
-    {773, "Options", {}, {}, true},
-    {774, "Step", {}, {}, true},
-    {775, "Record", {}, {}, false},
-    {776, "Pause", {}, {}, false},
-    {777, "Stop", {}, {}, false},
-    {778, "Play", {}, {}, false},
-    {779, "Previous", {}, {}, false},
-    {780, "Next", {}, {}, false},
-    {781, "Rewind", {}, {}, false},
-    {782, "Fast Forward", {}, {}, false},
-    {33230, "&File Toolbar", {}, {}, true},
-    {33231, "&Music Edit Toolbar", {}, {}, true},
-    {33232, "&Transport Toolbar", {}, {}, true},
-    {33233, "T&ime Toolbar", {}, {}, true},
-    {33234, "Hide All", QKeySequence(Qt::CTRL | Qt::Key_K), {}, false},
-    {33240, "Music &Palette", {}, {}, true},
-    {33241, "&Mixer", {}, {}, true},
-    {33242, "&Inspector", {}, {}, true},
-    {33200, "MIDI &Panic", {}, {}, false},
-    {33210, "&Select Mode", {}, {}, true},
-    {33211, "&Insert Mode", {}, {}, true},
-    {33212, "&Hot Keys", {}, {}, true},
-    {33220, "&Clear Selection", {}, {}, false},
-    {39000, "&Close Window", {}, {}, false},
-    {39001, "Close &All Windows", {}, {}, false},
-    {33310, "&Tip of the Day...", {}, {}, false},
-    {33300, "Quavix &Home Page", {}, {}, false},
-    {33302, "Quavix &News", {}, {}, false},
-    {33303, "Technical &Support", {}, {}, false},
-    {33304, "&Free Downloads", {}, {}, false},
-    {57664, "&About Quavix...", {}, {}, false},
-    };
-}
-
-MenuEntry item(uint32_t id, const char* text)
-{
-    return {id, text, {}};
+    return {id, AppCommandTable::Text(id), {}};
 }
 
 MenuEntry separator()
@@ -81,42 +33,76 @@ MenuEntry popup(const std::string& text, std::vector<MenuEntry> entries)
     return {0, text, std::move(entries)};
 }
 
-std::vector<MenuEntry> menuBar()
+std::string documentText(uint32_t id)
 {
-    return {
-        popup("&File", {item(57600, "&New\tCtrl+N"), item(57601, "&Open...\tCtrl+O"), item(57602, "&Close"), item(57603, "&Save\tCtrl+S"),
-                      item(57604, "Save &As..."), item(38600, "Save as &Template..."), separator(), item(57665, "E&xit")}),
-        popup(DocumentStrings::text(DocumentStrings::menuEdit), {item(33220, "&Clear Selection")}),
-        // Filled with the effects of the selection as it changes.
-        popup(DocumentStrings::text(DocumentStrings::menuActions), {}),
-        popup(DocumentStrings::text(DocumentStrings::menuView),
-         {item(33230, "&File Toolbar"), item(33231, "&Music Edit Toolbar"), item(33232, "&Transport Toolbar"),
-          item(33233, "T&ime Toolbar"), item(33234, "Hide All\tCtrl+K"), separator(), item(33240, "Music &Palette"), item(33241, "&Mixer"),
-          item(33242, "&Inspector")}),
-        popup("T&ransport",
-         {item(778, "Play"), item(777, "Stop"), item(776, "Pause"), item(775, "Record"), item(774, "Step"), separator(), item(781, "Rewind"),
-          item(782, "Fast Forward"), item(779, "Previous"), item(780, "Next")}),
-        popup(DocumentStrings::text(DocumentStrings::menuTools),
-         {item(33210, "&Select Mode"), item(33211, "&Insert Mode"), item(33212, "&Hot Keys"), separator(), item(33200, "MIDI &Panic")}),
-        popup("&Window", {item(39000, "&Close Window"), item(39001, "Close &All Windows")}),
-        popup("&Help",
-         {item(33310, "&Tip of the Day..."), separator(), item(33300, "Quavix &Home Page"), item(33302, "Quavix &News"),
-          item(33303, "Technical &Support"), item(33304, "&Free Downloads"), separator(), item(57664, "&About Quavix...")}),
-    };
+    return DocumentStrings::text(id);
 }
 
 }  // namespace
 
-void CMainMenus::AddCommands(plat::ui::CommandActions& actions)
+void CMainMenus::AddCommands(CommandActions& actions)
 {
-    actions.add(commandRows());
+    QActionGroup* group = nullptr;
+    for (const AppCommandTable::Command& command : AppCommandTable::Commands()) {
+        QList<QKeySequence> keys =
+            QKeySequence::listFromString(QString::fromLatin1(command.keys), QKeySequence::PortableText);
+        keys.removeAll(QKeySequence());
+        actions.add({command.id, command.text, keys.value(0), {}, command.checkable});
+        QAction* action = actions.action(command.id);
+        if (keys.size() > 1)
+            action->setShortcuts(keys);
+        // Radio rows next to one another are one choice; the update pass sets the mark.
+        if (!command.radio) {
+            group = nullptr;
+            continue;
+        }
+        if (!group) {
+            group = new QActionGroup(&actions);
+            group->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+        }
+        group->addAction(action);
+    }
 }
 
-void CMainMenus::Build(CMainFrame& frame, plat::ui::CommandActions& actions)
+std::vector<MenuEntry> CMainMenus::MenuBar()
 {
-    for (const MenuEntry& popup : menuBar()) {
-        QMenu* menu = frame.menuBar()->addMenu(QString::fromStdString(popup.text));
-        actions.fillMenu(menu, popup.entries);
+    // A plug-in menu's builder replaces the last item of its menu: a separator stands there
+    // until then (a separator at the end of a menu is not shown).
+    return {
+        popup("&File", {item(FileNew), item(FileOpen), item(FileClose), separator(), item(FileSave), item(FileSaveAs),
+                        item(SaveAsTemplate), separator(), item(FilePrint), separator(), item(Exit)}),
+        popup(documentText(DocumentStrings::menuEdit),
+              {item(EditUndo), item(EditRedo), separator(), item(EditCut), item(EditCopy), item(EditPaste),
+               item(EditClear), separator(), item(SelectEvents), item(ClearSelection), item(MouseSelectOptions),
+               separator(), item(UndoHistory), item(Properties)}),
+        popup(documentText(DocumentStrings::menuMusic),
+              {popup(documentText(DocumentStrings::menuPalette), {separator()}), separator(), item(AddStaff),
+               item(RemoveStaves), item(AddMeasures), item(RemoveMeasures), separator(), item(SystemExclusive),
+               item(ChannelMode)}),
+        // Filled with the effects of the selection as it changes.
+        popup(documentText(DocumentStrings::menuActions), {}),
+        popup("T&ransport",
+              {item(Play), item(Stop), item(Pause), item(Record), item(Step), separator(), item(Rewind),
+               item(FastForward), item(PreviousMarker), item(NextMarker), separator(), item(GoTo),
+               item(PerformanceOptions)}),
+        popup(documentText(DocumentStrings::menuTools),
+              {item(SelectMode), item(InsertMode), item(HotKeySwitch), separator(), item(MidiPanic), separator(),
+               popup(documentText(DocumentStrings::menuPreferences), {separator()}), separator(), separator()}),
+        popup("&Window",
+              {popup("&Toolbars", {item(FileToolbar), item(MusicEditToolbar), item(TransportToolbar),
+                                   item(TimeToolbar), separator(), item(HideAllToolbars)}),
+               separator(), item(MusicPalette), item(Mixer), item(Inspector), separator(), item(CloseWindow),
+               item(CloseAllWindows)}),
+        popup("&Help", {item(TipOfTheDay), separator(), item(WebHome), item(WebNews), item(WebSupport), item(WebFree),
+                        separator(), item(About)}),
+    };
+}
+
+void CMainMenus::Build(CMainFrame& frame, CommandActions& actions)
+{
+    for (const MenuEntry& entry : MenuBar()) {
+        QMenu* menu = frame.menuBar()->addMenu(QString::fromStdString(entry.text));
+        actions.fillMenu(menu, entry.entries);
     }
     actions.addShortcutsTo(&frame);
 }

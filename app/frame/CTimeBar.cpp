@@ -7,6 +7,7 @@
 
 #include <QContextMenuEvent>
 #include <QFontDialog>
+#include <QHBoxLayout>
 #include <QMenu>
 
 CTimeBar::CTimeBar(std::function<bool(SCBase*)> fromActive, std::function<bool()> hasActive,
@@ -28,7 +29,10 @@ void CTimeBar::InitBar()
 {
     m_panel = new QWidget(this);
     m_display = new CTimeDisplay(m_panel);
-    m_display->setGeometry(5, 5, 100, 30);
+    auto* row = new QHBoxLayout(m_panel);
+    row->setContentsMargins(5, 5, 5, 5);
+    row->setSizeConstraint(QLayout::SetFixedSize);
+    row->addWidget(m_display);
     m_display->SetClickHandler([this] {
         if (m_hasActive && m_hasActive() && m_command)
             m_command(kGotoCommand);
@@ -39,9 +43,14 @@ void CTimeBar::InitBar()
 
 void CTimeBar::ResizeBar()
 {
+    // The read-out measures itself from its fonts; the bar's layout keeps 5 pixels around it.
+    m_display->setMinimumSize(0, 0);
+    m_display->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     m_display->CalcLayout();
-    const QRect grown = m_display->geometry().adjusted(-5, -5, 5, 5);
-    m_panel->setFixedSize(grown.right() + 1, grown.bottom() + 1);
+    m_display->setFixedSize(m_display->size());
+    // The new size counts at once, not after the next turn of the event loop.
+    m_panel->layout()->activate();
+    layout()->invalidate();
     m_panel->update();
     updateGeometry();
 }

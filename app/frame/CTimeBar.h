@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "app/core/AppCommandIds.h"
 #include "notabase/values/MCTime.h"
 
 class CTimeDisplay;
@@ -17,7 +18,7 @@ class SCBase;
 class CTimeBar : public QToolBar {
 public:
     static constexpr uint32_t kRefreshMs = 40;
-    static constexpr uint32_t kGotoCommand = 38670;
+    static constexpr uint32_t kGotoCommand = AppCommandIds::GoTo;
 
     // fromActive answers whether a state comes from the active document's performance;
     // command sends the frame a command.

@@ -1,27 +1,16 @@
 #include "app/frame/CTransportBar.h"
 
+#include "app/core/AppCommandTable.h"
+#include "app/core/CommandButton.h"
 #include "interface/controls/MCButton2.h"
 #include "interface/core/MCResourceModule.h"
 #include "notabase/states/SCBase.h"
 #include "platform/ui/command/CommandActions.h"
 
 #include <QAction>
+#include <QBoxLayout>
 
 namespace {
-
-// In the order they are placed; rewind and fast forward take the markers' places.
-constexpr struct {
-    int id;
-    const char* prefix;
-} kButtons[] = {
-    {773, "LOOP"}, {774, "STEP"}, {775, "RECORD"}, {776, "PAUSE"}, {777, "STOP"},
-    {778, "PLAY"}, {779, "PREVIOUS"}, {780, "NEXT"}, {781, "REWIND"}, {782, "FORWARD"},
-};
-
-// Key colours of the images: face, highlight and shadow.
-constexpr plat::ui::ColorRef kFace = 0xFF00FF;
-constexpr plat::ui::ColorRef kHighlight = 0x0000FF;
-constexpr plat::ui::ColorRef kShadow = 0xFF0000;
 
 constexpr uint32_t kRecordBits = 0x00070000;
 constexpr uint32_t kPauseBits = 0x0000400C;
@@ -41,33 +30,26 @@ bool CTransportBar::InitBar()
     if (!SetResourceModule("Knobset"))
         return false;
     m_panel = new QWidget(this);
-    int x = 5;
-    int height = 0;
-    for (const auto& entry : kButtons) {
-        auto* button = new MCButton2(m_panel);
-        button->setObjectName(entry.prefix);
-        button->LoadBitmaps(entry.prefix, kFace, kHighlight, kShadow);
+    for (const uint32_t id : AppCommandTable::kTransportBar) {
+        MCButton2* button = MakeCommandButton(m_panel, id);
         button->SetDisabledState(2);
-        const QSize size = button->sizeHint();
-        button->setGeometry(x, 5, size.width(), size.height());
-        height = size.height();
-        if (entry.id <= 780)
-            x += size.width();
-        m_buttons[size_t(entry.id - kFirstId)] = button;
+        m_buttons[size_t(int(id) - kFirstId)] = button;
     }
     ResetResourceModule();
-    Button(781)->move(Button(779)->pos());
-    Button(782)->move(Button(780)->pos());
+    // Rewind and fast forward take the places of the markers: one pair shows at a time.
+    QBoxLayout* row = MakeToolBarRow(m_panel);
+    for (const int id : {773, 774, 775, 776, 777, 778, 779, 781, 780, 782})
+        row->addWidget(Button(id));
     for (const int id : {774, 775, 776, 778, 782})
         Button(id)->SetButtonStyle(MCButton2::Toggle);
-    m_panel->setFixedSize(x + 7, height + 10);
-    addWidget(m_panel);
+    // Hidden before the bar is laid out, so the bar is as wide as one pair.
     Button(781)->hide();
     Button(782)->hide();
+    addWidget(m_panel);
 
-    for (const auto& entry : kButtons) {
-        const int id = entry.id;
-        QAction* action = m_actions.action(uint32_t(id));
+    for (const uint32_t command : AppCommandTable::kTransportBar) {
+        const int id = int(command);
+        QAction* action = m_actions.action(command);
         connect(Button(id), &QAbstractButton::clicked, action, [action] { action->trigger(); });
         connect(action, &QAction::changed, this, [this, id] { FollowAction(id); });
         FollowAction(id);

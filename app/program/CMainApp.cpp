@@ -1,5 +1,6 @@
 #include "app/program/CMainApp.h"
 
+#include "app/core/AppCommandIds.h"
 #include "app/core/AppImages.h"
 #include "app/core/AppStrings.h"
 #include "app/core/CBugReport.h"
@@ -379,6 +380,7 @@ int CMainApp::ExitInstance()
 
 bool CMainApp::onCommand(uint32_t id)
 {
+    using namespace AppCommandIds;
     MCOpusDoc* doc = MCOpusDoc::GetActiveDoc();
     if (id >= kFirstRecentFile && id < kFirstRecentFile + m_recentFiles.Size()) {
         const size_t index = id - kFirstRecentFile;
@@ -393,33 +395,33 @@ bool CMainApp::onCommand(uint32_t id)
         return true;
     }
     switch (id) {
-    case 57600:
+    case FileNew:
         m_docManager->OnFileNew();
         UpdateBugReportDocuments();
         return true;
-    case 57601:
+    case FileOpen:
         m_docManager->OnFileOpen();
         return true;
-    case 57602:
+    case FileClose:
         if (doc)
             m_template->CloseDocument(doc);
         UpdateBugReportDocuments();
         return true;
-    case 57603:
+    case FileSave:
         if (doc)
             doc->OnFileSave();
         return true;
-    case 57604:
+    case FileSaveAs:
         if (doc)
             doc->OnFileSaveAs();
         return true;
-    case 57665:
+    case Exit:
         m_frame->close();
         return true;
-    case 57664:
+    case About:
         CSplashWnd::Create()->ShowCredits(AppStrings::credits);
         return true;
-    case 32910:
+    case AppCommandIds::ContextMenu:
         if (QWidget* focus = QApplication::focusWidget()) {
             const QPoint centre = focus->rect().center();
             QContextMenuEvent event(QContextMenuEvent::Keyboard, centre, focus->mapToGlobal(centre));
@@ -432,19 +434,20 @@ bool CMainApp::onCommand(uint32_t id)
 
 bool CMainApp::onUpdateCommand(uint32_t id, plat::ui::CommandState& state)
 {
+    using namespace AppCommandIds;
     if (id >= kFirstRecentFile && id < kFirstRecentFile + m_recentFiles.Size())
         return true;
     switch (id) {
-    case 57602:
-    case 57603:
-    case 57604:
+    case FileClose:
+    case FileSave:
+    case FileSaveAs:
         state.enabled = MCOpusDoc::GetActiveDoc() != nullptr;
         return true;
-    case 57600:
-    case 57601:
-    case 57664:
-    case 57665:
-    case 32910: return true;
+    case FileNew:
+    case FileOpen:
+    case About:
+    case Exit:
+    case AppCommandIds::ContextMenu: return true;
     default: return false;
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/core/AppCommandIds.h"
 #include "app/core/CRecentFileList.h"
 #include "platform/ui/command/CommandRouter.h"
 #include "platform/ui/command/CommandTarget.h"
@@ -73,7 +74,7 @@ public:
     plat::ui::CommandRouter& Router() { return m_router; }
     plat::ui::CommandActions* Actions() const { return m_actions.get(); }
 
-    static constexpr uint32_t kFirstRecentFile = 57616;
+    static constexpr uint32_t kFirstRecentFile = AppCommandIds::FirstRecentFile;
 
 private:
     void OfferBugReport();

@@ -1,5 +1,6 @@
 #include "app/tests/AppTestSupport.h"
 
+#include "app/core/AppCommandTable.h"
 #include "app/frame/CEditBar.h"
 #include "app/frame/CFileBar.h"
 #include "app/frame/CMainStatusBar.h"
@@ -11,6 +12,7 @@
 #include "app/frame/CTransportBar.h"
 #include "interface/controls/MCButton2.h"
 #include "interface/controls/MCStaticEdit.h"
+#include "platform/ui/dialog/ItemId.h"
 #include "notabase/states/SCMode.h"
 #include "notabase/states/SCStatus.h"
 #include "sequencer/states/SCPerform.h"
@@ -444,11 +446,49 @@ TEST_F(BarsTest, EditBarFollowsModeAndHotKeyStates)
     EXPECT_EQ(bar.GetModeButton(1), 0);
 }
 
+TEST_F(BarsTest, ButtonsSitSideBySideInTheirRows)
+{
+    // The visible buttons of a bar from left to right: each where the last one ended (or a
+    // gap further), 5 pixels inside the bar, the bar 7 pixels wider than the last button.
+    const auto check = [](QToolBar& bar, std::vector<int> expected, int gapBefore) {
+        SCOPED_TRACE(bar.objectName().toStdString());
+        std::vector<MCButton2*> buttons;
+        for (MCButton2* button : bar.findChildren<MCButton2*>()) {
+            if (!button->isHidden())
+                buttons.push_back(button);
+        }
+        std::sort(buttons.begin(), buttons.end(), [](MCButton2* a, MCButton2* b) { return a->x() < b->x(); });
+        ASSERT_EQ(buttons.size(), expected.size());
+        QWidget* panel = buttons.front()->parentWidget();
+        int x = 5;
+        for (size_t i = 0; i < buttons.size(); ++i) {
+            EXPECT_EQ(plat::ui::itemId(buttons[i]), expected[i]);
+            EXPECT_FALSE(buttons[i]->toolTip().isEmpty()) << expected[i];
+            if (expected[i] == gapBefore)
+                x += 10;
+            EXPECT_EQ(buttons[i]->geometry(), QRect(QPoint(x, 5), buttons[i]->sizeHint())) << expected[i];
+            x += buttons[i]->sizeHint().width();
+        }
+        EXPECT_EQ(panel->width(), x + 7);
+        EXPECT_EQ(panel->height(), buttons.back()->height() + 10);
+    };
+    check(*m_frame->FileBar(), {57600, 57601, 57603, 57607}, 0);
+    check(*m_frame->EditBar(), {901, 902, 903, 912, 913, 914}, 912);
+    check(Bar(), {773, 774, 775, 776, 777, 778, 779, 780}, 0);
+    const int width = Bar().sizeHint().width();
+    // Running: rewind and fast forward in the markers' places, and the bar keeps its size.
+    Bar().Update(3302, nullptr);
+    QCoreApplication::processEvents();
+    check(Bar(), {773, 774, 775, 776, 777, 778, 781, 782}, 0);
+    EXPECT_EQ(Bar().sizeHint().width(), width);
+    Bar().Update(3300, nullptr);
+}
+
 TEST_F(BarsTest, FileBarSendsItsCommands)
 {
     CFileBar& bar = *m_frame->FileBar();
     m_actions->updateAll();
-    for (const uint32_t command : CFileBar::kCommands) {
+    for (const uint32_t command : AppCommandTable::kFileBar) {
         QAction* action = m_actions->find(command);
         ASSERT_NE(action, nullptr);
         EXPECT_EQ(bar.Button(command)->isEnabled(), action->isEnabled()) << command;

@@ -27,7 +27,7 @@ protected:
     MCHotKey::CommandSender m_previous;
 };
 
-TEST_F(HotKeyTableTest, DefaultTableInOrder)
+TEST_F(HotKeyTableTest, DefaultTable)
 {
     struct Row {
         unsigned key;
@@ -38,12 +38,12 @@ TEST_F(HotKeyTableTest, DefaultTableInOrder)
                         {'F', 782, 0}, {'G', 38670, 0}, {'X', 33270, 0}, {32, 0, 0},      {'T', 774, 1},
                         {37, 0, 1},    {39, 0, 1},    {38, 0, 1},      {40, 0, 1}};
     ASSERT_EQ(m_table.Entries().size(), std::size(rows));
-    for (size_t i = 0; i < std::size(rows); ++i) {
-        const MCHotKey& entry = *m_table.Entries()[i];
-        EXPECT_EQ(entry.GetInput(), rows[i].key) << i;
-        EXPECT_EQ(entry.GetOutput(), rows[i].command) << i;
-        EXPECT_EQ(entry.GetAllowRepeat(), rows[i].repeat) << i;
-        EXPECT_EQ(entry.GetControl() + entry.GetAlt() + entry.GetShift(), 0) << i;
+    for (const Row& row : rows) {
+        const MCHotKey* entry = m_table.Find(row.key, 0, 0, 0);
+        ASSERT_NE(entry, nullptr) << row.key;
+        EXPECT_EQ(entry->GetOutput(), row.command) << row.key;
+        EXPECT_EQ(entry->GetAllowRepeat(), row.repeat) << row.key;
+        EXPECT_EQ(entry->GetControl() + entry->GetAlt() + entry->GetShift(), 0) << row.key;
     }
 }
 
