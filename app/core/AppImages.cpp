@@ -3,6 +3,7 @@
 #include "app/core/AppStrings.h"
 #include "platform/ui/resource/ImageResources.h"
 
+#include <QFontMetrics>
 #include <QLinearGradient>
 #include <QPixmap>
 #include <QPainter>
@@ -30,15 +31,26 @@ void drawNote(QPainter& p, double x, double y, bool stemUp)
 
 }  // namespace
 
-QImage PaintSplash(int scale)
-{
-    const int w = 530;
-    const int h = 460;
-    QImage image(w * scale, h * scale, QImage::Format_RGB32);
-    image.setDevicePixelRatio(scale);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
+namespace {
 
+constexpr int kSplashWidth = 530;
+constexpr int kSplashHeight = 460;
+constexpr QRect kTitleRect(0, 70, kSplashWidth, 100);
+// Below the name with room for the tail of its Q, above the staff.
+constexpr QRect kSubtitleRect(0, 182, kSplashWidth, 30);
+const char* const kSubtitle = "Compose  \u00b7  Sequence  \u00b7  Play";
+
+QFont subtitleFont()
+{
+    return QFont("DejaVu Sans", 13);
+}
+
+}  // namespace
+
+void PaintSplashArt(QPainter& p)
+{
+    const int w = kSplashWidth;
+    const int h = kSplashHeight;
     QLinearGradient sky(0, 0, 0, h);
     sky.setColorAt(0.0, QColor(12, 20, 48));
     sky.setColorAt(0.6, QColor(28, 44, 96));
@@ -49,8 +61,9 @@ QImage PaintSplash(int scale)
     glow.setColorAt(1.0, QColor(90, 140, 220, 0));
     p.fillRect(QRect(0, 0, w, h), glow);
 
-    // A staff sweeping across the picture with a phrase on it.
-    const double top = 200;
+    // A staff sweeping across the picture with a phrase on it, low enough that the highest
+    // stem ends well below the subtitle.
+    const double top = 262;
     p.setPen(QPen(QColor(180, 210, 255, 150), 1.4));
     for (int line = 0; line < 5; ++line) {
         QPainterPath path;
@@ -64,23 +77,40 @@ QImage PaintSplash(int scale)
     constexpr std::array<std::array<double, 2>, 7> kNotes{{{70, 232}, {120, 214}, {170, 208}, {225, 220},
                                                            {285, 226}, {345, 214}, {405, 200}}};
     for (size_t i = 0; i < kNotes.size(); ++i)
-        drawNote(p, kNotes[i][0], kNotes[i][1], i % 3 != 2);
-
-    // The name.
-    QFont title("DejaVu Serif", 64, QFont::Bold);
-    title.setItalic(true);
-    p.setFont(title);
-    p.setPen(QColor(255, 255, 255));
-    p.drawText(QRect(0, 70, w, 100), Qt::AlignHCenter | Qt::AlignVCenter, "Quavix");
-    QFont subtitle("DejaVu Sans", 13);
-    p.setFont(subtitle);
-    p.setPen(QColor(170, 200, 240));
-    p.drawText(QRect(0, 160, w, 30), Qt::AlignHCenter, "Compose  \u00b7  Sequence  \u00b7  Play");
+        drawNote(p, kNotes[i][0], kNotes[i][1] + (top - 200), i % 3 != 2);
 
     // The strip of the messages.
     p.fillRect(QRect(0, 425, w, 35), QColor(0, 0, 0, 110));
     p.setPen(QColor(90, 120, 180));
     p.drawLine(0, 425, w, 425);
+}
+
+void PaintSplashTitle(QPainter& p)
+{
+    QFont title("DejaVu Serif", 64, QFont::Bold);
+    title.setItalic(true);
+    p.setFont(title);
+    p.setPen(QColor(255, 255, 255));
+    p.drawText(kTitleRect, Qt::AlignHCenter | Qt::AlignVCenter, "Quavix");
+}
+
+QRect SplashSubtitleBox()
+{
+    return QFontMetrics(subtitleFont()).boundingRect(kSubtitleRect, Qt::AlignHCenter, QString::fromUtf8(kSubtitle));
+}
+
+QImage PaintSplash(int scale)
+{
+    QImage image(kSplashWidth * scale, kSplashHeight * scale, QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    PaintSplashArt(p);
+
+    PaintSplashTitle(p);
+    p.setFont(subtitleFont());
+    p.setPen(QColor(170, 200, 240));
+    p.drawText(kSubtitleRect, Qt::AlignHCenter, QString::fromUtf8(kSubtitle));
     p.end();
     return image;
 }

@@ -2,6 +2,9 @@
 
 #include <QIcon>
 #include <QImage>
+#include <QRect>
+
+class QPainter;
 
 // The program's own pictures, painted in code and registered as images of the program's
 // module: the splash picture (200), which is also the source of the shared palette, the list
@@ -11,6 +14,12 @@ inline constexpr unsigned splash = 200;
 inline constexpr unsigned programIcon = 128;
 
 QImage PaintSplash(int scale);
+// The splash picture without its texts: sky, staff, notes and the message strip.
+void PaintSplashArt(QPainter& painter);
+// The program's name on the splash picture.
+void PaintSplashTitle(QPainter& painter);
+// Where the subtitle's letters lie on the splash picture; the art and the name leave it clear.
+QRect SplashSubtitleBox();
 QImage PaintIcon(int scale);
 // The arrows of the buttons that move an entry of a list up or down ("MOVEUP0", "MOVEUP1",
 // "MOVEDOWN0", "MOVEDOWN1"), on pure blue.

@@ -654,6 +654,8 @@ bool CMainFrame::onCommand(uint32_t id)
     if (CTransportEnable::StateOf(id)) {
         if (!doc || !doc->GetBaseEvent())
             return true;
+        if (id == 778 || id == 775)
+            m_silentNotice.Check(CWavegate::GetWavegate());
         auto* state = new SCPerform(CTransportEnable::StateOf(id));
         state->Apply(doc->GetBaseEvent());
         return true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/core/CHotKeyTable.h"
+#include "app/core/CSilentPlaybackNotice.h"
 #include "interface/views/MCToolWnd.h"
 #include "platform/ui/command/CommandTarget.h"
 
@@ -161,6 +162,7 @@ private:
     // Bit 0 first activation done, bit 1 broadcasting a state, bit 2 auto-save pending.
     uint8_t m_flags = 0;
     bool m_appActive = true;
+    CSilentPlaybackNotice m_silentNotice;
     std::unique_ptr<MCPalette> m_palette;
     std::function<void(const std::string& path)> m_openFile;
 };

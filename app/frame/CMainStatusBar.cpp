@@ -206,12 +206,9 @@ void CMainStatusBar::OnUpdate(int code, SCBase* state)
         }
         break;
     case 1802:
-        if (status) {
-            int low = 0;
-            int high = 0;
-            status->GetProgressRange(low, high);
-            ProgressSet(low);
-        }
+        // The senders put the position in the step field (the range stays the one begun).
+        if (status)
+            ProgressSet(status->GetProgressStep());
         break;
     case 1803:
         ProgressStep();

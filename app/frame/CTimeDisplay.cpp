@@ -236,7 +236,9 @@ void CTimeDisplay::paintEvent(QPaintEvent* event)
 {
     if (event->rect().isEmpty())
         return;
-    if (m_picture.isNull()) {
+    // The picture is made at the screen's pixel ratio; a window moved to a screen of another
+    // ratio gets a new one.
+    if (m_picture.isNull() || m_picture.devicePixelRatio() != devicePixelRatioF()) {
         const qreal ratio = devicePixelRatioF();
         m_picture = QImage(size() * ratio, QImage::Format_RGB32);
         m_picture.setDevicePixelRatio(ratio);

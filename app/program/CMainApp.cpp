@@ -48,8 +48,10 @@
 #include <QTimer>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include <filesystem>
 
@@ -79,7 +81,37 @@ CMainApp::~CMainApp()
 
 std::string CMainApp::InstanceKey()
 {
-    return AppStrings::text(AppStrings::frameClass);
+    // One copy per user and display: a copy on another display (another X server, a nested
+    // desktop) would hand its files to a window its user cannot see. The display is the one
+    // Qt will connect to: the platform asked for, else Wayland where a compositor is named,
+    // else X.
+    const auto env = [](const char* name) {
+        const char* value = std::getenv(name);
+        return std::string(value ? value : "");
+    };
+    std::string platform = env("QT_QPA_PLATFORM");
+    platform = platform.substr(0, platform.find(':'));
+    if (const size_t semicolon = platform.find(';'); semicolon != std::string::npos)
+        platform.resize(semicolon);
+    if (platform.empty())
+        platform = env("WAYLAND_DISPLAY").empty() ? "xcb" : "wayland";
+    std::string display = platform;
+    if (platform == "xcb") {
+        // ":0", ":0.0" and "unix:0" name one server; a screen number is not another display.
+        std::string name = env("DISPLAY");
+        const size_t colon = name.rfind(':');
+        if (colon != std::string::npos) {
+            if (const size_t dot = name.find('.', colon); dot != std::string::npos)
+                name.resize(dot);
+            if (name.compare(0, colon, "unix") == 0)
+                name.erase(0, colon);
+        }
+        display = "x11 " + name;
+    } else if (platform.rfind("wayland", 0) == 0) {
+        const std::string name = env("WAYLAND_DISPLAY");
+        display = "wayland " + (name.empty() ? std::string("wayland-0") : name);
+    }
+    return AppStrings::text(AppStrings::frameClass) + " uid " + std::to_string(::geteuid()) + " on " + display;
 }
 
 std::string CMainApp::HandOverText() const

@@ -60,7 +60,7 @@ public:
     // The command line as this copy hands it on: paths made absolute, quoted where they hold
     // blanks.
     std::string HandOverText() const;
-    // The key under which copies of the user find each other.
+    // The key under which copies of the user on one display find each other.
     static std::string InstanceKey();
 
     bool onCommand(uint32_t id) override;

@@ -3,6 +3,11 @@
 #include "platform/core/Paths.h"
 #include "platform/ui/dialog/ModalHooks.h"
 
+#include <QDir>
+#include <QStandardPaths>
+
+#include <filesystem>
+
 namespace {
 
 // "*.kvd;*.mid" matches name when any of its patterns does.
@@ -41,6 +46,17 @@ std::string ChooserEntry(const COpenDialog::Filter& filter)
 }  // namespace
 
 COpenDialog::COpenDialog() = default;
+
+std::string COpenDialog::StartFolder(const std::string& lastUsed)
+{
+    std::error_code error;
+    if (!lastUsed.empty() && std::filesystem::is_directory(lastUsed, error))
+        return lastUsed;
+    const std::string documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString();
+    if (!documents.empty() && std::filesystem::is_directory(documents, error))
+        return documents;
+    return QDir::homePath().toStdString();
+}
 
 std::string COpenDialog::FilterText() const
 {

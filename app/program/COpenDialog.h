@@ -29,6 +29,9 @@ public:
     void AddFlags(uint32_t flags) { m_flags |= flags; }
     void SetTitle(const std::string& title) { m_title = title; }
     void SetInitialDir(const std::string& folder) { m_initialDir = folder; }
+    // The folder a dialog starts in: the last one used when it is still there, else the
+    // user's documents folder (the home folder when there is none).
+    static std::string StartFolder(const std::string& lastUsed);
     void SetFilters(std::vector<Filter> filters) { m_filters = std::move(filters); }
     // 1-based position of the entry that is chosen when the dialog opens.
     void SetFilterIndex(int index) { m_filterIndex = index; }

@@ -199,7 +199,7 @@ int MCDocManager::DoPromptOpen(std::string& fileName, const std::string& title, 
     }
     m_openDialog.SetFilters(std::move(filters));
     m_openDialog.SetFilterIndex(selected);
-    m_openDialog.SetInitialDir(LoadStringPreference("Settings\\Open", "Directory", MCGetAppPath().c_str()));
+    m_openDialog.SetInitialDir(COpenDialog::StartFolder(LoadStringPreference("Settings\\Open", "Directory", "")));
     m_openDialog.AddFlags(flags);
     m_openDialog.SetTitle(title);
     if (!m_openDialog.DoModal())

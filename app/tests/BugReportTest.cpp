@@ -11,6 +11,12 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <chrono>
+#include <thread>
+
+#ifndef QUAVIX_BUGREPORT_CRASH
+#define QUAVIX_BUGREPORT_CRASH "BugReportCrash"
+#endif
 
 namespace {
 
@@ -115,6 +121,41 @@ TEST_F(BugReportTest, TerminateWritesOneReportWithTheException)
     const std::string report = Report();
     EXPECT_NE(report.find("std::terminate: the sequence lost its place"), std::string::npos) << report;
     EXPECT_EQ(Count(report, "Ombrelune Bug Report"), 1u) << "the abort that follows writes no second report";
+}
+
+// A crash inside the allocator, with its lock held by the crashing thread: the report is
+// written all the same (a handler that allocated, or built its texts with the C library's
+// formatting, would wait for that lock for ever). The crashing program is started fresh
+// without the allocator's per-thread cache, so that no allocation can pass the lock.
+TEST_F(BugReportTest, ACrashHoldingTheAllocatorsLockStillWritesItsReport)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        char tunables[] = "GLIBC_TUNABLES=glibc.malloc.tcache_count=0";
+        char* const environment[] = {tunables, nullptr};
+        char* const args[] = {const_cast<char*>(QUAVIX_BUGREPORT_CRASH), m_path.data(), nullptr};
+        ::execve(QUAVIX_BUGREPORT_CRASH, args, environment);
+        ::_exit(127);
+    }
+    // Waits for the child's end; one that hangs in its handler is ended after 20 s.
+    int status = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    pid_t ended = 0;
+    while ((ended = ::waitpid(child, &status, WNOHANG)) == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (ended == 0) {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, &status, 0);
+        FAIL() << "the crash report hung on the allocator's lock";
+    }
+    ASSERT_TRUE(WIFSIGNALED(status)) << "exit code " << WEXITSTATUS(status);
+    EXPECT_EQ(WTERMSIG(status), SIGSEGV);
+    const std::string report = Report();
+    EXPECT_NE(report.find("Exception code: 000b0001 ACCESS_VIOLATION"), std::string::npos) << report;
+    EXPECT_NE(report.find("Fault address:  "), std::string::npos) << report;
+    EXPECT_NE(report.find("\nSymbols:\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("BugReportCrash(+0x"), std::string::npos) << report;
+    EXPECT_NE(report.find("Open documents:\n  Untitled3\n"), std::string::npos) << report;
 }
 
 TEST(BugReportNames, ClassicNamesOfSignalsAndSystemTextForOthers)

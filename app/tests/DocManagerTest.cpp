@@ -404,11 +404,11 @@ TEST_F(DocManagerTest, TheOpenDialogRemembersTheChosenFilterEntryAndFolder)
     });
     plat::ui::ModalHooks::Scoped scoped(hooks);
 
-    // Nothing stored: the native entry is offered first, in the program's folder.
+    // Nothing stored: the native entry is offered first, in the user's documents folder.
     answer = first;
     m_manager->OnFileOpen();
     ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].folder, MCGetAppPath());
+    EXPECT_EQ(requests[0].folder, COpenDialog::StartFolder(""));
     EXPECT_EQ(requests[0].filter, "Quavix 6 Files (*.kvd);;All Music Files (*.kvd *.mid *.rmi);;"
                                   "Midi Files (*.mid *.rmi);;All Files (*)");
     EXPECT_EQ(opened, std::vector<std::string>{first});

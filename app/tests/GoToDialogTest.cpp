@@ -14,9 +14,12 @@
 #include <QAbstractButton>
 #include <QPushButton>
 #include <QSlider>
+#include <QDialogButtonBox>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -152,6 +155,37 @@ TEST_F(GoToDialogTest, OkLocatesAndAPastEndTimeGoesToTheEnd)
     EXPECT_EQ(dialog.GetTime(), end());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(doc.GetSequence()->GetLocation(), end());
+}
+
+// With the time field in the focus, Enter presses OK (the typed time is located as a click
+// on OK locates it) and Escape presses Cancel (nothing moves).
+TEST_F(GoToDialogTest, EnterAndEscapeWorkFromTheTimeField)
+{
+    enum Action { enter, clickOk, escape };
+    std::map<Action, MCTime> located;
+    for (const Action action : {enter, clickOk, escape}) {
+        SCOPED_TRACE(int(action));
+        doc.GetSequence()->SetLocation(MCTime::TimeZero());
+        CGoToDlg dialog(performance(), MCTime::TimeZero());
+        dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        auto* edit = plat::ui::item<MCTimeEdit>(&dialog, CGoToDlg::kTime);
+        ASSERT_TRUE(edit->hasFocus());
+        // Bar 2, typed over the selected bar group.
+        QTest::keyClicks(edit, "002");
+        EXPECT_EQ(edit->text().left(3), "002") << edit->text().toStdString();
+        if (action == clickOk)
+            dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        else
+            QTest::keyClick(edit, action == enter ? Qt::Key_Return : Qt::Key_Escape);
+        EXPECT_FALSE(dialog.isVisible());
+        EXPECT_EQ(dialog.result(), action == escape ? QDialog::Rejected : QDialog::Accepted);
+        located[action] = doc.GetSequence()->GetLocation();
+    }
+    EXPECT_GT(located[clickOk], MCTime::TimeZero());
+    EXPECT_EQ(located[enter], located[clickOk]);
+    EXPECT_EQ(located[escape], MCTime::TimeZero());
 }
 
 }  // namespace

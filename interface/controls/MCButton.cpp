@@ -3,6 +3,7 @@
 #include "interface/core/MCBitmap.h"
 
 #include "platform/core/Strings.h"
+#include "platform/core/Trace.h"
 #include "platform/core/UserPrompt.h"
 #include "platform/ui/dialog/ItemId.h"
 #include "platform/ui/draw/DrawContext.h"
@@ -64,6 +65,9 @@ bool MCButton::LoadBitmaps(const char* prefix)
             break;
         AddBitmap(std::move(bitmap), -1);
     }
+    m_loadedPrefix = prefix ? prefix : "";
+    m_loadedFirstId = 0;
+    m_loadedScale = scale;
     SizeToContent();
     return true;
 }
@@ -78,8 +82,29 @@ bool MCButton::LoadBitmaps(uint32_t firstId)
             break;
         AddBitmap(std::move(bitmap), -1);
     }
+    m_loadedPrefix.clear();
+    m_loadedFirstId = firstId;
+    m_loadedScale = scale;
     SizeToContent();
     return true;
+}
+
+void MCButton::followScreenRatio()
+{
+    if (m_loadedScale == 0 || LoadScale() == m_loadedScale)
+        return;
+    // The faces come from the bitmaps: both are made again at the new resolution.
+    const std::string prefix = m_loadedPrefix;
+    try {
+        if (prefix.empty())
+            LoadBitmaps(m_loadedFirstId);
+        else
+            LoadBitmaps(prefix.c_str());
+    } catch (const std::exception& error) {
+        // Painting goes on with what is there; the images loaded at the start were good.
+        plat::trace("MCButton: images not loaded again (%s)", error.what());
+        m_loadedScale = 0;
+    }
 }
 
 MCBitmap* MCButton::GetBitmap(int index) const
@@ -111,6 +136,8 @@ QSize MCButton::sizeHint() const
 
 void MCButton::AddBitmap(std::unique_ptr<MCBitmap> bitmap, int index)
 {
+    // The owner's own set from now on: it is not loaded again.
+    m_loadedScale = 0;
     if (index < 0 || index > GetStateCount())
         index = GetStateCount();
     m_bitmaps.insert(m_bitmaps.begin() + index, std::move(bitmap));
@@ -126,6 +153,7 @@ std::unique_ptr<MCBitmap> MCButton::DeleteBitmap(int index, bool destroy)
     }
     if (index < 0 || index >= GetStateCount())
         return nullptr;
+    m_loadedScale = 0;
     std::unique_ptr<MCBitmap> bitmap = std::move(m_bitmaps[size_t(index)]);
     m_bitmaps.erase(m_bitmaps.begin() + index);
     m_images.erase(m_images.begin() + index);
@@ -218,6 +246,9 @@ void MCButton::DrawItem(QPainter& painter, const MCDrawItem& item)
     if (index < 0 || index >= GetStateCount())
         return;
     std::optional<QImage>& image = m_images[size_t(index)];
+    // A face made for a screen of another pixel ratio is made again.
+    if (image && image->devicePixelRatio() != item.devicePixelRatio)
+        image.reset();
     if (!image) {
         image = CreateImage(item);
         if (!image)
@@ -241,6 +272,7 @@ void MCButton::DrawItem(QPainter& painter, const MCDrawItem& item)
 
 void MCButton::paintEvent(QPaintEvent*)
 {
+    followScreenRatio();
     if (GetStateCount() == 0)
         return;
     MCDrawItem item;

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 class MCBitmap;
@@ -68,6 +69,8 @@ protected:
 private:
     std::optional<QImage> composeImage(int index) const;
     void dropFaces();
+    // Loads the bitmaps again when the button's screen now has another pixel ratio.
+    void followScreenRatio();
 
     plat::ui::ColorRef m_transparent = kNoColor;
     std::vector<std::unique_ptr<MCBitmap>> m_bitmaps;
@@ -75,4 +78,9 @@ private:
     MCDrawItemFunc m_factory;
     // The factory's image size, drawn over the button (empty: drawn as it is).
     QSize m_factoryExtent;
+    // Where the bitmaps came from (a name prefix or a first id) and the scale they were
+    // loaded at; 0: added by the owner, kept as they are.
+    std::string m_loadedPrefix;
+    uint32_t m_loadedFirstId = 0;
+    int m_loadedScale = 0;
 };

@@ -47,12 +47,27 @@ bool MCButton2::LoadBitmaps(const char* prefix, plat::ui::ColorRef face, plat::u
             break;
         AddBitmap(bitmap, -1);
     }
+    m_prefix = prefix ? prefix : "";
+    m_colors[0] = face;
+    m_colors[1] = highlight;
+    m_colors[2] = shadow;
+    m_loadedScale = scale;
     SizeToContent();
     return true;
 }
 
+void MCButton2::followScreenRatio()
+{
+    const int scale = std::max(1, int(std::ceil(devicePixelRatioF())));
+    if (m_loadedScale == 0 || scale == m_loadedScale)
+        return;
+    const std::string prefix = m_prefix;
+    LoadBitmaps(prefix.c_str(), m_colors[0], m_colors[1], m_colors[2]);
+}
+
 void MCButton2::AddBitmap(MCBitmap* bitmap, int index)
 {
+    m_loadedScale = 0;
     if (index < 0 || index > GetStateCount())
         index = GetStateCount();
     m_bitmaps.insert(m_bitmaps.begin() + index, bitmap);
@@ -61,6 +76,7 @@ void MCButton2::AddBitmap(MCBitmap* bitmap, int index)
 
 void MCButton2::ClearBitmaps()
 {
+    m_loadedScale = 0;
     m_bitmaps.clear();
     update();
 }
@@ -87,6 +103,7 @@ QSize MCButton2::sizeHint() const
 
 void MCButton2::paintEvent(QPaintEvent*)
 {
+    followScreenRatio();
     m_shownState = CurrentShownState();
     MCBitmap* bitmap = GetBitmap(m_shownState);
     if (!bitmap)

@@ -6,6 +6,7 @@
 
 #include "platform/ui/draw/ColorRef.h"
 
+#include <string>
 #include <vector>
 
 class MCBitmap;
@@ -39,7 +40,15 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // Takes the images again from the cache when the button's screen now has another pixel
+    // ratio (the cache keeps each image per scale).
+    void followScreenRatio();
+
     std::vector<MCBitmap*> m_bitmaps;
+    // What LoadBitmaps took, and at which scale; 0: images added by the owner.
+    std::string m_prefix;
+    plat::ui::ColorRef m_colors[3] = {};
+    int m_loadedScale = 0;
     int m_depth = 8;
     QSize m_size;
 };

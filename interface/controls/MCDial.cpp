@@ -36,7 +36,8 @@ MCDial::MCDial(QWidget* parent) : QAbstractSlider(parent)
     setAccessibleName("Dial");
     // Keys and the wheel turn it as a drag does, and let go at once.
     connect(this, &QAbstractSlider::actionTriggered, this, [this](int action) {
-        if (action == SliderMove)
+        // A drag tells the parent itself; a wheel's move (not held down) is told here.
+        if (action == SliderMove && isSliderDown())
             return;
         QMetaObject::invokeMethod(
             this,
@@ -214,6 +215,8 @@ void MCDial::mousePressEvent(QMouseEvent* event)
     setFocus(Qt::MouseFocusReason);
     plat::ui::notifyParent(this, kTurning);
     m_dragging = true;
+    // Held down, it reports pressed, moved and released to its signals as a slider does.
+    setSliderDown(true);
     m_last = event->position().toPoint();
     event->accept();
 }
@@ -229,7 +232,9 @@ void MCDial::mouseMoveEvent(QMouseEvent* event)
         dy = 0;
     if (m_constraint == 2 || m_constraint == 3)
         dx = 0;
-    SetAngle(std::clamp(GetAngle() + 2 * (dx + dy), kMinAngle, kMaxAngle));
+    // The user's turn is told to the signals (a value set by the program is not).
+    setSliderPosition(std::clamp(sliderPosition() + 2 * (dx + dy), kMinAngle, kMaxAngle));
+    repaint();
     m_last = at;
     plat::ui::notifyParent(this, kTurning);
 }
@@ -241,6 +246,7 @@ void MCDial::mouseReleaseEvent(QMouseEvent* event)
         return;
     }
     m_dragging = false;
+    setSliderDown(false);
     plat::ui::notifyParent(this, kReleased);
 }
 
@@ -250,7 +256,8 @@ void MCDial::mouseDoubleClickEvent(QMouseEvent* event)
         event->ignore();
         return;
     }
-    SetAngle(m_stickyAngle);
+    QAbstractSlider::setValue(m_stickyAngle);
+    repaint();
     plat::ui::notifyParent(this, kReleased);
 }
 

@@ -322,6 +322,10 @@ bool MCNoteEdit::AcceptsCharacter(QChar) const
 
 void MCNoteEdit::keyPressEvent(QKeyEvent* event)
 {
+    if (IsDialogKey(event)) {
+        PassDialogKey(event);
+        return;
+    }
     if (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) {
         MCSpinEdit::keyPressEvent(event);
         return;

@@ -37,7 +37,8 @@ MCSlider::MCSlider(QWidget* parent) : QAbstractSlider(parent)
     setAccessibleName("Slider");
     // Keys and the wheel move it as a drag does, and let go at once.
     connect(this, &QAbstractSlider::actionTriggered, this, [this](int action) {
-        if (action == SliderMove)
+        // A drag tells the parent itself; a wheel's move (not held down) is told here.
+        if (action == SliderMove && isSliderDown())
             return;
         QMetaObject::invokeMethod(
             this,
@@ -164,6 +165,11 @@ QRect MCSlider::ThumbRect() const
 
 void MCSlider::SetValue(double v)
 {
+    place(v, false);
+}
+
+void MCSlider::place(double v, bool byUser)
+{
     if (!thumb()) {
         // Kept for the first paint, which places the thumb from it.
         m_value = std::clamp(v, 0.0, 1.0);
@@ -175,9 +181,16 @@ void MCSlider::SetValue(double v)
     const QRect after = ThumbRect();
     const QRegion left = QRegion(before).subtracted(QRegion(after));
     m_invalid = left.rectCount() == 1 ? left.boundingRect().adjusted(-1, -1, 1, 1) : QRect();
-    {
+    const int position = int(std::lround(m_value * kSteps));
+    if (byUser) {
+        // A drag is told to the signals as moves of the held slider.
+        if (isSliderDown())
+            setSliderPosition(position);
+        else
+            setValue(position);
+    } else {
         const QSignalBlocker quiet(this);
-        setValue(int(std::lround(m_value * kSteps)));
+        setValue(position);
     }
     update(before);
     update(after);
@@ -211,7 +224,7 @@ void MCSlider::paintEvent(QPaintEvent* event)
 
 void MCSlider::follow(const QPoint& at)
 {
-    SetValue(XY2Value(at));
+    place(XY2Value(at), true);
     repaint();
     plat::ui::notifyParent(this, kMoving);
 }
@@ -225,6 +238,7 @@ void MCSlider::mousePressEvent(QMouseEvent* event)
     ensureImages();
     setFocus(Qt::MouseFocusReason);
     m_dragging = true;
+    setSliderDown(true);
     follow(event->position().toPoint());
 }
 
@@ -241,5 +255,6 @@ void MCSlider::mouseReleaseEvent(QMouseEvent* event)
         return;
     }
     m_dragging = false;
+    setSliderDown(false);
     plat::ui::notifyParent(this, kReleased);
 }

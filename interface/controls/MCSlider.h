@@ -59,6 +59,8 @@ private:
     MCBitmap* thumb() const;
     void ensureImages();
     void follow(const QPoint& at);
+    // Moves the thumb to v; byUser tells the value to the signals, as a drag does.
+    void place(double v, bool byUser);
 
     bool m_painted = false;
     bool m_imagesSet = false;

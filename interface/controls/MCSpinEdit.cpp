@@ -197,8 +197,24 @@ void MCSpinEdit::AfterTyping(bool accepted)
         SetIndeterminate(false);
 }
 
+bool MCSpinEdit::IsDialogKey(const QKeyEvent* event)
+{
+    const int key = event->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
+}
+
+void MCSpinEdit::PassDialogKey(QKeyEvent* event)
+{
+    QLineEdit::keyPressEvent(event);
+    event->ignore();
+}
+
 void MCSpinEdit::keyPressEvent(QKeyEvent* event)
 {
+    if (IsDialogKey(event)) {
+        PassDialogKey(event);
+        return;
+    }
     // The up and down keys step the spin, visible or not.
     if (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) {
         if (m_spin.isEnabled())

@@ -51,6 +51,10 @@ protected:
     void NotifyParent(int code);
     // Typing with the spin's arrow keys and the character filter.
     void keyPressEvent(QKeyEvent* event) override;
+    // Enter and Escape belong to the dialog around the edit (its OK and Cancel): the edit
+    // lets them pass after its own line-edit handling.
+    static bool IsDialogKey(const QKeyEvent* event);
+    void PassDialogKey(QKeyEvent* event);
     void mousePressEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;

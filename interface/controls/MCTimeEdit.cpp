@@ -440,6 +440,10 @@ void MCTimeEdit::UpdateFromTime()
 
 void MCTimeEdit::keyPressEvent(QKeyEvent* event)
 {
+    if (IsDialogKey(event)) {
+        PassDialogKey(event);
+        return;
+    }
     const int key = event->key();
     if (key == Qt::Key_Space || key == Qt::Key_Right || key == Qt::Key_Colon || key == Qt::Key_Left) {
         m_group = key == Qt::Key_Left ? (m_group + 2) % 3 : (m_group + 1) % 3;

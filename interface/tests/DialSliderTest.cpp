@@ -8,6 +8,8 @@
 
 #include <QHBoxLayout>
 #include <QMouseEvent>
+#include <QSignalSpy>
+#include <QWheelEvent>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -180,6 +182,114 @@ TEST(SliderValueTest, AValueSetBeforeTheFirstPaintIsKept)
     slider->grab();
     EXPECT_DOUBLE_EQ(slider->GetValue(), 0.25);
     EXPECT_EQ(slider->ThumbRect().topLeft(), QPoint(4, 12));
+    MCImageMgr::GetImageMgr().RemoveImages();
+}
+
+void wheel(QWidget* widget, int delta)
+{
+    const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
+    QWheelEvent event(at, widget->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget, &event);
+}
+
+// What a control's signals said while the user worked it.
+struct Heard {
+    explicit Heard(QAbstractSlider* control)
+        : values(control, &QAbstractSlider::valueChanged), moves(control, &QAbstractSlider::sliderMoved),
+          presses(control, &QAbstractSlider::sliderPressed), releases(control, &QAbstractSlider::sliderReleased)
+    {
+    }
+    std::vector<int> Values() const
+    {
+        std::vector<int> list;
+        for (const QList<QVariant>& signal : values)
+            list.push_back(signal.at(0).toInt());
+        return list;
+    }
+    QSignalSpy values, moves, presses, releases;
+};
+
+// A drag is heard by the signals as it goes (pressed, every move, released), as well as by
+// the parent; a value the program sets is not.
+TEST(DialSliderSignalsTest, ADragIsToldToTheSignalsAndAValueSetIsNot)
+{
+    NoticeWindow window;
+    auto* dial = new MCDial(&window);
+    dial->resize(40, 40);
+    auto* slider = new MCSlider(&window);
+    slider->move(50, 0);
+    window.resize(100, 100);
+    window.show();
+    slider->grab();
+
+    Heard dialHeard(dial);
+    dial->SetValue(0.5);
+    EXPECT_TRUE(dialHeard.Values().empty()) << "set by the program";
+    mouse(dial, QEvent::MouseButtonPress, QPoint(20, 20), Qt::LeftButton);
+    mouse(dial, QEvent::MouseMove, QPoint(30, 15), Qt::LeftButton);
+    mouse(dial, QEvent::MouseMove, QPoint(35, 15), Qt::LeftButton);
+    mouse(dial, QEvent::MouseButtonRelease, QPoint(35, 15), Qt::NoButton);
+    EXPECT_EQ(dialHeard.Values(), (std::vector<int>{210, 220}));
+    EXPECT_EQ(dialHeard.moves.count(), 2);
+    EXPECT_EQ(dialHeard.presses.count(), 1);
+    EXPECT_EQ(dialHeard.releases.count(), 1);
+    EXPECT_EQ(dial->GetAngle(), 220);
+    // The double-click's reset is the user's too.
+    dial->SetStickyAngle(180, 0);
+    QTest::mouseDClick(dial, Qt::LeftButton);
+    EXPECT_EQ(dialHeard.Values(), (std::vector<int>{210, 220, 180}));
+
+    Heard sliderHeard(slider);
+    slider->SetValue(0.2);
+    EXPECT_TRUE(sliderHeard.Values().empty());
+    mouse(slider, QEvent::MouseButtonPress, QPoint(10, 1), Qt::LeftButton);
+    mouse(slider, QEvent::MouseMove, QPoint(10, 31), Qt::LeftButton);
+    mouse(slider, QEvent::MouseMove, QPoint(10, 200), Qt::LeftButton);
+    mouse(slider, QEvent::MouseButtonRelease, QPoint(10, 200), Qt::NoButton);
+    EXPECT_EQ(sliderHeard.Values(), (std::vector<int>{0, 500, 1000}));
+    EXPECT_EQ(sliderHeard.moves.count(), 3);
+    EXPECT_EQ(sliderHeard.presses.count(), 1);
+    EXPECT_EQ(sliderHeard.releases.count(), 1);
+    EXPECT_DOUBLE_EQ(slider->GetValue(), 1.0);
+    MCImageMgr::GetImageMgr().RemoveImages();
+}
+
+// The wheel steps either control one step a notch, small turns adding up, and the parent hears
+// it as a turn let go; the slider's thumb follows.
+TEST(DialSliderSignalsTest, TheWheelStepsAndTellsTheParent)
+{
+    NoticeWindow window;
+    auto* dial = new MCDial(&window);
+    plat::ui::setItemId(dial, 2100);
+    dial->resize(40, 40);
+    auto* slider = new MCSlider(&window);
+    plat::ui::setItemId(slider, 2200);
+    slider->move(50, 0);
+    window.resize(100, 100);
+    window.show();
+    slider->grab();
+
+    dial->SetValue(0.5);
+    const int angle = dial->GetAngle();
+    const int lines = QApplication::wheelScrollLines();
+    wheel(dial, 120);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dial->GetAngle(), angle + lines * dial->singleStep());
+    for (int i = 0; i < 8; ++i)
+        wheel(dial, 15);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dial->GetAngle(), angle + 2 * lines * dial->singleStep());
+    ASSERT_FALSE(window.notices.empty());
+    EXPECT_EQ(window.notices.back(), std::make_pair(2100, 0x3081));
+
+    window.notices.clear();
+    slider->SetValue(0.5);
+    wheel(slider, -120);
+    QCoreApplication::processEvents();
+    EXPECT_NEAR(slider->GetValue(), 0.5 - lines * 0.01, 1e-9);
+    EXPECT_EQ(slider->ThumbRect().topLeft(), slider->Value2XY(slider->GetValue(), true));
+    EXPECT_EQ(window.notices, (Notices{{2200, 0x3090}, {2200, 0x3091}}));
     MCImageMgr::GetImageMgr().RemoveImages();
 }
 

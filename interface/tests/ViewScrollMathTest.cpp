@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include <string>
 
 using namespace scrollmath;
@@ -94,6 +96,37 @@ TEST(ViewScrollMathTest, AForwardWheelTurnMovesTowardsTheTopEitherWayTheViewGrow
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.delta) + " lines " + std::to_string(c.lines) + (c.vertical ? " v" : " h") +
                      (c.flipped ? " flipped" : ""));
-        EXPECT_EQ(WheelScrollAmount(c.delta, c.lines, 7, 90, c.vertical, c.flipped), c.want);
+        int remainder = 0;
+        EXPECT_EQ(WheelScrollAmount(c.delta, c.lines, 7, 90, c.vertical, c.flipped, remainder), c.want);
+    }
+}
+
+// Small turns (a touchpad, a free-spinning wheel) add up to what one notch scrolls, in lines
+// and in pages alike; a turn back starts afresh.
+TEST(ViewScrollMathTest, SmallWheelTurnsAddUpAndPagesFollowTheTurn)
+{
+    struct Case {
+        int lines;
+        std::vector<int> deltas;
+        int want;  // the sum scrolled, line step 7, page step 90
+    };
+    const Case cases[] = {
+        {3, std::vector<int>(12, 10), -21},  // twelve tenths of a notch: three lines
+        {3, std::vector<int>(8, 15), -21},
+        {3, std::vector<int>(6, 20), -21},   // not a line for each
+        {3, std::vector<int>(12, -10), 21},
+        {1, std::vector<int>(24, 5), -7},
+        {-1, std::vector<int>(4, 30), -90},  // four quarters of a notch: one page
+        {-1, {15}, -11},                     // an eighth of a notch: an eighth of the page
+        {-1, {-60}, 45},
+        {3, {30, 30, -30, -30, -30, -30}, -7 + 21},  // the half line left going out is dropped
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.deltas) + " lines " + std::to_string(c.lines));
+        int remainder = 0;
+        int sum = 0;
+        for (const int delta : c.deltas)
+            sum += WheelScrollAmount(delta, c.lines, 7, 90, true, false, remainder);
+        EXPECT_EQ(sum, c.want);
     }
 }

@@ -473,10 +473,14 @@ bool MCScrollView::ScrollMouseWheel(int delta)
     if (!vertical && !m_barHorz->isEnabled())
         return false;
     const int lines = GetMouseScrollLines();
+    // What is left of earlier turns counts only along the same axis.
+    if (m_wheelVertical != vertical)
+        m_wheelRemainder = 0;
+    m_wheelVertical = vertical;
     const int d = vertical ? scrollmath::WheelScrollAmount(delta, lines, m_sizeLine.height(), m_sizePage.height(),
-                                                           true, IsFlipped())
+                                                           true, IsFlipped(), m_wheelRemainder)
                            : scrollmath::WheelScrollAmount(delta, lines, m_sizeLine.width(), m_sizePage.width(),
-                                                           false, false);
+                                                           false, false, m_wheelRemainder);
     const QPoint amount = ScrollBy(vertical ? QPoint(0, d) : QPoint(d, 0), true);
     const bool scrolled = vertical ? amount.y() != 0 : amount.x() != 0;
     if (scrolled)

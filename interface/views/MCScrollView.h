@@ -190,4 +190,7 @@ private:
     void stopAutoScroll();
     bool canStealFocus() const;
     QPoint m_ptMouse{-1, -1};
+    // The part of the wheel's turns not scrolled yet, and along which axis.
+    int m_wheelRemainder = 0;
+    bool m_wheelVertical = true;
 };

@@ -106,18 +106,25 @@ int ClampScroll(int wanted, int viewExtent, int visibleExtent, bool flipped)
     return std::clamp(wanted, 0, std::max(viewExtent - visibleExtent, 0));
 }
 
-int WheelScrollAmount(int delta, int lines, int lineStep, int pageStep, bool vertical, bool flipped)
+int WheelScrollAmount(int delta, int lines, int lineStep, int pageStep, bool vertical, bool flipped, int& remainder)
 {
-    const int n = MulDiv(-delta, lines, 120);
-    int d;
-    // Only a page-a-notch setting pages: a one-line setting turned forward gives n = -1 too,
-    // and must scroll a line like the backward turn.
-    if (lines == -1)
-        d = delta > 0 ? -std::abs(pageStep) : std::abs(pageStep);
-    else
-        d = n * std::abs(lineStep);
-    // d now runs towards larger coordinates for a backward turn; a flipped view's top
-    // lies at its larger coordinates.
+    // A turn the other way starts afresh (the remainder runs the way d does).
+    if ((remainder < 0 && delta < 0) || (remainder > 0 && delta > 0))
+        remainder = 0;
+    // d runs towards larger coordinates for a backward turn (delta < 0).
+    int d = 0;
+    if (lines == -1) {
+        const long long total = remainder - static_cast<long long>(delta) * std::abs(pageStep);
+        const long long units = total / 120;
+        remainder = static_cast<int>(total - units * 120);
+        d = static_cast<int>(units);
+    } else {
+        const long long total = remainder - static_cast<long long>(delta) * lines;
+        const long long whole = total / 120;
+        remainder = static_cast<int>(total - whole * 120);
+        d = static_cast<int>(whole) * std::abs(lineStep);
+    }
+    // A flipped view's top lies at its larger coordinates.
     return vertical && flipped ? -d : d;
 }
 

@@ -61,6 +61,10 @@ INTERFACE_API int ClampScroll(int wanted, int viewExtent, int visibleExtent, boo
 // What one turn of the wheel scrolls, in view units along its axis: delta in 120ths of a
 // notch (forward positive), lines a notch (-1: a page a notch, 0: nothing). A forward turn
 // moves towards the top of the view (the start, horizontally) whichever way the view grows.
-INTERFACE_API int WheelScrollAmount(int delta, int lines, int lineStep, int pageStep, bool vertical, bool flipped);
+// The part of a turn too small to scroll is kept in remainder (120ths of a line, or of a view
+// unit when paging) for the next turn the same way, so the fine steps of a touchpad or a
+// free-spinning wheel add up; a page is scrolled in proportion to the turn.
+INTERFACE_API int WheelScrollAmount(int delta, int lines, int lineStep, int pageStep, bool vertical, bool flipped,
+                                    int& remainder);
 
 }  // namespace scrollmath
