@@ -12,8 +12,6 @@
 #include "platform/storage/Storage.h"
 #include "sequencer/data/DCsqBase.h"
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -28,10 +26,7 @@ namespace {
 const std::string& inputPath()
 {
     static const std::string path = [] {
-        const std::filesystem::path folder =
-            std::filesystem::temp_directory_path() / ("quavix-fuzz-document-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder);
-        return (folder / "input.kvd").string();
+        return (FuzzTempFolder::Path() / "input.kvd").string();
     }();
     return path;
 }

@@ -3,6 +3,7 @@
 // The document the MIDI file fuzz targets read into: a fresh piece for every input, with the
 // sequencer's data classes registered once and the settings kept in a folder of their own.
 
+#include "fuzz/FuzzTempFolder.h"
 #include "interface/midifile/MCMidiDocument.h"
 #include "notabase/commands/MCCommandMgr.h"
 #include "notabase/performance/ECPerformance.h"
@@ -26,7 +27,7 @@ public:
     {
         static const bool done = [] {
             setenv("QUAVIX_MEDIA", "memory", 0);
-            const std::filesystem::path folder = std::filesystem::temp_directory_path() / "quavix-fuzz-settings";
+            const std::filesystem::path folder = FuzzTempFolder::Path() / "settings";
             std::filesystem::create_directories(folder);
             plat::Profile::setFolder(folder.string());
             return InitSequencer() != 0;

@@ -1,6 +1,7 @@
 // Reads any bytes as an instrument definition file: checking it, naming its voices and
 // parsing every voice must end without touching memory outside the file's text.
 
+#include "fuzz/FuzzTempFolder.h"
 #include "interface/pickers/MCInstrumentFiles.h"
 #include "interface/pickers/MCProgramTree.h"
 #include "platform/core/IniFile.h"
@@ -9,11 +10,10 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const std::string path = "/tmp/quavix-instrument-fuzz-" + std::to_string(::getpid()) + ".INI";
+    static const std::string path = (FuzzTempFolder::Path() / "instrument.INI").string();
     {
         std::ofstream file(path, std::ios::binary | std::ios::trunc);
         file.write(reinterpret_cast<const char*>(data), std::streamsize(size));

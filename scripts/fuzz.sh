@@ -2,7 +2,7 @@
 # Builds the fuzz targets with clang, libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer
 # in build-fuzz/, then runs each for the given number of seconds from its seed corpus.
 #   scripts/fuzz.sh SECONDS [TARGET...]     (targets: MidiFileFuzz RmiFileFuzz TipFileFuzz
-#   InstrumentFileFuzz DocumentFileFuzz RackMidiFileFuzz; default all)
+#   InstrumentFileFuzz DocumentFileFuzz RackMidiFileFuzz SysExFileFuzz; default all)
 # What a run finds goes to fuzz/crashes/<target>/, which the normal test run replays; new
 # inputs that widen the coverage go to build-fuzz/corpus/<target>/.
 set -euo pipefail
@@ -15,11 +15,30 @@ if [[ -z "$seconds" || ! "$seconds" =~ ^[0-9]+$ ]]; then
 fi
 shift
 targets=("$@")
-[[ ${#targets[@]} -eq 0 ]] && targets=(MidiFileFuzz RmiFileFuzz TipFileFuzz InstrumentFileFuzz DocumentFileFuzz RackMidiFileFuzz)
+# Every target fuzz/CMakeLists.txt names.
+[[ ${#targets[@]} -eq 0 ]] &&
+  read -r -a targets <<<"$(awk '/^set\(fuzz_targets/ { on = 1; sub(/^set\(fuzz_targets/, "") }
+    on { line = $0; if (sub(/\).*/, "", line)) on = 0; printf "%s ", line }' fuzz/CMakeLists.txt)"
+if [[ ${#targets[@]} -eq 0 ]]; then
+  echo "fuzz.sh: no fuzz targets found in fuzz/CMakeLists.txt" >&2
+  exit 1
+fi
 
 scripts/setup-deps.sh
-if ! command -v clang++ >/dev/null || ! ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1; then
-  apt-get install -y --no-install-recommends clang
+# clang, and its sanitizer and libFuzzer libraries, which clang only recommends.
+if ! command -v clang++ >/dev/null || ! ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 ||
+   ! ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.asan-x86_64.a >/dev/null 2>&1; then
+  SUDO=
+  if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null 2>&1; then
+      echo "fuzz.sh: clang and libclang-rt-dev are missing and this user cannot install them" >&2
+      exit 1
+    fi
+    SUDO=sudo
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends clang libclang-rt-dev
 fi
 
 export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=true

@@ -161,9 +161,12 @@ CPerformanceOptionsDlg::CPerformanceOptionsDlg(MCOpusDoc* doc, QWidget* parent)
         connect(plat::ui::item<QCheckBox>(this, id), &QCheckBox::clicked, this, [this, id] { OnSwitch(id); });
     const std::pair<int, MCTime CPerformanceOptionsDlg::*> edges[] = {
         {kPlayBegin, &CPerformanceOptionsDlg::m_playStart}, {kRecordBegin, &CPerformanceOptionsDlg::m_recordStart}};
-    for (const auto& [id, member] : edges)
+    for (const auto& edge : edges) {
+        const int id = edge.first;
+        MCTime CPerformanceOptionsDlg::* const member = edge.second;
         connect(plat::ui::item<QAbstractButton>(this, id), &QAbstractButton::clicked, this,
                 [this, id, member] { setRegionEdge(id == kPlayBegin ? kPlayStart : kRecordStart, this->*member, MCTime::TimeZero()); });
+    }
     connect(plat::ui::item<QAbstractButton>(this, kPlayEnd), &QAbstractButton::clicked, this,
             [this] { setRegionEdge(kPlayStop, m_playStop, m_end); });
     connect(plat::ui::item<QAbstractButton>(this, kRecordEnd), &QAbstractButton::clicked, this,

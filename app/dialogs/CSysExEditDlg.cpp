@@ -133,8 +133,9 @@ CSysExEditDlg::CSysExEditDlg(MCOpusDoc* doc, ECSystemMessage* element, QWidget* 
                                                    {kGMSystemOff, "GM System Off"},
                                                    {kGSReset, "GS Reset"},
                                                    {kXGSystemOn, "XG System On"}};
-    for (const auto& [command, text] : presets) {
-        QAction* action = m_presets->addAction(text);
+    for (const auto& preset : presets) {
+        const int command = preset.first;
+        QAction* action = m_presets->addAction(preset.second);
         action->setData(command);
         connect(action, &QAction::triggered, this, [this, command] { OnPreset(command); });
     }

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <limits>
 #include <mutex>
+#include <utility>
 
 namespace plat {
 
@@ -424,8 +425,11 @@ std::vector<std::string> Profile::valueNames(std::string_view section) const
     QSettings& s = m_store->open();
     std::vector<std::string> names;
     if (const std::optional<QString> group = resolveSection(s, sectionLevels(section), false)) {
+        // A file written by hand can hold names no call can reach (empty, or holding a
+        // separator): only the names that read back are listed.
         for (const QString& key : childKeys(s, *group))
-            names.push_back(key.toStdString());
+            if (std::string name = key.toStdString(); valueName(name))
+                names.push_back(std::move(name));
     }
     return names;
 }
@@ -437,7 +441,8 @@ std::vector<std::string> Profile::sectionNames(std::string_view section) const
     std::vector<std::string> names;
     if (const std::optional<QString> group = resolveSection(s, sectionLevels(section), false)) {
         for (const QString& child : childGroups(s, *group))
-            names.push_back(child.toStdString());
+            if (std::string name = child.toStdString(); valueName(name))
+                names.push_back(std::move(name));
     }
     return names;
 }

@@ -60,7 +60,9 @@ public:
                    const std::vector<uint8_t>& value);
 
     bool contains(std::string_view section, std::string_view name) const;
-    // The names of the section's values, and of its direct subsections.
+    // The names of the section's values, and of its direct subsections: those that can be
+    // read (a name that is empty or holds a separator, which only a file written by hand can
+    // have, is left out).
     std::vector<std::string> valueNames(std::string_view section) const;
     std::vector<std::string> sectionNames(std::string_view section) const;
 

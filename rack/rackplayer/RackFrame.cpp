@@ -9,6 +9,7 @@
 #include "rack/outside/plinthtune/MidiPorts.h"
 #include "rack/plinthart/GraphicCache.h"
 #include "rack/plinthart/GraphicIds.h"
+#include "rack/plinthart/PlinthProfile.h"
 #include "rack/plinthui/ControlIds.h"
 #include "rack/rackplayer/CdDeck.h"
 #include "rack/rackplayer/DeckControls.h"
@@ -51,6 +52,9 @@ constexpr int kMixerButtonLeft = 171;
 constexpr int kDeckButtonLeft = 241;
 constexpr int kDeckButtonStep = 70;
 constexpr QPoint kLogoPosition(510, 6);
+constexpr int kStrWaveEditor = 577;
+constexpr int kStrNoWaveEditor = 581;
+constexpr int kStrWaveEditorFailed = 582;
 
 // The toolbar buttons, by band: mixer, wave, MIDI, CD.
 std::array<Window*, 4>& toolbarButtons()
@@ -225,7 +229,14 @@ void runWaveEditor()
     const std::string name = wave ? wave->path : std::string();
     if (state.waveState != kDeckIdle)
         wave_Stop(state.waveDeck, true);
-    RunProgram("RunWaveEditor", name.c_str(), 1);
+    if (RunProgram("RunWaveEditor", name.c_str(), 1) != 0)
+        return;
+    plat::ui::Cursor::setShape(plat::ui::CursorShape::arrow);
+    const std::string editor = PlinthProfile::getString("Setup", "RunWaveEditor", "", 1024);
+    if (editor.empty())
+        SpfMsgBox(state.frame, kStrNoWaveEditor, PlinthProfile::path(), kStrWaveEditor, kMbOk | kMbIconExclamation);
+    else
+        SpfMsgBox(state.frame, kStrWaveEditorFailed, editor, kStrWaveEditor, kMbOk | kMbIconStop);
 }
 
 void runMidiEditor()

@@ -216,6 +216,22 @@ TEST_F(ProfileTest, ListingAndDeleting)
     EXPECT_EQ(profile.getInt("Other", "Kept"), 1);
 }
 
+// A file written by hand may hold names that no call can address: an empty one, or one
+// holding a separator. They are not listed, and what is listed reads back.
+TEST_F(ProfileTest, OnlyReadableNamesAreListed)
+{
+    writeConf("[Mixer]\n=empty\na%5Cb=1\n%5C=2\nName=Main\nVolume=3\nChannel1\\Pan=64\n"
+              "[Mixer%5CInner]\nx=1\n");
+    Profile& profile = Profile::instance();
+    std::vector<std::string> names = profile.valueNames("Mixer");
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"Name", "Volume"}));
+    for (const std::string& name : names)
+        EXPECT_TRUE(profile.getString("Mixer", name)) << name;
+    EXPECT_EQ(profile.sectionNames(""), std::vector<std::string>{"Mixer"});
+    EXPECT_EQ(profile.sectionNames("Mixer"), std::vector<std::string>{"Channel1"});
+}
+
 // A profile that cannot be written says so, and does not pretend to hold the value.
 TEST_F(ProfileTest, FailedWriteIsReported)
 {

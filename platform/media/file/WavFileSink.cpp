@@ -11,12 +11,18 @@ WavFileSink::WavFileSink(std::string path) : m_path(std::move(path)) {}
 
 int WavFileSink::open(uint32_t sampleRate, uint32_t blockFrames)
 {
-    PcmFormat format;
-    format.channels = 2;
-    format.samplesPerSec = sampleRate;
-    format.bitsPerSample = 16;
-    if (!m_writer.open(m_path, format))
-        return kErrorNotEnabled;
+    if (!m_writer.isOpen()) {
+        PcmFormat format;
+        format.channels = 2;
+        format.samplesPerSec = sampleRate;
+        format.bitsPerSample = 16;
+        if (!m_writer.open(m_path, format))
+            return kErrorNotEnabled;
+        m_sampleRate = sampleRate;
+    } else if (sampleRate != m_sampleRate) {
+        // One file has one rate.
+        return kErrorBadFormat;
+    }
     m_bytes.resize(4 * static_cast<size_t>(blockFrames));
     m_flushFrames = sampleRate;
     m_sinceFlush = 0;
@@ -51,7 +57,8 @@ int WavFileSink::write(std::span<const float> interleaved)
 
 void WavFileSink::close()
 {
-    m_writer.close();
+    // The file stays open for what plays next; a reader finds everything played so far.
+    m_writer.flush();
 }
 
 }  // namespace plat::media

@@ -11,8 +11,10 @@
 namespace plat::media {
 
 // Writes what an engine renders into a 16-bit stereo WAV file, at the pace of the media
-// clock. The file is made anew at each open; its header is brought up to date about once a
-// second of sound, so a crash leaves a readable file.
+// clock. The file is made at the first open and kept for the sink's life: each later open
+// (the engine opens its sink whenever something starts playing) adds to it, so it holds
+// everything played, one piece after the other. Its header is brought up to date about once a
+// second of sound and at each close, so a crash leaves a readable file.
 class PLATMEDIA_API WavFileSink final : public AudioSink {
 public:
     explicit WavFileSink(std::string path);
@@ -31,6 +33,7 @@ public:
 private:
     std::string m_path;
     WavFileWriter m_writer;
+    uint32_t m_sampleRate = 0;
     std::vector<uint8_t> m_bytes;
     uint32_t m_flushFrames = 0;
     uint32_t m_sinceFlush = 0;

@@ -139,6 +139,35 @@ TEST(WavFileSinkTest, RecordsTheEngineAtThePaceOfTheClockAndFlushesEachSecond)
     }
 }
 
+// The engine opens its sink each time something starts to play: the file keeps what every
+// play gave, one after the other, and is readable between them.
+TEST(WavFileSinkTest, EachPlayAddsToTheOneFile)
+{
+    TempFolder folder;
+    const std::string path = folder.file("run.wav");
+    ManualTimerService timers;
+    AudioEngine engine(timers, std::make_unique<WavFileSink>(path));
+    SineSource source;
+    size_t played = 0;
+    for (const uint32_t ms : {500u, 250u, 1000u}) {
+        ASSERT_EQ(engine.addSource(source), kOk);
+        timers.advance(ms);
+        engine.waitCaughtUp();
+        engine.removeSource(source);
+        ASSERT_FALSE(engine.isRunning());
+        const auto wav = readWav(path);
+        ASSERT_TRUE(wav);
+        EXPECT_GT(wav->frames(), played) << "after " << ms << " ms";
+        played = wav->frames();
+    }
+    // Each play rendered whole blocks of the time it was given.
+    EXPECT_EQ(played, size_t{(24000u - 24000u % 256) + (12000u - 12000u % 256) + (48000u - 48000u % 256)});
+    const auto wav = readWav(path);
+    ASSERT_TRUE(wav);
+    EXPECT_NEAR(wav->sample(0, 1), 0.25f, 1e-4);
+    EXPECT_NEAR(wav->sample(played - 1, 1), 0.25f, 1e-4);
+}
+
 TEST(WavFileSinkTest, AFileThatCannotBeMadeKeepsTheEngineStopped)
 {
     ManualTimerService timers;

@@ -222,6 +222,8 @@ QRect Window::clientRect() const
 
 QRect Window::windowRect() const
 {
+    if ((m_style & style::kChild) == 0)
+        return QRect(m_widget->frameGeometry().topLeft(), m_widget->size());
     return QRect(m_widget->mapToGlobal(QPoint(0, 0)), m_widget->size());
 }
 
@@ -230,11 +232,18 @@ void Window::move(const QRect& rect, bool repaint)
     if (!m_alive)
         return;
     QRect geometry(rect.x(), rect.y(), std::max(0, rect.width()), std::max(0, rect.height()));
-    if ((m_style & style::kChild) != 0 && m_parent) {
-        const QMargins parentMargins = m_parent->nonClientMargins();
-        geometry.translate(parentMargins.left(), parentMargins.top());
+    if ((m_style & style::kChild) != 0) {
+        if (m_parent) {
+            const QMargins parentMargins = m_parent->nonClientMargins();
+            geometry.translate(parentMargins.left(), parentMargins.top());
+        }
+        m_widget->setGeometry(geometry);
+    } else {
+        // The desktop's frame goes at the place asked for, so its title bar stays where the
+        // user can reach it; the window inside it lies below and right of it.
+        m_widget->resize(geometry.size());
+        m_widget->move(geometry.topLeft());
     }
-    m_widget->setGeometry(geometry);
     reportGeometry();
     if (repaint && m_alive)
         invalidate();

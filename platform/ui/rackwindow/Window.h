@@ -50,7 +50,8 @@ class PLATUI_API Window {
 public:
     // Makes a window of a registered class. rect is the outer rectangle, in the parent's
     // client coordinates for a child and on the screen for a top-level window; a top-level
-    // window's parent is its owner. Sends kCreateMessage (answering -1 refuses), then
+    // window's parent is its owner. A top-level window's place is that of the frame the
+    // desktop draws around it (its title bar), whose size is the desktop's and not counted. Sends kCreateMessage (answering -1 refuses), then
     // kSizeMessage and kMoveMessage, and shows it when the style asks. Answers null for an
     // unknown class, a child without a parent, or a refusal.
     static Window* create(std::string_view className, std::string_view text, uint32_t style, const QRect& rect,
@@ -95,7 +96,7 @@ public:
 
     // (0, 0, client width, client height).
     QRect clientRect() const;
-    // The outer rectangle on the screen.
+    // The outer rectangle on the screen (a top-level window's from its desktop frame's corner).
     QRect windowRect() const;
     // Moves and sizes the window (rect as in create).
     void move(const QRect& rect, bool repaint = true);

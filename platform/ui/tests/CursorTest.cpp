@@ -35,17 +35,19 @@ TEST(CursorTest, AClipRectangleKeepsThePointerAndTheReportedMovesInside)
     test::RecordingClass cls("RecTestClip");
     Window* window = Window::create(cls.name(), "", style::kVisible, QRect(100, 100, 200, 50), nullptr);
     ASSERT_NE(window, nullptr);
-    Cursor::clip(QRect(110, 100, 20, 50));
-    EXPECT_EQ(Cursor::clipped(QPoint(50, 120)), QPoint(110, 120));
+    // The client's corner on the screen: the desktop's frame lies around it.
+    const QPoint at = window->clientToScreen(QPoint(0, 0));
+    Cursor::clip(QRect(at.x() + 10, at.y(), 20, 50));
+    EXPECT_EQ(Cursor::clipped(QPoint(50, at.y() + 20)), QPoint(at.x() + 10, at.y() + 20));
     cls.received.clear();
-    QMouseEvent event(QEvent::MouseMove, QPointF(150, 10), QPointF(250, 110), Qt::NoButton, Qt::NoButton,
+    QMouseEvent event(QEvent::MouseMove, QPointF(150, 10), QPointF(at + QPoint(150, 10)), Qt::NoButton, Qt::NoButton,
                       Qt::NoModifier);
     QCoreApplication::sendEvent(window->widget(), &event);
     Cursor::clip(std::nullopt);
     EXPECT_EQ(Cursor::clipRect(), std::nullopt);
     ASSERT_EQ(cls.of(kMouseMoveMessage).size(), 1u);
     EXPECT_EQ(pointX(cls.of(kMouseMoveMessage)[0].lParam), 29);
-    EXPECT_EQ(Cursor::position(), QPoint(129, 110));
+    EXPECT_EQ(Cursor::position(), at + QPoint(29, 10));
 }
 
 }  // namespace

@@ -373,5 +373,22 @@ TEST_F(WindowTest, APopupWithADialogFrameHasItsClientAreaInsideTheFrame)
     EXPECT_TRUE(popup->widget()->isWindow());
 }
 
+// A top-level window is placed by the frame the desktop draws around it, so its title bar
+// lands where it was asked to be and never above the screen; moving it does the same.
+TEST_F(WindowTest, ATopLevelWindowIsPlacedByItsDesktopFrame)
+{
+    RecordingClass cls("RecTestPlaced");
+    Window* top = make(cls, style::kVisible, QRect(40, 50, 200, 100));
+    ASSERT_NE(top, nullptr);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(top->widget()->frameGeometry().topLeft(), QPoint(40, 50));
+    EXPECT_EQ(top->windowRect(), QRect(40, 50, 200, 100));
+    EXPECT_GE(top->clientToScreen(QPoint(0, 0)).y(), 50);
+    top->move(QRect(1, 1, 200, 100));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(top->widget()->frameGeometry().topLeft(), QPoint(1, 1));
+    EXPECT_EQ(top->windowRect().topLeft(), QPoint(1, 1));
+}
+
 }  // namespace
 }  // namespace plat::ui

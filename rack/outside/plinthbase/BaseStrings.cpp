@@ -33,7 +33,11 @@ constexpr std::pair<int, std::string_view> kStrings[] = {
     {568, "None of the dropped files could be loaded."},
     {570, "Some of the dropped files could not be loaded."},
     {576, "MIDI Editor"},
+    {577, "Wave Editor"},
     {580, "The MIDI file could not be handed to the MIDI editor."},
+    {581, "No wave editor is set up. Name the command that starts one as RunWaveEditor in the [Setup] section "
+          "of %s."},
+    {582, "The wave editor could not be started: %s"},
     {768, "Recording Stopped"},
     {770, "Writing the recording failed, and the recording was stopped. What was written is kept."},
     {1264, "Close Wave"},

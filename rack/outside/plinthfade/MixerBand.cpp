@@ -1,6 +1,8 @@
 #include "rack/outside/plinthfade/MixerBand.h"
 
 #include "rack/outside/plinthfx/StereoProcess.h"
+#include "rack/outside/plinthstore/CdStore.h"
+#include "rack/outside/plinthtune/MidiPorts.h"
 #include "rack/plinthart/GraphicCache.h"
 #include "rack/plinthart/GraphicIds.h"
 
@@ -143,8 +145,11 @@ void mix_SetLevels(MixerSource source, int gain, int balance)
     Levels& levels = mixer().levels.at(size_t(source));
     levels.gain = std::clamp(gain, 0, kFxFullGain);
     levels.balance = std::clamp(balance, -kFxMaxBalance, kFxMaxBalance);
-    if (source == MixerSource::wave)
-        aqx_SetLevels(levels.gain, levels.balance);
+    switch (source) {
+    case MixerSource::wave: aqx_SetLevels(levels.gain, levels.balance); break;
+    case MixerSource::midi: mid_SetLevels(levels.gain, levels.balance); break;
+    case MixerSource::cd: obj_SetCDLevels(levels.gain, levels.balance); break;
+    }
 }
 
 intptr_t Win_MixerBand(plat::ui::Window* window, plat::ui::MessageId message, uintptr_t wParam, intptr_t lParam)

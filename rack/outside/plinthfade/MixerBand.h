@@ -11,9 +11,9 @@ class Window;
 }
 
 // The rack's mixer band (window class GlimmerwaxMixerParent): a gain and a balance control
-// for each source of the rack (wave, MIDI, CD). The levels are the mixer's own, applied in
-// the rack's audio path: the wave source's through plinthfx on wave playback; the others are
-// read by their decks.
+// for each source of the rack (wave, MIDI, CD). Each source's levels go where it plays: the
+// wave's to plinthfx on wave playback, the MIDI's to the MIDI output (plinthtune), the CD's
+// to the CD's playing (plinthstore).
 namespace rack {
 
 inline constexpr const char* kMixerBandClass = "GlimmerwaxMixerParent";

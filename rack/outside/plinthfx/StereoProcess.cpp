@@ -13,10 +13,10 @@ std::atomic<int> g_balance = 0;
 std::atomic<int> g_bits = 16;
 
 // The factor of each side, in 1/10000.
-void sideFactors(int& left, int& right)
+void sideFactors(int gain, int balance, int& left, int& right)
 {
-    const int gain = g_gain.load();
-    const int balance = g_balance.load();
+    gain = std::clamp(gain, 0, kFxFullGain);
+    balance = std::clamp(balance, -kFxMaxBalance, kFxMaxBalance);
     left = gain * 100 * (kFxMaxBalance - std::max(balance, 0)) / kFxMaxBalance;
     right = gain * 100 * (kFxMaxBalance + std::min(balance, 0)) / kFxMaxBalance;
 }
@@ -35,11 +35,16 @@ int aqx_Status()
 
 void aqx_Process(const uint8_t* input, uint8_t* output, int frames)
 {
+    aqx_Scale(input, output, frames, g_bits.load(), g_gain.load(), g_balance.load());
+}
+
+void aqx_Scale(const uint8_t* input, uint8_t* output, int frames, int bitsPerSample, int gain, int balance)
+{
     if (frames <= 0)
         return;
     int factors[2];
-    sideFactors(factors[0], factors[1]);
-    if (g_bits.load() == 8) {
+    sideFactors(gain, balance, factors[0], factors[1]);
+    if (bitsPerSample <= 8) {
         for (int i = 0; i < frames * 2; ++i) {
             const int centred = int(input[i]) - 128;
             output[i] = uint8_t(std::clamp(128 + centred * factors[i & 1] / 10000, 0, 255));

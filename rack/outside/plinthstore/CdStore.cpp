@@ -2,6 +2,7 @@
 
 #include "rack/outside/plinthbase/BaseStrings.h"
 #include "rack/outside/plinthbase/MessageBoxes.h"
+#include "rack/outside/plinthfx/StereoProcess.h"
 #include "rack/outside/plinthstore/ObjectStore.h"
 #include "rack/outside/plinthstore/StoreRecords.h"
 
@@ -61,6 +62,8 @@ struct Playing {
     // The device's count when it opened: what it played of this track is counted from there.
     uint64_t playedAtOpen = 0;
     uint32_t poll = 0;
+    // A sector at the mixer's levels.
+    std::vector<uint8_t> scaled = std::vector<uint8_t>(kSectorBytes);
 
     ~Playing()
     {
@@ -86,6 +89,8 @@ struct Disc {
     GlobalHandle orderHandle = nullptr;
     std::unique_ptr<Playing> playing;
     CdDoorHook doorHook;
+    int gain = kFxFullGain;
+    int balance = 0;
 };
 
 Disc& disc()
@@ -239,7 +244,12 @@ void pollPlaying()
             finishPlaying(kMciFailure);
             return;
         }
-        if (p->device->write(std::span(reinterpret_cast<const uint8_t*>(samples), kSectorBytes)) != 0) {
+        std::span<const uint8_t> sector(reinterpret_cast<const uint8_t*>(samples), kSectorBytes);
+        if (d.gain != kFxFullGain || d.balance != 0) {
+            aqx_Scale(sector.data(), p->scaled.data(), int(kSectorBytes / 4), 16, d.gain, d.balance);
+            sector = p->scaled;
+        }
+        if (p->device->write(sector) != 0) {
             finishPlaying(kMciFailure);
             return;
         }
@@ -248,6 +258,38 @@ void pollPlaying()
     }
     if (p->nextSector >= p->endSector && played >= p->written)
         finishPlaying(kMciSuccessful);
+}
+
+struct TrackStart {
+    lsn_t start;
+    bool audio;
+};
+
+// Where each track of the disc begins, in order. A track begins at its index 1. One without
+// (an image's cue sheet may leave it out) is told from before the disc: it begins at its
+// index 0 when it has one, else at the start of the disc when it is the first track; any
+// other such track has no sound of its own, which stays with the track before it.
+std::vector<TrackStart> trackStarts(CdIo_t* cdio, track_t first, track_t count)
+{
+    std::vector<TrackStart> starts;
+    for (track_t number = first; number < first + count && number <= CDIO_CD_MAX_TRACKS; ++number) {
+        lsn_t start = cdio_get_track_lsn(cdio, number);
+        if (start == CDIO_INVALID_LSN)
+            continue;
+        if (start < 0) {
+            const lsn_t pregap = cdio_get_track_pregap_lsn(cdio, number);
+            if (pregap != CDIO_INVALID_LSN && pregap >= 0)
+                start = pregap;
+            else if (starts.empty())
+                start = 0;
+            else
+                continue;
+        }
+        if (!starts.empty() && start <= starts.back().start)
+            continue;
+        starts.push_back({start, cdio_get_track_format(cdio, number) == TRACK_FORMAT_AUDIO});
+    }
+    return starts;
 }
 
 int readDisc(plat::ui::Window* window, bool quiet)
@@ -273,17 +315,19 @@ int readDisc(plat::ui::Window* window, bool quiet)
     const track_t count = cdio_get_num_tracks(cdio.get());
     if (first == CDIO_INVALID_TRACK || count == CDIO_INVALID_TRACK || count == 0)
         return fail(kStrNoDisc);
-    for (track_t number = first; number < first + count && number <= CDIO_CD_MAX_TRACKS; ++number) {
-        if (cdio_get_track_format(cdio.get(), number) != TRACK_FORMAT_AUDIO)
+    const std::vector<TrackStart> starts = trackStarts(cdio.get(), first, count);
+    const lsn_t leadOut = cdio_get_track_lsn(cdio.get(), CDIO_CDROM_LEADOUT_TRACK);
+    for (size_t i = 0; i < starts.size(); ++i) {
+        if (!starts[i].audio)
             continue;
-        const lsn_t start = cdio_get_track_lsn(cdio.get(), number);
-        const lsn_t last = cdio_get_track_last_lsn(cdio.get(), number);
-        if (start == CDIO_INVALID_LSN || last == CDIO_INVALID_LSN || last < start)
+        const lsn_t start = starts[i].start;
+        const lsn_t end = i + 1 < starts.size() ? starts[i + 1].start : leadOut;
+        if (end == CDIO_INVALID_LSN || end <= start)
             continue;
         auto track = std::make_unique<CdTrackRecord>();
         track->key = d.nextKey++;
         track->firstSector = start;
-        track->sectorCount = last - start + 1;
+        track->sectorCount = end - start;
         track->lengthTenths = int32_t(int64_t(track->sectorCount) * 10 / kSectorsPerSecond);
         track->name = track->name2 = GetString(kStrTrack, 20) + plat::format(" %d", int(d.tracks.size()) + 1);
         d.tracks.push_back(std::move(track));
@@ -453,6 +497,13 @@ int obj_SetCDDoor(plat::ui::Window*, int32_t* value)
         return 0;
     *value = 0;
     return 1;
+}
+
+void obj_SetCDLevels(int gain, int balance)
+{
+    Disc& d = disc();
+    d.gain = std::clamp(gain, 0, kFxFullGain);
+    d.balance = std::clamp(balance, -kFxMaxBalance, kFxMaxBalance);
 }
 
 void obj_SaveCD()

@@ -77,6 +77,9 @@ PLINTHSTORE_API int obj_SetCDDoor(plat::ui::Window* window, int32_t* value);
 // as obj_SetCDDoor does. An empty hook puts the drive back; the one replaced is answered.
 using CdDoorHook = std::function<int(int32_t* value)>;
 PLINTHSTORE_API CdDoorHook obj_SetCDDoorHook(CdDoorHook hook);
+// The gain (0 to 100 percent) and balance (-50 left only to 50 right only) the CD's sound
+// is played at, from the next sectors on (clamped); the mixer band sets them.
+PLINTHSTORE_API void obj_SetCDLevels(int gain, int balance);
 // Stores the disc's title, artist, play order and track names.
 PLINTHSTORE_API void obj_SaveCD();
 PLINTHSTORE_API CdPlayObject* obj_GetCDPlayObject();

@@ -32,4 +32,13 @@ PLINTHTUNE_API int mid_SendLong(std::span<const uint8_t> bytes);
 PLINTHTUNE_API bool mid_IsInOpen();
 PLINTHTUNE_API bool mid_IsOutOpen();
 
+// The gain (0 to 100 percent) and balance (-50 left only to 50 right only) of everything the
+// output plays, the files and the feed-through (clamped); the mixer band sets them. A MIDI
+// device has no level of its own, so they act on each channel's volume (controller 7, scaled
+// so that the sound's amplitude follows the gain: a device's loudness goes with the square of
+// the volume) and pan (controller 10, moved toward the side the balance leans to). What is
+// sent keeps them: a volume or pan that passes out is adjusted, a device set back by a reset
+// message gets them again, and a change is sent to every channel at once.
+PLINTHTUNE_API void mid_SetLevels(int gain, int balance);
+
 }  // namespace rack

@@ -1,3 +1,4 @@
+#include "rack/outside/plinthfade/MixerBand.h"
 #include "rack/outside/plinthstore/CdStore.h"
 #include "rack/plinthui/ControlIds.h"
 #include "rack/rackplayer/CdDeck.h"
@@ -95,6 +96,32 @@ TEST_F(CdDeckTest, ATrackArrivesSampleForSampleThenTheNextPlaysAndWithoutLoopThe
     expected.insert(expected.end(), third.begin(), third.end());
     ASSERT_EQ(wave.heard.size(), expected.size());
     EXPECT_TRUE(wave.heard == expected);
+}
+
+// The mixer band's CD row sets the level of what the deck plays: half the gain, balance
+// right over, leaves the left side silent and the right at half.
+TEST_F(CdDeckTest, TheMixersCdLevelsActOnWhatTheDeckPlays)
+{
+    rackState().cdLoop = false;
+    mix_SetLevels(MixerSource::cd, 50, 50);
+    command(kSlotPrevious, kNotifyRepeat);
+    EXPECT_EQ(cdDeckState().position, 2);
+    command(kSlotPlay);
+    ASSERT_EQ(rackState().cdState, kDeckPlaying);
+    playOut();
+    mix_SetLevels(MixerSource::cd, 100, 0);
+    const std::vector<uint8_t> track = m_image.track(2);
+    ASSERT_EQ(wave.heard.size(), track.size());
+    size_t louder = 0;
+    for (size_t at = 0; at + 4 <= track.size(); at += 4) {
+        const auto sample = [](const std::vector<uint8_t>& bytes, size_t i) {
+            return int16_t(uint16_t(bytes[i] | bytes[i + 1] << 8));
+        };
+        ASSERT_EQ(sample(wave.heard, at), 0) << at;
+        ASSERT_EQ(sample(wave.heard, at + 2), sample(track, at + 2) / 2) << at;
+        louder += std::abs(sample(track, at + 2)) > 1000 ? 1 : 0;
+    }
+    EXPECT_GT(louder, track.size() / 8);
 }
 
 TEST_F(CdDeckTest, WithTheLoopTheLastTrackWrapsToTheFirst)

@@ -1,3 +1,4 @@
+#include "rack/outside/plinthfade/MixerBand.h"
 #include "rack/outside/plinthstore/ObjectStore.h"
 #include "rack/outside/plinthstore/tests/StoreTestFiles.h"
 #include "rack/outside/plinthtune/MidiPlayer.h"
@@ -12,6 +13,9 @@
 #include "platform/ui/rackwindow/Window.h"
 
 #include <gtest/gtest.h>
+
+#include <array>
+#include <utility>
 
 namespace rack {
 namespace {
@@ -107,6 +111,59 @@ TEST_F(MidiDeckTest, TheTempoIsDraggedOverItsPositionsAndAPlayStartShowsItNormal
     run(1000);
     ASSERT_TRUE(mid_PickupBitty(-1, after));
     EXPECT_EQ(after.positionMs - before.positionMs, 1000);
+}
+
+// The mixer band's MIDI row sets the level of what the deck plays: each note sounds at the
+// volume and pan the levels make of the channel's, and a change while playing reaches every
+// channel at once.
+TEST_F(MidiDeckTest, TheMixersMidiLevelsActOnWhatTheDeckPlays)
+{
+    mix_SetLevels(MixerSource::midi, 0, -50);
+    take(makeSong("levels.mid", 3));
+    command(kSlotPlay);
+    ASSERT_TRUE(mid_IsOutOpen());
+    // What each note-on found on its channel, in order: (volume, pan).
+    size_t seen = 0;
+    std::array<int, 16> volume;
+    std::array<int, 16> pan;
+    volume.fill(100);
+    pan.fill(64);
+    const auto notesSince = [&] {
+        std::vector<std::pair<int, int>> found;
+        const auto& played = memory().midiOut(0).played();
+        for (; seen < played.size(); ++seen) {
+            const std::vector<uint8_t>& bytes = played[seen].bytes;
+            if (bytes.size() != 3)
+                continue;
+            const size_t channel = bytes[0] & 0x0F;
+            if ((bytes[0] & 0xF0) == 0xB0 && bytes[1] == 7)
+                volume[channel] = bytes[2];
+            else if ((bytes[0] & 0xF0) == 0xB0 && bytes[1] == 10)
+                pan[channel] = bytes[2];
+            else if ((bytes[0] & 0xF0) == 0x90 && bytes[2] > 0)
+                found.emplace_back(volume[channel], pan[channel]);
+        }
+        return found;
+    };
+    run(900);
+    const struct {
+        int gain;
+        int balance;
+        std::pair<int, int> heard;
+    } steps[] = {{0, -50, {0, 0}}, {50, 25, {71, 96}}, {100, 0, {100, 64}}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.gain);
+        mix_SetLevels(MixerSource::midi, step.gain, step.balance);
+        run(900);
+        const std::vector<std::pair<int, int>> found = notesSince();
+        ASSERT_FALSE(found.empty());
+        // The chord struck at the start on channels 1 and 10 sounds at the new levels too.
+        for (size_t channel : {size_t(0), size_t(9)})
+            EXPECT_EQ(std::make_pair(volume[channel], pan[channel]), step.heard) << channel;
+        for (const auto& heard : found)
+            EXPECT_EQ(heard, step.heard);
+    }
+    command(kSlotStop);
 }
 
 TEST_F(MidiDeckTest, WithTheLoopOffTheEndOfTheLastFileLeavesTheDeckIdleWithTheOutputClosed)

@@ -16,6 +16,7 @@
 #include "platform/ui/rackwindow/Window.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QComboBox>
@@ -228,6 +229,35 @@ TEST_F(RackFrameTest, LoopsOnTopAndLocationAreKeptInTheProfile)
     EXPECT_EQ(PlinthProfile::getString("Stereo", "MidiLoop", "", 10), "On");
 }
 
+// The stored place is that of the desktop's frame, title bar included: the window inside
+// it lies below and right of it, so a place at the screen's corner keeps the title bar on it.
+TEST_F(RackFrameTest, TheStoredPlaceIsWhereTheTitleBarGoes)
+{
+    const struct {
+        const char* stored;
+        QPoint frame;
+    } cases[] = {{"X", QPoint(1, 1)}, {"120 80", QPoint(120, 80)}, {"40 300", QPoint(40, 300)}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        PlinthProfile::setString("Stereo", "WindowLocation", c.stored);
+        Window* frame = start();
+        QCoreApplication::processEvents();
+        const QWidget* widget = frame->widget();
+        EXPECT_EQ(widget->frameGeometry().topLeft(), c.frame);
+        EXPECT_EQ(frame->windowRect().topLeft(), c.frame);
+        EXPECT_GE(widget->geometry().top(), c.frame.y());
+        EXPECT_GE(widget->geometry().left(), c.frame.x());
+        // Moving the frame stores the frame's place, which brings it back there.
+        frame->move(QRect(c.frame + QPoint(30, 20), frame->windowRect().size()));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(widget->frameGeometry().topLeft(), c.frame + QPoint(30, 20));
+        const QPoint moved = c.frame + QPoint(30, 20);
+        EXPECT_EQ(PlinthProfile::getString("Stereo", "WindowLocation", "", 32),
+                  std::to_string(moved.x()) + " " + std::to_string(moved.y()));
+        stop();
+    }
+}
+
 TEST_F(RackFrameTest, TheFrameBearsItsTitleAndAPlaceOffEveryScreenComesBackOnOne)
 {
     PlinthProfile::setString("Stereo", "WindowLocation", "5000 -4000");
@@ -364,6 +394,38 @@ TEST_F(RackFrameTest, NamedFilesOpenByTheirKindAndBusyDecksRefuseThem)
     EXPECT_EQ(obj_GetWaveCount(), 1);
     EXPECT_EQ(GlobalAtoms::count(), 0u);
     std::remove(pipe.c_str());
+}
+
+// Edit > Wave Editor says why nothing starts: none is set up (and where to set one up), or
+// the one set up does not start.
+TEST_F(RackFrameTest, AWaveEditorThatIsNotSetUpOrDoesNotStartIsSaid)
+{
+    std::vector<std::vector<std::string>> started;
+    bool starts = false;
+    SetProgramStarter([&started, &starts](const std::vector<std::string>& argv) {
+        started.push_back(argv);
+        return starts;
+    });
+    start();
+    command(kCmdWaveEditor);
+    EXPECT_TRUE(started.empty());
+    ASSERT_EQ(prompts.size(), 1u);
+    EXPECT_EQ(prompts[0].caption, "Wave Editor");
+    EXPECT_NE(prompts[0].text.find("No wave editor is set up"), std::string::npos) << prompts[0].text;
+    EXPECT_NE(prompts[0].text.find("RunWaveEditor"), std::string::npos) << prompts[0].text;
+    EXPECT_NE(prompts[0].text.find(PlinthProfile::path()), std::string::npos) << prompts[0].text;
+
+    PlinthProfile::setString("Setup", "RunWaveEditor", "missing-wave-editor --edit");
+    command(kCmdWaveEditor);
+    ASSERT_EQ(started.size(), 1u);
+    ASSERT_EQ(prompts.size(), 2u);
+    EXPECT_NE(prompts[1].text.find("could not be started: missing-wave-editor --edit"), std::string::npos)
+        << prompts[1].text;
+
+    starts = true;
+    command(kCmdWaveEditor);
+    EXPECT_EQ(started.size(), 2u);
+    EXPECT_EQ(prompts.size(), 2u);
 }
 
 TEST_F(RackFrameTest, AFileOnTheCommandLineOpensOnceTheFrameExistsAndTheExitCommandRunsAtTheEnd)

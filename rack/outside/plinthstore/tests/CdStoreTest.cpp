@@ -104,5 +104,54 @@ TEST_F(CdStoreTest, AnAudioImageGivesItsTrackAndPlayOrder)
     EXPECT_EQ(obj_GetCDPlayObject()->order, nullptr);
 }
 
+// A cue sheet may leave out a track's index 1: the track is then placed by its index 0, or
+// at the disc's start when it is the first, never before the disc; a later track with
+// neither leaves its sound to the track before it.
+TEST_F(CdStoreTest, ATrackWithoutItsIndexOneIsPlacedOnTheDisc)
+{
+    struct Track {
+        int32_t first;
+        int32_t count;
+        int32_t tenths;
+    };
+    const struct {
+        const char* what;
+        const char* cue;
+        std::vector<Track> tracks;
+    } cases[] = {
+        {"no index at all on the first track",
+         "  TRACK 01 AUDIO\n  TRACK 02 AUDIO\n    INDEX 01 00:03:00\n",
+         {{0, 225, 30}, {225, 75, 10}}},
+        {"only an index 0 on the first track",
+         "  TRACK 01 AUDIO\n    INDEX 00 00:00:00\n  TRACK 02 AUDIO\n    INDEX 01 00:03:00\n",
+         {{0, 225, 30}, {225, 75, 10}}},
+        {"no index on a middle track",
+         "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n  TRACK 03 AUDIO\n    INDEX 01 00:03:00\n",
+         {{0, 225, 30}, {225, 75, 10}}},
+        {"only an index 0 on a middle track",
+         "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    INDEX 00 00:02:00\n"
+         "  TRACK 03 AUDIO\n    INDEX 01 00:03:00\n",
+         {{0, 150, 20}, {150, 75, 10}, {225, 75, 10}}},
+        {"every index 1 there",
+         "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n    INDEX 01 00:03:00\n",
+         {{0, 225, 30}, {225, 75, 10}}},
+    };
+    std::ofstream(m_folder / "disc.bin", std::ios::binary) << std::string(2352 * 300, '\0');
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::ofstream(m_folder / "disc.cue") << "FILE \"disc.bin\" BINARY\n" << c.cue;
+        obj_SetCDSource((m_folder / "disc.cue").string());
+        ASSERT_EQ(obj_LoadCD(nullptr), int(c.tracks.size()));
+        for (size_t i = 0; i < c.tracks.size(); ++i) {
+            const CdTrackRecord* track = obj_GetCD(0, int(i));
+            ASSERT_NE(track, nullptr);
+            EXPECT_EQ(track->firstSector, c.tracks[i].first) << "track " << i + 1;
+            EXPECT_EQ(track->sectorCount, c.tracks[i].count) << "track " << i + 1;
+            EXPECT_EQ(track->lengthTenths, c.tracks[i].tenths) << "track " << i + 1;
+        }
+        EXPECT_TRUE(prompts.empty());
+    }
+}
+
 }  // namespace
 }  // namespace rack

@@ -11,9 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <utility>
 
 #include <unistd.h>
 
@@ -186,6 +189,66 @@ TEST_F(MidiPlayerTest, StoppingReleasesEveryNoteStillSounding)
     for (const MemoryMidiOut::Played& played : out().played())
         sent.push_back(played.bytes);
     EXPECT_EQ(sent, (std::vector<std::vector<uint8_t>>{{0x80, 60, 0}, {0xB0, 64, 0}}));
+}
+
+// The mixer's levels act on each channel's volume and pan as the output sends them: the
+// file's own are adjusted, a device reset in the file gets the levels again, and levels set
+// back to neutral give every channel the volume and pan the file gave it.
+TEST_F(MidiPlayerTest, TheLevelsAdjustVolumeAndPanOfEveryChannel)
+{
+    // GM System On, then channel 1 at volume 80 and pan 30 and a note.
+    std::vector<uint8_t> events = {0x00, 0xF0, 5, 0x7E, 0x7F, 0x09, 0x01, 0xF7, 0x00, 0xB0, 7, 80, 0x00, 0xB0, 10, 30,
+                                   0x00, 0x90, 60, 100, 0x60, 0x80, 60, 0, 0x00, 0xFF, 0x2F, 0x00};
+    std::vector<uint8_t> smf = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k'};
+    putBe(smf, uint32_t(events.size()), 4);
+    smf.insert(smf.end(), events.begin(), events.end());
+    write(smf);
+
+    // What the output holds for each channel: (volume, pan), from when it opened.
+    const auto state = [this](size_t from = 0) {
+        std::array<std::pair<int, int>, 16> channels;
+        channels.fill({100, 64});
+        const auto& played = out().played();
+        for (size_t i = from; i < played.size(); ++i) {
+            const std::vector<uint8_t>& bytes = played[i].bytes;
+            if (bytes.size() == 3 && (bytes[0] & 0xF0) == 0xB0 && bytes[1] == 7)
+                channels[bytes[0] & 0x0F].first = bytes[2];
+            if (bytes.size() == 3 && (bytes[0] & 0xF0) == 0xB0 && bytes[1] == 10)
+                channels[bytes[0] & 0x0F].second = bytes[2];
+        }
+        return channels;
+    };
+    mid_SetLevels(25, 50);
+    EXPECT_EQ(state()[3], std::make_pair(50, 127));
+    out().clearPlayed();
+    ASSERT_EQ(mid_Play(m_deck, m_path.c_str(), 0, 0, 1, 161), 1);
+    advance(600);
+    // After the reset, every channel got the levels again; the file's channel its own, adjusted.
+    const auto& played = out().played();
+    const auto reset = std::find_if(played.begin(), played.end(),
+                                    [](const MemoryMidiOut::Played& p) { return p.bytes.size() == 6; });
+    ASSERT_NE(reset, played.end());
+    const size_t afterResetAt = size_t(reset - played.begin()) + 1;
+    const std::array<std::pair<int, int>, 16> afterReset = state(afterResetAt);
+    EXPECT_EQ(afterReset[3], std::make_pair(50, 127));
+    EXPECT_EQ(afterReset[0], std::make_pair(40, 127));
+
+    // A reset while the levels are neutral changes nothing more; neutral levels give the file's.
+    mid_SetLevels(100, 0);
+    const std::array<std::pair<int, int>, 16> neutral = state(afterResetAt);
+    EXPECT_EQ(neutral[0], std::make_pair(80, 30));
+    EXPECT_EQ(neutral[3], std::make_pair(100, 64));
+    out().clearPlayed();
+    mid_SetLevels(100, 0);
+    ASSERT_TRUE(mid_SendLong(std::vector<uint8_t>{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}));
+    EXPECT_EQ(out().played().size(), 1u);
+    // Balance left over keeps the left; gain and balance are held to their ranges.
+    mid_SetLevels(400, -80);
+    ASSERT_TRUE(mid_SendShort(0xB0 | 10 << 8 | 100 << 16));
+    ASSERT_TRUE(mid_SendShort(0xB1 | 7 << 8 | 127 << 16));
+    EXPECT_EQ(state()[0], std::make_pair(100, 0));
+    EXPECT_EQ(state()[1], std::make_pair(127, 0));
+    mid_SetLevels(100, 0);
 }
 
 TEST_F(MidiPlayerTest, WithoutAnOutputOrWithADamagedFileNothingPlays)
