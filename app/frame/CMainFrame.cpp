@@ -52,6 +52,7 @@
 #include "platform/core/Trace.h"
 #include "platform/core/UserPrompt.h"
 #include "platform/ui/command/CommandActions.h"
+#include "platform/ui/command/CommandRouter.h"
 #include "platform/ui/dialog/ModalHooks.h"
 #include "interface/controls/MCTimeSource.h"
 #include "platform/ui/timer/UiTimers.h"
@@ -124,6 +125,11 @@ CMainFrame::CMainFrame(plat::ui::CommandActions& actions, MCOpusTemplate& docTem
 CMainFrame::~CMainFrame()
 {
     qApp->removeEventFilter(this);
+    if (m_router) {
+        for (const auto link : {plat::ui::CommandRouter::Link::activeView, plat::ui::CommandRouter::Link::document,
+                                plat::ui::CommandRouter::Link::childFrame, plat::ui::CommandRouter::Link::mainFrame})
+            m_router->setTarget(link, nullptr);
+    }
     MCTimeSource::SetActiveProvider(nullptr);
     if (m_autoNewTimer)
         plat::ui::UiTimers::kill(m_autoNewTimer);
@@ -142,6 +148,28 @@ CMainFrame::~CMainFrame()
 MCOpusDoc* CMainFrame::ActiveDocument()
 {
     return MCOpusDoc::GetActiveDoc();
+}
+
+void CMainFrame::LinkCommandRouter(plat::ui::CommandRouter& router)
+{
+    using Link = plat::ui::CommandRouter::Link;
+    m_router = &router;
+    router.setLink(Link::activeView, [this]() -> plat::ui::CommandTarget* {
+        const MCOpusWnd* frame = ActiveChildFrame();
+        return frame ? dynamic_cast<plat::ui::CommandTarget*>(frame->widget()) : nullptr;
+    });
+    router.setLink(Link::document, [this]() -> plat::ui::CommandTarget* {
+        const MCOpusWnd* frame = ActiveChildFrame();
+        return frame ? frame->GetDocument() : nullptr;
+    });
+    router.setLink(Link::childFrame, [this]() -> plat::ui::CommandTarget* { return ActiveChildFrame(); });
+    router.setTarget(Link::mainFrame, this);
+}
+
+MCOpusWnd* CMainFrame::ActiveChildFrame() const
+{
+    // The current child stays current while a dialog or another program has the focus.
+    return m_client ? dynamic_cast<MCOpusWnd*>(m_client->currentSubWindow()) : nullptr;
 }
 
 MCToolWnd* CMainFrame::ToolWindow(int index) const

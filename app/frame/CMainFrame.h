@@ -27,8 +27,10 @@ class MCOpusTemplate;
 class MCPalette;
 class QToolBar;
 class SCBase;
+class MCOpusWnd;
 namespace plat::ui {
 class CommandActions;
+class CommandRouter;
 }
 
 // The main window of the program: the MDI area with its background, the four toolbars, the
@@ -100,6 +102,13 @@ public:
     bool onCommand(uint32_t id) override;
     bool onUpdateCommand(uint32_t id, plat::ui::CommandState& state) override;
 
+    // Links router's view, document, child frame and main frame to this frame: a command goes
+    // to the active child frame's view, its document and the child frame before the frame.
+    // The links go with the frame.
+    void LinkCommandRouter(plat::ui::CommandRouter& router);
+    // The child frame the user works in, or null.
+    MCOpusWnd* ActiveChildFrame() const;
+
     CHotKeyTable& HotKeys() { return m_hotKeys; }
     CClientWnd* Client() const { return m_client; }
     QToolBar* ToolBar(int index) const { return m_toolBars[static_cast<size_t>(index)]; }
@@ -165,4 +174,5 @@ private:
     CSilentPlaybackNotice m_silentNotice;
     std::unique_ptr<MCPalette> m_palette;
     std::function<void(const std::string& path)> m_openFile;
+    plat::ui::CommandRouter* m_router = nullptr;
 };

@@ -234,7 +234,7 @@ bool CMainApp::InitInstance()
         m_docManager->OpenTemplate(path.c_str());
         UpdateBugReportDocuments();
     });
-    m_router.setTarget(plat::ui::CommandRouter::Link::mainFrame, m_frame.get());
+    m_frame->LinkCommandRouter(m_router);
     m_router.setTarget(plat::ui::CommandRouter::Link::application, this);
     MCHotKey::SetCommandSender([this](uint16_t command) { m_router.execute(command); });
     MCOpusTemplate::SetCommandRouter([this](uint32_t id) { m_router.execute(id); });

@@ -14,6 +14,8 @@
 #include "notabase/model/EventTypes.h"
 #include "notabase/score/ECTrack.h"
 #include "notabase/commands/CommandIds.h"
+#include "notabase/commands/ConfigureRemove.h"
+#include "notabase/commands/MCCommandMgr.h"
 #include "notabase/layers/LCBase.h"
 #include "notabase/performance/ECPerformance.h"
 #include "notabase/prefs/Preferences.h"
@@ -904,4 +906,74 @@ int MCOpusDoc::OnUpdateEditRedo(std::string& text) const
     const int enabled = m_performance ? m_performance->GetRedoString(name, -1) : 0;
     text = plat::format("Redo %s\tCtrl+Y", name.c_str());
     return enabled ? 1 : 0;
+}
+
+void MCOpusDoc::OnEditClear()
+{
+    if (!m_performance)
+        return;
+    MCCommandList commands;
+    if (!ConfigureRemove(&m_selection, commands))
+        return;
+    MCCommandMgr::BeginUndo(m_performance, "Delete");
+    commands.SetSynchronous(1);
+    commands.Apply(m_performance);
+    MCCommandMgr::EndUndo(m_performance);
+}
+
+int MCOpusDoc::OnUpdateEditClear() const
+{
+    return m_performance && !m_selection.IsEmpty() ? 1 : 0;
+}
+
+void MCOpusDoc::OnEditCut()
+{
+    if (!m_performance)
+        return;
+    MCCommandList commands;
+    if (!ConfigureRemove(&m_selection, commands))
+        return;
+    OnEditCopy();
+    MCCommandMgr::BeginUndo(m_performance, "Cut");
+    commands.SetSynchronous(1);
+    commands.Apply(m_performance);
+    MCCommandMgr::EndUndo(m_performance);
+}
+
+int MCOpusDoc::OnUpdateEditCut() const
+{
+    return OnUpdateEditClear();
+}
+
+bool MCOpusDoc::onCommand(uint32_t id)
+{
+    switch (id) {
+    case kEditUndo: OnEditUndo(); return true;
+    case kEditRedo: OnEditRedo(); return true;
+    case kEditCut: OnEditCut(); return true;
+    case kEditCopy: OnEditCopy(); return true;
+    case kEditPaste: OnEditPaste(); return true;
+    case kEditClear: OnEditClear(); return true;
+    default: return false;
+    }
+}
+
+bool MCOpusDoc::onUpdateCommand(uint32_t id, plat::ui::CommandState& state)
+{
+    std::string text;
+    switch (id) {
+    case kEditUndo:
+        state.enabled = OnUpdateEditUndo(text) != 0;
+        state.text = text;
+        return true;
+    case kEditRedo:
+        state.enabled = OnUpdateEditRedo(text) != 0;
+        state.text = text;
+        return true;
+    case kEditCut: state.enabled = OnUpdateEditCut() != 0; return true;
+    case kEditCopy: state.enabled = OnUpdateEditCopy() != 0; return true;
+    case kEditPaste: state.enabled = OnUpdateEditPaste() != 0; return true;
+    case kEditClear: state.enabled = OnUpdateEditClear() != 0; return true;
+    default: return false;
+    }
 }

@@ -6,6 +6,7 @@
 #include "notabase/model/MCEventList.h"
 #include "platform/core/CallbackList.h"
 #include "platform/core/UserPrompt.h"
+#include "platform/ui/command/CommandTarget.h"
 #include "platform/storage/Storage.h"
 #include "sequencer/states/SCPerform.h"
 #include "sequencer/transport/CSequence.h"
@@ -39,7 +40,7 @@ class MemoryStream;
 //
 // Threads: everything runs on the main thread, except the freeing of a closed performance,
 // which runs on a worker thread of its own.
-class INTERFACE_API MCOpusDoc : public plat::Object {
+class INTERFACE_API MCOpusDoc : public plat::Object, public plat::ui::CommandTarget {
     PLAT_DECLARE_DYNCREATE(MCOpusDoc)
 public:
     // The readers and the writer of MIDI files, which live above the document. A reader gets
@@ -151,6 +152,18 @@ public:
     // Whether there is something to undo (redo), and the menu text naming it.
     int OnUpdateEditUndo(std::string& text) const;
     int OnUpdateEditRedo(std::string& text) const;
+    // Delete takes the selection out of the piece as one undo step; Cut copies it first.
+    void OnEditClear();
+    int OnUpdateEditClear() const;
+    void OnEditCut();
+    int OnUpdateEditCut() const;
+
+    // The Edit commands (undo, redo, cut, copy, paste, delete) as the command router brings
+    // them to the active document.
+    static constexpr uint32_t kEditClear = 57632, kEditCopy = 57634, kEditCut = 57635, kEditPaste = 57637,
+                              kEditUndo = 57643, kEditRedo = 57644;
+    bool onCommand(uint32_t id) override;
+    bool onUpdateCommand(uint32_t id, plat::ui::CommandState& state) override;
 
 private:
     // The sequence's record in the archive.

@@ -4,6 +4,7 @@
 
 #include "platform/core/Object.h"
 #include "platform/core/WindowPlacement.h"
+#include "platform/ui/command/CommandTarget.h"
 
 #include <QEvent>
 #include <QMdiSubWindow>
@@ -23,7 +24,7 @@ class QMenu;
 // The view is a widget made from the view plug-in's class; on the frame's first activation
 // every widget in it gets InitialUpdateEvent(), after which the view finds its document
 // through FrameOf().
-class INTERFACE_API MCOpusWnd : public QMdiSubWindow, public plat::Object {
+class INTERFACE_API MCOpusWnd : public QMdiSubWindow, public plat::Object, public plat::ui::CommandTarget {
     PLAT_DECLARE_DYNCREATE(MCOpusWnd)
 public:
     // The event a view gets once, when its frame is first activated.
@@ -60,6 +61,11 @@ public:
     // Saves the settings when the frame was ever activated; the template calls it before the
     // frame goes.
     void OnDestroy();
+
+    // The frame's link of the command route, after its view and its document: the frame class
+    // of a view plug-in may handle commands of its own; this one handles none.
+    bool onCommand(uint32_t) override { return false; }
+    bool onUpdateCommand(uint32_t, plat::ui::CommandState&) override { return false; }
 
     void SetTemplate(MCOpusTemplate* owner) { m_template = owner; }
     MCOpusTemplate* GetTemplate() const { return m_template; }
