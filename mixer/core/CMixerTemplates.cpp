@@ -114,9 +114,10 @@ void master(QWidget* form, bool mini)
     presets->addStretch();
     tempo->addLayout(presets);
     auto* midi = new QHBoxLayout;
+    midi->setSpacing(6);
     midi->addWidget(button(form, 5191, "THRU"));
-    midi->addStretch();
     midi->addWidget(button(form, 5190, "LIGHT"));
+    midi->addStretch();
     tempo->addLayout(midi);
     tempo->addStretch();
     row->addLayout(tempo);

@@ -57,7 +57,7 @@ QImage lampButton(int scale, bool pressed, const QColor& panel, const QColor& in
 {
     constexpr int w = 18;
     constexpr int h = 14;
-    return InterfaceImages::Paint(w, h, scale, false, [&](QPainter& p) {
+    return InterfaceImages::Paint(w, h, scale, true, [&](QPainter& p) {
         p.fillRect(QRect(0, 0, w, h), kFace);
         keyedEdge(p, w, h, pressed);
         const QRect inside(3, 3, w - 6, h - 6);
@@ -102,7 +102,7 @@ const QColor kDarkInk(150, 152, 156);
 // A face of its own colours (no key colours): the buttons a mask makes transparent.
 QImage plainButton(int w, int h, int scale, bool pressed, const std::function<void(QPainter&, const QRectF&)>& sign)
 {
-    return InterfaceImages::Paint(w, h, scale, false, [&](QPainter& p) {
+    return InterfaceImages::Paint(w, h, scale, true, [&](QPainter& p) {
         // The transparent colour of these buttons is the face key: the button's face shows there.
         p.fillRect(QRect(0, 0, w, h), kFace);
         const QColor light(250, 250, 250);
@@ -181,20 +181,31 @@ QImage paintThumb(int w, int h, int scale, bool upright)
     });
 }
 
-// A knob seen from above: a dark cap with a light rim on the face key.
+// A knob seen from above: a cap in the face colour, lit from the top left, on the face key,
+// with a ring of marks from the least to the most value.
 QImage paintKnob(int scale)
 {
     constexpr int size = 24;
-    return InterfaceImages::Paint(size, size, scale, false, [](QPainter& p) {
+    return InterfaceImages::Paint(size, size, scale, true, [](QPainter& p) {
         p.fillRect(QRect(0, 0, size, size), kFace);
-        p.setRenderHint(QPainter::Antialiasing, false);
         p.setPen(Qt::NoPen);
-        p.setBrush(QColor(150, 150, 154));
-        p.drawEllipse(QRect(1, 1, 22, 22));
-        p.setBrush(QColor(70, 72, 78));
+        p.setBrush(QColor(Qt::black));
         p.drawEllipse(QRect(3, 3, 18, 18));
-        p.setBrush(QColor(92, 94, 100));
+        p.setBrush(kLight);
+        p.drawEllipse(QRect(3, 3, 17, 17));
+        p.setBrush(kShade);
+        p.drawEllipse(QRect(4, 4, 16, 16));
+        p.setBrush(kFace);
         p.drawEllipse(QRect(5, 5, 14, 14));
+        // Marks at 30, 180 and 330 degrees, counted clockwise from straight down.
+        p.setPen(kShade);
+        for (const double degrees : {30.0, 105.0, 180.0, 255.0, 330.0}) {
+            const double theta = (270.0 - degrees) / 57.29577951;
+            const QPointF centre(12.0, 12.0);
+            const QPointF inner = centre + QPointF(std::cos(theta) * 10.0, -std::sin(theta) * 10.0);
+            const QPointF outer = centre + QPointF(std::cos(theta) * 11.5, -std::sin(theta) * 11.5);
+            p.drawLine(inner, outer);
+        }
     });
 }
 
@@ -222,7 +233,7 @@ std::vector<ImageResources::Entry> entries()
     });
     // The master section.
     both("THRU", [](int scale, bool on) {
-        return InterfaceImages::Paint(34, 14, scale, false, [on](QPainter& p) {
+        return InterfaceImages::Paint(34, 14, scale, true, [on](QPainter& p) {
             p.fillRect(QRect(0, 0, 34, 14), kFace);
             keyedEdge(p, 34, 14, on);
             p.fillRect(QRect(3, 3, 28, 8), on ? QColor(90, 180, 255) : kDark);
@@ -233,7 +244,7 @@ std::vector<ImageResources::Entry> entries()
         });
     });
     both("LIGHT", [](int scale, bool on) {
-        return InterfaceImages::Paint(24, 14, scale, false, [on](QPainter& p) {
+        return InterfaceImages::Paint(24, 14, scale, true, [on](QPainter& p) {
             p.fillRect(QRect(0, 0, 24, 14), kFace);
             keyedEdge(p, 24, 14, true);
             p.fillRect(QRect(2, 2, 20, 10), on ? QColor(255, 70, 50) : QColor(80, 26, 24));

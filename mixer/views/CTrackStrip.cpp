@@ -91,6 +91,9 @@ void CTrackStrip::CreateControls()
     m_name->SubclassStaticEdit(kName, this);
     m_name->SetEditEnabled(false);
     m_name->setAlignment(Qt::AlignCenter);
+    // The name fits the strip; a long one is cut, not widening it.
+    m_name->setMinimumWidth(0);
+    m_name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     m_name->setAccessibleName(tr("Track name"));
     m_state = new CTrackState(this);
     m_state->SubclassTrackState(kState, this);
