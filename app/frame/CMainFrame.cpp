@@ -33,6 +33,7 @@
 #include "interface/document/MCOpusWnd.h"
 #include "interface/document/SCEffect.h"
 #include "interface/document/SCHotKey.h"
+#include "interface/views/MCToolWnd.h"
 #include "notabase/performance/ECPerformance.h"
 #include "notabase/prefs/Preferences.h"
 #include "notabase/states/MCStateMgr.h"
@@ -69,6 +70,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -96,6 +98,17 @@ void CMainFrame::SetHooks(Hooks installed)
     hooks() = std::move(installed);
 }
 
+std::array<CMainFrame::ToolWindowMaker, 3>& CMainFrame::toolWindowMakers()
+{
+    static std::array<ToolWindowMaker, 3> makers;
+    return makers;
+}
+
+CMainFrame::ToolWindowMaker CMainFrame::SetToolWindowMaker(ToolSlot slot, ToolWindowMaker maker)
+{
+    return std::exchange(toolWindowMakers()[static_cast<size_t>(slot)], std::move(maker));
+}
+
 CMainFrame::CMainFrame(plat::ui::CommandActions& actions, MCOpusTemplate& docTemplate)
     : m_actions(actions), m_template(docTemplate)
 {
@@ -112,6 +125,9 @@ CMainFrame::~CMainFrame()
     if (m_autoSaveTimer)
         plat::ui::UiTimers::kill(m_autoSaveTimer);
     MCStateMgr::SetGlobalHandler(nullptr, nullptr);
+    // The tool windows go while the frame they may still speak to stands.
+    for (QPointer<MCToolWnd>& window : m_toolWindows)
+        delete window.data();
     if (MCPalette::GetSharedPalette() == m_palette.get()) {
         MCPalette::SetSharedPalette(nullptr);
         MCImageMgr::GetImageMgr().SetPalette(nullptr);
@@ -123,9 +139,9 @@ MCOpusDoc* CMainFrame::ActiveDocument()
     return MCOpusDoc::GetActiveDoc();
 }
 
-QDockWidget* CMainFrame::ToolWindow(int index) const
+MCToolWnd* CMainFrame::ToolWindow(int index) const
 {
-    return m_toolWindows[static_cast<size_t>(index)];
+    return m_toolWindows[static_cast<size_t>(index)].data();
 }
 
 int CMainFrame::Create()
@@ -262,13 +278,20 @@ void CMainFrame::SaveLayout()
 
 void CMainFrame::CreateToolWindows()
 {
-    const Qt::DockWidgetArea areas[3] = {Qt::LeftDockWidgetArea, Qt::BottomDockWidgetArea, Qt::RightDockWidgetArea};
+    // Only the mixer docks, at the bottom; the palette and the inspector float.
+    const Qt::DockWidgetAreas placeholderDocking[3] = {Qt::NoDockWidgetArea, Qt::BottomDockWidgetArea,
+                                                       Qt::NoDockWidgetArea};
     for (size_t i = 0; i < m_toolWindows.size(); ++i) {
         if (m_toolWindows[i])
             continue;
+        MCToolWnd* window = nullptr;
+        if (const ToolWindowMaker& make = toolWindowMakers()[i])
+            window = make(*this, m_client);
+        if (!window)
+            window = new CToolPlaceholderWnd(tr(kToolWindowNames[i]), placeholderDocking[i], this);
+        // Stable names, so the saved layout finds each one again.
         QString name = kToolWindowNames[i];
-        auto* window = new CToolPlaceholderWnd(tr(kToolWindowNames[i]), name.remove(' '), this);
-        addDockWidget(areas[i], window);
+        window->setObjectName(name.remove(' '));
         m_toolWindows[i] = window;
     }
 }
@@ -293,21 +316,25 @@ void CMainFrame::OnStateChange(int code, SCBase* state)
         m_editBar->Update(code, state);
     if (m_transportBar)
         m_transportBar->Update(code, state);
-    if (m_statusBar)
-        m_statusBar->OnUpdate(code, state);
     if (m_timeBar)
         m_timeBar->Update(code, state);
+    if (m_statusBar)
+        m_statusBar->OnUpdate(code, state);
+    for (const QPointer<MCToolWnd>& window : m_toolWindows) {
+        if (window)
+            window->OnUpdate(code, state);
+    }
     switch (code) {
     case 1303:
         UpdateEffectsMenu();
         break;
     case 1502:
-        if (QDockWidget* palette = m_toolWindows[0]) {
+        if (MCToolWnd* palette = m_toolWindows[kMusicPalette]) {
             palette->show();
             palette->setFocus();
         }
-        if (m_toolWindows[2] && LoadIntPreference("Components\\Inspector", "AutoHide", 1))
-            m_toolWindows[2]->hide();
+        if (m_toolWindows[kInspector] && LoadIntPreference("Components\\Inspector", "AutoHide", 1))
+            m_toolWindows[kInspector]->hide();
         break;
     case 1600:
         m_client->LoadBackground();
@@ -325,8 +352,8 @@ void CMainFrame::OnStateChange(int code, SCBase* state)
         MCOpusDoc* doc = ActiveDocument();
         if (!doc)
             break;
-        if (doc->GetSequence()->TestState(0x00020000) && m_toolWindows[0])
-            m_toolWindows[0]->show();
+        if (doc->GetSequence()->TestState(0x00020000) && m_toolWindows[kMusicPalette])
+            m_toolWindows[kMusicPalette]->show();
         DeviceReleaseCheck();
         break;
     }
@@ -521,7 +548,7 @@ bool CMainFrame::AnyToolBarVisible() const
 
 void CMainFrame::ToggleToolWindow(int index)
 {
-    QDockWidget* window = m_toolWindows[static_cast<size_t>(index)];
+    MCToolWnd* window = m_toolWindows[static_cast<size_t>(index)];
     if (!window)
         return;
     if (window->isVisible()) {

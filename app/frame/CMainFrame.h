@@ -1,9 +1,11 @@
 #pragma once
 
 #include "app/core/CHotKeyTable.h"
+#include "interface/views/MCToolWnd.h"
 #include "platform/ui/command/CommandTarget.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <array>
 #include <cstdint>
@@ -18,7 +20,6 @@ class CMainStatusBar;
 class CTimeBar;
 class MCSequenceTimeSource;
 class CTransportBar;
-class CToolPlaceholderWnd;
 class ECBase;
 class MCOpusDoc;
 class MCOpusTemplate;
@@ -47,10 +48,20 @@ public:
         std::function<void()> tipOfTheDay;
     };
 
+    // The three tool windows, in the order they are made and hear the states.
+    enum ToolSlot { kMusicPalette = 0, kMixer = 1, kInspector = 2 };
+    // Makes the tool window of a slot, a child of frame, for frame and its MDI client. The
+    // program installs the makers of the tool libraries it has; a slot without one gets an
+    // empty tool window.
+    using ToolWindowMaker = std::function<MCToolWnd*(CMainFrame& frame, QWidget* client)>;
+
     CMainFrame(plat::ui::CommandActions& actions, MCOpusTemplate& docTemplate);
     ~CMainFrame() override;
 
     static void SetHooks(Hooks hooks);
+    // Installs the maker of slot's tool window (before the first activation makes them);
+    // returns the one it replaces.
+    static ToolWindowMaker SetToolWindowMaker(ToolSlot slot, ToolWindowMaker maker);
 
     // The create handler: background area, palette, splash, global state handler, auto-save
     // timer, toolbars and status bar. 0 on failure.
@@ -96,7 +107,7 @@ public:
     CTransportBar* TransportBar() const { return m_transportBar; }
     CMainStatusBar* StatusBar() const { return m_statusBar; }
     CTimeBar* TimeBar() const { return m_timeBar; }
-    QDockWidget* ToolWindow(int index) const;
+    MCToolWnd* ToolWindow(int index) const;
     MCOpusTemplate& Template() const { return m_template; }
     // Opens a template as a new document the way the application does; without it, the
     // document template opens it.
@@ -126,6 +137,7 @@ private:
     void DeviceReleaseCheck();
     bool AnyToolBarVisible() const;
     static Hooks& hooks();
+    static std::array<ToolWindowMaker, 3>& toolWindowMakers();
 
     plat::ui::CommandActions& m_actions;
     MCOpusTemplate& m_template;
@@ -141,8 +153,9 @@ private:
     std::unique_ptr<MCSequenceTimeSource> m_timeSource;
     const void* m_timeSourceSequence = nullptr;
     CHotKeyTable m_hotKeys;
-    // The music palette, the mixer and the inspector.
-    std::array<CToolPlaceholderWnd*, 3> m_toolWindows{};
+    // The music palette, the mixer and the inspector: children of the frame, which deletes
+    // them first when it goes.
+    std::array<QPointer<MCToolWnd>, 3> m_toolWindows{};
     uint32_t m_autoNewTimer = 0;
     uint32_t m_autoSaveTimer = 0;
     // Bit 0 first activation done, bit 1 broadcasting a state, bit 2 auto-save pending.

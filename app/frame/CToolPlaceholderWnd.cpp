@@ -1,14 +1,24 @@
 #include "app/frame/CToolPlaceholderWnd.h"
 
 #include <QLabel>
+#include <QVBoxLayout>
 
-CToolPlaceholderWnd::CToolPlaceholderWnd(const QString& title, const QString& objectName, QWidget* parent)
-    : QDockWidget(title, parent)
+CToolPlaceholderWnd::CToolPlaceholderWnd(const QString& title, Qt::DockWidgetAreas docking, QWidget* frame)
+    : MCToolWnd(frame)
 {
-    setObjectName(objectName);
-    auto* label = new QLabel(tr("%1\n(not part of this build yet)").arg(title), this);
+    m_sizeDefault = QSize(160, 120);
+    InitToolLayout(frame, 0);
+    setWindowTitle(title);
+    auto* layout = new QVBoxLayout(Body());
+    auto* label = new QLabel(tr("%1\n(not part of this build yet)").arg(title), Body());
     label->setAlignment(Qt::AlignCenter);
-    label->setMinimumSize(160, 120);
     label->setFocusPolicy(Qt::StrongFocus);
-    setWidget(label);
+    layout->addWidget(label);
+    EnableDocking(docking);
+    for (const Qt::DockWidgetArea area : {Qt::BottomDockWidgetArea, Qt::TopDockWidgetArea, Qt::LeftDockWidgetArea,
+                                          Qt::RightDockWidgetArea}) {
+        if (DockControlBar(area))
+            return;
+    }
+    FloatControlBar(OwnerCorner());
 }

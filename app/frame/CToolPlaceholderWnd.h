@@ -1,11 +1,13 @@
 #pragma once
 
-#include <QDockWidget>
+#include "interface/views/MCToolWnd.h"
 
-// A tool window of the main frame whose own library is not part of the program yet (the
-// music palette, the mixer, the inspector): a dock of the right name with a note of what
-// will be there, so the frame's commands, layout and visibility rules already work on it.
-class CToolPlaceholderWnd : public QDockWidget {
+// The tool window of a slot whose own library the program does not install (the music
+// palette, the mixer, the inspector): an empty tool window of the right name that floats or
+// docks as the real one would, so the frame's commands, layout and visibility rules work on
+// it. It starts hidden.
+class CToolPlaceholderWnd : public MCToolWnd {
 public:
-    CToolPlaceholderWnd(const QString& title, const QString& objectName, QWidget* parent);
+    // docking: the areas it may dock in; with any, it starts docked in the first of them.
+    CToolPlaceholderWnd(const QString& title, Qt::DockWidgetAreas docking, QWidget* frame);
 };

@@ -42,6 +42,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QThread>
 #include <QTimer>
 
@@ -157,6 +158,13 @@ bool CMainApp::InitInstance()
     }
     m_queueDelivery = std::make_unique<plat::ui::EventLoop::QueueDelivery>();
     plat::ui::ModalHooks::installMessageBoxes();
+    // There are no help files: a help request shows the status text of its context.
+    plat::ui::ModalHooks::Hooks help;
+    help.help = [this](const std::string& text) {
+        if (m_frame)
+            m_frame->statusBar()->showMessage(QString::fromStdString(text));
+    };
+    plat::ui::ModalHooks::install(help);
     QApplication::setWindowIcon(AppImages::ProgramIcon());
     OfferBugReport();
     MCOpusDoc::SetSaveDialog([](std::string& name, int& format, int replace) {

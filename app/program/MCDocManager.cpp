@@ -218,10 +218,6 @@ int MCDocManager::SetUpDocument(MCOpusDoc* document, int newDocument)
     if (!document || !document->GetBaseEvent())
         return 0;
     const std::vector<CPluginView*>& plugins = CPluginView::GetPlugins();
-    if (plugins.empty()) {
-        Tell("No plugin views were found.", plat::UserPrompt::Buttons::ok, plat::UserPrompt::Icon::none);
-        return 0;
-    }
     ECPerformance* performance = document->GetBaseEvent();
     MCOpusDoc::SetActiveDoc(document);
     MCCommandMgr::BeginNotify(performance);
@@ -253,7 +249,11 @@ int MCDocManager::SetUpDocument(MCOpusDoc* document, int newDocument)
         }
     }
     if (!shown) {
-        if (MCOpusWnd* frame = m_template.GetViewFrame(document, plugins.front()->GetViewID()))
+        // The first view's frame; without any view plug-in, the template's own frame.
+        const std::vector<MCOpusWnd*> frames = m_template.GetFrames(document);
+        MCOpusWnd* frame = plugins.empty() ? (frames.empty() ? nullptr : frames.front())
+                                           : m_template.GetViewFrame(document, plugins.front()->GetViewID());
+        if (frame)
             frame->ActivateFrame();
     }
     return 1;

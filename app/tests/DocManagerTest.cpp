@@ -3,6 +3,7 @@
 
 #include "AppTestSupport.h"
 
+#include "app/frame/CClientWnd.h"
 #include "app/program/MCDocManager.h"
 #include "interface/core/MCPaths.h"
 #include "interface/midifile/MCMidiFormats.h"
@@ -165,20 +166,31 @@ TEST_F(DocManagerTest, TheSetUpPassStampsTheVersionAnnouncesTheStateAndShowsTheR
     apptest::saveScreenshot(*m_frame, "docmanager-views.png");
 }
 
-TEST_F(DocManagerTest, WithoutViewPluginsNothingIsSetUp)
+TEST_F(DocManagerTest, WithoutViewPluginsADocumentIsSetUpAndShownInItsOwnFrame)
 {
     const std::string path = SavedPiece("piece.kvd", 1);
     CPluginView::RemovePlugin(&m_score);
     CPluginView::RemovePlugin(&m_roll);
-    MCOpusDoc doc;
-    ASSERT_TRUE(doc.OnOpenDocument(path));
-    EXPECT_EQ(m_manager->SetUpDocument(&doc, 0), 0);
-    ASSERT_EQ(m_prompts.Texts().size(), 1u);
-    EXPECT_EQ(m_prompts.Texts()[0], "No plugin views were found.");
-    EXPECT_TRUE(FileStates().empty());
+    MCOpusDoc* doc = m_manager->OpenDocumentFile(path.c_str());
+    ASSERT_NE(doc, nullptr) << (m_prompts.Texts().empty() ? "" : m_prompts.Texts()[0]);
+    EXPECT_TRUE(m_prompts.Texts().empty());
+    EXPECT_EQ(FileStates(), std::vector<int>{1301});
+    EXPECT_EQ(MCOpusDoc::GetActiveDoc(), doc);
+    const std::vector<MCOpusWnd*> frames = m_template->GetFrames(doc);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0]->GetViewID(), 0u);
+    EXPECT_TRUE(frames[0]->isVisible());
+    EXPECT_TRUE(frames[0]->IsActivated());
+    EXPECT_EQ(m_frame->Client()->activeSubWindow(), frames[0]);
+
+    // A new document from a template too.
+    const std::string templ = SavedPiece("small.kvt", 2);
+    MCOpusDoc* made = m_manager->OpenDocumentFile(templ.c_str());
+    ASSERT_NE(made, nullptr);
+    EXPECT_TRUE(m_template->GetFrames(made).front()->isVisible());
+    EXPECT_EQ(MCOpusDoc::GetActiveDoc(), made);
     CPluginView::AddPlugin(&m_score);
     CPluginView::AddPlugin(&m_roll);
-    doc.OnCloseDocument();
 }
 
 TEST_F(DocManagerTest, AMidiFileOpensWithTheOpenedFileStateAndItsStavesTakeTheirChannels)

@@ -11,6 +11,7 @@
 #include "app/frame/CClientWnd.h"
 
 #include <QMenuBar>
+#include <QTest>
 
 namespace {
 
@@ -90,6 +91,60 @@ TEST_F(DocumentFrameTest, TheViewMenuReplacesTheMenuBarsViewOrFollowsEdit)
     EXPECT_EQ(m_frame->menuBar()->actions().size(), 4);
 }
 
+TEST_F(DocumentFrameTest, AViewsMenuJoinsTheProgramsViewMenuWithoutTakingItsItems)
+{
+    const plat::ui::MenuResources::Menu menus[] = {{9100, {{33240, "Show &Palette", {}}}}};
+    plat::ui::MenuResources::Registration registration("AppTestViews", menus);
+    const QString viewTitle = QString::fromStdString(DocumentStrings::text(DocumentStrings::menuView));
+    auto viewMenu = [&]() -> QMenu* {
+        QMenu* found = nullptr;
+        for (QAction* action : m_frame->menuBar()->actions()) {
+            if (action->text() == viewTitle) {
+                EXPECT_EQ(found, nullptr) << "one View menu";
+                found = action->menu();
+            }
+        }
+        return found;
+    };
+    auto texts = [](QMenu* menu) {
+        QStringList list;
+        for (QAction* action : menu->actions())
+            list << (action->isSeparator() ? QString("-") : action->text());
+        return list.join('|').toStdString();
+    };
+    QMenu* programs = viewMenu();
+    ASSERT_NE(programs, nullptr);
+    const std::string own = texts(programs);
+    ASSERT_NE(own.find("&Mixer"), std::string::npos);
+    const std::string withView = "Show &Palette|-|" + own;
+
+    MCOpusDoc* first = NewDocument();
+    EXPECT_EQ(viewMenu(), programs);
+    EXPECT_EQ(texts(programs), withView);
+    NewDocument();
+    EXPECT_EQ(texts(programs), withView) << "not twice";
+
+    // A frame of no view takes the view's items out and leaves the program's.
+    CPluginView::RemovePlugin(&m_score);
+    CPluginView::RemovePlugin(&m_roll);
+    MCOpusTemplate bare(131, nullptr, nullptr);
+    bare.SetMdiArea(m_frame->Client());
+    MCOpusDoc* plain = bare.OpenNewDocument();
+    ASSERT_NE(plain, nullptr);
+    bare.GetFrames(plain).front()->ActivateFrame();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(viewMenu(), programs);
+    EXPECT_EQ(texts(programs), own);
+    CPluginView::AddPlugin(&m_score);
+    CPluginView::AddPlugin(&m_roll);
+    MCOpusWnd* firstFrame = m_template->GetFrames(first).front();
+    firstFrame->ActivateFrame();
+    EXPECT_EQ(m_frame->Client()->activeSubWindow(), firstFrame);
+    EXPECT_EQ(MCOpusDoc::GetActiveDoc(), first);
+    EXPECT_EQ(texts(programs), withView);
+    bare.CloseDocument(plain);
+}
+
 TEST_F(DocumentFrameTest, FilesThatCannotBeReadAreNamedWithTheCause)
 {
     EXPECT_EQ(m_template->OpenDocumentFile(File("missing.kvd")), nullptr);
@@ -143,16 +198,56 @@ TEST_F(DocumentFrameTest, ATemplateOpensAsANewNativeUntitledDocument)
     EXPECT_EQ(line.rfind("Copyright \xC2\xA9 ", 0), 0u) << line;
 }
 
-TEST_F(DocumentFrameTest, WithoutAViewTheProgramSaysSo)
+TEST_F(DocumentFrameTest, WithoutAViewADocumentOpensInTheTemplatesOwnFrame)
 {
     CPluginView::RemovePlugin(&m_score);
     CPluginView::RemovePlugin(&m_roll);
-    MCOpusTemplate fresh(131, nullptr, nullptr);
-    fresh.SetMdiArea(m_frame->Client());
-    EXPECT_EQ(fresh.OpenNewDocument(), nullptr);
-    ASSERT_EQ(m_prompts.Texts().size(), 1u);
-    EXPECT_NE(m_prompts.Texts()[0].find("no view plug-in is installed"), std::string::npos);
-    EXPECT_TRUE(fresh.GetDocuments().empty());
+    MCOpusDoc* doc = NewDocument();
+    ASSERT_NE(doc, nullptr);
+    EXPECT_TRUE(m_prompts.Texts().empty());
+    const std::vector<MCOpusWnd*> frames = m_template->GetFrames(doc);
+    ASSERT_EQ(frames.size(), 1u);
+    MCOpusWnd* frame = frames[0];
+    EXPECT_EQ(frame->GetViewID(), 0u);
+    EXPECT_EQ(frame->GetDocument(), doc);
+    EXPECT_EQ(frame->GetPerformance(), doc->GetBaseEvent());
+    ASSERT_NE(frame->widget(), nullptr);
+    EXPECT_EQ(frame->widget()->objectName(), "EmptyClient");
+    EXPECT_EQ(frame->windowTitle(), QString::fromStdString(doc->GetTitle())) << "no view's name in it";
+    EXPECT_EQ(frame->OnHelpHitTest(), 0u);
+    EXPECT_EQ(m_template->GetViewFrame(doc, 38630), nullptr);
+    EXPECT_EQ(MCOpusDoc::GetActiveDoc(), doc);
+
+    // The transport, the tool windows and the hot keys work on it.
+    EXPECT_TRUE(m_router.update(778).enabled);
+    EXPECT_TRUE(m_router.update(38670).enabled) << "Go To";
+    ASSERT_TRUE(m_router.execute(33241));
+    EXPECT_TRUE(m_frame->ToolWindow(CMainFrame::kMixer)->isVisible());
+    std::vector<long> heard;
+    const plat::Connection view = doc->AddView([&](long hint, SCBase*) { heard.push_back(hint); });
+    m_frame->HotKeys().Enable(1);
+    frame->widget()->setFocus();
+    QTest::keyClick(frame->widget(), Qt::Key_Space);
+    EXPECT_NE(std::find(heard.begin(), heard.end(), 3302), heard.end()) << "space plays";
+    QTest::keyClick(frame->widget(), Qt::Key_Space);
+    m_frame->HotKeys().Enable(0);
+    apptest::saveScreenshot(*m_frame, "frame-without-view.png");
+
+    // A file opens the same way, and closing its frame closes it.
+    {
+        MCOpusDoc piece;
+        FillPiece(piece, 1, 4);
+        piece.GetHeader()->SetFormat(MCOpusHeader::formatNative);
+        ASSERT_TRUE(piece.OnSaveDocument(File("plain.kvd")));
+        piece.OnCloseDocument();
+    }
+    MCOpusDoc* opened = m_template->OpenDocumentFile(File("plain.kvd"));
+    ASSERT_NE(opened, nullptr) << (m_prompts.Texts().empty() ? "" : m_prompts.Texts()[0]);
+    ASSERT_EQ(m_template->GetFrames(opened).size(), 1u);
+    m_template->GetFrames(opened).front()->ActivateFrame();
+    m_template->GetFrames(opened).front()->close();
+    EXPECT_EQ(m_template->GetDocuments().size(), 1u);
+    EXPECT_TRUE(m_prompts.Texts().empty());
 }
 
 }  // namespace
@@ -172,7 +267,8 @@ TEST_F(FrameHelpTest, HelpAndPlacementOfAFrame)
     EXPECT_EQ(frame->OnHelpHitTest(), 9100u + 0x20000u);
     EXPECT_EQ(frame->OnCommandHelp(0), 1);
     EXPECT_EQ(frame->OnCommandHelp(77), 1);
-    EXPECT_EQ(contexts, (std::vector<std::string>{std::to_string(9100 + 0x20000), "77"}));
+    // There are no help files: the status text of the context, else the frame's title.
+    EXPECT_EQ(contexts, (std::vector<std::string>{"Score", "Untitled1 - Score"}));
     MCOpusWnd bare;
     EXPECT_EQ(bare.OnHelpHitTest(), 0u) << "no view plug-in";
     EXPECT_EQ(bare.OnCommandHelp(0), 0);

@@ -77,6 +77,17 @@ std::string ownerName()
     return full.empty() ? std::string(entry->pw_name ? entry->pw_name : "") : full;
 }
 
+// The client of a frame without a view: it draws nothing but takes the focus, so the
+// frame's keys (the transport's hot keys among them) work in it.
+std::unique_ptr<QWidget> emptyClient()
+{
+    auto client = std::make_unique<QWidget>();
+    client->setObjectName("EmptyClient");
+    client->setFocusPolicy(Qt::StrongFocus);
+    client->setMinimumSize(240, 160);
+    return client;
+}
+
 int currentYear()
 {
     const std::time_t now = std::time(nullptr);
@@ -176,11 +187,7 @@ MCOpusDoc* MCOpusTemplate::CommonOpen(const std::string& path)
     if (opened) {
         if (CreateNewFrame(doc, nullptr))
             return doc;
-        // Without any view the program can show no document: say so plainly.
-        if (CPluginView::GetPlugins().empty())
-            tell(DocumentStrings::noViewPlugin, doc->GetTitle());
-        else
-            tell(DocumentStrings::failedToCreateDoc, path);
+        tell(DocumentStrings::failedToCreateDoc, path);
     }
     RemoveDocument(doc);
     return nullptr;
@@ -188,6 +195,10 @@ MCOpusDoc* MCOpusTemplate::CommonOpen(const std::string& path)
 
 MCOpusWnd* MCOpusTemplate::CreateNewFrame(MCOpusDoc* doc, MCOpusWnd* other)
 {
+    // Without any view plug-in the document still opens, in the template's own frame with
+    // an empty client: it plays, records and saves, only nothing draws its music.
+    if (CPluginView::GetPlugins().empty())
+        return CreateNewFrameClass(doc, other, m_frameClass ? m_frameClass : &MCOpusWnd::classObject, nullptr);
     const CPluginView* first = nullptr;
     for (const CPluginView* plugin : CPluginView::GetPlugins()) {
         if (!first)
@@ -212,28 +223,35 @@ MCOpusWnd* MCOpusTemplate::CreateNewFrame(MCOpusDoc* doc, MCOpusWnd* other)
 MCOpusWnd* MCOpusTemplate::CreateNewFrameClass(MCOpusDoc* doc, MCOpusWnd* /*other*/, const plat::RuntimeClass* frameClass,
                                                const plat::RuntimeClass* viewClass)
 {
-    const CPluginView* plugin = CPluginView::FindPlugin(viewClass);
-    if (!plugin || !frameClass || !viewClass || !m_mdiArea)
+    // No view class: the frame's client is empty (view id 0).
+    const CPluginView* plugin = viewClass ? CPluginView::FindPlugin(viewClass) : nullptr;
+    if ((viewClass && !plugin) || !frameClass || !m_mdiArea)
         return nullptr;
     std::unique_ptr<plat::Object> frameObject(frameClass->createObject());
     auto* frame = dynamic_cast<MCOpusWnd*>(frameObject.get());
     if (!frame)
         return nullptr;
-    std::unique_ptr<plat::Object> viewObject(viewClass->createObject());
-    auto* view = dynamic_cast<QWidget*>(viewObject.get());
-    if (!view) {
-        plat::trace("MCOpusTemplate::CreateNewFrameClass -- %s is no window", viewClass->name);
-        return nullptr;
+    std::unique_ptr<QWidget> view;
+    if (viewClass) {
+        std::unique_ptr<plat::Object> viewObject(viewClass->createObject());
+        if (!dynamic_cast<QWidget*>(viewObject.get())) {
+            plat::trace("MCOpusTemplate::CreateNewFrameClass -- %s is no window", viewClass->name);
+            return nullptr;
+        }
+        view.reset(dynamic_cast<QWidget*>(viewObject.release()));
+    } else {
+        view = emptyClient();
     }
     frameObject.release();
-    viewObject.release();
-    frame->setWidget(view);
+    frame->setWidget(view.release());
     frame->SetTemplate(this);
-    frame->InitFrame(doc, plugin->GetViewID());
+    frame->InitFrame(doc, plugin ? plugin->GetViewID() : 0);
     // The view's own icon, from the module that registered it.
-    if (const auto icon = plat::ui::ImageResources::load(plugin->GetModule(),
-                                                         plat::ui::ImageResources::imageName(plugin->GetResID())))
-        frame->setWindowIcon(QIcon(QPixmap::fromImage(*icon)));
+    if (plugin) {
+        if (const auto icon = plat::ui::ImageResources::load(plugin->GetModule(),
+                                                             plat::ui::ImageResources::imageName(plugin->GetResID())))
+            frame->setWindowIcon(QIcon(QPixmap::fromImage(*icon)));
+    }
     m_mdiArea->addSubWindow(frame);
     frame->hide();
     frame->OnUpdateFrameTitle();

@@ -116,30 +116,55 @@ void MCOpusWnd::OnUpdateFrameMenu(bool activate)
         ReplaceViewMenu();
 }
 
+namespace {
+
+// Marks what a view put into the menu bar, so the next view takes out only that.
+constexpr const char* kViewItem = "quavixViewItem";
+
+bool isViewItem(const QObject* object)
+{
+    return object && object->property(kViewItem).toBool();
+}
+
+}  // namespace
+
 void MCOpusWnd::ReplaceViewMenu()
 {
     QMainWindow* main = mainWindow();
     if (!main)
         return;
     QMenuBar* bar = main->menuBar();
-    const std::string viewText = DocumentStrings::text(DocumentStrings::menuView);
-    const std::string editText = DocumentStrings::text(DocumentStrings::menuEdit);
+    const QString viewText = QString::fromStdString(DocumentStrings::text(DocumentStrings::menuView));
+    const QString editText = QString::fromStdString(DocumentStrings::text(DocumentStrings::menuEdit));
     QList<QAction*> actions = bar->actions();
     int position = -1;
+    // The program's own "&View" popup (its toolbars and tool windows) stays: only the items
+    // an earlier view put at its top go.
+    QMenu* programView = nullptr;
     for (int i = 0; i < actions.size(); ++i) {
-        if (actions[i]->text().toStdString() == viewText) {
-            position = i;
-            QMenu* old = actions[i]->menu();
+        if (actions[i]->text() != viewText)
+            continue;
+        position = i;
+        QMenu* old = actions[i]->menu();
+        if (isViewItem(actions[i]) || !old) {
             bar->removeAction(actions[i]);
             if (old)
                 old->deleteLater();
-            break;
+        } else {
+            programView = old;
+            for (QAction* item : old->actions()) {
+                if (isViewItem(item)) {
+                    old->removeAction(item);
+                    item->deleteLater();
+                }
+            }
         }
+        break;
     }
     if (position < 0) {
         position = 0;
         for (int i = 0; i < actions.size(); ++i) {
-            if (actions[i]->text().toStdString() == editText) {
+            if (actions[i]->text() == editText) {
                 position = i + 1;
                 break;
             }
@@ -151,18 +176,38 @@ void MCOpusWnd::ReplaceViewMenu()
     const auto menu = plat::ui::MenuResources::load(plugin->GetModule(), plugin->GetResID());
     if (!menu || menu->entries.empty())
         return;
-    auto* popup = new QMenu(QString::fromStdString(viewText), bar);
-    for (const plat::ui::MenuEntry& entry : menu->entries) {
-        if (entry.isSeparator()) {
-            popup->addSeparator();
-            continue;
-        }
-        QAction* action = popup->addAction(QString::fromStdString(entry.text));
-        const uint32_t id = entry.id;
-        connect(action, &QAction::triggered, this, [id] { MCOpusTemplate::RouteCommand(id); });
+    QMenu* popup = programView;
+    if (!popup) {
+        popup = new QMenu(viewText, bar);
+        popup->menuAction()->setProperty(kViewItem, true);
     }
-    actions = bar->actions();
-    bar->insertMenu(position < actions.size() ? actions[position] : nullptr, popup);
+    QAction* before = programView && !programView->actions().isEmpty() ? programView->actions().front() : nullptr;
+    std::vector<QAction*> items;
+    for (const plat::ui::MenuEntry& entry : menu->entries) {
+        QAction* action = nullptr;
+        if (entry.isSeparator()) {
+            action = new QAction(popup);
+            action->setSeparator(true);
+        } else {
+            action = new QAction(QString::fromStdString(entry.text), popup);
+            const uint32_t id = entry.id;
+            connect(action, &QAction::triggered, this, [id] { MCOpusTemplate::RouteCommand(id); });
+        }
+        items.push_back(action);
+    }
+    if (programView && before) {
+        auto* separator = new QAction(popup);
+        separator->setSeparator(true);
+        items.push_back(separator);
+    }
+    for (QAction* action : items) {
+        action->setProperty(kViewItem, true);
+        popup->insertAction(before, action);
+    }
+    if (!programView) {
+        actions = bar->actions();
+        bar->insertMenu(position < actions.size() ? actions[position] : nullptr, popup);
+    }
 }
 
 unsigned MCOpusWnd::OnHelpHitTest() const
@@ -178,7 +223,16 @@ int MCOpusWnd::OnCommandHelp(unsigned helpId)
         return 0;
     if (helpId == 0)
         helpId = plugin->GetResID() + 0x20000;
-    plat::ui::ModalHooks::help(plat::format("%u", helpId));
+    // There are no help files: the request shows the status text of its context, a string of
+    // the view's module (up to its first newline), else the frame's title.
+    std::string text;
+    plugin->LoadString(text, helpId >= 0x20000 ? helpId - 0x20000 : helpId);
+    text = text.substr(0, text.find('\n'));
+    if (const size_t amp = text.find('&'); amp != std::string::npos)
+        text.erase(amp, 1);
+    if (text.empty())
+        text = windowTitle().toStdString();
+    plat::ui::ModalHooks::help(text);
     return 1;
 }
 

@@ -6,8 +6,10 @@
 #include "notabase/prefs/Preferences.h"
 #include "platform/core/Resources.h"
 #include "platform/ui/dialog/ItemId.h"
+#include "platform/ui/dialog/ModalHooks.h"
 
 #include <QAction>
+#include <QMainWindow>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QToolTip>
@@ -133,8 +135,9 @@ TEST_F(ViewToolWindowTest, FloatsWhereItWasSavedAndCaptionsItselfFromItsString)
         ASSERT_TRUE(tool.InitToolLayout(&frame, 5100));
         EXPECT_EQ(tool.windowTitle(), "Tools");
         EXPECT_TRUE(tool.isWindow());
+        EXPECT_TRUE(tool.isFloating());
         EXPECT_FALSE(tool.isVisible());
-        EXPECT_EQ(tool.sizeHint(), QSize(100, 100));
+        EXPECT_EQ(tool.CalcFixedLayout(true, true), QSize(100, 100));
         tool.LoadPrefs("Tool");
         EXPECT_TRUE(tool.isVisible());
         tool.move(250, 260);
@@ -153,6 +156,118 @@ TEST_F(ViewToolWindowTest, FloatsWhereItWasSavedAndCaptionsItselfFromItsString)
     MCToolWnd loose(&frame);  // no parent: stays as it is
     loose.LoadPrefs("Tool");
     EXPECT_FALSE(loose.isVisible());
+}
+
+TEST_F(ViewToolWindowTest, DocksOnlyInTheAreasItAllows)
+{
+    QMainWindow frame;
+    frame.setCentralWidget(new QWidget);
+    frame.resize(800, 600);
+    frame.show();
+
+    // A floating tool (the inspector, the palette): no area takes it, and put back by its
+    // caption it floats again.
+    auto* floating = new MCToolWnd(&frame);
+    ASSERT_TRUE(floating->InitToolLayout(&frame, 5100));
+    floating->LoadPrefs("Floating");
+    EXPECT_EQ(floating->GetDockingAreas(), Qt::NoDockWidgetArea);
+    for (Qt::DockWidgetArea area : {Qt::LeftDockWidgetArea, Qt::RightDockWidgetArea, Qt::TopDockWidgetArea,
+                                    Qt::BottomDockWidgetArea})
+        EXPECT_FALSE(floating->DockControlBar(area)) << area;
+    EXPECT_TRUE(floating->isFloating());
+    EXPECT_EQ(floating->DockedArea(), Qt::NoDockWidgetArea);
+    floating->setFloating(false);
+    EXPECT_TRUE(floating->isFloating());
+    EXPECT_EQ(frame.dockWidgetArea(floating), Qt::RightDockWidgetArea) << "known to the frame among its docks";
+
+    // The mixer's kind: the bottom only.
+    auto* bottom = new MCToolWnd(&frame);
+    ASSERT_TRUE(bottom->InitToolLayout(&frame, 5100));
+    bottom->EnableDocking(Qt::BottomDockWidgetArea);
+    EXPECT_FALSE(bottom->DockControlBar(Qt::TopDockWidgetArea));
+    EXPECT_TRUE(bottom->isFloating());
+    EXPECT_TRUE(bottom->DockControlBar(Qt::BottomDockWidgetArea));
+    bottom->show();
+    EXPECT_FALSE(bottom->isFloating());
+    EXPECT_EQ(bottom->DockedArea(), Qt::BottomDockWidgetArea);
+    EXPECT_FALSE(bottom->isWindow());
+    EXPECT_GT(bottom->y(), frame.centralWidget()->y()) << "below the frame's client";
+    // Docked it has no floating position to keep.
+    bottom->SavePrefs("Bottom");
+    EXPECT_EQ(LoadIntPreference("Bottom", "x", -1), -1);
+    // Its area taken away, it floats.
+    bottom->EnableDocking(Qt::TopDockWidgetArea);
+    EXPECT_TRUE(bottom->isFloating());
+}
+
+TEST_F(ViewToolWindowTest, ItsSizeIsTheLayoutItAsksForWhereItLies)
+{
+    class Strip : public MCToolWnd {
+    public:
+        QSize CalcDynamicLayout(int length, unsigned mode) const override
+        {
+            modes.push_back(mode);
+            return (mode & LM_HORZDOCK) ? QSize(length, 90) : QSize(300, 90);
+        }
+        mutable std::vector<unsigned> modes;
+    };
+    QMainWindow frame;
+    frame.setCentralWidget(new QWidget);
+    auto* strip = new Strip;
+    strip->InitToolLayout(&frame, 5100);
+    strip->EnableDocking(Qt::BottomDockWidgetArea);
+    EXPECT_EQ(strip->Body()->sizeHint(), QSize(300, 90));
+    EXPECT_TRUE(strip->modes.back() & MCToolWnd::LM_MRUWIDTH) << "floating";
+    strip->DockControlBar(Qt::BottomDockWidgetArea);
+    strip->Body()->sizeHint();
+    EXPECT_EQ(strip->modes.back(), unsigned(MCToolWnd::LM_HORZ | MCToolWnd::LM_HORZDOCK));
+}
+
+TEST_F(ViewToolWindowTest, HelpShowsTheStatusTextOfItsContext)
+{
+    std::vector<std::string> shown;
+    plat::ui::ModalHooks::Hooks hooks;
+    hooks.help = [&](const std::string& context) { shown.push_back(context); };
+    plat::ui::ModalHooks::Scoped scope(hooks);
+    QWidget frame;
+    MCToolWnd tool(&frame);
+    EXPECT_EQ(tool.OnHelpHitTest(), 0u) << "no id, no context";
+    EXPECT_EQ(tool.OnCommandHelp(0), 0);
+    EXPECT_TRUE(shown.empty());
+    tool.InitToolLayout(&frame, 5001);
+    EXPECT_EQ(tool.OnHelpHitTest(), 5001u + 0x20000u);
+    EXPECT_EQ(tool.OnCommandHelp(0), 1);
+    EXPECT_EQ(tool.OnCommandHelp(5005 + 0x20000), 1) << "a context the request names";
+    // F1 asks for the window's own.
+    QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+    QApplication::sendEvent(&tool, &f1);
+    EXPECT_EQ(shown, (std::vector<std::string>{"Plays the piece", "First", "Plays the piece"}));
+    // A context without a string shows the caption.
+    plat::ui::setItemId(&tool, 5999);
+    tool.setWindowTitle("Mixer");
+    tool.OnCommandHelp(0);
+    EXPECT_EQ(shown.back(), "Mixer");
+    tool.setParent(nullptr);
+}
+
+TEST_F(ViewToolWindowTest, TipsAreFoundOnTheBody)
+{
+    QWidget frame;
+    MCToolWnd tool(&frame);
+    tool.InitToolLayout(&frame, 5100);
+    tool.resize(300, 200);
+    tool.show();
+    auto* button = new QPushButton("Play", tool.Body());
+    plat::ui::setItemId(button, 5001);
+    button->setGeometry(10, 10, 80, 24);
+    button->show();
+    const QPoint at = button->mapTo(&tool, QPoint(5, 5));
+    QHelpEvent help(QEvent::ToolTip, at, tool.mapToGlobal(at));
+    QApplication::sendEvent(&tool, &help);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), "Play");
+    QToolTip::hideText();
+    tool.setParent(nullptr);
 }
 
 class KeyLog : public QWidget {
