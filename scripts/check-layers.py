@@ -27,6 +27,9 @@ for upper in ("app", "inspector", "mixer", "preferences"):
     LIBRARIES[upper] = ["platform/core", "platform/storage", "platform/media", "platform/ui",
                         "notabase", "wavegate", "sequencer", "interface"]
 
+# The program makes the tool windows of the tool libraries.
+LIBRARIES["app"] = LIBRARIES["app"] + ["mixer"]
+
 # Libraries whose code may use Qt. platform/core keeps Qt private: its sources use QtCore
 # for the settings store, its headers never show it.
 QT_LIBRARIES = {"platform/ui", "interface", "app", "inspector", "mixer", "preferences", "rack"}

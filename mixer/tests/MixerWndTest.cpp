@@ -122,7 +122,7 @@ TEST_F(MixerWndTest, ItDocksAtTheBottomOnlyAndShowsTheActiveDocument)
     EXPECT_FALSE(doc.IsModified());
     EXPECT_EQ(mixer->MasterArea()->TempoField()->text(), "120.0");
     // Docked, it is as wide as the MDI area and as high as the bar.
-    EXPECT_EQ(mixer->CalcDynamicLayout(-1, CMixerWnd::LM_HORZ | CMixerWnd::LM_HORZDOCK),
+    EXPECT_EQ(mixer->CalcDynamicLayout(-1, MCToolWnd::LM_HORZ | MCToolWnd::LM_HORZDOCK),
               QSize(mdi->width(), mixer->GetBarHeight()));
     EXPECT_EQ(mixer->OnHelpHitTest(), CMixerWnd::kHelpContext);
     std::string help;
@@ -202,15 +202,15 @@ TEST_F(MixerWndTest, AFloatingMixerSnapsToWholeStrips)
     MakeMixer();
     const int strip = CTrackStrip::GetStripSize().width();
     const int master = CMasterArea::GetMasterSize().width();
-    EXPECT_EQ(mixer->CalcDynamicLayout(CMixerWnd::kSnapBase + 3 * strip + strip / 2, CMixerWnd::LM_HORZ).width(),
+    EXPECT_EQ(mixer->CalcDynamicLayout(CMixerWnd::kSnapBase + 3 * strip + strip / 2, MCToolWnd::LM_HORZ).width(),
               std::max(CMixerWnd::kSnapBase + 3 * strip, master + CMixerWnd::kSnapBase));
-    EXPECT_EQ(mixer->CalcDynamicLayout(strip / 2, CMixerWnd::LM_HORZ).width(), master + CMixerWnd::kSnapBase);
+    EXPECT_EQ(mixer->CalcDynamicLayout(strip / 2, MCToolWnd::LM_HORZ).width(), master + CMixerWnd::kSnapBase);
     EXPECT_EQ(mixer->GetFloatWidth(), master + CMixerWnd::kSnapBase);
     // The most recent width, and proposed heights, change nothing.
-    EXPECT_EQ(mixer->CalcDynamicLayout(9999, CMixerWnd::LM_HORZ | CMixerWnd::LM_MRUWIDTH).width(),
+    EXPECT_EQ(mixer->CalcDynamicLayout(9999, MCToolWnd::LM_HORZ | MCToolWnd::LM_MRUWIDTH).width(),
               master + CMixerWnd::kSnapBase);
-    EXPECT_EQ(mixer->CalcDynamicLayout(9999, CMixerWnd::LM_LENGTHY).width(), master + CMixerWnd::kSnapBase);
-    EXPECT_EQ(mixer->CalcDynamicLayout(9999, CMixerWnd::LM_HORZ).height(), mixer->GetBarHeight());
+    EXPECT_EQ(mixer->CalcDynamicLayout(9999, MCToolWnd::LM_LENGTHY).width(), master + CMixerWnd::kSnapBase);
+    EXPECT_EQ(mixer->CalcDynamicLayout(9999, MCToolWnd::LM_HORZ).height(), mixer->GetBarHeight());
 }
 
 TEST_F(MixerWndTest, CommandBatchesAddRemoveOrderAndRenameStrips)

@@ -93,10 +93,6 @@ bool holdsStaff(MCEventList& elements)
 CMixerWnd::CMixerWnd(QWidget* mainFrame, QWidget* parent) : MCToolWnd(mainFrame), m_mdi(parent)
 {
     setObjectName("Mixer");
-    m_body = new QWidget(this);
-    auto* frame = new QVBoxLayout(this);
-    frame->setContentsMargins(0, 0, 0, 0);
-    frame->addWidget(m_body);
     InitToolLayout(mainFrame, kDialogId);
 }
 
@@ -687,11 +683,8 @@ void CMixerWnd::contextMenuEvent(QContextMenuEvent* event)
 
 int CMixerWnd::OnCommandHelp(unsigned helpId)
 {
-    // There are no help files: the request shows the status text of its context.
-    const unsigned context = helpId ? helpId : kHelpContext;
-    const std::string text = MixerModule::String(context >= 0x20000 ? context - 0x20000 : context);
-    plat::ui::ModalHooks::help(text.substr(0, text.find('\n')));
-    return 1;
+    const plat::Resources::ModuleSwitch own(MixerModule::kName);
+    return MCToolWnd::OnCommandHelp(helpId ? helpId : kHelpContext);
 }
 
 unsigned CMixerWnd::OnHelpHitTest() const

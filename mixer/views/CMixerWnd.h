@@ -45,17 +45,6 @@ public:
     static constexpr int kSnapBase = 30 - 2 * 1;
     static constexpr const char* kSection = "Components\\Mixer";
 
-    // The layout requests of CalcDynamicLayout.
-    enum LayoutMode : unsigned {
-        LM_STRETCH = 0x01,
-        LM_HORZ = 0x02,
-        LM_MRUWIDTH = 0x04,
-        LM_HORZDOCK = 0x08,
-        LM_VERTDOCK = 0x10,
-        LM_LENGTHY = 0x20,
-        LM_COMMIT = 0x40,
-    };
-
     // parent is the window whose width the docked mixer takes (the frame's MDI area).
     CMixerWnd(QWidget* mainFrame, QWidget* parent);
     ~CMixerWnd() override;
@@ -72,12 +61,12 @@ public:
     void SavePrefs(const char* section) const override;
     // (The MDI area's width, or without one the floating width; the bar height.)
     QSize SizeToMdi() const;
-    QSize CalcFixedLayout(bool stretch, bool horizontal) const;
-    QSize CalcDynamicLayout(int length, unsigned mode) const;
-    void OnUpdate(long hint, SCBase* state);
+    QSize CalcFixedLayout(bool stretch, bool horizontal) const override;
+    QSize CalcDynamicLayout(int length, unsigned mode) const override;
+    void OnUpdate(long hint, SCBase* state) override;
     void OnInitialUpdate();
-    int OnCommandHelp(unsigned helpId);
-    unsigned OnHelpHitTest() const;
+    int OnCommandHelp(unsigned helpId) override;
+    unsigned OnHelpHitTest() const override;
 
     MCOpusDoc* GetDocument() const { return m_doc; }
     CSequence* GetSequence() const { return m_sequence; }
@@ -110,12 +99,6 @@ public:
     void OnMidiInput();
     int GetMidiMonitorTag() const { return m_midiTag; }
 
-    QWidget* Body() const { return m_body; }
-    bool isFloating() const { return true; }
-    void EnableDocking(Qt::DockWidgetAreas areas) { m_docking = areas; }
-    Qt::DockWidgetAreas GetDockingAreas() const { return m_docking; }
-    bool DockControlBar(Qt::DockWidgetArea) { return false; }
-    Qt::DockWidgetArea DockedArea() const { return Qt::NoDockWidgetArea; }
     CTrackList* TrackList() const { return m_list; }
     CMasterArea* MasterArea() const { return m_master; }
     MCButton* LayoutButton(int id) const;
@@ -146,8 +129,6 @@ private:
     static int s_nMixerMode;
 
     QWidget* m_mdi;
-    QWidget* m_body = nullptr;
-    Qt::DockWidgetAreas m_docking;
     std::array<MCButton*, 3> m_buttons{};
     CTrackList* m_list = nullptr;
     CMasterArea* m_master = nullptr;
