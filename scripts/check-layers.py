@@ -31,6 +31,9 @@ for upper in TOOLS:
                         "notabase", "wavegate", "sequencer", "interface"]
 LIBRARIES["app"] = LIBRARIES["inspector"] + list(TOOLS)
 
+# The program makes the tool windows of the tool libraries.
+LIBRARIES["app"] = LIBRARIES["app"] + ["mixer"]
+
 # Libraries whose code may use Qt. platform/core keeps Qt private: its sources use QtCore
 # for the settings store, its headers never show it.
 QT_LIBRARIES = {"platform/ui", "interface", "app", "inspector", "mixer", "preferences", "glyphtray", "rack"}

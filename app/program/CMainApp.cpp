@@ -21,6 +21,7 @@
 #include "interface/document/MCPasswordDialog.h"
 #include "interface/document/MCSaveDialog.h"
 #include "interface/midifile/MCMidiFormats.h"
+#include "mixer/views/CMixerWnd.h"
 #include "notabase/commands/MCCommandMgr.h"
 #include "notabase/plugins/CPlugin.h"
 #include "notabase/prefs/Preferences.h"
@@ -270,6 +271,10 @@ bool CMainApp::InitInstance()
     m_frame->SetFileOpener([this](const std::string& path) { OpenFile(path); });
 
     InitComponents();
+    // The mixer takes its slot among the tool windows, docked at the bottom of the frame.
+    CMainFrame::SetToolWindowMaker(CMainFrame::kMixer, [](CMainFrame& frame, QWidget* client) -> MCToolWnd* {
+        return new CMixerWnd(&frame, client);
+    });
     CSplashWnd::Instance()->Hide();
     CMainFrame::SetHooks({{}, [this] {
         const char* section = "Settings\\Tips";

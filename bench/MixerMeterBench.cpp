@@ -1,0 +1,188 @@
+// The interface thread's share of the mixer's meter update: every 100 ms the mixer takes the
+// levels the player queued and steps the meters of its strips and master section, which
+// repaint the bands that changed. A dense piece of 32 staves plays through memory MIDI outputs
+// on a manual clock; the clock's advance between updates, and the player's work, are not
+// timed. The figure: the update's processor time as a percentage of its 100 ms period.
+
+#include "bench/BenchProfile.h"
+#include "bench/BenchSliceShare.h"
+
+#include "interface/document/MCOpusDoc.h"
+#include "mixer/views/CMixerWnd.h"
+#include "mixer/views/CTrackList.h"
+#include "notabase/commands/CCAddTrack.h"
+#include "notabase/model/ECEnvPoint.h"
+#include "notabase/model/ECNote.h"
+#include "notabase/model/ECTempo.h"
+#include "notabase/model/ECTempoEnv.h"
+#include "notabase/performance/ECPerformance.h"
+#include "notabase/score/ECConductor.h"
+#include "notabase/score/ECConductorStaff.h"
+#include "notabase/score/ECMeasure.h"
+#include "platform/core/MessageLoop.h"
+#include "platform/media/Backend.h"
+#include "platform/media/ManualTimerService.h"
+#include "platform/media/memory/MemoryProvider.h"
+#include "sequencer/data/DCsqNote.h"
+#include "sequencer/data/DCsqTrack.h"
+#include "sequencer/states/SCPerform.h"
+#include "wavegate/CMidiOut.h"
+#include "wavegate/CWavegate.h"
+
+#include <QApplication>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int kStaves = 32;
+constexpr float kQuarters = 64.0f;  // 32 seconds at 120 beats a minute
+constexpr uint32_t kPeriodMs = CMixerWnd::kMeterMs;
+
+QApplication& application()
+{
+    static int argc = 1;
+    static char name[] = "MixerMeterBench";
+    static char* argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication app(argc, argv);
+    return app;
+}
+
+// Memory MIDI outputs on a manual clock with a device manager over them.
+class Devices {
+public:
+    Devices()
+    {
+        auto timers = std::make_unique<plat::media::ManualTimerService>(1000);
+        m_timers = timers.get();
+        std::vector<std::unique_ptr<plat::media::DeviceProvider>> providers;
+        providers.push_back(std::make_unique<plat::media::MemoryProvider>(*m_timers, 2, 0));
+        m_previous = plat::media::Backend::install(
+            std::make_unique<plat::media::Backend>(std::move(timers), std::move(providers)));
+        m_wavegate = std::make_unique<CWavegate>();
+        m_wavegate->Initialize(CWavegate::WG_INIT_MIDI);
+        m_wavegate->OpenDevices();
+        m_wavegate->StartDevices();
+    }
+    ~Devices()
+    {
+        m_wavegate.reset();
+        plat::media::Backend::install(std::move(m_previous));
+    }
+    Devices(const Devices&) = delete;
+    Devices& operator=(const Devices&) = delete;
+
+    // Moves the clock on in 10 ms steps, each time until the driver and devices have caught up.
+    void Step(uint32_t ms)
+    {
+        for (; ms > 0; ms -= std::min<uint32_t>(ms, 10)) {
+            m_timers->advance(std::min<uint32_t>(ms, 10));
+            m_wavegate->SyncDriverThread();
+            for (int i = 0; i < m_wavegate->GetDeviceCount(CWavegate::WG_MIDI, CWavegate::WG_OUT); ++i)
+                static_cast<CMidiOut*>(m_wavegate->GetDevice(CWavegate::WG_MIDI, CWavegate::WG_OUT, i))->Sync();
+        }
+    }
+
+private:
+    plat::media::ManualTimerService* m_timers = nullptr;
+    std::unique_ptr<plat::media::Backend> m_previous;
+    std::unique_ptr<CWavegate> m_wavegate;
+};
+
+// A document of 32 staves, each playing on its own channel of output 0, with the given number
+// of notes a second spread over them.
+void FillDocument(MCOpusDoc& doc, int notesPerSecond)
+{
+    doc.OnNewDocument();
+    auto* add = new CCAddTrack;
+    add->AddMidiTrack(0, kStaves);
+    add->SetSynchronous(1);
+    add->Apply(doc.GetBaseEvent());
+    ECConductor* conductor = doc.GetBaseEvent()->GetConductor();
+    conductor->GetConductorStaff()->GetConductorMeasureAtTime(MCTime(kQuarters + 4.0f), 1, 1);
+    auto* tempo = new ECTempo;
+    const MCTime zero(0.0f);
+    tempo->SetTime(&zero);
+    tempo->SetTempo(120.0f, 1.0f);
+    tempo->SetStyle(ECEnvPoint::styleStep);
+    conductor->GetConductorStaff()->GetTempoEnv()->AddChild(tempo, 1);
+    conductor->GetConductorStaff()->GetTempoEnv()->RecalculateClockTimes();
+    const float spacing = 2.0f / static_cast<float>(notesPerSecond);
+    int index = 0;
+    for (float time = 0.0f; time < kQuarters; time += spacing, ++index) {
+        const int track = index % kStaves + 1;
+        ECMeasure* measure = conductor->GetMeasure(track, MCTime(time), 0, 0);
+        auto* note = new ECNote(MCTime(time), MCTime(0.25f));
+        note->SetVoiceTrack(0, track);
+        measure->AddChild(note, 1);
+        auto* data = static_cast<DCsqNote*>(note->GetData(0, 1));
+        const auto channel = static_cast<MIDIWORD>((track - 1) % 16);
+        const auto key = static_cast<MIDIWORD>(36 + index % 60);
+        data->SetNoteOnData(FCMidi((0x90u | channel) | key << 8 | 100u << 16));
+        data->SetNoteOffData(FCMidi((0x80u | channel) | key << 8));
+    }
+    for (int track = 1; track <= kStaves; ++track) {
+        auto* data = plat::dynamicDowncast<DCsqTrack>(conductor->GetTrack(1, track, 0)->GetData(0, 1));
+        for (int voice = 0; voice < DCsqTrack::voiceCount; ++voice)
+            data->GetVoiceMap(voice)->SetChannel(static_cast<unsigned>((track - 1) % 16));
+    }
+    doc.GetSequence()->CheckDataIntegrity();
+}
+
+void BM_MeterUpdate(benchmark::State& state)
+{
+    application();
+    BenchProfile profile;
+    Devices devices;
+    auto doc = std::make_unique<MCOpusDoc>();
+    FillDocument(*doc, static_cast<int>(state.range(0)));
+    MCOpusDoc::SetActiveDoc(doc.get());
+    {
+        CMixerWnd mixer(nullptr, nullptr);
+        mixer.onCommand(CMixerWnd::kFullButton);
+        mixer.StopTrackTimer();
+        mixer.resize(1200, mixer.height());
+        mixer.show();
+        QApplication::processEvents();
+        if (mixer.TrackList()->GetStripCount() != kStaves)
+            state.SkipWithError("the mixer has no strip per staff");
+
+        CSequence& sequence = *doc->GetSequence();
+        sequence.EnableAutoStop(0);
+        sequence.EnableLoopRegion(1);
+        sequence.SetPlayRegion(MCTime(0.0f), MCTime(kQuarters));
+        auto* play = new SCPerform(3302);
+        play->SetSynchronous(1);
+        play->Apply(doc->GetBaseEvent());
+        plat::MessageLoop::current().pump();
+        double cpu = 0.0;
+        for (auto _ : state) {
+            state.PauseTiming();
+            devices.Step(kPeriodMs);
+            plat::MessageLoop::current().pump();
+            state.ResumeTiming();
+            const double before = BenchSliceShare::ThreadCpuSeconds();
+            mixer.OnMeterTimer();
+            QApplication::processEvents();
+            cpu += BenchSliceShare::ThreadCpuSeconds() - before;
+        }
+        state.counters["percent_of_core"] =
+            100.0 * cpu / static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1)) /
+            (kPeriodMs / 1000.0);
+        sequence.Stop(0);
+        devices.Step(200);
+        plat::MessageLoop::current().pump();
+    }
+    MCOpusDoc::SetActiveDoc(nullptr);
+    doc.reset();
+    MCOpusDoc::WaitThreadsFinished(0);
+}
+BENCHMARK(BM_MeterUpdate)->Arg(400)->Arg(1600)->Unit(benchmark::kMicrosecond)->Iterations(300);
+
+}  // namespace

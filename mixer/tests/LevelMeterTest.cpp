@@ -1,0 +1,184 @@
+// The level meter: its ballistics, the lit height they give, which part a change repaints, and
+// the images strips of one colour, size and resolution share.
+
+#include "mixer/controls/CLevelMeter.h"
+
+#include "interface/tests/WidgetTestSupport.h"
+#include "notabase/prefs/Preferences.h"
+
+#include <QApplication>
+#include <QPaintEvent>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// Counts the paints of a meter and keeps the region of the last.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int paints = 0;
+    QRegion last;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            ++paints;
+            last = static_cast<QPaintEvent*>(event)->region();
+        }
+        return false;
+    }
+};
+
+TEST(LevelMeterTest, BallisticsStepByTheAttackAndDecayAndHoldToTheRange)
+{
+    struct Case {
+        float level;
+        float input;
+        float expected;
+    };
+    const float a = 0.75f;
+    const Case cases[] = {
+        // A steady half-level input, step by step from silence (saturates at three times the input).
+        {0.0f, 0.5f, 0.375f},
+        {0.375f, 0.5f, 0.65625f},
+        {0.65625f, 0.5f, 0.8671875f},
+        {0.8671875f, 0.5f, 1.0f},
+        // A level left tiny by the decay is silence before the step.
+        {1e-8f, 0.0f, 0.0f},
+        {1e-8f, 0.4f, 0.3f},
+        // Just above the threshold it decays as any other level.
+        {1e-6f, 0.0f, 0.75e-6f},
+        // Negative and non-numeric inputs give silence, never a level outside 0..1.
+        {0.5f, -4.0f, 0.0f},
+        {0.5f, std::numeric_limits<float>::quiet_NaN(), 0.0f},
+        {0.2f, 100.0f, 1.0f},
+    };
+    for (const Case& c : cases)
+        EXPECT_FLOAT_EQ(CLevelMeter::Ballistics(c.level, c.input, a, a), c.expected) << c.level << " + " << c.input;
+}
+
+TEST(LevelMeterTest, AttackAndDecayComeFromTheMixerSettings)
+{
+    widgettest::ProfileFolder profile;
+    CLevelMeter defaults;
+    EXPECT_FLOAT_EQ(defaults.GetAttack(), 0.75f);
+    EXPECT_FLOAT_EQ(defaults.GetDecay(), 0.75f);
+    SaveFloatPreference("Components\\Mixer", "Attack", 0.5f);
+    SaveFloatPreference("Components\\Mixer", "Decay", 0.25f);
+    CLevelMeter meter;
+    meter.resize(12, 109);
+    meter.SetLevel(1.0f, false);
+    EXPECT_FLOAT_EQ(meter.GetLevel(), 0.5f);
+    meter.SetLevel(0.0f, false);
+    EXPECT_FLOAT_EQ(meter.GetLevel(), 0.125f);
+}
+
+// The bar is the meter less its bottom 9 rows: 100 rows here, lit to the nearest row.
+TEST(LevelMeterTest, TheLitHeightFollowsTheLevelOverTheBar)
+{
+    CLevelMeter meter;
+    meter.resize(12, 109);
+    EXPECT_EQ(meter.BarRect(), QRect(0, 0, 12, 100));
+    meter.SetLevel(0.5f, false);
+    EXPECT_EQ(meter.GetLitHeight(), 38);  // 0.375 x 100 + 0.5
+    meter.SetLevel(0.5f, false);
+    EXPECT_EQ(meter.GetLitHeight(), 66);
+    meter.Reset(false);
+    EXPECT_EQ(meter.GetLitHeight(), 0);
+    EXPECT_EQ(meter.GetLevel(), 0.0f);
+}
+
+TEST(LevelMeterTest, OnlyAChangedLitHeightRepaintsAndThenOnlyTheBandThatChanged)
+{
+    QWidget window;
+    auto* meter = new CLevelMeter(&window);
+    meter->setGeometry(0, 0, 12, 109);
+    window.resize(40, 120);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QApplication::processEvents();
+    PaintCounter counter(meter);
+
+    meter->SetLevel(0.4f, true);  // 0.3: 30 rows lit, rows 70 to 99
+    QApplication::processEvents();
+    EXPECT_EQ(counter.paints, 1);
+    EXPECT_EQ(counter.last.boundingRect(), QRect(0, 70, 12, 30));
+
+    // Silence decays the level from 0.3 to 0.225 (23 rows): rows 70 to 76 go dark.
+    meter->SetLevel(0.0f, true);
+    QApplication::processEvents();
+    EXPECT_EQ(counter.paints, 2);
+    EXPECT_EQ(counter.last.boundingRect(), QRect(0, 70, 12, 7));
+
+    // A step that leaves the lit height as it was paints nothing.
+    meter->Reset(false);
+    meter->SetLevel(0.001f, true);
+    QApplication::processEvents();
+    EXPECT_EQ(meter->GetLitHeight(), 0);
+    EXPECT_EQ(counter.paints, 2);
+}
+
+TEST(LevelMeterTest, PaintsTheLitColourBelowTheLevelAndBlackAbove)
+{
+    QWidget window;
+    auto* meter = new CLevelMeter(&window);
+    meter->setGeometry(0, 0, 12, 109);
+    meter->SetLitColor(0x0000FF);  // red
+    for (int i = 0; i < 4; ++i)
+        meter->SetLevel(0.5f, false);  // full
+    meter->Reset(false);
+    meter->SetLevel(0.8f, false);  // 0.6: rows 40 to 99 lit
+    const QImage shot = meter->grab().toImage();
+    // Lit rows alternate with dark ones from the bar's bottom row up.
+    EXPECT_EQ(shot.pixelColor(5, 99), QColor(255, 0, 0));
+    EXPECT_EQ(shot.pixelColor(5, 98), QColor(0, 0, 0));
+    EXPECT_EQ(shot.pixelColor(5, 41), QColor(255, 0, 0));
+    EXPECT_EQ(shot.pixelColor(5, 37), QColor(0, 0, 0));
+    // The block under the bar always shows the colour.
+    EXPECT_EQ(shot.pixelColor(5, 104), QColor(255, 0, 0));
+}
+
+TEST(LevelMeterTest, StripMetersShareImagesByColourSizeAndResolutionUntilTheLastGoes)
+{
+    ASSERT_EQ(CLevelMeter::LiveMeters(), 0);
+    auto paint = [](CLevelMeter& meter) { (void)meter.grab(); };
+    {
+        auto first = std::make_unique<CLevelMeter>();
+        auto second = std::make_unique<CLevelMeter>();
+        auto larger = std::make_unique<CLevelMeter>();
+        first->resize(12, 64);
+        second->resize(12, 64);
+        larger->resize(12, 90);
+        paint(*first);
+        EXPECT_EQ(CLevelMeter::SharedImageCount(), 2u);  // unlit and green
+        paint(*second);
+        EXPECT_EQ(CLevelMeter::SharedImageCount(), 2u);
+        // Another size has images of its own, never the smaller ones stretched.
+        paint(*larger);
+        EXPECT_EQ(CLevelMeter::SharedImageCount(), 4u);
+        second->SetLitColor(0x7D7D7D);
+        second->FreeImages(false);
+        paint(*second);
+        EXPECT_EQ(CLevelMeter::SharedImageCount(), 5u);
+        // The master's meter keeps its own.
+        CLevelMeter master;
+        master.SetSharedImages(false);
+        master.resize(12, 70);
+        paint(master);
+        EXPECT_EQ(CLevelMeter::SharedImageCount(), 5u);
+        first.reset();
+        EXPECT_EQ(CLevelMeter::SharedImageCount(), 5u);
+    }
+    EXPECT_EQ(CLevelMeter::LiveMeters(), 0);
+    EXPECT_EQ(CLevelMeter::SharedImageCount(), 0u);
+}
+
+}  // namespace
