@@ -84,6 +84,14 @@ TEST(LayoutCheckTest, EachFaultIsFound)
              tree->header()->setStretchLastSection(false);
              tree->header()->resizeSection(1, 30);
          }},
+        {"beyond the view's edge",
+         [](QWidget& window) {
+             auto* tree = new QTreeWidget(&window);
+             tree->setGeometry(10, 10, 200, 200);
+             tree->setHeaderLabels({"Name", "Size"});
+             tree->header()->setStretchLastSection(false);
+             tree->header()->resizeSection(0, 180);
+         }},
         {"the cell '17/05/2024 14:05'",
          [](QWidget& window) {
              auto* tree = new QTreeWidget(&window);

@@ -34,8 +34,9 @@ namespace plat::ui::test {
 namespace {
 
 // Room a window manager's title bar takes besides the title, in heights of the title's font:
-// the window's icon and its close, minimise and maximise buttons, with their gaps.
-constexpr int kTitleBarButtons = 5;
+// the window's icon and its close, minimise and maximise buttons (each about one and a half
+// heights wide), with their gaps.
+constexpr int kTitleBarButtons = 7;
 // At most this many rows of an item view are measured; the rest scroll into the same columns.
 constexpr int kMaxRows = 64;
 
@@ -203,7 +204,10 @@ private:
             headerView(*header);
         else if (auto* sub = qobject_cast<QMdiSubWindow*>(&widget))
             subWindowTitle(*sub);
-        if (qobject_cast<QLineEdit*>(&widget) || qobject_cast<QComboBox*>(&widget) ||
+        // The edit inside a spin box or combo box takes the room its box's style gives it.
+        const bool insideBox = qobject_cast<QAbstractSpinBox*>(widget.parentWidget()) ||
+                               qobject_cast<QComboBox*>(widget.parentWidget());
+        if ((qobject_cast<QLineEdit*>(&widget) && !insideBox) || qobject_cast<QComboBox*>(&widget) ||
             qobject_cast<QAbstractSpinBox*>(&widget))
             editField(widget);
         if (auto* view = qobject_cast<QAbstractItemView*>(&widget))
@@ -323,13 +327,18 @@ private:
             const int logical = header.logicalIndex(visual);
             if (header.isSectionHidden(logical))
                 continue;
+            const std::string name = "column " + std::to_string(logical) + " '" +
+                                     header.model()->headerData(logical, Qt::Horizontal).toString().toStdString() + "'";
             const int needed = header.sectionSizeHint(logical);
             const int has = header.sectionSize(logical);
             if (has < needed)
-                fault(&header, "column " + std::to_string(logical) + " '" +
-                                   header.model()->headerData(logical, Qt::Horizontal).toString().toStdString() +
-                                   "' needs " + std::to_string(needed) + " pixels for its header, it has " +
+                fault(&header, name + " needs " + std::to_string(needed) + " pixels for its header, it has " +
                                    std::to_string(has));
+            // A column the view's edge cuts, or leaves out, shows only when the user scrolls.
+            const int end = header.sectionViewportPosition(logical) + has;
+            if (end > header.viewport()->width())
+                fault(&header, name + " ends at " + std::to_string(end) + ", beyond the view's edge at " +
+                                   std::to_string(header.viewport()->width()));
         }
     }
 
