@@ -40,6 +40,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QRadioButton>
@@ -103,7 +104,10 @@ CAddStaffDlg::CAddStaffDlg(MCOpusDoc* doc, QWidget* parent) : QDialog(parent), m
     auto* partRow = new QHBoxLayout;
     partRow->addWidget(m_part, 1);
     partRow->addWidget(partMenu);
-    details->addRow("&Part:", partRow);
+    // A row of two controls gets no buddy by itself: the label's mnemonic goes to the part list.
+    auto* partLabel = new QLabel("&Part:", this);
+    partLabel->setBuddy(m_part);
+    details->addRow(partLabel, partRow);
     layout->addLayout(details);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

@@ -21,6 +21,7 @@
 #include "platform/ui/command/CommandRouter.h"
 #include "platform/ui/dialog/ModalHooks.h"
 #include "platform/ui/tests/UiTestEnvironment.h"
+#include "platform/ui/tests/support/LayoutCheck.h"
 #include "platform/ui/timer/UiTimers.h"
 #include "wavegate/CWavegate.h"
 
@@ -61,10 +62,12 @@ class ViewB : public ViewA {
     PLAT_DECLARE_DYNCREATE(ViewB)
 };
 
+// Saves what widget shows for a person to look at, and checks the layout of its window.
 inline void saveScreenshot(QWidget& widget, const std::string& name)
 {
     std::filesystem::create_directories(QUAVIX_SCREENSHOT_DIR);
     widget.grab().save(QString::fromStdString(std::string(QUAVIX_SCREENSHOT_DIR) + "/" + name));
+    EXPECT_TRUE(plat::ui::test::LayoutCheck::fits(widget)) << name;
 }
 
 // The two views, their strings and the main frame.

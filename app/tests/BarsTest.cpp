@@ -408,6 +408,15 @@ TEST_F(TimeBarTest, ScreenshotWithUnitsWhilePlaying)
     plat::ui::test::deliverPosted();
     apptest::saveScreenshot(*m_frame, "main-frame-time-bar.png");
     apptest::saveScreenshot(*Time().Display(), "time-display.png");
+    // The time is drawn inside its room and across most of it, the units line below it.
+    using plat::ui::test::LayoutCheck;
+    const QImage shown = Display().grab().toImage();
+    const QRgb background = plat::ui::toQColor(Display().BackgroundColor()).rgb();
+    const QRect drawn = LayoutCheck::inkBounds(shown, Display().rect().adjusted(3, 3, -3, -3), background);
+    EXPECT_TRUE(Display().TimeRect().united(Display().UnitsRect()).adjusted(-1, -1, 1, 1).contains(drawn))
+        << drawn.x() << "," << drawn.y() << " " << drawn.width() << "x" << drawn.height();
+    EXPECT_GE(LayoutCheck::inkBounds(shown, Display().TimeRect(), background).width(), Display().TimeRect().width() * 3 / 5);
+    EXPECT_FALSE(LayoutCheck::inkBounds(shown, Display().UnitsRect(), background).isEmpty());
 }
 
 }  // namespace

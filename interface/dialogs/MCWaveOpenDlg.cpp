@@ -7,6 +7,7 @@
 #include "notabase/prefs/Preferences.h"
 #include "platform/core/Resources.h"
 #include "platform/core/Strings.h"
+#include "platform/ui/dialog/FileDialogLayout.h"
 #include "platform/ui/dialog/ItemId.h"
 #include "platform/ui/dialog/ModalHooks.h"
 
@@ -39,6 +40,7 @@ MCWaveOpenDlg::MCWaveOpenDlg(QWidget* parent) : QFileDialog(parent)
     setOption(QFileDialog::ReadOnly);
     setFileMode(QFileDialog::ExistingFile);
     setAcceptMode(QFileDialog::AcceptOpen);
+    plat::ui::FileDialogLayout::fit(*this);
 }
 
 void MCWaveOpenDlg::extend(uint32_t context)

@@ -7,6 +7,7 @@
 #include "notabase/prefs/Preferences.h"
 #include "platform/core/Strings.h"
 #include "platform/core/UserPrompt.h"
+#include "platform/ui/dialog/FileDialogLayout.h"
 #include "platform/ui/dialog/ModalHooks.h"
 
 #include <QFileInfo>
@@ -16,6 +17,7 @@ MCWaveSaveDlg::MCWaveSaveDlg(QWidget* parent) : QFileDialog(parent)
     setOption(QFileDialog::DontUseNativeDialog);
     setAcceptMode(QFileDialog::AcceptSave);
     setFileMode(QFileDialog::AnyFile);
+    plat::ui::FileDialogLayout::fit(*this);
 }
 
 bool MCWaveSaveDlg::DoSave(std::string& file)

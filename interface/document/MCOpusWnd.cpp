@@ -11,6 +11,7 @@
 #include "notabase/states/SCTime.h"
 #include "platform/core/Strings.h"
 #include "platform/ui/dialog/ModalHooks.h"
+#include "platform/ui/dialog/TitleRoom.h"
 #include "platform/ui/resource/MenuResources.h"
 #include "wavegate/CWavegate.h"
 
@@ -41,6 +42,7 @@ MCOpusWnd* MCOpusWnd::FrameOf(const QWidget* view)
 MCOpusWnd::MCOpusWnd()
 {
     setAttribute(Qt::WA_DeleteOnClose, false);
+    plat::ui::TitleRoom::keep(*this);
     connect(this, &QMdiSubWindow::windowStateChanged, this, [this](Qt::WindowStates before, Qt::WindowStates now) {
         const bool wasActive = before.testFlag(Qt::WindowActive);
         const bool isActive = now.testFlag(Qt::WindowActive);

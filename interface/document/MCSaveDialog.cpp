@@ -5,6 +5,7 @@
 #include "notabase/prefs/Preferences.h"
 #include "platform/core/Paths.h"
 #include "platform/core/Strings.h"
+#include "platform/ui/dialog/FileDialogLayout.h"
 #include "platform/ui/dialog/ModalHooks.h"
 
 #include <QLineEdit>
@@ -47,6 +48,7 @@ MCSaveDialog::MCSaveDialog(QWidget* parent) : QFileDialog(parent)
     // The type list must report its changes, which the platform's own dialog does not.
     setOption(QFileDialog::DontUseNativeDialog, true);
     setOption(QFileDialog::DontConfirmOverwrite, false);
+    plat::ui::FileDialogLayout::fit(*this);
     QStringList filters;
     for (const Format& format : kFormats)
         filters << filterText(format.filterId);

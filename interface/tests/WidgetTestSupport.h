@@ -4,6 +4,7 @@
 // settings kept in a temporary folder, and screenshots saved for a look.
 
 #include "platform/core/Profile.h"
+#include "platform/ui/tests/support/LayoutCheck.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -81,14 +82,16 @@ private:
     std::string m_folder;
 };
 
-// Saves what widget shows as "<name>.png" in the screenshot folder; the path, or "" when it
-// could not be written.
+// Saves what widget shows as "<name>.png" in the screenshot folder, and checks the layout of
+// its window; the path, or "" when it could not be written.
 inline std::string saveScreenshot(QWidget& widget, const std::string& name)
 {
     const QString folder = QStringLiteral(QUAVIX_SCREENSHOT_DIR);
     QDir().mkpath(folder);
     const QString path = folder + "/" + QString::fromStdString(name) + ".png";
-    return widget.grab().save(path) ? path.toStdString() : std::string();
+    const bool saved = widget.grab().save(path);
+    EXPECT_TRUE(plat::ui::test::LayoutCheck::fits(widget)) << name;
+    return saved ? path.toStdString() : std::string();
 }
 
 }  // namespace widgettest

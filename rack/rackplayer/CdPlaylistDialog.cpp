@@ -58,9 +58,14 @@ CdPlaylistDialog::CdPlaylistDialog(plat::ui::Window* deck)
     for (QPushButton* push : {m_add, m_delete, clear})
         push->setAutoDefault(false);
     auto* layout = new QGridLayout(this);
-    layout->addWidget(new QLabel("&Title:"), 0, 0);
+    // Each label takes its mnemonic to the field it names.
+    auto* titleLabel = new QLabel("&Title:");
+    titleLabel->setBuddy(m_title);
+    auto* artistLabel = new QLabel("A&rtist:");
+    artistLabel->setBuddy(m_artist);
+    layout->addWidget(titleLabel, 0, 0);
     layout->addWidget(m_title, 0, 1, 1, 3);
-    layout->addWidget(new QLabel("A&rtist:"), 1, 0);
+    layout->addWidget(artistLabel, 1, 0);
     layout->addWidget(m_artist, 1, 1, 1, 3);
     layout->addWidget(new QLabel("Play list:"), 2, 0, 1, 2);
     layout->addWidget(new QLabel("Available tracks:"), 2, 3);

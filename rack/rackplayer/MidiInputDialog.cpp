@@ -3,6 +3,7 @@
 #include "rack/rackplayer/RackProfile.h"
 
 #include "platform/media/Backend.h"
+#include "platform/ui/dialog/TitleRoom.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,6 +16,7 @@ MidiInputDialog::MidiInputDialog(QWidget* parent, int device, bool feedthru)
     : QDialog(parent), m_device(device), m_feedthru(feedthru)
 {
     setWindowTitle("Configure MIDI Input");
+    plat::ui::TitleRoom::keep(*this);
     m_devices = new QComboBox(this);
     m_devices->setProperty("itemId", kDeviceBox);
     plat::media::Backend& backend = plat::media::Backend::instance();

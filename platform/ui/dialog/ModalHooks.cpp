@@ -1,5 +1,7 @@
 #include "platform/ui/dialog/ModalHooks.h"
 
+#include "platform/ui/dialog/FileDialogLayout.h"
+
 #include "platform/core/Trace.h"
 #include "platform/core/UserPrompt.h"
 
@@ -21,12 +23,17 @@ ModalHooks::Hooks defaults()
 {
     ModalHooks::Hooks hooks;
     hooks.runDialog = [](QDialog& dialog) { return dialog.exec(); };
+    // The chooser runs as a dialog of its own, so that its columns fit and a test that answers
+    // dialogs sees it.
     hooks.chooseFile = [](const ModalHooks::FileRequest& request) -> std::optional<std::string> {
-        const QString caption = QString::fromStdString(request.caption);
-        const QString folder = QString::fromStdString(request.folder);
-        const QString filter = QString::fromStdString(request.filter);
-        const QString chosen = request.save ? QFileDialog::getSaveFileName(request.parent, caption, folder, filter)
-                                            : QFileDialog::getOpenFileName(request.parent, caption, folder, filter);
+        QFileDialog dialog(request.parent, QString::fromStdString(request.caption),
+                           QString::fromStdString(request.folder), QString::fromStdString(request.filter));
+        dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        FileDialogLayout::fit(dialog);
+        if (ModalHooks::runDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        const QString chosen = dialog.selectedFiles().constFirst();
         if (chosen.isEmpty())
             return std::nullopt;
         return chosen.toStdString();

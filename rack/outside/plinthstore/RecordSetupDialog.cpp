@@ -3,6 +3,7 @@
 #include "rack/plinthart/PlinthProfile.h"
 
 #include "platform/core/Strings.h"
+#include "platform/ui/dialog/TitleRoom.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -29,6 +30,7 @@ int storedNumber(const char* key, int fallback)
 RecordSetupDialog::RecordSetupDialog(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle("Recording Setup");
+    plat::ui::TitleRoom::keep(*this);
     m_rate = new QComboBox(this);
     for (const uint32_t rate : kRates)
         m_rate->addItem(QString("%1 Hz").arg(rate), rate);

@@ -6,6 +6,7 @@
 #include "rack/plinthart/art/PartArtwork.h"
 
 #include "platform/ui/draw/DrawContext.h"
+#include "platform/ui/tests/support/LayoutCheck.h"
 
 #include "platform/core/Paths.h"
 
@@ -14,6 +15,10 @@
 #include <QPainter>
 
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace rack {
 namespace {
@@ -192,35 +197,46 @@ TEST(PlinthProfileTest, OneFileFoundWithoutRegardToCaseAndReadsCutToTheirBuffer)
 namespace rack {
 namespace {
 
+// Every picture at its size, drawn (not one flat colour), and shown whole where the gallery put it.
 TEST(GraphicGalleryTest, ScreenshotOfEveryPicture)
 {
     grp_Initialize();
     plat::ui::Bitmap gallery(660, 560);
+    struct Placed {
+        std::string what;
+        QImage picture;
+        QPoint at;
+    };
+    std::vector<Placed> placed;
     {
         plat::ui::DrawContext dc(gallery);
         dc.fillRect(QRect(0, 0, 660, 560), plat::ui::Brush::solid(0x505050));
+        // Draws picture at x, y; its size (none when it is missing).
+        auto put = [&](const std::string& what, const plat::ui::Bitmap* picture, int x, int y) {
+            if (!picture) {
+                ADD_FAILURE() << what << " is missing";
+                return QSize();
+            }
+            dc.blit(x, y, picture->width(), picture->height(), *picture, 0, 0);
+            placed.push_back({what, picture->image(), QPoint(x, y)});
+            return picture->image().size();
+        };
         int y = 4;
         for (const int id : {kPartTopPanel, kPartMixerBackground, kPartWaveBackground, kPartMidiBackground,
                              kPartCdBackground}) {
-            const plat::ui::Bitmap* part = GetGraphicPart(id);
-            dc.blit(4, y, part->width(), part->height(), *part, 0, 0);
-            y += part->height() + 4;
+            y += put("part " + std::to_string(id), GetGraphicPart(id), 4, y).height() + 4;
         }
         int x = 4;
         for (const int id : {kPartMidiMeter, kPartSingleMidiMeter, kPartWaveMeter, kPartBalanceSlider, kPartGreenLed,
                              kPartRedLed, kPartYellowLed, kPartMixerSlider, kPartVertTics, kPartVertSlider,
                              kPartVertGutter, kPartSliderBackground, kPartSmoothTop, kPartSmoothBottom, kPartTile}) {
-            const plat::ui::Bitmap* part = GetGraphicPart(id);
-            dc.blit(x, y, part->width(), part->height(), *part, 0, 0);
-            x += part->width() + 6;
+            x += put("part " + std::to_string(id), GetGraphicPart(id), x, y).width() + 6;
         }
         y += 84;
         x = 4;
         for (const int id : {kDigitsGreen, kDigitsCyan, kDigitsOff, kDigits5x9, kDigits5x9Off, kDigits7x13,
                              kDigits7x13Off, kDigitsTinyTics}) {
-            const plat::ui::Bitmap* strip = GetGraphicDigit(id);
-            dc.blit(x, y, strip->width(), strip->height(), *strip, 0, 0);
-            x += strip->width() + 6;
+            x += put("digits " + std::to_string(id), GetGraphicDigit(id), x, y).width() + 6;
             if (x > 500) {
                 x = 4;
                 y += 24;
@@ -230,17 +246,31 @@ TEST(GraphicGalleryTest, ScreenshotOfEveryPicture)
         x = 4;
         for (int id = kLedRecordOn; id <= kLedHzOff; id += 2) {
             if (std::unique_ptr<plat::ui::Bitmap> led = GetGraphicLed(id)) {
-                dc.blit(x, y, led->width(), led->height(), *led, 0, 0);
-                x += led->width() + 4;
+                x += put("light " + std::to_string(id), led.get(), x, y).width() + 4;
             }
         }
         for (const int id : {kIconWave, kIconMidi, kIconCd}) {
             const plat::ui::Bitmap* icon = GetGraphicIcon(id);
             dc.painter().drawImage(QPoint(x, y), icon->image());
+            placed.push_back({"icon " + std::to_string(id), icon->image(), QPoint(x, y)});
             x += 36;
         }
     }
     test::saveScreenshot(gallery.image(), "plinthart-gallery");
+    const QImage shown = gallery.image().convertToFormat(QImage::Format_RGB32);
+    for (const Placed& picture : placed) {
+        SCOPED_TRACE(picture.what);
+        ASSERT_FALSE(picture.picture.isNull());
+        EXPECT_GT(picture.picture.width() * picture.picture.height(), 0);
+        const QImage opaque = picture.picture.convertToFormat(QImage::Format_RGB32);
+        EXPECT_GT(plat::ui::test::LayoutCheck::inkIn(opaque, opaque.rect(), opaque.pixel(0, 0)), 0) << "one flat colour";
+        EXPECT_TRUE(picture.picture.rect().translated(picture.at).intersects(shown.rect()));
+        if (!picture.picture.hasAlphaChannel()) {
+            EXPECT_TRUE(QRect(QPoint(0, 0), shown.size()).contains(picture.picture.rect().translated(picture.at)));
+            EXPECT_TRUE(test::sameRegion(shown, picture.at.x(), picture.at.y(), opaque, 0, 0, opaque.width(),
+                                         opaque.height()));
+        }
+    }
     grp_Terminate();
 }
 

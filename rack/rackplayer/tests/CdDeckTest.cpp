@@ -206,6 +206,7 @@ TEST_F(CdDeckTest, RenamingATrackThatStandsTwiceInThePlayListRenamesBothAndOkSto
         auto* editor = dynamic_cast<CdPlaylistDialog*>(&dialog);
         if (!editor)
             return int(QDialog::Rejected);
+        EXPECT_TRUE(plat::ui::test::LayoutCheck::fits(dialog));
         auto find = [&dialog](int id) {
             for (QWidget* widget : dialog.findChildren<QWidget*>())
                 if (widget->property("itemId").toInt() == id)

@@ -8,6 +8,7 @@
 #include "rack/rackplayer/tests/RackFixture.h"
 
 #include "platform/ui/rackwindow/Window.h"
+#include "platform/ui/tests/support/LayoutCheck.h"
 #include "platform/ui/rackwindow/WindowMessage.h"
 
 #include <QImage>
@@ -89,6 +90,7 @@ protected:
         m_deck->update();
         QImage image = m_deck->widget()->grab().toImage();
         saveScreenshot(image, name);
+        EXPECT_TRUE(plat::ui::test::LayoutCheck::fits(*m_deck->widget())) << name;
         return image;
     }
 

@@ -14,6 +14,7 @@
 
 #include "platform/ui/window/Menu.h"
 #include "platform/ui/rackwindow/Window.h"
+#include "platform/ui/tests/support/LayoutCheck.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -333,6 +334,7 @@ TEST_F(RackFrameTest, TheMidiInputDialogStoresTheDeviceAndSwitchesFeedthrough)
     start();
     rack_SetDialogRunner([](QDialog& dialog) {
         auto& input = static_cast<MidiInputDialog&>(dialog);
+        EXPECT_TRUE(plat::ui::test::LayoutCheck::fits(dialog));
         EXPECT_EQ(input.deviceBox()->count(), 1);
         EXPECT_FALSE(input.feedthruBox()->isChecked());
         input.feedthruBox()->setChecked(true);
@@ -504,6 +506,7 @@ TEST_F(RackFrameTest, ScreenshotOfTheRack)
     EXPECT_EQ(frame->clientRect().width(), kFrameClientWidth);
     const QImage image = frame->widget()->grab().toImage();
     test::saveScreenshot(image, "rack-frame");
+    EXPECT_TRUE(plat::ui::test::LayoutCheck::fits(*frame->widget()));
     // The toolbar panel is drawn across the top, under the buttons.
     EXPECT_NE(image.pixel(20, frame->nonClientMargins().top() + 18) & 0xFFFFFF, 0u);
 }

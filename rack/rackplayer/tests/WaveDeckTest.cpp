@@ -222,6 +222,7 @@ TEST_F(WaveDeckTest, ThePlayListEditorAddsAtTheSelectionRemovesAndLoadsTheListIn
         auto* editor = dynamic_cast<PlaylistDialog*>(&dialog);
         if (!editor)
             return int(QDialog::Rejected);
+        EXPECT_TRUE(plat::ui::test::LayoutCheck::fits(dialog));
         QListWidget* list = nullptr;
         for (QListWidget* widget : dialog.findChildren<QListWidget*>())
             if (widget->property("itemId").toInt() == PlaylistDialog::kListBox)

@@ -10,6 +10,7 @@
 #include "platform/core/UserPrompt.h"
 #include "platform/storage/RiffFile.h"
 #include "platform/ui/tests/RecordingClass.h"
+#include "platform/ui/tests/support/LayoutCheck.h"
 
 #include <QComboBox>
 
@@ -163,6 +164,7 @@ TEST_F(ObjectStoreTest, NewWavesTakeTheRecordingSetUp)
 {
     {
         RecordSetupDialog dialog(nullptr);
+        EXPECT_TRUE(plat::ui::test::LayoutCheck::fits(dialog));
         dialog.rateBox()->setCurrentIndex(dialog.rateBox()->findData(22050));
         dialog.bitsBox()->setCurrentIndex(dialog.bitsBox()->findData(8));
         dialog.channelsBox()->setCurrentIndex(dialog.channelsBox()->findData(1));
