@@ -50,7 +50,7 @@ public:
     CSequence& GetSequence() override { return m_sequence; }
     void SetMidiFileStatus(const MCMidiFile&, int) override {}
     // The records handed over window by window, as the sequence would.
-    int GetMidiFileEvents(const MCTime& from, const MCTime& to, int, CWGEventList& list) override
+    int GetMidiFileEvents(const MCTime& from, MCTime& to, int, CWGEventList& list) override
     {
         const long end = to.GetMSec();
         (void)from;

@@ -46,7 +46,7 @@ public:
     ECPerformance* GetPerformance() override { return m_performance; }
     CSequence& GetSequence() override { return m_sequence; }
     void SetMidiFileStatus(const MCMidiFile&, int) override {}
-    int GetMidiFileEvents(const MCTime&, const MCTime&, int, CWGEventList&) override { return 1; }
+    int GetMidiFileEvents(const MCTime&, MCTime&, int, CWGEventList&) override { return 1; }
 
 private:
     void Release()

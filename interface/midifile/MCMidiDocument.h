@@ -23,6 +23,7 @@ public:
     // (1, 2, 3 for formats 0, 1, 2).
     virtual void SetMidiFileStatus(const MCMidiFile& file, int fileType) = 0;
     // The sequence's MIDI-file events in [from, to) of the track (2046: every track) as
-    // records the caller then owns; non-zero when none remain after the window.
-    virtual int GetMidiFileEvents(const MCTime& from, const MCTime& to, int track, CWGEventList& list) = 0;
+    // records the caller then owns; non-zero when none remain after the window, with `to`
+    // moved back to the end of the piece.
+    virtual int GetMidiFileEvents(const MCTime& from, MCTime& to, int track, CWGEventList& list) = 0;
 };

@@ -158,6 +158,7 @@ void MCMidiWrite::WriteTrackChunk()
         WriteList(list);
     } while (!done);
 
+    // The last window ends where the piece does (repeats played out), not a window later.
     MCTime endTime(to.GetSeconds());
     if (ECConductor* conductor = m_sequence->GetConductor())
         endTime = std::max(endTime.GetSeconds(), conductor->GetMaxMeasureEndTime().GetSeconds());
@@ -296,10 +297,15 @@ void MCMidiWrite::WriteEndOfTrack(const MCTime& time)
 
 void MCMidiWrite::WriteMidiEvent(const MCTime& time, const FCMidi& message)
 {
-    WriteDeltaTime(time);
     const unsigned char status = message.GetStatusByte();
+    // A status byte is what a message begins with; anything else is no message to write.
+    if (!(status & 0x80))
+        return;
+    const bool channel = status < 0xF0;
+    // F0 and F7 only open and close a system-exclusive message, which comes as one of its own.
+    if (status == 0xF0 || status == 0xF7)
+        return;
     int length = 3;
-    const bool channel = message.GetStatusMSB() != 0xF0;
     if (channel) {
         if (message.GetStatusMSB() == 0xC0 || message.GetStatusMSB() == 0xD0)
             length = 2;
@@ -308,13 +314,22 @@ void MCMidiWrite::WriteMidiEvent(const MCTime& time, const FCMidi& message)
     }
     const unsigned char bytes[3] = {status, static_cast<unsigned char>(message.GetDataByte1() & 0x7F),
                                     static_cast<unsigned char>(message.GetDataByte2() & 0x7F)};
-    if (channel && status == m_runningStatus) {
+    WriteDeltaTime(time);
+    if (!channel) {
+        // A file holds system common and real-time messages only inside an escape (F7, the
+        // length, the bytes): bare, a reader would take their status for an event of the file.
+        PutByte(0xF7);
+        WriteVarLength(length);
+        Put(bytes, static_cast<size_t>(length));
+        m_runningStatus = 0;
+        return;
+    }
+    if (status == m_runningStatus) {
         Put(bytes + 1, static_cast<size_t>(length - 1));
         return;
     }
     Put(bytes, static_cast<size_t>(length));
-    if (channel)
-        m_runningStatus = status;
+    m_runningStatus = status;
 }
 
 void MCMidiWrite::WriteSysExEvent(const MCTime& time, const FCMidiSysEx& message)

@@ -26,9 +26,8 @@ void MCOpusMidiDocument::SetMidiFileStatus(const MCMidiFile&, int fileType)
     header->SetFormat(fileType);
 }
 
-int MCOpusMidiDocument::GetMidiFileEvents(const MCTime& from, const MCTime& to, int track, CWGEventList& list)
+int MCOpusMidiDocument::GetMidiFileEvents(const MCTime& from, MCTime& to, int track, CWGEventList& list)
 {
     MCTime begin = from;
-    MCTime end = to;
-    return m_doc.GetSequence()->GetMidiFileEvents(begin, end, track, list);
+    return m_doc.GetSequence()->GetMidiFileEvents(begin, to, track, list);
 }

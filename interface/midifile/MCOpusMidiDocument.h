@@ -17,7 +17,7 @@ public:
     CSequence& GetSequence() override;
     // The status of the document's file and the MIDI file type go into its header.
     void SetMidiFileStatus(const MCMidiFile& file, int fileType) override;
-    int GetMidiFileEvents(const MCTime& from, const MCTime& to, int track, CWGEventList& list) override;
+    int GetMidiFileEvents(const MCTime& from, MCTime& to, int track, CWGEventList& list) override;
 
 private:
     MCOpusDoc& m_doc;

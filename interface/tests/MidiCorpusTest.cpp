@@ -1,10 +1,17 @@
+#include "interface/document/MCOpusDoc.h"
 #include "interface/midifile/MCMidiMemFile.h"
 #include "interface/midifile/MCMidiRead.h"
+#include "interface/midifile/MCMidiWrite.h"
+#include "interface/midifile/MCOpusMidiDocument.h"
 #include "interface/midifile/MCRmiRead.h"
 #include "interface/tests/MidiTestSupport.h"
+#include "notabase/states/SCFile.h"
+#include "sequencer/data/DCsqTrack.h"
+#include "sequencer/values/MCVoiceMap.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <optional>
 
@@ -167,6 +174,104 @@ TEST_F(MidiCorpusTest, EveryFileIsReadOrRefusedAndTheNotesAgree)
     EXPECT_GT(compared, 50);
     RecordProperty("loaded", loaded);
     RecordProperty("compared", compared);
+}
+
+// What a piece holds that a MIDI file carries: its notes, its tempi and its meters.
+struct PieceSummary {
+    std::vector<MidiNote> notes;
+    std::vector<std::pair<float, float>> tempi;
+    std::vector<std::tuple<float, int, int>> meters;
+
+    // With played, a note's channel is the one its staff plays it on (which is what a file
+    // written from the piece says), rather than the one it was read with.
+    PieceSummary(CSequence& sequence, bool played)
+    {
+        notes = PieceNotes(sequence);
+        if (played) {
+            notes.clear();
+            for (DCsqBase* data = sequence.GetHead(); data; data = data->GetNext()) {
+                auto* note = plat::dynamicDowncast<DCsqNote>(data);
+                ECBase* owner = data->GetOwner();
+                if (!note || !owner || owner->GetEventId() != EventId::Note)
+                    continue;
+                const MCVoiceTrack* word = owner->GetVoiceTrack();
+                DCsqTrack* track = DCsqTrack::GetTrackData(static_cast<unsigned>(word->GetTrack()), 1, &sequence);
+                const MCVoiceMap* map = track ? track->GetVoiceMap(word->GetVoice()) : nullptr;
+                MidiNote entry;
+                entry.start = owner->GetTime()->GetSeconds();
+                entry.length = owner->GetDuration() ? owner->GetDuration()->GetSeconds() : 0.0f;
+                entry.key = note->GetNoteOnData().GetDataByte1();
+                entry.channel = map ? static_cast<int>(map->GetChannel()) : note->GetNoteOnData().GetStatusLSB();
+                entry.track = word->GetTrack();
+                notes.push_back(entry);
+            }
+            SortNotes(notes);
+        }
+        ECConductor* conductor = sequence.GetConductor();
+        for (ECBase* mark : ConductorMarks(conductor, true))
+            tempi.emplace_back(mark->GetTime()->GetSeconds(), static_cast<ECTempo*>(mark)->GetTempo(1.0f));
+        for (ECBase* mark : ConductorMarks(conductor, false)) {
+            auto* meter = static_cast<ECMeter*>(mark);
+            meters.emplace_back(mark->GetTime()->GetSeconds(), meter->GetNumerator(), meter->GetDenominator());
+        }
+    }
+};
+
+// Each file that is read is written as a type 1 file, which our reader and the parser above
+// read whole, and which holds the piece's notes, tempi and meters again.
+TEST_F(MidiCorpusTest, EveryFileReadIsWrittenWholeAndReadBackTheSame)
+{
+    const std::filesystem::path folder = MidiCorpusFolder();
+    if (folder.empty())
+        GTEST_SKIP() << "the folder of MIDI test files is not in this checkout";
+    std::vector<std::filesystem::path> files;
+    for (const std::filesystem::path& where : {folder, folder / ".." / "bench"}) {
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(where, error)) {
+            if (entry.path().extension() == ".mid")
+                files.push_back(entry.path());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    int written = 0;
+    for (const std::filesystem::path& path : files) {
+        const std::string name = path.filename().string();
+        SCOPED_TRACE(name);
+        MCOpusDoc doc;
+        MCOpusMidiDocument source(doc);
+        MCMidiMemFile file(name, ReadWholeFile(path));
+        MCMidiRead reader;
+        if (!reader.LoadMidiFile(file, source))
+            continue;
+        // As the program opens a file: the sequence prepares the piece for playing.
+        (new SCFile(1301))->Apply(doc.GetBaseEvent());
+        const PieceSummary original(*doc.GetSequence(), true);
+        MCMidiMemFile out("again.mid");
+        ASSERT_EQ(MCMidiWrite().SaveMidiFile(out, source, 1, 480), 1);
+        ++written;
+        EXPECT_TRUE(ParseNotes(out.GetBytes())) << "the parser reads the file written to its end";
+
+        MidiTestDocument target;
+        out.Seek(0);
+        MCMidiRead again;
+        ASSERT_EQ(again.LoadMidiFile(out, target), 1) << again.GetErrorText();
+        EXPECT_EQ(again.GetWarningText(), "");
+        const PieceSummary back(target.GetSequence(), false);
+        ASSERT_EQ(back.notes.size(), original.notes.size());
+        for (size_t i = 0; i < back.notes.size(); ++i) {
+            ASSERT_TRUE(SameNote(back.notes[i], original.notes[i], 0.003f))
+                << i << ": " << back.notes[i].start << " " << back.notes[i].key << " c" << back.notes[i].channel << " "
+                << back.notes[i].length << " against " << original.notes[i].start << " " << original.notes[i].key << " c"
+                << original.notes[i].channel << " " << original.notes[i].length;
+        }
+        ASSERT_EQ(back.tempi.size(), original.tempi.size());
+        for (size_t i = 0; i < back.tempi.size(); ++i) {
+            EXPECT_NEAR(back.tempi[i].first, original.tempi[i].first, 0.003f) << i;
+            EXPECT_NEAR(back.tempi[i].second, original.tempi[i].second, 0.01f) << i;
+        }
+        EXPECT_EQ(back.meters, original.meters);
+    }
+    EXPECT_GT(written, 50);
 }
 
 }  // namespace

@@ -67,7 +67,7 @@ public:
     const std::vector<int>& States() const { return m_states; }
     CSequence& GetSequence() override { return m_sequence; }
     void SetMidiFileStatus(const MCMidiFile&, int fileType) override { m_fileType = fileType; }
-    int GetMidiFileEvents(const MCTime& from, const MCTime& to, int track, CWGEventList& list) override
+    int GetMidiFileEvents(const MCTime& from, MCTime& to, int track, CWGEventList& list) override
     {
         const long begin = from.GetMSec();
         const long end = to.GetMSec();

@@ -138,9 +138,41 @@ TEST_F(MidiWriteTest, ShortMessagesUseRunningStatusAndAbsoluteTicks)
     m_doc.Midi(1000, 1, 0x403C90);
     ASSERT_EQ(Save(0), 1);
     // Deltas follow the absolute positions 0, 160, 320 (1/3 and 2/3 of 480 rounded); a program
-    // change is two bytes, one under running status; a clock leaves running status alone.
+    // change is two bytes, one under running status; a clock goes into an escape, after which
+    // the next message has its status again.
     EXPECT_EQ(Events(1), (Bytes{0x00, 0x90, 0x3C, 0x40, 0x81, 0x20, 0x3E, 0x40, 0x81, 0x20, 0xC0, 0x05, 0x00, 0x06,
-                                0x81, 0x20, 0xF8, 0x00, 0x90, 0x3C, 0x40}));
+                                0x81, 0x20, 0xF7, 0x01, 0xF8, 0x00, 0x90, 0x3C, 0x40}));
+}
+
+TEST_F(MidiWriteTest, SystemCommonAndRealTimeMessagesGoIntoEscapes)
+{
+    // Each message with the bytes that stand for it in the track: F7, the length, the message.
+    // F0 and F7 alone are no message and are left out.
+    const std::vector<std::pair<uint32_t, Bytes>> cases = {
+        {0x00000F1, {0xF7, 0x02, 0xF1, 0x00}}, {0x0000BF1, {0xF7, 0x02, 0xF1, 0x0B}},
+        {0x0203F2, {0xF7, 0x03, 0xF2, 0x03, 0x02}}, {0x0005F3, {0xF7, 0x02, 0xF3, 0x05}},
+        {0xF6, {0xF7, 0x01, 0xF6}}, {0xF8, {0xF7, 0x01, 0xF8}}, {0xFA, {0xF7, 0x01, 0xFA}},
+        {0xFB, {0xF7, 0x01, 0xFB}}, {0xFC, {0xF7, 0x01, 0xFC}}, {0xFE, {0xF7, 0x01, 0xFE}},
+        {0xF0, {}}, {0xF7, {}}};
+    for (const auto& [message, bytes] : cases) {
+        SCOPED_TRACE(message);
+        MidiTestDocument doc;
+        doc.GetSequence().Attach(doc.CreatePerformance(1));
+        doc.Midi(0, 1, message);
+        doc.Midi(0, 1, 0x403C90);
+        MCMidiMemFile file("out.mid");
+        ASSERT_EQ(MCMidiWrite().SaveMidiFile(file, doc, 0, 480), 1);
+        Bytes expected = {0x4D, 0x54, 0x72, 0x6B};
+        Bytes events;
+        if (!bytes.empty()) {
+            events.push_back(0x00);
+            events.insert(events.end(), bytes.begin(), bytes.end());
+        }
+        events.insert(events.end(), {0x00, 0x90, 0x3C, 0x40});
+        const Bytes& written = file.GetBytes();
+        ASSERT_GE(written.size(), 22u + events.size());
+        EXPECT_EQ(Bytes(written.begin() + 22, written.begin() + 22 + static_cast<long>(events.size())), events);
+    }
 }
 
 TEST_F(MidiWriteTest, MetaEventsEncodeTempoMeterKeyAndTexts)

@@ -72,8 +72,8 @@ void DCsqConductorStaff::GetEnvelopeData(const MCTime& from, const MCTime& to, C
     if (!tempoMap)
         return;
     if (from == MCTime(0.0f)) {
-        // A new file: the marks of the last one have been written.
-        m_exportTempos.clear();
+        // The marks made so far stay: a window gathered from the start again (after a mark
+        // there, or a repeat back to it) leaves the events of the earlier gather queued.
         float value = 0.0f;
         tempoMap->GetValue(from, value, 0);
         AddTempoEvent(from, value, list);

@@ -241,8 +241,13 @@ void CSeqEvent::WrapMidiData(std::unique_ptr<CWGEventData> record, const MCVoice
 {
     record->SetMidiData(message.GetValue());
     record->time = time;
-    if (map)
+    // A system common or real-time status has no channel: its low nibble is part of the status,
+    // so the map chooses only the device.
+    const bool system = message.GetStatusByte() >= 0xF0;
+    if (map && !system)
         record->SetDevChan(static_cast<int>(map->GetDevice()), static_cast<int>(map->GetChannel()));
+    else if (map)
+        record->device = static_cast<int>(map->GetDevice());
     else
         record->device = defaultDevice;
     out.push_back(std::move(record));

@@ -37,6 +37,15 @@ std::unique_ptr<CSeqEvent> timingEvent(uint8_t status, const MCTime& time)
     return event;
 }
 
+// Marks that only mark a place (a sequence number, a track end, a time-code offset, the loop
+// start, ...) never send play elsewhere.
+bool neverJumps(const DCsqBase* flow)
+{
+    const auto* mark = plat::dynamicDowncast<ECFlowControl>(flow->GetOwner());
+    const int type = mark ? mark->GetFlowControlType() : 0;
+    return type == 0 || (type >= 13 && type <= 17) || type == 19;
+}
+
 ECTempoEnv* tempoMap(CSequence* sequence)
 {
     ECConductor* conductor = sequence ? sequence->GetConductor() : nullptr;
@@ -349,21 +358,19 @@ DCsqBase* CSeqPlay::GetCurrentWindowEvents(CSeqEventList& list)
                 break;
             if (position->GetClassType() != SeqClassType::FlowControl) {
                 position->GetEventData(list, m_sequence);
-            } else if (!m_sequence->IgnoreFlowControl()) {
+            } else if (!m_sequence->IgnoreFlowControl() && !neverJumps(position)) {
+                // The others decide in UpdatePosition. A mark that never jumps is passed
+                // without ending the window: ended there, the rest of the window would be
+                // gathered from the mark again, and a mark at the start would bring the
+                // start's settings and tempo twice.
                 flow = position;
                 break;
             }
         }
         position = position->GetNext();
     }
-    if (flow) {
-        // Marks that never jump are passed; the others decide in UpdatePosition.
-        const auto* mark = plat::dynamicDowncast<ECFlowControl>(flow->GetOwner());
-        const int type = mark ? mark->GetFlowControlType() : 0;
-        if (type == 0 || (type >= 13 && type <= 17) || type == 19)
-            position = flow->GetNext();
+    if (flow)
         end = *flow->GetOwner()->GetTime();
-    }
     m_sequence->SetPlayPosition(position);
     // The controller changes go ahead of the notes: at one moment a program or controller
     // change must reach the output before the note that it is for.

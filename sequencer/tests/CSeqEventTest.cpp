@@ -102,6 +102,11 @@ TEST_F(CSeqEventTest, EveryKindConvertsToItsRecords)
         {"empty SysEx", [&](CSeqEvent& e) { e.SetSysExEvent(FCMidiSysEx(), nullptr, &m_track, m_time, m_voice0); }, {}},
         {"meta", [&](CSeqEvent& e) { e.SetMetaEvent(nullptr, m_time, &m_track); e.GetValue() = 0x55; },
          {{CWGEventData::WG_EVENT_FILEMETA, 1500, 0, 0x55}}},
+        // A system message has no channel: the map gives it its device and nothing else.
+        {"system common through the voice map keeps its status", [&](CSeqEvent& e) { e.SetMidiEvent(FCMidi(msg(0xF2, 3, 2)), nullptr, &m_track, m_time, m_voice0); },
+         {{kMidi, 1500, 1, msg(0xF2, 3, 2)}}},
+        {"real time through the voice map keeps its status", [&](CSeqEvent& e) { e.SetMidiEvent(FCMidi(msg(0xFA, 0)), nullptr, &m_track, m_time, MCVoiceTrack(1, 3)); },
+         {{kMidi, 1500, 2, msg(0xFA, 0)}}},
         {"timing without a device manager", [&](CSeqEvent& e) { e.SetTimingEvent(FCMidi(msg(0xF8, 0)), m_time); }, {}},
         {"channel mode on its own device", [&](CSeqEvent& e) { e.SetChannelModeEvent(FCMidi(msg(0xB2, 123)), nullptr, 6, m_time); },
          {{kMidi, 1500, 6, msg(0xB2, 123)}}},
