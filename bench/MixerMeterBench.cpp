@@ -9,7 +9,9 @@
 
 #include "interface/document/MCOpusDoc.h"
 #include "mixer/views/CMixerWnd.h"
+#include "mixer/controls/CLevelMeter.h"
 #include "mixer/views/CTrackList.h"
+#include "mixer/views/CTrackStrip.h"
 #include "notabase/commands/CCAddTrack.h"
 #include "notabase/model/ECEnvPoint.h"
 #include "notabase/model/ECNote.h"
@@ -172,6 +174,11 @@ void BM_MeterUpdate(benchmark::State& state)
             QApplication::processEvents();
             cpu += BenchSliceShare::ThreadCpuSeconds() - before;
         }
+        // The meters the last update left lit, so a figure of unlit meters shows as such.
+        int lit = 0;
+        for (const CTrackStrip* strip : mixer.TrackList()->Strips())
+            lit += strip->Meter() && strip->Meter()->GetLitHeight() > 0 ? 1 : 0;
+        state.counters["lit_meters"] = lit;
         state.counters["percent_of_core"] =
             100.0 * cpu / static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1)) /
             (kPeriodMs / 1000.0);
