@@ -45,17 +45,6 @@ constexpr int kStaves = 32;
 constexpr float kQuarters = 64.0f;  // 32 seconds at 120 beats a minute
 constexpr uint32_t kPeriodMs = CMixerWnd::kMeterMs;
 
-QApplication& application()
-{
-    static int argc = 1;
-    static char name[] = "MixerMeterBench";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    return app;
-}
-
 // Memory MIDI outputs on a manual clock with a device manager over them.
 class Devices {
 public:
@@ -139,7 +128,6 @@ void FillDocument(MCOpusDoc& doc, int notesPerSecond)
 
 void BM_MeterUpdate(benchmark::State& state)
 {
-    application();
     BenchProfile profile;
     Devices devices;
     auto doc = std::make_unique<MCOpusDoc>();
@@ -193,3 +181,18 @@ void BM_MeterUpdate(benchmark::State& state)
 BENCHMARK(BM_MeterUpdate)->Arg(400)->Arg(1600)->Unit(benchmark::kMicrosecond)->Iterations(300);
 
 }  // namespace
+
+// The application object lives across the benchmarks and goes before the program's own
+// statics do.
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
