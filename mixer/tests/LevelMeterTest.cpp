@@ -137,13 +137,18 @@ TEST(LevelMeterTest, PaintsTheLitColourBelowTheLevelAndBlackAbove)
     meter->Reset(false);
     meter->SetLevel(0.8f, false);  // 0.6: rows 40 to 99 lit
     const QImage shot = meter->grab().toImage();
+    // Logical pixels, whatever the screen's ratio.
+    const auto pixel = [&shot](int x, int y) {
+        const qreal ratio = shot.devicePixelRatio();
+        return shot.pixelColor(int(x * ratio), int(y * ratio));
+    };
     // Lit rows alternate with dark ones from the bar's bottom row up.
-    EXPECT_EQ(shot.pixelColor(5, 99), QColor(255, 0, 0));
-    EXPECT_EQ(shot.pixelColor(5, 98), QColor(0, 0, 0));
-    EXPECT_EQ(shot.pixelColor(5, 41), QColor(255, 0, 0));
-    EXPECT_EQ(shot.pixelColor(5, 37), QColor(0, 0, 0));
+    EXPECT_EQ(pixel(5, 99), QColor(255, 0, 0));
+    EXPECT_EQ(pixel(5, 98), QColor(0, 0, 0));
+    EXPECT_EQ(pixel(5, 41), QColor(255, 0, 0));
+    EXPECT_EQ(pixel(5, 37), QColor(0, 0, 0));
     // The block under the bar always shows the colour.
-    EXPECT_EQ(shot.pixelColor(5, 104), QColor(255, 0, 0));
+    EXPECT_EQ(pixel(5, 104), QColor(255, 0, 0));
 }
 
 TEST(LevelMeterTest, StripMetersShareImagesByColourSizeAndResolutionUntilTheLastGoes)
