@@ -71,7 +71,7 @@ CMainApp::~CMainApp()
 {
     MCStateMgr::SetMainWindowHandler({});
     MCHotKey::SetCommandSender({});
-    MCOpusTemplate::SetCommandRouter({});
+    MCOpusWnd::SetCommandActions(nullptr);
     m_router.setTarget(plat::ui::CommandRouter::Link::mainFrame, nullptr);
     m_router.setTarget(plat::ui::CommandRouter::Link::application, nullptr);
     m_frame.reset();
@@ -238,7 +238,7 @@ bool CMainApp::InitInstance()
     m_frame->LinkCommandRouter(m_router);
     m_router.setTarget(plat::ui::CommandRouter::Link::application, this);
     MCHotKey::SetCommandSender([this](uint16_t command) { m_router.execute(command); });
-    MCOpusTemplate::SetCommandRouter([this](uint32_t id) { m_router.execute(id); });
+    MCOpusWnd::SetCommandActions(m_actions.get());
     MCStateMgr::SetMainWindowHandler([this](SCBase* state) {
         if (m_frame)
             m_frame->OnStateWithoutPerformance(state);

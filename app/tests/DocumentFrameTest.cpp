@@ -1,5 +1,7 @@
 #include "app/tests/AppTestSupport.h"
 
+#include "interface/document/CPluginMusic.h"
+#include "interface/document/CPluginPrefs.h"
 #include "interface/document/DocumentStrings.h"
 #include "notabase/actions/ACFindEvents.h"
 #include "notabase/prefs/Preferences.h"
@@ -19,7 +21,31 @@ using apptest::FrameTest;
 using apptest::ViewA;
 using apptest::ViewB;
 
-class DocumentFrameTest : public FrameTest {};
+// The plug-in menus' items are the program's one action per command id.
+class DocumentFrameTest : public FrameTest {
+protected:
+    void SetUp() override
+    {
+        FrameTest::SetUp();
+        m_previousActions = MCOpusWnd::SetCommandActions(m_actions.get());
+    }
+    void TearDown() override
+    {
+        MCOpusWnd::SetCommandActions(m_previousActions);
+        FrameTest::TearDown();
+    }
+    plat::ui::CommandActions* m_previousActions = nullptr;
+};
+
+// Palette pages of the tests.
+class NotesPage : public plat::Object {
+    PLAT_DECLARE_DYNCREATE(NotesPage)
+};
+PLAT_IMPLEMENT_DYNCREATE(NotesPage, plat::Object)
+class RestsPage : public plat::Object {
+    PLAT_DECLARE_DYNCREATE(RestsPage)
+};
+PLAT_IMPLEMENT_DYNCREATE(RestsPage, plat::Object)
 
 TEST_F(DocumentFrameTest, TheDefaultViewIsTheFirstMarkedVisible)
 {
@@ -75,7 +101,7 @@ TEST_F(DocumentFrameTest, TheViewMenuReplacesTheMenuBarsViewOrFollowsEdit)
     m_frame->menuBar()->addMenu("&File");
     m_frame->menuBar()->addMenu(QString::fromStdString(DocumentStrings::text(DocumentStrings::menuEdit)));
     m_frame->menuBar()->addMenu("&Help");
-    const plat::ui::MenuResources::Menu menus[] = {{9100, {{33240, "Show &Palette", {}}}}};
+    const plat::ui::MenuResources::Menu menus[] = {{9100, {{9150, "Show &Staff Names", {}}}}};
     plat::ui::MenuResources::Registration registration("AppTestViews", menus);
     NewDocument();
     QStringList titles;
@@ -85,7 +111,8 @@ TEST_F(DocumentFrameTest, TheViewMenuReplacesTheMenuBarsViewOrFollowsEdit)
     QMenu* view = m_frame->menuBar()->actions()[2]->menu();
     ASSERT_NE(view, nullptr);
     ASSERT_EQ(view->actions().size(), 1);
-    EXPECT_EQ(view->actions()[0]->text(), "Show &Palette");
+    EXPECT_EQ(view->actions()[0]->text(), "Show &Staff Names");
+    EXPECT_EQ(view->actions()[0], m_actions->find(9150)) << "the registry's action";
     // A second frame of the same view replaces it rather than adding another.
     NewDocument();
     EXPECT_EQ(m_frame->menuBar()->actions().size(), 4);
@@ -93,7 +120,8 @@ TEST_F(DocumentFrameTest, TheViewMenuReplacesTheMenuBarsViewOrFollowsEdit)
 
 TEST_F(DocumentFrameTest, AViewsMenuJoinsTheProgramsViewMenuWithoutTakingItsItems)
 {
-    const plat::ui::MenuResources::Menu menus[] = {{9100, {{33240, "Show &Palette", {}}}}};
+    // The view shows the staff names, and the Mixer the program's own menu shows already.
+    const plat::ui::MenuResources::Menu menus[] = {{9100, {{9150, "Show &Staff Names", {}}, {33241, "&Mixer", {}}}}};
     plat::ui::MenuResources::Registration registration("AppTestViews", menus);
     const QString viewTitle = QString::fromStdString(DocumentStrings::text(DocumentStrings::menuView));
     auto viewMenu = [&]() -> QMenu* {
@@ -116,7 +144,7 @@ TEST_F(DocumentFrameTest, AViewsMenuJoinsTheProgramsViewMenuWithoutTakingItsItem
     ASSERT_NE(programs, nullptr);
     const std::string own = texts(programs);
     ASSERT_NE(own.find("&Mixer"), std::string::npos);
-    const std::string withView = "Show &Palette|-|" + own;
+    const std::string withView = "Show &Staff Names|-|" + own;
 
     MCOpusDoc* first = NewDocument();
     EXPECT_EQ(viewMenu(), programs);
@@ -143,6 +171,62 @@ TEST_F(DocumentFrameTest, AViewsMenuJoinsTheProgramsViewMenuWithoutTakingItsItem
     EXPECT_EQ(MCOpusDoc::GetActiveDoc(), first);
     EXPECT_EQ(texts(programs), withView);
     bare.CloseDocument(plain);
+}
+
+TEST_F(DocumentFrameTest, ThePlugInMenusAreBuiltOnceFromTheRegistries)
+{
+    const std::string tools = DocumentStrings::text(DocumentStrings::menuTools);
+    const std::string music = DocumentStrings::text(DocumentStrings::menuMusic);
+    // A menu bar as the program's: each plug-in list's place held by a separator at the end.
+    QMenuBar* bar = m_frame->menuBar();
+    bar->clear();
+    QMenu* musicMenu = bar->addMenu(QString::fromStdString(music));
+    QMenu* palette = musicMenu->addMenu(QString::fromStdString(DocumentStrings::text(DocumentStrings::menuPalette)));
+    palette->addSeparator();
+    musicMenu->addAction(m_actions->action(38662));
+    QMenu* toolsMenu = bar->addMenu(QString::fromStdString(tools));
+    toolsMenu->addAction(m_actions->action(33210));
+    QMenu* prefs = toolsMenu->addMenu(QString::fromStdString(DocumentStrings::text(DocumentStrings::menuPreferences)));
+    prefs->addSeparator();
+    toolsMenu->addSeparator();
+
+    CPluginPrefs sequencerLate(nullptr, 1, 5), sequencerEarly(nullptr, 1, 1), general(nullptr, 0, 3);
+    for (CPluginPrefs* page : {&sequencerLate, &sequencerEarly, &general})
+        CPluginPrefs::AddPlugin(page);
+    CPluginMusic rests(&RestsPage::classObject, 2), notes(&NotesPage::classObject, 1);
+    CPluginMusic::AddPlugin(&rests);
+    CPluginMusic::AddPlugin(&notes);
+    const CPluginMusic::TitleOf previousTitles = CPluginMusic::SetTitleOf(
+        [](plat::Object* page) { return std::string(dynamic_cast<NotesPage*>(page) ? "Notes" : "Rests"); });
+
+    auto items = [this](QMenu* menu) {
+        std::vector<std::pair<std::string, uint32_t>> list;
+        for (QAction* action : menu->actions()) {
+            uint32_t id = 0;
+            for (uint32_t candidate = 30000; candidate < 40000 && !id; ++candidate)
+                id = m_actions->find(candidate) == action ? candidate : 0;
+            list.emplace_back(action->isSeparator() ? "-" : action->text().toStdString(), id);
+        }
+        return list;
+    };
+    using Items = std::vector<std::pair<std::string, uint32_t>>;
+    NewDocument();
+    const Items toolItems = {{"&Select Mode", 33210}, {"&Preferences", 0}, {"&1  &Score", 38630},
+                             {"&2  &Piano Roll", 38631}};
+    EXPECT_EQ(items(toolsMenu), toolItems);
+    EXPECT_EQ(items(prefs), (Items{{"Sequencer...", 38651}, {"General...", 38650}}));
+    EXPECT_EQ(items(palette), (Items{{"Notes", 38960}, {"Rests", 38961}}));
+    // Once: another document's frame adds nothing.
+    NewDocument();
+    EXPECT_EQ(items(toolsMenu), toolItems);
+    EXPECT_EQ(items(prefs).size(), 2u);
+    EXPECT_EQ(items(palette).size(), 2u);
+    // The items run through the router: a view's item is enabled with a document.
+    EXPECT_TRUE(m_router.update(38631).enabled);
+
+    CPluginMusic::SetTitleOf(previousTitles);
+    for (CPluginPrefs* page : {&sequencerLate, &sequencerEarly, &general})
+        CPluginPrefs::RemovePlugin(page);
 }
 
 TEST_F(DocumentFrameTest, FilesThatCannotBeReadAreNamedWithTheCause)

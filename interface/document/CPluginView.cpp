@@ -102,3 +102,10 @@ int CPluginView::LoadTitleString(std::string& text) const
         text.erase(amp, 1);
     return 1;
 }
+
+const std::vector<plat::ui::MenuEntry>* CPluginView::GetMenu() const
+{
+    if (!m_menu)
+        m_menu = plat::ui::MenuResources::load(m_module, m_resourceId);
+    return *m_menu && !(*m_menu)->entries.empty() ? &(*m_menu)->entries : nullptr;
+}

@@ -4,7 +4,9 @@
 
 #include "interface/document/MCMenuItem.h"
 #include "notabase/plugins/CPlugin.h"
+#include "platform/ui/resource/MenuResources.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,6 +53,9 @@ public:
     int LoadMenuString(std::string& text) const;
     // The menu string without its first "&".
     int LoadTitleString(std::string& text) const;
+    // The view's own menu: the menu of its string id in its module, loaded on first use and
+    // kept; null when there is none.
+    const std::vector<plat::ui::MenuEntry>* GetMenu() const;
 
 private:
     int m_order;
@@ -59,4 +64,5 @@ private:
     unsigned m_viewCode;
     unsigned m_resourceId;
     std::string m_module;
+    mutable std::optional<std::optional<plat::ui::MenuResources::Menu>> m_menu;
 };

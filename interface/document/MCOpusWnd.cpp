@@ -1,6 +1,8 @@
 #include "interface/document/MCOpusWnd.h"
 
 #include "interface/core/MCResourceModule.h"
+#include "interface/document/CPluginMusic.h"
+#include "interface/document/CPluginPrefs.h"
 #include "interface/document/CPluginView.h"
 #include "interface/document/DocumentStrings.h"
 #include "interface/document/MCOpusDoc.h"
@@ -10,6 +12,7 @@
 #include "notabase/states/SCSelection.h"
 #include "notabase/states/SCTime.h"
 #include "platform/core/Strings.h"
+#include "platform/ui/command/CommandActions.h"
 #include "platform/ui/dialog/ModalHooks.h"
 #include "platform/ui/dialog/TitleRoom.h"
 #include "platform/ui/resource/MenuResources.h"
@@ -21,6 +24,9 @@
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QScreen>
+
+#include <functional>
+#include <utility>
 
 PLAT_IMPLEMENT_DYNCREATE(MCOpusWnd, plat::Object)
 
@@ -114,8 +120,10 @@ void MCOpusWnd::OnUpdateFrameTitle()
 
 void MCOpusWnd::OnUpdateFrameMenu(bool activate)
 {
-    if (activate)
-        ReplaceViewMenu();
+    if (!activate)
+        return;
+    BuildPluginMenus();
+    ReplaceViewMenu();
 }
 
 namespace {
@@ -128,7 +136,68 @@ bool isViewItem(const QObject* object)
     return object && object->property(kViewItem).toBool();
 }
 
+plat::ui::CommandActions*& commandActions()
+{
+    static plat::ui::CommandActions* actions = nullptr;
+    return actions;
+}
+
+// The popup of a menu bar or a menu whose text is text.
+QMenu* findPopup(const QWidget* owner, const std::string& text)
+{
+    const QString wanted = QString::fromStdString(text);
+    for (QAction* action : owner ? owner->actions() : QList<QAction*>()) {
+        if (action->menu() && action->text() == wanted)
+            return action->menu();
+    }
+    return nullptr;
+}
+
+// Puts the registry's items where a menu keeps their place: a separator at its end stands in
+// for them until then.
+void fillPluginItems(QMenu* menu, const std::vector<MCMenuItem>& items, plat::ui::CommandActions& actions)
+{
+    const QList<QAction*> present = menu->actions();
+    if (!present.isEmpty() && present.back()->isSeparator())
+        menu->removeAction(present.back());
+    else if (!present.isEmpty() && !items.empty())
+        menu->addSeparator();
+    for (const MCMenuItem& item : items) {
+        QAction* action = actions.action(item.command);
+        action->setText(QString::fromStdString(item.text));
+        menu->addAction(action);
+    }
+}
+
 }  // namespace
+
+plat::ui::CommandActions* MCOpusWnd::SetCommandActions(plat::ui::CommandActions* actions)
+{
+    return std::exchange(commandActions(), actions);
+}
+
+void MCOpusWnd::BuildPluginMenus()
+{
+    QMainWindow* main = mainWindow();
+    plat::ui::CommandActions* actions = commandActions();
+    if (!main || !actions)
+        return;
+    QMenuBar* bar = main->menuBar();
+    // Built once: the menu bar remembers each one.
+    auto build = [&](const char* done, QMenu* menu, const std::function<std::vector<MCMenuItem>()>& items) {
+        if (!menu || bar->property(done).toBool())
+            return;
+        fillPluginItems(menu, items(), *actions);
+        bar->setProperty(done, true);
+    };
+    QMenu* tools = findPopup(bar, DocumentStrings::text(DocumentStrings::menuTools));
+    build("quavixViewsMenu", tools, &CPluginView::UpdateMenu);
+    build("quavixPrefsMenu", findPopup(tools, DocumentStrings::text(DocumentStrings::menuPreferences)),
+          &CPluginPrefs::UpdateMenu);
+    QMenu* music = findPopup(bar, DocumentStrings::text(DocumentStrings::menuMusic));
+    build("quavixMusicMenu", findPopup(music, DocumentStrings::text(DocumentStrings::menuPalette)),
+          &CPluginMusic::UpdateMenu);
+}
 
 void MCOpusWnd::ReplaceViewMenu()
 {
@@ -140,8 +209,8 @@ void MCOpusWnd::ReplaceViewMenu()
     const QString editText = QString::fromStdString(DocumentStrings::text(DocumentStrings::menuEdit));
     QList<QAction*> actions = bar->actions();
     int position = -1;
-    // The program's own "&View" popup (its toolbars and tool windows) stays: only the items
-    // an earlier view put at its top go.
+    // A "&View" popup of the program's own stays: only what an earlier view put at its top
+    // goes.
     QMenu* programView = nullptr;
     for (int i = 0; i < actions.size(); ++i) {
         if (actions[i]->text() != viewText)
@@ -155,10 +224,13 @@ void MCOpusWnd::ReplaceViewMenu()
         } else {
             programView = old;
             for (QAction* item : old->actions()) {
-                if (isViewItem(item)) {
-                    old->removeAction(item);
+                if (!isViewItem(item))
+                    continue;
+                old->removeAction(item);
+                item->setProperty(kViewItem, false);
+                // The separators are the view's own; the commands are the registry's.
+                if (item->isSeparator())
                     item->deleteLater();
-                }
             }
         }
         break;
@@ -173,10 +245,9 @@ void MCOpusWnd::ReplaceViewMenu()
         }
     }
     const CPluginView* plugin = CPluginView::FindPlugin(m_viewId);
-    if (!plugin)
-        return;
-    const auto menu = plat::ui::MenuResources::load(plugin->GetModule(), plugin->GetResID());
-    if (!menu || menu->entries.empty())
+    const std::vector<plat::ui::MenuEntry>* entries = plugin ? plugin->GetMenu() : nullptr;
+    plat::ui::CommandActions* registry = commandActions();
+    if (!entries || !registry)
         return;
     QMenu* popup = programView;
     if (!popup) {
@@ -184,27 +255,30 @@ void MCOpusWnd::ReplaceViewMenu()
         popup->menuAction()->setProperty(kViewItem, true);
     }
     QAction* before = programView && !programView->actions().isEmpty() ? programView->actions().front() : nullptr;
-    std::vector<QAction*> items;
-    for (const plat::ui::MenuEntry& entry : menu->entries) {
-        QAction* action = nullptr;
+    const QList<QAction*> own = popup->actions();
+    auto insert = [&](QAction* action) {
+        action->setProperty(kViewItem, true);
+        popup->insertAction(before, action);
+    };
+    for (const plat::ui::MenuEntry& entry : *entries) {
         if (entry.isSeparator()) {
-            action = new QAction(popup);
-            action->setSeparator(true);
-        } else {
-            action = new QAction(QString::fromStdString(entry.text), popup);
-            const uint32_t id = entry.id;
-            connect(action, &QAction::triggered, this, [id] { MCOpusTemplate::RouteCommand(id); });
+            auto* separator = new QAction(popup);
+            separator->setSeparator(true);
+            insert(separator);
+            continue;
         }
-        items.push_back(action);
+        QAction* action = registry->action(entry.id);
+        // One action per command: a command the program already names keeps its name, and one
+        // the program's own menu already shows is not shown twice.
+        if (action->text().isEmpty())
+            action->setText(QString::fromStdString(entry.text));
+        if (!own.contains(action))
+            insert(action);
     }
     if (programView && before) {
         auto* separator = new QAction(popup);
         separator->setSeparator(true);
-        items.push_back(separator);
-    }
-    for (QAction* action : items) {
-        action->setProperty(kViewItem, true);
-        popup->insertAction(before, action);
+        insert(separator);
     }
     if (!programView) {
         actions = bar->actions();

@@ -14,6 +14,9 @@ class MCOpusDoc;
 class MCOpusTemplate;
 class QMainWindow;
 class QMenu;
+namespace plat::ui {
+class CommandActions;
+}
 
 // The child frame of one view of a document. It knows its document, the document's
 // performance and the view plug-in it shows; activating it makes its document the active
@@ -34,6 +37,11 @@ public:
 
     MCOpusWnd();
     ~MCOpusWnd() override;
+
+    // The one action per command id that the plug-in menus' items are (the view's menu, the
+    // views in "&Tools", the preference categories, the palette pages); the program installs
+    // it. Without it no plug-in menu is built. Returns the one it replaces.
+    static plat::ui::CommandActions* SetCommandActions(plat::ui::CommandActions* actions);
 
     virtual unsigned GetViewID() const { return m_viewId; }
     virtual void SetViewID(unsigned viewId) { m_viewId = viewId; }
@@ -56,6 +64,8 @@ public:
     // The first call sends the initial update to the views and loads the settings.
     void ActivateFrame();
     void OnUpdateFrameTitle();
+    // Activating: the plug-in menus are built (once for the menu bar), then the view's menu
+    // goes in.
     void OnUpdateFrameMenu(bool activate);
     void OnMDIActivate(bool activate);
     // Saves the settings when the frame was ever activated; the template calls it before the
@@ -77,6 +87,9 @@ protected:
 
 private:
     QMainWindow* mainWindow() const;
+    // The views in "&Tools", the preference categories in "&Tools" > "&Preferences" and the
+    // palette pages in "&Music" > "&Palette", each once for the menu bar.
+    void BuildPluginMenus();
 
     uint8_t m_flags = 0;
     unsigned m_viewId = 0;
