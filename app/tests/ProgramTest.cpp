@@ -73,7 +73,7 @@ protected:
         m_previousRuntime = std::getenv("XDG_RUNTIME_DIR") ? std::getenv("XDG_RUNTIME_DIR") : "";
         ::setenv("XDG_RUNTIME_DIR", (m_dir / "runtime").c_str(), 1);
 
-        ASSERT_TRUE(m_display.Start(70 + ::getpid() % 200)) << "Xvfb did not come up";
+        ASSERT_TRUE(m_display.Start()) << "Xvfb did not come up";
     }
 
     void TearDown() override

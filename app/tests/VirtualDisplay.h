@@ -3,9 +3,10 @@
 // A virtual display for tests that run the whole program: an Xvfb server of its own, up
 // until the object goes.
 
+#include <QByteArray>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QString>
-#include <QThread>
 
 #include <filesystem>
 #include <string>
@@ -14,17 +15,30 @@ class VirtualDisplay {
 public:
     static bool Installed() { return std::filesystem::exists(kServer); }
 
-    // Starts the server on display number (":" + number); whether it came up.
-    bool Start(int number)
+    // Starts the server on a display number it finds free itself (so tests of other builds
+    // on the machine never share one), and waits until it takes connections; whether it
+    // came up.
+    bool Start()
     {
-        m_name = ":" + std::to_string(number);
-        m_server.start(kServer, {QString::fromStdString(m_name), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
-        if (!m_server.waitForStarted(5000))
+        // The server writes its display number to its output once it is ready.
+        m_server.start(kServer, {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+        if (!m_server.waitForStarted(kStartMs))
             return false;
-        const std::filesystem::path socket = "/tmp/.X11-unix/X" + std::to_string(number);
-        for (int i = 0; i < 100 && !std::filesystem::exists(socket); ++i)
-            QThread::msleep(50);
-        return std::filesystem::exists(socket);
+        QByteArray said;
+        QElapsedTimer clock;
+        clock.start();
+        while (!said.contains('\n')) {
+            if (m_server.state() == QProcess::NotRunning || clock.elapsed() > kStartMs)
+                return false;
+            m_server.waitForReadyRead(100);
+            said += m_server.readAllStandardOutput();
+        }
+        bool number = false;
+        said.trimmed().toInt(&number);
+        if (!number)
+            return false;
+        m_name = ":" + said.trimmed().toStdString();
+        return true;
     }
 
     ~VirtualDisplay()
@@ -40,6 +54,8 @@ public:
 
 private:
     static constexpr const char* kServer = "/usr/bin/Xvfb";
+    // How long a server may take to come up on a busy machine.
+    static constexpr int kStartMs = 60000;
     QProcess m_server;
     std::string m_name;
 };
