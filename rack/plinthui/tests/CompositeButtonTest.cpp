@@ -170,7 +170,7 @@ TEST_F(CompositeButtonTest, ScreenshotOfADeckWithItsTransportStripAndKeys)
     m_owner->widget()->resize(633, 66);
     const QImage shot = deck->widget()->grab().toImage();
     test::saveScreenshot(shot, "plinthui-wave-deck-strip");
-    EXPECT_EQ(shot.size(), QSize(633, 66));
+    EXPECT_EQ(shot.deviceIndependentSize().toSize(), QSize(633, 66));
 
     // The toolbar keys, shown and hidden bands.
     Window* toolbar = Window::create(m_ownerClass.name(), "toolbar", style::kChild | style::kVisible,
