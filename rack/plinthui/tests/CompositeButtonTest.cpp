@@ -2,6 +2,8 @@
 
 #include "rack/plinthui/ButtonCore.h"
 
+#include "platform/ui/tests/support/LayoutCheck.h"
+
 #include <QPainter>
 #include <QWidget>
 
@@ -186,6 +188,9 @@ TEST_F(CompositeButtonTest, ScreenshotOfADeckWithItsTransportStripAndKeys)
         key->send(kCommandMessage, kControlLatch, i % 2 == 0 ? kLatchOn : kLatchOff);
     }
     test::saveScreenshot(toolbar->widget()->grab().toImage(), "plinthui-toolbar");
+    // The owner holds the deck and the toolbar below it.
+    m_owner->widget()->resize(635, 106);
+    EXPECT_TRUE(plat::ui::test::LayoutCheck::fits(*m_owner->widget()));
 }
 
 }  // namespace
