@@ -22,6 +22,7 @@
 #include "platform/ui/dialog/ModalHooks.h"
 #include "platform/ui/tests/UiTestEnvironment.h"
 #include "platform/ui/tests/support/LayoutCheck.h"
+#include "platform/ui/tests/support/ScreenshotFolder.h"
 #include "platform/ui/timer/UiTimers.h"
 #include "wavegate/CWavegate.h"
 
@@ -65,8 +66,7 @@ class ViewB : public ViewA {
 // Saves what widget shows for a person to look at, and checks the layout of its window.
 inline void saveScreenshot(QWidget& widget, const std::string& name)
 {
-    std::filesystem::create_directories(QUAVIX_SCREENSHOT_DIR);
-    widget.grab().save(QString::fromStdString(std::string(QUAVIX_SCREENSHOT_DIR) + "/" + name));
+    widget.grab().save(plat::ui::test::ScreenshotFolder::path(QUAVIX_SCREENSHOT_DIR) + "/" + QString::fromStdString(name));
     EXPECT_TRUE(plat::ui::test::LayoutCheck::fits(widget)) << name;
 }
 

@@ -32,9 +32,11 @@ TEST_F(SplashTest, MessagesInOrderAndAClickHidesIt)
     const QImage image = splash->grab().toImage();
     // The message is drawn in its colour in the strip at the bottom.
     bool lettered = false;
+    const qreal ratio = image.devicePixelRatio();
     for (int x = 10; x < 200 && !lettered; ++x)
         for (int y = 436; y < 452 && !lettered; ++y)
-            lettered = QColor(image.pixel(x, y)).green() > 200 && QColor(image.pixel(x, y)).red() < 120;
+            lettered = QColor(image.pixel(QPoint(x, y) * ratio)).green() > 200 &&
+                       QColor(image.pixel(QPoint(x, y) * ratio)).red() < 120;
     EXPECT_TRUE(lettered);
 
     QTest::mouseClick(splash, Qt::LeftButton);

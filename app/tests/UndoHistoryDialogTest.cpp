@@ -98,6 +98,7 @@ TEST_F(UndoHistoryDialogTest, ClearAsksThenEmptiesTheStack)
     hooks.runDialog = [&](QDialog& warning) {
         ++asked;
         EXPECT_EQ(warning.windowTitle(), "Clear Undo History");
+        EXPECT_TRUE(plat::ui::test::LayoutCheck::fits(warning));
         return consent ? QDialog::Accepted : QDialog::Rejected;
     };
     plat::ui::ModalHooks::Scoped scope(hooks);

@@ -271,6 +271,7 @@ TEST(InputDialogTest, OkGivesTheTextAndCancelNothing)
     int answer = QDialog::Accepted;
     plat::ui::ModalHooks::Hooks hooks;
     hooks.runDialog = [&](QDialog& dialog) {
+        EXPECT_TRUE(plat::ui::test::LayoutCheck::fits(dialog));
         plat::ui::item<QLineEdit>(&dialog, MCInputDialog::kInput)->setText(QString::fromStdString(typed));
         if (answer == QDialog::Accepted)
             dialog.accept();

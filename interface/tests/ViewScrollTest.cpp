@@ -185,10 +185,12 @@ TEST_F(ViewScrollTest, AnInvertedDragBlockShowsOverThePictureAndGoesAgain)
     mouse(&view, QEvent::MouseMove, QPoint(60, 40));
     const QImage during = view.grab(shown).toImage();
     widgettest::saveScreenshot(view, "ViewScrollDragBlock");
-    const QRgb plain = before.pixel(30, 25), inverted = during.pixel(30, 25);
+    const qreal ratio = before.devicePixelRatio();
+    const QPoint inside = QPoint(30, 25) * ratio, outside = QPoint(70, 25) * ratio;
+    const QRgb plain = before.pixel(inside), inverted = during.pixel(inside);
     EXPECT_EQ(qRed(inverted), 255 - qRed(plain));
     EXPECT_EQ(qBlue(inverted), 255 - qBlue(plain));
-    EXPECT_EQ(during.pixel(70, 25), before.pixel(70, 25));
+    EXPECT_EQ(during.pixel(outside), before.pixel(outside));
     mouse(&view, QEvent::MouseButtonRelease, QPoint(60, 40));
     EXPECT_EQ(view.grab(shown).toImage(), before);
 }
@@ -199,17 +201,24 @@ TEST_F(ViewScrollTest, RefreshCopiesAnAreaOfTheOffscreenPicture)
     show(view, QSize(2000, 2000));
     view.ScrollTo(QPoint(20, 0));
     const QImage shown = view.grab().toImage();
-    QImage copy(view.size(), QImage::Format_ARGB32_Premultiplied);
+    // Both at the screen's pixel ratio; the probes are in logical pixels.
+    const qreal ratio = shown.devicePixelRatio();
+    QImage copy(view.size() * ratio, QImage::Format_ARGB32_Premultiplied);
+    copy.setDevicePixelRatio(ratio);
     copy.fill(Qt::red);
     {
         QPainter painter(&copy);
         view.Refresh(painter, Rect{40, 10, 140, 60});
         view.Refresh(painter, Rect{200, 80, 200, 90});  // a zero-width line is one pixel wide
     }
-    EXPECT_EQ(copy.copy(20, 10, 100, 50), shown.copy(20, 10, 100, 50).convertToFormat(copy.format()));
-    EXPECT_EQ(copy.pixel(180, 85), shown.pixel(180, 85));
-    EXPECT_EQ(copy.pixel(181, 85), QColor(Qt::red).rgb());
-    EXPECT_EQ(copy.pixel(19, 10), QColor(Qt::red).rgb());
+    auto area = [ratio](int x, int y, int width, int height) {
+        return QRect(QPoint(x, y) * ratio, QSize(width, height) * ratio);
+    };
+    auto at = [ratio](int x, int y) { return QPoint(x, y) * ratio; };
+    EXPECT_EQ(copy.copy(area(20, 10, 100, 50)), shown.copy(area(20, 10, 100, 50)).convertToFormat(copy.format()));
+    EXPECT_EQ(copy.pixel(at(180, 85)), shown.pixel(at(180, 85)));
+    EXPECT_EQ(copy.pixel(at(181, 85)), QColor(Qt::red).rgb());
+    EXPECT_EQ(copy.pixel(at(19, 10)), QColor(Qt::red).rgb());
 }
 
 TEST_F(ViewScrollTest, ScrollToAndVisibilityRequests)

@@ -54,6 +54,7 @@ TEST_F(WaveDialogTest, TheOpenDialogRemembersTheFolderAndTheTrack)
         }
         if (auto* time = plat::ui::item<MCTimeEdit>(&chooser, MCWaveOpenDlg::kTime))
             shownTime = time->GetTimeValue() == MCTime::TimeZero() ? "zero" : "other";
+        EXPECT_FALSE(widgettest::saveScreenshot(chooser, "wave-open-dialog").empty());
         chooser.selectFile(QString::fromStdString(file));
         static_cast<QDialog&>(chooser).accept();
         return chooser.result();
@@ -140,6 +141,7 @@ TEST_F(WaveDialogTest, TheSaveDialogStartsBesideTheProgramAndRemembersTheFolder)
         auto& chooser = static_cast<QFileDialog&>(dialog);
         startedIn = chooser.directory().absolutePath().toStdString();
         EXPECT_EQ(chooser.windowTitle(), "Save Wave File");
+        EXPECT_TRUE(plat::ui::test::LayoutCheck::fits(chooser));
         chooser.selectFile(QString::fromStdString(folder.path() + "/mix.wav"));
         static_cast<QDialog&>(chooser).accept();
         return chooser.result();

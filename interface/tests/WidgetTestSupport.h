@@ -5,6 +5,7 @@
 
 #include "platform/core/Profile.h"
 #include "platform/ui/tests/support/LayoutCheck.h"
+#include "platform/ui/tests/support/ScreenshotFolder.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -86,9 +87,8 @@ private:
 // its window; the path, or "" when it could not be written.
 inline std::string saveScreenshot(QWidget& widget, const std::string& name)
 {
-    const QString folder = QStringLiteral(QUAVIX_SCREENSHOT_DIR);
-    QDir().mkpath(folder);
-    const QString path = folder + "/" + QString::fromStdString(name) + ".png";
+    const QString path = plat::ui::test::ScreenshotFolder::path(QUAVIX_SCREENSHOT_DIR) + "/" +
+                         QString::fromStdString(name) + ".png";
     const bool saved = widget.grab().save(path);
     EXPECT_TRUE(plat::ui::test::LayoutCheck::fits(widget)) << name;
     return saved ? path.toStdString() : std::string();

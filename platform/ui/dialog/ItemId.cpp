@@ -1,5 +1,6 @@
 #include "platform/ui/dialog/ItemId.h"
 
+#include <QLabel>
 #include <QLayout>
 #include <QVariant>
 
@@ -64,6 +65,11 @@ bool attachToItem(QWidget* parent, int id, QWidget* control)
     if (!placed)
         control->setGeometry(placeholder->geometry());
     QWidget::setTabOrder(placeholder, control);
+    // A label that named the placeholder names the control: its mnemonic goes there.
+    for (QLabel* label : placeholder->window()->findChildren<QLabel*>()) {
+        if (label->buddy() == placeholder)
+            label->setBuddy(control);
+    }
     control->setVisible(!placeholder->isHidden());
     setItemId(placeholder, 0);
     delete placeholder;

@@ -4,6 +4,7 @@
 #include "platform/ui/dialog/ItemId.h"
 
 #include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -58,7 +59,7 @@ TEST(ItemIdTest, AControlTakesAnItemsPlaceIdAndAttributes)
     placeholder->setEnabled(false);
     setGroupStart(placeholder, true);
     layout->addRow("First", first);
-    layout->addRow("Count", placeholder);
+    layout->addRow("&Count", placeholder);
     auto* control = new QPushButton;
     ASSERT_TRUE(attachToItem(&dialog, 11, control));
     EXPECT_EQ(itemWidget(&dialog, 11), control);
@@ -68,6 +69,8 @@ TEST(ItemIdTest, AControlTakesAnItemsPlaceIdAndAttributes)
     EXPECT_FALSE(control->isEnabled());
     EXPECT_TRUE(isGroupStart(control));
     EXPECT_EQ(layout->itemAt(1, QFormLayout::FieldRole)->widget(), control);
+    // The row's label takes its mnemonic to the control.
+    EXPECT_EQ(qobject_cast<QLabel*>(layout->itemAt(1, QFormLayout::LabelRole)->widget())->buddy(), control);
     EXPECT_FALSE(attachToItem(&dialog, 99, std::make_unique<QPushButton>().get()));
     EXPECT_EQ(itemId(nullptr), 0);
     EXPECT_EQ(itemWidget(&dialog, 0), nullptr);

@@ -5,6 +5,7 @@
 #include "platform/core/Profile.h"
 #include "platform/ui/draw/DrawContext.h"
 #include "platform/ui/rackwindow/Window.h"
+#include "platform/ui/tests/support/ScreenshotFolder.h"
 
 #include <QDir>
 #include <QImage>
@@ -44,8 +45,7 @@ inline testing::Environment* const kProfileFolderEnvironment =
 // Saves an image into the build tree's screenshot folder for a person to look at.
 inline void saveScreenshot(const QImage& image, const std::string& name)
 {
-    const QString folder = QStringLiteral(QUAVIX_SCREENSHOT_DIR);
-    QDir().mkpath(folder);
+    const QString folder = plat::ui::test::ScreenshotFolder::path(QUAVIX_SCREENSHOT_DIR);
     EXPECT_TRUE(image.save(folder + "/" + QString::fromStdString(name) + ".png")) << name;
 }
 

@@ -2,6 +2,8 @@
 
 #include "rack/plinthui/ButtonCore.h"
 
+#include "platform/ui/tests/support/LayoutCheck.h"
+
 #include <QPainter>
 #include <QWidget>
 
@@ -170,7 +172,7 @@ TEST_F(CompositeButtonTest, ScreenshotOfADeckWithItsTransportStripAndKeys)
     m_owner->widget()->resize(633, 66);
     const QImage shot = deck->widget()->grab().toImage();
     test::saveScreenshot(shot, "plinthui-wave-deck-strip");
-    EXPECT_EQ(shot.size(), QSize(633, 66));
+    EXPECT_EQ(shot.deviceIndependentSize().toSize(), QSize(633, 66));
 
     // The toolbar keys, shown and hidden bands.
     Window* toolbar = Window::create(m_ownerClass.name(), "toolbar", style::kChild | style::kVisible,
@@ -186,6 +188,9 @@ TEST_F(CompositeButtonTest, ScreenshotOfADeckWithItsTransportStripAndKeys)
         key->send(kCommandMessage, kControlLatch, i % 2 == 0 ? kLatchOn : kLatchOff);
     }
     test::saveScreenshot(toolbar->widget()->grab().toImage(), "plinthui-toolbar");
+    // The owner holds the deck and the toolbar below it.
+    m_owner->widget()->resize(635, 106);
+    EXPECT_TRUE(plat::ui::test::LayoutCheck::fits(*m_owner->widget()));
 }
 
 }  // namespace

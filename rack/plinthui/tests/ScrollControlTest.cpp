@@ -7,6 +7,8 @@
 
 #include "platform/ui/rackwindow/Cursor.h"
 
+#include "platform/ui/tests/support/LayoutCheck.h"
+
 #include <QWidget>
 
 namespace rack {
@@ -261,6 +263,7 @@ TEST_F(ScrollControlTest, ScreenshotOfBothOverviews)
 
     m_owner->widget()->resize(320, 110);
     test::saveScreenshot(m_owner->widget()->grab().toImage(), "plinthui-scroll-controls");
+    EXPECT_TRUE(plat::ui::test::LayoutCheck::fits(*m_owner->widget()));
     // The end caps, a green bar, and the left edge inverted over it (green turns magenta).
     const QImage& image = events->image();
     EXPECT_EQ(fromQColor(image.pixelColor(2, 20)), 0x606060u);

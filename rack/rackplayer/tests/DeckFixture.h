@@ -3,6 +3,7 @@
 #include "rack/outside/plinthstore/tests/StoreTestFiles.h"
 #include "rack/plinthart/tests/RackTestEnvironment.h"
 #include "rack/plinthui/ControlIds.h"
+#include "rack/rackplayer/DeckControls.h"
 #include "rack/rackplayer/RackStartup.h"
 #include "rack/rackplayer/RackState.h"
 #include "rack/rackplayer/tests/RackFixture.h"
@@ -11,6 +12,7 @@
 #include "platform/ui/tests/support/LayoutCheck.h"
 #include "platform/ui/rackwindow/WindowMessage.h"
 
+#include <QColor>
 #include <QImage>
 #include <QWidget>
 
@@ -92,6 +94,41 @@ protected:
         saveScreenshot(image, name);
         EXPECT_TRUE(plat::ui::test::LayoutCheck::fits(*m_deck->widget())) << name;
         return image;
+    }
+
+    // What a deck playing a piece shows, at any pixel ratio: the whole deck; the piece's name
+    // in the name field, from its left, and its length beside it; a lit track number; and a time
+    // that moved on from the one the deck showed before it played (idle).
+    static void expectShowsPlaying(const QImage& image, const QImage& idle)
+    {
+        using plat::ui::test::LayoutCheck;
+        EXPECT_EQ(image.deviceIndependentSize().toSize(), QSize(633, kDeckHeight));
+        const QRgb black = qRgb(0, 0, 0);
+        const QRect nameRoom(kDeckNameField.topLeft(), QSize(kDeckNameWidth, kDeckNameField.height()));
+        const QRect name = LayoutCheck::inkBounds(image, nameRoom, black);
+        EXPECT_FALSE(name.isEmpty()) << "no name";
+        EXPECT_LE(name.left(), kDeckNameField.left() + 2);
+        EXPECT_FALSE(LayoutCheck::inkBounds(image, QRect(kDeckLengthLeft, kDeckNameField.top(),
+                                                         kDeckNameField.right() - kDeckLengthLeft, kDeckNameField.height()),
+                                            black)
+                         .isEmpty())
+            << "no length";
+        const qreal ratio = image.devicePixelRatio();
+        auto lit = [&](const QRect& area) {
+            int count = 0;
+            for (int y = area.top(); y <= area.bottom(); ++y)
+                for (int x = area.left(); x <= area.right(); ++x) {
+                    const QColor colour = image.pixelColor(QPoint(x, y) * ratio);
+                    count += colour.green() > 150 && colour.blue() > 150 && colour.red() < 120;
+                }
+            return count;
+        };
+        const QRect index(kDeckIndexLeft, kDeckDigitsTop, kDeckTimeLeft - kDeckIndexLeft, 20);
+        const QRect time(kDeckTimeLeft, kDeckDigitsTop, 633 - kDeckTimeLeft - 60, 20);
+        EXPECT_GT(lit(index), 0) << "no track number";
+        EXPECT_GT(lit(time), 0) << "no time";
+        const QRect pixels(time.topLeft() * ratio, time.size() * ratio);
+        EXPECT_NE(image.copy(pixels), idle.copy(pixels)) << "the time stood still";
     }
 
     std::string m_folder;

@@ -250,10 +250,11 @@ TEST_F(WaveDeckTest, ThePlayListEditorAddsAtTheSelectionRemovesAndLoadsTheListIn
 TEST_F(WaveDeckTest, ScreenshotOfTheWaveDeckPlaying)
 {
     load(makeWave("Harbour Morning.wav", 20));
+    const QImage idle = m_deck->widget()->grab().toImage();
     command(kSlotPlay);
     run(3000);
     const QImage image = screenshot("rack-wave-deck-playing");
-    EXPECT_EQ(image.width(), 633);
+    expectShowsPlaying(image, idle);
 }
 
 }  // namespace
