@@ -72,6 +72,7 @@ CMainApp::~CMainApp()
     MCStateMgr::SetMainWindowHandler({});
     MCHotKey::SetCommandSender({});
     MCOpusWnd::SetCommandActions(nullptr);
+    MCOpusTemplate::SetCommandRouter({});
     m_router.setTarget(plat::ui::CommandRouter::Link::mainFrame, nullptr);
     m_router.setTarget(plat::ui::CommandRouter::Link::application, nullptr);
     m_frame.reset();
@@ -239,6 +240,7 @@ bool CMainApp::InitInstance()
     m_router.setTarget(plat::ui::CommandRouter::Link::application, this);
     MCHotKey::SetCommandSender([this](uint16_t command) { m_router.execute(command); });
     MCOpusWnd::SetCommandActions(m_actions.get());
+    MCOpusTemplate::SetCommandRouter([this](uint32_t id) { m_router.execute(id); });
     MCStateMgr::SetMainWindowHandler([this](SCBase* state) {
         if (m_frame)
             m_frame->OnStateWithoutPerformance(state);

@@ -31,6 +31,12 @@
 
 namespace {
 
+MCOpusTemplate::CommandRouter& commandRouter()
+{
+    static MCOpusTemplate::CommandRouter router;
+    return router;
+}
+
 void tell(unsigned id, const std::string& path)
 {
     plat::UserPrompt::ask({DocumentStrings::applicationName(),
@@ -105,6 +111,17 @@ MCOpusTemplate::~MCOpusTemplate()
         doc->OnCloseDocument();
         RemoveDocument(doc);
     }
+}
+
+MCOpusTemplate::CommandRouter MCOpusTemplate::SetCommandRouter(CommandRouter router)
+{
+    return std::exchange(commandRouter(), std::move(router));
+}
+
+void MCOpusTemplate::RouteCommand(uint32_t id)
+{
+    if (const CommandRouter router = commandRouter())
+        router(id);
 }
 
 MCOpusDoc* MCOpusTemplate::OpenDocumentFile(const std::string& path)

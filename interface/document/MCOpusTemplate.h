@@ -28,6 +28,12 @@ public:
     MCOpusTemplate(const MCOpusTemplate&) = delete;
     MCOpusTemplate& operator=(const MCOpusTemplate&) = delete;
 
+    // Runs a command id through the program's command routing (the tool windows send the
+    // program's commands this way); the program installs it.
+    using CommandRouter = std::function<void(uint32_t id)>;
+    static CommandRouter SetCommandRouter(CommandRouter router);
+    static void RouteCommand(uint32_t id);
+
     void SetMdiArea(QMdiArea* area) { m_mdiArea = area; }
     QMdiArea* GetMdiArea() const { return m_mdiArea; }
     unsigned GetResourceId() const { return m_resourceId; }
