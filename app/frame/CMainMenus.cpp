@@ -75,6 +75,10 @@ std::vector<MenuEntry> CMainMenus::MenuBar()
               {item(EditUndo), item(EditRedo), separator(), item(EditCut), item(EditCopy), item(EditPaste),
                item(EditClear), separator(), item(SelectEvents), item(ClearSelection), item(MouseSelectOptions),
                separator(), item(UndoHistory), item(Properties)}),
+        // A view's own menu joins this one while the view is active.
+        popup(documentText(DocumentStrings::menuView),
+              {item(FileToolbar), item(MusicEditToolbar), item(TransportToolbar), item(TimeToolbar),
+               item(HideAllToolbars), separator(), item(MusicPalette), item(Mixer), item(Inspector)}),
         popup(documentText(DocumentStrings::menuMusic),
               {popup(documentText(DocumentStrings::menuPalette), {separator()}), separator(), item(AddStaff),
                item(RemoveStaves), item(AddMeasures), item(RemoveMeasures), separator(), item(SystemExclusive),
@@ -88,11 +92,7 @@ std::vector<MenuEntry> CMainMenus::MenuBar()
         popup(documentText(DocumentStrings::menuTools),
               {item(SelectMode), item(InsertMode), item(HotKeySwitch), separator(), item(MidiPanic), separator(),
                popup(documentText(DocumentStrings::menuPreferences), {separator()}), separator(), separator()}),
-        popup("&Window",
-              {popup("&Toolbars", {item(FileToolbar), item(MusicEditToolbar), item(TransportToolbar),
-                                   item(TimeToolbar), separator(), item(HideAllToolbars)}),
-               separator(), item(MusicPalette), item(Mixer), item(Inspector), separator(), item(CloseWindow),
-               item(CloseAllWindows)}),
+        popup("&Window", {item(CloseWindow), item(CloseAllWindows)}),
         popup("&Help", {item(TipOfTheDay), separator(), item(WebHome), item(WebNews), item(WebSupport), item(WebFree),
                         separator(), item(About)}),
     };

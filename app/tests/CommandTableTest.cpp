@@ -439,7 +439,7 @@ TEST_F(ProgramCommandsTest, MenusKeepThePlacesOfThePlugInsMenus)
     QStringList titles;
     for (const QAction* top : Frame().menuBar()->actions())
         titles << top->text();
-    EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&Music", "&Actions", "T&ransport", "&Tools", "&Window", "&Help"}))
+    EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&View", "&Music", "&Actions", "T&ransport", "&Tools", "&Window", "&Help"}))
         << "a view's own \"&View\" menu comes right after \"&Edit\"";
     const auto submenu = [](QMenu* menu, const QString& title) -> QMenu* {
         for (QAction* action : menu ? menu->actions() : QList<QAction*>()) {

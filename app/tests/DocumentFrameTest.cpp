@@ -143,7 +143,7 @@ TEST_F(DocumentFrameTest, AViewsMenuJoinsTheProgramsViewMenuWithoutTakingItsItem
     QMenu* programs = viewMenu();
     ASSERT_NE(programs, nullptr);
     const std::string own = texts(programs);
-    ASSERT_NE(own.find("&Mixer"), std::string::npos);
+    ASSERT_NE(own.find("Mi&xer"), std::string::npos);
     const std::string withView = "Show &Staff Names|-|" + own;
 
     MCOpusDoc* first = NewDocument();
