@@ -73,6 +73,7 @@ CMainApp::~CMainApp()
     MCHotKey::SetCommandSender({});
     MCOpusWnd::SetCommandActions(nullptr);
     MCOpusTemplate::SetCommandRouter({});
+    CMainFrame::SetToolWindowMaker(CMainFrame::kMixer, {});
     m_router.setTarget(plat::ui::CommandRouter::Link::mainFrame, nullptr);
     m_router.setTarget(plat::ui::CommandRouter::Link::application, nullptr);
     m_frame.reset();

@@ -44,6 +44,10 @@ inline void RunInChild()
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("QT_QPA_PLATFORM", QString::fromStdString("offscreen:configfile=" + config));
     environment.insert(kMarker, "1");
+    // The child's screens carry their own ratios, and it runs its one test whatever shard the
+    // parent is.
+    for (const char* name : {"QT_SCALE_FACTOR", "GTEST_TOTAL_SHARDS", "GTEST_SHARD_INDEX"})
+        environment.remove(name);
     QProcess child;
     child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::MergedChannels);
