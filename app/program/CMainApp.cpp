@@ -68,6 +68,7 @@ CMainApp::~CMainApp()
     MCStateMgr::SetMainWindowHandler({});
     MCHotKey::SetCommandSender({});
     MCOpusWnd::SetCommandActions(nullptr);
+    MCOpusDoc::SetRecentFileHook({});
     m_router.setTarget(plat::ui::CommandRouter::Link::mainFrame, nullptr);
     m_router.setTarget(plat::ui::CommandRouter::Link::application, nullptr);
     m_frame.reset();
@@ -205,6 +206,11 @@ bool CMainApp::InitInstance()
     m_router.setTarget(plat::ui::CommandRouter::Link::application, this);
     MCHotKey::SetCommandSender([this](uint16_t command) { m_router.execute(command); });
     MCOpusWnd::SetCommandActions(m_actions.get());
+    // A document saved under another name goes into the recent-file list.
+    MCOpusDoc::SetRecentFileHook([this](const std::string& path) {
+        AddToRecentFileList(path);
+        UpdateBugReportDocuments();
+    });
     MCStateMgr::SetMainWindowHandler([this](SCBase* state) {
         if (m_frame)
             m_frame->OnStateWithoutPerformance(state);
