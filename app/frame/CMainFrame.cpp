@@ -67,6 +67,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -77,6 +78,7 @@
 #include <filesystem>
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -664,14 +666,24 @@ void CMainFrame::SaveAsTemplate()
 
 void CMainFrame::CloseAllChildren()
 {
-    // A child that stays after it was asked to close (its document's save was cancelled)
-    // ends the loop instead of being asked again.
-    QMdiSubWindow* previous = nullptr;
-    while (QMdiSubWindow* child = m_client->activeSubWindow()) {
-        if (child == previous)
-            break;
-        previous = child;
+    // Every child is asked once, the active one first. Closing a document's last frame
+    // deletes all its frames, and another child does not become active by that, so the
+    // children are taken from a list made beforehand. A child that stays visible after it was
+    // asked (its document's save was cancelled) ends the command.
+    std::vector<QPointer<QMdiSubWindow>> children;
+    if (QMdiSubWindow* active = m_client->activeSubWindow())
+        children.emplace_back(active);
+    const QList<QMdiSubWindow*> stacked = m_client->subWindowList(QMdiArea::StackingOrder);
+    for (auto it = stacked.crbegin(); it != stacked.crend(); ++it) {
+        if (*it != m_client->activeSubWindow())
+            children.emplace_back(*it);
+    }
+    for (const QPointer<QMdiSubWindow>& child : children) {
+        if (!child || !child->isVisible())
+            continue;
         child->close();
+        if (child && child->isVisible())
+            break;
     }
 }
 

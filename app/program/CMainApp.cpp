@@ -74,6 +74,7 @@ CMainApp::~CMainApp()
     MCOpusWnd::SetCommandActions(nullptr);
     MCOpusTemplate::SetCommandRouter({});
     CMainFrame::SetToolWindowMaker(CMainFrame::kMixer, {});
+    MCOpusDoc::SetRecentFileHook({});
     m_router.setTarget(plat::ui::CommandRouter::Link::mainFrame, nullptr);
     m_router.setTarget(plat::ui::CommandRouter::Link::application, nullptr);
     m_frame.reset();
@@ -242,6 +243,11 @@ bool CMainApp::InitInstance()
     MCHotKey::SetCommandSender([this](uint16_t command) { m_router.execute(command); });
     MCOpusWnd::SetCommandActions(m_actions.get());
     MCOpusTemplate::SetCommandRouter([this](uint32_t id) { m_router.execute(id); });
+    // A document saved under another name goes into the recent-file list.
+    MCOpusDoc::SetRecentFileHook([this](const std::string& path) {
+        AddToRecentFileList(path);
+        UpdateBugReportDocuments();
+    });
     MCStateMgr::SetMainWindowHandler([this](SCBase* state) {
         if (m_frame)
             m_frame->OnStateWithoutPerformance(state);

@@ -53,10 +53,11 @@ constexpr plat::Resources::Entry strings[] = {
     {type2NotSupported, "Saving of MIDI Type 2 files is not supported yet"},
     {alreadyOpen, "The file, %s, is already open for editing."},
     {failedToCreateDoc, "Failed to create empty document."},
-    {noViewPlugin, "The document %s cannot be shown: no view plug-in is installed in the folder \"PlugIns\" "
-                   "beside the program."},
     {saveAsTitle, "Save As"},
     {saveCopyTitle, "Save Copy As"},
+    {notADocument, "It is neither a %s document nor a MIDI file, or it is damaged."},
+    {unknownData, "It holds data that this version of %s does not know."},
+    {protectedFile, "It is protected against opening."},
 };
 
 const plat::Resources::Registration registration(module, strings);

@@ -48,9 +48,12 @@ enum : uint32_t {
     type2NotSupported = 11801,
     alreadyOpen = 11802,
     failedToCreateDoc = 11803,
-    noViewPlugin = 11804,
     saveAsTitle = 11805,
     saveCopyTitle = 11806,
+    // Why a file cannot be opened (after its name).
+    notADocument = 11807,
+    unknownData = 11808,
+    protectedFile = 11809,
 };
 
 // The text of an id of the table; empty for an id it does not hold.

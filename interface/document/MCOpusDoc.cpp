@@ -68,6 +68,11 @@ MCOpusDoc::SaveDialog& saveDialog()
     static MCOpusDoc::SaveDialog dialog;
     return dialog;
 }
+MCOpusDoc::RecentFileHook& recentFileHook()
+{
+    static MCOpusDoc::RecentFileHook hook;
+    return hook;
+}
 plat::Storage::WriteProbe& writeProbe()
 {
     static plat::Storage::WriteProbe probe;
@@ -236,16 +241,32 @@ void MCOpusDoc::DestroyPerformance()
     performance->Unref(1);
 }
 
-void MCOpusDoc::SetPathName(const std::string& path, int /*addToRecent*/)
+void MCOpusDoc::SetPathName(const std::string& path, int addToRecent)
 {
     if (path.empty()) {
         m_pathName.clear();
-        return;
+    } else {
+        m_header.SetStatus(MCOpusHeader::FileStatus::of(path));
+        m_pathName = path;
+        const size_t slash = path.rfind('/');
+        m_title = slash == std::string::npos ? path : path.substr(slash + 1);
+        if (addToRecent) {
+            if (const RecentFileHook hook = copyHook(recentFileHook()))
+                hook(path);
+        }
     }
-    m_header.SetStatus(MCOpusHeader::FileStatus::of(path));
-    m_pathName = path;
-    const size_t slash = path.rfind('/');
-    m_title = slash == std::string::npos ? path : path.substr(slash + 1);
+    m_nameListeners.call();
+}
+
+MCOpusDoc::RecentFileHook MCOpusDoc::SetRecentFileHook(RecentFileHook hook)
+{
+    std::lock_guard<std::mutex> lock(s_hookLock);
+    return std::exchange(recentFileHook(), std::move(hook));
+}
+
+plat::Connection MCOpusDoc::AddNameListener(std::function<void()> listener)
+{
+    return m_nameListeners.add(std::move(listener));
 }
 
 void MCOpusDoc::DeleteContents()
@@ -270,6 +291,15 @@ int MCOpusDoc::OnOpenDocument(const std::string& path)
         return 0;
     SetPathName(path, 1);
     return 1;
+}
+
+int MCOpusDoc::OnOpenDocumentCopy(const std::string& path)
+{
+    m_readingCopy = true;
+    const int loaded = LoadOLE(path);
+    m_readingCopy = false;
+    ReleaseRootStorage();
+    return loaded;
 }
 
 plat::UserPrompt::Answer MCOpusDoc::Message(const std::string& text, plat::UserPrompt::Icon icon,
@@ -312,7 +342,8 @@ int MCOpusDoc::LoadOLE(const std::string& path)
 void MCOpusDoc::CreateRootStorage(const std::string& path)
 {
     DeleteBackupFile();
-    CreateBackupFile(path);
+    if (!m_readingCopy)
+        CreateBackupFile(path);
     if (m_rootStorage)
         return;
     m_rootStorage = plat::Storage::open(path);
@@ -438,8 +469,10 @@ void MCOpusDoc::ReadHeader(plat::Archive& archive)
     m_header.Serialize(archive);
     m_header.SetStatus(status);
     using Icon = plat::UserPrompt::Icon;
+    const std::string path = m_rootStorage ? m_rootStorage->path() : m_pathName;
+    const std::string cannotOpen = withApplication(DocumentStrings::cannotOpen) + "\n\n" + path + "\n";
     if (m_header.GetFormat() != MCOpusHeader::formatNative) {
-        Message(withApplication(DocumentStrings::cannotOpen), Icon::warning);
+        Message(cannotOpen + withApplication(DocumentStrings::notADocument), Icon::warning);
         throw MCUserAbort("unknown file format");
     }
     if (m_header.GetVersion() < MCOpusHeader::currentVersion)
@@ -449,7 +482,7 @@ void MCOpusDoc::ReadHeader(plat::Archive& archive)
         throw MCUserAbort("newer file format");
     }
     if (!m_header.VerifyOperation(MCOpusHeader::protectOpen)) {
-        Message(withApplication(DocumentStrings::cannotOpen), Icon::warning);
+        Message(cannotOpen + DocumentStrings::text(DocumentStrings::protectedFile), Icon::warning);
         throw MCUserAbort("open permission refused");
     }
 }
@@ -681,6 +714,33 @@ void MCOpusDoc::OnCloseDocument()
     DeleteContents();
 }
 
+std::string MCOpusDoc::CannotOpenText(const std::string& path, const std::exception& error)
+{
+    // The sentence, the file it is about, and why, in words a user can act on.
+    std::error_code ignored;
+    std::string reason;
+    if (std::filesystem::is_regular_file(path, ignored) && std::filesystem::file_size(path, ignored) == 0) {
+        reason = "The file is empty.";
+    } else if (const auto* storage = dynamic_cast<const plat::StorageError*>(&error)) {
+        reason = storage->cause() == plat::StorageError::Cause::tooLarge
+                     ? "The file is larger than a document may be."
+                     : withApplication(DocumentStrings::notADocument);
+    } else if (const auto* archive = dynamic_cast<const plat::ArchiveError*>(&error)) {
+        switch (archive->cause()) {
+        case plat::ArchiveError::Cause::endOfFile: reason = "The file ends before its music does."; break;
+        case plat::ArchiveError::Cause::badSchema:
+        case plat::ArchiveError::Cause::badClass:
+            reason = withApplication(DocumentStrings::unknownData);
+            break;
+        default: reason = "The file is damaged."; break;
+        }
+    }
+    std::string text = withApplication(DocumentStrings::cannotOpen) + "\n\n" + path;
+    if (!reason.empty())
+        text += "\n" + reason;
+    return text;
+}
+
 void MCOpusDoc::ReportSaveLoadException(const std::string& path, const std::exception& error, int saving)
 {
     using Icon = plat::UserPrompt::Icon;
@@ -694,14 +754,14 @@ void MCOpusDoc::ReportSaveLoadException(const std::string& path, const std::exce
             break;
         case plat::StorageError::Cause::invalid:
         case plat::StorageError::Cause::tooLarge:
-            text = withApplication(DocumentStrings::cannotOpen);
+            text = CannotOpenText(path, error);
             break;
         default:
             text = error.what();
             break;
         }
     } else if (dynamic_cast<const plat::ArchiveError*>(&error)) {
-        text = saving ? std::string(error.what()) : withApplication(DocumentStrings::cannotOpen);
+        text = saving ? std::string(error.what()) : CannotOpenText(path, error);
     } else {
         text = error.what();
     }

@@ -95,8 +95,14 @@ public:
     // Framework operations.
     const std::string& GetPathName() const { return m_pathName; }
     // With a path: the file's status goes into the header. An empty path makes the document
-    // untitled.
+    // untitled. With addToRecent the path goes to the recent-file hook. Either way the name
+    // listeners hear of it.
     void SetPathName(const std::string& path, int addToRecent = 1);
+    // What a document's new path is told to: the program's recent-file list.
+    using RecentFileHook = std::function<void(const std::string& path)>;
+    static RecentFileHook SetRecentFileHook(RecentFileHook hook);
+    // Called when the document's path and title change (a frame's title follows them).
+    [[nodiscard]] plat::Connection AddNameListener(std::function<void()> listener);
     const std::string& GetTitle() const { return m_title; }
     void SetTitle(const std::string& title) { m_title = title; }
     int IsModified() const { return m_modified ? 1 : 0; }
@@ -104,6 +110,9 @@ public:
     void DeleteContents();
     int OnNewDocument();
     int OnOpenDocument(const std::string& path);
+    // Reads the file into the document as new contents (a template opened as a new piece):
+    // the document neither holds the file nor writes anything beside it, and keeps its name.
+    int OnOpenDocumentCopy(const std::string& path);
     int OnSaveDocument(const std::string& path);
     // Stop, state 1303, then the contents go; whoever holds the document deletes it.
     void OnCloseDocument();
@@ -114,6 +123,8 @@ public:
     int SaveBackupFile();
     // Tells the user why a load or save failed.
     void ReportSaveLoadException(const std::string& path, const std::exception& error, int saving);
+    // The message for a file that cannot be read as a document: its name and the reason.
+    static std::string CannotOpenText(const std::string& path, const std::exception& error);
 
     // Storage.
     void CreateRootStorage(const std::string& path);
@@ -188,8 +199,11 @@ private:
     // Where the last OnSaveDocument wrote (its name may differ from the one asked for).
     std::string m_savedPath;
     bool m_modified = false;
+    // Set while a file is read as the contents of a new document: no backup beside it.
+    bool m_readingCopy = false;
     // The filters read with the sequence (which owns them), taken out of its lists when the
     // contents go.
     std::vector<LCBase*> m_loadedFilters;
     plat::CallbackList<void(long, SCBase*)> m_views;
+    plat::CallbackList<void()> m_nameListeners;
 };

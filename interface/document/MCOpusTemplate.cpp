@@ -146,7 +146,8 @@ MCOpusDoc* MCOpusTemplate::OpenDocumentTemplate(const std::string& path)
         tell(openFailureText(errno), path);
         return nullptr;
     }
-    MCOpusDoc* doc = CommonOpen(path);
+    // Nothing is written beside a template, and the new document does not hold it.
+    MCOpusDoc* doc = CommonOpen(path, true);
     if (!doc)
         return nullptr;
     doc->GetHeader()->SetFormat(MCOpusHeader::formatNative);
@@ -165,7 +166,7 @@ void MCOpusTemplate::SetDefaultTitle(MCOpusDoc* doc)
     doc->SetTitle(plat::format("Untitled%d", m_untitledCount + 1));
 }
 
-MCOpusDoc* MCOpusTemplate::CommonOpen(const std::string& path)
+MCOpusDoc* MCOpusTemplate::CommonOpen(const std::string& path, bool copy)
 {
     auto owned = std::make_unique<MCOpusDoc>();
     MCOpusDoc* doc = owned.get();
@@ -181,7 +182,7 @@ MCOpusDoc* MCOpusTemplate::CommonOpen(const std::string& path)
         }
     } else {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        opened = doc->OnOpenDocument(path) != 0;
+        opened = (copy ? doc->OnOpenDocumentCopy(path) : doc->OnOpenDocument(path)) != 0;
         QApplication::restoreOverrideCursor();
     }
     if (opened) {

@@ -68,7 +68,8 @@ public:
     static void UpdateOwnerLine(ECPerformance* performance, int year, const std::string& owner);
 
 private:
-    MCOpusDoc* CommonOpen(const std::string& path);
+    // copy: the file is read as the contents of a new document, which does not hold it.
+    MCOpusDoc* CommonOpen(const std::string& path, bool copy = false);
     void SetDefaultTitle(MCOpusDoc* doc);
     void RemoveDocument(MCOpusDoc* doc);
 

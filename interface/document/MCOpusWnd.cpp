@@ -63,6 +63,7 @@ void MCOpusWnd::SetDocument(MCOpusDoc* doc)
 {
     m_document = doc;
     SetPerformance(doc ? doc->GetBaseEvent() : nullptr);
+    m_nameConnection = doc ? doc->AddNameListener([this] { OnUpdateFrameTitle(); }) : plat::Connection();
 }
 
 void MCOpusWnd::InitFrame(MCOpusDoc* doc, unsigned viewId)

@@ -2,6 +2,7 @@
 
 #include "interface/InterfaceExport.h"
 
+#include "platform/core/CallbackList.h"
 #include "platform/core/Object.h"
 #include "platform/core/WindowPlacement.h"
 #include "platform/ui/command/CommandTarget.h"
@@ -96,4 +97,6 @@ private:
     MCOpusDoc* m_document = nullptr;
     ECPerformance* m_performance = nullptr;
     MCOpusTemplate* m_template = nullptr;
+    // The title follows the document's name.
+    plat::Connection m_nameConnection;
 };

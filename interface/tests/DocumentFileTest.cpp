@@ -253,7 +253,9 @@ TEST_F(DocumentFileTest, ADataListThatLoopsIsRefusedAndOneThatMissesNodesIsRebui
         MCOpusDoc doc;
         EXPECT_EQ(doc.OnOpenDocument(loop), 0);
         EXPECT_EQ(doc.GetBaseEvent(), nullptr);
-        EXPECT_EQ(m_prompts.Texts(), std::vector<std::string>{text(uint32_t(DocumentStrings::cannotOpen))});
+        // The file named, and why.
+        EXPECT_EQ(m_prompts.Texts(), std::vector<std::string>{text(uint32_t(DocumentStrings::cannotOpen)) + "\n\n" +
+                                                              loop + "\nThe file is damaged."});
     }
 
     // A list that is one sound chain but lacks a note's data: the load builds it afresh, so
@@ -291,8 +293,9 @@ TEST_F(DocumentFileTest, OpenChecksTheHeader)
     const std::vector<Case> cases = {
         {"older version: a notice", 3, "KVDF", 0, 1, {DocumentStrings::olderVersion}},
         {"newer version", 5, "KVDF", 0, 0, {DocumentStrings::newerVersion}},
-        {"unknown magic", 4, "ABCD", 0, 0, {DocumentStrings::cannotOpen}},
-        {"open permission refused", 4, "KVDF", MCOpusHeader::protectOpen, 0, {DocumentStrings::cannotOpen}},
+        {"unknown magic", 4, "ABCD", 0, 0, {DocumentStrings::cannotOpen, DocumentStrings::notADocument}},
+        {"open permission refused", 4, "KVDF", MCOpusHeader::protectOpen, 0,
+         {DocumentStrings::cannotOpen, DocumentStrings::protectedFile}},
         {"other protections do not guard opening", 4, "KVDF", MCOpusHeader::protectEdit, 1, {}},
     };
     const auto previous = MCOpusHeader::SetPasswordHook([](const std::string&, const std::string&) { return 0; });
@@ -325,6 +328,9 @@ TEST_F(DocumentFileTest, OpenChecksTheHeader)
         std::vector<std::string> expected;
         for (uint32_t id : c.messages)
             expected.push_back(text(id));
+        // A file that cannot be opened is named, with the reason after it.
+        if (expected.size() == 2 && c.messages[0] == DocumentStrings::cannotOpen)
+            expected = {expected[0] + "\n\n" + file + "\n" + expected[1]};
         EXPECT_EQ(m_prompts.Texts(), expected);
         EXPECT_EQ(doc.GetBaseEvent() != nullptr, c.opens == 1);
     }

@@ -1,20 +1,24 @@
 // The whole program in a virtual display, playing a Standard MIDI File through the built-in
-// synthesizer into a WAV file: the program starts with the file on its command line, plays
-// it, saves it as its own document, closes it, opens that document again and plays it once
-// more, and a last time with the metronome beeping. The file is the C major scale of the shared MIDI corpus, or, where that folder is
-// absent, the same scale written by the test. The rendered sound is checked against the file's notes, and the second play against
-// the first.
+// synthesizer into a WAV file: the program starts with the file on its command line and plays
+// it, saves it as its own document and closes it; File > Open opens the MIDI file again and
+// it plays; the saved document is opened, plays the same, and plays a last time with the
+// metronome beeping. The file is the C major scale of the shared MIDI corpus, or, where that
+// folder is absent, the same scale written by the test. The rendered sound is checked against
+// the file's notes, and the later plays against the first.
 //
 // The program runs in this process, from a folder of its own that holds what lies beside the
-// installed program (the resource libraries, the templates and the test view plug-in), and
-// the test drives it by its commands, as the menus and the transport bar do. Skipped where
-// Xvfb or the sound font is missing.
+// installed program (the resource libraries, the templates and, in one of the two builds of
+// this test, the test view plug-in), and the test drives it by its commands, as the menus and
+// the transport bar do. Without the view plug-in the documents open in the program's own
+// frames with nothing drawn. Skipped where Xvfb or the sound font is missing.
 
+#include "app/frame/CClientWnd.h"
 #include "app/frame/CMainFrame.h"
 #include "app/program/CMainApp.h"
 #include "app/program/CQuavixApplication.h"
 #include "app/tests/VirtualDisplay.h"
 #include "interface/document/MCOpusDoc.h"
+#include "interface/document/MCOpusWnd.h"
 #include "notabase/prefs/Preferences.h"
 #include "platform/core/Profile.h"
 #include "platform/core/UserPrompt.h"
@@ -53,6 +57,10 @@
 #ifndef QUAVIX_CORPUS
 #define QUAVIX_CORPUS "../shared/corpus"
 #endif
+// Whether the test view plug-in lies beside this build of the test.
+#ifndef QUAVIX_WITH_TEST_VIEW
+#define QUAVIX_WITH_TEST_VIEW 1
+#endif
 
 namespace fs = std::filesystem;
 
@@ -65,7 +73,8 @@ extern "C" __attribute__((visibility("default"), used)) const char* __lsan_defau
 
 namespace {
 
-constexpr uint32_t kPlay = 778, kStop = 777, kSaveAs = 57604, kClose = 57602;
+constexpr uint32_t kPlay = 778, kStop = 777, kOpen = 57601, kSaveAs = 57604, kClose = 57602;
+constexpr bool kWithView = QUAVIX_WITH_TEST_VIEW != 0;
 // How long the program may take for a step on a busy machine: the test waits for each step
 // to happen, at most this long.
 constexpr int kPatienceMs = 60000;
@@ -258,7 +267,8 @@ protected:
         EXPECT_TRUE(app.Router().execute(kPlay));
         EXPECT_TRUE(RunUntil(playing, kPatienceMs)) << "play did not start";
         fs::create_directories(QUAVIX_SCREENSHOT_DIR);
-        app.Frame()->grab().save(QString::fromStdString(std::string(QUAVIX_SCREENSHOT_DIR) + "/program-playing.png"));
+        app.Frame()->grab().save(QString::fromStdString(std::string(QUAVIX_SCREENSHOT_DIR) +
+                                                        (kWithView ? "/program-playing.png" : "/program-playing-no-view.png")));
         // The transport stops by itself after the last note.
         EXPECT_TRUE(RunUntil([&] { return !playing(); }, kPatienceMs)) << "play did not stop after the last note";
         if (playing())
@@ -300,46 +310,89 @@ void ExpectTheScale(const Sound& sound, double onset, const char* which)
     EXPECT_LT(sound.Rms(after, after + 0.5), loud * 0.05) << "sound after the last note";
 }
 
-TEST_F(ProgramPlayTest, AMidiFileFromTheCommandLinePlaysAndPlaysTheSameAfterItWasSavedAndOpenedAgain)
+// The active document's frame: shown, of the test view or, without it, of no view.
+void ExpectTheFrame(CMainApp& app, const std::string& title)
+{
+    MCOpusWnd* frame = app.Frame()->ActiveChildFrame();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->GetDocument(), MCOpusDoc::GetActiveDoc());
+    EXPECT_TRUE(frame->isVisible());
+    if (kWithView)
+        EXPECT_NE(frame->GetViewID(), 0u) << "the test view shows it";
+    else
+        EXPECT_EQ(frame->GetViewID(), 0u) << "the program's own frame";
+    EXPECT_EQ(frame->windowTitle().toStdString().rfind(title, 0), 0u) << frame->windowTitle().toStdString();
+}
+
+TEST_F(ProgramPlayTest, AMidiFileFromTheCommandLineAndFromFileOpenPlaysAndPlaysTheSameAfterItWasSavedAndOpenedAgain)
 {
     static int argc = 1;
     static char name[] = "Quavix";
     static char* argv[] = {name, nullptr};
     CQuavixApplication application(argc, argv);
     // Nothing modal may wait for a user: dialogs end as their default button would, a file
-    // chooser answers the native document's name.
+    // chooser answers the native document's name for a save and the file the test names for
+    // an open.
+    const fs::path midi = m_dir / "files" / "scale.mid";
     const fs::path saved = m_dir / "files" / "scale.kvd";
+    fs::path toOpen;
     plat::ui::ModalHooks::Hooks answers;
     answers.runDialog = [](QDialog&) { return int(QDialog::Accepted); };
-    answers.chooseFile = [saved](const plat::ui::ModalHooks::FileRequest&) { return std::optional<std::string>(saved.string()); };
+    answers.chooseFile = [&](const plat::ui::ModalHooks::FileRequest& request) {
+        return std::optional<std::string>((request.save ? saved : toOpen).string());
+    };
     plat::ui::ModalHooks::Scoped hooks(answers);
-    const plat::UserPrompt::Hook previousPrompt = plat::UserPrompt::setHook(
-        [](const plat::UserPrompt::Message& message) { return plat::UserPrompt::defaultAnswer(message); });
+    std::vector<std::string> told;
+    const plat::UserPrompt::Hook previousPrompt = plat::UserPrompt::setHook([&](const plat::UserPrompt::Message& message) {
+        told.push_back(message.text);
+        return plat::UserPrompt::defaultAnswer(message);
+    });
 
     {
-        CMainApp app({(m_dir / "files" / "scale.mid").string()});
+        CMainApp app({midi.string()});
         ASSERT_TRUE(app.InitInstance());
         ASSERT_TRUE(RunUntil([] { return MCOpusDoc::GetActiveDoc() != nullptr; }, kPatienceMs)) << "the file did not open";
+        ExpectTheFrame(app, "scale.mid");
         const Sound first = PlayToTheEnd(app);
         ASSERT_GT(first.rate, 0u) << "nothing was rendered into " << Render();
         const double firstOnset = first.OnsetAfter(0, 0.01);
         ExpectTheScale(first, firstOnset, "the MIDI file");
 
+        // Saved as the program's own document: the frame and the recent files take its name.
         app.Router().execute(kSaveAs);
         ASSERT_TRUE(RunUntil([&] { return fs::exists(saved) && fs::file_size(saved) > 0; }, kPatienceMs)) << "not saved";
+        ExpectTheFrame(app, "scale.kvd");
+        ASSERT_FALSE(app.RecentFiles().Items().empty());
+        EXPECT_EQ(app.RecentFiles().Items().front(), saved.string());
         MCOpusDoc::WaitThreadsFinished(1);
         app.Router().execute(kClose);
         ASSERT_TRUE(RunUntil([] { return MCOpusDoc::GetActiveDoc() == nullptr; }, kPatienceMs)) << "not closed";
-        ASSERT_NE(app.OpenFile(saved.string()), nullptr);
-        ASSERT_TRUE(RunUntil([] { return MCOpusDoc::GetActiveDoc() != nullptr; }, kPatienceMs));
 
-        // While the synthesizer stays open the engine goes on writing the same file, and the
-        // second play follows the first in it; a sink opened anew starts the file again.
+        // File > Open: the MIDI file once more.
+        toOpen = midi;
+        ASSERT_TRUE(app.Router().execute(kOpen));
+        ASSERT_TRUE(RunUntil([] { return MCOpusDoc::GetActiveDoc() != nullptr; }, kPatienceMs)) << "File > Open opened nothing";
+        ExpectTheFrame(app, "scale.mid");
+        const Sound opened = PlayToTheEnd(app);
+        const double openedOnset =
+            opened.OnsetAfter(static_cast<double>(first.samples.size()) / std::max(1u, opened.rate), 0.01);
+        ExpectTheScale(opened, openedOnset, "the MIDI file from File > Open");
+        app.Router().execute(kClose);
+        ASSERT_TRUE(RunUntil([] { return MCOpusDoc::GetActiveDoc() == nullptr; }, kPatienceMs)) << "not closed";
+
+        // And the saved document.
+        toOpen = saved;
+        ASSERT_TRUE(app.Router().execute(kOpen));
+        ASSERT_TRUE(RunUntil([] { return MCOpusDoc::GetActiveDoc() != nullptr; }, kPatienceMs));
+        ExpectTheFrame(app, "scale.kvd");
+
+        // While the synthesizer stays open the engine goes on writing the same file, and each
+        // play follows the one before in it; a sink opened anew starts the file again.
         const Sound both = PlayToTheEnd(app);
-        const double firstEnd = both.samples.size() >= first.samples.size()
-                                    ? static_cast<double>(first.samples.size()) / both.rate
-                                    : 0.0;
-        const double secondOnset = both.OnsetAfter(firstEnd, 0.01);
+        const double openedEnd = both.samples.size() >= opened.samples.size()
+                                     ? static_cast<double>(opened.samples.size()) / both.rate
+                                     : 0.0;
+        const double secondOnset = both.OnsetAfter(openedEnd, 0.01);
         ExpectTheScale(both, secondOnset, "the saved document");
         // Note for note as loud as the first time.
         for (int i = 0; i < kNotes; ++i) {
@@ -369,6 +422,9 @@ TEST_F(ProgramPlayTest, AMidiFileFromTheCommandLinePlaysAndPlaysTheSameAfterItWa
         app.ExitInstance();
     }
     plat::UserPrompt::setHook(previousPrompt);
+    // Nothing went wrong that the user was told of (a question whether to save may come).
+    for (const std::string& text : told)
+        EXPECT_EQ(text.find("cannot"), std::string::npos) << text;
 }
 
 }  // namespace
