@@ -30,6 +30,7 @@
 #include "platform/core/MessageLoop.h"
 #include "platform/core/Profile.h"
 #include "platform/ui/dialog/ItemId.h"
+#include "preferences/wizard/MCDeviceWizard.h"
 #include "sequencer/transport/CSequence.h"
 
 #include <QElapsedTimer>
@@ -239,6 +240,7 @@ constexpr Rule kRules[] = {
     {InsertMode, false, true},
     {HotKeySwitch, false, true},
     {MidiPanic, true, true},
+    {DeviceWizard, true, true},
     {FileToolbar, true, true},
     {MusicEditToolbar, true, true},
     {TransportToolbar, true, true},
@@ -352,6 +354,7 @@ TEST_F(ProgramCommandsTest, EveryCommandIsWithinReachAndRunsByItsUpdateRule)
         {GoTo, typeid(CGoToDlg)},
         {PerformanceOptions, typeid(CPerformanceOptionsDlg)},
         {TipOfTheDay, typeid(TipDialog)},
+        {DeviceWizard, typeid(MCDeviceWizard)},
     };
     // These end the document or the program, or play: they run last.
     const std::set<uint32_t> last = {FileClose, CloseWindow, CloseAllWindows, Exit, Play, Stop, Pause, Record,
@@ -448,12 +451,20 @@ TEST_F(ProgramCommandsTest, MenusKeepThePlacesOfThePlugInsMenus)
         }
         return nullptr;
     };
-    for (const auto& [top, sub] : {std::pair{"&Music", "&Palette"}, std::pair{"&Tools", "&Preferences"}}) {
-        QMenu* menu = submenu(TopMenu(top), sub);
-        ASSERT_NE(menu, nullptr) << top << " > " << sub;
-        ASSERT_FALSE(menu->actions().isEmpty()) << "its last item is the builder's to replace";
-        EXPECT_TRUE(menu->actions().last()->isSeparator());
-    }
+    QMenu* palette = submenu(TopMenu("&Music"), "&Palette");
+    ASSERT_NE(palette, nullptr);
+    ASSERT_FALSE(palette->actions().isEmpty()) << "its last item is the builder's to replace";
+    EXPECT_TRUE(palette->actions().last()->isSeparator());
+    // The preference categories are there from the start, with no document open.
+    QMenu* preferences = submenu(TopMenu("&Tools"), "&Preferences");
+    ASSERT_NE(preferences, nullptr);
+    QStringList categories;
+    for (const QAction* action : preferences->actions())
+        categories << action->text();
+    EXPECT_EQ(categories, (QStringList{"General...", "Sequencer..."}));
+    ASSERT_EQ(preferences->actions().size(), 2);
+    EXPECT_EQ(preferences->actions()[0], Actions().find(FirstPreferences));
+    EXPECT_EQ(preferences->actions()[1], Actions().find(FirstPreferences + 1));
     ASSERT_NE(TopMenu("&Tools"), nullptr);
     EXPECT_TRUE(TopMenu("&Tools")->actions().last()->isSeparator()) << "the views replace it";
 
