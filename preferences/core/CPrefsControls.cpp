@@ -24,12 +24,31 @@ QRadioButton* CPrefsControls::Radio(QWidget* parent, const char* text, int id)
     return button;
 }
 
-QLabel* CPrefsControls::Label(QWidget* parent, const char* text, int id)
+namespace {
+
+constexpr const char* kBuddyProperty = "buddyId";
+
+}  // namespace
+
+QLabel* CPrefsControls::Label(QWidget* parent, const char* text, int id, int buddy)
 {
     auto* label = new QLabel(QString::fromUtf8(text), parent);
     if (id)
         plat::ui::setItemId(label, id);
+    if (buddy) {
+        label->setProperty(kBuddyProperty, buddy);
+        label->setBuddy(plat::ui::itemWidget(parent, buddy));
+    }
     return label;
+}
+
+void CPrefsControls::AttachBuddies(QWidget* parent)
+{
+    for (QLabel* label : parent->findChildren<QLabel*>()) {
+        const QVariant buddy = label->property(kBuddyProperty);
+        if (buddy.isValid())
+            label->setBuddy(plat::ui::itemWidget(parent, buddy.toInt()));
+    }
 }
 
 QWidget* CPrefsControls::Placeholder(QWidget* parent, int id, const char* text)

@@ -18,8 +18,12 @@ class PREFERENCES_API CPrefsControls {
 public:
     static QCheckBox* Check(QWidget* parent, const char* text, int id);
     static QRadioButton* Radio(QWidget* parent, const char* text, int id);
-    // A label; with an id when the window enables it with its controls.
-    static QLabel* Label(QWidget* parent, const char* text, int id = 0);
+    // A label; with an id when the window enables it with its controls, and the id of the
+    // control its mnemonic goes to (given to it by AttachBuddies).
+    static QLabel* Label(QWidget* parent, const char* text, int id = 0, int buddy = 0);
+    // Gives the labels below parent the controls of their buddy ids, once the controls that take
+    // placeholders' places are attached.
+    static void AttachBuddies(QWidget* parent);
     // A placeholder for a control attached later in its place; with a text it is a button
     // with that caption (a bitmap button loads its pictures by its caption).
     static QWidget* Placeholder(QWidget* parent, int id, const char* text = nullptr);

@@ -59,9 +59,9 @@ CInputRoutingDlg::CInputRoutingDlg(QWidget* parent) : plat::ui::ExchangeDialog(p
     grid->setColumnStretch(1, 1);
     layout->addLayout(grid);
     auto* values = new QGridLayout;
-    values->addWidget(CPrefsControls::Label(this, "&Split point:", kSplitLabel), 0, 0);
+    values->addWidget(CPrefsControls::Label(this, "&Split point:", kSplitLabel, kSplitPitch), 0, 0);
     values->addWidget(CPrefsControls::Placeholder(this, kSplitPitch), 0, 1);
-    values->addWidget(CPrefsControls::Label(this, "&Low channel:", kLowChannelLabel), 1, 0);
+    values->addWidget(CPrefsControls::Label(this, "&Low channel:", kLowChannelLabel, kLowChannel), 1, 0);
     auto* combo = new QComboBox(this);
     plat::ui::setItemId(combo, kLowChannel);
     for (int channel = 1; channel <= 16; ++channel)
@@ -99,6 +99,7 @@ void CInputRoutingDlg::initDialog()
     m_note->SubclassNoteEdit(kSplitPitch, this, 0);
     m_note->SetRange(0, 127);
     m_combo = plat::ui::item<QComboBox>(this, kLowChannel);
+    CPrefsControls::AttachBuddies(this);
     m_initialised = true;
 }
 

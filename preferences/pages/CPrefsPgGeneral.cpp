@@ -52,7 +52,7 @@ CPrefsPgGeneral::CPrefsPgGeneral() : CPrefsPageBase("General")
     auto* templates = new QComboBox(this);
     plat::ui::setItemId(templates, kTemplates);
     layout->addWidget(templates, 0, 1);
-    layout->addWidget(CPrefsControls::Label(this, "&Views to open a document in:"), 1, 0, 1, 2);
+    layout->addWidget(CPrefsControls::Label(this, "&Views to open a document in:", 0, kViews), 1, 0, 1, 2);
     auto* views = new QWidget(this);
     plat::ui::setItemId(views, kViews);
     layout->addWidget(views, 2, 0, 1, 2);
@@ -90,6 +90,8 @@ void CPrefsPgGeneral::OnInitDialog()
     m_templates = plat::ui::item<QComboBox>(this, kTemplates);
     m_views = new MCCheckList(this);
     m_views->SubclassCheckList(kViews, this, 1);
+    m_views->setHeaderHidden(true);
+    CPrefsControls::AttachBuddies(this);
     m_views->SetCheckChangedHandler([this](int) {
         if (!m_loading)
             setModified(true);

@@ -86,6 +86,7 @@ void CPrefsPgMetronome::OnInitDialog()
     auto* channel = new MCSpinEdit(this);
     channel->SubclassSpinEdit(kChannel, this, MCSpinEdit::kVisibleSpin);
     channel->SetRange(1, 16);
+    channel->setMaximumWidth(channel->fontMetrics().horizontalAdvance("000") + 40);
     auto* device = new MCDeviceBox(this);
     device->SubclassDeviceBox(kDevice, this, 2, -1);
     connect(device, &QComboBox::activated, this, [this] {
@@ -96,6 +97,8 @@ void CPrefsPgMetronome::OnInitDialog()
         auto* note = new MCNoteEdit(this);
         note->SubclassNoteEdit(id, this, MCSpinEdit::kVisibleSpin);
         note->SetRange(0, 127);
+        // Wide enough for the drum names it may show.
+        note->setMinimumWidth(note->fontMetrics().horizontalAdvance("Acoustic Bass Drum") + 40);
     }
     for (int id : {kVelocity1, kVelocity2}) {
         auto* velocity = new MCSpinEdit(this);

@@ -35,14 +35,14 @@ constexpr const char* kPlayFilter = "Sequencer\\Midi\\Play\\Filter";
 CPrefsPgMidiPlay::CPrefsPgMidiPlay() : CPrefsPageBase("MIDI Out")
 {
     auto* layout = new QGridLayout(this);
-    layout->addWidget(CPrefsControls::Label(this, "&Play these events:"), 0, 0);
+    layout->addWidget(CPrefsControls::Label(this, "&Play these events:", 0, kFilter), 0, 0);
     layout->addWidget(CPrefsControls::Placeholder(this, kFilter), 1, 0, 6, 1);
     layout->addWidget(CPrefsControls::Check(this, "Thin &Controllers", kThinControllers), 1, 1);
     layout->addWidget(CPrefsControls::Check(this, "Thin Pitch &Bend", kThinPitchBend), 2, 1);
     layout->addWidget(CPrefsControls::Check(this, "Thin &Aftertouch", kThinAftertouch), 3, 1);
     layout->addWidget(CPrefsControls::Check(this, "&Mute Tracks w/o Notes", kAutoMute), 4, 1);
     layout->addWidget(CPrefsControls::Check(this, "Always use &default device", kPlayDefault), 5, 1);
-    layout->addWidget(CPrefsControls::Label(this, "Default &output device:"), 7, 0, 1, 2);
+    layout->addWidget(CPrefsControls::Label(this, "Default &output device:", 0, kDevice), 7, 0, 1, 2);
     layout->addWidget(CPrefsControls::Placeholder(this, kDevice), 8, 0, 1, 2);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(CPrefsControls::Placeholder(this, kTest, "TESTMIDI"));
@@ -68,6 +68,8 @@ void CPrefsPgMidiPlay::OnInitDialog()
     });
     m_devices = new MCDeviceList(this);
     m_devices->SubclassDeviceList(kDevice, this, 1, 0);
+    m_filter->setHeaderHidden(true);
+    CPrefsControls::AttachBuddies(this);
     connect(m_devices, &QListWidget::currentRowChanged, this, [this] {
         if (!m_loading)
             OnSelectDevice();

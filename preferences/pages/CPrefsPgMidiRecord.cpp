@@ -34,7 +34,7 @@ constexpr const char* kSysEx = "SysEx";
 CPrefsPgMidiRecord::CPrefsPgMidiRecord() : CPrefsPageBase("MIDI In")
 {
     auto* layout = new QGridLayout(this);
-    layout->addWidget(CPrefsControls::Label(this, "&Record these events:"), 0, 0);
+    layout->addWidget(CPrefsControls::Label(this, "&Record these events:", 0, kFilter), 0, 0);
     layout->addWidget(CPrefsControls::Placeholder(this, kFilter), 1, 0, 4, 1);
     auto* quantization = new QPushButton("&Quantization...", this);
     plat::ui::setItemId(quantization, kQuantization);
@@ -43,7 +43,7 @@ CPrefsPgMidiRecord::CPrefsPgMidiRecord() : CPrefsPageBase("MIDI In")
     auto* routing = new QPushButton("Input R&outing...", this);
     plat::ui::setItemId(routing, kRouting);
     layout->addWidget(routing, 3, 1);
-    layout->addWidget(CPrefsControls::Label(this, "&Input device:"), 5, 0, 1, 2);
+    layout->addWidget(CPrefsControls::Label(this, "&Input device:", 0, kDevice), 5, 0, 1, 2);
     layout->addWidget(CPrefsControls::Placeholder(this, kDevice), 6, 0, 1, 2);
     layout->setRowStretch(4, 1);
     layout->setRowStretch(6, 1);
@@ -61,6 +61,8 @@ void CPrefsPgMidiRecord::OnInitDialog()
     });
     m_devices = new MCDeviceList(this);
     m_devices->SubclassDeviceList(kDevice, this, 0, 0);
+    m_filter->setHeaderHidden(true);
+    CPrefsControls::AttachBuddies(this);
     connect(m_devices, &QListWidget::currentRowChanged, this, [this] {
         if (!m_loading)
             setModified(true);

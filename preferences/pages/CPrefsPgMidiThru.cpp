@@ -28,9 +28,9 @@ CPrefsPgMidiThru::CPrefsPgMidiThru() : CPrefsPageBase("MIDI Thru")
     auto* layout = new QGridLayout(this);
     layout->addWidget(CPrefsControls::Check(this, "Use the settings of the &record track", kAutoSetRecord), 0, 0, 1, 2);
     layout->addWidget(CPrefsControls::Check(this, "Use the settings of the &selected track", kAutoSetSelect), 1, 0, 1, 2);
-    layout->addWidget(CPrefsControls::Label(this, "Thru &device:", kDeviceLabel), 2, 0, 1, 2);
+    layout->addWidget(CPrefsControls::Label(this, "Thru &device:", kDeviceLabel, kDevice), 2, 0, 1, 2);
     layout->addWidget(CPrefsControls::Placeholder(this, kDevice), 3, 0, 1, 2);
-    layout->addWidget(CPrefsControls::Label(this, "Thru &channel:", kChannelLabel), 4, 0);
+    layout->addWidget(CPrefsControls::Label(this, "Thru &channel:", kChannelLabel, kChannel), 4, 0);
     auto* channel = new QComboBox(this);
     plat::ui::setItemId(channel, kChannel);
     channel->addItem("No change");
@@ -71,6 +71,7 @@ void CPrefsPgMidiThru::doDataExchange(plat::ui::DataExchange& dx)
             if (!m_loading)
                 setModified(true);
         });
+        CPrefsControls::AttachBuddies(this);
         m_attached = true;
     }
     if (!dx.saving()) {

@@ -51,6 +51,8 @@ CPrefsPgWaveAudio::CPrefsPgWaveAudio() : CPrefsPageBase("WAV Audio")
     inputLayout->setColumnStretch(1, 1);
     layout->addWidget(output, 0, 0);
     layout->addWidget(input, 0, 1);
+    layout->setColumnStretch(0, 1);
+    layout->setColumnStretch(1, 1);
     auto* tracks = new QHBoxLayout;
     tracks->addWidget(CPrefsControls::Label(this, "Audio tracks:"));
     tracks->addWidget(CPrefsControls::Placeholder(this, kTrackCount));
@@ -79,6 +81,7 @@ void CPrefsPgWaveAudio::OnInitDialog()
     auto* count = new MCSpinEdit(this);
     count->SubclassSpinEdit(kTrackCount, this, MCSpinEdit::kVisibleSpin);
     count->SetRange(1, 256);
+    count->setMaximumWidth(count->fontMetrics().horizontalAdvance("00000") + 40);
     LoadPrefs();
     m_initialised = true;
     FilterInputFormats();

@@ -50,15 +50,15 @@ QWidget* placeholder(QWidget* parent, int id)
 CPrefsPgWorkspace::CPrefsPgWorkspace() : CPrefsPageBase("Workspace")
 {
     auto* layout = new QGridLayout(this);
-    layout->addWidget(CPrefsControls::Label(this, "&Background image:"), 0, 0, 1, 2);
+    layout->addWidget(CPrefsControls::Label(this, "&Background image:", 0, kImages), 0, 0, 1, 2);
     auto* list = new QListWidget(this);
     plat::ui::setItemId(list, kImages);
     layout->addWidget(list, 1, 0);
     layout->addWidget(placeholder(this, kPreview), 1, 1);
     auto* colours = new QGridLayout;
-    colours->addWidget(CPrefsControls::Label(this, "&Selection"), 0, 0);
+    colours->addWidget(CPrefsControls::Label(this, "&Selection", 0, kSelection), 0, 0);
     colours->addWidget(placeholder(this, kSelection), 0, 1);
-    colours->addWidget(CPrefsControls::Label(this, "&Highlight"), 0, 2);
+    colours->addWidget(CPrefsControls::Label(this, "&Highlight", 0, kHighlight), 0, 2);
     colours->addWidget(placeholder(this, kHighlight), 0, 3);
     colours->setColumnStretch(4, 1);
     layout->addLayout(colours, 2, 0, 1, 2);
@@ -91,6 +91,7 @@ void CPrefsPgWorkspace::OnInitDialog()
     m_highlightWell->Attach(this, kHighlight);
     for (ColorWellButton* well : {m_selectionWell, m_highlightWell})
         well->SetChangeHandler([this](plat::ui::ColorRef) { OnColorChange(); });
+    CPrefsControls::AttachBuddies(this);
     m_initialised = true;
     LoadPrefs();
 }

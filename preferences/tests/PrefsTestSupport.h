@@ -108,6 +108,9 @@ public:
     std::function<void(SCBase*)> forward;
 
 private:
+    // The states travel through the window a state manager makes, as the program's frame
+    // makes it at start-up.
+    MCStateMgr m_manager;
     std::vector<int> m_codes;
     MCStateMgr::MainWindowHandler m_previous;
 };

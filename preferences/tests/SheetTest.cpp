@@ -236,3 +236,25 @@ TEST_F(SheetTest, TheContextMenuListsThePagesAndMakesThePickedOneActive)
 }
 
 }  // namespace
+
+namespace {
+
+using namespace prefstest;
+
+TEST_F(SheetTest, ScreenshotsOfEveryPage)
+{
+    Devices devices;
+    DocumentHost views;
+    for (int category : {0, 1}) {
+        CPrefsWnd sheet(category);
+        sheet.show();
+        for (int i = 0; i < sheet.pageCount(); ++i) {
+            ASSERT_TRUE(sheet.setActivePage(i));
+            std::string name = "prefs-page-" + sheet.page(i)->windowTitle().toLower().replace(' ', '-').toStdString();
+            EXPECT_FALSE(Screenshot(sheet, name).empty()) << name;
+        }
+        sheet.reject();
+    }
+}
+
+}  // namespace

@@ -43,9 +43,9 @@ CWizardPgThru::CWizardPgThru() : MCWizardForm(kTemplate)
         layout->addWidget(radio, row++, 0, 1, 3);
         connect(radio, &QRadioButton::clicked, this, [this] { OnMode(); });
     }
-    layout->addWidget(CPrefsControls::Label(this, "Device:", kDeviceLabel), row, 0);
+    layout->addWidget(CPrefsControls::Label(this, "&Device:", kDeviceLabel, kDevice), row, 0, Qt::AlignTop);
     layout->addWidget(CPrefsControls::Placeholder(this, kDevice), row++, 1, 1, 2);
-    layout->addWidget(CPrefsControls::Label(this, "Channel:", kChannelLabel), row, 0);
+    layout->addWidget(CPrefsControls::Label(this, "&Channel:", kChannelLabel, kChannel), row, 0);
     auto* channel = new QComboBox(this);
     plat::ui::setItemId(channel, kChannel);
     channel->addItem("No change");
@@ -73,6 +73,7 @@ void CWizardPgThru::InitForm()
     auto* devices = new MCDeviceList(this);
     devices->SubclassDeviceList(kDevice, this, 1, 0);
     CPrefsControls::AttachTestButton(this, kTest, 0xFF0000, 2);
+    CPrefsControls::AttachBuddies(this);
 }
 
 void CWizardPgThru::DoDataExchange(plat::ui::DataExchange& dx)

@@ -29,7 +29,7 @@ CWizardPgWave::CWizardPgWave() : MCWizardForm(kTemplate)
     text->setWordWrap(true);
     layout->addWidget(text, 0, 0, 1, 3);
     layout->addWidget(CPrefsControls::Placeholder(this, kDevice), 1, 0, 1, 3);
-    layout->addWidget(CPrefsControls::Label(this, "Format:"), 2, 0);
+    layout->addWidget(CPrefsControls::Label(this, "&Format:", 0, kFormat), 2, 0);
     auto* format = new QComboBox(this);
     plat::ui::setItemId(format, kFormat);
     for (int index = 0; index < CWaveFormats::kCount; ++index)
@@ -49,6 +49,7 @@ void CWizardPgWave::InitForm()
     auto* devices = new MCDeviceList(this);
     devices->SubclassDeviceList(kDevice, this, 4, 0);
     CPrefsControls::AttachTestButton(this, kTest, 0xFF0000);
+    CPrefsControls::AttachBuddies(this);
 }
 
 void CWizardPgWave::DoDataExchange(plat::ui::DataExchange& dx)

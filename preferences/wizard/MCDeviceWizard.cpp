@@ -37,6 +37,7 @@ MCDeviceWizard::MCDeviceWizard(QWidget* parent) : QDialog(parent)
     body->addWidget(CPrefsControls::Placeholder(this, kPicture));
     auto* right = new QVBoxLayout;
     m_title = CPrefsControls::Label(this, "", kTitle);
+    m_title->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     right->addWidget(m_title);
     m_formArea = new QWidget(this);
     plat::ui::setItemId(m_formArea, kFormArea);
@@ -135,6 +136,11 @@ void MCDeviceWizard::OnInitDialog()
         forms->addWidget(form, 0, 0);
         m_forms.push_back(form);
     }
+    // The wizard keeps one size whichever form it shows.
+    QSize largest(360, 0);
+    for (const MCWizardForm* form : m_forms)
+        largest = largest.expandedTo(form->sizeHint());
+    m_formArea->setMinimumSize(largest);
     if (m_flags & kWelcome)
         CPrefsDevices::PlaySound("intro.wav", 0);
     DisplayFormAtPos(0);
