@@ -30,10 +30,13 @@
 #include "platform/core/MessageLoop.h"
 #include "platform/core/Profile.h"
 #include "platform/ui/dialog/ItemId.h"
+#include "preferences/pages/CPrefsPgWorkspace.h"
+#include "preferences/sheet/CPrefsWnd.h"
 #include "preferences/wizard/MCDeviceWizard.h"
 #include "sequencer/transport/CSequence.h"
 
 #include <QElapsedTimer>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QPainter>
 #include <QTest>
@@ -621,6 +624,42 @@ TEST_F(ProgramCommandsTest, AWebLinkWithoutABrowserSaysSo)
     m_prompts.Clear();
     ASSERT_TRUE(Router().execute(WebHome));
     EXPECT_TRUE(m_prompts.Texts().empty()) << "opened: nothing to say";
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ProgramCommandsTest, EachPreferenceCommandOpensItsSheetWhoseOkTheFrameHearsAtOnce)
+{
+    std::vector<int> categories;
+    plat::ui::ModalHooks::Hooks hooks;
+    hooks.runDialog = [&](QDialog& dialog) {
+        auto* sheet = dynamic_cast<CPrefsWnd*>(&dialog);
+        if (!sheet)
+            return int(QDialog::Rejected);
+        categories.push_back(sheet->GetCategory());
+        if (sheet->GetCategory() != 0)
+            return int(QDialog::Rejected);
+        // The general sheet: no background picture.
+        EXPECT_TRUE(sheet->setActivePage(1));
+        auto* images = plat::ui::item<QListWidget>(sheet->page(1), CPrefsPgWorkspace::kImages);
+        EXPECT_NE(images, nullptr);
+        images->setCurrentRow(0);
+        sheet->OnCommand(CPrefsWnd::kOk);
+        return sheet->result();
+    };
+    const plat::ui::ModalHooks::Scoped scoped(hooks);
+    Frame().Client()->LoadBackground();
+    ASSERT_NE(Frame().Client()->Background(), nullptr);
+    for (const uint32_t id : {FirstPreferences + 1, FirstPreferences}) {
+        SCOPED_TRACE(id);
+        EXPECT_TRUE(Router().update(id).enabled) << "with no document open";
+        EXPECT_TRUE(Router().execute(id));
+    }
+    EXPECT_EQ(categories, (std::vector<int>{1, 0}));
+    EXPECT_EQ(LoadIntPreference("Settings\\Background", "Image", 0), -1);
+    EXPECT_EQ(Frame().Client()->Background(), nullptr) << "the frame took the new picture at once";
 }
 
 }  // namespace
