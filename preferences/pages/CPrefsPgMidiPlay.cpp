@@ -116,6 +116,8 @@ void CPrefsPgMidiPlay::doDataExchange(plat::ui::DataExchange& dx)
     m_loading = !dx.saving();
     CPrefsControls::ExchangeDevice(dx, kDevice, m_device);
     m_loading = false;
+    if (m_devices)
+        m_shownDevice = m_devices->GetSelectedDevice();
 }
 
 void CPrefsPgMidiPlay::onNotice(int id, int code, QWidget*)
@@ -126,6 +128,10 @@ void CPrefsPgMidiPlay::onNotice(int id, int code, QWidget*)
 
 void CPrefsPgMidiPlay::OnSelectDevice()
 {
+    const int selected = m_devices ? m_devices->GetSelectedDevice() : -1;
+    if (selected < 0 || selected == m_shownDevice)
+        return;
+    m_shownDevice = selected;
     setModified(true);
     if (CPrefsDevices::OpenDocuments().empty())
         return;

@@ -45,4 +45,6 @@ private:
     int m_autoMute = 1;
     int m_playDefault = 0;
     int m_device = 0;
+    // The device the list showed last, so that relabelling the list is no change of device.
+    int m_shownDevice = -1;
 };

@@ -385,6 +385,9 @@ TEST_F(MidiPagesTest, ChangingTheOutputWithADocumentOpenWarnsAndTheAnswerChanges
     list->setCurrentRow(0);
     ASSERT_EQ(script.Seen().size(), 1u);
     EXPECT_EQ(script.Seen()[0], typeid(MCWarnDialog));
+    list->SetFormat(1 - list->GetFormat(), true);
+    EXPECT_EQ(script.Seen().size(), 1u) << "other labels are no other device";
+    EXPECT_EQ(list->GetSelectedDevice(), 0);
     one.sheet().accept();
     EXPECT_EQ(LoadIntPreference("Sequencer\\Midi\\Play", "Default Device", -1), 0);
 }
