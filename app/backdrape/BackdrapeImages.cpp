@@ -2,6 +2,7 @@
 // own ("Backdrape") so that the preferences can offer other libraries. Each picture is a
 // tile painted in code; the area repeats it.
 
+#include "platform/core/Resources.h"
 #include "platform/ui/resource/ImageResources.h"
 
 #include <QPainter>
@@ -62,5 +63,13 @@ const plat::ui::ImageResources::Entry kImages[] = {
 };
 
 const plat::ui::ImageResources::Registration registration("Backdrape", kImages);
+
+// The pictures' names, under the same ids, as the workspace preferences list them.
+constexpr plat::Resources::Entry kNames[] = {
+    {0x6000, "Staff Paper"},
+    {0x6001, "Slate"},
+};
+
+const plat::Resources::Registration names("Backdrape", kNames);
 
 }  // namespace

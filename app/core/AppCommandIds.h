@@ -52,6 +52,7 @@ inline constexpr uint32_t WebNews = 33302;
 inline constexpr uint32_t WebSupport = 33303;
 inline constexpr uint32_t WebFree = 33304;
 inline constexpr uint32_t TipOfTheDay = 33310;
+inline constexpr uint32_t DeviceWizard = 33320;
 inline constexpr uint32_t SaveAsTemplate = 38600;
 inline constexpr uint32_t Properties = 38611;
 // A view plug-in's frame of the active document: FirstView + the view's code.

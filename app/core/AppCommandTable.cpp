@@ -116,6 +116,7 @@ constexpr Command kCommands[] = {
     radio(item(InsertMode, "&Insert Mode", "Clicks in the music insert the palette's choice\nInsert Mode")),
     checked(item(HotKeySwitch, "&Hot Keys", "Single keys drive the transport: P plays, S stops, R records, space plays or stops\nHot Keys")),
     item(MidiPanic, "MIDI P&anic", "Silence every MIDI output at once\nMIDI Panic"),
+    item(DeviceWizard, "&Device Wizard...", "Choose the devices that play and record your music, step by step\nDevice Wizard"),
 
     // Window
     checked(item(FileToolbar, "&File", "Show or hide the File toolbar\nFile Toolbar")),

@@ -56,6 +56,7 @@
 #include "platform/ui/dialog/ModalHooks.h"
 #include "interface/controls/MCTimeSource.h"
 #include "platform/ui/timer/UiTimers.h"
+#include "preferences/sheet/CPrefsWnd.h"
 #include "sequencer/states/SCPerform.h"
 #include "wavegate/CWGDevice.h"
 #include "wavegate/CWavegate.h"
@@ -255,9 +256,9 @@ void CMainFrame::ActivateFrame()
         return;
     }
     RestoreLayout();
-    if (LoadIntPreference("Settings", "FirstRun", 1)) {
-        if (hooks().deviceWizard)
-            hooks().deviceWizard();
+    // The first run is over once the wizard ran; a program without one keeps it for later.
+    if (LoadIntPreference("Settings", "FirstRun", 1) && hooks().deviceWizard) {
+        hooks().deviceWizard();
         SaveIntPreference("Settings", "FirstRun", 0);
     }
     if (LoadIntPreference("Settings\\Tips", "ShowStartUp", 1) && hooks().tipOfTheDay)
@@ -730,6 +731,11 @@ bool CMainFrame::onCommand(uint32_t id)
         }
         return true;
     }
+    if (id >= FirstPreferences && id <= LastPreferences) {
+        CPrefsWnd sheet(static_cast<int>(id - FirstPreferences), this);
+        plat::ui::ModalHooks::runDialog(sheet);
+        return true;
+    }
     if (id >= FirstEffect && id <= LastEffect) {
         if (QDockWidget* inspector = m_toolWindows[2]; inspector && !inspector->isVisible())
             inspector->show();
@@ -815,6 +821,10 @@ bool CMainFrame::onCommand(uint32_t id)
         if (hooks().tipOfTheDay)
             hooks().tipOfTheDay();
         return true;
+    case DeviceWizard:
+        if (hooks().deviceWizard)
+            hooks().deviceWizard();
+        return true;
     case AppCommandIds::SaveAsTemplate:
         SaveAsTemplate();
         return true;
@@ -895,7 +905,7 @@ bool CMainFrame::onUpdateCommand(uint32_t id, plat::ui::CommandState& state)
         state.enabled = doc != nullptr;
         return true;
     }
-    if (id >= FirstEffect && id <= LastEffect)
+    if ((id >= FirstEffect && id <= LastEffect) || (id >= FirstPreferences && id <= LastPreferences))
         return true;
     switch (id) {
     case SelectModeButton:
@@ -947,6 +957,7 @@ bool CMainFrame::onUpdateCommand(uint32_t id, plat::ui::CommandState& state)
     case WebSupport:
     case WebFree:
     case TipOfTheDay:
+    case DeviceWizard:
     case Properties:
     case AddStaff:
     case RemoveStaves:

@@ -3,6 +3,7 @@
 #include "app/core/AppCommandIds.h"
 #include "app/core/AppCommandTable.h"
 #include "app/frame/CMainFrame.h"
+#include "interface/document/CPluginPrefs.h"
 #include "interface/document/DocumentStrings.h"
 #include "platform/ui/command/CommandActions.h"
 
@@ -91,11 +92,35 @@ std::vector<MenuEntry> CMainMenus::MenuBar()
                item(PerformanceOptions)}),
         popup(documentText(DocumentStrings::menuTools),
               {item(SelectMode), item(InsertMode), item(HotKeySwitch), separator(), item(MidiPanic), separator(),
-               popup(documentText(DocumentStrings::menuPreferences), {separator()}), separator(), separator()}),
+               popup(documentText(DocumentStrings::menuPreferences), {separator()}), item(DeviceWizard), separator(),
+               separator()}),
         popup("&Window", {item(CloseWindow), item(CloseAllWindows)}),
         popup("&Help", {item(TipOfTheDay), separator(), item(WebHome), item(WebNews), item(WebSupport), item(WebFree),
                         separator(), item(About)}),
     };
+}
+
+void CMainMenus::FillPreferencesMenu(CMainFrame& frame, CommandActions& actions)
+{
+    const QString toolsText = QString::fromStdString(documentText(DocumentStrings::menuTools));
+    const QString prefsText = QString::fromStdString(documentText(DocumentStrings::menuPreferences));
+    QMenu* preferences = nullptr;
+    for (QAction* top : frame.menuBar()->actions()) {
+        if (!top->menu() || top->text() != toolsText)
+            continue;
+        for (QAction* entry : top->menu()->actions()) {
+            if (entry->menu() && entry->text() == prefsText)
+                preferences = entry->menu();
+        }
+    }
+    if (!preferences)
+        return;
+    preferences->clear();
+    for (const MCMenuItem& category : CPluginPrefs::UpdateMenu()) {
+        QAction* action = actions.action(category.command);
+        action->setText(QString::fromStdString(category.text));
+        preferences->addAction(action);
+    }
 }
 
 void CMainMenus::Build(CMainFrame& frame, CommandActions& actions)

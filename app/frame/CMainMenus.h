@@ -24,4 +24,7 @@ public:
     static void Build(CMainFrame& frame, plat::ui::CommandActions& actions);
     // The menu bar's popups with their items' texts from the command table.
     static std::vector<plat::ui::MenuEntry> MenuBar();
+    // "&Tools" > "&Preferences" gets the categories of the registered preference pages, each
+    // with its command (38650 + the category).
+    static void FillPreferencesMenu(CMainFrame& frame, plat::ui::CommandActions& actions);
 };

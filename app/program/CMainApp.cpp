@@ -36,6 +36,8 @@
 #include "platform/ui/command/CommandActions.h"
 #include "platform/ui/dialog/ModalHooks.h"
 #include "platform/ui/window/InstanceChannel.h"
+#include "preferences/sheet/InitPrefs.h"
+#include "preferences/wizard/MCDeviceWizard.h"
 #include "sequencer/InitSequencer.h"
 #include "sequencer/play/CSeqMetronome.h"
 #include "wavegate/CWavegate.h"
@@ -285,14 +287,20 @@ bool CMainApp::InitInstance()
         return new CMixerWnd(&frame, client);
     });
     CSplashWnd::Instance()->Hide();
-    CMainFrame::SetHooks({{}, [this] {
+    CMainFrame::Hooks hooks;
+    hooks.deviceWizard = [] {
+        MCDeviceWizard wizard(nullptr);
+        wizard.DoWizard(-1, -1);
+    };
+    hooks.tipOfTheDay = [this] {
         const char* section = "Settings\\Tips";
         TipDialog dialog(MCGetAppPath("Music.tip"), LoadIntPreference(section, "TipNumber", 1),
                          LoadIntPreference(section, "ShowStartUp", 1) != 0, m_frame.get());
         plat::ui::ModalHooks::runDialog(dialog);
         SaveIntPreference(section, "ShowStartUp", dialog.GetShowAtStartUp() ? 1 : 0);
         SaveIntPreference(section, "TipNumber", dialog.GetTipNumber() + 1);
-    }});
+    };
+    CMainFrame::SetHooks(hooks);
     m_frame->ActivateFrame();
     m_frame->show();
     ProcessCommandLine(nullptr);
@@ -310,6 +318,8 @@ void CMainApp::InitComponents()
     splash->SetMessage(AppStrings::loadingComponents);
     plat::trace("CMainApp::InitComponents -- %s", splash->Message().c_str());
     plat::trace("CMainApp::InitComponents -- InitSequencer: %d", InitSequencer());
+    plat::trace("CMainApp::InitComponents -- InitPrefs: %d", InitPrefs());
+    CMainMenus::FillPreferencesMenu(*m_frame, *m_actions);
     splash->SetMessage(AppStrings::loadingPlugins);
     plat::trace("CMainApp::InitComponents -- %s", splash->Message().c_str());
     plat::trace("CMainApp::InitComponents -- CPlugin::Initialize: %d", CPlugin::Initialize());

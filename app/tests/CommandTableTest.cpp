@@ -30,9 +30,13 @@
 #include "platform/core/MessageLoop.h"
 #include "platform/core/Profile.h"
 #include "platform/ui/dialog/ItemId.h"
+#include "preferences/pages/CPrefsPgWorkspace.h"
+#include "preferences/sheet/CPrefsWnd.h"
+#include "preferences/wizard/MCDeviceWizard.h"
 #include "sequencer/transport/CSequence.h"
 
 #include <QElapsedTimer>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QPainter>
 #include <QTest>
@@ -239,6 +243,7 @@ constexpr Rule kRules[] = {
     {InsertMode, false, true},
     {HotKeySwitch, false, true},
     {MidiPanic, true, true},
+    {DeviceWizard, true, true},
     {FileToolbar, true, true},
     {MusicEditToolbar, true, true},
     {TransportToolbar, true, true},
@@ -352,6 +357,7 @@ TEST_F(ProgramCommandsTest, EveryCommandIsWithinReachAndRunsByItsUpdateRule)
         {GoTo, typeid(CGoToDlg)},
         {PerformanceOptions, typeid(CPerformanceOptionsDlg)},
         {TipOfTheDay, typeid(TipDialog)},
+        {DeviceWizard, typeid(MCDeviceWizard)},
     };
     // These end the document or the program, or play: they run last.
     const std::set<uint32_t> last = {FileClose, CloseWindow, CloseAllWindows, Exit, Play, Stop, Pause, Record,
@@ -448,12 +454,20 @@ TEST_F(ProgramCommandsTest, MenusKeepThePlacesOfThePlugInsMenus)
         }
         return nullptr;
     };
-    for (const auto& [top, sub] : {std::pair{"&Music", "&Palette"}, std::pair{"&Tools", "&Preferences"}}) {
-        QMenu* menu = submenu(TopMenu(top), sub);
-        ASSERT_NE(menu, nullptr) << top << " > " << sub;
-        ASSERT_FALSE(menu->actions().isEmpty()) << "its last item is the builder's to replace";
-        EXPECT_TRUE(menu->actions().last()->isSeparator());
-    }
+    QMenu* palette = submenu(TopMenu("&Music"), "&Palette");
+    ASSERT_NE(palette, nullptr);
+    ASSERT_FALSE(palette->actions().isEmpty()) << "its last item is the builder's to replace";
+    EXPECT_TRUE(palette->actions().last()->isSeparator());
+    // The preference categories are there from the start, with no document open.
+    QMenu* preferences = submenu(TopMenu("&Tools"), "&Preferences");
+    ASSERT_NE(preferences, nullptr);
+    QStringList categories;
+    for (const QAction* action : preferences->actions())
+        categories << action->text();
+    EXPECT_EQ(categories, (QStringList{"General...", "Sequencer..."}));
+    ASSERT_EQ(preferences->actions().size(), 2);
+    EXPECT_EQ(preferences->actions()[0], Actions().find(FirstPreferences));
+    EXPECT_EQ(preferences->actions()[1], Actions().find(FirstPreferences + 1));
     ASSERT_NE(TopMenu("&Tools"), nullptr);
     EXPECT_TRUE(TopMenu("&Tools")->actions().last()->isSeparator()) << "the views replace it";
 
@@ -610,6 +624,42 @@ TEST_F(ProgramCommandsTest, AWebLinkWithoutABrowserSaysSo)
     m_prompts.Clear();
     ASSERT_TRUE(Router().execute(WebHome));
     EXPECT_TRUE(m_prompts.Texts().empty()) << "opened: nothing to say";
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ProgramCommandsTest, EachPreferenceCommandOpensItsSheetWhoseOkTheFrameHearsAtOnce)
+{
+    std::vector<int> categories;
+    plat::ui::ModalHooks::Hooks hooks;
+    hooks.runDialog = [&](QDialog& dialog) {
+        auto* sheet = dynamic_cast<CPrefsWnd*>(&dialog);
+        if (!sheet)
+            return int(QDialog::Rejected);
+        categories.push_back(sheet->GetCategory());
+        if (sheet->GetCategory() != 0)
+            return int(QDialog::Rejected);
+        // The general sheet: no background picture.
+        EXPECT_TRUE(sheet->setActivePage(1));
+        auto* images = plat::ui::item<QListWidget>(sheet->page(1), CPrefsPgWorkspace::kImages);
+        EXPECT_NE(images, nullptr);
+        images->setCurrentRow(0);
+        sheet->OnCommand(CPrefsWnd::kOk);
+        return sheet->result();
+    };
+    const plat::ui::ModalHooks::Scoped scoped(hooks);
+    Frame().Client()->LoadBackground();
+    ASSERT_NE(Frame().Client()->Background(), nullptr);
+    for (const uint32_t id : {FirstPreferences + 1, FirstPreferences}) {
+        SCOPED_TRACE(id);
+        EXPECT_TRUE(Router().update(id).enabled) << "with no document open";
+        EXPECT_TRUE(Router().execute(id));
+    }
+    EXPECT_EQ(categories, (std::vector<int>{1, 0}));
+    EXPECT_EQ(LoadIntPreference("Settings\\Background", "Image", 0), -1);
+    EXPECT_EQ(Frame().Client()->Background(), nullptr) << "the frame took the new picture at once";
 }
 
 }  // namespace

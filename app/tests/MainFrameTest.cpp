@@ -303,6 +303,21 @@ TEST_F(FrameActivationTest, DevicesFollowTheProgramsActivation)
     EXPECT_FALSE(MidiOutOpen()) << "the first transport notice finds the program idle in the background";
 }
 
+TEST_F(FrameActivationTest, WithoutAWizardTheFirstRunWaitsForOne)
+{
+    m_template.reset();
+    m_frame.reset();
+    SaveIntPreference("Settings", "FirstRun", 1);
+    SaveIntPreference("Settings\\New", "AutoNew", 0);
+    CMainFrame::SetHooks({});
+    m_template = std::make_unique<MCOpusTemplate>(131, nullptr, nullptr);
+    m_frame = std::make_unique<CMainFrame>(*m_actions, *m_template);
+    m_router.setTarget(plat::ui::CommandRouter::Link::mainFrame, m_frame.get());
+    ASSERT_EQ(m_frame->Create(), 1);
+    m_frame->ActivateFrame();
+    EXPECT_EQ(LoadIntPreference("Settings", "FirstRun", 0), 1) << "a later start with the wizard still greets";
+}
+
 TEST_F(FrameActivationTest, FirstRunPlacementWizardAndTheAutomaticDocument)
 {
     // A fresh frame on fresh settings: maximised, 30 pixels inside the work area when restored.

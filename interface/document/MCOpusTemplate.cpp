@@ -31,6 +31,13 @@
 
 namespace {
 
+// The templates that exist; made and destroyed on the main thread.
+std::vector<MCOpusTemplate*>& templates()
+{
+    static std::vector<MCOpusTemplate*> all;
+    return all;
+}
+
 MCOpusTemplate::CommandRouter& commandRouter()
 {
     static MCOpusTemplate::CommandRouter router;
@@ -102,15 +109,22 @@ MCOpusTemplate::MCOpusTemplate(unsigned resourceId, const plat::RuntimeClass* vi
                                const plat::RuntimeClass* frameClass)
     : m_resourceId(resourceId), m_viewClass(viewClass), m_frameClass(frameClass)
 {
+    templates().push_back(this);
 }
 
 MCOpusTemplate::~MCOpusTemplate()
 {
+    std::erase(templates(), this);
     while (!m_documents.empty()) {
         MCOpusDoc* doc = m_documents.back().get();
         doc->OnCloseDocument();
         RemoveDocument(doc);
     }
+}
+
+std::vector<MCOpusTemplate*> MCOpusTemplate::GetTemplates()
+{
+    return templates();
 }
 
 MCOpusTemplate::CommandRouter MCOpusTemplate::SetCommandRouter(CommandRouter router)

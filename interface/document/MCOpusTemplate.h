@@ -55,6 +55,8 @@ public:
     // it open.
     int CloseDocument(MCOpusDoc* doc);
     std::vector<MCOpusDoc*> GetDocuments() const;
+    // Every template that exists, in the order made: with their documents, every open one.
+    static std::vector<MCOpusTemplate*> GetTemplates();
     std::vector<MCOpusWnd*> GetFrames(const MCOpusDoc* doc) const;
     // The frame of doc that shows the view of viewId, or null.
     MCOpusWnd* GetViewFrame(const MCOpusDoc* doc, unsigned viewId) const;
