@@ -184,6 +184,10 @@ void ECConductor::OrderTracks(int orderStaves)
         std::stable_sort(m_waveTracks.begin(), m_waveTracks.end(),
                          [](ECWaveTrack* a, ECWaveTrack* b) { return a->GetTrack() < b->GetTrack(); });
     }
+    // A track added after the others (a staff appended, as each track of a file read is) finds
+    // them in order already: the children are not taken out and put back for it.
+    if (!orderStaves && tracksInOrder())
+        return;
     MCEventList& children = *GetChildren();
     // Taken out with a reference of their own, so that none is freed meanwhile; put back by
     // number, then any the tables do not know, in their order.
@@ -350,6 +354,52 @@ void ECConductor::RemoveTrack(ECTrack* track)
         m_conductorStaff->RemoveStaff(plat::dynamicDowncast<ECStaff>(track));
     else if (track->GetEventId() == EventId::WaveTrack)
         RemoveWaveTrack(plat::dynamicDowncast<ECWaveTrack>(track));
+}
+
+bool ECConductor::tracksInOrder()
+{
+    // The order OrderTracks makes: by time (elements without one first), and at one time the
+    // other children first, in their order, then the staves by number, the wave tracks by
+    // number and any track the tables do not know. One pass, nothing taken out.
+    const int staves = m_conductorStaff->GetMaxStaffNumber();
+    int nextStaff = 1;
+    size_t nextWave = 0;
+    bool unknownSeen = false;
+    bool trackAtThisTime = false;
+    const MCTime* previous = nullptr;
+    bool first = true;
+    for (ECBase* child : *GetChildren()) {
+        const MCTime* time = child->GetTime();
+        if (!first) {
+            if (previous && !time)
+                return false;
+            if (previous && time && *time < *previous && !(*previous < *time))
+                return false;
+            if ((!previous && time) || (previous && time && *previous < *time && !(*time < *previous)))
+                trackAtThisTime = false;
+        }
+        first = false;
+        previous = time;
+        if (!isOrderedTrack(child)) {
+            if (trackAtThisTime)
+                return false;
+            continue;
+        }
+        trackAtThisTime = true;
+        if (!unknownSeen && nextStaff <= staves && child == m_conductorStaff->GetStaff(nextStaff, 0)) {
+            ++nextStaff;
+        } else if (!unknownSeen && nextStaff > staves && nextWave < m_waveTracks.size() && child == m_waveTracks[nextWave]) {
+            ++nextWave;
+        } else {
+            // A track the tables know, out of its place, or one they do not know before theirs.
+            auto* staff = plat::dynamicDowncast<ECStaff>(child);
+            auto* wave = plat::dynamicDowncast<ECWaveTrack>(child);
+            if ((staff && m_conductorStaff->GetStaffNumber(staff) > 0) || (wave && GetWaveTrackNumber(wave) > 0))
+                return false;
+            unknownSeen = true;
+        }
+    }
+    return nextStaff > staves && nextWave == m_waveTracks.size();
 }
 
 int ECConductor::GetWaveTrackNumber(const ECWaveTrack* track) const

@@ -106,6 +106,8 @@ private:
     // Gives the wave tracks from a position on the numbers of their places, and everything
     // under them the same track.
     void renumberWaveTracks(size_t from);
+    // Whether the children already stand in the order OrderTracks(0) gives them.
+    bool tracksInOrder();
 
     ECPerformanceBase* m_performance = nullptr;
     // Also a child.

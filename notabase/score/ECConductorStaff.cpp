@@ -166,21 +166,14 @@ ECStaff* ECConductorStaff::GetStaff(int number, int create)
 
 void ECConductorStaff::renumberStaves(int from, int delta)
 {
-    // Every staff under the conductor, with everything under it, whether the table knows it or
-    // not. The conductor staff (track 0) keeps its number.
-    if (!m_conductor)
-        return;
-    ACFindEvents find(2);
-    find.AddEvtType(EventId::Staff);
-    find.AddEvtType(EventId::ConductorStaff);
-    find.SetDepth(1);
-    find.Apply(m_conductor);
-    for (ECBase* staff : find.GetEvents()) {
-        const int track = staff->GetTrack();
-        if (track != 0 && track >= from) {
-            ACSetVoiceTrack renumber(track + delta, MCVoiceTrack::noVoice);
-            renumber.Apply(staff);
-        }
+    // Only the staves from the number `from` on move, each with everything under it; the others
+    // keep their numbers and are not visited, so a staff added last renumbers nothing.
+    for (size_t number = static_cast<size_t>(std::max(from, 1)); number < m_staves.size(); ++number) {
+        ECStaff* staff = m_staves[number];
+        if (!staff)
+            continue;
+        ACSetVoiceTrack renumber(staff->GetTrack() + delta, MCVoiceTrack::noVoice);
+        renumber.Apply(staff);
     }
 }
 

@@ -177,6 +177,50 @@ TEST_F(ScoreStructureTest, InsertingAndRemovingAStaffRenumbersTheStavesAndWhatTh
     EXPECT_EQ(cs.InsertStaff(new ECStaff, 9), 5);
 }
 
+TEST_F(ScoreStructureTest, OnlyTheStavesThatMoveAreRenumbered)
+{
+    addStaves(3);
+    ECConductorStaff& cs = conductorStaff();
+    // A staff the conductor holds outside its table has no place among the staves: no insertion
+    // or removal moves it.
+    auto* outside = new ECStaff;
+    outside->SetVoiceTrack(14, 7);
+    m_conductor->AddChild(outside, 1);
+    ECStaff* last = cs.GetStaff(3, 0);
+
+    auto* front = new ECStaff;
+    plat::RefPtr<ECStaff> keep(front);
+    EXPECT_EQ(cs.InsertStaff(front, 1), 1);
+    EXPECT_EQ(last->GetTrack(), 4);
+    EXPECT_EQ(outside->GetTrack(), 7);
+    cs.RemoveStaff(front);
+    EXPECT_EQ(last->GetTrack(), 3);
+    EXPECT_EQ(outside->GetTrack(), 7);
+
+    // Staves appended one after another keep the children in order, the unknown staff last.
+    addStaves(2);
+    using P = std::pair<int, int>;
+    EXPECT_EQ(trackOrder(*m_conductor), (std::vector<P>{{17, 0}, {55, 1}, {55, 2}, {55, 3}, {55, 4}, {55, 5}, {55, 7}}));
+}
+
+TEST_F(ScoreStructureTest, ATrackAddedPutsChildrenOutOfOrderBackInOrder)
+{
+    addStaves(2);
+    // A mark added after the tracks at their time stands after them until a track is added.
+    auto* mark = new ECTempo;
+    mark->SetTime(&MCTime::TimeZero());
+    m_conductor->AddChild(mark, 1);
+    addStaves(1);
+    std::vector<int> ids;
+    for (ECBase* child : *m_conductor->GetChildren())
+        ids.push_back(child->GetEventId());
+    ASSERT_EQ(ids.size(), 5u);
+    EXPECT_EQ(ids.back(), 55);
+    EXPECT_EQ(trackOrder(*m_conductor).back(), (std::pair<int, int>{55, 3}));
+    EXPECT_NE(std::find(ids.begin(), ids.begin() + 2, mark->GetEventId()), ids.begin() + 2)
+        << "the other children stand before the tracks of their time";
+}
+
 TEST_F(ScoreStructureTest, AStaffBroughtInIsMatchedToTheBars)
 {
     addStaves(1);
