@@ -156,6 +156,7 @@ TEST_F(DocumentDataListTest, DataAtOneTimeKeepTheirOrderThroughARebuildAndALoad)
     const std::string path = File("order.kvd");
     doc.GetHeader()->SetFormat(MCOpusHeader::formatNative);
     ASSERT_EQ(doc.DoSave(path, 1), 1);
+    doc.ReleaseRootStorage();
     MCOpusDoc again;
     ASSERT_EQ(again.OnOpenDocument(path), 1);
     EXPECT_EQ(order(*again.GetSequence()), made);

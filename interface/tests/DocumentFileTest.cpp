@@ -312,7 +312,7 @@ TEST_F(DocumentFileTest, BytesNoElementMayHoldAreHeldToTheirRangeOnLoad)
         auto* controller = new ECControlChange(200);
         manager->GetControllerEnv(7, 1)->AddChild(controller, 1);
         auto* parameter = new ECNRPNPoint(1, 2);
-        parameter->SetBytes(200, 130);
+        parameter->SetNRPNValue(200, 130);
         manager->GetNRPNEnv(1, 2, 1)->AddChild(parameter, 1);
         doc.GetHeader()->SetFormat(MCOpusHeader::formatNative);
         ASSERT_EQ(doc.DoSave(path, 1), 1);
@@ -336,8 +336,9 @@ TEST_F(DocumentFileTest, BytesNoElementMayHoldAreHeldToTheirRangeOnLoad)
         } else if (auto* parameter = plat::dynamicDowncast<ECNRPNPoint>(element)) {
             unsigned char msb = 0;
             unsigned char lsb = 0;
-            parameter->GetBytes(msb, lsb);
-            EXPECT_EQ(std::pair(msb, lsb), std::pair<unsigned char, unsigned char>(127, 127));
+            parameter->GetNRPNValue(msb, lsb);
+            EXPECT_EQ(msb, 127);
+            EXPECT_EQ(lsb, 127);
             ++seen;
         } else if (auto* change = plat::dynamicDowncast<ECControlChange>(element); change && element->GetEventId() == EventId::ControlChange) {
             EXPECT_EQ(change->GetControllerNum(), 127);
@@ -705,8 +706,20 @@ TEST_F(DocumentFileTest, AMeterReplacedByANewOneLeavesTheSelection)
     MCOpusDoc doc;
     FillPiece(doc, 1, 8);
     ECConductor* conductor = doc.GetBaseEvent()->GetConductor();
-    ECMeter* old = conductor->GetMeterAtTime(MCTime(0.0f));
-    ASSERT_NE(old, nullptr);
+    auto addMeter = [&](int numerator) {
+        auto* meter = new ECMeter(static_cast<unsigned char>(numerator), 4, 0);
+        meter->SetTime(&MCTime::TimeZero());
+        MCCommandMgr::BeginUndo(doc.GetBaseEvent(), "Meter");
+        auto* add = new CCAddMeter;
+        add->Add(meter, conductor->GetConductorStaff()->GetMeterEnv(), FCMidi::MidiNull());
+        add->SetSynchronous(1);
+        add->Apply(doc.GetBaseEvent());
+        MCCommandMgr::EndUndo(doc.GetBaseEvent());
+        plat::MessageLoop::current().pump();
+        return meter;
+    };
+    ECMeter* old = addMeter(4);
+    ASSERT_EQ(conductor->GetMeterAtTime(MCTime(0.0f)), old);
     const plat::RefPtr<ECMeter> held(old);
     auto* select = new SCSelection(SCSelection::kReplace);
     select->AddToSelection(old);
@@ -714,15 +727,7 @@ TEST_F(DocumentFileTest, AMeterReplacedByANewOneLeavesTheSelection)
     select->Apply(doc.GetBaseEvent());
     ASSERT_EQ(doc.GetSelection().GetCount(), 1);
 
-    auto* meter = new ECMeter(3, 4, 0);
-    meter->SetTime(&MCTime::TimeZero());
-    MCCommandMgr::BeginUndo(doc.GetBaseEvent(), "Meter");
-    auto* add = new CCAddMeter;
-    add->Add(meter, conductor->GetConductorStaff()->GetMeterEnv(), FCMidi::MidiNull());
-    add->SetSynchronous(1);
-    add->Apply(doc.GetBaseEvent());
-    MCCommandMgr::EndUndo(doc.GetBaseEvent());
-    plat::MessageLoop::current().pump();
+    ECMeter* meter = addMeter(3);
     ASSERT_EQ(conductor->GetMeterAtTime(MCTime(0.0f)), meter);
     EXPECT_EQ(doc.GetSelection().GetCount(), 0);
     EXPECT_EQ(old->IsSelected(), 0);
