@@ -112,17 +112,20 @@ BENCHMARK(BM_PlayerEventsPerSecond)->Arg(1600)->Arg(16000)->Unit(benchmark::kMic
 // A piece of an event every 5 ms for 3 seconds played by the sequence on the real clock into
 // a memory MIDI output: the lateness of each event as it leaves, in microseconds. An event's
 // lateness is its moment on the monotonic clock against the instant of its play time on the
-// play clock (the play start plus the time at which the sequence puts the event). The events
-// leave in the order of their play times; the output's own timeline would hide a stream that
-// slipped.
+// play clock (the play start plus the millisecond the sequence gave the event). Beside it,
+// how far the sequence put the events from the score's own times (the piece's times along
+// its tempo from where the play put quarter note 0), in microseconds: a millisecond the
+// sequence rounds away shows there, not as lateness.
 void BM_PlayedEventLateness(benchmark::State& state)
 {
     constexpr float kQuarters = 7.0f;
     constexpr float kSpacing = 0.02f;   // 10 ms at 120 beats per minute
     std::vector<int64_t> lateness;
+    std::vector<int64_t> placing;
     size_t expectedEvents = 0;
     for (auto _ : state) {
         lateness.clear();
+        placing.clear();
         auto timers = std::make_unique<plat::media::RealTimerService>();
         std::vector<std::unique_ptr<plat::media::DeviceProvider>> providers;
         auto memory = std::make_unique<plat::media::MemoryProvider>(*timers, 1, 0);
@@ -147,33 +150,41 @@ void BM_PlayedEventLateness(benchmark::State& state)
             sequence->Stop(1);
             wavegate->StopDevices();
             // Each note's on and, half the spacing later, its off, as the piece lays them.
-            std::vector<double> playMs;
+            std::vector<double> scoreMs;
             for (float time = 1.0f; time < kQuarters; time += kSpacing) {
-                playMs.push_back(zeroMs + static_cast<double>(time) * 500.0);
-                playMs.push_back(zeroMs + static_cast<double>(time + kSpacing * 0.5f) * 500.0);
+                scoreMs.push_back(zeroMs + static_cast<double>(time) * 500.0);
+                scoreMs.push_back(zeroMs + static_cast<double>(time + kSpacing * 0.5f) * 500.0);
             }
-            expectedEvents = playMs.size();
+            expectedEvents = scoreMs.size();
             size_t index = 0;
             for (const auto& played : out.played()) {
-                if (played.immediate || index >= playMs.size())
+                if (played.immediate)
                     continue;
-                lateness.push_back(played.clockNs - startNs - static_cast<int64_t>(playMs[index++] * 1'000'000.0));
+                lateness.push_back(played.clockNs - (startNs + int64_t{played.streamMs} * 1'000'000));
+                if (index < scoreMs.size())
+                    placing.push_back(static_cast<int64_t>((played.streamMs - scoreMs[index++]) * 1000.0));
             }
             sequence.reset();
             wavegate.reset();
         }
         Backend::install(std::move(previous));
     }
-    std::sort(lateness.begin(), lateness.end());
-    const auto at = [&](double q) {
-        return lateness.empty() ? 0.0 : static_cast<double>(lateness[static_cast<size_t>(q * static_cast<double>(lateness.size() - 1))]) / 1000.0;
+    const auto at = [](std::vector<int64_t>& values, double q, double unit) {
+        if (values.empty())
+            return 0.0;
+        std::sort(values.begin(), values.end());
+        return static_cast<double>(values[static_cast<size_t>(q * static_cast<double>(values.size() - 1))]) / unit;
     };
-    state.counters["p50_us"] = at(0.50);
-    state.counters["p99_us"] = at(0.99);
-    state.counters["max_us"] = lateness.empty() ? 0.0 : static_cast<double>(lateness.back()) / 1000.0;
+    state.counters["p50_us"] = at(lateness, 0.50, 1000.0);
+    state.counters["p99_us"] = at(lateness, 0.99, 1000.0);
+    state.counters["max_us"] = at(lateness, 1.0, 1000.0);
     state.counters["events"] = static_cast<double>(lateness.size());
     state.counters["events_expected"] = static_cast<double>(expectedEvents);
+    state.counters["placed_p50_us"] = at(placing, 0.50, 1.0);
+    state.counters["placed_min_us"] = at(placing, 0.0, 1.0);
+    state.counters["placed_max_us"] = at(placing, 1.0, 1.0);
 }
+
 BENCHMARK(BM_PlayedEventLateness)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
