@@ -1,3 +1,4 @@
+#include "bench/BenchSliceShare.h"
 #include "notabase/commands/CCAddTrack.h"
 #include "notabase/commands/MCCommandMgr.h"
 #include "notabase/model/ECEnvPoint.h"
@@ -20,14 +21,18 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 // Recording: how many incoming MIDI messages per second of processor time pass through the
 // recorder's routing, input filter and quantizer into the score transcription, their elements
-// added to the piece by the command manager.
+// added to the piece by the command manager; and what one slice of the performance callback
+// (the driver thread's work) costs while the piece records what comes in.
 
 namespace {
 
@@ -115,6 +120,7 @@ public:
     }
 
     CSequence& Sequence() { return *m_sequence; }
+    CWavegate& Wavegate() { return *m_wavegate; }
 
     // The notes the staff holds.
     int Notes()
@@ -169,3 +175,65 @@ void BM_RecordIncomingNotes(benchmark::State& state)
 }  // namespace
 
 BENCHMARK(BM_RecordIncomingNotes)->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+namespace {
+
+// The performance callback answering one 100 ms slice after another while the sequence
+// records, with notes coming in at the argument's rate a second (each held half the time to
+// the next, or 50 ms with none): the thread's processor time in the callback as a percentage
+// of the slice. The notes of a slice come in and are recorded (the document's thread's work)
+// before the slice, untimed; what a slice hands over goes to the devices untimed as well, as
+// the device manager's write after each poll does.
+void BM_RecordingSlice(benchmark::State& state)
+{
+    const auto perSecond = static_cast<uint32_t>(state.range(0));
+    Recording recording;
+    CSequence& sequence = recording.Sequence();
+    CWavegate& wavegate = recording.Wavegate();
+    const int recordTag = sequence.GetRecordTag();
+    const int tag = sequence.GetPerformTag();
+    if (recordTag == 0 || tag == 0) {
+        state.SkipWithError("the sequence is not recording");
+        return;
+    }
+    const auto user = reinterpret_cast<uintptr_t>(&sequence);
+    const uint32_t spacing = perSecond ? 1000 / perSecond : 0;
+    uint32_t begin = wavegate.GetBufferTime();
+    uint32_t nextNote = begin;
+    uint32_t key = 36;
+    CWGEventData event;
+    event.type = CWGEventData::WG_EVENT_MIDI;
+    double sliceCpu = 0;
+    int64_t slices = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        for (; spacing && nextNote < begin + 100; nextNote += spacing) {
+            event.data = 0x90 | key << 8 | 100u << 16;
+            event.time = nextNote;
+            sequence.RecordProc(recordTag, &event);
+            event.data = 0x80 | key << 8;
+            event.time = nextNote + std::min<uint32_t>(spacing / 2, 50);
+            sequence.RecordProc(recordTag, &event);
+            key = key == 84 ? 36 : key + 1;
+        }
+        plat::MessageLoop::current().pump();
+        state.ResumeTiming();
+        const double before = BenchSliceShare::ThreadCpuSeconds();
+        benchmark::DoNotOptimize(CSequence::PerformProc(user, tag, begin, begin + 100));
+        sliceCpu += BenchSliceShare::ThreadCpuSeconds() - before;
+        state.PauseTiming();
+        {
+            std::lock_guard lock(wavegate.GetMainLock());
+            wavegate.WriteBuffers();
+        }
+        begin += 100;
+        ++slices;
+        state.ResumeTiming();
+    }
+    state.counters["percent_of_slice"] = 100.0 * sliceCpu / static_cast<double>(std::max<int64_t>(slices, 1)) / 0.1;
+    state.counters["notes"] = recording.Notes();
+}
+
+}  // namespace
+
+BENCHMARK(BM_RecordingSlice)->Arg(0)->Arg(10)->Arg(100)->Iterations(600)->Unit(benchmark::kMicrosecond);

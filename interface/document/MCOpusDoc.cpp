@@ -5,6 +5,7 @@
 #include "notabase/actions/ACPostSerialize.h"
 #include "notabase/commands/CCAddClef.h"
 #include "notabase/commands/CCAddKey.h"
+#include "notabase/commands/CCAddMeter.h"
 #include "notabase/clipboard/MCClipFormat.h"
 #include "notabase/commands/CCCopy.h"
 #include "notabase/commands/CCCopyTracks.h"
@@ -785,6 +786,9 @@ void MCOpusDoc::OnUpdate(long hint, SCBase* state)
                 break;
             case CommandIds::CCAddKey:
                 mark = static_cast<CCAddKey*>(command)->GetKey(1);
+                break;
+            case CommandIds::CCAddMeter:
+                mark = static_cast<CCAddMeter*>(command)->GetMeter(1);
                 break;
             default:
                 if (auto* remove = dynamic_cast<CCRemove*>(command))

@@ -3,9 +3,12 @@
 
 #include "DocumentTestSupport.h"
 
+#include "interface/document/MCOpusHeader.h"
+
 #include "notabase/actions/ACFindEvents.h"
 #include "notabase/model/ECBase.h"
 #include "notabase/model/EventTypes.h"
+#include "notabase/score/ECMeasure.h"
 #include "sequencer/data/DCsqBase.h"
 
 #include <algorithm>
@@ -71,6 +74,13 @@ TEST_F(DocumentDataListTest, TheListBuiltAtOnceIsTheListTheInsertsBuild)
     early->SetTime(&before);
 
     CSequence& sequence = *doc.GetSequence();
+    // From the graph alone: the list the notes above stand in gives no order of its own.
+    for (DCsqBase* data : Walk(sequence)) {
+        data->SetPrev(nullptr);
+        data->SetNext(nullptr);
+    }
+    sequence.SetHead(nullptr);
+    sequence.SetTail(nullptr);
     sequence.CheckDataIntegrity();
     const std::vector<DCsqBase*> built = Walk(sequence);
     ASSERT_GT(built.size(), 40u);
@@ -109,6 +119,47 @@ TEST_F(DocumentDataListTest, TheListBuiltAtOnceIsTheListTheInsertsBuild)
     // Each link agrees with its neighbour's.
     for (size_t i = 1; i < built.size(); ++i)
         EXPECT_EQ(built[i]->GetPrev(), built[i - 1]);
+}
+
+// Data at one time and of one precedence keep the order they came in, through a rebuild and
+// through a save and a load, not the order the graph gives.
+TEST_F(DocumentDataListTest, DataAtOneTimeKeepTheirOrderThroughARebuildAndALoad)
+{
+    MCOpusDoc doc;
+    FillPiece(doc, 3, 4);
+    CSequence& sequence = *doc.GetSequence();
+    // The notes of staves 1 and 2 at quarter 1 come in again after staff 3's, as an edit
+    // brings them: at that time the list then runs staff 3, 1, 2.
+    for (int staff : {1, 2}) {
+        ECBase* note = nullptr;
+        for (ECBase* child : *doc.GetBaseEvent()->GetConductor()->GetMeasure(staff, MCTime(1.0f), 0, 0)->GetChildren())
+            if (child->GetEventId() == EventId::Note && *child->GetTime() == MCTime(1.0f))
+                note = child;
+        ASSERT_NE(note, nullptr);
+        sequence.CheckEventOrder(note);
+    }
+    auto order = [](CSequence& seq) {
+        std::vector<std::pair<float, int>> keys;
+        for (DCsqBase* data : Walk(seq))
+            keys.emplace_back(data->GetOwner()->GetTime()->GetSeconds(), data->GetOwner()->GetTrack());
+        return keys;
+    };
+    const std::vector<std::pair<float, int>> made = order(sequence);
+    const auto atOne = std::find(made.begin(), made.end(), std::pair{1.0f, 3});
+    ASSERT_NE(atOne, made.end());
+    ASSERT_LE(atOne + 3, made.end());
+    EXPECT_EQ(std::vector(atOne, atOne + 3), (std::vector<std::pair<float, int>>{{1.0f, 3}, {1.0f, 1}, {1.0f, 2}}));
+
+    sequence.CheckDataIntegrity();
+    EXPECT_EQ(order(sequence), made);
+
+    const std::string path = File("order.kvd");
+    doc.GetHeader()->SetFormat(MCOpusHeader::formatNative);
+    ASSERT_EQ(doc.DoSave(path, 1), 1);
+    doc.ReleaseRootStorage();
+    MCOpusDoc again;
+    ASSERT_EQ(again.OnOpenDocument(path), 1);
+    EXPECT_EQ(order(*again.GetSequence()), made);
 }
 
 }  // namespace

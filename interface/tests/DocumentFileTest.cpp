@@ -3,10 +3,14 @@
 #include "interface/document/DocumentStrings.h"
 #include "interface/document/MCOpusHeader.h"
 #include "notabase/actions/ACFindEvents.h"
+#include "notabase/commands/CCAddMeter.h"
 #include "notabase/commands/CCRemove.h"
 #include "notabase/commands/MCCommandMgr.h"
 #include "platform/core/MessageLoop.h"
 #include "notabase/layers/LCBase.h"
+#include "notabase/model/ECMeter.h"
+#include "notabase/model/ECMeterEnv.h"
+#include "notabase/score/ECConductorStaff.h"
 #include "notabase/model/EventTypes.h"
 #include "notabase/score/ECMeasure.h"
 #include "notabase/states/SCSelection.h"
@@ -14,7 +18,16 @@
 #include "platform/core/ArchiveError.h"
 #include "platform/core/MemoryStream.h"
 #include "platform/core/Strings.h"
+#include "notabase/model/ECControlChange.h"
+#include "notabase/model/ECControllerEnv.h"
+#include "notabase/model/ECNRPNEnv.h"
+#include "notabase/model/ECNRPNPoint.h"
+#include "notabase/model/ECPolyPressure.h"
+#include "notabase/model/ECPolyPressureEnv.h"
 #include "sequencer/data/DCsqBase.h"
+#include "sequencer/data/DCsqNote.h"
+#include "sequencer/data/DCsqStaff.h"
+#include "sequencer/envelopes/CMidiEnvelopeMgr.h"
 #include "sequencer/data/DCsqFlowControl.h"
 
 #include <atomic>
@@ -275,6 +288,66 @@ TEST_F(DocumentFileTest, ADataListThatLoopsIsRefusedAndOneThatMissesNodesIsRebui
     MCOpusDoc doc;
     ASSERT_EQ(doc.OnOpenDocument(gap), 1);
     EXPECT_EQ(ListLength(doc), whole);
+}
+
+// A damaged file can hold bytes no element may hold: a note of key 230 and velocity 178, key
+// pressure on key 230, controller 200, parameter 200/130. They come back held to the 7 bits
+// each has, so nothing that counts with them (as an index of 128 keys, say) goes past its end.
+TEST_F(DocumentFileTest, BytesNoElementMayHoldAreHeldToTheirRangeOnLoad)
+{
+    const std::string path = File("damaged.kvd");
+    {
+        MCOpusDoc doc;
+        FillPiece(doc, 1, 4);
+        ECBase* staff = doc.GetBaseEvent()->GetConductor()->GetTrack(ECConductor::staffTrack, 1, 0);
+        ACFindEvents find;
+        find.AddEvtType(EventId::Note);
+        find.Apply(staff);
+        auto* note = plat::dynamicDowncast<DCsqNote>(find.GetEvents().GetHead()->GetData(0, 0));
+        ASSERT_NE(note, nullptr);
+        note->SetNoteOnData(FCMidi(0x00B2E690u));
+        note->SetNoteOffData(FCMidi(0x00B2E680u));
+        CMidiEnvelopeMgr* manager = plat::dynamicDowncast<DCsqStaff>(staff->GetData(0, 1))->GetMidiEnvelopeMgr(0, 1);
+        auto* pressure = new ECPolyPressure(60);
+        pressure->SetKey(230);
+        manager->GetPolyPressureEnv(60, 1)->AddChild(pressure, 1);
+        auto* controller = new ECControlChange(200);
+        manager->GetControllerEnv(7, 1)->AddChild(controller, 1);
+        auto* parameter = new ECNRPNPoint(1, 2);
+        parameter->SetNRPNValue(200, 130);
+        manager->GetNRPNEnv(1, 2, 1)->AddChild(parameter, 1);
+        doc.GetHeader()->SetFormat(MCOpusHeader::formatNative);
+        ASSERT_EQ(doc.DoSave(path, 1), 1);
+    }
+    MCOpusDoc doc;
+    ASSERT_EQ(doc.OnOpenDocument(path), 1);
+    ACFindEvents find;
+    find.ClipEvtType(-1);
+    find.Apply(doc.GetBaseEvent());
+    int seen = 0;
+    for (ECBase* element : find.GetEvents()) {
+        if (auto* note = plat::dynamicDowncast<DCsqNote>(element->GetData(0, 0))) {
+            for (const FCMidi& message : {note->GetNoteOnData(), note->GetNoteOffData()}) {
+                EXPECT_LE(message.GetDataByte1(), 127);
+                EXPECT_LE(message.GetDataByte2(), 127);
+                seen += message.GetDataByte1() == 127 ? 1 : 0;
+            }
+        } else if (auto* pressure = plat::dynamicDowncast<ECPolyPressure>(element)) {
+            EXPECT_EQ(pressure->GetKey(), 127);
+            ++seen;
+        } else if (auto* parameter = plat::dynamicDowncast<ECNRPNPoint>(element)) {
+            unsigned char msb = 0;
+            unsigned char lsb = 0;
+            parameter->GetNRPNValue(msb, lsb);
+            EXPECT_EQ(msb, 127);
+            EXPECT_EQ(lsb, 127);
+            ++seen;
+        } else if (auto* change = plat::dynamicDowncast<ECControlChange>(element); change && element->GetEventId() == EventId::ControlChange) {
+            EXPECT_EQ(change->GetControllerNum(), 127);
+            ++seen;
+        }
+    }
+    EXPECT_EQ(seen, 5) << "the held note's on and off, the pressure, the controller and the parameter";
 }
 
 TEST_F(DocumentFileTest, OpenChecksTheHeader)
@@ -630,6 +703,40 @@ TEST_F(DocumentFileTest, ElementsTakenOutOfThePieceLeaveTheSelection)
     EXPECT_EQ(doc.GetSelection().GetCount(), 1);
     EXPECT_EQ(doc.GetSelection().GetHead(), second);
     EXPECT_EQ(first->IsSelected(), 0);
+}
+
+// A new meter at the time of a selected meter replaces it: the replaced meter leaves the
+// selection with the piece.
+TEST_F(DocumentFileTest, AMeterReplacedByANewOneLeavesTheSelection)
+{
+    MCOpusDoc doc;
+    FillPiece(doc, 1, 8);
+    ECConductor* conductor = doc.GetBaseEvent()->GetConductor();
+    auto addMeter = [&](int numerator) {
+        auto* meter = new ECMeter(static_cast<unsigned char>(numerator), 4, 0);
+        meter->SetTime(&MCTime::TimeZero());
+        MCCommandMgr::BeginUndo(doc.GetBaseEvent(), "Meter");
+        auto* add = new CCAddMeter;
+        add->Add(meter, conductor->GetConductorStaff()->GetMeterEnv(), FCMidi::MidiNull());
+        add->SetSynchronous(1);
+        add->Apply(doc.GetBaseEvent());
+        MCCommandMgr::EndUndo(doc.GetBaseEvent());
+        plat::MessageLoop::current().pump();
+        return meter;
+    };
+    ECMeter* old = addMeter(4);
+    ASSERT_EQ(conductor->GetMeterAtTime(MCTime(0.0f)), old);
+    const plat::RefPtr<ECMeter> held(old);
+    auto* select = new SCSelection(SCSelection::kReplace);
+    select->AddToSelection(old);
+    select->SetSynchronous(1);
+    select->Apply(doc.GetBaseEvent());
+    ASSERT_EQ(doc.GetSelection().GetCount(), 1);
+
+    ECMeter* meter = addMeter(3);
+    ASSERT_EQ(conductor->GetMeterAtTime(MCTime(0.0f)), meter);
+    EXPECT_EQ(doc.GetSelection().GetCount(), 0);
+    EXPECT_EQ(old->IsSelected(), 0);
 }
 
 TEST_F(DocumentFileTest, ADynamicToggleTogglesAgainstTheSelectionItBeganWith)

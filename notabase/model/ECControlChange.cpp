@@ -4,6 +4,8 @@
 #include "notabase/model/EventTypes.h"
 #include "platform/core/Archive.h"
 
+#include <algorithm>
+
 PLAT_IMPLEMENT_SERIAL(ECControlChange, ECEnvPoint, plat::kVersionableSchema | 2)
 
 ECControlChange::ECControlChange(unsigned char controller) : m_controller(controller)
@@ -41,5 +43,5 @@ void ECControlChange::Serialize(plat::Archive& archive)
     if (archive.isStoring())
         archive.writeU8(m_controller);
     else if (ECPerformanceBase::GetActiveVersion(archive) >= 3)
-        m_controller = archive.readU8();
+        m_controller = std::min<unsigned char>(archive.readU8(), 127);  // controllers are 7-bit
 }

@@ -4,8 +4,10 @@
 #include "notabase/model/ECPerformanceBase.h"
 #include "notabase/model/EventTypes.h"
 #include "platform/core/Archive.h"
+#include "platform/core/ArchiveError.h"
 
 #include <algorithm>
+#include <cmath>
 
 PLAT_IMPLEMENT_SERIAL(ECEnvPoint, ECWithTime, plat::kVersionableSchema | 2)
 
@@ -102,5 +104,10 @@ void ECEnvPoint::Serialize(plat::Archive& archive)
         return;
     }
     m_flags = archive.readU8();
-    m_value = archive.readFloat();
+    const float value = archive.readFloat();
+    // Every use of a point (the curve between points, the message made of it) counts with
+    // its value: a point without one is a damaged record.
+    if (!std::isfinite(value))
+        throw plat::ArchiveError(plat::ArchiveError::Cause::generic, "an envelope point without a value");
+    m_value = value;
 }

@@ -2,6 +2,8 @@
 
 #include "platform/core/Archive.h"
 
+#include <algorithm>
+
 ECParameterPoint::ECParameterPoint(unsigned char msb, unsigned char lsb) : m_msb(msb), m_lsb(lsb)
 {
 }
@@ -22,6 +24,7 @@ void ECParameterPoint::Serialize(plat::Archive& archive)
         archive.writeU8(m_lsb);
         return;
     }
-    m_msb = archive.readU8();
-    m_lsb = archive.readU8();
+    // Parameter numbers are 7-bit halves.
+    m_msb = std::min<unsigned char>(archive.readU8(), 127);
+    m_lsb = std::min<unsigned char>(archive.readU8(), 127);
 }

@@ -3,6 +3,8 @@
 #include "notabase/model/EventTypes.h"
 #include "platform/core/Archive.h"
 
+#include <algorithm>
+
 PLAT_IMPLEMENT_SERIAL(ECPolyPressure, ECEnvPoint, plat::kVersionableSchema | 2)
 
 ECPolyPressure::ECPolyPressure(unsigned char key)
@@ -46,5 +48,5 @@ void ECPolyPressure::Serialize(plat::Archive& archive)
     if (archive.isStoring())
         archive.writeU8(GetKey());
     else
-        SetKey(archive.readU8());
+        SetKey(std::min<unsigned char>(archive.readU8(), 127));  // keys are 7-bit
 }

@@ -34,6 +34,8 @@ public:
 
     void SetTargets(DCsqBase* initial, DCsqBase* final, CSequence* sequence);
     void ClearTargets() { SetTargets(nullptr, nullptr, nullptr); }
+    // The sequence the targets were set for.
+    CSequence* GetSequence() const { return m_sequence; }
     // Back to the first pass.
     void Reset() { m_passCount = 0; }
     DCsqBase* GetInitialTarget() const { return m_initialTarget; }

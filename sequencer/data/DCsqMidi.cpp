@@ -5,6 +5,7 @@
 #include "sequencer/data/DCsqTrack.h"
 #include "sequencer/transport/CSequence.h"
 
+#include <algorithm>
 #include <new>
 
 PLAT_IMPLEMENT_SERIAL(DCsqMidi, DCsqBase, plat::kVersionableSchema | 2)
@@ -24,7 +25,15 @@ void DCsqMidi::Serialize(plat::Archive& archive)
     if (archive.isStoring())
         archive.writeU32(m_message.GetValue());
     else
-        m_message.SetValue(archive.readU32());
+        m_message = LoadedMessage(archive.readU32());
+}
+
+FCMidi DCsqMidi::LoadedMessage(uint32_t word)
+{
+    FCMidi message(static_cast<MIDIWORD>(word & 0xFFu));
+    message.SetDataByte1(static_cast<uint8_t>(std::min<uint32_t>(word >> 8 & 0xFF, 0x7F)));
+    message.SetDataByte2(static_cast<uint8_t>(std::min<uint32_t>(word >> 16 & 0xFF, 0x7F)));
+    return message;
 }
 
 DCBase* DCsqMidi::Copy(plat::Object* other)

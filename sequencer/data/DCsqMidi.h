@@ -28,6 +28,10 @@ public:
     const FCMidi& GetMidiData() const { return m_message; }
     void SetMidiData(const FCMidi& message) { m_message = message; }
 
+    // A message word read from a file, each data byte held to 0..127 and the unused top byte
+    // cleared: a damaged word cannot give a key or a velocity no message holds.
+    static FCMidi LoadedMessage(uint32_t word);
+
 protected:
     // Whether the owner's events are played: it has an owner and the sequence does not leave
     // out its track.

@@ -25,7 +25,7 @@ void DCsqNote::Serialize(plat::Archive& archive)
     if (archive.isStoring())
         archive.writeU32(m_noteOff.GetValue());
     else
-        m_noteOff.SetValue(archive.readU32());
+        m_noteOff = LoadedMessage(archive.readU32());
 }
 
 DCBase* DCsqNote::Copy(plat::Object* other)

@@ -47,9 +47,16 @@ enum : unsigned {
     foldChorus = 0x10,
 };
 
-float clampControllerValue(float value)
+float clampControllerValue(float value, float top = 127.0f)
 {
-    return std::isnan(value) ? 0.0f : std::clamp(value, 0.0f, 127.0f);
+    return std::isnan(value) ? 0.0f : std::clamp(value, 0.0f, top);
+}
+
+// A 14-bit controller travels on its pair, the high half on the controller and the low half
+// on the one 32 above it.
+bool sentAsPair(const ECControllerEnv& controller)
+{
+    return controller.Is14Bit() && controller.GetControllerType() < 32;
 }
 
 template <class Env>
@@ -343,22 +350,27 @@ float CMidiEnvelopeMgr::Fold(ECEnvelope* envelope, float value, unsigned& folded
 {
     if (!m_staff || envelope->GetEventId() != EventId::ControllerEnv)
         return value;
-    switch (static_cast<ECControllerEnv*>(envelope)->GetControllerType()) {
+    const auto& controller = *static_cast<ECControllerEnv*>(envelope);
+    // The settings count in the controller's own steps: 128 to a 7-bit step when it is sent
+    // as a pair of 14 bits, and the value keeps its whole range until it is split.
+    const float step = sentAsPair(controller) ? 128.0f : 1.0f;
+    const float top = 128.0f * step - 1.0f;
+    switch (controller.GetControllerType()) {
     case DCsqStaff::controllerModulation:
         folded |= foldModulation;
-        return clampControllerValue(value + m_staff->GetTrackModulation() * 127.0f);
+        return clampControllerValue(value + m_staff->GetTrackModulation() * 127.0f * step, top);
     case DCsqStaff::controllerVolume:
         folded |= foldVolume;
-        return clampControllerValue(value * m_staff->GetTrackGainFactor());
+        return clampControllerValue(value * m_staff->GetTrackGainFactor(), top);
     case DCsqStaff::controllerPan:
         folded |= foldPan;
-        return clampControllerValue(value + m_staff->GetTrackPan() * 64.0f);
+        return clampControllerValue(value + m_staff->GetTrackPan() * 64.0f * step, top);
     case DCsqStaff::controllerReverb:
         folded |= foldReverb;
-        return clampControllerValue(value + m_staff->GetTrackReverb() * 127.0f);
+        return clampControllerValue(value + m_staff->GetTrackReverb() * 127.0f * step, top);
     case DCsqStaff::controllerChorus:
         folded |= foldChorus;
-        return clampControllerValue(value + m_staff->GetTrackChorus() * 127.0f);
+        return clampControllerValue(value + m_staff->GetTrackChorus() * 127.0f * step, top);
     default:
         return value;
     }
@@ -379,9 +391,7 @@ void CMidiEnvelopeMgr::MakeEventData(ECEnvelope* envelope, const MCTime& time, f
     case EventId::ControllerEnv: {
         auto* controller = static_cast<ECControllerEnv*>(envelope);
         const int number = controller->GetControllerType();
-        // A 14-bit controller travels on its pair, the high half on the controller and the
-        // low half on the one 32 above it.
-        if (controller->Is14Bit() && number < 32)
+        if (sentAsPair(*controller))
             event->SetDoubleEvent(shortMessage(0xB0, number, 0), static_cast<unsigned long>(std::clamp(v, 0L, 16383L)), nullptr, m_staff,
                                   time, voiceTrack);
         else

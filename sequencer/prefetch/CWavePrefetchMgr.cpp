@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_set>
 
 CWavePrefetchMgr::~CWavePrefetchMgr()
 {
@@ -67,12 +68,21 @@ void CWavePrefetchMgr::UpdateWaveTrack()
 {
     std::lock_guard lock(m_lock);
     m_tracks.clear();
-    if (!m_conductor)
-        return;
-    const int highest = m_conductor->GetMaxTrackNumber(ECConductor::waveTrack);
-    for (int number = 1; number <= highest; ++number)
-        if (ECTrack* track = m_conductor->GetTrack(ECConductor::waveTrack, number, 0))
+    std::unordered_set<const ECBase*> clips;
+    if (m_conductor) {
+        const int highest = m_conductor->GetMaxTrackNumber(ECConductor::waveTrack);
+        for (int number = 1; number <= highest; ++number) {
+            ECTrack* track = m_conductor->GetTrack(ECConductor::waveTrack, number, 0);
+            if (!track)
+                continue;
             m_tracks.push_back({track, 0});
+            if (MCEventList* children = track->GetChildren())
+                clips.insert(children->begin(), children->end());
+        }
+    }
+    // A clip taken out of the piece is freed once its command leaves the undo history: its
+    // player goes now, while the clip still stands.
+    std::erase_if(m_players, [&](const auto& entry) { return !clips.count(entry.first); });
 }
 
 float CWavePrefetchMgr::StartOf(ECBase* clip)
@@ -158,6 +168,11 @@ void CWavePrefetchMgr::DoPrefetch(const MCTime& now, int wait)
         more = false;
         while (m_markCursor < m_marks.size() && StartOf(m_marks[m_markCursor]) < endTime) {
             ECBase* mark = m_marks[m_markCursor];
+            // A mark the play has passed sends it nowhere any more.
+            if (StartOf(mark) < stretchFrom) {
+                ++m_markCursor;
+                continue;
+            }
             int jump = 0;
             auto* flow = plat::dynamicDowncast<DCsqFlowControl>(mark->GetData(0, 0));
             DCsqBase* next = flow ? flow->PeekNextTarget(&jump) : nullptr;
@@ -195,12 +210,12 @@ void CWavePrefetchMgr::DoPrefetch(const MCTime& now, int wait)
             m_markCursor = found == m_marks.end() ? m_marks.size() : static_cast<size_t>(found - m_marks.begin()) + 1;
             if (!(carry < m_prefetchTime))
                 more = false;
-            _ResetTrackPositions(from, MCTime(endTime));
+            ResetTrackPositions(from, MCTime(endTime));
         }
     }
 }
 
-void CWavePrefetchMgr::_ResetTrackPositions(const MCTime& from, const MCTime& to)
+void CWavePrefetchMgr::ResetTrackPositions(const MCTime& from, const MCTime& to)
 {
     for (TrackCursor& cursor : m_tracks) {
         if (from.GetSeconds() < to.GetSeconds())

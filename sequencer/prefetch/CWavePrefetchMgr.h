@@ -40,9 +40,11 @@ public:
     void SetPrefetchTime(float seconds);
     float GetPrefetchTime() const { return m_prefetchTime; }
 
-    // The flow marks of the conductor staff, in order.
+    // The flow marks of the conductor staff, in order. The sequence calls both after every
+    // batch of edits that touches marks or clips: the driver thread reads what they collect.
     void UpdateFlowControl();
-    // One cursor per wave track, at its first clip.
+    // One cursor per wave track, at its first clip; the players of clips no longer on a wave
+    // track are deleted.
     void UpdateWaveTrack();
     // The null time deletes every prepared player; another deletes those of clips that start
     // before it. The cursors go back to the start.
@@ -56,7 +58,7 @@ public:
     size_t GetPreparedCount();
 
 protected:
-    void _ResetTrackPositions(const MCTime& from, const MCTime& to);
+    void ResetTrackPositions(const MCTime& from, const MCTime& to);
 
 private:
     struct TrackCursor {

@@ -416,7 +416,9 @@ void CMidiRecorder::Record(const Arrival& arrival)
             m_scoreMgr->AddMidiEvent(time, voiceTrack, *message, static_cast<int>(arrival.device), duration);
     } else {
         FCMidi placed(*message);
-        if (!keyed && m_quantizer.IsEnabled())
+        // Notes are quantized when their note off arrives; everything else, the pressure of
+        // a key too, is placed as it comes.
+        if (!message->IsNote() && m_quantizer.IsEnabled())
             m_quantizer.QuantizeEvent(placed, time, voiceTrack);
         MCCommandMgr::BeginNotify(performance);
         m_scoreMgr->AddMidiEvent(time, voiceTrack, placed, static_cast<int>(arrival.device), duration);

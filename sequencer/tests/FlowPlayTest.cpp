@@ -19,7 +19,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <map>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -610,6 +612,138 @@ TEST_F(FlowPlayTest, DalSegnoGoesBackToTheSegnoAndOnToTheCoda)
     Prepared();
     PlayAndCompare(oracle);
     ExpectWritten(oracle, WriteOut());
+}
+
+}  // namespace
+
+namespace {
+
+// Times the piece defines exactly stay exact at every tempo: the target of a jump, the place a
+// play starts from and the edge of a slice. A note standing there is heard once, on time, at
+// each whole tempo from 40 to 240.
+class ExactTimesTest : public FlowPlayTest {
+protected:
+    // The tempi at which what output 0 played differs from the oracle: a message missing,
+    // one too many, or one more than a millisecond off.
+    std::vector<int> Sweep(FlowOracle& oracle, float location, const std::function<void(float bpm)>& atTempo = {})
+    {
+        std::vector<int> failing;
+        StartDevices();
+        for (int bpm = 40; bpm <= 240; ++bpm) {
+            const auto tempo = static_cast<float>(bpm);
+            ECTempoEnv* map = m_piece.ConductorStaff()->GetTempoEnv();
+            m_piece.Conductor()->GetTempoAtTime(MCTime(0.0f))->SetTempo(tempo, 1.0f);
+            map->RecalculateClockTimes();
+            oracle.Tempo(0.0f, tempo);
+            if (atTempo)
+                atTempo(tempo);
+            CSequence& seq = Prepared(location);
+            Take();
+            const uint32_t t0 = m_devices.Wavegate().GetBufferTime();
+            seq.Play();
+            // A slice at a time: the outputs' times come from their stream, not from the steps.
+            for (uint32_t ms = 0; ms < 60000 && PlayState() != CSequence::stateStopped; ms += 100)
+                m_devices.Step(100, 100);
+            m_devices.Step(1000, 100);
+            std::vector<FlowOracle::Expected> expected = oracle.Expect(true);
+            const std::vector<Heard> heard = Take();
+            bool same = PlayState() == CSequence::stateStopped && heard.size() == expected.size();
+            std::string difference;
+            for (const Heard& h : heard) {
+                auto match = std::find_if(expected.begin(), expected.end(), [&](const FlowOracle::Expected& e) {
+                    return e.bytes == h.bytes && std::abs(static_cast<double>(h.ms) - (t0 + e.at)) <= 1.0;
+                });
+                same = same && match != expected.end();
+                if (match != expected.end())
+                    expected.erase(match);
+                else
+                    difference += " unexpected " + Describe({0, h.ms - t0, h.bytes});
+            }
+            for (const auto& e : expected)
+                difference += " missing @" + std::to_string(e.at) + Describe({0, 0, e.bytes}).substr(8);
+            if (!same) {
+                // The first tempo that fails tells how.
+                if (failing.empty())
+                    ADD_FAILURE() << "at " << bpm << ":" << difference;
+                failing.push_back(bpm);
+            }
+        }
+        return failing;
+    }
+};
+
+// The second time through, the first ending sends the play on to the second at 12 (played
+// from just before the repeat, so that each tempo takes few slices).
+TEST_F(ExactTimesTest, TheNoteAtASecondEndingIsHeardAtEveryTempo)
+{
+    FlowOracle oracle;
+    SetTempo(0.0f, 120.0f);
+    Quarters(14.0f, oracle);
+    Mark(7.0f, 0);   // repeat start
+    Mark(8.0f, 2);   // first ending
+    Mark(12.0f, 1);  // repeat end; the second ending follows it
+    oracle.Segment(6.5f, 12.0f);
+    oracle.Segment(7.0f, 8.0f);
+    oracle.Segment(12.0f, 14.0f);
+    EXPECT_EQ(Sweep(oracle, 6.5f), std::vector<int>{});
+}
+
+// After the D.S. the to-coda mark sends the play to the coda at 16.
+TEST_F(ExactTimesTest, TheNoteAtACodaIsHeardAtEveryTempo)
+{
+    FlowOracle oracle;
+    SetTempo(0.0f, 120.0f);
+    Quarters(18.0f, oracle);
+    Mark(5.0f, 3);   // segno
+    Mark(6.0f, 4);   // to coda
+    Mark(12.0f, 10); // D.S.
+    Mark(16.0f, 4);  // the coda
+    oracle.Segment(11.0f, 12.0f);
+    oracle.Segment(5.0f, 6.0f);
+    oracle.Segment(16.0f, 18.0f);
+    EXPECT_EQ(Sweep(oracle, 11.0f), std::vector<int>{});
+}
+
+// A play from 1.75 begins with the note that stands at 1.75.
+TEST_F(ExactTimesTest, APlayFromALocationBeginsWithTheNoteThere)
+{
+    FlowOracle oracle;
+    SetTempo(0.0f, 120.0f);
+    for (const auto& [time, key] : {std::pair{0.5f, 40}, std::pair{1.75f, 41}, std::pair{2.5f, 42}}) {
+        Note(1, time, 0.5f, key);
+        oracle.Note(0, time, 0.5f, key);
+    }
+    oracle.Segment(1.75f, 3.0f);
+    EXPECT_EQ(Sweep(oracle, 1.75f), std::vector<int>{});
+}
+
+// Notes that begin where one slice of 100 ms ends and the next begins: each in one of them,
+// once, at its millisecond.
+TEST_F(ExactTimesTest, NotesOnSliceBoundariesAreHeardOnceOnTime)
+{
+    constexpr int kNotes = 6;
+    std::vector<ECNote*> notes;
+    for (int k = 1; k <= kNotes; ++k)
+        notes.push_back(Note(1, static_cast<float>(k) * 0.1f, 0.1f, 60 + k));
+    SetTempo(0.0f, 120.0f);
+    FlowOracle oracle;
+    oracle.Segment(0.0f, 4.0f);
+    FlowOracle* kept = &oracle;
+    const std::vector<int> failing = Sweep(oracle, 0.0f, [&](float bpm) {
+        // One slice is bpm / 600 quarter notes.
+        *kept = FlowOracle();
+        kept->Segment(0.0f, 4.0f);
+        for (int k = 1; k <= kNotes; ++k) {
+            const float slice = bpm / 600.0f;
+            const MCTime at(static_cast<float>(k) * slice);
+            const MCTime length(slice);
+            notes[static_cast<size_t>(k - 1)]->SetTime(&at);
+            notes[static_cast<size_t>(k - 1)]->SetDuration(&length);
+            kept->Note(0, at.GetSeconds(), slice, 60 + k);
+        }
+        kept->Tempo(0.0f, bpm);
+    });
+    EXPECT_EQ(failing, std::vector<int>{});
 }
 
 }  // namespace

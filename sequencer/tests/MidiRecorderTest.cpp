@@ -1,4 +1,6 @@
+#include "notabase/actions/ACFindEvents.h"
 #include "notabase/model/ECText.h"
+#include "notabase/model/EventTypes.h"
 #include "notabase/prefs/Preferences.h"
 #include "notabase/score/ECStaff.h"
 #include "platform/media/memory/MemoryMidiIn.h"
@@ -292,6 +294,30 @@ TEST_F(MidiRecordTest, QuantizingPutsLateAndEarlyNotesOnTheGrid)
         SCOPED_TRACE(::testing::PrintToString(notes[i]));
         EXPECT_NEAR(notes[i].time, beats[i], 0.001f);
     }
+}
+
+// The pressure of a held key is no note: it goes onto the grid as it comes, with the
+// controllers, where a note waits for its note off.
+TEST_F(MidiRecordTest, KeyPressureIsQuantizedWithTheOtherEventsAsItComes)
+{
+    LCsqQuantize& quantizer = m_sequence->GetMidiRecorder().GetQuantizer();
+    quantizer.SetPrimaryDivision(4);
+    quantizer.SetQuantizationPercent(100);
+    quantizer.SetQuantizationMode(LCsqQuantize::modeNoteStarts | LCsqQuantize::modeOtherEvents);
+    quantizer.SetEnabled(1);
+    StartRecording();
+    Play({{2.08f, Packed(0x90, 60, 100)}, {2.9f, Packed(0xA0, 60, 50)}, {3.1f, Packed(0xB0, 1, 64)},
+          {3.3f, Packed(0x80, 60)}});
+    StopRecording();
+    auto timeOf = [&](int id) {
+        ACFindEvents find;
+        find.AddEvtType(id);
+        find.Apply(m_piece.Performance());
+        return find.GetEvents().IsEmpty() ? -1.0f : find.GetEvents().GetHead()->GetTime()->GetSeconds();
+    };
+    EXPECT_NEAR(timeOf(EventId::Note), 2.0f, 0.001f);
+    EXPECT_NEAR(timeOf(EventId::PolyPressure), 3.0f, 0.001f);
+    EXPECT_NEAR(timeOf(EventId::ControlChange), 3.0f, 0.001f);
 }
 
 TEST_F(MidiRecordTest, TheRecordRegionPunchesInAndOut)

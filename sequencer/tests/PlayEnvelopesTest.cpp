@@ -194,4 +194,42 @@ TEST_F(PlayEnvelopesTest, AStaffWithoutASustainEnvelopeGetsNoPedalOff)
         EXPECT_FALSE(h.bytes.size() == 3 && h.bytes[0] == 0xB0 && h.bytes[1] == 64) << Describe(h);
 }
 
+// A 14-bit volume and pan keep their whole value through the staff's mixer settings, which
+// count in steps of 128 for them: the high half goes out on the controller, the low half on
+// the one 32 above it.
+TEST_F(PlayEnvelopesTest, AFourteenBitControllerIsSplitAfterTheMixerSettingsFoldIn)
+{
+    auto* staff = plat::dynamicDowncast<DCsqStaff>(m_piece.Conductor()->GetTrack(1, 1, 0)->GetData(0, 1));
+    staff->SetTrackGain(0.5f);
+    staff->SetTrackPan(0.25f);
+    for (const int controller : {7, 10})
+        Manager().GetControllerEnv(controller, 1)->Set14Bit(1);
+    Controller(0.0f, 7, 12000);   // halved: 6000 = 46 * 128 + 112
+    Controller(4.0f, 7, 16383);   // halved: 8191 = 63 * 128 + 127
+    Controller(0.0f, 10, 8192);   // + 0.25 * 64 * 128: 10240 = 80 * 128 + 0
+    Controller(4.0f, 10, 15000);  // + 2048, held to 16383 = 127 * 128 + 127
+    Note(1, 0.0f, 1.0f, 60);
+    Note(1, 6.0f, 1.0f, 62);
+    NotEmpty();
+    Sequence();
+    StartDevices();
+    Played();
+    const uint32_t t0 = m_devices.Wavegate().GetBufferTime();
+    m_sequence->Play();
+    PlayToTheEnd();
+    std::vector<std::pair<uint32_t, std::vector<uint8_t>>> pairs;
+    for (const auto& played : m_devices.Out(0).takePlayed()) {
+        const auto& b = played.bytes;
+        if (b.size() == 3 && b[0] == 0xB0 && (b[1] == 7 || b[1] == 39 || b[1] == 10 || b[1] == 42))
+            pairs.push_back({played.streamMs >= t0 ? played.streamMs - t0 : 0, b});
+    }
+    const std::vector<std::pair<uint32_t, std::vector<uint8_t>>> expected = {
+        {0, {0xB0, 7, 46}},     {0, {0xB0, 39, 112}},   {0, {0xB0, 10, 80}},    {0, {0xB0, 42, 0}},
+        {2000, {0xB0, 7, 63}},  {2000, {0xB0, 39, 127}}, {2000, {0xB0, 10, 127}}, {2000, {0xB0, 42, 127}},
+    };
+    for (const auto& pair : expected)
+        EXPECT_NE(std::find(pairs.begin(), pairs.end(), pair), pairs.end())
+            << "not heard @" << pair.first << " " << Describe({0, 0, pair.second});
+}
+
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include "notabase/commands/CCAdd.h"
 #include "notabase/commands/CCAddTrack.h"
+#include "notabase/commands/CCRemove.h"
+#include "notabase/commands/MCCommandMgr.h"
 #include "notabase/model/ECFlowControl.h"
 #include "notabase/model/ECTempo.h"
 #include "notabase/model/ECTempoEnv.h"
@@ -18,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -68,6 +71,12 @@ protected:
     }
     void TearDown() override
     {
+        if (m_sequence) {
+            m_sequence->Stop(0);
+            Step(300);
+        }
+        if (m_piece)
+            m_piece->Performance()->RemoveStateHandlers();
         m_sequence.reset();
         m_piece.reset();
         plat::MessageLoop::current().pump();
@@ -76,15 +85,58 @@ protected:
         WavePlayTest::TearDown();
     }
 
-    ECWave* Clip(float time)
+    ECWave* Clip(float time, int track = 1)
     {
         auto* clip = new ECWave(MCTime(time), m_file);
-        clip->SetVoiceTrack(0, 1);
-        auto* add = new CCAdd(clip, m_piece->Conductor()->GetTrack(ECConductor::waveTrack, 1, 0), FCMidi::MidiNull());
+        clip->SetVoiceTrack(0, track);
+        auto* add = new CCAdd(clip, m_piece->Conductor()->GetTrack(ECConductor::waveTrack, track, 0), FCMidi::MidiNull());
         add->SetSynchronous(1);
         add->Apply(m_piece->Performance());
         m_clips[time] = clip;
         return clip;
+    }
+
+    // A flow mark on the conductor staff, added by a command as an edit adds it.
+    ECFlowControl* Mark(float time, int type)
+    {
+        auto* mark = new ECFlowControl;
+        mark->SetFlowControlType(static_cast<unsigned char>(type));
+        const MCTime at(time);
+        mark->SetTime(&at);
+        if (auto* data = plat::dynamicDowncast<DCsqFlowControl>(mark->GetData(0, 1)))
+            data->SetNumRepetitions(1);
+        auto* add = new CCAdd(mark, m_piece->ConductorStaff(), FCMidi::MidiNull());
+        add->SetSynchronous(1);
+        add->Apply(m_piece->Performance());
+        return mark;
+    }
+
+    // Edits as the user makes them: one undo step, whose end of batch (500) reaches the
+    // sequence as the document passes it on.
+    void Edit(const std::function<void()>& edit)
+    {
+        MCCommandMgr::BeginUndo(m_piece->Performance(), "Edit");
+        edit();
+        MCCommandMgr::EndUndo(m_piece->Performance());
+    }
+    static int Forward(ECBase*, int, void* state, void* user)
+    {
+        auto* base = static_cast<SCBase*>(state);
+        if (base->GetCode() == 500)
+            static_cast<CSequence*>(user)->OnUpdate(base->GetCode(), base);
+        return 0;
+    }
+
+    // The sequence plays from the location at 120 for a few slices, told of every edit.
+    void PlayFrom(float location)
+    {
+        Prefetch();
+        m_piece->Performance()->AddStateHandler(&WavePrefetchTest::Forward, m_sequence.get());
+        m_sequence->EnableAutoStop(0);
+        m_sequence->EnableAutoRewind(0);
+        m_sequence->SetLocation(MCTime(location));
+        m_sequence->Play();
+        Step(200);
     }
 
     CWavePrefetchMgr& Prefetch()
@@ -168,6 +220,62 @@ TEST_F(WavePrefetchTest, ARepeatAheadPreparesFromItsTargetForTheTimeLeft)
     // One second up to the sign, one more from its target: the clip at 3 is more than 2 s
     // of play away.
     EXPECT_EQ(Prepared(), (std::vector<float>{0.5f, 1.0f}));
+}
+
+TEST_F(WavePrefetchTest, ATrackAndARepeatAddedWhilePlayingArePrefetched)
+{
+    Clip(0.25f);  // behind the play until a repeat sends it back
+    Clip(8.0f);   // far ahead
+    PlayFrom(1.0f);
+    EXPECT_EQ(Prepared(), std::vector<float>{});
+    Edit([&] {
+        auto* tracks = new CCAddTrack;
+        tracks->AddWaveTrack(1);
+        tracks->SetSynchronous(1);
+        tracks->Apply(m_piece->Performance());
+        Clip(2.5f, 2);
+        Mark(0.0f, 0);
+        Mark(3.0f, 1);
+    });
+    Step(200);
+    // The play stands near 1.8: up to the repeat's end at 3 the new track's clip, then from
+    // the top the time left, which reaches the clip at 0.25 but not the one at 8.
+    EXPECT_EQ(Prepared(), (std::vector<float>{0.25f, 2.5f}));
+}
+
+// A mark taken out is never read again, also once the piece has let it go (the sanitizer
+// build sees a read of the freed mark).
+TEST_F(WavePrefetchTest, AMarkRemovedAndDroppedFromTheUndoHistoryIsNotReadAgain)
+{
+    Clip(0.25f);
+    ECFlowControl* begin = Mark(0.0f, 0);
+    ECFlowControl* end = Mark(3.0f, 1);
+    PlayFrom(1.0f);
+    EXPECT_EQ(Prepared(), std::vector<float>{0.25f});
+    Prefetch().Reset(MCTime(1.0f));
+    Edit([&] {
+        for (ECBase* mark : {static_cast<ECBase*>(begin), static_cast<ECBase*>(end)}) {
+            auto* remove = new CCRemove(mark);
+            remove->SetSynchronous(1);
+            remove->Apply(m_piece->Performance());
+        }
+    });
+    m_piece->Performance()->ClearUndo();
+    Step(300);
+    EXPECT_EQ(Prepared(), std::vector<float>{}) << "no repeat sends the play back to the clip";
+}
+
+// The device manager deletes the players of a performance that ends, those prepared ahead
+// too: a pause ends it, and the prefetched players go with it, each deleted once.
+TEST_F(WavePrefetchTest, PlayersPreparedForAPerformanceThatEndsGoWithIt)
+{
+    Clip(2.0f);
+    PlayFrom(1.0f);
+    EXPECT_EQ(Prepared(), std::vector<float>{2.0f});
+    m_sequence->Pause();
+    Step(300);
+    ASSERT_EQ(m_sequence->TestState(CSequence::statePaused), 1);
+    EXPECT_EQ(Prefetch().GetPreparedCount(), 0u);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "sequencer/layers/LCsqPreferences.h"
 #include "sequencer/prefs/MCSeqPreferences.h"
 #include "sequencer/transport/CSequenceLocked.h"
+#include "sequencer/transport/MCFlowControl.h"
 #include "sequencer/transport/SequenceSupport.h"
 #include "wavegate/CWavegate.h"
 
@@ -62,6 +63,12 @@ void CSequence::Attach(ECPerformance* performance)
     m_meterLevelMgr.Attach(this);
     m_highlightMgr.Attach(this);
     m_waveScoreMgr.Attach(this);
+    // The marks follow this sequence from now on, before the prefetcher looks through them
+    // (a piece without a conductor staff has none).
+    if (m_conductor && m_conductor->GetTrack(ECConductor::conductorTrack, 0, 0)) {
+        Locked locked(*this);
+        MCFlowControl().Coordinate(this);
+    }
     m_wavePrefetchMgr.Attach(this);
     MCSeqPreferences::UpdatePreferences(this);
 }
@@ -74,6 +81,7 @@ void CSequence::Detach()
     if (m_performance)
         m_performance->RemoveCommandHandler(&CSequence::OnCommand, this);
     DCsqTrack::DetachTracks(this);
+    MCFlowControl().Release(this);
     Locked locked(*this);
     m_player.Detach();
     m_metronome.Detach();
@@ -147,6 +155,10 @@ void CSequence::LeaveWavegate()
     CWavegate* manager = wavegate();
     if (!manager)
         return;
+    // A performance that stops takes every player prepared for it with it: the prefetched
+    // ones go first, by their owner, so that none is deleted twice.
+    if (!tags.empty())
+        m_wavePrefetchMgr.Reset(MCTime::TimeNull());
     for (const int tag : tags)
         manager->StopPerformance(tag);
     if (recordTag != 0)

@@ -325,7 +325,9 @@ public:
     int FindInsertPosition(DCsqBase* data);
     // Removes and inserts again the data of an element, if it has data that the list holds.
     void CheckEventOrder(ECBase* element);
-    // Builds the list afresh from every element of the performance.
+    // Builds the list afresh from every element of the performance. Data of one time and
+    // precedence keep the order the list held them in (a loaded list: the stored order); the
+    // data it did not hold follow them in the order collected.
     void CheckDataIntegrity();
     // The first node whose element's time is not negative, or null.
     DCsqBase* GetBeginning();

@@ -66,6 +66,8 @@ int CSequence::PerformProc(uintptr_t user, int code, uint32_t a, uint32_t b)
             Locked locked(*sequence);
             sequence->m_liveTag = 0;
         }
+        // Their players too, the prepared ones with them.
+        sequence->m_wavePrefetchMgr.Reset(MCTime::TimeNull());
         sequence->ApplyState(new SCPerform(SCPerform::codeStop));
         return 1;
     }
@@ -379,8 +381,11 @@ void CSequence::PerformanceIsStopped()
     }
     ApplyState(new SCTime(1900, m_location));
     m_meterLevelMgr.ResetLevels();
-    if (TestState(stateStopped)) {
+    // The device manager deletes the players of a performance that ends, the prepared ones too
+    // (a pause ends it as well): the prefetched ones go first, by their owner.
+    if (TestState(stateStopped | statePaused))
         m_wavePrefetchMgr.Reset(MCTime::TimeNull());
+    if (TestState(stateStopped)) {
         if (!m_stopRequested)
             ApplyState(new SCPerform(SCPerform::codeStop));
         if (AutoRewindEnabled())

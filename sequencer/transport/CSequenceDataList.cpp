@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -204,12 +205,12 @@ void CSequence::CheckDataIntegrity()
         std::reverse(elements.begin(), elements.end());
     }
 
-    // The list is what inserting each data in the order collected makes: ascending time, higher
-    // precedence first at one time, and the order collected among equals. That is a stable sort
-    // by time and precedence, done at once instead of one insert after another (which walks
-    // back over the whole list for every staff). Times that do not order as plain numbers (bar,
-    // pulse and tick times, not-a-number), and data that is not its own element's, take the
-    // inserts.
+    // The list is what inserting each data in turn makes (those the list held in its order,
+    // then the others in the order collected): ascending time, higher precedence first at one
+    // time, and that turn among equals. That is a stable sort by time and precedence, done at
+    // once instead of one insert after another (which walks back over the whole list for every
+    // staff). Times that do not order as plain numbers (bar, pulse and tick times,
+    // not-a-number), and data that is not its own element's, take the inserts.
     struct Item {
         DCsqBase* data;
         float time;
@@ -217,17 +218,41 @@ void CSequence::CheckDataIntegrity()
     };
     std::vector<Item> items;
     items.reserve(elements.size());
+    std::vector<DCsqBase*> unlisted;
+    std::unordered_set<const DCsqBase*> collected;
     bool plain = true;
     for (ECBase* element : elements) {
         DCsqBase* data = ListData(element);
         if (!data)
             continue;
+        if (!StandsInList(data)) {
+            unlisted.push_back(data);
+            continue;
+        }
+        plain = plain && data->GetOwner() == element;
+        if (collected.insert(data).second)
+            items.push_back({data, 0.0f, 0});
+    }
+    // Among data of one time and precedence the list keeps the order they came in (a loaded
+    // list, the order it was stored in). The list as it stands gives that order, as far as it
+    // runs over collected data: a link to anything else, or back, ends the walk unfollowed.
+    std::unordered_map<const DCsqBase*, size_t> rank;
+    for (DCsqBase* node = m_head; node && collected.count(node) && !rank.count(node); node = node->GetNext())
+        rank.emplace(node, rank.size());
+    if (!rank.empty()) {
+        std::stable_sort(items.begin(), items.end(), [&rank](const Item& a, const Item& b) {
+            const auto ra = rank.find(a.data);
+            const auto rb = rank.find(b.data);
+            return ra != rank.end() && (rb == rank.end() || ra->second < rb->second);
+        });
+    }
+    for (DCsqBase* data : unlisted) {
         data->SetPrev(nullptr);
         data->SetNext(nullptr);
-        if (!StandsInList(data))
-            continue;
-        plain = plain && data->GetOwner() == element;
-        items.push_back({data, 0.0f, 0});
+    }
+    for (const Item& item : items) {
+        item.data->SetPrev(nullptr);
+        item.data->SetNext(nullptr);
     }
     m_head = m_tail = m_recordPosition = m_playPosition = nullptr;
     for (Item& item : items) {

@@ -364,6 +364,12 @@ void CSequence::OnCommandFinish(long /*code*/, SCCommand* state)
         Locked locked(*this);
         MCFlowControl().Coordinate(this);
     }
+    // The prefetcher looks ahead through the marks and the wave tracks on the driver thread:
+    // it must see those added, and let go of those taken out before they are freed.
+    if (flow)
+        m_wavePrefetchMgr.UpdateFlowControl();
+    if (wave)
+        m_wavePrefetchMgr.UpdateWaveTrack();
     if ((flow || wave) && TestState(stateStopped)) {
         const MCTime at = GetLocation();
         m_wavePrefetchMgr.Reset(at);
@@ -519,6 +525,9 @@ void CSequence::OnFileInit()
         Locked locked(*this);
         MCFlowControl().Coordinate(this);
     }
+    // A new or opened piece brings its own marks and wave tracks.
+    m_wavePrefetchMgr.UpdateFlowControl();
+    m_wavePrefetchMgr.UpdateWaveTrack();
     SetLocation(MCTime(0.0f));
     for (const int kind : {ECConductor::staffTrack, ECConductor::waveTrack}) {
         forEachTrackData(m_conductor, kind, [](int, ECTrack*, DCsqTrack& data) {

@@ -86,8 +86,8 @@ void CSequence::UpdatePosition(DCsqBase* data)
     m_absoluteReference = performed;
     m_location = targetTime;
     m_normalizedReference = targetTime;
-    m_windowBegin = m_absoluteReference;
-    NormalizeTime(m_windowBegin);
+    // The window goes on at the target itself, not at a time taken there and back.
+    m_windowBegin = targetTime;
     if (const float tempo = TempoAt(m_windowBegin); tempo > 0.0f) {
         m_scoreSpeed = tempo / 60.0f;
         m_speedFactor = m_userSpeed * m_scoreSpeed;

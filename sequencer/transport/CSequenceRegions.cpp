@@ -154,9 +154,11 @@ void CSequence::SetLoopPoints(int remove)
         start = end = nullptr;
     }
     MCCommandMgr::EndNotify(m_performance);
-    // The loop end must know the start it goes back to before the first slice.
+    // The loop end must know the start it goes back to before the first slice, and the
+    // prefetcher the marks that now stand or are gone.
     Locked locked(*this);
     MCFlowControl().Coordinate(this);
+    m_wavePrefetchMgr.UpdateFlowControl();
     m_loopStartData = start;
     m_loopEndData = end;
     if (place) {

@@ -25,12 +25,17 @@ void CSequence::NormalizeTime(MCTime& time)
     switch (time.GetMode()) {
     case MCTime::absolute:
         if (ECTempoEnv* map = m_followMap ? TempoMap() : nullptr) {
-            MCTime clock = timeOf(m_normalizedReference.GetSeconds(), MCTime::normal);
-            map->GetClockTime(clock);
-            clock = timeOf(clock.GetSeconds() + (time.GetSeconds() - m_absoluteReference.GetSeconds()) * m_clockRate,
-                           MCTime::clock);
+            // Measured from where the map's own inverse puts the reference, so that the
+            // reference itself (where a play starts, a jump lands, a slice begins) comes back
+            // as exactly the musical time it was, not a rounding step past it.
+            MCTime origin = timeOf(m_normalizedReference.GetSeconds(), MCTime::normal);
+            map->GetClockTime(origin);
+            MCTime back = timeOf(origin.GetSeconds(), MCTime::clock);
+            map->GetNormalizedTime(back);
+            MCTime clock = timeOf(origin.GetSeconds() + (time.GetSeconds() - m_absoluteReference.GetSeconds()) * m_clockRate,
+                                  MCTime::clock);
             map->GetNormalizedTime(clock);
-            time = timeOf(clock.GetSeconds(), MCTime::normal);
+            time = timeOf(m_normalizedReference.GetSeconds() + (clock.GetSeconds() - back.GetSeconds()), MCTime::normal);
             break;
         }
         time = timeOf((time.GetSeconds() - m_absoluteReference.GetSeconds()) * m_actualSpeed + m_normalizedReference.GetSeconds(),

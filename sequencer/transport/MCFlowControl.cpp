@@ -25,10 +25,10 @@ float timeOf(ECBase* mark)
 }  // namespace
 
 template <typename Visit>
-void MCFlowControl::WithMarks(CSequence* sequence, Visit visit)
+void MCFlowControl::WithMarks(CSequence* sequence, Visit visit, int make)
 {
     ECConductor* conductor = sequence ? sequence->GetConductor() : nullptr;
-    ECTrack* staff = conductor ? conductor->GetTrack(ECConductor::conductorTrack, 0, 1) : nullptr;
+    ECTrack* staff = conductor ? conductor->GetTrack(ECConductor::conductorTrack, 0, make) : nullptr;
     if (!staff)
         return;
     ACFindEvents find;
@@ -127,4 +127,17 @@ DCsqFlowControl* MCFlowControl::GetNextFlow(int type, const std::vector<ECBase*>
             return DataOf(marks[i], 1);
     }
     return nullptr;
+}
+
+void MCFlowControl::Release(CSequence* sequence)
+{
+    WithMarks(
+        sequence,
+        [sequence](const std::vector<ECBase*>& marks) {
+            for (ECBase* mark : marks) {
+                if (DCsqFlowControl* data = DataOf(mark, 0); data && data->GetSequence() == sequence)
+                    data->ClearTargets();
+            }
+        },
+        0);
 }

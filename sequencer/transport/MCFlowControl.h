@@ -27,6 +27,9 @@ public:
     void Coordinate(CSequence* sequence);
     // The time of the first enabled intro mark, or null. The time belongs to the mark.
     const MCTime* PerformIntro(CSequence* sequence);
+    // The marks coordinated for the sequence forget it and their targets: a sequence that
+    // leaves its piece leaves nothing there that would reach it.
+    void Release(CSequence* sequence);
 
 protected:
     // The nearest mark of the type before position whose time is strictly earlier than the
@@ -36,9 +39,9 @@ protected:
     DCsqFlowControl* GetNextFlow(int type, const std::vector<ECBase*>& marks, size_t position);
 
 private:
-    // Calls visit with the conductor staff's flow marks (the staff made when missing); nothing
-    // without a conductor.
+    // Calls visit with the conductor staff's flow marks (the staff made when missing and make
+    // is set); nothing without a conductor.
     template <typename Visit>
-    static void WithMarks(CSequence* sequence, Visit visit);
+    static void WithMarks(CSequence* sequence, Visit visit, int make = 1);
     static DCsqFlowControl* DataOf(ECBase* mark, int create);
 };
