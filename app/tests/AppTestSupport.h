@@ -66,8 +66,9 @@ class ViewB : public ViewA {
 // Saves what widget shows for a person to look at, and checks the layout of its window.
 inline void saveScreenshot(QWidget& widget, const std::string& name)
 {
-    widget.grab().save(plat::ui::test::ScreenshotFolder::path(QUAVIX_SCREENSHOT_DIR) + "/" + QString::fromStdString(name));
+    // The check shows a hidden window first, as the user sees it, and the picture is taken then.
     EXPECT_TRUE(plat::ui::test::LayoutCheck::fits(widget)) << name;
+    widget.grab().save(plat::ui::test::ScreenshotFolder::path(QUAVIX_SCREENSHOT_DIR) + "/" + QString::fromStdString(name));
 }
 
 // The two views, their strings and the main frame.

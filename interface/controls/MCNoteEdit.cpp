@@ -13,6 +13,7 @@
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QMenu>
 
 #include <algorithm>
@@ -20,6 +21,17 @@
 #include <climits>
 
 namespace {
+
+// Whether layout, or a layout inside it, holds widget.
+bool holds(const QLayout& layout, const QWidget* widget)
+{
+    for (int i = 0; i < layout.count(); ++i) {
+        QLayoutItem* item = layout.itemAt(i);
+        if (item->widget() == widget || (item->layout() && holds(*item->layout(), widget)))
+            return true;
+    }
+    return false;
+}
 
 constexpr const char* kSection = "Settings\\Interface\\NoteEdit";
 constexpr const char* kFlatLetters = "CDDEEFGGAABB";
@@ -203,8 +215,12 @@ void MCNoteEdit::InitWindow(int options)
 
 void MCNoteEdit::placeDrums()
 {
-    if (m_drums && m_drums->parentWidget() == parentWidget())
-        m_drums->setGeometry(geometry());
+    if (!m_drums || m_drums->parentWidget() != parentWidget())
+        return;
+    // Where a layout holds the list in the edit's place, the layout places it.
+    if (const QLayout* layout = parentWidget() ? parentWidget()->layout() : nullptr; layout && !holds(*layout, this))
+        return;
+    m_drums->setGeometry(geometry());
 }
 
 void MCNoteEdit::moveEvent(QMoveEvent* event)
@@ -224,6 +240,13 @@ void MCNoteEdit::SetNoteFormat(int format)
     m_format = format;
     const bool drumList = format == drums;
     if (m_drums->parentWidget() == parentWidget() && parentWidget()) {
+        // In a layout the list takes the edit's place: a hidden edit is not told where the layout
+        // moves it, so the list could not follow it there.
+        if (QLayout* layout = parentWidget()->layout()) {
+            QWidget* const shown = drumList ? static_cast<QWidget*>(m_drums) : this;
+            QWidget* const gone = drumList ? static_cast<QWidget*>(this) : m_drums;
+            delete layout->replaceWidget(gone, shown, Qt::FindChildrenRecursively);
+        }
         setVisible(!drumList);
         m_drums->setVisible(drumList);
         if (drumList)

@@ -89,8 +89,9 @@ inline std::string saveScreenshot(QWidget& widget, const std::string& name)
 {
     const QString path = plat::ui::test::ScreenshotFolder::path(QUAVIX_SCREENSHOT_DIR) + "/" +
                          QString::fromStdString(name) + ".png";
-    const bool saved = widget.grab().save(path);
+    // The check shows a hidden window first, as the user sees it, and the picture is taken then.
     EXPECT_TRUE(plat::ui::test::LayoutCheck::fits(widget)) << name;
+    const bool saved = widget.grab().save(path);
     return saved ? path.toStdString() : std::string();
 }
 

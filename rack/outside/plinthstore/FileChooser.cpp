@@ -1,5 +1,6 @@
 #include "rack/outside/plinthstore/FileChooser.h"
 
+#include "platform/ui/dialog/FileDialogLayout.h"
 #include "platform/ui/rackwindow/Window.h"
 
 #include <QFileDialog>
@@ -33,16 +34,17 @@ std::vector<std::string> showDialog(plat::ui::Window* owner, const FileRequest& 
     if (!request.suggestedName.empty())
         start = start.isEmpty() ? QString::fromStdString(request.suggestedName)
                                 : start + "/" + QString::fromStdString(request.suggestedName);
+    // A dialog of our own rather than the static choosers, so that its columns fit their values.
+    QFileDialog dialog(parent, title, start, qtFilter(request.filter));
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.save       ? QFileDialog::AnyFile
+                       : request.multiple ? QFileDialog::ExistingFiles
+                                          : QFileDialog::ExistingFile);
+    plat::ui::FileDialogLayout::fit(dialog);
     std::vector<std::string> chosen;
-    if (request.save) {
-        const QString file = QFileDialog::getSaveFileName(parent, title, start, qtFilter(request.filter));
-        if (!file.isEmpty())
-            chosen.push_back(file.toStdString());
-    } else if (request.multiple) {
-        for (const QString& file : QFileDialog::getOpenFileNames(parent, title, start, qtFilter(request.filter)))
-            chosen.push_back(file.toStdString());
-    } else {
-        const QString file = QFileDialog::getOpenFileName(parent, title, start, qtFilter(request.filter));
+    if (dialog.exec() != QDialog::Accepted)
+        return chosen;
+    for (const QString& file : dialog.selectedFiles()) {
         if (!file.isEmpty())
             chosen.push_back(file.toStdString());
     }

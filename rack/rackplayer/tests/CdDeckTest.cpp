@@ -207,6 +207,7 @@ TEST_F(CdDeckTest, RenamingATrackThatStandsTwiceInThePlayListRenamesBothAndOkSto
         if (!editor)
             return int(QDialog::Rejected);
         EXPECT_TRUE(plat::ui::test::LayoutCheck::fits(dialog));
+        test::saveScreenshot(dialog.grab().toImage(), "rack-cd-play-list");
         auto find = [&dialog](int id) {
             for (QWidget* widget : dialog.findChildren<QWidget*>())
                 if (widget->property("itemId").toInt() == id)

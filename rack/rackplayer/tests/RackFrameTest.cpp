@@ -335,6 +335,7 @@ TEST_F(RackFrameTest, TheMidiInputDialogStoresTheDeviceAndSwitchesFeedthrough)
     rack_SetDialogRunner([](QDialog& dialog) {
         auto& input = static_cast<MidiInputDialog&>(dialog);
         EXPECT_TRUE(plat::ui::test::LayoutCheck::fits(dialog));
+        test::saveScreenshot(dialog.grab().toImage(), "rack-midi-input");
         EXPECT_EQ(input.deviceBox()->count(), 1);
         EXPECT_FALSE(input.feedthruBox()->isChecked());
         input.feedthruBox()->setChecked(true);

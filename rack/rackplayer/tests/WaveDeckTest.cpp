@@ -223,6 +223,7 @@ TEST_F(WaveDeckTest, ThePlayListEditorAddsAtTheSelectionRemovesAndLoadsTheListIn
         if (!editor)
             return int(QDialog::Rejected);
         EXPECT_TRUE(plat::ui::test::LayoutCheck::fits(dialog));
+        test::saveScreenshot(dialog.grab().toImage(), "rack-wave-play-list");
         QListWidget* list = nullptr;
         for (QListWidget* widget : dialog.findChildren<QListWidget*>())
             if (widget->property("itemId").toInt() == PlaylistDialog::kListBox)

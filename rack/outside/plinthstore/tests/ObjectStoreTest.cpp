@@ -165,6 +165,7 @@ TEST_F(ObjectStoreTest, NewWavesTakeTheRecordingSetUp)
     {
         RecordSetupDialog dialog(nullptr);
         EXPECT_TRUE(plat::ui::test::LayoutCheck::fits(dialog));
+        test::saveScreenshot(dialog.grab().toImage(), "rack-recording-setup");
         dialog.rateBox()->setCurrentIndex(dialog.rateBox()->findData(22050));
         dialog.bitsBox()->setCurrentIndex(dialog.bitsBox()->findData(8));
         dialog.channelsBox()->setCurrentIndex(dialog.channelsBox()->findData(1));
