@@ -190,6 +190,21 @@ TEST_F(DocumentFrameTest, ThePlugInMenusAreBuiltOnceFromTheRegistries)
     prefs->addSeparator();
     toolsMenu->addSeparator();
 
+    // The program's own pages, registered by a program an earlier test of this process
+    // started, stand aside while the menus are built from this test's pages alone.
+    struct AsideFromTheRegistry {
+        std::vector<CPluginPrefs*> pages = CPluginPrefs::GetPlugins();
+        AsideFromTheRegistry()
+        {
+            for (CPluginPrefs* page : pages)
+                CPluginPrefs::RemovePlugin(page);
+        }
+        ~AsideFromTheRegistry()
+        {
+            for (CPluginPrefs* page : pages)
+                CPluginPrefs::AddPlugin(page);
+        }
+    } aside;
     CPluginPrefs sequencerLate(nullptr, 1, 5), sequencerEarly(nullptr, 1, 1), general(nullptr, 0, 3);
     for (CPluginPrefs* page : {&sequencerLate, &sequencerEarly, &general})
         CPluginPrefs::AddPlugin(page);

@@ -6,6 +6,7 @@
 #include "interface/midifile/MCRmiRead.h"
 #include "interface/tests/MidiTestSupport.h"
 #include "notabase/states/SCFile.h"
+#include "platform/core/MessageLoop.h"
 #include "sequencer/data/DCsqTrack.h"
 #include "sequencer/values/MCVoiceMap.h"
 
@@ -241,6 +242,11 @@ TEST_F(MidiCorpusTest, EveryFileReadIsWrittenWholeAndReadBackTheSame)
         MCOpusMidiDocument source(doc);
         MCMidiMemFile file(name, ReadWholeFile(path));
         MCMidiRead reader;
+        // The states the load and the play preparation post reach the document before it
+        // goes, however the file's checks end.
+        struct PumpOnExit {
+            ~PumpOnExit() { plat::MessageLoop::current().pump(); }
+        } pump;
         if (!reader.LoadMidiFile(file, source))
             continue;
         // As the program opens a file: the sequence prepares the piece for playing.

@@ -431,6 +431,8 @@ TEST_F(MidiPagesTest, RoutingIsWrittenWhenItsDialogIsConfirmedAndAnnounced)
     DialogScript script;
     std::string shot;
     script.Answer([&](QDialog& dialog) {
+        // Shown as the user meets it, before the clicks: showing sets the fields from the store.
+        dialog.show();
         auto* combo = plat::ui::item<QComboBox>(&dialog, CInputRoutingDlg::kLowChannel);
         EXPECT_EQ(combo->currentText(), "2");
         // Omni: neither the split point nor the low channel.
