@@ -75,7 +75,7 @@ const std::vector<int> kOldTrackEvents = {
 // others out of the piece.
 std::vector<plat::RefPtr<ECBase>> Children(ECBase* track, const std::vector<int>& types, int depth)
 {
-    ACFindEvents find(ACFindEvents::noMaximum);
+    ACFindEvents find;
     find.AddEvtTypes(types);
     find.BypassNone();
     if (depth > 0)

@@ -264,7 +264,7 @@ void MCDocManager::NameTracks(MCOpusDoc* document)
     ECPerformance* performance = document ? document->GetBaseEvent() : nullptr;
     if (!performance)
         return;
-    ACFindEvents find(ACFindEvents::noMaximum);
+    ACFindEvents find;
     find.AddEvtType(kStaffId);
     find.SetDepth(2);
     find.Apply(performance);
@@ -293,11 +293,11 @@ void MCDocManager::RelinkWaves(MCOpusDoc* document)
     if (!performance)
         return;
     MCCommandList list(10);
-    ACFindEvents tracks(ACFindEvents::noMaximum);
+    ACFindEvents tracks;
     tracks.AddEvtType(kWaveTrackId);
     tracks.SetDepth(2);
     tracks.Apply(performance);
-    ACFindEvents clips(ACFindEvents::noMaximum);
+    ACFindEvents clips;
     clips.AddEvtType(kWaveId);
     clips.Apply(&tracks.GetEvents(), 1);
     MCEventList found(10);

@@ -84,7 +84,7 @@ protected:
 
     static std::vector<ECBase*> Find(ECBase* root, int id)
     {
-        ACFindEvents find(ACFindEvents::noMaximum);
+        ACFindEvents find;
         find.AddEvtType(id);
         find.Apply(root);
         std::vector<ECBase*> found;

@@ -61,7 +61,7 @@ protected:
 
     static std::vector<ECBase*> Notes(MCOpusDoc& doc, int staff)
     {
-        ACFindEvents find(ACFindEvents::noMaximum);
+        ACFindEvents find;
         find.AddEvtType(ECNote().GetEventId());
         find.Apply(doc.GetBaseEvent()->GetConductor()->GetTrack(1, staff, 0));
         std::vector<ECBase*> found;
@@ -95,7 +95,7 @@ TEST_F(DocUpgradeTest, OlderVersionsPutTheElementsOfATrackOnItsNumber)
 
 static std::vector<ECBase*> Found(ECBase* root, int id)
 {
-    ACFindEvents find(ACFindEvents::noMaximum);
+    ACFindEvents find;
     find.AddEvtType(id);
     find.Apply(root);
     std::vector<ECBase*> found;

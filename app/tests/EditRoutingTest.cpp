@@ -41,14 +41,14 @@ protected:
 
     static int Notes(MCOpusDoc* doc)
     {
-        ACFindEvents find(ACFindEvents::noMaximum);
+        ACFindEvents find;
         find.AddEvtType(EventId::Note);
         find.Apply(doc->GetBaseEvent());
         return find.GetEvents().GetCount();
     }
     static void SelectNotes(MCOpusDoc* doc, int count)
     {
-        ACFindEvents find(ACFindEvents::noMaximum);
+        ACFindEvents find;
         find.AddEvtType(EventId::Note);
         find.Apply(doc->GetBaseEvent());
         auto* state = new SCSelection(SCSelection::kReplace);

@@ -9,8 +9,10 @@ namespace {
 
 std::vector<CPluginMusic*>& registry()
 {
-    static std::vector<CPluginMusic*> plugins;
-    return plugins;
+    // Never destroyed: registrations held in other libraries' statics remove themselves
+    // from it when those libraries end, which may be after this one's statics are gone.
+    static auto* plugins = new std::vector<CPluginMusic*>;
+    return *plugins;
 }
 CPluginMusic::TitleOf& titleOf()
 {

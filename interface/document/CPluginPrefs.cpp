@@ -9,8 +9,10 @@ namespace {
 
 std::vector<CPluginPrefs*>& registry()
 {
-    static std::vector<CPluginPrefs*> plugins;
-    return plugins;
+    // Never destroyed: registrations held in other libraries' statics remove themselves
+    // from it when those libraries end, which may be after this one's statics are gone.
+    static auto* plugins = new std::vector<CPluginPrefs*>;
+    return *plugins;
 }
 
 }  // namespace

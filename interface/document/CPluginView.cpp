@@ -10,8 +10,10 @@ namespace {
 
 std::vector<CPluginView*>& registry()
 {
-    static std::vector<CPluginView*> plugins;
-    return plugins;
+    // Never destroyed: registrations held in other libraries' statics remove themselves
+    // from it when those libraries end, which may be after this one's statics are gone.
+    static auto* plugins = new std::vector<CPluginView*>;
+    return *plugins;
 }
 
 }  // namespace

@@ -157,7 +157,7 @@ protected:
     }
     int Notes(int track)
     {
-        ACFindEvents find(ACFindEvents::noMaximum);
+        ACFindEvents find;
         find.AddEvtType(EventId::Note);
         find.Apply(Staff(track));
         return find.GetEventCount();

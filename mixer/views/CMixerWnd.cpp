@@ -65,7 +65,7 @@ constexpr struct {
 // The elements of a list that are staves, or texts that name their track.
 void collectTracks(MCEventList& elements, std::set<int>& tracks)
 {
-    ACFindEvents find(ACFindEvents::noMaximum);
+    ACFindEvents find;
     find.AddEvtType(EventId::Staff);
     find.AddEvtType(EventId::Text);
     // Below a staff lie its notes: only its own track matters.

@@ -448,7 +448,7 @@ void CTrackStrip::ClearTrack()
     ECPerformanceBase* performance = GetPerformance();
     if (!doc || !performance)
         return;
-    ACFindEvents find(ACFindEvents::noMaximum);
+    ACFindEvents find;
     find.AddEvtTypes({EventId::Note, EventId::GraceNote, EventId::ChannelPressure, EventId::ControlChange,
                       EventId::Dynamic, EventId::NRPNPoint, EventId::PitchBend, EventId::PolyPressure,
                       EventId::RPNPoint, EventId::Transpose});

@@ -6,7 +6,10 @@
 
 ACTypeFilter::ACTypeFilter(int n, int reverse) : ACBase(reverse)
 {
-    m_types.reserve(static_cast<size_t>(n > 0 ? n : 1));
+    // A hint only: a filter never holds more ids than there are element types, so a count
+    // meant as something else (a maximum of elements found) does not reserve gigabytes.
+    constexpr int kMostIds = 256;
+    m_types.reserve(static_cast<size_t>(std::clamp(n, 1, kMostIds)));
 }
 
 void ACTypeFilter::RemoveEvtType(int id)

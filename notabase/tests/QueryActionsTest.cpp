@@ -128,6 +128,10 @@ TEST_F(QueryActionsTest, FindEventsCollectsCountsAndStops)
     count.RemoveEvtTypes();
     EXPECT_EQ(count.FindEvtType(EventId::EnvPoint), -1);
 
+    // A count meant as a maximum of elements, given as the filter's room, takes no gigabytes.
+    ACCount huge(ACFindEvents::noMaximum);
+    EXPECT_LE(huge.GetEventTypes().capacity(), 256u);
+
     ACFindFirstEvent first;
     first.AddEvtTypes({EventId::Beam, EventId::EnvPoint});
     EXPECT_EQ(first.Apply(&m_staff), 2);

@@ -424,7 +424,7 @@ ECBase* CMidiScoreMgr::AddTupletEvent(const MCTime& time, MCVoiceTrack voiceTrac
     ECMeter* meter = conductor->GetMeterAtTime(time);
     if (!measure || !asTuplet || asTuplet->IsValid(measure, meter ? meter : &common) != 0)
         return AddMidiEvent(time, voiceTrack, message, device, duration);
-    ACFindEvents find(ACFindEvents::noMaximum);
+    ACFindEvents find;
     if (MCEventList* children = tuplet->GetChildren())
         find.Apply(children, 1);
     MCEventList& found = find.GetEvents();
@@ -692,7 +692,7 @@ void CMidiScoreMgr::AddStaffData(ECBase* element)
 
 DCsqBase* CMidiScoreMgr::AddTupletData(ECBase* element, const FCMidi& message)
 {
-    ACFindEvents find(ACFindEvents::noMaximum);
+    ACFindEvents find;
     find.ClipEvtType(EventId::Note);
     if (MCEventList* children = element->GetChildren())
         find.Apply(children, 1);
