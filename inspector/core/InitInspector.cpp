@@ -32,7 +32,9 @@ int InitInspector()
 {
     for (CPluginInspector& registration : s_pages)
         CPluginInspector::AddPlugin(&registration);
-    if (QCoreApplication::instance())
+    if (QCoreApplication::instance()) {
+        qRemovePostRoutine(removePages);
         qAddPostRoutine(removePages);
+    }
     return static_cast<int>(std::size(s_pages));
 }
