@@ -36,6 +36,7 @@ void CPatchListCtrl::DeleteAllItems()
 {
     clear();
     m_points.RemoveAll();
+    setColumnWidth(0, kTimeColumnWidth);
 }
 
 void CPatchListCtrl::AddPoint(ECEnvPoint* point, const QString& time, const QString& name)
@@ -50,6 +51,10 @@ void CPatchListCtrl::AddPoint(ECEnvPoint* point, const QString& time, const QStr
     item->setIcon(0, MCGetEventIcon(EventId::ProgramChange));
     item->setData(0, kPointRole, QVariant::fromValue(static_cast<void*>(point)));
     addTopLevelItem(item);
+    // The time column is at least wide enough for its times.
+    resizeColumnToContents(0);
+    setColumnWidth(0, std::max(columnWidth(0), kTimeColumnWidth));
+    fitNameColumn();
 }
 
 ECEnvPoint* CPatchListCtrl::GetPoint(int row) const
@@ -70,8 +75,13 @@ std::vector<ECEnvPoint*> CPatchListCtrl::GetSelectedPoints() const
 void CPatchListCtrl::resizeEvent(QResizeEvent* event)
 {
     QTreeWidget::resizeEvent(event);
+    fitNameColumn();
+}
+
+void CPatchListCtrl::fitNameColumn()
+{
     // The name takes the rest of the width, less a vertical scroll bar's.
     const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     setColumnWidth(1, std::max(0, viewport()->width() + (verticalScrollBar()->isVisible() ? scrollBar : 0) -
-                                      kTimeColumnWidth - scrollBar));
+                                      columnWidth(0) - scrollBar));
 }

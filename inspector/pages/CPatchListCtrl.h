@@ -35,6 +35,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void fitNameColumn();
+
     MCOpusDoc* m_document = nullptr;
     MCEventList m_points;
 };

@@ -335,13 +335,9 @@ void PCsqStaffInstrument::DoDataExchange(plat::ui::DataExchange& exchange)
     m_voiceBox->setCurrentIndex(m_voice == kAllVoices ? 0 : m_voice + 1);
     m_deviceBox->LoadDevices();
     const int device = m_pInfo->GetDevice();
-    if (PlayDefaultDevice()) {
-        m_deviceBox->SetSelectedDevice(DefaultDevice());
-        m_deviceBox->setEnabled(false);
-    } else {
-        m_deviceBox->SetSelectedDevice(device);
-        m_deviceBox->setEnabled(!HasFlag(flagNewPatch) && !HasFlag(flagPatchSelected));
-    }
+    m_deviceBox->SetSelectedDevice(PlayDefaultDevice() ? DefaultDevice() : device);
+    // While a patch change is placed or edited, its output is the voice's own.
+    EnableOutputControls(!HasFlag(flagNewPatch) && !HasFlag(flagPatchSelected));
     m_chanBox->SetVoiceTrack(m_voice, m_track);
     m_chanBox->SetDevChan(ShownDevice(), m_pInfo->GetChannel());
     m_chanBox->setCurrentIndex(m_pInfo->GetChannel());

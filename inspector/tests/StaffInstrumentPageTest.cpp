@@ -225,8 +225,11 @@ TEST_F(StaffInstrumentPageTest, AChangeLeftFromOneSelectionIsNotWrittenToTheNext
 {
     Show({1});
     ChooseCombo(PCsqStaffInstrument::kChannel, 12);
+    EXPECT_EQ(m_page->GetCurrentInfo().GetState(CVoiceInfo::fieldChannel), CVoiceInfo::stateChanged);
+    EXPECT_EQ(m_page->GetCurrentInfo().GetState(CVoiceInfo::fieldDevice), CVoiceInfo::stateOne);
     // The inspector moves on to another staff without Apply: its refresh forgets the change.
     Show({2});
+    EXPECT_EQ(m_page->GetCurrentInfo().GetState(CVoiceInfo::fieldChannel), CVoiceInfo::stateOne);
     ChooseInstrument("Church Organ");
     Apply();
     EXPECT_EQ(GetVoice(2, 0), (Voice{0, 2, 0, 19}));
@@ -408,6 +411,72 @@ TEST_F(StaffInstrumentPageTest, AListedPatchMovesAndChangesInOneStepAndCanBeDele
     EXPECT_EQ(undo.substr(0, undo.find('\t')), "Undo Delete Patches");
     EXPECT_TRUE(Undo());
     EXPECT_EQ(Patches(1, 0), (std::vector<std::pair<float, int>>{{0.0f, 0}, {1.0f, 24}}));
+}
+
+TEST_F(StaffInstrumentPageTest, AVoicesOnlyPatchGoesWithItsEnvelopeAndComesBackWithIt)
+{
+    Show({1});
+    ChooseCombo(PCsqStaffInstrument::kVoice, 2);
+    m_page->SetAdvanced(true);
+    auto* list = Item<CPatchListCtrl>(PCsqStaffInstrument::kPatchList);
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    list->topLevelItem(0)->setSelected(true);
+    // The second voice has no notes on the track: its first patch may go.
+    ASSERT_TRUE(Item<MCButton>(PCsqStaffInstrument::kDeletePatch)->isEnabled());
+    m_page->onNotice(PCsqStaffInstrument::kDeletePatch, 0, nullptr);
+    RunCommands();
+    EXPECT_TRUE(Patches(1, 1).empty());
+    EXPECT_EQ(Patches(1, 0), (std::vector<std::pair<float, int>>{{0.0f, 0}}));
+    EXPECT_TRUE(Undo());
+    EXPECT_EQ(Patches(1, 1), (std::vector<std::pair<float, int>>{{0.0f, 0}}));
+}
+
+TEST_F(StaffInstrumentPageTest, TheForcedDefaultDeviceIsShownAndCannotBeChosen)
+{
+    SaveIntPreference("Sequencer\\Midi\\Play", "Play Default Device", 1);
+    SaveIntPreference("Sequencer\\Midi\\Play", "Default Device", 1);
+    Show({1});
+    auto* box = Item<MCDeviceBox>(PCsqStaffInstrument::kDevice);
+    EXPECT_FALSE(box->isEnabled());
+    EXPECT_EQ(box->GetSelectedDevice(), 1);
+    SaveIntPreference("Sequencer\\Midi\\Play", "Play Default Device", 0);
+    Show({1});
+    EXPECT_TRUE(box->isEnabled());
+    EXPECT_EQ(box->GetSelectedDevice(), 0);
+}
+
+TEST_F(StaffInstrumentPageTest, CancelLeavesThePatchEditorAndShowsTheStavesAgain)
+{
+    Show({1});
+    m_page->SetAdvanced(true);
+    m_page->onNotice(PCsqStaffInstrument::kNewPatch, 0, nullptr);
+    ChooseInstrument("Church Organ");
+    EXPECT_FALSE(m_page->OnQueryCancel());
+    EXPECT_FALSE(m_page->GetFlags() & (PCsqStaffInstrument::flagNewPatch | PCsqStaffInstrument::flagPatchSelected));
+    EXPECT_FALSE(m_page->IsModified());
+    EXPECT_EQ(m_page->GetCurrentInfo().GetProgram(), 0);
+    EXPECT_EQ(m_page->GetCurrentInfo().GetState(CVoiceInfo::fieldProgram), CVoiceInfo::stateOne);
+    EXPECT_TRUE(Item<QComboBox>(PCsqStaffInstrument::kChannel)->isEnabled());
+}
+
+TEST_F(StaffInstrumentPageTest, TheAuditionWindowKeepsItsPlaceOrGoesAboveTheInspector)
+{
+    Show({1});
+    CAuditionWnd* audition = m_page->GetAuditionWnd();
+    ASSERT_NE(audition, nullptr);
+    SaveIntPreference("Components\\Inspector", "x", 300);
+    SaveIntPreference("Components\\Inspector", "y", 500);
+    const QPoint above = audition->InitialPosition();
+    EXPECT_EQ(above.x(), 300);
+    EXPECT_LT(above.y(), 500);
+    SaveIntPreference("Settings\\Audition", "x", 40);
+    SaveIntPreference("Settings\\Audition", "y", 60);
+    EXPECT_EQ(audition->InitialPosition(), QPoint(40, 60));
+    m_page->onNotice(PCsqStaffInstrument::kAudition, 0, nullptr);
+    audition->move(70, 90);
+    m_page.reset();
+    EXPECT_EQ(LoadIntPreference("Settings\\Audition", "x", -1), 70);
+    EXPECT_EQ(LoadIntPreference("Settings\\Audition", "y", -1), 90);
 }
 
 TEST_F(StaffInstrumentPageTest, OptionsAuditionAndListEditorKeepTheirState)
