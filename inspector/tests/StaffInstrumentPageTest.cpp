@@ -479,6 +479,26 @@ TEST_F(StaffInstrumentPageTest, TheAuditionWindowKeepsItsPlaceOrGoesAboveTheInsp
     EXPECT_EQ(LoadIntPreference("Settings\\Audition", "y", -1), 90);
 }
 
+TEST_F(StaffInstrumentPageTest, ExpandAllOpensEveryGroupOnceTheInstrumentIsShown)
+{
+    SaveIntPreference("Components\\Inspector\\Staff\\Instrument", "Expanded", 1);
+    Show({1});
+    auto* tree = Item<MCProgramTree>(PCsqStaffInstrument::kTree);
+    ASSERT_GT(tree->topLevelItemCount(), 1);
+    const auto allOpen = [tree] {
+        for (int i = 0; i < tree->topLevelItemCount(); ++i)
+            if (!tree->topLevelItem(i)->isExpanded())
+                return false;
+        return true;
+    };
+    QTRY_VERIFY(allOpen());
+    EXPECT_FALSE(m_page->GetFlags() & PCsqStaffInstrument::flagExpandPending);
+    // The menu's item closes them again.
+    m_page->onNotice(PCsqStaffInstrument::kExpandAll, 0, nullptr);
+    EXPECT_FALSE(tree->topLevelItem(0)->isExpanded());
+    EXPECT_FALSE(m_page->GetFlags() & PCsqStaffInstrument::flagExpandAll);
+}
+
 TEST_F(StaffInstrumentPageTest, OptionsAuditionAndListEditorKeepTheirState)
 {
     Show({1});
