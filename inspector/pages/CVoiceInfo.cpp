@@ -1,0 +1,219 @@
+#include "inspector/pages/CVoiceInfo.h"
+
+#include "interface/pickers/MCDeviceList.h"
+#include "notabase/commands/CommandIds.h"
+#include "notabase/commands/MCCommandList.h"
+#include "notabase/model/ECEnvPoint.h"
+#include "notabase/model/ECEnvelope.h"
+#include "notabase/model/ECPatchEnv.h"
+#include "notabase/model/EventTypes.h"
+#include "notabase/model/MCEventList.h"
+#include "notabase/score/ECStaff.h"
+#include "sequencer/commands/CCEditPatch.h"
+#include "sequencer/data/DCsqStaff.h"
+#include "wavegate/CWavegate.h"
+
+#include <set>
+#include <utility>
+
+namespace {
+
+constexpr int kDrumChannel = 9;
+constexpr int kInstrumentMap = 1;
+constexpr int kDrumMap = 2;
+
+uint32_t shortMessage(int status, int data1, int data2)
+{
+    return static_cast<uint32_t>(status & 0xFF) | static_cast<uint32_t>(data1 & 0x7F) << 8 |
+           static_cast<uint32_t>(data2 & 0x7F) << 16;
+}
+
+}  // namespace
+
+bool CVoiceInfo::operator==(const CVoiceInfo& other) const
+{
+    return m_state == other.m_state && m_fileState == other.m_fileState && m_time == other.m_time &&
+           m_voice == other.m_voice && m_device == other.m_device && m_channel == other.m_channel &&
+           m_bank == other.m_bank && m_program == other.m_program && m_file == other.m_file;
+}
+
+void CVoiceInfo::Reset()
+{
+    m_state = 0;
+    m_fileState = 0;
+    m_device = m_channel = m_bank = m_program = -1;
+    m_file.clear();
+}
+
+int CVoiceInfo::GetState(Field field) const
+{
+    if (field == fieldFile)
+        return m_fileState & 3;
+    return (m_state >> (2 * field)) & 3;
+}
+
+void CVoiceInfo::SetState(Field field, int state)
+{
+    if (field == fieldFile) {
+        m_fileState = static_cast<uint8_t>((m_fileState & ~3) | (state & 3));
+        return;
+    }
+    const int shift = 2 * field;
+    m_state = static_cast<uint8_t>((m_state & ~(3 << shift)) | ((state & 3) << shift));
+}
+
+bool CVoiceInfo::IsChanged() const
+{
+    for (Field field : {fieldDevice, fieldChannel, fieldBank, fieldProgram, fieldFile})
+        if (GetState(field) == stateChanged)
+            return true;
+    return false;
+}
+
+void CVoiceInfo::Merge(Field field, int& member, int value)
+{
+    switch (GetState(field)) {
+    case stateNone:
+        member = value;
+        SetState(field, stateOne);
+        break;
+    case stateOne:
+        if (member != value) {
+            member = -1;
+            SetState(field, stateMixed);
+        }
+        break;
+    default: break;
+    }
+}
+
+void CVoiceInfo::SetDevice(int device)
+{
+    m_device = device;
+    SetState(fieldDevice, stateChanged);
+    UpdateInstrumentFile();
+}
+
+void CVoiceInfo::SetChannel(int channel)
+{
+    m_channel = channel;
+    SetState(fieldChannel, stateChanged);
+    UpdateInstrumentFile();
+}
+
+void CVoiceInfo::SetBank(int bank)
+{
+    m_bank = bank;
+    SetState(fieldBank, stateChanged);
+}
+
+void CVoiceInfo::SetProgram(int program)
+{
+    m_program = program;
+    SetState(fieldProgram, stateChanged);
+}
+
+void CVoiceInfo::UpdateInstrumentFile()
+{
+    if (m_device < 0) {
+        m_file.clear();
+        return;
+    }
+    m_file = MCDeviceList::GetInstrumentFile(m_channel == kDrumChannel ? kDrumMap : kInstrumentMap, m_device);
+}
+
+DCsqStaff* CVoiceInfo::StaffData(ECBase* element)
+{
+    if (!element || element->GetEventId() != EventId::Staff)
+        return nullptr;
+    return plat::dynamicDowncast<DCsqStaff>(element->GetData(0, 0));
+}
+
+ECEnvelope* CVoiceInfo::PatchEnvelope(ECBase* staff, int voice)
+{
+    DCsqStaff* data = StaffData(staff);
+    return data ? data->GetEnvelope(DCsqStaff::envPatch, 0, voice, -1, -1) : nullptr;
+}
+
+void CVoiceInfo::UpdateInfo(MCEventList* list)
+{
+    if (!list)
+        return;
+    for (ECBase* element : *list) {
+        DCsqStaff* data = StaffData(element);
+        MCVoiceMap* map = data ? data->GetVoiceMap(m_voice) : nullptr;
+        if (!map)
+            continue;
+        // Showing must not change the piece: a voice without a patch envelope plays the
+        // device's first program until one is set, and the envelope is made by that change.
+        float patch = 0.0f;
+        if (ECEnvelope* envelope = data->GetEnvelope(DCsqStaff::envPatch, 0, m_voice, -1, -1)) {
+            if (ECEnvPoint* point = envelope->GetPointBeforeEqual(m_time))
+                patch = point->GetValue();
+            else if (ECEnvPoint* later = envelope->GetPointAfter(m_time))
+                patch = later->GetValue();
+            else
+                envelope->GetValue(m_time, patch, 0);
+        }
+        const int device = static_cast<int>(map->GetDevice());
+        const int channel = static_cast<int>(map->GetChannel());
+        Merge(fieldDevice, m_device, device);
+        Merge(fieldChannel, m_channel, channel);
+        Merge(fieldBank, m_bank, ECPatchEnv::GetBankMSB(patch) << 7 | ECPatchEnv::GetBankLSB(patch));
+        Merge(fieldProgram, m_program, ECPatchEnv::GetProgram(patch));
+        const std::string file =
+            MCDeviceList::GetInstrumentFile(channel == kDrumChannel ? kDrumMap : kInstrumentMap, device);
+        if (GetState(fieldFile) == stateNone) {
+            m_file = file;
+            SetState(fieldFile, stateOne);
+        } else if (GetState(fieldFile) == stateOne && m_file != file) {
+            m_file.clear();
+            SetState(fieldFile, stateMixed);
+        }
+        const bool allMixed = m_state == 0xFF && GetState(fieldFile) == stateMixed;
+        if (allMixed)
+            break;
+    }
+}
+
+bool CVoiceInfo::UpdateEvent(ECBase* event, MCCommandList& commands) const
+{
+    if (!IsChanged())
+        return false;
+    auto* staff = plat::dynamicDowncast<ECStaff>(event);
+    if (!staff || !StaffData(staff))
+        return false;
+    auto* edit = static_cast<CCEditPatch*>(commands.GetCommand(CommandIds::CCEditPatch, plat::runtimeClassOf<CCEditPatch>()));
+    CCEditPatchItem* item = edit->EditPatch(staff, m_voice, m_time);
+    // Only what the user changed is written; the rest keeps each staff's own value.
+    const bool device = GetState(fieldDevice) == stateChanged;
+    const bool channel = GetState(fieldChannel) == stateChanged;
+    item->SetVoiceMap(device ? m_device : -1, channel ? m_channel : -1);
+    const bool bank = GetState(fieldBank) == stateChanged;
+    const bool program = GetState(fieldProgram) == stateChanged;
+    item->SetPatch(program ? m_program : -1, bank ? m_bank : -1);
+    return true;
+}
+
+void CVoiceInfo::SendProgram(MCEventList* list) const
+{
+    CWavegate* manager = CWavegate::GetWavegate();
+    if (!list || !manager || m_bank < 0 || m_program < 0)
+        return;
+    std::set<std::pair<int, int>> sent;
+    for (ECBase* element : *list) {
+        DCsqStaff* data = StaffData(element);
+        MCVoiceMap* map = data ? data->GetVoiceMap(m_voice) : nullptr;
+        if (!map)
+            continue;
+        const int device = m_device >= 0 ? m_device : static_cast<int>(map->GetDevice());
+        const int channel = m_channel >= 0 ? m_channel : static_cast<int>(map->GetChannel());
+        if (channel > 15 || !sent.insert({device, channel}).second)
+            continue;
+        const int controller = 0xB0 | channel;
+        manager->SendMidiMsg(device, shortMessage(controller, 120, 0), 0);
+        manager->SendMidiMsg(device, shortMessage(controller, 0, (m_bank >> 7) & 127), 0);
+        manager->SendMidiMsg(device, shortMessage(controller, 32, m_bank & 127), 0);
+        manager->SendMidiMsg(device, shortMessage(0xC0 | channel, m_program, 0), 0);
+    }
+}
