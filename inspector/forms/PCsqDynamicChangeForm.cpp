@@ -7,6 +7,7 @@
 #include "notabase/commands/CCEdit.h"
 #include "notabase/commands/CCEditDuration.h"
 #include "notabase/commands/CCEditTime.h"
+#include "inspector/pages/PCsqPageCommand.h"
 #include "notabase/commands/CommandIds.h"
 #include "notabase/commands/MCCommandList.h"
 #include "notabase/model/ECDynamic.h"
@@ -206,13 +207,11 @@ void PCsqDynamicChangeForm::UpdateEvent(ECBase* event, MCCommandList& commands)
     // Each time goes only to the marks when it was changed: a start left alone stays each
     // mark's own even when the duration or the stop changed.
     if (GetFieldState(fieldStart) == stateChanged) {
-        auto* move = static_cast<CCEditTime*>(
-            commands.GetCommand(CommandIds::CCEditTime, plat::runtimeClassOf<CCEditTime>()));
+        auto* move = PCsqPageCommand<CCEditTime>(commands, CommandIds::CCEditTime);
         move->EditTime(event, &m_Start);
     }
     if (GetFieldState(fieldDuration) == stateChanged) {
-        auto* lengthen = static_cast<CCEditDuration*>(
-            commands.GetCommand(CommandIds::CCEditDuration, plat::runtimeClassOf<CCEditDuration>()));
+        auto* lengthen = PCsqPageCommand<CCEditDuration>(commands, CommandIds::CCEditDuration);
         lengthen->EditDuration(event, &m_Duration);
     }
     const bool from = GetFieldState(fieldFrom) == stateChanged;
@@ -221,7 +220,7 @@ void PCsqDynamicChangeForm::UpdateEvent(ECBase* event, MCCommandList& commands)
     ECEnvPoint* last = nullptr;
     if ((!from && !to) || !AnchorEnds(mark, first, last))
         return;
-    auto* edit = static_cast<CCEdit*>(commands.GetCommand(CommandIds::CCEdit, plat::runtimeClassOf<CCEdit>()));
+    auto* edit = PCsqPageCommand<CCEdit>(commands, CommandIds::CCEdit);
     if (from)
         if (CCEditItem* item = edit->EditEvent(first))
             if (auto* copy = plat::dynamicDowncast<ECEnvPoint>(item->GetNewEvent()))

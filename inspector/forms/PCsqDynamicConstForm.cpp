@@ -6,6 +6,7 @@
 #include "interface/controls/MCTimeEdit.h"
 #include "notabase/commands/CCEdit.h"
 #include "notabase/commands/CCEditTime.h"
+#include "inspector/pages/PCsqPageCommand.h"
 #include "notabase/commands/CommandIds.h"
 #include "notabase/commands/MCCommandList.h"
 #include "notabase/model/ECDynamic.h"
@@ -126,12 +127,11 @@ void PCsqDynamicConstForm::UpdateEvent(ECBase* event, MCCommandList& commands)
     if (!event || event->GetEventId() != EventId::Dynamic)
         return;
     if (GetFieldState(fieldTime) == stateChanged) {
-        auto* move = static_cast<CCEditTime*>(
-            commands.GetCommand(CommandIds::CCEditTime, plat::runtimeClassOf<CCEditTime>()));
+        auto* move = PCsqPageCommand<CCEditTime>(commands, CommandIds::CCEditTime);
         move->EditTime(event, &m_Time);
     }
     if (GetFieldState(fieldValue) == stateChanged) {
-        auto* edit = static_cast<CCEdit*>(commands.GetCommand(CommandIds::CCEdit, plat::runtimeClassOf<CCEdit>()));
+        auto* edit = PCsqPageCommand<CCEdit>(commands, CommandIds::CCEdit);
         if (CCEditItem* item = edit->EditEvent(event))
             if (auto* copy = plat::dynamicDowncast<ECDynamic>(item->GetNewEvent()))
                 copy->SetValue(float(m_nValue));

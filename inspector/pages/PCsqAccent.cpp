@@ -4,6 +4,7 @@
 #include "interface/controls/MCSpinEdit.h"
 #include "notabase/commands/CCEditFilter.h"
 #include "notabase/commands/CCEditFilterItem.h"
+#include "inspector/pages/PCsqPageCommand.h"
 #include "notabase/commands/CommandIds.h"
 #include "notabase/commands/MCCommandList.h"
 #include "notabase/model/EventTypes.h"
@@ -136,8 +137,7 @@ void PCsqAccent::UpdateEvent(ECBase* event, MCCommandList& commands)
     const bool velocity = GetFieldState(fieldVelocity) == stateChanged;
     if (!duration && !velocity)
         return;
-    auto* edit = static_cast<CCEditFilter*>(
-        commands.GetCommand(CommandIds::CCEditFilter, plat::runtimeClassOf<CCEditFilter>()));
+    auto* edit = PCsqPageCommand<CCEditFilter>(commands, CommandIds::CCEditFilter);
     auto* copy = plat::dynamicDowncast<LCsqAccent>(edit->EditFilter(filter)->GetNewFilter());
     if (!copy)
         return;

@@ -5,6 +5,7 @@
 #include "interface/controls/MCTimeEdit.h"
 #include "notabase/commands/CCEdit.h"
 #include "notabase/commands/CCEditTime.h"
+#include "inspector/pages/PCsqPageCommand.h"
 #include "notabase/commands/CommandIds.h"
 #include "notabase/commands/MCCommandList.h"
 #include "notabase/model/ECControlChange.h"
@@ -143,12 +144,11 @@ void PCsqControlChange::UpdateEvent(ECBase* event, MCCommandList& commands)
         return;
     MCInspectorPage::UpdateEvent(event, commands);
     if (GetFieldState(fieldTime) == stateChanged) {
-        auto* move = static_cast<CCEditTime*>(
-            commands.GetCommand(CommandIds::CCEditTime, plat::runtimeClassOf<CCEditTime>()));
+        auto* move = PCsqPageCommand<CCEditTime>(commands, CommandIds::CCEditTime);
         move->EditTime(event, &m_Time);
     }
     if (GetFieldState(fieldValue) == stateChanged) {
-        auto* edit = static_cast<CCEdit*>(commands.GetCommand(CommandIds::CCEdit, plat::runtimeClassOf<CCEdit>()));
+        auto* edit = PCsqPageCommand<CCEdit>(commands, CommandIds::CCEdit);
         if (CCEditItem* item = edit->EditEvent(event))
             if (auto* copy = plat::dynamicDowncast<ECControlChange>(item->GetNewEvent()))
                 copy->SetValue(float(m_nValue));

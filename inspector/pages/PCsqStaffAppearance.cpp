@@ -3,6 +3,7 @@
 #include "notabase/commands/CCEdit.h"
 #include "notabase/commands/CCEditData.h"
 #include "notabase/commands/CCEditDataItem.h"
+#include "inspector/pages/PCsqPageCommand.h"
 #include "notabase/commands/CommandIds.h"
 #include "notabase/commands/MCCommandList.h"
 #include "notabase/model/ECText.h"
@@ -138,7 +139,7 @@ void PCsqStaffAppearance::UpdateEvent(ECBase* event, MCCommandList& commands)
         return;
     MCInspectorPage::UpdateEvent(event, commands);
     const auto edit = [&commands] {
-        return static_cast<CCEdit*>(commands.GetCommand(CommandIds::CCEdit, plat::runtimeClassOf<CCEdit>()));
+        return PCsqPageCommand<CCEdit>(commands, CommandIds::CCEdit);
     };
     if (GetFieldState(fieldName) == stateChanged) {
         if (ECText* name = data->GetTrackName())
@@ -152,8 +153,7 @@ void PCsqStaffAppearance::UpdateEvent(ECBase* event, MCCommandList& commands)
             if (auto* copy = plat::dynamicDowncast<ECStaff>(item->GetNewEvent()))
                 copy->SetStaffType(static_cast<unsigned char>(type));
         if (type == 3) {
-            auto* editData = static_cast<CCEditData*>(
-                commands.GetCommand(CommandIds::CCEditData, plat::runtimeClassOf<CCEditData>()));
+            auto* editData = PCsqPageCommand<CCEditData>(commands, CommandIds::CCEditData);
             if (auto* copy = plat::dynamicDowncast<DCsqTrack>(editData->EditData(data, 0)->GetNewData()))
                 for (int voice = 0; voice < 8; ++voice)
                     if (MCVoiceMap* map = copy->GetVoiceMap(voice))

@@ -4,6 +4,7 @@
 #include "interface/core/InterfaceImages.h"
 #include "notabase/commands/CCEditData.h"
 #include "notabase/commands/CCEditDataItem.h"
+#include "inspector/pages/PCsqPageCommand.h"
 #include "notabase/commands/CommandIds.h"
 #include "notabase/commands/MCCommandList.h"
 #include "notabase/model/EventTypes.h"
@@ -228,8 +229,7 @@ void PCsqStaffPerform::UpdateEvent(ECBase* event, MCCommandList& commands)
     MCEventList* events = GetEventList();
     if (!events)
         return;
-    auto* edit = static_cast<CCEditData*>(
-        commands.GetCommand(CommandIds::CCEditData, plat::runtimeClassOf<CCEditData>()));
+    auto* edit = PCsqPageCommand<CCEditData>(commands, CommandIds::CCEditData);
     for (ECBase* element : *events) {
         DCsqTrack* data = TrackData(element);
         if (!data)
