@@ -87,6 +87,7 @@ PCsqDynamicChangeForm::PCsqDynamicChangeForm(MCInspectorPage* page) : MCInspecto
         auto* button = new MCMenuButton(group);
         plat::ui::setItemId(button, id);
         button->setText(QString::fromUtf8("\u25BE"));
+        button->setFixedWidth(button->fontMetrics().height() * 2);
         if (tip)
             button->setToolTip(tip);
         grid->addWidget(button, row, 2);

@@ -45,6 +45,7 @@ PCsqDynamicConstForm::PCsqDynamicConstForm(MCInspectorPage* page) : MCInspectorF
     auto* dynamics = new MCMenuButton(group);
     plat::ui::setItemId(dynamics, IDC_DYNAMICS);
     dynamics->setText(QString::fromUtf8("\u25BE"));
+    dynamics->setFixedWidth(dynamics->fontMetrics().height() * 2);
     dynamics->setToolTip("Select a named dynamic");
     auto* timeLabel = new QLabel("&Time", group);
     timeLabel->setBuddy(time);
