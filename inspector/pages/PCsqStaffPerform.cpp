@@ -175,7 +175,10 @@ void PCsqStaffPerform::UpdatePage()
                 break;
         }
     }
-    // The list names the interval of the size shown, not one left from another selection.
+    // The list names the interval of the size shown, not one left from another selection
+    // (the list is filled here when the page refreshes before it is first placed).
+    if (m_IntervalBox.count() == 0)
+        m_IntervalBox.RefreshChoices();
     m_strInterval = m_nSize >= 0 ? IntervalOfSize(m_nSize) : std::string();
 }
 

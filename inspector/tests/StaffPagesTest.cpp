@@ -217,6 +217,8 @@ TEST_F(StaffPerformTest, Screenshots)
     Transpose(7, -7);
     Select({Staff(1), Staff(2)});
     Show(m_page);
+    // Shown before it was ever placed, the page still names the common size's interval.
+    EXPECT_EQ(Intervals()->currentText(), "Perfect 5th");
     m_page.resize(m_page.sizeHint().expandedTo(QSize(320, 160)));
     m_page.show();
     EXPECT_FALSE(widgettest::saveScreenshot(m_page, "inspector-staff-perform").empty());
