@@ -1,0 +1,40 @@
+#pragma once
+
+#include "inspector/InspectorExport.h"
+
+#include "interface/pages/MCInspectorForm.h"
+#include "notabase/values/MCTime.h"
+#include "platform/ui/dialog/ControlNotice.h"
+
+#include <QMenu>
+
+// The form of a dynamic mark that sets one loudness at its time: the time and the MIDI value,
+// which a menu of the named dynamics fills in.
+class INSPECTOR_API PCsqDynamicConstForm : public MCInspectorForm, public plat::ui::NoticeListener {
+    PLAT_DECLARE_DYNCREATE(PCsqDynamicConstForm)
+public:
+    enum : int { IDD = 4185, IDC_TIME = 4186, IDC_VALUE = 4187, IDC_DYNAMICS = 4188 };
+    enum : int { stateNone = 0, stateOne = 1, stateChanged = 2, stateMixed = 3 };
+    enum : int { fieldTime = 0, fieldValue = 1 };
+    // The dynamics menu's commands: kFirstDynamic + k for the mark k, 0 "pppp" to 9 "ffff".
+    static constexpr int kFirstDynamic = 36880;
+
+    explicit PCsqDynamicConstForm(MCInspectorPage* page = nullptr);
+
+    bool InitForm() override;
+    void UpdateForm() override;
+    void UpdateEvent(ECBase* event, MCCommandList& commands) override;
+    void DoDataExchange(plat::ui::DataExchange& exchange) override;
+    void onNotice(int id, int code, QWidget* control) override;
+
+    int GetFieldState(int field) const { return (m_nFlags >> (field * 2)) & 3; }
+    QMenu& GetDynamicsMenu() { return m_DynamicsMenu; }
+
+private:
+    void SetFieldState(int field, int state);
+
+    unsigned char m_nFlags = 0;
+    MCTime m_Time = MCTime::TimeZero();
+    int m_nValue = 0;
+    QMenu m_DynamicsMenu;
+};
