@@ -1,0 +1,75 @@
+#pragma once
+
+#include "inspector/InspectorExport.h"
+
+#include "interface/pages/MCInspectorForm.h"
+#include "notabase/values/MCTime.h"
+#include "platform/ui/dialog/ControlNotice.h"
+
+class MCMenuButton;
+class MCSpinEdit;
+class MCTimeEdit;
+class QMenu;
+
+// The form of gradual tempo changes: where the change starts, how long it takes and where it
+// stops (the stop follows the start and the duration, and a typed stop gives the duration),
+// and the tempos at its two ends, typed or picked as tempo words.
+class INSPECTOR_API PCsqTempoChangeForm : public MCInspectorForm, public plat::ui::NoticeListener {
+public:
+    enum : int {
+        IDD = 4380,
+        IDC_START = 4381,
+        IDC_DURATION = 4382,
+        IDC_DURATIONS = 4383,
+        IDC_STOP = 4384,
+        IDC_FROM = 4385,
+        IDC_FROM_WORDS = 4386,
+        IDC_TO = 4387,
+        IDC_TO_WORDS = 4388,
+    };
+    enum FieldState : unsigned char { stateNone = 0, stateCommon = 1, stateChanged = 2, stateMixed = 3 };
+
+    explicit PCsqTempoChangeForm(MCInspectorPage* page);
+    ~PCsqTempoChangeForm() override;
+
+    bool InitForm() override;
+    void UpdateForm() override;
+    void UpdateEvent(ECBase* event, MCCommandList& commands) override;
+    void DoDataExchange(plat::ui::DataExchange& exchange) override;
+    void onNotice(int id, int code, QWidget* control) override;
+
+    FieldState GetStartState() const { return FieldState(m_nStartState); }
+    FieldState GetDurationState() const { return FieldState(m_nDurationState); }
+    FieldState GetStopState() const { return FieldState(m_nStopState); }
+    FieldState GetFromState() const { return FieldState(m_nFromState); }
+    FieldState GetToState() const { return FieldState(m_nToState); }
+
+private:
+    void OnChangeStart();
+    void OnChangeDuration();
+    void OnChangeStop();
+    // The start, duration and stop as score times.
+    MCTime Score(const MCTime& time) const;
+
+    MCTime m_start = MCTime::TimeZero();
+    MCTime m_duration = MCTime::TimeZero();
+    MCTime m_stop = MCTime::TimeZero();
+    MCTimeEdit* m_editStart = nullptr;
+    MCTimeEdit* m_editDuration = nullptr;
+    MCTimeEdit* m_editStop = nullptr;
+    QMenu* m_menuDurations = nullptr;
+    MCMenuButton* m_buttonDurations = nullptr;
+    MCSpinEdit* m_editFrom = nullptr;
+    QMenu* m_menuFromWords = nullptr;
+    MCMenuButton* m_buttonFromWords = nullptr;
+    MCSpinEdit* m_editTo = nullptr;
+    QMenu* m_menuToWords = nullptr;
+    MCMenuButton* m_buttonToWords = nullptr;
+    int m_nFrom = 0;
+    int m_nTo = 0;
+    unsigned char m_nStartState : 2 = stateNone;
+    unsigned char m_nDurationState : 2 = stateNone;
+    unsigned char m_nStopState : 2 = stateNone;
+    unsigned char m_nFromState : 2 = stateNone;
+    unsigned char m_nToState : 2 = stateNone;
+};
