@@ -1,7 +1,16 @@
 #include "inspector/core/InitInspector.h"
 
 #include "inspector/pages/PCPerformance.h"
+#include "inspector/pages/PCsqAccent.h"
+#include "inspector/pages/PCsqControlChange.h"
+#include "inspector/pages/PCsqDynamic.h"
+#include "inspector/pages/PCsqPitchBend.h"
+#include "inspector/pages/PCsqStaffAppearance.h"
 #include "inspector/pages/PCsqStaffInstrument.h"
+#include "inspector/pages/PCsqStaffPerform.h"
+#include "inspector/pages/PCsqSysEx.h"
+#include "inspector/pages/PCsqTempo.h"
+#include "inspector/pages/PCsqWave.h"
 #include "interface/document/CPluginInspector.h"
 #include "notabase/model/EventTypes.h"
 
@@ -15,7 +24,17 @@ namespace {
 // staff's instrument page comes before its other pages.
 CPluginInspector s_pages[] = {
     {EventId::Performance, &PCPerformance::classObject, 10},
+    {EventId::Accent, &PCsqAccent::classObject, 10},
+    {EventId::ControlChange, &PCsqControlChange::classObject, 10},
+    {EventId::Dynamic, &PCsqDynamic::classObject, 10},
+    {EventId::Pedal, &PCsqControlChange::classObject, 10},
+    {EventId::PitchBend, &PCsqPitchBend::classObject, 10},
     {EventId::Staff, &PCsqStaffInstrument::classObject, 2},
+    {EventId::Staff, &PCsqStaffAppearance::classObject, 3},
+    {EventId::Staff, &PCsqStaffPerform::classObject, 10},
+    {EventId::SystemMessage, &PCsqSysEx::classObject, 10},
+    {EventId::Tempo, &PCsqTempo::classObject, 10},
+    {EventId::Wave, &PCsqWave::classObject, 10},
 };
 
 // The registry deletes a page with its last registration. The pages are widgets, so they go

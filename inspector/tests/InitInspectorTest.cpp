@@ -1,6 +1,8 @@
 #include "inspector/core/InitInspector.h"
 #include "inspector/pages/PCPerformance.h"
+#include "inspector/pages/PCsqStaffAppearance.h"
 #include "inspector/pages/PCsqStaffInstrument.h"
+#include "inspector/pages/PCsqStaffPerform.h"
 #include "inspector/tests/StaffPagesTestSupport.h"
 #include "interface/document/CPluginInspector.h"
 #include "notabase/model/EventTypes.h"
@@ -33,16 +35,21 @@ TEST(InitInspectorTest, RegistersEachPageWhereItsOrderPutsIt)
     CPluginInspector::AddPlugin(&later);
     CPluginInspector::AddPlugin(&middle);
 
-    EXPECT_EQ(InitInspector(), 2);
+    EXPECT_EQ(InitInspector(), 12);
     // A second start registers nothing twice.
-    EXPECT_EQ(InitInspector(), 2);
+    EXPECT_EQ(InitInspector(), 12);
 
+    // A new page goes before the first of a greater order: the instrument page leads, the
+    // appearance page follows the page of the same order registered before it.
     CPluginInspector::PageList pages;
     ASSERT_TRUE(CPluginInspector::GetInspectors(EventId::Staff, pages));
-    ASSERT_EQ(pages.size(), 3u);
-    EXPECT_EQ(classOf(pages[0]), &PCsqStaffInstrument::classObject);
-    EXPECT_EQ(classOf(pages[1]), &MiddlePage::classObject);
-    EXPECT_EQ(classOf(pages[2]), &LaterPage::classObject);
+    std::vector<const plat::RuntimeClass*> classes;
+    for (plat::Object* page : pages)
+        classes.push_back(classOf(page));
+    EXPECT_EQ(classes, (std::vector<const plat::RuntimeClass*>{
+                           &PCsqStaffInstrument::classObject, &MiddlePage::classObject,
+                           &PCsqStaffAppearance::classObject, &LaterPage::classObject,
+                           &PCsqStaffPerform::classObject}));
     // The same page object serves every request.
     CPluginInspector::PageList again;
     CPluginInspector::GetInspectors(EventId::Staff, again);
@@ -51,13 +58,13 @@ TEST(InitInspectorTest, RegistersEachPageWhereItsOrderPutsIt)
     ASSERT_TRUE(CPluginInspector::GetInspectors(EventId::Performance, pages));
     ASSERT_EQ(pages.size(), 1u);
     EXPECT_EQ(classOf(pages[0]), &PCPerformance::classObject);
-    // No page of this library serves a note.
-    EXPECT_FALSE(CPluginInspector::GetInspectors(EventId::Note, pages));
+    // The channel-mode page is the library's, but no registration gives it a type.
+    EXPECT_FALSE(CPluginInspector::GetInspectors(EventId::ChannelMode, pages));
 
     CPluginInspector::RemovePlugin(&later);
     CPluginInspector::RemovePlugin(&middle);
     ASSERT_TRUE(CPluginInspector::GetInspectors(EventId::Staff, pages));
-    EXPECT_EQ(pages.size(), 1u);
+    EXPECT_EQ(pages.size(), 3u);
 }
 
 }  // namespace
