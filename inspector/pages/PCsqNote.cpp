@@ -447,18 +447,19 @@ bool PCsqNote::FindSpanNotes(ECBase* note, const MCTime& from, const MCTime& to,
     if (span.GetEvents().IsEmpty())
         return false;
 
-    // The notes being edited that start where the span starts (the note and its chord mates)
-    // are not in the way.
-    ACFindSpanEvents mates(m_performance);
-    mates.AddEvtType(EventId::Note);
-    mates.AddEvtType(EventId::GraceNote);
-    mates.SetSpan(from, from, ACFindTime::closed);
-    mates.SetNotationInfo(m_notationInfo.get());
-    mates.SetDepth(0);
-    mates.Apply(&m_noteList, 1);
+    // The notes of the voice that start where the span starts sound with the note (its chord,
+    // edited or not): they are neither in its way nor moved away from it.
+    ACFindSpanEvents chord(m_performance);
+    chord.AddEvtType(EventId::Note);
+    chord.AddEvtType(EventId::GraceNote);
+    chord.SetSpan(from, from, ACFindTime::closed);
+    chord.SetVoiceFilter(word->IsConverted() ? ACFindSpanEvents::kAnyVoice : word->GetVoice());
+    chord.SetTrackFilter(word->IsConverted() ? ACFindSpanEvents::kAnyTrack : word->GetTrack());
+    chord.SetNotationInfo(m_notationInfo.get());
+    chord.Apply(staff);
     MCEventList rest;
     rest.AddEvents(span.GetEvents());
-    rest.RemoveEvents(mates.GetEvents());
+    rest.RemoveEvents(chord.GetEvents());
     // Nor is the note itself, wherever its new start puts it.
     rest.RemoveEvent(note);
     const bool any = !rest.IsEmpty();
@@ -501,8 +502,9 @@ void PCsqNote::UpdateEvents()
         return;
     if (m_state[fieldDuration] == stateChanged) {
         bool moves = false;
+        // Grace notes never move other notes: their new lengths need no warning.
         for (ECBase* note : m_noteList) {
-            if (SpanHitsOtherNotes(note)) {
+            if (note->GetEventId() == EventId::Note && SpanHitsOtherNotes(note)) {
                 moves = true;
                 break;
             }
