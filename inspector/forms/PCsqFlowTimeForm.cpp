@@ -136,12 +136,14 @@ void PCsqFlowTimeForm::UpdateEvent(ECBase* event, MCCommandList& commands)
         return;
     if (m_timeState == stateChanged) {
         auto* edit = static_cast<CCEditTime*>(commands.GetCommand(CommandIds::CCEditTime, &CCEditTime::classObject));
+        edit->SetSynchronous(1);
         edit->EditTime(event, &m_time);
     }
     DCBase* data = event->GetData(0, 0);
     if (!data || !DataChanged())
         return;
     auto* edit = static_cast<CCEditData*>(commands.GetCommand(CommandIds::CCEditData, &CCEditData::classObject));
+    edit->SetSynchronous(1);
     CCEditDataItem* item = edit->EditData(data, 0);
     if (auto* copy = item ? plat::dynamicDowncast<DCsqFlowControl>(item->GetNewData()) : nullptr)
         ChangeData(*copy);

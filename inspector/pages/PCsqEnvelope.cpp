@@ -138,6 +138,8 @@ void PCsqEnvelope::UpdateEvent(ECBase* event, MCCommandList& commands)
         return;
     MCInspectorPage::UpdateEvent(event, commands);
     auto* edit = static_cast<CCEdit*>(commands.GetCommand(CommandIds::CCEdit, &CCEdit::classObject));
+    // Done before the apply returns, so the page shows the result at once.
+    edit->SetSynchronous(1);
     CCEditItem* item = edit->EditEvent(envelope);
     auto* copy = item ? plat::dynamicDowncast<ECEnvelope>(item->GetNewEvent()) : nullptr;
     if (!copy)

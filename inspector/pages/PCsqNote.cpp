@@ -159,6 +159,8 @@ PCsqNote::PCsqNote(QWidget* parent) : MCInspectorPage(parent), m_durationMenu(st
     times->addWidget(m_durationEdit, 1, 1);
     m_menuButton = new MCMenuButton(this);
     plat::ui::setItemId(m_menuButton, kDurationMenuButton);
+    m_menuButton->setText(QStringLiteral("\u25BE"));
+    m_menuButton->setToolTip("Note durations");
     times->addWidget(m_menuButton, 1, 2);
     times->addWidget(label("Stop", this), 2, 0);
     times->addWidget(m_stopEdit, 2, 1);
