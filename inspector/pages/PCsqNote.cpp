@@ -161,6 +161,7 @@ PCsqNote::PCsqNote(QWidget* parent) : MCInspectorPage(parent), m_durationMenu(st
     plat::ui::setItemId(m_menuButton, kDurationMenuButton);
     m_menuButton->setText(QStringLiteral("\u25BE"));
     m_menuButton->setToolTip("Note durations");
+    m_menuButton->setFixedWidth(24);
     times->addWidget(m_menuButton, 1, 2);
     times->addWidget(label("Stop", this), 2, 0);
     times->addWidget(m_stopEdit, 2, 1);
