@@ -4,6 +4,9 @@
 #include "inspector/pages/PCsqAccent.h"
 #include "inspector/pages/PCsqControlChange.h"
 #include "inspector/pages/PCsqDynamic.h"
+#include "inspector/pages/PCsqEnvelope.h"
+#include "inspector/pages/PCsqFlow.h"
+#include "inspector/pages/PCsqNote.h"
 #include "inspector/pages/PCsqPitchBend.h"
 #include "inspector/pages/PCsqStaffAppearance.h"
 #include "inspector/pages/PCsqStaffInstrument.h"
@@ -27,6 +30,9 @@ CPluginInspector s_pages[] = {
     {EventId::Accent, &PCsqAccent::classObject, 10},
     {EventId::ControlChange, &PCsqControlChange::classObject, 10},
     {EventId::Dynamic, &PCsqDynamic::classObject, 10},
+    {EventId::GraceNote, &PCsqNote::classObject, 10},
+    {EventId::FlowControl, &PCsqFlow::classObject, 10},
+    {EventId::Note, &PCsqNote::classObject, 10},
     {EventId::Pedal, &PCsqControlChange::classObject, 10},
     {EventId::PitchBend, &PCsqPitchBend::classObject, 10},
     {EventId::Staff, &PCsqStaffInstrument::classObject, 2},
@@ -35,6 +41,14 @@ CPluginInspector s_pages[] = {
     {EventId::SystemMessage, &PCsqSysEx::classObject, 10},
     {EventId::Tempo, &PCsqTempo::classObject, 10},
     {EventId::Wave, &PCsqWave::classObject, 10},
+    {EventId::Envelope, &PCsqEnvelope::classObject, 10},
+    {EventId::ChanPressureEnv, &PCsqEnvelope::classObject, 10},
+    {EventId::ControllerEnv, &PCsqEnvelope::classObject, 10},
+    {EventId::NRPNEnv, &PCsqEnvelope::classObject, 10},
+    {EventId::PitchBendEnv, &PCsqEnvelope::classObject, 10},
+    {EventId::PolyPressureEnv, &PCsqEnvelope::classObject, 10},
+    {EventId::RPNEnv, &PCsqEnvelope::classObject, 10},
+    {EventId::TempoEnv, &PCsqEnvelope::classObject, 10},
 };
 
 // The registry deletes a page with its last registration. The pages are widgets, so they go

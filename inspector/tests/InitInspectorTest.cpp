@@ -1,5 +1,6 @@
 #include "inspector/core/InitInspector.h"
 #include "inspector/pages/PCPerformance.h"
+#include "inspector/pages/PCsqNote.h"
 #include "inspector/pages/PCsqStaffAppearance.h"
 #include "inspector/pages/PCsqStaffInstrument.h"
 #include "inspector/pages/PCsqStaffPerform.h"
@@ -35,9 +36,9 @@ TEST(InitInspectorTest, RegistersEachPageWhereItsOrderPutsIt)
     CPluginInspector::AddPlugin(&later);
     CPluginInspector::AddPlugin(&middle);
 
-    EXPECT_EQ(InitInspector(), 12);
+    EXPECT_EQ(InitInspector(), 23);
     // A second start registers nothing twice.
-    EXPECT_EQ(InitInspector(), 12);
+    EXPECT_EQ(InitInspector(), 23);
 
     // A new page goes before the first of a greater order: the instrument page leads, the
     // appearance page follows the page of the same order registered before it.
@@ -58,6 +59,12 @@ TEST(InitInspectorTest, RegistersEachPageWhereItsOrderPutsIt)
     ASSERT_TRUE(CPluginInspector::GetInspectors(EventId::Performance, pages));
     ASSERT_EQ(pages.size(), 1u);
     EXPECT_EQ(classOf(pages[0]), &PCPerformance::classObject);
+    // One page object serves every type mapped to its class.
+    CPluginInspector::PageList notes, graceNotes;
+    ASSERT_TRUE(CPluginInspector::GetInspectors(EventId::Note, notes));
+    ASSERT_TRUE(CPluginInspector::GetInspectors(EventId::GraceNote, graceNotes));
+    EXPECT_EQ(notes, graceNotes);
+    EXPECT_EQ(classOf(notes.at(0)), &PCsqNote::classObject);
     // The channel-mode page is the library's, but no registration gives it a type.
     EXPECT_FALSE(CPluginInspector::GetInspectors(EventId::ChannelMode, pages));
 
