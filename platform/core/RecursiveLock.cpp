@@ -105,6 +105,7 @@ void RecursiveLock::lock()
 #else
     m_mutex.lock();
 #endif
+    taken();
 }
 
 bool RecursiveLock::try_lock()
@@ -115,6 +116,7 @@ bool RecursiveLock::try_lock()
 #ifdef QUAVIX_LOCK_ORDER_CHECK
     t_held.push(this);
 #endif
+    taken();
     return true;
 }
 
@@ -123,7 +125,15 @@ void RecursiveLock::unlock()
 #ifdef QUAVIX_LOCK_ORDER_CHECK
     t_held.pop(this);
 #endif
+    if (--m_depth == 0)
+        m_owner.store(std::thread::id(), std::memory_order_relaxed);
     m_mutex.unlock();
+}
+
+void RecursiveLock::taken()
+{
+    if (m_depth++ == 0)
+        m_owner.store(std::this_thread::get_id(), std::memory_order_relaxed);
 }
 
 RecursiveLock::ViolationHandler RecursiveLock::setViolationHandler(ViolationHandler handler)

@@ -2,8 +2,10 @@
 
 #include "platform/core/PlatCoreExport.h"
 
+#include <atomic>
 #include <functional>
 #include <mutex>
+#include <thread>
 
 namespace plat {
 
@@ -28,6 +30,9 @@ public:
     bool try_lock();
     void unlock();
 
+    // Whether the calling thread holds the lock (at any depth).
+    bool heldByThisThread() const { return m_owner.load(std::memory_order_relaxed) == std::this_thread::get_id(); }
+
     const char* name() const { return m_name; }
     LockLevel level() const { return m_level; }
 
@@ -37,7 +42,13 @@ public:
     static ViolationHandler setViolationHandler(ViolationHandler handler);
 
 private:
+    // Counts a hold of the calling thread, which now has the mutex.
+    void taken();
+
     std::recursive_mutex m_mutex;
+    // Written only by the holder, so a thread reading its own id here holds the lock.
+    std::atomic<std::thread::id> m_owner{};
+    int m_depth = 0;
     const char* m_name;
     LockLevel m_level;
 };

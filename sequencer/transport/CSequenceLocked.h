@@ -2,9 +2,11 @@
 
 #include "notabase/performance/ECPerformance.h"
 #include "sequencer/transport/CSequence.h"
+#include "platform/core/MessageLoop.h"
 #include "wavegate/CWavegate.h"
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class CSequence::Locked {
@@ -27,9 +29,20 @@ public:
         m_sequence.m_lock.unlock();
         if (m_performance)
             m_performance->Unlock();
-        if (!outgoing.empty()) {
-            if (CWavegate* manager = CWavegate::GetWavegate())
-                manager->PlayBuffer(outgoing);
+        if (!outgoing.empty() && CWavegate::GetWavegate()) {
+            if (m_performance && m_performance->GetLock().heldByThisThread()) {
+                // An outer caller still holds the performance (the command manager finishing a
+                // command): the devices come before the performance in the lock order, so the
+                // events go out from this thread's loop once that caller lets go.
+                auto later = std::make_shared<CWGEventList>();
+                later->splice(later->end(), outgoing);
+                plat::MessageLoop::current().postTask([later] {
+                    if (CWavegate* manager = CWavegate::GetWavegate())
+                        manager->PlayBuffer(*later);
+                });
+            } else {
+                CWavegate::GetWavegate()->PlayBuffer(outgoing);
+            }
         }
         for (auto& item : work)
             item();

@@ -4,6 +4,7 @@
 
 #include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -28,6 +29,20 @@ protected:
 private:
     RecursiveLock::ViolationHandler m_previous;
 };
+
+TEST_F(RecursiveLockTest, TheHolderKnowsItHoldsTheLockAtEveryDepthAndNoOtherThreadDoes)
+{
+    EXPECT_FALSE(m_performance.heldByThisThread());
+    m_performance.lock();
+    ASSERT_TRUE(m_performance.try_lock());
+    m_performance.unlock();
+    EXPECT_TRUE(m_performance.heldByThisThread()) << "an outer hold remains";
+    bool elsewhere = true;
+    std::thread([&] { elsewhere = m_performance.heldByThisThread(); }).join();
+    EXPECT_FALSE(elsewhere);
+    m_performance.unlock();
+    EXPECT_FALSE(m_performance.heldByThisThread());
+}
 
 #ifdef QUAVIX_LOCK_ORDER_CHECK
 
