@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <array>
@@ -105,6 +106,9 @@ bool CPropertiesWnd::InitToolLayout(QWidget* parent, int id)
 void CPropertiesWnd::SetCaption(const QString& caption)
 {
     setWindowTitle(caption);
+    // The caption stays whole: the window is at least as wide as its title bar needs.
+    const int buttons = 2 * style()->pixelMetric(QStyle::PM_TitleBarButtonSize, nullptr, this);
+    Body()->setMinimumWidth(fontMetrics().horizontalAdvance(caption) + buttons + 24);
 }
 
 QString CPropertiesWnd::MessageText() const
