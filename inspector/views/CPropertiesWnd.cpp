@@ -275,7 +275,8 @@ void CPropertiesWnd::Collapse()
     m_flags |= kCollapsed;
     // Only the caption stays.
     Body()->hide();
-    adjustSize();
+    if (isFloating() || isWindow())
+        adjustSize();
 }
 
 void CPropertiesWnd::Expand()
@@ -308,13 +309,15 @@ void CPropertiesWnd::SizeToFit(bool recalcFrame)
 {
     if (!m_sheet || !Body()->layout())
         return;
-    const QSize size = Body()->layout()->sizeHint();
+    const QSize size = Body()->layout()->sizeHint().expandedTo(Body()->minimumSize());
     if (size != m_barSize) {
         m_barSize = size;
         Body()->updateGeometry();
     }
-    if (recalcFrame && !IsCollapsed() && isFloating())
+    if (recalcFrame && !IsCollapsed() && (isFloating() || isWindow())) {
         adjustSize();
+        resize(QWidget::size().expandedTo(minimumSizeHint()));
+    }
 }
 
 QSize CPropertiesWnd::CalcFixedLayout(bool, bool) const
