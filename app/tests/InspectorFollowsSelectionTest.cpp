@@ -116,7 +116,7 @@ TEST_F(InspectorFollowsSelectionTest, ThePalettesPageCommandsBringItsPagesForwar
     ASSERT_TRUE(m_router.execute(AppCommandIds::FirstPalettePage));
     EXPECT_TRUE(palette->isVisible());
     EXPECT_EQ(palette->ActivePage(), m_symbols.GetMusicPage());
-    apptest::saveScreenshot(*palette, "music-palette-window");
+    apptest::saveScreenshot(*palette, "music-palette-window.png");
     ASSERT_TRUE(m_router.execute(AppCommandIds::MusicPalette));
     EXPECT_FALSE(palette->isVisible());
 }
