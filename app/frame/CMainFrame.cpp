@@ -720,6 +720,11 @@ bool CMainFrame::onCommand(uint32_t id)
         ToggleToolWindow(static_cast<int>(id - MusicPalette));
         return true;
     }
+    if (id >= FirstPalettePage && id <= LastPalettePage) {
+        // The palette's page items bring that page of the palette forward.
+        auto* palette = dynamic_cast<plat::ui::CommandTarget*>(m_toolWindows[kMusicPalette].data());
+        return palette ? palette->onCommand(id) : false;
+    }
     if (id >= FirstView && id <= LastView) {
         if (MCOpusWnd* frame = doc ? m_template.GetViewFrame(doc, id) : nullptr) {
             if (frame->isMinimized())
@@ -895,6 +900,10 @@ bool CMainFrame::onUpdateCommand(uint32_t id, plat::ui::CommandState& state)
         state.enabled = bar != nullptr;
         state.checked = bar && bar->isVisible();
         return true;
+    }
+    if (id >= FirstPalettePage && id <= LastPalettePage) {
+        auto* palette = dynamic_cast<plat::ui::CommandTarget*>(m_toolWindows[kMusicPalette].data());
+        return palette ? palette->onUpdateCommand(id, state) : false;
     }
     if (id >= MusicPalette && id <= Inspector) {
         const QDockWidget* window = m_toolWindows[id - MusicPalette];

@@ -17,6 +17,10 @@
 #include "interface/document/MCHotKey.h"
 #include "interface/document/MCOpusDoc.h"
 #include "interface/document/MCOpusTemplate.h"
+#include "glyphtray/core/InitGlyphtray.h"
+#include "glyphtray/views/CMusicWnd.h"
+#include "inspector/core/InitInspector.h"
+#include "inspector/views/CPropertiesWnd.h"
 #include "interface/document/MCOpusWnd.h"
 #include "interface/document/MCPasswordDialog.h"
 #include "interface/document/MCSaveDialog.h"
@@ -75,7 +79,9 @@ CMainApp::~CMainApp()
     MCHotKey::SetCommandSender({});
     MCOpusWnd::SetCommandActions(nullptr);
     MCOpusTemplate::SetCommandRouter({});
+    CMainFrame::SetToolWindowMaker(CMainFrame::kMusicPalette, {});
     CMainFrame::SetToolWindowMaker(CMainFrame::kMixer, {});
+    CMainFrame::SetToolWindowMaker(CMainFrame::kInspector, {});
     MCOpusDoc::SetRecentFileHook({});
     m_router.setTarget(plat::ui::CommandRouter::Link::mainFrame, nullptr);
     m_router.setTarget(plat::ui::CommandRouter::Link::application, nullptr);
@@ -286,6 +292,13 @@ bool CMainApp::InitInstance()
     CMainFrame::SetToolWindowMaker(CMainFrame::kMixer, [](CMainFrame& frame, QWidget* client) -> MCToolWnd* {
         return new CMixerWnd(&frame, client);
     });
+    // The music palette and the inspector float over the frame.
+    CMainFrame::SetToolWindowMaker(CMainFrame::kMusicPalette, [](CMainFrame& frame, QWidget* client) -> MCToolWnd* {
+        return new CMusicWnd(&frame, client);
+    });
+    CMainFrame::SetToolWindowMaker(CMainFrame::kInspector, [](CMainFrame& frame, QWidget* client) -> MCToolWnd* {
+        return new CPropertiesWnd(&frame, client);
+    });
     CSplashWnd::Instance()->Hide();
     CMainFrame::Hooks hooks;
     hooks.deviceWizard = [] {
@@ -318,6 +331,8 @@ void CMainApp::InitComponents()
     splash->SetMessage(AppStrings::loadingComponents);
     plat::trace("CMainApp::InitComponents -- %s", splash->Message().c_str());
     plat::trace("CMainApp::InitComponents -- InitSequencer: %d", InitSequencer());
+    plat::trace("CMainApp::InitComponents -- InitInspector: %d", InitInspector());
+    plat::trace("CMainApp::InitComponents -- InitGlyphtray: %d", InitGlyphtray());
     plat::trace("CMainApp::InitComponents -- InitPrefs: %d", InitPrefs());
     CMainMenus::FillPreferencesMenu(*m_frame, *m_actions);
     splash->SetMessage(AppStrings::loadingPlugins);

@@ -1,0 +1,436 @@
+#include "inspector/views/CInspector.h"
+
+#include "inspector/views/CPropertiesWnd.h"
+#include "inspector/views/CPropsEmpty.h"
+#include "interface/document/MCOpusDoc.h"
+#include "interface/pages/MCInspectorPage.h"
+#include "notabase/model/MCEventList.h"
+#include "notabase/names/DisplayNames.h"
+#include "notabase/states/SCBase.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QStyle>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+constexpr const char* kCaption = "Inspector";
+
+// The tabs size themselves around the page the sheet is sized to, not around the largest of all
+// the pages they hold.
+class PageTabs : public QTabWidget {
+public:
+    explicit PageTabs(QWidget* parent) : QTabWidget(parent) {}
+
+    bool SetPageSize(QSize size)
+    {
+        if (size == m_pageSize)
+            return false;
+        m_pageSize = size;
+        updateGeometry();
+        return true;
+    }
+    QSize sizeHint() const override
+    {
+        const int frame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+        const QSize bar = tabBar()->sizeHint();
+        return QSize(std::max(m_pageSize.width(), bar.width()), m_pageSize.height() + bar.height()) +
+               QSize(2 * frame, 2 * frame);
+    }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+private:
+    QSize m_pageSize{0, 0};
+};
+
+}  // namespace
+
+CInspector::CInspector(QWidget* parent, CPropertiesWnd* tool)
+    : QWidget(parent), m_empty(std::make_unique<CPropsEmpty>()), m_tool(tool)
+{
+    setObjectName("Inspector");
+    setWindowTitle(kCaption);
+    m_tabs = new PageTabs(this);
+    m_tabs->setUsesScrollButtons(true);
+    m_reset = new QPushButton("Reset", this);
+    m_apply = new QPushButton("Apply", this);
+    m_reset->setAutoDefault(false);
+    m_apply->setAutoDefault(false);
+    m_apply->setEnabled(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_reset);
+    buttons->addWidget(m_apply);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(3, 3, 3, 3);
+    layout->addWidget(m_tabs);
+    layout->addLayout(buttons);
+    connect(m_apply, &QPushButton::clicked, this, [this] { Apply(); });
+    connect(m_reset, &QPushButton::clicked, this, [this] { ResetPages(); });
+    connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) { OnCurrentChanged(index); });
+    AddPage(m_empty.get());
+    SizeToPage(m_empty.get());
+}
+
+CInspector::~CInspector()
+{
+    // The pages are the registry's: they leave before the tabs would delete them.
+    m_flags |= 1;
+    RemoveAllPages();
+}
+
+MCInspectorPage* CInspector::AsPage(QWidget* widget)
+{
+    return dynamic_cast<MCInspectorPage*>(widget);
+}
+
+int CInspector::PageCount() const
+{
+    return m_tabs->count();
+}
+
+QWidget* CInspector::Page(int index) const
+{
+    return m_tabs->widget(index);
+}
+
+QWidget* CInspector::ActivePage() const
+{
+    return m_tabs->currentWidget();
+}
+
+QString CInspector::TabText(int index) const
+{
+    return m_tabs->tabText(index);
+}
+
+bool CInspector::SetActivePage(int index)
+{
+    if (index < 0 || index >= m_tabs->count())
+        return false;
+    m_tabs->setCurrentIndex(index);
+    OnCurrentChanged(index);
+    return m_tabs->currentIndex() == index;
+}
+
+void CInspector::AddPage(QWidget* page)
+{
+    if (auto* p = AsPage(page))
+        p->setModifiedHandler([this] { UpdateApply(); });
+    m_tabs->addTab(page, page->windowTitle());
+}
+
+void CInspector::RemoveAllPages()
+{
+    for (int i = m_tabs->count() - 1; i >= 0; --i) {
+        QWidget* page = m_tabs->widget(i);
+        m_tabs->removeTab(i);
+        if (auto* p = AsPage(page)) {
+            p->SetDocument(nullptr);
+            p->SetEventList(nullptr);
+            p->setModifiedHandler({});
+            p->PostNcDestroy();
+        }
+        page->hide();
+        page->setParent(nullptr);
+    }
+    m_current = nullptr;
+    UpdateApply();
+}
+
+void CInspector::OnCurrentChanged(int index)
+{
+    if (IsRebuilding())
+        return;
+    QWidget* page = m_tabs->widget(index);
+    if (page == m_current)
+        return;
+    if (auto* old = AsPage(m_current); old && old->IsModified() && !old->onKillActive()) {
+        // A value that does not validate keeps the user on its page.
+        const QSignalBlocker block(m_tabs);
+        m_tabs->setCurrentWidget(m_current);
+        return;
+    }
+    m_current = page;
+    if (auto* p = AsPage(page))
+        p->onSetActive();
+}
+
+int CInspector::ShowPages(MCEventList& selection)
+{
+    if (m_nType != kNoType && m_current && m_current != m_empty.get())
+        SetDefaultPage(m_nType, m_current);
+    CPluginInspector::PageList list;
+    int type = kNoType;
+    if (CPluginInspector::GetInspectors(selection, list)) {
+        type = selection.GetEventType();
+    } else if (selection.IsEmpty() && CPluginInspector::GetInspectors(kPerformanceType, list)) {
+        // Only an empty selection falls back to the document's own page: a selection whose
+        // types share no page has no properties to show.
+        type = kPerformanceType;
+    } else {
+        list.clear();
+    }
+    if (list.empty()) {
+        m_nType = kNoType;
+        m_pages.clear();
+        return 0;
+    }
+    m_nType = type;
+    if (CPluginInspector::ListsEqual(list, m_pages))
+        return 1;
+
+    m_pages = list;
+    MCOpusDoc* doc = MCOpusDoc::GetActiveDoc();
+    setUpdatesEnabled(false);
+    m_flags |= 1;
+    RemoveAllPages();
+    for (plat::Object* object : m_pages) {
+        auto* page = dynamic_cast<MCInspectorPage*>(object);
+        if (!page)
+            continue;
+        AddPage(page);
+        page->SetDocument(doc);
+        page->SetEventList(&selection);
+        page->UpdatePage();
+    }
+    setUpdatesEnabled(true);
+    m_flags &= ~1u;
+    const int remembered = m_tabs->indexOf(GetDefaultPage(m_nType));
+    SetActivePage(remembered >= 0 ? remembered : 0);
+    SizeToPage();
+    return 2;
+}
+
+int CInspector::ShowProperties(MCEventList& selection)
+{
+    const int shown = ShowPages(selection);
+    if (shown == 0) {
+        setWindowTitle(kCaption);
+        return 0;
+    }
+    if (shown == 1) {
+        MCOpusDoc* doc = MCOpusDoc::GetActiveDoc();
+        for (int i = 0; i < m_tabs->count(); ++i) {
+            if (auto* page = AsPage(m_tabs->widget(i))) {
+                page->SetDocument(doc);
+                page->SetEventList(&selection);
+                page->UpdatePage();
+            }
+        }
+    } else {
+        update();
+    }
+    const std::string name = m_nType >= 0 ? GetEventString(m_nType) : std::string();
+    setWindowTitle(QString("%1 Properties").arg(QString::fromStdString(name)));
+    if (auto* page = AsPage(ActivePage()))
+        page->updateData(false);
+    show();
+    return 1;
+}
+
+void CInspector::HidePages()
+{
+    if (isHidden())
+        return;
+    hide();
+    SizeToRect(m_empty->GetSize());
+    setWindowTitle(kCaption);
+    for (int i = 0; i < m_tabs->count(); ++i) {
+        if (auto* page = AsPage(m_tabs->widget(i))) {
+            page->SetDocument(nullptr);
+            page->SetEventList(nullptr);
+        }
+    }
+    // The next selection shown builds the pages anew.
+    m_pages.clear();
+}
+
+void CInspector::ResetPages()
+{
+    for (int i = 0; i < m_tabs->count(); ++i) {
+        auto* page = AsPage(m_tabs->widget(i));
+        if (!page)
+            continue;
+        page->UpdatePage();
+        page->SetModifiedFlag(false);
+        if (page->IsInitialized())
+            page->updateData(false);
+    }
+    UpdateApply();
+}
+
+bool CInspector::Apply()
+{
+    for (int i = 0; i < m_tabs->count(); ++i) {
+        auto* page = AsPage(m_tabs->widget(i));
+        if (page && page->IsModified() && !page->onApply()) {
+            SetActivePage(i);
+            UpdateApply();
+            return false;
+        }
+    }
+    UpdateApply();
+    return true;
+}
+
+bool CInspector::IsApplyEnabled() const
+{
+    return m_apply->isEnabled();
+}
+
+void CInspector::UpdateApply()
+{
+    bool modified = false;
+    for (int i = 0; i < m_tabs->count() && !modified; ++i) {
+        if (auto* page = AsPage(m_tabs->widget(i)))
+            modified = page->IsModified();
+    }
+    m_apply->setEnabled(modified);
+}
+
+void CInspector::SizeToRect(QSize page)
+{
+    if (!static_cast<PageTabs*>(m_tabs)->SetPageSize(page))
+        return;
+    if (layout())
+        layout()->activate();
+    adjustSize();
+    if (m_tool && !(m_tool->IsAutoCollapse() && m_tool->IsCollapsed()))
+        m_tool->SizeToFit(true);
+}
+
+void CInspector::SizeToPage(QWidget* page)
+{
+    if (!page)
+        page = ActivePage();
+    auto* p = AsPage(page);
+    if (!p)
+        return;
+    const QSize size = p->GetSize();
+    p->resize(size);
+    SizeToRect(size);
+}
+
+void CInspector::SizeToPages()
+{
+    QSize size(0, 0);
+    for (int i = 0; i < m_tabs->count(); ++i) {
+        if (auto* page = AsPage(m_tabs->widget(i)))
+            size = size.expandedTo(page->GetSize());
+    }
+    SizeToRect(size);
+}
+
+void CInspector::onNotice(int, int code, QWidget* control)
+{
+    if (code == MCInspectorPage::kPageActivated && !IsRebuilding())
+        SizeToPage(control);
+}
+
+void CInspector::OnUpdate(long hint, SCBase* state)
+{
+    // The states that are objects reach the pages as such.
+    auto* object = dynamic_cast<plat::Object*>(state);
+    if (hint == 5100)
+        SetActivePageChoice("&Actions");
+    for (int i = 0; i < m_tabs->count(); ++i) {
+        if (auto* page = AsPage(m_tabs->widget(i)))
+            page->OnUpdate(hint, object);
+    }
+}
+
+QWidget* CInspector::GetDefaultPage(int type) const
+{
+    const auto found = m_defaults.find(type);
+    return found == m_defaults.end() ? nullptr : found->second.data();
+}
+
+void CInspector::SetDefaultPage(int type, QWidget* page)
+{
+    m_defaults[type] = page;
+}
+
+std::string CInspector::GetActivePageChoice() const
+{
+    const int index = m_tabs->currentIndex();
+    return index < 0 ? std::string() : m_tabs->tabText(index).left(260).toStdString();
+}
+
+void CInspector::SetActivePageChoice(const std::string& caption)
+{
+    const QString wanted = QString::fromStdString(caption);
+    for (int i = 0; i < m_tabs->count(); ++i) {
+        if (m_tabs->tabText(i) == wanted) {
+            SetActivePage(i);
+            return;
+        }
+    }
+    SetActivePage(0);
+}
+
+bool CInspector::PreTranslateMessage(QKeyEvent* event)
+{
+    const int key = event->key();
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    if ((mods & Qt::ControlModifier) &&
+        (key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_PageUp || key == Qt::Key_PageDown)) {
+        const int count = m_tabs->count();
+        if (count == 0)
+            return false;
+        const bool back = key == Qt::Key_PageUp || key == Qt::Key_Backtab || (mods & Qt::ShiftModifier);
+        SetActivePage((m_tabs->currentIndex() + (back ? count - 1 : 1)) % count);
+        return true;
+    }
+    if ((mods & Qt::AltModifier) && key != Qt::Key_Alt) {
+        // A page's mnemonic: the character after "&" as the key names it (an upper-case letter
+        // or a digit).
+        for (int i = 0; i < m_tabs->count(); ++i) {
+            const QString text = m_tabs->tabText(i);
+            const qsizetype amp = text.indexOf('&');
+            if (amp >= 0 && amp + 1 < text.size() && text[amp + 1].unicode() == key) {
+                SetActivePage(i);
+                return true;
+            }
+        }
+        return false;
+    }
+    if (mods & ~(Qt::KeypadModifier | Qt::ShiftModifier))
+        return false;
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        if (IsApplyEnabled())
+            m_apply->click();
+        return true;
+    }
+    if (key == Qt::Key_Escape) {
+        if (!IsApplyEnabled()) {
+            if (m_tool)
+                m_tool->hide();
+        } else {
+            ResetPages();
+        }
+        return true;
+    }
+    return false;
+}
+
+int CInspector::OnCommandHelp(int helpId)
+{
+    if (auto* page = AsPage(ActivePage()))
+        return page->OnCommandHelp(helpId);
+    return m_tool ? m_tool->MCToolWnd::OnCommandHelp(CPropertiesWnd::kHelpContext) : 0;
+}
+
+int CInspector::OnHelpHitTest() const
+{
+    if (auto* page = AsPage(ActivePage()))
+        return page->OnHelpHitTest();
+    return int(CPropertiesWnd::kHelpContext);
+}

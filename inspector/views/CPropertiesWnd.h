@@ -1,0 +1,97 @@
+#pragma once
+
+#include "inspector/InspectorExport.h"
+
+#include "interface/views/MCToolWnd.h"
+#include "notabase/model/MCEventList.h"
+
+#include <QFont>
+#include <QPoint>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class CInspector;
+class MCOpusDoc;
+class QLabel;
+
+// The inspector tool window: floats over the main frame and shows the properties of the active
+// document's selection in its sheet, or a greyed message ("Nothing Selected", "Multiple
+// Selection", "No Properties") when there is nothing to show. With auto-collapse on it shrinks
+// to its caption 250 ms after the cursor leaves it and grows again when the mouse moves over it.
+// Its position and auto-collapse are kept under "Components\Inspector".
+class INSPECTOR_API CPropertiesWnd : public MCToolWnd {
+public:
+    static constexpr int kDialogId = 4096;
+    static constexpr uint32_t kCollapseMs = 250;
+    static constexpr int kShowingPages = 0x7FFFFFFF;
+    enum Message : int { kNothingSelected = 0, kMultipleSelection = 1, kNoProperties = 2 };
+    static constexpr unsigned kHelpContext = 0x21000;
+    static constexpr const char* kSection = "Components\\Inspector";
+
+    // The frame makes it with itself and its MDI client, which gets the window's system keys.
+    CPropertiesWnd(QWidget* mainFrame, QWidget* owner);
+    // Not yet laid out (InitToolLayout makes the sheet).
+    CPropertiesWnd();
+    ~CPropertiesWnd() override;
+
+    CInspector* GetInspector() const { return m_sheet; }
+    bool IsAutoCollapse() const { return (m_flags & kAutoCollapse) != 0; }
+    bool IsCollapsed() const { return (m_flags & kCollapsed) != 0; }
+    int GetShownState() const { return m_shown; }
+    QString MessageText() const;
+    bool IsMessageShown() const;
+    const MCEventList& Selection() const { return m_selection; }
+    bool CollapseTimerRunning() const { return m_timer != 0; }
+
+    bool InitToolLayout(QWidget* parent, int id) override;
+    void ShowProperties(MCEventList& selection);
+    void HideProperties(int kind);
+    void Collapse();
+    void Expand();
+    void SizeToFit(bool recalcFrame);
+    void OnUpdate(long hint, SCBase* state) override;
+    // One tick of the auto-collapse timer.
+    void OnTimer();
+
+    QPoint GetDefaultPosition(const char* section) const override;
+    void LoadPrefs(const char* section) override;
+    void SavePrefs(const char* section) const override;
+    int OnCommandHelp(unsigned helpId) override;
+    unsigned OnHelpHitTest() const override;
+    QSize CalcFixedLayout(bool stretch, bool horizontal) const override;
+
+    // Where the cursor is (screen coordinates); tests put it where they need it.
+    using CursorSource = std::function<QPoint()>;
+    static CursorSource SetCursorSource(CursorSource source);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    static constexpr uint32_t kAutoCollapse = 1;
+    static constexpr uint32_t kCollapsed = 2;
+
+    void Construct();
+    void SetCaption(const QString& caption);
+    void ReshowSelection(MCOpusDoc* doc);
+    void ReadAutoCollapse();
+    void KillTimer();
+    static bool IsRecordingFilterCommand(int id);
+    static CursorSource& cursorSource();
+
+    uint32_t m_flags = 0;
+    int m_shown = kNothingSelected;
+    uint32_t m_timer = 0;
+    // When the cursor was first seen outside (valid while m_outside).
+    uint32_t m_outsideSince = 0;
+    bool m_outside = false;
+    MCEventList m_selection{10};
+    CInspector* m_sheet = nullptr;
+    QLabel* m_label = nullptr;
+    QFont m_largeFont;
+    QSize m_barSize;
+    bool m_saved = false;
+};

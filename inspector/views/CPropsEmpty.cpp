@@ -1,0 +1,6 @@
+#include "inspector/views/CPropsEmpty.h"
+
+CPropsEmpty::CPropsEmpty(QWidget* parent) : MCInspectorPage(parent)
+{
+    setObjectName("PropsEmpty");
+}
