@@ -149,9 +149,10 @@ TEST_F(InspectorWndTest, StavesShowTheirThreePagesAndASecondStaffKeepsThem)
 
 TEST_F(InspectorWndTest, ThePageChoiceFollowsTheTypesTheSelectionShares)
 {
-    // Notes and grace notes share the note pages; a note and a staff share none.
+    // Notes and grace notes share the note pages (the library's own and the test's); a note
+    // and a staff share none.
     Select({Note(1, 0), Note(2, 1)});
-    EXPECT_EQ(Tabs(), (std::vector<QString>{"&Note", "&Actions"}));
+    EXPECT_EQ(Tabs(), (std::vector<QString>{"&Performance", "&Note", "&Actions"}));
     MCEventList mixed;
     mixed.AddTail(Note(1, 0));
     mixed.AddTail(Staff(1));
@@ -183,11 +184,13 @@ TEST_F(InspectorWndTest, ReturningToATypeBringsBackItsLastPage)
 {
     Select({Staff(1)});
     ASSERT_TRUE(Sheet()->SetActivePage(2));
+    const std::string staffChoice = Sheet()->GetActivePageChoice();
     Select({Note(1, 0)});
-    EXPECT_EQ(Sheet()->GetActivePageChoice(), "&Note");
-    ASSERT_TRUE(Sheet()->SetActivePage(1));
+    EXPECT_EQ(Sheet()->GetActivePageChoice(), "&Performance") << "the first page of a type not shown before";
+    ASSERT_TRUE(Sheet()->SetActivePage(2));
     Select({Staff(2)});
-    EXPECT_EQ(Sheet()->GetActivePageChoice(), "&Performance");
+    EXPECT_EQ(Sheet()->GetActivePageChoice(), staffChoice);
+    EXPECT_EQ(Sheet()->ActivePage(), Sheet()->Page(2));
     Select({Note(2, 1)});
     EXPECT_EQ(Sheet()->GetActivePageChoice(), "&Actions");
 }
@@ -201,7 +204,7 @@ TEST_F(InspectorWndTest, OnlyAUsersSelectionReachesTheInspectorAndItsPages)
     // Dragging out a selection, and a hint without its state, change nothing.
     Select({Staff(1)}, true);
     m_wnd->OnUpdate(SCSelection::kAdd, nullptr);
-    EXPECT_EQ(Tabs(), (std::vector<QString>{"&Note", "&Actions"}));
+    EXPECT_EQ(Tabs(), (std::vector<QString>{"&Performance", "&Note", "&Actions"}));
     EXPECT_EQ(page->updates, updates);
     EXPECT_TRUE(page->hints.empty());
     // The finished selection shows.

@@ -106,9 +106,15 @@ bool CPropertiesWnd::InitToolLayout(QWidget* parent, int id)
 void CPropertiesWnd::SetCaption(const QString& caption)
 {
     setWindowTitle(caption);
-    // The caption stays whole: the window is at least as wide as its title bar needs.
-    const int buttons = 2 * style()->pixelMetric(QStyle::PM_TitleBarButtonSize, nullptr, this);
-    Body()->setMinimumWidth(fontMetrics().horizontalAdvance(caption) + buttons + 24);
+    // The caption stays whole: the window is at least as wide as a window manager's title bar
+    // needs for it, in its bold caption font beside the frame's buttons (the room of seven
+    // lines of text, as the common desktops draw them).
+    QFont bold = font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    Body()->setMinimumWidth(metrics.horizontalAdvance(caption) + 7 * metrics.height());
+    if (isFloating() || isWindow())
+        resize(QWidget::size().expandedTo(minimumSizeHint()));
 }
 
 QString CPropertiesWnd::MessageText() const
