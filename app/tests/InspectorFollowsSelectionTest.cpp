@@ -3,12 +3,12 @@
 #include "app/core/AppCommandIds.h"
 #include "app/dialogs/CSelectEventsDlg.h"
 #include "glyphtray/views/CMusicWnd.h"
+#include "inspector/core/InitInspector.h"
 #include "inspector/views/CInspector.h"
 #include "inspector/views/CPropertiesWnd.h"
 #include "interface/controls/MCCheckList.h"
 #include "interface/document/CPluginInspector.h"
 #include "interface/document/CPluginMusic.h"
-#include "interface/pages/MCInspectorPage.h"
 #include "interface/pages/MCMusicPage.h"
 #include "notabase/model/EventTypes.h"
 #include "platform/ui/dialog/ItemId.h"
@@ -20,24 +20,17 @@
 
 namespace {
 
-class NotePage : public MCInspectorPage {
-    PLAT_DECLARE_DYNCREATE(NotePage)
-public:
-    NotePage() { setWindowTitle("&Note"); }
-};
-PLAT_IMPLEMENT_DYNCREATE(NotePage, plat::Object)
-
 class SymbolsPage : public MCMusicPage {
     PLAT_DECLARE_DYNCREATE(SymbolsPage)
 };
 PLAT_IMPLEMENT_DYNCREATE(SymbolsPage, plat::Object)
 
-// The frame with the program's inspector and palette in their slots.
+// The frame with the program's inspector, its pages, and the palette in their slots.
 class InspectorFollowsSelectionTest : public apptest::FrameTest {
 protected:
     void SetUp() override
     {
-        CPluginInspector::AddPlugin(&m_notes);
+        InitInspector();
         CPluginMusic::AddPlugin(&m_symbols);
         m_previousInspector = CMainFrame::SetToolWindowMaker(
             CMainFrame::kInspector, [](CMainFrame& frame, QWidget* client) -> MCToolWnd* {
@@ -54,14 +47,12 @@ protected:
         CMainFrame::SetToolWindowMaker(CMainFrame::kInspector, std::move(m_previousInspector));
         CMainFrame::SetToolWindowMaker(CMainFrame::kMusicPalette, std::move(m_previousPalette));
         CPluginMusic::RemovePlugin(&m_symbols);
-        CPluginInspector::RemovePlugin(&m_notes);
     }
     CPropertiesWnd* Inspector() const
     {
         return dynamic_cast<CPropertiesWnd*>(m_frame->ToolWindow(CMainFrame::kInspector));
     }
 
-    CPluginInspector m_notes{EventId::Note, &NotePage::classObject, 10};
     CPluginMusic m_symbols{&SymbolsPage::classObject, 1};
     CMainFrame::ToolWindowMaker m_previousInspector;
     CMainFrame::ToolWindowMaker m_previousPalette;
@@ -97,7 +88,11 @@ TEST_F(InspectorFollowsSelectionTest, SelectEventsSelectionShowsInTheInspector)
     EXPECT_EQ(inspector->GetShownState(), CPropertiesWnd::kShowingPages);
     EXPECT_EQ(inspector->GetInspector()->GetCurrentType(), EventId::Note);
     EXPECT_EQ(inspector->Selection().GetCount(), 4);
-    EXPECT_EQ(inspector->GetInspector()->TabText(0), "&Note");
+    // The note page itself, with the notes' common values.
+    EXPECT_EQ(inspector->GetInspector()->TabText(0), "&Performance");
+    inspector->setFloating(true);
+    inspector->show();
+    apptest::saveScreenshot(*inspector, "program-inspector-notes.png");
 
     // The View menu's item shows and hides the real window.
     const bool shown = inspector->isVisible();
