@@ -387,8 +387,7 @@ TEST_F(ProgramPlayTest, AMidiFileFromTheCommandLineAndFromFileOpenPlaysAndPlaysT
         ASSERT_TRUE(RunUntil([] { return MCOpusDoc::GetActiveDoc() != nullptr; }, kPatienceMs));
         ExpectTheFrame(app, "scale.kvd");
 
-        // While the synthesizer stays open the engine goes on writing the same file, and each
-        // play follows the one before in it; a sink opened anew starts the file again.
+        // The playback file holds the whole run: each play follows the one before in it.
         const Sound both = PlayToTheEnd(app);
         const double openedEnd = both.samples.size() >= opened.samples.size()
                                      ? static_cast<double>(opened.samples.size()) / both.rate
