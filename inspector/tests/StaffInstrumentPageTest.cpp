@@ -59,7 +59,7 @@ protected:
         StaffPagesTest::TearDown();
     }
     // The page as the inspector shows it for the staves.
-    void Show(std::initializer_list<int> staves)
+    void Show(const std::vector<int>& staves)
     {
         m_page->SetEventList(&Select(staves));
         m_page->UpdatePage();
@@ -108,7 +108,7 @@ TEST_F(StaffInstrumentPageTest, FieldsShowWhatTheStavesShareAndEmptyWhereTheyDif
     SetVoice(2, 0, {1, 2, 0, 19});
     SetVoice(3, 0, {0, 2, 0, 19});
     struct Case {
-        std::initializer_list<int> staves;
+        std::vector<int> staves;
         int device, deviceState, channel, channelState, program, programState;
     };
     const Case cases[] = {
@@ -155,7 +155,7 @@ TEST_F(StaffInstrumentPageTest, ApplyWritesWhatTheUserChangedAndOneUndoTakesItBa
     const Voice second1{1, 1, 0, 0}, second2{1, 2, 0, 0}, second3{1, 3, 0, 0};
     struct Case {
         const char* name;
-        std::initializer_list<int> staves;
+        std::vector<int> staves;
         std::function<void()> edit;
         std::vector<Voice> voice0;  // staves 1-3 afterwards
         std::vector<Voice> voice1;

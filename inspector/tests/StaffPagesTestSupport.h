@@ -126,7 +126,7 @@ protected:
         }
         return patches;
     }
-    MCEventList& Select(std::initializer_list<int> staves)
+    MCEventList& Select(const std::vector<int>& staves)
     {
         m_selection.RemoveAll();
         for (int number : staves)
