@@ -46,6 +46,11 @@ void DCsqBase::GetEventData(CSeqEventList& /*list*/, CSequence* /*sequence*/)
 {
 }
 
+int DCsqBase::PlayedTrack() const
+{
+    return kAnyTrack;
+}
+
 int DCsqBase::OwnerTrackNumber() const
 {
     ECBase* owner = GetOwner();

@@ -60,6 +60,10 @@ public:
     virtual LCBase* GetFilter() const;
     // Appends the owner element's events for playback by the sequence; nothing here.
     virtual void GetEventData(CSeqEventList& list, CSequence* sequence);
+    // The one track whose playing this datum's events belong to (none come while another
+    // track is played alone), or kAnyTrack when it counts for every track.
+    static constexpr int kAnyTrack = -1;
+    virtual int PlayedTrack() const;
 
     DCsqBase* GetPrev() const { return m_prev; }
     void SetPrev(DCsqBase* prev) { m_prev = prev; }

@@ -48,6 +48,11 @@ int DCsqMidi::GetClassType() const
     return SeqClassType::Midi;
 }
 
+int DCsqMidi::PlayedTrack() const
+{
+    return OwnerTrackNumber();
+}
+
 bool DCsqMidi::Plays(CSequence* sequence) const
 {
     return GetOwner() && sequence && !sequence->IgnoreTrack(OwnerTrackNumber());

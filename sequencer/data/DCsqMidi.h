@@ -32,6 +32,8 @@ public:
     // cleared: a damaged word cannot give a key or a velocity no message holds.
     static FCMidi LoadedMessage(uint32_t word);
 
+    int PlayedTrack() const override;
+
 protected:
     // Whether the owner's events are played: it has an owner and the sequence does not leave
     // out its track.

@@ -350,6 +350,17 @@ DCsqBase* CSeqPlay::GetCurrentWindowEvents(CSeqEventList& list)
     MCTime end = m_sequence->GetCurrentWindowEnd();
     DCsqBase* flow = nullptr;
     DCsqBase* position = m_sequence->GetPlayPosition();
+    // A file written one track at a time passes over the data of the other tracks by the
+    // index, or each track would walk the whole piece.
+    const int track = m_sequence->GetMidiFileTrack();
+    bool indexed = false;
+    if (position && m_sequence->TestState(CSequence::stateMidiWriting) && track != CSequence::kEveryTrack) {
+        if (m_writeIndex.GetHead() != m_sequence->GetHead())
+            m_writeIndex.Build(m_sequence->GetHead());
+        DCsqBase* first = m_writeIndex.Start(track, position, indexed);
+        if (indexed)
+            position = first;
+    }
     while (position) {
         ECBase* owner = position->GetOwner();
         const MCTime* time = owner ? owner->GetTime() : nullptr;
@@ -367,7 +378,7 @@ DCsqBase* CSeqPlay::GetCurrentWindowEvents(CSeqEventList& list)
                 break;
             }
         }
-        position = position->GetNext();
+        position = indexed ? m_writeIndex.Next() : position->GetNext();
     }
     if (flow)
         end = *flow->GetOwner()->GetTime();

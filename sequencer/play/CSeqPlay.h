@@ -5,6 +5,7 @@
 #include "notabase/values/MCTime.h"
 #include "platform/core/Object.h"
 #include "sequencer/events/CSeqEvent.h"
+#include "sequencer/play/CSeqWriteIndex.h"
 #include "wavegate/CWGEventData.h"
 
 #include <cstdint>
@@ -43,6 +44,8 @@ public:
     // Sends at once the note-offs of the notes that sound and keeps the rest for the resume.
     virtual void PrepareToPause();
     virtual void FlushQueues();
+    // Forgets the index of the data list a file is written by; the list may change after.
+    void ClearWriteIndex() { m_writeIndex.Clear(); }
     // The records due before until (performance time); unless finishing, the events of the
     // sequence's current window are gathered first. done is set when finishing and nothing is
     // left pending. The caller takes the records out of the list.
@@ -119,6 +122,7 @@ private:
     CWGEventList m_output;
     std::vector<SoundingNote> m_notes;
     std::vector<LCBase*> m_filters;
+    CSeqWriteIndex m_writeIndex;
     MCTime m_pauseTime = PerformanceTime(0.0f);
     // Where the clock lead-in and the clocks count from: the location when the play began.
     MCTime m_startPosition;

@@ -289,6 +289,7 @@ void CSequence::SetFastSpeed(float speed)
 
 void CSequence::SetMidiWriting(int on)
 {
+    m_player.ClearWriteIndex();
     if (!on) {
         ClearState(stateMidiWriting);
         return;

@@ -206,6 +206,8 @@ public:
     void EnableAutoMute(int on) { SetOption(20, on); }
     // Whether a MIDI file being written for one track leaves this track out.
     int IgnoreTrack(int track) const;
+    // The track a MIDI file is being written for, or kEveryTrack.
+    int GetMidiFileTrack() const { return m_midiFileTrack; }
     uint32_t GetOptions() const { return m_options; }
 
     uint32_t GetState() const { return m_state; }

@@ -1,0 +1,82 @@
+#include "sequencer/data/DCsqBase.h"
+#include "sequencer/play/CSeqWriteIndex.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+// Data that plays on one track, or on every track with kAnyTrack.
+class TrackData : public DCsqBase {
+public:
+    explicit TrackData(int track) : m_track(track) {}
+    int PlayedTrack() const override { return m_track; }
+
+private:
+    int m_track;
+};
+
+// A linked list of data for the given tracks, in that order.
+std::vector<std::unique_ptr<TrackData>> MakeList(const std::vector<int>& tracks)
+{
+    std::vector<std::unique_ptr<TrackData>> list;
+    for (int track : tracks) {
+        list.push_back(std::make_unique<TrackData>(track));
+        if (list.size() > 1) {
+            list[list.size() - 2]->SetNext(list.back().get());
+            list.back()->SetPrev(list[list.size() - 2].get());
+        }
+    }
+    return list;
+}
+
+std::vector<DCsqBase*> Walk(CSeqWriteIndex& index, int track, const DCsqBase* from)
+{
+    std::vector<DCsqBase*> seen;
+    bool found = false;
+    for (DCsqBase* data = index.Start(track, from, found); data; data = index.Next())
+        seen.push_back(data);
+    EXPECT_TRUE(found);
+    return seen;
+}
+
+constexpr int kAny = DCsqBase::kAnyTrack;
+
+}  // namespace
+
+TEST(WriteIndex, TrackWalkMeetsItsOwnAndSharedDataInListOrder)
+{
+    const auto list = MakeList({kAny, 1, 2, 2, kAny, 1, 2, kAny, 2});
+    CSeqWriteIndex index;
+    index.Build(list[0].get());
+    EXPECT_EQ(index.GetHead(), list[0].get());
+
+    EXPECT_EQ(Walk(index, 1, list[0].get()),
+              (std::vector<DCsqBase*>{list[0].get(), list[1].get(), list[4].get(), list[5].get(), list[7].get()}));
+    // A start on another track's datum goes on at the first after it.
+    EXPECT_EQ(Walk(index, 1, list[2].get()), (std::vector<DCsqBase*>{list[4].get(), list[5].get(), list[7].get()}));
+    EXPECT_EQ(Walk(index, 1, list[8].get()), std::vector<DCsqBase*>{});
+    // A start on the track's own or a shared datum begins there.
+    EXPECT_EQ(Walk(index, 2, list[4].get()), (std::vector<DCsqBase*>{list[4].get(), list[6].get(), list[7].get(), list[8].get()}));
+    // A track with no data of its own meets only the shared data.
+    EXPECT_EQ(Walk(index, 9, list[1].get()), (std::vector<DCsqBase*>{list[4].get(), list[7].get()}));
+}
+
+TEST(WriteIndex, DatumOutsideTheIndexIsNotFoundAndClearForgetsTheList)
+{
+    const auto list = MakeList({1, kAny, 2});
+    const auto other = MakeList({1});
+    CSeqWriteIndex index;
+    index.Build(list[0].get());
+    bool found = true;
+    EXPECT_EQ(index.Start(1, other[0].get(), found), nullptr);
+    EXPECT_FALSE(found);
+    EXPECT_EQ(index.Next(), nullptr);
+
+    index.Clear();
+    EXPECT_EQ(index.GetHead(), nullptr);
+    EXPECT_EQ(index.Start(1, list[0].get(), found), nullptr);
+    EXPECT_FALSE(found);
+}
