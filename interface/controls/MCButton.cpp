@@ -186,8 +186,10 @@ void MCButton::resizeEvent(QResizeEvent* event)
 
 void MCButton::changeEvent(QEvent* event)
 {
-    // The faces carry the button colour and the screen's resolution.
-    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
+    // The faces carry the button colour and the screen's resolution, and a face a function
+    // draws may show whether the button is enabled.
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange ||
+        (event->type() == QEvent::EnabledChange && m_factory))
         dropFaces();
     MCBitmapButtonBase::changeEvent(event);
 }

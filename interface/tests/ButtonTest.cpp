@@ -326,6 +326,26 @@ TEST_F(ButtonTest, FacesShowTheButtonColourThroughTheTransparentColourAndFitTheB
     EXPECT_EQ(made->CreateImage(item)->deviceIndependentSize().toSize(), QSize(12, 12));
 }
 
+TEST_F(ButtonTest, AFaceDrawnByAFunctionIsDrawnAgainWhenTheButtonIsEnabledOrDisabled)
+{
+    MCButton* play = button("TWO", MCBitmapButtonBase::Push);
+    play->SetDrawItemFunc([](QWidget*, const MCDrawItem& wanted) -> std::optional<QImage> {
+        QImage image(12, 12, QImage::Format_RGB32);
+        image.fill(wanted.disabled ? Qt::gray : Qt::green);
+        return image;
+    });
+    play->resize(12, 12);
+    const auto centre = [play] {
+        const QImage shown = play->grab().toImage();
+        return shown.pixelColor(shown.width() / 2, shown.height() / 2);
+    };
+    EXPECT_EQ(centre(), QColor(Qt::green));
+    play->setEnabled(false);
+    EXPECT_EQ(centre(), QColor(Qt::gray));
+    play->setEnabled(true);
+    EXPECT_EQ(centre(), QColor(Qt::green));
+}
+
 TEST_F(ButtonTest, AHeldFeedbackButtonRepeatsOnlyWhileThePointerIsOverIt)
 {
     plat::media::ManualTimerService timers;
