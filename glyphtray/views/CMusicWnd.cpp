@@ -4,24 +4,11 @@
 #include "interface/document/MCOpusDoc.h"
 #include "interface/pages/MCMusicPage.h"
 #include "notabase/prefs/Preferences.h"
-#include "platform/ui/timer/UiTimers.h"
 
 #include <QApplication>
-#include <QCursor>
 #include <QLabel>
 #include <QTabWidget>
 #include <QVBoxLayout>
-
-CMusicWnd::CursorSource& CMusicWnd::cursorSource()
-{
-    static CursorSource source;
-    return source;
-}
-
-CMusicWnd::CursorSource CMusicWnd::SetCursorSource(CursorSource source)
-{
-    return std::exchange(cursorSource(), std::move(source));
-}
 
 CMusicWnd::CMusicWnd(QWidget* mainFrame, QWidget* client) : MCToolWnd(client)
 {
@@ -34,7 +21,7 @@ CMusicWnd::CMusicWnd(QWidget* mainFrame, QWidget* client) : MCToolWnd(client)
 CMusicWnd::~CMusicWnd()
 {
     qApp->removeEventFilter(this);
-    KillTimer();
+    m_watch.Stop();
     SavePrefs(kSection);
     if (MCMusicPage::GetMusicWnd() == this)
         MCMusicPage::SetMusicWnd(nullptr);
@@ -171,22 +158,14 @@ void CMusicWnd::OnUpdate(long hint, SCBase* state)
     }
 }
 
-void CMusicWnd::KillTimer()
-{
-    if (m_timer)
-        plat::ui::UiTimers::kill(m_timer);
-    m_timer = 0;
-}
-
 void CMusicWnd::Collapse()
 {
     if (m_collapsed)
         return;
-    if (m_timer) {
-        if (!m_outside || plat::ui::UiTimers::tickCount() - m_outsideSince < kCollapseMs)
+    if (m_watch.IsRunning()) {
+        if (!m_watch.OutsideLongEnough())
             return;
-        KillTimer();
-        m_outside = false;
+        m_watch.Stop();
     }
     m_collapsed = true;
     Body()->hide();
@@ -202,22 +181,8 @@ void CMusicWnd::Expand()
     Body()->show();
     if (isFloating())
         adjustSize();
-    if (m_autoCollapse && !m_timer)
-        m_timer = plat::ui::UiTimers::set(kCollapseMs, [this] { OnTimer(); });
-}
-
-void CMusicWnd::OnTimer()
-{
-    const QPoint cursor = cursorSource() ? cursorSource()() : QCursor::pos();
-    if (!frameGeometry().contains(cursor)) {
-        if (!m_outside) {
-            m_outside = true;
-            m_outsideSince = plat::ui::UiTimers::tickCount();
-        }
-        Collapse();
-    } else {
-        m_outside = false;
-    }
+    if (m_autoCollapse)
+        m_watch.Start();
 }
 
 void CMusicWnd::onNotice(int, int code, QWidget* control)

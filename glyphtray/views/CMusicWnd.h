@@ -2,6 +2,7 @@
 
 #include "glyphtray/GlyphtrayExport.h"
 
+#include "interface/views/MCCollapseWatch.h"
 #include "interface/views/MCToolWnd.h"
 #include "platform/ui/command/CommandTarget.h"
 #include "platform/ui/dialog/ControlNotice.h"
@@ -26,7 +27,7 @@ public:
     static constexpr int kDialogId = 4608;
     static constexpr uint32_t kFirstPageCommand = 38960;
     static constexpr uint32_t kLastPageCommand = 38999;
-    static constexpr uint32_t kCollapseMs = 250;
+    static constexpr uint32_t kCollapseMs = MCCollapseWatch::kDelayMs;
     static constexpr const char* kSection = "Components\\Glyphtray";
 
     // The frame makes it with itself and its MDI client, which gets the window's system keys.
@@ -51,14 +52,9 @@ public:
 
     bool IsAutoCollapse() const { return m_autoCollapse; }
     bool IsCollapsed() const { return m_collapsed; }
-    bool CollapseTimerRunning() const { return m_timer != 0; }
+    bool CollapseTimerRunning() const { return m_watch.IsRunning(); }
     void Collapse();
     void Expand();
-    // One tick of the auto-collapse timer.
-    void OnTimer();
-    // Where the cursor is (screen coordinates); tests put it where they need it.
-    using CursorSource = std::function<QPoint()>;
-    static CursorSource SetCursorSource(CursorSource source);
 
     void onNotice(int id, int code, QWidget* control) override;
     bool onCommand(uint32_t id) override;
@@ -69,15 +65,11 @@ protected:
 
 private:
     void RemovePages();
-    void KillTimer();
     void ReadAutoCollapse();
-    static CursorSource& cursorSource();
 
     QTabWidget* m_tabs = nullptr;
     QLabel* m_empty = nullptr;
     bool m_autoCollapse = false;
     bool m_collapsed = false;
-    bool m_outside = false;
-    uint32_t m_outsideSince = 0;
-    uint32_t m_timer = 0;
+    MCCollapseWatch m_watch{*this, [this] { Collapse(); }};
 };

@@ -291,7 +291,7 @@ TEST_F(InspectorWndTest, AutoCollapseFollowsTheCursorOnTheInterfaceClock)
     plat::media::ManualTimerService timers(1000);
     const plat::ui::UiTimers::ScopedService scoped(timers);
     QPoint cursor(-10000, -10000);
-    const auto previous = CPropertiesWnd::SetCursorSource([&cursor] { return cursor; });
+    const auto previous = MCCollapseWatch::SetCursorSource([&cursor] { return cursor; });
     SaveIntPreference(CPropertiesWnd::kSection, "AutoCollapse", 1);
     Select({Staff(1)});
     m_wnd->show();
@@ -325,7 +325,7 @@ TEST_F(InspectorWndTest, AutoCollapseFollowsTheCursorOnTheInterfaceClock)
     // The next mouse move over it watches the cursor again.
     m_wnd->Expand();
     EXPECT_TRUE(m_wnd->CollapseTimerRunning());
-    CPropertiesWnd::SetCursorSource(previous);
+    MCCollapseWatch::SetCursorSource(previous);
     m_wnd.reset();
 }
 

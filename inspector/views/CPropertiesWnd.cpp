@@ -8,12 +8,10 @@
 #include "notabase/prefs/Preferences.h"
 #include "notabase/states/SCCommand.h"
 #include "notabase/states/SCSelection.h"
-#include "platform/ui/timer/UiTimers.h"
 #include "sequencer/transport/CSequence.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QCursor>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
@@ -29,17 +27,6 @@ constexpr const char* kCaption = "Inspector";
 constexpr std::array<const char*, 3> kMessages = {"Nothing Selected", "Multiple Selection", "No Properties"};
 
 }  // namespace
-
-CPropertiesWnd::CursorSource& CPropertiesWnd::cursorSource()
-{
-    static CursorSource source;
-    return source;
-}
-
-CPropertiesWnd::CursorSource CPropertiesWnd::SetCursorSource(CursorSource source)
-{
-    return std::exchange(cursorSource(), std::move(source));
-}
 
 CPropertiesWnd::CPropertiesWnd(QWidget* mainFrame, QWidget* owner) : MCToolWnd(owner)
 {
@@ -62,7 +49,7 @@ void CPropertiesWnd::Construct()
 CPropertiesWnd::~CPropertiesWnd()
 {
     qApp->removeEventFilter(this);
-    KillTimer();
+    m_watch.Stop();
     if (m_sheet)
         SavePrefs(kSection);
     // The sheet gives its pages back to the registry before the selection they point to goes.
@@ -260,23 +247,14 @@ void CPropertiesWnd::OnUpdate(long hint, SCBase* state)
     m_sheet->OnUpdate(hint, state);
 }
 
-void CPropertiesWnd::KillTimer()
-{
-    if (m_timer)
-        plat::ui::UiTimers::kill(m_timer);
-    m_timer = 0;
-}
-
 void CPropertiesWnd::Collapse()
 {
     if (IsCollapsed())
         return;
-    if (m_timer) {
-        if (!m_outside || plat::ui::UiTimers::tickCount() - m_outsideSince < kCollapseMs)
+    if (m_watch.IsRunning()) {
+        if (!m_watch.OutsideLongEnough())
             return;
-        KillTimer();
-        m_outside = false;
-        m_outsideSince = 0;
+        m_watch.Stop();
     }
     m_flags |= kCollapsed;
     // Only the caption stays.
@@ -292,23 +270,8 @@ void CPropertiesWnd::Expand()
     Body()->show();
     m_flags &= ~kCollapsed;
     SizeToFit(true);
-    if (IsAutoCollapse() && !m_timer)
-        m_timer = plat::ui::UiTimers::set(kCollapseMs, [this] { OnTimer(); });
-}
-
-void CPropertiesWnd::OnTimer()
-{
-    const QPoint cursor = cursorSource() ? cursorSource()() : QCursor::pos();
-    if (!frameGeometry().contains(cursor)) {
-        if (!m_outside) {
-            m_outside = true;
-            m_outsideSince = plat::ui::UiTimers::tickCount();
-        }
-        Collapse();
-    } else {
-        m_outside = false;
-        m_outsideSince = 0;
-    }
+    if (IsAutoCollapse())
+        m_watch.Start();
 }
 
 void CPropertiesWnd::SizeToFit(bool recalcFrame)
@@ -377,7 +340,7 @@ unsigned CPropertiesWnd::OnHelpHitTest() const
 
 void CPropertiesWnd::closeEvent(QCloseEvent* event)
 {
-    KillTimer();
+    m_watch.Stop();
     MCToolWnd::closeEvent(event);
 }
 

@@ -2,6 +2,7 @@
 
 #include "inspector/InspectorExport.h"
 
+#include "interface/views/MCCollapseWatch.h"
 #include "interface/views/MCToolWnd.h"
 #include "notabase/model/MCEventList.h"
 
@@ -24,7 +25,7 @@ class QLabel;
 class INSPECTOR_API CPropertiesWnd : public MCToolWnd {
 public:
     static constexpr int kDialogId = 4096;
-    static constexpr uint32_t kCollapseMs = 250;
+    static constexpr uint32_t kCollapseMs = MCCollapseWatch::kDelayMs;
     static constexpr int kShowingPages = 0x7FFFFFFF;
     enum Message : int { kNothingSelected = 0, kMultipleSelection = 1, kNoProperties = 2 };
     static constexpr unsigned kHelpContext = 0x21000;
@@ -43,7 +44,7 @@ public:
     QString MessageText() const;
     bool IsMessageShown() const;
     const MCEventList& Selection() const { return m_selection; }
-    bool CollapseTimerRunning() const { return m_timer != 0; }
+    bool CollapseTimerRunning() const { return m_watch.IsRunning(); }
 
     bool InitToolLayout(QWidget* parent, int id) override;
     void ShowProperties(MCEventList& selection);
@@ -52,8 +53,6 @@ public:
     void Expand();
     void SizeToFit(bool recalcFrame);
     void OnUpdate(long hint, SCBase* state) override;
-    // One tick of the auto-collapse timer.
-    void OnTimer();
 
     QPoint GetDefaultPosition(const char* section) const override;
     void LoadPrefs(const char* section) override;
@@ -61,10 +60,6 @@ public:
     int OnCommandHelp(unsigned helpId) override;
     unsigned OnHelpHitTest() const override;
     QSize CalcFixedLayout(bool stretch, bool horizontal) const override;
-
-    // Where the cursor is (screen coordinates); tests put it where they need it.
-    using CursorSource = std::function<QPoint()>;
-    static CursorSource SetCursorSource(CursorSource source);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -78,16 +73,11 @@ private:
     void SetCaption(const QString& caption);
     void ReshowSelection(MCOpusDoc* doc);
     void ReadAutoCollapse();
-    void KillTimer();
     static bool IsRecordingFilterCommand(int id);
-    static CursorSource& cursorSource();
 
     uint32_t m_flags = 0;
     int m_shown = kNothingSelected;
-    uint32_t m_timer = 0;
-    // When the cursor was first seen outside (valid while m_outside).
-    uint32_t m_outsideSince = 0;
-    bool m_outside = false;
+    MCCollapseWatch m_watch{*this, [this] { Collapse(); }};
     MCEventList m_selection{10};
     CInspector* m_sheet = nullptr;
     QLabel* m_label = nullptr;
