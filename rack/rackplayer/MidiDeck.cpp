@@ -362,8 +362,8 @@ intptr_t Win_MidiDeck(Window* window, plat::ui::MessageId message, uintptr_t wPa
     case plat::ui::kCreateMessage: return onCreate(window);
     case plat::ui::kDestroyMessage:
         stopTimer(window);
-        // Unlike the original deck, this one takes its name off plinthstore's list, so no
-        // change is ever posted to a window that is gone.
+        // The deck takes its name off plinthstore's list, so no change is ever posted to a
+        // window that is gone.
         obj_UnregisterUser(window, kObjMidi);
         return 0;
     case plat::ui::kPaintMessage: paint(window); return 0;

@@ -3,6 +3,7 @@
 #include "sequencer/data/DCsqBase.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -23,7 +24,7 @@ void CSeqWriteIndex::Build(DCsqBase* head)
     m_head = head;
     uint32_t ordinal = 0;
     for (DCsqBase* data = head; data; data = data->GetNext(), ++ordinal) {
-        m_ordinals.emplace(data, ordinal);
+        m_byAddress.emplace_back(data, ordinal);
         const int track = data->PlayedTrack();
         if (track == DCsqBase::kAnyTrack)
             m_shared.push_back({ordinal, data});
@@ -35,7 +36,8 @@ void CSeqWriteIndex::Build(DCsqBase* head)
 void CSeqWriteIndex::Clear()
 {
     m_head = nullptr;
-    m_ordinals.clear();
+    m_byAddress.clear();
+    m_sorted = false;
     m_tracks.clear();
     m_shared.clear();
     m_walkTrack = nullptr;
@@ -46,8 +48,8 @@ void CSeqWriteIndex::Clear()
 DCsqBase* CSeqWriteIndex::Start(int track, const DCsqBase* data, bool& found)
 {
     static const std::vector<Entry> none;
-    const auto at = m_ordinals.find(data);
-    found = at != m_ordinals.end();
+    uint32_t ordinal = 0;
+    found = OrdinalOf(data, ordinal);
     const auto own = m_tracks.find(track);
     m_walkTrack = own != m_tracks.end() ? &own->second : &none;
     if (!found) {
@@ -55,9 +57,10 @@ DCsqBase* CSeqWriteIndex::Start(int track, const DCsqBase* data, bool& found)
         m_sharedAt = m_shared.size();
         return nullptr;
     }
-    m_trackAt = firstFrom(*m_walkTrack, at->second);
-    m_sharedAt = firstFrom(m_shared, at->second);
-    return Current();
+    m_trackAt = firstFrom(*m_walkTrack, ordinal);
+    m_sharedAt = firstFrom(m_shared, ordinal);
+    const Entry* entry = Current();
+    return entry ? entry->data : nullptr;
 }
 
 DCsqBase* CSeqWriteIndex::Next()
@@ -70,14 +73,45 @@ DCsqBase* CSeqWriteIndex::Next()
         ++m_trackAt;
     else if (shared)
         ++m_sharedAt;
-    return Current();
+    const Entry* entry = Current();
+    return entry ? entry->data : nullptr;
 }
 
-DCsqBase* CSeqWriteIndex::Current() const
+const CSeqWriteIndex::Entry* CSeqWriteIndex::Current() const
 {
+    if (!m_walkTrack)
+        return nullptr;
     const bool own = m_trackAt < m_walkTrack->size();
     const bool shared = m_sharedAt < m_shared.size();
     if (own && (!shared || (*m_walkTrack)[m_trackAt].ordinal < m_shared[m_sharedAt].ordinal))
-        return (*m_walkTrack)[m_trackAt].data;
-    return shared ? m_shared[m_sharedAt].data : nullptr;
+        return &(*m_walkTrack)[m_trackAt];
+    return shared ? &m_shared[m_sharedAt] : nullptr;
+}
+
+bool CSeqWriteIndex::OrdinalOf(const DCsqBase* data, uint32_t& ordinal)
+{
+    if (!data || !m_head)
+        return false;
+    // A window goes on where the last one stopped, and every track starts at the head.
+    if (data == m_head) {
+        ordinal = 0;
+        return true;
+    }
+    if (const Entry* entry = Current(); entry && entry->data == data) {
+        ordinal = entry->ordinal;
+        return true;
+    }
+    const auto byAddress = [](const auto& entry, const DCsqBase* value) {
+        return std::less<const DCsqBase*>()(entry.first, value);
+    };
+    if (!m_sorted) {
+        std::sort(m_byAddress.begin(), m_byAddress.end(),
+                  [&](const auto& a, const auto& b) { return byAddress(a, b.first); });
+        m_sorted = true;
+    }
+    const auto at = std::lower_bound(m_byAddress.begin(), m_byAddress.end(), data, byAddress);
+    if (at == m_byAddress.end() || at->first != data)
+        return false;
+    ordinal = at->second;
+    return true;
 }

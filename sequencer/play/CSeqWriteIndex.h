@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 class DCsqBase;
@@ -32,10 +33,15 @@ private:
         uint32_t ordinal;
         DCsqBase* data;
     };
-    DCsqBase* Current() const;
+    const Entry* Current() const;
+    bool OrdinalOf(const DCsqBase* data, uint32_t& ordinal);
 
     DCsqBase* m_head = nullptr;
-    std::unordered_map<const DCsqBase*, uint32_t> m_ordinals;
+    // Every datum by its address, sorted only when a walk starts away from where the last one
+    // stopped (after a jump): a hash node per datum cost more in allocation than the walks it
+    // spared.
+    std::vector<std::pair<const DCsqBase*, uint32_t>> m_byAddress;
+    bool m_sorted = false;
     std::unordered_map<int, std::vector<Entry>> m_tracks;
     std::vector<Entry> m_shared;
     const std::vector<Entry>* m_walkTrack = nullptr;

@@ -80,3 +80,21 @@ TEST(WriteIndex, DatumOutsideTheIndexIsNotFoundAndClearForgetsTheList)
     EXPECT_EQ(index.Start(1, list[0].get(), found), nullptr);
     EXPECT_FALSE(found);
 }
+
+TEST(WriteIndex, WalkResumesWhereItStoppedAndRestartsAfterAJump)
+{
+    const auto list = MakeList({1, kAny, 2, 1, 2, 1, kAny, 1});
+    CSeqWriteIndex index;
+    index.Build(list[0].get());
+    bool found = false;
+    // A window stops part way; the next one starts at the datum it stopped at.
+    EXPECT_EQ(index.Start(1, list[0].get(), found), list[0].get());
+    EXPECT_EQ(index.Next(), list[1].get());
+    EXPECT_EQ(index.Next(), list[3].get());
+    EXPECT_EQ(Walk(index, 1, list[3].get()), (std::vector<DCsqBase*>{list[3].get(), list[5].get(), list[6].get(), list[7].get()}));
+    // A jump sends the walk back to a datum it passed, then forward past where it was.
+    EXPECT_EQ(Walk(index, 1, list[1].get()), (std::vector<DCsqBase*>{list[1].get(), list[3].get(), list[5].get(), list[6].get(), list[7].get()}));
+    EXPECT_EQ(Walk(index, 1, list[6].get()), (std::vector<DCsqBase*>{list[6].get(), list[7].get()}));
+    // The next track starts at the head again.
+    EXPECT_EQ(Walk(index, 2, list[0].get()), (std::vector<DCsqBase*>{list[1].get(), list[2].get(), list[4].get(), list[6].get()}));
+}
