@@ -51,6 +51,12 @@ void MCSequenceTimeSource::BarPulseTickTime(MCTime& time)
 void MCSequenceTimeSource::NormalizeTime(MCTime& time)
 {
     m_sequence.NormalizeTime(time);
+    const BPTTime* position = time.GetBarPulseTick();
+    if (time.GetMode() != MCTime::barPulseTick || !position || position->ppq <= 0)
+        return;
+    // Without a meter to count by, four beats to the bar, as BarPulseTickTime shows them.
+    const double quarters = 4.0 * position->bar + position->pulse + double(position->tick) / position->ppq;
+    time = MCTime(static_cast<float>(quarters));
 }
 
 int MCSequenceTimeSource::MeterNumerator(const MCTime& time)
