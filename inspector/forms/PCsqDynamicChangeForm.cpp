@@ -146,29 +146,19 @@ bool PCsqDynamicChangeForm::InitForm()
     return true;
 }
 
-void PCsqDynamicChangeForm::SetFieldState(int field, int state)
-{
-    m_nFlags = static_cast<unsigned short>((m_nFlags & ~(3 << (field * 2))) | (state << (field * 2)));
-}
-
 void PCsqDynamicChangeForm::UpdateForm()
 {
     MCInspectorForm::UpdateForm();
     const int ids[] = {IDC_START, IDC_DURATION, IDC_STOP, IDC_FROM, IDC_TO};
     for (const int id : ids)
         plat::ui::item<MCSpinEdit>(this, id)->SetIndeterminate(false);
-    m_nFlags = 0;
+    m_fields.Reset();
     MCEventList* events = GetEventList();
     if (!events)
         return;
     const auto merge = [this, &ids](int field, auto& member, const auto& value) {
-        if (GetFieldState(field) == stateNone) {
-            member = value;
-            SetFieldState(field, stateOne);
-        } else if (GetFieldState(field) == stateOne && value != member) {
+        if (m_fields.Merge(field, member, value))
             plat::ui::item<MCSpinEdit>(this, ids[field])->SetIndeterminate(true);
-            SetFieldState(field, stateMixed);
-        }
     };
     for (ECBase* element : *events) {
         if (!element || element->GetEventId() != EventId::Dynamic)
@@ -207,16 +197,16 @@ void PCsqDynamicChangeForm::UpdateEvent(ECBase* event, MCCommandList& commands)
     auto* mark = static_cast<ECDynamic*>(event);
     // Each time goes only to the marks when it was changed: a start left alone stays each
     // mark's own even when the duration or the stop changed.
-    if (GetFieldState(fieldStart) == stateChanged) {
+    if (m_fields.IsChanged(fieldStart)) {
         auto* move = PCsqPageCommand<CCEditTime>(commands, CommandIds::CCEditTime);
         move->EditTime(event, &m_Start);
     }
-    if (GetFieldState(fieldDuration) == stateChanged) {
+    if (m_fields.IsChanged(fieldDuration)) {
         auto* lengthen = PCsqPageCommand<CCEditDuration>(commands, CommandIds::CCEditDuration);
         lengthen->EditDuration(event, &m_Duration);
     }
-    const bool from = GetFieldState(fieldFrom) == stateChanged;
-    const bool to = GetFieldState(fieldTo) == stateChanged;
+    const bool from = m_fields.IsChanged(fieldFrom);
+    const bool to = m_fields.IsChanged(fieldTo);
     ECEnvPoint* first = nullptr;
     ECEnvPoint* last = nullptr;
     if ((!from && !to) || !AnchorEnds(mark, first, last))
@@ -241,7 +231,7 @@ void PCsqDynamicChangeForm::OnStartChanged()
     m_Stop = m_Start + duration->GetTimeValue();
     stop->SetIndeterminate(false);
     stop->SetTimeValue(m_Stop);
-    SetFieldState(fieldStart, stateChanged);
+    m_fields.Set(fieldStart, stateChanged);
     SetModifiedFlag(true);
 }
 
@@ -254,8 +244,8 @@ void PCsqDynamicChangeForm::OnDurationChanged()
     m_Stop = start->GetTimeValue() + m_Duration;
     stop->SetIndeterminate(false);
     stop->SetTimeValue(m_Stop);
-    SetFieldState(fieldDuration, stateChanged);
-    SetFieldState(fieldStop, stateChanged);
+    m_fields.Set(fieldDuration, stateChanged);
+    m_fields.Set(fieldStop, stateChanged);
     SetModifiedFlag(true);
 }
 
@@ -270,8 +260,8 @@ void PCsqDynamicChangeForm::OnStopChanged()
         m_Duration = MCTime::TimeZero();
     duration->SetIndeterminate(false);
     duration->SetTimeValue(m_Duration);
-    SetFieldState(fieldDuration, stateChanged);
-    SetFieldState(fieldStop, stateChanged);
+    m_fields.Set(fieldDuration, stateChanged);
+    m_fields.Set(fieldStop, stateChanged);
     SetModifiedFlag(true);
 }
 
@@ -313,7 +303,7 @@ void PCsqDynamicChangeForm::onNotice(int id, int code, QWidget* control)
     case IDC_FROM:
     case IDC_TO:
         if (code == MCSpinEdit::kNotice) {
-            SetFieldState(id == IDC_FROM ? fieldFrom : fieldTo, stateChanged);
+            m_fields.Set(id == IDC_FROM ? fieldFrom : fieldTo, stateChanged);
             SetModifiedFlag(true);
         }
         break;

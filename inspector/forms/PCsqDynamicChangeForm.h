@@ -2,6 +2,7 @@
 
 #include "inspector/InspectorExport.h"
 
+#include "interface/pages/MCFieldStates.h"
 #include "interface/pages/MCInspectorForm.h"
 #include "notabase/values/MCTime.h"
 #include "platform/ui/dialog/ControlNotice.h"
@@ -24,7 +25,12 @@ public:
         IDC_TO = 4203,
         IDC_TO_DYNAMICS = 4204,
     };
-    enum : int { stateNone = 0, stateOne = 1, stateChanged = 2, stateMixed = 3 };
+    enum : int {
+        stateNone = MCFieldStates::stateNone,
+        stateOne = MCFieldStates::stateCommon,
+        stateChanged = MCFieldStates::stateChanged,
+        stateMixed = MCFieldStates::stateMixed,
+    };
     enum : int { fieldStart = 0, fieldDuration = 1, fieldStop = 2, fieldFrom = 3, fieldTo = 4 };
     // Menu commands: kFirstNoteValue + n for the note values, whole note first;
     // kFirstDynamic + k for the dynamic k, 0 "pppp" to 9 "ffff".
@@ -39,20 +45,19 @@ public:
     void DoDataExchange(plat::ui::DataExchange& exchange) override;
     void onNotice(int id, int code, QWidget* control) override;
 
-    int GetFieldState(int field) const { return (m_nFlags >> (field * 2)) & 3; }
+    int GetFieldState(int field) const { return m_fields.Get(field); }
     QMenu& GetNoteValueMenu() { return m_NoteValueMenu; }
     QMenu& GetDynamicsMenu() { return m_DynamicsMenu; }
     // The beats of note value n of the menu; 0 outside it.
     static float NoteValueBeats(int n);
 
 private:
-    void SetFieldState(int field, int state);
     void OnStartChanged();
     void OnDurationChanged();
     void OnStopChanged();
     void OnDynamicChosen(int k, QWidget* button);
 
-    unsigned short m_nFlags = 0;
+    MCFieldStates m_fields;
     MCTime m_Start = MCTime::TimeZero();
     MCTime m_Duration = MCTime::TimeZero();
     MCTime m_Stop = MCTime::TimeZero();

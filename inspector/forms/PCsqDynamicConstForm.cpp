@@ -76,11 +76,6 @@ bool PCsqDynamicConstForm::InitForm()
     return true;
 }
 
-void PCsqDynamicConstForm::SetFieldState(int field, int state)
-{
-    m_nFlags = static_cast<unsigned char>((m_nFlags & ~(3 << (field * 2))) | (state << (field * 2)));
-}
-
 void PCsqDynamicConstForm::UpdateForm()
 {
     MCInspectorForm::UpdateForm();
@@ -88,7 +83,7 @@ void PCsqDynamicConstForm::UpdateForm()
     auto* valueEdit = plat::ui::item<MCSpinEdit>(this, IDC_VALUE);
     timeEdit->SetIndeterminate(false);
     valueEdit->SetIndeterminate(false);
-    m_nFlags = 0;
+    m_fields.Reset();
     MCEventList* events = GetEventList();
     if (!events)
         return;
@@ -98,20 +93,10 @@ void PCsqDynamicConstForm::UpdateForm()
         auto* mark = static_cast<ECDynamic*>(element);
         const MCTime time = *mark->GetTime();
         const int value = int(mark->GetValue());
-        if (GetFieldState(fieldTime) == stateNone) {
-            m_Time = time;
-            SetFieldState(fieldTime, stateOne);
-        } else if (GetFieldState(fieldTime) == stateOne && time != m_Time) {
+        if (m_fields.Merge(fieldTime, m_Time, time))
             timeEdit->SetIndeterminate(true);
-            SetFieldState(fieldTime, stateMixed);
-        }
-        if (GetFieldState(fieldValue) == stateNone) {
-            m_nValue = value;
-            SetFieldState(fieldValue, stateOne);
-        } else if (GetFieldState(fieldValue) == stateOne && value != m_nValue) {
+        if (m_fields.Merge(fieldValue, m_nValue, value))
             valueEdit->SetIndeterminate(true);
-            SetFieldState(fieldValue, stateMixed);
-        }
     }
 }
 
@@ -127,11 +112,11 @@ void PCsqDynamicConstForm::UpdateEvent(ECBase* event, MCCommandList& commands)
     MCInspectorForm::UpdateEvent(event, commands);
     if (!event || event->GetEventId() != EventId::Dynamic)
         return;
-    if (GetFieldState(fieldTime) == stateChanged) {
+    if (m_fields.IsChanged(fieldTime)) {
         auto* move = PCsqPageCommand<CCEditTime>(commands, CommandIds::CCEditTime);
         move->EditTime(event, &m_Time);
     }
-    if (GetFieldState(fieldValue) == stateChanged) {
+    if (m_fields.IsChanged(fieldValue)) {
         auto* edit = PCsqPageCommand<CCEdit>(commands, CommandIds::CCEdit);
         if (CCEditItem* item = edit->EditEvent(event))
             if (auto* copy = plat::dynamicDowncast<ECDynamic>(item->GetNewEvent()))
@@ -150,9 +135,9 @@ void PCsqDynamicConstForm::onNotice(int id, int code, QWidget*)
         return;
     }
     if (id == IDC_TIME && code == MCTimeEdit::kNotice)
-        SetFieldState(fieldTime, stateChanged);
+        m_fields.Set(fieldTime, stateChanged);
     else if (id == IDC_VALUE && code == MCSpinEdit::kNotice)
-        SetFieldState(fieldValue, stateChanged);
+        m_fields.Set(fieldValue, stateChanged);
     else
         return;
     SetModifiedFlag(true);

@@ -2,6 +2,7 @@
 
 #include "inspector/InspectorExport.h"
 
+#include "interface/pages/MCFieldStates.h"
 #include "interface/pages/MCInspectorForm.h"
 #include "notabase/values/MCTime.h"
 #include "platform/ui/dialog/ControlNotice.h"
@@ -14,7 +15,12 @@ class INSPECTOR_API PCsqDynamicConstForm : public MCInspectorForm, public plat::
     PLAT_DECLARE_DYNCREATE(PCsqDynamicConstForm)
 public:
     enum : int { IDD = 4185, IDC_TIME = 4186, IDC_VALUE = 4187, IDC_DYNAMICS = 4188 };
-    enum : int { stateNone = 0, stateOne = 1, stateChanged = 2, stateMixed = 3 };
+    enum : int {
+        stateNone = MCFieldStates::stateNone,
+        stateOne = MCFieldStates::stateCommon,
+        stateChanged = MCFieldStates::stateChanged,
+        stateMixed = MCFieldStates::stateMixed,
+    };
     enum : int { fieldTime = 0, fieldValue = 1 };
     // The dynamics menu's commands: kFirstDynamic + k for the mark k, 0 "pppp" to 9 "ffff".
     static constexpr int kFirstDynamic = 36880;
@@ -27,13 +33,11 @@ public:
     void DoDataExchange(plat::ui::DataExchange& exchange) override;
     void onNotice(int id, int code, QWidget* control) override;
 
-    int GetFieldState(int field) const { return (m_nFlags >> (field * 2)) & 3; }
+    int GetFieldState(int field) const { return m_fields.Get(field); }
     QMenu& GetDynamicsMenu() { return m_DynamicsMenu; }
 
 private:
-    void SetFieldState(int field, int state);
-
-    unsigned char m_nFlags = 0;
+    MCFieldStates m_fields;
     MCTime m_Time = MCTime::TimeZero();
     int m_nValue = 0;
     QMenu m_DynamicsMenu;

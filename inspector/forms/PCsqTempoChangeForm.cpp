@@ -103,20 +103,15 @@ void PCsqTempoChangeForm::UpdateForm()
     for (MCSpinEdit* edit : {static_cast<MCSpinEdit*>(m_editStart), static_cast<MCSpinEdit*>(m_editDuration),
                              static_cast<MCSpinEdit*>(m_editStop), m_editFrom, m_editTo})
         edit->SetIndeterminate(false);
-    m_nStartState = m_nDurationState = m_nStopState = m_nFromState = m_nToState = stateNone;
+    m_fields.Reset();
     m_start = m_duration = m_stop = MCTime::TimeZero();
     m_nFrom = m_nTo = 0;
     MCEventList* events = GetEventList();
     if (!events)
         return;
-    auto merge = [](unsigned char& state, auto& held, const auto& value, MCSpinEdit* edit) {
-        if (state == stateNone) {
-            held = value;
-            state = stateCommon;
-        } else if (state == stateCommon && !(value == held)) {
-            state = stateMixed;
+    auto merge = [this](int field, auto& held, const auto& value, MCSpinEdit* edit) {
+        if (m_fields.Merge(field, held, value))
             edit->SetIndeterminate(true);
-        }
     };
     for (ECBase* event : *events) {
         auto* tempo = plat::dynamicDowncast<ECTempo>(event);
@@ -125,27 +120,19 @@ void PCsqTempoChangeForm::UpdateForm()
         const MCTime start = *tempo->GetTime();
         const MCTime duration = *tempo->GetDuration();
         const MCTime stop = start + duration;
-        unsigned char startState = m_nStartState, durationState = m_nDurationState, stopState = m_nStopState;
-        merge(startState, m_start, start, m_editStart);
-        merge(durationState, m_duration, duration, m_editDuration);
-        merge(stopState, m_stop, stop, m_editStop);
-        m_nStartState = startState;
-        m_nDurationState = durationState;
-        m_nStopState = stopState;
+        merge(fieldStart, m_start, start, m_editStart);
+        merge(fieldDuration, m_duration, duration, m_editDuration);
+        merge(fieldStop, m_stop, stop, m_editStop);
         MCEventList anchors;
         if (tempo->GetAnchorList(anchors) && !anchors.IsEmpty()) {
             auto* first = plat::dynamicDowncast<ECEnvPoint>(anchors.GetHead());
             auto* last = plat::dynamicDowncast<ECEnvPoint>(anchors.GetTail());
-            unsigned char fromState = m_nFromState, toState = m_nToState;
             if (first)
-                merge(fromState, m_nFrom, int(first->GetValue()), m_editFrom);
+                merge(fieldFrom, m_nFrom, int(first->GetValue()), m_editFrom);
             if (last)
-                merge(toState, m_nTo, int(last->GetValue()), m_editTo);
-            m_nFromState = fromState;
-            m_nToState = toState;
+                merge(fieldTo, m_nTo, int(last->GetValue()), m_editTo);
         }
-        if (m_nStartState == stateMixed && m_nDurationState == stateMixed && m_nStopState == stateMixed &&
-            m_nFromState == stateMixed && m_nToState == stateMixed)
+        if (m_fields.AllMixed(fieldCount))
             break;
     }
 }
@@ -156,16 +143,16 @@ void PCsqTempoChangeForm::UpdateEvent(ECBase* event, MCCommandList& commands)
     if (!tempo)
         return;
     MCInspectorForm::UpdateEvent(event, commands);
-    if (m_nStartState == stateChanged) {
+    if (m_fields.IsChanged(fieldStart)) {
         auto* edit = static_cast<CCEditTime*>(commands.GetCommand(CommandIds::CCEditTime, &CCEditTime::classObject));
         const MCTime start = Score(m_start);
         edit->EditTime(tempo, &start);
     }
-    if (m_nDurationState == stateChanged) {
+    if (m_fields.IsChanged(fieldDuration)) {
         auto* edit = static_cast<CCEditDuration*>(commands.GetCommand(CommandIds::CCEditDuration, &CCEditDuration::classObject));
         edit->EditDuration(tempo, &m_duration);
     }
-    if (m_nFromState == stateChanged || m_nToState == stateChanged) {
+    if (m_fields.IsChanged(fieldFrom) || m_fields.IsChanged(fieldTo)) {
         MCEventList anchors;
         // A mark outside an anchor group has no ends to give tempos to.
         if (tempo->GetAnchorList(anchors) && !anchors.IsEmpty()) {
@@ -175,9 +162,9 @@ void PCsqTempoChangeForm::UpdateEvent(ECBase* event, MCCommandList& commands)
                 if (auto* copy = item ? plat::dynamicDowncast<ECEnvPoint>(item->GetNewEvent()) : nullptr)
                     copy->SetValue(float(value));
             };
-            if (m_nFromState == stateChanged)
+            if (m_fields.IsChanged(fieldFrom))
                 setValue(anchors.GetHead(), m_nFrom);
-            if (m_nToState == stateChanged)
+            if (m_fields.IsChanged(fieldTo))
                 setValue(anchors.GetTail(), m_nTo);
         }
     }
@@ -207,7 +194,7 @@ void PCsqTempoChangeForm::OnChangeStart()
         m_editStop->SetIndeterminate(false);
         m_editStop->SetTimeValue(Score(m_editStart->GetTimeValue()) + m_editDuration->GetTimeValue());
     }
-    m_nStartState = stateChanged;
+    m_fields.Set(fieldStart, stateChanged);
 }
 
 void PCsqTempoChangeForm::OnChangeDuration()
@@ -215,9 +202,9 @@ void PCsqTempoChangeForm::OnChangeDuration()
     if (!m_editStart->GetIndeterminate()) {
         m_editStop->SetIndeterminate(false);
         m_editStop->SetTimeValue(Score(m_editStart->GetTimeValue()) + m_editDuration->GetTimeValue());
-        m_nStopState = stateChanged;
+        m_fields.Set(fieldStop, stateChanged);
     }
-    m_nDurationState = stateChanged;
+    m_fields.Set(fieldDuration, stateChanged);
 }
 
 void PCsqTempoChangeForm::OnChangeStop()
@@ -228,9 +215,9 @@ void PCsqTempoChangeForm::OnChangeStop()
             duration = MCTime::TimeZero();
         m_editDuration->SetIndeterminate(false);
         m_editDuration->SetTimeValue(duration);
-        m_nDurationState = stateChanged;
+        m_fields.Set(fieldDuration, stateChanged);
     }
-    m_nStopState = stateChanged;
+    m_fields.Set(fieldStop, stateChanged);
 }
 
 void PCsqTempoChangeForm::onNotice(int id, int code, QWidget* control)
@@ -242,9 +229,9 @@ void PCsqTempoChangeForm::onNotice(int id, int code, QWidget* control)
     } else if (id == IDC_STOP && code == MCTimeEdit::kNotice) {
         OnChangeStop();
     } else if (id == IDC_FROM && code == MCSpinEdit::kNotice) {
-        m_nFromState = stateChanged;
+        m_fields.Set(fieldFrom, stateChanged);
     } else if (id == IDC_TO && code == MCSpinEdit::kNotice) {
-        m_nToState = stateChanged;
+        m_fields.Set(fieldTo, stateChanged);
     } else if (const float beats = PCsqTempo::BeatsOfDuration(id); beats > 0.0f && code == 0) {
         m_editDuration->SetIndeterminate(false);
         m_editDuration->SetTimeValue(MCTime(beats));

@@ -2,6 +2,7 @@
 
 #include "inspector/InspectorExport.h"
 
+#include "interface/pages/MCFieldStates.h"
 #include "interface/pages/MCInspectorForm.h"
 #include "notabase/values/MCTime.h"
 #include "platform/ui/dialog/ControlNotice.h"
@@ -27,7 +28,12 @@ public:
         IDC_TO = 4387,
         IDC_TO_WORDS = 4388,
     };
-    enum FieldState : unsigned char { stateNone = 0, stateCommon = 1, stateChanged = 2, stateMixed = 3 };
+    enum FieldState : unsigned char {
+        stateNone = MCFieldStates::stateNone,
+        stateCommon = MCFieldStates::stateCommon,
+        stateChanged = MCFieldStates::stateChanged,
+        stateMixed = MCFieldStates::stateMixed,
+    };
 
     explicit PCsqTempoChangeForm(MCInspectorPage* page);
     ~PCsqTempoChangeForm() override;
@@ -38,13 +44,15 @@ public:
     void DoDataExchange(plat::ui::DataExchange& exchange) override;
     void onNotice(int id, int code, QWidget* control) override;
 
-    FieldState GetStartState() const { return FieldState(m_nStartState); }
-    FieldState GetDurationState() const { return FieldState(m_nDurationState); }
-    FieldState GetStopState() const { return FieldState(m_nStopState); }
-    FieldState GetFromState() const { return FieldState(m_nFromState); }
-    FieldState GetToState() const { return FieldState(m_nToState); }
+    FieldState GetStartState() const { return FieldState(m_fields.Get(fieldStart)); }
+    FieldState GetDurationState() const { return FieldState(m_fields.Get(fieldDuration)); }
+    FieldState GetStopState() const { return FieldState(m_fields.Get(fieldStop)); }
+    FieldState GetFromState() const { return FieldState(m_fields.Get(fieldFrom)); }
+    FieldState GetToState() const { return FieldState(m_fields.Get(fieldTo)); }
 
 private:
+    enum Field : int { fieldStart, fieldDuration, fieldStop, fieldFrom, fieldTo, fieldCount };
+
     void OnChangeStart();
     void OnChangeDuration();
     void OnChangeStop();
@@ -67,9 +75,5 @@ private:
     MCMenuButton* m_buttonToWords = nullptr;
     int m_nFrom = 0;
     int m_nTo = 0;
-    unsigned char m_nStartState : 2 = stateNone;
-    unsigned char m_nDurationState : 2 = stateNone;
-    unsigned char m_nStopState : 2 = stateNone;
-    unsigned char m_nFromState : 2 = stateNone;
-    unsigned char m_nToState : 2 = stateNone;
+    MCFieldStates m_fields;
 };

@@ -32,85 +32,56 @@ uint32_t shortMessage(int status, int data1, int data2)
 
 bool CVoiceInfo::operator==(const CVoiceInfo& other) const
 {
-    return m_state == other.m_state && m_fileState == other.m_fileState && m_time == other.m_time &&
-           m_voice == other.m_voice && m_device == other.m_device && m_channel == other.m_channel &&
-           m_bank == other.m_bank && m_program == other.m_program && m_file == other.m_file;
+    return m_states == other.m_states && m_time == other.m_time && m_voice == other.m_voice &&
+           m_device == other.m_device && m_channel == other.m_channel && m_bank == other.m_bank &&
+           m_program == other.m_program && m_file == other.m_file;
 }
 
 void CVoiceInfo::Reset()
 {
-    m_state = 0;
-    m_fileState = 0;
+    m_states.Reset();
     m_device = m_channel = m_bank = m_program = -1;
     m_file.clear();
-}
-
-int CVoiceInfo::GetState(Field field) const
-{
-    if (field == fieldFile)
-        return m_fileState & 3;
-    return (m_state >> (2 * field)) & 3;
-}
-
-void CVoiceInfo::SetState(Field field, int state)
-{
-    if (field == fieldFile) {
-        m_fileState = static_cast<uint8_t>((m_fileState & ~3) | (state & 3));
-        return;
-    }
-    const int shift = 2 * field;
-    m_state = static_cast<uint8_t>((m_state & ~(3 << shift)) | ((state & 3) << shift));
 }
 
 bool CVoiceInfo::IsChanged() const
 {
     for (Field field : {fieldDevice, fieldChannel, fieldBank, fieldProgram, fieldFile})
-        if (GetState(field) == stateChanged)
+        if (m_states.IsChanged(field))
             return true;
     return false;
 }
 
 void CVoiceInfo::Merge(Field field, int& member, int value)
 {
-    switch (GetState(field)) {
-    case stateNone:
-        member = value;
-        SetState(field, stateOne);
-        break;
-    case stateOne:
-        if (member != value) {
-            member = -1;
-            SetState(field, stateMixed);
-        }
-        break;
-    default: break;
-    }
+    if (m_states.Merge(field, member, value))
+        member = -1;
 }
 
 void CVoiceInfo::SetDevice(int device)
 {
     m_device = device;
-    SetState(fieldDevice, stateChanged);
+    m_states.Set(fieldDevice, stateChanged);
     UpdateInstrumentFile();
 }
 
 void CVoiceInfo::SetChannel(int channel)
 {
     m_channel = channel;
-    SetState(fieldChannel, stateChanged);
+    m_states.Set(fieldChannel, stateChanged);
     UpdateInstrumentFile();
 }
 
 void CVoiceInfo::SetBank(int bank)
 {
     m_bank = bank;
-    SetState(fieldBank, stateChanged);
+    m_states.Set(fieldBank, stateChanged);
 }
 
 void CVoiceInfo::SetProgram(int program)
 {
     m_program = program;
-    SetState(fieldProgram, stateChanged);
+    m_states.Set(fieldProgram, stateChanged);
 }
 
 void CVoiceInfo::UpdateInstrumentFile()
@@ -163,15 +134,10 @@ void CVoiceInfo::UpdateInfo(MCEventList* list)
         Merge(fieldProgram, m_program, ECPatchEnv::GetProgram(patch));
         const std::string file =
             MCDeviceList::GetInstrumentFile(channel == kDrumChannel ? kDrumMap : kInstrumentMap, device);
-        if (GetState(fieldFile) == stateNone) {
-            m_file = file;
-            SetState(fieldFile, stateOne);
-        } else if (GetState(fieldFile) == stateOne && m_file != file) {
+        if (m_states.Merge(fieldFile, m_file, file))
             m_file.clear();
-            SetState(fieldFile, stateMixed);
-        }
-        const bool allMixed = m_state == 0xFF && GetState(fieldFile) == stateMixed;
-        if (allMixed)
+        // The file is the last field.
+        if (m_states.AllMixed(fieldFile + 1))
             break;
     }
 }
@@ -186,11 +152,11 @@ bool CVoiceInfo::UpdateEvent(ECBase* event, MCCommandList& commands) const
     auto* edit = static_cast<CCEditPatch*>(commands.GetCommand(CommandIds::CCEditPatch, plat::runtimeClassOf<CCEditPatch>()));
     CCEditPatchItem* item = edit->EditPatch(staff, m_voice, m_time);
     // Only what the user changed is written; the rest keeps each staff's own value.
-    const bool device = GetState(fieldDevice) == stateChanged;
-    const bool channel = GetState(fieldChannel) == stateChanged;
+    const bool device = m_states.IsChanged(fieldDevice);
+    const bool channel = m_states.IsChanged(fieldChannel);
     item->SetVoiceMap(device ? m_device : -1, channel ? m_channel : -1);
-    const bool bank = GetState(fieldBank) == stateChanged;
-    const bool program = GetState(fieldProgram) == stateChanged;
+    const bool bank = m_states.IsChanged(fieldBank);
+    const bool program = m_states.IsChanged(fieldProgram);
     item->SetPatch(program ? m_program : -1, bank ? m_bank : -1);
     return true;
 }

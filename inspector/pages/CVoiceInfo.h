@@ -2,9 +2,9 @@
 
 #include "inspector/InspectorExport.h"
 
+#include "interface/pages/MCFieldStates.h"
 #include "notabase/values/MCTime.h"
 
-#include <cstdint>
 #include <string>
 
 class DCsqStaff;
@@ -20,7 +20,12 @@ class MCEventList;
 // user, or different among the staves (the value is then -1 and shown empty).
 class INSPECTOR_API CVoiceInfo {
 public:
-    enum State : int { stateNone = 0, stateOne = 1, stateChanged = 2, stateMixed = 3 };
+    enum State : int {
+        stateNone = MCFieldStates::stateNone,
+        stateOne = MCFieldStates::stateCommon,
+        stateChanged = MCFieldStates::stateChanged,
+        stateMixed = MCFieldStates::stateMixed,
+    };
     enum Field : int { fieldDevice = 0, fieldChannel = 1, fieldBank = 2, fieldProgram = 3, fieldFile = 4 };
 
     CVoiceInfo() = default;
@@ -60,7 +65,7 @@ public:
     void SetProgram(int program);
     const std::string& GetInstrumentFile() const { return m_file; }
 
-    int GetState(Field field) const;
+    int GetState(Field field) const { return m_states.Get(field); }
     // Whether any field was changed by the user.
     bool IsChanged() const;
 
@@ -70,14 +75,10 @@ public:
     static ECEnvelope* PatchEnvelope(ECBase* staff, int voice);
 
 private:
-    void SetState(Field field, int state);
     // Takes a value seen on one staff into the field.
     void Merge(Field field, int& member, int value);
 
-    // Two bits per field: device, channel, bank, program from the low bits; the file's in the
-    // second byte.
-    uint8_t m_state = 0;
-    uint8_t m_fileState = 0;
+    MCFieldStates m_states;
     MCTime m_time;
     int m_voice = -1;
     int m_device = -1;

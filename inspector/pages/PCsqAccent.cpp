@@ -75,28 +75,17 @@ bool PCsqAccent::InitPage()
     return true;
 }
 
-void PCsqAccent::SetFieldState(int field, int state)
-{
-    m_nFlags = static_cast<unsigned char>((m_nFlags & ~(3 << (field * 2))) | (state << (field * 2)));
-}
-
 void PCsqAccent::Merge(int field, int control, float& member, float value)
 {
-    const int state = GetFieldState(field);
-    if (state == stateNone) {
-        member = value;
-        SetFieldState(field, stateOne);
-    } else if (state == stateOne && value != member) {
+    if (m_fields.Merge(field, member, value))
         if (auto* edit = plat::ui::item<MCSpinEdit>(this, control))
             edit->SetIndeterminate(true);
-        SetFieldState(field, stateMixed);
-    }
 }
 
 void PCsqAccent::UpdatePage()
 {
     MCInspectorPage::UpdatePage();
-    m_nFlags = 0;
+    m_fields.Reset();
     for (const int id : {int(IDC_DURATION), int(IDC_VELOCITY)})
         if (auto* edit = plat::ui::item<MCSpinEdit>(this, id))
             edit->SetIndeterminate(false);
@@ -109,7 +98,7 @@ void PCsqAccent::UpdatePage()
             continue;
         Merge(fieldDuration, IDC_DURATION, m_fDuration, filter->GetDurationChange());
         Merge(fieldVelocity, IDC_VELOCITY, m_fVelocity, filter->GetVelocityOnChange());
-        if (GetFieldState(fieldDuration) == stateMixed && GetFieldState(fieldVelocity) == stateMixed)
+        if (m_fields.AllMixed(fieldCount))
             break;
     }
 }
@@ -133,8 +122,8 @@ void PCsqAccent::UpdateEvent(ECBase* event, MCCommandList& commands)
     if (!filter)
         return;
     MCInspectorPage::UpdateEvent(event, commands);
-    const bool duration = GetFieldState(fieldDuration) == stateChanged;
-    const bool velocity = GetFieldState(fieldVelocity) == stateChanged;
+    const bool duration = m_fields.IsChanged(fieldDuration);
+    const bool velocity = m_fields.IsChanged(fieldVelocity);
     if (!duration && !velocity)
         return;
     auto* edit = PCsqPageCommand<CCEditFilter>(commands, CommandIds::CCEditFilter);
@@ -152,9 +141,9 @@ void PCsqAccent::onNotice(int id, int code, QWidget*)
     if (code != MCSpinEdit::kNotice)
         return;
     if (id == IDC_DURATION)
-        SetFieldState(fieldDuration, stateChanged);
+        m_fields.Set(fieldDuration, stateChanged);
     else if (id == IDC_VELOCITY)
-        SetFieldState(fieldVelocity, stateChanged);
+        m_fields.Set(fieldVelocity, stateChanged);
     else
         return;
     SetModifiedFlag(true);

@@ -2,6 +2,7 @@
 
 #include "inspector/InspectorExport.h"
 
+#include "interface/pages/MCFieldStates.h"
 #include "interface/pages/MCInspectorPage.h"
 #include "platform/ui/dialog/ControlNotice.h"
 
@@ -12,8 +13,13 @@ class INSPECTOR_API PCsqAccent : public MCInspectorPage, public plat::ui::Notice
 public:
     enum : int { IDD = 4140, IDC_DURATION = 4141, IDC_VELOCITY = 4142 };
     // The 2-bit state of each field: nothing seen yet, one value, changed by the user, values differ.
-    enum : int { stateNone = 0, stateOne = 1, stateChanged = 2, stateMixed = 3 };
-    enum : int { fieldDuration = 0, fieldVelocity = 1 };
+    enum : int {
+        stateNone = MCFieldStates::stateNone,
+        stateOne = MCFieldStates::stateCommon,
+        stateChanged = MCFieldStates::stateChanged,
+        stateMixed = MCFieldStates::stateMixed,
+    };
+    enum : int { fieldDuration = 0, fieldVelocity = 1, fieldCount };
 
     PCsqAccent();
 
@@ -22,7 +28,7 @@ public:
     void UpdateEvent(ECBase* event, MCCommandList& commands) override;
     void onNotice(int id, int code, QWidget* control) override;
 
-    int GetFieldState(int field) const { return (m_nFlags >> (field * 2)) & 3; }
+    int GetFieldState(int field) const { return m_fields.Get(field); }
     float GetDurationFactor() const { return m_fDuration; }
     float GetVelocityFactor() const { return m_fVelocity; }
 
@@ -30,10 +36,9 @@ protected:
     void DoDataExchange(plat::ui::DataExchange& exchange) override;
 
 private:
-    void SetFieldState(int field, int state);
     void Merge(int field, int control, float& member, float value);
 
-    unsigned char m_nFlags = 0;
+    MCFieldStates m_fields;
     float m_fDuration = 1.0f;
     float m_fVelocity = 1.0f;
 };

@@ -72,15 +72,10 @@ bool PCsqControlChange::InitPage()
     return true;
 }
 
-void PCsqControlChange::SetFieldState(int field, int state)
-{
-    m_nFlags = static_cast<unsigned char>((m_nFlags & ~(3 << (field * 2))) | (state << (field * 2)));
-}
-
 void PCsqControlChange::UpdatePage()
 {
     MCInspectorPage::UpdatePage();
-    m_nFlags = 0;
+    m_fields.Reset();
     auto* timeEdit = plat::ui::item<MCTimeEdit>(this, IDC_TIME);
     auto* valueEdit = plat::ui::item<MCSpinEdit>(this, IDC_VALUE);
     timeEdit->SetIndeterminate(false);
@@ -95,29 +90,13 @@ void PCsqControlChange::UpdatePage()
         const MCTime time = *change->GetTime();
         const int value = int(change->GetValue());
         const int controller = change->GetControllerNum();
-        if (GetFieldState(fieldTime) == stateNone) {
-            m_Time = time;
-            SetFieldState(fieldTime, stateOne);
-        } else if (GetFieldState(fieldTime) == stateOne && time != m_Time) {
+        if (m_fields.Merge(fieldTime, m_Time, time))
             timeEdit->SetIndeterminate(true);
-            SetFieldState(fieldTime, stateMixed);
-        }
-        if (GetFieldState(fieldValue) == stateNone) {
-            m_nValue = value;
-            SetFieldState(fieldValue, stateOne);
-        } else if (GetFieldState(fieldValue) == stateOne && value != m_nValue) {
+        if (m_fields.Merge(fieldValue, m_nValue, value))
             valueEdit->SetIndeterminate(true);
-            SetFieldState(fieldValue, stateMixed);
-        }
-        if (GetFieldState(fieldController) == stateNone) {
-            m_nController = controller;
-            SetFieldState(fieldController, stateOne);
-        } else if (GetFieldState(fieldController) == stateOne && controller != m_nController) {
+        if (m_fields.Merge(fieldController, m_nController, controller))
             m_nController = -1;
-            SetFieldState(fieldController, stateMixed);
-        }
-        if (GetFieldState(fieldTime) == stateMixed && GetFieldState(fieldValue) == stateMixed &&
-            GetFieldState(fieldController) == stateMixed)
+        if (m_fields.AllMixed(fieldCount))
             break;
     }
 }
@@ -143,11 +122,11 @@ void PCsqControlChange::UpdateEvent(ECBase* event, MCCommandList& commands)
     if (!event || event->GetEventId() != EventId::ControlChange)
         return;
     MCInspectorPage::UpdateEvent(event, commands);
-    if (GetFieldState(fieldTime) == stateChanged) {
+    if (m_fields.IsChanged(fieldTime)) {
         auto* move = PCsqPageCommand<CCEditTime>(commands, CommandIds::CCEditTime);
         move->EditTime(event, &m_Time);
     }
-    if (GetFieldState(fieldValue) == stateChanged) {
+    if (m_fields.IsChanged(fieldValue)) {
         auto* edit = PCsqPageCommand<CCEdit>(commands, CommandIds::CCEdit);
         if (CCEditItem* item = edit->EditEvent(event))
             if (auto* copy = plat::dynamicDowncast<ECControlChange>(item->GetNewEvent()))
@@ -158,9 +137,9 @@ void PCsqControlChange::UpdateEvent(ECBase* event, MCCommandList& commands)
 void PCsqControlChange::onNotice(int id, int code, QWidget*)
 {
     if (id == IDC_TIME && code == MCTimeEdit::kNotice)
-        SetFieldState(fieldTime, stateChanged);
+        m_fields.Set(fieldTime, stateChanged);
     else if (id == IDC_VALUE && code == MCSpinEdit::kNotice)
-        SetFieldState(fieldValue, stateChanged);
+        m_fields.Set(fieldValue, stateChanged);
     else
         return;
     SetModifiedFlag(true);

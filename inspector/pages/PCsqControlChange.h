@@ -2,6 +2,7 @@
 
 #include "inspector/InspectorExport.h"
 
+#include "interface/pages/MCFieldStates.h"
 #include "interface/pages/MCInspectorPage.h"
 #include "notabase/values/MCTime.h"
 #include "platform/ui/dialog/ControlNotice.h"
@@ -12,8 +13,13 @@ class INSPECTOR_API PCsqControlChange : public MCInspectorPage, public plat::ui:
     PLAT_DECLARE_DYNCREATE(PCsqControlChange)
 public:
     enum : int { IDD = 4170, IDC_TIME = 4171, IDC_CONTROLLER = 4172, IDC_VALUE = 4173 };
-    enum : int { stateNone = 0, stateOne = 1, stateChanged = 2, stateMixed = 3 };
-    enum : int { fieldTime = 0, fieldValue = 1, fieldController = 2 };
+    enum : int {
+        stateNone = MCFieldStates::stateNone,
+        stateOne = MCFieldStates::stateCommon,
+        stateChanged = MCFieldStates::stateChanged,
+        stateMixed = MCFieldStates::stateMixed,
+    };
+    enum : int { fieldTime = 0, fieldValue = 1, fieldController = 2, fieldCount };
 
     PCsqControlChange();
 
@@ -22,7 +28,7 @@ public:
     void UpdateEvent(ECBase* event, MCCommandList& commands) override;
     void onNotice(int id, int code, QWidget* control) override;
 
-    int GetFieldState(int field) const { return (m_nFlags >> (field * 2)) & 3; }
+    int GetFieldState(int field) const { return m_fields.Get(field); }
     int GetValue() const { return m_nValue; }
     int GetController() const { return m_nController; }
 
@@ -30,9 +36,7 @@ protected:
     void DoDataExchange(plat::ui::DataExchange& exchange) override;
 
 private:
-    void SetFieldState(int field, int state);
-
-    unsigned char m_nFlags = 0;
+    MCFieldStates m_fields;
     MCTime m_Time = MCTime::TimeZero();
     int m_nValue = -1;
     int m_nController = -1;

@@ -82,8 +82,7 @@ void PCsqEnvelope::DoDataExchange(plat::ui::DataExchange& exchange)
 void PCsqEnvelope::UpdatePage()
 {
     MCInspectorPage::UpdatePage();
-    for (FieldState& state : m_state)
-        state = stateNone;
+    m_fields.Reset();
     MCEventList* events = GetEventList();
     if (!events)
         return;
@@ -91,27 +90,13 @@ void PCsqEnvelope::UpdatePage()
         auto* envelope = plat::dynamicDowncast<ECEnvelope>(element);
         if (!envelope)
             continue;
-        if (m_state[fieldName] == stateNone) {
-            m_name = envelope->GetEnvelopeName();
-            m_comment = envelope->GetEnvelopeComment();
-            m_spacing = envelope->GetMinDeltaTime();
-            m_state[fieldName] = m_state[fieldComment] = m_state[fieldSpacing] = stateCommon;
-            continue;
-        }
-        if (m_state[fieldName] == stateCommon && m_name != envelope->GetEnvelopeName()) {
+        if (m_fields.Merge(fieldName, m_name, envelope->GetEnvelopeName()))
             m_name.clear();
-            m_state[fieldName] = stateMixed;
-        }
-        if (m_state[fieldComment] == stateCommon && m_comment != envelope->GetEnvelopeComment()) {
+        if (m_fields.Merge(fieldComment, m_comment, envelope->GetEnvelopeComment()))
             m_comment.clear();
-            m_state[fieldComment] = stateMixed;
-        }
-        if (m_state[fieldSpacing] == stateCommon && m_spacing != envelope->GetMinDeltaTime()) {
+        if (m_fields.Merge(fieldSpacing, m_spacing, envelope->GetMinDeltaTime()))
             m_spacing = MCTime::TimeNull();
-            m_state[fieldSpacing] = stateMixed;
-        }
-        if (m_state[fieldName] == stateMixed && m_state[fieldComment] == stateMixed &&
-            m_state[fieldSpacing] == stateMixed)
+        if (m_fields.AllMixed(fieldCount))
             break;
     }
 }
@@ -121,7 +106,7 @@ void PCsqEnvelope::MarkChanged(Field field)
     // The comment box tells of every change of its text, the page's own loading included.
     if (field == fieldComment && m_commentEdit->signalsBlocked())
         return;
-    m_state[field] = stateChanged;
+    m_fields.Set(field, stateChanged);
     SetModifiedFlag(true);
 }
 
@@ -144,10 +129,10 @@ void PCsqEnvelope::UpdateEvent(ECBase* event, MCCommandList& commands)
     auto* copy = item ? plat::dynamicDowncast<ECEnvelope>(item->GetNewEvent()) : nullptr;
     if (!copy)
         return;
-    if (m_state[fieldName] == stateChanged)
+    if (m_fields.IsChanged(fieldName))
         copy->SetEnvelopeName(m_name);
-    if (m_state[fieldComment] == stateChanged)
+    if (m_fields.IsChanged(fieldComment))
         copy->SetEnvelopeComment(m_comment);
-    if (m_state[fieldSpacing] == stateChanged)
+    if (m_fields.IsChanged(fieldSpacing))
         copy->SetMinDeltaTime(m_spacing);
 }

@@ -2,6 +2,7 @@
 
 #include "inspector/InspectorExport.h"
 
+#include "interface/pages/MCFieldStates.h"
 #include "interface/pages/MCInspectorPage.h"
 #include "notabase/values/MCTime.h"
 #include "platform/ui/dialog/ControlNotice.h"
@@ -20,7 +21,12 @@ class INSPECTOR_API PCsqEnvelope : public MCInspectorPage, public plat::ui::Noti
     PLAT_DECLARE_DYNCREATE(PCsqEnvelope)
 public:
     enum : int { kName = 4471, kComment = 4472, kSpacing = 4473, kSpacingLabel = 4474 };
-    enum FieldState : uint8_t { stateNone = 0, stateCommon = 1, stateChanged = 2, stateMixed = 3 };
+    enum FieldState : uint8_t {
+        stateNone = MCFieldStates::stateNone,
+        stateCommon = MCFieldStates::stateCommon,
+        stateChanged = MCFieldStates::stateChanged,
+        stateMixed = MCFieldStates::stateMixed,
+    };
     enum Field { fieldName, fieldComment, fieldSpacing, fieldCount };
 
     explicit PCsqEnvelope(QWidget* parent = nullptr);
@@ -30,7 +36,7 @@ public:
     void UpdateEvent(ECBase* event, MCCommandList& commands) override;
     void onNotice(int id, int code, QWidget* control) override;
 
-    FieldState GetFieldState(Field field) const { return m_state[field]; }
+    FieldState GetFieldState(Field field) const { return FieldState(m_fields.Get(field)); }
     const std::string& GetName() const { return m_name; }
     const std::string& GetComment() const { return m_comment; }
     const MCTime& GetSpacing() const { return m_spacing; }
@@ -47,5 +53,5 @@ private:
     MCTimeEdit* m_spacingEdit = nullptr;
     QLineEdit* m_nameEdit = nullptr;
     QPlainTextEdit* m_commentEdit = nullptr;
-    FieldState m_state[fieldCount] = {};
+    MCFieldStates m_fields;
 };

@@ -110,19 +110,6 @@ DCsqNote* noteData(ECBase* element)
     return plat::dynamicDowncast<DCsqNote>(element->GetData(0, 0));
 }
 
-template <class Value>
-bool mergeField(PCsqNote::FieldState& state, Value& shown, const Value& value)
-{
-    if (state == PCsqNote::stateNone) {
-        shown = value;
-        state = PCsqNote::stateCommon;
-    } else if (state == PCsqNote::stateCommon && !(shown == value)) {
-        state = PCsqNote::stateMixed;
-        return true;
-    }
-    return false;
-}
-
 QLabel* label(const char* text, QWidget* parent)
 {
     auto* shown = new QLabel(QString::fromUtf8(text), parent);
@@ -250,8 +237,7 @@ void PCsqNote::UpdatePage()
     for (MCSpinEdit* edit : std::initializer_list<MCSpinEdit*>{m_startEdit, m_durationEdit, m_stopEdit, m_pitchEdit,
                                                                m_velocityEdit})
         edit->SetIndeterminate(false);
-    for (FieldState& state : m_state)
-        state = stateNone;
+    m_fields.Reset();
     MCEventList* events = GetEventList();
     if (!events)
         return;
@@ -266,27 +252,24 @@ void PCsqNote::UpdatePage()
         const MCTime stop = start + duration;
         const uint8_t pitch = data->GetNoteOnData().GetDataByte1();
         const uint8_t velocity = data->GetNoteOnData().GetDataByte2();
-        if (mergeField(m_state[fieldStart], m_start, start))
+        if (m_fields.Merge(fieldStart, m_start, start))
             m_startEdit->SetIndeterminate(true);
-        if (mergeField(m_state[fieldDuration], m_duration, duration))
+        if (m_fields.Merge(fieldDuration, m_duration, duration))
             m_durationEdit->SetIndeterminate(true);
-        if (mergeField(m_state[fieldStop], m_stop, stop))
+        if (m_fields.Merge(fieldStop, m_stop, stop))
             m_stopEdit->SetIndeterminate(true);
-        if (mergeField(m_state[fieldPitch], m_pitch, pitch))
+        if (m_fields.Merge(fieldPitch, m_pitch, pitch))
             m_pitchEdit->SetIndeterminate(true);
-        if (mergeField(m_state[fieldVelocity], m_velocity, velocity))
+        if (m_fields.Merge(fieldVelocity, m_velocity, velocity))
             m_velocityEdit->SetIndeterminate(true);
-        bool allMixed = true;
-        for (const FieldState state : m_state)
-            allMixed = allMixed && state == stateMixed;
-        if (allMixed)
+        if (m_fields.AllMixed(fieldCount))
             break;
     }
 }
 
 void PCsqNote::MarkChanged(Field field)
 {
-    m_state[field] = stateChanged;
+    m_fields.Set(field, stateChanged);
     SetModifiedFlag(true);
 }
 
@@ -294,7 +277,7 @@ void PCsqNote::ShowStop()
 {
     m_stop = m_start + m_duration;
     // A stop is only worth showing when start and duration are one value each.
-    if (m_state[fieldStart] == stateMixed || m_state[fieldDuration] == stateMixed)
+    if (GetFieldState(fieldStart) == stateMixed || GetFieldState(fieldDuration) == stateMixed)
         return;
     m_stopEdit->SetIndeterminate(false);
     m_stopEdit->SetTimeValue(m_stop, true);
@@ -475,9 +458,9 @@ bool PCsqNote::SpanHitsOtherNotes(ECBase* note)
     MCTime start;
     MCTime duration;
     NotatedTimes(note, start, duration);
-    if (m_state[fieldStart] == stateChanged)
+    if (m_fields.IsChanged(fieldStart))
         start = m_start;
-    if (m_state[fieldDuration] == stateChanged)
+    if (m_fields.IsChanged(fieldDuration))
         duration = m_duration;
     MCEventList found;
     return FindSpanNotes(note, start, start + duration, found);
@@ -503,7 +486,7 @@ void PCsqNote::UpdateEvents()
     PrepareNotationInfo();
     if (m_noteList.IsEmpty())
         return;
-    if (m_state[fieldDuration] == stateChanged) {
+    if (m_fields.IsChanged(fieldDuration)) {
         bool moves = false;
         // Grace notes never move other notes: their new lengths need no warning.
         for (ECBase* note : m_noteList) {
@@ -552,36 +535,36 @@ void PCsqNote::UpdateEvent(ECBase* event, MCCommandList& commands)
     const int id = event ? event->GetEventId() : -1;
     if (id != EventId::Note && id != EventId::GraceNote)
         return;
-    if (m_state[fieldStart] == stateChanged) {
+    if (m_fields.IsChanged(fieldStart)) {
         auto* edit = static_cast<CCEditTime*>(commands.GetCommand(CommandIds::CCEditTime, &CCEditTime::classObject));
         edit->EditTime(event, &m_start);
     }
-    if (m_state[fieldDuration] == stateChanged) {
+    if (m_fields.IsChanged(fieldDuration)) {
         auto* edit =
             static_cast<CCEditDuration*>(commands.GetCommand(CommandIds::CCEditDuration, &CCEditDuration::classObject));
         edit->EditDuration(event, &m_duration);
     }
-    if (m_state[fieldPitch] == stateChanged || m_state[fieldVelocity] == stateChanged) {
+    if (m_fields.IsChanged(fieldPitch) || m_fields.IsChanged(fieldVelocity)) {
         DCBase* data = event->GetData(0, 0);
         if (!data)
             return;
         auto* edit = static_cast<CCEditData*>(commands.GetCommand(CommandIds::CCEditData, &CCEditData::classObject));
         CCEditDataItem* item = edit->EditData(data, 0);
         if (auto* copy = item ? plat::dynamicDowncast<DCsqNote>(item->GetNewData()) : nullptr) {
-            if (m_state[fieldPitch] == stateChanged)
+            if (m_fields.IsChanged(fieldPitch))
                 copy->ChangeMidiPitch(m_pitch);
-            if (m_state[fieldVelocity] == stateChanged)
+            if (m_fields.IsChanged(fieldVelocity))
                 copy->GetNoteOnData().SetDataByte2(m_velocity);
         }
     }
     // Only a new duration makes room or takes it back: a note that only moves keeps the notes
     // after it where they are, whatever the duration functions make of its length.
-    if (id != EventId::Note || m_state[fieldDuration] != stateChanged)
+    if (id != EventId::Note || !m_fields.IsChanged(fieldDuration))
         return;
     MCTime oldStart;
     MCTime oldDuration;
     NotatedTimes(event, oldStart, oldDuration);
-    const MCTime start = m_state[fieldStart] == stateChanged ? m_start : oldStart;
+    const MCTime start = m_fields.IsChanged(fieldStart) ? m_start : oldStart;
     MCTime played = m_duration;
     const MCTime duration = ECNote::ScaleDuration(&played, 1);
     MCEventList inTheWay;

@@ -2,6 +2,7 @@
 
 #include "inspector/InspectorExport.h"
 
+#include "interface/pages/MCFieldStates.h"
 #include "interface/pages/MCInspectorPage.h"
 #include "notabase/model/MCEventList.h"
 #include "notabase/values/MCTime.h"
@@ -41,7 +42,12 @@ public:
         kLastDurationCommand = 36873,
     };
     // The state of a field: nothing seen yet, one value shared, changed by the user, mixed.
-    enum FieldState : uint8_t { stateNone = 0, stateCommon = 1, stateChanged = 2, stateMixed = 3 };
+    enum FieldState : uint8_t {
+        stateNone = MCFieldStates::stateNone,
+        stateCommon = MCFieldStates::stateCommon,
+        stateChanged = MCFieldStates::stateChanged,
+        stateMixed = MCFieldStates::stateMixed,
+    };
     enum Field { fieldStart, fieldDuration, fieldStop, fieldPitch, fieldVelocity, fieldCount };
 
     // The module the page's texts and images are registered under.
@@ -72,7 +78,7 @@ public:
     // The length of a durations-menu command in quarter notes; 0 for any other id.
     static float DurationBeats(int id);
 
-    FieldState GetFieldState(Field field) const { return m_state[field]; }
+    FieldState GetFieldState(Field field) const { return FieldState(m_fields.Get(field)); }
     const MCTime& GetStart() const { return m_start; }
     const MCTime& GetDuration() const { return m_duration; }
     const MCTime& GetStop() const { return m_stop; }
@@ -109,7 +115,7 @@ private:
     MCSpinEdit* m_velocityEdit = nullptr;
     uint8_t m_pitch = 0;
     uint8_t m_velocity = 0;
-    FieldState m_state[fieldCount] = {};
+    MCFieldStates m_fields;
     MCEventList m_noteList{10};
     std::unique_ptr<SCNotationInfo> m_notationInfo;
     ECPerformance* m_performance = nullptr;

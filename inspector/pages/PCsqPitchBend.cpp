@@ -51,11 +51,6 @@ bool PCsqPitchBend::InitPage()
     return true;
 }
 
-void PCsqPitchBend::SetFieldState(int field, int state)
-{
-    m_nFlags = static_cast<unsigned char>((m_nFlags & ~(3 << (field * 2))) | (state << (field * 2)));
-}
-
 void PCsqPitchBend::UpdatePage()
 {
     MCInspectorPage::UpdatePage();
@@ -63,7 +58,7 @@ void PCsqPitchBend::UpdatePage()
     auto* valueEdit = plat::ui::item<MCSpinEdit>(this, IDC_VALUE);
     timeEdit->SetIndeterminate(false);
     valueEdit->SetIndeterminate(false);
-    m_nFlags = 0;
+    m_fields.Reset();
     MCEventList* events = GetEventList();
     if (!events)
         return;
@@ -74,21 +69,11 @@ void PCsqPitchBend::UpdatePage()
         const MCTime time = *bend->GetTime();
         // Stored 0 to 16383; the page counts from the centre.
         const int value = int(bend->GetValue()) - kCentre;
-        if (GetFieldState(fieldTime) == stateNone) {
-            m_Time = time;
-            SetFieldState(fieldTime, stateOne);
-        } else if (GetFieldState(fieldTime) == stateOne && time != m_Time) {
+        if (m_fields.Merge(fieldTime, m_Time, time))
             timeEdit->SetIndeterminate(true);
-            SetFieldState(fieldTime, stateMixed);
-        }
-        if (GetFieldState(fieldValue) == stateNone) {
-            m_nValue = value;
-            SetFieldState(fieldValue, stateOne);
-        } else if (GetFieldState(fieldValue) == stateOne && value != m_nValue) {
+        if (m_fields.Merge(fieldValue, m_nValue, value))
             valueEdit->SetIndeterminate(true);
-            SetFieldState(fieldValue, stateMixed);
-        }
-        if (GetFieldState(fieldTime) == stateMixed && GetFieldState(fieldValue) == stateMixed)
+        if (m_fields.AllMixed(fieldCount))
             break;
     }
 }
@@ -105,11 +90,11 @@ void PCsqPitchBend::UpdateEvent(ECBase* event, MCCommandList& commands)
     if (!event || event->GetEventId() != EventId::PitchBend)
         return;
     MCInspectorPage::UpdateEvent(event, commands);
-    if (GetFieldState(fieldTime) == stateChanged) {
+    if (m_fields.IsChanged(fieldTime)) {
         auto* move = PCsqPageCommand<CCEditTime>(commands, CommandIds::CCEditTime);
         move->EditTime(event, &m_Time);
     }
-    if (GetFieldState(fieldValue) == stateChanged) {
+    if (m_fields.IsChanged(fieldValue)) {
         auto* edit = PCsqPageCommand<CCEdit>(commands, CommandIds::CCEdit);
         if (CCEditItem* item = edit->EditEvent(event))
             if (auto* copy = plat::dynamicDowncast<ECPitchBend>(item->GetNewEvent()))
@@ -120,9 +105,9 @@ void PCsqPitchBend::UpdateEvent(ECBase* event, MCCommandList& commands)
 void PCsqPitchBend::onNotice(int id, int code, QWidget*)
 {
     if (id == IDC_TIME && code == MCTimeEdit::kNotice)
-        SetFieldState(fieldTime, stateChanged);
+        m_fields.Set(fieldTime, stateChanged);
     else if (id == IDC_VALUE && code == MCSpinEdit::kNotice)
-        SetFieldState(fieldValue, stateChanged);
+        m_fields.Set(fieldValue, stateChanged);
     else
         return;
     SetModifiedFlag(true);

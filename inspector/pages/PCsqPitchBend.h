@@ -2,6 +2,7 @@
 
 #include "inspector/InspectorExport.h"
 
+#include "interface/pages/MCFieldStates.h"
 #include "interface/pages/MCInspectorPage.h"
 #include "notabase/values/MCTime.h"
 #include "platform/ui/dialog/ControlNotice.h"
@@ -12,8 +13,13 @@ class INSPECTOR_API PCsqPitchBend : public MCInspectorPage, public plat::ui::Not
     PLAT_DECLARE_DYNCREATE(PCsqPitchBend)
 public:
     enum : int { IDD = 4250, IDC_TIME = 4251, IDC_VALUE = 4253 };
-    enum : int { stateNone = 0, stateOne = 1, stateChanged = 2, stateMixed = 3 };
-    enum : int { fieldTime = 0, fieldValue = 1 };
+    enum : int {
+        stateNone = MCFieldStates::stateNone,
+        stateOne = MCFieldStates::stateCommon,
+        stateChanged = MCFieldStates::stateChanged,
+        stateMixed = MCFieldStates::stateMixed,
+    };
+    enum : int { fieldTime = 0, fieldValue = 1, fieldCount };
     // The stored bend of no bend.
     static constexpr int kCentre = 8192;
 
@@ -24,16 +30,14 @@ public:
     void UpdateEvent(ECBase* event, MCCommandList& commands) override;
     void onNotice(int id, int code, QWidget* control) override;
 
-    int GetFieldState(int field) const { return (m_nFlags >> (field * 2)) & 3; }
+    int GetFieldState(int field) const { return m_fields.Get(field); }
     int GetValue() const { return m_nValue; }
 
 protected:
     void DoDataExchange(plat::ui::DataExchange& exchange) override;
 
 private:
-    void SetFieldState(int field, int state);
-
     MCTime m_Time = MCTime::TimeZero();
     int m_nValue = -1;
-    unsigned char m_nFlags = 0;
+    MCFieldStates m_fields;
 };

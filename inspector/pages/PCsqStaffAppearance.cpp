@@ -84,15 +84,10 @@ int PCsqStaffAppearance::StaffTypeOfIndex(int index)
     return index >= 0 && index < int(kKinds.size()) ? kKinds[size_t(index)].type : -1;
 }
 
-void PCsqStaffAppearance::SetFieldState(int field, int state)
-{
-    m_nFlags = static_cast<unsigned char>((m_nFlags & ~(3 << (field * 2))) | (state << (field * 2)));
-}
-
 void PCsqStaffAppearance::UpdatePage()
 {
     MCInspectorPage::UpdatePage();
-    m_nFlags = 0;
+    m_fields.Reset();
     m_strName.clear();
     m_nType = -1;
     MCEventList* events = GetEventList();
@@ -104,23 +99,13 @@ void PCsqStaffAppearance::UpdatePage()
             continue;
         // A staff without a name text has no name to show or change.
         if (const ECText* name = data->GetTrackName()) {
-            if (GetFieldState(fieldName) == stateNone) {
-                m_strName = name->GetText();
-                SetFieldState(fieldName, stateOne);
-            } else if (GetFieldState(fieldName) == stateOne && name->GetText() != m_strName) {
+            if (m_fields.Merge(fieldName, m_strName, name->GetText()))
                 m_strName.clear();
-                SetFieldState(fieldName, stateMixed);
-            }
         }
         const int index = IndexOfStaffType(static_cast<ECStaff*>(element)->GetStaffType());
-        if (GetFieldState(fieldType) == stateNone) {
-            m_nType = index;
-            SetFieldState(fieldType, stateOne);
-        } else if (GetFieldState(fieldType) == stateOne && index != m_nType) {
+        if (m_fields.Merge(fieldType, m_nType, index))
             m_nType = -1;
-            SetFieldState(fieldType, stateMixed);
-        }
-        if (GetFieldState(fieldName) == stateMixed && GetFieldState(fieldType) == stateMixed)
+        if (m_fields.AllMixed(fieldCount))
             break;
     }
 }
@@ -141,14 +126,14 @@ void PCsqStaffAppearance::UpdateEvent(ECBase* event, MCCommandList& commands)
     const auto edit = [&commands] {
         return PCsqPageCommand<CCEdit>(commands, CommandIds::CCEdit);
     };
-    if (GetFieldState(fieldName) == stateChanged) {
+    if (m_fields.IsChanged(fieldName)) {
         if (ECText* name = data->GetTrackName())
             if (CCEditItem* item = edit()->EditEvent(name))
                 if (auto* copy = plat::dynamicDowncast<ECText>(item->GetNewEvent()))
                     copy->SetText(m_strName);
     }
     const int type = StaffTypeOfIndex(m_nType);
-    if (GetFieldState(fieldType) == stateChanged && type >= 0) {
+    if (m_fields.IsChanged(fieldType) && type >= 0) {
         if (CCEditItem* item = edit()->EditEvent(event))
             if (auto* copy = plat::dynamicDowncast<ECStaff>(item->GetNewEvent()))
                 copy->SetStaffType(static_cast<unsigned char>(type));
@@ -164,12 +149,12 @@ void PCsqStaffAppearance::UpdateEvent(ECBase* event, MCCommandList& commands)
 
 void PCsqStaffAppearance::OnNameEdited()
 {
-    SetFieldState(fieldName, stateChanged);
+    m_fields.Set(fieldName, stateChanged);
     SetModifiedFlag(true);
 }
 
 void PCsqStaffAppearance::OnTypeChosen()
 {
-    SetFieldState(fieldType, stateChanged);
+    m_fields.Set(fieldType, stateChanged);
     SetModifiedFlag(true);
 }

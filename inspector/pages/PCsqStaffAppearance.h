@@ -2,6 +2,7 @@
 
 #include "inspector/InspectorExport.h"
 
+#include "interface/pages/MCFieldStates.h"
 #include "interface/pages/MCInspectorPage.h"
 
 #include <string>
@@ -12,8 +13,13 @@ class INSPECTOR_API PCsqStaffAppearance : public MCInspectorPage {
     PLAT_DECLARE_DYNCREATE(PCsqStaffAppearance)
 public:
     enum : int { IDD = 4330, IDC_NAME = 4331, IDC_TYPE = 4332 };
-    enum : int { stateNone = 0, stateOne = 1, stateChanged = 2, stateMixed = 3 };
-    enum : int { fieldName = 0, fieldType = 1 };
+    enum : int {
+        stateNone = MCFieldStates::stateNone,
+        stateOne = MCFieldStates::stateCommon,
+        stateChanged = MCFieldStates::stateChanged,
+        stateMixed = MCFieldStates::stateMixed,
+    };
+    enum : int { fieldName = 0, fieldType = 1, fieldCount };
     // The channel (0-based) a drum staff's voices play on.
     static constexpr unsigned int kDrumChannel = 9;
 
@@ -22,7 +28,7 @@ public:
     void UpdatePage() override;
     void UpdateEvent(ECBase* event, MCCommandList& commands) override;
 
-    int GetFieldState(int field) const { return (m_nFlags >> (field * 2)) & 3; }
+    int GetFieldState(int field) const { return m_fields.Get(field); }
     const std::string& GetStaffName() const { return m_strName; }
     int GetStaffTypeIndex() const { return m_nType; }
     // The list position of a staff type, -1 for a type the list does not offer; and back.
@@ -33,11 +39,10 @@ protected:
     void DoDataExchange(plat::ui::DataExchange& exchange) override;
 
 private:
-    void SetFieldState(int field, int state);
     void OnNameEdited();
     void OnTypeChosen();
 
     std::string m_strName;
     int m_nType = -1;
-    unsigned char m_nFlags = 0;
+    MCFieldStates m_fields;
 };

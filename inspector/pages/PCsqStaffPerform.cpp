@@ -120,11 +120,6 @@ bool PCsqStaffPerform::InitPage()
     return true;
 }
 
-void PCsqStaffPerform::SetFieldState(int field, int state)
-{
-    m_nFlags = static_cast<unsigned char>((m_nFlags & ~(3 << (field * 2))) | (state << (field * 2)));
-}
-
 std::string PCsqStaffPerform::IntervalOfSize(int halfSteps) const
 {
     for (int i = 0; i < m_IntervalBox.count(); ++i) {
@@ -139,7 +134,7 @@ std::string PCsqStaffPerform::IntervalOfSize(int halfSteps) const
 void PCsqStaffPerform::UpdatePage()
 {
     MCInspectorPage::UpdatePage();
-    m_nFlags = 0;
+    m_fields.Reset();
     m_OctavesEdit.SetIndeterminate(false);
     m_HalfStepsEdit.SetIndeterminate(false);
     MCEventList* events = GetEventList();
@@ -151,10 +146,7 @@ void PCsqStaffPerform::UpdatePage()
             const int transposition = int(data->GetTrackTransposition());
             const int size = std::abs(transposition);
             const int direction = transposition < 0 ? 1 : 0;
-            if (GetFieldState(fieldSize) == stateNone) {
-                m_nSize = size;
-                SetFieldState(fieldSize, stateOne);
-            } else if (GetFieldState(fieldSize) == stateOne && size != m_nSize) {
+            if (m_fields.Merge(fieldSize, m_nSize, size)) {
                 // The edits keep 0 behind the empty display, so typing one of them alone
                 // gives a size of its own.
                 m_OctavesEdit.SetValue(0);
@@ -162,16 +154,10 @@ void PCsqStaffPerform::UpdatePage()
                 m_OctavesEdit.SetIndeterminate(true);
                 m_HalfStepsEdit.SetIndeterminate(true);
                 m_nSize = -1;
-                SetFieldState(fieldSize, stateMixed);
             }
-            if (GetFieldState(fieldDirection) == stateNone) {
-                m_nDirection = direction;
-                SetFieldState(fieldDirection, stateOne);
-            } else if (GetFieldState(fieldDirection) == stateOne && direction != m_nDirection) {
+            if (m_fields.Merge(fieldDirection, m_nDirection, direction))
                 m_nDirection = -1;
-                SetFieldState(fieldDirection, stateMixed);
-            }
-            if (GetFieldState(fieldSize) == stateMixed && GetFieldState(fieldDirection) == stateMixed)
+            if (m_fields.AllMixed(fieldCount))
                 break;
         }
     }
@@ -225,8 +211,8 @@ void PCsqStaffPerform::UpdateEvent(ECBase* event, MCCommandList& commands)
     if (!TrackData(event))
         return;
     MCInspectorPage::UpdateEvent(event, commands);
-    const bool size = GetFieldState(fieldSize) == stateChanged;
-    const bool direction = GetFieldState(fieldDirection) == stateChanged;
+    const bool size = m_fields.IsChanged(fieldSize);
+    const bool direction = m_fields.IsChanged(fieldDirection);
     if (!size && !direction)
         return;
     MCEventList* events = GetEventList();
@@ -256,13 +242,13 @@ void PCsqStaffPerform::ShowSize()
             edit->SetValue(edit->GetValue());
         }
     }
-    SetFieldState(fieldSize, stateChanged);
+    m_fields.Set(fieldSize, stateChanged);
 }
 
 void PCsqStaffPerform::OnDirectionClicked()
 {
     updateData(true);
-    SetFieldState(fieldDirection, stateChanged);
+    m_fields.Set(fieldDirection, stateChanged);
     m_nDirection = m_DirectionButton.GetButtonState();
     SetModifiedFlag(true);
 }

@@ -4,6 +4,7 @@
 
 #include "interface/controls/MCButton.h"
 #include "interface/controls/MCSpinEdit.h"
+#include "interface/pages/MCFieldStates.h"
 #include "interface/pages/MCInspectorPage.h"
 #include "interface/pickers/MCIntervalBox.h"
 #include "platform/ui/dialog/ControlNotice.h"
@@ -17,8 +18,13 @@ class INSPECTOR_API PCsqStaffPerform : public MCInspectorPage, public plat::ui::
     PLAT_DECLARE_DYNCREATE(PCsqStaffPerform)
 public:
     enum : int { IDD = 4340, IDC_DIRECTION = 4341, IDC_INTERVAL = 4342, IDC_OCTAVES = 4343, IDC_HALF_STEPS = 4344 };
-    enum : int { stateNone = 0, stateOne = 1, stateChanged = 2, stateMixed = 3 };
-    enum : int { fieldSize = 0, fieldDirection = 1 };
+    enum : int {
+        stateNone = MCFieldStates::stateNone,
+        stateOne = MCFieldStates::stateCommon,
+        stateChanged = MCFieldStates::stateChanged,
+        stateMixed = MCFieldStates::stateMixed,
+    };
+    enum : int { fieldSize = 0, fieldDirection = 1, fieldCount };
 
     PCsqStaffPerform();
 
@@ -27,7 +33,7 @@ public:
     void UpdateEvent(ECBase* event, MCCommandList& commands) override;
     void onNotice(int id, int code, QWidget* control) override;
 
-    int GetFieldState(int field) const { return (m_nFlags >> (field * 2)) & 3; }
+    int GetFieldState(int field) const { return m_fields.Get(field); }
     const std::string& GetIntervalName() const { return m_strInterval; }
     int GetSize() const { return m_nSize; }
     int GetDirection() const { return m_nDirection; }
@@ -36,7 +42,6 @@ protected:
     void DoDataExchange(plat::ui::DataExchange& exchange) override;
 
 private:
-    void SetFieldState(int field, int state);
     // The first interval of the list, from the top, that spans exactly halfSteps; "" for none.
     std::string IntervalOfSize(int halfSteps) const;
     void OnDirectionClicked();
@@ -52,5 +57,5 @@ private:
     MCButton m_DirectionButton;
     MCSpinEdit m_OctavesEdit;
     MCSpinEdit m_HalfStepsEdit;
-    unsigned char m_nFlags = 0;
+    MCFieldStates m_fields;
 };

@@ -82,7 +82,7 @@ bool PCsqSysEx::InitPage()
 void PCsqSysEx::UpdatePage()
 {
     MCInspectorPage::UpdatePage();
-    m_nNameState = m_nTimeState = m_nDataState = stateNone;
+    m_fields.Reset();
     m_strName.clear();
     m_strData.clear();
     m_time = MCTime::TimeZero();
@@ -95,30 +95,17 @@ void PCsqSysEx::UpdatePage()
             const std::string name = message->GetMessageName();
             const std::string text = data ? data->GetSysExData().ConvertToString() : std::string();
             const MCTime time = *message->GetTime();
-            if (m_nNameState == stateNone) {
-                m_strName = name;
-                m_strData = text;
-                m_time = time;
-                m_nNameState = m_nTimeState = m_nDataState = stateCommon;
-                continue;
-            }
-            if (m_nNameState == stateCommon && name != m_strName) {
+            if (m_fields.Merge(fieldName, m_strName, name))
                 m_strName.clear();
-                m_nNameState = stateMixed;
-            }
-            if (m_nDataState == stateCommon && text != m_strData) {
+            if (m_fields.Merge(fieldData, m_strData, text))
                 m_strData.clear();
-                m_nDataState = stateMixed;
-            }
-            if (m_nTimeState == stateCommon && time != m_time) {
+            if (m_fields.Merge(fieldTime, m_time, time))
                 m_time = MCTime::TimeNull();
-                m_nTimeState = stateMixed;
-            }
-            if (m_nNameState == stateMixed && m_nTimeState == stateMixed && m_nDataState == stateMixed)
+            if (m_fields.AllMixed(fieldCount))
                 break;
         }
     }
-    m_editTime->SetIndeterminate(m_nTimeState == stateMixed);
+    m_editTime->SetIndeterminate(m_fields.Get(fieldTime) == stateMixed);
 }
 
 void PCsqSysEx::UpdateEvent(ECBase* event, MCCommandList& commands)
@@ -128,13 +115,13 @@ void PCsqSysEx::UpdateEvent(ECBase* event, MCCommandList& commands)
         return;
     MCInspectorPage::UpdateEvent(event, commands);
     DCsqSysMsg* data = MessageData(message);
-    if (m_nNameState == stateChanged) {
+    if (m_fields.IsChanged(fieldName)) {
         auto* edit = static_cast<CCEdit*>(commands.GetCommand(CommandIds::CCEdit, &CCEdit::classObject));
         CCEditItem* item = edit->EditEvent(message);
         if (auto* copy = item ? plat::dynamicDowncast<ECSystemMessage>(item->GetNewEvent()) : nullptr)
             copy->SetMessageName(m_strName);
     }
-    if (m_nTimeState == stateChanged) {
+    if (m_fields.IsChanged(fieldTime)) {
         auto* edit = static_cast<CCEditTime*>(commands.GetCommand(CommandIds::CCEditTime, &CCEditTime::classObject));
         // The edit gives the time as typed (bar, beat and tick): the score keeps it normalized.
         MCTime time = m_time;
@@ -142,7 +129,7 @@ void PCsqSysEx::UpdateEvent(ECBase* event, MCCommandList& commands)
             document->GetSequence()->NormalizeTime(time);
         edit->EditTime(message, &time);
     }
-    if (m_nDataState == stateChanged && data) {
+    if (m_fields.IsChanged(fieldData) && data) {
         auto* edit = static_cast<CCEditData*>(commands.GetCommand(CommandIds::CCEditData, &CCEditData::classObject));
         CCEditDataItem* item = edit->EditData(data, 0);
         if (auto* copy = item ? plat::dynamicDowncast<DCsqSysMsg>(item->GetNewData()) : nullptr) {
@@ -158,14 +145,14 @@ void PCsqSysEx::UpdateEvent(ECBase* event, MCCommandList& commands)
 void PCsqSysEx::onNotice(int id, int code, QWidget*)
 {
     if (id == IDC_TIME && code == MCTimeEdit::kNotice) {
-        m_nTimeState = stateChanged;
+        m_fields.Set(fieldTime, stateChanged);
         SetModifiedFlag(true);
     }
 }
 
 void PCsqSysEx::OnChangeName()
 {
-    m_nNameState = stateChanged;
+    m_fields.Set(fieldName, stateChanged);
     SetModifiedFlag(true);
 }
 
@@ -173,7 +160,7 @@ void PCsqSysEx::OnChangeData()
 {
     if (m_editData->signalsBlocked())
         return;
-    m_nDataState = stateChanged;
+    m_fields.Set(fieldData, stateChanged);
     SetModifiedFlag(true);
 }
 
@@ -191,6 +178,6 @@ void PCsqSysEx::DoDataExchange(plat::ui::DataExchange& exchange)
     m_strData = m_editData->toPlainText().toStdString();
     // Bytes that cannot be read are refused before anything is applied, so a message is
     // never replaced by part of what was typed.
-    if (m_nDataState == stateChanged && !FCMidiSysEx().ConvertFromString(m_strData))
+    if (m_fields.IsChanged(fieldData) && !FCMidiSysEx().ConvertFromString(m_strData))
         exchange.fail("Enter the message as hexadecimal bytes from 00 to ff, separated by blanks or commas.");
 }

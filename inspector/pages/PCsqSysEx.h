@@ -2,6 +2,7 @@
 
 #include "inspector/InspectorExport.h"
 
+#include "interface/pages/MCFieldStates.h"
 #include "interface/pages/MCInspectorPage.h"
 #include "notabase/values/MCTime.h"
 #include "platform/ui/dialog/ControlNotice.h"
@@ -22,7 +23,12 @@ class INSPECTOR_API PCsqSysEx : public MCInspectorPage, public plat::ui::NoticeL
 public:
     enum : int { IDD = 4480, IDC_NAME = 4481, IDC_TIME = 4482, IDC_DATA = 4483 };
     // A field's state: no value seen, one value shared, changed by the user, values differ.
-    enum FieldState : unsigned char { stateNone = 0, stateCommon = 1, stateChanged = 2, stateMixed = 3 };
+    enum FieldState : unsigned char {
+        stateNone = MCFieldStates::stateNone,
+        stateCommon = MCFieldStates::stateCommon,
+        stateChanged = MCFieldStates::stateChanged,
+        stateMixed = MCFieldStates::stateMixed,
+    };
 
     explicit PCsqSysEx(QWidget* parent = nullptr);
     ~PCsqSysEx() override;
@@ -32,15 +38,17 @@ public:
     void UpdateEvent(ECBase* event, MCCommandList& commands) override;
     void onNotice(int id, int code, QWidget* control) override;
 
-    FieldState GetNameState() const { return FieldState(m_nNameState); }
-    FieldState GetTimeState() const { return FieldState(m_nTimeState); }
-    FieldState GetDataState() const { return FieldState(m_nDataState); }
+    FieldState GetNameState() const { return FieldState(m_fields.Get(fieldName)); }
+    FieldState GetTimeState() const { return FieldState(m_fields.Get(fieldTime)); }
+    FieldState GetDataState() const { return FieldState(m_fields.Get(fieldData)); }
     const QFont& GetDataFont() const { return m_fontData; }
 
 protected:
     void DoDataExchange(plat::ui::DataExchange& exchange) override;
 
 private:
+    enum Field : int { fieldName, fieldTime, fieldData, fieldCount };
+
     void OnChangeName();
     void OnChangeData();
 
@@ -51,7 +59,5 @@ private:
     MCTimeEdit* m_editTime = nullptr;
     QPlainTextEdit* m_editData = nullptr;
     QFont m_fontData;
-    unsigned char m_nNameState : 2 = stateNone;
-    unsigned char m_nTimeState : 2 = stateNone;
-    unsigned char m_nDataState : 2 = stateNone;
+    MCFieldStates m_fields;
 };

@@ -173,30 +173,20 @@ void PCsqWave::UpdatePage()
     m_editStart->SetIndeterminate(false);
     m_editDuration->SetIndeterminate(false);
     m_editStop->SetIndeterminate(false);
-    m_nPathState = m_nStartState = m_nDurationState = m_nStopState = m_nFormatState = stateNone;
+    m_fields.Reset();
     m_strPath.clear();
     m_strFormat.clear();
     m_start = m_duration = m_stop = MCTime::TimeZero();
     MCEventList* events = GetEventList();
     if (!events)
         return;
-    auto mergeText = [](unsigned char& state, std::string& held, const std::string& value) {
-        if (state == stateNone) {
-            held = value;
-            state = stateCommon;
-        } else if (state == stateCommon && value != held) {
+    auto mergeText = [this](int field, std::string& held, const std::string& value) {
+        if (m_fields.Merge(field, held, value))
             held.clear();
-            state = stateMixed;
-        }
     };
-    auto mergeTime = [](unsigned char& state, MCTime& held, const MCTime& value, MCTimeEdit* edit) {
-        if (state == stateNone) {
-            held = value;
-            state = stateCommon;
-        } else if (state == stateCommon && value != held) {
-            state = stateMixed;
+    auto mergeTime = [this](int field, MCTime& held, const MCTime& value, MCTimeEdit* edit) {
+        if (m_fields.Merge(field, held, value))
             edit->SetIndeterminate(true);
-        }
     };
     for (ECBase* event : *events) {
         auto* wave = plat::dynamicDowncast<ECWave>(event);
@@ -212,20 +202,12 @@ void PCsqWave::UpdatePage()
         stop.SetMode(start.GetMode());
         MCTime duration = m_nDisplayMode == 0 ? *wave->GetDuration() : stop - start;
         duration.SetMode(start.GetMode());
-        unsigned char path_ = m_nPathState, format_ = m_nFormatState, start_ = m_nStartState,
-                      duration_ = m_nDurationState, stop_ = m_nStopState;
-        mergeText(path_, m_strPath, path);
-        mergeText(format_, m_strFormat, format);
-        mergeTime(start_, m_start, start, m_editStart);
-        mergeTime(duration_, m_duration, duration, m_editDuration);
-        mergeTime(stop_, m_stop, stop, m_editStop);
-        m_nPathState = path_;
-        m_nFormatState = format_;
-        m_nStartState = start_;
-        m_nDurationState = duration_;
-        m_nStopState = stop_;
-        if (path_ == stateMixed && format_ == stateMixed && start_ == stateMixed && duration_ == stateMixed &&
-            stop_ == stateMixed)
+        mergeText(fieldPath, m_strPath, path);
+        mergeText(fieldFormat, m_strFormat, format);
+        mergeTime(fieldStart, m_start, start, m_editStart);
+        mergeTime(fieldDuration, m_duration, duration, m_editDuration);
+        mergeTime(fieldStop, m_stop, stop, m_editStop);
+        if (m_fields.AllMixed(fieldCount))
             break;
     }
 }
@@ -236,7 +218,7 @@ void PCsqWave::UpdateEvent(ECBase* event, MCCommandList& commands)
     if (!wave)
         return;
     MCInspectorPage::UpdateEvent(event, commands);
-    if (m_nStartState == stateChanged) {
+    if (m_fields.IsChanged(fieldStart)) {
         const MCTime time = ToScore(m_start);
         auto* edit = static_cast<CCEditTime*>(commands.GetCommand(CommandIds::CCEditTime, &CCEditTime::classObject));
         edit->EditTime(wave, &time);
@@ -274,7 +256,7 @@ void PCsqWave::DoDataExchange(plat::ui::DataExchange& exchange)
     DDX_MCTimeEdit(exchange, IDC_STOP, m_stop);
     // Only one file can play: the one every selected clip shares.
     if (!exchange.saving())
-        m_buttonPlay->setEnabled(m_nPathState == stateCommon);
+        m_buttonPlay->setEnabled(m_fields.Get(fieldPath) == stateCommon);
 }
 
 void PCsqWave::onNotice(int id, int code, QWidget*)
@@ -296,7 +278,7 @@ void PCsqWave::OnChangeStart()
     stop.SetMode(start.GetMode());
     m_editStop->SetIndeterminate(false);
     m_editStop->SetTimeValue(stop);
-    m_nStartState = stateChanged;
+    m_fields.Set(fieldStart, stateChanged);
     SetModifiedFlag(true);
 }
 
@@ -312,8 +294,8 @@ void PCsqWave::OnChangeStop()
     m_editStart->SetIndeterminate(false);
     m_editStart->SetTimeValue(start);
     m_start = start;
-    m_nStartState = stateChanged;
-    m_nStopState = stateChanged;
+    m_fields.Set(fieldStart, stateChanged);
+    m_fields.Set(fieldStop, stateChanged);
     SetModifiedFlag(true);
 }
 
@@ -326,7 +308,7 @@ void PCsqWave::OnPlay()
         return;
     }
     CWavegate* wavegate = CWavegate::GetWavegate();
-    if (!wavegate || m_nPathState != stateCommon) {
+    if (!wavegate || m_fields.Get(fieldPath) != stateCommon) {
         m_buttonPlay->SetButtonState(0);
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "inspector/InspectorExport.h"
 
+#include "interface/pages/MCFieldStates.h"
 #include "interface/pages/MCInspectorPage.h"
 #include "notabase/values/MCTime.h"
 #include "platform/ui/dialog/ControlNotice.h"
@@ -23,7 +24,12 @@ class INSPECTOR_API PCsqWave : public MCInspectorPage, public plat::ui::NoticeLi
     PLAT_DECLARE_DYNCREATE(PCsqWave)
 public:
     enum : int { IDD = 4450, IDC_PATH = 4451, IDC_START = 4452, IDC_DURATION = 4453, IDC_STOP = 4454, IDC_FORMAT = 4455, IDC_PLAY = 4456 };
-    enum FieldState : unsigned char { stateNone = 0, stateCommon = 1, stateChanged = 2, stateMixed = 3 };
+    enum FieldState : unsigned char {
+        stateNone = MCFieldStates::stateNone,
+        stateCommon = MCFieldStates::stateCommon,
+        stateChanged = MCFieldStates::stateChanged,
+        stateMixed = MCFieldStates::stateMixed,
+    };
     // The wave view's hints: show clock times, show musical times.
     enum : long { kHintClockDisplay = 1911, kHintMusicalDisplay = 1912 };
 
@@ -41,16 +47,18 @@ public:
     void OnPlay();
     int GetPlayingTag() const { return m_nPlayingTag; }
     int GetDisplayMode() const { return m_nDisplayMode; }
-    FieldState GetPathState() const { return FieldState(m_nPathState); }
-    FieldState GetStartState() const { return FieldState(m_nStartState); }
-    FieldState GetStopState() const { return FieldState(m_nStopState); }
-    FieldState GetDurationState() const { return FieldState(m_nDurationState); }
-    FieldState GetFormatState() const { return FieldState(m_nFormatState); }
+    FieldState GetPathState() const { return FieldState(m_fields.Get(fieldPath)); }
+    FieldState GetStartState() const { return FieldState(m_fields.Get(fieldStart)); }
+    FieldState GetStopState() const { return FieldState(m_fields.Get(fieldStop)); }
+    FieldState GetDurationState() const { return FieldState(m_fields.Get(fieldDuration)); }
+    FieldState GetFormatState() const { return FieldState(m_fields.Get(fieldFormat)); }
 
 protected:
     void DoDataExchange(plat::ui::DataExchange& exchange) override;
 
 private:
+    enum Field : int { fieldPath, fieldStart, fieldDuration, fieldStop, fieldFormat, fieldCount };
+
     // What the media layer's end callback reaches: the page while it lives. The callback comes
     // on the player's thread; it only queues the end to the interface thread.
     struct PlayLink {
@@ -79,11 +87,7 @@ private:
     MCTimeEdit* m_editDuration = nullptr;
     MCTimeEdit* m_editStop = nullptr;
     MCButton* m_buttonPlay = nullptr;
-    unsigned char m_nPathState : 2 = stateNone;
-    unsigned char m_nStartState : 2 = stateNone;
-    unsigned char m_nDurationState : 2 = stateNone;
-    unsigned char m_nStopState : 2 = stateNone;
-    unsigned char m_nFormatState : 2 = stateNone;
+    MCFieldStates m_fields;
     int m_nPlayingTag = 0;
     int m_nPlaySerial = 0;
     int m_nDisplayMode = 1;

@@ -1,6 +1,7 @@
 #include "DocumentTestSupport.h"
 #include "interface/document/CCTranspose.h"
 #include "notabase/commands/MCCommandList.h"
+#include "interface/pages/MCFieldStates.h"
 #include "interface/pages/MCInspectorForm.h"
 #include "interface/pages/MCInspectorFormPage.h"
 #include "interface/pages/MCInspectorPage.h"
@@ -25,6 +26,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -275,6 +279,68 @@ TEST(PrefsPageTest, OkAndApplySaveTheSettingsAndCancelSavesNothing)
         EXPECT_EQ(store, std::string(action) == "cancel" ? "" : "saved");
         EXPECT_FALSE(std::string(action) != "cancel" && page->isModified());
     }
+}
+
+TEST(FieldStatesTest, MergesTheValuesOfTheSelectedElementsIntoOneFieldState)
+{
+    using S = MCFieldStates;
+    const struct {
+        const char* name;
+        int before;  // the field's state before the values come
+        std::vector<int> values;
+        int state;
+        int shown;  // 99: what the field showed before is kept
+        int turnsMixedAt;  // the value that made the field mixed; -1 for none
+    } cases[] = {
+        {"no element", S::stateNone, {}, S::stateNone, 99, -1},
+        {"one element", S::stateNone, {5}, S::stateCommon, 5, -1},
+        {"all the same", S::stateNone, {5, 5, 5}, S::stateCommon, 5, -1},
+        {"a later value differs", S::stateNone, {5, 5, 7, 5, 8}, S::stateMixed, 5, 2},
+        {"the first value is shown even when mixed", S::stateNone, {7, 5}, S::stateMixed, 7, 1},
+        {"a field the user changed keeps its value", S::stateChanged, {5, 7}, S::stateChanged, 99, -1},
+        {"a mixed field stays mixed", S::stateMixed, {5, 5}, S::stateMixed, 99, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MCFieldStates states;
+        states.Set(1, c.before);
+        int shown = 99;
+        int turnsMixedAt = -1;
+        for (int i = 0; i < int(c.values.size()); ++i)
+            if (states.Merge(1, shown, c.values[i]))
+                turnsMixedAt = turnsMixedAt < 0 ? i : 100;  // a second turn would be a fault
+        EXPECT_EQ(states.Get(1), c.state);
+        EXPECT_EQ(shown, c.shown);
+        EXPECT_EQ(turnsMixedAt, c.turnsMixedAt);
+        // The neighbours are untouched.
+        EXPECT_EQ(states.Get(0), S::stateNone);
+        EXPECT_EQ(states.Get(2), S::stateNone);
+    }
+}
+
+TEST(FieldStatesTest, KeepsEachFieldApartUpToTheLastAndResetsThemAll)
+{
+    using S = MCFieldStates;
+    MCFieldStates states;
+    std::string text;
+    states.Merge(0, text, std::string("a"));
+    states.Merge(0, text, std::string("b"));
+    states.Set(S::kMaxFields - 1, S::stateChanged);
+    EXPECT_EQ(states.Get(0), S::stateMixed);
+    EXPECT_EQ(text, "a");
+    EXPECT_TRUE(states.IsChanged(S::kMaxFields - 1));
+    EXPECT_FALSE(states.IsChanged(0));
+    for (int field = 1; field < S::kMaxFields - 1; ++field)
+        EXPECT_EQ(states.Get(field), S::stateNone) << field;
+    EXPECT_TRUE(states.AllMixed(1));
+    EXPECT_FALSE(states.AllMixed(2));
+    states.Set(1, S::stateMixed);
+    EXPECT_TRUE(states.AllMixed(2));
+    states.Set(0, S::stateCommon);
+    EXPECT_FALSE(states.AllMixed(2));
+    states.Reset();
+    for (int field = 0; field < S::kMaxFields; ++field)
+        EXPECT_EQ(states.Get(field), S::stateNone) << field;
 }
 
 }  // namespace
