@@ -5,16 +5,11 @@
 #include "interface/controls/MCDataExchange.h"
 #include "interface/controls/MCMenuButton.h"
 #include "interface/controls/MCTimeEdit.h"
-#include "notabase/commands/CCEdit.h"
-#include "notabase/commands/CCEditTime.h"
-#include "notabase/commands/CommandIds.h"
 #include "notabase/commands/MCCommandList.h"
 #include "notabase/model/ECTempo.h"
-#include "notabase/model/MCEventList.h"
 #include "platform/ui/dialog/DataExchange.h"
 #include "platform/ui/dialog/ItemId.h"
 
-#include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -24,12 +19,7 @@
 PCsqTempoConstForm::PCsqTempoConstForm(MCInspectorPage* page) : MCInspectorForm(page, IDD)
 {
     auto* layout = new QVBoxLayout(this);
-    auto* timeRow = new QFormLayout;
-    m_editTime = new MCTimeEdit(this);
-    m_editTime->Create(this, IDC_TIME, MCSpinEdit::kVisibleSpin);
-    m_editTime->setToolTip("Time the tempo change takes affect");
-    timeRow->addRow("Time", m_editTime);
-    layout->addLayout(timeRow);
+    m_editTime = PCsqTempoMarkFields::AddTimeRow(this, layout, IDC_TIME, "Time");
 
     auto* group = new QGroupBox("Set a constant tempo of", this);
     auto* row = new QHBoxLayout(group);
@@ -61,37 +51,7 @@ bool PCsqTempoConstForm::InitForm()
 void PCsqTempoConstForm::UpdateForm()
 {
     MCInspectorForm::UpdateForm();
-    m_editTime->SetIndeterminate(false);
-    m_editBpm->SetIndeterminate(false);
-    m_nTimeState = m_nBpmState = stateNone;
-    m_time = MCTime::TimeZero();
-    m_nBpm = 0;
-    MCEventList* events = GetEventList();
-    if (!events)
-        return;
-    for (ECBase* event : *events) {
-        auto* tempo = plat::dynamicDowncast<ECTempo>(event);
-        if (!tempo)
-            continue;
-        const MCTime time = *tempo->GetTime();
-        const int bpm = int(tempo->GetTempo(1.0f));
-        if (m_nTimeState == stateNone) {
-            m_time = time;
-            m_nBpm = bpm;
-            m_nTimeState = m_nBpmState = stateCommon;
-            continue;
-        }
-        if (m_nTimeState == stateCommon && time != m_time) {
-            m_nTimeState = stateMixed;
-            m_editTime->SetIndeterminate(true);
-        }
-        if (m_nBpmState == stateCommon && bpm != m_nBpm) {
-            m_nBpmState = stateMixed;
-            m_editBpm->SetIndeterminate(true);
-        }
-        if (m_nTimeState == stateMixed && m_nBpmState == stateMixed)
-            break;
-    }
+    m_fields.Update(GetEventList(), m_editTime, m_editBpm, [](ECTempo& tempo) { return int(tempo.GetTempo(1.0f)); });
 }
 
 void PCsqTempoConstForm::UpdateEvent(ECBase* event, MCCommandList& commands)
@@ -100,41 +60,31 @@ void PCsqTempoConstForm::UpdateEvent(ECBase* event, MCCommandList& commands)
     if (!tempo)
         return;
     MCInspectorForm::UpdateEvent(event, commands);
-    if (m_nTimeState == stateChanged) {
-        auto* edit = static_cast<CCEditTime*>(commands.GetCommand(CommandIds::CCEditTime, &CCEditTime::classObject));
-        const MCTime time = PCsqTempo::ScoreTime(GetDocument(), m_time);
-        edit->EditTime(tempo, &time);
-    }
-    if (m_nBpmState == stateChanged) {
-        auto* edit = static_cast<CCEdit*>(commands.GetCommand(CommandIds::CCEdit, &CCEdit::classObject));
-        CCEditItem* item = edit->EditEvent(tempo);
-        if (auto* copy = item ? plat::dynamicDowncast<ECTempo>(item->GetNewEvent()) : nullptr) {
-            // The page shows quarter notes a minute; each mark keeps the beat it counts in, so
-            // the typed tempo is given back in that mark's own beats.
-            const float beat = copy->GetBeat();
-            if (beat > 0.0f)
-                copy->SetTempo(float(m_nBpm) / beat, beat);
-            else
-                copy->SetTempo(float(m_nBpm), 1.0f);
-        }
-    }
-    commands.SetSynchronous(1);
+    m_fields.UpdateEvent(GetDocument(), tempo, commands, [](ECTempo& copy, int bpm) {
+        // The page shows quarter notes a minute; each mark keeps the beat it counts in, so
+        // the typed tempo is given back in that mark's own beats.
+        const float beat = copy.GetBeat();
+        if (beat > 0.0f)
+            copy.SetTempo(float(bpm) / beat, beat);
+        else
+            copy.SetTempo(float(bpm), 1.0f);
+    });
 }
 
 void PCsqTempoConstForm::DoDataExchange(plat::ui::DataExchange& exchange)
 {
     // The forms of one page reuse item ids: each exchanges with its own controls.
     plat::ui::DataExchange own(this, exchange.saving());
-    DDX_MCTimeEdit(own, IDC_TIME, m_time);
-    DDX_MCSpinEdit(own, IDC_BPM, m_nBpm);
+    DDX_MCTimeEdit(own, IDC_TIME, m_fields.Time());
+    DDX_MCSpinEdit(own, IDC_BPM, m_fields.Value());
 }
 
 void PCsqTempoConstForm::onNotice(int id, int code, QWidget*)
 {
     if (id == IDC_TIME && code == MCTimeEdit::kNotice) {
-        m_nTimeState = stateChanged;
+        m_fields.MarkChanged(PCsqTempoMarkFields::fieldTime);
     } else if (id == IDC_BPM && code == MCSpinEdit::kNotice) {
-        m_nBpmState = stateChanged;
+        m_fields.MarkChanged(PCsqTempoMarkFields::fieldValue);
     } else if (const int bpm = PCsqTempo::TempoOfWord(id); bpm > 0 && code == 0) {
         m_editBpm->SetIndeterminate(false);
         m_editBpm->SetValue(bpm);

@@ -2,8 +2,8 @@
 
 #include "inspector/InspectorExport.h"
 
+#include "inspector/forms/PCsqTempoMarkFields.h"
 #include "interface/pages/MCInspectorForm.h"
-#include "notabase/values/MCTime.h"
 #include "platform/ui/dialog/ControlNotice.h"
 
 class MCMenuButton;
@@ -16,7 +16,12 @@ class QMenu;
 class INSPECTOR_API PCsqTempoConstForm : public MCInspectorForm, public plat::ui::NoticeListener {
 public:
     enum : int { IDD = 4370, IDC_TIME = 4371, IDC_BPM = 4372, IDC_WORDS = 4373 };
-    enum FieldState : unsigned char { stateNone = 0, stateCommon = 1, stateChanged = 2, stateMixed = 3 };
+    enum FieldState : unsigned char {
+        stateNone = MCFieldStates::stateNone,
+        stateCommon = MCFieldStates::stateCommon,
+        stateChanged = MCFieldStates::stateChanged,
+        stateMixed = MCFieldStates::stateMixed,
+    };
 
     explicit PCsqTempoConstForm(MCInspectorPage* page);
     ~PCsqTempoConstForm() override;
@@ -27,16 +32,13 @@ public:
     void DoDataExchange(plat::ui::DataExchange& exchange) override;
     void onNotice(int id, int code, QWidget* control) override;
 
-    FieldState GetTimeState() const { return FieldState(m_nTimeState); }
-    FieldState GetBpmState() const { return FieldState(m_nBpmState); }
+    FieldState GetTimeState() const { return FieldState(m_fields.GetState(PCsqTempoMarkFields::fieldTime)); }
+    FieldState GetBpmState() const { return FieldState(m_fields.GetState(PCsqTempoMarkFields::fieldValue)); }
 
 private:
-    MCTime m_time = MCTime::TimeZero();
     MCTimeEdit* m_editTime = nullptr;
     MCSpinEdit* m_editBpm = nullptr;
     QMenu* m_menuWords = nullptr;
     MCMenuButton* m_buttonWords = nullptr;
-    int m_nBpm = 0;
-    unsigned char m_nTimeState : 2 = stateNone;
-    unsigned char m_nBpmState : 2 = stateNone;
+    PCsqTempoMarkFields m_fields;
 };

@@ -2,8 +2,8 @@
 
 #include "inspector/InspectorExport.h"
 
+#include "inspector/forms/PCsqTempoMarkFields.h"
 #include "interface/pages/MCInspectorForm.h"
-#include "notabase/values/MCTime.h"
 #include "platform/ui/dialog/ControlNotice.h"
 
 class MCSpinEdit;
@@ -15,7 +15,12 @@ class QSlider;
 class INSPECTOR_API PCsqTempoPauseForm : public MCInspectorForm, public plat::ui::NoticeListener {
 public:
     enum : int { IDD = 4390, IDC_TIME = 4371, IDC_SLIDER = 4382, IDC_PERCENT = 4391 };
-    enum FieldState : unsigned char { stateNone = 0, stateCommon = 1, stateChanged = 2, stateMixed = 3 };
+    enum FieldState : unsigned char {
+        stateNone = MCFieldStates::stateNone,
+        stateCommon = MCFieldStates::stateCommon,
+        stateChanged = MCFieldStates::stateChanged,
+        stateMixed = MCFieldStates::stateMixed,
+    };
 
     explicit PCsqTempoPauseForm(MCInspectorPage* page);
     ~PCsqTempoPauseForm() override;
@@ -26,17 +31,14 @@ public:
     void DoDataExchange(plat::ui::DataExchange& exchange) override;
     void onNotice(int id, int code, QWidget* control) override;
 
-    FieldState GetTimeState() const { return FieldState(m_nTimeState); }
-    FieldState GetPercentState() const { return FieldState(m_nPercentState); }
+    FieldState GetTimeState() const { return FieldState(m_fields.GetState(PCsqTempoMarkFields::fieldTime)); }
+    FieldState GetPercentState() const { return FieldState(m_fields.GetState(PCsqTempoMarkFields::fieldValue)); }
 
 private:
     void OnSliderMoved(int position);
 
-    MCTime m_time = MCTime::TimeZero();
     MCTimeEdit* m_editTime = nullptr;
     QSlider* m_slider = nullptr;
     MCSpinEdit* m_editPercent = nullptr;
-    int m_nPercent = 0;
-    unsigned char m_nTimeState : 2 = stateNone;
-    unsigned char m_nPercentState : 2 = stateNone;
+    PCsqTempoMarkFields m_fields;
 };
