@@ -5,6 +5,7 @@
 #include "platform/media/MediaError.h"
 #include "wavegate/CWGDeviceHost.h"
 #include "wavegate/CWGEventData.h"
+#include "wavegate/CWGPortCloser.h"
 #include "wavegate/CWavegate.h"
 
 #include <algorithm>
@@ -99,14 +100,7 @@ int CMidiIn::DevStop()
 int CMidiIn::DevClose()
 {
     std::unique_ptr<plat::media::MidiInPort> port;
-    int error = plat::media::kErrorInvalidHandle;
-    {
-        std::lock_guard lock(m_portLock);
-        if (m_port)
-            error = m_port->close();
-        if (error == plat::media::kOk)
-            port = std::move(m_port);
-    }
+    const int error = CWGPortCloser::Close(m_portLock, m_port, port);
     if (error != plat::media::kOk) {
         Report(203, static_cast<uintptr_t>(error), static_cast<uintptr_t>(GetDevice()));
         return 0;

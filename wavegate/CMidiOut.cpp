@@ -7,6 +7,7 @@
 #include "platform/media/MediaError.h"
 #include "platform/media/ThreadPriority.h"
 #include "wavegate/CWGDeviceHost.h"
+#include "wavegate/CWGPortCloser.h"
 #include "wavegate/CWGStartSignals.h"
 
 #include <algorithm>
@@ -343,14 +344,7 @@ int CMidiOut::DevClose()
 {
     m_flags &= static_cast<uint8_t>(~(WG_PRIMED | WG_RUNNING));
     std::unique_ptr<plat::media::MidiOutPort> port;
-    int error = plat::media::kErrorInvalidHandle;
-    {
-        std::lock_guard lock(m_portLock);
-        if (m_port)
-            error = m_port->close();
-        if (error == plat::media::kOk)
-            port = std::move(m_port);
-    }
+    const int error = CWGPortCloser::Close(m_portLock, m_port, port);
     if (error != plat::media::kOk) {
         Report(304, static_cast<uintptr_t>(error), static_cast<uintptr_t>(GetDevice()));
         return 0;

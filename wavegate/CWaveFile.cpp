@@ -50,30 +50,33 @@ int CWaveFile::FileExists(const char* name)
     return std::filesystem::is_regular_file(name, error) ? 1 : 0;
 }
 
-long CWaveFile::FileDuration(const char* name)
+bool CWaveFile::InspectFile(const char* name, WG_DevFormat& format, uint32_t& dataSize)
 {
     if (!name)
-        return 0;
+        return false;
     RiffFile file;
     if (file.openRead(name) != RiffError::None)
-        return 0;
+        return false;
     RiffChunk riff, fmt, data;
-    WG_DevFormat format;
     if (!CheckFile(nullptr, name, file, riff, fmt, data, format))
-        return 0;
-    return DurationOf(data.size, format);
+        return false;
+    dataSize = data.size;
+    return true;
+}
+
+long CWaveFile::FileDuration(const char* name)
+{
+    WG_DevFormat format;
+    uint32_t dataSize = 0;
+    return InspectFile(name, format, dataSize) ? DurationOf(dataSize, format) : 0;
 }
 
 int CWaveFile::FileFormat(const char* name, WG_DevFormat& format)
 {
-    if (!name)
-        return 0;
-    RiffFile file;
-    if (file.openRead(name) != RiffError::None)
-        return 0;
-    RiffChunk riff, fmt, data;
+    // Read into a copy: a file that fails part way leaves the caller's format as it was.
     WG_DevFormat read;
-    if (!CheckFile(nullptr, name, file, riff, fmt, data, read))
+    uint32_t dataSize = 0;
+    if (!InspectFile(name, read, dataSize))
         return 0;
     format = read;
     return 1;

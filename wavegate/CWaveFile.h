@@ -59,4 +59,9 @@ protected:
     plat::riff::RiffChunk m_fmtChunk;
     plat::riff::RiffChunk m_dataChunk;
     std::unique_ptr<plat::riff::RiffFile> m_file;
+
+private:
+    // Opens name and checks it as CheckFile does, with no host to tell; false when it does not
+    // read as a wave file.
+    static bool InspectFile(const char* name, WG_DevFormat& format, uint32_t& dataSize);
 };

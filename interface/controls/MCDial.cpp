@@ -1,9 +1,8 @@
 #include "interface/controls/MCDial.h"
 
-#include "interface/core/InterfaceImages.h"
+#include "interface/controls/MCSliderHelper.h"
 #include "interface/core/InterfaceModule.h"
 #include "interface/core/MCBitmap.h"
-#include "interface/core/MCImageMgr.h"
 
 #include "platform/core/Resources.h"
 #include "platform/ui/dialog/ControlNotice.h"
@@ -17,15 +16,6 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-int scaleOf(const QWidget* widget)
-{
-    return std::max(1, int(std::ceil(widget->devicePixelRatioF())));
-}
-
-}  // namespace
-
 MCDial::MCDial(QWidget* parent) : QAbstractSlider(parent)
 {
     setRange(kMinAngle, kMaxAngle);
@@ -34,29 +24,12 @@ MCDial::MCDial(QWidget* parent) : QAbstractSlider(parent)
     QAbstractSlider::setValue(kMinAngle);
     setFocusPolicy(Qt::StrongFocus);
     setAccessibleName("Dial");
-    // Keys and the wheel turn it as a drag does, and let go at once.
-    connect(this, &QAbstractSlider::actionTriggered, this, [this](int action) {
-        // A drag tells the parent itself; a wheel's move (not held down) is told here.
-        if (action == SliderMove && isSliderDown())
-            return;
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                update();
-                plat::ui::notifyParent(this, kTurning);
-                plat::ui::notifyParent(this, kReleased);
-            },
-            Qt::QueuedConnection);
-    });
+    MCSliderHelper::TellStepsToParent(*this, kTurning, kReleased, [this] { update(); });
 }
 
 bool MCDial::Create(QWidget* parent, int id)
 {
-    if (!parent)
-        return false;
-    setParent(parent);
-    plat::ui::setItemId(this, id);
-    return true;
+    return MCSliderHelper::Create(*this, parent, id);
 }
 
 bool MCDial::SubclassDial(int id, QWidget* parent, int mode)
@@ -123,10 +96,7 @@ bool MCDial::SetImageInfo(uint32_t imageId, const QRect& part)
 
 MCBitmap* MCDial::image()
 {
-    MCImageMgr& manager = MCImageMgr::GetImageMgr();
-    if (MCBitmap* sharp = manager.GetImage(m_imageId, scaleOf(this)))
-        return sharp;
-    return manager.GetImage(m_imageId);
+    return MCSliderHelper::Image(*this, m_imageId);
 }
 
 void MCDial::ensureImage()
@@ -134,8 +104,7 @@ void MCDial::ensureImage()
     if (m_imageSet)
         return;
     const plat::Resources::ModuleSwitch own(InterfaceModule::kName);
-    MCImageMgr::GetImageMgr().AddImage(kDefaultImage, InterfaceImages::kFaceKey, InterfaceImages::kHighlightKey,
-                                       InterfaceImages::kShadowKey, scaleOf(this));
+    MCSliderHelper::AddDefaultImage(*this, kDefaultImage);
     SetImageInfo(kDefaultImage, QRect(3, 3, 34, 34));
     if (image())
         SizeToContent();
@@ -198,12 +167,7 @@ void MCDial::paintEvent(QPaintEvent* event)
         painter.setPen(QApplication::palette().color(QPalette::Active, QPalette::Light));
         painter.drawArc(around, 225 * 16, 180 * 16);
     }
-    if (hasFocus()) {
-        painter.setRenderHint(QPainter::Antialiasing, false);
-        painter.setPen(QPen(palette().color(QPalette::Active, QPalette::Highlight), 1, Qt::DotLine));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    }
+    MCSliderHelper::DrawFocus(painter, *this);
 }
 
 void MCDial::mousePressEvent(QMouseEvent* event)
@@ -241,13 +205,7 @@ void MCDial::mouseMoveEvent(QMouseEvent* event)
 
 void MCDial::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton || !m_dragging) {
-        event->ignore();
-        return;
-    }
-    m_dragging = false;
-    setSliderDown(false);
-    plat::ui::notifyParent(this, kReleased);
+    MCSliderHelper::EndDrag(*this, *event, m_dragging, kReleased);
 }
 
 void MCDial::mouseDoubleClickEvent(QMouseEvent* event)

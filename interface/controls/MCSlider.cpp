@@ -1,9 +1,8 @@
 #include "interface/controls/MCSlider.h"
 
-#include "interface/core/InterfaceImages.h"
+#include "interface/controls/MCSliderHelper.h"
 #include "interface/core/InterfaceModule.h"
 #include "interface/core/MCBitmap.h"
-#include "interface/core/MCImageMgr.h"
 
 #include "platform/core/Resources.h"
 #include "platform/ui/dialog/ControlNotice.h"
@@ -21,11 +20,6 @@ namespace {
 
 constexpr int kSteps = 1000;
 
-int scaleOf(const QWidget* widget)
-{
-    return std::max(1, int(std::ceil(widget->devicePixelRatioF())));
-}
-
 }  // namespace
 
 MCSlider::MCSlider(QWidget* parent) : QAbstractSlider(parent)
@@ -35,29 +29,12 @@ MCSlider::MCSlider(QWidget* parent) : QAbstractSlider(parent)
     setPageStep(kSteps / 10);
     setFocusPolicy(Qt::StrongFocus);
     setAccessibleName("Slider");
-    // Keys and the wheel move it as a drag does, and let go at once.
-    connect(this, &QAbstractSlider::actionTriggered, this, [this](int action) {
-        // A drag tells the parent itself; a wheel's move (not held down) is told here.
-        if (action == SliderMove && isSliderDown())
-            return;
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                SetValue(double(value()) / kSteps);
-                plat::ui::notifyParent(this, kMoving);
-                plat::ui::notifyParent(this, kReleased);
-            },
-            Qt::QueuedConnection);
-    });
+    MCSliderHelper::TellStepsToParent(*this, kMoving, kReleased, [this] { SetValue(double(value()) / kSteps); });
 }
 
 bool MCSlider::Create(QWidget* parent, int id)
 {
-    if (!parent)
-        return false;
-    setParent(parent);
-    plat::ui::setItemId(this, id);
-    return true;
+    return MCSliderHelper::Create(*this, parent, id);
 }
 
 bool MCSlider::SubclassSlider(int id, QWidget* parent, int mode)
@@ -70,16 +47,12 @@ bool MCSlider::SubclassSlider(int id, QWidget* parent, int mode)
 
 MCBitmap* MCSlider::track() const
 {
-    MCImageMgr& manager = MCImageMgr::GetImageMgr();
-    MCBitmap* sharp = manager.GetImage(m_trackId, scaleOf(this));
-    return sharp ? sharp : manager.GetImage(m_trackId);
+    return MCSliderHelper::Image(*this, m_trackId);
 }
 
 MCBitmap* MCSlider::thumb() const
 {
-    MCImageMgr& manager = MCImageMgr::GetImageMgr();
-    MCBitmap* sharp = manager.GetImage(m_thumbId, scaleOf(this));
-    return sharp ? sharp : manager.GetImage(m_thumbId);
+    return MCSliderHelper::Image(*this, m_thumbId);
 }
 
 bool MCSlider::SetImageInfo(uint32_t trackId, uint32_t thumbId, const QRect& trackRect, const QPoint& hotSpot)
@@ -98,10 +71,8 @@ void MCSlider::ensureImages()
     if (m_imagesSet)
         return;
     const plat::Resources::ModuleSwitch own(InterfaceModule::kName);
-    MCImageMgr& manager = MCImageMgr::GetImageMgr();
     for (const uint32_t id : {kDefaultTrack, kDefaultThumb})
-        manager.AddImage(id, InterfaceImages::kFaceKey, InterfaceImages::kHighlightKey, InterfaceImages::kShadowKey,
-                         scaleOf(this));
+        MCSliderHelper::AddDefaultImage(*this, id);
     // The travel from (4, 0) to (20, 63), the thumb's hot spot at (7, 7).
     SetImageInfo(kDefaultTrack, kDefaultThumb, QRect(4, 0, 16, 63), QPoint(7, 7));
     if (track() && thumb())
@@ -215,10 +186,7 @@ void MCSlider::paintEvent(QPaintEvent* event)
     trackImage->Draw(&dc, QRect(QPoint(0, 0), trackSize), QRect(QPoint(0, 0), trackSize));
     const QSize thumbSize = thumbImage->GetLogicalSize();
     thumbImage->Draw(&dc, QRect(m_thumbPosition, thumbSize), QRect(QPoint(0, 0), thumbSize));
-    if (hasFocus()) {
-        painter.setPen(QPen(palette().color(QPalette::Active, QPalette::Highlight), 1, Qt::DotLine));
-        painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    }
+    MCSliderHelper::DrawFocus(painter, *this);
     m_painted = true;
 }
 
@@ -250,11 +218,5 @@ void MCSlider::mouseMoveEvent(QMouseEvent* event)
 
 void MCSlider::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton || !m_dragging) {
-        event->ignore();
-        return;
-    }
-    m_dragging = false;
-    setSliderDown(false);
-    plat::ui::notifyParent(this, kReleased);
+    MCSliderHelper::EndDrag(*this, *event, m_dragging, kReleased);
 }

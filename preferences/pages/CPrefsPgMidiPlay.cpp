@@ -3,6 +3,7 @@
 #include "preferences/core/CPrefsControls.h"
 #include "preferences/core/CPrefsDevices.h"
 #include "preferences/core/PrefsModule.h"
+#include "preferences/pages/CPrefsMidiLists.h"
 
 #include "interface/controls/MCButton.h"
 #include "interface/controls/MCCheckList.h"
@@ -60,37 +61,17 @@ CPrefsPgMidiPlay::CPrefsPgMidiPlay() : CPrefsPageBase("MIDI Out")
 
 void CPrefsPgMidiPlay::OnInitDialog()
 {
-    m_filter = new MCCheckList(this);
-    m_filter->SubclassCheckList(kFilter, this, 1);
-    m_filter->SetCheckChangedHandler([this](int) {
-        if (!m_loading)
-            setModified(true);
-    });
-    m_devices = new MCDeviceList(this);
-    m_devices->SubclassDeviceList(kDevice, this, 1, 0);
-    m_filter->setHeaderHidden(true);
+    m_filter = CPrefsMidiLists::AttachFilter(*this, kFilter, m_loading);
+    m_devices = CPrefsMidiLists::AttachDevices(*this, kDevice, 1, m_loading, [this] { OnSelectDevice(); });
     CPrefsControls::AttachBuddies(this);
-    connect(m_devices, &QListWidget::currentRowChanged, this, [this] {
-        if (!m_loading)
-            OnSelectDevice();
-    });
     m_initialised = true;
     LoadPrefs();
 }
 
 void CPrefsPgMidiPlay::LoadPrefs()
 {
-    if (m_filter) {
-        m_loading = true;
-        m_filter->clear();
-        for (int entry = 0; entry < MCSeqPreferences::entryCount; ++entry) {
-            std::string name;
-            const int flag = MCSeqPreferences::GetPlaybackEntry(name, entry);
-            const int row = m_filter->InsertItem(-1, QString::fromStdString(name));
-            m_filter->SetCheck(row, LoadIntPreference(kPlayFilter, name.c_str(), flag) != 0);
-        }
-        m_loading = false;
-    }
+    if (m_filter)
+        CPrefsMidiLists::LoadFilter(*m_filter, m_loading, kPlayFilter, &MCSeqPreferences::GetPlaybackEntry);
     m_thinControllers = LoadIntPreference(kPlay, "Thin Controllers", 0);
     m_thinPitchBend = LoadIntPreference(kPlay, "Thin Pitch Bend", 0);
     m_thinAftertouch = LoadIntPreference(kPlay, "Thin Aftertouch", 0);
@@ -161,10 +142,8 @@ void CPrefsPgMidiPlay::SavePrefs()
 {
     if (!m_initialised || !updateData(true))
         return;
-    for (int row = 0; m_filter && row < m_filter->GetItemCount(); ++row) {
-        const std::string name = m_filter->topLevelItem(row)->text(0).toStdString();
-        SaveIntPreference(kPlayFilter, name.c_str(), m_filter->GetCheck(row) ? 1 : 0);
-    }
+    if (m_filter)
+        CPrefsMidiLists::SaveFilter(*m_filter, kPlayFilter);
     SaveIntPreference(kPlay, "Thin Controllers", m_thinControllers);
     SaveIntPreference(kPlay, "Thin Pitch Bend", m_thinPitchBend);
     SaveIntPreference(kPlay, "Thin Aftertouch", m_thinAftertouch);

@@ -2,6 +2,7 @@
 
 #include "preferences/core/CPrefsControls.h"
 #include "preferences/dialogs/CInputRoutingDlg.h"
+#include "preferences/pages/CPrefsMidiLists.h"
 
 #include "interface/controls/MCCheckList.h"
 #include "interface/dialogs/MCQuantizationDlg.h"
@@ -53,20 +54,9 @@ CPrefsPgMidiRecord::CPrefsPgMidiRecord() : CPrefsPageBase("MIDI In")
 
 void CPrefsPgMidiRecord::OnInitDialog()
 {
-    m_filter = new MCCheckList(this);
-    m_filter->SubclassCheckList(kFilter, this, 1);
-    m_filter->SetCheckChangedHandler([this](int) {
-        if (!m_loading)
-            setModified(true);
-    });
-    m_devices = new MCDeviceList(this);
-    m_devices->SubclassDeviceList(kDevice, this, 0, 0);
-    m_filter->setHeaderHidden(true);
+    m_filter = CPrefsMidiLists::AttachFilter(*this, kFilter, m_loading);
+    m_devices = CPrefsMidiLists::AttachDevices(*this, kDevice, 0, m_loading, [this] { setModified(true); });
     CPrefsControls::AttachBuddies(this);
-    connect(m_devices, &QListWidget::currentRowChanged, this, [this] {
-        if (!m_loading)
-            setModified(true);
-    });
     LoadPrefs();
     m_initialised = true;
     updateData(false);
@@ -74,19 +64,8 @@ void CPrefsPgMidiRecord::OnInitDialog()
 
 void CPrefsPgMidiRecord::LoadPrefs()
 {
-    if (m_filter) {
-        m_loading = true;
-        m_filter->clear();
-        for (int entry = 0; entry < MCSeqPreferences::entryCount; ++entry) {
-            std::string name;
-            const int flag = MCSeqPreferences::GetRecordEntry(name, entry);
-            if (name == kSysEx)
-                continue;
-            const int row = m_filter->InsertItem(-1, QString::fromStdString(name));
-            m_filter->SetCheck(row, LoadIntPreference(kRecordFilter, name.c_str(), flag) != 0);
-        }
-        m_loading = false;
-    }
+    if (m_filter)
+        CPrefsMidiLists::LoadFilter(*m_filter, m_loading, kRecordFilter, &MCSeqPreferences::GetRecordEntry, kSysEx);
     m_quantization = LoadIntPreference(kRecord, "Quantization Mode", 0) != 0 &&
                      LoadIntPreference(kRecord, "Quantization Percent", 100) > 0;
     m_device = LoadIntPreference(kRecord, "Default Device", 0);
@@ -134,9 +113,7 @@ void CPrefsPgMidiRecord::SavePrefs()
 {
     if (!m_initialised || !updateData(true))
         return;
-    for (int row = 0; m_filter && row < m_filter->GetItemCount(); ++row) {
-        const std::string name = m_filter->topLevelItem(row)->text(0).toStdString();
-        SaveIntPreference(kRecordFilter, name.c_str(), m_filter->GetCheck(row) ? 1 : 0);
-    }
+    if (m_filter)
+        CPrefsMidiLists::SaveFilter(*m_filter, kRecordFilter);
     SaveIntPreference(kRecord, "Default Device", m_device);
 }
