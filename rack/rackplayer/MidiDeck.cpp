@@ -10,6 +10,7 @@
 #include "rack/plinthui/ControlIds.h"
 #include "rack/plinthui/PlinthUi.h"
 #include "rack/rackplayer/DeckControls.h"
+#include "rack/rackplayer/DeckHandlers.h"
 #include "rack/rackplayer/PlaylistDialog.h"
 #include "rack/rackplayer/RackFrame.h"
 #include "rack/rackplayer/RackState.h"
@@ -326,28 +327,33 @@ intptr_t onCreate(Window* deck)
 
 void onCommand(Window* deck, uint32_t command, intptr_t code)
 {
-    RackState& state = rackState();
     switch (command) {
     case kDeckCmdPlaylist:
-        if (state.midiState == kDeckIdle && PlaylistDialog::run(deck, kObjMidi) == 1)
+        if (rackState().midiState == kDeckIdle && PlaylistDialog::run(deck, kObjMidi) == 1)
             refresh(deck);
         break;
     case kDeckCmdClose: close(deck); break;
-    case kSlotPlay: play(deck); break;
-    case kSlotPause: pause(deck); break;
-    case kSlotStop: midi_Stop(deck, true); break;
-    case kSlotScanBack:
-    case kSlotScanForward: scan(deck, command, code); break;
-    case kSlotPrevious:
-    case kSlotNext:
-        if (code == kNotifyRepeat)
-            skip(deck, command);
-        break;
-    case kMidiCmdLoop: DeckControls::toggleLoop(deck, kMidiCmdLoop, state.midiLoop); break;
     case kDeckCmdEnded: midi_Stop(deck, code != 0); break;
     default: break;
     }
 }
+
+constexpr DeckHandlers kHandlers = {
+    .kind = kObjMidi,
+    .stopTimer = stopTimer,
+    .paint = paint,
+    .repaint = midi_Repaint,
+    .refresh = refresh,
+    .dropFiles = dropFiles,
+    .play = play,
+    .pause = pause,
+    .stop = [](Window* deck) { midi_Stop(deck, true); },
+    .scan = scan,
+    .skip = skip,
+    .loopCommand = kMidiCmdLoop,
+    .loop = &RackState::midiLoop,
+    .command = onCommand,
+};
 
 }  // namespace
 
@@ -360,20 +366,6 @@ intptr_t Win_MidiDeck(Window* window, plat::ui::MessageId message, uintptr_t wPa
 {
     switch (message) {
     case plat::ui::kCreateMessage: return onCreate(window);
-    case plat::ui::kDestroyMessage:
-        stopTimer(window);
-        // The deck takes its name off plinthstore's list, so no change is ever posted to a
-        // window that is gone.
-        obj_UnregisterUser(window, kObjMidi);
-        return 0;
-    case plat::ui::kPaintMessage: paint(window); return 0;
-    case kCommandMessage: onCommand(window, plat::ui::loWord(wParam), lParam); return 0;
-    case kSysCommandMessage:
-        if ((wParam & ~uintptr_t(0xF)) == kObjectsChanged) {
-            refresh(window);
-            return 0;
-        }
-        return plat::ui::defWindowProc(window, message, wParam, lParam);
     case plat::ui::kTimerMessage:
         if (wParam == kMidiDeckTimer && !g_state.scanning && !g_state.paused) {
             plat::ui::DrawContext dc = window->drawContext();
@@ -385,12 +377,7 @@ intptr_t Win_MidiDeck(Window* window, plat::ui::MessageId message, uintptr_t wPa
     case plat::ui::kMouseMoveMessage:
     case plat::ui::kRightButtonDownMessage:
     case plat::ui::kRightButtonUpMessage: mouse(window, message, lParam); return 0;
-    case plat::ui::kDropFilesMessage:
-        if (wParam)
-            dropFiles(window, *reinterpret_cast<const std::vector<std::string>*>(wParam));
-        return 0;
-    case plat::ui::kSetFocusMessage: midi_Repaint(window); return 0;
-    default: return plat::ui::defWindowProc(window, message, wParam, lParam);
+    default: return kHandlers.dispatch(window, message, wParam, lParam);
     }
 }
 

@@ -9,6 +9,7 @@
 #include "rack/plinthart/GraphicIds.h"
 #include "rack/plinthui/ControlIds.h"
 #include "rack/rackplayer/DeckControls.h"
+#include "rack/rackplayer/DeckHandlers.h"
 #include "rack/rackplayer/MidiDeck.h"
 #include "rack/rackplayer/PlaylistDialog.h"
 #include "rack/rackplayer/RackFrame.h"
@@ -418,17 +419,6 @@ void onCommand(Window* deck, uint32_t command, intptr_t code)
     case kDeckCmdClose: close(deck); break;
     case kDeckCmdSave: obj_SaveWave(deck, 0, state.currentWave, 1); break;
     case kWaveCmdRecord: record(deck); break;
-    case kSlotPlay: play(deck); break;
-    case kSlotPause: pause(deck); break;
-    case kSlotStop: wave_Stop(deck, true); break;
-    case kSlotScanBack:
-    case kSlotScanForward: scan(deck, command, code); break;
-    case kSlotPrevious:
-    case kSlotNext:
-        if (code == kNotifyRepeat)
-            skip(deck, command);
-        break;
-    case kWaveCmdLoop: DeckControls::toggleLoop(deck, kWaveCmdLoop, state.waveLoop); break;
     case kDeckCmdEnded: wave_Stop(deck, false); break;
     case kWaveCmdRecordEnded: recordingEnded(deck, int(code)); break;
     case kWaveCmdRecordSetup:
@@ -438,6 +428,23 @@ void onCommand(Window* deck, uint32_t command, intptr_t code)
     default: break;
     }
 }
+
+constexpr DeckHandlers kHandlers = {
+    .kind = kObjWave,
+    .stopTimer = stopTimer,
+    .paint = paint,
+    .repaint = wave_Repaint,
+    .refresh = refresh,
+    .dropFiles = dropFiles,
+    .play = play,
+    .pause = pause,
+    .stop = [](Window* deck) { wave_Stop(deck, true); },
+    .scan = scan,
+    .skip = skip,
+    .loopCommand = kWaveCmdLoop,
+    .loop = &RackState::waveLoop,
+    .command = onCommand,
+};
 
 }  // namespace
 
@@ -450,18 +457,6 @@ intptr_t Win_WaveDeck(Window* window, plat::ui::MessageId message, uintptr_t wPa
 {
     switch (message) {
     case plat::ui::kCreateMessage: return onCreate(window);
-    case plat::ui::kDestroyMessage:
-        stopTimer(window);
-        obj_UnregisterUser(window, kObjWave);
-        return 0;
-    case plat::ui::kPaintMessage: paint(window); return 0;
-    case kCommandMessage: onCommand(window, plat::ui::loWord(wParam), lParam); return 0;
-    case kSysCommandMessage:
-        if ((wParam & ~uintptr_t(0xF)) == kObjectsChanged) {
-            refresh(window);
-            return 0;
-        }
-        return plat::ui::defWindowProc(window, message, wParam, lParam);
     case plat::ui::kTimerMessage: {
         const RackState& state = rackState();
         if (wParam == kWaveDeckTimer && !g_state.scanning && !(state.waveState == kDeckPlaying && g_state.paused)) {
@@ -470,12 +465,7 @@ intptr_t Win_WaveDeck(Window* window, plat::ui::MessageId message, uintptr_t wPa
         }
         return 0;
     }
-    case plat::ui::kDropFilesMessage:
-        if (wParam)
-            dropFiles(window, *reinterpret_cast<const std::vector<std::string>*>(wParam));
-        return 0;
-    case plat::ui::kSetFocusMessage: wave_Repaint(window); return 0;
-    default: return plat::ui::defWindowProc(window, message, wParam, lParam);
+    default: return kHandlers.dispatch(window, message, wParam, lParam);
     }
 }
 
