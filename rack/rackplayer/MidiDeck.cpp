@@ -10,6 +10,7 @@
 #include "rack/plinthui/ControlIds.h"
 #include "rack/plinthui/PlinthUi.h"
 #include "rack/rackplayer/DeckControls.h"
+#include "rack/rackplayer/DeckFiles.h"
 #include "rack/rackplayer/DeckHandlers.h"
 #include "rack/rackplayer/PlaylistDialog.h"
 #include "rack/rackplayer/RackFrame.h"
@@ -51,6 +52,17 @@ MidiRecord* currentMidi()
     return state.midiCount > 0 ? obj_GetMidi(0, state.currentMidi) : nullptr;
 }
 
+constexpr DeckFiles kFiles = {
+    .kind = kObjMidi,
+    .count = &RackState::midiCount,
+    .current = &RackState::currentMidi,
+    .deckState = &RackState::midiState,
+    .load = obj_LoadMidi,
+    .storeCount = obj_GetMidiCount,
+    .showLoaded = midi_ShowLoaded,
+    .stop = midi_Stop,
+};
+
 void stopTimer(Window* deck)
 {
     DeckControls::stopTimer(deck, kMidiDeckTimer, g_state.timerRunning);
@@ -87,13 +99,8 @@ bool playCurrent(Window* deck)
 void play(Window* deck)
 {
     RackState& state = rackState();
-    if (state.midiCount == 0) {
-        if (state.midiState == kDeckIdle && obj_LoadMidi(deck, nullptr) >= 0)
-            state.currentMidi = obj_GetMidiCount() - 1;
-        state.midiCount = obj_GetMidiCount();
-        if (state.midiCount == 0)
-            return;
-    }
+    if (!kFiles.loadIfNone(deck))
+        return;
     if (state.midiState != kDeckIdle)
         return;
     plat::ui::Cursor::setShape(plat::ui::CursorShape::wait);
@@ -189,13 +196,7 @@ void skip(Window* deck, uint32_t command)
 
 void refresh(Window* deck)
 {
-    RackState& state = rackState();
-    if (state.midiState != kDeckIdle)
-        midi_Stop(deck, true);
-    state.midiCount = obj_GetMidiCount();
-    if (state.currentMidi >= state.midiCount)
-        state.currentMidi = std::max(state.midiCount - 1, 0);
-    midi_ShowLoaded(deck);
+    kFiles.refresh(deck);
 }
 
 void close(Window* deck)
@@ -212,14 +213,7 @@ void close(Window* deck)
 
 void dropFiles(Window* deck, const std::vector<std::string>& files)
 {
-    RackState& state = rackState();
-    const DeckControls::Dropped dropped =
-        DeckControls::loadDropped(deck, files, kObjMidi, obj_LoadMidi, kObjWave, wave_TakeFile);
-    state.midiCount = obj_GetMidiCount();
-    if (dropped.last >= 0 && state.midiState == kDeckIdle)
-        state.currentMidi = dropped.last;
-    if (dropped.loaded > 0)
-        midi_ShowLoaded(deck);
+    kFiles.drop(deck, files, kObjWave, wave_TakeFile);
 }
 
 void paintTimeAndMeter(Window* deck, plat::ui::DrawContext& dc)
@@ -431,15 +425,7 @@ void midi_Stop(Window* deck, bool forGood)
 
 bool midi_TakeFile(const std::string& path)
 {
-    RackState& state = rackState();
-    const int index = obj_LoadMidi(deckWindow(), path.c_str());
-    if (index < 0)
-        return false;
-    state.midiCount = obj_GetMidiCount();
-    if (state.midiState == kDeckIdle)
-        state.currentMidi = index;
-    midi_ShowLoaded();
-    return true;
+    return kFiles.take(deckWindow(), path);
 }
 
 }  // namespace rack

@@ -9,6 +9,7 @@
 #include "rack/plinthart/GraphicIds.h"
 #include "rack/plinthui/ControlIds.h"
 #include "rack/rackplayer/DeckControls.h"
+#include "rack/rackplayer/DeckFiles.h"
 #include "rack/rackplayer/DeckHandlers.h"
 #include "rack/rackplayer/MidiDeck.h"
 #include "rack/rackplayer/PlaylistDialog.h"
@@ -63,6 +64,17 @@ WaveRecord* currentWave()
     return state.waveCount > 0 ? obj_GetWave(0, state.currentWave) : nullptr;
 }
 
+constexpr DeckFiles kFiles = {
+    .kind = kObjWave,
+    .count = &RackState::waveCount,
+    .current = &RackState::currentWave,
+    .deckState = &RackState::waveState,
+    .load = obj_LoadWave,
+    .storeCount = obj_GetWaveCount,
+    .showLoaded = wave_ShowLoaded,
+    .stop = wave_Stop,
+};
+
 void startTimer(Window* deck)
 {
     deck->setTimer(kWaveDeckTimer, kWaveDeckTimerMs);
@@ -106,13 +118,8 @@ bool playCurrent(Window* deck)
 void play(Window* deck)
 {
     RackState& state = rackState();
-    if (state.waveCount == 0) {
-        if (state.waveState == kDeckIdle && obj_LoadWave(deck, nullptr) >= 0)
-            state.currentWave = obj_GetWaveCount() - 1;
-        state.waveCount = obj_GetWaveCount();
-        if (state.waveCount == 0)
-            return;
-    }
+    if (!kFiles.loadIfNone(deck))
+        return;
     plat::ui::Cursor::setShape(plat::ui::CursorShape::wait);
     if (wdrv_CanOpen(kWaveMapper, kWaveOutput) != 1) {
         plat::ui::Cursor::setShape(plat::ui::CursorShape::arrow);
@@ -195,9 +202,7 @@ void record(Window* deck)
     if (wdrv_Record(deck, kWaveMapper, *wave, kWaveCmdRecordEnded, 1) != 0) {
         obj_EmptyWave(1, g_recordingKey);
         g_recordingKey = 0;
-        state.waveCount = obj_GetWaveCount();
-        if (state.currentWave >= state.waveCount)
-            state.currentWave = std::max(state.waveCount - 1, 0);
+        kFiles.recount();
         wave_ShowLoaded(deck);
         return;
     }
@@ -304,13 +309,7 @@ void skip(Window* deck, uint32_t command)
 
 void refresh(Window* deck)
 {
-    RackState& state = rackState();
-    if (state.waveState != kDeckIdle)
-        wave_Stop(deck, true);
-    state.waveCount = obj_GetWaveCount();
-    if (state.currentWave >= state.waveCount)
-        state.currentWave = std::max(state.waveCount - 1, 0);
-    wave_ShowLoaded(deck);
+    kFiles.refresh(deck);
 }
 
 void close(Window* deck)
@@ -336,14 +335,7 @@ void close(Window* deck)
 
 void dropFiles(Window* deck, const std::vector<std::string>& files)
 {
-    RackState& state = rackState();
-    const DeckControls::Dropped dropped =
-        DeckControls::loadDropped(deck, files, kObjWave, obj_LoadWave, kObjMidi, midi_TakeFile);
-    state.waveCount = obj_GetWaveCount();
-    if (dropped.last >= 0 && state.waveState == kDeckIdle)
-        state.currentWave = dropped.last;
-    if (dropped.loaded > 0)
-        wave_ShowLoaded(deck);
+    kFiles.drop(deck, files, kObjMidi, midi_TakeFile);
 }
 
 void paintTimeAndMeter(Window* deck, plat::ui::DrawContext& dc)
@@ -494,15 +486,7 @@ void wave_ShowLoaded(Window* deck, bool enableSkip)
 
 bool wave_TakeFile(const std::string& path)
 {
-    RackState& state = rackState();
-    const int index = obj_LoadWave(deckWindow(), path.c_str());
-    if (index < 0)
-        return false;
-    state.waveCount = obj_GetWaveCount();
-    if (state.waveState == kDeckIdle)
-        state.currentWave = index;
-    wave_ShowLoaded();
-    return true;
+    return kFiles.take(deckWindow(), path);
 }
 
 void wave_Stop(Window* deck, bool forGood)
