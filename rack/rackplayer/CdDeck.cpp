@@ -8,7 +8,6 @@
 #include "rack/rackplayer/CdPlaylistDialog.h"
 #include "rack/rackplayer/DeckControls.h"
 #include "rack/rackplayer/DeckHandlers.h"
-#include "rack/rackplayer/RackFrame.h"
 #include "rack/rackplayer/RackState.h"
 
 #include "platform/ui/draw/DrawContext.h"
@@ -51,8 +50,7 @@ void showBusy(Window* deck)
     g_state.paused = false;
     DeckControls::latchSlot(deck, kSlotPause, kLatchOff);
     cd_Repaint(deck);
-    DeckControls::showBusy(deck, true);
-    rack_SetDeckLoaded(kDeckCd, false);
+    DeckControls::showBusy(deck, true, kDeckCd);
 }
 
 void becomeIdle(Window* deck)
@@ -88,8 +86,7 @@ void play(Window* deck)
         return;
     state.cdState = kDeckPlaying;
     showBusy(deck);
-    deck->setTimer(kCdPlayTimer, kCdTimerMs);
-    g_state.timerRunning = true;
+    DeckControls::startTimer(deck, kCdPlayTimer, kCdTimerMs, g_state.timerRunning);
 }
 
 void pause(Window* deck)
@@ -316,13 +313,7 @@ void cd_ShowLoaded(Window* deck)
 {
     if (!deck)
         deck = deckWindow();
-    if (!Window::isWindow(deck))
-        return;
-    cd_Repaint(deck);
-    if (rackState().cdState != kDeckIdle)
-        return;
-    DeckControls::showIdle(deck, g_state.playCount != 0, true);
-    rack_SetDeckLoaded(kDeckCd, true);
+    DeckControls::showLoaded(deck, rackState().cdState, g_state.playCount != 0, true, kDeckCd);
 }
 
 void cd_Stop(Window* deck, bool forGood, bool stop, int kind)

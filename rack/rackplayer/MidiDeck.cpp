@@ -13,7 +13,6 @@
 #include "rack/rackplayer/DeckFiles.h"
 #include "rack/rackplayer/DeckHandlers.h"
 #include "rack/rackplayer/PlaylistDialog.h"
-#include "rack/rackplayer/RackFrame.h"
 #include "rack/rackplayer/RackState.h"
 #include "rack/rackplayer/WaveDeck.h"
 
@@ -72,8 +71,7 @@ void showBusy(Window* deck)
 {
     g_state.paused = false;
     midi_Repaint(deck);
-    DeckControls::showBusy(deck, true);
-    rack_SetDeckLoaded(kDeckMidi, false);
+    DeckControls::showBusy(deck, true, kDeckMidi);
 }
 
 void becomeIdle(Window* deck)
@@ -118,8 +116,7 @@ void play(Window* deck)
     }
     state.midiState = kDeckPlaying;
     showBusy(deck);
-    deck->setTimer(kMidiDeckTimer, kMidiDeckTimerMs);
-    g_state.timerRunning = true;
+    DeckControls::startTimer(deck, kMidiDeckTimer, kMidiDeckTimerMs, g_state.timerRunning);
     plat::ui::Cursor::setShape(plat::ui::CursorShape::arrow);
 }
 
@@ -386,14 +383,8 @@ void midi_ShowLoaded(Window* deck, bool enableSkip)
 {
     if (!deck)
         deck = deckWindow();
-    if (!Window::isWindow(deck))
-        return;
     const RackState& state = rackState();
-    midi_Repaint(deck);
-    if (state.midiState != kDeckIdle)
-        return;
-    DeckControls::showIdle(deck, state.midiCount > 0, enableSkip);
-    rack_SetDeckLoaded(kDeckMidi, true);
+    DeckControls::showLoaded(deck, state.midiState, state.midiCount > 0, enableSkip, kDeckMidi);
 }
 
 void midi_Stop(Window* deck, bool forGood)

@@ -13,7 +13,6 @@
 #include "rack/rackplayer/DeckHandlers.h"
 #include "rack/rackplayer/MidiDeck.h"
 #include "rack/rackplayer/PlaylistDialog.h"
-#include "rack/rackplayer/RackFrame.h"
 #include "rack/rackplayer/RackState.h"
 #include "rack/rackplayer/wave/WaveEngine.h"
 
@@ -77,8 +76,7 @@ constexpr DeckFiles kFiles = {
 
 void startTimer(Window* deck)
 {
-    deck->setTimer(kWaveDeckTimer, kWaveDeckTimerMs);
-    g_state.timerRunning = true;
+    DeckControls::startTimer(deck, kWaveDeckTimer, kWaveDeckTimerMs, g_state.timerRunning);
 }
 
 void stopTimer(Window* deck)
@@ -93,8 +91,7 @@ void showBusy(Window* deck)
     wave_Repaint(deck);
     DeckControls::latchButton(deck, kWaveCmdRecord, recording ? kLatchOn : kLatchOff);
     DeckControls::enableButton(deck, kWaveCmdRecord, recording);
-    DeckControls::showBusy(deck, !recording);
-    rack_SetDeckLoaded(kDeckWave, false);
+    DeckControls::showBusy(deck, !recording, kDeckWave);
 }
 
 void becomeIdle(Window* deck)
@@ -472,16 +469,11 @@ void wave_ShowLoaded(Window* deck, bool enableSkip)
 {
     if (!deck)
         deck = deckWindow();
-    if (!Window::isWindow(deck))
-        return;
     const RackState& state = rackState();
-    wave_Repaint(deck);
-    if (state.waveState != kDeckIdle)
+    if (!DeckControls::showLoaded(deck, state.waveState, state.waveCount > 0, enableSkip, kDeckWave))
         return;
     DeckControls::enableButton(deck, kWaveCmdRecord, true);
     DeckControls::latchButton(deck, kWaveCmdRecord, kLatchOff);
-    DeckControls::showIdle(deck, state.waveCount > 0, enableSkip);
-    rack_SetDeckLoaded(kDeckWave, true);
 }
 
 bool wave_TakeFile(const std::string& path)
