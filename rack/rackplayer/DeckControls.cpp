@@ -151,6 +151,13 @@ void DeckControls::showBusy(Window* deck, bool canSkip, int deckId)
     rack_SetDeckLoaded(deckId, false);
 }
 
+void DeckControls::showPaused(Window* deck, bool paused)
+{
+    enableSlot(deck, kSlotPrevious, !paused);
+    enableSlot(deck, kSlotNext, !paused);
+    latchSlot(deck, kSlotPause, paused ? kLatchOn : kLatchOff);
+}
+
 void DeckControls::scanRepeat(Window* deck, uint32_t command, int& speed, int& steps, int32_t& tenths,
                               int32_t length)
 {

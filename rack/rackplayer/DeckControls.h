@@ -76,6 +76,8 @@ public:
     // The controls of a busy deck: play off, pause and stop on, scan and skip as canSkip, the
     // playlist button off; the deck's File items greyed.
     static void showBusy(plat::ui::Window* deck, bool canSkip, int deckId);
+    // Play paused or going on: the pause slot latched and the skip keys off while paused.
+    static void showPaused(plat::ui::Window* deck, bool paused);
 
     // One repeat of a held scan key (command kSlotScanBack or kSlotScanForward): tenths moves
     // by the speed times a second, within 0 and length, and shows on the time display; the

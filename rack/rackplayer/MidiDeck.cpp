@@ -130,16 +130,12 @@ void pause(Window* deck)
             midi_Stop(deck, true);
             return;
         }
-        DeckControls::enableSlot(deck, kSlotPrevious, true);
-        DeckControls::enableSlot(deck, kSlotNext, true);
-        DeckControls::latchSlot(deck, kSlotPause, kLatchOff);
+        DeckControls::showPaused(deck, false);
         return;
     }
     g_state.paused = true;
     mid_Stop();
-    DeckControls::enableSlot(deck, kSlotPrevious, false);
-    DeckControls::enableSlot(deck, kSlotNext, false);
-    DeckControls::latchSlot(deck, kSlotPause, kLatchOn);
+    DeckControls::showPaused(deck, true);
 }
 
 void scan(Window* deck, uint32_t command, intptr_t code)

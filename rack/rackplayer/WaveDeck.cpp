@@ -74,6 +74,13 @@ constexpr DeckFiles kFiles = {
     .stop = wave_Stop,
 };
 
+// A pause ends: the slot neither latched nor blinking (a recording waits blinking).
+void unlatchPause(Window* deck)
+{
+    DeckControls::latchSlot(deck, kSlotPause, kLatchOff);
+    DeckControls::blinkSlot(deck, kSlotPause, false);
+}
+
 void startTimer(Window* deck)
 {
     DeckControls::startTimer(deck, kWaveDeckTimer, kWaveDeckTimerMs, g_state.timerRunning);
@@ -138,8 +145,7 @@ void recordingEnded(Window* deck, int index)
     if (state.waveState != kDeckRecording)
         return;
     if (g_state.paused) {
-        DeckControls::latchSlot(deck, kSlotPause, kLatchOff);
-        DeckControls::blinkSlot(deck, kSlotPause, false);
+        unlatchPause(deck);
         g_state.paused = false;
     }
     if (index == -1)
@@ -169,8 +175,7 @@ void record(Window* deck)
     if (state.waveState == kDeckRecording && g_state.paused) {
         g_state.paused = false;
         wdrv_Pause(g_recordingKey, 0);
-        DeckControls::latchSlot(deck, kSlotPause, kLatchOff);
-        DeckControls::blinkSlot(deck, kSlotPause, false);
+        unlatchPause(deck);
         return;
     }
     if (state.waveState != kDeckIdle)
@@ -221,8 +226,7 @@ void pause(Window* deck)
     const int32_t key = state.waveState == kDeckRecording ? g_recordingKey : wave->key;
     if (g_state.paused) {
         g_state.paused = false;
-        DeckControls::latchSlot(deck, kSlotPause, kLatchOff);
-        DeckControls::blinkSlot(deck, kSlotPause, false);
+        unlatchPause(deck);
         if (state.waveState == kDeckRecording) {
             wdrv_Pause(key, 0);
             return;
@@ -244,9 +248,7 @@ void pause(Window* deck)
     g_state.paused = true;
     g_state.restart = false;
     wdrv_Pause(key, 1);
-    DeckControls::enableSlot(deck, kSlotPrevious, false);
-    DeckControls::enableSlot(deck, kSlotNext, false);
-    DeckControls::latchSlot(deck, kSlotPause, kLatchOn);
+    DeckControls::showPaused(deck, true);
 }
 
 void scan(Window* deck, uint32_t command, intptr_t code)
@@ -490,8 +492,7 @@ void wave_Stop(Window* deck, bool forGood)
     if (!Window::isWindow(deck) || state.waveState == kDeckIdle || (!wave && state.waveState != kDeckRecording))
         return;
     if (g_state.paused) {
-        DeckControls::latchSlot(deck, kSlotPause, kLatchOff);
-        DeckControls::blinkSlot(deck, kSlotPause, false);
+        unlatchPause(deck);
         g_state.paused = false;
     }
     if (state.waveState == kDeckRecording) {
