@@ -1,6 +1,7 @@
 #include "rack/rackplayer/DeckFiles.h"
 
 #include "rack/rackplayer/DeckControls.h"
+#include "rack/rackplayer/PlaylistDialog.h"
 #include "rack/rackplayer/RackState.h"
 
 #include <algorithm>
@@ -51,6 +52,22 @@ void DeckFiles::recount() const
     state.*count = storeCount();
     if (state.*current >= state.*count)
         state.*current = std::max(state.*count - 1, 0);
+}
+
+void DeckFiles::closeCurrent(plat::ui::Window* deck) const
+{
+    RackState& state = rackState();
+    empty(0, state.*current);
+    state.*count = storeCount();
+    if (state.*current >= state.*count)
+        state.*current = 0;
+    showLoaded(deck, true);
+}
+
+void DeckFiles::editList(plat::ui::Window* deck) const
+{
+    if (rackState().*deckState == kDeckIdle && PlaylistDialog::run(deck, kind) == 1)
+        refresh(deck);
 }
 
 void DeckFiles::loaded(int index) const

@@ -22,6 +22,8 @@ struct RACKCORE_API DeckFiles {
     int RackState::*deckState;
     int (*load)(plat::ui::Window* window, const char* path);
     int (*storeCount)();
+    // Takes the file at the index off the list.
+    int (*empty)(int byKey, int index);
     void (*showLoaded)(plat::ui::Window* deck, bool enableSkip);
     void (*stop)(plat::ui::Window* deck, bool forGood);
 
@@ -40,6 +42,11 @@ struct RACKCORE_API DeckFiles {
     void refresh(plat::ui::Window* deck) const;
     // Counts the files again, keeping the current one within them.
     void recount() const;
+    // Takes the current file off the list; the first becomes the current one when it was
+    // the last.
+    void closeCurrent(plat::ui::Window* deck) const;
+    // While the deck is idle, runs the deck's play-list editor and takes in what OK leaves.
+    void editList(plat::ui::Window* deck) const;
 
 private:
     // Counts the files again; index, when not negative, becomes the current one while idle.

@@ -12,7 +12,6 @@
 #include "rack/rackplayer/DeckControls.h"
 #include "rack/rackplayer/DeckFiles.h"
 #include "rack/rackplayer/DeckHandlers.h"
-#include "rack/rackplayer/PlaylistDialog.h"
 #include "rack/rackplayer/RackState.h"
 #include "rack/rackplayer/WaveDeck.h"
 
@@ -58,6 +57,7 @@ constexpr DeckFiles kFiles = {
     .deckState = &RackState::midiState,
     .load = obj_LoadMidi,
     .storeCount = obj_GetMidiCount,
+    .empty = obj_EmptyMidi,
     .showLoaded = midi_ShowLoaded,
     .stop = midi_Stop,
 };
@@ -197,11 +197,7 @@ void close(Window* deck)
     RackState& state = rackState();
     if (state.midiState != kDeckIdle || state.midiCount == 0)
         return;
-    obj_EmptyMidi(0, state.currentMidi);
-    state.midiCount = obj_GetMidiCount();
-    if (state.currentMidi >= state.midiCount)
-        state.currentMidi = 0;
-    midi_ShowLoaded(deck);
+    kFiles.closeCurrent(deck);
 }
 
 void dropFiles(Window* deck, const std::vector<std::string>& files)
@@ -315,10 +311,7 @@ intptr_t onCreate(Window* deck)
 void onCommand(Window* deck, uint32_t command, intptr_t code)
 {
     switch (command) {
-    case kDeckCmdPlaylist:
-        if (rackState().midiState == kDeckIdle && PlaylistDialog::run(deck, kObjMidi) == 1)
-            refresh(deck);
-        break;
+    case kDeckCmdPlaylist: kFiles.editList(deck); break;
     case kDeckCmdClose: close(deck); break;
     case kDeckCmdEnded: midi_Stop(deck, code != 0); break;
     default: break;

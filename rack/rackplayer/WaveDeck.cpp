@@ -12,7 +12,6 @@
 #include "rack/rackplayer/DeckFiles.h"
 #include "rack/rackplayer/DeckHandlers.h"
 #include "rack/rackplayer/MidiDeck.h"
-#include "rack/rackplayer/PlaylistDialog.h"
 #include "rack/rackplayer/RackState.h"
 #include "rack/rackplayer/wave/WaveEngine.h"
 
@@ -70,6 +69,7 @@ constexpr DeckFiles kFiles = {
     .deckState = &RackState::waveState,
     .load = obj_LoadWave,
     .storeCount = obj_GetWaveCount,
+    .empty = obj_EmptyWave,
     .showLoaded = wave_ShowLoaded,
     .stop = wave_Stop,
 };
@@ -325,11 +325,7 @@ void close(Window* deck)
         if (answer == kAnswerYes && obj_SaveWave(deck, 0, state.currentWave, 0) != 0)
             return;
     }
-    obj_EmptyWave(0, state.currentWave);
-    state.waveCount = obj_GetWaveCount();
-    if (state.currentWave >= state.waveCount)
-        state.currentWave = 0;
-    wave_ShowLoaded(deck);
+    kFiles.closeCurrent(deck);
 }
 
 void dropFiles(Window* deck, const std::vector<std::string>& files)
@@ -403,10 +399,7 @@ void onCommand(Window* deck, uint32_t command, intptr_t code)
 {
     RackState& state = rackState();
     switch (command) {
-    case kDeckCmdPlaylist:
-        if (state.waveState == kDeckIdle && PlaylistDialog::run(deck, kObjWave) == 1)
-            refresh(deck);
-        break;
+    case kDeckCmdPlaylist: kFiles.editList(deck); break;
     case kDeckCmdClose: close(deck); break;
     case kDeckCmdSave: obj_SaveWave(deck, 0, state.currentWave, 1); break;
     case kWaveCmdRecord: record(deck); break;
