@@ -1,12 +1,23 @@
 #include "rack/rackplayer/DeckFiles.h"
 
+#include "rack/outside/plinthstore/ObjectStore.h"
 #include "rack/rackplayer/DeckControls.h"
 #include "rack/rackplayer/PlaylistDialog.h"
 #include "rack/rackplayer/RackState.h"
 
+#include "platform/ui/rackwindow/Window.h"
+
 #include <algorithm>
 
 namespace rack {
+
+void DeckFiles::attach(plat::ui::Window* deck) const
+{
+    deck->acceptFiles(true);
+    obj_RegisterUser(deck, kind);
+    rackState().*count = storeCount();
+    showLoaded(deck, true);
+}
 
 bool DeckFiles::loadIfNone(plat::ui::Window* deck) const
 {

@@ -27,6 +27,8 @@ struct RACKCORE_API DeckFiles {
     void (*showLoaded)(plat::ui::Window* deck, bool enableSkip);
     void (*stop)(plat::ui::Window* deck, bool forGood);
 
+    // A new deck takes dropped files, hears of changes to the list and shows what it holds.
+    void attach(plat::ui::Window* deck) const;
     // With no file held, asks the user for one while the deck is idle and makes it the
     // current one; false while there is still none.
     bool loadIfNone(plat::ui::Window* deck) const;

@@ -301,10 +301,7 @@ intptr_t onCreate(Window* deck)
     DeckControls::createStrip(deck);
     DeckControls::createButton(deck, "+A", kDeckCmdPlaylist, QRect(9, 38, 43, 19), 31);
     DeckControls::createLoopButton(deck, kMidiCmdLoop, rackState().midiLoop);
-    deck->acceptFiles(true);
-    obj_RegisterUser(deck, kObjMidi);
-    rackState().midiCount = obj_GetMidiCount();
-    midi_ShowLoaded(deck);
+    kFiles.attach(deck);
     return 0;
 }
 

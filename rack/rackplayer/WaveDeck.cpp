@@ -387,11 +387,7 @@ intptr_t onCreate(Window* deck)
     DeckControls::createButton(deck, "+R", kWaveCmdRecordSetup, QRect(365, 11, 34, 18));
     DeckControls::createButton(deck, "+A", kDeckCmdPlaylist, QRect(9, 38, 43, 19), 92);
     DeckControls::createLoopButton(deck, kWaveCmdLoop, rackState().waveLoop);
-    deck->acceptFiles(true);
-    obj_RegisterUser(deck, kObjWave);
-    RackState& state = rackState();
-    state.waveCount = obj_GetWaveCount();
-    wave_ShowLoaded(deck);
+    kFiles.attach(deck);
     return 0;
 }
 
