@@ -7,7 +7,7 @@
 #include "rack/plinthui/ControlIds.h"
 #include "rack/rackplayer/CdPlaylistDialog.h"
 #include "rack/rackplayer/DeckControls.h"
-#include "rack/rackplayer/RackFrame.h"
+#include "rack/rackplayer/DeckHandlers.h"
 #include "rack/rackplayer/RackState.h"
 
 #include "platform/ui/draw/DrawContext.h"
@@ -50,8 +50,7 @@ void showBusy(Window* deck)
     g_state.paused = false;
     DeckControls::latchSlot(deck, kSlotPause, kLatchOff);
     cd_Repaint(deck);
-    DeckControls::showBusy(deck, true);
-    rack_SetDeckLoaded(kDeckCd, false);
+    DeckControls::showBusy(deck, true, kDeckCd);
 }
 
 void becomeIdle(Window* deck)
@@ -87,8 +86,7 @@ void play(Window* deck)
         return;
     state.cdState = kDeckPlaying;
     showBusy(deck);
-    deck->setTimer(kCdPlayTimer, kCdTimerMs);
-    g_state.timerRunning = true;
+    DeckControls::startTimer(deck, kCdPlayTimer, kCdTimerMs, g_state.timerRunning);
 }
 
 void pause(Window* deck)
@@ -233,9 +231,9 @@ intptr_t onCreate(Window* deck)
     return 0;
 }
 
-void onCommand(Window* deck, uint32_t command, intptr_t code)
+void onCommand(Window* deck, uint32_t command, intptr_t)
 {
-    RackState& state = rackState();
+    const RackState& state = rackState();
     switch (command) {
     case kDeckCmdPlaylist:
         if (state.cdState == kDeckIdle && CdPlaylistDialog::run(deck) == 1) {
@@ -251,21 +249,27 @@ void onCommand(Window* deck, uint32_t command, intptr_t code)
             refresh(deck);
         }
         break;
-    case kSlotPlay: play(deck); break;
-    case kSlotPause: pause(deck); break;
-    case kSlotStop: cd_Stop(deck, true, true, kCdStopKindSuccess); break;
-    case kSlotScanBack:
-    case kSlotScanForward: scan(deck, command, code); break;
-    case kSlotPrevious:
-    case kSlotNext:
-        if (code == kNotifyRepeat)
-            next(deck, command);
-        break;
-    case kCdCmdLoop: DeckControls::toggleLoop(deck, kCdCmdLoop, state.cdLoop); break;
     case kCdCmdEject: eject(deck); break;
     default: break;
     }
 }
+
+constexpr DeckHandlers kHandlers = {
+    .kind = kObjCd,
+    .stopTimer = stopTimer,
+    .paint = paint,
+    .repaint = cd_Repaint,
+    .refresh = refresh,
+    .dropFiles = nullptr,
+    .play = play,
+    .pause = pause,
+    .stop = [](Window* deck) { cd_Stop(deck, true, true, kCdStopKindSuccess); },
+    .scan = scan,
+    .skip = next,
+    .loopCommand = kCdCmdLoop,
+    .loop = &RackState::cdLoop,
+    .command = onCommand,
+};
 
 }  // namespace
 
@@ -278,21 +282,9 @@ intptr_t Win_CdDeck(Window* window, plat::ui::MessageId message, uintptr_t wPara
 {
     switch (message) {
     case plat::ui::kCreateMessage: return onCreate(window);
-    case plat::ui::kDestroyMessage:
-        stopTimer(window);
-        obj_UnregisterUser(window, kObjCd);
-        return 0;
-    case plat::ui::kPaintMessage: paint(window); return 0;
-    case kCommandMessage: onCommand(window, plat::ui::loWord(wParam), lParam); return 0;
     case kMciNotifyMessage:
         if (wParam == kMciSuccessful || wParam == kMciFailure) {
             trackEnded(window, wParam);
-            return 0;
-        }
-        return plat::ui::defWindowProc(window, message, wParam, lParam);
-    case kSysCommandMessage:
-        if ((wParam & ~uintptr_t(0xF)) == kObjectsChanged) {
-            refresh(window);
             return 0;
         }
         return plat::ui::defWindowProc(window, message, wParam, lParam);
@@ -306,8 +298,7 @@ intptr_t Win_CdDeck(Window* window, plat::ui::MessageId message, uintptr_t wPara
             paintTime(window, dc);
         }
         return 0;
-    case plat::ui::kSetFocusMessage: cd_Repaint(window); return 0;
-    default: return plat::ui::defWindowProc(window, message, wParam, lParam);
+    default: return kHandlers.dispatch(window, message, wParam, lParam);
     }
 }
 
@@ -322,13 +313,7 @@ void cd_ShowLoaded(Window* deck)
 {
     if (!deck)
         deck = deckWindow();
-    if (!Window::isWindow(deck))
-        return;
-    cd_Repaint(deck);
-    if (rackState().cdState != kDeckIdle)
-        return;
-    DeckControls::showIdle(deck, g_state.playCount != 0, true);
-    rack_SetDeckLoaded(kDeckCd, true);
+    DeckControls::showLoaded(deck, rackState().cdState, g_state.playCount != 0, true, kDeckCd);
 }
 
 void cd_Stop(Window* deck, bool forGood, bool stop, int kind)

@@ -7,6 +7,7 @@
 #include "rack/plinthart/GraphicCache.h"
 #include "rack/plinthart/GraphicIds.h"
 #include "rack/plinthui/ControlIds.h"
+#include "rack/rackplayer/RackFrame.h"
 #include "rack/rackplayer/RackState.h"
 
 #include "platform/core/Strings.h"
@@ -108,6 +109,12 @@ void DeckControls::repaint(Window* deck)
     deck->update();
 }
 
+void DeckControls::startTimer(Window* deck, uintptr_t timer, uint32_t ms, bool& running)
+{
+    deck->setTimer(timer, ms);
+    running = true;
+}
+
 void DeckControls::stopTimer(Window* deck, uintptr_t timer, bool& running)
 {
     if (running)
@@ -115,8 +122,13 @@ void DeckControls::stopTimer(Window* deck, uintptr_t timer, bool& running)
     running = false;
 }
 
-void DeckControls::showIdle(Window* deck, bool any, bool enableSkip)
+bool DeckControls::showLoaded(Window* deck, int deckState, bool any, bool enableSkip, int deckId)
 {
+    if (!Window::isWindow(deck))
+        return false;
+    repaint(deck);
+    if (deckState != kDeckIdle)
+        return false;
     latchButton(deck, kDeckCmdPlaylist, any ? kLatchOn : kLatchOff);
     enableButton(deck, kDeckCmdPlaylist, true);
     enableSlot(deck, kSlotPlay, true);
@@ -124,9 +136,11 @@ void DeckControls::showIdle(Window* deck, bool any, bool enableSkip)
     enableSlot(deck, kSlotStop, false);
     for (const uint32_t slot : {kSlotScanBack, kSlotScanForward, kSlotPrevious, kSlotNext})
         enableSlot(deck, slot, enableSkip && any);
+    rack_SetDeckLoaded(deckId, true);
+    return true;
 }
 
-void DeckControls::showBusy(Window* deck, bool canSkip)
+void DeckControls::showBusy(Window* deck, bool canSkip, int deckId)
 {
     enableSlot(deck, kSlotPlay, false);
     enableSlot(deck, kSlotPause, true);
@@ -134,6 +148,14 @@ void DeckControls::showBusy(Window* deck, bool canSkip)
     for (const uint32_t slot : {kSlotScanBack, kSlotScanForward, kSlotPrevious, kSlotNext})
         enableSlot(deck, slot, canSkip);
     enableButton(deck, kDeckCmdPlaylist, false);
+    rack_SetDeckLoaded(deckId, false);
+}
+
+void DeckControls::showPaused(Window* deck, bool paused)
+{
+    enableSlot(deck, kSlotPrevious, !paused);
+    enableSlot(deck, kSlotNext, !paused);
+    latchSlot(deck, kSlotPause, paused ? kLatchOn : kLatchOff);
 }
 
 void DeckControls::scanRepeat(Window* deck, uint32_t command, int& speed, int& steps, int32_t& tenths,

@@ -63,15 +63,21 @@ public:
 
     // Invalidates and updates the deck at once; nothing when it is gone.
     static void repaint(plat::ui::Window* deck);
+    // Starts the deck's timer, which then runs.
+    static void startTimer(plat::ui::Window* deck, uintptr_t timer, uint32_t ms, bool& running);
     // Kills the deck's timer when it runs.
     static void stopTimer(plat::ui::Window* deck, uintptr_t timer, bool& running);
 
-    // The controls of an idle deck: play on, pause and stop off, scan and skip while it holds
-    // something (any) and enableSkip, the playlist button on and latched while it holds something.
-    static void showIdle(plat::ui::Window* deck, bool any, bool enableSkip);
+    // Repaints the deck and, when its state is idle, shows the controls of an idle deck (play
+    // on, pause and stop off, scan and skip while it holds something (any) and enableSkip, the
+    // playlist button on and latched while it holds something) and frees the deck's File items
+    // (deckId kDeckWave, kDeckMidi or kDeckCd). False when the deck is gone or busy.
+    static bool showLoaded(plat::ui::Window* deck, int deckState, bool any, bool enableSkip, int deckId);
     // The controls of a busy deck: play off, pause and stop on, scan and skip as canSkip, the
-    // playlist button off.
-    static void showBusy(plat::ui::Window* deck, bool canSkip);
+    // playlist button off; the deck's File items greyed.
+    static void showBusy(plat::ui::Window* deck, bool canSkip, int deckId);
+    // Play paused or going on: the pause slot latched and the skip keys off while paused.
+    static void showPaused(plat::ui::Window* deck, bool paused);
 
     // One repeat of a held scan key (command kSlotScanBack or kSlotScanForward): tenths moves
     // by the speed times a second, within 0 and length, and shows on the time display; the

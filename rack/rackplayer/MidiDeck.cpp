@@ -10,8 +10,8 @@
 #include "rack/plinthui/ControlIds.h"
 #include "rack/plinthui/PlinthUi.h"
 #include "rack/rackplayer/DeckControls.h"
-#include "rack/rackplayer/PlaylistDialog.h"
-#include "rack/rackplayer/RackFrame.h"
+#include "rack/rackplayer/DeckFiles.h"
+#include "rack/rackplayer/DeckHandlers.h"
 #include "rack/rackplayer/RackState.h"
 #include "rack/rackplayer/WaveDeck.h"
 
@@ -50,6 +50,18 @@ MidiRecord* currentMidi()
     return state.midiCount > 0 ? obj_GetMidi(0, state.currentMidi) : nullptr;
 }
 
+constexpr DeckFiles kFiles = {
+    .kind = kObjMidi,
+    .count = &RackState::midiCount,
+    .current = &RackState::currentMidi,
+    .deckState = &RackState::midiState,
+    .load = obj_LoadMidi,
+    .storeCount = obj_GetMidiCount,
+    .empty = obj_EmptyMidi,
+    .showLoaded = midi_ShowLoaded,
+    .stop = midi_Stop,
+};
+
 void stopTimer(Window* deck)
 {
     DeckControls::stopTimer(deck, kMidiDeckTimer, g_state.timerRunning);
@@ -59,8 +71,7 @@ void showBusy(Window* deck)
 {
     g_state.paused = false;
     midi_Repaint(deck);
-    DeckControls::showBusy(deck, true);
-    rack_SetDeckLoaded(kDeckMidi, false);
+    DeckControls::showBusy(deck, true, kDeckMidi);
 }
 
 void becomeIdle(Window* deck)
@@ -86,13 +97,8 @@ bool playCurrent(Window* deck)
 void play(Window* deck)
 {
     RackState& state = rackState();
-    if (state.midiCount == 0) {
-        if (state.midiState == kDeckIdle && obj_LoadMidi(deck, nullptr) >= 0)
-            state.currentMidi = obj_GetMidiCount() - 1;
-        state.midiCount = obj_GetMidiCount();
-        if (state.midiCount == 0)
-            return;
-    }
+    if (!kFiles.loadIfNone(deck))
+        return;
     if (state.midiState != kDeckIdle)
         return;
     plat::ui::Cursor::setShape(plat::ui::CursorShape::wait);
@@ -110,8 +116,7 @@ void play(Window* deck)
     }
     state.midiState = kDeckPlaying;
     showBusy(deck);
-    deck->setTimer(kMidiDeckTimer, kMidiDeckTimerMs);
-    g_state.timerRunning = true;
+    DeckControls::startTimer(deck, kMidiDeckTimer, kMidiDeckTimerMs, g_state.timerRunning);
     plat::ui::Cursor::setShape(plat::ui::CursorShape::arrow);
 }
 
@@ -125,16 +130,12 @@ void pause(Window* deck)
             midi_Stop(deck, true);
             return;
         }
-        DeckControls::enableSlot(deck, kSlotPrevious, true);
-        DeckControls::enableSlot(deck, kSlotNext, true);
-        DeckControls::latchSlot(deck, kSlotPause, kLatchOff);
+        DeckControls::showPaused(deck, false);
         return;
     }
     g_state.paused = true;
     mid_Stop();
-    DeckControls::enableSlot(deck, kSlotPrevious, false);
-    DeckControls::enableSlot(deck, kSlotNext, false);
-    DeckControls::latchSlot(deck, kSlotPause, kLatchOn);
+    DeckControls::showPaused(deck, true);
 }
 
 void scan(Window* deck, uint32_t command, intptr_t code)
@@ -188,13 +189,7 @@ void skip(Window* deck, uint32_t command)
 
 void refresh(Window* deck)
 {
-    RackState& state = rackState();
-    if (state.midiState != kDeckIdle)
-        midi_Stop(deck, true);
-    state.midiCount = obj_GetMidiCount();
-    if (state.currentMidi >= state.midiCount)
-        state.currentMidi = std::max(state.midiCount - 1, 0);
-    midi_ShowLoaded(deck);
+    kFiles.refresh(deck);
 }
 
 void close(Window* deck)
@@ -202,23 +197,12 @@ void close(Window* deck)
     RackState& state = rackState();
     if (state.midiState != kDeckIdle || state.midiCount == 0)
         return;
-    obj_EmptyMidi(0, state.currentMidi);
-    state.midiCount = obj_GetMidiCount();
-    if (state.currentMidi >= state.midiCount)
-        state.currentMidi = 0;
-    midi_ShowLoaded(deck);
+    kFiles.closeCurrent(deck);
 }
 
 void dropFiles(Window* deck, const std::vector<std::string>& files)
 {
-    RackState& state = rackState();
-    const DeckControls::Dropped dropped =
-        DeckControls::loadDropped(deck, files, kObjMidi, obj_LoadMidi, kObjWave, wave_TakeFile);
-    state.midiCount = obj_GetMidiCount();
-    if (dropped.last >= 0 && state.midiState == kDeckIdle)
-        state.currentMidi = dropped.last;
-    if (dropped.loaded > 0)
-        midi_ShowLoaded(deck);
+    kFiles.drop(deck, files, kObjWave, wave_TakeFile);
 }
 
 void paintTimeAndMeter(Window* deck, plat::ui::DrawContext& dc)
@@ -317,37 +301,36 @@ intptr_t onCreate(Window* deck)
     DeckControls::createStrip(deck);
     DeckControls::createButton(deck, "+A", kDeckCmdPlaylist, QRect(9, 38, 43, 19), 31);
     DeckControls::createLoopButton(deck, kMidiCmdLoop, rackState().midiLoop);
-    deck->acceptFiles(true);
-    obj_RegisterUser(deck, kObjMidi);
-    rackState().midiCount = obj_GetMidiCount();
-    midi_ShowLoaded(deck);
+    kFiles.attach(deck);
     return 0;
 }
 
 void onCommand(Window* deck, uint32_t command, intptr_t code)
 {
-    RackState& state = rackState();
     switch (command) {
-    case kDeckCmdPlaylist:
-        if (state.midiState == kDeckIdle && PlaylistDialog::run(deck, kObjMidi) == 1)
-            refresh(deck);
-        break;
+    case kDeckCmdPlaylist: kFiles.editList(deck); break;
     case kDeckCmdClose: close(deck); break;
-    case kSlotPlay: play(deck); break;
-    case kSlotPause: pause(deck); break;
-    case kSlotStop: midi_Stop(deck, true); break;
-    case kSlotScanBack:
-    case kSlotScanForward: scan(deck, command, code); break;
-    case kSlotPrevious:
-    case kSlotNext:
-        if (code == kNotifyRepeat)
-            skip(deck, command);
-        break;
-    case kMidiCmdLoop: DeckControls::toggleLoop(deck, kMidiCmdLoop, state.midiLoop); break;
     case kDeckCmdEnded: midi_Stop(deck, code != 0); break;
     default: break;
     }
 }
+
+constexpr DeckHandlers kHandlers = {
+    .kind = kObjMidi,
+    .stopTimer = stopTimer,
+    .paint = paint,
+    .repaint = midi_Repaint,
+    .refresh = refresh,
+    .dropFiles = dropFiles,
+    .play = play,
+    .pause = pause,
+    .stop = [](Window* deck) { midi_Stop(deck, true); },
+    .scan = scan,
+    .skip = skip,
+    .loopCommand = kMidiCmdLoop,
+    .loop = &RackState::midiLoop,
+    .command = onCommand,
+};
 
 }  // namespace
 
@@ -360,20 +343,6 @@ intptr_t Win_MidiDeck(Window* window, plat::ui::MessageId message, uintptr_t wPa
 {
     switch (message) {
     case plat::ui::kCreateMessage: return onCreate(window);
-    case plat::ui::kDestroyMessage:
-        stopTimer(window);
-        // The deck takes its name off plinthstore's list, so no change is ever posted to a
-        // window that is gone.
-        obj_UnregisterUser(window, kObjMidi);
-        return 0;
-    case plat::ui::kPaintMessage: paint(window); return 0;
-    case kCommandMessage: onCommand(window, plat::ui::loWord(wParam), lParam); return 0;
-    case kSysCommandMessage:
-        if ((wParam & ~uintptr_t(0xF)) == kObjectsChanged) {
-            refresh(window);
-            return 0;
-        }
-        return plat::ui::defWindowProc(window, message, wParam, lParam);
     case plat::ui::kTimerMessage:
         if (wParam == kMidiDeckTimer && !g_state.scanning && !g_state.paused) {
             plat::ui::DrawContext dc = window->drawContext();
@@ -385,12 +354,7 @@ intptr_t Win_MidiDeck(Window* window, plat::ui::MessageId message, uintptr_t wPa
     case plat::ui::kMouseMoveMessage:
     case plat::ui::kRightButtonDownMessage:
     case plat::ui::kRightButtonUpMessage: mouse(window, message, lParam); return 0;
-    case plat::ui::kDropFilesMessage:
-        if (wParam)
-            dropFiles(window, *reinterpret_cast<const std::vector<std::string>*>(wParam));
-        return 0;
-    case plat::ui::kSetFocusMessage: midi_Repaint(window); return 0;
-    default: return plat::ui::defWindowProc(window, message, wParam, lParam);
+    default: return kHandlers.dispatch(window, message, wParam, lParam);
     }
 }
 
@@ -405,14 +369,8 @@ void midi_ShowLoaded(Window* deck, bool enableSkip)
 {
     if (!deck)
         deck = deckWindow();
-    if (!Window::isWindow(deck))
-        return;
     const RackState& state = rackState();
-    midi_Repaint(deck);
-    if (state.midiState != kDeckIdle)
-        return;
-    DeckControls::showIdle(deck, state.midiCount > 0, enableSkip);
-    rack_SetDeckLoaded(kDeckMidi, true);
+    DeckControls::showLoaded(deck, state.midiState, state.midiCount > 0, enableSkip, kDeckMidi);
 }
 
 void midi_Stop(Window* deck, bool forGood)
@@ -444,15 +402,7 @@ void midi_Stop(Window* deck, bool forGood)
 
 bool midi_TakeFile(const std::string& path)
 {
-    RackState& state = rackState();
-    const int index = obj_LoadMidi(deckWindow(), path.c_str());
-    if (index < 0)
-        return false;
-    state.midiCount = obj_GetMidiCount();
-    if (state.midiState == kDeckIdle)
-        state.currentMidi = index;
-    midi_ShowLoaded();
-    return true;
+    return kFiles.take(deckWindow(), path);
 }
 
 }  // namespace rack

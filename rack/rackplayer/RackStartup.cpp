@@ -29,6 +29,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 namespace rack {
 
@@ -80,25 +81,14 @@ void registerClasses()
 {
     using plat::ui::Brush;
     using plat::ui::StockBrush;
-    plat::ui::WindowClass frame;
-    frame.name = kFrameClass;
-    frame.proc = Win_RackFrame;
-    frame.background = Brush::stock(StockBrush::black);
-    plat::ui::WindowClass::registerClass(std::move(frame));
-    plat::ui::WindowClass wave;
-    wave.name = kWaveDeckClass;
-    wave.proc = Win_WaveDeck;
-    wave.background = Brush::stock(StockBrush::lightGray);
-    plat::ui::WindowClass::registerClass(std::move(wave));
-    plat::ui::WindowClass midi;
-    midi.name = kMidiDeckClass;
-    midi.proc = Win_MidiDeck;
-    midi.background = Brush::stock(StockBrush::lightGray);
-    plat::ui::WindowClass::registerClass(std::move(midi));
-    plat::ui::WindowClass cd;
-    cd.name = kCdDeckClass;
-    cd.proc = Win_CdDeck;
-    plat::ui::WindowClass::registerClass(std::move(cd));
+    using plat::ui::WindowClass;
+    WindowClass::registerClass(
+        {.name = kFrameClass, .proc = Win_RackFrame, .background = Brush::stock(StockBrush::black)});
+    WindowClass::registerClass(
+        {.name = kWaveDeckClass, .proc = Win_WaveDeck, .background = Brush::stock(StockBrush::lightGray)});
+    WindowClass::registerClass(
+        {.name = kMidiDeckClass, .proc = Win_MidiDeck, .background = Brush::stock(StockBrush::lightGray)});
+    WindowClass::registerClass({.name = kCdDeckClass, .proc = Win_CdDeck, .background = std::nullopt});
 }
 
 }  // namespace

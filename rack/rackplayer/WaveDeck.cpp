@@ -9,9 +9,9 @@
 #include "rack/plinthart/GraphicIds.h"
 #include "rack/plinthui/ControlIds.h"
 #include "rack/rackplayer/DeckControls.h"
+#include "rack/rackplayer/DeckFiles.h"
+#include "rack/rackplayer/DeckHandlers.h"
 #include "rack/rackplayer/MidiDeck.h"
-#include "rack/rackplayer/PlaylistDialog.h"
-#include "rack/rackplayer/RackFrame.h"
 #include "rack/rackplayer/RackState.h"
 #include "rack/rackplayer/wave/WaveEngine.h"
 
@@ -62,10 +62,28 @@ WaveRecord* currentWave()
     return state.waveCount > 0 ? obj_GetWave(0, state.currentWave) : nullptr;
 }
 
+constexpr DeckFiles kFiles = {
+    .kind = kObjWave,
+    .count = &RackState::waveCount,
+    .current = &RackState::currentWave,
+    .deckState = &RackState::waveState,
+    .load = obj_LoadWave,
+    .storeCount = obj_GetWaveCount,
+    .empty = obj_EmptyWave,
+    .showLoaded = wave_ShowLoaded,
+    .stop = wave_Stop,
+};
+
+// A pause ends: the slot neither latched nor blinking (a recording waits blinking).
+void unlatchPause(Window* deck)
+{
+    DeckControls::latchSlot(deck, kSlotPause, kLatchOff);
+    DeckControls::blinkSlot(deck, kSlotPause, false);
+}
+
 void startTimer(Window* deck)
 {
-    deck->setTimer(kWaveDeckTimer, kWaveDeckTimerMs);
-    g_state.timerRunning = true;
+    DeckControls::startTimer(deck, kWaveDeckTimer, kWaveDeckTimerMs, g_state.timerRunning);
 }
 
 void stopTimer(Window* deck)
@@ -80,8 +98,7 @@ void showBusy(Window* deck)
     wave_Repaint(deck);
     DeckControls::latchButton(deck, kWaveCmdRecord, recording ? kLatchOn : kLatchOff);
     DeckControls::enableButton(deck, kWaveCmdRecord, recording);
-    DeckControls::showBusy(deck, !recording);
-    rack_SetDeckLoaded(kDeckWave, false);
+    DeckControls::showBusy(deck, !recording, kDeckWave);
 }
 
 void becomeIdle(Window* deck)
@@ -105,13 +122,8 @@ bool playCurrent(Window* deck)
 void play(Window* deck)
 {
     RackState& state = rackState();
-    if (state.waveCount == 0) {
-        if (state.waveState == kDeckIdle && obj_LoadWave(deck, nullptr) >= 0)
-            state.currentWave = obj_GetWaveCount() - 1;
-        state.waveCount = obj_GetWaveCount();
-        if (state.waveCount == 0)
-            return;
-    }
+    if (!kFiles.loadIfNone(deck))
+        return;
     plat::ui::Cursor::setShape(plat::ui::CursorShape::wait);
     if (wdrv_CanOpen(kWaveMapper, kWaveOutput) != 1) {
         plat::ui::Cursor::setShape(plat::ui::CursorShape::arrow);
@@ -133,8 +145,7 @@ void recordingEnded(Window* deck, int index)
     if (state.waveState != kDeckRecording)
         return;
     if (g_state.paused) {
-        DeckControls::latchSlot(deck, kSlotPause, kLatchOff);
-        DeckControls::blinkSlot(deck, kSlotPause, false);
+        unlatchPause(deck);
         g_state.paused = false;
     }
     if (index == -1)
@@ -164,8 +175,7 @@ void record(Window* deck)
     if (state.waveState == kDeckRecording && g_state.paused) {
         g_state.paused = false;
         wdrv_Pause(g_recordingKey, 0);
-        DeckControls::latchSlot(deck, kSlotPause, kLatchOff);
-        DeckControls::blinkSlot(deck, kSlotPause, false);
+        unlatchPause(deck);
         return;
     }
     if (state.waveState != kDeckIdle)
@@ -194,9 +204,7 @@ void record(Window* deck)
     if (wdrv_Record(deck, kWaveMapper, *wave, kWaveCmdRecordEnded, 1) != 0) {
         obj_EmptyWave(1, g_recordingKey);
         g_recordingKey = 0;
-        state.waveCount = obj_GetWaveCount();
-        if (state.currentWave >= state.waveCount)
-            state.currentWave = std::max(state.waveCount - 1, 0);
+        kFiles.recount();
         wave_ShowLoaded(deck);
         return;
     }
@@ -218,8 +226,7 @@ void pause(Window* deck)
     const int32_t key = state.waveState == kDeckRecording ? g_recordingKey : wave->key;
     if (g_state.paused) {
         g_state.paused = false;
-        DeckControls::latchSlot(deck, kSlotPause, kLatchOff);
-        DeckControls::blinkSlot(deck, kSlotPause, false);
+        unlatchPause(deck);
         if (state.waveState == kDeckRecording) {
             wdrv_Pause(key, 0);
             return;
@@ -241,9 +248,7 @@ void pause(Window* deck)
     g_state.paused = true;
     g_state.restart = false;
     wdrv_Pause(key, 1);
-    DeckControls::enableSlot(deck, kSlotPrevious, false);
-    DeckControls::enableSlot(deck, kSlotNext, false);
-    DeckControls::latchSlot(deck, kSlotPause, kLatchOn);
+    DeckControls::showPaused(deck, true);
 }
 
 void scan(Window* deck, uint32_t command, intptr_t code)
@@ -303,13 +308,7 @@ void skip(Window* deck, uint32_t command)
 
 void refresh(Window* deck)
 {
-    RackState& state = rackState();
-    if (state.waveState != kDeckIdle)
-        wave_Stop(deck, true);
-    state.waveCount = obj_GetWaveCount();
-    if (state.currentWave >= state.waveCount)
-        state.currentWave = std::max(state.waveCount - 1, 0);
-    wave_ShowLoaded(deck);
+    kFiles.refresh(deck);
 }
 
 void close(Window* deck)
@@ -326,23 +325,12 @@ void close(Window* deck)
         if (answer == kAnswerYes && obj_SaveWave(deck, 0, state.currentWave, 0) != 0)
             return;
     }
-    obj_EmptyWave(0, state.currentWave);
-    state.waveCount = obj_GetWaveCount();
-    if (state.currentWave >= state.waveCount)
-        state.currentWave = 0;
-    wave_ShowLoaded(deck);
+    kFiles.closeCurrent(deck);
 }
 
 void dropFiles(Window* deck, const std::vector<std::string>& files)
 {
-    RackState& state = rackState();
-    const DeckControls::Dropped dropped =
-        DeckControls::loadDropped(deck, files, kObjWave, obj_LoadWave, kObjMidi, midi_TakeFile);
-    state.waveCount = obj_GetWaveCount();
-    if (dropped.last >= 0 && state.waveState == kDeckIdle)
-        state.currentWave = dropped.last;
-    if (dropped.loaded > 0)
-        wave_ShowLoaded(deck);
+    kFiles.drop(deck, files, kObjMidi, midi_TakeFile);
 }
 
 void paintTimeAndMeter(Window* deck, plat::ui::DrawContext& dc)
@@ -399,11 +387,7 @@ intptr_t onCreate(Window* deck)
     DeckControls::createButton(deck, "+R", kWaveCmdRecordSetup, QRect(365, 11, 34, 18));
     DeckControls::createButton(deck, "+A", kDeckCmdPlaylist, QRect(9, 38, 43, 19), 92);
     DeckControls::createLoopButton(deck, kWaveCmdLoop, rackState().waveLoop);
-    deck->acceptFiles(true);
-    obj_RegisterUser(deck, kObjWave);
-    RackState& state = rackState();
-    state.waveCount = obj_GetWaveCount();
-    wave_ShowLoaded(deck);
+    kFiles.attach(deck);
     return 0;
 }
 
@@ -411,24 +395,10 @@ void onCommand(Window* deck, uint32_t command, intptr_t code)
 {
     RackState& state = rackState();
     switch (command) {
-    case kDeckCmdPlaylist:
-        if (state.waveState == kDeckIdle && PlaylistDialog::run(deck, kObjWave) == 1)
-            refresh(deck);
-        break;
+    case kDeckCmdPlaylist: kFiles.editList(deck); break;
     case kDeckCmdClose: close(deck); break;
     case kDeckCmdSave: obj_SaveWave(deck, 0, state.currentWave, 1); break;
     case kWaveCmdRecord: record(deck); break;
-    case kSlotPlay: play(deck); break;
-    case kSlotPause: pause(deck); break;
-    case kSlotStop: wave_Stop(deck, true); break;
-    case kSlotScanBack:
-    case kSlotScanForward: scan(deck, command, code); break;
-    case kSlotPrevious:
-    case kSlotNext:
-        if (code == kNotifyRepeat)
-            skip(deck, command);
-        break;
-    case kWaveCmdLoop: DeckControls::toggleLoop(deck, kWaveCmdLoop, state.waveLoop); break;
     case kDeckCmdEnded: wave_Stop(deck, false); break;
     case kWaveCmdRecordEnded: recordingEnded(deck, int(code)); break;
     case kWaveCmdRecordSetup:
@@ -438,6 +408,23 @@ void onCommand(Window* deck, uint32_t command, intptr_t code)
     default: break;
     }
 }
+
+constexpr DeckHandlers kHandlers = {
+    .kind = kObjWave,
+    .stopTimer = stopTimer,
+    .paint = paint,
+    .repaint = wave_Repaint,
+    .refresh = refresh,
+    .dropFiles = dropFiles,
+    .play = play,
+    .pause = pause,
+    .stop = [](Window* deck) { wave_Stop(deck, true); },
+    .scan = scan,
+    .skip = skip,
+    .loopCommand = kWaveCmdLoop,
+    .loop = &RackState::waveLoop,
+    .command = onCommand,
+};
 
 }  // namespace
 
@@ -450,18 +437,6 @@ intptr_t Win_WaveDeck(Window* window, plat::ui::MessageId message, uintptr_t wPa
 {
     switch (message) {
     case plat::ui::kCreateMessage: return onCreate(window);
-    case plat::ui::kDestroyMessage:
-        stopTimer(window);
-        obj_UnregisterUser(window, kObjWave);
-        return 0;
-    case plat::ui::kPaintMessage: paint(window); return 0;
-    case kCommandMessage: onCommand(window, plat::ui::loWord(wParam), lParam); return 0;
-    case kSysCommandMessage:
-        if ((wParam & ~uintptr_t(0xF)) == kObjectsChanged) {
-            refresh(window);
-            return 0;
-        }
-        return plat::ui::defWindowProc(window, message, wParam, lParam);
     case plat::ui::kTimerMessage: {
         const RackState& state = rackState();
         if (wParam == kWaveDeckTimer && !g_state.scanning && !(state.waveState == kDeckPlaying && g_state.paused)) {
@@ -470,12 +445,7 @@ intptr_t Win_WaveDeck(Window* window, plat::ui::MessageId message, uintptr_t wPa
         }
         return 0;
     }
-    case plat::ui::kDropFilesMessage:
-        if (wParam)
-            dropFiles(window, *reinterpret_cast<const std::vector<std::string>*>(wParam));
-        return 0;
-    case plat::ui::kSetFocusMessage: wave_Repaint(window); return 0;
-    default: return plat::ui::defWindowProc(window, message, wParam, lParam);
+    default: return kHandlers.dispatch(window, message, wParam, lParam);
     }
 }
 
@@ -490,29 +460,16 @@ void wave_ShowLoaded(Window* deck, bool enableSkip)
 {
     if (!deck)
         deck = deckWindow();
-    if (!Window::isWindow(deck))
-        return;
     const RackState& state = rackState();
-    wave_Repaint(deck);
-    if (state.waveState != kDeckIdle)
+    if (!DeckControls::showLoaded(deck, state.waveState, state.waveCount > 0, enableSkip, kDeckWave))
         return;
     DeckControls::enableButton(deck, kWaveCmdRecord, true);
     DeckControls::latchButton(deck, kWaveCmdRecord, kLatchOff);
-    DeckControls::showIdle(deck, state.waveCount > 0, enableSkip);
-    rack_SetDeckLoaded(kDeckWave, true);
 }
 
 bool wave_TakeFile(const std::string& path)
 {
-    RackState& state = rackState();
-    const int index = obj_LoadWave(deckWindow(), path.c_str());
-    if (index < 0)
-        return false;
-    state.waveCount = obj_GetWaveCount();
-    if (state.waveState == kDeckIdle)
-        state.currentWave = index;
-    wave_ShowLoaded();
-    return true;
+    return kFiles.take(deckWindow(), path);
 }
 
 void wave_Stop(Window* deck, bool forGood)
@@ -524,8 +481,7 @@ void wave_Stop(Window* deck, bool forGood)
     if (!Window::isWindow(deck) || state.waveState == kDeckIdle || (!wave && state.waveState != kDeckRecording))
         return;
     if (g_state.paused) {
-        DeckControls::latchSlot(deck, kSlotPause, kLatchOff);
-        DeckControls::blinkSlot(deck, kSlotPause, false);
+        unlatchPause(deck);
         g_state.paused = false;
     }
     if (state.waveState == kDeckRecording) {

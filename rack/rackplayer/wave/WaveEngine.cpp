@@ -414,20 +414,12 @@ intptr_t hiddenWindowProc(plat::MessageId message, uintptr_t wParam, intptr_t lP
     return 0;
 }
 
-bool inputCaps(int deviceId, uint32_t& rate, uint16_t& channels)
+// The most a device offers, asked by query (the backend's input or output caps).
+template <class Caps>
+bool deviceCaps(bool (Backend::*query)(int, Caps&) const, int deviceId, uint32_t& rate, uint16_t& channels)
 {
-    plat::media::WaveInDevice::Caps caps;
-    if (!Backend::instance().waveInCaps(deviceIndex(deviceId), caps))
-        return false;
-    rate = caps.maxSamplesPerSec;
-    channels = caps.maxChannels;
-    return true;
-}
-
-bool outputCaps(int deviceId, uint32_t& rate, uint16_t& channels)
-{
-    plat::media::WaveOutDevice::Caps caps;
-    if (!Backend::instance().waveOutCaps(deviceIndex(deviceId), caps))
+    Caps caps;
+    if (!(Backend::instance().*query)(deviceIndex(deviceId), caps))
         return false;
     rate = caps.maxSamplesPerSec;
     channels = caps.maxChannels;
@@ -546,7 +538,7 @@ int wdrv_Record(Window* notify, int inputDevice, WaveRecord& wave, uint32_t noti
     }
     uint32_t maxRate = 0;
     uint16_t maxChannels = 0;
-    if (!inputCaps(inputDevice, maxRate, maxChannels))
+    if (!deviceCaps(&Backend::waveInCaps, inputDevice, maxRate, maxChannels))
         return kWaveFailed;
     if (!wdrv_FormatFits(recording.wave.format, maxRate, maxChannels)) {
         recording.wave.setFormat(wdrv_BestInputFormat(maxRate, maxChannels));
@@ -612,7 +604,8 @@ int wdrv_Play(Window* notify, int outputDevice, const WaveRecord& wave, int32_t 
         return kWaveFailed;
     uint32_t maxRate = 0;
     uint16_t maxChannels = 0;
-    if (!outputCaps(outputDevice, maxRate, maxChannels) || !wdrv_FormatFits(wave.format, maxRate, maxChannels))
+    if (!deviceCaps(&Backend::waveOutCaps, outputDevice, maxRate, maxChannels) ||
+        !wdrv_FormatFits(wave.format, maxRate, maxChannels))
         return kWaveFailed;
     auto owned = std::make_unique<Playback>();
     Playback& playback = *owned;
