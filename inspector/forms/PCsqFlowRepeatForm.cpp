@@ -41,7 +41,7 @@ bool PCsqFlowRepeatForm::InitForm()
 void PCsqFlowRepeatForm::onNotice(int id, int code, QWidget* control)
 {
     if (id == kRepeat && code == MCSpinEdit::kNotice)
-        MarkChanged(m_repeatState);
+        MarkChanged(fieldRepeat);
     else
         PCsqFlowTimeForm::onNotice(id, code, control);
 }
@@ -56,7 +56,6 @@ void PCsqFlowRepeatForm::DoDataExchange(plat::ui::DataExchange& exchange)
 void PCsqFlowRepeatForm::UpdateForm()
 {
     m_countEdit->SetIndeterminate(false);
-    m_repeatState = stateNone;
     PCsqFlowTimeForm::UpdateForm();
 }
 
@@ -64,26 +63,20 @@ bool PCsqFlowRepeatForm::MergeMark(ECBase* mark)
 {
     const bool timeOrIgnoreOpen = PCsqFlowTimeForm::MergeMark(mark);
     if (auto* data = plat::dynamicDowncast<DCsqFlowControl>(mark->GetData(0, 0))) {
-        const int count = data->GetNumRepetitions() & 0xFFFF;
-        if (m_repeatState == stateNone) {
-            m_count = count;
-            m_repeatState = stateCommon;
-        } else if (m_repeatState == stateCommon && m_count != count) {
-            m_repeatState = stateMixed;
+        if (m_fields.Merge(fieldRepeat, m_count, int(data->GetNumRepetitions() & 0xFFFF)))
             m_countEdit->SetIndeterminate(true);
-        }
     }
-    return timeOrIgnoreOpen || m_repeatState != stateMixed;
+    return timeOrIgnoreOpen || m_fields.Get(fieldRepeat) != stateMixed;
 }
 
 bool PCsqFlowRepeatForm::DataChanged() const
 {
-    return PCsqFlowTimeForm::DataChanged() || m_repeatState == stateChanged;
+    return PCsqFlowTimeForm::DataChanged() || m_fields.IsChanged(fieldRepeat);
 }
 
 void PCsqFlowRepeatForm::ChangeData(DCsqFlowControl& copy) const
 {
     PCsqFlowTimeForm::ChangeData(copy);
-    if (m_repeatState == stateChanged)
+    if (m_fields.IsChanged(fieldRepeat))
         copy.SetNumRepetitions(m_count & 0xFFFF);
 }

@@ -21,10 +21,12 @@ public:
     void DoDataExchange(plat::ui::DataExchange& exchange) override;
     void onNotice(int id, int code, QWidget* control) override;
 
-    FieldState GetRepeatState() const { return m_repeatState; }
+    FieldState GetRepeatState() const { return FieldState(m_fields.Get(fieldRepeat)); }
     int GetRepeatCount() const { return m_count; }
 
 protected:
+    enum : int { fieldRepeat = fieldCount };
+
     bool MergeMark(ECBase* mark) override;
     bool DataChanged() const override;
     void ChangeData(DCsqFlowControl& copy) const override;
@@ -35,5 +37,4 @@ private:
 
     int m_count = 0;
     MCSpinEdit* m_countEdit = nullptr;
-    FieldState m_repeatState = stateNone;
 };

@@ -53,9 +53,9 @@ bool PCsqFlowTimeForm::InitForm()
     return true;
 }
 
-void PCsqFlowTimeForm::MarkChanged(FieldState& state)
+void PCsqFlowTimeForm::MarkChanged(int field)
 {
-    state = stateChanged;
+    m_fields.Set(field, stateChanged);
     SetModifiedFlag(true);
 }
 
@@ -63,9 +63,9 @@ void PCsqFlowTimeForm::onNotice(int id, int code, QWidget*)
 {
     if (id == kTime && code == MCTimeEdit::kNotice) {
         m_time = m_timeEdit->GetTimeValue();
-        MarkChanged(m_timeState);
+        MarkChanged(fieldTime);
     } else if (id == kIgnore && code == 0) {
-        MarkChanged(m_ignoreState);
+        MarkChanged(fieldIgnore);
     }
 }
 
@@ -77,31 +77,21 @@ void PCsqFlowTimeForm::DoDataExchange(plat::ui::DataExchange& exchange)
     DDX_MCTimeEdit(own, kTime, m_time);
     own.check(kIgnore, m_ignore);
     if (own.saving() && m_ignore == ignoreMixed)
-        m_ignoreState = UntouchedIgnoreState();
+        m_fields.Set(fieldIgnore, UntouchedIgnoreState());
 }
 
 bool PCsqFlowTimeForm::MergeMark(ECBase* mark)
 {
-    const MCTime time = *mark->GetTime();
-    if (m_timeState == stateNone) {
-        m_time = time;
-        m_timeState = stateCommon;
-    } else if (m_timeState == stateCommon && m_time != time) {
-        m_timeState = stateMixed;
+    if (m_fields.Merge(fieldTime, m_time, *mark->GetTime()))
         m_timeEdit->SetIndeterminate(true);
-    }
     if (auto* data = plat::dynamicDowncast<DCsqFlowControl>(mark->GetData(0, 0))) {
         const int ignore = data->IsEnabled() ? obeyed : ignored;
-        if (m_ignoreState == stateNone) {
-            m_ignore = ignore;
-            m_ignoreState = stateCommon;
-        } else if (m_ignoreState == stateCommon && m_ignore != ignore) {
+        if (m_fields.Merge(fieldIgnore, m_ignore, ignore)) {
             m_ignore = ignoreMixed;
-            m_ignoreState = stateMixed;
             m_ignoreBox->SetIndeterminate(true);
         }
     }
-    return m_timeState != stateMixed || m_ignoreState != stateMixed;
+    return !m_fields.AllMixed(fieldCount);
 }
 
 void PCsqFlowTimeForm::UpdateForm()
@@ -109,8 +99,7 @@ void PCsqFlowTimeForm::UpdateForm()
     MCInspectorForm::UpdateForm();
     m_timeEdit->SetIndeterminate(false);
     m_ignoreBox->SetIndeterminate(false);
-    m_timeState = stateNone;
-    m_ignoreState = stateNone;
+    m_fields.Reset();
     m_ignore = obeyed;
     MCEventList* events = GetEventList();
     if (!events)
@@ -125,7 +114,7 @@ void PCsqFlowTimeForm::UpdateForm()
 
 void PCsqFlowTimeForm::ChangeData(DCsqFlowControl& copy) const
 {
-    if (m_ignoreState == stateChanged)
+    if (m_fields.IsChanged(fieldIgnore))
         copy.SetEnabled(m_ignore == obeyed ? 1 : 0);
 }
 
@@ -134,7 +123,7 @@ void PCsqFlowTimeForm::UpdateEvent(ECBase* event, MCCommandList& commands)
     MCInspectorForm::UpdateEvent(event, commands);
     if (!event || event->GetEventId() != EventId::FlowControl)
         return;
-    if (m_timeState == stateChanged) {
+    if (m_fields.IsChanged(fieldTime)) {
         auto* edit = static_cast<CCEditTime*>(commands.GetCommand(CommandIds::CCEditTime, &CCEditTime::classObject));
         edit->SetSynchronous(1);
         edit->EditTime(event, &m_time);
