@@ -12,6 +12,7 @@
 #include "interface/midifile/MCMidiMemFile.h"
 #include "interface/midifile/MCMidiRead.h"
 #include "interface/midifile/MCMidiWrite.h"
+#include "interface/tests/MidiDocumentDouble.h"
 #include "notabase/commands/CCAddTrack.h"
 #include "notabase/commands/MCCommandMgr.h"
 #include "notabase/performance/ECPerformance.h"
@@ -115,24 +116,8 @@ private:
     size_t m_base;
 };
 
-class BenchDocument : public MCMidiDocument {
+class BenchDocument : public MidiDocumentDouble {
 public:
-    BenchDocument() = default;
-    ~BenchDocument() override { Release(); }
-    BenchDocument(const BenchDocument&) = delete;
-    BenchDocument& operator=(const BenchDocument&) = delete;
-
-    ECPerformance* CreatePerformance(int) override
-    {
-        Release();
-        m_performance = new ECPerformance;
-        m_performance->Ref();
-        m_performance->AddChild(new ECConductor, 0);
-        return m_performance;
-    }
-    ECPerformance* GetPerformance() override { return m_performance; }
-    CSequence& GetSequence() override { return m_sequence; }
-    void SetMidiFileStatus(const MCMidiFile&, int) override {}
     // The records handed over window by window, as the sequence would.
     int GetMidiFileEvents(const MCTime& from, MCTime& to, int, CWGEventList& list) override
     {
@@ -149,20 +134,6 @@ public:
     }
 
 private:
-    void Release()
-    {
-        m_sequence.Detach();
-        if (m_performance) {
-            m_performance->ClearUndo();
-            MCCommandMgr::OnIdle();
-            m_performance->RemoveChildren(1);
-            m_performance->Unref(1);
-            m_performance = nullptr;
-        }
-    }
-
-    CSequence m_sequence;
-    ECPerformance* m_performance = nullptr;
     std::vector<std::unique_ptr<CWGEventData>> m_records;
     size_t m_next = 0;
 };

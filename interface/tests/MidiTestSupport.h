@@ -4,8 +4,8 @@
 // the MIDI-file events it hands the writer scripted by the test; the notes, tempi, meters, keys
 // and texts of a piece read back out; and small builders of Standard MIDI File bytes.
 
-#include "interface/midifile/MCMidiDocument.h"
 #include "interface/midifile/MCMidiFile.h"
+#include "interface/tests/MidiDocumentDouble.h"
 #include "notabase/commands/MCCommandMgr.h"
 #include "notabase/model/ECBase.h"
 #include "notabase/model/ECEnvPoint.h"
@@ -40,7 +40,7 @@
 #include <vector>
 
 // A document over a fresh piece; the writer's events come from the script.
-class MidiTestDocument : public MCMidiDocument {
+class MidiTestDocument : public MidiDocumentDouble {
 public:
     struct Scripted {
         uint32_t time = 0;  // thousandths of a quarter note
@@ -49,23 +49,18 @@ public:
     };
 
     MidiTestDocument() = default;
+    // The piece is freed while the states it reports to and the elements the script holds are
+    // still here.
     ~MidiTestDocument() override { Release(); }
-    MidiTestDocument(const MidiTestDocument&) = delete;
-    MidiTestDocument& operator=(const MidiTestDocument&) = delete;
 
-    ECPerformance* CreatePerformance(int) override
+    ECPerformance* CreatePerformance(int withConductor) override
     {
-        Release();
-        m_performance = new ECPerformance;
-        m_performance->Ref();
-        m_performance->AddChild(new ECConductor, 0);
-        m_performance->AddStateHandler(&MidiTestDocument::OnState, this);
-        return m_performance;
+        ECPerformance* performance = MidiDocumentDouble::CreatePerformance(withConductor);
+        performance->AddStateHandler(&MidiTestDocument::OnState, this);
+        return performance;
     }
-    ECPerformance* GetPerformance() override { return m_performance; }
     // The codes of the states the performance received.
     const std::vector<int>& States() const { return m_states; }
-    CSequence& GetSequence() override { return m_sequence; }
     void SetMidiFileStatus(const MCMidiFile&, int fileType) override { m_fileType = fileType; }
     int GetMidiFileEvents(const MCTime& from, MCTime& to, int track, CWGEventList& list) override
     {
@@ -120,20 +115,6 @@ private:
         static_cast<MidiTestDocument*>(user)->m_states.push_back(static_cast<SCBase*>(state)->GetCode());
         return 0;
     }
-    void Release()
-    {
-        m_sequence.Detach();
-        if (m_performance) {
-            m_performance->ClearUndo();
-            MCCommandMgr::OnIdle();
-            m_performance->RemoveChildren(1);
-            m_performance->Unref(1);
-            m_performance = nullptr;
-        }
-    }
-
-    CSequence m_sequence;
-    ECPerformance* m_performance = nullptr;
     int m_fileType = 0;
     std::vector<Scripted> m_script;
     std::vector<plat::RefPtr<ECBase>> m_elements;
