@@ -19,11 +19,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -151,13 +153,20 @@ protected:
     }
 
     // Which clips have a player prepared, by start.
+    // The clips whose players are ready. Each player prepares on a thread of its own, so this
+    // waits until every player the prefetcher holds is ready (or a generous time has passed).
     std::vector<float> Prepared()
     {
-        std::vector<float> starts;
-        for (const auto& [time, clip] : m_clips)
-            if (Prefetch().GetWavePlayObj(clip, 0))
-                starts.push_back(time);
-        return starts;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        for (;;) {
+            std::vector<float> starts;
+            for (const auto& [time, clip] : m_clips)
+                if (Prefetch().GetWavePlayObj(clip, 0))
+                    starts.push_back(time);
+            if (starts.size() >= Prefetch().GetPreparedCount() || std::chrono::steady_clock::now() > deadline)
+                return starts;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
     }
 
     SequencerEnvironment m_environment;
