@@ -213,12 +213,10 @@ void PCsqDynamicChangeForm::UpdateEvent(ECBase* event, MCCommandList& commands)
         return;
     auto* edit = PCsqPageCommand<CCEdit>(commands, CommandIds::CCEdit);
     if (from)
-        if (CCEditItem* item = edit->EditEvent(first))
-            if (auto* copy = plat::dynamicDowncast<ECEnvPoint>(item->GetNewEvent()))
+        if (auto* copy = PCsqEditedCopy<ECEnvPoint>(*edit, first))
                 copy->SetValue(float(m_nFrom));
     if (to)
-        if (CCEditItem* item = edit->EditEvent(last))
-            if (auto* copy = plat::dynamicDowncast<ECEnvPoint>(item->GetNewEvent()))
+        if (auto* copy = PCsqEditedCopy<ECEnvPoint>(*edit, last))
                 copy->SetValue(float(m_nTo));
 }
 

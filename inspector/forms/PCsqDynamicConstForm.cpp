@@ -118,8 +118,7 @@ void PCsqDynamicConstForm::UpdateEvent(ECBase* event, MCCommandList& commands)
     }
     if (m_fields.IsChanged(fieldValue)) {
         auto* edit = PCsqPageCommand<CCEdit>(commands, CommandIds::CCEdit);
-        if (CCEditItem* item = edit->EditEvent(event))
-            if (auto* copy = plat::dynamicDowncast<ECDynamic>(item->GetNewEvent()))
+        if (auto* copy = PCsqEditedCopy<ECDynamic>(*edit, event))
                 copy->SetValue(float(m_nValue));
     }
 }

@@ -1,5 +1,6 @@
 #include "inspector/forms/PCsqFlowTimeForm.h"
 
+#include "inspector/pages/PCsqPageCommand.h"
 #include "interface/controls/MCCheckBox.h"
 #include "interface/controls/MCDataExchange.h"
 #include "interface/controls/MCTimeEdit.h"
@@ -124,16 +125,13 @@ void PCsqFlowTimeForm::UpdateEvent(ECBase* event, MCCommandList& commands)
     if (!event || event->GetEventId() != EventId::FlowControl)
         return;
     if (m_fields.IsChanged(fieldTime)) {
-        auto* edit = static_cast<CCEditTime*>(commands.GetCommand(CommandIds::CCEditTime, &CCEditTime::classObject));
-        edit->SetSynchronous(1);
+        auto* edit = PCsqPageCommand<CCEditTime>(commands, CommandIds::CCEditTime);
         edit->EditTime(event, &m_time);
     }
     DCBase* data = event->GetData(0, 0);
     if (!data || !DataChanged())
         return;
-    auto* edit = static_cast<CCEditData*>(commands.GetCommand(CommandIds::CCEditData, &CCEditData::classObject));
-    edit->SetSynchronous(1);
-    CCEditDataItem* item = edit->EditData(data, 0);
-    if (auto* copy = item ? plat::dynamicDowncast<DCsqFlowControl>(item->GetNewData()) : nullptr)
+    auto* edit = PCsqPageCommand<CCEditData>(commands, CommandIds::CCEditData);
+    if (auto* copy = PCsqEditedData<DCsqFlowControl>(*edit, data))
         ChangeData(*copy);
 }

@@ -1,5 +1,6 @@
 #include "inspector/forms/PCsqTempoChangeForm.h"
 
+#include "inspector/pages/PCsqPageCommand.h"
 #include "inspector/pages/PCsqTempo.h"
 
 #include "interface/controls/MCDataExchange.h"
@@ -144,22 +145,21 @@ void PCsqTempoChangeForm::UpdateEvent(ECBase* event, MCCommandList& commands)
         return;
     MCInspectorForm::UpdateEvent(event, commands);
     if (m_fields.IsChanged(fieldStart)) {
-        auto* edit = static_cast<CCEditTime*>(commands.GetCommand(CommandIds::CCEditTime, &CCEditTime::classObject));
+        auto* edit = PCsqPageCommand<CCEditTime>(commands, CommandIds::CCEditTime);
         const MCTime start = Score(m_start);
         edit->EditTime(tempo, &start);
     }
     if (m_fields.IsChanged(fieldDuration)) {
-        auto* edit = static_cast<CCEditDuration*>(commands.GetCommand(CommandIds::CCEditDuration, &CCEditDuration::classObject));
+        auto* edit = PCsqPageCommand<CCEditDuration>(commands, CommandIds::CCEditDuration);
         edit->EditDuration(tempo, &m_duration);
     }
     if (m_fields.IsChanged(fieldFrom) || m_fields.IsChanged(fieldTo)) {
         MCEventList anchors;
         // A mark outside an anchor group has no ends to give tempos to.
         if (tempo->GetAnchorList(anchors) && !anchors.IsEmpty()) {
-            auto* edit = static_cast<CCEdit*>(commands.GetCommand(CommandIds::CCEdit, &CCEdit::classObject));
+            auto* edit = PCsqPageCommand<CCEdit>(commands, CommandIds::CCEdit);
             auto setValue = [edit](ECBase* point, int value) {
-                CCEditItem* item = edit->EditEvent(point);
-                if (auto* copy = item ? plat::dynamicDowncast<ECEnvPoint>(item->GetNewEvent()) : nullptr)
+                if (auto* copy = PCsqEditedCopy<ECEnvPoint>(*edit, point))
                     copy->SetValue(float(value));
             };
             if (m_fields.IsChanged(fieldFrom))
@@ -168,7 +168,6 @@ void PCsqTempoChangeForm::UpdateEvent(ECBase* event, MCCommandList& commands)
                 setValue(anchors.GetTail(), m_nTo);
         }
     }
-    commands.SetSynchronous(1);
 }
 
 void PCsqTempoChangeForm::DoDataExchange(plat::ui::DataExchange& exchange)

@@ -1,5 +1,6 @@
 #include "inspector/forms/PCsqTempoMarkFields.h"
 
+#include "inspector/pages/PCsqPageCommand.h"
 #include "inspector/pages/PCsqTempo.h"
 
 #include "interface/controls/MCTimeEdit.h"
@@ -51,15 +52,13 @@ void PCsqTempoMarkFields::UpdateEvent(MCOpusDoc* document, ECTempo* tempo, MCCom
                                       const std::function<void(ECTempo& copy, int value)>& setValue) const
 {
     if (m_fields.IsChanged(fieldTime)) {
-        auto* edit = static_cast<CCEditTime*>(commands.GetCommand(CommandIds::CCEditTime, &CCEditTime::classObject));
+        auto* edit = PCsqPageCommand<CCEditTime>(commands, CommandIds::CCEditTime);
         const MCTime time = PCsqTempo::ScoreTime(document, m_time);
         edit->EditTime(tempo, &time);
     }
     if (m_fields.IsChanged(fieldValue)) {
-        auto* edit = static_cast<CCEdit*>(commands.GetCommand(CommandIds::CCEdit, &CCEdit::classObject));
-        CCEditItem* item = edit->EditEvent(tempo);
-        if (auto* copy = item ? plat::dynamicDowncast<ECTempo>(item->GetNewEvent()) : nullptr)
+        auto* edit = PCsqPageCommand<CCEdit>(commands, CommandIds::CCEdit);
+        if (auto* copy = PCsqEditedCopy<ECTempo>(*edit, tempo))
             setValue(*copy, m_nValue);
     }
-    commands.SetSynchronous(1);
 }

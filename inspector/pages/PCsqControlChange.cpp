@@ -128,8 +128,7 @@ void PCsqControlChange::UpdateEvent(ECBase* event, MCCommandList& commands)
     }
     if (m_fields.IsChanged(fieldValue)) {
         auto* edit = PCsqPageCommand<CCEdit>(commands, CommandIds::CCEdit);
-        if (CCEditItem* item = edit->EditEvent(event))
-            if (auto* copy = plat::dynamicDowncast<ECControlChange>(item->GetNewEvent()))
+        if (auto* copy = PCsqEditedCopy<ECControlChange>(*edit, event))
                 copy->SetValue(float(m_nValue));
     }
 }

@@ -1,5 +1,6 @@
 #include "inspector/pages/PCsqEnvelope.h"
 
+#include "inspector/pages/PCsqPageCommand.h"
 #include "interface/controls/MCDataExchange.h"
 #include "interface/controls/MCTimeEdit.h"
 #include "notabase/commands/CCEdit.h"
@@ -122,11 +123,8 @@ void PCsqEnvelope::UpdateEvent(ECBase* event, MCCommandList& commands)
     if (!envelope)
         return;
     MCInspectorPage::UpdateEvent(event, commands);
-    auto* edit = static_cast<CCEdit*>(commands.GetCommand(CommandIds::CCEdit, &CCEdit::classObject));
-    // Done before the apply returns, so the page shows the result at once.
-    edit->SetSynchronous(1);
-    CCEditItem* item = edit->EditEvent(envelope);
-    auto* copy = item ? plat::dynamicDowncast<ECEnvelope>(item->GetNewEvent()) : nullptr;
+    auto* edit = PCsqPageCommand<CCEdit>(commands, CommandIds::CCEdit);
+    auto* copy = PCsqEditedCopy<ECEnvelope>(*edit, envelope);
     if (!copy)
         return;
     if (m_fields.IsChanged(fieldName))

@@ -1,5 +1,6 @@
 #include "inspector/pages/PCsqNote.h"
 
+#include "inspector/pages/PCsqPageCommand.h"
 #include "inspector/pages/ACFindSpanEvents.h"
 #include "inspector/pages/ACPlayNotes.h"
 
@@ -536,21 +537,20 @@ void PCsqNote::UpdateEvent(ECBase* event, MCCommandList& commands)
     if (id != EventId::Note && id != EventId::GraceNote)
         return;
     if (m_fields.IsChanged(fieldStart)) {
-        auto* edit = static_cast<CCEditTime*>(commands.GetCommand(CommandIds::CCEditTime, &CCEditTime::classObject));
+        auto* edit = PCsqPageCommand<CCEditTime>(commands, CommandIds::CCEditTime);
         edit->EditTime(event, &m_start);
     }
     if (m_fields.IsChanged(fieldDuration)) {
         auto* edit =
-            static_cast<CCEditDuration*>(commands.GetCommand(CommandIds::CCEditDuration, &CCEditDuration::classObject));
+            PCsqPageCommand<CCEditDuration>(commands, CommandIds::CCEditDuration);
         edit->EditDuration(event, &m_duration);
     }
     if (m_fields.IsChanged(fieldPitch) || m_fields.IsChanged(fieldVelocity)) {
         DCBase* data = event->GetData(0, 0);
         if (!data)
             return;
-        auto* edit = static_cast<CCEditData*>(commands.GetCommand(CommandIds::CCEditData, &CCEditData::classObject));
-        CCEditDataItem* item = edit->EditData(data, 0);
-        if (auto* copy = item ? plat::dynamicDowncast<DCsqNote>(item->GetNewData()) : nullptr) {
+        auto* edit = PCsqPageCommand<CCEditData>(commands, CommandIds::CCEditData);
+        if (auto* copy = PCsqEditedData<DCsqNote>(*edit, data)) {
             if (m_fields.IsChanged(fieldPitch))
                 copy->ChangeMidiPitch(m_pitch);
             if (m_fields.IsChanged(fieldVelocity))
@@ -575,7 +575,7 @@ void PCsqNote::UpdateEvent(ECBase* event, MCCommandList& commands)
         return;
     MCEventList later;
     FindSpanNotes(event, start, MCTime::TimeMax(), later);
-    auto* move = static_cast<CCEditTime*>(commands.GetCommand(CommandIds::CCEditTime, &CCEditTime::classObject));
+    auto* move = PCsqPageCommand<CCEditTime>(commands, CommandIds::CCEditTime);
     for (ECBase* note : later) {
         MCTime time = *note->GetTime() + shift;
         if (!(time > MCTime::TimeZero()))

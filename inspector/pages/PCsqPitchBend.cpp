@@ -96,8 +96,7 @@ void PCsqPitchBend::UpdateEvent(ECBase* event, MCCommandList& commands)
     }
     if (m_fields.IsChanged(fieldValue)) {
         auto* edit = PCsqPageCommand<CCEdit>(commands, CommandIds::CCEdit);
-        if (CCEditItem* item = edit->EditEvent(event))
-            if (auto* copy = plat::dynamicDowncast<ECPitchBend>(item->GetNewEvent()))
+        if (auto* copy = PCsqEditedCopy<ECPitchBend>(*edit, event))
                 copy->SetValue(float(m_nValue + kCentre));
     }
 }

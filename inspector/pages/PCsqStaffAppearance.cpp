@@ -128,18 +128,16 @@ void PCsqStaffAppearance::UpdateEvent(ECBase* event, MCCommandList& commands)
     };
     if (m_fields.IsChanged(fieldName)) {
         if (ECText* name = data->GetTrackName())
-            if (CCEditItem* item = edit()->EditEvent(name))
-                if (auto* copy = plat::dynamicDowncast<ECText>(item->GetNewEvent()))
-                    copy->SetText(m_strName);
+            if (auto* copy = PCsqEditedCopy<ECText>(*edit(), name))
+                copy->SetText(m_strName);
     }
     const int type = StaffTypeOfIndex(m_nType);
     if (m_fields.IsChanged(fieldType) && type >= 0) {
-        if (CCEditItem* item = edit()->EditEvent(event))
-            if (auto* copy = plat::dynamicDowncast<ECStaff>(item->GetNewEvent()))
-                copy->SetStaffType(static_cast<unsigned char>(type));
+        if (auto* copy = PCsqEditedCopy<ECStaff>(*edit(), event))
+            copy->SetStaffType(static_cast<unsigned char>(type));
         if (type == 3) {
             auto* editData = PCsqPageCommand<CCEditData>(commands, CommandIds::CCEditData);
-            if (auto* copy = plat::dynamicDowncast<DCsqTrack>(editData->EditData(data, 0)->GetNewData()))
+            if (auto* copy = PCsqEditedData<DCsqTrack>(*editData, data))
                 for (int voice = 0; voice < 8; ++voice)
                     if (MCVoiceMap* map = copy->GetVoiceMap(voice))
                         map->SetChannel(kDrumChannel);

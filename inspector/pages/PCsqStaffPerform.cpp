@@ -227,7 +227,7 @@ void PCsqStaffPerform::UpdateEvent(ECBase* event, MCCommandList& commands)
         const float own = data->GetTrackTransposition();
         const float magnitude = size ? float(m_nSize) : std::fabs(own);
         const bool down = direction ? m_nDirection == 1 : own < 0.0f;
-        if (auto* copy = plat::dynamicDowncast<DCsqTrack>(edit->EditData(data, 0)->GetNewData()))
+        if (auto* copy = PCsqEditedData<DCsqTrack>(*edit, data))
             copy->SetTrackTransposition(down ? -magnitude : magnitude);
     }
 }

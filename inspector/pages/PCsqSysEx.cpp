@@ -1,5 +1,6 @@
 #include "inspector/pages/PCsqSysEx.h"
 
+#include "inspector/pages/PCsqPageCommand.h"
 #include "interface/controls/MCDataExchange.h"
 #include "interface/controls/MCTimeEdit.h"
 #include "interface/document/MCOpusDoc.h"
@@ -116,13 +117,12 @@ void PCsqSysEx::UpdateEvent(ECBase* event, MCCommandList& commands)
     MCInspectorPage::UpdateEvent(event, commands);
     DCsqSysMsg* data = MessageData(message);
     if (m_fields.IsChanged(fieldName)) {
-        auto* edit = static_cast<CCEdit*>(commands.GetCommand(CommandIds::CCEdit, &CCEdit::classObject));
-        CCEditItem* item = edit->EditEvent(message);
-        if (auto* copy = item ? plat::dynamicDowncast<ECSystemMessage>(item->GetNewEvent()) : nullptr)
+        auto* edit = PCsqPageCommand<CCEdit>(commands, CommandIds::CCEdit);
+        if (auto* copy = PCsqEditedCopy<ECSystemMessage>(*edit, message))
             copy->SetMessageName(m_strName);
     }
     if (m_fields.IsChanged(fieldTime)) {
-        auto* edit = static_cast<CCEditTime*>(commands.GetCommand(CommandIds::CCEditTime, &CCEditTime::classObject));
+        auto* edit = PCsqPageCommand<CCEditTime>(commands, CommandIds::CCEditTime);
         // The edit gives the time as typed (bar, beat and tick): the score keeps it normalized.
         MCTime time = m_time;
         if (MCOpusDoc* document = GetDocument())
@@ -130,16 +130,14 @@ void PCsqSysEx::UpdateEvent(ECBase* event, MCCommandList& commands)
         edit->EditTime(message, &time);
     }
     if (m_fields.IsChanged(fieldData) && data) {
-        auto* edit = static_cast<CCEditData*>(commands.GetCommand(CommandIds::CCEditData, &CCEditData::classObject));
-        CCEditDataItem* item = edit->EditData(data, 0);
-        if (auto* copy = item ? plat::dynamicDowncast<DCsqSysMsg>(item->GetNewData()) : nullptr) {
+        auto* edit = PCsqPageCommand<CCEditData>(commands, CommandIds::CCEditData);
+        if (auto* copy = PCsqEditedData<DCsqSysMsg>(*edit, data)) {
             // The text was checked when it was read from the page.
             FCMidiSysEx bytes = copy->GetSysExData();
             bytes.ConvertFromString(m_strData);
             copy->SetSysExData(bytes);
         }
     }
-    commands.SetSynchronous(1);
 }
 
 void PCsqSysEx::onNotice(int id, int code, QWidget*)

@@ -1,5 +1,6 @@
 #include "inspector/pages/PCsqWave.h"
 
+#include "inspector/pages/PCsqPageCommand.h"
 #include "interface/controls/MCButton.h"
 #include "interface/controls/MCDataExchange.h"
 #include "interface/controls/MCTimeEdit.h"
@@ -220,10 +221,9 @@ void PCsqWave::UpdateEvent(ECBase* event, MCCommandList& commands)
     MCInspectorPage::UpdateEvent(event, commands);
     if (m_fields.IsChanged(fieldStart)) {
         const MCTime time = ToScore(m_start);
-        auto* edit = static_cast<CCEditTime*>(commands.GetCommand(CommandIds::CCEditTime, &CCEditTime::classObject));
+        auto* edit = PCsqPageCommand<CCEditTime>(commands, CommandIds::CCEditTime);
         edit->EditTime(wave, &time);
     }
-    commands.SetSynchronous(1);
 }
 
 void PCsqWave::OnUpdate(long hint, plat::Object* object)
