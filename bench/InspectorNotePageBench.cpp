@@ -3,6 +3,7 @@
 // velocities shared, so every note is looked at), and the page's controls loaded. The aim is
 // well under 50 ms, so that selecting everything never holds the window up.
 #include "bench/BenchProfile.h"
+#include "bench/BenchWidgetMain.h"
 #include "inspector/pages/PCsqNote.h"
 #include "interface/document/MCOpusDoc.h"
 #include "notabase/commands/CCAddTrack.h"
@@ -82,17 +83,7 @@ BENCHMARK(BM_SelectAndShowNotePage)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-// The application object lives across the benchmarks and goes before the program's own
-// statics do.
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWidgetBenchmarks(argc, argv);
 }

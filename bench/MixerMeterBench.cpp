@@ -6,6 +6,7 @@
 
 #include "bench/BenchProfile.h"
 #include "bench/BenchSliceShare.h"
+#include "bench/BenchWidgetMain.h"
 
 #include "interface/document/MCOpusDoc.h"
 #include "mixer/views/CMixerWnd.h"
@@ -182,17 +183,7 @@ BENCHMARK(BM_MeterUpdate)->Arg(400)->Arg(1600)->Unit(benchmark::kMicrosecond)->I
 
 }  // namespace
 
-// The application object lives across the benchmarks and goes before the program's own
-// statics do.
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWidgetBenchmarks(argc, argv);
 }
