@@ -60,7 +60,13 @@ protected:
     void TearDown() override
     {
         MCStateMgr::SetGlobalHandler(nullptr, nullptr);
+        // The pages outlive the window (the registry keeps them): the options they save as
+        // they leave it are put back for the tests after.
+        if (auto* find = InstrumentPage() ? plat::ui::item<QLineEdit>(InstrumentPage(), PCsqStaffInstrument::kFind) : nullptr)
+            find->clear();
         m_wnd.reset();
+        SaveIntPreference(kInstrumentPrefs, "Audition", 0);
+        SaveIntPreference(kInstrumentPrefs, "ShowBank", 0);
         m_doc.GetSelection().RemoveAll();
         StaffPagesTest::TearDown();
     }
@@ -118,7 +124,10 @@ protected:
     {
         return plat::ui::item<T>(Sheet()->ActivePage(), id);
     }
-    PCsqStaffInstrument* InstrumentPage() const { return dynamic_cast<PCsqStaffInstrument*>(Sheet()->Page(0)); }
+    PCsqStaffInstrument* InstrumentPage() const
+    {
+        return Sheet() ? dynamic_cast<PCsqStaffInstrument*>(Sheet()->Page(0)) : nullptr;
+    }
     static void Click(QWidget* control)
     {
         ASSERT_NE(control, nullptr);
