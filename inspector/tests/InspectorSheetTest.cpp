@@ -308,6 +308,7 @@ TEST_F(InspectorSheetTest, TheDisplayOptionsAndTheAuditionWindowFollowThePage)
     QPointer<CAuditionWnd> audition = InstrumentPage()->GetAuditionWnd();
     ASSERT_FALSE(audition.isNull());
     ASSERT_TRUE(audition->isVisible());
+    EXPECT_FALSE(widgettest::saveScreenshot(*audition, "inspector-audition").empty());
 
     // The staff pages leave the sheet for a note's: the audition window goes with them.
     SelectNote();
