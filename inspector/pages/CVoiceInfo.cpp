@@ -11,6 +11,7 @@
 #include "notabase/score/ECStaff.h"
 #include "sequencer/commands/CCEditPatch.h"
 #include "sequencer/data/DCsqStaff.h"
+#include "sequencer/envelopes/CMidiEnvelopeMgr.h"
 #include "wavegate/CWavegate.h"
 
 #include <set>
@@ -26,6 +27,27 @@ uint32_t shortMessage(int status, int data1, int data2)
 {
     return static_cast<uint32_t>(status & 0xFF) | static_cast<uint32_t>(data1 & 0x7F) << 8 |
            static_cast<uint32_t>(data2 & 0x7F) << 16;
+}
+
+// The patch a voice plays at the time: the last change at or before it, else the first after
+// it; a voice without a patch envelope plays the output's first program until one is set.
+float PatchAt(DCsqStaff* data, int voice, const MCTime& time)
+{
+    float patch = 0.0f;
+    if (ECEnvelope* envelope = data->GetEnvelope(DCsqStaff::envPatch, 0, voice, -1, -1)) {
+        if (ECEnvPoint* point = envelope->GetPointBeforeEqual(time))
+            patch = point->GetValue();
+        else if (ECEnvPoint* later = envelope->GetPointAfter(time))
+            patch = later->GetValue();
+        else
+            envelope->GetValue(time, patch, 0);
+    }
+    return patch;
+}
+
+int BankOf(float patch)
+{
+    return ECPatchEnv::GetBankMSB(patch) << 7 | ECPatchEnv::GetBankLSB(patch);
 }
 
 }  // namespace
@@ -115,22 +137,14 @@ void CVoiceInfo::UpdateInfo(MCEventList* list)
         MCVoiceMap* map = data ? data->GetVoiceMap(m_voice) : nullptr;
         if (!map)
             continue;
-        // Showing must not change the piece: a voice without a patch envelope plays the
-        // device's first program until one is set, and the envelope is made by that change.
-        float patch = 0.0f;
-        if (ECEnvelope* envelope = data->GetEnvelope(DCsqStaff::envPatch, 0, m_voice, -1, -1)) {
-            if (ECEnvPoint* point = envelope->GetPointBeforeEqual(m_time))
-                patch = point->GetValue();
-            else if (ECEnvPoint* later = envelope->GetPointAfter(m_time))
-                patch = later->GetValue();
-            else
-                envelope->GetValue(m_time, patch, 0);
-        }
+        // Showing must not change the piece: a missing patch envelope is made by the first
+        // change the user applies, not here.
+        const float patch = PatchAt(data, m_voice, m_time);
         const int device = static_cast<int>(map->GetDevice());
         const int channel = static_cast<int>(map->GetChannel());
         Merge(fieldDevice, m_device, device);
         Merge(fieldChannel, m_channel, channel);
-        Merge(fieldBank, m_bank, ECPatchEnv::GetBankMSB(patch) << 7 | ECPatchEnv::GetBankLSB(patch));
+        Merge(fieldBank, m_bank, BankOf(patch));
         Merge(fieldProgram, m_program, ECPatchEnv::GetProgram(patch));
         const std::string file =
             MCDeviceList::GetInstrumentFile(channel == kDrumChannel ? kDrumMap : kInstrumentMap, device);
@@ -147,18 +161,46 @@ bool CVoiceInfo::UpdateEvent(ECBase* event, MCCommandList& commands) const
     if (!IsChanged())
         return false;
     auto* staff = plat::dynamicDowncast<ECStaff>(event);
-    if (!staff || !StaffData(staff))
+    DCsqStaff* data = StaffData(staff);
+    if (!data || !data->GetVoiceMap(m_voice))
         return false;
     auto* edit = static_cast<CCEditPatch*>(commands.GetCommand(CommandIds::CCEditPatch, plat::runtimeClassOf<CCEditPatch>()));
     CCEditPatchItem* item = edit->EditPatch(staff, m_voice, m_time);
     // Only what the user changed is written; the rest keeps each staff's own value.
-    const bool device = m_states.IsChanged(fieldDevice);
-    const bool channel = m_states.IsChanged(fieldChannel);
-    item->SetVoiceMap(device ? m_device : -1, channel ? m_channel : -1);
-    const bool bank = m_states.IsChanged(fieldBank);
-    const bool program = m_states.IsChanged(fieldProgram);
-    item->SetPatch(program ? m_program : -1, bank ? m_bank : -1);
+    const int device = m_states.IsChanged(fieldDevice) ? m_device : -1;
+    const int channel = m_states.IsChanged(fieldChannel) ? m_channel : -1;
+    item->SetVoiceMap(device, channel);
+    int bank = m_states.IsChanged(fieldBank) ? m_bank : -1;
+    int program = m_states.IsChanged(fieldProgram) ? m_program : -1;
+    // A voice moved to an output that has no instrument yet would play that output's first
+    // program: it keeps the instrument the page shows (each staff its own where they differ).
+    if ((device >= 0 || channel >= 0) && (bank < 0 || program < 0) && !OutputHasPatch(data, device, channel)) {
+        const float own = PatchAt(data, m_voice, m_time);
+        if (bank < 0)
+            bank = m_bank >= 0 ? m_bank : BankOf(own);
+        if (program < 0)
+            program = m_program >= 0 ? m_program : ECPatchEnv::GetProgram(own);
+    }
+    item->SetPatch(program, bank);
     return true;
+}
+
+bool CVoiceInfo::OutputHasPatch(DCsqStaff* data, int device, int channel) const
+{
+    const MCVoiceMap* own = data->GetVoiceMap(m_voice);
+    const unsigned wantedDevice = device >= 0 ? static_cast<unsigned>(device) : own->GetDevice();
+    const unsigned wantedChannel = channel >= 0 ? static_cast<unsigned>(channel) : own->GetChannel();
+    // The voice takes the envelopes of the first voice on that output, itself when no voice
+    // before it is there.
+    for (int voice = 0; voice < DCsqTrack::voiceCount; ++voice) {
+        const MCVoiceMap* map = data->GetVoiceMap(voice);
+        if (voice != m_voice && (!map || map->GetDevice() != wantedDevice || map->GetChannel() != wantedChannel))
+            continue;
+        CMidiEnvelopeMgr* manager = data->GetMidiEnvelopeMgr(voice, 0);
+        ECEnvelope* envelope = manager ? manager->GetPatchEnv(0) : nullptr;
+        return envelope && envelope->GetPointBeforeEqual(m_time);
+    }
+    return false;
 }
 
 void CVoiceInfo::SendProgram(MCEventList* list) const

@@ -75,6 +75,9 @@ public:
     static ECEnvelope* PatchEnvelope(ECBase* staff, int voice);
 
 private:
+    // Whether the patch envelope the voice plays from once moved to device and channel (-1:
+    // its own) has a change at or before the record's time.
+    bool OutputHasPatch(DCsqStaff* data, int device, int channel) const;
     // Takes a value seen on one staff into the field.
     void Merge(Field field, int& member, int value);
 

@@ -94,8 +94,17 @@ void PCPerformance::UpdatePage()
 {
     MCInspectorPage::UpdatePage();
     MCOpusDoc* document = GetDocument();
-    if (!document)
+    if (!document) {
+        // The page lets go of a document that closed, and shows none.
+        m_pHeader = nullptr;
+        m_pPerformance = nullptr;
+        m_fileName.clear();
+        m_pathName.clear();
+        m_createTime.clear();
+        m_modifyTime.clear();
+        m_accessTime.clear();
         return;
+    }
     m_pHeader = document->GetHeader();
     m_pPerformance = document->GetBaseEvent();
     m_fileName = MCGetTitle(document->GetTitle());
@@ -182,11 +191,14 @@ void PCPerformance::DoDataExchange(plat::ui::DataExchange& exchange)
     setLabel(this, kCreated, m_createTime);
     setLabel(this, kModified, m_modifyTime);
     setLabel(this, kAccessed, m_accessTime);
-    if (m_pHeader) {
-        const int format = m_pHeader->GetFormat();
-        const bool midi = format == MCOpusHeader::formatMidi0 || format == MCOpusHeader::formatMidi1 ||
-                          format == MCOpusHeader::formatMidi2;
-        m_icon->setPixmap(FormatIcon(midi ? kMidiIcon : kNativeIcon, m_icon->width()));
-        m_icon->setProperty("iconKind", midi ? int(kMidiIcon) : int(kNativeIcon));
+    if (!m_pHeader) {
+        m_icon->clear();
+        m_icon->setProperty("iconKind", QVariant());
+        return;
     }
+    const int format = m_pHeader->GetFormat();
+    const bool midi = format == MCOpusHeader::formatMidi0 || format == MCOpusHeader::formatMidi1 ||
+                      format == MCOpusHeader::formatMidi2;
+    m_icon->setPixmap(FormatIcon(midi ? kMidiIcon : kNativeIcon, m_icon->width()));
+    m_icon->setProperty("iconKind", midi ? int(kMidiIcon) : int(kNativeIcon));
 }

@@ -509,7 +509,9 @@ void PCsqNote::UpdateEvents()
     // the whole edit is one undo step, and none when nothing changed.
     MCEventList notes;
     notes.AddEvents(m_noteList);
-    bool begun = false;
+    // Inside an undo step the sheet opened, the notes' commands join that one.
+    const bool ownStep = !m_performance->GetCommandMgr().GetUndoMode();
+    bool applied = false;
     for (ECBase* note : notes) {
         if (m_movedOthers)
             PrepareNotationInfo();
@@ -517,16 +519,16 @@ void PCsqNote::UpdateEvents()
         UpdateEvent(note, commands);
         if (commands.IsEmpty())
             continue;
-        if (!begun) {
+        if (!applied && ownStep)
             MCCommandMgr::BeginUndo(m_performance, "Edit Note");
-            begun = true;
-        }
+        applied = true;
         commands.SetSynchronous(1);
         commands.Apply(m_performance);
     }
-    if (!begun)
+    if (!applied)
         return;
-    MCCommandMgr::EndUndo(m_performance);
+    if (ownStep)
+        MCCommandMgr::EndUndo(m_performance);
     document->SetModifiedFlag(1);
 }
 

@@ -10,6 +10,7 @@
 #include "interface/document/MCOpusDoc.h"
 #include "interface/pickers/MCDeviceBox.h"
 #include "interface/pickers/MCProgramTree.h"
+#include "notabase/actions/ACBase.h"
 #include "notabase/commands/CCEditTime.h"
 #include "notabase/commands/CCRemove.h"
 #include "notabase/commands/CommandIds.h"
@@ -24,7 +25,6 @@
 #include "notabase/performance/ECPerformance.h"
 #include "notabase/prefs/Preferences.h"
 #include "notabase/score/ECConductor.h"
-#include "notabase/score/ECMeasure.h"
 #include "notabase/score/ECStaff.h"
 #include "notabase/values/MCVoiceTrack.h"
 #include "platform/ui/dialog/ItemId.h"
@@ -76,6 +76,28 @@ int pointVoice(ECEnvPoint* point)
     MCVoiceTrack* word = point->GetVoiceTrack();
     return word ? word->GetVoice() : MCVoiceTrack::noVoice;
 }
+
+// Looks through everything under a track (tuplets and other groups included) for a note or
+// grace note of one voice, and stops at the first.
+class VoiceNoteFinder : public ACBase {
+public:
+    explicit VoiceNoteFinder(int voice) : m_voice(voice) {}
+    int DoAction(ECBase* element) override
+    {
+        const int type = element->GetEventId();
+        if (type != EventId::Note && type != EventId::GraceNote)
+            return 0;
+        if (element->GetVoice() != m_voice)
+            return 1;
+        m_found = true;
+        return 2;
+    }
+    bool Found() const { return m_found; }
+
+private:
+    int m_voice;
+    bool m_found = false;
+};
 
 QString timeText(const MCTime& time)
 {
@@ -232,8 +254,18 @@ void PCsqStaffInstrument::OnDestroy()
         m_audition->Detach();
         m_audition.reset();
     }
-    if (!IsInitialized())
-        return;
+    if (IsInitialized())
+        SaveOptions();
+}
+
+void PCsqStaffInstrument::PostNcDestroy()
+{
+    OnDestroy();
+    MCInspectorPage::PostNcDestroy();
+}
+
+void PCsqStaffInstrument::SaveOptions() const
+{
     SaveIntPreference(kPrefs, "Audition", HasFlag(flagAudition) ? 1 : 0);
     SaveIntPreference(kPrefs, "Expanded", HasFlag(flagExpandAll) ? 1 : 0);
     SaveIntPreference(kPrefs, "Style", m_tree->GetDisplayStyle());
@@ -591,6 +623,7 @@ bool PCsqStaffInstrument::OnQueryCancel()
 {
     SetFlag(flagNewPatch, false);
     SetFlag(flagPatchSelected, false);
+    m_timeEdit->setEnabled(false);
     return MCInspectorPage::OnQueryCancel();
 }
 
@@ -616,11 +649,16 @@ void PCsqStaffInstrument::onNotice(int id, int code, QWidget*)
 
 bool PCsqStaffInstrument::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_find && event->type() == QEvent::KeyPress) {
+    const QEvent::Type type = event->type();
+    if (watched == m_find && (type == QEvent::KeyPress || type == QEvent::ShortcutOverride)) {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        // Enter finds the next instrument; it does not apply the page.
+        // Enter finds the next instrument; it does not apply the page. The sheet asks first
+        // (as a shortcut override) whether the box takes it.
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            OnUpdateFind();
+            if (type == QEvent::ShortcutOverride)
+                event->accept();
+            else
+                OnUpdateFind();
             return true;
         }
     }
@@ -700,31 +738,24 @@ void PCsqStaffInstrument::OnPatchSelect()
         // with no notes left on the track, can lose it.
         m_timeEdit->setEnabled(false);
         const int voice = pointVoice(point);
-        bool notes = false;
-        if (voice != 0 && m_pPerformance) {
-            ECConductor* conductor = m_pPerformance->GetConductor();
-            ECBase* track = conductor ? conductor->GetTrack(kStaffKind, m_track, 0) : nullptr;
-            MCEventList* measures = track ? track->GetChildren() : nullptr;
-            if (measures) {
-                for (ECBase* measure : *measures) {
-                    MCEventList* children = measure->GetChildren();
-                    if (!children)
-                        continue;
-                    for (ECBase* child : *children) {
-                        const int type = child->GetEventId();
-                        if ((type == EventId::Note || type == EventId::GraceNote) && child->GetVoice() == voice)
-                            notes = true;
-                    }
-                }
-            }
-        }
-        m_deleteButton->setEnabled(voice != 0 && !notes);
+        m_deleteButton->setEnabled(voice != 0 && !VoiceHasNotes(voice));
     } else {
         m_timeEdit->setEnabled(true);
         m_deleteButton->setEnabled(true);
     }
     EnableOutputControls(false);
     ShowInstrument(point);
+}
+
+bool PCsqStaffInstrument::VoiceHasNotes(int voice) const
+{
+    ECConductor* conductor = m_pPerformance ? m_pPerformance->GetConductor() : nullptr;
+    ECBase* track = conductor ? conductor->GetTrack(kStaffKind, m_track, 0) : nullptr;
+    if (!track)
+        return false;
+    VoiceNoteFinder finder(voice);
+    finder.Apply(track);
+    return finder.Found();
 }
 
 void PCsqStaffInstrument::OnChangeTime()
@@ -735,12 +766,14 @@ void PCsqStaffInstrument::OnChangeTime()
 void PCsqStaffInstrument::OnAudition()
 {
     SetFlag(flagAudition, !HasFlag(flagAudition));
+    SaveOptions();
     Audition(HasFlag(flagAudition));
 }
 
 void PCsqStaffInstrument::OnAuditionClose()
 {
     SetFlag(flagAudition, false);
+    SaveOptions();
     Audition(false);
 }
 
@@ -754,6 +787,7 @@ void PCsqStaffInstrument::OnDeviceProps()
 void PCsqStaffInstrument::OnShowProg()
 {
     m_tree->SetShowProg(!m_tree->GetShowProg());
+    SaveOptions();
     m_tree->Refresh();
     updateData(false);
 }
@@ -761,6 +795,7 @@ void PCsqStaffInstrument::OnShowProg()
 void PCsqStaffInstrument::OnShowBank()
 {
     m_tree->SetShowBank(!m_tree->GetShowBank());
+    SaveOptions();
     m_tree->Refresh();
     updateData(false);
 }
@@ -768,6 +803,7 @@ void PCsqStaffInstrument::OnShowBank()
 void PCsqStaffInstrument::OnDisplayStyle(int id)
 {
     m_tree->SetDisplayStyle(id == kGroupByType ? MCProgramTree::byGroups : MCProgramTree::byBanks);
+    SaveOptions();
     m_tree->Refresh();
     updateData(false);
 }
@@ -780,6 +816,7 @@ void PCsqStaffInstrument::OnExpand()
         return;
     }
     SetFlag(flagExpandAll, !HasFlag(flagExpandAll));
+    SaveOptions();
     Expand(HasFlag(flagExpandAll));
 }
 

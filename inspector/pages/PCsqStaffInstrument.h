@@ -85,6 +85,8 @@ public:
     void UpdateEvent(ECBase* event, MCCommandList& commands) override;
     QSize GetSize() override;
     bool OnQueryCancel() override;
+    // The sheet let the page go: its audition window goes with it.
+    void PostNcDestroy() override;
     void onNotice(int id, int code, QWidget* control) override;
 
     void SetAdvanced(bool advanced);
@@ -136,6 +138,12 @@ protected:
 
 private:
     void OnDestroy();
+    // Keeps the display options and the audition choice, so that the page shows them again
+    // the next time it is placed.
+    void SaveOptions() const;
+    // Whether a note or grace note of the voice lies anywhere on the shared track (tuplets
+    // included).
+    bool VoiceHasNotes(int voice) const;
     void SetFlag(uint8_t flag, bool on);
     bool HasFlag(uint8_t flag) const { return (m_flags & flag) != 0; }
     // The playback device shown when the record's is not known or the default is forced.

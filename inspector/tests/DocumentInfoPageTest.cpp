@@ -8,6 +8,7 @@
 #include <QLabel>
 
 #include <ctime>
+#include <memory>
 
 namespace {
 
@@ -88,6 +89,38 @@ TEST_F(DocumentInfoPageTest, TheFileTimesAndTheIconFollowTheFile)
     const int64_t seconds = std::mktime(&moment);
     EXPECT_EQ(PCPerformance::FormatFileTime(seconds), "Tuesday, March 05, 2024 02:07:09 PM");
     EXPECT_EQ(PCPerformance::FormatFileTime(0), "");
+}
+
+TEST_F(DocumentInfoPageTest, ADocumentThatClosedLeavesNothingShown)
+{
+    auto closing = std::make_unique<MCOpusDoc>();
+    ASSERT_TRUE(closing->OnNewDocument());
+    const std::string path = File("Prelude.mid");
+    writeFile(path, {'M', 'T', 'h', 'd'});
+    closing->SetPathName(path, 0);
+    closing->GetHeader()->SetFormat(MCOpusHeader::formatMidi1);
+    m_selection.RemoveAll();
+    m_selection.AddTail(closing->GetBaseEvent());
+    m_page.SetDocument(closing.get());
+    m_page.SetEventList(&m_selection);
+    m_page.UpdatePage();
+    m_page.onSetActive();
+    m_page.updateData(false);
+    ASSERT_EQ(Text(PCPerformance::kFileName), "Prelude");
+
+    // The inspector lets go of the document as it closes; the page refreshes without one.
+    m_page.SetDocument(nullptr);
+    m_page.SetEventList(nullptr);
+    m_selection.RemoveAll();
+    closing.reset();
+    m_page.UpdatePage();
+    m_page.updateData(false);
+    for (const int id : {PCPerformance::kFileName, PCPerformance::kPath, PCPerformance::kCreated,
+                         PCPerformance::kModified, PCPerformance::kAccessed})
+        EXPECT_EQ(Text(id), "") << id;
+    EXPECT_EQ(IconKind(), 0);
+    EXPECT_TRUE(plat::ui::item<QLabel>(&m_page, PCPerformance::kIcon)->pixmap().isNull());
+    EXPECT_TRUE(m_page.GetFileName().empty());
 }
 
 TEST_F(DocumentInfoPageTest, Screenshot)

@@ -198,10 +198,12 @@ public:
     {
         page.resize(page.sizeHint().expandedTo(QSize(320, 220)));
         page.show();
+        // The check lays the window out and shows it as the user sees it; the picture is taken
+        // of that.
+        EXPECT_TRUE(plat::ui::test::LayoutCheck::fits(page)) << name;
         const QString path = plat::ui::test::ScreenshotFolder::path(QUAVIX_SCREENSHOT_DIR) + "/" +
                              QString::fromStdString(name) + ".png";
         const bool saved = page.grab().save(path);
-        EXPECT_TRUE(plat::ui::test::LayoutCheck::fits(page)) << name;
         return saved ? path.toStdString() : std::string();
     }
 

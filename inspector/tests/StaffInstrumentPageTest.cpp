@@ -9,7 +9,11 @@
 #include "interface/controls/MCTimeEdit.h"
 #include "interface/pickers/MCDeviceBox.h"
 #include "interface/pickers/MCProgramTree.h"
+#include "notabase/model/ECNote.h"
 #include "notabase/prefs/Preferences.h"
+#include "notabase/score/ECConductor.h"
+#include "notabase/score/ECMeasure.h"
+#include "notabase/score/ECTuplet.h"
 #include "platform/ui/dialog/ItemId.h"
 
 #include <QComboBox>
@@ -202,6 +206,48 @@ TEST_F(StaffInstrumentPageTest, ApplyWritesWhatTheUserChangedAndOneUndoTakesItBa
         EXPECT_EQ(GetVoice(1, 1), second1);
         EXPECT_EQ(GetVoice(2, 1), second2);
         m_doc.SetModifiedFlag(0);
+    }
+}
+
+TEST_F(StaffInstrumentPageTest, AVoiceMovedToAnotherOutputKeepsTheInstrumentItShows)
+{
+    // Staff 1: the piano on channel 11 of device 0, the organ on voice 1 (which voices 2-7
+    // share) and a nylon guitar on voice 3 alone; staff 2: a steel guitar on voice 1.
+    SetVoice(1, 0, {0, 11, 0, 0});
+    SetVoice(1, 1, {1, 1, 0, 19});
+    SetVoice(1, 3, {1, 13, 0, 24});
+    SetVoice(2, 1, {1, 2, 0, 25});
+    struct Case {
+        const char* name;
+        std::vector<int> staves;
+        int voice;
+        int id;
+        int index;
+        Voice staff1, staff2;  // the voice afterwards
+    };
+    const Case cases[] = {
+        {"a channel nobody plays on", {1}, 2, PCsqStaffInstrument::kChannel, 5, {1, 5, 0, 19}, {1, 2, 0, 25}},
+        {"a device nobody plays on", {1}, 2, PCsqStaffInstrument::kDevice, 0, {0, 1, 0, 19}, {1, 2, 0, 25}},
+        {"staves with different instruments", {1, 2}, 2, PCsqStaffInstrument::kChannel, 6, {1, 6, 0, 19},
+         {1, 6, 0, 25}},
+        // One channel plays one instrument: the voice joins the one a voice before it plays.
+        {"the channel of another voice", {1}, 5, PCsqStaffInstrument::kChannel, 13, {1, 13, 0, 24}, {1, 2, 0, 25}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Show(c.staves);
+        ChooseCombo(PCsqStaffInstrument::kVoice, c.voice + 1);
+        ChooseCombo(c.id, c.index);
+        Apply();
+        EXPECT_EQ(GetVoice(1, c.voice), c.staff1);
+        EXPECT_EQ(GetVoice(2, c.voice), c.staff2);
+        // The voices that stayed keep theirs.
+        EXPECT_EQ(GetVoice(1, 1), (Voice{1, 1, 0, 19}));
+        EXPECT_EQ(GetVoice(1, 3), (Voice{1, 13, 0, 24}));
+        EXPECT_EQ(GetVoice(2, 1), (Voice{1, 2, 0, 25}));
+        EXPECT_EQ(UndoSteps(), 1);
+        EXPECT_EQ(GetVoice(1, c.voice), (Voice{1, 1, 0, 19}));
+        EXPECT_EQ(GetVoice(2, c.voice), (Voice{1, 2, 0, 25}));
     }
 }
 
@@ -429,6 +475,41 @@ TEST_F(StaffInstrumentPageTest, AVoicesOnlyPatchGoesWithItsEnvelopeAndComesBackW
     EXPECT_EQ(Patches(1, 0), (std::vector<std::pair<float, int>>{{0.0f, 0}}));
     EXPECT_TRUE(Undo());
     EXPECT_EQ(Patches(1, 1), (std::vector<std::pair<float, int>>{{0.0f, 0}}));
+}
+
+TEST_F(StaffInstrumentPageTest, AVoicesFirstPatchStaysWhileANoteOfTheVoiceIsOnTheTrackEvenInATuplet)
+{
+    ECMeasure* measure = m_doc.GetBaseEvent()->GetConductor()->GetMeasure(1, MCTime(), 0, 0);
+    ASSERT_NE(measure, nullptr);
+    const auto addTuplet = [measure](int voice) {
+        auto* tuplet = new ECTuplet(3, 2, ECTuplet::unitsEighth);
+        tuplet->SetTime(&MCTime::TimeZero());
+        tuplet->SetVoiceTrack(voice, 1);
+        auto* note = new ECNote(MCTime(), MCTime(1.0f / 3));
+        note->SetVoiceTrack(voice, 1);
+        tuplet->AddChild(note, 1);
+        measure->AddChild(tuplet, 1);
+    };
+    struct Case {
+        const char* name;
+        int tupletVoice;  // -1: none added
+        bool deletable;
+    };
+    for (const Case& c : {Case{"no note of the voice", -1, true}, Case{"a tuplet of another voice", 0, true},
+                          Case{"a tuplet of the voice", 1, false}}) {
+        SCOPED_TRACE(c.name);
+        if (c.tupletVoice >= 0)
+            addTuplet(c.tupletVoice);
+        Show({1});
+        ChooseCombo(PCsqStaffInstrument::kVoice, 2);
+        m_page->SetAdvanced(true);
+        auto* list = Item<CPatchListCtrl>(PCsqStaffInstrument::kPatchList);
+        ASSERT_EQ(list->topLevelItemCount(), 1);
+        list->clearSelection();
+        list->topLevelItem(0)->setSelected(true);
+        EXPECT_EQ(Item<MCButton>(PCsqStaffInstrument::kDeletePatch)->isEnabled(), c.deletable);
+        m_page->SetAdvanced(false);
+    }
 }
 
 TEST_F(StaffInstrumentPageTest, TheForcedDefaultDeviceIsShownAndCannotBeChosen)

@@ -4,8 +4,10 @@
 #include "inspector/views/CPropsEmpty.h"
 #include "interface/document/MCOpusDoc.h"
 #include "interface/pages/MCInspectorPage.h"
+#include "notabase/commands/MCCommandMgr.h"
 #include "notabase/model/MCEventList.h"
 #include "notabase/names/DisplayNames.h"
+#include "notabase/performance/ECPerformance.h"
 #include "notabase/states/SCBase.h"
 
 #include <QApplication>
@@ -18,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -82,7 +85,7 @@ CInspector::CInspector(QWidget* parent, CPropertiesWnd* tool)
 CInspector::~CInspector()
 {
     // The pages are the registry's: they leave before the tabs would delete them.
-    m_flags |= 1;
+    m_flags |= kRebuilding;
     RemoveAllPages();
 }
 
@@ -190,7 +193,7 @@ int CInspector::ShowPages(MCEventList& selection)
     m_pages = list;
     MCOpusDoc* doc = MCOpusDoc::GetActiveDoc();
     setUpdatesEnabled(false);
-    m_flags |= 1;
+    m_flags |= kRebuilding;
     RemoveAllPages();
     for (plat::Object* object : m_pages) {
         auto* page = dynamic_cast<MCInspectorPage*>(object);
@@ -202,7 +205,7 @@ int CInspector::ShowPages(MCEventList& selection)
         page->UpdatePage();
     }
     setUpdatesEnabled(true);
-    m_flags &= ~1u;
+    m_flags &= ~kRebuilding;
     const int remembered = m_tabs->indexOf(GetDefaultPage(m_nType));
     SetActivePage(remembered >= 0 ? remembered : 0);
     SizeToPage();
@@ -220,6 +223,8 @@ int CInspector::ShowProperties(MCEventList& selection)
         MCOpusDoc* doc = MCOpusDoc::GetActiveDoc();
         for (int i = 0; i < m_tabs->count(); ++i) {
             if (auto* page = AsPage(m_tabs->widget(i))) {
+                if ((m_flags & kKeepChanges) && page->IsModified())
+                    continue;
                 page->SetDocument(doc);
                 page->SetEventList(&selection);
                 page->UpdatePage();
@@ -230,7 +235,7 @@ int CInspector::ShowProperties(MCEventList& selection)
     }
     const std::string name = m_nType >= 0 ? GetEventString(m_nType) : std::string();
     setWindowTitle(QString("%1 Properties").arg(QString::fromStdString(name)));
-    if (auto* page = AsPage(ActivePage()))
+    if (auto* page = AsPage(ActivePage()); page && !((m_flags & kKeepChanges) && page->IsModified()))
         page->updateData(false);
     show();
     return 1;
@@ -259,26 +264,59 @@ void CInspector::ResetPages()
         auto* page = AsPage(m_tabs->widget(i));
         if (!page)
             continue;
+        if (page->IsInitialized()) {
+            // The page's own cancel also ends what it was in the middle of (a patch change
+            // being placed), so that the next Apply does not write it.
+            page->OnQueryCancel();
+            continue;
+        }
         page->UpdatePage();
         page->SetModifiedFlag(false);
-        if (page->IsInitialized())
-            page->updateData(false);
     }
     UpdateApply();
 }
 
 bool CInspector::Apply()
 {
+    std::vector<int> changed;
     for (int i = 0; i < m_tabs->count(); ++i) {
+        if (auto* page = AsPage(m_tabs->widget(i)); page && page->IsModified())
+            changed.push_back(i);
+    }
+    // The changes of several pages are one step for Undo; a single page names its own step.
+    ECPerformance* performance = nullptr;
+    if (changed.size() > 1) {
+        MCOpusDoc* doc = AsPage(m_tabs->widget(changed.front()))->GetDocument();
+        performance = doc ? doc->GetBaseEvent() : nullptr;
+    }
+    if (performance)
+        MCCommandMgr::BeginUndo(performance, "Edit " + (m_nType >= 0 ? GetEventString(m_nType) : std::string()));
+    // A page's commands run at once and report that the elements changed while the pages after
+    // it still hold the user's changes: the refresh that asks for waits until all were applied.
+    m_flags |= kApplying;
+    int failed = -1;
+    for (const int i : changed) {
         auto* page = AsPage(m_tabs->widget(i));
         if (page && page->IsModified() && !page->onApply()) {
-            SetActivePage(i);
-            UpdateApply();
-            return false;
+            failed = i;
+            break;
         }
     }
+    if (performance)
+        MCCommandMgr::EndUndo(performance);
+    m_flags &= ~kApplying;
+    if (failed >= 0)
+        SetActivePage(failed);
+    if (m_flags & kRefreshPending) {
+        m_flags &= ~kRefreshPending;
+        // The pages that were not applied (one did not validate) keep what the user entered.
+        m_flags |= kKeepChanges;
+        if (m_tool)
+            m_tool->ShowActiveSelection();
+        m_flags &= ~kKeepChanges;
+    }
     UpdateApply();
-    return true;
+    return failed < 0;
 }
 
 bool CInspector::IsApplyEnabled() const
@@ -376,7 +414,18 @@ void CInspector::SetActivePageChoice(const std::string& caption)
     SetActivePage(0);
 }
 
-bool CInspector::PreTranslateMessage(QKeyEvent* event)
+bool CInspector::ControlTakesKey(QWidget* control, const QKeyEvent* event)
+{
+    if (!control)
+        return false;
+    // Qt asks the focused control the same way before it runs a shortcut.
+    QKeyEvent probe(QEvent::ShortcutOverride, event->key(), event->modifiers(), event->text());
+    probe.ignore();
+    QCoreApplication::sendEvent(control, &probe);
+    return probe.isAccepted();
+}
+
+bool CInspector::PreTranslateMessage(QKeyEvent* event, QWidget* target)
 {
     const int key = event->key();
     const Qt::KeyboardModifiers mods = event->modifiers();
@@ -403,6 +452,9 @@ bool CInspector::PreTranslateMessage(QKeyEvent* event)
         return false;
     }
     if (mods & ~(Qt::KeypadModifier | Qt::ShiftModifier))
+        return false;
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) &&
+        ControlTakesKey(target ? target : QApplication::focusWidget(), event))
         return false;
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         if (IsApplyEnabled())

@@ -54,14 +54,22 @@ public:
     // Activates the first page whose tab text is caption (case-sensitive), else the first page.
     void SetActivePageChoice(const std::string& caption);
 
-    // The sheet's keys, seen before the focused control: Ctrl+Tab/PgUp/PgDn switch pages, Alt
-    // with a page's mnemonic picks it, Enter applies, Escape resets or hides. True when taken.
-    bool PreTranslateMessage(QKeyEvent* event);
+    // The sheet's keys, seen before target (the control they go to; the focused one when null):
+    // Ctrl+Tab/PgUp/PgDn switch pages, Alt with a page's mnemonic picks it, Enter applies,
+    // Escape resets or hides; a control that claims Enter or Escape for itself keeps it. True
+    // when taken.
+    bool PreTranslateMessage(QKeyEvent* event, QWidget* target = nullptr);
 
-    // Applies every changed page (stays on the first that does not validate).
+    // Applies every changed page (stays on the first that does not validate). The changes of
+    // several pages are one undo step, and the pages are refreshed from the elements once all
+    // were applied.
     bool Apply();
     bool IsApplyEnabled() const;
-    bool IsRebuilding() const { return (m_flags & 1) != 0; }
+    bool IsRebuilding() const { return (m_flags & kRebuilding) != 0; }
+    bool IsApplying() const { return (m_flags & kApplying) != 0; }
+    // The elements changed while Apply runs: the pages are refreshed once it ends, the pages
+    // left with changes that were not applied keeping them.
+    void RefreshAfterApply() { m_flags |= kRefreshPending; }
     int GetCurrentType() const { return m_nType; }
     const CPluginInspector::PageList& Pages() const { return m_pages; }
     int PageCount() const;
@@ -79,7 +87,14 @@ public:
     void onNotice(int id, int code, QWidget* control) override;
 
 private:
+    static constexpr uint32_t kRebuilding = 1;
+    static constexpr uint32_t kApplying = 2;
+    static constexpr uint32_t kRefreshPending = 4;
+    static constexpr uint32_t kKeepChanges = 8;
+
     static MCInspectorPage* AsPage(QWidget* widget);
+    // Whether the control takes the key itself: it accepts the key as a shortcut override.
+    static bool ControlTakesKey(QWidget* control, const QKeyEvent* event);
     void RemoveAllPages();
     void AddPage(QWidget* page);
     void OnCurrentChanged(int index);

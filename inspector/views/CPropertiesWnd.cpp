@@ -155,6 +155,12 @@ void CPropertiesWnd::ReshowSelection(MCOpusDoc* doc)
     ShowProperties(selection);
 }
 
+void CPropertiesWnd::ShowActiveSelection()
+{
+    if (MCOpusDoc* doc = MCOpusDoc::GetActiveDoc())
+        ReshowSelection(doc);
+}
+
 void CPropertiesWnd::ReadAutoCollapse()
 {
     if (LoadIntPreference(kSection, "AutoCollapse", 0))
@@ -206,7 +212,9 @@ void CPropertiesWnd::OnUpdate(long hint, SCBase* state)
                 }
             }
         }
-        if (reshow)
+        if (reshow && m_sheet->IsApplying())
+            m_sheet->RefreshAfterApply();
+        else if (reshow)
             ReshowSelection(doc);
         break;
     }
@@ -353,7 +361,7 @@ bool CPropertiesWnd::eventFilter(QObject* watched, QEvent* event)
     if (!widget || (widget != this && !isAncestorOf(widget)))
         return MCToolWnd::eventFilter(watched, event);
     if (type == QEvent::KeyPress) {
-        if (m_sheet && !m_sheet->isHidden() && m_sheet->PreTranslateMessage(static_cast<QKeyEvent*>(event)))
+        if (m_sheet && !m_sheet->isHidden() && m_sheet->PreTranslateMessage(static_cast<QKeyEvent*>(event), widget))
             return true;
     } else {
         Expand();

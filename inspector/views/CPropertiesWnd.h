@@ -48,6 +48,8 @@ public:
 
     bool InitToolLayout(QWidget* parent, int id) override;
     void ShowProperties(MCEventList& selection);
+    // Shows the active document's selection again (nothing without a document).
+    void ShowActiveSelection();
     void HideProperties(int kind);
     void Collapse();
     void Expand();

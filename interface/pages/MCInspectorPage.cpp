@@ -37,11 +37,16 @@ void MCInspectorPage::UpdateEvents()
     // A page whose values need no command leaves no empty step in the undo history.
     if (commands.IsEmpty())
         return;
+    // Inside an undo step its caller opened (the sheet applying several pages) the commands
+    // join that step.
+    const bool ownStep = !performance->GetCommandMgr().GetUndoMode();
     // A mixed selection has no one type name: the title is then "Edit ".
     const int type = events.GetEventType();
-    MCCommandMgr::BeginUndo(performance, "Edit " + (type >= 0 ? GetEventString(type) : std::string()));
+    if (ownStep)
+        MCCommandMgr::BeginUndo(performance, "Edit " + (type >= 0 ? GetEventString(type) : std::string()));
     commands.Apply(performance);
-    MCCommandMgr::EndUndo(performance);
+    if (ownStep)
+        MCCommandMgr::EndUndo(performance);
     m_pDocument->SetModifiedFlag(1);
 }
 

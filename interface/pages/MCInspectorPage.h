@@ -38,7 +38,8 @@ public:
     // Refreshes the controls from the elements.
     virtual void UpdatePage() {}
     // One undo step titled "Edit <type>" holding the commands UpdateEvent makes for each
-    // element; nothing at all when no element needs a command.
+    // element (part of the step already open, if any); nothing at all when no element needs
+    // a command.
     virtual void UpdateEvents();
     // Appends the commands that give event the values shown on the page.
     virtual void UpdateEvent(ECBase* event, MCCommandList& commands);

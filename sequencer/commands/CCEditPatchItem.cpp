@@ -32,6 +32,10 @@ void CCEditPatchItem::Process()
     MCVoiceMap* map = data ? data->GetVoiceMap(m_voice) : nullptr;
     if (!map)
         return;
+    // Undo gives the voice its old output back, where its old patch still stands: what it
+    // restores there is that patch (-1 keeps it; nothing stood there when there is none).
+    ECEnvelope* oldEnvelope = data->GetEnvelope(DCsqStaff::envPatch, 0, m_voice, -1, -1);
+    ECEnvPoint* oldPatch = oldEnvelope ? oldEnvelope->GetPointBeforeEqual(m_time) : nullptr;
     m_oldDevice = static_cast<int>(map->GetDevice());
     if (m_newDevice >= 0 && m_newDevice != m_oldDevice)
         map->SetDevice(static_cast<unsigned>(m_newDevice));
@@ -61,6 +65,10 @@ void CCEditPatchItem::Process()
         m_oldProgram = -1;
         m_oldBank = -1;
         return;
+    }
+    if (envelope != oldEnvelope) {
+        m_oldProgram = oldPatch ? ECPatchEnv::GetProgram(oldPatch->GetValue()) : -1;
+        m_oldBank = oldPatch ? ECPatchEnv::GetBankMSB(oldPatch->GetValue()) * 128 + ECPatchEnv::GetBankLSB(oldPatch->GetValue()) : -1;
     }
     const int track = envelope->GetVoiceTrack() ? envelope->GetVoiceTrack()->GetTrack() : 0;
     if (point) {
