@@ -334,10 +334,11 @@ void CMainApp::InitComponents()
     plat::trace("CMainApp::InitComponents -- InitInspector: %d", InitInspector());
     plat::trace("CMainApp::InitComponents -- InitGlyphtray: %d", InitGlyphtray());
     plat::trace("CMainApp::InitComponents -- InitPrefs: %d", InitPrefs());
-    CMainMenus::FillPreferencesMenu(*m_frame, *m_actions);
     splash->SetMessage(AppStrings::loadingPlugins);
     plat::trace("CMainApp::InitComponents -- %s", splash->Message().c_str());
     plat::trace("CMainApp::InitComponents -- CPlugin::Initialize: %d", CPlugin::Initialize());
+    // The plug-ins' preference categories are registered by now.
+    CMainMenus::FillPreferencesMenu(*m_frame, *m_actions);
     splash->SetMessage(AppStrings::oneMoment);
     plat::trace("CMainApp::InitComponents -- %s", splash->Message().c_str());
 }
