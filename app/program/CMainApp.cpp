@@ -23,6 +23,7 @@
 #include "inspector/views/CPropertiesWnd.h"
 #include "interface/document/MCOpusWnd.h"
 #include "interface/document/MCPasswordDialog.h"
+#include "interface/document/MCRecovery.h"
 #include "interface/document/MCSaveDialog.h"
 #include "interface/midifile/MCMidiFormats.h"
 #include "mixer/views/CMixerWnd.h"
@@ -316,6 +317,9 @@ bool CMainApp::InitInstance()
     CMainFrame::SetHooks(hooks);
     m_frame->ActivateFrame();
     m_frame->show();
+    // What an earlier run could not save comes back before anything else opens.
+    if (!MCRecovery::Offer(*m_template).empty())
+        UpdateBugReportDocuments();
     ProcessCommandLine(nullptr);
     return true;
 }
@@ -448,6 +452,15 @@ int CMainApp::ExitInstance()
     m_queueDelivery.reset();
     m_classRegistered = false;
     return 0;
+}
+
+void CMainApp::SaveRecoveryCopies()
+{
+    if (m_template) {
+        for (MCOpusDoc* doc : m_template->GetDocuments())
+            MCRecovery::SaveCopy(*doc, true);
+    }
+    SaveIntPreference("Settings", "Running", 0);
 }
 
 bool CMainApp::onCommand(uint32_t id)
