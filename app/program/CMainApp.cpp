@@ -457,8 +457,13 @@ int CMainApp::ExitInstance()
 void CMainApp::SaveRecoveryCopies()
 {
     if (m_template) {
-        for (MCOpusDoc* doc : m_template->GetDocuments())
-            MCRecovery::SaveCopy(*doc, true);
+        for (MCOpusDoc* doc : m_template->GetDocuments()) {
+            // An unchanged document's backup only repeats its file.
+            if (doc->IsModified())
+                MCRecovery::SaveCopy(*doc, true);
+            else
+                doc->DeleteBackupFile();
+        }
     }
     SaveIntPreference("Settings", "Running", 0);
 }

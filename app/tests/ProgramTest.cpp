@@ -195,9 +195,14 @@ TEST_F(ProgramTest, OneCopyTakesTheOtherCopysFilesAndEndsCleanly)
 TEST_F(ProgramTest, LosingTheDisplayKeepsTheChangedDocumentAndEndsCleanly)
 {
     QProcessEnvironment edits;
-    edits.insert("QUAVIX_TEST_VIEW_EDITS", "1");
+    edits.insert("QUAVIX_TEST_VIEW_EDITS", "first.kvd");
     Start(m_first, {"first.kvd"}, edits);
     ASSERT_TRUE(WaitForOutput(m_first, "TestView -- changed first.kvd")) << m_output;
+    // A document the user did not change leaves nothing behind.
+    const std::string second = (m_dir / "files" / "second song.kvd").string();
+    Start(m_second, {"second song.kvd"});
+    ASSERT_TRUE(m_second.waitForFinished(15000));
+    ASSERT_TRUE(WaitForOutput(m_first, "CMainApp::OpenFile -- opened " + second)) << m_output;
     ASSERT_TRUE(WaitForOutput(m_first, "CMainApp::InitComponents -- One moment please...")) << m_output;
 
     ASSERT_TRUE(m_display.Kill());
@@ -216,6 +221,7 @@ TEST_F(ProgramTest, LosingTheDisplayKeepsTheChangedDocumentAndEndsCleanly)
     const std::string settings = readText((m_dir / "config" / "Tarnwick" / "Quavix.conf").string());
     EXPECT_NE(settings.find("Running=0"), std::string::npos) << settings;
     EXPECT_NE(settings.find(copy.string()), std::string::npos) << settings;
+    EXPECT_FALSE(fs::exists(m_dir / "files" / "~second song.kvd"));
 }
 
 }  // namespace

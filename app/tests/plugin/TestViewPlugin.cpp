@@ -1,7 +1,7 @@
 // A view plug-in for the program's tests: two plain views ("Score" and "Piano Roll") that
 // show their document's title, so that documents open, get frames and can be looked at.
-// With QUAVIX_TEST_VIEW_EDITS set, a view changes its document when it first shows it, as a
-// user's edit would, so a test of the whole program has work to lose.
+// A view changes the document QUAVIX_TEST_VIEW_EDITS names by title when it first shows it, as
+// a user's edit would, so a test of the whole program has work to lose.
 // It is built into a folder of the tests and never installed beside the program.
 
 #include "interface/document/CPluginView.h"
@@ -38,7 +38,8 @@ protected:
             ++m_initialUpdates;
             if (MCOpusWnd* frame = MCOpusWnd::FrameOf(this); frame && frame->GetDocument()) {
                 m_title = QString::fromStdString(frame->GetDocument()->GetTitle());
-                if (std::getenv("QUAVIX_TEST_VIEW_EDITS")) {
+                if (const char* edited = std::getenv("QUAVIX_TEST_VIEW_EDITS");
+                    edited && frame->GetDocument()->GetTitle() == edited) {
                     frame->GetDocument()->SetModifiedFlag(1);
                     plat::trace("TestView -- changed %s", frame->GetDocument()->GetTitle().c_str());
                 }
