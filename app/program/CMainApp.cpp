@@ -315,11 +315,12 @@ bool CMainApp::InitInstance()
         SaveIntPreference(section, "TipNumber", dialog.GetTipNumber() + 1);
     };
     CMainFrame::SetHooks(hooks);
-    m_frame->ActivateFrame();
-    m_frame->show();
-    // What an earlier run could not save comes back before anything else opens.
+    // What an earlier run could not save comes back before anything else opens (an empty
+    // new document among them).
     if (!MCRecovery::Offer(*m_template).empty())
         UpdateBugReportDocuments();
+    m_frame->ActivateFrame();
+    m_frame->show();
     ProcessCommandLine(nullptr);
     return true;
 }

@@ -82,9 +82,14 @@ std::string freshPath(const std::string& title)
     const std::string folder = MCRecovery::Folder();
     std::error_code error;
     fs::create_directories(folder, error);
-    std::string path = plat::paths::join(folder, "~" + cleanTitle(title) + ".kvd");
+    // The copy is a native document whatever its document's file: a title without that
+    // ending gets it.
+    std::string stem = cleanTitle(title);
+    if (plat::paths::matches(stem, "*.KVD"))
+        stem.resize(stem.size() - 4);
+    std::string path = plat::paths::join(folder, "~" + stem + ".kvd");
     for (int n = 2; fs::exists(path, error); ++n)
-        path = plat::paths::join(folder, plat::format("~%s (%d).kvd", cleanTitle(title).c_str(), n));
+        path = plat::paths::join(folder, plat::format("~%s (%d).kvd", stem.c_str(), n));
     return path;
 }
 
