@@ -1,5 +1,6 @@
 #include "wavegate/CWavePlay.h"
 
+#include "platform/core/AltSignalStack.h"
 #include "platform/core/Trace.h"
 #include "platform/media/Backend.h"
 #include "platform/media/MediaError.h"
@@ -157,7 +158,10 @@ int CWavePlay::Prepare(const WG_WaveParams* params, int device, int wait)
         if (!m_prepareStarted) {
             m_prepareStarted = true;
             try {
-                m_prepareThread = std::thread([this] { PrepareProc(); });
+                m_prepareThread = std::thread([this] {
+                    const plat::AltSignalStack altStack;
+                    PrepareProc();
+                });
             } catch (const std::system_error&) {
                 m_prepareStarted = false;
                 return 0;
@@ -215,7 +219,10 @@ void CWavePlay::PrepareProc()
                 break;
         ApplyBufferParameters(m_params.params, true);
         try {
-            m_notifyThread = std::thread([this] { NotifyProc(); });
+            m_notifyThread = std::thread([this] {
+                const plat::AltSignalStack altStack;
+                NotifyProc();
+            });
             m_prepared = true;
         } catch (const std::system_error&) {
             m_buffer.reset();

@@ -36,6 +36,7 @@
 #include "interface/document/MCOpusDoc.h"
 #include "interface/document/MCOpusTemplate.h"
 #include "interface/document/MCOpusWnd.h"
+#include "interface/document/MCRecovery.h"
 #include "interface/document/SCEffect.h"
 #include "interface/document/SCHotKey.h"
 #include "interface/views/MCToolWnd.h"
@@ -532,20 +533,9 @@ void CMainFrame::OnAutoSave()
     if (!docs.empty()) {
         MCProgressBegin(AppStrings::text(AppStrings::autosaving), 0, static_cast<int>(docs.size()));
         for (MCOpusDoc* doc : docs) {
-            if (doc->IsModified()) {
-                if (!doc->GetPathName().empty()) {
-                    doc->SaveBackupFile();
-                } else if (saveNew) {
-                    // An untitled document is kept in the settings folder, never by asking
-                    // for a name from a timer.
-                    const std::string folder = plat::paths::join(plat::Profile::userFolder(), "Autosave");
-                    std::error_code error;
-                    std::filesystem::create_directories(folder, error);
-                    if (doc->GetBackupPath().empty())
-                        doc->SetBackupPath(plat::paths::join(folder, "~" + doc->GetTitle() + ".kvd"));
-                    doc->SaveBackupFile();
-                }
-            }
+            // An untitled document is kept in a folder of its own, never by asking for a name
+            // from a timer.
+            MCRecovery::SaveCopy(*doc, saveNew && doc->GetPathName().empty());
             MCProgressStep();
         }
         MCProgressEnd();

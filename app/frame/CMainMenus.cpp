@@ -115,11 +115,21 @@ void CMainMenus::FillPreferencesMenu(CMainFrame& frame, CommandActions& actions)
     }
     if (!preferences)
         return;
-    preferences->clear();
-    for (const MCMenuItem& category : CPluginPrefs::UpdateMenu()) {
-        QAction* action = actions.action(category.command);
-        action->setText(QString::fromStdString(category.text));
-        preferences->addAction(action);
+    // Filled again each time it opens, so the categories of plug-ins registered later (and
+    // of those gone) are as the registry has them.
+    const auto fill = [preferences, &actions] {
+        preferences->clear();
+        for (const MCMenuItem& category : CPluginPrefs::UpdateMenu()) {
+            QAction* action = actions.action(category.command);
+            action->setText(QString::fromStdString(category.text));
+            preferences->addAction(action);
+        }
+    };
+    fill();
+    constexpr const char* kFilledOnShow = "quavixFilledOnShow";
+    if (!preferences->property(kFilledOnShow).toBool()) {
+        QObject::connect(preferences, &QMenu::aboutToShow, preferences, fill);
+        preferences->setProperty(kFilledOnShow, true);
     }
 }
 

@@ -25,6 +25,7 @@ public:
     // The menu bar's popups with their items' texts from the command table.
     static std::vector<plat::ui::MenuEntry> MenuBar();
     // "&Tools" > "&Preferences" gets the categories of the registered preference pages, each
-    // with its command (38650 + the category).
+    // with its command (38650 + the category), now and each time it opens. actions must
+    // outlive the menu.
     static void FillPreferencesMenu(CMainFrame& frame, plat::ui::CommandActions& actions);
 };

@@ -23,6 +23,7 @@
 #include "inspector/views/CPropertiesWnd.h"
 #include "interface/document/MCOpusWnd.h"
 #include "interface/document/MCPasswordDialog.h"
+#include "interface/document/MCRecovery.h"
 #include "interface/document/MCSaveDialog.h"
 #include "interface/midifile/MCMidiFormats.h"
 #include "mixer/views/CMixerWnd.h"
@@ -314,6 +315,10 @@ bool CMainApp::InitInstance()
         SaveIntPreference(section, "TipNumber", dialog.GetTipNumber() + 1);
     };
     CMainFrame::SetHooks(hooks);
+    // What an earlier run could not save comes back before anything else opens (an empty
+    // new document among them).
+    if (!MCRecovery::Offer(*m_template).empty())
+        UpdateBugReportDocuments();
     m_frame->ActivateFrame();
     m_frame->show();
     ProcessCommandLine(nullptr);
@@ -334,10 +339,11 @@ void CMainApp::InitComponents()
     plat::trace("CMainApp::InitComponents -- InitInspector: %d", InitInspector());
     plat::trace("CMainApp::InitComponents -- InitGlyphtray: %d", InitGlyphtray());
     plat::trace("CMainApp::InitComponents -- InitPrefs: %d", InitPrefs());
-    CMainMenus::FillPreferencesMenu(*m_frame, *m_actions);
     splash->SetMessage(AppStrings::loadingPlugins);
     plat::trace("CMainApp::InitComponents -- %s", splash->Message().c_str());
     plat::trace("CMainApp::InitComponents -- CPlugin::Initialize: %d", CPlugin::Initialize());
+    // The plug-ins' preference categories are registered by now.
+    CMainMenus::FillPreferencesMenu(*m_frame, *m_actions);
     splash->SetMessage(AppStrings::oneMoment);
     plat::trace("CMainApp::InitComponents -- %s", splash->Message().c_str());
 }
@@ -447,6 +453,20 @@ int CMainApp::ExitInstance()
     m_queueDelivery.reset();
     m_classRegistered = false;
     return 0;
+}
+
+void CMainApp::SaveRecoveryCopies()
+{
+    if (m_template) {
+        for (MCOpusDoc* doc : m_template->GetDocuments()) {
+            // An unchanged document's backup only repeats its file.
+            if (doc->IsModified())
+                MCRecovery::SaveCopy(*doc, true);
+            else
+                doc->DeleteBackupFile();
+        }
+    }
+    SaveIntPreference("Settings", "Running", 0);
 }
 
 bool CMainApp::onCommand(uint32_t id)

@@ -38,6 +38,10 @@ public:
     bool InitInstance();
     // The end: waits for the document threads, closes the devices, clears "Running".
     int ExitInstance();
+    // The end when the display is gone: a recovery copy of every modified document, as
+    // auto-save writes it, the backups of the others removed, and "Running" cleared. Nothing
+    // is shown or asked.
+    void SaveRecoveryCopies();
 
     // 1 when no running copy was found; 0 when the command line went to one.
     int ActivatePrevInstance();

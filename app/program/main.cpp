@@ -1,5 +1,6 @@
 #include "app/core/CBugReport.h"
 #include "app/frame/CMainFrame.h"
+#include "app/program/CDisplayLoss.h"
 #include "app/program/CMainApp.h"
 #include "app/program/CQuavixApplication.h"
 #include "app/program/CTerminateSignal.h"
@@ -36,6 +37,8 @@ int main(int argc, char** argv)
                 if (app.Frame())
                     app.Frame()->OnActivateApp(state == Qt::ApplicationActive);
             });
+            // A display that goes away under the program ends it in order, its work kept.
+            const CDisplayLoss displayLoss([&app] { app.SaveRecoveryCopies(); });
             result = application.exec();
         } else if (!app.HandedOver()) {
             result = 1;

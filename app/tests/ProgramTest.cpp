@@ -91,9 +91,10 @@ protected:
         }
     }
 
-    void Start(QProcess& process, const QStringList& args)
+    void Start(QProcess& process, const QStringList& args, const QProcessEnvironment& extra = {})
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(extra);
         env.remove("QT_QPA_PLATFORM");
         env.insert("DISPLAY", QString::fromStdString(m_display.Name()));
         env.insert("XDG_CONFIG_HOME", QString::fromStdString((m_dir / "config").string()));
@@ -189,6 +190,38 @@ TEST_F(ProgramTest, OneCopyTakesTheOtherCopysFilesAndEndsCleanly)
     EXPECT_NE(after.find("Running=0"), std::string::npos) << after;
     EXPECT_NE(after.find("File2=" + first), std::string::npos) << "the recent files, newest first: " << after;
     EXPECT_FALSE(plat::ui::InstanceChannel::isRunning(ProgramKey()));
+}
+
+TEST_F(ProgramTest, LosingTheDisplayKeepsTheChangedDocumentAndEndsCleanly)
+{
+    QProcessEnvironment edits;
+    edits.insert("QUAVIX_TEST_VIEW_EDITS", "first.kvd");
+    Start(m_first, {"first.kvd"}, edits);
+    ASSERT_TRUE(WaitForOutput(m_first, "TestView -- changed first.kvd")) << m_output;
+    // A document the user did not change leaves nothing behind.
+    const std::string second = (m_dir / "files" / "second song.kvd").string();
+    Start(m_second, {"second song.kvd"});
+    ASSERT_TRUE(m_second.waitForFinished(15000));
+    ASSERT_TRUE(WaitForOutput(m_first, "CMainApp::OpenFile -- opened " + second)) << m_output;
+    ASSERT_TRUE(WaitForOutput(m_first, "CMainApp::InitComponents -- One moment please...")) << m_output;
+
+    ASSERT_TRUE(m_display.Kill());
+    ASSERT_TRUE(m_first.waitForFinished(20000));
+    m_output += m_first.readAll().toStdString();
+    EXPECT_EQ(m_first.exitStatus(), QProcess::NormalExit) << m_output;
+    EXPECT_EQ(m_first.exitCode(), 0) << m_output;
+    EXPECT_NE(m_output.find("CDisplayLoss -- the display is gone"), std::string::npos) << m_output;
+    for (const fs::path& report : {m_dir / "prog" / "BugReport", m_dir / "data" / "Tarnwick" / "BugReport"})
+        EXPECT_FALSE(fs::exists(report)) << report;
+
+    // The changed document's copy is where auto-save puts it, recorded for the next start.
+    const fs::path copy = m_dir / "files" / "~first.kvd";
+    ASSERT_TRUE(fs::exists(copy));
+    EXPECT_GT(fs::file_size(copy), 0u);
+    const std::string settings = readText((m_dir / "config" / "Tarnwick" / "Quavix.conf").string());
+    EXPECT_NE(settings.find("Running=0"), std::string::npos) << settings;
+    EXPECT_NE(settings.find(copy.string()), std::string::npos) << settings;
+    EXPECT_FALSE(fs::exists(m_dir / "files" / "~second song.kvd"));
 }
 
 }  // namespace

@@ -49,6 +49,14 @@ public:
         }
     }
 
+    // Ends the server at once, as a desktop session's end takes the display away; whether it
+    // has ended.
+    bool Kill()
+    {
+        m_server.kill();
+        return m_server.waitForFinished(kStartMs);
+    }
+
     // The DISPLAY value.
     const std::string& Name() const { return m_name; }
 

@@ -5,6 +5,7 @@
 #include "platform/core/Object.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <memory>
 
@@ -18,11 +19,22 @@ struct SharedPage {
 struct Registry {
     std::map<uint16_t, CPluginInspector::List> lists;
     std::map<const plat::RuntimeClass*, SharedPage> pages;
+    // Set once the process has begun to end: the pages are widgets, which can no longer be
+    // deleted then (the application object may never have been destroyed, and the toolkit's
+    // own statics may be gone), so they are left to the end of the process.
+    bool ended = false;
 };
 Registry& registry()
 {
-    static Registry r;
-    return r;
+    // Never destroyed: registrations held in other libraries' statics remove themselves from
+    // it when those libraries end, which may be after this one's statics are gone. Made on
+    // first use, after those registrations, so its end mark comes before their destructors.
+    static Registry* r = [] {
+        auto* made = new Registry;
+        std::atexit([] { registry().ended = true; });
+        return made;
+    }();
+    return *r;
 }
 
 }  // namespace
@@ -78,8 +90,11 @@ void CPluginInspector::RemovePlugin(CPluginInspector* plugin)
     }
     plugin->m_registered = false;
     auto shared = r.pages.find(plugin->m_pageClass);
-    if (shared != r.pages.end() && --shared->second.registrations <= 0)
+    if (shared != r.pages.end() && --shared->second.registrations <= 0) {
+        if (r.ended)
+            static_cast<void>(shared->second.page.release());
         r.pages.erase(shared);
+    }
 }
 
 CPluginInspector::List* CPluginInspector::FindPlugins(uint16_t eventType, int create)

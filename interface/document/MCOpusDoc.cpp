@@ -1,6 +1,7 @@
 #include "interface/document/MCOpusDoc.h"
 
 #include "interface/document/DocumentStrings.h"
+#include "interface/document/MCRecovery.h"
 #include "interface/document/MCUserAbort.h"
 #include "notabase/actions/ACPostSerialize.h"
 #include "notabase/commands/CCAddClef.h"
@@ -24,6 +25,7 @@
 #include "notabase/states/SCCommand.h"
 #include "notabase/states/SCFile.h"
 #include "notabase/states/SCSelection.h"
+#include "platform/core/AltSignalStack.h"
 #include "platform/core/Archive.h"
 #include "platform/core/ArchiveError.h"
 #include "platform/core/MemoryStream.h"
@@ -234,7 +236,10 @@ void MCOpusDoc::DestroyPerformance()
             // Counted before the worker starts, under the lock the wait uses, so a wait never
             // sees a moment with no worker counted while one is about to run.
             ++w.count;
-            std::thread(&MCOpusDoc::ThreadDestroyProc, performance).detach();
+            std::thread([performance] {
+                const plat::AltSignalStack altStack;
+                ThreadDestroyProc(performance);
+            }).detach();
             return;
         }
     }
@@ -401,6 +406,7 @@ void MCOpusDoc::DeleteBackupFile()
         return;
     std::error_code ignored;
     std::filesystem::remove(m_backupPath, ignored);
+    MCRecovery::Forget(m_backupPath);
     m_backupPath.clear();
 }
 

@@ -120,6 +120,8 @@ MCOpusTemplate::~MCOpusTemplate()
         doc->OnCloseDocument();
         RemoveDocument(doc);
     }
+    for (const QPointer<MCOpusWnd>& frame : m_discarded)
+        delete frame.data();
 }
 
 std::vector<MCOpusTemplate*> MCOpusTemplate::GetTemplates()
@@ -172,6 +174,24 @@ MCOpusDoc* MCOpusTemplate::OpenDocumentTemplate(const std::string& path)
     SetDefaultTitle(doc);
     doc->SetPathName({}, 1);
     ++m_untitledCount;
+    return doc;
+}
+
+MCOpusDoc* MCOpusTemplate::OpenRecoveryCopy(const std::string& path, const std::string& title)
+{
+    errno = 0;
+    if (!plat::RegularFile::open(path)) {
+        tell(openFailureText(errno), path);
+        return nullptr;
+    }
+    MCOpusDoc* doc = CommonOpen(path, true);
+    if (!doc)
+        return nullptr;
+    doc->GetHeader()->SetFormat(MCOpusHeader::formatNative);
+    doc->SetTitle(title);
+    doc->SetPathName({}, 0);
+    doc->SetModifiedFlag(1);
+    doc->SetBackupPath(path);
     return doc;
 }
 
@@ -318,9 +338,7 @@ void MCOpusTemplate::RemoveDocument(MCOpusDoc* doc)
     for (MCOpusWnd* frame : GetFrames(doc)) {
         frame->OnDestroy();
         frame->SetDocument(nullptr);
-        if (m_mdiArea)
-            m_mdiArea->removeSubWindow(frame);
-        delete frame;
+        DiscardFrame(frame);
     }
     if (MCOpusDoc::GetActiveDoc() == doc)
         MCOpusDoc::SetActiveDoc(nullptr);
@@ -328,6 +346,16 @@ void MCOpusTemplate::RemoveDocument(MCOpusDoc* doc)
                               [doc](const std::unique_ptr<MCOpusDoc>& held) { return held.get() == doc; });
     if (found != m_documents.end())
         m_documents.erase(found);
+}
+
+void MCOpusTemplate::DiscardFrame(MCOpusWnd* frame)
+{
+    std::erase_if(m_discarded, [](const QPointer<MCOpusWnd>& held) { return held.isNull(); });
+    frame->hide();
+    if (m_mdiArea)
+        m_mdiArea->removeSubWindow(frame);
+    m_discarded.emplace_back(frame);
+    frame->deleteLater();
 }
 
 void MCOpusTemplate::UpdateTracks(ECPerformance* performance)

@@ -2,6 +2,9 @@
 
 #include "interface/InterfaceExport.h"
 
+#include <QMdiArea>
+#include <QPointer>
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -11,7 +14,6 @@
 class ECPerformance;
 class MCOpusDoc;
 class MCOpusWnd;
-class QMdiArea;
 namespace plat {
 struct RuntimeClass;
 }
@@ -19,6 +21,12 @@ struct RuntimeClass;
 // The document template of the program: it makes the documents, opens files and templates
 // into them, and makes the frames in which the view plug-ins show them, in the program's
 // MDI area. It owns its documents; a document goes when its last frame closes it.
+//
+// Every way of closing a document (a frame's close button or system menu, the window and file
+// commands, quitting) comes to CloseDocument, which asks to save. The frames of a closed
+// document leave the MDI area at once but are deleted only once the event that closed them
+// has returned: the click that closes a frame is still being handled by that frame, its
+// system menu or its buttons in the menu bar.
 class INTERFACE_API MCOpusTemplate {
 public:
     // viewClass and frameClass may be null: the first frame made chooses them from the view
@@ -43,6 +51,9 @@ public:
     virtual MCOpusDoc* OpenDocumentFile(const std::string& path);
     // Opens a template file as a new untitled native document.
     virtual MCOpusDoc* OpenDocumentTemplate(const std::string& path);
+    // Opens a recovery copy as a modified untitled native document named title; the copy stays
+    // as its backup, where auto-save goes on writing, until it is saved or closed.
+    MCOpusDoc* OpenRecoveryCopy(const std::string& path, const std::string& title);
     // A new empty document.
     virtual MCOpusDoc* OpenNewDocument();
     // The frame of the default view of doc (the first view plug-in marked "Visible").
@@ -52,7 +63,7 @@ public:
                                            const plat::RuntimeClass* viewClass);
 
     // Asks to save a modified document, then closes it with its frames; 0 when the user kept
-    // it open.
+    // it open. Safe to call from inside any event handler of the document's frames.
     int CloseDocument(MCOpusDoc* doc);
     std::vector<MCOpusDoc*> GetDocuments() const;
     // Every template that exists, in the order made: with their documents, every open one.
@@ -74,11 +85,17 @@ private:
     MCOpusDoc* CommonOpen(const std::string& path, bool copy = false);
     void SetDefaultTitle(MCOpusDoc* doc);
     void RemoveDocument(MCOpusDoc* doc);
+    // Takes a frame out of the MDI area and deletes it when the event loop next runs (or with
+    // the template, whichever comes first).
+    void DiscardFrame(MCOpusWnd* frame);
 
     unsigned m_resourceId;
     const plat::RuntimeClass* m_viewClass;
     const plat::RuntimeClass* m_frameClass;
     int m_untitledCount = 0;
-    QMdiArea* m_mdiArea = nullptr;
+    // The area is the main frame's, which may go first.
+    QPointer<QMdiArea> m_mdiArea;
     std::vector<std::unique_ptr<MCOpusDoc>> m_documents;
+    // Frames taken out of the area whose deletion is still pending.
+    std::vector<QPointer<MCOpusWnd>> m_discarded;
 };

@@ -1,5 +1,6 @@
 #include "platform/core/Thread.h"
 
+#include "platform/core/AltSignalStack.h"
 #include "platform/core/Event.h"
 #include "platform/core/MessageLoop.h"
 #include "platform/core/MessageLoopState.h"
@@ -40,6 +41,8 @@ bool Thread::start(std::function<void()> init, std::function<void()> done)
     auto shared = std::make_shared<Shared>();
     try {
         m_thread = std::thread([shared, name = m_name, init = std::move(init), done = std::move(done)] {
+            // The crash report can be written even when this thread's stack overflows.
+            const AltSignalStack altStack;
             // Linux limits thread names to 15 characters.
             pthread_setname_np(pthread_self(), name.substr(0, 15).c_str());
             shared->loop.reset(new MessageLoop());

@@ -1,5 +1,6 @@
 #include "platform/media/RealTimerService.h"
 
+#include "platform/core/AltSignalStack.h"
 #include "platform/media/ThreadPriority.h"
 
 #include <pthread.h>
@@ -41,7 +42,10 @@ struct RealTimerService::Impl {
         std::shared_ptr<Callback> callback;
     };
 
-    explicit Impl(const std::string& threadName) : name(threadName.substr(0, 15)), thread([this] { run(); }) {}
+    explicit Impl(const std::string& threadName) : name(threadName.substr(0, 15)), thread([this] {
+        const AltSignalStack altStack;
+        run();
+    }) {}
 
     ~Impl()
     {

@@ -1,15 +1,20 @@
 // A view plug-in for the program's tests: two plain views ("Score" and "Piano Roll") that
 // show their document's title, so that documents open, get frames and can be looked at.
+// A view changes the document QUAVIX_TEST_VIEW_EDITS names by title when it first shows it, as
+// a user's edit would, so a test of the whole program has work to lose.
 // It is built into a folder of the tests and never installed beside the program.
 
 #include "interface/document/CPluginView.h"
 #include "interface/document/MCOpusDoc.h"
 #include "interface/document/MCOpusWnd.h"
 #include "platform/core/Resources.h"
+#include "platform/core/Trace.h"
 #include "platform/ui/resource/MenuResources.h"
 
 #include <QPainter>
 #include <QWidget>
+
+#include <cstdlib>
 
 #define TEST_VIEW_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -31,8 +36,14 @@ protected:
     {
         if (e->type() == MCOpusWnd::InitialUpdateEvent()) {
             ++m_initialUpdates;
-            if (MCOpusWnd* frame = MCOpusWnd::FrameOf(this); frame && frame->GetDocument())
+            if (MCOpusWnd* frame = MCOpusWnd::FrameOf(this); frame && frame->GetDocument()) {
                 m_title = QString::fromStdString(frame->GetDocument()->GetTitle());
+                if (const char* edited = std::getenv("QUAVIX_TEST_VIEW_EDITS");
+                    edited && frame->GetDocument()->GetTitle() == edited) {
+                    frame->GetDocument()->SetModifiedFlag(1);
+                    plat::trace("TestView -- changed %s", frame->GetDocument()->GetTitle().c_str());
+                }
+            }
             update();
             return true;
         }

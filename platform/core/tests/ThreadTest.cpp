@@ -1,9 +1,12 @@
+#include "platform/core/AltSignalStack.h"
 #include "platform/core/Event.h"
 #include "platform/core/MessageLoop.h"
 #include "platform/core/MessageWindow.h"
 #include "platform/core/Thread.h"
 
 #include <gtest/gtest.h>
+
+#include <signal.h>
 
 #include <atomic>
 #include <memory>
@@ -79,6 +82,45 @@ TEST(ThreadTest, DestructorQuitsAndJoins)
         thread.raisePriority();  // best effort; must not disturb the thread
     }
     EXPECT_TRUE(done.load());
+}
+
+// The alternate signal stack a thread runs on while the crash report is written: what
+// sigaltstack says on the thread, and after the thread's stack object is gone.
+stack_t currentAltStack()
+{
+    stack_t stack{};
+    EXPECT_EQ(::sigaltstack(nullptr, &stack), 0);
+    return stack;
+}
+
+TEST(ThreadTest, AThreadTheProgramStartsHasAnAlternateSignalStack)
+{
+    stack_t seen{};
+    Thread thread("alt stack");
+    ASSERT_TRUE(thread.start([&seen] { seen = currentAltStack(); }));
+    thread.quit();
+    ASSERT_TRUE(thread.join());
+    EXPECT_FALSE(seen.ss_flags & SS_DISABLE);
+    EXPECT_GE(seen.ss_size, AltSignalStack::kSize);
+    EXPECT_NE(seen.ss_sp, nullptr);
+
+    // A plain thread: one stack while the object lives, none after; an inner object keeps the
+    // stack in place.
+    std::thread([] {
+        ASSERT_TRUE(currentAltStack().ss_flags & SS_DISABLE);
+        {
+            const AltSignalStack outer;
+            EXPECT_TRUE(outer.installed());
+            const stack_t first = currentAltStack();
+            {
+                const AltSignalStack inner;
+                EXPECT_FALSE(inner.installed());
+            }
+            EXPECT_EQ(currentAltStack().ss_sp, first.ss_sp);
+            EXPECT_FALSE(currentAltStack().ss_flags & SS_DISABLE);
+        }
+        EXPECT_TRUE(currentAltStack().ss_flags & SS_DISABLE);
+    }).join();
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "platform/media/alsa/AlsaSequencer.h"
 
+#include "platform/core/AltSignalStack.h"
 #include "platform/core/Trace.h"
 #include "platform/media/alsa/AlsaQuiet.h"
 
@@ -27,7 +28,10 @@ AlsaSequencer::AlsaSequencer(snd_seq_t* seq) : m_seq(seq)
     snd_seq_set_client_name(m_seq, "Quavix");
     m_client = snd_seq_client_id(m_seq);
     m_wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    m_thread = std::thread([this] { run(); });
+    m_thread = std::thread([this] {
+        const plat::AltSignalStack altStack;
+        run();
+    });
 }
 
 AlsaSequencer::~AlsaSequencer()

@@ -1,5 +1,6 @@
 #include "platform/media/alsa/AlsaWaveIn.h"
 
+#include "platform/core/AltSignalStack.h"
 #include "platform/core/Trace.h"
 #include "platform/media/MediaError.h"
 
@@ -75,7 +76,10 @@ int AlsaWaveIn::start()
         return kErrorNotReady;
     }
     m_running.store(true);
-    m_thread = std::thread([this] { run(); });
+    m_thread = std::thread([this] {
+        const plat::AltSignalStack altStack;
+        run();
+    });
     return kOk;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/media/audio/AudioEngine.h"
 
+#include "platform/core/AltSignalStack.h"
 #include "platform/core/Trace.h"
 #include "platform/media/MediaError.h"
 
@@ -105,7 +106,10 @@ void AudioEngine::startLocked()
     m_lead = m_sink->leadFrames();
     m_pacer.start(m_rate);
     m_stopping.store(false);
-    m_thread = std::thread([this] { run(); });
+    m_thread = std::thread([this] {
+        const plat::AltSignalStack altStack;
+        run();
+    });
 }
 
 void AudioEngine::stopLocked()

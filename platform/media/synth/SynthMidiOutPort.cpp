@@ -1,5 +1,6 @@
 #include "platform/media/synth/SynthMidiOutPort.h"
 
+#include "platform/core/AltSignalStack.h"
 #include "platform/media/MediaError.h"
 #include "platform/media/StreamScheduler.h"
 #include "platform/media/synth/FluidSynthInstance.h"
@@ -47,7 +48,10 @@ int SynthMidiOutPort::open(Events* events)
     m_right.assign(m_engine.blockFrames(), 0.0f);
     m_quit.store(false);
     m_signal.store(0);
-    m_callbackThread = std::thread([this] { runCallbacks(); });
+    m_callbackThread = std::thread([this] {
+        const plat::AltSignalStack altStack;
+        runCallbacks();
+    });
     if (const int error = m_engine.addSource(*this)) {
         m_quit.store(true);
         m_signal.store(1);

@@ -11,6 +11,8 @@
 #include <QFileDialog>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include <mutex>
@@ -18,6 +20,42 @@
 namespace plat::ui {
 
 namespace {
+
+// Whether the desktop has a program for a web address. Opening one only starts the desktop's
+// opener, which reports success as soon as it runs, whether or not anything can show the
+// page: the browser named in the environment, else the desktop's default handler of the
+// address's scheme, is looked for first. Where neither can be asked, the opener decides.
+bool hasHandler(const QUrl& url)
+{
+    const QString scheme = url.scheme().toLower();
+    if (scheme.isEmpty() || scheme == QLatin1String("file"))
+        return true;
+    for (const char* variable : {"DEFAULT_BROWSER", "BROWSER"}) {
+        const QString named = qEnvironmentVariable(variable);
+        for (const QString& entry : named.split(u':', Qt::SkipEmptyParts)) {
+            const QString program = entry.trimmed().section(u' ', 0, 0);
+            if (!program.isEmpty() && !QStandardPaths::findExecutable(program).isEmpty())
+                return true;
+        }
+    }
+    const QString query = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (query.isEmpty())
+        return true;
+    QProcess process;
+    process.setProcessChannelMode(QProcess::SeparateChannels);
+    process.start(query, {QStringLiteral("query"), QStringLiteral("default"), "x-scheme-handler/" + scheme});
+    // A desktop that does not answer in time is left to the opener.
+    constexpr int kAnswerMs = 3000;
+    if (!process.waitForFinished(kAnswerMs)) {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(kAnswerMs);
+        }
+        trace("no answer from %s about %s", qPrintable(query), qPrintable(scheme));
+        return true;
+    }
+    return process.exitStatus() == QProcess::NormalExit && !process.readAllStandardOutput().trimmed().isEmpty();
+}
 
 ModalHooks::Hooks defaults()
 {
@@ -46,7 +84,8 @@ ModalHooks::Hooks defaults()
     };
     hooks.help = [](const std::string& context) { trace("help requested: %s", context.c_str()); };
     hooks.openUrl = [](const std::string& address) {
-        return QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
+        const QUrl url(QString::fromStdString(address));
+        return hasHandler(url) && QDesktopServices::openUrl(url);
     };
     hooks.popupMenu = [](QMenu& menu, const QPoint& at) { return menu.exec(at); };
     return hooks;

@@ -37,6 +37,8 @@ public:
         std::function<std::optional<std::string>(const FileRequest&)> chooseFile;
         std::function<std::optional<ColorRef>(ColorRef initial, QWidget* parent)> chooseColor;
         std::function<void(const std::string& context)> help;
+        // Whether the address was handed to a program that shows it; by default false when
+        // the desktop has no program for the address's scheme.
         std::function<bool(const std::string& address)> openUrl;
         // Shows a popup menu at a screen position until the user picks or leaves; the picked
         // action, or null.

@@ -1,0 +1,74 @@
+#include "app/program/CDisplayLoss.h"
+
+#include "platform/core/Trace.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
+
+namespace {
+
+std::atomic<CDisplayLoss*> s_active{nullptr};
+QtMessageHandler s_previous = nullptr;
+
+}  // namespace
+
+CDisplayLoss::CDisplayLoss(std::function<void()> save) : m_save(std::move(save))
+{
+    // Registered once per process, the handler acts only while an object lives.
+    static const bool registered = [] {
+        return std::atexit([] {
+            if (CDisplayLoss* active = s_active.load())
+                active->End();
+        }) == 0;
+    }();
+    static_cast<void>(registered);
+    struct Forward {
+        static void message(QtMsgType type, const QMessageLogContext& context, const QString& text)
+        {
+            if (s_previous)
+                s_previous(type, context, text);
+            CDisplayLoss* active = s_active.load();
+            if (active && type != QtDebugMsg && type != QtInfoMsg && IsLossMessage(text))
+                active->End();
+        }
+    };
+    s_previous = qInstallMessageHandler(&Forward::message);
+    s_active.store(this);
+}
+
+CDisplayLoss::~CDisplayLoss()
+{
+    s_active.store(nullptr);
+    qInstallMessageHandler(s_previous);
+    s_previous = nullptr;
+}
+
+bool CDisplayLoss::IsLossMessage(const QString& text)
+{
+    // What the X11 and Wayland platform plug-ins say before they end the process.
+    return text.contains(QLatin1String("X11 connection broke")) || text.contains(QLatin1String("Wayland connection broke"));
+}
+
+void CDisplayLoss::End()
+{
+    static std::atomic<bool> ending{false};
+    // Reached again from inside the save (a report of its own): the save goes on.
+    if (ending.exchange(true))
+        return;
+    // The documents belong to the main thread; from another one the process only ends.
+    QCoreApplication* application = QCoreApplication::instance();
+    if (application && QThread::currentThread() == application->thread()) {
+        plat::trace("CDisplayLoss -- the display is gone: saving recovery copies");
+        if (m_save)
+            m_save();
+    }
+    std::fflush(nullptr);
+    ::_exit(0);
+}
