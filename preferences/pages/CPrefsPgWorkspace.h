@@ -45,6 +45,8 @@ public:
 
 protected:
     void OnInitDialog() override;
+    // The preview shows the picture of the id (nothing for -1).
+    void ShowImage(int id);
     void doDataExchange(plat::ui::DataExchange& dx) override;
 
 private:
