@@ -103,6 +103,9 @@ bool changesTempo(CCBase* command)
         return false;
     ACFindFirstEvent find;
     find.AddEvtType(EventId::Tempo);
+    // Tempo marks lie in the conductor's envelope, never among a staff's bars and notes.
+    find.ClipEvtType(EventId::Staff);
+    find.ClipEvtType(EventId::Measure);
     find.Apply(&elements, 1);
     return find.GetEvent() != nullptr;
 }
