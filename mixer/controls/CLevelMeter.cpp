@@ -80,15 +80,20 @@ QRect CLevelMeter::BarRect() const
     return rect().adjusted(0, 0, 0, -kBarInset);
 }
 
+int CLevelMeter::LitTop(int litHeight) const
+{
+    // The block below the bar lights with the bar's first row: a meter at rest is dark.
+    return litHeight > 0 ? BarRect().bottom() + 1 - litHeight : height();
+}
+
 void CLevelMeter::SetLevel(float input, bool redraw)
 {
     m_level = Ballistics(m_level, input, m_attack, m_decay);
     const int lit = LitHeightOf(m_level);
     if (lit == m_litHeight)
         return;
-    const int bottom = BarRect().bottom() + 1;
-    const int before = bottom - m_litHeight;
-    const int after = bottom - lit;
+    const int before = LitTop(m_litHeight);
+    const int after = LitTop(lit);
     m_litHeight = lit;
     if (redraw)
         update(QRect(0, std::min(before, after), width(), std::abs(after - before)));
@@ -186,7 +191,7 @@ void CLevelMeter::paintEvent(QPaintEvent* event)
     if (!m_unlit || !m_lit)
         return;
     QPainter painter(this);
-    const int split = BarRect().bottom() + 1 - m_litHeight;
+    const int split = LitTop(m_litHeight);
     const QRect top = QRect(0, 0, width(), split).intersected(update);
     const QRect below = QRect(0, split, width(), height() - split).intersected(update);
     auto copy = [&](const QRect& part, const QImage& image) {

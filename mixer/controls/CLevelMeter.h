@@ -21,7 +21,8 @@ class MIXER_API CLevelMeter : public QWidget {
 public:
     // Levels this small left by the decay are taken as silence.
     static constexpr float kFlushBelow = 1.1920929e-7f;
-    // The bar ends this far above the bottom; the strip below shows the meter's colour.
+    // The bar ends this far above the bottom; the block below shows the meter's colour while
+    // any of the bar is lit.
     static constexpr int kBarInset = 9;
     static constexpr plat::ui::ColorRef kDefaultLit = 0x00FF00;
     static constexpr plat::ui::ColorRef kBackground = 0x000000;
@@ -72,6 +73,8 @@ private:
     Image ImageOf(plat::ui::ColorRef color);
     Image PaintImage(plat::ui::ColorRef color) const;
     int LitHeightOf(float level) const;
+    // The first row painted from the lit image for a lit height: none at rest.
+    int LitTop(int litHeight) const;
 
     static constexpr uint32_t kShared = 0x1;
     uint32_t m_flags = kShared;

@@ -25,6 +25,7 @@ constexpr plat::Resources::Entry kStrings[] = {
     {5159, "Adjust the reverb depth\nReverb"},
     {5160, "Adjust the modulation depth\nModulation"},
     // Master section.
+    {5172, "The master section: the volume, the tempo and MIDI thru of the piece\nMaster Section"},
     {5180, "Adjust the tempo speed\nTempo Speed"},
     {5181, "Type a tempo in beats per minute\nTempo"},
     {5185, "Play at a quarter of the tempo\nQuarter Speed"},

@@ -107,10 +107,10 @@ TEST(LevelMeterTest, OnlyAChangedLitHeightRepaintsAndThenOnlyTheBandThatChanged)
     QApplication::processEvents();
     PaintCounter counter(meter);
 
-    meter->SetLevel(0.4f, true);  // 0.3: 30 rows lit, rows 70 to 99
+    meter->SetLevel(0.4f, true);  // 0.3: 30 rows lit, rows 70 to 99, and the block below
     QApplication::processEvents();
     EXPECT_EQ(counter.paints, 1);
-    EXPECT_EQ(counter.last.boundingRect(), QRect(0, 70, 12, 30));
+    EXPECT_EQ(counter.last.boundingRect(), QRect(0, 70, 12, 39));
 
     // Silence decays the level from 0.3 to 0.225 (23 rows): rows 70 to 76 go dark.
     meter->SetLevel(0.0f, true);
@@ -118,37 +118,64 @@ TEST(LevelMeterTest, OnlyAChangedLitHeightRepaintsAndThenOnlyTheBandThatChanged)
     EXPECT_EQ(counter.paints, 2);
     EXPECT_EQ(counter.last.boundingRect(), QRect(0, 70, 12, 7));
 
+    // Decaying to nothing darkens the last row and the block with it.
+    for (int step = 0; step < 40 && meter->GetLitHeight() > 1; ++step)
+        meter->SetLevel(0.0f, false);
+    ASSERT_EQ(meter->GetLitHeight(), 1);
+    for (int step = 0; step < 10 && meter->GetLitHeight() > 0; ++step)
+        meter->SetLevel(0.0f, true);
+    QApplication::processEvents();
+    EXPECT_EQ(meter->GetLitHeight(), 0);
+    EXPECT_EQ(counter.paints, 3);
+    EXPECT_EQ(counter.last.boundingRect(), QRect(0, 99, 12, 10));
+
     // A step that leaves the lit height as it was paints nothing.
     meter->Reset(false);
     meter->SetLevel(0.001f, true);
     QApplication::processEvents();
     EXPECT_EQ(meter->GetLitHeight(), 0);
-    EXPECT_EQ(counter.paints, 2);
+    EXPECT_EQ(counter.paints, 3);
 }
 
-TEST(LevelMeterTest, PaintsTheLitColourBelowTheLevelAndBlackAbove)
+TEST(LevelMeterTest, PaintsTheLitColourBelowTheLevelAndBlackAboveAndNothingAtRest)
 {
     QWidget window;
     auto* meter = new CLevelMeter(&window);
     meter->setGeometry(0, 0, 12, 109);
     meter->SetLitColor(0x0000FF);  // red
-    for (int i = 0; i < 4; ++i)
-        meter->SetLevel(0.5f, false);  // full
-    meter->Reset(false);
-    meter->SetLevel(0.8f, false);  // 0.6: rows 40 to 99 lit
-    const QImage shot = meter->grab().toImage();
     // Logical pixels, whatever the screen's ratio.
-    const auto pixel = [&shot](int x, int y) {
+    const auto pixel = [](const QImage& shot, int x, int y) {
         const qreal ratio = shot.devicePixelRatio();
         return shot.pixelColor(int(x * ratio), int(y * ratio));
     };
+    const auto lit = [&pixel](const QImage& shot) {
+        int count = 0;
+        for (int y = 2; y < 106; ++y)
+            count += pixel(shot, 5, y) == QColor(255, 0, 0);
+        return count;
+    };
+    // At rest, before any level and after a reset, no row is lit, the block below the bar neither.
+    EXPECT_EQ(lit(meter->grab().toImage()), 0);
+    for (int i = 0; i < 4; ++i)
+        meter->SetLevel(0.5f, false);  // full
+    meter->Reset(false);
+    EXPECT_EQ(lit(meter->grab().toImage()), 0);
+
+    meter->SetLevel(0.8f, false);  // 0.6: rows 40 to 99 lit
+    const QImage shot = meter->grab().toImage();
     // Lit rows alternate with dark ones from the bar's bottom row up.
-    EXPECT_EQ(pixel(5, 99), QColor(255, 0, 0));
-    EXPECT_EQ(pixel(5, 98), QColor(0, 0, 0));
-    EXPECT_EQ(pixel(5, 41), QColor(255, 0, 0));
-    EXPECT_EQ(pixel(5, 37), QColor(0, 0, 0));
-    // The block under the bar always shows the colour.
-    EXPECT_EQ(pixel(5, 104), QColor(255, 0, 0));
+    EXPECT_EQ(pixel(shot, 5, 99), QColor(255, 0, 0));
+    EXPECT_EQ(pixel(shot, 5, 98), QColor(0, 0, 0));
+    EXPECT_EQ(pixel(shot, 5, 41), QColor(255, 0, 0));
+    EXPECT_EQ(pixel(shot, 5, 37), QColor(0, 0, 0));
+    // The block under the bar shows the colour while the bar is lit.
+    EXPECT_EQ(pixel(shot, 5, 104), QColor(255, 0, 0));
+
+    // Silence decays the level to nothing: dark again.
+    for (int i = 0; i < 80; ++i)
+        meter->SetLevel(0.0f, false);
+    EXPECT_EQ(meter->GetLitHeight(), 0);
+    EXPECT_EQ(lit(meter->grab().toImage()), 0);
 }
 
 TEST(LevelMeterTest, StripMetersShareImagesByColourSizeAndResolutionUntilTheLastGoes)

@@ -11,6 +11,7 @@
 #include "interface/controls/MCSlider.h"
 #include "interface/controls/MCStaticEdit.h"
 #include "notabase/prefs/Preferences.h"
+#include "platform/ui/dialog/ModalHooks.h"
 #include "wavegate/CWavegate.h"
 
 #include <QTest>
@@ -211,6 +212,24 @@ TEST_F(MasterAreaTest, TheThruSwitchSetsTheDeviceManagerAndTheSetting)
     EXPECT_TRUE(master->IsMidiInLit());
     master->DimMidiIn();
     EXPECT_FALSE(master->IsMidiInLit());
+}
+
+TEST_F(MasterAreaTest, F1OverTheMasterSectionShowsItsOwnHelp)
+{
+    Make(2);
+    EXPECT_EQ(master->OnHelpHitTest(), 0x21434u);
+    std::vector<std::string> shown;
+    plat::ui::ModalHooks::Hooks hooks;
+    hooks.help = [&shown](const std::string& context) { shown.push_back(context); };
+    const plat::ui::ModalHooks::Scoped scope(hooks);
+    MCSlider* tempo = master->TempoSlider();
+    tempo->setFocus();
+    QTest::keyClick(tempo, Qt::Key_F1);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown.front(), "The master section: the volume, the tempo and MIDI thru of the piece");
+    // A context given is shown as it is.
+    EXPECT_EQ(master->OnCommandHelp(0x20000 + 5180), 1);
+    EXPECT_EQ(shown.back(), "Adjust the tempo speed");
 }
 
 }  // namespace

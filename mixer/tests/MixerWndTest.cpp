@@ -27,6 +27,7 @@
 #include "notabase/model/ECText.h"
 #include "notabase/prefs/Preferences.h"
 #include "notabase/score/ECTrack.h"
+#include "notabase/states/SCPrefs.h"
 #include "notabase/states/SCSelection.h"
 #include "platform/media/ManualTimerService.h"
 #include "platform/ui/dialog/ModalHooks.h"
@@ -36,10 +37,12 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -305,6 +308,56 @@ TEST_F(MixerWndTest, StatesFromOutsideTurnTheStripsAndDynamicSelectionsAreLeftAl
     EXPECT_TRUE(Strip(3)->TrackState()->Button(CTrackState::kMode)->isEnabled());
 }
 
+TEST_F(MixerWndTest, TheThruSwitchFollowsPreferencesChangedElsewhere)
+{
+    MemoryDevices devices;
+    devices.Wavegate().EnableMidiThru(0);
+    MakePiece(1, 4);
+    MakeMixer();
+    MCButton2* thru = mixer->MasterArea()->ThruSwitch();
+    ASSERT_NE(thru, nullptr);
+    EXPECT_EQ(thru->GetButtonState(), 0);
+    // The device wizard or the MIDI pages switch thru, then announce the change.
+    for (const int on : {1, 0, 1}) {
+        devices.Wavegate().EnableMidiThru(on);
+        SCPrefs changed;
+        mixer->OnUpdate(SCPrefs::kPrefsChanged, &changed);
+        EXPECT_EQ(thru->GetButtonState(), on);
+    }
+    // A layout change makes the switch anew: it shows the same.
+    mixer->onCommand(CMixerWnd::kFullButton);
+    EXPECT_EQ(mixer->MasterArea()->ThruSwitch()->GetButtonState(), 1);
+}
+
+TEST_F(MixerWndTest, TheTempoShownFollowsEditsOfTheTempoInForceAndTheirUndo)
+{
+    MakePiece(2, 8);
+    MakeMixer();
+    MCStaticEdit* field = mixer->MasterArea()->TempoField();
+    ASSERT_EQ(field->text(), "120.0");
+    ECTempoEnv* tempos = doc.GetBaseEvent()->GetConductor()->GetConductorStaff()->GetTempoEnv();
+    auto* first = plat::dynamicDowncast<ECTempo>(tempos->GetChildren()->GetHead());
+    ASSERT_NE(first, nullptr);
+    // As the inspector's tempo page edits a mark: a copy with the new tempo.
+    auto* edit = new CCEdit;
+    CCEditItem* item = edit->EditEvent(first);
+    ASSERT_NE(item, nullptr);
+    auto* copy = dynamic_cast<ECTempo*>(item->GetNewEvent());
+    ASSERT_NE(copy, nullptr);
+    copy->SetTempo(90.0f, 1.0f);
+    Step(edit);
+    EXPECT_EQ(field->text(), "90.0");
+    // At half speed the field shows the tempo heard.
+    doc.GetSequence()->SetUserSpeed(0.5f);
+    states.Take();
+    doc.GetBaseEvent()->Undo(1);
+    states.Take();
+    EXPECT_EQ(field->text(), "60.0");
+    doc.GetBaseEvent()->Redo(1);
+    states.Take();
+    EXPECT_EQ(field->text(), "45.0");
+}
+
 TEST_F(MixerWndTest, MetersAndResetsStayWithinTheStripsWhenTheLevelManagerCountsMore)
 {
     MakePiece(2, 4);
@@ -327,6 +380,35 @@ TEST_F(MixerWndTest, MetersAndResetsStayWithinTheStripsWhenTheLevelManagerCounts
     mixer->ResetMeters();
     EXPECT_EQ(Strip(2)->Meter()->GetLevel(), 0.0f);
     EXPECT_EQ(mixer->MasterArea()->Meter()->GetLevel(), 0.0f);
+}
+
+TEST_F(MixerWndTest, MetersAtRestAreDarkAndLightOnlyWithALevel)
+{
+    MakePiece(2, 4);
+    MakeMixer();
+    // Pixels of the meter's own colour: green for a strip that plays, and the master's.
+    const auto lit = [](CLevelMeter* meter) {
+        const QImage shot = meter->grab().toImage();
+        const QColor colour = plat::ui::toQColor(meter->GetLitColor());
+        int count = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                count += shot.pixelColor(x, y) == colour;
+        return count;
+    };
+    CLevelMeter* meters[] = {Strip(1)->Meter(), Strip(2)->Meter(), mixer->MasterArea()->Meter()};
+    for (CLevelMeter* meter : meters)
+        EXPECT_EQ(lit(meter), 0) << "in silence";
+    CMeterLevelMgr& levels = doc.GetSequence()->GetMeterLevelMgr();
+    levels.UpdateTrackCount();
+    levels.SetMeterLevel(1, 127, 0);
+    mixer->OnMeterTimer();
+    EXPECT_GT(lit(Strip(1)->Meter()), 0);
+    EXPECT_EQ(lit(Strip(2)->Meter()), 0);
+    EXPECT_GT(lit(mixer->MasterArea()->Meter()), 0);
+    mixer->OnUpdate(3300, nullptr);
+    for (CLevelMeter* meter : meters)
+        EXPECT_EQ(lit(meter), 0) << "once stopped";
 }
 
 TEST_F(MixerWndTest, ADocumentThatWentIsLetGoBeforeTheMeterTimerTouchesIt)
@@ -487,6 +569,77 @@ TEST_F(MixerPlayTest, AStripsVolumePanAndMuteAreHeardAtTheOutputWhileThePiecePla
     EXPECT_EQ(NoteOns(played, 1), 0);
     EXPECT_GT(NoteOns(played, 0), 0);
     EXPECT_EQ(Strip(2)->IsActive(), 0);
+}
+
+TEST_F(MixerPlayTest, EveryStripControlTurnedByTheUserIsHeardAsItsOwnControllerAtTheOutput)
+{
+    MakePiece(2, 32);
+    MakeMixer();
+    mixer->onCommand(CMixerWnd::kFullButton);
+    Play();
+    PlayOn(500);
+    CTrackStrip* strip = Strip(2);
+    // Each control with how the user turns it, the controller it must reach on the staff's
+    // channel (1) and the value the strip shows for it.
+    const auto wheel = [](QWidget* control, int notches) {
+        const QPoint at = control->rect().center();
+        QWheelEvent event(at, control->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(control, &event);
+    };
+    const auto drag = [](QWidget* control, int up) {
+        const QPoint from = control->rect().center();
+        QTest::mousePress(control, Qt::LeftButton, Qt::NoModifier, from);
+        QTest::mouseMove(control, from - QPoint(0, up / 2));
+        QTest::mouseMove(control, from - QPoint(0, up));
+        QTest::mouseRelease(control, Qt::LeftButton, Qt::NoModifier, from - QPoint(0, up));
+    };
+    const auto key = [](QWidget* control, Qt::Key pressed) {
+        control->setFocus();
+        QTest::keyClick(control, pressed);
+    };
+    struct Case {
+        const char* name;
+        int controller;
+        std::function<void()> turn;
+        std::function<int()> shown;
+    };
+    const Case cases[] = {
+        {"volume by the mouse", 7,
+         [&] {
+             MCSlider* volume = strip->VolumeSlider();
+             QTest::mouseClick(volume, Qt::LeftButton, Qt::NoModifier, volume->Value2XY(0.3, false));
+         },
+         [&] { return int(std::lround(127.0 * strip->GetVolume() / 100.0)); }},
+        {"pan by the keys", 10, [&] { key(strip->Dial(CTrackStrip::kPan), Qt::Key_End); },
+         [&] { return 64 + strip->GetPan(); }},
+        {"chorus by the wheel", 93, [&] { wheel(strip->Dial(CTrackStrip::kChorus), 5); },
+         [&] { return strip->GetChorus(); }},
+        {"reverb by the mouse", 91, [&] { drag(strip->Dial(CTrackStrip::kReverb), 60); },
+         [&] { return strip->GetReverb(); }},
+        {"modulation by the keys", 1, [&] { key(strip->Dial(CTrackStrip::kModulation), Qt::Key_PageUp); },
+         [&] { return strip->GetModulation(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        devices.Out(0).takePlayed();
+        c.turn();
+        QApplication::processEvents();
+        devices.Step(20);
+        std::vector<std::pair<int, int>> sent;
+        for (const auto& played : devices.Out(0).takePlayed()) {
+            if (played.bytes.size() == 3 && played.bytes[0] == 0xB1)
+                sent.emplace_back(played.bytes[1], played.bytes[2]);
+        }
+        ASSERT_FALSE(sent.empty());
+        for (const auto& [controller, value] : sent)
+            EXPECT_EQ(controller, c.controller) << "value " << value;
+        EXPECT_EQ(sent.back().second, c.shown());
+        EXPECT_GT(c.shown(), 0);
+    }
+    // Staff 1, on channel 0, heard none of it.
+    EXPECT_EQ(TrackData(1)->GetTrackChorus(), 0.0f);
+    EXPECT_EQ(TrackData(1)->GetTrackReverb(), 0.0f);
 }
 
 TEST_F(MixerPlayTest, TheMetersLightWhileThePiecePlaysInEveryLayout)

@@ -10,6 +10,7 @@
 #include "interface/controls/MCSlider.h"
 #include "interface/controls/MCStaticEdit.h"
 #include "interface/document/MCOpusDoc.h"
+#include "interface/views/MCToolWnd.h"
 #include "interface/views/ToolTipProtocol.h"
 #include "notabase/model/ECTempo.h"
 #include "notabase/performance/ECPerformance.h"
@@ -19,11 +20,14 @@
 #include "platform/core/Resources.h"
 #include "platform/core/Strings.h"
 #include "platform/ui/dialog/ItemId.h"
+#include "platform/ui/dialog/ModalHooks.h"
+#include "sequencer/prefs/MCSeqPreferences.h"
 #include "sequencer/states/SCMaster.h"
 #include "sequencer/transport/CSequence.h"
 #include "wavegate/CWavegate.h"
 
 #include <QHelpEvent>
+#include <QKeyEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -122,8 +126,7 @@ void CMasterArea::CreateControls()
         m_thru->SetButtonStyle(MCButton2::Toggle);
         m_thru->SetButtonMode(0);
         m_thru->setFixedSize(m_thru->sizeHint());
-        const CWavegate* wavegate = CWavegate::GetWavegate();
-        m_thru->SetButtonState(wavegate && wavegate->MidiThruEnabled() ? 1 : 0);
+        UpdateThru();
     }
     if (plat::ui::itemWidget(this, kLamp)) {
         m_lamp = new MCButton2(this);
@@ -298,6 +301,29 @@ void CMasterArea::OnThru()
     SaveIntPreference("Sequencer\\Midi\\Thru", "Enabled", on);
 }
 
+void CMasterArea::UpdateThru()
+{
+    if (!m_thru)
+        return;
+    const CWavegate* wavegate = CWavegate::GetWavegate();
+    const int on = wavegate ? wavegate->MidiThruEnabled()
+                            : LoadIntPreference("Sequencer\\Midi\\Thru", "Enabled", MCSeqPreferences::kThruEnabledDefault);
+    const int state = on == 1 ? 1 : 0;
+    if (m_thru->GetButtonState() != state)
+        m_thru->SetButtonState(state);
+}
+
+int CMasterArea::OnCommandHelp(unsigned helpId)
+{
+    const plat::Resources::ModuleSwitch own(MixerModule::kName);
+    const std::string text = MCToolWnd::HelpText(helpId ? helpId : kHelpContext);
+    if (text.empty())
+        return 0;
+    // There are no help files: the request shows what the context says of itself.
+    plat::ui::ModalHooks::help(text);
+    return 1;
+}
+
 void CMasterArea::onNotice(int id, int code, QWidget*)
 {
     switch (id) {
@@ -339,4 +365,13 @@ bool CMasterArea::event(QEvent* event)
         return true;
     }
     return QWidget::event(event);
+}
+
+void CMasterArea::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+        event->setAccepted(OnCommandHelp(0) != 0);
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

@@ -41,6 +41,8 @@ public:
         kLamp = 5190,
         kThru = 5191,
     };
+    // The help context of the master section.
+    static constexpr unsigned kHelpContext = 0x21434;
     static constexpr double kMinSpeed = 0.25;
     static constexpr double kMaxSpeed = 4.0;
 
@@ -85,6 +87,13 @@ public:
     // entry that is no positive number, or a piece without a tempo, sends nothing.
     void OnTempoEntry();
     void OnThru();
+    // The thru switch shows the device manager's MIDI thru switch (without a device manager,
+    // the stored setting): when it is made and whenever the preferences changed.
+    void UpdateThru();
+
+    // Help: the context given, or the master section's own; F1 over the section asks for it.
+    int OnCommandHelp(unsigned helpId);
+    unsigned OnHelpHitTest() const { return kHelpContext; }
 
     int GetLayoutMode() const { return m_mode; }
     MCSlider* VolumeSlider() const { return m_volume; }
@@ -99,6 +108,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void CreateControls();

@@ -25,6 +25,7 @@
 #include "notabase/score/ECConductor.h"
 #include "notabase/score/ECTrack.h"
 #include "notabase/states/SCCommand.h"
+#include "notabase/states/SCPrefs.h"
 #include "notabase/states/SCSelection.h"
 #include "platform/core/Resources.h"
 #include "platform/core/Strings.h"
@@ -84,6 +85,27 @@ bool holdsStaff(MCEventList& elements)
 {
     ACFindFirstEvent find;
     find.AddEvtType(EventId::Staff);
+    find.Apply(&elements, 1);
+    return find.GetEvent() != nullptr;
+}
+
+// Whether a command adds, edits or removes a tempo mark (its undoing included).
+bool changesTempo(CCBase* command)
+{
+    MCEventList elements(10);
+    if (auto* add = plat::dynamicDowncast<CCAdd>(command))
+        add->GetAddEvents(elements);
+    else if (auto* edit = plat::dynamicDowncast<CCEdit>(command))
+        edit->GetEditEvents(elements);
+    else if (auto* remove = plat::dynamicDowncast<CCRemove>(command))
+        remove->GetRemoveEvents(elements);
+    if (elements.IsEmpty())
+        return false;
+    ACFindFirstEvent find;
+    find.AddEvtType(EventId::Tempo);
+    // Tempo marks lie in the conductor's envelope, never among a staff's bars and notes.
+    find.ClipEvtType(EventId::Staff);
+    find.ClipEvtType(EventId::Measure);
     find.Apply(&elements, 1);
     return find.GetEvent() != nullptr;
 }
@@ -337,9 +359,8 @@ void CMixerWnd::UpdateTracks()
         ClearTracks();
         return;
     }
-    const float speed = m_sequence->GetUserSpeed();
-    m_master->SetTempoSpeed(speed);
-    m_master->SetTempoText(CMasterArea::TempoInForce(m_sequence) * speed);
+    m_master->SetTempoSpeed(m_sequence->GetUserSpeed());
+    UpdateTempo();
     m_master->SetMasterVolume(m_sequence->GetMasterGain());
     const int count = m_conductor ? m_conductor->GetMaxTrackNumber(ECConductor::staffTrack) : 0;
     if (count <= 0) {
@@ -355,6 +376,12 @@ void CMixerWnd::UpdateTracks()
     m_list->UpdateScrollRange();
     m_list->setUpdatesEnabled(true);
     m_list->viewport()->update();
+}
+
+void CMixerWnd::UpdateTempo()
+{
+    if (m_master && m_sequence)
+        m_master->SetTempoText(CMasterArea::TempoInForce(m_sequence) * m_sequence->GetUserSpeed());
 }
 
 void CMixerWnd::UpdateTrack(int track)
@@ -419,6 +446,11 @@ void CMixerWnd::OnUpdate(long hint, SCBase* state)
     case 1303:
         // The closed document has left; the mixer shows the one that is active now, if any.
         UpdateDocument(MCOpusDoc::GetActiveDoc(), true);
+        return;
+    case SCPrefs::kPrefsChanged:
+        // The device wizard and the MIDI pages may have switched MIDI thru.
+        if (m_master)
+            m_master->UpdateThru();
         return;
     case 1304:
         m_flags |= 2;
@@ -487,9 +519,11 @@ void CMixerWnd::AnalyseCommands(SCCommand* state)
 {
     std::set<int> tracks;
     bool rebuild = false;
+    bool tempo = false;
     for (CCBase* command : state->GetCommands()) {
         if (!command)
             continue;
+        tempo = tempo || changesTempo(command);
         switch (command->GetCommandId()) {
         case CommandIds::CCAdd:
             OnAdd(plat::dynamicDowncast<CCAdd>(command), tracks);
@@ -524,6 +558,9 @@ void CMixerWnd::AnalyseCommands(SCCommand* state)
         UpdateTracks();
         return;
     }
+    // The tempo in force may be another one now; while the piece plays the sequence tells it.
+    if (tempo)
+        UpdateTempo();
     for (const int track : tracks)
         UpdateTrack(track);
 }

@@ -86,6 +86,8 @@ public:
     void ClearTracks();
     void UpdateTracks();
     void UpdateTrack(int track);
+    // The master section's tempo: the tempo in force at the sequence's location times its speed.
+    void UpdateTempo();
     // The tracks whose staves or track names the command adds or edits.
     static void OnAdd(CCAdd* command, std::set<int>& tracks);
     static void OnEdit(CCEdit* command, std::set<int>& tracks);

@@ -58,6 +58,9 @@ QSize& stripSize()
 }
 
 constexpr int kDialIds[4] = {CTrackStrip::kPan, CTrackStrip::kChorus, CTrackStrip::kReverb, CTrackStrip::kModulation};
+// The track state each dial sends, in the order of kDialIds: the codes are not consecutive
+// (3408, the frequency, lies between pan and chorus).
+constexpr int kDialCodes[4] = {SCTrack::codePan, SCTrack::codeChorus, SCTrack::codeReverb, SCTrack::codeModulation};
 
 int dialIndex(int id)
 {
@@ -379,9 +382,10 @@ void CTrackStrip::onNotice(int id, int code, QWidget*)
         const MCDial* dial = Dial(id);
         if (!dial)
             break;
-        const int index = dialIndex(id) + 1;
-        m_values[size_t(index)] = id == kPan ? PanFromDial(dial->GetValue()) : LevelFromDial(dial->GetValue());
-        SendTrackState(SCTrack::codeGain + index, m_values[size_t(index)]);
+        const int index = dialIndex(id);
+        const size_t value = size_t(index) + 1;
+        m_values[value] = id == kPan ? PanFromDial(dial->GetValue()) : LevelFromDial(dial->GetValue());
+        SendTrackState(kDialCodes[index], m_values[value]);
         break;
     }
     default:

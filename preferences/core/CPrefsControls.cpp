@@ -1,5 +1,7 @@
 #include "preferences/core/CPrefsControls.h"
 
+#include "preferences/core/CPrefsDevices.h"
+
 #include "interface/controls/MCButton.h"
 #include "interface/pickers/MCDeviceBox.h"
 #include "interface/pickers/MCDeviceList.h"
@@ -95,4 +97,24 @@ void CPrefsControls::Enable(QWidget* parent, std::initializer_list<int> ids, boo
         if (QWidget* control = plat::ui::itemWidget(parent, id))
             control->setEnabled(enable);
     }
+}
+
+QLabel* CPrefsControls::NoDevicesLine(QWidget* parent, int id)
+{
+    auto* line = new QLabel(parent);
+    plat::ui::setItemId(line, id);
+    line->setWordWrap(true);
+    line->hide();
+    return line;
+}
+
+void CPrefsControls::ShowNoDevices(QWidget* parent, int id, int listId, int type)
+{
+    auto* line = plat::ui::item<QLabel>(parent, id);
+    if (!line)
+        return;
+    const auto* list = plat::ui::item<MCDeviceList>(parent, listId);
+    const bool empty = !list || list->count() == 0;
+    line->setText(empty ? QString::fromStdString(CPrefsDevices::MissingDevicesText(type)) : QString());
+    line->setVisible(empty);
 }

@@ -36,4 +36,9 @@ public:
     static void ExchangeDevice(plat::ui::DataExchange& dx, int id, int& device);
     // Enables or disables the controls of the ids.
     static void Enable(QWidget* parent, std::initializer_list<int> ids, bool enable);
+    // A hidden line of text, with its id, that says why a device list is empty.
+    static QLabel* NoDevicesLine(QWidget* parent, int id);
+    // Shows the line id, saying why, when the device list listId of that type (its picker type)
+    // holds no device; hides it otherwise.
+    static void ShowNoDevices(QWidget* parent, int id, int listId, int type);
 };

@@ -3,6 +3,7 @@
 #include "preferences/PreferencesExport.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class MCOpusDoc;
@@ -26,4 +27,8 @@ public:
 
     // The open documents of every document template.
     static std::vector<MCOpusDoc*> OpenDocuments();
+
+    // Why a list of the devices of a kind (the device lists' types: 1 and 2 MIDI outputs, 4
+    // wave outputs) holds none: a line to show in its place.
+    static std::string MissingDevicesText(int type);
 };

@@ -8,6 +8,7 @@
 #include "interface/pickers/MCDeviceBox.h"
 #include "notabase/prefs/Preferences.h"
 #include "platform/ui/dialog/ItemId.h"
+#include "sequencer/play/CSeqMetronome.h"
 #include "wavegate/CWavegate.h"
 
 #include <QButtonGroup>
@@ -114,12 +115,12 @@ void CPrefsPgMetronome::LoadPrefs()
     m_playEnable = LoadIntPreference(kMetronome, "Play Enable", 0);
     m_recordEnable = LoadIntPreference(kMetronome, "Record Enable", 1);
     m_source = LoadIntPreference(kMetronome, "Source", 1) ? 1 : 0;
-    m_pitch1 = LoadIntPreference(kMetronome, "Pitch 1", 48);
-    m_velocity1 = LoadIntPreference(kMetronome, "Velocity 1", 127);
-    m_pitch2 = LoadIntPreference(kMetronome, "Pitch 2", 36);
-    m_velocity2 = LoadIntPreference(kMetronome, "Velocity 2", 64);
+    m_pitch1 = LoadIntPreference(kMetronome, "Pitch 1", CSeqMetronome::kDefaultPitch1);
+    m_velocity1 = LoadIntPreference(kMetronome, "Velocity 1", CSeqMetronome::kDefaultVelocity1);
+    m_pitch2 = LoadIntPreference(kMetronome, "Pitch 2", CSeqMetronome::kDefaultPitch2);
+    m_velocity2 = LoadIntPreference(kMetronome, "Velocity 2", CSeqMetronome::kDefaultVelocity2);
     m_device = LoadIntPreference(kMetronome, "Device", 0);
-    m_channel = LoadIntPreference(kMetronome, "Channel", 10);
+    m_channel = LoadIntPreference(kMetronome, "Channel", CSeqMetronome::kDefaultChannel);
     updateData(false);
 }
 

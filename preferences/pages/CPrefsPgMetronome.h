@@ -4,6 +4,8 @@
 
 #include "preferences/pages/CPrefsPageBase.h"
 
+#include "sequencer/play/CSeqMetronome.h"
+
 #include <cstdint>
 
 // The "Metronome" page of the sequencer sheet: whether the metronome clicks while playing and
@@ -42,10 +44,10 @@ private:
     int m_playEnable = 0;
     int m_recordEnable = 1;
     int m_source = 1;
-    int m_pitch1 = 48;
-    int m_velocity1 = 127;
-    int m_pitch2 = 36;
-    int m_velocity2 = 64;
+    int m_pitch1 = CSeqMetronome::kDefaultPitch1;
+    int m_velocity1 = CSeqMetronome::kDefaultVelocity1;
+    int m_pitch2 = CSeqMetronome::kDefaultPitch2;
+    int m_velocity2 = CSeqMetronome::kDefaultVelocity2;
     int m_device = 0;
-    int m_channel = 10;
+    int m_channel = CSeqMetronome::kDefaultChannel;
 };

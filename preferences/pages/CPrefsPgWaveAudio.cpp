@@ -18,6 +18,8 @@
 #include <QGroupBox>
 #include <QLabel>
 
+#include <algorithm>
+
 PLAT_IMPLEMENT_DYNCREATE(CPrefsPgWaveAudio, CPrefsPageBase)
 
 namespace {
@@ -96,9 +98,11 @@ void CPrefsPgWaveAudio::LoadPrefs()
     m_inputFormat = LoadIntPreference(kWave, "Default Input Format", 8);
     m_match = LoadIntPreference(kWave, "Match Formats", 1);
     m_recommended = LoadIntPreference(kWave, "Recommended Track Count", 8);
-    m_savedTrackCount = LoadIntPreference(kWave, "Track Count", 0);
+    // Any count of 0 or less means automatic (start-up stores -1, this page 0): one value, so
+    // that saving an unchanged page does not take it for a new count.
+    m_savedTrackCount = std::max(0, LoadIntPreference(kWave, "Track Count", 0));
     m_trackCount = m_savedTrackCount;
-    m_automatic = m_trackCount <= 0 ? 1 : 0;
+    m_automatic = m_trackCount == 0 ? 1 : 0;
     if (m_automatic)
         m_trackCount = m_recommended;
     m_savedOutputFormat = m_outputFormat;

@@ -71,7 +71,8 @@ CPrefsPgWorkspace::CPrefsPgWorkspace() : CPrefsPageBase("Workspace")
     layout->setRowStretch(1, 1);
     layout->setColumnStretch(0, 1);
 
-    connect(list, &QListWidget::currentRowChanged, this, [this] {
+    // The selection, not the current row: a click makes the row current before it selects it.
+    connect(list, &QListWidget::itemSelectionChanged, this, [this] {
         if (!m_loading)
             OnBackgroundImage();
     });
@@ -133,8 +134,8 @@ int CPrefsPgWorkspace::IndexOfItem(int data) const
 
 int CPrefsPgWorkspace::GetSelectedImage() const
 {
-    const QListWidgetItem* row = m_list ? m_list->currentItem() : nullptr;
-    return row && row->isSelected() ? row->data(Qt::UserRole).toInt() : -1;
+    const QList<QListWidgetItem*> rows = m_list ? m_list->selectedItems() : QList<QListWidgetItem*>();
+    return rows.isEmpty() ? -1 : rows.front()->data(Qt::UserRole).toInt();
 }
 
 void CPrefsPgWorkspace::SetSelectedImage(int id)
@@ -147,6 +148,11 @@ void CPrefsPgWorkspace::SetSelectedImage(int id)
             m_list->clearSelection();
         m_loading = false;
     }
+    ShowImage(id);
+}
+
+void CPrefsPgWorkspace::ShowImage(int id)
+{
     if (!m_preview)
         return;
     if (id >= 0 && SetResourceModule(m_module.c_str())) {
@@ -159,7 +165,8 @@ void CPrefsPgWorkspace::SetSelectedImage(int id)
 
 void CPrefsPgWorkspace::OnBackgroundImage()
 {
-    SetSelectedImage(GetSelectedImage());
+    // The list already shows the choice; only the preview follows it.
+    ShowImage(GetSelectedImage());
     setModified(true);
 }
 

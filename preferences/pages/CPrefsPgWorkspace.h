@@ -48,6 +48,9 @@ protected:
     void doDataExchange(plat::ui::DataExchange& dx) override;
 
 private:
+    // The preview shows the picture of the id (nothing for -1).
+    void ShowImage(int id);
+
     QListWidget* m_list = nullptr;
     CMiniImage* m_preview = nullptr;
     ColorWellButton* m_selectionWell = nullptr;

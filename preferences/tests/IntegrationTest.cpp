@@ -13,8 +13,10 @@
 #include "notabase/model/ECMeterEnv.h"
 #include "notabase/prefs/Preferences.h"
 #include "platform/ui/dialog/ItemId.h"
+#include "sequencer/prefs/MCSeqPreferences.h"
 #include "sequencer/tests/PlayerTestSupport.h"
 
+#include <QAbstractButton>
 #include <QLineEdit>
 #include <QRadioButton>
 
@@ -74,7 +76,50 @@ TEST_F(MetronomePrefsTest, AMetronomeSetOnItsPageIsHeardOnceTheSheetIsConfirmed)
     }
     ASSERT_GE(clicks.size(), 4u);
     EXPECT_EQ(clicks[0], (std::vector<uint8_t>{0x92, 50, 90})) << "the first beat, on channel 3";
-    EXPECT_EQ(clicks[1], (std::vector<uint8_t>{0x92, 51, 64})) << "the second beat";
+    EXPECT_EQ(clicks[1], (std::vector<uint8_t>{0x92, 51, 127})) << "the second beat";
+}
+
+TEST_F(MetronomePrefsTest, OnAFreshProfileThePageShowsAndTestsTheClicksTheSequenceHears)
+{
+    widgettest::ProfileFolder fresh;
+    InitPrefs();
+    documenttest::PromptLog prompts;
+    CSequence& sequence = Sequence(0.0f);
+    MCSeqPreferences::UpdatePreferences(&sequence);
+    const auto bytes = [](const FCMidi& click) {
+        const MIDIWORD word = click.GetValue();
+        return std::vector<uint8_t>{uint8_t(word), uint8_t(word >> 8), uint8_t(word >> 16)};
+    };
+    const std::vector<uint8_t> first = bytes(sequence.GetMetronome().GetPrimaryPulse());
+    const std::vector<uint8_t> second = bytes(sequence.GetMetronome().GetSecondaryPulse());
+    EXPECT_EQ(first, (std::vector<uint8_t>{0x99, 76, 127}));
+    EXPECT_EQ(second, (std::vector<uint8_t>{0x99, 77, 127}));
+    StartDevices();
+
+    SaveIntPreference("Settings", "Sequencer Preferences", 4);
+    CPrefsWnd sheet(1);
+    sheet.show();
+    ASSERT_EQ(sheet.activePage()->windowTitle(), "Metronome");
+    MCPrefsPage* page = sheet.GetPrefsPage(4);
+    const auto shown = [page](int id) { return plat::ui::item<MCSpinEdit>(page, id)->GetValue(); };
+    EXPECT_EQ(shown(CPrefsPgMetronome::kChannel), 10);
+    EXPECT_EQ(shown(CPrefsPgMetronome::kPitch1), first[1]);
+    EXPECT_EQ(shown(CPrefsPgMetronome::kVelocity1), first[2]);
+    EXPECT_EQ(shown(CPrefsPgMetronome::kPitch2), second[1]);
+    EXPECT_EQ(shown(CPrefsPgMetronome::kVelocity2), second[2]);
+    for (const auto& [button, heard] : {std::pair{CPrefsPgMetronome::kTestPrimary, first},
+                                        std::pair{CPrefsPgMetronome::kTestSecondary, second}}) {
+        m_devices.Out(0).takePlayed();
+        plat::ui::item<QAbstractButton>(page, button)->click();
+        std::vector<std::vector<uint8_t>> played;
+        for (const auto& message : m_devices.Out(0).takePlayed()) {
+            if (message.immediate)
+                played.push_back(message.bytes);
+        }
+        EXPECT_EQ(played, std::vector<std::vector<uint8_t>>{heard}) << button;
+        m_devices.Step(300);
+    }
+    sheet.reject();
 }
 
 class ResolutionTest : public PrefsTest {

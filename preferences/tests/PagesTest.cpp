@@ -38,6 +38,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTest>
 
 #include <filesystem>
 #include <fstream>
@@ -179,13 +180,13 @@ TEST(PagesGoldenTest, EachPageWritesItsKeysOnAFreshStore)
         {&CPrefsPgMetronome::classObject,
          "Sequencer\\Midi\\Metronome\\Channel=10\n"
          "Sequencer\\Midi\\Metronome\\Device=0\n"
-         "Sequencer\\Midi\\Metronome\\Pitch 1=48\n"
-         "Sequencer\\Midi\\Metronome\\Pitch 2=36\n"
+         "Sequencer\\Midi\\Metronome\\Pitch 1=76\n"
+         "Sequencer\\Midi\\Metronome\\Pitch 2=77\n"
          "Sequencer\\Midi\\Metronome\\Play Enable=0\n"
          "Sequencer\\Midi\\Metronome\\Record Enable=1\n"
          "Sequencer\\Midi\\Metronome\\Source=1\n"
          "Sequencer\\Midi\\Metronome\\Velocity 1=127\n"
-         "Sequencer\\Midi\\Metronome\\Velocity 2=64\n"},
+         "Sequencer\\Midi\\Metronome\\Velocity 2=127\n"},
         {&CPrefsPgSync::classObject,
          "Sequencer\\GlobalPPQ=" + std::to_string(MCTime::GlobalPPQ) + "\n" + "Sequencer\\Sync\\Buffer Mode=0\n"},
     };
@@ -320,15 +321,29 @@ TEST_F(PrefsTest, WorkspacePageListsThePicturesPreviewsThemAndResetsWarningsOnly
     ASSERT_NE(preview, nullptr);
     ASSERT_NE(preview->GetBitmap(), nullptr);
     const QSize paper = preview->GetBitmap()->GetLogicalSize();
-    list->setCurrentRow(2);
+    // Chosen as the user chooses: a click on the row, then the arrow keys.
+    const auto click = [list](int row) {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          list->visualItemRect(list->item(row)).center());
+    };
+    click(2);
     EXPECT_TRUE(page.isModified());
+    EXPECT_EQ(page.GetSelectedImage(), 0x6001);
+    EXPECT_EQ(list->currentRow(), 2);
     ASSERT_NE(preview->GetBitmap(), nullptr);
     EXPECT_NE(preview->GetBitmap()->GetLogicalSize(), paper) << "the slate tile";
-    Screenshot(one.sheet(), "prefs-workspace-slate");
-    list->setCurrentRow(0);
+    EXPECT_FALSE(Screenshot(one.sheet(), "prefs-workspace-slate").empty());
+    ASSERT_TRUE(one.sheet().apply());
+    EXPECT_EQ(LoadIntPreference("Settings\\Background", "Image", 0), 0x6001);
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Up);
+    EXPECT_EQ(page.GetSelectedImage(), 0x6000);
+    ASSERT_TRUE(one.sheet().apply());
+    EXPECT_EQ(LoadIntPreference("Settings\\Background", "Image", 0), 0x6000);
+    click(0);
     EXPECT_EQ(page.GetSelectedImage(), -1);
     EXPECT_EQ(preview->GetBitmap(), nullptr);
-    one.sheet().apply();
+    ASSERT_TRUE(one.sheet().apply());
     EXPECT_EQ(LoadIntPreference("Settings\\Background", "Image", 0), -1);
 
     SaveIntPreference("Settings\\Interface\\Warnings\\8326", "DontWarn", 1);
@@ -513,9 +528,9 @@ TEST_F(MidiPagesTest, MetronomeNamesDrumsOnChannelTenAndTestsItsClicks)
 
     m_devices.Out(1).clearPlayed();
     one.item<QAbstractButton>(CPrefsPgMetronome::kTestSecondary)->click();
-    EXPECT_EQ(m_devices.Immediate(1), (std::vector<std::vector<uint8_t>>{{0x92, 36, 64}}));
+    EXPECT_EQ(m_devices.Immediate(1), (std::vector<std::vector<uint8_t>>{{0x92, 77, 127}}));
     m_devices.Step(260);
-    EXPECT_EQ(m_devices.Immediate(1), (std::vector<std::vector<uint8_t>>{{0x92, 36, 0}}));
+    EXPECT_EQ(m_devices.Immediate(1), (std::vector<std::vector<uint8_t>>{{0x92, 77, 0}}));
 
     // The computer's beep needs no MIDI controls.
     one.item<QRadioButton>(CPrefsPgMetronome::kSpeaker)->click();
@@ -608,6 +623,38 @@ TEST_F(WaveAudioPageTest, AutomaticSavesZeroAndTheCountIsChecked)
     ASSERT_TRUE(one.sheet().apply());
     EXPECT_EQ(m_prompts.Texts(), std::vector<std::string>{"You will have to reload any documents you have open "
                                                           "before your new WAV track count takes effect."});
+}
+
+TEST_F(WaveAudioPageTest, AnAutomaticCountSavedUnchangedIsNoNewCount)
+{
+    DocumentHost docs;
+    ASSERT_NE(docs.NewDocument(), nullptr);
+    SaveIntPreference("Sequencer\\WaveAudio", "Recommended Track Count", 6);
+    // Start-up stores -1 for automatic, the page 0; neither is a count the user chose.
+    struct Case {
+        int stored;
+        const char* typed;  // null: the page confirmed as it opened
+        bool told;
+    };
+    for (const Case& c : {Case{-1, nullptr, false}, Case{0, nullptr, false}, Case{-7, nullptr, false},
+                          Case{-1, "6", true}, Case{12, nullptr, false}, Case{12, "13", true}}) {
+        SCOPED_TRACE(std::to_string(c.stored) + " " + (c.typed ? c.typed : "unchanged"));
+        SaveIntPreference("Sequencer\\WaveAudio", "Track Count", c.stored);
+        OnePage one(CPrefsPgWaveAudio::classObject);
+        auto* automatic = one.item<QCheckBox>(CPrefsPgWaveAudio::kAutomatic);
+        EXPECT_EQ(automatic->isChecked(), c.stored <= 0);
+        if (c.typed) {
+            if (automatic->isChecked())
+                automatic->click();
+            auto* count = one.item<MCSpinEdit>(CPrefsPgWaveAudio::kTrackCount);
+            count->setFocus();
+            count->selectAll();
+            QTest::keyClicks(count, c.typed);
+        }
+        m_prompts.Clear();
+        one.sheet().accept();
+        EXPECT_EQ(!m_prompts.Texts().empty(), c.told);
+    }
 }
 
 TEST_F(WaveAudioPageTest, ATestPlaysTheTestSoundInTheChosenFormatAndCancelPutsTheFormatBack)

@@ -11,6 +11,7 @@
 
 #include "interface/pickers/MCDeviceList.h"
 #include "notabase/prefs/Preferences.h"
+#include "sequencer/prefs/MCSeqPreferences.h"
 #include "platform/ui/dialog/ItemId.h"
 
 #include <QComboBox>
@@ -21,6 +22,9 @@
 namespace {
 
 using namespace prefstest;
+
+// The line of each form that says why its device list is empty (the welcome form has none).
+constexpr int kNoDevicesLines[] = {0, CWizardPgMidiPlay::kNoDevices, CWizardPgThru::kNoDevices, CWizardPgWave::kNoDevices};
 
 class WizardTest : public PrefsTest {
 protected:
@@ -60,6 +64,9 @@ TEST_F(WizardTest, TheFirstRunGreetsWithASoundAndWalksThroughEveryForm)
             EXPECT_EQ(Button(w, MCDeviceWizard::kNext)->text(), i == 3 ? "&Finish" : "&Next >");
             EXPECT_EQ((w.GetFlags() & MCDeviceWizard::kLastShown) != 0, i == 3);
             EXPECT_FALSE(Screenshot(w, shots[i]).empty());
+            if (QWidget* line = plat::ui::itemWidget(w.GetShownForm(), kNoDevicesLines[i])) {
+                EXPECT_TRUE(line->isHidden()) << "devices are there";
+            }
             if (i < 3)
                 Button(w, MCDeviceWizard::kNext)->click();
         }
@@ -202,6 +209,99 @@ TEST_F(WizardTest, TestsPlayOnTheChosenDevicesAndCancelAfterATestWritesNothingAn
     EXPECT_EQ(result, QDialog::Rejected);
     EXPECT_EQ(Dump(), before) << "Cancel writes nothing";
     EXPECT_EQ(m_devices.OutputFormat(), (std::vector<int>{22050, 2, 16})) << "and the format in use is back";
+}
+
+TEST_F(WizardTest, AFreshProfileStartsWithThruOffAsTheSequencerDoes)
+{
+    SaveIntPreference("Settings", "FirstRun", 0);
+    ASSERT_FALSE(plat::Profile::instance().contains("Sequencer\\Midi\\Thru", "Enabled"));
+    m_devices.Wavegate().EnableMidiThru(1);
+    MCSeqPreferences::InitPreferences();
+    EXPECT_EQ(m_devices.Wavegate().MidiThruEnabled(), 0) << "the sequencer's start-up";
+    MCDeviceWizard wizard;
+    Run(wizard, [&](MCDeviceWizard& w) {
+        Button(w, MCDeviceWizard::kNext)->click();
+        auto* thru = dynamic_cast<CWizardPgThru*>(w.GetShownForm());
+        EXPECT_NE(thru, nullptr);
+        EXPECT_EQ(thru->GetMode(), CWizardPgThru::none);
+        EXPECT_TRUE(plat::ui::item<QRadioButton>(thru, CWizardPgThru::kNone)->isChecked());
+        Button(w, MCDeviceWizard::kNext)->click();
+        Button(w, MCDeviceWizard::kNext)->click();
+        return w.result();
+    });
+    EXPECT_EQ(LoadIntPreference("Sequencer\\Midi\\Thru", "Enabled", -1), 0);
+    EXPECT_EQ(m_devices.Wavegate().MidiThruEnabled(), 0);
+}
+
+// A machine without a sound output: no synthesizer, no wave output, no MIDI port.
+class SilentWizardTest : public PrefsTest {
+protected:
+    SilentWizardTest()
+    {
+        auto timers = std::make_unique<plat::media::ManualTimerService>(10000);
+        plat::media::TimerService& clock = *timers;
+        std::vector<std::unique_ptr<plat::media::DeviceProvider>> providers;
+        providers.push_back(std::make_unique<plat::media::MemoryProvider>(clock, 0, 0));
+        m_previous = plat::media::Backend::install(
+            std::make_unique<plat::media::Backend>(std::move(timers), std::move(providers)));
+        m_wavegate = std::make_unique<CWavegate>();
+        m_wavegate->Initialize(CWavegate::WG_INIT_MIDI | CWavegate::WG_INIT_WAVE);
+    }
+    ~SilentWizardTest() override
+    {
+        m_wavegate.reset();
+        plat::media::Backend::install(std::move(m_previous));
+    }
+
+    QPushButton* Button(MCDeviceWizard& wizard, int id) { return plat::ui::item<QPushButton>(&wizard, id); }
+    // Walks the forms of the shown wizard, checking what each device form says.
+    void CheckForms(MCDeviceWizard& wizard);
+
+    std::unique_ptr<plat::media::Backend> m_previous;
+    std::unique_ptr<CWavegate> m_wavegate;
+    DialogScript m_script;
+};
+
+void SilentWizardTest::CheckForms(MCDeviceWizard& wizard)
+{
+    struct Form {
+        int list;
+        int line;
+        const char* says;
+        const char* shot;
+    };
+    const Form forms[] = {
+        {CWizardPgMidiPlay::kDevice, CWizardPgMidiPlay::kNoDevices, "No MIDI output was found", "prefs-wizard-no-midi"},
+        {CWizardPgThru::kDevice, CWizardPgThru::kNoDevices, "No MIDI output was found", "prefs-wizard-no-thru"},
+        {CWizardPgWave::kDevice, CWizardPgWave::kNoDevices, "No sound output was found", "prefs-wizard-no-wave"},
+    };
+    for (int i = 0; i < 3; ++i) {
+        const Form& form = forms[i];
+        SCOPED_TRACE(form.shot);
+        MCWizardForm* shown = wizard.GetShownForm();
+        EXPECT_EQ(plat::ui::item<MCDeviceList>(shown, form.list)->count(), 0);
+        auto* line = plat::ui::item<QLabel>(shown, form.line);
+        ASSERT_NE(line, nullptr);
+        EXPECT_FALSE(line->isHidden());
+        EXPECT_TRUE(line->text().startsWith(form.says)) << line->text().toStdString();
+        EXPECT_TRUE(line->text().contains("sound output")) << "the cause";
+        EXPECT_FALSE(Screenshot(wizard, form.shot).empty());
+        if (i < 2)
+            Button(wizard, MCDeviceWizard::kNext)->click();
+    }
+}
+
+TEST_F(SilentWizardTest, EachEmptyDeviceListSaysWhy)
+{
+    SaveIntPreference("Settings", "FirstRun", 0);
+    MCDeviceWizard wizard;
+    m_script.Answer([&](QDialog& dialog) {
+        dialog.show();
+        CheckForms(wizard);
+        wizard.reject();
+        return wizard.result();
+    });
+    EXPECT_EQ(wizard.DoWizard(-1, -1), QDialog::Rejected);
 }
 
 }  // namespace

@@ -29,10 +29,11 @@ CWizardPgMidiPlay::CWizardPgMidiPlay() : MCWizardForm(kTemplate)
     text->setWordWrap(true);
     layout->addWidget(text, 0, 0, 1, 3);
     layout->addWidget(CPrefsControls::Placeholder(this, kDevice), 1, 0, 1, 3);
-    layout->addWidget(CPrefsControls::Placeholder(this, kTest, "TESTMIDI"), 2, 0);
+    layout->addWidget(CPrefsControls::NoDevicesLine(this, kNoDevices), 2, 0, 1, 3);
+    layout->addWidget(CPrefsControls::Placeholder(this, kTest, "TESTMIDI"), 3, 0);
     auto* properties = new QPushButton("P&roperties...", this);
     plat::ui::setItemId(properties, kProperties);
-    layout->addWidget(properties, 2, 1);
+    layout->addWidget(properties, 3, 1);
     layout->setColumnStretch(2, 1);
     layout->setRowStretch(1, 1);
     connect(properties, &QPushButton::clicked, this, [this] { OnProperties(); });
@@ -43,6 +44,7 @@ void CWizardPgMidiPlay::InitForm()
     m_device = LoadIntPreference(kPlay, "Default Device", 0);
     m_devices = new MCDeviceList(this);
     m_devices->SubclassDeviceList(kDevice, this, 1, 0);
+    CPrefsControls::ShowNoDevices(this, kNoDevices, kDevice, 1);
     CPrefsControls::AttachTestButton(this, kTest, 0xFF0000);
 }
 

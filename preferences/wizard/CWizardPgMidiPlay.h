@@ -12,7 +12,7 @@ class PREFERENCES_API CWizardPgMidiPlay : public MCWizardForm {
     PLAT_DECLARE_DYNCREATE(CWizardPgMidiPlay)
 public:
     static constexpr int kTemplate = 8820;
-    static constexpr int kDevice = 8822, kTest = 8823, kProperties = 8824;
+    static constexpr int kDevice = 8822, kTest = 8823, kProperties = 8824, kNoDevices = 8825;
     static constexpr unsigned kTestDurationMs = 500;
 
     CWizardPgMidiPlay();

@@ -6,6 +6,7 @@
 #include "interface/pickers/MCDeviceList.h"
 #include "notabase/prefs/Preferences.h"
 #include "platform/ui/dialog/ItemId.h"
+#include "sequencer/prefs/MCSeqPreferences.h"
 #include "wavegate/CWavegate.h"
 
 #include <QButtonGroup>
@@ -43,8 +44,10 @@ CWizardPgThru::CWizardPgThru() : MCWizardForm(kTemplate)
         layout->addWidget(radio, row++, 0, 1, 3);
         connect(radio, &QRadioButton::clicked, this, [this] { OnMode(); });
     }
+    const int deviceRow = row;
     layout->addWidget(CPrefsControls::Label(this, "&Device:", kDeviceLabel, kDevice), row, 0, Qt::AlignTop);
     layout->addWidget(CPrefsControls::Placeholder(this, kDevice), row++, 1, 1, 2);
+    layout->addWidget(CPrefsControls::NoDevicesLine(this, kNoDevices), row++, 1, 1, 2);
     layout->addWidget(CPrefsControls::Label(this, "&Channel:", kChannelLabel, kChannel), row, 0);
     auto* channel = new QComboBox(this);
     plat::ui::setItemId(channel, kChannel);
@@ -54,7 +57,7 @@ CWizardPgThru::CWizardPgThru() : MCWizardForm(kTemplate)
     layout->addWidget(channel, row, 1);
     layout->addWidget(CPrefsControls::Placeholder(this, kTest, "TESTMIDI"), row, 2, Qt::AlignLeft);
     layout->setColumnStretch(2, 1);
-    layout->setRowStretch(row - 1, 1);
+    layout->setRowStretch(deviceRow, 1);
 }
 
 int CWizardPgThru::ModeOf(int enabled, int autoSetSelect, int autoSetRecord)
@@ -66,12 +69,13 @@ int CWizardPgThru::ModeOf(int enabled, int autoSetSelect, int autoSetRecord)
 
 void CWizardPgThru::InitForm()
 {
-    m_mode = ModeOf(LoadIntPreference(kThru, "Enabled", 1), LoadIntPreference(kThru, "AutoSetSelect", 1),
-                    LoadIntPreference(kThru, "AutoSetRecord", 1));
+    m_mode = ModeOf(LoadIntPreference(kThru, "Enabled", MCSeqPreferences::kThruEnabledDefault),
+                    LoadIntPreference(kThru, "AutoSetSelect", 1), LoadIntPreference(kThru, "AutoSetRecord", 1));
     m_device = LoadIntPreference(kThru, "Device", 0);
     m_channel = std::clamp(LoadIntPreference(kThru, "Channel", 0), 0, 16);
     auto* devices = new MCDeviceList(this);
     devices->SubclassDeviceList(kDevice, this, 1, 0);
+    CPrefsControls::ShowNoDevices(this, kNoDevices, kDevice, 1);
     CPrefsControls::AttachTestButton(this, kTest, 0xFF0000, 2);
     CPrefsControls::AttachBuddies(this);
 }

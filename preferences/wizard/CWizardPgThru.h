@@ -12,7 +12,7 @@ class PREFERENCES_API CWizardPgThru : public MCWizardForm {
 public:
     static constexpr int kTemplate = 8830;
     static constexpr int kNone = 8832, kAutomatic = 8833, kManual = 8834, kTest = 8836, kDevice = 8837,
-                         kChannel = 8838, kDeviceLabel = 8839, kChannelLabel = 8840;
+                         kChannel = 8838, kDeviceLabel = 8839, kChannelLabel = 8840, kNoDevices = 8841;
     enum Mode { none = 0, automatic = 1, manual = 2 };
     static constexpr unsigned kTestDurationMs = 500;
 

@@ -29,13 +29,14 @@ CWizardPgWave::CWizardPgWave() : MCWizardForm(kTemplate)
     text->setWordWrap(true);
     layout->addWidget(text, 0, 0, 1, 3);
     layout->addWidget(CPrefsControls::Placeholder(this, kDevice), 1, 0, 1, 3);
-    layout->addWidget(CPrefsControls::Label(this, "&Format:", 0, kFormat), 2, 0);
+    layout->addWidget(CPrefsControls::NoDevicesLine(this, kNoDevices), 2, 0, 1, 3);
+    layout->addWidget(CPrefsControls::Label(this, "&Format:", 0, kFormat), 3, 0);
     auto* format = new QComboBox(this);
     plat::ui::setItemId(format, kFormat);
     for (int index = 0; index < CWaveFormats::kCount; ++index)
         format->addItem(QString::fromStdString(CWaveFormats::WizardText(index)));
-    layout->addWidget(format, 2, 1);
-    layout->addWidget(CPrefsControls::Placeholder(this, kTest, "TESTWAVE"), 2, 2, Qt::AlignLeft);
+    layout->addWidget(format, 3, 1);
+    layout->addWidget(CPrefsControls::Placeholder(this, kTest, "TESTWAVE"), 3, 2, Qt::AlignLeft);
     layout->setColumnStretch(2, 1);
     layout->setRowStretch(1, 1);
 }
@@ -48,6 +49,7 @@ void CWizardPgWave::InitForm()
     m_loadedFormat = m_format;
     auto* devices = new MCDeviceList(this);
     devices->SubclassDeviceList(kDevice, this, 4, 0);
+    CPrefsControls::ShowNoDevices(this, kNoDevices, kDevice, 4);
     CPrefsControls::AttachTestButton(this, kTest, 0xFF0000);
     CPrefsControls::AttachBuddies(this);
 }

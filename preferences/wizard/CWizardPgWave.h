@@ -11,7 +11,7 @@ class PREFERENCES_API CWizardPgWave : public MCWizardForm {
     PLAT_DECLARE_DYNCREATE(CWizardPgWave)
 public:
     static constexpr int kTemplate = 8870;
-    static constexpr int kTest = 8872, kDevice = 8873, kFormat = 8874;
+    static constexpr int kTest = 8872, kDevice = 8873, kFormat = 8874, kNoDevices = 8875;
 
     CWizardPgWave();
     std::string GetTitle() const override { return "Digital Audio Options"; }

@@ -344,14 +344,16 @@ void paintTimeAndMeter(Window* deck, plat::ui::DrawContext& dc)
     const int32_t key = state.waveState == kDeckRecording ? g_recordingKey : wave ? wave->key : 0;
     const bool running = state.waveState != kDeckIdle && wdrv_GetStatus(key, status) == 0;
     if (plat::ui::Bitmap* meter = GetGraphicPart(kPartWaveMeter)) {
-        if (running && status.fullScale > 0) {
-            plat::ui::DrawContext meterDc(*meter);
-            const int32_t peaks[2] = {std::abs(status.leftPeak), std::abs(status.rightPeak)};
-            for (int channel = 0; channel < 2; ++channel) {
+        plat::ui::DrawContext meterDc(*meter);
+        const int32_t peaks[2] = {std::abs(status.leftPeak), std::abs(status.rightPeak)};
+        for (int channel = 0; channel < 2; ++channel) {
+            // Without a sound under way nothing is heard: the column is dark, not at full scale.
+            int cover = kMeterHeight;
+            if (running && status.fullScale > 0) {
                 const int32_t level = std::min(peaks[channel], status.fullScale);
-                const int cover = int(int64_t(status.fullScale - level) * kMeterHeight / status.fullScale);
-                meterDc.fillRect(QRect(channel * 16, 0, 9, cover), plat::ui::Brush::stock(plat::ui::StockBrush::black));
+                cover = int(int64_t(status.fullScale - level) * kMeterHeight / status.fullScale);
             }
+            meterDc.fillRect(QRect(channel * 16, 0, 9, cover), plat::ui::Brush::stock(plat::ui::StockBrush::black));
         }
         dc.blit(kMeterLeft, kMeterTop, meter->width(), meter->height(), *meter, 0, 0);
     }

@@ -31,6 +31,13 @@ public:
     static constexpr int kMaxTimeStates = 3;
     // The release follows the click by this many seconds.
     static constexpr float kReleaseSeconds = 0.25f;
+    // The clicks of a fresh profile, as the settings under "Sequencer\Midi\Metronome" default
+    // to: the sequence plays them and the metronome page shows and tests them.
+    static constexpr int kDefaultChannel = 10;
+    static constexpr int kDefaultPitch1 = 76;
+    static constexpr int kDefaultVelocity1 = 127;
+    static constexpr int kDefaultPitch2 = 77;
+    static constexpr int kDefaultVelocity2 = 127;
 
     CSeqMetronome();
     // Stops the thread; a click being handled finishes first.

@@ -96,7 +96,7 @@ void MCSeqPreferences::InitPreferences()
     completeInt(kThru, "AutoSetRecord", -10, 1);
     if (CWavegate* wavegate = CWavegate::GetWavegate()) {
         wavegate->ConnectMidiThru(LoadIntPreference(kThru, "Device", 0), LoadIntPreference(kThru, "Channel", 0) - 1);
-        wavegate->EnableMidiThru(LoadIntPreference(kThru, "Enabled", 0) == 1 ? 1 : 0);
+        wavegate->EnableMidiThru(LoadIntPreference(kThru, "Enabled", kThruEnabledDefault) == 1 ? 1 : 0);
     }
     for (const int type : kAccentOrder) {
         for (int which = 0; which < 3; ++which) {
@@ -149,7 +149,7 @@ void MCSeqPreferences::UpdatePreferences(CSequence* sequence)
     sequence->EnableAutoMute(LoadIntPreference(kPlay, "AutoMute Tracks", 1));
     sequence->SetPreRecordAllowance(MCTime(LoadFloatPreference(kPlay, "Pre-Record Allowance", 0.5f)));
 
-    const int thruEnabled = LoadIntPreference(kThru, "Enabled", 0) == 1 ? 1 : 0;
+    const int thruEnabled = LoadIntPreference(kThru, "Enabled", kThruEnabledDefault) == 1 ? 1 : 0;
     const int autoSetSelect = LoadIntPreference(kThru, "AutoSetSelect", 1);
     const int autoSetRecord = LoadIntPreference(kThru, "AutoSetRecord", 1);
     if (wavegate) {
@@ -166,11 +166,16 @@ void MCSeqPreferences::UpdatePreferences(CSequence* sequence)
     // The two clicks: note-ons on the metronome's channel, held to what a message can carry.
     CSeqMetronome& metronome = sequence->GetMetronome();
     const auto dataByte = [](int value) { return static_cast<MIDIWORD>(std::clamp(value, 0, 127)); };
-    const MIDIWORD status = 0x90u | static_cast<MIDIWORD>(std::clamp(LoadIntPreference(kMetronome, "Channel", 10), 1, 16) - 1);
-    const MIDIWORD first = status | dataByte(LoadIntPreference(kMetronome, "Pitch 1", 76)) << 8 |
-                           dataByte(LoadIntPreference(kMetronome, "Velocity 1", 127)) << 16;
-    const MIDIWORD second = status | dataByte(LoadIntPreference(kMetronome, "Pitch 2", 77)) << 8 |
-                            dataByte(LoadIntPreference(kMetronome, "Velocity 2", 127)) << 16;
+    const int channel = LoadIntPreference(kMetronome, "Channel", CSeqMetronome::kDefaultChannel);
+    const MIDIWORD status = 0x90u | static_cast<MIDIWORD>(std::clamp(channel, 1, 16) - 1);
+    const auto click = [&](const char* pitch, int defaultPitch, const char* velocity, int defaultVelocity) {
+        return status | dataByte(LoadIntPreference(kMetronome, pitch, defaultPitch)) << 8 |
+               dataByte(LoadIntPreference(kMetronome, velocity, defaultVelocity)) << 16;
+    };
+    const MIDIWORD first =
+        click("Pitch 1", CSeqMetronome::kDefaultPitch1, "Velocity 1", CSeqMetronome::kDefaultVelocity1);
+    const MIDIWORD second =
+        click("Pitch 2", CSeqMetronome::kDefaultPitch2, "Velocity 2", CSeqMetronome::kDefaultVelocity2);
     metronome.EnableMetroPlay(LoadIntPreference(kMetronome, "Play Enable", 0));
     metronome.EnableMetroRecord(LoadIntPreference(kMetronome, "Record Enable", 1));
     metronome.SetMetronomeMidi(LoadIntPreference(kMetronome, "Source", 1));

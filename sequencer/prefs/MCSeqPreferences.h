@@ -14,6 +14,9 @@ class CSequence;
 class SEQUENCER_API MCSeqPreferences {
 public:
     static constexpr int entryCount = 10;
+    // "Enabled" of "Sequencer\Midi\Thru" on a fresh profile: MIDI thru off, so that a keyboard
+    // that sounds by itself is not heard twice until the user asks for thru.
+    static constexpr int kThruEnabledDefault = 0;
 
     // The first construction fills both entry tables with 1.
     MCSeqPreferences();

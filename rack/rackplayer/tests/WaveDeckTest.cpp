@@ -250,12 +250,22 @@ TEST_F(WaveDeckTest, ThePlayListEditorAddsAtTheSelectionRemovesAndLoadsTheListIn
 
 TEST_F(WaveDeckTest, ScreenshotOfTheWaveDeckPlaying)
 {
+    // The two columns of the level meter.
+    const auto meterInk = [](const QImage& image) {
+        using plat::ui::test::LayoutCheck;
+        return LayoutCheck::inkIn(image, QRect(434, 20, 9, 31), qRgb(0, 0, 0)) +
+               LayoutCheck::inkIn(image, QRect(450, 20, 9, 31), qRgb(0, 0, 0));
+    };
     load(makeWave("Harbour Morning.wav", 20));
     const QImage idle = m_deck->widget()->grab().toImage();
+    EXPECT_EQ(meterInk(idle), 0) << "a meter at rest is dark";
     command(kSlotPlay);
     run(3000);
     const QImage image = screenshot("rack-wave-deck-playing");
     expectShowsPlaying(image, idle);
+    EXPECT_GT(meterInk(image), 0) << "the meter shows what plays";
+    command(kSlotStop);
+    EXPECT_EQ(meterInk(m_deck->widget()->grab().toImage()), 0) << "and is dark again once stopped";
 }
 
 }  // namespace
