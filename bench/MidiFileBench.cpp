@@ -1,7 +1,8 @@
 // Reading and writing Standard MIDI Files: events per second of processor time for an import
 // with full transcription (a file of every GS sound and the dense sixteen-channel piece when the
 // shared test files are there, a dense piece of 16 channels made here, a file of 100,000 events,
-// a file of 2,045 tracks), for the closing of that many-track piece, for an export through the
+// files of 512 to 2,045 tracks, files of 2,000 to 32,000 tempo changes), for the closing of the
+// many-track pieces, for an export through the
 // document at 15,000, 60,000 and 250,000 events, and for the byte writer alone over records made
 // beforehand. Each reports the peak of its own heap use (above what was in use when it began),
 // counted at the allocator.
@@ -228,6 +229,26 @@ std::vector<uint8_t> ManyTracksFile(int tracks)
     return file;
 }
 
+// A format 0 file of `changes` tempo changes a sixteenth apart, each a different tempo, and a
+// note across them.
+std::vector<uint8_t> TempoChangesFile(int changes)
+{
+    std::vector<uint8_t> track = {0x00, 0x90, 0x3C, 0x64};
+    for (int i = 0; i < changes; ++i) {
+        const uint32_t micro = 300000 + static_cast<uint32_t>(i * 7919 % 600000);
+        PutVarLength(track, i == 0 ? 0 : 120);
+        track.insert(track.end(), {0xFF, 0x51, 0x03, static_cast<uint8_t>(micro >> 16), static_cast<uint8_t>(micro >> 8),
+                                   static_cast<uint8_t>(micro)});
+    }
+    track.insert(track.end(), {0x00, 0x80, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00});
+    std::vector<uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0, 'M', 'T', 'r', 'k'};
+    const uint32_t size = static_cast<uint32_t>(track.size());
+    file.insert(file.end(), {static_cast<uint8_t>(size >> 24), static_cast<uint8_t>(size >> 16),
+                             static_cast<uint8_t>(size >> 8), static_cast<uint8_t>(size)});
+    file.insert(file.end(), track.begin(), track.end());
+    return file;
+}
+
 // The events of a file: everything after a delta time.
 long CountEvents(const std::vector<uint8_t>& bytes)
 {
@@ -314,6 +335,12 @@ void BM_Import100kEvents(benchmark::State& state)
 void BM_ImportManyTracks(benchmark::State& state)
 {
     Import(state, ManyTracksFile(static_cast<int>(state.range(0))));
+}
+
+// range(0) tempo changes: the time per change should not grow with their number.
+void BM_ImportTempoChanges(benchmark::State& state)
+{
+    Import(state, TempoChangesFile(static_cast<int>(state.range(0))));
 }
 
 // Closing that piece: its staves taken out one by one.
@@ -427,6 +454,7 @@ BENCHMARK(BM_ImportAllGsSounds)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ImportDensePiece, made, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ImportDensePiece, dense16, true)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Import100kEvents)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ImportManyTracks)->Arg(512)->Arg(MCMidiRead::kMaxTrack)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_CloseManyTracks)->Arg(512)->Arg(MCMidiRead::kMaxTrack)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportManyTracks)->Arg(512)->Arg(1024)->Arg(MCMidiRead::kMaxTrack)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportTempoChanges)->Arg(2000)->Arg(16000)->Arg(32000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CloseManyTracks)->Arg(512)->Arg(1024)->Arg(MCMidiRead::kMaxTrack)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteRecords100kEvents)->Unit(benchmark::kMillisecond);

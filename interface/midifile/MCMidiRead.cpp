@@ -6,8 +6,10 @@
 #include "interface/midifile/MCMidiText.h"
 #include "notabase/commands/MCCommandMgr.h"
 #include "notabase/model/ECBase.h"
+#include "notabase/model/ECTempoEnv.h"
 #include "notabase/performance/ECPerformance.h"
 #include "notabase/score/ECConductor.h"
+#include "notabase/score/ECConductorStaff.h"
 #include "notabase/states/SCStatus.h"
 #include "notabase/values/FCMidiSysEx.h"
 #include "platform/core/Strings.h"
@@ -39,11 +41,12 @@ int SystemDataBytes(unsigned char status)
 }
 
 // Holds the piece for the whole load: file-loading mode, one notification for every command,
-// and the performance lock; all are given back on every path, exceptions included, after the
-// end of the progress is announced.
+// the performance lock and the tempo map's batch, once the reader opened one; all are given
+// back on every path, exceptions included, after the end of the progress is announced.
 class LoadScope {
 public:
-    LoadScope(ECPerformance* performance, CMidiScoreMgr& scoreMgr) : m_performance(performance), m_scoreMgr(scoreMgr)
+    LoadScope(ECPerformance* performance, CMidiScoreMgr& scoreMgr, ECTempoEnv*& tempoBatch)
+        : m_performance(performance), m_scoreMgr(scoreMgr), m_tempoBatch(tempoBatch)
     {
         m_scoreMgr.SetFileLoading(1);
         MCCommandMgr::BeginNotify(m_performance);
@@ -51,6 +54,10 @@ public:
     }
     ~LoadScope()
     {
+        if (m_tempoBatch) {
+            m_tempoBatch->EndBatch();
+            m_tempoBatch = nullptr;
+        }
         auto* end = new SCStatus(1804);
         end->SetSynchronous(1);
         end->Apply(m_performance);
@@ -67,6 +74,7 @@ public:
 private:
     ECPerformance* m_performance;
     CMidiScoreMgr& m_scoreMgr;
+    ECTempoEnv*& m_tempoBatch;
 };
 
 }  // namespace
@@ -114,7 +122,7 @@ int MCMidiRead::LoadMidiFile(MCMidiFile& file, MCMidiDocument& doc)
         m_sequence = &doc.GetSequence();
         m_sequence->Attach(m_performance);
         {
-            LoadScope scope(m_performance, ScoreMgr());
+            LoadScope scope(m_performance, ScoreMgr(), m_tempoBatch);
             auto* begin = new SCStatus(1801, plat::format("Loading Type %d MIDI file...\n", m_format));
             begin->SetSynchronous(1);
             const uint64_t length = file.GetLength();
@@ -291,6 +299,17 @@ int MCMidiRead::ReadTrackChunk()
     if (ECConductor* conductor = m_sequence->GetConductor())
         conductor->GetTrack(1, m_trackNumber, 1);
     return MIDIFILE_OK;
+}
+
+void MCMidiRead::BatchTempoMarks()
+{
+    if (m_tempoBatch)
+        return;
+    ECConductor* conductor = m_sequence->GetConductor();
+    ECConductorStaff* staff = conductor ? conductor->GetConductorStaff() : nullptr;
+    m_tempoBatch = staff ? staff->GetTempoEnv() : nullptr;
+    if (m_tempoBatch)
+        m_tempoBatch->BeginBatch();
 }
 
 void MCMidiRead::PostProgress(int position)
@@ -520,6 +539,7 @@ int MCMidiRead::ReadMetaEvent(MCMidiBuf& buffer, MCTime& time)
         if (ECConductor* conductor = m_sequence->GetConductor();
             conductor && time > MCTime::TimeZero() && !conductor->GetTempoAtTime(time))
             score.AddTempoEvent(MCTime::TimeZero(), MCVoiceTrack(0, kConductor), kFileDefaultTempo, 1.0f);
+        BatchTempoMarks();
         score.AddTempoEvent(time, MCVoiceTrack(0, kConductor), m_bpm, 1.0f);
         break;
     }

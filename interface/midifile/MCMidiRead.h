@@ -12,6 +12,7 @@
 class CMidiScoreMgr;
 class CSequence;
 class ECPerformance;
+class ECTempoEnv;
 class MCMidiBuf;
 class MCMidiDocument;
 class MCMidiFile;
@@ -89,11 +90,16 @@ private:
     void Warn(const std::string& text);
     void Fail(int result, const std::string& cause);
     void PostProgress(int position);
+    // Opens the tempo map's batch for the rest of the load: a file of many tempo changes
+    // would otherwise recompute every mark's clock time for each one.
+    void BatchTempoMarks();
     CMidiScoreMgr& ScoreMgr();
 
     MCMidiFile* m_file = nullptr;
     ECPerformance* m_performance = nullptr;
     CSequence* m_sequence = nullptr;
+    // The piece's tempo map while the load holds its batch open.
+    ECTempoEnv* m_tempoBatch = nullptr;
     int m_format = 0;
     int m_trackCount = 0;
     int m_division = 0;

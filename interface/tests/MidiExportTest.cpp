@@ -9,10 +9,12 @@
 #include "interface/tests/MidiTestSupport.h"
 #include "notabase/commands/CCAdd.h"
 #include "notabase/states/SCFile.h"
+#include "platform/core/MessageLoop.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -226,6 +228,148 @@ TEST_F(MidiExportTest, ARepeatToTheStartWritesTheTempiOfBothPasses)
                                                  {480, {0xFF, 0x51, 0x03, 0x06, 0x8A, 0x1B}},
                                                  {960, {0xFF, 0x51, 0x03, 0x09, 0x27, 0xC0}},
                                                  {1440, {0xFF, 0x51, 0x03, 0x06, 0x8A, 0x1B}}}));
+    }
+}
+
+// 64-bit FNV-1a: a file's bytes in one word, to compare with what was written before.
+uint64_t Fingerprint(const Bytes& bytes)
+{
+    uint64_t hash = 0xCBF29CE484222325ull;
+    for (uint8_t b : bytes)
+        hash = (hash ^ b) * 0x100000001B3ull;
+    return hash;
+}
+
+void PutVarLength(Bytes& out, uint32_t value)
+{
+    Bytes bytes{static_cast<uint8_t>(value & 0x7F)};
+    while ((value >>= 7) > 0)
+        bytes.insert(bytes.begin(), static_cast<uint8_t>(0x80 | (value & 0x7F)));
+    out.insert(out.end(), bytes.begin(), bytes.end());
+}
+
+// A piece with a little of everything a file carries: tempo changes, two meters and a key on
+// the conductor; programs, controllers, bends, pressure, a system-exclusive message, texts,
+// a lyric, overlapping and held notes on three channels over two tracks.
+Bytes MixedPiece()
+{
+    Bytes conductor = {0x00, 0xFF, 0x03, 0x04, 'M', 'i', 'x', 'd', 0x00, 0xFF, 0x58, 0x04, 0x03, 0x02, 0x18, 0x08,
+                       0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20};
+    for (uint32_t i = 1; i <= 24; ++i) {
+        PutVarLength(conductor, 240 + (i * 37) % 200);
+        const uint32_t micro = 400000 + (i * 7919) % 300000;
+        conductor.insert(conductor.end(), {0xFF, 0x51, 0x03, static_cast<uint8_t>(micro >> 16), static_cast<uint8_t>(micro >> 8),
+                                           static_cast<uint8_t>(micro)});
+        if (i == 12)
+            conductor.insert(conductor.end(), {0x00, 0xFF, 0x58, 0x04, 0x06, 0x03, 0x18, 0x08});
+    }
+    conductor.insert(conductor.end(), {0x00, 0xFF, 0x2F, 0x00});
+
+    Bytes melody = {0x00, 0xFF, 0x03, 0x05, 'P', 'i', 'a', 'n', 'o', 0x00, 0xFF, 0x59, 0x02, 0x02, 0x00,
+                    0x00, 0xC0, 0x05, 0x00, 0xB0, 0x07, 0x64, 0x00, 0xB0, 0x0A, 0x20,
+                    0x00, 0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
+    Bytes bass = {0x00, 0xFF, 0x03, 0x04, 'B', 'a', 's', 's', 0x00, 0xC1, 0x21, 0x00, 0xC9, 0x00};
+    for (uint32_t i = 0; i < 300; ++i) {
+        const uint8_t key = static_cast<uint8_t>(48 + (i * 5) % 30);
+        melody.insert(melody.end(), {0x00, 0x90, key, static_cast<uint8_t>(40 + i % 80)});
+        if (i % 25 == 0)
+            melody.insert(melody.end(), {0x00, 0xFF, 0x05, 0x02, 'l', 'a'});
+        if (i % 7 == 0)
+            melody.insert(melody.end(), {0x3C, 0xE0, static_cast<uint8_t>(i % 128), 0x40});
+        PutVarLength(melody, i % 7 == 0 ? 180 : 240);
+        melody.insert(melody.end(), {0x80, key, 0x40});
+        bass.insert(bass.end(), {0x00, 0x91, static_cast<uint8_t>(36 + i % 12), 0x60, 0x00, 0x99, 0x24, 0x70});
+        PutVarLength(bass, 120);
+        bass.insert(bass.end(), {0xD1, static_cast<uint8_t>(i % 100), 0x00, 0xA1, static_cast<uint8_t>(36 + i % 12), 0x30});
+        PutVarLength(bass, 240 + (i % 3) * 120);
+        bass.insert(bass.end(), {0x81, static_cast<uint8_t>(36 + i % 12), 0x00, 0x00, 0x89, 0x24, 0x00});
+    }
+    // A note held past the end.
+    melody.insert(melody.end(), {0x00, 0x90, 0x3C, 0x64, 0x00, 0xFF, 0x01, 0x03, 'E', 'n', 'd', 0x00, 0xFF, 0x2F, 0x00});
+    bass.insert(bass.end(), {0x00, 0xFF, 0x2F, 0x00});
+    return SmfBytes().Header(1, 3, 96).Track(conductor).Track(melody).Track(bass).Bytes();
+}
+
+// Sixteen channels of notes a sixteenth long, one after another, in one chunk.
+Bytes DensePiece(int events)
+{
+    Bytes track;
+    for (uint8_t channel = 0; channel < 16; ++channel)
+        track.insert(track.end(), {0x00, static_cast<uint8_t>(0xC0 | channel), static_cast<uint8_t>(channel * 7)});
+    for (int i = 0; i < events / 32; ++i) {
+        const auto key = static_cast<uint8_t>(36 + (i * 7) % 48);
+        for (uint8_t channel = 0; channel < 16; ++channel)
+            track.insert(track.end(), {0x00, static_cast<uint8_t>(0x90 | channel), key, 0x64});
+        PutVarLength(track, 120);
+        for (uint8_t channel = 0; channel < 16; ++channel)
+            track.insert(track.end(), {static_cast<uint8_t>(0x80 | channel), key, 0x00, 0x00});
+        track.pop_back();
+    }
+    track.insert(track.end(), {0x00, 0xFF, 0x2F, 0x00});
+    return SmfBytes().Header(0, 1, 480).Track(track).Bytes();
+}
+
+// Pieces written as types 0 and 1 at two divisions give the very bytes they always have: their
+// length and fingerprint, and so do files of the shared test folder where this checkout has it.
+TEST_F(MidiExportTest, PiecesAreWrittenToTheBytesTheyAlwaysWere)
+{
+    struct Case {
+        std::string name;
+        Bytes bytes;
+        bool repeat;
+        std::vector<std::pair<size_t, uint64_t>> written;  // types 0 and 1 at 480, then at 96
+    };
+    std::vector<Case> cases = {
+        {"mixed", MixedPiece(), false,
+         {{8362, 0x030F7E633601F988ull}, {8212, 0x83ADF3DD485A03AAull}, {7856, 0x6A60979AE7E90168ull}, {7869, 0xDD10D850F9DA39CFull}}},
+        {"mixed with a repeat", MixedPiece(), true,
+         {{8552, 0x1EA124AAE7382BA7ull}, {8404, 0x4AD953DC1F16D02Dull}, {8041, 0x26E475CD44F4188Bull}, {8055, 0x39C37F8739448EE4ull}}},
+        {"dense", DensePiece(6000), false,
+         {{24021, 0x712B573C5FED0BEFull}, {18635, 0x7B5674BCC9BE0E69ull}, {24020, 0x2F6523C9EC95832Bull}, {18618, 0x011FABC6FF05C16Aull}}},
+    };
+    const std::filesystem::path corpus = MidiCorpusFolder();
+    const std::vector<std::pair<const char*, std::vector<std::pair<size_t, uint64_t>>>> shared = {
+        {"test-all-gs-sounds.mid",
+         {{88859, 0xA5C4951B0FDF6764ull}, {88874, 0xFA757E9735671CF6ull}, {85075, 0xCEB65E5E1003249Eull}, {85089, 0x606A6F0A55F88C1Full}}},
+        {"test-2-tracks-type-1.mid",
+         {{319, 0x699D75DC21FCEF82ull}, {332, 0x6D4469EB112DD5DDull}, {310, 0x35E339989ACDA9D2ull}, {323, 0x8A67673E826CC86Dull}}},
+        {"test-control-40-damper.mid",
+         {{316, 0xBB690D7099B1DF89ull}, {329, 0x1CC1150EC0AD70A2ull}, {307, 0xE1644B35D939F8AFull}, {320, 0xA99D423DDF1CEC14ull}}},
+        {"../bench/dense16.mid",
+         {{61148, 0x2ADCE792EAE27A75ull}, {46877, 0x130EA0B209BEA860ull}, {61148, 0x52D19C58EE21D9C4ull}, {46876, 0x8E0AE37AEC50D1B9ull}}},
+    };
+    for (const auto& [name, written] : shared) {
+        if (!corpus.empty() && std::filesystem::is_regular_file(corpus / name))
+            cases.push_back({name, ReadWholeFile(corpus / name), false, written});
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MCOpusDoc doc;
+        MCOpusMidiDocument source(doc);
+        MCMidiMemFile in("in.mid", c.bytes);
+        MCMidiRead reader;
+        ASSERT_EQ(reader.LoadMidiFile(in, source), 1) << reader.GetErrorText();
+        (new SCFile(1301))->Apply(doc.GetBaseEvent());
+        if (c.repeat) {
+            auto* repeat = new ECFlowControl(1);
+            const MCTime at(6.0f);
+            repeat->SetTime(&at);
+            auto* add = new CCAdd(repeat, doc.GetBaseEvent()->GetConductor()->GetConductorStaff(), FCMidi::MidiNull());
+            add->SetSynchronous(1);
+            MCCommandMgr::BeginNotify(doc.GetBaseEvent());
+            add->Apply(doc.GetBaseEvent());
+            MCCommandMgr::EndNotify(doc.GetBaseEvent());
+        }
+        std::vector<std::pair<size_t, uint64_t>> written;
+        for (int division : {480, 96}) {
+            for (int format : {0, 1}) {
+                MCMidiMemFile out("out.mid");
+                ASSERT_EQ(MCMidiWrite().SaveMidiFile(out, source, format, division), 1);
+                written.emplace_back(out.GetBytes().size(), Fingerprint(out.GetBytes()));
+            }
+        }
+        EXPECT_EQ(written, c.written);
+        plat::MessageLoop::current().pump();
     }
 }
 

@@ -215,6 +215,62 @@ TEST_F(MidiReadTest, SystemExclusiveEscapesSequenceNumbersAndTempoZero)
     EXPECT_FLOAT_EQ(static_cast<ECTempo*>(tempi[1])->GetTempo(1.0f), 60000000.0f) << "0 microseconds read as 1";
 }
 
+// A file of many tempo changes, in the conductor chunk and between the notes of another chunk
+// (so that marks also land between marks already read), imports to the clock times the tempo
+// map gives when its marks are added one at a time, mark by mark, and to what the tempi say.
+TEST_F(MidiReadTest, ManyTempoChangesImportToTheClockTimesOfTheirMarks)
+{
+    const auto varLength = [](std::vector<uint8_t>& out, uint32_t value) {
+        std::vector<uint8_t> bytes{static_cast<uint8_t>(value & 0x7F)};
+        while ((value >>= 7) > 0)
+            bytes.insert(bytes.begin(), static_cast<uint8_t>(0x80 | (value & 0x7F)));
+        out.insert(out.end(), bytes.begin(), bytes.end());
+    };
+    const auto tempoEvent = [&](std::vector<uint8_t>& out, uint32_t delta, uint32_t micro) {
+        varLength(out, delta);
+        out.insert(out.end(), {0xFF, 0x51, 0x03, static_cast<uint8_t>(micro >> 16), static_cast<uint8_t>(micro >> 8),
+                               static_cast<uint8_t>(micro)});
+    };
+    std::vector<uint8_t> conductor;
+    std::vector<uint8_t> notes;
+    for (uint32_t i = 0; i < 600; ++i)
+        tempoEvent(conductor, i == 0 ? 0 : 37 + (i * 53) % 211, 250000 + (i * 7919) % 900000);
+    conductor.insert(conductor.end(), {0x00, 0xFF, 0x2F, 0x00});
+    for (uint32_t i = 0; i < 200; ++i) {
+        notes.insert(notes.end(), {0x00, 0x90, static_cast<uint8_t>(40 + i % 40), 0x50});
+        tempoEvent(notes, 101 + (i * 31) % 97, 300000 + (i * 104729) % 700000);
+        notes.insert(notes.end(), {0x00, 0x80, static_cast<uint8_t>(40 + i % 40), 0x00});
+    }
+    notes.insert(notes.end(), {0x00, 0xFF, 0x2F, 0x00});
+    ASSERT_EQ(Load(SmfBytes().Header(1, 2, 96).Track(conductor).Track(notes).Bytes()), 1) << m_reader->GetErrorText();
+
+    const auto marks = ConductorMarks(m_doc.Conductor(), true);
+    ASSERT_GT(marks.size(), 700u);
+    ECTempoEnv reference;
+    for (ECBase* mark : marks) {
+        auto* tempo = static_cast<ECTempo*>(mark);
+        auto* copy = new ECTempo;
+        copy->SetTime(tempo->GetTime());
+        copy->SetTempo(tempo->GetTempo(1.0f), 1.0f);
+        copy->SetStyle(tempo->GetStyle());
+        ASSERT_EQ(reference.AddChild(copy, 1), 1);
+    }
+    ASSERT_EQ(reference.GetPointCount(), static_cast<int>(marks.size()));
+    double clock = 0.0;
+    for (size_t i = 0; i < marks.size(); ++i) {
+        auto* mark = static_cast<ECTempo*>(marks[i]);
+        auto* expected = static_cast<ECTempo*>(reference.GetPointAtIndex(static_cast<int>(i)));
+        ASSERT_EQ(mark->GetTime()->GetSeconds(), expected->GetTime()->GetSeconds()) << i;
+        EXPECT_EQ(mark->GetClockTime().GetMode(), MCTime::clock) << i;
+        EXPECT_EQ(mark->GetClockTime().GetSeconds(), expected->GetClockTime().GetSeconds()) << i;
+        if (i > 0) {
+            auto* previous = static_cast<ECTempo*>(marks[i - 1]);
+            clock += (mark->GetTime()->GetSeconds() - previous->GetTime()->GetSeconds()) * 60.0 / previous->GetTempo(1.0f);
+        }
+        EXPECT_NEAR(mark->GetClockTime().GetSeconds(), clock, 1e-5 * std::max(1.0, clock)) << i;
+    }
+}
+
 // Damaged tracks: the reader keeps what comes before the damage and says what it lost; files
 // beyond the import limits are refused.
 TEST_F(MidiReadTest, BoundsDecisions)

@@ -2,6 +2,7 @@
 
 #include "notabase/model/ECTempo.h"
 #include "notabase/model/EventTypes.h"
+#include "notabase/model/MCEventList.h"
 #include "platform/core/Archive.h"
 
 #include <algorithm>
@@ -161,6 +162,39 @@ const std::vector<ECTempo*>& ECTempoEnv::marks()
 
 void ECTempoEnv::RecalculateClockTimes()
 {
+    if (m_batchDepth > 0) {
+        m_stale = true;
+        pinFirstMark();
+        return;
+    }
+    recalculate();
+}
+
+void ECTempoEnv::EndBatch()
+{
+    if (m_batchDepth > 0 && --m_batchDepth == 0)
+        refresh();
+}
+
+void ECTempoEnv::refresh()
+{
+    if (m_stale)
+        recalculate();
+}
+
+void ECTempoEnv::pinFirstMark()
+{
+    const MCEventList& points = *GetChildren();
+    if (points.IsEmpty())
+        return;
+    ECBase* first = points.GetHead();
+    if (first->GetTime() && *first->GetTime() > MCTime::TimeZero())
+        first->SetTime(&MCTime::TimeZero());
+}
+
+void ECTempoEnv::recalculate()
+{
+    m_stale = false;
     rebuildMarks();
 
     // Pauses: a pause head slows the tempo in force before it; the other pause marks of its
@@ -208,6 +242,7 @@ void ECTempoEnv::GetClockTime(MCTime& time)
 {
     if (time.GetMode() != MCTime::normal)
         return;
+    refresh();
     const std::vector<ECTempo*>& all = marks();
     const double t = time.GetSeconds();
     // The first mark later than the time; the one before it is in force.
@@ -232,6 +267,7 @@ void ECTempoEnv::GetNormalizedTime(MCTime& time)
 {
     if (time.GetMode() != MCTime::clock)
         return;
+    refresh();
     const std::vector<ECTempo*>& all = marks();
     const double c = time.GetSeconds();
     const auto next = std::upper_bound(all.begin(), all.end(), c,

@@ -43,13 +43,29 @@ public:
     // Converts clock seconds in place to musical time; other modes are left alone.
     void GetNormalizedTime(MCTime& time);
     // Sets the tempo of each pause mark, then the clock time of every mark. The first mark is
-    // moved to time 0.
+    // moved to time 0. Inside a batch it only notes that they are due.
     void RecalculateClockTimes();
+
+    // A batch of changes, as a file read mark by mark makes: between BeginBatch and the last
+    // EndBatch, adding and removing marks leaves the clock times and pause tempos alone (the
+    // first mark still moves to time 0 at once), and the end recomputes them once, so that n
+    // marks cost n steps rather than n recomputations of every mark. A conversion asked for
+    // meanwhile recomputes first and is exact.
+    void BeginBatch() { ++m_batchDepth; }
+    void EndBatch();
 
 private:
     // The marks in time order, as the child list holds them.
     const std::vector<ECTempo*>& marks();
     void rebuildMarks();
+    // The clock times, now, whatever a batch says.
+    void recalculate();
+    // Brings the clock times up to date when a batch left them behind.
+    void refresh();
+    // The first mark stands at time 0.
+    void pinFirstMark();
 
     std::vector<ECTempo*> m_marks;
+    int m_batchDepth = 0;
+    bool m_stale = false;
 };

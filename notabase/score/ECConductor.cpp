@@ -33,8 +33,10 @@ bool isOrderedTrack(const ECBase* element)
 
 ECConductor& ECConductor::operator=(const ECConductor& other)
 {
-    if (this != &other)
+    if (this != &other) {
         ECWithChild::operator=(other);
+        forgetTrackOrder();
+    }
     return *this;
 }
 
@@ -84,7 +86,9 @@ int ECConductor::AddChild(ECBase* child, int sorted)
 {
     if (!ECWithChild::AddChild(child, sorted))
         return 0;
-    if (isOrderedTrack(child))
+    if (!isOrderedTrack(child))
+        forgetTrackOrder();
+    else if (!appendedInOrder(child))
         OrderTracks(0);
     return 1;
 }
@@ -93,6 +97,7 @@ int ECConductor::RemoveChild(ECBase* child, int recursive)
 {
     if (!child)
         return 0;
+    forgetTrackOrder();
     if (child == m_conductorStaff) {
         m_conductorStaff = nullptr;
     } else if (auto* staff = plat::dynamicDowncast<ECStaff>(child); staff && m_conductorStaff
@@ -116,6 +121,7 @@ int ECConductor::RemoveChild(ECBase* child, int recursive)
 
 int ECConductor::RemoveChildren(int recursive)
 {
+    forgetTrackOrder();
     // The tables first, so that none of them points at a track gone.
     if (m_conductorStaff) {
         for (int n = m_conductorStaff->GetMaxStaffNumber(); n >= 1; --n)
@@ -179,6 +185,7 @@ void ECConductor::OrderTracks(int orderStaves)
     if (!m_conductorStaff)
         return;
     if (orderStaves) {
+        forgetTrackOrder();
         m_conductorStaff->OrderStaves();
         // The wave-track table answers a number by place, so it follows the new numbers too.
         std::stable_sort(m_waveTracks.begin(), m_waveTracks.end(),
@@ -214,6 +221,7 @@ void ECConductor::OrderTracks(int orderStaves)
         children.AddTail(rest);
     taken.RemoveAll();
     children.Sort();
+    forgetTrackOrder();
 }
 
 int ECConductor::GetMaxMeasureNumber()
@@ -361,45 +369,79 @@ bool ECConductor::tracksInOrder()
     // The order OrderTracks makes: by time (elements without one first), and at one time the
     // other children first, in their order, then the staves by number, the wave tracks by
     // number and any track the tables do not know. One pass, nothing taken out.
-    const int staves = m_conductorStaff->GetMaxStaffNumber();
-    int nextStaff = 1;
-    size_t nextWave = 0;
-    bool unknownSeen = false;
-    bool trackAtThisTime = false;
-    const MCTime* previous = nullptr;
-    bool first = true;
+    forgetTrackOrder();
+    OrderWalk walk;
+    walk.staves = m_conductorStaff->GetMaxStaffNumber();
     for (ECBase* child : *GetChildren()) {
-        const MCTime* time = child->GetTime();
-        if (!first) {
-            if (previous && !time)
-                return false;
-            if (previous && time && *time < *previous && !(*previous < *time))
-                return false;
-            if ((!previous && time) || (previous && time && *previous < *time && !(*time < *previous)))
-                trackAtThisTime = false;
-        }
-        first = false;
-        previous = time;
-        if (!isOrderedTrack(child)) {
-            if (trackAtThisTime)
-                return false;
-            continue;
-        }
-        trackAtThisTime = true;
-        if (!unknownSeen && nextStaff <= staves && child == m_conductorStaff->GetStaff(nextStaff, 0)) {
-            ++nextStaff;
-        } else if (!unknownSeen && nextStaff > staves && nextWave < m_waveTracks.size() && child == m_waveTracks[nextWave]) {
-            ++nextWave;
-        } else {
-            // A track the tables know, out of its place, or one they do not know before theirs.
-            auto* staff = plat::dynamicDowncast<ECStaff>(child);
-            auto* wave = plat::dynamicDowncast<ECWaveTrack>(child);
-            if ((staff && m_conductorStaff->GetStaffNumber(staff) > 0) || (wave && GetWaveTrackNumber(wave) > 0))
-                return false;
-            unknownSeen = true;
-        }
+        if (!stepWalk(walk, child))
+            return false;
     }
-    return nextStaff > staves && nextWave == m_waveTracks.size();
+    m_orderWalk = walk;
+    return walkComplete(walk);
+}
+
+bool ECConductor::stepWalk(OrderWalk& walk, ECBase* child)
+{
+    const MCTime* time = child->GetTime();
+    if (!walk.first) {
+        if (walk.previous && !time)
+            return false;
+        if (walk.previous && time && *time < *walk.previous && !(*walk.previous < *time))
+            return false;
+        if ((!walk.previous && time) || (walk.previous && time && *walk.previous < *time && !(*time < *walk.previous)))
+            walk.trackAtThisTime = false;
+    }
+    walk.first = false;
+    walk.previous = time;
+    walk.last = child;
+    ++walk.count;
+    if (!isOrderedTrack(child))
+        return !walk.trackAtThisTime;
+    walk.trackAtThisTime = true;
+    if (!walk.unknownSeen && walk.nextStaff <= walk.staves && child == m_conductorStaff->GetStaff(walk.nextStaff, 0)) {
+        ++walk.nextStaff;
+    } else if (!walk.unknownSeen && walk.nextStaff > walk.staves && walk.nextWave < m_waveTracks.size()
+               && child == m_waveTracks[walk.nextWave]) {
+        ++walk.nextWave;
+    } else {
+        // A track the tables know, out of its place, or one they do not know before theirs.
+        auto* staff = plat::dynamicDowncast<ECStaff>(child);
+        auto* wave = plat::dynamicDowncast<ECWaveTrack>(child);
+        if ((staff && m_conductorStaff->GetStaffNumber(staff) > 0) || (wave && GetWaveTrackNumber(wave) > 0))
+            return false;
+        walk.unknownSeen = true;
+    }
+    return true;
+}
+
+bool ECConductor::walkComplete(const OrderWalk& walk) const
+{
+    return walk.nextStaff > walk.staves && walk.nextWave == m_waveTracks.size();
+}
+
+bool ECConductor::appendedInOrder(ECBase* child)
+{
+    // The kept walk holds for the children before this one when the table gained this staff
+    // alone, at its end: every step it took compares the same against one more staff, as long
+    // as there is no wave track to meet after the staves.
+    if (!m_orderWalk || !m_conductorStaff || !m_waveTracks.empty())
+        return false;
+    MCEventList& children = *GetChildren();
+    if (children.GetCount() != m_orderWalk->count + 1 || children.GetTail() != child)
+        return false;
+    MCPosition position = children.GetTailPosition();
+    children.GetPrev(position);
+    ECBase* before = position ? children.GetPrev(position) : nullptr;
+    const int staves = m_conductorStaff->GetMaxStaffNumber();
+    if (before != m_orderWalk->last || staves != m_orderWalk->staves + 1 || m_conductorStaff->GetStaff(staves, 0) != child)
+        return false;
+    OrderWalk walk = *m_orderWalk;
+    walk.staves = staves;
+    forgetTrackOrder();
+    if (!stepWalk(walk, child))
+        return false;
+    m_orderWalk = walk;
+    return walkComplete(walk);
 }
 
 int ECConductor::GetWaveTrackNumber(const ECWaveTrack* track) const
@@ -442,6 +484,7 @@ int ECConductor::InsertWaveTrack(ECWaveTrack* track, int index)
 {
     if (!track || GetWaveTrackNumber(track) > 0)
         return -1;
+    forgetTrackOrder();
     const int count = static_cast<int>(m_waveTracks.size());
     if (index < 0 || index > count)
         index = count;
@@ -460,6 +503,7 @@ void ECConductor::RemoveWaveTrack(ECWaveTrack* track)
     const int number = GetWaveTrackNumber(track);
     if (number < 1)
         return;
+    forgetTrackOrder();
     m_waveTracks.erase(m_waveTracks.begin() + (number - 1));
     ECWithChild::RemoveChild(track, 0);
     renumberWaveTracks(static_cast<size_t>(number) - 1);
@@ -471,6 +515,7 @@ void ECConductor::BuildWaveTrackArray()
     find.AddEvtType(EventId::WaveTrack);
     find.SetDepth(2);
     find.Apply(this);
+    forgetTrackOrder();
     std::vector<ECWaveTrack*> found;
     for (ECBase* element : find.GetEvents()) {
         auto* wave = plat::dynamicDowncast<ECWaveTrack>(element);

@@ -5,6 +5,8 @@
 #include "notabase/model/ECWithChild.h"
 #include "notabase/values/MCTime.h"
 
+#include <cstddef>
+#include <optional>
 #include <vector>
 
 class CCAddTrack;
@@ -106,12 +108,39 @@ private:
     // Gives the wave tracks from a position on the numbers of their places, and everything
     // under them the same track.
     void renumberWaveTracks(size_t from);
-    // Whether the children already stand in the order OrderTracks(0) gives them.
+    // Where a walk over the children in the order OrderTracks(0) gives them stands: the staves
+    // and wave tracks met so far, the time of the last child, and whether a track stood at it.
+    struct OrderWalk {
+        int staves = 0;
+        int nextStaff = 1;
+        std::size_t nextWave = 0;
+        bool unknownSeen = false;
+        bool trackAtThisTime = false;
+        const MCTime* previous = nullptr;
+        bool first = true;
+        ECBase* last = nullptr;
+        int count = 0;
+    };
+
+    // Whether the children already stand in the order OrderTracks(0) gives them. The walk is
+    // kept, so that a staff appended after them (as each track of a file read is) continues it
+    // instead of walking every track again.
     bool tracksInOrder();
+    // Takes the walk one child further; false when the child stands out of order.
+    bool stepWalk(OrderWalk& walk, ECBase* child);
+    // Whether a walk that met every child found every staff and wave track in its place.
+    bool walkComplete(const OrderWalk& walk) const;
+    // Continues the kept walk with the staff just appended as the last child and the last
+    // staff; false when it cannot (anything else changed since) or finds them out of order.
+    bool appendedInOrder(ECBase* child);
+    // The children or the tables changed other than by an appended staff.
+    void forgetTrackOrder() { m_orderWalk.reset(); }
 
     ECPerformanceBase* m_performance = nullptr;
     // Also a child.
     ECConductorStaff* m_conductorStaff = nullptr;
     // Entry n - 1 is wave track n; no references: they are children.
     std::vector<ECWaveTrack*> m_waveTracks;
+    // The walk of the last check that met every child in order; none once anything changed.
+    std::optional<OrderWalk> m_orderWalk;
 };

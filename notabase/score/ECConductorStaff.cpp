@@ -145,6 +145,11 @@ int ECConductorStaff::GetStaffNumber(const ECStaff* staff) const
 {
     if (!staff)
         return -1;
+    // A staff's track number is its place in the table, as inserting and renumbering keep it:
+    // checked there first, so that asking costs one look rather than a search of every staff.
+    if (const int track = const_cast<ECStaff*>(staff)->GetTrack(); track >= 0 && track < static_cast<int>(m_staves.size())
+                                             && m_staves[static_cast<size_t>(track)] == staff)
+        return track;
     const auto at = std::find(m_staves.begin(), m_staves.end(), staff);
     return at == m_staves.end() ? -1 : static_cast<int>(at - m_staves.begin());
 }
@@ -561,6 +566,8 @@ void ECConductorStaff::PostSerialize(plat::Archive& archive)
             throw badTable("conductor staff listing a bar that is not its own");
     }
     m_staves = std::move(staves);
+    if (m_conductor)
+        m_conductor->forgetTrackOrder();
     m_conductorMeasures = std::move(bars);
     m_groups = std::move(groups);
     m_measureCursor = 0;

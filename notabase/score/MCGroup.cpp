@@ -23,8 +23,12 @@ bool MCGroup::operator==(const MCGroup& other) const
 void MCGroup::CleanTable(Table& table)
 {
     std::erase_if(table, [](const tag_group& entry) { return !entry.inUse(); });
-    std::stable_sort(table.begin(), table.end(),
-                     [](const tag_group& a, const tag_group& b) { return a.first() < b.first(); });
+    // Staves are registered one at a time, each cleaning the table first: it is nearly always
+    // in order already, and a sort each time would make a piece of many staves cost the square
+    // of their number in sorts.
+    const auto byFirst = [](const tag_group& a, const tag_group& b) { return a.first() < b.first(); };
+    if (!std::is_sorted(table.begin(), table.end(), byFirst))
+        std::stable_sort(table.begin(), table.end(), byFirst);
 }
 
 void MCGroup::UpdateFrom(Table& table, size_t index, int delta)

@@ -229,6 +229,77 @@ TEST_F(ECTempoEnvTest, RandomMapsWithRampsAndPausesConvertBothWays)
     }
 }
 
+// A batch ends with what adding the marks one at a time gives, mark by mark, whatever order
+// they come in; conversions asked for inside it are already exact, the first mark still goes
+// to time 0 at once, and only the last of nested batches ends it.
+TEST_F(ECTempoEnvTest, ABatchEndsWithTheClockTimesOfMarksAddedOneAtATime)
+{
+    std::mt19937 random(4049);
+    std::uniform_real_distribution<float> tempo(20.0f, 400.0f);
+    struct Spec {
+        float time;
+        float bpm;
+        int style;
+    };
+    std::vector<Spec> specs;
+    for (int m = 0; m < 300; ++m)
+        specs.push_back({0.25f * static_cast<float>(1 + random() % 4000), tempo(random),
+                         random() % 3 == 0 ? ECEnvPoint::styleLinear : ECEnvPoint::styleStep});
+    // The first mark comes late: it moves to time 0 in both maps.
+    specs.front().time = 3.0f;
+
+    ECTempoEnv single;
+    ECTempoEnv batched;
+    batched.BeginBatch();
+    batched.BeginBatch();
+    for (size_t i = 0; i < specs.size(); ++i) {
+        const Spec& spec = specs[i];
+        ECTempo* one = markAt(spec.time, spec.bpm, spec.style);
+        ECTempo* other = markAt(spec.time, spec.bpm, spec.style);
+        const int added = single.AddChild(one, 1);
+        ASSERT_EQ(batched.AddChild(other, 1), added) << i << ": a mark at a time taken is refused in both";
+        if (!added) {
+            delete one;
+            delete other;
+            continue;
+        }
+        if (i == 0) {
+            EXPECT_EQ(other->GetTime()->GetSeconds(), 0.0f) << "the first mark moves to 0 inside a batch too";
+        }
+        if (i % 50 == 7) {
+            const float at = 0.5f * static_cast<float>(random() % 2000);
+            EXPECT_EQ(seconds(batched, at), seconds(single, at)) << i << " at " << at;
+            EXPECT_EQ(quarters(batched, 100.0f), quarters(single, 100.0f)) << i;
+        }
+    }
+    batched.EndBatch();
+    batched.AddChild(markAt(1001.0f, 90.0f), 1);
+    single.AddChild(markAt(1001.0f, 90.0f), 1);
+    batched.EndBatch();
+
+    const auto inOrder = [](const ECTempoEnv& map) {
+        std::vector<ECTempo*> marks;
+        for (ECBase* child : *const_cast<ECTempoEnv&>(map).GetChildren())
+            marks.push_back(static_cast<ECTempo*>(child));
+        return marks;
+    };
+    const std::vector<ECTempo*> a = inOrder(single);
+    const std::vector<ECTempo*> b = inOrder(batched);
+    ASSERT_EQ(a.size(), b.size());
+    for (size_t i = 0; i < a.size(); ++i) {
+        ASSERT_EQ(a[i]->GetTime()->GetSeconds(), b[i]->GetTime()->GetSeconds()) << i;
+        EXPECT_EQ(a[i]->GetClockTime().GetSeconds(), b[i]->GetClockTime().GetSeconds()) << i;
+        EXPECT_EQ(b[i]->GetClockTime().GetMode(), MCTime::clock) << i;
+    }
+
+    // Outside a batch, a change recomputes at once again.
+    ECTempo* late = markAt(2000.0f, 30.0f);
+    batched.AddChild(late, 1);
+    ECTempo* before = b.back();
+    EXPECT_FLOAT_EQ(late->GetClockTime().GetSeconds(),
+                    before->GetClockTime().GetSeconds() + (2000.0f - before->GetTime()->GetSeconds()) * 60.0f / before->GetTempo(1.0f));
+}
+
 TEST_F(ECTempoEnvTest, MarksSetTheirTempoTypeTextAndPause)
 {
     ECTempo mark;

@@ -203,6 +203,44 @@ TEST_F(ScoreStructureTest, OnlyTheStavesThatMoveAreRenumbered)
     EXPECT_EQ(trackOrder(*m_conductor), (std::vector<P>{{17, 0}, {55, 1}, {55, 2}, {55, 3}, {55, 4}, {55, 5}, {55, 7}}));
 }
 
+// Staves appended one at a time keep their place before the wave tracks, whatever came between
+// them (a wave track, a staff put first, one taken out), and each is found by its number, also
+// when its track word no longer says it.
+TEST_F(ScoreStructureTest, StavesAppendedOneByOneStandInOrderAndAreFoundByNumber)
+{
+    using P = std::pair<int, int>;
+    ECConductorStaff& staff = conductorStaff();
+    for (int i = 0; i < 3; ++i)
+        addStaves(1);
+    auto* wave = new CCAddTrack;
+    wave->AddWaveTrack(1);
+    wave->SetSynchronous(1);
+    wave->Apply(m_performance);
+    addStaves(1);
+    EXPECT_EQ(trackOrder(*m_conductor), (std::vector<P>{{17, 0}, {55, 1}, {55, 2}, {55, 3}, {55, 4}, {71, 1}}));
+
+    auto* front = new CCAddTrack(new ECStaff(1), 1);
+    front->SetSynchronous(1);
+    front->Apply(m_performance);
+    auto* removal = new CCRemoveTrack(staff.GetStaff(3, 0));
+    removal->SetSynchronous(1);
+    removal->Apply(m_performance);
+    addStaves(1);
+    addStaves(1);
+    EXPECT_EQ(trackOrder(*m_conductor),
+              (std::vector<P>{{17, 0}, {55, 1}, {55, 2}, {55, 3}, {55, 4}, {55, 5}, {55, 6}, {71, 1}}));
+    for (int number = 0; number <= staff.GetMaxStaffNumber(); ++number)
+        EXPECT_EQ(staff.GetStaffNumber(staff.GetStaff(number, 0)), number) << number;
+
+    ECStaff* third = staff.GetStaff(3, 0);
+    third->SetVoiceTrack(14, 5);
+    EXPECT_EQ(staff.GetStaffNumber(third), 3) << "found by its place, not its word";
+    third->SetVoiceTrack(14, 3);
+    ECStaff stranger;
+    stranger.SetVoiceTrack(14, 2);
+    EXPECT_EQ(staff.GetStaffNumber(&stranger), -1);
+}
+
 TEST_F(ScoreStructureTest, ATrackAddedPutsChildrenOutOfOrderBackInOrder)
 {
     addStaves(2);

@@ -278,12 +278,13 @@ CWGEventList& CSeqPlay::GetOutputEvents(const MCTime& until, int finishing, int&
 void CSeqPlay::DeliverStaged(const MCTime& until)
 {
     while (!m_staging.empty()) {
-        std::unique_ptr<CSeqEvent> event = std::move(m_staging.front());
-        m_staging.pop_front();
-        if (!(event->GetTimeStamp().GetSeconds() < until.GetSeconds())) {
-            m_pending.push_back(std::move(event));
+        // An event not due yet moves to the queue in its own list node.
+        if (!(m_staging.front()->GetTimeStamp().GetSeconds() < until.GetSeconds())) {
+            m_pending.splice(m_pending.end(), m_staging, m_staging.begin());
             continue;
         }
+        std::unique_ptr<CSeqEvent> event = std::move(m_staging.front());
+        m_staging.pop_front();
         event->ConvertData(m_output, 0);
         FeedMonitors(*event);
     }
@@ -494,17 +495,18 @@ void CSeqPlay::ProcessEventList(CSeqEventList& list, unsigned long mask)
         track->GetFilterList(m_filters, static_cast<unsigned int>(voice), mask);
         m_filters.push_back(&makeNoteOff);
         m_filters.insert(m_filters.end(), sequenceFilters.begin(), sequenceFilters.end());
-        ProcessEvent(event.get(), m_filters, made);
+        ProcessEvent(event.get(), m_filters, made, m_filterWork);
     }
     m_filters.clear();
     list.splice(list.end(), made);
 }
 
-void CSeqPlay::ProcessEvent(CSeqEvent* event, const std::vector<LCBase*>& filters, CSeqEventList& out)
+void CSeqPlay::ProcessEvent(CSeqEvent* event, const std::vector<LCBase*>& filters, CSeqEventList& out,
+                            std::vector<CSeqEvent*>& work)
 {
     // The event itself stays in the caller's list; each filter sees it and what the filters
     // before it made.
-    std::vector<CSeqEvent*> work{event};
+    work.assign(1, event);
     CSeqEventList made;
     for (LCBase* layer : filters) {
         auto* filter = plat::dynamicDowncast<LCsqBase>(layer);

@@ -85,8 +85,10 @@ protected:
     // Sorts by time, keeping the order of equal times.
     static void SortList(CSeqEventList& list);
     // Runs the filters in order over the event and what earlier filters made of it; appends
-    // what they made to out.
-    static void ProcessEvent(CSeqEvent* event, const std::vector<LCBase*>& filters, CSeqEventList& out);
+    // what they made to out. work is scratch space, kept by the caller so that its room is not
+    // made anew for every event.
+    static void ProcessEvent(CSeqEvent* event, const std::vector<LCBase*>& filters, CSeqEventList& out,
+                             std::vector<CSeqEvent*>& work);
     // Whether a queued event must go out at a stop: the note-off of a note that sounds.
     int TransferEvent(CSeqEvent& event);
     // The queue of events not yet due and the records handed out, for players that make
@@ -122,6 +124,7 @@ private:
     CWGEventList m_output;
     std::vector<SoundingNote> m_notes;
     std::vector<LCBase*> m_filters;
+    std::vector<CSeqEvent*> m_filterWork;
     CSeqWriteIndex m_writeIndex;
     MCTime m_pauseTime = PerformanceTime(0.0f);
     // Where the clock lead-in and the clocks count from: the location when the play began.

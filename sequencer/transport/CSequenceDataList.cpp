@@ -116,6 +116,25 @@ int CSequence::FindInsertPosition(DCsqBase* data)
         return 3;
     const MCTime time = dataTime(data);
     const int precedence = CMidiScoreMgr::GetPrecedence(data);
+    // Data that goes after the last (as every track of a file read at once mostly does) or
+    // before the first is placed without walking there from the cursor: the list is in order,
+    // so the walk would end at the same place.
+    const auto follows = [&](DCsqBase* node) {
+        const MCTime nodeTime = dataTime(node);
+        return time > nodeTime || (time == nodeTime && precedence <= CMidiScoreMgr::GetPrecedence(node));
+    };
+    const auto precedes = [&](DCsqBase* node) {
+        const MCTime nodeTime = dataTime(node);
+        return time < nodeTime || (time == nodeTime && precedence > CMidiScoreMgr::GetPrecedence(node));
+    };
+    if (m_tail && cursor != m_tail && follows(m_tail)) {
+        m_recordPosition = m_tail;
+        return 3;
+    }
+    if (m_head && cursor != m_head && precedes(m_head)) {
+        m_recordPosition = m_head;
+        return 0;
+    }
     bool moved = false;
     for (;;) {
         const MCTime cursorTime = dataTime(cursor);

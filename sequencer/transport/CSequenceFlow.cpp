@@ -24,10 +24,16 @@ bool isNoteOff(const CWGEventData& record)
     return status == 0x80 || (status == 0x90 && velocity == 0);
 }
 
-// Into a list in time order: a note-off before every record of its millisecond, anything else
-// after the records already there at its millisecond.
-void mergeRecord(CWGEventList& out, std::unique_ptr<CWGEventData> record)
+// Moves the first record of the list into out in time order: a note-off before every record
+// of its millisecond, anything else after the records already there at its millisecond. The
+// record keeps its list node; a null one is dropped.
+void mergeFirstRecord(CWGEventList& out, CWGEventList& from)
 {
+    const CWGEventData* record = from.front().get();
+    if (!record) {
+        from.pop_front();
+        return;
+    }
     const bool off = isNoteOff(*record);
     auto it = out.end();
     while (it != out.begin()) {
@@ -36,7 +42,7 @@ void mergeRecord(CWGEventList& out, std::unique_ptr<CWGEventData> record)
             break;
         --it;
     }
-    out.insert(it, std::move(record));
+    out.splice(it, from, from.begin());
 }
 
 }  // namespace
@@ -128,12 +134,8 @@ int CSequence::GetMidiFileEvents(MCTime& from, MCTime& to, int track, CWGEventLi
     NormalizeTime(m_windowEnd);
     int playerDone = 0;
     CWGEventList& records = m_player.GetOutputEvents(until, 0, playerDone);
-    while (!records.empty()) {
-        std::unique_ptr<CWGEventData> record = std::move(records.front());
-        records.pop_front();
-        if (record)
-            mergeRecord(out, std::move(record));
-    }
+    while (!records.empty())
+        mergeFirstRecord(out, records);
     if (!m_playPosition) {
         MCTime end = m_conductor ? m_conductor->GetMaxMeasureEndTime() : MCTime(0.0f);
         UnwrappedTime(end);
@@ -143,12 +145,8 @@ int CSequence::GetMidiFileEvents(MCTime& from, MCTime& to, int track, CWGEventLi
             // What still waits in the queue (the offs of notes held past the last bar) goes
             // into the file too, rather than leaving those notes sounding.
             CWGEventList& rest = m_player.GetOutputEvents(MCTime::TimeMax(), 1, playerDone);
-            while (!rest.empty()) {
-                std::unique_ptr<CWGEventData> record = std::move(rest.front());
-                rest.pop_front();
-                if (record)
-                    mergeRecord(out, std::move(record));
-            }
+            while (!rest.empty())
+                mergeFirstRecord(out, rest);
         }
     }
     return done;
