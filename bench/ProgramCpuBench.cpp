@@ -70,7 +70,12 @@ constexpr int kIdleSpanMs = 10000;
 // How long a step may take on a busy machine.
 constexpr int kPatienceMs = 120000;
 
-fs::path piece() { return fs::path(QUAVIX_CORPUS) / "bench" / "dense16.mid"; }
+// The corpus beside the source tree, or where QUAVIX_CORPUS names it.
+fs::path piece()
+{
+    const char* corpus = std::getenv("QUAVIX_CORPUS");
+    return fs::path(corpus && *corpus ? corpus : QUAVIX_CORPUS) / "bench" / "dense16.mid";
+}
 
 double processCpuSeconds()
 {
@@ -192,7 +197,17 @@ int runProgram(const std::string& run, const fs::path& folder, char* name)
             }
             const double cpu = processCpuSeconds() - cpuBefore;
             const double seconds = static_cast<double>(wall.nsecsElapsed()) / 1e9;
-            const WakeUps wakeUps = wakeUpsBetween(wakeBefore, wakeUpsByThread());
+            const auto wakeAfter = wakeUpsByThread();
+            const WakeUps wakeUps = wakeUpsBetween(wakeBefore, wakeAfter);
+            // Each thread's share, for whoever runs a child alone to see who wakes.
+            for (const auto& [tid, count] : wakeAfter) {
+                const auto earlier = wakeBefore.find(tid);
+                std::ifstream comm("/proc/self/task/" + std::to_string(tid) + "/comm");
+                std::string name;
+                std::getline(comm, name);
+                std::fprintf(stderr, "thread %ld %s: %ld wake-ups\n", tid, name.c_str(),
+                             count - (earlier == wakeBefore.end() ? 0 : earlier->second));
+            }
             if (ran) {
                 std::printf("cpu=%.6f seconds=%.6f wakeups=%ld main_wakeups=%ld\n", cpu, seconds, wakeUps.all, wakeUps.main);
                 result = 0;
