@@ -500,6 +500,11 @@ TEST_F(MixerPlayTest, TheMeterTimerRunsOnlyWhileTheMetersOrTheLampCanChange)
     ASSERT_TRUE(mixer->TrackTimerRunning()) << "shown, it looks once";
     timers.advance(CMixerWnd::kMeterMs);
     EXPECT_FALSE(mixer->TrackTimerRunning()) << "nothing plays and every meter is dark";
+    // A document that comes to the front may be playing: the timer looks again.
+    mixer->OnUpdate(1705, nullptr);
+    EXPECT_TRUE(mixer->TrackTimerRunning());
+    timers.advance(CMixerWnd::kMeterMs);
+    EXPECT_FALSE(mixer->TrackTimerRunning());
 
     Play();
     EXPECT_TRUE(mixer->TrackTimerRunning()) << "the play woke it";

@@ -411,6 +411,10 @@ void CMixerWnd::EnableModeButtons(bool enable)
 void CMixerWnd::OnUpdate(long hint, SCBase* state)
 {
     StartMidiMonitor();
+    // A change of the transport, or another document coming to the front (which may be
+    // playing), may set the meters going.
+    if ((hint >= 3300 && hint <= 3312) || hint == 1300 || hint == 1301 || hint == 1303 || hint == 1705)
+        WakeMeterTimer();
     switch (hint) {
     case 1300:
     case 1301:
@@ -431,9 +435,6 @@ void CMixerWnd::OnUpdate(long hint, SCBase* state)
         break;
     }
     FollowActiveDocument();
-    // A change of the transport may set the meters going.
-    if (hint >= 3300 && hint <= 3312)
-        WakeMeterTimer();
     if (!IsOwnState(state))
         return;
     switch (hint) {
