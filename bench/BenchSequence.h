@@ -18,9 +18,6 @@
 #include "sequencer/data/DCsqNote.h"
 #include "sequencer/data/DCsqTrack.h"
 #include "sequencer/transport/CSequence.h"
-#include "wavegate/CWavegate.h"
-
-#include <benchmark/benchmark.h>
 
 #include <cstdint>
 #include <memory>
@@ -110,41 +107,6 @@ public:
     }
 
     ECPerformance* Performance() { return m_performance; }
-
-    // The player's events per second of processor time through the sequence's callback, one
-    // 100 ms slice an iteration; when the piece has played through it is located back to its
-    // start with the clock paused. notes: the notes of the piece, over quarters.
-    static void MeasurePlayerEvents(benchmark::State& state, CWavegate& wavegate, CSequence& sequence, int notes,
-                                    float quarters)
-    {
-        sequence.EnableAutoStop(1);
-        const auto user = reinterpret_cast<uintptr_t>(&sequence);
-        sequence.Play();
-        int tag = sequence.GetPerformTag();
-        uint32_t begin = wavegate.GetBufferTime();
-        int64_t slices = 0;
-        int64_t passes = 0;
-        for (auto _ : state) {
-            if (CSequence::PerformProc(user, tag, begin, begin + 100) == 0) {
-                state.PauseTiming();
-                ++passes;
-                sequence.SetLocation(MCTime(0.0f));
-                sequence.Play();
-                tag = sequence.GetPerformTag();
-                // The device manager's clock stands: the play starts again where the first did.
-                begin = wavegate.GetBufferTime() - 100;
-                state.ResumeTiming();
-            }
-            begin += 100;
-            ++slices;
-        }
-        sequence.Stop(0);
-        CSequence::PerformProc(user, tag, begin, begin + 100);
-        // Every note gives a note-on and a note-off; a pass through the piece plays them all.
-        const double perSlice = 2.0 * notes / (quarters * 5.0);
-        state.counters["events_per_second"] =
-            benchmark::Counter(perSlice * static_cast<double>(slices - passes), benchmark::Counter::kIsRate);
-    }
 
 private:
     int m_staves;

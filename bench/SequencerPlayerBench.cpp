@@ -1,3 +1,4 @@
+#include "bench/BenchManualOutput.h"
 #include "bench/BenchPlayerPiece.h"
 #include "platform/media/Backend.h"
 #include "platform/media/ManualTimerService.h"
@@ -24,58 +25,6 @@ namespace {
 using plat::media::Backend;
 using Steady = std::chrono::steady_clock;
 
-// A device manager over one memory MIDI output on a manual clock.
-class ManualOutput {
-public:
-    ManualOutput()
-    {
-        auto timers = std::make_unique<plat::media::ManualTimerService>(1000);
-        m_timers = timers.get();
-        std::vector<std::unique_ptr<plat::media::DeviceProvider>> providers;
-        auto memory = std::make_unique<plat::media::MemoryProvider>(*m_timers, 1, 0);
-        m_out = &memory->midiOut(0);
-        providers.push_back(std::move(memory));
-        m_previous = Backend::install(std::make_unique<Backend>(std::move(timers), std::move(providers)));
-        m_wavegate = std::make_unique<CWavegate>();
-        m_wavegate->Initialize(CWavegate::WG_INIT_MIDI);
-        m_wavegate->OpenDevices();
-        m_wavegate->StartDevices();
-    }
-    ~ManualOutput()
-    {
-        m_wavegate->StopDevices();
-        m_wavegate.reset();
-        Backend::install(std::move(m_previous));
-    }
-    ManualOutput(const ManualOutput&) = delete;
-    ManualOutput& operator=(const ManualOutput&) = delete;
-
-    // The clock moves on by ms; the driver polls the performances and the output plays what
-    // came due.
-    void Advance(uint32_t ms)
-    {
-        m_timers->advance(ms);
-        for (int round = 0; round < 2; ++round) {
-            m_wavegate->SyncDriverThread();
-            m_wavegate->GetDevice(CWavegate::WG_MIDI, CWavegate::WG_OUT, 0)->Sync();
-        }
-    }
-    // The messages the output has played from its stream since the last call.
-    size_t TakeStreamed()
-    {
-        size_t count = 0;
-        for (const auto& played : m_out->takePlayed())
-            count += played.immediate ? 0 : 1;
-        return count;
-    }
-
-private:
-    plat::media::ManualTimerService* m_timers = nullptr;
-    plat::media::MemoryMidiOut* m_out = nullptr;
-    std::unique_ptr<Backend> m_previous;
-    std::unique_ptr<CWavegate> m_wavegate;
-};
-
 // The player at work as it plays: the driver polls the sequence for one 100 ms slice an
 // iteration, the player gathers, filters, splits and converts the slice's events and the
 // device manager hands them to a memory MIDI output, which plays them. The figure is the
@@ -86,7 +35,7 @@ void BM_PlayerEventsPerSecond(benchmark::State& state)
 {
     const auto notesPerSecond = static_cast<float>(state.range(0));
     constexpr float kQuarters = 64.0f;
-    ManualOutput output;
+    BenchManualOutput output;
     BenchPlayerPiece piece(kQuarters, 2.0f / notesPerSecond);
     std::unique_ptr<CSequence> sequence = piece.NewSequence();
     sequence->EnableAutoStop(1);

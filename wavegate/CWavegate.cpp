@@ -375,6 +375,11 @@ void CWavegate::Notify(uint32_t code, uintptr_t p1, uintptr_t p2)
 
 int CWavegate::OpenDevice(int type, int direction, int index)
 {
+    {
+        // An output polled again brings the ticks back first.
+        std::lock_guard lock(m_mainLock);
+        WakeTicksLocked();
+    }
     CWGDevice* device = GetDevice(type, direction, index);
     return device ? device->Open(index) : 0;
 }
@@ -389,6 +394,7 @@ void CWavegate::KillTimers()
 {
     if (!m_backend)
         return;
+    m_ticksParked = false;
     if (const uint32_t id = m_tickTimer.exchange(0))
         m_backend->timers().kill(id);
     if (const uint32_t id = m_delayTimer.exchange(0))
@@ -465,6 +471,7 @@ int CWavegate::OpenDevices()
 
 bool CWavegate::StartTickTimer()
 {
+    m_ticksParked = false;
     const plat::WindowRef window = m_driverRef;
     m_tickTimer = m_backend->timers().setPeriodic(kGranularityMs, 10, [window] { window.post(WM_WG_TICK); });
     if (!m_tickTimer) {
@@ -489,7 +496,8 @@ int CWavegate::StartDevices()
             }
         }
     }
-    if (!m_timingDevice && !m_tickTimer) {
+    // Parked ticks stand for a running tick timer: the next performance starts them again.
+    if (!m_timingDevice && !m_tickTimer && !m_ticksParked) {
         if (!StartTickTimer())
             return 0;
         m_playStartTime = Now();
@@ -662,6 +670,7 @@ void CWavegate::OnPanicButton()
 int CWavegate::StartPerformance(WGPerformanceProc callback, uintptr_t user, int active, int tag)
 {
     std::lock_guard lock(m_mainLock);
+    WakeTicksLocked();
     if (tag == 0)
         tag = GetUniqueTag();
     const uint64_t serial = m_nextSerial++;
@@ -902,11 +911,57 @@ void CWavegate::WriteBuffers()
     m_bufferTime = to;
 }
 
+uint32_t CWavegate::GetBufferTime() const
+{
+    return (m_ticksParked ? ParkedBufferTime() : m_bufferTime.load()).ms();
+}
+
+MediaTime CWavegate::ParkedBufferTime() const
+{
+    // The ticks poll until the buffer time lies a latency and a slice ahead of the play time,
+    // a slice at a time from where they stopped.
+    const MediaTime stopped = m_bufferTime.load();
+    const int32_t wanted = (PlayTimeNow() + (m_performanceLatency + kGranularityMs)) - stopped;
+    if (wanted <= 0)
+        return stopped;
+    const uint32_t slices = (static_cast<uint32_t>(wanted) + kGranularityMs - 1) / kGranularityMs;
+    return stopped + slices * kGranularityMs;
+}
+
+bool CWavegate::ParkTicksLocked()
+{
+    if (m_syncMode == 2 || m_timingDevice || !m_performances.empty())
+        return false;
+    for (const int type : {WG_MIDI, WG_WAVE})
+        for (int index = 0; index < m_deviceCount[type][WG_OUT]; ++index)
+            if (!(m_devices[type][WG_OUT][static_cast<size_t>(index)]->GetState() & CWGDevice::WG_CLOSED))
+                return false;
+    const uint32_t timer = m_tickTimer.exchange(0);
+    if (!timer)
+        return false;
+    m_ticksParked = true;
+    m_backend->timers().kill(timer);
+    return true;
+}
+
+void CWavegate::WakeTicksLocked()
+{
+    if (!m_ticksParked)
+        return;
+    m_bufferTime = ParkedBufferTime();
+    StartTickTimer();
+}
+
 void CWavegate::OnTick()
 {
     // A tick posted before the timer was killed finds the devices stopped.
     if (!m_tickTimer)
         return;
+    {
+        std::lock_guard lock(m_mainLock);
+        if (ParkTicksLocked())
+            return;
+    }
     // The last slice written starts a full latency ahead of the sound, so it ends a slice
     // later than that.
     int32_t ahead = m_bufferTime.load() - PlayTimeNow();

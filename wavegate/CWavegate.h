@@ -105,7 +105,9 @@ public:
     int GetMidiThruChannel() const { return m_thruChannel; }
     uint32_t GetPlayStartTime() const { return m_playStartTime.load().ms(); }
     uint32_t GetRecordStartTime() const { return m_recordStartTime.load().ms(); }
-    uint32_t GetBufferTime() const { return m_bufferTime.load().ms(); }
+    // The play time up to which performances have been polled (while the tick timer rests,
+    // where its ticks would have taken it).
+    uint32_t GetBufferTime() const;
     uint32_t GetElapsedPlayTime() const { return static_cast<uint32_t>(Now() - m_playStartTime.load()); }
     uint32_t GetElapsedRecordTime() const { return static_cast<uint32_t>(Now() - m_recordStartTime.load()); }
     uint32_t GetPerformanceGranularity() const { return kGranularityMs; }
@@ -259,6 +261,15 @@ private:
     // them.
     void DiscardWaveEvents(CWGEventList& list);
     bool StartTickTimer();
+    // Without a timing device the tick timer polls nobody while no performance runs and no
+    // output is open: it stops (is parked) until a performance starts. The caller holds
+    // mainLock; whether it stopped.
+    bool ParkTicksLocked();
+    // Starts the parked tick timer again, the buffer time where the ticks would have taken it;
+    // the caller holds mainLock.
+    void WakeTicksLocked();
+    // Where the ticks would have taken the buffer time by now, had they gone on.
+    plat::media::MediaTime ParkedBufferTime() const;
     CWGEventList* MidiOutList(int device);
 
     std::atomic<int> m_initialized = 0;
@@ -287,6 +298,7 @@ private:
     plat::CallbackList<void(CWGEventData* event)> m_recordingCalls;
     std::list<Registration> m_recordings;     // under recordLock, in registration order
     std::atomic<uint32_t> m_tickTimer = 0;
+    std::atomic<bool> m_ticksParked = false;
     std::atomic<uint32_t> m_delayTimer = 0;
     std::vector<CWGEventList> m_midiOutLists;
     std::vector<CWGEventList> m_waveOutLists;

@@ -642,6 +642,54 @@ TEST_F(MixerPlayTest, EveryStripControlTurnedByTheUserIsHeardAsItsOwnControllerA
     EXPECT_EQ(TrackData(1)->GetTrackReverb(), 0.0f);
 }
 
+// The meter timer ticks only while the meters or the lamp can change: it rests once the
+// transport stops and the meters have fallen, and play and MIDI input wake it.
+TEST_F(MixerPlayTest, TheMeterTimerRunsOnlyWhileTheMetersOrTheLampCanChange)
+{
+    MakePiece(2, 32);
+    MakeMixer();
+    devices.Wavegate().Initialize(CWavegate::WG_INIT_MIDI);
+    mixer->OnUpdate(1705, nullptr);
+    ASSERT_TRUE(mixer->TrackTimerRunning()) << "shown, it looks once";
+    timers.advance(CMixerWnd::kMeterMs);
+    EXPECT_FALSE(mixer->TrackTimerRunning()) << "nothing plays and every meter is dark";
+    // A document that comes to the front may be playing: the timer looks again.
+    mixer->OnUpdate(1705, nullptr);
+    EXPECT_TRUE(mixer->TrackTimerRunning());
+    timers.advance(CMixerWnd::kMeterMs);
+    EXPECT_FALSE(mixer->TrackTimerRunning());
+
+    Play();
+    EXPECT_TRUE(mixer->TrackTimerRunning()) << "the play woke it";
+    PlayOn(600);
+    EXPECT_TRUE(mixer->TrackTimerRunning());
+    EXPECT_GT(Strip(1)->Meter()->GetLitHeight(), 0);
+
+    auto* stop = new SCPerform(SCPerform::codeStop);
+    stop->SetSynchronous(1);
+    stop->Apply(doc.GetBaseEvent());
+    states.Take();
+    int ticks = 0;
+    while (mixer->TrackTimerRunning() && ticks < 100) {
+        devices.Step(CMixerWnd::kMeterMs);
+        timers.advance(CMixerWnd::kMeterMs);
+        ++ticks;
+    }
+    EXPECT_FALSE(mixer->TrackTimerRunning()) << "the transport rests and the meters have fallen";
+    EXPECT_EQ(Strip(1)->Meter()->GetLitHeight(), 0);
+    EXPECT_EQ(mixer->MasterArea()->Meter()->GetLitHeight(), 0);
+
+    // MIDI input lights the lamp, which the timer puts out two ticks later before it rests.
+    std::thread input([this] { EXPECT_TRUE(devices.In(0).feed(0x403C90)); });
+    input.join();
+    QTRY_VERIFY(mixer->MasterArea()->IsMidiInLit());
+    EXPECT_TRUE(mixer->TrackTimerRunning());
+    timers.advance(CMixerWnd::kMeterMs);
+    timers.advance(CMixerWnd::kMeterMs);
+    EXPECT_FALSE(mixer->MasterArea()->IsMidiInLit());
+    EXPECT_FALSE(mixer->TrackTimerRunning());
+}
+
 TEST_F(MixerPlayTest, TheMetersLightWhileThePiecePlaysInEveryLayout)
 {
     MakePiece(6, 64);

@@ -3,6 +3,7 @@
 #include "mixer/core/CMixerTemplates.h"
 #include "mixer/core/MixerImages.h"
 #include "mixer/core/MixerModule.h"
+#include "mixer/controls/CLevelMeter.h"
 #include "mixer/views/CMasterArea.h"
 #include "mixer/views/CTrackList.h"
 #include "mixer/views/CTrackStrip.h"
@@ -437,6 +438,10 @@ void CMixerWnd::EnableModeButtons(bool enable)
 void CMixerWnd::OnUpdate(long hint, SCBase* state)
 {
     StartMidiMonitor();
+    // A change of the transport, or another document coming to the front (which may be
+    // playing), may set the meters going.
+    if ((hint >= 3300 && hint <= 3312) || hint == 1300 || hint == 1301 || hint == 1303 || hint == 1705)
+        WakeMeterTimer();
     switch (hint) {
     case 1300:
     case 1301:
@@ -604,9 +609,37 @@ void CMixerWnd::OnMeterTimer()
         if (m_master)
             m_master->DimMidiIn();
         m_lampTicks = 0;
+        m_lampLit = false;
     } else {
         ++m_lampTicks;
     }
+    // At rest the mixer wakes nobody: the next play, recording or input starts the timer again.
+    if (!MetersCanMove())
+        StopTrackTimer();
+}
+
+bool CMixerWnd::MetersCanMove() const
+{
+    constexpr uint32_t kMoving = CSequence::stateStopping | CSequence::statePausing | CSequence::statePlaying |
+                                 CSequence::stateFastForward | CSequence::stateStepPlaying | CSequence::statePlayLeadIn |
+                                 CSequence::stateRecording | CSequence::stateStepRecording | CSequence::stateRecordLeadIn;
+    if (m_lampLit || (m_sequence && m_sequence->TestState(kMoving)))
+        return true;
+    if (m_master && m_master->Meter() && m_master->Meter()->GetLitHeight() > 0)
+        return true;
+    if (m_list) {
+        for (const CTrackStrip* strip : m_list->Strips()) {
+            if (strip->Meter() && strip->Meter()->GetLitHeight() > 0)
+                return true;
+        }
+    }
+    return false;
+}
+
+void CMixerWnd::WakeMeterTimer()
+{
+    if (isVisible())
+        StartTrackTimer();
 }
 
 int CMixerWnd::MidiInputProc(uintptr_t user, int, CWGEventData* event)
@@ -634,6 +667,8 @@ void CMixerWnd::OnMidiInput()
         m_master->LightMidiIn();
     // The lamp stays lit for the next tick and goes out on the one after.
     m_lampTicks = 0;
+    m_lampLit = true;
+    WakeMeterTimer();
 }
 
 void CMixerWnd::StartMidiMonitor()

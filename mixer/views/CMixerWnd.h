@@ -78,6 +78,9 @@ public:
     void StartTrackTimer();
     void StopTrackTimer();
     bool TrackTimerRunning() const { return m_timer != 0; }
+    // Whether the next tick can change what the mixer shows: the transport plays, records or
+    // is on its way to stopping, a meter has not fallen yet or the lamp is lit.
+    bool MetersCanMove() const;
     void ResetMeters();
     // After a change of mode: strips and master section made anew on the mode's templates.
     void UpdateLayout(bool redraw);
@@ -127,6 +130,8 @@ private:
     bool FollowActiveDocument();
     bool IsOwnState(const SCBase* state) const;
     void SetLayoutMode(int mode);
+    // Starts the meter timer again when the mixer is shown; it stops itself once nothing moves.
+    void WakeMeterTimer();
 
     static int s_nMixerMode;
 
@@ -136,6 +141,7 @@ private:
     CMasterArea* m_master = nullptr;
     uint32_t m_timer = 0;
     int m_lampTicks = 0;
+    bool m_lampLit = false;
     int m_midiTag = 0;
     CWavegate* m_midiWavegate = nullptr;
     std::atomic<bool> m_lampQueued{false};

@@ -150,7 +150,8 @@ std::unique_ptr<Backend> Backend::fromSelection(std::string_view names)
         if (std::exchange(probed, true))
             return engine;
         if (const std::string file = playbackFile(); !file.empty())
-            engine = std::make_shared<AudioEngine>(*timers, std::make_unique<WavFileSink>(file));
+            engine = std::make_shared<AudioEngine>(*timers, std::make_unique<WavFileSink>(file), AudioEngine::kDefaultSampleRate,
+                                                   AudioEngine::kDefaultBlockFrames, AudioEngine::kFileBatchMs);
         else if (AlsaProvider::hasPlayback())
             engine = std::make_shared<AudioEngine>(*timers, std::make_unique<AlsaPcmSink>(timers->clock(), AlsaProvider::kDefaultPcm));
         return engine;

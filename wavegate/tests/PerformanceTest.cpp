@@ -407,3 +407,45 @@ TEST_F(TickPerformanceTest, WithoutMidiOutputsTheTicksPollAndCatchUpAfterAStall)
     Step(300);
     EXPECT_EQ(script.Froms().size(), 10u) << "no ticks after stop";
 }
+
+TEST_F(TickPerformanceTest, WithNothingToPollTheTicksRestAndAPerformanceWakesThemWhereTheyWouldStand)
+{
+    CWavegate& wg = Init();
+    wg.OpenDevices();
+    ASSERT_EQ(wg.StartDevices(), 1);
+    ASSERT_EQ(wg.GetTimingDevice(), nullptr);
+    Step(200);
+    EXPECT_EQ(m_timers->activeTimers(), 0u) << "no timer while nobody is polled";
+    // At rest the buffer time stands where the ticks would have taken it: a latency and a
+    // slice ahead, on the slices' grid.
+    for (const uint32_t ms : {370u, 1000u, 50u}) {
+        m_timers->advance(ms);
+        Settle();
+        EXPECT_GE(Ahead(wg), 300) << ms;
+        EXPECT_LT(Ahead(wg), 400) << ms;
+        EXPECT_EQ(wg.GetBufferTime() % 100, 0u) << ms;
+    }
+
+    // A performance brings the ticks back: it is polled from that buffer time on, slice after
+    // slice, and the buffer time stays ahead as before.
+    const uint32_t resumed = wg.GetBufferTime();
+    CountingScript script;
+    const int tag = wg.StartPerformance(&CountingScript::Proc, reinterpret_cast<uintptr_t>(&script), 1, 0);
+    EXPECT_EQ(m_timers->activeTimers(), 1u);
+    Step(300);
+    const std::vector<uint32_t> froms = script.Froms();
+    ASSERT_GE(froms.size(), 3u);
+    for (size_t i = 0; i < froms.size(); ++i)
+        EXPECT_EQ(froms[i], resumed + 100 * i);
+    EXPECT_GE(Ahead(wg), 300);
+    EXPECT_LT(Ahead(wg), 400);
+
+    // Once it has gone, the ticks rest again; a stop and a start begin anew.
+    wg.StopPerformance(tag);
+    Step(200);
+    EXPECT_EQ(m_timers->activeTimers(), 0u);
+    wg.StopDevices();
+    ASSERT_EQ(wg.StartDevices(), 1);
+    EXPECT_EQ(wg.GetBufferTime(), 0u);
+    EXPECT_EQ(m_timers->activeTimers(), 1u);
+}

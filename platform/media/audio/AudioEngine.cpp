@@ -27,11 +27,13 @@ void raisePriority()
 
 }  // namespace
 
-AudioEngine::AudioEngine(TimerService& timers, std::unique_ptr<AudioSink> sink, uint32_t sampleRate, uint32_t blockFrames)
+AudioEngine::AudioEngine(TimerService& timers, std::unique_ptr<AudioSink> sink, uint32_t sampleRate, uint32_t blockFrames,
+                         uint32_t batchMs)
     : m_timers(timers),
       m_sink(std::move(sink)),
       m_rate(sampleRate),
       m_blockFrames(blockFrames),
+      m_batchMs(batchMs),
       m_pacer(timers),
       m_left(blockFrames),
       m_right(blockFrames),
@@ -104,6 +106,8 @@ void AudioEngine::startLocked()
     m_rendered.store(0);
     m_sinkError.store(0);
     m_lead = m_sink->leadFrames();
+    // A sink with a lead plays in real time and is never held back by a batch.
+    m_batchFrames = m_lead == 0 ? static_cast<uint64_t>(m_batchMs) * m_rate / 1000 : 0;
     m_pacer.start(m_rate);
     m_stopping.store(false);
     m_thread = std::thread([this] {
@@ -158,7 +162,11 @@ void AudioEngine::run()
         // memory, a device that does not play in real time) and of a failed one, so streams
         // keep their time; a device that plays in real time is never held back by it.
         const uint64_t due = frame + m_blockFrames;
-        if (!m_pacer.waitUntilFrame(due > m_lead ? due - m_lead : 0))
+        uint64_t until = due > m_lead ? due - m_lead : 0;
+        // A block not due yet waits for the batch behind it: they are rendered together.
+        if (m_batchFrames > 0 && m_pacer.frameAt(m_timers.clock().nowMs()) < until)
+            until += m_batchFrames;
+        if (!m_pacer.waitUntilFrame(until))
             break;
         renderBlock(frame);
         if (m_sinkError.load(std::memory_order_relaxed) == 0) {

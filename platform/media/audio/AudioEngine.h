@@ -35,8 +35,15 @@ public:
     static constexpr uint32_t kDefaultBlockFrames = 256;
     static constexpr size_t kMaxSources = 16;
 
+    // The batch of a file sink: the file is written at most this late, the engine's thread
+    // wakes about 50 times a second instead of once a block.
+    static constexpr uint32_t kFileBatchMs = 20;
+
+    // batchMs (for a sink without lead, which takes frames as fast as they come): instead of
+    // waking for each block as it comes due, the engine waits until batchMs more have come
+    // due and renders them together. No block is rendered before its time either way.
     AudioEngine(TimerService& timers, std::unique_ptr<AudioSink> sink, uint32_t sampleRate = kDefaultSampleRate,
-                uint32_t blockFrames = kDefaultBlockFrames);
+                uint32_t blockFrames = kDefaultBlockFrames, uint32_t batchMs = 0);
     ~AudioEngine();
     AudioEngine(const AudioEngine&) = delete;
     AudioEngine& operator=(const AudioEngine&) = delete;
@@ -74,6 +81,8 @@ private:
     std::unique_ptr<AudioSink> m_sink;
     const uint32_t m_rate;
     const uint32_t m_blockFrames;
+    const uint32_t m_batchMs;
+    uint64_t m_batchFrames = 0;   // while running: what the engine lets come due before it wakes
 
     mutable std::mutex m_mutex;   // the control side: sources, start and stop
     std::array<std::atomic<AudioSource*>, kMaxSources> m_sources{};

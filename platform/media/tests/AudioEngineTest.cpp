@@ -52,11 +52,12 @@ private:
 };
 
 struct EngineFixture {
-    explicit EngineFixture(size_t capacity = 48000 * 4)
+    explicit EngineFixture(size_t capacity = 48000 * 4, uint32_t batchMs = 0)
     {
         auto owned = std::make_unique<MemoryAudioSink>(capacity);
         sink = owned.get();
-        engine = std::make_unique<AudioEngine>(timers, std::move(owned));
+        engine = std::make_unique<AudioEngine>(timers, std::move(owned), AudioEngine::kDefaultSampleRate,
+                                               AudioEngine::kDefaultBlockFrames, batchMs);
     }
     void advance(uint32_t ms)
     {
@@ -95,6 +96,32 @@ TEST(AudioEngineTest, FollowsTheManualClockBlockByBlockAndMixesItsSources)
     f.engine->removeSource(a);
     f.engine->removeSource(b);
     EXPECT_FALSE(f.engine->isRunning());
+}
+
+// With a batch the engine lets blocks come due until the batch is full and renders them
+// together; it still renders nothing ahead of the clock, and the samples are the same.
+TEST(AudioEngineTest, WithABatchTheBlocksThatCameDueAreRenderedTogether)
+{
+    EngineFixture f(48000 * 4, 20);
+    RampSource ramp(0.25f);
+    ASSERT_EQ(f.engine->addSource(ramp), kOk);
+    f.engine->waitCaughtUp();
+    // The first block falls due at 5.3 ms; the engine waits until 20 ms more have (26 ms).
+    f.advance(10);
+    EXPECT_EQ(f.sink->frameCount(), 0u);
+    f.advance(16);                          // 26 ms: the 4 whole blocks due, at once
+    EXPECT_EQ(f.sink->frameCount(), 4u * 256);
+    f.advance(10);                          // the fifth falls due at 26.7 ms: wake at 47 ms
+    EXPECT_EQ(f.sink->frameCount(), 4u * 256);
+    f.advance(11);
+    EXPECT_EQ(f.sink->frameCount(), 8u * 256);
+    f.advance(953);                         // 1 s: the blocks that came due, a batch at most behind
+    const size_t whole = 48000u - 48000u % 256;
+    EXPECT_LE(f.sink->frameCount(), whole);
+    EXPECT_GE(f.sink->frameCount(), whole - 48000u * 20 / 1000 - 256);
+    for (size_t i : {size_t(0), size_t(255), size_t(256), size_t(12345)})
+        EXPECT_FLOAT_EQ(f.sink->left(i), static_cast<float>(i % 1000) / 1000.0f) << i;
+    f.engine->removeSource(ramp);
 }
 
 TEST(AudioEngineTest, ARemovedSourceIsNeverCalledAgainAndTheLastOneStopsTheEngine)
