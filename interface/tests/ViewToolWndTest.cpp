@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -123,6 +124,22 @@ TEST_F(ViewToolWindowTest, TheDefaultPositionIsTheStoredOneOrInsideTheOwnersTopR
 
     MCToolWnd orphan;
     EXPECT_EQ(orphan.GetDefaultPosition("Other"), QPoint(0, 0));
+
+    // Stored positions beyond any screen are held to the screen's coordinates.
+    constexpr int limit = kScreenCoordinateLimit;
+    const struct {
+        int x, y;
+        QPoint expected;
+    } hostile[] = {
+        {INT_MAX, INT_MAX, {limit, limit}},
+        {INT_MIN, INT_MIN, {-limit, -limit}},
+        {INT_MAX, 10, {limit, 10}},
+    };
+    for (const auto& c : hostile) {
+        SaveIntPreference("Tool", "x", c.x);
+        SaveIntPreference("Tool", "y", c.y);
+        EXPECT_EQ(tool.GetDefaultPosition("Tool"), c.expected) << c.x << "," << c.y;
+    }
 }
 
 TEST_F(ViewToolWindowTest, FloatsWhereItWasSavedAndCaptionsItselfFromItsString)
