@@ -23,6 +23,8 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QFontDialog>
+#include <QMenu>
+#include <QPushButton>
 #include <QFontMetrics>
 #include <QProgressBar>
 #include <QSignalSpy>

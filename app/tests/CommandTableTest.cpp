@@ -634,6 +634,7 @@ TEST_F(ProgramCommandsTest, HelpSaysThatNoHelpFileShipsUnlessTheFocusHasAContext
     ASSERT_FALSE(noHelp.empty());
     const QMenu* help = TopMenu("&Help");
     ASSERT_NE(help, nullptr);
+    Actions().updateAll();
     for (const uint32_t id : {HelpTopics, ContextHelp}) {
         SCOPED_TRACE(id);
         EXPECT_TRUE(help->actions().contains(Actions().find(id))) << "on the Help menu";
