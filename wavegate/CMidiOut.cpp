@@ -26,14 +26,14 @@ CMidiOut::CMidiOut(int index, CWGDeviceHost* host) : CWGDevice(index, host) {}
 
 CMidiOut::~CMidiOut()
 {
-    uint32_t timer = 0;
+    std::map<uint64_t, TimedNote> notes;
     {
         std::lock_guard lock(m_noteLock);
-        timer = std::exchange(m_noteTimer, 0u);
+        notes.swap(m_timedNotes);
     }
     // Outside the lock: kill() waits for a note timer that may be waiting for it.
-    if (timer)
-        Backend::instance().timers().kill(timer);
+    for (const auto& [key, note] : notes)
+        Backend::instance().timers().kill(note.timer);
     Close();
     StopThread();
 }
@@ -232,24 +232,28 @@ int CMidiOut::PlayNote(uint32_t noteOn, uint32_t durationMs)
     if (!PlayMidi(noteOn))
         return 0;
     std::lock_guard lock(m_noteLock);
-    if (!m_noteTimer) {
-        m_noteTimer = Backend::instance().timers().setOneShot(durationMs, 10, [this] { TurnOffNotes(); });
-        if (!m_noteTimer) {
-            PlayMidi(noteOn & 0x0000FFFFu);
-            return 0;
-        }
+    // The note is listed before its timer starts; a timer that fires at once waits for the
+    // lock and then finds it.
+    const uint64_t key = m_nextNoteKey++;
+    TimedNote& note = m_timedNotes[key];
+    note.noteOn = noteOn;
+    note.timer = Backend::instance().timers().setOneShot(durationMs, 10, [this, key] { TurnOffNote(key); });
+    if (!note.timer) {
+        m_timedNotes.erase(key);
+        PlayMidi(noteOn & 0x0000FFFFu);
+        return 0;
     }
-    m_pendingNotes.push_back(noteOn);
     return 1;
 }
 
-void CMidiOut::TurnOffNotes()
+void CMidiOut::TurnOffNote(uint64_t key)
 {
     std::lock_guard lock(m_noteLock);
-    for (uint32_t note : m_pendingNotes)
-        PlayMidi(note & 0x0000FFFFu);
-    m_pendingNotes.clear();
-    m_noteTimer = 0;
+    const auto found = m_timedNotes.find(key);
+    if (found == m_timedNotes.end())
+        return;
+    PlayMidi(found->second.noteOn & 0x0000FFFFu);
+    m_timedNotes.erase(found);
 }
 
 int CMidiOut::DevOpen()

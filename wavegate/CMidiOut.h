@@ -10,9 +10,9 @@
 #include <atomic>
 #include <cstdint>
 #include <list>
+#include <map>
 #include <memory>
 #include <mutex>
-#include <vector>
 
 // A MIDI output: plays each slice as one stream block at 1 ms per tick, plays immediate
 // messages and timed test notes, turns wave-start markers into start signals, and, as the
@@ -40,8 +40,8 @@ public:
 
     int PlayData(CWGEventList& list, uint32_t from, uint32_t to) override;
     int PlayMidi(uint32_t msg);
-    // Sends the note-on now and its note-off after durationMs; notes started while a note
-    // timer runs end with the notes of that timer.
+    // Sends the note-on now and its note-off after durationMs. Each note keeps its own
+    // timer, so a note started while another sounds still lasts its whole duration.
     int PlayNote(uint32_t noteOn, uint32_t durationMs);
     // Sends a system-exclusive message now.
     int PlaySysEx(const uint8_t* bytes, int length);
@@ -66,7 +66,8 @@ private:
     void FinishBuffer(uintptr_t user);
     // As the timing device: the polls that keep this output a full latency ahead.
     void PollAsTimingDevice();
-    void TurnOffNotes();
+    // Sends the note-off of the timed note key (velocity 0) and forgets it.
+    void TurnOffNote(uint64_t key);
 
     std::atomic<uint8_t> m_flags = 0;
     std::atomic<int> m_buffersOut = 0;
@@ -79,7 +80,12 @@ private:
     std::mutex m_bufferLock;
     std::list<std::unique_ptr<CMidiStreamBuffer>> m_buffers;
 
+    // A timed note: the timer that ends it and its note-on.
+    struct TimedNote {
+        uint32_t timer = 0;
+        uint32_t noteOn = 0;
+    };
     std::mutex m_noteLock;
-    uint32_t m_noteTimer = 0;
-    std::vector<uint32_t> m_pendingNotes;
+    uint64_t m_nextNoteKey = 0;
+    std::map<uint64_t, TimedNote> m_timedNotes;
 };

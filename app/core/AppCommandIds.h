@@ -81,6 +81,7 @@ inline constexpr uint32_t FileOpen = 57601;
 inline constexpr uint32_t FileClose = 57602;
 inline constexpr uint32_t FileSave = 57603;
 inline constexpr uint32_t FileSaveAs = 57604;
+inline constexpr uint32_t FilePrintSetup = 57606;
 inline constexpr uint32_t FilePrint = 57607;
 // The recent-file list's entries follow one another from here.
 inline constexpr uint32_t FirstRecentFile = 57616;
@@ -92,5 +93,11 @@ inline constexpr uint32_t EditUndo = 57643;
 inline constexpr uint32_t EditRedo = 57644;
 inline constexpr uint32_t About = 57664;
 inline constexpr uint32_t Exit = 57665;
+// Help: no help file ships, so these say so, except where a window has a context whose
+// status text answers F1.
+inline constexpr uint32_t HelpTopics = 57667;
+inline constexpr uint32_t ContextHelp = 57669;
+inline constexpr uint32_t Help = 57670;
+inline constexpr uint32_t DefaultHelp = 57671;
 
 }  // namespace AppCommandIds

@@ -61,6 +61,13 @@ constexpr Command keyOnly(Command c)
     return c;
 }
 
+constexpr Command sentBy(Command c, uint32_t sender)
+{
+    c.reach = Reach::sent;
+    c.standsFor = sender;
+    return c;
+}
+
 // In the order of the menus.
 constexpr Command kCommands[] = {
     // File
@@ -71,6 +78,7 @@ constexpr Command kCommands[] = {
     item(FileSaveAs, "Save &As...", "Save the active document under a new name or format\nSave As", "Ctrl+Shift+S"),
     item(SaveAsTemplate, "Save as &Template...", "Save the active document as a template for new documents\nSave as Template"),
     picture(item(FilePrint, "&Print...", "Print the active view\nPrint", "Ctrl+P"), "PRINT"),
+    item(FilePrintSetup, "P&rint Setup...", "Choose the printer, the paper and its orientation\nPrint Setup"),
     item(Exit, "E&xit", "Quit Quavix; changed documents are saved first if you wish\nExit", "Ctrl+Q"),
 
     // Edit
@@ -131,6 +139,10 @@ constexpr Command kCommands[] = {
     item(CloseAllWindows, "Close &All Windows", "Close every document window\nClose All Windows"),
 
     // Help
+    item(HelpTopics, "Help T&opics", "Say where help on Quavix is found\nHelp Topics"),
+    item(ContextHelp, "&Context Help", "Say where help on Quavix is found\nContext Help", "Shift+F1"),
+    keyOnly(item(Help, "Help", "Show what the window with the focus is for\nHelp", "F1")),
+    sentBy(item(DefaultHelp, "Help", "Say where help on Quavix is found\nHelp"), Help),
     item(TipOfTheDay, "&Tip of the Day...", "Show a tip on working with Quavix\nTip of the Day"),
     item(WebHome, "Quavix &Home Page", "Open the Quavix home page in your web browser\nHome Page"),
     item(WebNews, "Quavix &News", "Open the Quavix news in your web browser\nNews"),

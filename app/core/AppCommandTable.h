@@ -15,6 +15,7 @@ enum class Reach : uint8_t {
     menu,    // an item of a menu (and maybe a button and keys as well)
     button,  // a toolbar button that stands for a menu's command (standsFor)
     key,     // only its keys
+    sent,    // sent by another command (standsFor) when that one finds nothing to do
 };
 
 struct Command {
@@ -36,7 +37,7 @@ struct Command {
     // The item shows a radio mark: one of the rows next to it that are radio rows too.
     bool radio = false;
     Reach reach = Reach::menu;
-    // For a button: the menu command it stands for.
+    // For a button: the menu command it stands for; for a sent command: the one that sends it.
     uint32_t standsFor = 0;
 };
 

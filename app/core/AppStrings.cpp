@@ -18,6 +18,13 @@ constexpr plat::Resources::Entry kStrings[] = {
                   "for the wave file?"},
     {browserMissing, "No web browser could be started to show %s.  Please open the address in a web browser "
                      "yourself."},
+    {noHelpFile, "No help file comes with Quavix.  Point at a menu command or a button to read what it does in "
+                 "the status bar and its tip; F1 in a tool window or a document window shows what that window is "
+                 "for."},
+    {fileBar, "File"},
+    {musicEditBar, "Music Edit"},
+    {transportBar, "Transport Controls"},
+    {timeBar, "Time"},
     {splashVersion, "Version 6.06"},
     {loadingResources, "Loading Resources..."},
     {loadingApplication, "Loading Application..."},

@@ -12,6 +12,7 @@ enum : uint32_t {
     urlFileMissing = 151,
     waveMissing = 152,  // "%s" the wave file, "%d" its track
     browserMissing = 153,  // "%s": the web address
+    noHelpFile = 154,
     splashVersion = 201,
     loadingResources = 203,
     loadingApplication = 204,
@@ -24,6 +25,10 @@ enum : uint32_t {
     filterAll = 358,
     templateExists = 386,       // "%s": the name
     templateNameInvalid = 387,
+    fileBar = 656,  // the toolbars' captions, under the ids of their panels
+    transportBar = 768,
+    musicEditBar = 896,
+    timeBar = 1024,
     credits = 210,
     sysExListTip = 805,
     sysExSendTip = 806,

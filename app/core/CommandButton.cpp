@@ -2,9 +2,11 @@
 
 #include "app/core/AppCommandTable.h"
 #include "interface/controls/MCButton2.h"
+#include "interface/views/MCDialogBar.h"
 #include "platform/ui/dialog/ItemId.h"
 
 #include <QHBoxLayout>
+#include <QToolBar>
 
 namespace {
 
@@ -32,6 +34,21 @@ MCButton2* MakeCommandButton(QWidget* parent, uint32_t command)
         button->setToolTip(prompt.section('\n', 1));
     }
     return button;
+}
+
+MCDialogBar* MakeBarPanel(QToolBar* bar, int templateId)
+{
+    auto* panel = new MCDialogBar;
+    panel->Create(bar, templateId);
+    return panel;
+}
+
+void FitBarPanel(MCDialogBar* panel)
+{
+    if (QLayout* layout = panel->layout()) {
+        layout->activate();
+        panel->SetDefaultSize(layout->sizeHint());
+    }
 }
 
 QBoxLayout* MakeToolBarRow(QWidget* panel)

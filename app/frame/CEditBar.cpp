@@ -4,6 +4,7 @@
 #include "app/core/CommandButton.h"
 #include "interface/controls/MCButton2.h"
 #include "interface/core/MCResourceModule.h"
+#include "interface/views/MCDialogBar.h"
 #include "notabase/states/SCMode.h"
 #include "platform/ui/command/CommandActions.h"
 #include "platform/ui/dialog/ItemId.h"
@@ -22,7 +23,7 @@ bool CEditBar::InitBar()
 {
     if (!SetResourceModule("Knobset"))
         return false;
-    auto* panel = new QWidget(this);
+    MCDialogBar* panel = MakeBarPanel(this, kTemplateId);
     QBoxLayout* row = MakeToolBarRow(panel);
     // The modes, a gap, then the tool windows.
     size_t group = 0;
@@ -44,6 +45,7 @@ bool CEditBar::InitBar()
     }
     ResetResourceModule();
     addWidget(panel);
+    FitBarPanel(panel);
 
     for (MCButton2* button : m_tools) {
         QAction* action = m_actions.action(uint32_t(plat::ui::itemId(button)));

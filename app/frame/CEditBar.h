@@ -19,6 +19,9 @@ class CommandActions;
 // windows.
 class CEditBar : public QToolBar, public plat::ui::NoticeListener {
 public:
+    // The id and caption string of the bar's panel.
+    static constexpr int kTemplateId = 896;
+
     explicit CEditBar(plat::ui::CommandActions& actions, QWidget* parent = nullptr);
 
     bool InitBar();

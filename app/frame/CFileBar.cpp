@@ -4,6 +4,7 @@
 #include "app/core/CommandButton.h"
 #include "interface/controls/MCButton2.h"
 #include "interface/core/MCResourceModule.h"
+#include "interface/views/MCDialogBar.h"
 #include "platform/ui/command/CommandActions.h"
 
 #include <QAction>
@@ -21,7 +22,7 @@ bool CFileBar::InitBar()
     static_assert(std::size(AppCommandTable::kFileBar) == std::tuple_size_v<decltype(m_buttons)>);
     if (!SetResourceModule("Knobset"))
         return false;
-    auto* panel = new QWidget(this);
+    MCDialogBar* panel = MakeBarPanel(this, kTemplateId);
     QBoxLayout* row = MakeToolBarRow(panel);
     for (size_t i = 0; i < m_buttons.size(); ++i) {
         m_buttons[i] = MakeCommandButton(panel, AppCommandTable::kFileBar[i]);
@@ -30,6 +31,7 @@ bool CFileBar::InitBar()
     }
     ResetResourceModule();
     addWidget(panel);
+    FitBarPanel(panel);
     for (size_t i = 0; i < m_buttons.size(); ++i) {
         MCButton2* button = m_buttons[i];
         QAction* action = m_actions.action(AppCommandTable::kFileBar[i]);

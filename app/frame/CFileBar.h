@@ -14,6 +14,9 @@ class CommandActions;
 // sends its command and is enabled as the command is.
 class CFileBar : public QToolBar {
 public:
+    // The id and caption string of the bar's panel.
+    static constexpr int kTemplateId = 656;
+
     explicit CFileBar(plat::ui::CommandActions& actions, QWidget* parent = nullptr);
 
     // Loads the pictures and places the buttons; false when the library is missing.

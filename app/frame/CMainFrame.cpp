@@ -512,7 +512,8 @@ void CMainFrame::SetAutoSaveTimer(int arm)
         plat::ui::UiTimers::kill(m_autoSaveTimer);
         m_autoSaveTimer = 0;
     }
-    const int period = LoadIntPreference(kSaveSection, "AutoSavePeriod", 10);
+    // At most a day, so the period in milliseconds fits the timer.
+    const int period = LoadIntPreference(kSaveSection, "AutoSavePeriod", 10, 0, 1440);
     if (arm && LoadIntPreference(kSaveSection, "AutoSave", 1) && period > 0)
         m_autoSaveTimer = plat::ui::UiTimers::set(static_cast<uint32_t>(period) * 60000u, [this] { OnAutoSave(); });
 }

@@ -71,7 +71,7 @@ std::vector<MenuEntry> CMainMenus::MenuBar()
     // until then (a separator at the end of a menu is not shown).
     return {
         popup("&File", {item(FileNew), item(FileOpen), item(FileClose), separator(), item(FileSave), item(FileSaveAs),
-                        item(SaveAsTemplate), separator(), item(FilePrint), separator(), item(Exit)}),
+                        item(SaveAsTemplate), separator(), item(FilePrint), item(FilePrintSetup), separator(), item(Exit)}),
         popup(documentText(DocumentStrings::menuEdit),
               {item(EditUndo), item(EditRedo), separator(), item(EditCut), item(EditCopy), item(EditPaste),
                item(EditClear), separator(), item(SelectEvents), item(ClearSelection), item(MouseSelectOptions),
@@ -95,7 +95,7 @@ std::vector<MenuEntry> CMainMenus::MenuBar()
                popup(documentText(DocumentStrings::menuPreferences), {separator()}), item(DeviceWizard), separator(),
                separator()}),
         popup("&Window", {item(CloseWindow), item(CloseAllWindows)}),
-        popup("&Help", {item(TipOfTheDay), separator(), item(WebHome), item(WebNews), item(WebSupport), item(WebFree),
+        popup("&Help", {item(HelpTopics), item(ContextHelp), separator(), item(TipOfTheDay), separator(), item(WebHome), item(WebNews), item(WebSupport), item(WebFree),
                         separator(), item(About)}),
     };
 }

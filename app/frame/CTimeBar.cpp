@@ -1,12 +1,14 @@
 #include "app/frame/CTimeBar.h"
 
+#include "app/core/CommandButton.h"
+#include "app/dialogs/CFontColorDlg.h"
 #include "app/frame/CTimeDisplay.h"
+#include "interface/views/MCDialogBar.h"
 #include "notabase/states/SCTime.h"
 #include "platform/ui/dialog/ModalHooks.h"
 #include "platform/ui/timer/UiTimers.h"
 
 #include <QContextMenuEvent>
-#include <QFontDialog>
 #include <QHBoxLayout>
 #include <QMenu>
 
@@ -27,7 +29,7 @@ CTimeBar::~CTimeBar()
 
 void CTimeBar::InitBar()
 {
-    m_panel = new QWidget(this);
+    m_panel = MakeBarPanel(this, kTemplateId);
     m_display = new CTimeDisplay(m_panel);
     auto* row = new QHBoxLayout(m_panel);
     row->setContentsMargins(5, 5, 5, 5);
@@ -49,7 +51,7 @@ void CTimeBar::ResizeBar()
     m_display->CalcLayout();
     m_display->setFixedSize(m_display->size());
     // The new size counts at once, not after the next turn of the event loop.
-    m_panel->layout()->activate();
+    FitBarPanel(m_panel);
     layout()->invalidate();
     m_panel->update();
     updateGeometry();
@@ -146,18 +148,22 @@ void CTimeBar::ChooseBackground()
 
 void CTimeBar::ChooseTimeFont()
 {
-    QFontDialog dialog(m_display->TimeFont().value_or(font()), this);
+    CFontColorDlg dialog(m_display->TimeFont().value_or(font()), m_display->TimeColor(), this);
+    dialog.setWindowTitle(tr("Time Font"));
     if (plat::ui::ModalHooks::runDialog(dialog) != QDialog::Accepted)
         return;
-    m_display->SetTimeFont(dialog.selectedFont());
+    m_display->SetTimeFont(dialog.SelectedFont());
+    m_display->SetTimeColor(dialog.SelectedColor());
     ResizeBar();
 }
 
 void CTimeBar::ChooseUnitsFont()
 {
-    QFontDialog dialog(m_display->UnitsFont().value_or(font()), this);
+    CFontColorDlg dialog(m_display->UnitsFont().value_or(font()), m_display->UnitsColor(), this);
+    dialog.setWindowTitle(tr("Units Font"));
     if (plat::ui::ModalHooks::runDialog(dialog) != QDialog::Accepted)
         return;
-    m_display->SetUnitsFont(dialog.selectedFont());
+    m_display->SetUnitsFont(dialog.SelectedFont());
+    m_display->SetUnitsColor(dialog.SelectedColor());
     ResizeBar();
 }

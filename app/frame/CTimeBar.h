@@ -9,6 +9,7 @@
 #include "notabase/values/MCTime.h"
 
 class CTimeDisplay;
+class MCDialogBar;
 class SCBase;
 
 // The Time toolbar: one large read-out of the active document's position. Positions arrive
@@ -18,6 +19,8 @@ class SCBase;
 class CTimeBar : public QToolBar {
 public:
     static constexpr uint32_t kRefreshMs = 40;
+    // The id and caption string of the bar's panel.
+    static constexpr int kTemplateId = 1024;
     static constexpr uint32_t kGotoCommand = AppCommandIds::GoTo;
 
     // fromActive answers whether a state comes from the active document's performance;
@@ -49,7 +52,7 @@ private:
     std::function<bool(SCBase*)> m_fromActive;
     std::function<bool()> m_hasActive;
     std::function<void(uint32_t)> m_command;
-    QWidget* m_panel = nullptr;
+    MCDialogBar* m_panel = nullptr;
     CTimeDisplay* m_display = nullptr;
     MCTime m_pending;
     bool m_hasPending = false;

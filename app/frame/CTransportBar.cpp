@@ -4,6 +4,7 @@
 #include "app/core/CommandButton.h"
 #include "interface/controls/MCButton2.h"
 #include "interface/core/MCResourceModule.h"
+#include "interface/views/MCDialogBar.h"
 #include "notabase/states/SCBase.h"
 #include "platform/ui/command/CommandActions.h"
 
@@ -29,7 +30,7 @@ bool CTransportBar::InitBar()
 {
     if (!SetResourceModule("Knobset"))
         return false;
-    m_panel = new QWidget(this);
+    m_panel = MakeBarPanel(this, kTemplateId);
     for (const uint32_t id : AppCommandTable::kTransportBar) {
         MCButton2* button = MakeCommandButton(m_panel, id);
         button->SetDisabledState(2);
@@ -46,6 +47,7 @@ bool CTransportBar::InitBar()
     Button(781)->hide();
     Button(782)->hide();
     addWidget(m_panel);
+    FitBarPanel(m_panel);
 
     for (const uint32_t command : AppCommandTable::kTransportBar) {
         const int id = int(command);

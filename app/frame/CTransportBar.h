@@ -8,6 +8,7 @@
 #include <optional>
 
 class MCButton2;
+class MCDialogBar;
 class SCBase;
 namespace plat::ui {
 class CommandActions;
@@ -19,6 +20,9 @@ class CommandActions;
 // step marks follow the frame's command updates.
 class CTransportBar : public QToolBar {
 public:
+    // The id and caption string of the bar's panel.
+    static constexpr int kTemplateId = 768;
+
     static constexpr int kFirstId = 773;
     static constexpr int kLastId = 782;
     // The active document's transport state word; none without an active document.
@@ -45,7 +49,7 @@ private:
 
     plat::ui::CommandActions& m_actions;
     StateWord m_stateWord;
-    QWidget* m_panel = nullptr;
+    MCDialogBar* m_panel = nullptr;
     std::array<MCButton2*, kLastId - kFirstId + 1> m_buttons{};
     uint8_t m_flags = 0;
 };

@@ -25,6 +25,8 @@
 #include "interface/document/MCPasswordDialog.h"
 #include "interface/document/MCRecovery.h"
 #include "interface/document/MCSaveDialog.h"
+#include "interface/views/MCDialogBar.h"
+#include "interface/views/MCToolWnd.h"
 #include "interface/midifile/MCMidiFormats.h"
 #include "mixer/views/CMixerWnd.h"
 #include "notabase/commands/MCCommandMgr.h"
@@ -51,6 +53,8 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMenuBar>
+#include <QPageSetupDialog>
+#include <QPrinter>
 #include <QStatusBar>
 #include <QThread>
 #include <QTimer>
@@ -325,6 +329,27 @@ bool CMainApp::InitInstance()
     return true;
 }
 
+QPrinter& CMainApp::Printer()
+{
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>();
+    return *m_printer;
+}
+
+bool CMainApp::ShowFocusHelp() const
+{
+    QWidget* start = QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
+    for (QWidget* widget = start; widget; widget = widget->parentWidget()) {
+        if (auto* tool = dynamic_cast<MCToolWnd*>(widget); tool && tool->OnCommandHelp(0))
+            return true;
+        if (auto* frame = dynamic_cast<MCOpusWnd*>(widget); frame && frame->OnCommandHelp(0))
+            return true;
+        if (auto* bar = dynamic_cast<MCDialogBar*>(widget); bar && bar->OnCommandHelp(0))
+            return true;
+    }
+    return false;
+}
+
 void CMainApp::OnIdle()
 {
     MCCommandMgr::OnIdle();
@@ -512,6 +537,22 @@ bool CMainApp::onCommand(uint32_t id)
     case About:
         CSplashWnd::Create()->ShowCredits(AppStrings::credits);
         return true;
+    case FilePrintSetup: {
+        // The page set up here stays the program's for as long as it runs.
+        QPageSetupDialog dialog(&Printer(), m_frame.get());
+        plat::ui::ModalHooks::runDialog(dialog);
+        return true;
+    }
+    case Help:
+        if (!ShowFocusHelp())
+            m_router.execute(DefaultHelp);
+        return true;
+    case HelpTopics:
+    case ContextHelp:
+    case DefaultHelp:
+        plat::UserPrompt::ask({kApplication, AppStrings::text(AppStrings::noHelpFile), plat::UserPrompt::Buttons::ok,
+                               plat::UserPrompt::Icon::information, std::nullopt});
+        return true;
     case AppCommandIds::ContextMenu:
         if (QWidget* focus = QApplication::focusWidget()) {
             const QPoint centre = focus->rect().center();
@@ -536,8 +577,13 @@ bool CMainApp::onUpdateCommand(uint32_t id, plat::ui::CommandState& state)
         return true;
     case FileNew:
     case FileOpen:
+    case FilePrintSetup:
     case About:
     case Exit:
+    case HelpTopics:
+    case ContextHelp:
+    case Help:
+    case DefaultHelp:
     case AppCommandIds::ContextMenu: return true;
     default: return false;
     }

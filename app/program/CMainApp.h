@@ -15,6 +15,7 @@ class MCDocManager;
 class CWavegate;
 class MCOpusDoc;
 class MCOpusTemplate;
+class QPrinter;
 namespace plat::ui {
 class CommandActions;
 class InstanceChannel;
@@ -77,10 +78,15 @@ public:
     MCDocManager* DocManager() const { return m_docManager.get(); }
     plat::ui::CommandRouter& Router() { return m_router; }
     plat::ui::CommandActions* Actions() const { return m_actions.get(); }
+    // The printer and page that Print Setup chose, kept while the program runs.
+    QPrinter& Printer();
 
     static constexpr uint32_t kFirstRecentFile = AppCommandIds::FirstRecentFile;
 
 private:
+    // F1: the window with the focus, or the nearest window around it that has a help
+    // context, shows that context's status text; false when none has one.
+    bool ShowFocusHelp() const;
     void OfferBugReport();
     void UpdateRecentFileMenu();
     void UpdateBugReportDocuments();
@@ -99,4 +105,5 @@ private:
     std::unique_ptr<CWavegate> m_wavegate;
     std::unique_ptr<CMainFrame> m_frame;
     CRecentFileList m_recentFiles{7};
+    std::unique_ptr<QPrinter> m_printer;
 };

@@ -1,6 +1,7 @@
 #include "app/tests/AppTestSupport.h"
 
 #include "app/core/AppCommandTable.h"
+#include "app/dialogs/CFontColorDlg.h"
 #include "app/frame/CEditBar.h"
 #include "app/frame/CFileBar.h"
 #include "app/frame/CMainStatusBar.h"
@@ -12,6 +13,7 @@
 #include "app/frame/CTransportBar.h"
 #include "interface/controls/MCButton2.h"
 #include "interface/controls/MCStaticEdit.h"
+#include "interface/views/MCDialogBar.h"
 #include "platform/ui/dialog/ItemId.h"
 #include "notabase/states/SCMode.h"
 #include "notabase/states/SCStatus.h"
@@ -19,6 +21,10 @@
 #include "sequencer/transport/CSequence.h"
 
 #include <QAction>
+#include <QContextMenuEvent>
+#include <QFontDialog>
+#include <QMenu>
+#include <QPushButton>
 #include <QFontMetrics>
 #include <QProgressBar>
 #include <QSignalSpy>
@@ -394,6 +400,102 @@ TEST_F(TimeBarTest, ClickAsksForGoToOnlyWithADocument)
     document = true;
     QTest::mouseClick(bar.Display(), Qt::LeftButton);
     EXPECT_EQ(sent, std::vector<uint32_t>{CTimeBar::kGotoCommand});
+}
+
+TEST_F(TimeBarTest, TheFontChoicesTakeAColourThatIsKeptAndDrawn)
+{
+    NewDocument();
+    if (!Display().UnitsVisible())
+        Time().ToggleUnits();
+    // The context menu's font items, each chosen as a user does: a font, the colour button,
+    // a colour, then OK or Cancel.
+    const struct {
+        const char* item;
+        plat::ui::ColorRef chosen;
+        bool accept;
+        plat::ui::ColorRef time, units;
+    } cases[] = {
+        {"Time Font...", 0x00FF00, true, 0x00FF00, 0xFFFF},
+        {"Units Font...", 0xFF00FF, true, 0x00FF00, 0xFF00FF},
+        {"Time Font...", 0xFFFFFF, false, 0x00FF00, 0xFF00FF},
+    };
+    Display().SetTimeColor(255);
+    Display().SetUnitsColor(0xFFFF);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.item);
+        const plat::ui::ColorRef before = QString(c.item).startsWith("Time") ? Display().TimeColor() : Display().UnitsColor();
+        std::vector<plat::ui::ColorRef> offered;
+        plat::ui::ModalHooks::Hooks hooks;
+        hooks.popupMenu = [&](QMenu& menu, const QPoint&) -> QAction* {
+            for (QAction* action : menu.actions()) {
+                if (action->text() == c.item)
+                    return action;
+            }
+            return nullptr;
+        };
+        hooks.chooseColor = [&](plat::ui::ColorRef initial, QWidget*) -> std::optional<plat::ui::ColorRef> {
+            offered.push_back(initial);
+            return c.chosen;
+        };
+        hooks.runDialog = [&](QDialog& dialog) {
+            auto* fonts = dynamic_cast<CFontColorDlg*>(&dialog);
+            EXPECT_NE(fonts, nullptr);
+            if (!fonts)
+                return int(QDialog::Rejected);
+            EXPECT_EQ(fonts->SelectedColor(), before) << "the dialog starts with the colour in use";
+            QFont font("DejaVu Sans");
+            font.setPixelSize(24);
+            fonts->FontChooser()->setCurrentFont(font);
+            QTest::mouseClick(fonts->ColorButton(), Qt::LeftButton);
+            return int(c.accept ? QDialog::Accepted : QDialog::Rejected);
+        };
+        plat::ui::ModalHooks::Scoped scope(hooks);
+        QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(2, 2), Time().mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(&Time(), &menu);
+        EXPECT_EQ(offered, std::vector<plat::ui::ColorRef>{before});
+        EXPECT_EQ(Display().TimeColor(), c.time);
+        EXPECT_EQ(Display().UnitsColor(), c.units);
+    }
+    // Both colours are drawn.
+    const QImage shown = Display().grab().toImage();
+    const auto drawnIn = [&](plat::ui::ColorRef color) {
+        const QRgb wanted = plat::ui::toQColor(color).rgb();
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                if (shown.pixel(x, y) == wanted)
+                    return true;
+        return false;
+    };
+    EXPECT_TRUE(drawnIn(0x00FF00)) << "the time";
+    EXPECT_TRUE(drawnIn(0xFF00FF)) << "the units";
+}
+
+TEST_F(BarsTest, EachToolbarIsADialogBarCaptionedFromItsString)
+{
+    const struct {
+        QToolBar* bar;
+        int id;
+        const char* caption;
+    } bars[] = {
+        {m_frame->FileBar(), CFileBar::kTemplateId, "File"},
+        {m_frame->EditBar(), CEditBar::kTemplateId, "Music Edit"},
+        {m_frame->TransportBar(), CTransportBar::kTemplateId, "Transport Controls"},
+        {m_frame->TimeBar(), CTimeBar::kTemplateId, "Time"},
+    };
+    std::vector<std::string> shown;
+    plat::ui::ModalHooks::Hooks hooks;
+    hooks.help = [&](const std::string& context) { shown.push_back(context); };
+    plat::ui::ModalHooks::Scoped scope(hooks);
+    for (const auto& b : bars) {
+        SCOPED_TRACE(b.caption);
+        auto* panel = plat::ui::item<MCDialogBar>(b.bar, b.id);
+        ASSERT_NE(panel, nullptr);
+        EXPECT_EQ(panel->windowTitle(), b.caption);
+        EXPECT_EQ(panel->CalcFixedLayout(false, true), panel->size()) << "the size it keeps is its size";
+        EXPECT_EQ(panel->OnCommandHelp(0), 1);
+        ASSERT_FALSE(shown.empty());
+        EXPECT_EQ(shown.back(), b.caption);
+    }
 }
 
 TEST_F(TimeBarTest, ScreenshotWithUnitsWhilePlaying)

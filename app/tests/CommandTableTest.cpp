@@ -38,6 +38,11 @@
 #include <QElapsedTimer>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QPageSetupDialog>
+#include <QPrinter>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTimer>
 #include <QPainter>
 #include <QTest>
 #include <QToolBar>
@@ -209,6 +214,7 @@ constexpr Rule kRules[] = {
     {FileSaveAs, false, true},
     {SaveAsTemplate, false, true},
     {FilePrint, false, false},  // a view that prints takes it
+    {FilePrintSetup, true, true},
     {Exit, true, true},
     // Edited in the active view and document: nothing is selected, undone or copied yet.
     {EditUndo, false, false},
@@ -254,6 +260,10 @@ constexpr Rule kRules[] = {
     {Inspector, true, true},
     {CloseWindow, false, true},
     {CloseAllWindows, false, true},
+    {HelpTopics, true, true},
+    {ContextHelp, true, true},
+    {Help, true, true},
+    {DefaultHelp, true, true},
     {TipOfTheDay, true, true},
     {WebHome, true, true},
     {WebNews, true, true},
@@ -314,6 +324,12 @@ TEST_F(ProgramCommandsTest, EveryCommandIsWithinReachAndRunsByItsUpdateRule)
             EXPECT_FALSE(action->shortcuts().isEmpty());
             EXPECT_TRUE(Frame().actions().contains(action)) << "its keys work in the frame";
             break;
+        case Reach::sent: {
+            const Command* sender = AppCommandTable::Find(command.standsFor);
+            ASSERT_NE(sender, nullptr);
+            EXPECT_TRUE(sender->reach == Reach::menu || sender->reach == Reach::key) << "its sender is in reach";
+            break;
+        }
         }
         if (command.picture) {
             auto* button = plat::ui::item<MCButton2>(&Frame(), int(command.id));
@@ -358,6 +374,7 @@ TEST_F(ProgramCommandsTest, EveryCommandIsWithinReachAndRunsByItsUpdateRule)
         {PerformanceOptions, typeid(CPerformanceOptionsDlg)},
         {TipOfTheDay, typeid(TipDialog)},
         {DeviceWizard, typeid(MCDeviceWizard)},
+        {FilePrintSetup, typeid(QPageSetupDialog)},
     };
     // These end the document or the program, or play: they run last.
     const std::set<uint32_t> last = {FileClose, CloseWindow, CloseAllWindows, Exit, Play, Stop, Pause, Record,
@@ -608,6 +625,76 @@ TEST_F(ProgramCommandsTest, UndoAndRedoNameTheirStepAndForgetItWithTheDocument)
     Router().setTarget(plat::ui::CommandRouter::Link::document, nullptr);
     EXPECT_EQ(undo->text(), "&Undo") << "no document, no step to name";
     EXPECT_FALSE(undo->isEnabled());
+}
+
+TEST_F(ProgramCommandsTest, HelpSaysThatNoHelpFileShipsUnlessTheFocusHasAContext)
+{
+    // Help Topics, Context Help and help with no context all say so plainly.
+    const std::string noHelp = AppStrings::text(AppStrings::noHelpFile);
+    ASSERT_FALSE(noHelp.empty());
+    const QMenu* help = TopMenu("&Help");
+    ASSERT_NE(help, nullptr);
+    Actions().updateAll();
+    for (const uint32_t id : {HelpTopics, ContextHelp}) {
+        SCOPED_TRACE(id);
+        EXPECT_TRUE(help->actions().contains(Actions().find(id))) << "on the Help menu";
+        const size_t before = m_prompts.Texts().size();
+        Actions().find(id)->trigger();
+        ASSERT_EQ(m_prompts.Texts().size(), before + 1);
+        EXPECT_EQ(m_prompts.Texts().back(), noHelp);
+    }
+    EXPECT_EQ(Actions().find(Help)->shortcut(), QKeySequence(Qt::Key_F1));
+    EXPECT_EQ(Actions().find(ContextHelp)->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F1));
+    QApplication::setActiveWindow(&Frame());
+    Frame().Client()->setFocus();
+    size_t before = m_prompts.Texts().size();
+    Actions().find(Help)->trigger();
+    ASSERT_EQ(m_prompts.Texts().size(), before + 1) << "the document area has no help context";
+    EXPECT_EQ(m_prompts.Texts().back(), noHelp);
+
+    // A toolbar button with the focus: its bar's context shows in the status bar.
+    MCButton2* open = plat::ui::item<MCButton2>(&Frame(), int(FileOpen));
+    ASSERT_NE(open, nullptr);
+    open->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), open);
+    before = m_prompts.Texts().size();
+    Actions().find(Help)->trigger();
+    EXPECT_EQ(m_prompts.Texts().size(), before);
+    EXPECT_EQ(Frame().statusBar()->currentMessage(), "File");
+}
+
+TEST_F(ProgramCommandsTest, PrintSetupKeepsTheChosenPageForTheNextTime)
+{
+    const QMenu* file = TopMenu("&File");
+    ASSERT_NE(file, nullptr);
+    EXPECT_TRUE(file->actions().contains(Actions().find(FilePrintSetup)));
+    // The real dialog runs: landscape is clicked and the dialog accepted; then it is opened
+    // again and only looked at.
+    std::vector<bool> shownLandscape;
+    bool choose = true;
+    plat::ui::ModalHooks::Hooks hooks;
+    hooks.runDialog = [&](QDialog& dialog) {
+        EXPECT_NE(dynamic_cast<QPageSetupDialog*>(&dialog), nullptr);
+        QRadioButton* landscape = nullptr;
+        for (QRadioButton* button : dialog.findChildren<QRadioButton*>()) {
+            if (button->text().remove('&') == "Landscape")
+                landscape = button;
+        }
+        QTimer::singleShot(0, &dialog, [&, landscape] {
+            shownLandscape.push_back(landscape && landscape->isChecked());
+            if (choose && landscape)
+                landscape->click();
+            dialog.accept();
+        });
+        return dialog.exec();
+    };
+    plat::ui::ModalHooks::Scoped scope(hooks);
+    ASSERT_TRUE(Router().execute(FilePrintSetup));
+    EXPECT_EQ(m_app->Printer().pageLayout().orientation(), QPageLayout::Landscape);
+    choose = false;
+    ASSERT_TRUE(Router().execute(FilePrintSetup));
+    EXPECT_EQ(shownLandscape, (std::vector<bool>{false, true})) << "the second opening shows what was chosen";
+    EXPECT_EQ(m_app->Printer().pageLayout().orientation(), QPageLayout::Landscape);
 }
 
 TEST_F(ProgramCommandsTest, AWebLinkWithoutABrowserSaysSo)

@@ -20,6 +20,8 @@
 #include <QTest>
 #include <QToolBar>
 
+#include <climits>
+
 namespace {
 
 using apptest::FrameTest;
@@ -103,6 +105,29 @@ TEST_F(MainFrameTest, AutoSaveWritesBackupsAndWaitsForTheTransport)
     EXPECT_TRUE(doc->IsModified()) << "the backup leaves the document as it was";
     EXPECT_EQ(doc->GetPathName(), File("song.kvd"));
     EXPECT_TRUE(m_frame->AutoSaveTimerRunning()) << "re-armed for the next period";
+}
+
+TEST_F(MainFrameTest, AStoredAutoSavePeriodBeyondADayWaitsADay)
+{
+    // The period in milliseconds must not wrap: the largest stored value means a day.
+    SaveIntPreference("Settings\\Save", "CreateBackup", 1);
+    SaveIntPreference("Settings\\Save", "AutoSave", 1);
+    SaveIntPreference("Settings\\Save", "AutoSavePeriod", INT_MAX);
+    m_frame->SetAutoSaveTimer(1);
+    ASSERT_TRUE(m_frame->AutoSaveTimerRunning());
+    MCOpusDoc* doc = ModifiedDocumentWithFile("song.kvd");
+    const std::string backup = doc->GetBackupPath();
+    std::filesystem::remove(backup);
+    constexpr uint32_t day = 1440u * 60000u;
+    for (uint32_t passed = 0; passed + 3600000u < day; passed += 3600000u) {
+        m_timers.advance(3600000u);
+        ASSERT_FALSE(std::filesystem::exists(backup)) << passed;
+    }
+    m_timers.advance(3600000u);
+    EXPECT_TRUE(std::filesystem::exists(backup));
+    SaveIntPreference("Settings\\Save", "AutoSavePeriod", INT_MIN);
+    m_frame->SetAutoSaveTimer(1);
+    EXPECT_FALSE(m_frame->AutoSaveTimerRunning());
 }
 
 TEST_F(MainFrameTest, UntitledDocumentsAreKeptInTheSettingsFolderOnlyWhenAsked)

@@ -58,14 +58,17 @@ void CAuditionWnd::reject()
 
 QPoint CAuditionWnd::InitialPosition() const
 {
-    const int x = LoadIntPreference("Settings\\Audition", "x", -1);
-    const int y = LoadIntPreference("Settings\\Audition", "y", -1);
+    // Stored positions are held to the screen's coordinates before anything is worked out
+    // from them.
+    constexpr int limit = kScreenCoordinateLimit;
+    const int x = LoadIntPreference("Settings\\Audition", "x", -1, -limit, limit);
+    const int y = LoadIntPreference("Settings\\Audition", "y", -1, -limit, limit);
     if (x != -1 && y != -1)
         return {x, y};
     const QSize size = frameGeometry().size().expandedTo(sizeHint());
     QWidget* main = mainWindow();
-    const int inspectorX = LoadIntPreference("Components\\Inspector", "x", -1);
-    const int inspectorY = LoadIntPreference("Components\\Inspector", "y", -1);
+    const int inspectorX = LoadIntPreference("Components\\Inspector", "x", -1, -limit, limit);
+    const int inspectorY = LoadIntPreference("Components\\Inspector", "y", -1, -limit, limit);
     QPoint at;
     if (inspectorX != -1 && inspectorY != -1)
         at = QPoint(inspectorX, inspectorY - size.height());

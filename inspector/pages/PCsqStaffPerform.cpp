@@ -20,6 +20,7 @@
 #include <QPainter>
 #include <QPushButton>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -28,6 +29,18 @@ PLAT_IMPLEMENT_DYNCREATE(PCsqStaffPerform, MCInspectorPage)
 namespace {
 
 constexpr plat::ui::ColorRef kTransparent = 0xFF0000;
+constexpr int kMaxOctaves = 255;
+// The largest size the edits show: the most octaves and eleven half steps.
+constexpr float kMaxSize = kMaxOctaves * 12 + 11;
+
+// A staff's transposition in whole half steps, held to what the page can show: a stored
+// value may be any float.
+int ShownTransposition(float stored)
+{
+    if (!std::isfinite(stored))
+        return 0;
+    return int(std::clamp(stored, -kMaxSize, kMaxSize));
+}
 
 // The direction button's two faces, 17 x 32: an arrow up (state 0) and down (state 1) over
 // the transparent colour, where the button's face shows.
@@ -115,7 +128,7 @@ bool PCsqStaffPerform::InitPage()
     if (!m_OctavesEdit.SubclassSpinEdit(IDC_OCTAVES, this, MCSpinEdit::kVisibleSpin) ||
         !m_HalfStepsEdit.SubclassSpinEdit(IDC_HALF_STEPS, this, MCSpinEdit::kVisibleSpin))
         return false;
-    m_OctavesEdit.SetRange(0, 255);
+    m_OctavesEdit.SetRange(0, kMaxOctaves);
     m_HalfStepsEdit.SetRange(-255, 255);
     return true;
 }
@@ -143,7 +156,7 @@ void PCsqStaffPerform::UpdatePage()
             DCsqTrack* data = TrackData(element);
             if (!data)
                 continue;
-            const int transposition = int(data->GetTrackTransposition());
+            const int transposition = ShownTransposition(data->GetTrackTransposition());
             const int size = std::abs(transposition);
             const int direction = transposition < 0 ? 1 : 0;
             if (m_fields.Merge(fieldSize, m_nSize, size)) {

@@ -21,6 +21,9 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <climits>
+#include <cstdlib>
+
 namespace {
 
 using namespace staffpages;
@@ -550,6 +553,18 @@ TEST_F(StaffInstrumentPageTest, TheAuditionWindowKeepsItsPlaceOrGoesAboveTheInsp
     const QPoint above = audition->InitialPosition();
     EXPECT_EQ(above.x(), 300);
     EXPECT_LT(above.y(), 500);
+    // An inspector stored at the far ends of the int range: the window still goes above it,
+    // worked out without overflow, and stays on the main window when there is one.
+    for (const int hostile : {INT_MIN, INT_MAX, INT_MIN + 1}) {
+        SaveIntPreference("Components\\Inspector", "x", hostile);
+        SaveIntPreference("Components\\Inspector", "y", hostile);
+        const QPoint at = audition->InitialPosition();
+        EXPECT_LT(std::abs(at.x()), 2 * kScreenCoordinateLimit) << hostile;
+        EXPECT_LT(std::abs(at.y()), 2 * kScreenCoordinateLimit) << hostile;
+    }
+    SaveIntPreference("Settings\\Audition", "x", INT_MAX);
+    SaveIntPreference("Settings\\Audition", "y", INT_MIN);
+    EXPECT_EQ(audition->InitialPosition(), QPoint(kScreenCoordinateLimit, -kScreenCoordinateLimit));
     SaveIntPreference("Settings\\Audition", "x", 40);
     SaveIntPreference("Settings\\Audition", "y", 60);
     EXPECT_EQ(audition->InitialPosition(), QPoint(40, 60));

@@ -6,6 +6,8 @@
 
 #include <QComboBox>
 
+#include <limits>
+
 namespace {
 
 using namespace markpagestest;
@@ -210,6 +212,36 @@ TEST_F(StaffPerformTest, HalfStepsPastTheRangeAreRefusedAndNothingApplied)
     EXPECT_EQ(m_prompts.Texts()[0], "Enter a whole number from -255 to 255.");
     EXPECT_EQ(Transpositions(), (std::vector<float>{2, 2}));
     EXPECT_EQ(UndoName(), "");
+}
+
+TEST_F(StaffPerformTest, StoredTranspositionsPastTheEditsShowAtTheirEnds)
+{
+    const struct {
+        float stored;
+        QString octaves, halfSteps;
+        int down;
+    } cases[] = {
+        {3e9f, "255", "11", 0},
+        {-3e9f, "255", "11", 1},
+        {std::numeric_limits<float>::max(), "255", "11", 0},
+        {-std::numeric_limits<float>::max(), "255", "11", 1},
+        {3071.9f, "255", "11", 0},
+        {-24.5f, "2", "0", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        Transpose(c.stored, c.stored);
+        Select({Staff(1)});
+        Show(m_page);
+        EXPECT_EQ(Text(m_page, Perform::IDC_OCTAVES), c.octaves);
+        EXPECT_EQ(Text(m_page, Perform::IDC_HALF_STEPS), c.halfSteps);
+        EXPECT_EQ(Direction()->GetButtonState(), c.down);
+        // Turning only the direction keeps the staff's own size.
+        ClickDirection();
+        ASSERT_TRUE(m_page.onApply());
+        EXPECT_EQ(Transpositions(), (std::vector<float>{-c.stored, c.stored}));
+        Undo();
+    }
 }
 
 TEST_F(StaffPerformTest, Screenshots)

@@ -304,8 +304,8 @@ QSize CPropertiesWnd::CalcFixedLayout(bool, bool) const
 
 QPoint CPropertiesWnd::GetDefaultPosition(const char* section) const
 {
-    const int x = LoadIntPreference(section, "x", -1);
-    const int y = LoadIntPreference(section, "y", -1);
+    const int x = LoadIntPreference(section, "x", -1, -kScreenCoordinateLimit, kScreenCoordinateLimit);
+    const int y = LoadIntPreference(section, "y", -1, -kScreenCoordinateLimit, kScreenCoordinateLimit);
     if (x != -1 && y != -1)
         return {x, y};
     // The lower right corner of the main frame.

@@ -183,10 +183,12 @@ std::optional<int> MCNoteEdit::ParseNoteString(const std::string& input)
         if (text[p] == '#' || text[p] == 'B')
             pitch += text[p++] == '#' ? 1 : -1;
         size_t stop = 0;
-        const int octave = leadingInteger(text, p, &stop);
-        const int value = pitch + (octave + 1) * 12;
+        // A typed octave can be as large as an int: the note is worked out in a wider type
+        // and refused when out of range.
+        const long long octave = leadingInteger(text, p, &stop);
+        const long long value = pitch + (octave + 1) * 12;
         if (stop == text.size() && stop > p && value >= 0 && value <= 127)
-            note = value;
+            note = int(value);
     }
     if (note && shownNumber && *shownNumber != *note)
         return std::nullopt;

@@ -91,9 +91,10 @@ void MCAuditionWnd::initDialog()
     m_lowEdit->SetRange(0, 127);
     m_highEdit->SetRange(0, 127);
     m_slider->setRange(0, 127);
-    m_low = LoadIntPreference(kSection, "LowNote", 21);
-    m_high = LoadIntPreference(kSection, "HighNote", 108);
-    m_velocity = LoadIntPreference(kSection, "Velocity", 127);
+    // Notes and velocity are held to the MIDI range before the keyboard works out its keys.
+    m_low = LoadIntPreference(kSection, "LowNote", 21, 0, 127);
+    m_high = LoadIntPreference(kSection, "HighNote", 108, 0, 127);
+    m_velocity = LoadIntPreference(kSection, "Velocity", 127, 0, 127);
     SetAdvanced(LoadIntPreference(kSection, "Advanced", 0) != 0);
 }
 

@@ -65,6 +65,8 @@ TEST(NoteStringTest, TextsReadAsNotesWithTheTopOctaveReachable)
         {"-5", 0},   {"C-1", 0},    {"", 0},     {"C", 0},    {"0", 0},    {"60", 60},  {"C-7", 0},
         // Notes 120 to 127 show in octave 9 and read back from it.
         {"G9", 127}, {"C9", 120},   {"G#9", 127}, {"B12", 127}, {"bb4", 70}, {"B4", 71}, {"C4x", 60},
+        // Octaves far beyond an int's reach stop at the ends of the range.
+        {"G349423494", 127}, {"C-2147483648", 0}, {"B#99999999999", 127}, {"Cb-99999999999", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -82,7 +84,8 @@ TEST(NoteStringTest, TextsReadAsNotesWithTheTopOctaveReachable)
 
 TEST(NoteStringTest, StrictReadingRefusesWhatItCannotRead)
 {
-    for (const char* bad : {"", "H4", "#4", "200", "-5", "C4x", "C", "4 4", "C#", "C-2", "G#9", "60 (61)", "C4 (x)"}) {
+    for (const char* bad : {"", "H4", "#4", "200", "-5", "C4x", "C", "4 4", "C#", "C-2", "G#9", "60 (61)", "C4 (x)",
+                            "G349423494", "B#2147483647", "Cb-2147483648", "C99999999999", "A-99999999999 (9)"}) {
         SCOPED_TRACE(bad);
         EXPECT_FALSE(MCNoteEdit::ParseNoteString(bad).has_value());
     }
@@ -216,6 +219,11 @@ TEST_F(NoteEditTest, TypedNamesAreTakenAndMalformedTextIsNot)
     EXPECT_TRUE(edit->IsTextValid());
     edit->selectAll();
     QTest::keyClicks(edit, "x9");
+    EXPECT_EQ(edit->GetValue(), 75);
+    EXPECT_FALSE(edit->IsTextValid());
+    // Pasted at once: an octave out of every range leaves the note.
+    edit->setText("G349423494");
+    edit->OnChange();
     EXPECT_EQ(edit->GetValue(), 75);
     EXPECT_FALSE(edit->IsTextValid());
 }

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -193,6 +194,29 @@ TEST_F(PianoMediaTest, TheAuditionWindowKeepsItsChoices)
     MCAuditionWnd again;
     EXPECT_TRUE(again.IsAdvanced());
     EXPECT_EQ(again.Keyboard().GetLowNote(), 48);
+}
+
+TEST_F(PianoMediaTest, StoredKeyboardChoicesAreHeldToTheMidiRange)
+{
+    const struct {
+        int low, high, velocity;
+        int shownLow, shownHigh, shownVelocity;
+    } cases[] = {
+        {INT_MIN, INT_MAX, INT_MAX, 0, 127, 127},
+        {INT_MAX, INT_MIN, INT_MIN, 0, 127, 0},
+        {-5, 200, 300, 0, 127, 127},
+        {36, 96, 64, 36, 96, 64},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.low);
+        SaveIntPreference("Settings\\Keyboard", "LowNote", c.low);
+        SaveIntPreference("Settings\\Keyboard", "HighNote", c.high);
+        SaveIntPreference("Settings\\Keyboard", "Velocity", c.velocity);
+        MCAuditionWnd audition;
+        EXPECT_EQ(audition.Keyboard().GetLowNote(), c.shownLow);
+        EXPECT_EQ(audition.Keyboard().GetHighNote(), c.shownHigh);
+        EXPECT_EQ(audition.Keyboard().GetNoteOnVolume(), c.shownVelocity);
+    }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "interface/views/ToolTipProtocol.h"
 #include "notabase/prefs/Preferences.h"
 #include "platform/core/Resources.h"
+#include "platform/core/Trace.h"
 #include "platform/ui/dialog/ItemId.h"
 #include "platform/ui/dialog/ModalHooks.h"
 
@@ -19,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -56,10 +58,16 @@ TEST(ViewToolTipTest, TheTipIsTheTextAfterTheFirstNewlineAndShorterThan80)
         {5001, "Play"}, {5002, "Tempo"},          {5003, std::nullopt}, {5004, kJustShort},
         {5005, "Second\nThird"}, {5006, ""}, {5999, std::nullopt}, {0, std::nullopt},
     };
+    std::vector<std::string> traced;
+    const plat::TraceSink previous = plat::setTraceSink([&](std::string_view line) { traced.emplace_back(line); });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.id);
         EXPECT_EQ(tooltips::ToolTipText(c.id), c.want);
     }
+    plat::setTraceSink(previous);
+    // The two refusals say why; id 0 is no tool at all.
+    EXPECT_EQ(traced, (std::vector<std::string>{"Tooltip for string ID 5003 too long -- must be 80 chars",
+                                                "Tool string for ID 5999 not found"}));
 }
 
 TEST(ViewToolTipTest, StaticsAndHiddenControlsAreNeverHit)
@@ -123,6 +131,22 @@ TEST_F(ViewToolWindowTest, TheDefaultPositionIsTheStoredOneOrInsideTheOwnersTopR
 
     MCToolWnd orphan;
     EXPECT_EQ(orphan.GetDefaultPosition("Other"), QPoint(0, 0));
+
+    // Stored positions beyond any screen are held to the screen's coordinates.
+    constexpr int limit = kScreenCoordinateLimit;
+    const struct {
+        int x, y;
+        QPoint expected;
+    } hostile[] = {
+        {INT_MAX, INT_MAX, {limit, limit}},
+        {INT_MIN, INT_MIN, {-limit, -limit}},
+        {INT_MAX, 10, {limit, 10}},
+    };
+    for (const auto& c : hostile) {
+        SaveIntPreference("Tool", "x", c.x);
+        SaveIntPreference("Tool", "y", c.y);
+        EXPECT_EQ(tool.GetDefaultPosition("Tool"), c.expected) << c.x << "," << c.y;
+    }
 }
 
 TEST_F(ViewToolWindowTest, FloatsWhereItWasSavedAndCaptionsItselfFromItsString)
@@ -349,6 +373,18 @@ TEST_F(ViewToolWindowTest, ADialogBarKeepsItsSizeAndCaptionsItselfFromItsString)
     EXPECT_EQ(bar.CalcFixedLayout(true, true), QSize(240, 32));
     EXPECT_EQ(bar.CalcDynamicLayout(1000, 0), QSize(240, 32));
     EXPECT_EQ(bar.OnHelpHitTest(), 5100 + 0x20000);
+    {
+        // Help shows the status text of the bar's context, or of the one asked for.
+        std::vector<std::string> shown;
+        plat::ui::ModalHooks::Hooks hooks;
+        hooks.help = [&](const std::string& context) { shown.push_back(context); };
+        plat::ui::ModalHooks::Scoped scope(hooks);
+        EXPECT_EQ(bar.OnCommandHelp(0), 1);
+        EXPECT_EQ(bar.OnCommandHelp(5001 + 0x20000), 1);
+        PlayBar bare;
+        EXPECT_EQ(bare.OnCommandHelp(0), 0) << "a bar without an id has no context";
+        EXPECT_EQ(shown, (std::vector<std::string>{"Tools", "Plays the piece"}));
+    }
     frame.show();
     auto* button = plat::ui::item<QPushButton>(&bar, 5001);
     ASSERT_NE(button, nullptr);

@@ -1,8 +1,10 @@
 #include "interface/views/MCDialogBar.h"
 
+#include "interface/views/MCToolWnd.h"
 #include "interface/views/ToolTipProtocol.h"
 #include "platform/core/Resources.h"
 #include "platform/ui/dialog/ItemId.h"
+#include "platform/ui/dialog/ModalHooks.h"
 
 #include <QPainter>
 
@@ -15,6 +17,12 @@ bool MCDialogBar::Create(QWidget* parent, int id)
     InitBar();
     setWindowTitle(QString::fromStdString(plat::Resources::string(uint32_t(id))));
     return true;
+}
+
+void MCDialogBar::SetDefaultSize(QSize size)
+{
+    m_sizeDefault = size;
+    updateGeometry();
 }
 
 QSize MCDialogBar::CalcFixedLayout(bool, bool) const
@@ -32,6 +40,21 @@ void MCDialogBar::ShowChildren(int)
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         if (!child->isWindow())
             child->show();
+}
+
+int MCDialogBar::OnCommandHelp(unsigned helpId)
+{
+    if (helpId == 0 && plat::ui::itemId(this) != 0)
+        helpId = unsigned(OnHelpHitTest());
+    if (helpId == 0)
+        return 0;
+    // There are no help files: the request shows what the status bar says of its context,
+    // else the bar's caption.
+    std::string text = MCToolWnd::HelpText(helpId);
+    if (text.empty())
+        text = windowTitle().toStdString();
+    plat::ui::ModalHooks::help(text);
+    return 1;
 }
 
 int MCDialogBar::OnHelpHitTest() const

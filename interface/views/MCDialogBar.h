@@ -25,9 +25,15 @@ public:
     virtual QSize CalcDynamicLayout(int length, int mode) const;
     // Shows every control without taking the focus.
     void ShowChildren(int);
+    // Shows the status text of the help context helpId (0: the bar's own); 0 when there is no
+    // context.
+    virtual int OnCommandHelp(unsigned helpId);
+    // The bar's help context: its id plus kHelpIdBase.
     virtual int OnHelpHitTest() const;
 
     QSize GetDefaultSize() const { return m_sizeDefault; }
+    // The size the bar keeps, for a bar whose controls change its size after it was made.
+    void SetDefaultSize(QSize size);
     QSize sizeHint() const override { return m_sizeDefault; }
 
 protected:

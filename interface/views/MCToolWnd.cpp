@@ -113,8 +113,9 @@ void MCToolWnd::FloatControlBar(QPoint point)
 
 QPoint MCToolWnd::GetDefaultPosition(const char* section) const
 {
-    const int x = LoadIntPreference(section, "x", -1);
-    const int y = LoadIntPreference(section, "y", -1);
+    // Held to the screen's coordinates: the frame's edges are worked out from them.
+    const int x = LoadIntPreference(section, "x", -1, -kScreenCoordinateLimit, kScreenCoordinateLimit);
+    const int y = LoadIntPreference(section, "y", -1, -kScreenCoordinateLimit, kScreenCoordinateLimit);
     if (x != -1 && y != -1)
         return {x, y};
     return OwnerCorner();

@@ -1,6 +1,7 @@
 #include "interface/views/ToolTipProtocol.h"
 
 #include "platform/core/Resources.h"
+#include "platform/core/Trace.h"
 #include "platform/ui/dialog/ItemId.h"
 
 #include <QAbstractButton>
@@ -37,14 +38,18 @@ std::optional<std::string> ToolTipText(int id)
     if (id == 0)
         return std::nullopt;
     std::string text = plat::Resources::string(uint32_t(id));
-    if (text.empty())
+    if (text.empty()) {
+        plat::trace("Tool string for ID %d not found\n", id);
         return std::nullopt;
+    }
     const size_t newline = text.find('\n');
     if (newline != std::string::npos)
         text.erase(0, newline + 1);
     // Counted in characters, so that a tip in another script is not cut shorter.
-    if (QString::fromStdString(text).size() >= kMaxTipChars)
+    if (QString::fromStdString(text).size() >= kMaxTipChars) {
+        plat::trace("Tooltip for string ID %d too long -- must be 80 chars\n", id);
         return std::nullopt;
+    }
     return text;
 }
 

@@ -32,7 +32,7 @@ struct ToolInfo {
 INTERFACE_API int ToolHitTest(const QWidget* window, QPoint point, ToolInfo* info);
 
 // The tip for control id id from the current string table; nothing for id 0, a missing
-// string or a tip of kMaxTipChars characters or more.
+// string or a tip of kMaxTipChars characters or more (the last two are traced).
 INTERFACE_API std::optional<std::string> ToolTipText(int id);
 
 // Shows the tip for the control at point of window (a tool-tip event's position); false when

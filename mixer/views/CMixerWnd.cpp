@@ -208,7 +208,7 @@ void CMixerWnd::LoadPrefs(const char* section)
     if (width <= 0)
         width = 8 * CTrackStrip::GetStripSize().width() + kSnapBase;
     m_sizeDefault.setWidth(width);
-    m_floatWidth = LoadIntPreference(section, "FloatWidth", width);
+    m_floatWidth = LoadIntPreference(section, "FloatWidth", width, 0, kScreenCoordinateLimit);
     UpdateLayout(false);
     m_sizeDefault.setHeight(m_barHeight);
     DockControlBar(Qt::BottomDockWidgetArea);

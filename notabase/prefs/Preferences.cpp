@@ -2,9 +2,12 @@
 
 #include "platform/core/Profile.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <climits>
+#include <cmath>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -77,6 +80,12 @@ int LoadIntPreference(const char* section, const char* name, int defaultValue)
     return plat::Profile::instance().getInt(section, name).value_or(defaultValue);
 }
 
+int LoadIntPreference(const char* section, const char* name, int defaultValue, int low, int high)
+{
+    const std::optional<int> stored = plat::Profile::instance().getInt(section, name);
+    return stored ? std::clamp(*stored, low, high) : defaultValue;
+}
+
 int SaveIntPreference(const char* section, const char* name, int value)
 {
     return plat::Profile::instance().setInt(section, name, value) ? 1 : 0;
@@ -87,7 +96,8 @@ float LoadFloatPreference(const char* section, const char* name, float defaultVa
     const auto text = plat::Profile::instance().getString(section, name);
     if (!text || text->empty())
         return defaultValue;
-    return leadingFloat(*text);
+    const float value = leadingFloat(*text);
+    return std::isfinite(value) ? value : defaultValue;
 }
 
 int SaveFloatPreference(const char* section, const char* name, float value)
@@ -136,7 +146,7 @@ plat::FontDescription LoadFontPreference(const char* section, const char* name, 
         return index < fields.size() ? skipBlanks(fields[index]) : std::string_view();
     };
     font.faceName = std::string(fields[0]);
-    font.height = leadingInt(field(1));
+    font.height = std::clamp(leadingInt(field(1)), -kFontHeightLimit, kFontHeightLimit);
     if (!field(2).empty())
         font.weight = leadingInt(field(2)) == 1 ? plat::FontDescription::kBoldWeight
                                                 : plat::FontDescription::kNormalWeight;
@@ -162,10 +172,11 @@ int SaveFontPreference(const char* section, const char* name, const plat::FontDe
 
 int LoadWindowPrefs(const char* section, plat::WindowPlacement& placement)
 {
-    const int x = LoadIntPreference(section, "x", 0);
-    const int y = LoadIntPreference(section, "y", 0);
-    int width = LoadIntPreference(section, "Width", 0);
-    int height = LoadIntPreference(section, "Height", 0);
+    constexpr int limit = kScreenCoordinateLimit;
+    const int x = LoadIntPreference(section, "x", 0, -limit, limit);
+    const int y = LoadIntPreference(section, "y", 0, -limit, limit);
+    int width = LoadIntPreference(section, "Width", 0, 0, limit);
+    int height = LoadIntPreference(section, "Height", 0, 0, limit);
     const int iconic = LoadIntPreference(section, "Iconic", 0);
     const int maximized = LoadIntPreference(section, "Maximized", 0);
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -67,6 +68,10 @@ TEST_F(PrefFunctionsTest, FloatsAreStoredWithSixDecimalsAndReadLeniently)
         {"-3.5", -3.5f},
         {"+7", 7.0f},
         {"12", 12.0f},
+        // No finite number: the default, so nothing downstream meets NaN or infinity.
+        {"nan", 1.5f},
+        {"-inf", 1.5f},
+        {"infinity", 1.5f},
     };
     for (const Case& c : cases) {
         SaveStringPreference("Settings", "Text", c.stored);
@@ -226,6 +231,64 @@ TEST_F(PrefFunctionsTest, WindowPlacementsRoundTrip)
         EXPECT_EQ(loaded.show, c.show);
         EXPECT_EQ(loaded.flags, c.flags);
         EXPECT_EQ(loaded.normalPosition, saved.normalPosition);
+    }
+}
+
+TEST_F(PrefFunctionsTest, HostileStoredValuesAreHeldToTheirRange)
+{
+    constexpr int limit = kScreenCoordinateLimit;
+    // Ints held to a range; the default stands only for nothing stored.
+    struct IntCase {
+        int stored;
+        int expected;
+    };
+    const IntCase ints[] = {{INT_MIN, -5}, {INT_MAX, 5}, {-6, -5}, {6, 5}, {0, 0}, {-5, -5}};
+    for (const IntCase& c : ints) {
+        SaveIntPreference("Settings", "Held", c.stored);
+        EXPECT_EQ(LoadIntPreference("Settings", "Held", 99, -5, 5), c.expected) << c.stored;
+    }
+    EXPECT_EQ(LoadIntPreference("Settings", "Missing", 99, -5, 5), 99);
+
+    // Window placements: the edges are worked out without overflow and stay on the screen's
+    // coordinates; a size that is not positive counts as none stored.
+    struct WindowCase {
+        int x, y, width, height;
+        int stored;
+        plat::WindowPlacement::Rect expected;
+    };
+    const WindowCase windows[] = {
+        {INT_MAX, INT_MAX, INT_MAX, INT_MAX, 1, {limit, limit, 2 * limit, 2 * limit}},
+        {INT_MIN, INT_MIN, 800, 600, 1, {-limit, -limit, -limit + 800, -limit + 600}},
+        {2147483000, 10, 1000, 700, 1, {limit, 10, limit + 1000, 710}},
+        {10, 20, INT_MIN, 600, 0, {10, 20, 1610, 1020}},
+        {10, 20, -800, -600, 0, {10, 20, 1610, 1020}},
+    };
+    for (const WindowCase& c : windows) {
+        SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.width));
+        SaveIntPreference("Main", "x", c.x);
+        SaveIntPreference("Main", "y", c.y);
+        SaveIntPreference("Main", "Width", c.width);
+        SaveIntPreference("Main", "Height", c.height);
+        plat::WindowPlacement placement;
+        EXPECT_EQ(LoadWindowPrefs("Main", placement), c.stored);
+        EXPECT_EQ(placement.normalPosition, c.expected);
+    }
+
+    // Font heights: the stored sign is kept, the size held.
+    struct FontCase {
+        const char* stored;
+        int height;
+    };
+    const FontCase fonts[] = {
+        {"Arial, -2147483648", -kFontHeightLimit},
+        {"Arial, 2147483647", kFontHeightLimit},
+        {"Arial, -99999999999999", -kFontHeightLimit},
+        {"Arial, -21", -21},
+    };
+    for (const FontCase& c : fonts) {
+        SaveStringPreference("Settings\\Time", "Time Font", c.stored);
+        EXPECT_EQ(LoadFontPreference("Settings\\Time", "Time Font", "Arial", -21, 0, 0, 0, 0).height, c.height)
+            << c.stored;
     }
 }
 

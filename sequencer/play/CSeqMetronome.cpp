@@ -54,7 +54,7 @@ void CSeqMetronome::SetBeepHook(std::function<void()> hook)
 
 CSeqMetronome::CSeqMetronome()
 {
-    if (!_InitializeThread())
+    if (!InitializeThread())
         plat::trace("CSeqMetronome -- no click thread: clicks are not announced\n");
 }
 
@@ -63,7 +63,7 @@ CSeqMetronome::~CSeqMetronome()
     _ExitThread();
 }
 
-bool CSeqMetronome::_InitializeThread()
+bool CSeqMetronome::InitializeThread()
 {
     return m_thread.start(
         [this] {

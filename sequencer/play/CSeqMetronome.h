@@ -80,7 +80,7 @@ protected:
     void _MetroTimerProc(uint32_t pulseIndex, int32_t value);
     // The meter in force at the time (at the sequence's position during a lead-in).
     void _GetMeterInformation(const MCTime& time);
-    bool _InitializeThread();
+    bool InitializeThread();
     void _ExitThread();
 
 private:

@@ -95,7 +95,7 @@ void MCSeqPreferences::InitPreferences()
     completeInt(kThru, "AutoSetSelect", -10, 1);
     completeInt(kThru, "AutoSetRecord", -10, 1);
     if (CWavegate* wavegate = CWavegate::GetWavegate()) {
-        wavegate->ConnectMidiThru(LoadIntPreference(kThru, "Device", 0), LoadIntPreference(kThru, "Channel", 0) - 1);
+        wavegate->ConnectMidiThru(LoadIntPreference(kThru, "Device", 0), LoadIntPreference(kThru, "Channel", 0, 0, 16) - 1);
         wavegate->EnableMidiThru(LoadIntPreference(kThru, "Enabled", kThruEnabledDefault) == 1 ? 1 : 0);
     }
     for (const int type : kAccentOrder) {
@@ -156,7 +156,7 @@ void MCSeqPreferences::UpdatePreferences(CSequence* sequence)
         wavegate->EnableMidiThru(thruEnabled);
         // Otherwise selecting and recording route the thru.
         if (autoSetSelect == 0 && autoSetRecord == 0)
-            wavegate->ConnectMidiThru(LoadIntPreference(kThru, "Device", 0), LoadIntPreference(kThru, "Channel", 0) - 1);
+            wavegate->ConnectMidiThru(LoadIntPreference(kThru, "Device", 0), LoadIntPreference(kThru, "Channel", 0, 0, 16) - 1);
     }
 
     sequence->SetIgnoreTrackStates(LoadIntPreference(kSave, "Ignore Track State", 1));

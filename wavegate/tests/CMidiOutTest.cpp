@@ -85,20 +85,40 @@ TEST_F(CMidiOutTest, StopWaitsUntilEveryBlockIsBack)
     EXPECT_EQ(m_memory->midiOut(0).queuedBlocks(), 0u);
 }
 
-TEST_F(CMidiOutTest, NotesStartedWhileANoteTimerRunsEndWithIt)
+TEST_F(CMidiOutTest, EachTimedNoteLastsItsWholeDuration)
 {
+    // Two auditions 100 ms apart: the second is not cut short when the first ends.
     CMidiOut out(0);
     ASSERT_EQ(out.Open(0), 1);
-    EXPECT_EQ(out.PlayNote(0x00643C90, 500), 1);
+    const auto played = [&] { return bytesOf(m_memory->midiOut(0).played()); };
+    using Bytes = std::vector<std::vector<uint8_t>>;
+    EXPECT_EQ(out.PlayNote(0x00643C90, 250), 1);
     m_timers->advance(100);
-    EXPECT_EQ(out.PlayNote(0x00644091, 500), 1);
-    m_timers->advance(399);
-    EXPECT_EQ(m_memory->midiOut(0).played().size(), 2u);
+    EXPECT_EQ(out.PlayNote(0x00644091, 250), 1);
+    m_timers->advance(149);
+    EXPECT_EQ(played().size(), 2u) << "both still sound";
     m_timers->advance(1);
-    EXPECT_EQ(bytesOf(m_memory->midiOut(0).played()),
-              (std::vector<std::vector<uint8_t>>{{0x90, 0x3C, 0x64}, {0x91, 0x40, 0x64}, {0x90, 0x3C, 0}, {0x91, 0x40, 0}}));
+    EXPECT_EQ(played(), (Bytes{{0x90, 0x3C, 0x64}, {0x91, 0x40, 0x64}, {0x90, 0x3C, 0}})) << "the first ends at 250 ms";
+    m_timers->advance(99);
+    EXPECT_EQ(played().size(), 3u) << "the second sounds on";
+    m_timers->advance(1);
+    EXPECT_EQ(played(), (Bytes{{0x90, 0x3C, 0x64}, {0x91, 0x40, 0x64}, {0x90, 0x3C, 0}, {0x91, 0x40, 0}}))
+        << "the second ends 250 ms after it began";
     m_timers->advance(1000);
-    EXPECT_EQ(m_memory->midiOut(0).played().size(), 4u);
+    EXPECT_EQ(played().size(), 4u) << "each note ends once";
+}
+
+TEST_F(CMidiOutTest, TimedNotesStillSoundingWhenTheOutputGoesAreForgotten)
+{
+    {
+        CMidiOut out(0);
+        ASSERT_EQ(out.Open(0), 1);
+        EXPECT_EQ(out.PlayNote(0x00643C90, 250), 1);
+        EXPECT_EQ(out.PlayNote(0x00644090, 500), 1);
+    }
+    const size_t sent = m_memory->midiOut(0).played().size();
+    m_timers->advance(1000);
+    EXPECT_EQ(m_memory->midiOut(0).played().size(), sent) << "no timer of a deleted output fires";
 }
 
 TEST_F(CMidiOutTest, ImmediateMessagesNeedAnOpenPort)
