@@ -4,6 +4,7 @@
 #include "notabase/model/ECMirror.h"
 #include "notabase/states/MCFocusWnd.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cmath>
@@ -64,9 +65,10 @@ std::optional<std::vector<std::optional<TimeKey>>> timeKeys(const std::vector<EC
 
 // Inserts the elements into the list one after another as MCEventList::AddEvent(element, 1)
 // does, to the same result, without walking the list for each one. Each element goes in
-// right after the last element whose time is not later than its own, or at the head; so the
-// list is a tree of "went in after", and reading it depth first, later insertions after the
-// same element first, gives the final order. That needs the timed elements already in the
+// right after the last element whose time is not later than its own, or at the head (an
+// element without a time always). With every element timed that is a stable sort; otherwise
+// the list is a tree of "went in after", and reading it depth first, later insertions after
+// the same element first, gives the final order. Both need the timed elements already in the
 // list in order and times that keys order; otherwise, and for a few elements, they go in one
 // by one.
 void addInTimeOrder(MCEventList& list, const std::vector<ECBase*>& adds)
@@ -91,57 +93,73 @@ void addInTimeOrder(MCEventList& list, const std::vector<ECBase*>& adds)
         oneByOne();
         return;
     }
-    // The last element in the list with each time.
-    std::map<TimeKey, size_t> lastOfTime;
+    const TimeKey* latest = nullptr;
     for (size_t i = 0; i < existing; ++i) {
         const std::optional<TimeKey>& key = (*keys)[i];
         if (!key)
             continue;
-        if (!lastOfTime.empty() && *key < std::prev(lastOfTime.end())->first) {
+        if (latest && *key < *latest) {
             oneByOne();
             return;
         }
-        lastOfTime[*key] = i;
+        latest = &*key;
     }
 
-    constexpr size_t none = SIZE_MAX;
-    const size_t head = nodes.size();
-    // The elements that went in after each one (and at the head), latest first.
-    std::vector<size_t> firstAfter(nodes.size() + 1, none);
-    std::vector<size_t> nextSibling(nodes.size(), none);
-    for (size_t i = existing; i < nodes.size(); ++i) {
-        size_t after = head;
-        if (const std::optional<TimeKey>& key = (*keys)[i]) {
-            if (auto later = lastOfTime.upper_bound(*key); later != lastOfTime.begin())
-                after = std::prev(later)->second;
-            lastOfTime[*key] = i;
+    // Ahead of RemoveAll: an element the list alone holds goes on living.
+    std::vector<plat::RefPtr<ECBase>> held(nodes.begin(), nodes.begin() + static_cast<std::ptrdiff_t>(existing));
+    std::vector<size_t> order;
+    order.reserve(nodes.size());
+    if (std::all_of(keys->begin(), keys->end(), [](const std::optional<TimeKey>& key) { return key.has_value(); })) {
+        // With every element timed, each goes in after all that are not later, before all that
+        // are: the order of a stable sort of the list followed by the new elements.
+        for (size_t i = 0; i < nodes.size(); ++i)
+            order.push_back(i);
+        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return *(*keys)[a] < *(*keys)[b]; });
+    } else {
+        // The last element in the list with each time.
+        std::map<TimeKey, size_t> lastOfTime;
+        for (size_t i = 0; i < existing; ++i) {
+            if (const std::optional<TimeKey>& key = (*keys)[i])
+                lastOfTime[*key] = i;
         }
-        nextSibling[i] = firstAfter[after];
-        firstAfter[after] = i;
-    }
-
-    MCEventList ordered;
-    std::vector<size_t> stack;
-    const auto emitFrom = [&](size_t first) {
-        if (first != none)
-            stack.push_back(first);
-        while (!stack.empty()) {
-            const size_t at = stack.back();
-            stack.pop_back();
-            ordered.AddTail(nodes[at]);
-            if (nextSibling[at] != none)
-                stack.push_back(nextSibling[at]);
-            if (firstAfter[at] != none)
-                stack.push_back(firstAfter[at]);
+        constexpr size_t none = SIZE_MAX;
+        const size_t head = nodes.size();
+        // The elements that went in after each one (and at the head), latest first.
+        std::vector<size_t> firstAfter(nodes.size() + 1, none);
+        std::vector<size_t> nextSibling(nodes.size(), none);
+        for (size_t i = existing; i < nodes.size(); ++i) {
+            size_t after = head;
+            if (const std::optional<TimeKey>& key = (*keys)[i]) {
+                if (auto later = lastOfTime.upper_bound(*key); later != lastOfTime.begin())
+                    after = std::prev(later)->second;
+                lastOfTime[*key] = i;
+            }
+            nextSibling[i] = firstAfter[after];
+            firstAfter[after] = i;
         }
-    };
-    emitFrom(firstAfter[head]);
-    for (size_t i = 0; i < existing; ++i) {
-        ordered.AddTail(nodes[i]);
-        emitFrom(firstAfter[i]);
+        std::vector<size_t> stack;
+        const auto emitFrom = [&](size_t first) {
+            if (first != none)
+                stack.push_back(first);
+            while (!stack.empty()) {
+                const size_t at = stack.back();
+                stack.pop_back();
+                order.push_back(at);
+                if (nextSibling[at] != none)
+                    stack.push_back(nextSibling[at]);
+                if (firstAfter[at] != none)
+                    stack.push_back(firstAfter[at]);
+            }
+        };
+        emitFrom(firstAfter[head]);
+        for (size_t i = 0; i < existing; ++i) {
+            order.push_back(i);
+            emitFrom(firstAfter[i]);
+        }
     }
     list.RemoveAll();
-    list.AddTail(ordered);
+    for (size_t at : order)
+        list.AddTail(nodes[at]);
 }
 
 }  // namespace
