@@ -9,9 +9,9 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <optional>
-#include <unordered_set>
 
 namespace {
 
@@ -114,7 +114,9 @@ void addInTimeOrder(MCEventList& list, const std::vector<ECBase*>& adds)
         // are: the order of a stable sort of the list followed by the new elements.
         for (size_t i = 0; i < nodes.size(); ++i)
             order.push_back(i);
-        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return *(*keys)[a] < *(*keys)[b]; });
+        const auto earlier = [&](size_t a, size_t b) { return *(*keys)[a] < *(*keys)[b]; };
+        if (!std::is_sorted(order.begin(), order.end(), earlier))
+            std::stable_sort(order.begin(), order.end(), earlier);
     } else {
         // The last element in the list with each time.
         std::map<TimeKey, size_t> lastOfTime;
@@ -361,20 +363,27 @@ int SCSelection::UpdateSelection(MCEventList& current)
         if (element)
             m_newSelection.AddTail(element);
     }
-    std::unordered_set<ECBase*> before, after;
-    before.reserve(static_cast<size_t>(current.GetCount()));
-    after.reserve(static_cast<size_t>(m_newSelection.GetCount()));
-    for (ECBase* element : current)
-        before.insert(element);
-    for (ECBase* element : m_newSelection)
-        after.insert(element);
+    // Membership by binary search in sorted copies: two allocations rather than one a node.
+    const auto sortedCopy = [](const MCEventList& list) {
+        std::vector<ECBase*> sorted;
+        sorted.reserve(static_cast<size_t>(list.GetCount()));
+        for (ECBase* element : list)
+            sorted.push_back(element);
+        std::sort(sorted.begin(), sorted.end(), std::less<ECBase*>());
+        return sorted;
+    };
+    const std::vector<ECBase*> before = sortedCopy(current);
+    const std::vector<ECBase*> after = sortedCopy(m_newSelection);
+    const auto holds = [](const std::vector<ECBase*>& sorted, ECBase* element) {
+        return std::binary_search(sorted.begin(), sorted.end(), element, std::less<ECBase*>());
+    };
     std::vector<ECBase*> added, dropped;
     for (ECBase* element : m_newSelection) {
-        if (!before.count(element))
+        if (!holds(before, element))
             added.push_back(element);
     }
     for (ECBase* element : current) {
-        if (!after.count(element))
+        if (!holds(after, element))
             dropped.push_back(element);
     }
     addInTimeOrder(m_added, added);
