@@ -4,63 +4,20 @@
 // one, so the archive inside is what gets explored. The document must open whole or be refused
 // with nothing left of it, never read outside the bytes, loop or allocate beyond them.
 
-#include "fuzz/FuzzDocument.h"
+#include "fuzz/FuzzDocumentFile.h"
 #include "interface/document/MCOpusDoc.h"
-#include "interface/document/MCOpusHeader.h"
-#include "interface/midifile/MCMidiFormats.h"
-#include "notabase/prefs/Preferences.h"
-#include "platform/storage/Storage.h"
 #include "sequencer/data/DCsqBase.h"
 
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <string>
-#include <vector>
-
-namespace {
-
-// The file each input is written to, in a folder of this process.
-const std::string& inputPath()
-{
-    static const std::string path = [] {
-        return (FuzzTempFolder::Path() / "input.kvd").string();
-    }();
-    return path;
-}
-
-void setup()
-{
-    static const bool done = [] {
-        FuzzDocument::Setup();
-        // No "~" copies beside the input, nobody to give a password, and a closed piece freed
-        // on this thread.
-        SaveIntPreference("Settings\\Save", "CreateBackup", 0);
-        MCOpusHeader::SetPasswordHook([](const std::string&, const std::string&) { return 0; });
-        MCOpusDoc::WaitThreadsFinished(1);
-        MCMidiFormats::Install();
-        return true;
-    }();
-    (void)done;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    setup();
-    const std::vector<uint8_t> bytes(data, data + size);
-    const bool compound = size >= sizeof plat::Storage::kSignature &&
-                          std::memcmp(data, plat::Storage::kSignature, sizeof plat::Storage::kSignature) == 0;
-    {
-        std::ofstream out(inputPath(), std::ios::binary | std::ios::trunc);
-        const std::vector<uint8_t> file = compound ? bytes : plat::Storage::build({{"Contents", bytes}});
-        out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
-    }
+    FuzzDocumentFile::Setup();
+    const std::string& path = FuzzDocumentFile::Write(data, size);
     MCOpusDoc doc;
-    const int opened = doc.OnOpenDocument(inputPath());
+    const int opened = doc.OnOpenDocument(path);
     if (opened != (doc.GetBaseEvent() != nullptr))
         std::abort();
     if (opened) {

@@ -2,7 +2,8 @@
 # Builds the fuzz targets with clang, libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer
 # in build-fuzz/, then runs each for the given number of seconds from its seed corpus.
 #   scripts/fuzz.sh SECONDS [TARGET...]     (targets: MidiFileFuzz RmiFileFuzz TipFileFuzz
-#   InstrumentFileFuzz DocumentFileFuzz RackMidiFileFuzz SysExFileFuzz; default all)
+#   InstrumentFileFuzz DocumentFileFuzz RackMidiFileFuzz SysExFileFuzz EditTextFuzz
+#   InspectorDocumentFuzz SettingsFuzz; default all)
 # What a run finds goes to fuzz/crashes/<target>/, which the normal test run replays; new
 # inputs that widen the coverage go to build-fuzz/corpus/<target>/.
 set -euo pipefail

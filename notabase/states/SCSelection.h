@@ -5,8 +5,12 @@
 #include "notabase/model/MCEventList.h"
 #include "notabase/states/SCBase.h"
 
+#include "platform/core/RefPtr.h"
+
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
+#include <vector>
 
 class ECBase;
 class MCFocusWnd;
@@ -38,7 +42,9 @@ public:
     SCSelection(const SCSelection&) = delete;
     SCSelection& operator=(const SCSelection&) = delete;
 
-    // The request list holds each element once, in time order.
+    // The request list holds each element once, in time order. Elements added one by one are
+    // put in place together when the list is next read, so that adding many costs one ordering
+    // rather than a search per element.
     void AddToSelection(ECBase* element);
     void AddToSelection(MCEventList* elements);
     void RemoveFromSelection(ECBase* element);
@@ -51,7 +57,8 @@ public:
     int UpdateSelection(MCEventList& current);
 
     // 0 the request list; 1 the new selection, 2 the added and 3 the dropped elements, only
-    // after UpdateSelection; null otherwise.
+    // after UpdateSelection; null otherwise. A caller may change the request list it was
+    // handed until it next adds to or removes from the selection.
     MCEventList* GetEvents(int which);
 
     int IsDynamic() const { return (m_flags & kDynamic) ? 1 : 0; }
@@ -72,12 +79,23 @@ protected:
 private:
     // The element a mirror mirrors (null for a mirror of nothing); any other element itself.
     static ECBase* standsFor(ECBase* element);
+    // Puts the elements added since the request list was last read into it, in time order.
+    void placePending();
+    // The count of each element in the request list and the pending elements, recounted
+    // from the list when it was handed out and may have been changed.
+    std::unordered_map<ECBase*, int>& requested();
+    // Takes the first entries of the request list holding each element, as many as counted.
+    void removeFromRequest(std::unordered_map<ECBase*, int> removals);
 
     static constexpr uint8_t kDynamic = 0x01;
     static constexpr uint8_t kUpdated = 0x02;
 
     uint8_t m_flags = 0;
     MCEventList m_request;
+    // Added but not yet in the request list, in the order they were added.
+    std::vector<plat::RefPtr<ECBase>> m_pending;
+    std::unordered_map<ECBase*, int> m_requested;
+    bool m_requestHandedOut = false;
     std::shared_ptr<MCFocusWnd> m_focusWnd;
     MCEventList m_newSelection;
     MCEventList m_added;
