@@ -4,6 +4,7 @@
 #include "notabase/model/EventTypes.h"
 #include "platform/core/Archive.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -21,6 +22,11 @@ int truncated(double value)
     if (value <= static_cast<double>(INT_MIN))
         return INT_MIN;
     return static_cast<int>(value);
+}
+
+int saturated(long long value)
+{
+    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
 double ticksAsQuarters(int tick, int ppq)
@@ -121,17 +127,21 @@ void ECMeterEnv::GetBPTFromMeter(ECMeter* meter, const MCTime& time, int& bar, i
     const int ticks = truncated((inBar - pulses * pulseLength) * ppq + 0.5);
     const int ticksPerPulse = truncated(ppq * pulseLength + 0.5);
     const BPTTime& start = meter->GetBarPulseTick();
-    bar = start.bar + bars;
-    pulse = start.pulse + pulses;
-    tick = start.tick + ticks;
-    if (tick >= ticksPerPulse) {
-        tick -= ticksPerPulse;
-        ++pulse;
+    // Summed wide: a time typed far out lands on the last bar int can count, not a wrapped one.
+    long long wideBar = static_cast<long long>(start.bar) + bars;
+    long long widePulse = static_cast<long long>(start.pulse) + pulses;
+    long long wideTick = static_cast<long long>(start.tick) + ticks;
+    if (wideTick >= ticksPerPulse) {
+        wideTick -= ticksPerPulse;
+        ++widePulse;
     }
-    if (pulse >= numerator) {
-        pulse -= numerator;
-        ++bar;
+    if (widePulse >= numerator) {
+        widePulse -= numerator;
+        ++wideBar;
     }
+    bar = saturated(wideBar);
+    pulse = saturated(widePulse);
+    tick = saturated(wideTick);
 }
 
 void ECMeterEnv::GetTimeFromMeter(ECMeter* meter, MCTime& time, int bar, int pulse, int tick, int ppq)
@@ -140,7 +150,7 @@ void ECMeterEnv::GetTimeFromMeter(ECMeter* meter, MCTime& time, int bar, int pul
     const double pulseLength = meter->GetPulse();
     const BPTTime& start = meter->GetBarPulseTick();
     const double quarters = static_cast<double>(meter->GetTime()->GetSeconds())
-                            + static_cast<double>(bar - start.bar) * measure
+                            + (static_cast<double>(bar) - start.bar) * measure
                             + (pulse * pulseLength + ticksAsQuarters(tick, ppq))
                             - (start.pulse * pulseLength + ticksAsQuarters(start.tick, start.ppq));
     time = *meter->GetTime();

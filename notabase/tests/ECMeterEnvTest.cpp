@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cmath>
 #include <memory>
 #include <random>
 #include <string>
@@ -223,4 +225,21 @@ TEST_F(ECMeterEnvTest, OnlyMetersJoinTheMapAndLoadedMapsCountAgain)
     auto* second = static_cast<ECMeter*>(loaded->GetPointAtIndex(1));
     EXPECT_EQ(text(positionOf(second->GetBarPulseTick())), "2:0:0/480");
     loaded->RemoveChildren(1);
+}
+
+TEST_F(ECMeterEnvTest, TimesFarOutStopAtTheLastBarIntCountsInsteadOfWrapping)
+{
+    ECMeterEnv map;
+    map.AddChild(meterAt(0.0f, 4, 4), 1);
+    MCTime far(3e10f);
+    map.GetBarPulseTick(far, 480);
+    ASSERT_NE(far.GetBarPulseTick(), nullptr);
+    EXPECT_EQ(far.GetBarPulseTick()->bar, INT_MAX);
+
+    for (const int bar : {INT_MAX, INT_MIN}) {
+        SCOPED_TRACE(bar);
+        const float quarters = toQuarters(map, bar, 3, 479, 480);
+        EXPECT_TRUE(std::isfinite(quarters));
+        EXPECT_EQ(quarters > 0.0f, bar > 0);
+    }
 }
