@@ -257,27 +257,62 @@ private:
 };
 
 // The file's bytes in blocks, each announced to the probe with the bytes written before it.
+// libgsf writes its tables a few bytes at a time: runs of bytes that follow one another are
+// gathered into a block before they go to the file.
 class FileSink final : public Sink {
 public:
-    FileSink(TempFile& file, const Storage::WriteProbe& probe) : m_file(file), m_probe(probe) {}
+    FileSink(TempFile& file, const Storage::WriteProbe& probe) : m_file(file), m_probe(probe)
+    {
+        m_block.reserve(kBlock);
+    }
 
     void writeAt(uint64_t offset, const uint8_t* data, size_t size) override
     {
-        for (size_t done = 0; done < size;) {
-            if (m_probe)
-                m_probe(m_written);
-            const size_t block = std::min<size_t>(size - done, kBlock);
-            m_file.writeAt(offset + done, data + done, block);
-            done += block;
-            m_written += block;
+        if (offset != m_blockOffset + m_block.size())
+            flush();
+        if (m_block.empty())
+            m_blockOffset = offset;
+        while (size > 0) {
+            size_t part = kBlock;
+            if (m_block.empty() && size >= kBlock) {
+                // A whole block goes as it is.
+                put(data, part);
+            } else {
+                part = std::min(size, kBlock - m_block.size());
+                m_block.insert(m_block.end(), data, data + part);
+                if (m_block.size() == kBlock)
+                    flush();
+            }
+            data += part;
+            size -= part;
+        }
+    }
+    // Writes what is gathered.
+    void flush()
+    {
+        if (!m_block.empty()) {
+            put(m_block.data(), m_block.size());
+            m_block.clear();
         }
     }
     uint64_t written() const { return m_written; }
 
 private:
+    // Writes bytes at the block's offset, which then moves past them.
+    void put(const uint8_t* data, size_t size)
+    {
+        if (m_probe)
+            m_probe(m_written);
+        m_file.writeAt(m_blockOffset, data, size);
+        m_written += size;
+        m_blockOffset += size;
+    }
+
     static constexpr size_t kBlock = size_t(1) << 16;
     TempFile& m_file;
     const Storage::WriteProbe& m_probe;
+    std::vector<uint8_t> m_block;
+    uint64_t m_blockOffset = 0;
     uint64_t m_written = 0;
 };
 
@@ -519,6 +554,7 @@ void Storage::replaceFile(const std::string& path, std::span<const uint8_t> byte
     TempFile file(path);
     FileSink sink(file, probe);
     sink.writeAt(0, bytes.data(), bytes.size());
+    sink.flush();
     if (probe)
         probe(sink.written());
     file.replace();
@@ -530,6 +566,7 @@ void Storage::write(const std::string& path, const std::vector<Stream>& streams,
     TempFile file(path);
     FileSink sink(file, probe);
     buildInto(sink, streams);
+    sink.flush();
     if (probe)
         probe(sink.written());
     file.replace();
