@@ -1,10 +1,14 @@
-// Saving and loading a document of 100,000 notes on 16 staves, whole and split into its two
-// halves: the archive (the graph and the sequence as bytes) and the container (the compound
-// file around them, written to and read from the disk).
+// Saving and loading documents of 100,000 and 1,000,000 notes on 16 staves, whole and split
+// into their parts: the archive (the graph and the sequence as bytes), the container (the
+// compound file around them, written to and read from the disk) and the rebuild of the
+// sequence's data list. Each runs warm (a first pass unmeasured) and several times, and
+// reports notes per second, so the two sizes show how the cost grows with the piece. Last,
+// opening a small document whose ornaments share their children, 12 and 24 levels deep.
 
 #include "interface/document/MCOpusDoc.h"
 #include "notabase/commands/CCAddTrack.h"
 #include "notabase/model/ECNote.h"
+#include "notabase/model/ECOrnament.h"
 #include "notabase/performance/ECPerformance.h"
 #include "notabase/score/ECConductor.h"
 #include "notabase/score/ECConductorStaff.h"
@@ -20,31 +24,43 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
 constexpr int kStaves = 16;
-constexpr int kNotesPerStaff = 100000 / kStaves;
 
-// The document, its saved file and the bytes of its archive, made once.
-struct Fixture {
-    Fixture()
-    {
+// The settings folder, shared by the documents of every size.
+const std::string& benchFolder()
+{
+    static const std::string folder = [] {
         char pattern[] = "/tmp/quavix-document-bench-XXXXXX";
-        folder = ::mkdtemp(pattern) ? pattern : "/tmp";
-        plat::Profile::setFolder(folder);
+        const std::string made = ::mkdtemp(pattern) ? pattern : "/tmp";
+        plat::Profile::setFolder(made);
         InitSequencer();
+        return made;
+    }();
+    return folder;
+}
+
+// A document of the given number of notes, its saved file and the bytes of its archive, made
+// once.
+struct Fixture {
+    explicit Fixture(int notes) : notes(notes), path(benchFolder() + "/bench" + std::to_string(notes) + ".kvd")
+    {
+        const int perStaff = notes / kStaves;
         doc.OnNewDocument();
         auto* add = new CCAddTrack;
         add->AddMidiTrack(0, kStaves);
         add->SetSynchronous(1);
         add->Apply(doc.GetBaseEvent());
         ECConductor* conductor = doc.GetBaseEvent()->GetConductor();
-        conductor->GetConductorStaff()->GetConductorMeasureAtTime(MCTime(kNotesPerStaff - 0.001f), 1, 1);
+        conductor->GetConductorStaff()->GetConductorMeasureAtTime(MCTime(perStaff - 0.001f), 1, 1);
         for (int staff = 1; staff <= kStaves; ++staff) {
-            for (int q = 0; q < kNotesPerStaff; ++q) {
+            for (int q = 0; q < perStaff; ++q) {
                 const MCTime time(static_cast<float>(q));
                 auto* note = new ECNote(time, MCTime(1.0f));
                 note->SetVoiceTrack(0, staff);
@@ -58,7 +74,6 @@ struct Fixture {
         }
         doc.GetSequence()->CheckDataIntegrity();
         doc.GetHeader()->SetFormat(MCOpusHeader::formatNative);
-        path = folder + "/bench.kvd";
         doc.DoSave(path, 1);
         doc.ReleaseRootStorage();
         contents = plat::Storage::open(path)->readStream("Contents");
@@ -68,102 +83,191 @@ struct Fixture {
         doc.DeleteContents();
         MCOpusDoc::WaitThreadsFinished(0);
         std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
+        std::filesystem::remove(path, ignored);
     }
+    Fixture(const Fixture&) = delete;
+    Fixture& operator=(const Fixture&) = delete;
 
-    std::string folder;
+    int notes;
     std::string path;
     MCOpusDoc doc;
     std::vector<uint8_t> contents;
 };
 
-// Held by the thread that runs the benchmarks, so that it goes at exit before that thread's
-// own lock bookkeeping, which its teardown still uses.
-Fixture& fixture()
+// Held by the thread that runs the benchmarks, each made whole after the thread's own lock
+// bookkeeping and message loop, which its making sets up, so that it goes at exit before
+// them: its teardown still uses them.
+template <int Notes>
+Fixture& fixtureOf()
 {
-    thread_local Fixture f;
+    thread_local Fixture f(Notes);
     return f;
+}
+
+Fixture& fixture(const benchmark::State& state)
+{
+    return state.range(0) >= 1000000 ? fixtureOf<1000000>() : fixtureOf<100000>();
+}
+
+void countNotes(benchmark::State& state, const Fixture& f)
+{
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * f.notes);
+    state.counters["bytes"] = static_cast<double>(f.contents.size());
+}
+
+// A closed document goes, and its piece is freed, outside the measured time.
+void dropDocument(benchmark::State& state, std::unique_ptr<MCOpusDoc>& doc)
+{
+    state.PauseTiming();
+    doc.reset();
+    MCOpusDoc::WaitThreadsFinished(0);
+    plat::MessageLoop::current().pump();
+    state.ResumeTiming();
 }
 
 void BM_DocumentSave(benchmark::State& state)
 {
-    Fixture& f = fixture();
+    Fixture& f = fixture(state);
     for (auto _ : state) {
         benchmark::DoNotOptimize(f.doc.OnSaveDocument(f.path));
         f.doc.ReleaseRootStorage();
     }
-    state.counters["bytes"] = static_cast<double>(f.contents.size());
+    countNotes(state, f);
 }
-BENCHMARK(BM_DocumentSave)->Unit(benchmark::kMillisecond);
 
 void BM_DocumentSaveArchive(benchmark::State& state)
 {
-    Fixture& f = fixture();
+    Fixture& f = fixture(state);
     for (auto _ : state) {
         plat::MemoryStream stream;
         plat::Archive archive(stream, plat::Archive::Mode::store);
         f.doc.Serialize(archive);
         benchmark::DoNotOptimize(stream.bytes().size());
     }
+    countNotes(state, f);
 }
-BENCHMARK(BM_DocumentSaveArchive)->Unit(benchmark::kMillisecond);
 
 void BM_DocumentSaveContainer(benchmark::State& state)
 {
-    Fixture& f = fixture();
-    const std::string target = f.folder + "/container.kvd";
+    Fixture& f = fixture(state);
+    const std::string target = f.path + ".container";
     for (auto _ : state)
         plat::Storage::write(target, {{"Contents", f.contents}});
+    std::error_code ignored;
+    std::filesystem::remove(target, ignored);
+    countNotes(state, f);
 }
-BENCHMARK(BM_DocumentSaveContainer)->Unit(benchmark::kMillisecond);
 
 void BM_DocumentLoad(benchmark::State& state)
 {
-    Fixture& f = fixture();
+    Fixture& f = fixture(state);
     for (auto _ : state) {
         auto doc = std::make_unique<MCOpusDoc>();
         benchmark::DoNotOptimize(doc->OnOpenDocument(f.path));
-        state.PauseTiming();
-        doc.reset();
-        MCOpusDoc::WaitThreadsFinished(0);
-        plat::MessageLoop::current().pump();
-        state.ResumeTiming();
+        dropDocument(state, doc);
     }
+    countNotes(state, f);
 }
-BENCHMARK(BM_DocumentLoad)->Unit(benchmark::kMillisecond);
 
 void BM_DocumentLoadArchive(benchmark::State& state)
 {
-    Fixture& f = fixture();
+    Fixture& f = fixture(state);
     for (auto _ : state) {
         auto doc = std::make_unique<MCOpusDoc>();
         plat::MemoryStream stream{std::span<const uint8_t>(f.contents)};
         plat::Archive archive(stream, plat::Archive::Mode::load);
         doc->Serialize(archive);
-        state.PauseTiming();
-        doc.reset();
-        MCOpusDoc::WaitThreadsFinished(0);
-        plat::MessageLoop::current().pump();
-        state.ResumeTiming();
+        dropDocument(state, doc);
     }
+    countNotes(state, f);
 }
-BENCHMARK(BM_DocumentLoadArchive)->Unit(benchmark::kMillisecond);
 
 // The part of loading the archive that builds the sequence's data list afresh.
 void BM_DocumentLoadDataList(benchmark::State& state)
 {
-    Fixture& f = fixture();
+    Fixture& f = fixture(state);
     for (auto _ : state)
         f.doc.GetSequence()->CheckDataIntegrity();
+    countNotes(state, f);
 }
-BENCHMARK(BM_DocumentLoadDataList)->Unit(benchmark::kMillisecond);
 
 void BM_DocumentLoadContainer(benchmark::State& state)
 {
-    Fixture& f = fixture();
+    Fixture& f = fixture(state);
     for (auto _ : state)
-        benchmark::DoNotOptimize(plat::Storage::open(f.path)->readStream("Contents").size());
+        benchmark::DoNotOptimize(plat::Storage::open(f.path)->streamData("Contents").size());
+    countNotes(state, f);
 }
-BENCHMARK(BM_DocumentLoadContainer)->Unit(benchmark::kMillisecond);
+
+// Both sizes, warm, for at least a few seconds each. These settings hold in the brief run
+// as a test too, so it takes minutes.
+void sizes(benchmark::internal::Benchmark* b)
+{
+    b->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->MinWarmUpTime(0.5)->MinTime(3.0);
+}
+
+// A document of one note whose ornaments form a lattice: each level two ornaments, each a
+// child of both above. 2^levels paths lead to the last ones; the elements are a few dozen.
+struct LatticeFixture {
+    explicit LatticeFixture(int levels) : path(benchFolder() + "/lattice" + std::to_string(levels) + ".kvd")
+    {
+        MCOpusDoc doc;
+        doc.OnNewDocument();
+        auto* add = new CCAddTrack;
+        add->AddMidiTrack(0, 1);
+        add->SetSynchronous(1);
+        add->Apply(doc.GetBaseEvent());
+        ECConductor* conductor = doc.GetBaseEvent()->GetConductor();
+        conductor->GetConductorStaff()->GetConductorMeasureAtTime(MCTime(0.0f), 1, 1);
+        auto* note = new ECNote(MCTime(0.0f), MCTime(1.0f));
+        note->SetVoiceTrack(0, 1);
+        conductor->GetMeasure(1, MCTime(0.0f), 0, 0)->AddChild(note, 1);
+        std::vector<ECBase*> above{note};
+        for (int level = 0; level < levels; ++level) {
+            std::vector<ECBase*> row{new ECOrnament(1), new ECOrnament(2)};
+            for (ECBase* ornament : row) {
+                for (ECBase* parent : above)
+                    parent->AddChild(ornament, 0);
+            }
+            above = row;
+        }
+        doc.GetHeader()->SetFormat(MCOpusHeader::formatNative);
+        doc.DoSave(path, 1);
+        doc.DeleteContents();
+        MCOpusDoc::WaitThreadsFinished(0);
+    }
+    ~LatticeFixture()
+    {
+        std::error_code ignored;
+        std::filesystem::remove(path, ignored);
+    }
+    LatticeFixture(const LatticeFixture&) = delete;
+    LatticeFixture& operator=(const LatticeFixture&) = delete;
+
+    std::string path;
+};
+
+void BM_DocumentLoadSharedOrnaments(benchmark::State& state)
+{
+    thread_local std::map<int, std::unique_ptr<LatticeFixture>> fixtures;
+    std::unique_ptr<LatticeFixture>& f = fixtures[static_cast<int>(state.range(0))];
+    if (!f)
+        f = std::make_unique<LatticeFixture>(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        auto doc = std::make_unique<MCOpusDoc>();
+        if (!doc->OnOpenDocument(f->path))
+            state.SkipWithError("the document was refused");
+        dropDocument(state, doc);
+    }
+}
+
+BENCHMARK(BM_DocumentSave)->Apply(sizes);
+BENCHMARK(BM_DocumentSaveArchive)->Apply(sizes);
+BENCHMARK(BM_DocumentSaveContainer)->Apply(sizes);
+BENCHMARK(BM_DocumentLoad)->Apply(sizes);
+BENCHMARK(BM_DocumentLoadArchive)->Apply(sizes);
+BENCHMARK(BM_DocumentLoadDataList)->Apply(sizes);
+BENCHMARK(BM_DocumentLoadContainer)->Apply(sizes);
+BENCHMARK(BM_DocumentLoadSharedOrnaments)->Arg(12)->Arg(24)->Unit(benchmark::kMillisecond)->MinWarmUpTime(0.5)->MinTime(2.0);
 
 }  // namespace

@@ -367,10 +367,11 @@ void MCOpusDoc::LoadFromStorage()
     if (!m_rootStorage->hasStream("Contents"))
         throw plat::ArchiveError(plat::ArchiveError::Cause::badSchema,
                                  m_rootStorage->path() + " holds no document");
-    const std::vector<uint8_t> bytes = m_rootStorage->readStream("Contents");
+    // Read where the storage holds it, which it does until the document lets go of the file.
+    const std::span<const uint8_t> bytes = m_rootStorage->streamData("Contents");
     if (bytes.empty())
         throw plat::ArchiveError(plat::ArchiveError::Cause::endOfFile, m_rootStorage->path() + " is empty");
-    plat::MemoryStream stream{std::span<const uint8_t>(bytes)};
+    plat::MemoryStream stream{bytes};
     plat::Archive archive(stream, plat::Archive::Mode::load);
     archive.setContext(this);
     try {

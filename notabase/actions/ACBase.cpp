@@ -17,11 +17,55 @@ ACBase::ACBase(int reverse)
     SetReverse(reverse);
 }
 
+ACBase::Nesting::Nesting(ACBase& action) : m_action(action)
+{
+    if (m_action.m_nesting++ == 0) {
+        m_action.m_met.clear();
+        m_action.m_forks = 0;
+    }
+}
+
 ACBase::Nesting::~Nesting()
 {
+    if (--m_action.m_nesting != 0)
+        return;
+    // What the walk met is of no use to the next one; a large record is let go at once.
+    m_action.m_met = {};
     // A walk left by an exception does not finish the action.
-    if (--m_action.m_nesting == 0 && !(m_action.m_flags & flagNoAutoEnd) && std::uncaught_exceptions() == 0)
+    if (!(m_action.m_flags & flagNoAutoEnd) && std::uncaught_exceptions() == 0)
         m_action.EndAction();
+}
+
+ACBase::Fork::Fork(ACBase& action, const MCEventList& relatives)
+    : m_action(action), m_forks(relatives.GetCount() > 1)
+{
+    if (m_forks)
+        ++m_action.m_forks;
+}
+
+ACBase::Fork::~Fork()
+{
+    if (m_forks)
+        --m_action.m_forks;
+}
+
+ACBase::Meeting* ACBase::meet(ECBase* element, bool& first)
+{
+    first = true;
+    if (m_forks == 0)
+        return nullptr;
+    // Under a depth limit every element is recorded: a later meeting that walks an element's
+    // relatives again must not act a second time on those met the first time.
+    if (!depthLimited()) {
+        const MCEventList* ways = (m_flags & flagReverse) ? element->GetChildren() : element->GetParents();
+        if (!ways || ways->GetCount() < 2)
+            return nullptr;
+    }
+    const auto [place, inserted] = m_met.try_emplace(element);
+    first = inserted;
+    if (inserted)
+        place->second.depth = m_curDepth;
+    return &place->second;
 }
 
 int ACBase::BeginAction()
@@ -132,6 +176,26 @@ int ACBase::Apply(ECBase* element)
 
 int ACBase::visit(ECBase* element)
 {
+    bool first = true;
+    Meeting* meeting = meet(element, first);
+    if (first) {
+        const int r = visitFirst(element, meeting);
+        if (meeting)
+            meeting->result = r;
+        return r;
+    }
+    if (!walkAgain(*meeting))
+        return meeting->result;
+    // Nearer the start than when first met: what the depth limit cut then may be in reach.
+    meeting->depth = m_curDepth;
+    MCEventList* relatives = relativesOf(element);
+    if (relatives && !relatives->IsEmpty())
+        meeting->result = walkRelatives(*relatives, bypasses(element->GetEventId()));
+    return meeting->result;
+}
+
+int ACBase::visitFirst(ECBase* element, Meeting* meeting)
+{
     const int id = element->GetEventId();
     const bool bypassed = bypasses(id);
     int r = 0;
@@ -148,13 +212,22 @@ int ACBase::visit(ECBase* element)
     MCEventList* relatives = relativesOf(element);
     if (!relatives || relatives->IsEmpty())
         return r;
+    r = walkRelatives(*relatives, bypassed);
+    if (meeting)
+        meeting->descended = true;
+    return r;
+}
 
+int ACBase::walkRelatives(MCEventList& relatives, bool bypassed)
+{
     const bool limited = !bypassed && depthLimited();
     if (limited && ++m_curDepth > m_maxDepth) {
         --m_curDepth;
         return 1;
     }
-    for (ECBase* relative : *relatives) {
+    const Fork fork(*this, relatives);
+    int r = 0;
+    for (ECBase* relative : relatives) {
         const int s = Apply(relative);
         if (s == -1) {
             r = -1;

@@ -3,6 +3,7 @@
 #include "notabase/NotabaseExport.h"
 
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 class ECBase;
@@ -15,6 +16,11 @@ class MCEventList;
 // The walk follows child lists, or parent lists in reverse. Elements whose id is in the clip
 // list are acted on but not descended into; elements in the bypass list are walked through
 // without DoAction; a maximum depth bounds the walk.
+// An element may stand under several parents, so several paths of one walk can lead to it.
+// A walk meets each element once: a later path gets the result its first meeting gave (a 3
+// still cuts that path's row of siblings), and its relatives are not walked again, unless a
+// depth limit stopped the first meeting's walk below it deeper than it now stands. So a walk
+// costs time in proportion to the elements it reaches, never to the number of paths.
 class NOTABASE_API ACBase {
 public:
     enum : uint16_t {
@@ -62,10 +68,38 @@ protected:
     // The relatives the walk follows from an element: its parents in reverse, else its children.
     MCEventList* relativesOf(ECBase* element) const;
     bool depthLimited() const { return m_maxDepth < noDepthLimit; }
+    // What a walk remembers of an element that another path may lead to again: the result it
+    // gave, the depth it stood at and whether its relatives were walked from there.
+    struct Meeting {
+        int result = 0;
+        unsigned char depth = 0;
+        bool descended = false;
+    };
+    // The walk's record of the element when another path of this walk may lead to it (null
+    // when only one can); first says whether the walk meets it now for the first time. An
+    // element still being walked gives result 0 with descended clear, which also ends a cycle.
+    Meeting* meet(ECBase* element, bool& first);
+    // Whether a later meeting must walk the element's relatives again: the depth limit cut the
+    // walk below it when it stood deeper than now.
+    bool walkAgain(const Meeting& meeting) const { return meeting.descended && m_curDepth < meeting.depth; }
+    // Counts the elements on the walk's current path that have more than one relative: only
+    // below such a fork can two paths lead to one element.
+    class Fork {
+    public:
+        Fork(ACBase& action, const MCEventList& relatives);
+        ~Fork();
+        Fork(const Fork&) = delete;
+        Fork& operator=(const Fork&) = delete;
+
+    private:
+        ACBase& m_action;
+        bool m_forks;
+    };
     // Counts the Apply calls in progress, so that EndAction runs at the outermost one only.
     class Nesting {
     public:
-        explicit Nesting(ACBase& action) : m_action(action) { ++m_action.m_nesting; }
+        // The outermost one begins a walk with nothing met yet.
+        explicit Nesting(ACBase& action);
         ~Nesting();
         Nesting(const Nesting&) = delete;
         Nesting& operator=(const Nesting&) = delete;
@@ -82,8 +116,14 @@ protected:
 
 private:
     int visit(ECBase* element);
+    // Acts on an element met for the first time and walks its relatives.
+    int visitFirst(ECBase* element, Meeting* meeting);
+    // Walks the relatives (a list that is not empty) of an element, within the depth limit.
+    int walkRelatives(MCEventList& relatives, bool bypassed);
     bool clips(int id) const;
     bool bypasses(int id) const;
 
     int m_nesting = 0;
+    int m_forks = 0;
+    std::unordered_map<const ECBase*, Meeting> m_met;
 };

@@ -8,6 +8,8 @@
 #include "platform/core/Archive.h"
 #include "platform/core/RefPtr.h"
 
+#include <unordered_map>
+
 PLAT_IMPLEMENT_SERIAL(ECBase, plat::Object, plat::kVersionableSchema | 2)
 
 namespace {
@@ -24,11 +26,23 @@ bool isDefaultClip(int id)
     return false;
 }
 
+// The elements a search met that more than one path of it leads to, with the levels it had
+// left there (negative: any). An element searched before with at least as many levels holds
+// nothing the search wants, so a graph whose elements share children is searched in time
+// proportional to its elements rather than its paths.
+using Searched = std::unordered_map<const ECBase*, int>;
+
+bool moreLevels(int levels, int than)
+{
+    return than >= 0 && (levels < 0 || levels > than);
+}
+
 // The first element of an id among the element and its relatives, depth first, relatives in
 // list order: parents when going up, children when going down. levels bounds how many steps
 // it goes (negative: any). Going down, the default-clip elements (beams, slurs, ties and
-// glissandi) are visited but not descended into.
-ECBase* firstOfType(ECBase* element, int id, bool up, int levels)
+// glissandi) are visited but not descended into. forked says whether an element above on the
+// search's path has more than one relative: only then can a second path lead here.
+ECBase* firstOfType(ECBase* element, int id, bool up, int levels, bool forked, Searched& searched)
 {
     const int elementId = element->GetEventId();
     if (elementId == id)
@@ -38,13 +52,31 @@ ECBase* firstOfType(ECBase* element, int id, bool up, int levels)
     MCEventList* relatives = up ? element->GetParents() : element->GetChildren();
     if (!relatives)
         return nullptr;
+    if (forked) {
+        const MCEventList* ways = up ? element->GetChildren() : element->GetParents();
+        if (ways && ways->GetCount() > 1) {
+            const auto [place, first] = searched.try_emplace(element, levels);
+            if (!first) {
+                if (!moreLevels(levels, place->second))
+                    return nullptr;
+                place->second = levels;
+            }
+        }
+    }
+    forked = forked || relatives->GetCount() > 1;
     for (ECBase* relative : *relatives) {
         if (!relative)
             continue;
-        if (ECBase* found = firstOfType(relative, id, up, levels < 0 ? levels : levels - 1))
+        if (ECBase* found = firstOfType(relative, id, up, levels < 0 ? levels : levels - 1, forked, searched))
             return found;
     }
     return nullptr;
+}
+
+ECBase* firstOfType(ECBase* element, int id, bool up, int levels)
+{
+    Searched searched;
+    return firstOfType(element, id, up, levels, false, searched);
 }
 
 int levelsOf(int depth)

@@ -97,7 +97,7 @@ TEST_F(ACBaseTest, DefaultListsClipSpannersAndBypassEnvelopes)
     plain.ClipNone();
     plain.BypassNone();
     plain.Apply(measure1);
-    EXPECT_EQ(plain.visited, (Names{"measure1", "beam", "n1", "n2", "n1", "n2", "n3"}));
+    EXPECT_EQ(plain.visited, (Names{"measure1", "beam", "n1", "n2", "n3"})) << "the beam's notes are met once";
 
     Recorder<ACBase> clipNotes(names);
     clipNotes.ClipEvtType(-1);
@@ -121,7 +121,7 @@ TEST_F(ACBaseTest, ResultsSteerTheWalk)
         {"-1 aborts", {{"n1", -1}}, -1, {"staff", "measure1", "beam", "n1"}},
         {"-1 at the start", {{"staff", -1}}, -1, {"staff"}},
         {"other values go on as 0 without the clip", {{"beam", 7}, {"n3", 9}}, 0,
-         {"staff", "measure1", "beam", "n1", "n2", "n1", "n2", "n3", "measure2", "n4", "p1", "p2"}},
+         {"staff", "measure1", "beam", "n1", "n2", "n3", "measure2", "n4", "p1", "p2"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -163,7 +163,7 @@ TEST_F(ACBaseTest, ReverseWalksParents)
     EXPECT_EQ(action.IsReverse(), 1);
     action.ClipNone();
     action.Apply(byName["n1"]);
-    EXPECT_EQ(action.visited, (Names{"n1", "measure1", "staff", "beam", "measure1", "staff"}));
+    EXPECT_EQ(action.visited, (Names{"n1", "measure1", "staff", "beam"}));
 }
 
 TEST_F(ACBaseTest, BeginOnceEndOnceUntilReset)
@@ -227,7 +227,7 @@ TEST_F(ACBaseTest, RelativesFirst)
 {
     Recorder<ACRelativesFirst> action(names);
     EXPECT_EQ(action.Apply(measure1), 0);
-    EXPECT_EQ(action.visited, (Names{"n1", "n2", "beam", "n1", "n2", "n3", "measure1"}));
+    EXPECT_EQ(action.visited, (Names{"n1", "n2", "beam", "n3", "measure1"}));
     EXPECT_EQ(action.ends, 1);
 
     Recorder<ACRelativesFirst> fromStaff(names);
@@ -245,6 +245,174 @@ TEST_F(ACBaseTest, RelativesFirst)
     Recorder<ACRelativesFirst> envelopeWalk(names);
     envelopeWalk.Apply(envelope);
     EXPECT_EQ(envelopeWalk.visited, (Names{"p1", "p2", "envelope"}));
+}
+
+// Ornaments that share their children: each level two elements, each a child of both above,
+// down to one note under the last two. 2^levels paths lead to the note; the elements number
+// 2 * levels + 2.
+class Lattice {
+public:
+    explicit Lattice(int levels)
+    {
+        root = add(new TEStaff, "root");
+        std::vector<ECBase*> above{root};
+        for (int level = 1; level <= levels; ++level) {
+            std::vector<ECBase*> row;
+            for (const char* side : {"a", "b"}) {
+                ECBase* element = add(new CountedMeasure, side + std::to_string(level));
+                for (ECBase* parent : above)
+                    parent->AddChild(element, 0);
+                row.push_back(element);
+            }
+            above = row;
+        }
+        leaf = add(new TENote(1.0f), "leaf");
+        for (ECBase* parent : above)
+            parent->AddChild(leaf, 0);
+    }
+    ~Lattice() { delete root; }
+    Lattice(const Lattice&) = delete;
+    Lattice& operator=(const Lattice&) = delete;
+
+    // A measure that counts how often a walk asks what it is: once each time it is met.
+    class CountedMeasure : public TEMeasure {
+    public:
+        int GetEventId() const override
+        {
+            ++asked;
+            return EventId::Measure;
+        }
+        static inline long asked = 0;
+    };
+
+    ECBase* add(ECBase* e, const std::string& name)
+    {
+        names[e] = name;
+        return e;
+    }
+
+    std::map<const ECBase*, std::string> names;
+    ECBase* root = nullptr;
+    ECBase* leaf = nullptr;
+};
+
+TEST_F(ACBaseTest, EachElementIsMetOnceWhateverThePathsToIt)
+{
+    // 40 levels: 2^40 paths to the leaf, which a walk of every path would never finish.
+    constexpr int levels = 40;
+    Lattice lattice(levels);
+    const size_t elements = lattice.names.size();
+    const auto once = [&](const Names& visited) {
+        std::vector<std::string> sorted = visited;
+        std::sort(sorted.begin(), sorted.end());
+        return std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end();
+    };
+
+    Recorder<ACBase> down(lattice.names);
+    down.BypassNone();
+    EXPECT_EQ(down.Apply(lattice.root), 0);
+    EXPECT_EQ(down.visited.size(), elements);
+    EXPECT_TRUE(once(down.visited));
+    EXPECT_EQ(down.visited.front(), "root");
+    // Depth first: down the first ornament of each row to the leaf, then back up.
+    EXPECT_EQ(down.visited[levels + 1], "leaf");
+
+    Recorder<ACBase> up(lattice.names);
+    up.SetReverse(1);
+    up.Apply(lattice.leaf);
+    EXPECT_EQ(up.visited.size(), elements);
+    EXPECT_TRUE(once(up.visited));
+
+    Recorder<ACRelativesFirst> after(lattice.names);
+    after.Apply(lattice.root);
+    EXPECT_EQ(after.visited.size(), elements);
+    EXPECT_TRUE(once(after.visited));
+    EXPECT_EQ(after.visited.front(), "leaf");
+    EXPECT_EQ(after.visited.back(), "root");
+
+    // A limit of 10 levels reaches the root and the first ten rows.
+    for (const bool relativesFirst : {false, true}) {
+        SCOPED_TRACE(relativesFirst ? "relatives first" : "element first");
+        Recorder<ACBase> limited(lattice.names);
+        Recorder<ACRelativesFirst> limitedAfter(lattice.names);
+        ACBase& action = relativesFirst ? static_cast<ACBase&>(limitedAfter) : limited;
+        action.SetDepth(10);
+        action.Apply(lattice.root);
+        const Names& visited = relativesFirst ? limitedAfter.visited : limited.visited;
+        EXPECT_EQ(visited.size(), 21u);
+        EXPECT_TRUE(once(visited));
+    }
+
+    // The element searches: a type that is not there is asked of each ornament once per path
+    // into it (two), with a bound on the levels or without.
+    for (const bool upwards : {false, true}) {
+        for (const int bound : {-1, 30}) {
+            SCOPED_TRACE(std::string(upwards ? "ancestor" : "descendant") + " within " + std::to_string(bound));
+            Lattice::CountedMeasure::asked = 0;
+            ECBase* from = upwards ? lattice.leaf : lattice.root;
+            EXPECT_EQ(upwards ? from->GetAncestor(EventId::Clef, bound) : from->GetDescendant(EventId::Clef, bound),
+                      nullptr);
+            EXPECT_GT(Lattice::CountedMeasure::asked, 0);
+            EXPECT_LE(Lattice::CountedMeasure::asked, 2 * 2 * levels);
+        }
+    }
+}
+
+TEST_F(ACBaseTest, ALaterPathToAnElementGetsItsFirstAnswer)
+{
+    // root: m1 (s, a), m2 (s, b), deep (q (x)), x (c): s stands under both measures; x is
+    // met first three levels down, then one level down.
+    std::map<const ECBase*, std::string> names;
+    const auto make = [&names](ECBase* e, const std::string& name) {
+        names[e] = name;
+        return e;
+    };
+    ECBase* root = make(new TEStaff, "root");
+    ECBase* m1 = make(new TEMeasure(0), "m1");
+    ECBase* m2 = make(new TEMeasure(4), "m2");
+    ECBase* shared = make(new TENote(1), "s");
+    ECBase* deep = make(new TEMeasure(8), "deep");
+    ECBase* q = make(new TEMeasure(8), "q");
+    ECBase* x = make(new TEMeasure(8), "x");
+    root->AddChild(m1, 0);
+    root->AddChild(m2, 0);
+    root->AddChild(deep, 0);
+    root->AddChild(x, 0);
+    m1->AddChild(shared, 0);
+    m1->AddChild(make(new TENote(2), "a"), 0);
+    m2->AddChild(shared, 0);
+    m2->AddChild(make(new TENote(5), "b"), 0);
+    deep->AddChild(q, 0);
+    q->AddChild(x, 0);
+    x->AddChild(make(new TENote(9), "c"), 0);
+
+    const struct {
+        const char* what;
+        std::map<std::string, int> results;
+        unsigned char depth;
+        Names visited;
+    } cases[] = {
+        {"every element once", {}, ACBase::noDepthLimit, {"root", "m1", "s", "a", "m2", "b", "deep", "q", "x", "c"}},
+        {"a 3 cuts the second row too", {{"s", 3}}, ACBase::noDepthLimit, {"root", "m1", "s", "m2", "deep", "q", "x", "c"}},
+        {"a 1 keeps the second path out too", {{"x", 1}}, ACBase::noDepthLimit,
+         {"root", "m1", "s", "a", "m2", "b", "deep", "q", "x"}},
+        {"what the limit cut below is walked from nearer", {}, 3, {"root", "m1", "s", "a", "m2", "b", "deep", "q", "x", "c"}},
+        {"and only within the limit", {}, 1, {"root", "m1", "m2", "deep", "x"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Recorder<ACBase> action(names);
+        action.results = c.results;
+        action.SetDepth(c.depth);
+        EXPECT_EQ(action.Apply(root), 0);
+        EXPECT_EQ(action.visited, c.visited);
+    }
+    // Each walk starts afresh.
+    Recorder<ACBase> twice(names);
+    twice.Apply(m1);
+    twice.Apply(m2);
+    EXPECT_EQ(twice.visited, (Names{"m1", "s", "a", "m2", "s", "b"}));
+    delete root;
 }
 
 // The first element of an id found by a walk: what the element searches answer.

@@ -5,13 +5,14 @@
 #include <gsf/gsf-infile-msole.h>
 #include <gsf/gsf-infile.h>
 #include <gsf/gsf-input-memory.h>
-#include <gsf/gsf-output-memory.h>
 #include <gsf/gsf-outfile-msole.h>
+#include <gsf/gsf-output.h>
 #include <gsf/gsf-utils.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <fcntl.h>
 #include <mutex>
 #include <strings.h>
@@ -152,6 +153,254 @@ std::string nameOf(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// Where the bytes of a compound file being built go, each at its offset: libgsf writes the
+// streams' sectors in order and the header, at the start, last.
+class Sink {
+public:
+    virtual ~Sink() = default;
+    virtual void writeAt(uint64_t offset, const uint8_t* data, size_t size) = 0;
+};
+
+// A growing buffer.
+class MemorySink final : public Sink {
+public:
+    void writeAt(uint64_t offset, const uint8_t* data, size_t size) override
+    {
+        const size_t end = static_cast<size_t>(offset) + size;
+        if (end > m_bytes.size())
+            m_bytes.resize(end);
+        std::memcpy(m_bytes.data() + offset, data, size);
+    }
+    std::vector<uint8_t> take() { return std::move(m_bytes); }
+
+private:
+    std::vector<uint8_t> m_bytes;
+};
+
+// A new file beside the one it is to replace, made with the old file's permissions (or what a
+// new file would get). Removed when it goes without having replaced anything.
+class TempFile {
+public:
+    explicit TempFile(const std::string& path)
+        : m_path(writable(path)),
+          m_folder(folderOf(path)),
+          m_temp(m_folder + "/." + nameOf(path) + ".XXXXXX"),
+          m_fd(::mkostemp(m_temp.data(), O_CLOEXEC))
+    {
+        if (m_fd.get() < 0)
+            throw failure("cannot write ");
+        m_made = true;
+        struct stat old {};
+        if (::stat(path.c_str(), &old) == 0) {
+            m_mode = old.st_mode & 07777;
+        } else {
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            m_mode = 0666 & ~mask;
+        }
+    }
+    ~TempFile()
+    {
+        if (m_made)
+            ::unlink(m_temp.c_str());
+    }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+
+    void writeAt(uint64_t offset, const uint8_t* data, size_t size)
+    {
+        size_t done = 0;
+        while (done < size) {
+            const ssize_t n = ::pwrite(m_fd.get(), data + done, size - done, static_cast<off_t>(offset + done));
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                throw failure("cannot write ");
+            }
+            done += static_cast<size_t>(n);
+        }
+    }
+    // Puts the whole file on the disk and renames it over the old one.
+    void replace()
+    {
+        if (::fchmod(m_fd.get(), m_mode) != 0 || ::fsync(m_fd.get()) != 0 || ::close(m_fd.release()) != 0)
+            throw failure("cannot write ");
+        if (::rename(m_temp.c_str(), m_path.c_str()) != 0)
+            throw failure("cannot replace ");
+        m_made = false;
+        // The rename reaches the disk with the folder.
+        Fd dir(::open(m_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (dir.get() >= 0)
+            ::fsync(dir.get());
+    }
+
+private:
+    // A file the user may not write stays as it is, though the folder would let a rename
+    // replace it.
+    static const std::string& writable(const std::string& path)
+    {
+        if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0)
+            throw StorageError(StorageError::Cause::accessDenied, path, "cannot write " + path + ": it is read-only");
+        return path;
+    }
+    StorageError failure(const char* what) const
+    {
+        return StorageError(StorageError::Cause::writeFailed, m_path, what + m_path + ": " + std::strerror(errno));
+    }
+
+    std::string m_path;
+    std::string m_folder;
+    std::string m_temp;
+    Fd m_fd;
+    bool m_made = false;
+    mode_t m_mode = 0;
+};
+
+// The file's bytes in blocks, each announced to the probe with the bytes written before it.
+// libgsf writes its tables a few bytes at a time: runs of bytes that follow one another are
+// gathered into a block before they go to the file.
+class FileSink final : public Sink {
+public:
+    FileSink(TempFile& file, const Storage::WriteProbe& probe) : m_file(file), m_probe(probe)
+    {
+        m_block.reserve(kBlock);
+    }
+
+    void writeAt(uint64_t offset, const uint8_t* data, size_t size) override
+    {
+        if (offset != m_blockOffset + m_block.size())
+            flush();
+        if (m_block.empty())
+            m_blockOffset = offset;
+        while (size > 0) {
+            size_t part = kBlock;
+            if (m_block.empty() && size >= kBlock) {
+                // A whole block goes as it is.
+                put(data, part);
+            } else {
+                part = std::min(size, kBlock - m_block.size());
+                m_block.insert(m_block.end(), data, data + part);
+                if (m_block.size() == kBlock)
+                    flush();
+            }
+            data += part;
+            size -= part;
+        }
+    }
+    // Writes what is gathered.
+    void flush()
+    {
+        if (!m_block.empty()) {
+            put(m_block.data(), m_block.size());
+            m_block.clear();
+        }
+    }
+    uint64_t written() const { return m_written; }
+
+private:
+    // Writes bytes at the block's offset, which then moves past them.
+    void put(const uint8_t* data, size_t size)
+    {
+        if (m_probe)
+            m_probe(m_written);
+        m_file.writeAt(m_blockOffset, data, size);
+        m_written += size;
+        m_blockOffset += size;
+    }
+
+    static constexpr size_t kBlock = size_t(1) << 16;
+    TempFile& m_file;
+    const Storage::WriteProbe& m_probe;
+    std::vector<uint8_t> m_block;
+    uint64_t m_blockOffset = 0;
+    uint64_t m_written = 0;
+};
+
+// A libgsf output that hands what it is given to a Sink, so that a container is written
+// where it belongs without being gathered in a buffer of libgsf's. What the sink throws may
+// not cross libgsf's frames: it is kept, and the builder throws it again once libgsf is done.
+// Until then every write is taken and dropped, for libgsf's closing pads sectors in loops
+// that never end when a write fails.
+struct SinkTarget {
+    Sink& sink;
+    std::exception_ptr failure;
+};
+
+struct SinkOutput {
+    GsfOutput output;
+    SinkTarget* target;
+};
+
+gboolean sinkWrite(GsfOutput* output, size_t size, const guint8* data)
+{
+    SinkTarget* target = reinterpret_cast<SinkOutput*>(output)->target;
+    if (target->failure)
+        return TRUE;
+    try {
+        // libgsf moves its offset past the bytes once this returns.
+        target->sink.writeAt(static_cast<uint64_t>(output->cur_offset), data, size);
+    } catch (...) {
+        target->failure = std::current_exception();
+    }
+    return TRUE;
+}
+
+gboolean sinkSeek(GsfOutput* /*output*/, gsf_off_t /*offset*/, GSeekType /*whence*/)
+{
+    // libgsf keeps the offset; the next write goes there.
+    return TRUE;
+}
+
+gboolean sinkClose(GsfOutput* /*output*/)
+{
+    return TRUE;
+}
+
+GType sinkOutputType()
+{
+    static const GType type = g_type_register_static_simple(
+        GSF_OUTPUT_TYPE, "PlatStorageSinkOutput", sizeof(GsfOutputClass),
+        [](gpointer cls, gpointer) {
+            auto* output = static_cast<GsfOutputClass*>(cls);
+            output->Write = sinkWrite;
+            output->Seek = sinkSeek;
+            output->Close = sinkClose;
+        },
+        sizeof(SinkOutput), nullptr, GTypeFlags(0));
+    return type;
+}
+
+// Writes a compound file of the streams into the sink.
+void buildInto(Sink& sink, const std::vector<Storage::Stream>& streams)
+{
+    initGsf();
+    SinkTarget target{sink, nullptr};
+    const auto fail = [&target](const std::string& why) {
+        if (target.failure)
+            std::rethrow_exception(target.failure);
+        throw StorageError(StorageError::Cause::writeFailed, "", why);
+    };
+    GPtr<GsfOutput> output(GSF_OUTPUT(g_object_new(sinkOutputType(), nullptr)));
+    reinterpret_cast<SinkOutput*>(output.get())->target = &target;
+    {
+        GPtr<GsfOutfile> root(gsf_outfile_msole_new(output.get()));
+        if (!root)
+            fail("cannot make a compound file");
+        for (const Storage::Stream& stream : streams) {
+            GPtr<GsfOutput> child(gsf_outfile_new_child(root.get(), stream.name.c_str(), FALSE));
+            if (!child)
+                fail("cannot make stream " + stream.name);
+            const bool ok = gsf_output_write(child.get(), stream.data.size(), stream.data.data());
+            if (!gsf_output_close(child.get()) || !ok)
+                fail("cannot write stream " + stream.name);
+        }
+        if (!gsf_output_close(GSF_OUTPUT(root.get())))
+            fail("cannot finish the compound file");
+    }
+    if (target.failure)
+        std::rethrow_exception(target.failure);
+}
+
 }  // namespace
 
 Storage::~Storage()
@@ -280,6 +529,12 @@ bool Storage::hasStream(std::string_view name) const
 
 std::vector<uint8_t> Storage::readStream(std::string_view name) const
 {
+    const std::span<const uint8_t> data = streamData(name);
+    return {data.begin(), data.end()};
+}
+
+std::span<const uint8_t> Storage::streamData(std::string_view name) const
+{
     const Entry* entry = find(name);
     if (!entry)
         throw StorageError(StorageError::Cause::notFound, m_path,
@@ -289,90 +544,32 @@ std::vector<uint8_t> Storage::readStream(std::string_view name) const
 
 std::vector<uint8_t> Storage::build(const std::vector<Stream>& streams)
 {
-    initGsf();
-    GPtr<GsfOutput> memory(gsf_output_memory_new());
-    {
-        GPtr<GsfOutfile> root(gsf_outfile_msole_new(memory.get()));
-        if (!root)
-            throw StorageError(StorageError::Cause::writeFailed, "", "cannot make a compound file");
-        for (const Stream& stream : streams) {
-            GPtr<GsfOutput> child(gsf_outfile_new_child(root.get(), stream.name.c_str(), FALSE));
-            if (!child)
-                throw StorageError(StorageError::Cause::writeFailed, "", "cannot make stream " + stream.name);
-            const bool ok = gsf_output_write(child.get(), stream.data.size(), stream.data.data());
-            if (!gsf_output_close(child.get()) || !ok)
-                throw StorageError(StorageError::Cause::writeFailed, "", "cannot write stream " + stream.name);
-        }
-        if (!gsf_output_close(GSF_OUTPUT(root.get())))
-            throw StorageError(StorageError::Cause::writeFailed, "", "cannot finish the compound file");
-    }
-    const gsf_off_t size = gsf_output_size(memory.get());
-    const guint8* data = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(memory.get()));
-    std::vector<uint8_t> bytes;
-    if (data && size > 0)
-        bytes.assign(data, data + size);
-    return bytes;
+    MemorySink sink;
+    buildInto(sink, streams);
+    return sink.take();
 }
 
 void Storage::replaceFile(const std::string& path, std::span<const uint8_t> bytes, const WriteProbe& probe)
 {
-    // A file the user may not write stays as it is, though the folder would let a rename
-    // replace it.
-    if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0)
-        throw StorageError(StorageError::Cause::accessDenied, path, "cannot write " + path + ": it is read-only");
-    const std::string folder = folderOf(path);
-    std::string temp = folder + "/." + nameOf(path) + ".XXXXXX";
-    Fd fd(::mkostemp(temp.data(), O_CLOEXEC));
-    if (fd.get() < 0)
-        throw StorageError(StorageError::Cause::writeFailed, path,
-                           "cannot write " + path + ": " + std::strerror(errno));
-    try {
-        // The new file gets the old one's permissions, or what a new file would get.
-        struct stat old {};
-        mode_t mode;
-        if (::stat(path.c_str(), &old) == 0) {
-            mode = old.st_mode & 07777;
-        } else {
-            const mode_t mask = ::umask(0);
-            ::umask(mask);
-            mode = 0666 & ~mask;
-        }
-        size_t done = 0;
-        while (done < bytes.size()) {
-            if (probe)
-                probe(done);
-            const size_t block = std::min<size_t>(bytes.size() - done, 1 << 16);
-            const ssize_t n = ::write(fd.get(), bytes.data() + done, block);
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                throw StorageError(StorageError::Cause::writeFailed, path,
-                                   "cannot write " + path + ": " + std::strerror(errno));
-            }
-            done += static_cast<size_t>(n);
-        }
-        if (probe)
-            probe(done);
-        if (::fchmod(fd.get(), mode) != 0 || ::fsync(fd.get()) != 0 || ::close(fd.release()) != 0)
-            throw StorageError(StorageError::Cause::writeFailed, path,
-                               "cannot write " + path + ": " + std::strerror(errno));
-        if (::rename(temp.c_str(), path.c_str()) != 0)
-            throw StorageError(StorageError::Cause::writeFailed, path,
-                               "cannot replace " + path + ": " + std::strerror(errno));
-    } catch (...) {
-        ::unlink(temp.c_str());
-        throw;
-    }
-    // The rename reaches the disk with the folder.
-    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0)
-        ::fsync(dir.get());
+    TempFile file(path);
+    FileSink sink(file, probe);
+    sink.writeAt(0, bytes.data(), bytes.size());
+    sink.flush();
+    if (probe)
+        probe(sink.written());
+    file.replace();
 }
 
 void Storage::write(const std::string& path, const std::vector<Stream>& streams, const WriteProbe& probe)
 {
-    const std::vector<uint8_t> bytes = build(streams);
-    replaceFile(path, bytes, probe);
+    // The container goes straight into the new file: a large document is never held twice.
+    TempFile file(path);
+    FileSink sink(file, probe);
+    buildInto(sink, streams);
+    sink.flush();
+    if (probe)
+        probe(sink.written());
+    file.replace();
 }
 
 }  // namespace plat

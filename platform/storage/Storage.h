@@ -26,9 +26,9 @@ namespace plat {
 // against the file, and a stream larger than the file that holds it is refused.
 //
 // Writing never touches the file being replaced until the new one is whole: the container is
-// built in memory, written to a temporary file beside the target, synced, and renamed over
-// it. A write that fails at any point removes the temporary file and leaves the old file as
-// it was.
+// written straight into a temporary file beside the target (the streams are not copied on
+// the way), synced, and renamed over it. A write that fails at any point removes the
+// temporary file and leaves the old file as it was.
 class PLATSTORAGE_API Storage {
 public:
     enum class Access { readWrite, readOnly };
@@ -68,6 +68,8 @@ public:
     bool hasStream(std::string_view name) const;
     // The bytes of a stream of the root; StorageError(notFound) when there is none.
     std::vector<uint8_t> readStream(std::string_view name) const;
+    // The same bytes where the storage holds them, valid while it lives: no copy.
+    std::span<const uint8_t> streamData(std::string_view name) const;
 
     // The bytes of a compound file whose root holds the given streams.
     static std::vector<uint8_t> build(const std::vector<Stream>& streams);
@@ -76,7 +78,7 @@ public:
     // the probe's exception; the old file stays whole.
     static void replaceFile(const std::string& path, std::span<const uint8_t> bytes,
                             const WriteProbe& probe = {});
-    // build() then replaceFile().
+    // What build() makes, written as replaceFile() writes (the probe sees each block).
     static void write(const std::string& path, const std::vector<Stream>& streams,
                       const WriteProbe& probe = {});
 

@@ -1,6 +1,7 @@
 #include "sequencer/data/DCsqStaff.h"
 
 #include "notabase/commands/CCAdd.h"
+#include "notabase/commands/MCCommandHold.h"
 #include "notabase/model/ECChanPressureEnv.h"
 #include "notabase/model/ECControllerEnv.h"
 #include "notabase/model/ECNRPNEnv.h"
@@ -47,10 +48,32 @@ DCsqStaff& DCsqStaff::operator=(const DCsqStaff& other)
     return *this;
 }
 
+namespace {
+
+// An envelope the data holds that stands under nothing is the data's alone, and its points
+// hold it back through their parent links: it is taken apart as the data lets it go, unless a
+// command may still put it back, which then takes it apart when it lets go in turn.
+void letGo(plat::RefPtr<ECEnvelope>& held)
+{
+    ECEnvelope* envelope = held.get();
+    if (envelope && envelope->GetParents()->IsEmpty()) {
+        if (envelope->GetCommandHolds() > 0)
+            envelope->SetTakeApartPending(true);
+        else
+            MCCommandHold::TakeApart(envelope);
+    }
+    held.reset();
+}
+
+}  // namespace
+
 DCsqStaff::~DCsqStaff()
 {
     for (const auto& manager : m_envelopeMgrs)
         MCLoadClaims::Forget(manager.get());
+    for (auto& envelope : m_velocityEnvs)
+        letGo(envelope);
+    letGo(m_transpositionEnv);
 }
 
 LCsqTranspose* DCsqStaff::TransposeFilter()

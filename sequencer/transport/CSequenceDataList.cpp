@@ -1,6 +1,6 @@
 #include "sequencer/transport/CSequence.h"
 
-#include "notabase/actions/ACFindEvents.h"
+#include "notabase/actions/ACBase.h"
 #include "notabase/model/ECBase.h"
 #include "notabase/model/EventTypes.h"
 #include "sequencer/data/DCsqBase.h"
@@ -10,8 +10,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 using namespace sequence_support;
@@ -203,42 +203,54 @@ void CSequence::CheckEventOrder(ECBase* element)
     }
 }
 
+namespace {
+
+// Collects every element a walk meets, in that order; each once.
+class ElementCollector final : public ACBase {
+public:
+    explicit ElementCollector(std::vector<ECBase*>& elements) : m_elements(elements) {}
+    int DoAction(ECBase* element) override
+    {
+        m_elements.push_back(element);
+        return 0;
+    }
+
+private:
+    std::vector<ECBase*>& m_elements;
+};
+
+}  // namespace
+
 void CSequence::CheckDataIntegrity()
 {
     Locked locked(*this);
-    // Every element once, where it was last collected.
+    // Every element of the piece, once each, in the order the walk meets them.
     std::vector<ECBase*> elements;
     if (m_performance) {
-        ACFindEvents find;
-        find.BypassNone();
-        find.Apply(m_performance);
-        MCEventList& found = find.GetEvents();
-        const std::vector<ECBase*> all(found.begin(), found.end());
-        elements.reserve(all.size());
-        std::unordered_set<const ECBase*> seen;
-        seen.reserve(all.size());
-        for (auto it = all.rbegin(); it != all.rend(); ++it) {
-            if (seen.insert(*it).second)
-                elements.push_back(*it);
-        }
-        std::reverse(elements.begin(), elements.end());
+        ElementCollector collect(elements);
+        collect.BypassNone();
+        collect.Apply(m_performance);
     }
 
     // The list is what inserting each data in turn makes (those the list held in its order,
     // then the others in the order collected): ascending time, higher precedence first at one
-    // time, and that turn among equals. That is a stable sort by time and precedence, done at
+    // time, and that turn among equals. That is one sort by time, precedence and turn, done at
     // once instead of one insert after another (which walks back over the whole list for every
     // staff). Times that do not order as plain numbers (bar, pulse and tick times,
     // not-a-number), and data that is not its own element's, take the inserts.
+    constexpr size_t noTurn = SIZE_MAX;
     struct Item {
         DCsqBase* data;
         float time;
         int precedence;
+        size_t turn;
     };
     std::vector<Item> items;
     items.reserve(elements.size());
     std::vector<DCsqBase*> unlisted;
-    std::unordered_set<const DCsqBase*> collected;
+    // Each data once, where it was first collected.
+    std::unordered_map<const DCsqBase*, size_t> itemOf;
+    itemOf.reserve(elements.size());
     bool plain = true;
     for (ECBase* element : elements) {
         DCsqBase* data = ListData(element);
@@ -249,21 +261,23 @@ void CSequence::CheckDataIntegrity()
             continue;
         }
         plain = plain && data->GetOwner() == element;
-        if (collected.insert(data).second)
-            items.push_back({data, 0.0f, 0});
+        if (itemOf.emplace(data, items.size()).second)
+            items.push_back({data, 0.0f, 0, noTurn});
     }
     // Among data of one time and precedence the list keeps the order they came in (a loaded
-    // list, the order it was stored in). The list as it stands gives that order, as far as it
-    // runs over collected data: a link to anything else, or back, ends the walk unfollowed.
-    std::unordered_map<const DCsqBase*, size_t> rank;
-    for (DCsqBase* node = m_head; node && collected.count(node) && !rank.count(node); node = node->GetNext())
-        rank.emplace(node, rank.size());
-    if (!rank.empty()) {
-        std::stable_sort(items.begin(), items.end(), [&rank](const Item& a, const Item& b) {
-            const auto ra = rank.find(a.data);
-            const auto rb = rank.find(b.data);
-            return ra != rank.end() && (rb == rank.end() || ra->second < rb->second);
-        });
+    // list, the order it was stored in). The list as it stands gives the first turns, as far
+    // as it runs over collected data: a link to anything else, or back, ends the walk
+    // unfollowed. The others follow in the order collected.
+    size_t turns = 0;
+    for (DCsqBase* node = m_head; node; node = node->GetNext()) {
+        const auto found = itemOf.find(node);
+        if (found == itemOf.end() || items[found->second].turn != noTurn)
+            break;
+        items[found->second].turn = turns++;
+    }
+    for (Item& item : items) {
+        if (item.turn == noTurn)
+            item.turn = turns++;
     }
     for (DCsqBase* data : unlisted) {
         data->SetPrev(nullptr);
@@ -282,6 +296,7 @@ void CSequence::CheckDataIntegrity()
         plain = plain && time.GetMode() != MCTime::barPulseTick && !std::isnan(item.time);
     }
     if (!plain) {
+        std::sort(items.begin(), items.end(), [](const Item& a, const Item& b) { return a.turn < b.turn; });
         for (const Item& item : items)
             InsertData(item.data);
         GetLastNoteTime();
@@ -289,11 +304,21 @@ void CSequence::CheckDataIntegrity()
     }
     if (!items.empty()) {
         // The cursors stand where the inserts would leave them: the position cursor on the
-        // first data inserted, the insert cursor on the last.
-        DCsqBase* first = items.front().data;
-        DCsqBase* last = items.back().data;
-        std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
-            return a.time < b.time || (a.time == b.time && a.precedence > b.precedence);
+        // data of the first turn, the insert cursor on that of the last.
+        DCsqBase* first = nullptr;
+        DCsqBase* last = nullptr;
+        for (const Item& item : items) {
+            if (item.turn == 0)
+                first = item.data;
+            if (item.turn == turns - 1)
+                last = item.data;
+        }
+        std::sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
+            if (a.time != b.time)
+                return a.time < b.time;
+            if (a.precedence != b.precedence)
+                return a.precedence > b.precedence;
+            return a.turn < b.turn;
         });
         DCsqBase* previous = nullptr;
         for (const Item& item : items) {

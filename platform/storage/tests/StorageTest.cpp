@@ -234,6 +234,39 @@ TEST_F(StorageTest, AWriteInterruptedAtAnyPointLeavesTheOldFileWholeAndNoTempora
     EXPECT_EQ(entries(), std::vector<std::string>{"doc.kvd"});
 }
 
+TEST_F(StorageTest, AContainerWrittenStraightIntoTheFileIsTheOneBuildMakesAndStopsCleanly)
+{
+    const std::string path = file("doc.kvd");
+    const std::vector<uint8_t> small = pattern(100, 1), big = pattern(1 << 20, 2), empty;
+    const std::vector<Storage::Stream> streams = {{"Contents", big}, {"Small", small}, {"Empty", empty}};
+    Storage::write(path, streams);
+    const std::vector<uint8_t> built = Storage::build(streams);
+    EXPECT_EQ(readFile(path), built);
+    EXPECT_EQ(Storage::open(path)->readStream("Contents"), big);
+    EXPECT_EQ(entries(), std::vector<std::string>{"doc.kvd"});
+
+    // Stopped before any block, inside the stream, and with every byte written: whatever the
+    // probe throws comes out as it was thrown, the old file stays and no temporary is left.
+    const std::vector<uint8_t> old = readFile(path);
+    const std::vector<uint8_t> next = pattern(1 << 20, 3);
+    const uint64_t nextSize = Storage::build({{"Contents", next}}).size();
+    struct Interrupted {};
+    for (uint64_t stopAt : {uint64_t(0), uint64_t(5) << 16, nextSize}) {
+        SCOPED_TRACE(stopAt);
+        std::vector<uint64_t> seen;
+        EXPECT_THROW(Storage::write(path, {{"Contents", next}},
+                                    [&seen, stopAt](uint64_t written) {
+                                        seen.push_back(written);
+                                        if (written >= stopAt)
+                                            throw Interrupted{};
+                                    }),
+                     Interrupted);
+        EXPECT_EQ(readFile(path), old);
+        EXPECT_EQ(entries(), std::vector<std::string>{"doc.kvd"});
+        EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+    }
+}
+
 TEST_F(StorageTest, AProcessKilledWhileSavingLeavesTheOldFileByteIdentical)
 {
     const std::string path = file("doc.kvd");
