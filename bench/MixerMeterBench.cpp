@@ -4,6 +4,7 @@
 // on a manual clock; the clock's advance between updates, and the player's work, are not
 // timed. The figure: the update's processor time as a percentage of its 100 ms period.
 
+#include "bench/BenchManualOutput.h"
 #include "bench/BenchProfile.h"
 #include "bench/BenchSliceShare.h"
 #include "bench/BenchWidgetMain.h"
@@ -24,14 +25,9 @@
 #include "notabase/score/ECConductorStaff.h"
 #include "notabase/score/ECMeasure.h"
 #include "platform/core/MessageLoop.h"
-#include "platform/media/Backend.h"
-#include "platform/media/ManualTimerService.h"
-#include "platform/media/memory/MemoryProvider.h"
 #include "sequencer/data/DCsqNote.h"
 #include "sequencer/data/DCsqTrack.h"
 #include "sequencer/states/SCPerform.h"
-#include "wavegate/CMidiOut.h"
-#include "wavegate/CWavegate.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -49,46 +45,12 @@ constexpr int kStaves = 32;
 constexpr float kQuarters = 64.0f;  // 32 seconds at 120 beats a minute
 constexpr uint32_t kPeriodMs = CMixerWnd::kMeterMs;
 
-// Memory MIDI outputs on a manual clock with a device manager over them.
-class Devices {
-public:
-    Devices()
-    {
-        auto timers = std::make_unique<plat::media::ManualTimerService>(1000);
-        m_timers = timers.get();
-        std::vector<std::unique_ptr<plat::media::DeviceProvider>> providers;
-        providers.push_back(std::make_unique<plat::media::MemoryProvider>(*m_timers, 2, 0));
-        m_previous = plat::media::Backend::install(
-            std::make_unique<plat::media::Backend>(std::move(timers), std::move(providers)));
-        m_wavegate = std::make_unique<CWavegate>();
-        m_wavegate->Initialize(CWavegate::WG_INIT_MIDI);
-        m_wavegate->OpenDevices();
-        m_wavegate->StartDevices();
-    }
-    ~Devices()
-    {
-        m_wavegate.reset();
-        plat::media::Backend::install(std::move(m_previous));
-    }
-    Devices(const Devices&) = delete;
-    Devices& operator=(const Devices&) = delete;
-
-    // Moves the clock on in 10 ms steps, each time until the driver and devices have caught up.
-    void Step(uint32_t ms)
-    {
-        for (; ms > 0; ms -= std::min<uint32_t>(ms, 10)) {
-            m_timers->advance(std::min<uint32_t>(ms, 10));
-            m_wavegate->SyncDriverThread();
-            for (int i = 0; i < m_wavegate->GetDeviceCount(CWavegate::WG_MIDI, CWavegate::WG_OUT); ++i)
-                static_cast<CMidiOut*>(m_wavegate->GetDevice(CWavegate::WG_MIDI, CWavegate::WG_OUT, i))->Sync();
-        }
-    }
-
-private:
-    plat::media::ManualTimerService* m_timers = nullptr;
-    std::unique_ptr<plat::media::Backend> m_previous;
-    std::unique_ptr<CWavegate> m_wavegate;
-};
+// Moves the clock on in 10 ms steps, each time until the driver and devices have caught up.
+void Step(BenchManualOutput& devices, uint32_t ms)
+{
+    for (; ms > 0; ms -= std::min<uint32_t>(ms, 10))
+        devices.Advance(std::min<uint32_t>(ms, 10));
+}
 
 // A document of 32 staves, each playing on its own channel of output 0, with the given number
 // of notes a second spread over them.
@@ -150,7 +112,7 @@ protected:
 void BM_MeterUpdate(benchmark::State& state)
 {
     BenchProfile profile;
-    Devices devices;
+    BenchManualOutput devices(2);
     auto doc = std::make_unique<MCOpusDoc>();
     FillDocument(*doc, static_cast<int>(state.range(0)));
     MCOpusDoc::SetActiveDoc(doc.get());
@@ -181,7 +143,7 @@ void BM_MeterUpdate(benchmark::State& state)
         double cpu = 0.0;
         for (auto _ : state) {
             state.PauseTiming();
-            devices.Step(kPeriodMs);
+            Step(devices, kPeriodMs);
             plat::MessageLoop::current().pump();
             state.ResumeTiming();
             const double before = BenchSliceShare::ThreadCpuSeconds();
@@ -207,7 +169,7 @@ void BM_MeterUpdate(benchmark::State& state)
             100.0 * cpu / static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1)) /
             (kPeriodMs / 1000.0);
         sequence.Stop(0);
-        devices.Step(200);
+        Step(devices, 200);
         plat::MessageLoop::current().pump();
     }
     MCOpusDoc::SetActiveDoc(nullptr);

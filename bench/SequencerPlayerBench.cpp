@@ -38,23 +38,7 @@ void BM_PlayerEventsPerSecond(benchmark::State& state)
     BenchManualOutput output;
     BenchPlayerPiece piece(kQuarters, 2.0f / notesPerSecond);
     std::unique_ptr<CSequence> sequence = piece.NewSequence();
-    sequence->EnableAutoStop(1);
-    sequence->Play();
-    size_t events = 0;
-    for (auto _ : state) {
-        output.Advance(100);
-        events += output.TakeStreamed();
-        if (sequence->TestState(CSequence::stateStopped)) {
-            state.PauseTiming();
-            sequence->SetLocation(MCTime(0.0f));
-            sequence->Play();
-            state.ResumeTiming();
-        }
-    }
-    sequence->Stop(0);
-    output.Advance(200);
-    state.counters["events_per_second"] = benchmark::Counter(static_cast<double>(events), benchmark::Counter::kIsRate);
-    state.counters["events"] = static_cast<double>(events);
+    output.PlayCounted(state, *sequence);
 }
 BENCHMARK(BM_PlayerEventsPerSecond)->Arg(1600)->Arg(16000)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime();
 
