@@ -148,4 +148,21 @@ protected:
     std::unique_ptr<CMainFrame> m_frame;
 };
 
+// The main frame with the document windows' menus made of the program's one action per
+// command id.
+class CommandFrameTest : public FrameTest {
+protected:
+    void SetUp() override
+    {
+        FrameTest::SetUp();
+        m_previousActions = MCOpusWnd::SetCommandActions(m_actions.get());
+    }
+    void TearDown() override
+    {
+        MCOpusWnd::SetCommandActions(m_previousActions);
+        FrameTest::TearDown();
+    }
+    plat::ui::CommandActions* m_previousActions = nullptr;
+};
+
 }  // namespace apptest

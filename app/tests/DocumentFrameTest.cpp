@@ -22,20 +22,7 @@ using apptest::ViewA;
 using apptest::ViewB;
 
 // The plug-in menus' items are the program's one action per command id.
-class DocumentFrameTest : public FrameTest {
-protected:
-    void SetUp() override
-    {
-        FrameTest::SetUp();
-        m_previousActions = MCOpusWnd::SetCommandActions(m_actions.get());
-    }
-    void TearDown() override
-    {
-        MCOpusWnd::SetCommandActions(m_previousActions);
-        FrameTest::TearDown();
-    }
-    plat::ui::CommandActions* m_previousActions = nullptr;
-};
+using DocumentFrameTest = apptest::CommandFrameTest;
 
 // Palette pages of the tests.
 class NotesPage : public plat::Object {

@@ -19,19 +19,8 @@ class NotationPrefsPage : public plat::Object {
 };
 PLAT_IMPLEMENT_DYNCREATE(NotationPrefsPage, plat::Object)
 
-class PreferencesMenuTest : public apptest::FrameTest {
+class PreferencesMenuTest : public apptest::CommandFrameTest {
 protected:
-    void SetUp() override
-    {
-        FrameTest::SetUp();
-        m_previousActions = MCOpusWnd::SetCommandActions(m_actions.get());
-    }
-    void TearDown() override
-    {
-        MCOpusWnd::SetCommandActions(m_previousActions);
-        FrameTest::TearDown();
-    }
-
     QMenu* PreferencesMenu() const
     {
         const QString tools = QString::fromStdString(DocumentStrings::text(DocumentStrings::menuTools));
@@ -64,8 +53,6 @@ protected:
         std::sort(commands.begin(), commands.end());
         return commands;
     }
-
-    plat::ui::CommandActions* m_previousActions = nullptr;
 };
 
 TEST_F(PreferencesMenuTest, APlugInsCategoryAppearsWhenItRegistersAfterTheMenuWasFilled)

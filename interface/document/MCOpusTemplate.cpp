@@ -155,18 +155,25 @@ MCOpusDoc* MCOpusTemplate::OpenNewDocument()
     return CommonOpen({});
 }
 
-MCOpusDoc* MCOpusTemplate::OpenDocumentTemplate(const std::string& path)
+MCOpusDoc* MCOpusTemplate::OpenNativeCopy(const std::string& path)
 {
     errno = 0;
     if (!plat::RegularFile::open(path)) {
         tell(openFailureText(errno), path);
         return nullptr;
     }
-    // Nothing is written beside a template, and the new document does not hold it.
     MCOpusDoc* doc = CommonOpen(path, true);
+    if (doc)
+        doc->GetHeader()->SetFormat(MCOpusHeader::formatNative);
+    return doc;
+}
+
+MCOpusDoc* MCOpusTemplate::OpenDocumentTemplate(const std::string& path)
+{
+    // Nothing is written beside a template, and the new document does not hold it.
+    MCOpusDoc* doc = OpenNativeCopy(path);
     if (!doc)
         return nullptr;
-    doc->GetHeader()->SetFormat(MCOpusHeader::formatNative);
     UpdateTracks(doc->GetBaseEvent());
     const std::string owner = ownerName();
     if (!owner.empty())
@@ -179,15 +186,9 @@ MCOpusDoc* MCOpusTemplate::OpenDocumentTemplate(const std::string& path)
 
 MCOpusDoc* MCOpusTemplate::OpenRecoveryCopy(const std::string& path, const std::string& title)
 {
-    errno = 0;
-    if (!plat::RegularFile::open(path)) {
-        tell(openFailureText(errno), path);
-        return nullptr;
-    }
-    MCOpusDoc* doc = CommonOpen(path, true);
+    MCOpusDoc* doc = OpenNativeCopy(path);
     if (!doc)
         return nullptr;
-    doc->GetHeader()->SetFormat(MCOpusHeader::formatNative);
     doc->SetTitle(title);
     doc->SetPathName({}, 0);
     doc->SetModifiedFlag(1);

@@ -83,6 +83,9 @@ public:
 private:
     // copy: the file is read as the contents of a new document, which does not hold it.
     MCOpusDoc* CommonOpen(const std::string& path, bool copy = false);
+    // Opens a file in our own format as a new document that does not hold the file: a template
+    // or a recovery copy. Says why when the file cannot be opened.
+    MCOpusDoc* OpenNativeCopy(const std::string& path);
     void SetDefaultTitle(MCOpusDoc* doc);
     void RemoveDocument(MCOpusDoc* doc);
     // Takes a frame out of the MDI area and deletes it when the event loop next runs (or with
