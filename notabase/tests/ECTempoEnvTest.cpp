@@ -236,26 +236,26 @@ TEST_F(ECTempoEnvTest, ABatchEndsWithTheClockTimesOfMarksAddedOneAtATime)
 {
     std::mt19937 random(4049);
     std::uniform_real_distribution<float> tempo(20.0f, 400.0f);
-    struct Spec {
+    struct Mark {
         float time;
         float bpm;
         int style;
     };
-    std::vector<Spec> specs;
+    std::vector<Mark> marks;
     for (int m = 0; m < 300; ++m)
-        specs.push_back({0.25f * static_cast<float>(1 + random() % 4000), tempo(random),
+        marks.push_back({0.25f * static_cast<float>(1 + random() % 4000), tempo(random),
                          random() % 3 == 0 ? ECEnvPoint::styleLinear : ECEnvPoint::styleStep});
     // The first mark comes late: it moves to time 0 in both maps.
-    specs.front().time = 3.0f;
+    marks.front().time = 3.0f;
 
     ECTempoEnv single;
     ECTempoEnv batched;
     batched.BeginBatch();
     batched.BeginBatch();
-    for (size_t i = 0; i < specs.size(); ++i) {
-        const Spec& spec = specs[i];
-        ECTempo* one = markAt(spec.time, spec.bpm, spec.style);
-        ECTempo* other = markAt(spec.time, spec.bpm, spec.style);
+    for (size_t i = 0; i < marks.size(); ++i) {
+        const Mark& mark = marks[i];
+        ECTempo* one = markAt(mark.time, mark.bpm, mark.style);
+        ECTempo* other = markAt(mark.time, mark.bpm, mark.style);
         const int added = single.AddChild(one, 1);
         ASSERT_EQ(batched.AddChild(other, 1), added) << i << ": a mark at a time taken is refused in both";
         if (!added) {
