@@ -169,11 +169,15 @@ int MCTimeEdit::FormatTimeString(std::string& text, const MCTime& time, int form
         if (!bpt)
             return 1;
         const std::string pattern = InterfaceModule::String(uint32_t(11550 + format));
+        // Counted from 1; a position held at the last bar int can count shows as that bar.
+        const auto counted = [](int zeroBased) { return zeroBased == INT_MAX ? INT_MAX : zeroBased + 1; };
+        const int bar = counted(bpt->bar);
+        const int pulse = counted(bpt->pulse);
         switch (format) {
-        case 0: text = plat::format(pattern.c_str(), bpt->bar + 1, bpt->pulse + 1); break;
-        case 1: text = plat::format(pattern.c_str(), bpt->bar + 1, bpt->pulse + 1, bpt->tick); break;
-        case 2: text = plat::format(pattern.c_str(), bpt->bar + 1, bpt->pulse + 1, thousandthsOf(bpt->tick)); break;
-        case 3: text = plat::format(pattern.c_str(), bpt->pulse + 1, thousandthsOf(bpt->tick)); break;
+        case 0: text = plat::format(pattern.c_str(), bar, pulse); break;
+        case 1: text = plat::format(pattern.c_str(), bar, pulse, bpt->tick); break;
+        case 2: text = plat::format(pattern.c_str(), bar, pulse, thousandthsOf(bpt->tick)); break;
+        case 3: text = plat::format(pattern.c_str(), pulse, thousandthsOf(bpt->tick)); break;
         default: break;
         }
         return 1;
