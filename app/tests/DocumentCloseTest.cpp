@@ -178,6 +178,8 @@ TEST_P(DocumentCloseTest, AsksOnlyForChangesAndLeavesTheOtherDocumentIntact)
     const std::vector<MCOpusWnd*> others = m_template->GetFrames(m_other);
     ASSERT_EQ(others.size(), 1u);
     EXPECT_TRUE(others.front()->isVisible());
+    EXPECT_EQ(MCOpusDoc::GetActiveDoc(), m_other) << "the document left comes to the front";
+    EXPECT_EQ(m_template->GetMdiArea()->activeSubWindow(), others.front());
 
     // The other document asks before it goes.
     m_prompts.Clear();
