@@ -18,10 +18,13 @@
 #include "platform/ui/resource/MenuResources.h"
 #include "wavegate/CWavegate.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 
@@ -49,6 +52,16 @@ MCOpusWnd::MCOpusWnd()
 {
     setAttribute(Qt::WA_DeleteOnClose, false);
     plat::ui::TitleRoom::keep(*this);
+    // On X11 the frame menu's Close takes Ctrl+W beside Ctrl+F4, which makes File > Close's
+    // Ctrl+W ambiguous so that neither runs: the frame keeps Ctrl+F4 alone.
+    if (QMenu* menu = systemMenu()) {
+        const QKeySequence fileClose(Qt::CTRL | Qt::Key_W);
+        for (QAction* action : menu->actions()) {
+            QList<QKeySequence> keys = action->shortcuts();
+            if (keys.removeAll(fileClose) > 0)
+                action->setShortcuts(keys);
+        }
+    }
     connect(this, &QMdiSubWindow::windowStateChanged, this, [this](Qt::WindowStates before, Qt::WindowStates now) {
         const bool wasActive = before.testFlag(Qt::WindowActive);
         const bool isActive = now.testFlag(Qt::WindowActive);
