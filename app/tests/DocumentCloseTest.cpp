@@ -154,13 +154,6 @@ const CloseWay kWays[] = {
      [](MCOpusWnd&, CMainFrame&, plat::ui::CommandRouter&, MCOpusTemplate& templ, MCOpusDoc& doc) {
          EXPECT_EQ(templ.CloseDocument(&doc), 1);
      }},
-    // File > Close's key, which the frame's own menu must not take as well.
-    {"FileCloseKey",
-     [](MCOpusWnd& frame, CMainFrame& main, plat::ui::CommandRouter&, MCOpusTemplate&, MCOpusDoc&) {
-         main.activateWindow();
-         ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
-         QTest::keyClick(&frame, Qt::Key_W, Qt::ControlModifier);
-     }},
     {"Quitting", [](MCOpusWnd&, CMainFrame& main, plat::ui::CommandRouter&, MCOpusTemplate&,
                     MCOpusDoc&) { EXPECT_FALSE(main.close()) << "the other document was kept"; },
      true},
