@@ -15,7 +15,7 @@
 #include "app/frame/CMainFrame.h"
 #include "app/program/CMainApp.h"
 #include "app/program/CQuavixApplication.h"
-#include "app/tests/VirtualDisplay.h"
+#include "bench/BenchProgramMain.h"
 #include "interface/document/MCOpusDoc.h"
 #include "notabase/prefs/Preferences.h"
 #include "platform/core/Profile.h"
@@ -243,12 +243,7 @@ int runProgram(const std::string& run, const fs::path& folder, char* name)
 
 // ---- The parent: the benchmarks ---------------------------------------------------------------
 
-// The virtual display the runs share, up while the benchmarks run.
-VirtualDisplay*& display()
-{
-    static VirtualDisplay* shown = nullptr;
-    return shown;
-}
+using benchprogram::display;
 
 std::string& self()
 {
@@ -386,19 +381,6 @@ int main(int argc, char** argv)
     if (argc >= 3 && std::strncmp(argv[1], "--program-run=", 14) == 0)
         return runProgram(argv[1] + 14, argv[2], argv[0]);
 
-    char path[4096] = {};
-    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    self() = length > 0 ? std::string(path, static_cast<size_t>(length)) : std::string(argv[0]);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    {
-        VirtualDisplay server;
-        if (VirtualDisplay::Installed() && server.Start())
-            display() = &server;
-        benchmark::RunSpecifiedBenchmarks();
-        display() = nullptr;
-    }
-    benchmark::Shutdown();
-    return 0;
+    self() = benchprogram::selfPath(argv[0]);
+    return benchprogram::runBenchmarks(argc, argv);
 }

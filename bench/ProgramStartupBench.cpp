@@ -6,7 +6,7 @@
 // processor time the process used up to then, all its threads, loading included.
 // Skipped where Xvfb is missing.
 
-#include "app/tests/VirtualDisplay.h"
+#include "bench/BenchProgramMain.h"
 #include "notabase/prefs/Preferences.h"
 #include "platform/core/Profile.h"
 
@@ -36,11 +36,7 @@ constexpr int64_t kQuietNs = 5'000'000;
 constexpr auto kPoll = std::chrono::milliseconds(25);
 constexpr auto kPatience = std::chrono::seconds(120);
 
-VirtualDisplay*& display()
-{
-    static VirtualDisplay* shown = nullptr;
-    return shown;
-}
+using benchprogram::display;
 
 fs::path& programFolder()
 {
@@ -172,19 +168,6 @@ BENCHMARK(BM_StartupToSettledWindow)->Unit(benchmark::kSecond)->Iterations(3)->U
 
 int main(int argc, char** argv)
 {
-    char path[4096] = {};
-    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    programFolder() = fs::path(length > 0 ? std::string(path, static_cast<size_t>(length)) : std::string(argv[0])).parent_path();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    {
-        VirtualDisplay server;
-        if (VirtualDisplay::Installed() && server.Start())
-            display() = &server;
-        benchmark::RunSpecifiedBenchmarks();
-        display() = nullptr;
-    }
-    benchmark::Shutdown();
-    return 0;
+    programFolder() = fs::path(benchprogram::selfPath(argv[0])).parent_path();
+    return benchprogram::runBenchmarks(argc, argv);
 }
