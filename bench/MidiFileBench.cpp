@@ -162,6 +162,17 @@ void PutVarLength(std::vector<uint8_t>& out, uint32_t value)
         out.push_back(bytes[--count]);
 }
 
+// A type-0 file at 480 ticks a quarter holding one track.
+std::vector<uint8_t> SingleTrackFile(const std::vector<uint8_t>& track)
+{
+    std::vector<uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0, 'M', 'T', 'r', 'k'};
+    const uint32_t size = static_cast<uint32_t>(track.size());
+    file.insert(file.end(), {static_cast<uint8_t>(size >> 24), static_cast<uint8_t>(size >> 16),
+                             static_cast<uint8_t>(size >> 8), static_cast<uint8_t>(size)});
+    file.insert(file.end(), track.begin(), track.end());
+    return file;
+}
+
 // A format 0 file at 480 ticks a quarter: on each of the channels, notes of a sixteenth played
 // one after another, with a program change per channel first; about `events` events.
 std::vector<uint8_t> DenseFile(int channels, long events)
@@ -181,12 +192,7 @@ std::vector<uint8_t> DenseFile(int channels, long events)
         track.pop_back();
     }
     track.insert(track.end(), {0x00, 0xFF, 0x2F, 0x00});
-    std::vector<uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0, 'M', 'T', 'r', 'k'};
-    const uint32_t size = static_cast<uint32_t>(track.size());
-    file.insert(file.end(), {static_cast<uint8_t>(size >> 24), static_cast<uint8_t>(size >> 16),
-                             static_cast<uint8_t>(size >> 8), static_cast<uint8_t>(size)});
-    file.insert(file.end(), track.begin(), track.end());
-    return file;
+    return SingleTrackFile(track);
 }
 
 // A file of the shared test files ("shared/corpus/<folder>/<name>" beside a folder that holds
@@ -241,12 +247,7 @@ std::vector<uint8_t> TempoChangesFile(int changes)
                                    static_cast<uint8_t>(micro)});
     }
     track.insert(track.end(), {0x00, 0x80, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00});
-    std::vector<uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0, 'M', 'T', 'r', 'k'};
-    const uint32_t size = static_cast<uint32_t>(track.size());
-    file.insert(file.end(), {static_cast<uint8_t>(size >> 24), static_cast<uint8_t>(size >> 16),
-                             static_cast<uint8_t>(size >> 8), static_cast<uint8_t>(size)});
-    file.insert(file.end(), track.begin(), track.end());
-    return file;
+    return SingleTrackFile(track);
 }
 
 // The events of a file: everything after a delta time.
