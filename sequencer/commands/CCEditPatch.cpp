@@ -39,6 +39,11 @@ CCEditPatchItem* CCEditPatch::EditPatch(ECStaff* staff, int voice, const MCTime&
     return m_items.back().get();
 }
 
+void CCEditPatch::RestorePoint(ECEnvPoint* point, float value, int voice, int track)
+{
+    m_restores.push_back({plat::RefPtr<ECEnvPoint>(point), value, voice, track});
+}
+
 int CCEditPatch::GetEditEvents(MCEventList& list)
 {
     for (const auto& item : m_items) {
@@ -59,6 +64,11 @@ int CCEditPatch::Process()
         return 0;
     for (const auto& item : m_items)
         item->Process();
+    for (const Restore& restore : m_restores) {
+        restore.point->SetValue(restore.value);
+        restore.point->SetVoice(restore.voice);
+        restore.point->SetTrack(restore.track);
+    }
     return 1;
 }
 
@@ -101,6 +111,8 @@ void CCEditPatch::Undo()
             auto* remove = static_cast<CCRemove*>(list.GetCommand(CommandIds::CCRemove, plat::runtimeClassOf<CCRemove>()));
             remove->Remove(item->GetNewEnvPoint());
         }
+        if (item->ReplacedOtherPoint())
+            back->RestorePoint(item->GetNewEnvPoint(), item->GetReplacedValue(), item->GetReplacedVoice(), item->GetReplacedTrack());
     }
     list.SetSynchronous(1);
     list.Apply(GetTarget());

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+class ECEnvPoint;
 class MCEventList;
 
 // Changes the instrument (program and bank) and the output address of staff voices at given
@@ -24,6 +25,9 @@ public:
     // Appends each item's patch point; whether the list then holds anything.
     int GetEditEvents(MCEventList& list);
     const std::vector<std::unique_ptr<CCEditPatchItem>>& GetItems() const { return m_items; }
+    // Once the items are processed, gives the point back that value, voice and track: the
+    // undo of a move onto an output whose patch at that time belonged to another voice.
+    void RestorePoint(ECEnvPoint* point, float value, int voice, int track);
 
     int Prepare() override;
     int Process() override;
@@ -35,5 +39,12 @@ public:
     void Undo() override;
 
 private:
+    struct Restore {
+        plat::RefPtr<ECEnvPoint> point;
+        float value;
+        int voice;
+        int track;
+    };
     std::vector<std::unique_ptr<CCEditPatchItem>> m_items;
+    std::vector<Restore> m_restores;
 };

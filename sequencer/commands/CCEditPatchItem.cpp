@@ -71,6 +71,12 @@ void CCEditPatchItem::Process()
         m_oldBank = oldPatch ? ECPatchEnv::GetBankMSB(oldPatch->GetValue()) * 128 + ECPatchEnv::GetBankLSB(oldPatch->GetValue()) : -1;
     }
     const int track = envelope->GetVoiceTrack() ? envelope->GetVoiceTrack()->GetTrack() : 0;
+    m_replacedOther = point && envelope != oldEnvelope;
+    if (m_replacedOther) {
+        m_replacedValue = point->GetValue();
+        m_replacedVoice = point->GetVoice();
+        m_replacedTrack = point->GetTrack();
+    }
     if (point) {
         point->SetValue(value);
         point->SetTime(&m_time);

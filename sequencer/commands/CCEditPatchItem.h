@@ -35,6 +35,12 @@ public:
     ECEnvPoint* GetNewEnvPoint() const { return m_newPoint.get(); }
     // Whether Process made the point rather than changing one that stood there.
     bool MadeNewEnvPoint() const { return m_madePoint; }
+    // Whether Process, moving the voice onto another output, rewrote a point that stood there
+    // for another voice of that output; its value, voice and track before are kept here.
+    bool ReplacedOtherPoint() const { return m_replacedOther; }
+    float GetReplacedValue() const { return m_replacedValue; }
+    int GetReplacedVoice() const { return m_replacedVoice; }
+    int GetReplacedTrack() const { return m_replacedTrack; }
 
 private:
     plat::RefPtr<ECStaff> m_staff;
@@ -51,4 +57,8 @@ private:
     int m_oldChannel = 0;
     plat::RefPtr<ECEnvPoint> m_newPoint;
     bool m_madePoint = false;
+    bool m_replacedOther = false;
+    float m_replacedValue = 0.0f;
+    int m_replacedVoice = 0;
+    int m_replacedTrack = 0;
 };

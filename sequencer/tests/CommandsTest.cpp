@@ -139,6 +139,40 @@ TEST_F(CommandsTest, UndoRemovesAPointTheEditMadeAndRestoresOneItChanged)
     EXPECT_EQ(Data(1)->GetVoiceMap(0)->GetChannel(), 3u);
 }
 
+TEST_F(CommandsTest, MovingAVoiceOntoAnOutputWhosePatchItRewritesUndoesAndRedoesBothVoices)
+{
+    // Voice 2 moves onto voice 1's output and takes a new instrument at a time where voice 1
+    // already changes patch: the output's point is rewritten, and undo must give it back.
+    Data(1)->GetVoiceMap(1)->SetChannel(5);
+    Data(1)->GetVoiceMap(2)->SetChannel(7);
+    AddPatch(1, 1, 4.0f, 8, 0);
+    AddPatch(1, 2, 0.0f, 1, 0);
+    auto* edit = new CCEditPatch;
+    CCEditPatchItem* item = edit->EditPatch(Staff(1), 2, MCTime(4.0f));
+    item->SetVoiceMap(-1, 5);
+    item->SetPatch(20, 3);
+    Apply(edit);
+    ASSERT_EQ(Patches(1, 2), Patches(1, 1)) << "voice 2 now shares voice 1's output";
+    EXPECT_EQ(PatchAt(1, 1, 4.0f), (std::pair{20, 3}));
+    EXPECT_EQ(Patches(1, 1)->GetPointAt(MCTime(4.0f))->GetVoice(), 2);
+
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        m_piece.Performance()->Undo(1);
+        EXPECT_EQ(Data(1)->GetVoiceMap(2)->GetChannel(), 7u);
+        ASSERT_NE(Patches(1, 2), Patches(1, 1));
+        EXPECT_EQ(PatchAt(1, 1, 4.0f), (std::pair{8, 0})) << "the other voice's patch is back";
+        EXPECT_EQ(Patches(1, 1)->GetPointAt(MCTime(4.0f))->GetVoice(), 1);
+        EXPECT_EQ(PatchAt(1, 2, 0.0f), (std::pair{1, 0}));
+        EXPECT_EQ(PatchAt(1, 2, 4.0f), (std::pair{-1, -1}));
+
+        m_piece.Performance()->Redo(1);
+        EXPECT_EQ(Data(1)->GetVoiceMap(2)->GetChannel(), 5u);
+        EXPECT_EQ(PatchAt(1, 1, 4.0f), (std::pair{20, 3})) << "redo gives the moved voice the instrument chosen";
+        EXPECT_EQ(Points(1, 1), 1);
+    }
+}
+
 TEST_F(CommandsTest, AdvancingTheClockLocatesAndItsUndoGoesBack)
 {
     StateLog log(m_piece.Performance());
