@@ -3,6 +3,7 @@
 #include "platform/core/Strings.h"
 #include "platform/ui/dialog/ItemId.h"
 
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -154,6 +155,29 @@ QRect MCPianoCtrl::MarkRect(int note) const
     return QRect(centreX - diameter / 2, centreY - diameter / 2, diameter, diameter);
 }
 
+QFont MCPianoCtrl::labelFont()
+{
+    QFont font("Arial");
+    font.setPixelSize(kLabelBand);
+    return font;
+}
+
+QRect MCPianoCtrl::LabelRect(int note) const
+{
+    if (note % 12 != 0 || note < m_low || note > m_high)
+        return {};
+    const QRect keyboard = KeyboardRect();
+    const int whiteWidth = WhiteKeyWidth();
+    int left = keyboard.left();
+    for (int key = m_low; key < note; ++key) {
+        if (!IsBlack(key))
+            left += whiteWidth;
+    }
+    const int textWidth = QFontMetrics(labelFont()).horizontalAdvance(QString::fromStdString(plat::format("C%d", note / 12 - 1)));
+    const int textLeft = std::clamp(left + (whiteWidth - textWidth) / 2, 0, std::max(0, width() - textWidth));
+    return QRect(textLeft, keyboard.bottom() + 1, textWidth, kLabelBand);
+}
+
 QSize MCPianoCtrl::sizeHint() const
 {
     return QSize(WhiteKeyCount() * 10, 60 + (m_labels ? kLabelBand : 0));
@@ -181,20 +205,14 @@ void MCPianoCtrl::paintEvent(QPaintEvent*)
             painter.fillRect(BlackKeyRect(note), plat::ui::toQColor(m_blackColor));
     }
     if (m_labels == 1) {
-        QFont font("Arial");
-        font.setPixelSize(kLabelBand);
-        painter.setFont(font);
-        int left = keyboard.left();
+        painter.setFont(labelFont());
         for (int note = m_low; note <= m_high; ++note) {
-            if (IsBlack(note))
+            const QRect label = LabelRect(note);
+            if (label.isEmpty())
                 continue;
-            if (note % 12 == 0) {
-                painter.setPen(plat::ui::toQColor(note == 60 && m_markMiddleC ? m_middleCColor : m_labelColor));
-                painter.drawText(QRect(left, keyboard.bottom() + 1, whiteWidth, kLabelBand),
-                                 Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
-                                 QString::fromStdString(plat::format("C%d", note / 12 - 1)));
-            }
-            left += whiteWidth;
+            painter.setPen(plat::ui::toQColor(note == 60 && m_markMiddleC ? m_middleCColor : m_labelColor));
+            painter.drawText(label, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                             QString::fromStdString(plat::format("C%d", note / 12 - 1)));
         }
     }
     if (m_current >= m_low && m_current <= m_high) {

@@ -4,6 +4,7 @@
 
 #include "platform/ui/draw/ColorRef.h"
 
+#include <QFont>
 #include <QRect>
 #include <QWidget>
 
@@ -56,6 +57,9 @@ public:
     int HitTest(const QPoint& point) const;
     // Where the dot of a pressed key goes.
     QRect MarkRect(int note) const;
+    // Where the label of a C goes: centred under its key, but inside the control at either
+    // end; empty for other notes and notes outside the range.
+    QRect LabelRect(int note) const;
 
     QSize sizeHint() const override;
 
@@ -69,6 +73,7 @@ protected:
 
 private:
     QRect reducedClient() const;
+    static QFont labelFont();
     void press(int key, bool drag);
     void release();
     // The left margin that centres the keys.

@@ -83,6 +83,33 @@ TEST(PianoGeometryTest, RangesKeysAndHitTests)
     EXPECT_FALSE(MCPianoCtrl::IsBlack(60));
 }
 
+TEST(PianoGeometryTest, EveryLabelOfACStaysInsideTheControl)
+{
+    // A C at either end of the range has half a key beside it: its label is moved inside.
+    struct Case {
+        int width, low, high;
+    };
+    for (const Case& c : {Case{530, 21, 108}, Case{540, 24, 108}, Case{540, 36, 108}, Case{300, 48, 72}, Case{80, 60, 72}}) {
+        SCOPED_TRACE(testing::Message() << c.width << " " << c.low << "-" << c.high);
+        RecordingPiano piano;
+        piano.resize(c.width, 80);
+        piano.SetLabels(1);
+        piano.SetRange(c.low, c.high);
+        int labels = 0;
+        for (int note = piano.GetLowNote(); note <= piano.GetHighNote(); ++note) {
+            const QRect label = piano.LabelRect(note);
+            if (note % 12 != 0) {
+                EXPECT_TRUE(label.isEmpty()) << note;
+                continue;
+            }
+            ++labels;
+            EXPECT_TRUE(piano.rect().contains(label)) << note;
+            EXPECT_GE(label.bottom(), piano.KeyboardRect().bottom()) << "under the keys";
+        }
+        EXPECT_GT(labels, 0);
+    }
+}
+
 TEST(PianoMouseTest, PressDragAndReleaseSendNotesAndMarkKeys)
 {
     RecordingPiano piano;
