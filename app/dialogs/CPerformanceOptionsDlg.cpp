@@ -14,6 +14,7 @@
 #include "platform/core/UserPrompt.h"
 #include "platform/ui/dialog/ItemId.h"
 #include "platform/ui/dialog/ModalHooks.h"
+#include "sequencer/prefs/MCSeqPreferences.h"
 #include "sequencer/states/SCPerform.h"
 #include "sequencer/transport/CSequence.h"
 
@@ -146,7 +147,7 @@ CPerformanceOptionsDlg::CPerformanceOptionsDlg(MCOpusDoc* doc, QWidget* parent)
     layout->addWidget(recording);
     auto* count = new MCSpinEdit;
     count->SubclassSpinEdit(kLeadInCount, this, MCSpinEdit::kVisibleSpin);
-    count->SetRange(1, 1000);
+    count->SetRange(1, MCSeqPreferences::kMaxLeadInMeasures);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     auto* reset = new QPushButton("Reset", this);

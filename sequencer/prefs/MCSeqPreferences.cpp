@@ -189,7 +189,7 @@ void MCSeqPreferences::UpdatePreferences(CSequence* sequence)
     sequence->EnableAutoStop(LoadIntPreference(kShuttle, "AutoStop", 1));
     sequence->EnableRecordReplace(LoadIntPreference(kShuttle, "Replace Mode", 0) == 1 ? 1 : 0);
     sequence->EnableRecordLeadIn(LoadIntPreference(kShuttle, "LeadInEnabled", 1));
-    sequence->SetNumLeadInMeasures(LoadIntPreference(kShuttle, "LeadInCount", 2));
+    sequence->SetNumLeadInMeasures(LoadIntPreference(kShuttle, "LeadInCount", 2, 1, kMaxLeadInMeasures));
     sequence->EnableLoopRecordLeadIn(LoadIntPreference(kShuttle, "LeadInLoop", 1));
     MCTime::SetGlobalPPQ(LoadIntPreference(kSequencer, "GlobalPPQ", static_cast<int>(MCTime::GlobalPPQ)));
 }

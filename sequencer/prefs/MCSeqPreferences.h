@@ -17,6 +17,8 @@ public:
     // "Enabled" of "Sequencer\Midi\Thru" on a fresh profile: MIDI thru off, so that a keyboard
     // that sounds by itself is not heard twice until the user asks for thru.
     static constexpr int kThruEnabledDefault = 0;
+    // The most measures a recording's lead-in counts, stored or typed.
+    static constexpr int kMaxLeadInMeasures = 1000;
 
     // The first construction fills both entry tables with 1.
     MCSeqPreferences();

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -244,6 +245,22 @@ TEST_F(SeqPreferencesTest, AnUpdateHandsEveryValueToItsReceiver)
     }
     output->ThinEventType(LCsqPreferences::entryControllers, 0, 0);
     output->ThinEventType(LCsqPreferences::entryPolyPressure, 0, 0);
+}
+
+TEST_F(SeqPreferencesTest, AStoredLeadInIsHeldToTheCountTheDialogAllows)
+{
+    Piece piece;
+    CSequence sequence;
+    sequence.Attach(piece.Performance());
+    struct Case {
+        int stored, want;
+    };
+    for (const Case& c : {Case{-7, 1}, Case{0, 1}, Case{4, 4}, Case{1000, 1000}, Case{5000, 1000}, Case{INT_MAX, 1000}}) {
+        SaveIntPreference("Sequencer\\Shuttle", "LeadInCount", c.stored);
+        MCSeqPreferences::UpdatePreferences(&sequence);
+        EXPECT_EQ(sequence.GetNumLeadInMeasures(), c.want) << c.stored;
+    }
+    MCSeqPreferences::UpdatePreferences(nullptr);
 }
 
 TEST_F(SeqPreferencesTest, TheFilterEntriesHaveTheirNames)
