@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
+#include <set>
+
 namespace {
 
 class MidiReadTest : public ::testing::Test {
@@ -321,6 +324,36 @@ TEST_F(MidiReadTest, BoundsDecisions)
         if (c.loaded && *c.says) {
             EXPECT_NE(text.find("\"song.mid\""), std::string::npos) << text;
         }
+    }
+}
+
+TEST_F(MidiReadTest, EachOfMoreThan255TracksIsAStaffOfItsOwnInTheStaffGroups)
+{
+    constexpr int tracks = 300;
+    SmfBytes file;
+    file.Header(1, tracks + 1, 96).Track({0x00, 0xFF, 0x2F, 0x00});
+    for (int track = 1; track <= tracks; ++track) {
+        const auto channel = static_cast<uint8_t>(track % 16);
+        file.Track({0x00, static_cast<uint8_t>(0x90 | channel), 0x3C, 0x40, 0x60, static_cast<uint8_t>(0x80 | channel),
+                    0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00});
+    }
+    ASSERT_EQ(Load(file.Bytes()), 1) << m_reader->GetErrorText();
+    ECConductorStaff* staff = m_doc.Conductor()->GetConductorStaff();
+    ASSERT_EQ(staff->GetMaxStaffNumber(), tracks);
+    const MCGroup& groups = staff->GetGroup();
+    std::set<int> ids;
+    for (const MCGroup::Table* table : {&groups.GetPrimaryGroup(), &groups.GetSecondaryGroup()}) {
+        std::vector<int> staves;
+        for (const MCGroup::tag_group& entry : *table) {
+            if (!entry.inUse())
+                continue;
+            EXPECT_EQ(entry.first(), entry.last());
+            EXPECT_TRUE(ids.insert(entry.id()).second) << "ID " << entry.id() << " held twice";
+            staves.push_back(entry.first());
+        }
+        std::vector<int> expected(tracks);
+        std::iota(expected.begin(), expected.end(), 1);
+        EXPECT_EQ(staves, expected);
     }
 }
 

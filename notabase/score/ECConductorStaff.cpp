@@ -38,7 +38,7 @@ plat::ArchiveError badTable(const char* what)
 
 }  // namespace
 
-ECConductorStaff::ECConductorStaff() : m_staves{this}
+ECConductorStaff::ECConductorStaff() : m_staves{this}, m_stavesHeld{this}
 {
     SetVoiceTrack(structuralVoice, 0);
 }
@@ -150,6 +150,8 @@ int ECConductorStaff::GetStaffNumber(const ECStaff* staff) const
     if (const int track = const_cast<ECStaff*>(staff)->GetTrack(); track >= 0 && track < static_cast<int>(m_staves.size())
                                              && m_staves[static_cast<size_t>(track)] == staff)
         return track;
+    if (!m_stavesHeld.contains(staff))
+        return -1;
     const auto at = std::find(m_staves.begin(), m_staves.end(), staff);
     return at == m_staves.end() ? -1 : static_cast<int>(at - m_staves.begin());
 }
@@ -193,6 +195,7 @@ int ECConductorStaff::InsertStaff(ECStaff* staff, int index)
     renumberStaves(index, 1);
     staff->SetVoiceTrack(structuralVoice, index);
     m_staves.insert(m_staves.begin() + index, staff);
+    m_stavesHeld.insert(staff);
     m_conductor->AddChild(staff, 1);
 
     // The staff's own measures in time order, matched to the bars; new ones where they run out.
@@ -227,6 +230,7 @@ void ECConductorStaff::RemoveStaff(ECStaff* staff)
     plat::RefPtr<ECStaff> keep(staff);
     renumberStaves(number + 1, -1);
     m_staves.erase(m_staves.begin() + number);
+    m_stavesHeld.erase(m_stavesHeld.find(staff));
     if (m_conductor)
         m_conductor->RemoveChild(staff, 0);
     for (auto bar = m_conductorMeasures.rbegin(); bar != m_conductorMeasures.rend(); ++bar)
@@ -566,6 +570,7 @@ void ECConductorStaff::PostSerialize(plat::Archive& archive)
             throw badTable("conductor staff listing a bar that is not its own");
     }
     m_staves = std::move(staves);
+    m_stavesHeld = std::unordered_multiset<const ECStaff*>(m_staves.begin(), m_staves.end());
     if (m_conductor)
         m_conductor->forgetTrackOrder();
     m_conductorMeasures = std::move(bars);

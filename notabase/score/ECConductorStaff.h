@@ -6,6 +6,7 @@
 #include "notabase/score/MCGroup.h"
 #include "notabase/values/MCTime.h"
 
+#include <unordered_set>
 #include <vector>
 
 class ECConductor;
@@ -148,6 +149,9 @@ private:
     // Entry 0 is this staff; entry n is staff number n. No references: the staves are the
     // conductor's children.
     std::vector<ECStaff*> m_staves;
+    // The entries of the table, so that asking for the number of a staff that is not one of them
+    // (a staff being added or taken out) costs no search.
+    std::unordered_multiset<const ECStaff*> m_stavesHeld;
     int m_measureCursor = 0;
     MCTime m_endTime{0.0f};
     // The bars in order; no references: they are this staff's children.

@@ -4,7 +4,6 @@
 #include "platform/core/Archive.h"
 
 #include <algorithm>
-#include <array>
 
 MCGroup::~MCGroup() = default;
 
@@ -15,7 +14,7 @@ bool MCGroup::operator==(const MCGroup& other) const
         CleanTable(a);
         CleanTable(b);
         return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                          [](const tag_group& x, const tag_group& y) { return x.value == y.value; });
+                          [](const tag_group& x, const tag_group& y) { return x.value == y.value && x.high == y.high; });
     };
     return same(m_primary, other.m_primary) && same(m_secondary, other.m_secondary);
 }
@@ -23,12 +22,34 @@ bool MCGroup::operator==(const MCGroup& other) const
 void MCGroup::CleanTable(Table& table)
 {
     std::erase_if(table, [](const tag_group& entry) { return !entry.inUse(); });
-    // Staves are registered one at a time, each cleaning the table first: it is nearly always
-    // in order already, and a sort each time would make a piece of many staves cost the square
-    // of their number in sorts.
     const auto byFirst = [](const tag_group& a, const tag_group& b) { return a.first() < b.first(); };
     if (!std::is_sorted(table.begin(), table.end(), byFirst))
         std::stable_sort(table.begin(), table.end(), byFirst);
+}
+
+bool MCGroup::isOrdered(const Table& table)
+{
+    for (size_t i = 0; i < table.size(); ++i) {
+        const tag_group& entry = table[i];
+        if (!entry.inUse() || entry.last() < entry.first() || (i > 0 && entry.first() <= table[i - 1].last()))
+            return false;
+    }
+    return true;
+}
+
+void MCGroup::tidy(Table& table, bool& ordered)
+{
+    if (ordered)
+        return;
+    CleanTable(table);
+    ordered = isOrdered(table);
+}
+
+void MCGroup::forgetOrder()
+{
+    m_primaryOrdered = false;
+    m_secondaryOrdered = false;
+    m_idsCounted = false;
 }
 
 void MCGroup::UpdateFrom(Table& table, size_t index, int delta)
@@ -44,24 +65,62 @@ void MCGroup::UpdateFrom(Table& table, size_t index, int delta)
 
 int MCGroup::GetNextAvailableID() const
 {
-    std::array<bool, idCount> held{};
+    // With n entries in use, one of the IDs 0..n is free.
+    const size_t count = m_primary.size() + m_secondary.size();
+    std::vector<bool> held(count + 1, false);
     for (const Table* table : {&m_primary, &m_secondary}) {
         for (const tag_group& entry : *table) {
-            if (entry.inUse())
+            if (entry.inUse() && static_cast<size_t>(entry.id()) < held.size())
                 held[static_cast<size_t>(entry.id())] = true;
         }
     }
-    const auto free = std::find(held.begin(), held.end(), false);
-    return free == held.end() ? -1 : static_cast<int>(free - held.begin());
+    const auto free = static_cast<int>(std::find(held.begin(), held.end(), false) - held.begin());
+    return free < idCount ? free : -1;
 }
 
-MCGroup::tag_group MCGroup::newEntry(int first, int last, int kind) const
+int MCGroup::takeId()
+{
+    if (!m_idsCounted) {
+        m_idHolders.assign(1, 0);
+        for (const Table* table : {&m_primary, &m_secondary}) {
+            for (const tag_group& entry : *table) {
+                if (!entry.inUse())
+                    continue;
+                const auto id = static_cast<size_t>(entry.id());
+                if (id >= m_idHolders.size())
+                    m_idHolders.resize(id + 1, 0);
+                ++m_idHolders[id];
+            }
+        }
+        m_idsHeldBelow = 0;
+        m_idsCounted = true;
+    }
+    while (m_idsHeldBelow < m_idHolders.size() && m_idHolders[m_idsHeldBelow] > 0)
+        ++m_idsHeldBelow;
+    if (m_idsHeldBelow >= static_cast<size_t>(idCount))
+        return 0;
+    if (m_idsHeldBelow == m_idHolders.size())
+        m_idHolders.push_back(0);
+    ++m_idHolders[m_idsHeldBelow];
+    return static_cast<int>(m_idsHeldBelow);
+}
+
+void MCGroup::releaseId(int id)
+{
+    const auto at = static_cast<size_t>(id);
+    if (!m_idsCounted || at >= m_idHolders.size() || m_idHolders[at] == 0)
+        return;
+    if (--m_idHolders[at] == 0)
+        m_idsHeldBelow = std::min(m_idsHeldBelow, at);
+}
+
+MCGroup::tag_group MCGroup::newEntry(int first, int last, int kind, int id)
 {
     tag_group entry;
     entry.setFirst(first);
     entry.setLast(last);
     entry.setKind(kind);
-    entry.setId(std::max(GetNextAvailableID(), 0));
+    entry.setId(id);
     entry.setInUse(true);
     return entry;
 }
@@ -106,15 +165,20 @@ const MCGroup::tag_group* MCGroup::findId(const Table& table, int id)
     return at == table.end() ? nullptr : &*at;
 }
 
-bool MCGroup::insertInto(Table& table, int track, int kind)
+bool MCGroup::insertInto(Table& table, bool& ordered, int track, int kind)
 {
+    // In an ordered table no group reaches a staff after the last group's last one.
+    if (ordered && (table.empty() || table.back().last() < track)) {
+        table.push_back(newEntry(track, track, kind, takeId()));
+        return false;
+    }
     for (size_t i = 0; i < table.size(); ++i) {
         tag_group& entry = table[i];
         if (!entry.inUse())
             continue;
         if (entry.first() == track) {
             // The new staff takes the number; the group that had it moves up with the rest.
-            table.insert(table.begin() + static_cast<std::ptrdiff_t>(i), newEntry(track, track, kind));
+            table.insert(table.begin() + static_cast<std::ptrdiff_t>(i), newEntry(track, track, kind, takeId()));
             UpdateFrom(table, i, 1);
             return false;
         }
@@ -124,23 +188,27 @@ bool MCGroup::insertInto(Table& table, int track, int kind)
             return true;
         }
     }
-    table.push_back(newEntry(track, track, kind));
+    // A staff no group reaches, before the last group's end: the table is out of order now.
+    table.push_back(newEntry(track, track, kind, takeId()));
+    ordered = false;
     return false;
 }
 
 void MCGroup::InsertTrack(int track, unsigned char kind)
 {
-    CleanTable(m_primary);
-    CleanTable(m_secondary);
+    tidy(m_primary, m_primaryOrdered);
+    tidy(m_secondary, m_secondaryOrdered);
     // A staff of a group kind that joins an existing primary group comes into the secondary table
     // with its kind; any other is a plain single staff there.
-    const bool joined = insertInto(m_primary, track, kind);
-    insertInto(m_secondary, track, joined && kind != kindSingle ? kind : kindSingle);
+    const bool joined = insertInto(m_primary, m_primaryOrdered, track, kind);
+    insertInto(m_secondary, m_secondaryOrdered, track, joined && kind != kindSingle ? kind : kindSingle);
 }
 
-void MCGroup::removeFrom(Table& table, int track)
+void MCGroup::removeFrom(Table& table, bool& ordered, int track)
 {
-    for (size_t i = 0; i < table.size(); ++i) {
+    // In an ordered table only the last group can hold a staff from its first one on.
+    const size_t start = ordered && !table.empty() && table.back().first() <= track ? table.size() - 1 : 0;
+    for (size_t i = start; i < table.size(); ++i) {
         tag_group& entry = table[i];
         if (!entry.inUse())
             continue;
@@ -152,10 +220,18 @@ void MCGroup::removeFrom(Table& table, int track)
         if (entry.first() == track) {
             UpdateFrom(table, i, -1);
             // A group of more staves keeps its first number, which now names the next staff.
-            if (entry.last() != track)
+            if (entry.last() != track) {
                 entry.setLast(entry.last() - 1);
+                return;
+            }
+            entry.setInUse(false);
+            releaseId(entry.id());
+            // A free entry at the end is one that no grouping could fill before the next clean-up
+            // drops it: it goes now. Anywhere else it waits for the clean-up.
+            if (i + 1 == table.size())
+                table.pop_back();
             else
-                entry.setInUse(false);
+                ordered = false;
             return;
         }
     }
@@ -163,10 +239,10 @@ void MCGroup::removeFrom(Table& table, int track)
 
 void MCGroup::RemoveTrack(int track)
 {
-    CleanTable(m_primary);
-    CleanTable(m_secondary);
-    removeFrom(m_primary, track);
-    removeFrom(m_secondary, track);
+    tidy(m_primary, m_primaryOrdered);
+    tidy(m_secondary, m_secondaryOrdered);
+    removeFrom(m_primary, m_primaryOrdered, track);
+    removeFrom(m_secondary, m_secondaryOrdered, track);
 }
 
 int MCGroup::Relation(const Table& table, int first, int last)
@@ -199,6 +275,7 @@ int MCGroup::GroupTracks(int first, int last, unsigned char kind, int& group)
 {
     if (last < first)
         return 0;
+    forgetOrder();
     // A refused grouping leaves the tables exactly as they were.
     const Table primary = m_primary;
     const Table secondary = m_secondary;
@@ -284,7 +361,7 @@ void MCGroup::PromoteToSecondary(const tag_group& entry)
 void MCGroup::registerSingles(Table& table, int first, int last)
 {
     for (int staff = first; staff <= last; ++staff)
-        table.push_back(newEntry(staff, staff, kindSingle));
+        table.push_back(newEntry(staff, staff, kindSingle, std::max(GetNextAvailableID(), 0)));
     CleanTable(table);
 }
 
@@ -316,6 +393,7 @@ void MCGroup::RemoveSecondaryGroup(int id)
 
 int MCGroup::RemoveGroup(int group)
 {
+    forgetOrder();
     if (const tag_group* primary = findId(m_primary, group)) {
         const int first = primary->first();
         const int last = primary->last();
@@ -368,6 +446,7 @@ int MCGroup::IsBarEntireGroup(int group) const
 
 void MCGroup::RemoveAll()
 {
+    forgetOrder();
     for (Table* table : {&m_primary, &m_secondary}) {
         for (tag_group& entry : *table)
             entry.setInUse(false);
@@ -381,17 +460,35 @@ void MCGroup::Serialize(plat::Archive& archive)
         for (const Table* table : {&m_primary, &m_secondary}) {
             Table kept = *table;
             CleanTable(kept);
-            archive.writeCount(static_cast<uint32_t>(kept.size()));
-            for (const tag_group& entry : kept)
+            const auto extensions = std::count_if(kept.begin(), kept.end(), [](const tag_group& e) { return e.high != 0; });
+            archive.writeCount(static_cast<uint32_t>(kept.size() + static_cast<size_t>(extensions)));
+            for (const tag_group& entry : kept) {
                 archive.writeU32(entry.value);
+                if (entry.high != 0)
+                    archive.writeU32(entry.high | extensionBit);
+            }
         }
         return;
     }
+    forgetOrder();
     for (Table* table : {&m_primary, &m_secondary}) {
         const uint32_t count = archive.readCount(4);
-        table->assign(count, tag_group{});
-        for (tag_group& entry : *table)
+        table->clear();
+        table->reserve(count);
+        bool extendable = false;
+        for (uint32_t i = 0; i < count; ++i) {
+            tag_group entry;
             entry.value = archive.readU32();
+            // The high bytes of the entry in use before; a document that stored none keeps its
+            // free entries as they are.
+            if (extendable && (entry.value & (extensionBit | tag_group::inUseBit)) == extensionBit) {
+                table->back().high = entry.value & tag_group::highMask;
+                extendable = false;
+                continue;
+            }
+            extendable = entry.inUse();
+            table->push_back(entry);
+        }
     }
     if (ECPerformanceBase::GetActiveVersion(archive) < 3) {
         // Older documents kept neither IDs nor the bar-across bit.

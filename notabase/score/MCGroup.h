@@ -15,36 +15,52 @@ class Archive;
 // or primary groups into larger units, again covering each staff once. Every group in use has
 // an ID unique across both tables. The conductor staff registers each staff inserted or removed,
 // which moves the staff numbers of the groups after it.
+//
+// A staff added after the last one, or the last one removed, costs a step rather than a walk of
+// the tables: each table remembers whether it is in staff order without free entries, and the
+// IDs held are counted as staves come and go.
 class NOTABASE_API MCGroup {
 public:
-    // One entry, stored as its 32-bit value: first staff in bits 0-7, last staff in bits 8-15,
-    // kind in bits 16-17, in use in bit 18, ID in bits 19-26, bar lines across the whole group
-    // in bit 27.
+    // One entry. Its stored 32-bit value holds the first staff in bits 0-7, the last staff in
+    // bits 8-15, the kind in bits 16-17, in use in bit 18, the ID in bits 19-26, bar lines across
+    // the whole group in bit 27. Staff numbers and IDs are 16 bits wide: their high bytes lie in
+    // `high`, at the places of the low bytes in `value`, and are stored only when not 0 (see
+    // Serialize), so that a piece of more than 255 staves keeps its groups.
     struct NOTABASE_API tag_group {
         // A new entry is free, with bar lines across.
         uint32_t value = barAcrossBit;
+        uint32_t high = 0;
 
         static constexpr uint32_t inUseBit = 1u << 18;
         static constexpr uint32_t barAcrossBit = 1u << 27;
+        // The bits of the high bytes in `high`.
+        static constexpr uint32_t highMask = 0xFFu | 0xFFu << 8 | 0xFFu << 19;
 
-        int first() const { return static_cast<int>(value & 0xFF); }
-        int last() const { return static_cast<int>((value >> 8) & 0xFF); }
+        int first() const { return wide(0); }
+        int last() const { return wide(8); }
         int kind() const { return static_cast<int>((value >> 16) & 0x3); }
         bool inUse() const { return (value & inUseBit) != 0; }
-        int id() const { return static_cast<int>((value >> 19) & 0xFF); }
+        int id() const { return wide(19); }
         bool barAcross() const { return (value & barAcrossBit) != 0; }
 
-        void setFirst(int staff) { setField(0, 0xFF, staff); }
-        void setLast(int staff) { setField(8, 0xFF, staff); }
-        void setKind(int kind) { setField(16, 0x3, kind); }
+        void setFirst(int staff) { setWide(0, staff); }
+        void setLast(int staff) { setWide(8, staff); }
+        void setKind(int kind) { value = (value & ~(0x3u << 16)) | ((static_cast<uint32_t>(kind) & 0x3) << 16); }
         void setInUse(bool on) { value = on ? (value | inUseBit) : (value & ~inUseBit); }
-        void setId(int id) { setField(19, 0xFF, id); }
+        void setId(int id) { setWide(19, id); }
         void setBarAcross(bool on) { value = on ? (value | barAcrossBit) : (value & ~barAcrossBit); }
 
     private:
-        void setField(int shift, uint32_t mask, int field)
+        int wide(int shift) const
         {
-            value = (value & ~(mask << shift)) | ((static_cast<uint32_t>(field) & mask) << shift);
+            return static_cast<int>(((value >> shift) & 0xFF) | ((high >> shift) & 0xFF) << 8);
+        }
+        // 16-bit arithmetic: a number out of range wraps, as it would in the stored bytes.
+        void setWide(int shift, int field)
+        {
+            const auto bits = static_cast<uint32_t>(field);
+            value = (value & ~(0xFFu << shift)) | ((bits & 0xFF) << shift);
+            high = (high & ~(0xFFu << shift)) | (((bits >> 8) & 0xFF) << shift);
         }
     };
     using Table = std::vector<tag_group>;
@@ -52,17 +68,21 @@ public:
     // The kinds the model makes: 2 is the kind of a plain single staff.
     static constexpr int kindGroup = 1;
     static constexpr int kindSingle = 2;
-    // IDs are 8 bits.
-    static constexpr int idCount = 256;
+    // In a stored free entry, marks the high bytes of the entry before it.
+    static constexpr uint32_t extensionBit = 1u << 31;
+    // IDs are 16 bits, as are staff numbers.
+    static constexpr int idCount = 65536;
 
     MCGroup() = default;
     virtual ~MCGroup();
     MCGroup(const MCGroup&) = default;
     MCGroup& operator=(const MCGroup&) = default;
 
-    // Each table as a count, then the 32-bit value of each entry in use, in staff order. Entries
-    // read from a document below version 3 get bar lines across, and IDs numbered through both
-    // tables.
+    // Each table as a count, then the 32-bit value of each entry in use, in staff order. An entry
+    // whose numbers do not fit in 8 bits is followed by one that carries their high bytes: a free
+    // entry (which an older reader drops as it drops any free entry) with extensionBit set. A
+    // piece of up to 128 staves needs none, and is stored as before. Entries read from a
+    // document below version 3 get bar lines across, and IDs numbered through both tables.
     virtual void Serialize(plat::Archive& archive);
 
     const Table& GetPrimaryGroup() const { return m_primary; }
@@ -113,9 +133,8 @@ protected:
     int GetNextAvailableID() const;
 
 private:
-    // A new single-staff entry in use, with a new ID (0 when none is left: staff registration
-    // cannot be refused).
-    tag_group newEntry(int first, int last, int kind) const;
+    // A new entry in use.
+    static tag_group newEntry(int first, int last, int kind, int id);
     // Makes the group in the first free entry of the table, with a new ID given back in group;
     // 0 without a free entry or a free ID.
     int fillFree(Table& table, int first, int last, unsigned char kind, int& group);
@@ -129,10 +148,29 @@ private:
     void registerSingles(Table& table, int first, int last);
     static tag_group* findId(Table& table, int id);
     static const tag_group* findId(const Table& table, int id);
+    // Whether the entries are all in use, in staff order, none overlapping the next.
+    static bool isOrdered(const Table& table);
+    // CleanTable, unless the table is known to be ordered; then whether it is.
+    static void tidy(Table& table, bool& ordered);
     // The insertion into one table; true when the staff joined an existing group.
-    bool insertInto(Table& table, int track, int kind);
-    static void removeFrom(Table& table, int track);
+    bool insertInto(Table& table, bool& ordered, int track, int kind);
+    void removeFrom(Table& table, bool& ordered, int track);
+    // The lowest ID no group holds, now held by the caller's new entry; 0 when none is left
+    // (staff registration cannot be refused).
+    int takeId();
+    void releaseId(int id);
+    // The tables changed other than by a staff inserted or removed.
+    void forgetOrder();
 
     Table m_primary;
     Table m_secondary;
+    // Whether each table is known to be ordered (isOrdered): a staff after the last one then
+    // goes to the end without a walk, and the last one is found at the end.
+    bool m_primaryOrdered = true;
+    bool m_secondaryOrdered = true;
+    // While m_idsCounted: how many groups in use hold each ID, and an ID below which every one
+    // is held.
+    std::vector<uint32_t> m_idHolders;
+    std::size_t m_idsHeldBelow = 0;
+    bool m_idsCounted = false;
 };

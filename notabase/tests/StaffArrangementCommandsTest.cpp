@@ -89,6 +89,37 @@ TEST_F(StaffArrangementCommandsTest, GroupingIsUndoneAndRedoneExactly)
     EXPECT_EQ(kind, 2);
 }
 
+TEST_F(StaffArrangementCommandsTest, AGroupPastStaff255NamesItsStavesAfterSaveLoadAndUndo)
+{
+    build(300, 4.0f);
+    plat::RefPtr<CCGroupStaves> grouping = group(280, 290, 1);
+    const int id = grouping->GetGroup();
+    ASSERT_GE(id, 0);
+    const auto expectStaves = [id](ECConductorStaff& staff, int wantFirst, int wantLast) {
+        int first = 0, last = 0, kind = 0;
+        ASSERT_EQ(staff.GetGroupInfo(id, first, last, kind), 1);
+        EXPECT_EQ(first, wantFirst);
+        EXPECT_EQ(last, wantLast);
+    };
+    expectStaves(conductorStaff(), 280, 290);
+
+    ECPerformance* loaded = loadPiece(bytes());
+    ECConductor* conductor = loaded->GetConductor();
+    EXPECT_TRUE(conductor->GetConductorStaff()->GetGroup() == groups());
+    expectStaves(*conductor->GetConductorStaff(), 280, 290);
+    // A staff taken out before the group moves it down with the staves.
+    ECStaff* third = conductor->GetConductorStaff()->GetStaff(3, 0);
+    third->Ref();
+    conductor->RemoveChild(third, 1);
+    third->Unref(1);
+    expectStaves(*conductor->GetConductorStaff(), 279, 289);
+    releasePiece(loaded);
+
+    ASSERT_EQ(m_performance->Undo(1), 1);
+    int first = 0, last = 0, kind = 0;
+    EXPECT_FALSE(conductorStaff().GetGroupInfo(id, first, last, kind) && first == 280 && last == 290);
+}
+
 TEST_F(StaffArrangementCommandsTest, TheRangeIsBroughtWithinTheStaves)
 {
     build(5, 4.0f);

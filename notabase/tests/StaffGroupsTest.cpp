@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <set>
 #include <sstream>
 #include <string>
@@ -312,4 +314,111 @@ TEST(StaffGroupsTest, ASecondaryGroupThatWouldCutThroughAnotherIsRefused)
     EXPECT_EQ(made, -1);
     EXPECT_TRUE(groups == before);
     expectConsistent(groups, 5);
+}
+
+TEST(StaffGroupsTest, StavesAddedLastOrRemovedFromTheEndTakeAndGiveBackTheLowestIDs)
+{
+    MCGroup groups = singles(4);
+    // A staff removed from the middle leaves its IDs free; the next staff appended takes them.
+    groups.RemoveTrack(2);
+    groups.InsertTrack(4, MCGroup::kindSingle);
+    EXPECT_EQ(primary(groups), "1-1 k2 #0 2-2 k2 #4 3-3 k2 #6 4-4 k2 #2");
+    EXPECT_EQ(secondary(groups), "1-1 k2 #1 2-2 k2 #5 3-3 k2 #7 4-4 k2 #3");
+    groups.RemoveTrack(4);
+    groups.InsertTrack(4, MCGroup::kindSingle);
+    EXPECT_EQ(primary(groups), "1-1 k2 #0 2-2 k2 #4 3-3 k2 #6 4-4 k2 #2");
+    expectConsistent(groups, 4);
+
+    // A group at the end: a staff after it stays single, removing its last staff shrinks it.
+    int id = -1;
+    ASSERT_EQ(groups.GroupTracks(3, 4, MCGroup::kindGroup, id), 1);
+    groups.InsertTrack(5, MCGroup::kindGroup);
+    EXPECT_EQ(primary(groups), "1-1 k2 #0 2-2 k2 #4 3-4 k1 #2 5-5 k1 #6");
+    EXPECT_EQ(secondary(groups), "1-1 k2 #1 2-2 k2 #5 3-3 k2 #7 4-4 k2 #3 5-5 k2 #8");
+    groups.RemoveTrack(5);
+    groups.RemoveTrack(4);
+    EXPECT_EQ(primary(groups), "1-1 k2 #0 2-2 k2 #4 3-3 k1 #2");
+    EXPECT_EQ(secondary(groups), "1-1 k2 #1 2-2 k2 #5 3-3 k2 #7");
+    expectConsistent(groups, 3);
+    // A staff inserted at the number of the last group goes before it.
+    groups.InsertTrack(3, MCGroup::kindSingle);
+    EXPECT_EQ(primary(groups), "1-1 k2 #0 2-2 k2 #4 3-3 k2 #3 4-4 k1 #2");
+    expectConsistent(groups, 4);
+}
+
+TEST(StaffGroupsTest, PiecesOfMoreThan255StavesKeepTheirStaffNumbersAndIDs)
+{
+    constexpr int count = 300;
+    MCGroup groups = singles(count);
+    expectConsistent(groups, count);
+    EXPECT_EQ(groups.GetPrimaryGroup().back().first(), count);
+
+    int id = -1;
+    ASSERT_EQ(groups.GroupTracks(280, 290, MCGroup::kindGroup, id), 1);
+    groups.SetBarEntireGroup(id, 0);
+    auto expectGroup = [&](const MCGroup& g, int wantFirst, int wantLast) {
+        int first = 0, last = 0, kind = 0;
+        ASSERT_EQ(g.GetGroupInfo(id, first, last, kind), 1);
+        EXPECT_EQ(first, wantFirst);
+        EXPECT_EQ(last, wantLast);
+        EXPECT_EQ(kind, MCGroup::kindGroup);
+        EXPECT_EQ(g.IsBarEntireGroup(id), 0);
+    };
+    expectGroup(groups, 280, 290);
+    groups.InsertTrack(5, MCGroup::kindSingle);
+    expectGroup(groups, 281, 291);
+    expectConsistent(groups, count + 1);
+    groups.RemoveTrack(5);
+    expectGroup(groups, 280, 290);
+    expectConsistent(groups, count);
+
+    const std::vector<uint8_t> bytes = store(groups);
+    const MCGroup loaded = load(bytes, 3);
+    EXPECT_TRUE(loaded == groups);
+    expectGroup(loaded, 280, 290);
+    expectConsistent(loaded, count);
+
+    // Stored, every entry that is not a group is a free one carrying the high bytes of the
+    // group before it: a reader that drops free entries sees the groups alone, in order.
+    loadWith(bytes, [&](plat::Archive& archive) {
+        for (const MCGroup::Table* all : {&groups.GetPrimaryGroup(), &groups.GetSecondaryGroup()}) {
+            MCGroup::Table table;
+            std::copy_if(all->begin(), all->end(), std::back_inserter(table), [](auto& e) { return e.inUse(); });
+            std::stable_sort(table.begin(), table.end(), [](auto& a, auto& b) { return a.first() < b.first(); });
+            const uint32_t stored = archive.readCount(4);
+            size_t groupsSeen = 0;
+            bool afterGroup = false;
+            for (uint32_t i = 0; i < stored; ++i) {
+                const uint32_t value = archive.readU32();
+                if (value & MCGroup::tag_group::inUseBit) {
+                    ASSERT_LT(groupsSeen, table.size());
+                    EXPECT_EQ(value & 0xFF, static_cast<uint32_t>(table[groupsSeen].first() & 0xFF));
+                    ++groupsSeen;
+                    afterGroup = true;
+                } else {
+                    EXPECT_TRUE(afterGroup && (value & MCGroup::extensionBit)) << "entry " << i;
+                    afterGroup = false;
+                }
+            }
+            EXPECT_EQ(groupsSeen, table.size());
+            EXPECT_GT(stored, groupsSeen) << "staves past 255 need their high bytes";
+        }
+    });
+}
+
+TEST(StaffGroupsTest, FreeEntriesOfOlderDocumentsAreReadAsTheyStand)
+{
+    // A group, a free entry as older programs stored them, a marked free entry that follows no
+    // group, and a group: the free entries stay, and neither gives a group high bytes.
+    const std::vector<uint8_t> bytes = {
+        0x04, 0x00,              // four primary entries
+        0x01, 0x01, 0x06, 0x08,  // #0 1-1
+        0x02, 0x02, 0x02, 0x08,  // free
+        0x01, 0x00, 0x00, 0x80,  // free, marked
+        0x02, 0x02, 0x16, 0x08,  // #2 2-2
+        0x00, 0x00,              // no secondary entries
+    };
+    const MCGroup loaded = load(bytes, 3);
+    EXPECT_EQ(loaded.GetPrimaryGroup().size(), 4u);
+    EXPECT_EQ(primary(loaded), "1-1 k2 #0 2-2 k2 #2");
 }
