@@ -33,8 +33,10 @@ void CMeterLevelMgr::UpdateTrackCount()
     if (tracks == m_slotCount - 1)
         return;
     m_slotCount = tracks + 1;
-    m_peaks.assign(static_cast<size_t>(m_slotCount), 0);
-    m_levels.assign(static_cast<size_t>(m_slotCount), 0.0f);
+    // Each poll sets every slot again, so only new slots need a value: a piece that gains its
+    // staves one at a time does not clear every slot for each one.
+    m_peaks.resize(static_cast<size_t>(m_slotCount), 0);
+    m_levels.resize(static_cast<size_t>(m_slotCount), 0.0f);
 }
 
 int CMeterLevelMgr::GetSlotCount()
