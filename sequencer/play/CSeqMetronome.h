@@ -96,8 +96,14 @@ private:
     int m_leadInLeft = 0;
     std::atomic<int> m_audible{0};
     unsigned m_device = 0;
-    FCMidi m_primary{0x90u | 64u << 8 | 127u << 16};
-    FCMidi m_secondary{0x90u | 50u << 8 | 111u << 16};
+    // Until preferences are read, the clicks of a fresh profile.
+    static constexpr MIDIWORD defaultClick(int pitch, int velocity)
+    {
+        return 0x90u | static_cast<MIDIWORD>(kDefaultChannel - 1) | static_cast<MIDIWORD>(pitch) << 8 |
+               static_cast<MIDIWORD>(velocity) << 16;
+    }
+    FCMidi m_primary{defaultClick(kDefaultPitch1, kDefaultVelocity1)};
+    FCMidi m_secondary{defaultClick(kDefaultPitch2, kDefaultVelocity2)};
     int m_playEnabled = 0;
     int m_recordEnabled = 0;
     int m_midi = 1;

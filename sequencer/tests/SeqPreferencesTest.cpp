@@ -263,6 +263,19 @@ TEST_F(SeqPreferencesTest, AStoredLeadInIsHeldToTheCountTheDialogAllows)
     MCSeqPreferences::UpdatePreferences(nullptr);
 }
 
+TEST_F(SeqPreferencesTest, TheMetronomeClicksTheSameBeforeAndAfterAFreshProfileIsRead)
+{
+    Piece piece;
+    CSequence sequence;
+    sequence.Attach(piece.Performance());
+    const uint32_t first = sequence.GetMetronome().GetPrimaryPulse().GetValue();
+    const uint32_t second = sequence.GetMetronome().GetSecondaryPulse().GetValue();
+    MCSeqPreferences::UpdatePreferences(&sequence);
+    EXPECT_EQ(sequence.GetMetronome().GetPrimaryPulse().GetValue(), first);
+    EXPECT_EQ(sequence.GetMetronome().GetSecondaryPulse().GetValue(), second);
+    MCSeqPreferences::UpdatePreferences(nullptr);
+}
+
 TEST_F(SeqPreferencesTest, TheFilterEntriesHaveTheirNames)
 {
     std::string name = "untouched";
