@@ -332,7 +332,12 @@ void CSequence::CheckDataIntegrity()
         m_playPosition = first;
         m_recordPosition = last;
     }
-    GetLastNoteTime();
+    // What GetLastNoteTime finds walking the list, taken from the items in the list's order
+    // without following its links one by one.
+    float lastNote = 0.0f;
+    for (const Item& item : items)
+        lastNote = LastNoteTimeWith(item.data, lastNote);
+    m_lastNoteTime = MCTime(lastNote + 0.001f);
 }
 
 DCsqBase* CSequence::GetBeginning()
