@@ -282,8 +282,9 @@ void Archive::mapObject(Object* object)
             addStored(object, slot);
         return;
     }
-    if (std::find(m_loadedObjects.begin(), m_loadedObjects.end(), object) == m_loadedObjects.end())
-        m_loadedObjects.push_back(object);
+    if (std::none_of(m_loadedObjects.begin(), m_loadedObjects.end(),
+                     [object](const LoadedObject& loaded) { return loaded.object == object; }))
+        m_loadedObjects.push_back({object, object->runtimeClass()});
 }
 
 void Archive::writeObject(const Object* object)
@@ -395,10 +396,10 @@ Object* Archive::readObjectTagged(const RuntimeClass* expected, bool owning)
         const uint32_t index = readU32();
         if (index >= m_loadedObjects.size())
             throw ArchiveError(ArchiveError::Cause::badIndex, format("a reference to object %u, which was never loaded", index));
-        Object* object = m_loadedObjects[index];
-        if (expected && !object->isKindOf(expected))
+        const auto [object, objectClass] = m_loadedObjects[index];
+        if (expected && !objectClass->isDerivedFrom(expected))
             throw ArchiveError(ArchiveError::Cause::badClass,
-                               format("an object of class %s where %s was expected", object->runtimeClass()->name,
+                               format("an object of class %s where %s was expected", objectClass->name,
                                       expected->name));
         if (owning && !m_unclaimed.empty())
             std::erase(m_unclaimed, object);
@@ -430,7 +431,7 @@ Object* Archive::readObjectTagged(const RuntimeClass* expected, bool owning)
     if (!object)
         throw ArchiveError(ArchiveError::Cause::badClass, format("an object of class %s cannot be made", cls->name));
     m_madeObjects.push_back(object);
-    m_loadedObjects.push_back(object);
+    m_loadedObjects.push_back({object, object->runtimeClass()});
     if (!owning)
         m_unclaimed.push_back(object);
 

@@ -199,8 +199,13 @@ private:
     // Per slot, the index of the object in it plus one; 0 for an empty slot.
     std::vector<uint32_t> m_storedTable;
     std::unordered_map<const RuntimeClass*, uint32_t> m_storedClasses;
-    // Loading: what has been read, by index.
-    std::vector<Object*> m_loadedObjects;
+    // Loading: what has been read, by index, with its class, so that a reference is checked
+    // without a visit to an object loaded long before.
+    struct LoadedObject {
+        Object* object;
+        const RuntimeClass* cls;
+    };
+    std::vector<LoadedObject> m_loadedObjects;
     std::vector<LoadedClass> m_loadedClasses;
     // The objects made since the outermost readObject began.
     std::vector<Object*> m_madeObjects;
