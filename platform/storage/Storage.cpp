@@ -539,69 +539,79 @@ std::unique_ptr<Storage> Storage::open(const std::string& path)
     }
     storage->m_fd = fd;
 
-    FileBytes file = readWhole(fd, path);
-    storage->m_bytes = std::move(file.data);
-    storage->m_size = file.size;
-    const uint8_t* const bytes = storage->m_bytes.get();
-    const size_t size = storage->m_size;
-    if (!compound || !hasSignature(std::span<const uint8_t>(bytes, size))) {
-        // Shown as one stream of the file's own bytes, never written back.
-        storage->m_kind = Kind::converted;
-        storage->m_entries.push_back(Entry{"Contents", false, true, 0, size, {}});
-        return storage;
-    }
+    storage->m_kind = compound ? Kind::compound : Kind::converted;
+    return storage;
+}
 
-    storage->m_kind = Kind::compound;
-    initGsf();
-    GPtr<GsfInput> input(gsf_input_memory_new(bytes, static_cast<gsf_off_t>(size), FALSE));
-    GError* error = nullptr;
-    GPtr<GsfInfile> root(gsf_infile_msole_new(input.get(), &error));
-    if (!root) {
-        std::string why = error && error->message ? error->message : "not a valid compound file";
-        if (error)
-            g_error_free(error);
-        throw StorageError(StorageError::Cause::invalid, path, path + ": " + why);
-    }
-    const int count = gsf_infile_num_children(root.get());
-    for (int i = 0; i < count; ++i) {
-        const char* name = gsf_infile_name_by_index(root.get(), i);
-        GPtr<GsfInput> child(gsf_infile_child_by_index(root.get(), i));
-        if (!name || !child)
-            throw StorageError(StorageError::Cause::invalid, path, path + ": a damaged directory entry");
-        Entry entry;
-        entry.name = name;
-        if (GSF_IS_INFILE(child.get()) && gsf_infile_num_children(GSF_INFILE(child.get())) >= 0) {
-            entry.isStorage = true;
-        } else {
-            const gsf_off_t streamSize = gsf_input_size(child.get());
-            if (streamSize < 0 || static_cast<uint64_t>(streamSize) > size)
-                throw StorageError(StorageError::Cause::invalid, path,
-                                   path + ": stream \"" + entry.name + "\" is larger than the file");
-            entry.size = static_cast<size_t>(streamSize);
-            if (entry.size > 0) {
-                // libgsf hands out a stream whose sectors follow one another where it lies in the
-                // file's bytes, and gathers a scattered one into a buffer of its own.
-                const guint8* data = gsf_input_read(child.get(), entry.size, nullptr);
-                if (!data)
+void Storage::load() const
+{
+    if (m_loaded)
+        return;
+    FileBytes file = readWhole(m_fd, m_path);
+    const std::string& path = m_path;
+    const uint8_t* const bytes = file.data.get();
+    const size_t size = file.size;
+    std::vector<Entry> entries;
+    if (m_kind == Kind::converted || !hasSignature(std::span<const uint8_t>(bytes, size))) {
+        // Shown as one stream of the file's own bytes, never written back.
+        m_kind = Kind::converted;
+        entries.push_back(Entry{"Contents", false, true, 0, size, {}});
+    } else {
+        initGsf();
+        GPtr<GsfInput> input(gsf_input_memory_new(bytes, static_cast<gsf_off_t>(size), FALSE));
+        GError* error = nullptr;
+        GPtr<GsfInfile> root(gsf_infile_msole_new(input.get(), &error));
+        if (!root) {
+            std::string why = error && error->message ? error->message : "not a valid compound file";
+            if (error)
+                g_error_free(error);
+            throw StorageError(StorageError::Cause::invalid, path, path + ": " + why);
+        }
+        const int count = gsf_infile_num_children(root.get());
+        for (int i = 0; i < count; ++i) {
+            const char* name = gsf_infile_name_by_index(root.get(), i);
+            GPtr<GsfInput> child(gsf_infile_child_by_index(root.get(), i));
+            if (!name || !child)
+                throw StorageError(StorageError::Cause::invalid, path, path + ": a damaged directory entry");
+            Entry entry;
+            entry.name = name;
+            if (GSF_IS_INFILE(child.get()) && gsf_infile_num_children(GSF_INFILE(child.get())) >= 0) {
+                entry.isStorage = true;
+            } else {
+                const gsf_off_t streamSize = gsf_input_size(child.get());
+                if (streamSize < 0 || static_cast<uint64_t>(streamSize) > size)
                     throw StorageError(StorageError::Cause::invalid, path,
-                                       path + ": stream \"" + entry.name + "\" is damaged");
-                const uintptr_t at = reinterpret_cast<uintptr_t>(data);
-                const uintptr_t start = reinterpret_cast<uintptr_t>(bytes);
-                if (at >= start && at - start <= size && entry.size <= size - (at - start)) {
-                    entry.inFile = true;
-                    entry.offset = at - start;
-                } else {
-                    entry.copy.assign(data, data + entry.size);
+                                       path + ": stream \"" + entry.name + "\" is larger than the file");
+                entry.size = static_cast<size_t>(streamSize);
+                if (entry.size > 0) {
+                    // libgsf hands out a stream whose sectors follow one another where it lies in the
+                    // file's bytes, and gathers a scattered one into a buffer of its own.
+                    const guint8* data = gsf_input_read(child.get(), entry.size, nullptr);
+                    if (!data)
+                        throw StorageError(StorageError::Cause::invalid, path,
+                                           path + ": stream \"" + entry.name + "\" is damaged");
+                    const uintptr_t at = reinterpret_cast<uintptr_t>(data);
+                    const uintptr_t start = reinterpret_cast<uintptr_t>(bytes);
+                    if (at >= start && at - start <= size && entry.size <= size - (at - start)) {
+                        entry.inFile = true;
+                        entry.offset = at - start;
+                    } else {
+                        entry.copy.assign(data, data + entry.size);
+                    }
                 }
             }
+            entries.push_back(std::move(entry));
         }
-        storage->m_entries.push_back(std::move(entry));
     }
-    return storage;
+    m_bytes = std::move(file.data);
+    m_size = file.size;
+    m_entries = std::move(entries);
+    m_loaded = true;
 }
 
 std::vector<std::string> Storage::streamNames() const
 {
+    load();
     std::vector<std::string> names;
     for (const Entry& entry : m_entries)
         names.push_back(entry.name);
@@ -610,6 +620,7 @@ std::vector<std::string> Storage::streamNames() const
 
 const Storage::Entry* Storage::find(std::string_view name) const
 {
+    load();
     for (const Entry& entry : m_entries) {
         if (!entry.isStorage && entry.name.size() == name.size()
             && ::strncasecmp(entry.name.data(), name.data(), name.size()) == 0)

@@ -26,8 +26,10 @@ namespace plat {
 //
 // Nothing read is trusted: the file is bounded in size, libgsf's directory is checked
 // against the file, and a stream larger than the file that holds it is refused. The file is
-// read once; a stream whose sectors follow one another, as every stream this class writes,
-// is then used where it lies in the file, and only a scattered one is gathered into a copy.
+// read once, when its streams are first asked for (so a damaged container is refused then:
+// a document that only holds the file it has just written never reads it back); a stream
+// whose sectors follow one another, as every stream this class writes, is then used where it
+// lies in the file, and only a scattered one is gathered into a copy.
 //
 // Writing never touches the file being replaced until the new one is whole: the container is
 // written straight into a temporary file beside the target (the streams are not copied on
@@ -62,14 +64,16 @@ public:
     // Whether the file begins with the compound-file signature. Throws StorageError when the
     // file cannot be read or is not a regular file.
     static bool isStorageFile(const std::string& path);
-    // Opens a file as described above. Throws StorageError.
+    // Opens and locks a file as described above. Throws StorageError.
     static std::unique_ptr<Storage> open(const std::string& path);
 
     const std::string& path() const { return m_path; }
     Access access() const { return m_access; }
     Kind kind() const { return m_kind; }
     // The names of the root's streams (and sub-storages), in the directory's order (the
-    // format sorts names, so not necessarily the order they were written in).
+    // format sorts names, so not necessarily the order they were written in). This and the
+    // members below read the file on their first call and throw StorageError when it cannot
+    // be read or is damaged.
     std::vector<std::string> streamNames() const;
     // Stream names compare without regard to case, as the format has it.
     bool hasStream(std::string_view name) const;
@@ -106,16 +110,21 @@ private:
     };
 
     Storage() = default;
+    // Reads the file and its directory, unless that was done.
+    void load() const;
     const Entry* find(std::string_view name) const;
 
     std::string m_path;
     Access m_access = Access::readOnly;
-    Kind m_kind = Kind::converted;
+    // Compound by its signature when opened; converted after all when the file read then
+    // turns out to have none.
+    mutable Kind m_kind = Kind::converted;
     int m_fd = -1;
-    // The whole file, as it was read.
-    std::unique_ptr<uint8_t[]> m_bytes;
-    size_t m_size = 0;
-    std::vector<Entry> m_entries;
+    // The whole file, as it was read, and its directory.
+    mutable bool m_loaded = false;
+    mutable std::unique_ptr<uint8_t[]> m_bytes;
+    mutable size_t m_size = 0;
+    mutable std::vector<Entry> m_entries;
 };
 
 }  // namespace plat

@@ -352,6 +352,27 @@ TEST_F(StorageTest, AContainerKeepsItsBytesAroundEveryThreshold)
     }
 }
 
+// Opening locks the file; its contents are read when first asked for, and a damaged container
+// is refused then, each time it is asked.
+TEST_F(StorageTest, AContainerIsReadWhenItsStreamsAreFirstAskedFor)
+{
+    const std::string path = file("late.kvd");
+    std::vector<uint8_t> bytes = Storage::build({{"Contents", pattern(9000, 6)}});
+    std::fill(bytes.begin() + 8, bytes.end(), uint8_t(0xEE));
+    writeFile(path, bytes);
+    const auto storage = Storage::open(path);
+    EXPECT_EQ(storage->kind(), Storage::Kind::compound);
+    EXPECT_THROW(Storage::open(path), StorageError) << "the first opener holds the lock";
+    for (int ask = 0; ask < 2; ++ask) {
+        try {
+            (void)storage->hasStream("Contents");
+            ADD_FAILURE() << "a damaged container was read";
+        } catch (const StorageError& e) {
+            EXPECT_EQ(e.cause(), StorageError::Cause::invalid);
+        }
+    }
+}
+
 // A stream whose sectors are out of order in the file, as other writers may leave one, reads
 // back in the order its chain gives.
 TEST_F(StorageTest, AScatteredStreamReadsInTheOrderOfItsChain)
