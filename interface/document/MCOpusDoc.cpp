@@ -599,13 +599,18 @@ void MCOpusDoc::ApplyStop()
     m_sequence.Stop(1);
 }
 
-std::vector<uint8_t> MCOpusDoc::WriteContents()
+void MCOpusDoc::WriteContents(plat::ByteStream& stream)
 {
-    plat::MemoryStream stream;
     plat::Archive archive(stream, plat::Archive::Mode::store);
     archive.setContext(this);
     Serialize(archive);
     archive.flush();
+}
+
+std::vector<uint8_t> MCOpusDoc::WriteContents()
+{
+    plat::MemoryStream stream;
+    WriteContents(stream);
     return stream.takeData();
 }
 
@@ -631,11 +636,12 @@ int MCOpusDoc::OnSaveDocument(const std::string& path)
     if (saveFormat < MCOpusHeader::formatNative || saveFormat > MCOpusHeader::formatMidi2)
         return 0;
     try {
-        const std::vector<uint8_t> contents = WriteContents();
         const plat::Storage::WriteProbe probe = copyHook(writeProbe());
         if (saveFormat == MCOpusHeader::formatNative) {
-            plat::Storage::write(target, {{"Contents", contents}}, probe);
+            // The archive goes into the file as it is made: a large piece is never held whole.
+            plat::Storage::write(target, "Contents", [this](plat::ByteStream& out) { WriteContents(out); }, probe);
         } else {
+            const std::vector<uint8_t> contents = WriteContents();
             ReleaseRootStorage();
             plat::Storage::replaceFile(target, contents, probe);
         }
@@ -697,10 +703,10 @@ int MCOpusDoc::SaveBackupFile()
     const int version = m_header.GetVersion();
     m_header.SetFormat(MCOpusHeader::formatNative);
     try {
-        const std::vector<uint8_t> contents = WriteContents();
+        plat::Storage::write(m_backupPath, "Contents", [this](plat::ByteStream& out) { WriteContents(out); },
+                             copyHook(writeProbe()));
         m_header.SetFormat(format);
         m_header.SetVersion(version);
-        plat::Storage::write(m_backupPath, {{"Contents", contents}}, copyHook(writeProbe()));
     } catch (const std::exception& e) {
         m_header.SetFormat(format);
         m_header.SetVersion(version);

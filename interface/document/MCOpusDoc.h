@@ -179,7 +179,9 @@ public:
 private:
     // The sequence's record in the archive.
     void SerializeSequence(plat::Archive& archive);
-    // The bytes of the document in its own format.
+    // Writes the document in the format of its header into the stream.
+    void WriteContents(plat::ByteStream& stream);
+    // The same bytes, gathered.
     std::vector<uint8_t> WriteContents();
     void ApplyStop();
     static plat::UserPrompt::Answer Message(const std::string& text, plat::UserPrompt::Icon icon,

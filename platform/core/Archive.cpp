@@ -57,7 +57,11 @@ T fromLittleEndian(const uint8_t (&bytes)[sizeof(T)])
 
 }  // namespace
 
-Archive::Archive(ByteStream& stream, Mode mode) : m_stream(stream), m_mode(mode) {}
+Archive::Archive(ByteStream& stream, Mode mode) : m_stream(stream), m_mode(mode)
+{
+    if (isStoring())
+        growStoredTable();
+}
 
 Archive::~Archive()
 {
@@ -227,43 +231,45 @@ size_t slotOf(const Object* object, size_t mask)
     return static_cast<size_t>(reinterpret_cast<uintptr_t>(object) >> 4) & mask;
 }
 
+constexpr size_t kMinStoredTable = 64;
+
 }  // namespace
 
-const Archive::StoredObject* Archive::findStored(const Object* object) const
+size_t Archive::probeStored(const Object* object) const
 {
-    if (m_storedObjects.empty())
-        return nullptr;
-    const size_t mask = m_storedObjects.size() - 1;
+    const size_t mask = m_storedTable.size() - 1;
     for (size_t slot = slotOf(object, mask);; slot = (slot + 1) & mask) {
-        const StoredObject& entry = m_storedObjects[slot];
-        if (entry.object == object)
-            return &entry;
-        if (!entry.object)
-            return nullptr;
+        const uint32_t entry = m_storedTable[slot];
+        if (entry == 0 || m_storedObjects[entry - 1] == object)
+            return slot;
     }
 }
 
-void Archive::addStored(const Object* object)
+void Archive::growStoredTable()
 {
-    // At most half full, so that a probe ends soon.
-    if (2 * (static_cast<size_t>(m_storedCount) + 1) > m_storedObjects.size()) {
-        std::vector<StoredObject> old = std::move(m_storedObjects);
-        m_storedObjects.assign(std::max<size_t>(64, old.size() * 2), StoredObject{nullptr, 0});
-        const size_t mask = m_storedObjects.size() - 1;
-        for (const StoredObject& entry : old) {
-            if (!entry.object)
-                continue;
-            size_t slot = slotOf(entry.object, mask);
-            while (m_storedObjects[slot].object)
-                slot = (slot + 1) & mask;
-            m_storedObjects[slot] = entry;
-        }
+    m_storedTable.assign(m_storedTable.empty() ? kMinStoredTable : 2 * m_storedTable.size(), 0);
+    const size_t mask = m_storedTable.size() - 1;
+    // In the order stored, which is mostly the order of their addresses: the table fills from
+    // front to back.
+    for (size_t index = 0; index < m_storedObjects.size(); ++index) {
+        size_t slot = slotOf(m_storedObjects[index], mask);
+        while (m_storedTable[slot] != 0)
+            slot = (slot + 1) & mask;
+        m_storedTable[slot] = static_cast<uint32_t>(index + 1);
     }
-    const size_t mask = m_storedObjects.size() - 1;
-    size_t slot = slotOf(object, mask);
-    while (m_storedObjects[slot].object)
-        slot = (slot + 1) & mask;
-    m_storedObjects[slot] = {object, m_storedCount++};
+}
+
+void Archive::addStored(const Object* object, size_t slot)
+{
+    if (m_storedObjects.size() >= UINT32_MAX - 1)
+        throw ArchiveError(ArchiveError::Cause::generic, "too many objects to store");
+    // At most half full, so that a probe ends soon.
+    if (2 * (m_storedObjects.size() + 1) > m_storedTable.size()) {
+        growStoredTable();
+        slot = probeStored(object);
+    }
+    m_storedObjects.push_back(object);
+    m_storedTable[slot] = static_cast<uint32_t>(m_storedObjects.size());
 }
 
 void Archive::mapObject(Object* object)
@@ -271,12 +277,14 @@ void Archive::mapObject(Object* object)
     if (!object)
         return;
     if (isStoring()) {
-        if (!findStored(object))
-            addStored(object);
+        const size_t slot = probeStored(object);
+        if (m_storedTable[slot] == 0)
+            addStored(object, slot);
         return;
     }
-    if (std::find(m_loadedObjects.begin(), m_loadedObjects.end(), object) == m_loadedObjects.end())
-        m_loadedObjects.push_back(object);
+    if (std::none_of(m_loadedObjects.begin(), m_loadedObjects.end(),
+                     [object](const LoadedObject& loaded) { return loaded.object == object; }))
+        m_loadedObjects.push_back({object, object->runtimeClass()});
 }
 
 void Archive::writeObject(const Object* object)
@@ -286,9 +294,10 @@ void Archive::writeObject(const Object* object)
         writeU8(kNullTag);
         return;
     }
-    if (const StoredObject* stored = findStored(object)) {
+    const size_t slot = probeStored(object);
+    if (m_storedTable[slot] != 0) {
         writeU8(kObjectIndexTag);
-        writeU32(stored->index);
+        writeU32(m_storedTable[slot] - 1);
         return;
     }
     const RuntimeClass* cls = object->runtimeClass();
@@ -308,7 +317,7 @@ void Archive::writeObject(const Object* object)
         m_storedClasses.emplace(cls, static_cast<uint32_t>(m_storedClasses.size()));
     }
     // Registered before its fields, so references back to it from inside are references.
-    addStored(object);
+    addStored(object, slot);
     const ScopedValue depth(m_depth, m_depth + 1);
     const_cast<Object*>(object)->Serialize(*this);
 }
@@ -387,10 +396,10 @@ Object* Archive::readObjectTagged(const RuntimeClass* expected, bool owning)
         const uint32_t index = readU32();
         if (index >= m_loadedObjects.size())
             throw ArchiveError(ArchiveError::Cause::badIndex, format("a reference to object %u, which was never loaded", index));
-        Object* object = m_loadedObjects[index];
-        if (expected && !object->isKindOf(expected))
+        const auto [object, objectClass] = m_loadedObjects[index];
+        if (expected && !objectClass->isDerivedFrom(expected))
             throw ArchiveError(ArchiveError::Cause::badClass,
-                               format("an object of class %s where %s was expected", object->runtimeClass()->name,
+                               format("an object of class %s where %s was expected", objectClass->name,
                                       expected->name));
         if (owning && !m_unclaimed.empty())
             std::erase(m_unclaimed, object);
@@ -422,7 +431,7 @@ Object* Archive::readObjectTagged(const RuntimeClass* expected, bool owning)
     if (!object)
         throw ArchiveError(ArchiveError::Cause::badClass, format("an object of class %s cannot be made", cls->name));
     m_madeObjects.push_back(object);
-    m_loadedObjects.push_back(object);
+    m_loadedObjects.push_back({object, object->runtimeClass()});
     if (!owning)
         m_unclaimed.push_back(object);
 

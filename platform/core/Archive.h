@@ -184,22 +184,28 @@ private:
     uint32_t m_depth = 0;
     uint32_t m_maxDepth = 2048;
 
-    // Storing: what has been written, by address, in an open-addressed table (a piece stores
-    // millions of objects: a node of its own per entry would cost more time and memory than the
-    // object's record), and each class's index.
-    struct StoredObject {
-        const Object* object;
-        uint32_t index;
-    };
-    // The entry of the object, or null.
-    const StoredObject* findStored(const Object* object) const;
-    // Gives an object that has none the next index.
-    void addStored(const Object* object);
-    std::vector<StoredObject> m_storedObjects;
-    uint32_t m_storedCount = 0;
+    // Storing: what has been written, in the order written (an object's index is its place
+    // here), found by address through an open-addressed table of indices (a piece stores
+    // millions of objects: a node of its own per entry would cost more time and memory than
+    // the object's record, and a table of 4-byte slots is a quarter of one holding addresses
+    // beside the indices), and each class's index.
+    // The slot where the object's probe ends: its own, or the empty one it would take.
+    size_t probeStored(const Object* object) const;
+    // Gives an object that has none the next index; slot is where its probe ended.
+    void addStored(const Object* object, size_t slot);
+    // Makes the table (or doubles it) and enters every stored object again.
+    void growStoredTable();
+    std::vector<const Object*> m_storedObjects;
+    // Per slot, the index of the object in it plus one; 0 for an empty slot.
+    std::vector<uint32_t> m_storedTable;
     std::unordered_map<const RuntimeClass*, uint32_t> m_storedClasses;
-    // Loading: what has been read, by index.
-    std::vector<Object*> m_loadedObjects;
+    // Loading: what has been read, by index, with its class, so that a reference is checked
+    // without a visit to an object loaded long before.
+    struct LoadedObject {
+        Object* object;
+        const RuntimeClass* cls;
+    };
+    std::vector<LoadedObject> m_loadedObjects;
     std::vector<LoadedClass> m_loadedClasses;
     // The objects made since the outermost readObject began.
     std::vector<Object*> m_madeObjects;

@@ -98,17 +98,23 @@ int openRegular(const std::string& path, int flags)
     return fd.release();
 }
 
-std::vector<uint8_t> readWhole(int fd, const std::string& path)
+struct FileBytes {
+    std::unique_ptr<uint8_t[]> data;
+    size_t size = 0;
+};
+
+// Reads the whole file into memory that nothing fills before the read does.
+FileBytes readWhole(int fd, const std::string& path)
 {
     struct stat st {};
     if (::fstat(fd, &st) != 0)
         throw errnoError(errno, path, "cannot examine");
     if (st.st_size < 0 || static_cast<uint64_t>(st.st_size) > Storage::kMaxFileSize)
         throw StorageError(StorageError::Cause::tooLarge, path, path + " is too large to be a document");
-    std::vector<uint8_t> data(static_cast<size_t>(st.st_size));
-    size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::pread(fd, data.data() + done, data.size() - done, static_cast<off_t>(done));
+    const size_t size = static_cast<size_t>(st.st_size);
+    FileBytes bytes{std::make_unique_for_overwrite<uint8_t[]>(size), 0};
+    while (bytes.size < size) {
+        const ssize_t n = ::pread(fd, bytes.data.get() + bytes.size, size - bytes.size, static_cast<off_t>(bytes.size));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -116,10 +122,9 @@ std::vector<uint8_t> readWhole(int fd, const std::string& path)
         }
         if (n == 0)
             break;  // the file shrank meanwhile: keep what is there
-        done += static_cast<size_t>(n);
+        bytes.size += static_cast<size_t>(n);
     }
-    data.resize(done);
-    return data;
+    return bytes;
 }
 
 bool hasSignature(std::span<const uint8_t> data)
@@ -370,8 +375,66 @@ GType sinkOutputType()
     return type;
 }
 
+// One stream of a compound file being built: what libgsf's stream is given, gathered into
+// blocks, since a writer hands over a few bytes at a time. A failure of the sink below ends
+// the writing at once with what the sink threw.
+class ChildStream final : public ByteStream {
+public:
+    ChildStream(GsfOutput* child, SinkTarget& target) : m_child(child), m_target(target) {}
+
+    size_t read(void* /*buffer*/, size_t /*size*/) override { return 0; }
+    std::optional<uint64_t> remaining() const override { return 0; }
+    void write(const void* data, size_t size) override
+    {
+        if (size == 0)
+            return;
+        const auto* bytes = static_cast<const uint8_t*>(data);
+        if (size <= kBlock - m_used) {
+            std::memcpy(m_block.data() + m_used, bytes, size);
+            m_used += size;
+            return;
+        }
+        flush();
+        if (size >= kBlock) {
+            put(bytes, size);
+            return;
+        }
+        std::memcpy(m_block.data(), bytes, size);
+        m_used = size;
+    }
+    void flush() override
+    {
+        if (m_used > 0) {
+            put(m_block.data(), m_used);
+            m_used = 0;
+        }
+    }
+
+private:
+    void put(const uint8_t* data, size_t size)
+    {
+        const bool written = gsf_output_write(m_child, size, data);
+        if (m_target.failure)
+            std::rethrow_exception(m_target.failure);
+        if (!written)
+            throw StorageError(StorageError::Cause::writeFailed, "", "cannot write a stream");
+    }
+
+    static constexpr size_t kBlock = size_t(1) << 16;
+    GsfOutput* m_child;
+    SinkTarget& m_target;
+    std::vector<uint8_t> m_block = std::vector<uint8_t>(kBlock);
+    size_t m_used = 0;
+};
+
+// A stream of the file to be: its name, and what writes its bytes.
+struct Source {
+    std::string name;
+    Storage::StreamWriter writer;
+};
+
 // Writes a compound file of the streams into the sink.
-void buildInto(Sink& sink, const std::vector<Storage::Stream>& streams)
+void buildInto(Sink& sink, const std::vector<Source>& sources)
 {
     initGsf();
     SinkTarget target{sink, nullptr};
@@ -382,23 +445,44 @@ void buildInto(Sink& sink, const std::vector<Storage::Stream>& streams)
     };
     GPtr<GsfOutput> output(GSF_OUTPUT(g_object_new(sinkOutputType(), nullptr)));
     reinterpret_cast<SinkOutput*>(output.get())->target = &target;
-    {
-        GPtr<GsfOutfile> root(gsf_outfile_msole_new(output.get()));
+    // Declared outside the attempt, so that they go after a failure is noted: what libgsf then
+    // writes as it lets go is dropped.
+    GPtr<GsfOutfile> root;
+    GPtr<GsfOutput> child;
+    try {
+        root.reset(gsf_outfile_msole_new(output.get()));
         if (!root)
             fail("cannot make a compound file");
-        for (const Storage::Stream& stream : streams) {
-            GPtr<GsfOutput> child(gsf_outfile_new_child(root.get(), stream.name.c_str(), FALSE));
+        for (const Source& source : sources) {
+            child.reset(gsf_outfile_new_child(root.get(), source.name.c_str(), FALSE));
             if (!child)
-                fail("cannot make stream " + stream.name);
-            const bool ok = gsf_output_write(child.get(), stream.data.size(), stream.data.data());
-            if (!gsf_output_close(child.get()) || !ok)
-                fail("cannot write stream " + stream.name);
+                fail("cannot make stream " + source.name);
+            ChildStream stream(child.get(), target);
+            source.writer(stream);
+            stream.flush();
+            if (!gsf_output_close(child.get()))
+                fail("cannot write stream " + source.name);
+            child.reset();
         }
         if (!gsf_output_close(GSF_OUTPUT(root.get())))
             fail("cannot finish the compound file");
+    } catch (...) {
+        if (!target.failure)
+            target.failure = std::current_exception();
+        throw;
     }
+    root.reset();
     if (target.failure)
         std::rethrow_exception(target.failure);
+}
+
+// The streams as sources that write their bytes whole.
+std::vector<Source> sourcesOf(const std::vector<Storage::Stream>& streams)
+{
+    std::vector<Source> sources;
+    for (const Storage::Stream& stream : streams)
+        sources.push_back({stream.name, [data = stream.data](ByteStream& out) { out.write(data.data(), data.size()); }});
+    return sources;
 }
 
 }  // namespace
@@ -455,57 +539,79 @@ std::unique_ptr<Storage> Storage::open(const std::string& path)
     }
     storage->m_fd = fd;
 
-    std::vector<uint8_t> bytes = readWhole(fd, path);
-    if (!compound || !hasSignature(bytes)) {
-        // Shown as one stream of the file's own bytes, never written back.
-        storage->m_kind = Kind::converted;
-        storage->m_entries.push_back(Entry{"Contents", std::move(bytes), false});
-        return storage;
-    }
-
-    storage->m_kind = Kind::compound;
-    initGsf();
-    GPtr<GsfInput> input(gsf_input_memory_new(bytes.data(), static_cast<gsf_off_t>(bytes.size()), FALSE));
-    GError* error = nullptr;
-    GPtr<GsfInfile> root(gsf_infile_msole_new(input.get(), &error));
-    if (!root) {
-        std::string why = error && error->message ? error->message : "not a valid compound file";
-        if (error)
-            g_error_free(error);
-        throw StorageError(StorageError::Cause::invalid, path, path + ": " + why);
-    }
-    const int count = gsf_infile_num_children(root.get());
-    for (int i = 0; i < count; ++i) {
-        const char* name = gsf_infile_name_by_index(root.get(), i);
-        GPtr<GsfInput> child(gsf_infile_child_by_index(root.get(), i));
-        if (!name || !child)
-            throw StorageError(StorageError::Cause::invalid, path, path + ": a damaged directory entry");
-        Entry entry;
-        entry.name = name;
-        if (GSF_IS_INFILE(child.get()) && gsf_infile_num_children(GSF_INFILE(child.get())) >= 0) {
-            entry.isStorage = true;
-        } else {
-            const gsf_off_t size = gsf_input_size(child.get());
-            if (size < 0 || static_cast<uint64_t>(size) > bytes.size())
-                throw StorageError(StorageError::Cause::invalid, path,
-                                   path + ": stream \"" + entry.name + "\" is larger than the file");
-            entry.data.resize(static_cast<size_t>(size));
-            size_t done = 0;
-            while (done < entry.data.size()) {
-                const size_t block = std::min<size_t>(entry.data.size() - done, 1 << 16);
-                if (!gsf_input_read(child.get(), block, entry.data.data() + done))
-                    throw StorageError(StorageError::Cause::invalid, path,
-                                       path + ": stream \"" + entry.name + "\" is damaged");
-                done += block;
-            }
-        }
-        storage->m_entries.push_back(std::move(entry));
-    }
+    storage->m_kind = compound ? Kind::compound : Kind::converted;
     return storage;
+}
+
+void Storage::load() const
+{
+    if (m_loaded)
+        return;
+    FileBytes file = readWhole(m_fd, m_path);
+    const std::string& path = m_path;
+    const uint8_t* const bytes = file.data.get();
+    const size_t size = file.size;
+    std::vector<Entry> entries;
+    if (m_kind == Kind::converted || !hasSignature(std::span<const uint8_t>(bytes, size))) {
+        // Shown as one stream of the file's own bytes, never written back.
+        m_kind = Kind::converted;
+        entries.push_back(Entry{"Contents", false, true, 0, size, {}});
+    } else {
+        initGsf();
+        GPtr<GsfInput> input(gsf_input_memory_new(bytes, static_cast<gsf_off_t>(size), FALSE));
+        GError* error = nullptr;
+        GPtr<GsfInfile> root(gsf_infile_msole_new(input.get(), &error));
+        if (!root) {
+            std::string why = error && error->message ? error->message : "not a valid compound file";
+            if (error)
+                g_error_free(error);
+            throw StorageError(StorageError::Cause::invalid, path, path + ": " + why);
+        }
+        const int count = gsf_infile_num_children(root.get());
+        for (int i = 0; i < count; ++i) {
+            const char* name = gsf_infile_name_by_index(root.get(), i);
+            GPtr<GsfInput> child(gsf_infile_child_by_index(root.get(), i));
+            if (!name || !child)
+                throw StorageError(StorageError::Cause::invalid, path, path + ": a damaged directory entry");
+            Entry entry;
+            entry.name = name;
+            if (GSF_IS_INFILE(child.get()) && gsf_infile_num_children(GSF_INFILE(child.get())) >= 0) {
+                entry.isStorage = true;
+            } else {
+                const gsf_off_t streamSize = gsf_input_size(child.get());
+                if (streamSize < 0 || static_cast<uint64_t>(streamSize) > size)
+                    throw StorageError(StorageError::Cause::invalid, path,
+                                       path + ": stream \"" + entry.name + "\" is larger than the file");
+                entry.size = static_cast<size_t>(streamSize);
+                if (entry.size > 0) {
+                    // libgsf hands out a stream whose sectors follow one another where it lies in the
+                    // file's bytes, and gathers a scattered one into a buffer of its own.
+                    const guint8* data = gsf_input_read(child.get(), entry.size, nullptr);
+                    if (!data)
+                        throw StorageError(StorageError::Cause::invalid, path,
+                                           path + ": stream \"" + entry.name + "\" is damaged");
+                    const uintptr_t at = reinterpret_cast<uintptr_t>(data);
+                    const uintptr_t start = reinterpret_cast<uintptr_t>(bytes);
+                    if (at >= start && at - start <= size && entry.size <= size - (at - start)) {
+                        entry.inFile = true;
+                        entry.offset = at - start;
+                    } else {
+                        entry.copy.assign(data, data + entry.size);
+                    }
+                }
+            }
+            entries.push_back(std::move(entry));
+        }
+    }
+    m_bytes = std::move(file.data);
+    m_size = file.size;
+    m_entries = std::move(entries);
+    m_loaded = true;
 }
 
 std::vector<std::string> Storage::streamNames() const
 {
+    load();
     std::vector<std::string> names;
     for (const Entry& entry : m_entries)
         names.push_back(entry.name);
@@ -514,6 +620,7 @@ std::vector<std::string> Storage::streamNames() const
 
 const Storage::Entry* Storage::find(std::string_view name) const
 {
+    load();
     for (const Entry& entry : m_entries) {
         if (!entry.isStorage && entry.name.size() == name.size()
             && ::strncasecmp(entry.name.data(), name.data(), name.size()) == 0)
@@ -539,13 +646,15 @@ std::span<const uint8_t> Storage::streamData(std::string_view name) const
     if (!entry)
         throw StorageError(StorageError::Cause::notFound, m_path,
                            m_path + " holds no stream \"" + std::string(name) + "\"");
-    return entry->data;
+    if (entry->inFile)
+        return {m_bytes.get() + entry->offset, entry->size};
+    return entry->copy;
 }
 
 std::vector<uint8_t> Storage::build(const std::vector<Stream>& streams)
 {
     MemorySink sink;
-    buildInto(sink, streams);
+    buildInto(sink, sourcesOf(streams));
     return sink.take();
 }
 
@@ -560,16 +669,31 @@ void Storage::replaceFile(const std::string& path, std::span<const uint8_t> byte
     file.replace();
 }
 
-void Storage::write(const std::string& path, const std::vector<Stream>& streams, const WriteProbe& probe)
+namespace {
+
+void writeSources(const std::string& path, const std::vector<Source>& sources, const Storage::WriteProbe& probe)
 {
     // The container goes straight into the new file: a large document is never held twice.
     TempFile file(path);
     FileSink sink(file, probe);
-    buildInto(sink, streams);
+    buildInto(sink, sources);
     sink.flush();
     if (probe)
         probe(sink.written());
     file.replace();
+}
+
+}  // namespace
+
+void Storage::write(const std::string& path, const std::vector<Stream>& streams, const WriteProbe& probe)
+{
+    writeSources(path, sourcesOf(streams), probe);
+}
+
+void Storage::write(const std::string& path, const std::string& streamName, const StreamWriter& writer,
+                    const WriteProbe& probe)
+{
+    writeSources(path, {{streamName, writer}}, probe);
 }
 
 }  // namespace plat

@@ -500,6 +500,9 @@ private:
     LCBase* GetFilter(std::vector<LCBase*>& list, int type);
     // The slice's events from the player and the metronome, queued for the device manager.
     void GatherEvents(const MCTime& until, int finishing, int& playerDone, int& metronomeDone);
+    // The end GetLastNoteTime takes from the data, given the end of the data before it in the
+    // list (a wave clip's end counts only past that).
+    float LastNoteTimeWith(const DCsqBase* data, float last);
     // Storing: throws ArchiveError unless the list from head to tail is one chain without a
     // cycle, each node the data of its own element.
     static void ValidateDataList(DCsqBase* head, DCsqBase* tail);

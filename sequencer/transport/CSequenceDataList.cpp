@@ -9,9 +9,9 @@
 #include "sequencer/transport/SequenceSupport.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 using namespace sequence_support;
@@ -219,6 +219,49 @@ private:
     std::vector<ECBase*>& m_elements;
 };
 
+// The item of each data, found by address: an open-addressed table of item numbers, made once
+// for as many data as there are elements (a table of nodes would allocate one per data, which
+// for a large piece costs more than the rest of the rebuild). The slot of an address is its
+// bits above the alignment: data collected one after another lie close together and probe
+// neighbouring slots.
+template <class Item>
+class ItemIndex {
+public:
+    ItemIndex(const std::vector<Item>& items, size_t capacity)
+        : m_items(items), m_slots(std::bit_ceil(std::max<size_t>(16, 2 * capacity)), 0)
+    {
+    }
+    // The number of the data's item, or SIZE_MAX.
+    size_t find(const DCsqBase* data) const
+    {
+        const uint32_t entry = m_slots[probe(data)];
+        return entry == 0 ? SIZE_MAX : entry - 1;
+    }
+    // Enters the data as item number `item` unless it has one; whether it was new.
+    bool insert(const DCsqBase* data, size_t item)
+    {
+        const size_t slot = probe(data);
+        if (m_slots[slot] != 0)
+            return false;
+        m_slots[slot] = static_cast<uint32_t>(item + 1);
+        return true;
+    }
+
+private:
+    size_t probe(const DCsqBase* data) const
+    {
+        const size_t mask = m_slots.size() - 1;
+        for (size_t slot = (reinterpret_cast<uintptr_t>(data) >> 4) & mask;; slot = (slot + 1) & mask) {
+            const uint32_t entry = m_slots[slot];
+            if (entry == 0 || m_items[entry - 1].data == data)
+                return slot;
+        }
+    }
+
+    const std::vector<Item>& m_items;
+    std::vector<uint32_t> m_slots;
+};
+
 }  // namespace
 
 void CSequence::CheckDataIntegrity()
@@ -249,8 +292,7 @@ void CSequence::CheckDataIntegrity()
     items.reserve(elements.size());
     std::vector<DCsqBase*> unlisted;
     // Each data once, where it was first collected.
-    std::unordered_map<const DCsqBase*, size_t> itemOf;
-    itemOf.reserve(elements.size());
+    ItemIndex<Item> itemOf(items, elements.size());
     bool plain = true;
     for (ECBase* element : elements) {
         DCsqBase* data = ListData(element);
@@ -261,7 +303,7 @@ void CSequence::CheckDataIntegrity()
             continue;
         }
         plain = plain && data->GetOwner() == element;
-        if (itemOf.emplace(data, items.size()).second)
+        if (itemOf.insert(data, items.size()))
             items.push_back({data, 0.0f, 0, noTurn});
     }
     // Among data of one time and precedence the list keeps the order they came in (a loaded
@@ -270,10 +312,10 @@ void CSequence::CheckDataIntegrity()
     // unfollowed. The others follow in the order collected.
     size_t turns = 0;
     for (DCsqBase* node = m_head; node; node = node->GetNext()) {
-        const auto found = itemOf.find(node);
-        if (found == itemOf.end() || items[found->second].turn != noTurn)
+        const size_t found = itemOf.find(node);
+        if (found == SIZE_MAX || items[found].turn != noTurn)
             break;
-        items[found->second].turn = turns++;
+        items[found].turn = turns++;
     }
     for (Item& item : items) {
         if (item.turn == noTurn)
@@ -332,7 +374,12 @@ void CSequence::CheckDataIntegrity()
         m_playPosition = first;
         m_recordPosition = last;
     }
-    GetLastNoteTime();
+    // What GetLastNoteTime finds walking the list, taken from the items in the list's order
+    // without following its links one by one.
+    float lastNote = 0.0f;
+    for (const Item& item : items)
+        lastNote = LastNoteTimeWith(item.data, lastNote);
+    m_lastNoteTime = MCTime(lastNote + 0.001f);
 }
 
 DCsqBase* CSequence::GetBeginning()

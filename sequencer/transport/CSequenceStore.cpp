@@ -14,7 +14,6 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
-#include <unordered_set>
 
 namespace {
 
@@ -47,16 +46,23 @@ void CSequence::ValidateDataList(DCsqBase* head, DCsqBase* tail)
     }
     if (head->GetPrev())
         fail("a data list whose head has a predecessor");
-    std::unordered_set<const DCsqBase*> visited;
+    // Every node names the one before it, so a walk that comes back to a node meets a link that
+    // disagrees there at the latest: the node's own predecessor was met once, before it, and
+    // cannot be the node the walk comes from. The walk ends without a table of the nodes met.
     const DCsqBase* previous = nullptr;
+    size_t walked = 0;
     for (DCsqBase* node = head; node; node = node->GetNext()) {
-        if (!visited.insert(node).second)
-            fail("a data list that runs in a circle");
-        if (node->GetPrev() != previous)
+        if (node->GetPrev() != previous) {
+            for (const DCsqBase* earlier = head; walked-- > 0; earlier = earlier->GetNext()) {
+                if (earlier == node)
+                    fail("a data list that runs in a circle");
+            }
             fail("a data list whose links disagree");
+        }
         if (!isElementData(node))
             fail("a data list node that belongs to no element");
         previous = node;
+        ++walked;
     }
     if (previous != tail)
         fail("a data list that does not end at its tail");

@@ -85,41 +85,41 @@ void CSequence::AbsoluteTime(MCTime& time)
                   MCTime::absolute);
 }
 
+float CSequence::LastNoteTimeWith(const DCsqBase* data, float last)
+{
+    ECBase* owner = data->GetOwner();
+    const MCTime* time = owner ? owner->GetTime() : nullptr;
+    if (!time)
+        return last;
+    const MCTime* duration = owner->GetDuration();
+    switch (data->GetClassType()) {
+    case SeqClassType::FlowControl:
+        return std::max(last, time->GetSeconds());
+    case SeqClassType::Note:
+        return std::max(last, time->GetSeconds() + (duration ? duration->GetSeconds() : 0.0f));
+    case SeqClassType::Wave: {
+        // A clip lasts its seconds along the tempo map, and a quarter note more.
+        ECConductorStaff* staff = m_conductor ? m_conductor->GetConductorStaff() : nullptr;
+        ECTempoEnv* tempo = staff ? staff->GetTempoEnv() : nullptr;
+        if (!tempo)
+            return last;
+        MCTime end = *time;
+        tempo->GetClockTime(end);
+        end = timeOf(end.GetSeconds() + (duration ? duration->GetSeconds() : 0.0f), MCTime::clock);
+        tempo->GetNormalizedTime(end);
+        return end.GetSeconds() > last ? end.GetSeconds() + 1.0f : last;
+    }
+    default:
+        return last;
+    }
+}
+
 MCTime& CSequence::GetLastNoteTime()
 {
     Locked locked(*this);
     float last = 0.0f;
-    for (DCsqBase* data = m_head; data; data = data->GetNext()) {
-        ECBase* owner = data->GetOwner();
-        const MCTime* time = owner ? owner->GetTime() : nullptr;
-        if (!time)
-            continue;
-        const MCTime* duration = owner->GetDuration();
-        switch (data->GetClassType()) {
-        case SeqClassType::FlowControl:
-            last = std::max(last, time->GetSeconds());
-            break;
-        case SeqClassType::Note:
-            last = std::max(last, time->GetSeconds() + (duration ? duration->GetSeconds() : 0.0f));
-            break;
-        case SeqClassType::Wave: {
-            // A clip lasts its seconds along the tempo map, and a quarter note more.
-            ECConductorStaff* staff = m_conductor ? m_conductor->GetConductorStaff() : nullptr;
-            ECTempoEnv* tempo = staff ? staff->GetTempoEnv() : nullptr;
-            if (!tempo)
-                break;
-            MCTime end = *time;
-            tempo->GetClockTime(end);
-            end = timeOf(end.GetSeconds() + (duration ? duration->GetSeconds() : 0.0f), MCTime::clock);
-            tempo->GetNormalizedTime(end);
-            if (end.GetSeconds() > last)
-                last = end.GetSeconds() + 1.0f;
-            break;
-        }
-        default:
-            break;
-        }
-    }
+    for (DCsqBase* data = m_head; data; data = data->GetNext())
+        last = LastNoteTimeWith(data, last);
     m_lastNoteTime = MCTime(last + 0.001f);
     return m_lastNoteTime;
 }

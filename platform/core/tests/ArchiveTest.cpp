@@ -441,6 +441,39 @@ TEST_F(ArchiveTest, SeventyThousandObjectsThroughTheCountForm)
     destroyGraph(loaded);
 }
 
+// Objects side by side in memory, as a piece's are, stored and then referred to again in
+// another order: each is found through every growth of the table, whichever neighbours took
+// the slots around it, and its later references load as the same object.
+TEST_F(ArchiveTest, ObjectsStoredOnceAreFoundAgainInAnyOrder)
+{
+    constexpr size_t kItems = 50000;
+    std::vector<ArcNode> items(kItems);
+    ArcNode list;
+    for (size_t i = 0; i < kItems; ++i) {
+        items[i].value = static_cast<int32_t>(i);
+        list.links.push_back(&items[i]);
+    }
+    // Backwards in strides, so that references land all over the table.
+    std::vector<size_t> again;
+    for (size_t start = 0; start < 7; ++start) {
+        for (size_t i = kItems - 1 - start; i < kItems; i -= 7)
+            again.push_back(i);
+    }
+    ASSERT_EQ(again.size(), kItems);
+    for (const size_t i : again)
+        list.links.push_back(&items[i]);
+    const std::vector<uint8_t> bytes = store(&list);
+
+    auto* loaded = dynamic_cast<ArcNode*>(load(bytes));
+    ASSERT_NE(loaded, nullptr);
+    ASSERT_EQ(loaded->links.size(), 2 * kItems);
+    for (size_t n = 0; n < kItems; ++n) {
+        ASSERT_EQ(static_cast<ArcNode*>(loaded->links[n])->value, static_cast<int32_t>(n));
+        ASSERT_EQ(loaded->links[kItems + n], loaded->links[again[n]]) << n;
+    }
+    destroyGraph(loaded);
+}
+
 TEST_F(ArchiveTest, StringsRoundTrip)
 {
     const std::vector<std::string> texts = {"", "a", "Größe ♪ 音", std::string(70000, 'x'), std::string("a\0b", 3)};

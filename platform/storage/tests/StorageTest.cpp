@@ -40,6 +40,15 @@ std::vector<uint8_t> pattern(size_t size, uint8_t seed)
     return bytes;
 }
 
+// FNV-1a, 64 bits.
+uint64_t fingerprint(const std::vector<uint8_t>& bytes)
+{
+    uint64_t hash = 0xcbf29ce484222325ull;
+    for (const uint8_t byte : bytes)
+        hash = (hash ^ byte) * 0x100000001b3ull;
+    return hash;
+}
+
 class StorageTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -303,3 +312,134 @@ TEST_F(StorageTest, ANewFileKeepsTheOldFilesPermissions)
 }
 
 }  // namespace
+
+// The bytes of a container, whichever way it is written, are the ones this program has
+// always written: an older copy reads what a newer one saves, and saving an unchanged
+// document gives the same file. Sizes around the small-block threshold and one whose
+// allocation table needs the extended table.
+TEST_F(StorageTest, AContainerKeepsItsBytesAroundEveryThreshold)
+{
+    struct Case {
+        size_t streamSize;
+        size_t fileSize;
+        uint64_t fingerprint;
+    };
+    const Case cases[] = {
+        {0, 1536, 0x3cdf160af5452ac6ull},          {100, 2560, 0x0024291e74d85663ull},
+        {4095, 6144, 0xfa6f03d1e01fe518ull},       {4096, 5632, 0xb231a92b46864a66ull},
+        {1 << 20, 1058304, 0xcaf6dbc87087d296ull}, {7500000, 7561216, 0xbae31612c34c96f8ull},
+    };
+    const std::string path = file("doc.kvd");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.streamSize);
+        const std::vector<uint8_t> contents = pattern(c.streamSize, 5);
+        const std::vector<uint8_t> built = Storage::build({{"Contents", contents}});
+        EXPECT_EQ(built.size(), c.fileSize);
+        EXPECT_EQ(fingerprint(built), c.fingerprint);
+        Storage::write(path, {{"Contents", contents}});
+        EXPECT_EQ(readFile(path), built);
+        // Handed over piece by piece, in pieces smaller and larger than the blocks it goes in.
+        Storage::write(path, "Contents", [&contents](plat::ByteStream& out) {
+            size_t at = 0;
+            for (size_t piece = 1; at < contents.size(); piece = piece * 3 + 1) {
+                const size_t n = std::min(piece % 100000, contents.size() - at);
+                out.write(contents.data() + at, n);
+                at += n;
+            }
+        });
+        EXPECT_EQ(readFile(path), built);
+        EXPECT_EQ(Storage::open(path)->readStream("Contents"), contents);
+    }
+}
+
+// Opening locks the file; its contents are read when first asked for, and a damaged container
+// is refused then, each time it is asked.
+TEST_F(StorageTest, AContainerIsReadWhenItsStreamsAreFirstAskedFor)
+{
+    const std::string path = file("late.kvd");
+    std::vector<uint8_t> bytes = Storage::build({{"Contents", pattern(9000, 6)}});
+    std::fill(bytes.begin() + 8, bytes.end(), uint8_t(0xEE));
+    writeFile(path, bytes);
+    const auto storage = Storage::open(path);
+    EXPECT_EQ(storage->kind(), Storage::Kind::compound);
+    EXPECT_THROW(Storage::open(path), StorageError) << "the first opener holds the lock";
+    for (int ask = 0; ask < 2; ++ask) {
+        try {
+            (void)storage->hasStream("Contents");
+            ADD_FAILURE() << "a damaged container was read";
+        } catch (const StorageError& e) {
+            EXPECT_EQ(e.cause(), StorageError::Cause::invalid);
+        }
+    }
+}
+
+// A stream whose sectors are out of order in the file, as other writers may leave one, reads
+// back in the order its chain gives.
+TEST_F(StorageTest, AScatteredStreamReadsInTheOrderOfItsChain)
+{
+    const std::vector<uint8_t> contents = pattern(8 * 512, 4);
+    std::vector<uint8_t> bytes = Storage::build({{"Contents", contents}});
+    const auto u32 = [&bytes](size_t at) {
+        return uint32_t(bytes[at]) | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16
+             | uint32_t(bytes[at + 3]) << 24;
+    };
+    const auto setU32 = [&bytes](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            bytes[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    };
+    const auto sectorAt = [](uint32_t sector) { return (size_t(sector) + 1) * 512; };
+    // The stream's first two sectors change places, and its chain follows them.
+    const size_t entry = sectorAt(u32(0x30)) + 128;  // the directory's second entry: Contents
+    const uint32_t first = u32(entry + 0x74);
+    const size_t fat = sectorAt(u32(0x4C));
+    ASSERT_EQ(u32(fat + 4 * first), first + 1);
+    std::swap_ranges(bytes.begin() + static_cast<std::ptrdiff_t>(sectorAt(first)),
+                     bytes.begin() + static_cast<std::ptrdiff_t>(sectorAt(first + 1)),
+                     bytes.begin() + static_cast<std::ptrdiff_t>(sectorAt(first + 1)));
+    setU32(entry + 0x74, first + 1);
+    setU32(fat + 4 * (first + 1), first);
+    setU32(fat + 4 * first, first + 2);
+    const std::string path = file("scattered.kvd");
+    writeFile(path, bytes);
+    EXPECT_EQ(Storage::open(path)->readStream("Contents"), contents);
+}
+
+// A writer that fails part way, or a disk that fails under it, ends the write: what was thrown
+// comes out as it was thrown, the old file stays and no temporary is left.
+TEST_F(StorageTest, AStreamWrittenAsItIsMadeStopsCleanlyWhereverItFails)
+{
+    const std::string path = file("doc.kvd");
+    Storage::write(path, {{"Contents", pattern(1000, 1)}});
+    const std::vector<uint8_t> old = readFile(path);
+    struct Interrupted {};
+    const std::vector<uint8_t> block = pattern(1 << 16, 2);
+    const auto writeMegabytes = [&block](plat::ByteStream& out) {
+        for (int i = 0; i < 16; ++i)
+            out.write(block.data(), block.size());
+    };
+    for (const size_t failAt : {size_t(0), size_t(100), size_t(5) << 16}) {
+        SCOPED_TRACE(failAt);
+        EXPECT_THROW(Storage::write(path, "Contents",
+                                    [&](plat::ByteStream& out) {
+                                        const std::vector<uint8_t> part = pattern(failAt, 3);
+                                        out.write(part.data(), part.size());
+                                        throw Interrupted{};
+                                    }),
+                     Interrupted);
+        EXPECT_EQ(readFile(path), old);
+        EXPECT_EQ(entries(), std::vector<std::string>{"doc.kvd"});
+
+        int blocksWritten = 0;
+        EXPECT_THROW(Storage::write(path, "Contents", writeMegabytes,
+                                    [&](uint64_t written) {
+                                        ++blocksWritten;
+                                        if (written >= failAt)
+                                            throw Interrupted{};
+                                    }),
+                     Interrupted);
+        // The writer stopped at the block that failed, not at the end of its sixteen.
+        EXPECT_LE(blocksWritten, 2 + static_cast<int>(failAt >> 16));
+        EXPECT_EQ(readFile(path), old);
+        EXPECT_EQ(entries(), std::vector<std::string>{"doc.kvd"});
+    }
+}
