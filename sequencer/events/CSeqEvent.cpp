@@ -213,19 +213,27 @@ void CSeqEvent::SetChannelModeEvent(const FCMidi& message, ECBase* element, unsi
 
 std::unique_ptr<CSeqEvent> CSeqEvent::SplitNoteOff()
 {
-    std::unique_ptr<CSeqEvent> off(new (std::nothrow) CSeqEvent(*this));
+    std::unique_ptr<CSeqEvent> off(new (std::nothrow) CSeqEvent);
     if (!off)
         return nullptr;
-    SetType(typeMidi);
-    off->SetType(typeMidi);
-    off->m_timeStamp += m_duration;
-    if (m_value != 0) {
-        off->m_midi.SetStatusMSB(0x80);
-        off->m_midi.SetDataByte2(static_cast<uint8_t>(m_value & 0x7F));
-    } else {
-        off->m_midi.SetDataByte2(0);
-    }
+    SplitNoteOff(*off);
     return off;
+}
+
+void CSeqEvent::SplitNoteOff(CSeqEvent& off)
+{
+    if (&off == this)
+        return;
+    off = *this;
+    SetType(typeMidi);
+    off.SetType(typeMidi);
+    off.m_timeStamp += m_duration;
+    if (m_value != 0) {
+        off.m_midi.SetStatusMSB(0x80);
+        off.m_midi.SetDataByte2(static_cast<uint8_t>(m_value & 0x7F));
+    } else {
+        off.m_midi.SetDataByte2(0);
+    }
 }
 
 const MCVoiceMap* CSeqEvent::VoiceMap() const

@@ -101,6 +101,8 @@ public:
     // The off half of a note event, owned by the caller; both events become MIDI events. Null
     // when it cannot be made, and then nothing changes.
     std::unique_ptr<CSeqEvent> SplitNoteOff();
+    // The same into an event the caller has (one taken from a pool): off becomes the off half.
+    void SplitNoteOff(CSeqEvent& off);
 
     // Appends the media records of the event, timed in milliseconds from the time stamp read
     // as performance seconds, and addressed through the voice map of the event's track (the

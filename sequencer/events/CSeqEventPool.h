@@ -1,0 +1,37 @@
+#pragma once
+
+#include "sequencer/SequencerExport.h"
+
+#include "sequencer/events/CSeqEvent.h"
+
+#include <cstddef>
+
+// Spare events, each still in its own list node, for the makers of events to take and the player
+// to give back once an event is converted. A steady stream of events (playback, a file being
+// written) then reuses a few warm nodes instead of asking the heap for two blocks per event,
+// which on a large piece come from all over the heap the document has broken up.
+//
+// Not locked: the player's pool is used under the sequence lock.
+class SEQUENCER_API CSeqEventPool {
+public:
+    // More spare events than this are freed rather than kept: a burst is not held for good.
+    static constexpr size_t kMaxSpare = 4096;
+
+    CSeqEventPool() = default;
+    CSeqEventPool(const CSeqEventPool&) = delete;
+    CSeqEventPool& operator=(const CSeqEventPool&) = delete;
+
+    // Appends an event with nothing set to list, a spare one when there is one; null, with list
+    // unchanged, when none can be made.
+    CSeqEvent* Take(CSeqEventList& list);
+    // Moves the event at at out of list into the pool, reset to nothing set (a wave block it
+    // owns is freed); at must be an iterator of list.
+    void Give(CSeqEventList& list, CSeqEventList::iterator at);
+    size_t GetSpareCount() const { return m_spare.size(); }
+
+    // An event taken from pool, or made anew where there is no pool.
+    static CSeqEvent* Take(CSeqEventPool* pool, CSeqEventList& list);
+
+private:
+    CSeqEventList m_spare;
+};
