@@ -7,6 +7,10 @@
 
 namespace {
 
+// How many entries ahead of the walk are fetched: far enough for a fetch to arrive before the
+// walk reaches it, near enough to stay in the cache until then.
+constexpr size_t kPrefetchDistance = 8;
+
 template <typename Entry>
 size_t firstFrom(const std::vector<Entry>& entries, uint32_t ordinal)
 {
@@ -26,10 +30,11 @@ void CSeqWriteIndex::Build(DCsqBase* head)
     for (DCsqBase* data = head; data; data = data->GetNext(), ++ordinal) {
         m_byAddress.emplace_back(data, ordinal);
         const int track = data->PlayedTrack();
+        const Entry entry{ordinal, data, data->GetOwner()};
         if (track == DCsqBase::kAnyTrack)
-            m_shared.push_back({ordinal, data});
+            m_shared.push_back(entry);
         else
-            m_tracks[track].push_back({ordinal, data});
+            m_tracks[track].push_back(entry);
     }
 }
 
@@ -59,6 +64,10 @@ DCsqBase* CSeqWriteIndex::Start(int track, const DCsqBase* data, bool& found)
     }
     m_trackAt = firstFrom(*m_walkTrack, ordinal);
     m_sharedAt = firstFrom(m_shared, ordinal);
+    for (size_t ahead = 0; ahead < kPrefetchDistance; ++ahead) {
+        Prefetch(*m_walkTrack, m_trackAt + ahead);
+        Prefetch(m_shared, m_sharedAt + ahead);
+    }
     const Entry* entry = Current();
     return entry ? entry->data : nullptr;
 }
@@ -73,8 +82,25 @@ DCsqBase* CSeqWriteIndex::Next()
         ++m_trackAt;
     else if (shared)
         ++m_sharedAt;
+    PrefetchAhead();
     const Entry* entry = Current();
     return entry ? entry->data : nullptr;
+}
+
+void CSeqWriteIndex::PrefetchAhead() const
+{
+    // One new entry of each list comes into reach with each step; the entries before it were
+    // fetched by the steps before.
+    Prefetch(*m_walkTrack, m_trackAt + kPrefetchDistance - 1);
+    Prefetch(m_shared, m_sharedAt + kPrefetchDistance - 1);
+}
+
+void CSeqWriteIndex::Prefetch(const std::vector<Entry>& entries, size_t at)
+{
+    if (at >= entries.size())
+        return;
+    __builtin_prefetch(entries[at].data);
+    __builtin_prefetch(entries[at].owner);
 }
 
 const CSeqWriteIndex::Entry* CSeqWriteIndex::Current() const
