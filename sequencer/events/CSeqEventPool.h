@@ -15,7 +15,7 @@
 class SEQUENCER_API CSeqEventPool {
 public:
     // More spare events than this are freed rather than kept: a burst is not held for good.
-    static constexpr size_t kMaxSpare = 4096;
+    static constexpr size_t kMaxSpare = 1024;
 
     CSeqEventPool() = default;
     CSeqEventPool(const CSeqEventPool&) = delete;

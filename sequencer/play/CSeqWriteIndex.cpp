@@ -7,8 +7,9 @@
 
 namespace {
 
-// How many entries ahead of the walk are fetched: far enough for a fetch to arrive before the
-// walk reaches it, near enough to stay in the cache until then.
+// How many entries ahead of the walk the elements are fetched, far enough for a fetch to
+// arrive before the walk reaches it, near enough to stay in the cache until then. The data
+// are fetched twice as far ahead, so that each has arrived when its element is asked for.
 constexpr size_t kPrefetchDistance = 8;
 
 template <typename Entry>
@@ -30,11 +31,10 @@ void CSeqWriteIndex::Build(DCsqBase* head)
     for (DCsqBase* data = head; data; data = data->GetNext(), ++ordinal) {
         m_byAddress.emplace_back(data, ordinal);
         const int track = data->PlayedTrack();
-        const Entry entry{ordinal, data, data->GetOwner()};
         if (track == DCsqBase::kAnyTrack)
-            m_shared.push_back(entry);
+            m_shared.push_back({ordinal, data});
         else
-            m_tracks[track].push_back(entry);
+            m_tracks[track].push_back({ordinal, data});
     }
 }
 
@@ -64,6 +64,12 @@ DCsqBase* CSeqWriteIndex::Start(int track, const DCsqBase* data, bool& found)
     }
     m_trackAt = firstFrom(*m_walkTrack, ordinal);
     m_sharedAt = firstFrom(m_shared, ordinal);
+    // The walk starts here: the data of the first steps are asked for now, then what each
+    // later step asks for.
+    for (size_t ahead = 0; ahead < kPrefetchDistance; ++ahead) {
+        PrefetchData(*m_walkTrack, m_trackAt + ahead);
+        PrefetchData(m_shared, m_sharedAt + ahead);
+    }
     for (size_t ahead = 0; ahead < kPrefetchDistance; ++ahead) {
         Prefetch(*m_walkTrack, m_trackAt + ahead);
         Prefetch(m_shared, m_sharedAt + ahead);
@@ -97,10 +103,15 @@ void CSeqWriteIndex::PrefetchAhead() const
 
 void CSeqWriteIndex::Prefetch(const std::vector<Entry>& entries, size_t at)
 {
-    if (at >= entries.size())
-        return;
-    __builtin_prefetch(entries[at].data);
-    __builtin_prefetch(entries[at].owner);
+    PrefetchData(entries, at + kPrefetchDistance);
+    if (at < entries.size())
+        __builtin_prefetch(entries[at].data->GetOwner());
+}
+
+void CSeqWriteIndex::PrefetchData(const std::vector<Entry>& entries, size_t at)
+{
+    if (at < entries.size())
+        __builtin_prefetch(entries[at].data);
 }
 
 const CSeqWriteIndex::Entry* CSeqWriteIndex::Current() const

@@ -32,14 +32,15 @@ private:
     struct Entry {
         uint32_t ordinal;
         DCsqBase* data;
-        // The datum's element, read by the walk next to the datum.
-        const void* owner;
     };
     const Entry* Current() const;
-    // Asks the processor for the datum and element a few steps ahead of the walk: on a piece
-    // larger than the caches each would otherwise be a wait on memory of its own.
+    // Asks the processor for the data a few steps ahead of the walk, and for the elements of
+    // data fetched before: on a piece larger than the caches each would otherwise be a wait on
+    // memory of its own.
     void PrefetchAhead() const;
+    // The datum kPrefetchDistance entries after at, and the element of the datum at at.
     static void Prefetch(const std::vector<Entry>& entries, size_t at);
+    static void PrefetchData(const std::vector<Entry>& entries, size_t at);
     bool OrdinalOf(const DCsqBase* data, uint32_t& ordinal);
 
     DCsqBase* m_head = nullptr;
