@@ -21,6 +21,18 @@ void CSeqEventPool::Give(CSeqEventList& list, CSeqEventList::iterator at)
     m_spare.splice(m_spare.begin(), list, at);
 }
 
+void CSeqEventPool::GiveRecords(CWGEventList& records)
+{
+    while (!records.empty()) {
+        if (m_spareRecords.size() >= kMaxSpare || !records.front()) {
+            records.pop_front();
+            continue;
+        }
+        *records.front() = CWGEventData();
+        m_spareRecords.splice(m_spareRecords.begin(), records, records.begin());
+    }
+}
+
 CSeqEvent* CSeqEventPool::Take(CSeqEventPool* pool, CSeqEventList& list)
 {
     if (pool)

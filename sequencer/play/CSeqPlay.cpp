@@ -284,7 +284,7 @@ void CSeqPlay::DeliverStaged(const MCTime& until)
             continue;
         }
         CSeqEvent& event = *m_staging.front();
-        event.ConvertData(m_output, 0);
+        event.ConvertData(m_output, 0, &m_eventPool.GetSpareRecords());
         FeedMonitors(event);
         m_eventPool.Give(m_staging, m_staging.begin());
     }
