@@ -106,4 +106,56 @@ TEST(CSeqEventPoolTest, ARecycledOffHalfIsTheOffHalfANewOneWouldBe)
     }
 }
 
+TEST(CSeqEventPoolTest, RecordsGivenBackAreEmptiedAndFilledAgainAsNewOnes)
+{
+    CSeqEventPool pool;
+    CWGEventList used;
+    const uint8_t bytes[] = {0xF0, 0x43, 0xF7};
+    used.push_back(std::make_unique<CWGEventData>());
+    used.back()->SetSysExData(bytes, sizeof bytes);
+    used.push_back(nullptr);
+    used.push_back(std::make_unique<CWGEventData>());
+    used.back()->SetWaveData(new WG_WaveParams);
+    used.back()->time = 77;
+    used.back()->device = 3;
+    pool.GiveRecords(used);
+    EXPECT_TRUE(used.empty());
+    ASSERT_EQ(pool.GetSpareRecords().size(), 2u) << "a null record is dropped";
+    for (const auto& record : pool.GetSpareRecords()) {
+        EXPECT_EQ(record->type, CWGEventData::WG_EVENT_NONE);
+        EXPECT_EQ(record->data, 0u);
+        EXPECT_EQ(record->time, 0u);
+        EXPECT_EQ(record->device, 0);
+    }
+
+    // Converting with the spare records gives the records a conversion without them gives,
+    // in the spare nodes, and takes new ones once they run out.
+    DCsqTrack track;
+    track.GetVoiceMap(0)->SetDevice(1);
+    track.GetVoiceMap(0)->SetChannel(5);
+    CSeqEvent patch;
+    patch.SetPatchEvent(FCMidi(msg(0xC0, 7)), 1, 2, nullptr, &track, MCTime(0.5f), MCVoiceTrack(0, 3));
+    CWGEventList want;
+    patch.ConvertData(want, 4);
+    ASSERT_EQ(want.size(), 3u);
+    const CWGEventData* first = pool.GetSpareRecords().front().get();
+    CWGEventList got;
+    patch.ConvertData(got, 4, &pool.GetSpareRecords());
+    EXPECT_TRUE(pool.GetSpareRecords().empty());
+    ASSERT_EQ(got.size(), 3u);
+    EXPECT_EQ(got.front().get(), first);
+    for (auto w = want.begin(), g = got.begin(); w != want.end(); ++w, ++g) {
+        EXPECT_EQ((*g)->type, (*w)->type);
+        EXPECT_EQ((*g)->time, (*w)->time);
+        EXPECT_EQ((*g)->device, (*w)->device);
+        EXPECT_EQ((*g)->data, (*w)->data);
+        EXPECT_EQ((*g)->size, (*w)->size);
+    }
+
+    for (size_t i = 0; i < CSeqEventPool::kMaxSpare + 5; ++i)
+        got.push_back(std::make_unique<CWGEventData>());
+    pool.GiveRecords(got);
+    EXPECT_EQ(pool.GetSpareRecords().size(), CSeqEventPool::kMaxSpare);
+}
+
 }  // namespace
