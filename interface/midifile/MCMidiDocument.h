@@ -26,4 +26,7 @@ public:
     // records the caller then owns; non-zero when none remain after the window, with `to`
     // moved back to the end of the piece.
     virtual int GetMidiFileEvents(const MCTime& from, MCTime& to, int track, CWGEventList& list) = 0;
+    // Takes back the records of GetMidiFileEvents once written; they are freed unless the
+    // document reuses them.
+    virtual void RecycleMidiFileEvents(CWGEventList& written) { written.clear(); }
 };

@@ -149,13 +149,15 @@ void MCMidiWrite::WriteTrackChunk()
     from.SetMode(MCTime::unwrapped);
     to.SetMode(MCTime::unwrapped);
     int done = 0;
+    CWGEventList list;
     do {
         from = to;
         to = MCTime(from.GetSeconds() + kWindow);
         to.SetMode(MCTime::unwrapped);
-        CWGEventList list;
         done = m_doc->GetMidiFileEvents(from, to, selector, list);
         WriteList(list);
+        // The records go back to be filled again by the next window.
+        m_doc->RecycleMidiFileEvents(list);
     } while (!done);
 
     // The last window ends where the piece does (repeats played out), not a window later.
@@ -183,11 +185,9 @@ void MCMidiWrite::PatchTrackChunk()
     m_file->Seek(m_chunkEnd);
 }
 
-void MCMidiWrite::WriteList(CWGEventList& list)
+void MCMidiWrite::WriteList(const CWGEventList& list)
 {
-    while (!list.empty()) {
-        std::unique_ptr<CWGEventData> record = std::move(list.front());
-        list.pop_front();
+    for (const auto& record : list) {
         if (!record)
             continue;
         MCTime time;

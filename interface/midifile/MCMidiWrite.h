@@ -44,7 +44,8 @@ protected:
     void WriteHeaderChunk();
     void WriteTrackChunk();
     void PatchTrackChunk();
-    void WriteList(CWGEventList& list);
+    // Writes the records of one window; the list is left as it is.
+    void WriteList(const CWGEventList& list);
     void WriteDeltaTime(const MCTime& time);
     void WriteVarLength(long value);
     void WriteEndOfTrack(const MCTime& time);

@@ -31,3 +31,8 @@ int MCOpusMidiDocument::GetMidiFileEvents(const MCTime& from, MCTime& to, int tr
     MCTime begin = from;
     return m_doc.GetSequence()->GetMidiFileEvents(begin, to, track, list);
 }
+
+void MCOpusMidiDocument::RecycleMidiFileEvents(CWGEventList& written)
+{
+    m_doc.GetSequence()->RecycleMidiFileEvents(written);
+}

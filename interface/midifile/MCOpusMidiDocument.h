@@ -18,6 +18,7 @@ public:
     // The status of the document's file and the MIDI file type go into its header.
     void SetMidiFileStatus(const MCMidiFile& file, int fileType) override;
     int GetMidiFileEvents(const MCTime& from, MCTime& to, int track, CWGEventList& list) override;
+    void RecycleMidiFileEvents(CWGEventList& written) override;
 
 private:
     MCOpusDoc& m_doc;

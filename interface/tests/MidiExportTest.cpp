@@ -10,6 +10,7 @@
 #include "notabase/commands/CCAdd.h"
 #include "notabase/states/SCFile.h"
 #include "platform/core/MessageLoop.h"
+#include "sequencer/transport/CSequence.h"
 
 #include <gtest/gtest.h>
 
@@ -371,6 +372,21 @@ TEST_F(MidiExportTest, PiecesAreWrittenToTheBytesTheyAlwaysWere)
         EXPECT_EQ(written, c.written);
         plat::MessageLoop::current().pump();
     }
+}
+
+// A save hands each window's records back to the sequence and the next window fills them
+// again, so a save keeps no more records than a window holds; the next save reuses them and
+// writes the same file.
+TEST_F(MidiExportTest, EachWindowsRecordsAreFilledAgainByTheNext)
+{
+    Import(DensePiece(6000));
+    const Bytes first = Export(1);
+    const CWGEventList& spare = m_doc.GetSequence()->GetPlayer().GetEventPool().GetSpareRecords();
+    EXPECT_GT(spare.size(), 0u);
+    EXPECT_LT(spare.size(), 400u) << "a piece of 6,000 events in windows of a few hundred";
+    for (const auto& record : spare)
+        EXPECT_EQ(record->type, CWGEventData::WG_EVENT_NONE);
+    EXPECT_EQ(Export(1), first);
 }
 
 }  // namespace

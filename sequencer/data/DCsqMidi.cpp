@@ -3,10 +3,10 @@
 #include "notabase/model/ECBase.h"
 #include "platform/core/Archive.h"
 #include "sequencer/data/DCsqTrack.h"
+#include "sequencer/events/CSeqEventPool.h"
 #include "sequencer/transport/CSequence.h"
 
 #include <algorithm>
-#include <new>
 
 PLAT_IMPLEMENT_SERIAL(DCsqMidi, DCsqBase, plat::kVersionableSchema | 2)
 
@@ -63,12 +63,11 @@ void DCsqMidi::GetEventData(CSeqEventList& list, CSequence* sequence)
     if (!Plays(sequence))
         return;
     ECBase* owner = GetOwner();
-    std::unique_ptr<CSeqEvent> event(new (std::nothrow) CSeqEvent);
+    CSeqEvent* event = CSeqEventPool::Take(&sequence->GetPlayer().GetEventPool(), list);
     if (!event)
         return;
     const MCTime* time = owner->GetTime();
     const MCVoiceTrack* word = owner->GetVoiceTrack();
     event->SetMidiEvent(m_message, owner, DCsqTrack::GetTrackData(owner, 1, sequence), time ? *time : MCTime::TimeZero(),
                         word ? *word : MCVoiceTrack());
-    list.push_back(std::move(event));
 }

@@ -3,10 +3,9 @@
 #include "notabase/model/ECBase.h"
 #include "platform/core/Archive.h"
 #include "sequencer/data/DCsqTrack.h"
+#include "sequencer/events/CSeqEventPool.h"
 #include "sequencer/layers/LCsqBase.h"
 #include "sequencer/transport/CSequence.h"
-
-#include <new>
 
 PLAT_IMPLEMENT_SERIAL(DCsqNote, DCsqMidi, plat::kVersionableSchema | 2)
 
@@ -51,7 +50,9 @@ void DCsqNote::GetEventData(CSeqEventList& list, CSequence* sequence)
     if (!Plays(sequence))
         return;
     ECBase* owner = GetOwner();
-    std::unique_ptr<CSeqEvent> event(new (std::nothrow) CSeqEvent);
+    // The note goes after what the filters of its marks make of it.
+    CSeqEventList note;
+    CSeqEvent* event = CSeqEventPool::Take(&sequence->GetPlayer().GetEventPool(), note);
     if (!event)
         return;
     const MCTime* time = owner->GetTime();
@@ -66,9 +67,9 @@ void DCsqNote::GetEventData(CSeqEventList& list, CSequence* sequence)
             for (ECBase* child : *children) {
                 auto* data = plat::dynamicDowncast<DCsqBase>(child->GetData(0, 1));
                 if (auto* filter = plat::dynamicDowncast<LCsqBase>(data ? data->GetFilter() : nullptr))
-                    filter->ProcessEvent(event.get(), list);
+                    filter->ProcessEvent(event, list);
             }
         }
     }
-    list.push_back(std::move(event));
+    list.splice(list.end(), note);
 }

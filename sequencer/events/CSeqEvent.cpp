@@ -213,19 +213,27 @@ void CSeqEvent::SetChannelModeEvent(const FCMidi& message, ECBase* element, unsi
 
 std::unique_ptr<CSeqEvent> CSeqEvent::SplitNoteOff()
 {
-    std::unique_ptr<CSeqEvent> off(new (std::nothrow) CSeqEvent(*this));
+    std::unique_ptr<CSeqEvent> off(new (std::nothrow) CSeqEvent);
     if (!off)
         return nullptr;
-    SetType(typeMidi);
-    off->SetType(typeMidi);
-    off->m_timeStamp += m_duration;
-    if (m_value != 0) {
-        off->m_midi.SetStatusMSB(0x80);
-        off->m_midi.SetDataByte2(static_cast<uint8_t>(m_value & 0x7F));
-    } else {
-        off->m_midi.SetDataByte2(0);
-    }
+    SplitNoteOff(*off);
     return off;
+}
+
+void CSeqEvent::SplitNoteOff(CSeqEvent& off)
+{
+    if (&off == this)
+        return;
+    off = *this;
+    SetType(typeMidi);
+    off.SetType(typeMidi);
+    off.m_timeStamp += m_duration;
+    if (m_value != 0) {
+        off.m_midi.SetStatusMSB(0x80);
+        off.m_midi.SetDataByte2(static_cast<uint8_t>(m_value & 0x7F));
+    } else {
+        off.m_midi.SetDataByte2(0);
+    }
 }
 
 const MCVoiceMap* CSeqEvent::VoiceMap() const
@@ -236,24 +244,32 @@ const MCVoiceMap* CSeqEvent::VoiceMap() const
     return m_track->GetVoiceMap(voice);
 }
 
-void CSeqEvent::WrapMidiData(std::unique_ptr<CWGEventData> record, const MCVoiceMap* map, const FCMidi& message,
-                             int defaultDevice, CWGEventList& out, uint32_t time)
+CWGEventData& CSeqEvent::AddRecord(CWGEventList& list, CWGEventList* spare)
 {
-    record->SetMidiData(message.GetValue());
-    record->time = time;
+    if (spare && !spare->empty()) {
+        list.splice(list.end(), *spare, spare->begin());
+        return *list.back();
+    }
+    list.push_back(std::make_unique<CWGEventData>());
+    return *list.back();
+}
+
+void CSeqEvent::WrapMidiData(CWGEventData& record, const MCVoiceMap* map, const FCMidi& message, int defaultDevice, uint32_t time)
+{
+    record.SetMidiData(message.GetValue());
+    record.time = time;
     // A system common or real-time status has no channel: its low nibble is part of the status,
     // so the map chooses only the device.
     const bool system = message.GetStatusByte() >= 0xF0;
     if (map && !system)
-        record->SetDevChan(static_cast<int>(map->GetDevice()), static_cast<int>(map->GetChannel()));
+        record.SetDevChan(static_cast<int>(map->GetDevice()), static_cast<int>(map->GetChannel()));
     else if (map)
-        record->device = static_cast<int>(map->GetDevice());
+        record.device = static_cast<int>(map->GetDevice());
     else
-        record->device = defaultDevice;
-    out.push_back(std::move(record));
+        record.device = defaultDevice;
 }
 
-void CSeqEvent::ConvertData(CWGEventList& out, int defaultDevice)
+void CSeqEvent::ConvertData(CWGEventList& out, int defaultDevice, CWGEventList* spare)
 {
     if (IsMuted())
         return;
@@ -263,7 +279,7 @@ void CSeqEvent::ConvertData(CWGEventList& out, int defaultDevice)
     try {
         switch (type) {
         case typeMidi:
-            WrapMidiData(std::make_unique<CWGEventData>(), map, m_midi, defaultDevice, out, time);
+            WrapMidiData(AddRecord(out, spare), map, m_midi, defaultDevice, time);
             break;
         case typeDouble:
         case typeNRPN:
@@ -289,12 +305,9 @@ void CSeqEvent::ConvertData(CWGEventList& out, int defaultDevice)
                             controller(0, 6, m_value >> 7 & 0x7F),          controller(0, 38, m_value & 0x7F),
                             controller(0, msbController, 127),               controller(0, lsbController, 127)};
             }
-            std::vector<std::unique_ptr<CWGEventData>> records;
-            for (size_t i = 0; i < messages.size(); ++i)
-                records.push_back(std::make_unique<CWGEventData>());
             CWGEventList made;
-            for (size_t i = 0; i < messages.size(); ++i)
-                WrapMidiData(std::move(records[i]), map, messages[i], defaultDevice, made, time);
+            for (const FCMidi& message : messages)
+                WrapMidiData(AddRecord(made, spare), map, message, defaultDevice, time);
             out.splice(out.end(), made);
             break;
         }
@@ -342,16 +355,12 @@ void CSeqEvent::ConvertData(CWGEventList& out, int defaultDevice)
         case typeTiming: {
             const CWavegate* wavegate = CWavegate::GetWavegate();
             const int devices = wavegate ? wavegate->GetDeviceCount(CWavegate::WG_MIDI, CWavegate::WG_OUT) : 0;
-            for (int device = devices - 1; device >= 0; --device) {
-                std::unique_ptr<CWGEventData> record(new (std::nothrow) CWGEventData);
-                if (!record)
-                    break;
-                WrapMidiData(std::move(record), nullptr, m_midi, device, out, time);
-            }
+            for (int device = devices - 1; device >= 0; --device)
+                WrapMidiData(AddRecord(out, spare), nullptr, m_midi, device, time);
             break;
         }
         case typeChannelMode:
-            WrapMidiData(std::make_unique<CWGEventData>(), nullptr, m_midi, static_cast<int>(m_value), out, time);
+            WrapMidiData(AddRecord(out, spare), nullptr, m_midi, static_cast<int>(m_value), time);
             break;
         default:
             break;

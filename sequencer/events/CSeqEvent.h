@@ -101,18 +101,23 @@ public:
     // The off half of a note event, owned by the caller; both events become MIDI events. Null
     // when it cannot be made, and then nothing changes.
     std::unique_ptr<CSeqEvent> SplitNoteOff();
+    // The same into an event the caller has (one taken from a pool): off becomes the off half.
+    void SplitNoteOff(CSeqEvent& off);
 
     // Appends the media records of the event, timed in milliseconds from the time stamp read
     // as performance seconds, and addressed through the voice map of the event's track (the
     // default device and the message's own channel when there is none). A muted event, a note
     // that was not split and the kinds that make nothing yield no record, and so does an event
     // whose records cannot all be made. A wave-parameter event hands its block to its record.
-    void ConvertData(CWGEventList& out, int defaultDevice);
+    // The records are taken, in their list nodes, from spare (empty records, none null) while
+    // it has any.
+    void ConvertData(CWGEventList& out, int defaultDevice, CWGEventList* spare = nullptr);
 
 private:
-    // Fills one short-message record and appends it.
-    static void WrapMidiData(std::unique_ptr<CWGEventData> record, const MCVoiceMap* map, const FCMidi& message, int defaultDevice,
-                             CWGEventList& out, uint32_t time);
+    // Appends an empty record to list, the first of spare when there is one.
+    static CWGEventData& AddRecord(CWGEventList& list, CWGEventList* spare);
+    // Fills one short-message record.
+    static void WrapMidiData(CWGEventData& record, const MCVoiceMap* map, const FCMidi& message, int defaultDevice, uint32_t time);
     static bool OwnsBlock(uint32_t type) { return type == typeWaveParams || type == typeWaveStart; }
     // Frees the block of a wave event and forgets it.
     void ReleaseBlock();

@@ -1,5 +1,7 @@
 #include "sequencer/layers/LCsqMakeNoteOff.h"
 
+#include "sequencer/events/CSeqEventPool.h"
+
 PLAT_IMPLEMENT_SERIAL(LCsqMakeNoteOff, LCsqBase, plat::kVersionableSchema | 2)
 
 int LCsqMakeNoteOff::GetClassType() const
@@ -11,6 +13,6 @@ void LCsqMakeNoteOff::ProcessEvent(CSeqEvent* event, CSeqEventList& list)
 {
     if (!event || event->IsMuted() || event->GetDataType() != CSeqEvent::typeNote)
         return;
-    if (std::unique_ptr<CSeqEvent> off = event->SplitNoteOff())
-        list.push_back(std::move(off));
+    if (CSeqEvent* off = CSeqEventPool::Take(m_pool, list))
+        event->SplitNoteOff(*off);
 }

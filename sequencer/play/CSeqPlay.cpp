@@ -283,10 +283,10 @@ void CSeqPlay::DeliverStaged(const MCTime& until)
             m_pending.splice(m_pending.end(), m_staging, m_staging.begin());
             continue;
         }
-        std::unique_ptr<CSeqEvent> event = std::move(m_staging.front());
-        m_staging.pop_front();
-        event->ConvertData(m_output, 0);
-        FeedMonitors(*event);
+        CSeqEvent& event = *m_staging.front();
+        event.ConvertData(m_output, 0, &m_eventPool.GetSpareRecords());
+        FeedMonitors(event);
+        m_eventPool.Give(m_staging, m_staging.begin());
     }
 }
 
@@ -477,6 +477,7 @@ void CSeqPlay::ProcessEventList(CSeqEventList& list, unsigned long mask)
     if (!m_sequence)
         return;
     LCsqMakeNoteOff makeNoteOff;
+    makeNoteOff.SetEventPool(&m_eventPool);
     std::vector<LCBase*> sequenceFilters;
     m_sequence->GetFilterList(sequenceFilters, mask);
     CSeqEventList made;

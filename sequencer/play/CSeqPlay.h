@@ -5,6 +5,7 @@
 #include "notabase/values/MCTime.h"
 #include "platform/core/Object.h"
 #include "sequencer/events/CSeqEvent.h"
+#include "sequencer/events/CSeqEventPool.h"
 #include "sequencer/play/CSeqWriteIndex.h"
 #include "wavegate/CWGEventData.h"
 
@@ -65,6 +66,8 @@ public:
     void QueuedToPerformance();
 
     CSequence* GetSequence() const { return m_sequence; }
+    // The events the data make for a window are taken from here, and come back once converted.
+    CSeqEventPool& GetEventPool() { return m_eventPool; }
 
 protected:
     // The clock lead-in of sync mode 1: 0 when there is none to send now (the ordinary window
@@ -118,6 +121,7 @@ private:
     static MCTime PerformanceTime(float seconds);
 
     CSequence* m_sequence = nullptr;
+    CSeqEventPool m_eventPool;
     CSeqEventList m_pending;
     CSeqEventList m_paused;
     CSeqEventList m_staging;

@@ -7,6 +7,11 @@
 
 namespace {
 
+// How many entries ahead of the walk the elements are fetched, far enough for a fetch to
+// arrive before the walk reaches it, near enough to stay in the cache until then. The data
+// are fetched twice as far ahead, so that each has arrived when its element is asked for.
+constexpr size_t kPrefetchDistance = 8;
+
 template <typename Entry>
 size_t firstFrom(const std::vector<Entry>& entries, uint32_t ordinal)
 {
@@ -59,6 +64,16 @@ DCsqBase* CSeqWriteIndex::Start(int track, const DCsqBase* data, bool& found)
     }
     m_trackAt = firstFrom(*m_walkTrack, ordinal);
     m_sharedAt = firstFrom(m_shared, ordinal);
+    // The walk starts here: the data of the first steps are asked for now, then what each
+    // later step asks for.
+    for (size_t ahead = 0; ahead < kPrefetchDistance; ++ahead) {
+        PrefetchData(*m_walkTrack, m_trackAt + ahead);
+        PrefetchData(m_shared, m_sharedAt + ahead);
+    }
+    for (size_t ahead = 0; ahead < kPrefetchDistance; ++ahead) {
+        Prefetch(*m_walkTrack, m_trackAt + ahead);
+        Prefetch(m_shared, m_sharedAt + ahead);
+    }
     const Entry* entry = Current();
     return entry ? entry->data : nullptr;
 }
@@ -73,8 +88,30 @@ DCsqBase* CSeqWriteIndex::Next()
         ++m_trackAt;
     else if (shared)
         ++m_sharedAt;
+    PrefetchAhead();
     const Entry* entry = Current();
     return entry ? entry->data : nullptr;
+}
+
+void CSeqWriteIndex::PrefetchAhead() const
+{
+    // One new entry of each list comes into reach with each step; the entries before it were
+    // fetched by the steps before.
+    Prefetch(*m_walkTrack, m_trackAt + kPrefetchDistance - 1);
+    Prefetch(m_shared, m_sharedAt + kPrefetchDistance - 1);
+}
+
+void CSeqWriteIndex::Prefetch(const std::vector<Entry>& entries, size_t at)
+{
+    PrefetchData(entries, at + kPrefetchDistance);
+    if (at < entries.size())
+        __builtin_prefetch(entries[at].data->GetOwner());
+}
+
+void CSeqWriteIndex::PrefetchData(const std::vector<Entry>& entries, size_t at)
+{
+    if (at < entries.size())
+        __builtin_prefetch(entries[at].data);
 }
 
 const CSeqWriteIndex::Entry* CSeqWriteIndex::Current() const

@@ -34,6 +34,13 @@ private:
         DCsqBase* data;
     };
     const Entry* Current() const;
+    // Asks the processor for the data a few steps ahead of the walk, and for the elements of
+    // data fetched before: on a piece larger than the caches each would otherwise be a wait on
+    // memory of its own.
+    void PrefetchAhead() const;
+    // The datum kPrefetchDistance entries after at, and the element of the datum at at.
+    static void Prefetch(const std::vector<Entry>& entries, size_t at);
+    static void PrefetchData(const std::vector<Entry>& entries, size_t at);
     bool OrdinalOf(const DCsqBase* data, uint32_t& ordinal);
 
     DCsqBase* m_head = nullptr;

@@ -89,6 +89,24 @@ TEST_F(PlayerTest, AStopWhileNotesSoundClosesThemAtOnceAndPlaysNothingMore)
     EXPECT_EQ(ons[0].ms, t0);
 }
 
+TEST_F(PlayerTest, TheEventsOfPlayedNotesAreReusedNotMadeAnew)
+{
+    for (int i = 0; i < 40; ++i)
+        Note(1 + i % 2, 0.25f * static_cast<float>(i), 0.2f, 60 + i % 12);
+    CSequence& seq = Sequence();
+    StartDevices();
+    Take();
+    seq.Play();
+    PlayToTheEnd();
+    const std::vector<Heard> heard = Take();
+    ExpectNothingHangs(heard);
+    EXPECT_EQ(NoteOns(heard).size(), 40u);
+    // Each note's on and off went back to the pool once sent; a window's worth waits there.
+    const size_t spare = seq.GetPlayer().GetEventPool().GetSpareCount();
+    EXPECT_GT(spare, 0u);
+    EXPECT_LT(spare, 80u) << "the windows after the first took their events from the pool";
+}
+
 TEST_F(PlayerTest, APauseClosesWhatSoundsAndTheResumeGoesOnLaterByThePause)
 {
     // A note every half quarter, a long one across the pause.

@@ -397,6 +397,8 @@ public:
     // 1 once the end of the music is reached (to is then moved to it). From 0 the repeats start
     // afresh. track: the one track to write, or 2046 for every track.
     int GetMidiFileEvents(MCTime& from, MCTime& to, int track, CWGEventList& out);
+    // Takes back the records of GetMidiFileEvents once written, to be filled again.
+    void RecycleMidiFileEvents(CWGEventList& written);
 
     // The performance callback given to the device manager; user is the sequence.
     static int PerformProc(uintptr_t user, int code, uint32_t a, uint32_t b);

@@ -151,3 +151,9 @@ int CSequence::GetMidiFileEvents(MCTime& from, MCTime& to, int track, CWGEventLi
     }
     return done;
 }
+
+void CSequence::RecycleMidiFileEvents(CWGEventList& written)
+{
+    Locked locked(*this);
+    m_player.GetEventPool().GiveRecords(written);
+}
