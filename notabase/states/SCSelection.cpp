@@ -63,6 +63,33 @@ std::optional<std::vector<std::optional<TimeKey>>> timeKeys(const std::vector<EC
     return keys;
 }
 
+// Sorts stably by merging the runs already in order, pairwise, pass after pass: elements
+// gathered staff by staff come as a few runs, which merge in a few passes.
+template <class Earlier>
+void sortByRuns(std::vector<size_t>& order, Earlier earlier)
+{
+    std::vector<size_t> starts{0};
+    for (size_t i = 1; i < order.size(); ++i) {
+        if (earlier(order[i], order[i - 1]))
+            starts.push_back(i);
+    }
+    std::vector<size_t> merged(order.size());
+    std::vector<size_t> mergedStarts;
+    while (starts.size() > 1) {
+        mergedStarts.clear();
+        for (size_t run = 0; run < starts.size(); run += 2) {
+            const auto at = [&](size_t index) {
+                return order.begin() + static_cast<std::ptrdiff_t>(index < starts.size() ? starts[index] : order.size());
+            };
+            std::merge(at(run), at(run + 1), at(run + 1), at(run + 2),
+                       merged.begin() + static_cast<std::ptrdiff_t>(starts[run]), earlier);
+            mergedStarts.push_back(starts[run]);
+        }
+        order.swap(merged);
+        starts.swap(mergedStarts);
+    }
+}
+
 // Inserts the elements into the list one after another as MCEventList::AddEvent(element, 1)
 // does, to the same result, without walking the list for each one. Each element goes in
 // right after the last element whose time is not later than its own, or at the head (an
@@ -115,8 +142,7 @@ void addInTimeOrder(MCEventList& list, const std::vector<ECBase*>& adds)
         for (size_t i = 0; i < nodes.size(); ++i)
             order.push_back(i);
         const auto earlier = [&](size_t a, size_t b) { return *(*keys)[a] < *(*keys)[b]; };
-        if (!std::is_sorted(order.begin(), order.end(), earlier))
-            std::stable_sort(order.begin(), order.end(), earlier);
+        sortByRuns(order, earlier);
     } else {
         // The last element in the list with each time.
         std::map<TimeKey, size_t> lastOfTime;
