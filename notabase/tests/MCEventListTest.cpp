@@ -74,6 +74,9 @@ TEST_F(MCEventListTest, SetAtSwapsReferences)
     TEData notAnElement;
     EXPECT_THROW(list.SetAt(p, &notAnElement), std::invalid_argument);
     EXPECT_THROW(list.MCObList::AddTail(&notAnElement), std::invalid_argument);
+    // A null element refused at a typed entry leaves the class check on for the untyped ones.
+    EXPECT_THROW(list.AddTail(static_cast<ECBase*>(nullptr)), std::invalid_argument);
+    EXPECT_THROW(list.MCObList::AddHead(&notAnElement), std::invalid_argument);
     EXPECT_EQ(list.GetCount(), 2);
 }
 
