@@ -74,13 +74,16 @@ void sortByRuns(std::vector<size_t>& order, Earlier earlier)
         if (earlier(order[i], order[i - 1]))
             starts.push_back(i);
     }
+    if (starts.size() == 1)
+        return;
     std::vector<size_t> merged(order.size());
     std::vector<size_t> mergedStarts;
     while (starts.size() > 1) {
         mergedStarts.clear();
         for (size_t run = 0; run < starts.size(); run += 2) {
             const auto at = [&](size_t index) {
-                return order.begin() + static_cast<std::ptrdiff_t>(index < starts.size() ? starts[index] : order.size());
+                const size_t start = index < starts.size() ? starts[index] : order.size();
+                return order.begin() + static_cast<std::ptrdiff_t>(start);
             };
             std::merge(at(run), at(run + 1), at(run + 1), at(run + 2),
                        merged.begin() + static_cast<std::ptrdiff_t>(starts[run]), earlier);
