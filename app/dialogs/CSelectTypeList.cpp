@@ -3,6 +3,7 @@
 #include "interface/controls/MCCheckList.h"
 #include "notabase/names/DisplayNames.h"
 #include "notabase/prefs/Preferences.h"
+#include "platform/core/Profile.h"
 #include "platform/ui/dialog/ItemId.h"
 
 #include <QHBoxLayout>
@@ -115,6 +116,8 @@ void CSelectTypeList::Select(unsigned type)
 
 void CSelectTypeList::Store() const
 {
+    // The file is written once for all the types, not once for each.
+    const plat::Profile::Batch batch;
     for (unsigned type : m_selected)
         SaveIntPreference(m_section, GetEventString(static_cast<int>(type)).c_str(), 1);
     for (unsigned type : m_unselected)

@@ -150,9 +150,8 @@ void CPropertiesWnd::HideProperties(int kind)
 
 void CPropertiesWnd::ReshowSelection(MCOpusDoc* doc)
 {
-    MCEventList selection;
-    selection.AddEvents(doc->GetSelection());
-    ShowProperties(selection);
+    // ShowProperties keeps its own copy: the document's list is not held past it.
+    ShowProperties(doc->GetSelection());
 }
 
 void CPropertiesWnd::ShowActiveSelection()

@@ -2,8 +2,10 @@
 
 #include "notabase/NotabaseExport.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <iterator>
+#include <new>
 #include <vector>
 
 // A place in one of the model's linked lists: the address of a node, null for none.
@@ -44,11 +46,14 @@ private:
     Node* m_next = nullptr;
 };
 
-// The doubly linked list shared by MCObList and MCPtrList: a count, a head and a tail, one
-// node allocated per item. Nodes are made and freed through the virtual NewNode and FreeNode
-// so that a derived list can act on its items as they enter and leave (MCEventList counts
-// references). A derived list whose FreeNode does more than free must call RemoveAll in its
-// own destructor: by the time this base's destructor runs, the derived FreeNode is gone.
+// The doubly linked list shared by MCObList and MCPtrList: a count, a head and a tail. Nodes
+// come from blocks the list owns, each block as large as the list was when it was taken (so
+// a short list costs an allocation a node, as before, and a long one a few), and a freed node
+// is kept for the next item; the blocks go back when the list is empty. Nodes are made and
+// freed through the virtual NewNode and FreeNode so that a derived list can act on its items
+// as they enter and leave (MCEventList counts references). A derived list whose FreeNode does
+// more than free must call RemoveAll in its own destructor: by the time this base's
+// destructor runs, the derived FreeNode is gone.
 template <class T>
 class NOTABASE_API MCListBase {
 public:
@@ -63,7 +68,11 @@ public:
     MCListBase() = default;
     MCListBase(const MCListBase&) = delete;
     MCListBase& operator=(const MCListBase&) = delete;
-    virtual ~MCListBase() { RemoveAll(); }
+    virtual ~MCListBase()
+    {
+        RemoveAll();
+        releaseBlocks();
+    }
 
     int GetCount() const { return m_count; }
     bool IsEmpty() const { return m_count == 0; }
@@ -170,16 +179,21 @@ protected:
     // Makes a node holding the item between prev and next (not yet linked) and counts it.
     virtual Node* NewNode(Node* prev, Node* next, T item)
     {
-        Node* n = new Node{item, prev, next};
+        if (!m_free)
+            takeBlock();
+        Node* n = m_free;
+        m_free = n->next;
+        *n = Node{item, prev, next};
         ++m_count;
         return n;
     }
     // Frees a node that is already unlinked and uncounts it.
     virtual void FreeNode(Node* n)
     {
-        delete n;
-        if (m_count > 0)
-            --m_count;
+        n->next = m_free;
+        m_free = n;
+        if (m_count > 0 && --m_count == 0)
+            releaseBlocks();
     }
 
     static Node* node(MCPosition position) { return reinterpret_cast<Node*>(position); }
@@ -196,6 +210,42 @@ protected:
     Node* tailNode() const { return m_tail; }
 
 private:
+    // A block of nodes after the link to the block taken before it.
+    struct Block {
+        Block* previous;
+    };
+    static constexpr size_t kLargestBlock = 1024;
+
+    static Node* nodesOf(Block* block)
+    {
+        return reinterpret_cast<Node*>(reinterpret_cast<char*>(block) + blockHeader());
+    }
+    static constexpr size_t blockHeader()
+    {
+        return (sizeof(Block) + alignof(Node) - 1) / alignof(Node) * alignof(Node);
+    }
+    // Adds a block's nodes to the free ones: as many as the list holds, so that the nodes
+    // double with the list.
+    void takeBlock()
+    {
+        const size_t count = std::clamp<size_t>(static_cast<size_t>(m_count), 1, kLargestBlock);
+        auto* block = static_cast<Block*>(::operator new(blockHeader() + count * sizeof(Node)));
+        block->previous = m_blocks;
+        m_blocks = block;
+        Node* nodes = nodesOf(block);
+        for (size_t i = count; i-- > 0;)
+            m_free = ::new (static_cast<void*>(nodes + i)) Node{T{}, nullptr, m_free};
+    }
+    void releaseBlocks()
+    {
+        while (m_blocks) {
+            Block* block = m_blocks;
+            m_blocks = block->previous;
+            ::operator delete(block);
+        }
+        m_free = nullptr;
+    }
+
     Node* link(Node* prev, Node* next, T item)
     {
         Node* n = NewNode(prev, next, item);
@@ -217,4 +267,6 @@ private:
     int m_count = 0;
     Node* m_head = nullptr;
     Node* m_tail = nullptr;
+    Node* m_free = nullptr;
+    Block* m_blocks = nullptr;
 };

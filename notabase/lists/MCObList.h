@@ -9,7 +9,8 @@
 class NOTABASE_API MCObList : public plat::Object, public MCListBase<plat::Object*> {
     PLAT_DECLARE_SERIAL(MCObList)
 public:
-    // The block size is accepted for compatibility and not used: nodes are made one by one.
+    // The block size is accepted for compatibility and not used: the blocks of nodes grow with
+    // the list.
     explicit MCObList(int blockSize = 10);
     ~MCObList() override;
 

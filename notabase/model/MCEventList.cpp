@@ -28,7 +28,7 @@ ECBase* MCEventList::toElement(plat::Object* item)
 
 MCEventList::Node* MCEventList::NewNode(Node* prev, Node* next, plat::Object* item)
 {
-    ECBase* element = plat::dynamicDowncast<ECBase>(item);
+    ECBase* element = m_typedEntry ? static_cast<ECBase*>(item) : plat::dynamicDowncast<ECBase>(item);
     if (!element)
         throw std::invalid_argument("an element list holds elements only");
     element->Ref();
@@ -70,11 +70,13 @@ ECBase* MCEventList::RemoveAt(MCPosition position)
 
 MCPosition MCEventList::AddHead(ECBase* element)
 {
+    const TypedEntry typed(m_typedEntry);
     return MCObList::AddHead(element);
 }
 
 MCPosition MCEventList::AddTail(ECBase* element)
 {
+    const TypedEntry typed(m_typedEntry);
     return MCObList::AddTail(element);
 }
 
@@ -105,6 +107,7 @@ MCPosition MCEventList::AddEvent(ECBase* element, int sorted)
 void MCEventList::AddEvents(const MCEventList& list, int sorted)
 {
     if (!sorted) {
+        const TypedEntry typed(m_typedEntry);
         AddTail(list);
         return;
     }

@@ -4,6 +4,7 @@
 
 #include "notabase/lists/MCObList.h"
 
+#include <utility>
 #include <vector>
 
 class ECBase;
@@ -99,6 +100,21 @@ protected:
 private:
     static ECBase* toElement(plat::Object* item);
 
+    // Set while items go in through an entry typed as elements (or copied from an element
+    // list), so that NewNode need not check their class.
+    class TypedEntry {
+    public:
+        explicit TypedEntry(bool& flag) : m_flag(flag), m_was(std::exchange(flag, true)) {}
+        ~TypedEntry() { m_flag = m_was; }
+        TypedEntry(const TypedEntry&) = delete;
+        TypedEntry& operator=(const TypedEntry&) = delete;
+
+    private:
+        bool& m_flag;
+        bool m_was;
+    };
+
     // Set while detaching: FreeNode releases without deleting.
     bool m_detaching = false;
+    bool m_typedEntry = false;
 };

@@ -12,6 +12,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <unordered_map>
 
 namespace {
 
@@ -61,6 +62,36 @@ std::optional<std::vector<std::optional<TimeKey>>> timeKeys(const std::vector<EC
         }
     }
     return keys;
+}
+
+// Sorts stably by merging the runs already in order, pairwise, pass after pass: elements
+// gathered staff by staff come as a few runs, which merge in a few passes.
+template <class Earlier>
+void sortByRuns(std::vector<size_t>& order, Earlier earlier)
+{
+    std::vector<size_t> starts{0};
+    for (size_t i = 1; i < order.size(); ++i) {
+        if (earlier(order[i], order[i - 1]))
+            starts.push_back(i);
+    }
+    if (starts.size() == 1)
+        return;
+    std::vector<size_t> merged(order.size());
+    std::vector<size_t> mergedStarts;
+    while (starts.size() > 1) {
+        mergedStarts.clear();
+        for (size_t run = 0; run < starts.size(); run += 2) {
+            const auto at = [&](size_t index) {
+                const size_t start = index < starts.size() ? starts[index] : order.size();
+                return order.begin() + static_cast<std::ptrdiff_t>(start);
+            };
+            std::merge(at(run), at(run + 1), at(run + 1), at(run + 2),
+                       merged.begin() + static_cast<std::ptrdiff_t>(starts[run]), earlier);
+            mergedStarts.push_back(starts[run]);
+        }
+        order.swap(merged);
+        starts.swap(mergedStarts);
+    }
 }
 
 // Inserts the elements into the list one after another as MCEventList::AddEvent(element, 1)
@@ -115,8 +146,7 @@ void addInTimeOrder(MCEventList& list, const std::vector<ECBase*>& adds)
         for (size_t i = 0; i < nodes.size(); ++i)
             order.push_back(i);
         const auto earlier = [&](size_t a, size_t b) { return *(*keys)[a] < *(*keys)[b]; };
-        if (!std::is_sorted(order.begin(), order.end(), earlier))
-            std::stable_sort(order.begin(), order.end(), earlier);
+        sortByRuns(order, earlier);
     } else {
         // The last element in the list with each time.
         std::map<TimeKey, size_t> lastOfTime;
@@ -192,7 +222,7 @@ SCSelection::~SCSelection()
 ECBase* SCSelection::GetEvent(ECBase* element)
 {
     element = standsFor(element);
-    if (!element || requested().count(element))
+    if (!element || requested().Get(element) > 0)
         return nullptr;
     return element;
 }
@@ -204,14 +234,15 @@ ECBase* SCSelection::standsFor(ECBase* element)
     return element;
 }
 
-std::unordered_map<ECBase*, int>& SCSelection::requested()
+MCElementCounts& SCSelection::requested()
 {
     if (m_requestHandedOut) {
-        m_requested.clear();
+        m_requested.Clear();
+        m_requested.Reserve(static_cast<size_t>(m_request.GetCount()) + m_pending.size());
         for (ECBase* element : m_request)
-            ++m_requested[element];
+            m_requested.Add(element);
         for (const plat::RefPtr<ECBase>& element : m_pending)
-            ++m_requested[element.get()];
+            m_requested.Add(element.get());
         m_requestHandedOut = false;
     }
     return m_requested;
@@ -231,52 +262,56 @@ void SCSelection::placePending()
 
 void SCSelection::AddToSelection(ECBase* element)
 {
-    if (ECBase* e = GetEvent(element)) {
+    // One look-up: an element already requested is not counted again.
+    if (ECBase* e = standsFor(element); e && requested().AddFirst(e))
         m_pending.emplace_back(e);
-        ++m_requested[e];
-    }
 }
 
 void SCSelection::AddToSelection(MCEventList* elements)
 {
     if (!elements)
         return;
+    // Room for the whole list at once, growing at least twofold so that many short lists
+    // added one after another do not make room again and again.
+    const size_t more = static_cast<size_t>(elements->GetCount());
+    if (m_pending.size() + more > m_pending.capacity())
+        m_pending.reserve(std::max(m_pending.size() + more, 2 * m_pending.capacity()));
+    requested().Reserve(m_requested.Size() + more);
     for (ECBase* element : *elements)
         AddToSelection(element);
 }
 
 void SCSelection::RemoveFromSelection(ECBase* element)
 {
-    if (ECBase* e = standsFor(element))
-        removeFromRequest({{e, 1}});
+    if (ECBase* e = standsFor(element)) {
+        MCElementCounts removals;
+        removals.Add(e);
+        removeFromRequest(std::move(removals));
+    }
 }
 
 void SCSelection::RemoveFromSelection(MCEventList* elements)
 {
     if (!elements)
         return;
-    std::unordered_map<ECBase*, int> removals;
-    for (ECBase* element : *elements) {
-        if (ECBase* e = standsFor(element))
-            ++removals[e];
-    }
+    MCElementCounts removals;
+    removals.Reserve(static_cast<size_t>(elements->GetCount()));
+    for (ECBase* element : *elements)
+        removals.Add(standsFor(element));
     removeFromRequest(std::move(removals));
 }
 
-void SCSelection::removeFromRequest(std::unordered_map<ECBase*, int> removals)
+void SCSelection::removeFromRequest(MCElementCounts removals)
 {
     placePending();
-    std::unordered_map<ECBase*, int>& counts = requested();
-    for (MCPosition position = m_request.GetHeadPosition(); position && !removals.empty();) {
+    MCElementCounts& counts = requested();
+    for (MCPosition position = m_request.GetHeadPosition(); position && !removals.IsEmpty();) {
         const MCPosition at = position;
         ECBase* element = m_request.GetNext(position);
-        const auto removal = removals.find(element);
-        if (removal == removals.end())
+        if (removals.Get(element) == 0)
             continue;
-        if (--removal->second == 0)
-            removals.erase(removal);
-        if (const auto count = counts.find(element); count != counts.end() && --count->second == 0)
-            counts.erase(count);
+        removals.Remove(element);
+        counts.Remove(element);
         // Last: the element may go with the list's reference.
         m_request.RemoveAt(at);
     }
@@ -285,7 +320,7 @@ void SCSelection::removeFromRequest(std::unordered_map<ECBase*, int> removals)
 void SCSelection::ClearSelection()
 {
     m_pending.clear();
-    m_requested.clear();
+    m_requested.Clear();
     m_requestHandedOut = false;
     m_request.RemoveAll();
     m_newSelection.RemoveAll();
@@ -372,8 +407,9 @@ int SCSelection::UpdateSelection(MCEventList& current)
         std::sort(sorted.begin(), sorted.end(), std::less<ECBase*>());
         return sorted;
     };
-    const std::vector<ECBase*> before = sortedCopy(current);
-    const std::vector<ECBase*> after = sortedCopy(m_newSelection);
+    // Against an empty side nothing needs looking up.
+    const std::vector<ECBase*> before = m_newSelection.IsEmpty() ? std::vector<ECBase*>() : sortedCopy(current);
+    const std::vector<ECBase*> after = current.IsEmpty() ? std::vector<ECBase*>() : sortedCopy(m_newSelection);
     const auto holds = [](const std::vector<ECBase*>& sorted, ECBase* element) {
         return std::binary_search(sorted.begin(), sorted.end(), element, std::less<ECBase*>());
     };

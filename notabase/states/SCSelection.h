@@ -3,13 +3,13 @@
 #include "notabase/NotabaseExport.h"
 
 #include "notabase/model/MCEventList.h"
+#include "notabase/states/MCElementCounts.h"
 #include "notabase/states/SCBase.h"
 
 #include "platform/core/RefPtr.h"
 
 #include <cstdint>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 class ECBase;
@@ -81,11 +81,11 @@ private:
     static ECBase* standsFor(ECBase* element);
     // Puts the elements added since the request list was last read into it, in time order.
     void placePending();
-    // The count of each element in the request list and the pending elements, recounted
-    // from the list when it was handed out and may have been changed.
-    std::unordered_map<ECBase*, int>& requested();
+    // How often each element is in the request list and the pending elements, recounted from
+    // the list when it was handed out and may have been changed.
+    MCElementCounts& requested();
     // Takes the first entries of the request list holding each element, as many as counted.
-    void removeFromRequest(std::unordered_map<ECBase*, int> removals);
+    void removeFromRequest(MCElementCounts removals);
 
     static constexpr uint8_t kDynamic = 0x01;
     static constexpr uint8_t kUpdated = 0x02;
@@ -94,7 +94,7 @@ private:
     MCEventList m_request;
     // Added but not yet in the request list, in the order they were added.
     std::vector<plat::RefPtr<ECBase>> m_pending;
-    std::unordered_map<ECBase*, int> m_requested;
+    MCElementCounts m_requested;
     bool m_requestHandedOut = false;
     std::shared_ptr<MCFocusWnd> m_focusWnd;
     MCEventList m_newSelection;

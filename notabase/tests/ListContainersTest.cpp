@@ -80,6 +80,44 @@ TEST(MCPtrListTest, PositionsFindAndRemove)
     EXPECT_EQ(list.GetCount(), 0);
 }
 
+// Nodes come from blocks and freed ones are used again: across many blocks the order, the
+// positions still held and the count stay right through removals, refills and emptying.
+TEST(MCPtrListTest, LongListsKeepPositionsThroughRemovalsAndRefills)
+{
+    constexpr int kItems = 5000;
+    MCPtrList list;
+    std::vector<MCPosition> positions;
+    for (int i = 0; i < kItems; ++i)
+        positions.push_back(list.AddTail(item(i)));
+    for (int i = 0; i < kItems; i += 2)
+        list.RemoveAt(positions[size_t(i)]);
+    for (int i = 1; i < kItems; i += 2)
+        ASSERT_EQ(list.GetAt(positions[size_t(i)]), item(i)) << i;
+    // The freed nodes take new items among the kept ones.
+    for (int i = 1; i < kItems; i += 2)
+        list.InsertBefore(positions[size_t(i)], item(-i));
+    std::vector<int> expected;
+    for (int i = 1; i < kItems; i += 2) {
+        expected.push_back(-i);
+        expected.push_back(i);
+    }
+    EXPECT_EQ(values(list), expected);
+    EXPECT_EQ(list.GetCount(), kItems);
+
+    for (int round = 0; round < 2; ++round) {
+        list.RemoveAll();
+        EXPECT_TRUE(list.IsEmpty());
+        EXPECT_EQ(list.GetHeadPosition(), nullptr);
+        for (int i = 0; i < 3; ++i)
+            list.AddHead(item(i));
+        EXPECT_EQ(values(list), (std::vector<int>{2, 1, 0}));
+    }
+    while (!list.IsEmpty())
+        list.RemoveTail();
+    list.AddTail(item(9));
+    EXPECT_EQ(values(list), (std::vector<int>{9}));
+}
+
 TEST(MCObListTest, ClassFilteredStepsAndArchiveRecord)
 {
     TENote note(1.0f);

@@ -1,6 +1,7 @@
 #include "notabase/model/MCEventList.h"
 #include "notabase/model/MCTypedEventList.h"
 #include "notabase/tests/TestElements.h"
+#include "platform/core/RefPtr.h"
 
 #include <gtest/gtest.h>
 
@@ -73,6 +74,9 @@ TEST_F(MCEventListTest, SetAtSwapsReferences)
     TEData notAnElement;
     EXPECT_THROW(list.SetAt(p, &notAnElement), std::invalid_argument);
     EXPECT_THROW(list.MCObList::AddTail(&notAnElement), std::invalid_argument);
+    // A null element refused at a typed entry leaves the class check on for the untyped ones.
+    EXPECT_THROW(list.AddTail(static_cast<ECBase*>(nullptr)), std::invalid_argument);
+    EXPECT_THROW(list.MCObList::AddHead(&notAnElement), std::invalid_argument);
     EXPECT_EQ(list.GetCount(), 2);
 }
 
@@ -237,6 +241,40 @@ TEST_F(MCEventListTest, RangeForHandsOutElementsAndToleratesRemovingTheOneInHand
     EXPECT_EQ(std::ranges::count_if(plain, [](ECBase* e) { return e->GetTime()->GetSeconds() > 3; }), 2);
     MCEventList empty;
     EXPECT_EQ(empty.begin(), empty.end());
+}
+
+// An element whose deletion, set off by leaving a list, empties that list and fills it
+// again: the list stays whole while its own node is being freed.
+TEST_F(MCEventListTest, ALeavingElementMayEmptyAndRefillItsList)
+{
+    class Emptying : public Tracked {
+    public:
+        Emptying(MCEventList& list, ECBase* refill) : Tracked(0.0f), m_list(list), m_refill(refill) {}
+        ~Emptying() override
+        {
+            m_list.RemoveAll();
+            m_list.AddTail(m_refill);
+        }
+
+    private:
+        MCEventList& m_list;
+        ECBase* m_refill;
+    };
+
+    MCEventList list;
+    auto* refill = new Tracked(9.0f);
+    plat::RefPtr<ECBase> keep(refill);
+    list.AddTail(new Emptying(list, refill));
+    for (int i = 1; i <= 40; ++i)
+        list.AddTail(new Tracked(static_cast<float>(i)));
+    list.RemoveHead();
+    EXPECT_EQ(times(list), (std::vector<float>{9}));
+    EXPECT_EQ(Tracked::s_alive, 1);
+    for (int i = 1; i <= 3; ++i)
+        list.AddTail(new Tracked(static_cast<float>(i)));
+    EXPECT_EQ(times(list), (std::vector<float>{9, 1, 2, 3}));
+    list.RemoveAll();
+    keep = nullptr;
 }
 
 }  // namespace

@@ -240,6 +240,9 @@ struct Profile::Store {
     std::unique_ptr<QSettings> settings;
     // The file as settings last read or wrote it; none before it exists.
     std::optional<FileStamp> known;
+    // Open batches, and whether values were set in them that the file does not hold yet.
+    int batches = 0;
+    bool unwritten = false;
 
     // The settings object for the current application and folder, reopened when either
     // changed. The caller holds the profile mutex.
@@ -256,9 +259,9 @@ struct Profile::Store {
         settings.reset();
         path = file;
         settings = std::make_unique<QSettings>(QString::fromStdString(path), QSettings::IniFormat);
-        // Every write is synced at once, so the object needs no event loop. Detached from
-        // any thread, it posts no deferred-sync events that a thread without a Qt event
-        // loop would never deliver.
+        // Every write is synced at once or when its batch ends, so the object needs no event
+        // loop. Detached from any thread, it posts no deferred-sync events that a thread
+        // without a Qt event loop would never deliver.
         settings->moveToThread(nullptr);
         known = FileStamp::of(path);
     }
@@ -293,7 +296,20 @@ struct Profile::Store {
             *known == FileStamp::of(path))
             return true;
         s.setValue(childPath(group, stored.value_or(*key)), value);
+        if (batches > 0) {
+            unwritten = true;
+            return true;
+        }
         return commit();
+    }
+
+    void endBatch()
+    {
+        if (--batches > 0 || !unwritten)
+            return;
+        unwritten = false;
+        if (settings)
+            commit();
     }
 
     std::optional<QVariant> read(std::string_view section, std::string_view name)
@@ -328,6 +344,18 @@ std::string Profile::userFolder()
 {
     std::lock_guard lock(config().mutex);
     return userFolderLocked();
+}
+
+Profile::Batch::Batch()
+{
+    std::lock_guard lock(config().mutex);
+    ++instance().m_store->batches;
+}
+
+Profile::Batch::~Batch()
+{
+    std::lock_guard lock(config().mutex);
+    instance().m_store->endBatch();
 }
 
 Profile& Profile::instance()

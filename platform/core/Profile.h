@@ -25,9 +25,10 @@ namespace plat {
 // reads as its decimal text. A getter returns nothing when the value is missing or cannot be
 // read as the type asked for, so callers tell "not stored" from any stored value.
 //
-// Every write reaches the file before the setter returns; a setter returns false when the
-// file cannot be written. Writing the value the file already holds leaves the file as it is
-// (each write is synced to the disk, which is slow), unless the file was replaced since. One Profile serves every thread: all calls are serialised.
+// Every write reaches the file before the setter returns (outside a Batch); a setter returns
+// false when the file cannot be written. Writing the value the file already holds leaves the
+// file as it is (each write is synced to the disk, which is slow), unless the file was
+// replaced since. One Profile serves every thread: all calls are serialised.
 //
 // Which file: setApplication() names it (the program calls it once at start-up; until then
 // the program file's name is used) and setFolder() chooses the base folder (empty: the
@@ -58,6 +59,17 @@ public:
     bool setString(std::string_view section, std::string_view name, std::string_view value);
     bool setBinary(std::string_view section, std::string_view name,
                    const std::vector<uint8_t>& value);
+
+    // While a batch lives, values set go to the file together when it ends (the outermost
+    // one, when batches nest) rather than each on its own: for storing many values at once.
+    // A setter inside a batch reports false only when the file cannot be written at all.
+    class PLATCORE_API Batch {
+    public:
+        Batch();
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+    };
 
     bool contains(std::string_view section, std::string_view name) const;
     // The names of the section's values, and of its direct subsections: those that can be

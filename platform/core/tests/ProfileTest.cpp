@@ -283,6 +283,43 @@ TEST_F(ProfileTest, RewritingAStoredValueLeavesTheFileAlone)
     EXPECT_EQ(profile.getString("Settings", "Name"), "Allegro");
 }
 
+// Values set in a batch are read back at once but reach the file together, when the
+// outermost batch ends.
+TEST_F(ProfileTest, ABatchWritesTheFileOnceAtItsEnd)
+{
+    Profile& profile = Profile::instance();
+    ASSERT_TRUE(profile.setInt("Settings", "Tempo", 120));
+    const auto onDisk = [this] {
+        std::stringstream text;
+        text << std::ifstream(conf("ProfileTest")).rdbuf();
+        return text.str();
+    };
+    {
+        const Profile::Batch outer;
+        {
+            const Profile::Batch inner;
+            EXPECT_TRUE(profile.setInt("Settings", "Tempo", 96));
+            EXPECT_TRUE(profile.setString("Settings\\Select", "Name", "Allegro"));
+        }
+        EXPECT_TRUE(profile.setInt("Settings", "Bars", 4));
+        EXPECT_EQ(profile.getInt("Settings", "Tempo"), 96);
+        EXPECT_EQ(profile.getString("Settings\\Select", "Name"), "Allegro");
+        const std::string during = onDisk();
+        EXPECT_NE(during.find("Tempo=120"), std::string::npos) << during;
+        EXPECT_EQ(during.find("Allegro"), std::string::npos) << during;
+    }
+    const std::string after = onDisk();
+    EXPECT_NE(after.find("Tempo=96"), std::string::npos) << after;
+    EXPECT_NE(after.find("Bars=4"), std::string::npos) << after;
+    reopenFromDisk();
+    EXPECT_EQ(profile.getString("Settings\\Select", "Name"), "Allegro");
+
+    // After the batch, each write reaches the file again by itself.
+    Profile::setApplication("ProfileTest");
+    EXPECT_TRUE(profile.setInt("Settings", "Tempo", 60));
+    EXPECT_NE(onDisk().find("Tempo=60"), std::string::npos);
+}
+
 TEST_F(ProfileTest, ConcurrentReadsAndWrites)
 {
     Profile& profile = Profile::instance();
