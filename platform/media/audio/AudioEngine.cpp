@@ -148,6 +148,7 @@ void AudioEngine::renderBlock(uint64_t firstFrame)
 
 void AudioEngine::run()
 {
+    pthread_setname_np(pthread_self(), "audio engine");
     raisePriority();
     uint64_t frame = 0;
     while (!m_stopping.load(std::memory_order_acquire)) {
