@@ -36,8 +36,9 @@ public:
     static constexpr size_t kMaxSources = 16;
 
     // The batch of a file sink: the file is written at most this late, the engine's thread
-    // wakes about 50 times a second instead of once a block.
-    static constexpr uint32_t kFileBatchMs = 20;
+    // wakes about 20 times a second instead of once a block. A stream's played blocks come
+    // back as late at most, well inside the latency its device keeps queued.
+    static constexpr uint32_t kFileBatchMs = 50;
 
     // batchMs (for a sink without lead, which takes frames as fast as they come): instead of
     // waking for each block as it comes due, the engine waits until batchMs more have come
