@@ -108,6 +108,7 @@ void AudioEngine::startLocked()
     m_lead = m_sink->leadFrames();
     // A sink with a lead plays in real time and is never held back by a batch.
     m_batchFrames = m_lead == 0 ? static_cast<uint64_t>(m_batchMs) * m_rate / 1000 : 0;
+    m_lagMs.store(m_batchFrames > 0 ? m_batchMs : 0, std::memory_order_release);
     m_pacer.start(m_rate);
     m_stopping.store(false);
     m_thread = std::thread([this] {
