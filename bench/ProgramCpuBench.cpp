@@ -103,6 +103,36 @@ std::map<long, long> wakeUpsByThread()
     return counts;
 }
 
+// The processor time of each of this process's threads in seconds, by thread id, and each one's name.
+struct ThreadCpu {
+    std::string name;
+    double seconds = 0;
+};
+std::map<long, ThreadCpu> cpuByThread()
+{
+    std::map<long, ThreadCpu> threads;
+    const double tick = static_cast<double>(::sysconf(_SC_CLK_TCK));
+    std::error_code error;
+    for (const auto& task : fs::directory_iterator("/proc/self/task", error)) {
+        std::ifstream stat(task.path() / "stat");
+        std::string line;
+        std::getline(stat, line);
+        // The name is in parentheses and may hold spaces: the fields after it are counted
+        // from its closing one (utime and stime are the 14th and 15th of the line).
+        const size_t open = line.find('('), close = line.rfind(')');
+        if (open == std::string::npos || close == std::string::npos)
+            continue;
+        std::istringstream fields(line.substr(close + 2));
+        std::string field;
+        double ticks = 0;
+        for (int index = 3; fields >> field && index <= 15; ++index)
+            if (index >= 14)
+                ticks += std::atof(field.c_str());
+        threads[std::stol(task.path().filename().string())] = {line.substr(open + 1, close - open - 1), ticks / tick};
+    }
+    return threads;
+}
+
 // The wake-ups between two counts: the main thread's and all threads' (a thread that began
 // between them counts from zero, one that ended is left out).
 struct WakeUps {
@@ -202,6 +232,7 @@ int runProgram(const std::string& run, const fs::path& folder, char* name)
             MCOpusDoc* doc = MCOpusDoc::GetActiveDoc();
             const auto playing = [doc] { return (doc->GetSequence()->GetState() & CSequence::statePlaying) != 0; };
             const auto wakeBefore = wakeUpsByThread();
+            const auto cpuByThreadBefore = cpuByThread();
             const double cpuBefore = processCpuSeconds();
             QElapsedTimer wall;
             wall.start();
@@ -215,6 +246,7 @@ int runProgram(const std::string& run, const fs::path& folder, char* name)
             const double cpu = processCpuSeconds() - cpuBefore;
             const double seconds = static_cast<double>(wall.nsecsElapsed()) / 1e9;
             const auto wakeAfter = wakeUpsByThread();
+            const auto cpuByThreadAfter = cpuByThread();
             const WakeUps wakeUps = wakeUpsBetween(wakeBefore, wakeAfter);
             // Each thread's share, for whoever runs a child alone to see who wakes.
             for (const auto& [tid, count] : wakeAfter) {
@@ -224,6 +256,12 @@ int runProgram(const std::string& run, const fs::path& folder, char* name)
                 std::getline(comm, name);
                 std::fprintf(stderr, "thread %ld %s: %ld wake-ups\n", tid, name.c_str(),
                              count - (earlier == wakeBefore.end() ? 0 : earlier->second));
+            }
+            // And each thread's processor time over the span.
+            for (const auto& [tid, thread] : cpuByThreadAfter) {
+                const auto earlier = cpuByThreadBefore.find(tid);
+                std::fprintf(stderr, "thread %ld %s: %.2f s processor time\n", tid, thread.name.c_str(),
+                             thread.seconds - (earlier == cpuByThreadBefore.end() ? 0 : earlier->second.seconds));
             }
             if (ran) {
                 std::printf("cpu=%.6f seconds=%.6f wakeups=%ld main_wakeups=%ld\n", cpu, seconds, wakeUps.all, wakeUps.main);

@@ -125,7 +125,7 @@ void BM_QuavixSynthOneMinute(benchmark::State& state)
         ManualTimerService timers;
         auto owned = std::make_unique<LevelSink>();
         LevelSink* sink = owned.get();
-        auto engine = std::make_shared<AudioEngine>(timers, std::move(owned), kRate);
+        auto engine = std::make_shared<AudioEngine>(timers, std::move(owned), kRate, static_cast<uint32_t>(state.range(0)));
         SynthProvider provider(engine, std::string(SynthProvider::kDefaultSoundFont));
         auto port = provider.createMidiOut(0);
         DoneCounter done;
@@ -160,7 +160,8 @@ void BM_QuavixSynthOneMinute(benchmark::State& state)
         reportLevel(state, sink->peak, sink->energy, sink->count);
     }
 }
-BENCHMARK(BM_QuavixSynthOneMinute)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+// Argument: the engine's block in frames.
+BENCHMARK(BM_QuavixSynthOneMinute)->Arg(AudioEngine::kDefaultBlockFrames)->Arg(1024)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // The same minute through FluidSynth alone: the synthesizer "Quavix Synth" is made of, with
 // its settings, each event given to it before the 64-frame block nearest the event's frame

@@ -103,9 +103,10 @@ void CTimeBar::ShowPending()
     m_timer = plat::ui::UiTimers::set(kRefreshMs, [this] {
         plat::ui::UiTimers::kill(m_timer);
         m_timer = 0;
+        // Drawn with the window's next painting, together with whatever else changed in it.
         if (m_hasPending) {
             m_hasPending = false;
-            m_display->SetTime(m_pending, true);
+            m_display->SetTime(m_pending, false);
         }
     });
 }

@@ -112,7 +112,11 @@ void CTimeDisplay::Invalidate()
 
 void CTimeDisplay::SetTime(const MCTime& time, bool redraw)
 {
+    const QString shown = TimeText();
     m_time = time;
+    // A time that reads as the one shown changes nothing on the screen.
+    if (!NeedsDrawing() && TimeText() == shown)
+        return;
     m_flags |= 1;
     if (redraw)
         repaint();

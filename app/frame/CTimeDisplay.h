@@ -27,6 +27,8 @@ public:
     // their size, its position stays.
     virtual void CalcLayout();
 
+    // Draws the time again (at once with redraw, else with the window's next painting) unless
+    // its text is the one shown.
     void SetTime(const MCTime& time, bool redraw);
     const MCTime& GetTime() const { return m_time; }
     void SetFormat(int format);

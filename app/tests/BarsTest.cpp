@@ -30,6 +30,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <utility>
+
 namespace {
 
 using apptest::FrameTest;
@@ -272,6 +274,21 @@ TEST_F(BarsTest, ScreenshotWhilePlaying)
 
 namespace {
 
+// Counts the paints a widget gets.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
 class TimeBarTest : public BarsTest {
 protected:
     void SetUp() override
@@ -325,6 +342,36 @@ TEST_F(TimeBarTest, PositionsOfTheActiveDocumentShowOnTheTimer)
     EXPECT_TRUE(Display().GetTime() == MCTime::TimeNull());
     Time().Update(1300, nullptr);
     EXPECT_TRUE(Display().GetTime() == MCTime::TimeZero());
+}
+
+TEST_F(TimeBarTest, ThePositionIsDrawnAgainOnlyWhenItsTextChanges)
+{
+    MCOpusDoc* doc = NewDocument();
+    m_frame->show();
+    Display().SetFormat(1);
+    PaintCounter counter(&Display());
+    int& paints = counter.paints;
+    const auto shown = [&](const MCTime& time) {
+        Position(doc, time);
+        m_timers.advance(CTimeBar::kRefreshMs);
+        QApplication::processEvents();
+        return std::exchange(paints, 0);
+    };
+    const int ppq = int(MCTime::GlobalPPQ);
+    shown(MCTime(5, 1, 0, ppq));
+    EXPECT_FALSE(Display().NeedsDrawing());
+    // The same bar, beat and tick again: nothing to draw. The next tick: drawn.
+    EXPECT_EQ(shown(MCTime(5, 1, 0, ppq)), 0);
+    EXPECT_GE(shown(MCTime(5, 1, 1, ppq)), 1);
+    EXPECT_EQ(Display().TimeText().toStdString(), [&] {
+        std::string text;
+        MCTimeEdit::FormatTimeString(text, MCTime(5, 1, 1, ppq), 1, 0, 0);
+        return text;
+    }());
+    // Another format shows the same time differently: drawn.
+    Display().SetFormat(0);
+    QApplication::processEvents();
+    EXPECT_GE(std::exchange(paints, 0), 1);
 }
 
 TEST_F(TimeBarTest, FormatsAndUnitsShapeTheDisplay)

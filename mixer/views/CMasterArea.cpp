@@ -182,8 +182,10 @@ void CMasterArea::SetTempoText(double bpm)
         return;
     if (bpm > 0.0) {
         m_tempoText->SetEditEnabled(true);
-        if (!m_tempoText->IsEditing())
-            m_tempoText->setText(QString::fromStdString(plat::format("%.1f", bpm)));
+        // The same text again would only cost the field its work and a repaint.
+        const QString text = QString::fromStdString(plat::format("%.1f", bpm));
+        if (!m_tempoText->IsEditing() && m_tempoText->text() != text)
+            m_tempoText->setText(text);
     } else {
         m_tempoText->SetEditing(false);
         m_tempoText->SetEditEnabled(false);

@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <functional>
@@ -451,6 +452,31 @@ TEST_F(TransportTest, SlicesMapToMusicalTimeThroughTempoAndSpeed)
     Seq().Forward();
     EXPECT_FLOAT_EQ(Seq().GetActualSpeed(), 2.0f);
     EXPECT_EQ(Seq().TestState(CSequence::stateFastForward), 0);
+    Rest();
+}
+
+TEST_F(TransportTest, TheTempoShownIsToldAtOnceWhenItChangesAndOnlyNowAndThenWhileItStays)
+{
+    StartDevices();
+    Seq().SetLocation(MCTime(0.0f));
+    m_states.Take();
+    const auto told = [this] {
+        const std::vector<int> codes = m_states.Take();
+        return std::count(codes.begin(), codes.end(), int(SCMaster::codeTempoDisplay));
+    };
+    Seq().Play();
+    // Thirty slices of one tempo, each state delivered as it comes: told as the play starts,
+    // then about once a second, not at every slice.
+    long steady = 0;
+    for (int slice = 0; slice < 30; ++slice) {
+        Slice();
+        steady += told();
+    }
+    EXPECT_GE(steady, 2);
+    EXPECT_LE(steady, 5);
+    // A new speed is told at once.
+    Seq().SetUserSpeed(2.0f);
+    EXPECT_EQ(told(), 1);
     Rest();
 }
 

@@ -419,9 +419,11 @@ public:
     // as its first tempo before an external start or continue, as a new tempo mark after one.
     void HandleSyncTiming(uint32_t clockMs);
     // Tells the views the tempo (3502); unless forced, not while four or more master states
-    // are on their way.
+    // are on their way, and the tempo told last only every kBPMRepeatEvery-th time: a steady
+    // piece wakes the views once a second instead of at every slice.
     void UpdateBPMDisplay(const MCTime& time, int force);
     void UpdateBPMDisplay(float bpm, int force);
+    static constexpr int kBPMRepeatEvery = 10;
     // Completes a stop or pause.
     void PerformanceIsStopped();
 
@@ -570,6 +572,9 @@ private:
     std::atomic<float> m_fastSpeed{4.0f};
     std::atomic<float> m_actualSpeed{1.0f};
     SyncCounters m_sync;
+    // The tempo told the views last, and how often it was not told again since; under the lock.
+    float m_toldBPM = -1.0f;
+    int m_untoldRepeats = 0;
     std::atomic<float> m_masterGain{1.0f};
     MCEventList m_pendingRemovals;
     plat::Event m_stopEvent{true, true};

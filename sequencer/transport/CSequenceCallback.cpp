@@ -366,6 +366,11 @@ void CSequence::UpdateBPMDisplay(float bpm, int force)
 {
     if (!force && SCMaster::s_iMessageCount >= 4)
         return;
+    Locked locked(*this);
+    if (!force && bpm == m_toldBPM && ++m_untoldRepeats < kBPMRepeatEvery)
+        return;
+    m_toldBPM = bpm;
+    m_untoldRepeats = 0;
     auto* state = new SCMaster(SCMaster::codeTempoDisplay);
     state->SetBPM(bpm);
     ApplyState(state);

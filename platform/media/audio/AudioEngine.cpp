@@ -108,6 +108,7 @@ void AudioEngine::startLocked()
     m_lead = m_sink->leadFrames();
     // A sink with a lead plays in real time and is never held back by a batch.
     m_batchFrames = m_lead == 0 ? static_cast<uint64_t>(m_batchMs) * m_rate / 1000 : 0;
+    m_lagMs.store(m_batchFrames > 0 ? m_batchMs : 0, std::memory_order_release);
     m_pacer.start(m_rate);
     m_stopping.store(false);
     m_thread = std::thread([this] {
@@ -148,6 +149,7 @@ void AudioEngine::renderBlock(uint64_t firstFrame)
 
 void AudioEngine::run()
 {
+    pthread_setname_np(pthread_self(), "audio engine");
     raisePriority();
     uint64_t frame = 0;
     while (!m_stopping.load(std::memory_order_acquire)) {

@@ -36,8 +36,9 @@ public:
     static constexpr size_t kMaxSources = 16;
 
     // The batch of a file sink: the file is written at most this late, the engine's thread
-    // wakes about 50 times a second instead of once a block.
-    static constexpr uint32_t kFileBatchMs = 20;
+    // wakes about 20 times a second instead of once a block. A stream's played blocks come
+    // back as late at most, well inside the latency its device keeps queued.
+    static constexpr uint32_t kFileBatchMs = 50;
 
     // batchMs (for a sink without lead, which takes frames as fast as they come): instead of
     // waking for each block as it comes due, the engine waits until batchMs more have come
@@ -56,6 +57,9 @@ public:
     void removeSource(AudioSource& source);
 
     uint32_t sampleRate() const { return m_rate; }
+    // How late at most the running engine renders what came due (its batch): 0 unless its
+    // sink takes frames as fast as they come and it was made with a batch.
+    uint32_t renderLagMs() const { return m_lagMs.load(std::memory_order_acquire); }
     uint32_t blockFrames() const { return m_blockFrames; }
     // Frames rendered since the sink opened.
     uint64_t renderedFrames() const { return m_rendered.load(std::memory_order_acquire); }
@@ -83,6 +87,7 @@ private:
     const uint32_t m_blockFrames;
     const uint32_t m_batchMs;
     uint64_t m_batchFrames = 0;   // while running: what the engine lets come due before it wakes
+    std::atomic<uint32_t> m_lagMs{0};
 
     mutable std::mutex m_mutex;   // the control side: sources, start and stop
     std::array<std::atomic<AudioSource*>, kMaxSources> m_sources{};

@@ -202,8 +202,9 @@ void SoundWaveOut::feedLocked()
     }
     if (m_queueHead == m_queue.size()) {
         // Out of bytes: silence a little ahead, so the ring never comes round to sound it
-        // played before.
-        const uint64_t ahead = uint64_t{m_format.avgBytesPerSec()} * kSilenceAheadMs / 1000 / align * align;
+        // played before; an engine that renders in batches may run a batch further at once.
+        const uint64_t aheadMs = kSilenceAheadMs + m_engine->renderLagMs();
+        const uint64_t ahead = uint64_t{m_format.avgBytesPerSec()} * aheadMs / 1000 / align * align;
         const uint64_t until = m_passed + std::min<uint64_t>(ahead, m_ringBytes);
         if (until > m_inRing)
             put(m_silence.data(), until - m_inRing, false);

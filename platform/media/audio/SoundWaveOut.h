@@ -27,7 +27,8 @@ class PLATMEDIA_API SoundWaveOut final : public WaveOutDevice {
 public:
     static constexpr uint32_t kRingMs = 1000;
     static constexpr uint32_t kFeedMs = 20;
-    // How far ahead of the play cursor silence is written once the bytes run out.
+    // How far ahead of the play cursor silence is written once the bytes run out, besides the
+    // engine's render lag.
     static constexpr uint32_t kSilenceAheadMs = 100;
 
     SoundWaveOut(std::shared_ptr<AudioEngine> engine, TimerService& timers);

@@ -428,15 +428,20 @@ void SynthMidiOutPort::render(float* left, float* right, uint32_t frames, uint64
         }
         pos = until;
     }
-    float loudest = 0;
     for (uint32_t i = 0; i < frames; ++i) {
         left[i] += m_left[i];
         right[i] += m_right[i];
-        loudest = std::max({loudest, std::fabs(m_left[i]), std::fabs(m_right[i])});
     }
     // A synthesizer with no voice whose reverberation has died away is left to sleep until
-    // the next message: nothing is lost, and an idle program costs next to nothing.
-    if (loudest < kSilence && fluid_synth_get_active_voice_count(m_synth.synth()) == 0)
+    // the next message: nothing is lost, and an idle program costs next to nothing. While
+    // voices sound the block's level is not looked at.
+    const auto quiet = [&] {
+        float loudest = 0;
+        for (uint32_t i = 0; i < frames; ++i)
+            loudest = std::max({loudest, std::fabs(m_left[i]), std::fabs(m_right[i])});
+        return loudest < kSilence;
+    };
+    if (fluid_synth_get_active_voice_count(m_synth.synth()) == 0 && quiet())
         m_silentFrames = std::min<uint64_t>(m_silentFrames + frames, m_engine.sampleRate());
     else
         m_silentFrames = 0;

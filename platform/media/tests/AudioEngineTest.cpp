@@ -78,6 +78,7 @@ TEST(AudioEngineTest, FollowsTheManualClockBlockByBlockAndMixesItsSources)
     ASSERT_EQ(f.engine->addSource(a), kOk);
     ASSERT_EQ(f.engine->addSource(b), kOk);
     EXPECT_TRUE(f.engine->isRunning());
+    EXPECT_EQ(f.engine->renderLagMs(), 0u);
 
     f.engine->waitCaughtUp();
     EXPECT_EQ(f.sink->frameCount(), 0u);  // nothing is rendered ahead of the clock
@@ -106,6 +107,7 @@ TEST(AudioEngineTest, WithABatchTheBlocksThatCameDueAreRenderedTogether)
     RampSource ramp(0.25f);
     ASSERT_EQ(f.engine->addSource(ramp), kOk);
     f.engine->waitCaughtUp();
+    EXPECT_EQ(f.engine->renderLagMs(), 20u) << "what plays through it learns how late it may render";
     // The first block falls due at 5.3 ms; the engine waits until 20 ms more have (26 ms).
     f.advance(10);
     EXPECT_EQ(f.sink->frameCount(), 0u);

@@ -49,13 +49,15 @@ float SampleOf(const std::vector<uint8_t>& bytes, size_t index)
 
 // A wave output over an engine into memory on a manual clock at the engine's rate, so what
 // it plays arrives sample for sample.
-class SoundWaveOutTest : public ::testing::Test {
+// Parameter: the engine's batch in ms (0, or the playback file's).
+class SoundWaveOutTest : public ::testing::TestWithParam<uint32_t> {
 protected:
     std::shared_ptr<AudioEngine> MakeEngine()
     {
         auto owned = std::make_unique<MemoryAudioSink>(48000 * 8);
         sink = owned.get();
-        return std::make_shared<AudioEngine>(timers, std::move(owned));
+        return std::make_shared<AudioEngine>(timers, std::move(owned), AudioEngine::kDefaultSampleRate,
+                                             AudioEngine::kDefaultBlockFrames, GetParam());
     }
     void Step(uint32_t ms)
     {
@@ -78,7 +80,7 @@ protected:
     SoundWaveOut out{engine, timers};
 };
 
-TEST_F(SoundWaveOutTest, WhatIsWrittenPlaysInOrderSampleForSampleAndIsCounted)
+TEST_P(SoundWaveOutTest, WhatIsWrittenPlaysInOrderSampleForSampleAndIsCounted)
 {
     ASSERT_EQ(out.open({2, 48000, 16}), kOk);
     // 300 ms written before the start, in three pieces; 900 ms more while it plays, so the
@@ -118,7 +120,7 @@ TEST_F(SoundWaveOutTest, WhatIsWrittenPlaysInOrderSampleForSampleAndIsCounted)
     EXPECT_FALSE(engine->isRunning()) << "the engine stops with its last source";
 }
 
-TEST_F(SoundWaveOutTest, StopDropsWhatIsQueuedKeepsTheCountAndAStartPlaysWhatComesNext)
+TEST_P(SoundWaveOutTest, StopDropsWhatIsQueuedKeepsTheCountAndAStartPlaysWhatComesNext)
 {
     ASSERT_EQ(out.open({2, 48000, 16}), kOk);
     const auto first = Ramp(2000 * kFramesPerMs, 0);
@@ -152,7 +154,7 @@ TEST_F(SoundWaveOutTest, StopDropsWhatIsQueuedKeepsTheCountAndAStartPlaysWhatCom
     EXPECT_EQ(sink->left(heard + next.size() / kFrameBytes), 0.0f);
 }
 
-TEST_F(SoundWaveOutTest, EightBitSoundAtAnotherRateIsResampledAndEndsInSilence)
+TEST_P(SoundWaveOutTest, EightBitSoundAtAnotherRateIsResampledAndEndsInSilence)
 {
     // 22050 Hz mono 8-bit: the silence that follows the sound is 0x80, heard as nothing.
     ASSERT_EQ(out.open({1, 22050, 8}), kOk);
@@ -173,7 +175,7 @@ TEST_F(SoundWaveOutTest, EightBitSoundAtAnotherRateIsResampledAndEndsInSilence)
         ASSERT_LT(std::fabs(sink->left(frame)), 1e-3f) << "frame " << frame;
 }
 
-TEST_F(SoundWaveOutTest, WrongFormatsSizesAndOrdersAreRefused)
+TEST_P(SoundWaveOutTest, WrongFormatsSizesAndOrdersAreRefused)
 {
     const uint8_t frame[4] = {};
     EXPECT_EQ(out.write(frame), kErrorInvalidHandle);
@@ -200,6 +202,8 @@ std::vector<uint8_t> ReadBytes(const std::string& path)
 // The family's wave output plays through the engine over ALSA's PCM: here ALSA's own "file"
 // plug-in over a "null" device from a private configuration, the code path of a real device
 // with what it plays kept in a raw file.
+INSTANTIATE_TEST_SUITE_P(Batches, SoundWaveOutTest, ::testing::Values(0u, AudioEngine::kFileBatchMs));
+
 TEST(AlsaWaveOutTest, TheFamilyListsAWaveOutputThatPlaysThroughTheEngineOverThePcm)
 {
     TempFolder folder;
