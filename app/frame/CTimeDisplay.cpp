@@ -112,10 +112,9 @@ void CTimeDisplay::Invalidate()
 
 void CTimeDisplay::SetTime(const MCTime& time, bool redraw)
 {
-    const QString shown = TimeText();
     m_time = time;
     // A time that reads as the one shown changes nothing on the screen.
-    if (!NeedsDrawing() && TimeText() == shown)
+    if (!NeedsDrawing() && TimeText() == m_drawnText)
         return;
     m_flags |= 1;
     if (redraw)
@@ -202,6 +201,7 @@ void CTimeDisplay::resizeEvent(QResizeEvent* event)
 
 void CTimeDisplay::DrawPicture()
 {
+    m_drawnText = TimeText();
     m_picture.fill(plat::ui::toQColor(m_background));
     QPainter p(&m_picture);
     QStyleOptionFrame frame;
@@ -213,7 +213,7 @@ void CTimeDisplay::DrawPicture()
     if (m_timeFont) {
         p.setFont(*m_timeFont);
         p.setPen(plat::ui::toQColor(m_timeColor));
-        const QString text = TimeText();
+        const QString text = m_drawnText;
         const int width = QFontMetrics(*m_timeFont).horizontalAdvance(text);
         p.drawText(QPoint(m_timeRect.center().x() + 1 - width / 2, m_timeRect.bottom()), text);
     }

@@ -75,6 +75,9 @@ private:
     plat::ui::ColorRef m_unitsColor = 0xFFFF;
     int m_format = 1;
     MCTime m_time;
+    // The time's text as the picture holds it: the same time can read differently once a
+    // document's time source is active.
+    QString m_drawnText;
     QImage m_picture;
     std::optional<QFont> m_timeFont;
     std::optional<QFont> m_unitsFont;

@@ -344,6 +344,21 @@ TEST_F(TimeBarTest, PositionsOfTheActiveDocumentShowOnTheTimer)
     EXPECT_TRUE(Display().GetTime() == MCTime::TimeZero());
 }
 
+TEST_F(TimeBarTest, AStartThatReadsDifferentlyOnceADocumentIsActiveIsDrawnAgain)
+{
+    m_frame->show();
+    // With no document the start reads as the blank text; with one, as its first bar.
+    Time().Update(1300, nullptr);
+    QApplication::processEvents();
+    const QImage blank = Display().grab().toImage();
+    MCOpusDoc* doc = NewDocument();
+    Time().Update(1300, nullptr);
+    Position(doc, MCTime::TimeZero());
+    m_timers.advance(CTimeBar::kRefreshMs);
+    QApplication::processEvents();
+    EXPECT_NE(Display().grab().toImage(), blank);
+}
+
 TEST_F(TimeBarTest, ThePositionIsDrawnAgainOnlyWhenItsTextChanges)
 {
     MCOpusDoc* doc = NewDocument();
