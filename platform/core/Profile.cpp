@@ -11,9 +11,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstdlib>
 #include <limits>
+#include <map>
 #include <mutex>
 #include <utility>
 
@@ -29,6 +32,9 @@ struct Config {
     std::mutex mutex;
     std::string application;
     std::string folder;
+    // The program file's name, the application's name until one is set; read once, since the
+    // link to the program file reads differently once the file is replaced.
+    std::optional<std::string> programName;
 };
 
 Config& config()
@@ -37,30 +43,73 @@ Config& config()
     return instance;
 }
 
-std::string baseFolderLocked()
+bool isSeparator(char c) { return c == '/' || c == '\\'; }
+
+// paths::join(into, rest) written into into, so that a path made for every call reuses its
+// storage instead of allocating anew.
+void joinInto(std::string& into, std::string_view rest)
 {
-    const Config& c = config();
-    if (!c.folder.empty())
-        return c.folder;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/')
-        return xdg;
-    if (const char* home = std::getenv("HOME"); home && home[0] == '/')
-        return paths::join(home, ".config");
-    if (const passwd* user = ::getpwuid(::getuid()); user && user->pw_dir)
-        return paths::join(user->pw_dir, ".config");
-    return "/tmp";
+    if (into.empty() || (!rest.empty() && isSeparator(rest.front()))) {
+        into.assign(rest);
+        return;
+    }
+    if (rest.empty())
+        return;
+    if (!isSeparator(into.back()))
+        into += '/';
+    into += rest;
 }
 
-std::string applicationLocked()
+void baseFolderInto(std::string& into)
 {
     const Config& c = config();
+    if (!c.folder.empty()) {
+        into.assign(c.folder);
+    } else if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/') {
+        into.assign(xdg);
+    } else if (const char* home = std::getenv("HOME"); home && home[0] == '/') {
+        into.assign(home);
+        joinInto(into, ".config");
+    } else if (const passwd* user = ::getpwuid(::getuid()); user && user->pw_dir) {
+        into.assign(user->pw_dir);
+        joinInto(into, ".config");
+    } else {
+        into.assign("/tmp");
+    }
+}
+
+const std::string& applicationLocked()
+{
+    Config& c = config();
     if (!c.application.empty())
         return c.application;
-    const std::string program = paths::name(paths::programPath());
-    return program.empty() ? std::string("Quavix") : program;
+    if (!c.programName) {
+        const std::string program = paths::name(paths::programPath());
+        c.programName = program.empty() ? std::string("Quavix") : program;
+    }
+    return *c.programName;
 }
 
-std::string userFolderLocked() { return paths::join(baseFolderLocked(), kOrganisation); }
+void userFolderInto(std::string& into)
+{
+    baseFolderInto(into);
+    joinInto(into, kOrganisation);
+}
+
+std::string userFolderLocked()
+{
+    std::string folder;
+    userFolderInto(folder);
+    return folder;
+}
+
+// "<user folder>/<application>.conf".
+void profilePathInto(std::string& into)
+{
+    userFolderInto(into);
+    joinInto(into, applicationLocked());
+    into += ".conf";
+}
 
 bool isSeparator(QChar c) { return c == u'/' || c == u'\\'; }
 
@@ -83,9 +132,14 @@ QStringList sectionLevels(std::string_view section)
     return levels;
 }
 
+bool isValueName(std::string_view name)
+{
+    return !name.empty() && std::none_of(name.begin(), name.end(), [](char c) { return isSeparator(c); });
+}
+
 std::optional<QString> valueName(std::string_view name)
 {
-    if (name.empty() || name.find_first_of("/\\") != std::string_view::npos)
+    if (!isValueName(name))
         return std::nullopt;
     return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
@@ -147,8 +201,14 @@ std::optional<QString> resolveSection(QSettings& settings, const QStringList& le
     return group;
 }
 
-// The full key of an existing value, or nothing.
-std::optional<QString> findValue(QSettings& settings, std::string_view section, std::string_view name)
+// An existing section as resolveSection() found it: nothing until it is resolved, then the
+// stored group path, or nothing when the section is missing.
+using ResolvedSection = std::optional<std::optional<QString>>;
+
+// The full key of an existing value, or nothing. The section is resolved into resolved when the
+// value is not stored under the caller's spelling, and kept there for the next name.
+std::optional<QString> findValue(QSettings& settings, std::string_view section, std::string_view name,
+                                 ResolvedSection& resolved)
 {
     const std::optional<QString> key = valueName(name);
     if (!key)
@@ -157,7 +217,9 @@ std::optional<QString> findValue(QSettings& settings, std::string_view section, 
     const QString exact = childPath(levels.join(u'/'), *key);
     if (settings.contains(exact))
         return exact;
-    const std::optional<QString> group = resolveSection(settings, levels, false);
+    if (!resolved)
+        resolved = resolveSection(settings, levels, false);
+    const std::optional<QString>& group = *resolved;
     if (!group)
         return std::nullopt;
     const std::optional<QString> stored = storedSpelling(childKeys(settings, *group), *key);
@@ -168,7 +230,24 @@ std::optional<QString> findValue(QSettings& settings, std::string_view section, 
 
 std::optional<int32_t> parseInt(const QString& text)
 {
-    const std::string digits = text.trimmed().toStdString();
+    // The text of an integer is short and ASCII, so it is converted on the stack; a character
+    // beyond ASCII makes no number, and a longer text (leading zeros) takes the long way.
+    const QString trimmed = text.trimmed();
+    std::array<char, 32> ascii{};
+    std::string longer;
+    std::string_view digits;
+    if (trimmed.size() <= static_cast<qsizetype>(ascii.size())) {
+        for (qsizetype i = 0; i < trimmed.size(); ++i) {
+            const char16_t c = trimmed[i].unicode();
+            if (c > 0x7F)
+                return std::nullopt;
+            ascii[static_cast<size_t>(i)] = static_cast<char>(c);
+        }
+        digits = std::string_view(ascii.data(), static_cast<size_t>(trimmed.size()));
+    } else {
+        longer = trimmed.toStdString();
+        digits = longer;
+    }
     const char* first = digits.data();
     const char* last = first + digits.size();
     if (first != last && *first == '+' && last - first > 1 && first[1] != '-')
@@ -243,12 +322,31 @@ struct Profile::Store {
     // Open batches, and whether values were set in them that the file does not hold yet.
     int batches = 0;
     bool unwritten = false;
+    // The path open() works out on every call, kept so that working it out allocates nothing.
+    std::string wanted;
+
+    // What reads found, by section and value name as the caller spelt them: finding a value
+    // without regard to case lists the stored sections level by level, and the program reads
+    // the same few values again and again (each MIDI save reads four). It tells what the
+    // settings object holds, so whatever may change that forgets it: a write, a removal, a
+    // sync (which reads back a file another program changed), reopening. QSettings also shares
+    // a file's contents among all its objects in the process, and any of them reloads them
+    // when the file changed: while the file is not the one last read or written here, reads
+    // go to the settings object alone.
+    struct SectionMemo {
+        ResolvedSection group;
+        std::map<std::string, std::optional<QVariant>, std::less<>> values;
+    };
+    std::map<std::string, SectionMemo, std::less<>> memo;
+    size_t memoValues = 0;
+    // Names a caller makes up could grow the memo without end: past this many it starts anew.
+    static constexpr size_t kMemoLimit = 1024;
 
     // The settings object for the current application and folder, reopened when either
     // changed. The caller holds the profile mutex.
     QSettings& open()
     {
-        const std::string wanted = paths::join(userFolderLocked(), applicationLocked() + ".conf");
+        profilePathInto(wanted);
         if (!settings || wanted != path)
             reopen(wanted);
         return *settings;
@@ -257,6 +355,7 @@ struct Profile::Store {
     void reopen(const std::string& file)
     {
         settings.reset();
+        forget();
         path = file;
         settings = std::make_unique<QSettings>(QString::fromStdString(path), QSettings::IniFormat);
         // Every write is synced at once or when its batch ends, so the object needs no event
@@ -266,11 +365,18 @@ struct Profile::Store {
         known = FileStamp::of(path);
     }
 
+    void forget()
+    {
+        memo.clear();
+        memoValues = 0;
+    }
+
     // Writes pending changes; on failure drops what could not be written, so reads go on
     // telling what the file holds.
     bool commit()
     {
         settings->sync();
+        forget();
         if (settings->status() == QSettings::NoError) {
             known = FileStamp::of(path);
             return true;
@@ -296,11 +402,18 @@ struct Profile::Store {
             *known == FileStamp::of(path))
             return true;
         s.setValue(childPath(group, stored.value_or(*key)), value);
+        forget();
         if (batches > 0) {
             unwritten = true;
             return true;
         }
         return commit();
+    }
+
+    void remove(const QString& key)
+    {
+        settings->remove(key);
+        forget();
     }
 
     void endBatch()
@@ -314,11 +427,28 @@ struct Profile::Store {
 
     std::optional<QVariant> read(std::string_view section, std::string_view name)
     {
-        QSettings& s = open();
-        const std::optional<QString> key = findValue(s, section, name);
-        if (!key)
+        if (!isValueName(name))
             return std::nullopt;
-        return s.value(*key);
+        QSettings& s = open();
+        if (!known || !(*known == FileStamp::of(path))) {
+            forget();
+            ResolvedSection resolved;
+            const std::optional<QString> key = findValue(s, section, name, resolved);
+            return key ? std::optional<QVariant>(s.value(*key)) : std::nullopt;
+        }
+        if (const auto cached = memo.find(section); cached != memo.end()) {
+            if (const auto value = cached->second.values.find(name); value != cached->second.values.end())
+                return value->second;
+        }
+        if (memoValues >= kMemoLimit)
+            forget();
+        SectionMemo& entry = memo.try_emplace(std::string(section)).first->second;
+        std::optional<QVariant> value;
+        if (const std::optional<QString> key = findValue(s, section, name, entry.group))
+            value = s.value(*key);
+        entry.values.emplace(std::string(name), value);
+        ++memoValues;
+        return value;
     }
 };
 
@@ -444,7 +574,7 @@ bool Profile::setBinary(std::string_view section, std::string_view name,
 bool Profile::contains(std::string_view section, std::string_view name) const
 {
     std::lock_guard lock(config().mutex);
-    return findValue(m_store->open(), section, name).has_value();
+    return m_store->read(section, name).has_value();
 }
 
 std::vector<std::string> Profile::valueNames(std::string_view section) const
@@ -481,12 +611,13 @@ bool Profile::removeValue(std::string_view section, std::string_view name)
     if (!valueName(name))
         return false;
     QSettings& s = m_store->open();
-    const std::optional<QString> key = findValue(s, section, name);
+    ResolvedSection resolved;
+    const std::optional<QString> key = findValue(s, section, name, resolved);
     if (!key)
         return true;
     if (!s.isWritable())
         return false;
-    s.remove(*key);
+    m_store->remove(*key);
     return m_store->commit();
 }
 
@@ -503,7 +634,7 @@ bool Profile::removeSection(std::string_view section)
         return true;
     if (!s.isWritable())
         return false;
-    s.remove(*group);
+    m_store->remove(*group);
     return m_store->commit();
 }
 

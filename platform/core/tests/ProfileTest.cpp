@@ -8,6 +8,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <iterator>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -318,6 +321,111 @@ TEST_F(ProfileTest, ABatchWritesTheFileOnceAtItsEnd)
     Profile::setApplication("ProfileTest");
     EXPECT_TRUE(profile.setInt("Settings", "Tempo", 60));
     EXPECT_NE(onDisk().find("Tempo=60"), std::string::npos);
+}
+
+// A read never answers from what an earlier read found once the settings changed: values
+// read as missing, as stored, and through other spellings follow every write, removal and
+// batch, however many values were read in between.
+TEST_F(ProfileTest, ReadsFollowEveryChange)
+{
+    Profile& profile = Profile::instance();
+    ASSERT_TRUE(profile.setInt("Mixer\\Channel1", "Pan", 64));
+    struct Probe {
+        const char* section;
+        const char* name;
+    };
+    const Probe probes[] = {{"Mixer\\Channel1", "Pan"}, {"mixer/CHANNEL1", "pan"}, {"Mixer\\Channel2", "Pan"},
+                            {"MIXER", "volume"}, {"Nowhere", "Pan"}};
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+        std::optional<int32_t> expected[std::size(probes)];
+    };
+    const Step steps[] = {
+        {"a new section", [&] { EXPECT_TRUE(profile.setInt("mixer\\Channel2", "Pan", 32)); },
+         {64, 64, 32, std::nullopt, std::nullopt}},
+        {"a value set through another spelling",
+         [&] { EXPECT_TRUE(profile.setInt("MIXER\\channel1", "PAN", 10)); }, {10, 10, 32, std::nullopt, std::nullopt}},
+        {"a value in a section holding subsections", [&] { EXPECT_TRUE(profile.setString("Mixer", "Volume", "7")); },
+         {10, 10, 32, 7, std::nullopt}},
+        {"a value removed", [&] { EXPECT_TRUE(profile.removeValue("mixer\\channel1", "pan")); },
+         {std::nullopt, std::nullopt, 32, 7, std::nullopt}},
+        {"a value set in a batch, read while it lasts",
+         [&] {
+             const Profile::Batch batch;
+             EXPECT_TRUE(profile.setInt("mixer\\channel1", "PAN", 5));
+             EXPECT_EQ(profile.getInt("Mixer\\Channel1", "Pan"), 5);
+             EXPECT_TRUE(profile.setInt("mixer\\channel1", "PAN", 6));
+             EXPECT_EQ(profile.getInt("Mixer\\Channel1", "Pan"), 6);
+         },
+         {6, 6, 32, 7, std::nullopt}},
+        {"many other values read",
+         [&] {
+             for (int i = 0; i < 3000; ++i)
+                 profile.getInt(i % 2 ? "Mixer" : "Elsewhere", "Name" + std::to_string(i));
+             EXPECT_TRUE(profile.setInt("Mixer", "Volume", 8));
+         },
+         {6, 6, 32, 8, std::nullopt}},
+        {"the section removed", [&] { EXPECT_TRUE(profile.removeSection("MIXER")); },
+         {std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt}},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        for (const Probe& probe : probes) {
+            profile.getInt(probe.section, probe.name);
+            profile.contains(probe.section, probe.name);
+        }
+        step.change();
+        for (size_t i = 0; i < std::size(probes); ++i) {
+            SCOPED_TRACE(std::string(probes[i].section) + " " + probes[i].name);
+            EXPECT_EQ(profile.getInt(probes[i].section, probes[i].name), step.expected[i]);
+            EXPECT_EQ(profile.contains(probes[i].section, probes[i].name), step.expected[i].has_value());
+        }
+    }
+}
+
+// Another program that rewrites the file is heard from when this profile next writes it, as
+// the file is read back then: values read before, stored or missing, read as the file has
+// them. That write may be a batch's, holding values read while the other program wrote.
+TEST_F(ProfileTest, AWriteTakesInWhatAnotherProgramWrote)
+{
+    Profile& profile = Profile::instance();
+    for (const bool inBatch : {false, true}) {
+        SCOPED_TRACE(inBatch ? "the file rewritten in place during a batch" : "the file replaced");
+        const int32_t tempo = inBatch ? 72 : 60;
+        const int32_t bars = inBatch ? 3 : 4;
+        ASSERT_TRUE(profile.setInt("Settings", "Tempo", 120));
+        ASSERT_TRUE(profile.removeSection("Other"));
+        std::optional<Profile::Batch> batch;
+        if (inBatch) {
+            batch.emplace();
+            ASSERT_TRUE(profile.setInt("Settings", "Bars", bars));
+        }
+        EXPECT_EQ(profile.getInt("settings", "TEMPO"), 120);
+        EXPECT_FALSE(profile.getInt("OTHER", "value"));
+        EXPECT_FALSE(profile.contains("Other", "Value"));
+
+        const std::string text = "[Other]\nValue=" + std::to_string(tempo / 12) + "\n\n[Settings]\nTempo=" +
+                                 std::to_string(tempo) + (inBatch ? "\n" : "\nLong=padding\n");
+        if (inBatch) {
+            std::ofstream(conf("ProfileTest"), std::ios::trunc) << text;
+            batch.reset();
+        } else {
+            const fs::path replacement = m_folder / "replacement";
+            std::ofstream(replacement) << text;
+            fs::rename(replacement, conf("ProfileTest"));
+            ASSERT_TRUE(profile.setInt("Settings", "Bars", bars));
+        }
+
+        EXPECT_EQ(profile.getInt("settings", "TEMPO"), tempo);
+        EXPECT_EQ(profile.getInt("OTHER", "value"), tempo / 12);
+        EXPECT_TRUE(profile.contains("Other", "Value"));
+        EXPECT_EQ(profile.getInt("Settings", "Bars"), bars);
+    }
+    reopenFromDisk();
+    EXPECT_EQ(profile.getInt("Settings", "Tempo"), 72);
+    EXPECT_EQ(profile.getInt("Other", "Value"), 6);
+    EXPECT_EQ(profile.getInt("Settings", "Bars"), 3);
 }
 
 TEST_F(ProfileTest, ConcurrentReadsAndWrites)
