@@ -9,7 +9,8 @@
 //   has settled;
 // - playing the piece from its start to its end into the playback file: the processor time of
 //   the play, beside FluidSynth's own command-line player rendering the same file with the
-//   same sound font, rate and gain (its processor time as the system counts it for a child).
+//   same sound font, rate and gain (its processor time as the system counts it for a child),
+//   and the main thread's share of the play.
 // Skipped where Xvfb, the sound font, the corpus or FluidSynth's player is missing.
 
 #include "app/frame/CMainFrame.h"
@@ -264,7 +265,13 @@ int runProgram(const std::string& run, const fs::path& folder, char* name)
                              thread.seconds - (earlier == cpuByThreadBefore.end() ? 0 : earlier->second.seconds));
             }
             if (ran) {
-                std::printf("cpu=%.6f seconds=%.6f wakeups=%ld main_wakeups=%ld\n", cpu, seconds, wakeUps.all, wakeUps.main);
+                const auto mainAfter = cpuByThreadAfter.find(long(::getpid()));
+                const auto mainBefore = cpuByThreadBefore.find(long(::getpid()));
+                const double mainCpu = mainAfter == cpuByThreadAfter.end() || mainBefore == cpuByThreadBefore.end()
+                                           ? 0.0
+                                           : mainAfter->second.seconds - mainBefore->second.seconds;
+                std::printf("cpu=%.6f seconds=%.6f wakeups=%ld main_wakeups=%ld main_cpu=%.6f\n", cpu, seconds, wakeUps.all,
+                            wakeUps.main, mainCpu);
                 result = 0;
             }
             if (playing())
@@ -391,7 +398,7 @@ void BM_ProgramPlaying(benchmark::State& state)
         state.SkipWithError(lacking.c_str());
         return;
     }
-    double cpu = 0, seconds = 0, wakeUps = 0, peer = 0;
+    double cpu = 0, mainCpu = 0, seconds = 0, wakeUps = 0, peer = 0;
     for (auto _ : state) {
         const auto figures = childRun("play");
         const double player = fluidSynthSeconds();
@@ -400,11 +407,14 @@ void BM_ProgramPlaying(benchmark::State& state)
             return;
         }
         cpu += figures.at("cpu");
+        mainCpu += figures.at("main_cpu");
         seconds += figures.at("seconds");
         wakeUps += figures.at("wakeups");
         peer += player;
     }
     state.counters["cpu_seconds"] = cpu;
+    // The interface thread's share: what the windows following the play cost.
+    state.counters["main_thread_cpu_seconds"] = mainCpu;
     state.counters["fluidsynth_player_cpu_seconds"] = peer;
     state.counters["ratio_to_fluidsynth_player"] = peer > 0 ? cpu / peer : 0.0;
     state.counters["wakeups_a_second"] = seconds > 0 ? wakeUps / seconds : 0.0;

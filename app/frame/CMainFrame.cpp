@@ -58,6 +58,7 @@
 #include "interface/controls/MCTimeSource.h"
 #include "platform/ui/timer/UiTimers.h"
 #include "preferences/sheet/CPrefsWnd.h"
+#include "sequencer/states/SCMaster.h"
 #include "sequencer/states/SCPerform.h"
 #include "wavegate/CWGDevice.h"
 #include "wavegate/CWavegate.h"
@@ -88,6 +89,12 @@ constexpr const char* kSaveSection = "Settings\\Save";
 constexpr const char* kToolbarSection = "Main\\Toolbars\\v2";
 constexpr const char* kToolWindowNames[3] = {"Music Palette", "Mixer", "Inspector"};
 
+// The notices that follow a playing piece many times a second: the current time, the
+// metronome's lead-in count and the tempo shown. No command's state depends on them.
+bool changesNoCommand(int code)
+{
+    return code == 1900 || code == 1902 || code == SCMaster::codeTempoDisplay;
+}
 
 bool exists(const std::string& path)
 {
@@ -348,7 +355,9 @@ void CMainFrame::OnStateChange(int code, SCBase* state)
 {
     if (m_flags & 2)
         return;
-    m_actions.requestUpdate();
+    // A pass asks every command of the program again: it waits for a notice that may change one.
+    if (!changesNoCommand(code))
+        m_actions.requestUpdate();
     if (m_editBar)
         m_editBar->Update(code, state);
     if (m_transportBar)

@@ -11,8 +11,12 @@
 #include "notabase/states/SCMode.h"
 #include "platform/core/Paths.h"
 #include "platform/ui/dialog/ItemId.h"
+#include "notabase/states/SCTime.h"
+#include "sequencer/states/SCMaster.h"
 #include "sequencer/states/SCPerform.h"
+#include "sequencer/transport/CSequence.h"
 
+#include <QAction>
 #include <QDockWidget>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -216,6 +220,57 @@ TEST_F(MainFrameTest, TransportButtonsNeedADocument)
     NewDocument();
     EXPECT_TRUE(m_router.update(778).enabled);
     EXPECT_TRUE(m_router.update(777).enabled);
+}
+
+TEST_F(MainFrameTest, CommandStatesFollowTheTransportButNotThePosition)
+{
+    MCOpusDoc* doc = NewDocument();
+    CSequence* sequence = doc->GetSequence();
+    const auto settle = [] {
+        for (int turn = 0; turn < 3; ++turn) {
+            plat::ui::test::deliverPosted();
+            QCoreApplication::processEvents();
+        }
+    };
+    const auto send = [doc](SCBase* state) {
+        state->SetSynchronous(1);
+        state->Apply(doc->GetBaseEvent());
+    };
+    settle();
+    // The loop button is enabled at rest and disabled while the piece plays.
+    QAction* loop = m_actions->find(773);
+    ASSERT_NE(loop, nullptr);
+    EXPECT_TRUE(loop->isEnabled());
+
+    // What follows a playing piece many times a second asks no command again.
+    int passes = m_actions->updatePassCount();
+    send(new SCTime(1900, MCTime(1.5f)));
+    send(new SCTime(1902, 2, -1));
+    auto* tempo = new SCMaster(SCMaster::codeTempoDisplay);
+    tempo->SetBPM(96.0f);
+    send(tempo);
+    settle();
+    EXPECT_EQ(m_actions->updatePassCount(), passes);
+
+    // The sequencer's transport notices do, and the states follow them both ways.
+    sequence->ClearState(CSequence::stateStopped);
+    sequence->AddState(CSequence::statePlaying);
+    send(new SCPerform(3302));
+    settle();
+    EXPECT_EQ(m_actions->updatePassCount(), passes + 1);
+    EXPECT_FALSE(loop->isEnabled());
+    EXPECT_TRUE(m_actions->find(777)->isEnabled());
+    passes = m_actions->updatePassCount();
+    send(new SCTime(1900, MCTime(2.0f)));
+    settle();
+    EXPECT_EQ(m_actions->updatePassCount(), passes);
+    EXPECT_FALSE(loop->isEnabled());
+
+    sequence->ClearState(CSequence::statePlaying);
+    sequence->AddState(CSequence::stateStopped);
+    send(new SCPerform(3300));
+    settle();
+    EXPECT_TRUE(loop->isEnabled());
 }
 
 TEST_F(MainFrameTest, HideAllAndShowAll)

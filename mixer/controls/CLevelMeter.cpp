@@ -86,6 +86,19 @@ int CLevelMeter::LitTop(int litHeight) const
     return litHeight > 0 ? BarRect().bottom() + 1 - litHeight : height();
 }
 
+int CLevelMeter::ShownBars(int litHeight) const
+{
+    if (litHeight <= 0)
+        return 0;
+    // The bars are the rows BarRect().bottom(), two above it, and so on up to four rows below
+    // the top; the rows between them look the same lit or not. The block below the bar counts
+    // as one more.
+    const int bottom = BarRect().bottom();
+    const int highest = rect().top() + 4;
+    const int bars = bottom >= highest ? (bottom - highest) / 2 + 1 : 0;
+    return 1 + std::min((litHeight + 1) / 2, bars);
+}
+
 void CLevelMeter::SetLevel(float input, bool redraw)
 {
     m_level = Ballistics(m_level, input, m_attack, m_decay);
@@ -94,8 +107,10 @@ void CLevelMeter::SetLevel(float input, bool redraw)
         return;
     const int before = LitTop(m_litHeight);
     const int after = LitTop(lit);
+    // A move of the top across the dark row between two bars shows nothing new.
+    const bool shownChanged = ShownBars(lit) != ShownBars(m_litHeight);
     m_litHeight = lit;
-    if (redraw)
+    if (redraw && shownChanged)
         update(QRect(0, std::min(before, after), width(), std::abs(after - before)));
 }
 

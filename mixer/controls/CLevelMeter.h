@@ -14,7 +14,8 @@
 // input level every 100 ms; the meter smooths it (level = decay x level + attack x input,
 // held to 0..1) and lights the bars from the bottom up to the level. It paints by copying from
 // two prepared images, unlit and lit, made at the screen's resolution on the first paint; a
-// change of level repaints only the band between the old and the new top of the lit part.
+// change of level that lights or darkens a bar repaints only the band between the old and the
+// new top of the lit part.
 // Strip meters share their images through a cache keyed by colour, size and device pixel
 // ratio, emptied when the last meter goes; the master section keeps its own.
 class MIXER_API CLevelMeter : public QWidget {
@@ -75,6 +76,9 @@ private:
     int LitHeightOf(float level) const;
     // The first row painted from the lit image for a lit height: none at rest.
     int LitTop(int litHeight) const;
+    // The lit bars a lit height shows, the block below them included: two heights that show
+    // as many look the same.
+    int ShownBars(int litHeight) const;
 
     static constexpr uint32_t kShared = 0x1;
     uint32_t m_flags = kShared;

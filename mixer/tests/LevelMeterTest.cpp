@@ -137,6 +137,44 @@ TEST(LevelMeterTest, OnlyAChangedLitHeightRepaintsAndThenOnlyTheBandThatChanged)
     EXPECT_EQ(counter.paints, 3);
 }
 
+// Lit heights 29 and 30 light the same bars (rows 99, 97, ... 71): the row between is dark
+// either way, so the move paints nothing; 27 darkens bar 71 and paints the two rows.
+TEST(LevelMeterTest, AMoveAcrossTheDarkRowBetweenBarsPaintsNothing)
+{
+    const float toThirty = 0.4f, toTwentyNine = 0.0826667f, toTwentySeven = 0.073f;
+    CLevelMeter picture;
+    picture.resize(12, 109);
+    picture.SetLevel(toThirty, false);
+    ASSERT_EQ(picture.GetLitHeight(), 30);
+    const QImage thirty = picture.grab().toImage();
+    picture.SetLevel(toTwentyNine, false);
+    ASSERT_EQ(picture.GetLitHeight(), 29);
+    EXPECT_EQ(picture.grab().toImage(), thirty) << "both show the same bars";
+    picture.SetLevel(toTwentySeven, false);
+    ASSERT_EQ(picture.GetLitHeight(), 27);
+    EXPECT_NE(picture.grab().toImage(), thirty);
+
+    QWidget window;
+    auto* meter = new CLevelMeter(&window);
+    meter->setGeometry(0, 0, 12, 109);
+    window.resize(40, 120);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QApplication::processEvents();
+    PaintCounter counter(meter);
+    meter->SetLevel(toThirty, true);
+    QApplication::processEvents();
+    EXPECT_EQ(counter.paints, 1);
+    meter->SetLevel(toTwentyNine, true);
+    QApplication::processEvents();
+    EXPECT_EQ(meter->GetLitHeight(), 29);
+    EXPECT_EQ(counter.paints, 1);
+    meter->SetLevel(toTwentySeven, true);
+    QApplication::processEvents();
+    EXPECT_EQ(counter.paints, 2);
+    EXPECT_EQ(counter.last.boundingRect(), QRect(0, 71, 12, 2));
+}
+
 TEST(LevelMeterTest, PaintsTheLitColourBelowTheLevelAndBlackAboveAndNothingAtRest)
 {
     QWidget window;
