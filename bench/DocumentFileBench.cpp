@@ -6,6 +6,7 @@
 // opening a small document whose ornaments share their children, 12 and 24 levels deep.
 
 #include "interface/document/MCOpusDoc.h"
+#include "interface/midifile/MCMidiFormats.h"
 #include "notabase/commands/CCAddTrack.h"
 #include "notabase/model/ECNote.h"
 #include "notabase/model/ECOrnament.h"
@@ -42,6 +43,8 @@ const std::string& benchFolder()
         const std::string made = ::mkdtemp(pattern) ? pattern : "/tmp";
         plat::Profile::setFolder(made);
         InitSequencer();
+        // Opening tries the MIDI readers before the document's own, as in the program.
+        MCMidiFormats::Install();
         return made;
     }();
     return folder;
