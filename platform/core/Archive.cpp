@@ -275,8 +275,11 @@ void Archive::addStored(const Object* object, size_t slot)
 
 void Archive::reserveObjects(size_t count)
 {
+    if (!isStoring() || count > UINT32_MAX)
+        return;
+    m_storedObjects.reserve(count);
     // At most half full, as addStored keeps it.
-    if (isStoring() && count <= UINT32_MAX && 2 * count > m_storedTable.size())
+    if (2 * count > m_storedTable.size())
         growStoredTable(2 * count);
 }
 

@@ -173,8 +173,8 @@ public:
 
 private:
     // A list that grows by blocks, each twice as large as the one before, and never moves what
-    // it holds: the lists of a store or load of millions of objects are neither copied as they
-    // grow nor touched twice.
+    // it holds: the lists of a load of millions of objects are neither copied as they grow nor
+    // touched twice.
     template <class T>
     class BlockList {
     public:
@@ -254,7 +254,9 @@ private:
     // Makes the table with at least this many slots (a power of two), or doubles it, and
     // enters every stored object again.
     void growStoredTable(size_t minSlots = 0);
-    BlockList<const Object*> m_storedObjects;
+    // A plain vector, for a probe reads it at every object stored: reserved from the expected
+    // count, it is not copied as it grows.
+    std::vector<const Object*> m_storedObjects;
     // Per slot, the index of the object in it plus one; 0 for an empty slot.
     std::vector<uint32_t> m_storedTable;
     std::unordered_map<const RuntimeClass*, uint32_t> m_storedClasses;
