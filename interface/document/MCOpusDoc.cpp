@@ -380,6 +380,7 @@ void MCOpusDoc::LoadFromStorage()
         DeleteContents();
         throw;
     }
+    m_archiveObjects = archive.objectCount();
 }
 
 void MCOpusDoc::CreateBackupFile(const std::string& path)
@@ -603,8 +604,10 @@ void MCOpusDoc::WriteContents(plat::ByteStream& stream)
 {
     plat::Archive archive(stream, plat::Archive::Mode::store);
     archive.setContext(this);
+    archive.reserveObjects(m_archiveObjects);
     Serialize(archive);
     archive.flush();
+    m_archiveObjects = archive.objectCount();
 }
 
 std::vector<uint8_t> MCOpusDoc::WriteContents()

@@ -203,6 +203,9 @@ private:
     bool m_modified = false;
     // Set while a file is read as the contents of a new document: no backup beside it.
     bool m_readingCopy = false;
+    // How many objects the last load or save of the archive held: the next save sizes its
+    // tables for as many.
+    size_t m_archiveObjects = 0;
     // The filters read with the sequence (which owns them), taken out of its lists when the
     // contents go.
     std::vector<LCBase*> m_loadedFilters;

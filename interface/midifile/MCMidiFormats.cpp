@@ -11,10 +11,21 @@
 #include "platform/core/UserPrompt.h"
 #include "platform/storage/Storage.h"
 
+#include <cstring>
 #include <stdexcept>
+#include <string_view>
 #include <vector>
 
 namespace {
+
+// Whether the file holds `tag` at `offset`. Each reader refuses at once a file without its
+// signature; testing it first spares copying a large document for a reader that would not
+// take it.
+bool HasTag(plat::MemoryStream& contents, size_t offset, std::string_view tag)
+{
+    const auto bytes = contents.bytes();
+    return bytes.size() >= offset + tag.size() && std::memcmp(bytes.data() + offset, tag.data(), tag.size()) == 0;
+}
 
 // The document's file as the readers see it, named for the messages.
 MCMidiMemFile FileOf(plat::MemoryStream& contents, MCOpusDoc& doc)
@@ -48,6 +59,8 @@ void MCMidiFormats::Warn(const std::string& text)
 
 int MCMidiFormats::ReadRmi(plat::MemoryStream& contents, MCOpusDoc& doc)
 {
+    if (!HasTag(contents, 0, "RIFF") || !HasTag(contents, 8, "RMID"))
+        return 0;
     MCMidiMemFile file = FileOf(contents, doc);
     MCOpusMidiDocument target(doc);
     MCRmiRead reader;
@@ -59,6 +72,8 @@ int MCMidiFormats::ReadRmi(plat::MemoryStream& contents, MCOpusDoc& doc)
 
 int MCMidiFormats::ReadMidi(plat::MemoryStream& contents, MCOpusDoc& doc)
 {
+    if (!HasTag(contents, 0, "MThd"))
+        return 0;
     MCMidiMemFile file = FileOf(contents, doc);
     MCOpusMidiDocument target(doc);
     MCMidiRead reader;

@@ -245,9 +245,10 @@ size_t Archive::probeStored(const Object* object) const
     }
 }
 
-void Archive::growStoredTable()
+void Archive::growStoredTable(size_t minSlots)
 {
-    m_storedTable.assign(m_storedTable.empty() ? kMinStoredTable : 2 * m_storedTable.size(), 0);
+    const size_t doubled = m_storedTable.empty() ? kMinStoredTable : 2 * m_storedTable.size();
+    m_storedTable.assign(std::max(doubled, std::bit_ceil(minSlots)), 0);
     const size_t mask = m_storedTable.size() - 1;
     // In the order stored, which is mostly the order of their addresses: the table fills from
     // front to back.
@@ -272,6 +273,16 @@ void Archive::addStored(const Object* object, size_t slot)
     m_storedTable[slot] = static_cast<uint32_t>(m_storedObjects.size());
 }
 
+void Archive::reserveObjects(size_t count)
+{
+    if (!isStoring() || count > UINT32_MAX)
+        return;
+    m_storedObjects.reserve(count);
+    // At most half full, as addStored keeps it.
+    if (2 * count > m_storedTable.size())
+        growStoredTable(2 * count);
+}
+
 void Archive::mapObject(Object* object)
 {
     if (!object)
@@ -282,9 +293,11 @@ void Archive::mapObject(Object* object)
             addStored(object, slot);
         return;
     }
-    if (std::none_of(m_loadedObjects.begin(), m_loadedObjects.end(),
-                     [object](const LoadedObject& loaded) { return loaded.object == object; }))
-        m_loadedObjects.push_back({object, object->runtimeClass()});
+    for (size_t index = 0; index < m_loadedObjects.size(); ++index) {
+        if (m_loadedObjects[index].object == object)
+            return;
+    }
+    m_loadedObjects.push_back({object, object->runtimeClass()});
 }
 
 void Archive::writeObject(const Object* object)
@@ -463,23 +476,21 @@ const Archive::LoadedClass& Archive::readClass()
 
 void Archive::discardMadeObjects(size_t loadedBefore)
 {
-    std::vector<Object*> made = std::move(m_madeObjects);
-    m_madeObjects.clear();
+    BlockList<Object*> made(std::move(m_madeObjects));
     m_unclaimed.clear();
-    if (loadedBefore < m_loadedObjects.size())
-        m_loadedObjects.resize(loadedBefore);
+    m_loadedObjects.truncate(loadedBefore);
     // First every object lets go of the others, then each is released on its own: no object
     // can destroy another that is still to be released.
-    for (auto it = made.rbegin(); it != made.rend(); ++it) {
+    for (size_t index = made.size(); index-- > 0;) {
         try {
-            (*it)->unlinkAfterFailedLoad();
+            made[index]->unlinkAfterFailedLoad();
         } catch (...) {
             // The load error that got us here is the one to report.
         }
     }
-    for (auto it = made.rbegin(); it != made.rend(); ++it) {
+    for (size_t index = made.size(); index-- > 0;) {
         try {
-            (*it)->releaseAfterFailedLoad();
+            made[index]->releaseAfterFailedLoad();
         } catch (...) {
         }
     }

@@ -6,10 +6,14 @@
 #include "platform/core/ByteStream.h"
 #include "platform/core/Object.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace plat {
@@ -124,6 +128,12 @@ public:
     // them.
     void mapObject(Object* object);
 
+    // Sizes what storing keeps per object for about this many objects (a piece as large as the
+    // one stored or loaded last, say), so that it is not made again and again as it grows.
+    void reserveObjects(size_t count);
+    // How many objects were stored or loaded, mapped ones included.
+    size_t objectCount() const { return isStoring() ? m_storedObjects.size() : m_loadedObjects.size(); }
+
     // The schema the object being loaded was stored with; valid inside its Serialize.
     uint32_t objectSchema() const { return m_loadingSchema; }
 
@@ -162,6 +172,54 @@ public:
     Archive& operator>>(std::string& v) { v = readString(); return *this; }
 
 private:
+    // A list that grows by blocks, each twice as large as the one before, and never moves what
+    // it holds: the lists of a load of millions of objects are neither copied as they grow nor
+    // touched twice.
+    template <class T>
+    class BlockList {
+    public:
+        BlockList() = default;
+        BlockList(BlockList&& other) noexcept
+            : m_blocks(std::move(other.m_blocks)),
+              m_size(std::exchange(other.m_size, 0)),
+              m_capacity(std::exchange(other.m_capacity, 0))
+        {
+        }
+        BlockList& operator=(BlockList&&) = delete;
+        BlockList(const BlockList&) = delete;
+        BlockList& operator=(const BlockList&) = delete;
+
+        void push_back(const T& value)
+        {
+            if (m_size == m_capacity) {
+                const size_t size = size_t(1) << (kFirstBits + m_blocks.size());
+                m_blocks.push_back(std::make_unique_for_overwrite<T[]>(size));
+                m_capacity += size;
+            }
+            (*this)[m_size++] = value;
+        }
+        T& operator[](size_t index) { return at(index); }
+        const T& operator[](size_t index) const { return const_cast<BlockList*>(this)->at(index); }
+        size_t size() const { return m_size; }
+        bool empty() const { return m_size == 0; }
+        // Drops what lies past count; the blocks stay for what comes next.
+        void truncate(size_t count) { m_size = std::min(m_size, count); }
+        void clear() { m_size = 0; }
+
+    private:
+        static constexpr unsigned kFirstBits = 8;
+        T& at(size_t index)
+        {
+            const size_t shifted = index + (size_t(1) << kFirstBits);
+            const unsigned top = static_cast<unsigned>(std::bit_width(shifted)) - 1;
+            return m_blocks[top - kFirstBits][shifted - (size_t(1) << top)];
+        }
+
+        std::vector<std::unique_ptr<T[]>> m_blocks;
+        size_t m_size = 0;
+        size_t m_capacity = 0;
+    };
+
     struct LoadedClass {
         const RuntimeClass* cls;
         uint32_t schema;
@@ -193,8 +251,11 @@ private:
     size_t probeStored(const Object* object) const;
     // Gives an object that has none the next index; slot is where its probe ended.
     void addStored(const Object* object, size_t slot);
-    // Makes the table (or doubles it) and enters every stored object again.
-    void growStoredTable();
+    // Makes the table with at least this many slots (a power of two), or doubles it, and
+    // enters every stored object again.
+    void growStoredTable(size_t minSlots = 0);
+    // A plain vector, for a probe reads it at every object stored: reserved from the expected
+    // count, it is not copied as it grows.
     std::vector<const Object*> m_storedObjects;
     // Per slot, the index of the object in it plus one; 0 for an empty slot.
     std::vector<uint32_t> m_storedTable;
@@ -205,10 +266,10 @@ private:
         Object* object;
         const RuntimeClass* cls;
     };
-    std::vector<LoadedObject> m_loadedObjects;
+    BlockList<LoadedObject> m_loadedObjects;
     std::vector<LoadedClass> m_loadedClasses;
     // The objects made since the outermost readObject began.
-    std::vector<Object*> m_madeObjects;
+    BlockList<Object*> m_madeObjects;
     // Objects a reference made that no owning readObject has claimed yet.
     std::vector<Object*> m_unclaimed;
 };

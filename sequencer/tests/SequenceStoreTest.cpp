@@ -252,7 +252,9 @@ TEST_F(SequenceStoreTest, ALoadedPiecePlaysAsTheOneStored)
     Loaded loaded;
     Load(stored, loaded);
     CSequence& seq = *loaded.sequence;
-    // What the document does with a loaded sequence before it plays.
+    // What the document does with a loaded sequence before it plays: its list rebuilt from the
+    // loaded graph, which also finds where the last note ends.
+    seq.CheckDataIntegrity();
     seq.Attach(loaded.performance);
     seq.EnableAutoStop(1);
     seq.EnableAutoRewind(0);

@@ -203,8 +203,8 @@ void CSequence::Serialize(plat::Archive& archive)
         Locked locked(*this);
         m_leadInMeasures = storedLeadIn;
     }
-    // Where an automatic stop ends the play, from the list just loaded.
-    GetLastNoteTime();
+    // Where an automatic stop ends the play comes from the list that CheckDataIntegrity
+    // rebuilds from the loaded graph, which the owner of the sequence calls next.
 }
 
 void CSequence::unlinkAfterFailedLoad()

@@ -474,6 +474,37 @@ TEST_F(ArchiveTest, ObjectsStoredOnceAreFoundAgainInAnyOrder)
     destroyGraph(loaded);
 }
 
+// A store sized beforehand for the objects (as a save is for those of the last one) writes the
+// same bytes as one that grows as it goes, with too small or too large a size as well; and a
+// load that fails after thousands of objects frees every one of them.
+TEST_F(ArchiveTest, SizedStoresWriteTheSameBytesAndALongFailedLoadFreesAll)
+{
+    constexpr size_t kItems = 5000;
+    std::vector<ArcNode> items(kItems);
+    ArcNode list;
+    for (size_t i = 0; i < kItems; ++i) {
+        items[i].value = static_cast<int32_t>(i);
+        items[i].links = {&items[(i * 31) % kItems]};
+        list.links.push_back(&items[i]);
+    }
+    const std::vector<uint8_t> grown = store(&list);
+    for (const size_t reserved : {size_t(0), size_t(10), kItems + 1, 40 * kItems}) {
+        plat::MemoryStream stream;
+        Archive ar(stream, Archive::Mode::store);
+        ar.reserveObjects(reserved);
+        ar.writeObject(&list);
+        EXPECT_EQ(ar.objectCount(), kItems + 1) << reserved;
+        EXPECT_EQ(stream.takeData(), grown) << reserved;
+    }
+
+    for (const size_t kept : {grown.size() / 3, grown.size() - 1}) {
+        plat::MemoryStream stream{std::span<const uint8_t>(grown.data(), kept)};
+        Archive ar(stream, Archive::Mode::load);
+        EXPECT_THROW(ar.readObject(), plat::ArchiveError) << kept;
+        EXPECT_EQ(ar.objectCount(), 0u) << kept;
+    }
+}
+
 TEST_F(ArchiveTest, StringsRoundTrip)
 {
     const std::vector<std::string> texts = {"", "a", "Größe ♪ 音", std::string(70000, 'x'), std::string("a\0b", 3)};
