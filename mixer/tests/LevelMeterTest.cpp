@@ -37,6 +37,24 @@ protected:
     }
 };
 
+// A meter of 100 bars in a window on the screen, its first paints done.
+struct ShownMeter {
+    ShownMeter()
+    {
+        meter->setGeometry(0, 0, 12, 109);
+        window.resize(40, 120);
+        window.show();
+    }
+    bool Exposed()
+    {
+        const bool exposed = QTest::qWaitForWindowExposed(&window);
+        QApplication::processEvents();
+        return exposed;
+    }
+    QWidget window;
+    CLevelMeter* meter = new CLevelMeter(&window);
+};
+
 TEST(LevelMeterTest, BallisticsStepByTheAttackAndDecayAndHoldToTheRange)
 {
     struct Case {
@@ -98,13 +116,9 @@ TEST(LevelMeterTest, TheLitHeightFollowsTheLevelOverTheBar)
 
 TEST(LevelMeterTest, OnlyAChangedLitHeightRepaintsAndThenOnlyTheBandThatChanged)
 {
-    QWidget window;
-    auto* meter = new CLevelMeter(&window);
-    meter->setGeometry(0, 0, 12, 109);
-    window.resize(40, 120);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    QApplication::processEvents();
+    ShownMeter shown;
+    ASSERT_TRUE(shown.Exposed());
+    CLevelMeter* meter = shown.meter;
     PaintCounter counter(meter);
 
     meter->SetLevel(0.4f, true);  // 0.3: 30 rows lit, rows 70 to 99, and the block below
@@ -154,13 +168,9 @@ TEST(LevelMeterTest, AMoveAcrossTheDarkRowBetweenBarsPaintsNothing)
     ASSERT_EQ(picture.GetLitHeight(), 27);
     EXPECT_NE(picture.grab().toImage(), thirty);
 
-    QWidget window;
-    auto* meter = new CLevelMeter(&window);
-    meter->setGeometry(0, 0, 12, 109);
-    window.resize(40, 120);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    QApplication::processEvents();
+    ShownMeter shown;
+    ASSERT_TRUE(shown.Exposed());
+    CLevelMeter* meter = shown.meter;
     PaintCounter counter(meter);
     meter->SetLevel(toThirty, true);
     QApplication::processEvents();

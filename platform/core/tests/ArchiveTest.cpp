@@ -268,6 +268,16 @@ std::vector<uint8_t> store(const plat::Object* root)
     return stream.takeData();
 }
 
+// Objects side by side in memory, as a piece's are: each holds its place as its value, and the
+// list refers to each in turn.
+void numberAndList(std::vector<ArcNode>& items, ArcNode& list)
+{
+    for (size_t i = 0; i < items.size(); ++i) {
+        items[i].value = static_cast<int32_t>(i);
+        list.links.push_back(&items[i]);
+    }
+}
+
 // A stream that cannot tell how much it holds, like a pipe.
 class UnsizedStream : public plat::ByteStream {
 public:
@@ -449,10 +459,7 @@ TEST_F(ArchiveTest, ObjectsStoredOnceAreFoundAgainInAnyOrder)
     constexpr size_t kItems = 50000;
     std::vector<ArcNode> items(kItems);
     ArcNode list;
-    for (size_t i = 0; i < kItems; ++i) {
-        items[i].value = static_cast<int32_t>(i);
-        list.links.push_back(&items[i]);
-    }
+    numberAndList(items, list);
     // Backwards in strides, so that references land all over the table.
     std::vector<size_t> again;
     for (size_t start = 0; start < 7; ++start) {
@@ -482,11 +489,9 @@ TEST_F(ArchiveTest, SizedStoresWriteTheSameBytesAndALongFailedLoadFreesAll)
     constexpr size_t kItems = 5000;
     std::vector<ArcNode> items(kItems);
     ArcNode list;
-    for (size_t i = 0; i < kItems; ++i) {
-        items[i].value = static_cast<int32_t>(i);
+    numberAndList(items, list);
+    for (size_t i = 0; i < kItems; ++i)
         items[i].links = {&items[(i * 31) % kItems]};
-        list.links.push_back(&items[i]);
-    }
     const std::vector<uint8_t> grown = store(&list);
     for (const size_t reserved : {size_t(0), size_t(10), kItems + 1, 40 * kItems}) {
         plat::MemoryStream stream;
