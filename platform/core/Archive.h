@@ -4,6 +4,7 @@
 
 #include "platform/core/ArchiveError.h"
 #include "platform/core/ByteStream.h"
+#include "platform/core/LargePageAllocator.h"
 #include "platform/core/Object.h"
 
 #include <algorithm>
@@ -255,10 +256,11 @@ private:
     // enters every stored object again.
     void growStoredTable(size_t minSlots = 0);
     // A plain vector, for a probe reads it at every object stored: reserved from the expected
-    // count, it is not copied as it grows.
-    std::vector<const Object*> m_storedObjects;
+    // count, it is not copied as it grows. Both tables reach tens of megabytes for a large
+    // piece and are filled at once, hence large pages.
+    std::vector<const Object*, LargePageAllocator<const Object*>> m_storedObjects;
     // Per slot, the index of the object in it plus one; 0 for an empty slot.
-    std::vector<uint32_t> m_storedTable;
+    std::vector<uint32_t, LargePageAllocator<uint32_t>> m_storedTable;
     std::unordered_map<const RuntimeClass*, uint32_t> m_storedClasses;
     // Loading: what has been read, by index, with its class, so that a reference is checked
     // without a visit to an object loaded long before.
