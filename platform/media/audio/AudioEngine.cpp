@@ -34,10 +34,11 @@ AudioEngine::AudioEngine(TimerService& timers, std::unique_ptr<AudioSink> sink, 
       m_rate(sampleRate),
       m_blockFrames(blockFrames),
       m_batchMs(batchMs),
+      m_maxPassFrames(batchMs > 0 ? kMaxPassBlocks * blockFrames : blockFrames),
       m_pacer(timers),
-      m_left(blockFrames),
-      m_right(blockFrames),
-      m_interleaved(2 * static_cast<size_t>(blockFrames))
+      m_left(m_maxPassFrames),
+      m_right(m_maxPassFrames),
+      m_interleaved(2 * static_cast<size_t>(m_maxPassFrames))
 {
 }
 
@@ -131,17 +132,17 @@ void AudioEngine::stopLocked()
                     m_sink->name().c_str(), mediaErrorText(error).c_str());
 }
 
-void AudioEngine::renderBlock(uint64_t firstFrame)
+void AudioEngine::renderPass(uint64_t firstFrame, uint32_t frames)
 {
     m_cycle.fetch_add(1);
-    std::fill(m_left.begin(), m_left.end(), 0.0f);
-    std::fill(m_right.begin(), m_right.end(), 0.0f);
+    std::fill_n(m_left.begin(), frames, 0.0f);
+    std::fill_n(m_right.begin(), frames, 0.0f);
     for (auto& slot : m_sources)
         if (AudioSource* source = slot.load())
-            source->render(m_left.data(), m_right.data(), m_blockFrames, firstFrame);
+            source->render(m_left.data(), m_right.data(), frames, firstFrame);
     m_cycle.fetch_add(1);
     m_cycle.notify_all();
-    for (uint32_t i = 0; i < m_blockFrames; ++i) {
+    for (uint32_t i = 0; i < frames; ++i) {
         m_interleaved[2 * i] = std::clamp(m_left[i], -1.0f, 1.0f);
         m_interleaved[2 * i + 1] = std::clamp(m_right[i], -1.0f, 1.0f);
     }
@@ -170,12 +171,19 @@ void AudioEngine::run()
             until += m_batchFrames;
         if (!m_pacer.waitUntilFrame(until))
             break;
-        renderBlock(frame);
+        // Every whole block that has come due goes in this pass, up to the pass's size.
+        uint32_t frames = m_blockFrames;
+        if (m_batchFrames > 0) {
+            const uint64_t reached = m_pacer.frameAt(m_timers.clock().nowMs()) + m_lead;
+            if (reached > frame + m_blockFrames)
+                frames = static_cast<uint32_t>(std::min<uint64_t>((reached - frame) / m_blockFrames * m_blockFrames, m_maxPassFrames));
+        }
+        renderPass(frame, frames);
         if (m_sinkError.load(std::memory_order_relaxed) == 0) {
-            if (const int error = m_sink->write(m_interleaved))
+            if (const int error = m_sink->write(std::span<const float>(m_interleaved.data(), 2 * static_cast<size_t>(frames))))
                 m_sinkError.store(error, std::memory_order_release);
         }
-        frame += m_blockFrames;
+        frame += frames;
         m_rendered.store(frame, std::memory_order_release);
     }
 }

@@ -39,6 +39,10 @@ public:
     // wakes about 20 times a second instead of once a block. A stream's played blocks come
     // back as late at most, well inside the latency its device keeps queued.
     static constexpr uint32_t kFileBatchMs = 50;
+    // An engine with a batch renders what has come due in passes of up to this many blocks:
+    // its sources then work in long runs (the synthesizer costs less per frame), and its sink
+    // takes a batch in one write.
+    static constexpr uint32_t kMaxPassBlocks = 16;
 
     // batchMs (for a sink without lead, which takes frames as fast as they come): instead of
     // waking for each block as it comes due, the engine waits until batchMs more have come
@@ -61,6 +65,9 @@ public:
     // sink takes frames as fast as they come and it was made with a batch.
     uint32_t renderLagMs() const { return m_lagMs.load(std::memory_order_acquire); }
     uint32_t blockFrames() const { return m_blockFrames; }
+    // The most frames one pass hands its sources and its sink: a block, or kMaxPassBlocks
+    // blocks for an engine made with a batch.
+    uint32_t maxPassFrames() const { return m_maxPassFrames; }
     // Frames rendered since the sink opened.
     uint64_t renderedFrames() const { return m_rendered.load(std::memory_order_acquire); }
     // The frame being rendered when the media clock shows ms: where something started at ms
@@ -77,7 +84,8 @@ public:
 
 private:
     void run();
-    void renderBlock(uint64_t firstFrame);
+    // Renders frames (whole blocks) from firstFrame into m_interleaved.
+    void renderPass(uint64_t firstFrame, uint32_t frames);
     void startLocked();
     void stopLocked();
 
@@ -86,6 +94,7 @@ private:
     const uint32_t m_rate;
     const uint32_t m_blockFrames;
     const uint32_t m_batchMs;
+    const uint32_t m_maxPassFrames;
     uint64_t m_batchFrames = 0;   // while running: what the engine lets come due before it wakes
     std::atomic<uint32_t> m_lagMs{0};
 

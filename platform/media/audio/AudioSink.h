@@ -23,7 +23,8 @@ public:
     // Waits until the output has room for one more block. kErrorNotReady when interrupt() ended
     // the wait.
     virtual int waitWritable() = 0;
-    // Takes one block of interleaved stereo frames, samples in -1 .. 1.
+    // Takes interleaved stereo frames, samples in -1 .. 1: one block, or for a sink without
+    // lead several blocks at once from an engine that renders in batches.
     virtual int write(std::span<const float> interleaved) = 0;
     virtual void close() = 0;
     // Ends a waitWritable() in progress, and every later one until the next open(); any thread.

@@ -9,7 +9,7 @@ namespace plat::media {
 
 WavFileSink::WavFileSink(std::string path) : m_path(std::move(path)) {}
 
-int WavFileSink::open(uint32_t sampleRate, uint32_t blockFrames)
+int WavFileSink::open(uint32_t sampleRate, uint32_t)
 {
     if (!m_writer.isOpen()) {
         PcmFormat format;
@@ -23,9 +23,8 @@ int WavFileSink::open(uint32_t sampleRate, uint32_t blockFrames)
         // One file has one rate.
         return kErrorBadFormat;
     }
-    m_bytes.resize(4 * static_cast<size_t>(blockFrames));
-    m_flushFrames = sampleRate;
-    m_sinceFlush = 0;
+    m_bytes.resize(4 * static_cast<size_t>(sampleRate));
+    m_used = 0;
     return kOk;
 }
 
@@ -34,23 +33,31 @@ int WavFileSink::waitWritable()
     return kOk;
 }
 
+int WavFileSink::writeGathered()
+{
+    const bool ok = m_writer.write(std::span<const uint8_t>(m_bytes.data(), m_used)) && m_writer.flush();
+    m_used = 0;
+    return ok ? kOk : kErrorNotEnabled;
+}
+
 int WavFileSink::write(std::span<const float> interleaved)
 {
-    const size_t bytes = 2 * interleaved.size();
-    if (m_bytes.size() < bytes)
+    if (interleaved.size() % 2 != 0)
         return kErrorInvalidParam;
-    for (size_t i = 0; i < interleaved.size(); ++i) {
-        const auto sample = static_cast<int16_t>(std::lrint(std::clamp(interleaved[i], -1.0f, 1.0f) * 32767.0f));
-        m_bytes[2 * i] = static_cast<uint8_t>(sample);
-        m_bytes[2 * i + 1] = static_cast<uint8_t>(static_cast<uint16_t>(sample) >> 8);
-    }
-    if (!m_writer.write(std::span<const uint8_t>(m_bytes.data(), bytes)))
-        return kErrorNotEnabled;
-    m_sinceFlush += static_cast<uint32_t>(interleaved.size() / 2);
-    if (m_sinceFlush >= m_flushFrames) {
-        m_sinceFlush = 0;
-        if (!m_writer.flush())
-            return kErrorNotEnabled;
+    for (size_t done = 0; done < interleaved.size();) {
+        const size_t samples = std::min(interleaved.size() - done, (m_bytes.size() - m_used) / 2);
+        uint8_t* out = m_bytes.data() + m_used;
+        for (size_t i = 0; i < samples; ++i) {
+            const auto sample = static_cast<int16_t>(std::lrint(std::clamp(interleaved[done + i], -1.0f, 1.0f) * 32767.0f));
+            out[2 * i] = static_cast<uint8_t>(sample);
+            out[2 * i + 1] = static_cast<uint8_t>(static_cast<uint16_t>(sample) >> 8);
+        }
+        m_used += 2 * samples;
+        done += samples;
+        if (m_used == m_bytes.size()) {
+            if (const int error = writeGathered())
+                return error;
+        }
     }
     return kOk;
 }
@@ -58,7 +65,10 @@ int WavFileSink::write(std::span<const float> interleaved)
 void WavFileSink::close()
 {
     // The file stays open for what plays next; a reader finds everything played so far.
-    m_writer.flush();
+    if (m_used > 0)
+        writeGathered();
+    else
+        m_writer.flush();
 }
 
 }  // namespace plat::media

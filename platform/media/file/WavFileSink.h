@@ -13,8 +13,9 @@ namespace plat::media {
 // Writes what an engine renders into a 16-bit stereo WAV file, at the pace of the media
 // clock. The file is made at the first open and kept for the sink's life: each later open
 // (the engine opens its sink whenever something starts playing) adds to it, so it holds
-// everything played, one piece after the other. Its header is brought up to date about once a
-// second of sound and at each close, so a crash leaves a readable file.
+// everything played, one piece after the other. The sound is gathered and goes to the file with
+// its header brought up to date about once a second of sound and at each close: few writes,
+// and a crash leaves a readable file.
 class PLATMEDIA_API WavFileSink final : public AudioSink {
 public:
     explicit WavFileSink(std::string path);
@@ -34,9 +35,10 @@ private:
     std::string m_path;
     WavFileWriter m_writer;
     uint32_t m_sampleRate = 0;
-    std::vector<uint8_t> m_bytes;
-    uint32_t m_flushFrames = 0;
-    uint32_t m_sinceFlush = 0;
+    int writeGathered();
+
+    std::vector<uint8_t> m_bytes;   // a second of sound, gathered
+    size_t m_used = 0;
 };
 
 }  // namespace plat::media

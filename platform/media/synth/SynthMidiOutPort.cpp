@@ -44,8 +44,8 @@ int SynthMidiOutPort::open(Events* events)
     m_pausedAt = 0;
     m_timelineEndMs = 0;
     m_silentFrames = 0;
-    m_left.assign(m_engine.blockFrames(), 0.0f);
-    m_right.assign(m_engine.blockFrames(), 0.0f);
+    m_left.assign(m_engine.maxPassFrames(), 0.0f);
+    m_right.assign(m_engine.maxPassFrames(), 0.0f);
     m_quit.store(false);
     m_signal.store(0);
     m_callbackThread = std::thread([this] {

@@ -84,6 +84,7 @@ TEST(AudioEngineTest, FollowsTheManualClockBlockByBlockAndMixesItsSources)
     EXPECT_EQ(f.sink->frameCount(), 0u);  // nothing is rendered ahead of the clock
     f.advance(100);                       // 4800 frames: 18 whole blocks of 256
     EXPECT_EQ(f.sink->frameCount(), 18u * 256);
+    EXPECT_EQ(a.calls(), 18) << "without a batch each block is a pass of its own";
     f.advance(900);
     EXPECT_EQ(f.sink->frameCount(), 48000u - 48000u % 256);
     EXPECT_EQ(f.engine->renderedFrames(), f.sink->frameCount());
@@ -113,11 +114,15 @@ TEST(AudioEngineTest, WithABatchTheBlocksThatCameDueAreRenderedTogether)
     EXPECT_EQ(f.sink->frameCount(), 0u);
     f.advance(16);                          // 26 ms: the 4 whole blocks due, at once
     EXPECT_EQ(f.sink->frameCount(), 4u * 256);
+    EXPECT_EQ(ramp.calls(), 1) << "the blocks of a batch reach the source in one pass";
     f.advance(10);                          // the fifth falls due at 26.7 ms: wake at 47 ms
     EXPECT_EQ(f.sink->frameCount(), 4u * 256);
     f.advance(11);
     EXPECT_EQ(f.sink->frameCount(), 8u * 256);
+    EXPECT_EQ(ramp.calls(), 2);
+    // A long step renders what came due in passes of at most kMaxPassBlocks blocks.
     f.advance(953);                         // 1 s: the blocks that came due, a batch at most behind
+    EXPECT_GE(ramp.calls(), 2 + static_cast<int>((f.sink->frameCount() - 8u * 256) / (256u * AudioEngine::kMaxPassBlocks)));
     const size_t whole = 48000u - 48000u % 256;
     EXPECT_LE(f.sink->frameCount(), whole);
     EXPECT_GE(f.sink->frameCount(), whole - 48000u * 20 / 1000 - 256);

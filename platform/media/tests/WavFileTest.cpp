@@ -168,6 +168,37 @@ TEST(WavFileSinkTest, EachPlayAddsToTheOneFile)
     EXPECT_NEAR(wav->sample(played - 1, 1), 0.25f, 1e-4);
 }
 
+// Writes of any number of frames, batches included, go to the file whole and in order, across
+// the second of sound the sink gathers before it writes.
+TEST(WavFileSinkTest, WritesOfAnySizeKeepEveryFrameInOrder)
+{
+    TempFolder folder;
+    const std::string path = folder.file("writes.wav");
+    WavFileSink sink(path);
+    ASSERT_EQ(sink.open(48000, 256), kOk);
+    std::vector<float> samples;
+    size_t frame = 0;
+    const auto level = [](size_t at) { return static_cast<float>(at % 20000) / 20000.0f - 0.5f; };
+    for (const size_t frames : {size_t(256), size_t(4096), size_t(1), size_t(47000), size_t(3000), size_t(48000), size_t(777)}) {
+        samples.clear();
+        for (size_t i = 0; i < frames; ++i, ++frame) {
+            samples.push_back(level(frame));
+            samples.push_back(-level(frame));
+        }
+        ASSERT_EQ(sink.write(samples), kOk) << frames;
+    }
+    EXPECT_EQ(sink.write(std::vector<float>{0.5f}), kErrorInvalidParam) << "half a frame";
+    sink.close();
+    const auto wav = readWav(path);
+    ASSERT_TRUE(wav);
+    ASSERT_EQ(wav->frames(), frame);
+    for (size_t i : {size_t(0), size_t(255), size_t(4352), size_t(4353), size_t(47999), size_t(48000), size_t(96000), size_t(frame - 1)}) {
+        SCOPED_TRACE(i);
+        EXPECT_NEAR(wav->sample(i, 0), level(i), 1e-4);
+        EXPECT_NEAR(wav->sample(i, 1), -level(i), 1e-4);
+    }
+}
+
 TEST(WavFileSinkTest, AFileThatCannotBeMadeKeepsTheEngineStopped)
 {
     ManualTimerService timers;
