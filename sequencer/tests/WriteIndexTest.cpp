@@ -50,7 +50,7 @@ TEST(WriteIndex, TrackWalkMeetsItsOwnAndSharedDataInListOrder)
 {
     const auto list = MakeList({kAny, 1, 2, 2, kAny, 1, 2, kAny, 2});
     CSeqWriteIndex index;
-    index.Build(list[0].get());
+    index.Build(list[0].get(), list.back().get());
     EXPECT_EQ(index.GetHead(), list[0].get());
 
     EXPECT_EQ(Walk(index, 1, list[0].get()),
@@ -69,7 +69,7 @@ TEST(WriteIndex, DatumOutsideTheIndexIsNotFoundAndClearForgetsTheList)
     const auto list = MakeList({1, kAny, 2});
     const auto other = MakeList({1});
     CSeqWriteIndex index;
-    index.Build(list[0].get());
+    index.Build(list[0].get(), list.back().get());
     bool found = true;
     EXPECT_EQ(index.Start(1, other[0].get(), found), nullptr);
     EXPECT_FALSE(found);
@@ -85,7 +85,7 @@ TEST(WriteIndex, WalkResumesWhereItStoppedAndRestartsAfterAJump)
 {
     const auto list = MakeList({1, kAny, 2, 1, 2, 1, kAny, 1});
     CSeqWriteIndex index;
-    index.Build(list[0].get());
+    index.Build(list[0].get(), list.back().get());
     bool found = false;
     // A window stops part way; the next one starts at the datum it stopped at.
     EXPECT_EQ(index.Start(1, list[0].get(), found), list[0].get());
