@@ -18,9 +18,11 @@ constexpr size_t kPrefetchDistance = 8;
 // Tracks -1 (every track) to this, less one, are counted in a table; others in a map.
 constexpr int kTableTracks = 4096;
 
+// A datum and the line after its first: the data of a note reach past one line.
 void PrefetchData(const DCsqBase* data)
 {
     __builtin_prefetch(data);
+    __builtin_prefetch(reinterpret_cast<const char*>(data) + 64);
 }
 
 void PrefetchElement(const DCsqBase* data)
@@ -138,6 +140,7 @@ void CSeqWriteIndex::Clear()
     m_byAddress.clear();
     m_own = {};
     m_shared = {};
+    m_walkTrack = DCsqBase::kAnyTrack;
 }
 
 CSeqWriteIndex::Cursor CSeqWriteIndex::RunOf(int track) const
@@ -152,6 +155,13 @@ CSeqWriteIndex::Cursor CSeqWriteIndex::RunOf(int track) const
 
 DCsqBase* CSeqWriteIndex::Start(int track, const DCsqBase* data, bool& found)
 {
+    // A window mostly goes on where the last one stopped: the walk and what it asked for
+    // ahead stand.
+    if (const Entry* entry = Current(); entry && track == m_walkTrack && entry->data == data) {
+        found = true;
+        return entry->data;
+    }
+    m_walkTrack = track;
     uint32_t ordinal = 0;
     found = OrdinalOf(data, ordinal);
     m_own = RunOf(track);

@@ -72,6 +72,7 @@ private:
     // Every datum by its address, made only when a walk starts away from where the last one
     // stopped (after a jump).
     std::vector<std::pair<const DCsqBase*, uint32_t>> m_byAddress;
+    int m_walkTrack = -1;
     Cursor m_own;
     Cursor m_shared;
 };
