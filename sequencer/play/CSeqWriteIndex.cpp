@@ -13,7 +13,7 @@ namespace {
 // to arrive before the walk reaches it, near enough to stay in the cache until then. Each
 // fetch needs the one before it (an element's address is read from its datum, its fields'
 // from its type), so the elements are asked for twice and the data three times as far ahead.
-constexpr size_t kPrefetchDistance = 8;
+constexpr size_t kPrefetchDistance = 4;
 
 // Tracks -1 (every track) to this, less one, are counted in a table; others in a map.
 constexpr int kTableTracks = 4096;
