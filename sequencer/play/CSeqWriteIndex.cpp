@@ -59,7 +59,7 @@ void CSeqWriteIndex::Build(DCsqBase* head, DCsqBase* tail)
     // Each datum's neighbour is known only once the datum has arrived: the list is walked from
     // both ends at once, so that two waits on memory overlap, until the walks meet.
     bool met = false;
-    for (DCsqBase *forward = head, *backward = tail; forward && backward;) {
+    for (DCsqBase *forward = head, *backward = tail && !tail->GetNext() ? tail : nullptr; forward && backward;) {
         m_front.push_back({forward, forward->PlayedTrack()});
         if (forward == backward) {
             met = true;
@@ -77,7 +77,8 @@ void CSeqWriteIndex::Build(DCsqBase* head, DCsqBase* tail)
     if (met) {
         m_front.insert(m_front.end(), m_back.rbegin(), m_back.rend());
     } else {
-        // No tail, or one the head does not lead to: the list is walked from the head alone.
+        // No tail, or one that does not end the list the head begins: the list is walked from
+        // the head alone.
         m_front.clear();
         for (DCsqBase* data = head; data; data = data->GetNext())
             m_front.push_back({data, data->PlayedTrack()});
