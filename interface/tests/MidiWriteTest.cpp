@@ -282,3 +282,29 @@ TEST_F(MidiWriteTest, EndOfTrackStandsAfterTheLastEventAndTheLastBar)
 }
 
 }  // namespace
+
+TEST(MidiMemFile, WritesOverwriteFromThePositionAndGrowTheFile)
+{
+    struct Case {
+        const char* what;
+        Bytes start;
+        uint64_t position;
+        Bytes written;
+        Bytes expected;
+    };
+    const Case cases[] = {
+        {"appended", {1, 2}, 2, {3, 4}, {1, 2, 3, 4}},
+        {"inside", {1, 2, 3, 4}, 1, {9, 8}, {1, 9, 8, 4}},
+        {"across the end", {1, 2, 3}, 2, {9, 8, 7}, {1, 2, 9, 8, 7}},
+        {"past the end, the gap zeroed", {1}, 3, {5}, {1, 0, 0, 5}},
+        {"into an empty file", {}, 0, {6, 7}, {6, 7}},
+        {"nothing", {1, 2}, 1, {}, {1, 2}},
+    };
+    for (const Case& c : cases) {
+        MCMidiMemFile file("f.mid", c.start);
+        file.Seek(c.position);
+        file.Write(c.written.data(), c.written.size());
+        EXPECT_EQ(file.GetBytes(), c.expected) << c.what;
+        EXPECT_EQ(file.GetPosition(), c.written.empty() ? c.position : c.position + c.written.size()) << c.what;
+    }
+}

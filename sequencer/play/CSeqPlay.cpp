@@ -357,7 +357,7 @@ DCsqBase* CSeqPlay::GetCurrentWindowEvents(CSeqEventList& list)
     bool indexed = false;
     if (position && m_sequence->TestState(CSequence::stateMidiWriting) && track != CSequence::kEveryTrack) {
         if (m_writeIndex.GetHead() != m_sequence->GetHead())
-            m_writeIndex.Build(m_sequence->GetHead());
+            m_writeIndex.Build(m_sequence->GetHead(), m_sequence->GetTail());
         DCsqBase* first = m_writeIndex.Start(track, position, indexed);
         if (indexed)
             position = first;

@@ -1,128 +1,221 @@
 #include "sequencer/play/CSeqWriteIndex.h"
 
+#include "notabase/model/ECBase.h"
 #include "sequencer/data/DCsqBase.h"
 
 #include <algorithm>
 #include <functional>
+#include <map>
 
 namespace {
 
-// How many entries ahead of the walk the elements are fetched, far enough for a fetch to
-// arrive before the walk reaches it, near enough to stay in the cache until then. The data
-// are fetched twice as far ahead, so that each has arrived when its element is asked for.
-constexpr size_t kPrefetchDistance = 8;
+// How many entries ahead of a walk its elements' fields are asked for: far enough for a fetch
+// to arrive before the walk reaches it, near enough to stay in the cache until then. Each
+// fetch needs the one before it (an element's address is read from its datum, its fields'
+// from its type), so the elements are asked for twice and the data three times as far ahead.
+constexpr size_t kPrefetchDistance = 4;
+
+// Tracks -1 (every track) to this, less one, are counted in a table; others in a map.
+constexpr int kTableTracks = 4096;
+
+// A datum and the line after its first: the data of a note reach past one line.
+void PrefetchData(const DCsqBase* data)
+{
+    __builtin_prefetch(data);
+    __builtin_prefetch(reinterpret_cast<const char*>(data) + 64);
+}
+
+void PrefetchElement(const DCsqBase* data)
+{
+    __builtin_prefetch(data->GetOwner());
+}
+
+// The fields of the element that a walk reads: its time and voice/track word (to pass it or
+// place it on its track) and the list of its marks (whose filters act on its events).
+void PrefetchFields(const DCsqBase* data)
+{
+    ECBase* owner = data->GetOwner();
+    if (!owner)
+        return;
+    __builtin_prefetch(owner->GetTime());
+    __builtin_prefetch(owner->GetVoiceTrack());
+    __builtin_prefetch(owner->GetChildren());
+}
 
 template <typename Entry>
-size_t firstFrom(const std::vector<Entry>& entries, uint32_t ordinal)
+size_t firstFrom(const Entry* begin, const Entry* end, uint32_t ordinal)
 {
     return static_cast<size_t>(
-        std::lower_bound(entries.begin(), entries.end(), ordinal,
-                         [](const Entry& entry, uint32_t value) { return entry.ordinal < value; }) -
-        entries.begin());
+        std::lower_bound(begin, end, ordinal, [](const Entry& entry, uint32_t value) { return entry.ordinal < value; }) -
+        begin);
 }
 
 }  // namespace
 
-void CSeqWriteIndex::Build(DCsqBase* head)
+void CSeqWriteIndex::Build(DCsqBase* head, DCsqBase* tail)
 {
     Clear();
     m_head = head;
-    uint32_t ordinal = 0;
-    for (DCsqBase* data = head; data; data = data->GetNext(), ++ordinal) {
-        m_byAddress.emplace_back(data, ordinal);
-        const int track = data->PlayedTrack();
-        if (track == DCsqBase::kAnyTrack)
-            m_shared.push_back({ordinal, data});
-        else
-            m_tracks[track].push_back({ordinal, data});
+    // Each datum's neighbour is known only once the datum has arrived: the list is walked from
+    // both ends at once, so that two waits on memory overlap, until the walks meet.
+    bool met = false;
+    for (DCsqBase *forward = head, *backward = tail && !tail->GetNext() ? tail : nullptr; forward && backward;) {
+        m_front.push_back({forward, forward->PlayedTrack()});
+        if (forward == backward) {
+            met = true;
+            break;
+        }
+        m_back.push_back({backward, backward->PlayedTrack()});
+        DCsqBase* next = forward->GetNext();
+        if (next == backward) {
+            met = true;
+            break;
+        }
+        forward = next;
+        backward = backward->GetPrev();
     }
+    if (met) {
+        m_front.insert(m_front.end(), m_back.rbegin(), m_back.rend());
+    } else {
+        // No tail, or one that does not end the list the head begins: the list is walked from
+        // the head alone.
+        m_front.clear();
+        for (DCsqBase* data = head; data; data = data->GetNext())
+            m_front.push_back({data, data->PlayedTrack()});
+    }
+    m_back.clear();
+
+    // Each track's run gets its room first, then its data in list order: one table, sized once.
+    std::fill(m_tableCounts.begin(), m_tableCounts.end(), 0);
+    m_tableCounts.resize(kTableTracks + 1, 0);
+    std::map<int, size_t> otherCounts;
+    for (const Played& played : m_front) {
+        if (played.track >= -1 && played.track < kTableTracks)
+            ++m_tableCounts[static_cast<size_t>(played.track + 1)];
+        else
+            ++otherCounts[played.track];
+    }
+    size_t next = 0;
+    const auto addRun = [&](int track, size_t count) {
+        m_runs.push_back({track, next, next});
+        next += count;
+    };
+    for (const auto& [track, count] : otherCounts) {
+        if (track < -1)
+            addRun(track, count);
+    }
+    for (size_t slot = 0; slot < m_tableCounts.size(); ++slot) {
+        if (m_tableCounts[slot] > 0) {
+            addRun(static_cast<int>(slot) - 1, m_tableCounts[slot]);
+            // From here the slot names the track's run.
+            m_tableCounts[slot] = m_runs.size() - 1;
+        }
+    }
+    for (auto& [track, count] : otherCounts) {
+        if (track >= kTableTracks)
+            addRun(track, count);
+    }
+    std::map<int, size_t> otherRuns;
+    for (size_t run = 0; run < m_runs.size(); ++run) {
+        if (m_runs[run].track < -1 || m_runs[run].track >= kTableTracks)
+            otherRuns[m_runs[run].track] = run;
+    }
+    m_entries.resize(m_front.size());
+    for (size_t ordinal = 0; ordinal < m_front.size(); ++ordinal) {
+        const int track = m_front[ordinal].track;
+        Run& run = m_runs[track >= -1 && track < kTableTracks ? m_tableCounts[static_cast<size_t>(track + 1)] : otherRuns[track]];
+        m_entries[run.end++] = {static_cast<uint32_t>(ordinal), m_front[ordinal].data};
+    }
+    m_front.clear();
 }
 
 void CSeqWriteIndex::Clear()
 {
+    // The tables keep their room for the next file: given back, each would come back as fresh
+    // pages, and the kernel traps on the first touch of every one.
     m_head = nullptr;
+    m_front.clear();
+    m_back.clear();
+    m_entries.clear();
+    m_runs.clear();
     m_byAddress.clear();
-    m_sorted = false;
-    m_tracks.clear();
-    m_shared.clear();
-    m_walkTrack = nullptr;
-    m_trackAt = 0;
-    m_sharedAt = 0;
+    m_own = {};
+    m_shared = {};
+    m_walkTrack = DCsqBase::kAnyTrack;
+}
+
+CSeqWriteIndex::Cursor CSeqWriteIndex::RunOf(int track) const
+{
+    // The runs are in the order of their tracks.
+    const auto run =
+        std::lower_bound(m_runs.begin(), m_runs.end(), track, [](const Run& r, int value) { return r.track < value; });
+    if (run == m_runs.end() || run->track != track)
+        return {};
+    return {m_entries.data() + run->begin, m_entries.data() + run->end};
 }
 
 DCsqBase* CSeqWriteIndex::Start(int track, const DCsqBase* data, bool& found)
 {
-    static const std::vector<Entry> none;
+    // A window mostly goes on where the last one stopped: the walk and what it asked for
+    // ahead stand.
+    if (const Entry* entry = Current(); entry && track == m_walkTrack && entry->data == data) {
+        found = true;
+        return entry->data;
+    }
+    m_walkTrack = track;
     uint32_t ordinal = 0;
     found = OrdinalOf(data, ordinal);
-    const auto own = m_tracks.find(track);
-    m_walkTrack = own != m_tracks.end() ? &own->second : &none;
+    m_own = RunOf(track);
+    m_shared = RunOf(DCsqBase::kAnyTrack);
     if (!found) {
-        m_trackAt = m_walkTrack->size();
-        m_sharedAt = m_shared.size();
+        m_own.at = m_own.end;
+        m_shared.at = m_shared.end;
         return nullptr;
     }
-    m_trackAt = firstFrom(*m_walkTrack, ordinal);
-    m_sharedAt = firstFrom(m_shared, ordinal);
-    // The walk starts here: the data of the first steps are asked for now, then what each
+    m_own.at += firstFrom(m_own.at, m_own.end, ordinal);
+    m_shared.at += firstFrom(m_shared.at, m_shared.end, ordinal);
+    // The walk starts here: the fetches of the first steps are asked for now, then what each
     // later step asks for.
-    for (size_t ahead = 0; ahead < kPrefetchDistance; ++ahead) {
-        PrefetchData(*m_walkTrack, m_trackAt + ahead);
-        PrefetchData(m_shared, m_sharedAt + ahead);
-    }
-    for (size_t ahead = 0; ahead < kPrefetchDistance; ++ahead) {
-        Prefetch(*m_walkTrack, m_trackAt + ahead);
-        Prefetch(m_shared, m_sharedAt + ahead);
-    }
+    PrefetchAhead(m_own, 0, kPrefetchDistance);
+    PrefetchAhead(m_shared, 0, kPrefetchDistance);
     const Entry* entry = Current();
     return entry ? entry->data : nullptr;
 }
 
 DCsqBase* CSeqWriteIndex::Next()
 {
-    if (!m_walkTrack)
-        return nullptr;
-    const bool own = m_trackAt < m_walkTrack->size();
-    const bool shared = m_sharedAt < m_shared.size();
-    if (own && (!shared || (*m_walkTrack)[m_trackAt].ordinal < m_shared[m_sharedAt].ordinal))
-        ++m_trackAt;
-    else if (shared)
-        ++m_sharedAt;
-    PrefetchAhead();
     const Entry* entry = Current();
+    if (!entry)
+        return nullptr;
+    Cursor& moved = entry == m_own.at ? m_own : m_shared;
+    ++moved.at;
+    // One more entry of the run comes into reach of each fetch; those before it were asked
+    // for by the steps before.
+    PrefetchAhead(moved, kPrefetchDistance - 1, 1);
+    entry = Current();
     return entry ? entry->data : nullptr;
 }
 
-void CSeqWriteIndex::PrefetchAhead() const
+void CSeqWriteIndex::PrefetchAhead(const Cursor& cursor, size_t from, size_t count)
 {
-    // One new entry of each list comes into reach with each step; the entries before it were
-    // fetched by the steps before.
-    Prefetch(*m_walkTrack, m_trackAt + kPrefetchDistance - 1);
-    Prefetch(m_shared, m_sharedAt + kPrefetchDistance - 1);
-}
-
-void CSeqWriteIndex::Prefetch(const std::vector<Entry>& entries, size_t at)
-{
-    PrefetchData(entries, at + kPrefetchDistance);
-    if (at < entries.size())
-        __builtin_prefetch(entries[at].data->GetOwner());
-}
-
-void CSeqWriteIndex::PrefetchData(const std::vector<Entry>& entries, size_t at)
-{
-    if (at < entries.size())
-        __builtin_prefetch(entries[at].data);
+    const auto left = static_cast<size_t>(cursor.end - cursor.at);
+    for (size_t ahead = from; ahead < from + count; ++ahead) {
+        if (ahead + 2 * kPrefetchDistance < left)
+            PrefetchData(cursor.at[ahead + 2 * kPrefetchDistance].data);
+        if (ahead + kPrefetchDistance < left)
+            PrefetchElement(cursor.at[ahead + kPrefetchDistance].data);
+        if (ahead < left)
+            PrefetchFields(cursor.at[ahead].data);
+    }
 }
 
 const CSeqWriteIndex::Entry* CSeqWriteIndex::Current() const
 {
-    if (!m_walkTrack)
-        return nullptr;
-    const bool own = m_trackAt < m_walkTrack->size();
-    const bool shared = m_sharedAt < m_shared.size();
-    if (own && (!shared || (*m_walkTrack)[m_trackAt].ordinal < m_shared[m_sharedAt].ordinal))
-        return &(*m_walkTrack)[m_trackAt];
-    return shared ? &m_shared[m_sharedAt] : nullptr;
+    const bool own = !m_own.Done();
+    const bool shared = !m_shared.Done();
+    if (own && (!shared || m_own.at->ordinal < m_shared.at->ordinal))
+        return m_own.at;
+    return shared ? m_shared.at : nullptr;
 }
 
 bool CSeqWriteIndex::OrdinalOf(const DCsqBase* data, uint32_t& ordinal)
@@ -141,10 +234,12 @@ bool CSeqWriteIndex::OrdinalOf(const DCsqBase* data, uint32_t& ordinal)
     const auto byAddress = [](const auto& entry, const DCsqBase* value) {
         return std::less<const DCsqBase*>()(entry.first, value);
     };
-    if (!m_sorted) {
+    if (m_byAddress.empty()) {
+        m_byAddress.reserve(m_entries.size());
+        for (const Entry& entry : m_entries)
+            m_byAddress.emplace_back(entry.data, entry.ordinal);
         std::sort(m_byAddress.begin(), m_byAddress.end(),
                   [&](const auto& a, const auto& b) { return byAddress(a, b.first); });
-        m_sorted = true;
     }
     const auto at = std::lower_bound(m_byAddress.begin(), m_byAddress.end(), data, byAddress);
     if (at == m_byAddress.end() || at->first != data)

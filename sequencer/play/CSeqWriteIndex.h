@@ -2,9 +2,10 @@
 
 #include "sequencer/SequencerExport.h"
 
+#include "platform/core/LargePageAllocator.h"
+
 #include <cstddef>
 #include <cstdint>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -16,8 +17,8 @@ class DCsqBase;
 // piece again.
 class SEQUENCER_API CSeqWriteIndex {
 public:
-    // Indexes the list that begins at head.
-    void Build(DCsqBase* head);
+    // Indexes the list from head to tail (null when not known).
+    void Build(DCsqBase* head, DCsqBase* tail);
     void Clear();
     // The head the index was built from: null when there is none.
     DCsqBase* GetHead() const { return m_head; }
@@ -33,25 +34,45 @@ private:
         uint32_t ordinal;
         DCsqBase* data;
     };
+    // The entries of one track: [begin, end) of m_entries.
+    struct Run {
+        int track;
+        size_t begin;
+        size_t end;
+    };
+    // One run being walked: the next entry and the end.
+    struct Cursor {
+        const Entry* at = nullptr;
+        const Entry* end = nullptr;
+        bool Done() const { return at == end; }
+    };
+    // A datum of the list and the track it plays on.
+    struct Played {
+        DCsqBase* data;
+        int track;
+    };
+    using Entries = std::vector<Entry, plat::LargePageAllocator<Entry>>;
+
+    Cursor RunOf(int track) const;
     const Entry* Current() const;
-    // Asks the processor for the data a few steps ahead of the walk, and for the elements of
-    // data fetched before: on a piece larger than the caches each would otherwise be a wait on
-    // memory of its own.
-    void PrefetchAhead() const;
-    // The datum kPrefetchDistance entries after at, and the element of the datum at at.
-    static void Prefetch(const std::vector<Entry>& entries, size_t at);
-    static void PrefetchData(const std::vector<Entry>& entries, size_t at);
+    // Asks the processor for the data and elements a few steps ahead of each run: on a piece
+    // larger than the caches each would otherwise be a wait on memory of its own.
+    static void PrefetchAhead(const Cursor& cursor, size_t from, size_t count);
     bool OrdinalOf(const DCsqBase* data, uint32_t& ordinal);
 
     DCsqBase* m_head = nullptr;
-    // Every datum by its address, sorted only when a walk starts away from where the last one
-    // stopped (after a jump): a hash node per datum cost more in allocation than the walks it
-    // spared.
+    // The list in order while the index is built, the walk from the tail in reverse.
+    std::vector<Played, plat::LargePageAllocator<Played>> m_front;
+    std::vector<Played, plat::LargePageAllocator<Played>> m_back;
+    // Per track of -1 and up: the count of its data, then its run.
+    std::vector<size_t> m_tableCounts;
+    // Every datum, grouped by track (in m_runs' order), each run in list order.
+    Entries m_entries;
+    std::vector<Run> m_runs;
+    // Every datum by its address, made only when a walk starts away from where the last one
+    // stopped (after a jump).
     std::vector<std::pair<const DCsqBase*, uint32_t>> m_byAddress;
-    bool m_sorted = false;
-    std::unordered_map<int, std::vector<Entry>> m_tracks;
-    std::vector<Entry> m_shared;
-    const std::vector<Entry>* m_walkTrack = nullptr;
-    size_t m_trackAt = 0;
-    size_t m_sharedAt = 0;
+    int m_walkTrack = -1;
+    Cursor m_own;
+    Cursor m_shared;
 };

@@ -50,7 +50,7 @@ TEST(WriteIndex, TrackWalkMeetsItsOwnAndSharedDataInListOrder)
 {
     const auto list = MakeList({kAny, 1, 2, 2, kAny, 1, 2, kAny, 2});
     CSeqWriteIndex index;
-    index.Build(list[0].get());
+    index.Build(list[0].get(), list.back().get());
     EXPECT_EQ(index.GetHead(), list[0].get());
 
     EXPECT_EQ(Walk(index, 1, list[0].get()),
@@ -69,7 +69,7 @@ TEST(WriteIndex, DatumOutsideTheIndexIsNotFoundAndClearForgetsTheList)
     const auto list = MakeList({1, kAny, 2});
     const auto other = MakeList({1});
     CSeqWriteIndex index;
-    index.Build(list[0].get());
+    index.Build(list[0].get(), list.back().get());
     bool found = true;
     EXPECT_EQ(index.Start(1, other[0].get(), found), nullptr);
     EXPECT_FALSE(found);
@@ -85,7 +85,7 @@ TEST(WriteIndex, WalkResumesWhereItStoppedAndRestartsAfterAJump)
 {
     const auto list = MakeList({1, kAny, 2, 1, 2, 1, kAny, 1});
     CSeqWriteIndex index;
-    index.Build(list[0].get());
+    index.Build(list[0].get(), list.back().get());
     bool found = false;
     // A window stops part way; the next one starts at the datum it stopped at.
     EXPECT_EQ(index.Start(1, list[0].get(), found), list[0].get());
@@ -97,4 +97,48 @@ TEST(WriteIndex, WalkResumesWhereItStoppedAndRestartsAfterAJump)
     EXPECT_EQ(Walk(index, 1, list[6].get()), (std::vector<DCsqBase*>{list[6].get(), list[7].get()}));
     // The next track starts at the head again.
     EXPECT_EQ(Walk(index, 2, list[0].get()), (std::vector<DCsqBase*>{list[1].get(), list[2].get(), list[4].get(), list[6].get()}));
+}
+
+TEST(WriteIndex, ListIsReadWholeFromBothEndsOrFromTheHeadAlone)
+{
+    // Every datum on its own track, so that each walk shows exactly where the index put it.
+    struct Case {
+        const char* what;
+        size_t length;
+        int tail;  // index of the tail given; -1: none, -2: one outside the list
+    };
+    const Case cases[] = {
+        {"one datum", 1, 0},          {"two data", 2, 1},  {"an odd count", 7, 6},
+        {"an even count", 8, 7},      {"no tail", 5, -1},  {"a tail the head does not lead to", 5, -2},
+        {"a tail short of the end", 6, 3},
+    };
+    const auto other = MakeList({1});
+    for (const Case& c : cases) {
+        std::vector<int> tracks;
+        for (size_t i = 0; i < c.length; ++i)
+            tracks.push_back(static_cast<int>(i) + 1);
+        const auto list = MakeList(tracks);
+        DCsqBase* tail = c.tail >= 0 ? list[static_cast<size_t>(c.tail)].get() : c.tail == -2 ? other[0].get() : nullptr;
+        CSeqWriteIndex index;
+        index.Build(list[0].get(), tail);
+        for (size_t i = 0; i < c.length; ++i)
+            EXPECT_EQ(Walk(index, tracks[i], list[0].get()), std::vector<DCsqBase*>{list[i].get()}) << c.what << ", datum " << i;
+    }
+}
+
+TEST(WriteIndex, TracksOfAnyNumberKeepTheirOwnRuns)
+{
+    const auto list = MakeList({70000, kAny, -5, 4095, 4096, 70000, -5, 0});
+    CSeqWriteIndex index;
+    index.Build(list[0].get(), list.back().get());
+    EXPECT_EQ(Walk(index, 70000, list[0].get()), (std::vector<DCsqBase*>{list[0].get(), list[1].get(), list[5].get()}));
+    EXPECT_EQ(Walk(index, -5, list[0].get()), (std::vector<DCsqBase*>{list[1].get(), list[2].get(), list[6].get()}));
+    EXPECT_EQ(Walk(index, 4095, list[0].get()), (std::vector<DCsqBase*>{list[1].get(), list[3].get()}));
+    EXPECT_EQ(Walk(index, 4096, list[0].get()), (std::vector<DCsqBase*>{list[1].get(), list[4].get()}));
+    EXPECT_EQ(Walk(index, 0, list[0].get()), (std::vector<DCsqBase*>{list[1].get(), list[7].get()}));
+    // A second list indexed by the same index: nothing of the first stays.
+    const auto second = MakeList({3, 3});
+    index.Build(second[0].get(), second[1].get());
+    EXPECT_EQ(Walk(index, 3, second[0].get()), (std::vector<DCsqBase*>{second[0].get(), second[1].get()}));
+    EXPECT_EQ(Walk(index, 70000, second[0].get()), std::vector<DCsqBase*>{});
 }
