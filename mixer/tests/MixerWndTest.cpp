@@ -31,6 +31,7 @@
 #include "notabase/states/SCSelection.h"
 #include "platform/media/ManualTimerService.h"
 #include "platform/ui/dialog/ModalHooks.h"
+#include "platform/ui/timer/DisplayTick.h"
 #include "platform/ui/timer/UiTimers.h"
 #include "sequencer/states/SCPerform.h"
 
@@ -85,7 +86,7 @@ protected:
     }
     void MakeMixer()
     {
-        mixer = new CMixerWnd(frame.get(), mdi);
+        mixer = new CMixerWnd(frame.get(), mdi, tick);
         frame->show();
         QApplication::processEvents();
     }
@@ -103,6 +104,8 @@ protected:
 
     plat::media::ManualTimerService timers{1000};
     plat::ui::UiTimers::ScopedService uiTimers{timers};
+    // The display tick the mixer shares with the frame's other displays.
+    std::shared_ptr<plat::ui::DisplayTick> tick = std::make_shared<plat::ui::DisplayTick>();
     mixertest::StateRecord states;
     std::unique_ptr<QMainWindow> frame;
     QWidget* mdi = nullptr;
@@ -659,8 +662,10 @@ TEST_F(MixerPlayTest, TheMeterTimerRunsOnlyWhileTheMetersOrTheLampCanChange)
     timers.advance(CMixerWnd::kMeterMs);
     EXPECT_FALSE(mixer->TrackTimerRunning());
 
+    EXPECT_FALSE(tick->IsRunning()) << "the shared tick rests with the meters";
     Play();
     EXPECT_TRUE(mixer->TrackTimerRunning()) << "the play woke it";
+    EXPECT_TRUE(tick->IsRunning()) << "the meters step on the shared tick";
     PlayOn(600);
     EXPECT_TRUE(mixer->TrackTimerRunning());
     EXPECT_GT(Strip(1)->Meter()->GetLitHeight(), 0);
@@ -676,6 +681,7 @@ TEST_F(MixerPlayTest, TheMeterTimerRunsOnlyWhileTheMetersOrTheLampCanChange)
         ++ticks;
     }
     EXPECT_FALSE(mixer->TrackTimerRunning()) << "the transport rests and the meters have fallen";
+    EXPECT_FALSE(tick->IsRunning());
     EXPECT_EQ(Strip(1)->Meter()->GetLitHeight(), 0);
     EXPECT_EQ(mixer->MasterArea()->Meter()->GetLitHeight(), 0);
 

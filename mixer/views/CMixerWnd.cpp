@@ -32,7 +32,6 @@
 #include "platform/core/Strings.h"
 #include "platform/ui/dialog/ModalHooks.h"
 #include "platform/ui/resource/MenuResources.h"
-#include "platform/ui/timer/UiTimers.h"
 #include "sequencer/data/DCsqTrack.h"
 #include "sequencer/monitor/CMeterLevelMgr.h"
 #include "sequencer/states/SCMaster.h"
@@ -113,7 +112,8 @@ bool changesTempo(CCBase* command)
 
 }  // namespace
 
-CMixerWnd::CMixerWnd(QWidget* mainFrame, QWidget* parent) : MCToolWnd(mainFrame), m_mdi(parent)
+CMixerWnd::CMixerWnd(QWidget* mainFrame, QWidget* parent, std::shared_ptr<plat::ui::DisplayTick> tick)
+    : MCToolWnd(mainFrame), m_mdi(parent), m_tick(tick ? std::move(tick) : std::make_shared<plat::ui::DisplayTick>())
 {
     setObjectName("Mixer");
     InitToolLayout(mainFrame, kDialogId);
@@ -574,17 +574,17 @@ void CMixerWnd::AnalyseCommands(SCCommand* state)
 
 void CMixerWnd::StartTrackTimer()
 {
-    if (m_timer)
+    if (m_meterListener)
         return;
-    m_timer = plat::ui::UiTimers::set(kMeterMs, [this] { OnMeterTimer(); });
+    m_meterListener = m_tick->Add([this] { OnMeterTimer(); });
 }
 
 void CMixerWnd::StopTrackTimer()
 {
-    if (!m_timer)
+    if (!m_meterListener)
         return;
-    plat::ui::UiTimers::kill(m_timer);
-    m_timer = 0;
+    m_tick->Remove(m_meterListener);
+    m_meterListener = 0;
 }
 
 void CMixerWnd::OnMeterTimer()
