@@ -414,6 +414,40 @@ TEST_F(MixerWndTest, MetersAtRestAreDarkAndLightOnlyWithALevel)
         EXPECT_EQ(lit(meter), 0) << "once stopped";
 }
 
+// The level manager keeps the tracks' gains between polls: a gain moved at the fader, or by
+// an edit of the staff, is what the meter scales by from the next poll on.
+TEST_F(MixerWndTest, TheMetersScaleByAGainChangedAtTheFader)
+{
+    MakePiece(2, 4);
+    MakeMixer();
+    mixer->onCommand(CMixerWnd::kFullButton);
+    CMeterLevelMgr& levels = doc.GetSequence()->GetMeterLevelMgr();
+    const auto metered = [&](int track) {
+        levels.SetMeterLevel(unsigned(track), 64, 0);
+        return levels.GetCurrentLevels(0)[size_t(track)];
+    };
+    const float before = TrackData(1)->GetTrackGain();
+    EXPECT_FLOAT_EQ(metered(1), 0.5f * before);
+
+    MCSlider* volume = Strip(1)->VolumeSlider();
+    QTest::mouseClick(volume, Qt::LeftButton, Qt::NoModifier, volume->Value2XY(0.2, false));
+    states.Take();
+    const float after = TrackData(1)->GetTrackGain();
+    ASSERT_NE(after, before) << "the fader moved the gain";
+    EXPECT_FLOAT_EQ(metered(1), 0.5f * after);
+    EXPECT_FLOAT_EQ(metered(2), 0.5f * TrackData(2)->GetTrackGain()) << "the other track keeps its own";
+
+    // A gain state from elsewhere (the inspector, a script) reaches the meters the same way.
+    auto* gain = new SCTrack(SCTrack::codeGain);
+    gain->SetTrack(2);
+    gain->SetTrackType(1);
+    gain->SetValue(25);
+    gain->Apply(doc.GetBaseEvent());
+    states.Take();
+    ASSERT_FLOAT_EQ(TrackData(2)->GetTrackGain(), 0.25f);
+    EXPECT_FLOAT_EQ(metered(2), 0.5f * 0.25f);
+}
+
 TEST_F(MixerWndTest, ADocumentThatWentIsLetGoBeforeTheMeterTimerTouchesIt)
 {
     MakePiece(2, 4);

@@ -334,6 +334,9 @@ void CMixerWnd::UpdateDocument(MCOpusDoc* doc, bool rebuild)
     m_sequence = doc ? doc->GetSequence() : nullptr;
     m_conductor = m_sequence ? m_sequence->GetConductor() : nullptr;
     m_levels = m_sequence ? &m_sequence->GetMeterLevelMgr() : nullptr;
+    // The gains the meters scale by may have changed while another document was in front.
+    if (m_levels)
+        m_levels->RefreshGains();
     if (!rebuild)
         return;
     if (m_doc)
@@ -498,6 +501,9 @@ void CMixerWnd::OnUpdate(long hint, SCBase* state)
             EnableModeButtons(false);
         break;
     default:
+        // A track's gain changes what its meter shows; the sequence has applied it by now.
+        if (hint == SCTrack::codeGain && m_levels)
+            m_levels->RefreshGains();
         if (hint >= 3400 && hint <= 3411)
             m_list->OnTrackUpdate(hint, dynamic_cast<SCTrack*>(state));
         else if (hint >= 3500 && hint <= 3502)
@@ -559,6 +565,10 @@ void CMixerWnd::AnalyseCommands(SCCommand* state)
             break;
         }
     }
+    // An edit of a staff's data (its gain among them), or of the order of the tracks, moves the
+    // gains the meters scale by.
+    if (m_levels && (rebuild || !tracks.empty()))
+        m_levels->RefreshGains();
     if (rebuild) {
         UpdateTracks();
         return;
@@ -576,6 +586,8 @@ void CMixerWnd::StartTrackTimer()
 {
     if (m_meterListener)
         return;
+    if (m_levels)
+        m_levels->RefreshGains();
     m_meterListener = m_tick->Add([this] { OnMeterTimer(); });
 }
 
