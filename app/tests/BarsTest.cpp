@@ -414,6 +414,17 @@ TEST_F(TimeBarTest, ThePositionIsDrawnAgainOnlyWhenItsTextChanges)
     Display().SetFormat(0);
     QApplication::processEvents();
     EXPECT_GE(std::exchange(paints, 0), 1);
+
+    // A format changed after a position was taken but before it was drawn: the picture reads
+    // in the new format, as one drawn afresh does.
+    Position(doc, MCTime(6, 2, 0, ppq));
+    m_timers.advance(CTimeBar::kRefreshMs);
+    Display().SetFormat(1);
+    QApplication::processEvents();
+    const QImage picture = Display().grab().toImage();
+    Display().SetFormat(1);
+    QApplication::processEvents();
+    EXPECT_EQ(picture, Display().grab().toImage());
 }
 
 TEST_F(TimeBarTest, FormatsAndUnitsShapeTheDisplay)
