@@ -227,7 +227,7 @@ int CMainFrame::Create()
                static_cast<ECPerformanceBase*>(doc->GetBaseEvent()) == state->GetTarget();
     };
     m_timeBar = new CTimeBar(fromActive, [] { return ActiveDocument() != nullptr; },
-                             [this](uint32_t id) { m_actions.action(id)->trigger(); }, this);
+                             [this](uint32_t id) { m_actions.action(id)->trigger(); }, m_displayTick, this);
     m_timeBar->InitBar();
     m_toolBars = {m_fileBar, m_editBar, m_transportBar, m_timeBar};
     for (QToolBar* bar : m_toolBars)

@@ -4,6 +4,7 @@
 #include "app/core/CSilentPlaybackNotice.h"
 #include "interface/views/MCToolWnd.h"
 #include "platform/ui/command/CommandTarget.h"
+#include "platform/ui/timer/DisplayTick.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -117,6 +118,8 @@ public:
     CTransportBar* TransportBar() const { return m_transportBar; }
     CMainStatusBar* StatusBar() const { return m_statusBar; }
     CTimeBar* TimeBar() const { return m_timeBar; }
+    // The tick the displays that follow a play share (the time bar's, the mixer's meters').
+    const std::shared_ptr<plat::ui::DisplayTick>& GetDisplayTick() const { return m_displayTick; }
     MCToolWnd* ToolWindow(int index) const;
     MCOpusTemplate& Template() const { return m_template; }
     // Opens a template as a new document the way the application does; without it, the
@@ -159,6 +162,7 @@ private:
     CTransportBar* m_transportBar = nullptr;
     CMainStatusBar* m_statusBar = nullptr;
     CTimeBar* m_timeBar = nullptr;
+    std::shared_ptr<plat::ui::DisplayTick> m_displayTick = std::make_shared<plat::ui::DisplayTick>();
     // The time source the time edits read, for the active document's sequence.
     std::unique_ptr<MCSequenceTimeSource> m_timeSource;
     const void* m_timeSourceSequence = nullptr;

@@ -6,16 +6,16 @@
 #include "interface/views/MCDialogBar.h"
 #include "notabase/states/SCTime.h"
 #include "platform/ui/dialog/ModalHooks.h"
-#include "platform/ui/timer/UiTimers.h"
 
 #include <QContextMenuEvent>
 #include <QHBoxLayout>
 #include <QMenu>
 
 CTimeBar::CTimeBar(std::function<bool(SCBase*)> fromActive, std::function<bool()> hasActive,
-                   std::function<void(uint32_t)> command, QWidget* parent)
+                   std::function<void(uint32_t)> command, std::shared_ptr<plat::ui::DisplayTick> tick,
+                   QWidget* parent)
     : QToolBar(tr("Time"), parent), m_fromActive(std::move(fromActive)), m_hasActive(std::move(hasActive)),
-      m_command(std::move(command))
+      m_command(std::move(command)), m_tick(tick ? std::move(tick) : std::make_shared<plat::ui::DisplayTick>())
 {
     setObjectName("Time");
     setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
@@ -23,8 +23,8 @@ CTimeBar::CTimeBar(std::function<bool(SCBase*)> fromActive, std::function<bool()
 
 CTimeBar::~CTimeBar()
 {
-    if (m_timer)
-        plat::ui::UiTimers::kill(m_timer);
+    if (m_tickListener)
+        m_tick->Remove(m_tickListener);
 }
 
 void CTimeBar::InitBar()
@@ -98,11 +98,11 @@ void CTimeBar::Update(int code, SCBase* state)
 void CTimeBar::ShowPending()
 {
     m_hasPending = true;
-    if (m_timer)
+    if (m_tickListener)
         return;
-    m_timer = plat::ui::UiTimers::set(kRefreshMs, [this] {
-        plat::ui::UiTimers::kill(m_timer);
-        m_timer = 0;
+    m_tickListener = m_tick->Add([this] {
+        m_tick->Remove(m_tickListener);
+        m_tickListener = 0;
         // Drawn with the window's next painting, together with whatever else changed in it.
         if (m_hasPending) {
             m_hasPending = false;

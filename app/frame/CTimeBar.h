@@ -4,29 +4,35 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "app/core/AppCommandIds.h"
 #include "notabase/values/MCTime.h"
+#include "platform/ui/timer/DisplayTick.h"
 
 class CTimeDisplay;
 class MCDialogBar;
 class SCBase;
 
 // The Time toolbar: one large read-out of the active document's position. Positions arrive
-// as states on the interface thread; while a piece plays the bar keeps only the latest and a
-// short interface timer shows it, so a burst of positions costs one drawing and nothing is
+// as states on the interface thread; while a piece plays the bar keeps only the latest and
+// shows it on the next tick of the display tick it shares with the level meters, so a burst
+// of positions costs one drawing, made in the same paint pass as the meters', and nothing is
 // done on the player's thread.
 class CTimeBar : public QToolBar {
 public:
-    static constexpr uint32_t kRefreshMs = 40;
+    // A position shows within this.
+    static constexpr uint32_t kRefreshMs = plat::ui::DisplayTick::kPeriodMs;
     // The id and caption string of the bar's panel.
     static constexpr int kTemplateId = 1024;
     static constexpr uint32_t kGotoCommand = AppCommandIds::GoTo;
 
     // fromActive answers whether a state comes from the active document's performance;
-    // command sends the frame a command.
+    // command sends the frame a command; tick is the display tick the bar shows positions on
+    // (without one, the bar has a tick of its own).
     CTimeBar(std::function<bool(SCBase*)> fromActive, std::function<bool()> hasActive,
-             std::function<void(uint32_t)> command, QWidget* parent = nullptr);
+             std::function<void(uint32_t)> command, std::shared_ptr<plat::ui::DisplayTick> tick = nullptr,
+             QWidget* parent = nullptr);
     ~CTimeBar() override;
 
     void InitBar();
@@ -54,7 +60,9 @@ private:
     std::function<void(uint32_t)> m_command;
     MCDialogBar* m_panel = nullptr;
     CTimeDisplay* m_display = nullptr;
+    std::shared_ptr<plat::ui::DisplayTick> m_tick;
     MCTime m_pending;
     bool m_hasPending = false;
-    uint32_t m_timer = 0;
+    // The listener on the tick while a position waits, else 0.
+    uint32_t m_tickListener = 0;
 };

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <cstdlib>
@@ -107,15 +108,22 @@ std::array<const char*, 3> CTimeDisplay::UnitLabels(int format)
 void CTimeDisplay::Invalidate()
 {
     m_flags |= 1;
+    m_textToDraw.reset();
     update();
 }
 
 void CTimeDisplay::SetTime(const MCTime& time, bool redraw)
 {
     m_time = time;
-    // A time that reads as the one shown changes nothing on the screen.
-    if (!NeedsDrawing() && TimeText() == m_drawnText)
-        return;
+    m_textToDraw.reset();
+    if (!NeedsDrawing()) {
+        QString text = TimeText();
+        // A time that reads as the one shown changes nothing on the screen.
+        if (text == m_drawnText)
+            return;
+        // Formatting a time is not free: the picture takes this text rather than format it again.
+        m_textToDraw = std::move(text);
+    }
     m_flags |= 1;
     if (redraw)
         repaint();
@@ -201,7 +209,8 @@ void CTimeDisplay::resizeEvent(QResizeEvent* event)
 
 void CTimeDisplay::DrawPicture()
 {
-    m_drawnText = TimeText();
+    m_drawnText = m_textToDraw ? *m_textToDraw : TimeText();
+    m_textToDraw.reset();
     m_picture.fill(plat::ui::toQColor(m_background));
     QPainter p(&m_picture);
     QStyleOptionFrame frame;
@@ -213,9 +222,14 @@ void CTimeDisplay::DrawPicture()
     if (m_timeFont) {
         p.setFont(*m_timeFont);
         p.setPen(plat::ui::toQColor(m_timeColor));
-        const QString text = m_drawnText;
-        const int width = QFontMetrics(*m_timeFont).horizontalAdvance(text);
-        p.drawText(QPoint(m_timeRect.center().x() + 1 - width / 2, m_timeRect.bottom()), text);
+        // One shaping of the text both measures and draws it.
+        QTextLayout layout(m_drawnText, *m_timeFont, &m_picture);
+        layout.beginLayout();
+        const QTextLine line = layout.createLine();
+        layout.endLayout();
+        const int width = qRound(line.horizontalAdvance());
+        const QPointF baseline(m_timeRect.center().x() + 1 - width / 2, m_timeRect.bottom());
+        layout.draw(&p, baseline - QPointF(0, line.ascent()));
     }
     if (UnitsVisible() && m_unitsFont && m_unitsRect.isValid()) {
         p.setFont(*m_unitsFont);

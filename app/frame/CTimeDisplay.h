@@ -78,6 +78,8 @@ private:
     // The time's text as the picture holds it: the same time can read differently once a
     // document's time source is active.
     QString m_drawnText;
+    // The text SetTime found for the time, until the picture is drawn or something else changes.
+    std::optional<QString> m_textToDraw;
     QImage m_picture;
     std::optional<QFont> m_timeFont;
     std::optional<QFont> m_unitsFont;

@@ -295,7 +295,7 @@ bool CMainApp::InitInstance()
     InitComponents();
     // The mixer takes its slot among the tool windows, docked at the bottom of the frame.
     CMainFrame::SetToolWindowMaker(CMainFrame::kMixer, [](CMainFrame& frame, QWidget* client) -> MCToolWnd* {
-        return new CMixerWnd(&frame, client);
+        return new CMixerWnd(&frame, client, frame.GetDisplayTick());
     });
     // The music palette and the inspector float over the frame.
     CMainFrame::SetToolWindowMaker(CMainFrame::kMusicPalette, [](CMainFrame& frame, QWidget* client) -> MCToolWnd* {

@@ -344,6 +344,33 @@ TEST_F(TimeBarTest, PositionsOfTheActiveDocumentShowOnTheTimer)
     EXPECT_TRUE(Display().GetTime() == MCTime::TimeZero());
 }
 
+TEST_F(TimeBarTest, PositionsShowOnTheTickTheFrameSharesWithTheMeters)
+{
+    MCOpusDoc* doc = NewDocument();
+    // The mixer's meters listen to the frame's display tick while a piece plays.
+    std::vector<MCTime> seenByMeters;
+    const auto& tick = m_frame->GetDisplayTick();
+    const uint32_t meters = tick->Add([&] { seenByMeters.push_back(Display().GetTime()); });
+    m_timers.advance(CTimeBar::kRefreshMs / 2);
+    const MCTime bar7(7, 0, 0, int(MCTime::GlobalPPQ));
+    const size_t timers = m_timers.activeTimers();
+    Position(doc, bar7);
+    EXPECT_EQ(m_timers.activeTimers(), timers) << "the position waits on the running tick, no timer of its own";
+    m_timers.advance(CTimeBar::kRefreshMs / 2);
+    ASSERT_EQ(seenByMeters.size(), 1u);
+    EXPECT_TRUE(Display().GetTime() == bar7) << "shown in the same turn as the meters' step";
+    tick->Remove(meters);
+    EXPECT_FALSE(tick->IsRunning()) << "the bar left the tick once it showed the position";
+
+    // Alone, the bar starts the tick and lets it rest again once the position is shown.
+    const MCTime bar8(8, 0, 0, int(MCTime::GlobalPPQ));
+    Position(doc, bar8);
+    EXPECT_TRUE(tick->IsRunning());
+    m_timers.advance(CTimeBar::kRefreshMs);
+    EXPECT_TRUE(Display().GetTime() == bar8);
+    EXPECT_FALSE(tick->IsRunning());
+}
+
 TEST_F(TimeBarTest, AStartThatReadsDifferentlyOnceADocumentIsActiveIsDrawnAgain)
 {
     m_frame->show();
@@ -387,6 +414,17 @@ TEST_F(TimeBarTest, ThePositionIsDrawnAgainOnlyWhenItsTextChanges)
     Display().SetFormat(0);
     QApplication::processEvents();
     EXPECT_GE(std::exchange(paints, 0), 1);
+
+    // A format changed after a position was taken but before it was drawn: the picture reads
+    // in the new format, as one drawn afresh does.
+    Position(doc, MCTime(6, 2, 0, ppq));
+    m_timers.advance(CTimeBar::kRefreshMs);
+    Display().SetFormat(1);
+    QApplication::processEvents();
+    const QImage picture = Display().grab().toImage();
+    Display().SetFormat(1);
+    QApplication::processEvents();
+    EXPECT_EQ(picture, Display().grab().toImage());
 }
 
 TEST_F(TimeBarTest, FormatsAndUnitsShapeTheDisplay)

@@ -31,6 +31,7 @@
 #include "notabase/states/SCSelection.h"
 #include "platform/media/ManualTimerService.h"
 #include "platform/ui/dialog/ModalHooks.h"
+#include "platform/ui/timer/DisplayTick.h"
 #include "platform/ui/timer/UiTimers.h"
 #include "sequencer/states/SCPerform.h"
 
@@ -85,7 +86,7 @@ protected:
     }
     void MakeMixer()
     {
-        mixer = new CMixerWnd(frame.get(), mdi);
+        mixer = new CMixerWnd(frame.get(), mdi, tick);
         frame->show();
         QApplication::processEvents();
     }
@@ -103,6 +104,8 @@ protected:
 
     plat::media::ManualTimerService timers{1000};
     plat::ui::UiTimers::ScopedService uiTimers{timers};
+    // The display tick the mixer shares with the frame's other displays.
+    std::shared_ptr<plat::ui::DisplayTick> tick = std::make_shared<plat::ui::DisplayTick>();
     mixertest::StateRecord states;
     std::unique_ptr<QMainWindow> frame;
     QWidget* mdi = nullptr;
@@ -411,6 +414,40 @@ TEST_F(MixerWndTest, MetersAtRestAreDarkAndLightOnlyWithALevel)
         EXPECT_EQ(lit(meter), 0) << "once stopped";
 }
 
+// The level manager keeps the tracks' gains between polls: a gain moved at the fader, or by
+// an edit of the staff, is what the meter scales by from the next poll on.
+TEST_F(MixerWndTest, TheMetersScaleByAGainChangedAtTheFader)
+{
+    MakePiece(2, 4);
+    MakeMixer();
+    mixer->onCommand(CMixerWnd::kFullButton);
+    CMeterLevelMgr& levels = doc.GetSequence()->GetMeterLevelMgr();
+    const auto metered = [&](int track) {
+        levels.SetMeterLevel(unsigned(track), 64, 0);
+        return levels.GetCurrentLevels(0)[size_t(track)];
+    };
+    const float before = TrackData(1)->GetTrackGain();
+    EXPECT_FLOAT_EQ(metered(1), 0.5f * before);
+
+    MCSlider* volume = Strip(1)->VolumeSlider();
+    QTest::mouseClick(volume, Qt::LeftButton, Qt::NoModifier, volume->Value2XY(0.2, false));
+    states.Take();
+    const float after = TrackData(1)->GetTrackGain();
+    ASSERT_NE(after, before) << "the fader moved the gain";
+    EXPECT_FLOAT_EQ(metered(1), 0.5f * after);
+    EXPECT_FLOAT_EQ(metered(2), 0.5f * TrackData(2)->GetTrackGain()) << "the other track keeps its own";
+
+    // A gain state from elsewhere (the inspector, a script) reaches the meters the same way.
+    auto* gain = new SCTrack(SCTrack::codeGain);
+    gain->SetTrack(2);
+    gain->SetTrackType(1);
+    gain->SetValue(25);
+    gain->Apply(doc.GetBaseEvent());
+    states.Take();
+    ASSERT_FLOAT_EQ(TrackData(2)->GetTrackGain(), 0.25f);
+    EXPECT_FLOAT_EQ(metered(2), 0.5f * 0.25f);
+}
+
 TEST_F(MixerWndTest, ADocumentThatWentIsLetGoBeforeTheMeterTimerTouchesIt)
 {
     MakePiece(2, 4);
@@ -659,8 +696,10 @@ TEST_F(MixerPlayTest, TheMeterTimerRunsOnlyWhileTheMetersOrTheLampCanChange)
     timers.advance(CMixerWnd::kMeterMs);
     EXPECT_FALSE(mixer->TrackTimerRunning());
 
+    EXPECT_FALSE(tick->IsRunning()) << "the shared tick rests with the meters";
     Play();
     EXPECT_TRUE(mixer->TrackTimerRunning()) << "the play woke it";
+    EXPECT_TRUE(tick->IsRunning()) << "the meters step on the shared tick";
     PlayOn(600);
     EXPECT_TRUE(mixer->TrackTimerRunning());
     EXPECT_GT(Strip(1)->Meter()->GetLitHeight(), 0);
@@ -676,6 +715,7 @@ TEST_F(MixerPlayTest, TheMeterTimerRunsOnlyWhileTheMetersOrTheLampCanChange)
         ++ticks;
     }
     EXPECT_FALSE(mixer->TrackTimerRunning()) << "the transport rests and the meters have fallen";
+    EXPECT_FALSE(tick->IsRunning());
     EXPECT_EQ(Strip(1)->Meter()->GetLitHeight(), 0);
     EXPECT_EQ(mixer->MasterArea()->Meter()->GetLitHeight(), 0);
 

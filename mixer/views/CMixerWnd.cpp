@@ -32,7 +32,6 @@
 #include "platform/core/Strings.h"
 #include "platform/ui/dialog/ModalHooks.h"
 #include "platform/ui/resource/MenuResources.h"
-#include "platform/ui/timer/UiTimers.h"
 #include "sequencer/data/DCsqTrack.h"
 #include "sequencer/monitor/CMeterLevelMgr.h"
 #include "sequencer/states/SCMaster.h"
@@ -113,7 +112,8 @@ bool changesTempo(CCBase* command)
 
 }  // namespace
 
-CMixerWnd::CMixerWnd(QWidget* mainFrame, QWidget* parent) : MCToolWnd(mainFrame), m_mdi(parent)
+CMixerWnd::CMixerWnd(QWidget* mainFrame, QWidget* parent, std::shared_ptr<plat::ui::DisplayTick> tick)
+    : MCToolWnd(mainFrame), m_mdi(parent), m_tick(tick ? std::move(tick) : std::make_shared<plat::ui::DisplayTick>())
 {
     setObjectName("Mixer");
     InitToolLayout(mainFrame, kDialogId);
@@ -334,6 +334,9 @@ void CMixerWnd::UpdateDocument(MCOpusDoc* doc, bool rebuild)
     m_sequence = doc ? doc->GetSequence() : nullptr;
     m_conductor = m_sequence ? m_sequence->GetConductor() : nullptr;
     m_levels = m_sequence ? &m_sequence->GetMeterLevelMgr() : nullptr;
+    // The gains the meters scale by may have changed while another document was in front.
+    if (m_levels)
+        m_levels->RefreshGains();
     if (!rebuild)
         return;
     if (m_doc)
@@ -498,6 +501,9 @@ void CMixerWnd::OnUpdate(long hint, SCBase* state)
             EnableModeButtons(false);
         break;
     default:
+        // A track's gain changes what its meter shows; the sequence has applied it by now.
+        if (hint == SCTrack::codeGain && m_levels)
+            m_levels->RefreshGains();
         if (hint >= 3400 && hint <= 3411)
             m_list->OnTrackUpdate(hint, dynamic_cast<SCTrack*>(state));
         else if (hint >= 3500 && hint <= 3502)
@@ -559,6 +565,10 @@ void CMixerWnd::AnalyseCommands(SCCommand* state)
             break;
         }
     }
+    // An edit of a staff's data (its gain among them), or of the order of the tracks, moves the
+    // gains the meters scale by.
+    if (m_levels && (rebuild || !tracks.empty()))
+        m_levels->RefreshGains();
     if (rebuild) {
         UpdateTracks();
         return;
@@ -574,17 +584,19 @@ void CMixerWnd::AnalyseCommands(SCCommand* state)
 
 void CMixerWnd::StartTrackTimer()
 {
-    if (m_timer)
+    if (m_meterListener)
         return;
-    m_timer = plat::ui::UiTimers::set(kMeterMs, [this] { OnMeterTimer(); });
+    if (m_levels)
+        m_levels->RefreshGains();
+    m_meterListener = m_tick->Add([this] { OnMeterTimer(); });
 }
 
 void CMixerWnd::StopTrackTimer()
 {
-    if (!m_timer)
+    if (!m_meterListener)
         return;
-    plat::ui::UiTimers::kill(m_timer);
-    m_timer = 0;
+    m_tick->Remove(m_meterListener);
+    m_meterListener = 0;
 }
 
 void CMixerWnd::OnMeterTimer()

@@ -5,10 +5,12 @@
 #include "interface/views/MCToolWnd.h"
 #include "platform/ui/command/CommandTarget.h"
 #include "platform/ui/dialog/ControlNotice.h"
+#include "platform/ui/timer/DisplayTick.h"
 
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <set>
 
 class CCAdd;
@@ -29,7 +31,8 @@ class SCCommand;
 // buttons, the track list with a strip per track of the active document, and the master
 // section. It follows the active document through the states the frame hands it, rebuilds or
 // refreshes strips as edits add, remove, order and rename staves, polls the sequence's level
-// meters every 100 ms while shown, and lights the master section's MIDI-in lamp while MIDI
+// meters every 100 ms while shown (on the display tick it shares with the frame's time read-out,
+// so both paint in one pass), and lights the master section's MIDI-in lamp while MIDI
 // comes in. Its layout mode (shared by all mixers) and its floating width are kept under
 // "Components\Mixer".
 //
@@ -39,14 +42,15 @@ class MIXER_API CMixerWnd : public MCToolWnd, public plat::ui::NoticeListener, p
 public:
     enum Mode : int { mini = 0, normal = 1, full = 2 };
     enum : int { kDialogId = 5120, kMiniButton = 37130, kNormalButton = 37131, kFullButton = 37132 };
-    static constexpr uint32_t kMeterMs = 100;
+    static constexpr uint32_t kMeterMs = plat::ui::DisplayTick::kPeriodMs;
     static constexpr unsigned kHelpContext = 0x21400;
     // What of a floating width is not strips: 30 less two borders.
     static constexpr int kSnapBase = 30 - 2 * 1;
     static constexpr const char* kSection = "Components\\Mixer";
 
-    // parent is the window whose width the docked mixer takes (the frame's MDI area).
-    CMixerWnd(QWidget* mainFrame, QWidget* parent);
+    // parent is the window whose width the docked mixer takes (the frame's MDI area); tick is
+    // the display tick the meters step on (without one, the mixer has a tick of its own).
+    CMixerWnd(QWidget* mainFrame, QWidget* parent, std::shared_ptr<plat::ui::DisplayTick> tick = nullptr);
     ~CMixerWnd() override;
 
     static int GetMixerMode();
@@ -77,7 +81,7 @@ public:
 
     void StartTrackTimer();
     void StopTrackTimer();
-    bool TrackTimerRunning() const { return m_timer != 0; }
+    bool TrackTimerRunning() const { return m_meterListener != 0; }
     // Whether the next tick can change what the mixer shows: the transport plays, records or
     // is on its way to stopping, a meter has not fallen yet or the lamp is lit.
     bool MetersCanMove() const;
@@ -139,7 +143,9 @@ private:
     std::array<MCButton*, 3> m_buttons{};
     CTrackList* m_list = nullptr;
     CMasterArea* m_master = nullptr;
-    uint32_t m_timer = 0;
+    std::shared_ptr<plat::ui::DisplayTick> m_tick;
+    // The meters' listener on the tick while it runs for them, else 0.
+    uint32_t m_meterListener = 0;
     int m_lampTicks = 0;
     bool m_lampLit = false;
     int m_midiTag = 0;

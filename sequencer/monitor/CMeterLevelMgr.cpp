@@ -23,6 +23,7 @@ void CMeterLevelMgr::Detach()
 {
     std::lock_guard lock(m_lock);
     m_sequence = nullptr;
+    std::fill(m_gains.begin(), m_gains.end(), 0.0f);
 }
 
 void CMeterLevelMgr::UpdateTrackCount()
@@ -30,13 +31,31 @@ void CMeterLevelMgr::UpdateTrackCount()
     std::lock_guard lock(m_lock);
     ECConductor* conductor = m_sequence ? m_sequence->GetConductor() : nullptr;
     const int tracks = conductor ? std::max(0, conductor->GetMaxTrackNumber(ECConductor::staffTrack)) : 0;
-    if (tracks == m_slotCount - 1)
-        return;
-    m_slotCount = tracks + 1;
-    // Each poll sets every slot again, so only new slots need a value: a piece that gains its
-    // staves one at a time does not clear every slot for each one.
-    m_peaks.resize(static_cast<size_t>(m_slotCount), 0);
-    m_levels.resize(static_cast<size_t>(m_slotCount), 0.0f);
+    if (tracks != m_slotCount - 1) {
+        m_slotCount = tracks + 1;
+        // Each poll sets every slot again, so only new slots need a value: a piece that gains
+        // its staves one at a time does not clear every slot for each one.
+        m_peaks.resize(static_cast<size_t>(m_slotCount), 0);
+        m_levels.resize(static_cast<size_t>(m_slotCount), 0.0f);
+        m_gains.resize(static_cast<size_t>(m_slotCount), 0.0f);
+    }
+    ReadGains();
+}
+
+void CMeterLevelMgr::RefreshGains()
+{
+    std::lock_guard lock(m_lock);
+    ReadGains();
+}
+
+void CMeterLevelMgr::ReadGains()
+{
+    for (int slot = 0; slot < m_slotCount; ++slot) {
+        const DCsqTrack* track = (slot > 0 && m_sequence)
+                                     ? DCsqTrack::GetTrackData(static_cast<unsigned>(slot), ECConductor::staffTrack, m_sequence)
+                                     : nullptr;
+        m_gains[static_cast<size_t>(slot)] = track ? track->GetTrackGain() : 0.0f;
+    }
 }
 
 int CMeterLevelMgr::GetSlotCount()
@@ -76,13 +95,8 @@ const std::vector<float>& CMeterLevelMgr::GetCurrentLevels(uint32_t now)
             m_peaks[sample.track] = std::max(m_peaks[sample.track], sample.level);
         return true;
     });
-    for (int slot = 0; slot < m_slotCount; ++slot) {
-        const DCsqTrack* track = (slot > 0 && m_sequence)
-                                     ? DCsqTrack::GetTrackData(static_cast<unsigned>(slot), ECConductor::staffTrack, m_sequence)
-                                     : nullptr;
-        m_levels[static_cast<size_t>(slot)] =
-            track ? static_cast<float>(m_peaks[static_cast<size_t>(slot)]) / 128.0f * track->GetTrackGain() : 0.0f;
-    }
+    for (size_t slot = 0; slot < m_levels.size(); ++slot)
+        m_levels[slot] = static_cast<float>(m_peaks[slot]) / 128.0f * m_gains[slot];
     return m_levels;
 }
 

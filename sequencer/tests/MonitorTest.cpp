@@ -42,6 +42,8 @@ TEST_F(MonitorTest, LevelsArePeakVelocityOver128TimesTheTrackGain)
 {
     ASSERT_EQ(Levels().GetSlotCount(), 3);
     DCsqTrack::GetTrackData(2u, 1, &m_sequence)->SetTrackGain(0.5f);
+    // The gains are read once, not at every poll: the reader asks again when one changes.
+    Levels().RefreshGains();
     Levels().SetMeterLevel(1, 127, 0);
     Levels().SetMeterLevel(1, 60, 0);
     Levels().SetMeterLevel(2, 100, 1005);   // 5 ms ahead: counts
@@ -60,11 +62,21 @@ TEST_F(MonitorTest, LevelsArePeakVelocityOver128TimesTheTrackGain)
     Levels().ResetLevels();
     EXPECT_FLOAT_EQ(Levels().GetCurrentLevels(6000)[1], 0.0f);
 
-    // A new staff adds a slot.
+    // A new staff adds a slot, with its gain.
     m_piece.AddStaves(1);
     Levels().UpdateTrackCount();
     EXPECT_EQ(Levels().GetSlotCount(), 4);
-    EXPECT_EQ(Levels().GetCurrentLevels(0).size(), 4u);
+    Levels().SetMeterLevel(3, 64, 0);
+    levels = Levels().GetCurrentLevels(0);
+    ASSERT_EQ(levels.size(), 4u);
+    EXPECT_FLOAT_EQ(levels[3], 0.5f * DCsqTrack::GetTrackData(3u, 1, &m_sequence)->GetTrackGain());
+    EXPECT_GT(levels[3], 0.0f);
+
+    // Detached, every slot is silent.
+    Levels().SetMeterLevel(1, 127, 0);
+    Levels().Detach();
+    EXPECT_FLOAT_EQ(Levels().GetCurrentLevels(0)[1], 0.0f);
+    Levels().Attach(&m_sequence);
 }
 
 TEST_F(MonitorTest, HighlightsComeOutWhenDueOldestFirst)
