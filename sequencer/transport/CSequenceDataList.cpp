@@ -3,6 +3,7 @@
 #include "notabase/actions/ACBase.h"
 #include "notabase/model/ECBase.h"
 #include "notabase/model/EventTypes.h"
+#include "platform/core/LargePageAllocator.h"
 #include "sequencer/data/DCsqBase.h"
 #include "sequencer/data/DCsqSysMsg.h"
 #include "sequencer/transport/CSequenceLocked.h"
@@ -32,6 +33,11 @@ void HoldAtZero(DCsqBase* data)
     const MCTime zero(0.0f);
     owner->SetTime(&zero);
 }
+
+// The rebuild's lists and table hold an entry per element: for a large piece tens of megabytes,
+// made afresh at every rebuild and filled at once, hence large pages.
+template <class T>
+using RebuildList = std::vector<T, plat::LargePageAllocator<T>>;
 
 }  // namespace
 
@@ -208,7 +214,7 @@ namespace {
 // Collects every element a walk meets, in that order; each once.
 class ElementCollector final : public ACBase {
 public:
-    explicit ElementCollector(std::vector<ECBase*>& elements) : m_elements(elements) {}
+    explicit ElementCollector(RebuildList<ECBase*>& elements) : m_elements(elements) {}
     int DoAction(ECBase* element) override
     {
         m_elements.push_back(element);
@@ -216,7 +222,7 @@ public:
     }
 
 private:
-    std::vector<ECBase*>& m_elements;
+    RebuildList<ECBase*>& m_elements;
 };
 
 // The item of each data, found by address: an open-addressed table of item numbers, made once
@@ -227,7 +233,7 @@ private:
 template <class Item>
 class ItemIndex {
 public:
-    ItemIndex(const std::vector<Item>& items, size_t capacity)
+    ItemIndex(const RebuildList<Item>& items, size_t capacity)
         : m_items(items), m_slots(std::bit_ceil(std::max<size_t>(16, 2 * capacity)), 0)
     {
     }
@@ -258,8 +264,8 @@ private:
         }
     }
 
-    const std::vector<Item>& m_items;
-    std::vector<uint32_t> m_slots;
+    const RebuildList<Item>& m_items;
+    RebuildList<uint32_t> m_slots;
 };
 
 }  // namespace
@@ -268,7 +274,7 @@ void CSequence::CheckDataIntegrity()
 {
     Locked locked(*this);
     // Every element of the piece, once each, in the order the walk meets them.
-    std::vector<ECBase*> elements;
+    RebuildList<ECBase*> elements;
     if (m_performance) {
         ElementCollector collect(elements);
         collect.BypassNone();
@@ -288,7 +294,7 @@ void CSequence::CheckDataIntegrity()
         int precedence;
         size_t turn;
     };
-    std::vector<Item> items;
+    RebuildList<Item> items;
     items.reserve(elements.size());
     std::vector<DCsqBase*> unlisted;
     // Each data once, where it was first collected.
