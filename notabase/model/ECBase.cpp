@@ -331,7 +331,6 @@ void ECBase::RemoveData(int type)
 {
     if (type == -1) {
         for (int slot = 0; slot < m_data.GetSize(); ++slot) {
-            MCDataArray::Forget(m_data.GetAt(slot));
             delete m_data.GetAt(slot);
             m_data.SetAt(slot, nullptr);
         }
@@ -341,7 +340,6 @@ void ECBase::RemoveData(int type)
     }
     const int slot = MCDataArray::ViewCodeToIndex(type < 0 || type >= MCDataArray::maxSlots ? 0 : type);
     if (slot < m_data.GetSize()) {
-        MCDataArray::Forget(m_data.GetAt(slot));
         delete m_data.GetAt(slot);
         m_data.SetAt(slot, nullptr);
     }
@@ -362,8 +360,6 @@ void ECBase::updateDataFlag()
 void ECBase::unlinkAfterFailedLoad()
 {
     m_parents.DetachAll();
-    for (int slot = 0; slot < m_data.GetSize(); ++slot)
-        MCDataArray::Forget(m_data.GetAt(slot));
     m_data.RemoveAll();
     m_flags &= static_cast<uint16_t>(~flagHasData);
 }

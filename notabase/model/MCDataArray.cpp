@@ -6,10 +6,8 @@
 #include "platform/core/Archive.h"
 
 #include <algorithm>
-#include <mutex>
 #include <stdexcept>
 #include <string>
-#include <unordered_set>
 
 PLAT_IMPLEMENT_SERIAL(MCDataArray, plat::Object, 0)
 
@@ -23,53 +21,7 @@ constexpr int slotToType[MCDataArray::maxSlots] = {0, 2, 5, 1, 3, 4};
     throw plat::ArchiveError(plat::ArchiveError::Cause::generic, "element data: " + what);
 }
 
-// The components that loads have put into data arrays and that are still held there. An
-// archive hands out an object it loaded before when the stream refers to it again; a damaged
-// stream can so give one component to two elements, which would both delete it. Elements
-// free components on whatever thread drops the graph, hence the lock.
-class LoadedComponents {
-public:
-    static LoadedComponents& instance()
-    {
-        static LoadedComponents registry;
-        return registry;
-    }
-    bool claim(const DCBase* component)
-    {
-        std::lock_guard<std::mutex> guard(m_mutex);
-        return m_held.insert(component).second;
-    }
-    void forget(const DCBase* component)
-    {
-        std::lock_guard<std::mutex> guard(m_mutex);
-        m_held.erase(component);
-    }
-
-private:
-    std::mutex m_mutex;
-    std::unordered_set<const DCBase*> m_held;
-};
-
-// A component read from an archive. Anything but a data component is refused before it is made
-// (an element in a component's place would be owned twice, and foreign data may name any
-// class); so is a component that an array holds already.
-DCBase* readComponent(plat::Archive& archive)
-{
-    auto* component = archive.readObjectAs<DCBase>();
-    if (!component)
-        return nullptr;
-    if (!LoadedComponents::instance().claim(component))
-        throw plat::ArchiveError(plat::ArchiveError::Cause::generic, "element data: one component stored for two elements");
-    return component;
-}
-
 }  // namespace
-
-void MCDataArray::Forget(const DCBase* component)
-{
-    if (component)
-        LoadedComponents::instance().forget(component);
-}
 
 int MCDataArray::ViewCodeToIndex(int type)
 {
@@ -189,7 +141,7 @@ void MCDataArray::Serialize(plat::Archive& archive)
                 fail("data type " + std::to_string(type) + " beyond the stored slots");
             if (GetAt(slot))
                 fail("data type " + std::to_string(type) + " stored twice");
-            madeSlots()[static_cast<size_t>(slot)] = readComponent(archive);
+            madeSlots()[static_cast<size_t>(slot)] = archive.readExclusiveObjectAs<DCBase>();
         }
         return;
     }
@@ -204,5 +156,5 @@ void MCDataArray::Serialize(plat::Archive& archive)
         size = std::max(size, typeToSlot[type] + 1);
     SetSize(size);
     for (uint32_t type = 0; type < count; ++type)
-        madeSlots()[static_cast<size_t>(typeToSlot[type])] = readComponent(archive);
+        madeSlots()[static_cast<size_t>(typeToSlot[type])] = archive.readExclusiveObjectAs<DCBase>();
 }

@@ -37,15 +37,13 @@ public:
     // Frees the storage; the components are not deleted.
     void RemoveAll();
 
-    // A component that an element is about to delete, or let go without deleting, is no
-    // longer held by a data array.
-    static void Forget(const DCBase* component);
-
     // Storing: the number of archive components, the highest slot holding one, then each as a
     // data-type byte and the object. Loading reads that form under version 3 and later, and
     // below 3 the older form: a count and one object (or null) per data type from 0 on.
     // The array must be empty before a load. A component may be held by one array only: one
-    // that a damaged archive refers to again is refused rather than owned twice.
+    // that a damaged archive gives to a second array is refused rather than owned twice (an
+    // element deletes its components, and an archive hands out an object it loaded again when
+    // the stream refers to it; anything but a data component is refused before it is made).
     void Serialize(plat::Archive& archive) override;
 
 private:

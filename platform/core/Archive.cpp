@@ -358,20 +358,39 @@ void Archive::requireClaimed() const
                                   m_unclaimed.front()->runtimeClass()->name));
 }
 
-Object* Archive::readObject(const RuntimeClass* expected)
+Object* Archive::readAs(const RuntimeClass* expected, Holder holder)
 {
     checkMode(Mode::load);
     if (m_depth > 0)
-        return readObjectTagged(expected, true);
-    return outermost([&] { return readObjectTagged(expected, true); });
+        return readObjectTagged(expected, holder);
+    return outermost([&] { return readObjectTagged(expected, holder); });
+}
+
+Object* Archive::readObject(const RuntimeClass* expected)
+{
+    return readAs(expected, Holder::owner);
+}
+
+Object* Archive::readExclusiveObject(const RuntimeClass* expected)
+{
+    return readAs(expected, Holder::soleOwner);
 }
 
 Object* Archive::readReference(const RuntimeClass* expected)
 {
-    checkMode(Mode::load);
-    if (m_depth > 0)
-        return readObjectTagged(expected, false);
-    return outermost([&] { return readObjectTagged(expected, false); });
+    return readAs(expected, Holder::reference);
+}
+
+void Archive::claimExclusive(size_t index)
+{
+    const size_t word = index / 64;
+    const uint64_t bit = uint64_t{1} << (index % 64);
+    if (word >= m_exclusive.size())
+        m_exclusive.resize(std::max(word + 1, 2 * m_exclusive.size()), 0);
+    if (m_exclusive[word] & bit)
+        throw ArchiveError(ArchiveError::Cause::generic,
+                           format("an object of class %s stored for two owners", m_loadedObjects[index].cls->name));
+    m_exclusive[word] |= bit;
 }
 
 void Archive::loadInto(Object& object)
@@ -398,8 +417,9 @@ void Archive::loadInto(Object& object)
     }
 }
 
-Object* Archive::readObjectTagged(const RuntimeClass* expected, bool owning)
+Object* Archive::readObjectTagged(const RuntimeClass* expected, Holder holder)
 {
+    const bool owning = holder != Holder::reference;
     const uint8_t tag = readU8();
     const LoadedClass* loaded = nullptr;
     switch (tag) {
@@ -414,6 +434,8 @@ Object* Archive::readObjectTagged(const RuntimeClass* expected, bool owning)
             throw ArchiveError(ArchiveError::Cause::badClass,
                                format("an object of class %s where %s was expected", objectClass->name,
                                       expected->name));
+        if (holder == Holder::soleOwner)
+            claimExclusive(index);
         if (owning && !m_unclaimed.empty())
             std::erase(m_unclaimed, object);
         return object;
@@ -445,6 +467,8 @@ Object* Archive::readObjectTagged(const RuntimeClass* expected, bool owning)
         throw ArchiveError(ArchiveError::Cause::badClass, format("an object of class %s cannot be made", cls->name));
     m_madeObjects.push_back(object);
     m_loadedObjects.push_back({object, object->runtimeClass()});
+    if (holder == Holder::soleOwner)
+        claimExclusive(m_loadedObjects.size() - 1);
     if (!owning)
         m_unclaimed.push_back(object);
 
@@ -479,6 +503,12 @@ void Archive::discardMadeObjects(size_t loadedBefore)
     BlockList<Object*> made(std::move(m_madeObjects));
     m_unclaimed.clear();
     m_loadedObjects.truncate(loadedBefore);
+    // The indices of the objects made are given out again, unclaimed.
+    const size_t keptWords = (loadedBefore + 63) / 64;
+    if (m_exclusive.size() > keptWords)
+        m_exclusive.resize(keptWords);
+    if (loadedBefore % 64 != 0 && keptWords > 0 && keptWords <= m_exclusive.size())
+        m_exclusive[keptWords - 1] &= (uint64_t{1} << (loadedBefore % 64)) - 1;
     // First every object lets go of the others, then each is released on its own: no object
     // can destroy another that is still to be released.
     for (size_t index = made.size(); index-- > 0;) {

@@ -106,6 +106,13 @@ public:
     template <class T>
     T* readObjectAs() { return static_cast<T*>(readObject(&T::classObject)); }
 
+    // Loads an object, as readObject, for an owner that must hold it alone (an element's data
+    // component, which the element deletes): an object this archive has already handed to such
+    // an owner fails the load with ArchiveError, so a damaged stream cannot give it two.
+    Object* readExclusiveObject(const RuntimeClass* expected = nullptr);
+    template <class T>
+    T* readExclusiveObjectAs() { return static_cast<T*>(readExclusiveObject(&T::classObject)); }
+
     // Loads a reference to an object that something else owns (a back pointer, a table entry, a
     // neighbour): one the archive holds already, or one stored in full here because storing met
     // the reference first, which an owning readObject must then claim before the outermost load
@@ -226,8 +233,14 @@ private:
         uint32_t schema;
     };
 
+    // What the caller of a load does with the object it gets.
+    enum class Holder { reference, owner, soleOwner };
+
     void checkMode(Mode wanted) const;
-    Object* readObjectTagged(const RuntimeClass* expected, bool owning);
+    Object* readObjectTagged(const RuntimeClass* expected, Holder holder);
+    Object* readAs(const RuntimeClass* expected, Holder holder);
+    // Records that the object of this index went to a sole owner; throws when one had it before.
+    void claimExclusive(size_t index);
     // Runs one outermost load step: on failure every object made since it began is disposed of.
     template <class Step>
     auto outermost(Step&& step);
@@ -274,6 +287,8 @@ private:
     BlockList<Object*> m_madeObjects;
     // Objects a reference made that no owning readObject has claimed yet.
     std::vector<Object*> m_unclaimed;
+    // One bit per loaded object, by index: set once a sole owner has it.
+    std::vector<uint64_t> m_exclusive;
 };
 
 }  // namespace plat

@@ -520,6 +520,22 @@ TEST_F(TransportTest, ThePieceEndsAtItsLastNoteUnlessItLoopsOrRecords)
     EXPECT_NE(std::find(codes.begin(), codes.end(), SCPerform::codeAtRest), codes.end());
 }
 
+TEST_F(TransportTest, ThePieceEndsWithTheNoteThatEndsLastNotTheOneThatStartsLast)
+{
+    StartDevices();
+    m_piece.AddNote(1, 0.0f, 1.3f, 60);
+    m_piece.AddNote(2, 0.5f, 0.2f, 64);
+    m_autoStop = 1;
+    NewSequence();
+    Seq().SetLocation(MCTime(0.0f));
+    Seq().Play();
+    // The first note ends at 1.301: the slice from 1.2 still plays, the one from 1.4 ends it.
+    Slice(7);
+    ASSERT_EQ(PlayState(), CSequence::statePlaying);
+    Slice();
+    EXPECT_EQ(PlayState(), CSequence::stateStopped);
+}
+
 TEST_F(TransportTest, PauseAndResumeContinueWhereThePlayStopped)
 {
     StartDevices();

@@ -3,6 +3,7 @@
 #include "notabase/actions/ACBase.h"
 #include "notabase/model/ECBase.h"
 #include "notabase/model/EventTypes.h"
+#include "platform/core/LargePageAllocator.h"
 #include "sequencer/data/DCsqBase.h"
 #include "sequencer/data/DCsqSysMsg.h"
 #include "sequencer/transport/CSequenceLocked.h"
@@ -32,6 +33,11 @@ void HoldAtZero(DCsqBase* data)
     const MCTime zero(0.0f);
     owner->SetTime(&zero);
 }
+
+// The rebuild's lists and table hold an entry per element: for a large piece tens of megabytes,
+// made afresh at every rebuild and filled at once, hence large pages.
+template <class T>
+using RebuildList = std::vector<T, plat::LargePageAllocator<T>>;
 
 }  // namespace
 
@@ -208,7 +214,7 @@ namespace {
 // Collects every element a walk meets, in that order; each once.
 class ElementCollector final : public ACBase {
 public:
-    explicit ElementCollector(std::vector<ECBase*>& elements) : m_elements(elements) {}
+    explicit ElementCollector(RebuildList<ECBase*>& elements) : m_elements(elements) {}
     int DoAction(ECBase* element) override
     {
         m_elements.push_back(element);
@@ -216,7 +222,7 @@ public:
     }
 
 private:
-    std::vector<ECBase*>& m_elements;
+    RebuildList<ECBase*>& m_elements;
 };
 
 // The item of each data, found by address: an open-addressed table of item numbers, made once
@@ -227,7 +233,7 @@ private:
 template <class Item>
 class ItemIndex {
 public:
-    ItemIndex(const std::vector<Item>& items, size_t capacity)
+    ItemIndex(const RebuildList<Item>& items, size_t capacity)
         : m_items(items), m_slots(std::bit_ceil(std::max<size_t>(16, 2 * capacity)), 0)
     {
     }
@@ -258,8 +264,8 @@ private:
         }
     }
 
-    const std::vector<Item>& m_items;
-    std::vector<uint32_t> m_slots;
+    const RebuildList<Item>& m_items;
+    RebuildList<uint32_t> m_slots;
 };
 
 }  // namespace
@@ -268,7 +274,7 @@ void CSequence::CheckDataIntegrity()
 {
     Locked locked(*this);
     // Every element of the piece, once each, in the order the walk meets them.
-    std::vector<ECBase*> elements;
+    RebuildList<ECBase*> elements;
     if (m_performance) {
         ElementCollector collect(elements);
         collect.BypassNone();
@@ -288,12 +294,19 @@ void CSequence::CheckDataIntegrity()
         int precedence;
         size_t turn;
     };
-    std::vector<Item> items;
+    RebuildList<Item> items;
     items.reserve(elements.size());
     std::vector<DCsqBase*> unlisted;
     // Each data once, where it was first collected.
     ItemIndex<Item> itemOf(items, elements.size());
     bool plain = true;
+    // Each pass over the data of a large piece misses the cache at every one: what the rebuild
+    // needs of a data is taken in the one pass that collects it. A data's time is read after it
+    // is held at zero; the list's links are left as they stand for the walk below.
+    // The last note time is the latest end of any data, in whatever order they come, unless a
+    // wave clip is among them: its end depends on the one before in the list.
+    float lastNote = 0.0f;
+    bool waves = false;
     for (ECBase* element : elements) {
         DCsqBase* data = ListData(element);
         if (!data)
@@ -303,8 +316,15 @@ void CSequence::CheckDataIntegrity()
             continue;
         }
         plain = plain && data->GetOwner() == element;
-        if (itemOf.insert(data, items.size()))
-            items.push_back({data, 0.0f, 0, noTurn});
+        if (!itemOf.insert(data, items.size()))
+            continue;
+        HoldAtZero(data);
+        const MCTime time = dataTime(data);
+        const float seconds = time.GetSeconds();
+        plain = plain && time.GetMode() != MCTime::barPulseTick && !std::isnan(seconds);
+        items.push_back({data, seconds, CMidiScoreMgr::GetPrecedence(data), noTurn});
+        waves = waves || data->GetClassType() == SeqClassType::Wave;
+        lastNote = LastNoteTimeWith(data, lastNote);
     }
     // Among data of one time and precedence the list keeps the order they came in (a loaded
     // list, the order it was stored in). The list as it stands gives the first turns, as far
@@ -325,19 +345,12 @@ void CSequence::CheckDataIntegrity()
         data->SetPrev(nullptr);
         data->SetNext(nullptr);
     }
-    for (const Item& item : items) {
-        item.data->SetPrev(nullptr);
-        item.data->SetNext(nullptr);
-    }
     m_head = m_tail = m_recordPosition = m_playPosition = nullptr;
-    for (Item& item : items) {
-        HoldAtZero(item.data);
-        const MCTime time = dataTime(item.data);
-        item.time = time.GetSeconds();
-        item.precedence = CMidiScoreMgr::GetPrecedence(item.data);
-        plain = plain && time.GetMode() != MCTime::barPulseTick && !std::isnan(item.time);
-    }
     if (!plain) {
+        for (const Item& item : items) {
+            item.data->SetPrev(nullptr);
+            item.data->SetNext(nullptr);
+        }
         std::sort(items.begin(), items.end(), [](const Item& a, const Item& b) { return a.turn < b.turn; });
         for (const Item& item : items)
             InsertData(item.data);
@@ -362,6 +375,7 @@ void CSequence::CheckDataIntegrity()
                 return a.precedence > b.precedence;
             return a.turn < b.turn;
         });
+        // Every link of every item is set here: the old ones go with it.
         DCsqBase* previous = nullptr;
         for (const Item& item : items) {
             item.data->SetPrev(previous);
@@ -369,16 +383,19 @@ void CSequence::CheckDataIntegrity()
                 previous->SetNext(item.data);
             previous = item.data;
         }
+        previous->SetNext(nullptr);
         m_head = items.front().data;
         m_tail = items.back().data;
         m_playPosition = first;
         m_recordPosition = last;
     }
-    // What GetLastNoteTime finds walking the list, taken from the items in the list's order
-    // without following its links one by one.
-    float lastNote = 0.0f;
-    for (const Item& item : items)
-        lastNote = LastNoteTimeWith(item.data, lastNote);
+    if (waves) {
+        // What GetLastNoteTime finds walking the list, taken from the items in the list's
+        // order without following its links one by one.
+        lastNote = 0.0f;
+        for (const Item& item : items)
+            lastNote = LastNoteTimeWith(item.data, lastNote);
+    }
     m_lastNoteTime = MCTime(lastNote + 0.001f);
 }
 

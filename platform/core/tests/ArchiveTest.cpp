@@ -76,6 +76,25 @@ public:
 };
 PLAT_IMPLEMENT_SERIAL(ArcOwner, ArcTestObject, 0)
 
+// Owns its child and must hold it alone, as an element holds its data: it deletes the child.
+class ArcSoleOwner : public ArcTestObject {
+    PLAT_DECLARE_SERIAL(ArcSoleOwner)
+public:
+    ArcNode* child = nullptr;
+
+    ~ArcSoleOwner() override { delete child; }
+    std::vector<plat::Object*> references() const override { return {child}; }
+    void Serialize(Archive& ar) override
+    {
+        if (ar.isStoring())
+            ar.writeObject(child);
+        else
+            child = ar.readExclusiveObjectAs<ArcNode>();
+    }
+    void unlinkAfterFailedLoad() override { child = nullptr; }
+};
+PLAT_IMPLEMENT_SERIAL(ArcSoleOwner, ArcTestObject, 0)
+
 // Reference counted, linked both ways: each parent holds a reference on each child and each
 // child one on each parent, as the data model's elements do. Starts at count 0.
 class ArcCounted : public ArcTestObject {
@@ -876,6 +895,54 @@ TEST_F(ArchiveTest, AReferenceToAnObjectNothingOwnsFailsTheLoad)
     const int live = g_live;
     EXPECT_THROW(ar.readReference(), ArchiveError);
     EXPECT_EQ(g_live, live);
+}
+
+TEST_F(ArchiveTest, AnObjectGoesToOneSoleOwnerOnly)
+{
+    auto shared = std::make_unique<ArcNode>();
+    ArcSoleOwner first;
+    ArcSoleOwner second;
+    first.child = second.child = shared.get();
+    // The list refers to the owners and the object in this order; plain links own nothing alone.
+    struct Case {
+        const char* what;
+        std::vector<plat::Object*> links;
+        bool loads;
+    };
+    const Case cases[] = {
+        {"a sole owner, then plain links to its object", {&first, shared.get(), shared.get()}, true},
+        {"a plain link, then the sole owner", {shared.get(), &first}, true},
+        {"two sole owners", {&first, &second}, false},
+        {"two sole owners with a plain link between", {&first, shared.get(), &second}, false},
+    };
+    std::vector<std::vector<uint8_t>> stored;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ArcNode list;
+        list.links = c.links;
+        stored.push_back(store(&list));
+        const int live = g_live;
+        if (c.loads)
+            destroyGraph(load(stored.back()));
+        else
+            EXPECT_THROW(load(stored.back()), ArchiveError);
+        EXPECT_EQ(g_live, live) << "nothing of the load is left";
+    }
+
+    // After a failed load the archive numbers its next objects from where the failed one began:
+    // the object that then takes the claimed one's number is free for its own sole owner.
+    std::vector<uint8_t> both = stored[2];
+    both.insert(both.end(), stored[0].begin(), stored[0].end());
+    plat::MemoryStream stream{std::span<const uint8_t>(both)};
+    Archive ar(stream, Archive::Mode::load);
+    const int live = g_live;
+    EXPECT_THROW(ar.readObject(), ArchiveError);
+    EXPECT_EQ(g_live, live);
+    plat::Object* loaded = nullptr;
+    EXPECT_NO_THROW(loaded = ar.readObject());
+    destroyGraph(loaded);
+    EXPECT_EQ(g_live, live);
+    first.child = second.child = nullptr;
 }
 
 TEST_F(ArchiveTest, WritingWhileLoadingIsAnError)
