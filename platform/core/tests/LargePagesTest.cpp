@@ -22,8 +22,9 @@ TEST(LargePagesTest, BlocksOfEverySizeHoldWhatIsWrittenAndBigOnesAreAligned)
         std::memset(block, 0xA5, size);
         EXPECT_EQ(block[0], 0xA5);
         EXPECT_EQ(block[size - 1], 0xA5);
-        if (size >= LargePages::kThreshold)
+        if (size >= LargePages::kThreshold) {
             EXPECT_EQ(reinterpret_cast<uintptr_t>(block) % LargePages::kHugePage, 0u);
+        }
         LargePages::deallocate(block, size);
     }
     LargePages::deallocate(nullptr, LargePages::kThreshold);
