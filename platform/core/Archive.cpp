@@ -298,6 +298,8 @@ void Archive::mapObject(Object* object)
             return;
     }
     m_loadedObjects.push_back({object, object->runtimeClass()});
+    // The caller holds it already: no object of the stream may take it as its sole owner.
+    claimExclusive(m_loadedObjects.size() - 1);
 }
 
 void Archive::writeObject(const Object* object)

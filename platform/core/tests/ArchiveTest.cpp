@@ -605,6 +605,27 @@ TEST_F(ArchiveTest, MappedObjectsAndContext)
     delete loaded;
 }
 
+TEST_F(ArchiveTest, AMappedObjectIsNoSoleOwnersToTake)
+{
+    auto outside = std::make_unique<ArcNode>();
+    ArcSoleOwner owner;
+    owner.child = outside.get();
+    plat::MemoryStream stream;
+    {
+        Archive ar(stream, Archive::Mode::store);
+        ar.mapObject(outside.get());
+        ar.writeObject(&owner);
+    }
+    owner.child = nullptr;
+    ArcNode outsideAgain;
+    Archive ar(stream, Archive::Mode::load);
+    ar.mapObject(&outsideAgain);
+    const int live = g_live;
+    // Taken, the object the caller holds would be deleted by its new owner as well.
+    EXPECT_THROW(ar.readObject(), ArchiveError);
+    EXPECT_EQ(g_live, live);
+}
+
 TEST_F(ArchiveTest, SchemaIsReadableWhileLoadingAndRestoredAroundNestedObjects)
 {
     ArcOtherVersioned inner;
