@@ -42,7 +42,8 @@ int WavFileSink::writeGathered()
 
 int WavFileSink::write(std::span<const float> interleaved)
 {
-    if (interleaved.size() % 2 != 0)
+    // Half a frame, or sound before the file was opened (it has no room to gather into yet).
+    if (interleaved.size() % 2 != 0 || (m_bytes.empty() && !interleaved.empty()))
         return kErrorInvalidParam;
     for (size_t done = 0; done < interleaved.size();) {
         const size_t samples = std::min(interleaved.size() - done, (m_bytes.size() - m_used) / 2);

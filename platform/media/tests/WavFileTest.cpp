@@ -175,6 +175,7 @@ TEST(WavFileSinkTest, WritesOfAnySizeKeepEveryFrameInOrder)
     TempFolder folder;
     const std::string path = folder.file("writes.wav");
     WavFileSink sink(path);
+    EXPECT_EQ(sink.write(std::vector<float>{0.5f, 0.5f}), kErrorInvalidParam) << "before the file is open";
     ASSERT_EQ(sink.open(48000, 256), kOk);
     std::vector<float> samples;
     size_t frame = 0;
