@@ -3,13 +3,14 @@
 #include "sequencer/SequencerExport.h"
 
 #include "platform/core/LargePageAllocator.h"
+#include "sequencer/data/DCsqBase.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <utility>
 #include <vector>
 
-class DCsqBase;
+class ECBase;
 
 // The sequence's data list split by the track each datum plays on, for writing a file one
 // track at a time: a track's walk meets its own data and the data of every track, in list
@@ -30,9 +31,11 @@ public:
     DCsqBase* Next();
 
 private:
+    // The owner is kept to ask for its lines ahead of the walk.
     struct Entry {
         uint32_t ordinal;
         DCsqBase* data;
+        const ECBase* owner;
     };
     // The entries of one track: [begin, end) of m_entries.
     struct Run {
@@ -46,17 +49,19 @@ private:
         const Entry* end = nullptr;
         bool Done() const { return at == end; }
     };
-    // A datum of the list and the track it plays on.
+    // A datum of the list, its element and the track it plays on.
     struct Played {
+        static Played Of(DCsqBase* data) { return {data, data->GetOwner(), data->PlayedTrack()}; }
         DCsqBase* data;
+        const ECBase* owner;
         int track;
     };
     using Entries = std::vector<Entry, plat::LargePageAllocator<Entry>>;
 
     Cursor RunOf(int track) const;
     const Entry* Current() const;
-    // Asks the processor for the data and elements a few steps ahead of each run: on a piece
-    // larger than the caches each would otherwise be a wait on memory of its own.
+    // Asks the processor for the data and elements of entries [from, from + count) of a run: on
+    // a piece larger than the caches each would otherwise be a wait on memory of its own.
     static void PrefetchAhead(const Cursor& cursor, size_t from, size_t count);
     bool OrdinalOf(const DCsqBase* data, uint32_t& ordinal);
 

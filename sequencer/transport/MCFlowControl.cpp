@@ -1,7 +1,7 @@
 #include "sequencer/transport/MCFlowControl.h"
 
-#include "notabase/actions/ACFindEvents.h"
 #include "notabase/model/ECFlowControl.h"
+#include "notabase/model/MCEventList.h"
 #include "notabase/model/EventTypes.h"
 #include "notabase/score/ECConductor.h"
 #include "notabase/score/ECTrack.h"
@@ -31,11 +31,16 @@ void MCFlowControl::WithMarks(CSequence* sequence, Visit visit, int make)
     ECTrack* staff = conductor ? conductor->GetTrack(ECConductor::conductorTrack, 0, make) : nullptr;
     if (!staff)
         return;
-    ACFindEvents find;
-    find.AddEvtType(EventId::FlowControl);
-    find.SetDepth(1);
-    find.Apply(staff);
-    const std::vector<ECBase*> marks(find.GetEvents().begin(), find.GetEvents().end());
+    // The marks are the staff's direct children: one pass over its list finds them. A file
+    // is written a track at a time and each track's pass starts here, so this stays cheap on
+    // a staff of many bars.
+    std::vector<ECBase*> marks;
+    if (MCEventList* children = staff->GetChildren()) {
+        for (ECBase* child : *children) {
+            if (child && child->GetEventId() == EventId::FlowControl)
+                marks.push_back(child);
+        }
+    }
     visit(marks);
 }
 
