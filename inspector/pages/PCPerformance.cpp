@@ -90,6 +90,20 @@ bool PCPerformance::InitPage()
     return true;
 }
 
+void PCPerformance::SetDocument(MCOpusDoc* document)
+{
+    if (document != GetDocument())
+        m_nameConnection = document ? document->AddNameListener([this] { OnDocumentRenamed(); }) : plat::Connection();
+    MCInspectorPage::SetDocument(document);
+}
+
+void PCPerformance::OnDocumentRenamed()
+{
+    UpdatePage();
+    if (IsInitialized())
+        updateData(false);
+}
+
 void PCPerformance::UpdatePage()
 {
     MCInspectorPage::UpdatePage();

@@ -3,6 +3,7 @@
 #include "inspector/InspectorExport.h"
 
 #include "interface/pages/MCInspectorPage.h"
+#include "platform/core/CallbackList.h"
 
 #include <QFont>
 
@@ -25,6 +26,8 @@ public:
     PCPerformance();
     ~PCPerformance() override;
 
+    // Follows the document's file too: a Save As shows the new file at once.
+    void SetDocument(MCOpusDoc* document) override;
     bool InitPage() override;
     void UpdatePage() override;
     void UpdateEvent(ECBase* event, MCCommandList& commands) override;
@@ -42,6 +45,8 @@ protected:
     void DoDataExchange(plat::ui::DataExchange& exchange) override;
 
 private:
+    void OnDocumentRenamed();
+
     std::string m_fileName;
     std::string m_pathName;
     std::string m_createTime;
@@ -51,4 +56,5 @@ private:
     MCOpusHeader* m_pHeader = nullptr;
     ECPerformance* m_pPerformance = nullptr;
     QLabel* m_icon;
+    plat::Connection m_nameConnection;
 };

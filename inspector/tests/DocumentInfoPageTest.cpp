@@ -91,6 +91,28 @@ TEST_F(DocumentInfoPageTest, TheFileTimesAndTheIconFollowTheFile)
     EXPECT_EQ(PCPerformance::FormatFileTime(0), "");
 }
 
+TEST_F(DocumentInfoPageTest, ASaveUnderAnotherNameShowsTheNewFileAtOnce)
+{
+    ASSERT_TRUE(m_doc.OnNewDocument());
+    const std::string first = File("Nocturne.mid");
+    const std::string second = File("Nocturne copy.mid");
+    writeFile(first, {'M', 'T', 'h', 'd'});
+    writeFile(second, {'M', 'T', 'h', 'd'});
+    m_doc.SetPathName(first, 0);
+    Show();
+    ASSERT_EQ(Text(PCPerformance::kPath).toStdString(), first);
+
+    // No new selection comes with a Save As: the page follows the document's name by itself.
+    m_doc.SetPathName(second, 0);
+    EXPECT_EQ(Text(PCPerformance::kFileName), "Nocturne copy");
+    EXPECT_EQ(Text(PCPerformance::kPath).toStdString(), second);
+
+    // A page that has let go of the document no longer follows it.
+    m_page.SetDocument(nullptr);
+    m_doc.SetPathName(first, 0);
+    EXPECT_EQ(Text(PCPerformance::kPath).toStdString(), second);
+}
+
 TEST_F(DocumentInfoPageTest, ADocumentThatClosedLeavesNothingShown)
 {
     auto closing = std::make_unique<MCOpusDoc>();
