@@ -27,8 +27,8 @@ void PrefetchData(const DCsqBase* data)
     __builtin_prefetch(at + kLine);
 }
 
-// The lines of an element a datum's events are made from: its time, voice/track word and marks
-// in the first two, a note's pitch, length and velocity in the two after.
+// The first lines of an element, where a note keeps what its events are made from: its type,
+// its marks, its time, voice/track word and length.
 void PrefetchElement(const ECBase* owner, size_t lines)
 {
     if (!owner)
@@ -47,6 +47,11 @@ size_t firstFrom(const Entry* begin, const Entry* end, uint32_t ordinal)
 }
 
 }  // namespace
+
+CSeqWriteIndex::Played CSeqWriteIndex::Played::Of(DCsqBase* data)
+{
+    return {data, data->GetOwner(), data->PlayedTrack()};
+}
 
 void CSeqWriteIndex::Build(DCsqBase* head, DCsqBase* tail)
 {

@@ -3,13 +3,13 @@
 #include "sequencer/SequencerExport.h"
 
 #include "platform/core/LargePageAllocator.h"
-#include "sequencer/data/DCsqBase.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <utility>
 #include <vector>
 
+class DCsqBase;
 class ECBase;
 
 // The sequence's data list split by the track each datum plays on, for writing a file one
@@ -51,7 +51,7 @@ private:
     };
     // A datum of the list, its element and the track it plays on.
     struct Played {
-        static Played Of(DCsqBase* data) { return {data, data->GetOwner(), data->PlayedTrack()}; }
+        static Played Of(DCsqBase* data);
         DCsqBase* data;
         const ECBase* owner;
         int track;
