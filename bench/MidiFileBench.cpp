@@ -431,11 +431,11 @@ void PushOutCaches()
     benchmark::ClobberMemory();
 }
 
-// A piece of about range(0) events read into a document, then written as a type 1 file by the
-// sequence's MIDI-file events: the whole export, from the document to the file's bytes. Written
-// again and again, a piece that fits in the caches stays there; from cold, each file starts with
-// the caches pushed out (outside the timed part).
-void DocumentExport(benchmark::State& state, bool fromCold)
+// A piece of about range(0) events read into a document, then written as a type 1 (or 0) file by
+// the sequence's MIDI-file events: the whole export, from the document to the file's bytes.
+// Written again and again, a piece that fits in the caches stays there; from cold, each file
+// starts with the caches pushed out (outside the timed part).
+void DocumentExport(benchmark::State& state, bool fromCold, int format = 1)
 {
     Setup();
     const std::vector<uint8_t> bytes = DenseFile(16, state.range(0));
@@ -463,7 +463,7 @@ void DocumentExport(benchmark::State& state, bool fromCold)
             state.ResumeTiming();
         }
         plat::MemoryStream out;
-        MCMidiFormats::WriteMidi(out, doc, 1, 480);
+        MCMidiFormats::WriteMidi(out, doc, format, 480);
         written = out.bytes().size();
     }
     rusage after{};
@@ -484,11 +484,18 @@ void BM_DocumentExportCold(benchmark::State& state)
     DocumentExport(state, true);
 }
 
+// Type 0: every track in one pass, their events merged into one chunk.
+void BM_DocumentExportType0(benchmark::State& state)
+{
+    DocumentExport(state, false, 0);
+}
+
 }  // namespace
 
 BENCHMARK(BM_DocumentImportAllGsSounds)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DocumentExport)->Arg(15000)->Arg(60000)->Arg(250000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DocumentExportCold)->Arg(15000)->Arg(60000)->Arg(250000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DocumentExportType0)->Arg(15000)->Arg(60000)->Arg(250000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportAllGsSounds)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ImportDensePiece, made, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ImportDensePiece, dense16, true)->Unit(benchmark::kMillisecond);

@@ -24,25 +24,32 @@ bool isNoteOff(const CWGEventData& record)
     return status == 0x80 || (status == 0x90 && velocity == 0);
 }
 
-// Moves the first record of the list into out in time order: a note-off before every record
-// of its millisecond, anything else after the records already there at its millisecond. The
-// record keeps its list node; a null one is dropped.
-void mergeFirstRecord(CWGEventList& out, CWGEventList& from)
+// Moves the records of from into out in time order: a note-off before every record of its
+// millisecond (a later off before an earlier one), anything else after the records already there
+// at its millisecond; a null record is dropped. Records keep their list nodes. They are sorted
+// rather than placed one by one: a record placed alone searches back past every record of its
+// millisecond, and with many tracks sounding at once that is most of a window.
+void mergeRecords(CWGEventList& out, CWGEventList& from)
 {
-    const CWGEventData* record = from.front().get();
-    if (!record) {
-        from.pop_front();
-        return;
+    CWGEventList offs;
+    CWGEventList others;
+    while (!from.empty()) {
+        if (!from.front()) {
+            from.pop_front();
+            continue;
+        }
+        CWGEventList& to = isNoteOff(*from.front()) ? offs : others;
+        to.splice(to.end(), from, from.begin());
     }
-    const bool off = isNoteOff(*record);
-    auto it = out.end();
-    while (it != out.begin()) {
-        const uint32_t earlier = (*std::prev(it))->time;
-        if (off ? earlier < record->time : earlier <= record->time)
-            break;
-        --it;
-    }
-    out.splice(it, from, from.begin());
+    const auto earlier = [](const auto& a, const auto& b) { return a->time < b->time; };
+    // Both sorts keep the order of records of one millisecond, and a merge takes its own list's
+    // records of a millisecond first.
+    offs.reverse();
+    offs.sort(earlier);
+    others.sort(earlier);
+    offs.merge(out, earlier);
+    out.swap(offs);
+    out.merge(others, earlier);
 }
 
 }  // namespace
@@ -134,8 +141,7 @@ int CSequence::GetMidiFileEvents(MCTime& from, MCTime& to, int track, CWGEventLi
     NormalizeTime(m_windowEnd);
     int playerDone = 0;
     CWGEventList& records = m_player.GetOutputEvents(until, 0, playerDone);
-    while (!records.empty())
-        mergeFirstRecord(out, records);
+    mergeRecords(out, records);
     if (!m_playPosition) {
         MCTime end = m_conductor ? m_conductor->GetMaxMeasureEndTime() : MCTime(0.0f);
         UnwrappedTime(end);
@@ -145,8 +151,7 @@ int CSequence::GetMidiFileEvents(MCTime& from, MCTime& to, int track, CWGEventLi
             // What still waits in the queue (the offs of notes held past the last bar) goes
             // into the file too, rather than leaving those notes sounding.
             CWGEventList& rest = m_player.GetOutputEvents(MCTime::TimeMax(), 1, playerDone);
-            while (!rest.empty())
-                mergeFirstRecord(out, rest);
+            mergeRecords(out, rest);
         }
     }
     return done;
