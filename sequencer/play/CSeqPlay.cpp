@@ -5,6 +5,7 @@
 #include "notabase/model/ECTempoEnv.h"
 #include "notabase/score/ECConductor.h"
 #include "notabase/score/ECConductorStaff.h"
+#include "notabase/score/ECMeasure.h"
 #include "notabase/score/ECTrack.h"
 #include "sequencer/data/DCsqBase.h"
 #include "sequencer/data/DCsqStaff.h"
@@ -28,6 +29,8 @@ constexpr uint8_t kStop = 0xFC;
 constexpr uint8_t kSongPosition = 0xF2;
 // More jumps than this in one window can only be a loop that takes no time.
 constexpr int kMaxJumpsPerWindow = 256;
+// The places the write index walks the data list from at once, besides its head.
+constexpr int kWalkStarts = 15;
 
 std::unique_ptr<CSeqEvent> timingEvent(uint8_t status, const MCTime& time)
 {
@@ -44,6 +47,47 @@ bool neverJumps(const DCsqBase* flow)
     const auto* mark = plat::dynamicDowncast<ECFlowControl>(flow->GetOwner());
     const int type = mark ? mark->GetFlowControlType() : 0;
     return type == 0 || (type >= 13 && type <= 17) || type == 19;
+}
+
+// Places in the sequence's data list to walk it from at once: for bars spread evenly through
+// the piece, the datum of the first element of a track's measure there. Found through the
+// conductor's table of bars, without a walk of the list; in the order of their bars, each after
+// the head.
+std::vector<DCsqBase*> spreadListData(const CSequence& sequence, int count)
+{
+    std::vector<DCsqBase*> starts;
+    ECConductor* conductor = sequence.GetConductor();
+    ECConductorStaff* staff = conductor ? conductor->GetConductorStaff() : nullptr;
+    if (!staff)
+        return starts;
+    const int bars = staff->GetMaxMeasureNumber();
+    const int tracks = staff->GetMaxStaffNumber();
+    const auto firstListed = [&](ECMeasure* measure) -> DCsqBase* {
+        MCEventList* children = measure ? measure->GetChildren() : nullptr;
+        if (!children)
+            return nullptr;
+        for (ECBase* child : *children) {
+            // A datum with one before it stands in the list, after its head.
+            auto* data = child ? plat::dynamicDowncast<DCsqBase>(child->GetData(0, 0)) : nullptr;
+            if (data && data->GetPrev())
+                return data;
+        }
+        return nullptr;
+    };
+    int lastBar = 1;
+    for (int place = 1; place <= count; ++place) {
+        const int bar = 1 + static_cast<int>(static_cast<long>(bars) * place / (count + 1));
+        if (bar <= lastBar)
+            continue;
+        for (int track = 0; track <= tracks; ++track) {
+            if (DCsqBase* data = firstListed(staff->GetMeasure(track, bar))) {
+                starts.push_back(data);
+                lastBar = bar;
+                break;
+            }
+        }
+    }
+    return starts;
 }
 
 ECTempoEnv* tempoMap(CSequence* sequence)
@@ -352,12 +396,15 @@ DCsqBase* CSeqPlay::GetCurrentWindowEvents(CSeqEventList& list)
     DCsqBase* flow = nullptr;
     DCsqBase* position = m_sequence->GetPlayPosition();
     // A file written one track at a time passes over the data of the other tracks by the
-    // index, or each track would walk the whole piece.
-    const int track = m_sequence->GetMidiFileTrack();
+    // index, or each track would walk the whole piece. A file of one track walks the index too:
+    // it knows the data ahead and asks for them before they are reached.
+    const bool wholeList = m_sequence->GetMidiFileTrack() == CSequence::kEveryTrack;
+    const int track = wholeList ? CSeqWriteIndex::kWholeList : m_sequence->GetMidiFileTrack();
     bool indexed = false;
-    if (position && m_sequence->TestState(CSequence::stateMidiWriting) && track != CSequence::kEveryTrack) {
-        if (m_writeIndex.GetHead() != m_sequence->GetHead())
-            m_writeIndex.Build(m_sequence->GetHead(), m_sequence->GetTail());
+    if (position && m_sequence->TestState(CSequence::stateMidiWriting)) {
+        if (m_writeIndex.GetHead() != m_sequence->GetHead() || m_writeIndex.ByTrack() == wholeList)
+            m_writeIndex.Build(m_sequence->GetHead(), m_sequence->GetTail(), spreadListData(*m_sequence, kWalkStarts),
+                               !wholeList);
         DCsqBase* first = m_writeIndex.Start(track, position, indexed);
         if (indexed)
             position = first;

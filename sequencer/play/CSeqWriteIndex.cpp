@@ -19,6 +19,12 @@ constexpr int kTableTracks = 4096;
 
 constexpr size_t kLine = 64;
 
+// Steps of each walk of the list between readings of the tracks: the lines they asked for stay
+// in the cache until read.
+constexpr size_t kStretch = 32;
+// The line of a note's element that holds its voice/track word, after the line of its type.
+constexpr size_t kTrackLine = 3;
+
 // A datum and the line after its first: the data of a note reach past one line.
 void PrefetchData(const DCsqBase* data)
 {
@@ -53,38 +59,27 @@ CSeqWriteIndex::Played CSeqWriteIndex::Played::Of(DCsqBase* data)
     return {data, data->GetOwner(), data->PlayedTrack()};
 }
 
-void CSeqWriteIndex::Build(DCsqBase* head, DCsqBase* tail)
+void CSeqWriteIndex::Build(DCsqBase* head, DCsqBase* tail, const std::vector<DCsqBase*>& starts, bool byTrack)
 {
     Clear();
     m_head = head;
-    // Each datum's neighbour is known only once the datum has arrived: the list is walked from
-    // both ends at once, so that two waits on memory overlap, until the walks meet.
-    bool met = false;
-    for (DCsqBase *forward = head, *backward = tail && !tail->GetNext() ? tail : nullptr; forward && backward;) {
-        m_front.push_back(Played::Of(forward));
-        if (forward == backward) {
-            met = true;
-            break;
-        }
-        m_back.push_back(Played::Of(backward));
-        DCsqBase* next = forward->GetNext();
-        if (next == backward) {
-            met = true;
-            break;
-        }
-        forward = next;
-        backward = backward->GetPrev();
-    }
-    if (met) {
-        m_front.insert(m_front.end(), m_back.rbegin(), m_back.rend());
-    } else {
+    m_byTrack = byTrack;
+    if (!WalkPieces(head, starts, byTrack) && !WalkFromBothEnds(head, tail)) {
         // No tail, or one that does not end the list the head begins: the list is walked from
         // the head alone.
         m_front.clear();
         for (DCsqBase* data = head; data; data = data->GetNext())
             m_front.push_back(Played::Of(data));
     }
-    m_back.clear();
+    if (!byTrack) {
+        // One run: the whole list in its order.
+        m_entries.resize(m_front.size());
+        for (size_t ordinal = 0; ordinal < m_front.size(); ++ordinal)
+            m_entries[ordinal] = {static_cast<uint32_t>(ordinal), m_front[ordinal].data, m_front[ordinal].owner};
+        m_runs.push_back({kWholeList, 0, m_entries.size()});
+        m_front.clear();
+        return;
+    }
 
     // Each track's run gets its room first, then its data in list order: one table, sized once.
     std::fill(m_tableCounts.begin(), m_tableCounts.end(), 0);
@@ -130,6 +125,92 @@ void CSeqWriteIndex::Build(DCsqBase* head, DCsqBase* tail)
     m_front.clear();
 }
 
+bool CSeqWriteIndex::WalkPieces(DCsqBase* head, const std::vector<DCsqBase*>& starts, bool byTrack)
+{
+    if (!head || starts.empty())
+        return false;
+    // Each piece runs from its start to the next piece's; the last to the end of the list. The
+    // pieces are walked a step each in turn, so that the waits on memory of all of them overlap:
+    // a step only follows the link and asks for the element's lines. The tracks are read after
+    // each stretch of steps, from lines that have arrived by then; read within the steps, their
+    // waits would fill the processor's window and hold the walks back.
+    const size_t count = starts.size() + 1;
+    m_pieces.resize(std::max(m_pieces.size(), count));
+    struct Walk {
+        DCsqBase* at;
+        const DCsqBase* stop;
+        size_t read;  // entries of the piece whose track is known
+    };
+    std::vector<Walk> walks;
+    walks.reserve(count);
+    for (size_t piece = 0; piece < count; ++piece) {
+        m_pieces[piece].clear();
+        walks.push_back({piece == 0 ? head : starts[piece - 1], piece + 1 < count ? starts[piece] : nullptr, 0});
+    }
+    for (size_t left = count; left > 0;) {
+        for (size_t round = 0; round < kStretch && left > 0; ++round) {
+            for (size_t piece = 0; piece < count; ++piece) {
+                Walk& walk = walks[piece];
+                if (!walk.at)
+                    continue;
+                // The datum's type, where it starts, may stand on the line before its links.
+                __builtin_prefetch(walk.at);
+                const ECBase* owner = walk.at->GetOwner();
+                if (owner) {
+                    __builtin_prefetch(owner);
+                    __builtin_prefetch(reinterpret_cast<const char*>(owner) + kTrackLine * kLine);
+                }
+                m_pieces[piece].push_back({walk.at, owner, 0});
+                walk.at = walk.at->GetNext();
+                if (walk.at == walk.stop) {
+                    walk.at = nullptr;
+                    --left;
+                } else if (!walk.at) {
+                    // The list ended before the next start: the starts are not in its order.
+                    return false;
+                }
+            }
+        }
+        for (size_t piece = 0; piece < count && byTrack; ++piece) {
+            auto& entries = m_pieces[piece];
+            for (size_t& read = walks[piece].read; read < entries.size(); ++read)
+                entries[read].track = entries[read].data->PlayedTrack();
+        }
+    }
+    m_front.clear();
+    for (size_t piece = 0; piece < count; ++piece)
+        m_front.insert(m_front.end(), m_pieces[piece].begin(), m_pieces[piece].end());
+    return true;
+}
+
+bool CSeqWriteIndex::WalkFromBothEnds(DCsqBase* head, DCsqBase* tail)
+{
+    // Each datum's neighbour is known only once the datum has arrived: the list is walked from
+    // both ends at once, so that two waits on memory overlap, until the walks meet.
+    m_front.clear();
+    m_back.clear();
+    bool met = false;
+    for (DCsqBase *forward = head, *backward = tail && !tail->GetNext() ? tail : nullptr; forward && backward;) {
+        m_front.push_back(Played::Of(forward));
+        if (forward == backward) {
+            met = true;
+            break;
+        }
+        m_back.push_back(Played::Of(backward));
+        DCsqBase* next = forward->GetNext();
+        if (next == backward) {
+            met = true;
+            break;
+        }
+        forward = next;
+        backward = backward->GetPrev();
+    }
+    if (met)
+        m_front.insert(m_front.end(), m_back.rbegin(), m_back.rend());
+    m_back.clear();
+    return met;
+}
+
 void CSeqWriteIndex::Clear()
 {
     // The tables keep their room for the next file: given back, each would come back as fresh
@@ -137,6 +218,8 @@ void CSeqWriteIndex::Clear()
     m_head = nullptr;
     m_front.clear();
     m_back.clear();
+    for (auto& piece : m_pieces)
+        piece.clear();
     m_entries.clear();
     m_runs.clear();
     m_byAddress.clear();
@@ -165,7 +248,7 @@ DCsqBase* CSeqWriteIndex::Start(int track, const DCsqBase* data, bool& found)
     }
     m_walkTrack = track;
     uint32_t ordinal = 0;
-    found = OrdinalOf(data, ordinal);
+    found = (track == kWholeList) != m_byTrack && OrdinalOf(data, ordinal);
     m_own = RunOf(track);
     m_shared = RunOf(DCsqBase::kAnyTrack);
     if (!found) {

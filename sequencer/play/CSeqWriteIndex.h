@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -18,14 +19,22 @@ class ECBase;
 // piece again.
 class SEQUENCER_API CSeqWriteIndex {
 public:
-    // Indexes the list from head to tail (null when not known).
-    void Build(DCsqBase* head, DCsqBase* tail);
+    // The track a walk of the whole list names, for a file of one track.
+    static constexpr int kWholeList = std::numeric_limits<int>::max();
+
+    // Indexes the list from head to tail (null when not known), by track or as one run of the
+    // whole list. starts are data of the list in its order, each after the head: the list is
+    // walked from all of them at once.
+    void Build(DCsqBase* head, DCsqBase* tail, const std::vector<DCsqBase*>& starts = {}, bool byTrack = true);
     void Clear();
     // The head the index was built from: null when there is none.
     DCsqBase* GetHead() const { return m_head; }
+    // Whether the index was built by track rather than as the whole list.
+    bool ByTrack() const { return m_byTrack; }
 
-    // Starts a walk over what track plays, at data (any datum of the list) or the first after
-    // it; returns that datum, or null at the end. found is false when data is not in the index.
+    // Starts a walk over what track plays (kWholeList: every datum), at data (any datum of the
+    // list) or the first after it; returns that datum, or null at the end. found is false when
+    // data is not in the index, or the index was not built for such a walk.
     DCsqBase* Start(int track, const DCsqBase* data, bool& found);
     // The next datum of the walk, or null at the end.
     DCsqBase* Next();
@@ -58,6 +67,9 @@ private:
     };
     using Entries = std::vector<Entry, plat::LargePageAllocator<Entry>>;
 
+    // Fill m_front with the list in order; false when the walk could not be made.
+    bool WalkPieces(DCsqBase* head, const std::vector<DCsqBase*>& starts, bool byTrack);
+    bool WalkFromBothEnds(DCsqBase* head, DCsqBase* tail);
     Cursor RunOf(int track) const;
     const Entry* Current() const;
     // Asks the processor for the data and elements of entries [from, from + count) of a run: on
@@ -66,9 +78,12 @@ private:
     bool OrdinalOf(const DCsqBase* data, uint32_t& ordinal);
 
     DCsqBase* m_head = nullptr;
+    bool m_byTrack = true;
     // The list in order while the index is built, the walk from the tail in reverse.
     std::vector<Played, plat::LargePageAllocator<Played>> m_front;
     std::vector<Played, plat::LargePageAllocator<Played>> m_back;
+    // The pieces of the list between two starts, while the index is built.
+    std::vector<std::vector<Played, plat::LargePageAllocator<Played>>> m_pieces;
     // Per track of -1 and up: the count of its data, then its run.
     std::vector<size_t> m_tableCounts;
     // Every datum, grouped by track (in m_runs' order), each run in list order.

@@ -142,3 +142,59 @@ TEST(WriteIndex, TracksOfAnyNumberKeepTheirOwnRuns)
     EXPECT_EQ(Walk(index, 3, second[0].get()), (std::vector<DCsqBase*>{second[0].get(), second[1].get()}));
     EXPECT_EQ(Walk(index, 70000, second[0].get()), std::vector<DCsqBase*>{});
 }
+
+TEST(WriteIndex, ListWalkedFromManyPlacesAtOnceIsIndexedAsFromTheHead)
+{
+    // Every datum on its own track, so that each walk shows exactly where the index put it. The
+    // places are indexes into the list; -1 is a datum outside it.
+    struct Case {
+        const char* what;
+        std::vector<int> starts;
+        bool tail;
+    };
+    const Case cases[] = {
+        {"places in order", {2, 5, 6, 9}, true},
+        {"the last datum", {11}, true},
+        {"places in order, no tail", {3, 8}, false},
+        {"places out of order", {6, 2}, true},
+        {"a place twice", {4, 4}, true},
+        {"the head", {0, 5}, true},
+        {"a datum outside the list", {3, -1}, true},
+    };
+    const auto other = MakeList({1});
+    std::vector<int> tracks;
+    for (int i = 0; i < 12; ++i)
+        tracks.push_back(i + 1);
+    const auto list = MakeList(tracks);
+    for (const Case& c : cases) {
+        std::vector<DCsqBase*> starts;
+        for (int at : c.starts)
+            starts.push_back(at >= 0 ? list[static_cast<size_t>(at)].get() : other[0].get());
+        CSeqWriteIndex index;
+        index.Build(list[0].get(), c.tail ? list.back().get() : nullptr, starts);
+        for (size_t i = 0; i < list.size(); ++i)
+            EXPECT_EQ(Walk(index, tracks[i], list[0].get()), std::vector<DCsqBase*>{list[i].get()}) << c.what << ", datum " << i;
+    }
+}
+
+TEST(WriteIndex, WholeListIsOneWalkInListOrderAndEachKindOfIndexRefusesTheOthersWalk)
+{
+    const auto list = MakeList({2, kAny, 1, 2, kAny, 1});
+    std::vector<DCsqBase*> all;
+    for (const auto& data : list)
+        all.push_back(data.get());
+    CSeqWriteIndex whole;
+    whole.Build(list[0].get(), list.back().get(), {list[3].get()}, false);
+    EXPECT_FALSE(whole.ByTrack());
+    EXPECT_EQ(Walk(whole, CSeqWriteIndex::kWholeList, list[0].get()), all);
+    EXPECT_EQ(Walk(whole, CSeqWriteIndex::kWholeList, list[4].get()), (std::vector<DCsqBase*>{list[4].get(), list[5].get()}));
+
+    bool found = true;
+    EXPECT_EQ(whole.Start(1, list[0].get(), found), nullptr);
+    EXPECT_FALSE(found);
+    CSeqWriteIndex byTrack;
+    byTrack.Build(list[0].get(), list.back().get());
+    EXPECT_TRUE(byTrack.ByTrack());
+    EXPECT_EQ(byTrack.Start(CSeqWriteIndex::kWholeList, list[0].get(), found), nullptr);
+    EXPECT_FALSE(found);
+}
