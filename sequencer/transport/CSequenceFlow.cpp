@@ -9,6 +9,8 @@
 #include "sequencer/transport/MCFlowControl.h"
 #include "sequencer/transport/SequenceSupport.h"
 
+#include <algorithm>
+
 using namespace sequence_support;
 
 namespace {
@@ -22,6 +24,21 @@ bool isNoteOff(const CWGEventData& record)
     const auto status = static_cast<uint8_t>(record.data & 0xF0);
     const auto velocity = static_cast<uint8_t>((record.data >> 16) & 0x7F);
     return status == 0x80 || (status == 0x90 && velocity == 0);
+}
+
+// Reverses the order of the records of each millisecond of a list in time order.
+void reverseEachMillisecond(CWGEventList& list)
+{
+    for (auto first = list.begin(); first != list.end();) {
+        auto next = std::next(first);
+        // Each later record of the millisecond moves to its front.
+        while (next != list.end() && (*next)->time == (*first)->time) {
+            auto moved = next++;
+            list.splice(first, list, moved);
+            first = moved;
+        }
+        first = next;
+    }
 }
 
 // Moves the records of from into out in time order: a note-off before every record of its
@@ -42,11 +59,16 @@ void mergeRecords(CWGEventList& out, CWGEventList& from)
         to.splice(to.end(), from, from.begin());
     }
     const auto earlier = [](const auto& a, const auto& b) { return a->time < b->time; };
-    // Both sorts keep the order of records of one millisecond, and a merge takes its own list's
-    // records of a millisecond first.
-    offs.reverse();
-    offs.sort(earlier);
-    others.sort(earlier);
+    // The records mostly come in time order already: the sorts are only made when they are
+    // needed. A sort keeps the order of records of one millisecond, and a merge takes its own
+    // list's records of a millisecond first.
+    const auto sortIfNeeded = [&](CWGEventList& list) {
+        if (!std::is_sorted(list.begin(), list.end(), earlier))
+            list.sort(earlier);
+    };
+    sortIfNeeded(offs);
+    reverseEachMillisecond(offs);
+    sortIfNeeded(others);
     offs.merge(out, earlier);
     out.swap(offs);
     out.merge(others, earlier);
