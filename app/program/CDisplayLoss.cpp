@@ -23,10 +23,14 @@ CDisplayLoss::CDisplayLoss(std::function<void()> save) : m_save(std::move(save))
 {
     // Registered once per process, the handler acts only while an object lives.
     static const bool registered = [] {
-        return std::atexit([] {
-            if (CDisplayLoss* active = s_active.load())
-                active->End();
-        }) == 0;
+        // Unlike atexit, on_exit hands over the status exit() was given: a failure that ends
+        // the program is still reported as one.
+        return ::on_exit(
+                   [](int status, void*) {
+                       if (CDisplayLoss* active = s_active.load())
+                           active->End(status);
+                   },
+                   nullptr) == 0;
     }();
     static_cast<void>(registered);
     struct Forward {
@@ -36,7 +40,7 @@ CDisplayLoss::CDisplayLoss(std::function<void()> save) : m_save(std::move(save))
                 s_previous(type, context, text);
             CDisplayLoss* active = s_active.load();
             if (active && type != QtDebugMsg && type != QtInfoMsg && IsLossMessage(text))
-                active->End();
+                active->End(0);
         }
     };
     s_previous = qInstallMessageHandler(&Forward::message);
@@ -56,7 +60,7 @@ bool CDisplayLoss::IsLossMessage(const QString& text)
     return text.contains(QLatin1String("X11 connection broke")) || text.contains(QLatin1String("Wayland connection broke"));
 }
 
-void CDisplayLoss::End()
+void CDisplayLoss::End(int status)
 {
     static std::atomic<bool> ending{false};
     // Reached again from inside the save (a report of its own): the save goes on.
@@ -70,5 +74,5 @@ void CDisplayLoss::End()
             m_save();
     }
     std::fflush(nullptr);
-    ::_exit(0);
+    ::_exit(status);
 }

@@ -9,8 +9,9 @@
 // connection and calls exit() from inside the event loop, and the process would run its
 // static destructors under windows that can no longer be reached. While an object of this
 // class lives, that report, or any exit() called from inside the event loop, runs save (once,
-// on the main thread: recovery copies of the modified documents) and ends the process at once
-// with status 0.
+// on the main thread: recovery copies of the modified documents) and ends the process at once:
+// with the status exit() was given, or 0 for the lost display, which ends the session, not the
+// program's work.
 class CDisplayLoss {
 public:
     explicit CDisplayLoss(std::function<void()> save);
@@ -22,7 +23,7 @@ public:
     static bool IsLossMessage(const QString& text);
 
 private:
-    void End();
+    void End(int status);
 
     std::function<void()> m_save;
 };
