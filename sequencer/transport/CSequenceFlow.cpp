@@ -43,10 +43,10 @@ void reverseEachMillisecond(CWGEventList& list)
 
 // Moves the records of from into out in time order: a note-off before every record of its
 // millisecond (a later off before an earlier one), anything else after the records already there
-// at its millisecond; a null record is dropped. Records keep their list nodes. They are sorted
-// rather than placed one by one: a record placed alone searches back past every record of its
-// millisecond, and with many tracks sounding at once that is most of a window.
-void mergeRecords(CWGEventList& out, CWGEventList& from)
+// at its millisecond; a null record is dropped. Records keep their list nodes. All are sorted at
+// once: placed one by one, each would search back past every record of its millisecond, and with
+// many tracks sounding at once that is most of a window.
+void sortRecordsInto(CWGEventList& out, CWGEventList& from)
 {
     CWGEventList offs;
     CWGEventList others;
@@ -59,9 +59,8 @@ void mergeRecords(CWGEventList& out, CWGEventList& from)
         to.splice(to.end(), from, from.begin());
     }
     const auto earlier = [](const auto& a, const auto& b) { return a->time < b->time; };
-    // The records mostly come in time order already: the sorts are only made when they are
-    // needed. A sort keeps the order of records of one millisecond, and a merge takes its own
-    // list's records of a millisecond first.
+    // A sort keeps the order of records of one millisecond, and a merge takes its own list's
+    // records of a millisecond first.
     const auto sortIfNeeded = [&](CWGEventList& list) {
         if (!std::is_sorted(list.begin(), list.end(), earlier))
             list.sort(earlier);
@@ -72,6 +71,36 @@ void mergeRecords(CWGEventList& out, CWGEventList& from)
     offs.merge(out, earlier);
     out.swap(offs);
     out.merge(others, earlier);
+}
+
+// Moves the records of from into out in the order sortRecordsInto gives. The records of a track
+// mostly come in order, and each is placed by a search back from the end: a few steps, and some
+// longer for the ends of notes held from the last window. Once the searches have taken more than
+// kStepsPerRecord steps a record, as with many tracks sounding at once, the rest are sorted in.
+void mergeRecords(CWGEventList& out, CWGEventList& from)
+{
+    constexpr long kStepsPerRecord = 8;
+    long steps = 8 * kStepsPerRecord;
+    while (!from.empty()) {
+        const CWGEventData* record = from.front().get();
+        if (!record) {
+            from.pop_front();
+            continue;
+        }
+        const bool off = isNoteOff(*record);
+        steps += kStepsPerRecord;
+        auto place = out.end();
+        for (; place != out.begin(); --place) {
+            const uint32_t before = (*std::prev(place))->time;
+            if (off ? before < record->time : before <= record->time)
+                break;
+            if (--steps < 0) {
+                sortRecordsInto(out, from);
+                return;
+            }
+        }
+        out.splice(place, from, from.begin());
+    }
 }
 
 }  // namespace
