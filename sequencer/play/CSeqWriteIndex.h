@@ -67,7 +67,8 @@ private:
     };
     using Entries = std::vector<Entry, plat::LargePageAllocator<Entry>>;
 
-    // Fill m_front with the list in order; false when the walk could not be made.
+    // Fills m_front with the list in order (the tracks read only when byTrack); false when the
+    // walk could not be made.
     bool WalkPieces(DCsqBase* head, const std::vector<DCsqBase*>& starts, bool byTrack);
     bool WalkFromBothEnds(DCsqBase* head, DCsqBase* tail);
     Cursor RunOf(int track) const;
