@@ -4,6 +4,7 @@
 #include "interface/document/MCOpusDoc.h"
 #include "interface/document/MCOpusHeader.h"
 #include "notabase/prefs/Preferences.h"
+#include "platform/ui/dialog/ControlNotice.h"
 #include "platform/ui/dialog/ItemId.h"
 
 #include <QFrame>
@@ -52,6 +53,7 @@ PCPerformance::PCPerformance()
     auto* name = new QLabel(this);
     plat::ui::setItemId(name, kFileName);
     name->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    name->setWordWrap(true);
     top->addWidget(m_icon);
     top->addWidget(name, 1);
     layout->addLayout(top);
@@ -97,11 +99,33 @@ void PCPerformance::SetDocument(MCOpusDoc* document)
     MCInspectorPage::SetDocument(document);
 }
 
+QSize PCPerformance::GetSize()
+{
+    QLayout* column = layout();
+    // Texts set a moment ago have not reached the layouts yet: they are laid out again, down to
+    // the innermost.
+    if (column) {
+        column->invalidate();
+        column->activate();
+    }
+    QSize size = MCInspectorPage::GetSize().expandedTo(QSize(minimumSizeHint().width(), 0));
+    // Shown, the texts wrap to the width the page has, which the sheet's frame may make a little
+    // narrower than the width asked.
+    const int wrapWidth = isVisible() ? std::min(size.width(), width()) : size.width();
+    if (column && column->hasHeightForWidth())
+        size.setHeight(std::max(size.height(), column->totalHeightForWidth(wrapWidth)));
+    return size;
+}
+
 void PCPerformance::OnDocumentRenamed()
 {
     UpdatePage();
-    if (IsInitialized())
-        updateData(false);
+    if (!IsInitialized())
+        return;
+    updateData(false);
+    // The new texts may need more room: the sheet sizes itself to the page shown.
+    if (isVisible())
+        plat::ui::notifyParent(this, kPageActivated);
 }
 
 void PCPerformance::UpdatePage()

@@ -28,6 +28,9 @@ public:
 
     // Follows the document's file too: a Save As shows the new file at once.
     void SetDocument(MCOpusDoc* document) override;
+    // The texts wrap and change with the document: the page keeps its width and takes the
+    // height they need at it.
+    QSize GetSize() override;
     bool InitPage() override;
     void UpdatePage() override;
     void UpdateEvent(ECBase* event, MCCommandList& commands) override;

@@ -2,6 +2,7 @@
 
 #include "inspector/core/InitInspector.h"
 #include "inspector/pages/CAuditionWnd.h"
+#include "inspector/pages/PCPerformance.h"
 #include "inspector/pages/PCsqStaffAppearance.h"
 #include "inspector/pages/PCsqStaffInstrument.h"
 #include "inspector/pages/PCsqStaffPerform.h"
@@ -21,7 +22,10 @@
 #include "platform/ui/dialog/ItemId.h"
 #include "platform/ui/dialog/ModalHooks.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -324,6 +328,48 @@ TEST_F(InspectorSheetTest, TheDisplayOptionsAndTheAuditionWindowFollowThePage)
     PickOption(PCsqStaffInstrument::kAudition);
     EXPECT_FALSE(InstrumentPage()->GetAuditionWnd()->isVisible());
     EXPECT_EQ(LoadIntPreference(kInstrumentPrefs, "Audition", 1), 0);
+}
+
+// The document's own page shows its whole name, path and file times whatever the file: the
+// window takes the room the texts need when they change, as when a file is named after the page
+// was first shown (a document still loading) or saved under a longer name.
+TEST_F(InspectorSheetTest, TheDocumentPageMakesRoomForItsTexts)
+{
+    const auto fits = [this]() -> std::string {
+        QWidget* page = Sheet()->ActivePage();
+        if (!dynamic_cast<PCPerformance*>(page))
+            return "the document's page is not shown";
+        page->layout()->activate();
+        for (const int id : {PCPerformance::kFileName, PCPerformance::kPath, PCPerformance::kCreated,
+                             PCPerformance::kModified, PCPerformance::kAccessed}) {
+            auto* label = plat::ui::item<QLabel>(page, id);
+            const QSize needed(label->wordWrap() ? 0 : label->sizeHint().width(),
+                               label->wordWrap() ? label->heightForWidth(label->width()) : label->sizeHint().height());
+            if (label->width() < needed.width() || label->height() < needed.height() ||
+                !page->rect().contains(label->geometry()))
+                return label->text().toStdString() + " is cut off: " + std::to_string(label->width()) + "x" +
+                       std::to_string(label->height()) + " for " + std::to_string(needed.width()) + "x" +
+                       std::to_string(needed.height()) + " in a page of " + std::to_string(page->width()) + "x" +
+                       std::to_string(page->height());
+        }
+        return {};
+    };
+    const std::string first = File("test-corrupt-file-missing-byte.mid");
+    documenttest::writeFile(first, {'M', 'T', 'h', 'd'});
+    m_doc.SetPathName(first, 0);
+    m_doc.GetSelection().RemoveAll();
+    Announce();
+    QApplication::processEvents();
+    EXPECT_EQ(fits(), "");
+
+    const std::string path = File("a-piece-with-a-rather-long-name-for-a-file.mid");
+    documenttest::writeFile(path, {'M', 'T', 'h', 'd'});
+    m_doc.SetPathName(path, 0);
+    QApplication::processEvents();
+    EXPECT_EQ(fits(), "");
+    m_doc.GetSelection().RemoveAll();
+    Announce();
+    EXPECT_EQ(fits(), "");
 }
 
 }  // namespace

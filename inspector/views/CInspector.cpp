@@ -238,6 +238,9 @@ int CInspector::ShowProperties(MCEventList& selection)
     if (auto* page = AsPage(ActivePage()); page && !((m_flags & kKeepChanges) && page->IsModified()))
         page->updateData(false);
     show();
+    // A page whose texts follow the selection may need other room for them: it is measured
+    // once shown, when its texts take part in its layout.
+    SizeToPage();
     return 1;
 }
 
