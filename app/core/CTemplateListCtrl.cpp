@@ -4,6 +4,7 @@
 #include "interface/document/DocumentStrings.h"
 #include "platform/core/Paths.h"
 #include "platform/core/UserPrompt.h"
+#include "platform/ui/dialog/ChoiceKeeper.h"
 
 #include <QPainter>
 #include <QPixmap>
@@ -44,6 +45,7 @@ CTemplateListCtrl::CTemplateListCtrl(QWidget* parent) : QListWidget(parent)
     setWrapping(true);
     setResizeMode(QListView::Adjust);
     setSelectionMode(QAbstractItemView::SingleSelection);
+    plat::ui::ChoiceKeeper::keep(*this);
     setSortingEnabled(true);
     setIconSize(QSize(16, 16));
 }

@@ -1,10 +1,12 @@
 #include "interface/pickers/MCDeviceList.h"
 
 #include "interface/pickers/MCDeviceMenu.h"
+#include "platform/ui/dialog/ChoiceKeeper.h"
 
 MCDeviceList::MCDeviceList(QWidget* parent) : MCDevicePicker(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
+    plat::ui::ChoiceKeeper::keep(*this);
 }
 
 int MCDeviceList::GetSelectedDevice() const

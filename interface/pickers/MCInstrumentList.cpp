@@ -2,11 +2,13 @@
 
 #include "interface/pickers/MCInstrumentLoading.h"
 
+#include "platform/ui/dialog/ChoiceKeeper.h"
 #include "platform/ui/dialog/ItemId.h"
 
 MCInstrumentList::MCInstrumentList(QWidget* parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
+    plat::ui::ChoiceKeeper::keep(*this);
 }
 
 bool MCInstrumentList::SubclassInstrumentList(int id, QWidget* parent)

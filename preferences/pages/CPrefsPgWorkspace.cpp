@@ -11,6 +11,7 @@
 #include "notabase/prefs/Preferences.h"
 #include "platform/core/Resources.h"
 #include "platform/core/UserPrompt.h"
+#include "platform/ui/dialog/ChoiceKeeper.h"
 #include "platform/ui/dialog/ItemId.h"
 
 #include <QCheckBox>
@@ -53,6 +54,7 @@ CPrefsPgWorkspace::CPrefsPgWorkspace() : CPrefsPageBase("Workspace")
     layout->addWidget(CPrefsControls::Label(this, "&Background image:", 0, kImages), 0, 0, 1, 2);
     auto* list = new QListWidget(this);
     plat::ui::setItemId(list, kImages);
+    plat::ui::ChoiceKeeper::keep(*list);
     layout->addWidget(list, 1, 0);
     layout->addWidget(placeholder(this, kPreview), 1, 1);
     auto* colours = new QGridLayout;

@@ -332,6 +332,11 @@ TEST_F(PrefsTest, WorkspacePageListsThePicturesPreviewsThemAndResetsWarningsOnly
     EXPECT_EQ(list->currentRow(), 2);
     ASSERT_NE(preview->GetBitmap(), nullptr);
     EXPECT_NE(preview->GetBitmap()->GetLogicalSize(), paper) << "the slate tile";
+    // A stray click in the list's room below its rows changes nothing.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(10, list->visualItemRect(list->item(2)).bottom() + 20));
+    EXPECT_EQ(page.GetSelectedImage(), 0x6001);
+    ASSERT_NE(preview->GetBitmap(), nullptr);
     EXPECT_FALSE(Screenshot(one.sheet(), "prefs-workspace-slate").empty());
     ASSERT_TRUE(one.sheet().apply());
     EXPECT_EQ(LoadIntPreference("Settings\\Background", "Image", 0), 0x6001);
