@@ -14,6 +14,7 @@
 #include "notabase/score/ECConductor.h"
 #include "notabase/states/SCTime.h"
 #include "platform/core/UserPrompt.h"
+#include "platform/ui/dialog/ChoiceKeeper.h"
 #include "platform/ui/dialog/ItemId.h"
 #include "platform/ui/dialog/ModalHooks.h"
 
@@ -94,6 +95,7 @@ CGoToDlg::CGoToDlg(ECPerformance* performance, const MCTime& time, QWidget* pare
     lower->setContentsMargins(0, 0, 0, 0);
     m_list = new QListWidget(m_advancedPart);
     plat::ui::setItemId(m_list, kMarkerList);
+    plat::ui::ChoiceKeeper::keep(*m_list);
     m_list->setMinimumHeight(140);
     lower->addWidget(m_list, 1);
     auto* filters = new QVBoxLayout;

@@ -3,6 +3,7 @@
 #include "app/core/AppStrings.h"
 #include "interface/dialogs/MCWarnDialog.h"
 #include "notabase/performance/ECPerformance.h"
+#include "platform/ui/dialog/ChoiceKeeper.h"
 #include "platform/ui/dialog/ItemId.h"
 
 #include <QDialogButtonBox>
@@ -20,6 +21,7 @@ CUndoHistoryDlg::CUndoHistoryDlg(ECPerformance* performance, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     m_list = new QListWidget(this);
     plat::ui::setItemId(m_list, kList);
+    plat::ui::ChoiceKeeper::keep(*m_list);
     m_list->setMinimumSize(260, 220);
     connect(m_list, &QListWidget::itemDoubleClicked, this, [this] { OnChoose(); });
     layout->addWidget(m_list);

@@ -16,6 +16,7 @@
 
 #include <QAbstractButton>
 #include <QListWidget>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -76,6 +77,10 @@ TEST_F(UndoHistoryDialogTest, ChoosingAnEntryMovesTheUndoPosition)
     EXPECT_EQ(list->currentRow(), 0);
     apptest::saveScreenshot(dialog, "undo-history.png");
     list->setCurrentRow(3);
+    // The chosen row stays chosen, as OK will take it, when a click lands below the rows.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(10, list->visualItemRect(list->item(3)).bottom() + 20));
+    EXPECT_TRUE(list->item(3)->isSelected());
     dialog.accept();
     EXPECT_EQ(performance()->GetUndoIndex(), 3);
     EXPECT_EQ(text->GetText(), "");
