@@ -12,10 +12,10 @@ constexpr const char* kName = "plat_choice_keeper";
 
 }  // namespace
 
-ChoiceKeeper::ChoiceKeeper(QAbstractItemView& view) : QObject(&view), m_view(view)
+ChoiceKeeper::ChoiceKeeper(QAbstractItemView& view) : QObject(&view), m_view(view), m_viewport(view.viewport())
 {
     setObjectName(QLatin1String(kName));
-    view.viewport()->installEventFilter(this);
+    m_viewport->installEventFilter(this);
 }
 
 void ChoiceKeeper::keep(QAbstractItemView& view)
@@ -26,8 +26,10 @@ void ChoiceKeeper::keep(QAbstractItemView& view)
 
 bool ChoiceKeeper::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != m_view.viewport() ||
-        (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonDblClick))
+    // The type first: the viewport also hears the events of the view's own destruction, when
+    // the view is no longer one to ask.
+    if ((event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonDblClick) ||
+        watched != m_viewport)
         return false;
     const QItemSelectionModel* selection = m_view.selectionModel();
     if (m_view.selectionMode() != QAbstractItemView::SingleSelection || !selection || !selection->hasSelection())

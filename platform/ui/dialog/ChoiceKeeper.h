@@ -6,6 +6,7 @@
 
 class QAbstractItemView;
 class QEvent;
+class QWidget;
 
 namespace plat::ui {
 
@@ -26,6 +27,7 @@ private:
     explicit ChoiceKeeper(QAbstractItemView& view);
 
     QAbstractItemView& m_view;
+    QWidget* const m_viewport;
 };
 
 }  // namespace plat::ui
