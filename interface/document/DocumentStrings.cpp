@@ -58,6 +58,7 @@ constexpr plat::Resources::Entry strings[] = {
     {notADocument, "It is neither a %s document nor a MIDI file, or it is damaged."},
     {unknownData, "It holds data that this version of %s does not know."},
     {protectedFile, "It is protected against opening."},
+    {replaceNative, "The file, %s, already exists.  Do you want to replace it?"},
 };
 
 const plat::Resources::Registration registration(module, strings);

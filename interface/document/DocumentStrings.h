@@ -54,6 +54,7 @@ enum : uint32_t {
     notADocument = 11807,
     unknownData = 11808,
     protectedFile = 11809,
+    replaceNative = 11810,  // "The file, %s, already exists. ..."
 };
 
 // The text of an id of the table; empty for an id it does not hold.

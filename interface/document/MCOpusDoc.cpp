@@ -632,6 +632,13 @@ int MCOpusDoc::OnSaveDocument(const std::string& path)
         if (answer == plat::UserPrompt::Answer::yes) {
             // Never a compound file under the MIDI file's name: the native file gets its own.
             target = nativeName(path);
+            // A file may already have that name, another piece perhaps: it is replaced only when
+            // the user says so, and otherwise nothing is saved.
+            std::error_code error;
+            if (target != path && std::filesystem::exists(target, error) &&
+                Message(plat::format(DocumentStrings::text(DocumentStrings::replaceNative).c_str(), target.c_str()),
+                        plat::UserPrompt::Icon::warning, plat::UserPrompt::Buttons::yesNo) != plat::UserPrompt::Answer::yes)
+                return 0;
             m_header.SetFormat(MCOpusHeader::formatNative);
         }
     }

@@ -617,6 +617,42 @@ TEST_F(DocumentFileTest, SavingAMidiDocumentAsksBeforeItBecomesNative)
     MCOpusDoc::SetMidiFormats(previous);
 }
 
+// Saved natively instead, the MIDI document's file takes the name of another file that may be
+// there already: that file is replaced only when the user says so, and otherwise nothing changes.
+TEST_F(DocumentFileTest, BecomingNativeReplacesAFileOfThatNameOnlyWhenTheUserSaysSo)
+{
+    const std::string midi = File("song.mid");
+    const std::string native = File("song.kvd");
+    const std::vector<uint8_t> original = {'M', 'T', 'h', 'd', 9, 9};
+    const std::vector<uint8_t> other = {'a', 'n', 'o', 't', 'h', 'e', 'r'};
+    writeFile(midi, original);
+    writeFile(native, other);
+    SaveIntPreference("Settings\\Save", "PromptKVD", 1);
+    MCOpusDoc doc;
+    FillPiece(doc, 1, 2);
+    doc.SetPathName(midi);
+    doc.GetHeader()->SetFormat(MCOpusHeader::formatMidi1);
+    doc.SetModifiedFlag(1);
+
+    m_prompts.Answer(Answer::yes);
+    m_prompts.Answer(Answer::no);
+    EXPECT_EQ(doc.DoSave(midi, 1), 0);
+    ASSERT_FALSE(m_prompts.Texts().empty());
+    EXPECT_EQ(m_prompts.Texts().back(), "The file, " + native + ", already exists.  Do you want to replace it?");
+    EXPECT_EQ(readFile(native), other);
+    EXPECT_EQ(readFile(midi), original);
+    EXPECT_EQ(doc.GetPathName(), midi);
+    EXPECT_EQ(doc.GetHeader()->GetFormat(), MCOpusHeader::formatMidi1) << "still a MIDI document";
+    EXPECT_EQ(doc.IsModified(), 1);
+
+    m_prompts.Answer(Answer::yes);
+    m_prompts.Answer(Answer::yes);
+    EXPECT_EQ(doc.DoSave(midi, 1), 1);
+    EXPECT_TRUE(plat::Storage::isStorageFile(native));
+    EXPECT_EQ(readFile(midi), original);
+    EXPECT_EQ(doc.GetPathName(), native);
+}
+
 TEST_F(DocumentFileTest, TheBackupHoldsTheFileAsOpenedAndAutoSaveKeepsTheWork)
 {
     const std::string path = File("song.kvd");
