@@ -135,6 +135,13 @@ std::string durationText(const MCTime& time)
 
 MCTimeEdit::MCTimeEdit(QWidget* parent) : MCSpinEdit(parent)
 {
+    // A selection the user makes (the keyboard, Select All) makes the group under its start
+    // the one the next keys act on: after Select All and a typed bar, the colon goes on to the
+    // beat, not to the group after the one last clicked.
+    connect(this, &QLineEdit::selectionChanged, this, [this] {
+        if (hasSelectedText())
+            SetGroup(GetGroup(selectionStart()), false);
+    });
 }
 
 int MCTimeEdit::FormatTimeString(std::string& text, const MCTime& time, int format, int duration, int indeterminate)

@@ -238,6 +238,21 @@ TEST_F(TimeEditWidgetTest, GroupsAreChosenByKeysAndSpunWithinTheirRanges)
     EXPECT_EQ(upper, 3);
 }
 
+// A whole time typed over the whole text goes group by group, wherever the edit was clicked.
+TEST_F(TimeEditWidgetTest, AWholeTimeTypedOverTheWholeTextIsTaken)
+{
+    edit->SetTimeValue(normal(0, 0, 0));
+    for (const int group : {1, 2}) {
+        SCOPED_TRACE(group);
+        edit->SetGroup(group, true);
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(edit, "005:02:120");
+        QTest::keyClick(edit, Qt::Key_Tab);
+        EXPECT_EQ(edit->GetTimeValue(), normal(4, 1, 120));
+        EXPECT_EQ(edit->text(), "005:02:120");
+    }
+}
+
 TEST_F(TimeEditWidgetTest, TypingTakesDigitsAndThePointOnlyInTheFraction)
 {
     edit->SetTimeFormat(2);
