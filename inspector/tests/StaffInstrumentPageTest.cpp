@@ -378,6 +378,19 @@ TEST_F(StaffInstrumentPageTest, FindSelectsTheNextMatchAndStartsOverOnce)
     EXPECT_FALSE(Played(0).empty());
 }
 
+// A name typed with the groups closed is found in its closed group, which opens.
+TEST_F(StaffInstrumentPageTest, FindReachesTheClosedGroups)
+{
+    Show({1});
+    auto* tree = Item<MCProgramTree>(PCsqStaffInstrument::kTree);
+    tree->ExpandAll(false);
+    QTest::keyClicks(Item<QLineEdit>(PCsqStaffInstrument::kFind), "violin");
+    ASSERT_NE(tree->currentItem(), nullptr);
+    EXPECT_EQ(tree->currentItem()->text(0), "41) Violin");
+    ASSERT_NE(tree->currentItem()->parent(), nullptr);
+    EXPECT_TRUE(tree->currentItem()->parent()->isExpanded());
+}
+
 TEST_F(StaffInstrumentPageTest, ANewPatchIsPlacedOnceOrEditsTheOneAtItsTime)
 {
     Show({1, 2});

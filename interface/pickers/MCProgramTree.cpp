@@ -16,6 +16,7 @@
 #include <QPixmap>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -329,6 +330,65 @@ void MCProgramTree::ExpandAll(bool expand)
         scrollToItem(selected);
     setUpdatesEnabled(true);
     QApplication::restoreOverrideCursor();
+}
+
+QTreeWidgetItem* MCProgramTree::FindInAllGroups(const QString& text, QTreeWidgetItem* start, bool reverse,
+                                                bool exact)
+{
+    const int groups = topLevelItemCount();
+    if (groups == 0)
+        return nullptr;
+    // A place in the tree: a group, and one of its voices or -1 for the group itself. Every
+    // place is counted, and the walk stops after one round.
+    std::vector<QTreeWidgetItem*> opened;
+    const auto voicesOf = [&](int group) {
+        QTreeWidgetItem* top = topLevelItem(group);
+        if (!top->data(0, kLoadedRole).toBool()) {
+            loadVoices(top);
+            opened.push_back(top);
+        }
+        return top->childCount();
+    };
+    int group = reverse ? 0 : groups - 1;
+    int voice = reverse ? -1 : voicesOf(groups - 1) - 1;
+    if (start) {
+        QTreeWidgetItem* holder = start->parent();
+        group = indexOfTopLevelItem(holder ? holder : start);
+        voice = holder ? holder->indexOfChild(start) : -1;
+        if (group < 0)
+            return nullptr;
+    }
+    const auto step = [&] {
+        if (!reverse) {
+            if (voice + 1 < voicesOf(group)) {
+                ++voice;
+            } else {
+                group = (group + 1) % groups;
+                voice = -1;
+            }
+        } else if (voice >= 0) {
+            --voice;
+        } else {
+            group = (group + groups - 1) % groups;
+            voice = voicesOf(group) - 1;
+        }
+    };
+    const int startGroup = group, startVoice = voice;
+    QTreeWidgetItem* found = nullptr;
+    do {
+        step();
+        QTreeWidgetItem* item = voice < 0 ? topLevelItem(group) : topLevelItem(group)->child(voice);
+        if (exact ? item->text(0) == text : item->text(0).contains(text, Qt::CaseInsensitive))
+            found = item;
+    } while (!found && !(group == startGroup && voice == startVoice));
+    QTreeWidgetItem* keep = found && found->parent() ? found->parent() : nullptr;
+    for (QTreeWidgetItem* top : opened) {
+        if (top != keep)
+            removeVoices(top);
+    }
+    if (keep)
+        keep->setExpanded(true);
+    return found;
 }
 
 QTreeWidgetItem* MCProgramTree::GetNextItemWithString(const QString& text, QTreeWidgetItem* start, int relation,

@@ -60,6 +60,12 @@ public:
     // contains it without regard to case; null when none. From no start, the steps begin
     // before the first top-level item.
     QTreeWidgetItem* GetNextItemWithString(const QString& text, QTreeWidgetItem* start, int relation, bool exact) const;
+    // As GetNextItemWithString in the order of the tree (groups, each followed by its voices), but
+    // through closed groups too, whose voices are read for the search: the first item after start
+    // (before it when reverse) whose text matches, going round once to start itself; null when
+    // none. The group of a voice found is opened; the other groups read for the search are freed
+    // again.
+    QTreeWidgetItem* FindInAllGroups(const QString& text, QTreeWidgetItem* start, bool reverse, bool exact);
 
     bool GetShowProg() const { return m_showProg; }
     void SetShowProg(bool show) { m_showProg = show; }

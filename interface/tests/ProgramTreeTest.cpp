@@ -188,6 +188,38 @@ TEST_F(ProgramTreeTest, TheTreeLoadsLazilyAndSelectsTheProgramInForce)
     EXPECT_EQ(tree.topLevelItemCount(), 0);
 }
 
+// A search reaches the voices of closed groups, in the order of the tree, both ways, round once;
+// the group of what it finds opens, and the groups it read only for the search close again.
+TEST_F(ProgramTreeTest, FindingGoesThroughClosedGroups)
+{
+    MCProgramTree tree;
+    tree.InitWindow();
+    tree.LoadInstrument(sample(""), 0, 0);
+    ASSERT_EQ(tree.currentItem()->text(0), "01) Piano");
+    QTreeWidgetItem* keys = tree.topLevelItem(0);
+    QTreeWidgetItem* low = tree.topLevelItem(1);
+    ASSERT_EQ(low->childCount(), 0);
+
+    QTreeWidgetItem* tuba = tree.FindInAllGroups("TUBA", tree.currentItem(), false, false);
+    ASSERT_NE(tuba, nullptr);
+    EXPECT_EQ(tuba->text(0), "09) Tuba");
+    EXPECT_EQ(tuba->parent(), low);
+    EXPECT_TRUE(low->isExpanded());
+    // On from the last voice round to the first group; backwards from the first round to the last.
+    EXPECT_EQ(tree.FindInAllGroups("piano", tuba, false, false), keys->child(0));
+    EXPECT_EQ(tree.FindInAllGroups("bass", keys->child(0), true, false)->text(0), "06) Double Bass");
+    EXPECT_EQ(tree.FindInAllGroups("Low", nullptr, false, true), low);
+    EXPECT_EQ(tree.FindInAllGroups("low", nullptr, false, true), nullptr);
+    // The start itself is found last.
+    EXPECT_EQ(tree.FindInAllGroups("organ", keys->child(1), false, false), keys->child(1));
+
+    low->setExpanded(false);
+    ASSERT_EQ(low->childCount(), 0);
+    EXPECT_EQ(tree.FindInAllGroups("flute", keys->child(0), false, false), nullptr);
+    EXPECT_EQ(low->childCount(), 0) << "read for the search only";
+    EXPECT_FALSE(low->isExpanded());
+}
+
 TEST_F(ProgramTreeTest, OurGeneralMidiDefinitionsInstalledBesideTheProgram)
 {
     const std::string gm = MCGetAppPath("Instruments/General Midi.INI");
