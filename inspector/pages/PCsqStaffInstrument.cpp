@@ -539,9 +539,15 @@ void PCsqStaffInstrument::SetAdvanced(bool advanced)
 
 void PCsqStaffInstrument::SelectVoice(const QString& text, bool reverse, bool exact)
 {
-    // A name typed into Find is looked for in the closed groups too: among the shown items only,
-    // "violin" would stop at the first voice holding "vi".
-    if (QTreeWidgetItem* found = m_tree->FindInAllGroups(text, m_tree->currentItem(), reverse, exact)) {
+    const int relation = reverse ? MCProgramTree::previousVisible : MCProgramTree::nextVisible;
+    QTreeWidgetItem* found = m_tree->GetNextItemWithString(text, m_tree->currentItem(), relation, exact);
+    if (!found)
+        found = m_tree->GetNextItemWithString(text, nullptr, relation, exact);
+    // When nothing shown matches, the closed groups are looked through: among the shown items
+    // only, "violin" would stay on the first voice that held "vi".
+    if (!found)
+        found = m_tree->FindInAllGroups(text, m_tree->currentItem(), reverse, exact);
+    if (found) {
         m_tree->setCurrentItem(found);
         m_tree->scrollToItem(found);
     }
