@@ -249,6 +249,67 @@ TEST_F(InspectorSheetTest, APageThatDoesNotValidateKeepsItsChangesAfterTheOthers
     EXPECT_EQ(Transposition(1), 0);
 }
 
+// Selecting other elements leaves the ones shown as leaving a field does: the changes made for
+// them and not yet applied are applied to them, and every page then shows the new elements' own
+// values, the one behind the other too, with nothing left to apply.
+TEST_F(InspectorSheetTest, ChangesNotAppliedGoToTheirStaffWhenAnotherIsSelected)
+{
+    SelectStaves({1});
+    ClickTab("&Appearance");
+    auto* type = Control<QComboBox>(PCsqStaffAppearance::IDC_TYPE);
+    type->setFocus();
+    QTest::keyClick(type, Qt::Key_Down);
+    ClickTab("&Performance");
+    auto* halfSteps = Control<QLineEdit>(PCsqStaffPerform::IDC_HALF_STEPS);
+    Type(halfSteps, "5");
+
+    SelectStaves({2});
+    RunCommands();
+    EXPECT_EQ(Staff(1)->GetStaffType(), 1);
+    EXPECT_EQ(Transposition(1), 5);
+    EXPECT_EQ(Staff(2)->GetStaffType(), 0);
+    EXPECT_EQ(Transposition(2), 0);
+    EXPECT_FALSE(Sheet()->IsApplyEnabled());
+    EXPECT_EQ(halfSteps->text(), "0");
+    ClickTab("&Appearance");
+    EXPECT_EQ(type->currentText(), "Normal Staff");
+    // Apply has nothing of the first staff's to write to the second.
+    EXPECT_FALSE(Sheet()->IsApplyEnabled());
+    Click(Sheet()->ApplyButton());
+    RunCommands();
+    EXPECT_EQ(Staff(2)->GetStaffType(), 0);
+
+    EXPECT_EQ(UndoSteps(), 1);
+    EXPECT_EQ(Staff(1)->GetStaffType(), 0);
+    EXPECT_EQ(Transposition(1), 0);
+}
+
+// Commands done elsewhere (the mixer, another window) refresh the staff shown: the change being
+// typed for it stays. A value that does not validate is reported when the user selects another
+// staff, and is written nowhere.
+TEST_F(InspectorSheetTest, ARefreshKeepsTheChangeBeingMadeAndAnInvalidOneIsNotCarriedOver)
+{
+    SelectStaves({1});
+    ClickTab("&Performance");
+    auto* halfSteps = Control<QLineEdit>(PCsqStaffPerform::IDC_HALF_STEPS);
+    Type(halfSteps, "4");
+    m_wnd->OnUpdate(500, nullptr);
+    EXPECT_EQ(halfSteps->text(), "4");
+    ASSERT_TRUE(Sheet()->IsApplyEnabled());
+    Click(Sheet()->ApplyButton());
+    RunCommands();
+    EXPECT_EQ(Transposition(1), 4);
+
+    Type(halfSteps, "300");
+    SelectStaves({2});
+    RunCommands();
+    EXPECT_EQ(m_prompts.Texts().size(), 1u);
+    EXPECT_EQ(Transposition(1), 4);
+    EXPECT_EQ(Transposition(2), 0);
+    EXPECT_EQ(halfSteps->text(), "0");
+    EXPECT_FALSE(Sheet()->IsApplyEnabled());
+}
+
 TEST_F(InspectorSheetTest, EnterInTheFindBoxFindsTheNextInstrumentAndAppliesNothing)
 {
     SelectStaves({1});

@@ -139,6 +139,8 @@ void CInspector::RemoveAllPages()
             p->SetDocument(nullptr);
             p->SetEventList(nullptr);
             p->setModifiedHandler({});
+            // Changes not applied go with the elements they were made for.
+            p->SetModifiedFlag(false);
             p->PostNcDestroy();
         }
         page->hide();
@@ -203,6 +205,7 @@ int CInspector::ShowPages(MCEventList& selection)
         page->SetDocument(doc);
         page->SetEventList(&selection);
         page->UpdatePage();
+        page->SetModifiedFlag(false);
     }
     setUpdatesEnabled(true);
     m_flags &= ~kRebuilding;
@@ -212,7 +215,7 @@ int CInspector::ShowPages(MCEventList& selection)
     return 2;
 }
 
-int CInspector::ShowProperties(MCEventList& selection)
+int CInspector::ShowProperties(MCEventList& selection, bool sameElements)
 {
     const int shown = ShowPages(selection);
     if (shown == 0) {
@@ -223,19 +226,25 @@ int CInspector::ShowProperties(MCEventList& selection)
         MCOpusDoc* doc = MCOpusDoc::GetActiveDoc();
         for (int i = 0; i < m_tabs->count(); ++i) {
             if (auto* page = AsPage(m_tabs->widget(i))) {
-                if ((m_flags & kKeepChanges) && page->IsModified())
+                // The elements shown changed under the pages (a command, the mixer): what the
+                // user entered for them and has not applied yet stays.
+                if (sameElements && page->IsModified())
                     continue;
                 page->SetDocument(doc);
                 page->SetEventList(&selection);
                 page->UpdatePage();
+                // Other elements: a change the user made for the last ones is not theirs, and
+                // Apply must not offer it.
+                page->SetModifiedFlag(false);
             }
         }
+        UpdateApply();
     } else {
         update();
     }
     const std::string name = m_nType >= 0 ? GetEventString(m_nType) : std::string();
     setWindowTitle(QString("%1 Properties").arg(QString::fromStdString(name)));
-    if (auto* page = AsPage(ActivePage()); page && !((m_flags & kKeepChanges) && page->IsModified()))
+    if (auto* page = AsPage(ActivePage()); page && !page->IsModified())
         page->updateData(false);
     show();
     // A page whose texts follow the selection may need other room for them: it is measured
@@ -255,10 +264,12 @@ void CInspector::HidePages()
         if (auto* page = AsPage(m_tabs->widget(i))) {
             page->SetDocument(nullptr);
             page->SetEventList(nullptr);
+            page->SetModifiedFlag(false);
         }
     }
     // The next selection shown builds the pages anew.
     m_pages.clear();
+    UpdateApply();
 }
 
 void CInspector::ResetPages()
@@ -312,11 +323,10 @@ bool CInspector::Apply()
         SetActivePage(failed);
     if (m_flags & kRefreshPending) {
         m_flags &= ~kRefreshPending;
-        // The pages that were not applied (one did not validate) keep what the user entered.
-        m_flags |= kKeepChanges;
+        // The pages that were not applied (one did not validate) keep what the user entered:
+        // the selection is still the one they were made for.
         if (m_tool)
             m_tool->ShowActiveSelection();
-        m_flags &= ~kKeepChanges;
     }
     UpdateApply();
     return failed < 0;
@@ -325,6 +335,15 @@ bool CInspector::Apply()
 bool CInspector::IsApplyEnabled() const
 {
     return m_apply->isEnabled();
+}
+
+bool CInspector::HasChanges() const
+{
+    for (int i = 0; i < m_tabs->count(); ++i) {
+        if (auto* page = AsPage(m_tabs->widget(i)); page && page->IsModified())
+            return true;
+    }
+    return false;
 }
 
 void CInspector::UpdateApply()

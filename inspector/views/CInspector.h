@@ -35,8 +35,11 @@ public:
     explicit CInspector(QWidget* parent = nullptr, CPropertiesWnd* tool = nullptr);
     ~CInspector() override;
 
-    // 0 when no page serves the selection, else 1.
-    int ShowProperties(MCEventList& selection);
+    // 0 when no page serves the selection, else 1. sameElements: the selection holds the
+    // elements shown already, refreshed because they changed; a page holding changes the user
+    // has not applied keeps them. Otherwise every page takes the elements' values and counts as
+    // unchanged.
+    int ShowProperties(MCEventList& selection, bool sameElements = false);
     // 0 no page, 1 the same pages (refreshed by the caller), 2 pages swapped.
     int ShowPages(MCEventList& selection);
     void HidePages();
@@ -65,6 +68,8 @@ public:
     // were applied.
     bool Apply();
     bool IsApplyEnabled() const;
+    // Whether a page holds a change the user has not applied.
+    bool HasChanges() const;
     bool IsRebuilding() const { return (m_flags & kRebuilding) != 0; }
     bool IsApplying() const { return (m_flags & kApplying) != 0; }
     // The elements changed while Apply runs: the pages are refreshed once it ends, the pages
@@ -90,7 +95,6 @@ private:
     static constexpr uint32_t kRebuilding = 1;
     static constexpr uint32_t kApplying = 2;
     static constexpr uint32_t kRefreshPending = 4;
-    static constexpr uint32_t kKeepChanges = 8;
 
     static MCInspectorPage* AsPage(QWidget* widget);
     // Whether the control takes the key itself: it accepts the key as a shortcut override.

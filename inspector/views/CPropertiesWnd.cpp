@@ -114,21 +114,40 @@ bool CPropertiesWnd::IsMessageShown() const
     return m_label && !m_label->isHidden();
 }
 
+bool CPropertiesWnd::ShowsElements(const MCEventList& selection, ECBase* base) const
+{
+    if (m_shown != kShowingPages)
+        return false;
+    if (selection.IsEmpty())
+        return base && m_selection.GetCount() == 1 && m_selection.GetHead() == base;
+    if (selection.GetCount() != m_selection.GetCount())
+        return false;
+    auto shown = m_selection.begin();
+    for (ECBase* element : selection) {
+        if (element != *shown)
+            return false;
+        ++shown;
+    }
+    return true;
+}
+
 void CPropertiesWnd::ShowProperties(MCEventList& selection)
 {
     if (!m_sheet)
         return;
+    MCOpusDoc* doc = MCOpusDoc::GetActiveDoc();
+    ECBase* base = doc ? static_cast<ECBase*>(doc->GetBaseEvent()) : nullptr;
+    const bool same = &selection == &m_selection || ShowsElements(selection, base);
     m_shown = kShowingPages;
     // The copy holds its elements while the pages point to it.
     if (&selection != &m_selection) {
         m_selection.RemoveAll();
         m_selection.AddEvents(selection);
     }
-    MCOpusDoc* doc = MCOpusDoc::GetActiveDoc();
-    if (m_selection.IsEmpty() && doc && doc->GetBaseEvent())
-        m_selection.AddTail(static_cast<ECBase*>(doc->GetBaseEvent()));
+    if (m_selection.IsEmpty() && base)
+        m_selection.AddTail(base);
     m_label->hide();
-    if (m_sheet->ShowProperties(m_selection) == 0) {
+    if (m_sheet->ShowProperties(m_selection, same) == 0) {
         HideProperties(kNoProperties);
         return;
     }
@@ -146,6 +165,15 @@ void CPropertiesWnd::HideProperties(int kind)
     m_label->show();
     SetCaption(kCaption);
     SizeToFit(true);
+}
+
+void CPropertiesWnd::ApplyChanges()
+{
+    // Leaving the elements is leaving their fields: what the user changed for them and has not
+    // applied is applied to them, one step for Undo, instead of going unseen. A value that does
+    // not validate is reported, and goes with its elements.
+    if (m_sheet && !m_sheet->IsApplying() && m_sheet->HasChanges())
+        m_sheet->Apply();
 }
 
 void CPropertiesWnd::ReshowSelection(MCOpusDoc* doc)
@@ -219,6 +247,10 @@ void CPropertiesWnd::OnUpdate(long hint, SCBase* state)
     }
     case 1300:
     case 1301:
+        // Another document comes to the front.
+        ApplyChanges();
+        HideProperties(kNothingSelected);
+        break;
     case 1303: HideProperties(kNothingSelected); break;
     case 1600:
         ReshowSelection(doc);
@@ -239,6 +271,7 @@ void CPropertiesWnd::OnUpdate(long hint, SCBase* state)
         auto* selection = dynamic_cast<SCSelection*>(state);
         if (!selection || selection->IsDynamic())
             return;
+        ApplyChanges();
         ReshowSelection(doc);
         break;
     }

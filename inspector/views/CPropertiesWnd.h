@@ -14,6 +14,7 @@
 #include <memory>
 
 class CInspector;
+class ECBase;
 class MCOpusDoc;
 class QLabel;
 
@@ -73,6 +74,12 @@ private:
 
     void Construct();
     void SetCaption(const QString& caption);
+    // Whether the pages show the elements of selection (the document's base element standing
+    // for an empty one).
+    bool ShowsElements(const MCEventList& selection, ECBase* base) const;
+    // Applies the changes the pages hold to the elements they were made for, before the pages
+    // leave them.
+    void ApplyChanges();
     void ReshowSelection(MCOpusDoc* doc);
     void ReadAutoCollapse();
     static bool IsRecordingFilterCommand(int id);
