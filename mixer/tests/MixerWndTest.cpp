@@ -247,6 +247,16 @@ TEST_F(MixerWndTest, CommandBatchesAddRemoveOrderAndRenameStrips)
     Step(edit);
     EXPECT_EQ(Strip(1), first);
     EXPECT_EQ(Strip(2)->GetTrackName(), "Piccolo");
+    // An instrument name names a track too, as a MIDI file's may: it is shown and followed.
+    auto* instrument = new ECText(4, "Oboe");
+    instrument->SetTime(&MCTime::TimeZero());
+    instrument->SetVoiceTrack(0, 3);
+    Step(new CCAdd(instrument, Staff(3), FCMidi::MidiNull()));
+    EXPECT_EQ(Strip(3)->GetTrackName(), "Oboe");
+    auto* renamed = new CCEdit;
+    dynamic_cast<ECText*>(renamed->EditEvent(instrument)->GetNewEvent())->SetText("Cor Anglais");
+    Step(renamed);
+    EXPECT_EQ(Strip(3)->GetTrackName(), "Cor Anglais");
 
     // Staves in a new order.
     ECBase* flute = Staff(2);

@@ -63,7 +63,8 @@ constexpr struct {
                       {CMixerWnd::kNormalButton, CMixerWnd::normal},
                       {CMixerWnd::kMiniButton, CMixerWnd::mini}};
 
-// The elements of a list that are staves, or texts that name their track.
+// The elements of a list that are staves, or texts that may name their track: a strip shows the
+// name its track's data finds, whatever kind of name text that is.
 void collectTracks(MCEventList& elements, std::set<int>& tracks)
 {
     ACFindEvents find;
@@ -75,7 +76,8 @@ void collectTracks(MCEventList& elements, std::set<int>& tracks)
     for (ECBase* element : find.GetEvents()) {
         if (element->GetEventId() == EventId::Staff) {
             tracks.insert(element->GetTrack());
-        } else if (const auto* text = plat::dynamicDowncast<ECText>(element); text && text->GetTextType() == 3) {
+        } else if (const auto* text = plat::dynamicDowncast<ECText>(element);
+                   text && DCsqTrack::NamesTrack(text->GetTextType())) {
             tracks.insert(element->GetTrack());
         }
     }

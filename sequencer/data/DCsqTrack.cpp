@@ -81,17 +81,8 @@ ECText* findTrackName(ECBase* element)
     if (!children)
         return nullptr;
     for (ECBase* child : *children) {
-        if (auto* text = plat::dynamicDowncast<ECText>(child)) {
-            switch (text->GetTextType()) {
-            case 2:  // sequence name
-            case 3:  // track name
-            case 4:  // instrument name
-            case 8:  // title
-                return text;
-            default:
-                break;
-            }
-        }
+        if (auto* text = plat::dynamicDowncast<ECText>(child); text && DCsqTrack::NamesTrack(text->GetTextType()))
+            return text;
         if (ECText* found = findTrackName(child))
             return found;
     }
@@ -417,6 +408,19 @@ LCBase* DCsqTrack::GetFilter(int type, unsigned int voice) const
     }
     auto found = std::find_if(m_trackFilters.begin(), m_trackFilters.end(), ofType);
     return found != m_trackFilters.end() ? *found : nullptr;
+}
+
+bool DCsqTrack::NamesTrack(int textType)
+{
+    switch (textType) {
+    case 2:  // sequence name
+    case 3:  // track name
+    case 4:  // instrument name
+    case 8:  // title
+        return true;
+    default:
+        return false;
+    }
 }
 
 ECText* DCsqTrack::GetTrackName() const

@@ -119,6 +119,9 @@ public:
     // The first text under the track element naming the sequence, the track, the instrument or
     // the title; null if none.
     ECText* GetTrackName() const;
+    // Whether a text of the type (sequence name 2, track name 3, instrument name 4, title 8) can
+    // be the one GetTrackName finds.
+    static bool NamesTrack(int textType);
 
     // The data of the conductor's track of that kind and number, without making it; null when
     // the sequence has no conductor or the track or its data is missing.
