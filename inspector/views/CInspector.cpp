@@ -147,6 +147,7 @@ void CInspector::RemoveAllPages()
         page->setParent(nullptr);
     }
     m_current = nullptr;
+    m_behind.clear();
     UpdateApply();
 }
 
@@ -164,8 +165,12 @@ void CInspector::OnCurrentChanged(int index)
         return;
     }
     m_current = page;
-    if (auto* p = AsPage(page))
+    if (auto* p = AsPage(page)) {
         p->onSetActive();
+        // A page refreshed while behind another shows the values it took then.
+        if (m_behind.erase(page) && !p->IsModified())
+            p->updateData(false);
+    }
 }
 
 int CInspector::ShowPages(MCEventList& selection)
@@ -236,6 +241,8 @@ int CInspector::ShowProperties(MCEventList& selection, bool sameElements)
                 // Other elements: a change the user made for the last ones is not theirs, and
                 // Apply must not offer it.
                 page->SetModifiedFlag(false);
+                if (page != ActivePage())
+                    m_behind.insert(page);
             }
         }
         UpdateApply();

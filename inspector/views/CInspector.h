@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 class CPropertiesWnd;
 class CPropsEmpty;
@@ -114,4 +115,6 @@ private:
     QPushButton* m_reset;
     QPushButton* m_apply;
     QPointer<QWidget> m_current;
+    // Pages refreshed while another was active: their controls take the values when shown.
+    std::unordered_set<QWidget*> m_behind;
 };

@@ -82,12 +82,8 @@ bool MCInspectorPage::OnInitDialog()
 
 bool MCInspectorPage::onSetActive()
 {
-    // A page that was behind another while the sheet took new elements shows their values;
-    // one the user changed keeps what they entered.
     if (!m_bInitialized)
         OnInitDialog();
-    else if (!IsModified())
-        updateData(false);
     plat::ui::notifyParent(this, kPageActivated);
     return true;
 }
