@@ -310,6 +310,24 @@ TEST_F(InspectorSheetTest, ARefreshKeepsTheChangeBeingMadeAndAnInvalidOneIsNotCa
     EXPECT_FALSE(Sheet()->IsApplyEnabled());
 }
 
+// Another document made or opened takes the inspector away from the staff: the change typed
+// for it is applied first, and one that was not is not offered afterwards.
+TEST_F(InspectorSheetTest, AnotherDocumentComingToTheFrontAppliesTheChangeFirst)
+{
+    for (const long hint : {1300L, 1301L}) {
+        SCOPED_TRACE(hint);
+        SelectStaves({1});
+        ClickTab("&Performance");
+        Type(Control<QLineEdit>(PCsqStaffPerform::IDC_HALF_STEPS), "2");
+        m_wnd->OnUpdate(hint, nullptr);
+        RunCommands();
+        EXPECT_EQ(Transposition(1), 2);
+        EXPECT_EQ(m_wnd->GetShownState(), CPropertiesWnd::kNothingSelected);
+        EXPECT_FALSE(Sheet()->IsApplyEnabled());
+        EXPECT_EQ(UndoSteps(), 1);
+    }
+}
+
 TEST_F(InspectorSheetTest, EnterInTheFindBoxFindsTheNextInstrumentAndAppliesNothing)
 {
     SelectStaves({1});
