@@ -284,9 +284,9 @@ TEST_F(InspectorSheetTest, ChangesNotAppliedGoToTheirStaffWhenAnotherIsSelected)
     EXPECT_EQ(Transposition(1), 0);
 }
 
-// Commands done elsewhere (the mixer, another window) refresh the staff shown: the change being
-// typed for it stays. A value that does not validate is reported when the user selects another
-// staff, and is written nowhere.
+// Commands done elsewhere (the mixer, another window) refresh the staff shown, and a click may
+// choose it again: the change being typed for it stays. A value that does not validate is
+// reported when the user selects another staff, and is written nowhere.
 TEST_F(InspectorSheetTest, ARefreshKeepsTheChangeBeingMadeAndAnInvalidOneIsNotCarriedOver)
 {
     SelectStaves({1});
@@ -295,6 +295,11 @@ TEST_F(InspectorSheetTest, ARefreshKeepsTheChangeBeingMadeAndAnInvalidOneIsNotCa
     Type(halfSteps, "4");
     m_wnd->OnUpdate(500, nullptr);
     EXPECT_EQ(halfSteps->text(), "4");
+    // The same staff chosen again leaves it too, unapplied.
+    SelectStaves({1});
+    RunCommands();
+    EXPECT_EQ(halfSteps->text(), "4");
+    EXPECT_EQ(Transposition(1), 0);
     ASSERT_TRUE(Sheet()->IsApplyEnabled());
     Click(Sheet()->ApplyButton());
     RunCommands();

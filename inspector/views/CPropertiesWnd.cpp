@@ -271,7 +271,9 @@ void CPropertiesWnd::OnUpdate(long hint, SCBase* state)
         auto* selection = dynamic_cast<SCSelection*>(state);
         if (!selection || selection->IsDynamic())
             return;
-        ApplyChanges();
+        // The same elements chosen again leave the change being made as it is.
+        if (!ShowsElements(doc->GetSelection(), static_cast<ECBase*>(doc->GetBaseEvent())))
+            ApplyChanges();
         ReshowSelection(doc);
         break;
     }
