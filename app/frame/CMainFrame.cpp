@@ -642,9 +642,13 @@ void CMainFrame::SaveAsTemplate()
         fs::permissions(path, fs::perms::owner_write, fs::perm_options::add, error);
     const std::string previous = doc->GetPathName();
     const int format = doc->GetHeader()->GetFormat();
+    // The template is a copy: changes the document's own file does not hold yet are still
+    // unsaved, and closing the document must still ask about them.
+    const int modified = doc->IsModified();
     doc->GetHeader()->SetFormat(MCOpusHeader::formatNative);
     const int saved = doc->OnSaveDocument(path);
     doc->GetHeader()->SetFormat(format);
+    doc->SetModifiedFlag(modified);
     // Saving left the document holding the template's file (and its backup beside it): it
     // goes back to its own, so neither a later save nor the auto-save touches the template.
     if (saved) {

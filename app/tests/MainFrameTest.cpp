@@ -496,9 +496,12 @@ TEST_F(SaveAsTemplateTest, WritesAReadOnlyTemplateAndKeepsTheDocumentsFile)
         return dialog.result();
     };
     plat::ui::ModalHooks::Scoped scope(hooks);
+    // A change the document's file does not hold yet.
+    doc->SetModifiedFlag(1);
     ASSERT_TRUE(m_router.execute(38600));
     const std::string made = MCGetAppPath("Templates/" + name + ".kvt");
     ASSERT_TRUE(std::filesystem::exists(made));
+    EXPECT_TRUE(doc->IsModified()) << "the template is a copy: the change is still to be saved";
     const auto perms = std::filesystem::status(made).permissions();
     EXPECT_EQ(perms & std::filesystem::perms::owner_write, std::filesystem::perms::none) << "read-only";
     EXPECT_EQ(doc->GetPathName(), File("song.kvd"));
