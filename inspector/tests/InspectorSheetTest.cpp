@@ -175,6 +175,15 @@ protected:
         QCoreApplication::processEvents();
     }
     int Transposition(int staff) { return int(Data(staff)->GetTrackTransposition()); }
+    // Types a transposition in half steps on the performance page, as the user does; the
+    // page's edit.
+    QLineEdit* TypeHalfSteps(const QString& text)
+    {
+        ClickTab("&Performance");
+        auto* halfSteps = Control<QLineEdit>(PCsqStaffPerform::IDC_HALF_STEPS);
+        Type(halfSteps, text);
+        return halfSteps;
+    }
 
     std::unique_ptr<CPropertiesWnd> m_wnd;
 };
@@ -191,8 +200,7 @@ TEST_F(InspectorSheetTest, ApplyWritesEveryChangedPageAndOneUndoTakesAllOfItBack
     QTest::keyClick(type, Qt::Key_Down);
     QTest::keyClick(type, Qt::Key_Down);
     ASSERT_EQ(type->currentText(), "Drum Staff");
-    ClickTab("&Performance");
-    Type(Control<QLineEdit>(PCsqStaffPerform::IDC_HALF_STEPS), "5");
+    TypeHalfSteps("5");
     ASSERT_TRUE(Sheet()->IsApplyEnabled());
 
     Click(Sheet()->ApplyButton());
@@ -226,9 +234,7 @@ TEST_F(InspectorSheetTest, APageThatDoesNotValidateKeepsItsChangesAfterTheOthers
     auto* type = Control<QComboBox>(PCsqStaffAppearance::IDC_TYPE);
     type->setFocus();
     QTest::keyClick(type, Qt::Key_Down);
-    ClickTab("&Performance");
-    auto* halfSteps = Control<QLineEdit>(PCsqStaffPerform::IDC_HALF_STEPS);
-    Type(halfSteps, "300");
+    auto* halfSteps = TypeHalfSteps("300");
 
     Click(Sheet()->ApplyButton());
     RunCommands();
@@ -259,9 +265,7 @@ TEST_F(InspectorSheetTest, ChangesNotAppliedGoToTheirStaffWhenAnotherIsSelected)
     auto* type = Control<QComboBox>(PCsqStaffAppearance::IDC_TYPE);
     type->setFocus();
     QTest::keyClick(type, Qt::Key_Down);
-    ClickTab("&Performance");
-    auto* halfSteps = Control<QLineEdit>(PCsqStaffPerform::IDC_HALF_STEPS);
-    Type(halfSteps, "5");
+    auto* halfSteps = TypeHalfSteps("5");
 
     SelectStaves({2});
     RunCommands();
@@ -290,9 +294,7 @@ TEST_F(InspectorSheetTest, ChangesNotAppliedGoToTheirStaffWhenAnotherIsSelected)
 TEST_F(InspectorSheetTest, ARefreshKeepsTheChangeBeingMadeAndAnInvalidOneIsNotCarriedOver)
 {
     SelectStaves({1});
-    ClickTab("&Performance");
-    auto* halfSteps = Control<QLineEdit>(PCsqStaffPerform::IDC_HALF_STEPS);
-    Type(halfSteps, "4");
+    auto* halfSteps = TypeHalfSteps("4");
     m_wnd->OnUpdate(500, nullptr);
     EXPECT_EQ(halfSteps->text(), "4");
     // The same staff chosen again leaves it too, unapplied.
@@ -322,8 +324,7 @@ TEST_F(InspectorSheetTest, AnotherDocumentComingToTheFrontAppliesTheChangeFirst)
     for (const long hint : {1300L, 1301L}) {
         SCOPED_TRACE(hint);
         SelectStaves({1});
-        ClickTab("&Performance");
-        Type(Control<QLineEdit>(PCsqStaffPerform::IDC_HALF_STEPS), "2");
+        TypeHalfSteps("2");
         m_wnd->OnUpdate(hint, nullptr);
         RunCommands();
         EXPECT_EQ(Transposition(1), 2);

@@ -355,12 +355,7 @@ bool CInspector::HasChanges() const
 
 void CInspector::UpdateApply()
 {
-    bool modified = false;
-    for (int i = 0; i < m_tabs->count() && !modified; ++i) {
-        if (auto* page = AsPage(m_tabs->widget(i)))
-            modified = page->IsModified();
-    }
-    m_apply->setEnabled(modified);
+    m_apply->setEnabled(HasChanges());
 }
 
 void CInspector::SizeToRect(QSize page)

@@ -33,6 +33,12 @@ std::string valueOf(const plat::IniFile& ini, const std::string& section, const 
     return value;
 }
 
+// Whether an item's text is text (exact) or holds it, without regard to case.
+bool matches(const QTreeWidgetItem* item, const QString& text, bool exact)
+{
+    return exact ? item->text(0) == text : item->text(0).contains(text, Qt::CaseInsensitive);
+}
+
 QIcon iconOf(uint32_t id)
 {
     const plat::Resources::ModuleSwitch own(InterfaceModule::kName);
@@ -378,7 +384,7 @@ QTreeWidgetItem* MCProgramTree::FindInAllGroups(const QString& text, QTreeWidget
     do {
         step();
         QTreeWidgetItem* item = voice < 0 ? topLevelItem(group) : topLevelItem(group)->child(voice);
-        if (exact ? item->text(0) == text : item->text(0).contains(text, Qt::CaseInsensitive))
+        if (matches(item, text, exact))
             found = item;
     } while (!found && !(group == startGroup && voice == startVoice));
     QTreeWidgetItem* keep = found && found->parent() ? found->parent() : nullptr;
@@ -394,9 +400,6 @@ QTreeWidgetItem* MCProgramTree::FindInAllGroups(const QString& text, QTreeWidget
 QTreeWidgetItem* MCProgramTree::GetNextItemWithString(const QString& text, QTreeWidgetItem* start, int relation,
                                                       bool exact) const
 {
-    const auto matches = [&](const QTreeWidgetItem* item) {
-        return exact ? item->text(0) == text : item->text(0).contains(text, Qt::CaseInsensitive);
-    };
     const auto step = [&](QTreeWidgetItem* item) -> QTreeWidgetItem* {
         if (!item)
             return relation == next || relation == nextVisible ? topLevelItem(0) : nullptr;
@@ -422,7 +425,7 @@ QTreeWidgetItem* MCProgramTree::GetNextItemWithString(const QString& text, QTree
     for (int i = 0; i < topLevelItemCount(); ++i)
         budget += 1 + topLevelItem(i)->childCount();
     for (QTreeWidgetItem* item = step(start); item && budget-- > 0; item = step(item)) {
-        if (matches(item))
+        if (matches(item, text, exact))
             return item;
     }
     return nullptr;
