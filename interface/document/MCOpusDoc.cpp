@@ -659,8 +659,12 @@ int MCOpusDoc::OnSaveDocument(const std::string& path)
         ReleaseRootStorage();
         CreateRootStorage(target);
     } catch (const MCUserAbort&) {
+        m_header.SetFormat(format);
         return 0;
     } catch (const std::exception& e) {
+        // Not saved, the document is still what its own file is: made native under the MIDI
+        // file's name, the next save would write the compound file over the MIDI file.
+        m_header.SetFormat(format);
         ReportSaveLoadException(target, e, 1);
         if (!m_rootStorage && !m_pathName.empty()) {
             try {
@@ -678,6 +682,7 @@ int MCOpusDoc::OnSaveDocument(const std::string& path)
 
 int MCOpusDoc::DoSave(const std::string& path, int replace)
 {
+    const int formerFormat = m_header.GetFormat();
     std::string name = path;
     if (name.empty()) {
         name = m_pathName;
@@ -691,9 +696,12 @@ int MCOpusDoc::DoSave(const std::string& path, int replace)
             return 0;
         m_header.SetFormat(format);
     }
-    // A failed save leaves whatever was at the name as it was: nothing to remove.
-    if (!OnSaveDocument(name))
+    // A failed save leaves whatever was at the name as it was: nothing to remove. The format
+    // chosen for the new name goes too, or the next plain save would write it to the old name.
+    if (!OnSaveDocument(name)) {
+        m_header.SetFormat(formerFormat);
         return 0;
+    }
     if (replace)
         SetPathName(m_savedPath, 1);
     if (m_performance) {

@@ -653,6 +653,55 @@ TEST_F(DocumentFileTest, BecomingNativeReplacesAFileOfThatNameOnlyWhenTheUserSay
     EXPECT_EQ(doc.GetPathName(), native);
 }
 
+// A MIDI document whose save as a native file fails, asked for or chosen in Save As, stays a
+// MIDI document: the next plain save writes MIDI to its file, never the compound file.
+TEST_F(DocumentFileTest, ANativeSaveThatFailsLeavesAMidiDocument)
+{
+    std::vector<int> written;
+    MCOpusDoc::MidiFormats formats;
+    formats.writeMidi = [&](plat::ByteStream& out, MCOpusDoc&, int type, int) {
+        written.push_back(type);
+        out.write("MThd", 4);
+    };
+    const auto previousFormats = MCOpusDoc::SetMidiFormats(formats);
+    struct Full : std::runtime_error {
+        Full() : std::runtime_error("No space left on device") {}
+    };
+    const std::string midi = File("song.mid");
+    SaveIntPreference("Settings\\Save", "PromptKVD", 1);
+    for (const bool fromSaveAs : {false, true}) {
+        SCOPED_TRACE(fromSaveAs ? "native chosen in Save As" : "yes to saving natively instead");
+        writeFile(midi, {'M', 'T', 'h', 'd', 9, 9});
+        written.clear();
+        MCOpusDoc doc;
+        FillPiece(doc, 1, 2);
+        doc.SetPathName(midi);
+        doc.GetHeader()->SetFormat(MCOpusHeader::formatMidi1);
+        doc.SetModifiedFlag(1);
+        MCOpusDoc::SetSaveDialog([&](std::string& name, int& format, int) {
+            name = File("song.kvd");
+            format = MCOpusHeader::formatNative;
+            return true;
+        });
+        const auto previousProbe = MCOpusDoc::SetWriteProbe([](uint64_t) { throw Full(); });
+        if (!fromSaveAs)
+            m_prompts.Answer(Answer::yes);
+        EXPECT_EQ(doc.DoSave(fromSaveAs ? "" : midi, 1), 0);
+        MCOpusDoc::SetWriteProbe(previousProbe);
+        MCOpusDoc::SetSaveDialog({});
+        EXPECT_EQ(doc.GetHeader()->GetFormat(), MCOpusHeader::formatMidi1);
+        EXPECT_EQ(doc.GetPathName(), midi);
+        EXPECT_EQ(doc.IsModified(), 1);
+
+        m_prompts.Answer(Answer::no);
+        ASSERT_EQ(doc.DoSave(midi, 1), 1);
+        EXPECT_EQ(written, std::vector<int>{1});
+        EXPECT_FALSE(plat::Storage::isStorageFile(midi));
+        EXPECT_EQ(readFile(midi), (std::vector<uint8_t>{'M', 'T', 'h', 'd'}));
+    }
+    MCOpusDoc::SetMidiFormats(previousFormats);
+}
+
 TEST_F(DocumentFileTest, TheBackupHoldsTheFileAsOpenedAndAutoSaveKeepsTheWork)
 {
     const std::string path = File("song.kvd");
