@@ -110,6 +110,9 @@ void CRemoveMeasuresDlg::doDataExchange(plat::ui::DataExchange& dx)
     DDX_MCSpinEdit(dx, kCount, m_count);
     DDX_MCSpinEdit(dx, kFrom, m_from);
     DDX_MCSpinEdit(dx, kTo, m_to);
+    // A range that ends before it starts names no measure. The count edit cannot show none and
+    // keeps 1, which would remove the measure at the start instead.
+    dx.range(m_to, m_from, std::max(m_from, m_measures));
 }
 
 void CRemoveMeasuresDlg::countChanged()

@@ -204,6 +204,7 @@ TEST_F(RemoveStructureDialogTest, RefusedRemovalsChangeNothing)
     dialog.show();
     auto* count = plat::ui::item<MCSpinEdit>(&dialog, CRemoveMeasuresDlg::kCount);
     auto* from = plat::ui::item<MCSpinEdit>(&dialog, CRemoveMeasuresDlg::kFrom);
+    auto* to = plat::ui::item<MCSpinEdit>(&dialog, CRemoveMeasuresDlg::kTo);
     type(count, kBars);
     dialog.accept();
     EXPECT_NE(dialog.result(), QDialog::Accepted);
@@ -216,6 +217,17 @@ TEST_F(RemoveStructureDialogTest, RefusedRemovalsChangeNothing)
     ASSERT_EQ(m_prompts.Texts().size(), 2u);
     EXPECT_EQ(m_prompts.Texts()[1], "Enter a whole number from 1 to 10.");
     EXPECT_EQ(warnings, 0);
+
+    // A range that ends before it starts names no bar: the count, which cannot show none, must
+    // not take the bar at the start instead.
+    type(from, 8);
+    type(to, 5);
+    EXPECT_EQ(dialog.GetCount(), 0);
+    dialog.accept();
+    ASSERT_EQ(m_prompts.Texts().size(), 3u);
+    EXPECT_EQ(m_prompts.Texts()[2], "Enter a whole number from 8 to 10.");
+    EXPECT_EQ(warnings, 0);
+    type(to, kBars);
 
     consent = false;
     type(from, 3);
