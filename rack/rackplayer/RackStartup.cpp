@@ -28,6 +28,7 @@
 #include <QApplication>
 #include <QWidget>
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 
@@ -77,6 +78,13 @@ std::string answerCopy(const std::string& request)
     return "NO";
 }
 
+std::string absolutePath(const std::string& path)
+{
+    std::error_code error;
+    const std::filesystem::path whole = std::filesystem::absolute(path, error);
+    return error ? path : whole.string();
+}
+
 void registerClasses()
 {
     using plat::ui::Brush;
@@ -117,9 +125,12 @@ int rack_Startup(std::string_view commandLine, std::string_view programPath)
     state.closeText = parsed.closeText;
     state.exitCommand = parsed.exitCommand;
     if (!parsed.fileName.empty() && !parsed.secondCopy) {
+        // The running copy works in a folder of its own: a name relative to this copy's folder
+        // is made whole before it is handed over.
+        const std::string fileName = absolutePath(parsed.fileName);
         // The running copy opens the file before this one goes on.
-        if (!plat::ui::InstanceChannel::send(key, std::string(kRequestOpen) + parsed.fileName))
-            state.pendingAtom = GlobalAtoms::add(parsed.fileName);
+        if (!plat::ui::InstanceChannel::send(key, std::string(kRequestOpen) + fileName))
+            state.pendingAtom = GlobalAtoms::add(fileName);
     }
 
     if (!parsed.secondCopy && plat::ui::InstanceChannel::isRunning(key)) {

@@ -77,6 +77,34 @@ protected:
         return path;
     }
 
+    // Runs the program as a second copy naming file, in folder (the test's own when empty),
+    // while this rack serves its requests; the copy must end by itself with code 0.
+    void runSecondCopy(const std::string& file, const QString& folder)
+    {
+        // The second copy shares this rack's profile, so it finds this rack.
+        QProcess second;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_CONFIG_HOME", QString::fromStdString(plat::paths::folder(plat::Profile::userFolder())));
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        second.setProcessEnvironment(environment);
+        if (!folder.isEmpty())
+            second.setWorkingDirectory(folder);
+        QObject::connect(&second, &QProcess::finished, [] { plat::ui::EventLoop::postQuit(0); });
+        // A bound, in case the second copy never ends; it is never waited out in a good run.
+        QTimer bound;
+        bound.setSingleShot(true);
+        QObject::connect(&bound, &QTimer::timeout, [] { plat::ui::EventLoop::postQuit(1); });
+        bound.start(60000);
+        second.start(QString::fromStdString(plat::paths::join(plat::paths::programFolder(), "rackplayer")),
+                     {QString::fromStdString(file)});
+        ASSERT_TRUE(second.waitForStarted(10000));
+        plat::ui::EventLoop::run();
+        deliver();
+        ASSERT_EQ(second.state(), QProcess::NotRunning);
+        EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(second.exitCode(), 0);
+    }
+
     bool m_started = false;
     std::atomic<bool> m_answered = false;
 };
@@ -130,46 +158,31 @@ TEST_F(SecondCopyTest, ShowingTheRackKeepsItsModalBoxInFront)
 
 TEST_F(SecondCopyTest, ASecondCopyHandsItsFileToTheRunningRackAndEndsWithZero)
 {
-    const std::string path =
-        (std::filesystem::temp_directory_path() / ("Hand Over " + std::to_string(::getpid()) + ".wav")).string();
-    {
-        std::ofstream out(path, std::ios::binary);
-        const uint8_t wave[] = {'R', 'I', 'F', 'F', 40, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,
-                                1, 0, 1, 0, 0x11, 0x2B, 0, 0, 0x11, 0x2B, 0, 0, 1, 0, 8, 0,
-                                'd', 'a', 't', 'a', 4, 0, 0, 0, 128, 128, 128, 128};
-        out.write(reinterpret_cast<const char*>(wave), sizeof wave);
-    }
-    ASSERT_EQ(rack_Startup("", "/opt/rack/rackplayer"), 1);
-    m_started = true;
-    deliver();
+    const std::string path = waveFile("Hand Over");
+    start();
     EXPECT_EQ(obj_GetWaveCount(), 0);
-
-    // The second copy shares this rack's profile, so it finds this rack.
-    QProcess second;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("XDG_CONFIG_HOME", QString::fromStdString(plat::paths::folder(plat::Profile::userFolder())));
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    second.setProcessEnvironment(environment);
-    QObject::connect(&second, &QProcess::finished, [] { plat::ui::EventLoop::postQuit(0); });
-    // A bound, in case the second copy never ends; it is never waited out in a good run.
-    QTimer bound;
-    bound.setSingleShot(true);
-    QObject::connect(&bound, &QTimer::timeout, [] { plat::ui::EventLoop::postQuit(1); });
-    bound.start(60000);
-    second.start(QString::fromStdString(plat::paths::join(plat::paths::programFolder(), "rackplayer")),
-                 {QString::fromStdString(path)});
-    ASSERT_TRUE(second.waitForStarted(10000));
-    // This rack serves the second copy's requests meanwhile.
-    plat::ui::EventLoop::run();
-    deliver();
-    ASSERT_EQ(second.state(), QProcess::NotRunning);
-    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(second.exitCode(), 0);
+    runSecondCopy(path, QString());
     ASSERT_EQ(obj_GetWaveCount(), 1);
     EXPECT_EQ(obj_GetWave(0, 0)->path, path);
     EXPECT_EQ(rackState().waveCount, 1);
-
     std::remove(path.c_str());
+}
+
+// A copy started in another folder names the file relative to that folder, not the rack's.
+TEST_F(SecondCopyTest, AFileNamedRelativeToTheSecondCopysFolderOpensInTheRunningRack)
+{
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("Second Copy " + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    const std::string path = waveFile("Relative");
+    const std::filesystem::path inFolder = folder / std::filesystem::path(path).filename();
+    std::filesystem::rename(path, inFolder);
+    start();
+    ASSERT_NE(std::filesystem::current_path(), folder);
+    runSecondCopy(inFolder.filename().string(), QString::fromStdString(folder.string()));
+    ASSERT_EQ(obj_GetWaveCount(), 1);
+    EXPECT_EQ(obj_GetWave(0, 0)->path, inFolder.string());
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace
