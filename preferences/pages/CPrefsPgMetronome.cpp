@@ -144,7 +144,10 @@ void CPrefsPgMetronome::doDataExchange(plat::ui::DataExchange& dx)
     dx.range(m_pitch2, 0, 127);
     DDX_MCSpinEdit(dx, kVelocity2, m_velocity2);
     dx.range(m_velocity2, 1, 127);
-    CPrefsControls::ExchangeDevice(dx, kDevice, m_device);
+    // The default device the box shows is no choice of the user's: the metronome's own device is
+    // kept for when the switch is turned off.
+    if (!dx.saving() || !m_showsDefault)
+        CPrefsControls::ExchangeDevice(dx, kDevice, m_device);
     DDX_MCSpinEdit(dx, kChannel, m_channel);
     dx.range(m_channel, 1, 16);
     if (!dx.saving()) {
@@ -177,7 +180,8 @@ void CPrefsPgMetronome::UpdateEnabling()
         return;
     // Playing everything on the default device takes the metronome there too.
     CWavegate* wavegate = CWavegate::GetWavegate();
-    if (LoadIntPreference(kPlay, "Play Default Device", 0) && wavegate) {
+    m_showsDefault = LoadIntPreference(kPlay, "Play Default Device", 0) && wavegate;
+    if (m_showsDefault) {
         device->SetSelectedDevice(wavegate->GetDefaultMidiDevice());
         device->setEnabled(false);
     } else {

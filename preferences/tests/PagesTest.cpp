@@ -553,6 +553,9 @@ TEST_F(MidiPagesTest, MetronomeNamesDrumsOnChannelTenAndTestsItsClicks)
     auto* box = again.item<MCDeviceBox>(CPrefsPgMetronome::kDevice);
     EXPECT_FALSE(box->isEnabled());
     EXPECT_EQ(box->GetSelectedDevice(), 0);
+    // Confirmed so, the metronome keeps its own device for when the switch is turned off.
+    again.sheet().accept();
+    EXPECT_EQ(LoadIntPreference("Sequencer\\Midi\\Metronome", "Device", -1), 1);
 }
 
 class WaveAudioPageTest : public PrefsTest {
