@@ -38,6 +38,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTest>
 
 #include <filesystem>
@@ -562,6 +564,34 @@ class WaveAudioPageTest : public PrefsTest {
 protected:
     Devices m_devices;
 };
+
+// The width a combo box needs to show text whole, by its style's own measure.
+int ComboWidthFor(const QComboBox& combo, const QString& text)
+{
+    QStyleOptionComboBox option;
+    option.initFrom(&combo);
+    const QSize contents(combo.fontMetrics().horizontalAdvance(text), combo.fontMetrics().height());
+    return combo.style()->sizeFromContents(QStyle::CT_ComboBox, &option, contents, &combo).width();
+}
+
+TEST_F(WaveAudioPageTest, BothFormatBoxesShowTheirFormatsWhole)
+{
+    // The input box, filled once the page is made, sits in the narrower half of the page.
+    for (int match : {1, 0}) {
+        SCOPED_TRACE(match);
+        SaveIntPreference("Sequencer\\WaveAudio", "Default Output Format", 13);
+        SaveIntPreference("Sequencer\\WaveAudio", "Match Formats", match);
+        OnePage one(CPrefsPgWaveAudio::classObject);
+        // At the smallest the sheet can be made.
+        one.sheet().resize(one.sheet().minimumSizeHint());
+        for (int id : {CPrefsPgWaveAudio::kOutputFormat, CPrefsPgWaveAudio::kInputFormat}) {
+            auto* combo = one.item<QComboBox>(id);
+            ASSERT_GT(combo->count(), 0);
+            for (int i = 0; i < combo->count(); ++i)
+                EXPECT_GE(combo->width(), ComboWidthFor(*combo, combo->itemText(i))) << id << " " << i;
+        }
+    }
+}
 
 TEST_F(WaveAudioPageTest, TheInputFormatsFollowTheOutputsRate)
 {
