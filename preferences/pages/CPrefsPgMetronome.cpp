@@ -136,6 +136,10 @@ void CPrefsPgMetronome::doDataExchange(plat::ui::DataExchange& dx)
     dx.check(kPlayEnable, m_playEnable);
     dx.check(kRecordEnable, m_recordEnable);
     dx.radio(kSpeaker, m_source);
+    // The computer's speaker disables the MIDI controls: what they hold is neither taken nor
+    // refused, as the user could not mend it there (each valid change was taken as typed).
+    if (dx.saving() && m_source != 1)
+        return;
     DDX_MCNoteEdit(dx, kPitch1, m_pitch1);
     dx.range(m_pitch1, 0, 127);
     DDX_MCSpinEdit(dx, kVelocity1, m_velocity1);

@@ -560,6 +560,43 @@ TEST_F(MidiPagesTest, MetronomeNamesDrumsOnChannelTenAndTestsItsClicks)
     EXPECT_EQ(LoadIntPreference("Sequencer\\Midi\\Metronome", "Device", -1), 1);
 }
 
+TEST_F(MidiPagesTest, AMetronomeOnTheSpeakerIgnoresWhatItsDisabledMidiFieldsHold)
+{
+    // Text a MIDI field cannot take, left there when the speaker is chosen: the field is then
+    // disabled, so refusing it would keep the user from confirming the sheet.
+    struct Case {
+        int id;
+        const char* text;
+        const char* value;  // keeps the value it had
+        int kept;
+    };
+    const Case cases[] = {
+        {CPrefsPgMetronome::kVelocity1, "200", "Velocity 1", 100},
+        {CPrefsPgMetronome::kPitch2, "Q", "Pitch 2", 40},
+        {CPrefsPgMetronome::kChannel, "0", "Channel", 3},
+    };
+    // Off the drum channel the pitches are typed as note names.
+    SaveIntPreference("Sequencer\\Midi\\Metronome", "Channel", 3);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.id);
+        SaveIntPreference("Sequencer\\Midi\\Metronome", "Source", 1);
+        SaveIntPreference("Sequencer\\Midi\\Metronome", c.value, c.kept);
+        OnePage one(CPrefsPgMetronome::classObject);
+        auto* field = one.item<MCSpinEdit>(c.id);
+        field->setText(c.text);
+        field->OnChange();
+        ASSERT_FALSE(field->IsTextValid());
+        one.item<QRadioButton>(CPrefsPgMetronome::kSpeaker)->click();
+        EXPECT_FALSE(field->isEnabled());
+        m_prompts.Clear();
+        one.sheet().accept();
+        EXPECT_TRUE(m_prompts.Texts().empty());
+        EXPECT_EQ(one.sheet().result(), QDialog::Accepted);
+        EXPECT_EQ(LoadIntPreference("Sequencer\\Midi\\Metronome", "Source", -1), 0);
+        EXPECT_EQ(LoadIntPreference("Sequencer\\Midi\\Metronome", c.value, -1), c.kept);
+    }
+}
+
 class WaveAudioPageTest : public PrefsTest {
 protected:
     Devices m_devices;
