@@ -136,6 +136,10 @@ void CPrefsPgMetronome::doDataExchange(plat::ui::DataExchange& dx)
     dx.check(kPlayEnable, m_playEnable);
     dx.check(kRecordEnable, m_recordEnable);
     dx.radio(kSpeaker, m_source);
+    // The computer's speaker disables the MIDI controls: what they hold is neither taken nor
+    // refused, as the user could not mend it there (each valid change was taken as typed).
+    if (dx.saving() && m_source != 1)
+        return;
     DDX_MCNoteEdit(dx, kPitch1, m_pitch1);
     dx.range(m_pitch1, 0, 127);
     DDX_MCSpinEdit(dx, kVelocity1, m_velocity1);
@@ -144,7 +148,10 @@ void CPrefsPgMetronome::doDataExchange(plat::ui::DataExchange& dx)
     dx.range(m_pitch2, 0, 127);
     DDX_MCSpinEdit(dx, kVelocity2, m_velocity2);
     dx.range(m_velocity2, 1, 127);
-    CPrefsControls::ExchangeDevice(dx, kDevice, m_device);
+    // The default device the box shows is no choice of the user's: the metronome's own device is
+    // kept for when the switch is turned off.
+    if (!dx.saving() || !m_showsDefault)
+        CPrefsControls::ExchangeDevice(dx, kDevice, m_device);
     DDX_MCSpinEdit(dx, kChannel, m_channel);
     dx.range(m_channel, 1, 16);
     if (!dx.saving()) {
@@ -177,7 +184,8 @@ void CPrefsPgMetronome::UpdateEnabling()
         return;
     // Playing everything on the default device takes the metronome there too.
     CWavegate* wavegate = CWavegate::GetWavegate();
-    if (LoadIntPreference(kPlay, "Play Default Device", 0) && wavegate) {
+    m_showsDefault = LoadIntPreference(kPlay, "Play Default Device", 0) && wavegate;
+    if (m_showsDefault) {
         device->SetSelectedDevice(wavegate->GetDefaultMidiDevice());
         device->setEnabled(false);
     } else {

@@ -49,5 +49,8 @@ private:
     int m_pitch2 = CSeqMetronome::kDefaultPitch2;
     int m_velocity2 = CSeqMetronome::kDefaultVelocity2;
     int m_device = 0;
+    // The device box shows the device manager's default device, everything playing there, in
+    // place of the metronome's own.
+    bool m_showsDefault = false;
     int m_channel = CSeqMetronome::kDefaultChannel;
 };

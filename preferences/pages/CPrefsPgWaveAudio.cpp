@@ -51,6 +51,9 @@ CPrefsPgWaveAudio::CPrefsPgWaveAudio() : CPrefsPageBase("WAV Audio")
     inputLayout->addWidget(inputFormat, 1, 1);
     inputLayout->addWidget(CPrefsControls::Check(input, "Match playback format", kMatch), 2, 0, 1, 2);
     inputLayout->setColumnStretch(1, 1);
+    // The input formats, filled in once the page is made, are some of the output's: the recording
+    // half of the page, the narrower, keeps room for the widest of them.
+    inputFormat->setMinimumWidth(outputFormat->minimumSizeHint().width());
     layout->addWidget(output, 0, 0);
     layout->addWidget(input, 0, 1);
     layout->setColumnStretch(0, 1);

@@ -38,6 +38,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTest>
 
 #include <filesystem>
@@ -553,12 +555,80 @@ TEST_F(MidiPagesTest, MetronomeNamesDrumsOnChannelTenAndTestsItsClicks)
     auto* box = again.item<MCDeviceBox>(CPrefsPgMetronome::kDevice);
     EXPECT_FALSE(box->isEnabled());
     EXPECT_EQ(box->GetSelectedDevice(), 0);
+    // Confirmed so, the metronome keeps its own device for when the switch is turned off.
+    again.sheet().accept();
+    EXPECT_EQ(LoadIntPreference("Sequencer\\Midi\\Metronome", "Device", -1), 1);
+}
+
+TEST_F(MidiPagesTest, AMetronomeOnTheSpeakerIgnoresWhatItsDisabledMidiFieldsHold)
+{
+    // Text a MIDI field cannot take, left there when the speaker is chosen: the field is then
+    // disabled, so refusing it would keep the user from confirming the sheet.
+    struct Case {
+        int id;
+        const char* text;
+        const char* value;  // keeps the value it had
+        int kept;
+    };
+    const Case cases[] = {
+        {CPrefsPgMetronome::kVelocity1, "200", "Velocity 1", 100},
+        {CPrefsPgMetronome::kPitch2, "Q", "Pitch 2", 40},
+        {CPrefsPgMetronome::kChannel, "0", "Channel", 3},
+    };
+    // Off the drum channel the pitches are typed as note names.
+    SaveIntPreference("Sequencer\\Midi\\Metronome", "Channel", 3);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.id);
+        SaveIntPreference("Sequencer\\Midi\\Metronome", "Source", 1);
+        SaveIntPreference("Sequencer\\Midi\\Metronome", c.value, c.kept);
+        OnePage one(CPrefsPgMetronome::classObject);
+        auto* field = one.item<MCSpinEdit>(c.id);
+        field->setText(c.text);
+        field->OnChange();
+        ASSERT_FALSE(field->IsTextValid());
+        one.item<QRadioButton>(CPrefsPgMetronome::kSpeaker)->click();
+        EXPECT_FALSE(field->isEnabled());
+        m_prompts.Clear();
+        one.sheet().accept();
+        EXPECT_TRUE(m_prompts.Texts().empty());
+        EXPECT_EQ(one.sheet().result(), QDialog::Accepted);
+        EXPECT_EQ(LoadIntPreference("Sequencer\\Midi\\Metronome", "Source", -1), 0);
+        EXPECT_EQ(LoadIntPreference("Sequencer\\Midi\\Metronome", c.value, -1), c.kept);
+    }
 }
 
 class WaveAudioPageTest : public PrefsTest {
 protected:
     Devices m_devices;
 };
+
+// The width a combo box needs to show text whole, by its style's own measure.
+int ComboWidthFor(const QComboBox& combo, const QString& text)
+{
+    QStyleOptionComboBox option;
+    option.initFrom(&combo);
+    const QSize contents(combo.fontMetrics().horizontalAdvance(text), combo.fontMetrics().height());
+    return combo.style()->sizeFromContents(QStyle::CT_ComboBox, &option, contents, &combo).width();
+}
+
+TEST_F(WaveAudioPageTest, BothFormatBoxesShowTheirFormatsWhole)
+{
+    // The input box, filled once the page is made, sits in the narrower half of the page.
+    for (int match : {1, 0}) {
+        SCOPED_TRACE(match);
+        SaveIntPreference("Sequencer\\WaveAudio", "Default Output Format", 13);
+        SaveIntPreference("Sequencer\\WaveAudio", "Match Formats", match);
+        OnePage one(CPrefsPgWaveAudio::classObject);
+        // At the smallest the sheet can be made.
+        one.sheet().resize(one.sheet().minimumSizeHint());
+        for (int id : {CPrefsPgWaveAudio::kOutputFormat, CPrefsPgWaveAudio::kInputFormat}) {
+            auto* combo = one.item<QComboBox>(id);
+            ASSERT_GT(combo->count(), 0);
+            for (int i = 0; i < combo->count(); ++i)
+                EXPECT_GE(combo->width(), ComboWidthFor(*combo, combo->itemText(i))) << id << " " << i;
+        }
+    }
+}
 
 TEST_F(WaveAudioPageTest, TheInputFormatsFollowTheOutputsRate)
 {
