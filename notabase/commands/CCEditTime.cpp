@@ -4,6 +4,7 @@
 #include "notabase/commands/CommandIds.h"
 #include "notabase/model/ECBase.h"
 #include "notabase/model/EventTypes.h"
+#include "notabase/model/ECTempoEnv.h"
 #include "notabase/model/MCEventList.h"
 #include "notabase/score/ECConductor.h"
 #include "notabase/score/ECConductorMeasure.h"
@@ -96,6 +97,7 @@ int CCEditTime::Process()
     if (!CCBase::Process())
         return 0;
     AppendMissingBars();
+    const std::vector<std::pair<plat::RefPtr<ECBase>, MCTime>> later = TempoMarksAfterZero();
     const int recordOld = IsRecordedForUndo();
     // Elements going back to their places go in the reverse order of their leaving, so that each
     // finds its place as it left it.
@@ -122,7 +124,32 @@ int CCEditTime::Process()
     }
     SortChildrenByTime(parents);
     TrimBars();
+    m_movedToZero.clear();
+    for (const auto& [mark, time] : later) {
+        if (*mark->GetTime() == MCTime::TimeZero())
+            m_movedToZero.emplace_back(mark, time);
+    }
     return 1;
+}
+
+std::vector<std::pair<plat::RefPtr<ECBase>, MCTime>> CCEditTime::TempoMarksAfterZero()
+{
+    std::vector<std::pair<plat::RefPtr<ECBase>, MCTime>> later;
+    std::unordered_set<ECBase*> seen;
+    for (const auto& edit : GetEditList()) {
+        ECBase* element = edit->GetEvent();
+        if (!element || !element->GetParents())
+            continue;
+        for (ECBase* parent : *element->GetParents()) {
+            if (!plat::dynamicDowncast<ECTempoEnv>(parent))
+                continue;
+            for (ECBase* mark : *parent->GetChildren()) {
+                if (seen.insert(mark).second && !FindEditItem(mark) && *mark->GetTime() > MCTime::TimeZero())
+                    later.emplace_back(mark, *mark->GetTime());
+            }
+        }
+    }
+    return later;
 }
 
 void CCEditTime::TrimBars()
@@ -169,6 +196,10 @@ void CCEditTime::Undo()
         if (CCEditTimeItem* back = inverse->EditTime(item->GetEvent(), &item->GetOldTime()))
             back->ReturnAs(*item);
     }
+    // After the moved marks have returned, one of them at 0 again, the marks the map brought
+    // there go back to their times.
+    for (const auto& [mark, time] : m_movedToZero)
+        inverse->EditTime(mark.get(), &time);
     inverse->m_trimIndex = m_appendedIndex;
     inverse->m_trimCount = m_appendedCount;
     inverse->Apply(GetTarget());

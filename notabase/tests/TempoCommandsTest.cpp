@@ -1,4 +1,5 @@
 #include "notabase/commands/CCAddTempo.h"
+#include "notabase/commands/CCEditTime.h"
 #include "notabase/commands/CCTempoInfo.h"
 #include "notabase/commands/CCRemoveEnvPoint.h"
 #include "notabase/commands/CommandIds.h"
@@ -294,6 +295,47 @@ TEST_F(TempoCommandsTest, DeletingTheFirstMarksComesBackWithUndo)
         EXPECT_EQ(stored(), before);
         m_performance->Redo(1);
         EXPECT_EQ(stored(), deleted);
+        m_performance->Undo(1);
+        EXPECT_EQ(stored(), before);
+    }
+}
+
+// Moved later, the first mark leaves the next one first, which the map moves to 0. Undo puts
+// both back at their own times, and redo does the move again; the only mark of a map stays at 0.
+TEST_F(TempoCommandsTest, MovingTheFirstMarkLaterComesBackWithUndo)
+{
+    struct Case {
+        const char* what;
+        bool alone;
+        float to;
+        const char* after;
+    };
+    const Case cases[] = {
+        {"past the next mark", false, 12.0f, "0:90 12:120"},
+        {"before the next mark", false, 4.0f, "0:120 8:90"},
+        {"the only mark", true, 12.0f, "0:120"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        ECTempo* first = putTempo(0.0f, 120.0f);
+        if (!c.alone)
+            putTempo(8.0f, 90.0f);
+        const std::vector<uint8_t> before = stored();
+        const std::string mapBefore = map();
+
+        const MCTime to(c.to);
+        plat::RefPtr<CCEditTime> move(new CCEditTime(first, &to));
+        act(move.get());
+        EXPECT_EQ(map(), c.after);
+        const std::vector<uint8_t> moved = stored();
+
+        m_performance->Undo(1);
+        EXPECT_EQ(map(), mapBefore);
+        EXPECT_EQ(stored(), before);
+        m_performance->Redo(1);
+        EXPECT_EQ(stored(), moved);
         m_performance->Undo(1);
         EXPECT_EQ(stored(), before);
     }
