@@ -32,10 +32,27 @@ QWidget* DataExchange::prepareControl(int id)
     return m_last;
 }
 
+namespace {
+
+// A page's title marks the mnemonic of its tab ("&Performance"); a caption shows none: "&&"
+// stands for "&" and every other "&" goes.
+QString withoutMnemonic(const QString& title)
+{
+    QString caption;
+    for (qsizetype at = 0; at < title.size(); ++at) {
+        if (title[at] == u'&' && ++at == title.size())
+            break;
+        caption += title[at];
+    }
+    return caption;
+}
+
+}  // namespace
+
 void DataExchange::fail(const std::string& message)
 {
     UserPrompt::Message prompt;
-    prompt.caption = m_dialog ? m_dialog->windowTitle().toStdString() : std::string();
+    prompt.caption = m_dialog ? withoutMnemonic(m_dialog->windowTitle()).toStdString() : std::string();
     prompt.text = message;
     prompt.icon = UserPrompt::Icon::warning;
     UserPrompt::ask(prompt);

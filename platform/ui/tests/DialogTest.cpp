@@ -171,7 +171,9 @@ TEST_F(DialogTest, SheetAppliesChangedPagesAndKeepsTheUserOnAFailingOne)
     PropertySheet sheet("Options");
     auto* first = new CountPage;
     auto* second = new CountPage;
-    sheet.addPage(first, "First");
+    // A page titles itself with its tab's mnemonic, as the inspector's pages do.
+    first->setWindowTitle("&First");
+    sheet.addPage(first, "&First");
     sheet.addPage(second, "Second");
     sheet.show();
     EXPECT_FALSE(sheet.applyButton()->isEnabled());
@@ -186,7 +188,9 @@ TEST_F(DialogTest, SheetAppliesChangedPagesAndKeepsTheUserOnAFailingOne)
     // Leaving a page that does not validate keeps the user on it.
     EXPECT_FALSE(sheet.setActivePage(1));
     EXPECT_EQ(sheet.activePage(), first);
-    EXPECT_EQ(prompts.size(), 1u);
+    ASSERT_EQ(prompts.size(), 1u);
+    // The page's message names it as its tab reads, without the mnemonic's mark.
+    EXPECT_EQ(prompts[0].caption, "First");
 
     edit->setText("5");
     EXPECT_TRUE(sheet.setActivePage(1));
