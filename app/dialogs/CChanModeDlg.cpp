@@ -6,6 +6,7 @@
 #include "notabase/commands/CCRemove.h"
 #include "notabase/commands/CommandIds.h"
 #include "notabase/commands/MCCommandList.h"
+#include "notabase/commands/MCCommandMgr.h"
 #include "notabase/model/ECChannelMode.h"
 #include "notabase/model/MCEventList.h"
 #include "notabase/performance/ECPerformance.h"
@@ -74,7 +75,11 @@ void CChanModeDlg::OnRemove()
     auto* remove = static_cast<CCRemove*>(list.GetCommand(CommandIds::CCRemove, &CCRemove::classObject));
     remove->Remove(&selected);
     list.SetSynchronous(1);
+    // Nothing warns that the removal is for good, so it is undone like any other change; outside
+    // the history, undoing or redoing the steps before it would act on messages that are gone.
+    MCCommandMgr::BeginUndo(performance, "Delete");
     list.Apply(performance);
+    MCCommandMgr::EndUndo(performance);
     m_list->RefreshMessages();
     m_doc->SetModifiedFlag();
 }

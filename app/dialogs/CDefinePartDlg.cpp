@@ -186,9 +186,13 @@ void CDefinePartDlg::ShowData()
 void CDefinePartDlg::accept()
 {
     const std::string label = GetLabel();
-    if (label.empty()) {
-        plat::UserPrompt::ask({DocumentStrings::applicationName(), AppStrings::text(AppStrings::partLabelMissing),
-                               plat::UserPrompt::Buttons::ok, plat::UserPrompt::Icon::warning, std::nullopt});
+    // The part is stored under a key of its label, where a separator would file it under another name.
+    const bool separated = label.find_first_of("/\\") != std::string::npos;
+    if (label.empty() || separated) {
+        const std::string text = separated ? "A part label cannot contain \\ or /.  Please enter a different label."
+                                           : AppStrings::text(AppStrings::partLabelMissing);
+        plat::UserPrompt::ask({DocumentStrings::applicationName(), text, plat::UserPrompt::Buttons::ok,
+                               plat::UserPrompt::Icon::warning, std::nullopt});
         m_label->setFocus();
         return;
     }

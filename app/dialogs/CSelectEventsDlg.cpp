@@ -27,6 +27,7 @@
 #include <QVBoxLayout>
 
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -254,8 +255,11 @@ void CSelectEventsDlg::select()
     ACFindTrackVoice find(MCTime::TimeZero(), m_end);
     for (unsigned type : m_types->GetSelected())
         find.AddEvtType(static_cast<int>(type));
-    if (m_filterTrack)
-        find.SetTracks(m_tracks);
+    if (m_filterTrack) {
+        // An empty list accepts every track; with no staff checked, only what belongs to no staff
+        // (track 0, which every list accepts) may pass.
+        find.SetTracks(m_tracks.empty() ? std::vector<unsigned>{0} : m_tracks);
+    }
     if (m_filterTime)
         find.SetTimeRange(m_from, m_to, ACFindTime::openEnd);
     if (m_filterVoice)

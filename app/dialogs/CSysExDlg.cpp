@@ -221,6 +221,9 @@ void CSysExDlg::OnRemove()
     static_cast<CCRemove*>(list.GetCommand(CommandIds::CCRemove, &CCRemove::classObject))->Remove(message);
     list.SetSynchronous(1);
     list.Apply(performance);
+    // The removal is not undoable, so what the history holds for the message would undo or redo
+    // it behind the user's back: redoing its creation would bring the removed message back.
+    performance->ClearUndo();
     RefreshLists();
     m_doc->SetModifiedFlag();
 }

@@ -165,4 +165,49 @@ TEST_F(ChanModeDialogTest, ListDialogAddsEditsAndRemoves)
     EXPECT_EQ(list->FindEvent(first), -1);
 }
 
+// Remove asks nothing, so it is one step of the history like any other change: undoing it
+// brings the message back, and undoing or redoing the steps before it never acts on a message
+// that is gone.
+TEST_F(ChanModeDialogTest, RemovalIsAStepOfTheHistory)
+{
+    std::function<void(QDialog&)> answer;
+    plat::ui::ModalHooks::Hooks hooks;
+    hooks.runDialog = [&](QDialog& dialog) {
+        dialog.show();
+        answer(dialog);
+        return dialog.result();
+    };
+    plat::ui::ModalHooks::Scoped scope(hooks);
+    CChanModeDlg dialog(&doc);
+    dialog.show();
+    auto* list = plat::ui::item<MCChanModeList>(&dialog, CChanModeDlg::kList);
+    answer = [](QDialog& editor) { editor.accept(); };
+    plat::ui::item<QAbstractButton>(&dialog, CChanModeDlg::kNew)->click();
+    ASSERT_EQ(modes().size(), 1u);
+    ECChannelMode* added = modes()[0];
+    answer = [](QDialog& editor) {
+        plat::ui::item<QRadioButton>(&editor, CChanModeEditDlg::kType + 2)->click();
+        editor.accept();
+    };
+    list->SelectEvent(added);
+    plat::ui::item<QAbstractButton>(&dialog, CChanModeDlg::kEdit)->click();
+    ASSERT_EQ(performance()->GetUndoCount(), 2);
+
+    list->SelectEvent(modes()[0]);
+    plat::ui::item<QAbstractButton>(&dialog, CChanModeDlg::kRemove)->click();
+    ASSERT_TRUE(modes().empty());
+    EXPECT_EQ(performance()->GetUndoCount(), 3);
+
+    performance()->Undo(1);
+    ASSERT_EQ(modes().size(), 1u);
+    EXPECT_EQ(modes()[0]->GetChannelModeType(), 2);
+    performance()->Undo(2);
+    EXPECT_TRUE(modes().empty());
+    performance()->Redo(3);
+    EXPECT_TRUE(modes().empty());
+    performance()->Undo(1);
+    ASSERT_EQ(modes().size(), 1u);
+    EXPECT_EQ(modes()[0]->GetChannelModeType(), 2);
+}
+
 }  // namespace

@@ -309,6 +309,29 @@ TEST_F(ScoreStructureDialogTest, DefinePartStoresThePart)
     MCPartBox().RemovePart("Cello");
 }
 
+// A part is stored under its label, so a label holding a key separator would be filed under
+// another name: such a label is refused like an empty one, and nothing is stored.
+TEST_F(ScoreStructureDialogTest, DefinePartRefusesALabelWithASeparator)
+{
+    for (const char* bad : {"Strings\\Solo", "Strings/Solo"}) {
+        documenttest::PromptLog prompts;
+        CDefinePartDlg dialog;
+        dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        auto* label = plat::ui::item<QLineEdit>(&dialog, CDefinePartDlg::kLabel);
+        label->setText(bad);
+        dialog.accept();
+        EXPECT_NE(dialog.result(), QDialog::Accepted) << bad;
+        ASSERT_EQ(prompts.Texts().size(), 1u) << bad;
+        EXPECT_EQ(prompts.Texts()[0], "A part label cannot contain \\ or /.  Please enter a different label.");
+        EXPECT_EQ(QApplication::focusWidget(), label) << bad;
+        MCPartBox parts;
+        parts.RefreshParts();
+        EXPECT_EQ(parts.findText("Strings"), -1) << bad;
+        EXPECT_EQ(parts.findText(bad), -1) << bad;
+    }
+}
+
 // The part menu's removal forgets the chosen part and leaves none chosen.
 TEST_F(ScoreStructureDialogTest, RemovePartDefinitionFromTheMenu)
 {

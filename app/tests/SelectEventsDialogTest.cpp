@@ -201,6 +201,20 @@ TEST_F(SelectEventsDialogTest, FiltersSelectWhatTheyTake)
     }
 }
 
+// A track filter with no track checked takes no staff: it selects none of their elements
+// rather than those of every staff.
+TEST_F(SelectEventsDialogTest, TrackFilterWithNoTrackCheckedTakesNoStaff)
+{
+    SaveIntPreference("Settings\\Select", "Advanced", 1);
+    Select({"N1.0"});
+    CSelectEventsDlg dialog(&doc);
+    CheckTypes(dialog, {kNote, kAccent});
+    Item<QCheckBox>(dialog, CSelectEventsDlg::kFilterTrack)->click();
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(Selected(), std::vector<std::string>{});
+}
+
 // The voice range is read from 1 and put in order; the tracks are the staff numbers of the
 // checked rows. A voice outside 1 to 8 is refused with a message and the dialog stays open,
 // selecting and storing nothing.

@@ -330,6 +330,47 @@ TEST_F(SysExDialogTest, NewEditAndRemoveFromTheLists)
     EXPECT_EQ(messages().size(), 1u);
 }
 
+// The removal cannot be undone, so the history of the messages goes with it: undoing what came
+// before must not run on a message that is gone, and redoing its creation must not bring it back.
+TEST_F(SysExDialogTest, RemovedMessageStaysRemovedThroughUndoAndRedo)
+{
+    std::function<void(QDialog&)> answer;
+    plat::ui::ModalHooks::Hooks hooks;
+    hooks.runDialog = [&](QDialog& dialog) {
+        dialog.show();
+        answer(dialog);
+        return dialog.result();
+    };
+    plat::ui::ModalHooks::Scoped scope(hooks);
+    CSysExDlg dialog(&doc);
+    dialog.show();
+    auto* normal = plat::ui::item<MCSysExList>(&dialog, CSysExDlg::kList);
+    answer = [](QDialog& editor) {
+        plat::ui::item<QPlainTextEdit>(&editor, CSysExEditDlg::kData)->setPlainText("f0 7e 7f 09 01 f7");
+        editor.accept();
+    };
+    dialog.OnNew();
+    answer = [](QDialog& editor) {
+        plat::ui::item<QLineEdit>(&editor, CSysExEditDlg::kName)->setText("Renamed");
+        editor.accept();
+    };
+    QApplication::setActiveWindow(&dialog);
+    normal->SelectEvent(normal->GetEvent(0));
+    dialog.OnEdit();
+    ASSERT_EQ(messages().size(), 1u);
+    ASSERT_EQ(performance()->GetUndoCount(), 2);
+
+    answer = [](QDialog& warning) { warning.accept(); };
+    normal->SelectEvent(normal->GetEvent(0));
+    dialog.OnRemove();
+    ASSERT_TRUE(messages().empty());
+    EXPECT_EQ(performance()->GetUndoCount(), 0);
+    performance()->Undo(2);
+    EXPECT_TRUE(messages().empty());
+    performance()->Redo(2);
+    EXPECT_TRUE(messages().empty());
+}
+
 // Send Now puts each selected playing message on every MIDI output, queued for the next slice
 // of the driver; unselected ones stay home. Send Pre-Start sends the pre-start sequence.
 TEST_F(SysExDialogTest, SendNowReachesEveryMidiOutput)
