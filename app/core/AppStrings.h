@@ -59,6 +59,7 @@ enum : uint32_t {
     badPlayRegion = 1165,
     badRecordRegion = 1166,
     partLabelMissing = 1280,
+    partLabelSeparator = 1281,
     removeStavesNoUndoTitle = 1296,
     removeStavesNoUndo = 1297,
     addMeasuresPastEnd = 1410,  // "%d": the number of measures

@@ -189,8 +189,8 @@ void CDefinePartDlg::accept()
     // The part is stored under a key of its label, where a separator would file it under another name.
     const bool separated = label.find_first_of("/\\") != std::string::npos;
     if (label.empty() || separated) {
-        const std::string text = separated ? "A part label cannot contain \\ or /.  Please enter a different label."
-                                           : AppStrings::text(AppStrings::partLabelMissing);
+        const std::string text =
+            AppStrings::text(separated ? AppStrings::partLabelSeparator : AppStrings::partLabelMissing);
         plat::UserPrompt::ask({DocumentStrings::applicationName(), text, plat::UserPrompt::Buttons::ok,
                                plat::UserPrompt::Icon::warning, std::nullopt});
         m_label->setFocus();
