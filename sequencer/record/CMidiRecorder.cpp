@@ -278,10 +278,7 @@ void CMidiRecorder::RecordMidiChannelMessage(unsigned device, uint32_t message, 
     if (!m_sequence)
         return;
     // Where the message falls is taken as it arrives, by the timing in force then.
-    Arrival arrival{device, FCMidi(message), MCTime(static_cast<float>(ms) / 1000.0f), false, false};
-    arrival.time.SetMode(MCTime::absolute);
-    m_sequence->NormalizeTime(arrival.time);
-    arrival.leadIn = m_sequence->TestState(CSequence::stateRecordLeadIn) != 0;
+    const Arrival arrival = ArrivalAt(device, message, ms);
     if (!m_homeLoop || m_homeLoop->isOwnerThread()) {
         RecordPending();
         Record(arrival);
@@ -301,6 +298,27 @@ void CMidiRecorder::RecordMidiChannelMessage(unsigned device, uint32_t message, 
         if (!alive.expired())
             RecordPending();
     });
+}
+
+CMidiRecorder::Arrival CMidiRecorder::ArrivalAt(unsigned device, uint32_t message, uint32_t ms) const
+{
+    Arrival arrival{device, FCMidi(message), MCTime(static_cast<float>(ms) / 1000.0f), false, false};
+    arrival.time.SetMode(MCTime::absolute);
+    m_sequence->NormalizeTime(arrival.time);
+    arrival.leadIn = m_sequence->TestState(CSequence::stateRecordLeadIn) != 0;
+    return arrival;
+}
+
+void CMidiRecorder::EndHeldNotes()
+{
+    const CWavegate* manager = CWavegate::GetWavegate();
+    if (!m_sequence || !m_scoreMgr || !manager)
+        return;
+    const uint32_t now = manager->GetElapsedPlayTime();
+    for (const uint32_t key : m_scoreMgr->GetPendingNoteKeys()) {
+        const uint32_t off = 0x80u | ((key >> 8) & 0x0Fu) | (key & 0x7Fu) << 8;
+        Record(ArrivalAt(key >> 16, off, now));
+    }
 }
 
 void CMidiRecorder::RecordPending()
@@ -656,6 +674,7 @@ void CMidiRecorder::Stop()
 {
     // What came in before the stop is recorded.
     RecordPending();
+    EndHeldNotes();
     if (m_scoreMgr) {
         m_scoreMgr->CapMeasures(m_lastTime);
         m_scoreMgr->ClearPendingEvents();
@@ -676,6 +695,7 @@ void CMidiRecorder::Stop()
 void CMidiRecorder::Pause()
 {
     RecordPending();
+    EndHeldNotes();
     if (m_scoreMgr)
         m_scoreMgr->ClearPendingEvents();
 }

@@ -86,9 +86,10 @@ public:
 
     void PrepareToRecord();
     void PrepareToStepRecord() { PrepareToRecord(); }
-    // Caps the measures at the last recorded time, forgets pending notes, disarms the tracks.
+    // Ends the notes of keys still held, caps the measures at the last recorded time, disarms
+    // the tracks.
     void Stop();
-    // Forgets the pending notes only.
+    // Ends the notes of keys still held.
     void Pause();
 
     MCTime GetLastRecordedTime() const { return m_lastTime; }
@@ -118,7 +119,12 @@ private:
         bool leadIn;
         bool rest;
     };
+    // A message arriving ms after the play started, placed by the timing in force now.
+    Arrival ArrivalAt(unsigned device, uint32_t message, uint32_t ms) const;
     void Record(const Arrival& arrival);
+    // Records a note off now for each key still held, so that its note lasts until the
+    // recording ends rather than keeping the length a note is made with.
+    void EndHeldNotes();
     // Records the messages queued by the recording thread, in order; on the document's thread.
     void RecordPending();
     // Arms base ... last and disarms the other tracks (code 3404), or with every track off.

@@ -123,6 +123,15 @@ void CMidiScoreMgr::ClearPendingEvents()
     m_pendingNotes.clear();
 }
 
+std::vector<uint32_t> CMidiScoreMgr::GetPendingNoteKeys() const
+{
+    std::vector<uint32_t> keys;
+    keys.reserve(m_pendingNotes.size());
+    for (const auto& entry : m_pendingNotes)
+        keys.push_back(entry.first);
+    return keys;
+}
+
 uint32_t CMidiScoreMgr::GetMatchKey(int device, int channel, int data)
 {
     return (static_cast<uint32_t>(device) << 16) + (static_cast<uint32_t>(channel) << 8) + static_cast<uint32_t>(data);

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <unordered_map>
+#include <vector>
 
 class CSequence;
 class DCsqBase;
@@ -65,6 +66,8 @@ public:
     int GetFileLoading() const { return m_fileLoading; }
     // Forgets every pending note: the notes already added keep the duration they have.
     void ClearPendingEvents();
+    // The match keys (see GetMatchKey) of the notes still waiting for their note off.
+    std::vector<uint32_t> GetPendingNoteKeys() const;
 
     // The element for a message, built but not added; null for a note off (which ends its
     // pending note) and for what makes no element.

@@ -420,4 +420,33 @@ TEST_F(MidiRecordTest, StepRecordingAddsOneChordPerStepAsOneUndoEntry)
     EXPECT_EQ(Notes().size(), 0u);
 }
 
+
+// A key still down when the recording stops or pauses ends its note there: no note off will
+// come for it, and the note would keep the length it was made with.
+class MidiHeldKeyTest : public MidiRecordTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(MidiHeldKeyTest, AKeyHeldWhenTheRecordingEndsLastsUntilThen)
+{
+    const bool pause = GetParam();
+    StartRecording();
+    Play({{2.0f, Packed(0x90, 60, 100)}, {3.0f, Packed(0x90, 62, 100)}, {3.5f, Packed(0x80, 62)}});
+    while (m_devices.Wavegate().GetElapsedPlayTime() < SoundsAt(5.0f))
+        m_devices.Step(1, 1);
+    if (pause) {
+        m_sequence->Pause();
+        m_devices.Step(300);
+        plat::MessageLoop::current().pump();
+    }
+    StopRecording();
+    const std::vector<Taken> notes = Notes();
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_EQ(notes[0].key, 60);
+    EXPECT_NEAR(notes[0].length, 3.0f, 0.02f);
+    EXPECT_EQ(notes[1].key, 62);
+    EXPECT_NEAR(notes[1].length, 0.5f, 0.02f);
+}
+
+INSTANTIATE_TEST_SUITE_P(StopAndPause, MidiHeldKeyTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Pause" : "Stop"; });
+
 }  // namespace
