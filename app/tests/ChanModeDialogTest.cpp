@@ -117,16 +117,9 @@ TEST_F(ChanModeDialogTest, ListDialogAddsEditsAndRemoves)
 {
     ECChannelMode* first = addMode(1.0f, 0, 0, 0);
     addMode(3.0f, 4, 0, 1);
-    std::function<void(QDialog&)> answer;
-    int runs = 0;
-    plat::ui::ModalHooks::Hooks hooks;
-    hooks.runDialog = [&](QDialog& dialog) {
-        ++runs;
-        dialog.show();
-        answer(dialog);
-        return dialog.result();
-    };
-    plat::ui::ModalHooks::Scoped scope(hooks);
+    DialogAnswers dialogs;
+    auto& answer = dialogs.answer;
+    const int& runs = dialogs.runs;
     CChanModeDlg dialog(&doc);
     dialog.show();
     auto* list = plat::ui::item<MCChanModeList>(&dialog, CChanModeDlg::kList);
@@ -170,14 +163,8 @@ TEST_F(ChanModeDialogTest, ListDialogAddsEditsAndRemoves)
 // that is gone.
 TEST_F(ChanModeDialogTest, RemovalIsAStepOfTheHistory)
 {
-    std::function<void(QDialog&)> answer;
-    plat::ui::ModalHooks::Hooks hooks;
-    hooks.runDialog = [&](QDialog& dialog) {
-        dialog.show();
-        answer(dialog);
-        return dialog.result();
-    };
-    plat::ui::ModalHooks::Scoped scope(hooks);
+    DialogAnswers dialogs;
+    auto& answer = dialogs.answer;
     CChanModeDlg dialog(&doc);
     dialog.show();
     auto* list = plat::ui::item<MCChanModeList>(&dialog, CChanModeDlg::kList);

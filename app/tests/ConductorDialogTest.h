@@ -6,8 +6,36 @@
 #include "notabase/score/ECConductor.h"
 #include "notabase/score/ECConductorStaff.h"
 
+#include <QDialog>
+
+#include <functional>
 #include <memory>
 #include <vector>
+
+// Answers each modal dialog the code runs as the user would, by `answer`, once it is shown;
+// counts the dialogs run.
+class DialogAnswers {
+public:
+    DialogAnswers() : m_scope(hooks()) {}
+
+    std::function<void(QDialog&)> answer;
+    int runs = 0;
+
+private:
+    plat::ui::ModalHooks::Hooks hooks()
+    {
+        plat::ui::ModalHooks::Hooks made;
+        made.runDialog = [this](QDialog& dialog) {
+            ++runs;
+            dialog.show();
+            answer(dialog);
+            return dialog.result();
+        };
+        return made;
+    }
+
+    plat::ui::ModalHooks::Scoped m_scope;
+};
 
 // A one-staff piece whose dialogs edit the messages under its conductor staff, with the time
 // edits converting through the piece's own meter map.

@@ -271,16 +271,9 @@ TEST_F(SysExDialogTest, MovingPrestartMessagesRetimesTheSequence)
 TEST_F(SysExDialogTest, NewEditAndRemoveFromTheLists)
 {
     ECSystemMessage* early = addSysEx(-1.0f, "Early", "f0 01 f7");
-    std::function<void(QDialog&)> answer;
-    int runs = 0;
-    plat::ui::ModalHooks::Hooks hooks;
-    hooks.runDialog = [&](QDialog& dialog) {
-        ++runs;
-        dialog.show();
-        answer(dialog);
-        return dialog.result();
-    };
-    plat::ui::ModalHooks::Scoped scope(hooks);
+    DialogAnswers dialogs;
+    auto& answer = dialogs.answer;
+    const int& runs = dialogs.runs;
     CSysExDlg dialog(&doc);
     dialog.show();
     auto* prestart = plat::ui::item<MCSysExList>(&dialog, CSysExDlg::kPrestartList);
@@ -334,14 +327,8 @@ TEST_F(SysExDialogTest, NewEditAndRemoveFromTheLists)
 // before must not run on a message that is gone, and redoing its creation must not bring it back.
 TEST_F(SysExDialogTest, RemovedMessageStaysRemovedThroughUndoAndRedo)
 {
-    std::function<void(QDialog&)> answer;
-    plat::ui::ModalHooks::Hooks hooks;
-    hooks.runDialog = [&](QDialog& dialog) {
-        dialog.show();
-        answer(dialog);
-        return dialog.result();
-    };
-    plat::ui::ModalHooks::Scoped scope(hooks);
+    DialogAnswers dialogs;
+    auto& answer = dialogs.answer;
     CSysExDlg dialog(&doc);
     dialog.show();
     auto* normal = plat::ui::item<MCSysExList>(&dialog, CSysExDlg::kList);
