@@ -1,6 +1,7 @@
 #include "wavegate/CWaveFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -31,6 +32,18 @@ uint32_t u32(const uint8_t* p) {
 }
 
 uintptr_t nameParam(const std::string& name) { return reinterpret_cast<uintptr_t>(name.c_str()); }
+
+// Whether a format says how to play its sound: channels, a rate and the bytes of a frame, and
+// for plain PCM samples of some bits in a frame that holds exactly one of each channel's.
+bool Playable(const WG_DevFormat& format)
+{
+    if (format.channels == 0 || format.samplesPerSec == 0 || format.blockAlign == 0)
+        return false;
+    if (format.formatTag != WG_FORMAT_PCM)
+        return true;
+    const uint32_t sampleBytes = (uint32_t{format.bitsPerSample} + 7) / 8;
+    return format.bitsPerSample != 0 && format.blockAlign == uint32_t{format.channels} * sampleBytes;
+}
 
 }  // namespace
 
@@ -90,9 +103,11 @@ long CWaveFile::GetDuration()
 
 long CWaveFile::DurationOf(uint32_t size, const WG_DevFormat& format)
 {
-    uint64_t bytesPerSec = format.avgBytesPerSec;
+    // PCM plays a frame a sample time, whatever rate its header claims besides.
+    const uint64_t frameRate = uint64_t{format.samplesPerSec} * format.blockAlign;
+    uint64_t bytesPerSec = format.formatTag == WG_FORMAT_PCM ? frameRate : format.avgBytesPerSec;
     if (bytesPerSec == 0)
-        bytesPerSec = uint64_t{format.samplesPerSec} * format.blockAlign;
+        bytesPerSec = frameRate;
     if (bytesPerSec == 0)
         return 0;
     return static_cast<long>(uint64_t{size} * 1000 / bytesPerSec);
@@ -148,6 +163,10 @@ int CWaveFile::CheckFile(CWGDeviceHost* host, const std::string& name, RiffFile&
         std::memcmp(bytes + 26, kSubFormatSuffix, sizeof kSubFormatSuffix) == 0) {
         format.formatTag = WG_FORMAT_PCM;
         format.extraSize = 0;
+    }
+    if (!Playable(format)) {
+        Report(host, 605, EINVAL, p2);
+        return 0;
     }
     if (file.ascend(fmt) != RiffError::None) {
         Report(host, 604, file.lastErrno(), p2);

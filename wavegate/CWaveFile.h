@@ -35,8 +35,10 @@ public:
     // The length of the sound in ms; 0 without a format.
     long GetDuration();
 
-    // The length in ms of size bytes of sound in format: by its average byte rate, or, when a
-    // file leaves that 0, by its rate and block alignment; 0 when neither says.
+    // The length in ms of size bytes of sound in format: PCM by its rate and block alignment
+    // (the rate at which it plays, whatever average byte rate its header claims), any other
+    // format by its average byte rate, or by its rate and alignment when a file leaves that 0;
+    // 0 when neither says.
     static long DurationOf(uint32_t size, const WG_DevFormat& format);
 
 protected:
@@ -45,7 +47,9 @@ protected:
     int DevClose() override;
 
     // Finds the "RIFF" "WAVE" chunk, reads its "fmt " chunk into format and finds its "data"
-    // chunk; reports what fails (codes 602..605) and answers 0.
+    // chunk; reports what fails (codes 602..605) and answers 0. A format that cannot say how to
+    // play its sound is refused as unreadable (605 with EINVAL): no channels, no rate or no
+    // bytes in a frame, or plain PCM whose frame does not hold one whole sample of each channel.
     static int CheckFile(CWGDeviceHost* host, const std::string& name, plat::riff::RiffFile& file,
                          plat::riff::RiffChunk& riff, plat::riff::RiffChunk& fmt, plat::riff::RiffChunk& data,
                          WG_DevFormat& format);

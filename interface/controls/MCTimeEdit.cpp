@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <climits>
@@ -113,9 +114,12 @@ int scanIntegers(const std::string& text, const char* separators, int* values, i
     return read;
 }
 
+// A position held at the last bar an int counts may hold more ticks than a beat: their
+// thousandths show as the most an int counts.
 int thousandthsOf(int tick)
 {
-    return int(double(tick) / double(MCTime::GlobalPPQ) * 1000.0 + 0.5);
+    const double thousandths = double(tick) / double(MCTime::GlobalPPQ) * 1000.0 + 0.5;
+    return int(std::clamp(thousandths, double(INT_MIN), double(INT_MAX)));
 }
 
 int tickOfThousandths(int thousandths)

@@ -2,6 +2,7 @@
 
 #include "interface/midifile/MCMidiFile.h"
 #include "interface/midifile/MCMidiRead.h"
+#include "platform/core/Strings.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -62,6 +63,9 @@ int MCRmiRead::LoadRmiFile(MCMidiFile& file, MCMidiDocument& doc)
             result = reader.LoadMidiFile(window, doc);
             m_error = reader.GetErrorText();
             m_warning = reader.GetWarningText();
+        } else if (m_formChunk.id == plat::riff::kRiff) {
+            m_error = plat::format("\"%s\" cannot be read as a MIDI file: its RIFF MIDI form holds no \"data\" chunk.",
+                                   file.GetFileName().c_str());
         }
     } catch (...) {
         CloseChunk();

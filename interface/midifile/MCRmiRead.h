@@ -22,8 +22,9 @@ public:
     // is back at the position where the reader found it in every case.
     int LoadRmiFile(MCMidiFile& file, MCMidiDocument& doc);
 
-    // Why the last load gave 0 (empty when the file is no RIFF MIDI file at all), and what a
-    // load that succeeded could not import.
+    // Why the last load gave 0 (a form without a "data" chunk, or why its Standard MIDI File
+    // was refused; empty when the file is no RIFF MIDI file at all), and what a load that
+    // succeeded could not import.
     const std::string& GetErrorText() const { return m_error; }
     const std::string& GetWarningText() const { return m_warning; }
 

@@ -498,4 +498,21 @@ TEST_F(RmiReadTest, FindsTheDataChunkAndRestoresThePosition)
     EXPECT_TRUE(Notes().empty()) << "the chunk after \"data\" was not read";
 }
 
+// A RIFF MIDI file that cannot be read says why; a file of another kind says nothing, so the
+// next reader may take it.
+TEST_F(RmiReadTest, ARefusedRiffMidiFileSaysWhy)
+{
+    const auto smf = SmfBytes().Header(0, 1, 96).Track({0x00, 0xFF, 0x2F, 0x00}).Bytes();
+    EXPECT_EQ(LoadRmi(smf), 0);
+    EXPECT_EQ(m_error, "");
+    EXPECT_EQ(LoadRmi(Riff("WAVE", {{"data", {0, 0}}})), 0);
+    EXPECT_EQ(m_error, "");
+    EXPECT_EQ(LoadRmi(Riff("RMID", {{"LIST", {'I', 'N', 'F', 'O'}}})), 0);
+    EXPECT_EQ(m_error, "\"song.rmi\" cannot be read as a MIDI file: its RIFF MIDI form holds no \"data\" chunk.");
+    EXPECT_EQ(LoadRmi(Riff("RMID", {{"data", {'M', 'T', 'h', 'd', 0, 0, 0, 2, 0, 0}}})), 0);
+    EXPECT_NE(m_error.find("its header chunk is too short"), std::string::npos) << m_error;
+    EXPECT_EQ(LoadRmi(Riff("RMID", {{"data", smf}})), 1);
+    EXPECT_EQ(m_error, "");
+}
+
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -174,6 +175,21 @@ TEST_F(TimeEditTest, TextsReadBackWithTheDefaultsOfMissingFields)
         else
             EXPECT_EQ(back, time);
     }
+}
+
+// A position held at the last bar an int counts may hold more ticks than a beat: shown in
+// thousandths of a beat, they show as the most an int counts (they made a number beyond the
+// int range before).
+TEST_F(TimeEditTest, TicksBeyondABeatAtTheLastBarShowAsTheMostThousandths)
+{
+    class LastBar : public FixedMeters {
+    public:
+        void BarPulseTickTime(MCTime& time) override { time.SetBarPulseTick(INT_MAX, 0, INT_MAX, 480); }
+    } lastBar;
+    MCTimeSource::SetActiveProvider([&lastBar] { return &lastBar; });
+    EXPECT_EQ(format(MCTime(1.0f), 1), "2147483647:01:2147483647");
+    EXPECT_EQ(format(MCTime(1.0f), 2), "2147483647:01.2147483647");
+    EXPECT_EQ(format(MCTime(1.0f), 3), "01.2147483647");
 }
 
 class NoticeWindow : public QWidget, public plat::ui::NoticeListener {

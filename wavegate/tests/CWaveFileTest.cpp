@@ -10,6 +10,8 @@
 #include <fstream>
 #include <iterator>
 
+#include <sys/stat.h>
+
 namespace {
 
 std::vector<uint8_t> ReadAll(const std::string& path)
@@ -188,6 +190,14 @@ struct BrokenCase {
     uint16_t formatTag;
 };
 
+// A format chunk with its block alignment set to align.
+std::vector<uint8_t> WithAlign(std::vector<uint8_t> format, uint16_t align)
+{
+    format[12] = static_cast<uint8_t>(align);
+    format[13] = static_cast<uint8_t>(align >> 8);
+    return format;
+}
+
 std::vector<BrokenCase> BrokenCases()
 {
     using W = WaveFileImage;
@@ -216,14 +226,54 @@ std::vector<BrokenCase> BrokenCases()
          800, 100, 0xFFFE},
         {"zero average byte rate", W().Chunk("fmt ", W::Format(1, 1, 8000, 8, 16, 0)).Chunk("data", sound).Bytes(), 1,
          {}, 800, 100, 1},
-        {"zero rate and alignment",
-         W().Chunk("fmt ", W::Format(1, 0, 0, 8, 16, 0)).Chunk("data", sound).Bytes(), 1, {}, 800, 0, 1},
+        // A format that cannot say how to play its sound is refused, not read as silence of no
+        // length: no channels, no rate, no bytes in a frame, or PCM whose frame does not hold
+        // one whole sample of each channel.
+        {"zero channels, rate and alignment",
+         W().Chunk("fmt ", W::Format(1, 0, 0, 8, 16, 0)).Chunk("data", sound).Bytes(), 0, {605}, 0, 0, 0},
+        {"zero channels", W().Chunk("fmt ", WithAlign(W::Format(1, 0, 8000, 8), 1)).Chunk("data", sound).Bytes(), 0,
+         {605}, 0, 0, 0},
+        {"zero rate", W().Chunk("fmt ", W::Format(1, 1, 0, 8)).Chunk("data", sound).Bytes(), 0, {605}, 0, 0, 0},
+        {"zero alignment", W().Chunk("fmt ", WithAlign(W::Format(1, 1, 8000, 8), 0)).Chunk("data", sound).Bytes(), 0,
+         {605}, 0, 0, 0},
+        {"PCM of zero bits", W().Chunk("fmt ", WithAlign(W::Format(1, 1, 8000, 0), 1)).Chunk("data", sound).Bytes(),
+         0, {605}, 0, 0, 0},
+        {"PCM frame too short for its samples",
+         W().Chunk("fmt ", WithAlign(W::Format(1, 2, 8000, 16), 3)).Chunk("data", sound).Bytes(), 0, {605}, 0, 0, 0},
+        {"PCM frame longer than its samples",
+         W().Chunk("fmt ", WithAlign(W::Format(1, 1, 8000, 16), 4)).Chunk("data", sound).Bytes(), 0, {605}, 0, 0, 0},
+        {"12-bit PCM in 16-bit samples", W().Chunk("fmt ", WithAlign(W::Format(1, 1, 4000, 12), 2)).Chunk("data", sound).Bytes(),
+         1, {}, 800, 100, 1},
+        // Another format keeps its own frame: 3 bytes, so the sound ends at 798 bytes, timed by
+        // its average byte rate.
+        {"odd alignment of another format",
+         W().Chunk("fmt ", WithAlign(W::Format(2, 1, 8000, 4, 16, 7980), 3)).Chunk("data", sound).Bytes(), 1, {}, 798,
+         100, 2},
+        // PCM plays a frame a sample time: its length is not what a wrong byte rate says.
+        {"PCM whose average byte rate lies", W().Chunk("fmt ", W::Format(1, 1, 8000, 8, 16, 1)).Chunk("data", sound).Bytes(),
+         1, {}, 800, 100, 1},
         {"truncated data ends at its last whole frame", truncated, 1, {}, 2196, 68, 1},
         {"odd data without its pad", cut, 1, {}, 800, 25, 1},
         {"RIFF size claims far too much", W().Fmt(1, 8000, 8).Chunk("data", sound).Bytes(0xFFFFFFF0), 1, {}, 800, 100,
          1},
         {"data size claims far too much", W().Fmt(1, 8000, 8).Chunk("data", sound, 0x7FFFFFFF).Bytes(), 1, {}, 800,
          100, 1},
+        // Sizes near 4 GiB: read up to the end of the file, nothing past it, and no sum of them
+        // wraps around to land inside the file.
+        {"data size of 4 GiB less one", W().Fmt(1, 8000, 8).Chunk("data", sound, 0xFFFFFFFF).Bytes(), 1, {}, 800, 100,
+         1},
+        {"data size of 4 GiB less one, in frames of 3 bytes",
+         W().Chunk("fmt ", W::Format(1, 1, 8000, 24)).Chunk("data", sound, 0xFFFFFFFF).Bytes(), 1, {}, 798, 33, 1},
+        {"RIFF and data sizes of 4 GiB less one",
+         W().Fmt(1, 8000, 8).Chunk("data", sound, 0xFFFFFFFF).Bytes(0xFFFFFFFF), 1, {}, 800, 100, 1},
+        {"a chunk of nearly 4 GiB before fmt hides it",
+         W().Chunk("junk", {1, 2}, 0xFFFFFFF8).Fmt(1, 8000, 8).Chunk("data", sound).Bytes(), 0, {603}, 0, 0, 0},
+        {"a chunk of nearly 4 GiB between fmt and data hides the data",
+         W().Fmt(1, 8000, 8).Chunk("junk", {1, 2}, 0xFFFFFFFE).Chunk("data", sound).Bytes(), 0, {603}, 0, 0, 0},
+        {"fmt of 4 GiB less one hides the data behind it",
+         W().Chunk("fmt ", W::Format(1, 1, 8000, 8), 0xFFFFFFFF).Chunk("data", sound).Bytes(), 0, {603}, 0, 0, 0},
+        {"data of 4 GiB less one before fmt hides the format",
+         W().Chunk("data", sound, 0xFFFFFFFF).Fmt(1, 8000, 8).Bytes(), 0, {603}, 0, 0, 0},
         {"fmt too short", W().Chunk("fmt ", {1, 0, 1, 0, 0x40, 0x1F, 0, 0}).Chunk("data", sound).Bytes(), 0, {605}, 0,
          0, 0},
         {"no fmt", W().Chunk("data", sound).Bytes(), 0, {603}, 0, 0, 0},
@@ -270,6 +320,55 @@ TEST(CWaveFile, ForeignAndBrokenFilesReadOrAreRefusedWithTheirCode)
     writer.SetFilename(folder.File("no/such/folder.wav").c_str());
     EXPECT_EQ(writer.Open(0), 0);
     EXPECT_EQ(host.codes.back(), 614u);
+}
+
+// A file of more than 4 GiB whose sound is nearly 4 GiB long (made sparse, so it costs no
+// disk): every count of it stays in range, its last frame is read and nothing behind it.
+TEST(CWaveFile, ASoundOfNearlyFourGibibytesIsReadToItsEndAndNoFurther)
+{
+    TempFolder folder("wavefile");
+    const uint32_t dataSize = 0xFFFFFFD0u;
+    const std::vector<uint8_t> header =
+        WaveFileImage().Fmt(2, 8000, 16).Chunk("data", {}, dataSize).Bytes(4 + 24 + 8 + dataSize);
+    const std::string path = folder.Write("huge.wav", header);
+    const uint64_t fileSize = header.size() + uint64_t{dataSize} + 64;   // a tail behind the sound
+    std::error_code error;
+    std::filesystem::resize_file(path, fileSize, error);
+    struct stat info {};
+    if (error || ::stat(path.c_str(), &info) != 0 || uint64_t(info.st_blocks) * 512 > 16u << 20)
+        GTEST_SKIP() << "no sparse file of " << fileSize << " bytes here";
+    {
+        // The last frame of the sound, and a tail that is not sound.
+        std::fstream out(path, std::ios::binary | std::ios::in | std::ios::out);
+        out.seekp(static_cast<std::streamoff>(header.size() + dataSize - 4));
+        out.write("\x01\x02\x03\x04", 4);
+        out.write(std::string(64, '\x7F').data(), 64);
+    }
+    RecordingHost host;
+    CWaveFileRead reader(&host);
+    reader.SetFilename(path.c_str());
+    ASSERT_EQ(reader.Open(0), 1);
+    EXPECT_EQ(reader.GetDataSize(), dataSize);
+    EXPECT_EQ(reader.GetDuration(), 134217726);   // 4294967248 bytes at 32000 a second
+    EXPECT_EQ(CWaveFile::FileDuration(path.c_str()), 134217726);
+
+    const WG_MMTime last{WG_TIME_BYTES, -4};
+    ASSERT_EQ(reader.Seek(&last, 2), 1);
+    EXPECT_EQ(reader.GetFilePosition(), dataSize - 4);
+    std::vector<uint8_t> block(16, 0x55);
+    EXPECT_EQ(reader.Read(block.data(), 16), 4);
+    EXPECT_EQ(block, (std::vector<uint8_t>{1, 2, 3, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(reader.GetFilePosition(), dataSize);
+    EXPECT_EQ(reader.Read(block.data(), 16), 0);
+
+    // The last whole ms lands; the next is past the sound.
+    const WG_MMTime lastMs{WG_TIME_MS, 134217726};
+    EXPECT_EQ(reader.Seek(&lastMs, 0), 1);
+    EXPECT_EQ(reader.GetFilePosition(), 4294967232u);
+    const WG_MMTime pastMs{WG_TIME_MS, 134217727};
+    EXPECT_EQ(reader.Seek(&pastMs, 0), 0);
+    EXPECT_EQ(reader.GetFilePosition(), 0u);
+    EXPECT_EQ(host.codes, std::vector<uint32_t>{602});
 }
 
 // Every prefix of a valid file, and every byte of its header set to a few values, opens or is

@@ -50,9 +50,10 @@ bool MediaFileInfo::readWave(const std::string& path, WaveRecord& record)
     RiffFile file;
     if (!plat::RegularFile::isRegular(path) || file.openRead(path) != RiffError::None)
         return false;
+    // The file is a RIFF WAVE form from its first byte, as fileType() tells it.
     RiffChunk form;
     form.formType = kWave;
-    if (file.descend(form, nullptr, RiffFile::Find::Riff) != RiffError::None)
+    if (file.descend(form, nullptr, RiffFile::Find::Riff) != RiffError::None || form.dataOffset != 8)
         return false;
     RiffChunk fmt;
     fmt.id = kFmt;
@@ -72,15 +73,23 @@ bool MediaFileInfo::readWave(const std::string& path, WaveRecord& record)
     const uint16_t bits = le16(14);
     if (tag != 1 || channels < 1 || channels > 2 || rate < 1000 || rate > 192000 || (bits != 8 && bits != 16))
         return false;
+    // "data" may come before or after "fmt ".
     RiffChunk data;
     data.id = kData;
-    if (file.descend(data, &form, RiffFile::Find::Chunk) != RiffError::None)
+    if (file.seek(form.dataOffset + 4) != RiffError::None ||
+        file.descend(data, &form, RiffFile::Find::Chunk) != RiffError::None)
         return false;
-    record.setFormat(WaveFormat::pcm(rate, channels, bits));
-    record.dataOffset = static_cast<int32_t>(data.dataOffset);
+    const WaveFormat format = WaveFormat::pcm(rate, channels, bits);
     // Whole frames only: a file cut inside a frame loses that frame.
-    const uint32_t frames = data.size / record.format.blockAlign;
-    record.length = static_cast<int32_t>(frames * channels);
+    const uint64_t samples = uint64_t{data.size} / format.blockAlign * channels;
+    // The record counts the sound's place and its samples in 32 bits: a sound that starts or
+    // runs beyond them (8-bit sound of more than 2 GiB) is not one the rack can play.
+    if (data.dataOffset > uint64_t{std::numeric_limits<int32_t>::max()} ||
+        samples > uint64_t{std::numeric_limits<int32_t>::max()})
+        return false;
+    record.setFormat(format);
+    record.dataOffset = static_cast<int32_t>(data.dataOffset);
+    record.length = static_cast<int32_t>(samples);
     return true;
 }
 

@@ -16,7 +16,8 @@ public:
     // -1 for anything else (or a file that cannot be read).
     static int fileType(const std::string& path);
     // Fills the format, data offset and length of a PCM wave file of 8 or 16 bits; false
-    // when the file is not one.
+    // when the file is not one, or its sound starts or runs beyond what the record counts
+    // (2^31 - 1 bytes into the file, 2^31 - 1 samples: 8-bit sound of more than 2 GiB).
     static bool readWave(const std::string& path, WaveRecord& record);
     // The length of a MIDI file in tenths of a second (its last event, through its tempo
     // changes); nullopt when it is not a MIDI file that can be read.
