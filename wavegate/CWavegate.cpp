@@ -812,7 +812,9 @@ void CWavegate::PlayBuffer(CWGEventList& list)
             break;
         case CWGEventData::WG_EVENT_WAVEPARAMS:
             if (event->device >= 0 && event->device < static_cast<int>(m_waveOutLists.size())) {
-                MergeData(std::move(event), m_waveOutLists[static_cast<size_t>(event->device)]);
+                // The list is chosen before the event moves: arguments are not evaluated in order.
+                CWGEventList& list = m_waveOutLists[static_cast<size_t>(event->device)];
+                MergeData(std::move(event), list);
             } else {
                 CWGEventList dropped;
                 dropped.push_back(std::move(event));

@@ -67,6 +67,10 @@ int MCMidiFormats::ReadRmi(plat::MemoryStream& contents, MCOpusDoc& doc)
     const int read = reader.LoadRmiFile(file, target);
     if (read && !reader.GetWarningText().empty())
         Warn(reader.GetWarningText());
+    // A RIFF MIDI file the reader refused says why, as a MIDI file does; one it found nothing
+    // of its own in is left for the next reader.
+    if (!read && !reader.GetErrorText().empty())
+        throw std::runtime_error(reader.GetErrorText());
     return read;
 }
 

@@ -207,6 +207,27 @@ TEST_F(DocumentMidiTest, ARiffMidiFileOpensAndADamagedMidiFileSaysWhy)
     EXPECT_EQ(said.rfind(DocumentStrings::text(DocumentStrings::unableToOpenMidi), 0), 0u) << said;
     EXPECT_NE(said.find("damaged.mid"), std::string::npos) << said;
 
+    // So does a RIFF MIDI file whose form holds no MIDI file, or a damaged one.
+    for (const char* name : {"empty.rmi", "damaged.rmi"}) {
+        SCOPED_TRACE(name);
+        m_prompts.Clear();
+        std::vector<uint8_t> form = rmi;
+        if (std::string(name) == "empty.rmi")
+            form[12] = 'D';  // the chunk is no "data" chunk
+        else
+            form[20 + 12] = form[20 + 13] = 0;  // the embedded file's division 0
+        writeFile(File(name), form);
+        MCOpusDoc riffRefused;
+        EXPECT_EQ(riffRefused.OnOpenDocument(File(name)), 0);
+        ASSERT_EQ(m_prompts.Texts().size(), 1u);
+        const std::string& riffSaid = m_prompts.Texts()[0];
+        EXPECT_NE(riffSaid.find(name), std::string::npos) << riffSaid;
+        if (std::string(name) == "empty.rmi")
+            EXPECT_NE(riffSaid.find("holds no \"data\" chunk"), std::string::npos) << riffSaid;
+        else
+            EXPECT_EQ(riffSaid.rfind(DocumentStrings::text(DocumentStrings::unableToOpenMidi), 0), 0u) << riffSaid;
+    }
+
     // A file whose last track is cut short opens with what it holds, and says so.
     m_prompts.Clear();
     std::vector<uint8_t> cut(song.begin(), song.end() - 12);
