@@ -87,8 +87,10 @@ void CSaveTemplateDlg::OnListClick()
 bool CSaveTemplateDlg::UpdateData()
 {
     const std::string name = m_name->text().toStdString();
-    // The name becomes a file of the templates folder and nothing else.
-    if (name.empty() || name == "." || name == ".." || name.find_first_of("/\\") != std::string::npos) {
+    // The name becomes a file of the templates folder and nothing else, and one the list
+    // shows: names beginning with a tilde are those of backup copies.
+    if (name.empty() || name.front() == '~' || name == "." || name == ".." ||
+        name.find_first_of("/\\") != std::string::npos) {
         Warn(AppStrings::text(AppStrings::templateNameInvalid));
         FocusName();
         return false;
