@@ -35,6 +35,10 @@
 #include <QSpinBox>
 #include <QTest>
 
+#include <functional>
+#include <string>
+#include <utility>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -508,6 +512,50 @@ TEST_F(ScoreStructureDialogTest, AddMeasuresTakesWhatIsTyped)
             performance()->Undo(1);
         ASSERT_EQ(conductor->GetMaxMeasureNumber(), bars);
     }
+}
+
+// The count added is the one the field shows after the keys that change it without typing a
+// digit: Delete, and a paste of copied text.
+TEST_F(ScoreStructureDialogTest, AddMeasuresCountsWhatTheFieldShowsAfterDeleteAndPaste)
+{
+    ECConductor* conductor = performance()->GetConductor();
+    auto* meter = new ECMeter(4, 4, 0);
+    const MCTime zero(0.0f);
+    meter->SetTime(&zero);
+    staff()->GetMeterEnv()->AddChild(meter, 1);
+    const int bars = conductor->GetMaxMeasureNumber();
+    const auto add = [&](const std::function<void(MCSpinEdit&)>& edit) {
+        CAddMeasuresDlg dialog(&doc);
+        dialog.show();
+        auto* count = plat::ui::item<MCSpinEdit>(&dialog, CAddMeasuresDlg::kCount);
+        count->setFocus();
+        edit(*count);
+        dialog.accept();
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+        const int added = conductor->GetMaxMeasureNumber() - bars;
+        if (added)
+            performance()->Undo(1);
+        return std::make_pair(count->text().toStdString(), added);
+    };
+    // "12", then the 1 deleted.
+    EXPECT_EQ(add([](MCSpinEdit& count) {
+                  count.selectAll();
+                  QTest::keyClicks(&count, "12");
+                  QTest::keyClick(&count, Qt::Key_Home);
+                  QTest::keyClick(&count, Qt::Key_Delete);
+              }),
+              std::make_pair(std::string("2"), 2));
+    // "5" copied, "9" typed over it, then "5" pasted over that.
+    EXPECT_EQ(add([](MCSpinEdit& count) {
+                  count.selectAll();
+                  QTest::keyClicks(&count, "5");
+                  count.selectAll();
+                  QTest::keyClick(&count, Qt::Key_C, Qt::ControlModifier);
+                  QTest::keyClicks(&count, "9");
+                  count.selectAll();
+                  QTest::keyClick(&count, Qt::Key_V, Qt::ControlModifier);
+              }),
+              std::make_pair(std::string("5"), 5));
 }
 
 }  // namespace
