@@ -86,7 +86,8 @@ void CSaveTemplateDlg::OnListClick()
 
 bool CSaveTemplateDlg::UpdateData()
 {
-    const std::string name = m_name->text().toStdString();
+    // Blanks around the name would give a template that reads as another one, or as none.
+    const std::string name = m_name->text().trimmed().toStdString();
     // The name becomes a file of the templates folder and nothing else, and one the list
     // shows: names beginning with a tilde are those of backup copies.
     if (name.empty() || name.front() == '~' || name == "." || name == ".." ||

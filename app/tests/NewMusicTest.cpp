@@ -160,9 +160,11 @@ TEST_F(NewMusicTest, SaveAsTemplateRefusesANameInUseInAnyCaseAndNamesItWouldNotL
     const Case refused[] = {
         {"Piano", "A template named \"Piano\" already exists.  Please select a different name."},
         {"choir", "A template named \"choir\" already exists.  Please select a different name."},
+        {" Piano  ", "A template named \"Piano\" already exists.  Please select a different name."},
         {"../Escape", "A template name cannot be empty, begin with ~ or contain \\ or /.  Please enter a different name."},
         {"sub\\name", "A template name cannot be empty, begin with ~ or contain \\ or /.  Please enter a different name."},
         {"", "A template name cannot be empty, begin with ~ or contain \\ or /.  Please enter a different name."},
+        {"   ", "A template name cannot be empty, begin with ~ or contain \\ or /.  Please enter a different name."},
         // Backup copies begin with a tilde and are never listed: the template would be lost.
         {"~Mine", "A template name cannot be empty, begin with ~ or contain \\ or /.  Please enter a different name."},
     };
@@ -183,7 +185,7 @@ TEST_F(NewMusicTest, SaveAsTemplateRefusesANameInUseInAnyCaseAndNamesItWouldNotL
     emit list->itemClicked(list->currentItem());
     EXPECT_EQ(edit->text(), "Choir");
 
-    edit->setText("Duet 2.0");
+    edit->setText(" Duet 2.0 ");
     save->click();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.GetTemplatePath(), File("Duet 2.0.kvt"));
