@@ -36,7 +36,7 @@ constexpr plat::Resources::Entry kStrings[] = {
     {filterMidi, "Midi Files (*.mid; *.rmi)\n*.mid;*.rmi\n"},
     {filterAll, "All Files (*.*)\n*.*\n"},
     {templateExists, "A template named \"%s\" already exists.  Please select a different name."},
-    {templateNameInvalid, "A template name cannot be empty or contain \\ or /.  Please enter a different name."},
+    {templateNameInvalid, "A template name cannot be empty, begin with ~ or contain \\ or /.  Please enter a different name."},
     {credits, "Quavix 6.06  -  music composition and sequencing  -  written by the Quavix team  -  "
               "sound by Quavix Synth  -  thank you for making music with us"},
     {sysExListTip, "List of System Exclusive messages in the current document\nSysEx messages in document"},

@@ -2,6 +2,8 @@
 
 #include "app/core/AppStrings.h"
 #include "app/core/CDialogToolTips.h"
+#include "interface/controls/MCDataExchange.h"
+#include "interface/controls/MCSpinEdit.h"
 #include "interface/document/DocumentStrings.h"
 #include "interface/document/MCOpusDoc.h"
 #include "notabase/commands/CCAddMeasure.h"
@@ -20,12 +22,11 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QRadioButton>
-#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include <algorithm>
 
-CAddMeasuresDlg::CAddMeasuresDlg(MCOpusDoc* doc, QWidget* parent) : QDialog(parent), m_doc(doc)
+CAddMeasuresDlg::CAddMeasuresDlg(MCOpusDoc* doc, QWidget* parent) : plat::ui::ExchangeDialog(parent), m_doc(doc)
 {
     setWindowTitle("Add Measures");
     CDialogToolTips::Install(this);
@@ -33,10 +34,15 @@ CAddMeasuresDlg::CAddMeasuresDlg(MCOpusDoc* doc, QWidget* parent) : QDialog(pare
         m_measures = performance->GetConductor()->GetMaxMeasureNumber();
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
-    m_count = new QSpinBox(this);
-    m_count->setRange(1, 1000);
-    plat::ui::setItemId(m_count, kCount);
-    form->addRow("&Number of measures:", m_count);
+    const auto spinEdit = [](QWidget* parent, int id, int upper) {
+        auto* edit = new MCSpinEdit(parent);
+        edit->Create(parent, id, MCSpinEdit::kVisibleSpin);
+        edit->SetRange(1, upper);
+        edit->setMinimumWidth(70);
+        return edit;
+    };
+    m_countEdit = spinEdit(this, kCount, kMaxCount);
+    form->addRow("&Number of measures:", m_countEdit);
     layout->addLayout(form);
     auto* where = new QGroupBox("Location", this);
     auto* whereLayout = new QVBoxLayout(where);
@@ -48,10 +54,8 @@ CAddMeasuresDlg::CAddMeasuresDlg(MCOpusDoc* doc, QWidget* parent) : QDialog(pare
         connect(m_locations[i], &QRadioButton::clicked, this, [this] { UpdateEnabling(); });
     }
     plat::ui::setGroupStart(m_locations[0], true);
-    m_measure = new QSpinBox(where);
-    m_measure->setRange(1, std::max(1, m_measures));
-    plat::ui::setItemId(m_measure, kMeasure);
-    whereLayout->addWidget(m_measure);
+    m_measureEdit = spinEdit(where, kMeasure, std::max(1, m_measures));
+    whereLayout->addWidget(m_measureEdit);
     layout->addWidget(where);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &CAddMeasuresDlg::accept);
@@ -59,6 +63,7 @@ CAddMeasuresDlg::CAddMeasuresDlg(MCOpusDoc* doc, QWidget* parent) : QDialog(pare
     layout->addWidget(buttons);
     m_locations[2]->setChecked(true);
     UpdateEnabling();
+    updateData(false);
 }
 
 int CAddMeasuresDlg::Run(MCOpusDoc* doc, QWidget* parent)
@@ -78,7 +83,33 @@ int CAddMeasuresDlg::Location() const
 
 void CAddMeasuresDlg::UpdateEnabling()
 {
-    m_measure->setEnabled(Location() != 2);
+    m_measureEdit->setEnabled(Location() != 2);
+}
+
+void CAddMeasuresDlg::doDataExchange(plat::ui::DataExchange& dx)
+{
+    DDX_MCSpinEdit(dx, kCount, m_count);
+    // The bar number is not used, nor can it be corrected, while the bars go at the end.
+    if (!dx.saving() || Location() != 2)
+        ExchangeMeasure(dx);
+}
+
+void CAddMeasuresDlg::ExchangeMeasure(plat::ui::DataExchange& dx)
+{
+    auto* edit = dx.control<MCSpinEdit>(kMeasure);
+    if (!dx.saving() || !edit || edit->IsTextValid()) {
+        DDX_MCSpinEdit(dx, kMeasure, m_measure);
+        return;
+    }
+    // The spin stops at the last bar, but a bar typed past it is the user's: OK offers the end
+    // of the piece instead. Anything else is refused with the range.
+    bool number = false;
+    const int typed = edit->text().trimmed().toInt(&number);
+    if (!number || typed <= m_measures) {
+        DDX_MCSpinEdit(dx, kMeasure, m_measure);
+        return;
+    }
+    m_measure = typed;
 }
 
 void CAddMeasuresDlg::accept()
@@ -86,9 +117,12 @@ void CAddMeasuresDlg::accept()
     ECPerformance* performance = m_doc ? m_doc->GetBaseEvent() : nullptr;
     if (!performance)
         return;
+    if (!updateData(true))
+        return;
     // The piece may have changed since the dialog was opened.
     m_measures = performance->GetConductor()->GetMaxMeasureNumber();
-    int measure = m_measure->value();
+    int measure = m_measure;
+    int location = Location();
     if (m_measures < measure) {
         const plat::UserPrompt::Answer answer = plat::UserPrompt::ask(
             {DocumentStrings::applicationName(),
@@ -96,15 +130,17 @@ void CAddMeasuresDlg::accept()
              plat::UserPrompt::Buttons::okCancel, plat::UserPrompt::Icon::question, std::nullopt});
         if (answer != plat::UserPrompt::Answer::ok)
             return;
+        // The question offers the end of the piece, also for bars that were to go before.
         measure = m_measures;
-        m_measure->setValue(measure);
+        location = 2;
+        m_measure = measure;
+        m_measureEdit->SetValue(measure);
     }
-    const int location = Location();
     const int index = location == 0 ? measure - 1 : location == 1 ? measure : m_measures;
     MCCommandMgr::BeginUndo(performance, "Add Measure");
     MCCommandList list;
     auto* add = static_cast<CCAddMeasure*>(list.GetCommand(CommandIds::CCAddMeasure, &CCAddMeasure::classObject));
-    add->SetInsertCount(m_count->value());
+    add->SetInsertCount(m_count);
     add->SetInsertIndex(index);
     list.SetSynchronous(1);
     list.Apply(performance);

@@ -73,7 +73,7 @@ CPerformanceOptionsDlg::CPerformanceOptionsDlg(MCOpusDoc* doc, QWidget* parent)
     // A region that cannot play or record stands for the whole piece.
     for (auto* region : {&m_playStart, &m_recordStart}) {
         MCTime& stop = region == &m_playStart ? m_playStop : m_recordStop;
-        if (*region == stop) {
+        if (!(*region < stop)) {
             *region = MCTime::TimeZero();
             stop = m_end;
         }
@@ -208,9 +208,13 @@ void CPerformanceOptionsDlg::doDataExchange(plat::ui::DataExchange& dx)
         }
     }
     dx.check(kLeadIn, m_leadIn);
-    DDX_MCSpinEdit(dx, kLeadInCount, m_leadInCount);
-    if (dx.saving())
-        dx.range(m_leadInCount, 1, 1000);
+    // Without lead-in the count is disabled: what it holds can be neither used nor corrected,
+    // and the count in force stays.
+    if (m_leadIn || !dx.saving()) {
+        DDX_MCSpinEdit(dx, kLeadInCount, m_leadInCount);
+        if (dx.saving())
+            dx.range(m_leadInCount, 1, 1000);
+    }
     dx.check(kLeadInLoop, m_leadInLoop);
     dx.radio(kMerge, m_recordMode);
     dx.radio(kLoopMuteOld, m_loopRecordMode);
@@ -290,12 +294,14 @@ void CPerformanceOptionsDlg::accept()
 {
     if (!updateData(true))
         return;
-    // A region switched off is not used, so only a region in use must have a length.
-    if (m_recordRegion && m_recordStart == m_recordStop) {
+    // A region switched off is not used, so only a region in use must have a length. A region
+    // that ends before it starts has none either: a loop over it never came back, and play
+    // through it never stopped.
+    if (m_recordRegion && !(m_recordStart < m_recordStop)) {
         tell(AppStrings::badRecordRegion);
         return;
     }
-    if (m_playStart == m_playStop) {
+    if (!(m_playStart < m_playStop)) {
         tell(AppStrings::badPlayRegion);
         return;
     }

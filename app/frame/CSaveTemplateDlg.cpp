@@ -86,9 +86,12 @@ void CSaveTemplateDlg::OnListClick()
 
 bool CSaveTemplateDlg::UpdateData()
 {
-    const std::string name = m_name->text().toStdString();
-    // The name becomes a file of the templates folder and nothing else.
-    if (name.empty() || name == "." || name == ".." || name.find_first_of("/\\") != std::string::npos) {
+    // Blanks around the name would give a template that reads as another one, or as none.
+    const std::string name = m_name->text().trimmed().toStdString();
+    // The name becomes a file of the templates folder and nothing else, and one the list
+    // shows: names beginning with a tilde are those of backup copies.
+    if (name.empty() || name.front() == '~' || name == "." || name == ".." ||
+        name.find_first_of("/\\") != std::string::npos) {
         Warn(AppStrings::text(AppStrings::templateNameInvalid));
         FocusName();
         return false;

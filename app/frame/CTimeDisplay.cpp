@@ -3,6 +3,7 @@
 #include "interface/controls/MCTimeEdit.h"
 #include "notabase/prefs/Preferences.h"
 
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -30,7 +31,9 @@ plat::FontDescription toDescription(const QFont& font)
 {
     plat::FontDescription description;
     description.faceName = font.family().toStdString();
-    description.height = -(font.pixelSize() > 0 ? font.pixelSize() : QFontMetrics(font).height());
+    // The character height in pixels, also for a font sized in points (as the font dialog
+    // gives it): the line height would make the font grow with every restart.
+    description.height = -(font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize());
     description.weight = font.bold() ? plat::FontDescription::kBoldWeight : plat::FontDescription::kNormalWeight;
     description.italic = font.italic();
     description.underline = font.underline();

@@ -23,6 +23,7 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QMenu>
 #include <QPushButton>
 #include <QFontMetrics>
@@ -486,6 +487,27 @@ TEST_F(TimeBarTest, SettingsSurviveARestart)
     EXPECT_EQ(display.GetFormat(), 4);
     EXPECT_TRUE(display.UnitsVisible());
     EXPECT_EQ(display.TimeFont()->pixelSize(), 30);
+}
+
+// The font dialog sizes fonts in points; a time font chosen there, and chosen again unchanged
+// after each restart, keeps the size of its characters.
+TEST_F(TimeBarTest, AFontChosenInPointsKeepsItsSizeThroughRestarts)
+{
+    QFont chosen("DejaVu Sans");
+    chosen.setPointSize(16);
+    const int pixels = QFontInfo(chosen).pixelSize();
+    {
+        CTimeDisplay display;
+        display.SetTimeFont(chosen);
+    }
+    for (int restart = 1; restart <= 3; ++restart) {
+        SCOPED_TRACE(restart);
+        CTimeDisplay display;
+        ASSERT_TRUE(display.TimeFont());
+        EXPECT_EQ(QFontInfo(*display.TimeFont()).pixelSize(), pixels);
+        const CFontColorDlg dialog(*display.TimeFont(), display.TimeColor());
+        display.SetTimeFont(dialog.SelectedFont());
+    }
 }
 
 TEST_F(TimeBarTest, ClickAsksForGoToOnlyWithADocument)

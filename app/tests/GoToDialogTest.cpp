@@ -9,7 +9,9 @@
 #include "notabase/score/ECConductorStaff.h"
 #include "platform/ui/dialog/ControlNotice.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QListWidget>
 #include <QAbstractButton>
 #include <QPushButton>
@@ -186,6 +188,28 @@ TEST_F(GoToDialogTest, EnterAndEscapeWorkFromTheTimeField)
     EXPECT_GT(located[clickOk], MCTime::TimeZero());
     EXPECT_EQ(located[enter], located[clickOk]);
     EXPECT_EQ(located[escape], MCTime::TimeZero());
+}
+
+// A time pasted into the time field is the one Enter goes to.
+TEST_F(GoToDialogTest, APastedTimeIsTheOneLocated)
+{
+    doc.GetSequence()->SetLocation(MCTime::TimeZero());
+    CGoToDlg dialog(performance(), MCTime::TimeZero());
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    auto* edit = plat::ui::item<MCTimeEdit>(&dialog, CGoToDlg::kTime);
+    const MCTime wanted(2.0f);
+    edit->SetTimeValue(wanted);
+    const QString copied = edit->text();
+    edit->SetTimeValue(MCTime::TimeZero());
+    QApplication::clipboard()->setText(copied);
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(edit->text(), copied);
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(doc.GetSequence()->GetLocation(), wanted);
 }
 
 }  // namespace

@@ -135,7 +135,7 @@ TEST_F(NewMusicTest, FileNewMakesAnUntitledDocumentFromTheChosenTemplate)
     EXPECT_EQ(m_template->GetDocuments().size(), 1u);
 }
 
-TEST_F(NewMusicTest, SaveAsTemplateRefusesANameInUseInAnyCaseAndNamesOutsideTheFolder)
+TEST_F(NewMusicTest, SaveAsTemplateRefusesANameInUseInAnyCaseAndNamesItWouldNotList)
 {
     Touch("Piano.kvt");
     Touch("Choir.KVT");
@@ -160,9 +160,13 @@ TEST_F(NewMusicTest, SaveAsTemplateRefusesANameInUseInAnyCaseAndNamesOutsideTheF
     const Case refused[] = {
         {"Piano", "A template named \"Piano\" already exists.  Please select a different name."},
         {"choir", "A template named \"choir\" already exists.  Please select a different name."},
-        {"../Escape", "A template name cannot be empty or contain \\ or /.  Please enter a different name."},
-        {"sub\\name", "A template name cannot be empty or contain \\ or /.  Please enter a different name."},
-        {"", "A template name cannot be empty or contain \\ or /.  Please enter a different name."},
+        {" Piano  ", "A template named \"Piano\" already exists.  Please select a different name."},
+        {"../Escape", "A template name cannot be empty, begin with ~ or contain \\ or /.  Please enter a different name."},
+        {"sub\\name", "A template name cannot be empty, begin with ~ or contain \\ or /.  Please enter a different name."},
+        {"", "A template name cannot be empty, begin with ~ or contain \\ or /.  Please enter a different name."},
+        {"   ", "A template name cannot be empty, begin with ~ or contain \\ or /.  Please enter a different name."},
+        // Backup copies begin with a tilde and are never listed: the template would be lost.
+        {"~Mine", "A template name cannot be empty, begin with ~ or contain \\ or /.  Please enter a different name."},
     };
     for (const Case& c : refused) {
         m_prompts.Clear();
@@ -174,13 +178,14 @@ TEST_F(NewMusicTest, SaveAsTemplateRefusesANameInUseInAnyCaseAndNamesOutsideTheF
         EXPECT_EQ(edit->selectedText(), edit->text());
     }
     EXPECT_FALSE(std::filesystem::exists(File("../Escape.kvt")));
+    EXPECT_FALSE(std::filesystem::exists(File("~Mine.kvt")));
 
     // A click in the list takes that name into the edit.
     list->SelectTemplate("Choir");
     emit list->itemClicked(list->currentItem());
     EXPECT_EQ(edit->text(), "Choir");
 
-    edit->setText("Duet 2.0");
+    edit->setText(" Duet 2.0 ");
     save->click();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.GetTemplatePath(), File("Duet 2.0.kvt"));

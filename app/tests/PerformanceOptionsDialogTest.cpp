@@ -158,6 +158,72 @@ TEST_F(PerformanceOptionsDialogTest, EqualRegionTimesAreRefused)
     EXPECT_EQ(m_prompts.Texts().size(), 2u);
 }
 
+// A region that ends before it starts is refused like an empty one, whether typed or kept
+// by the sequence (which opens as the whole piece).
+TEST_F(PerformanceOptionsDialogTest, RegionsThatEndBeforeTheyStartAreRefused)
+{
+    sequence().SetPlayRegion(MCTime(3.0f), MCTime(1.0f));
+    sequence().SetRecordRegion(MCTime(2.0f), MCTime(1.0f));
+    Dlg dialog(&doc);
+    dialog.show();
+    for (const int id : {Dlg::kPlayStart, Dlg::kRecordStart})
+        EXPECT_EQ(at<MCTimeEdit>(dialog, id)->GetTimeValue(), MCTime::TimeZero()) << id;
+    for (const int id : {Dlg::kPlayStop, Dlg::kRecordStop})
+        EXPECT_EQ(at<MCTimeEdit>(dialog, id)->GetTimeValue(), end()) << id;
+
+    at<QCheckBox>(dialog, Dlg::kLoop)->click();
+    at<MCTimeEdit>(dialog, Dlg::kPlayStart)->SetTimeValue(MCTime(3.0f));
+    at<MCTimeEdit>(dialog, Dlg::kPlayStop)->SetTimeValue(MCTime(1.0f));
+    dialog.accept();
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    ASSERT_EQ(m_prompts.Texts().size(), 1u);
+    EXPECT_EQ(m_prompts.Texts()[0], AppStrings::text(AppStrings::badPlayRegion));
+    EXPECT_EQ(sequence().LoopRegionEnabled(), 0);
+
+    at<MCTimeEdit>(dialog, Dlg::kPlayStop)->SetTimeValue(MCTime(5.0f));
+    at<QCheckBox>(dialog, Dlg::kRecordRegion)->click();
+    at<MCTimeEdit>(dialog, Dlg::kRecordStart)->SetTimeValue(MCTime(4.0f));
+    at<MCTimeEdit>(dialog, Dlg::kRecordStop)->SetTimeValue(MCTime(2.0f));
+    dialog.accept();
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    ASSERT_EQ(m_prompts.Texts().size(), 2u);
+    EXPECT_EQ(m_prompts.Texts()[1], AppStrings::text(AppStrings::badRecordRegion));
+
+    at<MCTimeEdit>(dialog, Dlg::kRecordStop)->SetTimeValue(MCTime(6.0f));
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    MCTime start, stop;
+    sequence().GetPlayRegion(start, stop);
+    EXPECT_EQ(start, MCTime(3.0f));
+    EXPECT_EQ(stop, MCTime(5.0f));
+    EXPECT_EQ(sequence().LoopRegionEnabled(), 1);
+}
+
+// The lead-in count is checked only while lead-in is on: switched off, the field can be
+// neither used nor corrected, so what it holds does not block OK and the count in force stays.
+TEST_F(PerformanceOptionsDialogTest, TheLeadInCountCountsOnlyWithLeadIn)
+{
+    sequence().EnableRecordLeadIn(1);
+    sequence().SetNumLeadInMeasures(3);
+    Dlg dialog(&doc);
+    dialog.show();
+    auto* count = at<MCSpinEdit>(dialog, Dlg::kLeadInCount);
+    count->setText("99999");
+    dialog.accept();
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    ASSERT_EQ(m_prompts.Texts().size(), 1u);
+    EXPECT_EQ(m_prompts.Texts()[0], "Enter a whole number from 1 to 1000.");
+
+    at<QCheckBox>(dialog, Dlg::kLeadIn)->click();
+    EXPECT_FALSE(count->isEnabled());
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(m_prompts.Texts().size(), 1u);
+    EXPECT_EQ(sequence().RecordLeadInEnabled(), 0);
+    EXPECT_EQ(sequence().GetNumLeadInMeasures(), 3);
+    EXPECT_EQ(LoadIntPreference("Sequencer\\Shuttle", "LeadInCount", 0), 3);
+}
+
 // Reset restores the dialog's defaults, both regions spanning the whole piece; the edge
 // buttons move one end of a region.
 TEST_F(PerformanceOptionsDialogTest, ResetAndEdgeButtons)

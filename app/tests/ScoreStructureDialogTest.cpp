@@ -3,6 +3,7 @@
 #include "app/dialogs/CAddMeasuresDlg.h"
 #include "app/dialogs/CAddStaffDlg.h"
 #include "app/dialogs/CDefinePartDlg.h"
+#include "interface/controls/MCSpinEdit.h"
 #include "interface/pickers/MCPartBox.h"
 #include "interface/pickers/MCTrackBox.h"
 #include "notabase/commands/CCAddMeasure.h"
@@ -17,6 +18,7 @@
 #include "notabase/score/ECKey.h"
 #include "notabase/score/ECMeasure.h"
 #include "notabase/score/ECStaff.h"
+#include "platform/core/Strings.h"
 #include "platform/media/Backend.h"
 #include "platform/media/memory/MemoryProvider.h"
 #include "platform/ui/dialog/ItemId.h"
@@ -31,6 +33,11 @@
 #include <QMenu>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTest>
+
+#include <functional>
+#include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -371,13 +378,15 @@ TEST_F(ScoreStructureDialogTest, AddMeasuresAtEachLocation)
         ASSERT_NE(second, nullptr);
         CAddMeasuresDlg dialog(&doc);
         dialog.show();
-        auto* measure = plat::ui::item<QSpinBox>(&dialog, CAddMeasuresDlg::kMeasure);
+        auto* measure = plat::ui::item<MCSpinEdit>(&dialog, CAddMeasuresDlg::kMeasure);
         EXPECT_FALSE(measure->isEnabled());
-        plat::ui::item<QSpinBox>(&dialog, CAddMeasuresDlg::kCount)->setValue(c.count);
+        plat::ui::item<MCSpinEdit>(&dialog, CAddMeasuresDlg::kCount)->SetValue(c.count);
         plat::ui::item<QRadioButton>(&dialog, CAddMeasuresDlg::kLocation + c.location)->click();
         EXPECT_EQ(measure->isEnabled(), c.location != 2);
-        EXPECT_EQ(measure->maximum(), bars);
-        measure->setValue(c.measure);
+        int lower = 0, upper = 0;
+        measure->GetRange(lower, upper);
+        EXPECT_EQ(upper, bars);
+        measure->SetValue(c.measure);
         if (c.location == 0)
             apptest::saveScreenshot(dialog, "add-measures.png");
         dialog.accept();
@@ -408,10 +417,10 @@ TEST_F(ScoreStructureDialogTest, AddMeasuresPastTheEndAsksFirst)
 
     CAddMeasuresDlg dialog(&doc);
     dialog.show();
-    plat::ui::item<QSpinBox>(&dialog, CAddMeasuresDlg::kCount)->setValue(2);
+    plat::ui::item<MCSpinEdit>(&dialog, CAddMeasuresDlg::kCount)->SetValue(2);
     plat::ui::item<QRadioButton>(&dialog, CAddMeasuresDlg::kLocation + 1)->click();
-    auto* measure = plat::ui::item<QSpinBox>(&dialog, CAddMeasuresDlg::kMeasure);
-    measure->setValue(10);
+    auto* measure = plat::ui::item<MCSpinEdit>(&dialog, CAddMeasuresDlg::kMeasure);
+    measure->SetValue(10);
     auto* cut = new CCRemoveMeasure(5, 0);
     cut->SetSynchronous(1);
     cut->Apply(performance());
@@ -431,9 +440,122 @@ TEST_F(ScoreStructureDialogTest, AddMeasuresPastTheEndAsksFirst)
     dialog.accept();
     EXPECT_EQ(m_prompts.Texts().size(), 2u);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(measure->value(), 5);
+    EXPECT_EQ(measure->GetValue(), 5);
     EXPECT_EQ(conductor->GetMaxMeasureNumber(), 7);
     EXPECT_EQ(conductor->GetMeasure(0, 5), last);
+}
+
+// What is typed is what counts. A bar typed past the end is asked about and, on OK, the bars
+// go at the end as the question offers, also for Before; a count or bar out of range is
+// refused with the range and adds nothing; the bar field is not read while the bars go at the
+// end, where it cannot be corrected.
+TEST_F(ScoreStructureDialogTest, AddMeasuresTakesWhatIsTyped)
+{
+    ECConductor* conductor = performance()->GetConductor();
+    auto* meter = new ECMeter(4, 4, 0);
+    const MCTime zero(0.0f);
+    meter->SetTime(&zero);
+    staff()->GetMeterEnv()->AddChild(meter, 1);
+    const int bars = conductor->GetMaxMeasureNumber();
+    const std::string pastEnd = plat::format(
+        "There are only %d measures in this document.  Would you like to add the measures at the end of the "
+        "document?",
+        bars);
+    const std::string barRange = plat::format("Enter a whole number from 1 to %d.", bars);
+    struct Case {
+        const char* count;
+        int location;
+        const char* measure;
+        std::string message;  // empty: none
+        int added;            // 0: the dialog stays open
+    };
+    const Case cases[] = {
+        {"2", 1, "12", pastEnd, 2},
+        {"3", 0, "99999999", pastEnd, 3},
+        {"1500", 2, "1", "Enter a whole number from 1 to 1000.", 0},
+        {"", 2, "1", "Enter a whole number from 1 to 1000.", 0},
+        {"1", 1, "0", barRange, 0},
+        {"1", 0, "", barRange, 0},
+        {"1", 1, "1.5", barRange, 0},
+        {"2", 2, "", "", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.count) + " " + c.measure);
+        m_prompts.Clear();
+        ECMeasure* lastBar = conductor->GetMeasure(0, bars);
+        CAddMeasuresDlg dialog(&doc);
+        dialog.show();
+        const auto typeInto = [&dialog](int id, const char* text) {
+            auto* edit = plat::ui::item<MCSpinEdit>(&dialog, id);
+            edit->setFocus();
+            edit->selectAll();
+            QTest::keyClick(edit, Qt::Key_Backspace);
+            QTest::keyClicks(edit, text);
+        };
+        plat::ui::item<QRadioButton>(&dialog, CAddMeasuresDlg::kLocation + 1)->click();
+        typeInto(CAddMeasuresDlg::kMeasure, c.measure);
+        typeInto(CAddMeasuresDlg::kCount, c.count);
+        plat::ui::item<QRadioButton>(&dialog, CAddMeasuresDlg::kLocation + c.location)->click();
+        m_prompts.Answer(plat::UserPrompt::Answer::ok);
+        dialog.accept();
+        if (c.message.empty()) {
+            EXPECT_TRUE(m_prompts.Texts().empty());
+        } else {
+            ASSERT_EQ(m_prompts.Texts().size(), 1u);
+            EXPECT_EQ(m_prompts.Texts()[0], c.message);
+        }
+        EXPECT_EQ(dialog.result() == QDialog::Accepted, c.added != 0);
+        EXPECT_EQ(conductor->GetMaxMeasureNumber(), bars + c.added);
+        // Added at the end: the last bar is still where it was.
+        EXPECT_EQ(conductor->GetMeasure(0, bars), lastBar);
+        if (c.added)
+            performance()->Undo(1);
+        ASSERT_EQ(conductor->GetMaxMeasureNumber(), bars);
+    }
+}
+
+// The count added is the one the field shows after the keys that change it without typing a
+// digit: Delete, and a paste of copied text.
+TEST_F(ScoreStructureDialogTest, AddMeasuresCountsWhatTheFieldShowsAfterDeleteAndPaste)
+{
+    ECConductor* conductor = performance()->GetConductor();
+    auto* meter = new ECMeter(4, 4, 0);
+    const MCTime zero(0.0f);
+    meter->SetTime(&zero);
+    staff()->GetMeterEnv()->AddChild(meter, 1);
+    const int bars = conductor->GetMaxMeasureNumber();
+    const auto add = [&](const std::function<void(MCSpinEdit&)>& edit) {
+        CAddMeasuresDlg dialog(&doc);
+        dialog.show();
+        auto* count = plat::ui::item<MCSpinEdit>(&dialog, CAddMeasuresDlg::kCount);
+        count->setFocus();
+        edit(*count);
+        dialog.accept();
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+        const int added = conductor->GetMaxMeasureNumber() - bars;
+        if (added)
+            performance()->Undo(1);
+        return std::make_pair(count->text().toStdString(), added);
+    };
+    // "12", then the 1 deleted.
+    EXPECT_EQ(add([](MCSpinEdit& count) {
+                  count.selectAll();
+                  QTest::keyClicks(&count, "12");
+                  QTest::keyClick(&count, Qt::Key_Home);
+                  QTest::keyClick(&count, Qt::Key_Delete);
+              }),
+              std::make_pair(std::string("2"), 2));
+    // "5" copied, "9" typed over it, then "5" pasted over that.
+    EXPECT_EQ(add([](MCSpinEdit& count) {
+                  count.selectAll();
+                  QTest::keyClicks(&count, "5");
+                  count.selectAll();
+                  QTest::keyClick(&count, Qt::Key_C, Qt::ControlModifier);
+                  QTest::keyClicks(&count, "9");
+                  count.selectAll();
+                  QTest::keyClick(&count, Qt::Key_V, Qt::ControlModifier);
+              }),
+              std::make_pair(std::string("5"), 5));
 }
 
 }  // namespace

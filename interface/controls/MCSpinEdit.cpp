@@ -231,7 +231,13 @@ void MCSpinEdit::keyPressEvent(QKeyEvent* event)
     }
     if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab || typed.isEmpty() ||
         (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) || !typed.at(0).isPrint()) {
+        // Delete, paste, cut and undo change the text too; the value follows it as for typing.
+        const QString before = text();
         QLineEdit::keyPressEvent(event);
+        if (text() != before) {
+            OnChange();
+            AfterTyping(true);
+        }
         return;
     }
     if (typed.size() != 1 || !AcceptsCharacter(typed.at(0))) {
@@ -241,6 +247,17 @@ void MCSpinEdit::keyPressEvent(QKeyEvent* event)
     QLineEdit::keyPressEvent(event);
     OnChange();
     AfterTyping(true);
+}
+
+void MCSpinEdit::contextMenuEvent(QContextMenuEvent* event)
+{
+    // The menu's Paste and Delete change the text as typing does.
+    const QString before = text();
+    QLineEdit::contextMenuEvent(event);
+    if (text() != before) {
+        OnChange();
+        AfterTyping(true);
+    }
 }
 
 void MCSpinEdit::mousePressEvent(QMouseEvent* event)

@@ -55,6 +55,7 @@ protected:
     // lets them pass after its own line-edit handling.
     static bool IsDialogKey(const QKeyEvent* event);
     void PassDialogKey(QKeyEvent* event);
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;

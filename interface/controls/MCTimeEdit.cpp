@@ -475,7 +475,11 @@ void MCTimeEdit::keyPressEvent(QKeyEvent* event)
     const QString typed = event->text();
     if (key == Qt::Key_Tab || key == Qt::Key_Backtab || (typed.isEmpty() && key != Qt::Key_Backspace) ||
         (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        // A paste, a cut or an undo changes the text: the time follows it as for typing.
+        const QString before = text();
         QLineEdit::keyPressEvent(event);
+        if (text() != before)
+            OnChange();
         return;
     }
     const QChar character = typed.isEmpty() ? QChar() : typed.at(0);
