@@ -61,31 +61,34 @@ int CCAddTrack::Process()
     ECConductor* conductor = GetConductor();
     int staffPosition = m_insertPosition;
     int wavePosition = m_insertPosition;
-    for (const auto& item : GetItems()) {
-        auto* track = plat::dynamicDowncast<ECTrack>(item->GetChild());
-        if (!track)
-            continue;
+    for (size_t i = 0; i < GetItems().size();) {
+        auto* track = plat::dynamicDowncast<ECTrack>(GetItems()[i]->GetChild());
+        int placed = 0;
         // A track that cannot be placed leaves the positions of the others as they were.
-        switch (track->GetEventId()) {
+        switch (track ? track->GetEventId() : -1) {
         case EventId::ConductorStaff:
             conductor->InsertTrack(track, -1);
             break;
-        case EventId::Staff: {
+        case EventId::Staff:
             RemoveExtraMeasures(static_cast<ECStaff*>(track));
-            const int placed = conductor->InsertTrack(track, staffPosition);
+            placed = conductor->InsertTrack(track, staffPosition);
             if (placed >= 0)
                 staffPosition = placed + 1;
             break;
-        }
-        case EventId::WaveTrack: {
-            const int placed = conductor->InsertTrack(track, wavePosition);
+        case EventId::WaveTrack:
+            placed = conductor->InsertTrack(track, wavePosition);
             if (placed >= 0)
                 wavePosition = placed + 1;
             break;
-        }
         default:
             break;
         }
+        // A new track refused (the piece has as many as track numbers go) is no track of the
+        // piece: neither the sequence nor an undo is to take it for one.
+        if (placed < 0 && track->GetParents()->IsEmpty())
+            DropItem(i);
+        else
+            ++i;
     }
     return 1;
 }

@@ -78,9 +78,16 @@ void CCEditTime::AppendMissingBars()
     for (CCEditTimeItem* item : moving)
         item->SetNewParent(conductor->GetMeasure(item->GetMissingBarTrack(), item->GetNewTime(), 1, 1));
     const int after = bars->GetMaxMeasureNumber();
+    // A redo finds its bars listed already: looked up in a set, not by a walk of the list each.
+    std::unordered_set<const ECBase*> listed;
+    if (after > before) {
+        listed.reserve(static_cast<size_t>(m_appendedBars.GetCount()));
+        for (const ECBase* element : m_appendedBars)
+            listed.insert(element);
+    }
     for (int number = before + 1; number <= after; ++number) {
         auto* bar = plat::dynamicDowncast<ECConductorMeasure>(bars->GetMeasure(0, number));
-        if (!bar || m_appendedBars.Find(bar))
+        if (!bar || listed.count(bar))
             continue;
         m_appendedBars.AddTail(bar);
         for (ECMeasure* measure : bar->GetMeasures()) {

@@ -30,7 +30,7 @@ CCRemove::~CCRemove()
             MCCommandHold::TakeApart(element);
         }
     }
-    m_items.clear();
+    ClearItems();
 }
 
 int CCRemove::GetCommandId()
@@ -38,30 +38,30 @@ int CCRemove::GetCommandId()
     return CommandIds::CCRemove;
 }
 
-int CCRemove::FindRemovePosition(ECBase* element) const
-{
-    for (size_t i = 0; i < m_items.size(); ++i) {
-        if (m_items[i]->GetChild() == element)
-            return static_cast<int>(i);
-    }
-    return -1;
-}
-
 CCRemoveItem* CCRemove::AddItem(std::unique_ptr<CCRemoveItem> item)
 {
+    m_held.Add(item->GetChild());
     m_items.push_back(std::move(item));
     return m_items.back().get();
 }
 
 void CCRemove::DropItem(size_t index)
 {
-    if (index < m_items.size())
-        m_items.erase(m_items.begin() + static_cast<std::ptrdiff_t>(index));
+    if (index >= m_items.size())
+        return;
+    m_held.Remove(m_items[index]->GetChild());
+    m_items.erase(m_items.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+void CCRemove::ClearItems()
+{
+    m_items.clear();
+    m_held.Clear();
 }
 
 CCRemoveItem* CCRemove::Remove(ECBase* element)
 {
-    if (!element || FindRemovePosition(element) >= 0)
+    if (!element || IsRemoving(element))
         return nullptr;
     CCRemoveItem* item = AddItem(std::make_unique<CCRemoveItem>(element));
     DiscardMirrors(element);

@@ -4,6 +4,7 @@
 
 #include "notabase/commands/CCBase.h"
 #include "notabase/commands/CCRemoveItem.h"
+#include "notabase/states/MCElementCounts.h"
 
 #include <memory>
 #include <vector>
@@ -44,8 +45,8 @@ public:
     const std::vector<std::unique_ptr<CCRemoveItem>>& GetItems() const { return m_items; }
 
 protected:
-    // The index of the item holding the element, or -1.
-    int FindRemovePosition(ECBase* element) const;
+    // Whether an item holds the element, without a search.
+    bool IsRemoving(const ECBase* element) const { return m_held.Get(element) > 0; }
     // Detaches each item's element from all its parents; it keeps its own children. Each item
     // records the links its element's removal cut.
     void DoRemove();
@@ -55,8 +56,10 @@ protected:
     void DropItem(size_t index);
     // Drops every item without taking anything apart: for a command that took apart what it
     // removed itself.
-    void ClearItems() { m_items.clear(); }
+    void ClearItems();
 
 private:
     std::vector<std::unique_ptr<CCRemoveItem>> m_items;
+    // The items' elements, so that removing many does not search the items for each.
+    MCElementCounts m_held;
 };

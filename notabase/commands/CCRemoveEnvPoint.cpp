@@ -14,6 +14,7 @@
 #include "platform/core/RefPtr.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 PLAT_IMPLEMENT_DYNCREATE(CCRemoveEnvPoint, CCRemove)
 
@@ -29,7 +30,7 @@ int CCRemoveEnvPoint::GetCommandId()
 
 CCRemoveItem* CCRemoveEnvPoint::Remove(ECBase* element)
 {
-    if (!element || FindRemovePosition(element) >= 0)
+    if (!element || IsRemoving(element))
         return nullptr;
     CCRemoveItem* item = AddItem(std::make_unique<CCRemoveEnvPtItem>(element));
     DiscardMirrors(element);
@@ -82,13 +83,14 @@ int CCRemoveEnvPoint::Process()
     // stands at 0, so removing it moves the next one there.
     m_movedToZero.clear();
     std::vector<std::pair<plat::RefPtr<ECBase>, MCTime>> later;
+    std::unordered_set<const ECBase*> maps;
     for (const auto& item : GetItems()) {
         auto* tempoMap = plat::dynamicDowncast<ECTempoEnv>(item->GetParent());
-        if (!tempoMap)
+        // Each map once: a mark stands in one map.
+        if (!tempoMap || !maps.insert(tempoMap).second)
             continue;
         for (ECBase* mark : *tempoMap->GetChildren()) {
-            const bool known = std::any_of(later.begin(), later.end(), [mark](const auto& m) { return m.first.get() == mark; });
-            if (!known && *mark->GetTime() > MCTime::TimeZero())
+            if (*mark->GetTime() > MCTime::TimeZero())
                 later.emplace_back(mark, *mark->GetTime());
         }
     }

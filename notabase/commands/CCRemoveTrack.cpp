@@ -25,7 +25,7 @@ int CCRemoveTrack::GetCommandId()
 
 CCRemoveItem* CCRemoveTrack::Remove(ECBase* element)
 {
-    if (!element || FindRemovePosition(element) >= 0)
+    if (!element || IsRemoving(element))
         return nullptr;
     const int id = element->GetEventId();
     if (id != EventId::Staff && id != EventId::WaveTrack)

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <iterator>
 #include <new>
 #include <vector>
@@ -76,6 +77,9 @@ public:
 
     int GetCount() const { return m_count; }
     bool IsEmpty() const { return m_count == 0; }
+    // Counts every node linked in or taken out (modulo 2^32): a position or an index taken
+    // from the list holds for as long as the count is what it was then.
+    uint32_t GetChangeCount() const { return m_changes; }
 
     // From the head to the tail: `for (T item : list)`.
     Iterator begin() const { return Iterator(m_head); }
@@ -249,6 +253,7 @@ private:
     Node* link(Node* prev, Node* next, T item)
     {
         Node* n = NewNode(prev, next, item);
+        ++m_changes;
         (prev ? prev->next : m_head) = n;
         (next ? next->prev : m_tail) = n;
         return n;
@@ -259,12 +264,14 @@ private:
     {
         (n->prev ? n->prev->next : m_head) = n->next;
         (n->next ? n->next->prev : m_tail) = n->prev;
+        ++m_changes;
         T item = n->data;
         FreeNode(n);
         return item;
     }
 
     int m_count = 0;
+    uint32_t m_changes = 0;
     Node* m_head = nullptr;
     Node* m_tail = nullptr;
     Node* m_free = nullptr;

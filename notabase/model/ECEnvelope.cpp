@@ -104,14 +104,29 @@ int ECEnvelope::AddChild(ECBase* child, int /*sorted*/)
         return 0;
     if (*point->GetTime() < MCTime::TimeZero())
         point->SetTime(&MCTime::TimeZero());
-    if (GetPointAt(*point->GetTime())) {
+    // Always in time order, whatever the caller asks: every lookup relies on it. The point goes
+    // before the first later one, found from the cursor as lookups are: in a list in time
+    // order that is the place after the last point not later than it, where a sorted insert
+    // would walk to from the end.
+    const MCTime& time = *point->GetTime();
+    const MCPosition later = firstFrom(time, false);
+    if (later && *pointOf(*GetChildren(), later)->GetTime() == time) {
         plat::trace("ECEnvelope::AddChild -- cannot add %s at same time\n", GetEventString(point->GetEventId()).c_str());
         return 0;
     }
-    // Always in time order, whatever the caller asks: every lookup relies on it.
-    const int result = ECWithTimeChild::AddChild(child, 1);
+    const MCPosition at = AddChildBefore(child, later);
     UpdateChildren();
-    return result;
+    // Points put back one after another (an undone removal) each find their place beside the
+    // one before.
+    if (at)
+        setCursor(at);
+    return at ? 1 : 0;
+}
+
+void ECEnvelope::setCursor(MCPosition position)
+{
+    m_cursor = position;
+    m_cursorChanges = GetChildren()->GetChangeCount();
 }
 
 int ECEnvelope::RemoveChild(ECBase* child, int recursive)
@@ -131,7 +146,7 @@ int ECEnvelope::RemoveChildren(int recursive)
 
 void ECEnvelope::UpdateChildren()
 {
-    m_cursor = GetChildren()->GetHeadPosition();
+    setCursor(GetChildren()->GetHeadPosition());
 }
 
 void ECEnvelope::unlinkAfterFailedLoad()
@@ -139,14 +154,14 @@ void ECEnvelope::unlinkAfterFailedLoad()
     ECWithTimeChild::unlinkAfterFailedLoad();
     for (auto& group : m_anchorGroups)
         group->DetachAll();
-    m_cursor = nullptr;
+    setCursor(nullptr);
 }
 
 MCPosition ECEnvelope::firstFrom(const MCTime& time, bool strict)
 {
     const MCEventList& points = *GetChildren();
     if (points.IsEmpty()) {
-        m_cursor = nullptr;
+        setCursor(nullptr);
         return nullptr;
     }
     auto satisfies = [&](MCPosition p) {
@@ -154,7 +169,8 @@ MCPosition ECEnvelope::firstFrom(const MCTime& time, bool strict)
         return strict ? t > time : t >= time;
     };
     // Start from whichever of the cursor, the first and the last point is nearest the time.
-    MCPosition start = m_cursor ? m_cursor : points.GetHeadPosition();
+    // A cursor left before the list last changed may name a node gone.
+    MCPosition start = m_cursor && m_cursorChanges == points.GetChangeCount() ? m_cursor : points.GetHeadPosition();
     float nearest = distance(*pointOf(points, start)->GetTime(), time);
     for (MCPosition end : {points.GetHeadPosition(), points.GetTailPosition()}) {
         const float d = distance(*pointOf(points, end)->GetTime(), time);
@@ -167,16 +183,16 @@ MCPosition ECEnvelope::firstFrom(const MCTime& time, bool strict)
     if (satisfies(p)) {
         for (MCPosition q = previous(points, p); q && satisfies(q); q = previous(points, q))
             p = q;
-        m_cursor = p;
+        setCursor(p);
         return p;
     }
     for (points.GetNext(p); p; points.GetNext(p)) {
         if (satisfies(p)) {
-            m_cursor = p;
+            setCursor(p);
             return p;
         }
     }
-    m_cursor = points.GetTailPosition();
+    setCursor(points.GetTailPosition());
     return nullptr;
 }
 
@@ -189,7 +205,7 @@ ECEnvPoint* ECEnvelope::lookUp(const MCTime& time, Lookup mode)
         return first ? pointOf(points, first) : nullptr;
     const MCPosition answer = first ? previous(points, first) : points.GetTailPosition();
     if (answer)
-        m_cursor = answer;
+        setCursor(answer);
     return answer ? pointOf(points, answer) : nullptr;
 }
 

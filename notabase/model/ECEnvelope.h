@@ -130,8 +130,15 @@ public:
     void RemoveAnchorGroup(const MCEventList* group);
     int GetAnchorGroupCount() const { return static_cast<int>(m_anchorGroups.size()); }
 
+protected:
+    // An envelope's points run to tens of thousands: whole runs of them are cut out and put back.
+    ChildFinger* childFinger() const override { return &m_finger; }
+
 private:
     enum class Lookup { before, beforeEqual, afterEqual, after };
+
+    // Puts the cursor on a node of the point list as it stands now.
+    void setCursor(MCPosition position);
 
     ECEnvPoint* lookUp(const MCTime& time, Lookup mode);
     // The first point whose time is later than (strict) or not earlier than the time.
@@ -152,6 +159,10 @@ private:
     uint32_t m_envFlags = flagEnabled | flagIntValued;
     std::vector<std::unique_ptr<MCEventList>> m_anchorGroups;
     MCPosition m_cursor = nullptr;
+    // The point list's change count when the cursor was put: a cursor from before names a node
+    // that may be gone.
+    uint32_t m_cursorChanges = 0;
+    mutable ChildFinger m_finger;
 
     // Evaluation state: what the last evaluation produced, and where.
     int m_lastStyle = 0;

@@ -69,16 +69,55 @@ void ECWithChild::updateChildFlag()
     SetFlags(flags);
 }
 
-int ECWithChild::AddChild(ECBase* child, int sorted)
+bool ECWithChild::mayAdopt(ECBase* child)
 {
     // The child's parent list mirrors the child lists that hold it and is usually far shorter
     // than this element's child list.
-    if (!child || child == this || child->GetParents()->Find(this))
-        return 0;
-    m_children.AddEvent(child, sorted);
+    return child && child != this && !child->GetParents()->Find(this);
+}
+
+void ECWithChild::adopt(ECBase* child, MCPosition at, uint32_t before)
+{
+    if (ChildFinger* finger = childFinger()) {
+        // The new node's index is known at either end, or beside the finger that held until
+        // this insert; anywhere else the finger is dropped.
+        const bool held = finger->node && finger->changes == before && m_children.GetChangeCount() == before + 1;
+        MCPosition next = at;
+        m_children.GetNext(next);
+        MCPosition prev = at;
+        m_children.GetPrev(prev);
+        int index = -1;
+        if (!prev)
+            index = 0;
+        else if (!next)
+            index = m_children.GetCount() - 1;
+        else if (held && next == finger->node)
+            index = finger->index;
+        else if (held && prev == finger->node)
+            index = finger->index + 1;
+        *finger = index < 0 ? ChildFinger{} : ChildFinger{at, index, m_children.GetChangeCount()};
+    }
     child->AddParent(this);
     updateChildFlag();
+}
+
+int ECWithChild::AddChild(ECBase* child, int sorted)
+{
+    if (!mayAdopt(child))
+        return 0;
+    const uint32_t before = m_children.GetChangeCount();
+    adopt(child, m_children.AddEvent(child, sorted), before);
     return 1;
+}
+
+MCPosition ECWithChild::AddChildBefore(ECBase* child, MCPosition before)
+{
+    if (!mayAdopt(child))
+        return nullptr;
+    const uint32_t changes = m_children.GetChangeCount();
+    const MCPosition at = before ? m_children.InsertBefore(before, child) : m_children.AddTail(child);
+    adopt(child, at, changes);
+    return at;
 }
 
 int ECWithChild::RemoveChild(ECBase* child, int recursive)
@@ -120,29 +159,71 @@ int ECWithChild::RemoveChildren(int recursive)
     return 1;
 }
 
-bool ECWithChild::hasChild(const ECBase* child) const
+MCPosition ECWithChild::findChild(const ECBase* child, int& index) const
 {
+    if (const ChildFinger* finger = childFinger(); finger && finger->node && finger->changes == m_children.GetChangeCount()) {
+        if (m_children.GetAt(finger->node) == child) {
+            index = finger->index;
+            return finger->node;
+        }
+        MCPosition next = finger->node;
+        m_children.GetNext(next);
+        if (next && m_children.GetAt(next) == child) {
+            index = finger->index + 1;
+            return next;
+        }
+        MCPosition prev = finger->node;
+        m_children.GetPrev(prev);
+        if (prev && m_children.GetAt(prev) == child) {
+            index = finger->index - 1;
+            return prev;
+        }
+    }
     // Children are mostly taken out near the end of the list (bars appended last, the last
     // events of a bar).
-    for (MCPosition position = m_children.GetTailPosition(); position;) {
+    index = m_children.GetCount() - 1;
+    for (MCPosition position = m_children.GetTailPosition(); position; --index) {
+        const MCPosition at = position;
         if (m_children.GetPrev(position) == child)
-            return true;
+            return at;
     }
-    return false;
+    return nullptr;
+}
+
+bool ECWithChild::hasChild(const ECBase* child) const
+{
+    int index = 0;
+    return findChild(child, index) != nullptr;
+}
+
+int ECWithChild::IndexOfChild(const ECBase* child) const
+{
+    int index = -1;
+    return findChild(child, index) ? index : -1;
 }
 
 int ECWithChild::unlinkChild(ECBase* child)
 {
-    // Usually the tail; searched from there.
-    int place = 0;
-    for (MCPosition position = m_children.GetTailPosition(); position; ++place) {
-        const MCPosition at = position;
-        if (m_children.GetPrev(position) == child) {
-            m_children.RemoveAt(at);
-            return place;
-        }
+    int index = 0;
+    const MCPosition at = findChild(child, index);
+    if (!at)
+        return -1;
+    const int place = m_children.GetCount() - 1 - index;
+    MCPosition next = at;
+    m_children.GetNext(next);
+    MCPosition prev = at;
+    m_children.GetPrev(prev);
+    const uint32_t before = m_children.GetChangeCount();
+    m_children.RemoveAt(at);
+    if (ChildFinger* finger = childFinger()) {
+        // On the node after, which takes the index, or else the one before; unless more than
+        // this node left meanwhile.
+        if (m_children.GetChangeCount() != before + 1 || (!next && !prev))
+            *finger = ChildFinger{};
+        else
+            *finger = ChildFinger{next ? next : prev, next ? index : index - 1, m_children.GetChangeCount()};
     }
-    return -1;
+    return place;
 }
 
 int ECWithChild::parentPlaceOf(ECBase* child)

@@ -1,6 +1,7 @@
 #include "notabase/model/MCLinkJournal.h"
 
 #include "notabase/model/ECBase.h"
+#include "notabase/model/ECWithChild.h"
 #include "notabase/model/MCEventList.h"
 
 namespace {
@@ -79,7 +80,12 @@ int MCLinkJournal::Restore() const
         MCEventList* children = parent->GetChildren();
         if (!children || child->GetParents()->Find(parent) || !parent->AddChild(child, 1))
             continue;
-        moveToIndex(*children, child, children->GetCount() - 1 - it->childPlace);
+        // The parent's own insert mostly put the child at its place already, which a parent
+        // that keeps a finger on its long child list tells without a walk.
+        const int index = children->GetCount() - 1 - it->childPlace;
+        const auto* withChild = plat::dynamicDowncast<ECWithChild>(parent);
+        if (!withChild || withChild->IndexOfChild(child) != index)
+            moveToIndex(*children, child, index);
         moveToIndex(*child->GetParents(), parent, it->parentPlace);
         ++restored;
     }

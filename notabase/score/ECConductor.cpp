@@ -486,6 +486,9 @@ int ECConductor::InsertWaveTrack(ECWaveTrack* track, int index)
         return -1;
     forgetTrackOrder();
     const int count = static_cast<int>(m_waveTracks.size());
+    // A number past the last would stand for every track, or none, or wrap in the word.
+    if (count >= MCVoiceTrack::lastTrack)
+        return -1;
     if (index < 0 || index > count)
         index = count;
     m_waveTracks.insert(m_waveTracks.begin() + index, track);

@@ -98,6 +98,8 @@ protected:
     void RemoveTrack(ECTrack* track);
     int GetWaveTrackNumber(const ECWaveTrack* track) const;
     ECWaveTrack* GetWaveTrack(int number, int create);
+    // -1 for a track in the piece already, or when the piece has MCVoiceTrack::lastTrack wave
+    // tracks already.
     int InsertWaveTrack(ECWaveTrack* track, int index);
     void RemoveWaveTrack(ECWaveTrack* track);
     // The wave tracks found under the conductor, in the order of their stored numbers, numbered

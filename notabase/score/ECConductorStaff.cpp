@@ -190,6 +190,9 @@ int ECConductorStaff::InsertStaff(ECStaff* staff, int index)
     if (!staff || !m_conductor)
         return -1;
     const int count = GetMaxStaffNumber();
+    // A number past the last would stand for every track, or none, or wrap in the word.
+    if (count >= MCVoiceTrack::lastTrack)
+        return -1;
     if (index < 1 || index > count + 1)
         index = count + 1;
     renumberStaves(index, 1);

@@ -75,7 +75,8 @@ public:
     // Gives the staff the number index (or the next one, when index is outside 1 .. count + 1),
     // moving the staves from there up by one with everything under them, adds it to the
     // conductor, and registers a measure of it for every bar: its own measures in time order,
-    // new ones when it has too few. Returns the number; -1 without a conductor.
+    // new ones when it has too few. Returns the number; -1 without a conductor, or when the piece
+    // has MCVoiceTrack::lastTrack staves already.
     int InsertStaff(ECStaff* staff, int index);
     // Takes the staff out of the conductor and the bars, moving the staves after it down by one.
     // Its measures stay with it.

@@ -22,4 +22,11 @@ public:
     ECBase* Copy(plat::Object* other) override;
     int GetEventId() const override;
     int GetParentTypes(std::vector<int>& types) const override;
+
+protected:
+    // A track's bars run to thousands: whole runs of them are cut out and put back.
+    ChildFinger* childFinger() const override { return &m_finger; }
+
+private:
+    mutable ChildFinger m_finger;
 };

@@ -1,6 +1,7 @@
 #include "notabase/model/ECEnvPoint.h"
 #include "notabase/model/ECEnvelope.h"
 #include "notabase/tests/TestElements.h"
+#include "platform/core/RefPtr.h"
 
 #include <gtest/gtest.h>
 
@@ -423,4 +424,22 @@ TEST_F(ECEnvelopeTest, AnEnvelopeHoldingOtherElementsIsRefused)
     envelope.ECWithTimeChild::AddChild(new TENote(1.0f), 1);
     const auto bytes = storeObject(&envelope);
     EXPECT_THROW(loadObject(bytes), plat::ArchiveError);
+}
+
+// The list of points changed behind the envelope's back (as the journal's moves change it): the
+// cursor left on a node that is gone is not followed.
+TEST_F(ECEnvelopeTest, ACursorLeftBeforeTheListChangedIsNotFollowed)
+{
+    ECEnvelope envelope;
+    for (int i = 0; i < 10; ++i)
+        envelope.AddChild(makePoint(static_cast<float>(i), 0.0f), 1);
+    const plat::RefPtr<ECBase> five(envelope.GetPointAt(MCTime(5.0f)));
+    ASSERT_EQ(envelope.GetPointBefore(MCTime(5.5f)), five.get()) << "the cursor stands on 5";
+    MCEventList& points = *envelope.GetChildren();
+    points.RemoveAt(points.Find(five.get()));
+    five->GetParents()->RemoveEvent(&envelope);
+    ECEnvPoint* six = envelope.GetPointAfterEqual(MCTime(6.0f));
+    ASSERT_NE(six, nullptr);
+    EXPECT_EQ(six->GetTime()->GetSeconds(), 6.0f);
+    EXPECT_EQ(envelope.GetPointBefore(MCTime(5.5f))->GetTime()->GetSeconds(), 4.0f);
 }

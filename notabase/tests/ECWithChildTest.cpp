@@ -1,6 +1,17 @@
+#include "notabase/model/ECEnvPoint.h"
+#include "notabase/model/ECEnvelope.h"
+#include "notabase/model/MCLinkJournal.h"
+#include "notabase/score/ECTrack.h"
 #include "notabase/tests/TestElements.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -183,6 +194,127 @@ TEST_F(ECWithChildTest, CopiesTakeTheWordButNotTheTimeOrChildren)
     TENote fresh;
     EXPECT_EQ(*fresh.GetTime(), MCTime::TimeNull());
     EXPECT_EQ(fresh.GetVoiceTrack()->GetValue(), 0x7FFF);
+}
+
+// Runs of children taken out one after another and put back by a journal, in the orders a
+// removal meets them, with a child added in the middle of the run: a track and an envelope find
+// each child beside the last (their finger), a measure by a search from the tail, and all three
+// must record the same places and end with the same lists.
+TEST_F(ECWithChildTest, RunsTakenOutAndPutBackKeepTheirPlaces)
+{
+    constexpr int kChildren = 60;
+    std::mt19937 random(20261211);
+    std::vector<int> shuffled(kChildren);
+    for (int i = 0; i < kChildren; ++i)
+        shuffled[static_cast<size_t>(i)] = i;
+    std::shuffle(shuffled.begin(), shuffled.end(), random);
+    auto range = [](int from, int to, int step) {
+        std::vector<int> order;
+        for (int i = from; step > 0 ? i < to : i > to; i += step)
+            order.push_back(i);
+        return order;
+    };
+    const struct {
+        std::string name;
+        std::vector<int> order;
+        int addAfter;  // the step after which a child goes in at 0.5 past the last one out; -1 none
+    } cases[] = {
+        {"a run forward", range(20, 40, 1), -1},
+        {"a run backward", range(39, 19, -1), -1},
+        {"every third", range(1, kChildren, 3), -1},
+        {"all from the head", range(0, kChildren, 1), -1},
+        {"all from the tail", range(kChildren - 1, -1, -1), -1},
+        {"shuffled", std::vector<int>(shuffled.begin(), shuffled.begin() + 25), -1},
+        {"a run forward, one added in it", range(10, 50, 1), 12},
+        {"a run backward, one added in it", range(50, 10, -1), 5},
+        {"every second, one added in it", range(0, kChildren, 2), 7},
+    };
+    const std::vector<std::pair<std::string, std::function<ECBase*()>>> parents = {
+        {"measure", [] { return new TEMeasure(0); }},
+        {"track", [] { return new ECTrack; }},
+        {"envelope", [] { return new ECEnvelope; }},
+    };
+    auto makePoint = [](float time) {
+        auto* point = new ECEnvPoint;
+        const MCTime t(time);
+        point->SetTime(&t);
+        return point;
+    };
+    auto timesOf = [](ECBase* parent) {
+        std::vector<float> times;
+        for (ECBase* child : *parent->GetChildren()) {
+            times.push_back(child->GetTime()->GetSeconds());
+            EXPECT_EQ(std::count(child->GetParents()->begin(), child->GetParents()->end(), parent), 1);
+        }
+        return times;
+    };
+    for (const auto& c : cases) {
+        std::vector<float> referenceOut;
+        std::vector<float> referenceBack;
+        for (const auto& [kind, make] : parents) {
+            SCOPED_TRACE(c.name + ", " + kind);
+            const plat::RefPtr<ECBase> parent(make());
+            std::vector<plat::RefPtr<ECBase>> children;
+            for (int i = 0; i < kChildren; ++i) {
+                children.emplace_back(makePoint(static_cast<float>(i)));
+                ASSERT_EQ(parent->AddChild(children.back().get(), 1), 1);
+            }
+            MCLinkJournal journal;
+            {
+                const MCLinkJournal::Recording recording(journal);
+                for (size_t step = 0; step < c.order.size(); ++step) {
+                    ASSERT_EQ(parent->RemoveChild(children[static_cast<size_t>(c.order[step])].get(), 0), 1);
+                    if (static_cast<int>(step) == c.addAfter) {
+                        children.emplace_back(makePoint(static_cast<float>(c.order[step]) + 0.5f));
+                        ASSERT_EQ(parent->AddChild(children.back().get(), 1), 1);
+                    }
+                }
+            }
+            EXPECT_EQ(parent->RemoveChild(children[static_cast<size_t>(c.order.front())].get(), 0), 0)
+                << "a child out is not found";
+            const std::vector<float> out = timesOf(parent.get());
+            EXPECT_EQ(journal.Restore(), static_cast<int>(c.order.size()));
+            const std::vector<float> back = timesOf(parent.get());
+            if (kind == "measure") {
+                referenceOut = out;
+                referenceBack = back;
+                EXPECT_EQ(static_cast<int>(back.size()), kChildren + (c.addAfter >= 0 ? 1 : 0));
+            } else {
+                EXPECT_EQ(out, referenceOut);
+                EXPECT_EQ(back, referenceBack);
+            }
+            parent->RemoveChildren(1);
+        }
+    }
+}
+
+// A child list changed behind its parent's back (as the journal's moves and the sorts change
+// it) leaves the finger behind: the next search does not trust it.
+TEST_F(ECWithChildTest, AFingerLeftBeforeTheListChangedIsNotFollowed)
+{
+    const plat::RefPtr<ECTrack> track(new ECTrack);
+    std::vector<plat::RefPtr<ECBase>> children;
+    for (int i = 0; i < 8; ++i) {
+        children.emplace_back(new TENote(static_cast<float>(i)));
+        track->AddChild(children.back().get(), 1);
+    }
+    // The finger stands on child 4, index 3, once child 3 is out.
+    ASSERT_EQ(track->RemoveChild(children[3].get(), 0), 1);
+    // Child 5 moves to the head directly in the list: the index of 4 is 1 now, not 3.
+    MCEventList& list = *track->GetChildren();
+    list.AddHead(children[5].get());
+    list.RemoveAt(list.Find(children[5].get(), list.GetHeadPosition()));
+    EXPECT_EQ(track->IndexOfChild(children[4].get()), 4);
+    EXPECT_EQ(track->IndexOfChild(children[5].get()), 0);
+    EXPECT_EQ(track->IndexOfChild(children[3].get()), -1);
+    MCLinkJournal journal;
+    {
+        const MCLinkJournal::Recording recording(journal);
+        ASSERT_EQ(track->RemoveChild(children[4].get(), 0), 1);
+    }
+    ASSERT_EQ(journal.Restore(), 1);
+    EXPECT_EQ(track->IndexOfChild(children[4].get()), 4) << "back at its place";
+    track->RemoveChildren(1);
 }
 
 }  // namespace

@@ -149,6 +149,30 @@ TEST_F(ScoreCommandsTest, AddedElementsStandByTimeAndComeBackInReverseOrderAfter
     EXPECT_EQ(measure->GetChildren()->GetHead(), early) << "each in its place by time";
 }
 
+// A remove command knows its elements without a search: an item dropped, or all items cleared,
+// lets its element be taken again.
+TEST_F(ScoreCommandsTest, ARemoveCommandTakesAnElementOnceWhileItHoldsIt)
+{
+    struct Dropping : CCRemove {
+        using CCRemove::ClearItems;
+        using CCRemove::DropItem;
+    };
+    addStaves(1);
+    addBarsUpTo(4.0f);
+    CountedNote* a = addNote(1, 1.0f);
+    CountedNote* b = addNote(1, 2.0f);
+    const plat::RefPtr<Dropping> remove(new Dropping);
+    ASSERT_NE(remove->Remove(a), nullptr);
+    ASSERT_NE(remove->Remove(b), nullptr);
+    remove->DropItem(0);
+    EXPECT_NE(remove->Remove(a), nullptr) << "its item was dropped";
+    EXPECT_EQ(remove->Remove(b), nullptr);
+    EXPECT_EQ(remove->Remove(a), nullptr);
+    remove->ClearItems();
+    EXPECT_NE(remove->Remove(b), nullptr);
+    EXPECT_EQ(remove->GetItems().size(), 1u);
+}
+
 TEST_F(ScoreCommandsTest, RemovingDetachesFromEveryParentAndUndoRestoresEveryLink)
 {
     addStaves(1);

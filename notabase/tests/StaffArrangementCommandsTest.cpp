@@ -3,6 +3,7 @@
 #include "notabase/commands/CCOrderTracks.h"
 #include "notabase/commands/CommandIds.h"
 #include "notabase/commands/MCCommandList.h"
+#include "notabase/score/ECConductorMeasure.h"
 #include "notabase/tests/CommandPiece.h"
 
 #include <gtest/gtest.h>
@@ -118,6 +119,29 @@ TEST_F(StaffArrangementCommandsTest, AGroupPastStaff255NamesItsStavesAfterSaveLo
     ASSERT_EQ(m_performance->Undo(1), 1);
     int first = 0, last = 0, kind = 0;
     EXPECT_FALSE(conductorStaff().GetGroupInfo(id, first, last, kind) && first == 280 && last == 290);
+}
+
+// Staff and wave track numbers end at 2045 (2046 stands for every track, 2047 for none): a
+// track more is refused, and its command neither numbers it nor takes it out again on undo.
+TEST_F(StaffArrangementCommandsTest, TracksPastTheLastNumberAreRefused)
+{
+    build(MCVoiceTrack::lastTrack - 1, 4.0f);
+    auto* add = new CCAddTrack;
+    add->AddMidiTrack(0, 3);
+    add->AddWaveTrack(MCVoiceTrack::lastTrack + 1);
+    act(add, "add");
+    EXPECT_EQ(m_conductor->GetMaxTrackNumber(1), MCVoiceTrack::lastTrack);
+    EXPECT_EQ(m_conductor->GetMaxTrackNumber(2), MCVoiceTrack::lastTrack);
+    ECStaff* last = staff(MCVoiceTrack::lastTrack);
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(last->GetTrack(), MCVoiceTrack::lastTrack);
+    EXPECT_EQ(conductorStaff().GetStaffNumber(last), MCVoiceTrack::lastTrack);
+    EXPECT_EQ(add->GetItems().size(), 1u + MCVoiceTrack::lastTrack) << "only the tracks placed";
+    EXPECT_EQ(m_conductor->GetTrack(1, ECConductorMeasure::allTracks, 0), nullptr);
+
+    ASSERT_EQ(m_performance->Undo(1), 1);
+    EXPECT_EQ(m_conductor->GetMaxTrackNumber(1), MCVoiceTrack::lastTrack - 1);
+    EXPECT_EQ(m_conductor->GetMaxTrackNumber(2), 0);
 }
 
 TEST_F(StaffArrangementCommandsTest, TheRangeIsBroughtWithinTheStaves)

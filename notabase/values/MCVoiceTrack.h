@@ -11,6 +11,8 @@ class NOTABASE_API MCVoiceTrack {
 public:
     static constexpr int noVoice = 15;
     static constexpr int noTrack = 2047;
+    // The highest number a staff or a wave track can have: 2046 stands for every track.
+    static constexpr int lastTrack = 2045;
     static constexpr int noDevice = 255;
     static constexpr int noChannel = 127;
 
