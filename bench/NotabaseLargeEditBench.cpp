@@ -98,8 +98,6 @@ public:
     }
     void undo() { performance()->Undo(1); }
     void redo() { performance()->Redo(1); }
-    // What the program does at rest after a command.
-    void idle() { MCCommandMgr::OnIdle(); }
 
 private:
     BenchProfile m_profile;
@@ -108,24 +106,36 @@ private:
     std::unique_ptr<CSequence> m_sequence;
 };
 
+// What the program does at rest after a command, outside the timing.
+void idle(benchmark::State& state)
+{
+    state.PauseTiming();
+    MCCommandMgr::OnIdle();
+    state.ResumeTiming();
+}
+
 void count(benchmark::State& state)
 {
     state.SetItemsProcessed(state.iterations() * state.range(0));
     state.SetComplexityN(state.range(0));
 }
 
+// Delete, then Undo, of the piece's selection.
+void deleteAndUndo(benchmark::State& state, Piece& piece)
+{
+    for (auto _ : state) {
+        piece.deleteSelection();
+        piece.undo();
+        idle(state);
+    }
+    count(state);
+}
+
 // Delete, then Undo, of a selection of every note.
 void BM_DeleteAllNotesAndUndo(benchmark::State& state)
 {
     Piece piece(Piece::Content::notes, static_cast<int>(state.range(0)));
-    for (auto _ : state) {
-        piece.deleteSelection();
-        piece.undo();
-        state.PauseTiming();
-        piece.idle();
-        state.ResumeTiming();
-    }
-    count(state);
+    deleteAndUndo(state, piece);
 }
 BENCHMARK(BM_DeleteAllNotesAndUndo)->Arg(10000)->Arg(40000)->Arg(160000)->Iterations(1)->Unit(benchmark::kMillisecond)->Complexity();
 
@@ -146,9 +156,7 @@ void BM_MoveAllNotesPastTheEnd(benchmark::State& state)
         piece.undo();
         piece.redo();
         piece.undo();
-        state.PauseTiming();
-        piece.idle();
-        state.ResumeTiming();
+        idle(state);
     }
     count(state);
 }
@@ -164,9 +172,7 @@ void BM_RemoveHalfTheBars(benchmark::State& state)
         commands.AddTail(new CCRemoveMeasure(bars / 2, bars / 4));
         commands.SetSynchronous(1);
         commands.Apply(piece.performance());
-        state.PauseTiming();
-        piece.idle();
-        state.ResumeTiming();
+        idle(state);
     }
     count(state);
 }
@@ -178,14 +184,7 @@ void BM_DeleteCurveAndUndo(benchmark::State& state)
     Piece piece(Piece::Content::curve, static_cast<int>(state.range(0)));
     if (state.range(1))
         piece.keepMiddleHalf();
-    for (auto _ : state) {
-        piece.deleteSelection();
-        piece.undo();
-        state.PauseTiming();
-        piece.idle();
-        state.ResumeTiming();
-    }
-    count(state);
+    deleteAndUndo(state, piece);
 }
 BENCHMARK(BM_DeleteCurveAndUndo)
     ->ArgsProduct({{5000, 20000, 80000}, {0, 1}})
@@ -197,14 +196,7 @@ BENCHMARK(BM_DeleteCurveAndUndo)
 void BM_DeleteTempoMarksAndUndo(benchmark::State& state)
 {
     Piece piece(Piece::Content::tempos, static_cast<int>(state.range(0)));
-    for (auto _ : state) {
-        piece.deleteSelection();
-        piece.undo();
-        state.PauseTiming();
-        piece.idle();
-        state.ResumeTiming();
-    }
-    count(state);
+    deleteAndUndo(state, piece);
 }
 BENCHMARK(BM_DeleteTempoMarksAndUndo)->Arg(500)->Arg(1000)->Arg(2000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
