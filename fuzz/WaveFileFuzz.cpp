@@ -5,9 +5,8 @@
 // every seek lands inside the sound or fails back to its start.
 
 #include "fuzz/FuzzTempFolder.h"
-#include "wavegate/CWGDeviceHost.h"
-#include "wavegate/CWGStartSignals.h"
 #include "wavegate/CWaveFileRead.h"
+#include "wavegate/tests/WaveFileImage.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -18,28 +17,6 @@
 #include <vector>
 
 namespace {
-
-// Counts what the reader reports.
-class CountingHost : public CWGDeviceHost {
-public:
-    void Notify(uint32_t code, uintptr_t, uintptr_t) override { codes.push_back(code); }
-    uint32_t GetSyncMode() const override { return 0; }
-    int GetPrefetchBufferCount() const override { return 2; }
-    bool IsTimingDevice(const CWGDevice*) const override { return false; }
-    bool PollForTimingDevice(const CWGDevice*) override { return false; }
-    CWGStartSignals& GetStartSignals() override { return signals; }
-    void ForwardRecordedData(CWGEventData*) override {}
-    std::optional<plat::media::MediaTime> GetPlayStart() const override { return std::nullopt; }
-    int MidiThruEnabled() const override { return 0; }
-    int GetMidiThruDevice() const override { return 0; }
-    int GetMidiThruChannel() const override { return -1; }
-    void SendMidiMsg(int, uint32_t, int) override {}
-    plat::WindowRef GetDriverWindow() const override { return {}; }
-    int32_t GetPlayStartOffset() const override { return 0; }
-
-    std::vector<uint32_t> codes;
-    CWGStartSignals signals;
-};
 
 // The reader with where its sound starts in the file.
 class Reader : public CWaveFileRead {
@@ -73,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!readable && (duration != 0 || measured.channels != 0x5A5A))
         std::abort();
 
-    CountingHost host;
+    RecordingHost host;
     Reader reader(&host);
     reader.SetFilename(path.c_str());
     if (!reader.Open(0)) {
