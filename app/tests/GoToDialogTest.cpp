@@ -22,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,17 @@ protected:
     }
 
     static long beatsOf(const MCTime& time) { return time.GetTicks(MCTime::GlobalPPQ) / MCTime::GlobalPPQ; }
+
+    // A dialog opened at zero over a sequence at zero, made the active window so that keys
+    // reach its time field; the caller checks that it became active.
+    std::unique_ptr<CGoToDlg> openActiveAtZero()
+    {
+        doc.GetSequence()->SetLocation(MCTime::TimeZero());
+        auto dialog = std::make_unique<CGoToDlg>(performance(), MCTime::TimeZero());
+        dialog->show();
+        QApplication::setActiveWindow(dialog.get());
+        return dialog;
+    }
 };
 
 // Markers, rehearsal letters and cue points are listed in time order by their filters; an
@@ -167,22 +179,19 @@ TEST_F(GoToDialogTest, EnterAndEscapeWorkFromTheTimeField)
     std::map<Action, MCTime> located;
     for (const Action action : {enter, clickOk, escape}) {
         SCOPED_TRACE(int(action));
-        doc.GetSequence()->SetLocation(MCTime::TimeZero());
-        CGoToDlg dialog(performance(), MCTime::TimeZero());
-        dialog.show();
-        QApplication::setActiveWindow(&dialog);
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-        auto* edit = plat::ui::item<MCTimeEdit>(&dialog, CGoToDlg::kTime);
+        const auto dialog = openActiveAtZero();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+        auto* edit = plat::ui::item<MCTimeEdit>(dialog.get(), CGoToDlg::kTime);
         ASSERT_TRUE(edit->hasFocus());
         // Bar 2, typed over the selected bar group.
         QTest::keyClicks(edit, "002");
         EXPECT_EQ(edit->text().left(3), "002") << edit->text().toStdString();
         if (action == clickOk)
-            dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+            dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
         else
             QTest::keyClick(edit, action == enter ? Qt::Key_Return : Qt::Key_Escape);
-        EXPECT_FALSE(dialog.isVisible());
-        EXPECT_EQ(dialog.result(), action == escape ? QDialog::Rejected : QDialog::Accepted);
+        EXPECT_FALSE(dialog->isVisible());
+        EXPECT_EQ(dialog->result(), action == escape ? QDialog::Rejected : QDialog::Accepted);
         located[action] = doc.GetSequence()->GetLocation();
     }
     EXPECT_GT(located[clickOk], MCTime::TimeZero());
@@ -193,12 +202,9 @@ TEST_F(GoToDialogTest, EnterAndEscapeWorkFromTheTimeField)
 // A time pasted into the time field is the one Enter goes to.
 TEST_F(GoToDialogTest, APastedTimeIsTheOneLocated)
 {
-    doc.GetSequence()->SetLocation(MCTime::TimeZero());
-    CGoToDlg dialog(performance(), MCTime::TimeZero());
-    dialog.show();
-    QApplication::setActiveWindow(&dialog);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-    auto* edit = plat::ui::item<MCTimeEdit>(&dialog, CGoToDlg::kTime);
+    const auto dialog = openActiveAtZero();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    auto* edit = plat::ui::item<MCTimeEdit>(dialog.get(), CGoToDlg::kTime);
     const MCTime wanted(2.0f);
     edit->SetTimeValue(wanted);
     const QString copied = edit->text();
@@ -208,7 +214,7 @@ TEST_F(GoToDialogTest, APastedTimeIsTheOneLocated)
     QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(edit->text(), copied);
     QTest::keyClick(edit, Qt::Key_Return);
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_EQ(doc.GetSequence()->GetLocation(), wanted);
 }
 

@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 
 using Dlg = CPerformanceOptionsDlg;
@@ -30,6 +32,14 @@ protected:
     Control* at(Dlg& dialog, int id) { return plat::ui::item<Control>(&dialog, id); }
     bool checked(Dlg& dialog, int id) { return at<QAbstractButton>(dialog, id)->isChecked(); }
     bool enabled(Dlg& dialog, int id) { return at<QWidget>(dialog, id)->isEnabled(); }
+    // OK is refused: the dialog stays open, count prompts have been shown and message last.
+    void expectRefused(Dlg& dialog, size_t count, const std::string& message)
+    {
+        dialog.accept();
+        EXPECT_NE(dialog.result(), QDialog::Accepted);
+        ASSERT_EQ(m_prompts.Texts().size(), count);
+        EXPECT_EQ(m_prompts.Texts().back(), message);
+    }
 };
 
 // With loop on, the play-region box is checked, disabled and names the loop region; the
@@ -138,20 +148,14 @@ TEST_F(PerformanceOptionsDialogTest, EqualRegionTimesAreRefused)
         dialog.show();
         at<MCTimeEdit>(dialog, Dlg::kPlayStop)->SetTimeValue(MCTime::TimeZero());
         at<MCTimeEdit>(dialog, Dlg::kPlayStart)->SetTimeValue(MCTime::TimeZero());
-        dialog.accept();
-        EXPECT_NE(dialog.result(), QDialog::Accepted);
-        ASSERT_EQ(m_prompts.Texts().size(), 1u);
-        EXPECT_EQ(m_prompts.Texts()[0], AppStrings::text(AppStrings::badPlayRegion));
+        ASSERT_NO_FATAL_FAILURE(expectRefused(dialog, 1u, AppStrings::text(AppStrings::badPlayRegion)));
     }
     Dlg dialog(&doc);
     dialog.show();
     at<QCheckBox>(dialog, Dlg::kRecordRegion)->click();
     at<MCTimeEdit>(dialog, Dlg::kRecordStart)->SetTimeValue(MCTime(2.0f));
     at<MCTimeEdit>(dialog, Dlg::kRecordStop)->SetTimeValue(MCTime(2.0f));
-    dialog.accept();
-    EXPECT_NE(dialog.result(), QDialog::Accepted);
-    ASSERT_EQ(m_prompts.Texts().size(), 2u);
-    EXPECT_EQ(m_prompts.Texts()[1], AppStrings::text(AppStrings::badRecordRegion));
+    ASSERT_NO_FATAL_FAILURE(expectRefused(dialog, 2u, AppStrings::text(AppStrings::badRecordRegion)));
     at<QCheckBox>(dialog, Dlg::kRecordRegion)->click();
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
@@ -174,20 +178,14 @@ TEST_F(PerformanceOptionsDialogTest, RegionsThatEndBeforeTheyStartAreRefused)
     at<QCheckBox>(dialog, Dlg::kLoop)->click();
     at<MCTimeEdit>(dialog, Dlg::kPlayStart)->SetTimeValue(MCTime(3.0f));
     at<MCTimeEdit>(dialog, Dlg::kPlayStop)->SetTimeValue(MCTime(1.0f));
-    dialog.accept();
-    EXPECT_NE(dialog.result(), QDialog::Accepted);
-    ASSERT_EQ(m_prompts.Texts().size(), 1u);
-    EXPECT_EQ(m_prompts.Texts()[0], AppStrings::text(AppStrings::badPlayRegion));
+    ASSERT_NO_FATAL_FAILURE(expectRefused(dialog, 1u, AppStrings::text(AppStrings::badPlayRegion)));
     EXPECT_EQ(sequence().LoopRegionEnabled(), 0);
 
     at<MCTimeEdit>(dialog, Dlg::kPlayStop)->SetTimeValue(MCTime(5.0f));
     at<QCheckBox>(dialog, Dlg::kRecordRegion)->click();
     at<MCTimeEdit>(dialog, Dlg::kRecordStart)->SetTimeValue(MCTime(4.0f));
     at<MCTimeEdit>(dialog, Dlg::kRecordStop)->SetTimeValue(MCTime(2.0f));
-    dialog.accept();
-    EXPECT_NE(dialog.result(), QDialog::Accepted);
-    ASSERT_EQ(m_prompts.Texts().size(), 2u);
-    EXPECT_EQ(m_prompts.Texts()[1], AppStrings::text(AppStrings::badRecordRegion));
+    ASSERT_NO_FATAL_FAILURE(expectRefused(dialog, 2u, AppStrings::text(AppStrings::badRecordRegion)));
 
     at<MCTimeEdit>(dialog, Dlg::kRecordStop)->SetTimeValue(MCTime(6.0f));
     dialog.accept();
@@ -209,10 +207,7 @@ TEST_F(PerformanceOptionsDialogTest, TheLeadInCountCountsOnlyWithLeadIn)
     dialog.show();
     auto* count = at<MCSpinEdit>(dialog, Dlg::kLeadInCount);
     count->setText("99999");
-    dialog.accept();
-    EXPECT_NE(dialog.result(), QDialog::Accepted);
-    ASSERT_EQ(m_prompts.Texts().size(), 1u);
-    EXPECT_EQ(m_prompts.Texts()[0], "Enter a whole number from 1 to 1000.");
+    ASSERT_NO_FATAL_FAILURE(expectRefused(dialog, 1u, "Enter a whole number from 1 to 1000."));
 
     at<QCheckBox>(dialog, Dlg::kLeadIn)->click();
     EXPECT_FALSE(count->isEnabled());

@@ -74,6 +74,14 @@ protected:
         }
         return {};
     }
+    // A 4/4 meter from the start: new bars take the meter in force where they go.
+    void addFourFourMeter()
+    {
+        auto* meter = new ECMeter(4, 4, 0);
+        const MCTime zero(0.0f);
+        meter->SetTime(&zero);
+        staff()->GetMeterEnv()->AddChild(meter, 1);
+    }
     DCsqStaff* dataOf(int number) { return dynamic_cast<DCsqStaff*>(staffAt(number)->GetData(0, 0)); }
     // The program at the start of the staff's first voice; -1 without one.
     int programOf(int number)
@@ -360,11 +368,7 @@ TEST_F(ScoreStructureDialogTest, RemovePartDefinitionFromTheMenu)
 TEST_F(ScoreStructureDialogTest, AddMeasuresAtEachLocation)
 {
     ECConductor* conductor = performance()->GetConductor();
-    // New bars take the meter in force where they go.
-    auto* meter = new ECMeter(4, 4, 0);
-    const MCTime zero(0.0f);
-    meter->SetTime(&zero);
-    staff()->GetMeterEnv()->AddChild(meter, 1);
+    addFourFourMeter();
     const int bars = conductor->GetMaxMeasureNumber();
     ASSERT_GE(bars, 2);
     struct Case {
@@ -404,10 +408,7 @@ TEST_F(ScoreStructureDialogTest, AddMeasuresAtEachLocation)
 TEST_F(ScoreStructureDialogTest, AddMeasuresPastTheEndAsksFirst)
 {
     ECConductor* conductor = performance()->GetConductor();
-    auto* meter = new ECMeter(4, 4, 0);
-    const MCTime zero(0.0f);
-    meter->SetTime(&zero);
-    staff()->GetMeterEnv()->AddChild(meter, 1);
+    addFourFourMeter();
     auto* grow = new CCAddMeasure;
     grow->SetInsertCount(10 - conductor->GetMaxMeasureNumber());
     grow->SetInsertIndex(conductor->GetMaxMeasureNumber());
@@ -452,10 +453,7 @@ TEST_F(ScoreStructureDialogTest, AddMeasuresPastTheEndAsksFirst)
 TEST_F(ScoreStructureDialogTest, AddMeasuresTakesWhatIsTyped)
 {
     ECConductor* conductor = performance()->GetConductor();
-    auto* meter = new ECMeter(4, 4, 0);
-    const MCTime zero(0.0f);
-    meter->SetTime(&zero);
-    staff()->GetMeterEnv()->AddChild(meter, 1);
+    addFourFourMeter();
     const int bars = conductor->GetMaxMeasureNumber();
     const std::string pastEnd = plat::format(
         "There are only %d measures in this document.  Would you like to add the measures at the end of the "
@@ -519,10 +517,7 @@ TEST_F(ScoreStructureDialogTest, AddMeasuresTakesWhatIsTyped)
 TEST_F(ScoreStructureDialogTest, AddMeasuresCountsWhatTheFieldShowsAfterDeleteAndPaste)
 {
     ECConductor* conductor = performance()->GetConductor();
-    auto* meter = new ECMeter(4, 4, 0);
-    const MCTime zero(0.0f);
-    meter->SetTime(&zero);
-    staff()->GetMeterEnv()->AddChild(meter, 1);
+    addFourFourMeter();
     const int bars = conductor->GetMaxMeasureNumber();
     const auto add = [&](const std::function<void(MCSpinEdit&)>& edit) {
         CAddMeasuresDlg dialog(&doc);
