@@ -4,6 +4,10 @@
 // fields of all the notes merged (durations and velocities shared, so every note is looked at).
 // The dialog is made and the selection cleared outside the timed part. The aim is well under
 // 0.2 s at 100,000 notes, so that selecting everything never holds the window up.
+//
+// Then a new duration picked on the note page for every note of a selection and applied, at
+// three sizes: shorter, which moves nothing, or longer, which (after the warning, answered yes)
+// moves the later notes of each staff on by what each note grew, note after note; and undone.
 #include "app/dialogs/CSelectEventsDlg.h"
 #include "bench/BenchProfile.h"
 #include "bench/BenchWidgetMain.h"
@@ -23,9 +27,13 @@
 #include "notabase/states/MCStateMgr.h"
 #include "notabase/states/SCSelection.h"
 #include "platform/ui/dialog/ItemId.h"
+#include "platform/ui/dialog/ModalHooks.h"
 #include "sequencer/data/DCsqNote.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QDialog>
+#include <QMenu>
 
 #include <benchmark/benchmark.h>
 
@@ -116,6 +124,61 @@ void BM_SelectEventsAndShowNotePage(benchmark::State& state)
 }
 // A fixed count of iterations: building the piece costs more than selecting it.
 BENCHMARK(BM_SelectEventsAndShowNotePage)->Arg(12500)->Arg(50000)->Arg(100000)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+// Every note of the piece selected and shown on the note page, a duration picked from its menu
+// and applied (a warning answered yes), then undone.
+void BM_ChangeDurationOfSelectedNotes(benchmark::State& state)
+{
+    const int notes = static_cast<int>(state.range(0));
+    const bool longer = state.range(1) != 0;
+    BenchProfile profile;
+    InitInspector();
+    MCOpusDoc doc;
+    FillDocument(doc, notes);
+    MCOpusDoc::SetActiveDoc(&doc);
+    CPropertiesWnd inspector;
+    inspector.InitToolLayout(nullptr, CPropertiesWnd::kDialogId);
+    inspector.show();
+    MCStateMgr::SetGlobalHandler(&HandOnToInspector, &inspector);
+    plat::ui::ModalHooks::Hooks yes;
+    yes.runDialog = [](QDialog&) { return int(QDialog::Accepted); };
+    const plat::ui::ModalHooks::Scoped answers(std::move(yes));
+    {
+        CSelectEventsDlg dialog(&doc);
+        CheckNotesOnly(dialog);
+        dialog.accept();
+    }
+    QApplication::processEvents();
+    auto* page = dynamic_cast<PCsqNote*>(inspector.GetInspector()->ActivePage());
+    if (!page || doc.GetSelection().GetCount() != notes) {
+        state.SkipWithError("the notes are not selected and shown");
+    } else {
+        // A quarter note where the notes are eighths, or a sixteenth.
+        const int command = longer ? 36868 : 36871;
+        for (auto _ : state) {
+            for (QAction* action : page->GetDurationMenu()->actions().value(0)->menu()->actions())
+                if (action->data().toInt() == command)
+                    action->trigger();
+            page->onApply();
+            QApplication::processEvents();
+            state.PauseTiming();
+            doc.OnEditUndo();
+            QApplication::processEvents();
+            state.ResumeTiming();
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * notes);
+    state.SetComplexityN(notes);
+
+    MCStateMgr::SetGlobalHandler(nullptr, nullptr);
+    (new SCSelection(SCSelection::kClear))->Apply(doc.GetBaseEvent());
+    MCOpusDoc::SetActiveDoc(nullptr);
+}
+BENCHMARK(BM_ChangeDurationOfSelectedNotes)
+    ->ArgsProduct({{500, 1000, 2000}, {0, 1}})
+    ->ArgNames({"notes", "longer"})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

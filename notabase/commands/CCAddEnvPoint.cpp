@@ -9,6 +9,9 @@
 #include "notabase/model/ECTempoEnv.h"
 #include "platform/core/RefPtr.h"
 
+#include <algorithm>
+#include <vector>
+
 PLAT_IMPLEMENT_DYNCREATE(CCAddEnvPoint, CCAdd)
 
 int CCAddEnvPoint::GetCommandId()
@@ -25,37 +28,68 @@ int CCAddEnvPoint::Prepare()
 {
     if (!CCBase::Prepare())
         return 0;
+    m_carried.clear();
+    for (const auto& item : GetItems()) {
+        if (auto* pointItem = dynamic_cast<CCAddEnvPtItem*>(item.get()))
+            countCarried(pointItem->GetAnchorList(), 1);
+    }
     for (size_t i = 0; i < GetItems().size();) {
         auto* item = dynamic_cast<CCAddEnvPtItem*>(GetItems()[i].get());
-        if (item && PrepareItem(item))
+        const MCEventList* had = item ? item->GetAnchorList() : nullptr;
+        if (item && PrepareItem(item)) {
+            // A list the item was given as it was prepared counts for the items after it.
+            if (!had)
+                countCarried(item->GetAnchorList(), 1);
             ++i;
-        else
+        } else {
+            // A dropped item brings nothing along.
+            countCarried(had, -1);
             DropItem(i);
+        }
     }
+    m_carried.clear();
     return 1;
+}
+
+void CCAddEnvPoint::countCarried(const MCEventList* anchors, int step)
+{
+    if (!anchors)
+        return;
+    for (const ECBase* point : *anchors)
+        m_carried[point] += step;
 }
 
 int CCAddEnvPoint::PrepareItem(CCAddEnvPtItem* item)
 {
-    for (const auto& other : GetItems()) {
-        auto* otherItem = dynamic_cast<CCAddEnvPtItem*>(other.get());
-        if (!otherItem || otherItem == item || !otherItem->GetAnchorList())
-            continue;
-        if (otherItem->GetAnchorList()->Find(item->GetChild()))
-            return 0;
-    }
-    return 1;
+    const auto carried = m_carried.find(item->GetChild());
+    if (carried == m_carried.end())
+        return 1;
+    const MCEventList* own = item->GetAnchorList();
+    const int byOwn = own && own->Find(item->GetChild()) ? 1 : 0;
+    return carried->second > byOwn ? 0 : 1;
 }
 
 int CCAddEnvPoint::Process()
 {
-    if (!CCAdd::Process())
-        return 0;
+    // The tempo maps take their marks as one batch: the pause tempos are set once at its end.
+    std::vector<ECTempoEnv*> maps;
     for (const auto& item : GetItems()) {
-        if (auto* pointItem = dynamic_cast<CCAddEnvPtItem*>(item.get()))
-            ProcessItem(pointItem);
+        auto* map = plat::dynamicDowncast<ECTempoEnv>(item->GetParent());
+        if (map && std::find(maps.begin(), maps.end(), map) == maps.end()) {
+            maps.push_back(map);
+            map->BeginBatch();
+        }
     }
-    return 1;
+    const int result = CCAdd::Process();
+    if (result) {
+        for (const auto& item : GetItems()) {
+            if (auto* pointItem = dynamic_cast<CCAddEnvPtItem*>(item.get()))
+                ProcessItem(pointItem);
+        }
+    }
+    for (ECTempoEnv* map : maps)
+        map->EndBatch();
+    return result;
 }
 
 int CCAddEnvPoint::ProcessItem(CCAddEnvPtItem* item)
@@ -80,7 +114,7 @@ int CCAddEnvPoint::ProcessItem(CCAddEnvPtItem* item)
     envelope->InsertAnchorGroup(item->GetGroupIndex(), anchors);
     // The marks of a pause take their tempos from their group.
     if (auto* tempoMap = plat::dynamicDowncast<ECTempoEnv>(envelope))
-        tempoMap->RecalculateClockTimes();
+        tempoMap->MarksChanged();
     return 1;
 }
 

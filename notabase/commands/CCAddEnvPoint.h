@@ -4,8 +4,11 @@
 
 #include "notabase/commands/CCAdd.h"
 
+#include <unordered_map>
+
 class CCAddEnvPtItem;
 class ECEnvPoint;
+class MCEventList;
 
 // Adds points to envelopes, each item's parent being the envelope. A point with an anchor list
 // brings the rest of its group along: the points are added as one unit, marked as anchors with
@@ -30,7 +33,8 @@ public:
     CCAddItem* Add(ECBase* point, ECBase* envelope, const FCMidi& data) override;
 
 protected:
-    // 0 when another item's anchor list holds the item's point.
+    // 0 when another item's anchor list holds the item's point (asked of a count Prepare keeps,
+    // so that many items cost no search of all the others each).
     virtual int PrepareItem(CCAddEnvPtItem* item);
     // Adds the rest of the item's group and registers the group with the envelope.
     virtual int ProcessItem(CCAddEnvPtItem* item);
@@ -40,4 +44,12 @@ protected:
     // Gives the item the group of its point and the span's end point, a copy of the point at the
     // point's time plus its duration, lasting nothing, with the value and style given.
     static void SetSpan(CCAddEnvPtItem* item, ECEnvPoint* end, float endValue);
+
+private:
+    // Counts each point of the list in m_carried by step.
+    void countCarried(const MCEventList* anchors, int step);
+
+    // While Prepare runs: for each point, how many of the items kept so far, and of those not
+    // yet prepared, hold it in their anchor lists.
+    std::unordered_map<const ECBase*, int> m_carried;
 };

@@ -14,7 +14,7 @@
 #include "platform/core/RefPtr.h"
 
 #include <algorithm>
-#include <unordered_set>
+#include <vector>
 
 PLAT_IMPLEMENT_DYNCREATE(CCRemoveEnvPoint, CCRemove)
 
@@ -41,23 +41,43 @@ int CCRemoveEnvPoint::Prepare()
 {
     if (!CCBase::Prepare())
         return 0;
+    m_carried.clear();
+    for (const auto& item : GetItems()) {
+        if (auto* pointItem = dynamic_cast<CCRemoveEnvPtItem*>(item.get()))
+            countCarried(pointItem->GetAnchorList(), 1);
+    }
     for (size_t i = 0; i < GetItems().size();) {
         auto* item = dynamic_cast<CCRemoveEnvPtItem*>(GetItems()[i].get());
-        if (item && PrepareItem(item))
+        const MCEventList* had = item ? item->GetAnchorList() : nullptr;
+        if (item && PrepareItem(item)) {
+            // The group the item took counts for the items after it.
+            if (!had)
+                countCarried(item->GetAnchorList(), 1);
             ++i;
-        else
+        } else {
+            // A dropped item takes nothing with it.
+            countCarried(had, -1);
             DropItem(i);
+        }
     }
+    m_carried.clear();
     return 1;
+}
+
+void CCRemoveEnvPoint::countCarried(const MCEventList* anchors, int step)
+{
+    if (!anchors)
+        return;
+    for (const ECBase* point : *anchors)
+        m_carried[point] += step;
 }
 
 int CCRemoveEnvPoint::PrepareItem(CCRemoveEnvPtItem* item)
 {
-    for (const auto& other : GetItems()) {
-        auto* otherItem = dynamic_cast<CCRemoveEnvPtItem*>(other.get());
-        if (!otherItem || otherItem == item || !otherItem->GetAnchorList())
-            continue;
-        if (otherItem->GetAnchorList()->Find(item->GetChild()))
+    if (const auto carried = m_carried.find(item->GetChild()); carried != m_carried.end()) {
+        const MCEventList* own = item->GetAnchorList();
+        const int byOwn = own && own->Find(item->GetChild()) ? 1 : 0;
+        if (carried->second > byOwn)
             return 0;
     }
     auto* envelope = plat::dynamicDowncast<ECEnvelope>(item->GetParent());
@@ -80,26 +100,44 @@ int CCRemoveEnvPoint::Process()
             m_alreadyOut.emplace_back(item->GetChild());
     }
     // The times of the marks of the tempo maps the points leave: the first mark of a map always
-    // stands at 0, so removing it moves the next one there.
+    // stands at 0, so removing it moves the next one there. Only a mark that becomes the first
+    // can move, and with k marks going that is one of the first k + 1.
     m_movedToZero.clear();
-    std::vector<std::pair<plat::RefPtr<ECBase>, MCTime>> later;
-    std::unordered_set<const ECBase*> maps;
+    std::vector<std::pair<ECTempoEnv*, int>> maps;
     for (const auto& item : GetItems()) {
         auto* tempoMap = plat::dynamicDowncast<ECTempoEnv>(item->GetParent());
-        // Each map once: a mark stands in one map.
-        if (!tempoMap || !maps.insert(tempoMap).second)
+        if (!tempoMap)
             continue;
+        auto map = std::find_if(maps.begin(), maps.end(), [tempoMap](const auto& m) { return m.first == tempoMap; });
+        if (map == maps.end())
+            map = maps.insert(maps.end(), {tempoMap, 1});
+        auto* pointItem = dynamic_cast<CCRemoveEnvPtItem*>(item.get());
+        const MCEventList* anchors = pointItem ? pointItem->GetAnchorList() : nullptr;
+        map->second += 1 + (anchors ? anchors->GetCount() : 0);
+    }
+    std::vector<std::pair<plat::RefPtr<ECBase>, MCTime>> later;
+    for (const auto& [tempoMap, reach] : maps) {
+        int left = reach;
         for (ECBase* mark : *tempoMap->GetChildren()) {
+            if (left-- == 0)
+                break;
             if (*mark->GetTime() > MCTime::TimeZero())
                 later.emplace_back(mark, *mark->GetTime());
         }
+        // Their pause tempos are set once, when the last of them has gone.
+        tempoMap->BeginBatch();
     }
-    if (!CCRemove::Process())
+    const int removed = CCRemove::Process();
+    if (removed) {
+        for (const auto& item : GetItems()) {
+            if (auto* pointItem = dynamic_cast<CCRemoveEnvPtItem*>(item.get()))
+                ProcessItem(pointItem);
+        }
+    }
+    for (const auto& [tempoMap, reach] : maps)
+        tempoMap->EndBatch();
+    if (!removed)
         return 0;
-    for (const auto& item : GetItems()) {
-        if (auto* pointItem = dynamic_cast<CCRemoveEnvPtItem*>(item.get()))
-            ProcessItem(pointItem);
-    }
     for (auto& [mark, time] : later) {
         if (*mark->GetTime() != MCTime::TimeZero())
             continue;
@@ -145,7 +183,7 @@ int CCRemoveEnvPoint::ProcessItem(CCRemoveEnvPtItem* item)
             before->SetTime(&MCTime::TimeZero());
     }
     // The marks of a pause took their tempos from their group.
-    tempoMap->RecalculateClockTimes();
+    tempoMap->MarksChanged();
     return 1;
 }
 

@@ -6,11 +6,13 @@
 #include "notabase/values/MCTime.h"
 #include "platform/core/RefPtr.h"
 
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
 class CCRemoveEnvPtItem;
 class ECEnvPoint;
+class MCEventList;
 
 // Removes envelope points together with their anchor groups: removing either point of a span
 // removes the whole span and its group. Removing a pause without a word at time 0 of the tempo
@@ -37,13 +39,20 @@ public:
     using CCRemove::Remove;
 
 protected:
-    // 0 when another item's anchor list holds the item's point; otherwise the item takes the
+    // 0 when another item's anchor list holds the item's point (asked of a count Prepare keeps,
+    // so that many items cost no search of all the others each); otherwise the item takes the
     // point's group from its envelope.
     virtual int PrepareItem(CCRemoveEnvPtItem* item);
     // Takes the rest of the group out and the group from its envelope.
     virtual int ProcessItem(CCRemoveEnvPtItem* item);
 
 private:
+    // Counts each point of the list in m_carried by step.
+    void countCarried(const MCEventList* anchors, int step);
+
+    // While Prepare runs: for each point, how many of the items kept so far, and of those not
+    // yet prepared, hold it in their anchor lists.
+    std::unordered_map<const ECBase*, int> m_carried;
     // The tempo marks that became the first of their map and were moved to time 0 by it, with
     // the times they had: Undo puts them back before the removed marks return.
     std::vector<std::pair<plat::RefPtr<ECBase>, MCTime>> m_movedToZero;

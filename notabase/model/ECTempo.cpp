@@ -90,6 +90,17 @@ void ECTempo::SetDuration(const MCTime* duration)
     }
 }
 
+const MCTime& ECTempo::GetClockTime() const
+{
+    for (ECBase* parent : *const_cast<ECTempo*>(this)->GetParents()) {
+        if (auto* map = plat::dynamicDowncast<ECTempoEnv>(parent)) {
+            map->UpdateClockTimes();
+            break;
+        }
+    }
+    return m_clockTime;
+}
+
 float ECTempo::GetValue()
 {
     return m_tempo;

@@ -81,13 +81,17 @@ public:
     // the tempo at the 100 percent a new mark has. The one rule for the tempo map and the
     // command that adds a pause.
     float GetPauseTempo(float base) const;
-    const MCTime& GetClockTime() const { return m_clockTime; }
+    // Where the mark falls in clock time; its tempo map works that out first when a change left
+    // it behind.
+    const MCTime& GetClockTime() const;
     void SetClockTime(const MCTime& time) { m_clockTime = time; }
     // The text, or when it is empty the word of the type.
     std::string GetText() const;
     void SetText(const std::string& text) { m_text = text; }
 
 private:
+    friend class ECTempoEnv;
+
     void setTempoType(unsigned char type) { SetFlags(static_cast<uint16_t>((GetFlags() & 0x00FF) | (type << 8))); }
 
     MCTime m_duration{0.0f};

@@ -17,11 +17,6 @@ double timeOf(ECTempo* mark)
     return mark->GetTime()->GetSeconds();
 }
 
-double clockOf(const ECTempo* mark)
-{
-    return mark->GetClockTime().GetSeconds();
-}
-
 bool isRamp(const ECTempo* mark)
 {
     return mark->GetStyle() != ECEnvPoint::styleStep;
@@ -108,7 +103,9 @@ int ECTempoEnv::AddChild(ECBase* child, int sorted)
     if (!ECEnvelope::AddChild(child, sorted))
         return 0;
     child->SetVoiceTrack(GetVoiceTrack());
-    RecalculateClockTimes();
+    if (ECTempo::IsPauseTempo(static_cast<ECTempo*>(child)->GetTempoType()))
+        m_mayHavePauses = true;
+    MarksChanged();
     return 1;
 }
 
@@ -116,7 +113,7 @@ int ECTempoEnv::RemoveChild(ECBase* child, int recursive)
 {
     if (!ECEnvelope::RemoveChild(child, recursive))
         return 0;
-    RecalculateClockTimes();
+    MarksChanged();
     return 1;
 }
 
@@ -124,7 +121,7 @@ int ECTempoEnv::RemoveChildren(int recursive)
 {
     if (!ECEnvelope::RemoveChildren(recursive))
         return 0;
-    RecalculateClockTimes();
+    MarksChanged();
     return 1;
 }
 
@@ -146,6 +143,11 @@ void ECTempoEnv::Serialize(plat::Archive& archive)
     RecalculateClockTimes();
 }
 
+double ECTempoEnv::clockOf(const ECTempo* mark)
+{
+    return mark->m_clockTime.GetSeconds();
+}
+
 void ECTempoEnv::rebuildMarks()
 {
     m_marks.clear();
@@ -163,23 +165,38 @@ const std::vector<ECTempo*>& ECTempoEnv::marks()
 void ECTempoEnv::RecalculateClockTimes()
 {
     if (m_batchDepth > 0) {
-        m_stale = true;
+        m_pausesStale = true;
+        m_clocksStale = true;
         pinFirstMark();
         return;
     }
     recalculate();
 }
 
-void ECTempoEnv::EndBatch()
+void ECTempoEnv::MarksChanged()
 {
-    if (m_batchDepth > 0 && --m_batchDepth == 0)
-        refresh();
+    pinFirstMark();
+    m_clocksStale = true;
+    if (!m_mayHavePauses)
+        return;
+    if (m_batchDepth > 0)
+        m_pausesStale = true;
+    else
+        setPauseTempos();
 }
 
-void ECTempoEnv::refresh()
+void ECTempoEnv::EndBatch()
 {
-    if (m_stale)
-        recalculate();
+    if (m_batchDepth > 0 && --m_batchDepth == 0 && m_pausesStale)
+        setPauseTempos();
+}
+
+void ECTempoEnv::UpdateClockTimes()
+{
+    if (m_pausesStale)
+        setPauseTempos();
+    if (m_clocksStale)
+        setClockTimes();
 }
 
 void ECTempoEnv::pinFirstMark()
@@ -194,15 +211,22 @@ void ECTempoEnv::pinFirstMark()
 
 void ECTempoEnv::recalculate()
 {
-    m_stale = false;
-    rebuildMarks();
+    setPauseTempos();
+    setClockTimes();
+}
 
-    // Pauses: a pause head slows the tempo in force before it; the other pause marks of its
-    // group bring back the tempo in force before the group.
+void ECTempoEnv::setPauseTempos()
+{
+    m_pausesStale = false;
+    m_mayHavePauses = false;
+    rebuildMarks();
+    // A pause head slows the tempo in force before it; the other pause marks of its group bring
+    // back the tempo in force before the group.
     for (size_t i = 0; i < m_marks.size(); ++i) {
         ECTempo* mark = m_marks[i];
         if (!ECTempo::IsPauseTempo(mark->GetTempoType()))
             continue;
+        m_mayHavePauses = true;
         float base = GetDefaultValue();
         if (mark->IsAnchorHead()) {
             if (i > 0)
@@ -219,8 +243,12 @@ void ECTempoEnv::recalculate()
         }
         mark->SetValue(base);
     }
+}
 
-    // Clock times, each from the one before.
+void ECTempoEnv::setClockTimes()
+{
+    m_clocksStale = false;
+    rebuildMarks();
     ECTempo* previous = nullptr;
     for (ECTempo* mark : m_marks) {
         if (!previous) {
@@ -242,7 +270,7 @@ void ECTempoEnv::GetClockTime(MCTime& time)
 {
     if (time.GetMode() != MCTime::normal)
         return;
-    refresh();
+    UpdateClockTimes();
     const std::vector<ECTempo*>& all = marks();
     const double t = time.GetSeconds();
     // The first mark later than the time; the one before it is in force.
@@ -267,7 +295,7 @@ void ECTempoEnv::GetNormalizedTime(MCTime& time)
 {
     if (time.GetMode() != MCTime::clock)
         return;
-    refresh();
+    UpdateClockTimes();
     const std::vector<ECTempo*>& all = marks();
     const double c = time.GetSeconds();
     const auto next = std::upper_bound(all.begin(), all.end(), c,

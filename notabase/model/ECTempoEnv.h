@@ -12,8 +12,11 @@ class ECTempo;
 // converts musical time (quarter notes) to clock time (seconds) and back, through steps, ramps
 // (a segment whose first mark has a style other than 0 changes speed evenly over clock time)
 // and pauses (a pause mark slows the tempo by its percentage until the next mark of its anchor
-// group restores it). Each mark keeps its clock time; the map recomputes them whenever a mark is
-// added, removed or loaded, or a mark's duration changes.
+// group restores it). Each mark keeps its clock time. Adding or removing a mark sets the pause
+// tempos at once and leaves the clock times to be worked out when next asked for (a conversion,
+// a mark's GetClockTime), so that an edit of n marks, made mark by mark or command by command,
+// works them out once rather than n times; loading a map, a mark's duration changing and
+// RecalculateClockTimes work them out at once.
 //
 // Conversions find their segment by binary search over the marks in time (or clock) order, so a
 // random time costs a logarithmic lookup however long the map is.
@@ -45,27 +48,43 @@ public:
     // Sets the tempo of each pause mark, then the clock time of every mark. The first mark is
     // moved to time 0. Inside a batch it only notes that they are due.
     void RecalculateClockTimes();
+    // After marks of the map moved in place or their anchor groups changed: the first mark moves
+    // to time 0, the pause tempos are set (in a batch, when the batch ends) and the clock times
+    // are worked out when next asked for. A map without pause marks does this in constant time.
+    void MarksChanged();
+    // Works out the pause tempos a batch left behind and the clock times a change left behind;
+    // otherwise does nothing.
+    void UpdateClockTimes();
 
     // A batch of changes, as a file read mark by mark makes: between BeginBatch and the last
-    // EndBatch, adding and removing marks leaves the clock times and pause tempos alone (the
-    // first mark still moves to time 0 at once), and the end recomputes them once, so that n
-    // marks cost n steps rather than n recomputations of every mark. A conversion asked for
-    // meanwhile recomputes first and is exact.
+    // EndBatch, adding and removing marks and RecalculateClockTimes leave the clock times and
+    // pause tempos alone (the first mark still moves to time 0 at once); the end sets the pause
+    // tempos once. A conversion asked for meanwhile works everything out first and is exact.
     void BeginBatch() { ++m_batchDepth; }
     void EndBatch();
 
 private:
+    // A mark's clock time as it stands, with no update first.
+    static double clockOf(const ECTempo* mark);
     // The marks in time order, as the child list holds them.
     const std::vector<ECTempo*>& marks();
     void rebuildMarks();
-    // The clock times, now, whatever a batch says.
+    // The pause tempos and the clock times, now, whatever a batch says.
     void recalculate();
-    // Brings the clock times up to date when a batch left them behind.
-    void refresh();
+    // The tempo of each pause mark, from the marks before it and its group.
+    void setPauseTempos();
+    // The clock time of every mark, each from the one before; the first mark moves to time 0.
+    void setClockTimes();
     // The first mark stands at time 0.
     void pinFirstMark();
 
     std::vector<ECTempo*> m_marks;
     int m_batchDepth = 0;
-    bool m_stale = false;
+    // The pause tempos are due (a batch left them behind).
+    bool m_pausesStale = false;
+    // The clock times are due.
+    bool m_clocksStale = false;
+    // Whether the map may hold a pause mark: cleared only by setting the pause tempos and finding
+    // none, so that a map without pauses skips that pass on every change.
+    bool m_mayHavePauses = true;
 };

@@ -184,6 +184,18 @@ TEST_F(ECTempoEnvTest, PausesSlowTheTempoUntilTheirGroupRestoresIt)
     pause->SetPausePercent(200.0f);
     map.RecalculateClockTimes();
     EXPECT_EQ(pause->GetTempo(1.0f), 30.0f);
+
+    // A mark coming or going before the pause sets its tempos at once, before any clock time is
+    // asked for; the clock times follow when they are.
+    ECTempo* faster = markAt(2.0f, 160.0f);
+    map.AddChild(faster, 1);
+    EXPECT_EQ(pause->GetTempo(1.0f), 40.0f);
+    EXPECT_EQ(restore->GetTempo(1.0f), 160.0f);
+    EXPECT_FLOAT_EQ(restore->GetClockTime().GetSeconds(), 1.0f + 2.0f * 60.0f / 160.0f + 2.0f * 60.0f / 40.0f);
+    map.RemoveChild(faster, 0);
+    EXPECT_EQ(pause->GetTempo(1.0f), 30.0f);
+    EXPECT_EQ(restore->GetTempo(1.0f), 120.0f);
+    EXPECT_FLOAT_EQ(restore->GetClockTime().GetSeconds(), 2.0f + 2.0f * 60.0f / 30.0f);
 }
 
 TEST_F(ECTempoEnvTest, RandomMapsWithRampsAndPausesConvertBothWays)

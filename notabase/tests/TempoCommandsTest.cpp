@@ -355,6 +355,126 @@ TEST_F(TempoCommandsTest, TheFirstMarkOfAnEmptyMapGoesToZeroAndUndoAndRedoKeepIt
     EXPECT_EQ(stored(), added);
 }
 
+// Marks added, deleted, undone and redone many at a time leave the map as working it all out
+// afresh would: each mark's tempo (a pause's from the marks before it) and clock time. Tempos are
+// read before anything asks for a clock time, so a pause tempo left behind shows. A paste is one
+// command of many marks; a selection deletes through one command a mark; a remove command may
+// also hold many marks.
+TEST_F(TempoCommandsTest, EditsOfManyMarksLeaveTheMapAsWorkingItOutAfreshDoes)
+{
+    // Each mark's time and tempo, then each one's clock time.
+    const auto profile = [this] {
+        std::string text;
+        for (ECBase* point : *tempoMap().GetChildren())
+            text += number(timeOf(point)) + ":" + number(static_cast<ECTempo*>(point)->GetTempo(1.0f)) + " ";
+        text += "|";
+        for (ECBase* point : *tempoMap().GetChildren())
+            text += " " + number(static_cast<ECTempo*>(point)->GetClockTime().GetSeconds());
+        return text;
+    };
+    const auto expectFresh = [this, &profile](const char* when) {
+        const std::string seen = profile();
+        tempoMap().RecalculateClockTimes();
+        EXPECT_EQ(seen, profile()) << when;
+    };
+    // Metronome marks a beat apart from the beat given, at tempos that vary.
+    const auto plainMarks = [](int count, float from) {
+        std::vector<ECTempo*> marks;
+        for (int i = 0; i < count; ++i) {
+            ECTempo* tempo = mark(ECTempo::typeMetronome, from + static_cast<float>(i));
+            tempo->SetValue(static_cast<float>(60 + (i * 37) % 120));
+            marks.push_back(tempo);
+        }
+        return marks;
+    };
+    const auto deleteSelection = [this](const std::vector<ECBase*>& marks) {
+        MCEventList selection;
+        for (ECBase* point : marks)
+            selection.AddTail(point);
+        MCCommandList commands;
+        ASSERT_EQ(ConfigureRemove(&selection, commands), 1);
+        MCCommandMgr::BeginUndo(m_performance, "Delete");
+        commands.SetSynchronous(1);
+        commands.Apply(m_performance);
+        MCCommandMgr::EndUndo(m_performance);
+    };
+    const auto removeInOneCommand = [this](const std::vector<ECBase*>& marks) {
+        plat::RefPtr<CCRemoveEnvPoint> remove(new CCRemoveEnvPoint);
+        for (ECBase* point : marks)
+            remove->Remove(point);
+        act(remove.get());
+    };
+    // The marks of the map at the times.
+    const auto at = [this](std::vector<float> times) {
+        std::vector<ECBase*> marks;
+        for (float time : times)
+            marks.push_back(tempoMap().GetPointAt(MCTime(time)));
+        return marks;
+    };
+    const auto beats = [](int from, int to) {
+        std::vector<float> times;
+        for (int i = from; i < to; ++i)
+            times.push_back(static_cast<float>(i));
+        return times;
+    };
+    enum class Edit { paste, deleteSelection, removeInOneCommand };
+    struct Case {
+        const char* what;
+        bool pause;               // the map holds a G.P. from 30 to 32 (else plain marks only)
+        Edit edit;
+        std::vector<float> selected;  // the times of the marks to delete
+    };
+    const Case cases[] = {
+        {"a paste of 40 marks after the others", false, Edit::paste, {}},
+        {"a paste of 40 marks around a pause", true, Edit::paste, {}},
+        {"a selection of every mark but the first", false, Edit::deleteSelection, beats(1, 25)},
+        {"a selection of the marks before a pause", true, Edit::deleteSelection, beats(1, 25)},
+        {"a selection of the first marks", false, Edit::deleteSelection, beats(0, 6)},
+        {"one command of the first marks", false, Edit::removeInOneCommand, beats(0, 6)},
+        {"one command of marks before a pause", true, Edit::removeInOneCommand, {5, 9, 24}},
+        {"one command of both ends of a pause", true, Edit::removeInOneCommand, {32, 30, 2}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        putTempo(0.0f, 120.0f);
+        std::vector<ECTempo*> marks = plainMarks(24, 1.0f);
+        for (size_t i = 4; i < marks.size(); i += 5)
+            marks[i]->SetTempoType(ECTempo::typeAccelerando, MCTime(0.5f));
+        add(marks);
+        if (c.pause)
+            add({mark(ECTempo::typePause + 1, 30.0f, 2.0f)});
+        expectFresh("before");
+        const std::vector<uint8_t> before = stored();
+
+        switch (c.edit) {
+        case Edit::paste:
+            add(plainMarks(40, 25.25f));
+            break;
+        case Edit::deleteSelection:
+            deleteSelection(at(c.selected));
+            break;
+        case Edit::removeInOneCommand:
+            removeInOneCommand(at(c.selected));
+            break;
+        }
+        expectFresh("after the edit");
+        const std::vector<uint8_t> after = stored();
+        ASSERT_NE(after, before);
+
+        m_performance->Undo(1);
+        expectFresh("after undo");
+        EXPECT_EQ(stored(), before);
+        m_performance->Redo(1);
+        expectFresh("after redo");
+        EXPECT_EQ(stored(), after);
+        m_performance->Undo(1);
+        expectFresh("after the second undo");
+        EXPECT_EQ(stored(), before);
+    }
+}
+
 TEST_F(TempoCommandsTest, TheSnapshotHoldsItsMark)
 {
     ECTempo* tempo = mark(ECTempo::typeMetronome, 6.0f);
