@@ -330,7 +330,19 @@ int MCOpusTemplate::CloseDocument(MCOpusDoc* doc)
     // A document the user chose to keep still has its music.
     if (doc->GetBaseEvent())
         return 0;
+    const std::vector<MCOpusWnd*> frames = GetFrames(doc);
+    const bool wasActive =
+        m_mdiArea && std::find(frames.begin(), frames.end(), m_mdiArea->activeSubWindow()) != frames.end();
     RemoveDocument(doc);
+    // The area does not let go of a removed active window by itself: the window used last
+    // before it comes to the front, as it would after closing any other window.
+    if (wasActive) {
+        const QList<QMdiSubWindow*> used = m_mdiArea->subWindowList(QMdiArea::ActivationHistoryOrder);
+        const auto shown =
+            std::find_if(used.rbegin(), used.rend(), [](const QMdiSubWindow* w) { return w->isVisible(); });
+        if (shown != used.rend())
+            m_mdiArea->setActiveSubWindow(*shown);
+    }
     return 1;
 }
 

@@ -21,6 +21,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QShowEvent>
 #include <QKeySequence>
 #include <QMainWindow>
 #include <QMdiArea>
@@ -98,17 +99,22 @@ plat::WindowPlacement MCOpusWnd::GetDefaultPlacement(const char* section)
     return placement;
 }
 
+void MCOpusWnd::InitialUpdate()
+{
+    if (IsActivated())
+        return;
+    m_flags |= 2;
+    const QEvent::Type type = InitialUpdateEvent();
+    for (QWidget* child : findChildren<QWidget*>()) {
+        QEvent update(type);
+        QCoreApplication::sendEvent(child, &update);
+    }
+    LoadPrefs();
+}
+
 void MCOpusWnd::ActivateFrame()
 {
-    if (!IsActivated()) {
-        const QEvent::Type type = InitialUpdateEvent();
-        for (QWidget* child : findChildren<QWidget*>()) {
-            QEvent update(type);
-            QCoreApplication::sendEvent(child, &update);
-        }
-        LoadPrefs();
-        m_flags |= 2;
-    }
+    InitialUpdate();
     show();
     if (QMdiArea* area = mdiArea())
         area->setActiveSubWindow(this);
@@ -353,6 +359,14 @@ void MCOpusWnd::OnMDIActivate(bool activate)
     CWavegate* wavegate = CWavegate::GetWavegate();
     if (wavegate && !wavegate->IsActive())
         wavegate->PlayBuffer(now->GetSequence()->GetPlayer().GetOutputState(location));
+}
+
+void MCOpusWnd::showEvent(QShowEvent* event)
+{
+    // A frame shown without ActivateFrame (a view brought up from the menu) still gives its
+    // views their document before they first draw.
+    InitialUpdate();
+    QMdiSubWindow::showEvent(event);
 }
 
 void MCOpusWnd::closeEvent(QCloseEvent* event)

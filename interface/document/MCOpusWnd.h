@@ -84,10 +84,13 @@ public:
     bool IsActivated() const { return (m_flags & 2) != 0; }
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     QMainWindow* mainWindow() const;
+    // Once, at the first showing: the views get InitialUpdateEvent() and the settings load.
+    void InitialUpdate();
     // The views in "&Tools", the preference categories in "&Tools" > "&Preferences" and the
     // palette pages in "&Music" > "&Palette", each once for the menu bar.
     void BuildPluginMenus();

@@ -105,6 +105,46 @@ TEST_F(ViewDropTargetScrollTest, NothingScrollsAtTheEndOfTheViewAndAFlippedViewS
     EXPECT_EQ(flipped.ScrollPosition(), QPoint(0, -19 + 17));
 }
 
+// Zoomed out: one device pixel shows eight view units.
+class ZoomedOutView : public MCScrollView {
+protected:
+    void OnPrepareDC(Mapping& mapping) const override
+    {
+        MCScrollView::OnPrepareDC(mapping);
+        mapping.windowExt = QSize(8, 8);
+    }
+};
+
+TEST_F(ViewDropTargetScrollTest, ADragFarPastTheEndOfAZoomedOutViewScrollsToThatEnd)
+{
+    ZoomedOutView view;
+    view.resize(320, 240);
+    view.SetViewSize(QSize(400000, 400000));
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    const scrollmath::Rect inside = view.ContentRect();
+    MCOleDropTarget target(&view);
+    const QPoint middle(200000, 200000);
+    const struct {
+        QPoint pointer;
+        QPoint end;
+    } cases[] = {
+        {{inside.right + 1200, 100}, {400000 - inside.Width() * 8, 200000}},
+        {{100, inside.bottom + 1200}, {200000, 400000 - inside.Height() * 8}},
+        {{inside.left - 1200, 100}, {0, 200000}},
+        {{100, inside.top - 1200}, {200000, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.pointer.x()) + "," + std::to_string(c.pointer.y()));
+        view.ScrollTo(middle);
+        ASSERT_EQ(view.ScrollPosition(), middle);
+        EXPECT_NE(target.OnDragScroll(Qt::NoModifier, c.pointer), MCOleDropTarget::kEffectNone);
+        timers.advance(150);
+        EXPECT_EQ(view.ScrollPosition(), c.end);
+        target.OnDragScroll(Qt::NoModifier, QPoint(150, 100));
+    }
+}
+
 TEST_F(ViewDropTargetScrollTest, TakesOnlyDragsThatCarryMusic)
 {
     MCOleDropTarget target(&plain);

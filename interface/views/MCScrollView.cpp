@@ -13,7 +13,9 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <limits>
 
 namespace {
 
@@ -178,9 +180,15 @@ QPoint MCScrollView::ScrollBy(QPoint delta, bool doScroll)
 {
     const Rect visible = DPtoVP(m_rectContent);
     const bool flipped = IsFlipped();
-    const int x = scrollmath::ClampScroll(m_ptScroll.x() + delta.x(), m_rectView.right, visible.Width(), false);
+    // Added without wrapping: a request far past one end must not come out at the other.
+    auto wanted = [](int from, int by) {
+        return int(std::clamp<int64_t>(int64_t(from) + by, std::numeric_limits<int>::min(),
+                                       std::numeric_limits<int>::max()));
+    };
+    const int x = scrollmath::ClampScroll(wanted(m_ptScroll.x(), delta.x()), m_rectView.right, visible.Width(), false);
     const int visibleHeight = flipped ? visible.top - visible.bottom : visible.Height();
-    const int y = scrollmath::ClampScroll(m_ptScroll.y() + delta.y(), m_rectView.bottom, visibleHeight, flipped);
+    const int y =
+        scrollmath::ClampScroll(wanted(m_ptScroll.y(), delta.y()), m_rectView.bottom, visibleHeight, flipped);
     const Mapping m = PreparedMapping();
     const QPoint amount = scrollmath::DPtoLP(m, scrollmath::LPtoDP(m, QPoint(x, y) - m_ptScroll));
     if (!amount.isNull() && doScroll) {
