@@ -55,6 +55,8 @@ public:
     // Works out the pause tempos a batch left behind and the clock times a change left behind;
     // otherwise does nothing.
     void UpdateClockTimes();
+    // Whether a change left the clock times or pause tempos to be worked out.
+    bool ClockTimesDue() const { return m_clocksStale || m_pausesStale; }
 
     // A batch of changes, as a file read mark by mark makes: between BeginBatch and the last
     // EndBatch, adding and removing marks and RecalculateClockTimes leave the clock times and

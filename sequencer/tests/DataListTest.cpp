@@ -556,6 +556,41 @@ TEST_F(DataListTest, ARemovedEnvelopePointLeavesTheList)
     EXPECT_EQ(list.front()->GetOwner()->GetEventId(), EventId::Note);
 }
 
+TEST_F(DataListTest, TempoMarksAddedOrRemovedLeaveNoClockTimesForTheDriverThreadToWorkOut)
+{
+    // The tempo map works its clock times out when next asked for after a change; the driver
+    // thread reads the map while a piece plays, so the sequence works them out under its lock
+    // once the commands are done, whatever command changed the marks.
+    Piece piece;
+    piece.AddStaves(1);
+    piece.AddBarsUpTo(16.0f);
+    ECPerformance* performance = piece.Performance();
+    CSequence sequence;
+    sequence.Attach(performance);
+    // The states reach the sequence as a document hands them on.
+    performance->AddStateHandler(
+        [](ECBase*, int phase, void* state, void* to) {
+            if (phase == 0 && state)
+                static_cast<CSequence*>(to)->OnUpdate(static_cast<SCBase*>(state)->GetCode(), static_cast<SCBase*>(state));
+            return 0;
+        },
+        &sequence);
+    ECTempoEnv* map = piece.ConductorStaff()->GetTempoEnv();
+    auto* mark = new ECTempo;
+    MCTime four(4.0f);
+    mark->SetTime(&four);
+    mark->SetTempo(60.0f, 1.0f);
+    auto* add = new CCAddEnvPoint;
+    add->Add(mark, map, FCMidi::MidiNull());
+    act(performance, add);
+    EXPECT_FALSE(map->ClockTimesDue()) << "after adding";
+    act(performance, new CCRemoveEnvPoint(mark));
+    EXPECT_FALSE(map->ClockTimesDue()) << "after removing";
+    ASSERT_TRUE(performance->Undo(1));
+    EXPECT_FALSE(map->ClockTimesDue()) << "after undoing the removal";
+    performance->RemoveStateHandlers();
+}
+
 TEST_F(DataListTest, ADurationEditPlacesTheEndOfItsSpanAgain)
 {
     // A pedal held from 2 to 4, then a note at 5: lengthening the pedal to 4 quarter notes moves

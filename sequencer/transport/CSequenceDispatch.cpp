@@ -352,6 +352,11 @@ void CSequence::OnCommandFinish(long /*code*/, SCCommand* state)
     }
     CheckList(changed, envelopes, content, flow, wave, timing, envelope);
     ECConductorStaff* staff = m_conductor ? m_conductor->GetConductorStaff() : nullptr;
+    // A tempo map leaves its clock times to be worked out after its marks change (an envelope
+    // point command among them): they are worked out here, under the lock, and not by the
+    // driver thread's next reading.
+    if (staff && staff->GetTempoEnv()->ClockTimesDue())
+        timing = 1;
     if (timing && staff) {
         // The callback reads the maps on the driver thread.
         Locked locked(*this);
