@@ -70,6 +70,7 @@ constexpr plat::Resources::Entry kStrings[] = {
     {badRecordRegion, "You have specified an invalid record region.  Be sure the start and stop times are not the same or there will be no recording."},
     {partLabelMissing, "You must provide a label for the part."},
     {partLabelSeparator, "A part label cannot contain \\ or /.  Please enter a different label."},
+    {addStaffTooMany, "A document can hold no more than %d staves, and this one has %d.  Please add fewer staves."},
     {removeStavesNoUndoTitle, "Cannot Undo Remove Staff"},
     {removeStavesNoUndo, "You cannot undo removal of staves.  Are you sure you want to continue?"},
     {addMeasuresPastEnd, "There are only %d measures in this document.  Would you like to add the measures at the end "

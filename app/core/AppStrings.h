@@ -60,6 +60,7 @@ enum : uint32_t {
     badRecordRegion = 1166,
     partLabelMissing = 1280,
     partLabelSeparator = 1281,
+    addStaffTooMany = 1282,  // "%d": the most staves a document holds, "%d": the staves it has
     removeStavesNoUndoTitle = 1296,
     removeStavesNoUndo = 1297,
     addMeasuresPastEnd = 1410,  // "%d": the number of measures

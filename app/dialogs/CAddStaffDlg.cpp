@@ -1,8 +1,10 @@
 #include "app/dialogs/CAddStaffDlg.h"
 
+#include "app/core/AppStrings.h"
 #include "app/core/CDialogToolTips.h"
 #include "app/dialogs/CDefinePartDlg.h"
 #include "interface/controls/MCMenuButton.h"
+#include "interface/document/DocumentStrings.h"
 #include "interface/document/MCOpusDoc.h"
 #include "interface/pickers/MCPartBox.h"
 #include "interface/pickers/MCTrackBox.h"
@@ -29,6 +31,9 @@
 #include "notabase/score/ECMeasure.h"
 #include "notabase/score/ECStaff.h"
 #include "notabase/values/FCMidi.h"
+#include "notabase/values/MCVoiceTrack.h"
+#include "platform/core/Strings.h"
+#include "platform/core/UserPrompt.h"
 #include "platform/ui/dialog/ItemId.h"
 #include "platform/ui/dialog/ModalHooks.h"
 #include "sequencer/data/DCsqStaff.h"
@@ -183,6 +188,15 @@ void CAddStaffDlg::accept()
     const int staff = number > 0 ? number : m_staff->currentIndex() + 1;
     const int first = location == 0 ? staff : location == 1 ? staff + 1 : m_staves + 1;
     const int count = m_count->value();
+    // Staves past the last track number would not be made, and one inserted before a staff
+    // would change that staff instead: the piece stays as it is and the user is told.
+    if (count > MCVoiceTrack::lastTrack - m_staves) {
+        plat::UserPrompt::ask({DocumentStrings::applicationName(),
+                               plat::format(AppStrings::text(AppStrings::addStaffTooMany).c_str(),
+                                            MCVoiceTrack::lastTrack, m_staves),
+                               plat::UserPrompt::Buttons::ok, plat::UserPrompt::Icon::warning, std::nullopt});
+        return;
+    }
     MCCommandMgr::BeginUndo(performance, "Add Staff");
     for (int i = 0; i < count; ++i)
         AddStaff(performance, m_name->text().toStdString(), m_part->currentText().toStdString(), first + i, count);

@@ -16,7 +16,7 @@ class ECStaff;
 
 // Adds staves made from a named part before or after a staff or after the last, with a name
 // text, clef, key signature and instrument (drums on the tenth channel), as one undoable step. The part and location chosen are
-// remembered under "Settings\AddStaff".
+// remembered under "Settings\AddStaff". More staves than the piece has room for are refused.
 class CAddStaffDlg : public QDialog {
 public:
     static constexpr int kCount = 1245, kLocation = 1246, kStaff = 1249, kName = 1250, kPart = 1251, kPartMenu = 1252,

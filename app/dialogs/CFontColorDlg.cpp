@@ -2,6 +2,7 @@
 
 #include "platform/ui/dialog/ModalHooks.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFontDialog>
 #include <QHBoxLayout>
@@ -19,6 +20,12 @@ CFontColorDlg::CFontColorDlg(const QFont& font, plat::ui::ColorRef color, QWidge
     m_fonts->setWindowFlags(Qt::Widget);
     m_fonts->setOptions(QFontDialog::NoButtons);
     m_fonts->setCurrentFont(font);
+    // The font is kept as a setting that has room for underline but not for strikeout: a
+    // choice the next start would lose is not offered.
+    for (QCheckBox* box : m_fonts->findChildren<QCheckBox*>()) {
+        if (box->text() == QFontDialog::tr("Stri&keout"))
+            box->hide();
+    }
     m_colorButton->setObjectName("Color");
     connect(m_colorButton, &QPushButton::clicked, this, [this] { ChooseColor(); });
 

@@ -8,7 +8,7 @@
 class QFontDialog;
 class QPushButton;
 
-// The font dialog of the Time toolbar: a font (family, style, size and effects) and the
+// The font dialog of the Time toolbar: a font (family, style, size and underline) and the
 // colour it is drawn in. The colour button shows the colour and opens the colour chooser.
 class CFontColorDlg : public QDialog {
 public:

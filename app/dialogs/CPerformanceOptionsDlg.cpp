@@ -30,6 +30,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace {
 
 constexpr const char* kShuttle = "Sequencer\\Shuttle";
@@ -246,10 +248,29 @@ void CPerformanceOptionsDlg::refreshControls()
     }
     auto* recordStart = plat::ui::item<MCTimeEdit>(this, kRecordStart);
     auto* recordStop = plat::ui::item<MCTimeEdit>(this, kRecordStop);
-    if (recordStart && recordStop) {
-        recordStart->SetTimeValue(m_recordRegion ? m_recordStart : m_playStart);
-        recordStop->SetTimeValue(m_recordRegion ? m_recordStop : m_playStop);
+    if (m_recordRegion && recordStart && recordStop) {
+        recordStart->SetTimeValue(m_recordStart);
+        recordStop->SetTimeValue(m_recordStop);
     }
+    showPlayTimesAsRecordTimes();
+}
+
+void CPerformanceOptionsDlg::showPlayTimesAsRecordTimes()
+{
+    if (m_recordRegion)
+        return;
+    for (const auto& [play, record] : {std::pair{kPlayStart, kRecordStart}, std::pair{kPlayStop, kRecordStop}}) {
+        const auto* from = plat::ui::item<MCTimeEdit>(this, play);
+        auto* to = plat::ui::item<MCTimeEdit>(this, record);
+        if (from && to)
+            to->SetTimeValue(from->GetTimeValue());
+    }
+}
+
+void CPerformanceOptionsDlg::onNotice(int id, int code, QWidget*)
+{
+    if ((id == kPlayStart || id == kPlayStop) && code == MCTimeEdit::kNotice)
+        showPlayTimesAsRecordTimes();
 }
 
 void CPerformanceOptionsDlg::OnSwitch(int id)
@@ -271,6 +292,7 @@ void CPerformanceOptionsDlg::setRegionEdge(int id, MCTime& time, const MCTime& v
     time = value;
     if (auto* edit = plat::ui::item<MCTimeEdit>(this, id))
         edit->SetTimeValue(value);
+    showPlayTimesAsRecordTimes();
 }
 
 void CPerformanceOptionsDlg::OnReset()

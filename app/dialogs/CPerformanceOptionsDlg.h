@@ -1,6 +1,7 @@
 #pragma once
 
 #include "notabase/values/MCTime.h"
+#include "platform/ui/dialog/ControlNotice.h"
 #include "platform/ui/dialog/ExchangeDialog.h"
 
 class CSequence;
@@ -9,8 +10,9 @@ class MCOpusDoc;
 
 // The transport, loop, region and recording options of a document's sequence. OK refuses a
 // region whose start and stop are the same, writes the options and regions to the sequence and
-// keeps the recording defaults under "Sequencer\Shuttle".
-class CPerformanceOptionsDlg : public plat::ui::ExchangeDialog {
+// keeps the recording defaults under "Sequencer\Shuttle". While the record region is off, its
+// edits show the play region's times as they stand.
+class CPerformanceOptionsDlg : public plat::ui::ExchangeDialog, public plat::ui::NoticeListener {
 public:
     static constexpr int kAutoRewind = 1131, kLoop = 1132, kLoopSameTrack = 1133, kLoopMonitorAll = 1134,
                          kLoopMuteOld = 1135, kLeadIn = 1137, kLeadInCount = 1138, kLeadInLoop = 1139,
@@ -29,6 +31,7 @@ public:
     void OnSwitch(int id);
     void OnReset();
     void accept() override;
+    void onNotice(int id, int code, QWidget* control) override;
 
     int GetLoopRecordMode() const { return m_loopRecordMode; }
     int GetLeadInCount() const { return m_leadInCount; }
@@ -38,6 +41,8 @@ protected:
 
 private:
     void refreshControls();
+    // The record edits show the times the play edits hold, while the record region is off.
+    void showPlayTimesAsRecordTimes();
     void setRegionEdge(int id, MCTime& time, const MCTime& value);
     void write();
 

@@ -25,6 +25,7 @@
 #include "app/frame/CTimeBar.h"
 #include "app/frame/CToolPlaceholderWnd.h"
 #include "app/frame/CTransportBar.h"
+#include "inspector/views/CPropertiesWnd.h"
 #include "interface/core/MCBitmap.h"
 #include "interface/core/MCImageMgr.h"
 #include "interface/core/MCPalette.h"
@@ -181,6 +182,12 @@ MCOpusWnd* CMainFrame::ActiveChildFrame() const
 {
     // The current child stays current while a dialog or another program has the focus.
     return m_client ? dynamic_cast<MCOpusWnd*>(m_client->currentSubWindow()) : nullptr;
+}
+
+bool CMainFrame::ApplyInspectorChanges()
+{
+    auto* inspector = dynamic_cast<CPropertiesWnd*>(m_toolWindows[kInspector].data());
+    return !inspector || inspector->ApplyChanges();
 }
 
 MCToolWnd* CMainFrame::ToolWindow(int index) const
@@ -630,7 +637,7 @@ std::string CMainFrame::WebLink(const std::string& key)
 void CMainFrame::SaveAsTemplate()
 {
     MCOpusDoc* doc = ActiveDocument();
-    if (!doc)
+    if (!doc || !ApplyInspectorChanges())
         return;
     CSaveTemplateDlg dialog(this);
     if (plat::ui::ModalHooks::runDialog(dialog) != QDialog::Accepted)
@@ -984,6 +991,16 @@ bool CMainFrame::onUpdateCommand(uint32_t id, plat::ui::CommandState& state)
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
 {
+    // A document window asked to close (its close button, its system menu, the window
+    // commands) closes with the change typed for its elements, or not at all.
+    if (event->type() == QEvent::Close) {
+        auto* child = qobject_cast<QMdiSubWindow*>(watched);
+        if (child && child->mdiArea() == m_client && !ApplyInspectorChanges()) {
+            event->ignore();
+            return true;
+        }
+        return QMainWindow::eventFilter(watched, event);
+    }
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
         return QMainWindow::eventFilter(watched, event);
     auto* widget = static_cast<QWidget*>(watched);
@@ -1020,6 +1037,10 @@ void CMainFrame::dropEvent(QDropEvent* event)
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
+    if (!ApplyInspectorChanges()) {
+        event->ignore();
+        return;
+    }
     CWavegate* wavegate = CWavegate::GetWavegate();
     if (wavegate && wavegate->IsActive()) {
         for (MCOpusDoc* doc : m_template.GetDocuments()) {

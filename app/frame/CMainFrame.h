@@ -128,6 +128,10 @@ public:
     void SetTemplateOpener(TemplateOpener opener) { m_templateOpener = std::move(opener); }
     // The document whose frame is active, as the commands see it.
     static MCOpusDoc* ActiveDocument();
+    // The change typed into the inspector and not yet applied goes into its document before a
+    // document is saved or closed. False when it does not validate: the user was told, and the
+    // save or close does not go on.
+    bool ApplyInspectorChanges();
 
     // The "&Actions" menu gets the effects of the active document's selection.
     void UpdateEffectsMenu();

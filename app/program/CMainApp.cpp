@@ -519,16 +519,16 @@ bool CMainApp::onCommand(uint32_t id)
         m_docManager->OnFileOpen();
         return true;
     case FileClose:
-        if (doc)
+        if (doc && m_frame->ApplyInspectorChanges())
             m_template->CloseDocument(doc);
         UpdateBugReportDocuments();
         return true;
     case FileSave:
-        if (doc)
+        if (doc && m_frame->ApplyInspectorChanges())
             doc->OnFileSave();
         return true;
     case FileSaveAs:
-        if (doc)
+        if (doc && m_frame->ApplyInspectorChanges())
             doc->OnFileSaveAs();
         return true;
     case Exit:

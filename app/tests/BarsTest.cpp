@@ -21,6 +21,7 @@
 #include "sequencer/transport/CSequence.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QFontDialog>
 #include <QFontInfo>
@@ -508,6 +509,39 @@ TEST_F(TimeBarTest, AFontChosenInPointsKeepsItsSizeThroughRestarts)
         const CFontColorDlg dialog(*display.TimeFont(), display.TimeColor());
         display.SetTimeFont(dialog.SelectedFont());
     }
+}
+
+// Every effect the font dialog offers is still the font's after a restart: one the stored
+// font has no room for is not offered.
+TEST_F(TimeBarTest, TheFontDialogOffersOnlyEffectsThatSurviveARestart)
+{
+    QFont plain("DejaVu Sans");
+    plain.setPixelSize(20);
+    const CFontColorDlg probe(plain, 255);
+    const QList<QCheckBox*> boxes = probe.FontChooser()->findChildren<QCheckBox*>();
+    ASSERT_FALSE(boxes.isEmpty());
+    int offered = 0;
+    for (int index = 0; index < boxes.size(); ++index) {
+        CFontColorDlg dialog(plain, 255);
+        dialog.show();
+        QCheckBox* effect = dialog.FontChooser()->findChildren<QCheckBox*>().at(index);
+        if (!effect->isVisible())
+            continue;
+        ++offered;
+        SCOPED_TRACE(effect->text().toStdString());
+        effect->click();
+        const QFont chosen = dialog.SelectedFont();
+        ASSERT_NE(chosen, plain) << "the box changes the font";
+        {
+            CTimeDisplay display;
+            display.SetTimeFont(chosen);
+        }
+        CTimeDisplay display;
+        ASSERT_TRUE(display.TimeFont());
+        EXPECT_EQ(display.TimeFont()->underline(), chosen.underline());
+        EXPECT_EQ(display.TimeFont()->strikeOut(), chosen.strikeOut());
+    }
+    EXPECT_GT(offered, 0) << "underline is offered";
 }
 
 TEST_F(TimeBarTest, ClickAsksForGoToOnlyWithADocument)

@@ -23,6 +23,9 @@
 #include "app/frame/CTransportBar.h"
 #include "app/program/CMainApp.h"
 #include "app/program/CNewMusicDlg.h"
+#include "inspector/pages/PCsqStaffPerform.h"
+#include "inspector/views/CInspector.h"
+#include "inspector/views/CPropertiesWnd.h"
 #include "interface/controls/MCButton2.h"
 #include "interface/core/MCRegistry.h"
 #include "interface/core/TipDialog.h"
@@ -33,9 +36,13 @@
 #include "preferences/pages/CPrefsPgWorkspace.h"
 #include "preferences/sheet/CPrefsWnd.h"
 #include "preferences/wizard/MCDeviceWizard.h"
+#include "notabase/score/ECConductor.h"
+#include "notabase/states/SCSelection.h"
+#include "sequencer/data/DCsqStaff.h"
 #include "sequencer/transport/CSequence.h"
 
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPageSetupDialog>
@@ -47,6 +54,7 @@
 #include <QTest>
 #include <QToolBar>
 
+#include <functional>
 #include <map>
 #include <set>
 #include <typeindex>
@@ -747,6 +755,113 @@ TEST_F(ProgramCommandsTest, EachPreferenceCommandOpensItsSheetWhoseOkTheFrameHea
     EXPECT_EQ(categories, (std::vector<int>{1, 0}));
     EXPECT_EQ(LoadIntPreference("Settings\\Background", "Image", 0), -1);
     EXPECT_EQ(Frame().Client()->Background(), nullptr) << "the frame took the new picture at once";
+}
+
+// The user types a transposition into the inspector and, without applying it, saves or closes
+// the piece in each of the ways the program offers: the file holds the change. A value that
+// does not validate is reported, and the piece is neither saved nor closed without it.
+TEST_F(ProgramCommandsTest, AChangeTypedIntoTheInspectorIsSavedWithThePiece)
+{
+    struct Way {
+        const char* name;
+        std::function<void(MCOpusDoc& doc)> run;
+        // Whether the piece closes, asking first to save its changes.
+        bool closes;
+    };
+    const auto execute = [this](uint32_t id) { return [this, id](MCOpusDoc&) { EXPECT_TRUE(Router().execute(id)); }; };
+    const std::vector<Way> ways = {
+        {"File > Save", execute(FileSave), false},
+        {"File > Save As", execute(FileSaveAs), false},
+        {"File > Close", execute(FileClose), true},
+        {"Window > Close", execute(CloseWindow), true},
+        {"Window > Close All", execute(CloseAllWindows), true},
+        {"its window's close button",
+         [this](MCOpusDoc& doc) { m_app->Template()->GetFrames(&doc).front()->close(); }, true},
+        // Quitting ends the program: it comes last.
+        {"File > Exit", execute(Exit), true},
+    };
+    const MCOpusDoc::SaveDialog previousDialog = MCOpusDoc::SetSaveDialog([](std::string&, int& format, int) {
+        format = MCOpusHeader::formatNative;
+        return true;
+    });
+    const auto transposition = [](MCOpusDoc& doc) {
+        auto* staff = doc.GetBaseEvent()->GetConductor()->GetTrack(ECConductor::staffTrack, 1, 0);
+        auto* data = staff ? plat::dynamicDowncast<DCsqStaff>(staff->GetData(0, 1)) : nullptr;
+        return data ? int(data->GetTrackTransposition()) : -1000;
+    };
+    int step = 0;
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        const std::string path = File("piece" + std::to_string(++step) + ".kvd");
+        {
+            MCOpusDoc piece;
+            FillPiece(piece, 1, 4);
+            piece.GetHeader()->SetFormat(MCOpusHeader::formatNative);
+            ASSERT_TRUE(piece.OnSaveDocument(path));
+            piece.OnCloseDocument();
+        }
+        MCOpusDoc* doc = m_app->OpenFile(path);
+        ASSERT_NE(doc, nullptr);
+        // The selection the opened piece starts with comes first; then the user picks the staff.
+        plat::MessageLoop::current().pump();
+        auto* select = new SCSelection(SCSelection::kReplace, doc->GetBaseEvent()->GetConductor()->GetTrack(1, 1, 0));
+        select->SetSynchronous(1);
+        select->Apply(doc->GetBaseEvent());
+        plat::MessageLoop::current().pump();
+        auto* inspector = dynamic_cast<CPropertiesWnd*>(Frame().ToolWindow(CMainFrame::kInspector));
+        ASSERT_NE(inspector, nullptr);
+        inspector->show();
+        ASSERT_EQ(inspector->GetShownState(), CPropertiesWnd::kShowingPages);
+        CInspector* sheet = inspector->GetInspector();
+        sheet->SetActivePageChoice("&Performance");
+        auto* halfSteps = plat::ui::item<QLineEdit>(sheet->ActivePage(), PCsqStaffPerform::IDC_HALF_STEPS);
+        ASSERT_NE(halfSteps, nullptr);
+        const auto type = [halfSteps](const QString& text) {
+            halfSteps->setFocus();
+            halfSteps->selectAll();
+            QTest::keyClick(halfSteps, Qt::Key_Backspace);
+            QTest::keyClicks(halfSteps, text);
+        };
+
+        // Out of range: said so, and the piece stays as it was, open.
+        type("300");
+        m_prompts.Clear();
+        way.run(*doc);
+        plat::MessageLoop::current().pump();
+        ASSERT_EQ(m_prompts.Texts().size(), 1u);
+        EXPECT_EQ(m_prompts.Texts()[0].find("Save changes"), std::string::npos) << m_prompts.Texts()[0];
+        ASSERT_EQ(m_app->Template()->GetDocuments(), std::vector<MCOpusDoc*>{doc});
+        EXPECT_FALSE(doc->IsModified());
+        EXPECT_EQ(transposition(*doc), 0);
+        EXPECT_TRUE(Frame().isVisible());
+        EXPECT_EQ(halfSteps->text(), "300") << "the user can put it right";
+
+        type("5");
+        m_prompts.Clear();
+        m_prompts.Answer(plat::UserPrompt::Answer::yes);
+        way.run(*doc);
+        plat::MessageLoop::current().pump();
+        for (int round = 0; round < 3; ++round) {
+            QCoreApplication::processEvents();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+        if (way.closes) {
+            ASSERT_EQ(m_prompts.Texts().size(), 1u);
+            EXPECT_NE(m_prompts.Texts()[0].find("Save changes"), std::string::npos) << m_prompts.Texts()[0];
+            EXPECT_TRUE(m_app->Template()->GetDocuments().empty());
+        } else {
+            EXPECT_TRUE(m_prompts.Texts().empty());
+            EXPECT_EQ(transposition(*doc), 5);
+            EXPECT_FALSE(doc->IsModified()) << "saved";
+            m_app->Template()->CloseDocument(doc);
+        }
+        MCOpusDoc saved;
+        ASSERT_TRUE(saved.OnOpenDocument(path));
+        EXPECT_EQ(transposition(saved), 5);
+        saved.OnCloseDocument();
+    }
+    EXPECT_FALSE(Frame().isVisible());
+    MCOpusDoc::SetSaveDialog(previousDialog);
 }
 
 }  // namespace

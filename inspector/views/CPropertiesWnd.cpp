@@ -167,13 +167,14 @@ void CPropertiesWnd::HideProperties(int kind)
     SizeToFit(true);
 }
 
-void CPropertiesWnd::ApplyChanges()
+bool CPropertiesWnd::ApplyChanges()
 {
     // Leaving the elements is leaving their fields: what the user changed for them and has not
     // applied is applied to them, one step for Undo, instead of going unseen. A value that does
-    // not validate is reported, and goes with its elements.
-    if (m_sheet && !m_sheet->IsApplying() && m_sheet->HasChanges())
-        m_sheet->Apply();
+    // not validate is reported; when the pages leave, it goes with its elements.
+    if (!m_sheet || m_shown != kShowingPages || m_sheet->IsApplying() || !m_sheet->HasChanges())
+        return true;
+    return m_sheet->Apply();
 }
 
 void CPropertiesWnd::ReshowSelection(MCOpusDoc* doc)

@@ -55,6 +55,10 @@ public:
     void Collapse();
     void Expand();
     void SizeToFit(bool recalcFrame);
+    // Applies the changes the pages hold to the elements they were made for: before the pages
+    // leave them, and before their document is saved or closed. False when a value does not
+    // validate: the user was told, and the pages keep what they were given.
+    bool ApplyChanges();
     void OnUpdate(long hint, SCBase* state) override;
 
     QPoint GetDefaultPosition(const char* section) const override;
@@ -77,9 +81,6 @@ private:
     // Whether the pages show the elements of selection (the document's base element standing
     // for an empty one).
     bool ShowsElements(const MCEventList& selection, ECBase* base) const;
-    // Applies the changes the pages hold to the elements they were made for, before the pages
-    // leave them.
-    void ApplyChanges();
     void ReshowSelection(MCOpusDoc* doc);
     void ReadAutoCollapse();
     static bool IsRecordingFilterCommand(int id);
