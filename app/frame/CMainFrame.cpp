@@ -679,7 +679,7 @@ void CMainFrame::SaveAsTemplate()
 void CMainFrame::CloseAllChildren()
 {
     // Every child is asked once, the active one first. Closing a document's last frame
-    // deletes all its frames, and another child does not become active by that, so the
+    // deletes all its frames and brings another document's frame to the front, so the
     // children are taken from a list made beforehand. A child that stays visible after it was
     // asked (its document's save was cancelled) ends the command.
     std::vector<QPointer<QMdiSubWindow>> children;
