@@ -37,6 +37,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <memory>
+
 namespace {
 
 constexpr int kStaves = 8;
@@ -84,18 +86,46 @@ void CheckNotesOnly(CSelectEventsDlg& dialog)
         list->SetCheck(row, list->topLevelItem(row)->data(0, Qt::UserRole).toUInt() == EventId::Note);
 }
 
+// A document of the notes, active, with the inspector shown and told of the program's states;
+// each is let go of at the end.
+class ShownPiece {
+public:
+    explicit ShownPiece(int notes)
+    {
+        InitInspector();
+        m_doc = std::make_unique<MCOpusDoc>();
+        FillDocument(*m_doc, notes);
+        MCOpusDoc::SetActiveDoc(m_doc.get());
+        m_inspector = std::make_unique<CPropertiesWnd>();
+        m_inspector->InitToolLayout(nullptr, CPropertiesWnd::kDialogId);
+        m_inspector->show();
+        MCStateMgr::SetGlobalHandler(&HandOnToInspector, m_inspector.get());
+    }
+    ~ShownPiece()
+    {
+        MCStateMgr::SetGlobalHandler(nullptr, nullptr);
+        (new SCSelection(SCSelection::kClear))->Apply(m_doc->GetBaseEvent());
+        MCOpusDoc::SetActiveDoc(nullptr);
+    }
+    ShownPiece(const ShownPiece&) = delete;
+    ShownPiece& operator=(const ShownPiece&) = delete;
+
+    MCOpusDoc& doc() { return *m_doc; }
+    CPropertiesWnd& inspector() { return *m_inspector; }
+
+private:
+    BenchProfile m_profile;
+    // Made once the inspector's classes are known, the window let go of before the document.
+    std::unique_ptr<MCOpusDoc> m_doc;
+    std::unique_ptr<CPropertiesWnd> m_inspector;
+};
+
 void BM_SelectEventsAndShowNotePage(benchmark::State& state)
 {
     const int notes = static_cast<int>(state.range(0));
-    BenchProfile profile;
-    InitInspector();
-    MCOpusDoc doc;
-    FillDocument(doc, notes);
-    MCOpusDoc::SetActiveDoc(&doc);
-    CPropertiesWnd inspector;
-    inspector.InitToolLayout(nullptr, CPropertiesWnd::kDialogId);
-    inspector.show();
-    MCStateMgr::SetGlobalHandler(&HandOnToInspector, &inspector);
+    ShownPiece shown(notes);
+    MCOpusDoc& doc = shown.doc();
+    CPropertiesWnd& inspector = shown.inspector();
     QApplication::processEvents();
 
     for (auto _ : state) {
@@ -117,10 +147,6 @@ void BM_SelectEventsAndShowNotePage(benchmark::State& state)
              page->GetFieldState(PCsqNote::fieldPitch) != PCsqNote::stateMixed)
         state.SkipWithError("the note page does not show the merged fields of the selection");
     state.SetItemsProcessed(state.iterations() * notes);
-
-    MCStateMgr::SetGlobalHandler(nullptr, nullptr);
-    (new SCSelection(SCSelection::kClear))->Apply(doc.GetBaseEvent());
-    MCOpusDoc::SetActiveDoc(nullptr);
 }
 // A fixed count of iterations: building the piece costs more than selecting it.
 BENCHMARK(BM_SelectEventsAndShowNotePage)->Arg(12500)->Arg(50000)->Arg(100000)->Iterations(5)->Unit(benchmark::kMillisecond);
@@ -131,15 +157,9 @@ void BM_ChangeDurationOfSelectedNotes(benchmark::State& state)
 {
     const int notes = static_cast<int>(state.range(0));
     const bool longer = state.range(1) != 0;
-    BenchProfile profile;
-    InitInspector();
-    MCOpusDoc doc;
-    FillDocument(doc, notes);
-    MCOpusDoc::SetActiveDoc(&doc);
-    CPropertiesWnd inspector;
-    inspector.InitToolLayout(nullptr, CPropertiesWnd::kDialogId);
-    inspector.show();
-    MCStateMgr::SetGlobalHandler(&HandOnToInspector, &inspector);
+    ShownPiece shown(notes);
+    MCOpusDoc& doc = shown.doc();
+    CPropertiesWnd& inspector = shown.inspector();
     plat::ui::ModalHooks::Hooks yes;
     yes.runDialog = [](QDialog&) { return int(QDialog::Accepted); };
     const plat::ui::ModalHooks::Scoped answers(std::move(yes));
@@ -169,10 +189,6 @@ void BM_ChangeDurationOfSelectedNotes(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations() * notes);
     state.SetComplexityN(notes);
-
-    MCStateMgr::SetGlobalHandler(nullptr, nullptr);
-    (new SCSelection(SCSelection::kClear))->Apply(doc.GetBaseEvent());
-    MCOpusDoc::SetActiveDoc(nullptr);
 }
 BENCHMARK(BM_ChangeDurationOfSelectedNotes)
     ->ArgsProduct({{500, 1000, 2000}, {0, 1}})

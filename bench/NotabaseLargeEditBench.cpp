@@ -5,13 +5,9 @@
 // of a controller curve and the marks of a tempo map deleted and put back, wholly or a run in
 // the middle. Pieces of 4 staves of quarter notes with a sequence over them, as in the program.
 
-#include "bench/BenchProfile.h"
-#include "bench/BenchSequence.h"
+#include "bench/BenchEditedPiece.h"
 #include "notabase/commands/CCEditTime.h"
 #include "notabase/commands/CCRemoveMeasure.h"
-#include "notabase/commands/ConfigureRemove.h"
-#include "notabase/commands/MCCommandList.h"
-#include "notabase/commands/MCCommandMgr.h"
 #include "notabase/model/ECMeter.h"
 #include "notabase/model/ECMeterEnv.h"
 #include "notabase/model/ECPitchBend.h"
@@ -20,90 +16,55 @@
 
 #include <benchmark/benchmark.h>
 
-#include <memory>
-
 namespace {
 
 constexpr int kStaves = 4;
 
 // The notes, a quarter note each, round the staves; or a pitch bend curve of points a quarter
 // note apart on staff 1; or a tempo map of a mark on every quarter note.
-class Piece {
+class Piece : public BenchEditedPiece {
 public:
     enum class Content { notes, curve, tempos };
 
     Piece(Content content, int count)
-        : m_piece(kStaves, content == Content::tempos ? static_cast<float>(count) : count * 0.25f)
+        : BenchEditedPiece(kStaves, content == Content::tempos ? static_cast<float>(count) : count * 0.25f)
     {
-        ECPerformance* performance = m_piece.Performance();
+        ECPerformance* performance = this->performance();
         performance->GetConductor()->GetConductorStaff()->GetMeterEnv()->AddChild(new ECMeter(4, 4, 0), 1);
         if (content == Content::notes) {
-            for (ECNote* note : m_piece.AddNotes(0.0f, count * 0.25f, 0.25f, 0.25f, true))
-                m_selection.AddTail(note);
+            for (ECNote* note : piece().AddNotes(0.0f, count * 0.25f, 0.25f, 0.25f, true))
+                selection().AddTail(note);
         }
         if (content == Content::tempos) {
             for (int i = 1; i < count; ++i)
-                m_piece.AddTempo(static_cast<float>(i));
+                piece().AddTempo(static_cast<float>(i));
             for (ECBase* mark : *performance->GetConductor()->GetConductorStaff()->GetTempoEnv()->GetChildren()) {
                 if (*mark->GetTime() > MCTime::TimeZero())
-                    m_selection.AddTail(mark);
+                    selection().AddTail(mark);
             }
         }
-        m_sequence = m_piece.NewSequence();
+        CSequence* sequence = attachSequence();
         if (content == Content::curve) {
-            ECPitchBendEnv* curve =
-                CMidiEnvelopeMgr::GetEnvMgr(m_sequence.get(), MCVoiceTrack(0, 1), 1)->GetPitchBendEnv(1);
+            ECPitchBendEnv* curve = CMidiEnvelopeMgr::GetEnvMgr(sequence, MCVoiceTrack(0, 1), 1)->GetPitchBendEnv(1);
             for (int i = 0; i < count; ++i) {
                 auto* point = new ECPitchBend;
                 const MCTime time(static_cast<float>(i) * 0.25f);
                 point->SetTime(&time);
                 point->SetValue(static_cast<float>(i % 128));
                 curve->AddChild(point, 1);
-                m_selection.AddTail(point);
+                selection().AddTail(point);
             }
         }
     }
-    ~Piece()
-    {
-        m_selection.RemoveAll();
-        m_sequence.reset();
-    }
-    Piece(const Piece&) = delete;
-    Piece& operator=(const Piece&) = delete;
-
-    ECPerformance* performance() { return m_piece.Performance(); }
-    MCEventList& selection() { return m_selection; }
     // The elements of the selection from the first to the last quarter of it.
     void keepMiddleHalf()
     {
-        const int count = m_selection.GetCount();
+        const int count = selection().GetCount();
         for (int i = 0; i < count / 4; ++i) {
-            m_selection.RemoveHead();
-            m_selection.RemoveTail();
+            selection().RemoveHead();
+            selection().RemoveTail();
         }
     }
-
-    void deleteSelection()
-    {
-        MCCommandList commands;
-        ConfigureRemove(&m_selection, commands);
-        apply(commands, "Delete");
-    }
-    void apply(MCCommandList& commands, const char* name)
-    {
-        MCCommandMgr::BeginUndo(performance(), name);
-        commands.SetSynchronous(1);
-        commands.Apply(performance());
-        MCCommandMgr::EndUndo(performance());
-    }
-    void undo() { performance()->Undo(1); }
-    void redo() { performance()->Redo(1); }
-
-private:
-    BenchProfile m_profile;
-    BenchSequence m_piece;
-    MCEventList m_selection;
-    std::unique_ptr<CSequence> m_sequence;
 };
 
 // What the program does at rest after a command, outside the timing.

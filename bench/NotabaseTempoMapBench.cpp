@@ -4,17 +4,10 @@
 // the first deleted, then undone and redone. Each mark changes the clock time of every mark after
 // it. A piece of 4 staves with a sequence over it, as in the program.
 
-#include "bench/BenchProfile.h"
-#include "bench/BenchSequence.h"
+#include "bench/BenchEditedPiece.h"
 #include "notabase/commands/CCAddTempo.h"
-#include "notabase/commands/ConfigureRemove.h"
-#include "notabase/commands/MCCommandList.h"
-#include "notabase/commands/MCCommandMgr.h"
-#include "notabase/model/MCEventList.h"
 
 #include <benchmark/benchmark.h>
-
-#include <memory>
 
 namespace {
 
@@ -33,10 +26,10 @@ ECTempo* NewMark(int index)
     return mark;
 }
 
-class Piece {
+class Piece : public BenchEditedPiece {
 public:
     // A piece as long as marks quarter notes, with its first mark; with filled, the others too.
-    Piece(int marks, bool filled) : m_piece(kStaves, static_cast<float>(marks))
+    Piece(int marks, bool filled) : BenchEditedPiece(kStaves, static_cast<float>(marks))
     {
         if (filled) {
             ECTempoEnv* map = tempoMap();
@@ -46,20 +39,12 @@ public:
             map->EndBatch();
             for (ECBase* mark : *map->GetChildren()) {
                 if (*mark->GetTime() > MCTime::TimeZero())
-                    m_selection.AddTail(mark);
+                    selection().AddTail(mark);
             }
         }
-        m_sequence = m_piece.NewSequence();
+        attachSequence();
     }
-    ~Piece()
-    {
-        m_selection.RemoveAll();
-        m_sequence.reset();
-    }
-    Piece(const Piece&) = delete;
-    Piece& operator=(const Piece&) = delete;
 
-    ECPerformance* performance() { return m_piece.Performance(); }
     ECTempoEnv* tempoMap() { return performance()->GetConductor()->GetConductorStaff()->GetTempoEnv(); }
 
     // One CCAddTempo of the marks from 1 to marks - 1, as a paste applies them.
@@ -72,30 +57,9 @@ public:
         commands.AddTail(add);
         apply(commands, "Paste");
     }
-    void deleteSelection()
-    {
-        MCCommandList commands;
-        ConfigureRemove(&m_selection, commands);
-        apply(commands, "Delete");
-    }
-    void apply(MCCommandList& commands, const char* name)
-    {
-        MCCommandMgr::BeginUndo(performance(), name);
-        commands.SetSynchronous(1);
-        commands.Apply(performance());
-        MCCommandMgr::EndUndo(performance());
-    }
-    void undo() { performance()->Undo(1); }
-    void redo() { performance()->Redo(1); }
     // What the program does at rest after a command.
     void idle() { MCCommandMgr::OnIdle(); }
     int count() { return tempoMap()->GetChildren()->GetCount(); }
-
-private:
-    BenchProfile m_profile;
-    BenchSequence m_piece;
-    MCEventList m_selection;
-    std::unique_ptr<CSequence> m_sequence;
 };
 
 void count(benchmark::State& state)

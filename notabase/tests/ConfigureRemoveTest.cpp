@@ -190,12 +190,7 @@ TEST_F(ConfigureRemoveTest, TheCommandsDeleteTheSelectionAsOneStepThatUndoes)
     MCEventList selection;
     for (const char* name : {"trackName", "note1", "clef4", "key4", "pedal", "tempo4", "chord", "text"})
         selection.AddTail(m_named.at(name));
-    MCCommandList commands;
-    ASSERT_EQ(ConfigureRemove(&selection, commands), 1);
-    MCCommandMgr::BeginUndo(m_performance, "Delete");
-    commands.SetSynchronous(1);
-    commands.Apply(m_performance);
-    MCCommandMgr::EndUndo(m_performance);
+    ASSERT_NO_FATAL_FAILURE(deleteSelection(selection));
     EXPECT_EQ(static_cast<ECText*>(m_named.at("trackName"))->GetText(), "");
     EXPECT_EQ(m_named.at("trackName")->GetParents()->GetCount(), 1);
     for (const char* name : {"note1", "clef4", "key4", "pedal", "tempo4", "chord", "text"})

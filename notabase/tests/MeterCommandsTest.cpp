@@ -4,7 +4,6 @@
 #include "notabase/commands/CCMeterInfo.h"
 #include "notabase/commands/CCRemoveMeter.h"
 #include "notabase/commands/CommandIds.h"
-#include "notabase/commands/ConfigureRemove.h"
 #include "notabase/commands/MCCommandList.h"
 #include "notabase/model/ECMirror.h"
 #include "notabase/tests/RebarPiece.h"
@@ -452,12 +451,7 @@ TEST_F(MeterCommandsTest, MetersRemovedTogetherReBarOneAfterTheOther)
     MCEventList selection;
     selection.AddTail(threeFour);
     selection.AddTail(twoFour);
-    MCCommandList commands;
-    ASSERT_EQ(ConfigureRemove(&selection, commands), 1);
-    MCCommandMgr::BeginUndo(m_performance, "Delete");
-    commands.SetSynchronous(1);
-    commands.Apply(m_performance);
-    MCCommandMgr::EndUndo(m_performance);
+    ASSERT_NO_FATAL_FAILURE(deleteSelection(selection));
     EXPECT_EQ(meters(), "4/4@0");
     EXPECT_EQ(bars(), (Times{0, 4, 8, 12, 16, 20, 24}));
     EXPECT_EQ(timeOf(note), 17.0f);

@@ -1,6 +1,8 @@
 #include "notabase/tests/ScorePiece.h"
 
 #include "notabase/commands/CCAddTrack.h"
+#include "notabase/commands/ConfigureRemove.h"
+#include "notabase/commands/MCCommandList.h"
 #include "notabase/score/ECMeasure.h"
 
 PLAT_IMPLEMENT_SERIAL(CountedNote, TENote, plat::kVersionableSchema | 2)
@@ -24,4 +26,14 @@ CountedNote* ScoreTest::addNote(int staff, float time)
     note->SetVoiceTrack(0, staff);
     measure->AddChild(note, 1);
     return note;
+}
+
+void ScoreTest::deleteSelection(MCEventList& selection)
+{
+    MCCommandList commands;
+    ASSERT_EQ(ConfigureRemove(&selection, commands), 1);
+    MCCommandMgr::BeginUndo(m_performance, "Delete");
+    commands.SetSynchronous(1);
+    commands.Apply(m_performance);
+    MCCommandMgr::EndUndo(m_performance);
 }

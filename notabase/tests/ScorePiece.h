@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+class MCEventList;
+
 // A note that counts the notes alive, so a test can show what a command freed or kept.
 class CountedNote : public TENote {
     PLAT_DECLARE_SERIAL(CountedNote)
@@ -134,6 +136,9 @@ protected:
     void addBarsUpTo(float time) { conductorStaff().GetConductorMeasureAtTime(MCTime(time - 0.001f), 1, 1); }
     // A note in the measure of a staff at a time.
     CountedNote* addNote(int staff, float time);
+    // Deletes the elements as Edit > Delete does: the commands the selection makes, as one
+    // undoable step. Fails the test when the selection makes none.
+    void deleteSelection(MCEventList& selection);
 
     ModelStateGuard m_guard;
     ECPerformance* m_performance = nullptr;

@@ -3,7 +3,6 @@
 #include "notabase/commands/CCTempoInfo.h"
 #include "notabase/commands/CCRemoveEnvPoint.h"
 #include "notabase/commands/CommandIds.h"
-#include "notabase/commands/ConfigureRemove.h"
 #include "notabase/commands/MCCommandList.h"
 #include "notabase/names/DisplayNames.h"
 #include "notabase/tests/RebarPiece.h"
@@ -233,12 +232,7 @@ TEST_F(TempoCommandsTest, DeletedMarksComeBackAsTheyWere)
     selection.AddTail(back);
     selection.AddTail(rit);
     selection.AddTail(tempoMap().GetPointAt(MCTime(18.0f)));
-    MCCommandList commands;
-    ASSERT_EQ(ConfigureRemove(&selection, commands), 1);
-    MCCommandMgr::BeginUndo(m_performance, "Delete");
-    commands.SetSynchronous(1);
-    commands.Apply(m_performance);
-    MCCommandMgr::EndUndo(m_performance);
+    ASSERT_NO_FATAL_FAILURE(deleteSelection(selection));
     EXPECT_EQ(map(), "0:120 4:100 8:80");
 
     m_performance->Undo(1);
@@ -281,12 +275,7 @@ TEST_F(TempoCommandsTest, DeletingTheFirstMarksComesBackWithUndo)
         MCEventList selection;
         for (int i : c.selected)
             selection.AddTail(tempoMap().GetPointAtIndex(i));
-        MCCommandList commands;
-        ASSERT_EQ(ConfigureRemove(&selection, commands), 1);
-        MCCommandMgr::BeginUndo(m_performance, "Delete");
-        commands.SetSynchronous(1);
-        commands.Apply(m_performance);
-        MCCommandMgr::EndUndo(m_performance);
+        ASSERT_NO_FATAL_FAILURE(deleteSelection(selection));
         EXPECT_EQ(map(), c.after);
         const std::vector<uint8_t> deleted = stored();
 
@@ -387,16 +376,11 @@ TEST_F(TempoCommandsTest, EditsOfManyMarksLeaveTheMapAsWorkingItOutAfreshDoes)
         }
         return marks;
     };
-    const auto deleteSelection = [this](const std::vector<ECBase*>& marks) {
+    const auto deleteMarks = [this](const std::vector<ECBase*>& marks) {
         MCEventList selection;
         for (ECBase* point : marks)
             selection.AddTail(point);
-        MCCommandList commands;
-        ASSERT_EQ(ConfigureRemove(&selection, commands), 1);
-        MCCommandMgr::BeginUndo(m_performance, "Delete");
-        commands.SetSynchronous(1);
-        commands.Apply(m_performance);
-        MCCommandMgr::EndUndo(m_performance);
+        ASSERT_NO_FATAL_FAILURE(deleteSelection(selection));
     };
     const auto removeInOneCommand = [this](const std::vector<ECBase*>& marks) {
         plat::RefPtr<CCRemoveEnvPoint> remove(new CCRemoveEnvPoint);
@@ -453,7 +437,7 @@ TEST_F(TempoCommandsTest, EditsOfManyMarksLeaveTheMapAsWorkingItOutAfreshDoes)
             add(plainMarks(40, 25.25f));
             break;
         case Edit::deleteSelection:
-            deleteSelection(at(c.selected));
+            deleteMarks(at(c.selected));
             break;
         case Edit::removeInOneCommand:
             removeInOneCommand(at(c.selected));
