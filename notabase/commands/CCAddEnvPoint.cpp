@@ -28,10 +28,10 @@ int CCAddEnvPoint::Prepare()
 {
     if (!CCBase::Prepare())
         return 0;
-    m_carried.clear();
+    m_carried.Clear();
     for (const auto& item : GetItems()) {
         if (auto* pointItem = dynamic_cast<CCAddEnvPtItem*>(item.get()))
-            countCarried(pointItem->GetAnchorList(), 1);
+            m_carried.Count(pointItem->GetAnchorList(), 1);
     }
     for (size_t i = 0; i < GetItems().size();) {
         auto* item = dynamic_cast<CCAddEnvPtItem*>(GetItems()[i].get());
@@ -39,34 +39,21 @@ int CCAddEnvPoint::Prepare()
         if (item && PrepareItem(item)) {
             // A list the item was given as it was prepared counts for the items after it.
             if (!had)
-                countCarried(item->GetAnchorList(), 1);
+                m_carried.Count(item->GetAnchorList(), 1);
             ++i;
         } else {
             // A dropped item brings nothing along.
-            countCarried(had, -1);
+            m_carried.Count(had, -1);
             DropItem(i);
         }
     }
-    m_carried.clear();
+    m_carried.Clear();
     return 1;
-}
-
-void CCAddEnvPoint::countCarried(const MCEventList* anchors, int step)
-{
-    if (!anchors)
-        return;
-    for (const ECBase* point : *anchors)
-        m_carried[point] += step;
 }
 
 int CCAddEnvPoint::PrepareItem(CCAddEnvPtItem* item)
 {
-    const auto carried = m_carried.find(item->GetChild());
-    if (carried == m_carried.end())
-        return 1;
-    const MCEventList* own = item->GetAnchorList();
-    const int byOwn = own && own->Find(item->GetChild()) ? 1 : 0;
-    return carried->second > byOwn ? 0 : 1;
+    return m_carried.ByOther(item->GetChild(), item->GetAnchorList()) ? 0 : 1;
 }
 
 int CCAddEnvPoint::Process()

@@ -3,12 +3,10 @@
 #include "notabase/NotabaseExport.h"
 
 #include "notabase/commands/CCAdd.h"
-
-#include <unordered_map>
+#include "notabase/commands/MCCarriedPoints.h"
 
 class CCAddEnvPtItem;
 class ECEnvPoint;
-class MCEventList;
 
 // Adds points to envelopes, each item's parent being the envelope. A point with an anchor list
 // brings the rest of its group along: the points are added as one unit, marked as anchors with
@@ -46,10 +44,7 @@ protected:
     static void SetSpan(CCAddEnvPtItem* item, ECEnvPoint* end, float endValue);
 
 private:
-    // Counts each point of the list in m_carried by step.
-    void countCarried(const MCEventList* anchors, int step);
-
-    // While Prepare runs: for each point, how many of the items kept so far, and of those not
-    // yet prepared, hold it in their anchor lists.
-    std::unordered_map<const ECBase*, int> m_carried;
+    // While Prepare runs: how many of the items kept so far, and of those not yet prepared,
+    // hold each point in their anchor lists.
+    MCCarriedPoints m_carried;
 };

@@ -41,10 +41,10 @@ int CCRemoveEnvPoint::Prepare()
 {
     if (!CCBase::Prepare())
         return 0;
-    m_carried.clear();
+    m_carried.Clear();
     for (const auto& item : GetItems()) {
         if (auto* pointItem = dynamic_cast<CCRemoveEnvPtItem*>(item.get()))
-            countCarried(pointItem->GetAnchorList(), 1);
+            m_carried.Count(pointItem->GetAnchorList(), 1);
     }
     for (size_t i = 0; i < GetItems().size();) {
         auto* item = dynamic_cast<CCRemoveEnvPtItem*>(GetItems()[i].get());
@@ -52,34 +52,22 @@ int CCRemoveEnvPoint::Prepare()
         if (item && PrepareItem(item)) {
             // The group the item took counts for the items after it.
             if (!had)
-                countCarried(item->GetAnchorList(), 1);
+                m_carried.Count(item->GetAnchorList(), 1);
             ++i;
         } else {
             // A dropped item takes nothing with it.
-            countCarried(had, -1);
+            m_carried.Count(had, -1);
             DropItem(i);
         }
     }
-    m_carried.clear();
+    m_carried.Clear();
     return 1;
-}
-
-void CCRemoveEnvPoint::countCarried(const MCEventList* anchors, int step)
-{
-    if (!anchors)
-        return;
-    for (const ECBase* point : *anchors)
-        m_carried[point] += step;
 }
 
 int CCRemoveEnvPoint::PrepareItem(CCRemoveEnvPtItem* item)
 {
-    if (const auto carried = m_carried.find(item->GetChild()); carried != m_carried.end()) {
-        const MCEventList* own = item->GetAnchorList();
-        const int byOwn = own && own->Find(item->GetChild()) ? 1 : 0;
-        if (carried->second > byOwn)
-            return 0;
-    }
+    if (m_carried.ByOther(item->GetChild(), item->GetAnchorList()))
+        return 0;
     auto* envelope = plat::dynamicDowncast<ECEnvelope>(item->GetParent());
     auto* point = plat::dynamicDowncast<ECEnvPoint>(item->GetChild());
     if (envelope && point) {

@@ -3,16 +3,15 @@
 #include "notabase/NotabaseExport.h"
 
 #include "notabase/commands/CCRemove.h"
+#include "notabase/commands/MCCarriedPoints.h"
 #include "notabase/values/MCTime.h"
 #include "platform/core/RefPtr.h"
 
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
 class CCRemoveEnvPtItem;
 class ECEnvPoint;
-class MCEventList;
 
 // Removes envelope points together with their anchor groups: removing either point of a span
 // removes the whole span and its group. Removing a pause without a word at time 0 of the tempo
@@ -47,12 +46,9 @@ protected:
     virtual int ProcessItem(CCRemoveEnvPtItem* item);
 
 private:
-    // Counts each point of the list in m_carried by step.
-    void countCarried(const MCEventList* anchors, int step);
-
-    // While Prepare runs: for each point, how many of the items kept so far, and of those not
-    // yet prepared, hold it in their anchor lists.
-    std::unordered_map<const ECBase*, int> m_carried;
+    // While Prepare runs: how many of the items kept so far, and of those not yet prepared,
+    // hold each point in their anchor lists.
+    MCCarriedPoints m_carried;
     // The tempo marks that became the first of their map and were moved to time 0 by it, with
     // the times they had: Undo puts them back before the removed marks return.
     std::vector<std::pair<plat::RefPtr<ECBase>, MCTime>> m_movedToZero;
