@@ -7,7 +7,8 @@
 //
 // Then a new duration picked on the note page for every note of a selection and applied, at
 // three sizes: shorter, which moves nothing, or longer, which (after the warning, answered yes)
-// moves the later notes of each staff on by what each note grew, note after note; and undone.
+// moves the later notes of each staff on by what the notes before them grew, each note once;
+// and undone.
 #include "app/dialogs/CSelectEventsDlg.h"
 #include "bench/BenchProfile.h"
 #include "bench/BenchWidgetMain.h"

@@ -3,6 +3,7 @@
 #include "inspector/pages/PCsqPageCommand.h"
 #include "inspector/pages/ACFindSpanEvents.h"
 #include "inspector/pages/ACPlayNotes.h"
+#include "inspector/pages/CNoteShifts.h"
 
 #include "interface/controls/MCButton.h"
 #include "interface/controls/MCDataExchange.h"
@@ -41,6 +42,8 @@
 #include <QVBoxLayout>
 
 #include <array>
+#include <optional>
+#include <utility>
 #include <vector>
 
 PLAT_IMPLEMENT_DYNCREATE(PCsqNote, MCInspectorPage)
@@ -454,7 +457,7 @@ bool PCsqNote::FindSpanNotes(ECBase* note, const MCTime& from, const MCTime& to,
     return any;
 }
 
-bool PCsqNote::SpanHitsOtherNotes(ECBase* note)
+bool PCsqNote::SpanHitsOtherNotes(ECBase* note, const CNoteShifts* shifts)
 {
     MCTime start;
     MCTime duration;
@@ -463,6 +466,10 @@ bool PCsqNote::SpanHitsOtherNotes(ECBase* note)
         start = m_start;
     if (m_fields.IsChanged(fieldDuration))
         duration = m_duration;
+    if (shifts) {
+        if (const std::optional<bool> hits = shifts->HitsLaterNote(note, start, start + duration))
+            return *hits;
+    }
     MCEventList found;
     return FindSpanNotes(note, start, start + duration, found);
 }
@@ -487,11 +494,19 @@ void PCsqNote::UpdateEvents()
     PrepareNotationInfo();
     if (m_noteList.IsEmpty())
         return;
+    // A new duration alone is worked out for all notes at once where that gives what editing
+    // them one by one gives.
+    std::optional<CNoteShifts> shifts;
+    if (m_fields.IsChanged(fieldDuration) && !m_fields.IsChanged(fieldStart)) {
+        shifts.emplace(*m_notationInfo);
+        if (!shifts->IsValid())
+            shifts.reset();
+    }
     if (m_fields.IsChanged(fieldDuration)) {
         bool moves = false;
         // Grace notes never move other notes: their new lengths need no warning.
         for (ECBase* note : m_noteList) {
-            if (note->GetEventId() == EventId::Note && SpanHitsOtherNotes(note)) {
+            if (note->GetEventId() == EventId::Note && SpanHitsOtherNotes(note, shifts ? &*shifts : nullptr)) {
                 moves = true;
                 break;
             }
@@ -505,12 +520,14 @@ void PCsqNote::UpdateEvents()
             }
         }
     }
+    // Inside an undo step the sheet opened, the notes' commands join that one.
+    const bool ownStep = !m_performance->GetCommandMgr().GetUndoMode();
+    if (shifts && ApplyAtOnce(*shifts, ownStep))
+        return;
     // The notes are edited one by one, each seeing where the ones before it moved the others;
     // the whole edit is one undo step, and none when nothing changed.
     MCEventList notes;
     notes.AddEvents(m_noteList);
-    // Inside an undo step the sheet opened, the notes' commands join that one.
-    const bool ownStep = !m_performance->GetCommandMgr().GetUndoMode();
     bool applied = false;
     for (ECBase* note : notes) {
         if (m_movedOthers)
@@ -532,12 +549,41 @@ void PCsqNote::UpdateEvents()
     document->SetModifiedFlag(1);
 }
 
-void PCsqNote::UpdateEvent(ECBase* event, MCCommandList& commands)
+bool PCsqNote::ApplyAtOnce(CNoteShifts& shifts, bool ownStep)
+{
+    MCTime played = m_duration;
+    const MCTime duration = ECNote::ScaleDuration(&played, 1);
+    for (ECBase* note : m_noteList) {
+        if (note->GetEventId() == EventId::Note && !shifts.SetDuration(note, duration, m_duration))
+            return false;
+    }
+    MCCommandList commands;
+    for (ECBase* note : m_noteList)
+        EditFields(note, commands);
+    const std::vector<std::pair<ECBase*, MCTime>> moves = shifts.Moves();
+    if (!moves.empty()) {
+        auto* move = PCsqPageCommand<CCEditTime>(commands, CommandIds::CCEditTime);
+        for (const auto& [note, time] : moves)
+            move->EditTime(note, &time);
+    }
+    if (commands.IsEmpty())
+        return true;
+    if (ownStep)
+        MCCommandMgr::BeginUndo(m_performance, "Edit Note");
+    commands.SetSynchronous(1);
+    commands.Apply(m_performance);
+    if (ownStep)
+        MCCommandMgr::EndUndo(m_performance);
+    GetDocument()->SetModifiedFlag(1);
+    return true;
+}
+
+bool PCsqNote::EditFields(ECBase* event, MCCommandList& commands)
 {
     MCInspectorPage::UpdateEvent(event, commands);
     const int id = event ? event->GetEventId() : -1;
     if (id != EventId::Note && id != EventId::GraceNote)
-        return;
+        return false;
     if (m_fields.IsChanged(fieldStart)) {
         auto* edit = PCsqPageCommand<CCEditTime>(commands, CommandIds::CCEditTime);
         edit->EditTime(event, &m_start);
@@ -550,7 +596,7 @@ void PCsqNote::UpdateEvent(ECBase* event, MCCommandList& commands)
     if (m_fields.IsChanged(fieldPitch) || m_fields.IsChanged(fieldVelocity)) {
         DCBase* data = event->GetData(0, 0);
         if (!data)
-            return;
+            return false;
         auto* edit = PCsqPageCommand<CCEditData>(commands, CommandIds::CCEditData);
         if (auto* copy = PCsqEditedData<DCsqNote>(*edit, data)) {
             if (m_fields.IsChanged(fieldPitch))
@@ -559,6 +605,14 @@ void PCsqNote::UpdateEvent(ECBase* event, MCCommandList& commands)
                 copy->GetNoteOnData().SetDataByte2(m_velocity);
         }
     }
+    return true;
+}
+
+void PCsqNote::UpdateEvent(ECBase* event, MCCommandList& commands)
+{
+    if (!EditFields(event, commands))
+        return;
+    const int id = event->GetEventId();
     // Only a new duration makes room or takes it back: a note that only moves keeps the notes
     // after it where they are, whatever the duration functions make of its length.
     if (id != EventId::Note || !m_fields.IsChanged(fieldDuration))

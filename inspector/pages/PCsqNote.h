@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 
+class CNoteShifts;
 class ECPerformance;
 class MCButton;
 class MCMenuButton;
@@ -98,8 +99,15 @@ private:
     // The notes to edit, sorted, and the notation views' answers about the notes of their
     // staves from the first of them on.
     void PrepareNotationInfo();
-    // Whether the new span of note reaches another note of its voice.
-    bool SpanHitsOtherNotes(ECBase* note);
+    // Whether the new span of note reaches another note of its voice; shifts, when given,
+    // answers for the voices it lists.
+    bool SpanHitsOtherNotes(ECBase* note, const CNoteShifts* shifts);
+    // A new duration applied to all the notes at once, as one undo step (joining the open one
+    // unless ownStep); false, nothing applied, when shifts cannot follow the edit.
+    bool ApplyAtOnce(CNoteShifts& shifts, bool ownStep);
+    // The page's changed fields of one note into commands, without moving other notes; false
+    // when the note is not one to edit further.
+    bool EditFields(ECBase* event, MCCommandList& commands);
     void NotatedTimes(ECBase* note, MCTime& start, MCTime& duration);
 
     MCTime m_start = MCTime::TimeZero();

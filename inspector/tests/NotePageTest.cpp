@@ -5,6 +5,7 @@
 
 #include "interface/controls/MCNoteEdit.h"
 #include "interface/document/SCNotationInfo.h"
+#include "notabase/commands/MCCommandMgr.h"
 #include "notabase/model/ECGraceNote.h"
 #include "sequencer/data/DCsqTrack.h"
 #include "sequencer/values/MCVoiceMap.h"
@@ -12,7 +13,10 @@
 #include <QAction>
 #include <QMenu>
 
+#include <algorithm>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -222,6 +226,105 @@ TEST_F(NotePageTest, LengtheningIntoTheNextNoteMovesTheLaterNotesOfThatVoiceAfte
         m_doc.OnEditUndo();
         EXPECT_EQ(Everything(), before);
         EXPECT_EQ(UndoName(), "");
+    }
+}
+
+// The whole piece as stored: every element under the performance, depth first, with its kind,
+// time, duration and the key and velocity of a note.
+void DumpElement(ECBase* element, int depth, std::vector<std::string>& out)
+{
+    std::string line = std::to_string(depth) + " " + std::to_string(element->GetEventId());
+    if (const MCTime* time = element->GetTime())
+        line += " @" + std::to_string(time->GetSeconds());
+    if (const MCTime* duration = element->GetDuration())
+        line += " +" + std::to_string(duration->GetSeconds());
+    if (auto* data = plat::dynamicDowncast<DCsqNote>(element->GetData(0, 0)))
+        line += " k" + std::to_string(data->GetNoteOnData().GetDataByte1()) + " v" +
+                std::to_string(data->GetNoteOnData().GetDataByte2());
+    out.push_back(line);
+    if (MCEventList* children = element->GetChildren())
+        for (ECBase* child : *children)
+            DumpElement(child, depth + 1, out);
+}
+
+TEST_F(NotePageTest, ManyNotesGivenOneDurationEndWhereGivingItNoteByNoteLeavesThem)
+{
+    // Beside the quarters: a second voice and a chord mate on staff 1, an eighth on staff 2 and,
+    // in a second voice there, a long note that overlaps the note after it.
+    ECNote* otherVoice = AddNote(1, 2.0f, 1.0f, 1, 70);
+    ECNote* mate = AddNote(1, 1.0f, 1.0f, 0, 72);
+    ECNote* eighth = AddNote(2, 3.5f, 0.5f, 0, 74);
+    ECNote* overlapping = AddNote(2, 0.0f, 3.0f, 1, 50);
+    ECNote* overlapped = AddNote(2, 0.5f, 1.0f, 1, 52);
+    std::vector<ECBase*> quarters;
+    for (auto& [where, note] : m_notes)
+        quarters.push_back(note);
+    std::vector<ECBase*> everything = quarters;
+    everything.insert(everything.end(), {otherVoice, mate, eighth});
+    std::vector<ECBase*> withOverlap = everything;
+    withOverlap.insert(withOverlap.end(), {overlapping, overlapped});
+    std::vector<ECBase*> staffOne;
+    for (int q = 0; q < kQuarters; ++q)
+        staffOne.push_back(Note(1, q));
+    staffOne.push_back(mate);
+    struct Case {
+        const char* name;
+        std::vector<ECBase*> selected;
+        int command;
+        const char* velocity;  // typed too, or null
+    };
+    const std::vector<Case> cases = {
+        {"every note a dotted quarter, past the last bar", everything, 36867, nullptr},
+        {"a staff of half notes and a new velocity", staffOne, 36866, "90"},
+        {"a whole note each", quarters, 36864, nullptr},
+        {"a quarter each, the long note growing shorter", withOverlap, 36868, nullptr},
+    };
+    const auto piece = [this] {
+        std::vector<std::string> all;
+        DumpElement(Performance(), 0, all);
+        return all;
+    };
+    const auto edit = [this](std::vector<ECBase*> notes, const Case& c) {
+        Select({});
+        for (ECBase* note : notes)
+            m_selection.AddTail(note);
+        ShowPage();
+        PickDuration(c.command);
+        if (c.velocity)
+            TypeText(&m_page, PCsqNote::kVelocity, c.velocity);
+        EXPECT_TRUE(Apply());
+    };
+    // Room to undo every step of the note-by-note edits.
+    struct UndoLevels {
+        int kept = MCCommandMgr::GetUndoLevels();
+        UndoLevels() { MCCommandMgr::SetUndoLevels(100); }
+        ~UndoLevels() { MCCommandMgr::SetUndoLevels(kept); }
+    } levels;
+    const std::vector<std::string> before = piece();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // One note after another, in time order.
+        std::vector<ECBase*> ordered = c.selected;
+        std::stable_sort(ordered.begin(), ordered.end(),
+                         [](ECBase* a, ECBase* b) { return Start(a) < Start(b); });
+        for (ECBase* note : ordered)
+            edit({note}, c);
+        const std::vector<std::string> oneByOne = piece();
+        ASSERT_NE(oneByOne, before);
+        for (size_t step = 0; step < ordered.size(); ++step)
+            m_doc.OnEditUndo();
+        ASSERT_EQ(piece(), before);
+
+        edit(c.selected, c);
+        EXPECT_EQ(piece(), oneByOne);
+        EXPECT_EQ(UndoName(), "Undo Edit Note");
+        m_doc.OnEditUndo();
+        EXPECT_EQ(piece(), before);
+        EXPECT_EQ(UndoName(), "");
+        m_doc.OnEditRedo();
+        EXPECT_EQ(piece(), oneByOne);
+        m_doc.OnEditUndo();
+        ASSERT_EQ(piece(), before);
     }
 }
 
