@@ -399,6 +399,28 @@ TEST_F(RackFrameTest, NamedFilesOpenByTheirKindAndBusyDecksRefuseThem)
     std::remove(pipe.c_str());
 }
 
+// A file handed to the rack (its command line, another copy) that it cannot open is said, so
+// the user does not wait for a file that never comes.
+TEST_F(RackFrameTest, ANamedFileThatCannotBeOpenedIsSaid)
+{
+    const std::string folder = (std::filesystem::temp_directory_path() / ("named-" + std::to_string(::getpid()))).string();
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder + "/empty.mid").flush();
+    std::ofstream(folder + "/notes.txt") << "not music";
+    const std::string names[] = {folder + "/missing.mid", folder + "/empty.mid", folder + "/notes.txt"};
+    Window* frame = start();
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        prompts.clear();
+        frame->send(kCommandMessage, kCmdOpenNamedFile, GlobalAtoms::add(name));
+        ASSERT_EQ(prompts.size(), 1u);
+        EXPECT_NE(prompts[0].text.find(name), std::string::npos) << prompts[0].text;
+        EXPECT_EQ(obj_GetWaveCount() + obj_GetMidiCount(), 0);
+        EXPECT_EQ(GlobalAtoms::count(), 0u);
+    }
+    std::filesystem::remove_all(folder);
+}
+
 // Edit > Wave Editor says why nothing starts: none is set up (and where to set one up), or
 // the one set up does not start.
 TEST_F(RackFrameTest, AWaveEditorThatIsNotSetUpOrDoesNotStartIsSaid)
