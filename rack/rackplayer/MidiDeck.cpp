@@ -74,11 +74,18 @@ void showBusy(Window* deck)
     DeckControls::showBusy(deck, true, kDeckMidi);
 }
 
+// The output is closed unless feed-through still passes input on to it.
+void closeOutput()
+{
+    if (!rackState().midiFeedthru)
+        mid_CloseOut();
+}
+
 void becomeIdle(Window* deck)
 {
     stopTimer(deck);
     rackState().midiState = kDeckIdle;
-    mid_CloseOut();
+    closeOutput();
     midi_ShowLoaded(deck);
 }
 
@@ -108,7 +115,7 @@ void play(Window* deck)
         return;
     }
     if (!playCurrent(deck)) {
-        mid_CloseOut();
+        closeOutput();
         state.midiState = kDeckIdle;
         plat::ui::Cursor::setShape(plat::ui::CursorShape::arrow);
         MsgBox(deck, kStrNoPlay, kStrCaption, kMbOk | kMbIconStop);

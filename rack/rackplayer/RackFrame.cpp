@@ -574,9 +574,12 @@ void rack_FitFrame()
 void rack_SetFeedthru()
 {
     RackState& state = rackState();
+    // The output is shared with the MIDI deck: while the deck plays on it, it stays open as it is.
+    const bool deckPlays = state.midiState == kDeckPlaying && mid_IsOutOpen();
     if (!state.midiFeedthru) {
         mid_CloseIn();
-        mid_CloseOut();
+        if (!deckPlays)
+            mid_CloseOut();
         return;
     }
     if (!mid_OpenIn(state.frame, state.midiInputDevice)) {
@@ -584,7 +587,7 @@ void rack_SetFeedthru()
         MsgBox(state.frame, 517, 315, kMbOk | kMbIconStop);
         return;
     }
-    if (!mid_OpenOut(state.midiOutputDevice)) {
+    if (!deckPlays && !mid_OpenOut(state.midiOutputDevice)) {
         mid_CloseIn();
         state.midiFeedthru = false;
         MsgBox(state.frame, 518, 315, kMbOk | kMbIconStop);

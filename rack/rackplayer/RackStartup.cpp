@@ -37,6 +37,7 @@ namespace rack {
 namespace {
 
 constexpr const char* kDeckClasses[] = {kWaveDeckClass, kMidiDeckClass, kCdDeckClass};
+constexpr int kStrCannotOpenNamed = 1403;
 
 // The channel the running copy answers other copies on.
 std::unique_ptr<plat::ui::InstanceChannel>& channel()
@@ -224,6 +225,8 @@ void rack_OpenNamedFile(plat::ui::Window* frame, uint16_t atom)
         }
         break;
     default:
+        // A file handed over is the user's choice: one that cannot be opened is said, not passed over.
+        SpfMsgBox(frame, kStrCannotOpenNamed, *name, kStrWindowTitle, kMbOk | kMbIconExclamation);
         break;
     }
     GlobalAtoms::remove(atom);

@@ -33,6 +33,7 @@ using plat::ui::kCommandMessage;
 
 constexpr int kStrNoInput = 513;
 constexpr int kStrNoOutput = 514;
+constexpr int kStrCannotPlay = 1404;
 constexpr int kStrCaption = 512;
 constexpr int kStrRecordOver = 1298;
 constexpr int kStrRecordOverCaption = 314;
@@ -119,6 +120,16 @@ bool playCurrent(Window* deck)
     return wdrv_Play(deck, kWaveMapper, *wave, int32_t(std::min<int64_t>(start, INT32_MAX)), 0, 0, kDeckCmdEnded) == 0;
 }
 
+// Says that the current wave did not start when it has sound the engine refused (its file gone
+// or damaged), so a press that starts nothing is not left unexplained.
+void sayNotPlayed(Window* deck)
+{
+    if (const WaveRecord* wave = currentWave(); wave && wave->length > 0) {
+        plat::ui::Cursor::setShape(plat::ui::CursorShape::arrow);
+        SpfMsgBox(deck, kStrCannotPlay, wave->path, kStrCaption, kMbOk | kMbIconStop);
+    }
+}
+
 void play(Window* deck)
 {
     RackState& state = rackState();
@@ -135,6 +146,8 @@ void play(Window* deck)
         g_state.paused = g_state.restart = false;
         showBusy(deck);
         startTimer(deck);
+    } else {
+        sayNotPlayed(deck);
     }
     plat::ui::Cursor::setShape(plat::ui::CursorShape::arrow);
 }
@@ -296,8 +309,10 @@ void skip(Window* deck, uint32_t command)
     g_state.positionTenths = 0;
     g_state.paintedTenths = 0;
     if (resume) {
-        if (!playCurrent(deck))
+        if (!playCurrent(deck)) {
             becomeIdle(deck);
+            sayNotPlayed(deck);
+        }
         wave_Repaint(deck);
     } else if (g_state.paused) {
         wave_Repaint(deck);

@@ -47,6 +47,11 @@ constexpr std::pair<int, std::string_view> kStrings[] = {
     {1400, "The file %s is not a wave file the rack can play (PCM, 8 or 16 bits, mono or stereo)."},
     {1401, "The file %s is not a MIDI file the rack can play."},
     {1402, "The wave could not be saved as %s."},
+    {1403, "The file %s cannot be opened: it is missing, cannot be read, or is neither a wave nor a MIDI file."},
+    {1404, "The wave %s cannot be played: its file is missing or damaged, or the wave output does not take its "
+           "format."},
+    {1405, "The recording cannot be written to %s."},
+    {1406, "The wave input device does not open for the recording's format: nothing is recorded."},
     {1410, "No CD drive was found."},
     {1411, "There is no audio CD in the drive."},
     {1412, "The CD could not be read: it holds no audio tracks that can be played."},

@@ -29,6 +29,8 @@ struct FakeWaveState {
     plat::media::WaveInDevice::Events* inEvents = nullptr;
     bool inOpen = false;
     bool inStarted = false;
+    // The input refuses to open (a device another program holds, a format it does not take).
+    bool inRefuses = false;
     plat::media::PcmFormat inFormat;
     uint32_t maxRate = 48000;
     uint16_t maxChannels = 2;
@@ -107,6 +109,8 @@ public:
     explicit FakeWaveIn(FakeWaveState& state) : m_state(state) {}
     int open(const plat::media::PcmFormat& format, Events* events) override
     {
+        if (m_state.inRefuses)
+            return 1;
         m_state.inOpen = true;
         m_state.inFormat = format;
         m_state.inEvents = events;

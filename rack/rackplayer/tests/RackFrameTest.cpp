@@ -1,7 +1,9 @@
 #include "rack/outside/plinthbase/ProgramStart.h"
 #include "rack/outside/plinthstore/ObjectStore.h"
+#include "rack/outside/plinthtune/MidiPlayer.h"
 #include "rack/outside/plinthtune/MidiPorts.h"
 #include "rack/plinthui/ControlIds.h"
+#include "rack/rackplayer/DeckControls.h"
 #include "rack/rackplayer/GlobalAtoms.h"
 #include "rack/rackplayer/MidiInputDialog.h"
 #include "rack/rackplayer/RackBands.h"
@@ -397,6 +399,101 @@ TEST_F(RackFrameTest, NamedFilesOpenByTheirKindAndBusyDecksRefuseThem)
     EXPECT_EQ(obj_GetWaveCount(), 1);
     EXPECT_EQ(GlobalAtoms::count(), 0u);
     std::remove(pipe.c_str());
+}
+
+// A file handed to the rack (its command line, another copy) that it cannot open is said, so
+// the user does not wait for a file that never comes.
+TEST_F(RackFrameTest, ANamedFileThatCannotBeOpenedIsSaid)
+{
+    const std::string folder = (std::filesystem::temp_directory_path() / ("named-" + std::to_string(::getpid()))).string();
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder + "/empty.mid").flush();
+    std::ofstream(folder + "/notes.txt") << "not music";
+    const std::string names[] = {folder + "/missing.mid", folder + "/empty.mid", folder + "/notes.txt"};
+    Window* frame = start();
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        prompts.clear();
+        frame->send(kCommandMessage, kCmdOpenNamedFile, GlobalAtoms::add(name));
+        ASSERT_EQ(prompts.size(), 1u);
+        EXPECT_NE(prompts[0].text.find(name), std::string::npos) << prompts[0].text;
+        EXPECT_EQ(obj_GetWaveCount() + obj_GetMidiCount(), 0);
+        EXPECT_EQ(GlobalAtoms::count(), 0u);
+    }
+    std::filesystem::remove_all(folder);
+}
+
+// The MIDI deck and feed-through play on one output: neither closes it under the other.
+TEST_F(RackFrameTest, TheMidiDeckAndFeedthroughKeepTheirSharedOutputForEachOther)
+{
+    const std::string song = (std::filesystem::temp_directory_path() / ("shared-" + std::to_string(::getpid()) + ".mid")).string();
+    {
+        // A note held for ten quarters.
+        std::ofstream out(song, std::ios::binary);
+        const uint8_t smf[] = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k', 0, 0, 0, 13,
+                               0, 0x90, 0x3C, 0x40, 0x87, 0x40, 0x80, 0x3C, 0x00, 0, 0xFF, 0x2F, 0};
+        out.write(reinterpret_cast<const char*>(smf), sizeof smf);
+    }
+    PlinthProfile::setString("Stereo", "MidiFeedthru", "On");
+    start(song);
+    // The store's notice of the file, which the deck answers by stopping, comes first.
+    deliver();
+    ASSERT_EQ(rackState().midiCount, 1);
+    ASSERT_TRUE(rackState().midiFeedthru);
+    auto deck = [this](uint32_t id) {
+        rackState().midiDeck->send(kCommandMessage, id, kNotifyClick);
+        deliver();
+    };
+    auto passesInput = [this] {
+        const size_t before = memory().midiOut(0).played().size();
+        EXPECT_TRUE(memory().midiIn(0).feed(0x7F3E90));
+        const auto played = memory().midiOut(0).played();
+        return played.size() == before + 1 && played.back().bytes == std::vector<uint8_t>{0x90, 0x3E, 0x7F};
+    };
+
+    // Stopping the deck leaves feed-through passing input on.
+    deck(kSlotPlay);
+    ASSERT_EQ(rackState().midiState, kDeckPlaying);
+    deck(kSlotStop);
+    EXPECT_EQ(rackState().midiState, kDeckIdle);
+    EXPECT_TRUE(mid_IsOutOpen());
+    EXPECT_TRUE(passesInput());
+
+    // Switching feed-through off leaves the deck playing on its output.
+    deck(kSlotPlay);
+    ASSERT_EQ(rackState().midiState, kDeckPlaying);
+    rack_SetDialogRunner([](QDialog& dialog) {
+        static_cast<MidiInputDialog&>(dialog).feedthruBox()->setChecked(false);
+        dialog.accept();
+        return int(QDialog::Accepted);
+    });
+    command(kCmdMidiInput);
+    EXPECT_FALSE(mid_IsInOpen());
+    EXPECT_TRUE(mid_IsOutOpen());
+    EXPECT_EQ(rackState().midiState, kDeckPlaying);
+
+    // Switched on again while the deck plays, it passes input on and the deck plays on.
+    rack_SetDialogRunner([](QDialog& dialog) {
+        static_cast<MidiInputDialog&>(dialog).feedthruBox()->setChecked(true);
+        dialog.accept();
+        return int(QDialog::Accepted);
+    });
+    command(kCmdMidiInput);
+    EXPECT_TRUE(mid_IsInOpen());
+    EXPECT_TRUE(passesInput());
+    EXPECT_EQ(rackState().midiState, kDeckPlaying);
+    EXPECT_TRUE(mid_IsPlaying());
+
+    // With feed-through off the stopped deck closes the output.
+    rack_SetDialogRunner([](QDialog& dialog) {
+        static_cast<MidiInputDialog&>(dialog).feedthruBox()->setChecked(false);
+        dialog.accept();
+        return int(QDialog::Accepted);
+    });
+    command(kCmdMidiInput);
+    deck(kSlotStop);
+    EXPECT_FALSE(mid_IsOutOpen());
+    std::remove(song.c_str());
 }
 
 // Edit > Wave Editor says why nothing starts: none is set up (and where to set one up), or

@@ -131,6 +131,38 @@ TEST_F(WaveDeckTest, TheEndOfTheLastWaveWithTheLoopOffLeavesTheDeckIdleAtTheFirs
     EXPECT_EQ(wave.heard.size(), size_t(kRate / 2) * 2);
 }
 
+// A wave whose file went away after it was loaded does not play, and the press that tried
+// says so instead of doing nothing.
+TEST_F(WaveDeckTest, AWaveWhoseFileIsGoneIsSaidWhenPlayOrNextCannotStartIt)
+{
+    const std::string first = makeWave("first.wav", 3);
+    load(first);
+    const std::string gone = makeWave("gone.wav", 3);
+    load(gone);
+    std::filesystem::remove(gone);
+
+    rackState().currentWave = 1;
+    command(kSlotPlay);
+    EXPECT_EQ(rackState().waveState, kDeckIdle);
+    ASSERT_EQ(prompts.size(), 1u);
+    EXPECT_NE(prompts[0].text.find(gone), std::string::npos) << prompts[0].text;
+
+    rackState().currentWave = 0;
+    command(kSlotPlay);
+    ASSERT_EQ(rackState().waveState, kDeckPlaying);
+    run(200);
+    command(kSlotNext, kNotifyRepeat);
+    EXPECT_EQ(rackState().currentWave, 1);
+    EXPECT_EQ(rackState().waveState, kDeckIdle);
+    ASSERT_EQ(prompts.size(), 2u);
+    EXPECT_NE(prompts[1].text.find(gone), std::string::npos) << prompts[1].text;
+    // The rest of the list still plays.
+    command(kSlotNext, kNotifyRepeat);
+    command(kSlotPlay);
+    EXPECT_EQ(rackState().waveState, kDeckPlaying);
+    EXPECT_EQ(prompts.size(), 2u);
+}
+
 TEST_F(WaveDeckTest, ADroppedMidiFileGoesToTheMidiDeckAndEndsTheDrop)
 {
     const std::string first = makeWave("first.wav", 0.2);

@@ -269,6 +269,35 @@ TEST_F(WaveEngineTest, RecordingsAreRefusedWithoutRoomOrOnAReadOnlyFile)
     EXPECT_GE(wdrv_Stop(wave.key), 0);
 }
 
+// A recording that cannot start says why: the deck that asked only hears that it failed.
+TEST_F(WaveEngineTest, ARecordingThatCannotStartIsSaidAndLeavesNothingOpen)
+{
+    SetDiskSpaceProbe([](const std::string&) { return std::optional<uint64_t>(uint64_t(1) << 30); });
+    struct Case {
+        const char* what;
+        bool inputRefuses;
+        std::string path;
+        const char* said;
+    };
+    const Case cases[] = {
+        {"the input does not open", true, m_folder + "/Take.wav", "input device"},
+        {"the file cannot be made", false, m_folder + "/no such folder/Take.wav", "cannot be written"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        prompts.clear();
+        wave.inRefuses = c.inputRefuses;
+        WaveRecord record = *obj_GetWave(0, obj_NewWave(nullptr));
+        record.name = record.path = c.path;
+        EXPECT_EQ(wdrv_Record(m_deck, kWaveMapper, record, kWaveRecordEnded, 1), kWaveFailed);
+        EXPECT_FALSE(wave.inOpen);
+        ASSERT_EQ(prompts.size(), 1u);
+        EXPECT_NE(prompts[0].text.find(c.said), std::string::npos) << prompts[0].text;
+        EXPECT_EQ(prompts[0].caption, "Recording");
+        obj_EmptyWave(1, record.key);
+    }
+}
+
 TEST_F(WaveEngineTest, FormatsFitByTheSamplerSettingsOrTheStandardFormats)
 {
     struct Case {

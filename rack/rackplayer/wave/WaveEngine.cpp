@@ -46,6 +46,8 @@ constexpr int kStrNoRoom = 564;
 constexpr int kStrWriteError = 770;
 constexpr int kStrDiskLimit = 256;
 constexpr int kStrStoppedCaption = 768;
+constexpr int kStrCannotWrite = 1405;
+constexpr int kStrInputRefused = 1406;
 
 struct Settings {
     bool variable = true;
@@ -555,22 +557,29 @@ int wdrv_Record(Window* notify, int inputDevice, WaveRecord& wave, uint32_t noti
 
     recording.device = Backend::instance().createWaveIn(deviceIndex(inputDevice));
     recording.events = std::make_unique<InputEvents>(e.window->ref(), recording.serial);
-    if (!recording.device || recording.device->open(recording.wave.format.toPcm(), recording.events.get()) != 0)
+    // Each refusal from here on is said: the deck only learns that nothing records.
+    if (!recording.device || recording.device->open(recording.wave.format.toPcm(), recording.events.get()) != 0) {
+        MsgBox(notify, kStrInputRefused, kStrRecordingCaption, kMbOk | kMbIconStop);
         return kWaveFailed;
-    auto fail = [&recording] {
+    }
+    auto fail = [&recording, notify](bool fileFailed) {
         recording.device->reset();
         recording.device->close();
         recording.file.close();
+        if (fileFailed)
+            SpfMsgBox(notify, kStrCannotWrite, recording.wave.path, kStrRecordingCaption, kMbOk | kMbIconStop);
+        else
+            MsgBox(notify, kStrInputRefused, kStrRecordingCaption, kMbOk | kMbIconStop);
         return kWaveFailed;
     };
 
     const uint32_t perSecond = recording.wave.format.avgBytesPerSec;
     recording.bufferSize = perSecond / 128 < 64 ? 1024 : std::min<size_t>(perSecond / 8 / 16 * 16, 65520);
     if (recording.file.create(recording.wave.path) != plat::riff::RiffError::None)
-        return fail();
+        return fail(true);
     if (riff_WriteProof(recording.file, 36, "WAVE") != 0 || riff_WriteFormat(recording.file, recording.wave.format, 1) != 0 ||
         riff_WriteHeader(recording.file, "data", 0) != 0)
-        return fail();
+        return fail(true);
     recording.wave.dataOffset = 44;
     wave.dataOffset = 44;
     for (int i = 0; i < kBuffers; ++i) {
@@ -581,7 +590,7 @@ int wdrv_Record(Window* notify, int inputDevice, WaveRecord& wave, uint32_t noti
         ++recording.buffersInUse;
     }
     if (recording.buffersInUse < 2 || recording.device->start() != 0)
-        return fail();
+        return fail(false);
     recording.state = startPaused ? 2 : 1;
     recording.lastBufferTime = now();
     e.recordings.push_front(std::move(owned));
