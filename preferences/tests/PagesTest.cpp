@@ -414,6 +414,46 @@ TEST_F(MidiPagesTest, ChangingTheOutputWithADocumentOpenWarnsAndTheAnswerChanges
     EXPECT_EQ(LoadIntPreference("Sequencer\\Midi\\Play", "Default Device", -1), 0);
 }
 
+TEST_F(MidiPagesTest, ADeviceClickedWithTheMouseIsAChangeAndTheOutputWarns)
+{
+    // A click makes the row current before it selects it: the change is the selection.
+    DocumentHost docs;
+    ASSERT_NE(docs.NewDocument(), nullptr);
+    struct Case {
+        const plat::RuntimeClass* page;
+        const char* section;
+        int list;
+        int stored;
+        int row;
+        size_t warnings;
+    };
+    // The one input is no stored device 5: the list starts without a choice.
+    const Case cases[] = {
+        {&CPrefsPgMidiPlay::classObject, "Sequencer\\Midi\\Play", CPrefsPgMidiPlay::kDevice, 0, 1, 1},
+        {&CPrefsPgMidiRecord::classObject, "Sequencer\\Midi\\Record", CPrefsPgMidiRecord::kDevice, 5, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.page->name);
+        SaveIntPreference(c.section, "Default Device", c.stored);
+        DialogScript script;
+        OnePage one(*c.page);
+        auto* list = one.item<MCDeviceList>(c.list);
+        ASSERT_NE(list, nullptr);
+        ASSERT_FALSE(one.page<MCPrefsPage>().isModified());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          list->visualItemRect(list->item(c.row)).center());
+        EXPECT_EQ(list->GetSelectedDevice(), c.row);
+        EXPECT_TRUE(one.page<MCPrefsPage>().isModified());
+        EXPECT_TRUE(one.sheet().applyButton()->isEnabled());
+        ASSERT_EQ(script.Seen().size(), c.warnings);
+        if (c.warnings) {
+            EXPECT_EQ(script.Seen()[0], typeid(MCWarnDialog));
+        }
+        ASSERT_TRUE(one.sheet().apply());
+        EXPECT_EQ(LoadIntPreference(c.section, "Default Device", -1), c.row);
+    }
+}
+
 TEST_F(MidiPagesTest, RecordPageLeavesSysExAloneAndShowsWhetherQuantizationIsOn)
 {
     SaveIntPreference("Sequencer\\Midi\\Record\\Filter", "SysEx", 0);
