@@ -529,6 +529,35 @@ TEST_F(MidiPagesTest, RoutingIsWrittenWhenItsDialogIsConfirmedAndAnnounced)
     EXPECT_EQ(LoadIntPreference("Sequencer\\Midi\\Record", "Low Channel", -1), 6);
 }
 
+TEST_F(MidiPagesTest, RoutingWithoutASplitNeitherTakesNorRefusesWhatTheDisabledSplitPointHolds)
+{
+    struct Case {
+        const char* typed;
+        int stored;
+    };
+    for (const Case c : {Case{"zz", 60}, Case{"D4", 62}}) {
+        SCOPED_TRACE(c.typed);
+        SaveIntPreference("Sequencer\\Midi\\Record", "Split Pitch", 60);
+        CInputRoutingDlg dialog;
+        dialog.show();
+        plat::ui::item<QRadioButton>(&dialog, CInputRoutingDlg::kFirstConfiguration + CInputRoutingDlg::pitchSplitA)
+            ->click();
+        auto* split = plat::ui::item<MCNoteEdit>(&dialog, CInputRoutingDlg::kSplitPitch);
+        ASSERT_TRUE(split->isEnabled());
+        split->selectAll();
+        QTest::keyClicks(split, c.typed);
+        const size_t before = m_prompts.Texts().size();
+        plat::ui::item<QRadioButton>(&dialog, CInputRoutingDlg::kFirstConfiguration + CInputRoutingDlg::omni)->click();
+        EXPECT_FALSE(split->isEnabled());
+        plat::ui::item<QPushButton>(&dialog, CInputRoutingDlg::kOk)->click();
+        EXPECT_EQ(m_prompts.Texts().size(), before) << "nothing the user cannot mend is refused";
+        ASSERT_EQ(dialog.result(), QDialog::Accepted);
+        dialog.SaveRouting();
+        EXPECT_EQ(LoadIntPreference("Sequencer\\Midi\\Record", "Recording Configuration", -1), 0);
+        EXPECT_EQ(LoadIntPreference("Sequencer\\Midi\\Record", "Split Pitch", -1), c.stored);
+    }
+}
+
 TEST_F(MidiPagesTest, ThruFollowsTheTracksOrConnectsTheChosenDeviceAndChannel)
 {
     OnePage one(CPrefsPgMidiThru::classObject);
