@@ -801,6 +801,26 @@ TEST_F(WaveAudioPageTest, AutomaticSavesZeroAndTheCountIsChecked)
                                                           "before your new WAV track count takes effect."});
 }
 
+TEST_F(WaveAudioPageTest, TurningAutomaticOnIsNotRefusedForTheCountItGivesUp)
+{
+    SaveIntPreference("Sequencer\\WaveAudio", "Track Count", 12);
+    SaveIntPreference("Sequencer\\WaveAudio", "Recommended Track Count", 6);
+    for (const char* typed : {"300", "abc", ""}) {
+        SCOPED_TRACE(typed);
+        OnePage one(CPrefsPgWaveAudio::classObject);
+        auto* count = one.item<MCSpinEdit>(CPrefsPgWaveAudio::kTrackCount);
+        count->setText(typed);
+        m_prompts.Clear();
+        one.item<QCheckBox>(CPrefsPgWaveAudio::kAutomatic)->click();
+        EXPECT_TRUE(m_prompts.Texts().empty());
+        EXPECT_EQ(count->text(), "6") << "the recommended count";
+        EXPECT_FALSE(count->isEnabled());
+        ASSERT_TRUE(one.sheet().apply());
+        EXPECT_EQ(LoadIntPreference("Sequencer\\WaveAudio", "Track Count", -1), 0);
+        SaveIntPreference("Sequencer\\WaveAudio", "Track Count", 12);
+    }
+}
+
 TEST_F(WaveAudioPageTest, AnAutomaticCountSavedUnchangedIsNoNewCount)
 {
     DocumentHost docs;
