@@ -108,7 +108,10 @@ void CInputRoutingDlg::doDataExchange(plat::ui::DataExchange& dx)
     if (!m_initialised)
         return;
     dx.radio(kFirstConfiguration, m_configuration);
-    DDX_MCNoteEdit(dx, kSplitPitch, m_splitPitch);
+    // Outside the pitch splits the split point is disabled: a note it holds is kept, text it
+    // cannot take is not refused, as the user could not mend it there.
+    if (!dx.saving() || UsesSplitPitch() || (m_note && m_note->IsTextValid()))
+        DDX_MCNoteEdit(dx, kSplitPitch, m_splitPitch);
     dx.comboIndex(kLowChannel, m_lowChannel);
     int useDevice = m_ignoreDevice ? 0 : 1;
     dx.check(kUseDevice, useDevice);
@@ -118,9 +121,14 @@ void CInputRoutingDlg::doDataExchange(plat::ui::DataExchange& dx)
         UpdateEnabling();
 }
 
+bool CInputRoutingDlg::UsesSplitPitch() const
+{
+    return m_configuration == pitchSplitA || m_configuration == pitchSplitB;
+}
+
 void CInputRoutingDlg::UpdateEnabling()
 {
-    const bool split = m_configuration == pitchSplitA || m_configuration == pitchSplitB;
+    const bool split = UsesSplitPitch();
     const bool guitar = m_configuration == guitarA || m_configuration == guitarB;
     CPrefsControls::Enable(this, {kSplitPitch, kSplitLabel}, split);
     if (m_note)

@@ -36,6 +36,7 @@ protected:
     void doDataExchange(plat::ui::DataExchange& dx) override;
 
 private:
+    bool UsesSplitPitch() const;
     void UpdateEnabling();
     void OnConfiguration();
 

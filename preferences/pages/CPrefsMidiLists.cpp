@@ -24,7 +24,9 @@ MCDeviceList* CPrefsMidiLists::AttachDevices(CPrefsPageBase& page, int id, int t
 {
     auto* devices = new MCDeviceList(&page);
     devices->SubclassDeviceList(id, &page, type, 0);
-    QObject::connect(devices, &QListWidget::currentRowChanged, &page, [&loading, changed = std::move(changed)] {
+    // The selection, not the current row: a click makes the row current before it selects it,
+    // and the row chosen is read from the selection.
+    QObject::connect(devices, &QListWidget::itemSelectionChanged, &page, [&loading, changed = std::move(changed)] {
         if (!loading)
             changed();
     });

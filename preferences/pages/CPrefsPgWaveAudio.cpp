@@ -135,9 +135,12 @@ void CPrefsPgWaveAudio::doDataExchange(plat::ui::DataExchange& dx)
     ExchangeFormat(dx, kInputFormat, m_inputFormat);
     dx.check(kMatch, m_match);
     dx.check(kAutomatic, m_automatic);
-    DDX_MCSpinEdit(dx, kTrackCount, m_trackCount);
-    if (!m_automatic)
+    // An automatic count disables the field: what it holds is neither taken nor refused, as the
+    // user gives it up (and could not mend it there).
+    if (!dx.saving() || !m_automatic) {
+        DDX_MCSpinEdit(dx, kTrackCount, m_trackCount);
         dx.range(m_trackCount, 1, 256);
+    }
     if (!dx.saving()) {
         CPrefsControls::Enable(this, {kTrackCount}, !m_automatic);
         CPrefsControls::Enable(this, {kInputFormat}, !m_match);

@@ -308,6 +308,38 @@ TEST_F(PrefsTest, SavePageStoresTheNegationOfEachObeyBoxAndEnablesThePeriodWithA
     EXPECT_EQ(m_prompts.Texts().back(), "Enter a whole number from 1 to 1440.");
 }
 
+TEST_F(PrefsTest, EachChangeOnTheSavePageLightsApplyWhichStoresIt)
+{
+    struct Case {
+        int box;
+        const char* section;
+        const char* value;
+        int stored;
+    };
+    for (const Case c : {Case{CPrefsPgSave::kBackup, "Settings\\Save", "CreateBackup", 0},
+                         Case{CPrefsPgSave::kPromptKvd, "Settings\\Save", "PromptKVD", 0},
+                         Case{CPrefsPgSave::kAutoSave, "Settings\\Save", "AutoSave", 0},
+                         Case{CPrefsPgSave::kAutoSaveNew, "Settings\\Save", "AutoSaveNew", 1},
+                         Case{CPrefsPgSave::kObeyTrackState, "Sequencer\\Midi\\Save", "Ignore Track State", 0},
+                         Case{CPrefsPgSave::kObeyFilters, "Sequencer\\Midi\\Save", "Ignore Filters", 1},
+                         Case{CPrefsPgSave::kObeyRepeats, "Sequencer\\Midi\\Save", "Ignore Repeats", 1}}) {
+        SCOPED_TRACE(c.value);
+        OnePage one(CPrefsPgSave::classObject);
+        ASSERT_FALSE(one.sheet().applyButton()->isEnabled());
+        one.item<QCheckBox>(c.box)->click();
+        ASSERT_TRUE(one.sheet().applyButton()->isEnabled());
+        one.sheet().applyButton()->click();
+        EXPECT_EQ(LoadIntPreference(c.section, c.value, -1), c.stored);
+        EXPECT_FALSE(one.sheet().applyButton()->isEnabled());
+        plat::Profile::instance().removeValue(c.section, c.value);
+    }
+    OnePage one(CPrefsPgSave::classObject);
+    QTest::keyClicks(one.item<QLineEdit>(CPrefsPgSave::kPeriod), "5");
+    ASSERT_TRUE(one.sheet().applyButton()->isEnabled());
+    one.sheet().applyButton()->click();
+    EXPECT_EQ(LoadIntPreference("Settings\\Save", "AutoSavePeriod", -1), 105);
+}
+
 TEST_F(PrefsTest, WorkspacePageListsThePicturesPreviewsThemAndResetsWarningsOnlyOnYes)
 {
     OnePage one(CPrefsPgWorkspace::classObject);
@@ -414,6 +446,46 @@ TEST_F(MidiPagesTest, ChangingTheOutputWithADocumentOpenWarnsAndTheAnswerChanges
     EXPECT_EQ(LoadIntPreference("Sequencer\\Midi\\Play", "Default Device", -1), 0);
 }
 
+TEST_F(MidiPagesTest, ADeviceClickedWithTheMouseIsAChangeAndTheOutputWarns)
+{
+    // A click makes the row current before it selects it: the change is the selection.
+    DocumentHost docs;
+    ASSERT_NE(docs.NewDocument(), nullptr);
+    struct Case {
+        const plat::RuntimeClass* page;
+        const char* section;
+        int list;
+        int stored;
+        int row;
+        size_t warnings;
+    };
+    // The one input is no stored device 5: the list starts without a choice.
+    const Case cases[] = {
+        {&CPrefsPgMidiPlay::classObject, "Sequencer\\Midi\\Play", CPrefsPgMidiPlay::kDevice, 0, 1, 1},
+        {&CPrefsPgMidiRecord::classObject, "Sequencer\\Midi\\Record", CPrefsPgMidiRecord::kDevice, 5, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.page->name);
+        SaveIntPreference(c.section, "Default Device", c.stored);
+        DialogScript script;
+        OnePage one(*c.page);
+        auto* list = one.item<MCDeviceList>(c.list);
+        ASSERT_NE(list, nullptr);
+        ASSERT_FALSE(one.page<MCPrefsPage>().isModified());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          list->visualItemRect(list->item(c.row)).center());
+        EXPECT_EQ(list->GetSelectedDevice(), c.row);
+        EXPECT_TRUE(one.page<MCPrefsPage>().isModified());
+        EXPECT_TRUE(one.sheet().applyButton()->isEnabled());
+        ASSERT_EQ(script.Seen().size(), c.warnings);
+        if (c.warnings) {
+            EXPECT_EQ(script.Seen()[0], typeid(MCWarnDialog));
+        }
+        ASSERT_TRUE(one.sheet().apply());
+        EXPECT_EQ(LoadIntPreference(c.section, "Default Device", -1), c.row);
+    }
+}
+
 TEST_F(MidiPagesTest, RecordPageLeavesSysExAloneAndShowsWhetherQuantizationIsOn)
 {
     SaveIntPreference("Sequencer\\Midi\\Record\\Filter", "SysEx", 0);
@@ -487,6 +559,35 @@ TEST_F(MidiPagesTest, RoutingIsWrittenWhenItsDialogIsConfirmedAndAnnounced)
     one.item<QPushButton>(CPrefsPgMidiRecord::kRouting)->click();
     EXPECT_TRUE(announced.Take().empty()) << "cancelled";
     EXPECT_EQ(LoadIntPreference("Sequencer\\Midi\\Record", "Low Channel", -1), 6);
+}
+
+TEST_F(MidiPagesTest, RoutingWithoutASplitNeitherTakesNorRefusesWhatTheDisabledSplitPointHolds)
+{
+    struct Case {
+        const char* typed;
+        int stored;
+    };
+    for (const Case c : {Case{"zz", 60}, Case{"D4", 62}}) {
+        SCOPED_TRACE(c.typed);
+        SaveIntPreference("Sequencer\\Midi\\Record", "Split Pitch", 60);
+        CInputRoutingDlg dialog;
+        dialog.show();
+        plat::ui::item<QRadioButton>(&dialog, CInputRoutingDlg::kFirstConfiguration + CInputRoutingDlg::pitchSplitA)
+            ->click();
+        auto* split = plat::ui::item<MCNoteEdit>(&dialog, CInputRoutingDlg::kSplitPitch);
+        ASSERT_TRUE(split->isEnabled());
+        split->selectAll();
+        QTest::keyClicks(split, c.typed);
+        const size_t before = m_prompts.Texts().size();
+        plat::ui::item<QRadioButton>(&dialog, CInputRoutingDlg::kFirstConfiguration + CInputRoutingDlg::omni)->click();
+        EXPECT_FALSE(split->isEnabled());
+        plat::ui::item<QPushButton>(&dialog, CInputRoutingDlg::kOk)->click();
+        EXPECT_EQ(m_prompts.Texts().size(), before) << "nothing the user cannot mend is refused";
+        ASSERT_EQ(dialog.result(), QDialog::Accepted);
+        dialog.SaveRouting();
+        EXPECT_EQ(LoadIntPreference("Sequencer\\Midi\\Record", "Recording Configuration", -1), 0);
+        EXPECT_EQ(LoadIntPreference("Sequencer\\Midi\\Record", "Split Pitch", -1), c.stored);
+    }
 }
 
 TEST_F(MidiPagesTest, ThruFollowsTheTracksOrConnectsTheChosenDeviceAndChannel)
@@ -698,6 +799,26 @@ TEST_F(WaveAudioPageTest, AutomaticSavesZeroAndTheCountIsChecked)
     ASSERT_TRUE(one.sheet().apply());
     EXPECT_EQ(m_prompts.Texts(), std::vector<std::string>{"You will have to reload any documents you have open "
                                                           "before your new WAV track count takes effect."});
+}
+
+TEST_F(WaveAudioPageTest, TurningAutomaticOnIsNotRefusedForTheCountItGivesUp)
+{
+    SaveIntPreference("Sequencer\\WaveAudio", "Track Count", 12);
+    SaveIntPreference("Sequencer\\WaveAudio", "Recommended Track Count", 6);
+    for (const char* typed : {"300", "abc", ""}) {
+        SCOPED_TRACE(typed);
+        OnePage one(CPrefsPgWaveAudio::classObject);
+        auto* count = one.item<MCSpinEdit>(CPrefsPgWaveAudio::kTrackCount);
+        count->setText(typed);
+        m_prompts.Clear();
+        one.item<QCheckBox>(CPrefsPgWaveAudio::kAutomatic)->click();
+        EXPECT_TRUE(m_prompts.Texts().empty());
+        EXPECT_EQ(count->text(), "6") << "the recommended count";
+        EXPECT_FALSE(count->isEnabled());
+        ASSERT_TRUE(one.sheet().apply());
+        EXPECT_EQ(LoadIntPreference("Sequencer\\WaveAudio", "Track Count", -1), 0);
+        SaveIntPreference("Sequencer\\WaveAudio", "Track Count", 12);
+    }
 }
 
 TEST_F(WaveAudioPageTest, AnAutomaticCountSavedUnchangedIsNoNewCount)
