@@ -53,10 +53,6 @@ CPrefsPgSave::CPrefsPgSave() : CPrefsPageBase("Save")
     layout->addWidget(midi);
     layout->addStretch(1);
     connect(autoSave, &QCheckBox::clicked, this, [this] { OnAutoSave(); });
-    // Every change lights Apply, as on the other pages.
-    for (int id : {kBackup, kPromptKvd, kAutoSave, kAutoSaveNew, kObeyTrackState, kObeyFilters, kObeyRepeats})
-        connect(plat::ui::item<QCheckBox>(this, id), &QCheckBox::clicked, this, [this] { setModified(true); });
-    connect(period, &QLineEdit::textEdited, this, [this] { setModified(true); });
 }
 
 void CPrefsPgSave::OnInitDialog()

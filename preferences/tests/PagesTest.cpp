@@ -308,38 +308,6 @@ TEST_F(PrefsTest, SavePageStoresTheNegationOfEachObeyBoxAndEnablesThePeriodWithA
     EXPECT_EQ(m_prompts.Texts().back(), "Enter a whole number from 1 to 1440.");
 }
 
-TEST_F(PrefsTest, EachChangeOnTheSavePageLightsApplyWhichStoresIt)
-{
-    struct Case {
-        int box;
-        const char* section;
-        const char* value;
-        int stored;
-    };
-    for (const Case c : {Case{CPrefsPgSave::kBackup, "Settings\\Save", "CreateBackup", 0},
-                         Case{CPrefsPgSave::kPromptKvd, "Settings\\Save", "PromptKVD", 0},
-                         Case{CPrefsPgSave::kAutoSave, "Settings\\Save", "AutoSave", 0},
-                         Case{CPrefsPgSave::kAutoSaveNew, "Settings\\Save", "AutoSaveNew", 1},
-                         Case{CPrefsPgSave::kObeyTrackState, "Sequencer\\Midi\\Save", "Ignore Track State", 0},
-                         Case{CPrefsPgSave::kObeyFilters, "Sequencer\\Midi\\Save", "Ignore Filters", 1},
-                         Case{CPrefsPgSave::kObeyRepeats, "Sequencer\\Midi\\Save", "Ignore Repeats", 1}}) {
-        SCOPED_TRACE(c.value);
-        OnePage one(CPrefsPgSave::classObject);
-        ASSERT_FALSE(one.sheet().applyButton()->isEnabled());
-        one.item<QCheckBox>(c.box)->click();
-        ASSERT_TRUE(one.sheet().applyButton()->isEnabled());
-        one.sheet().applyButton()->click();
-        EXPECT_EQ(LoadIntPreference(c.section, c.value, -1), c.stored);
-        EXPECT_FALSE(one.sheet().applyButton()->isEnabled());
-        plat::Profile::instance().removeValue(c.section, c.value);
-    }
-    OnePage one(CPrefsPgSave::classObject);
-    QTest::keyClicks(one.item<QLineEdit>(CPrefsPgSave::kPeriod), "5");
-    ASSERT_TRUE(one.sheet().applyButton()->isEnabled());
-    one.sheet().applyButton()->click();
-    EXPECT_EQ(LoadIntPreference("Settings\\Save", "AutoSavePeriod", -1), 105);
-}
-
 TEST_F(PrefsTest, WorkspacePageListsThePicturesPreviewsThemAndResetsWarningsOnlyOnYes)
 {
     OnePage one(CPrefsPgWorkspace::classObject);
