@@ -1,9 +1,9 @@
 #include "app/core/CBugReport.h"
 #include "app/frame/CMainFrame.h"
-#include "app/program/CDisplayLoss.h"
 #include "app/program/CMainApp.h"
 #include "app/program/CQuavixApplication.h"
 #include "app/program/CTerminateSignal.h"
+#include "platform/ui/window/DisplayLoss.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -38,7 +38,7 @@ int main(int argc, char** argv)
                     app.Frame()->OnActivateApp(state == Qt::ApplicationActive);
             });
             // A display that goes away under the program ends it in order, its work kept.
-            const CDisplayLoss displayLoss([&app] { app.SaveRecoveryCopies(); });
+            const plat::ui::DisplayLoss displayLoss([&app] { app.SaveRecoveryCopies(); });
             result = application.exec();
         } else if (!app.HandedOver()) {
             result = 1;

@@ -210,7 +210,7 @@ TEST_F(ProgramTest, LosingTheDisplayKeepsTheChangedDocumentAndEndsCleanly)
     m_output += m_first.readAll().toStdString();
     EXPECT_EQ(m_first.exitStatus(), QProcess::NormalExit) << m_output;
     EXPECT_EQ(m_first.exitCode(), 0) << m_output;
-    EXPECT_NE(m_output.find("CDisplayLoss -- the display is gone"), std::string::npos) << m_output;
+    EXPECT_NE(m_output.find("DisplayLoss -- the display is gone"), std::string::npos) << m_output;
     for (const fs::path& report : {m_dir / "prog" / "BugReport", m_dir / "data" / "Tarnwick" / "BugReport"})
         EXPECT_FALSE(fs::exists(report)) << report;
 

@@ -1,10 +1,12 @@
 // The rack player: a stereo rack of a wave, a MIDI and a CD deck with a mixer.
 
 #include "rack/rackplayer/RackCommandLine.h"
+#include "rack/rackplayer/RackFrame.h"
 #include "rack/rackplayer/RackStartup.h"
 
 #include "platform/core/Paths.h"
 #include "platform/core/UserPrompt.h"
+#include "platform/ui/window/DisplayLoss.h"
 #include "platform/ui/window/EventLoop.h"
 
 #include <QApplication>
@@ -69,7 +71,13 @@ int main(int argc, char** argv)
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     if (!rack::rack_Startup(rack::RackCommandLine::join(arguments), plat::paths::programPath()))
         return 0;
-    const int code = plat::ui::EventLoop::run();
+    int code = 0;
+    {
+        // A display that goes away under the rack ends it as the end of a session does: a
+        // recording in progress is finished and the rack's settings are written.
+        const plat::ui::DisplayLoss displayLoss([] { rack::rack_EndSession(); });
+        code = plat::ui::EventLoop::run();
+    }
     rack::rack_Shutdown();
     return code;
 }

@@ -1,4 +1,4 @@
-#include "app/program/CDisplayLoss.h"
+#include "platform/ui/window/DisplayLoss.h"
 
 #include "platform/core/Trace.h"
 
@@ -12,14 +12,16 @@
 #include <cstdlib>
 #include <utility>
 
+namespace plat::ui {
+
 namespace {
 
-std::atomic<CDisplayLoss*> s_active{nullptr};
+std::atomic<DisplayLoss*> s_active{nullptr};
 QtMessageHandler s_previous = nullptr;
 
 }  // namespace
 
-CDisplayLoss::CDisplayLoss(std::function<void()> save) : m_save(std::move(save))
+DisplayLoss::DisplayLoss(std::function<void()> save) : m_save(std::move(save))
 {
     // Registered once per process, the handler acts only while an object lives.
     static const bool registered = [] {
@@ -27,7 +29,7 @@ CDisplayLoss::CDisplayLoss(std::function<void()> save) : m_save(std::move(save))
         // the program is still reported as one.
         return ::on_exit(
                    [](int status, void*) {
-                       if (CDisplayLoss* active = s_active.load())
+                       if (DisplayLoss* active = s_active.load())
                            active->End(status);
                    },
                    nullptr) == 0;
@@ -38,7 +40,7 @@ CDisplayLoss::CDisplayLoss(std::function<void()> save) : m_save(std::move(save))
         {
             if (s_previous)
                 s_previous(type, context, text);
-            CDisplayLoss* active = s_active.load();
+            DisplayLoss* active = s_active.load();
             if (active && type != QtDebugMsg && type != QtInfoMsg && IsLossMessage(text))
                 active->End(0);
         }
@@ -47,20 +49,20 @@ CDisplayLoss::CDisplayLoss(std::function<void()> save) : m_save(std::move(save))
     s_active.store(this);
 }
 
-CDisplayLoss::~CDisplayLoss()
+DisplayLoss::~DisplayLoss()
 {
     s_active.store(nullptr);
     qInstallMessageHandler(s_previous);
     s_previous = nullptr;
 }
 
-bool CDisplayLoss::IsLossMessage(const QString& text)
+bool DisplayLoss::IsLossMessage(const QString& text)
 {
     // What the X11 and Wayland platform plug-ins say before they end the process.
     return text.contains(QLatin1String("X11 connection broke")) || text.contains(QLatin1String("Wayland connection broke"));
 }
 
-void CDisplayLoss::End(int status)
+void DisplayLoss::End(int status)
 {
     static std::atomic<bool> ending{false};
     // Reached again from inside the save (a report of its own): the save goes on.
@@ -69,10 +71,12 @@ void CDisplayLoss::End(int status)
     // The documents belong to the main thread; from another one the process only ends.
     QCoreApplication* application = QCoreApplication::instance();
     if (application && QThread::currentThread() == application->thread()) {
-        plat::trace("CDisplayLoss -- the display is gone: saving recovery copies");
+        plat::trace("DisplayLoss -- the display is gone: keeping the work");
         if (m_save)
             m_save();
     }
     std::fflush(nullptr);
     ::_exit(status);
 }
+
+}  // namespace plat::ui

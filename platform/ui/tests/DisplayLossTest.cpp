@@ -1,4 +1,4 @@
-#include "app/program/CDisplayLoss.h"
+#include "platform/ui/window/DisplayLoss.h"
 #include "platform/ui/tests/UiTestEnvironment.h"
 
 #include <QtGlobal>
@@ -28,13 +28,13 @@ TEST_F(DisplayLossTest, AnExitDuringTheRunSavesAndEndsWithItsStatus)
 {
     EXPECT_EXIT(
         {
-            const CDisplayLoss loss(saySaved);
+            const plat::ui::DisplayLoss loss(saySaved);
             std::exit(3);
         },
         ::testing::ExitedWithCode(3), "recovery copies saved");
     EXPECT_EXIT(
         {
-            const CDisplayLoss loss(saySaved);
+            const plat::ui::DisplayLoss loss(saySaved);
             std::exit(0);
         },
         ::testing::ExitedWithCode(0), "recovery copies saved");
@@ -46,7 +46,7 @@ TEST_F(DisplayLossTest, TheLostDisplaySavesAndEndsWithoutFailure)
 {
     EXPECT_EXIT(
         {
-            const CDisplayLoss loss(saySaved);
+            const plat::ui::DisplayLoss loss(saySaved);
             qWarning("The X11 connection broke (error 1). Did the X11 server die?");
             std::exit(1);
         },
