@@ -346,6 +346,16 @@ TEST_F(TrackStripTest, ARenameIsOneUndoableStepThatAddsTheNameWhereThereIsNone)
     EXPECT_EQ(doc.GetBaseEvent()->GetUndoIndex(), index);
 }
 
+TEST_F(TrackStripTest, ANameWiderThanTheStripShowsItsBeginning)
+{
+    const QString wide = "Second violins of the chamber orchestra";
+    MCStaticEdit* name = Strip(1)->NameEdit();
+    ASSERT_GT(name->fontMetrics().horizontalAdvance(wide), name->width());
+    Strip(1)->SetTrackName(wide.toStdString());
+    name->grab();
+    EXPECT_EQ(name->cursorPositionAt(QPoint(4, name->height() / 2)), 0);
+}
+
 TEST_F(TrackStripTest, ClearTrackRemovesTheTracksNotesInOneStepAndNothingLeftMakesNoStep)
 {
     ASSERT_EQ(Notes(1), 4);

@@ -210,8 +210,11 @@ ECPerformanceBase* CTrackStrip::GetPerformance() const
 
 void CTrackStrip::SetTrackName(const std::string& name)
 {
-    if (m_name && !m_name->IsEditing())
-        m_name->setText(QString::fromStdString(name));
+    if (!m_name || m_name->IsEditing())
+        return;
+    m_name->setText(QString::fromStdString(name));
+    // A name wider than the strip shows its beginning, not its end.
+    m_name->setCursorPosition(0);
 }
 
 std::string CTrackStrip::GetTrackName() const
