@@ -371,6 +371,29 @@ TEST_F(MixerWndTest, TheTempoShownFollowsEditsOfTheTempoInForceAndTheirUndo)
     EXPECT_EQ(field->text(), "45.0");
 }
 
+TEST_F(MixerWndTest, StatesThatAClosedDocumentsSequenceSentLateChangeNothingShown)
+{
+    MakePiece(2, 8);
+    MakeMixer();
+    CMasterArea* master = mixer->MasterArea();
+    // The last document closes while it plays; its stopping sequence still tells its tempo,
+    // speed and volume after the mixer has let it go.
+    MCOpusDoc::SetActiveDoc(nullptr);
+    mixer->OnUpdate(1303, nullptr);
+    ASSERT_EQ(mixer->GetDocument(), nullptr);
+    for (const int code : {SCMaster::codeTempoDisplay, SCMaster::codeSpeed, SCMaster::codeVolume}) {
+        auto* state = new SCMaster(code);
+        state->SetSynchronous(1);
+        state->SetBPM(code == SCMaster::codeSpeed ? 2.0f : 40.0f);
+        state->Apply(doc.GetBaseEvent());
+    }
+    states.Take();
+    EXPECT_TRUE(master->TempoField()->text().isEmpty());
+    EXPECT_FALSE(master->TempoField()->IsEditEnabled());
+    EXPECT_EQ(master->GetTempoPosition(), 50);
+    EXPECT_DOUBLE_EQ(master->GetMasterVolume(), 1.0);
+}
+
 TEST_F(MixerWndTest, MetersAndResetsStayWithinTheStripsWhenTheLevelManagerCountsMore)
 {
     MakePiece(2, 4);

@@ -30,6 +30,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -345,6 +346,16 @@ TEST_F(TrackStripTest, ARenameIsOneUndoableStepThatAddsTheNameWhereThereIsNone)
     EXPECT_EQ(doc.GetBaseEvent()->GetUndoIndex(), index);
 }
 
+TEST_F(TrackStripTest, ANameWiderThanTheStripShowsItsBeginning)
+{
+    const QString wide = "Second violins of the chamber orchestra";
+    MCStaticEdit* name = Strip(1)->NameEdit();
+    ASSERT_GT(name->fontMetrics().horizontalAdvance(wide), name->width());
+    Strip(1)->SetTrackName(wide.toStdString());
+    name->grab();
+    EXPECT_EQ(name->cursorPositionAt(QPoint(4, name->height() / 2)), 0);
+}
+
 TEST_F(TrackStripTest, ClearTrackRemovesTheTracksNotesInOneStepAndNothingLeftMakesNoStep)
 {
     ASSERT_EQ(Notes(1), 4);
@@ -484,6 +495,53 @@ TEST_F(TrackStripTest, ControlsOfTheStripSendTheirTrackStatesAndTipsComeFromTheM
     EXPECT_EQ(tooltips::ToolTipText(5152).value_or(""), "Mute");
     EXPECT_EQ(tooltips::ToolTipText(5154).value_or(""), "Toggle play/record");
     EXPECT_EQ(tooltips::ToolTipText(5157).value_or(""), "Pan");
+}
+
+TEST_F(TrackStripTest, EveryChangeTheUserMakesToATracksMixLeavesThePieceToBeSaved)
+{
+    auto key = [this](int track, int dial, Qt::Key pressed) {
+        MCDial* control = Strip(track)->Dial(dial);
+        control->setFocus();
+        QTest::keyClick(control, pressed);
+        QApplication::processEvents();
+    };
+    const struct {
+        const char* change;
+        std::function<void()> make;
+        std::function<bool()> kept;
+    } cases[] = {
+        {"volume fader",
+         [this] {
+             MCSlider* volume = Strip(1)->VolumeSlider();
+             QTest::mouseClick(volume, Qt::LeftButton, Qt::NoModifier, volume->Value2XY(0.25, false));
+         },
+         [this] { return TrackData(1)->GetTrackGain() == 0.75f; }},
+        {"pan knob", [&] { key(2, CTrackStrip::kPan, Qt::Key_Home); },
+         [this] { return TrackData(2)->GetTrackPan() == -1.0f; }},
+        {"chorus knob", [&] { key(2, CTrackStrip::kChorus, Qt::Key_End); },
+         [this] { return TrackData(2)->GetTrackChorus() == 1.0f; }},
+        {"reverb knob", [&] { key(3, CTrackStrip::kReverb, Qt::Key_End); },
+         [this] { return TrackData(3)->GetTrackReverb() == 1.0f; }},
+        {"modulation knob", [&] { key(3, CTrackStrip::kModulation, Qt::Key_End); },
+         [this] { return TrackData(3)->GetTrackModulation() == 1.0f; }},
+        {"mute from the menu", [this] { Strip(1)->onCommand(CTrackStrip::kMuteCommand); },
+         [this] { return TrackData(1)->IsMuted() == 1; }},
+        {"solo from the menu", [this] { Strip(2)->onCommand(CTrackStrip::kSoloCommand); },
+         [this] { return TrackData(2)->IsSoloed() == 1; }},
+        {"Reset All", [this] { Strip(3)->onCommand(CTrackStrip::kResetAllCommand); },
+         [this] { return TrackData(1)->IsMuted() == 0 && TrackData(2)->IsSoloed() == 0; }},
+    };
+    for (const auto& c : cases) {
+        doc.SetModifiedFlag(0);
+        c.make();
+        EXPECT_TRUE(c.kept()) << c.change;
+        EXPECT_TRUE(doc.IsModified()) << c.change;
+    }
+
+    // Reset All with nothing muted or soloed changes nothing to save.
+    doc.SetModifiedFlag(0);
+    Strip(1)->onCommand(CTrackStrip::kResetAllCommand);
+    EXPECT_FALSE(doc.IsModified());
 }
 
 TEST_F(TrackStripTest, TheListScrollsByStripsAndPagesOfFiveAndKeepsItsBarWhenAllShows)

@@ -325,9 +325,11 @@ bool CMixerWnd::FollowActiveDocument()
 
 bool CMixerWnd::IsOwnState(const SCBase* state) const
 {
-    if (!state || !state->GetTarget() || !m_doc)
+    if (!state || !state->GetTarget())
         return true;
-    return state->GetTarget() == static_cast<ECPerformanceBase*>(m_doc->GetBaseEvent());
+    // Without a document, a state of a performance comes from one that is gone or not shown
+    // (a closed piece's sequence still stopping).
+    return m_doc && state->GetTarget() == static_cast<ECPerformanceBase*>(m_doc->GetBaseEvent());
 }
 
 void CMixerWnd::UpdateDocument(MCOpusDoc* doc, bool rebuild)

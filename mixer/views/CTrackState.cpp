@@ -144,18 +144,14 @@ void CTrackState::OnMute()
 {
     if (!m_strip)
         return;
-    m_strip->SendTrackState(SCTrack::codeMute, IsMute());
-    if (MCOpusDoc* doc = MCOpusDoc::GetActiveDoc())
-        doc->SetModifiedFlag();
+    m_strip->SendTrackChange(SCTrack::codeMute, IsMute());
 }
 
 void CTrackState::OnSolo()
 {
     if (!m_strip)
         return;
-    m_strip->SendTrackState(SCTrack::codeSolo, IsSolo());
-    if (MCOpusDoc* doc = MCOpusDoc::GetActiveDoc())
-        doc->SetModifiedFlag();
+    m_strip->SendTrackChange(SCTrack::codeSolo, IsSolo());
 }
 
 void CTrackState::OnMode()

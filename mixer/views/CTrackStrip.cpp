@@ -210,8 +210,11 @@ ECPerformanceBase* CTrackStrip::GetPerformance() const
 
 void CTrackStrip::SetTrackName(const std::string& name)
 {
-    if (m_name && !m_name->IsEditing())
-        m_name->setText(QString::fromStdString(name));
+    if (!m_name || m_name->IsEditing())
+        return;
+    m_name->setText(QString::fromStdString(name));
+    // A name wider than the strip shows its beginning, not its end.
+    m_name->setCursorPosition(0);
 }
 
 std::string CTrackStrip::GetTrackName() const
@@ -360,6 +363,15 @@ void CTrackStrip::SendTrackState(int code, int value)
     state->Apply(performance);
 }
 
+void CTrackStrip::SendTrackChange(int code, int value)
+{
+    if (!GetPerformance())
+        return;
+    SendTrackState(code, value);
+    if (MCOpusDoc* doc = MCOpusDoc::GetActiveDoc())
+        doc->SetModifiedFlag();
+}
+
 void CTrackStrip::onNotice(int id, int code, QWidget*)
 {
     switch (id) {
@@ -370,7 +382,7 @@ void CTrackStrip::onNotice(int id, int code, QWidget*)
     case kVolume:
         if (code == MCSlider::kMoving && m_volume) {
             m_values[0] = VolumeFromSlider(m_volume->GetValue());
-            SendTrackState(SCTrack::codeGain, m_values[0]);
+            SendTrackChange(SCTrack::codeGain, m_values[0]);
         }
         break;
     case kPan:
@@ -385,7 +397,7 @@ void CTrackStrip::onNotice(int id, int code, QWidget*)
         const int index = dialIndex(id);
         const size_t value = size_t(index) + 1;
         m_values[value] = id == kPan ? PanFromDial(dial->GetValue()) : LevelFromDial(dial->GetValue());
-        SendTrackState(kDialCodes[index], m_values[value]);
+        SendTrackChange(kDialCodes[index], m_values[value]);
         break;
     }
     default:
@@ -486,17 +498,21 @@ void CTrackStrip::ResetAll()
 {
     if (!m_list)
         return;
+    bool changed = false;
     for (CTrackStrip* strip : m_list->Strips()) {
+        changed = changed || ((strip->IsMute() || strip->IsSolo()) && strip->GetPerformance());
         strip->SendTrackState(SCTrack::codeMute, 0);
         strip->SendTrackState(SCTrack::codeSolo, 0);
     }
+    if (MCOpusDoc* doc = MCOpusDoc::GetActiveDoc(); doc && changed)
+        doc->SetModifiedFlag();
 }
 
 bool CTrackStrip::onCommand(uint32_t id)
 {
     switch (id) {
-    case kMuteCommand: SendTrackState(SCTrack::codeMute, IsMute() ? 0 : 1); return true;
-    case kSoloCommand: SendTrackState(SCTrack::codeSolo, IsSolo() ? 0 : 1); return true;
+    case kMuteCommand: SendTrackChange(SCTrack::codeMute, IsMute() ? 0 : 1); return true;
+    case kSoloCommand: SendTrackChange(SCTrack::codeSolo, IsSolo() ? 0 : 1); return true;
     case kClearCommand: ClearTrack(); return true;
     case kSelectAllCommand: SelectAll(); return true;
     case kResetAllCommand: ResetAll(); return true;

@@ -113,6 +113,9 @@ public:
 
     // Applies a synchronous track state of the strip's track (a staff) to its performance.
     void SendTrackState(int code, int value);
+    // The same for a change the user makes to the track's mix (volume, pan, a knob, mute, solo):
+    // the track's data keeps it with the piece, so the active document is marked modified.
+    void SendTrackChange(int code, int value);
 
     MCStaticEdit* NameEdit() const { return m_name; }
     CTrackState* TrackState() const { return m_state; }
