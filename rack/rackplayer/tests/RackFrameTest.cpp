@@ -444,6 +444,15 @@ TEST_F(RackFrameTest, TheMidiDeckAndFeedthroughKeepTheirSharedOutputForEachOther
         rackState().midiDeck->send(kCommandMessage, id, kNotifyClick);
         deliver();
     };
+    // Feed-through switched on or off in the MIDI input dialog, as the user does.
+    auto feedthru = [this](bool on) {
+        rack_SetDialogRunner([on](QDialog& dialog) {
+            static_cast<MidiInputDialog&>(dialog).feedthruBox()->setChecked(on);
+            dialog.accept();
+            return int(QDialog::Accepted);
+        });
+        command(kCmdMidiInput);
+    };
     auto passesInput = [this] {
         const size_t before = memory().midiOut(0).played().size();
         EXPECT_TRUE(memory().midiIn(0).feed(0x7F3E90));
@@ -462,35 +471,20 @@ TEST_F(RackFrameTest, TheMidiDeckAndFeedthroughKeepTheirSharedOutputForEachOther
     // Switching feed-through off leaves the deck playing on its output.
     deck(kSlotPlay);
     ASSERT_EQ(rackState().midiState, kDeckPlaying);
-    rack_SetDialogRunner([](QDialog& dialog) {
-        static_cast<MidiInputDialog&>(dialog).feedthruBox()->setChecked(false);
-        dialog.accept();
-        return int(QDialog::Accepted);
-    });
-    command(kCmdMidiInput);
+    feedthru(false);
     EXPECT_FALSE(mid_IsInOpen());
     EXPECT_TRUE(mid_IsOutOpen());
     EXPECT_EQ(rackState().midiState, kDeckPlaying);
 
     // Switched on again while the deck plays, it passes input on and the deck plays on.
-    rack_SetDialogRunner([](QDialog& dialog) {
-        static_cast<MidiInputDialog&>(dialog).feedthruBox()->setChecked(true);
-        dialog.accept();
-        return int(QDialog::Accepted);
-    });
-    command(kCmdMidiInput);
+    feedthru(true);
     EXPECT_TRUE(mid_IsInOpen());
     EXPECT_TRUE(passesInput());
     EXPECT_EQ(rackState().midiState, kDeckPlaying);
     EXPECT_TRUE(mid_IsPlaying());
 
     // With feed-through off the stopped deck closes the output.
-    rack_SetDialogRunner([](QDialog& dialog) {
-        static_cast<MidiInputDialog&>(dialog).feedthruBox()->setChecked(false);
-        dialog.accept();
-        return int(QDialog::Accepted);
-    });
-    command(kCmdMidiInput);
+    feedthru(false);
     deck(kSlotStop);
     EXPECT_FALSE(mid_IsOutOpen());
     std::remove(song.c_str());
