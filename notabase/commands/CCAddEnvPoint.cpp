@@ -69,10 +69,19 @@ int CCAddEnvPoint::Process()
     }
     const int result = CCAdd::Process();
     if (result) {
+        // Groups put back by an undo go in at the places they had before the removal, the first
+        // place first, so that each finds the groups before it in place; new groups follow, in
+        // the order of their items.
+        std::vector<CCAddEnvPtItem*> items;
         for (const auto& item : GetItems()) {
             if (auto* pointItem = dynamic_cast<CCAddEnvPtItem*>(item.get()))
-                ProcessItem(pointItem);
+                items.push_back(pointItem);
         }
+        std::stable_sort(items.begin(), items.end(), [](const CCAddEnvPtItem* a, const CCAddEnvPtItem* b) {
+            return static_cast<unsigned>(a->GetGroupIndex()) < static_cast<unsigned>(b->GetGroupIndex());
+        });
+        for (CCAddEnvPtItem* item : items)
+            ProcessItem(item);
     }
     for (ECTempoEnv* map : maps)
         map->EndBatch();
@@ -101,7 +110,7 @@ int CCAddEnvPoint::ProcessItem(CCAddEnvPtItem* item)
     envelope->InsertAnchorGroup(item->GetGroupIndex(), anchors);
     // The marks of a pause take their tempos from their group.
     if (auto* tempoMap = plat::dynamicDowncast<ECTempoEnv>(envelope))
-        tempoMap->MarksChanged();
+        tempoMap->GroupChanged(*anchors);
     return 1;
 }
 

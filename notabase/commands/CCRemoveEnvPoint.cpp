@@ -117,10 +117,8 @@ int CCRemoveEnvPoint::Process()
     }
     const int removed = CCRemove::Process();
     if (removed) {
-        for (const auto& item : GetItems()) {
-            if (auto* pointItem = dynamic_cast<CCRemoveEnvPtItem*>(item.get()))
-                ProcessItem(pointItem);
-        }
+        for (CCRemoveEnvPtItem* item : lastPlaceFirst())
+            ProcessItem(item);
     }
     for (const auto& [tempoMap, reach] : maps)
         tempoMap->EndBatch();
@@ -153,7 +151,11 @@ int CCRemoveEnvPoint::ProcessItem(CCRemoveEnvPtItem* item)
     auto* point = plat::dynamicDowncast<ECEnvPoint>(own);
     if (!envelope || !point)
         return 1;
+    auto* tempoMap = plat::dynamicDowncast<ECTempoEnv>(envelope);
     if (const MCEventList* group = envelope->GetAnchorGroup(point)) {
+        // The marks of a pause took their tempos from their group.
+        if (tempoMap)
+            tempoMap->GroupChanged(*group);
         item->SetGroupIndex(envelope->GetAnchorGroupIndex(group));
         envelope->RemoveAnchorGroup(group);
     } else {
@@ -161,7 +163,6 @@ int CCRemoveEnvPoint::ProcessItem(CCRemoveEnvPtItem* item)
         // that one puts it back.
         item->ForgetAnchorList();
     }
-    auto* tempoMap = plat::dynamicDowncast<ECTempoEnv>(envelope);
     if (!tempoMap)
         return 1;
     // A pause at 0 had pushed the mark standing there just before 0.
@@ -170,9 +171,35 @@ int CCRemoveEnvPoint::ProcessItem(CCRemoveEnvPtItem* item)
         if (ECEnvPoint* before = tempoMap->GetPointBefore(MCTime::TimeZero()))
             before->SetTime(&MCTime::TimeZero());
     }
-    // The marks of a pause took their tempos from their group.
-    tempoMap->MarksChanged();
     return 1;
+}
+
+std::vector<CCRemoveEnvPtItem*> CCRemoveEnvPoint::lastPlaceFirst()
+{
+    std::vector<CCRemoveEnvPtItem*> items;
+    // The items whose groups leave, with their groups' places, and where they stand in items.
+    std::vector<std::pair<int, size_t>> grouped;
+    for (const auto& item : GetItems()) {
+        auto* pointItem = dynamic_cast<CCRemoveEnvPtItem*>(item.get());
+        if (!pointItem)
+            continue;
+        auto* envelope = plat::dynamicDowncast<ECEnvelope>(pointItem->GetParent());
+        auto* point = plat::dynamicDowncast<ECEnvPoint>(pointItem->GetChild());
+        const MCEventList* group = envelope && point && pointItem->GetAnchorList() ? envelope->GetAnchorGroup(point) : nullptr;
+        if (group)
+            grouped.emplace_back(envelope->GetAnchorGroupIndex(group), items.size());
+        items.push_back(pointItem);
+    }
+    // The grouped items take the places among items that grouped items had, the last place first.
+    std::vector<CCRemoveEnvPtItem*> byPlace;
+    byPlace.reserve(grouped.size());
+    std::vector<std::pair<int, size_t>> sorted = grouped;
+    std::stable_sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (const auto& [place, at] : sorted)
+        byPlace.push_back(items[at]);
+    for (size_t i = 0; i < grouped.size(); ++i)
+        items[grouped[i].second] = byPlace[i];
+    return items;
 }
 
 void CCRemoveEnvPoint::Undo()

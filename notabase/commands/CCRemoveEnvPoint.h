@@ -46,6 +46,11 @@ protected:
     virtual int ProcessItem(CCRemoveEnvPtItem* item);
 
 private:
+    // The items in the order Process takes them: those whose groups leave with them from the
+    // group in the last place to the first, so that the place each item keeps is its group's
+    // place before the command, where Undo puts the group back; the others as they come.
+    std::vector<CCRemoveEnvPtItem*> lastPlaceFirst();
+
     // While Prepare runs: how many of the items kept so far, and of those not yet prepared,
     // hold each point in their anchor lists.
     MCCarriedPoints m_carried;

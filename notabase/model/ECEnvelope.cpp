@@ -8,6 +8,7 @@
 #include "platform/core/Trace.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 
@@ -133,13 +134,16 @@ int ECEnvelope::RemoveChild(ECBase* child, int recursive)
 {
     const int result = ECWithTimeChild::RemoveChild(child, recursive);
     UpdateChildren();
+    // Lookups after a removal are mostly about the points beside it, as a run of removals goes.
+    if (m_finger.node && m_finger.changes == GetChildren()->GetChangeCount())
+        setCursor(m_finger.node);
     return result;
 }
 
 int ECEnvelope::RemoveChildren(int recursive)
 {
     const int result = ECWithTimeChild::RemoveChildren(recursive);
-    m_anchorGroups.clear();
+    clearGroups();
     UpdateChildren();
     return result;
 }
@@ -152,8 +156,12 @@ void ECEnvelope::UpdateChildren()
 void ECEnvelope::unlinkAfterFailedLoad()
 {
     ECWithTimeChild::unlinkAfterFailedLoad();
-    for (auto& group : m_anchorGroups)
-        group->DetachAll();
+    for (auto& group : m_anchorGroups) {
+        if (group)
+            group->DetachAll();
+    }
+    // The groups hold no point now.
+    m_pointGroups.clear();
     setCursor(nullptr);
 }
 
@@ -514,33 +522,150 @@ void ECEnvelope::InsertAnchorGroup(int index, const MCEventList* list)
     auto group = std::make_unique<MCEventList>();
     if (list)
         group->AddTail(*list);
-    if (index < 0 || index > GetAnchorGroupCount())
-        index = GetAnchorGroupCount();
-    m_anchorGroups.insert(m_anchorGroups.begin() + index, std::move(group));
+    if (index < 0 || index > m_groupCount)
+        index = m_groupCount;
+    // A group put back at the place it left takes the slot it left.
+    if (!group->IsEmpty()) {
+        if (const auto left = m_leftSlots.find(group->GetHead()); left != m_leftSlots.end()) {
+            const size_t slot = left->second;
+            m_leftSlots.erase(left);
+            if (slot < m_anchorGroups.size() && !m_anchorGroups[slot] && groupsBefore(slot) == index) {
+                putGroup(slot, std::move(group));
+                return;
+            }
+        }
+    }
+    if (index == m_groupCount) {
+        // Every slot after the last group is empty.
+        putGroup(index == 0 ? 0 : slotOfPlace(index - 1) + 1, std::move(group));
+        return;
+    }
+    // The slot just before the group now at the place is free when a group left it, or another
+    // left one between the two groups; otherwise the groups are laid out again.
+    const size_t next = slotOfPlace(index);
+    if (next > 0 && !m_anchorGroups[next - 1])
+        putGroup(next - 1, std::move(group));
+    else
+        packGroups(index, std::move(group));
 }
 
 int ECEnvelope::GetAnchorGroupIndex(const MCEventList* group) const
 {
-    const auto it = std::find_if(m_anchorGroups.begin(), m_anchorGroups.end(),
-                                 [group](const auto& held) { return held.get() == group; });
-    return it == m_anchorGroups.end() ? -1 : static_cast<int>(it - m_anchorGroups.begin());
+    const auto found = m_groupSlots.find(group);
+    return found == m_groupSlots.end() ? -1 : groupsBefore(found->second);
 }
 
 MCEventList* ECEnvelope::GetAnchorGroup(const ECEnvPoint* point) const
 {
-    for (const auto& group : m_anchorGroups) {
-        if (group->Find(const_cast<ECEnvPoint*>(point)))
-            return group.get();
+    const auto held = m_pointGroups.find(point);
+    if (held == m_pointGroups.end())
+        return nullptr;
+    // The one in the first slot.
+    MCEventList* first = nullptr;
+    size_t firstSlot = 0;
+    for (MCEventList* group : held->second) {
+        const size_t slot = m_groupSlots.at(group);
+        if (!first || slot < firstSlot) {
+            first = group;
+            firstSlot = slot;
+        }
     }
-    return nullptr;
+    return first;
 }
 
 void ECEnvelope::RemoveAnchorGroup(const MCEventList* group)
 {
-    const auto it = std::find_if(m_anchorGroups.begin(), m_anchorGroups.end(),
-                                 [group](const auto& held) { return held.get() == group; });
-    if (it != m_anchorGroups.end())
-        m_anchorGroups.erase(it);
+    const auto found = m_groupSlots.find(group);
+    if (found == m_groupSlots.end())
+        return;
+    const size_t slot = found->second;
+    m_groupSlots.erase(found);
+    for (ECBase* point : *group) {
+        const auto held = m_pointGroups.find(point);
+        if (held == m_pointGroups.end())
+            continue;
+        std::erase(held->second, group);
+        if (held->second.empty())
+            m_pointGroups.erase(held);
+    }
+    if (!group->IsEmpty())
+        m_leftSlots[group->GetHead()] = slot;
+    countGroupSlot(slot, -1);
+    --m_groupCount;
+    m_anchorGroups[slot].reset();
+}
+
+size_t ECEnvelope::slotOfPlace(int place) const
+{
+    // Down the tree: the last slot with at most place groups up to it, then the one after.
+    size_t slot = 0;
+    int left = place;
+    for (size_t step = std::bit_floor(m_groupTree.size()); step > 0; step >>= 1) {
+        const size_t next = slot + step;
+        if (next <= m_groupTree.size() && m_groupTree[next - 1] <= left) {
+            slot = next;
+            left -= m_groupTree[next - 1];
+        }
+    }
+    return slot;
+}
+
+int ECEnvelope::groupsBefore(size_t slot) const
+{
+    int count = 0;
+    for (size_t i = slot; i > 0; i -= i & (~i + 1))
+        count += m_groupTree[i - 1];
+    return count;
+}
+
+void ECEnvelope::countGroupSlot(size_t slot, int step)
+{
+    for (size_t i = slot + 1; i <= m_groupTree.size(); i += i & (~i + 1))
+        m_groupTree[i - 1] += step;
+}
+
+void ECEnvelope::putGroup(size_t slot, std::unique_ptr<MCEventList> group)
+{
+    if (slot == m_anchorGroups.size()) {
+        // The new entry counts the slots it covers before its own, which is empty yet.
+        const size_t i = slot + 1;
+        m_groupTree.push_back(groupsBefore(slot) - groupsBefore(i - (i & (~i + 1))));
+        m_anchorGroups.emplace_back();
+    }
+    MCEventList* held = group.get();
+    for (ECBase* point : *held) {
+        std::vector<MCEventList*>& groups = m_pointGroups[point];
+        if (groups.empty() || groups.back() != held)
+            groups.push_back(held);
+    }
+    m_groupSlots[held] = slot;
+    m_anchorGroups[slot] = std::move(group);
+    countGroupSlot(slot, 1);
+    ++m_groupCount;
+}
+
+void ECEnvelope::packGroups(int place, std::unique_ptr<MCEventList> group)
+{
+    std::vector<std::unique_ptr<MCEventList>> groups;
+    groups.reserve(static_cast<size_t>(m_groupCount) + 1);
+    for (auto& held : m_anchorGroups) {
+        if (held)
+            groups.push_back(std::move(held));
+    }
+    groups.insert(groups.begin() + place, std::move(group));
+    clearGroups();
+    for (auto& held : groups)
+        putGroup(m_anchorGroups.size(), std::move(held));
+}
+
+void ECEnvelope::clearGroups()
+{
+    m_anchorGroups.clear();
+    m_groupTree.clear();
+    m_groupSlots.clear();
+    m_pointGroups.clear();
+    m_leftSlots.clear();
+    m_groupCount = 0;
 }
 
 void ECEnvelope::Serialize(plat::Archive& archive)
@@ -554,8 +679,10 @@ void ECEnvelope::Serialize(plat::Archive& archive)
         archive.writeString(m_comment);
         archive.writeU32(m_envFlags);
         m_minDeltaTime.Serialize(archive, -1);
-        archive.writeCount(static_cast<uint32_t>(m_anchorGroups.size()));
+        archive.writeCount(static_cast<uint32_t>(m_groupCount));
         for (const auto& group : m_anchorGroups) {
+            if (!group)
+                continue;
             archive.writeCount(static_cast<uint32_t>(group->GetCount()));
             for (MCPosition p = group->GetHeadPosition(); p;)
                 archive.writeObject(group->GetNext(p));
@@ -576,7 +703,7 @@ void ECEnvelope::Serialize(plat::Archive& archive)
     m_envFlags = archive.readU32();
     m_minDeltaTime.Serialize(archive, ECPerformanceBase::GetActiveVersion(archive));
     // Each group is the envelope's own: its points are references to points of the archive.
-    m_anchorGroups.clear();
+    clearGroups();
     const uint32_t groups = archive.readCount();
     for (uint32_t g = 0; g < groups; ++g) {
         auto group = std::make_unique<MCEventList>();
@@ -591,7 +718,7 @@ void ECEnvelope::Serialize(plat::Archive& archive)
             group->DetachAll();
             throw;
         }
-        m_anchorGroups.push_back(std::move(group));
+        putGroup(m_anchorGroups.size(), std::move(group));
     }
     for (MCPosition p = points.GetHeadPosition(); p;) {
         ECBase* point = points.GetNext(p);

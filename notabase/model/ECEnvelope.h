@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class ECEnvPoint;
@@ -25,7 +26,9 @@ struct NOTABASE_API EVALUE {
 //
 // Lookups start from a cursor left on or next to the last answer, so lookups at steadily
 // advancing times cost a comparison or two; any other lookup walks from the nearest of the
-// cursor, the first and the last point.
+// cursor, the first and the last point. A point's anchor group is found through a table of the
+// groups holding each point, and a group's place among the groups by a count of the groups
+// before it kept in a tree, so that tens of thousands of groups cost no more each.
 class NOTABASE_API ECEnvelope : public ECWithTimeChild {
     PLAT_DECLARE_SERIAL(ECEnvelope)
 public:
@@ -128,7 +131,7 @@ public:
     MCEventList* GetAnchorGroup(const ECEnvPoint* point) const;
     // Deletes the group when it is one of this envelope's.
     void RemoveAnchorGroup(const MCEventList* group);
-    int GetAnchorGroupCount() const { return static_cast<int>(m_anchorGroups.size()); }
+    int GetAnchorGroupCount() const { return m_groupCount; }
 
 protected:
     // An envelope's points run to tens of thousands: whole runs of them are cut out and put back.
@@ -150,6 +153,32 @@ private:
     // Evaluates at a point or a time and appends the value when it changed.
     void appendValue(ECEnvPoint* point, const MCTime& time, std::vector<EVALUE>& list, int clamp);
 
+    // The slot of the group at a place (0-based) among the groups.
+    size_t slotOfPlace(int place) const;
+    // The number of groups in the slots before the slot.
+    int groupsBefore(size_t slot) const;
+    // Adds step to the count of groups in the slot.
+    void countGroupSlot(size_t slot, int step);
+    // Puts the group into an empty slot, or into a new slot at the end, and enters its points.
+    void putGroup(size_t slot, std::unique_ptr<MCEventList> group);
+    // Lays the groups out again with no empty slot, the group given at its place among them.
+    void packGroups(int place, std::unique_ptr<MCEventList> group);
+    void clearGroups();
+
+    // The anchor groups in their order, each in a slot. A slot a group left stays empty, and
+    // m_leftSlots remembers it by the group's first point, so that the group put back in its
+    // place takes it again and no other group moves (an undo puts back many in turn). A group put
+    // where no slot is free before the group after it has the groups laid out again.
+    // m_groupTree counts the groups in the slots (a Fenwick tree: entry i counts the slots
+    // i - lowbit(i) + 1 to i, from 1), m_groupSlots says where each group is, and m_pointGroups
+    // which groups hold each point.
+    std::vector<std::unique_ptr<MCEventList>> m_anchorGroups;
+    std::vector<int> m_groupTree;
+    std::unordered_map<const MCEventList*, size_t> m_groupSlots;
+    std::unordered_map<const ECBase*, std::vector<MCEventList*>> m_pointGroups;
+    std::unordered_map<const ECBase*, size_t> m_leftSlots;
+    int m_groupCount = 0;
+
     float m_defaultValue = 0.0f;
     float m_lowerLimit = -3.4028235e38f;
     float m_upperLimit = 3.4028235e38f;
@@ -157,7 +186,6 @@ private:
     std::string m_name;
     std::string m_comment;
     uint32_t m_envFlags = flagEnabled | flagIntValued;
-    std::vector<std::unique_ptr<MCEventList>> m_anchorGroups;
     MCPosition m_cursor = nullptr;
     // The point list's change count when the cursor was put: a cursor from before names a node
     // that may be gone.

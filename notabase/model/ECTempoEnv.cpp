@@ -103,17 +103,35 @@ int ECTempoEnv::AddChild(ECBase* child, int sorted)
     if (!ECEnvelope::AddChild(child, sorted))
         return 0;
     child->SetVoiceTrack(GetVoiceTrack());
-    if (ECTempo::IsPauseTempo(static_cast<ECTempo*>(child)->GetTempoType()))
+    auto* mark = static_cast<ECTempo*>(child);
+    if (ECTempo::IsPauseTempo(mark->GetTempoType()))
         m_mayHavePauses = true;
-    MarksChanged();
+    // The mark and the one whose place it took hang on the mark before them.
+    if (m_mayHavePauses) {
+        notePause(mark);
+        if (ECEnvPoint* next = GetPointAfter(*mark->GetTime()))
+            notePlace(next);
+    }
+    placesChanged();
     return 1;
 }
 
 int ECTempoEnv::RemoveChild(ECBase* child, int recursive)
 {
+    const plat::RefPtr<ECBase> hold(child);
+    const MCTime time = child->GetTime() ? *child->GetTime() : MCTime::TimeZero();
     if (!ECEnvelope::RemoveChild(child, recursive))
         return 0;
-    MarksChanged();
+    // The marks of a group it headed and the mark that took its place.
+    if (m_mayHavePauses) {
+        if (const MCEventList* group = GetAnchorGroup(static_cast<ECEnvPoint*>(child)); group && group->GetHead() == child) {
+            for (ECBase* member : *group)
+                notePause(member);
+        }
+        if (ECEnvPoint* next = GetPointAfterEqual(time))
+            notePlace(next);
+    }
+    placesChanged();
     return 1;
 }
 
@@ -121,6 +139,7 @@ int ECTempoEnv::RemoveChildren(int recursive)
 {
     if (!ECEnvelope::RemoveChildren(recursive))
         return 0;
+    m_pausesDue.clear();
     MarksChanged();
     return 1;
 }
@@ -128,6 +147,7 @@ int ECTempoEnv::RemoveChildren(int recursive)
 void ECTempoEnv::unlinkAfterFailedLoad()
 {
     m_marks.clear();
+    m_pausesDue.clear();
     ECEnvelope::unlinkAfterFailedLoad();
 }
 
@@ -185,16 +205,37 @@ void ECTempoEnv::MarksChanged()
         setPauseTempos();
 }
 
+void ECTempoEnv::GroupChanged(const MCEventList& group)
+{
+    for (ECBase* mark : group)
+        notePause(mark);
+    placesChanged();
+}
+
+void ECTempoEnv::placesChanged()
+{
+    pinFirstMark();
+    m_clocksStale = true;
+    if (m_batchDepth == 0 && !m_pausesDue.empty())
+        settlePauses();
+}
+
 void ECTempoEnv::EndBatch()
 {
-    if (m_batchDepth > 0 && --m_batchDepth == 0 && m_pausesStale)
-        setPauseTempos();
+    if (m_batchDepth > 0 && --m_batchDepth == 0) {
+        if (m_pausesStale)
+            setPauseTempos();
+        else if (!m_pausesDue.empty())
+            settlePauses();
+    }
 }
 
 void ECTempoEnv::UpdateClockTimes()
 {
     if (m_pausesStale)
         setPauseTempos();
+    else if (!m_pausesDue.empty())
+        settlePauses();
     if (m_clocksStale)
         setClockTimes();
 }
@@ -219,29 +260,82 @@ void ECTempoEnv::setPauseTempos()
 {
     m_pausesStale = false;
     m_mayHavePauses = false;
+    m_pausesDue.clear();
     rebuildMarks();
-    // A pause head slows the tempo in force before it; the other pause marks of its group bring
-    // back the tempo in force before the group.
-    for (size_t i = 0; i < m_marks.size(); ++i) {
-        ECTempo* mark = m_marks[i];
+    for (ECTempo* mark : m_marks) {
         if (!ECTempo::IsPauseTempo(mark->GetTempoType()))
             continue;
         m_mayHavePauses = true;
-        float base = GetDefaultValue();
-        if (mark->IsAnchorHead()) {
-            if (i > 0)
-                base = m_marks[i - 1]->GetTempo(1.0f);
-            mark->SetValue(mark->GetPauseTempo(base));
+        mark->SetValue(pauseTempoOf(mark));
+    }
+}
+
+float ECTempoEnv::pauseTempoOf(ECTempo* mark)
+{
+    // A pause head slows the tempo in force before it; the other pause marks of its group bring
+    // back the tempo in force before the group.
+    float base = GetDefaultValue();
+    if (mark->IsAnchorHead()) {
+        if (ECEnvPoint* before = GetPointBefore(*mark->GetTime()))
+            base = static_cast<ECTempo*>(before)->GetTempo(1.0f);
+        return mark->GetPauseTempo(base);
+    }
+    const MCEventList* group = GetAnchorGroup(mark);
+    auto* head = group && !group->IsEmpty() ? plat::dynamicDowncast<ECTempo>(group->GetHead()) : nullptr;
+    if (head && head != mark && GetPointAt(*head->GetTime()) == head) {
+        if (ECEnvPoint* before = GetPointBefore(*head->GetTime()))
+            base = static_cast<ECTempo*>(before)->GetTempo(1.0f);
+    }
+    return base;
+}
+
+void ECTempoEnv::notePause(ECBase* mark)
+{
+    auto* tempo = plat::dynamicDowncast<ECTempo>(mark);
+    if (m_mayHavePauses && tempo && ECTempo::IsPauseTempo(tempo->GetTempoType()))
+        m_pausesDue.emplace_back(tempo);
+}
+
+void ECTempoEnv::notePlace(ECEnvPoint* mark)
+{
+    notePause(mark);
+    if (const MCEventList* group = GetAnchorGroup(mark); group && group->GetHead() == mark) {
+        for (ECBase* member : *group)
+            notePause(member);
+    }
+}
+
+void ECTempoEnv::settlePauses()
+{
+    const auto later = [](const plat::RefPtr<ECTempo>& a, const plat::RefPtr<ECTempo>& b) {
+        return *b->GetTime() < *a->GetTime();
+    };
+    std::make_heap(m_pausesDue.begin(), m_pausesDue.end(), later);
+    bool settledAny = false;
+    MCTime settled;
+    while (!m_pausesDue.empty()) {
+        std::pop_heap(m_pausesDue.begin(), m_pausesDue.end(), later);
+        const plat::RefPtr<ECTempo> mark = std::move(m_pausesDue.back());
+        m_pausesDue.pop_back();
+        // A mark noted twice, or one before a mark set already (which a pass in time order has
+        // gone past), or one no longer in the map.
+        const MCTime time = *mark->GetTime();
+        if ((settledAny && time <= settled) || !ECTempo::IsPauseTempo(mark->GetTempoType())
+            || !mark->GetParents()->Find(this))
             continue;
+        settledAny = true;
+        settled = time;
+        const float was = mark->GetTempo(1.0f);
+        mark->SetValue(pauseTempoOf(mark.get()));
+        if (mark->GetTempo(1.0f) == was)
+            continue;
+        // The pause tempos that hang on this one.
+        if (ECEnvPoint* next = GetPointAfter(time)) {
+            size_t noted = m_pausesDue.size();
+            notePlace(next);
+            for (++noted; noted <= m_pausesDue.size(); ++noted)
+                std::push_heap(m_pausesDue.begin(), m_pausesDue.begin() + static_cast<std::ptrdiff_t>(noted), later);
         }
-        const MCEventList* group = GetAnchorGroup(mark);
-        auto* head = group && !group->IsEmpty() ? plat::dynamicDowncast<ECTempo>(group->GetHead()) : nullptr;
-        if (head && head != mark) {
-            const auto at = std::find(m_marks.begin(), m_marks.end(), head);
-            if (at != m_marks.end() && at != m_marks.begin())
-                base = (*(at - 1))->GetTempo(1.0f);
-        }
-        mark->SetValue(base);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "notabase/NotabaseExport.h"
 
 #include "notabase/model/ECEnvelope.h"
+#include "platform/core/RefPtr.h"
 
 #include <vector>
 
@@ -13,7 +14,9 @@ class ECTempo;
 // (a segment whose first mark has a style other than 0 changes speed evenly over clock time)
 // and pauses (a pause mark slows the tempo by its percentage until the next mark of its anchor
 // group restores it). Each mark keeps its clock time. Adding or removing a mark sets the pause
-// tempos at once and leaves the clock times to be worked out when next asked for (a conversion,
+// tempos that hang on its place at once (those of the mark, of the mark after it and of that
+// mark's group, and so on through each tempo that changes), and leaves the clock times to be
+// worked out when next asked for (a conversion,
 // a mark's GetClockTime), so that an edit of n marks, made mark by mark or command by command,
 // works them out once rather than n times; loading a map, a mark's duration changing and
 // RecalculateClockTimes work them out at once.
@@ -52,11 +55,15 @@ public:
     // to time 0, the pause tempos are set (in a batch, when the batch ends) and the clock times
     // are worked out when next asked for. A map without pause marks does this in constant time.
     void MarksChanged();
+    // After an anchor group of the map came or went: the first mark moves to time 0, the pause
+    // tempos of its marks and of those hanging on them are set (in a batch, when the batch ends)
+    // and the clock times are worked out when next asked for.
+    void GroupChanged(const MCEventList& group);
     // Works out the pause tempos a batch left behind and the clock times a change left behind;
     // otherwise does nothing.
     void UpdateClockTimes();
     // Whether a change left the clock times or pause tempos to be worked out.
-    bool ClockTimesDue() const { return m_clocksStale || m_pausesStale; }
+    bool ClockTimesDue() const { return m_clocksStale || m_pausesStale || !m_pausesDue.empty(); }
 
     // A batch of changes, as a file read mark by mark makes: between BeginBatch and the last
     // EndBatch, adding and removing marks and RecalculateClockTimes leave the clock times and
@@ -75,12 +82,28 @@ private:
     void recalculate();
     // The tempo of each pause mark, from the marks before it and its group.
     void setPauseTempos();
+    // The tempo a pause mark holds: the tempo before it slowed for a pause head, else the tempo
+    // before its group's head.
+    float pauseTempoOf(ECTempo* mark);
+    // Notes the mark's pause tempo as due (when the map may hold pauses).
+    void notePause(ECBase* mark);
+    // Notes as due the pause tempos that hang on the marks before the mark: its own, and those of
+    // the group it heads.
+    void notePlace(ECEnvPoint* mark);
+    // Sets the pause tempos noted as due, earliest first, and those that hang on a tempo that
+    // changed meanwhile; a pause tempo hangs on marks before it only, so each is set once.
+    void settlePauses();
     // The clock time of every mark, each from the one before; the first mark moves to time 0.
     void setClockTimes();
     // The first mark stands at time 0.
     void pinFirstMark();
+    // After marks came or went: the first mark moves to time 0, the pause tempos noted as due are
+    // set (in a batch, when the batch ends) and the clock times are due.
+    void placesChanged();
 
     std::vector<ECTempo*> m_marks;
+    // Marks whose pause tempos are due: they may have changed with the marks before them.
+    std::vector<plat::RefPtr<ECTempo>> m_pausesDue;
     int m_batchDepth = 0;
     // The pause tempos are due (a batch left them behind).
     bool m_pausesStale = false;

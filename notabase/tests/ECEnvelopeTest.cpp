@@ -356,6 +356,80 @@ TEST_F(ECEnvelopeTest, AnchorGroupsAreFoundFromTheirPoints)
     EXPECT_EQ(envelope->GetPointCount(), 0);
 }
 
+// Groups taken out and put in at places, many at a time, against a list of them: each keeps its
+// place, each point finds the first group holding it, and the envelope stores them in order.
+// Groups share points; each also holds a point of its own, by which the test finds it.
+TEST_F(ECEnvelopeTest, AnchorGroupsKeepTheirPlacesAsTheyComeAndGo)
+{
+    constexpr int shared = 40;
+    ECEnvelope envelope;
+    std::vector<ECEnvPoint*> points;
+    const auto newPoint = [&] {
+        points.push_back(makePoint(static_cast<float>(points.size()), 0.0f));
+        envelope.AddChild(points.back(), 1);
+        return static_cast<int>(points.size()) - 1;
+    };
+    for (int i = 0; i < shared; ++i)
+        newPoint();
+    // Each group as the indices of its points, its own point last, in the order of the groups.
+    std::vector<std::vector<int>> model;
+    const auto put = [&](int place, int from) {
+        const std::vector<int> members{from, from + 1, newPoint()};
+        MCEventList list;
+        for (int i : members)
+            list.AddTail(points[static_cast<size_t>(i)]);
+        envelope.InsertAnchorGroup(place, &list);
+        const size_t at = place < 0 || place > static_cast<int>(model.size()) ? model.size() : static_cast<size_t>(place);
+        model.insert(model.begin() + static_cast<std::ptrdiff_t>(at), members);
+    };
+    const auto expectModel = [&] {
+        ASSERT_EQ(envelope.GetAnchorGroupCount(), static_cast<int>(model.size()));
+        for (size_t i = 0; i < points.size(); ++i) {
+            const auto first = std::find_if(model.begin(), model.end(), [i](const std::vector<int>& members) {
+                return std::find(members.begin(), members.end(), static_cast<int>(i)) != members.end();
+            });
+            const MCEventList* group = envelope.GetAnchorGroup(points[i]);
+            if (first == model.end()) {
+                EXPECT_EQ(group, nullptr) << "point " << i;
+                continue;
+            }
+            ASSERT_NE(group, nullptr) << "point " << i;
+            EXPECT_EQ(group->GetTail(), points[static_cast<size_t>(first->back())]) << "point " << i;
+            EXPECT_EQ(envelope.GetAnchorGroupIndex(group), first - model.begin()) << "point " << i;
+        }
+    };
+    for (int from = 0; from + 1 < shared; from += 3)
+        put(-1, from);
+    ASSERT_NO_FATAL_FAILURE(expectModel());
+
+    std::mt19937 random(7);
+    for (int round = 0; round < 300; ++round) {
+        SCOPED_TRACE(round);
+        // Runs of removals and of insertions, at the end or anywhere.
+        const bool remove = !model.empty() && (round / 10) % 2 == 0;
+        const bool atEnd = round % 3 == 0;
+        if (remove) {
+            const size_t place = atEnd ? model.size() - 1 : random() % model.size();
+            const MCEventList* group = envelope.GetAnchorGroup(points[static_cast<size_t>(model[place].back())]);
+            ASSERT_NE(group, nullptr);
+            EXPECT_EQ(envelope.GetAnchorGroupIndex(group), static_cast<int>(place));
+            envelope.RemoveAnchorGroup(group);
+            model.erase(model.begin() + static_cast<std::ptrdiff_t>(place));
+        } else {
+            put(atEnd ? -1 : static_cast<int>(random() % (model.size() + 2)) - 1, static_cast<int>(random() % (shared - 1)));
+        }
+        ASSERT_NO_FATAL_FAILURE(expectModel());
+    }
+
+    // Stored and loaded, the groups come back in their order.
+    const auto bytes = storeObject(&envelope);
+    std::unique_ptr<ECEnvelope> loaded(static_cast<ECEnvelope*>(loadObject(bytes)));
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(storeObject(loaded.get()), bytes);
+    envelope.RemoveChildren(0);
+    EXPECT_EQ(envelope.GetAnchorGroupCount(), 0);
+}
+
 TEST_F(ECEnvelopeTest, StoresPointsGroupsAndSettings)
 {
     ECEnvelope envelope;

@@ -459,6 +459,127 @@ TEST_F(TempoCommandsTest, EditsOfManyMarksLeaveTheMapAsWorkingItOutAfreshDoes)
     }
 }
 
+// The same for many spans: accel. and rit. spans and pauses, each a group of two marks, pasted,
+// deleted (a selection of both ends, of the starts only or of the ends only) and removed in one
+// command, then undone and redone. Each point finds its own group, the pause marks hold the
+// tempos their groups give them, and undo and redo give back the stored piece, the groups in
+// their order included.
+TEST_F(TempoCommandsTest, EditsOfManySpansLeaveTheMapAsWorkingItOutAfreshDoes)
+{
+    constexpr unsigned char generalPause = ECTempo::typePause + 1;
+    const auto profile = [this] {
+        std::string text;
+        for (ECBase* point : *tempoMap().GetChildren())
+            text += number(timeOf(point)) + ":" + number(static_cast<ECTempo*>(point)->GetTempo(1.0f)) + " ";
+        text += "|";
+        for (ECBase* point : *tempoMap().GetChildren())
+            text += " " + number(static_cast<ECTempo*>(point)->GetClockTime().GetSeconds());
+        return text;
+    };
+    // Each point's group, as the times of its marks.
+    const auto groups = [this] {
+        std::string text;
+        for (ECBase* point : *tempoMap().GetChildren()) {
+            text += number(timeOf(point)) + "[";
+            if (const MCEventList* group = tempoMap().GetAnchorGroup(static_cast<ECEnvPoint*>(point))) {
+                for (ECBase* member : *group)
+                    text += number(timeOf(member)) + " ";
+            }
+            text += "] ";
+        }
+        return text;
+    };
+    const auto expectFresh = [this, &profile](const char* when) {
+        const std::string seen = profile();
+        tempoMap().RecalculateClockTimes();
+        EXPECT_EQ(seen, profile()) << when;
+    };
+    // From the beat given, in each two beats a span of one beat: accel., rit. and G.P. in turn.
+    const auto spans = [](int count, float from) {
+        std::vector<ECTempo*> marks;
+        const unsigned char types[] = {ECTempo::typeAccelerando, ECTempo::typeRitardando, generalPause};
+        for (int i = 0; i < count; ++i) {
+            ECTempo* start = mark(types[i % 3], from + 2.0f * static_cast<float>(i), 1.0f);
+            start->SetPausePercent(static_cast<float>(50 + 25 * (i % 4)));
+            marks.push_back(start);
+        }
+        return marks;
+    };
+    // The marks at the beats from, from + 2, ... before to; with ends, the marks a beat later too.
+    const auto marksOf = [this](float from, float to, bool starts, bool ends) {
+        std::vector<ECBase*> marks;
+        for (float time = from; time < to; time += 2.0f) {
+            if (starts)
+                marks.push_back(tempoMap().GetPointAt(MCTime(time)));
+            if (ends)
+                marks.push_back(tempoMap().GetPointAt(MCTime(time + 1.0f)));
+        }
+        return marks;
+    };
+    enum class Edit { paste, deleteSelection, removeInOneCommand };
+    struct Case {
+        const char* what;
+        Edit edit;
+        bool starts;  // the starts of the spans are selected
+        bool ends;    // the ends of the spans are selected
+    };
+    const Case cases[] = {
+        {"a paste of 30 spans among others", Edit::paste, false, false},
+        {"a selection of both ends of the spans", Edit::deleteSelection, true, true},
+        {"a selection of the starts of the spans", Edit::deleteSelection, true, false},
+        {"a selection of the ends of the spans", Edit::deleteSelection, false, true},
+        {"one command of both ends of the spans", Edit::removeInOneCommand, true, true},
+        {"one command of the ends of the spans", Edit::removeInOneCommand, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        putTempo(0.0f, 120.0f);
+        add(spans(20, 2.0f));
+        putTempo(41.5f, 80.0f);
+        expectFresh("before");
+        const std::string groupsBefore = groups();
+        const std::vector<uint8_t> before = stored();
+
+        switch (c.edit) {
+        case Edit::paste:
+            add(spans(30, 44.0f));
+            break;
+        case Edit::deleteSelection: {
+            MCEventList selection;
+            for (ECBase* point : marksOf(6.0f, 34.0f, c.starts, c.ends))
+                selection.AddTail(point);
+            ASSERT_NO_FATAL_FAILURE(deleteSelection(selection));
+            break;
+        }
+        case Edit::removeInOneCommand: {
+            plat::RefPtr<CCRemoveEnvPoint> remove(new CCRemoveEnvPoint);
+            for (ECBase* point : marksOf(6.0f, 34.0f, c.starts, c.ends))
+                remove->Remove(point);
+            act(remove.get());
+            break;
+        }
+        }
+        expectFresh("after the edit");
+        const std::string groupsAfter = groups();
+        const std::vector<uint8_t> after = stored();
+        ASSERT_NE(after, before);
+
+        for (int round = 0; round < 2; ++round) {
+            SCOPED_TRACE(round);
+            m_performance->Undo(1);
+            expectFresh("after undo");
+            EXPECT_EQ(groups(), groupsBefore);
+            EXPECT_EQ(stored(), before);
+            m_performance->Redo(1);
+            expectFresh("after redo");
+            EXPECT_EQ(groups(), groupsAfter);
+            EXPECT_EQ(stored(), after);
+        }
+    }
+}
+
 TEST_F(TempoCommandsTest, TheSnapshotHoldsItsMark)
 {
     ECTempo* tempo = mark(ECTempo::typeMetronome, 6.0f);
