@@ -140,4 +140,38 @@ TEST_F(ShorteningEditsTest, ARedoLeavesTheLocationWhereTheUndoBroughtIt)
     m_piece.Performance()->RemoveStateHandlers();
 }
 
+// A pause inside bars that an edit takes away ends there: the transport stops at the new end,
+// as a locate while paused stops it. A piece that plays goes on to its end by itself.
+TEST_F(ShorteningEditsTest, APauseTheEditLeavesBehindStopsAtTheNewEnd)
+{
+    CSequence& seq = Sequence(kBars * 4.0f - 8.0f, 0);
+    Document document{&seq, {}};
+    m_piece.Performance()->AddStateHandler(&Document::Handler, &document);
+    StartDevices();
+    seq.Play();
+    m_devices.Step(1000);
+    seq.Pause();
+    m_devices.Step(300);
+    ASSERT_EQ(PlayState(), CSequence::statePaused);
+    RemoveBars(4, static_cast<int>(kBars) - 6);
+    plat::MessageLoop::current().pump();
+    EXPECT_EQ(PlayState(), CSequence::stateStopped);
+    EXPECT_FLOAT_EQ(seq.GetLocation().GetSeconds(), End());
+
+    // While it plays, the play is left to end at the new end.
+    seq.SetLocation(MCTime(End() - 8.0f));
+    seq.Play();
+    m_devices.Step(500);
+    ASSERT_EQ(PlayState(), CSequence::statePlaying);
+    const MCTime playing = seq.GetLocation();
+    RemoveBars(2, static_cast<int>(End() / 4.0f) - 2);
+    ASSERT_LT(End(), playing.GetSeconds());
+    EXPECT_EQ(PlayState(), CSequence::statePlaying);
+    EXPECT_GE(seq.GetLocation(), playing);
+    PlayToTheEnd();
+    EXPECT_EQ(PlayState(), CSequence::stateStopped);
+    EXPECT_LE(seq.GetLocation().GetSeconds(), End());
+    m_piece.Performance()->RemoveStateHandlers();
+}
+
 }  // namespace
