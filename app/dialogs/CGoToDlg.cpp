@@ -118,6 +118,10 @@ CGoToDlg::CGoToDlg(ECPerformance* performance, const MCTime& time, QWidget* pare
     connect(end, &QPushButton::clicked, this, [this] { OnEnd(); });
     connect(m_slider, &QSlider::valueChanged, this, [this](int beats) { OnSlider(beats); });
     connect(m_list, &QListWidget::currentRowChanged, this, [this] { OnMarker(); });
+    // A click on the marker already chosen (the first one is when the list fills) picks it too,
+    // and so does Enter on it, before the dialog takes Enter as OK.
+    connect(m_list, &QListWidget::itemClicked, this, [this] { OnMarker(); });
+    connect(m_list, &QListWidget::itemActivated, this, [this] { OnMarker(); });
 
     fillList();
     applyAdvanced();

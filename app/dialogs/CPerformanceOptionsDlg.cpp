@@ -246,13 +246,24 @@ void CPerformanceOptionsDlg::refreshControls()
         else
             play->setChecked(m_playRegion != 0);
     }
-    auto* recordStart = plat::ui::item<MCTimeEdit>(this, kRecordStart);
-    auto* recordStop = plat::ui::item<MCTimeEdit>(this, kRecordStop);
-    if (m_recordRegion && recordStart && recordStop) {
-        recordStart->SetTimeValue(m_recordStart);
-        recordStop->SetTimeValue(m_recordStop);
-    }
     showPlayTimesAsRecordTimes();
+}
+
+void CPerformanceOptionsDlg::switchRecordRegion(int on)
+{
+    auto* start = plat::ui::item<MCTimeEdit>(this, kRecordStart);
+    auto* stop = plat::ui::item<MCTimeEdit>(this, kRecordStop);
+    // The edits hold the record times only while the region is on: switched off they show the
+    // play region, so what the user made of them is kept for when it comes back.
+    if (m_recordRegion && !on && start && stop) {
+        m_recordStart = start->GetTimeValue();
+        m_recordStop = stop->GetTimeValue();
+    }
+    if (!m_recordRegion && on && start && stop) {
+        start->SetTimeValue(m_recordStart);
+        stop->SetTimeValue(m_recordStop);
+    }
+    m_recordRegion = on;
 }
 
 void CPerformanceOptionsDlg::showPlayTimesAsRecordTimes()
@@ -280,7 +291,7 @@ void CPerformanceOptionsDlg::OnSwitch(int id)
     switch (id) {
     case kLoop: m_loop = on; break;
     case kLeadIn: m_leadIn = on; break;
-    case kRecordRegion: m_recordRegion = on; break;
+    case kRecordRegion: switchRecordRegion(on); break;
     case kPlayRegion: m_playRegion = on; break;
     default: return;
     }

@@ -41,6 +41,8 @@ protected:
 
 private:
     void refreshControls();
+    // Switches the record region, its edits showing its own times or the play region's.
+    void switchRecordRegion(int on);
     // The record edits show the times the play edits hold, while the record region is off.
     void showPlayTimesAsRecordTimes();
     void setRegionEdge(int id, MCTime& time, const MCTime& value);

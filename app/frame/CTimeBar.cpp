@@ -8,8 +8,33 @@
 #include "platform/ui/dialog/ModalHooks.h"
 
 #include <QContextMenuEvent>
+#include <QFontInfo>
 #include <QHBoxLayout>
 #include <QMenu>
+
+namespace {
+
+// The font dialog lists the families of this machine: a stored name that stands for another
+// family here (the default "Arial") is offered as the family that draws it.
+QFont asListed(const QFont& font)
+{
+    QFont listed = font;
+    listed.setFamily(QFontInfo(font).family());
+    return listed;
+}
+
+// A family chosen as it was offered keeps the stored name, which may be a family of its own on
+// another machine.
+QFont keepStoredName(const QFont& chosen, const QFont& stored)
+{
+    if (chosen.family() != QFontInfo(stored).family())
+        return chosen;
+    QFont kept = chosen;
+    kept.setFamily(stored.family());
+    return kept;
+}
+
+}  // namespace
 
 CTimeBar::CTimeBar(std::function<bool(SCBase*)> fromActive, std::function<bool()> hasActive,
                    std::function<void(uint32_t)> command, std::shared_ptr<plat::ui::DisplayTick> tick,
@@ -149,22 +174,24 @@ void CTimeBar::ChooseBackground()
 
 void CTimeBar::ChooseTimeFont()
 {
-    CFontColorDlg dialog(m_display->TimeFont().value_or(font()), m_display->TimeColor(), this);
+    const QFont current = m_display->TimeFont().value_or(font());
+    CFontColorDlg dialog(asListed(current), m_display->TimeColor(), this);
     dialog.setWindowTitle(tr("Time Font"));
     if (plat::ui::ModalHooks::runDialog(dialog) != QDialog::Accepted)
         return;
-    m_display->SetTimeFont(dialog.SelectedFont());
+    m_display->SetTimeFont(keepStoredName(dialog.SelectedFont(), current));
     m_display->SetTimeColor(dialog.SelectedColor());
     ResizeBar();
 }
 
 void CTimeBar::ChooseUnitsFont()
 {
-    CFontColorDlg dialog(m_display->UnitsFont().value_or(font()), m_display->UnitsColor(), this);
+    const QFont current = m_display->UnitsFont().value_or(font());
+    CFontColorDlg dialog(asListed(current), m_display->UnitsColor(), this);
     dialog.setWindowTitle(tr("Units Font"));
     if (plat::ui::ModalHooks::runDialog(dialog) != QDialog::Accepted)
         return;
-    m_display->SetUnitsFont(dialog.SelectedFont());
+    m_display->SetUnitsFont(keepStoredName(dialog.SelectedFont(), current));
     m_display->SetUnitsColor(dialog.SelectedColor());
     ResizeBar();
 }

@@ -106,6 +106,52 @@ TEST_F(GoToDialogTest, MarkerListFollowsTheFilters)
     EXPECT_EQ(LoadIntPreference("Settings\\Goto", "ShowMarkers", 0), 1);
 }
 
+// A click on a marker takes its time even when the list already had it chosen: the first
+// marker, chosen when the dialog opens, and a marker picked again after the time was typed.
+TEST_F(GoToDialogTest, ClickingAChosenMarkerTakesItsTime)
+{
+    addText(2.0f, 5, "Verse");
+    addText(6.0f, 5, "Chorus");
+    CGoToDlg dialog(performance(), MCTime::TimeZero());
+    dialog.show();
+    auto* list = plat::ui::item<QListWidget>(&dialog, CGoToDlg::kMarkerList);
+    auto* edit = plat::ui::item<MCTimeEdit>(&dialog, CGoToDlg::kTime);
+    const auto click = [list](int row) {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+    };
+    ASSERT_EQ(list->currentRow(), 0);
+    ASSERT_EQ(dialog.GetTime(), MCTime::TimeZero());
+    click(0);
+    EXPECT_EQ(dialog.GetTime(), MCTime(2.0f));
+    EXPECT_EQ(edit->GetTimeValue(), MCTime(2.0f));
+
+    click(1);
+    EXPECT_EQ(dialog.GetTime(), MCTime(6.0f));
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(edit, "001:02:000");
+    ASSERT_EQ(dialog.GetTime(), MCTime(1.0f));
+    click(1);
+    EXPECT_EQ(dialog.GetTime(), MCTime(6.0f));
+    EXPECT_EQ(plat::ui::item<QSlider>(&dialog, CGoToDlg::kSlider)->value(), beatsOf(MCTime(6.0f)));
+}
+
+// Enter on the marker the list has chosen goes to that marker.
+TEST_F(GoToDialogTest, EnterOnTheChosenMarkerGoesThere)
+{
+    addText(2.0f, 5, "Verse");
+    addText(6.0f, 5, "Chorus");
+    const auto dialog = openActiveAtZero();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    auto* list = plat::ui::item<QListWidget>(dialog.get(), CGoToDlg::kMarkerList);
+    list->setFocus();
+    ASSERT_EQ(list->currentRow(), 0);
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(doc.GetSequence()->GetLocation(), MCTime(2.0f));
+}
+
 // The slider counts whole beats up to the end; the two end buttons go to zero and to the end.
 TEST_F(GoToDialogTest, SliderAndEndButtons)
 {

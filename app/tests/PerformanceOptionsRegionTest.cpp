@@ -72,4 +72,76 @@ TEST_F(PerformanceOptionsRegionTest, AnUnusedRecordRegionShowsThePlayRegionAsItS
     EXPECT_EQ(to, MCTime(3.0f));
 }
 
+// Record times the user typed and stepped stay in the record edits whatever switch is clicked
+// before OK: the record region's own switch off and on again brings them back, and OK keeps
+// them.
+TEST_F(PerformanceOptionsRegionTest, TypedRecordTimesSurviveTheSwitches)
+{
+    sequence().EnableLoopRegion(0);
+    sequence().EnableRecordRegion(1);
+    sequence().SetRecordRegion(MCTime(1.0f), MCTime(3.0f));
+    Dlg dialog(&doc);
+    dialog.show();
+    MCTimeEdit* start = edit(dialog, Dlg::kRecordStart);
+    MCTimeEdit* stop = edit(dialog, Dlg::kRecordStop);
+    start->setFocus();
+    QTest::keyClick(start, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(start, "002:01:000");
+    // The stop's bar is stepped up twice by the arrow key.
+    QTest::mouseClick(stop, Qt::LeftButton, {}, QPoint(4, stop->height() / 2));
+    const std::string before = stop->text().toStdString();
+    QTest::keyClick(stop, Qt::Key_Up);
+    QTest::keyClick(stop, Qt::Key_Up);
+    ASSERT_NE(stop->text().toStdString(), before);
+    const MCTime typedStart = shown(dialog, Dlg::kRecordStart);
+    const MCTime typedStop = shown(dialog, Dlg::kRecordStop);
+    ASSERT_NE(typedStart, MCTime(1.0f));
+    ASSERT_NE(typedStop, MCTime(3.0f));
+
+    auto* record = plat::ui::item<QCheckBox>(&dialog, Dlg::kRecordRegion);
+    for (const int id : {Dlg::kLoop, Dlg::kLoop, Dlg::kLeadIn, Dlg::kPlayRegion, Dlg::kRecordRegion, Dlg::kRecordRegion}) {
+        SCOPED_TRACE(id);
+        plat::ui::item<QCheckBox>(&dialog, id)->click();
+        if (!record->isChecked())
+            continue;
+        EXPECT_EQ(shown(dialog, Dlg::kRecordStart), typedStart);
+        EXPECT_EQ(shown(dialog, Dlg::kRecordStop), typedStop);
+    }
+    dialog.accept();
+    ASSERT_EQ(dialog.result(), QDialog::Accepted);
+    MCTime from, to;
+    sequence().GetRecordRegion(from, to);
+    EXPECT_EQ(from, typedStart);
+    EXPECT_EQ(to, typedStop);
+}
+
+// The arrow keys step the group under the cursor in the record edits as in the play edits, and
+// the stepped time stays when another switch is clicked.
+TEST_F(PerformanceOptionsRegionTest, ArrowKeysStepEveryRegionEdit)
+{
+    sequence().EnableLoopRegion(0);
+    sequence().EnablePlayRegion(1);
+    sequence().EnableRecordRegion(1);
+    sequence().SetPlayRegion(MCTime(1.0f), MCTime(5.0f));
+    sequence().SetRecordRegion(MCTime(1.0f), MCTime(5.0f));
+    for (const int id : {Dlg::kPlayStart, Dlg::kRecordStart}) {
+        SCOPED_TRACE(id);
+        Dlg dialog(&doc);
+        dialog.show();
+        MCTimeEdit* field = edit(dialog, id);
+        // The bar group, then on to the beat.
+        QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(4, field->height() / 2));
+        QTest::keyClick(field, Qt::Key_Right);
+        ASSERT_EQ(field->GetCurrentGroup(), 1);
+        QTest::keyClick(field, Qt::Key_Up);
+        EXPECT_EQ(shown(dialog, id), MCTime(2.0f));
+        QTest::keyClick(field, Qt::Key_Down);
+        QTest::keyClick(field, Qt::Key_Up);
+        QTest::keyClick(field, Qt::Key_Up);
+        EXPECT_EQ(shown(dialog, id), MCTime(3.0f));
+        plat::ui::item<QCheckBox>(&dialog, Dlg::kLeadIn)->click();
+        EXPECT_EQ(shown(dialog, id), MCTime(3.0f));
+    }
+}
+
 }  // namespace

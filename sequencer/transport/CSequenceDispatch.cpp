@@ -382,6 +382,16 @@ void CSequence::OnCommandFinish(long /*code*/, SCCommand* state)
     }
     if (content || flow || wave || timing)
         GetLastNoteTime();
+    if (m_conductor) {
+        // An edit that shortened the piece past the resting location (bars removed, added ones
+        // undone, shorter meters) brings it back to the new end, as a locate does; a running
+        // transport ends there by itself.
+        Locked locked(*this);
+        const MCTime end = m_conductor->GetMaxMeasureEndTime();
+        if (!isNull(m_location) && m_location > end && TestState(stateStopped | statePaused) &&
+            TestState(stateRecordStopped))
+            SetLocation(end);
+    }
     if (checkEmptyStaves && m_conductor) {
         const int last = m_conductor->GetMaxTrackNumber(ECConductor::staffTrack);
         for (int number = 1; number <= last; ++number) {
