@@ -41,6 +41,25 @@ protected:
         act(command.get());
         return command;
     }
+    // Each mark's time and tempo, then each one's clock time. Tempos are read before anything
+    // asks for a clock time, so a pause tempo left behind shows.
+    std::string profile()
+    {
+        std::string text;
+        for (ECBase* point : *tempoMap().GetChildren())
+            text += number(timeOf(point)) + ":" + number(static_cast<ECTempo*>(point)->GetTempo(1.0f)) + " ";
+        text += "|";
+        for (ECBase* point : *tempoMap().GetChildren())
+            text += " " + number(static_cast<ECTempo*>(point)->GetClockTime().GetSeconds());
+        return text;
+    }
+    // The map as it stands is the one working it all out afresh gives.
+    void expectAsWorkedOutAfresh(const char* when)
+    {
+        const std::string seen = profile();
+        tempoMap().RecalculateClockTimes();
+        EXPECT_EQ(seen, profile()) << when;
+    }
     // The map as "time:tempo" with the style of each mark ('/' a ramp).
     std::string map()
     {
@@ -351,21 +370,6 @@ TEST_F(TempoCommandsTest, TheFirstMarkOfAnEmptyMapGoesToZeroAndUndoAndRedoKeepIt
 // also hold many marks.
 TEST_F(TempoCommandsTest, EditsOfManyMarksLeaveTheMapAsWorkingItOutAfreshDoes)
 {
-    // Each mark's time and tempo, then each one's clock time.
-    const auto profile = [this] {
-        std::string text;
-        for (ECBase* point : *tempoMap().GetChildren())
-            text += number(timeOf(point)) + ":" + number(static_cast<ECTempo*>(point)->GetTempo(1.0f)) + " ";
-        text += "|";
-        for (ECBase* point : *tempoMap().GetChildren())
-            text += " " + number(static_cast<ECTempo*>(point)->GetClockTime().GetSeconds());
-        return text;
-    };
-    const auto expectFresh = [this, &profile](const char* when) {
-        const std::string seen = profile();
-        tempoMap().RecalculateClockTimes();
-        EXPECT_EQ(seen, profile()) << when;
-    };
     // Metronome marks a beat apart from the beat given, at tempos that vary.
     const auto plainMarks = [](int count, float from) {
         std::vector<ECTempo*> marks;
@@ -429,7 +433,7 @@ TEST_F(TempoCommandsTest, EditsOfManyMarksLeaveTheMapAsWorkingItOutAfreshDoes)
         add(marks);
         if (c.pause)
             add({mark(ECTempo::typePause + 1, 30.0f, 2.0f)});
-        expectFresh("before");
+        expectAsWorkedOutAfresh("before");
         const std::vector<uint8_t> before = stored();
 
         switch (c.edit) {
@@ -443,18 +447,18 @@ TEST_F(TempoCommandsTest, EditsOfManyMarksLeaveTheMapAsWorkingItOutAfreshDoes)
             removeInOneCommand(at(c.selected));
             break;
         }
-        expectFresh("after the edit");
+        expectAsWorkedOutAfresh("after the edit");
         const std::vector<uint8_t> after = stored();
         ASSERT_NE(after, before);
 
         m_performance->Undo(1);
-        expectFresh("after undo");
+        expectAsWorkedOutAfresh("after undo");
         EXPECT_EQ(stored(), before);
         m_performance->Redo(1);
-        expectFresh("after redo");
+        expectAsWorkedOutAfresh("after redo");
         EXPECT_EQ(stored(), after);
         m_performance->Undo(1);
-        expectFresh("after the second undo");
+        expectAsWorkedOutAfresh("after the second undo");
         EXPECT_EQ(stored(), before);
     }
 }
@@ -467,15 +471,6 @@ TEST_F(TempoCommandsTest, EditsOfManyMarksLeaveTheMapAsWorkingItOutAfreshDoes)
 TEST_F(TempoCommandsTest, EditsOfManySpansLeaveTheMapAsWorkingItOutAfreshDoes)
 {
     constexpr unsigned char generalPause = ECTempo::typePause + 1;
-    const auto profile = [this] {
-        std::string text;
-        for (ECBase* point : *tempoMap().GetChildren())
-            text += number(timeOf(point)) + ":" + number(static_cast<ECTempo*>(point)->GetTempo(1.0f)) + " ";
-        text += "|";
-        for (ECBase* point : *tempoMap().GetChildren())
-            text += " " + number(static_cast<ECTempo*>(point)->GetClockTime().GetSeconds());
-        return text;
-    };
     // Each point's group, as the times of its marks.
     const auto groups = [this] {
         std::string text;
@@ -488,11 +483,6 @@ TEST_F(TempoCommandsTest, EditsOfManySpansLeaveTheMapAsWorkingItOutAfreshDoes)
             text += "] ";
         }
         return text;
-    };
-    const auto expectFresh = [this, &profile](const char* when) {
-        const std::string seen = profile();
-        tempoMap().RecalculateClockTimes();
-        EXPECT_EQ(seen, profile()) << when;
     };
     // From the beat given, in each two beats a span of one beat: accel., rit. and G.P. in turn.
     const auto spans = [](int count, float from) {
@@ -538,7 +528,7 @@ TEST_F(TempoCommandsTest, EditsOfManySpansLeaveTheMapAsWorkingItOutAfreshDoes)
         putTempo(0.0f, 120.0f);
         add(spans(20, 2.0f));
         putTempo(41.5f, 80.0f);
-        expectFresh("before");
+        expectAsWorkedOutAfresh("before");
         const std::string groupsBefore = groups();
         const std::vector<uint8_t> before = stored();
 
@@ -561,7 +551,7 @@ TEST_F(TempoCommandsTest, EditsOfManySpansLeaveTheMapAsWorkingItOutAfreshDoes)
             break;
         }
         }
-        expectFresh("after the edit");
+        expectAsWorkedOutAfresh("after the edit");
         const std::string groupsAfter = groups();
         const std::vector<uint8_t> after = stored();
         ASSERT_NE(after, before);
@@ -569,11 +559,11 @@ TEST_F(TempoCommandsTest, EditsOfManySpansLeaveTheMapAsWorkingItOutAfreshDoes)
         for (int round = 0; round < 2; ++round) {
             SCOPED_TRACE(round);
             m_performance->Undo(1);
-            expectFresh("after undo");
+            expectAsWorkedOutAfresh("after undo");
             EXPECT_EQ(groups(), groupsBefore);
             EXPECT_EQ(stored(), before);
             m_performance->Redo(1);
-            expectFresh("after redo");
+            expectAsWorkedOutAfresh("after redo");
             EXPECT_EQ(groups(), groupsAfter);
             EXPECT_EQ(stored(), after);
         }
