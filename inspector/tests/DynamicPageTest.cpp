@@ -178,6 +178,28 @@ TEST_F(DynamicPageTest, ANewDurationKeepsEachMarksOwnStart)
     EXPECT_EQ(Length(m_cresc[1]), 1.0f);
 }
 
+TEST_F(DynamicPageTest, AStopTypedOverDifferentStartsEndsEachMarkThereFromItsOwnStart)
+{
+    // The crescendos start at 2 and 5; both are to end at 7.
+    Select({m_cresc[0], m_cresc[1]});
+    Show(m_page);
+    auto* stop = plat::ui::item<MCTimeEdit>(&m_page, Change::IDC_STOP);
+    stop->SetIndeterminate(false);
+    stop->SetTimeValue(MCTime(7.0f));
+    stop->OnChange();
+    // The page shows no duration it cannot know.
+    EXPECT_EQ(Text(m_page, Change::IDC_DURATION), "");
+    ASSERT_TRUE(m_page.onApply());
+    EXPECT_EQ(Start(m_cresc[0]), 2.0f);
+    EXPECT_EQ(Start(m_cresc[1]), 5.0f);
+    EXPECT_EQ(Length(m_cresc[0]), 5.0f);
+    EXPECT_EQ(Length(m_cresc[1]), 2.0f);
+    Undo();
+    EXPECT_EQ(Length(m_cresc[0]), 1.0f);
+    EXPECT_EQ(Length(m_cresc[1]), 1.0f);
+
+}
+
 TEST_F(DynamicPageTest, TheDynamicsMenuBesideFromOrToSetsThatEndOnly)
 {
     Select({m_cresc[0]});
