@@ -210,6 +210,11 @@ void PCsqDynamicChangeForm::UpdateEvent(ECBase* event, MCCommandList& commands)
         const MCTime duration = m_Stop < start ? MCTime::TimeZero() : m_Stop - start;
         auto* lengthen = PCsqPageCommand<CCEditDuration>(commands, CommandIds::CCEditDuration);
         lengthen->EditDuration(event, &duration);
+    } else if (m_fields.IsChanged(fieldStart)) {
+        // A mark moved keeps its length, as the page shows: its closing point goes along.
+        const MCTime duration = *mark->GetDuration();
+        auto* lengthen = PCsqPageCommand<CCEditDuration>(commands, CommandIds::CCEditDuration);
+        lengthen->EditDuration(event, &duration);
     }
     const bool from = m_fields.IsChanged(fieldFrom);
     const bool to = m_fields.IsChanged(fieldTo);
@@ -232,8 +237,10 @@ void PCsqDynamicChangeForm::OnStartChanged()
     auto* duration = plat::ui::item<MCTimeEdit>(this, IDC_DURATION);
     auto* stop = plat::ui::item<MCTimeEdit>(this, IDC_STOP);
     m_Start = start->GetTimeValue();
-    // The stop follows only from a duration the marks share.
-    if (!duration->GetIndeterminate()) {
+    // The stop follows only from a duration the marks share; over others the stops differ.
+    if (duration->GetIndeterminate()) {
+        stop->SetIndeterminate(true);
+    } else {
         m_Stop = m_Start + duration->GetTimeValue();
         stop->SetIndeterminate(false);
         stop->SetTimeValue(m_Stop);

@@ -161,6 +161,11 @@ void PCsqTempoChangeForm::UpdateEvent(ECBase* event, MCCommandList& commands)
         const MCTime duration = stop < start ? MCTime::TimeZero() : stop - start;
         auto* edit = PCsqPageCommand<CCEditDuration>(commands, CommandIds::CCEditDuration);
         edit->EditDuration(tempo, &duration);
+    } else if (m_fields.IsChanged(fieldStart)) {
+        // A change moved keeps its length, as the page shows: its closing mark goes along.
+        const MCTime duration = *tempo->GetDuration();
+        auto* edit = PCsqPageCommand<CCEditDuration>(commands, CommandIds::CCEditDuration);
+        edit->EditDuration(tempo, &duration);
     }
     if (m_fields.IsChanged(fieldFrom) || m_fields.IsChanged(fieldTo)) {
         MCEventList anchors;
@@ -197,8 +202,11 @@ MCTime PCsqTempoChangeForm::Score(const MCTime& time) const
 
 void PCsqTempoChangeForm::OnChangeStart()
 {
-    // The stop follows only from values the page knows.
-    if (!m_editDuration->GetIndeterminate()) {
+    // The stop follows only from values the page knows; over durations that differ the
+    // stops differ too.
+    if (m_editDuration->GetIndeterminate()) {
+        m_editStop->SetIndeterminate(true);
+    } else {
         m_editStop->SetIndeterminate(false);
         m_editStop->SetTimeValue(Score(m_editStart->GetTimeValue()) + m_editDuration->GetTimeValue());
     }

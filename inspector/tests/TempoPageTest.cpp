@@ -296,6 +296,19 @@ TEST_F(TempoPageTest, AStopTypedOverDifferentStartsEndsEachChangeThereFromItsOwn
     doc.OnEditUndo();
     EXPECT_EQ(*first->GetDuration(), MCTime(1.0f));
     EXPECT_EQ(*second->GetDuration(), MCTime(1.0f));
+
+    // Changes that end together but are of different lengths: one start leaves them ending
+    // apart, so no stop is shown.
+    ECTempo* longer = AddTempo(ECTempo::typeAccelerando, 8.0f, 3.0f);
+    ECTempo* shorter = AddTempo(ECTempo::typeRitardando, 10.0f, 1.0f);
+    Show(page, {longer, shorter});
+    auto* stop = Item<MCTimeEdit>(PCsqTempo::formChange, PCsqTempoChangeForm::IDC_STOP);
+    EXPECT_FALSE(stop->text().isEmpty());
+    TypeTime(Item<MCTimeEdit>(PCsqTempo::formChange, PCsqTempoChangeForm::IDC_START), MCTime(12.0f));
+    EXPECT_TRUE(stop->text().isEmpty());
+    ASSERT_TRUE(page.onApply());
+    EXPECT_EQ(*longer->GetDuration(), MCTime(3.0f));
+    EXPECT_EQ(*shorter->GetDuration(), MCTime(1.0f));
 }
 
 TEST_F(TempoPageTest, AMarkWithoutEndsTakesNoEndTempo)
