@@ -204,6 +204,17 @@ void PCsqDynamicChangeForm::UpdateEvent(ECBase* event, MCCommandList& commands)
     if (m_fields.IsChanged(fieldDuration)) {
         auto* lengthen = PCsqPageCommand<CCEditDuration>(commands, CommandIds::CCEditDuration);
         lengthen->EditDuration(event, &m_Duration);
+    } else if (m_fields.IsChanged(fieldStop)) {
+        // A stop typed over starts that differ ends each mark there, from its own start.
+        const MCTime start = m_fields.IsChanged(fieldStart) ? m_Start : *mark->GetTime();
+        const MCTime duration = m_Stop < start ? MCTime::TimeZero() : m_Stop - start;
+        auto* lengthen = PCsqPageCommand<CCEditDuration>(commands, CommandIds::CCEditDuration);
+        lengthen->EditDuration(event, &duration);
+    } else if (m_fields.IsChanged(fieldStart)) {
+        // A mark moved keeps its length, as the page shows: its closing point goes along.
+        const MCTime duration = *mark->GetDuration();
+        auto* lengthen = PCsqPageCommand<CCEditDuration>(commands, CommandIds::CCEditDuration);
+        lengthen->EditDuration(event, &duration);
     }
     const bool from = m_fields.IsChanged(fieldFrom);
     const bool to = m_fields.IsChanged(fieldTo);
@@ -226,9 +237,14 @@ void PCsqDynamicChangeForm::OnStartChanged()
     auto* duration = plat::ui::item<MCTimeEdit>(this, IDC_DURATION);
     auto* stop = plat::ui::item<MCTimeEdit>(this, IDC_STOP);
     m_Start = start->GetTimeValue();
-    m_Stop = m_Start + duration->GetTimeValue();
-    stop->SetIndeterminate(false);
-    stop->SetTimeValue(m_Stop);
+    // The stop follows only from a duration the marks share; over others the stops differ.
+    if (duration->GetIndeterminate()) {
+        stop->SetIndeterminate(true);
+    } else {
+        m_Stop = m_Start + duration->GetTimeValue();
+        stop->SetIndeterminate(false);
+        stop->SetTimeValue(m_Stop);
+    }
     m_fields.Set(fieldStart, stateChanged);
     SetModifiedFlag(true);
 }
@@ -239,11 +255,13 @@ void PCsqDynamicChangeForm::OnDurationChanged()
     auto* duration = plat::ui::item<MCTimeEdit>(this, IDC_DURATION);
     auto* stop = plat::ui::item<MCTimeEdit>(this, IDC_STOP);
     m_Duration = duration->GetTimeValue();
-    m_Stop = start->GetTimeValue() + m_Duration;
-    stop->SetIndeterminate(false);
-    stop->SetTimeValue(m_Stop);
+    if (!start->GetIndeterminate()) {
+        m_Stop = start->GetTimeValue() + m_Duration;
+        stop->SetIndeterminate(false);
+        stop->SetTimeValue(m_Stop);
+        m_fields.Set(fieldStop, stateChanged);
+    }
     m_fields.Set(fieldDuration, stateChanged);
-    m_fields.Set(fieldStop, stateChanged);
     SetModifiedFlag(true);
 }
 
@@ -253,12 +271,18 @@ void PCsqDynamicChangeForm::OnStopChanged()
     auto* duration = plat::ui::item<MCTimeEdit>(this, IDC_DURATION);
     auto* stop = plat::ui::item<MCTimeEdit>(this, IDC_STOP);
     m_Stop = stop->GetTimeValue();
-    m_Duration = m_Stop - start->GetTimeValue();
-    if (m_Duration.GetSeconds() < 0.0f)
-        m_Duration = MCTime::TimeZero();
-    duration->SetIndeterminate(false);
-    duration->SetTimeValue(m_Duration);
-    m_fields.Set(fieldDuration, stateChanged);
+    // Over starts that differ, each mark's duration is found from its own start on Apply.
+    if (!start->GetIndeterminate()) {
+        m_Duration = m_Stop - start->GetTimeValue();
+        if (m_Duration.GetSeconds() < 0.0f)
+            m_Duration = MCTime::TimeZero();
+        duration->SetIndeterminate(false);
+        duration->SetTimeValue(m_Duration);
+        m_fields.Set(fieldDuration, stateChanged);
+    } else {
+        duration->SetIndeterminate(true);
+        m_fields.Set(fieldDuration, stateMixed);
+    }
     m_fields.Set(fieldStop, stateChanged);
     SetModifiedFlag(true);
 }

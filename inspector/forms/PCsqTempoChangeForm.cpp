@@ -22,6 +22,8 @@
 #include <QMenu>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 namespace {
 
 MCTimeEdit* makeTimeEdit(QWidget* parent, int id, const char* tip)
@@ -129,9 +131,9 @@ void PCsqTempoChangeForm::UpdateForm()
             auto* first = plat::dynamicDowncast<ECEnvPoint>(anchors.GetHead());
             auto* last = plat::dynamicDowncast<ECEnvPoint>(anchors.GetTail());
             if (first)
-                merge(fieldFrom, m_nFrom, int(first->GetValue()), m_editFrom);
+                merge(fieldFrom, m_nFrom, int(std::lround(first->GetValue())), m_editFrom);
             if (last)
-                merge(fieldTo, m_nTo, int(last->GetValue()), m_editTo);
+                merge(fieldTo, m_nTo, int(std::lround(last->GetValue())), m_editTo);
         }
         if (m_fields.AllMixed(fieldCount))
             break;
@@ -152,6 +154,18 @@ void PCsqTempoChangeForm::UpdateEvent(ECBase* event, MCCommandList& commands)
     if (m_fields.IsChanged(fieldDuration)) {
         auto* edit = PCsqPageCommand<CCEditDuration>(commands, CommandIds::CCEditDuration);
         edit->EditDuration(tempo, &m_duration);
+    } else if (m_fields.IsChanged(fieldStop)) {
+        // A stop typed over starts that differ ends each mark there, from its own start.
+        const MCTime start = m_fields.IsChanged(fieldStart) ? Score(m_start) : *tempo->GetTime();
+        const MCTime stop = Score(m_stop);
+        const MCTime duration = stop < start ? MCTime::TimeZero() : stop - start;
+        auto* edit = PCsqPageCommand<CCEditDuration>(commands, CommandIds::CCEditDuration);
+        edit->EditDuration(tempo, &duration);
+    } else if (m_fields.IsChanged(fieldStart)) {
+        // A change moved keeps its length, as the page shows: its closing mark goes along.
+        const MCTime duration = *tempo->GetDuration();
+        auto* edit = PCsqPageCommand<CCEditDuration>(commands, CommandIds::CCEditDuration);
+        edit->EditDuration(tempo, &duration);
     }
     if (m_fields.IsChanged(fieldFrom) || m_fields.IsChanged(fieldTo)) {
         MCEventList anchors;
@@ -188,8 +202,11 @@ MCTime PCsqTempoChangeForm::Score(const MCTime& time) const
 
 void PCsqTempoChangeForm::OnChangeStart()
 {
-    // The stop follows only from values the page knows.
-    if (!m_editDuration->GetIndeterminate()) {
+    // The stop follows only from values the page knows; over durations that differ the
+    // stops differ too.
+    if (m_editDuration->GetIndeterminate()) {
+        m_editStop->SetIndeterminate(true);
+    } else {
         m_editStop->SetIndeterminate(false);
         m_editStop->SetTimeValue(Score(m_editStart->GetTimeValue()) + m_editDuration->GetTimeValue());
     }
@@ -215,6 +232,10 @@ void PCsqTempoChangeForm::OnChangeStop()
         m_editDuration->SetIndeterminate(false);
         m_editDuration->SetTimeValue(duration);
         m_fields.Set(fieldDuration, stateChanged);
+    } else {
+        // Each mark's duration is found from its own start on Apply.
+        m_editDuration->SetIndeterminate(true);
+        m_fields.Set(fieldDuration, stateMixed);
     }
     m_fields.Set(fieldStop, stateChanged);
 }

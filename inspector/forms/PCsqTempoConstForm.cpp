@@ -16,6 +16,8 @@
 #include <QMenu>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 PCsqTempoConstForm::PCsqTempoConstForm(MCInspectorPage* page) : MCInspectorForm(page, IDD)
 {
     auto* layout = new QVBoxLayout(this);
@@ -51,7 +53,7 @@ bool PCsqTempoConstForm::InitForm()
 void PCsqTempoConstForm::UpdateForm()
 {
     MCInspectorForm::UpdateForm();
-    m_fields.Update(GetEventList(), m_editTime, m_editBpm, [](ECTempo& tempo) { return int(tempo.GetTempo(1.0f)); });
+    m_fields.Update(GetEventList(), m_editTime, m_editBpm, [](ECTempo& tempo) { return int(std::lround(tempo.GetTempo(1.0f))); });
 }
 
 void PCsqTempoConstForm::UpdateEvent(ECBase* event, MCCommandList& commands)

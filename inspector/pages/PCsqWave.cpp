@@ -223,6 +223,12 @@ void PCsqWave::UpdateEvent(ECBase* event, MCCommandList& commands)
         const MCTime time = ToScore(m_start);
         auto* edit = PCsqPageCommand<CCEditTime>(commands, CommandIds::CCEditTime);
         edit->EditTime(wave, &time);
+    } else if (m_fields.IsChanged(fieldStop)) {
+        // A stop typed over clips of different lengths ends each there: each keeps its length.
+        const MCTime stop = ToScore(m_stop);
+        const MCTime time = stop < *wave->GetDuration() ? MCTime::TimeZero() : stop - *wave->GetDuration();
+        auto* edit = PCsqPageCommand<CCEditTime>(commands, CommandIds::CCEditTime);
+        edit->EditTime(wave, &time);
     }
 }
 
@@ -271,19 +277,33 @@ void PCsqWave::onNotice(int id, int code, QWidget*)
 
 void PCsqWave::OnChangeStart()
 {
-    MCTime start = m_editStart->GetTimeValue();
-    if (m_nDisplayMode == 0)
-        start = ToScore(start);
-    MCTime stop = start + m_duration;
-    stop.SetMode(start.GetMode());
-    m_editStop->SetIndeterminate(false);
-    m_editStop->SetTimeValue(stop);
+    // The stop follows only from a length the clips share.
+    if (m_editDuration->GetIndeterminate()) {
+        m_editStop->SetIndeterminate(true);
+        m_fields.Set(fieldStop, stateMixed);
+    } else {
+        MCTime start = m_editStart->GetTimeValue();
+        if (m_nDisplayMode == 0)
+            start = ToScore(start);
+        MCTime stop = start + m_duration;
+        stop.SetMode(start.GetMode());
+        m_editStop->SetIndeterminate(false);
+        m_editStop->SetTimeValue(stop);
+    }
     m_fields.Set(fieldStart, stateChanged);
     SetModifiedFlag(true);
 }
 
 void PCsqWave::OnChangeStop()
 {
+    m_fields.Set(fieldStop, stateChanged);
+    // Over clips of different lengths each start is found from its own length on Apply.
+    if (m_editDuration->GetIndeterminate()) {
+        m_editStart->SetIndeterminate(true);
+        m_fields.Set(fieldStart, stateMixed);
+        SetModifiedFlag(true);
+        return;
+    }
     MCTime stop = m_editStop->GetTimeValue();
     if (m_nDisplayMode == 0)
         stop = ToScore(stop);
@@ -295,7 +315,6 @@ void PCsqWave::OnChangeStop()
     m_editStart->SetTimeValue(start);
     m_start = start;
     m_fields.Set(fieldStart, stateChanged);
-    m_fields.Set(fieldStop, stateChanged);
     SetModifiedFlag(true);
 }
 

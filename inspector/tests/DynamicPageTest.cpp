@@ -178,6 +178,45 @@ TEST_F(DynamicPageTest, ANewDurationKeepsEachMarksOwnStart)
     EXPECT_EQ(Length(m_cresc[1]), 1.0f);
 }
 
+TEST_F(DynamicPageTest, AStopTypedOverDifferentStartsEndsEachMarkThereFromItsOwnStart)
+{
+    // The crescendos start at 2 and 5; both are to end at 7.
+    Select({m_cresc[0], m_cresc[1]});
+    Show(m_page);
+    auto* stop = plat::ui::item<MCTimeEdit>(&m_page, Change::IDC_STOP);
+    stop->SetIndeterminate(false);
+    stop->SetTimeValue(MCTime(7.0f));
+    stop->OnChange();
+    // The page shows no duration it cannot know.
+    EXPECT_EQ(Text(m_page, Change::IDC_DURATION), "");
+    ASSERT_TRUE(m_page.onApply());
+    EXPECT_EQ(Start(m_cresc[0]), 2.0f);
+    EXPECT_EQ(Start(m_cresc[1]), 5.0f);
+    EXPECT_EQ(Length(m_cresc[0]), 5.0f);
+    EXPECT_EQ(Length(m_cresc[1]), 2.0f);
+    Undo();
+    EXPECT_EQ(Length(m_cresc[0]), 1.0f);
+    EXPECT_EQ(Length(m_cresc[1]), 1.0f);
+
+    // Two that end together at 10 but are of different lengths: one start leaves them
+    // ending apart, so no stop is shown, and each keeps its length.
+    ECDynamic* longer = Gradual(7.0f, 3.0f);
+    ECDynamic* shorter = Gradual(9.0f, 1.0f);
+    Select({longer, shorter});
+    Show(m_page);
+    EXPECT_FALSE(Text(m_page, Change::IDC_STOP).isEmpty());
+    auto* start = plat::ui::item<MCTimeEdit>(&m_page, Change::IDC_START);
+    start->SetIndeterminate(false);
+    start->SetTimeValue(MCTime(6.0f));
+    start->OnChange();
+    EXPECT_EQ(Text(m_page, Change::IDC_STOP), "");
+    ASSERT_TRUE(m_page.onApply());
+    EXPECT_EQ(Start(longer), 6.0f);
+    EXPECT_EQ(Start(shorter), 6.0f);
+    EXPECT_EQ(Length(longer), 3.0f);
+    EXPECT_EQ(Length(shorter), 1.0f);
+}
+
 TEST_F(DynamicPageTest, TheDynamicsMenuBesideFromOrToSetsThatEndOnly)
 {
     Select({m_cresc[0]});

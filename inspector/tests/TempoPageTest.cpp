@@ -152,6 +152,17 @@ TEST_F(TempoPageTest, ATempoWordFillsTheTempoAndATimeMovesOnlyTheTime)
     EXPECT_EQ(*mark->GetTime(), MCTime(2.0f));
 }
 
+TEST_F(TempoPageTest, ATempoJustBelowAWholeNumberShowsAsThatNumber)
+{
+    // A file's 666667 microseconds a quarter are 89.99996 quarters a minute.
+    ECTempo* mark = AddTempo(ECTempo::typeMetronome, 0.0f, 0.0f, 60000000.0f / 666667.0f);
+    ASSERT_LT(mark->GetTempo(1.0f), 90.0f);
+    Show(page, {mark});
+    EXPECT_EQ(Item<MCSpinEdit>(PCsqTempo::formConst, PCsqTempoConstForm::IDC_BPM)->text(), "90");
+    ASSERT_TRUE(page.onApply());
+    EXPECT_EQ(UndoTitle(), "");
+}
+
 TEST_F(TempoPageTest, TempoOutsideItsRangeIsRefusedAndNothingApplied)
 {
     ECTempo* mark = AddTempo(ECTempo::typeMetronome, 0.0f, 0.0f, 100.0f);
@@ -263,6 +274,41 @@ TEST_F(TempoPageTest, GradualChangesMergeAndOnlyChangedFieldsApply)
     }
     doc.OnEditUndo();
     EXPECT_EQ(UndoTitle(), "");
+}
+
+TEST_F(TempoPageTest, AStopTypedOverDifferentStartsEndsEachChangeThereFromItsOwnStart)
+{
+    AddTempo(ECTempo::typeMetronome, 0.0f, 0.0f, 100.0f);
+    ECTempo* first = AddTempo(ECTempo::typeAccelerando, 2.0f, 1.0f);
+    ECTempo* second = AddTempo(ECTempo::typeRitardando, 5.0f, 1.0f);
+    Show(page, {first, second});
+    auto* duration = Item<MCTimeEdit>(PCsqTempo::formChange, PCsqTempoChangeForm::IDC_DURATION);
+    EXPECT_FALSE(duration->GetIndeterminate());
+    TypeTime(Item<MCTimeEdit>(PCsqTempo::formChange, PCsqTempoChangeForm::IDC_STOP), MCTime(7.0f));
+    // No duration is shown that holds for both.
+    EXPECT_TRUE(duration->text().isEmpty());
+    ASSERT_TRUE(page.onApply());
+    EXPECT_EQ(*first->GetTime(), MCTime(2.0f));
+    EXPECT_EQ(*second->GetTime(), MCTime(5.0f));
+    EXPECT_EQ(*first->GetDuration(), MCTime(5.0f));
+    EXPECT_EQ(*second->GetDuration(), MCTime(2.0f));
+    EXPECT_EQ(UndoTitle(), "Undo Edit Tempo");
+    doc.OnEditUndo();
+    EXPECT_EQ(*first->GetDuration(), MCTime(1.0f));
+    EXPECT_EQ(*second->GetDuration(), MCTime(1.0f));
+
+    // Changes that end together but are of different lengths: one start leaves them ending
+    // apart, so no stop is shown.
+    ECTempo* longer = AddTempo(ECTempo::typeAccelerando, 8.0f, 3.0f);
+    ECTempo* shorter = AddTempo(ECTempo::typeRitardando, 10.0f, 1.0f);
+    Show(page, {longer, shorter});
+    auto* stop = Item<MCTimeEdit>(PCsqTempo::formChange, PCsqTempoChangeForm::IDC_STOP);
+    EXPECT_FALSE(stop->text().isEmpty());
+    TypeTime(Item<MCTimeEdit>(PCsqTempo::formChange, PCsqTempoChangeForm::IDC_START), MCTime(12.0f));
+    EXPECT_TRUE(stop->text().isEmpty());
+    ASSERT_TRUE(page.onApply());
+    EXPECT_EQ(*longer->GetDuration(), MCTime(3.0f));
+    EXPECT_EQ(*shorter->GetDuration(), MCTime(1.0f));
 }
 
 TEST_F(TempoPageTest, AMarkWithoutEndsTakesNoEndTempo)

@@ -121,6 +121,39 @@ TEST_F(WavePageTest, AStopBeforeTheDurationMovesTheClipToZeroInOneUndoStep)
     }
 }
 
+TEST_F(WavePageTest, ClipsOfDifferentLengthsEachKeepTheirLengthWhenGivenOneStartOrStop)
+{
+    ECWave* a = AddWave(1.0f, 2.0f, one);
+    ECWave* b = AddWave(1.0f, 3.0f, one, 2);
+    struct Case {
+        const char* what;
+        int id;
+        MCTime typed;
+        std::vector<float> starts;
+        int blank;
+    };
+    const Case cases[] = {
+        {"one stop", PCsqWave::IDC_STOP, MCTime(8.0f), {6.0f, 5.0f}, PCsqWave::IDC_START},
+        {"a stop before the longer length", PCsqWave::IDC_STOP, MCTime(2.5f), {0.5f, 0.0f}, PCsqWave::IDC_START},
+        {"one start", PCsqWave::IDC_START, MCTime(4.0f), {4.0f, 4.0f}, PCsqWave::IDC_STOP},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        Show(page, {a, b});
+        TypeTime(Item<MCTimeEdit>(k.id), k.typed);
+        // The other end differs between the clips: the page shows none.
+        EXPECT_TRUE(Item<MCTimeEdit>(k.blank)->text().isEmpty());
+        ASSERT_TRUE(page.onApply());
+        EXPECT_EQ(*a->GetTime(), MCTime(k.starts[0]));
+        EXPECT_EQ(*b->GetTime(), MCTime(k.starts[1]));
+        EXPECT_EQ(*a->GetDuration(), MCTime(2.0f));
+        EXPECT_EQ(*b->GetDuration(), MCTime(3.0f));
+        doc.OnEditUndo();
+        EXPECT_EQ(*a->GetTime(), MCTime(1.0f));
+        EXPECT_EQ(*b->GetTime(), MCTime(1.0f));
+    }
+}
+
 TEST_F(WavePageTest, TheWaveViewsDisplayHintsConvertTheShownTimes)
 {
     ECWave* a = AddWave(2.0f, 2.0f, one);
