@@ -180,6 +180,16 @@ void CAddStaffDlg::accept()
     ECPerformance* performance = m_doc ? m_doc->GetBaseEvent() : nullptr;
     if (!performance)
         return;
+    // The spin box keeps its last good value behind a text it cannot take ("0", nothing): the
+    // user is told instead of getting a count they did not type.
+    if (!m_count->hasAcceptableInput()) {
+        plat::UserPrompt::ask({windowTitle().toStdString(),
+                               plat::format("Enter a whole number from %d to %d.", m_count->minimum(), m_count->maximum()),
+                               plat::UserPrompt::Buttons::ok, plat::UserPrompt::Icon::warning, std::nullopt});
+        m_count->setFocus(Qt::OtherFocusReason);
+        m_count->selectAll();
+        return;
+    }
     const int location = m_staves > 0 ? Location() : 2;
     // The entry carries its staff: the picker leaves out staves without a name, so its list
     // index is not the staff number.

@@ -17,6 +17,7 @@
 #include "notabase/score/ECConductor.h"
 #include "notabase/score/ECMeasure.h"
 #include "notabase/states/SCSelection.h"
+#include "platform/core/Strings.h"
 #include "platform/core/UserPrompt.h"
 #include "platform/ui/dialog/ModalHooks.h"
 
@@ -112,7 +113,9 @@ void CRemoveMeasuresDlg::doDataExchange(plat::ui::DataExchange& dx)
     DDX_MCSpinEdit(dx, kTo, m_to);
     // A range that ends before it starts names no measure. The count edit cannot show none and
     // keeps 1, which would remove the measure at the start instead.
-    dx.range(m_to, m_from, std::max(m_from, m_measures));
+    if (dx.saving() && m_to < m_from)
+        dx.fail(plat::format("The range ends before it starts. Enter a To measure from %d to %d.", m_from,
+                             std::max(m_from, m_measures)));
 }
 
 void CRemoveMeasuresDlg::countChanged()
@@ -120,6 +123,16 @@ void CRemoveMeasuresDlg::countChanged()
     m_count = m_countEdit->GetValue();
     m_to = std::clamp(m_from + m_count - 1, 1, std::max(1, m_measures));
     m_toEdit->SetValue(m_to);
+}
+
+void CRemoveMeasuresDlg::fromChanged()
+{
+    // A start moved past the end takes the end along, so the run keeps the length shown; the
+    // count edit cannot show an empty run.
+    const int from = m_fromEdit->GetValue();
+    if (m_toEdit->GetValue() < from)
+        m_toEdit->SetValue(std::clamp(from + std::max(m_count, 1) - 1, 1, std::max(1, m_measures)));
+    rangeChanged();
 }
 
 void CRemoveMeasuresDlg::rangeChanged()
@@ -137,7 +150,9 @@ void CRemoveMeasuresDlg::onNotice(int id, int code, QWidget*)
         return;
     if (id == kCount)
         countChanged();
-    else if (id == kFrom || id == kTo)
+    else if (id == kFrom)
+        fromChanged();
+    else if (id == kTo)
         rangeChanged();
 }
 

@@ -36,6 +36,8 @@ private:
     void rangeFromSelection();
     // A new count moves the end of the range.
     void countChanged();
+    // A new start past the end moves the end; then as rangeChanged.
+    void fromChanged();
     // A new start or end gives the count.
     void rangeChanged();
 

@@ -164,6 +164,10 @@ void CSelectEventsDlg::doDataExchange(plat::ui::DataExchange& dx)
     if (!dx.saving() || m_filterTime) {
         DDX_MCTimeEdit(dx, kFrom, m_from);
         DDX_MCTimeEdit(dx, kTo, m_to);
+        // A range typed backwards is taken forwards, as the voices are; it would find nothing
+        // and clear the selection.
+        if (dx.saving() && m_to < m_from)
+            std::swap(m_from, m_to);
     }
     dx.check(kFilterVoice, m_filterVoice);
     if (!dx.saving() || m_filterVoice) {

@@ -189,8 +189,9 @@ void CSysExEditDlg::doDataExchange(plat::ui::DataExchange& dx)
     DDX_MCTimeEdit(dx, kTime, m_time);
     dx.check(kPrestart, m_prestart);
     if (auto* data = dx.control<QPlainTextEdit>(kData)) {
+        // Bytes typed or pasted over several lines, or with tabs, are as good as on one line.
         if (dx.saving())
-            m_data = data->toPlainText().toStdString();
+            m_data = data->toPlainText().simplified().toStdString();
         else
             data->setPlainText(QString::fromStdString(m_data));
     }

@@ -135,8 +135,9 @@ protected:
 };
 
 // Count, start and end follow each other: a count moves the end (kept in the piece), a start or
-// end gives the count (none when the end is before the start); the edge buttons go to the
-// first and last bar.
+// end gives the count (none when the end is typed before the start); a start typed past the end
+// takes the end along, keeping the count, so "Remove 1" then "From 9" is bar 9 alone; the edge
+// buttons go to the first and last bar.
 TEST_F(RemoveStructureDialogTest, CountFromAndToFollowEachOther)
 {
     CRemoveMeasuresDlg dialog(&doc);
@@ -155,10 +156,14 @@ TEST_F(RemoveStructureDialogTest, CountFromAndToFollowEachOther)
         int count, from, to;
     };
     const Step steps[] = {
-        {CRemoveMeasuresDlg::kCount, 3, 3, 1, 3},   {CRemoveMeasuresDlg::kFrom, 4, 0, 4, 3},
-        {CRemoveMeasuresDlg::kTo, 8, 5, 4, 8},      {CRemoveMeasuresDlg::kCount, 9, 9, 4, 10},
-        {CRemoveMeasuresDlg::kGotoBegin, 0, 10, 1, 10}, {CRemoveMeasuresDlg::kFrom, 6, 5, 6, 10},
-        {CRemoveMeasuresDlg::kCount, 2, 2, 6, 7},   {CRemoveMeasuresDlg::kGotoEnd, 0, 5, 6, 10},
+        {CRemoveMeasuresDlg::kCount, 3, 3, 1, 3},   {CRemoveMeasuresDlg::kFrom, 4, 3, 4, 6},
+        {CRemoveMeasuresDlg::kTo, 2, 0, 4, 2},      {CRemoveMeasuresDlg::kTo, 8, 5, 4, 8},
+        {CRemoveMeasuresDlg::kCount, 9, 9, 4, 10},  {CRemoveMeasuresDlg::kGotoBegin, 0, 10, 1, 10},
+        {CRemoveMeasuresDlg::kFrom, 6, 5, 6, 10},   {CRemoveMeasuresDlg::kCount, 2, 2, 6, 7},
+        {CRemoveMeasuresDlg::kGotoEnd, 0, 5, 6, 10}, {CRemoveMeasuresDlg::kCount, 1, 1, 6, 6},
+        {CRemoveMeasuresDlg::kFrom, 9, 1, 9, 9},    {CRemoveMeasuresDlg::kTo, 3, 0, 9, 3},
+        {CRemoveMeasuresDlg::kFrom, 8, 1, 8, 8},    {CRemoveMeasuresDlg::kCount, 4, 4, 8, 10},
+        {CRemoveMeasuresDlg::kFrom, 10, 1, 10, 10},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(testing::Message() << step.id << " " << step.value);
@@ -223,9 +228,11 @@ TEST_F(RemoveStructureDialogTest, RefusedRemovalsChangeNothing)
     type(from, 8);
     type(to, 5);
     EXPECT_EQ(dialog.GetCount(), 0);
+    QApplication::setActiveWindow(&dialog);
     dialog.accept();
     ASSERT_EQ(m_prompts.Texts().size(), 3u);
-    EXPECT_EQ(m_prompts.Texts()[2], "Enter a whole number from 8 to 10.");
+    EXPECT_EQ(m_prompts.Texts()[2], "The range ends before it starts. Enter a To measure from 8 to 10.");
+    EXPECT_EQ(QApplication::focusWidget(), to);
     EXPECT_EQ(warnings, 0);
     type(to, kBars);
 

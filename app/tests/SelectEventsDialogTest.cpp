@@ -145,8 +145,8 @@ protected:
 
 // Each combination of filters, set through the dialog's controls, selects exactly what it
 // takes: an accent below a rejected track is not found, one below an accepted track is even
-// outside the time range (it has no time of its own); the range leaves out its end; a voice
-// range typed backwards is taken forwards, counted from 1; a filter whose box is off is
+// outside the time range (it has no time of its own); the range leaves out its end; a time or
+// voice range typed backwards is taken forwards, voices counted from 1; a filter whose box is off is
 // ignored whatever its controls hold.
 TEST_F(SelectEventsDialogTest, FiltersSelectWhatTheyTake)
 {
@@ -169,6 +169,8 @@ TEST_F(SelectEventsDialogTest, FiltersSelectWhatTheyTake)
         {"tracks 1 and 3", {kNote}, {0, 2}, false, 0, 0, false, 1, 8,
          {"N1.0", "N1.1", "N1.2", "N1.3", "N3.0", "N3.1", "N3.2", "N3.3"}},
         {"quarters 1 to 3", {kNote, kAccent}, {}, true, 1, 3, false, 1, 8,
+         {"A2.1", "A3.3", "N1.1", "N1.2", "N2.1", "N2.2", "N3.1", "N3.2"}},
+        {"quarters 3 to 1", {kNote, kAccent}, {}, true, 3, 1, false, 1, 8,
          {"A2.1", "A3.3", "N1.1", "N1.2", "N2.1", "N2.2", "N3.1", "N3.2"}},
         {"time box off", {kNote}, {}, false, 1, 2, false, 1, 8, AllNotes()},
         {"voices 8 to 3", {kNote}, {}, false, 0, 0, true, 8, 3,

@@ -125,6 +125,27 @@ TEST_F(SysExDialogTest, TextWithoutBytesKeepsTheEditorOpen)
     }
 }
 
+// Bytes on several lines, or set apart by tabs, make one message, on OK and on export alike.
+TEST_F(SysExDialogTest, BytesOnSeveralLinesMakeOneMessage)
+{
+    plat::ui::ModalHooks::Hooks hooks;
+    hooks.chooseFile = [this](const plat::ui::ModalHooks::FileRequest&) {
+        return std::optional<std::string>(File("lines.syx"));
+    };
+    plat::ui::ModalHooks::Scoped scope(hooks);
+    const std::vector<uint8_t> expected{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
+    CSysExEditDlg dialog(&doc, nullptr);
+    dialog.show();
+    item<QPlainTextEdit>(dialog, CSysExEditDlg::kData)->setPlainText("f0 7e 7f\n09\t01\r\nf7\n");
+    dialog.OnExport();
+    EXPECT_TRUE(m_prompts.Texts().empty());
+    EXPECT_EQ(documenttest::readFile(File("lines.syx")), expected);
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(bytesOf(messages()[0]), expected);
+}
+
 // An edit moves, renames and re-fills the message in one step, which one undo takes back.
 TEST_F(SysExDialogTest, EditChangesTimeNameAndBytesWithUndo)
 {
