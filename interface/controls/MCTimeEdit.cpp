@@ -5,6 +5,9 @@
 #include "notabase/prefs/Preferences.h"
 #include "platform/core/Strings.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -15,6 +18,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -27,18 +31,49 @@ struct FormatShape {
     int limit;
     std::array<Group, 3> groups;
     std::array<MCTimeEdit::Unit, 3> units;
+    // The character ending each group but the last.
+    const char* separators;
 };
 
-// Groups as character ranges [start, end); a two-group format has group 2 ending at 0, and
-// its group 2 takes group 0's characters and unit.
+// Groups as character ranges [start, end) of the shortest text; a two-group format has group 2
+// ending at 0, and its group 2 takes group 0's characters and unit.
 constexpr std::array<FormatShape, 6> kShapes = {{
-    {6, {{{0, 3}, {4, 6}, {0, 0}}}, {MCTimeEdit::unitBar, MCTimeEdit::unitBeat, MCTimeEdit::unitBar}},
-    {10, {{{0, 3}, {4, 6}, {7, 10}}}, {MCTimeEdit::unitBar, MCTimeEdit::unitBeat, MCTimeEdit::unitTick}},
-    {11, {{{0, 3}, {4, 6}, {7, 11}}}, {MCTimeEdit::unitBar, MCTimeEdit::unitBeat, MCTimeEdit::unitThousandths}},
-    {7, {{{0, 2}, {3, 8}, {0, 0}}}, {MCTimeEdit::unitBeat, MCTimeEdit::unitThousandths, MCTimeEdit::unitBeat}},
-    {11, {{{0, 1}, {2, 4}, {5, 11}}}, {MCTimeEdit::unitHours, MCTimeEdit::unitMinutes, MCTimeEdit::unitSeconds}},
-    {8, {{{0, 4}, {5, 8}, {0, 0}}}, {MCTimeEdit::unitWholeBeats, MCTimeEdit::unitTick, MCTimeEdit::unitWholeBeats}},
+    {6, {{{0, 3}, {4, 6}, {0, 0}}}, {MCTimeEdit::unitBar, MCTimeEdit::unitBeat, MCTimeEdit::unitBar}, ":"},
+    {10, {{{0, 3}, {4, 6}, {7, 10}}}, {MCTimeEdit::unitBar, MCTimeEdit::unitBeat, MCTimeEdit::unitTick}, "::"},
+    {11, {{{0, 3}, {4, 6}, {7, 11}}}, {MCTimeEdit::unitBar, MCTimeEdit::unitBeat, MCTimeEdit::unitThousandths}, ":."},
+    {7, {{{0, 2}, {3, 8}, {0, 0}}}, {MCTimeEdit::unitBeat, MCTimeEdit::unitThousandths, MCTimeEdit::unitBeat}, "."},
+    {11, {{{0, 1}, {2, 4}, {5, 11}}}, {MCTimeEdit::unitHours, MCTimeEdit::unitMinutes, MCTimeEdit::unitSeconds}, "::"},
+    {8, {{{0, 4}, {5, 8}, {0, 0}}}, {MCTimeEdit::unitWholeBeats, MCTimeEdit::unitTick, MCTimeEdit::unitWholeBeats}, ":"},
 }};
+
+// The first group counts bars (or beats) and grows past its zero-padded digits: the text's
+// limit leaves it room for every count an int holds.
+constexpr int kCountDigits = 10;
+
+int textLimit(const FormatShape& shape)
+{
+    return shape.limit - (shape.groups[0].end - shape.groups[0].start) + kCountDigits;
+}
+
+// The groups as the text divides them: each runs to its separator, the last to the end; a
+// group whose separator is missing takes the rest, and those after it are empty at the end.
+std::array<Group, 3> groupsOf(const QString& text, const FormatShape& shape)
+{
+    if (text.isEmpty())
+        return shape.groups;
+    std::array<Group, 3> groups = shape.groups;
+    const int length = int(text.size());
+    const int count = int(std::strlen(shape.separators)) + 1;
+    int start = 0;
+    for (int i = 0; i < count; ++i) {
+        int end = i + 1 < count ? int(text.indexOf(QChar(shape.separators[i]), start)) : length;
+        if (end < 0)
+            end = length;
+        groups[size_t(i)] = {start, end};
+        start = std::min(end + 1, length);
+    }
+    return groups;
+}
 
 constexpr const char* kSection = "Settings\\Interface\\TimeEdit";
 
@@ -289,7 +324,7 @@ void MCTimeEdit::InitWindow(int options)
 void MCTimeEdit::SetTimeFormat(int format)
 {
     m_format = format;
-    setMaxLength(format >= 0 && format <= 5 ? kShapes[size_t(format)].limit : 32767);
+    setMaxLength(format >= 0 && format <= 5 ? textLimit(kShapes[size_t(format)]) : 32767);
     UpdateFromTime();
 }
 
@@ -318,11 +353,12 @@ int MCTimeEdit::shapeFormat() const
 int MCTimeEdit::GetGroup(int position) const
 {
     const FormatShape& shape = kShapes[size_t(shapeFormat())];
-    if (position <= shape.groups[0].end)
+    const std::array<Group, 3> groups = groupsOf(text(), shape);
+    if (position <= groups[0].end)
         return 0;
-    if (position <= shape.groups[1].end)
+    if (position <= groups[1].end)
         return 1;
-    if (position > shape.groups[2].end)
+    if (shape.groups[2].end == 0)
         return 0;
     return 2;
 }
@@ -336,9 +372,8 @@ void MCTimeEdit::SetGroup(int group, bool apply)
 {
     m_group = std::clamp(group, 0, 2);
     const FormatShape& shape = kShapes[size_t(shapeFormat())];
-    Group range = shape.groups[size_t(m_group)];
-    if (range.end == 0)
-        range = shape.groups[0];
+    const std::array<Group, 3> groups = groupsOf(text(), shape);
+    const Group range = shape.groups[size_t(m_group)].end == 0 ? groups[0] : groups[size_t(m_group)];
     m_selectionStart = range.start;
     m_selectionEnd = range.end;
     if (apply) {
@@ -460,7 +495,11 @@ void MCTimeEdit::keyPressEvent(QKeyEvent* event)
         return;
     }
     const int key = event->key();
-    if (key == Qt::Key_Space || key == Qt::Key_Right || key == Qt::Key_Colon || key == Qt::Key_Left) {
+    // The point typed at the end of the group before the fraction goes on to it, as the colon
+    // does, so a time typed as it shows is taken.
+    const char* separators = kShapes[size_t(shapeFormat())].separators;
+    const bool pointGoesOn = key == Qt::Key_Period && m_group < int(std::strlen(separators)) && separators[m_group] == '.';
+    if (key == Qt::Key_Space || key == Qt::Key_Right || key == Qt::Key_Colon || key == Qt::Key_Left || pointGoesOn) {
         m_group = key == Qt::Key_Left ? (m_group + 2) % 3 : (m_group + 1) % 3;
         UpdateFromText();
         SetTimeValue(m_time, true);
@@ -477,16 +516,19 @@ void MCTimeEdit::keyPressEvent(QKeyEvent* event)
         (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
         // A paste, a cut or an undo changes the text: the time follows it as for typing.
         const QString before = text();
+        const int start = editStart(), length = int(selectedText().size());
         QLineEdit::keyPressEvent(event);
         if (text() != before)
-            OnChange();
+            TakeEdit(before, start, length);
         return;
     }
     const QChar character = typed.isEmpty() ? QChar() : typed.at(0);
     const bool accepted = typed.size() == 1 && (character.isDigit() || (character == '.' && isFractionGroup(m_group)));
     if (accepted) {
+        const QString before = text();
+        const int start = editStart(), length = int(selectedText().size());
         QLineEdit::keyPressEvent(event);
-        OnChange();
+        TakeEdit(before, start, length);
     }
     event->accept();
     if (m_indeterminate) {
@@ -495,6 +537,98 @@ void MCTimeEdit::keyPressEvent(QKeyEvent* event)
         UpdateFromTime();
         SetGroup(0, true);
     }
+}
+
+void MCTimeEdit::contextMenuEvent(QContextMenuEvent* event)
+{
+    // The menu's Paste and Delete change the text as typing does.
+    const QString before = text();
+    const int start = editStart(), length = int(selectedText().size());
+    QLineEdit::contextMenuEvent(event);
+    if (text() != before && TakeEdit(before, start, length))
+        AfterTyping(true);
+}
+
+void MCTimeEdit::dropEvent(QDropEvent* event)
+{
+    const QString before = text();
+    const int start = editStart(), length = int(selectedText().size());
+    QLineEdit::dropEvent(event);
+    if (text() != before && TakeEdit(before, start, length))
+        AfterTyping(true);
+}
+
+int MCTimeEdit::editStart() const
+{
+    return hasSelectedText() ? selectionStart() : cursorPosition();
+}
+
+bool MCTimeEdit::TakeEdit(const QString& before, int start, int length)
+{
+    if (FitsRanges(text())) {
+        OnChange();
+        return true;
+    }
+    setText(before);
+    if (length > 0)
+        setSelection(start, length);
+    else
+        setCursorPosition(start);
+    QApplication::beep();
+    return false;
+}
+
+bool MCTimeEdit::FitsRanges(const QString& text) const
+{
+    MCTimeSource* source = MCTimeSource::Active();
+    if (!source)
+        return true;
+    const FormatShape& shape = kShapes[size_t(shapeFormat())];
+    const std::array<Group, 3> groups = groupsOf(text, shape);
+    const int count = int(std::strlen(shape.separators)) + 1;
+    const auto allDigits = [](const QString& digits) {
+        return std::all_of(digits.begin(), digits.end(), [](QChar c) { return c.isDigit(); });
+    };
+    long long bar = 0;
+    for (int i = 0; i < count; ++i) {
+        const Group group = groups[size_t(i)];
+        const QString field = text.mid(group.start, group.end - group.start);
+        const Unit unit = shape.units[size_t(i)];
+        // The seconds carry their milliseconds after a point.
+        const QString whole = unit == unitSeconds ? field.section('.', 0, 0) : field;
+        const QString fraction = unit == unitSeconds ? field.section('.', 1) : QString();
+        if (!allDigits(whole) || !allDigits(fraction))
+            return false;
+        if (whole.isEmpty())
+            continue;
+        const long long value = whole.toLongLong();
+        switch (unit) {
+        case unitBar: bar = std::clamp(value, 1LL, (long long)INT_MAX) - 1; break;
+        case unitBeat: {
+            // A beat is counted within the meter of its bar.
+            MCTime at(int(bar), 0, 0, int(MCTime::GlobalPPQ));
+            source->NormalizeTime(at);
+            if (value > source->MeterNumerator(at))
+                return false;
+            break;
+        }
+        case unitTick:
+            if (value >= MCTime::GlobalPPQ)
+                return false;
+            break;
+        case unitThousandths:
+            if (value > 999)
+                return false;
+            break;
+        case unitMinutes:
+        case unitSeconds:
+            if (value > 59)
+                return false;
+            break;
+        default: break;
+        }
+    }
+    return true;
 }
 
 void MCTimeEdit::mousePressEvent(QMouseEvent* event)

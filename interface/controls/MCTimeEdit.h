@@ -56,7 +56,18 @@ protected:
     void UpdateSpinCtrl(Unit unit);
     Unit GroupUnit(int group) const;
 
+    // After the user changed the text (typing, a paste, a cut, a drop) from before, whose
+    // selection was length characters from start: a text whose groups read within their
+    // ranges is taken; any other is refused with a beep, the text as it was.
+    bool TakeEdit(const QString& before, int start, int length);
+    // Whether every group of text is digits (the seconds with their milliseconds) within what
+    // it can show: a beat within its bar's meter, a tick within a beat, minutes and seconds
+    // below 60. Missing groups read as their defaults.
+    bool FitsRanges(const QString& text) const;
+
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -65,6 +76,8 @@ private:
     // The format whose groups the text has (5 for a duration).
     int shapeFormat() const;
     bool isFractionGroup(int group) const;
+    // Where a replacing edit starts: the selection's start, else the caret.
+    int editStart() const;
 
     bool m_duration = false;
     int m_format = 1;

@@ -5,6 +5,8 @@
 #include "platform/ui/dialog/ControlNotice.h"
 #include "platform/ui/dialog/ItemId.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -266,6 +268,89 @@ TEST_F(TimeEditWidgetTest, AWholeTimeTypedOverTheWholeTextIsTaken)
         QTest::keyClick(edit, Qt::Key_Tab);
         EXPECT_EQ(edit->GetTimeValue(), normal(4, 1, 120));
         EXPECT_EQ(edit->text(), "005:02:120");
+    }
+}
+
+// Typed over the whole text, a time comes out as typed, a bar past 999 included; a digit that
+// would put its group past what it can show (a beat the bar's meter lacks, a tick past a beat,
+// a minute past 59) is refused, so no group carries into the next.
+TEST_F(TimeEditWidgetTest, TypedTimesComeOutAsTypedOrTheDigitIsRefused)
+{
+    meters.beatsFromBar2 = 3;
+    struct Case {
+        int format;
+        const char* typed;
+        const char* shown;
+        MCTime time;
+    };
+    const Case cases[] = {
+        {1, "1500:03:000", "1500:03:000", normal(1499, 2, 0)},
+        {1, "999:9:999", "999:01:099", normal(998, 0, 99)},
+        {1, "2:4:479", "002:04:479", normal(1, 3, 479)},
+        {1, "3:4:480", "003:01:048", normal(2, 0, 48)},
+        {2, "1200:2.5000", "1200:02.500", normal(1199, 1, 240)},
+        {3, "3.250", "03.250", normal(0, 2, 120)},
+        {4, "1:75:61.5", "1:07:06.500", MCTime(3600.0f + 7 * 60 + 6.5f)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        edit->SetTimeFormat(c.format);
+        edit->SetTimeValue(c.format == 4 ? MCTime(0.0f) : normal(0, 0, 0));
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(edit, c.typed);
+        edit->clearFocus();
+        EXPECT_EQ(edit->text().toStdString(), c.shown);
+        edit->setFocus();
+        if (c.format == 4)
+            EXPECT_FLOAT_EQ(edit->GetTimeValue().GetSeconds(), c.time.GetSeconds());
+        else
+            EXPECT_EQ(edit->GetTimeValue(), c.time);
+    }
+}
+
+// The groups follow the text: after a four-digit bar the beat and tick groups are still the
+// beat's and the tick's digits, to select, click and spin.
+TEST_F(TimeEditWidgetTest, GroupsFollowABarWiderThanThreeDigits)
+{
+    edit->SetTimeValue(normal(1499, 2, 0));
+    EXPECT_EQ(edit->text(), "1500:03:000");
+    edit->SetGroup(1, true);
+    EXPECT_EQ(edit->selectedText(), "03");
+    edit->SetGroup(2, true);
+    EXPECT_EQ(edit->selectedText(), "000");
+    QTest::keyClick(edit, Qt::Key_Up);
+    EXPECT_EQ(edit->text(), "1500:03:001");
+    EXPECT_EQ(edit->GetTimeValue(), normal(1499, 2, 1));
+    EXPECT_EQ(edit->GetGroup(5), 1);
+    EXPECT_EQ(edit->GetGroup(9), 2);
+}
+
+// A pasted time is taken when every group reads within its range; otherwise the paste is
+// refused and the text and time stay as they were.
+TEST_F(TimeEditWidgetTest, APastedTimeIsTakenOrRefusedWhole)
+{
+    struct Case {
+        const char* pasted;
+        const char* shown;
+        MCTime time;
+    };
+    const Case cases[] = {
+        {"1500:03:120", "1500:03:120", normal(1499, 2, 120)},
+        {"999:9:999", "007:02:000", normal(6, 1, 0)},
+        {"5:2:1x", "007:02:000", normal(6, 1, 0)},
+        {"5:2:1:4", "007:02:000", normal(6, 1, 0)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pasted);
+        edit->SetTimeValue(normal(6, 1, 0));
+        QApplication::clipboard()->setText(c.pasted);
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(edit->GetTimeValue(), c.time);
+        edit->clearFocus();
+        EXPECT_EQ(edit->text().toStdString(), c.shown);
+        EXPECT_EQ(edit->GetTimeValue(), c.time);
+        edit->setFocus();
     }
 }
 
