@@ -15,9 +15,15 @@
 
 #include <QHeaderView>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kChannelModeType = 9;
+constexpr int kTimeColumn = 1;
+constexpr int kTimeWidth = 80;
+// Device and channel columns.
+constexpr int kOtherFixedWidth = 200;
 
 }  // namespace
 
@@ -41,10 +47,15 @@ void MCChanModeList::Initialize()
     setHeaderLabels({"Message", "Time", "Device", "Chan"});
     headerItem()->setTextAlignment(1, Qt::AlignCenter);
     headerItem()->setTextAlignment(3, Qt::AlignCenter);
-    setColumnWidth(1, 80);
     setColumnWidth(2, 160);
     setColumnWidth(3, 40);
-    SetFixedColumnsWidth(280);
+    SetTimeWidth(kTimeWidth);
+}
+
+void MCChanModeList::SetTimeWidth(int width)
+{
+    setColumnWidth(kTimeColumn, width);
+    SetFixedColumnsWidth(kOtherFixedWidth + width);
 }
 
 std::string MCChanModeList::MessageName(int type)
@@ -77,6 +88,7 @@ void MCChanModeList::RefreshMessages()
     find.Apply(staff);
     find.GetEvents().Sort();
     clear();
+    int timeWidth = kTimeWidth;
     for (ECBase* element : find.GetEvents()) {
         auto* mode = dynamic_cast<ECChannelMode*>(element);
         std::string time, device, channel;
@@ -87,7 +99,11 @@ void MCChanModeList::RefreshMessages()
             GetDeviceString(data->GetDevice(), device);
             channel = plat::format("%d", data->GetBasicChannel() + 1);
         }
-        AddRow(element, {QString::fromStdString(MessageName(mode ? mode->GetChannelModeType() : -1)),
-                         QString::fromStdString(time), QString::fromStdString(device), QString::fromStdString(channel)});
+        const QTreeWidgetItem* row =
+            AddRow(element, {QString::fromStdString(MessageName(mode ? mode->GetChannelModeType() : -1)),
+                             QString::fromStdString(time), QString::fromStdString(device), QString::fromStdString(channel)});
+        // A time past bar 999 is wider than the column's usual width: the column grows to show it whole.
+        timeWidth = std::max(timeWidth, sizeHintForIndex(indexFromItem(row, kTimeColumn)).width());
     }
+    SetTimeWidth(timeWidth);
 }

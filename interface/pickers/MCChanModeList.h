@@ -18,4 +18,8 @@ public:
     // "n) name" of MIDI output device (n from 1); false, empty, when it cannot be asked.
     static bool GetDeviceString(int device, std::string& out);
     static std::string MessageName(int type);
+
+private:
+    // The time column's width; the message column takes what the others leave.
+    void SetTimeWidth(int width);
 };

@@ -16,6 +16,8 @@
 #include "sequencer/data/DCsqChannelMode.h"
 #include "wavegate/tests/WavegateTestSupport.h"
 
+#include <QStyle>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -98,6 +100,30 @@ TEST_F(MessageListTest, ChannelModeMessagesInTimeOrderWithDeviceAndChannel)
     EXPECT_EQ(list.SelectEvent(&stray), -1);
     found.RemoveAll();
     selected.RemoveAll();
+}
+
+// A time past bar 999 shows whole: the time column grows to the widest time and the message
+// column gives up what it takes; the device and channel columns keep their widths.
+TEST_F(MessageListTest, TheTimeColumnFitsTheLongestTime)
+{
+    MCChanModeList list;
+    list.resize(600, 200);
+    list.Initialize();
+    list.SetDocument(&doc);
+    addMode(1.0f, 1, 0, 0);
+    list.RefreshMessages();
+    EXPECT_EQ(list.columnWidth(1), 80);
+
+    addMode(1499 * 4 + 2, 4, 0, 0);
+    list.RefreshMessages();
+    ASSERT_EQ(list.topLevelItemCount(), 2);
+    const QString longest = list.topLevelItem(1)->text(1);
+    EXPECT_EQ(longest, "1500:03:000");
+    const int margins = 2 * (list.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &list) + 1);
+    EXPECT_GE(list.columnWidth(1), list.fontMetrics().horizontalAdvance(longest) + margins);
+    EXPECT_EQ(list.columnWidth(2), 160);
+    EXPECT_EQ(list.columnWidth(3), 40);
+    EXPECT_EQ(list.columnWidth(0) + list.columnWidth(1) + 200, list.viewport()->width());
 }
 
 class MessageDeviceTest : public WavegateTest {};
